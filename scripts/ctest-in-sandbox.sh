@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# ctest-in-sandbox.sh BUILD_DIR [ctest arguments]: boots the private prefix, runs ctest, stops Wine.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "$1" && pwd)
+shift
+"$root/scripts/wine-sandbox" up "$build/sandbox"
+trap '"$root/scripts/wine-sandbox" down "$build/sandbox"' EXIT
+source "$root/scripts/sandbox-env.sh"
+ku_sandbox_env "$build/sandbox"
+ctest --test-dir "$build" --output-on-failure -j "$(nproc)" "$@"

@@ -1,0 +1,57 @@
+// Test support: the sandbox check, scratch registry keys and scratch folders in the prefix.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace kutest {
+
+// Where the sandbox puts the built fixtures and where tests may write.
+inline const char* const kFixtureDir = "C:\\kutest\\fixtures";
+inline const char* const kScratchRoot = "C:\\kutest\\scratch";
+
+// Empty when this process runs in the private prefix; otherwise why not.
+std::string SandboxProblem();
+
+// A registry key of its own for one test, below Software\KelvaneTest, deleted (with its
+// subkeys, in both views) when the object goes.
+class ScratchKey {
+public:
+    explicit ScratchKey(HKEY root = HKEY_CURRENT_USER);
+    ~ScratchKey();
+    ScratchKey(const ScratchKey&) = delete;
+    ScratchKey& operator=(const ScratchKey&) = delete;
+    HKEY Root() const { return root_; }
+    const std::string& Path() const { return path_; } // without a leading "\"
+    std::string Sub(const std::string& name) const { return path_ + "\\" + name; }
+
+private:
+    HKEY root_;
+    std::string path_;
+};
+
+// A folder of its own for one test below C:\kutest\scratch, removed with its contents.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+    const std::string& Path() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + "\\" + name; }
+
+private:
+    std::string path_;
+};
+
+// Test-side registry helpers that bypass the code under test.
+bool RawKeyExists(HKEY root, const std::string& path, REGSAM view);
+void RawCreateKey(HKEY root, const std::string& path, REGSAM view);
+void RawSetString(HKEY root, const std::string& path, const std::string& name,
+                  const std::string& value, REGSAM view);
+void RawDeleteTree(HKEY root, const std::string& path, REGSAM view);
+bool WriteTextFile(const std::string& path, const std::string& text);
+bool RunningUnderWow64();
+
+} // namespace kutest
