@@ -19,8 +19,9 @@ namespace {
 
 // Folders below the Windows folder that hold the system itself.
 const char* const kWindowsSubfolders[] = {
-    "System", "Sysnative", "WinSxS", "Fonts", "Installer", "Temp", "inf", "assembly",
-    "Microsoft.NET", "Boot", "servicing", "Resources", "Globalization", "Help", "Media",
+    "System",    "Sysnative", "WinSxS",        "Fonts",         "Installer",
+    "Temp",      "inf",       "assembly",      "Microsoft.NET", "Boot",
+    "servicing", "Resources", "Globalization", "Help",          "Media",
 };
 // Folders below each system folder (System32, SysWOW64).
 const char* const kSystemSubfolders[] = {
@@ -28,10 +29,22 @@ const char* const kSystemSubfolders[] = {
 };
 // Environment variables that name system, program-files and profile folders.
 const char* const kFolderVariables[] = {
-    "SystemRoot",       "windir",         "ProgramFiles",       "ProgramFiles(x86)",
-    "ProgramW6432",     "CommonProgramFiles", "CommonProgramFiles(x86)", "CommonProgramW6432",
-    "ProgramData",      "ALLUSERSPROFILE", "PUBLIC",            "USERPROFILE",
-    "APPDATA",          "LOCALAPPDATA",   "TEMP",               "TMP",
+    "SystemRoot",
+    "windir",
+    "ProgramFiles",
+    "ProgramFiles(x86)",
+    "ProgramW6432",
+    "CommonProgramFiles",
+    "CommonProgramFiles(x86)",
+    "CommonProgramW6432",
+    "ProgramData",
+    "ALLUSERSPROFILE",
+    "PUBLIC",
+    "USERPROFILE",
+    "APPDATA",
+    "LOCALAPPDATA",
+    "TEMP",
+    "TMP",
 };
 // Known folders that only have an identifier (Vista and later).
 const GUID kKnownFolders[] = {
@@ -46,8 +59,8 @@ const GUID kKnownFolders[] = {
 };
 
 bool IsDriveAbsolute(const std::string& path) {
-    return path.size() >= 3 && isalpha(static_cast<unsigned char>(path[0])) &&
-           path[1] == ':' && path[2] == '\\';
+    return path.size() >= 3 && isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
+           path[2] == '\\';
 }
 
 std::string LongForm(const std::string& path) {
@@ -192,9 +205,9 @@ bool IsProtectedPath(const std::string& path) {
     if (canonical.size() <= 3)
         return true; // not absolute, or a drive root
     for (const std::string& folder : ProtectedFolders())
-        if (folder == canonical ||
-            (folder.size() > canonical.size() && folder.compare(0, canonical.size(), canonical) == 0 &&
-             folder[canonical.size()] == '\\'))
+        if (folder == canonical || (folder.size() > canonical.size() &&
+                                    folder.compare(0, canonical.size(), canonical) == 0 &&
+                                    folder[canonical.size()] == '\\'))
             return true;
     return false;
 }

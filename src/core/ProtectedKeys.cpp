@@ -74,8 +74,8 @@ const ProtectedValue kSystemValues[] = {
 using Parts = std::vector<std::string>;
 
 bool IsKnownRoot(HKEY root) {
-    return root == HKEY_CLASSES_ROOT || root == HKEY_CURRENT_USER ||
-           root == HKEY_LOCAL_MACHINE || root == HKEY_USERS || root == HKEY_CURRENT_CONFIG;
+    return root == HKEY_CLASSES_ROOT || root == HKEY_CURRENT_USER || root == HKEY_LOCAL_MACHINE ||
+           root == HKEY_USERS || root == HKEY_CURRENT_CONFIG;
 }
 
 // The key path as its names, with empty names (doubled or outer "\") dropped.
@@ -160,8 +160,7 @@ bool IsProtectedRegistryKey(HKEY root, const std::string& keyPath) {
     return IsProtectedParts(root, SplitKey(keyPath));
 }
 
-bool IsProtectedRegistryValue(HKEY root, const std::string& keyPath,
-                              const std::string& valueName) {
+bool IsProtectedRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName) {
     const Parts parts = SplitKey(keyPath);
     if (!IsKnownRoot(root) || parts.empty())
         return true;

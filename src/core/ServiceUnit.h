@@ -9,7 +9,7 @@ namespace ku {
 
 // Results of StopService.
 enum : int {
-    ServiceMissing = 0,      // not installed, or it cannot be opened
+    ServiceMissing = 0, // not installed, or it cannot be opened
     ServiceAlreadyStopped = 1,
     ServiceStopAccepted = 2, // the stop request was accepted; the service may still be stopping
     ServiceStopRefused = 3,

@@ -29,7 +29,9 @@ std::string ShortForm(const std::string& path) {
     return length && length < sizeof(buffer) ? std::string(buffer, length) : path;
 }
 
-std::string Probe() { return "kelvane_guard_probe_" + std::to_string(GetCurrentProcessId()); }
+std::string Probe() {
+    return "kelvane_guard_probe_" + std::to_string(GetCurrentProcessId());
+}
 
 } // namespace
 
@@ -40,18 +42,36 @@ TEST(FileGuard, ProtectedFoldersAreRefusedAndKeepTheirContents) {
     char temp[MAX_PATH] = {};
     GetTempPathA(sizeof(temp), temp);
     const std::string folders[] = {
-        windows, GetSystemDir(), wow, windows + "\\Fonts", GetProgramFilesDir(),
-        ShellFolder(CSIDL_PROGRAM_FILES), ShellFolder(CSIDL_PROGRAM_FILES_COMMON),
-        ShellFolder(CSIDL_COMMON_APPDATA), ShellFolder(CSIDL_PROFILE),
-        ExtractFileDir(ShellFolder(CSIDL_PROFILE)), ShellFolder(CSIDL_DESKTOPDIRECTORY),
-        ShellFolder(CSIDL_APPDATA), ShellFolder(CSIDL_LOCAL_APPDATA), ShellFolder(CSIDL_PERSONAL),
-        ShellFolder(CSIDL_STARTMENU), ShellFolder(CSIDL_PROGRAMS), ShellFolder(CSIDL_STARTUP),
-        ShellFolder(CSIDL_COMMON_PROGRAMS), ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY), temp,
+        windows,
+        GetSystemDir(),
+        wow,
+        windows + "\\Fonts",
+        GetProgramFilesDir(),
+        ShellFolder(CSIDL_PROGRAM_FILES),
+        ShellFolder(CSIDL_PROGRAM_FILES_COMMON),
+        ShellFolder(CSIDL_COMMON_APPDATA),
+        ShellFolder(CSIDL_PROFILE),
+        ExtractFileDir(ShellFolder(CSIDL_PROFILE)),
+        ShellFolder(CSIDL_DESKTOPDIRECTORY),
+        ShellFolder(CSIDL_APPDATA),
+        ShellFolder(CSIDL_LOCAL_APPDATA),
+        ShellFolder(CSIDL_PERSONAL),
+        ShellFolder(CSIDL_STARTMENU),
+        ShellFolder(CSIDL_PROGRAMS),
+        ShellFolder(CSIDL_STARTUP),
+        ShellFolder(CSIDL_COMMON_PROGRAMS),
+        ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY),
+        temp,
         // The same folders spelt otherwise.
-        UpperCase(windows) + "\\", windows + "\\System32\\..", ShortForm(GetProgramFilesDir()),
-        windows + "\\.", "c:/windows", windows + "\\Sysnative",
+        UpperCase(windows) + "\\",
+        windows + "\\System32\\..",
+        ShortForm(GetProgramFilesDir()),
+        windows + "\\.",
+        "c:/windows",
+        windows + "\\Sysnative",
         // Folders that hold a protected folder.
-        ExtractFileDir(ShellFolder(CSIDL_COMMON_PROGRAMS)), "C:\\users",
+        ExtractFileDir(ShellFolder(CSIDL_COMMON_PROGRAMS)),
+        "C:\\users",
     };
     const std::string probe = Probe();
     for (const std::string& folder : folders) {
@@ -78,8 +98,7 @@ TEST(FileGuard, DriveRootsRelativeAndForeignPathsAreRefused) {
     SetCurrentDirectoryA(dir.Path().c_str());
     for (const char* path : {"", "  ", "sub", "sub\\keep.txt", ".\\sub", ".", "..", "C:", "C:sub",
                              "\\kutest", "C:\\", "c:\\\\", "C:\\.", "C:\\kutest\\..",
-                             "\\\\server\\share\\dir", "\\\\?\\C:\\kutest\\scratch",
-                             "\\\\.\\C:"}) {
+                             "\\\\server\\share\\dir", "\\\\?\\C:\\kutest\\scratch", "\\\\.\\C:"}) {
         SCOPED_TRACE(path);
         EXPECT_TRUE(IsProtectedPath(path));
         EXPECT_FALSE(DeleteDirectoryTree(path));

@@ -97,7 +97,8 @@ TEST_F(BackupTest, CompleteExportIsReportedAndWaitedFor) {
     EXPECT_TRUE(EndsText(request.commandLine, ".reg\""));
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, "Restore");
-    EXPECT_TRUE(StartsText(boxes[0].text, "The registry was successfully backed up at the folder:\r\r" + Folder()));
+    EXPECT_TRUE(StartsText(
+        boxes[0].text, "The registry was successfully backed up at the folder:\r\r" + Folder()));
 }
 
 TEST_F(BackupTest, MissingEmptyOrForeignFileIsNoBackup) {
