@@ -134,6 +134,8 @@ void RegisterImageExClass() {
     RegisterClassA(&wc);
 }
 
+bool TImageEx::IsImageButton() const { return StateOf(hwnd_) != nullptr; }
+
 void TImageEx::SetPicture(HBITMAP picture, const std::string& name) {
     ImageExState* state = StateOf(hwnd_);
     if (!state) {

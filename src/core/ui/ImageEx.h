@@ -21,7 +21,8 @@ public:
     TImageEx() = default;
     explicit TImageEx(HWND window) : hwnd_(window) {}
     HWND Handle() const { return hwnd_; }
-    explicit operator bool() const { return hwnd_ != nullptr; }
+    // True when the handle is a live image button (not some other window).
+    bool IsImageButton() const;
 
     // Takes ownership of picture and sizes the control to it; name tells which one it is.
     void SetPicture(HBITMAP picture, const std::string& name);

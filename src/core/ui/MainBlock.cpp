@@ -14,26 +14,24 @@ namespace {
 // Splash, data module (with the silent update check) and main window.
 int RunInteractive(const StartRequest& request, const StartupContext& context,
                    const std::string& programDir) {
-    bool terminate = false;
-    {
-        TStartForm splash;
-        if (splash.Create(nullptr))
-            splash.Show(SW_SHOW);
-        TDM dataModule;
-        UpdateCheckPlaces places;
-        places.programDir = programDir;
-        places.keyPath = context.settingsKey;
-        terminate = dataModule.DataModuleCreate(places);
-        // Without the check's own time the splash stays up about two seconds.
-        if (!Settings.CheckUpdate)
-            Sleep(context.splashMs);
-        splash.Close();
-        if (terminate)
-            PostQuitMessage(0); // the main window only flashes up; its loop ends at once
-        // The main window works with the data module's lists: it lives as long as the loop.
-        return context.runMainWindow ? context.runMainWindow(request.startFile, request.startFolder)
-                                     : RunMainWindow(request.startFile, request.startFolder);
-    }
+    TStartForm splash;
+    if (splash.Create(nullptr))
+        splash.Show(SW_SHOW);
+    // The main window works with the data module's lists: it lives as long as the loop.
+    TDM dataModule;
+    UpdateCheckPlaces places;
+    places.programDir = programDir;
+    places.keyPath = context.settingsKey;
+    const bool terminate = dataModule.DataModuleCreate(places);
+    // Without the check's own time the splash stays up about two seconds.
+    if (!Settings.CheckUpdate)
+        Sleep(context.splashMs);
+    splash.Close();
+    if (terminate)
+        PostQuitMessage(0); // the main window only flashes up; its loop ends at once
+    if (context.runMainWindow)
+        return context.runMainWindow(request.startFile, request.startFolder);
+    return RunMainWindow(request.startFile, request.startFolder);
 }
 
 } // namespace

@@ -70,7 +70,7 @@ UniqueGdiObject LoadJpegBitmap(const std::string& name, const std::string& type)
 }
 
 bool LoadJpegResource(TImageEx image, const std::string& resName, const std::string& resType) {
-    if (!image || image.Tag() == 1)
+    if (!image.IsImageButton() || image.Tag() == 1)
         return false;
     UniqueGdiObject picture = LoadJpegBitmap(resName, resType);
     if (!picture)

@@ -15,7 +15,7 @@ TShowLiveUpdateForm::TShowLiveUpdateForm() : TForm(IDD_LIVEUPDATEFORM) {}
 TImageEx TShowLiveUpdateForm::Image1() const { return TImageEx(Item(IDC_LIVE_IMAGE1)); }
 
 void TShowLiveUpdateForm::FormCreate() {
-    SetBackgroundColour(GetSysColor(COLOR_BTNFACE));
+    SetBackgroundColour(RGB(255, 255, 255)); // the animation's own background
     if (LoadGifResource("LiveUpdate", "GIF", animation_))
         ShowFrame(0);
 }
