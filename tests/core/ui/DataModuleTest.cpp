@@ -6,6 +6,7 @@
 #include "core/Settings.h"
 #include "core/SharedState.h"
 #include "core/ui/DataModule.h"
+#include "core/ui/ShowLiveUpdateForm.h"
 #include "resource.h"
 #include "support/RecordingLauncher.h"
 
@@ -71,4 +72,24 @@ TEST(DataModule, CreationPicksTheRegistryViewAndSkipsTheCheckWhenOff) {
     EXPECT_EQ(ku::RegistryView64.load(), ku::IsWow64());
     EXPECT_EQ(boxes, 0);
     ku::SetMessageBoxHook(nullptr);
+}
+
+TEST(WindowedUpdateCheck, WithoutNetworkTheWaitWindowClosesBeforeTheMessage) {
+    ku::SetMakerWebHost("http://127.0.0.1:1");
+    std::vector<std::string> texts;
+    bool waitOpenDuringMessage = true;
+    ku::SetMessageBoxHook([&](const ku::MessageBoxCall& call) {
+        texts.push_back(call.text);
+        waitOpenDuringMessage = FindWindowA(nullptr, "Live Update") != nullptr;
+        return IDOK;
+    });
+    kutest::RecordingLauncher launcher;
+    EXPECT_FALSE(ku::CheckForUpdate(true));
+    ku::SetMessageBoxHook(nullptr);
+    ku::SetMakerWebHost("");
+    EXPECT_EQ(texts, std::vector<std::string>{ku::kNoUpdateMessage});
+    EXPECT_FALSE(waitOpenDuringMessage);
+    EXPECT_TRUE(launcher.Requests().empty());
+    MSG quit;
+    EXPECT_FALSE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
 }
