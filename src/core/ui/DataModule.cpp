@@ -21,7 +21,8 @@ const int kButtonHeight = 64;
 
 // An image list of the given JPEG pictures, in order.
 UniqueImageList PictureList(int width, int height, std::initializer_list<const char*> names) {
-    UniqueImageList list(ImageList_Create(width, height, ILC_COLOR32, static_cast<int>(names.size()), 2));
+    UniqueImageList list(
+        ImageList_Create(width, height, ILC_COLOR32, static_cast<int>(names.size()), 2));
     for (const char* name : names) {
         UniqueGdiObject picture = LoadJpegBitmap(name);
         if (picture)

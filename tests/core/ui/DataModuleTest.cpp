@@ -12,7 +12,9 @@
 
 namespace {
 
-int Count(const ku::UniqueImageList& list) { return ImageList_GetImageCount(list.get()); }
+int Count(const ku::UniqueImageList& list) {
+    return ImageList_GetImageCount(list.get());
+}
 
 bool IsChecked(HMENU menu, UINT command) {
     return GetMenuState(menu, command, MF_BYCOMMAND) & MF_CHECKED;
@@ -39,8 +41,8 @@ TEST(DataModule, ImageListsHoldTheButtonPictures) {
 
 TEST(DataModule, ViewMenuChecksOneItemAndSetsTheListStyle) {
     ku::TDM dm;
-    HWND list = CreateWindowExA(0, WC_LISTVIEWA, "", WS_POPUP | LVS_REPORT, 0, 0, 100, 100,
-                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND list = CreateWindowExA(0, WC_LISTVIEWA, "", WS_POPUP | LVS_REPORT, 0, 0, 100, 100, nullptr,
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(list, nullptr);
     dm.ProgramListView = list;
     HMENU menu = dm.ViewPopupMenu();
