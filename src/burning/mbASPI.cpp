@@ -64,7 +64,16 @@ bool LoadManager(const std::string& DLLPath) {
     std::vector<std::string> candidates;
     if (!DLLPath.empty())
         candidates.push_back(DLLPath);
-    candidates.push_back(std::string(".\\") + ASPIDllName);
+    // ".\" means the current folder; spelt out in full, since not every loader resolves a
+    // relative path with a folder part the same way.
+    char current[MAX_PATH + 1] = {};
+    DWORD length = ::GetCurrentDirectoryA(sizeof(current), current);
+    if (length > 0 && length < sizeof(current)) {
+        std::string folder = current;
+        if (folder.back() != '\\')
+            folder += '\\';
+        candidates.push_back(folder + ASPIDllName);
+    }
     candidates.push_back(ASPIDllName);
     for (const std::string& name : candidates) {
         HMODULE module = ::LoadLibraryA(name.c_str());
