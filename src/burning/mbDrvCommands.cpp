@@ -53,7 +53,8 @@ bool TSCSIDevice::LockMedium(bool Unlock) {
     if (Unlock)
         SetCloseDriveHandles(true);
     bool ok = Run(cdb, 6, FlagNone, nullptr, 0, 10000);
-    // Windows drops a lock when its handle closes: keep the handle open from here on.
+    // From here on the drive handle is kept between commands; a tray move or an unlock
+    // closes it again.
     SetCloseDriveHandles(false);
     return ok;
 }
