@@ -93,18 +93,8 @@ void TSCSIDevice::RescanDevices() {
                 if (!Inquiry())
                     continue;
                 uint8_t type = InquiryData[0] & 0x1F;
-                if (type != 5 && type != 4)
-                    continue;
-                char letter = GetDriveLetter();
-                if (letter == 0 || letter == SPTINoDriveLetter)
-                    letter = '?';
-                char head[32];
-                std::snprintf(head, sizeof(head), "%u:%u:%u,%c: ", adapter, target, lun, letter);
-                std::string line = head;
-                line.append(reinterpret_cast<const char*>(InquiryData + 8), 28);
-                if (type == 4)
-                    line += " (not supported)";
-                DeviceList.push_back(line);
+                if (type == 5 || type == 4)
+                    DeviceList.push_back(DeviceLineOfCurrent());
             }
         }
     }
@@ -113,6 +103,20 @@ void TSCSIDevice::RescanDevices() {
     Target = keptTarget;
     Lun = keptLun;
     LastError.clear();
+}
+
+// "adapter:target:lun,X: " and the vendor, product and revision as the drive gave them.
+std::string TSCSIDevice::DeviceLineOfCurrent() {
+    char letter = GetDriveLetter();
+    if (letter == 0 || letter == SPTINoDriveLetter)
+        letter = '?';
+    char head[32];
+    std::snprintf(head, sizeof(head), "%u:%u:%u,%c: ", HaId, Target, Lun, letter);
+    std::string line = head;
+    line.append(reinterpret_cast<const char*>(InquiryData + 8), 28);
+    if ((InquiryData[0] & 0x1F) == 4)
+        line += " (not supported)";
+    return line;
 }
 
 char TSCSIDevice::GetDriveLetter() {

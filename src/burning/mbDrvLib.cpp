@@ -192,7 +192,7 @@ bool TSCSIDevice::LastCommandRetryable() const {
         return true;
     if (LastStatus != SS_ERR || LastHaStat != 0)
         return false;
-    return LastSense[12] == 0x04;
+    return LastSense[12] == 0x04 || LastSense[12] == 0x00;
 }
 
 bool TSCSIDevice::Run(const uint8_t* cdb, uint8_t cdbLen, uint8_t flags, void* buffer,

@@ -61,8 +61,9 @@ public:
     std::string StatusText(uint8_t Status, uint8_t HaStat, uint8_t TargStat);
     std::string SenseText(const SRB_ExecSCSICmd& SRB);
     void DoDebugMessage(const std::string& Message, uint8_t mType);
-    // The last failure may pass if the command is tried again (busy or becoming ready); a
-    // host error or a medium error never does.
+    // The last failure may pass if the command is tried again: a busy target, or a check
+    // condition that is "not ready" (ASC 04h) or without additional sense. A host error
+    // (failed transport, time-out) or any other sense never does.
     bool LastCommandRetryable() const;
     uint8_t LastASC() const { return LastSense[12]; }
 
@@ -165,6 +166,9 @@ protected:
     bool Run(const uint8_t* cdb, uint8_t cdbLen, uint8_t flags, void* buffer, uint32_t length,
              int timeOut);
     void ReadDeviceDescription();
+    std::string DeviceLineOfCurrent();
+    void ReadDefaultCapabilities();
+    uint8_t WriteParametersByte2(uint8_t byte2, bool TestWrite, bool Underrun, uint8_t DiscType);
     void SetModelQuirks();
     void ReportCommandError(const SRB_ExecSCSICmd& SRB);
     bool FeaturePresent(uint16_t Feature, bool* WriteBit);

@@ -82,43 +82,51 @@ bool TSCSIDevice::ModePagePresent(uint8_t Page) {
     return answer[16] == Page || answer[8] == Page || answer[7] == Page;
 }
 
+// Capability bits from GET CONFIGURATION features: when present, and with the write bit.
+struct TFeatureBits {
+    uint16_t feature;
+    uint32_t present;
+    uint32_t write;
+};
+
+const TFeatureBits FeatureBits[] = {
+    {0x002F, capReadDVDR | capReadDVDRW, capWriteDVDR | capWriteDVDRW},
+    {0x002A, capReadDVDPlusRW | capReadDVDPlusRWFeature,
+     capWriteDVDPlusRW | capWriteDVDPlusRWFeature},
+    {0x003B, capReadDVDPlusR, capWriteDVDPlusR},
+};
+
+void TSCSIDevice::ReadDefaultCapabilities() {
+    uint8_t answer[256];
+    if (!ModeSense(0x2A, answer, true, 255, sizeof(answer)))
+        return;
+    CopyPage(answer, 255, 0x2A, CapabilitiesPage, sizeof(CapabilitiesPage));
+    for (const TPageBit& bit : PageBits)
+        if (CapabilitiesPage[bit.byte] & bit.mask)
+            DeviceCapabilities |= bit.bits;
+    for (const TFeatureBits& feature : FeatureBits) {
+        bool write = false;
+        if (FeaturePresent(feature.feature, &write))
+            DeviceCapabilities |= feature.present | (write ? feature.write : 0);
+    }
+    if (!(DeviceCapabilities & capUnderrunProtection) &&
+        (ModePagePresent(0x30) || BufCapabilityQuirk))
+        DeviceCapabilities |= capUnderrunProtection;
+    bool writesRAM = (DeviceCapabilities & capWriteDVDRAM) != 0;
+    DeviceMaxWriteSpeed = GetBE16(CapabilitiesPage + 18);
+    DeviceMaxReadSpeed = GetBE16(CapabilitiesPage + 8);
+    if (DeviceMaxWriteSpeed == 0 && writesRAM)
+        DeviceMaxWriteSpeed = 1;
+    if (DeviceMaxReadSpeed == 0 && writesRAM)
+        DeviceMaxReadSpeed = 1;
+}
+
 bool TSCSIDevice::ReadCapabilities() {
     DeviceCapabilities = 0;
     DeviceMaxWriteSpeed = DeviceMaxReadSpeed = 0;
     std::memset(CapabilitiesPage, 0, sizeof(CapabilitiesPage));
+    ReadDefaultCapabilities();
     uint8_t answer[256];
-    if (ModeSense(0x2A, answer, true, 255, sizeof(answer))) {
-        CopyPage(answer, 255, 0x2A, CapabilitiesPage, sizeof(CapabilitiesPage));
-        for (const TPageBit& bit : PageBits)
-            if (CapabilitiesPage[bit.byte] & bit.mask)
-                DeviceCapabilities |= bit.bits;
-        bool write = false;
-        if (FeaturePresent(0x002F, &write)) {
-            DeviceCapabilities |= capReadDVDR | capReadDVDRW;
-            if (write)
-                DeviceCapabilities |= capWriteDVDR | capWriteDVDRW;
-        }
-        if (FeaturePresent(0x002A, &write)) {
-            DeviceCapabilities |= capReadDVDPlusRW | capReadDVDPlusRWFeature;
-            if (write)
-                DeviceCapabilities |= capWriteDVDPlusRW | capWriteDVDPlusRWFeature;
-        }
-        if (FeaturePresent(0x003B, &write)) {
-            DeviceCapabilities |= capReadDVDPlusR;
-            if (write)
-                DeviceCapabilities |= capWriteDVDPlusR;
-        }
-        if (!(DeviceCapabilities & capUnderrunProtection) &&
-            (ModePagePresent(0x30) || BufCapabilityQuirk))
-            DeviceCapabilities |= capUnderrunProtection;
-        bool writesRAM = (DeviceCapabilities & capWriteDVDRAM) != 0;
-        DeviceMaxWriteSpeed = GetBE16(CapabilitiesPage + 18);
-        DeviceMaxReadSpeed = GetBE16(CapabilitiesPage + 8);
-        if (DeviceMaxWriteSpeed == 0 && writesRAM)
-            DeviceMaxWriteSpeed = 1;
-        if (DeviceMaxReadSpeed == 0 && writesRAM)
-            DeviceMaxReadSpeed = 1;
-    }
     if (!ModeSense(0x2A, answer, false, 128, sizeof(answer)))
         return false;
     CopyPage(answer, 128, 0x2A, CapabilitiesPage, sizeof(CapabilitiesPage));

@@ -17,6 +17,7 @@ struct TWriteSetting {
     uint8_t byte3;
     uint8_t linkSize;
     uint32_t packetSize;
+    bool otherRow; // CD media and every type without a row of its own
 };
 
 // Byte 2 (BUFE, LS_V, test write, write type), byte 3 (multi-session, FP, copy, track mode),
@@ -24,16 +25,18 @@ struct TWriteSetting {
 TWriteSetting WriteSettingFor(uint8_t discType) {
     switch (discType) {
     case dtDVDR:
-        return {0x60, 0xE5, 16, 16};
+        return {0x60, 0xE5, 16, 16, false};
     case dtDVDRWRestricted:
     case dtDVDRWSequential:
-        return {0x20, 0xC5, 16, 0};
+        return {0x20, 0xC5, 16, 0, false};
     case dtDVDPlusRW:
-        return {0x22, 0x04, 16, 0};
+        return {0x22, 0x04, 16, 0, false};
     case dtDVDPlusR:
-        return {0x22, 0xC4, 0, 16};
+        return {0x22, 0xC4, 0, 16, false};
+    case dtDVDPlusRDL:
+        return {0x22, 0x04, 0, 0, false};
     default:
-        return {0x01, 0xC4, 0, 0};
+        return {0x01, 0xC4, 0, 0, true};
     }
 }
 
@@ -99,10 +102,23 @@ bool TSCSIDevice::SetWriteParameters(bool TestWrite_, bool Underrun, uint8_t Dis
     if (DiscType == dtDVDPlusRDL) {
         byte2 = static_cast<uint8_t>((page[2] & 0xF0) | 0x22);
         byte3 = static_cast<uint8_t>((DLNextSession ? 0xC0 : 0x00) | 0x04);
-    } else if (DiscType < dtDVDROM || DiscType > dtDVDPlusRDL) {
-        if (TestWrite_ || FinalizeDisc)
-            byte3 = 0x04;
+    } else if (setting.otherRow && (TestWrite_ || FinalizeDisc)) {
+        byte3 = 0x04;
     }
+    byte2 = WriteParametersByte2(byte2, TestWrite_, Underrun, DiscType);
+    page[2] = byte2;
+    page[3] = byte3;
+    page[5] = setting.linkSize;
+    PutBE32(page + 10, setting.packetSize);
+
+    uint8_t select[ModeHeaderSize + WritePageSize] = {};
+    std::memcpy(select + ModeHeaderSize, page, WritePageSize);
+    return ModeSelect(select, sizeof(select));
+}
+
+// Byte 2 of the write parameters page after the drive's own adjustments, in this order.
+uint8_t TSCSIDevice::WriteParametersByte2(uint8_t byte2, bool TestWrite_, bool Underrun,
+                                          uint8_t DiscType) {
     if (LinkSizeValidQuirk)
         byte2 |= 0x20;
     if ((DeviceCapabilities & capUnderrunProtection) && Underrun)
@@ -116,21 +132,10 @@ bool TSCSIDevice::SetWriteParameters(bool TestWrite_, bool Underrun, uint8_t Dis
     if (DiscType == dtDVDRWRestricted || DiscType == dtDVDRWSequential)
         byte2 = 0x20;
     if (DiscType == dtDVDPlusRDL)
-        byte2 = static_cast<uint8_t>((byte2 & 0xF0) | 0x22);
-    else if (Underrun && (CapabilitiesPage[4] & 0x80))
+        return static_cast<uint8_t>((byte2 & 0xF0) | 0x22);
+    if (Underrun && (CapabilitiesPage[4] & 0x80))
         byte2 |= 0x40;
-    page[2] = byte2;
-    page[3] = byte3;
-    page[5] = setting.linkSize;
-    PutBE32(page + 10, setting.packetSize);
-    if (DiscType == dtDVDPlusRDL) {
-        page[5] = 0;
-        PutBE32(page + 10, 0);
-    }
-
-    uint8_t select[ModeHeaderSize + WritePageSize] = {};
-    std::memcpy(select + ModeHeaderSize, page, WritePageSize);
-    return ModeSelect(select, sizeof(select));
+    return byte2;
 }
 
 bool TSCSIDevice::WaitUntilReady(int TimeOut, int Interval) {
