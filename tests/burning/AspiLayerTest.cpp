@@ -8,15 +8,15 @@
 
 using namespace ku;
 using kutest::AspiDouble;
-using kutest::MakeSpec;
+using kutest::MakeModel;
 
 namespace {
 
 class AspiLayer : public kutest::BurnTest {
 protected:
     void AddTwoDrives() {
-        spti.sim.AddDrive(MakeSpec(0, 1, 'E', "DVDRW SIM-2000"));
-        spti.sim.AddDrive(MakeSpec(1, 0, 'F', "CDRW SIM-100", false));
+        spti.sim.AddDrive(MakeModel(0, 1, 'E', "DVDRW SIM-2000"));
+        spti.sim.AddDrive(MakeModel(1, 0, 'F', "CDRW SIM-100", false));
     }
 };
 
@@ -47,9 +47,9 @@ TEST_F(AspiLayer, EmulationBuildsItsTableFromTheCdDrives) {
 }
 
 TEST_F(AspiLayer, DrivesWithoutAddressShareOneVirtualAdapter) {
-    spti.sim.AddDrive(MakeSpec(1, 3, 'G', "ADDRESSED"));
-    mmcsim::DriveSpec h = MakeSpec(0, 0, 'H', "NO ADDRESS 1");
-    mmcsim::DriveSpec i = MakeSpec(0, 0, 'I', "NO ADDRESS 2");
+    spti.sim.AddDrive(MakeModel(1, 3, 'G', "ADDRESSED"));
+    mmcsim::DriveModel h = MakeModel(0, 0, 'H', "NO ADDRESS 1");
+    mmcsim::DriveModel i = MakeModel(0, 0, 'I', "NO ADDRESS 2");
     h.addressable = i.addressable = false;
     spti.sim.AddDrive(h);
     spti.sim.AddDrive(i);
@@ -62,7 +62,7 @@ TEST_F(AspiLayer, DrivesWithoutAddressShareOneVirtualAdapter) {
 }
 
 TEST_F(AspiLayer, DriveLetterMatchesOnlyUsedEntries) {
-    spti.sim.AddDrive(MakeSpec(0, 1, 'E', "ONE"));
+    spti.sim.AddDrive(MakeModel(0, 1, 'E', "ONE"));
     ASSERT_EQ(SPTIInit(), 1);
     EXPECT_EQ(SPTIDriveLetter(0, 1, 0), 'E');
     // Unused entries are zero: address 0:0:0 must not name drive A:.

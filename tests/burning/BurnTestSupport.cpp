@@ -51,18 +51,18 @@ BOOL FakeSptiTransport::IoControl(HANDLE device, DWORD code, void* in, DWORD inS
         ::SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    const mmcsim::DriveSpec& spec = sim.Spec(it->second);
+    const mmcsim::DriveModel& model = sim.Model(it->second);
     if (code == 0x41018) { // IOCTL_SCSI_GET_ADDRESS
-        if (!spec.addressable || outSize < 8) {
+        if (!model.addressable || outSize < 8) {
             ::SetLastError(ERROR_INVALID_FUNCTION);
             return FALSE;
         }
         uint8_t* address = static_cast<uint8_t*>(out);
         std::memset(address, 0, 8);
         address[0] = 8;
-        address[4] = spec.haId;
-        address[6] = spec.target;
-        address[7] = spec.lun;
+        address[4] = model.haId;
+        address[6] = model.target;
+        address[7] = model.lun;
         *returned = 8;
         return TRUE;
     }
@@ -99,18 +99,18 @@ void FakeSptiTransport::Close(HANDLE device) {
     EXPECT_EQ(handles.erase(device), 1u) << "closing a handle that is not open";
 }
 
-mmcsim::DriveSpec MakeSpec(uint8_t haId, uint8_t target, char letter, const char* product,
+mmcsim::DriveModel MakeModel(uint8_t haId, uint8_t target, char letter, const char* product,
                            bool dvdWriter) {
-    mmcsim::DriveSpec spec;
-    mmcsim::DefaultDriveSpec(spec);
-    spec.haId = haId;
-    spec.target = target;
-    spec.letter = letter;
-    spec.dvdWriter = dvdWriter;
-    std::memset(spec.product, ' ', 16);
-    std::memcpy(spec.product, product, std::min<size_t>(std::strlen(product), 16));
-    spec.product[16] = 0;
-    return spec;
+    mmcsim::DriveModel model;
+    mmcsim::DefaultDriveModel(model);
+    model.haId = haId;
+    model.target = target;
+    model.letter = letter;
+    model.dvdWriter = dvdWriter;
+    std::memset(model.product, ' ', 16);
+    std::memcpy(model.product, product, std::min<size_t>(std::strlen(product), 16));
+    model.product[16] = 0;
+    return model;
 }
 
 AspiDouble::AspiDouble() {

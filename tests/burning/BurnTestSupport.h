@@ -51,8 +51,8 @@ private:
     uintptr_t nextHandle_ = 0x4000;
 };
 
-// A drive spec with the given address, letter and name.
-mmcsim::DriveSpec MakeSpec(uint8_t haId, uint8_t target, char letter, const char* product,
+// A drive model with the given address, letter and name.
+mmcsim::DriveModel MakeModel(uint8_t haId, uint8_t target, char letter, const char* product,
                            bool dvdWriter = true);
 
 // The WNASPI32.DLL double loaded by the test itself, so its simulator can be set up before

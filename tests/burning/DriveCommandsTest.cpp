@@ -9,14 +9,14 @@
 #include "burning/mbDrvLib.h"
 
 using namespace ku;
-using kutest::MakeSpec;
+using kutest::MakeModel;
 
 namespace {
 
 class DriveCommands : public kutest::BurnTest {
 protected:
     void Open(int medium, const char* product = "DVDRW SIM-2000") {
-        spti.sim.AddDrive(MakeSpec(0, 1, 'E', product));
+        spti.sim.AddDrive(MakeModel(0, 1, 'E', product));
         spti.sim.SetMedium(0, medium);
         device = std::make_unique<TSCSIDevice>();
         ASSERT_TRUE(device->InitializeASPI(true, ""));

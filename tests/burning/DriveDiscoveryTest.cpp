@@ -9,7 +9,7 @@
 
 using namespace ku;
 using kutest::AspiDouble;
-using kutest::MakeSpec;
+using kutest::MakeModel;
 
 namespace {
 
@@ -18,9 +18,9 @@ protected:
     template <typename Sim>
     static void AddDrives(Sim& sim) {
         sim.Reset();
-        sim.AddDrive(MakeSpec(0, 1, 'E', "DVDRW SIM-2000"));
-        sim.AddDrive(MakeSpec(1, 0, 'F', "CDRW SIM-100", false));
-        mmcsim::DriveSpec worm = MakeSpec(1, 2, 'G', "WORM SIM");
+        sim.AddDrive(MakeModel(0, 1, 'E', "DVDRW SIM-2000"));
+        sim.AddDrive(MakeModel(1, 0, 'F', "CDRW SIM-100", false));
+        mmcsim::DriveModel worm = MakeModel(1, 2, 'G', "WORM SIM");
         worm.peripheralType = 4;
         sim.AddDrive(worm);
     }
@@ -69,10 +69,10 @@ TEST_F(DriveDiscovery, DoubleListsTheSameDrivesWithLettersFromTheManager) {
 TEST_F(DriveDiscovery, DoubleDriveLetterComesFromThePassThroughAddressFirst) {
     AspiDouble aspi;
     aspi->Reset();
-    mmcsim::DriveSpec noLetter = MakeSpec(0, 1, 0, "NO LETTER");
+    mmcsim::DriveModel noLetter = MakeModel(0, 1, 0, "NO LETTER");
     aspi->AddDrive(noLetter);
-    aspi->AddDrive(MakeSpec(0, 4, 'H', "LETTER H"));
-    spti.sim.AddDrive(MakeSpec(0, 4, 'K', "SAME DRIVE AS K"));
+    aspi->AddDrive(MakeModel(0, 4, 'H', "LETTER H"));
+    spti.sim.AddDrive(MakeModel(0, 4, 'K', "SAME DRIVE AS K"));
     TSCSIDevice device;
     ASSERT_TRUE(device.InitializeASPI(false, AspiDouble::Path()));
     ASSERT_EQ(device.DeviceList.size(), 2u);
@@ -153,11 +153,11 @@ TEST_F(DriveDiscovery, ModelQuirksFollowTheProductIdentification) {
     for (const QuirkCase& c : cases) {
         ResetLayer();
         spti.sim.Reset();
-        mmcsim::DriveSpec spec = MakeSpec(0, 1, 'E', "");
-        std::memcpy(spec.vendor, c.vendor, 8);
-        std::memcpy(spec.product, c.product, 16);
-        spec.underrunProtection = false;
-        spti.sim.AddDrive(spec);
+        mmcsim::DriveModel model = MakeModel(0, 1, 'E', "");
+        std::memcpy(model.vendor, c.vendor, 8);
+        std::memcpy(model.product, c.product, 16);
+        model.underrunProtection = false;
+        spti.sim.AddDrive(model);
         TSCSIDevice device;
         ASSERT_TRUE(device.InitializeASPI(true, ""));
         device.SelectDevice(device.DeviceList.at(0));

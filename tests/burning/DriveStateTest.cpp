@@ -9,7 +9,7 @@
 
 using namespace ku;
 using kutest::AspiDouble;
-using kutest::MakeSpec;
+using kutest::MakeModel;
 
 namespace {
 
@@ -50,7 +50,7 @@ protected:
             sim = &spti.sim;
         }
         sim->Reset();
-        sim->AddDrive(MakeSpec(0, 1, 'E', "DVDRW SIM-2000"));
+        sim->AddDrive(MakeModel(0, 1, 'E', "DVDRW SIM-2000"));
         sim->SetMedium(0, medium);
         device = std::make_unique<TSCSIDevice>();
         ASSERT_TRUE(device->InitializeASPI(!viaDouble, viaDouble ? AspiDouble::Path() : ""));
@@ -110,9 +110,9 @@ TEST_F(DriveState, SessionCountFollowsTheDiscStatus) {
 
 TEST_F(DriveState, OldWritersWithoutConfigurationAreTypedByAtipAndDiscInformation) {
     sim = &spti.sim;
-    mmcsim::DriveSpec spec = MakeSpec(0, 1, 'E', "OLD CDRW", false);
-    spec.getConfiguration = false;
-    spti.sim.AddDrive(spec);
+    mmcsim::DriveModel model = MakeModel(0, 1, 'E', "OLD CDRW", false);
+    model.getConfiguration = false;
+    spti.sim.AddDrive(model);
     device = std::make_unique<TSCSIDevice>();
     ASSERT_TRUE(device->InitializeASPI(true, ""));
     device->SelectDevice(device->DeviceList.at(0));
@@ -136,9 +136,9 @@ TEST_F(DriveState, ErasableFallsBackToTheDiscTypeWhenDiscInformationFails) {
 
 TEST_F(DriveState, ZeroWriteSpeedsReadAsOneTimesDvd) {
     sim = &spti.sim;
-    mmcsim::DriveSpec spec = MakeSpec(0, 1, 'E', "ZERO SPEED");
-    spec.zeroWriteSpeeds = true;
-    spti.sim.AddDrive(spec);
+    mmcsim::DriveModel model = MakeModel(0, 1, 'E', "ZERO SPEED");
+    model.zeroWriteSpeeds = true;
+    spti.sim.AddDrive(model);
     device = std::make_unique<TSCSIDevice>();
     ASSERT_TRUE(device->InitializeASPI(true, ""));
     device->SelectDevice(device->DeviceList.at(0));
@@ -172,9 +172,9 @@ TEST_F(DriveState, BufferCapacityAndABlankLengthOfAllOnes) {
     EXPECT_EQ(device->DeviceFreeBufferSize, 0u);
 
     spti.sim.Reset();
-    mmcsim::DriveSpec spec = MakeSpec(0, 1, 'E', "FF BLANK");
-    spec.blankLengthFF = true;
-    spti.sim.AddDrive(spec);
+    mmcsim::DriveModel model = MakeModel(0, 1, 'E', "FF BLANK");
+    model.blankLengthFF = true;
+    spti.sim.AddDrive(model);
     ASSERT_TRUE(device->ReadBufferCapacity(length, blank));
     EXPECT_EQ(blank, 0xFFFFFFFFu);
     EXPECT_EQ(device->DeviceFreeBufferSize, device->DeviceBufferSize);

@@ -9,7 +9,7 @@
 
 using namespace ku;
 using kutest::AspiDouble;
-using kutest::MakeSpec;
+using kutest::MakeModel;
 
 namespace {
 
@@ -17,7 +17,7 @@ class ExecuteSrb : public kutest::BurnTest {
 protected:
     // A device selected through the pass-through emulation.
     void SelectSpti(TSCSIDevice& device) {
-        spti.sim.AddDrive(MakeSpec(0, 1, 'E', "DVDRW SIM-2000"));
+        spti.sim.AddDrive(MakeModel(0, 1, 'E', "DVDRW SIM-2000"));
         ASSERT_TRUE(device.InitializeASPI(true, ""));
         ASSERT_EQ(device.DeviceList.size(), 1u);
         device.SelectDevice(device.DeviceList[0]);
@@ -45,7 +45,7 @@ TEST_F(ExecuteSrb, WithoutLayerOrDeviceNothingPassesForSuccess) {
     EXPECT_FALSE(device.Write10(0, 1, 0x10, sizeof(block), block));
     EXPECT_FALSE(device.TestUnitReady(0));
 
-    spti.sim.AddDrive(MakeSpec(0, 1, 'E', "DVDRW SIM-2000"));
+    spti.sim.AddDrive(MakeModel(0, 1, 'E', "DVDRW SIM-2000"));
     ASSERT_TRUE(InitASPI(true, ""));
     EXPECT_FALSE(device.TestUnitReady(0)); // no device selected yet
     EXPECT_EQ(device.LastError, SNoDeviceSelected);
@@ -142,9 +142,9 @@ TEST_F(ExecuteSrb, CheckConditionReadsAsSenseKeyAndAdditionalSense) {
 }
 
 TEST_F(ExecuteSrb, LogicalUnitTravelsInTheTopBitsOfCdbByteOne) {
-    mmcsim::DriveSpec spec = MakeSpec(0, 2, 'E', "LUN DRIVE");
-    spec.lun = 3;
-    spti.sim.AddDrive(spec);
+    mmcsim::DriveModel model = MakeModel(0, 2, 'E', "LUN DRIVE");
+    model.lun = 3;
+    spti.sim.AddDrive(model);
     TSCSIDevice device;
     ASSERT_TRUE(device.InitializeASPI(true, ""));
     ASSERT_EQ(device.DeviceList.size(), 1u);
@@ -178,7 +178,7 @@ TEST_F(ExecuteSrb, ShortAnswersLeaveZerosAndOverlongLengthsStayInsideTheBuffers)
 }
 
 TEST_F(ExecuteSrb, OnlyTheFirstCommandOfADeviceCanBeReportedAndRoutineFailuresAreNot) {
-    spti.sim.AddDrive(MakeSpec(0, 1, 'E', "DVDRW SIM-2000"));
+    spti.sim.AddDrive(MakeModel(0, 1, 'E', "DVDRW SIM-2000"));
     spti.sim.SetMedium(0, mmcsim::NoMedium);
     ASSERT_TRUE(InitASPI(true, ""));
     std::vector<std::string> reports;
@@ -218,7 +218,7 @@ TEST_F(ExecuteSrb, OnlyTheFirstCommandOfADeviceCanBeReportedAndRoutineFailuresAr
 }
 
 TEST_F(ExecuteSrb, UnalignedBufferIsReported) {
-    spti.sim.AddDrive(MakeSpec(0, 1, 'E', "DVDRW SIM-2000"));
+    spti.sim.AddDrive(MakeModel(0, 1, 'E', "DVDRW SIM-2000"));
     ASSERT_TRUE(InitASPI(true, ""));
     TSCSIDevice device;
     device.HaId = 0, device.Target = 1, device.Lun = 0;
