@@ -83,7 +83,10 @@ bool LoadManager(const std::string& DLLPath) {
     return false;
 }
 
+// Unloads the layer when the program ends. It makes the parked-event list first, so that
+// the list outlives it.
 struct TLayerFinalizer {
+    TLayerFinalizer() { ParkedEvents(); }
     ~TLayerFinalizer() {
         SPTIDeinit();
         if (ASPIModule)

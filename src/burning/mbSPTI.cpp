@@ -35,8 +35,9 @@ public:
     void Close(HANDLE device) override { ::CloseHandle(device); }
 };
 
-TSystemTransport systemTransport;
-ISPTITransport* currentTransport = &systemTransport;
+// Never destroyed: the layer's own finalisation may still close drive handles through it.
+ISPTITransport* const systemTransport = new TSystemTransport;
+ISPTITransport* currentTransport = systemTransport;
 
 void PrepareBlock(TSPTDWithSense& block) {
     std::memset(&block, 0, sizeof(block));
@@ -213,8 +214,8 @@ DWORD AnswerExecute(SRB_ExecSCSICmd& srb) {
 ISPTITransport& SPTITransport() { return *currentTransport; }
 
 ISPTITransport* SetSPTITransport(ISPTITransport* transport) {
-    ISPTITransport* previous = currentTransport == &systemTransport ? nullptr : currentTransport;
-    currentTransport = transport ? transport : &systemTransport;
+    ISPTITransport* previous = currentTransport == systemTransport ? nullptr : currentTransport;
+    currentTransport = transport ? transport : systemTransport;
     return previous;
 }
 
