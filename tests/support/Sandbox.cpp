@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdio>
 #include <stdexcept>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -106,17 +107,21 @@ void RawSetString(HKEY root, const std::string& path, const std::string& name,
 
 void RawDeleteTree(HKEY root, const std::string& path, REGSAM view) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS | view, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS)
         return;
+    // Names first, deletes after: a subkey that cannot be deleted must not loop forever.
+    std::vector<std::string> names;
     char name[256];
-    for (;;) {
+    for (DWORD index = 0;; ++index) {
         DWORD length = sizeof(name);
-        if (RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+        if (RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
             ERROR_SUCCESS)
             break;
-        RawDeleteTree(root, path + "\\" + name, view);
+        names.emplace_back(name, length);
     }
     RegCloseKey(key);
+    for (const std::string& sub : names)
+        RawDeleteTree(root, path + "\\" + sub, view);
     RegDeleteKeyExA(root, path.c_str(), view, 0);
 }
 

@@ -11,6 +11,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "Refusing to run: %s\n", problem.c_str());
         return 2;
     }
+    // Unbuffered, so a test that hangs still shows how far it got.
+    setvbuf(stdout, nullptr, _IONBF, 0);
     // Test programs must never stop on a crash dialog.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
     ::testing::InitGoogleTest(&argc, argv);

@@ -1,0 +1,150 @@
+// The ASPI layer loader: picks "WNASPI32.DLL" or the pass-through emulation once, and reloads.
+#include "burning/mbASPI.h"
+
+#include <vector>
+
+#include "burning/mbSPTI.h"
+
+namespace ku {
+
+const char* const ASPIDllName = "WNASPI32.DLL";
+const char* const ASPIEmulationName = "REZOZI32";
+
+bool ASPILoaded = false;
+std::string ASPILayerName;
+HMODULE ASPIModule = nullptr;
+TGetASPI32SupportInfo GetASPI32SupportInfo = nullptr;
+TSendASPI32Command SendASPI32Command = nullptr;
+bool UseSPTIRequested = false;
+
+namespace {
+
+std::vector<HANDLE>& ParkedEvents() {
+    static std::vector<HANDLE> events;
+    return events;
+}
+
+void CloseParkedEvents() {
+    for (HANDLE event : ParkedEvents())
+        ::CloseHandle(event);
+    ParkedEvents().clear();
+}
+
+bool InstallEmulation() {
+    if (SPTIInit() <= 0)
+        return false;
+    GetASPI32SupportInfo = &SPTIGetSupportInfo;
+    SendASPI32Command = &SPTISendCommand;
+    ASPIModule = nullptr;
+    ASPILayerName = ASPIEmulationName;
+    ASPILoaded = true;
+    return true;
+}
+
+// A manager without both entry points is no manager: it is freed and the search goes on.
+bool TakeManager(HMODULE module) {
+    auto support = reinterpret_cast<TGetASPI32SupportInfo>(
+        reinterpret_cast<void*>(::GetProcAddress(module, "GetASPI32SupportInfo")));
+    auto send = reinterpret_cast<TSendASPI32Command>(
+        reinterpret_cast<void*>(::GetProcAddress(module, "SendASPI32Command")));
+    if (!support || !send) {
+        ::FreeLibrary(module);
+        return false;
+    }
+    ASPIModule = module;
+    GetASPI32SupportInfo = support;
+    SendASPI32Command = send;
+    ASPILayerName = ASPIDllName;
+    ASPILoaded = true;
+    return true;
+}
+
+// The given path first, then the current folder, then the system's search order.
+bool LoadManager(const std::string& DLLPath) {
+    std::vector<std::string> candidates;
+    if (!DLLPath.empty())
+        candidates.push_back(DLLPath);
+    // ".\" means the current folder; spelt out in full, since not every loader resolves a
+    // relative path with a folder part the same way.
+    char current[MAX_PATH + 1] = {};
+    DWORD length = ::GetCurrentDirectoryA(sizeof(current), current);
+    if (length > 0 && length < sizeof(current)) {
+        std::string folder = current;
+        if (folder.back() != '\\')
+            folder += '\\';
+        candidates.push_back(folder + ASPIDllName);
+    }
+    candidates.push_back(ASPIDllName);
+    for (const std::string& name : candidates) {
+        HMODULE module = ::LoadLibraryA(name.c_str());
+        if (module && TakeManager(module))
+            return true;
+    }
+    return false;
+}
+
+// Unloads the layer when the program ends. It makes the parked-event list first, so that
+// the list outlives it.
+struct TLayerFinalizer {
+    TLayerFinalizer() { ParkedEvents(); }
+    ~TLayerFinalizer() {
+        SPTIDeinit();
+        if (ASPIModule)
+            ::FreeLibrary(ASPIModule);
+        ASPIModule = nullptr;
+        ASPILoaded = false;
+        ASPILayerName.clear();
+        CloseParkedEvents();
+    }
+} layerFinalizer;
+
+} // namespace
+
+bool InitASPI(bool UseSPTI, const std::string& DLLPath) {
+    // No system box asking for a disc while drives are probed.
+    UINT oldMode = ::SetErrorMode(SEM_FAILCRITICALERRORS);
+    if (UseSPTI && !ASPILoaded)
+        InstallEmulation();
+    if (!ASPILoaded)
+        LoadManager(DLLPath);
+    if (!ASPILoaded)
+        InstallEmulation();
+    if (ASPILoaded && GetASPI32SupportInfo)
+        GetASPI32SupportInfo();
+    UseSPTIRequested = UseSPTI;
+    ::SetErrorMode(oldMode);
+    return ASPILoaded;
+}
+
+bool ReInitASPI() {
+    if (ASPILayerName == ASPIEmulationName) {
+        ASPILoaded = false;
+        SPTIDeinit();
+    } else {
+        UnloadASPI();
+    }
+    InitASPI(UseSPTIRequested, "");
+    return true;
+}
+
+bool UnloadASPI() {
+    if (!ASPILoaded || !ASPIModule)
+        return true;
+    ASPILoaded = false;
+    GetASPI32SupportInfo = nullptr;
+    SendASPI32Command = nullptr;
+    BOOL freed = ::FreeLibrary(ASPIModule);
+    ASPIModule = nullptr;
+    // The manager is gone: nothing can signal the events of its abandoned requests any more.
+    CloseParkedEvents();
+    return freed != FALSE;
+}
+
+void ParkPendingEvent(HANDLE event) {
+    if (event)
+        ParkedEvents().push_back(event);
+}
+
+size_t ParkedEventCount() { return ParkedEvents().size(); }
+
+} // namespace ku

@@ -1,0 +1,162 @@
+// Test support of the burning library: virtual clock, fake pass-through transport, ASPI double.
+#include "BurnTestSupport.h"
+
+#include <cstring>
+
+#include "burning/mbASPI.h"
+#include "burning/mbDrvLib.h"
+#include "support/Sandbox.h"
+
+namespace kutest {
+
+void FakeClock::Sleep(DWORD ms) {
+    sleeps.push_back(ms);
+    now += ms;
+}
+
+DWORD FakeClock::WaitForEvent(HANDLE event, DWORD ms) {
+    waits.push_back(ms);
+    // A request completed by another thread gets a short real wait; a hung one costs no time.
+    if (::WaitForSingleObject(event, ms < 300 ? ms : 300) == WAIT_OBJECT_0)
+        return WAIT_OBJECT_0;
+    now += ms;
+    return WAIT_TIMEOUT;
+}
+
+UINT FakeSptiTransport::DriveType(const char* rootPath) {
+    if (sim.FindByLetter(rootPath[0]) >= 0)
+        return DRIVE_CDROM;
+    return ::GetDriveTypeA(rootPath) == DRIVE_FIXED ? DRIVE_FIXED : DRIVE_NO_ROOT_DIR;
+}
+
+HANDLE FakeSptiTransport::Open(const char* devicePath, DWORD access, DWORD) {
+    openAccess.push_back(access);
+    int drive = std::strncmp(devicePath, "\\\\.\\", 4) == 0 && std::strlen(devicePath) == 6
+                    ? sim.FindByLetter(devicePath[4])
+                    : -1;
+    if (drive < 0 || (refuseReadWrite && (access & GENERIC_WRITE))) {
+        ::SetLastError(drive < 0 ? ERROR_FILE_NOT_FOUND : ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
+    HANDLE handle = reinterpret_cast<HANDLE>(nextHandle_ += 4);
+    handles[handle] = drive;
+    ++opens;
+    return handle;
+}
+
+BOOL FakeSptiTransport::IoControl(HANDLE device, DWORD code, void* in, DWORD inSize, void* out,
+                                  DWORD outSize, DWORD* returned) {
+    auto it = handles.find(device);
+    if (it == handles.end()) {
+        ::SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    const mmcsim::DriveModel& model = sim.Model(it->second);
+    if (code == 0x41018) { // IOCTL_SCSI_GET_ADDRESS
+        if (!model.addressable || outSize < 8) {
+            ::SetLastError(ERROR_INVALID_FUNCTION);
+            return FALSE;
+        }
+        uint8_t* address = static_cast<uint8_t*>(out);
+        std::memset(address, 0, 8);
+        address[0] = 8;
+        address[4] = model.haId;
+        address[6] = model.target;
+        address[7] = model.lun;
+        *returned = 8;
+        return TRUE;
+    }
+    // IOCTL_SCSI_PASS_THROUGH_DIRECT, read by the documented offsets of the 32-bit block.
+    uint8_t* block = static_cast<uint8_t*>(in);
+    if (code != 0x4D014 || inSize < 44 || in != out || block[0] != 44) {
+        ::SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    ++passThroughCalls;
+    uint32_t length, senseOffset;
+    uint8_t* data;
+    std::memcpy(&length, block + 12, 4);
+    std::memcpy(&lastTimeOut, block + 16, 4);
+    std::memcpy(&data, block + 20, 4);
+    std::memcpy(&senseOffset, block + 24, 4);
+    uint8_t direction = block[8];
+    mmcsim::Result r = sim.Execute(it->second, block + 28, block[6], data, length,
+                                   direction == 1   ? mmcsim::DirIn
+                                   : direction == 0 ? mmcsim::DirOut
+                                                    : mmcsim::DirNone);
+    if (r.hang || r.transportFail) {
+        ::SetLastError(r.hang ? ERROR_SEM_TIMEOUT : ERROR_IO_DEVICE);
+        return FALSE;
+    }
+    block[2] = r.scsiStatus;
+    if (r.scsiStatus == 2 && senseOffset + block[7] <= inSize)
+        std::memcpy(block + senseOffset, r.sense, block[7] < 18 ? block[7] : 18);
+    *returned = inSize;
+    return TRUE;
+}
+
+void FakeSptiTransport::Close(HANDLE device) {
+    EXPECT_EQ(handles.erase(device), 1u) << "closing a handle that is not open";
+}
+
+mmcsim::DriveModel MakeModel(uint8_t haId, uint8_t target, char letter, const char* product,
+                           bool dvdWriter) {
+    mmcsim::DriveModel model;
+    mmcsim::DefaultDriveModel(model);
+    model.haId = haId;
+    model.target = target;
+    model.letter = letter;
+    model.dvdWriter = dvdWriter;
+    std::memset(model.product, ' ', 16);
+    std::memcpy(model.product, product, std::min<size_t>(std::strlen(product), 16));
+    model.product[16] = 0;
+    return model;
+}
+
+AspiDouble::AspiDouble() {
+    module_ = ::LoadLibraryA(Path().c_str());
+    EXPECT_TRUE(module_ != nullptr) << "cannot load " << Path();
+    if (!module_)
+        return;
+    auto get = reinterpret_cast<TMmcSimControl>(
+        reinterpret_cast<void*>(::GetProcAddress(module_, "MmcSimControl")));
+    EXPECT_TRUE(get != nullptr) << "the loaded WNASPI32.DLL is not the double";
+    control_ = get ? get() : nullptr;
+}
+
+AspiDouble::~AspiDouble() {
+    if (module_)
+        ::FreeLibrary(module_);
+}
+
+std::string AspiDouble::Path() { return std::string(kFixtureDir) + "\\WNASPI32.DLL"; }
+
+std::string AspiDouble::BrokenPath() {
+    return std::string(kFixtureDir) + "\\brokenaspi\\WNASPI32.DLL";
+}
+
+void BurnTest::ResetLayer() {
+    ku::UnloadASPI();
+    ku::SPTIDeinit();
+    ku::ASPILoaded = false;
+    ku::ASPILayerName.clear();
+    ku::CloseDriveHandles = true;
+    ku::CurrentDiscType = 0;
+    ku::ExtraBlankWaitQuirk = false;
+    ku::CloseSessionImmediate = true;
+}
+
+void BurnTest::SetUp() {
+    ku::SetBurnClock(&clock);
+    ku::SetSPTITransport(&spti);
+    ResetLayer();
+    spti.sim.Reset();
+}
+
+void BurnTest::TearDown() {
+    ResetLayer();
+    ku::SetSPTITransport(nullptr);
+    ku::SetBurnClock(nullptr);
+}
+
+} // namespace kutest
