@@ -54,11 +54,43 @@ bool DeleteTree(const std::string& folder) {
     return RemoveDirectoryA(folder.c_str()) != FALSE && ok;
 }
 
+bool IsRegistryLink(HKEY key) {
+    DWORD type = REG_NONE;
+    return RegQueryValueExA(key, "SymbolicLinkValue", nullptr, &type, nullptr, nullptr) ==
+               ERROR_SUCCESS &&
+           type == REG_LINK;
+}
+
+// True when the key or any key below it is a registry link. Deleting through a link would
+// empty and remove the key it points to, somewhere else in the registry; such a tree is left
+// alone. Keys are opened as links, never through them.
+bool HoldsRegistryLink(HKEY parent, const std::string& name, REGSAM view) {
+    UniqueKey key;
+    if (RegOpenKeyExA(parent, name.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | view, key.put()) !=
+        ERROR_SUCCESS)
+        return false;
+    if (IsRegistryLink(key.get()))
+        return true;
+    char child[256];
+    for (DWORD index = 0;; ++index) {
+        DWORD length = sizeof(child);
+        LONG rc =
+            RegEnumKeyExA(key.get(), index, child, &length, nullptr, nullptr, nullptr, nullptr);
+        if (rc == ERROR_NO_MORE_ITEMS)
+            return false;
+        if (rc == ERROR_SUCCESS && HoldsRegistryLink(key.get(), child, view))
+            return true;
+    }
+}
+
 } // namespace
 
 bool DeleteRegistryKey(HKEY root, const std::string& keyPath) {
     const std::string path = CleanKeyPath(keyPath);
     if (IsProtectedRegistryKey(root, path))
+        return false;
+    // The view the registry class opens the key in (it adds the other view's flag).
+    if (HoldsRegistryLink(root, path, GetWow64AccessFlag()))
         return false;
     TRegistry reg(RegistryViewAccess());
     if (!OpenForDelete(reg, root, path))

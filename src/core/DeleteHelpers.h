@@ -26,6 +26,7 @@ bool IsProtectedService(const std::string& name);
 std::string CleanKeyPath(const std::string& keyPath);
 
 // Deletes the key with its subkeys; false when refused, missing or not completely deleted.
+// A tree that is or holds a registry link is refused: the delete would reach through it.
 bool DeleteRegistryKey(HKEY root, const std::string& keyPath);
 // Deletes one value; false when refused, when the key or value is missing, or on failure.
 bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName);

@@ -2,6 +2,10 @@
 // the probe is still there afterwards; deletable keys and values do go.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <sddl.h>
+
 #include "core/DeleteHelpers.h"
 #include "support/Sandbox.h"
 
@@ -167,4 +171,67 @@ TEST(RegistryGuard, ValuesOfSharedKeysAreDeletableButNotTheVitalOnes) {
     RawDeleteValue(HKEY_CURRENT_USER, winlogon, "Shell");
     RawDeleteValue(HKEY_CURRENT_USER, winlogon, "Userinit");
     RawDeleteValue(HKEY_CURRENT_USER, run, "");
+}
+
+namespace {
+
+// A volatile registry link `from` -> `to` below the current user's hive.
+bool MakeLink(const std::string& from, const std::string& to) {
+    HANDLE token = nullptr;
+    char buffer[256];
+    DWORD size = 0;
+    LPWSTR sid = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return false;
+    bool ok = GetTokenInformation(token, TokenUser, buffer, sizeof(buffer), &size) &&
+              ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &sid);
+    CloseHandle(token);
+    if (!ok)
+        return false;
+    std::wstring target = L"\\Registry\\User\\" + std::wstring(sid) + L"\\" +
+                          std::wstring(to.begin(), to.end());
+    LocalFree(sid);
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, from.c_str(), 0, nullptr,
+                        REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE,
+                        KEY_ALL_ACCESS | KEY_CREATE_LINK | kView, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return false;
+    ok = RegSetValueExW(key, L"SymbolicLinkValue", 0, REG_LINK,
+                        reinterpret_cast<const BYTE*>(target.c_str()),
+                        static_cast<DWORD>(target.size() * sizeof(wchar_t))) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return ok;
+}
+
+// Removes the link itself (a plain delete would act on its target).
+void RemoveLink(const std::string& path) {
+    using NtDeleteKeyFn = LONG(WINAPI*)(HANDLE);
+    auto ntDeleteKey = reinterpret_cast<NtDeleteKeyFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("ntdll"), "NtDeleteKey")));
+    HKEY key = nullptr;
+    if (ntDeleteKey && RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), REG_OPTION_OPEN_LINK,
+                                     DELETE | kView, &key) == ERROR_SUCCESS) {
+        ntDeleteKey(key);
+        RegCloseKey(key);
+    }
+}
+
+} // namespace
+
+TEST(RegistryGuard, TreesHoldingALinkAreNotDeletedThroughIt) {
+    kutest::ScratchKey scratch;
+    const std::string target = scratch.Sub("target");
+    RawCreateKey(HKEY_CURRENT_USER, target + "\\inner", kView);
+    RawCreateKey(HKEY_CURRENT_USER, scratch.Sub("tree"), kView);
+    const std::string link = scratch.Sub("tree\\link");
+    if (!MakeLink(link, target))
+        GTEST_SKIP() << "this system cannot make a registry link";
+    ASSERT_TRUE(RawKeyExists(HKEY_CURRENT_USER, link + "\\inner", kView));
+    EXPECT_FALSE(DeleteRegistryKey(HKEY_CURRENT_USER, scratch.Sub("tree")));
+    EXPECT_FALSE(DeleteRegistryKey(HKEY_CURRENT_USER, link));
+    EXPECT_TRUE(RawKeyExists(HKEY_CURRENT_USER, target + "\\inner", kView));
+    RemoveLink(link);
+    EXPECT_TRUE(DeleteRegistryKey(HKEY_CURRENT_USER, scratch.Sub("tree")));
+    EXPECT_TRUE(RawKeyExists(HKEY_CURRENT_USER, target + "\\inner", kView));
 }
