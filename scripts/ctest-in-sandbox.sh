@@ -4,7 +4,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "$1" && pwd)
 shift
-"$root/scripts/wine-sandbox" up "$build/sandbox"
+KU_WINE_UNMANAGED=1 "$root/scripts/wine-sandbox" up "$build/sandbox"
 trap '"$root/scripts/wine-sandbox" down "$build/sandbox"' EXIT
 source "$root/scripts/sandbox-env.sh"
 ku_sandbox_env "$build/sandbox"
