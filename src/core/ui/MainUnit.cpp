@@ -136,6 +136,7 @@ void TUnInstallForm::SetUpButtons() {
         {IDC_MAIN_DETAILBTN, "DetailBtn"}};
     for (const auto& button : buttons)
         HoverPictures(TImageEx(Item(button.first)), button.second);
+    ShowWindow(Item(IDC_MAIN_VIEWBTN), SW_HIDE); // the view menu opens from the options
     LOGFONTA font = {};
     GetObjectA(reinterpret_cast<HFONT>(SendMessageA(Handle(), WM_GETFONT, 0, 0)), sizeof(font),
                &font);

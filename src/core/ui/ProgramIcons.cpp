@@ -32,14 +32,14 @@ int TProgramIcons::GetProgramIconIndex(const std::string& source) {
     if (known != indexes_.end())
         return known->second;
     ++lookups_;
-    HICON icon = nullptr;
-    if (choice.kind == IconChoice::IndexedIcon) {
-        icon = ExtractIconA(GetModuleHandleA(nullptr), choice.file.c_str(),
-                            static_cast<UINT>(choice.index));
-        // 1 means "not a file with icons".
-        if (icon == reinterpret_cast<HICON>(1))
-            icon = nullptr;
-    } else {
+    // A program's shell icon is its first icon; asking the file itself first also works where
+    // the shell only knows a generic picture for programs.
+    HICON icon = ExtractIconA(GetModuleHandleA(nullptr), choice.file.c_str(),
+                              static_cast<UINT>(choice.index));
+    // 1 means "not a file with icons".
+    if (icon == reinterpret_cast<HICON>(1))
+        icon = nullptr;
+    if (!icon && choice.kind == IconChoice::ShellIcon) {
         SHFILEINFOA info = {};
         if (SHGetFileInfoA(choice.file.c_str(), 0, &info, sizeof(info), SHGFI_ICON))
             icon = info.hIcon;
