@@ -25,7 +25,7 @@ const char* const kValues[] = {"DisplayName",    "UninstallString", "DisplayIcon
                                "DisplayVersion", "HelpLink",        "InstallDate",
                                "InstallLocation", "Publisher",      "URLInfoAbout",
                                "URLUpdateInfo",  "ModifyPath",      "ParentKeyName"};
-const double kAllowedFactor = 10.0;
+const double kAllowedFactor = 5.0;
 
 double Now() {
     LARGE_INTEGER counter, frequency;
