@@ -14,8 +14,8 @@ namespace {
 
 // Ending any of these stops or crashes Windows.
 const char* const kCriticalProcesses[] = {
-    "system",      "[system process]", "wininit.exe", "csrss.exe",  "smss.exe", "services.exe",
-    "lsass.exe",   "winlogon.exe",     "dwm.exe",     "lsm.exe",    "svchost.exe",
+    "system",    "[system process]", "wininit.exe", "csrss.exe", "smss.exe",    "services.exe",
+    "lsass.exe", "winlogon.exe",     "dwm.exe",     "lsm.exe",   "svchost.exe",
 };
 
 // Spared by KillAllUserProcesses: a name found anywhere in this text is left running.
@@ -60,7 +60,7 @@ bool Terminate(DWORD processId, UINT exitCode) {
 bool EndProcess(const ProcessEntry& process, UINT exitCode) {
     if (IsUntouchableProcess(process))
         return false;
-    if (DllKillProcess(process.processId))
+    if (DllKillCheckedProcess(process.processId))
         return true;
     EnableTokenPrivilege("SeDebugPrivilege");
     return Terminate(process.processId, exitCode);
@@ -177,7 +177,9 @@ ProcessSnapshot SelectUserProcesses(const ProcessSnapshot& snapshot) {
     return selected;
 }
 
-int KillAllUserProcesses() { return KillAllUserProcesses(TakeProcessSnapshot()); }
+int KillAllUserProcesses() {
+    return KillAllUserProcesses(TakeProcessSnapshot());
+}
 
 int KillAllUserProcesses(const ProcessSnapshot& snapshot) {
     int ended = 0;

@@ -22,8 +22,8 @@ bool ValueThere(HKEY root, const std::string& path, const std::string& name) {
     HKEY key = nullptr;
     if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | kView, &key) != ERROR_SUCCESS)
         return false;
-    bool found = RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr, nullptr) ==
-                 ERROR_SUCCESS;
+    bool found =
+        RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
     RegCloseKey(key);
     return found;
 }
@@ -42,10 +42,11 @@ struct KeyCase {
 };
 
 std::string Describe(const KeyCase& c) {
-    return (c.root == HKEY_LOCAL_MACHINE ? "HKLM\\"
+    return (c.root == HKEY_LOCAL_MACHINE  ? "HKLM\\"
             : c.root == HKEY_CURRENT_USER ? "HKCU\\"
             : c.root == HKEY_CLASSES_ROOT ? "HKCR\\"
-                                          : "HKU\\") + c.path;
+                                          : "HKU\\") +
+           c.path;
 }
 
 } // namespace
@@ -78,6 +79,10 @@ TEST(RegistryGuard, SharedKeysRootsAndTopLevelKeysAreNeverDeleted) {
         {HKEY_LOCAL_MACHINE, "SOFTWARE\\Wow6432Node\\Microsoft"},
         {HKEY_LOCAL_MACHINE,
          "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall"},
+        {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\RpcSs"},
+        {HKEY_LOCAL_MACHINE, "SYSTEM\\ControlSet001\\Services\\eventlog"},
+        {HKEY_LOCAL_MACHINE,
+         "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18"},
         {HKEY_USERS, ".DEFAULT"},
         {HKEY_USERS, ".DEFAULT\\Software"},
         {HKEY_USERS, ".DEFAULT\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"},
@@ -109,7 +114,8 @@ TEST(RegistryGuard, ProgramKeysBelowSharedKeysAreDeletable) {
     EXPECT_FALSE(IsProtectedRegistryKey(
         HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Acme"));
     EXPECT_FALSE(IsProtectedRegistryKey(HKEY_CLASSES_ROOT, "CLSID\\{0}"));
-    EXPECT_FALSE(IsProtectedRegistryKey(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\AcmeSvc"));
+    EXPECT_FALSE(
+        IsProtectedRegistryKey(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\AcmeSvc"));
     EXPECT_FALSE(IsProtectedRegistryKey(HKEY_USERS, "S-1-5-21-1\\Software\\Acme"));
     EXPECT_FALSE(IsProtectedRegistryKey(HKEY_USERS, "S-1-5-21-1_Classes\\CLSID\\{0}"));
     // A single key below a root is refused, also for HKEY_CLASSES_ROOT.
@@ -154,7 +160,8 @@ TEST(RegistryGuard, ValuesOfSharedKeysAreDeletableButNotTheVitalOnes) {
     EXPECT_TRUE(ValueThere(HKEY_CURRENT_USER, winlogon, "Shell"));
     EXPECT_TRUE(ValueThere(HKEY_CURRENT_USER, winlogon, "Userinit"));
     EXPECT_TRUE(IsProtectedRegistryValue(
-        HKEY_LOCAL_MACHINE, "SYSTEM\\ControlSet001\\Control\\Session Manager\\Environment", "Path"));
+        HKEY_LOCAL_MACHINE, "SYSTEM\\ControlSet001\\Control\\Session Manager\\Environment",
+        "Path"));
     EXPECT_TRUE(IsProtectedRegistryValue(HKEY_CURRENT_USER, "", "x"));
     EXPECT_TRUE(IsProtectedRegistryValue(HKEY_CURRENT_USER, "\\", "x"));
     RawDeleteValue(HKEY_CURRENT_USER, winlogon, "Shell");
