@@ -21,7 +21,9 @@ struct ListRegistry : TRegistry {
     explicit ListRegistry(HKEY root) : TRegistry(RegistryViewAccess()) { SetRootKey(root); }
 };
 
-std::string Child(const std::string& key, const std::string& name) { return key + "\\" + name; }
+std::string Child(const std::string& key, const std::string& name) {
+    return key + "\\" + name;
+}
 
 std::string WithoutLeadingBackslash(const std::string& path) {
     return !path.empty() && path[0] == '\\' ? path.substr(1) : path;
@@ -79,7 +81,8 @@ std::string TextOrNotAvailable(TRegistry& registry, const std::string& name) {
 
 // Opens key and answers whether it names a program with a display name and an uninstaller.
 bool OpenQualifying(TRegistry& registry, const std::string& key) {
-    if (!registry.OpenKeyReadOnly(key, ListViewFlag()) || !QueryValue(registry, "DisplayName").exists)
+    if (!registry.OpenKeyReadOnly(key, ListViewFlag()) ||
+        !QueryValue(registry, "DisplayName").exists)
         return false;
     std::string uninstall;
     return ReadText(registry, "UninstallString", uninstall) && !uninstall.empty();
@@ -200,7 +203,9 @@ void AppendCandidates(TUninstallContents& list, std::vector<std::string>& captio
 
 } // namespace
 
-bool ListViewFlag() { return RegistryView64; }
+bool ListViewFlag() {
+    return RegistryView64;
+}
 
 void BuildProgramList(TUninstallContents& list, bool showWindowsUpdate,
                       const ProgramListPlaces& places) {
@@ -327,8 +332,7 @@ void DeleteInstallerComponentEntries(const std::string& productKey,
         if (own)
             DeleteRegistryKey(places.root, Child(keyBase, component), ListViewFlag());
         else if (shared)
-            DeleteRegistryValue(places.root, Child(keyBase, component), productKey,
-                                ListViewFlag());
+            DeleteRegistryValue(places.root, Child(keyBase, component), productKey, ListViewFlag());
     }
 }
 

@@ -36,11 +36,23 @@ void ShowOptionsDialog(HWND owner) {
     ShowMessageBox(owner, "Options", kAppCaption, MB_OK);
 }
 
-const UninstallWizardRequest& LastUninstallWizardRequest() { return State().lastRequest; }
-int UninstallWizardOpenCount() { return State().wizardOpens; }
-int SpecialWizardOpenCount() { return State().specialOpens; }
-int OptionsDialogOpenCount() { return State().optionsOpens; }
-void SetStubUninstallDone(int uninstallDone) { State().uninstallDone = uninstallDone; }
-void ResetOtherWindowStubs() { State() = StubState(); }
+const UninstallWizardRequest& LastUninstallWizardRequest() {
+    return State().lastRequest;
+}
+int UninstallWizardOpenCount() {
+    return State().wizardOpens;
+}
+int SpecialWizardOpenCount() {
+    return State().specialOpens;
+}
+int OptionsDialogOpenCount() {
+    return State().optionsOpens;
+}
+void SetStubUninstallDone(int uninstallDone) {
+    State().uninstallDone = uninstallDone;
+}
+void ResetOtherWindowStubs() {
+    State() = StubState();
+}
 
 } // namespace ku

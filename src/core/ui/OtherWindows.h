@@ -1,6 +1,6 @@
 // The windows the main window opens that other work delivers: the uninstall wizard and the
-// special-uninstall wizard and the options dialog. Until they exist each is a stub that shows its caption in a message
-// box, keeps what it was handed and returns.
+// special-uninstall wizard and the options dialog. Until they exist each is a stub that shows its
+// caption in a message box, keeps what it was handed and returns.
 #pragma once
 
 #include <windows.h>
