@@ -141,12 +141,12 @@ std::vector<InstallerCandidate> UserDataCandidates(const ProgramListPlaces& plac
     std::vector<InstallerCandidate> found;
     ListRegistry registry(places.root);
     std::vector<std::string> products;
-    if (!registry.OpenKeyReadOnly(places.userDataProducts, ListViewFlag()))
+    if (!registry.OpenKeyReadOnly(places.userDataProducts, InstallerViewFlag()))
         return found;
     registry.GetKeyNames(products);
     for (const std::string& product : products) {
         const std::string key = Child(Child(places.userDataProducts, product), "InstallProperties");
-        if (!registry.OpenKeyReadOnly(key, ListViewFlag()) ||
+        if (!registry.OpenKeyReadOnly(key, InstallerViewFlag()) ||
             !HasValueNamedExactly(registry, "DisplayName"))
             continue;
         InstallerCandidate candidate{"", product, ""};
@@ -161,11 +161,12 @@ std::vector<InstallerCandidate> ClassesCandidates(const ProgramListPlaces& place
     std::vector<InstallerCandidate> found;
     ListRegistry registry(places.root);
     std::vector<std::string> products;
-    if (!registry.OpenKeyReadOnly(places.classesProducts, ListViewFlag()))
+    if (!registry.OpenKeyReadOnly(places.classesProducts, InstallerViewFlag()))
         return found;
     registry.GetKeyNames(products);
     for (const std::string& product : products) {
-        if (!registry.OpenKeyReadOnly(Child(places.classesProducts, product), ListViewFlag()) ||
+        if (!registry.OpenKeyReadOnly(Child(places.classesProducts, product),
+                                      InstallerViewFlag()) ||
             !HasValueNamedExactly(registry, "ProductName"))
             continue;
         InstallerCandidate candidate{"", product, ""};
@@ -205,6 +206,10 @@ void AppendCandidates(TUninstallContents& list, std::vector<std::string>& captio
 
 bool ListViewFlag() {
     return RegistryView64;
+}
+
+bool InstallerViewFlag() {
+    return true;
 }
 
 void BuildProgramList(TUninstallContents& list, bool showWindowsUpdate,
@@ -310,13 +315,14 @@ void DeleteInstallerComponentEntries(const std::string& productKey,
         return;
     ListRegistry registry(places.root);
     std::vector<std::string> components;
-    if (!registry.OpenKeyReadOnly(places.userDataComponents, ListViewFlag()))
+    if (!registry.OpenKeyReadOnly(places.userDataComponents, InstallerViewFlag()))
         return;
     registry.GetKeyNames(components);
     const std::string keyBase = WithoutLeadingBackslash(places.userDataComponents);
     for (const std::string& component : components) {
         std::vector<std::string> values;
-        if (!registry.OpenKeyReadOnly(Child(places.userDataComponents, component), ListViewFlag()))
+        if (!registry.OpenKeyReadOnly(Child(places.userDataComponents, component),
+                                      InstallerViewFlag()))
             continue;
         registry.GetValueNames(values);
         bool own = false, shared = false;
@@ -330,9 +336,10 @@ void DeleteInstallerComponentEntries(const std::string& productKey,
                 }
         registry.CloseKey();
         if (own)
-            DeleteRegistryKey(places.root, Child(keyBase, component), ListViewFlag());
+            DeleteRegistryKey(places.root, Child(keyBase, component), InstallerViewFlag());
         else if (shared)
-            DeleteRegistryValue(places.root, Child(keyBase, component), productKey, ListViewFlag());
+            DeleteRegistryValue(places.root, Child(keyBase, component), productKey,
+                                InstallerViewFlag());
     }
 }
 
@@ -347,12 +354,13 @@ bool DeleteProgramEntry(const TContent& record, const ProgramListPlaces& places)
         return false;
     const bool installer = IsInstallerRecord(record);
     const std::string base = installer ? places.userDataProducts : places.uninstallKey;
+    const bool viewFlag = installer ? InstallerViewFlag() : ListViewFlag();
     ListRegistry registry(places.root);
-    if (!registry.OpenKeyReadOnly(base, ListViewFlag()))
+    if (!registry.OpenKeyReadOnly(base, viewFlag))
         return false;
     registry.CloseKey();
     if (!DeleteRegistryKey(places.root, Child(WithoutLeadingBackslash(base), record.SubKeyName),
-                           ListViewFlag()))
+                           viewFlag))
         return false;
     if (installer)
         DeleteInstallerComponentEntries(record.SubKeyName, places);

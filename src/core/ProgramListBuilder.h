@@ -25,9 +25,12 @@ struct ProgramListPlaces {
 };
 
 // A registry object for the list: the 64-bit view's access when RegistryView64 is on.
-// Every open of the list passes ListViewFlag(): the other-view flag only while the 64-bit view
-// is chosen, so that the "32Bit" choice really reads the 32-bit view under WOW64.
+// Every open of the Uninstall key passes ListViewFlag(): the other-view flag only while the
+// 64-bit view is chosen, so that the "32Bit" choice really reads the 32-bit view under WOW64.
 bool ListViewFlag();
+// The Windows Installer's own keys are one set for the machine, kept in the native view: they
+// are always opened with the other-view flag, whichever view the list shows.
+bool InstallerViewFlag();
 
 // Empties list and fills it from the Uninstall key in the order of the three passes: keys
 // without "{" first, then the braced product keys that no other entry names in its

@@ -95,7 +95,8 @@ TEST_F(InstalledPrograms, WindowsInstallerShownAddsOperatingSystemEntriesAndNoTw
     std::vector<std::string> captions = Names(list);
     ku::AddInstallerProducts(list, captions);
     EXPECT_EQ(Count(list, "KU Fixture MSI A"), 1);
-    EXPECT_LE(Count(list, "KU Fixture MSI B"), 1);
+    // Hidden behind the suite in the Uninstall list, it comes back once as an Installer product.
+    EXPECT_EQ(Count(list, "KU Fixture MSI B"), 1);
 }
 
 TEST_F(InstalledPrograms, EachSortOrdersTheRealRows) {

@@ -292,10 +292,13 @@ TEST_F(MainWindow, ShowWindowsInstallerAddsProductsAndSystemEntries) {
     uitest::PumpMessages(50);
     EXPECT_TRUE(ku::Settings.ShowWindowsUpdate);
     EXPECT_GE(RowOf(list, "KU Fixture Hotfix"), 0);
-    int msiA = 0;
-    for (const std::string& caption : Captions())
+    int msiA = 0, msiB = 0;
+    for (const std::string& caption : Captions()) {
         msiA += caption == "KU Fixture MSI A";
+        msiB += caption == "KU Fixture MSI B";
+    }
     EXPECT_EQ(msiA, 1);
+    EXPECT_EQ(msiB, 1);
     ASSERT_EQ(ListView_GetItemCount(list), ku::ProgramList->Count());
     SendMessageA(form.Item(IDC_MAIN_SHOWWINUPDATE), BM_CLICK, 0, 0);
     EXPECT_FALSE(ku::Settings.ShowWindowsUpdate);

@@ -83,6 +83,8 @@ class InstallerProducts : public ::testing::Test {
 };
 
 TEST_F(InstallerProducts, AppendsProductsNotListedYetFromBothSources) {
+    // The Installer's keys are the native view's, whichever view the list shows.
+    listtest::ViewScope view32(false);
     UserDataProduct("P1", "Listed Program");
     UserDataProduct("P2", "Installer Only");
     ClassesProduct("C1", "Installer Only");
@@ -128,6 +130,7 @@ TEST_F(InstallerProducts, ComponentsLoseTheProductWholeOrAsOneClient) {
 }
 
 TEST_F(InstallerProducts, DeletingAnInstallerRowRemovesProductAndComponents) {
+    listtest::ViewScope view32(false);
     UserDataProduct("P9", "Doomed");
     Component("Own", {"P9"});
     ku::TUninstallContents list = Rows({{"x", "", ""}});
