@@ -11,6 +11,7 @@ namespace ku {
 void TProgramIcons::Clear() {
     ImageList_RemoveAll(small_);
     ImageList_RemoveAll(large_);
+    sources_.clear();
     indexes_.clear();
     lookups_ = 0;
 }
@@ -25,7 +26,16 @@ int TProgramIcons::AddIcon(HICON icon) {
 }
 
 int TProgramIcons::GetProgramIconIndex(const std::string& source) {
-    const IconChoice choice = ResolveProgramIcon(source);
+    // Rows that name the same text need neither the file checks nor the icon again.
+    const auto seen = sources_.find(source);
+    if (seen != sources_.end())
+        return seen->second;
+    const int index = IndexFor(ResolveProgramIcon(source));
+    sources_[source] = index;
+    return index;
+}
+
+int TProgramIcons::IndexFor(const IconChoice& choice) {
     const std::string key = std::to_string(choice.kind) + "|" + std::to_string(choice.index) + "|" +
                             UpperCase(choice.file);
     const auto known = indexes_.find(key);

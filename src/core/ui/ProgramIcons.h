@@ -9,6 +9,8 @@
 #include <map>
 #include <string>
 
+#include "core/IconLookup.h"
+
 namespace ku {
 
 class TProgramIcons {
@@ -24,10 +26,12 @@ class TProgramIcons {
     int Lookups() const { return lookups_; }
 
   private:
+    int IndexFor(const IconChoice& choice);
     int AddIcon(HICON icon);
 
     HIMAGELIST small_;
     HIMAGELIST large_;
+    std::map<std::string, int> sources_; // source text -> list index
     std::map<std::string, int> indexes_; // icon kind, file and number -> list index
     int lookups_ = 0;
 };
