@@ -64,7 +64,7 @@ TUnInstallForm::~TUnInstallForm() {
     // FormDestroy: the list goes with the window.
     if (ProgramList == list_.get())
         ProgramList = nullptr;
-    if (DM && DM->ProgramListView && !IsWindow(DM->ProgramListView))
+    if (DM && DM->ProgramListView == listView_)
         DM->ProgramListView = nullptr;
     if (UnInstallForm == this)
         UnInstallForm = nullptr;
@@ -179,6 +179,7 @@ void TUnInstallForm::SetUpList() {
     // The data module's lists outlive the view: it must not destroy them.
     SetWindowLongA(list, GWL_STYLE, GetWindowLongA(list, GWL_STYLE) | LVS_SHAREIMAGELISTS);
     DM->ProgramListView = list;
+    listView_ = list;
 }
 
 void TUnInstallForm::FormShow() {

@@ -83,6 +83,7 @@ class TUnInstallForm : public TForm {
     std::unique_ptr<TProgramIcons> icons_;
     int pictureIndex_ = -1; // the selected row's large icon; -1 shows the instruction picture
     HWND hotLabel_ = nullptr;
+    HWND listView_ = nullptr; // handed to the data module's view menu
     UniqueGdiObject underlineFont_;
     UniqueGdiObject nameFont8_, nameFont10_;
 };
