@@ -10,9 +10,9 @@ namespace ku {
 
 namespace {
 
-bool OpenForDelete(TRegistry& reg, HKEY root, const std::string& path) {
+bool OpenForDelete(TRegistry& reg, HKEY root, const std::string& path, bool useWowView) {
     reg.SetRootKey(root);
-    return reg.OpenKey("\\" + path, false, true);
+    return reg.OpenKey("\\" + path, false, useWowView);
 }
 
 bool Exists(const std::string& path) {
@@ -85,7 +85,7 @@ bool HoldsRegistryLink(HKEY parent, const std::string& name, REGSAM view) {
 
 } // namespace
 
-bool DeleteRegistryKey(HKEY root, const std::string& keyPath) {
+bool DeleteRegistryKey(HKEY root, const std::string& keyPath, bool useWowView) {
     const std::string path = CleanKeyPath(keyPath);
     if (IsProtectedRegistryKey(root, path))
         return false;
@@ -93,17 +93,18 @@ bool DeleteRegistryKey(HKEY root, const std::string& keyPath) {
     if (HoldsRegistryLink(root, path, GetWow64AccessFlag()))
         return false;
     TRegistry reg(RegistryViewAccess());
-    if (!OpenForDelete(reg, root, path))
+    if (!OpenForDelete(reg, root, path, useWowView))
         return false;
     return reg.DeleteKey("\\" + path);
 }
 
-bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName) {
+bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName,
+                         bool useWowView) {
     const std::string path = CleanKeyPath(keyPath);
     if (IsProtectedRegistryValue(root, path, valueName))
         return false;
     TRegistry reg(RegistryViewAccess());
-    if (!OpenForDelete(reg, root, path))
+    if (!OpenForDelete(reg, root, path, useWowView))
         return false;
     return reg.DeleteValue(valueName);
 }
