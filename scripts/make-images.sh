@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# make-images.sh: draws the program's own pictures with ImageMagick into resources/images.
+# Run by hand when a picture changes; the results are checked in, the build never runs this.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+out=$root/resources/images
+mkdir -p "$out"
+cd "$out"
+font=Helvetica-Bold
+navy='#1d3f72'; blue='#2f6db5'; light='#5b97dc'; pale='#eaf1fb'
+
+# Text button: NAME WIDTH HEIGHT LABEL BASE HOVER
+button() {
+  local name=$1 w=$2 h=$3 label=$4 base=$5 hover=$6 n colour
+  for n in 1 2; do
+    colour=$base; [ "$n" = 2 ] && colour=$hover
+    convert -size "${w}x${h}" xc:white -fill "$colour" -stroke "$navy" -strokewidth 1 \
+      -draw "roundrectangle 0,0 $((w-1)),$((h-1)) 6,6" -stroke none -fill white \
+      -font "$font" -pointsize $((h/2)) -gravity center -annotate +0+0 "$label" \
+      -quality 92 "$name$n.jpg"
+  done
+}
+
+# Glyph button of the title bar: NAME SIZE DRAW
+titlebutton() {
+  local name=$1 s=$2 draw=$3
+  convert -size "${s}x${s}" xc:"$navy" -stroke white -strokewidth 2 -draw "$draw" \
+    -quality 92 "${name}1.jpg"
+  convert -size "${s}x${s}" xc:'#c0392b' -stroke white -strokewidth 2 -draw "$draw" \
+    -quality 92 "${name}2.jpg"
+}
+
+# Tool button of the main window: NAME LABEL GLYPH-DRAW
+toolbutton() {
+  local name=$1 label=$2 draw=$3 n bg
+  for n in 1 2; do
+    bg=$blue; [ "$n" = 2 ] && bg=$light
+    convert -size 88x64 xc:"$bg" -fill none -stroke white -strokewidth 3 -draw "$draw" \
+      -stroke none -fill white -font "$font" -pointsize 11 -gravity south \
+      -annotate +0+5 "$label" -quality 92 "$name$n.jpg"
+  done
+}
+
+convert -size 420x240 gradient:"$light"-"$navy" \
+  -fill white -font "$font" -pointsize 34 -gravity center -annotate +0-28 'Kelvane Uninstaller' \
+  -font Helvetica -pointsize 15 -annotate +0+14 'Removes programs and what they leave behind' \
+  -pointsize 12 -gravity southeast -annotate +24+22 'Version 2010.1.3' \
+  -fill none -stroke white -strokewidth 2 -draw 'roundrectangle 14,14 405,225 12,12' \
+  -quality 92 Splash.jpg
+
+convert -size 360x220 gradient:"$pale"-'#c9dbf2' -fill "$navy" -draw 'rectangle 0,0 360,30' \
+  -fill "$navy" -font "$font" -pointsize 24 -gravity center -annotate +0-24 'Kelvane Uninstaller' \
+  -font Helvetica -pointsize 13 -annotate +0+8 'Version 2010.1.3' \
+  -annotate +0+28 'Copyright (C) Kelvane' -quality 92 AboutBack.jpg
+
+convert -size 440x320 gradient:white-"$pale" -fill "$navy" -draw 'rectangle 0,0 440,4' \
+  -quality 92 DetailBack.jpg
+
+button OK 80 28 OK "$blue" "$light"
+titlebutton Min 20 'line 5,14 15,14'
+titlebutton Close 20 'line 5,5 15,15 line 15,5 5,15'
+titlebutton SMClose 20 'line 5,5 15,15 line 15,5 5,15'
+
+toolbutton UninstallBtn 'Uninstall' 'rectangle 32,8 56,32 line 26,40 62,4'
+toolbutton ForceUninstallBtn 'Force Uninstall' 'polygon 44,6 60,22 44,38 28,22 line 44,14 44,26'
+toolbutton SpecialBtn 'Special Uninstall' 'circle 44,22 44,8 line 38,22 50,22 line 44,16 44,28'
+toolbutton StartupBtn 'System Manager' 'rectangle 28,8 60,34 line 34,16 54,16 line 34,24 48,24'
+toolbutton DeleteBtn 'Delete Entry' 'line 32,8 56,36 line 56,8 32,36'
+toolbutton RefreshBtn 'Refresh' 'arc 30,8 58,36 30,330 line 58,16 58,24 line 58,24 50,22'
+toolbutton UninstallExBtn 'Uninstall' 'rectangle 32,8 56,32 line 26,40 62,4'
+toolbutton DetailBtn 'Details' 'circle 44,22 44,8 line 44,18 44,30 point 44,13'
+toolbutton ViewBtn 'View' 'rectangle 30,8 40,18 rectangle 48,8 58,18 rectangle 30,24 40,34 rectangle 48,24 58,34'
+
+# Picture of the facts panel while no program is selected.
+convert -size 64x64 xc:white -fill "$blue" -draw 'roundrectangle 4,4 59,59 10,10' \
+  -fill white -font "$font" -pointsize 40 -gravity center -annotate +0+0 '?' -quality 92 Instruction.jpg
+
+# The live-update wait animation: eight frames of a turning ring of dots.
+frames=()
+for i in 0 1 2 3 4 5 6 7; do
+  args=()
+  for d in 0 1 2 3 4 5 6 7; do
+    angle=$(( (d * 45) ))
+    x=$(python3 -c "import math;print(round(24+15*math.cos(math.radians($angle))))")
+    y=$(python3 -c "import math;print(round(24+15*math.sin(math.radians($angle))))")
+    if [ $(( (d - i + 8) % 8 )) -eq 0 ]; then c=$navy; elif [ $(( (d - i + 8) % 8 )) -le 2 ]; then c=$blue; else c='#c9dbf2'; fi
+    args+=(-fill "$c" -draw "circle $x,$y $((x+4)),$y")
+  done
+  convert -size 48x48 xc:white "${args[@]}" "frame$i.png"
+  frames+=("frame$i.png")
+done
+convert -delay 10 -loop 0 "${frames[@]}" LiveUpdate.gif
+rm -f frame*.png
+
+# Program icon: a blue square with a white K and a small arrow, in three sizes.
+for s in 16 32 48; do
+  convert -size "${s}x${s}" xc:none -fill "$blue" -draw "roundrectangle 0,0 $((s-1)),$((s-1)) $((s/5)),$((s/5))" \
+    -fill white -font "$font" -pointsize $((s*3/4)) -gravity center -annotate +0+0 'K' "icon$s.png"
+done
+convert icon16.png icon32.png icon48.png ../KU.ico
+rm -f icon*.png

@@ -1,0 +1,35 @@
+// The program's main block: everything KU.exe does from start to the end of the message loop.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "core/Settings.h"
+#include "core/Startup.h"
+
+namespace ku {
+
+struct StartupContext {
+    std::string programDir; // ProgramDir() when empty
+    std::string mutexName = kInstanceMutexName;
+    std::string settingsKey = kSettingsKey;
+    DWORD splashMs = 2000; // how long the splash stays when no update check runs
+    // The two ends of start-up; the real windows when empty.
+    std::function<void(HWND owner, bool autoRun)> showSystemManager;
+    std::function<int(const std::string& startFile, const std::string& startFolder)> runMainWindow;
+};
+
+enum class StartOutcome { SecondInstance, AutoRunDone, MainWindowClosed };
+
+struct StartResult {
+    StartOutcome outcome = StartOutcome::MainWindowClosed;
+    int exitCode = 0;
+};
+
+// Runs the start-up steps in order: updater swap, profile unpacking, single instance,
+// settings, then the automatic backup or the splash, data module and main window.
+StartResult RunMainBlock(const std::string& firstArgument, const StartupContext& context);
+
+} // namespace ku

@@ -1,0 +1,39 @@
+// Pictures from the program's resources: JPEG images of windows and image buttons, and the
+// frames of an animated GIF.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "core/Handles.h"
+#include "core/ui/ImageEx.h"
+
+namespace ku {
+
+// A 32-bit top-down DIB section of the decoded picture, or none when it cannot be decoded.
+UniqueGdiObject DecodePicture(const void* data, size_t size);
+
+// The bytes of resource name of type, from the running program; names and types are matched
+// without regard to case. False when there is no such resource.
+bool ReadResource(const std::string& name, const std::string& type, std::string& bytes);
+
+// Decodes the JPEG resource name of type "JPG" (or type).
+UniqueGdiObject LoadJpegBitmap(const std::string& name, const std::string& type = "JPG");
+
+// Puts the JPEG resource resName into image, unless the image's tag is 1. False (and the
+// picture left as it was) when the resource is missing or not a picture.
+bool LoadJpegResource(TImageEx image, const std::string& resName, const std::string& resType);
+
+struct AnimatedPicture {
+    std::vector<UniqueGdiObject> frames;
+    std::vector<int> delaysMs; // one per frame
+    int width = 0;
+    int height = 0;
+};
+
+// Decodes every frame of the GIF resource name (already composed, as shown).
+bool LoadGifResource(const std::string& name, const std::string& type, AnimatedPicture& picture);
+
+} // namespace ku

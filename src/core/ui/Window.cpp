@@ -1,0 +1,245 @@
+// The window layer: dialog procedure, region, dragging and painting of the frame.
+#include "core/ui/Window.h"
+
+#include <exception>
+
+#include "core/Dialogs.h"
+#include "core/ui/ImageEx.h"
+#include "core/ui/Pictures.h"
+
+namespace ku {
+
+namespace {
+
+// Posted at the first WM_SHOWWINDOW so that FormShow runs once the window is on screen.
+const UINT kFormShown = WM_APP + 0x100;
+const WPARAM kDragCommand = SC_MOVE | HTCAPTION; // 0xF012
+
+int YOf(LPARAM lParam) {
+    return static_cast<short>(HIWORD(lParam));
+}
+
+} // namespace
+
+void SetRoundedRegion(HWND window) {
+    RECT client;
+    GetClientRect(window, &client);
+    HRGN region = CreateRoundRectRgn(0, 0, client.right + 1, client.bottom + 1, 16, 16);
+    // The system owns the region once SetWindowRgn succeeds.
+    if (region && !SetWindowRgn(window, region, TRUE))
+        DeleteObject(region);
+}
+
+void DragWindow(HWND window) {
+    ReleaseCapture();
+    SendMessageA(window, WM_SYSCOMMAND, kDragCommand, 0);
+    ReleaseCapture();
+}
+
+std::string WindowText(HWND window) {
+    int length = GetWindowTextLengthA(window);
+    std::string text(length + 1, '\0');
+    length = GetWindowTextA(window, &text[0], length + 1);
+    text.resize(length > 0 ? length : 0);
+    return text;
+}
+
+void SetLabelText(HWND label, const std::string& text) {
+    SetWindowTextA(label, text.c_str());
+    HWND parent = GetParent(label);
+    RECT area;
+    GetWindowRect(label, &area);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&area), 2);
+    InvalidateRect(parent, &area, TRUE);
+}
+
+void RegisterControlClasses() {
+    RegisterImageExClass();
+}
+
+TForm::TForm(int templateId) : templateId_(templateId) {
+    RegisterControlClasses();
+}
+
+TForm::~TForm() {
+    if (hwnd_) {
+        // No virtual call may reach this half-destroyed object.
+        SetWindowLongPtrA(hwnd_, DWLP_USER, 0);
+        DestroyWindow(hwnd_);
+    }
+}
+
+bool TForm::Create(HWND owner) {
+    modal_ = false;
+    CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), owner, DialogProc,
+                       reinterpret_cast<LPARAM>(this));
+    return hwnd_ != nullptr;
+}
+
+INT_PTR TForm::ShowModal(HWND owner) {
+    modal_ = true;
+    return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), owner,
+                           DialogProc, reinterpret_cast<LPARAM>(this));
+}
+
+void TForm::Show(int command) {
+    if (!hwnd_)
+        return;
+    ShowWindow(hwnd_, command);
+    UpdateWindow(hwnd_);
+}
+
+void TForm::Close(INT_PTR result) {
+    if (!hwnd_)
+        return;
+    FormClose();
+    if (modal_)
+        EndDialog(hwnd_, result);
+    else
+        DestroyWindow(hwnd_);
+}
+
+void TForm::MakeBorderless() {
+    borderless_ = true;
+    SetRoundedRegion(hwnd_);
+}
+
+void TForm::SetTopPanel(int height, COLORREF colour) {
+    topPanelHeight_ = height;
+    topPanelColour_ = colour;
+}
+
+bool TForm::SetBackground(const std::string& jpegName, bool sizeToPicture) {
+    UniqueGdiObject picture = LoadJpegBitmap(jpegName);
+    if (!picture)
+        return false;
+    BITMAP info = {};
+    GetObjectA(picture.get(), sizeof(info), &info);
+    background_ = std::move(picture);
+    backgroundName_ = jpegName;
+    if (sizeToPicture) {
+        RECT frame = {0, 0, info.bmWidth, info.bmHeight};
+        AdjustWindowRectEx(&frame, GetWindowLongA(hwnd_, GWL_STYLE), FALSE,
+                           GetWindowLongA(hwnd_, GWL_EXSTYLE));
+        SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    InvalidateRect(hwnd_, nullptr, TRUE);
+    return true;
+}
+
+void TForm::SetBackgroundColour(COLORREF colour) {
+    backgroundBrush_.reset(CreateSolidBrush(colour));
+}
+
+bool TForm::OnCommand(int id, int) {
+    if (id == IDOK || id == IDCANCEL) {
+        Close(id);
+        return true;
+    }
+    return false;
+}
+
+bool TForm::OnMessage(UINT, WPARAM, LPARAM, INT_PTR&) {
+    return false;
+}
+
+HBRUSH TForm::OnLabelColour(HDC dc, HWND) {
+    if (!background_ && !backgroundBrush_)
+        return nullptr;
+    SetBkMode(dc, TRANSPARENT);
+    return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+}
+
+bool TForm::PaintBackground(HDC dc) {
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    if (backgroundBrush_)
+        FillRect(dc, &client, static_cast<HBRUSH>(backgroundBrush_.get()));
+    else
+        FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+    if (background_) {
+        HDC source = CreateCompatibleDC(dc);
+        HGDIOBJ old = SelectObject(source, background_.get());
+        BitBlt(dc, 0, 0, client.right, client.bottom, source, 0, 0, SRCCOPY);
+        SelectObject(source, old);
+        DeleteDC(source);
+    }
+    if (topPanelHeight_ > 0) {
+        RECT band = {0, 0, client.right, topPanelHeight_};
+        UniqueGdiObject brush(CreateSolidBrush(topPanelColour_));
+        FillRect(dc, &band, static_cast<HBRUSH>(brush.get()));
+    }
+    return true;
+}
+
+INT_PTR CALLBACK TForm::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        auto* form = reinterpret_cast<TForm*>(lParam);
+        SetWindowLongPtrA(window, DWLP_USER, lParam);
+        form->hwnd_ = window;
+    }
+    auto* form = reinterpret_cast<TForm*>(GetWindowLongPtrA(window, DWLP_USER));
+    if (!form)
+        return FALSE;
+    INT_PTR result = FALSE;
+    try {
+        result = form->Dispatch(message, wParam, lParam);
+    } catch (const std::exception& error) {
+        // Nothing may unwind into user32: show the error and keep the program running.
+        ShowMessageBox(window, error.what(), kAppCaption, MB_OK | MB_ICONERROR);
+    } catch (...) {
+        ShowMessageBox(window, "Unexpected error.", kAppCaption, MB_OK | MB_ICONERROR);
+    }
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrA(window, DWLP_USER, 0);
+        form->hwnd_ = nullptr;
+    }
+    return result;
+}
+
+INT_PTR TForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+    INT_PTR result = 0;
+    if (OnMessage(message, wParam, lParam, result))
+        return result;
+    switch (message) {
+    case WM_INITDIALOG:
+        FormCreate();
+        return TRUE;
+    case WM_SHOWWINDOW:
+        if (wParam && !shown_) {
+            shown_ = true;
+            PostMessageA(hwnd_, kFormShown, 0, 0);
+        }
+        return FALSE;
+    case kFormShown:
+        FormShow();
+        return TRUE;
+    case WM_SIZE:
+        if (borderless_)
+            SetRoundedRegion(hwnd_);
+        return FALSE;
+    case WM_ERASEBKGND:
+        SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, PaintBackground(reinterpret_cast<HDC>(wParam)));
+        return TRUE;
+    case WM_CTLCOLORSTATIC:
+        return reinterpret_cast<INT_PTR>(
+            OnLabelColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
+    case WM_LBUTTONDOWN:
+        if (topPanelHeight_ > 0 && YOf(lParam) < topPanelHeight_)
+            DragWindow(hwnd_);
+        return TRUE;
+    case WM_LBUTTONUP:
+        if (YOf(lParam) >= topPanelHeight_)
+            BackgroundClick();
+        return TRUE;
+    case WM_COMMAND:
+        return OnCommand(LOWORD(wParam), HIWORD(wParam));
+    case WM_CLOSE:
+        Close(IDCANCEL);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+} // namespace ku

@@ -1,0 +1,85 @@
+// The window layer: one base for every window made from a dialog template, with the program's
+// frame conventions (rounded region, dragging by the top panel, background pictures).
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "core/Handles.h"
+
+namespace ku {
+
+// Rounded rectangle from (0, 0) to (client width + 1, client height + 1), corners 16 by 16,
+// set with redrawing. Every borderless window gets it when it is created.
+void SetRoundedRegion(HWND window);
+
+// Moves the window with the mouse, as a press on its caption would: the capture is released
+// before and after sending WM_SYSCOMMAND with SC_MOVE | HTCAPTION (0xF012).
+void DragWindow(HWND window);
+
+// Sets a label's text and repaints what lies under it, for labels drawn transparently.
+void SetLabelText(HWND label, const std::string& text);
+std::string WindowText(HWND window);
+
+// Makes sure the window classes of our own controls exist before a template uses them.
+void RegisterControlClasses();
+
+class TForm {
+  public:
+    explicit TForm(int templateId);
+    virtual ~TForm();
+    TForm(const TForm&) = delete;
+    TForm& operator=(const TForm&) = delete;
+
+    // Modeless: creates the window hidden (unless the template says visible); false on failure.
+    bool Create(HWND owner);
+    // Modal: runs until Close; answers the result given to Close, or -1 when it cannot open.
+    INT_PTR ShowModal(HWND owner);
+    void Show(int command = SW_SHOW);
+    // Ends a modal window with result; destroys a modeless one.
+    void Close(INT_PTR result = IDCANCEL);
+
+    HWND Handle() const { return hwnd_; }
+    HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
+    bool IsModal() const { return modal_; }
+    // Name of the background picture, for checks; empty when there is none.
+    const std::string& BackgroundName() const { return backgroundName_; }
+    int TopPanelHeight() const { return topPanelHeight_; }
+
+  protected:
+    // Frame conventions, called from FormCreate.
+    void MakeBorderless();                         // rounded region now and on every resize
+    void SetTopPanel(int height, COLORREF colour); // painted band that drags the window
+    // Picture painted under the controls; sizeToPicture makes the client area its size.
+    bool SetBackground(const std::string& jpegName, bool sizeToPicture);
+    void SetBackgroundColour(COLORREF colour);
+
+    // Handlers; names follow the events they stand for.
+    virtual void FormCreate() {}
+    virtual void FormShow() {}        // once, after the window first became visible
+    virtual void FormClose() {}       // before the window closes
+    virtual void BackgroundClick() {} // left click on the form outside the top panel
+    virtual bool OnCommand(int id, int code);
+    virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
+    // Colour of a static control; the default draws labels transparently over the form.
+    virtual HBRUSH OnLabelColour(HDC dc, HWND label);
+
+  private:
+    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    bool PaintBackground(HDC dc);
+
+    int templateId_;
+    HWND hwnd_ = nullptr;
+    bool modal_ = false;
+    bool shown_ = false;
+    bool borderless_ = false;
+    int topPanelHeight_ = 0;
+    COLORREF topPanelColour_ = 0;
+    UniqueGdiObject background_;
+    std::string backgroundName_;
+    UniqueGdiObject backgroundBrush_;
+};
+
+} // namespace ku

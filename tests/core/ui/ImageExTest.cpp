@@ -1,0 +1,135 @@
+// The image button and the picture loader.
+#include <gtest/gtest.h>
+
+#include "UiSupport.h"
+#include "core/ui/AboutForm.h"
+#include "core/ui/ImageEx.h"
+#include "core/ui/Pictures.h"
+
+namespace {
+
+// A bare image button in a plain top-level window of its own.
+class BareButton : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ku::RegisterImageExClass();
+        parent_ = CreateWindowExA(0, "STATIC", "parent", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+        ASSERT_NE(parent_, nullptr);
+        button_ = ku::TImageEx(CreateWindowExA(0, ku::kImageExClass, "", WS_CHILD | WS_VISIBLE, 5,
+                                               5, 10, 10, parent_, reinterpret_cast<HMENU>(7),
+                                               GetModuleHandleA(nullptr), nullptr));
+        ASSERT_TRUE(button_.IsImageButton());
+    }
+    void TearDown() override { DestroyWindow(parent_); }
+
+    HWND parent_ = nullptr;
+    ku::TImageEx button_;
+};
+
+SIZE SizeOf(HWND window) {
+    RECT rect;
+    GetClientRect(window, &rect);
+    return SIZE{rect.right, rect.bottom};
+}
+
+} // namespace
+
+TEST_F(BareButton, PictureIsDecodedAndSizesTheControl) {
+    EXPECT_TRUE(ku::LoadJpegResource(button_, "OK1", "JPG"));
+    EXPECT_EQ(button_.PictureName(), "OK1");
+    SIZE size = SizeOf(button_.Handle());
+    EXPECT_EQ(size.cx, 80);
+    EXPECT_EQ(size.cy, 28);
+    // The button's face is the blue of the pictures, the hover face a lighter one.
+    unsigned normal = uitest::PixelOf(button_.Picture(), 40, 6);
+    EXPECT_GT(normal & 0xFF, (normal >> 16) & 0xFF) << std::hex << normal;
+    ASSERT_TRUE(ku::LoadJpegResource(button_, "OK2", "JPG"));
+    unsigned hover = uitest::PixelOf(button_.Picture(), 40, 6);
+    EXPECT_GT((hover >> 16) & 0xFF, (normal >> 16) & 0xFF) << std::hex << hover;
+}
+
+TEST_F(BareButton, ResourceNamesAndTypesIgnoreCase) {
+    EXPECT_TRUE(ku::LoadJpegResource(button_, "smclose2", "jpg"));
+    EXPECT_EQ(button_.PictureName(), "smclose2");
+    EXPECT_NE(button_.Picture(), nullptr);
+}
+
+TEST_F(BareButton, MissingResourceKeepsThePicture) {
+    ASSERT_TRUE(ku::LoadJpegResource(button_, "Min1", "JPG"));
+    HBITMAP before = button_.Picture();
+    EXPECT_FALSE(ku::LoadJpegResource(button_, "NoSuchPicture1", "JPG"));
+    EXPECT_FALSE(ku::LoadJpegResource(button_, "LiveUpdate", "JPG")); // a GIF, not a JPG
+    EXPECT_EQ(button_.Picture(), before);
+    EXPECT_EQ(button_.PictureName(), "Min1");
+}
+
+TEST_F(BareButton, TagOneKeepsThePicture) {
+    ASSERT_TRUE(ku::LoadJpegResource(button_, "Close1", "JPG"));
+    button_.SetTag(1);
+    EXPECT_FALSE(ku::LoadJpegResource(button_, "Close2", "JPG"));
+    EXPECT_EQ(button_.PictureName(), "Close1");
+}
+
+TEST_F(BareButton, WithoutHandlersTheButtonStillTracksThePointer) {
+    SendMessageA(button_.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+    EXPECT_TRUE(button_.MouseInside());
+    SendMessageA(button_.Handle(), WM_MOUSELEAVE, 0, 0);
+    EXPECT_FALSE(button_.MouseInside());
+}
+
+TEST_F(BareButton, EnterAndLeaveAreRaisedOnceEachWithTheButtonAsSender) {
+    std::string events;
+    button_.SetOnMouseEnter([&](ku::TImageEx sender) {
+        events += sender.Handle() == button_.Handle() ? "enter;" : "enter(wrong);";
+        events += button_.MouseInside() ? "" : "(before own handling);";
+    });
+    button_.SetOnMouseLeave([&](ku::TImageEx) { events += "leave;"; });
+    SendMessageA(button_.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+    SendMessageA(button_.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(3, 3)); // still inside
+    SendMessageA(button_.Handle(), WM_MOUSELEAVE, 0, 0);
+    SendMessageA(button_.Handle(), WM_MOUSELEAVE, 0, 0); // a second leave is no event
+    EXPECT_EQ(events, "enter;leave;");
+}
+
+TEST_F(BareButton, OtherWindowsAreNotImageButtons) {
+    ku::TImageEx notOne(parent_);
+    EXPECT_FALSE(notOne.IsImageButton());
+    notOne.SetTag(1);
+    EXPECT_EQ(notOne.Tag(), 0);
+    EXPECT_EQ(notOne.Picture(), nullptr);
+    EXPECT_FALSE(ku::LoadJpegResource(notOne, "OK1", "JPG"));
+}
+
+TEST(ImageButtonInWindow, AboutButtonsSwapPicturesOnEnterAndLeave) {
+    ku::TAboutForm form;
+    ASSERT_TRUE(form.Create(nullptr));
+    EXPECT_EQ(form.OKBtn().PictureName(), "OK1");
+    EXPECT_EQ(form.CloseBtn().PictureName(), "SMClose1");
+    SendMessageA(form.OKBtn().Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+    EXPECT_EQ(form.OKBtn().PictureName(), "OK2");
+    SendMessageA(form.OKBtn().Handle(), WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(form.OKBtn().PictureName(), "OK1");
+    SendMessageA(form.CloseBtn().Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+    EXPECT_EQ(form.CloseBtn().PictureName(), "SMClose2");
+    SendMessageA(form.CloseBtn().Handle(), WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(form.CloseBtn().PictureName(), "SMClose1");
+}
+
+TEST(Pictures, AnimatedGifHasAllItsFrames) {
+    ku::AnimatedPicture animation;
+    ASSERT_TRUE(ku::LoadGifResource("LiveUpdate", "GIF", animation));
+    EXPECT_EQ(animation.frames.size(), 8u);
+    EXPECT_EQ(animation.delaysMs.size(), 8u);
+    EXPECT_EQ(animation.width, 48);
+    EXPECT_EQ(animation.delaysMs[0], 100);
+    // The dark dot moves: two frames differ where the first has it.
+    EXPECT_NE(uitest::PixelOf(static_cast<HBITMAP>(animation.frames[0].get()), 39, 24),
+              uitest::PixelOf(static_cast<HBITMAP>(animation.frames[4].get()), 39, 24));
+}
+
+TEST(Pictures, BrokenDataDecodesToNothing) {
+    const char junk[] = "\xFF\xD8\xFF not really a JPEG";
+    EXPECT_FALSE(ku::DecodePicture(junk, sizeof(junk)));
+    EXPECT_FALSE(ku::DecodePicture(junk, 0));
+}

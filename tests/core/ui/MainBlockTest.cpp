@@ -1,0 +1,126 @@
+// The main block: order of the start-up steps, the two modes and the single instance.
+#include <gtest/gtest.h>
+
+#include "core/Dialogs.h"
+#include "core/Settings.h"
+#include "core/ui/LaterForms.h"
+#include "core/ui/MainBlock.h"
+#include "support/RecordingLauncher.h"
+#include "support/Sandbox.h"
+
+namespace {
+
+class MainBlockTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        context.programDir = dir.Path() + "\\";
+        context.mutexName = "KelvaneTest main block " + std::to_string(GetCurrentProcessId());
+        context.settingsKey = "\\" + settings.Path();
+        context.splashMs = 0;
+        context.showSystemManager = [this](HWND, bool autoRun) {
+            calls.push_back(std::string("system manager ") + (autoRun ? "auto" : "manual"));
+        };
+        context.runMainWindow = [this](const std::string& file, const std::string& folder) {
+            calls.push_back("main window [" + file + "] [" + folder + "]");
+            return 0;
+        };
+        ku::SetMessageBoxHook([this](const ku::MessageBoxCall& call) {
+            boxes.push_back(call.text);
+            return IDNO;
+        });
+        ku::ClearStubCalls();
+    }
+    void TearDown() override {
+        ku::SetMessageBoxHook(nullptr);
+        ku::SetMakerWebHost("");
+    }
+    void NoUpdateCheck() {
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, settings.Path().c_str(), 0, nullptr, 0,
+                                  KEY_ALL_ACCESS, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        DWORD off = 0;
+        RegSetValueExA(key, "CheckUpdate", 0, REG_DWORD, reinterpret_cast<BYTE*>(&off),
+                       sizeof(off));
+        RegCloseKey(key);
+    }
+
+    kutest::ScratchDir dir;
+    kutest::ScratchKey settings{HKEY_CURRENT_USER};
+    ku::StartupContext context;
+    std::vector<std::string> calls;
+    std::vector<std::string> boxes;
+};
+
+} // namespace
+
+TEST_F(MainBlockTest, AutoRunInAnyCaseOpensOnlyTheSystemManager) {
+    for (const char* argument : {"AUTORUN", "-autorun", "/AutoRun"}) {
+        calls.clear();
+        ku::StartResult result = ku::RunMainBlock(argument, context);
+        EXPECT_EQ(result.outcome, ku::StartOutcome::AutoRunDone) << argument;
+        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_EQ(calls, std::vector<std::string>{"system manager auto"}) << argument;
+    }
+    EXPECT_TRUE(boxes.empty()); // no update check in the automatic mode
+}
+
+TEST_F(MainBlockTest, AutoRunReachesTheSystemManagerStub) {
+    context.showSystemManager = nullptr;
+    EXPECT_EQ(ku::RunMainBlock("-AUTORUN", context).outcome, ku::StartOutcome::AutoRunDone);
+    EXPECT_EQ(ku::StubCalls(), std::vector<std::string>{"TRecoveryForm AutoRun=1"});
+    EXPECT_TRUE(calls.empty());
+}
+
+TEST_F(MainBlockTest, FolderNamedAutorunGoesToTheMainWindow) {
+    NoUpdateCheck();
+    const std::string folder = dir.File("Autorun Tools");
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    ku::StartResult result = ku::RunMainBlock(folder, context);
+    EXPECT_EQ(result.outcome, ku::StartOutcome::MainWindowClosed);
+    EXPECT_EQ(calls, std::vector<std::string>{"main window [] [" + folder + "]"});
+}
+
+TEST_F(MainBlockTest, SecondInstanceEndsAtOnceAfterSwapAndUnpackWithoutSettings) {
+    for (const char* name : {"New_kuUpdate.exe", "UnRAR.exe", "CodeA.rar"})
+        ASSERT_TRUE(kutest::WriteTextFile(dir.File(name), name));
+    ku::SingleInstance first(context.mutexName);
+    ASSERT_TRUE(first.IsFirst());
+    kutest::RecordingLauncher launcher;
+    ku::StartResult result = ku::RunMainBlock("", context);
+    EXPECT_EQ(result.outcome, ku::StartOutcome::SecondInstance);
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_TRUE(calls.empty());
+    EXPECT_FALSE(kutest::RawKeyExists(HKEY_CURRENT_USER, settings.Path(), KEY_WOW64_64KEY));
+    // Swap and unpacking come before the instance check.
+    EXPECT_NE(GetFileAttributesA(dir.File("kuUpdate.exe").c_str()), INVALID_FILE_ATTRIBUTES);
+    ASSERT_EQ(launcher.Requests().size(), 1u);
+    EXPECT_NE(launcher.Requests()[0].commandLine.find("e CodeA.rar"), std::string::npos);
+}
+
+TEST_F(MainBlockTest, WithoutUpdateCheckTheSplashStaysItsTime) {
+    NoUpdateCheck();
+    context.splashMs = 400;
+    DWORD start = GetTickCount();
+    DWORD mainAt = 0;
+    context.runMainWindow = [&](const std::string&, const std::string&) {
+        mainAt = GetTickCount() - start;
+        return 0;
+    };
+    ku::RunMainBlock("", context);
+    EXPECT_GE(mainAt, 380u);
+    EXPECT_FALSE(ku::Settings.CheckUpdate);
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(MainBlockTest, FirstStartWritesDefaultsAndChecksSilently) {
+    ku::SetMakerWebHost("http://127.0.0.1:1"); // nobody answers there
+    kutest::RecordingLauncher launcher;
+    ku::StartResult result = ku::RunMainBlock("C:\\kutest\\nothing here", context);
+    EXPECT_EQ(result.outcome, ku::StartOutcome::MainWindowClosed);
+    EXPECT_TRUE(ku::Settings.CheckUpdate);
+    EXPECT_TRUE(kutest::RawKeyExists(HKEY_CURRENT_USER, settings.Path(), KEY_WOW64_64KEY));
+    EXPECT_TRUE(boxes.empty()); // a failed silent check says nothing
+    EXPECT_TRUE(launcher.Requests().empty());
+    EXPECT_EQ(calls, std::vector<std::string>{"main window [] []"});
+}

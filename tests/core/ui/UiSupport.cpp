@@ -1,0 +1,93 @@
+// Window-test support.
+#include "UiSupport.h"
+
+#include <vector>
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wunused-parameter"
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb_image_write.h>
+#pragma GCC diagnostic pop
+
+namespace uitest {
+
+void PumpMessages(DWORD ms) {
+    DWORD start = GetTickCount();
+    do {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        Sleep(10);
+    } while (GetTickCount() - start < ms);
+}
+
+bool HasRoundedRegion(HWND window) {
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    int kind = GetWindowRgn(window, region);
+    RECT frame;
+    GetWindowRect(window, &frame);
+    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    bool rounded = (kind == COMPLEXREGION || kind == SIMPLEREGION) && !PtInRegion(region, 0, 0) &&
+                   PtInRegion(region, width / 2, height / 2) && PtInRegion(region, 8, 0) &&
+                   !PtInRegion(region, width, height);
+    DeleteObject(region);
+    return rounded;
+}
+
+bool SaveScreenshot(HWND window, const std::string& name) {
+    SetForegroundWindow(window);
+    RedrawWindow(window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    PumpMessages(300);
+    // Without a window manager nobody draws title bars: framed windows show their client area.
+    RECT frame;
+    GetClientRect(window, &frame);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&frame), 2);
+    if ((GetWindowLongA(window, GWL_STYLE) & WS_CAPTION) != WS_CAPTION)
+        GetWindowRect(window, &frame);
+    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    if (width <= 0 || height <= 0)
+        return false;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP shot = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, shot);
+    BitBlt(memory, 0, 0, width, height, screen, frame.left, frame.top, SRCCOPY);
+    SelectObject(memory, old);
+    std::vector<unsigned char> rgb(static_cast<size_t>(width) * height * 3);
+    const auto* bgra = static_cast<const unsigned char*>(bits);
+    for (size_t i = 0; i < static_cast<size_t>(width) * height; ++i) {
+        rgb[i * 3 + 0] = bgra[i * 4 + 2];
+        rgb[i * 3 + 1] = bgra[i * 4 + 1];
+        rgb[i * 3 + 2] = bgra[i * 4 + 0];
+    }
+    DeleteObject(shot);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    CreateDirectoryA("C:\\kutest", nullptr);
+    CreateDirectoryA("C:\\kutest\\screenshots", nullptr);
+    const std::string path = "C:\\kutest\\screenshots\\" + name + ".png";
+    return stbi_write_png(path.c_str(), width, height, 3, rgb.data(), width * 3) != 0;
+}
+
+unsigned PixelOf(HBITMAP picture, int x, int y) {
+    DIBSECTION section = {};
+    if (GetObjectA(picture, sizeof(section), &section) != sizeof(section) || !section.dsBm.bmBits)
+        return 0xFFFFFFFF;
+    const auto* row = static_cast<const unsigned char*>(section.dsBm.bmBits) +
+                      static_cast<size_t>(y) * section.dsBm.bmWidthBytes;
+    const unsigned char* pixel = row + x * 4;
+    return (pixel[2] << 16) | (pixel[1] << 8) | pixel[0];
+}
+
+} // namespace uitest

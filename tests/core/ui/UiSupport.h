@@ -1,0 +1,22 @@
+// Window-test support: message pumping, region checks and screenshots.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace uitest {
+
+// Lets the thread's windows handle their messages for about ms milliseconds.
+void PumpMessages(DWORD ms);
+
+// True when the window has a region that cuts its top-left corner but holds its centre.
+bool HasRoundedRegion(HWND window);
+
+// Saves what the window shows on the screen as C:\kutest\screenshots\<name>.png.
+bool SaveScreenshot(HWND window, const std::string& name);
+
+// The colour of the picture's pixel (x, y) as 0x00RRGGBB.
+unsigned PixelOf(HBITMAP picture, int x, int y);
+
+} // namespace uitest
