@@ -1,0 +1,72 @@
+// TFormOptions: the "Preferences" dialog with its pages General Settings, Restore Registry and
+// Restore System.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "core/OptionValues.h"
+#include "core/RepairSets.h"
+#include "core/ui/Window.h"
+
+namespace ku {
+
+// Where the dialog reads and writes; the running program's places unless a test changes them.
+struct TOptionPlaces {
+    std::string exePath;                          // version label, program folder, context menu
+    std::string settingsKey = kSettingsKey;       // under HKEY_LOCAL_MACHINE
+    std::string policiesKey = kPoliciesSystemKey; // "EnableLUA", under HKEY_LOCAL_MACHINE
+};
+
+class TFormOptions : public TForm {
+  public:
+    enum Page { GeneralPage = 0, RestoreRegistryPage = 1, RestoreSystemPage = 2 };
+
+    TFormOptions();
+
+    TOptionPlaces Places;
+    RepairSleep RepairPause; // the repair sets' pauses; Sleep when empty
+
+    // Handlers; public so that the window tests can drive them.
+    void MainPageControlChange(int page); // selects the page and shows its controls
+    void CheckUpdateBtnClick();
+    void RegFileListViewSelectItem(int index, bool selected);
+    void RestoreRegistryBtnClick();
+    void BitBtn1Click();
+    void BtnCancelClick();
+
+    int ActivePage() const;
+    std::string BackupFolder() const;
+    int SelectedBackup() const; // -1 when none
+    bool SelectBackup(int index);
+
+  protected:
+    void FormCreate() override;
+    void FormShow() override;
+    bool OnCommand(int id, int code) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+
+  private:
+    void LoadOptions();
+    void LoadUacState();
+    void LoadBackupList();
+    void ApplyGeneralPage();
+    std::string ApplyRestoreSystemPage();
+    std::string BackupName(int index) const;
+    void ShowTime(const std::string& text);
+    bool Checked(int id) const;
+    void Check(int id, bool on);
+
+    int page_ = GeneralPage;
+    bool timeShown_ = false;
+};
+
+// The dialog while it is shown.
+extern TFormOptions* FormOptions;
+
+// Shows the options dialog modally over owner; answers IDOK after OK, else IDCANCEL (-1 when
+// it could not open). Afterwards Settings.ViewStyle holds the view style to apply.
+INT_PTR ShowOptionsDialog(HWND owner);
+
+} // namespace ku
