@@ -1,6 +1,7 @@
 // The hint window: a coloured top panel "Hint" and one centred message.
 #include "core/ui/HintForm.h"
 
+#include "core/ui/Controls.h"
 #include "resource.h"
 
 namespace ku {

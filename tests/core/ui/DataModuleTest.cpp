@@ -47,13 +47,13 @@ TEST(DataModule, ViewMenuChecksOneItemAndSetsTheListStyle) {
     dm.ProgramListView = list;
     HMENU menu = dm.ViewPopupMenu();
     EXPECT_EQ(GetMenuItemCount(menu), 3);
-    EXPECT_TRUE(IsChecked(menu, IDM_VIEW_DETAILS));
+    EXPECT_TRUE(IsChecked(menu, IDC_VIEW_DETAILS));
     dm.Icons1Click();
-    EXPECT_TRUE(IsChecked(menu, IDM_VIEW_ICONS));
-    EXPECT_FALSE(IsChecked(menu, IDM_VIEW_DETAILS));
+    EXPECT_TRUE(IsChecked(menu, IDC_VIEW_ICONS));
+    EXPECT_FALSE(IsChecked(menu, IDC_VIEW_DETAILS));
     EXPECT_EQ(GetWindowLongA(list, GWL_STYLE) & LVS_TYPEMASK, LVS_ICON);
     dm.ApplyViewStyle(2);
-    EXPECT_TRUE(IsChecked(menu, IDM_VIEW_LIST));
+    EXPECT_TRUE(IsChecked(menu, IDC_VIEW_LIST));
     EXPECT_EQ(GetWindowLongA(list, GWL_STYLE) & LVS_TYPEMASK, LVS_LIST);
     dm.Details1Click();
     EXPECT_EQ(GetWindowLongA(list, GWL_STYLE) & LVS_TYPEMASK, LVS_REPORT);
