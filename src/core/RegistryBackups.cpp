@@ -3,51 +3,35 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "core/Handles.h"
 #include "core/Launcher.h"
+#include "core/PublicFunctionUnit.h"
 #include "core/StrUtil.h"
 
 namespace ku {
 
 namespace {
 
-const char* const kHeader4 = "REGEDIT4";
-const char* const kHeader5 = "Windows Registry Editor Version 5.00";
-
 bool IsPlainFile(const std::string& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// The first line of the file as ANSI text; a UTF-16 (little-endian) file is narrowed, which is
-// exact for the ASCII headers we look for.
-std::string FirstLine(const std::string& file) {
-    UniqueFile handle(CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!handle)
-        return std::string();
-    char buffer[128] = {};
-    DWORD read = 0;
-    if (!ReadFile(handle.get(), buffer, sizeof(buffer), &read, nullptr))
-        return std::string();
-    std::string bytes(buffer, read);
-    std::string text;
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-        static_cast<unsigned char>(bytes[1]) == 0xFE) {
-        for (size_t i = 2; i + 1 < bytes.size(); i += 2)
-            text += bytes[i + 1] == 0 ? bytes[i] : '?';
-    } else if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-        text = bytes.substr(3);
-    } else {
-        text = bytes;
-    }
-    return text.substr(0, text.find_first_of("\r\n"));
-}
+// A whole registry takes minutes to import; a regedit that hangs must not hang us for ever.
+constexpr DWORD kImportWaitMs = 30 * 60 * 1000;
 
+// WAIT_OBJECT_0 when the process ended in time.
 DWORD WaitPumping(HANDLE process, const PumpMessages& pump) {
+    const DWORD start = GetTickCount();
     for (;;) {
-        DWORD wait = pump ? MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_ALLINPUT)
-                          : WaitForSingleObject(process, INFINITE);
+        const DWORD spent = GetTickCount() - start;
+        if (spent >= kImportWaitMs)
+            return WAIT_TIMEOUT;
+        const DWORD left = kImportWaitMs - spent;
+        DWORD wait = pump ? MsgWaitForMultipleObjects(1, &process, FALSE, left, QS_ALLINPUT)
+                          : WaitForSingleObject(process, left);
         if (wait != WAIT_OBJECT_0 + 1)
             return wait;
         pump();
@@ -81,6 +65,10 @@ std::vector<std::string> ListRegistryBackups(const std::string& folder, const Pu
             ContainsText(name, "REG"))
             names.push_back(name);
     } while (FindNextFileA(find.get(), &entry));
+    // NTFS lists by name and other file systems do not; by name the stamps run oldest first.
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return UpperCase(a) < UpperCase(b);
+    });
     return names;
 }
 
@@ -95,14 +83,10 @@ std::string BackupTimeText(const std::string& name) {
 }
 
 std::string RestoreCommandLine(const std::string& file) {
-    return Format("Regedit /s \"%s\"", file.c_str());
-}
-
-bool IsRegistryExportFile(const std::string& file) {
-    if (!IsPlainFile(file))
-        return false;
-    const std::string line = TrimRight(FirstLine(file));
-    return line == kHeader4 || line == kHeader5;
+    // regedit of the Windows folder, named in full: a search from this 32-bit process would
+    // find the 32-bit one under WOW64, which imports HKEY_LOCAL_MACHINE\SOFTWARE into the
+    // 32-bit view. The export is made by the same regedit.
+    return Format("\"%s\\regedit.exe\" /s \"%s\"", GetWindowsDir().c_str(), file.c_str());
 }
 
 RestoreResult RestoreRegistryBackup(const std::string& file, const PumpMessages& pump) {

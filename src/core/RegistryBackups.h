@@ -16,7 +16,7 @@ using PumpMessages = std::function<void()>;
 // programDir (with or without a trailing "\") + "FullBackup", without a trailing "\".
 std::string FullBackupFolder(const std::string& programDir);
 
-// Names of the backups in folder, in the order of the listing: plain files (attributes exactly
+// Names of the backups in folder, by name (as NTFS lists them): plain files (attributes exactly
 // FILE_ATTRIBUTE_ARCHIVE) whose upper-cased name contains "REG". A missing folder is created
 // and gives an empty list.
 std::vector<std::string> ListRegistryBackups(const std::string& folder,
@@ -26,17 +26,14 @@ std::vector<std::string> ListRegistryBackups(const std::string& folder,
 // hold the date and time.
 std::string BackupTimeText(const std::string& name);
 
-// "Regedit /s "<file>"".
+// ""<Windows folder>\regedit.exe" /s "<file>"".
 std::string RestoreCommandLine(const std::string& file);
-
-// The file begins like a registry export (REGEDIT4, or the version 5 header in ANSI or UTF-16).
-bool IsRegistryExportFile(const std::string& file);
 
 enum class RestoreResult {
     Restored,    // the import ran to its end and reported success
     NotAnExport, // the file is missing or is no registry export: nothing was started
     NotStarted,  // regedit could not be started
-    Failed,      // regedit ended with an error
+    Failed,      // regedit ended with an error or did not end in time
 };
 
 // Imports the export with "Regedit /s" (hidden) through the launcher and waits for it to end.

@@ -24,87 +24,55 @@ std::string ReadFile(const std::string& path) {
     return text.str();
 }
 
-bool HandlerKeysExist() {
-    return kutest::RawKeyExists(HKEY_CLASSES_ROOT, ku::kFileHandlerKey, KEY_WOW64_64KEY) &&
-           kutest::RawKeyExists(HKEY_CLASSES_ROOT, ku::kFolderHandlerKey, KEY_WOW64_64KEY);
-}
-bool HandlerKeysGone() {
-    return !kutest::RawKeyExists(HKEY_CLASSES_ROOT, ku::kFileHandlerKey, KEY_WOW64_64KEY) &&
-           !kutest::RawKeyExists(HKEY_CLASSES_ROOT, ku::kFolderHandlerKey, KEY_WOW64_64KEY);
+// Both handler keys as seen from 64-bit programs: 1 both there, 0 both gone.
+int HandlerKeys() {
+    const bool file = kutest::RawKeyExists(HKEY_CLASSES_ROOT, ku::kFileHandlerKey, KEY_WOW64_64KEY);
+    const bool folder =
+        kutest::RawKeyExists(HKEY_CLASSES_ROOT, ku::kFolderHandlerKey, KEY_WOW64_64KEY);
+    return file && folder ? 1 : (!file && !folder ? 0 : -1);
 }
 
-// A data object holding one path as CF_HDROP, as Explorer hands the selection over.
-class DropData : public IDataObject {
-  public:
-    explicit DropData(const std::string& path) : path_(path) {}
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDataObject)) {
-            *object = this;
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
+// The shell's own data object for one path, as Explorer hands a selection to an extension.
+IDataObject* ShellDataObject(const std::string& path) {
+    std::wstring wide(path.begin(), path.end());
+    PIDLIST_ABSOLUTE pidl = nullptr;
+    IShellFolder* parent = nullptr;
+    PCUITEMID_CHILD child = nullptr;
+    IDataObject* data = nullptr;
+    if (SUCCEEDED(SHParseDisplayName(wide.c_str(), nullptr, &pidl, 0, nullptr)) &&
+        SUCCEEDED(SHBindToParent(pidl, IID_IShellFolder, reinterpret_cast<void**>(&parent),
+                                 &child))) {
+        parent->GetUIObjectOf(nullptr, 1, &child, IID_IDataObject, nullptr,
+                              reinterpret_cast<void**>(&data));
+        parent->Release();
     }
-    STDMETHODIMP_(ULONG) AddRef() override { return 1; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
-    STDMETHODIMP GetData(FORMATETC* format, STGMEDIUM* medium) override {
-        if (format->cfFormat != CF_HDROP || !(format->tymed & TYMED_HGLOBAL))
-            return DV_E_FORMATETC;
-        const size_t size = sizeof(DROPFILES) + path_.size() + 2;
-        HGLOBAL memory = GlobalAlloc(GHND, size);
-        auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
-        drop->pFiles = sizeof(DROPFILES);
-        memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), path_.c_str(), path_.size());
-        GlobalUnlock(memory);
-        medium->tymed = TYMED_HGLOBAL;
-        medium->hGlobal = memory;
-        medium->pUnkForRelease = nullptr;
-        return S_OK;
-    }
-    STDMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
-    STDMETHODIMP QueryGetData(FORMATETC*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
-    STDMETHODIMP SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-    STDMETHODIMP EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
-    STDMETHODIMP DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
-    STDMETHODIMP DUnadvise(DWORD) override { return E_NOTIMPL; }
-    STDMETHODIMP EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
-
-  private:
-    std::string path_;
-};
+    CoTaskMemFree(pidl);
+    return data;
+}
 
 } // namespace
 
-TEST(ContextMenuCommand, RegistersWithTheDllBesideTheProgramAndAlwaysUnregisters) {
+TEST(ContextMenuCommand, RegistersFromTheShortProgramFolderAndAlwaysUnregisters) {
     EXPECT_EQ(ku::ContextMenuCommand("C:\\PROGRA~1\\KELVAN~1", true),
               "Regsvr32.exe  C:\\PROGRA~1\\KELVAN~1\\Contextmenu.dll /s");
-    EXPECT_EQ(ku::ContextMenuCommand("C:\\PROGRA~1\\KELVAN~1", false),
-              "Regsvr32.exe  C:\\PROGRA~1\\KELVAN~1\\Contextmenu.dll /u /s");
-
     kutest::ScratchDir empty;
+    const std::string folder = empty.File("Kelvane Uninstaller Folder");
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    ASSERT_TRUE(kutest::WriteTextFile(folder + "\\KU.exe", "MZ"));
+    const std::string shortFolder = ku::ShortProgramFolder(folder + "\\KU.exe");
+    EXPECT_EQ(shortFolder.find(' '), std::string::npos) << shortFolder;
+    char longName[MAX_PATH] = {};
+    GetLongPathNameA(shortFolder.c_str(), longName, MAX_PATH);
+    EXPECT_STRCASEEQ(longName, folder.c_str());
+
     kutest::RecordingLauncher launcher;
     EXPECT_FALSE(ku::ApplyContextMenu(true, empty.Path())); // no DLL there: nothing started
     EXPECT_TRUE(launcher.Requests().empty());
     EXPECT_TRUE(ku::ApplyContextMenu(false, empty.Path())); // unregistering needs no file
     ASSERT_EQ(launcher.Requests().size(), 1u);
-    const ku::LaunchRequest request = launcher.Requests()[0];
-    EXPECT_EQ(request.kind, ku::LaunchRequest::Kind::Exec);
-    EXPECT_EQ(request.show, SW_SHOWNORMAL);
-    EXPECT_EQ(request.commandLine, "Regsvr32.exe  " + empty.Path() + "\\Contextmenu.dll /u /s");
-}
-
-TEST(ContextMenuCommand, ProgramFolderIsTheShortPathWithoutBackslash) {
-    kutest::ScratchDir dir;
-    const std::string folder = dir.File("Kelvane Uninstaller Folder");
-    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
-    ASSERT_TRUE(kutest::WriteTextFile(folder + "\\KU.exe", "MZ"));
-    const std::string shortFolder = ku::ShortProgramFolder(folder + "\\KU.exe");
-    EXPECT_EQ(shortFolder.find(' '), std::string::npos) << shortFolder;
-    EXPECT_NE(shortFolder.back(), '\\');
-    char longName[MAX_PATH] = {};
-    GetLongPathNameA(shortFolder.c_str(), longName, MAX_PATH);
-    EXPECT_STRCASEEQ(longName, folder.c_str());
+    EXPECT_EQ(launcher.Requests()[0].show, SW_SHOWNORMAL);
+    EXPECT_EQ(launcher.Requests()[0].commandLine,
+              "Regsvr32.exe  " + empty.Path() + "\\Contextmenu.dll /u /s");
 }
 
 // regsvr32 of the prefix loads the DLL and runs its self-registration: the two handler keys
@@ -113,16 +81,18 @@ TEST(ContextMenuRegistration, RealRegsvr32AddsAndRemovesTheHandlerKeys) {
     kutest::RecordingLauncher launcher;
     launcher.forward = true;
     ASSERT_TRUE(ku::ApplyContextMenu(true, kFixture));
-    ASSERT_TRUE(optionstest::WaitUntil(HandlerKeysExist, 30000));
+    ASSERT_TRUE(optionstest::WaitUntil([] { return HandlerKeys() == 1; }, 30000));
     EXPECT_TRUE(ku::IsContextMenuRegistered());
     const std::string clsid = std::string("CLSID\\") + ku::kContextMenuClsid + "\\InprocServer32";
-    EXPECT_STRCASEEQ(optionstest::GetString(HKEY_CLASSES_ROOT, clsid, "", KEY_WOW64_32KEY).c_str(),
-                     (kFixture + "\\Contextmenu.dll").c_str());
+    EXPECT_STRCASEEQ(
+        optionstest::GetString(HKEY_CLASSES_ROOT, clsid, "", KEY_ALL_ACCESS | KEY_WOW64_32KEY)
+            .c_str(),
+        (kFixture + "\\Contextmenu.dll").c_str());
     EXPECT_EQ(optionstest::GetString(HKEY_CLASSES_ROOT, ku::kFileHandlerKey, ""),
               ku::kContextMenuClsid);
 
     ASSERT_TRUE(ku::ApplyContextMenu(false, kFixture));
-    ASSERT_TRUE(optionstest::WaitUntil(HandlerKeysGone, 30000));
+    ASSERT_TRUE(optionstest::WaitUntil([] { return HandlerKeys() == 0; }, 30000));
     EXPECT_FALSE(ku::IsContextMenuRegistered());
     EXPECT_FALSE(kutest::RawKeyExists(HKEY_CLASSES_ROOT, std::string("CLSID\\") +
                                       ku::kContextMenuClsid, KEY_WOW64_32KEY));
@@ -137,8 +107,10 @@ TEST(ContextMenuExtension, AddsUninstallAndStartsTheProgramWithThePath) {
     using GetClassObject = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
     using CanUnloadNow = HRESULT(WINAPI*)();
     auto getClassObject =
-        reinterpret_cast<GetClassObject>(GetProcAddress(dll.get(), "DllGetClassObject"));
-    auto canUnloadNow = reinterpret_cast<CanUnloadNow>(GetProcAddress(dll.get(), "DllCanUnloadNow"));
+        reinterpret_cast<GetClassObject>(
+        reinterpret_cast<void*>(GetProcAddress(dll.get(), "DllGetClassObject")));
+    auto canUnloadNow = reinterpret_cast<CanUnloadNow>(
+        reinterpret_cast<void*>(GetProcAddress(dll.get(), "DllCanUnloadNow")));
     ASSERT_TRUE(getClassObject && canUnloadNow);
 
     CLSID clsid;
@@ -154,8 +126,11 @@ TEST(ContextMenuExtension, AddsUninstallAndStartsTheProgramWithThePath) {
     EXPECT_EQ(canUnloadNow(), S_FALSE);
 
     kutest::ScratchDir dir;
-    DropData data(dir.Path());
-    ASSERT_EQ(init->Initialize(nullptr, &data, nullptr), S_OK);
+    CoInitialize(nullptr);
+    IDataObject* data = ShellDataObject(dir.Path());
+    ASSERT_NE(data, nullptr);
+    ASSERT_EQ(init->Initialize(nullptr, data, nullptr), S_OK);
+    data->Release();
     IContextMenu* menu = nullptr;
     ASSERT_EQ(init->QueryInterface(IID_IContextMenu, reinterpret_cast<void**>(&menu)), S_OK);
 
@@ -187,4 +162,5 @@ TEST(ContextMenuExtension, AddsUninstallAndStartsTheProgramWithThePath) {
     menu->Release();
     init->Release();
     EXPECT_EQ(canUnloadNow(), S_OK);
+    CoUninitialize();
 }

@@ -19,7 +19,6 @@ struct RepairRun {
 RepairRun RunTicked(std::array<bool, ku::kRepairSetCount> ticked) {
     kutest::RecordingLauncher launcher;
     RepairRun run;
-    std::vector<std::string> pauses;
     size_t seen = 0;
     auto note = [&] {
         auto requests = launcher.Requests();
@@ -39,15 +38,12 @@ RepairRun RunTicked(std::array<bool, ku::kRepairSetCount> ticked) {
 
 } // namespace
 
-TEST(RepairSets, WinsockAloneRunsTwoHiddenCommandsAfterAnEmptyFirstLine) {
+TEST(RepairSets, WinsockAloneRunsTwoHiddenCommandsAfterAnEmptyFirstLineAndNoneNothing) {
     RepairRun run = RunTicked({false, true, false, false, false, false});
     EXPECT_EQ(run.events, (std::vector<std::string>{"hide|netsh winsock reset",
                                                     "hide|netsh firewall reset"}));
     EXPECT_EQ(run.result, "\rRestore winsock!");
-}
-
-TEST(RepairSets, NothingTickedStartsNothing) {
-    RepairRun run = RunTicked({});
+    run = RunTicked({});
     EXPECT_TRUE(run.events.empty());
     EXPECT_EQ(run.result, "");
 }
@@ -89,15 +85,4 @@ TEST(RepairSets, AllSetsRunInTableOrderWithTheirPauses) {
                           "Restore system default association!\r"
                           "Restore applicable exe file association!\rRestore MSI installation!\r"
                           "Re-register system components!");
-}
-
-TEST(RepairSets, CaptionsAndOutOfRangeIndexes) {
-    EXPECT_STREQ(ku::RepairSetCaption(0), "Restore script analysis(Link failed on the webpage)");
-    EXPECT_STREQ(ku::RepairSetCaption(3),
-                 "Restore applicable exe file association (Launch application failed) ");
-    EXPECT_STREQ(ku::RepairSetCaption(5),
-                 "Re-register system components(This procession will take a few minutes)");
-    EXPECT_STREQ(ku::RepairSetCaption(6), "");
-    EXPECT_STREQ(ku::RepairSetResultLine(-1), "");
-    EXPECT_TRUE(ku::RepairSetSteps(7, S, W).empty());
 }
