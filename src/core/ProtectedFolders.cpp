@@ -9,6 +9,7 @@
 #include <iterator>
 #include <vector>
 
+#include "core/Handles.h"
 #include "core/PublicFunctionUnit.h"
 #include "core/Reg32vs64.h"
 #include "core/StrUtil.h"
@@ -71,12 +72,49 @@ std::string LongForm(const std::string& path) {
     return std::string(buffer, length);
 }
 
+// The path with every junction and symbolic link on the way resolved ("C:\Documents and
+// Settings\Jo" is "C:\Users\Jo"); empty when it does not exist or cannot be resolved.
+std::string ResolvedPath(const std::string& canonical) {
+    using FinalPathFn = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
+    static const auto finalPath = reinterpret_cast<FinalPathFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32"), "GetFinalPathNameByHandleA")));
+    if (!finalPath)
+        return std::string(); // before Vista: no links to folders but junctions made by hand
+    UniqueFile file(CreateFileA(canonical.c_str(), 0,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file)
+        return std::string();
+    char buffer[MAX_PATH * 4];
+    DWORD length = finalPath(file.get(), buffer, sizeof(buffer), 0 /* VOLUME_NAME_DOS */);
+    if (length == 0 || length >= sizeof(buffer))
+        return std::string();
+    std::string result(buffer, length);
+    if (result.compare(0, 4, "\\\\?\\") == 0)
+        result.erase(0, 4);
+    if (!IsDriveAbsolute(result))
+        return std::string();
+    while (result.size() > 3 && result.back() == '\\')
+        result.pop_back();
+    return result;
+}
+
+bool IsSameOrInside(const std::string& folder, const std::string& upperPath) {
+    return folder == upperPath || (folder.size() > upperPath.size() &&
+                                   folder.compare(0, upperPath.size(), upperPath) == 0 &&
+                                   folder[upperPath.size()] == '\\');
+}
+
 class FolderSet {
 public:
     void Add(const std::string& folder) {
         std::string canonical = CanonicalDeletePath(folder);
-        if (!canonical.empty())
-            folders_.push_back(UpperCase(canonical));
+        if (canonical.empty())
+            return;
+        folders_.push_back(UpperCase(canonical));
+        std::string resolved = ResolvedPath(canonical);
+        if (!resolved.empty() && !SameText(resolved, canonical))
+            folders_.push_back(UpperCase(resolved));
     }
     void AddWithChildren(const std::string& folder, const char* const* names, size_t count) {
         if (folder.empty())
@@ -201,14 +239,20 @@ std::string CanonicalDeletePath(const std::string& path) {
 }
 
 bool IsProtectedPath(const std::string& path) {
-    const std::string canonical = UpperCase(CanonicalDeletePath(path));
+    const std::string canonical = CanonicalDeletePath(path);
     if (canonical.size() <= 3)
         return true; // not absolute, or a drive root
-    for (const std::string& folder : ProtectedFolders())
-        if (folder == canonical || (folder.size() > canonical.size() &&
-                                    folder.compare(0, canonical.size(), canonical) == 0 &&
-                                    folder[canonical.size()] == '\\'))
+    // Both the path as written and the place it leads to after links must be free.
+    const std::string forms[] = {UpperCase(canonical), UpperCase(ResolvedPath(canonical))};
+    for (const std::string& form : forms) {
+        if (form.empty())
+            continue;
+        if (form.size() <= 3)
             return true;
+        for (const std::string& folder : ProtectedFolders())
+            if (IsSameOrInside(folder, form))
+                return true;
+    }
     return false;
 }
 

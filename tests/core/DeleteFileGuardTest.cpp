@@ -179,3 +179,22 @@ TEST(FileDelete, LinksAreNeverEntered) {
     EXPECT_FALSE(DeleteSingleFile(root + "\\alone\\..\\target")) << "a folder is no file";
     EXPECT_TRUE(There(precious));
 }
+
+TEST(FileGuard, ProtectedFoldersReachedThroughALinkAreRefused) {
+    // userslink leads to C:\users, the profiles folder, so its Public folder is the shared
+    // profile, whatever the path says.
+    const std::string link = std::string(kutest::kFixtureDir) + "\\linktree\\userslink";
+    const DWORD attributes = GetFileAttributesA(link.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        GTEST_SKIP() << "the link fixture is missing (run scripts/wine-sandbox up again)";
+    const std::string publicProfile = ShellFolder(CSIDL_COMMON_DOCUMENTS);
+    const std::string probe = CanonicalDeletePath(publicProfile) + "\\" + Probe();
+    ASSERT_TRUE(kutest::WriteTextFile(probe, "x"));
+    const std::string viaLink = link + publicProfile.substr(std::string("C:\\users").size());
+    ASSERT_TRUE(There(viaLink + "\\" + Probe())) << viaLink;
+    EXPECT_TRUE(IsProtectedPath(link));
+    EXPECT_TRUE(IsProtectedPath(viaLink));
+    EXPECT_FALSE(DeleteDirectoryTree(viaLink));
+    EXPECT_TRUE(There(probe));
+    DeleteFileA(probe.c_str());
+}
