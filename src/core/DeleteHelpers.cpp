@@ -10,9 +10,9 @@ namespace ku {
 
 namespace {
 
-bool OpenForDelete(TRegistry& reg, HKEY root, const std::string& path) {
+bool OpenForDelete(TRegistry& reg, HKEY root, const std::string& path, bool useWowView) {
     reg.SetRootKey(root);
-    return reg.OpenKey("\\" + path, false, true);
+    return reg.OpenKey("\\" + path, false, useWowView);
 }
 
 bool Exists(const std::string& path) {
@@ -56,22 +56,23 @@ bool DeleteTree(const std::string& folder) {
 
 } // namespace
 
-bool DeleteRegistryKey(HKEY root, const std::string& keyPath) {
+bool DeleteRegistryKey(HKEY root, const std::string& keyPath, bool useWowView) {
     const std::string path = CleanKeyPath(keyPath);
     if (IsProtectedRegistryKey(root, path))
         return false;
     TRegistry reg(RegistryViewAccess());
-    if (!OpenForDelete(reg, root, path))
+    if (!OpenForDelete(reg, root, path, useWowView))
         return false;
     return reg.DeleteKey("\\" + path);
 }
 
-bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName) {
+bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName,
+                         bool useWowView) {
     const std::string path = CleanKeyPath(keyPath);
     if (IsProtectedRegistryValue(root, path, valueName))
         return false;
     TRegistry reg(RegistryViewAccess());
-    if (!OpenForDelete(reg, root, path))
+    if (!OpenForDelete(reg, root, path, useWowView))
         return false;
     return reg.DeleteValue(valueName);
 }

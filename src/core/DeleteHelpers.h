@@ -22,9 +22,12 @@ bool IsProtectedRegistryValue(HKEY root, const std::string& keyPath, const std::
 std::string CleanKeyPath(const std::string& keyPath);
 
 // Deletes the key with its subkeys; false when refused, missing or not completely deleted.
-bool DeleteRegistryKey(HKEY root, const std::string& keyPath);
+// The key is looked up in the view of RegistryView64, with the other view's flag added when
+// useWowView (a caller that listed the key in the 32-bit view passes false).
+bool DeleteRegistryKey(HKEY root, const std::string& keyPath, bool useWowView = true);
 // Deletes one value; false when refused, when the key or value is missing, or on failure.
-bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName);
+bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName,
+                         bool useWowView = true);
 
 // Files and folders. A path is protected when it is not an absolute local path ("X:\..."),
 // when it is a drive root, or when it is (or holds) a system, program-files, profile or

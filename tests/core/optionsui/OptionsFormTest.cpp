@@ -209,21 +209,3 @@ TEST_F(OptionsFormTest, RestoreReportsSuccessOnlyAfterTheImport) {
     ASSERT_EQ(launcher.Requests().size(), 1u);
     EXPECT_EQ(launcher.Requests()[0].commandLine, ku::RestoreCommandLine(file));
 }
-
-namespace {
-VOID CALLBACK CancelOptions(HWND, UINT, UINT_PTR timer, DWORD) {
-    if (ku::FormOptions && ku::FormOptions->Handle()) {
-        KillTimer(nullptr, timer);
-        PostMessageA(ku::FormOptions->Handle(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    }
-}
-} // namespace
-
-TEST(ShowOptionsDialog, RunsModallyAndCancelClosesIt) {
-    kutest::RecordingLauncher launcher;
-    UINT_PTR timer = SetTimer(nullptr, 0, 100, CancelOptions);
-    EXPECT_EQ(ku::ShowOptionsDialog(nullptr), IDCANCEL);
-    KillTimer(nullptr, timer);
-    EXPECT_EQ(ku::FormOptions, nullptr);
-    EXPECT_TRUE(launcher.Requests().empty());
-}

@@ -1,0 +1,330 @@
+// Reading the installed programs out of the Uninstall and Windows Installer keys.
+#include "core/ProgramListBuilder.h"
+
+#include <stdexcept>
+
+#include "core/DeleteHelpers.h"
+#include "core/PublicFunctionUnit.h"
+#include "core/SharedState.h"
+#include "core/StrUtil.h"
+
+namespace ku {
+
+using UninstallItemUnit::TContent;
+
+namespace {
+
+const char* const kOperatingSystem = "OperatingSystem";
+
+// A registry object of the list's view on root.
+struct ListRegistry : TRegistry {
+    explicit ListRegistry(HKEY root) : TRegistry(RegistryViewAccess()) { SetRootKey(root); }
+};
+
+std::string Child(const std::string& key, const std::string& name) { return key + "\\" + name; }
+
+std::string WithoutLeadingBackslash(const std::string& path) {
+    return !path.empty() && path[0] == '\\' ? path.substr(1) : path;
+}
+
+// The value's text when it exists and is a string; false otherwise (the error swallowed).
+bool ReadText(TRegistry& registry, const std::string& name, std::string& text) {
+    try {
+        if (!registry.ValueExists(name))
+            return false;
+        const TRegDataType kind = registry.GetDataType(name);
+        if (kind != rdString && kind != rdExpandString)
+            return false;
+        text = registry.ReadString(name);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+std::string TextOrNotAvailable(TRegistry& registry, const std::string& name) {
+    std::string text;
+    return ReadText(registry, name, text) ? text : std::string(kNotAvailable);
+}
+
+// Opens key and answers whether it names a program with a display name and an uninstaller.
+bool OpenQualifying(TRegistry& registry, const std::string& key) {
+    if (!registry.OpenKeyReadOnly(key, ListViewFlag()))
+        return false;
+    if (!registry.ValueExists("DisplayName") || !registry.ValueExists("UninstallString"))
+        return false;
+    std::string uninstall;
+    return ReadText(registry, "UninstallString", uninstall) && !uninstall.empty();
+}
+
+// Appends the open key's "ProductCodes", one per line; a value that cannot be read adds nothing.
+void CollectProductCodes(TRegistry& registry, std::string& codes) {
+    try {
+        if (!registry.ValueExists("ProductCodes"))
+            return;
+        const TRegDataType kind = registry.GetDataType("ProductCodes");
+        if (kind == rdUnknown || kind == rdBinary) {
+            std::vector<std::string> strings;
+            ReadMultiSzValue("ProductCodes", strings, registry);
+            for (const std::string& code : strings)
+                codes += code + "\r\n";
+        } else {
+            codes += registry.ReadString("ProductCodes") + "\r\n";
+        }
+    } catch (const std::exception&) {
+    }
+}
+
+bool IsOperatingSystemChild(TRegistry& registry) {
+    std::string parent;
+    return ReadText(registry, "ParentKeyName", parent) && parent == kOperatingSystem;
+}
+
+std::string DisplayVersionOf(TRegistry& registry) {
+    if (registry.ValueExists("DisplayVersion"))
+        return TextOrNotAvailable(registry, "DisplayVersion");
+    if (!registry.ValueExists("VersionMajor"))
+        return kNotAvailable;
+    // Only plain strings count; a number gives nothing.
+    auto plain = [&registry](const char* name) {
+        std::string text;
+        if (registry.ValueExists(name) && registry.GetDataType(name) == rdString)
+            ReadText(registry, name, text);
+        return text;
+    };
+    return plain("VersionMajor") + plain("VersionMinor");
+}
+
+bool HasValueNamedExactly(TRegistry& registry, const std::string& name) {
+    std::vector<std::string> names;
+    registry.GetValueNames(names);
+    for (const std::string& value : names)
+        if (value == name)
+            return true;
+    return false;
+}
+
+struct InstallerCandidate {
+    std::string name, key, uninstall;
+};
+
+std::vector<InstallerCandidate> UserDataCandidates(const ProgramListPlaces& places) {
+    std::vector<InstallerCandidate> found;
+    ListRegistry registry(places.root);
+    std::vector<std::string> products;
+    if (!registry.OpenKeyReadOnly(places.userDataProducts, ListViewFlag()))
+        return found;
+    registry.GetKeyNames(products);
+    for (const std::string& product : products) {
+        const std::string key = Child(Child(places.userDataProducts, product), "InstallProperties");
+        if (!registry.OpenKeyReadOnly(key, ListViewFlag()) ||
+            !HasValueNamedExactly(registry, "DisplayName"))
+            continue;
+        InstallerCandidate candidate{"", product, ""};
+        ReadText(registry, "DisplayName", candidate.name);
+        ReadText(registry, "UninstallString", candidate.uninstall);
+        found.push_back(candidate);
+    }
+    return found;
+}
+
+std::vector<InstallerCandidate> ClassesCandidates(const ProgramListPlaces& places) {
+    std::vector<InstallerCandidate> found;
+    ListRegistry registry(places.root);
+    std::vector<std::string> products;
+    if (!registry.OpenKeyReadOnly(places.classesProducts, ListViewFlag()))
+        return found;
+    registry.GetKeyNames(products);
+    for (const std::string& product : products) {
+        if (!registry.OpenKeyReadOnly(Child(places.classesProducts, product), ListViewFlag()) ||
+            !HasValueNamedExactly(registry, "ProductName"))
+            continue;
+        InstallerCandidate candidate{"", product, ""};
+        ReadText(registry, "ProductName", candidate.name);
+        found.push_back(candidate);
+    }
+    return found;
+}
+
+// Appends the candidates whose names no caption of before holds.
+void AppendCandidates(TUninstallContents& list, std::vector<std::string>& captions,
+                      const std::vector<InstallerCandidate>& candidates,
+                      const std::string& registryPath, std::vector<int>& appended) {
+    if (captions.empty())
+        return;
+    const std::vector<std::string> before = captions;
+    for (const InstallerCandidate& candidate : candidates) {
+        bool listed = false;
+        for (const std::string& caption : before)
+            listed = listed || caption == candidate.name;
+        if (listed)
+            continue;
+        const int index = list.Add();
+        TContent& c = list.GetItem(index).Content;
+        c.IconSource = GetSystemDir() + "\\msiexec.exe";
+        c.DisplayName = candidate.name;
+        c.Publisher = kNotAvailable;
+        c.SubKeyName = candidate.key;
+        c.UninstallString = candidate.uninstall;
+        c.RegistryPath = registryPath;
+        captions.push_back(candidate.name);
+        appended.push_back(index);
+    }
+}
+
+} // namespace
+
+bool ListViewFlag() { return RegistryView64; }
+
+void BuildProgramList(TUninstallContents& list, bool showWindowsUpdate,
+                      const ProgramListPlaces& places) {
+    list.Clear();
+    ListRegistry registry(places.root);
+    std::vector<std::string> names;
+    if (!registry.OpenKeyReadOnly(places.uninstallKey, ListViewFlag()))
+        return;
+    registry.GetKeyNames(names);
+
+    std::vector<std::string> kept;
+    std::string productCodes;
+    for (const std::string& name : names) {
+        if (name.find('{') != std::string::npos ||
+            !OpenQualifying(registry, Child(places.uninstallKey, name)))
+            continue;
+        kept.push_back(name);
+        CollectProductCodes(registry, productCodes);
+    }
+    // A product that another entry names in its "ProductCodes" is listed as that entry only.
+    const std::string upperCodes = UpperCase(productCodes);
+    for (const std::string& name : names) {
+        if (name.find('{') == std::string::npos ||
+            !OpenQualifying(registry, Child(places.uninstallKey, name)) ||
+            ContainsUpper(upperCodes, UpperCase(name)))
+            continue;
+        kept.push_back(name);
+    }
+
+    for (const std::string& name : kept) {
+        const std::string path = Child(places.uninstallKey, name);
+        if (!registry.OpenKeyReadOnly(path, ListViewFlag()) ||
+            !registry.ValueExists("DisplayName") || !registry.ValueExists("UninstallString"))
+            continue;
+        std::string displayName, uninstall;
+        ReadText(registry, "DisplayName", displayName);
+        ReadText(registry, "UninstallString", uninstall);
+        if (!showWindowsUpdate && IsOperatingSystemChild(registry))
+            continue;
+        AddProgramEntry(list, registry, name, uninstall, displayName, path);
+    }
+}
+
+void AddProgramEntry(TUninstallContents& list, TRegistry& registry, const std::string& subKeyName,
+                     const std::string& uninstallString, const std::string& displayName,
+                     const std::string& registryPath) {
+    TContent& c = list.GetItem(list.Add()).Content;
+    if (registry.ValueExists("DisplayIcon"))
+        ReadText(registry, "DisplayIcon", c.IconSource);
+    else
+        ReadText(registry, "UninstallString", c.IconSource);
+    c.DisplayName = displayName;
+    c.DisplayVersion = DisplayVersionOf(registry);
+    c.HelpLink = TextOrNotAvailable(registry, "HelpLink");
+    c.InstallDate = TextOrNotAvailable(registry, "InstallDate");
+    c.InstallLocation = TextOrNotAvailable(registry, "InstallLocation");
+    c.Publisher = TextOrNotAvailable(registry, "Publisher");
+    c.URLInfoAbout = TextOrNotAvailable(registry, "URLInfoAbout");
+    c.URLUpdateInfo = TextOrNotAvailable(registry, "URLUpdateInfo");
+    c.ModifyPath = TextOrNotAvailable(registry, "ModifyPath");
+    c.SubKeyName = subKeyName;
+    c.UninstallString = uninstallString;
+    c.RegistryPath = registryPath;
+}
+
+void ReadMultiSzValue(const std::string& valueName, std::vector<std::string>& strings,
+                      TRegistry& registry) {
+    DWORD type = REG_NONE, size = 0;
+    if (RegQueryValueExA(registry.CurrentKey(), valueName.c_str(), nullptr, &type, nullptr,
+                         &size) != ERROR_SUCCESS)
+        throw std::runtime_error("Unable read MULTI_SZ value");
+    if (type != REG_MULTI_SZ)
+        throw ERegistryException("String list expected");
+    // Two spare zeros end the block even when the stored data lacks its terminators.
+    std::string data(size + 2, '\0');
+    DWORD read = size;
+    if (RegQueryValueExA(registry.CurrentKey(), valueName.c_str(), nullptr, &type,
+                         reinterpret_cast<BYTE*>(&data[0]), &read) != ERROR_SUCCESS)
+        throw std::runtime_error("Unable read MULTI_SZ value");
+    for (size_t at = 0; at < data.size() && data[at] != '\0';) {
+        const size_t end = data.find('\0', at);
+        strings.push_back(data.substr(at, end - at));
+        at = end + 1;
+    }
+}
+
+std::vector<int> AddInstallerProducts(TUninstallContents& list, std::vector<std::string>& captions,
+                                      const ProgramListPlaces& places) {
+    std::vector<int> appended;
+    AppendCandidates(list, captions, UserDataCandidates(places),
+                     WithoutLeadingBackslash(places.userDataProducts), appended);
+    AppendCandidates(list, captions, ClassesCandidates(places),
+                     WithoutLeadingBackslash(places.classesProducts), appended);
+    return appended;
+}
+
+void DeleteInstallerComponentEntries(const std::string& productKey,
+                                     const ProgramListPlaces& places) {
+    if (Trim(productKey).empty())
+        return;
+    ListRegistry registry(places.root);
+    std::vector<std::string> components;
+    if (!registry.OpenKeyReadOnly(places.userDataComponents, ListViewFlag()))
+        return;
+    registry.GetKeyNames(components);
+    const std::string keyBase = WithoutLeadingBackslash(places.userDataComponents);
+    for (const std::string& component : components) {
+        std::vector<std::string> values;
+        if (!registry.OpenKeyReadOnly(Child(places.userDataComponents, component), ListViewFlag()))
+            continue;
+        registry.GetValueNames(values);
+        bool own = false, shared = false;
+        for (const std::string& value : values)
+            own = own || (!Trim(value).empty() && SameText(value, productKey));
+        if (own)
+            for (const std::string& value : values)
+                if (!Trim(value).empty() && !SameText(value, productKey)) {
+                    own = false;
+                    shared = true;
+                }
+        registry.CloseKey();
+        if (own)
+            DeleteRegistryKey(places.root, Child(keyBase, component), ListViewFlag());
+        else if (shared)
+            DeleteRegistryValue(places.root, Child(keyBase, component), productKey,
+                                ListViewFlag());
+    }
+}
+
+bool IsInstallerRecord(const TContent& record) {
+    return ContainsText(record.RegistryPath, "Installer\\UserData\\S-1-5-18\\Products");
+}
+
+bool DeleteProgramEntry(const TContent& record, const ProgramListPlaces& places) {
+    const std::string name = Trim(record.SubKeyName);
+    // A key name never holds a backslash; one that does would reach past the entry.
+    if (name.empty() || record.SubKeyName.find('\\') != std::string::npos)
+        return false;
+    const bool installer = IsInstallerRecord(record);
+    const std::string base = installer ? places.userDataProducts : places.uninstallKey;
+    ListRegistry registry(places.root);
+    if (!registry.OpenKeyReadOnly(base, ListViewFlag()))
+        return false;
+    registry.CloseKey();
+    if (!DeleteRegistryKey(places.root, Child(WithoutLeadingBackslash(base), record.SubKeyName),
+                           ListViewFlag()))
+        return false;
+    if (installer)
+        DeleteInstallerComponentEntries(record.SubKeyName, places);
+    return true;
+}
+
+} // namespace ku
