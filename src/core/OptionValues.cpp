@@ -59,8 +59,7 @@ std::string FileTimeText(const FILETIME& fileTime) {
 
 std::string VersionLabelText(const std::string& version, const std::string& exePath) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (exePath.empty() ||
-        !GetFileAttributesExA(exePath.c_str(), GetFileExInfoStandard, &data) ||
+    if (exePath.empty() || !GetFileAttributesExA(exePath.c_str(), GetFileExInfoStandard, &data) ||
         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return "Unknowable Version";
     return "Version: " + version + ", Last Time: " + FileTimeText(data.ftLastWriteTime);

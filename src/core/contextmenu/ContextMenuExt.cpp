@@ -1,9 +1,9 @@
 // Contextmenu.dll: an in-process shell extension that adds "Uninstall" to the Explorer menu of
 // files and folders and starts KU.exe from its own folder with the chosen path.
-#include <windows.h>
 #include <olectl.h>
-#include <shlobj.h>
 #include <shellapi.h>
+#include <shlobj.h>
+#include <windows.h>
 
 #include <atomic>
 #include <new>
@@ -112,10 +112,19 @@ class ContextMenu : public IShellExtInit, public IContextMenu {
             return E_INVALIDARG;
         const char* text = nullptr;
         switch (type) {
-        case GCS_HELPTEXTA: case GCS_HELPTEXTW: text = kHelpText; break;
-        case GCS_VERBA: case GCS_VERBW: text = kVerb; break;
-        case GCS_VALIDATEA: case GCS_VALIDATEW: return S_OK;
-        default: return E_INVALIDARG;
+        case GCS_HELPTEXTA:
+        case GCS_HELPTEXTW:
+            text = kHelpText;
+            break;
+        case GCS_VERBA:
+        case GCS_VERBW:
+            text = kVerb;
+            break;
+        case GCS_VALIDATEA:
+        case GCS_VALIDATEW:
+            return S_OK;
+        default:
+            return E_INVALIDARG;
         }
         if (type & GCS_UNICODE) {
             if (!MultiByteToWideChar(CP_ACP, 0, text, -1, reinterpret_cast<WCHAR*>(name), size))
@@ -190,8 +199,7 @@ bool SetDefault(HKEY root, const std::string& path, const char* name, const std:
                         nullptr, &raw, nullptr) != ERROR_SUCCESS)
         return false;
     ku::UniqueKey key(raw);
-    return RegSetValueExA(key.get(), name, 0, REG_SZ,
-                          reinterpret_cast<const BYTE*>(value.c_str()),
+    return RegSetValueExA(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                           static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
 }
 

@@ -33,8 +33,7 @@ const std::vector<int> kPageControls[] = {
     {IDC_OPT_CHECKBOX1, IDC_OPT_CHECKBOX2, IDC_OPT_CHECKBOX3, IDC_OPT_CHECKBOX4, IDC_OPT_CHECKBOX5,
      IDC_OPT_CHECKBOX6}};
 
-const int kViewStyleIds[] = {IDC_OPT_DETAILSCHECKBOX, IDC_OPT_ICONSCHECKBOX,
-                             IDC_OPT_LISTCHECKBOX};
+const int kViewStyleIds[] = {IDC_OPT_DETAILSCHECKBOX, IDC_OPT_ICONSCHECKBOX, IDC_OPT_LISTCHECKBOX};
 const int kRepairIds[kRepairSetCount] = {IDC_OPT_CHECKBOX1, IDC_OPT_CHECKBOX2, IDC_OPT_CHECKBOX3,
                                          IDC_OPT_CHECKBOX4, IDC_OPT_CHECKBOX5, IDC_OPT_CHECKBOX6};
 
@@ -74,22 +73,41 @@ TFormOptions::TFormOptions() : TForm(IDD_FORMOPTIONS) {
     Places.exePath = RunningExecutable();
 }
 
+TPageControl TFormOptions::MainPageControl() const {
+    return TPageControl(Item(IDC_OPT_MAINPAGECONTROL));
+}
+TLabel TFormOptions::LabelVer() const {
+    return TLabel(Item(IDC_OPT_LABELVER));
+}
+TCheckBox TFormOptions::cbCheckUpdate() const {
+    return TCheckBox(Item(IDC_OPT_CBCHECKUPDATE));
+}
+TCheckBox TFormOptions::ViewStyleButton(int style) const {
+    return TCheckBox(style >= 0 && style < 3 ? Item(kViewStyleIds[style]) : nullptr);
+}
+TCheckBox TFormOptions::UACItem(int item) const {
+    return TCheckBox(Item(item == 0 ? IDC_OPT_UACDISABLE : IDC_OPT_UACENABLE));
+}
+TCheckBox TFormOptions::Rightcheck() const {
+    return TCheckBox(Item(IDC_OPT_RIGHTCHECK));
+}
+TNameListView TFormOptions::RegFileListView() const {
+    return TNameListView(Item(IDC_OPT_REGFILELISTVIEW));
+}
+TLabel TFormOptions::TimeLabel() const {
+    return TLabel(Item(IDC_OPT_TIMELABEL));
+}
+TCheckBox TFormOptions::RepairCheckBox(int index) const {
+    return TCheckBox(index >= 0 && index < kRepairSetCount ? Item(kRepairIds[index]) : nullptr);
+}
+
 void TFormOptions::FormCreate() {
-    HWND tabs = Item(IDC_OPT_MAINPAGECONTROL);
-    for (int page = 0; page < 3; ++page) {
-        TCITEMA item = {};
-        item.mask = TCIF_TEXT;
-        item.pszText = const_cast<char*>(kPageNames[page]);
-        SendMessageA(tabs, TCM_INSERTITEMA, page, reinterpret_cast<LPARAM>(&item));
-    }
+    for (const char* name : kPageNames)
+        MainPageControl().AddPage(name);
     for (int index = 0; index < kRepairSetCount; ++index)
-        SetWindowTextA(Item(kRepairIds[index]), RepairSetCaption(index));
-    HWND list = Item(IDC_OPT_REGFILELISTVIEW);
-    LVCOLUMNA column = {};
-    column.mask = LVCF_WIDTH;
-    column.cx = 240;
-    SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
-    Check(IDC_OPT_RIGHTCHECK, IsContextMenuRegistered());
+        RepairCheckBox(index).SetText(RepairSetCaption(index));
+    RegFileListView().AddColumn(240);
+    Rightcheck().SetChecked(IsContextMenuRegistered());
     MainPageControlChange(GeneralPage);
 }
 
@@ -101,40 +119,33 @@ void TFormOptions::FormShow() {
 
 void TFormOptions::LoadOptions() {
     const TOptionValues values = LoadOptionValues(Places.settingsKey);
-    Check(IDC_OPT_CBCHECKUPDATE, values.CheckUpdate);
+    cbCheckUpdate().SetChecked(values.CheckUpdate);
     for (int style = 0; style < 3; ++style)
-        Check(kViewStyleIds[style], values.ViewStyle == style);
-    SetWindowTextA(Item(IDC_OPT_LABELVER),
-                   VersionLabelText(values.Version, Places.exePath).c_str());
+        ViewStyleButton(style).SetChecked(values.ViewStyle == style);
+    LabelVer().SetText(VersionLabelText(values.Version, Places.exePath));
 }
 
 void TFormOptions::LoadUacState() {
     const int enableLua = ReadEnableLua(Places.policiesKey);
-    Check(IDC_OPT_UACDISABLE, enableLua == 0);
-    Check(IDC_OPT_UACENABLE, enableLua == 1);
-    for (int id : {IDC_OPT_UACRADIOGROUP, IDC_OPT_UACDISABLE, IDC_OPT_UACENABLE})
-        EnableWindow(Item(id), enableLua >= 0);
+    for (int item = 0; item < 2; ++item) {
+        UACItem(item).SetChecked(enableLua == item);
+        UACItem(item).SetEnabled(enableLua >= 0);
+    }
+    TControl(Item(IDC_OPT_UACRADIOGROUP)).SetEnabled(enableLua >= 0);
 }
 
 void TFormOptions::LoadBackupList() {
-    HWND list = Item(IDC_OPT_REGFILELISTVIEW);
-    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    RegFileListView().Clear();
     ShowTime(std::string());
-    int row = 0;
-    for (const std::string& name : ListRegistryBackups(BackupFolder(), PumpPendingMessages)) {
-        LVITEMA item = {};
-        item.mask = LVIF_TEXT;
-        item.iItem = row++;
-        item.pszText = const_cast<char*>(name.c_str());
-        SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    }
+    for (const std::string& name : ListRegistryBackups(BackupFolder(), PumpPendingMessages))
+        RegFileListView().Add(name);
 }
 
 void TFormOptions::MainPageControlChange(int page) {
     if (page < GeneralPage || page > RestoreSystemPage)
         return;
     page_ = page;
-    SendMessageA(Item(IDC_OPT_MAINPAGECONTROL), TCM_SETCURSEL, page, 0);
+    MainPageControl().SetActivePage(page);
     for (int each = 0; each < 3; ++each) {
         for (int id : kPageControls[each]) {
             bool shown = each == page;
@@ -142,14 +153,10 @@ void TFormOptions::MainPageControlChange(int page) {
                 shown = false; // only records whether the extension is registered
             else if (id == IDC_OPT_TIMELABELA || id == IDC_OPT_TIMELABEL)
                 shown = shown && timeShown_;
-            ShowWindow(Item(id), shown ? SW_SHOW : SW_HIDE);
+            TControl(Item(id)).SetVisible(shown);
         }
     }
-    ShowWindow(Item(IDOK), page == RestoreRegistryPage ? SW_HIDE : SW_SHOW);
-}
-
-int TFormOptions::ActivePage() const {
-    return page_;
+    TControl(Item(IDOK)).SetVisible(page != RestoreRegistryPage);
 }
 
 void TFormOptions::CheckUpdateBtnClick() {
@@ -160,45 +167,21 @@ std::string TFormOptions::BackupFolder() const {
     return FullBackupFolder(ExtractFilePath(Places.exePath));
 }
 
-std::string TFormOptions::BackupName(int index) const {
-    char name[MAX_PATH] = {};
-    LVITEMA item = {};
-    item.iSubItem = 0;
-    item.pszText = name;
-    item.cchTextMax = MAX_PATH;
-    SendMessageA(Item(IDC_OPT_REGFILELISTVIEW), LVM_GETITEMTEXTA, index,
-                 reinterpret_cast<LPARAM>(&item));
-    return name;
-}
-
-int TFormOptions::SelectedBackup() const {
-    return static_cast<int>(
-        SendMessageA(Item(IDC_OPT_REGFILELISTVIEW), LVM_GETNEXTITEM, -1, LVNI_SELECTED));
-}
-
-bool TFormOptions::SelectBackup(int index) {
-    LVITEMA item = {};
-    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    item.state = index >= 0 ? LVIS_SELECTED | LVIS_FOCUSED : 0;
-    return SendMessageA(Item(IDC_OPT_REGFILELISTVIEW), LVM_SETITEMSTATE, index,
-                        reinterpret_cast<LPARAM>(&item)) != FALSE;
-}
-
 void TFormOptions::ShowTime(const std::string& text) {
     timeShown_ = !text.empty();
-    SetWindowTextA(Item(IDC_OPT_TIMELABEL), text.c_str());
-    const int show = timeShown_ && page_ == RestoreRegistryPage ? SW_SHOW : SW_HIDE;
-    ShowWindow(Item(IDC_OPT_TIMELABELA), show);
-    ShowWindow(Item(IDC_OPT_TIMELABEL), show);
+    TimeLabel().SetText(text);
+    const bool shown = timeShown_ && page_ == RestoreRegistryPage;
+    TControl(Item(IDC_OPT_TIMELABELA)).SetVisible(shown);
+    TimeLabel().SetVisible(shown);
 }
 
 void TFormOptions::RegFileListViewSelectItem(int index, bool selected) {
     // A name too short to hold a time shows none.
-    ShowTime(selected ? BackupTimeText(BackupName(index)) : std::string());
+    ShowTime(selected ? BackupTimeText(RegFileListView().Name(index)) : std::string());
 }
 
 void TFormOptions::RestoreRegistryBtnClick() {
-    const int selected = SelectedBackup();
+    const int selected = RegFileListView().Selected();
     if (selected < 0) {
         ShowMessageBox(Handle(), "Please select the specific item for this operation!",
                        kRestoreCaption, MB_OK);
@@ -207,7 +190,7 @@ void TFormOptions::RestoreRegistryBtnClick() {
     if (ShowMessageBox(Handle(), "Would you like to restore the registry now?", kRestoreCaption,
                        MB_YESNO | MB_ICONINFORMATION) != IDYES)
         return;
-    const std::string file = BackupFolder() + "\\" + BackupName(selected);
+    const std::string file = BackupFolder() + "\\" + RegFileListView().Name(selected);
     // The import may take minutes: the dialog stays painted but takes no clicks meanwhile.
     EnableWindow(Handle(), FALSE);
     HCURSOR cursor = SetCursor(LoadCursor(nullptr, IDC_WAIT));
@@ -215,8 +198,7 @@ void TFormOptions::RestoreRegistryBtnClick() {
     SetCursor(cursor);
     EnableWindow(Handle(), TRUE);
     if (result == RestoreResult::Restored)
-        ShowMessageBox(Handle(), "The registry was restored successfully!", kRestoreCaption,
-                       MB_OK);
+        ShowMessageBox(Handle(), "The registry was restored successfully!", kRestoreCaption, MB_OK);
     else
         ShowMessageBox(Handle(), RestoreFailureText(result, file), kRestoreCaption,
                        MB_OK | MB_ICONERROR);
@@ -225,17 +207,17 @@ void TFormOptions::RestoreRegistryBtnClick() {
 void TFormOptions::ApplyGeneralPage() {
     int viewStyle = -1; // unchanged when no style is selected
     for (int style = 0; style < 3; ++style)
-        if (Checked(kViewStyleIds[style]))
+        if (ViewStyleButton(style).Checked())
             viewStyle = style;
-    SaveOptionValues(Checked(IDC_OPT_CBCHECKUPDATE), viewStyle, Places.settingsKey);
-    ApplyContextMenu(Checked(IDC_OPT_RIGHTCHECK), ShortProgramFolder(Places.exePath));
-    WriteEnableLua(!Checked(IDC_OPT_UACDISABLE), Places.policiesKey);
+    SaveOptionValues(cbCheckUpdate().Checked(), viewStyle, Places.settingsKey);
+    ApplyContextMenu(Rightcheck().Checked(), ShortProgramFolder(Places.exePath));
+    WriteEnableLua(!UACItem(0).Checked(), Places.policiesKey);
 }
 
 std::string TFormOptions::ApplyRestoreSystemPage() {
     std::array<bool, kRepairSetCount> ticked{};
     for (int index = 0; index < kRepairSetCount; ++index)
-        ticked[index] = Checked(kRepairIds[index]);
+        ticked[index] = RepairCheckBox(index).Checked();
     return RunRepairSets(ticked, GetSystemDir(), GetWindowsDir(), RepairPause);
 }
 
@@ -254,22 +236,22 @@ void TFormOptions::BtnCancelClick() {
     Close(IDCANCEL);
 }
 
-bool TFormOptions::Checked(int id) const {
-    return SendMessageA(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-void TFormOptions::Check(int id, bool on) {
-    SendMessageA(Item(id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
-}
-
 bool TFormOptions::OnCommand(int id, int code) {
     if (code != BN_CLICKED)
         return false;
     switch (id) {
-    case IDOK: BitBtn1Click(); return true;
-    case IDCANCEL: BtnCancelClick(); return true;
-    case IDC_OPT_CHECKUPDATEBTN: CheckUpdateBtnClick(); return true;
-    case IDC_OPT_RESTOREREGISTRYBTN: RestoreRegistryBtnClick(); return true;
+    case IDOK:
+        BitBtn1Click();
+        return true;
+    case IDCANCEL:
+        BtnCancelClick();
+        return true;
+    case IDC_OPT_CHECKUPDATEBTN:
+        CheckUpdateBtnClick();
+        return true;
+    case IDC_OPT_RESTOREREGISTRYBTN:
+        RestoreRegistryBtnClick();
+        return true;
     }
     return false;
 }
@@ -279,7 +261,7 @@ bool TFormOptions::OnMessage(UINT message, WPARAM, LPARAM lParam, INT_PTR&) {
         return false;
     const auto* header = reinterpret_cast<const NMHDR*>(lParam);
     if (header->idFrom == IDC_OPT_MAINPAGECONTROL && header->code == TCN_SELCHANGE) {
-        MainPageControlChange(static_cast<int>(SendMessageA(header->hwndFrom, TCM_GETCURSEL, 0, 0)));
+        MainPageControlChange(MainPageControl().ActivePage());
         return true;
     }
     if (header->idFrom == IDC_OPT_REGFILELISTVIEW && header->code == LVN_ITEMCHANGED) {

@@ -8,6 +8,9 @@
 
 #include "core/OptionValues.h"
 #include "core/RepairSets.h"
+#include "core/ui/Controls.h"
+#include "core/ui/NameListView.h"
+#include "core/ui/PageControl.h"
 #include "core/ui/Window.h"
 
 namespace ku {
@@ -36,10 +39,20 @@ class TFormOptions : public TForm {
     void BitBtn1Click();
     void BtnCancelClick();
 
-    int ActivePage() const;
+    int ActivePage() const { return page_; }
     std::string BackupFolder() const;
-    int SelectedBackup() const; // -1 when none
-    bool SelectBackup(int index);
+    bool SelectBackup(int index) { return RegFileListView().Select(index); }
+
+    // The controls, named as the dialog's layout names them.
+    TPageControl MainPageControl() const;
+    TLabel LabelVer() const;
+    TCheckBox cbCheckUpdate() const;
+    TCheckBox ViewStyleButton(int style) const; // DetailsCheckBox, IconsCheckBox, ListCheckBox
+    TCheckBox UACItem(int item) const;          // the items of UACRadioGroup
+    TCheckBox Rightcheck() const;
+    TNameListView RegFileListView() const;
+    TLabel TimeLabel() const;
+    TCheckBox RepairCheckBox(int index) const; // CheckBox1 to CheckBox6
 
   protected:
     void FormCreate() override;
@@ -53,10 +66,7 @@ class TFormOptions : public TForm {
     void LoadBackupList();
     void ApplyGeneralPage();
     std::string ApplyRestoreSystemPage();
-    std::string BackupName(int index) const;
     void ShowTime(const std::string& text);
-    bool Checked(int id) const;
-    void Check(int id, bool on);
 
     int page_ = GeneralPage;
     bool timeShown_ = false;

@@ -40,8 +40,8 @@ IDataObject* ShellDataObject(const std::string& path) {
     PCUITEMID_CHILD child = nullptr;
     IDataObject* data = nullptr;
     if (SUCCEEDED(SHParseDisplayName(wide.c_str(), nullptr, &pidl, 0, nullptr)) &&
-        SUCCEEDED(SHBindToParent(pidl, IID_IShellFolder, reinterpret_cast<void**>(&parent),
-                                 &child))) {
+        SUCCEEDED(
+            SHBindToParent(pidl, IID_IShellFolder, reinterpret_cast<void**>(&parent), &child))) {
         parent->GetUIObjectOf(nullptr, 1, &child, IID_IDataObject, nullptr,
                               reinterpret_cast<void**>(&data));
         parent->Release();
@@ -94,8 +94,8 @@ TEST(ContextMenuRegistration, RealRegsvr32AddsAndRemovesTheHandlerKeys) {
     ASSERT_TRUE(ku::ApplyContextMenu(false, kFixture));
     ASSERT_TRUE(optionstest::WaitUntil([] { return HandlerKeys() == 0; }, 30000));
     EXPECT_FALSE(ku::IsContextMenuRegistered());
-    EXPECT_FALSE(kutest::RawKeyExists(HKEY_CLASSES_ROOT, std::string("CLSID\\") +
-                                      ku::kContextMenuClsid, KEY_WOW64_32KEY));
+    EXPECT_FALSE(kutest::RawKeyExists(
+        HKEY_CLASSES_ROOT, std::string("CLSID\\") + ku::kContextMenuClsid, KEY_WOW64_32KEY));
     ASSERT_EQ(launcher.Requests().size(), 2u);
 }
 
@@ -106,8 +106,7 @@ TEST(ContextMenuExtension, AddsUninstallAndStartsTheProgramWithThePath) {
     ASSERT_TRUE(dll);
     using GetClassObject = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
     using CanUnloadNow = HRESULT(WINAPI*)();
-    auto getClassObject =
-        reinterpret_cast<GetClassObject>(
+    auto getClassObject = reinterpret_cast<GetClassObject>(
         reinterpret_cast<void*>(GetProcAddress(dll.get(), "DllGetClassObject")));
     auto canUnloadNow = reinterpret_cast<CanUnloadNow>(
         reinterpret_cast<void*>(GetProcAddress(dll.get(), "DllCanUnloadNow")));
@@ -117,8 +116,9 @@ TEST(ContextMenuExtension, AddsUninstallAndStartsTheProgramWithThePath) {
     std::wstring clsidText(ku::kContextMenuClsid, ku::kContextMenuClsid + 38);
     ASSERT_EQ(CLSIDFromString(clsidText.c_str(), &clsid), S_OK);
     IClassFactory* factory = nullptr;
-    EXPECT_EQ(getClassObject(IID_IShellExtInit, IID_IClassFactory,
-                             reinterpret_cast<void**>(&factory)), CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(
+        getClassObject(IID_IShellExtInit, IID_IClassFactory, reinterpret_cast<void**>(&factory)),
+        CLASS_E_CLASSNOTAVAILABLE);
     ASSERT_EQ(getClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
     IShellExtInit* init = nullptr;
     ASSERT_EQ(factory->CreateInstance(nullptr, IID_IShellExtInit, reinterpret_cast<void**>(&init)),

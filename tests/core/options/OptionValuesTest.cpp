@@ -79,8 +79,8 @@ TEST(OptionValues, VersionLabelNamesTheExecutablesLastWriteTime) {
     FILETIME local, utc;
     ASSERT_TRUE(SystemTimeToFileTime(&time, &local) && LocalFileTimeToFileTime(&local, &utc));
     {
-        ku::UniqueFile file(CreateFileA(exe.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
-                                        OPEN_EXISTING, 0, nullptr));
+        ku::UniqueFile file(
+            CreateFileA(exe.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(SetFileTime(file.get(), nullptr, nullptr, &utc));
     }
     EXPECT_EQ(ku::VersionLabelText("2010.1.3", exe),

@@ -38,7 +38,8 @@ inline int GetDword(HKEY root, const std::string& path, const char* name) {
     ku::TRegistry reg(ku::kKeyAllAccessView64);
     reg.SetRootKey(root);
     return reg.OpenKey(path, false) && reg.GetDataType(name) == ku::rdInteger
-               ? reg.ReadInteger(name) : -1;
+               ? reg.ReadInteger(name)
+               : -1;
 }
 inline std::string GetString(HKEY root, const std::string& path, const char* name,
                              DWORD access = ku::kKeyAllAccessView64) {

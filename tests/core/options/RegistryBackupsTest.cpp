@@ -50,7 +50,7 @@ TEST(RegistryBackupList, ListsPlainFilesNamedRegOnlyByName) {
     int pumped = 0;
     auto names = ku::ListRegistryBackups(folder, [&pumped] { ++pumped; });
     EXPECT_EQ(names, (std::vector<std::string>{"Backup_20100105_093000.reg",
-                                                       "Backup_20100106_101500.reg", "x.REG"}));
+                                               "Backup_20100106_101500.reg", "x.REG"}));
     EXPECT_GE(pumped, 8); // once per entry, "." and ".." included
     SetFileAttributesA((folder + "\\Backup_20100107_000000.reg").c_str(), FILE_ATTRIBUTE_NORMAL);
 }

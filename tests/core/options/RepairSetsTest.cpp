@@ -40,8 +40,8 @@ RepairRun RunTicked(std::array<bool, ku::kRepairSetCount> ticked) {
 
 TEST(RepairSets, WinsockAloneRunsTwoHiddenCommandsAfterAnEmptyFirstLineAndNoneNothing) {
     RepairRun run = RunTicked({false, true, false, false, false, false});
-    EXPECT_EQ(run.events, (std::vector<std::string>{"hide|netsh winsock reset",
-                                                    "hide|netsh firewall reset"}));
+    EXPECT_EQ(run.events,
+              (std::vector<std::string>{"hide|netsh winsock reset", "hide|netsh firewall reset"}));
     EXPECT_EQ(run.result, "\rRestore winsock!");
     run = RunTicked({});
     EXPECT_TRUE(run.events.empty());

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+
 #include <commctrl.h>
 
 #include <deque>
@@ -19,10 +20,18 @@
 
 namespace {
 
-bool Visible(HWND control) { return IsWindowVisible(control) != FALSE; }
-bool IsChecked(HWND control) { return SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-void SetChecked(HWND control, bool on) { SendMessageA(control, BM_SETCHECK, on, 0); }
-int ListCount(HWND list) { return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); }
+bool Visible(HWND control) {
+    return IsWindowVisible(control) != FALSE;
+}
+bool IsChecked(HWND control) {
+    return SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+void SetChecked(HWND control, bool on) {
+    SendMessageA(control, BM_SETCHECK, on, 0);
+}
+int ListCount(HWND list) {
+    return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+}
 int FindRow(HWND list, const std::string& name) {
     LVFINDINFOA find = {LVFI_STRING, name.c_str(), 0, {0, 0}, 0};
     return static_cast<int>(SendMessageA(list, LVM_FINDITEMA, -1, reinterpret_cast<LPARAM>(&find)));
@@ -82,7 +91,8 @@ TEST_F(OptionsFormTest, PagesShowTheStoredOptionsAndTheBackups) {
     Open();
 
     EXPECT_EQ(ku::WindowText(form.Handle()), "Preferences");
-    EXPECT_FALSE(IsChecked(Item(IDC_OPT_CBCHECKUPDATE)) || IsChecked(Item(IDC_OPT_DETAILSCHECKBOX)));
+    EXPECT_FALSE(IsChecked(Item(IDC_OPT_CBCHECKUPDATE)) ||
+                 IsChecked(Item(IDC_OPT_DETAILSCHECKBOX)));
     EXPECT_TRUE(IsChecked(Item(IDC_OPT_ICONSCHECKBOX)));
     EXPECT_TRUE(IsChecked(Item(IDC_OPT_UACENABLE)) && IsWindowEnabled(Item(IDC_OPT_UACENABLE)));
     EXPECT_FALSE(Visible(Item(IDC_OPT_RIGHTCHECK)));
@@ -175,7 +185,8 @@ TEST_F(OptionsFormTest, RestoreReportsSuccessOnlyAfterTheImport) {
     ASSERT_TRUE(CreateDirectoryA(Backups().c_str(), nullptr));
     const std::string file = Backups() + "\\Backup_20100105_093000.reg";
     ASSERT_EQ(optionstest::RunAndWait("regedit /e \"" + file + "\" \"HKEY_CURRENT_USER\\" +
-                                      key.Path() + "\""), 0);
+                                      key.Path() + "\""),
+              0);
     kutest::RawDeleteTree(HKEY_CURRENT_USER, key.Path(), KEY_WOW64_64KEY);
     Open();
     form.MainPageControlChange(ku::TFormOptions::RestoreRegistryPage);
