@@ -18,6 +18,10 @@ bool IsProtectedRegistryKey(HKEY root, const std::string& keyPath);
 // (Winlogon "Shell" and "Userinit", the session manager's "BootExecute", the system "Path").
 bool IsProtectedRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName);
 
+// Services Windows cannot run without (RpcSs, EventLog, Tcpip ...), and the empty name: the
+// service functions never stop or delete them, and their keys are protected.
+bool IsProtectedService(const std::string& name);
+
 // The key path as the deleters use it: outer blanks and empty names ("\\", leading "\") dropped.
 std::string CleanKeyPath(const std::string& keyPath);
 

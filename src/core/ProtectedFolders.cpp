@@ -29,24 +29,13 @@ const char* const kSystemSubfolders[] = {
     "drivers", "config", "DriverStore", "spool", "wbem", "catroot", "catroot2", "Tasks",
 };
 // Environment variables that name system, program-files and profile folders.
+// clang-format off
 const char* const kFolderVariables[] = {
-    "SystemRoot",
-    "windir",
-    "ProgramFiles",
-    "ProgramFiles(x86)",
-    "ProgramW6432",
-    "CommonProgramFiles",
-    "CommonProgramFiles(x86)",
-    "CommonProgramW6432",
-    "ProgramData",
-    "ALLUSERSPROFILE",
-    "PUBLIC",
-    "USERPROFILE",
-    "APPDATA",
-    "LOCALAPPDATA",
-    "TEMP",
-    "TMP",
+    "SystemRoot", "windir", "ProgramFiles", "ProgramFiles(x86)", "ProgramW6432",
+    "CommonProgramFiles", "CommonProgramFiles(x86)", "CommonProgramW6432", "ProgramData",
+    "ALLUSERSPROFILE", "PUBLIC", "USERPROFILE", "APPDATA", "LOCALAPPDATA", "TEMP", "TMP",
 };
+// clang-format on
 // Known folders that only have an identifier (Vista and later).
 const GUID kKnownFolders[] = {
     {0x374DE290, 0x123F, 0x4565, {0x91, 0x64, 0x39, 0xC4, 0x92, 0x5E, 0x46, 0x7B}}, // Downloads
@@ -56,7 +45,7 @@ const GUID kKnownFolders[] = {
     {0x7D1D3A04, 0xDEBB, 0x4115, {0x95, 0xCF, 0x2F, 0x29, 0xDA, 0x29, 0x20, 0xDA}}, // Searches
     {0xDFDF76A2, 0xC82A, 0x4D63, {0x90, 0x6A, 0x56, 0x44, 0xAC, 0x45, 0x73, 0x85}}, // Public
     {0xA520A1A4, 0x1780, 0x4FF6, {0xBD, 0x18, 0x16, 0x73, 0x43, 0xC5, 0xAF, 0x16}}, // LocalLow
-    {0x5CD7AEE2, 0x2219, 0x4A67, {0xB8, 0x5D, 0x6C, 0x9C, 0xE1, 0x56, 0x60, 0xCB}}, // Programs
+    {0x5CD7AEE2, 0x2219, 0x4A67, {0xB8, 0x5D, 0x6C, 0x9C, 0xE1, 0x56, 0x60, 0xCB}}, // UserProgramFiles
 };
 
 bool IsDriveAbsolute(const std::string& path) {
@@ -179,24 +168,27 @@ void AddShellFolders(FolderSet& set) {
             set.Add(value);
 }
 
+// A folder named by a string value of the open key; a value of the wrong kind names none.
+void AddFolderValue(FolderSet& set, TRegistry& reg, const std::string& name) {
+    try {
+        if (reg.ValueExists(name))
+            set.Add(ExpandVariables(reg.ReadString(name)));
+    } catch (const ERegistryException&) {
+    }
+}
+
 void AddProfileFolders(FolderSet& set) {
     TRegistry reg(KEY_READ);
     reg.SetRootKey(HKEY_LOCAL_MACHINE);
     const std::string list = "\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
-    if (!reg.OpenKeyReadOnly(list, true))
-        return;
-    try {
+    if (reg.OpenKeyReadOnly(list, true)) {
         for (const char* name : {"ProfilesDirectory", "AllUsersProfile", "Default", "Public"})
-            if (reg.ValueExists(name))
-                set.Add(ExpandVariables(reg.ReadString(name)));
+            AddFolderValue(set, reg, name);
         std::vector<std::string> users;
         reg.GetKeyNames(users);
         for (const std::string& user : users)
-            if (reg.OpenKeyReadOnly(list + "\\" + user, true) &&
-                reg.ValueExists("ProfileImagePath"))
-                set.Add(ExpandVariables(reg.ReadString("ProfileImagePath")));
-    } catch (const ERegistryException&) {
-        // A value of the wrong kind names no folder.
+            if (reg.OpenKeyReadOnly(list + "\\" + user, true))
+                AddFolderValue(set, reg, "ProfileImagePath");
     }
     char profile[MAX_PATH + 1] = {};
     if (SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_PROFILE, nullptr, SHGFP_TYPE_CURRENT, profile)))

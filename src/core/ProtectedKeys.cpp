@@ -23,7 +23,10 @@ const char* const kSharedKeys[] = {
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs",
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData",
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18\\Products",
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18\\Components",
+    "SOFTWARE\\Microsoft\\Installer\\Products",
+    "SOFTWARE\\Microsoft\\Installer\\Features",
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies",
     "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon",
     "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList",
@@ -56,6 +59,18 @@ const char* const kSharedKeys[] = {
     "HARDWARE\\DESCRIPTION",
     "Control Panel\\Desktop",
 };
+
+// Services Windows cannot run without; their keys are never deleted and the service
+// functions neither stop nor delete them.
+// clang-format off
+const char* const kCoreServices[] = {
+    "RpcSs", "RpcEptMapper", "DcomLaunch", "EventLog", "PlugPlay", "LanmanServer",
+    "LanmanWorkstation", "Tcpip", "Dhcp", "Dnscache", "Winmgmt", "CryptSvc", "Schedule", "BFE",
+    "MpsSvc", "SamSs", "ProfSvc", "Power", "AudioSrv", "nsi", "Afd", "NetBT", "disk", "volmgr",
+    "partmgr", "ACPI", "pci", "Ntfs", "mountmgr", "Winlogon", "TrustedInstaller", "wuauserv",
+    "WinDefend", "EventSystem", "LSM", "gpsvc",
+};
+// clang-format on
 
 struct ProtectedValue {
     const char* key;
@@ -132,6 +147,8 @@ const std::vector<Parts>& SharedKeyParts() {
         std::vector<Parts> all;
         for (const char* key : kSharedKeys)
             all.push_back(SplitKey(key));
+        for (const char* service : kCoreServices)
+            all.push_back({"SYSTEM", "CurrentControlSet", "Services", service});
         return all;
     }();
     return parts;
@@ -172,6 +189,16 @@ bool IsProtectedRegistryValue(HKEY root, const std::string& keyPath, const std::
     for (const ProtectedValue& value : kSystemValues)
         if (SameText(valueName, value.name) && logical.size() == SplitKey(value.key).size() &&
             IsSameOrParent(logical, SplitKey(value.key)))
+            return true;
+    return false;
+}
+
+bool IsProtectedService(const std::string& name) {
+    const std::string trimmed = Trim(name);
+    if (trimmed.empty())
+        return true;
+    for (const char* service : kCoreServices)
+        if (SameText(trimmed, service))
             return true;
     return false;
 }

@@ -108,6 +108,8 @@ void PruneFullBackups(const std::string& folder) {
 
 bool BackupRegistryFull() {
     try {
+        if (ProgramDir().empty())
+            return false;
         const std::string folder = ProgramDir() + "FullBackup\\";
         CreateDirectoryA(folder.c_str(), nullptr);
         PruneFullBackups(folder);

@@ -47,6 +47,7 @@ TEST(FileGuard, ProtectedFoldersAreRefusedAndKeepTheirContents) {
         wow,
         windows + "\\Fonts",
         GetProgramFilesDir(),
+        GetProgramFilesDir() + "\\Common Files",
         ShellFolder(CSIDL_PROGRAM_FILES),
         ShellFolder(CSIDL_PROGRAM_FILES_COMMON),
         ShellFolder(CSIDL_COMMON_APPDATA),

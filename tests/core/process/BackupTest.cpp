@@ -144,3 +144,13 @@ TEST_F(BackupTest, RunProcessAndWaitCapturesWaitsAndRunsInTheProgramFolder) {
     launcher.starts = false;
     EXPECT_EQ(RunProcessAndWait("tool.exe", SW_HIDE), -1);
 }
+
+TEST_F(BackupTest, ScriptEnginesAreRegisteredAgainWithoutWaiting) {
+    ReRegisterScriptEngines();
+    ASSERT_EQ(launcher.requests.size(), 2u);
+    EXPECT_EQ(launcher.requests[0].kind, LaunchRequest::Kind::Exec);
+    EXPECT_EQ(launcher.requests[0].commandLine, "regsvr32 " + GetSystemDir() + "\\jscript.dll  /s");
+    EXPECT_EQ(launcher.requests[1].commandLine, "regsvr32 " + GetSystemDir() + "\\vbscript.dll  /s");
+    EXPECT_EQ(launcher.requests[1].show, SW_SHOWNORMAL);
+    EXPECT_FALSE(launcher.requests[1].waitForExit);
+}

@@ -51,6 +51,9 @@ TEST_F(ProcessTest, KillByIdEndsTheProcessWithExitCodeOne) {
     Sleeper sleeper(dir.Path(), "kubyid.exe");
     EXPECT_FALSE(KillProcessById(sleeper.Id(), ProcessSnapshot()))
         << "a process the snapshot does not show is not ended blindly";
+    const ProcessSnapshot stale = {{sleeper.Id(), "otherprogram.exe"}};
+    EXPECT_FALSE(KillProcessById(sleeper.Id(), stale))
+        << "the id now belongs to another program than the snapshot saw";
     EXPECT_TRUE(sleeper.Running());
     EXPECT_TRUE(KillProcessById(sleeper.Id()));
     EXPECT_EQ(sleeper.WaitExitCode(), 1u);

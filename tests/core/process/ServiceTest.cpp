@@ -97,6 +97,17 @@ TEST(Services, UnknownNameIsNotInstalledEverywhere) {
     EXPECT_EQ(StopService(""), ServiceMissing);
 }
 
+TEST(Services, ServicesWindowsNeedsAreNeverStoppedNorDeleted) {
+    UniqueService manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    ASSERT_FALSE(ServiceNotInstalled(manager.get(), "RpcSs"));
+    const int before = QueryServiceState(manager.get(), "RpcSs");
+    EXPECT_EQ(StopService("rpcss"), before == SERVICE_STOPPED ? ServiceAlreadyStopped
+                                                               : ServiceStopRefused);
+    EXPECT_FALSE(StopServiceByName("RpcSs"));
+    EXPECT_EQ(StopAndDeleteService("RpcSs"), ServiceDeleteFailed);
+    EXPECT_EQ(QueryServiceState(manager.get(), "RpcSs"), before);
+}
+
 TEST(Services, StopServiceReportsStoppedRunningAndAcceptedStates) {
     TestService service("Stop");
     ASSERT_TRUE(service.Created());
