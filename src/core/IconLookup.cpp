@@ -27,7 +27,9 @@ bool FolderExists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-IconChoice MsiexecIcon() { return IconChoice{IconChoice::ShellIcon, GetSystemDir() + "\\msiexec.exe", 0}; }
+IconChoice MsiexecIcon() {
+    return IconChoice{IconChoice::ShellIcon, GetSystemDir() + "\\msiexec.exe", 0};
+}
 
 // An msiexec command with a braced product code: the product's cached files may hold its icon.
 IconChoice InstallerCacheIcon(const std::string& source) {

@@ -10,9 +10,9 @@ namespace ku {
 
 // The fields a caller sets on the uninstall wizard before showing it, and the wizard's answer.
 struct UninstallWizardRequest {
-    std::string Caption;          // "Uninstall Wizard" or "Force Uninstall Wizard"
+    std::string Caption; // "Uninstall Wizard" or "Force Uninstall Wizard"
     std::string DisplayName;
-    std::string NortonFlag;       // "1" when the command is a Norton or Symantec "ModifyPath"
+    std::string NortonFlag; // "1" when the command is a Norton or Symantec "ModifyPath"
     std::string UninstallKeyName;
     std::string UninstallCommand;
     std::string ProfileKey;
@@ -20,8 +20,8 @@ struct UninstallWizardRequest {
     int SpecialMode = 0;
     // The facts the wizard shows (normal mode).
     int ImageIndex = -1; // in the data module's large program icons
-    std::string ProgramName, Version, InstallDate, InstallLocation, HelpLink, Publisher,
-        HomePage, UpdateLink;
+    std::string ProgramName, Version, InstallDate, InstallLocation, HelpLink, Publisher, HomePage,
+        UpdateLink;
 };
 
 // The normal-mode hand-over for a listed program shown as rowCaption. A Norton or Symantec

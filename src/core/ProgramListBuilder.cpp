@@ -21,25 +21,57 @@ struct ListRegistry : TRegistry {
     explicit ListRegistry(HKEY root) : TRegistry(RegistryViewAccess()) { SetRootKey(root); }
 };
 
-std::string Child(const std::string& key, const std::string& name) { return key + "\\" + name; }
+std::string Child(const std::string& key, const std::string& name) {
+    return key + "\\" + name;
+}
 
 std::string WithoutLeadingBackslash(const std::string& path) {
     return !path.empty() && path[0] == '\\' ? path.substr(1) : path;
 }
 
-// The value's text when it exists and is a string; false otherwise (the error swallowed).
-bool ReadText(TRegistry& registry, const std::string& name, std::string& text) {
-    try {
-        if (!registry.ValueExists(name))
-            return false;
-        const TRegDataType kind = registry.GetDataType(name);
-        if (kind != rdString && kind != rdExpandString)
-            return false;
-        text = registry.ReadString(name);
-        return true;
-    } catch (const std::exception&) {
-        return false;
+// One value of the open key read in one call (two when it is long): whether it exists, its
+// type and its data. A list of thousands of entries reads a dozen values from each.
+struct RawValue {
+    bool exists = false;
+    DWORD type = REG_NONE;
+    std::string data;
+};
+
+RawValue QueryValue(TRegistry& registry, const std::string& name) {
+    RawValue value;
+    char buffer[512];
+    DWORD size = sizeof(buffer);
+    LONG rc = RegQueryValueExA(registry.CurrentKey(), name.c_str(), nullptr, &value.type,
+                               reinterpret_cast<BYTE*>(buffer), &size);
+    if (rc == ERROR_MORE_DATA) {
+        value.data.assign(size, '\0');
+        rc = RegQueryValueExA(registry.CurrentKey(), name.c_str(), nullptr, &value.type,
+                              reinterpret_cast<BYTE*>(&value.data[0]), &size);
+        value.data.resize(rc == ERROR_SUCCESS ? size : 0);
+    } else if (rc == ERROR_SUCCESS) {
+        value.data.assign(buffer, size);
     }
+    value.exists = rc == ERROR_SUCCESS;
+    return value;
+}
+
+bool IsText(const RawValue& value) {
+    return value.exists && (value.type == REG_SZ || value.type == REG_EXPAND_SZ);
+}
+
+// The text up to its first zero, as the registry class reads strings.
+std::string TextOf(const RawValue& value) {
+    const size_t zero = value.data.find('\0');
+    return zero == std::string::npos ? value.data : value.data.substr(0, zero);
+}
+
+// The value's text when it exists and is a string; false otherwise.
+bool ReadText(TRegistry& registry, const std::string& name, std::string& text) {
+    const RawValue value = QueryValue(registry, name);
+    if (!IsText(value))
+        return false;
+    text = TextOf(value);
+    return true;
 }
 
 std::string TextOrNotAvailable(TRegistry& registry, const std::string& name) {
@@ -49,9 +81,8 @@ std::string TextOrNotAvailable(TRegistry& registry, const std::string& name) {
 
 // Opens key and answers whether it names a program with a display name and an uninstaller.
 bool OpenQualifying(TRegistry& registry, const std::string& key) {
-    if (!registry.OpenKeyReadOnly(key, ListViewFlag()))
-        return false;
-    if (!registry.ValueExists("DisplayName") || !registry.ValueExists("UninstallString"))
+    if (!registry.OpenKeyReadOnly(key, ListViewFlag()) ||
+        !QueryValue(registry, "DisplayName").exists)
         return false;
     std::string uninstall;
     return ReadText(registry, "UninstallString", uninstall) && !uninstall.empty();
@@ -81,18 +112,16 @@ bool IsOperatingSystemChild(TRegistry& registry) {
 }
 
 std::string DisplayVersionOf(TRegistry& registry) {
-    if (registry.ValueExists("DisplayVersion"))
-        return TextOrNotAvailable(registry, "DisplayVersion");
-    if (!registry.ValueExists("VersionMajor"))
+    const RawValue display = QueryValue(registry, "DisplayVersion");
+    if (display.exists)
+        return IsText(display) ? TextOf(display) : std::string(kNotAvailable);
+    const RawValue major = QueryValue(registry, "VersionMajor");
+    if (!major.exists)
         return kNotAvailable;
     // Only plain strings count; a number gives nothing.
-    auto plain = [&registry](const char* name) {
-        std::string text;
-        if (registry.ValueExists(name) && registry.GetDataType(name) == rdString)
-            ReadText(registry, name, text);
-        return text;
-    };
-    return plain("VersionMajor") + plain("VersionMinor");
+    const RawValue minor = QueryValue(registry, "VersionMinor");
+    return (major.type == REG_SZ ? TextOf(major) : "") +
+           (minor.exists && minor.type == REG_SZ ? TextOf(minor) : "");
 }
 
 bool HasValueNamedExactly(TRegistry& registry, const std::string& name) {
@@ -174,7 +203,9 @@ void AppendCandidates(TUninstallContents& list, std::vector<std::string>& captio
 
 } // namespace
 
-bool ListViewFlag() { return RegistryView64; }
+bool ListViewFlag() {
+    return RegistryView64;
+}
 
 void BuildProgramList(TUninstallContents& list, bool showWindowsUpdate,
                       const ProgramListPlaces& places) {
@@ -206,15 +237,16 @@ void BuildProgramList(TUninstallContents& list, bool showWindowsUpdate,
 
     for (const std::string& name : kept) {
         const std::string path = Child(places.uninstallKey, name);
-        if (!registry.OpenKeyReadOnly(path, ListViewFlag()) ||
-            !registry.ValueExists("DisplayName") || !registry.ValueExists("UninstallString"))
+        if (!registry.OpenKeyReadOnly(path, ListViewFlag()))
             continue;
-        std::string displayName, uninstall;
-        ReadText(registry, "DisplayName", displayName);
-        ReadText(registry, "UninstallString", uninstall);
+        const RawValue displayName = QueryValue(registry, "DisplayName");
+        const RawValue uninstall = QueryValue(registry, "UninstallString");
+        if (!displayName.exists || !uninstall.exists)
+            continue;
         if (!showWindowsUpdate && IsOperatingSystemChild(registry))
             continue;
-        AddProgramEntry(list, registry, name, uninstall, displayName, path);
+        AddProgramEntry(list, registry, name, IsText(uninstall) ? TextOf(uninstall) : "",
+                        IsText(displayName) ? TextOf(displayName) : "", path);
     }
 }
 
@@ -222,8 +254,9 @@ void AddProgramEntry(TUninstallContents& list, TRegistry& registry, const std::s
                      const std::string& uninstallString, const std::string& displayName,
                      const std::string& registryPath) {
     TContent& c = list.GetItem(list.Add()).Content;
-    if (registry.ValueExists("DisplayIcon"))
-        ReadText(registry, "DisplayIcon", c.IconSource);
+    const RawValue icon = QueryValue(registry, "DisplayIcon");
+    if (icon.exists)
+        c.IconSource = IsText(icon) ? TextOf(icon) : "";
     else
         ReadText(registry, "UninstallString", c.IconSource);
     c.DisplayName = displayName;
@@ -299,8 +332,7 @@ void DeleteInstallerComponentEntries(const std::string& productKey,
         if (own)
             DeleteRegistryKey(places.root, Child(keyBase, component), ListViewFlag());
         else if (shared)
-            DeleteRegistryValue(places.root, Child(keyBase, component), productKey,
-                                ListViewFlag());
+            DeleteRegistryValue(places.root, Child(keyBase, component), productKey, ListViewFlag());
     }
 }
 

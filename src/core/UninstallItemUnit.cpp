@@ -44,7 +44,7 @@ void TUninstallContents::SortBy(int column, int direction) {
     keys.reserve(items_.size());
     for (const TUninstallContentItem& item : items_) {
         const UninstallItemUnit::TContent& c = item.Content;
-        keys.push_back(column == SortByName        ? Trim(c.DisplayName)
+        keys.push_back(column == SortByName          ? Trim(c.DisplayName)
                        : column == SortByInstallDate ? c.InstallDate
                                                      : c.Publisher);
     }

@@ -30,7 +30,7 @@ struct TContent {
 } // namespace UninstallItemUnit
 
 class TUninstallContentItem {
-public:
+  public:
     UninstallItemUnit::TContent Content;
 };
 
@@ -39,7 +39,7 @@ enum : uint8_t { SortByName = 0, SortByInstallDate = 1, SortByPublisher = 2 };
 enum : uint8_t { SortAscending = 0, SortDescending = 1 };
 
 class TUninstallContents {
-public:
+  public:
     // Appends an item of thirteen empty strings and returns its index.
     int Add();
     // Removes item index; false (and nothing removed) for an index outside the list.
@@ -54,7 +54,7 @@ public:
     // leaves the order as it is.
     void SortBy(int column, int direction);
 
-private:
+  private:
     std::vector<TUninstallContentItem> items_;
 };
 

@@ -21,11 +21,11 @@
 namespace {
 
 const char* const kBenchKey = "Software\\KelvaneBench\\Uninstall";
-const char* const kValues[] = {"DisplayName",    "UninstallString", "DisplayIcon",
-                               "DisplayVersion", "HelpLink",        "InstallDate",
-                               "InstallLocation", "Publisher",      "URLInfoAbout",
-                               "URLUpdateInfo",  "ModifyPath",      "ParentKeyName"};
-const double kAllowedFactor = 10.0;
+const char* const kValues[] = {"DisplayName",     "UninstallString", "DisplayIcon",
+                               "DisplayVersion",  "HelpLink",        "InstallDate",
+                               "InstallLocation", "Publisher",       "URLInfoAbout",
+                               "URLUpdateInfo",   "ModifyPath",      "ParentKeyName"};
+const double kAllowedFactor = 5.0;
 
 double Now() {
     LARGE_INTEGER counter, frequency;
@@ -42,10 +42,10 @@ void SetText(HKEY key, const char* name, const std::string& text) {
 void FillEntries(int count) {
     const std::string windows = ku::GetWindowsDir(), system = ku::GetSystemDir();
     const std::vector<std::string> icons = {
-        windows + "\\notepad.exe",     windows + "\\regedit.exe",     windows + "\\explorer.exe",
-        system + "\\msiexec.exe",      system + "\\cmd.exe",          system + "\\calc.exe",
-        system + "\\notepad.exe",      system + "\\winver.exe",       system + "\\taskmgr.exe",
-        system + "\\control.exe",      system + "\\shell32.dll,3",    system + "\\shell32.dll,-4"};
+        windows + "\\notepad.exe", windows + "\\regedit.exe",  windows + "\\explorer.exe",
+        system + "\\msiexec.exe",  system + "\\cmd.exe",       system + "\\calc.exe",
+        system + "\\notepad.exe",  system + "\\winver.exe",    system + "\\taskmgr.exe",
+        system + "\\control.exe",  system + "\\shell32.dll,3", system + "\\shell32.dll,-4"};
     for (int i = 0; i < count; ++i) {
         char name[32];
         std::snprintf(name, sizeof(name), "BenchProgram%04d", i);
@@ -53,7 +53,8 @@ void FillEntries(int count) {
         RegCreateKeyExA(HKEY_LOCAL_MACHINE, (std::string(kBenchKey) + "\\" + name).c_str(), 0,
                         nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr);
         const std::string& icon = icons[static_cast<size_t>(i) % icons.size()];
-        SetText(key, "DisplayName", std::string("Bench Program ") + std::to_string((i * 7919) % count));
+        SetText(key, "DisplayName",
+                std::string("Bench Program ") + std::to_string((i * 7919) % count));
         SetText(key, "UninstallString", "\"C:\\Bench\\" + std::string(name) + "\\unins.exe\" /x");
         SetText(key, "DisplayIcon", icon);
         SetText(key, "DisplayVersion", "1." + std::to_string(i));
@@ -79,8 +80,8 @@ int RawWalk() {
             continue;
         for (const char* value : kValues) {
             DWORD size = sizeof(data);
-            found += RegQueryValueExA(entry, value, nullptr, nullptr,
-                                      reinterpret_cast<BYTE*>(data), &size) == 0;
+            found += RegQueryValueExA(entry, value, nullptr, nullptr, reinterpret_cast<BYTE*>(data),
+                                      &size) == 0;
         }
         RegCloseKey(entry);
     }

@@ -57,7 +57,9 @@ bool IsFactLink(int id) {
 
 } // namespace
 
-TUnInstallForm::TUnInstallForm() : TForm(IDD_MAINFORM) { UnInstallForm = this; }
+TUnInstallForm::TUnInstallForm() : TForm(IDD_MAINFORM) {
+    UnInstallForm = this;
+}
 
 TUnInstallForm::~TUnInstallForm() {
     // FormDestroy: the list goes with the window.
@@ -69,9 +71,15 @@ TUnInstallForm::~TUnInstallForm() {
         UnInstallForm = nullptr;
 }
 
-TImageEx TUnInstallForm::MinBtn() const { return TImageEx(Item(IDC_MAIN_MINBTN)); }
-TImageEx TUnInstallForm::CloseBtn() const { return TImageEx(Item(IDC_MAIN_CLOSEBTN)); }
-HWND TUnInstallForm::ListView() const { return Item(IDC_MAIN_LIST); }
+TImageEx TUnInstallForm::MinBtn() const {
+    return TImageEx(Item(IDC_MAIN_MINBTN));
+}
+TImageEx TUnInstallForm::CloseBtn() const {
+    return TImageEx(Item(IDC_MAIN_CLOSEBTN));
+}
+HWND TUnInstallForm::ListView() const {
+    return Item(IDC_MAIN_LIST);
+}
 
 void TUnInstallForm::FormCreate() {
     char exe[MAX_PATH] = {};
@@ -130,10 +138,10 @@ void TUnInstallForm::SetUpButtons() {
     HoverPictures(MinBtn(), "Min");
     HoverPictures(CloseBtn(), "Close");
     const std::pair<int, const char*> buttons[] = {
-        {IDC_MAIN_UNINSTALLBTN, "UninstallBtn"},   {IDC_MAIN_FORCEUNINSTALLBTN, "ForceUninstallBtn"},
-        {IDC_MAIN_SPECIALBTN, "SpecialBtn"},       {IDC_MAIN_STARTUPBTN, "StartupBtn"},
-        {IDC_MAIN_VIEWBTN, "ViewBtn"},             {IDC_MAIN_UNINSTALLEXBTN, "UninstallExBtn"},
-        {IDC_MAIN_DELETEBTN, "DeleteBtn"},         {IDC_MAIN_REFRESHBTN, "RefreshBtn"},
+        {IDC_MAIN_UNINSTALLBTN, "UninstallBtn"}, {IDC_MAIN_FORCEUNINSTALLBTN, "ForceUninstallBtn"},
+        {IDC_MAIN_SPECIALBTN, "SpecialBtn"},     {IDC_MAIN_STARTUPBTN, "StartupBtn"},
+        {IDC_MAIN_VIEWBTN, "ViewBtn"},           {IDC_MAIN_UNINSTALLEXBTN, "UninstallExBtn"},
+        {IDC_MAIN_DELETEBTN, "DeleteBtn"},       {IDC_MAIN_REFRESHBTN, "RefreshBtn"},
         {IDC_MAIN_DETAILBTN, "DetailBtn"}};
     for (const auto& button : buttons)
         HoverPictures(TImageEx(Item(button.first)), button.second);
@@ -217,7 +225,9 @@ void TUnInstallForm::FormClose() {
     RepairWinlogon(GetSystemFolder());
 }
 
-void TUnInstallForm::Reload() { RefreshBtnClick(); }
+void TUnInstallForm::Reload() {
+    RefreshBtnClick();
+}
 
 void TUnInstallForm::RefreshBtnClick() {
     BuildProgramList(*list_, Settings.ShowWindowsUpdate, Places);
@@ -265,7 +275,9 @@ void TUnInstallForm::SpecialBtnClick() {
         ShowSpecialUninstallWizard(Handle());
 }
 
-void TUnInstallForm::StartupBtnClick() { ShowRecoveryForm(Handle(), false); }
+void TUnInstallForm::StartupBtnClick() {
+    ShowRecoveryForm(Handle(), false);
+}
 
 void TUnInstallForm::DeleteBtnClick() {
     if (WarnWithoutSelection())
@@ -301,7 +313,8 @@ void TUnInstallForm::dddColumnClick(int column) {
 }
 
 void TUnInstallForm::cbShowWinUpdateClick() {
-    Settings.ShowWindowsUpdate = IsDlgButtonChecked(Handle(), IDC_MAIN_SHOWWINUPDATE) == BST_CHECKED;
+    Settings.ShowWindowsUpdate =
+        IsDlgButtonChecked(Handle(), IDC_MAIN_SHOWWINUPDATE) == BST_CHECKED;
     WriteSettingInteger("ShowWindowsUpdate", Settings.ShowWindowsUpdate ? 1 : 0, false);
     Reload();
 }
@@ -376,21 +389,49 @@ bool TUnInstallForm::OnCommand(int id, int code) {
     if (code != STN_CLICKED)
         return TForm::OnCommand(id, code);
     switch (id) {
-    case IDC_MAIN_MINBTN: ShowWindow(Handle(), SW_MINIMIZE); return true;
-    case IDC_MAIN_CLOSEBTN: Close(); return true;
+    case IDC_MAIN_MINBTN:
+        ShowWindow(Handle(), SW_MINIMIZE);
+        return true;
+    case IDC_MAIN_CLOSEBTN:
+        Close();
+        return true;
     case IDC_MAIN_UNINSTALLBTN:
-    case IDC_MAIN_UNINSTALLEXBTN: UninstallBtnClick(); return true;
-    case IDC_MAIN_FORCEUNINSTALLBTN: ForceUninstallBtnClick(); return true;
-    case IDC_MAIN_SPECIALBTN: SpecialBtnClick(); return true;
-    case IDC_MAIN_STARTUPBTN: StartupBtnClick(); return true;
-    case IDC_MAIN_DELETEBTN: DeleteBtnClick(); return true;
-    case IDC_MAIN_REFRESHBTN: RefreshBtnClick(); return true;
-    case IDC_MAIN_DETAILBTN: DetailBtnClick(); return true;
-    case IDC_MAIN_VIEWBTN: ViewBtnClick(); return true;
-    case IDC_MAIN_UPDATEBTN: UpdateBtnClick(); return true;
-    case IDC_MAIN_HELPBTN: HelpBtnClick(); return true;
-    case IDC_MAIN_OPTIONSBTN: OptionsBtnClick(); return true;
-    case IDC_MAIN_ABOUTBTN: AboutBtnClick(); return true;
+    case IDC_MAIN_UNINSTALLEXBTN:
+        UninstallBtnClick();
+        return true;
+    case IDC_MAIN_FORCEUNINSTALLBTN:
+        ForceUninstallBtnClick();
+        return true;
+    case IDC_MAIN_SPECIALBTN:
+        SpecialBtnClick();
+        return true;
+    case IDC_MAIN_STARTUPBTN:
+        StartupBtnClick();
+        return true;
+    case IDC_MAIN_DELETEBTN:
+        DeleteBtnClick();
+        return true;
+    case IDC_MAIN_REFRESHBTN:
+        RefreshBtnClick();
+        return true;
+    case IDC_MAIN_DETAILBTN:
+        DetailBtnClick();
+        return true;
+    case IDC_MAIN_VIEWBTN:
+        ViewBtnClick();
+        return true;
+    case IDC_MAIN_UPDATEBTN:
+        UpdateBtnClick();
+        return true;
+    case IDC_MAIN_HELPBTN:
+        HelpBtnClick();
+        return true;
+    case IDC_MAIN_OPTIONSBTN:
+        OptionsBtnClick();
+        return true;
+    case IDC_MAIN_ABOUTBTN:
+        AboutBtnClick();
+        return true;
     }
     if (IsFactLink(id)) {
         abHelpLinkClick(Item(id));

@@ -16,7 +16,7 @@
 namespace ku {
 
 class TUnInstallForm : public TForm {
-public:
+  public:
     TUnInstallForm();
     ~TUnInstallForm() override;
 
@@ -57,7 +57,7 @@ public:
     int SelectedRow() const; // -1 when none
     void SelectRow(int row);
 
-protected:
+  protected:
     void FormCreate() override;
     void FormShow() override;
     void FormClose() override;
@@ -65,7 +65,7 @@ protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
     HBRUSH OnLabelColour(HDC dc, HWND label) override;
 
-private:
+  private:
     void LayOut();
     void SetUpButtons();
     void SetUpList();

@@ -31,7 +31,9 @@ void SetCell(HWND list, int row, int column, const std::string& text) {
     SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
 }
 
-std::string ListCell(const std::string& text) { return text == kNotAvailable ? "" : text; }
+std::string ListCell(const std::string& text) {
+    return text == kNotAvailable ? "" : text;
+}
 
 std::vector<std::string> RowCaptions(HWND list) {
     std::vector<std::string> captions;
@@ -56,7 +58,8 @@ void TUnInstallForm::FillProgramListView() {
         const TContent& c = list_->GetItem(row).Content;
         const std::string& source = Trim(c.IconSource).empty() ? c.UninstallString : c.IconSource;
         InsertRow(list, row, c.DisplayName, icons_->GetProgramIconIndex(source));
-        SetCell(list, row, 1, c.InstallDate == kNotAvailable ? "" : FormatInstallDate(c.InstallDate));
+        SetCell(list, row, 1,
+                c.InstallDate == kNotAvailable ? "" : FormatInstallDate(c.InstallDate));
         SetCell(list, row, 2, ListCell(c.Publisher));
     }
     if (IsDlgButtonChecked(Handle(), IDC_MAIN_SHOWWINUPDATE) == BST_CHECKED) {
@@ -104,8 +107,9 @@ void TUnInstallForm::ShowFacts(int row) {
     SetLabelText(name, caption);
     for (int i = 0; i < 12; ++i)
         ShowWindow(Item(IDC_MAIN_ABINSTRUCT1 + i), SW_HIDE);
-    const std::string facts[7] = {c.DisplayVersion, FormatInstallDate(c.InstallDate),
-                                  c.InstallLocation, c.HelpLink, c.Publisher, c.URLInfoAbout,
+    const std::string facts[7] = {c.DisplayVersion,  FormatInstallDate(c.InstallDate),
+                                  c.InstallLocation, c.HelpLink,
+                                  c.Publisher,       c.URLInfoAbout,
                                   c.URLUpdateInfo};
     for (int i = 0; i < 7; ++i) {
         ShowWindow(Item(IDC_MAIN_CAVERSION + i), SW_SHOW);
@@ -156,8 +160,8 @@ void TUnInstallForm::DetailBtnClick() {
     details.Publisher = c.Publisher;
     details.HomePage = c.URLInfoAbout;
     details.UpdateLink = c.URLUpdateInfo;
-    HICON icon = pictureIndex_ >= 0 ? ImageList_GetIcon(DM->AppIconListEx.get(), pictureIndex_, 0)
-                                    : nullptr;
+    HICON icon =
+        pictureIndex_ >= 0 ? ImageList_GetIcon(DM->AppIconListEx.get(), pictureIndex_, 0) : nullptr;
     details.ApplicationIcon = icon;
     details.ShowModal(Handle());
     if (icon)

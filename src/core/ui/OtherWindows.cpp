@@ -30,10 +30,20 @@ void ShowSpecialUninstallWizard(HWND owner) {
     ShowMessageBox(owner, "Special Uninstall Wizard", kAppCaption, MB_OK);
 }
 
-const UninstallWizardRequest& LastUninstallWizardRequest() { return State().lastRequest; }
-int UninstallWizardOpenCount() { return State().wizardOpens; }
-int SpecialWizardOpenCount() { return State().specialOpens; }
-void SetStubUninstallDone(int uninstallDone) { State().uninstallDone = uninstallDone; }
-void ResetOtherWindowStubs() { State() = StubState(); }
+const UninstallWizardRequest& LastUninstallWizardRequest() {
+    return State().lastRequest;
+}
+int UninstallWizardOpenCount() {
+    return State().wizardOpens;
+}
+int SpecialWizardOpenCount() {
+    return State().specialOpens;
+}
+void SetStubUninstallDone(int uninstallDone) {
+    State().uninstallDone = uninstallDone;
+}
+void ResetOtherWindowStubs() {
+    State() = StubState();
+}
 
 } // namespace ku

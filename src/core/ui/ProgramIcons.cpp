@@ -26,8 +26,8 @@ int TProgramIcons::AddIcon(HICON icon) {
 
 int TProgramIcons::GetProgramIconIndex(const std::string& source) {
     const IconChoice choice = ResolveProgramIcon(source);
-    const std::string key = std::to_string(choice.kind) + "|" + std::to_string(choice.index) +
-                            "|" + UpperCase(choice.file);
+    const std::string key = std::to_string(choice.kind) + "|" + std::to_string(choice.index) + "|" +
+                            UpperCase(choice.file);
     const auto known = indexes_.find(key);
     if (known != indexes_.end())
         return known->second;

@@ -12,7 +12,7 @@
 namespace ku {
 
 class TProgramIcons {
-public:
+  public:
     TProgramIcons(HIMAGELIST small, HIMAGELIST large) : small_(small), large_(large) {}
 
     // Empties both icon lists and forgets what was looked up.
@@ -23,7 +23,7 @@ public:
     // How many icon files were opened since the last Clear.
     int Lookups() const { return lookups_; }
 
-private:
+  private:
     int AddIcon(HICON icon);
 
     HIMAGELIST small_;

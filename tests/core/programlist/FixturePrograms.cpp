@@ -19,7 +19,9 @@ const char* const kInstallers = "C:\\kutest\\fixtures\\installers\\";
 const REGSAM k32 = KEY_WOW64_32KEY;
 const REGSAM k64 = KEY_WOW64_64KEY;
 
-std::string Entry(const std::string& key) { return std::string(kUninstallKey) + "\\" + key; }
+std::string Entry(const std::string& key) {
+    return std::string(kUninstallKey) + "\\" + key;
+}
 
 std::string ReadText(const std::string& path, const char* name, REGSAM view) {
     HKEY key = nullptr;
@@ -38,7 +40,8 @@ void AddHandMadeEntries() {
     SetText(lm, Entry(kSuiteKey), "UninstallString", "MsiExec.exe /X" + std::string(kMsiB), k32);
     SetText(lm, Entry(kSuiteKey), "Publisher", "Kelvane Test Fixtures", k32);
     SetText(lm, Entry(kSuiteKey), "InstallDate", "20230301", k32);
-    SetMultiSz(lm, Entry(kSuiteKey), "ProductCodes", {"{00000000-1111-2222-3333-444444444444}", kMsiB}, k32);
+    SetMultiSz(lm, Entry(kSuiteKey), "ProductCodes",
+               {"{00000000-1111-2222-3333-444444444444}", kMsiB}, k32);
     SetText(lm, Entry(kHotfixKey), "DisplayName", "KU Fixture Hotfix", k32);
     SetText(lm, Entry(kHotfixKey), "UninstallString", "hotfix.exe /u", k32);
     SetText(lm, Entry(kHotfixKey), "ParentKeyName", "OperatingSystem", k32);
@@ -50,7 +53,8 @@ void AddHandMadeEntries() {
     SetDword(lm, Entry(kWrongTypesKey), "Publisher", 12, k32);
     SetDword(lm, Entry(kWrongTypesKey), "DisplayIcon", 3, k32);
     SetDword(lm, Entry(kWrongTypesKey), "InstallDate", 20240101, k32);
-    SetText(lm, Entry(kAccentKey), "DisplayName", "KU Fixture Caf\xE9 \xC5ngstr\xF6m " + std::string(400, 'x'), k32);
+    SetText(lm, Entry(kAccentKey), "DisplayName",
+            "KU Fixture Caf\xE9 \xC5ngstr\xF6m " + std::string(400, 'x'), k32);
     SetText(lm, Entry(kAccentKey), "UninstallString", "C:\\caf\xE9\\unins.exe", k32);
     SetText(lm, Entry(kNortonKey), "DisplayName", "Norton KU Fixture", k32);
     SetText(lm, Entry(kNortonKey), "UninstallString", "C:\\norton\\unins.exe /x", k32);
@@ -59,7 +63,9 @@ void AddHandMadeEntries() {
 
 } // namespace
 
-std::string NsisFolder() { return ReadText(Entry("KuFixtureNsis"), "InstallLocation", k32); }
+std::string NsisFolder() {
+    return ReadText(Entry("KuFixtureNsis"), "InstallLocation", k32);
+}
 
 bool Install(std::string& problem) {
     // The same installs again just repair: a rerun after an interrupted one starts clean.

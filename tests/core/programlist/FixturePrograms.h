@@ -23,9 +23,9 @@ const std::string& EnsureInstalled();
 std::string NsisFolder();
 
 // Hand-made entries, all in the 32-bit view unless named "64".
-inline const char* const kSuiteKey = "KuFixtureSuite";        // ProductCodes names MSI B
-inline const char* const kHotfixKey = "KuFixtureHotfix";      // ParentKeyName OperatingSystem
-inline const char* const kOnly64Key = "KuFixtureOnly64";      // 64-bit view only
+inline const char* const kSuiteKey = "KuFixtureSuite";   // ProductCodes names MSI B
+inline const char* const kHotfixKey = "KuFixtureHotfix"; // ParentKeyName OperatingSystem
+inline const char* const kOnly64Key = "KuFixtureOnly64"; // 64-bit view only
 inline const char* const kNoUninstallKey = "KuFixtureNoUninstaller";
 inline const char* const kWrongTypesKey = "KuFixtureWrongTypes";
 inline const char* const kAccentKey = "KuFixtureAccent";

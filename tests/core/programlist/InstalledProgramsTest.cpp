@@ -105,8 +105,9 @@ TEST_F(InstalledPrograms, EachSortOrdersTheRealRows) {
         std::vector<std::string> result;
         for (int i = 0; i < list.Count(); ++i) {
             const auto& c = list.GetItem(i).Content;
-            result.push_back(column == 0 ? ku::Trim(c.DisplayName)
-                                         : column == 1 ? c.InstallDate : c.Publisher);
+            result.push_back(column == 0   ? ku::Trim(c.DisplayName)
+                             : column == 1 ? c.InstallDate
+                                           : c.Publisher);
         }
         return result;
     };

@@ -18,8 +18,8 @@ void SetRaw(HKEY root, const std::string& path, const std::string& name, DWORD t
     RegCloseKey(key);
 }
 
-void SetText(HKEY root, const std::string& path, const std::string& name,
-             const std::string& text, REGSAM view) {
+void SetText(HKEY root, const std::string& path, const std::string& name, const std::string& text,
+             REGSAM view) {
     SetRaw(root, path, name, REG_SZ, std::string(text.c_str(), text.size() + 1), view);
 }
 
@@ -41,8 +41,8 @@ bool RawValueExists(HKEY root, const std::string& path, const std::string& name,
     HKEY key = nullptr;
     if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS)
         return false;
-    const bool found = RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr, nullptr) ==
-                       ERROR_SUCCESS;
+    const bool found =
+        RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
     RegCloseKey(key);
     return found;
 }
@@ -61,8 +61,8 @@ std::string Raw(const std::string& placesPath) {
     return !placesPath.empty() && placesPath[0] == '\\' ? placesPath.substr(1) : placesPath;
 }
 
-void AddEntry(const ku::ProgramListPlaces& places, const std::string& key,
-              const std::string& name, REGSAM view, const std::string& uninstall) {
+void AddEntry(const ku::ProgramListPlaces& places, const std::string& key, const std::string& name,
+              REGSAM view, const std::string& uninstall) {
     const std::string path = Raw(places.uninstallKey) + "\\" + key;
     SetText(places.root, path, "DisplayName", name, view);
     SetText(places.root, path, "UninstallString", uninstall, view);
@@ -88,8 +88,8 @@ int RunAndWait(const std::string& commandLine, DWORD timeoutMs) {
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
     std::string line = commandLine;
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
         return -1;
     DWORD code = static_cast<DWORD>(-1);
     if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0)
@@ -99,7 +99,11 @@ int RunAndWait(const std::string& commandLine, DWORD timeoutMs) {
     return static_cast<int>(code);
 }
 
-ViewScope::ViewScope(bool view64) : old_(ku::RegistryView64) { ku::RegistryView64 = view64; }
-ViewScope::~ViewScope() { ku::RegistryView64 = old_; }
+ViewScope::ViewScope(bool view64) : old_(ku::RegistryView64) {
+    ku::RegistryView64 = view64;
+}
+ViewScope::~ViewScope() {
+    ku::RegistryView64 = old_;
+}
 
 } // namespace listtest

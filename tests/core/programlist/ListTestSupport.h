@@ -15,8 +15,8 @@ namespace listtest {
 // Writes a value of any type, creating the key, in view (KEY_WOW64_64KEY or KEY_WOW64_32KEY).
 void SetRaw(HKEY root, const std::string& path, const std::string& name, DWORD type,
             const std::string& data, REGSAM view);
-void SetText(HKEY root, const std::string& path, const std::string& name,
-             const std::string& text, REGSAM view);
+void SetText(HKEY root, const std::string& path, const std::string& name, const std::string& text,
+             REGSAM view);
 void SetDword(HKEY root, const std::string& path, const std::string& name, DWORD value,
               REGSAM view);
 void SetMultiSz(HKEY root, const std::string& path, const std::string& name,
@@ -30,8 +30,8 @@ ku::ProgramListPlaces ScratchPlaces(const kutest::ScratchKey& scratch);
 std::string Raw(const std::string& placesPath);
 
 // A plain Uninstall entry: DisplayName and UninstallString, in view.
-void AddEntry(const ku::ProgramListPlaces& places, const std::string& key,
-              const std::string& name, REGSAM view, const std::string& uninstall = "unins.exe");
+void AddEntry(const ku::ProgramListPlaces& places, const std::string& key, const std::string& name,
+              REGSAM view, const std::string& uninstall = "unins.exe");
 
 // The display names of the list, in order.
 std::vector<std::string> Names(const ku::TUninstallContents& list);

@@ -12,9 +12,9 @@
 #include "UiSupport.h"
 #include "core/Dialogs.h"
 #include "core/PublicFunctionUnit.h"
-#include "core/StrUtil.h"
 #include "core/Settings.h"
 #include "core/SharedState.h"
+#include "core/StrUtil.h"
 #include "core/ui/LaterForms.h"
 #include "core/ui/MainUnit.h"
 #include "core/ui/OtherWindows.h"
@@ -207,9 +207,11 @@ TEST_F(MainWindow, LinksOpenOnlyWebAddresses) {
 
 TEST_F(MainWindow, DeleteRemovesTheChosenEntryInTheShownViewOnly) {
     const std::string key = std::string(fixtures::kUninstallKey) + "\\KuFixtureDeleteMe";
-    listtest::SetText(HKEY_LOCAL_MACHINE, key, "DisplayName", "KU Fixture Delete Me", KEY_WOW64_32KEY);
+    listtest::SetText(HKEY_LOCAL_MACHINE, key, "DisplayName", "KU Fixture Delete Me",
+                      KEY_WOW64_32KEY);
     listtest::SetText(HKEY_LOCAL_MACHINE, key, "UninstallString", "x.exe", KEY_WOW64_32KEY);
-    listtest::SetText(HKEY_LOCAL_MACHINE, key, "DisplayName", "KU Fixture Delete Me", KEY_WOW64_64KEY);
+    listtest::SetText(HKEY_LOCAL_MACHINE, key, "DisplayName", "KU Fixture Delete Me",
+                      KEY_WOW64_64KEY);
     listtest::SetText(HKEY_LOCAL_MACHINE, key, "UninstallString", "x.exe", KEY_WOW64_64KEY);
     ShowView32();
     form.DeleteBtnClick(); // nothing selected

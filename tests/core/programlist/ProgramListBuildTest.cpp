@@ -26,7 +26,9 @@ class ProgramListBuild : public ::testing::Test {
     listtest::ViewScope view{true};
     ku::TUninstallContents list;
 
-    std::string Entry(const std::string& key) const { return Raw(places.uninstallKey) + "\\" + key; }
+    std::string Entry(const std::string& key) const {
+        return Raw(places.uninstallKey) + "\\" + key;
+    }
 };
 
 TEST_F(ProgramListBuild, ListsOnlyEntriesWithANameAndAnUninstaller) {
@@ -69,9 +71,9 @@ TEST_F(ProgramListBuild, MissingAndMistypedValuesBecomeNotAvailable) {
     const auto* bare = Find(list, "Bare");
     ASSERT_NE(bare, nullptr);
     EXPECT_EQ(bare->IconSource, "bare.exe"); // no DisplayIcon: the uninstaller
-    for (const std::string* field : {&bare->DisplayVersion, &bare->HelpLink, &bare->InstallDate,
-                                     &bare->InstallLocation, &bare->Publisher, &bare->URLInfoAbout,
-                                     &bare->URLUpdateInfo, &bare->ModifyPath})
+    for (const std::string* field :
+         {&bare->DisplayVersion, &bare->HelpLink, &bare->InstallDate, &bare->InstallLocation,
+          &bare->Publisher, &bare->URLInfoAbout, &bare->URLUpdateInfo, &bare->ModifyPath})
         EXPECT_EQ(*field, ku::kNotAvailable);
 
     const auto* odd = Find(list, "Odd");

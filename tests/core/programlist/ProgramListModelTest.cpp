@@ -77,8 +77,8 @@ class InstallerProducts : public ::testing::Test {
                     "C:\\x.exe", k64);
     }
     bool ComponentKey(const std::string& key) {
-        return kutest::RawKeyExists(HKEY_LOCAL_MACHINE,
-                                    Raw(places.userDataComponents) + "\\" + key, k64);
+        return kutest::RawKeyExists(HKEY_LOCAL_MACHINE, Raw(places.userDataComponents) + "\\" + key,
+                                    k64);
     }
 };
 
@@ -135,7 +135,8 @@ TEST_F(InstallerProducts, DeletingAnInstallerRowRemovesProductAndComponents) {
     ku::AddInstallerProducts(list, captions, places);
     ASSERT_EQ(list.Count(), 2);
     EXPECT_TRUE(ku::DeleteProgramEntry(list.GetItem(1).Content, places));
-    EXPECT_FALSE(kutest::RawKeyExists(HKEY_LOCAL_MACHINE, Raw(places.userDataProducts) + "\\P9", k64));
+    EXPECT_FALSE(
+        kutest::RawKeyExists(HKEY_LOCAL_MACHINE, Raw(places.userDataProducts) + "\\P9", k64));
     EXPECT_FALSE(ComponentKey("Own"));
 }
 
@@ -207,7 +208,8 @@ class WinlogonRepair : public ::testing::Test {
 };
 
 TEST_F(WinlogonRepair, PutsBackUserinitAndShellWhereTheyDiffer) {
-    SetText(HKEY_LOCAL_MACHINE, key, "Userinit", "C:\\Windows\\system32\\userinit.exe,evil.exe", k64);
+    SetText(HKEY_LOCAL_MACHINE, key, "Userinit", "C:\\Windows\\system32\\userinit.exe,evil.exe",
+            k64);
     SetText(HKEY_LOCAL_MACHINE, key, "Shell", "explorer.EXE", k64);
     EXPECT_EQ(ku::RepairWinlogon("C:\\Windows\\system32", key), 1);
     EXPECT_EQ(Read("Userinit"), "C:\\Windows\\system32\\userinit.exe,");
