@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <array>
+#include <vector>
 
 #include "core/Dialogs.h"
 #include "core/PublicFunctionUnit.h"
