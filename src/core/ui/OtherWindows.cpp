@@ -1,4 +1,4 @@
-// Stubs of the uninstall wizard, the special-uninstall wizard and the options dialog.
+// Stubs of the uninstall wizard and the special-uninstall wizard.
 #include "core/ui/OtherWindows.h"
 
 #include "core/Dialogs.h"
@@ -10,7 +10,6 @@ struct StubState {
     UninstallWizardRequest lastRequest;
     int wizardOpens = 0;
     int specialOpens = 0;
-    int optionsOpens = 0;
     int uninstallDone = 0;
 };
 StubState& State() {
@@ -31,11 +30,6 @@ void ShowSpecialUninstallWizard(HWND owner) {
     ShowMessageBox(owner, "Special Uninstall Wizard", kAppCaption, MB_OK);
 }
 
-void ShowOptionsDialog(HWND owner) {
-    ++State().optionsOpens;
-    ShowMessageBox(owner, "Options", kAppCaption, MB_OK);
-}
-
 const UninstallWizardRequest& LastUninstallWizardRequest() {
     return State().lastRequest;
 }
@@ -44,9 +38,6 @@ int UninstallWizardOpenCount() {
 }
 int SpecialWizardOpenCount() {
     return State().specialOpens;
-}
-int OptionsDialogOpenCount() {
-    return State().optionsOpens;
 }
 void SetStubUninstallDone(int uninstallDone) {
     State().uninstallDone = uninstallDone;
