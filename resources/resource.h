@@ -50,7 +50,7 @@
 #define IDC_MAIN_CLOSEBTN 1502
 #define IDC_MAIN_TITLE 1503
 
-// Menu commands of the data module's view menu.
-#define IDM_VIEW_DETAILS 2000
-#define IDM_VIEW_ICONS 2001
-#define IDM_VIEW_LIST 2002
+// Commands of the data module's view menu.
+#define IDC_VIEW_DETAILS 2000
+#define IDC_VIEW_ICONS 2001
+#define IDC_VIEW_LIST 2002

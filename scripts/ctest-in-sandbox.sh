@@ -5,7 +5,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "$1" && pwd)
 shift
 KU_WINE_UNMANAGED=1 "$root/scripts/wine-sandbox" up "$build/sandbox"
-trap '"$root/scripts/wine-sandbox" down "$build/sandbox"' EXIT
+KU_WINE_UNMANAGED=1 KU_WINEARCH=win32 "$root/scripts/wine-sandbox" up "$build/sandbox32"
+trap '"$root/scripts/wine-sandbox" down "$build/sandbox"; KU_WINEARCH=win32 "$root/scripts/wine-sandbox" down "$build/sandbox32"' EXIT
 source "$root/scripts/sandbox-env.sh"
 ku_sandbox_env "$build/sandbox"
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)" "$@"

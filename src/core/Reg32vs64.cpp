@@ -236,38 +236,35 @@ bool TRegistry::GetKeyInfo(TRegKeyInfo& info) {
     return ok;
 }
 
+// Subkey names (keys true) or value names of the open key, in enumeration order.
+static void EnumAllNames(HKEY key, const TRegKeyInfo& info, bool keys,
+                         std::vector<std::string>& names) {
+    auto enumFn = [key, keys](DWORD index, char* buffer, DWORD* length) {
+        return keys ? RegEnumKeyExA(key, index, buffer, length, nullptr, nullptr, nullptr, nullptr)
+                    : RegEnumValueA(key, index, buffer, length, nullptr, nullptr, nullptr, nullptr);
+    };
+    const DWORD count = keys ? info.NumSubKeys : info.NumValues;
+    names.reserve(count);
+    for (DWORD i = 0; i < count; ++i) {
+        std::string name;
+        if (EnumName(enumFn, i, keys ? info.MaxSubKeyLen : info.MaxValueLen,
+                     keys ? kMaxKeyNameChars : kMaxValueNameChars, name))
+            names.push_back(name);
+    }
+}
+
 void TRegistry::GetKeyNames(std::vector<std::string>& names) {
     names.clear();
     TRegKeyInfo info;
-    if (!GetKeyInfo(info))
-        return;
-    names.reserve(info.NumSubKeys);
-    auto enumKey = [this](DWORD index, char* buffer, DWORD* length) {
-        return RegEnumKeyExA(currentKey_, index, buffer, length, nullptr, nullptr, nullptr,
-                             nullptr);
-    };
-    for (DWORD i = 0; i < info.NumSubKeys; ++i) {
-        std::string name;
-        if (EnumName(enumKey, i, info.MaxSubKeyLen, kMaxKeyNameChars, name))
-            names.push_back(name);
-    }
+    if (GetKeyInfo(info))
+        EnumAllNames(currentKey_, info, true, names);
 }
 
 void TRegistry::GetValueNames(std::vector<std::string>& names) {
     names.clear();
     TRegKeyInfo info;
-    if (!GetKeyInfo(info))
-        return;
-    names.reserve(info.NumValues);
-    auto enumValue = [this](DWORD index, char* buffer, DWORD* length) {
-        return RegEnumValueA(currentKey_, index, buffer, length, nullptr, nullptr, nullptr,
-                             nullptr);
-    };
-    for (DWORD i = 0; i < info.NumValues; ++i) {
-        std::string name;
-        if (EnumName(enumValue, i, info.MaxValueLen, kMaxValueNameChars, name))
-            names.push_back(name);
-    }
+    if (GetKeyInfo(info))
+        EnumAllNames(currentKey_, info, false, names);
 }
 
 bool TRegistry::GetDataInfo(const std::string& valueName, TRegDataInfo& info) {

@@ -71,9 +71,15 @@ void SetMakerWebHost(const std::string& host) {
     HostOverride() = host;
 }
 
-std::string MakerUrl(const std::string& path) { return MakerWebHost() + path; }
-std::string DefaultHelpURL() { return MakerUrl(kHelpPath); }
-std::string DefaultHomePage() { return MakerUrl(kHomePath); }
+std::string MakerUrl(const std::string& path) {
+    return MakerWebHost() + path;
+}
+std::string DefaultHelpURL() {
+    return MakerUrl(kHelpPath);
+}
+std::string DefaultHomePage() {
+    return MakerUrl(kHomePath);
+}
 
 bool LoadSettings(const std::string& keyPath) {
     TRegistry reg(kKeyAllAccessView64);

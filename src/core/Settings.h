@@ -23,7 +23,7 @@ extern TSettings Settings;
 // The maker's web host ("http://host" without a trailing "/"). Tests point it at a local server.
 std::string MakerWebHost();
 void SetMakerWebHost(const std::string& host); // empty restores the built-in host
-std::string MakerUrl(const std::string& path);  // host + path, path starting with "/"
+std::string MakerUrl(const std::string& path); // host + path, path starting with "/"
 
 std::string DefaultHelpURL();
 std::string DefaultHomePage();

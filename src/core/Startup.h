@@ -44,12 +44,12 @@ int UnpackProfileArchives(const std::string& programDir);
 
 // The named mutex that keeps one instance. Held until the object (normally: the process) ends.
 class SingleInstance {
-public:
+  public:
     explicit SingleInstance(const std::string& name = kInstanceMutexName);
     // False when another instance already holds the name.
     bool IsFirst() const { return first_; }
 
-private:
+  private:
     UniqueHandle mutex_;
     bool first_ = false;
 };

@@ -89,7 +89,8 @@ bool HttpGet(const std::string& url, std::string& body) {
     if (!SplitUrl(url, parts))
         return false;
     // A local address never goes through a proxy.
-    DWORD access = IsLoopback(parts.host) ? INTERNET_OPEN_TYPE_DIRECT : INTERNET_OPEN_TYPE_PRECONFIG;
+    DWORD access =
+        IsLoopback(parts.host) ? INTERNET_OPEN_TYPE_DIRECT : INTERNET_OPEN_TYPE_PRECONFIG;
     UniqueInternet session(InternetOpenA(kUserAgent, access, nullptr, nullptr, 0));
     if (!session)
         return false;
@@ -101,8 +102,8 @@ bool HttpGet(const std::string& url, std::string& body) {
     const char* accept[] = {"text/html", "*/*", nullptr};
     DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI |
                   (parts.secure ? INTERNET_FLAG_SECURE : 0);
-    UniqueInternet request(HttpOpenRequestA(connection.get(), "GET", parts.object.c_str(),
-                                            nullptr, nullptr, accept, flags, 0));
+    UniqueInternet request(HttpOpenRequestA(connection.get(), "GET", parts.object.c_str(), nullptr,
+                                            nullptr, accept, flags, 0));
     if (!request)
         return false;
     SetTimeouts(request.get());
@@ -166,8 +167,8 @@ bool CheckForUpdate(bool interactive, IUpdateWaitWindow* wait, const UpdateCheck
     if (showWait)
         wait->Close();
     if (newer) {
-        if (ShowMessageBox(nullptr, kUpdateQuestion, kAppCaption,
-                           MB_YESNO | MB_ICONINFORMATION) != IDYES)
+        if (ShowMessageBox(nullptr, kUpdateQuestion, kAppCaption, MB_YESNO | MB_ICONINFORMATION) !=
+            IDYES)
             return false;
         RunShellExecute(nullptr, "open", JoinPath(places.programDir, "Update.exe"), "", "",
                         SW_SHOW);

@@ -28,11 +28,12 @@ std::string GetInstalledVersion(const std::string& keyPath = kSettingsKey);
 bool IsVersionNewer(const std::string& offered, const std::string& installed);
 
 // Downloads "Update.ini" into programDir and compares its [Version] Ver with the installed one.
-bool IsNewerVersionAvailable(const std::string& programDir, const std::string& keyPath = kSettingsKey);
+bool IsNewerVersionAvailable(const std::string& programDir,
+                             const std::string& keyPath = kSettingsKey);
 
 // What the interactive check shows while it downloads; the window layer supplies it.
 class IUpdateWaitWindow {
-public:
+  public:
     virtual ~IUpdateWaitWindow() = default;
     virtual void Show() = 0;
     virtual void Close() = 0;

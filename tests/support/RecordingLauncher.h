@@ -11,7 +11,7 @@ namespace kutest {
 // Installs itself for its lifetime. Answers `ok` without starting anything, unless
 // `forward` is set, when the real launcher starts the program.
 class RecordingLauncher : public ku::ICommandLauncher {
-public:
+  public:
     RecordingLauncher() { ku::SetCommandLauncher(this); }
     ~RecordingLauncher() override { ku::SetCommandLauncher(nullptr); }
     RecordingLauncher(const RecordingLauncher&) = delete;
@@ -37,7 +37,7 @@ public:
     bool ok = true;
     bool forward = false;
 
-private:
+  private:
     std::mutex lock_;
     std::vector<ku::LaunchRequest> requests_;
 };

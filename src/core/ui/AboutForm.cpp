@@ -7,14 +7,18 @@
 namespace ku {
 
 namespace {
-const int kTopPanel = 30;        // the dark band of the background picture
+const int kTopPanel = 30; // the dark band of the background picture
 const COLORREF kBand = RGB(0x1d, 0x3f, 0x72);
 } // namespace
 
 TAboutForm::TAboutForm() : TForm(IDD_ABOUTFORM) {}
 
-TImageEx TAboutForm::OKBtn() const { return TImageEx(Item(IDC_ABOUT_OKBTN)); }
-TImageEx TAboutForm::CloseBtn() const { return TImageEx(Item(IDC_ABOUT_CLOSEBTN)); }
+TImageEx TAboutForm::OKBtn() const {
+    return TImageEx(Item(IDC_ABOUT_OKBTN));
+}
+TImageEx TAboutForm::CloseBtn() const {
+    return TImageEx(Item(IDC_ABOUT_CLOSEBTN));
+}
 
 void TAboutForm::FormCreate() {
     SetWindowTextA(Handle(), "About");
@@ -24,8 +28,10 @@ void TAboutForm::FormCreate() {
     LoadJpegResource(CloseBtn(), "SMClose1", "JPG");
     OKBtn().SetOnMouseEnter([](TImageEx button) { LoadJpegResource(button, "OK2", "JPG"); });
     OKBtn().SetOnMouseLeave([](TImageEx button) { LoadJpegResource(button, "OK1", "JPG"); });
-    CloseBtn().SetOnMouseEnter([](TImageEx button) { LoadJpegResource(button, "SMClose2", "JPG"); });
-    CloseBtn().SetOnMouseLeave([](TImageEx button) { LoadJpegResource(button, "SMClose1", "JPG"); });
+    CloseBtn().SetOnMouseEnter(
+        [](TImageEx button) { LoadJpegResource(button, "SMClose2", "JPG"); });
+    CloseBtn().SetOnMouseLeave(
+        [](TImageEx button) { LoadJpegResource(button, "SMClose1", "JPG"); });
     PlaceButtons();
     MakeBorderless();
 }

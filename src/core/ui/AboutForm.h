@@ -7,18 +7,18 @@
 namespace ku {
 
 class TAboutForm : public TForm {
-public:
+  public:
     TAboutForm();
     TImageEx OKBtn() const;
     TImageEx CloseBtn() const;
 
-protected:
+  protected:
     void FormCreate() override;
     void BackgroundClick() override { Close(IDOK); } // Image1Click
     bool OnCommand(int id, int code) override;
     HBRUSH OnLabelColour(HDC dc, HWND label) override;
 
-private:
+  private:
     void PlaceButtons();
 };
 

@@ -21,7 +21,8 @@ const int kButtonHeight = 64;
 
 // An image list of the given JPEG pictures, in order.
 UniqueImageList PictureList(int width, int height, std::initializer_list<const char*> names) {
-    UniqueImageList list(ImageList_Create(width, height, ILC_COLOR32, static_cast<int>(names.size()), 2));
+    UniqueImageList list(
+        ImageList_Create(width, height, ILC_COLOR32, static_cast<int>(names.size()), 2));
     for (const char* name : names) {
         UniqueGdiObject picture = LoadJpegBitmap(name);
         if (picture)
@@ -41,12 +42,12 @@ TDM::TDM() {
     DM = this;
     menuBar_.reset(CreateMenu());
     HMENU view = CreatePopupMenu();
-    AppendMenuA(view, MF_STRING, IDM_VIEW_DETAILS, "Details");
-    AppendMenuA(view, MF_STRING, IDM_VIEW_ICONS, "Icons");
-    AppendMenuA(view, MF_STRING, IDM_VIEW_LIST, "List");
+    AppendMenuA(view, MF_STRING, IDC_VIEW_DETAILS, "Details");
+    AppendMenuA(view, MF_STRING, IDC_VIEW_ICONS, "Icons");
+    AppendMenuA(view, MF_STRING, IDC_VIEW_LIST, "List");
     AppendMenuA(menuBar_.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(view), "View");
     viewMenu_.reset(view);
-    CheckViewItem(IDM_VIEW_DETAILS);
+    CheckViewItem(IDC_VIEW_DETAILS);
 
     ViewImageList = PictureList(64, 64, {"Instruction"});
     AppIconList.reset(ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 16, 16));
@@ -83,7 +84,7 @@ bool TDM::DataModuleCreate(const UpdateCheckPlaces& places) {
 }
 
 void TDM::CheckViewItem(UINT command) {
-    CheckMenuRadioItem(viewMenu_.get(), IDM_VIEW_DETAILS, IDM_VIEW_LIST, command, MF_BYCOMMAND);
+    CheckMenuRadioItem(viewMenu_.get(), IDC_VIEW_DETAILS, IDC_VIEW_LIST, command, MF_BYCOMMAND);
 }
 
 static void SetListViewStyle(HWND list, DWORD view) {
@@ -94,17 +95,17 @@ static void SetListViewStyle(HWND list, DWORD view) {
 }
 
 void TDM::Details1Click() {
-    CheckViewItem(IDM_VIEW_DETAILS);
+    CheckViewItem(IDC_VIEW_DETAILS);
     SetListViewStyle(ProgramListView, LVS_REPORT);
 }
 
 void TDM::Icons1Click() {
-    CheckViewItem(IDM_VIEW_ICONS);
+    CheckViewItem(IDC_VIEW_ICONS);
     SetListViewStyle(ProgramListView, LVS_ICON);
 }
 
 void TDM::List1Click() {
-    CheckViewItem(IDM_VIEW_LIST);
+    CheckViewItem(IDC_VIEW_LIST);
     SetListViewStyle(ProgramListView, LVS_LIST);
 }
 

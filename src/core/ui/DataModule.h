@@ -16,7 +16,7 @@ using UniqueImageList =
 using UniqueMenu = UniqueAny<Traits<HMENU, decltype(&::DestroyMenu), &::DestroyMenu>>;
 
 class TDM {
-public:
+  public:
     TDM();
     TDM(const TDM&) = delete;
     TDM& operator=(const TDM&) = delete;
@@ -38,10 +38,10 @@ public:
 
     UniqueImageList ViewImageList;
     UniqueImageList AppIconList, AppIconListEx; // small and large program icons
-    UniqueImageList BtnImageListEx, DetailImageList, UninstallList, ForceUninstallList,
-        SpecialList, StartupList, DeleteList, RefreshList, BtnImageList;
+    UniqueImageList BtnImageListEx, DetailImageList, UninstallList, ForceUninstallList, SpecialList,
+        StartupList, DeleteList, RefreshList, BtnImageList;
 
-private:
+  private:
     void CheckViewItem(UINT command);
 
     UniqueMenu menuBar_;

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "core/PublicFunctionUnit.h"
+#include "core/ui/Controls.h"
 #include "resource.h"
 
 namespace ku {
@@ -23,10 +24,9 @@ void TDetailForm::FormCreate() {
         {IDC_DETAIL_ABHELPLINK, &HelpLink},       {IDC_DETAIL_ABPUBLISHER, &Publisher},
         {IDC_DETAIL_ABHOMEPAGE, &HomePage},       {IDC_DETAIL_ABUPDATELINK, &UpdateLink}};
     for (const auto& fact : facts)
-        SetLabelText(Item(fact.first), *fact.second);
+        TLabel(Item(fact.first)).SetText(*fact.second);
     if (ApplicationIcon)
-        SendMessageA(Item(IDC_DETAIL_PICAPPLICATIONICON), STM_SETICON,
-                     reinterpret_cast<WPARAM>(ApplicationIcon), 0);
+        TPicture(Item(IDC_DETAIL_PICAPPLICATIONICON)).SetIcon(ApplicationIcon);
     LOGFONTA font = {};
     GetObjectA(reinterpret_cast<HFONT>(SendMessageA(Handle(), WM_GETFONT, 0, 0)), sizeof(font),
                &font);

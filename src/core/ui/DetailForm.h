@@ -8,7 +8,7 @@
 namespace ku {
 
 class TDetailForm : public TForm {
-public:
+  public:
     TDetailForm();
 
     // Filled by the caller before ShowModal.
@@ -22,12 +22,12 @@ public:
     void abHelpLinkMouseLeave(HWND label);
     bool IsLinkHot(HWND label) const { return label && label == hotLink_; }
 
-protected:
+  protected:
     void FormCreate() override;
     bool OnCommand(int id, int code) override;
     HBRUSH OnLabelColour(HDC dc, HWND label) override;
 
-private:
+  private:
     static LRESULT CALLBACK LinkProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     bool IsLink(HWND label) const;
 

@@ -1,6 +1,7 @@
 // The hint window: a coloured top panel "Hint" and one centred message.
 #include "core/ui/HintForm.h"
 
+#include "core/ui/Controls.h"
 #include "resource.h"
 
 namespace ku {
@@ -11,10 +12,16 @@ const COLORREF kPanel = RGB(0x1d, 0x3f, 0x72);
 
 THintForm::THintForm() : TForm(IDD_HINTFORM) {}
 
-HWND THintForm::PanelHint() const { return Item(IDC_HINT_PANELHINT); }
-HWND THintForm::LabelMsg() const { return Item(IDC_HINT_LABELMSG); }
+HWND THintForm::PanelHint() const {
+    return Item(IDC_HINT_PANELHINT);
+}
+HWND THintForm::LabelMsg() const {
+    return Item(IDC_HINT_LABELMSG);
+}
 
-void THintForm::SetMessage(const std::string& text) { SetLabelText(LabelMsg(), text); }
+void THintForm::SetMessage(const std::string& text) {
+    SetLabelText(LabelMsg(), text);
+}
 
 void THintForm::FormCreate() {
     SetWindowTextA(Handle(), "Hint");

@@ -8,17 +8,17 @@
 namespace ku {
 
 class THintForm : public TForm {
-public:
+  public:
     THintForm();
     HWND PanelHint() const;
     HWND LabelMsg() const;
     void SetMessage(const std::string& text);
 
-protected:
+  protected:
     void FormCreate() override;
     HBRUSH OnLabelColour(HDC dc, HWND label) override;
 
-private:
+  private:
     UniqueGdiObject panelBrush_;
 };
 

@@ -1,6 +1,9 @@
 // The image button's window class: painting, mouse tracking and clicks.
 #include "core/ui/ImageEx.h"
 
+#include <exception>
+
+#include "core/Dialogs.h"
 #include "core/Handles.h"
 
 namespace ku {
@@ -21,8 +24,8 @@ LRESULT CALLBACK ImageExProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 
 // Only our own class keeps its state in the user data; any other window gives none.
 ImageExState* StateOf(HWND window) {
-    if (!window || GetWindowLongPtrA(window, GWLP_WNDPROC) !=
-                       reinterpret_cast<LONG_PTR>(&ImageExProc))
+    if (!window ||
+        GetWindowLongPtrA(window, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&ImageExProc))
         return nullptr;
     return reinterpret_cast<ImageExState*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
@@ -47,6 +50,17 @@ void Paint(HWND window, ImageExState& state) {
     EndPaint(window, &paint);
 }
 
+// An event handler's error is shown, never unwound into user32.
+void Raise(const TImageEx::Event& event, HWND window) {
+    if (!event)
+        return;
+    try {
+        event(TImageEx(window));
+    } catch (const std::exception& error) {
+        ShowMessageBox(GetParent(window), error.what(), kAppCaption, MB_OK | MB_ICONERROR);
+    }
+}
+
 // The events come after the control's own handling, as the framework's image control did.
 LRESULT MouseMove(HWND window, ImageExState& state, WPARAM wParam, LPARAM lParam) {
     LRESULT result = DefWindowProcA(window, WM_MOUSEMOVE, wParam, lParam);
@@ -54,8 +68,7 @@ LRESULT MouseMove(HWND window, ImageExState& state, WPARAM wParam, LPARAM lParam
         state.inside = true;
         TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, window, 0};
         TrackMouseEvent(&track);
-        if (state.onMouseEnter)
-            state.onMouseEnter(TImageEx(window));
+        Raise(state.onMouseEnter, window);
     }
     return result;
 }
@@ -64,8 +77,7 @@ LRESULT MouseLeave(HWND window, ImageExState& state) {
     LRESULT result = DefWindowProcA(window, WM_MOUSELEAVE, 0, 0);
     if (state.inside) {
         state.inside = false;
-        if (state.onMouseLeave)
-            state.onMouseLeave(TImageEx(window));
+        Raise(state.onMouseLeave, window);
     }
     return result;
 }
@@ -134,7 +146,9 @@ void RegisterImageExClass() {
     RegisterClassA(&wc);
 }
 
-bool TImageEx::IsImageButton() const { return StateOf(hwnd_) != nullptr; }
+bool TImageEx::IsImageButton() const {
+    return StateOf(hwnd_) != nullptr;
+}
 
 void TImageEx::SetPicture(HBITMAP picture, const std::string& name) {
     ImageExState* state = StateOf(hwnd_);
@@ -153,7 +167,9 @@ void TImageEx::SetPicture(HBITMAP picture, const std::string& name) {
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
-void TImageEx::ClearPicture() { SetPicture(nullptr, std::string()); }
+void TImageEx::ClearPicture() {
+    SetPicture(nullptr, std::string());
+}
 
 HBITMAP TImageEx::Picture() const {
     ImageExState* state = StateOf(hwnd_);

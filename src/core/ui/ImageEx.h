@@ -15,7 +15,7 @@ void RegisterImageExClass();
 
 // A non-owning value wrapper around one TImageEx window; the window owns its picture.
 class TImageEx {
-public:
+  public:
     using Event = std::function<void(TImageEx sender)>;
 
     TImageEx() = default;
@@ -38,7 +38,7 @@ public:
     void SetOnMouseEnter(Event handler);
     void SetOnMouseLeave(Event handler);
 
-private:
+  private:
     HWND hwnd_ = nullptr;
 };
 

@@ -14,8 +14,7 @@ void ShowRecoveryForm(HWND owner, bool autoRun);
 
 // The Force Uninstall wizard (TUninstallStepForm, ForceMode 1) with a program file for its
 // program-name box or a folder for its path box; answers UninstallDone (1: reload the list).
-int ShowForceUninstallWizard(HWND owner, const std::string& programFile,
-                             const std::string& folder);
+int ShowForceUninstallWizard(HWND owner, const std::string& programFile, const std::string& folder);
 
 // What the stubs were asked, oldest first, one line per call.
 std::vector<std::string> StubCalls();

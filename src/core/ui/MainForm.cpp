@@ -33,15 +33,21 @@ void HoverPictures(TImageEx button, const std::string& name) {
 
 } // namespace
 
-TUnInstallForm::TUnInstallForm() : TForm(IDD_MAINFORM) { UnInstallForm = this; }
+TUnInstallForm::TUnInstallForm() : TForm(IDD_MAINFORM) {
+    UnInstallForm = this;
+}
 
 TUnInstallForm::~TUnInstallForm() {
     if (UnInstallForm == this)
         UnInstallForm = nullptr;
 }
 
-TImageEx TUnInstallForm::MinBtn() const { return TImageEx(Item(IDC_MAIN_MINBTN)); }
-TImageEx TUnInstallForm::CloseBtn() const { return TImageEx(Item(IDC_MAIN_CLOSEBTN)); }
+TImageEx TUnInstallForm::MinBtn() const {
+    return TImageEx(Item(IDC_MAIN_MINBTN));
+}
+TImageEx TUnInstallForm::CloseBtn() const {
+    return TImageEx(Item(IDC_MAIN_CLOSEBTN));
+}
 
 void TUnInstallForm::FormCreate() {
     SetWindowTextA(Handle(), "Kelvane Uninstaller");

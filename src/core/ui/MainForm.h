@@ -10,7 +10,7 @@
 namespace ku {
 
 class TUnInstallForm : public TForm {
-public:
+  public:
     TUnInstallForm();
     ~TUnInstallForm() override;
 
@@ -22,7 +22,7 @@ public:
     TImageEx MinBtn() const;
     TImageEx CloseBtn() const;
 
-protected:
+  protected:
     void FormCreate() override;
     void FormShow() override;
     bool OnCommand(int id, int code) override;

@@ -37,9 +37,9 @@ UniqueGdiObject MakeBitmap(const unsigned char* rgba, int width, int height) {
 
 UniqueGdiObject DecodePicture(const void* data, size_t size) {
     int width = 0, height = 0, channels = 0;
-    unsigned char* rgba = stbi_load_from_memory(static_cast<const unsigned char*>(data),
-                                                static_cast<int>(size), &width, &height,
-                                                &channels, 4);
+    unsigned char* rgba =
+        stbi_load_from_memory(static_cast<const unsigned char*>(data), static_cast<int>(size),
+                              &width, &height, &channels, 4);
     if (!rgba)
         return UniqueGdiObject();
     UniqueGdiObject bitmap = MakeBitmap(rgba, width, height);

@@ -12,7 +12,9 @@ const UINT_PTR kAnimationTimer = 1;
 
 TShowLiveUpdateForm::TShowLiveUpdateForm() : TForm(IDD_LIVEUPDATEFORM) {}
 
-TImageEx TShowLiveUpdateForm::Image1() const { return TImageEx(Item(IDC_LIVE_IMAGE1)); }
+TImageEx TShowLiveUpdateForm::Image1() const {
+    return TImageEx(Item(IDC_LIVE_IMAGE1));
+}
 
 void TShowLiveUpdateForm::FormCreate() {
     SetBackgroundColour(RGB(255, 255, 255)); // the animation's own background
@@ -23,8 +25,8 @@ void TShowLiveUpdateForm::FormCreate() {
 void TShowLiveUpdateForm::ShowFrame(int index) {
     frame_ = index;
     // The control owns what it shows, so it gets a copy of the frame.
-    HBITMAP copy = static_cast<HBITMAP>(CopyImage(animation_.frames[index].get(), IMAGE_BITMAP,
-                                                  0, 0, LR_CREATEDIBSECTION));
+    HBITMAP copy = static_cast<HBITMAP>(
+        CopyImage(animation_.frames[index].get(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     Image1().SetPicture(copy, "LiveUpdate");
     SetTimer(Handle(), kAnimationTimer, animation_.delaysMs[index], nullptr);
 }
@@ -42,7 +44,9 @@ void LiveUpdateWaitWindow::Show() {
         form_.Show(SW_SHOW);
 }
 
-void LiveUpdateWaitWindow::Close() { form_.Close(); }
+void LiveUpdateWaitWindow::Close() {
+    form_.Close();
+}
 
 bool CheckForUpdate(bool interactive) {
     LiveUpdateWaitWindow wait;

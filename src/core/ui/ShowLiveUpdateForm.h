@@ -9,17 +9,17 @@
 namespace ku {
 
 class TShowLiveUpdateForm : public TForm {
-public:
+  public:
     TShowLiveUpdateForm();
     TImageEx Image1() const;
     int FrameCount() const { return static_cast<int>(animation_.frames.size()); }
     int CurrentFrame() const { return frame_; }
 
-protected:
+  protected:
     void FormCreate() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
-private:
+  private:
     void ShowFrame(int index);
 
     AnimatedPicture animation_;
@@ -29,11 +29,11 @@ private:
 // The wait window as the update check sees it: shown and painted before the download (which
 // blocks the window thread), closed before the answer.
 class LiveUpdateWaitWindow : public IUpdateWaitWindow {
-public:
+  public:
     void Show() override;
     void Close() override;
 
-private:
+  private:
     TShowLiveUpdateForm form_;
 };
 

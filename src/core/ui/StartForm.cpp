@@ -8,7 +8,9 @@ namespace ku {
 
 TStartForm::TStartForm() : TForm(IDD_STARTFORM) {}
 
-TImageEx TStartForm::Image1() const { return TImageEx(Item(IDC_START_IMAGE1)); }
+TImageEx TStartForm::Image1() const {
+    return TImageEx(Item(IDC_START_IMAGE1));
+}
 
 void TStartForm::FormCreate() {
     SetWindowTextA(Handle(), "Kelvane Uninstaller");

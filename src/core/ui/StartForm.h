@@ -7,11 +7,11 @@
 namespace ku {
 
 class TStartForm : public TForm {
-public:
+  public:
     TStartForm();
     TImageEx Image1() const;
 
-protected:
+  protected:
     void FormCreate() override;
 };
 

@@ -15,7 +15,9 @@ namespace {
 const UINT kFormShown = WM_APP + 0x100;
 const WPARAM kDragCommand = SC_MOVE | HTCAPTION; // 0xF012
 
-int YOf(LPARAM lParam) { return static_cast<short>(HIWORD(lParam)); }
+int YOf(LPARAM lParam) {
+    return static_cast<short>(HIWORD(lParam));
+}
 
 } // namespace
 
@@ -51,9 +53,13 @@ void SetLabelText(HWND label, const std::string& text) {
     InvalidateRect(parent, &area, TRUE);
 }
 
-void RegisterControlClasses() { RegisterImageExClass(); }
+void RegisterControlClasses() {
+    RegisterImageExClass();
+}
 
-TForm::TForm(int templateId) : templateId_(templateId) { RegisterControlClasses(); }
+TForm::TForm(int templateId) : templateId_(templateId) {
+    RegisterControlClasses();
+}
 
 TForm::~TForm() {
     if (hwnd_) {
@@ -65,8 +71,8 @@ TForm::~TForm() {
 
 bool TForm::Create(HWND owner) {
     modal_ = false;
-    CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), owner,
-                       DialogProc, reinterpret_cast<LPARAM>(this));
+    CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), owner, DialogProc,
+                       reinterpret_cast<LPARAM>(this));
     return hwnd_ != nullptr;
 }
 
@@ -134,7 +140,9 @@ bool TForm::OnCommand(int id, int) {
     return false;
 }
 
-bool TForm::OnMessage(UINT, WPARAM, LPARAM, INT_PTR&) { return false; }
+bool TForm::OnMessage(UINT, WPARAM, LPARAM, INT_PTR&) {
+    return false;
+}
 
 HBRUSH TForm::OnLabelColour(HDC dc, HWND) {
     if (!background_ && !backgroundBrush_)
@@ -180,6 +188,8 @@ INT_PTR CALLBACK TForm::DialogProc(HWND window, UINT message, WPARAM wParam, LPA
     } catch (const std::exception& error) {
         // Nothing may unwind into user32: show the error and keep the program running.
         ShowMessageBox(window, error.what(), kAppCaption, MB_OK | MB_ICONERROR);
+    } catch (...) {
+        ShowMessageBox(window, "Unexpected error.", kAppCaption, MB_OK | MB_ICONERROR);
     }
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrA(window, DWLP_USER, 0);

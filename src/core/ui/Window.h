@@ -26,7 +26,7 @@ std::string WindowText(HWND window);
 void RegisterControlClasses();
 
 class TForm {
-public:
+  public:
     explicit TForm(int templateId);
     virtual ~TForm();
     TForm(const TForm&) = delete;
@@ -47,9 +47,9 @@ public:
     const std::string& BackgroundName() const { return backgroundName_; }
     int TopPanelHeight() const { return topPanelHeight_; }
 
-protected:
+  protected:
     // Frame conventions, called from FormCreate.
-    void MakeBorderless();                       // rounded region now and on every resize
+    void MakeBorderless();                         // rounded region now and on every resize
     void SetTopPanel(int height, COLORREF colour); // painted band that drags the window
     // Picture painted under the controls; sizeToPicture makes the client area its size.
     bool SetBackground(const std::string& jpegName, bool sizeToPicture);
@@ -57,15 +57,15 @@ protected:
 
     // Handlers; names follow the events they stand for.
     virtual void FormCreate() {}
-    virtual void FormShow() {}  // once, after the window first became visible
-    virtual void FormClose() {} // before the window closes
+    virtual void FormShow() {}        // once, after the window first became visible
+    virtual void FormClose() {}       // before the window closes
     virtual void BackgroundClick() {} // left click on the form outside the top panel
     virtual bool OnCommand(int id, int code);
     virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
     // Colour of a static control; the default draws labels transparently over the form.
     virtual HBRUSH OnLabelColour(HDC dc, HWND label);
 
-private:
+  private:
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     bool PaintBackground(HDC dc);

@@ -6,8 +6,9 @@
 #include "support/RecordingLauncher.h"
 
 TEST(OpenUrl, OnlyWebAndMailAddressesAreBrowserAddresses) {
-    for (const char* url : {"http://www.example.com/", "https://example.com/help",
-                            "HTTP://EXAMPLE.COM", "  https://x.example ", "mailto:support@example.com"})
+    for (const char* url :
+         {"http://www.example.com/", "https://example.com/help", "HTTP://EXAMPLE.COM",
+          "  https://x.example ", "mailto:support@example.com"})
         EXPECT_TRUE(ku::IsBrowserAddress(url)) << url;
     for (const char* url : {"", "www.example.com", "C:\\Windows\\notepad.exe",
                             "file:///C:/Windows/notepad.exe", "\\\\server\\share\\run.exe",
@@ -28,8 +29,8 @@ TEST(OpenUrl, WebAddressGoesToTheShellOpenVerb) {
 
 TEST(OpenUrl, ProgramPathsFromRegistryDataAreNeverStarted) {
     kutest::RecordingLauncher launcher;
-    for (const char* text : {"C:\\Windows\\system32\\cmd.exe", "file:///C:/x.exe", "NOT AVAILABLE",
-                             "", "calc"})
+    for (const char* text :
+         {"C:\\Windows\\system32\\cmd.exe", "file:///C:/x.exe", "NOT AVAILABLE", "", "calc"})
         ku::OpenURL(0, text);
     EXPECT_TRUE(launcher.Requests().empty());
 }
@@ -59,8 +60,8 @@ TEST(OpenUrl, FailedShellFallsBackToTheBrowserCommandForWebAddresses) {
 }
 
 TEST(OpenUrl, BrowserCommandRepairAndExecutable) {
-    EXPECT_EQ(ku::BrowserCommandFromLocalServer("\"%ProgramFiles%\\Internet Explorer\\iexplore.exe\"",
-                                                "C:\\Program Files"),
+    EXPECT_EQ(ku::BrowserCommandFromLocalServer(
+                  "\"%ProgramFiles%\\Internet Explorer\\iexplore.exe\"", "C:\\Program Files"),
               "\"C:\\Program Files\\Internet Explorer\\iexplore.exe\" -nohome");
     EXPECT_EQ(ku::BrowserCommandFromLocalServer("C:\\IE\\iexplore.exe", "C:\\PF"),
               "\"C:\\IE\\iexplore.exe\" -nohome");

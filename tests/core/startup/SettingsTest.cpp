@@ -46,7 +46,7 @@ void SetDword(HKEY root, const std::string& path, const std::string& name, DWORD
 }
 
 class SettingsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ku::Settings = ku::TSettings();
         ku::SetMakerWebHost("");
@@ -103,14 +103,6 @@ TEST_F(SettingsTest, ValueOfTheWrongTypeGivesTheDefaultAndStaysAsItWas) {
     RawValue check;
     ASSERT_TRUE(ReadRaw(HKEY_CURRENT_USER, user.Path(), "CheckUpdate", check));
     EXPECT_EQ(check.type, static_cast<DWORD>(REG_SZ));
-}
-
-TEST_F(SettingsTest, DefaultsFollowTheMakerHost) {
-    ku::SetMakerWebHost("http://127.0.0.1:8080");
-    EXPECT_EQ(ku::DefaultHelpURL(),
-              "http://127.0.0.1:8080/products/system-utility/kelvane-uninstaller/help/");
-    ku::SetMakerWebHost("");
-    EXPECT_EQ(ku::MakerWebHost(), "http://www.kelvane.com");
 }
 
 TEST_F(SettingsTest, WriterStoresUnderTheMachineAndTheUserKey) {

@@ -38,7 +38,8 @@ std::string Fixture(const std::string& name) {
 } // namespace
 
 TEST(StartArgument, OnlyTheSwitchItselfSelectsTheAutomaticMode) {
-    for (const char* text : {"AUTORUN", "-AUTORUN", "/AUTORUN", "-autorun", "/AutoRun", " -AUTORUN "})
+    for (const char* text :
+         {"AUTORUN", "-AUTORUN", "/AUTORUN", "-autorun", "/AutoRun", " -AUTORUN "})
         EXPECT_TRUE(ku::IsAutoRunSwitch(text)) << text;
     for (const char* text : {"", "-", "AUTORUNS", "-AUTORUN-X", "C:\\Autorun Tools",
                              "C:\\tools\\autorun.exe", "--AUTORUN", "AUTO RUN"})
@@ -147,49 +148,4 @@ TEST(SingleInstance, SecondHolderOfTheNameIsNotFirst) {
     }
     ku::SingleInstance again(name);
     EXPECT_TRUE(again.IsFirst());
-}
-
-namespace {
-
-// Runs the real KU.exe with one argument and waits for it; -1 when it had to be ended.
-int RunProgram(const std::string& argument, DWORD timeoutMs) {
-    std::string commandLine = "\"" + Fixture("ku\\KU.exe") + "\" " + argument;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info)) {
-        ADD_FAILURE() << "cannot start KU.exe: " << GetLastError();
-        return -2;
-    }
-    ku::UniqueHandle process(info.hProcess), thread(info.hThread);
-    if (WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0) {
-        TerminateProcess(process.get(), 99);
-        WaitForSingleObject(process.get(), 5000);
-        return -1;
-    }
-    DWORD code = 0;
-    GetExitCodeProcess(process.get(), &code);
-    return static_cast<int>(code);
-}
-
-const char* const kRealSettings = "Software\\Kelvane Uninstaller";
-
-} // namespace
-
-TEST(Program, SecondStartEndsAtOnceWithoutTouchingSettings) {
-    kutest::RawDeleteTree(HKEY_CURRENT_USER, kRealSettings, KEY_WOW64_64KEY);
-    ku::SingleInstance running; // this test plays the first instance
-    ASSERT_TRUE(running.IsFirst());
-    EXPECT_EQ(RunProgram("", 20000), 0);
-    EXPECT_FALSE(kutest::RawKeyExists(HKEY_CURRENT_USER, kRealSettings, KEY_WOW64_64KEY));
-}
-
-TEST(Program, AutoRunRunsOnlyTheBackupAndEnds) {
-    kutest::RawDeleteTree(HKEY_CURRENT_USER, kRealSettings, KEY_WOW64_64KEY);
-    // No splash, no data module, no main window: the program ends by itself.
-    EXPECT_EQ(RunProgram("-autorun", 20000), 0);
-    // Settings are read (and their defaults written) before the mode is chosen.
-    EXPECT_TRUE(kutest::RawKeyExists(HKEY_CURRENT_USER, kRealSettings, KEY_WOW64_64KEY));
-    kutest::RawDeleteTree(HKEY_CURRENT_USER, kRealSettings, KEY_WOW64_64KEY);
 }

@@ -32,7 +32,7 @@ struct Box {
 };
 
 class UpdateCheckTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         port_ = ReadAll(std::string(kServerRoot) + "\\port.txt");
         ASSERT_FALSE(port_.empty()) << "the local web server did not start";
@@ -54,8 +54,8 @@ protected:
         std::string folder = std::string(kServerRoot) + "\\www\\" + (site.empty() ? site_ : site) +
                              "\\products\\system-utility\\kelvane-uninstaller\\update";
         MakeFolders(folder);
-        ASSERT_TRUE(kutest::WriteTextFile(folder + "\\Update.ini",
-                                          "[Version]\r\nVer=" + version + "\r\n"));
+        ASSERT_TRUE(
+            kutest::WriteTextFile(folder + "\\Update.ini", "[Version]\r\nVer=" + version + "\r\n"));
     }
     void Installed(const std::string& version) {
         kutest::RawSetString(HKEY_CURRENT_USER, user_.Path(), "Version", version, KEY_WOW64_64KEY);
@@ -77,7 +77,7 @@ protected:
 };
 
 class RecordingWait : public ku::IUpdateWaitWindow {
-public:
+  public:
     void Show() override { events += "show;"; }
     void Close() override { events += "close;"; }
     std::string events;
@@ -113,8 +113,8 @@ TEST_F(UpdateCheckTest, MissingInstalledVersionMakesAnyOfferNewer) {
 
 TEST_F(UpdateCheckTest, DownloadedDescriptorReplacesTheOldFileWhole) {
     Installed("2010.1.3");
-    ASSERT_TRUE(kutest::WriteTextFile(dir_.File("Update.ini"),
-                                      "[Version]\r\nVer=2010.1.2\r\n; a much longer old file tail\r\n"));
+    ASSERT_TRUE(kutest::WriteTextFile(
+        dir_.File("Update.ini"), "[Version]\r\nVer=2010.1.2\r\n; a much longer old file tail\r\n"));
     Offer("2010.1.4");
     EXPECT_TRUE(Newer());
     EXPECT_EQ(ReadAll(dir_.File("Update.ini")), "[Version]\r\nVer=2010.1.4\r\n");

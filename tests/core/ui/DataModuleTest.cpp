@@ -12,7 +12,9 @@
 
 namespace {
 
-int Count(const ku::UniqueImageList& list) { return ImageList_GetImageCount(list.get()); }
+int Count(const ku::UniqueImageList& list) {
+    return ImageList_GetImageCount(list.get());
+}
 
 bool IsChecked(HMENU menu, UINT command) {
     return GetMenuState(menu, command, MF_BYCOMMAND) & MF_CHECKED;
@@ -39,19 +41,19 @@ TEST(DataModule, ImageListsHoldTheButtonPictures) {
 
 TEST(DataModule, ViewMenuChecksOneItemAndSetsTheListStyle) {
     ku::TDM dm;
-    HWND list = CreateWindowExA(0, WC_LISTVIEWA, "", WS_POPUP | LVS_REPORT, 0, 0, 100, 100,
-                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND list = CreateWindowExA(0, WC_LISTVIEWA, "", WS_POPUP | LVS_REPORT, 0, 0, 100, 100, nullptr,
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(list, nullptr);
     dm.ProgramListView = list;
     HMENU menu = dm.ViewPopupMenu();
     EXPECT_EQ(GetMenuItemCount(menu), 3);
-    EXPECT_TRUE(IsChecked(menu, IDM_VIEW_DETAILS));
+    EXPECT_TRUE(IsChecked(menu, IDC_VIEW_DETAILS));
     dm.Icons1Click();
-    EXPECT_TRUE(IsChecked(menu, IDM_VIEW_ICONS));
-    EXPECT_FALSE(IsChecked(menu, IDM_VIEW_DETAILS));
+    EXPECT_TRUE(IsChecked(menu, IDC_VIEW_ICONS));
+    EXPECT_FALSE(IsChecked(menu, IDC_VIEW_DETAILS));
     EXPECT_EQ(GetWindowLongA(list, GWL_STYLE) & LVS_TYPEMASK, LVS_ICON);
     dm.ApplyViewStyle(2);
-    EXPECT_TRUE(IsChecked(menu, IDM_VIEW_LIST));
+    EXPECT_TRUE(IsChecked(menu, IDC_VIEW_LIST));
     EXPECT_EQ(GetWindowLongA(list, GWL_STYLE) & LVS_TYPEMASK, LVS_LIST);
     dm.Details1Click();
     EXPECT_EQ(GetWindowLongA(list, GWL_STYLE) & LVS_TYPEMASK, LVS_REPORT);

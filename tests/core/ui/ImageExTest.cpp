@@ -10,11 +10,11 @@ namespace {
 
 // A bare image button in a plain top-level window of its own.
 class BareButton : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ku::RegisterImageExClass();
-        parent_ = CreateWindowExA(0, "STATIC", "parent", WS_POPUP, 0, 0, 200, 100, nullptr,
-                                  nullptr, GetModuleHandleA(nullptr), nullptr);
+        parent_ = CreateWindowExA(0, "STATIC", "parent", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(parent_, nullptr);
         button_ = ku::TImageEx(CreateWindowExA(0, ku::kImageExClass, "", WS_CHILD | WS_VISIBLE, 5,
                                                5, 10, 10, parent_, reinterpret_cast<HMENU>(7),

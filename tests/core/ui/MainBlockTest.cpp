@@ -11,7 +11,7 @@
 namespace {
 
 class MainBlockTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         context.programDir = dir.Path() + "\\";
         context.mutexName = "KelvaneTest main block " + std::to_string(GetCurrentProcessId());
@@ -40,7 +40,8 @@ protected:
                                   KEY_ALL_ACCESS, nullptr, &key, nullptr),
                   ERROR_SUCCESS);
         DWORD off = 0;
-        RegSetValueExA(key, "CheckUpdate", 0, REG_DWORD, reinterpret_cast<BYTE*>(&off), sizeof(off));
+        RegSetValueExA(key, "CheckUpdate", 0, REG_DWORD, reinterpret_cast<BYTE*>(&off),
+                       sizeof(off));
         RegCloseKey(key);
     }
 

@@ -39,7 +39,8 @@ bool HasRoundedRegion(HWND window) {
 
 bool SaveScreenshot(HWND window, const std::string& name) {
     SetForegroundWindow(window);
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RedrawWindow(window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     PumpMessages(300);
     // Without a window manager nobody draws title bars: framed windows show their client area.
     RECT frame;
