@@ -254,3 +254,67 @@ TEST_F(WholeUninstall, NsisProgramLosesExactlyItsLeftovers) {
     EXPECT_EQ(drive.added, folders) << Join(drive.added);
     ForgetDemoApp(install, appData);
 }
+
+TEST_F(WholeUninstall, MsiProgramWithoutADriveInItsCommand) {
+    const std::string code = "{7A9E5C21-3B4D-4E8F-A1B2-C3D4E5F60718}";
+    const std::string data = ShellFolder(CSIDL_COMMON_APPDATA) + "\\" + code;
+    const std::string vendor = "Software\\KuDemoVendor";
+    // What the program left at run time, next to what must stay.
+    CreateDirectoryA(data.c_str(), nullptr);
+    kutest::WriteTextFile(data + "\\cache.dat", "cache");
+    RawSetString(HKEY_CURRENT_USER, "Software\\" + code + "\\Settings", "Level", "1", 0);
+    RawSetString(HKEY_LOCAL_MACHINE, vendor, "ProductCode", code, 0);
+    RawSetString(HKEY_LOCAL_MACHINE, vendor, "Keep", "other products", 0);
+    const kutest::RegistrySnapshot registryBefore = kutest::TakeRegistrySnapshot();
+    const kutest::DriveSnapshot driveBefore = kutest::TakeDriveSnapshot();
+
+    ASSERT_EQ(kutest::RunAndWait("msiexec /i \"" + kutest::Fixture("wizard\\KuDemoMsi.msi") + "\" /qn",
+                                 120000),
+              0);
+    std::string command;
+    for (REGSAM view : {REGSAM(KEY_WOW64_32KEY), REGSAM(KEY_WOW64_64KEY)}) {
+        HKEY key;
+        const std::string path = std::string(kUninstall) + "\\" + code;
+        if (command.empty() &&
+            RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view, &key) == ERROR_SUCCESS) {
+            char text[512] = {};
+            DWORD size = sizeof text - 1;
+            RegQueryValueExA(key, "UninstallString", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
+            command = text;
+            RegCloseKey(key);
+        }
+    }
+    ASSERT_EQ(command, "MsiExec.exe /I" + code);
+    // The command names no drive, so the file scan walks the system drive. "/I" opens the
+    // maintenance dialog where the user picks Remove; the test asks for that removal directly.
+    const std::string normalized = NormalizeUninstallCommand(command);
+    EXPECT_EQ(normalized, command);
+    const WizardRun run = RunWizard("KuDemoMsi", code, "MsiExec.exe /X" + code + " /qn", "");
+    EXPECT_EQ(run.uninstallDone, 1);
+    const std::string wow = kutest::RunningUnderWow64() ? "Software\\Wow6432Node\\" : "Software\\";
+    for (const std::string& line :
+         {"1 HKEY_CURRENT_USER\\Software\\" + code, "2 HKEY_LOCAL_MACHINE\\" + wow + "KuDemoVendor = ProductCode",
+          "3 " + UpperCase(data + "\\cache.dat")})
+        EXPECT_TRUE(HasLine(run.leftovers, line)) << line << "\nlisted:\n" << Join(run.leftovers);
+
+    const kutest::Difference registry =
+        kutest::Compare(registryBefore, kutest::TakeRegistrySnapshot());
+    const std::string vendorKey = "HKLM\\" + wow + "KuDemoVendor\\";
+    std::vector<std::string> expectedGone = {
+        "HKCU\\Software\\" + code + "\\=",
+        "HKCU\\Software\\" + code + "\\Settings\\=",
+        "HKCU\\Software\\" + code + "\\Settings\\\\Level=1:3100",
+        vendorKey + "\\ProductCode=1:",
+    };
+    ASSERT_EQ(registry.removed.size(), expectedGone.size()) << Join(registry.removed);
+    for (size_t i = 0; i < expectedGone.size(); ++i)
+        EXPECT_EQ(registry.removed[i].rfind(expectedGone[i], 0), 0u) << registry.removed[i];
+    EXPECT_TRUE(registry.added.empty()) << Join(registry.added);
+    const kutest::Difference drive = kutest::Compare(driveBefore, kutest::TakeDriveSnapshot());
+    EXPECT_EQ(drive.removed, std::vector<std::string>{UpperCase(data + "\\cache.dat")});
+    EXPECT_TRUE(drive.added.empty()) << Join(drive.added);
+
+    kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, vendor, 0);
+    kutest::RawDeleteTree(HKEY_CURRENT_USER, "Software\\" + code, 0);
+    RemoveTree(data);
+}
