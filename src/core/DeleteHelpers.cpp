@@ -32,7 +32,9 @@ bool Exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool IsLink(DWORD attributes) { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+bool IsLink(DWORD attributes) {
+    return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
 
 // Removes a junction or symbolic link itself; what it points to is left alone.
 bool RemoveLink(const std::string& path, DWORD attributes) {
@@ -65,6 +67,35 @@ bool DeleteTree(const std::string& folder) {
     return RemoveDirectoryA(folder.c_str()) != FALSE && ok;
 }
 
+bool IsRegistryLink(HKEY key) {
+    DWORD type = REG_NONE;
+    return RegQueryValueExA(key, "SymbolicLinkValue", nullptr, &type, nullptr, nullptr) ==
+               ERROR_SUCCESS &&
+           type == REG_LINK;
+}
+
+// True when the key or any key below it is a registry link. Deleting through a link would
+// empty and remove the key it points to, somewhere else in the registry; such a tree is left
+// alone. Keys are opened as links, never through them.
+bool HoldsRegistryLink(HKEY parent, const std::string& name, REGSAM view) {
+    UniqueKey key;
+    if (RegOpenKeyExA(parent, name.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | view, key.put()) !=
+        ERROR_SUCCESS)
+        return false;
+    if (IsRegistryLink(key.get()))
+        return true;
+    char child[256];
+    for (DWORD index = 0;; ++index) {
+        DWORD length = sizeof(child);
+        LONG rc =
+            RegEnumKeyExA(key.get(), index, child, &length, nullptr, nullptr, nullptr, nullptr);
+        if (rc == ERROR_NO_MORE_ITEMS)
+            return false;
+        if (rc == ERROR_SUCCESS && HoldsRegistryLink(key.get(), child, view))
+            return true;
+    }
+}
+
 } // namespace
 
 bool DeleteRegistryKey(HKEY root, const std::string& keyPath) {
@@ -78,6 +109,11 @@ bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::strin
 bool DeleteRegistryKeyInView(HKEY root, const std::string& keyPath, REGSAM view) {
     const std::string path = CleanKeyPath(keyPath);
     if (IsProtectedRegistryKey(root, path))
+        return false;
+    // The view the registry class opens the key in (it adds the other view's flag unless the
+    // caller names the view).
+    const REGSAM named = view & (KEY_WOW64_64KEY | KEY_WOW64_32KEY);
+    if (HoldsRegistryLink(root, path, named ? named : GetWow64AccessFlag()))
         return false;
     TRegistry reg(DeleteAccess(view));
     if (!OpenForDelete(reg, root, path, view))

@@ -18,10 +18,15 @@ bool IsProtectedRegistryKey(HKEY root, const std::string& keyPath);
 // (Winlogon "Shell" and "Userinit", the session manager's "BootExecute", the system "Path").
 bool IsProtectedRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName);
 
+// Services Windows cannot run without (RpcSs, EventLog, Tcpip ...), and the empty name: the
+// service functions never stop or delete them, and their keys are protected.
+bool IsProtectedService(const std::string& name);
+
 // The key path as the deleters use it: outer blanks and empty names ("\\", leading "\") dropped.
 std::string CleanKeyPath(const std::string& keyPath);
 
 // Deletes the key with its subkeys; false when refused, missing or not completely deleted.
+// A tree that is or holds a registry link is refused: the delete would reach through it.
 bool DeleteRegistryKey(HKEY root, const std::string& keyPath);
 // Deletes one value; false when refused, when the key or value is missing, or on failure.
 bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName);
