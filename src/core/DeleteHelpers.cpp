@@ -10,23 +10,11 @@ namespace ku {
 
 namespace {
 
-bool OpenForDelete(TRegistry& reg, HKEY root, const std::string& path) {
+bool OpenForDelete(TRegistry& reg, HKEY root, const std::string& path, bool useWowView) {
     reg.SetRootKey(root);
-    return reg.OpenKey("\\" + path, false, true);
+    return reg.OpenKey("\\" + path, false, useWowView);
 }
 
-// A registry object for one view; view 0 keeps the process-wide rule.
-DWORD DeleteAccess(REGSAM view) {
-    view &= KEY_WOW64_64KEY | KEY_WOW64_32KEY;
-    return view ? (kKeyAllAccess | view) : RegistryViewAccess();
-}
-
-bool OpenForDelete(TRegistry& reg, HKEY root, const std::string& path, REGSAM view) {
-    if (!(view & (KEY_WOW64_64KEY | KEY_WOW64_32KEY)))
-        return OpenForDelete(reg, root, path);
-    reg.SetRootKey(root);
-    return reg.OpenKey("\\" + path, false, false);
-}
 
 bool Exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -98,38 +86,60 @@ bool HoldsRegistryLink(HKEY parent, const std::string& name, REGSAM view) {
 
 } // namespace
 
-bool DeleteRegistryKey(HKEY root, const std::string& keyPath) {
-    return DeleteRegistryKeyInView(root, keyPath, 0);
-}
+namespace {
 
-bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName) {
-    return DeleteRegistryValueInView(root, keyPath, valueName, 0);
-}
-
-bool DeleteRegistryKeyInView(HKEY root, const std::string& keyPath, REGSAM view) {
+// One delete: access is the registry object's mask, useWowView adds the other view's flag on
+// the open, linkView is the view the link check looks in.
+bool DeleteKeyWith(HKEY root, const std::string& keyPath, DWORD access, bool useWowView,
+                   REGSAM linkView) {
     const std::string path = CleanKeyPath(keyPath);
     if (IsProtectedRegistryKey(root, path))
         return false;
-    // The view the registry class opens the key in (it adds the other view's flag unless the
-    // caller names the view).
-    const REGSAM named = view & (KEY_WOW64_64KEY | KEY_WOW64_32KEY);
-    if (HoldsRegistryLink(root, path, named ? named : GetWow64AccessFlag()))
+    if (HoldsRegistryLink(root, path, linkView))
         return false;
-    TRegistry reg(DeleteAccess(view));
-    if (!OpenForDelete(reg, root, path, view))
+    TRegistry reg(access);
+    if (!OpenForDelete(reg, root, path, useWowView))
         return false;
     return reg.DeleteKey("\\" + path);
 }
 
-bool DeleteRegistryValueInView(HKEY root, const std::string& keyPath,
-                               const std::string& valueName, REGSAM view) {
+bool DeleteValueWith(HKEY root, const std::string& keyPath, const std::string& valueName,
+                     DWORD access, bool useWowView) {
     const std::string path = CleanKeyPath(keyPath);
     if (IsProtectedRegistryValue(root, path, valueName))
         return false;
-    TRegistry reg(DeleteAccess(view));
-    if (!OpenForDelete(reg, root, path, view))
+    TRegistry reg(access);
+    if (!OpenForDelete(reg, root, path, useWowView))
         return false;
     return reg.DeleteValue(valueName);
+}
+
+REGSAM NamedView(REGSAM view) { return view & (KEY_WOW64_64KEY | KEY_WOW64_32KEY); }
+
+} // namespace
+
+bool DeleteRegistryKey(HKEY root, const std::string& keyPath, bool useWowView) {
+    const DWORD access = RegistryViewAccess();
+    return DeleteKeyWith(root, keyPath, access, useWowView,
+                         useWowView ? GetWow64AccessFlag() : NamedView(access));
+}
+
+bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName,
+                         bool useWowView) {
+    return DeleteValueWith(root, keyPath, valueName, RegistryViewAccess(), useWowView);
+}
+
+bool DeleteRegistryKeyInView(HKEY root, const std::string& keyPath, REGSAM view) {
+    if (!NamedView(view))
+        return DeleteRegistryKey(root, keyPath, true);
+    return DeleteKeyWith(root, keyPath, kKeyAllAccess | NamedView(view), false, NamedView(view));
+}
+
+bool DeleteRegistryValueInView(HKEY root, const std::string& keyPath,
+                               const std::string& valueName, REGSAM view) {
+    if (!NamedView(view))
+        return DeleteRegistryValue(root, keyPath, valueName, true);
+    return DeleteValueWith(root, keyPath, valueName, kKeyAllAccess | NamedView(view), false);
 }
 
 bool DeleteSingleFile(const std::string& path) {
