@@ -15,6 +15,7 @@ bool OpenForDelete(TRegistry& reg, HKEY root, const std::string& path, bool useW
     return reg.OpenKey("\\" + path, false, useWowView);
 }
 
+
 bool Exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -85,28 +86,60 @@ bool HoldsRegistryLink(HKEY parent, const std::string& name, REGSAM view) {
 
 } // namespace
 
-bool DeleteRegistryKey(HKEY root, const std::string& keyPath, bool useWowView) {
+namespace {
+
+// One delete: access is the registry object's mask, useWowView adds the other view's flag on
+// the open, linkView is the view the link check looks in.
+bool DeleteKeyWith(HKEY root, const std::string& keyPath, DWORD access, bool useWowView,
+                   REGSAM linkView) {
     const std::string path = CleanKeyPath(keyPath);
     if (IsProtectedRegistryKey(root, path))
         return false;
-    // The view the registry class opens the key in (it adds the other view's flag).
-    if (HoldsRegistryLink(root, path, GetWow64AccessFlag()))
+    if (HoldsRegistryLink(root, path, linkView))
         return false;
-    TRegistry reg(RegistryViewAccess());
+    TRegistry reg(access);
     if (!OpenForDelete(reg, root, path, useWowView))
         return false;
     return reg.DeleteKey("\\" + path);
 }
 
-bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName,
-                         bool useWowView) {
+bool DeleteValueWith(HKEY root, const std::string& keyPath, const std::string& valueName,
+                     DWORD access, bool useWowView) {
     const std::string path = CleanKeyPath(keyPath);
     if (IsProtectedRegistryValue(root, path, valueName))
         return false;
-    TRegistry reg(RegistryViewAccess());
+    TRegistry reg(access);
     if (!OpenForDelete(reg, root, path, useWowView))
         return false;
     return reg.DeleteValue(valueName);
+}
+
+REGSAM NamedView(REGSAM view) { return view & (KEY_WOW64_64KEY | KEY_WOW64_32KEY); }
+
+} // namespace
+
+bool DeleteRegistryKey(HKEY root, const std::string& keyPath, bool useWowView) {
+    const DWORD access = RegistryViewAccess();
+    return DeleteKeyWith(root, keyPath, access, useWowView,
+                         useWowView ? GetWow64AccessFlag() : NamedView(access));
+}
+
+bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName,
+                         bool useWowView) {
+    return DeleteValueWith(root, keyPath, valueName, RegistryViewAccess(), useWowView);
+}
+
+bool DeleteRegistryKeyInView(HKEY root, const std::string& keyPath, REGSAM view) {
+    if (!NamedView(view))
+        return DeleteRegistryKey(root, keyPath, true);
+    return DeleteKeyWith(root, keyPath, kKeyAllAccess | NamedView(view), false, NamedView(view));
+}
+
+bool DeleteRegistryValueInView(HKEY root, const std::string& keyPath,
+                               const std::string& valueName, REGSAM view) {
+    if (!NamedView(view))
+        return DeleteRegistryValue(root, keyPath, valueName, true);
+    return DeleteValueWith(root, keyPath, valueName, kKeyAllAccess | NamedView(view), false);
 }
 
 bool DeleteSingleFile(const std::string& path) {

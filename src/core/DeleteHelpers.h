@@ -33,6 +33,11 @@ bool DeleteRegistryKey(HKEY root, const std::string& keyPath, bool useWowView = 
 // Deletes one value; false when refused, when the key or value is missing, or on failure.
 bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName,
                          bool useWowView = true);
+// The same in one registry view (KEY_WOW64_64KEY or KEY_WOW64_32KEY): a scan that found the
+// item in that view deletes it there. View 0 is DeleteRegistryKey's own rule.
+bool DeleteRegistryKeyInView(HKEY root, const std::string& keyPath, REGSAM view);
+bool DeleteRegistryValueInView(HKEY root, const std::string& keyPath,
+                               const std::string& valueName, REGSAM view);
 
 // Files and folders. A path is protected when it is not an absolute local path ("X:\..."),
 // when it is a drive root, or when it is (or holds) a system, program-files, profile or

@@ -2,6 +2,7 @@
 #include "core/ui/OtherWindows.h"
 
 #include "core/Dialogs.h"
+#include "core/ui/UnitStepForm.h"
 
 namespace ku {
 
@@ -11,6 +12,7 @@ struct StubState {
     int wizardOpens = 0;
     int specialOpens = 0;
     int uninstallDone = 0;
+    bool wizardStub = false; // the real wizard unless a test asked for the stand-in
 };
 StubState& State() {
     static StubState state;
@@ -21,6 +23,8 @@ StubState& State() {
 int ShowUninstallWizard(HWND owner, const UninstallWizardRequest& request) {
     State().lastRequest = request;
     ++State().wizardOpens;
+    if (!State().wizardStub)
+        return RunUninstallWizard(owner, request);
     ShowMessageBox(owner, request.Caption, kAppCaption, MB_OK);
     return State().uninstallDone;
 }
@@ -44,6 +48,8 @@ void SetStubUninstallDone(int uninstallDone) {
 }
 void ResetOtherWindowStubs() {
     State() = StubState();
+    // The tests that reset the records want the stand-in, not a modal wizard.
+    State().wizardStub = true;
 }
 
 } // namespace ku

@@ -23,6 +23,7 @@ const UninstallWizardRequest& LastUninstallWizardRequest();
 int UninstallWizardOpenCount();
 int SpecialWizardOpenCount();
 void SetStubUninstallDone(int uninstallDone);
+// Clears the records and puts the uninstall wizard's stand-in in place of the real wizard.
 void ResetOtherWindowStubs();
 
 } // namespace ku
