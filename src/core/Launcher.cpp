@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include <atomic>
+#include <utility>
 #include <vector>
 
 namespace ku {
@@ -57,29 +58,65 @@ private:
         return result;
     }
 
+    // Reads the pipe until the last writer closes it; the text itself is not needed.
+    static unsigned long long DrainPipe(HANDLE readEnd) {
+        unsigned long long total = 0;
+        char block[4096];
+        DWORD read = 0;
+        while (ReadFile(readEnd, block, sizeof(block), &read, nullptr) && read > 0)
+            total += read;
+        return total;
+    }
+
     static LaunchResult RunCreateProcess(const LaunchRequest& request) {
         LaunchResult result;
         STARTUPINFOA startup = {};
         startup.cb = sizeof(startup);
         startup.dwFlags = STARTF_USESHOWWINDOW;
         startup.wShowWindow = static_cast<WORD>(request.show);
+        UniqueHandle readEnd, writeEnd;
+        if (request.captureOutput) {
+            SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+            if (!CreatePipe(readEnd.put(), writeEnd.put(), &inherit, 0)) {
+                result.error = GetLastError();
+                return result;
+            }
+            // Only the write end belongs to the child; our read end stays ours.
+            SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
+            startup.dwFlags |= STARTF_USESTDHANDLES;
+            startup.hStdOutput = writeEnd.get();
+            startup.hStdError = writeEnd.get();
+        }
         PROCESS_INFORMATION info = {};
         // CreateProcessA may write into the command line buffer.
         std::vector<char> commandLine(request.commandLine.begin(), request.commandLine.end());
         commandLine.push_back('\0');
         result.ok = CreateProcessA(OrNull(request.file), commandLine.data(), nullptr, nullptr,
-                                   FALSE, 0, nullptr, OrNull(request.directory), &startup,
+                                   request.captureOutput ? TRUE : FALSE, NORMAL_PRIORITY_CLASS,
+                                   nullptr, OrNull(request.directory), &startup,
                                    &info) != FALSE;
         if (!result.ok) {
             result.error = GetLastError();
             return result;
         }
-        CloseHandle(info.hThread);
+        UniqueHandle thread(info.hThread);
+        UniqueHandle process(info.hProcess);
         result.processId = info.dwProcessId;
+        if (request.captureOutput) {
+            // With our copy of the write end closed, the read fails once the child is done.
+            writeEnd.reset();
+            result.outputBytes = DrainPipe(readEnd.get());
+        }
+        if (request.afterOutput)
+            request.afterOutput();
+        if (request.waitForExit &&
+            WaitForSingleObject(process.get(), request.waitMilliseconds) == WAIT_OBJECT_0) {
+            DWORD code = 0;
+            result.exited = GetExitCodeProcess(process.get(), &code) != FALSE;
+            result.exitCode = code;
+        }
         if (request.wantProcess)
-            result.process.reset(info.hProcess);
-        else
-            CloseHandle(info.hProcess);
+            result.process = std::move(process);
         return result;
     }
 };

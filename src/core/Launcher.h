@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "core/Handles.h"
@@ -20,6 +21,15 @@ struct LaunchRequest {
     std::string directory;   // working folder, empty for the caller's
     int show = SW_SHOWNORMAL;
     bool wantProcess = false; // keep the process handle (ShellExecute, CreateProcess)
+    // CreateProcess only: standard output and error go to an anonymous pipe that is read to
+    // its end (the text is counted, not kept); handles are inherited. A child that filled the
+    // pipe would otherwise block forever while we wait for it.
+    bool captureOutput = false;
+    // CreateProcess only: wait for the process to end and report its exit code.
+    bool waitForExit = false;
+    DWORD waitMilliseconds = INFINITE;
+    // Called after the output was drained and before the wait (lets window messages run).
+    std::function<void()> afterOutput;
 };
 
 struct LaunchResult {
@@ -27,6 +37,9 @@ struct LaunchResult {
     DWORD error = 0;        // GetLastError() or the ShellExecute code on failure
     UniqueHandle process;   // only when asked for and started
     DWORD processId = 0;
+    bool exited = false;    // waited for and ended within the time given
+    DWORD exitCode = 0;     // valid when exited
+    unsigned long long outputBytes = 0; // bytes read from the captured output
 };
 
 class ICommandLauncher {

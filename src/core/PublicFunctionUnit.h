@@ -20,8 +20,11 @@ std::string GetWindowsFolder(); // empty when Windows fails
 std::string GetSystemFolder();  // empty when Windows fails
 std::string GetProgramFilesDir();
 std::string RemoveTrailingBackslash(const std::string& path);
+// The path as one word for cmd.exe: in double quotes, "%" escaped, so that "A & B.exe" or
+// "%TEMP%" stay part of the name.
 std::string QuoteSpacesForCmd(const std::string& path);
 TDateTime FileTimeToDateTime(const FILETIME& fileTime);
+// Delete through the guarded single-file delete; true only when the file is gone.
 bool DeleteFileInWindowsDir(const std::string& fileName);
 bool DeleteFileInSystemDir(const std::string& fileName);
 // Folder of the running executable, with a trailing "\".
@@ -32,10 +35,14 @@ std::string RootKeyToName(HKEY key);
 HKEY NameToRootKey(const std::string& name);
 
 std::string GetWindowsVersionName();
+// The name for a GetVersionExA answer: platform id, major and minor version, WOW64.
+std::string WindowsVersionName(DWORD platform, DWORD major, DWORD minor, bool wow64);
 bool IsNortonOrSymantec(const std::string& name);
 std::string FormatInstallDate(const std::string& text);
 
 // Child processes and other programs.
+// Runs the command hidden or shown, its output drained through a pipe, waits for it and
+// returns its exit code; -1 when it cannot be started.
 int RunProcessAndWait(const std::string& commandLine, int showMode);
 void OpenURL(int mode, const std::string& url);
 void ReRegisterScriptEngines();
@@ -45,9 +52,15 @@ std::string CommandLineToFilePath(const std::string& text);
 std::string GetCommandLineParams(const std::string& text);
 std::string NormalizeUninstallCommand(const std::string& command);
 
-// Whole-registry export into "FullBackup\" of the program folder; false when no complete
-// export file was written.
+// Whole-registry export into "FullBackup\" of the program folder, waited for; the "Restore"
+// message is shown only after it succeeded. False when no complete export file was written.
 bool BackupRegistryFull();
+// Keeps the five newest files with "REG" in their name and deletes the older ones.
 void PruneFullBackups(const std::string& folder);
+// Exports the whole registry with regedit into FileName and waits; true when the file holds
+// a registry export.
+bool ExportRegistry(const std::string& fileName);
+// The file exists and begins with a registry export header (version 5 or REGEDIT4).
+bool IsRegistryExportFile(const std::string& path);
 
 } // namespace ku

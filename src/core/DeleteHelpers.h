@@ -1,0 +1,45 @@
+// The one place every registry and file delete of the program goes through: it refuses hive
+// roots, shared system keys, drive roots and system folders, and never follows links.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace ku {
+
+// Registry. A key is protected when its path is empty, names a hive root or a single key
+// directly below one, or is (or holds) one of the shared system keys such as
+// SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall, in either registry view. Scanners use
+// this to list a value of such a key instead of the key itself.
+bool IsProtectedRegistryKey(HKEY root, const std::string& keyPath);
+// A value is protected when its key is not deletable at all (empty path, unknown root), when
+// it is the default value of a protected key, or a value the system cannot start without
+// (Winlogon "Shell" and "Userinit", the session manager's "BootExecute", the system "Path").
+bool IsProtectedRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName);
+
+// The key path as the deleters use it: outer blanks and empty names ("\\", leading "\") dropped.
+std::string CleanKeyPath(const std::string& keyPath);
+
+// Deletes the key with its subkeys; false when refused, missing or not completely deleted.
+bool DeleteRegistryKey(HKEY root, const std::string& keyPath);
+// Deletes one value; false when refused, when the key or value is missing, or on failure.
+bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName);
+
+// Files and folders. A path is protected when it is not an absolute local path ("X:\..."),
+// when it is a drive root, or when it is (or holds) a system, program-files, profile or
+// shell folder of this machine. Files inside such folders are not protected.
+bool IsProtectedPath(const std::string& path);
+// The canonical form the guard compares (absolute, long names, no trailing "\"), or the
+// empty string when the path is not a plain absolute local path.
+std::string CanonicalDeletePath(const std::string& path);
+
+// Deletes one file (not a folder). When the system refuses, the companion library is asked
+// as well. True only when the file is gone.
+bool DeleteSingleFile(const std::string& path);
+// Deletes a folder with everything in it. Junctions and symbolic links met inside are
+// removed as links, never entered; a link given as Path is removed itself. True only when
+// the folder existed and is gone.
+bool DeleteDirectoryTree(const std::string& path);
+
+} // namespace ku

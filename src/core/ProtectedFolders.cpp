@@ -1,0 +1,202 @@
+// The file half of the delete guard: drive roots, relative paths and the machine's system,
+// program-files, profile and shell folders are never deleted.
+#include "core/DeleteHelpers.h"
+
+#include <shlobj.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <iterator>
+#include <vector>
+
+#include "core/PublicFunctionUnit.h"
+#include "core/Reg32vs64.h"
+#include "core/StrUtil.h"
+
+namespace ku {
+
+namespace {
+
+// Folders below the Windows folder that hold the system itself.
+const char* const kWindowsSubfolders[] = {
+    "System", "Sysnative", "WinSxS", "Fonts", "Installer", "Temp", "inf", "assembly",
+    "Microsoft.NET", "Boot", "servicing", "Resources", "Globalization", "Help", "Media",
+};
+// Folders below each system folder (System32, SysWOW64).
+const char* const kSystemSubfolders[] = {
+    "drivers", "config", "DriverStore", "spool", "wbem", "catroot", "catroot2", "Tasks",
+};
+// Environment variables that name system, program-files and profile folders.
+const char* const kFolderVariables[] = {
+    "SystemRoot",       "windir",         "ProgramFiles",       "ProgramFiles(x86)",
+    "ProgramW6432",     "CommonProgramFiles", "CommonProgramFiles(x86)", "CommonProgramW6432",
+    "ProgramData",      "ALLUSERSPROFILE", "PUBLIC",            "USERPROFILE",
+    "APPDATA",          "LOCALAPPDATA",   "TEMP",               "TMP",
+};
+// Known folders that only have an identifier (Vista and later).
+const GUID kKnownFolders[] = {
+    {0x374DE290, 0x123F, 0x4565, {0x91, 0x64, 0x39, 0xC4, 0x92, 0x5E, 0x46, 0x7B}}, // Downloads
+    {0xBFB9D5E0, 0xC6A9, 0x404C, {0xB2, 0xB2, 0xAE, 0x6D, 0xB6, 0xAF, 0x49, 0x68}}, // Links
+    {0x4C5C32FF, 0xBB9D, 0x43B0, {0xB5, 0xB4, 0x2D, 0x72, 0xE5, 0x4E, 0xAA, 0xA4}}, // Saved Games
+    {0x56784854, 0xC6CB, 0x462B, {0x81, 0x69, 0x88, 0xE3, 0x50, 0xAC, 0xB8, 0x82}}, // Contacts
+    {0x7D1D3A04, 0xDEBB, 0x4115, {0x95, 0xCF, 0x2F, 0x29, 0xDA, 0x29, 0x20, 0xDA}}, // Searches
+    {0xDFDF76A2, 0xC82A, 0x4D63, {0x90, 0x6A, 0x56, 0x44, 0xAC, 0x45, 0x73, 0x85}}, // Public
+    {0xA520A1A4, 0x1780, 0x4FF6, {0xBD, 0x18, 0x16, 0x73, 0x43, 0xC5, 0xAF, 0x16}}, // LocalLow
+    {0x5CD7AEE2, 0x2219, 0x4A67, {0xB8, 0x5D, 0x6C, 0x9C, 0xE1, 0x56, 0x60, 0xCB}}, // Programs
+};
+
+bool IsDriveAbsolute(const std::string& path) {
+    return path.size() >= 3 && isalpha(static_cast<unsigned char>(path[0])) &&
+           path[1] == ':' && path[2] == '\\';
+}
+
+std::string LongForm(const std::string& path) {
+    char buffer[MAX_PATH * 4];
+    DWORD length = GetLongPathNameA(path.c_str(), buffer, sizeof(buffer));
+    if (length == 0 || length >= sizeof(buffer))
+        return path;
+    return std::string(buffer, length);
+}
+
+class FolderSet {
+public:
+    void Add(const std::string& folder) {
+        std::string canonical = CanonicalDeletePath(folder);
+        if (!canonical.empty())
+            folders_.push_back(UpperCase(canonical));
+    }
+    void AddWithChildren(const std::string& folder, const char* const* names, size_t count) {
+        if (folder.empty())
+            return;
+        Add(folder);
+        for (size_t i = 0; i < count; ++i)
+            Add(folder + "\\" + names[i]);
+    }
+    const std::vector<std::string>& Folders() const { return folders_; }
+
+private:
+    std::vector<std::string> folders_;
+};
+
+std::string ExpandVariables(const std::string& text) {
+    char buffer[MAX_PATH * 4];
+    DWORD length = ExpandEnvironmentStringsA(text.c_str(), buffer, sizeof(buffer));
+    if (length == 0 || length > sizeof(buffer))
+        return std::string();
+    return buffer;
+}
+
+void AddSystemFolders(FolderSet& set) {
+    set.AddWithChildren(GetWindowsDir(), kWindowsSubfolders, std::size(kWindowsSubfolders));
+    set.AddWithChildren(GetSystemDir(), kSystemSubfolders, std::size(kSystemSubfolders));
+    char wow[MAX_PATH + 1];
+    UINT length = GetSystemWow64DirectoryA(wow, sizeof(wow));
+    if (length > 0 && length < sizeof(wow))
+        set.AddWithChildren(wow, kSystemSubfolders, std::size(kSystemSubfolders));
+    if (!GetWindowsDir().empty())
+        set.AddWithChildren(GetWindowsDir() + "\\Sysnative", kSystemSubfolders,
+                            std::size(kSystemSubfolders));
+    set.Add(GetProgramFilesDir());
+    set.Add(GetProgramFilesDir() + "\\Common Files");
+    char temp[MAX_PATH + 1];
+    length = GetTempPathA(sizeof(temp), temp);
+    if (length > 0 && length < sizeof(temp))
+        set.Add(temp);
+    set.Add(ProgramDir());
+}
+
+void AddShellFolders(FolderSet& set) {
+    for (int csidl = 0; csidl < 0x40; ++csidl) {
+        char path[MAX_PATH + 1] = {};
+        if (SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)))
+            set.Add(path);
+    }
+    using KnownFolderFn = HRESULT(WINAPI*)(REFGUID, DWORD, HANDLE, PWSTR*);
+    auto known = reinterpret_cast<KnownFolderFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("shell32"), "SHGetKnownFolderPath")));
+    for (const GUID& id : kKnownFolders) {
+        PWSTR wide = nullptr;
+        if (known && SUCCEEDED(known(id, 0, nullptr, &wide)) && wide) {
+            char path[MAX_PATH * 4];
+            if (WideCharToMultiByte(CP_ACP, 0, wide, -1, path, sizeof(path), nullptr, nullptr))
+                set.Add(path);
+        }
+        CoTaskMemFree(wide);
+    }
+    for (const char* name : kFolderVariables)
+        if (const char* value = std::getenv(name))
+            set.Add(value);
+}
+
+void AddProfileFolders(FolderSet& set) {
+    TRegistry reg(KEY_READ);
+    reg.SetRootKey(HKEY_LOCAL_MACHINE);
+    const std::string list = "\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+    if (!reg.OpenKeyReadOnly(list, true))
+        return;
+    try {
+        for (const char* name : {"ProfilesDirectory", "AllUsersProfile", "Default", "Public"})
+            if (reg.ValueExists(name))
+                set.Add(ExpandVariables(reg.ReadString(name)));
+        std::vector<std::string> users;
+        reg.GetKeyNames(users);
+        for (const std::string& user : users)
+            if (reg.OpenKeyReadOnly(list + "\\" + user, true) &&
+                reg.ValueExists("ProfileImagePath"))
+                set.Add(ExpandVariables(reg.ReadString("ProfileImagePath")));
+    } catch (const ERegistryException&) {
+        // A value of the wrong kind names no folder.
+    }
+    char profile[MAX_PATH + 1] = {};
+    if (SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_PROFILE, nullptr, SHGFP_TYPE_CURRENT, profile)))
+        set.Add(ExtractFileDir(profile));
+}
+
+// Collected once: the folders do not move while the program runs.
+const std::vector<std::string>& ProtectedFolders() {
+    static const FolderSet set = [] {
+        FolderSet folders;
+        AddSystemFolders(folders);
+        AddShellFolders(folders);
+        AddProfileFolders(folders);
+        return folders;
+    }();
+    return set.Folders();
+}
+
+} // namespace
+
+std::string CanonicalDeletePath(const std::string& path) {
+    std::string text = Trim(path);
+    for (char& c : text)
+        if (c == '/')
+            c = '\\';
+    // "\\?\", "\\.\" and network paths are not what an uninstaller deletes; "C:name" is
+    // relative to the drive's current folder.
+    if (!IsDriveAbsolute(text))
+        return std::string();
+    char full[MAX_PATH * 4];
+    DWORD length = GetFullPathNameA(text.c_str(), sizeof(full), full, nullptr);
+    if (length == 0 || length >= sizeof(full))
+        return std::string();
+    std::string result = LongForm(std::string(full, length));
+    if (!IsDriveAbsolute(result))
+        return std::string();
+    while (result.size() > 3 && result.back() == '\\')
+        result.pop_back();
+    return result;
+}
+
+bool IsProtectedPath(const std::string& path) {
+    const std::string canonical = UpperCase(CanonicalDeletePath(path));
+    if (canonical.size() <= 3)
+        return true; // not absolute, or a drive root
+    for (const std::string& folder : ProtectedFolders())
+        if (folder == canonical ||
+            (folder.size() > canonical.size() && folder.compare(0, canonical.size(), canonical) == 0 &&
+             folder[canonical.size()] == '\\'))
+            return true;
+    return false;
+}
+
+} // namespace ku

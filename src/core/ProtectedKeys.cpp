@@ -1,0 +1,188 @@
+// The registry half of the delete guard: which keys and values are never deleted.
+#include "core/DeleteHelpers.h"
+
+#include <vector>
+
+#include "core/StrUtil.h"
+
+namespace ku {
+
+namespace {
+
+// Shared keys that many programs and Windows itself keep their entries in. Every key that
+// holds one of these is protected as well, so the list names only the deepest ones. Paths
+// are relative to a machine or user root; HKEY_CLASSES_ROOT is SOFTWARE\Classes.
+const char* const kSharedKeys[] = {
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx",
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunServices",
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunServicesOnce",
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths",
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs",
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData",
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies",
+    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon",
+    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList",
+    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts",
+    "SOFTWARE\\Microsoft\\Active Setup\\Installed Components",
+    "SOFTWARE\\Classes\\CLSID",
+    "SOFTWARE\\Classes\\Interface",
+    "SOFTWARE\\Classes\\TypeLib",
+    "SOFTWARE\\Classes\\AppID",
+    "SOFTWARE\\Classes\\Installer\\Products",
+    "SOFTWARE\\Classes\\Installer\\Features",
+    "SOFTWARE\\Classes\\Installer\\Components",
+    "SOFTWARE\\Classes\\*\\shellex\\ContextMenuHandlers",
+    "SOFTWARE\\Classes\\Directory\\shellex\\ContextMenuHandlers",
+    "SOFTWARE\\Classes\\Directory\\shell",
+    "SOFTWARE\\Classes\\Folder\\shell",
+    "SOFTWARE\\Classes\\exefile\\shell\\open\\command",
+    "SOFTWARE\\Classes\\http\\shell\\open\\command",
+    "SOFTWARE\\Classes\\.exe",
+    "SOFTWARE\\Policies",
+    "SYSTEM\\CurrentControlSet\\Services",
+    "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment",
+    "SYSTEM\\CurrentControlSet\\Control\\Class",
+    "SYSTEM\\CurrentControlSet\\Enum",
+    "SYSTEM\\CurrentControlSet\\Hardware Profiles",
+    "SYSTEM\\MountedDevices",
+    "SYSTEM\\Setup",
+    "SAM\\SAM",
+    "SECURITY\\Policy",
+    "HARDWARE\\DESCRIPTION",
+    "Control Panel\\Desktop",
+};
+
+struct ProtectedValue {
+    const char* key;
+    const char* name;
+};
+
+// Values whose loss leaves Windows unable to log on or start programs.
+const ProtectedValue kSystemValues[] = {
+    {"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", "Shell"},
+    {"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", "Userinit"},
+    {"SYSTEM\\CurrentControlSet\\Control\\Session Manager", "BootExecute"},
+    {"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment", "Path"},
+    {"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment", "ComSpec"},
+};
+
+using Parts = std::vector<std::string>;
+
+bool IsKnownRoot(HKEY root) {
+    return root == HKEY_CLASSES_ROOT || root == HKEY_CURRENT_USER ||
+           root == HKEY_LOCAL_MACHINE || root == HKEY_USERS || root == HKEY_CURRENT_CONFIG;
+}
+
+// The key path as its names, with empty names (doubled or outer "\") dropped.
+Parts SplitKey(const std::string& keyPath) {
+    Parts parts;
+    for (const std::string& part : SplitString(Trim(keyPath), '\\'))
+        if (!part.empty())
+            parts.push_back(part);
+    return parts;
+}
+
+bool IsControlSet(const std::string& name) {
+    // ControlSet001, ControlSet002 ...: the same keys CurrentControlSet links to.
+    return name.size() == 13 && StartsText(name, "ControlSet") &&
+           name.find_first_not_of("0123456789", 10) == std::string::npos;
+}
+
+// Maps the key to the path it has below a machine or user root, so one table serves every
+// root: HKEY_CLASSES_ROOT and a user's "_Classes" hive are SOFTWARE\Classes, a user of
+// HKEY_USERS is HKEY_CURRENT_USER, the 32-bit view's Wow6432Node is left out, and numbered
+// control sets count as CurrentControlSet. Returns false when fewer than two names remain
+// below the root (a root or a key directly below it).
+bool LogicalKey(HKEY root, Parts parts, Parts& logical) {
+    bool classes = root == HKEY_CLASSES_ROOT;
+    if (root == HKEY_USERS && !parts.empty()) {
+        classes = EndsText(parts.front(), "_Classes");
+        parts.erase(parts.begin());
+    }
+    if (parts.size() < 2)
+        return false;
+    if (classes)
+        parts.insert(parts.begin(), {"SOFTWARE", "Classes"});
+    logical.clear();
+    for (const std::string& part : parts)
+        if (!SameText(part, "Wow6432Node"))
+            logical.push_back(part);
+    if (logical.size() >= 2 && SameText(logical[0], "SYSTEM") && IsControlSet(logical[1]))
+        logical[1] = "CurrentControlSet";
+    return true;
+}
+
+// True when `key` equals `shared` or holds it (is a leading part of it).
+bool IsSameOrParent(const Parts& key, const Parts& shared) {
+    if (key.size() > shared.size())
+        return false;
+    for (size_t i = 0; i < key.size(); ++i)
+        if (!SameText(key[i], shared[i]))
+            return false;
+    return true;
+}
+
+const std::vector<Parts>& SharedKeyParts() {
+    static const std::vector<Parts> parts = [] {
+        std::vector<Parts> all;
+        for (const char* key : kSharedKeys)
+            all.push_back(SplitKey(key));
+        return all;
+    }();
+    return parts;
+}
+
+bool IsProtectedParts(HKEY root, const Parts& parts) {
+    if (!IsKnownRoot(root))
+        return true;
+    // The node itself holds the whole 32-bit view of its parent.
+    if (!parts.empty() && SameText(parts.back(), "Wow6432Node"))
+        return true;
+    Parts logical;
+    if (!LogicalKey(root, parts, logical))
+        return true;
+    if (logical.size() < 2)
+        return true;
+    for (const Parts& shared : SharedKeyParts())
+        if (IsSameOrParent(logical, shared))
+            return true;
+    return false;
+}
+
+} // namespace
+
+bool IsProtectedRegistryKey(HKEY root, const std::string& keyPath) {
+    return IsProtectedParts(root, SplitKey(keyPath));
+}
+
+bool IsProtectedRegistryValue(HKEY root, const std::string& keyPath,
+                              const std::string& valueName) {
+    const Parts parts = SplitKey(keyPath);
+    if (!IsKnownRoot(root) || parts.empty())
+        return true;
+    if (valueName.empty() && IsProtectedParts(root, parts))
+        return true;
+    Parts logical;
+    if (!LogicalKey(root, parts, logical))
+        return false;
+    for (const ProtectedValue& value : kSystemValues)
+        if (SameText(valueName, value.name) && logical.size() == SplitKey(value.key).size() &&
+            IsSameOrParent(logical, SplitKey(value.key)))
+            return true;
+    return false;
+}
+
+// The key path the deleters pass on: the names the guard looked at, joined again.
+std::string CleanKeyPath(const std::string& keyPath) {
+    std::string joined;
+    for (const std::string& part : SplitKey(keyPath))
+        joined += (joined.empty() ? "" : "\\") + part;
+    return joined;
+}
+
+} // namespace ku

@@ -1,0 +1,162 @@
+// The file delete guard: drive roots, relative paths and the system, program-files, profile
+// and shell folders are refused with a probe file left in place; links are never entered.
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+#include "core/DeleteHelpers.h"
+#include "core/PublicFunctionUnit.h"
+#include "core/StrUtil.h"
+#include "support/Sandbox.h"
+
+using namespace ku;
+
+namespace {
+
+bool There(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string ShellFolder(int csidl) {
+    char path[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, path);
+    return path;
+}
+
+std::string ShortForm(const std::string& path) {
+    char buffer[MAX_PATH];
+    DWORD length = GetShortPathNameA(path.c_str(), buffer, sizeof(buffer));
+    return length && length < sizeof(buffer) ? std::string(buffer, length) : path;
+}
+
+std::string Probe() { return "kelvane_guard_probe_" + std::to_string(GetCurrentProcessId()); }
+
+} // namespace
+
+TEST(FileGuard, ProtectedFoldersAreRefusedAndKeepTheirContents) {
+    std::string windows = GetWindowsDir();
+    char wow[MAX_PATH] = {};
+    GetSystemWow64DirectoryA(wow, sizeof(wow));
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof(temp), temp);
+    const std::string folders[] = {
+        windows, GetSystemDir(), wow, windows + "\\Fonts", GetProgramFilesDir(),
+        ShellFolder(CSIDL_PROGRAM_FILES), ShellFolder(CSIDL_PROGRAM_FILES_COMMON),
+        ShellFolder(CSIDL_COMMON_APPDATA), ShellFolder(CSIDL_PROFILE),
+        ExtractFileDir(ShellFolder(CSIDL_PROFILE)), ShellFolder(CSIDL_DESKTOPDIRECTORY),
+        ShellFolder(CSIDL_APPDATA), ShellFolder(CSIDL_LOCAL_APPDATA), ShellFolder(CSIDL_PERSONAL),
+        ShellFolder(CSIDL_STARTMENU), ShellFolder(CSIDL_PROGRAMS), ShellFolder(CSIDL_STARTUP),
+        ShellFolder(CSIDL_COMMON_PROGRAMS), ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY), temp,
+        // The same folders spelt otherwise.
+        UpperCase(windows) + "\\", windows + "\\System32\\..", ShortForm(GetProgramFilesDir()),
+        windows + "\\.", "c:/windows", windows + "\\Sysnative",
+        // Folders that hold a protected folder.
+        ExtractFileDir(ShellFolder(CSIDL_COMMON_PROGRAMS)), "C:\\users",
+    };
+    const std::string probe = Probe();
+    for (const std::string& folder : folders) {
+        SCOPED_TRACE(folder);
+        ASSERT_FALSE(folder.empty());
+        const std::string real = CanonicalDeletePath(folder);
+        const std::string file = real + "\\" + probe;
+        const bool planted = There(real) && kutest::WriteTextFile(file, "probe");
+        EXPECT_TRUE(IsProtectedPath(folder));
+        EXPECT_FALSE(DeleteDirectoryTree(folder));
+        if (planted) {
+            EXPECT_TRUE(There(file)) << "something was deleted";
+            DeleteFileA(file.c_str());
+        }
+    }
+}
+
+TEST(FileGuard, DriveRootsRelativeAndForeignPathsAreRefused) {
+    kutest::ScratchDir dir;
+    CreateDirectoryA(dir.File("sub").c_str(), nullptr);
+    ASSERT_TRUE(kutest::WriteTextFile(dir.File("sub\\keep.txt"), "x"));
+    char old[MAX_PATH];
+    GetCurrentDirectoryA(sizeof(old), old);
+    SetCurrentDirectoryA(dir.Path().c_str());
+    for (const char* path : {"", "  ", "sub", "sub\\keep.txt", ".\\sub", ".", "..", "C:", "C:sub",
+                             "\\kutest", "C:\\", "c:\\\\", "C:\\.", "C:\\kutest\\..",
+                             "\\\\server\\share\\dir", "\\\\?\\C:\\kutest\\scratch",
+                             "\\\\.\\C:"}) {
+        SCOPED_TRACE(path);
+        EXPECT_TRUE(IsProtectedPath(path));
+        EXPECT_FALSE(DeleteDirectoryTree(path));
+        EXPECT_FALSE(DeleteSingleFile(path));
+    }
+    SetCurrentDirectoryA(old);
+    EXPECT_TRUE(There(dir.File("sub\\keep.txt")));
+    EXPECT_TRUE(There("C:\\kelvane-sandbox.txt"));
+}
+
+TEST(FileGuard, FilesInsideProtectedFoldersMayBeDeletedOneByOne) {
+    const std::string file = GetSystemDir() + "\\" + Probe() + ".dll";
+    ASSERT_TRUE(kutest::WriteTextFile(file, "x"));
+    EXPECT_FALSE(IsProtectedPath(file));
+    EXPECT_TRUE(DeleteFileInSystemDir(Probe() + ".dll"));
+    EXPECT_FALSE(There(file));
+    EXPECT_FALSE(DeleteFileInSystemDir(Probe() + ".dll")) << "already gone";
+
+    const std::string inWindows = GetWindowsDir() + "\\" + Probe() + ".ini";
+    ASSERT_TRUE(kutest::WriteTextFile(inWindows, "x"));
+    EXPECT_TRUE(DeleteFileInWindowsDir(Probe() + ".ini"));
+    EXPECT_FALSE(There(inWindows));
+    EXPECT_FALSE(DeleteFileInWindowsDir(""));
+    EXPECT_FALSE(DeleteFileInWindowsDir("..\\"));
+    EXPECT_FALSE(DeleteFileInSystemDir("drivers"));
+}
+
+TEST(FileDelete, TreeIsDeletedAndReportedHonestly) {
+    kutest::ScratchDir dir;
+    const std::string tree = dir.File("App");
+    CreateDirectoryA(tree.c_str(), nullptr);
+    CreateDirectoryA((tree + "\\a").c_str(), nullptr);
+    CreateDirectoryA((tree + "\\a\\b").c_str(), nullptr);
+    kutest::WriteTextFile(tree + "\\top.txt", "x");
+    kutest::WriteTextFile(tree + "\\a\\b\\deep.dll", "x");
+    kutest::WriteTextFile(tree + "\\a\\.hidden", "x");
+    EXPECT_TRUE(DeleteDirectoryTree(tree + "\\"));
+    EXPECT_FALSE(There(tree));
+    EXPECT_FALSE(DeleteDirectoryTree(tree)) << "nothing left to delete";
+
+    // A file held open without delete sharing keeps its folder; that is a failure.
+    CreateDirectoryA(tree.c_str(), nullptr);
+    kutest::WriteTextFile(tree + "\\busy.txt", "x");
+    HANDLE busy = CreateFileA((tree + "\\busy.txt").c_str(), GENERIC_READ, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(busy, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(DeleteDirectoryTree(tree));
+    EXPECT_TRUE(There(tree));
+    CloseHandle(busy);
+    EXPECT_TRUE(DeleteDirectoryTree(tree));
+
+    // A file is not a folder, and a folder is not a file.
+    kutest::WriteTextFile(dir.File("single.txt"), "x");
+    EXPECT_FALSE(DeleteDirectoryTree(dir.File("single.txt")));
+    CreateDirectoryA(dir.File("folder").c_str(), nullptr);
+    EXPECT_FALSE(DeleteSingleFile(dir.File("folder")));
+    EXPECT_TRUE(DeleteSingleFile(dir.File("single.txt")));
+    EXPECT_FALSE(DeleteSingleFile(dir.File("single.txt")));
+}
+
+TEST(FileDelete, LinksAreNeverEntered) {
+    // Made on the host by the build (see tests/fixtures/process): App\link -> target, and
+    // alone -> target, with target\precious.txt behind both.
+    const std::string root = std::string(kutest::kFixtureDir) + "\\linktree";
+    const std::string precious = root + "\\target\\precious.txt";
+    const DWORD link = GetFileAttributesA((root + "\\App\\link").c_str());
+    if (link == INVALID_FILE_ATTRIBUTES || !(link & FILE_ATTRIBUTE_REPARSE_POINT))
+        GTEST_SKIP() << "the link fixture is missing (run scripts/wine-sandbox up again)";
+    ASSERT_TRUE(There(precious));
+    // Windows removes the link itself; Wine cannot, and then the folder stays. Either way the
+    // result tells the truth and nothing behind the link is touched.
+    const bool appDeleted = DeleteDirectoryTree(root + "\\App");
+    EXPECT_EQ(appDeleted, !There(root + "\\App"));
+    EXPECT_TRUE(There(precious)) << "the delete went through the link";
+    const bool aloneDeleted = DeleteDirectoryTree(root + "\\alone");
+    EXPECT_EQ(aloneDeleted, !There(root + "\\alone"));
+    EXPECT_TRUE(There(precious));
+    EXPECT_FALSE(DeleteSingleFile(root + "\\alone\\..\\target")) << "a folder is no file";
+    EXPECT_TRUE(There(precious));
+}

@@ -1,0 +1,163 @@
+// The registry delete guard: every refused key is tried for real with a probe below it, and
+// the probe is still there afterwards; deletable keys and values do go.
+#include <gtest/gtest.h>
+
+#include "core/DeleteHelpers.h"
+#include "support/Sandbox.h"
+
+using namespace ku;
+using kutest::RawCreateKey;
+using kutest::RawDeleteTree;
+using kutest::RawKeyExists;
+
+namespace {
+
+const REGSAM kView = KEY_WOW64_64KEY;
+
+std::string Unique(const std::string& name) {
+    return name + "_" + std::to_string(GetCurrentProcessId());
+}
+
+bool ValueThere(HKEY root, const std::string& path, const std::string& name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | kView, &key) != ERROR_SUCCESS)
+        return false;
+    bool found = RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr, nullptr) ==
+                 ERROR_SUCCESS;
+    RegCloseKey(key);
+    return found;
+}
+
+void RawDeleteValue(HKEY root, const std::string& path, const std::string& name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS | kView, &key) != ERROR_SUCCESS)
+        return;
+    RegDeleteValueA(key, name.c_str());
+    RegCloseKey(key);
+}
+
+struct KeyCase {
+    HKEY root;
+    std::string path;
+};
+
+std::string Describe(const KeyCase& c) {
+    return (c.root == HKEY_LOCAL_MACHINE ? "HKLM\\"
+            : c.root == HKEY_CURRENT_USER ? "HKCU\\"
+            : c.root == HKEY_CLASSES_ROOT ? "HKCR\\"
+                                          : "HKU\\") + c.path;
+}
+
+} // namespace
+
+TEST(RegistryGuard, SharedKeysRootsAndTopLevelKeysAreNeverDeleted) {
+    const std::string top = Unique("KelvaneTopLevel");
+    const KeyCase refused[] = {
+        {HKEY_CURRENT_USER, ""},
+        {HKEY_CURRENT_USER, "\\"},
+        {HKEY_CURRENT_USER, "  \\  "},
+        {HKEY_CURRENT_USER, top},
+        {HKEY_CURRENT_USER, "\\" + top + "\\"},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE"},
+        {HKEY_CURRENT_USER, "Software"},
+        {HKEY_CURRENT_USER, "Software\\Microsoft"},
+        {HKEY_CURRENT_USER, "software\\microsoft\\windows\\currentversion"},
+        {HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run"},
+        {HKEY_CURRENT_USER, "Software\\\\Microsoft\\Windows\\CurrentVersion\\RunOnce\\"},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall"},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes"},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\CLSID"},
+        {HKEY_CLASSES_ROOT, "CLSID"},
+        {HKEY_CLASSES_ROOT, "Interface"},
+        {HKEY_CLASSES_ROOT, "TypeLib"},
+        {HKEY_CLASSES_ROOT, "Wow6432Node\\CLSID"},
+        {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet"},
+        {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services"},
+        {HKEY_LOCAL_MACHINE, "SYSTEM\\ControlSet001\\Services"},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Wow6432Node"},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Wow6432Node\\Microsoft"},
+        {HKEY_LOCAL_MACHINE,
+         "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall"},
+        {HKEY_USERS, ".DEFAULT"},
+        {HKEY_USERS, ".DEFAULT\\Software"},
+        {HKEY_USERS, ".DEFAULT\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"},
+    };
+    const std::string probe = Unique("KelvaneGuardProbe");
+    for (const KeyCase& c : refused) {
+        SCOPED_TRACE(Describe(c));
+        const std::string parent = CleanKeyPath(c.path);
+        const std::string probePath = parent.empty() ? probe : parent + "\\" + probe;
+        RawCreateKey(c.root, probePath, kView);
+        EXPECT_TRUE(IsProtectedRegistryKey(c.root, c.path));
+        EXPECT_FALSE(DeleteRegistryKey(c.root, c.path));
+        EXPECT_TRUE(RawKeyExists(c.root, probePath, kView)) << "something was deleted";
+        RawDeleteTree(c.root, probePath, kView);
+    }
+    RawDeleteTree(HKEY_CURRENT_USER, top, kView);
+}
+
+TEST(RegistryGuard, UnknownRootsAreRefused) {
+    EXPECT_TRUE(IsProtectedRegistryKey(nullptr, "Software\\Acme\\App"));
+    EXPECT_TRUE(IsProtectedRegistryKey(HKEY_PERFORMANCE_DATA, "Software\\Acme\\App"));
+    EXPECT_FALSE(DeleteRegistryKey(nullptr, "Software\\Acme\\App"));
+    EXPECT_FALSE(DeleteRegistryValue(nullptr, "Software\\Acme", "x"));
+}
+
+TEST(RegistryGuard, ProgramKeysBelowSharedKeysAreDeletable) {
+    EXPECT_FALSE(IsProtectedRegistryKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Acme"));
+    EXPECT_FALSE(IsProtectedRegistryKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Wow6432Node\\Acme"));
+    EXPECT_FALSE(IsProtectedRegistryKey(
+        HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Acme"));
+    EXPECT_FALSE(IsProtectedRegistryKey(HKEY_CLASSES_ROOT, "CLSID\\{0}"));
+    EXPECT_FALSE(IsProtectedRegistryKey(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\AcmeSvc"));
+    EXPECT_FALSE(IsProtectedRegistryKey(HKEY_USERS, "S-1-5-21-1\\Software\\Acme"));
+    EXPECT_FALSE(IsProtectedRegistryKey(HKEY_USERS, "S-1-5-21-1_Classes\\CLSID\\{0}"));
+    // A single key below a root is refused, also for HKEY_CLASSES_ROOT.
+    EXPECT_TRUE(IsProtectedRegistryKey(HKEY_CLASSES_ROOT, ".acme"));
+    EXPECT_TRUE(IsProtectedRegistryKey(HKEY_USERS, "S-1-5-21-1_Classes"));
+    EXPECT_TRUE(IsProtectedRegistryKey(HKEY_USERS, "S-1-5-21-1_Classes\\Acme.Document"));
+    EXPECT_TRUE(IsProtectedRegistryKey(HKEY_USERS, "S-1-5-21-1_Classes\\CLSID"));
+
+    const std::string uninstall =
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + Unique("KelvaneApp");
+    RawCreateKey(HKEY_CURRENT_USER, uninstall + "\\Sub\\Deeper", kView);
+    EXPECT_TRUE(DeleteRegistryKey(HKEY_CURRENT_USER, "\\" + uninstall));
+    EXPECT_FALSE(RawKeyExists(HKEY_CURRENT_USER, uninstall, kView));
+    EXPECT_FALSE(DeleteRegistryKey(HKEY_CURRENT_USER, uninstall)) << "already gone";
+}
+
+TEST(RegistryGuard, ScratchKeyWithSubkeysIsDeleted) {
+    kutest::ScratchKey key;
+    RawCreateKey(key.Root(), key.Sub("a\\b\\c"), kView);
+    kutest::RawSetString(key.Root(), key.Sub("a"), "v", "x", kView);
+    EXPECT_TRUE(DeleteRegistryKey(key.Root(), key.Path()));
+    EXPECT_FALSE(RawKeyExists(key.Root(), key.Path(), kView));
+}
+
+TEST(RegistryGuard, ValuesOfSharedKeysAreDeletableButNotTheVitalOnes) {
+    const std::string run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    const std::string name = Unique("KelvaneProbe");
+    kutest::RawSetString(HKEY_CURRENT_USER, run, name, "C:\\x.exe", kView);
+    EXPECT_TRUE(DeleteRegistryValue(HKEY_CURRENT_USER, run, name));
+    EXPECT_FALSE(ValueThere(HKEY_CURRENT_USER, run, name));
+    EXPECT_FALSE(DeleteRegistryValue(HKEY_CURRENT_USER, run, name)) << "already gone";
+
+    // The default value of a shared key, and the values Windows cannot log on without.
+    const std::string winlogon = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+    kutest::RawSetString(HKEY_CURRENT_USER, run, "", "probe", kView);
+    kutest::RawSetString(HKEY_CURRENT_USER, winlogon, "Shell", "explorer.exe", kView);
+    kutest::RawSetString(HKEY_CURRENT_USER, winlogon, "Userinit", "userinit.exe,", kView);
+    EXPECT_FALSE(DeleteRegistryValue(HKEY_CURRENT_USER, run, ""));
+    EXPECT_FALSE(DeleteRegistryValue(HKEY_CURRENT_USER, winlogon, "shell"));
+    EXPECT_FALSE(DeleteRegistryValue(HKEY_CURRENT_USER, "\\" + winlogon + "\\", "USERINIT"));
+    EXPECT_TRUE(ValueThere(HKEY_CURRENT_USER, run, ""));
+    EXPECT_TRUE(ValueThere(HKEY_CURRENT_USER, winlogon, "Shell"));
+    EXPECT_TRUE(ValueThere(HKEY_CURRENT_USER, winlogon, "Userinit"));
+    EXPECT_TRUE(IsProtectedRegistryValue(
+        HKEY_LOCAL_MACHINE, "SYSTEM\\ControlSet001\\Control\\Session Manager\\Environment", "Path"));
+    EXPECT_TRUE(IsProtectedRegistryValue(HKEY_CURRENT_USER, "", "x"));
+    EXPECT_TRUE(IsProtectedRegistryValue(HKEY_CURRENT_USER, "\\", "x"));
+    RawDeleteValue(HKEY_CURRENT_USER, winlogon, "Shell");
+    RawDeleteValue(HKEY_CURRENT_USER, winlogon, "Userinit");
+    RawDeleteValue(HKEY_CURRENT_USER, run, "");
+}

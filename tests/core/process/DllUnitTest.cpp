@@ -1,0 +1,91 @@
+// The companion library: a double that works, one that fails, and none at all; the program's
+// own ending and deleting take over only when the library cannot.
+#include <gtest/gtest.h>
+
+#include "Spawn.h"
+#include "core/DeleteHelpers.h"
+#include "core/DllUnit.h"
+#include "core/ProcessUnit.h"
+
+using namespace ku;
+using kutest::Sleeper;
+
+namespace {
+
+const std::string kWorking = kutest::Fixture("w32ok\\Win32API.dll");
+const std::string kFailing = kutest::Fixture("w32fail\\Win32API.dll");
+
+class CompanionTest : public ::testing::Test {
+protected:
+    void TearDown() override { SetCompanionLibraryPath(""); }
+    bool FileThere(const std::string& path) {
+        return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+    kutest::ScratchDir dir;
+};
+
+} // namespace
+
+TEST_F(CompanionTest, DefaultLibraryIsBesideTheProgram) {
+    EXPECT_EQ(CompanionLibraryPath(), "C:\\kutest\\bin\\Win32API.dll");
+    SetCompanionLibraryPath(kWorking);
+    EXPECT_EQ(CompanionLibraryPath(), kWorking);
+}
+
+TEST_F(CompanionTest, WorkingLibraryEndsTheProcessAndNoFallbackFollows) {
+    SetCompanionLibraryPath(kWorking);
+    Sleeper direct(dir.Path(), "kudllone.exe");
+    EXPECT_TRUE(DllKillProcess(direct.Id()));
+    EXPECT_EQ(direct.WaitExitCode(), 77u);
+
+    Sleeper viaKill(dir.Path(), "kudlltwo.exe");
+    EXPECT_TRUE(KillProcessById(viaKill.Id()));
+    EXPECT_EQ(viaKill.WaitExitCode(), 77u) << "the library's kill, not TerminateProcess";
+    EXPECT_FALSE(DllKillProcess(GetCurrentProcessId()));
+}
+
+TEST_F(CompanionTest, FailingOrMissingLibraryFallsBackToTerminateProcess) {
+    for (const std::string& library : {kFailing, dir.File("none\\Win32API.dll")}) {
+        SCOPED_TRACE(library);
+        SetCompanionLibraryPath(library);
+        Sleeper sleeper(dir.Path(), "kudllfall.exe");
+        EXPECT_FALSE(DllKillProcess(sleeper.Id()));
+        EXPECT_TRUE(sleeper.Running());
+        EXPECT_TRUE(KillProcessById(sleeper.Id()));
+        EXPECT_EQ(sleeper.WaitExitCode(), 1u);
+    }
+}
+
+TEST_F(CompanionTest, DeleteFileThroughLibraryHonoursTheResultAndTheGuard) {
+    const std::string file = dir.File("victim.txt");
+    ASSERT_TRUE(kutest::WriteTextFile(file, "x"));
+
+    SetCompanionLibraryPath(kFailing);
+    EXPECT_FALSE(DllDeleteFile(file));
+    EXPECT_TRUE(FileThere(file));
+    SetCompanionLibraryPath(dir.File("none\\Win32API.dll"));
+    EXPECT_FALSE(DllDeleteFile(file));
+    EXPECT_TRUE(FileThere(file));
+
+    SetCompanionLibraryPath(kWorking);
+    // A relative name is refused before the library sees it.
+    char old[MAX_PATH];
+    GetCurrentDirectoryA(sizeof(old), old);
+    SetCurrentDirectoryA(dir.Path().c_str());
+    EXPECT_FALSE(DllDeleteFile("victim.txt"));
+    SetCurrentDirectoryA(old);
+    EXPECT_TRUE(FileThere(file));
+
+    EXPECT_TRUE(DllDeleteFile(file));
+    EXPECT_FALSE(FileThere(file));
+}
+
+TEST_F(CompanionTest, SingleFileDeleteAsksTheLibraryWhenWindowsRefuses) {
+    const std::string file = dir.File("readonly.txt");
+    ASSERT_TRUE(kutest::WriteTextFile(file, "x"));
+    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY);
+    SetCompanionLibraryPath(kFailing);
+    EXPECT_FALSE(DeleteSingleFile(file)) << "a file that stays is not reported deleted";
+    EXPECT_TRUE(FileThere(file));
+    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+}

@@ -1,0 +1,79 @@
+// Test helpers for starting and ending fixture programs.
+#include "Spawn.h"
+
+#include <stdexcept>
+#include <vector>
+
+namespace kutest {
+
+namespace {
+
+HANDLE Start(const std::string& commandLine, DWORD* id) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info))
+        return nullptr;
+    CloseHandle(info.hThread);
+    if (id)
+        *id = info.dwProcessId;
+    return info.hProcess;
+}
+
+} // namespace
+
+Sleeper::Sleeper(const std::string& folder, const std::string& exeName)
+    : path_(folder + "\\" + exeName) {
+    if (!CopyFileA(Fixture("kusleep.exe").c_str(), path_.c_str(), FALSE))
+        throw std::runtime_error("cannot copy the sleeper to " + path_);
+    process_ = Start("\"" + path_ + "\"", &id_);
+    if (!process_)
+        throw std::runtime_error("cannot start " + path_);
+    // Wait until the process has its modules loaded, so snapshots see a whole process.
+    WaitForInputIdle(process_, 2000);
+    Sleep(100);
+}
+
+Sleeper::~Sleeper() {
+    if (Running()) {
+        TerminateProcess(process_, 99);
+        WaitForSingleObject(process_, 5000);
+    }
+    CloseHandle(process_);
+    DeleteFileA(path_.c_str());
+}
+
+bool Sleeper::Running() const { return WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+
+DWORD Sleeper::WaitExitCode(DWORD ms) const {
+    WaitForSingleObject(process_, ms);
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(process_, &code);
+    return code;
+}
+
+int RunAndWait(const std::string& commandLine, DWORD ms) {
+    HANDLE process = Start(commandLine, nullptr);
+    if (!process)
+        return -1;
+    DWORD code = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(process, ms) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process, &code);
+    CloseHandle(process);
+    return static_cast<int>(code);
+}
+
+bool WaitFor(const std::function<bool()>& condition, DWORD ms) {
+    for (DWORD waited = 0;; waited += 50) {
+        if (condition())
+            return true;
+        if (waited >= ms)
+            return false;
+        Sleep(50);
+    }
+}
+
+} // namespace kutest

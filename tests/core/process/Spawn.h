@@ -1,0 +1,44 @@
+// Test helpers: fixture programs started under a name of the test's choosing and ended by the
+// test's own handle, and a wait for a condition.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "support/Sandbox.h"
+
+namespace kutest {
+
+// A copy of the sleeper fixture under `exeName` in `folder`, started and kept by handle.
+class Sleeper {
+public:
+    Sleeper(const std::string& folder, const std::string& exeName);
+    ~Sleeper(); // ends the process if it still runs
+    Sleeper(const Sleeper&) = delete;
+    Sleeper& operator=(const Sleeper&) = delete;
+
+    DWORD Id() const { return id_; }
+    const std::string& Path() const { return path_; }
+    bool Running() const;
+    // Waits up to `ms` for the end; the exit code, or STILL_ACTIVE when it still runs.
+    DWORD WaitExitCode(DWORD ms = 5000) const;
+
+private:
+    std::string path_;
+    HANDLE process_ = nullptr;
+    DWORD id_ = 0;
+};
+
+// Starts `commandLine` and waits for it; its exit code, or -1 when it did not start or end.
+int RunAndWait(const std::string& commandLine, DWORD ms = 60000);
+
+// Polls `condition` every 50 ms for up to `ms`.
+bool WaitFor(const std::function<bool()>& condition, DWORD ms = 10000);
+
+inline std::string Fixture(const std::string& name) {
+    return std::string(kFixtureDir) + "\\" + name;
+}
+
+} // namespace kutest
