@@ -15,6 +15,19 @@ bool OpenForDelete(TRegistry& reg, HKEY root, const std::string& path) {
     return reg.OpenKey("\\" + path, false, true);
 }
 
+// A registry object for one view; view 0 keeps the process-wide rule.
+DWORD DeleteAccess(REGSAM view) {
+    view &= KEY_WOW64_64KEY | KEY_WOW64_32KEY;
+    return view ? (kKeyAllAccess | view) : RegistryViewAccess();
+}
+
+bool OpenForDelete(TRegistry& reg, HKEY root, const std::string& path, REGSAM view) {
+    if (!(view & (KEY_WOW64_64KEY | KEY_WOW64_32KEY)))
+        return OpenForDelete(reg, root, path);
+    reg.SetRootKey(root);
+    return reg.OpenKey("\\" + path, false, false);
+}
+
 bool Exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -55,21 +68,30 @@ bool DeleteTree(const std::string& folder) {
 } // namespace
 
 bool DeleteRegistryKey(HKEY root, const std::string& keyPath) {
+    return DeleteRegistryKey(root, keyPath, 0);
+}
+
+bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName) {
+    return DeleteRegistryValue(root, keyPath, valueName, 0);
+}
+
+bool DeleteRegistryKey(HKEY root, const std::string& keyPath, REGSAM view) {
     const std::string path = CleanKeyPath(keyPath);
     if (IsProtectedRegistryKey(root, path))
         return false;
-    TRegistry reg(RegistryViewAccess());
-    if (!OpenForDelete(reg, root, path))
+    TRegistry reg(DeleteAccess(view));
+    if (!OpenForDelete(reg, root, path, view))
         return false;
     return reg.DeleteKey("\\" + path);
 }
 
-bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName) {
+bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName,
+                         REGSAM view) {
     const std::string path = CleanKeyPath(keyPath);
     if (IsProtectedRegistryValue(root, path, valueName))
         return false;
-    TRegistry reg(RegistryViewAccess());
-    if (!OpenForDelete(reg, root, path))
+    TRegistry reg(DeleteAccess(view));
+    if (!OpenForDelete(reg, root, path, view))
         return false;
     return reg.DeleteValue(valueName);
 }

@@ -1,0 +1,305 @@
+// The registry walker the leftover scans share and the normal-mode key matcher.
+#include "core/RegistryScan.h"
+
+#include <cstring>
+#include <vector>
+
+#include "core/DeleteHelpers.h"
+#include "core/Handles.h"
+#include "core/PublicFunctionUnit.h"
+#include "core/Reg32vs64.h"
+#include "core/SharedState.h"
+
+namespace ku {
+
+namespace {
+
+const char kUninstallPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const char kInstallerPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer";
+const char kUpperUninstall[] = "MICROSOFT\\WINDOWS\\CURRENTVERSION\\UNINSTALL";
+const char kUpperWowNode[] = "WOW6432NODE";
+
+// Keys whose values are entries of many programs, in upper case, compared as path endings
+// (so the 32-bit view's Wow6432Node and numbered control sets need no entries of their own).
+const char* const kSharedValueKeyEnds[] = {
+    "\\MICROSOFT\\WINDOWS NT\\CURRENTVERSION\\APPCOMPATFLAGS\\LAYERS",
+    "\\MICROSOFT\\WINDOWS NT\\CURRENTVERSION\\APPCOMPATFLAGS\\COMPATIBILITY ASSISTANT\\PERSISTED",
+    "\\MICROSOFT\\WINDOWS NT\\CURRENTVERSION\\APPCOMPATFLAGS\\COMPATIBILITY ASSISTANT\\STORE",
+    "\\MICROSOFT\\WINDOWS NT\\CURRENTVERSION\\WINDOWS",
+    "\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\SHELL EXTENSIONS\\APPROVED",
+    "\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\EXPLORER\\STARTUPAPPROVED\\RUN",
+    "\\MICROSOFT\\WINDOWS\\SHELLNOROAM\\MUICACHE",
+    "\\MICROSOFT\\WINDOWS\\SHELL\\MUICACHE",
+    "\\SERVICES\\SHAREDACCESS\\PARAMETERS\\FIREWALLPOLICY\\STANDARDPROFILE\\AUTHORIZEDAPPLICATIONS\\LIST",
+    "\\SERVICES\\SHAREDACCESS\\PARAMETERS\\FIREWALLPOLICY\\DOMAINPROFILE\\AUTHORIZEDAPPLICATIONS\\LIST",
+    "\\SERVICES\\SHAREDACCESS\\PARAMETERS\\FIREWALLPOLICY\\FIREWALLRULES",
+    "\\SERVICES\\TCPIP\\PARAMETERS",
+    "\\CONTROL\\SESSION MANAGER",
+};
+
+bool EndsWithUpper(const std::string& text, const char* ending) {
+    const size_t n = std::strlen(ending);
+    return text.size() >= n && text.compare(text.size() - n, n, ending) == 0;
+}
+
+// The Wow6432Node rule "repeated": the node occurs and occurs again after itself.
+bool HoldsWowNodeTwice(const std::string& upperFull) {
+    const size_t first = upperFull.find(kUpperWowNode);
+    return first != std::string::npos && upperFull.find(kUpperWowNode, first + 12) != std::string::npos;
+}
+
+bool StopWalk() {
+    const uint8_t state = ScanState.load(std::memory_order_relaxed);
+    return state == ScanSkipRegistry || state == ScanStop;
+}
+
+class Walker {
+public:
+    Walker(TWizardState& state, IScanProgress* progress, const RegistryWalkOptions& options,
+           HKEY root)
+        : state_(state), progress_(progress), options_(options), root_(root),
+          view_(ScanRegistryView()), norton_(state.NortonFlag == "1") {
+        if (!options.extraSkip.empty())
+            UpperInto(upperSkip_, options.extraSkip);
+    }
+
+    void Walk(HKEY key, const std::string& path, const std::string& upperPath) {
+        char name[1000];
+        std::string full, upperFull;
+        for (DWORD index = 0;; ++index) {
+            if (StopWalk())
+                return;
+            if (progress_)
+                progress_->Pump();
+            DWORD length = sizeof name;
+            const LONG result = RegEnumKeyExA(key, index, name, &length, nullptr, nullptr,
+                                              nullptr, nullptr);
+            if (result == ERROR_NO_MORE_ITEMS)
+                return;
+            if (result != ERROR_SUCCESS)
+                continue; // the key changed under us: pass the index over
+            full.assign(path);
+            upperFull.assign(upperPath);
+            if (!path.empty()) {
+                full += '\\';
+                upperFull += '\\';
+            }
+            full.append(name, length);
+            AppendUpper(upperFull, name, length);
+            if (++state_.ScanKeyCounter % 200 == 0 && progress_)
+                progress_->Caption(full);
+            if (Skip(full, upperFull))
+                continue;
+            UniqueKey child;
+            RegOpenKeyExA(key, name, 0, KEY_READ | view_, child.put());
+            options_.matcher(VisitedKey{root_, full, upperFull, child.get(), view_});
+            if (child)
+                Walk(child.get(), full, upperFull);
+        }
+    }
+
+private:
+    bool Skip(const std::string& full, const std::string& upperFull) const {
+        if (norton_ && full.find(kUninstallPath) != std::string::npos)
+            return true;
+        if (full == kInstallerPath)
+            return true;
+        if (options_.wowRule == WowNodeRule::Any
+                ? upperFull.find(kUpperWowNode) != std::string::npos
+                : HoldsWowNodeTwice(upperFull))
+            return true;
+        return !upperSkip_.empty() && upperFull.find(upperSkip_) != std::string::npos;
+    }
+
+    TWizardState& state_;
+    IScanProgress* progress_;
+    const RegistryWalkOptions& options_;
+    HKEY root_;
+    REGSAM view_;
+    bool norton_;
+    std::string upperSkip_;
+};
+
+// Reusable buffers for one key's values.
+struct ValueBuffers {
+    std::vector<char> name = std::vector<char>(16384);
+    std::vector<BYTE> data = std::vector<BYTE>(4096);
+    std::string upper;
+};
+
+class NormalMatcher {
+public:
+    NormalMatcher(const VisitedKey& key, TUninstallerContents& contents,
+                  const NormalScanWords& words)
+        : key_(key), contents_(contents), words_(words) {}
+
+    void Run() {
+        if (words_.MatchesUpper(key_.upperPath) && !IsSharedValueKey(key_.root, key_.path))
+            Add("", "", kItemRegistryKey);
+        if (!key_.key)
+            return;
+        static thread_local ValueBuffers buffers;
+        for (DWORD index = 0;; ++index) {
+            DWORD nameLength = static_cast<DWORD>(buffers.name.size());
+            DWORD dataLength = static_cast<DWORD>(buffers.data.size());
+            DWORD type = 0;
+            LONG result = RegEnumValueA(key_.key, index, buffers.name.data(), &nameLength, nullptr,
+                                        &type, buffers.data.data(), &dataLength);
+            if (result == ERROR_MORE_DATA) {
+                buffers.data.resize(dataLength + 2);
+                nameLength = static_cast<DWORD>(buffers.name.size());
+                dataLength = static_cast<DWORD>(buffers.data.size());
+                result = RegEnumValueA(key_.key, index, buffers.name.data(), &nameLength, nullptr,
+                                       &type, buffers.data.data(), &dataLength);
+            }
+            if (result == ERROR_NO_MORE_ITEMS)
+                return;
+            if (result != ERROR_SUCCESS)
+                continue;
+            MatchValue(buffers, nameLength, type, dataLength);
+        }
+    }
+
+private:
+    void MatchValue(ValueBuffers& buffers, DWORD nameLength, DWORD type, DWORD dataLength) {
+        UpperInto(buffers.upper, buffers.name.data(), nameLength);
+        const bool nameHit = words_.MatchesUpper(buffers.upper);
+        bool dataHit = false, commandHit = false;
+        std::string data;
+        if (type == REG_SZ || type == REG_EXPAND_SZ) {
+            const char* text = reinterpret_cast<const char*>(buffers.data.data());
+            data.assign(text, strnlen(text, dataLength));
+            UpperInto(buffers.upper, data);
+            commandHit = words_.command.MatchesUpper(buffers.upper);
+            dataHit = commandHit || words_.key.MatchesUpper(buffers.upper) ||
+                      words_.path.MatchesUpper(buffers.upper);
+        }
+        if (!nameHit && !dataHit)
+            return;
+        const std::string name(buffers.name.data(), nameLength);
+        if (nameHit)
+            ValueHit(name, "", false, false);
+        if (dataHit)
+            ValueHit(name, data, true, commandHit);
+    }
+
+    // A value's name or data named the program. Inside another program's Uninstall entry only
+    // the very command of our uninstaller counts, and then for the whole entry; inside a key
+    // that many programs share only that value is listed; elsewhere as the scan always did.
+    void ValueHit(const std::string& name, const std::string& data, bool dataHit, bool commandHit) {
+        const size_t at = key_.upperPath.find(kUpperUninstall);
+        const bool uninstallRoot = EndsWithUpper(key_.upperPath, kUpperUninstall);
+        if (at != std::string::npos && !uninstallRoot) {
+            if (dataHit && commandHit)
+                Add("", "", kItemRegistryKey);
+            return;
+        }
+        if (uninstallRoot || IsSharedValueKey(key_.root, key_.path)) {
+            if (!IsProtectedRegistryValue(key_.root, key_.path, name))
+                Add(name, data, kItemRegistryValue);
+            return;
+        }
+        if (dataHit)
+            Add(name, data, kItemRegistryValue);
+        else
+            Add(name, "", kItemRegistryKey);
+    }
+
+    void Add(const std::string& valueName, const std::string& valueData, const char* type) {
+        TContent& item = contents_.GetItem(contents_.AddItem()).Content;
+        item.RootKeyName = RootKeyToName(key_.root);
+        item.KeyPath = key_.path;
+        item.ValueName = valueName;
+        item.ValueData = valueData;
+        item.ItemType = type;
+        item.Extra = ViewToMarker(key_.view);
+    }
+
+    const VisitedKey& key_;
+    TUninstallerContents& contents_;
+    const NormalScanWords& words_;
+};
+
+} // namespace
+
+REGSAM ScanRegistryView() {
+    if (RegistryView64)
+        return KEY_WOW64_64KEY;
+    bool wow64 = false;
+    try {
+        wow64 = IsWow64();
+    } catch (const std::exception&) {
+    }
+    return wow64 ? KEY_WOW64_32KEY : 0;
+}
+
+std::string ViewToMarker(REGSAM view) {
+    if (view & KEY_WOW64_64KEY)
+        return "64";
+    if (view & KEY_WOW64_32KEY)
+        return "32";
+    return "";
+}
+
+REGSAM MarkerToView(const std::string& marker) {
+    if (marker == "64")
+        return KEY_WOW64_64KEY;
+    if (marker == "32")
+        return KEY_WOW64_32KEY;
+    return 0;
+}
+
+bool IsSharedValueKey(HKEY root, const std::string& keyPath) {
+    if (IsProtectedRegistryKey(root, keyPath))
+        return true;
+    std::string upper;
+    UpperInto(upper, keyPath);
+    for (const char* ending : kSharedValueKeyEnds)
+        if (EndsWithUpper(upper, ending))
+            return true;
+    return false;
+}
+
+void WalkRegistry(TWizardState& state, HKEY root, const std::string& path,
+                  IScanProgress* progress, const RegistryWalkOptions& options) {
+    Walker walker(state, progress, options, root);
+    UniqueKey key;
+    if (RegOpenKeyExA(root, path.empty() ? nullptr : path.c_str(), 0,
+                      KEY_READ | ScanRegistryView(), key.put()) != ERROR_SUCCESS)
+        return;
+    std::string upperPath;
+    UpperInto(upperPath, path);
+    walker.Walk(key.get(), path, upperPath);
+}
+
+void MatchRegistryKeyNormal(const VisitedKey& key, TUninstallerContents& contents,
+                            const NormalScanWords& words) {
+    NormalMatcher(key, contents, words).Run();
+}
+
+void MatchRegistryKeyNormal(HKEY root, const std::string& keyPath,
+                            TUninstallerContents& contents, const std::string& keyWord,
+                            const std::string& pathWord, const std::string& commandWord) {
+    const NormalScanWords words(keyWord, pathWord, commandWord);
+    const REGSAM view = ScanRegistryView();
+    UniqueKey key;
+    RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_READ | view, key.put());
+    std::string upperPath;
+    UpperInto(upperPath, keyPath);
+    MatchRegistryKeyNormal(VisitedKey{root, keyPath, upperPath, key.get(), view}, contents, words);
+}
+
+void ScanRegistryNormalWalk(TWizardState& state, HKEY root, const std::string& path,
+                            IScanProgress* progress, TUninstallerContents& contents,
+                            const std::string& keyWord, const std::string& pathWord,
+                            const std::string& commandWord) {
+    const NormalScanWords words(keyWord, pathWord, commandWord);
+    if (!words.command.Usable() && !words.key.Usable() && !words.path.Usable())
+        return WalkRegistry(state, root, path, progress,
+                            {[](const VisitedKey&) {}, WowNodeRule::Repeated, ""});
+    RegistryWalkOptions options;
+    options.matcher = [&](const VisitedKey& key) { MatchRegistryKeyNormal(key, contents, words); };
+    WalkRegistry(state, root, path, progress, options);
+}
+
+} // namespace ku

@@ -1,0 +1,78 @@
+// Registry leftover scans of the uninstall wizard: one depth-first walker that the scans share,
+// and the matcher of the normal mode.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "core/ScanWord.h"
+#include "core/WizardState.h"
+
+namespace ku {
+
+// The view a walk opens its keys in (0, KEY_WOW64_64KEY or KEY_WOW64_32KEY) and the marker
+// that leftover items carry in `Extra`, so the removal deletes in the view the item came from.
+REGSAM ScanRegistryView();
+std::string ViewToMarker(REGSAM view);
+REGSAM MarkerToView(const std::string& marker);
+
+// One key as the walker hands it to a matcher: path below the root, its upper-case form and
+// the key opened for reading in `view`.
+struct VisitedKey {
+    HKEY root;
+    const std::string& path;
+    const std::string& upperPath;
+    HKEY key;
+    REGSAM view;
+};
+using KeyMatcher = std::function<void(const VisitedKey&)>;
+
+enum class WowNodeRule {
+    Repeated, // skip paths that hold "Wow6432Node" twice
+    Any,      // skip every path that holds it
+};
+
+struct RegistryWalkOptions {
+    KeyMatcher matcher;
+    WowNodeRule wowRule = WowNodeRule::Repeated;
+    std::string extraSkip; // paths containing this text (any case) are skipped; empty: none
+};
+
+// Walks Root\Path depth-first in enumeration order, matching a key before its subkeys, until
+// ScanState is ScanSkipRegistry. Keys that cannot be opened are passed over.
+void WalkRegistry(TWizardState& state, HKEY root, const std::string& path,
+                  IScanProgress* progress, const RegistryWalkOptions& options);
+
+// The three words of the normal mode, tested in this order: the uninstaller's command line,
+// the program's key name, the folder box.
+struct NormalScanWords {
+    ScanWord command, key, path;
+    NormalScanWords(const std::string& keyWord, const std::string& pathWord,
+                    const std::string& commandWord)
+        : command(commandWord), key(keyWord), path(pathWord) {}
+    bool MatchesUpper(const std::string& upperText) const {
+        return command.MatchesUpper(upperText) || key.MatchesUpper(upperText) ||
+               path.MatchesUpper(upperText);
+    }
+};
+
+void ScanRegistryNormalWalk(TWizardState& state, HKEY root, const std::string& path,
+                            IScanProgress* progress, TUninstallerContents& contents,
+                            const std::string& keyWord, const std::string& pathWord,
+                            const std::string& commandWord);
+
+// Tests one key and its values and appends what matched.
+void MatchRegistryKeyNormal(const VisitedKey& key, TUninstallerContents& contents,
+                            const NormalScanWords& words);
+// The same for a key given by its path (opened here in the scan view).
+void MatchRegistryKeyNormal(HKEY root, const std::string& keyPath,
+                            TUninstallerContents& contents, const std::string& keyWord,
+                            const std::string& pathWord, const std::string& commandWord);
+
+// Keys whose values belong to many programs (Run, SharedDLLs, firewall lists ...): a hit on
+// one of their values lists that value, never the key.
+bool IsSharedValueKey(HKEY root, const std::string& keyPath);
+
+} // namespace ku

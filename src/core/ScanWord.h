@@ -1,0 +1,42 @@
+// Scan words: the texts a leftover scan looks for in key paths, values and file paths.
+#pragma once
+
+#include <string>
+
+namespace ku {
+
+// Shorter words are not used for containment: "Foo" would be found in half the registry.
+constexpr size_t kMinScanWordLength = 4;
+
+// Upper-cases [text, text + length) into out with the ANSI upper-casing, without a system call
+// per text (the table is built once from CharUpperBuffA).
+void UpperInto(std::string& out, const char* text, size_t length);
+// Appends the upper-cased text to out.
+void AppendUpper(std::string& out, const char* text, size_t length);
+inline void UpperInto(std::string& out, const std::string& text) {
+    UpperInto(out, text.data(), text.size());
+}
+
+// A word prepared once per scan. A hit is an occurrence that does not continue a longer name:
+// where the word begins or ends with a letter or digit, the text's neighbouring character
+// must not be one, so "FooApp" is found in "FooApp.exe" and "\FooApp\" but not in "FooAppBar".
+class ScanWord {
+public:
+    ScanWord() = default;
+    explicit ScanWord(const std::string& word);
+
+    bool Usable() const { return !upper_.empty(); }
+    const std::string& Upper() const { return upper_; }
+    // upperText must already be upper case.
+    bool MatchesUpper(const std::string& upperText) const;
+    bool Matches(const std::string& text) const;
+
+private:
+    std::string upper_;
+    bool edgeBefore_ = false;
+    bool edgeAfter_ = false;
+};
+
+bool IsNameCharacter(char c);
+
+} // namespace ku

@@ -1,0 +1,74 @@
+// The wizard's shared state: scan drive, "filelist.lst", the running-module list.
+#include "core/WizardState.h"
+
+#include <fstream>
+
+#include "core/ProcessUnit.h"
+#include "core/PublicFunctionUnit.h"
+#include "core/StrUtil.h"
+
+namespace ku {
+
+std::string GetUninstallDrive(const std::string& command) {
+    std::string text = TrimLeft(command);
+    if (!text.empty() && text[0] == '"')
+        text.erase(0, 1);
+    if (text.size() >= 2 && text[1] == ':' && IsCharAlphaA(text[0]))
+        return text.substr(0, 2);
+    return "";
+}
+
+std::string FileScanDrive(const std::string& command) {
+    const std::string drive = GetUninstallDrive(command);
+    if (!drive.empty())
+        return drive;
+    // "MsiExec.exe /X{...}" names no drive: its files are on the system drive.
+    const std::string windows = GetWindowsDir();
+    return windows.size() >= 2 && windows[1] == ':' ? windows.substr(0, 2) : "C:";
+}
+
+std::vector<std::string> LoadFileList(const std::string& path) {
+    std::vector<std::string> lines;
+    std::ifstream in(path, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::string FindFileListEntry(const std::vector<std::string>& entries,
+                              const std::string& uninstallKeyName) {
+    for (const std::string& entry : entries) {
+        if (!ContainsText(entry, uninstallKeyName))
+            continue;
+        return ContainsText(uninstallKeyName, entry) ? entry : uninstallKeyName;
+    }
+    return uninstallKeyName;
+}
+
+std::vector<std::string> BuildProcessModuleList() {
+    std::vector<std::string> lines;
+    std::vector<std::string> paths;
+    ListProcessPaths(&paths);
+    const ProcessSnapshot snapshot = TakeProcessSnapshot();
+    for (const std::string& path : paths) {
+        if (UpperCase(path).find("KU.EXE") != std::string::npos)
+            continue;
+        std::vector<std::string> modules;
+        ListProcessModules(ExtractFileName(path), &modules, snapshot);
+        for (const std::string& module : modules)
+            lines.push_back(module + "[" + path + "]");
+    }
+    return lines;
+}
+
+void AppendRunningExe(std::string& list, const std::string& fileName) {
+    if (!Trim(list).empty())
+        list += ",";
+    list += LowerCase(fileName);
+}
+
+} // namespace ku
