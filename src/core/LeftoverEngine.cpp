@@ -12,6 +12,7 @@
 #include "core/Launcher.h"
 #include "core/PublicFunctionUnit.h"
 #include "core/RegValueList.h"
+#include "core/RegistryScan.h"
 #include "core/SharedState.h"
 #include "core/StrUtil.h"
 
@@ -37,6 +38,7 @@ TContent& NewItem(TUninstallerContents& contents, const std::string& root,
     item.RootKeyName = root;
     item.KeyPath = keyPath;
     item.ItemType = type;
+    item.Extra = ScanViewMarker();
     return item;
 }
 
@@ -105,13 +107,17 @@ private:
         }
     }
 
+    // Compared ignoring case: Windows spells the machine's software key "SOFTWARE", other
+    // systems "Software", and the 32-bit view's copies of these keys are theirs as well.
     bool Skip(const std::string& full) const {
-        if (full.find(kUninstallPath) != std::string::npos ||
-            full.find(kInstallerComponentsPath) != std::string::npos)
+        const std::string upper = UpperCase(full);
+        if (!several_ && upper.find("SOFTWARE\\WOW6432NODE") != std::string::npos)
             return true;
-        if (several_)
-            return full == kInstallerPath;
-        return ContainsText(full, "SOFTWARE\\Wow6432Node");
+        const std::string plain = ReplaceAll(upper, "WOW6432NODE\\", "");
+        if (plain.find(UpperCase(kUninstallPath)) != std::string::npos ||
+            plain.find(UpperCase(kInstallerComponentsPath)) != std::string::npos)
+            return true;
+        return several_ && plain == UpperCase(kInstallerPath);
     }
 
     void Match(const std::string& keyPath, const std::string& keyName, HKEY key) {
@@ -257,11 +263,14 @@ void DeleteRegistryLeftovers(const TUninstallerContents& contents) {
         if (ScanState.load() == ScanStopRemoving)
             return;
         const TContent& item = contents.GetItem(i).Content;
+        // In the view the item was found in; items of the profiles carry none and follow the
+        // process-wide rule.
         const HKEY root = NameToRootKey(item.RootKeyName);
+        const REGSAM view = MarkerToView(item.Extra);
         if (item.ItemType == kItemRegistryKey)
-            DeleteRegistryKey(root, item.KeyPath);
+            DeleteRegistryKey(root, item.KeyPath, view);
         else if (item.ItemType == kItemRegistryValue)
-            DeleteRegistryValue(root, item.KeyPath, item.ValueName);
+            DeleteRegistryValue(root, item.KeyPath, item.ValueName, view);
     }
 }
 
