@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/Reg32vs64.h"
+#include "core/RegistryScan.h"
 #include "core/StrUtil.h"
 
 namespace ku {
@@ -97,9 +98,10 @@ bool RestoreWinsockNamespaceCatalog(HKEY root, const std::string& keyPath, DWORD
             entry = &candidate;
     if (!entry)
         return false;
-    TRegistry reg(RegistryViewAccess());
+    // In the view the scan found the entry in.
+    TRegistry reg(kKeyAllAccess | ScanRegistryView());
     reg.SetRootKey(root);
-    if (!reg.OpenKey("\\" + keyPath, false, true))
+    if (!reg.OpenKey("\\" + keyPath, false, false))
         return false;
     try {
         reg.WriteString("LibraryPath", entry->libraryPath);
