@@ -68,14 +68,14 @@ bool DeleteTree(const std::string& folder) {
 } // namespace
 
 bool DeleteRegistryKey(HKEY root, const std::string& keyPath) {
-    return DeleteRegistryKey(root, keyPath, 0);
+    return DeleteRegistryKeyInView(root, keyPath, 0);
 }
 
 bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName) {
-    return DeleteRegistryValue(root, keyPath, valueName, 0);
+    return DeleteRegistryValueInView(root, keyPath, valueName, 0);
 }
 
-bool DeleteRegistryKey(HKEY root, const std::string& keyPath, REGSAM view) {
+bool DeleteRegistryKeyInView(HKEY root, const std::string& keyPath, REGSAM view) {
     const std::string path = CleanKeyPath(keyPath);
     if (IsProtectedRegistryKey(root, path))
         return false;
@@ -85,8 +85,8 @@ bool DeleteRegistryKey(HKEY root, const std::string& keyPath, REGSAM view) {
     return reg.DeleteKey("\\" + path);
 }
 
-bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName,
-                         REGSAM view) {
+bool DeleteRegistryValueInView(HKEY root, const std::string& keyPath,
+                               const std::string& valueName, REGSAM view) {
     const std::string path = CleanKeyPath(keyPath);
     if (IsProtectedRegistryValue(root, path, valueName))
         return false;

@@ -27,9 +27,9 @@ bool DeleteRegistryKey(HKEY root, const std::string& keyPath);
 bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName);
 // The same in one registry view (KEY_WOW64_64KEY or KEY_WOW64_32KEY): a scan that found the
 // item in that view deletes it there. View 0 is the rule above.
-bool DeleteRegistryKey(HKEY root, const std::string& keyPath, REGSAM view);
-bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName,
-                         REGSAM view);
+bool DeleteRegistryKeyInView(HKEY root, const std::string& keyPath, REGSAM view);
+bool DeleteRegistryValueInView(HKEY root, const std::string& keyPath,
+                               const std::string& valueName, REGSAM view);
 
 // Files and folders. A path is protected when it is not an absolute local path ("X:\..."),
 // when it is a drive root, or when it is (or holds) a system, program-files, profile or

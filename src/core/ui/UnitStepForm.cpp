@@ -1,0 +1,377 @@
+// The uninstall wizard's window: pages, buttons, timers and closing.
+#include "core/ui/UnitStepForm.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <shlobj.h>
+
+#include "core/Dialogs.h"
+#include "core/PublicFunctionUnit.h"
+#include "core/Reg32vs64.h"
+#include "core/SharedState.h"
+#include "core/StrUtil.h"
+#include "core/ui/Controls.h"
+#include "StepFormIds.h"
+
+namespace ku {
+
+TUninstallStepForm* UninstallStepForm = nullptr;
+
+namespace {
+
+const UINT_PTR kTimer1 = 1;
+const UINT_PTR kTimer2 = 2;
+const COLORREF kTopPanelColour = RGB(0x2B, 0x57, 0x9A);
+
+struct PageControl {
+    int id;
+    int page;
+    bool shown; // shown when its page is (steps' images and progress start hidden)
+};
+
+const PageControl kPageControls[] = {
+    {IDC_STEP_PICAPPLICATIONICON, 0, true}, {IDC_STEP_ABPROGRAMNAME, 0, true},
+    {IDC_STEP_CAVERSION, 0, true},          {IDC_STEP_CAINSTALLDATE, 0, true},
+    {IDC_STEP_CAINSTALLLOCATION, 0, true},  {IDC_STEP_CAHELPLINK, 0, true},
+    {IDC_STEP_CAPUBLISHER, 0, true},        {IDC_STEP_CAHOMEPAGE, 0, true},
+    {IDC_STEP_CAUPDATELINK, 0, true},       {IDC_STEP_ABVERSION, 0, true},
+    {IDC_STEP_ABINSTALLDATE, 0, true},      {IDC_STEP_ABINSTALLLOCATION, 0, true},
+    {IDC_STEP_ABHELPLINK, 0, true},         {IDC_STEP_ABPUBLISHER, 0, true},
+    {IDC_STEP_ABHOMEPAGE, 0, true},         {IDC_STEP_ABUPDATELINK, 0, true},
+    {IDC_STEP_SCANSTEP1, 1, true},          {IDC_STEP_SCANSTEP2, 1, true},
+    {IDC_STEP_SCANSTEP3, 1, true},          {IDC_STEP_STEPIMAGE1, 1, false},
+    {IDC_STEP_STEPIMAGE2, 1, false},        {IDC_STEP_STEPIMAGE3, 1, false},
+    {IDC_STEP_ABREGISTRYSCAN, 1, false},    {IDC_STEP_ABDISKFILESCAN, 1, false},
+    {IDC_STEP_REGPROGRESSPANEL, 1, false},  {IDC_STEP_REGPROGRESSIMAGE, 1, false},
+    {IDC_STEP_FILEPROGRESSPANEL, 1, false}, {IDC_STEP_FILEPROGRESSIMAGE, 1, false},
+    {IDC_STEP_REGSKIPBTN, 1, false},        {IDC_STEP_FILESKIPBTN, 1, false},
+    {IDC_STEP_FORCESTEP1, 2, true},         {IDC_STEP_FORCESTEP2, 2, true},
+    {IDC_STEP_STEPIMAGEEX1, 2, false},      {IDC_STEP_STEPIMAGEEX2, 2, false},
+    {IDC_STEP_ABREGISTRYSCANEX, 2, false},  {IDC_STEP_ABDISKFILESCANEX, 2, false},
+    {IDC_STEP_REGPROGRESSEXPANEL, 2, false}, {IDC_STEP_REGPROGRESSEXIMAGE, 2, false},
+    {IDC_STEP_FILEPROGRESSEXPANEL, 2, false}, {IDC_STEP_FILEPROGRESSEXIMAGE, 2, false},
+    {IDC_STEP_REGSKIPEXBTN, 2, false},      {IDC_STEP_FILESKIPEXBTN, 2, false},
+    {IDC_STEP_ONEORBOTH, 2, true},          {IDC_STEP_CAPROGRAMNAME, 2, true},
+    {IDC_STEP_TXTPROGRAMNAME, 2, true},     {IDC_STEP_FLABEL, 2, true},
+    {IDC_STEP_SPEEDBUTTON2, 2, true},       {IDC_STEP_CAPATH, 2, true},
+    {IDC_STEP_TXTPATH, 2, true},            {IDC_STEP_SPEEDBUTTON1, 2, true},
+    {IDC_STEP_REGGROUP, 3, true},           {IDC_STEP_REGLISTVIEW, 3, true},
+    {IDC_STEP_FILEGROUP, 3, true},          {IDC_STEP_FILELISTVIEW, 3, true},
+    {IDC_STEP_ABFINISH, 4, true},           {IDC_STEP_ABFINISHMESSAGE, 4, true},
+    {IDC_STEP_REMAINLABEL, 5, true},        {IDC_STEP_REGTREEVIEW, 5, true},
+};
+
+void AddColumn(HWND list, int index, const char* title, int width) {
+    LVCOLUMNA column = {};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.pszText = const_cast<char*>(title);
+    column.cx = width;
+    SendMessageA(list, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column));
+}
+
+// Pre-selects the start folder when the folder dialog opens.
+int CALLBACK BrowseStart(HWND dialog, UINT message, LPARAM, LPARAM data) {
+    if (message == BFFM_INITIALIZED)
+        SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, data);
+    return 0;
+}
+
+} // namespace
+
+TUninstallStepForm::TUninstallStepForm() : TForm(IDD_STEPFORM) {}
+
+TUninstallStepForm::~TUninstallStepForm() {
+    StopEverything();
+    if (UninstallStepForm == this)
+        UninstallStepForm = nullptr;
+}
+
+void TUninstallStepForm::FormCreate() {
+    UninstallStepForm = this;
+    MakeBorderless();
+    SetTopPanel(30, kTopPanelColour);
+    TLabel(Item(IDC_STEP_FLABEL)).SetText("");
+    EnableWindow(Item(IDC_STEP_TXTPROGRAMNAME), FALSE);
+    EnableWindow(Item(IDC_STEP_TXTPATH), FALSE);
+    State.FileListEntries = LoadFileList(ProgramDir() + "filelist.lst");
+    State.ProcessModuleList = BuildProcessModuleList();
+    State.ScanKeyCounter = 0;
+    State.NortonFlag = NortonFlag;
+    UninstallDone = 0;
+    for (const PageControl& control : kPageControls)
+        SetWindowLongPtrA(Item(control.id), GWLP_USERDATA, control.shown ? 1 : 0);
+    const DWORD gridStyle = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT;
+    SendMessageA(Item(IDC_STEP_REGLISTVIEW), LVM_SETEXTENDEDLISTVIEWSTYLE, gridStyle, gridStyle);
+    SendMessageA(Item(IDC_STEP_FILELISTVIEW), LVM_SETEXTENDEDLISTVIEWSTYLE, gridStyle, gridStyle);
+    AddColumn(Item(IDC_STEP_REGLISTVIEW), 0, "Registry Key", 400);
+    AddColumn(Item(IDC_STEP_REGLISTVIEW), 1, "Value", 180);
+    AddColumn(Item(IDC_STEP_FILELISTVIEW), 0, "File Name", 560);
+    FillDescription();
+    ShowWindow(Item(IDC_STEP_PROGRESSBAR1), SW_HIDE);
+    host_ = std::make_unique<WindowRemovalHost>(WindowRemovalHost::Controls{
+        Handle(), Item(IDC_STEP_ABFINISH), Item(IDC_STEP_ABFINISHMESSAGE),
+        Item(IDC_STEP_PROGRESSBAR1), Item(IDC_STEP_STEPBITBTN), Item(IDC_STEP_CANCELBITBTN)});
+    SetPage(ForceMode == 1 ? PageForce : PageDescription);
+}
+
+void TUninstallStepForm::FillDescription() {
+    const std::pair<int, const std::string*> facts[] = {
+        {IDC_STEP_ABPROGRAMNAME, &ProgramName}, {IDC_STEP_ABVERSION, &Version},
+        {IDC_STEP_ABINSTALLDATE, &InstallDate}, {IDC_STEP_ABINSTALLLOCATION, &InstallLocation},
+        {IDC_STEP_ABHELPLINK, &HelpLink},       {IDC_STEP_ABPUBLISHER, &Publisher},
+        {IDC_STEP_ABHOMEPAGE, &HomePage},       {IDC_STEP_ABUPDATELINK, &UpdateLink}};
+    for (const auto& fact : facts)
+        TLabel(Item(fact.first)).SetText(*fact.second);
+    if (ApplicationIcon)
+        TPicture(Item(IDC_STEP_PICAPPLICATIONICON)).SetIcon(ApplicationIcon);
+    TComboBox programs(Item(IDC_STEP_TXTPROGRAMNAME));
+    for (const std::string& file : ProgramFiles)
+        programs.AddItem(file);
+    if (programs.Count() > 0) {
+        EnableWindow(programs.Handle(), TRUE);
+        SendMessageA(programs.Handle(), CB_SETCURSEL, 0, 0);
+        TLabel(Item(IDC_STEP_FLABEL)).SetText("1/" + std::to_string(programs.Count()));
+    }
+    if (!FolderPath.empty()) {
+        EnableWindow(Item(IDC_STEP_TXTPATH), TRUE);
+        SetWindowTextA(Item(IDC_STEP_TXTPATH), FolderPath.c_str());
+    }
+}
+
+void TUninstallStepForm::FormShow() {
+    std::string caption = Caption;
+    bool wow64 = false;
+    try {
+        wow64 = IsWow64();
+    } catch (const std::exception&) {
+    }
+    if (wow64)
+        caption += RegistryView64 ? "(64Bit)" : "(32Bit)";
+    SetWindowTextA(Handle(), caption.c_str());
+    TLabel(Item(IDC_STEP_TITLE)).SetText(caption);
+    ShowWindow(Item(IDC_STEP_PROGRESSBAR1), SW_HIDE);
+}
+
+void TUninstallStepForm::SetPage(int page) {
+    page_ = page;
+    for (const PageControl& control : kPageControls) {
+        const HWND window = Item(control.id);
+        const bool shown = GetWindowLongPtrA(window, GWLP_USERDATA) != 0;
+        ShowWindow(window, control.page == page && shown ? SW_SHOW : SW_HIDE);
+    }
+    InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+// A control of a page: its own visibility, shown only while its page is.
+static void ShowOnPage(HWND window, bool shown, bool pageShown) {
+    SetWindowLongPtrA(window, GWLP_USERDATA, shown ? 1 : 0);
+    ShowWindow(window, shown && pageShown ? SW_SHOW : SW_HIDE);
+}
+
+void TUninstallStepForm::BeginStep(int label, int panel, int image, int skip, UINT_PTR timer) {
+    TLabel(Item(label)).SetText("");
+    for (int id : {label, panel, image, skip})
+        ShowOnPage(Item(id), true, true);
+    RECT area;
+    GetWindowRect(Item(panel), &area);
+    MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&area), 2);
+    SetWindowPos(Item(image), HWND_TOP, area.left, area.top + 1, 0, 0, SWP_NOSIZE);
+    (timer == kTimer1 ? regImageLeft_ : fileImageLeft_) = -24;
+    SetTimer(Handle(), timer, 10, nullptr);
+    ScanState = ScanRun;
+}
+
+void TUninstallStepForm::EndStep(int label, int panel, int skip, UINT_PTR timer, int doneImage) {
+    KillTimer(Handle(), timer);
+    const int image = panel == IDC_STEP_REGPROGRESSPANEL       ? IDC_STEP_REGPROGRESSIMAGE
+                      : panel == IDC_STEP_FILEPROGRESSPANEL    ? IDC_STEP_FILEPROGRESSIMAGE
+                      : panel == IDC_STEP_REGPROGRESSEXPANEL   ? IDC_STEP_REGPROGRESSEXIMAGE
+                                                               : IDC_STEP_FILEPROGRESSEXIMAGE;
+    for (int id : {label, panel, image, skip})
+        ShowOnPage(Item(id), false, true);
+    if (!closeRequested_)
+        ShowOnPage(Item(doneImage), true, true);
+}
+
+bool TUninstallStepForm::StepDone(int image) const {
+    return GetWindowLongPtrA(Item(image), GWLP_USERDATA) != 0;
+}
+
+void TUninstallStepForm::MoveProgressImage(int panel, int image) {
+    int& left = (image == IDC_STEP_REGPROGRESSIMAGE || image == IDC_STEP_REGPROGRESSEXIMAGE)
+                    ? regImageLeft_
+                    : fileImageLeft_;
+    RECT strip;
+    GetWindowRect(Item(panel), &strip);
+    MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&strip), 2);
+    if (++left >= strip.right - strip.left)
+        left = -24;
+    // Before it enters the strip the block waits at its start.
+    SetWindowPos(Item(image), HWND_TOP, strip.left + (left < 0 ? 0 : left), strip.top + 1, 0, 0,
+                 SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TUninstallStepForm::Timer1Timer() {
+    if (ForceMode == 1)
+        MoveProgressImage(IDC_STEP_REGPROGRESSEXPANEL, IDC_STEP_REGPROGRESSEXIMAGE);
+    else
+        MoveProgressImage(IDC_STEP_REGPROGRESSPANEL, IDC_STEP_REGPROGRESSIMAGE);
+}
+
+void TUninstallStepForm::Timer2Timer() {
+    if (ForceMode == 1)
+        MoveProgressImage(IDC_STEP_FILEPROGRESSEXPANEL, IDC_STEP_FILEPROGRESSEXIMAGE);
+    else
+        MoveProgressImage(IDC_STEP_FILEPROGRESSPANEL, IDC_STEP_FILEPROGRESSIMAGE);
+}
+
+void TUninstallStepForm::RegSkipBtnClick() { ScanState = ScanSkipRegistry; }
+void TUninstallStepForm::FileSkipBtnClick() { ScanState = ScanSkipFiles; }
+
+void TUninstallStepForm::CancelBitBtnClick() {
+    if (busy_) {
+        // The running step ends at its next key, file or wait; the window closes after it.
+        closeRequested_ = true;
+        ScanState = ScanStop;
+        return;
+    }
+    Close(IDCANCEL);
+}
+
+bool TUninstallStepForm::RemovalRunning() const { return removal_ && !removal_->Finished(); }
+
+void TUninstallStepForm::WaitForRemoval() {
+    while (RemovalRunning()) {
+        const HANDLE thread = removal_->Handle();
+        MsgWaitForMultipleObjects(1, &thread, FALSE, 50, QS_ALLINPUT);
+        WindowScanProgress::PumpMessages();
+    }
+    if (host_)
+        host_->RunQueued();
+}
+
+void TUninstallStepForm::StopEverything() {
+    if (removal_) {
+        if (!removal_->Finished())
+            ScanState = ScanStopRemoving;
+        if (host_)
+            host_->Cancel();
+        removal_->WaitFor();
+        removal_.reset();
+    }
+}
+
+void TUninstallStepForm::FormClose() {
+    if (closed_)
+        return;
+    closed_ = true;
+    KillTimer(Handle(), kTimer1);
+    KillTimer(Handle(), kTimer2);
+    StopEverything();
+    if (ScanState == ScanStopRemoving)
+        ScanState = ScanRun;
+}
+
+bool TUninstallStepForm::OnCommand(int id, int code) {
+    if (code != BN_CLICKED && id != IDCANCEL)
+        return false;
+    switch (id) {
+    case IDC_STEP_STEPBITBTN: StepBitBtnClick(); return true;
+    case IDC_STEP_CANCELBITBTN:
+    case IDCANCEL:
+        // Escape does what Cancel does, and nothing while the removal runs.
+        if (!RemovalRunning())
+            CancelBitBtnClick();
+        return true;
+    case IDC_STEP_REGSKIPBTN:
+    case IDC_STEP_REGSKIPEXBTN: RegSkipBtnClick(); return true;
+    case IDC_STEP_FILESKIPBTN:
+    case IDC_STEP_FILESKIPEXBTN: FileSkipBtnClick(); return true;
+    case IDC_STEP_SPEEDBUTTON1: SpeedButton1Click(); return true;
+    case IDC_STEP_SPEEDBUTTON2: SpeedButton2Click(); return true;
+    default: return false;
+    }
+}
+
+bool TUninstallStepForm::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result) {
+    if (message == WindowRemovalHost::kRemovalMessage) {
+        if (host_)
+            host_->RunQueued();
+        result = TRUE;
+        return true;
+    }
+    if (message == WM_TIMER && (wParam == kTimer1 || wParam == kTimer2)) {
+        wParam == kTimer1 ? Timer1Timer() : Timer2Timer();
+        result = TRUE;
+        return true;
+    }
+    if (message == WM_CLOSE) {
+        if (!RemovalRunning())
+            CancelBitBtnClick();
+        result = TRUE;
+        return true;
+    }
+    return false;
+}
+
+void TUninstallStepForm::SpeedButton1Click() {
+    const std::string system = GetSystemDir();
+    std::string start = system.size() >= 3 ? system.substr(0, 3) : "C:\\";
+    bool wow64 = false;
+    try {
+        wow64 = IsWow64();
+    } catch (const std::exception&) {
+    }
+    start += wow64 && !RegistryView64 ? "Program Files (x86)\\Common Files"
+                                      : "Program Files\\Common Files";
+    BROWSEINFOA info = {};
+    info.hwndOwner = GetActiveWindow();
+    info.lpszTitle = "Please select the specific folders or directories";
+    info.ulFlags = BIF_RETURNONLYFSDIRS;
+    info.lpfn = BrowseStart;
+    info.lParam = reinterpret_cast<LPARAM>(start.c_str());
+    LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
+    if (!chosen)
+        return;
+    char folder[MAX_PATH];
+    if (SHGetPathFromIDListA(chosen, folder))
+        SetWindowTextA(Item(IDC_STEP_TXTPATH), folder);
+    CoTaskMemFree(chosen);
+}
+
+void TUninstallStepForm::SpeedButton2Click() {
+    std::vector<char> buffer(32768, '\0');
+    OPENFILENAMEA open = {};
+    open.lStructSize = sizeof open;
+    open.hwndOwner = Handle();
+    open.lpstrFilter = "*\0*.*\0dll\0*.dll\0exe\0*.exe\0sys\0*.sys\0";
+    open.lpstrFile = buffer.data();
+    open.nMaxFile = static_cast<DWORD>(buffer.size());
+    open.Flags = OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_ENABLESIZING;
+    if (!GetOpenFileNameA(&open))
+        return;
+    std::vector<std::string> files;
+    const std::string first = buffer.data();
+    for (const char* p = buffer.data() + first.size() + 1; *p; p += strlen(p) + 1)
+        files.push_back(IncludeTrailingBackslash(first) + p);
+    if (files.empty())
+        files.push_back(first);
+    TComboBox programs(Item(IDC_STEP_TXTPROGRAMNAME));
+    for (const std::string& file : files) {
+        bool known = false;
+        for (int i = 0; i < programs.Count(); ++i) {
+            char item[MAX_PATH * 2] = {};
+            SendMessageA(programs.Handle(), CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
+            known = known || SameText(item, file);
+        }
+        if (!known && GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES)
+            programs.AddItem(file);
+    }
+    if (programs.Count() > 0) {
+        EnableWindow(programs.Handle(), TRUE);
+        SendMessageA(programs.Handle(), CB_SETCURSEL, 0, 0);
+        TLabel(Item(IDC_STEP_FLABEL)).SetText("1/" + std::to_string(programs.Count()));
+    }
+}
+
+} // namespace ku

@@ -1,0 +1,111 @@
+// TUninstallStepForm: the uninstall wizard. One window, six pages, one Next button that runs
+// the program's own uninstaller, the registry and file scans and then the removal thread.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/Removal.h"
+#include "core/WizardState.h"
+#include "core/ui/Window.h"
+#include "core/ui/WizardBridge.h"
+
+namespace ku {
+
+enum TStepPage : int {
+    PageDescription = 0,
+    PageScan = 1,
+    PageForce = 2,
+    PageResult = 3,
+    PageFinish = 4,
+    PageRegRemain = 5,
+};
+
+class TUninstallStepForm : public TForm {
+public:
+    TUninstallStepForm();
+    ~TUninstallStepForm() override;
+
+    // Set by the caller before the window is shown; UninstallDone is read after it closed.
+    std::string DisplayName;
+    std::string NortonFlag;
+    std::string UninstallKeyName;
+    std::string UninstallCommand;
+    std::string ProfileKey;
+    int ForceMode = 0;
+    bool SpecialMode = false;
+    int UninstallDone = 0;
+
+    // What the caller puts into the controls before showing.
+    std::string Caption = "Uninstall Wizard";
+    HICON ApplicationIcon = nullptr; // not owned
+    std::string ProgramName, Version, InstallDate, InstallLocation, HelpLink, Publisher, HomePage,
+        UpdateLink;
+    std::vector<std::string> ProgramFiles; // force mode: TxtProgramName's items
+    std::string FolderPath;                // force mode: TxtPath
+
+    // The run's shared state: LeftoverList, ScanKeyCounter, RunningExeList ...
+    TWizardState State;
+
+    // Handlers, public so tests can drive the wizard as a user would.
+    void StepBitBtnClick();
+    void CancelBitBtnClick();
+    void RegSkipBtnClick();
+    void FileSkipBtnClick();
+    void Timer1Timer();
+    void Timer2Timer();
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+
+    int PageIndex() const { return page_; }
+    bool Busy() const { return busy_; }
+    bool RemovalRunning() const;
+    // Waits, letting messages through, until the removal thread has ended.
+    void WaitForRemoval();
+
+protected:
+    void FormCreate() override;
+    void FormShow() override;
+    void FormClose() override;
+    bool OnCommand(int id, int code) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+
+private:
+    void SetPage(int page);
+    void FillDescription();
+    void RunScanPage();
+    void RunUninstallStep();
+    void RunRegistryStep();
+    void RunFileStep();
+    void RunForcePage();
+    void RunForceRegistryStep();
+    void RunForceFileStep();
+    void RunResultPage();
+    void StartRemoval();
+    void ShowScanResults();
+    void ShowFinishButton();
+    void BeginStep(int label, int panel, int image, int skip, UINT_PTR timer);
+    void EndStep(int label, int panel, int skip, UINT_PTR timer, int doneImage);
+    bool StepDone(int image) const;
+    std::string ScanWord() const;
+    std::string TrimmedPath() const;
+    void MoveProgressImage(int panel, int image);
+    void StopEverything();
+
+    int page_ = PageDescription;
+    int regImageLeft_ = -24;
+    int fileImageLeft_ = -24;
+    bool busy_ = false;
+    bool closeRequested_ = false;
+    bool closed_ = false;
+    std::unique_ptr<WindowRemovalHost> host_;
+    std::unique_ptr<TDelthread> removal_;
+};
+
+// The window the wizard's removal thread and the special-uninstall wizard reach.
+extern TUninstallStepForm* UninstallStepForm;
+
+} // namespace ku

@@ -1,0 +1,299 @@
+// The uninstall wizard's step engine: what one click of the Next button does on each page.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "core/Dialogs.h"
+#include "core/FileScan.h"
+#include "core/LaterScans.h"
+#include "core/PublicFunctionUnit.h"
+#include "core/Reg32vs64.h"
+#include "core/RegistryScan.h"
+#include "core/ServiceUnit.h"
+#include "core/SharedState.h"
+#include "core/StrUtil.h"
+#include "core/UninstallRun.h"
+#include "core/ui/UnitStepForm.h"
+#include "StepFormIds.h"
+
+namespace ku {
+
+namespace {
+
+const UINT_PTR kTimer1 = 1;
+const UINT_PTR kTimer2 = 2;
+
+void AddRow(HWND list, const std::string& caption, const std::string& sub) {
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    item.pszText = const_cast<char*>(caption.c_str());
+    const int row = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    if (row < 0 || sub.empty())
+        return;
+    item.iSubItem = 1;
+    item.pszText = const_cast<char*>(sub.c_str());
+    SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+}
+
+bool IsWow64Safe() {
+    try {
+        return IsWow64();
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+} // namespace
+
+std::string TUninstallStepForm::ScanWord() const {
+    return FindFileListEntry(State.FileListEntries, UninstallKeyName);
+}
+
+std::string TUninstallStepForm::TrimmedPath() const {
+    return Trim(WindowText(Item(IDC_STEP_TXTPATH)));
+}
+
+void TUninstallStepForm::StepBitBtnClick() {
+    if (busy_ || closed_)
+        return;
+    switch (page_) {
+    case PageDescription: SetPage(ForceMode == 1 ? PageForce : PageScan); break;
+    case PageScan:
+        State.RunningExeList.clear();
+        RunScanPage();
+        break;
+    case PageForce:
+        State.RunningExeList.clear();
+        RunForcePage();
+        break;
+    case PageResult: RunResultPage(); break;
+    case PageFinish:
+        UninstallDone = 1;
+        SpecialMode = false;
+        Close(IDOK);
+        return;
+    case PageRegRemain:
+        ShowScanResults();
+        SetPage(PageResult);
+        break;
+    }
+    if (closeRequested_) {
+        Close(IDCANCEL);
+        return;
+    }
+    if (page_ == PageFinish)
+        ShowFinishButton();
+}
+
+void TUninstallStepForm::RunScanPage() {
+    busy_ = true;
+    EnableWindow(Item(IDC_STEP_STEPBITBTN), FALSE);
+    if (!StepDone(IDC_STEP_STEPIMAGE1))
+        RunUninstallStep();
+    if (!closeRequested_ && !StepDone(IDC_STEP_STEPIMAGE2))
+        RunRegistryStep();
+    if (!closeRequested_ && !StepDone(IDC_STEP_STEPIMAGE3))
+        RunFileStep();
+    busy_ = false;
+    EnableWindow(Item(IDC_STEP_STEPBITBTN), TRUE);
+    if (StepDone(IDC_STEP_STEPIMAGE1) && StepDone(IDC_STEP_STEPIMAGE2) &&
+        StepDone(IDC_STEP_STEPIMAGE3)) {
+        ShowScanResults();
+        SetPage(PageResult);
+    }
+}
+
+void TUninstallStepForm::RunUninstallStep() {
+    // The exit code says nothing reliable about what the uninstaller removed: it is not used.
+    RunUninstallerAndWait(UninstallCommand, SW_SHOWNORMAL, &WindowScanProgress::PumpMessages);
+    if (!closeRequested_) {
+        SetWindowLongPtrA(Item(IDC_STEP_STEPIMAGE1), GWLP_USERDATA, 1);
+        ShowWindow(Item(IDC_STEP_STEPIMAGE1), page_ == PageScan ? SW_SHOW : SW_HIDE);
+    }
+}
+
+void TUninstallStepForm::RunRegistryStep() {
+    BeginStep(IDC_STEP_ABREGISTRYSCAN, IDC_STEP_REGPROGRESSPANEL, IDC_STEP_REGPROGRESSIMAGE,
+              IDC_STEP_REGSKIPBTN, kTimer1);
+    WindowScanProgress progress(Item(IDC_STEP_ABREGISTRYSCAN));
+    const std::string word = ScanWord();
+    if (SpecialMode)
+        ScanInstallerByProfile(State, ProfileKey, &progress);
+    else
+        ScanInstallerByDisplayName(State, DisplayName, &progress);
+    const std::string path = WindowText(Item(IDC_STEP_TXTPATH));
+    // The machine's keys, then the user's: programs keep their settings in both.
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+        ScanRegistryNormalWalk(State, root, "", &progress, State.LeftoverList, word, path,
+                               UninstallCommand);
+    EndStep(IDC_STEP_ABREGISTRYSCAN, IDC_STEP_REGPROGRESSPANEL, IDC_STEP_REGSKIPBTN, kTimer1,
+            IDC_STEP_STEPIMAGE2);
+}
+
+void TUninstallStepForm::RunFileStep() {
+    BeginStep(IDC_STEP_ABDISKFILESCAN, IDC_STEP_FILEPROGRESSPANEL, IDC_STEP_FILEPROGRESSIMAGE,
+              IDC_STEP_FILESKIPBTN, kTimer2);
+    WindowScanProgress progress(Item(IDC_STEP_ABDISKFILESCAN));
+    ScanFolderFiles(State, FileScanDrive(UninstallCommand), State.ScanKeyCounter, &progress,
+                    State.LeftoverList, ScanWord());
+    EndStep(IDC_STEP_ABDISKFILESCAN, IDC_STEP_FILEPROGRESSPANEL, IDC_STEP_FILESKIPBTN, kTimer2,
+            IDC_STEP_STEPIMAGE3);
+}
+
+void TUninstallStepForm::RunForcePage() {
+    State.RemnantKeyList.clear();
+    const HWND programs = Item(IDC_STEP_TXTPROGRAMNAME);
+    if (SendMessageA(programs, CB_GETCOUNT, 0, 0) == 0 && TrimmedPath().empty()) {
+        ShowMessageBox(Handle(),
+                       "Please select one or both of the scanning program\rand the scanning "
+                       "program path (disk or folder)manually",
+                       kAppCaption, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    busy_ = true;
+    EnableWindow(Item(IDC_STEP_STEPBITBTN), FALSE);
+    if (!StepDone(IDC_STEP_STEPIMAGEEX1))
+        RunForceRegistryStep();
+    if (!closeRequested_ && !StepDone(IDC_STEP_STEPIMAGEEX2))
+        RunForceFileStep();
+    busy_ = false;
+    EnableWindow(Item(IDC_STEP_STEPBITBTN), TRUE);
+    if (StepDone(IDC_STEP_STEPIMAGEEX1) && StepDone(IDC_STEP_STEPIMAGEEX2)) {
+        ShowScanResults();
+        SetPage(State.RemnantKeyList.empty() ? PageResult : PageRegRemain);
+    }
+    State.RemnantKeyList.clear();
+}
+
+void TUninstallStepForm::RunForceRegistryStep() {
+    BeginStep(IDC_STEP_ABREGISTRYSCANEX, IDC_STEP_REGPROGRESSEXPANEL,
+              IDC_STEP_REGPROGRESSEXIMAGE, IDC_STEP_REGSKIPEXBTN, kTimer1);
+    WindowScanProgress progress(Item(IDC_STEP_ABREGISTRYSCANEX));
+    State.FullForceScan = false;
+    const std::string path = WindowText(Item(IDC_STEP_TXTPATH));
+    const HWND programs = Item(IDC_STEP_TXTPROGRAMNAME);
+    const int count = static_cast<int>(SendMessageA(programs, CB_GETCOUNT, 0, 0));
+    std::vector<std::string> files;
+    for (int i = 0; i < count; ++i) {
+        char item[MAX_PATH * 2] = {};
+        SendMessageA(programs, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
+        files.push_back(item);
+    }
+    if (!TrimmedPath().empty()) {
+        ScanServerProgram(State, TrimmedPath());
+        ScanInstallerLeftovers(State, path, 1, &progress);
+    }
+    for (const std::string& file : files)
+        ScanServerProgram(State, Trim(file));
+    if (State.LeftoverList.Count() > 0)
+        SetWindowTextA(Handle(), (WindowText(Handle()) + "(Scan server program)").c_str());
+    State.FullForceScan = State.LeftoverList.Count() == 0;
+    if (!TrimmedPath().empty() && State.FullForceScan) {
+        ScanRegistryForceWalk(State, HKEY_LOCAL_MACHINE, "", &progress, path, UninstallCommand);
+        ScanInstallerLeftovers(State, path, 0, &progress);
+        ScanComLeftovers(State, path, HKEY_LOCAL_MACHINE, &progress, "SOFTWARE\\Classes");
+        ScanSoftwareKeysOfFolder(State, path);
+    }
+    for (size_t i = 0; State.FullForceScan && i < files.size() && !closeRequested_; ++i) {
+        SetWindowTextA(programs, files[i].c_str());
+        SetLabelText(Item(IDC_STEP_FLABEL), std::to_string(i + 1) + "/" + std::to_string(files.size()));
+        ScanRegistryByProgramWalk(State, HKEY_LOCAL_MACHINE, "", &progress, files[i],
+                                  UninstallCommand);
+        SetWindowTextA(programs, "");
+    }
+    EndStep(IDC_STEP_ABREGISTRYSCANEX, IDC_STEP_REGPROGRESSEXPANEL, IDC_STEP_REGSKIPEXBTN,
+            kTimer1, IDC_STEP_STEPIMAGEEX1);
+}
+
+void TUninstallStepForm::RunForceFileStep() {
+    BeginStep(IDC_STEP_ABDISKFILESCANEX, IDC_STEP_FILEPROGRESSEXPANEL,
+              IDC_STEP_FILEPROGRESSEXIMAGE, IDC_STEP_FILESKIPEXBTN, kTimer2);
+    WindowScanProgress progress(Item(IDC_STEP_ABDISKFILESCANEX));
+    if (State.FullForceScan) {
+        const HWND programs = Item(IDC_STEP_TXTPROGRAMNAME);
+        const int count = static_cast<int>(SendMessageA(programs, CB_GETCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            char item[MAX_PATH * 2] = {};
+            SendMessageA(programs, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
+            if (GetFileAttributesA(item) == INVALID_FILE_ATTRIBUTES)
+                continue;
+            TContent& content = State.LeftoverList.GetItem(State.LeftoverList.AddItem()).Content;
+            content.ItemType = kItemFile;
+            content.FilePath = item;
+            content.FileName = ExtractFileName(item);
+        }
+        if (!TrimmedPath().empty())
+            ScanFolderFiles(State, TrimmedPath(), State.ScanKeyCounter, &progress,
+                            State.LeftoverList, WindowText(Item(IDC_STEP_TXTPATH)));
+    }
+    EndStep(IDC_STEP_ABDISKFILESCANEX, IDC_STEP_FILEPROGRESSEXPANEL, IDC_STEP_FILESKIPEXBTN,
+            kTimer2, IDC_STEP_STEPIMAGEEX2);
+}
+
+void TUninstallStepForm::RunResultPage() {
+    if (ForceMode == 1) {
+        KillRunningExeList(State.RunningExeList);
+        if (ShowMessageBox(Handle(),
+                           "The scanned items/entries will be removed permanently and cannot be "
+                           "recovered.\rAre you sure you want to continue?",
+                           "Notification", MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
+            return;
+        if (!State.OtherServerList.empty()) {
+            if (ShowMessageBox(Handle(),
+                               "The other server of the program is running!\rWhether continue "
+                               "to uninstall?",
+                               "Please delete the other server!",
+                               MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
+                return;
+            for (const std::string& service : State.OtherServerList)
+                StopServiceByName(service);
+        }
+        if (!IsWow64Safe() &&
+            ShowMessageBox(Handle(),
+                           "Would you like to backup the registry?\rThese files maybe take up "
+                           "much space.\r\r" + ProgramDir() + "FullBackup\\",
+                           kAppCaption, MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
+            BackupRegistryFull();
+    }
+    StartRemoval();
+    SetPage(PageFinish);
+}
+
+void TUninstallStepForm::StartRemoval() {
+    ScanState = ScanRun;
+    removal_ = std::make_unique<TDelthread>(
+        RemovalJob{&State, ForceMode == 1, WindowText(Item(IDC_STEP_TXTPATH))}, *host_);
+}
+
+void TUninstallStepForm::ShowScanResults() {
+    const HWND registry = Item(IDC_STEP_REGLISTVIEW);
+    const HWND files = Item(IDC_STEP_FILELISTVIEW);
+    SendMessageA(registry, LVM_DELETEALLITEMS, 0, 0);
+    SendMessageA(files, LVM_DELETEALLITEMS, 0, 0);
+    SendMessageA(registry, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(files, WM_SETREDRAW, FALSE, 0);
+    for (int i = 0; i < State.LeftoverList.Count(); ++i) {
+        const TContent& item = State.LeftoverList.GetItem(i).Content;
+        if (item.ItemType == kItemRegistryKey)
+            AddRow(registry, item.KeyPath, item.ValueName);
+        else if (item.ItemType == kItemRegistryValue)
+            AddRow(registry, item.KeyPath, item.ValueName.empty() ? item.ValueData : item.ValueName);
+        else if (item.ItemType == kItemFile)
+            AddRow(files, item.FilePath, "");
+    }
+    SendMessageA(registry, WM_SETREDRAW, TRUE, 0);
+    SendMessageA(files, WM_SETREDRAW, TRUE, 0);
+}
+
+void TUninstallStepForm::ShowFinishButton() {
+    const HWND step = Item(IDC_STEP_STEPBITBTN);
+    const HWND cancel = Item(IDC_STEP_CANCELBITBTN);
+    SetWindowTextA(step, "Finish");
+    RECT area;
+    GetWindowRect(cancel, &area);
+    MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&area), 2);
+    SetWindowPos(step, nullptr, area.left, area.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ShowWindow(cancel, SW_HIDE);
+}
+
+} // namespace ku
