@@ -268,9 +268,9 @@ void DeleteRegistryLeftovers(const TUninstallerContents& contents) {
         const HKEY root = NameToRootKey(item.RootKeyName);
         const REGSAM view = MarkerToView(item.Extra);
         if (item.ItemType == kItemRegistryKey)
-            DeleteRegistryKey(root, item.KeyPath, view);
+            DeleteRegistryKeyInView(root, item.KeyPath, view);
         else if (item.ItemType == kItemRegistryValue)
-            DeleteRegistryValue(root, item.KeyPath, item.ValueName, view);
+            DeleteRegistryValueInView(root, item.KeyPath, item.ValueName, view);
     }
 }
 

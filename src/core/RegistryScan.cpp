@@ -66,7 +66,12 @@ public:
     void Walk(HKEY key, const std::string& path, const std::string& upperPath) {
         char name[1000];
         std::string full, upperFull;
-        for (DWORD index = 0;; ++index) {
+        // Bounded by the count: an index the registry keeps failing on must not loop forever.
+        DWORD count = 0;
+        if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr,
+                             nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            return;
+        for (DWORD index = 0; index < count; ++index) {
             if (StopWalk())
                 return;
             if (progress_)
