@@ -10,29 +10,19 @@ namespace ku {
 
 namespace {
 
-bool OpenForDelete(TRegistry& reg, HKEY root, const std::string& path) {
+bool OpenForDelete(TRegistry& reg, HKEY root, const std::string& path, bool useWowView) {
     reg.SetRootKey(root);
-    return reg.OpenKey("\\" + path, false, true);
+    return reg.OpenKey("\\" + path, false, useWowView);
 }
 
-// A registry object for one view; view 0 keeps the process-wide rule.
-DWORD DeleteAccess(REGSAM view) {
-    view &= KEY_WOW64_64KEY | KEY_WOW64_32KEY;
-    return view ? (kKeyAllAccess | view) : RegistryViewAccess();
-}
-
-bool OpenForDelete(TRegistry& reg, HKEY root, const std::string& path, REGSAM view) {
-    if (!(view & (KEY_WOW64_64KEY | KEY_WOW64_32KEY)))
-        return OpenForDelete(reg, root, path);
-    reg.SetRootKey(root);
-    return reg.OpenKey("\\" + path, false, false);
-}
 
 bool Exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool IsLink(DWORD attributes) { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+bool IsLink(DWORD attributes) {
+    return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
 
 // Removes a junction or symbolic link itself; what it points to is left alone.
 bool RemoveLink(const std::string& path, DWORD attributes) {
@@ -65,35 +55,91 @@ bool DeleteTree(const std::string& folder) {
     return RemoveDirectoryA(folder.c_str()) != FALSE && ok;
 }
 
+bool IsRegistryLink(HKEY key) {
+    DWORD type = REG_NONE;
+    return RegQueryValueExA(key, "SymbolicLinkValue", nullptr, &type, nullptr, nullptr) ==
+               ERROR_SUCCESS &&
+           type == REG_LINK;
+}
+
+// True when the key or any key below it is a registry link. Deleting through a link would
+// empty and remove the key it points to, somewhere else in the registry; such a tree is left
+// alone. Keys are opened as links, never through them.
+bool HoldsRegistryLink(HKEY parent, const std::string& name, REGSAM view) {
+    UniqueKey key;
+    if (RegOpenKeyExA(parent, name.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | view, key.put()) !=
+        ERROR_SUCCESS)
+        return false;
+    if (IsRegistryLink(key.get()))
+        return true;
+    char child[256];
+    for (DWORD index = 0;; ++index) {
+        DWORD length = sizeof(child);
+        LONG rc =
+            RegEnumKeyExA(key.get(), index, child, &length, nullptr, nullptr, nullptr, nullptr);
+        if (rc == ERROR_NO_MORE_ITEMS)
+            return false;
+        if (rc == ERROR_SUCCESS && HoldsRegistryLink(key.get(), child, view))
+            return true;
+    }
+}
+
 } // namespace
 
-bool DeleteRegistryKey(HKEY root, const std::string& keyPath) {
-    return DeleteRegistryKeyInView(root, keyPath, 0);
-}
+namespace {
 
-bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName) {
-    return DeleteRegistryValueInView(root, keyPath, valueName, 0);
-}
-
-bool DeleteRegistryKeyInView(HKEY root, const std::string& keyPath, REGSAM view) {
+// One delete: access is the registry object's mask, useWowView adds the other view's flag on
+// the open, linkView is the view the link check looks in.
+bool DeleteKeyWith(HKEY root, const std::string& keyPath, DWORD access, bool useWowView,
+                   REGSAM linkView) {
     const std::string path = CleanKeyPath(keyPath);
     if (IsProtectedRegistryKey(root, path))
         return false;
-    TRegistry reg(DeleteAccess(view));
-    if (!OpenForDelete(reg, root, path, view))
+    if (HoldsRegistryLink(root, path, linkView))
+        return false;
+    TRegistry reg(access);
+    if (!OpenForDelete(reg, root, path, useWowView))
         return false;
     return reg.DeleteKey("\\" + path);
 }
 
-bool DeleteRegistryValueInView(HKEY root, const std::string& keyPath,
-                               const std::string& valueName, REGSAM view) {
+bool DeleteValueWith(HKEY root, const std::string& keyPath, const std::string& valueName,
+                     DWORD access, bool useWowView) {
     const std::string path = CleanKeyPath(keyPath);
     if (IsProtectedRegistryValue(root, path, valueName))
         return false;
-    TRegistry reg(DeleteAccess(view));
-    if (!OpenForDelete(reg, root, path, view))
+    TRegistry reg(access);
+    if (!OpenForDelete(reg, root, path, useWowView))
         return false;
     return reg.DeleteValue(valueName);
+}
+
+REGSAM NamedView(REGSAM view) { return view & (KEY_WOW64_64KEY | KEY_WOW64_32KEY); }
+
+} // namespace
+
+bool DeleteRegistryKey(HKEY root, const std::string& keyPath, bool useWowView) {
+    const DWORD access = RegistryViewAccess();
+    return DeleteKeyWith(root, keyPath, access, useWowView,
+                         useWowView ? GetWow64AccessFlag() : NamedView(access));
+}
+
+bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName,
+                         bool useWowView) {
+    return DeleteValueWith(root, keyPath, valueName, RegistryViewAccess(), useWowView);
+}
+
+bool DeleteRegistryKeyInView(HKEY root, const std::string& keyPath, REGSAM view) {
+    if (!NamedView(view))
+        return DeleteRegistryKey(root, keyPath, true);
+    return DeleteKeyWith(root, keyPath, kKeyAllAccess | NamedView(view), false, NamedView(view));
+}
+
+bool DeleteRegistryValueInView(HKEY root, const std::string& keyPath,
+                               const std::string& valueName, REGSAM view) {
+    if (!NamedView(view))
+        return DeleteRegistryValue(root, keyPath, valueName, true);
+    return DeleteValueWith(root, keyPath, valueName, kKeyAllAccess | NamedView(view), false);
 }
 
 bool DeleteSingleFile(const std::string& path) {

@@ -18,15 +18,22 @@ bool IsProtectedRegistryKey(HKEY root, const std::string& keyPath);
 // (Winlogon "Shell" and "Userinit", the session manager's "BootExecute", the system "Path").
 bool IsProtectedRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName);
 
+// Services Windows cannot run without (RpcSs, EventLog, Tcpip ...), and the empty name: the
+// service functions never stop or delete them, and their keys are protected.
+bool IsProtectedService(const std::string& name);
+
 // The key path as the deleters use it: outer blanks and empty names ("\\", leading "\") dropped.
 std::string CleanKeyPath(const std::string& keyPath);
 
 // Deletes the key with its subkeys; false when refused, missing or not completely deleted.
-bool DeleteRegistryKey(HKEY root, const std::string& keyPath);
+// The key is looked up in the view of RegistryView64, with the other view's flag added when
+// useWowView (a caller that listed the key in the 32-bit view passes false).
+bool DeleteRegistryKey(HKEY root, const std::string& keyPath, bool useWowView = true);
 // Deletes one value; false when refused, when the key or value is missing, or on failure.
-bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName);
+bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName,
+                         bool useWowView = true);
 // The same in one registry view (KEY_WOW64_64KEY or KEY_WOW64_32KEY): a scan that found the
-// item in that view deletes it there. View 0 is the rule above.
+// item in that view deletes it there. View 0 is DeleteRegistryKey's own rule.
 bool DeleteRegistryKeyInView(HKEY root, const std::string& keyPath, REGSAM view);
 bool DeleteRegistryValueInView(HKEY root, const std::string& keyPath,
                                const std::string& valueName, REGSAM view);

@@ -5,6 +5,7 @@
 
 #include "core/DeleteHelpers.h"
 #include "core/Handles.h"
+#include "core/ProcessUnit.h"
 #include "core/PublicFunctionUnit.h"
 
 namespace ku {
@@ -44,6 +45,13 @@ void SetCompanionLibraryPath(const std::string& path) {
 }
 
 bool DllKillProcess(DWORD processId) {
+    for (const ProcessEntry& process : TakeProcessSnapshot())
+        if (process.processId == processId)
+            return !IsUntouchableProcess(process) && DllKillCheckedProcess(processId);
+    return false;
+}
+
+bool DllKillCheckedProcess(DWORD processId) {
     if (processId == 0 || processId == GetCurrentProcessId())
         return false;
     return CallCompanion("FKillPro", processId);
@@ -53,7 +61,8 @@ bool DllDeleteFile(const std::string& path) {
     const std::string canonical = CanonicalDeletePath(path);
     if (canonical.empty() || IsProtectedPath(canonical))
         return false;
-    return CallCompanion("FDelFile", static_cast<DWORD>(reinterpret_cast<UINT_PTR>(canonical.c_str())));
+    return CallCompanion("FDelFile",
+                         static_cast<DWORD>(reinterpret_cast<UINT_PTR>(canonical.c_str())));
 }
 
 } // namespace ku

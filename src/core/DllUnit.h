@@ -9,8 +9,12 @@
 namespace ku {
 
 // Ends the process through the library's FKillPro. False when the library or its export is
-// missing, when it reports failure, and for this program's own process.
+// missing, when it reports failure, and for a process that is never ended (this program,
+// System, csrss.exe ...; see IsUntouchableProcess).
 bool DllKillProcess(DWORD processId);
+// The same without the look-up, for the killers that checked the process in their own
+// snapshot already.
+bool DllKillCheckedProcess(DWORD processId);
 // Deletes the file through the library's FDelFile. False when the library or its export is
 // missing, when it reports failure, and for any path the delete guard refuses.
 bool DllDeleteFile(const std::string& path);

@@ -93,8 +93,7 @@ private:
         commandLine.push_back('\0');
         result.ok = CreateProcessA(OrNull(request.file), commandLine.data(), nullptr, nullptr,
                                    request.captureOutput ? TRUE : FALSE, NORMAL_PRIORITY_CLASS,
-                                   nullptr, OrNull(request.directory), &startup,
-                                   &info) != FALSE;
+                                   nullptr, OrNull(request.directory), &startup, &info) != FALSE;
         if (!result.ok) {
             result.error = GetLastError();
             return result;

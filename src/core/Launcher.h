@@ -37,8 +37,8 @@ struct LaunchResult {
     DWORD error = 0;        // GetLastError() or the ShellExecute code on failure
     UniqueHandle process;   // only when asked for and started
     DWORD processId = 0;
-    bool exited = false;    // waited for and ended within the time given
-    DWORD exitCode = 0;     // valid when exited
+    bool exited = false;                // waited for and ended within the time given
+    DWORD exitCode = 0;                 // valid when exited
     unsigned long long outputBytes = 0; // bytes read from the captured output
 };
 

@@ -14,8 +14,8 @@ namespace {
 
 // Ending any of these stops or crashes Windows.
 const char* const kCriticalProcesses[] = {
-    "system",      "[system process]", "wininit.exe", "csrss.exe",  "smss.exe", "services.exe",
-    "lsass.exe",   "winlogon.exe",     "dwm.exe",     "lsm.exe",    "svchost.exe",
+    "system",    "[system process]", "wininit.exe", "csrss.exe", "smss.exe",    "services.exe",
+    "lsass.exe", "winlogon.exe",     "dwm.exe",     "lsm.exe",   "svchost.exe",
 };
 
 // Spared by KillAllUserProcesses: a name found anywhere in this text is left running.
@@ -24,6 +24,9 @@ const char kSystemList[] =
     "lsass.exe,services.exe,winlogon.exe,csrss.exe,nvsvc32.exe,smss.exe,inetinfo.exe";
 
 constexpr DWORD kProcessAllAccessXp = 0x1F0FFF; // PROCESS_ALL_ACCESS as Windows XP knows it
+#ifndef PROCESS_QUERY_LIMITED_INFORMATION
+#define PROCESS_QUERY_LIMITED_INFORMATION 0x1000
+#endif
 constexpr DWORD kExitWaitMs = 3000;
 
 UniqueHandle Snapshot(DWORD flags, DWORD processId) {
@@ -45,25 +48,46 @@ const ProcessEntry* FindProcess(const ProcessSnapshot& snapshot, DWORD processId
     return nullptr;
 }
 
-// Terminates and waits a moment for the end, so the caller can delete the file at once.
-bool Terminate(DWORD processId, UINT exitCode) {
-    UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId));
-    if (!process)
-        process.reset(OpenProcess(kProcessAllAccessXp, FALSE, processId));
-    if (!process || !TerminateProcess(process.get(), exitCode))
-        return false;
-    WaitForSingleObject(process.get(), kExitWaitMs);
-    return true;
+UniqueHandle OpenForEnd(DWORD processId) {
+    const DWORD base = PROCESS_TERMINATE | SYNCHRONIZE;
+    for (DWORD access : {base | PROCESS_QUERY_LIMITED_INFORMATION, base | PROCESS_QUERY_INFORMATION,
+                         kProcessAllAccessXp}) {
+        UniqueHandle process(OpenProcess(access, FALSE, processId));
+        if (process)
+            return process;
+    }
+    return UniqueHandle();
 }
 
-// The companion library first; when it cannot, this program's own way.
-bool EndProcess(const ProcessEntry& process, UINT exitCode) {
-    if (IsUntouchableProcess(process))
-        return false;
-    if (DllKillProcess(process.processId))
+// True unless the process behind the handle is known to run another program than the
+// snapshot named: its id may have passed to a new process since the snapshot was taken.
+bool StillTheSameProgram(HANDLE process, const std::string& exeFile) {
+    using QueryImageFn = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, PDWORD);
+    static const auto queryImage = reinterpret_cast<QueryImageFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32"), "QueryFullProcessImageNameA")));
+    char path[MAX_PATH * 4];
+    DWORD length = sizeof(path);
+    if (!queryImage || !queryImage(process, 0, path, &length))
         return true;
+    return SameText(ExtractFileName(std::string(path, length)), ExtractFileName(exeFile));
+}
+
+// The companion library first; when it cannot, TerminateProcess. Our handle keeps the id
+// bound to the process the snapshot showed for the whole time, and the wait lets the caller
+// delete the program's file at once.
+bool EndProcess(const ProcessEntry& entry, UINT exitCode) {
+    if (IsUntouchableProcess(entry))
+        return false;
     EnableTokenPrivilege("SeDebugPrivilege");
-    return Terminate(process.processId, exitCode);
+    UniqueHandle process = OpenForEnd(entry.processId);
+    if (process && !StillTheSameProgram(process.get(), entry.exeFile))
+        return false;
+    bool ended = DllKillCheckedProcess(entry.processId);
+    if (!ended)
+        ended = process && TerminateProcess(process.get(), exitCode);
+    if (ended && process)
+        WaitForSingleObject(process.get(), kExitWaitMs);
+    return ended;
 }
 
 bool MatchesExeName(const ProcessEntry& process, const std::string& name) {
@@ -177,7 +201,9 @@ ProcessSnapshot SelectUserProcesses(const ProcessSnapshot& snapshot) {
     return selected;
 }
 
-int KillAllUserProcesses() { return KillAllUserProcesses(TakeProcessSnapshot()); }
+int KillAllUserProcesses() {
+    return KillAllUserProcesses(TakeProcessSnapshot());
+}
 
 int KillAllUserProcesses(const ProcessSnapshot& snapshot) {
     int ended = 0;

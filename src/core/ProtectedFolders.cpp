@@ -9,6 +9,7 @@
 #include <iterator>
 #include <vector>
 
+#include "core/Handles.h"
 #include "core/PublicFunctionUnit.h"
 #include "core/Reg32vs64.h"
 #include "core/StrUtil.h"
@@ -19,20 +20,22 @@ namespace {
 
 // Folders below the Windows folder that hold the system itself.
 const char* const kWindowsSubfolders[] = {
-    "System", "Sysnative", "WinSxS", "Fonts", "Installer", "Temp", "inf", "assembly",
-    "Microsoft.NET", "Boot", "servicing", "Resources", "Globalization", "Help", "Media",
+    "System",    "Sysnative", "WinSxS",        "Fonts",         "Installer",
+    "Temp",      "inf",       "assembly",      "Microsoft.NET", "Boot",
+    "servicing", "Resources", "Globalization", "Help",          "Media",
 };
 // Folders below each system folder (System32, SysWOW64).
 const char* const kSystemSubfolders[] = {
     "drivers", "config", "DriverStore", "spool", "wbem", "catroot", "catroot2", "Tasks",
 };
 // Environment variables that name system, program-files and profile folders.
+// clang-format off
 const char* const kFolderVariables[] = {
-    "SystemRoot",       "windir",         "ProgramFiles",       "ProgramFiles(x86)",
-    "ProgramW6432",     "CommonProgramFiles", "CommonProgramFiles(x86)", "CommonProgramW6432",
-    "ProgramData",      "ALLUSERSPROFILE", "PUBLIC",            "USERPROFILE",
-    "APPDATA",          "LOCALAPPDATA",   "TEMP",               "TMP",
+    "SystemRoot", "windir", "ProgramFiles", "ProgramFiles(x86)", "ProgramW6432",
+    "CommonProgramFiles", "CommonProgramFiles(x86)", "CommonProgramW6432", "ProgramData",
+    "ALLUSERSPROFILE", "PUBLIC", "USERPROFILE", "APPDATA", "LOCALAPPDATA", "TEMP", "TMP",
 };
+// clang-format on
 // Known folders that only have an identifier (Vista and later).
 const GUID kKnownFolders[] = {
     {0x374DE290, 0x123F, 0x4565, {0x91, 0x64, 0x39, 0xC4, 0x92, 0x5E, 0x46, 0x7B}}, // Downloads
@@ -42,12 +45,12 @@ const GUID kKnownFolders[] = {
     {0x7D1D3A04, 0xDEBB, 0x4115, {0x95, 0xCF, 0x2F, 0x29, 0xDA, 0x29, 0x20, 0xDA}}, // Searches
     {0xDFDF76A2, 0xC82A, 0x4D63, {0x90, 0x6A, 0x56, 0x44, 0xAC, 0x45, 0x73, 0x85}}, // Public
     {0xA520A1A4, 0x1780, 0x4FF6, {0xBD, 0x18, 0x16, 0x73, 0x43, 0xC5, 0xAF, 0x16}}, // LocalLow
-    {0x5CD7AEE2, 0x2219, 0x4A67, {0xB8, 0x5D, 0x6C, 0x9C, 0xE1, 0x56, 0x60, 0xCB}}, // Programs
+    {0x5CD7AEE2, 0x2219, 0x4A67, {0xB8, 0x5D, 0x6C, 0x9C, 0xE1, 0x56, 0x60, 0xCB}}, // UserProgramFiles
 };
 
 bool IsDriveAbsolute(const std::string& path) {
-    return path.size() >= 3 && isalpha(static_cast<unsigned char>(path[0])) &&
-           path[1] == ':' && path[2] == '\\';
+    return path.size() >= 3 && isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
+           path[2] == '\\';
 }
 
 std::string LongForm(const std::string& path) {
@@ -58,12 +61,49 @@ std::string LongForm(const std::string& path) {
     return std::string(buffer, length);
 }
 
+// The path with every junction and symbolic link on the way resolved ("C:\Documents and
+// Settings\Jo" is "C:\Users\Jo"); empty when it does not exist or cannot be resolved.
+std::string ResolvedPath(const std::string& canonical) {
+    using FinalPathFn = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
+    static const auto finalPath = reinterpret_cast<FinalPathFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32"), "GetFinalPathNameByHandleA")));
+    if (!finalPath)
+        return std::string(); // before Vista: no links to folders but junctions made by hand
+    UniqueFile file(CreateFileA(canonical.c_str(), 0,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file)
+        return std::string();
+    char buffer[MAX_PATH * 4];
+    DWORD length = finalPath(file.get(), buffer, sizeof(buffer), 0 /* VOLUME_NAME_DOS */);
+    if (length == 0 || length >= sizeof(buffer))
+        return std::string();
+    std::string result(buffer, length);
+    if (result.compare(0, 4, "\\\\?\\") == 0)
+        result.erase(0, 4);
+    if (!IsDriveAbsolute(result))
+        return std::string();
+    while (result.size() > 3 && result.back() == '\\')
+        result.pop_back();
+    return result;
+}
+
+bool IsSameOrInside(const std::string& folder, const std::string& upperPath) {
+    return folder == upperPath || (folder.size() > upperPath.size() &&
+                                   folder.compare(0, upperPath.size(), upperPath) == 0 &&
+                                   folder[upperPath.size()] == '\\');
+}
+
 class FolderSet {
 public:
     void Add(const std::string& folder) {
         std::string canonical = CanonicalDeletePath(folder);
-        if (!canonical.empty())
-            folders_.push_back(UpperCase(canonical));
+        if (canonical.empty())
+            return;
+        folders_.push_back(UpperCase(canonical));
+        std::string resolved = ResolvedPath(canonical);
+        if (!resolved.empty() && !SameText(resolved, canonical))
+            folders_.push_back(UpperCase(resolved));
     }
     void AddWithChildren(const std::string& folder, const char* const* names, size_t count) {
         if (folder.empty())
@@ -128,24 +168,27 @@ void AddShellFolders(FolderSet& set) {
             set.Add(value);
 }
 
+// A folder named by a string value of the open key; a value of the wrong kind names none.
+void AddFolderValue(FolderSet& set, TRegistry& reg, const std::string& name) {
+    try {
+        if (reg.ValueExists(name))
+            set.Add(ExpandVariables(reg.ReadString(name)));
+    } catch (const ERegistryException&) {
+    }
+}
+
 void AddProfileFolders(FolderSet& set) {
     TRegistry reg(KEY_READ);
     reg.SetRootKey(HKEY_LOCAL_MACHINE);
     const std::string list = "\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
-    if (!reg.OpenKeyReadOnly(list, true))
-        return;
-    try {
+    if (reg.OpenKeyReadOnly(list, true)) {
         for (const char* name : {"ProfilesDirectory", "AllUsersProfile", "Default", "Public"})
-            if (reg.ValueExists(name))
-                set.Add(ExpandVariables(reg.ReadString(name)));
+            AddFolderValue(set, reg, name);
         std::vector<std::string> users;
         reg.GetKeyNames(users);
         for (const std::string& user : users)
-            if (reg.OpenKeyReadOnly(list + "\\" + user, true) &&
-                reg.ValueExists("ProfileImagePath"))
-                set.Add(ExpandVariables(reg.ReadString("ProfileImagePath")));
-    } catch (const ERegistryException&) {
-        // A value of the wrong kind names no folder.
+            if (reg.OpenKeyReadOnly(list + "\\" + user, true))
+                AddFolderValue(set, reg, "ProfileImagePath");
     }
     char profile[MAX_PATH + 1] = {};
     if (SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_PROFILE, nullptr, SHGFP_TYPE_CURRENT, profile)))
@@ -188,14 +231,20 @@ std::string CanonicalDeletePath(const std::string& path) {
 }
 
 bool IsProtectedPath(const std::string& path) {
-    const std::string canonical = UpperCase(CanonicalDeletePath(path));
+    const std::string canonical = CanonicalDeletePath(path);
     if (canonical.size() <= 3)
         return true; // not absolute, or a drive root
-    for (const std::string& folder : ProtectedFolders())
-        if (folder == canonical ||
-            (folder.size() > canonical.size() && folder.compare(0, canonical.size(), canonical) == 0 &&
-             folder[canonical.size()] == '\\'))
+    // Both the path as written and the place it leads to after links must be free.
+    const std::string forms[] = {UpperCase(canonical), UpperCase(ResolvedPath(canonical))};
+    for (const std::string& form : forms) {
+        if (form.empty())
+            continue;
+        if (form.size() <= 3)
             return true;
+        for (const std::string& folder : ProtectedFolders())
+            if (IsSameOrInside(folder, form))
+                return true;
+    }
     return false;
 }
 

@@ -23,7 +23,10 @@ const char* const kSharedKeys[] = {
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs",
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData",
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18\\Products",
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18\\Components",
+    "SOFTWARE\\Microsoft\\Installer\\Products",
+    "SOFTWARE\\Microsoft\\Installer\\Features",
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies",
     "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon",
     "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList",
@@ -57,6 +60,18 @@ const char* const kSharedKeys[] = {
     "Control Panel\\Desktop",
 };
 
+// Services Windows cannot run without; their keys are never deleted and the service
+// functions neither stop nor delete them.
+// clang-format off
+const char* const kCoreServices[] = {
+    "RpcSs", "RpcEptMapper", "DcomLaunch", "EventLog", "PlugPlay", "LanmanServer",
+    "LanmanWorkstation", "Tcpip", "Dhcp", "Dnscache", "Winmgmt", "CryptSvc", "Schedule", "BFE",
+    "MpsSvc", "SamSs", "ProfSvc", "Power", "AudioSrv", "nsi", "Afd", "NetBT", "disk", "volmgr",
+    "partmgr", "ACPI", "pci", "Ntfs", "mountmgr", "Winlogon", "TrustedInstaller", "wuauserv",
+    "WinDefend", "EventSystem", "LSM", "gpsvc",
+};
+// clang-format on
+
 struct ProtectedValue {
     const char* key;
     const char* name;
@@ -74,8 +89,8 @@ const ProtectedValue kSystemValues[] = {
 using Parts = std::vector<std::string>;
 
 bool IsKnownRoot(HKEY root) {
-    return root == HKEY_CLASSES_ROOT || root == HKEY_CURRENT_USER ||
-           root == HKEY_LOCAL_MACHINE || root == HKEY_USERS || root == HKEY_CURRENT_CONFIG;
+    return root == HKEY_CLASSES_ROOT || root == HKEY_CURRENT_USER || root == HKEY_LOCAL_MACHINE ||
+           root == HKEY_USERS || root == HKEY_CURRENT_CONFIG;
 }
 
 // The key path as its names, with empty names (doubled or outer "\") dropped.
@@ -132,6 +147,8 @@ const std::vector<Parts>& SharedKeyParts() {
         std::vector<Parts> all;
         for (const char* key : kSharedKeys)
             all.push_back(SplitKey(key));
+        for (const char* service : kCoreServices)
+            all.push_back({"SYSTEM", "CurrentControlSet", "Services", service});
         return all;
     }();
     return parts;
@@ -160,8 +177,7 @@ bool IsProtectedRegistryKey(HKEY root, const std::string& keyPath) {
     return IsProtectedParts(root, SplitKey(keyPath));
 }
 
-bool IsProtectedRegistryValue(HKEY root, const std::string& keyPath,
-                              const std::string& valueName) {
+bool IsProtectedRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName) {
     const Parts parts = SplitKey(keyPath);
     if (!IsKnownRoot(root) || parts.empty())
         return true;
@@ -173,6 +189,16 @@ bool IsProtectedRegistryValue(HKEY root, const std::string& keyPath,
     for (const ProtectedValue& value : kSystemValues)
         if (SameText(valueName, value.name) && logical.size() == SplitKey(value.key).size() &&
             IsSameOrParent(logical, SplitKey(value.key)))
+            return true;
+    return false;
+}
+
+bool IsProtectedService(const std::string& name) {
+    const std::string trimmed = Trim(name);
+    if (trimmed.empty())
+        return true;
+    for (const char* service : kCoreServices)
+        if (SameText(trimmed, service))
             return true;
     return false;
 }

@@ -10,7 +10,7 @@ namespace ku {
 
 namespace {
 
-const char* const kMonthNames[12] = {"Jan.", "Feb.", "Mar.", "Apr.",  "May.", "June.",
+const char* const kMonthNames[12] = {"Jan.",  "Feb.", "Mar.",  "Apr.", "May.", "June.",
                                      "July.", "Aug.", "Sept.", "Oct.", "Nov.", "Dec."};
 
 // Days from 1970-01-01 to the given day of the proleptic Gregorian calendar.
@@ -36,14 +36,18 @@ void ProcessPendingMessages() {
 } // namespace
 
 std::string QuoteSpacesForCmd(const std::string& path) {
-    // The whole path goes in double quotes, so blanks, "&", "|", "<", ">", "(" and ")" stay
-    // part of it. cmd.exe expands "%NAME%" even inside quotes; each "%" therefore leaves the
-    // quotes and is escaped with "^" there. A quote cannot be part of a file name.
+    // The whole path goes in double quotes, so blanks, "&", "|", "<", ">", "(", ")" and "^"
+    // stay part of it. cmd.exe expands "%NAME%" even inside quotes, but leaves a name it does
+    // not know alone: an empty pair of quotes after each "%" puts a quote into every name that
+    // could form, and the argument still reads as one word. A quote cannot be part of a file
+    // name.
     std::string quoted = "\"";
     for (char c : Trim(path)) {
         if (c == '"')
             continue;
-        quoted += c == '%' ? std::string("\"^%\"") : std::string(1, c);
+        quoted += c;
+        if (c == '%')
+            quoted += "\"\"";
     }
     return quoted + "\"";
 }
@@ -55,8 +59,8 @@ TDateTime FileTimeToDateTime(const FILETIME& fileTime) {
         return 0;
     const double days =
         static_cast<double>(DaysFromCivil(st.wYear, st.wMonth, st.wDay) + kDaysFrom1899To1970);
-    const double seconds = st.wHour * 3600.0 + st.wMinute * 60.0 + st.wSecond +
-                           st.wMilliseconds / 1000.0;
+    const double seconds =
+        st.wHour * 3600.0 + st.wMinute * 60.0 + st.wSecond + st.wMilliseconds / 1000.0;
     return days + seconds / 86400.0;
 }
 
@@ -76,10 +80,14 @@ std::string WindowsVersionName(DWORD platform, DWORD major, DWORD minor, bool wo
         return "WIN32s";
     if (platform == VER_PLATFORM_WIN32_WINDOWS) {
         switch (minor) {
-        case 0: return "WIN95";
-        case 10: return "WIN98";
-        case 90: return "WINMe";
-        default: return std::string();
+        case 0:
+            return "WIN95";
+        case 10:
+            return "WIN98";
+        case 90:
+            return "WINMe";
+        default:
+            return std::string();
         }
     }
     if (platform != VER_PLATFORM_WIN32_NT)
@@ -104,8 +112,8 @@ std::string GetWindowsVersionName() {
         return std::string();
 #pragma GCC diagnostic pop
     // Only the Vista and 7 names carry the bitness; nothing else asks for it.
-    const bool needsBits = info.dwPlatformId == VER_PLATFORM_WIN32_NT &&
-                           info.dwMajorVersion == 6 && info.dwMinorVersion <= 1;
+    const bool needsBits = info.dwPlatformId == VER_PLATFORM_WIN32_NT && info.dwMajorVersion == 6 &&
+                           info.dwMinorVersion <= 1;
     return WindowsVersionName(info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion,
                               needsBits && IsWow64());
 }

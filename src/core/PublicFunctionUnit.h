@@ -20,7 +20,7 @@ std::string GetWindowsFolder(); // empty when Windows fails
 std::string GetSystemFolder();  // empty when Windows fails
 std::string GetProgramFilesDir();
 std::string RemoveTrailingBackslash(const std::string& path);
-// The path as one word for cmd.exe: in double quotes, "%" escaped, so that "A & B.exe" or
+// The path as one word for cmd.exe: in double quotes, "%" defused, so that "A & B.exe" or
 // "%TEMP%" stay part of the name.
 std::string QuoteSpacesForCmd(const std::string& path);
 TDateTime FileTimeToDateTime(const FILETIME& fileTime);

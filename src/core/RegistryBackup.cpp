@@ -56,8 +56,8 @@ std::string Utf16(const std::string& ascii) {
 } // namespace
 
 bool IsRegistryExportFile(const std::string& path) {
-    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return false;
     char buffer[128];
@@ -67,8 +67,8 @@ bool IsRegistryExportFile(const std::string& path) {
     const std::string head(buffer, read);
     const std::string version5 = "Windows Registry Editor Version 5.00";
     // regedit writes version 5 files as UTF-16 with a byte-order mark, version 4 as ANSI.
-    return StartsWithBytes(head, "\xFF\xFE" + Utf16(version5)) ||
-           StartsWithBytes(head, version5) || StartsWithBytes(head, "REGEDIT4");
+    return StartsWithBytes(head, "\xFF\xFE" + Utf16(version5)) || StartsWithBytes(head, version5) ||
+           StartsWithBytes(head, "REGEDIT4");
 }
 
 bool ExportRegistry(const std::string& fileName) {
@@ -108,6 +108,8 @@ void PruneFullBackups(const std::string& folder) {
 
 bool BackupRegistryFull() {
     try {
+        if (ProgramDir().empty())
+            return false;
         const std::string folder = ProgramDir() + "FullBackup\\";
         CreateDirectoryA(folder.c_str(), nullptr);
         PruneFullBackups(folder);

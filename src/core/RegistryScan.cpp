@@ -64,25 +64,23 @@ public:
     }
 
     void Walk(HKEY key, const std::string& path, const std::string& upperPath) {
-        char name[1000];
-        std::string full, upperFull;
-        // Bounded by the count: an index the registry keeps failing on must not loop forever.
-        DWORD count = 0;
-        if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr,
+        // The count bounds the loop: an index that fails (the key changed under us, or a key
+        // the system will not enumerate) is passed over, never retried for ever.
+        DWORD subKeys = 0;
+        if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, nullptr,
                              nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             return;
-        for (DWORD index = 0; index < count; ++index) {
+        char name[1000];
+        std::string full, upperFull;
+        for (DWORD index = 0; index < subKeys; ++index) {
             if (StopWalk())
                 return;
             if (progress_)
                 progress_->Pump();
             DWORD length = sizeof name;
-            const LONG result = RegEnumKeyExA(key, index, name, &length, nullptr, nullptr,
-                                              nullptr, nullptr);
-            if (result == ERROR_NO_MORE_ITEMS)
-                return;
-            if (result != ERROR_SUCCESS)
-                continue; // the key changed under us: pass the index over
+            if (RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+                ERROR_SUCCESS)
+                continue;
             full.assign(path);
             upperFull.assign(upperPath);
             if (!path.empty()) {
@@ -143,8 +141,12 @@ public:
             Add("", "", kItemRegistryKey);
         if (!key_.key)
             return;
+        DWORD values = 0;
+        if (RegQueryInfoKeyA(key_.key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                             &values, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            return;
         static thread_local ValueBuffers buffers;
-        for (DWORD index = 0;; ++index) {
+        for (DWORD index = 0; index < values; ++index) {
             DWORD nameLength = static_cast<DWORD>(buffers.name.size());
             DWORD dataLength = static_cast<DWORD>(buffers.data.size());
             DWORD type = 0;
@@ -181,17 +183,16 @@ private:
         }
         if (!nameHit && !dataHit)
             return;
-        const std::string name(buffers.name.data(), nameLength);
-        if (nameHit)
-            ValueHit(name, "", false, false);
-        if (dataHit)
-            ValueHit(name, data, true, commandHit);
+        ValueHit(std::string(buffers.name.data(), nameLength), dataHit ? data : "", nameHit,
+                 dataHit, commandHit);
     }
 
     // A value's name or data named the program. Inside another program's Uninstall entry only
     // the very command of our uninstaller counts, and then for the whole entry; inside a key
-    // that many programs share only that value is listed; elsewhere as the scan always did.
-    void ValueHit(const std::string& name, const std::string& data, bool dataHit, bool commandHit) {
+    // that many programs share only that value is listed, once; elsewhere a name hit stands
+    // for the key and a data hit for the value, as the scan always did.
+    void ValueHit(const std::string& name, const std::string& data, bool nameHit, bool dataHit,
+                  bool commandHit) {
         const size_t at = key_.upperPath.find(kUpperUninstall);
         const bool uninstallRoot = EndsWithUpper(key_.upperPath, kUpperUninstall);
         if (at != std::string::npos && !uninstallRoot) {
@@ -204,10 +205,10 @@ private:
                 Add(name, data, kItemRegistryValue);
             return;
         }
+        if (nameHit)
+            Add(name, "", kItemRegistryKey);
         if (dataHit)
             Add(name, data, kItemRegistryValue);
-        else
-            Add(name, "", kItemRegistryKey);
     }
 
     void Add(const std::string& valueName, const std::string& valueData, const char* type) {

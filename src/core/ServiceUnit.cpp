@@ -1,6 +1,7 @@
 // Service control: each operation opens the local manager and closes every handle it opened.
 #include "core/ServiceUnit.h"
 
+#include "core/DeleteHelpers.h"
 #include "core/Handles.h"
 
 namespace ku {
@@ -47,6 +48,8 @@ int StopService(const std::string& name) {
         return ServiceMissing;
     if (ServiceIsStopped(manager.get(), name))
         return ServiceAlreadyStopped;
+    if (IsProtectedService(name))
+        return ServiceStopRefused;
     UniqueService service = OpenNamed(manager.get(), name, SERVICE_STOP | SERVICE_QUERY_STATUS);
     if (!service)
         return ServiceMissing;
@@ -57,6 +60,8 @@ int StopAndDeleteService(const std::string& name) {
     UniqueService manager = OpenManager();
     if (ServiceNotInstalled(manager.get(), name))
         return ServiceDeleteMissing;
+    if (IsProtectedService(name))
+        return ServiceDeleteFailed;
     UniqueService service =
         OpenNamed(manager.get(), name, SERVICE_STOP | SERVICE_QUERY_STATUS | DELETE);
     if (!service)
@@ -66,6 +71,8 @@ int StopAndDeleteService(const std::string& name) {
 }
 
 bool StopServiceByName(const std::string& name) {
+    if (IsProtectedService(name))
+        return false;
     UniqueService manager = OpenManager();
     UniqueService service = OpenNamed(manager.get(), name, SERVICE_STOP);
     return service && SendStop(service.get());

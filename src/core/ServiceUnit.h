@@ -9,7 +9,7 @@ namespace ku {
 
 // Results of StopService.
 enum : int {
-    ServiceMissing = 0,      // not installed, or it cannot be opened
+    ServiceMissing = 0, // not installed, or it cannot be opened
     ServiceAlreadyStopped = 1,
     ServiceStopAccepted = 2, // the stop request was accepted; the service may still be stopping
     ServiceStopRefused = 3,
@@ -27,6 +27,8 @@ int QueryServiceState(SC_HANDLE manager, const std::string& name);
 bool ServiceNotInstalled(SC_HANDLE manager, const std::string& name);
 bool ServiceIsStopped(SC_HANDLE manager, const std::string& name);
 
+// A service Windows cannot run without (IsProtectedService) is never stopped or deleted: the
+// stop counts as refused, the deletion as failed.
 // Sends one stop request; does not wait for the service to stop.
 int StopService(const std::string& name);
 // Sends a stop request (its outcome does not count) and marks the service for deletion.

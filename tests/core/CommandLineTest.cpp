@@ -38,8 +38,7 @@ TEST(CommandLineToFilePath, ExistingFileIsKeptWhole) {
 }
 
 TEST(CommandLineToFilePath, SecondPathInTheArgumentsIsCutOff) {
-    EXPECT_EQ(CommandLineToFilePath("C:\\Acme\\setup.exe /log=D:\\log.txt"),
-              "C:\\Acme\\setup.exe");
+    EXPECT_EQ(CommandLineToFilePath("C:\\Acme\\setup.exe /log=D:\\log.txt"), "C:\\Acme\\setup.exe");
     EXPECT_EQ(CommandLineToFilePath("C:\\Acme\\run.bat D:\\x"), "C:\\Acme\\run.bat");
 }
 

@@ -29,7 +29,9 @@ std::string ShortForm(const std::string& path) {
     return length && length < sizeof(buffer) ? std::string(buffer, length) : path;
 }
 
-std::string Probe() { return "kelvane_guard_probe_" + std::to_string(GetCurrentProcessId()); }
+std::string Probe() {
+    return "kelvane_guard_probe_" + std::to_string(GetCurrentProcessId());
+}
 
 } // namespace
 
@@ -40,23 +42,43 @@ TEST(FileGuard, ProtectedFoldersAreRefusedAndKeepTheirContents) {
     char temp[MAX_PATH] = {};
     GetTempPathA(sizeof(temp), temp);
     const std::string folders[] = {
-        windows, GetSystemDir(), wow, windows + "\\Fonts", GetProgramFilesDir(),
-        ShellFolder(CSIDL_PROGRAM_FILES), ShellFolder(CSIDL_PROGRAM_FILES_COMMON),
-        ShellFolder(CSIDL_COMMON_APPDATA), ShellFolder(CSIDL_PROFILE),
-        ExtractFileDir(ShellFolder(CSIDL_PROFILE)), ShellFolder(CSIDL_DESKTOPDIRECTORY),
-        ShellFolder(CSIDL_APPDATA), ShellFolder(CSIDL_LOCAL_APPDATA), ShellFolder(CSIDL_PERSONAL),
-        ShellFolder(CSIDL_STARTMENU), ShellFolder(CSIDL_PROGRAMS), ShellFolder(CSIDL_STARTUP),
-        ShellFolder(CSIDL_COMMON_PROGRAMS), ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY), temp,
+        windows,
+        GetSystemDir(),
+        wow,
+        windows + "\\Fonts",
+        GetProgramFilesDir(),
+        GetProgramFilesDir() + "\\Common Files",
+        ShellFolder(CSIDL_PROGRAM_FILES),
+        ShellFolder(CSIDL_PROGRAM_FILES_COMMON),
+        ShellFolder(CSIDL_COMMON_APPDATA),
+        ShellFolder(CSIDL_PROFILE),
+        ExtractFileDir(ShellFolder(CSIDL_PROFILE)),
+        ShellFolder(CSIDL_DESKTOPDIRECTORY),
+        ShellFolder(CSIDL_APPDATA),
+        ShellFolder(CSIDL_LOCAL_APPDATA),
+        ShellFolder(CSIDL_PERSONAL),
+        ShellFolder(CSIDL_STARTMENU),
+        ShellFolder(CSIDL_PROGRAMS),
+        ShellFolder(CSIDL_STARTUP),
+        ShellFolder(CSIDL_COMMON_PROGRAMS),
+        ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY),
+        temp,
         // The same folders spelt otherwise.
-        UpperCase(windows) + "\\", windows + "\\System32\\..", ShortForm(GetProgramFilesDir()),
-        windows + "\\.", "c:/windows", windows + "\\Sysnative",
+        UpperCase(windows) + "\\",
+        windows + "\\System32\\..",
+        ShortForm(GetProgramFilesDir()),
+        windows + "\\.",
+        "c:/windows",
+        windows + "\\Sysnative",
         // Folders that hold a protected folder.
-        ExtractFileDir(ShellFolder(CSIDL_COMMON_PROGRAMS)), "C:\\users",
+        ExtractFileDir(ShellFolder(CSIDL_COMMON_PROGRAMS)),
+        "C:\\users",
     };
     const std::string probe = Probe();
     for (const std::string& folder : folders) {
+        if (folder.empty())
+            continue; // SysWOW64 on 32-bit Windows
         SCOPED_TRACE(folder);
-        ASSERT_FALSE(folder.empty());
         const std::string real = CanonicalDeletePath(folder);
         const std::string file = real + "\\" + probe;
         const bool planted = There(real) && kutest::WriteTextFile(file, "probe");
@@ -78,8 +100,7 @@ TEST(FileGuard, DriveRootsRelativeAndForeignPathsAreRefused) {
     SetCurrentDirectoryA(dir.Path().c_str());
     for (const char* path : {"", "  ", "sub", "sub\\keep.txt", ".\\sub", ".", "..", "C:", "C:sub",
                              "\\kutest", "C:\\", "c:\\\\", "C:\\.", "C:\\kutest\\..",
-                             "\\\\server\\share\\dir", "\\\\?\\C:\\kutest\\scratch",
-                             "\\\\.\\C:"}) {
+                             "\\\\server\\share\\dir", "\\\\?\\C:\\kutest\\scratch", "\\\\.\\C:"}) {
         SCOPED_TRACE(path);
         EXPECT_TRUE(IsProtectedPath(path));
         EXPECT_FALSE(DeleteDirectoryTree(path));
@@ -159,4 +180,23 @@ TEST(FileDelete, LinksAreNeverEntered) {
     EXPECT_TRUE(There(precious));
     EXPECT_FALSE(DeleteSingleFile(root + "\\alone\\..\\target")) << "a folder is no file";
     EXPECT_TRUE(There(precious));
+}
+
+TEST(FileGuard, ProtectedFoldersReachedThroughALinkAreRefused) {
+    // userslink leads to C:\users, the profiles folder, so its Public folder is the shared
+    // profile, whatever the path says.
+    const std::string link = std::string(kutest::kFixtureDir) + "\\linktree\\userslink";
+    const DWORD attributes = GetFileAttributesA(link.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        GTEST_SKIP() << "the link fixture is missing (run scripts/wine-sandbox up again)";
+    const std::string publicProfile = ShellFolder(CSIDL_COMMON_DOCUMENTS);
+    const std::string probe = CanonicalDeletePath(publicProfile) + "\\" + Probe();
+    ASSERT_TRUE(kutest::WriteTextFile(probe, "x"));
+    const std::string viaLink = link + publicProfile.substr(std::string("C:\\users").size());
+    ASSERT_TRUE(There(viaLink + "\\" + Probe())) << viaLink;
+    EXPECT_TRUE(IsProtectedPath(link));
+    EXPECT_TRUE(IsProtectedPath(viaLink));
+    EXPECT_FALSE(DeleteDirectoryTree(viaLink));
+    EXPECT_TRUE(There(probe));
+    DeleteFileA(probe.c_str());
 }

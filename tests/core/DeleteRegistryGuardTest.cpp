@@ -2,6 +2,10 @@
 // the probe is still there afterwards; deletable keys and values do go.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <sddl.h>
+
 #include "core/DeleteHelpers.h"
 #include "support/Sandbox.h"
 
@@ -22,8 +26,8 @@ bool ValueThere(HKEY root, const std::string& path, const std::string& name) {
     HKEY key = nullptr;
     if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | kView, &key) != ERROR_SUCCESS)
         return false;
-    bool found = RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr, nullptr) ==
-                 ERROR_SUCCESS;
+    bool found =
+        RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
     RegCloseKey(key);
     return found;
 }
@@ -42,10 +46,11 @@ struct KeyCase {
 };
 
 std::string Describe(const KeyCase& c) {
-    return (c.root == HKEY_LOCAL_MACHINE ? "HKLM\\"
+    return (c.root == HKEY_LOCAL_MACHINE  ? "HKLM\\"
             : c.root == HKEY_CURRENT_USER ? "HKCU\\"
             : c.root == HKEY_CLASSES_ROOT ? "HKCR\\"
-                                          : "HKU\\") + c.path;
+                                          : "HKU\\") +
+           c.path;
 }
 
 } // namespace
@@ -78,6 +83,10 @@ TEST(RegistryGuard, SharedKeysRootsAndTopLevelKeysAreNeverDeleted) {
         {HKEY_LOCAL_MACHINE, "SOFTWARE\\Wow6432Node\\Microsoft"},
         {HKEY_LOCAL_MACHINE,
          "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall"},
+        {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\RpcSs"},
+        {HKEY_LOCAL_MACHINE, "SYSTEM\\ControlSet001\\Services\\eventlog"},
+        {HKEY_LOCAL_MACHINE,
+         "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18"},
         {HKEY_USERS, ".DEFAULT"},
         {HKEY_USERS, ".DEFAULT\\Software"},
         {HKEY_USERS, ".DEFAULT\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"},
@@ -109,7 +118,8 @@ TEST(RegistryGuard, ProgramKeysBelowSharedKeysAreDeletable) {
     EXPECT_FALSE(IsProtectedRegistryKey(
         HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Acme"));
     EXPECT_FALSE(IsProtectedRegistryKey(HKEY_CLASSES_ROOT, "CLSID\\{0}"));
-    EXPECT_FALSE(IsProtectedRegistryKey(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\AcmeSvc"));
+    EXPECT_FALSE(
+        IsProtectedRegistryKey(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\AcmeSvc"));
     EXPECT_FALSE(IsProtectedRegistryKey(HKEY_USERS, "S-1-5-21-1\\Software\\Acme"));
     EXPECT_FALSE(IsProtectedRegistryKey(HKEY_USERS, "S-1-5-21-1_Classes\\CLSID\\{0}"));
     // A single key below a root is refused, also for HKEY_CLASSES_ROOT.
@@ -154,10 +164,74 @@ TEST(RegistryGuard, ValuesOfSharedKeysAreDeletableButNotTheVitalOnes) {
     EXPECT_TRUE(ValueThere(HKEY_CURRENT_USER, winlogon, "Shell"));
     EXPECT_TRUE(ValueThere(HKEY_CURRENT_USER, winlogon, "Userinit"));
     EXPECT_TRUE(IsProtectedRegistryValue(
-        HKEY_LOCAL_MACHINE, "SYSTEM\\ControlSet001\\Control\\Session Manager\\Environment", "Path"));
+        HKEY_LOCAL_MACHINE, "SYSTEM\\ControlSet001\\Control\\Session Manager\\Environment",
+        "Path"));
     EXPECT_TRUE(IsProtectedRegistryValue(HKEY_CURRENT_USER, "", "x"));
     EXPECT_TRUE(IsProtectedRegistryValue(HKEY_CURRENT_USER, "\\", "x"));
     RawDeleteValue(HKEY_CURRENT_USER, winlogon, "Shell");
     RawDeleteValue(HKEY_CURRENT_USER, winlogon, "Userinit");
     RawDeleteValue(HKEY_CURRENT_USER, run, "");
+}
+
+namespace {
+
+// A volatile registry link `from` -> `to` below the current user's hive.
+bool MakeLink(const std::string& from, const std::string& to) {
+    HANDLE token = nullptr;
+    char buffer[256];
+    DWORD size = 0;
+    LPWSTR sid = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return false;
+    bool ok = GetTokenInformation(token, TokenUser, buffer, sizeof(buffer), &size) &&
+              ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &sid);
+    CloseHandle(token);
+    if (!ok)
+        return false;
+    std::wstring target = L"\\Registry\\User\\" + std::wstring(sid) + L"\\" +
+                          std::wstring(to.begin(), to.end());
+    LocalFree(sid);
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, from.c_str(), 0, nullptr,
+                        REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE,
+                        KEY_ALL_ACCESS | KEY_CREATE_LINK | kView, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return false;
+    ok = RegSetValueExW(key, L"SymbolicLinkValue", 0, REG_LINK,
+                        reinterpret_cast<const BYTE*>(target.c_str()),
+                        static_cast<DWORD>(target.size() * sizeof(wchar_t))) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return ok;
+}
+
+// Removes the link itself (a plain delete would act on its target).
+void RemoveLink(const std::string& path) {
+    using NtDeleteKeyFn = LONG(WINAPI*)(HANDLE);
+    auto ntDeleteKey = reinterpret_cast<NtDeleteKeyFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("ntdll"), "NtDeleteKey")));
+    HKEY key = nullptr;
+    if (ntDeleteKey && RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), REG_OPTION_OPEN_LINK,
+                                     DELETE | kView, &key) == ERROR_SUCCESS) {
+        ntDeleteKey(key);
+        RegCloseKey(key);
+    }
+}
+
+} // namespace
+
+TEST(RegistryGuard, TreesHoldingALinkAreNotDeletedThroughIt) {
+    kutest::ScratchKey scratch;
+    const std::string target = scratch.Sub("target");
+    RawCreateKey(HKEY_CURRENT_USER, target + "\\inner", kView);
+    RawCreateKey(HKEY_CURRENT_USER, scratch.Sub("tree"), kView);
+    const std::string link = scratch.Sub("tree\\link");
+    if (!MakeLink(link, target))
+        GTEST_SKIP() << "this system cannot make a registry link";
+    ASSERT_TRUE(RawKeyExists(HKEY_CURRENT_USER, link + "\\inner", kView));
+    EXPECT_FALSE(DeleteRegistryKey(HKEY_CURRENT_USER, scratch.Sub("tree")));
+    EXPECT_FALSE(DeleteRegistryKey(HKEY_CURRENT_USER, link));
+    EXPECT_TRUE(RawKeyExists(HKEY_CURRENT_USER, target + "\\inner", kView));
+    RemoveLink(link);
+    EXPECT_TRUE(DeleteRegistryKey(HKEY_CURRENT_USER, scratch.Sub("tree")));
+    EXPECT_TRUE(RawKeyExists(HKEY_CURRENT_USER, target + "\\inner", kView));
 }

@@ -29,8 +29,8 @@ TEST(Folders, RemoveTrailingBackslashTakesOneOnly) {
 
 TEST(RootKeys, NamesBothWaysExactAndCaseSensitive) {
     const std::pair<HKEY, const char*> roots[] = {
-        {HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT"},   {HKEY_CURRENT_USER, "HKEY_CURRENT_USER"},
-        {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE"}, {HKEY_USERS, "HKEY_USERS"},
+        {HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT"},     {HKEY_CURRENT_USER, "HKEY_CURRENT_USER"},
+        {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE"},   {HKEY_USERS, "HKEY_USERS"},
         {HKEY_CURRENT_CONFIG, "HKEY_CURRENT_CONFIG"},
     };
     for (const auto& root : roots) {
@@ -85,13 +85,6 @@ TEST(InstallDate, EightDigitsBecomeMonthNameDayAndYear) {
     EXPECT_EQ(FormatInstallDate("2009ab05"), kNotAvailable);
     EXPECT_EQ(FormatInstallDate("2009 105"), kNotAvailable);
     EXPECT_EQ(FormatInstallDate(""), kNotAvailable);
-}
-
-TEST(NortonOrSymantec, CaseSensitiveParts) {
-    EXPECT_TRUE(IsNortonOrSymantec("Norton AntiVirus"));
-    EXPECT_TRUE(IsNortonOrSymantec("LiveUpdate (Symantec Corporation)"));
-    EXPECT_FALSE(IsNortonOrSymantec("NORTON"));
-    EXPECT_FALSE(IsNortonOrSymantec(""));
 }
 
 TEST(FileTimes, FileTimeBecomesLocalOleDate) {

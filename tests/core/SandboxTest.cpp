@@ -10,7 +10,8 @@ TEST(Sandbox, PrefixIsPrivateAndHasNoHostDrive) {
     for (char letter = 'D'; letter <= 'Z'; ++letter) {
         std::string root = std::string(1, letter) + ":\\";
         UINT type = GetDriveTypeA(root.c_str());
-        EXPECT_TRUE(type == DRIVE_NO_ROOT_DIR || type == DRIVE_CDROM || !(drives & (1u << (letter - 'A'))))
+        EXPECT_TRUE(type == DRIVE_NO_ROOT_DIR || type == DRIVE_CDROM ||
+                    !(drives & (1u << (letter - 'A'))))
             << root << " is mapped (type " << type << ")";
     }
 }

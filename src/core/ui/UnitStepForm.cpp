@@ -11,6 +11,7 @@
 #include "core/SharedState.h"
 #include "core/StrUtil.h"
 #include "core/ui/Controls.h"
+#include "core/ui/DataModule.h"
 #include "StepFormIds.h"
 
 namespace ku {
@@ -382,6 +383,36 @@ void TUninstallStepForm::SpeedButton2Click() {
         SendMessageA(programs.Handle(), CB_SETCURSEL, 0, 0);
         TLabel(Item(IDC_STEP_FLABEL)).SetText("1/" + std::to_string(programs.Count()));
     }
+}
+
+} // namespace ku
+
+namespace ku {
+
+int RunUninstallWizard(HWND owner, const UninstallWizardRequest& request) {
+    TUninstallStepForm form;
+    form.Caption = request.Caption.empty() ? "Uninstall Wizard" : request.Caption;
+    form.DisplayName = request.DisplayName;
+    form.NortonFlag = request.NortonFlag;
+    form.UninstallKeyName = request.UninstallKeyName;
+    form.UninstallCommand = request.UninstallCommand;
+    form.ProfileKey = request.ProfileKey;
+    form.ForceMode = request.ForceMode;
+    form.SpecialMode = request.SpecialMode != 0;
+    form.ProgramName = request.ProgramName;
+    form.Version = request.Version;
+    form.InstallDate = request.InstallDate;
+    form.InstallLocation = request.InstallLocation;
+    form.HelpLink = request.HelpLink;
+    form.Publisher = request.Publisher;
+    form.HomePage = request.HomePage;
+    form.UpdateLink = request.UpdateLink;
+    UniqueAny<Traits<HICON, decltype(&::DestroyIcon), &::DestroyIcon>> icon;
+    if (DM && request.ImageIndex >= 0)
+        icon.reset(ImageList_GetIcon(DM->AppIconListEx.get(), request.ImageIndex, ILD_NORMAL));
+    form.ApplicationIcon = icon.get();
+    form.ShowModal(owner);
+    return form.UninstallDone;
 }
 
 } // namespace ku

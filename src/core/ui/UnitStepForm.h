@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/ForceFlow.h"
+#include "core/MainWindowLogic.h"
 #include "core/Removal.h"
 #include "core/RemnantTree.h"
 #include "core/WizardState.h"
@@ -121,5 +122,9 @@ private:
 
 // The window the wizard's removal thread and the special-uninstall wizard reach.
 extern TUninstallStepForm* UninstallStepForm;
+
+// Creates the wizard into UninstallStepForm with what the main window hands over, shows it
+// modally, frees it and answers its UninstallDone (1: reload the program list).
+int RunUninstallWizard(HWND owner, const UninstallWizardRequest& request);
 
 } // namespace ku

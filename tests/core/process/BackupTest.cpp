@@ -97,7 +97,8 @@ TEST_F(BackupTest, CompleteExportIsReportedAndWaitedFor) {
     EXPECT_TRUE(EndsText(request.commandLine, ".reg\""));
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, "Restore");
-    EXPECT_TRUE(StartsText(boxes[0].text, "The registry was successfully backed up at the folder:\r\r" + Folder()));
+    EXPECT_TRUE(StartsText(
+        boxes[0].text, "The registry was successfully backed up at the folder:\r\r" + Folder()));
 }
 
 TEST_F(BackupTest, MissingEmptyOrForeignFileIsNoBackup) {
@@ -142,4 +143,14 @@ TEST_F(BackupTest, RunProcessAndWaitCapturesWaitsAndRunsInTheProgramFolder) {
     EXPECT_EQ(request.waitMilliseconds, INFINITE);
     launcher.starts = false;
     EXPECT_EQ(RunProcessAndWait("tool.exe", SW_HIDE), -1);
+}
+
+TEST_F(BackupTest, ScriptEnginesAreRegisteredAgainWithoutWaiting) {
+    ReRegisterScriptEngines();
+    ASSERT_EQ(launcher.requests.size(), 2u);
+    EXPECT_EQ(launcher.requests[0].kind, LaunchRequest::Kind::Exec);
+    EXPECT_EQ(launcher.requests[0].commandLine, "regsvr32 " + GetSystemDir() + "\\jscript.dll  /s");
+    EXPECT_EQ(launcher.requests[1].commandLine, "regsvr32 " + GetSystemDir() + "\\vbscript.dll  /s");
+    EXPECT_EQ(launcher.requests[1].show, SW_SHOWNORMAL);
+    EXPECT_FALSE(launcher.requests[1].waitForExit);
 }

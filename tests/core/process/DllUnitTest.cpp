@@ -42,6 +42,10 @@ TEST_F(CompanionTest, WorkingLibraryEndsTheProcessAndNoFallbackFollows) {
     EXPECT_TRUE(KillProcessById(viaKill.Id()));
     EXPECT_EQ(viaKill.WaitExitCode(), 77u) << "the library's kill, not TerminateProcess";
     EXPECT_FALSE(DllKillProcess(GetCurrentProcessId()));
+    EXPECT_FALSE(DllKillCheckedProcess(GetCurrentProcessId()));
+    Sleeper critical(dir.Path(), "winlogon.exe");
+    EXPECT_FALSE(DllKillProcess(critical.Id()));
+    EXPECT_TRUE(critical.Running());
 }
 
 TEST_F(CompanionTest, FailingOrMissingLibraryFallsBackToTerminateProcess) {

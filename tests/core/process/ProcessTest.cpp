@@ -49,6 +49,12 @@ TEST_F(ProcessTest, SnapshotHoldsRunningProcessesWithTheirFileNames) {
 
 TEST_F(ProcessTest, KillByIdEndsTheProcessWithExitCodeOne) {
     Sleeper sleeper(dir.Path(), "kubyid.exe");
+    EXPECT_FALSE(KillProcessById(sleeper.Id(), ProcessSnapshot()))
+        << "a process the snapshot does not show is not ended blindly";
+    const ProcessSnapshot stale = {{sleeper.Id(), "otherprogram.exe"}};
+    EXPECT_FALSE(KillProcessById(sleeper.Id(), stale))
+        << "the id now belongs to another program than the snapshot saw";
+    EXPECT_TRUE(sleeper.Running());
     EXPECT_TRUE(KillProcessById(sleeper.Id()));
     EXPECT_EQ(sleeper.WaitExitCode(), 1u);
     EXPECT_FALSE(KillProcessById(sleeper.Id())) << "a process that is gone cannot be ended";
@@ -116,11 +122,21 @@ TEST_F(ProcessTest, CriticalNamesAndOwnProcessAreNeverEnded) {
 TEST(ProcessSelection, KillAllSparesSystemListOwnProcessAndKuAndEndsExplorer) {
     const DWORD self = GetCurrentProcessId();
     ProcessSnapshot given = {
-        {0, "[System Process]"}, {4, "System"},         {100, "lsass.exe"},
-        {101, "services.exe"},   {102, "explorer.exe"}, {103, "KU.exe"},
-        {104, "notepad.exe"},    {105, "svchost.exe"},  {106, "wininit.exe"},
-        {107, "dwm.exe"},        {108, "lsm.exe"},      {109, "ss.exe"},
-        {110, ""},               {self, "renamed.exe"}, {111, "C:\\Apps\\Tool.EXE"},
+        {0, "[System Process]"},
+        {4, "System"},
+        {100, "lsass.exe"},
+        {101, "services.exe"},
+        {102, "explorer.exe"},
+        {103, "KU.exe"},
+        {104, "notepad.exe"},
+        {105, "svchost.exe"},
+        {106, "wininit.exe"},
+        {107, "dwm.exe"},
+        {108, "lsm.exe"},
+        {109, "ss.exe"},
+        {110, ""},
+        {self, "renamed.exe"},
+        {111, "C:\\Apps\\Tool.EXE"},
     };
     ProcessSnapshot chosen = SelectUserProcesses(given);
     std::vector<DWORD> ids;
@@ -136,9 +152,9 @@ TEST_F(ProcessTest, KillAllInAChildEndsUserProcessesButNotItselfNorSystemNames) 
     Sleeper user2(dir.Path(), "explorer.exe");
     Sleeper spared(dir.Path(), "services.exe");
     Sleeper ku(dir.Path(), "ku.exe");
-    const std::string line = kutest::Fixture("kukillall.exe") + " " +
-                             std::to_string(user1.Id()) + " " + std::to_string(user2.Id()) + " " +
-                             std::to_string(spared.Id()) + " " + std::to_string(ku.Id());
+    const std::string line = kutest::Fixture("kukillall.exe") + " " + std::to_string(user1.Id()) +
+                             " " + std::to_string(user2.Id()) + " " + std::to_string(spared.Id()) +
+                             " " + std::to_string(ku.Id());
     // The child ends the two user processes and lives to report it.
     EXPECT_EQ(kutest::RunAndWait(line), 2);
     EXPECT_EQ(user1.WaitExitCode(), 1u);

@@ -46,8 +46,7 @@ TEST(RunProcessAndWait, ReturnsTheExitCodeAfterLargeOutput) {
 TEST(RunProcessAndWait, RunsInTheProgramFolderAndFailsToStartWithMinusOne) {
     kutest::ScratchDir dir;
     const std::string cwdFile = dir.File("cwd.txt");
-    EXPECT_EQ(RunProcessAndWait(kutest::Fixture("kubigout.exe") + " 10 3 " + cwdFile, SW_HIDE),
-              3);
+    EXPECT_EQ(RunProcessAndWait(kutest::Fixture("kubigout.exe") + " 10 3 " + cwdFile, SW_HIDE), 3);
     EXPECT_TRUE(SameText(IncludeTrailingBackslash(ReadFile(cwdFile)), ProgramDir()));
     EXPECT_EQ(RunProcessAndWait(dir.File("missing.exe"), SW_HIDE), -1);
 }

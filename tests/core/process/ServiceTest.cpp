@@ -18,10 +18,10 @@ public:
           manager_(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS)) {
         std::string binary =
             kutest::Fixture("kusvc.exe") + " " + name_ + (acceptsStop ? "" : " nostop");
-        UniqueService created(CreateServiceA(
-            manager_.get(), name_.c_str(), name_.c_str(), SERVICE_ALL_ACCESS,
-            SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_IGNORE,
-            binary.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
+        UniqueService created(
+            CreateServiceA(manager_.get(), name_.c_str(), name_.c_str(), SERVICE_ALL_ACCESS,
+                           SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_IGNORE,
+                           binary.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
         created_ = static_cast<bool>(created);
     }
     ~TestService() {
@@ -71,11 +71,10 @@ private:
     void KeepProcess(SC_HANDLE service) {
         SERVICE_STATUS_PROCESS status = {};
         DWORD needed = 0;
-        if (QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO,
-                                 reinterpret_cast<BYTE*>(&status), sizeof(status), &needed) &&
+        if (QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
+                                 sizeof(status), &needed) &&
             status.dwProcessId != 0)
-            process_.reset(
-                OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, status.dwProcessId));
+            process_.reset(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, status.dwProcessId));
     }
 
     std::string name_;
@@ -96,6 +95,17 @@ TEST(Services, UnknownNameIsNotInstalledEverywhere) {
     EXPECT_EQ(StopAndDeleteService(name), ServiceDeleteMissing);
     EXPECT_FALSE(StopServiceByName(name));
     EXPECT_EQ(StopService(""), ServiceMissing);
+}
+
+TEST(Services, ServicesWindowsNeedsAreNeverStoppedNorDeleted) {
+    UniqueService manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    ASSERT_FALSE(ServiceNotInstalled(manager.get(), "RpcSs"));
+    const int before = QueryServiceState(manager.get(), "RpcSs");
+    EXPECT_EQ(StopService("rpcss"), before == SERVICE_STOPPED ? ServiceAlreadyStopped
+                                                               : ServiceStopRefused);
+    EXPECT_FALSE(StopServiceByName("RpcSs"));
+    EXPECT_EQ(StopAndDeleteService("RpcSs"), ServiceDeleteFailed);
+    EXPECT_EQ(QueryServiceState(manager.get(), "RpcSs"), before);
 }
 
 TEST(Services, StopServiceReportsStoppedRunningAndAcceptedStates) {

@@ -8,14 +8,14 @@ namespace kutest {
 
 namespace {
 
-HANDLE Start(const std::string& commandLine, DWORD* id) {
+HANDLE Start(const std::string& commandLine, DWORD* id, const std::string& directory = "") {
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info = {};
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info))
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        directory.empty() ? nullptr : directory.c_str(), &startup, &info))
         return nullptr;
     CloseHandle(info.hThread);
     if (id)
@@ -46,7 +46,9 @@ Sleeper::~Sleeper() {
     DeleteFileA(path_.c_str());
 }
 
-bool Sleeper::Running() const { return WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+bool Sleeper::Running() const {
+    return WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
 
 DWORD Sleeper::WaitExitCode(DWORD ms) const {
     WaitForSingleObject(process_, ms);
@@ -55,8 +57,8 @@ DWORD Sleeper::WaitExitCode(DWORD ms) const {
     return code;
 }
 
-int RunAndWait(const std::string& commandLine, DWORD ms) {
-    HANDLE process = Start(commandLine, nullptr);
+int RunAndWait(const std::string& commandLine, DWORD ms, const std::string& directory) {
+    HANDLE process = Start(commandLine, nullptr, directory);
     if (!process)
         return -1;
     DWORD code = static_cast<DWORD>(-1);

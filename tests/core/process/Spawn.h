@@ -31,8 +31,9 @@ private:
     DWORD id_ = 0;
 };
 
-// Starts `commandLine` and waits for it; its exit code, or -1 when it did not start or end.
-int RunAndWait(const std::string& commandLine, DWORD ms = 60000);
+// Starts `commandLine` (in `directory` when given) and waits for it; its exit code, or -1 when
+// it did not start or end.
+int RunAndWait(const std::string& commandLine, DWORD ms = 60000, const std::string& directory = "");
 
 // Polls `condition` every 50 ms for up to `ms`.
 bool WaitFor(const std::function<bool()>& condition, DWORD ms = 10000);

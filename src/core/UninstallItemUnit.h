@@ -1,0 +1,66 @@
+// The installed-program list of the main window: one record of thirteen strings per program,
+// kept in display order and sortable by name, install date or publisher.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace ku {
+
+namespace UninstallItemUnit {
+
+// Missing values read from an Uninstall entry hold "NOT AVAILABLE".
+struct TContent {
+    std::string IconSource;
+    std::string DisplayName;
+    std::string DisplayVersion;
+    std::string HelpLink;
+    std::string InstallDate; // raw registry text, normally yyyymmdd
+    std::string InstallLocation;
+    std::string Publisher;
+    std::string URLInfoAbout;
+    std::string URLUpdateInfo;
+    std::string ModifyPath;
+    std::string SubKeyName;
+    std::string UninstallString;
+    std::string RegistryPath;
+};
+
+} // namespace UninstallItemUnit
+
+class TUninstallContentItem {
+  public:
+    UninstallItemUnit::TContent Content;
+};
+
+// Sort keys of the list: column 0 name, 1 install date, 2 publisher; direction 0 ascending.
+enum : uint8_t { SortByName = 0, SortByInstallDate = 1, SortByPublisher = 2 };
+enum : uint8_t { SortAscending = 0, SortDescending = 1 };
+
+class TUninstallContents {
+  public:
+    // Appends an item of thirteen empty strings and returns its index.
+    int Add();
+    // Removes item index; false (and nothing removed) for an index outside the list.
+    bool Delete(int index);
+    // The item at index; an index outside 0 .. Count-1 throws std::out_of_range.
+    TUninstallContentItem& GetItem(int index);
+    const TUninstallContentItem& GetItem(int index) const;
+    int Count() const { return static_cast<int>(items_.size()); }
+    void Clear() { items_.clear(); }
+    // Exchange sort over whole records by plain ordinal comparison of the trimmed name, the raw
+    // install date or the publisher. Equal keys never change places; another column value
+    // leaves the order as it is.
+    void SortBy(int column, int direction);
+
+  private:
+    std::vector<TUninstallContentItem> items_;
+};
+
+// The main window's one list, and the column and direction of its last sort.
+extern TUninstallContents* ProgramList;
+extern uint8_t SortColumn;
+extern uint8_t SortDirection;
+
+} // namespace ku

@@ -1,0 +1,312 @@
+// Benchmarks of the uninstall wizard's scans against raw walks of the same data, in the sandbox:
+//   scripts/wine-sandbox up build/sandbox
+//   scripts/wine-run build/sandbox build/tests/bench/bench_scans.exe registry [KEYS VALUES]
+//   scripts/wine-run build/sandbox build/tests/bench/bench_scans.exe files [FILES]
+//   scripts/wine-run build/sandbox build/tests/bench/bench_scans.exe hive   (whole HKLM and HKCU)
+// "registry" imports a generated .reg (default 200000 keys, 1000000 values) below
+// HKLM\Software\KuBench, "files" makes a tree (default 500000 files) below
+// C:\kutest\scratch\bench_files; both are removed afterwards. The scans run with the window's
+// own progress object (message pump and caption label, paced by time) and a skip message
+// posted while they run; the program prints times, the ratio to the raw walk, peak memory and
+// the skip button's reaction time.
+#include <windows.h>
+
+#include <psapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "core/FileScan.h"
+#include "core/RegistryScan.h"
+#include "core/SharedState.h"
+#include "core/ui/WizardBridge.h"
+
+using namespace ku;
+
+namespace {
+
+const char* const kBenchKey = "Software\\KuBench";
+const char* const kBenchFolder = "C:\\kutest\\scratch\\bench_files";
+const UINT kSkipMessage = WM_APP + 7;
+
+double Now() {
+    LARGE_INTEGER counter, frequency;
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double PeakMb() {
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return static_cast<double>(counters.PeakWorkingSetSize) / (1024.0 * 1024.0);
+}
+
+// ---- raw walks: the same enumeration calls, no matching ------------------------------------
+
+long long rawKeys = 0, rawValues = 0;
+
+void RawRegistryWalk(HKEY key) {
+    std::vector<char> name(16384);
+    std::vector<BYTE> data(4096);
+    for (DWORD i = 0;; ++i) {
+        DWORD nameLength = static_cast<DWORD>(name.size()), dataLength = static_cast<DWORD>(data.size()), type;
+        LONG result = RegEnumValueA(key, i, name.data(), &nameLength, nullptr, &type, data.data(), &dataLength);
+        if (result == ERROR_MORE_DATA) {
+            data.resize(dataLength + 2);
+            nameLength = static_cast<DWORD>(name.size());
+            dataLength = static_cast<DWORD>(data.size());
+            result = RegEnumValueA(key, i, name.data(), &nameLength, nullptr, &type, data.data(), &dataLength);
+        }
+        if (result != ERROR_SUCCESS)
+            break;
+        ++rawValues;
+    }
+    char sub[1000];
+    for (DWORD i = 0;; ++i) {
+        DWORD length = sizeof sub;
+        if (RegEnumKeyExA(key, i, sub, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        ++rawKeys;
+        HKEY child;
+        if (RegOpenKeyExA(key, sub, 0, KEY_READ | ScanRegistryView(), &child) == ERROR_SUCCESS) {
+            RawRegistryWalk(child);
+            RegCloseKey(child);
+        }
+    }
+}
+
+long long rawFiles = 0;
+
+void RawFileWalk(const std::string& folder) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + "\\*.*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        if (data.cFileName[0] == '.' && (!data.cFileName[1] || (data.cFileName[1] == '.' && !data.cFileName[2])))
+            continue;
+        const std::string full = folder + "\\" + data.cFileName;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            RawFileWalk(full);
+        else
+            ++rawFiles;
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+}
+
+// ---- the window side: a hidden label for captions and a window that takes the skip ----------
+
+double skipPosted = 0;
+
+LRESULT CALLBACK SkipProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kSkipMessage) {
+        ScanState = static_cast<uint8_t>(wParam);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+struct Window {
+    HWND skip, label;
+    Window() {
+        WNDCLASSA type = {};
+        type.lpfnWndProc = SkipProc;
+        type.lpszClassName = "KuBenchSkip";
+        RegisterClassA(&type);
+        skip = CreateWindowA("KuBenchSkip", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+        label = CreateWindowA("STATIC", "", WS_CHILD, 0, 0, 400, 16, skip, nullptr, nullptr, nullptr);
+    }
+};
+
+struct SkipLater {
+    HWND window;
+    DWORD afterMs;
+    uint8_t value;
+};
+
+DWORD WINAPI PostSkip(void* data) {
+    const SkipLater* later = static_cast<SkipLater*>(data);
+    Sleep(later->afterMs);
+    skipPosted = Now();
+    PostMessageA(later->window, kSkipMessage, later->value, 0);
+    return 0;
+}
+
+double SkipReaction(const Window& window, uint8_t value, void (*scan)(IScanProgress&)) {
+    SkipLater later{window.skip, 300, value};
+    ScanState = ScanRun;
+    HANDLE thread = CreateThread(nullptr, 0, PostSkip, &later, 0, nullptr);
+    WindowScanProgress progress(window.label);
+    scan(progress);
+    const double end = Now();
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    ScanState = ScanRun;
+    return skipPosted > 0 ? (end - skipPosted) * 1000.0 : -1;
+}
+
+// ---- registry ----------------------------------------------------------------------------
+
+void WriteRegFile(const std::string& path, int keys, int values) {
+    FILE* out = std::fopen(path.c_str(), "wb");
+    std::fputs("REGEDIT4\r\n\r\n", out);
+    const int perKey = values / keys, extra = values % keys;
+    for (int k = 0; k < keys; ++k) {
+        // 200 vendors, each with products and nested settings keys.
+        std::fprintf(out, "[HKEY_LOCAL_MACHINE\\%s\\Vendor%03d\\Product%04d\\Settings%d]\r\n", kBenchKey,
+                     k % 200, k / 200 % 1000, k);
+        for (int v = 0; v < perKey + (k < extra ? 1 : 0); ++v)
+            std::fprintf(out, "\"Value%d\"=\"C:\\\\Program Files\\\\Vendor%03d\\\\file%d.dll\"\r\n", v,
+                         k % 200, v);
+        std::fputs("\r\n", out);
+    }
+    std::fclose(out);
+}
+
+HKEY OpenBench() {
+    HKEY key = nullptr;
+    RegOpenKeyExA(HKEY_LOCAL_MACHINE, kBenchKey, 0, KEY_READ | ScanRegistryView(), &key);
+    return key;
+}
+
+void RegistryScan(IScanProgress& progress) {
+    TWizardState state;
+    ScanRegistryNormalWalk(state, HKEY_LOCAL_MACHINE, kBenchKey, &progress, state.LeftoverList,
+                           "Vendor017", "", "C:\\Program Files\\Vendor099\\uninst.exe");
+}
+
+int RunRegistry(int keys, int values) {
+    RegistryView64 = true;
+    const std::string reg = "C:\\kutest\\scratch\\bench.reg";
+    CreateDirectoryA("C:\\kutest\\scratch", nullptr);
+    WriteRegFile(reg, keys, values);
+    double t = Now();
+    char command[512];
+    std::snprintf(command, sizeof command, "regedit /S %s", reg.c_str());
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info;
+    if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return 1;
+    WaitForSingleObject(info.hProcess, INFINITE);
+    CloseHandle(info.hProcess);
+    CloseHandle(info.hThread);
+    std::printf("import of %d keys, %d values: %.1f s\n", keys, values, Now() - t);
+    HKEY bench = OpenBench();
+    if (!bench)
+        return 1;
+    Window window;
+    t = Now();
+    RawRegistryWalk(bench);
+    const double raw = Now() - t;
+    RegCloseKey(bench);
+    TWizardState state;
+    WindowScanProgress progress(window.label);
+    ScanState = ScanRun;
+    t = Now();
+    ScanRegistryNormalWalk(state, HKEY_LOCAL_MACHINE, kBenchKey, &progress, state.LeftoverList,
+                           "Vendor017", "", "C:\\Program Files\\Vendor099\\uninst.exe");
+    const double scan = Now() - t;
+    std::printf("raw walk: %lld keys, %lld values in %.2f s\n", rawKeys, rawValues, raw);
+    std::printf("normal-mode scan: %d keys, %d leftovers in %.2f s, peak working set %.1f MB\n",
+                state.ScanKeyCounter, state.LeftoverList.Count(), scan, PeakMb());
+    std::printf("registry ratio scan/raw: %.2f\n", scan / raw);
+    std::printf("skip reaction: %.1f ms\n", SkipReaction(window, ScanSkipRegistry, RegistryScan));
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kBenchKey);
+    DeleteFileA(reg.c_str());
+    return 0;
+}
+
+// ---- files -------------------------------------------------------------------------------
+
+void MakeTree(int files) {
+    CreateDirectoryA("C:\\kutest\\scratch", nullptr);
+    CreateDirectoryA(kBenchFolder, nullptr);
+    const int perFolder = 500;
+    for (int f = 0; f < files; ++f) {
+        char path[MAX_PATH];
+        const int folder = f / perFolder;
+        std::snprintf(path, sizeof path, "%s\\Vendor%03d", kBenchFolder, folder % 100);
+        if (f % perFolder == 0) {
+            CreateDirectoryA(path, nullptr);
+            std::snprintf(path, sizeof path, "%s\\Vendor%03d\\Part%04d", kBenchFolder, folder % 100, folder);
+            CreateDirectoryA(path, nullptr);
+        }
+        std::snprintf(path, sizeof path, "%s\\Vendor%03d\\Part%04d\\file%06d.dat", kBenchFolder,
+                      folder % 100, folder, f);
+        HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        if (file != INVALID_HANDLE_VALUE)
+            CloseHandle(file);
+    }
+}
+
+void FileScan(IScanProgress& progress) {
+    TWizardState state;
+    ScanFolderFiles(state, kBenchFolder, 0, &progress, state.LeftoverList, "Vendor017");
+}
+
+int RunFiles(int files) {
+    double t = Now();
+    MakeTree(files);
+    std::printf("made %d files: %.1f s\n", files, Now() - t);
+    Window window;
+    t = Now();
+    RawFileWalk(kBenchFolder);
+    const double raw = Now() - t;
+    TWizardState state;
+    WindowScanProgress progress(window.label);
+    ScanState = ScanRun;
+    t = Now();
+    ScanFolderFiles(state, kBenchFolder, 0, &progress, state.LeftoverList, "Vendor017");
+    const double scan = Now() - t;
+    std::printf("raw walk: %lld files in %.2f s\n", rawFiles, raw);
+    std::printf("file scan: %d leftovers in %.2f s, peak working set %.1f MB\n",
+                state.LeftoverList.Count(), scan, PeakMb());
+    std::printf("file ratio scan/raw: %.2f\n", scan / raw);
+    std::printf("skip reaction: %.1f ms\n", SkipReaction(window, ScanSkipFiles, FileScan));
+    t = Now();
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info;
+    char command[256];
+    std::snprintf(command, sizeof command, "cmd /c rd /s /q %s", kBenchFolder);
+    if (CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+        WaitForSingleObject(info.hProcess, INFINITE);
+        CloseHandle(info.hProcess);
+        CloseHandle(info.hThread);
+    }
+    std::printf("removed the tree: %.1f s\n", Now() - t);
+    return 0;
+}
+
+// ---- the real hives, for a feel of a whole scan --------------------------------------------
+
+int RunHives() {
+    RegistryView64 = true;
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        TWizardState state;
+        const double t = Now();
+        ScanRegistryNormalWalk(state, root, "", nullptr, state.LeftoverList, "KuNothingHere", "", "");
+        std::printf("%s: %d keys in %.2f s\n", root == HKEY_LOCAL_MACHINE ? "HKLM" : "HKCU",
+                    state.ScanKeyCounter, Now() - t);
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "registry")
+        return RunRegistry(argc > 2 ? std::atoi(argv[2]) : 200000, argc > 3 ? std::atoi(argv[3]) : 1000000);
+    if (mode == "files")
+        return RunFiles(argc > 2 ? std::atoi(argv[2]) : 500000);
+    if (mode == "hive")
+        return RunHives();
+    std::fprintf(stderr, "usage: bench_scans registry [KEYS VALUES] | files [FILES] | hive\n");
+    return 2;
+}
