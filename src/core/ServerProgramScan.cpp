@@ -76,10 +76,15 @@ void ScanModules(const ForcePathWord& word, const std::vector<std::string>& modu
         const size_t close = line.rfind(']');
         if (open == std::string::npos || close == std::string::npos || close < open)
             continue;
-        if (!word.Matches(line.substr(0, open)))
+        const std::string module = line.substr(0, open);
+        if (!word.Matches(module))
             continue;
         const std::string process = Trim(line.substr(open + 1, close - open - 1));
         if (process.empty())
+            continue;
+        // The list pairs the modules of every process of one file name with each such
+        // process: an executable module is only its own process's image.
+        if (EndsText(module, ".exe") && !SameText(module, process))
             continue;
         if (SameText(ExtractFileName(process), "explorer.exe")) {
             plan.restartShell = true;

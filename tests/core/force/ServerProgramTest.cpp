@@ -111,6 +111,7 @@ TEST(ServerProgram, ProcessesModulesAndRunEntriesArePlannedNotEnded) {
         folder + "\\hook.dll[C:\\Tools\\host.exe]",
         folder + "\\hook.dll[C:\\windows\\system32\\svchost.exe]",
         lookAlike + "\\hook.dll[C:\\Tools\\innocent.exe]",
+        folder + "\\fooapp.exe[" + lookAlike + "\\fooapp.exe]", // same name, other process
         folder + "\\hook.dll[C:\\windows\\explorer.exe]",
     };
 
