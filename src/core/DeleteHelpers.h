@@ -26,6 +26,7 @@ bool IsProtectedService(const std::string& name);
 std::string CleanKeyPath(const std::string& keyPath);
 
 // Deletes the key with its subkeys; false when refused, missing or not completely deleted.
+// A tree that is or holds a registry link is refused: the delete would reach through it.
 // The key is looked up in the view of RegistryView64, with the other view's flag added when
 // useWowView (a caller that listed the key in the 32-bit view passes false).
 bool DeleteRegistryKey(HKEY root, const std::string& keyPath, bool useWowView = true);

@@ -14,6 +14,7 @@
 #include "core/StrUtil.h"
 #include "core/ui/AboutForm.h"
 #include "core/ui/LaterForms.h"
+#include "core/ui/OptionUnit.h"
 #include "core/ui/OtherWindows.h"
 #include "core/ui/Pictures.h"
 #include "core/ui/ShowLiveUpdateForm.h"

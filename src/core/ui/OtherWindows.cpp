@@ -1,4 +1,4 @@
-// Stubs of the uninstall wizard, the special-uninstall wizard and the options dialog.
+// Stubs of the uninstall wizard and the special-uninstall wizard.
 #include "core/ui/OtherWindows.h"
 
 #include "core/Dialogs.h"
@@ -11,7 +11,6 @@ struct StubState {
     UninstallWizardRequest lastRequest;
     int wizardOpens = 0;
     int specialOpens = 0;
-    int optionsOpens = 0;
     int uninstallDone = 0;
     bool wizardStub = false; // the real wizard unless a test asked for the stand-in
 };
@@ -35,11 +34,6 @@ void ShowSpecialUninstallWizard(HWND owner) {
     ShowMessageBox(owner, "Special Uninstall Wizard", kAppCaption, MB_OK);
 }
 
-void ShowOptionsDialog(HWND owner) {
-    ++State().optionsOpens;
-    ShowMessageBox(owner, "Options", kAppCaption, MB_OK);
-}
-
 const UninstallWizardRequest& LastUninstallWizardRequest() {
     return State().lastRequest;
 }
@@ -48,9 +42,6 @@ int UninstallWizardOpenCount() {
 }
 int SpecialWizardOpenCount() {
     return State().specialOpens;
-}
-int OptionsDialogOpenCount() {
-    return State().optionsOpens;
 }
 void SetStubUninstallDone(int uninstallDone) {
     State().uninstallDone = uninstallDone;

@@ -1,6 +1,6 @@
 // The windows the main window opens that other work delivers: the uninstall wizard and the
-// special-uninstall wizard and the options dialog. Until they exist each is a stub that shows its
-// caption in a message box, keeps what it was handed and returns.
+// special-uninstall wizard. Until they exist each is a stub that shows its caption in a message
+// box, keeps what it was handed and returns. The options dialog is core/ui/OptionUnit.h.
 #pragma once
 
 #include <windows.h>
@@ -17,15 +17,11 @@ int ShowUninstallWizard(HWND owner, const UninstallWizardRequest& request);
 // The special-uninstall wizard (TFormUninstall), modally; nothing handed, nothing answered.
 void ShowSpecialUninstallWizard(HWND owner);
 
-// The options dialog (TFormOptions), modally.
-void ShowOptionsDialog(HWND owner);
-
 // For checks of the stubs: what the last uninstall wizard was handed, how many opened, and the
 // UninstallDone the stub answers (0 unless set).
 const UninstallWizardRequest& LastUninstallWizardRequest();
 int UninstallWizardOpenCount();
 int SpecialWizardOpenCount();
-int OptionsDialogOpenCount();
 void SetStubUninstallDone(int uninstallDone);
 // Clears the records and puts the uninstall wizard's stand-in in place of the real wizard.
 void ResetOtherWindowStubs();

@@ -230,8 +230,9 @@ TEST_F(MainWindow, DeleteRemovesTheChosenEntryInTheShownViewOnly) {
     EXPECT_FALSE(kutest::RawKeyExists(HKEY_LOCAL_MACHINE, key, KEY_WOW64_32KEY));
     EXPECT_LT(RowOf(list, "KU Fixture Delete Me"), 0);
     EXPECT_GE(RowOf(list, "KU Fixture NSIS"), 0);
-    if (kutest::RunningUnderWow64())
+    if (kutest::RunningUnderWow64()) {
         EXPECT_TRUE(kutest::RawKeyExists(HKEY_LOCAL_MACHINE, key, KEY_WOW64_64KEY));
+    }
     kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, key, KEY_WOW64_64KEY);
 }
 
