@@ -149,7 +149,7 @@ bool RealService::Start() {
         return false;
     // Wine's service manager may keep its database locked for a while after the prefix
     // starts, and may answer a slow start with a time-out and still start the service.
-    const DWORD until = GetTickCount() + 120000;
+    const DWORD until = GetTickCount() + 240000;
     bool started = false;
     while (!started && GetTickCount() < until) {
         if (StartServiceA(service, 0, nullptr) || State() == SERVICE_RUNNING) {
