@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/ForceRemovalPlan.h"
 #include "core/ValueContentUnit.h"
 
 namespace ku {
@@ -35,6 +36,8 @@ struct TWizardState {
     std::vector<std::string> ProcessModuleList;
     std::vector<std::string> RemnantKeyList;
     bool FullForceScan = false;
+    // Services, drivers and processes the force scans found, stopped only after confirmation.
+    ForceRemovalPlan ForcePlan;
     std::vector<std::string> FileListEntries;
     // "1" when the program is a Norton or Symantec product: the walks keep out of the
     // Uninstall keys then.

@@ -274,6 +274,10 @@ void TUninstallStepForm::FormClose() {
 }
 
 bool TUninstallStepForm::OnCommand(int id, int code) {
+    if (id == IDC_STEP_TXTPATH && code == EN_CHANGE) {
+        TxtPathChange();
+        return true;
+    }
     if (code != BN_CLICKED && id != IDCANCEL)
         return false;
     switch (id) {
@@ -294,7 +298,13 @@ bool TUninstallStepForm::OnCommand(int id, int code) {
     }
 }
 
-bool TUninstallStepForm::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result) {
+bool TUninstallStepForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam,
+                                   INT_PTR& result) {
+    if (message == WM_NOTIFY && OnTreeNotify(reinterpret_cast<const NMHDR*>(lParam))) {
+        SetWindowLongPtrA(Handle(), DWLP_MSGRESULT, TRUE);
+        result = TRUE;
+        return true;
+    }
     if (message == WindowRemovalHost::kRemovalMessage) {
         if (host_)
             host_->RunQueued();

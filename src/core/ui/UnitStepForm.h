@@ -8,9 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "core/ForceFlow.h"
 #include "core/MainWindowLogic.h"
 #include "core/Removal.h"
+#include "core/RemnantTree.h"
 #include "core/WizardState.h"
+#include "core/ui/RemnantTreeView.h"
 #include "core/ui/Window.h"
 #include "core/ui/WizardBridge.h"
 
@@ -60,6 +63,11 @@ public:
     void Timer2Timer();
     void SpeedButton1Click();
     void SpeedButton2Click();
+    // The folder edit changed: refuses protected folders, offers security products' files.
+    void TxtPathChange();
+    // The RegRemain tree and its model, for tests that tick entries as a user would.
+    TRemnantTree& RemnantTree() { return remnantTree_; }
+    HWND RegTreeView() const;
 
     int PageIndex() const { return page_; }
     bool Busy() const { return busy_; }
@@ -84,6 +92,9 @@ private:
     void RunForcePage();
     void RunForceRegistryStep();
     void RunForceFileStep();
+    ForceScanInput ForceInput() const;
+    void BuildRemnantTree();
+    bool OnTreeNotify(const NMHDR* header);
     void RunResultPage();
     void StartRemoval();
     void ShowScanResults();
@@ -104,6 +115,9 @@ private:
     bool closed_ = false;
     std::unique_ptr<WindowRemovalHost> host_;
     std::unique_ptr<TDelthread> removal_;
+    TRemnantTree remnantTree_;
+    std::unique_ptr<TRemnantTreeView> remnantView_;
+    bool checkingPath_ = false;
 };
 
 // The window the wizard's removal thread and the special-uninstall wizard reach.

@@ -4,7 +4,8 @@
 
 #include "core/Dialogs.h"
 #include "core/FileScan.h"
-#include "core/LaterScans.h"
+#include "core/ForceFlow.h"
+#include "core/InstallerScans.h"
 #include "core/PublicFunctionUnit.h"
 #include "core/Reg32vs64.h"
 #include "core/RegistryScan.h"
@@ -73,6 +74,7 @@ void TUninstallStepForm::StepBitBtnClick() {
         Close(IDOK);
         return;
     case PageRegRemain:
+        remnantTree_.AddCheckedRemnants(State.LeftoverList);
         ShowScanResults();
         SetPage(PageResult);
         break;
@@ -118,9 +120,9 @@ void TUninstallStepForm::RunRegistryStep() {
     WindowScanProgress progress(Item(IDC_STEP_ABREGISTRYSCAN));
     const std::string word = ScanWord();
     if (SpecialMode)
-        ScanInstallerByProfile(State, ProfileKey, &progress);
+        ScanInstallerByProfile(State, ProfileKey, State.LeftoverList, &progress);
     else
-        ScanInstallerByDisplayName(State, DisplayName, &progress);
+        ScanInstallerByDisplayName(State, DisplayName, State.LeftoverList, &progress);
     const std::string path = WindowText(Item(IDC_STEP_TXTPATH));
     // The machine's keys, then the user's: programs keep their settings in both.
     for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
@@ -160,47 +162,39 @@ void TUninstallStepForm::RunForcePage() {
     EnableWindow(Item(IDC_STEP_STEPBITBTN), TRUE);
     if (StepDone(IDC_STEP_STEPIMAGEEX1) && StepDone(IDC_STEP_STEPIMAGEEX2)) {
         ShowScanResults();
+        if (!State.RemnantKeyList.empty())
+            BuildRemnantTree();
         SetPage(State.RemnantKeyList.empty() ? PageResult : PageRegRemain);
     }
     State.RemnantKeyList.clear();
+}
+
+ForceScanInput TUninstallStepForm::ForceInput() const {
+    ForceScanInput input;
+    const HWND programs = Item(IDC_STEP_TXTPROGRAMNAME);
+    const int count = static_cast<int>(SendMessageA(programs, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        char item[MAX_PATH * 2] = {};
+        SendMessageA(programs, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
+        input.programFiles.push_back(item);
+    }
+    input.folder = WindowText(Item(IDC_STEP_TXTPATH));
+    input.uninstallCommand = UninstallCommand;
+    return input;
 }
 
 void TUninstallStepForm::RunForceRegistryStep() {
     BeginStep(IDC_STEP_ABREGISTRYSCANEX, IDC_STEP_REGPROGRESSEXPANEL,
               IDC_STEP_REGPROGRESSEXIMAGE, IDC_STEP_REGSKIPEXBTN, kTimer1);
     WindowScanProgress progress(Item(IDC_STEP_ABREGISTRYSCANEX));
-    State.FullForceScan = false;
-    const std::string path = WindowText(Item(IDC_STEP_TXTPATH));
-    const HWND programs = Item(IDC_STEP_TXTPROGRAMNAME);
-    const int count = static_cast<int>(SendMessageA(programs, CB_GETCOUNT, 0, 0));
-    std::vector<std::string> files;
-    for (int i = 0; i < count; ++i) {
-        char item[MAX_PATH * 2] = {};
-        SendMessageA(programs, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
-        files.push_back(item);
+    const ForceScanInput input = ForceInput();
+    if (!input.programFiles.empty()) {
+        // The program files share one registry pass.
+        const std::string count = std::to_string(input.programFiles.size());
+        SetLabelText(Item(IDC_STEP_FLABEL), count + "/" + count);
     }
-    if (!TrimmedPath().empty()) {
-        ScanServerProgram(State, TrimmedPath());
-        ScanInstallerLeftovers(State, path, 1, &progress);
-    }
-    for (const std::string& file : files)
-        ScanServerProgram(State, Trim(file));
-    if (State.LeftoverList.Count() > 0)
+    if (ku::RunForceRegistryStep(State, input, &progress, State.ForcePlan))
         SetWindowTextA(Handle(), (WindowText(Handle()) + "(Scan server program)").c_str());
-    State.FullForceScan = State.LeftoverList.Count() == 0;
-    if (!TrimmedPath().empty() && State.FullForceScan) {
-        ScanRegistryForceWalk(State, HKEY_LOCAL_MACHINE, "", &progress, path, UninstallCommand);
-        ScanInstallerLeftovers(State, path, 0, &progress);
-        ScanComLeftovers(State, path, HKEY_LOCAL_MACHINE, &progress, "SOFTWARE\\Classes");
-        ScanSoftwareKeysOfFolder(State, path);
-    }
-    for (size_t i = 0; State.FullForceScan && i < files.size() && !closeRequested_; ++i) {
-        SetWindowTextA(programs, files[i].c_str());
-        SetLabelText(Item(IDC_STEP_FLABEL), std::to_string(i + 1) + "/" + std::to_string(files.size()));
-        ScanRegistryByProgramWalk(State, HKEY_LOCAL_MACHINE, "", &progress, files[i],
-                                  UninstallCommand);
-        SetWindowTextA(programs, "");
-    }
     EndStep(IDC_STEP_ABREGISTRYSCANEX, IDC_STEP_REGPROGRESSEXPANEL, IDC_STEP_REGSKIPEXBTN,
             kTimer1, IDC_STEP_STEPIMAGEEX1);
 }
@@ -209,52 +203,21 @@ void TUninstallStepForm::RunForceFileStep() {
     BeginStep(IDC_STEP_ABDISKFILESCANEX, IDC_STEP_FILEPROGRESSEXPANEL,
               IDC_STEP_FILEPROGRESSEXIMAGE, IDC_STEP_FILESKIPEXBTN, kTimer2);
     WindowScanProgress progress(Item(IDC_STEP_ABDISKFILESCANEX));
-    if (State.FullForceScan) {
-        const HWND programs = Item(IDC_STEP_TXTPROGRAMNAME);
-        const int count = static_cast<int>(SendMessageA(programs, CB_GETCOUNT, 0, 0));
-        for (int i = 0; i < count; ++i) {
-            char item[MAX_PATH * 2] = {};
-            SendMessageA(programs, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
-            if (GetFileAttributesA(item) == INVALID_FILE_ATTRIBUTES)
-                continue;
-            TContent& content = State.LeftoverList.GetItem(State.LeftoverList.AddItem()).Content;
-            content.ItemType = kItemFile;
-            content.FilePath = item;
-            content.FileName = ExtractFileName(item);
-        }
-        if (!TrimmedPath().empty())
-            ScanFolderFiles(State, TrimmedPath(), State.ScanKeyCounter, &progress,
-                            State.LeftoverList, WindowText(Item(IDC_STEP_TXTPATH)));
-    }
+    ku::RunForceFileStep(State, ForceInput(), &progress);
     EndStep(IDC_STEP_ABDISKFILESCANEX, IDC_STEP_FILEPROGRESSEXPANEL, IDC_STEP_FILESKIPEXBTN,
             kTimer2, IDC_STEP_STEPIMAGEEX2);
 }
 
 void TUninstallStepForm::RunResultPage() {
-    if (ForceMode == 1) {
-        KillRunningExeList(State.RunningExeList);
-        if (ShowMessageBox(Handle(),
-                           "The scanned items/entries will be removed permanently and cannot be "
-                           "recovered.\rAre you sure you want to continue?",
-                           "Notification", MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
-            return;
-        if (!State.OtherServerList.empty()) {
-            if (ShowMessageBox(Handle(),
-                               "The other server of the program is running!\rWhether continue "
-                               "to uninstall?",
-                               "Please delete the other server!",
-                               MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
-                return;
-            for (const std::string& service : State.OtherServerList)
-                StopServiceByName(service);
-        }
-        if (!IsWow64Safe() &&
-            ShowMessageBox(Handle(),
-                           "Would you like to backup the registry?\rThese files maybe take up "
-                           "much space.\r\r" + ProgramDir() + "FullBackup\\",
-                           kAppCaption, MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
-            BackupRegistryFull();
-    }
+    // Nothing is ended, stopped or rewritten before the user said Yes.
+    if (ForceMode == 1 &&
+        !ConfirmForceRemoval(
+            State, State.ForcePlan,
+            [this](const std::string& text, const std::string& caption, UINT type) {
+                return ShowMessageBox(Handle(), text, caption, type);
+            },
+            !IsWow64Safe()))
+        return;
     StartRemoval();
     SetPage(PageFinish);
 }

@@ -21,6 +21,9 @@ const char* const kNoisyKeys[] = {
     "HKCU\\SOFTWARE\\WINE",
     "HKLM\\SOFTWARE\\WINE",
     "HKLM\\HARDWARE",
+    "\\CONTROL\\SERVICECURRENT", // a counter the service manager bumps as services start
+    "\\CONTROL\\DEVICECLASSES",  // device interfaces Wine links and unlinks as it starts
+    "\\CURRENTCONTROLSET\\ENUM\\",
     // NSIS uninstallers leave their temporary copy to be removed at the next start.
     "\\SESSION MANAGER\\\\PENDINGFILERENAMEOPERATIONS",
     "HKCU\\SOFTWARE\\KELVANETEST",

@@ -1,10 +1,15 @@
 // Whole uninstalls of real installer fixtures through the wizard window, checked by difference:
 // the registry and drive C: before and after must differ in exactly the expected way, and no
 // canary (look-alike program, other programs' entries, the user's documents) may change.
+#include <windows.h>
+
+#include <commctrl.h>
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
 #include "SystemSnapshot.h"
 #include "core/Dialogs.h"
@@ -13,7 +18,11 @@
 #include "core/SharedState.h"
 #include "core/StrUtil.h"
 #include "core/process/Spawn.h"
+#include "core/ui/MainUnit.h"
+#include "core/ui/OtherWindows.h"
 #include "core/ui/UnitStepForm.h"
+#include "MainUnitIds.h"
+#include "StepFormIds.h"
 #include "core/ui/UiSupport.h"
 #include "support/Sandbox.h"
 
@@ -317,4 +326,111 @@ TEST_F(WholeUninstall, MsiProgramWithoutADriveInItsCommand) {
     kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, vendor, 0);
     kutest::RawDeleteTree(HKEY_CURRENT_USER, "Software\\" + code, 0);
     RemoveTree(data);
+}
+
+namespace {
+
+// A user at the real main window: waits for each page of the wizard, takes its picture and
+// clicks Next, from another thread while the window thread runs the modal wizard.
+class WizardUser {
+public:
+    WizardUser() : thread_([this] { Run(); }) {}
+    ~WizardUser() {
+        stop_ = true;
+        thread_.join();
+    }
+    bool Finished() const { return finished_; }
+
+private:
+    HWND Wizard() const {
+        TUninstallStepForm* form = UninstallStepForm;
+        return form ? form->Handle() : nullptr;
+    }
+    bool WaitVisible(int id) {
+        for (int i = 0; i < 12000 && !stop_; ++i) {
+            const HWND wizard = Wizard();
+            if (wizard && IsWindowVisible(GetDlgItem(wizard, id)))
+                return true;
+            Sleep(10);
+        }
+        return false;
+    }
+    void Next() { PostMessageA(GetDlgItem(Wizard(), IDC_STEP_STEPBITBTN), BM_CLICK, 0, 0); }
+    void Run() {
+        if (!WaitVisible(IDC_STEP_ABVERSION))
+            return;
+        Sleep(200);
+        uitest::SaveScreenshot(Wizard(), "MainWizard0Description");
+        Next();
+        if (!WaitVisible(IDC_STEP_SCANSTEP1))
+            return;
+        Next();
+        if (!WaitVisible(IDC_STEP_ABREGISTRYSCAN))
+            return;
+        uitest::SaveScreenshot(Wizard(), "MainWizard1Scan");
+        if (!WaitVisible(IDC_STEP_REGLISTVIEW))
+            return;
+        Sleep(200);
+        uitest::SaveScreenshot(Wizard(), "MainWizard3Result");
+        Next();
+        for (int i = 0; i < 6000 && !stop_; ++i) {
+            const HWND button = GetDlgItem(Wizard(), IDC_STEP_STEPBITBTN);
+            if (IsWindowEnabled(button) && WindowText(button) == "Finish" &&
+                WindowText(GetDlgItem(Wizard(), IDC_STEP_ABFINISH)) == "Congratulations!")
+                break;
+            Sleep(10);
+        }
+        Sleep(200);
+        uitest::SaveScreenshot(Wizard(), "MainWizard4Finish");
+        Next();
+        finished_ = true;
+    }
+
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> finished_{false};
+    std::thread thread_;
+};
+
+int RowOf(HWND list, const std::string& caption) {
+    for (int row = 0; row < ListView_GetItemCount(list); ++row) {
+        char text[512] = {};
+        ListView_GetItemText(list, row, 0, text, sizeof text);
+        if (caption == text)
+            return row;
+    }
+    return -1;
+}
+
+} // namespace
+
+TEST_F(WholeUninstall, ThroughTheRealMainWindow) {
+    const std::string install = ProgramFiles32() + "\\KuDemoApp";
+    const std::string appData = ShellFolder(CSIDL_APPDATA) + "\\KuDemoApp";
+    ForgetDemoApp(install, appData);
+    ASSERT_EQ(kutest::RunAndWait("\"" + kutest::Fixture("wizard\\KuDemoAppSetup.exe") + "\" /S"), 0);
+    SetMessageBoxHook([](const MessageBoxCall&) { return IDYES; });
+    {
+        TUnInstallForm main;
+        ASSERT_TRUE(main.Create(nullptr));
+        main.Show();
+        uitest::PumpMessages(300);
+        // The demo is a 32-bit program: its entry is listed in the 32-bit view.
+        if (kutest::RunningUnderWow64()) {
+            SendMessageA(main.Item(IDC_MAIN_SYSBIT32), BM_CLICK, 0, 0);
+            uitest::PumpMessages(100);
+        }
+        const HWND list = main.ListView();
+        const int row = RowOf(list, "KuDemoApp");
+        ASSERT_GE(row, 0);
+        main.SelectRow(row);
+        WizardUser user;
+        main.UninstallBtnClick(); // returns when the wizard has closed
+        EXPECT_TRUE(user.Finished());
+        EXPECT_LT(RowOf(list, "KuDemoApp"), 0) << "the list is reloaded after the wizard";
+    }
+    SetMessageBoxHook(nullptr);
+    EXPECT_FALSE(kutest::RawKeyExists(HKEY_LOCAL_MACHINE, "Software\\KuDemoApp", KEY_WOW64_32KEY));
+    EXPECT_FALSE(kutest::RawKeyExists(HKEY_CURRENT_USER, "Software\\KuDemoApp", 0));
+    EXPECT_EQ(GetFileAttributesA((install + "\\data\\settings.ini").c_str()), INVALID_FILE_ATTRIBUTES);
+    ForgetDemoApp(install, appData);
 }

@@ -1,0 +1,95 @@
+// Force-mode steps: scans in the wizard's order, and the confirmed removal preparations.
+#include "core/ForceFlow.h"
+
+#include <windows.h>
+
+#include "core/Dialogs.h"
+#include "core/FileScan.h"
+#include "core/ForceRegistryScan.h"
+#include "core/InstallerScans.h"
+#include "core/PublicFunctionUnit.h"
+#include "core/Removal.h"
+#include "core/ServiceUnit.h"
+#include "core/SharedState.h"
+#include "core/StrUtil.h"
+
+namespace ku {
+
+namespace {
+
+bool FileExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+} // namespace
+
+bool RunForceRegistryStep(TWizardState& state, const ForceScanInput& input,
+                          IScanProgress* progress, ForceRemovalPlan& plan) {
+    TUninstallerContents& list = state.LeftoverList;
+    ScanState = ScanRun;
+    state.FullForceScan = false;
+    const std::string folder = Trim(input.folder);
+    if (!folder.empty()) {
+        ScanServerProgram(folder, list, state.ProcessModuleList, plan);
+        ScanInstallerLeftovers(state, input.folder, list, true, progress, plan);
+    }
+    for (const std::string& file : input.programFiles)
+        ScanServerProgram(Trim(file), list, state.ProcessModuleList, plan);
+    const bool serverFound = list.Count() > 0;
+    state.FullForceScan = !serverFound;
+    if (!state.FullForceScan)
+        return true;
+    if (!folder.empty()) {
+        ScanRegistryForceWalk(state, HKEY_LOCAL_MACHINE, "", progress, list, input.folder, plan);
+        ScanInstallerLeftovers(state, input.folder, list, false, progress, plan);
+        ScanComLeftovers(state, input.folder, HKEY_LOCAL_MACHINE, progress, list,
+                         "SOFTWARE\\Classes");
+        ScanSoftwareKeysOfFolder(state.RemnantKeyList, input.folder, list);
+    }
+    if (!input.programFiles.empty())
+        ScanRegistryByProgramsWalk(state, HKEY_LOCAL_MACHINE, "", progress, list,
+                                   input.programFiles, input.uninstallCommand);
+    return false;
+}
+
+void RunForceFileStep(TWizardState& state, const ForceScanInput& input, IScanProgress* progress) {
+    ScanState = ScanRun;
+    if (!state.FullForceScan)
+        return;
+    for (const std::string& file : input.programFiles)
+        if (FileExists(file)) {
+            TContent& item = state.LeftoverList.GetItem(state.LeftoverList.AddItem()).Content;
+            item.ItemType = kItemFile;
+            item.FilePath = file;
+            item.FileName = ExtractFileName(file);
+        }
+    const std::string folder = Trim(input.folder);
+    if (!folder.empty())
+        ScanFolderFiles(state, folder, state.ScanKeyCounter, progress, state.LeftoverList,
+                        input.folder);
+}
+
+bool ConfirmForceRemoval(TWizardState& state, const ForceRemovalPlan& plan,
+                         const AskFunction& ask, bool offerBackup) {
+    if (ask("The scanned items/entries will be removed permanently and cannot be "
+            "recovered.\rAre you sure you want to continue?",
+            "Notification", MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
+        return false;
+    if (!state.OtherServerList.empty() &&
+        ask("The other server of the program is running!\rWhether continue to uninstall?",
+            "Please delete the other server!", MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
+        return false;
+    KillRunningExeList(state.RunningExeList);
+    ExecuteForceRemovalPlan(plan);
+    for (const std::string& service : state.OtherServerList)
+        StopServiceByName(service);
+    if (offerBackup &&
+        ask("Would you like to backup the registry?\rThese files maybe take up much space.\r\r" +
+                ProgramDir() + "FullBackup\\",
+            kAppCaption, MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
+        BackupRegistryFull();
+    return true;
+}
+
+} // namespace ku

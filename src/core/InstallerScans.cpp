@@ -1,0 +1,286 @@
+// Windows Installer, COM class and SOFTWARE-key scans.
+#include "core/InstallerScans.h"
+
+#include <algorithm>
+
+#include "core/DeleteHelpers.h"
+#include "core/Handles.h"
+#include "core/LeftoverEngine.h"
+#include "core/PublicFunctionUnit.h"
+#include "core/RegValueList.h"
+#include "core/SharedState.h"
+#include "core/StrUtil.h"
+
+namespace ku {
+
+namespace {
+
+bool Skipped() { return ScanState.load() == ScanSkipRegistry; }
+
+void Pump(IScanProgress* progress) {
+    if (progress)
+        progress->Pump();
+}
+
+void Caption(IScanProgress* progress, const std::string& text) {
+    if (progress)
+        progress->Caption(text);
+}
+
+void Counted(TWizardState& state, IScanProgress* progress, const std::string& text) {
+    if (++state.ScanKeyCounter % 200 == 0)
+        Caption(progress, text);
+}
+
+TContent& Add(TUninstallerContents& contents, HKEY root, const std::string& keyPath,
+              const char* type) {
+    TContent& item = contents.GetItem(contents.AddItem()).Content;
+    item.RootKeyName = RootKeyToName(root);
+    item.KeyPath = keyPath;
+    item.ItemType = type;
+    item.Extra = ScanViewMarker();
+    return item;
+}
+
+bool FileExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool InList(const std::vector<std::string>& upperList, const std::string& text) {
+    return std::find(upperList.begin(), upperList.end(), UpperCase(Trim(text))) !=
+           upperList.end();
+}
+
+// The component registrations of one product code (normal and special mode).
+void ScanComponentsOfCode(const std::string& code, TUninstallerContents& contents,
+                          IScanProgress* progress, bool systemFolderCaseSensitive) {
+    UniqueKey components;
+    if (code.empty() || !OpenScanKey(HKEY_LOCAL_MACHINE, kInstallerComponentsPath, components.put()))
+        return;
+    for (const std::string& component : ReadSubkeyNames(components.get())) {
+        if (Skipped())
+            return;
+        Pump(progress);
+        const std::string path = std::string(kInstallerComponentsPath) + "\\" + component;
+        Caption(progress, path);
+        UniqueKey key;
+        if (RegOpenKeyExA(components.get(), component.c_str(), 0, KEY_READ | ScanReadView(),
+                          key.put()) != ERROR_SUCCESS)
+            continue;
+        const std::vector<RegValueEntry> values = ReadValues(key.get());
+        const bool shared = std::any_of(values.begin(), values.end(), [&](const RegValueEntry& v) {
+            return !v.name.empty() && v.name != code;
+        });
+        for (const RegValueEntry& value : values)
+            if (value.name == code)
+                AddComponentItem(contents, path, code, ValueText(value), shared,
+                                 systemFolderCaseSensitive);
+    }
+}
+
+void WalkHivesForCode(TWizardState& state, const std::string& code,
+                      TUninstallerContents& contents, IScanProgress* progress) {
+    for (HKEY root : {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
+        ScanRegistryInstallerWalk(state, root, "", progress, contents, code);
+}
+
+// The folder word of these scans: long and short form at path boundaries, after the
+// Installer's "C?\" repair.
+bool PathMatchesFolder(const ForcePathWord& folder, const std::string& path) {
+    return folder.Matches(RepairInstallerPath(path));
+}
+
+std::vector<std::string> ProductsOfFolder(TWizardState& state, const ForcePathWord& folder,
+                                          IScanProgress* progress) {
+    std::vector<std::string> codes;
+    UniqueKey products;
+    if (!OpenScanKey(HKEY_LOCAL_MACHINE, kInstallerProductsPath, products.put()))
+        return codes;
+    for (const std::string& code : ReadSubkeyNames(products.get())) {
+        if (Skipped())
+            break;
+        Pump(progress);
+        const std::string path = std::string(kInstallerProductsPath) + "\\" + code;
+        Counted(state, progress, path);
+        const std::string location =
+            ReadScanString(HKEY_LOCAL_MACHINE, path + "\\InstallProperties", "InstallLocation");
+        if (!Trim(location).empty() && PathMatchesFolder(folder, location) &&
+            !InList(codes, code))
+            codes.push_back(UpperCase(Trim(code)));
+    }
+    return codes;
+}
+
+void AddProductKeys(TUninstallerContents& contents, const std::string& code) {
+    Add(contents, HKEY_LOCAL_MACHINE, std::string(kInstallerProductsPath) + "\\" + code,
+        kItemRegistryKey);
+    Add(contents, HKEY_CLASSES_ROOT, "Installer\\Features\\" + code, kItemRegistryKey);
+    Add(contents, HKEY_CLASSES_ROOT, "Installer\\Products\\" + code, kItemRegistryKey);
+    Add(contents, HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Installer\\Features\\" + code,
+        kItemRegistryKey);
+    Add(contents, HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Installer\\Products\\" + code,
+        kItemRegistryKey);
+}
+
+// One component of the force scan: opened once, all its values read at once.
+void ScanForceComponent(TWizardState& state, HKEY key, const std::string& path,
+                        const std::vector<std::string>& codes, const ForcePathWord& folder,
+                        TUninstallerContents& contents, bool serverPass, ForceRemovalPlan& plan) {
+    const std::vector<RegValueEntry> values = ReadValues(key);
+    // Another product on the same component keeps its key and its file.
+    const bool shared = std::any_of(values.begin(), values.end(), [&](const RegValueEntry& v) {
+        return !Trim(v.name).empty() && !InList(codes, v.name);
+    });
+    bool matched = false;
+    const std::string upperSystem = UpperCase(GetSystemDir());
+    for (const RegValueEntry& value : values) {
+        std::string data = UpperCase(RepairInstallerPath(ValueText(value)));
+        if (!data.empty() && data.back() == '\\')
+            data.pop_back();
+        if (InList(codes, value.name)) {
+            matched = true;
+            if (shared) {
+                if (!serverPass)
+                    Add(contents, HKEY_LOCAL_MACHINE, path, kItemRegistryValue).ValueName =
+                        value.name;
+            } else if (FileExists(data) && data.find(upperSystem) == std::string::npos &&
+                       data.find('.') != std::string::npos) {
+                if (serverPass) {
+                    state.ServerFileList.push_back(data);
+                    ScanServerProgram(data, contents, state.ProcessModuleList, plan);
+                } else {
+                    TContent& item = Add(contents, HKEY_LOCAL_MACHINE, path, kItemFile);
+                    item.FilePath = data;
+                    item.ValueName = value.name;
+                }
+            }
+        }
+        if (!serverPass && !shared && (matched || PathMatchesFolder(folder, data)))
+            Add(contents, HKEY_LOCAL_MACHINE, path, kItemRegistryKey);
+    }
+}
+
+void ScanFolderEntries(const ForcePathWord& folder, TUninstallerContents& contents) {
+    UniqueKey key;
+    if (!OpenScanKey(HKEY_LOCAL_MACHINE, kInstallerFoldersPath, key.put()))
+        return;
+    for (const RegValueEntry& value : ReadValues(key.get()))
+        if (PathMatchesFolder(folder, value.name))
+            Add(contents, HKEY_LOCAL_MACHINE, kInstallerFoldersPath, kItemRegistryValue)
+                .ValueName = value.name;
+}
+
+} // namespace
+
+std::string RepairInstallerPath(const std::string& path) {
+    std::string text = path;
+    if (text.size() >= 2 && text[1] == '?')
+        text[1] = ':';
+    return text;
+}
+
+void ScanInstallerByDisplayName(TWizardState& state, const std::string& displayName,
+                                TUninstallerContents& contents, IScanProgress* progress) {
+    std::string code;
+    UniqueKey products;
+    if (!displayName.empty() && OpenScanKey(HKEY_LOCAL_MACHINE, kInstallerProductsPath, products.put()))
+        for (const std::string& product : ReadSubkeyNames(products.get())) {
+            const std::string path =
+                std::string(kInstallerProductsPath) + "\\" + product + "\\InstallProperties";
+            Caption(progress, path);
+            if (ReadScanString(HKEY_LOCAL_MACHINE, path, "DisplayName") == displayName) {
+                code = product;
+                break;
+            }
+        }
+    if (code.empty())
+        return; // no product: nothing to compare the components with
+    Add(contents, HKEY_LOCAL_MACHINE, std::string(kInstallerProductsPath) + "\\" + code,
+        kItemRegistryKey)
+        .ValueName = displayName;
+    ScanComponentsOfCode(code, contents, progress, true);
+    WalkHivesForCode(state, code, contents, progress);
+}
+
+void ScanInstallerByProfile(TWizardState& state, const std::string& profileKey,
+                            TUninstallerContents& contents, IScanProgress* progress) {
+    if (profileKey.empty())
+        return;
+    ScanComponentsOfCode(profileKey, contents, progress, false);
+    WalkHivesForCode(state, profileKey, contents, progress);
+}
+
+void MatchRegistryKeyInstallerCode(const VisitedKey& key, TUninstallerContents& contents,
+                                   const std::string& code, const std::string& subkeyName) {
+    const std::string upperCode = UpperCase(code);
+    if (upperCode.empty())
+        return;
+    if (UpperCase(subkeyName) == upperCode && !IsProtectedRegistryKey(key.root, key.path))
+        Add(contents, key.root, key.path, kItemRegistryKey).Extra = ViewToMarker(key.view);
+    if (!key.key)
+        return;
+    for (const RegValueEntry& value : ReadValues(key.key)) {
+        if (Skipped())
+            return;
+        if (UpperCase(value.name) == upperCode) {
+            TContent& item = Add(contents, key.root, key.path,
+                                 IsSharedValueKey(key.root, key.path) ? kItemRegistryValue
+                                                                      : kItemRegistryKey);
+            item.ValueName = value.name;
+            item.Extra = ViewToMarker(key.view);
+        }
+        if (value.type == REG_SZ && UpperCase(ValueText(value)) == upperCode) {
+            TContent& item = Add(contents, key.root, key.path, kItemRegistryValue);
+            item.ValueName = value.name;
+            item.ValueData = ValueText(value);
+            item.Extra = ViewToMarker(key.view);
+        }
+    }
+}
+
+void ScanRegistryInstallerWalk(TWizardState& state, HKEY root, const std::string& path,
+                               IScanProgress* progress, TUninstallerContents& contents,
+                               const std::string& code) {
+    if (Trim(code).empty())
+        return;
+    RegistryWalkOptions options;
+    options.wowRule = WowNodeRule::Any;
+    options.extraSkip = kInstallerComponentsPath;
+    options.matcher = [&](const VisitedKey& key) {
+        const size_t slash = key.path.rfind('\\');
+        MatchRegistryKeyInstallerCode(
+            key, contents, code, slash == std::string::npos ? key.path : key.path.substr(slash + 1));
+    };
+    WalkRegistry(state, root, path, progress, options);
+}
+
+void ScanInstallerLeftovers(TWizardState& state, const std::string& folder,
+                            TUninstallerContents& contents, bool serverPass,
+                            IScanProgress* progress, ForceRemovalPlan& plan) {
+    const ForcePathWord word(folder);
+    if (!word.Usable())
+        return;
+    const std::vector<std::string> codes = ProductsOfFolder(state, word, progress);
+    if (!serverPass)
+        for (const std::string& code : codes)
+            AddProductKeys(contents, code);
+    UniqueKey components;
+    if (OpenScanKey(HKEY_LOCAL_MACHINE, kInstallerComponentsPath, components.put()))
+        for (const std::string& component : ReadSubkeyNames(components.get())) {
+            if (Skipped())
+                return;
+            Pump(progress);
+            const std::string path = std::string(kInstallerComponentsPath) + "\\" + component;
+            Counted(state, progress, path);
+            UniqueKey key;
+            if (RegOpenKeyExA(components.get(), component.c_str(), 0, KEY_READ | ScanReadView(),
+                              key.put()) == ERROR_SUCCESS)
+                ScanForceComponent(state, key.get(), path, codes, word, contents, serverPass,
+                                   plan);
+        }
+    if (!serverPass)
+        ScanFolderEntries(word, contents);
+}
+
+} // namespace ku

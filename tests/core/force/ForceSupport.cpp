@@ -1,0 +1,197 @@
+// Test helpers of the force-mode tests.
+#include "ForceSupport.h"
+
+#include <algorithm>
+
+namespace kutest {
+
+namespace {
+
+HKEY CreateAt(HKEY root, const std::string& path) {
+    HKEY key = nullptr;
+    RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    return key;
+}
+
+void SetValue(HKEY root, const std::string& path, const std::string& name, DWORD type,
+              const void* data, DWORD size) {
+    HKEY key = CreateAt(root, path);
+    if (!key)
+        return;
+    RegSetValueExA(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
+    RegCloseKey(key);
+}
+
+} // namespace
+
+OwnKey::OwnKey(HKEY root, const std::string& path) : root_(root), path_(path) {
+    RawDeleteTree(root_, path_, 0);
+    HKEY key = CreateAt(root_, path_);
+    if (key)
+        RegCloseKey(key);
+}
+
+OwnKey::~OwnKey() { RawDeleteTree(root_, path_, 0); }
+
+void OwnKey::SetString(const std::string& sub, const std::string& name, const std::string& value,
+                       DWORD type) const {
+    SetValue(root_, Sub(sub), name, type, value.c_str(), static_cast<DWORD>(value.size() + 1));
+}
+
+void OwnKey::SetBinary(const std::string& sub, const std::string& name,
+                       const std::string& bytes) const {
+    SetValue(root_, Sub(sub), name, REG_BINARY, bytes.data(), static_cast<DWORD>(bytes.size()));
+}
+
+void OwnKey::SetDword(const std::string& sub, const std::string& name, DWORD value) const {
+    SetValue(root_, Sub(sub), name, REG_DWORD, &value, sizeof value);
+}
+
+bool KeyExists(HKEY root, const std::string& path) { return RawKeyExists(root, path, 0); }
+
+bool ValueExists(HKEY root, const std::string& path, const std::string& name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    const bool found = RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr, nullptr) ==
+                       ERROR_SUCCESS;
+    RegCloseKey(key);
+    return found;
+}
+
+std::string ReadString(HKEY root, const std::string& path, const std::string& name) {
+    char buffer[2048] = {};
+    DWORD size = sizeof buffer - 1;
+    if (RegGetValueA(root, path.c_str(), name.c_str(), RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ |
+                                                           RRF_NOEXPAND,
+                     nullptr, buffer, &size) != ERROR_SUCCESS)
+        return std::string();
+    return buffer;
+}
+
+std::string ItemText(const char* type, const std::string& root, const std::string& key,
+                     const std::string& value, const std::string& file) {
+    return std::string(type) + "|" + root + "|" + key + "|" + value + "|" + file;
+}
+
+std::vector<std::string> ItemTexts(const ku::TUninstallerContents& list) {
+    std::vector<std::string> texts;
+    for (int i = 0; i < list.Count(); ++i) {
+        const ku::TContent& c = list.GetItem(i).Content;
+        texts.push_back(ItemText(c.ItemType.c_str(), c.RootKeyName, c.KeyPath, c.ValueName,
+                                 c.FilePath));
+    }
+    return texts;
+}
+
+bool HasItem(const ku::TUninstallerContents& list, const std::string& text) {
+    const std::vector<std::string> texts = ItemTexts(list);
+    return std::any_of(texts.begin(), texts.end(),
+                       [&](const std::string& t) { return _stricmp(t.c_str(), text.c_str()) == 0; });
+}
+
+int CountItems(const ku::TUninstallerContents& list, const std::string& part) {
+    int count = 0;
+    for (const std::string& text : ItemTexts(list))
+        if (text.find(part) != std::string::npos)
+            ++count;
+    return count;
+}
+
+std::string UniqueTag(const std::string& prefix) {
+    static int counter = 0;
+    return prefix + std::to_string(GetCurrentProcessId()) + "x" + std::to_string(++counter);
+}
+
+bool MakeFile(const std::string& path, const std::string& text) {
+    return WriteTextFile(path, text);
+}
+
+bool FileThere(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+} // namespace kutest
+
+namespace kutest {
+
+RealService::RealService(const std::string& name, const std::string& binaryPath, DWORD type)
+    : name_(name), manager_(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS)) {
+    SC_HANDLE service = CreateServiceA(manager_, name_.c_str(), name_.c_str(), SERVICE_ALL_ACCESS,
+                                       type, SERVICE_DEMAND_START, SERVICE_ERROR_IGNORE,
+                                       binaryPath.c_str(), nullptr, nullptr, nullptr, nullptr,
+                                       nullptr);
+    created_ = service != nullptr;
+    if (service)
+        CloseServiceHandle(service);
+}
+
+RealService::~RealService() {
+    SC_HANDLE service = OpenServiceA(manager_, name_.c_str(), SERVICE_ALL_ACCESS);
+    if (service) {
+        SERVICE_STATUS status;
+        ControlService(service, SERVICE_CONTROL_STOP, &status);
+        DeleteService(service);
+        CloseServiceHandle(service);
+    }
+    if (process_) {
+        if (WaitForSingleObject(process_, 3000) == WAIT_TIMEOUT)
+            TerminateProcess(process_, 0);
+        CloseHandle(process_);
+    }
+    CloseServiceHandle(manager_);
+}
+
+bool RealService::Start() {
+    SC_HANDLE service = OpenServiceA(manager_, name_.c_str(), SERVICE_ALL_ACCESS);
+    if (!service)
+        return false;
+    // Wine's service manager may keep its database locked for a while after the prefix
+    // starts, and may answer a slow start with a time-out and still start the service.
+    const DWORD until = GetTickCount() + 240000;
+    bool started = false;
+    while (!started && GetTickCount() < until) {
+        if (StartServiceA(service, 0, nullptr) || State() == SERVICE_RUNNING) {
+            started = true;
+            break;
+        }
+        const DWORD error = GetLastError();
+        if (error != ERROR_SERVICE_DATABASE_LOCKED && error != ERROR_SERVICE_REQUEST_TIMEOUT &&
+            error != ERROR_SERVICE_ALREADY_RUNNING)
+            break;
+        Sleep(200);
+    }
+    for (int i = 0; started && i < 600 && State() != SERVICE_RUNNING; ++i)
+        Sleep(50);
+    SERVICE_STATUS_PROCESS status = {};
+    DWORD needed = 0;
+    if (QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
+                             sizeof status, &needed) &&
+        status.dwProcessId)
+        process_ = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, status.dwProcessId);
+    CloseServiceHandle(service);
+    return started && State() == SERVICE_RUNNING;
+}
+
+DWORD RealService::State() const {
+    SC_HANDLE service = OpenServiceA(manager_, name_.c_str(), SERVICE_QUERY_STATUS);
+    if (!service)
+        return 0;
+    SERVICE_STATUS status = {};
+    const DWORD state = QueryServiceStatus(service, &status) ? status.dwCurrentState : 0;
+    CloseServiceHandle(service);
+    return state;
+}
+
+bool RealService::Gone() const {
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE service = OpenServiceA(manager, name_.c_str(), SERVICE_QUERY_STATUS);
+    const bool gone = service == nullptr;
+    if (service)
+        CloseServiceHandle(service);
+    CloseServiceHandle(manager);
+    return gone;
+}
+
+} // namespace kutest

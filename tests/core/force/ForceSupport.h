@@ -1,0 +1,79 @@
+// Test helpers of the force-mode tests: machine keys of their own, item texts, a folder
+// with a program in it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "core/ValueContentUnit.h"
+#include "support/Sandbox.h"
+
+namespace kutest {
+
+// A key below a machine or user root that the test names itself (Installer and service
+// keys live at fixed places), deleted with its subkeys in the process's view at the end.
+class OwnKey {
+public:
+    OwnKey(HKEY root, const std::string& path);
+    ~OwnKey();
+    OwnKey(const OwnKey&) = delete;
+    OwnKey& operator=(const OwnKey&) = delete;
+    const std::string& Path() const { return path_; }
+    HKEY Root() const { return root_; }
+    void SetString(const std::string& sub, const std::string& name, const std::string& value,
+                   DWORD type = REG_SZ) const;
+    void SetBinary(const std::string& sub, const std::string& name, const std::string& bytes) const;
+    void SetDword(const std::string& sub, const std::string& name, DWORD value) const;
+    std::string Sub(const std::string& sub) const { return sub.empty() ? path_ : path_ + "\\" + sub; }
+
+private:
+    HKEY root_;
+    std::string path_;
+};
+
+bool KeyExists(HKEY root, const std::string& path);
+bool ValueExists(HKEY root, const std::string& path, const std::string& name);
+std::string ReadString(HKEY root, const std::string& path, const std::string& name);
+
+// "type|root|key|value|file" of every item, in order.
+std::vector<std::string> ItemTexts(const ku::TUninstallerContents& list);
+std::string ItemText(const char* type, const std::string& root, const std::string& key,
+                     const std::string& value = "", const std::string& file = "");
+bool HasItem(const ku::TUninstallerContents& list, const std::string& text);
+// Items whose text contains the part.
+int CountItems(const ku::TUninstallerContents& list, const std::string& part);
+
+// A unique name for fixed-place keys of one test run.
+std::string UniqueTag(const std::string& prefix);
+
+bool MakeFile(const std::string& path, const std::string& text = "x");
+bool FileThere(const std::string& path);
+
+} // namespace kutest
+
+namespace kutest {
+
+// A service of its own, created through the service manager with the binary path given and
+// deleted at the end (its process ended if it still runs).
+class RealService {
+public:
+    RealService(const std::string& name, const std::string& binaryPath, DWORD type);
+    ~RealService();
+    RealService(const RealService&) = delete;
+    RealService& operator=(const RealService&) = delete;
+    const std::string& Name() const { return name_; }
+    bool Created() const { return created_; }
+    bool Start();
+    DWORD State() const;
+    bool Gone() const;
+
+private:
+    std::string name_;
+    SC_HANDLE manager_;
+    bool created_ = false;
+    HANDLE process_ = nullptr;
+};
+
+} // namespace kutest

@@ -1,0 +1,94 @@
+// Two real Windows Installer packages that share one component: the force scan of the first
+// one's folder lists only its own value on the shared component, so after the removal the
+// second keeps its registration and the shared file, and still uninstalls with msiexec.
+#include <gtest/gtest.h>
+
+#include "ForceSupport.h"
+#include "Spawn.h"
+#include "core/DeleteHelpers.h"
+#include "core/InstallerScans.h"
+#include "core/LeftoverEngine.h"
+#include "core/SharedState.h"
+
+using namespace ku;
+using kutest::HasItem;
+using kutest::ItemText;
+
+namespace {
+
+const char kCodeA[] = "{4C1F2E30-5A6B-4C7D-8E9F-0A1B2C3D4E0A}";
+const char kCodeB[] = "{4C1F2E30-5A6B-4C7D-8E9F-0A1B2C3D4E0B}";
+const char kPackedA[] = "03E2F1C4B6A5D7C4E8F9A0B1C2D3E4A0";
+const char kPackedB[] = "03E2F1C4B6A5D7C4E8F9A0B1C2D3E4B0";
+
+std::string ProgramFiles() {
+    char folder[MAX_PATH] = {};
+    GetEnvironmentVariableA("ProgramFiles", folder, MAX_PATH);
+    return folder;
+}
+
+// Installs both packages for the test and removes whatever is left afterwards.
+struct TwoPackages {
+    TwoPackages() {
+        for (const char* letter : {"A", "B"})
+            installed = kutest::RunAndWait(std::string("msiexec /qn /i ") + kutest::kFixtureDir +
+                                           "\\force\\KuForceMsi" + letter + ".msi", 120000) == 0 &&
+                        (letter[0] == 'A' || installed);
+    }
+    ~TwoPackages() {
+        for (const char* code : {kCodeA, kCodeB})
+            kutest::RunAndWait(std::string("msiexec /qn /x ") + code, 120000);
+        for (const char* folder : {"\\KuForceMsiA", "\\KuForceMsiB", "\\KuForceShared"})
+            DeleteDirectoryTree(ProgramFiles() + folder);
+        for (const char* code : {kCodeA, kCodeB})
+            kutest::RawDeleteTree(HKEY_LOCAL_MACHINE,
+                                  std::string("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") + code,
+                                  0);
+    }
+    bool installed = false;
+};
+
+} // namespace
+
+TEST(MsiShared, RemovingOneProductKeepsTheOthersSharedComponent) {
+    const bool view = RegistryView64;
+    RegistryView64 = true; // the program's default under WOW64, where Windows Installer writes
+    ScanState = ScanRun;
+    TwoPackages packages;
+    ASSERT_TRUE(packages.installed);
+    const std::string folderA = ProgramFiles() + "\\KuForceMsiA";
+    const std::string shared = ProgramFiles() + "\\KuForceShared\\kushared.dll";
+    ASSERT_TRUE(kutest::FileThere(shared));
+
+    TWizardState state;
+    ForceRemovalPlan plan;
+    ScanInstallerLeftovers(state, folderA, state.LeftoverList, false, nullptr, plan);
+    const TUninstallerContents& list = state.LeftoverList;
+    EXPECT_TRUE(HasItem(list, ItemText("1", "HKEY_LOCAL_MACHINE",
+                                       std::string(kInstallerProductsPath) + "\\" + kPackedA)));
+    EXPECT_EQ(kutest::CountItems(list, kPackedB), 0);
+    EXPECT_EQ(kutest::CountItems(list, "kushared.dll"), 0);
+    EXPECT_EQ(kutest::CountItems(list, "KUFORCEA.EXE"), 1); // Installer paths are compared upper-cased
+    int sharedValues = 0;
+    for (int i = 0; i < list.Count(); ++i) {
+        const TContent& item = list.GetItem(i).Content;
+        if (item.ItemType == "2" && item.ValueName == kPackedA &&
+            item.KeyPath.find(kInstallerComponentsPath) == 0)
+            ++sharedValues;
+    }
+    EXPECT_EQ(sharedValues, 1);
+
+    // Remove what was listed: registry items, then files.
+    DeleteRegistryLeftovers(list);
+    for (int i = 0; i < list.Count(); ++i)
+        if (list.GetItem(i).Content.ItemType == "3")
+            DeleteSingleFile(list.GetItem(i).Content.FilePath);
+    EXPECT_FALSE(kutest::FileThere(folderA + "\\KuForceA.exe"));
+    EXPECT_TRUE(kutest::FileThere(shared));
+    EXPECT_TRUE(kutest::FileThere(ProgramFiles() + "\\KuForceMsiB\\KuForceB.exe"));
+
+    // The other product still uninstalls completely, shared file included.
+    EXPECT_EQ(kutest::RunAndWait(std::string("msiexec /qn /x ") + kCodeB, 120000), 0);
+    EXPECT_FALSE(kutest::FileThere(ProgramFiles() + "\\KuForceMsiB\\KuForceB.exe"));
+    RegistryView64 = view;
+}

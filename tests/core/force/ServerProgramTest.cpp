@@ -1,0 +1,169 @@
+// The running-program scan: service image paths, services and drivers of a folder, processes
+// and their modules, Run entries; nothing is ended before the plan is carried out.
+#include <gtest/gtest.h>
+
+#include "ForceSupport.h"
+#include "Spawn.h"
+#include "core/ForcePathWord.h"
+#include "core/PublicFunctionUnit.h"
+#include "core/ServerProgramScan.h"
+#include "support/RecordingLauncher.h"
+
+using namespace ku;
+using kutest::HasItem;
+using kutest::ItemText;
+using kutest::OwnKey;
+using kutest::ScratchDir;
+
+namespace {
+
+const char kServices[] = "SYSTEM\\CurrentControlSet\\Services\\";
+const char kRun[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+bool Has(const std::vector<std::string>& list, const std::string& text) {
+    for (const std::string& entry : list)
+        if (_stricmp(entry.c_str(), text.c_str()) == 0)
+            return true;
+    return false;
+}
+
+// A Run value of its own below HKEY_CURRENT_USER, removed at the end.
+struct RunValue {
+    RunValue(const std::string& name, const std::string& command) : name(name) {
+        kutest::RawSetString(HKEY_CURRENT_USER, kRun, name, command, 0);
+    }
+    ~RunValue() {
+        HKEY key;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, kRun, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+            RegDeleteValueA(key, name.c_str());
+            RegCloseKey(key);
+        }
+    }
+    std::string name;
+};
+
+} // namespace
+
+TEST(ServerProgram, ServiceImagePathsAreCleaned) {
+    const std::string w = "C:\\windows";
+    EXPECT_EQ(CleanServiceImagePath("\"C:\\Foo App\\svc.exe\" -k run", w), "C:\\Foo App\\svc.exe");
+    EXPECT_EQ(CleanServiceImagePath("\\??\\C:\\Foo\\drv.sys", w), "C:\\Foo\\drv.sys");
+    EXPECT_EQ(CleanServiceImagePath("system32\\drivers\\x.sys", w),
+              "C:\\windows\\system32\\drivers\\x.sys");
+    EXPECT_EQ(CleanServiceImagePath("%SystemRoot%\\System32\\svchost.exe -k netsvcs", w),
+              "C:\\windows\\System32\\svchost.exe");
+    EXPECT_EQ(CleanServiceImagePath("\\SystemRoot\\System32\\drivers\\y.sys", w),
+              "C:\\windows\\System32\\drivers\\y.sys");
+    EXPECT_EQ(CleanServiceImagePath("\"unterminated", w), "unterminated");
+    EXPECT_EQ(CleanServiceImagePath("", w), "");
+}
+
+TEST(ServerProgram, ServicesAndDriversOfTheFolderOnly) {
+    ScratchDir dir;
+    const std::string folder = dir.File("Foo App"), lookAlike = dir.File("Foo AppBar");
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string tag = kutest::UniqueTag("KuFrc");
+    OwnKey service(HKEY_LOCAL_MACHINE, kServices + tag + "Svc");
+    service.SetString("", "ImagePath", "\"" + folder + "\\svc.exe\" -run fast", REG_EXPAND_SZ);
+    service.SetString("", "Description", folder + "\\svc.exe"); // a second matching value
+    OwnKey driver(HKEY_LOCAL_MACHINE, kServices + tag + "Drv");
+    driver.SetString("", "ImagePath", "\\??\\" + ShortPathOf(folder) + "\\kudrv.sys");
+    OwnKey canary(HKEY_LOCAL_MACHINE, kServices + tag + "Canary");
+    canary.SetString("", "ImagePath", "\"" + lookAlike + "\\svc.exe\"");
+    OwnKey other(HKEY_LOCAL_MACHINE, kServices + tag + "Num");
+    other.SetDword("", "Start", 3);
+
+    TUninstallerContents list;
+    ForceRemovalPlan plan;
+    ScanServerProgram(folder + "\\", list, {}, {}, plan);
+    const std::string root = "HKEY_LOCAL_MACHINE";
+    EXPECT_EQ(kutest::CountItems(list, service.Path() + "|"), 2);
+    EXPECT_TRUE(HasItem(list, ItemText("1", root, driver.Path())));
+    EXPECT_EQ(kutest::CountItems(list, canary.Path()), 0);
+    EXPECT_TRUE(Has(plan.servicesToStop, tag + "Svc"));
+    EXPECT_TRUE(Has(plan.driversToDelete, tag + "Drv"));
+    EXPECT_FALSE(Has(plan.servicesToStop, tag + "Canary"));
+
+    // A program file matches its own service, not the folder's others.
+    TUninstallerContents byFile;
+    ForceRemovalPlan filePlan;
+    ScanServerProgram(folder + "\\svc.exe", byFile, {}, {}, filePlan);
+    EXPECT_EQ(kutest::CountItems(byFile, service.Path() + "|"), 2);
+    EXPECT_EQ(kutest::CountItems(byFile, driver.Path()), 0);
+
+    // A folder that matches nothing leaves the list as it was.
+    TUninstallerContents nothing;
+    ScanServerProgram(dir.File("Elsewhere"), nothing, {}, {}, plan);
+    ScanServerProgram("   ", nothing, {}, {}, plan);
+    EXPECT_EQ(nothing.Count(), 0);
+}
+
+TEST(ServerProgram, ProcessesModulesAndRunEntriesArePlannedNotEnded) {
+    ScratchDir dir;
+    const std::string folder = dir.File("Foo App"), lookAlike = dir.File("Foo AppBar");
+    CreateDirectoryA(folder.c_str(), nullptr);
+    CreateDirectoryA(lookAlike.c_str(), nullptr);
+    kutest::Sleeper own(folder, "fooapp.exe"), canary(lookAlike, "fooapp.exe");
+    const std::string tag = kutest::UniqueTag("KuRun");
+    RunValue ownRun(tag + "Own", "\"" + ShortPathOf(folder) + "\\fooapp.exe\" /tray");
+    RunValue canaryRun(tag + "Canary", "\"" + lookAlike + "\\fooapp.exe\"");
+    const std::vector<std::string> modules = {
+        folder + "\\hook.dll[C:\\Tools\\host.exe]",
+        folder + "\\hook.dll[C:\\windows\\system32\\svchost.exe]",
+        lookAlike + "\\hook.dll[C:\\Tools\\innocent.exe]",
+        folder + "\\fooapp.exe[" + lookAlike + "\\fooapp.exe]", // same name, other process
+        folder + "\\hook.dll[C:\\windows\\explorer.exe]",
+    };
+
+    TUninstallerContents list;
+    ForceRemovalPlan plan;
+    ScanServerProgram(folder, list, modules, plan);
+    EXPECT_TRUE(own.Running()); // the scan ends nothing
+    EXPECT_TRUE(Has(plan.processesToEnd, own.Path()));
+    EXPECT_FALSE(Has(plan.processesToEnd, canary.Path()));
+    EXPECT_TRUE(Has(plan.processesToEnd, "C:\\Tools\\host.exe"));
+    EXPECT_FALSE(Has(plan.processesToEnd, "C:\\windows\\system32\\svchost.exe"));
+    EXPECT_FALSE(Has(plan.processesToEnd, "C:\\Tools\\innocent.exe"));
+    EXPECT_TRUE(plan.restartShell);
+    EXPECT_TRUE(HasItem(list, ItemText("2", "HKEY_CURRENT_USER", kRun, tag + "Own")));
+    EXPECT_EQ(kutest::CountItems(list, tag + "Canary"), 0);
+
+    // Carried out: only the program's own process ends; the shell restart goes through the
+    // launcher.
+    plan.processesToEnd = {own.Path()};
+    kutest::RecordingLauncher launcher;
+    ExecuteForceRemovalPlan(plan);
+    EXPECT_EQ(own.WaitExitCode(5000), 1u);
+    EXPECT_TRUE(canary.Running());
+    ASSERT_EQ(launcher.Requests().size(), 1u);
+    EXPECT_EQ(launcher.Requests()[0].commandLine, "EXPLORER.EXE");
+}
+
+TEST(ServerProgram, RealServiceWithQuotedPathIsStoppedOnlyByThePlan) {
+    ScratchDir dir;
+    const std::string folder = dir.File("Foo Service");
+    CreateDirectoryA(folder.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileA(kutest::Fixture("kusvc.exe").c_str(), (folder + "\\kusvc.exe").c_str(),
+                          FALSE));
+    const std::string name = kutest::UniqueTag("KuForceSvc");
+    kutest::RealService service(name, "\"" + folder + "\\kusvc.exe\" " + name,
+                                SERVICE_WIN32_OWN_PROCESS);
+    ASSERT_TRUE(service.Created());
+    kutest::RealService driver(name + "Drv", "\\??\\" + folder + "\\kudrv.sys",
+                               SERVICE_KERNEL_DRIVER);
+    ASSERT_TRUE(driver.Created());
+    ASSERT_TRUE(service.Start());
+
+    TUninstallerContents list;
+    ForceRemovalPlan plan;
+    ScanServerProgram(folder, list, {}, plan);
+    EXPECT_EQ(service.State(), static_cast<DWORD>(SERVICE_RUNNING));
+    EXPECT_TRUE(HasItem(list, ItemText("1", "HKEY_LOCAL_MACHINE", kServices + name)));
+    EXPECT_TRUE(HasItem(list, ItemText("1", "HKEY_LOCAL_MACHINE", kServices + name + "Drv")));
+    ASSERT_TRUE(Has(plan.servicesToStop, name));
+    ASSERT_TRUE(Has(plan.driversToDelete, name + "Drv"));
+
+    ExecuteForceRemovalPlan(plan);
+    EXPECT_TRUE(kutest::WaitFor([&] { return service.State() == SERVICE_STOPPED; }, 20000));
+    EXPECT_TRUE(kutest::WaitFor([&] { return driver.Gone(); }, 20000));
+}
