@@ -13,6 +13,7 @@
 
 #include <psapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -136,8 +137,10 @@ DWORD WINAPI PostSkip(void* data) {
     return 0;
 }
 
-double SkipReaction(const Window& window, uint8_t value, void (*scan)(IScanProgress&)) {
-    SkipLater later{window.skip, 300, value};
+// Posts the skip a third into a scan as long as the measured one and times until the scan ends.
+double SkipReaction(const Window& window, uint8_t value, void (*scan)(IScanProgress&),
+                    double scanSeconds) {
+    SkipLater later{window.skip, static_cast<DWORD>(scanSeconds * 1000.0 / 3.0), value};
     ScanState = ScanRun;
     HANDLE thread = CreateThread(nullptr, 0, PostSkip, &later, 0, nullptr);
     WindowScanProgress progress(window.label);
@@ -184,6 +187,7 @@ int RunRegistry(int keys, int values) {
     const std::string reg = "C:\\kutest\\scratch\\bench.reg";
     CreateDirectoryA("C:\\kutest\\scratch", nullptr);
     WriteRegFile(reg, keys, values);
+    RegistryView64 = true;
     double t = Now();
     char command[512];
     std::snprintf(command, sizeof command, "regedit /S %s", reg.c_str());
@@ -196,14 +200,22 @@ int RunRegistry(int keys, int values) {
     CloseHandle(info.hProcess);
     CloseHandle(info.hThread);
     std::printf("import of %d keys, %d values: %.1f s\n", keys, values, Now() - t);
+    // regedit writes into its own view, which depends on the prefix: walk the one that has it.
     HKEY bench = OpenBench();
-    if (!bench)
+    if (!bench) {
+        RegistryView64 = false;
+        bench = OpenBench();
+    }
+    if (!bench) {
+        std::printf("the import did not arrive\n");
         return 1;
+    }
     Window window;
+    // The raw walk runs before and after the scan; the faster counts, so the scan gets no
+    // help from a cache the raw walk warmed.
     t = Now();
     RawRegistryWalk(bench);
-    const double raw = Now() - t;
-    RegCloseKey(bench);
+    double raw = Now() - t;
     TWizardState state;
     WindowScanProgress progress(window.label);
     ScanState = ScanRun;
@@ -211,12 +223,22 @@ int RunRegistry(int keys, int values) {
     ScanRegistryNormalWalk(state, HKEY_LOCAL_MACHINE, kBenchKey, &progress, state.LeftoverList,
                            "Vendor017", "", "C:\\Program Files\\Vendor099\\uninst.exe");
     const double scan = Now() - t;
+    rawKeys = rawValues = 0;
+    t = Now();
+    RawRegistryWalk(bench);
+    raw = std::min(raw, Now() - t);
+    RegCloseKey(bench);
     std::printf("raw walk: %lld keys, %lld values in %.2f s\n", rawKeys, rawValues, raw);
     std::printf("normal-mode scan: %d keys, %d leftovers in %.2f s, peak working set %.1f MB\n",
                 state.ScanKeyCounter, state.LeftoverList.Count(), scan, PeakMb());
     std::printf("registry ratio scan/raw: %.2f\n", scan / raw);
-    std::printf("skip reaction: %.1f ms\n", SkipReaction(window, ScanSkipRegistry, RegistryScan));
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kBenchKey);
+    std::printf("skip reaction: %.1f ms\n", SkipReaction(window, ScanSkipRegistry, RegistryScan, scan));
+    HKEY software;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_ALL_ACCESS | ScanRegistryView(),
+                      &software) == ERROR_SUCCESS) {
+        RegDeleteTreeA(software, "KuBench");
+        RegCloseKey(software);
+    }
     DeleteFileA(reg.c_str());
     return 0;
 }
@@ -244,6 +266,25 @@ void MakeTree(int files) {
     }
 }
 
+void RemoveTree(const std::string& folder) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = data.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            const std::string full = folder + "\\" + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(full);
+            else
+                DeleteFileA(full.c_str());
+        } while (FindNextFileA(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
 void FileScan(IScanProgress& progress) {
     TWizardState state;
     ScanFolderFiles(state, kBenchFolder, 0, &progress, state.LeftoverList, "Vendor017");
@@ -256,29 +297,24 @@ int RunFiles(int files) {
     Window window;
     t = Now();
     RawFileWalk(kBenchFolder);
-    const double raw = Now() - t;
+    double raw = Now() - t;
     TWizardState state;
     WindowScanProgress progress(window.label);
     ScanState = ScanRun;
     t = Now();
     ScanFolderFiles(state, kBenchFolder, 0, &progress, state.LeftoverList, "Vendor017");
     const double scan = Now() - t;
+    rawFiles = 0;
+    t = Now();
+    RawFileWalk(kBenchFolder);
+    raw = std::min(raw, Now() - t);
     std::printf("raw walk: %lld files in %.2f s\n", rawFiles, raw);
     std::printf("file scan: %d leftovers in %.2f s, peak working set %.1f MB\n",
                 state.LeftoverList.Count(), scan, PeakMb());
     std::printf("file ratio scan/raw: %.2f\n", scan / raw);
-    std::printf("skip reaction: %.1f ms\n", SkipReaction(window, ScanSkipFiles, FileScan));
+    std::printf("skip reaction: %.1f ms\n", SkipReaction(window, ScanSkipFiles, FileScan, scan));
     t = Now();
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info;
-    char command[256];
-    std::snprintf(command, sizeof command, "cmd /c rd /s /q %s", kBenchFolder);
-    if (CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
-        WaitForSingleObject(info.hProcess, INFINITE);
-        CloseHandle(info.hProcess);
-        CloseHandle(info.hThread);
-    }
+    RemoveTree(kBenchFolder);
     std::printf("removed the tree: %.1f s\n", Now() - t);
     return 0;
 }
