@@ -1,5 +1,6 @@
 // Uninstall and icon command lines: the executable path, its arguments, the normalised command.
 #include "core/PublicFunctionUnit.h"
+#include "core/FileSystem.h"
 
 #include "core/StrUtil.h"
 
@@ -16,11 +17,6 @@ void ExpandUpper(std::string& text, const std::string& variable, const std::stri
 
 bool IsNameChar(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.';
-}
-
-bool FileExists(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // The folder part up to and including the last "\" or ":"; a "/" belongs to the arguments.

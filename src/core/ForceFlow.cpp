@@ -1,5 +1,6 @@
 // Force-mode steps: scans in the wizard's order, and the confirmed removal preparations.
 #include "core/ForceFlow.h"
+#include "core/FileSystem.h"
 
 #include <windows.h>
 
@@ -14,15 +15,6 @@
 #include "core/StrUtil.h"
 
 namespace ku {
-
-namespace {
-
-bool FileExists(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-} // namespace
 
 bool RunForceRegistryStep(TWizardState& state, const ForceScanInput& input,
                           IScanProgress* progress, ForceRemovalPlan& plan) {

@@ -1,5 +1,6 @@
 // Force-folder refusal and the security-product table.
 #include "core/ForceFolderCheck.h"
+#include "core/FileSystem.h"
 
 #include <windows.h>
 
@@ -11,16 +12,6 @@
 namespace ku {
 
 namespace {
-
-bool FileExists(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool DirectoryExists(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 // Upper-cased long form without trailing separators, "/" read as "\".
 std::string ComparableFolder(const std::string& folder) {

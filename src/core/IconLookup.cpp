@@ -1,5 +1,6 @@
 // Icon choice for a program row.
 #include "core/IconLookup.h"
+#include "core/FileSystem.h"
 
 #include <windows.h>
 
@@ -15,18 +16,6 @@ namespace ku {
 
 namespace {
 
-bool FileExists(const std::string& path) {
-    if (path.empty())
-        return false;
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool FolderExists(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 IconChoice MsiexecIcon() {
     return IconChoice{IconChoice::ShellIcon, GetSystemDir() + "\\msiexec.exe", 0};
 }
@@ -39,7 +28,7 @@ IconChoice InstallerCacheIcon(const std::string& source) {
         return MsiexecIcon();
     const std::string folder =
         GetWindowsDir() + "\\Installer\\" + source.substr(open, close - open + 1);
-    if (FolderExists(folder)) {
+    if (DirectoryExists(folder)) {
         const std::string file = FindIconFileInFolder(folder);
         if (!file.empty())
             return IconChoice{IconChoice::IndexedIcon, file, 0};

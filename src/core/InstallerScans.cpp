@@ -1,5 +1,6 @@
 // Windows Installer, COM class and SOFTWARE-key scans.
 #include "core/InstallerScans.h"
+#include "core/FileSystem.h"
 
 #include <algorithm>
 
@@ -40,11 +41,6 @@ TContent& Add(TUninstallerContents& contents, HKEY root, const std::string& keyP
     item.ItemType = type;
     item.Extra = ScanViewMarker();
     return item;
-}
-
-bool FileExists(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool InList(const std::vector<std::string>& upperList, const std::string& text) {

@@ -1,5 +1,6 @@
 // The generic leftover engine: Installer code searches, folder scans and the two removers.
 #include "core/LeftoverEngine.h"
+#include "core/FileSystem.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -26,11 +27,6 @@ const char kUninstallPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uni
 const char kInstallerPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer";
 
 bool Stopped() { return ScanState.load() == ScanStop; }
-
-bool FileExists(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 TContent& NewItem(TUninstallerContents& contents, const std::string& root,
                   const std::string& keyPath, const char* type) {

@@ -1,5 +1,6 @@
 // Start-up decisions: argument, updater swap, profile unpacking, single instance.
 #include "core/Startup.h"
+#include "core/FileSystem.h"
 
 #include <shellapi.h>
 
@@ -7,20 +8,6 @@
 #include "core/StrUtil.h"
 
 namespace ku {
-
-namespace {
-
-bool FileExists(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool FolderExists(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-} // namespace
 
 bool IsAutoRunSwitch(const std::string& argument) {
     std::string text = Trim(argument);
@@ -39,7 +26,7 @@ StartRequest ParseStartArgument(const std::string& argument) {
         return request;
     if (FileExists(argument))
         request.startFile = argument;
-    if (FolderExists(argument))
+    if (DirectoryExists(argument))
         request.startFolder = argument;
     return request;
 }

@@ -1,5 +1,6 @@
 // The main window: frame, buttons, handlers and the message loop.
 #include "core/ui/MainUnit.h"
+#include "core/FileSystem.h"
 
 #include <commctrl.h>
 
@@ -30,16 +31,6 @@ const int kTopPanel = 28;
 const COLORREF kBand = RGB(0x1d, 0x3f, 0x72);
 const COLORREF kLinkBlue = RGB(0, 0, 0xFF);
 const char* const kSelectFirst = "Please select an item from the application list on the left.";
-
-bool FileExists(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool FolderExists(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 void HoverPictures(TImageEx button, const std::string& name) {
     LoadJpegResource(button, name + "1", "JPG");
@@ -216,7 +207,7 @@ void TUnInstallForm::FormShow() {
     if (!Trim(StartFile).empty() && FileExists(StartFile) &&
         ShowForceUninstallWizard(Handle(), StartFile, "") == 1)
         RefreshBtnClick();
-    if (!Trim(StartFolder).empty() && FolderExists(StartFolder) &&
+    if (!Trim(StartFolder).empty() && DirectoryExists(StartFolder) &&
         ShowForceUninstallWizard(Handle(), "", StartFolder) == 1)
         RefreshBtnClick();
 }
