@@ -17,12 +17,7 @@ const char* const kForeignRoots[] = {"MICROSOFT", "CLASSES", "POLICIES", "WOW643
                                      "CLIENTS", "ODBC"};
 
 TContent& Add(TUninstallerContents& contents, HKEY root, const std::string& keyPath) {
-    TContent& item = contents.GetItem(contents.AddItem()).Content;
-    item.RootKeyName = RootKeyToName(root);
-    item.KeyPath = keyPath;
-    item.ItemType = kItemRegistryKey;
-    item.Extra = ScanViewMarker();
-    return item;
+    return AddScanItem(contents, RootKeyToName(root), keyPath, kItemRegistryKey);
 }
 
 void Counted(TWizardState& state, IScanProgress* progress, const std::string& text) {

@@ -35,12 +35,7 @@ void Counted(TWizardState& state, IScanProgress* progress, const std::string& te
 
 TContent& Add(TUninstallerContents& contents, HKEY root, const std::string& keyPath,
               const char* type) {
-    TContent& item = contents.GetItem(contents.AddItem()).Content;
-    item.RootKeyName = RootKeyToName(root);
-    item.KeyPath = keyPath;
-    item.ItemType = type;
-    item.Extra = ScanViewMarker();
-    return item;
+    return AddScanItem(contents, RootKeyToName(root), keyPath, type);
 }
 
 bool InList(const std::vector<std::string>& upperList, const std::string& text) {

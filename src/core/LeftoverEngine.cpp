@@ -30,12 +30,7 @@ bool Stopped() { return ScanState.load() == ScanStop; }
 
 TContent& NewItem(TUninstallerContents& contents, const std::string& root,
                   const std::string& keyPath, const char* type) {
-    TContent& item = contents.GetItem(contents.AddItem()).Content;
-    item.RootKeyName = root;
-    item.KeyPath = keyPath;
-    item.ItemType = type;
-    item.Extra = ScanViewMarker();
-    return item;
+    return AddScanItem(contents, root, keyPath, type);
 }
 
 // Installer component registrations of the given codes (value names, compared exactly).
@@ -184,7 +179,6 @@ void AddComponentItem(TUninstallerContents& contents, const std::string& compone
         type = kItemFile;
     TContent& item = NewItem(contents, "HKEY_LOCAL_MACHINE", componentPath, type);
     item.ValueName = productCode;
-    item.Extra = ScanViewMarker();
     if (type == kItemFile) {
         item.FilePath = data;
     } else {

@@ -14,6 +14,16 @@ REGSAM ScanReadView() { return ScanRegistryView(); }
 
 std::string ScanViewMarker() { return ViewToMarker(ScanRegistryView()); }
 
+TContent& AddScanItem(TUninstallerContents& contents, const std::string& rootName,
+                      const std::string& keyPath, const char* type) {
+    TContent& item = contents.GetItem(contents.AddItem()).Content;
+    item.RootKeyName = rootName;
+    item.KeyPath = keyPath;
+    item.ItemType = type;
+    item.Extra = ScanViewMarker();
+    return item;
+}
+
 bool OpenScanKey(HKEY root, const std::string& path, HKEY* key) {
     *key = nullptr;
     return RegOpenKeyExA(root, path.empty() ? nullptr : path.c_str(), 0,

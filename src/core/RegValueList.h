@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "core/ValueContentUnit.h"
+
 namespace ku {
 
 struct RegValueEntry {
@@ -18,6 +20,10 @@ struct RegValueEntry {
 // The view the scans read keys in (the walker's) and the marker items carry in Extra for it.
 REGSAM ScanReadView();
 std::string ScanViewMarker();
+// Appends a registry leftover (root by name, key path, type "1"/"2"/"3") marked with the scan
+// view, so the removal deletes it in the view it was found in.
+TContent& AddScanItem(TUninstallerContents& contents, const std::string& rootName,
+                      const std::string& keyPath, const char* type);
 
 // Opens Root\Path for reading in the scan view; an empty path opens the root itself.
 bool OpenScanKey(HKEY root, const std::string& path, HKEY* key);

@@ -35,12 +35,7 @@ void AddOnce(std::vector<std::string>& list, const std::string& text) {
 
 TContent& NewItem(TUninstallerContents& list, const std::string& root, const std::string& key,
                   const char* type) {
-    TContent& item = list.GetItem(list.AddItem()).Content;
-    item.RootKeyName = root;
-    item.KeyPath = key;
-    item.ItemType = type;
-    item.Extra = ScanViewMarker();
-    return item;
+    return AddScanItem(list, root, key, type);
 }
 
 void ScanServices(const ForcePathWord& word, TUninstallerContents& list, ForceRemovalPlan& plan) {
