@@ -1,4 +1,15 @@
-// Resource identifiers of KU.exe: one header, no number used twice.
+// Resource identifiers of KU.exe. Every window has a range of its own, so no number is used
+// twice; a window with many controls keeps them in a header of its own (NameIds.h) that stays
+// inside its range:
+//   100-199     icons
+//   200-299     window templates (IDD_): core 200-239, special uninstall 240-249,
+//               disc burning 250-259, System Manager 260-279
+//   1000-1099   splash            1100-1199 about box        1200-1299 live update
+//   1300-1399   program details   1400-1499 hint window      1500-1699 main window
+//   2000-2099   view menu         3000-3499 options dialog   4000-4499 uninstall wizard
+//   5000-5199   special-uninstall wizard                     5200-5299 request mail form
+//   6000-6299   burn window
+//   7000-7299   System Manager    7300-7499 startup manager  7500-7699 device page
 #pragma once
 
 #define IDI_MAINICON 100

@@ -3,7 +3,7 @@
 
 #include "core/PublicFunctionUnit.h"
 #include "core/ui/DataModule.h"
-#include "core/ui/LaterForms.h"
+#include "core/ui/OtherWindows.h"
 #include "core/ui/MainForm.h"
 #include "core/ui/StartForm.h"
 
@@ -49,10 +49,7 @@ StartResult RunMainBlock(const std::string& firstArgument, const StartupContext&
     LoadSettings(context.settingsKey);
     const StartRequest request = ParseStartArgument(firstArgument);
     if (request.mode == StartMode::AutoRun) {
-        if (context.showSystemManager)
-            context.showSystemManager(nullptr, true);
-        else
-            ShowRecoveryForm(nullptr, true);
+        ShowRecoveryForm(nullptr, true);
         result.outcome = StartOutcome::AutoRunDone;
         return result;
     }

@@ -16,8 +16,8 @@ struct StartupContext {
     std::string mutexName = kInstanceMutexName;
     std::string settingsKey = kSettingsKey;
     DWORD splashMs = 2000; // how long the splash stays when no update check runs
-    // The two ends of start-up; the real windows when empty.
-    std::function<void(HWND owner, bool autoRun)> showSystemManager;
+    // The main window; the real one when empty. (The System Manager of the automatic mode opens
+    // through OtherWindowOpeners().)
     std::function<int(const std::string& startFile, const std::string& startFolder)> runMainWindow;
 };
 

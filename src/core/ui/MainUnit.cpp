@@ -14,7 +14,6 @@
 #include "core/SharedState.h"
 #include "core/StrUtil.h"
 #include "core/ui/AboutForm.h"
-#include "core/ui/LaterForms.h"
 #include "core/ui/OptionUnit.h"
 #include "core/ui/OtherWindows.h"
 #include "core/ui/Pictures.h"

@@ -1,55 +1,35 @@
-// Stubs of the uninstall wizard and the special-uninstall wizard.
+// The openers of the windows the main window and start-up show.
 #include "core/ui/OtherWindows.h"
 
-#include "core/Dialogs.h"
 #include "core/ui/UnitStepForm.h"
 
 namespace ku {
 
-namespace {
-struct StubState {
-    UninstallWizardRequest lastRequest;
-    int wizardOpens = 0;
-    int specialOpens = 0;
-    int uninstallDone = 0;
-    bool wizardStub = false; // the real wizard unless a test asked for the stand-in
-};
-StubState& State() {
-    static StubState state;
-    return state;
+WindowOpeners& OtherWindowOpeners() {
+    static WindowOpeners openers;
+    return openers;
 }
-} // namespace
 
 int ShowUninstallWizard(HWND owner, const UninstallWizardRequest& request) {
-    State().lastRequest = request;
-    ++State().wizardOpens;
-    if (!State().wizardStub)
-        return RunUninstallWizard(owner, request);
-    ShowMessageBox(owner, request.Caption, kAppCaption, MB_OK);
-    return State().uninstallDone;
+    if (OtherWindowOpeners().uninstallWizard)
+        return OtherWindowOpeners().uninstallWizard(owner, request);
+    return RunUninstallWizard(owner, request);
+}
+
+int ShowForceUninstallWizard(HWND owner, const std::string& programFile, const std::string& folder) {
+    if (OtherWindowOpeners().forceWizard)
+        return OtherWindowOpeners().forceWizard(owner, programFile, folder);
+    return 0;
 }
 
 void ShowSpecialUninstallWizard(HWND owner) {
-    ++State().specialOpens;
-    ShowMessageBox(owner, "Special Uninstall Wizard", kAppCaption, MB_OK);
+    if (OtherWindowOpeners().specialWizard)
+        OtherWindowOpeners().specialWizard(owner);
 }
 
-const UninstallWizardRequest& LastUninstallWizardRequest() {
-    return State().lastRequest;
-}
-int UninstallWizardOpenCount() {
-    return State().wizardOpens;
-}
-int SpecialWizardOpenCount() {
-    return State().specialOpens;
-}
-void SetStubUninstallDone(int uninstallDone) {
-    State().uninstallDone = uninstallDone;
-}
-void ResetOtherWindowStubs() {
-    State() = StubState();
-    // The tests that reset the records want the stand-in, not a modal wizard.
-    State().wizardStub = true;
+void ShowRecoveryForm(HWND owner, bool autoRun) {
+    if (OtherWindowOpeners().recoveryForm)
+        OtherWindowOpeners().recoveryForm(owner, autoRun);
 }
 
 } // namespace ku

@@ -1,29 +1,37 @@
-// The windows the main window opens that other work delivers: the uninstall wizard and the
-// special-uninstall wizard. Until they exist each is a stub that shows its caption in a message
-// box, keeps what it was handed and returns. The options dialog is core/ui/OptionUnit.h.
+// The windows that the main window and start-up open: the uninstall wizard (normal and force
+// mode), the special-uninstall wizard and the System Manager. The last two live in libraries
+// above this one, so KU.exe installs their openers before the main block runs. A window test
+// installs its own opener where a real modal window would hold it up.
 #pragma once
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "core/MainWindowLogic.h"
 
 namespace ku {
 
-// The uninstall wizard (TUninstallStepForm), modally; answers UninstallDone (1: reload the list).
+struct WindowOpeners {
+    // TUninstallStepForm in normal mode; answers UninstallDone (1: reload the list).
+    std::function<int(HWND owner, const UninstallWizardRequest& request)> uninstallWizard;
+    // TUninstallStepForm in force mode, with a program file for its program-name box or a
+    // folder for its path box; answers UninstallDone.
+    std::function<int(HWND owner, const std::string& programFile, const std::string& folder)>
+        forceWizard;
+    // TFormUninstall, modally; nothing handed, nothing answered.
+    std::function<void(HWND owner)> specialWizard;
+    // TRecoveryForm, modally; autoRun: back up the registry and close.
+    std::function<void(HWND owner, bool autoRun)> recoveryForm;
+};
+
+// The openers in use. An empty uninstall opener means the program's own wizard.
+WindowOpeners& OtherWindowOpeners();
+
 int ShowUninstallWizard(HWND owner, const UninstallWizardRequest& request);
-
-// The special-uninstall wizard (TFormUninstall), modally; nothing handed, nothing answered.
+int ShowForceUninstallWizard(HWND owner, const std::string& programFile, const std::string& folder);
 void ShowSpecialUninstallWizard(HWND owner);
-
-// For checks of the stubs: what the last uninstall wizard was handed, how many opened, and the
-// UninstallDone the stub answers (0 unless set).
-const UninstallWizardRequest& LastUninstallWizardRequest();
-int UninstallWizardOpenCount();
-int SpecialWizardOpenCount();
-void SetStubUninstallDone(int uninstallDone);
-// Clears the records and puts the uninstall wizard's stand-in in place of the real wizard.
-void ResetOtherWindowStubs();
+void ShowRecoveryForm(HWND owner, bool autoRun);
 
 } // namespace ku

@@ -15,11 +15,10 @@
 #include "core/Settings.h"
 #include "core/SharedState.h"
 #include "core/StrUtil.h"
-#include "core/ui/LaterForms.h"
 #include "core/ui/MainUnit.h"
-#include "core/ui/OtherWindows.h"
 #include "resource.h"
 #include "support/RecordingLauncher.h"
+#include "support/RecordingWindows.h"
 
 namespace {
 
@@ -69,8 +68,6 @@ class MainWindow : public ::testing::Test {
     void SetUp() override {
         const std::string& problem = fixtures::EnsureInstalled();
         ASSERT_TRUE(problem.empty()) << problem;
-        ku::ResetOtherWindowStubs();
-        ku::ClearStubCalls();
         ku::Settings.ShowWindowsUpdate = false;
         ku::Settings.ViewStyle = 0;
         ku::SetMessageBoxHook([this](const ku::MessageBoxCall& call) {
@@ -98,6 +95,7 @@ class MainWindow : public ::testing::Test {
     }
     bool Visible(int id) { return IsWindowVisible(form.Item(id)) != FALSE; }
 
+    kutest::RecordingWindows windows;
     std::vector<ku::MessageBoxCall> boxes;
     int answer = IDOK;
     ku::TUnInstallForm form;
@@ -239,12 +237,12 @@ TEST_F(MainWindow, DeleteRemovesTheChosenEntryInTheShownViewOnly) {
 TEST_F(MainWindow, UninstallHandsTheRowToTheWizardAndReloadsWhenDone) {
     ShowView32();
     form.UninstallBtnClick();
-    EXPECT_EQ(ku::UninstallWizardOpenCount(), 0);
+    EXPECT_TRUE(windows.requests.empty());
     const int norton = RowOf(list, "Norton KU Fixture");
     form.SelectRow(norton);
     form.UninstallBtnClick();
-    ASSERT_EQ(ku::UninstallWizardOpenCount(), 1);
-    const ku::UninstallWizardRequest& request = ku::LastUninstallWizardRequest();
+    ASSERT_EQ(windows.requests.size(), 1u);
+    const ku::UninstallWizardRequest request = windows.requests[0];
     EXPECT_EQ(request.Caption, "Uninstall Wizard");
     EXPECT_EQ(request.DisplayName, "Norton KU Fixture");
     EXPECT_EQ(request.UninstallKeyName, fixtures::kNortonKey);
@@ -255,15 +253,15 @@ TEST_F(MainWindow, UninstallHandsTheRowToTheWizardAndReloadsWhenDone) {
     const std::string key = std::string(fixtures::kUninstallKey) + "\\KuFixtureLate";
     listtest::SetText(HKEY_LOCAL_MACHINE, key, "DisplayName", "KU Fixture Late", KEY_WOW64_32KEY);
     listtest::SetText(HKEY_LOCAL_MACHINE, key, "UninstallString", "late.exe", KEY_WOW64_32KEY);
-    ku::SetStubUninstallDone(1);
+    windows.uninstallDone = 1;
     form.SelectRow(RowOf(list, "KU Fixture NSIS"));
     // A double click does what Uninstall does.
     NMITEMACTIVATE click = {};
     click.hdr = {list, IDC_MAIN_LIST, static_cast<UINT>(NM_DBLCLK)};
     click.iItem = RowOf(list, "KU Fixture NSIS");
     SendMessageA(form.Handle(), WM_NOTIFY, IDC_MAIN_LIST, reinterpret_cast<LPARAM>(&click));
-    EXPECT_EQ(ku::UninstallWizardOpenCount(), 2);
-    EXPECT_EQ(ku::LastUninstallWizardRequest().NortonFlag, "");
+    ASSERT_EQ(windows.requests.size(), 2u);
+    EXPECT_EQ(windows.requests[1].NortonFlag, "");
     EXPECT_GE(RowOf(list, "KU Fixture Late"), 0);
     kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, key, KEY_WOW64_32KEY);
 }
@@ -272,18 +270,15 @@ TEST_F(MainWindow, ForceAndSpecialAskFirstAndSystemManagerOpensAtOnce) {
     answer = IDCANCEL;
     form.ForceUninstallBtnClick();
     form.SpecialBtnClick();
-    EXPECT_TRUE(ku::StubCalls().empty());
-    EXPECT_EQ(ku::SpecialWizardOpenCount(), 0);
+    EXPECT_TRUE(windows.calls.empty());
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0].type, UINT(MB_OKCANCEL | MB_ICONEXCLAMATION));
     answer = IDOK;
     form.ForceUninstallBtnClick();
     form.SpecialBtnClick();
     form.StartupBtnClick();
-    EXPECT_EQ(ku::SpecialWizardOpenCount(), 1);
-    const std::vector<std::string> expected = {
-        "TUninstallStepForm ForceMode=1 TxtProgramName= TxtPath=", "TRecoveryForm AutoRun=0"};
-    EXPECT_EQ(ku::StubCalls(), expected);
+    const std::vector<std::string> expected = {"force [] []", "special", "recovery manual"};
+    EXPECT_EQ(windows.calls, expected);
 }
 
 TEST_F(MainWindow, ShowWindowsInstallerAddsProductsAndSystemEntries) {

@@ -7,12 +7,12 @@
 #include "core/ui/AboutForm.h"
 #include "core/ui/DetailForm.h"
 #include "core/ui/HintForm.h"
-#include "core/ui/LaterForms.h"
 #include "core/ui/MainForm.h"
 #include "core/ui/ShowLiveUpdateForm.h"
 #include "core/ui/StartForm.h"
 #include "resource.h"
 #include "support/RecordingLauncher.h"
+#include "support/RecordingWindows.h"
 #include "support/Sandbox.h"
 
 namespace {
@@ -194,7 +194,7 @@ TEST(MainFormWindow, FrameHasItsButtonsAndOpensTheWizardForTheCommandLine) {
     kutest::ScratchDir dir;
     const std::string file = dir.File("tool.exe");
     ASSERT_TRUE(kutest::WriteTextFile(file, "x"));
-    ku::ClearStubCalls();
+    kutest::RecordingWindows windows;
     ku::TUnInstallForm form;
     form.StartFile = file;
     form.StartFolder = dir.Path();
@@ -209,22 +209,21 @@ TEST(MainFormWindow, FrameHasItsButtonsAndOpensTheWizardForTheCommandLine) {
     EXPECT_EQ(form.CloseBtn().PictureName(), "Close2");
     SendMessageA(form.CloseBtn().Handle(), WM_MOUSELEAVE, 0, 0);
     EXPECT_EQ(form.CloseBtn().PictureName(), "Close1");
-    const std::vector<std::string> expected = {
-        "TUninstallStepForm ForceMode=1 TxtProgramName=" + file + " TxtPath=",
-        "TUninstallStepForm ForceMode=1 TxtProgramName= TxtPath=" + dir.Path()};
-    EXPECT_EQ(ku::StubCalls(), expected);
+    const std::vector<std::string> expected = {"force [" + file + "] []",
+                                               "force [] [" + dir.Path() + "]"};
+    EXPECT_EQ(windows.calls, expected);
     EXPECT_TRUE(uitest::SaveScreenshot(form.Handle(), "UnInstallForm"));
     Click(form.CloseBtn().Handle());
     EXPECT_EQ(form.Handle(), nullptr);
 }
 
 TEST(MainFormWindow, MissingCommandLinePathOpensNothing) {
-    ku::ClearStubCalls();
+    kutest::RecordingWindows windows;
     ku::TUnInstallForm form;
     form.StartFile = "C:\\kutest\\no such file.exe";
     form.StartFolder = "   ";
     ASSERT_TRUE(form.Create(nullptr));
     form.Show();
     uitest::PumpMessages(200);
-    EXPECT_TRUE(ku::StubCalls().empty());
+    EXPECT_TRUE(windows.calls.empty());
 }

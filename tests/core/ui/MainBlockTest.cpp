@@ -3,9 +3,9 @@
 
 #include "core/Dialogs.h"
 #include "core/Settings.h"
-#include "core/ui/LaterForms.h"
 #include "core/ui/MainBlock.h"
 #include "support/RecordingLauncher.h"
+#include "support/RecordingWindows.h"
 #include "support/Sandbox.h"
 
 namespace {
@@ -17,18 +17,14 @@ class MainBlockTest : public ::testing::Test {
         context.mutexName = "KelvaneTest main block " + std::to_string(GetCurrentProcessId());
         context.settingsKey = "\\" + settings.Path();
         context.splashMs = 0;
-        context.showSystemManager = [this](HWND, bool autoRun) {
-            calls.push_back(std::string("system manager ") + (autoRun ? "auto" : "manual"));
-        };
         context.runMainWindow = [this](const std::string& file, const std::string& folder) {
-            calls.push_back("main window [" + file + "] [" + folder + "]");
+            windows.calls.push_back("main window [" + file + "] [" + folder + "]");
             return 0;
         };
         ku::SetMessageBoxHook([this](const ku::MessageBoxCall& call) {
             boxes.push_back(call.text);
             return IDNO;
         });
-        ku::ClearStubCalls();
     }
     void TearDown() override {
         ku::SetMessageBoxHook(nullptr);
@@ -48,7 +44,8 @@ class MainBlockTest : public ::testing::Test {
     kutest::ScratchDir dir;
     kutest::ScratchKey settings{HKEY_CURRENT_USER};
     ku::StartupContext context;
-    std::vector<std::string> calls;
+    kutest::RecordingWindows windows;
+    std::vector<std::string>& calls = windows.calls;
     std::vector<std::string> boxes;
 };
 
@@ -60,16 +57,9 @@ TEST_F(MainBlockTest, AutoRunInAnyCaseOpensOnlyTheSystemManager) {
         ku::StartResult result = ku::RunMainBlock(argument, context);
         EXPECT_EQ(result.outcome, ku::StartOutcome::AutoRunDone) << argument;
         EXPECT_EQ(result.exitCode, 0);
-        EXPECT_EQ(calls, std::vector<std::string>{"system manager auto"}) << argument;
+        EXPECT_EQ(calls, std::vector<std::string>{"recovery auto"}) << argument;
     }
     EXPECT_TRUE(boxes.empty()); // no update check in the automatic mode
-}
-
-TEST_F(MainBlockTest, AutoRunReachesTheSystemManagerStub) {
-    context.showSystemManager = nullptr;
-    EXPECT_EQ(ku::RunMainBlock("-AUTORUN", context).outcome, ku::StartOutcome::AutoRunDone);
-    EXPECT_EQ(ku::StubCalls(), std::vector<std::string>{"TRecoveryForm AutoRun=1"});
-    EXPECT_TRUE(calls.empty());
 }
 
 TEST_F(MainBlockTest, FolderNamedAutorunGoesToTheMainWindow) {
