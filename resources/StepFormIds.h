@@ -73,6 +73,8 @@
 // Page 4 "Finish".
 #define IDC_STEP_ABFINISH 3080
 #define IDC_STEP_ABFINISHMESSAGE 3081
+// What could not be removed (numbered in the wizard's range of resource.h).
+#define IDC_STEP_FINISHDETAILS 4082
 
 // Page 5 "RegRemain".
 #define IDC_STEP_REMAINLABEL 3090

@@ -230,21 +230,59 @@ std::string CanonicalDeletePath(const std::string& path) {
     return result;
 }
 
+namespace {
+
+// The path as written and the place it leads to after links, upper case; both must be free.
+std::vector<std::string> GuardForms(const std::string& canonical) {
+    std::vector<std::string> forms{UpperCase(canonical)};
+    const std::string resolved = ResolvedPath(canonical);
+    if (!resolved.empty())
+        forms.push_back(UpperCase(resolved));
+    return forms;
+}
+
+bool AtOrBelowWindows(const std::string& upperForm) {
+    static const std::string windows = UpperCase(CanonicalDeletePath(GetWindowsDir()));
+    return !windows.empty() && IsSameOrInside(upperForm, windows);
+}
+
+} // namespace
+
 bool IsProtectedPath(const std::string& path) {
     const std::string canonical = CanonicalDeletePath(path);
     if (canonical.size() <= 3)
         return true; // not absolute, or a drive root
-    // Both the path as written and the place it leads to after links must be free.
-    const std::string forms[] = {UpperCase(canonical), UpperCase(ResolvedPath(canonical))};
-    for (const std::string& form : forms) {
-        if (form.empty())
-            continue;
-        if (form.size() <= 3)
+    for (const std::string& form : GuardForms(canonical)) {
+        if (form.size() <= 3 || AtOrBelowWindows(form))
             return true;
         for (const std::string& folder : ProtectedFolders())
             if (IsSameOrInside(folder, form))
                 return true;
     }
+    return false;
+}
+
+bool IsProtectedFile(const std::string& path) {
+    if (IsProtectedPath(path))
+        return true;
+    for (const std::string& form : GuardForms(CanonicalDeletePath(path))) {
+        const std::string parent = form.substr(0, form.find_last_of('\\'));
+        if (parent.size() <= 2)
+            return true; // directly in a drive root
+        for (const std::string& folder : ProtectedFolders())
+            if (folder == parent)
+                return true;
+    }
+    return false;
+}
+
+bool IsBelowWindowsFolder(const std::string& path) {
+    const std::string canonical = CanonicalDeletePath(path);
+    if (canonical.empty())
+        return false;
+    for (const std::string& form : GuardForms(canonical))
+        if (AtOrBelowWindows(form))
+            return true;
     return false;
 }
 

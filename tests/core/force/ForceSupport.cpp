@@ -7,15 +7,16 @@ namespace kutest {
 
 namespace {
 
-HKEY CreateAt(HKEY root, const std::string& path) {
+HKEY CreateAt(HKEY root, const std::string& path, REGSAM view) {
     HKEY key = nullptr;
-    RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key,
+                    nullptr);
     return key;
 }
 
-void SetValue(HKEY root, const std::string& path, const std::string& name, DWORD type,
-              const void* data, DWORD size) {
-    HKEY key = CreateAt(root, path);
+void SetValue(HKEY root, const std::string& path, REGSAM view, const std::string& name,
+              DWORD type, const void* data, DWORD size) {
+    HKEY key = CreateAt(root, path, view);
     if (!key)
         return;
     RegSetValueExA(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
@@ -24,34 +25,39 @@ void SetValue(HKEY root, const std::string& path, const std::string& name, DWORD
 
 } // namespace
 
-OwnKey::OwnKey(HKEY root, const std::string& path) : root_(root), path_(path) {
-    RawDeleteTree(root_, path_, 0);
-    HKEY key = CreateAt(root_, path_);
+OwnKey::OwnKey(HKEY root, const std::string& path, REGSAM view)
+    : root_(root), path_(path), view_(view) {
+    RawDeleteTree(root_, path_, view_);
+    HKEY key = CreateAt(root_, path_, view_);
     if (key)
         RegCloseKey(key);
 }
 
-OwnKey::~OwnKey() { RawDeleteTree(root_, path_, 0); }
+OwnKey::~OwnKey() { RawDeleteTree(root_, path_, view_); }
 
 void OwnKey::SetString(const std::string& sub, const std::string& name, const std::string& value,
                        DWORD type) const {
-    SetValue(root_, Sub(sub), name, type, value.c_str(), static_cast<DWORD>(value.size() + 1));
+    SetValue(root_, Sub(sub), view_, name, type, value.c_str(),
+             static_cast<DWORD>(value.size() + 1));
 }
 
 void OwnKey::SetBinary(const std::string& sub, const std::string& name,
                        const std::string& bytes) const {
-    SetValue(root_, Sub(sub), name, REG_BINARY, bytes.data(), static_cast<DWORD>(bytes.size()));
+    SetValue(root_, Sub(sub), view_, name, REG_BINARY, bytes.data(),
+             static_cast<DWORD>(bytes.size()));
 }
 
 void OwnKey::SetDword(const std::string& sub, const std::string& name, DWORD value) const {
-    SetValue(root_, Sub(sub), name, REG_DWORD, &value, sizeof value);
+    SetValue(root_, Sub(sub), view_, name, REG_DWORD, &value, sizeof value);
 }
 
-bool KeyExists(HKEY root, const std::string& path) { return RawKeyExists(root, path, 0); }
+bool KeyExists(HKEY root, const std::string& path, REGSAM view) {
+    return RawKeyExists(root, path, view);
+}
 
-bool ValueExists(HKEY root, const std::string& path, const std::string& name) {
+bool ValueExists(HKEY root, const std::string& path, const std::string& name, REGSAM view) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS)
         return false;
     const bool found = RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr, nullptr) ==
                        ERROR_SUCCESS;

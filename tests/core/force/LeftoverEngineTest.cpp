@@ -29,7 +29,8 @@ std::string MakeCode() {
 
 struct Component {
     explicit Component(const std::string& name)
-        : key(HKEY_LOCAL_MACHINE, std::string(kInstallerComponentsPath) + "\\" + name) {}
+        : key(HKEY_LOCAL_MACHINE, std::string(kInstallerComponentsPath) + "\\" + name,
+              kutest::InstallerView()) {}
     OwnKey key;
 };
 
@@ -60,10 +61,11 @@ TEST(LeftoverEngine, ComponentsFileKeyAndSharedValue) {
     EXPECT_FALSE(HasItem(list, ItemText("1", root, shared.key.Path(), code)));
 
     DeleteRegistryLeftovers(list);
-    EXPECT_FALSE(kutest::KeyExists(HKEY_LOCAL_MACHINE, missing.key.Path()));
-    EXPECT_TRUE(kutest::KeyExists(HKEY_LOCAL_MACHINE, shared.key.Path()));
-    EXPECT_FALSE(kutest::ValueExists(HKEY_LOCAL_MACHINE, shared.key.Path(), code));
-    EXPECT_TRUE(kutest::ValueExists(HKEY_LOCAL_MACHINE, shared.key.Path(), other));
+    const REGSAM view = kutest::InstallerView();
+    EXPECT_FALSE(kutest::KeyExists(HKEY_LOCAL_MACHINE, missing.key.Path(), view));
+    EXPECT_TRUE(kutest::KeyExists(HKEY_LOCAL_MACHINE, shared.key.Path(), view));
+    EXPECT_FALSE(kutest::ValueExists(HKEY_LOCAL_MACHINE, shared.key.Path(), code, view));
+    EXPECT_TRUE(kutest::ValueExists(HKEY_LOCAL_MACHINE, shared.key.Path(), other, view));
     EXPECT_TRUE(kutest::FileThere(dir.File("shared.dll")));
 }
 
@@ -83,7 +85,7 @@ TEST(LeftoverEngine, CodeWalkFindsKeysNamesAndExactStringData) {
     SearchRegistryLeftovers(code, one, {});
     const std::string root = "HKEY_CURRENT_USER";
     EXPECT_TRUE(HasItem(one, ItemText("1", root, named.Path())));
-    EXPECT_TRUE(HasItem(one, ItemText("1", root, values.Path(), code)));
+    EXPECT_TRUE(HasItem(one, ItemText("2", root, values.Path(), code)));
     EXPECT_TRUE(HasItem(one, ItemText("2", root, values.Path(), "Exact")));
     EXPECT_FALSE(HasItem(one, ItemText("2", root, values.Path(), "Expand")));
     EXPECT_FALSE(HasItem(one, ItemText("2", root, values.Path(), "Longer")));
@@ -117,8 +119,8 @@ TEST(LeftoverEngine, FolderScanAndInstallLocations) {
     EXPECT_FALSE(captions.empty());
 
     const std::string code = MakeCode();
-    OwnKey product(HKEY_LOCAL_MACHINE,
-                   std::string(kInstallerProductsPath) + "\\" + code);
+    OwnKey product(HKEY_LOCAL_MACHINE, std::string(kInstallerProductsPath) + "\\" + code,
+                   kutest::InstallerView());
     product.SetString("InstallProperties", "InstallLocation", dir.File("sub") + "\\");
     TUninstallerContents located;
     located.AddItem(); // an item that was there before adds an empty line

@@ -47,13 +47,14 @@ TEST_F(RegistryScan, KeysValueNamesAndDataOfTheProgramButNotOfItsLookAlike) {
     Key("FooApp\\Settings");
     Set("FooAppBar", "InstallDir", "C:\\Program Files\\FooAppBar");
     Set("Vendor\\Files", "FooApp.cfg", "x");
+    Set("Vendor\\Files", "Other.cfg", "y");
     Set("Vendor\\Paths", "Home", "D:\\FooApp\\data");
     Set("Vendor\\Paths", "Other", "C:\\FooAppBar\\x");
     Scan("FooApp");
     const auto lines = ItemLines(state.LeftoverList);
     EXPECT_EQ(lines, (std::vector<std::string>{
                          Line("1", "FooApp"), Line("1", "FooApp\\Settings"),
-                         Line("1", "Vendor\\Files", "FooApp.cfg"),
+                         Line("2", "Vendor\\Files", "FooApp.cfg"),
                          Line("2", "Vendor\\Paths", "Home")}))
         << ::testing::PrintToString(lines);
     const TContent& data = state.LeftoverList.GetItem(3).Content;
@@ -62,7 +63,7 @@ TEST_F(RegistryScan, KeysValueNamesAndDataOfTheProgramButNotOfItsLookAlike) {
     EXPECT_EQ(data.Extra, kutest::RunningUnderWow64() ? "32" : "");
 }
 
-TEST_F(RegistryScan, SharedKeysListTheValueAndOtherUninstallEntriesStay) {
+TEST_F(RegistryScan, SharedKeysListTheValueAndOtherProgramsUninstallEntriesStay) {
     const std::string compat = "Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers";
     Set(compat, "C:\\Program Files\\FooApp\\foo.exe", "RUNASADMIN");
     Set(compat, "C:\\Other\\other.exe", "RUNASADMIN");
@@ -71,8 +72,8 @@ TEST_F(RegistryScan, SharedKeysListTheValueAndOtherUninstallEntriesStay) {
     Set(uninstall + "\\SecondEntry", "UninstallString", kCommand);
     Scan("FooApp");
     const auto lines = ItemLines(state.LeftoverList);
+    // Another program's entry is never taken, not even one that names our uninstaller.
     EXPECT_EQ(lines, (std::vector<std::string>{
-                         Line("1", uninstall + "\\SecondEntry"),
                          Line("2", compat, "C:\\Program Files\\FooApp\\foo.exe")}))
         << ::testing::PrintToString(lines);
 }
@@ -93,10 +94,11 @@ TEST_F(RegistryScan, RealRunKeyGivesAValueItem) {
 
 TEST_F(RegistryScan, ShortWordsAreNotUsedButTheOtherWordsStillRun) {
     Key("Foo");
-    Key("FooApp");
-    ScanRegistryNormalWalk(state, root(), scratch.Path(), nullptr, state.LeftoverList, "Foo",
-                           "", "FooApp");
-    EXPECT_EQ(ItemLines(state.LeftoverList), std::vector<std::string>{Line("1", "FooApp")});
+    Set("Vendor", "Uninstaller", kCommand);
+    Set("Vendor", "Keep", "x");
+    Scan("Foo", std::string(kCommand) + " /S");
+    EXPECT_EQ(ItemLines(state.LeftoverList),
+              std::vector<std::string>{Line("2", "Vendor", "Uninstaller")});
     state.LeftoverList.Clear();
     Scan("", "");
     EXPECT_EQ(state.LeftoverList.Count(), 0);

@@ -113,21 +113,25 @@ TEST_F(Removal, FilesPermanentlyOrToTheRecycleBinAskedOnce) {
     EXPECT_EQ(emptyHost.Questions().size(), 1u);
 }
 
-TEST_F(Removal, OnlyTheListedExecutableIsEnded) {
-    ScratchDir dir;
+TEST_F(Removal, OnlyTheListedExecutableItselfIsEnded) {
+    ScratchDir dir, elsewhere;
     kutest::Sleeper own(dir.Path(), "fooapp.exe");
+    kutest::Sleeper sameName(elsewhere.Path(), "fooapp.exe");
     kutest::Sleeper lookAlike(dir.Path(), "fooappbar.exe");
     AddFile(list, own.Path());
     DeleteFileItems(list, host);
     EXPECT_NE(own.WaitExitCode(5000), DWORD(STILL_ACTIVE));
+    EXPECT_TRUE(sameName.Running()) << "a program of the same name elsewhere was ended";
     EXPECT_TRUE(lookAlike.Running());
     EXPECT_TRUE(kutest::WaitFor([&] { return !Exists(own.Path()); }, 3000));
 
-    EXPECT_EQ(KillRunningExeList(""), 0);
-    EXPECT_EQ(KillRunningExeList("fooapp.exe,bar.exe"), 0);
-    EXPECT_TRUE(lookAlike.Running());
-    EXPECT_EQ(KillProcessesByExeName("FOOAPPBAR.EXE"), 1);
+    TWizardState state;
+    state.RunningExeList = "fooapp.exe,fooappbar.exe";
+    EXPECT_EQ(KillRunningExeList(state), 0) << "no file of the list: nothing is ended";
+    AddFile(state.LeftoverList, lookAlike.Path());
+    EXPECT_EQ(KillRunningExeList(state), 1);
     EXPECT_NE(lookAlike.WaitExitCode(5000), DWORD(STILL_ACTIVE));
+    EXPECT_TRUE(sameName.Running());
 }
 
 TEST_F(Removal, ThreadTellsItsWindowAndAsksThroughIt) {
@@ -146,7 +150,7 @@ TEST_F(Removal, ThreadTellsItsWindowAndAsksThroughIt) {
     }
     EXPECT_EQ(host.Calls(), (std::vector<std::string>{
                                 "texts Please wait! / Uninstalling!", "progress shown",
-                                "buttons 00", "ask Remove Options", "progress hidden",
+                                "buttons 01", "ask Remove Options", "progress hidden",
                                 "buttons 10",
                                 "texts Congratulations! / The uninstall is complete."}));
     EXPECT_FALSE(RawKeyExists(HKEY_CURRENT_USER, scratch.Sub("K"), 0));

@@ -1,7 +1,9 @@
 // The uninstaller wait: it holds until the processes the uninstaller handed over to have ended.
 #include <gtest/gtest.h>
 
+#include "core/PublicFunctionUnit.h"
 #include "core/SharedState.h"
+#include "core/StrUtil.h"
 #include "core/UninstallRun.h"
 #include "support/RecordingLauncher.h"
 #include "support/Sandbox.h"
@@ -48,6 +50,7 @@ TEST(UninstallRun, NotStartedAndStoppedAndRecorded) {
     kutest::RecordingLauncher launcher;
     EXPECT_EQ(RunUninstallerAndWait("MsiExec.exe /X{1234}", SW_SHOWNORMAL, nullptr), 0);
     ASSERT_EQ(launcher.Requests().size(), 1u);
-    EXPECT_EQ(launcher.Requests()[0].commandLine, "MsiExec.exe /X{1234}");
+    EXPECT_EQ(UpperCase(launcher.Requests()[0].commandLine),
+              UpperCase("\"" + GetSystemDir() + "\\MsiExec.exe\" /X{1234}"));
     EXPECT_EQ(launcher.Requests()[0].show, SW_SHOWNORMAL);
 }

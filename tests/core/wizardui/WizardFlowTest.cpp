@@ -103,7 +103,10 @@ TEST_F(WizardFlow, SkippingBothScansStillLeadsToTheResultPage) {
     }
     EXPECT_EQ(form.PageIndex(), PageResult);
     ASSERT_EQ(launcher.Requests().size(), 1u);
-    EXPECT_EQ(launcher.Requests()[0].commandLine, form.UninstallCommand);
+    // The uninstaller's path is quoted and handed over on its own: "C:\Program.exe" can never run.
+    EXPECT_EQ(launcher.Requests()[0].commandLine,
+              "\"C:\\Program Files\\KuFlowDemo\\uninst.exe\" /S");
+    EXPECT_EQ(launcher.Requests()[0].file, "");
     EXPECT_EQ(launcher.Requests()[0].show, SW_SHOWNORMAL);
     uitest::PumpMessages(50);
     EXPECT_TRUE(uitest::SaveScreenshot(form.Handle(), "StepForm3Result"));
