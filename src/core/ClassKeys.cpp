@@ -86,6 +86,12 @@ std::string ComServer(HKEY root, const std::string& classPath, REGSAM view) {
     return std::string();
 }
 
+std::string Expanded(const std::string& text) {
+    char buffer[MAX_PATH * 4];
+    const DWORD length = ExpandEnvironmentStringsA(text.c_str(), buffer, sizeof buffer);
+    return length > 0 && length <= sizeof buffer ? std::string(buffer) : text;
+}
+
 std::string Below(const std::string& classesPath, const std::string& name) {
     return classesPath.empty() ? name : classesPath + "\\" + name;
 }
@@ -132,11 +138,27 @@ std::string ReadClassServer(HKEY root, const ClassPlace& place, REGSAM view) {
     return ComServer(root, Below(place.classesPath, "CLSID\\" + clsid), view);
 }
 
+std::string ClassServerFile(const std::string& serverText) {
+    const std::string text = Trim(Expanded(serverText));
+    if (!text.empty() && text[0] == '"') {
+        const size_t close = text.find('"', 1);
+        return text.substr(1, close == std::string::npos ? std::string::npos : close - 1);
+    }
+    const std::string upper = UpperCase(text);
+    for (size_t at = upper.find('.'); at != std::string::npos; at = upper.find('.', at + 1)) {
+        const size_t end = at + 4;
+        if (end > upper.size() || (end < upper.size() && upper[end] != ' ' && upper[end] != ','))
+            continue;
+        const std::string extension = upper.substr(at, 4);
+        if (extension == ".EXE" || extension == ".DLL" || extension == ".OCX" ||
+            extension == ".COM")
+            return text.substr(0, end);
+    }
+    return text;
+}
+
 bool IsWindowsServer(const std::string& serverText) {
-    char expanded[MAX_PATH * 4];
-    const DWORD length = ExpandEnvironmentStringsA(serverText.c_str(), expanded, sizeof expanded);
-    const std::string text =
-        UpperCase(length > 0 && length <= sizeof expanded ? std::string(expanded) : serverText);
+    const std::string text = UpperCase(Expanded(serverText));
     const std::string windows = UpperCase(GetWindowsDir()) + "\\";
     if (Trim(text).empty() || windows.size() < 4)
         return false;

@@ -26,6 +26,10 @@ ClassPlace FindClassPlace(HKEY root, const std::string& keyPath);
 // server of the COM class its "CLSID" names. Empty when there is none. Read in `view`.
 std::string ReadClassServer(HKEY root, const ClassPlace& place, REGSAM view);
 
+// The file a server text runs: the quoted part, else the text up to the first ".exe", ".dll",
+// ".ocx" or ".com" that ends a name, else the whole text; variables expanded.
+std::string ClassServerFile(const std::string& serverText);
+
 // True when the server text names only files of Windows: every drive path in it (after
 // expanding variables) lies below the Windows folder, or it names no drive path at all (a
 // bare name is found on the system path).

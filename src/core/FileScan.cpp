@@ -205,6 +205,8 @@ void ScanFolderFiles(TWizardState& state, const std::string& folder, int counter
                      IScanProgress* progress, TUninstallerContents& contents,
                      const std::string& word) {
     (void)counter;
+    if (!ScanWord(Trim(word)).Usable())
+        return; // nothing could match: the drive is not walked for nothing
     const std::string start = ExcludeTrailingBackslash(folder);
     std::string upper;
     UpperInto(upper, start);

@@ -213,8 +213,8 @@ void MatchRegistryKeyInstallerCode(const VisitedKey& key, TUninstallerContents& 
     const std::string upperCode = UpperCase(code);
     if (upperCode.empty())
         return;
-    const bool shared = IsSharedValueKey(key.root, key.path);
-    if (UpperCase(subkeyName) == upperCode && !shared) {
+    const bool nameHit = UpperCase(subkeyName) == upperCode;
+    if (nameHit && !IsSharedValueKey(key.root, key.path)) {
         Add(contents, key.root, key.path, kItemRegistryKey).Extra = ViewToMarker(key.view);
         return; // the whole key goes, its values with it
     }
@@ -231,6 +231,7 @@ void MatchRegistryKeyInstallerCode(const VisitedKey& key, TUninstallerContents& 
     }
     if (hits.empty())
         return;
+    const bool shared = IsSharedValueKey(key.root, key.path);
     KeyShape shape = ReadKeyShape(key.key);
     shape.values = static_cast<DWORD>(values.size());
     if (!shared && ValueHitsListWholeKey(hits.size(), shape)) {

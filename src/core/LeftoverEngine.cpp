@@ -111,9 +111,8 @@ private:
 
     void Match(const std::string& keyPath, const std::string& keyName, HKEY key) {
         const std::string upperName = UpperCase(keyName);
-        const bool shared = IsSharedValueKey(root_, keyPath);
         for (const std::string& code : upperCodes_)
-            if (!code.empty() && upperName == code && !shared) {
+            if (!code.empty() && upperName == code && !IsSharedValueKey(root_, keyPath)) {
                 NewItem(contents_, rootName_, keyPath, kItemRegistryKey);
                 return; // the whole key goes, its values with it
             }
@@ -135,6 +134,7 @@ private:
         }
         if (hits.empty())
             return;
+        const bool shared = IsSharedValueKey(root_, keyPath);
         KeyShape shape = ReadKeyShape(key);
         shape.values = static_cast<DWORD>(values.size());
         if (!shared && ValueHitsListWholeKey(hits.size(), shape)) {

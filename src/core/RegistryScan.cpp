@@ -150,14 +150,20 @@ public:
         const std::string entry = UninstallEntryName(key_.path, key_.upperPath, &uninstallKey);
         if (!entry.empty())
             return MatchUninstallEntry(entry);
+        const bool pathHit = words_.MatchesUpper(key_.upperPath);
+        const std::vector<ValueHit> hits = pathHit ? std::vector<ValueHit>() : ValueHits();
+        if (!pathHit && hits.empty())
+            return; // most keys: nothing named the program
+        if (pathHit && NamesOtherProgram(key_.upperPath, words_.others))
+            return; // a key named like another installed program is that program's
         const bool shared = uninstallKey || IsSharedValueKey(key_.root, key_.path);
-        if (!shared && words_.MatchesUpper(key_.upperPath) &&
-            !NamesOtherProgram(key_.upperPath, words_.others)) {
+        if (pathHit && !shared) {
             Add("", "", kItemRegistryKey); // the whole key goes, its values with it
             return;
         }
-        const std::vector<ValueHit> hits = ValueHits();
-        if (hits.empty() || InOtherProgramsClass(key_, [this](const std::string& upper) {
+        if (pathHit)
+            return MatchValuesOfSharedKey();
+        if (InOtherProgramsClass(key_, [this](const std::string& upper) {
                 return words_.MatchesUpper(upper);
             }))
             return;
@@ -171,6 +177,14 @@ public:
     }
 
 private:
+    // A shared key (or one named like another program) that the path named: its values
+    // still count one by one.
+    void MatchValuesOfSharedKey() {
+        for (const ValueHit& hit : ValueHits())
+            if (!IsProtectedRegistryValue(key_.root, key_.path, hit.name))
+                Add(hit.name, hit.data, kItemRegistryValue);
+    }
+
     // Another program's entry is never listed, whatever it holds; the program's own entry is
     // listed whole when its name or any of its values names the program.
     void MatchUninstallEntry(const std::string& entry) {
@@ -210,17 +224,23 @@ private:
     void MatchValue(ValueBuffers& buffers, DWORD nameLength, DWORD type, DWORD dataLength,
                     std::vector<ValueHit>& hits) {
         UpperInto(buffers.upper, buffers.name.data(), nameLength);
-        const bool nameHit = words_.MatchesUpper(buffers.upper);
+        const bool nameHit = Names(buffers.upper);
         bool dataHit = false;
         std::string data;
         if (type == REG_SZ || type == REG_EXPAND_SZ) {
             const char* text = reinterpret_cast<const char*>(buffers.data.data());
             data.assign(text, strnlen(text, dataLength));
             UpperInto(buffers.upper, data);
-            dataHit = words_.MatchesUpper(buffers.upper);
+            dataHit = Names(buffers.upper);
         }
         if (nameHit || dataHit)
             hits.push_back({std::string(buffers.name.data(), nameLength), dataHit ? data : ""});
+    }
+
+    // The text names the program, and not through a name of another installed program
+    // ("C:\Games\Arcadia App 220\game.exe" is not the launcher Arcadia's).
+    bool Names(const std::string& upperText) const {
+        return words_.MatchesUpper(upperText) && !NamesOtherProgram(upperText, words_.others);
     }
 
     void Add(const std::string& valueName, const std::string& valueData, const char* type) {
@@ -287,7 +307,7 @@ bool InOtherProgramsClass(const VisitedKey& key,
     const ClassPlace place = FindClassPlace(key.root, key.path);
     if (place.classPath.empty())
         return false;
-    const std::string server = ReadClassServer(key.root, place, key.view);
+    const std::string server = ClassServerFile(ReadClassServer(key.root, place, key.view));
     return !server.empty() && !isProgram(UpperCase(server));
 }
 
@@ -337,8 +357,7 @@ void ScanRegistryNormalWalk(TWizardState& state, HKEY root, const std::string& p
                             const std::string& commandWord) {
     const NormalScanWords words(keyWord, pathWord, commandWord);
     if (!words.Usable())
-        return WalkRegistry(state, root, path, progress,
-                            {[](const VisitedKey&) {}, WowNodeRule::Repeated, ""});
+        return; // nothing could match: the registry is not walked for nothing
     RegistryWalkOptions options;
     options.matcher = [&](const VisitedKey& key) { MatchRegistryKeyNormal(key, contents, words); };
     WalkRegistry(state, root, path, progress, options);

@@ -94,9 +94,10 @@ inline bool ValueHitsListWholeKey(size_t valuesHit, const KeyShape& shape) {
     return shape.values > 0 && valuesHit >= shape.values && shape.subKeys == 0;
 }
 
-// True when the key lies in a file, protocol or COM class that runs a server which is not
-// the program's: isProgram is asked with the upper-case server text. Hits in the values of
-// such a class are not the program's (txtfile's open command naming notepad.exe).
+// True when the key lies in a file, protocol or COM class that runs a server file which is
+// not the program's: isProgram is asked with the upper-case path of that file. Hits in the
+// values of such a class are not the program's (txtfile's open command naming notepad.exe,
+// another viewer's command that loads the program's plug-in).
 bool InOtherProgramsClass(const VisitedKey& key,
                           const std::function<bool(const std::string&)>& isProgram);
 

@@ -7,6 +7,7 @@
 #include <sddl.h>
 
 #include "core/DeleteHelpers.h"
+#include "core/PublicFunctionUnit.h"
 #include "support/Sandbox.h"
 
 using namespace ku;
@@ -234,4 +235,94 @@ TEST(RegistryGuard, TreesHoldingALinkAreNotDeletedThroughIt) {
     RemoveLink(link);
     EXPECT_TRUE(DeleteRegistryKey(HKEY_CURRENT_USER, scratch.Sub("tree")));
     EXPECT_TRUE(RawKeyExists(HKEY_CURRENT_USER, target + "\\inner", kView));
+}
+
+TEST(RegistryGuard, WindowsOwnTreesKeepTheirKeysAndValues) {
+    struct ValueCase {
+        HKEY root;
+        std::string path, name;
+        bool refused;
+    };
+    const ValueCase cases[] = {
+        {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\RpcSs", "ImagePath", true},
+        {HKEY_LOCAL_MACHINE, "SYSTEM\\ControlSet001\\Services\\eventlog\\Application", "File",
+         true},
+        {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\Schedule", "ImagePath", true},
+        {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters", "Domain",
+         true},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones\\UTC",
+         "Std", true},
+        {HKEY_LOCAL_MACHINE,
+         "SOFTWARE\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", "System", true},
+        {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment",
+         "winsysdir", true},
+        {HKEY_CURRENT_USER, "Environment", "TEMP", true},
+        {HKEY_USERS, ".DEFAULT\\Environment", "TEMP", true},
+        {HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+         "Fonts", true},
+        {HKEY_CURRENT_USER,
+         "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders", "Personal",
+         true},
+        // Values of programs in shared keys stay deletable.
+        {HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "KuApp", false},
+        {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\KuAppSvc", "ImagePath", false},
+    };
+    for (const ValueCase& c : cases) {
+        SCOPED_TRACE(Describe({c.root, c.path}) + " : " + c.name);
+        EXPECT_EQ(IsProtectedRegistryValue(c.root, c.path, c.name), c.refused);
+        if (c.refused)
+            EXPECT_TRUE(IsProtectedRegistryKey(c.root, c.path + "\\KuProbe"));
+    }
+    // For real: a value in the user's environment survives, a program's Run value does not.
+    const std::string name = Unique("KU_GUARD_PROBE");
+    kutest::RawSetString(HKEY_CURRENT_USER, "Environment", name, "x", kView);
+    EXPECT_FALSE(DeleteRegistryValue(HKEY_CURRENT_USER, "Environment", name));
+    EXPECT_TRUE(ValueThere(HKEY_CURRENT_USER, "Environment", name));
+    RawDeleteValue(HKEY_CURRENT_USER, "Environment", name);
+}
+
+TEST(RegistryGuard, ClassesOfWindowsKeepTheirServerAndVerbs) {
+    // A file class and a COM class of their own, each once served by Windows and once by a
+    // program: only the Windows ones are kept, and an added verb of a Windows class goes.
+    const std::string classes = "Software\\Classes\\";
+    const std::string windowsClass = Unique("KuWinClass"), programClass = Unique("KuAppClass");
+    const std::string windowsCom = "CLSID\\{" + Unique("0BADC0DE-0000-4000-8000") + "}";
+    const std::string programCom = "CLSID\\{" + Unique("0BADC0DE-1111-4000-8000") + "}";
+    const std::string notepad = "%SystemRoot%\\notepad.exe %1";
+    kutest::RawSetString(HKEY_CURRENT_USER, classes + windowsClass + "\\shell\\open\\command", "",
+                         notepad, kView);
+    kutest::RawSetString(HKEY_CURRENT_USER, classes + windowsClass + "\\shell\\KuVerb\\command", "",
+                         "C:\\KuApp\\ku.exe", kView);
+    kutest::RawSetString(HKEY_CURRENT_USER, classes + programClass + "\\shell\\open\\command", "",
+                         "\"C:\\Program Files\\KuApp\\ku.exe\" %1", kView);
+    kutest::RawSetString(HKEY_CURRENT_USER, classes + windowsCom + "\\InprocServer32", "",
+                         GetSystemDir() + "\\shell32.dll", kView);
+    kutest::RawSetString(HKEY_CURRENT_USER, classes + programCom + "\\InprocServer32", "",
+                         "C:\\Program Files\\KuApp\\ku.dll", kView);
+    struct ClassCase {
+        std::string path, value;
+        bool key, refused;
+    };
+    const ClassCase cases[] = {
+        {classes + windowsClass + "\\shell\\open\\command", "", false, true},
+        {classes + windowsClass + "\\shell\\open\\command", "", true, true},
+        {classes + windowsClass, "", true, true},
+        {classes + windowsCom + "\\InprocServer32", "", false, true},
+        {classes + windowsCom, "", true, true},
+        {classes + windowsClass + "\\shell\\KuVerb", "", true, false},
+        {classes + programClass + "\\shell\\open\\command", "", false, false},
+        {classes + programCom, "", true, false},
+        {classes + programClass, "", true, false},
+    };
+    for (const ClassCase& c : cases) {
+        SCOPED_TRACE(c.path + (c.key ? " (key)" : " (value)"));
+        const bool deleted = c.key ? DeleteRegistryKey(HKEY_CURRENT_USER, c.path)
+                                   : DeleteRegistryValue(HKEY_CURRENT_USER, c.path, c.value);
+        EXPECT_EQ(deleted, !c.refused);
+        EXPECT_EQ(c.key ? RawKeyExists(HKEY_CURRENT_USER, c.path, kView)
+                        : ValueThere(HKEY_CURRENT_USER, c.path, c.value),
+                  c.refused);
+    }
+    for (const std::string& key : {windowsClass, windowsCom, programClass, programCom})
+        RawDeleteTree(HKEY_CURRENT_USER, classes + key, kView);
 }
