@@ -55,7 +55,7 @@ std::string Located(const std::string& file) {
     if (file.find_first_of("\\:") != std::string::npos)
         return file;
     char found[MAX_PATH * 2];
-    const DWORD length = SearchPathA(nullptr, file.c_str(), nullptr, sizeof found, found, nullptr);
+    const DWORD length = SearchPathA(nullptr, file.c_str(), ".exe", sizeof found, found, nullptr);
     return length > 0 && length < sizeof found ? std::string(found, length) : file;
 }
 

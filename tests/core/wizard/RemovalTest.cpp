@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "WizardTestSupport.h"
+#include "core/Handles.h"
 #include "core/Removal.h"
 #include "core/SharedState.h"
 #include "core/process/Spawn.h"
@@ -188,4 +189,88 @@ TEST_F(Removal, ForceRunOffersTheFolderAndReRegistersScriptEngines) {
     TDelthread(RemovalJob{&server, true, folder}, serverHost).WaitFor();
     ASSERT_EQ(serverHost.Questions().size(), 2u);
     EXPECT_NE(serverHost.Questions()[1].find("The server program has been deleted."), std::string::npos);
+}
+
+namespace {
+
+// Stops the removal when it reaches a given item, as the Cancel button does.
+class StoppingHost : public RecordingHost {
+public:
+    int stopAt = -1;
+    void SetProgress(int position) override {
+        RecordingHost::SetProgress(position);
+        if (position == stopAt)
+            ScanState = ScanStopRemoving;
+    }
+};
+
+// Parents with children, listed parent first as the scans list them: once a parent is gone
+// its children are gone too and must not count as failures.
+void AddTree(TWizardState& state, const ScratchKey& scratch, int parents, int children) {
+    for (int p = 0; p < parents; ++p) {
+        const std::string parent = scratch.Sub("P" + std::to_string(p));
+        for (int c = 0; c < children; ++c)
+            RawCreateKey(HKEY_CURRENT_USER, parent + "\\C" + std::to_string(c), 0);
+        AddKeyItem(state.LeftoverList, "1", "HKEY_CURRENT_USER", parent, "", "");
+        for (int c = 0; c < children; ++c)
+            AddKeyItem(state.LeftoverList, "1", "HKEY_CURRENT_USER",
+                       parent + "\\C" + std::to_string(c), "", "");
+    }
+}
+
+} // namespace
+
+TEST_F(Removal, ThousandsOfItemsGoInBoundedTimeAndCanBeStopped) {
+    ScratchKey scratch(HKEY_CURRENT_USER);
+    TWizardState state;
+    AddTree(state, scratch, 100, 30); // 3,100 items
+    const DWORD start = GetTickCount();
+    {
+        TDelthread thread(RemovalJob{&state, false, ""}, host);
+        thread.WaitFor();
+        EXPECT_TRUE(thread.Report().notRemoved.empty());
+        EXPECT_EQ(thread.Report().handled, 3100);
+    }
+    EXPECT_LT(GetTickCount() - start, 60000u);
+    EXPECT_FALSE(RawKeyExists(HKEY_CURRENT_USER, scratch.Sub("P99"), 0));
+
+    TWizardState second;
+    AddTree(second, scratch, 40, 30);
+    StoppingHost stopping;
+    stopping.stopAt = 500;
+    TDelthread thread(RemovalJob{&second, false, ""}, stopping);
+    thread.WaitFor();
+    EXPECT_TRUE(thread.Report().stopped);
+    EXPECT_EQ(thread.Report().handled, 500);
+    EXPECT_TRUE(RawKeyExists(HKEY_CURRENT_USER, scratch.Sub("P39\\C29"), 0)) << "went on after Stop";
+    const std::vector<std::string> calls = stopping.Calls();
+    EXPECT_EQ(calls.back(), "texts The removal was stopped. / Stopped after 500 of 1240 items; "
+                            "the rest was left as it is.");
+    EXPECT_TRUE(stopping.Questions().empty()) << "a stopped removal asks nothing more";
+}
+
+TEST_F(Removal, WhatStaysIsReportedAndOtherProgramsEntriesAreRefused) {
+    ScratchDir dir;
+    const std::string locked = dir.File("locked.dat");
+    ASSERT_TRUE(kutest::WriteTextFile(locked, "x"));
+    UniqueHandle hold(CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    const std::string uninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+    const std::string other = uninstall + "KuOtherProgram" + std::to_string(GetCurrentProcessId());
+    const std::string own = uninstall + "KuOwnProgram" + std::to_string(GetCurrentProcessId());
+    RawCreateKey(HKEY_CURRENT_USER, other, 0);
+    RawCreateKey(HKEY_CURRENT_USER, own, 0);
+    TWizardState state;
+    AddKeyItem(state.LeftoverList, "1", "HKEY_CURRENT_USER", other, "", "");
+    AddKeyItem(state.LeftoverList, "1", "HKEY_CURRENT_USER", own, "", "");
+    AddFile(state.LeftoverList, locked);
+    AddFile(state.LeftoverList, dir.File("never there.dat"));
+    const RemovalScope scope{true, "KuOwnProgram" + std::to_string(GetCurrentProcessId())};
+    TDelthread thread(RemovalJob{&state, false, "", scope}, host);
+    thread.WaitFor();
+    EXPECT_EQ(thread.Report().notRemoved,
+              (std::vector<std::string>{"HKEY_CURRENT_USER\\" + other, locked}));
+    EXPECT_FALSE(RawKeyExists(HKEY_CURRENT_USER, own, 0));
+    EXPECT_TRUE(RawKeyExists(HKEY_CURRENT_USER, other, 0));
+    EXPECT_EQ(host.Calls().back(), "texts The uninstall is finished. / 2 items could not be removed.");
+    kutest::RawDeleteTree(HKEY_CURRENT_USER, other, 0);
 }
