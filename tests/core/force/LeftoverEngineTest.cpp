@@ -43,10 +43,16 @@ TEST(LeftoverEngine, ComponentsFileKeyAndSharedValue) {
     ASSERT_TRUE(kutest::MakeFile(dir.File("shared.dll")));
     const std::string code = MakeCode(), other = MakeCode() + "0";
     const std::string tag = kutest::UniqueTag("KUENG");
-    Component file(tag + "A"), missing(tag + "B"), system(tag + "C"), shared(tag + "D");
+    Component file(tag + "A"), missing(tag + "B"), system(tag + "C"), shared(tag + "D"),
+        upperSystem(tag + "E"), wow(tag + "F");
     file.key.SetString("", code, dir.File("own.dll"));
     missing.key.SetString("", code, dir.File("gone.dll"));
     system.key.SetString("", code, GetSystemDir() + "\\kernel32.dll");
+    // Windows' files in any spelling and in the 32-bit system folder are no product files.
+    upperSystem.key.SetString("", code, UpperCase(GetSystemDir()) + "\\KERNEL32.DLL");
+    char wowFolder[MAX_PATH] = {};
+    GetSystemWow64DirectoryA(wowFolder, sizeof wowFolder);
+    wow.key.SetString("", code, std::string(wowFolder) + "\\kernel32.dll");
     shared.key.SetString("", code, dir.File("shared.dll"));
     shared.key.SetString("", other, dir.File("shared.dll"));
 
@@ -56,6 +62,8 @@ TEST(LeftoverEngine, ComponentsFileKeyAndSharedValue) {
     EXPECT_TRUE(HasItem(list, ItemText("3", root, file.key.Path(), code, dir.File("own.dll"))));
     EXPECT_TRUE(HasItem(list, ItemText("1", root, missing.key.Path(), code)));
     EXPECT_TRUE(HasItem(list, ItemText("1", root, system.key.Path(), code)));
+    EXPECT_TRUE(HasItem(list, ItemText("1", root, upperSystem.key.Path(), code)));
+    EXPECT_EQ(kutest::CountItems(list, "3|" + root + "|" + wow.key.Path()), 0);
     // Another product still uses the shared component: only this product's value goes.
     EXPECT_TRUE(HasItem(list, ItemText("2", root, shared.key.Path(), code)));
     EXPECT_FALSE(HasItem(list, ItemText("1", root, shared.key.Path(), code)));

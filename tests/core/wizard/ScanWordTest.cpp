@@ -107,3 +107,26 @@ TEST(ScanWord, CommandWordIsTheUninstallersOwnFileOnly) {
     for (const CommandCase& c : cases)
         EXPECT_EQ(UninstallerFileWord(c.command), c.word) << c.command;
 }
+
+TEST(WizardState, RepeatedItemsAreListedOnce) {
+    TUninstallerContents list;
+    auto add = [&](const char* type, const char* key, const char* value, const char* extra) {
+        TContent& item = list.GetItem(list.AddItem()).Content;
+        item.ItemType = type;
+        item.RootKeyName = "HKEY_CURRENT_USER";
+        item.KeyPath = key;
+        item.ValueName = value;
+        item.Extra = extra;
+    };
+    add("2", "Software\\Foo", "A", "32");
+    add("1", "Software\\Foo", "", "32");
+    add("1", "software\\foo", "", "32");
+    add("2", "Software\\Foo", "A", "64"); // another view: another value
+    add("2", "Software\\Bar", "A", "32");
+    add("2", "Software\\Bar", "a", "32");
+    RemoveRepeatedItems(list);
+    ASSERT_EQ(list.Count(), 3);
+    EXPECT_EQ(list.GetItem(0).Content.ItemType, "1");
+    EXPECT_EQ(list.GetItem(1).Content.Extra, "64");
+    EXPECT_EQ(list.GetItem(2).Content.KeyPath, "Software\\Bar");
+}

@@ -209,71 +209,83 @@ std::vector<HostileCase> Cases() {
     return cases;
 }
 
+// What a case may take: its entry as the registry snapshot spells it (64-bit view) or as the
+// scan lists it (in its own view), and its own keys.
+std::vector<std::string> OwnKeys(const HostileCase& c, bool asListed) {
+    std::vector<std::string> own;
+    if (c.answer == IDYES)
+        own.push_back(std::string("HKLM\\Software\\") +
+                      (kutest::RunningUnderWow64() && !asListed ? "Wow6432Node\\" : "") +
+                      std::string(kEntries).substr(9) + c.entry.key + "\\");
+    for (const std::string& key : c.ownKeys)
+        own.push_back(key + "\\");
+    return own;
+}
+
+std::vector<std::string> OwnFiles(const HostileCase& c) {
+    std::vector<std::string> files;
+    for (const std::string& file : c.ownFiles)
+        files.push_back(UpperCase(file));
+    if (!c.ownExe.empty())
+        files.push_back(UpperCase(c.ownExe));
+    return files;
+}
+
 } // namespace
 
+// All cases are planted at once, so each wizard also meets the others' data; the machine is
+// compared once before and once after all of them.
 TEST(HostileEntries, NothingButTheEntrysOwnDataIsListedDeletedOrEnded) {
     RegistryView64 = false;
-    CreateDirectoryA((std::string(kutest::kScratchRoot) + "\\KuHostileElsewhere").c_str(), nullptr);
-    for (const HostileCase& c : Cases()) {
+    const std::string elsewhere = std::string(kutest::kScratchRoot) + "\\KuHostileElsewhere";
+    CreateDirectoryA(elsewhere.c_str(), nullptr);
+    const std::vector<HostileCase> cases = Cases();
+    std::vector<std::unique_ptr<Planted>> planted;
+    std::vector<std::string> ownKeys, ownFiles;
+    for (const HostileCase& c : cases) {
+        planted.push_back(std::make_unique<Planted>(c));
+        for (const std::string& key : OwnKeys(c, false))
+            ownKeys.push_back(key);
+        for (const std::string& file : OwnFiles(c))
+            ownFiles.push_back(file);
+    }
+    const kutest::RegistrySnapshot registryBefore = kutest::TakeRegistrySnapshot();
+    const kutest::DriveSnapshot driveBefore = kutest::TakeDriveSnapshot();
+    for (size_t i = 0; i < cases.size(); ++i) {
+        const HostileCase& c = cases[i];
         SCOPED_TRACE(c.entry.key);
-        Planted planted(c);
         ScanState = ScanRun;
-        const kutest::RegistrySnapshot registryBefore = kutest::TakeRegistrySnapshot();
-        const kutest::DriveSnapshot driveBefore = kutest::TakeDriveSnapshot();
         std::vector<std::string> asked;
-        const std::vector<std::string> listed = RunWizard(c, asked);
-
-        // The entry as the registry snapshot spells it (64-bit view) and as the scan lists it.
-        std::vector<std::string> own, ownListed;
-        if (c.answer == IDYES) {
-            const std::string entry = std::string(kEntries).substr(9) + c.entry.key + "\\";
-            own.push_back(std::string("HKLM\\Software\\") +
-                          (kutest::RunningUnderWow64() ? "Wow6432Node\\" : "") + entry);
-            ownListed.push_back("HKLM\\Software\\" + entry);
-        }
-        for (const std::string& key : c.ownKeys) {
-            own.push_back(key + "\\");
-            ownListed.push_back(key + "\\");
-        }
-        for (const std::string& line : listed)
-            EXPECT_TRUE(
-                StartsWithAny(line + "\\", ownListed) ||
-                std::any_of(c.ownFiles.begin(), c.ownFiles.end(),
-                            [&](const std::string& file) { return SameText(file, line); }) ||
-                SameText(line, c.ownExe))
+        const std::vector<std::string> own = OwnKeys(c, true), files = OwnFiles(c);
+        for (const std::string& line : RunWizard(c, asked))
+            EXPECT_TRUE(StartsWithAny(line + "\\", own) ||
+                        std::find(files.begin(), files.end(), UpperCase(line)) != files.end())
                 << "listed: " << line;
-        const bool general = IsGeneralWord(c.entry.key);
-        EXPECT_EQ(std::any_of(asked.begin(), asked.end(),
-                              [](const std::string& text) {
-                                  return text.find("too general") != std::string::npos;
-                              }),
-                  general && c.answer == IDYES);
-        const kutest::Difference registry =
-            kutest::Compare(registryBefore, kutest::TakeRegistrySnapshot());
-        for (const std::string& line : registry.removed)
-            EXPECT_TRUE(StartsWithAny(line, own)) << "deleted: " << line;
-        for (const std::string& prefix : own)
-            EXPECT_TRUE(
-                std::any_of(registry.removed.begin(), registry.removed.end(),
-                            [&](const std::string& line) { return StartsWithAny(line, {prefix}); }))
-                << "not deleted: " << prefix;
-        EXPECT_TRUE(registry.added.empty()) << Join(registry.added);
-        const kutest::Difference drive = kutest::Compare(driveBefore, kutest::TakeDriveSnapshot());
-        std::vector<std::string> ownFiles;
-        for (const std::string& file : c.ownFiles)
-            ownFiles.push_back(UpperCase(file));
-        if (!c.ownExe.empty())
-            ownFiles.push_back(UpperCase(c.ownExe));
-        std::sort(ownFiles.begin(), ownFiles.end());
-        EXPECT_EQ(drive.removed, ownFiles) << Join(drive.removed);
-        EXPECT_TRUE(drive.added.empty()) << Join(drive.added);
-        EXPECT_FALSE(planted.OwnRunning());
-        if (!c.theirExe.empty())
-            EXPECT_TRUE(planted.TheirsRunning())
-                << "a program of the same name elsewhere was ended";
         EXPECT_TRUE(std::any_of(asked.begin(), asked.end(), [](const std::string& text) {
             return text.find("did not remove") != std::string::npos;
         }));
+        const bool notice = std::any_of(asked.begin(), asked.end(), [](const std::string& text) {
+            return text.find("too general") != std::string::npos;
+        });
+        EXPECT_EQ(notice, IsGeneralWord(c.entry.key) && c.answer == IDYES);
+        EXPECT_FALSE(planted[i]->OwnRunning());
+        if (!c.theirExe.empty())
+            EXPECT_TRUE(planted[i]->TheirsRunning()) << "a program of that name elsewhere ended";
     }
-    RemoveDirectoryA((std::string(kutest::kScratchRoot) + "\\KuHostileElsewhere").c_str());
+    const kutest::Difference registry =
+        kutest::Compare(registryBefore, kutest::TakeRegistrySnapshot());
+    for (const std::string& line : registry.removed)
+        EXPECT_TRUE(StartsWithAny(line, ownKeys)) << "deleted: " << line;
+    for (const std::string& prefix : ownKeys)
+        EXPECT_TRUE(
+            std::any_of(registry.removed.begin(), registry.removed.end(),
+                        [&](const std::string& line) { return StartsWithAny(line, {prefix}); }))
+            << "not deleted: " << prefix;
+    EXPECT_TRUE(registry.added.empty()) << Join(registry.added);
+    const kutest::Difference drive = kutest::Compare(driveBefore, kutest::TakeDriveSnapshot());
+    std::sort(ownFiles.begin(), ownFiles.end());
+    EXPECT_EQ(drive.removed, ownFiles) << Join(drive.removed);
+    EXPECT_TRUE(drive.added.empty()) << Join(drive.added);
+    planted.clear();
+    RemoveDirectoryA(elsewhere.c_str());
 }
