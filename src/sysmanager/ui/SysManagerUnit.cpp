@@ -170,7 +170,7 @@ void TRecoveryForm::LayOut() {
     TStringGrid grid = RegStringGrid();
     ListView_SetExtendedListViewStyle(grid.Handle(), LVS_EX_FULLROWSELECT);
     grid.AddColumn(31);
-    grid.AddColumn(257);
+    grid.AddColumn(277); // room for the whole name and time
 }
 
 void TRecoveryForm::SetUpButtons() {
@@ -214,7 +214,7 @@ void TRecoveryForm::SelectPage(int page) {
     }
     if (page != page_) {
         for (const Placement& placement : kLayout) {
-            if (placement.page == kAllPages || (placement.page != page && placement.page != page_))
+            if (placement.page == kAllPages)
                 continue;
             HWND control = Item(placement.id);
             const bool entering = placement.page == page;
