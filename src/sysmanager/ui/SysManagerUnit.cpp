@@ -169,8 +169,7 @@ void TRecoveryForm::LayOut() {
     Place(image, -24, 14, 36, 12);
     TStringGrid grid = RegStringGrid();
     ListView_SetExtendedListViewStyle(grid.Handle(), LVS_EX_FULLROWSELECT);
-    grid.AddColumn(31);
-    grid.AddColumn(277); // room for the whole name and time
+    grid.SetColumns(31, 277); // room for the whole name and time
 }
 
 void TRecoveryForm::SetUpButtons() {
