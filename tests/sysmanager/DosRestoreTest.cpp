@@ -2,9 +2,6 @@
 // trips, the batch menu of the backups and the Run value of the logon backup.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "core/FileSystem.h"
 #include "core/StrUtil.h"
 #include "support/RecordingLauncher.h"
@@ -18,12 +15,6 @@ const std::string kBootIni =
     "[boot loader]\r\ntimeout=30\r\ndefault=multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS\r\n"
     "[operating systems]\r\nmulti(0)disk(0)rdisk(0)partition(1)\\WINDOWS=\"Windows XP\" /fastdetect";
 const std::string kUserMenu = "timeout 5\r\ntitle Other system\r\nchainloader (hd0,1)+1\r\n";
-
-std::string Read(const std::string& path) {
-    std::string bytes;
-    ku::ReadWholeFile(path, bytes);
-    return bytes;
-}
 
 int Count(const std::string& text, const std::string& part) {
     int found = 0;
@@ -82,22 +73,22 @@ TEST(DosRestore, InstallAndRemoveLeaveTheBootFilesAsTheyWere) {
         const ku::DosResult second = ku::InstallDosRestore(p.places);
         EXPECT_TRUE(second.ok);
         EXPECT_TRUE(ku::IsDosRestoreInstalled(p.places));
-        const std::string menu = Read(p.Boot("menu.lst"));
+        const std::string menu = kutest::ReadAll(p.Boot("menu.lst"));
         EXPECT_EQ(Count(menu, "Restore registry(DOS)"), 1);
         const std::string entry = ku::JoinLines(ku::RestoreEntryLines());
         const std::string expected = std::string(c.menuAfterInstall) == "new"
                                          ? ku::JoinLines(ku::NewMenuLines())
                                          : std::string(c.menu) + entry;
         EXPECT_EQ(menu, expected);
-        EXPECT_EQ(Count(Read(p.Boot("boot.ini")), "C:\\GRLDR=*System Menu*"), c.loaderBefore ? 0 : 1);
-        EXPECT_EQ(Read(p.Boot("dos.img")), "image");
+        EXPECT_EQ(Count(kutest::ReadAll(p.Boot("boot.ini")), "C:\\GRLDR=*System Menu*"), c.loaderBefore ? 0 : 1);
+        EXPECT_EQ(kutest::ReadAll(p.Boot("dos.img")), "image");
         EXPECT_TRUE(GetFileAttributesA(p.Boot("boot.ini").c_str()) & FILE_ATTRIBUTE_HIDDEN);
 
         ASSERT_TRUE(ku::UninstallDosRestore(p.places).ok);
         EXPECT_FALSE(ku::IsDosRestoreInstalled(p.places));
-        EXPECT_EQ(Read(p.Boot("boot.ini")), boot);
+        EXPECT_EQ(kutest::ReadAll(p.Boot("boot.ini")), boot);
         EXPECT_EQ(ku::FileExists(p.Boot("menu.lst")), c.menu != nullptr);
-        EXPECT_EQ(Read(p.Boot("menu.lst")), c.menu ? c.menu : "");
+        EXPECT_EQ(kutest::ReadAll(p.Boot("menu.lst")), c.menu ? c.menu : "");
         // Only the files the installation put there go again.
         EXPECT_FALSE(ku::FileExists(p.Boot("dos.img")));
         EXPECT_EQ(ku::FileExists(p.Boot("GRLDR")), c.loaderBefore);
@@ -112,11 +103,11 @@ TEST(DosRestore, RemovalKeepsLaterEditsOfTheBootFiles) {
     // Later: another system joins boot.ini, and the user edits the menu.
     SetFileAttributesA(p.Boot("boot.ini").c_str(), FILE_ATTRIBUTE_NORMAL);
     SetFileAttributesA(p.Boot("menu.lst").c_str(), FILE_ATTRIBUTE_NORMAL);
-    ku::WriteWholeFile(p.Boot("boot.ini"), Read(p.Boot("boot.ini")) + "C:\\CMDCONS\\BOOTSECT.DAT=\"Recovery Console\"\r\n");
+    ku::WriteWholeFile(p.Boot("boot.ini"), kutest::ReadAll(p.Boot("boot.ini")) + "C:\\CMDCONS\\BOOTSECT.DAT=\"Recovery Console\"\r\n");
     ASSERT_TRUE(ku::UninstallDosRestore(p.places).ok);
-    EXPECT_EQ(Read(p.Boot("boot.ini")),
+    EXPECT_EQ(kutest::ReadAll(p.Boot("boot.ini")),
               kBootIni + "\r\nC:\\CMDCONS\\BOOTSECT.DAT=\"Recovery Console\"\r\n");
-    EXPECT_EQ(Read(p.Boot("menu.lst")), kUserMenu);
+    EXPECT_EQ(kutest::ReadAll(p.Boot("menu.lst")), kUserMenu);
 }
 
 TEST(DosRestore, WithoutWhatItNeedsNothingIsWritten) {
@@ -141,7 +132,7 @@ TEST(DosRestore, WithoutWhatItNeedsNothingIsWritten) {
         EXPECT_FALSE(result.ok);
         EXPECT_FALSE(result.error.empty());
         EXPECT_FALSE(ku::FileExists(p.Boot("menu.lst")));
-        EXPECT_EQ(Read(p.Boot("boot.ini")), c.bootIni ? kBootIni : "");
+        EXPECT_EQ(kutest::ReadAll(p.Boot("boot.ini")), c.bootIni ? kBootIni : "");
     }
 }
 
@@ -158,7 +149,7 @@ TEST(DosRestore, TheImageIsUnpackedInTheProgramFolderAndWaitedFor) {
     ASSERT_EQ(launcher.Requests().size(), 1u);
     EXPECT_EQ(launcher.Requests()[0].directory, p.places.ProgramFolder());
     EXPECT_EQ(launcher.Requests()[0].commandLine, "\"" + p.Program("UnRAR.exe") + "\" e dos.rar");
-    EXPECT_EQ(Read(p.Boot("dos.img")), "packed image");
+    EXPECT_EQ(kutest::ReadAll(p.Boot("dos.img")), "packed image");
 }
 
 TEST(DosRestore, BatchMenuOffersEachBackupAndMsDos) {
@@ -179,7 +170,7 @@ TEST(DosRestore, BatchMenuOffersEachBackupAndMsDos) {
     // No backups: an existing menu stays.
     kutest::WriteTextFile(dir.File("Copyfile.bat"), "old");
     EXPECT_FALSE(ku::WriteDosRestoreBatch({}, dir.Path()));
-    EXPECT_EQ(Read(dir.File("Copyfile.bat")), "old");
+    EXPECT_EQ(kutest::ReadAll(dir.File("Copyfile.bat")), "old");
 }
 
 TEST(DosRestore, RunValueStartsThisProgramQuoted) {
@@ -188,20 +179,16 @@ TEST(DosRestore, RunValueStartsThisProgramQuoted) {
     p.places.exePath = "C:\\Program Files\\Kelvane Uninstaller\\KU.exe";
     ASSERT_TRUE(ku::SetAutoBackupOnBoot(true, p.places));
     EXPECT_TRUE(ku::IsAutoBackupOnBoot(p.places));
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(p.key.Root(), p.key.Sub("Run").c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key), ERROR_SUCCESS);
-    char data[MAX_PATH] = {};
-    DWORD size = sizeof(data);
-    EXPECT_EQ(RegQueryValueExA(key, ku::kAutoRunValue, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size), ERROR_SUCCESS);
-    EXPECT_STREQ(data, "\"C:\\Program Files\\Kelvane Uninstaller\\KU.exe\"  -AUTORUN");
+    const std::string run = p.key.Sub("Run");
+    EXPECT_EQ(kutest::RawReadString(p.key.Root(), run, ku::kAutoRunValue, KEY_WOW64_64KEY),
+              "\"C:\\Program Files\\Kelvane Uninstaller\\KU.exe\"  -AUTORUN");
     // Another copy of the program: its stale value goes.
     p.places.exePath = "D:\\Other\\KU.exe";
     EXPECT_FALSE(ku::IsAutoBackupOnBoot(p.places));
-    EXPECT_NE(RegQueryValueExA(key, ku::kAutoRunValue, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+    EXPECT_FALSE(kutest::RawValueExists(p.key.Root(), run, ku::kAutoRunValue, KEY_WOW64_64KEY));
     ASSERT_TRUE(ku::SetAutoBackupOnBoot(true, p.places));
     ASSERT_TRUE(ku::SetAutoBackupOnBoot(false, p.places));
-    EXPECT_NE(RegQueryValueExA(key, ku::kAutoRunValue, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
-    RegCloseKey(key);
+    EXPECT_FALSE(kutest::RawValueExists(p.key.Root(), run, ku::kAutoRunValue, KEY_WOW64_64KEY));
 }
 
 TEST(DosRestore, OfferedOnTheWindowsVersionsWithABootIni) {

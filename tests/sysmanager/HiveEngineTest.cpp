@@ -2,9 +2,6 @@
 // the list of backups and the order and stops of a restore.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "core/Dialogs.h"
 #include "core/FileSystem.h"
 #include "core/StrUtil.h"
@@ -17,13 +14,6 @@ namespace {
 const ku::HiveSystem kXp64{"WINXP", true};
 const ku::HiveSystem kXp32{"WINXP", false};
 const char* const kFive[] = {"DEFAULT", "SAM", "SECURITY", "SOFTWARE", "SYSTEM"};
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 void MakeBackup(const std::string& dir, const std::string& name,
                 const std::vector<std::string>& hives) {
@@ -57,7 +47,7 @@ TEST(HiveBackup, SavesEachHiveOfTheSystemIntoItsOwnFolderEvenWithinOneSecond) {
     EXPECT_NE(first.folder, second.folder);
     EXPECT_EQ(first.saved, (std::vector<std::string>{"DEFAULT", "SOFTWARE", "SYSTEM", "COMPONENTS"}));
     EXPECT_EQ(second.saved, (std::vector<std::string>{"DEFAULT", "SOFTWARE", "SYSTEM"}));
-    EXPECT_EQ(ReadText(first.folder + "\\DEFAULT"), "HKU\\.DEFAULT");
+    EXPECT_EQ(kutest::ReadAll(first.folder + "\\DEFAULT"), "HKU\\.DEFAULT");
     EXPECT_EQ(ku::ListRegistryBackups(dir.Path()).size(), 2u);
     EXPECT_TRUE(ku::FileExists(dir.File("Copyfile.bat")));
 }
@@ -152,7 +142,7 @@ TEST(HiveRestore, StagesReplacesInOrderAndStopsAtTheFirstFailure) {
         EXPECT_EQ(boxes.texts.back().rfind(c.message, 0), 0u) << boxes.texts.back();
         EXPECT_EQ(ku::FileExists(dir.File("Temp\\SYSTEM")), c.staged);
         if (c.staged) {
-            EXPECT_EQ(ReadText(dir.File("Temp\\SYSTEM")), "Reg20200101_120000 SYSTEM");
+            EXPECT_EQ(kutest::ReadAll(dir.File("Temp\\SYSTEM")), "Reg20200101_120000 SYSTEM");
         }
         // A stale staged hive never goes back in with a backup that lacks it.
         EXPECT_EQ(ku::FileExists(dir.File("Temp\\COMPONENTS")),

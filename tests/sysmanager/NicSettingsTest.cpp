@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "core/FileSystem.h"
-#include "core/Reg32vs64.h"
 #include "sysmanager/BootFiles.h"
 #include "sysmanager/NicSettings.h"
 #include "support/NetshLauncher.h"
@@ -39,9 +38,7 @@ struct NicSetup {
         places.settingKey = "\\" + key.Path();
     }
     std::string Remembered() {
-        ku::TRegistry registry(ku::kKeyAllAccessView64);
-        registry.SetRootKey(places.root);
-        return registry.OpenKeyReadOnly(places.settingKey, true) ? registry.ReadString("NICSetting") : "";
+        return kutest::RawReadString(key.Root(), key.Path(), "NICSetting", KEY_WOW64_64KEY);
     }
     kutest::ScratchDir dir;
     kutest::ScratchKey key{HKEY_LOCAL_MACHINE};
@@ -50,19 +47,13 @@ struct NicSetup {
     ScriptedHost host;
 };
 
-std::string Read(const std::string& path) {
-    std::string bytes;
-    ku::ReadWholeFile(path, bytes);
-    return bytes;
-}
-
 } // namespace
 
 TEST(NicSettings, BackupDumpsIntoTheChosenFileAndRemembersIt) {
     NicSetup s;
     s.host.choice = s.dir.File("My Backups\\NewBackup.nic");
     EXPECT_EQ(ku::BackupNetworkSettings(s.host, s.places), ku::NicOutcome::Done);
-    EXPECT_NE(Read(s.host.choice).find("set address name=\"Local Area Connection\""), std::string::npos);
+    EXPECT_NE(kutest::ReadAll(s.host.choice).find("set address name=\"Local Area Connection\""), std::string::npos);
     const std::string shortPath = ku::ShortOrLongPath(s.host.choice);
     ASSERT_EQ(s.host.messages.size(), 1u);
     EXPECT_EQ(s.host.messages[0], "Backup: NIC Settings Back up completely!\n\r" + shortPath);
@@ -71,7 +62,7 @@ TEST(NicSettings, BackupDumpsIntoTheChosenFileAndRemembersIt) {
     // The restore opens where the last backup went and logs what netsh did.
     EXPECT_EQ(ku::RestoreNetworkSettings(s.host, s.places), ku::NicOutcome::Done);
     EXPECT_EQ(s.host.initialDir, ku::ExtractFilePath(shortPath));
-    EXPECT_NE(Read(s.dir.File("NICLog.txt")).find("lines set."), std::string::npos);
+    EXPECT_NE(kutest::ReadAll(s.dir.File("NICLog.txt")).find("lines set."), std::string::npos);
     const std::vector<ku::LaunchRequest> runs = s.launcher.Requests();
     ASSERT_EQ(runs.size(), 3u);
     EXPECT_EQ(runs[2].commandLine, "NOTEPAD.EXE  \"" + s.dir.File("NICLog.txt") + "\"");
@@ -109,7 +100,7 @@ TEST(NicSettings, CancelledOrFailedWorkWritesNothingAndSaysSo) {
         } else {
             EXPECT_TRUE(s.host.messages.empty());
             EXPECT_TRUE(s.launcher.Requests().empty());
-            EXPECT_EQ(Read(s.dir.File("NICLog.txt")), "earlier log");
+            EXPECT_EQ(kutest::ReadAll(s.dir.File("NICLog.txt")), "earlier log");
         }
     }
 }

@@ -6,39 +6,11 @@
 #include "core/ProcessUnit.h"
 #include "sysmanager/RegstoreFunUnit.h"
 #include "support/Sandbox.h"
+#include "support/Spawn.h"
 
 namespace {
 
 const char* const kLoaded = "KelvaneLoadedBackup";
-
-int RunKu(const std::string& argument, DWORD timeoutMs) {
-    std::string commandLine = "\"" + std::string(kutest::kFixtureDir) + "\\ku\\KU.exe\" " + argument;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info))
-        return -2;
-    CloseHandle(info.hThread);
-    DWORD code = 99;
-    if (WaitForSingleObject(info.hProcess, timeoutMs) != WAIT_OBJECT_0)
-        TerminateProcess(info.hProcess, 99);
-    else
-        GetExitCodeProcess(info.hProcess, &code);
-    CloseHandle(info.hProcess);
-    return static_cast<int>(code);
-}
-
-std::string ReadLoaded(const std::string& path) {
-    HKEY key = nullptr;
-    char data[64] = {};
-    DWORD size = sizeof(data);
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) == ERROR_SUCCESS) {
-        RegQueryValueExA(key, "Marker", nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
-        RegCloseKey(key);
-    }
-    return data;
-}
 
 } // namespace
 
@@ -47,7 +19,9 @@ TEST(AutoRun, BacksUpTheHivesAndEndsByItself) {
     kutest::RawSetString(HKEY_LOCAL_MACHINE, marker.Path(), "Marker", "saved at logon", KEY_WOW64_64KEY);
     const std::string dir = ku::DefaultBackupFolder();
     const std::vector<std::string> before = ku::ListRegistryBackups(dir);
-    ASSERT_EQ(RunKu("-AUTORUN", 60000), 0);
+    HANDLE ku = kutest::StartKu("-AUTORUN", nullptr);
+    ASSERT_EQ(kutest::WaitForExit(ku, 60000), 0);
+    CloseHandle(ku);
     const std::vector<std::string> after = ku::ListRegistryBackups(dir);
     ASSERT_EQ(after.size(), std::min<size_t>(before.size() + 1, 8));
     const std::string folder = dir + "\\" + after.back();
@@ -58,7 +32,9 @@ TEST(AutoRun, BacksUpTheHivesAndEndsByItself) {
     ASSERT_EQ(RegLoadKeyA(HKEY_LOCAL_MACHINE, kLoaded, (folder + "\\SOFTWARE").c_str()), ERROR_SUCCESS);
     // The whole hive, not only the 32-bit programs' part of it.
     const std::string path = marker.Path().substr(std::string("Software\\").size());
-    EXPECT_EQ(ReadLoaded(std::string(kLoaded) + "\\" + path), "saved at logon");
+    EXPECT_EQ(kutest::RawReadString(HKEY_LOCAL_MACHINE, std::string(kLoaded) + "\\" + path, "Marker",
+                                    KEY_WOW64_64KEY),
+              "saved at logon");
     EXPECT_EQ(RegUnLoadKeyA(HKEY_LOCAL_MACHINE, kLoaded), ERROR_SUCCESS);
     ku::DeleteDirectoryTree(folder);
 }

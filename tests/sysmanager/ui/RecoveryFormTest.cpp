@@ -11,7 +11,6 @@
 #include "support/RecordingLauncher.h"
 #include "support/Sandbox.h"
 #include "support/WindowsLikeHives.h"
-#include "sysmanager/BootFiles.h"
 #include "sysmanager/DosRestore.h"
 #include "sysmanager/RegstoreFunUnit.h"
 #include "sysmanager/ui/SysManagerUnit.h"
@@ -139,9 +138,7 @@ TEST(RecoveryForm, DosEntryAndLogonBackupAsTheUserSetsThem) {
     open.Click(IDC_SM_REGRECOVERYDOS);
     EXPECT_EQ(boxes.texts.back(), "Cancel restore function in DOS completely!");
     EXPECT_EQ(form.RegRecoveryDOS().Tag(), 0);
-    std::string after;
-    ku::ReadWholeFile(boot, after);
-    EXPECT_EQ(after, bootText);
+    EXPECT_EQ(kutest::ReadAll(boot), bootText);
     EXPECT_FALSE(ku::FileExists("c:\\menu.lst"));
 
     open.Click(IDC_SM_BACKUPPAGE);
