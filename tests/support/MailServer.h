@@ -7,25 +7,18 @@
 
 namespace kutest {
 
-inline const char* const kMailServerRoot = "C:\\kutest\\smtp";
-
-// The port of a listener of the server: "smtp" (ordinary) or "helo" (knows no EHLO); 0 when the
-// server is not running.
+// The port of a listener of the server: "smtp" (ordinary), "helo" (knows no EHLO), "silent"
+// (never answers) or "refused"; 0 when the server is not running.
 unsigned short MailServerPort(const std::string& listener = "smtp");
 
 // A sender address no other mail used; the server reads its start ("reject-rcpt", "stall-data").
 std::string UniqueSender(const std::string& start);
 
 struct ReceivedMail {
-    bool found = false;
-    std::vector<std::string> envelope; // "EHLO name", "MAIL FROM:<a>", "RCPT TO:<b>" ...
+    std::vector<std::string> envelope; // "EHLO name", "MAIL FROM:<a>", "RCPT TO:<b>"; none: no mail
     std::string data;                  // the mail as it arrived, dot-stuffing undone
-    std::string body;                  // its body as the server decoded it
-
-    // The value of the first header of that name; empty when there is none.
-    std::string Header(const std::string& name) const;
-    // The decoded body's lines (CR LF or LF ends).
-    std::vector<std::string> BodyLines() const;
+    std::vector<std::string> body;     // the lines of its body as the server decoded it
+    std::string Header(const std::string& name) const; // empty when there is none
 };
 
 // The mail the server accepted from sender, if any.

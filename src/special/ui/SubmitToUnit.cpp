@@ -36,7 +36,8 @@ bool IsMark(int id) {
 
 TSubmitToForm::TSubmitToForm() : TForm(IDD_SUBMITTOFORM) {}
 
-// A mail still under way ends within its time-outs; its posted end then finds no window.
+// A mail still under way ends within its time-outs (the sender waits for it); the end it posts
+// is never handled, as the window goes right after.
 TSubmitToForm::~TSubmitToForm() = default;
 
 TLabel TSubmitToForm::Label1() const {
