@@ -4,21 +4,15 @@
 #include <windows.h>
 
 #include <cstring>
-#include <fstream>
 #include <sstream>
+
+#include "support/Files.h"
 
 namespace kutest {
 
 namespace {
 
 const std::string kRoot = "C:\\kutest\\smtp\\";
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
 
 // Lines ended by LF or CR LF.
 std::vector<std::string> Lines(const std::string& text) {
