@@ -55,8 +55,9 @@ std::string UninstallerFileWord(const std::string& command) {
     const std::string file = ExcludeTrailingBackslash(SplitCommandLine(command).file);
     if (file.size() <= 3 || file[1] != ':' || file[2] != '\\')
         return std::string();
-    if (DirectoryExists(file) || IsBelowWindowsFolder(file) || IsProtectedFile(file))
-        return std::string();
+    if (ExtractFileDir(file).size() <= 3 || DirectoryExists(file) ||
+        IsBelowWindowsFolder(file) || IsProtectedFile(file))
+        return std::string(); // directly in a drive root, a folder, Windows' or a shared file
     return file;
 }
 

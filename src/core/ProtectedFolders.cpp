@@ -265,12 +265,12 @@ bool IsProtectedPath(const std::string& path) {
 bool IsProtectedFile(const std::string& path) {
     if (IsProtectedPath(path))
         return true;
+    // The program's own folder holds its own files (logs, downloads), which it deletes itself.
+    static const std::string own = UpperCase(CanonicalDeletePath(ProgramDir()));
     for (const std::string& form : GuardForms(CanonicalDeletePath(path))) {
         const std::string parent = form.substr(0, form.find_last_of('\\'));
-        if (parent.size() <= 2)
-            return true; // directly in a drive root
         for (const std::string& folder : ProtectedFolders())
-            if (folder == parent)
+            if (folder == parent && folder != own)
                 return true;
     }
     return false;

@@ -5,74 +5,28 @@
 
 namespace kutest {
 
-namespace {
-
-HKEY CreateAt(HKEY root, const std::string& path, REGSAM view) {
-    HKEY key = nullptr;
-    RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key,
-                    nullptr);
-    return key;
-}
-
-void SetValue(HKEY root, const std::string& path, REGSAM view, const std::string& name,
-              DWORD type, const void* data, DWORD size) {
-    HKEY key = CreateAt(root, path, view);
-    if (!key)
-        return;
-    RegSetValueExA(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
-    RegCloseKey(key);
-}
-
-} // namespace
-
 OwnKey::OwnKey(HKEY root, const std::string& path, REGSAM view)
     : root_(root), path_(path), view_(view) {
     RawDeleteTree(root_, path_, view_);
-    HKEY key = CreateAt(root_, path_, view_);
-    if (key)
-        RegCloseKey(key);
+    RawCreateKey(root_, path_, view_);
 }
 
-OwnKey::~OwnKey() { RawDeleteTree(root_, path_, view_); }
+OwnKey::~OwnKey() {
+    RawDeleteTree(root_, path_, view_);
+}
 
 void OwnKey::SetString(const std::string& sub, const std::string& name, const std::string& value,
                        DWORD type) const {
-    SetValue(root_, Sub(sub), view_, name, type, value.c_str(),
-             static_cast<DWORD>(value.size() + 1));
+    RawSetString(root_, Sub(sub), name, value, view_, type);
 }
 
 void OwnKey::SetBinary(const std::string& sub, const std::string& name,
                        const std::string& bytes) const {
-    SetValue(root_, Sub(sub), view_, name, REG_BINARY, bytes.data(),
-             static_cast<DWORD>(bytes.size()));
+    RawSetValue(root_, Sub(sub), name, REG_BINARY, bytes, view_);
 }
 
 void OwnKey::SetDword(const std::string& sub, const std::string& name, DWORD value) const {
-    SetValue(root_, Sub(sub), view_, name, REG_DWORD, &value, sizeof value);
-}
-
-bool KeyExists(HKEY root, const std::string& path, REGSAM view) {
-    return RawKeyExists(root, path, view);
-}
-
-bool ValueExists(HKEY root, const std::string& path, const std::string& name, REGSAM view) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS)
-        return false;
-    const bool found = RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr, nullptr) ==
-                       ERROR_SUCCESS;
-    RegCloseKey(key);
-    return found;
-}
-
-std::string ReadString(HKEY root, const std::string& path, const std::string& name) {
-    char buffer[2048] = {};
-    DWORD size = sizeof buffer - 1;
-    if (RegGetValueA(root, path.c_str(), name.c_str(), RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ |
-                                                           RRF_NOEXPAND,
-                     nullptr, buffer, &size) != ERROR_SUCCESS)
-        return std::string();
-    return buffer;
+    RawSetDword(root_, Sub(sub), name, value, view_);
 }
 
 std::string ItemText(const char* type, const std::string& root, const std::string& key,
@@ -107,15 +61,6 @@ int CountItems(const ku::TUninstallerContents& list, const std::string& part) {
 std::string UniqueTag(const std::string& prefix) {
     static int counter = 0;
     return prefix + std::to_string(GetCurrentProcessId()) + "x" + std::to_string(++counter);
-}
-
-bool MakeFile(const std::string& path, const std::string& text) {
-    return WriteTextFile(path, text);
-}
-
-bool FileThere(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 } // namespace kutest

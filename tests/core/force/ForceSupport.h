@@ -37,10 +37,6 @@ private:
 // The view Windows Installer keeps its machine-wide keys in: the native one.
 inline REGSAM InstallerView() { return RunningUnderWow64() ? KEY_WOW64_64KEY : 0; }
 
-bool KeyExists(HKEY root, const std::string& path, REGSAM view = 0);
-bool ValueExists(HKEY root, const std::string& path, const std::string& name, REGSAM view = 0);
-std::string ReadString(HKEY root, const std::string& path, const std::string& name);
-
 // "type|root|key|value|file" of every item, in order.
 std::vector<std::string> ItemTexts(const ku::TUninstallerContents& list);
 std::string ItemText(const char* type, const std::string& root, const std::string& key,
@@ -51,9 +47,6 @@ int CountItems(const ku::TUninstallerContents& list, const std::string& part);
 
 // A unique name for fixed-place keys of one test run.
 std::string UniqueTag(const std::string& prefix);
-
-bool MakeFile(const std::string& path, const std::string& text = "x");
-bool FileThere(const std::string& path);
 
 } // namespace kutest
 

@@ -7,7 +7,7 @@
 #include "core/SharedState.h"
 #include "core/StrUtil.h"
 #include "core/UninstallRun.h"
-#include "core/process/Spawn.h"
+#include "support/Spawn.h"
 #include "support/RecordingLauncher.h"
 #include "support/Sandbox.h"
 
@@ -16,10 +16,6 @@ using namespace ku;
 namespace {
 
 std::string Spawner() { return std::string(kutest::kFixtureDir) + "\\wizard\\kuspawn.exe"; }
-
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 } // namespace
 
@@ -32,7 +28,7 @@ TEST(UninstallRun, WaitsForTheCopyTheUninstallerHandedOverTo) {
     const int code = RunUninstallerAndWait("\"" + Spawner() + "\" 1200 \"" + marker + "\"",
                                            SW_HIDE, [&] { ++pumps; });
     EXPECT_EQ(code, 7);
-    EXPECT_TRUE(Exists(marker)) << "the wait ended before the handed-over child";
+    EXPECT_TRUE(kutest::PathExists(marker)) << "the wait ended before the handed-over child";
     EXPECT_GE(GetTickCount() - start, 1100u);
     EXPECT_GT(pumps, 5);
 }
@@ -84,8 +80,8 @@ TEST(UninstallRun, PathWithBlanksNeverStartsProgramExeOfTheDriveRoot) {
     // As the main window hands it over: normalised, which drops the quotes.
     const std::string command = NormalizeUninstallCommand("\"" + folder + "\\un.exe\" /S");
     EXPECT_EQ(RunUninstallerAndWait(command, SW_HIDE, nullptr), 0);
-    EXPECT_TRUE(Exists(folder + "\\un.exe.ran"));
-    EXPECT_FALSE(Exists("C:\\Program.exe.ran")) << "C:\\Program.exe ran instead";
+    EXPECT_TRUE(kutest::PathExists(folder + "\\un.exe.ran"));
+    EXPECT_FALSE(kutest::PathExists("C:\\Program.exe.ran")) << "C:\\Program.exe ran instead";
     for (const std::string& file : {std::string("C:\\Program.exe"), std::string("C:\\Program.exe.ran"),
                                     folder + "\\un.exe", folder + "\\un.exe.ran"})
         DeleteFileA(file.c_str());

@@ -9,14 +9,14 @@
 #include <algorithm>
 #include <memory>
 
-#include "SystemSnapshot.h"
+#include "support/SystemSnapshot.h"
 #include "core/Dialogs.h"
 #include "core/MainWindowLogic.h"
 #include "core/PublicFunctionUnit.h"
 #include "core/ScanWord.h"
 #include "core/SharedState.h"
 #include "core/StrUtil.h"
-#include "core/process/Spawn.h"
+#include "support/Spawn.h"
 #include "core/ui/UnitStepForm.h"
 #include "support/Sandbox.h"
 
