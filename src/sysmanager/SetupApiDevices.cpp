@@ -40,31 +40,35 @@ class SetupApiDevices : public IDeviceApi {
     bool Load() override {
         setupApi_.reset(LoadLibraryA("SetupAPI.dll"));
         configManager_.reset(LoadLibraryA("cfgmgr32.dll"));
+        // The configuration manager's functions live in cfgmgr32; some systems (Wine among
+        // them) export a few of them only from SetupAPI.
         const struct {
-            const UniqueModule& module;
             const char* name;
             void** slot;
+            bool configManager;
         } functions[] = {
-            {setupApi_, "SetupDiGetClassDevsA", Slot(getClassDevs_)},
-            {setupApi_, "SetupDiEnumDeviceInfo", Slot(enumDeviceInfo_)},
-            {setupApi_, "SetupDiDestroyDeviceInfoList", Slot(destroyDeviceInfoList_)},
-            {setupApi_, "SetupDiGetClassImageList", Slot(getClassImageList_)},
-            {setupApi_, "SetupDiGetClassImageIndex", Slot(getClassImageIndex_)},
-            {setupApi_, "SetupDiDestroyClassImageList", Slot(destroyClassImageList_)},
-            {setupApi_, "SetupDiGetDeviceRegistryPropertyA", Slot(getDeviceRegistryProperty_)},
-            {setupApi_, "SetupDiOpenClassRegKey", Slot(openClassRegKey_)},
-            {setupApi_, "SetupDiSetClassInstallParamsA", Slot(setClassInstallParams_)},
-            {setupApi_, "SetupDiCallClassInstaller", Slot(callClassInstaller_)},
-            {configManager_, "CM_Get_DevNode_Status", Slot(getDevNodeStatus_)},
-            {configManager_, "CM_Request_Device_EjectA", Slot(requestDeviceEject_)},
+            {"SetupDiGetClassDevsA", Slot(getClassDevs_), false},
+            {"SetupDiEnumDeviceInfo", Slot(enumDeviceInfo_), false},
+            {"SetupDiDestroyDeviceInfoList", Slot(destroyDeviceInfoList_), false},
+            {"SetupDiGetClassImageList", Slot(getClassImageList_), false},
+            {"SetupDiGetClassImageIndex", Slot(getClassImageIndex_), false},
+            {"SetupDiDestroyClassImageList", Slot(destroyClassImageList_), false},
+            {"SetupDiGetDeviceRegistryPropertyA", Slot(getDeviceRegistryProperty_), false},
+            {"SetupDiOpenClassRegKey", Slot(openClassRegKey_), false},
+            {"SetupDiSetClassInstallParamsA", Slot(setClassInstallParams_), false},
+            {"SetupDiCallClassInstaller", Slot(callClassInstaller_), false},
+            {"CM_Get_DevNode_Status", Slot(getDevNodeStatus_), true},
+            {"CM_Request_Device_EjectA", Slot(requestDeviceEject_), true},
         };
-        bool all = setupApi_ && configManager_;
+        bool all = static_cast<bool>(setupApi_);
         for (const auto& function : functions) {
-            *function.slot = function.module
-                                 ? reinterpret_cast<void*>(GetProcAddress(function.module.get(),
-                                                                          function.name))
-                                 : nullptr;
-            all = all && *function.slot;
+            FARPROC found = nullptr;
+            if (function.configManager && configManager_)
+                found = GetProcAddress(configManager_.get(), function.name);
+            if (!found && setupApi_)
+                found = GetProcAddress(setupApi_.get(), function.name);
+            *function.slot = reinterpret_cast<void*>(found);
+            all = all && found;
         }
         loaded_ = all;
         return loaded_;

@@ -30,9 +30,13 @@ class ScriptedDevices : public ku::IDeviceApi {
     bool setFails = false;
     bool imagesFail = false;
     std::vector<std::string> requests; // "enable 2", "disable 0", "eject 3"
+    int opens = 0;                     // device sets made
 
     bool Load() override { return !loadFails; }
-    bool OpenDeviceSet() override { return open_ = !setFails; }
+    bool OpenDeviceSet() override {
+        ++opens;
+        return open_ = !setFails;
+    }
     void CloseDeviceSet() override { open_ = false; }
     bool EnumDevice(int index, ku::DeviceData& device) override {
         if (!open_ || index < 0 || index >= static_cast<int>(devices.size()))
