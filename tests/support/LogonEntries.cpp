@@ -3,7 +3,6 @@
 
 #include <shlobj.h>
 
-#include "support/RawValues.h"
 #include "support/Sandbox.h"
 
 namespace kutest {
@@ -18,7 +17,7 @@ LogonEntries::LogonEntries() = default;
 
 LogonEntries::~LogonEntries() {
     for (const RunValue& value : values_)
-        DeleteRawValue(value.root, kRunKey, value.name, View());
+        RawDeleteValue(value.root, kRunKey, value.name, View());
     for (const std::string& file : files_)
         DeleteFileA(file.c_str());
     for (const auto& key : winIniKeys_)
@@ -36,7 +35,7 @@ std::string LogonEntries::Name(const std::string& suffix) const {
 
 void LogonEntries::AddRunValue(HKEY root, const std::string& name, DWORD type,
                                const std::string& bytes) {
-    WriteRawValue(root, kRunKey, name, type, bytes, View());
+    RawSetValue(root, kRunKey, name, type, bytes, View());
     values_.push_back(RunValue{root, name});
 }
 
@@ -45,7 +44,7 @@ std::string LogonEntries::StartupFolder(bool common) const {
     char path[MAX_PATH] = {};
     SHGetFolderPathA(nullptr, (common ? CSIDL_COMMON_STARTUP : CSIDL_STARTUP) | CSIDL_FLAG_CREATE,
                      nullptr, 0, path);
-    const RawValue value = ReadRawValue(common ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER,
+    const RawValue value = RawReadValue(common ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER,
                                         kShellFolders, common ? "Common Startup" : "Startup", View());
     const std::string folder = value.exists ? std::string(value.bytes.c_str()) : path;
     CreateDirectoryA(folder.c_str(), nullptr);

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "core/Handles.h"
-#include "support/RawValues.h"
+#include "support/Spawn.h"
 #include "support/StartupTestBed.h"
 
 using kutest::FindRow;
@@ -22,7 +22,7 @@ std::string Dword(DWORD value) {
 }
 
 RawValue RunValue(HKEY root, const std::string& name) {
-    return kutest::ReadRawValue(root, kRunKey, name, kutest::LogonEntries::View());
+    return kutest::RawReadValue(root, kRunKey, name, kutest::LogonEntries::View());
 }
 
 // Marks the one row and runs the action on the list as it is now.
@@ -45,19 +45,10 @@ ku::ActionReport RestoreNamed(kutest::StartupTestBed& bed, const std::string& na
 // Another program holding a file open without sharing, as long as the object lives.
 class HeldFile {
   public:
-    explicit HeldFile(const std::string& path) {
-        std::string command = "\"" + std::string(kutest::kFixtureDir) +
-                              "\\sysmanager\\kuholdfile.exe\" \"" + path + "\"";
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION info = {};
-        if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                            &startup, &info))
-            return;
-        CloseHandle(info.hThread);
-        process_.reset(info.hProcess);
-        for (int i = 0; i < 200 && !Held(path); ++i)
-            Sleep(25);
+    explicit HeldFile(const std::string& path)
+        : process_(kutest::StartProgram("\"" + kutest::Fixture("sysmanager\\kuholdfile.exe") +
+                                        "\" \"" + path + "\"")) {
+        kutest::WaitFor([&] { return Held(path); }, 5000);
     }
     ~HeldFile() {
         if (process_) {
@@ -107,7 +98,7 @@ TEST(StartupRoundTrip, RegistryEntriesComeBackByteForByteWithExactLines) {
 
         EXPECT_EQ(ActOn(bed, name, where, &ku::TStartupManager::Disable).Done, 1);
         EXPECT_FALSE(RunValue(c.root, name).exists);
-        EXPECT_EQ(kutest::ReadFileBytes(bed.Backup("startup.dat")), line + "\r\n");
+        EXPECT_EQ(kutest::ReadAll(bed.Backup("startup.dat")), line + "\r\n");
         std::vector<ku::StartupRow> rows = bed.manager.LoadStartupList();
         const int disabled = FindRow(rows, name, line);
         ASSERT_GE(disabled, 0);
@@ -115,20 +106,20 @@ TEST(StartupRoundTrip, RegistryEntriesComeBackByteForByteWithExactLines) {
 
         EXPECT_EQ(ActOn(bed, name, line, &ku::TStartupManager::Enable).Done, 1);
         EXPECT_EQ(RunValue(c.root, name), before);
-        EXPECT_EQ(kutest::ReadFileBytes(bed.Backup("startup.dat")), "");
+        EXPECT_EQ(kutest::ReadAll(bed.Backup("startup.dat")), "");
 
         // Remove a live entry, then disable-and-remove: both end in removestartup.dat.
         EXPECT_EQ(ActOn(bed, name, where, &ku::TStartupManager::Remove).Done, 1);
-        EXPECT_EQ(kutest::ReadFileBytes(bed.Backup("removestartup.dat")), line + "\r\n");
+        EXPECT_EQ(kutest::ReadAll(bed.Backup("removestartup.dat")), line + "\r\n");
         EXPECT_EQ(RestoreNamed(bed, name).Done, 1);
         EXPECT_EQ(RunValue(c.root, name), before);
         EXPECT_EQ(ActOn(bed, name, where, &ku::TStartupManager::Disable).Done, 1);
         EXPECT_EQ(ActOn(bed, name, line, &ku::TStartupManager::Remove).Done, 1);
-        EXPECT_EQ(kutest::ReadFileBytes(bed.Backup("startup.dat")), "");
-        EXPECT_EQ(kutest::ReadFileBytes(bed.Backup("removestartup.dat")), line + "\r\n");
+        EXPECT_EQ(kutest::ReadAll(bed.Backup("startup.dat")), "");
+        EXPECT_EQ(kutest::ReadAll(bed.Backup("removestartup.dat")), line + "\r\n");
         EXPECT_EQ(RestoreNamed(bed, name).Done, 1);
         EXPECT_EQ(RunValue(c.root, name), before);
-        EXPECT_EQ(kutest::ReadFileBytes(bed.Backup("removestartup.dat")), "");
+        EXPECT_EQ(kutest::ReadAll(bed.Backup("removestartup.dat")), "");
     }
 }
 
@@ -145,25 +136,25 @@ TEST(StartupRoundTrip, SameNamedFilesOfBothFoldersNeverMeetInTheDelFolder) {
             both.push_back(static_cast<int>(i));
     ASSERT_EQ(both.size(), 2u);
     EXPECT_EQ(bed.manager.Disable(MarkRows(rows, both)).Done, 2);
-    EXPECT_EQ(kutest::ReadFileBytes(common), "<missing>");
-    EXPECT_EQ(kutest::ReadFileBytes(user), "<missing>");
+    EXPECT_EQ(kutest::FileThere(common), false);
+    EXPECT_EQ(kutest::FileThere(user), false);
     const std::string del = bed.Backup("del\\");
     const std::string copy2 = del + bed.logon.Name("#1 (2).lnk");
-    EXPECT_EQ(kutest::ReadFileBytes(bed.Backup("del.txt")),
+    EXPECT_EQ(kutest::ReadAll(bed.Backup("del.txt")),
               common + "#" + del + name + "|E\r\n" + user + "#" + copy2 + "|E\r\n");
-    EXPECT_EQ(kutest::ReadFileBytes(del + name), "common bytes\r\n\x01\x02");
-    EXPECT_EQ(kutest::ReadFileBytes(copy2), "user bytes");
+    EXPECT_EQ(kutest::ReadAll(del + name), "common bytes\r\n\x01\x02");
+    EXPECT_EQ(kutest::ReadAll(copy2), "user bytes");
 
     // Enable the user one, remove the disabled common one, then restore it.
     EXPECT_EQ(ActOn(bed, user, "", &ku::TStartupManager::Enable).Done, 1);
-    EXPECT_EQ(kutest::ReadFileBytes(user), "user bytes");
+    EXPECT_EQ(kutest::ReadAll(user), "user bytes");
     EXPECT_EQ(ActOn(bed, common, "", &ku::TStartupManager::Remove).Done, 1);
-    EXPECT_EQ(kutest::ReadFileBytes(bed.Backup("del.txt")), common + "#" + del + name + "\r\n");
+    EXPECT_EQ(kutest::ReadAll(bed.Backup("del.txt")), common + "#" + del + name + "\r\n");
     EXPECT_EQ(FindRow(bed.manager.LoadStartupList(), common), -1);
     EXPECT_EQ(RestoreNamed(bed, common).Done, 1);
-    EXPECT_EQ(kutest::ReadFileBytes(common), "common bytes\r\n\x01\x02");
-    EXPECT_EQ(kutest::ReadFileBytes(bed.Backup("del.txt")), "");
-    EXPECT_EQ(kutest::ReadFileBytes(del + name), "<missing>");
+    EXPECT_EQ(kutest::ReadAll(common), "common bytes\r\n\x01\x02");
+    EXPECT_EQ(kutest::ReadAll(bed.Backup("del.txt")), "");
+    EXPECT_EQ(kutest::FileThere(del + name), false);
 }
 
 TEST(StartupRoundTrip, OnlyTheMarkedLocationChangesAndWinIniKeysAreKept) {
@@ -180,7 +171,7 @@ TEST(StartupRoundTrip, OnlyTheMarkedLocationChangesAndWinIniKeysAreKept) {
     bed.logon.AddWinIniKey("Load", name, "C:\\p.exe /x");
     EXPECT_EQ(ActOn(bed, name, "win.ini", &ku::TStartupManager::Disable).Done, 1);
     const std::string line = "win.ini\\Load#" + name + "|C:\\p.exe /x";
-    EXPECT_NE(kutest::ReadFileBytes(bed.Backup("startup.dat")).find(line + "\r\n"), std::string::npos);
+    EXPECT_NE(kutest::ReadAll(bed.Backup("startup.dat")).find(line + "\r\n"), std::string::npos);
     EXPECT_EQ(GetPrivateProfileIntA("Load", name.c_str(), -1, bed.logon.WinIniPath().c_str()), -1);
     EXPECT_EQ(ActOn(bed, name, line, &ku::TStartupManager::Enable).Done, 1);
     char value[64] = {};
@@ -225,7 +216,7 @@ TEST(StartupRoundTrip, FailuresChangeNothing) {
         std::string files[3];
         const char* names[3] = {"startup.dat", "removestartup.dat", "del.txt"};
         for (int i = 0; i < 3; ++i)
-            files[i] = kutest::ReadFileBytes(bed.Backup(names[i]));
+            files[i] = kutest::ReadAll(bed.Backup(names[i]));
         ku::ActionReport report;
         {
             std::unique_ptr<HeldFile> holder;
@@ -239,9 +230,9 @@ TEST(StartupRoundTrip, FailuresChangeNothing) {
         EXPECT_EQ(report.Failures.size(), 1u);
         EXPECT_EQ(RunValue(HKEY_CURRENT_USER, name), value);
         EXPECT_EQ(RunValue(HKEY_CURRENT_USER, bed.logon.Name("binary")), binary);
-        EXPECT_EQ(kutest::ReadFileBytes(file), "held file");
-        EXPECT_EQ(kutest::ReadFileBytes(removed), "<missing>");
+        EXPECT_EQ(kutest::ReadAll(file), "held file");
+        EXPECT_EQ(kutest::FileThere(removed), false);
         for (int i = 0; i < 3; ++i)
-            EXPECT_EQ(kutest::ReadFileBytes(bed.Backup(names[i])), files[i]) << names[i];
+            EXPECT_EQ(kutest::ReadAll(bed.Backup(names[i])), files[i]) << names[i];
     }
 }

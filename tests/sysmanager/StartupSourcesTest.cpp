@@ -4,7 +4,6 @@
 
 #include "core/PublicFunctionUnit.h"
 #include "core/StrUtil.h"
-#include "support/RawValues.h"
 #include "support/StartupTestBed.h"
 
 using kutest::FindRow;
@@ -31,7 +30,7 @@ TEST(StartupSources, ListsEveryKindInOrderWithVersionFacts) {
                       kutest::StringBytes(expand));
     logon.AddRunValue(HKEY_CURRENT_USER, logon.Name("2 dword"), REG_DWORD, Dword(42));
     const std::string common = logon.AddStartupFile(true, logon.Name("common.exe"),
-                                                    kutest::ReadFileBytes(exe));
+                                                    kutest::ReadAll(exe));
     const std::string user = logon.AddStartupFile(false, logon.Name("user.txt"), "plain");
     logon.AddWinIniKey("Load", logon.Name("load"), exe);
     logon.AddWinIniKey("Run", logon.Name("run"), "C:\\no\\such.exe");

@@ -5,7 +5,6 @@
 #include "UiSupport.h"
 #include "core/Dialogs.h"
 #include "support/HostWindow.h"
-#include "support/RawValues.h"
 #include "support/StartupTestBed.h"
 #include "sysmanager/ui/StartupManagerUnit.h"
 
@@ -34,7 +33,7 @@ struct StartupPage {
         uitest::PumpMessages(300);
     }
     std::string Value(const std::string& name) {
-        return kutest::ReadRawValue(HKEY_CURRENT_USER, kRunKey, name, kutest::LogonEntries::View()).bytes;
+        return kutest::RawReadValue(HKEY_CURRENT_USER, kRunKey, name, kutest::LogonEntries::View()).bytes;
     }
     void AddValue(const std::string& name, const std::string& data) {
         bed.logon.AddRunValue(HKEY_CURRENT_USER, name, REG_SZ, kutest::StringBytes(data));
@@ -76,7 +75,7 @@ TEST(StartupPage, DisablesEveryMarkedRowAndNoToRemoveChangesNothing) {
         EXPECT_EQ(page.form.StartupListView().Text(page.Row(name), 2), "Disable");
     EXPECT_EQ(page.form.StartupListView().Text(page.Row(c), 2), "Enable");
 
-    const std::string startupDat = kutest::ReadFileBytes(page.bed.Backup("startup.dat"));
+    const std::string startupDat = kutest::ReadAll(page.bed.Backup("startup.dat"));
     page.answer = IDNO;
     page.Press(c, false);
     page.form.BtRemoveClick();
@@ -86,8 +85,8 @@ TEST(StartupPage, DisablesEveryMarkedRowAndNoToRemoveChangesNothing) {
     EXPECT_EQ(page.boxes[0].caption, "Kelvane Uninstaller");
     EXPECT_EQ(page.boxes[0].type, UINT(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
     EXPECT_EQ(page.Value(c), kutest::StringBytes("C:\\" + c + ".exe"));
-    EXPECT_EQ(kutest::ReadFileBytes(page.bed.Backup("startup.dat")), startupDat);
-    EXPECT_EQ(kutest::ReadFileBytes(page.bed.Backup("removestartup.dat")), "");
+    EXPECT_EQ(kutest::ReadAll(page.bed.Backup("startup.dat")), startupDat);
+    EXPECT_EQ(kutest::ReadAll(page.bed.Backup("removestartup.dat")), "");
 }
 
 TEST(StartupPage, FillsItsPageAndShowsVersionDetailsBelowARow) {
