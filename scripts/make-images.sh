@@ -106,6 +106,10 @@ button OpenPathBtn 97 25 Enable "$blue" "$light"
 button DeleteItemBtn 97 25 Disable "$blue" "$light"
 button BtRemove 97 25 Remove "$blue" "$light"
 button RestoreBtn 97 25 Restore "$blue" "$light"
+# The same buttons while they are disabled (the other tab's buttons).
+for name in OpenPathBtn DeleteItemBtn BtRemove RestoreBtn; do
+  convert "${name}1.jpg" -colorspace Gray -fill white -colorize 45% -quality 92 "${name}3.jpg"
+done
 convert -size 64x16 xc:white -fill white -stroke '#7a8794' -strokewidth 1 \
   -draw 'rectangle 2,2 13,13' -fill "$blue" -stroke "$navy" -draw 'rectangle 18,2 29,13' \
   -stroke white -strokewidth 2 -draw 'line 20,8 23,11 line 23,11 28,4' \

@@ -10,24 +10,25 @@
 namespace ku {
 
 const char* const TAppObj::kVersionNames[kInfoCount] = {
-    "CompanyName",      "FileDescription", "FileVersion", "InternalName",   "LegalCopyright",
+    "CompanyName",     "FileDescription",  "FileVersion", "InternalName",   "LegalCopyright",
     "LegalTradeMarks", "OriginalFilename", "ProductName", "ProductVersion", "Comments"};
 
 std::string* TAppObj::VersionField(int index) {
-    std::string* fields[kInfoCount] = {&CompanyName,     &FileDescription,  &FileVersion,
-                                       &InternalName,    &LegalCopyright,   &LegalTradeMarks,
-                                       &OriginalFilename, &ProductName,     &ProductVersion,
-                                       &Comments};
+    std::string* fields[kInfoCount] = {
+        &CompanyName,     &FileDescription,  &FileVersion, &InternalName,   &LegalCopyright,
+        &LegalTradeMarks, &OriginalFilename, &ProductName, &ProductVersion, &Comments};
     return fields[index];
 }
 
 std::string TAppObj::GetVersionString(const std::string& name) const {
     if (versionData_.empty())
         return std::string();
-    const std::string path = Format("StringFileInfo\\%s\\%s", TranslationText.c_str(), name.c_str());
+    const std::string path =
+        Format("StringFileInfo\\%s\\%s", TranslationText.c_str(), name.c_str());
     void* value = nullptr;
     UINT length = 0;
-    if (!VerQueryValueA(versionData_.data(), path.c_str(), &value, &length) || !value || length == 0)
+    if (!VerQueryValueA(versionData_.data(), path.c_str(), &value, &length) || !value ||
+        length == 0)
         return std::string();
     // The length counts characters and may include the terminating zero.
     const char* text = static_cast<const char*>(value);

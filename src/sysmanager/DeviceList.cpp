@@ -162,10 +162,9 @@ EjectOutcome TDeviceList::EjectDevice(int index) {
         // The configuration manager answers with its own code and need not set the last error.
         const std::string reason = error ? SystemErrorText(error) : std::string();
         outcome.Caption = "Failure";
-        outcome.Text = "Failed to eject the Device (" +
-                       (reason.empty() ? Format("configuration manager error 0x%lX", result)
-                                       : reason) +
-                       ")";
+        outcome.Text =
+            "Failed to eject the Device (" +
+            (reason.empty() ? Format("configuration manager error 0x%lX", result) : reason) + ")";
     }
     return outcome;
 }

@@ -18,11 +18,11 @@ using DestroyDeviceInfoListFn = BOOL(WINAPI*)(HDEVINFO);
 using GetClassImageListFn = BOOL(WINAPI*)(PSP_CLASSIMAGELIST_DATA);
 using GetClassImageIndexFn = BOOL(WINAPI*)(PSP_CLASSIMAGELIST_DATA, const GUID*, PINT);
 using DestroyClassImageListFn = BOOL(WINAPI*)(PSP_CLASSIMAGELIST_DATA);
-using GetDeviceRegistryPropertyFn = BOOL(WINAPI*)(HDEVINFO, PSP_DEVINFO_DATA, DWORD, PDWORD,
-                                                  PBYTE, DWORD, PDWORD);
+using GetDeviceRegistryPropertyFn = BOOL(WINAPI*)(HDEVINFO, PSP_DEVINFO_DATA, DWORD, PDWORD, PBYTE,
+                                                  DWORD, PDWORD);
 using OpenClassRegKeyFn = HKEY(WINAPI*)(const GUID*, REGSAM);
-using SetClassInstallParamsFn = BOOL(WINAPI*)(HDEVINFO, PSP_DEVINFO_DATA,
-                                              PSP_CLASSINSTALL_HEADER, DWORD);
+using SetClassInstallParamsFn = BOOL(WINAPI*)(HDEVINFO, PSP_DEVINFO_DATA, PSP_CLASSINSTALL_HEADER,
+                                              DWORD);
 using CallClassInstallerFn = BOOL(WINAPI*)(DI_FUNCTION, HDEVINFO, PSP_DEVINFO_DATA);
 using GetDevNodeStatusFn = CONFIGRET(WINAPI*)(PULONG, PULONG, DEVINST, ULONG);
 using RequestDeviceEjectFn = CONFIGRET(WINAPI*)(DEVINST, PPNP_VETO_TYPE, LPSTR, ULONG, ULONG);
@@ -112,8 +112,8 @@ class SetupApiDevices : public IDeviceApi {
             if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed <= buffer.size())
                 return std::string();
             buffer.assign(needed + 1, 0);
-            if (!getDeviceRegistryProperty_(set_, &data, property, nullptr, buffer.data(),
-                                            needed, &needed))
+            if (!getDeviceRegistryProperty_(set_, &data, property, nullptr, buffer.data(), needed,
+                                            &needed))
                 return std::string();
         }
         buffer.push_back(0);
@@ -127,8 +127,8 @@ class SetupApiDevices : public IDeviceApi {
         if (!opened || opened == INVALID_HANDLE_VALUE)
             return false;
         UniqueKey key(opened);
-        return RegQueryValueExA(key.get(), "NoDisplayClass", nullptr, nullptr, nullptr,
-                                nullptr) == ERROR_SUCCESS;
+        return RegQueryValueExA(key.get(), "NoDisplayClass", nullptr, nullptr, nullptr, nullptr) ==
+               ERROR_SUCCESS;
     }
 
     bool LoadClassImages() override {
@@ -178,8 +178,7 @@ class SetupApiDevices : public IDeviceApi {
         return true;
     }
 
-    CONFIGRET RequestEject(DWORD devInst, PNP_VETO_TYPE& vetoType,
-                           std::string& vetoName) override {
+    CONFIGRET RequestEject(DWORD devInst, PNP_VETO_TYPE& vetoType, std::string& vetoName) override {
         if (!loaded_)
             return CR_FAILURE;
         char name[kNameBuffer] = {};
@@ -190,8 +189,7 @@ class SetupApiDevices : public IDeviceApi {
     }
 
   private:
-    template <typename Fn>
-    static void** Slot(Fn& function) {
+    template <typename Fn> static void** Slot(Fn& function) {
         return reinterpret_cast<void**>(&function);
     }
 

@@ -82,20 +82,22 @@ ActionReport TStartupManager::Disable(const std::vector<StartupRow>& rows) {
 }
 
 ActionReport TStartupManager::Remove(const std::vector<StartupRow>& rows) {
-    ActionReport live = ForMarkedRows(rows, false, [this](const StartupRow& row, std::string& failure) {
-        if (row.Kind == kKindFolder)
-            return MoveFileToDel(row.Path, false, failure);
-        if (row.Kind == kKindRegistry || row.Kind == kKindWinIni)
-            return BackUpAndDelete(row, RemoveStartupLines, failure);
-        return false;
-    });
-    ActionReport disabled = ForMarkedRows(rows, true, [this](const StartupRow& row, std::string& failure) {
-        if (row.Kind == kKindFolder)
-            return MarkFileRemoved(row.Line, failure);
-        if (row.Kind == kKindRegistry || row.Kind == kKindWinIni)
-            return MoveBackupLine(row.Line, failure);
-        return false;
-    });
+    ActionReport live =
+        ForMarkedRows(rows, false, [this](const StartupRow& row, std::string& failure) {
+            if (row.Kind == kKindFolder)
+                return MoveFileToDel(row.Path, false, failure);
+            if (row.Kind == kKindRegistry || row.Kind == kKindWinIni)
+                return BackUpAndDelete(row, RemoveStartupLines, failure);
+            return false;
+        });
+    ActionReport disabled =
+        ForMarkedRows(rows, true, [this](const StartupRow& row, std::string& failure) {
+            if (row.Kind == kKindFolder)
+                return MarkFileRemoved(row.Line, failure);
+            if (row.Kind == kKindRegistry || row.Kind == kKindWinIni)
+                return MoveBackupLine(row.Line, failure);
+            return false;
+        });
     live.Done += disabled.Done;
     live.Failures.insert(live.Failures.end(), disabled.Failures.begin(), disabled.Failures.end());
     return live;

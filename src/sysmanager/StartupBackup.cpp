@@ -170,10 +170,9 @@ bool TLineFile::Save() const {
         return false;
     DWORD written = 0;
     return SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN) == 0 &&
-           (text.empty() ||
-            (WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written,
-                       nullptr) &&
-             written == text.size())) &&
+           (text.empty() || (WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()),
+                                       &written, nullptr) &&
+                             written == text.size())) &&
            SetEndOfFile(file.get()) && FlushFileBuffers(file.get());
 }
 

@@ -49,11 +49,11 @@ extern const RunKeyPlace kRunKeys[8];
 // again by name, so an entry of one key can never act on a same-named entry of another.
 struct StartupRow {
     std::string Caption;
-    std::string Path;   // sub-item 1
-    std::string Status; // sub-item 2
-    std::string Kind;   // sub-item 3
-    std::string Extra;  // sub-item 4: location of a live entry, the backup line of a disabled one
-    int ItemPicture = 0;   // 0 unmarked, 1 marked
+    std::string Path;    // sub-item 1
+    std::string Status;  // sub-item 2
+    std::string Kind;    // sub-item 3
+    std::string Extra;   // sub-item 4: location of a live entry, the backup line of a disabled one
+    int ItemPicture = 0; // 0 unmarked, 1 marked
     int StatePicture = -1; // -1 none, 2 details can be shown, 3 details shown
     int InfoIndex = -1;    // its version record in FileInfoList, or -1
     StartupEntry Entry;    // live registry and win.ini rows

@@ -8,7 +8,8 @@
 namespace kutest {
 
 namespace {
-const char* const kShellFolders = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char* const kShellFolders =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 }
 
 const char* const LogonEntries::kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -44,8 +45,9 @@ std::string LogonEntries::StartupFolder(bool common) const {
     char path[MAX_PATH] = {};
     SHGetFolderPathA(nullptr, (common ? CSIDL_COMMON_STARTUP : CSIDL_STARTUP) | CSIDL_FLAG_CREATE,
                      nullptr, 0, path);
-    const RawValue value = RawReadValue(common ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER,
-                                        kShellFolders, common ? "Common Startup" : "Startup", View());
+    const RawValue value =
+        RawReadValue(common ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, kShellFolders,
+                     common ? "Common Startup" : "Startup", View());
     const std::string folder = value.exists ? std::string(value.bytes.c_str()) : path;
     CreateDirectoryA(folder.c_str(), nullptr);
     return folder;

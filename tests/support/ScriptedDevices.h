@@ -88,8 +88,7 @@ class ScriptedDevices : public ku::IDeviceApi {
         }
         return true;
     }
-    CONFIGRET RequestEject(DWORD devInst, PNP_VETO_TYPE& vetoType,
-                           std::string& vetoName) override {
+    CONFIGRET RequestEject(DWORD devInst, PNP_VETO_TYPE& vetoType, std::string& vetoName) override {
         const ScriptedDevice* device = ByInstance(devInst);
         requests.push_back("eject " + std::to_string(devInst - 100));
         vetoType = PNP_VetoDevice;

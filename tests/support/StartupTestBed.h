@@ -12,7 +12,7 @@
 namespace kutest {
 
 inline const std::string kVersionedFixture =
-    std::string(kFixtureDir) + "\\sysmanager\\kuversioned.exe";
+    std::string(kFixtureDir) + "\\startup\\kuversioned.exe";
 
 struct StartupTestBed {
     LogonEntries logon;

@@ -17,11 +17,14 @@ TEST(BackupLines, RegistryAndWinIniLinesRoundTrip) {
     } cases[] = {
         {{"HKEY_CURRENT_USER", kRun, "App", REG_SZ, "\"C:\\A\\a.exe\" /x|y#z"},
          "HKEY_CURRENT_USER\\" + kRun + "#App|\"C:\\A\\a.exe\" /x|y#z"},
-        {{"HKEY_LOCAL_MACHINE", kRun, "a|b#c", REG_SZ, "x"}, "HKEY_LOCAL_MACHINE\\" + kRun + "#a%7Cb%23c|x"},
-        {{"HKEY_LOCAL_MACHINE", kRun, "50% off", REG_SZ, ""}, "HKEY_LOCAL_MACHINE\\" + kRun + "#50%25 off|"},
+        {{"HKEY_LOCAL_MACHINE", kRun, "a|b#c", REG_SZ, "x"},
+         "HKEY_LOCAL_MACHINE\\" + kRun + "#a%7Cb%23c|x"},
+        {{"HKEY_LOCAL_MACHINE", kRun, "50% off", REG_SZ, ""},
+         "HKEY_LOCAL_MACHINE\\" + kRun + "#50%25 off|"},
         {{"HKEY_CURRENT_USER", kRun, "Tool%t9", REG_EXPAND_SZ, "%SystemRoot%\\t.exe"},
          "HKEY_CURRENT_USER\\" + kRun + "#Tool%25t9%t2|%SystemRoot%\\t.exe"},
-        {{"HKEY_CURRENT_USER", kRun, "Number", REG_DWORD, "42"}, "HKEY_CURRENT_USER\\" + kRun + "#Number%t4|42"},
+        {{"HKEY_CURRENT_USER", kRun, "Number", REG_DWORD, "42"},
+         "HKEY_CURRENT_USER\\" + kRun + "#Number%t4|42"},
         {{"win.ini", "Load", "prog", REG_SZ, "C:\\p.exe"}, "win.ini\\Load#prog|C:\\p.exe"},
     };
     for (const auto& c : cases) {
@@ -40,8 +43,8 @@ TEST(BackupLines, OlderLinesAndBrokenLinesReadSafely) {
     // A "%" that starts no code is kept as it stands.
     ASSERT_TRUE(ku::ParseBackupLine("HKEY_CURRENT_USER\\" + kRun + "#Old 100%|x", back));
     EXPECT_EQ(back.ValueName, "Old 100%");
-    for (const char* broken : {"", "no separators", "HKEY_CURRENT_USER\\Run|data#name",
-                               "HKEY_CURRENT_USER#Run|x"})
+    for (const char* broken :
+         {"", "no separators", "HKEY_CURRENT_USER\\Run|data#name", "HKEY_CURRENT_USER#Run|x"})
         EXPECT_FALSE(ku::ParseBackupLine(broken, back)) << broken;
 }
 
@@ -52,7 +55,8 @@ TEST(BackupLines, DelLinesKeepPathsWithHashes) {
     } cases[] = {
         {{"C:\\S\\a.lnk", "C:\\P\\RepairBackup\\del\\a.lnk", true},
          "C:\\S\\a.lnk#C:\\P\\RepairBackup\\del\\a.lnk|E"},
-        {{"C:\\S #1\\b#2.lnk", "C:\\P\\del\\b#2 (2).lnk", false}, "C:\\S #1\\b#2.lnk#C:\\P\\del\\b#2 (2).lnk"},
+        {{"C:\\S #1\\b#2.lnk", "C:\\P\\del\\b#2 (2).lnk", false},
+         "C:\\S #1\\b#2.lnk#C:\\P\\del\\b#2 (2).lnk"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(ku::MakeDelLine(c.entry), c.line);

@@ -13,8 +13,8 @@ const ULONG kProblem = ku::kDnHasProblem;
 const ULONG kDisableable = ku::kDnDisableable;
 const ULONG kRemovable = ku::kDnRemovable;
 
-ScriptedDevice Device(const char* friendly, const char* description, int classNumber,
-                      ULONG status, ULONG problem = 0, int classImage = -1) {
+ScriptedDevice Device(const char* friendly, const char* description, int classNumber, ULONG status,
+                      ULONG problem = 0, int classImage = -1) {
     ScriptedDevice device;
     device.friendlyName = friendly;
     device.description = description;
@@ -79,8 +79,8 @@ TEST(DeviceList, TreeListsEveryShownDeviceWithItsImageAndOverlay) {
         const char* name;
         int image, overlay;
         bool cut;
-    } expected[] = {{0, "Disk drive", 3, -1, false},        {1, "Disabled adapter", 4, 1, false},
-                    {2, "Broken port", 4, 0, false},        {3, "USB stick", -1, -1, false},
+    } expected[] = {{0, "Disk drive", 3, -1, false},       {1, "Disabled adapter", 4, 1, false},
+                    {2, "Broken port", 4, 0, false},       {3, "USB stick", -1, -1, false},
                     {6, "<Unknown Device>", 3, -1, false}, {7, "Ghost", 3, -1, true}};
     for (const auto& e : expected) {
         EXPECT_EQ(nodes[e.node].Name, e.name);
@@ -100,10 +100,14 @@ TEST(DeviceList, MenuAndDoubleClickFollowTheDevicesStatus) {
         std::string panel;
         Click click;
     } cases[] = {
-        {0, false, true, false, "", Click::Disable},   {1, true, false, false, warn, Click::Enable},
-        {2, false, false, false, warn, Click::Nothing}, {3, false, false, true, "", Click::Eject},
-        {4, false, true, true, "", Click::UseMenu},    {5, false, false, false, warn, Click::Nothing},
-        {9, false, false, false, warn, Click::Nothing}, {-1, false, false, false, warn, Click::Nothing},
+        {0, false, true, false, "", Click::Disable},
+        {1, true, false, false, warn, Click::Enable},
+        {2, false, false, false, warn, Click::Nothing},
+        {3, false, false, true, "", Click::Eject},
+        {4, false, true, true, "", Click::UseMenu},
+        {5, false, false, false, warn, Click::Nothing},
+        {9, false, false, false, warn, Click::Nothing},
+        {-1, false, false, false, warn, Click::Nothing},
     };
     for (const auto& c : cases) {
         const ku::DeviceMenu menu = scripted.list.MenuFor(c.device);

@@ -9,7 +9,7 @@
 
 namespace {
 
-const std::string kVersioned = std::string(kutest::kFixtureDir) + "\\sysmanager\\kuversioned.exe";
+const std::string kVersioned = std::string(kutest::kFixtureDir) + "\\startup\\kuversioned.exe";
 const std::string kWithoutVersion = std::string(kutest::kFixtureDir) + "\\kusleep.exe";
 
 } // namespace

@@ -46,7 +46,7 @@ ku::ActionReport RestoreNamed(kutest::StartupTestBed& bed, const std::string& na
 class HeldFile {
   public:
     explicit HeldFile(const std::string& path)
-        : process_(kutest::StartProgram("\"" + kutest::Fixture("sysmanager\\kuholdfile.exe") +
+        : process_(kutest::StartProgram("\"" + kutest::Fixture("startup\\kuholdfile.exe") +
                                         "\" \"" + path + "\"")) {
         kutest::WaitFor([&] { return Held(path); }, 5000);
     }
@@ -175,7 +175,8 @@ TEST(StartupRoundTrip, OnlyTheMarkedLocationChangesAndWinIniKeysAreKept) {
     EXPECT_EQ(GetPrivateProfileIntA("Load", name.c_str(), -1, bed.logon.WinIniPath().c_str()), -1);
     EXPECT_EQ(ActOn(bed, name, line, &ku::TStartupManager::Enable).Done, 1);
     char value[64] = {};
-    GetPrivateProfileStringA("Load", name.c_str(), "", value, sizeof(value), bed.logon.WinIniPath().c_str());
+    GetPrivateProfileStringA("Load", name.c_str(), "", value, sizeof(value),
+                             bed.logon.WinIniPath().c_str());
     EXPECT_STREQ(value, "C:\\p.exe /x");
 }
 
@@ -205,9 +206,12 @@ TEST(StartupRoundTrip, FailuresChangeNothing) {
          [&] { return ActOn(bed, name, where, &ku::TStartupManager::Remove); }},
         {"disable a file while del.txt is held", "del.txt",
          [&] { return ActOn(bed, name + ".lnk", "", &ku::TStartupManager::Disable); }},
-        {"restore while del.txt is held", "del.txt", [&] { return bed.manager.Restore(restoreRows); }},
+        {"restore while del.txt is held", "del.txt",
+         [&] { return bed.manager.Restore(restoreRows); }},
         {"a binary value cannot be kept", nullptr,
-         [&] { return ActOn(bed, bed.logon.Name("binary"), where, &ku::TStartupManager::Disable); }},
+         [&] {
+             return ActOn(bed, bed.logon.Name("binary"), where, &ku::TStartupManager::Disable);
+         }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

@@ -29,8 +29,8 @@ TEST(StartupSources, ListsEveryKindInOrderWithVersionFacts) {
     logon.AddRunValue(HKEY_CURRENT_USER, logon.Name("1 expand"), REG_EXPAND_SZ,
                       kutest::StringBytes(expand));
     logon.AddRunValue(HKEY_CURRENT_USER, logon.Name("2 dword"), REG_DWORD, Dword(42));
-    const std::string common = logon.AddStartupFile(true, logon.Name("common.exe"),
-                                                    kutest::ReadAll(exe));
+    const std::string common =
+        logon.AddStartupFile(true, logon.Name("common.exe"), kutest::ReadAll(exe));
     const std::string user = logon.AddStartupFile(false, logon.Name("user.txt"), "plain");
     logon.AddWinIniKey("Load", logon.Name("load"), exe);
     logon.AddWinIniKey("Run", logon.Name("run"), "C:\\no\\such.exe");
@@ -43,7 +43,8 @@ TEST(StartupSources, ListsEveryKindInOrderWithVersionFacts) {
     } expected[] = {
         {logon.Name("common.exe"), "", common, "Enable", "Startup Folder", "KU Startup Fixture"},
         {logon.Name("user.txt"), "", user, "Enable", "Startup Folder", ""},
-        {logon.Name("sz"), kHklmRun, "\"" + exe + "\" /min", "Enable", "Registration", "KU Startup Fixture"},
+        {logon.Name("sz"), kHklmRun, "\"" + exe + "\" /min", "Enable", "Registration",
+         "KU Startup Fixture"},
         {logon.Name("1 expand"), kHkcuRun, expand, "Enable", "Registration", nullptr},
         {logon.Name("2 dword"), kHkcuRun, "42", "Enable", "Registration", nullptr},
         {logon.Name("load"), "win.ini\\Load", exe, "", "Win.ini", "KU Startup Fixture"},
@@ -92,7 +93,8 @@ TEST(StartupSources, DelTxtMarkDecidesBetweenStartupAndRestoreList) {
         const bool inStartup = FindRow(bed.manager.LoadStartupList(), original) >= 0;
         bool inRestore = false;
         for (const ku::RestoreRow& row : bed.manager.LoadRestoreList())
-            inRestore = inRestore || (row.Name == original && row.Info == copy && row.Kind == "file");
+            inRestore =
+                inRestore || (row.Name == original && row.Info == copy && row.Kind == "file");
         return std::make_pair(inStartup, inRestore);
     };
     EXPECT_EQ(listed(true), std::make_pair(true, false));

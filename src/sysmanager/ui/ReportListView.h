@@ -25,7 +25,8 @@ class TReportListView : public TControl {
         SendMessageA(hwnd_, LVM_INSERTCOLUMNA, ColumnCount(), reinterpret_cast<LPARAM>(&column));
     }
     int ColumnCount() const {
-        return Header_GetItemCount(reinterpret_cast<HWND>(SendMessageA(hwnd_, LVM_GETHEADER, 0, 0)));
+        return Header_GetItemCount(
+            reinterpret_cast<HWND>(SendMessageA(hwnd_, LVM_GETHEADER, 0, 0)));
     }
     int ColumnWidth(int column) const {
         return static_cast<int>(SendMessageA(hwnd_, LVM_GETCOLUMNWIDTH, column, 0));
@@ -55,7 +56,8 @@ class TReportListView : public TControl {
         item.lParam = data;
         item.stateMask = LVIS_STATEIMAGEMASK;
         item.state = INDEXTOSTATEIMAGEMASK(statePicture + 1);
-        return static_cast<int>(SendMessageA(hwnd_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+        return static_cast<int>(
+            SendMessageA(hwnd_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
     }
     void SetText(int index, int subItem, const std::string& text) const {
         LVITEMA item = {};
@@ -77,14 +79,15 @@ class TReportListView : public TControl {
         item.mask = LVIF_PARAM;
         item.iItem = index;
         return SendMessageA(hwnd_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) ? item.lParam
-                                                                                   : -1;
+                                                                                     : -1;
     }
     // The row that keeps data, or -1.
     int Find(LPARAM data) const {
         LVFINDINFOA find = {};
         find.flags = LVFI_PARAM;
         find.lParam = data;
-        return static_cast<int>(SendMessageA(hwnd_, LVM_FINDITEMA, -1, reinterpret_cast<LPARAM>(&find)));
+        return static_cast<int>(
+            SendMessageA(hwnd_, LVM_FINDITEMA, -1, reinterpret_cast<LPARAM>(&find)));
     }
     int Picture(int index) const {
         LVITEMA item = {};
@@ -102,7 +105,8 @@ class TReportListView : public TControl {
     }
     // The state picture, -1 for none.
     int StatePicture(int index) const {
-        const UINT state = static_cast<UINT>(SendMessageA(hwnd_, LVM_GETITEMSTATE, index, LVIS_STATEIMAGEMASK));
+        const UINT state =
+            static_cast<UINT>(SendMessageA(hwnd_, LVM_GETITEMSTATE, index, LVIS_STATEIMAGEMASK));
         return static_cast<int>(state >> 12) - 1;
     }
     void SetStatePicture(int index, int picture) const {
@@ -129,7 +133,8 @@ class TReportListView : public TControl {
     int HitTest(POINT point, UINT& flags) const {
         LVHITTESTINFO hit = {};
         hit.pt = point;
-        const int row = static_cast<int>(SendMessageA(hwnd_, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+        const int row = static_cast<int>(
+            SendMessageA(hwnd_, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
         flags = hit.flags;
         return row;
     }

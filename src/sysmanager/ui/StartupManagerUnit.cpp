@@ -1,11 +1,11 @@
 // The startup manager page: binds its two lists and four buttons to the startup entries.
 #include "sysmanager/ui/StartupManagerUnit.h"
 
+#include "StartupManagerFormIds.h"
 #include "core/Dialogs.h"
 #include "core/ui/Pictures.h"
 #include "core/ui/WizardBridge.h"
 #include "resource.h"
-#include "StartupManagerFormIds.h"
 
 namespace ku {
 
@@ -37,9 +37,9 @@ const struct {
 
 // The detail rows of a version record, in the order they are shown.
 std::vector<std::pair<const char*, std::string>> DetailRows(const TFilInfoeRecord& record) {
-    return {{"Type", record.EntryType},         {"Postion", record.Position},
+    return {{"Type", record.EntryType},           {"Postion", record.Position},
             {"Product Name", record.ProductName}, {"Publish Name", record.PublisherName},
-            {"Version", record.Version},        {"Description", record.Description},
+            {"Version", record.Version},          {"Description", record.Description},
             {"File Path", record.FilePath}};
 }
 
@@ -171,7 +171,9 @@ void TStartupManagerForm::SetButtons(bool startupPage) {
     for (const auto& button : kButtons) {
         const bool enabled = (button.id == IDC_STARTUP_RESTOREBTN) != startupPage;
         EnableWindow(Item(button.id), enabled);
-        LoadJpegResource(TImageEx(Item(button.id)), std::string(button.name) + "1", "JPG");
+        // "3" is the button's picture while it is disabled.
+        LoadJpegResource(TImageEx(Item(button.id)),
+                         std::string(button.name) + (enabled ? "1" : "3"), "JPG");
     }
 }
 

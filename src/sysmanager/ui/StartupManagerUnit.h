@@ -31,7 +31,7 @@ class TStartupManagerForm : public TForm {
     void PageCIndexChange(int page);
     void StartupListViewMouseDown(POINT point); // a left press in the Startup list
     void StartupListViewDblClick();
-    void OpenPathBtnClick();  // Enable
+    void OpenPathBtnClick();   // Enable
     void DeleteItemBtnClick(); // Disable
     void BtRemoveClick();
     void RestoreBtnClick();

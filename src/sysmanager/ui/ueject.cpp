@@ -237,8 +237,8 @@ void TDevicesForm::ChangeDisableDevice() {
 
 void TDevicesForm::EjectDevice() {
     const int device = SelectedDevice();
-    if (device < 0 || ShowMessageBox(Handle(), "Eject this Device?", "Eject Device",
-                                     MB_OKCANCEL) != IDOK)
+    if (device < 0 ||
+        ShowMessageBox(Handle(), "Eject this Device?", "Eject Device", MB_OKCANCEL) != IDOK)
         return;
     const EjectOutcome outcome = list_.EjectDevice(device);
     if (outcome.Ejected)

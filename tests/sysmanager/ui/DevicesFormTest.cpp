@@ -74,15 +74,36 @@ TEST(DevicesPage, DoubleClicksAskAndReportAsTheDeviceAllows) {
         std::vector<std::string> boxes;
         std::vector<std::string> requests;
     } cases[] = {
-        {0, true, false, "Don't disable this device!", {IDCANCEL},
-         {"Change Device Status: Enable this Device?"}, {}},
-        {0, true, false, "Don't disable this device!", {IDOK},
-         {"Change Device Status: Enable this Device?", "Kelvane Uninstaller: SetClassInstallParams"},
+        {0,
+         true,
+         false,
+         "Don't disable this device!",
+         {IDCANCEL},
+         {"Change Device Status: Enable this Device?"},
+         {}},
+        {0,
+         true,
+         false,
+         "Don't disable this device!",
+         {IDOK},
+         {"Change Device Status: Enable this Device?",
+          "Kelvane Uninstaller: SetClassInstallParams"},
          {"enable 0"}},
-        {1, false, true, "", {IDOK},
-         {"Eject Device: Eject this Device?", "Vetoed: Failed to eject the Device (Veto: USB\\VID_1)"},
+        {1,
+         false,
+         true,
+         "",
+         {IDOK},
+         {"Eject Device: Eject this Device?",
+          "Vetoed: Failed to eject the Device (Veto: USB\\VID_1)"},
          {"eject 1"}},
-        {2, false, true, "", {}, {"Change unknown: Device is disableable and ejectable. Please use MainMenu."}, {}},
+        {2,
+         false,
+         true,
+         "",
+         {},
+         {"Change unknown: Device is disableable and ejectable. Please use MainMenu."},
+         {}},
     };
     for (const auto& c : cases) {
         DevicesPage page(Scripted());
@@ -122,7 +143,8 @@ TEST(DevicesPage, WithoutSetupApiThePageStaysEmptyAndQuiet) {
     auto api = Scripted();
     api->loadFails = true;
     DevicesPage page(std::move(api));
-    EXPECT_EQ(page.Boxes(), std::vector<std::string>{"Kelvane Uninstaller: Could not load SetupAPI.dll"});
+    EXPECT_EQ(page.Boxes(),
+              std::vector<std::string>{"Kelvane Uninstaller: Could not load SetupAPI.dll"});
     EXPECT_EQ(TreeView_GetCount(page.form->TreeView()), 0u);
     page.form->TreeViewDblClick();
     page.form->EjectDevice();

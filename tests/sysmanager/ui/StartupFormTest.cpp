@@ -15,7 +15,8 @@ const std::string kRunKey = kutest::LogonEntries::kRunKey;
 struct StartupPage {
     kutest::StartupTestBed bed;
     kutest::HostWindow host{465, 412};
-    ku::TStartupManagerForm form{ku::StartupPlaces{bed.program.Path() + "\\", bed.logon.WinIniPath()}};
+    ku::TStartupManagerForm form{
+        ku::StartupPlaces{bed.program.Path() + "\\", bed.logon.WinIniPath()}};
     std::vector<ku::MessageBoxCall> boxes;
     int answer = IDYES;
 
@@ -33,7 +34,8 @@ struct StartupPage {
         uitest::PumpMessages(300);
     }
     std::string Value(const std::string& name) {
-        return kutest::RawReadValue(HKEY_CURRENT_USER, kRunKey, name, kutest::LogonEntries::View()).bytes;
+        return kutest::RawReadValue(HKEY_CURRENT_USER, kRunKey, name, kutest::LogonEntries::View())
+            .bytes;
     }
     void AddValue(const std::string& name, const std::string& data) {
         bed.logon.AddRunValue(HKEY_CURRENT_USER, name, REG_SZ, kutest::StringBytes(data));
@@ -94,7 +96,8 @@ TEST(StartupPage, FillsItsPageAndShowsVersionDetailsBelowARow) {
     const std::string fixture = page.bed.VersionedCopy();
     const std::string plain = page.bed.program.File("plain.exe");
     CopyFileA((std::string(kutest::kFixtureDir) + "\\kusleep.exe").c_str(), plain.c_str(), FALSE);
-    const std::string versioned = page.bed.logon.Name("versioned"), bare = page.bed.logon.Name("bare");
+    const std::string versioned = page.bed.logon.Name("versioned"),
+                      bare = page.bed.logon.Name("bare");
     page.AddValue(versioned, "\"" + fixture + "\" /tray");
     page.AddValue(bare, plain);
     page.Open();
@@ -108,11 +111,12 @@ TEST(StartupPage, FillsItsPageAndShowsVersionDetailsBelowARow) {
         std::string caption;
         std::vector<std::string> values; // the seven detail rows, in order
     } cases[] = {
-        {versioned, {"Registry", "HKEY_CURRENT_USER\\" + kRunKey, "KU Startup Fixture",
-                     "Kelvane Fixture Works", "5.1.2600.0", "Startup fixture program", fixture}},
+        {versioned,
+         {"Registry", "HKEY_CURRENT_USER\\" + kRunKey, "KU Startup Fixture",
+          "Kelvane Fixture Works", "5.1.2600.0", "Startup fixture program", fixture}},
         {bare, {"Registry", "HKEY_CURRENT_USER\\" + kRunKey, "", "", "", "", plain}},
     };
-    const char* labels[] = {"Type", "Postion", "Product Name", "Publish Name",
+    const char* labels[] = {"Type",    "Postion",     "Product Name", "Publish Name",
                             "Version", "Description", "File Path"};
     for (const auto& c : cases) {
         const int count = page.form.StartupListView().Count();
@@ -140,7 +144,8 @@ TEST(StartupPage, RestoreTabBringsBackATickedEntry) {
     page.form.BtRemoveClick();
     EXPECT_EQ(page.Value(name), "");
     page.form.PageCIndexChange(ku::TStartupManagerForm::RestoreListPage);
-    EXPECT_TRUE(page.form.RestoreBtn().Handle() && IsWindowEnabled(page.form.RestoreBtn().Handle()));
+    EXPECT_TRUE(page.form.RestoreBtn().Handle() &&
+                IsWindowEnabled(page.form.RestoreBtn().Handle()));
     EXPECT_FALSE(IsWindowEnabled(page.form.OpenPathBtn().Handle()));
     EXPECT_TRUE(page.form.ListRestore().Visible());
     ASSERT_EQ(page.form.ListRestore().Count(), 1);
