@@ -3,6 +3,7 @@
 
 #include "StartupManagerFormIds.h"
 #include "core/Dialogs.h"
+#include "sysmanager/ui/PageWindow.h"
 #include "core/ui/Pictures.h"
 #include "core/ui/WizardBridge.h"
 #include "resource.h"
@@ -132,11 +133,7 @@ void TStartupManagerForm::FormShow() {
 }
 
 void TStartupManagerForm::FitToParent() {
-    const HWND parent = GetParent(Handle());
-    RECT area;
-    if (parent && GetClientRect(parent, &area))
-        SetWindowPos(Handle(), nullptr, 0, 0, area.right, area.bottom,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+    FillParent(Handle());
     PlaceControls();
 }
 

@@ -5,6 +5,7 @@
 #include <dbt.h>
 
 #include "core/Dialogs.h"
+#include "sysmanager/ui/PageWindow.h"
 
 namespace ku {
 
@@ -94,11 +95,7 @@ void TDevicesForm::FormShow() {
 }
 
 void TDevicesForm::FitToParent() {
-    const HWND parent = GetParent(Handle());
-    RECT area;
-    if (parent && GetClientRect(parent, &area))
-        SetWindowPos(Handle(), nullptr, 0, 0, area.right, area.bottom,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+    FillParent(Handle());
     PlaceControls();
 }
 
