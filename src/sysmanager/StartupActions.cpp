@@ -12,6 +12,10 @@ namespace ku {
 
 namespace {
 
+std::string Gone(const TLineFile& file) {
+    return "its backup line is no longer in " + file.Path() + "; nothing was changed";
+}
+
 std::string Busy(const TLineFile& file) {
     return "the backup file " + file.Path() +
            " cannot be read or written (is it open in another program?); nothing was changed";
@@ -156,11 +160,12 @@ bool TStartupManager::MoveBackupLine(const std::string& line, std::string& failu
         failure = Busy(RemoveStartupLines);
         return false;
     }
-    if (StartupLines.Load() && StartupLines.Find(line) >= 0 && StartupLines.RemoveFirst(line) &&
-        StartupLines.Save())
+    const bool loaded = StartupLines.Load();
+    if (loaded && StartupLines.RemoveFirst(line) && StartupLines.Save())
         return true;
+    failure = loaded && StartupLines.Find(line) < 0 ? Gone(StartupLines) : Busy(StartupLines);
     TakeLineBack(RemoveStartupLines, line);
-    failure = Busy(StartupLines);
+    StartupLines.Load();
     return false;
 }
 
@@ -170,8 +175,12 @@ bool TStartupManager::RestoreEntry(const std::string& line, TLineFile& file, std
         failure = "its backup line cannot be read";
         return false;
     }
-    if (!file.Load() || file.Find(line) < 0) {
+    if (!file.Load()) {
         failure = Busy(file);
+        return false;
+    }
+    if (file.Find(line) < 0) {
+        failure = Gone(file);
         return false;
     }
     const WriteBackResult written = WriteBackEntry(parsed, places_.WinIniPath);
@@ -227,7 +236,7 @@ bool TStartupManager::MarkFileRemoved(const std::string& line, std::string& fail
     }
     const int index = DelLines.Find(line);
     if (index < 0) {
-        failure = "its line is no longer in " + DelLines.Path();
+        failure = Gone(DelLines);
         return false;
     }
     parsed.Disabled = false;
@@ -242,8 +251,12 @@ bool TStartupManager::MarkFileRemoved(const std::string& line, std::string& fail
 
 bool TStartupManager::RestoreFile(const std::string& line, std::string& failure) {
     DelLine parsed;
-    if (!ParseDelLine(line, parsed) || !DelLines.Load() || DelLines.Find(line) < 0) {
+    if (!DelLines.Load()) {
         failure = Busy(DelLines);
+        return false;
+    }
+    if (!ParseDelLine(line, parsed) || DelLines.Find(line) < 0) {
+        failure = Gone(DelLines);
         return false;
     }
     if (FileExists(parsed.Original) || DirectoryExists(parsed.Original)) {
