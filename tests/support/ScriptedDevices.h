@@ -10,43 +10,34 @@
 namespace kutest {
 
 struct ScriptedDevice {
-    std::string friendlyName;
-    std::string description;
+    std::string friendlyName, description;
     int classNumber = 0; // devices of one number share a class GUID
-    ULONG status = 0;
-    ULONG problem = 0;
-    bool statusFails = false;
-    bool noDisplayClass = false;
+    ULONG status = 0, problem = 0;
+    bool statusFails = false, noDisplayClass = false, changeFails = false;
     int classImage = -1; // -1: the class has no image
     CONFIGRET ejectAnswer = CR_SUCCESS;
     std::string vetoName;
-    bool changeFails = false;
 };
 
 class ScriptedDevices : public ku::IDeviceApi {
   public:
     std::vector<ScriptedDevice> devices;
-    bool loadFails = false;
-    bool setFails = false;
-    bool imagesFail = false;
+    bool loadFails = false, setFails = false, imagesFail = false;
     std::vector<std::string> requests; // "enable 2", "disable 0", "eject 3"
     int opens = 0;                     // device sets made
 
     bool Load() override { return !loadFails; }
-    bool OpenDeviceSet() override {
-        ++opens;
-        return open_ = !setFails;
-    }
+    bool OpenDeviceSet() override { return ++opens, open_ = !setFails; }
     void CloseDeviceSet() override { open_ = false; }
     bool EnumDevice(int index, ku::DeviceData& device) override {
-        if (!open_ || index < 0 || index >= static_cast<int>(devices.size()))
+        if (!open_ || !At(index))
             return false;
         device.ClassGuid = ClassGuid(devices[index].classNumber);
         device.DevInst = 100 + index;
         return true;
     }
     bool DevNodeStatus(DWORD devInst, ULONG& status, ULONG& problem) override {
-        const ScriptedDevice* device = ByInstance(devInst);
+        const ScriptedDevice* device = At(static_cast<int>(devInst) - 100);
         if (!device || device->statusFails)
             return false;
         status = device->status;
@@ -54,10 +45,9 @@ class ScriptedDevices : public ku::IDeviceApi {
         return true;
     }
     std::string DeviceProperty(int index, DWORD property) override {
-        const ScriptedDevice& device = devices.at(index);
-        if (property == 12)
-            return device.friendlyName;
-        return property == 0 ? device.description : std::string();
+        return property == 12  ? devices.at(index).friendlyName
+               : property == 0 ? devices.at(index).description
+                               : std::string();
     }
     bool IsNoDisplayClass(const GUID& classGuid) override {
         for (const ScriptedDevice& device : devices)
@@ -70,26 +60,17 @@ class ScriptedDevices : public ku::IDeviceApi {
     HIMAGELIST ClassImages() override { return nullptr; }
     bool ClassImageIndex(const GUID& classGuid, int& image) override {
         for (const ScriptedDevice& device : devices)
-            if (IsEqualGUID(ClassGuid(device.classNumber), classGuid) && device.classImage >= 0) {
-                image = device.classImage;
-                return true;
-            }
+            if (IsEqualGUID(ClassGuid(device.classNumber), classGuid) && device.classImage >= 0)
+                return image = device.classImage, true;
         return false;
     }
     bool ChangeState(int index, DWORD stateChange, std::string& failedStep) override {
-        if (index < 0 || index >= static_cast<int>(devices.size())) {
-            failedStep = "EnumDeviceInfo";
-            return false;
-        }
         requests.push_back((stateChange == 1 ? "enable " : "disable ") + std::to_string(index));
-        if (devices[index].changeFails) {
-            failedStep = "SetClassInstallParams";
-            return false;
-        }
-        return true;
+        failedStep = !At(index) ? "EnumDeviceInfo" : "SetClassInstallParams";
+        return At(index) && !devices[index].changeFails;
     }
     CONFIGRET RequestEject(DWORD devInst, PNP_VETO_TYPE& vetoType, std::string& vetoName) override {
-        const ScriptedDevice* device = ByInstance(devInst);
+        const ScriptedDevice* device = At(static_cast<int>(devInst) - 100);
         requests.push_back("eject " + std::to_string(devInst - 100));
         vetoType = PNP_VetoDevice;
         vetoName = device ? device->vetoName : std::string();
@@ -102,8 +83,7 @@ class ScriptedDevices : public ku::IDeviceApi {
         guid.Data4[7] = static_cast<unsigned char>(number);
         return guid;
     }
-    const ScriptedDevice* ByInstance(DWORD devInst) const {
-        const int index = static_cast<int>(devInst) - 100;
+    ScriptedDevice* At(int index) {
         return index >= 0 && index < static_cast<int>(devices.size()) ? &devices[index] : nullptr;
     }
 

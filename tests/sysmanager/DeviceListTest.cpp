@@ -156,19 +156,3 @@ TEST(DeviceList, LoadFailuresLeaveAnEmptyOrPlainList) {
     EXPECT_EQ(list.InitDeviceList(), std::vector<std::string>{"GetClassImageList"});
     EXPECT_EQ(list.FillDeviceTree().size(), 9u);
 }
-
-TEST(DeviceList, RealSetupApiListsNamedDevices) {
-    std::unique_ptr<ku::IDeviceApi> api = ku::MakeSetupApiDevices();
-    ASSERT_TRUE(api->Load());
-    ku::TDeviceList list(*api);
-    const std::vector<std::string> failures = list.InitDeviceList();
-    EXPECT_TRUE(failures.empty() || failures == std::vector<std::string>{"GetClassImageList"});
-    list.ShowHidden = true;
-    const std::vector<ku::DeviceNode> nodes = list.FillDeviceTree();
-    for (const ku::DeviceNode& node : nodes) {
-        EXPECT_FALSE(node.Name.empty());
-        list.MenuFor(node.DeviceIndex);
-    }
-    std::printf("real devices: %zu, first: %s\n", nodes.size(),
-                nodes.empty() ? "-" : nodes[0].Name.c_str());
-}

@@ -2,8 +2,6 @@
 // and nothing of one file left behind when the next has no version resource.
 #include <gtest/gtest.h>
 
-#include <stdexcept>
-
 #include "support/Sandbox.h"
 #include "sysmanager/APP.h"
 
@@ -43,13 +41,4 @@ TEST(FileVersion, AFileWithoutVersionOrAMissingFileLeavesNoStringOfTheFileBefore
             EXPECT_EQ(app.GetInfo(index), "") << next << " info " << index;
         EXPECT_EQ(app.ProductName, "");
     }
-}
-
-TEST(FileVersion, RecordListRefusesPositionsOutsideIt) {
-    ku::TFileContents list;
-    list.Add().Record.EntryName = "first";
-    list.Add().Record.EntryName = "second";
-    EXPECT_EQ(list.GetItem(1).Record.EntryName, "second");
-    EXPECT_THROW(list.GetItem(2), std::out_of_range);
-    EXPECT_THROW(list.GetItem(-1), std::out_of_range);
 }

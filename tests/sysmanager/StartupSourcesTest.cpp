@@ -2,8 +2,11 @@
 // folders and win.ini keys, in the list's order and with the fixture program's version facts.
 #include <gtest/gtest.h>
 
-#include "core/PublicFunctionUnit.h"
-#include "core/StrUtil.h"
+#include <windows.h>
+
+#include <shlobj.h>
+#include <shobjidl.h>
+
 #include "support/StartupTestBed.h"
 
 using kutest::FindRow;
@@ -12,6 +15,24 @@ namespace {
 
 std::string Dword(DWORD value) {
     return std::string(reinterpret_cast<const char*>(&value), sizeof(value));
+}
+
+// A shortcut to target, as installers put into the startup folders.
+bool MakeShortcut(const std::string& path, const std::string& target) {
+    CoInitialize(nullptr);
+    IShellLinkA* link = nullptr;
+    IPersistFile* file = nullptr;
+    bool made = SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                           IID_IShellLinkA, reinterpret_cast<void**>(&link))) &&
+                SUCCEEDED(link->SetPath(target.c_str())) &&
+                SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)));
+    if (made)
+        made = SUCCEEDED(file->Save(std::wstring(path.begin(), path.end()).c_str(), TRUE));
+    if (file)
+        file->Release();
+    if (link)
+        link->Release();
+    return made;
 }
 
 const std::string kHklmRun = std::string("HKEY_LOCAL_MACHINE\\") + kutest::LogonEntries::kRunKey;
@@ -31,7 +52,8 @@ TEST(StartupSources, ListsEveryKindInOrderWithVersionFacts) {
     logon.AddRunValue(HKEY_CURRENT_USER, logon.Name("2 dword"), REG_DWORD, Dword(42));
     const std::string common =
         logon.AddStartupFile(true, logon.Name("common.exe"), kutest::ReadAll(exe));
-    const std::string user = logon.AddStartupFile(false, logon.Name("user.txt"), "plain");
+    const std::string user = logon.AddStartupFile(false, logon.Name("user.lnk"), "");
+    ASSERT_TRUE(MakeShortcut(user, exe));
     logon.AddWinIniKey("Load", logon.Name("load"), exe);
     logon.AddWinIniKey("Run", logon.Name("run"), "C:\\no\\such.exe");
     ASSERT_TRUE(bed.manager.Start());
@@ -42,7 +64,7 @@ TEST(StartupSources, ListsEveryKindInOrderWithVersionFacts) {
         const char* product; // version facts, or nullptr when there is no record
     } expected[] = {
         {logon.Name("common.exe"), "", common, "Enable", "Startup Folder", "KU Startup Fixture"},
-        {logon.Name("user.txt"), "", user, "Enable", "Startup Folder", ""},
+        {logon.Name("user.lnk"), "", user, "Enable", "Startup Folder", "KU Startup Fixture"},
         {logon.Name("sz"), kHklmRun, "\"" + exe + "\" /min", "Enable", "Registration",
          "KU Startup Fixture"},
         {logon.Name("1 expand"), kHkcuRun, expand, "Enable", "Registration", nullptr},
@@ -74,6 +96,7 @@ TEST(StartupSources, ListsEveryKindInOrderWithVersionFacts) {
         }
     }
     EXPECT_EQ(bed.manager.FileInfo(rows[FindRow(rows, logon.Name("sz"))])->Position, kHklmRun);
+    EXPECT_EQ(bed.manager.FileInfo(rows[FindRow(rows, logon.Name("user.lnk"))])->FilePath, exe);
 
     // A refresh starts from an empty list: nothing is listed or recorded twice.
     const int records = bed.manager.FileInfoList.Count();
@@ -102,19 +125,4 @@ TEST(StartupSources, DelTxtMarkDecidesBetweenStartupAndRestoreList) {
     // While the original is there again, its disabled line is not shown.
     bed.logon.AddStartupFile(false, bed.logon.Name("a.lnk"), "back");
     EXPECT_EQ(listed(true), std::make_pair(false, false));
-}
-
-TEST(StartupSources, ProgramFileOfAStartupCommand) {
-    const std::string windows = ku::GetWindowsFolder();
-    const struct {
-        const char* command;
-        std::string file;
-    } cases[] = {
-        {"@%SystemRoot%\\system32\\x.exe /a", windows + "\\SYSTEM32\\X.EXE"},
-        {"\"C:\\Program Files\\App\\app.exe\" -min", "C:\\Program Files\\App\\app.exe"},
-        {"rundll32.exe C:\\WINDOWS\\x.dll,Start", "C:\\WINDOWS\\x.dll"},
-        {"C:\\Tools\\runner-q --fast", "C:\\Tools\\runner"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(ku::ExtractFileFromCommand(c.command), c.file) << c.command;
 }
