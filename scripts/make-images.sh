@@ -71,6 +71,14 @@ toolbutton UninstallExBtn 'Uninstall' 'rectangle 32,8 56,32 line 26,40 62,4'
 toolbutton DetailBtn 'Details' 'circle 44,22 44,8 line 44,18 44,30 point 44,13'
 toolbutton ViewBtn 'View' 'rectangle 30,8 40,18 rectangle 48,8 58,18 rectangle 30,24 40,34 rectangle 48,24 58,34'
 
+# Send button of the request mail form: 98 by 35, normal (1) and with the pointer over it (2).
+for n in 1 2; do
+  bg=$blue; [ "$n" = 2 ] && bg=$light
+  convert -size 98x35 xc:white -fill "$bg" -stroke "$navy" -strokewidth 1 \
+    -draw 'roundrectangle 0,0 97,34 6,6' -stroke none -fill white -font DejaVu-Sans-Bold -pointsize 11 \
+    -gravity center -annotate +0+0 'Send Message' -quality 92 "SubmitSend$n.jpg"
+done
+
 # Picture of the facts panel while no program is selected.
 convert -size 64x64 xc:white -fill "$blue" -draw 'roundrectangle 4,4 59,59 10,10' \
   -fill white -font "$font" -pointsize 40 -gravity center -annotate +0+0 '?' -quality 92 Instruction.jpg
