@@ -3,10 +3,9 @@
 
 #include "StartupManagerFormIds.h"
 #include "core/Dialogs.h"
-#include "sysmanager/ui/PageWindow.h"
 #include "core/ui/Pictures.h"
 #include "core/ui/WizardBridge.h"
-#include "resource.h"
+#include "sysmanager/ui/PageWindow.h"
 
 namespace ku {
 
