@@ -39,8 +39,10 @@ std::vector<std::string> TDeviceList::InitDeviceList() {
         failures.push_back("GetClassDevs");
         return failures;
     }
-    if (!api_.LoadClassImages())
-        failures.push_back("GetClassImageList");
+    // Class pictures only decorate the tree: a system without them (Wine has none) is not
+    // worth a message each time the System Manager opens, and the automatic backup at logon
+    // must not wait for one.
+    api_.LoadClassImages();
     return failures;
 }
 

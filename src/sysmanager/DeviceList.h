@@ -54,8 +54,8 @@ class TDeviceList {
   public:
     explicit TDeviceList(IDeviceApi& api) : api_(api) {}
 
-    // (Re)makes the device set and the class images; the short failure texts ("GetClassDevs",
-    // "GetClassImageList") to show, in order.
+    // (Re)makes the device set and the class images; the short failure text to show
+    // ("GetClassDevs"), or none. Without class images the tree shows names alone.
     std::vector<std::string> InitDeviceList();
     // The nodes to show. A hidden device (or one of a class that is not displayed) is left
     // out while ShowHidden is off; the devices after it are still listed.

@@ -153,6 +153,6 @@ TEST(DeviceList, LoadFailuresLeaveAnEmptyOrPlainList) {
     EXPECT_EQ(list.MenuFor(0).EnableDevice || list.MenuFor(0).DisableDevice, false);
     api.setFails = false;
     api.imagesFail = true;
-    EXPECT_EQ(list.InitDeviceList(), std::vector<std::string>{"GetClassImageList"});
+    EXPECT_TRUE(list.InitDeviceList().empty());
     EXPECT_EQ(list.FillDeviceTree().size(), 9u);
 }

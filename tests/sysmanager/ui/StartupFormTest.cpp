@@ -7,8 +7,6 @@
 #include "support/HostWindow.h"
 #include "support/StartupTestBed.h"
 #include "sysmanager/ui/StartupManagerUnit.h"
-#include "sysmanager/ui/SystemManagerPages.h"
-#include "sysmanager/ui/ueject.h"
 
 namespace {
 
@@ -159,30 +157,4 @@ TEST(StartupPage, RestoreTabBringsBackATickedEntry) {
     EXPECT_EQ(page.Value(name), kutest::StringBytes("C:\\restore.exe -x"));
     EXPECT_EQ(page.form.ListRestore().Count(), 0);
     EXPECT_TRUE(page.boxes.size() == 1u); // only the Remove question
-}
-
-TEST(StartupPage, BothPagesFillTheSystemManagersPageWindows) {
-    kutest::HostWindow host(640, 380);
-    HWND panels[2];
-    for (HWND& panel : panels)
-        panel = CreateWindowExA(0, "Static", "", WS_CHILD | WS_VISIBLE, 160, 36, 464, 335,
-                                host.Handle(), nullptr, nullptr, nullptr);
-    ku::SetMessageBoxHook([](const ku::MessageBoxCall&) { return IDOK; });
-    ku::CreateSystemManagerPages(panels[0], panels[1]);
-    uitest::PumpMessages(300);
-    ASSERT_TRUE(ku::StartupManagerForm && ku::DevicesForm);
-    const HWND pages[2] = {ku::StartupManagerForm->Handle(), ku::DevicesForm->Handle()};
-    for (int i = 0; i < 2; ++i) {
-        RECT page;
-        GetClientRect(pages[i], &page);
-        EXPECT_EQ(GetParent(pages[i]), panels[i]);
-        EXPECT_TRUE(IsWindowVisible(pages[i]));
-        EXPECT_EQ(page.right, 464);
-        EXPECT_EQ(page.bottom, 335);
-    }
-    EXPECT_GT(ku::StartupManagerForm->StartupListView().Count(), 0);
-    ku::FreeSystemManagerPages();
-    EXPECT_EQ(ku::StartupManagerForm, nullptr);
-    EXPECT_EQ(ku::DevicesForm, nullptr);
-    ku::SetMessageBoxHook(nullptr);
 }
