@@ -4,9 +4,9 @@
 
 #include "core/DeleteHelpers.h"
 #include "core/ProcessUnit.h"
+#include "sysmanager/RegstoreFunUnit.h"
 #include "support/Sandbox.h"
 #include "support/Spawn.h"
-#include "sysmanager/RegstoreFunUnit.h"
 
 namespace {
 
@@ -16,8 +16,7 @@ const char* const kLoaded = "KelvaneLoadedBackup";
 
 TEST(AutoRun, BacksUpTheHivesAndEndsByItself) {
     kutest::ScratchKey marker(HKEY_LOCAL_MACHINE);
-    kutest::RawSetString(HKEY_LOCAL_MACHINE, marker.Path(), "Marker", "saved at logon",
-                         KEY_WOW64_64KEY);
+    kutest::RawSetString(HKEY_LOCAL_MACHINE, marker.Path(), "Marker", "saved at logon", KEY_WOW64_64KEY);
     const std::string dir = ku::DefaultBackupFolder();
     const std::vector<std::string> before = ku::ListRegistryBackups(dir);
     HANDLE ku = kutest::StartKu("-AUTORUN", nullptr);
@@ -27,16 +26,14 @@ TEST(AutoRun, BacksUpTheHivesAndEndsByItself) {
     ASSERT_EQ(after.size(), std::min<size_t>(before.size() + 1, 8));
     const std::string folder = dir + "\\" + after.back();
     for (const char* hive : {"DEFAULT", "SOFTWARE", "SYSTEM"})
-        EXPECT_NE(GetFileAttributesA((folder + "\\" + hive).c_str()), INVALID_FILE_ATTRIBUTES)
-            << hive;
+        EXPECT_NE(GetFileAttributesA((folder + "\\" + hive).c_str()), INVALID_FILE_ATTRIBUTES) << hive;
     ku::EnableTokenPrivilege("SeBackupPrivilege");
     ku::EnableTokenPrivilege("SeRestorePrivilege");
-    ASSERT_EQ(RegLoadKeyA(HKEY_LOCAL_MACHINE, kLoaded, (folder + "\\SOFTWARE").c_str()),
-              ERROR_SUCCESS);
+    ASSERT_EQ(RegLoadKeyA(HKEY_LOCAL_MACHINE, kLoaded, (folder + "\\SOFTWARE").c_str()), ERROR_SUCCESS);
     // The whole hive, not only the 32-bit programs' part of it.
     const std::string path = marker.Path().substr(std::string("Software\\").size());
-    EXPECT_EQ(kutest::RawReadString(HKEY_LOCAL_MACHINE, std::string(kLoaded) + "\\" + path,
-                                    "Marker", KEY_WOW64_64KEY),
+    EXPECT_EQ(kutest::RawReadString(HKEY_LOCAL_MACHINE, std::string(kLoaded) + "\\" + path, "Marker",
+                                    KEY_WOW64_64KEY),
               "saved at logon");
     EXPECT_EQ(RegUnLoadKeyA(HKEY_LOCAL_MACHINE, kLoaded), ERROR_SUCCESS);
     ku::DeleteDirectoryTree(folder);

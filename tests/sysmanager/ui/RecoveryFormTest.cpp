@@ -61,8 +61,7 @@ TEST(RecoveryForm, ABackupHoldsRestoreBackAndTheRestorePageThenListsIt) {
     uitest::SaveScreenshot(form.Handle(), "SysManagerBackupPage");
 
     open.Click(IDC_SM_BACKUPSBT);
-    ASSERT_TRUE(
-        uitest::PumpUntil([&] { return !IsWindowEnabled(form.BackupSBt().Handle()); }, 3000));
+    ASSERT_TRUE(uitest::PumpUntil([&] { return !IsWindowEnabled(form.BackupSBt().Handle()); }, 3000));
     EXPECT_FALSE(IsWindowEnabled(form.RegRecoveryDOS().Handle()));
     EXPECT_TRUE(form.ProgressExPanel().Visible());
     EXPECT_EQ(form.ProgressExPanel().Text(), "Please wait!");
@@ -74,8 +73,7 @@ TEST(RecoveryForm, ABackupHoldsRestoreBackAndTheRestorePageThenListsIt) {
     EXPECT_TRUE(form.ProgressExPanel().Visible());
 
     hives.Open();
-    ASSERT_TRUE(uitest::PumpUntil(
-        [&] { return form.ActivePage() == ku::TRecoveryForm::RestorePageIndex; }, 10000));
+    ASSERT_TRUE(uitest::PumpUntil([&] { return form.ActivePage() == ku::TRecoveryForm::RestorePageIndex; }, 10000));
     EXPECT_TRUE(boxes.texts.empty());
     EXPECT_FALSE(form.TimerOn(ku::TRecoveryForm::Timer1));
     const std::vector<std::string> backups = Backups();
@@ -89,9 +87,7 @@ TEST(RecoveryForm, ABackupHoldsRestoreBackAndTheRestorePageThenListsIt) {
     for (int page : {ku::TRecoveryForm::StartupPageIndex, ku::TRecoveryForm::DevicePageIndex}) {
         open.Click(IDC_SM_BACKUPPAGE + page);
         EXPECT_EQ(form.ActivePage(), page);
-        EXPECT_TRUE(IsWindowVisible(page == ku::TRecoveryForm::StartupPageIndex
-                                        ? form.ShowStartupPanel()
-                                        : form.DevicesPanel()));
+        EXPECT_TRUE(IsWindowVisible(page == ku::TRecoveryForm::StartupPageIndex ? form.ShowStartupPanel() : form.DevicesPanel()));
         EXPECT_FALSE(IsWindowVisible(form.RegStringGrid().Handle()));
     }
     ku::DeleteDirectoryTree(ku::DefaultBackupFolder() + "\\" + backups.back());
@@ -173,8 +169,7 @@ TEST(RecoveryForm, ANetworkBackupThatCannotRunStillEndsItsBlinking) {
     Boxes boxes;
     OpenForm open;
     open.Click(IDC_SM_NICBACKUPSBT);
-    EXPECT_TRUE(uitest::PumpUntil(
-        [&] { return !open.form.NICBKLabel().Visible() && !boxes.texts.empty(); }, 10000));
+    EXPECT_TRUE(uitest::PumpUntil([&] { return !open.form.NICBKLabel().Visible() && !boxes.texts.empty(); }, 10000));
     EXPECT_FALSE(open.form.TimerOn(ku::TRecoveryForm::NICTimer));
     ku::SetFileDialogHook(nullptr);
     ASSERT_EQ(dialogs.size(), 1u);
