@@ -5,6 +5,7 @@
 #include <setupapi.h>
 
 #include "core/StrUtil.h"
+#include "sysmanager/SysCommands.h"
 
 namespace ku {
 
@@ -13,18 +14,6 @@ namespace {
 // The display name is the first of these that the device has.
 const DWORD kNameProperties[] = {SPDRP_FRIENDLYNAME, SPDRP_DEVICEDESC, SPDRP_CLASS,
                                  SPDRP_CLASSGUID};
-
-// The system's text for an error code, without its line break.
-std::string SystemErrorText(DWORD code) {
-    char* buffer = nullptr;
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
-    std::string text = length && buffer ? Trim(std::string(buffer, length)) : std::string();
-    if (buffer)
-        LocalFree(buffer);
-    return text;
-}
 
 } // namespace
 

@@ -8,13 +8,14 @@
 
 #include <string>
 
-#include "core/ui/Controls.h"
+#include "core/ui/NameListView.h"
 
 namespace ku {
 
-class TReportListView : public TControl {
+// Clear, Count, Selected and Select come with the plain name list.
+class TReportListView : public TNameListView {
   public:
-    using TControl::TControl;
+    using TNameListView::TNameListView;
 
     void AddColumn(const std::string& caption, int width, int format = LVCFMT_LEFT) const {
         LVCOLUMNA column = {};
@@ -41,8 +42,6 @@ class TReportListView : public TControl {
         SendMessageA(hwnd_, LVM_SETIMAGELIST, which, reinterpret_cast<LPARAM>(images));
     }
 
-    void Clear() const { SendMessageA(hwnd_, LVM_DELETEALLITEMS, 0, 0); }
-    int Count() const { return static_cast<int>(SendMessageA(hwnd_, LVM_GETITEMCOUNT, 0, 0)); }
     void Delete(int index) const { SendMessageA(hwnd_, LVM_DELETEITEM, index, 0); }
 
     // Inserts a row at index; picture -1 means none, statePicture -1 no state picture.
@@ -119,15 +118,6 @@ class TReportListView : public TControl {
     bool Checked(int index) const { return StatePicture(index) == 1; }
     void SetChecked(int index, bool on) const { SetStatePicture(index, on ? 1 : 0); }
 
-    int Selected() const {
-        return static_cast<int>(SendMessageA(hwnd_, LVM_GETNEXTITEM, -1, LVNI_SELECTED));
-    }
-    void Select(int index) const {
-        LVITEMA item = {};
-        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-        item.state = LVIS_SELECTED | LVIS_FOCUSED;
-        SendMessageA(hwnd_, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(&item));
-    }
     // The row and the part of it (LVHT_ONITEMICON, LVHT_ONITEMSTATEICON ...) at a point of
     // the client area.
     int HitTest(POINT point, UINT& flags) const {
