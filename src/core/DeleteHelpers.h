@@ -46,8 +46,9 @@ bool DeleteRegistryValueInView(HKEY root, const std::string& keyPath,
 // when it is a drive root, when it lies at or below the Windows folder, or when it is (or
 // holds) a program-files, profile or shell folder of this machine.
 bool IsProtectedPath(const std::string& path);
-// A file is protected besides when it lies directly in one of those folders (but for the
-// program's own folder): a file there is shared, or the user's own.
+// A file is protected besides when it lies directly in one of those folders: a file there is
+// shared, or the user's own. Not so in the program's own folder and in the Start menu and
+// startup folders, whose files (shortcuts) each belong to one program.
 bool IsProtectedFile(const std::string& path);
 // True for the Windows folder and everything below it (System32, SysWOW64 ...), in any case,
 // also when reached through a link.

@@ -4,6 +4,7 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <iterator>
@@ -241,6 +242,21 @@ std::vector<std::string> GuardForms(const std::string& canonical) {
     return forms;
 }
 
+// Protected folders whose files each belong to one program: the program's own folder (its
+// logs and downloads), the Start menu's and the startup folders' shortcuts. A file directly in
+// one of them may go; the folder itself never does.
+std::vector<std::string> FoldersOfSingleOwners() {
+    std::vector<std::string> folders{UpperCase(CanonicalDeletePath(ProgramDir()))};
+    for (int csidl : {CSIDL_STARTUP, CSIDL_COMMON_STARTUP, CSIDL_ALTSTARTUP,
+                      CSIDL_COMMON_ALTSTARTUP, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS,
+                      CSIDL_STARTMENU, CSIDL_COMMON_STARTMENU}) {
+        char path[MAX_PATH + 1] = {};
+        if (SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)))
+            folders.push_back(UpperCase(CanonicalDeletePath(path)));
+    }
+    return folders;
+}
+
 bool AtOrBelowWindows(const std::string& upperForm) {
     static const std::string windows = UpperCase(CanonicalDeletePath(GetWindowsDir()));
     return !windows.empty() && IsSameOrInside(upperForm, windows);
@@ -265,12 +281,13 @@ bool IsProtectedPath(const std::string& path) {
 bool IsProtectedFile(const std::string& path) {
     if (IsProtectedPath(path))
         return true;
-    // The program's own folder holds its own files (logs, downloads), which it deletes itself.
-    static const std::string own = UpperCase(CanonicalDeletePath(ProgramDir()));
+    static const std::vector<std::string> ownFiles = FoldersOfSingleOwners();
     for (const std::string& form : GuardForms(CanonicalDeletePath(path))) {
         const std::string parent = form.substr(0, form.find_last_of('\\'));
+        if (std::find(ownFiles.begin(), ownFiles.end(), parent) != ownFiles.end())
+            continue;
         for (const std::string& folder : ProtectedFolders())
-            if (folder == parent && folder != own)
+            if (folder == parent)
                 return true;
     }
     return false;

@@ -125,7 +125,8 @@ TEST(FileGuard, FilesOfWindowsAndFilesDirectlyInProtectedFoldersAreRefused) {
         {ShellFolder(CSIDL_PROGRAM_FILES), true},
         {ShellFolder(CSIDL_APPDATA), true},
         {ShellFolder(CSIDL_COMMON_APPDATA), true},
-        {ShellFolder(CSIDL_PROGRAMS), true},
+        {ShellFolder(CSIDL_DESKTOPDIRECTORY), true},
+        {ShellFolder(CSIDL_STARTUP), false}, // shortcuts, each of one program
         {ShellFolder(CSIDL_PROGRAM_FILES) + "\\KuGuardProbe", false},
         {ShellFolder(CSIDL_APPDATA) + "\\KuGuardProbe", false},
     };
