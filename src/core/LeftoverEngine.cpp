@@ -170,7 +170,7 @@ void WalkForCodes(const std::vector<std::string>& codes, bool several,
 // In use: Windows removes it at the next start. (No "del" through cmd.exe: its switches after
 // the name were read as further names and deleted files of the current folder.)
 void DeleteOneFilePermanently(const std::string& path) {
-    if (!DeleteSingleFile(path))
+    if (!DeleteSingleFile(path) && FileExists(path))
         DeleteFileAtRestart(path);
 }
 
