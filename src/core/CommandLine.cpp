@@ -76,7 +76,8 @@ CommandParts SplitCommandLine(const std::string& command) {
         return parts;
     if (text[0] == '"') {
         const size_t close = text.find('"', 1);
-        parts.file = Located(ExpandVariables(text.substr(1, close == std::string::npos ? std::string::npos : close - 1)));
+        const size_t length = close == std::string::npos ? std::string::npos : close - 1;
+        parts.file = Located(ExpandVariables(text.substr(1, length)));
         parts.arguments = close == std::string::npos ? "" : Trim(text.substr(close + 1));
         return parts;
     }

@@ -80,7 +80,8 @@ bool InOtherUninstallEntry(const TContent& item, const RemovalScope& scope) {
     if (!scope.ownEntryOnly)
         return false;
     bool uninstallKey = false;
-    const std::string entry = UninstallEntryName(item.KeyPath, UpperCase(item.KeyPath), &uninstallKey);
+    const std::string entry =
+        UninstallEntryName(item.KeyPath, UpperCase(item.KeyPath), &uninstallKey);
     return !entry.empty() && !SameText(entry, scope.ownUninstallEntry);
 }
 

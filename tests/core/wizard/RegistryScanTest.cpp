@@ -162,7 +162,8 @@ TEST_F(RegistryScan, KeyWholeOnlyForItsNameOrEveryValueElseTheValuesThatHit) {
         // The key's own name.
         {"Vendor\\FooApp", {{"Keep", "x"}}, nullptr, {"1"}},
         // Another program's Uninstall entry whose name holds the word; then our own entry.
-        {"Microsoft\\Windows\\CurrentVersion\\Uninstall\\FooApp Helper", {{"Dir", prog}}, nullptr, {}},
+        {"Microsoft\\Windows\\CurrentVersion\\Uninstall\\FooApp Helper", {{"Dir", prog}}, nullptr,
+         {}},
         {"Microsoft\\Windows\\CurrentVersion\\Uninstall\\FooApp", {{"Keep", "x"}}, nullptr, {"1"}},
     };
     for (const RuleCase& c : cases) {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "WizardTestSupport.h"
-#include "core/Handles.h"
 #include "core/Removal.h"
 #include "core/SharedState.h"
 #include "support/RecordingLauncher.h"
@@ -147,8 +146,7 @@ TEST_F(Removal, ThreadTellsItsWindowAndAsksThroughIt) {
     }
     EXPECT_EQ(host.Calls(), (std::vector<std::string>{
                                 "texts Please wait! / Uninstalling!", "progress shown",
-                                "buttons 01", "ask Remove Options", "progress hidden",
-                                "buttons 10",
+                                "buttons 01", "ask Remove Options", "progress hidden", "buttons 10",
                                 "texts Congratulations! / The uninstall is complete."}));
     EXPECT_FALSE(RawKeyExists(HKEY_CURRENT_USER, scratch.Sub("K"), 0));
     EXPECT_FALSE(kutest::PathExists(file));
@@ -191,7 +189,7 @@ namespace {
 
 // Stops the removal when it reaches a given item, as the Cancel button does.
 class StoppingHost : public RecordingHost {
-public:
+  public:
     int stopAt = -1;
     void SetProgress(int position) override {
         RecordingHost::SetProgress(position);
@@ -238,35 +236,28 @@ TEST_F(Removal, ThousandsOfItemsGoInBoundedTimeAndCanBeStopped) {
     thread.WaitFor();
     EXPECT_TRUE(thread.Report().stopped);
     EXPECT_EQ(thread.Report().handled, 500);
-    EXPECT_TRUE(RawKeyExists(HKEY_CURRENT_USER, scratch.Sub("P39\\C29"), 0)) << "went on after Stop";
+    EXPECT_TRUE(RawKeyExists(HKEY_CURRENT_USER, scratch.Sub("P39\\C29"), 0))
+        << "went on after Stop";
     const std::vector<std::string> calls = stopping.Calls();
     EXPECT_EQ(calls.back(), "texts The removal was stopped. / Stopped after 500 of 1240 items; "
                             "the rest was left as it is.");
     EXPECT_TRUE(stopping.Questions().empty()) << "a stopped removal asks nothing more";
 }
 
-TEST_F(Removal, WhatStaysIsReportedAndOtherProgramsEntriesAreRefused) {
-    ScratchDir dir;
-    const std::string locked = dir.File("locked.dat");
-    ASSERT_TRUE(kutest::WriteTextFile(locked, "x"));
-    UniqueHandle hold(CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+TEST_F(Removal, OtherProgramsEntriesAreRefusedAndReportedAsStaying) {
     const std::string uninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+    const std::string own = "KuOwnProgram" + std::to_string(GetCurrentProcessId());
     const std::string other = uninstall + "KuOtherProgram" + std::to_string(GetCurrentProcessId());
-    const std::string own = uninstall + "KuOwnProgram" + std::to_string(GetCurrentProcessId());
-    RawCreateKey(HKEY_CURRENT_USER, other, 0);
-    RawCreateKey(HKEY_CURRENT_USER, own, 0);
     TWizardState state;
-    AddKeyItem(state.LeftoverList, "1", "HKEY_CURRENT_USER", other, "", "");
-    AddKeyItem(state.LeftoverList, "1", "HKEY_CURRENT_USER", own, "", "");
-    AddFile(state.LeftoverList, locked);
-    AddFile(state.LeftoverList, dir.File("never there.dat"));
-    const RemovalScope scope{true, "KuOwnProgram" + std::to_string(GetCurrentProcessId())};
-    TDelthread thread(RemovalJob{&state, false, "", scope}, host);
+    for (const std::string& key : {other, uninstall + own}) {
+        RawCreateKey(HKEY_CURRENT_USER, key, 0);
+        AddKeyItem(state.LeftoverList, "1", "HKEY_CURRENT_USER", key, "", "");
+    }
+    TDelthread thread(RemovalJob{&state, false, "", RemovalScope{true, own}}, host);
     thread.WaitFor();
-    EXPECT_EQ(thread.Report().notRemoved,
-              (std::vector<std::string>{"HKEY_CURRENT_USER\\" + other, locked}));
-    EXPECT_FALSE(RawKeyExists(HKEY_CURRENT_USER, own, 0));
-    EXPECT_TRUE(RawKeyExists(HKEY_CURRENT_USER, other, 0));
-    EXPECT_EQ(host.Calls().back(), "texts The uninstall is finished. / 2 items could not be removed.");
+    EXPECT_EQ(thread.Report().notRemoved, std::vector<std::string>{"HKEY_CURRENT_USER\\" + other});
+    EXPECT_FALSE(RawKeyExists(HKEY_CURRENT_USER, uninstall + own, 0));
+    EXPECT_EQ(host.Calls().back(),
+              "texts The uninstall is finished. / 1 item could not be removed.");
     kutest::RawDeleteTree(HKEY_CURRENT_USER, other, 0);
 }

@@ -82,8 +82,9 @@ TEST(UninstallRun, PathWithBlanksNeverStartsProgramExeOfTheDriveRoot) {
     EXPECT_EQ(RunUninstallerAndWait(command, SW_HIDE, nullptr), 0);
     EXPECT_TRUE(kutest::PathExists(folder + "\\un.exe.ran"));
     EXPECT_FALSE(kutest::PathExists("C:\\Program.exe.ran")) << "C:\\Program.exe ran instead";
-    for (const std::string& file : {std::string("C:\\Program.exe"), std::string("C:\\Program.exe.ran"),
-                                    folder + "\\un.exe", folder + "\\un.exe.ran"})
+    for (const std::string& file : {std::string("C:\\Program.exe"),
+                                    std::string("C:\\Program.exe.ran"), folder + "\\un.exe",
+                                    folder + "\\un.exe.ran"})
         DeleteFileA(file.c_str());
     RemoveDirectoryA(folder.c_str());
 }
