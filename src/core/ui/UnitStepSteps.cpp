@@ -85,8 +85,8 @@ void TUninstallStepForm::StepBitBtnClick() {
         return;
     }
     // With items to remove, the Finish button waits for the end of the removal: until then
-    // Cancel stops it.
-    if (page_ == PageFinish && !RemovalRunning() && State.LeftoverList.Count() == 0)
+    // Cancel stops it. With none, the removal has nothing to do.
+    if (page_ == PageFinish && State.LeftoverList.Count() == 0)
         ShowFinishButton();
 }
 
