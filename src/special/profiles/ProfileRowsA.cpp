@@ -96,6 +96,8 @@ const ProfileRow Unitiolo::Row =
                   Hkcr("TypeLib\\{3A2E674C-52F9-41A0-A593-CE0E49E21434}\\1.0\\0\\win32", "")
                       .CutAnyCase("\\ioloServiceManager.exe")});
 
+// Explorer's history keys (recent files, program lists) hold every program's entries and are
+// left alone by all profiles.
 const ProfileRow UnituTorrent::Row =
     Profile("UnituTorrent", NoSection)
         .Sources({Hkcr("Applications\\uTorrent.exe\\shell\\open\\command", "")
@@ -108,9 +110,6 @@ const ProfileRow UnituTorrent::Row =
                 DelKey(HKEY_CURRENT_USER,
                        "Software\\Classes\\Applications\\uTorrent.exe\\shell\\open\\command"),
                 DelKey(HKEY_CURRENT_USER, "Software\\Classes\\uTorrent"),
-                DelKey(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer"
-                                          "\\ComDlg32\\OpenSaveMRU\\exe"),
-                DelKey(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\ShellNoRoam\\MUICache"),
                 DelKey(HKEY_CURRENT_USER, "Software\\Classes\\.torrent"),
                 DelKey(HKEY_CURRENT_USER, "Software\\Classes\\Applications\\uTorrent.exe"),
                 DelKey(HKEY_CLASSES_ROOT, ".torrent"), DelKey(HKEY_CLASSES_ROOT, "uTorrent")});

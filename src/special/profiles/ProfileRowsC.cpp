@@ -1,6 +1,7 @@
 // Profile table, third part: MPLABIDE8 to UnitAol, and the list of all rows.
 // Where a path was cut back to the folder that holds all of a vendor's products, the row keeps
-// the product's own folder (KeepFolder) instead.
+// the product's own folder (KeepFolder) instead. Explorer's history keys (recent files, program
+// lists) hold every program's entries and are left alone.
 #include "special/profiles/OwnSteps.h"
 #include "special/profiles/ProfileUnits.h"
 
@@ -9,10 +10,6 @@ namespace ku::profiles {
 namespace {
 const DataFile A = DataFile::CodeA, B = DataFile::CodeB, C = DataFile::CodeC;
 const DataFile NoSection = DataFile::None;
-const char kExplorer[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
-const std::string kOpenSaveMru = std::string(kExplorer) + "ComDlg32\\OpenSaveMRU\\exe";
-const std::string kUserAssist =
-    std::string(kExplorer) + "UserAssist\\{75048700-EF1F-11D0-9888-006097DEACF9}";
 const char kUserUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\DeskSpace";
 const char kAccelerationProducts[] =
     "SOFTWARE\\Acceleration Software International Corporation\\eAnthology\\Products";
@@ -62,15 +59,11 @@ const ProfileRow CachemanXP1701::Row =
         .Sources({Hklm("SYSTEM\\CurrentControlSet\\Services\\CachemanXPService", "ImagePath")
                       .ReadOnly()
                       .Cut("\\CachemanXP.exe")})
-        .Fixed({DelKey(HKEY_CURRENT_USER, kOpenSaveMru), DelKey(HKEY_CURRENT_USER, kUserAssist),
-                DelKey(HKEY_CURRENT_USER,
-                       "Software\\Microsoft\\Windows\\ShellNoRoam\\Bags\\219\\Shell"),
-                DelKey(HKEY_LOCAL_MACHINE, UninstallKey("CachemanXP 1.7.0.1"))});
+        .Fixed({DelKey(HKEY_LOCAL_MACHINE, UninstallKey("CachemanXP 1.7.0.1"))});
 
 const ProfileRow MBElectionalAstrology14::Row =
     Profile("MBElectionalAstrology14", NoSection)
-        .Fixed({DelKey(HKEY_CURRENT_USER, kUserAssist),
-                DelKey(HKEY_LOCAL_MACHINE, UninstallKey("MB Electional Astrology"))});
+        .Fixed({DelKey(HKEY_LOCAL_MACHINE, UninstallKey("MB Electional Astrology"))});
 
 const ProfileRow MSActiveSync4X::Row =
     Profile("MSActiveSync4X", C)
@@ -161,7 +154,6 @@ const ProfileRow IEAntiVirus::Row =
         .Sources({Hkcu("Software\\IEAntiVirus", "Path")})
         .Fixed({DelKey(HKEY_LOCAL_MACHINE, UninstallKey("IE AntiVirus")),
                 DelKey(HKEY_CURRENT_USER, "Software\\IEAntiVirus"),
-                DelKey(HKEY_CURRENT_USER, kOpenSaveMru), DelKey(HKEY_CURRENT_USER, kUserAssist),
                 DelValue(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
                          "antispy")});
 
