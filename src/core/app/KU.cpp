@@ -7,10 +7,14 @@
 
 #include "core/Startup.h"
 #include "core/ui/MainBlock.h"
+#include "core/ui/OtherWindows.h"
+#include "special/ui/Unitlist.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
+    // The windows of the other subsystems that the main window opens.
+    ku::OtherWindowOpeners().specialWizard = ku::RunSpecialUninstallWizard;
     try {
         ku::StartupContext context;
         return ku::RunMainBlock(ku::FirstCommandLineArgument(), context).exitCode;
