@@ -104,6 +104,7 @@ void TFormUninstall::FormCreate() {
     linkFont_ = DerivedFont(Handle(), FW_BOLD, true);
     for (int id : {IDC_SPECIAL_ABSUBMITTOUSBTN, IDC_SPECIAL_PROCESSLABEL1, IDC_SPECIAL_ABFINISH})
         TControl(Item(id)).SetFont(static_cast<HFONT>(boldFont_.get()));
+    PlaceLinkAfterText();
     SetLabelHoverHandler(Item(IDC_SPECIAL_ABSUBMITTOUSBTN),
                          [this](HWND, bool inside) { abSubmittousBtnHover(inside); });
     const HWND list = Item(IDC_SPECIAL_LISTUNISTALL);
@@ -117,6 +118,25 @@ void TFormUninstall::FormCreate() {
     for (int id : {IDC_SPECIAL_STEPIMAGE1, IDC_SPECIAL_REGPROGRESSPANEL, IDC_SPECIAL_REGSKIPBTN})
         ShowOnPage(id, false);
     SetPage(SpecialPageSelect);
+}
+
+// The link continues the line "within, please  ": it goes right after that text, whatever
+// width the font gives it.
+void TFormUninstall::PlaceLinkAfterText() {
+    const HWND label = Item(IDC_SPECIAL_LABEL2), link = Item(IDC_SPECIAL_ABSUBMITTOUSBTN);
+    const std::string text = WindowText(label);
+    HDC dc = GetDC(label);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0)));
+    SIZE size = {};
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(label, dc);
+    RECT area;
+    GetWindowRect(label, &area);
+    MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&area), 2);
+    SetWindowPos(label, nullptr, 0, 0, size.cx, area.bottom - area.top,
+                 SWP_NOMOVE | SWP_NOZORDER);
+    SetWindowPos(link, nullptr, area.left + size.cx, area.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
 void TFormUninstall::FormShow() {
@@ -152,17 +172,15 @@ void TFormUninstall::SetPage(int page) {
 void TFormUninstall::FillApplicationList() {
     const HWND list = Item(IDC_SPECIAL_LISTUNISTALL);
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
-    for (const std::string& text : ApplicationList()) {
-        const ApplicationEntry entry = SplitApplicationEntry(text);
+    // The key is never shown: each row keeps its entry's place in the list instead.
+    for (size_t index = 0; index < ApplicationList().size(); ++index) {
+        const std::string caption = SplitApplicationEntry(ApplicationList()[index]).caption;
         LVITEMA item = {};
-        item.mask = LVIF_TEXT;
-        item.iItem = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-        item.pszText = const_cast<char*>(entry.caption.c_str());
-        item.iItem = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0,
-                                                   reinterpret_cast<LPARAM>(&item)));
-        item.iSubItem = 1;
-        item.pszText = const_cast<char*>(entry.key.c_str());
-        SendMessageA(list, LVM_SETITEMTEXTA, item.iItem, reinterpret_cast<LPARAM>(&item));
+        item.mask = LVIF_TEXT | LVIF_PARAM;
+        item.iItem = static_cast<int>(index);
+        item.pszText = const_cast<char*>(caption.c_str());
+        item.lParam = static_cast<LPARAM>(index);
+        SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
     }
 }
 
@@ -173,15 +191,15 @@ bool TFormUninstall::SelectApplication() {
         ShowMessageBox(Handle(), "You haven't selected any application in the list.");
         return false;
     }
-    char text[512] = {};
     LVITEMA item = {};
-    item.pszText = text;
-    item.cchTextMax = sizeof(text);
-    SendMessageA(list, LVM_GETITEMTEXTA, index, reinterpret_cast<LPARAM>(&item));
-    const std::string caption = text;
-    item.iSubItem = 1;
-    SendMessageA(list, LVM_GETITEMTEXTA, index, reinterpret_cast<LPARAM>(&item));
-    const std::string key = text;
+    item.mask = LVIF_PARAM;
+    item.iItem = index;
+    SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    if (item.lParam < 0 || static_cast<size_t>(item.lParam) >= ApplicationList().size())
+        return false;
+    const ApplicationEntry entry = SplitApplicationEntry(ApplicationList()[item.lParam]);
+    const std::string& caption = entry.caption;
+    const std::string& key = entry.key;
     if (TSpecialUninstall::HasProfile(key)) {
         ProfileKey = key;
         return true;

@@ -64,6 +64,7 @@ class TFormUninstall : public TForm {
     void ShowOnPage(int id, bool shown);
     void SetHoverPictures(int id, const std::string& name);
     void FormResize();
+    void PlaceLinkAfterText();
     void abSubmittousBtnHover(bool inside);
 
     int page_ = SpecialPageSelect;
