@@ -14,6 +14,7 @@
 #include "core/ui/Pictures.h"
 #include "core/ui/WizardBridge.h"
 #include "special/ApplicationList.h"
+#include "special/ui/SubmitToUnit.h"
 #include "SpecialFormIds.h"
 
 namespace ku {
@@ -314,7 +315,7 @@ void TFormUninstall::Timer1Timer() {
 }
 
 void TFormUninstall::SubmittousBtnClick() {
-    // TODO(lead): connect the request form here: ShowSubmitToForm(Handle());
+    ShowSubmitToForm(Handle());
 }
 
 void TFormUninstall::abSubmittousBtnHover(bool inside) {

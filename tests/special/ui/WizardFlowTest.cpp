@@ -9,6 +9,7 @@
 #include "core/StrUtil.h"
 #include "support/RecordingDialogs.h"
 #include "support/RecordingLauncher.h"
+#include "special/ui/SubmitToUnit.h"
 #include "support/RecordingWindows.h"
 #include "WizardDriver.h"
 
@@ -112,6 +113,29 @@ TEST(SpecialWizard, AnErrorInAStepIsShownAndTheWizardGoesOn) {
         EXPECT_TRUE(IsWindowEnabled(wizard.Item(IDC_SPECIAL_STEPBITBTN)));
     }
     ku::SetMessageBoxHook(nullptr);
+}
+
+bool g_requestFormSeen = false;
+
+VOID CALLBACK CloseRequestForm(HWND, UINT, UINT_PTR timer, DWORD) {
+    if (ku::SubmitToForm && IsWindowVisible(ku::SubmitToForm->Handle())) {
+        g_requestFormSeen = true;
+        KillTimer(nullptr, timer);
+        PostMessageA(ku::SubmitToForm->Handle(), WM_CLOSE, 0, 0);
+    }
+}
+
+TEST(SpecialWizard, BothSubmitControlsOpenTheRequestForm) {
+    WizardDriver wizard;
+    for (int id : {IDC_SPECIAL_SUBMITTOUSBTN, IDC_SPECIAL_ABSUBMITTOUSBTN}) {
+        g_requestFormSeen = false;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseRequestForm);
+        SendMessageA(wizard.form.Handle(), WM_COMMAND, MAKEWPARAM(id, STN_CLICKED),
+                     reinterpret_cast<LPARAM>(wizard.Item(id)));
+        KillTimer(nullptr, timer);
+        EXPECT_TRUE(g_requestFormSeen) << id;
+        EXPECT_EQ(ku::SubmitToForm, nullptr);
+    }
 }
 
 TEST(SpecialWizard, ProgressMarkSlidesAndWraps) {
