@@ -186,6 +186,27 @@ TEST_F(ProfileFinders, FindNothingAndShowNothingWhenTheApplicationIsMissing) {
     }
 }
 
+// A found folder is scanned only when it is a product's own: never a root, a system or shared
+// folder, a profile root or a path that is not absolute (what a missed cut leaves).
+TEST_F(ProfileFinders, ScanOnlyAbsoluteFoldersTheDeleteGuardAllows) {
+    char windows[MAX_PATH] = {}, system[MAX_PATH] = {}, profile[MAX_PATH] = {};
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    GetSystemDirectoryA(system, MAX_PATH);
+    GetEnvironmentVariableA("USERPROFILE", profile, MAX_PATH);
+    const struct {
+        std::string folder;
+        bool scanned;
+    } cases[] = {
+        {"C:\\Program Files\\Vendor\\Product", true}, {"C:\\Program Files\\Vendor\\Product\\", true},
+        {"C:\\", false}, {"C:", false}, {"", false}, {"\\", false},
+        {"Vendor\\Product", false}, {"\\Product", false}, {"\\\\server\\share\\app", false},
+        {windows, false}, {system, false}, {"C:\\Program Files", false},
+        {"C:\\Program Files\\Common Files", false}, {profile, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ku::IsScannableProfileFolder(c.folder), c.scanned) << c.folder;
+}
+
 TEST_F(ProfileFinders, OwnFindersAddOnlyFilesThatExist) {
     kutest::ScratchDir dir;
     ASSERT_TRUE(kutest::WriteTextFile(dir.File("CodeA.dat"),
