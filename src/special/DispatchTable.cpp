@@ -11,17 +11,27 @@ namespace {
 
 using namespace profiles;
 
-DispatchStep Op(StepOp op) { return {op, std::string()}; }
+DispatchStep Op(StepOp op) {
+    return {op, std::string()};
+}
 const DispatchStep S = Op(StepOp::ScanProfile), M = Op(StepOp::PumpMessages),
                    X = Op(StepOp::SearchCodes), L = Op(StepOp::SearchLocations),
                    KA = Op(StepOp::KillAllUser), P = Op(StepOp::StopProcesses),
                    U = Op(StepOp::RunProfile), R = Op(StepOp::RemoveRegistry),
                    F = Op(StepOp::RemoveFiles), N = Op(StepOp::RenameProducts),
                    E1 = Op(StepOp::DeleteWinsc32Ini), E2 = Op(StepOp::ScheduleLinkAdvisor);
-DispatchStep C(const char* code) { return {StepOp::SearchCode, code}; }
-DispatchStep I(const char* names) { return {StepOp::FindProductsByName, names}; }
-DispatchStep K(const char* name) { return {StepOp::KillByName, name}; }
-DispatchStep W(int ms) { return {StepOp::Wait, "", ms}; }
+DispatchStep C(const char* code) {
+    return {StepOp::SearchCode, code};
+}
+DispatchStep I(const char* names) {
+    return {StepOp::FindProductsByName, names};
+}
+DispatchStep K(const char* name) {
+    return {StepOp::KillByName, name};
+}
+DispatchStep W(int ms) {
+    return {StepOp::Wait, "", ms};
+}
 
 DispatchRow Row(const char* key, const ProfileRow& profile, std::vector<DispatchStep> scan,
                 std::vector<DispatchStep> removal) {

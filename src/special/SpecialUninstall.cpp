@@ -25,9 +25,15 @@ ProfileSite TSpecialUninstall::Site() {
 
 void TSpecialUninstall::Run(const DispatchRow& row, const DispatchStep& step) {
     switch (step.op) {
-    case StepOp::ScanProfile: ScanProfileRow(*row.scanProfile, Site()); break;
-    case StepOp::PumpMessages: Progress.Pump(); break;
-    case StepOp::SearchCode: SearchRegistryLeftovers(step.text, LeftoverList, Progress); break;
+    case StepOp::ScanProfile:
+        ScanProfileRow(*row.scanProfile, Site());
+        break;
+    case StepOp::PumpMessages:
+        Progress.Pump();
+        break;
+    case StepOp::SearchCode:
+        SearchRegistryLeftovers(step.text, LeftoverList, Progress);
+        break;
     case StepOp::SearchCodes:
         SearchRegistryLeftoversEx(ProductCodesOf(row.key), LeftoverList, Progress);
         break;
@@ -37,9 +43,15 @@ void TSpecialUninstall::Run(const DispatchRow& row, const DispatchStep& step) {
     case StepOp::FindProductsByName:
         FindInstallerProductsByName(step.text, InstallerProductCodes, LeftoverList, Progress);
         break;
-    case StepOp::KillByName: KillProcessesByName(step.text); break;
-    case StepOp::KillAllUser: KillAllUserProcesses(); break;
-    case StepOp::StopProcesses: StopProfileRow(*row.removalProfile); break;
+    case StepOp::KillByName:
+        KillProcessesByName(step.text);
+        break;
+    case StepOp::KillAllUser:
+        KillAllUserProcesses();
+        break;
+    case StepOp::StopProcesses:
+        StopProfileRow(*row.removalProfile);
+        break;
     case StepOp::Wait: {
         // Waiting on the window thread: messages go on meanwhile.
         const DWORD start = GetTickCount();
@@ -49,12 +61,24 @@ void TSpecialUninstall::Run(const DispatchRow& row, const DispatchStep& step) {
         }
         break;
     }
-    case StepOp::RunProfile: RunProfileRow(*row.removalProfile, Site()); break;
-    case StepOp::RemoveRegistry: DeleteRegistryLeftovers(LeftoverList); break;
-    case StepOp::RemoveFiles: DeleteFileLeftovers(LeftoverList); break;
-    case StepOp::RenameProducts: RewriteInstallerProductNames(InstallerProductCodes); break;
-    case StepOp::DeleteWinsc32Ini: DeleteWinsc32Ini(); break;
-    case StepOp::ScheduleLinkAdvisor: ScheduleLinkAdvisorDeletion(); break;
+    case StepOp::RunProfile:
+        RunProfileRow(*row.removalProfile, Site());
+        break;
+    case StepOp::RemoveRegistry:
+        DeleteRegistryLeftovers(LeftoverList);
+        break;
+    case StepOp::RemoveFiles:
+        DeleteFileLeftovers(LeftoverList);
+        break;
+    case StepOp::RenameProducts:
+        RewriteInstallerProductNames(InstallerProductCodes);
+        break;
+    case StepOp::DeleteWinsc32Ini:
+        DeleteWinsc32Ini();
+        break;
+    case StepOp::ScheduleLinkAdvisor:
+        ScheduleLinkAdvisorDeletion();
+        break;
     }
 }
 

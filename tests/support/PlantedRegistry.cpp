@@ -23,8 +23,8 @@ void PlantedRegistry::String(HKEY root, const std::string& path, const std::stri
     Value(root, path, name, REG_SZ, value + '\0');
 }
 
-void PlantedRegistry::Value(HKEY root, const std::string& path, const std::string& name,
-                            DWORD type, const std::string& data) {
+void PlantedRegistry::Value(HKEY root, const std::string& path, const std::string& name, DWORD type,
+                            const std::string& data) {
     Key(root, path);
     RawSetValue(root, path, name, type, data, view_);
     values_.push_back({root, path, name});

@@ -5,10 +5,9 @@ namespace kutest {
 
 RealService::RealService(const std::string& name, const std::string& binaryPath, DWORD type)
     : name_(name), manager_(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS)) {
-    SC_HANDLE service = CreateServiceA(manager_, name_.c_str(), name_.c_str(), SERVICE_ALL_ACCESS,
-                                       type, SERVICE_DEMAND_START, SERVICE_ERROR_IGNORE,
-                                       binaryPath.c_str(), nullptr, nullptr, nullptr, nullptr,
-                                       nullptr);
+    SC_HANDLE service = CreateServiceA(
+        manager_, name_.c_str(), name_.c_str(), SERVICE_ALL_ACCESS, type, SERVICE_DEMAND_START,
+        SERVICE_ERROR_IGNORE, binaryPath.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
     created_ = service != nullptr;
     if (service)
         CloseServiceHandle(service);

@@ -10,7 +10,7 @@ namespace kutest {
 // A service of its own, created through the service manager with the binary path given and
 // deleted at the end (its process ended if it still runs).
 class RealService {
-public:
+  public:
     RealService(const std::string& name, const std::string& binaryPath, DWORD type);
     ~RealService();
     RealService(const RealService&) = delete;
@@ -21,7 +21,7 @@ public:
     DWORD State() const;
     bool Gone() const;
 
-private:
+  private:
     std::string name_;
     SC_HANDLE manager_;
     bool created_ = false;

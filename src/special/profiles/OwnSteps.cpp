@@ -117,8 +117,8 @@ void DeleteWinsc32Ini() {
 
 void ScheduleLinkAdvisorDeletion() {
     // Without the suite's folder the path would start at the drive root: nothing to schedule.
-    const std::string folder = RemoveTrailingBackslash(Trim(ReadString(HKEY_LOCAL_MACHINE,
-                                                                       kEtrustKey, "Path")));
+    const std::string folder =
+        RemoveTrailingBackslash(Trim(ReadString(HKEY_LOCAL_MACHINE, kEtrustKey, "Path")));
     if (folder.empty())
         return;
     const std::string path = folder + kLinkAdvisor;

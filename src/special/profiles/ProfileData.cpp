@@ -20,8 +20,8 @@ const DWORD kMaxDataFileBytes = 16 * 1024 * 1024;
 
 std::vector<std::string> LoadLines(const std::string& path) {
     std::vector<std::string> lines;
-    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return lines;
     const DWORD size = GetFileSize(file.get(), nullptr);
@@ -68,10 +68,9 @@ bool TakeRootAndKey(std::string& rest, std::string& rootName, std::string& keyPa
 } // namespace
 
 HKEY PredefinedRootKey(const std::string& name) {
-    static const char* const kNames[] = {"HKEY_CLASSES_ROOT",     "HKEY_CURRENT_USER",
-                                         "HKEY_LOCAL_MACHINE",    "HKEY_USERS",
-                                         "HKEY_PERFORMANCE_DATA", "HKEY_CURRENT_CONFIG",
-                                         "HKEY_DYN_DATA"};
+    static const char* const kNames[] = {
+        "HKEY_CLASSES_ROOT",     "HKEY_CURRENT_USER",   "HKEY_LOCAL_MACHINE", "HKEY_USERS",
+        "HKEY_PERFORMANCE_DATA", "HKEY_CURRENT_CONFIG", "HKEY_DYN_DATA"};
     for (ULONG_PTR i = 0; i < 7; ++i)
         if (SameText(name, kNames[i]))
             return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x80000000) + i);
@@ -124,8 +123,8 @@ void ReadProfileSection(const std::string& mark, const std::string& fileName,
     const std::string base = RemoveTrailingBackslash(folder.empty() ? ProgramDir() : folder);
     const std::string path = base + "\\" + fileName;
     if (!FileExists(path)) {
-        ShowMessageBox(nullptr, "The file \"" + fileName + "\" not exist!",
-                       kProfileMessageCaption, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessageBox(nullptr, "The file \"" + fileName + "\" not exist!", kProfileMessageCaption,
+                       MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     bool inSection = false;

@@ -16,10 +16,14 @@ namespace ku {
 
 const char* DataFileName(DataFile file) {
     switch (file) {
-    case DataFile::CodeA: return "CodeA.dat";
-    case DataFile::CodeB: return "CodeB.dat";
-    case DataFile::CodeC: return "CodeC.dat";
-    case DataFile::None: break;
+    case DataFile::CodeA:
+        return "CodeA.dat";
+    case DataFile::CodeB:
+        return "CodeB.dat";
+    case DataFile::CodeC:
+        return "CodeC.dat";
+    case DataFile::None:
+        break;
     }
     return "";
 }
@@ -118,8 +122,12 @@ FolderSource WindowsFolder() {
     return source;
 }
 
-Stopper Service(const std::string& name) { return {true, name}; }
-Stopper Process(const std::string& name) { return {false, name}; }
+Stopper Service(const std::string& name) {
+    return {true, name};
+}
+Stopper Process(const std::string& name) {
+    return {false, name};
+}
 
 FixedDeletion DelKey(HKEY root, const std::string& path) {
     return {FixedDeletion::Key, root, path, ""};
@@ -176,9 +184,9 @@ std::string ReadSourceString(HKEY root, const std::string& keyPath, const std::s
     TRegistry reg(RegistryViewAccess());
     reg.SetRootKey(root);
     const std::string path = RemoveTrailingBackslash(keyPath);
-    const bool opened = open == OpenMode::ReadOnly ? reg.OpenKeyReadOnly(path, true)
-                                                   : reg.OpenKey(path, false,
-                                                                 open == OpenMode::Normal);
+    const bool opened = open == OpenMode::ReadOnly
+                            ? reg.OpenKeyReadOnly(path, true)
+                            : reg.OpenKey(path, false, open == OpenMode::Normal);
     if (!opened)
         return std::string();
     try {
@@ -246,21 +254,32 @@ std::string KeepFolderOf(const std::string& text, const std::string& marker, boo
 std::string ApplyStep(const PathStep& step, const std::string& text) {
     const size_t count = static_cast<size_t>(step.count);
     switch (step.kind) {
-    case StepKind::CutBefore: return CutAt(text, Find(text, step.text, false));
-    case StepKind::CutBeforeAnyCase: return CutAt(text, Find(text, step.text, true));
-    case StepKind::KeepFolderOf: return KeepFolderOf(text, step.text, false);
-    case StepKind::KeepFolderOfAnyCase: return KeepFolderOf(text, step.text, true);
-    case StepKind::DropFirst: return count < text.size() ? text.substr(count) : std::string();
+    case StepKind::CutBefore:
+        return CutAt(text, Find(text, step.text, false));
+    case StepKind::CutBeforeAnyCase:
+        return CutAt(text, Find(text, step.text, true));
+    case StepKind::KeepFolderOf:
+        return KeepFolderOf(text, step.text, false);
+    case StepKind::KeepFolderOfAnyCase:
+        return KeepFolderOf(text, step.text, true);
+    case StepKind::DropFirst:
+        return count < text.size() ? text.substr(count) : std::string();
     case StepKind::DropLeadingQuote:
         return !text.empty() && text[0] == '"' ? text.substr(1) : text;
-    case StepKind::KeepFirst: return text.substr(0, count);
+    case StepKind::KeepFirst:
+        return text.substr(0, count);
     case StepKind::DropLast:
         return count < text.size() ? text.substr(0, text.size() - count) : std::string();
-    case StepKind::KeepLast: return count < text.size() ? text.substr(text.size() - count) : text;
-    case StepKind::Append: return text + step.text;
-    case StepKind::TrailingBackslash: return IncludeTrailingBackslash(text);
-    case StepKind::Trim: return Trim(text);
-    case StepKind::RemoveQuotes: return ReplaceAll(text, "\"", "");
+    case StepKind::KeepLast:
+        return count < text.size() ? text.substr(text.size() - count) : text;
+    case StepKind::Append:
+        return text + step.text;
+    case StepKind::TrailingBackslash:
+        return IncludeTrailingBackslash(text);
+    case StepKind::Trim:
+        return Trim(text);
+    case StepKind::RemoveQuotes:
+        return ReplaceAll(text, "\"", "");
     }
     return text;
 }
@@ -269,7 +288,8 @@ std::vector<std::string> ReadSourceValues(const FolderSource& source) {
     switch (source.kind) {
     case SourceKind::Value:
         return {ReadSourceString(source.root, source.keyPath, source.valueName, source.open)};
-    case SourceKind::BinaryText: return {ReadSourceBinaryText(source)};
+    case SourceKind::BinaryText:
+        return {ReadSourceBinaryText(source)};
     case SourceKind::FirstNonEmpty: {
         std::vector<std::string> keys{source.keyPath};
         keys.insert(keys.end(), source.moreKeys.begin(), source.moreKeys.end());
@@ -289,20 +309,28 @@ std::vector<std::string> ReadSourceValues(const FolderSource& source) {
                                               source.valueName, source.open));
         return values;
     }
-    case SourceKind::Environment: return {EnvironmentText(source.keyPath)};
-    case SourceKind::WindowsFolder: return {GetWindowsDir()};
+    case SourceKind::Environment:
+        return {EnvironmentText(source.keyPath)};
+    case SourceKind::WindowsFolder:
+        return {GetWindowsDir()};
     }
     return {};
 }
 
 void RunFixedDeletion(const FixedDeletion& deletion) {
     switch (deletion.kind) {
-    case FixedDeletion::Key: DeleteRegistryKey(deletion.root, deletion.path); break;
+    case FixedDeletion::Key:
+        DeleteRegistryKey(deletion.root, deletion.path);
+        break;
     case FixedDeletion::Value:
         DeleteRegistryValue(deletion.root, deletion.path, deletion.value);
         break;
-    case FixedDeletion::WindowsFile: DeleteFileInWindowsDir(deletion.path); break;
-    case FixedDeletion::SystemFile: DeleteFileInSystemDir(deletion.path); break;
+    case FixedDeletion::WindowsFile:
+        DeleteFileInWindowsDir(deletion.path);
+        break;
+    case FixedDeletion::SystemFile:
+        DeleteFileInSystemDir(deletion.path);
+        break;
     }
 }
 

@@ -63,8 +63,8 @@ const ProfileRow UnitCAAntiSpam2008::Row =
 
 const ProfileRow Unitspybotsd152::Row =
     Profile("Unitspybotsd152", C)
-        .Sources({Hklm(UninstallKey("{B4092C6D-E886-4CB2-BA68-FE5A88D31DE6}_is1"),
-                       "InstallLocation")});
+        .Sources(
+            {Hklm(UninstallKey("{B4092C6D-E886-4CB2-BA68-FE5A88D31DE6}_is1"), "InstallLocation")});
 
 // AppLoader sits in the vendor's shared folder: only AppLoader's own folder is scanned.
 const ProfileRow UnitBlackBerry::Row =
@@ -129,8 +129,8 @@ const ProfileRow UnitNokiaUpdater::Row =
 
 const ProfileRow UnitNetscape7::Row =
     Profile("UnitNetscape7", B)
-        .Sources({EachSubkey("SOFTWARE\\Netscape\\Netscape", "\\Main", "Install Directory")
-                      .ReadOnly()});
+        .Sources(
+            {EachSubkey("SOFTWARE\\Netscape\\Netscape", "\\Main", "Install Directory").ReadOnly()});
 
 const ProfileRow UnitERMIC72::Row =
     Profile("UnitERMIC72", B)
@@ -219,10 +219,11 @@ const ProfileRow UnitRoxioGoback30::Row =
 
 const ProfileRow UnitAOLComputerCheck43::Row =
     Profile("UnitAOLComputerCheck43", C)
-        .Sources({Hklm("SOFTWARE\\America Online\\AOL Diagnostics", "InstallDir")
-                      .ReadOnly()
-                      .KeepFolder("\\AOLDiag"),
-                  Hklm("SOFTWARE\\America Online\\Uninstalls\\EmptyFolders", "C:\\Program Files\\AOL")
-                      .ReadOnly()});
+        .Sources(
+            {Hklm("SOFTWARE\\America Online\\AOL Diagnostics", "InstallDir")
+                 .ReadOnly()
+                 .KeepFolder("\\AOLDiag"),
+             Hklm("SOFTWARE\\America Online\\Uninstalls\\EmptyFolders", "C:\\Program Files\\AOL")
+                 .ReadOnly()});
 
 } // namespace ku::profiles

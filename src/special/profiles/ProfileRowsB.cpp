@@ -81,12 +81,11 @@ const ProfileRow UnitHPOPL7680::Row =
                   Hklm("SOFTWARE\\Hewlett-Packard\\DigitalImaging", "LeadToolsPath")
                       .Then(StepKind::TrailingBackslash)});
 
-const ProfileRow UnitIE80::Row =
-    Profile("UnitIE80", B)
-        .Sources({WindowsFolder()
-                      .Then(StepKind::KeepFirst, 2)
-                      .Append("\\Program Files\\Internet Explorer"),
-                  WindowsFolder().Append("\\ie8")});
+const ProfileRow UnitIE80::Row = Profile("UnitIE80", B)
+                                     .Sources({WindowsFolder()
+                                                   .Then(StepKind::KeepFirst, 2)
+                                                   .Append("\\Program Files\\Internet Explorer"),
+                                               WindowsFolder().Append("\\ie8")});
 
 const ProfileRow UnitOpenOffice22::Row = Profile("UnitOpenOffice22", A);
 const ProfileRow UnitMacromediaFlashPlayer60::Row = Profile("UnitMacromediaFlashPlayer60", C);
@@ -102,13 +101,13 @@ const ProfileRow UnitSpywareDoctor55::Row =
 
 const ProfileRow UnitBitDefenderAntivirus2008::Row =
     Profile("UnitBitDefenderAntivirus2008", B)
-        .Sources({Hklm("SOFTWARE\\BitDefender\\BitDefender Desktop\\Maintenance\\Install",
-                       "InstallDir")
-                      .ReadOnly()
-                      .KeepFolder("\\BitDefender 2008"),
-                  Hklm("SOFTWARE\\BitDefender", "BitDefender Scan Server")
-                      .ReadOnly()
-                      .KeepFolder("\\BitDefender Threat Scanner")});
+        .Sources(
+            {Hklm("SOFTWARE\\BitDefender\\BitDefender Desktop\\Maintenance\\Install", "InstallDir")
+                 .ReadOnly()
+                 .KeepFolder("\\BitDefender 2008"),
+             Hklm("SOFTWARE\\BitDefender", "BitDefender Scan Server")
+                 .ReadOnly()
+                 .KeepFolder("\\BitDefender Threat Scanner")});
 
 const ProfileRow Unitpmsetup::Row =
     Profile("Unitpmsetup", NoSection)
@@ -163,8 +162,8 @@ const ProfileRow UnitPcSpeedscanPro12::Row =
 
 const ProfileRow UnitSymanClient10::Row =
     Profile("UnitSymanClient10", A)
-        .Sources({Hklm(kInstalledApps, "SCS Install Directory"), Hklm(kInstalledApps, "ConfigWizard"),
-                  Hklm(kSharedUsage, "")});
+        .Sources({Hklm(kInstalledApps, "SCS Install Directory"),
+                  Hklm(kInstalledApps, "ConfigWizard"), Hklm(kSharedUsage, "")});
 
 const ProfileRow unitAdobeReader50::Row =
     Profile("unitAdobeReader50", B)
@@ -179,12 +178,11 @@ const ProfileRow UnitSunJavaSE6::Row =
 
 const ProfileRow UnitCAPersonalFirewall::Row =
     Profile("UnitCAPersonalFirewall", B)
-        .Sources({Hklm("SOFTWARE\\CA\\CAPF", "InstallDir")
-                      .ReadOnly()
-                      .KeepFolder("\\CA Personal Firewall"),
-                  Hklm("SOFTWARE\\CA\\HIPSEngine", "InstallDir")
-                      .ReadOnly()
-                      .KeepFolder("\\HIPSEngine")});
+        .Sources(
+            {Hklm("SOFTWARE\\CA\\CAPF", "InstallDir")
+                 .ReadOnly()
+                 .KeepFolder("\\CA Personal Firewall"),
+             Hklm("SOFTWARE\\CA\\HIPSEngine", "InstallDir").ReadOnly().KeepFolder("\\HIPSEngine")});
 
 const ProfileRow UnitNortonSystemWorks2008::Row =
     Profile("UnitNortonSystemWorks2008", A)
@@ -208,10 +206,10 @@ const ProfileRow UnitRegistryBooster2::Row =
 
 const ProfileRow UnitTrojanHunter50::Row =
     Profile("UnitTrojanHunter50", C)
-        .Sources({Hklm("SOFTWARE\\Mischel Internet Security\\TrojanHunter\\CurrentVersion",
-                       "ExePath")
-                      .ReadOnly()
-                      .Cut("\\TrojanHunter.exe")});
+        .Sources(
+            {Hklm("SOFTWARE\\Mischel Internet Security\\TrojanHunter\\CurrentVersion", "ExePath")
+                 .ReadOnly()
+                 .Cut("\\TrojanHunter.exe")});
 
 const ProfileRow CyberDefender::Row =
     Profile("CyberDefender", C)
@@ -228,11 +226,10 @@ const ProfileRow NEOPro::Row =
     Profile("NEOPro", C)
         .Sources({Hklm("SOFTWARE\\Caelo Software\\NEO Pro\\3.0\\Install", "Path").ReadOnly()});
 
-const ProfileRow WinFax10::Row =
-    Profile("WinFax10", A)
-        .Sources({Hklm(UninstallKey("WinFax"), "UninstallString")
-                      .Then(StepKind::DropFirst, 26)
-                      .CutAnyCase("\\WFXUNIST.ISU")});
+const ProfileRow WinFax10::Row = Profile("WinFax10", A)
+                                     .Sources({Hklm(UninstallKey("WinFax"), "UninstallString")
+                                                   .Then(StepKind::DropFirst, 26)
+                                                   .CutAnyCase("\\WFXUNIST.ISU")});
 
 const ProfileRow WeatherDesk6::Row =
     Profile("WeatherDesk6", NoSection)

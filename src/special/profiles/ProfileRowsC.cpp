@@ -29,8 +29,9 @@ const ProfileRow CA_AntiSpam::Row =
 
 const ProfileRow SymantecLiveUpdate32::Row =
     Profile("SymantecLiveUpdate32", B)
-        .Sources({Hklm("SOFTWARE\\Symantec\\InstalledApps", "SPBBC").ReadOnly().KeepFolder("\\SPBBC"),
-                  Hklm("SOFTWARE\\Symantec\\SharedUsage", "LiveUpdate").ReadOnly()});
+        .Sources(
+            {Hklm("SOFTWARE\\Symantec\\InstalledApps", "SPBBC").ReadOnly().KeepFolder("\\SPBBC"),
+             Hklm("SOFTWARE\\Symantec\\SharedUsage", "LiveUpdate").ReadOnly()});
 
 // The second component of the product names the vendor's shared fonts, which every Adobe
 // program uses: it is not scanned.
@@ -76,8 +77,8 @@ const ProfileRow MSActiveSync4X::Row =
 
 const ProfileRow Fixit8::Row =
     Profile("Fixit8", C)
-        .Sources({Hklm("SOFTWARE\\Avanquest\\Fix-It\\CurrentVersion\\GlobalProperties",
-                       "InstallDir")});
+        .Sources(
+            {Hklm("SOFTWARE\\Avanquest\\Fix-It\\CurrentVersion\\GlobalProperties", "InstallDir")});
 
 const ProfileRow AcronisTrueImage11::Row =
     Profile("AcronisTrueImage11", C)
@@ -90,12 +91,11 @@ const ProfileRow AcronisTrueImage11::Row =
 
 const ProfileRow SweetIM::Row =
     Profile("SweetIM", B)
-        .Sources({Hklm("SOFTWARE\\SweetIM\\Messenger", "InstallDir")
-                      .ReadOnly()
-                      .KeepFolder("\\Messenger"),
-                  Hklm("SOFTWARE\\SweetIM\\Messenger", "DataDir")
-                      .ReadOnly()
-                      .KeepFolder("\\Messenger")});
+        .Sources(
+            {Hklm("SOFTWARE\\SweetIM\\Messenger", "InstallDir")
+                 .ReadOnly()
+                 .KeepFolder("\\Messenger"),
+             Hklm("SOFTWARE\\SweetIM\\Messenger", "DataDir").ReadOnly().KeepFolder("\\Messenger")});
 
 const ProfileRow SpywareDetector::Row =
     Profile("SpywareDetector", B)
@@ -131,11 +131,11 @@ const ProfileRow STOPzilla5::Row =
 
 const ProfileRow StopSigneAcc::Row =
     Profile("StopSigneAcc", B)
-        .Sources({Hklm(kAccelerationProducts, "threatscanner_dir").KeepFolderAnyCase("\\Anti-Virus"),
-                  Hklm("SOFTWARE\\eAcceleration\\Station", "InstallPath")
-                      .KeepFolderAnyCase("\\Station"),
-                  Hklm("SOFTWARE\\eAcceleration\\Installer", "InstallPath")
-                      .KeepFolderAnyCase("\\INSTAL")})
+        .Sources(
+            {Hklm(kAccelerationProducts, "threatscanner_dir").KeepFolderAnyCase("\\Anti-Virus"),
+             Hklm("SOFTWARE\\eAcceleration\\Station", "InstallPath").KeepFolderAnyCase("\\Station"),
+             Hklm("SOFTWARE\\eAcceleration\\Installer", "InstallPath")
+                 .KeepFolderAnyCase("\\INSTAL")})
         .Extra(ExtraCommand::WinsockReset);
 
 const ProfileRow KasperskyInternetSecurityV7::Row =
@@ -165,10 +165,9 @@ const ProfileRow DeskSpace15::Row =
         .Sources({Hkcu(kUserUninstall, "UninstallString").CutAnyCase("\\uninst.exe")})
         .Fixed({DelKey(HKEY_CURRENT_USER, kUserUninstall)});
 
-const ProfileRow NaomiWF::Row =
-    Profile("NaomiWF", C)
-        .Stops({Service("RdnaoFlSvc")})
-        .Sources({Hklm(kRunKey, "wrna3ls").CutAnyCase("\\naomf.exe")});
+const ProfileRow NaomiWF::Row = Profile("NaomiWF", C)
+                                    .Stops({Service("RdnaoFlSvc")})
+                                    .Sources({Hklm(kRunKey, "wrna3ls").CutAnyCase("\\naomf.exe")});
 
 const ProfileRow RailDriver1407::Row =
     Profile("RailDriver1407", B)
@@ -176,9 +175,9 @@ const ProfileRow RailDriver1407::Row =
 
 const ProfileRow PhotoshopElem20::Row =
     Profile("PhotoshopElem20", B)
-        .Sources({Hklm("SOFTWARE\\Adobe\\Photoshop Elements\\2.0\\ApplicationPath", ""),
-                  Hklm("SOFTWARE\\Adobe\\Adobe Gamma", "Location")
-                      .KeepFolderAnyCase("\\Calibration")});
+        .Sources(
+            {Hklm("SOFTWARE\\Adobe\\Photoshop Elements\\2.0\\ApplicationPath", ""),
+             Hklm("SOFTWARE\\Adobe\\Adobe Gamma", "Location").KeepFolderAnyCase("\\Calibration")});
 
 const ProfileRow TrendAV2008::Row =
     Profile("TrendAV2008", B)
@@ -223,7 +222,8 @@ const ProfileRow AdobeAudi30::Row =
 
 const ProfileRow RealPlayer11::Row =
     Profile("RealPlayer11", B)
-        .Sources({Hkcr("Applications\\RealPlay.exe\\DefaultIcon", "").CutAnyCase("\\realplay.exe")});
+        .Sources(
+            {Hkcr("Applications\\RealPlay.exe\\DefaultIcon", "").CutAnyCase("\\realplay.exe")});
 
 const ProfileRow AdobeReader90::Row =
     Profile("AdobeReader90", C)

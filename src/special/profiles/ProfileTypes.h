@@ -30,19 +30,19 @@ const char* DataFileName(DataFile file);
 enum class OpenMode { Normal, ReadOnly, NoViewFlag };
 
 enum class StepKind {
-    CutBefore,          // the part before the marker, exact case; nothing when it is missing
-    CutBeforeAnyCase,   // the same, ignoring case
-    KeepFolderOf,       // up to the end of the folder name that starts at the marker
+    CutBefore,        // the part before the marker, exact case; nothing when it is missing
+    CutBeforeAnyCase, // the same, ignoring case
+    KeepFolderOf,     // up to the end of the folder name that starts at the marker
     KeepFolderOfAnyCase,
-    DropFirst,          // the first n characters
-    DropLeadingQuote,   // one leading '"'
-    KeepFirst,          // only the first n characters
-    DropLast,           // the last n characters
-    KeepLast,           // only the last n characters
-    Append,             // the text at the end
-    TrailingBackslash,  // a "\" unless there is one
+    DropFirst,         // the first n characters
+    DropLeadingQuote,  // one leading '"'
+    KeepFirst,         // only the first n characters
+    DropLast,          // the last n characters
+    KeepLast,          // only the last n characters
+    Append,            // the text at the end
+    TrailingBackslash, // a "\" unless there is one
     Trim,
-    RemoveQuotes,       // every '"'
+    RemoveQuotes, // every '"'
 };
 
 struct PathStep {
@@ -129,7 +129,7 @@ struct ProfileRow {
     std::vector<FixedDeletion> fixed; // instead of a section
     ProfileHook beforeSection = nullptr;
     ProfileHook afterSection = nullptr;
-    ProfileHook finder = nullptr;    // instead of the registry sources
+    ProfileHook finder = nullptr; // instead of the registry sources
     ProfileHook afterFinder = nullptr;
 
     ProfileRow Mark(const std::string& mark) const;
@@ -148,11 +148,16 @@ struct ProfileRow {
 ProfileRow Profile(const std::string& unit, DataFile file);
 
 // Key paths the rows share.
-inline const char* const kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+inline const char* const kUninstallKey =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 inline const char* const kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline const char* const kComponentsKey =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18\\Components\\";
-inline std::string UninstallKey(const std::string& name) { return kUninstallKey + name; }
-inline std::string ComponentKey(const std::string& id) { return kComponentsKey + id; }
+inline std::string UninstallKey(const std::string& name) {
+    return kUninstallKey + name;
+}
+inline std::string ComponentKey(const std::string& id) {
+    return kComponentsKey + id;
+}
 
 } // namespace ku

@@ -17,7 +17,8 @@
     X(UnitAdRegOpt20) X(UnitCalendar12) X(Unitiolo) X(UnituTorrent) \
     X(UnitAntivirPersonalEdition) X(UnitNokiaUpdater) X(UnitNetscape7) X(UnitERMIC72) \
     X(UnitImesh49) X(Unit3DEarth) X(UnitRoxioEasyMeidaCreator705) X(UnitRivaTuner2) \
-    X(UnitHandycafe21) X(UnitAdobePhotoDeluxeHomeEdition40) X(UnitRediffBol8) X(UnitComodoFirewall) \
+    X(UnitHandycafe21) X(UnitAdobePhotoDeluxeHomeEdition40) X(UnitRediffBol8) \
+    X(UnitComodoFirewall) \
     X(UnitAdobeInDesignCS2) X(UnitLexmark1400) X(UnitRoxioGoback30) X(UnitAOLComputerCheck43) \
     X(UnitiFinger) X(UnitYahooMusicmatchJukebox10) X(Unitopera8) X(UnitNTIBackupNOW47) \
     X(UnitErrorSmart) X(Unitphotoshop70) X(UnitLavasoftFirewall) X(UnitNTICDAndDVDMaker70) \
@@ -45,9 +46,15 @@ namespace ku::profiles {
 #define KU_PROFILE_DECLARE(unit)                                                                   \
     namespace unit {                                                                               \
     extern const ProfileRow Row;                                                                   \
-    inline void RunProfile(const ProfileSite& site = ProfileSite()) { RunProfileRow(Row, site); }  \
-    inline void ScanProfileFolders(const ProfileSite& site) { ScanProfileRow(Row, site); }         \
-    inline void StopProfileProcesses() { StopProfileRow(Row); }                                    \
+    inline void RunProfile(const ProfileSite& site = ProfileSite()) {                              \
+        RunProfileRow(Row, site);                                                                  \
+    }                                                                                              \
+    inline void ScanProfileFolders(const ProfileSite& site) {                                      \
+        ScanProfileRow(Row, site);                                                                 \
+    }                                                                                              \
+    inline void StopProfileProcesses() {                                                           \
+        StopProfileRow(Row);                                                                       \
+    }                                                                                              \
     }
 KU_PROFILE_UNITS(KU_PROFILE_DECLARE)
 #undef KU_PROFILE_DECLARE

@@ -5,6 +5,7 @@
 
 #include <set>
 
+#include "SpecialFormIds.h"
 #include "core/Dialogs.h"
 #include "core/PublicFunctionUnit.h"
 #include "core/SharedState.h"
@@ -15,7 +16,6 @@
 #include "core/ui/WizardBridge.h"
 #include "special/ApplicationList.h"
 #include "special/ui/SubmitToUnit.h"
-#include "SpecialFormIds.h"
 
 namespace ku {
 
@@ -32,18 +32,25 @@ struct PageControl {
 };
 
 const PageControl kPageControls[] = {
-    {IDC_SPECIAL_PANEL1, SpecialPageSelect},        {IDC_SPECIAL_LISTUNISTALL, SpecialPageSelect},
-    {IDC_SPECIAL_SCANLABEL1, SpecialPageScan},      {IDC_SPECIAL_SCANLABEL2, SpecialPageScan},
-    {IDC_SPECIAL_STEPIMAGE1, SpecialPageScan},      {IDC_SPECIAL_SCANMSGPANEL, SpecialPageScan},
-    {IDC_SPECIAL_REGPROGRESSPANEL, SpecialPageScan}, {IDC_SPECIAL_REGSKIPBTN, SpecialPageScan},
-    {IDC_SPECIAL_LISTFILE, SpecialPageReview},      {IDC_SPECIAL_PROCESSLABEL1, SpecialPageRemoving},
-    {IDC_SPECIAL_PROCESSLABEL2, SpecialPageRemoving}, {IDC_SPECIAL_ABFINISH, SpecialPageFinish},
+    {IDC_SPECIAL_PANEL1, SpecialPageSelect},
+    {IDC_SPECIAL_LISTUNISTALL, SpecialPageSelect},
+    {IDC_SPECIAL_SCANLABEL1, SpecialPageScan},
+    {IDC_SPECIAL_SCANLABEL2, SpecialPageScan},
+    {IDC_SPECIAL_STEPIMAGE1, SpecialPageScan},
+    {IDC_SPECIAL_SCANMSGPANEL, SpecialPageScan},
+    {IDC_SPECIAL_REGPROGRESSPANEL, SpecialPageScan},
+    {IDC_SPECIAL_REGSKIPBTN, SpecialPageScan},
+    {IDC_SPECIAL_LISTFILE, SpecialPageReview},
+    {IDC_SPECIAL_PROCESSLABEL1, SpecialPageRemoving},
+    {IDC_SPECIAL_PROCESSLABEL2, SpecialPageRemoving},
+    {IDC_SPECIAL_ABFINISH, SpecialPageFinish},
     {IDC_SPECIAL_ABFINISHMESSAGE, SpecialPageFinish},
 };
 
 UniqueGdiObject DerivedFont(HWND window, int weight, bool underline) {
     LOGFONTA font = {};
-    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0)), sizeof(font), &font);
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0)), sizeof(font),
+               &font);
     font.lfWeight = weight;
     font.lfUnderline = underline;
     return UniqueGdiObject(CreateFontIndirectA(&font));
@@ -90,6 +97,7 @@ void TFormUninstall::SetHoverPictures(int id, const std::string& name) {
 void TFormUninstall::FormCreate() {
     FormUninstall = this;
     Uninstall.Owner = Handle();
+    CenterOnOwner(Handle());
     SetBackgroundColour(RGB(255, 255, 255));
     LoadJpegResource(TImageEx(Item(IDC_SPECIAL_IMAGE1)), "SpecialTop", "JPG");
     LoadJpegResource(TImageEx(Item(IDC_SPECIAL_IMAGE2)), "SpecialSide", "JPG");
@@ -135,8 +143,7 @@ void TFormUninstall::PlaceLinkAfterText() {
     RECT area;
     GetWindowRect(label, &area);
     MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&area), 2);
-    SetWindowPos(label, nullptr, 0, 0, size.cx, area.bottom - area.top,
-                 SWP_NOMOVE | SWP_NOZORDER);
+    SetWindowPos(label, nullptr, 0, 0, size.cx, area.bottom - area.top, SWP_NOMOVE | SWP_NOZORDER);
     SetWindowPos(link, nullptr, area.left + size.cx, area.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
@@ -211,9 +218,9 @@ bool TFormUninstall::SelectApplication() {
     request.ProfileKey = key;
     request.SpecialMode = 1;
     request.DisplayName = kNotAvailable;
-    for (std::string* detail : {&request.Version, &request.InstallDate, &request.InstallLocation,
-                                &request.HelpLink, &request.Publisher, &request.HomePage,
-                                &request.UpdateLink})
+    for (std::string* detail :
+         {&request.Version, &request.InstallDate, &request.InstallLocation, &request.HelpLink,
+          &request.Publisher, &request.HomePage, &request.UpdateLink})
         *detail = kNotAvailable;
     ShowUninstallWizard(Handle(), request);
     return false;
@@ -287,7 +294,8 @@ void TFormUninstall::StepBitBtnClick() {
             SetPage(SpecialPageFinish);
             break;
         }
-        default: break;
+        default:
+            break;
         }
     }
     if (closeRequested_)
@@ -304,7 +312,9 @@ void TFormUninstall::CancelBitBtnClick() {
     ScanState = page_ == SpecialPageRemoving ? ScanStopRemoving : ScanStop;
 }
 
-void TFormUninstall::RegSkipBtnClick() { ScanState = ScanStop; }
+void TFormUninstall::RegSkipBtnClick() {
+    ScanState = ScanStop;
+}
 
 void TFormUninstall::Timer1Timer() {
     RECT panel;
@@ -326,16 +336,25 @@ void TFormUninstall::abSubmittousBtnHover(bool inside) {
 
 bool TFormUninstall::OnCommand(int id, int code) {
     switch (id) {
-    case IDC_SPECIAL_STEPBITBTN: StepBitBtnClick(); return true;
+    case IDC_SPECIAL_STEPBITBTN:
+        StepBitBtnClick();
+        return true;
     case IDC_SPECIAL_CANCELBITBTN:
-    case IDCANCEL: CancelBitBtnClick(); return true;
-    case IDC_SPECIAL_REGSKIPBTN: RegSkipBtnClick(); return true;
-    case IDC_SPECIAL_SUBMITTOUSBTN: SubmittousBtnClick(); return true;
+    case IDCANCEL:
+        CancelBitBtnClick();
+        return true;
+    case IDC_SPECIAL_REGSKIPBTN:
+        RegSkipBtnClick();
+        return true;
+    case IDC_SPECIAL_SUBMITTOUSBTN:
+        SubmittousBtnClick();
+        return true;
     case IDC_SPECIAL_ABSUBMITTOUSBTN:
         if (code == STN_CLICKED)
             SubmittousBtnClick();
         return true;
-    default: return TForm::OnCommand(id, code);
+    default:
+        return TForm::OnCommand(id, code);
     }
 }
 

@@ -32,28 +32,47 @@ struct ParseCase {
 TEST(ProfileSection, ReadsEachEdgeCaseOfTheFormat) {
     const std::string win = Folder(GetWindowsDirectoryA), sys = Folder(GetSystemDirectoryA);
     const ParseCase cases[] = {
-        {"whole section", "x|[UnitX]|delRegkey(A)|FILE=%WinDir%\\a.ini|[Services]|Svc One||"
-                          "delRegkeyvalue(B)|[/Services]|[/UnitX]|delRegkey(C)",
-         {win + "\\a.ini"}, {"delRegkey(A)", "delRegkeyvalue(B)"}, {"Svc One"}},
-        {"mark in other case, blanks around", "   [unitx]  |DelRegKey(A)  |[/UNITX]",
-         {}, {"DelRegKey(A)"}, {}},
+        {"whole section",
+         "x|[UnitX]|delRegkey(A)|FILE=%WinDir%\\a.ini|[Services]|Svc One||"
+         "delRegkeyvalue(B)|[/Services]|[/UnitX]|delRegkey(C)",
+         {win + "\\a.ini"},
+         {"delRegkey(A)", "delRegkeyvalue(B)"},
+         {"Svc One"}},
+        {"mark in other case, blanks around",
+         "   [unitx]  |DelRegKey(A)  |[/UNITX]",
+         {},
+         {"DelRegKey(A)"},
+         {}},
         {"end mark before the start", "[/UnitX]|[UnitX]|delRegkey(A)", {}, {}, {}},
-        {"other sections ignored", "[UnitY]|delRegkey(Y)|[/UnitY]|[UnitX]|delRegkey(X)|[/UnitX]",
-         {}, {"delRegkey(X)"}, {}},
-        {"system folder, any case", "[UnitX]|file=%SYSTEM%\\b.dll|[/UnitX]", {sys + "\\b.dll"},
-         {}, {}},
-        {"other variable goes on as text", "[UnitX]|[Services]|FILE=%Temp%\\c|FILE=delRegkey(D)|"
-                                           "[/Services]|[/UnitX]",
-         {}, {"delRegkey(D)"}, {"%Temp%\\c"}},
-        {"indented [Services] opens nothing", "[UnitX]|delRegkey(A)| [Services]|Svc|[/UnitX]",
-         {}, {"delRegkey(A)"}, {}},
+        {"other sections ignored",
+         "[UnitY]|delRegkey(Y)|[/UnitY]|[UnitX]|delRegkey(X)|[/UnitX]",
+         {},
+         {"delRegkey(X)"},
+         {}},
+        {"system folder, any case",
+         "[UnitX]|file=%SYSTEM%\\b.dll|[/UnitX]",
+         {sys + "\\b.dll"},
+         {},
+         {}},
+        {"other variable goes on as text",
+         "[UnitX]|[Services]|FILE=%Temp%\\c|FILE=delRegkey(D)|"
+         "[/Services]|[/UnitX]",
+         {},
+         {"delRegkey(D)"},
+         {"%Temp%\\c"}},
+        {"indented [Services] opens nothing",
+         "[UnitX]|delRegkey(A)| [Services]|Svc|[/UnitX]",
+         {},
+         {"delRegkey(A)"},
+         {}},
     };
     for (const ParseCase& c : cases) {
         kutest::ScratchDir dir;
-        ASSERT_TRUE(kutest::WriteTextFile(dir.File("Code.dat"),
-                                          ku::ReplaceAll(c.text, "|", "\r\n")));
+        ASSERT_TRUE(
+            kutest::WriteTextFile(dir.File("Code.dat"), ku::ReplaceAll(c.text, "|", "\r\n")));
         kutest::RecordingDialogs dialogs;
-        const ku::ProfileSection section = ku::ReadProfileSection("[UnitX]", "Code.dat", dir.Path());
+        const ku::ProfileSection section =
+            ku::ReadProfileSection("[UnitX]", "Code.dat", dir.Path());
         EXPECT_EQ(section.Files, c.files) << c.name;
         EXPECT_EQ(section.RegLines, c.regLines) << c.name;
         EXPECT_EQ(section.Services, c.services) << c.name;
@@ -73,7 +92,8 @@ TEST(ProfileSection, ReportsAMissingFileOrSectionInKuBoxes) {
     const auto calls = dialogs.Calls();
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[0].text, "The file \"Nope.dat\" not exist!");
-    EXPECT_EQ(calls[1].text, "The mark \"[UnitX]\" not exist in the file \"Code.dat\" or is empty!");
+    EXPECT_EQ(calls[1].text,
+              "The mark \"[UnitX]\" not exist in the file \"Code.dat\" or is empty!");
     for (const auto& call : calls) {
         EXPECT_EQ(call.caption, "KU");
         EXPECT_EQ(call.type, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
@@ -123,7 +143,8 @@ TEST(ShippedDataFiles, HoldEveryMarkWithOnlyTheApplicationsOwnEntries) {
     const std::string shipped = std::string(kutest::kFixtureDir) + "\\ku";
     std::map<std::string, std::set<std::string>> marksInFile, rowMarks;
     for (const char* file : {"CodeA.dat", "CodeB.dat", "CodeC.dat"})
-        for (const std::string& line : ku::SplitString(kutest::ReadAll(shipped + "\\" + file), '\n')) {
+        for (const std::string& line :
+             ku::SplitString(kutest::ReadAll(shipped + "\\" + file), '\n')) {
             const std::string text = ku::Trim(line);
             if (ku::StartsText(text, "[") && !ku::StartsText(text, "[/") && text != "[Services]")
                 marksInFile[file].insert(text);

@@ -19,7 +19,9 @@ namespace {
 using ku::StepKind;
 using Paths = std::set<std::string>; // upper case: an any-case marker keeps the value's case
 
-bool Exact(StepKind kind) { return kind == StepKind::CutBefore || kind == StepKind::KeepFolderOf; }
+bool Exact(StepKind kind) {
+    return kind == StepKind::CutBefore || kind == StepKind::KeepFolderOf;
+}
 bool KeepsFolder(StepKind kind) {
     return kind == StepKind::KeepFolderOf || kind == StepKind::KeepFolderOfAnyCase;
 }
@@ -43,19 +45,34 @@ std::string RawValueFor(const ku::FolderSource& source, const std::string& folde
         const std::string marker = recase ? SwapCase(step->text) : step->text;
         switch (step->kind) {
         case StepKind::CutBefore:
-        case StepKind::CutBeforeAnyCase: value += marker + "\\tail.exe"; break;
+        case StepKind::CutBeforeAnyCase:
+            value += marker + "\\tail.exe";
+            break;
         case StepKind::KeepFolderOf:
         case StepKind::KeepFolderOfAnyCase:
             value = value.substr(0, value.size() - FirstName(step->text).size() - 1) +
                     (marker[0] == '\\' ? "" : "\\") + marker + "\\bin\\tail.exe";
             break;
-        case StepKind::DropFirst: value = std::string(step->count, '"') + value; break;
-        case StepKind::DropLeadingQuote: value = "\"" + value; break;
-        case StepKind::Trim: value = " " + value; break;
-        case StepKind::RemoveQuotes: value = "\"" + value + "\""; break;
-        case StepKind::DropLast: value += std::string(step->count, 'z'); break;
-        case StepKind::Append: value = value.substr(0, value.size() - step->text.size()); break;
-        default: break;
+        case StepKind::DropFirst:
+            value = std::string(step->count, '"') + value;
+            break;
+        case StepKind::DropLeadingQuote:
+            value = "\"" + value;
+            break;
+        case StepKind::Trim:
+            value = " " + value;
+            break;
+        case StepKind::RemoveQuotes:
+            value = "\"" + value + "\"";
+            break;
+        case StepKind::DropLast:
+            value += std::string(step->count, 'z');
+            break;
+        case StepKind::Append:
+            value = value.substr(0, value.size() - step->text.size());
+            break;
+        default:
+            break;
         }
     }
     return source.steps.empty() ? value + "\\" : value;
@@ -72,7 +89,7 @@ Paths MakeFolder(const std::string& folder) {
 }
 
 void MakePath(const std::string& folder) {
-    for (size_t end = folder.find('\\', 3); ; end = folder.find('\\', end + 1)) {
+    for (size_t end = folder.find('\\', 3);; end = folder.find('\\', end + 1)) {
         CreateDirectoryA(folder.substr(0, end).c_str(), nullptr);
         if (end == std::string::npos)
             return;
@@ -107,13 +124,14 @@ Paths PlantSource(const ku::FolderSource& source, const std::string& base, bool 
         registry.String(source.root, source.moreKeys[0], source.valueName, value);
         break;
     case ku::SourceKind::EachSubkey:
-        registry.String(source.root, source.keyPath + "\\7.2" + source.subPath,
-                        source.valueName, value);
+        registry.String(source.root, source.keyPath + "\\7.2" + source.subPath, source.valueName,
+                        value);
         break;
     case ku::SourceKind::Environment:
         SetEnvironmentVariableA(source.keyPath.c_str(), value.c_str());
         break;
-    case ku::SourceKind::WindowsFolder: return {};
+    case ku::SourceKind::WindowsFolder:
+        return {};
     }
     bool exact = false;
     for (const ku::PathStep& step : source.steps)
@@ -165,9 +183,8 @@ TEST_F(ProfileFinders, EveryRowListsExactlyItsProductsFolders) {
             {
                 kutest::PlantedRegistry registry(view);
                 for (size_t i = 0; i < row->sources.size(); ++i) {
-                    const Paths files = PlantSource(row->sources[i],
-                                                    dir.Path() + "\\s" + std::to_string(i),
-                                                    recase, registry);
+                    const Paths files = PlantSource(
+                        row->sources[i], dir.Path() + "\\s" + std::to_string(i), recase, registry);
                     expected.insert(files.begin(), files.end());
                 }
                 EXPECT_EQ(Scan(*row).files, expected) << row->unit << (recase ? " recased" : "");
@@ -197,11 +214,20 @@ TEST_F(ProfileFinders, ScanOnlyAbsoluteFoldersTheDeleteGuardAllows) {
         std::string folder;
         bool scanned;
     } cases[] = {
-        {"C:\\Program Files\\Vendor\\Product", true}, {"C:\\Program Files\\Vendor\\Product\\", true},
-        {"C:\\", false}, {"C:", false}, {"", false}, {"\\", false},
-        {"Vendor\\Product", false}, {"\\Product", false}, {"\\\\server\\share\\app", false},
-        {windows, false}, {system, false}, {"C:\\Program Files", false},
-        {"C:\\Program Files\\Common Files", false}, {profile, false},
+        {"C:\\Program Files\\Vendor\\Product", true},
+        {"C:\\Program Files\\Vendor\\Product\\", true},
+        {"C:\\", false},
+        {"C:", false},
+        {"", false},
+        {"\\", false},
+        {"Vendor\\Product", false},
+        {"\\Product", false},
+        {"\\\\server\\share\\app", false},
+        {windows, false},
+        {system, false},
+        {"C:\\Program Files", false},
+        {"C:\\Program Files\\Common Files", false},
+        {profile, false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(ku::IsScannableProfileFolder(c.folder), c.scanned) << c.folder;

@@ -63,18 +63,22 @@ TEST(ProfileRuns, EverySectionIsReachedUnderItsOwnMarkAndFile) {
         }
         const auto requests = launcher.Requests();
         for (; before < requests.size(); ++before)
-            commands[row->unit].push_back(ku::ReplaceAll(requests[before].commandLine,
-                                                         SystemFolder(), "SYS") +
-                                          (requests[before].show == SW_HIDE ? " (hidden)" : ""));
+            commands[row->unit].push_back(
+                ku::ReplaceAll(requests[before].commandLine, SystemFolder(), "SYS") +
+                (requests[before].show == SW_HIDE ? " (hidden)" : ""));
     }
     EXPECT_TRUE(dialogs.Calls().empty());
     const std::vector<std::string> ole{"regsvr32 oleaut32.dll /s (hidden)"};
     const std::vector<std::string> netsh{"netsh winsock reset (hidden)"};
     const std::map<std::string, std::vector<std::string>> expected{
-        {"UnitRoxioEasyMeidaCreator705", ole}, {"UnitComodoAntiSpam2005", ole},
-        {"UnitNortonSystemWorks2008", ole},    {"FSecureIS2008", netsh},
-        {"SystemSuite8", netsh},               {"STOPzilla5", netsh},
-        {"StopSigneAcc", netsh},               {"KasperskyAV5", netsh},
+        {"UnitRoxioEasyMeidaCreator705", ole},
+        {"UnitComodoAntiSpam2005", ole},
+        {"UnitNortonSystemWorks2008", ole},
+        {"FSecureIS2008", netsh},
+        {"SystemSuite8", netsh},
+        {"STOPzilla5", netsh},
+        {"StopSigneAcc", netsh},
+        {"KasperskyAV5", netsh},
         {"UnitCAPlus2008",
          {"regsvr32 \"SYS\\jscript.dll\"  /s", "regsvr32 \"SYS\\vbscript.dll\"  /s"}},
         {"KasperskyInternetSecurityV7",
@@ -149,8 +153,8 @@ TEST(ProfileRuns, CleanUpStepsQuoteTheirPathAndNeedTheSuitesFolder) {
     const auto pending = [&] {
         std::string data(65536, '\0');
         DWORD size = static_cast<DWORD>(data.size());
-        if (RegGetValueA(HKEY_LOCAL_MACHINE, session, "PendingFileRenameOperations",
-                         RRF_RT_ANY, nullptr, &data[0], &size) != ERROR_SUCCESS)
+        if (RegGetValueA(HKEY_LOCAL_MACHINE, session, "PendingFileRenameOperations", RRF_RT_ANY,
+                         nullptr, &data[0], &size) != ERROR_SUCCESS)
             return std::string();
         return data.substr(0, size);
     };

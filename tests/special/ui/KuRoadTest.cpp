@@ -7,10 +7,10 @@
 
 #include <commctrl.h>
 
-#include "core/Handles.h"
-#include "core/StrUtil.h"
 #include "MainUnitIds.h"
 #include "SpecialFormIds.h"
+#include "core/Handles.h"
+#include "core/StrUtil.h"
 #include "support/Files.h"
 #include "support/PlantedRegistry.h"
 #include "support/RawRegistry.h"
@@ -20,48 +20,6 @@ namespace {
 
 const char* const kSettings = "Software\\Kelvane Uninstaller";
 const std::string kCaption = "Copernic Agent Basic 6(For 32bit)";
-
-struct DialogSearch {
-    DWORD processId;
-    std::string caption;
-    int button;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK CheckDialog(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<DialogSearch*>(data);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char text[256] = {}, name[64] = {};
-    GetWindowTextA(window, text, sizeof text);
-    GetClassNameA(window, name, sizeof name);
-    if (owner == search->processId && IsWindowVisible(window) && std::string(name) == "#32770" &&
-        search->caption == text && (search->button == 0 || GetDlgItem(window, search->button)))
-        search->found = window;
-    return TRUE;
-}
-
-// A visible dialog of the program with this caption and this button (a message box).
-HWND FindDialog(DWORD processId, const std::string& caption, int button) {
-    DialogSearch search{processId, caption, button};
-    EnumWindows(CheckDialog, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-// Waits for the box and presses its button; false when it never came.
-bool Answer(DWORD processId, const std::string& caption, int button) {
-    HWND box = nullptr;
-    if (!kutest::WaitFor([&] { return (box = FindDialog(processId, caption, button)) != nullptr; },
-                         60000))
-        return false;
-    PostMessageA(GetDlgItem(box, button), BM_CLICK, 0, 0);
-    return true;
-}
-
-void Click(HWND control) {
-    PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
-    PostMessageA(control, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
-}
 
 std::string TextOf(HWND window) {
     char text[256] = {};
@@ -81,39 +39,45 @@ TEST(SpecialFromKu, TheSpecialButtonLeadsToAWholeRemoval) {
     // product.
     registry.String(HKEY_LOCAL_MACHINE, "SOFTWARE\\Copernic\\Agent\\System", "RootFolder", app);
     registry.String(HKEY_CURRENT_USER, "Software\\Copernic\\Agent", "Searches", "12");
-    registry.String(HKEY_LOCAL_MACHINE,
-                    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "CopernicAgent", app);
+    registry.String(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
+                    "CopernicAgent", app);
     registry.String(HKEY_LOCAL_MACHINE, "SOFTWARE\\Copernic\\KuDesktopSearch", "Folder", "x");
 
     DWORD id = 0;
     ku::UniqueHandle process(kutest::StartKu("", &id));
     const HWND main = kutest::WaitForMainWindow(id);
     ASSERT_NE(main, nullptr);
-    Click(GetDlgItem(main, IDC_MAIN_SPECIALBTN));
-    ASSERT_TRUE(Answer(id, "Kelvane Uninstaller", IDOK)) << "no question before the wizard";
+    kutest::ClickControl(GetDlgItem(main, IDC_MAIN_SPECIALBTN));
+    ASSERT_TRUE(kutest::AnswerDialog(id, "Kelvane Uninstaller", IDOK))
+        << "no question before the wizard";
     HWND wizard = nullptr;
-    ASSERT_TRUE(kutest::WaitFor(
-        [&] { return (wizard = FindDialog(id, "Special Uninstall Wizard", 0)) != nullptr; }));
+    ASSERT_TRUE(kutest::WaitFor([&] {
+        return (wizard = kutest::FindDialogOf(id, "Special Uninstall Wizard", 0)) != nullptr;
+    }));
     const HWND list = GetDlgItem(wizard, IDC_SPECIAL_LISTUNISTALL);
     EXPECT_EQ(ListView_GetItemCount(list), 119);
     // Down the list with the keyboard to the entry (the fortieth).
     PostMessageA(list, WM_KEYDOWN, VK_HOME, 0);
     for (int row = 0; row < 39; ++row)
         PostMessageA(list, WM_KEYDOWN, VK_DOWN, 0);
-    ASSERT_TRUE(kutest::WaitFor([&] { return ListView_GetNextItem(list, -1, LVNI_SELECTED) == 39; }));
+    ASSERT_TRUE(
+        kutest::WaitFor([&] { return ListView_GetNextItem(list, -1, LVNI_SELECTED) == 39; }));
     const HWND step = GetDlgItem(wizard, IDC_SPECIAL_STEPBITBTN);
-    Click(step);
-    ASSERT_TRUE(kutest::WaitFor([&] { return IsWindowVisible(GetDlgItem(wizard, IDC_SPECIAL_SCANLABEL1)); }));
-    Click(step);
-    ASSERT_TRUE(kutest::WaitFor([&] { return IsWindowVisible(GetDlgItem(wizard, IDC_SPECIAL_LISTFILE)); }));
+    kutest::ClickControl(step);
+    ASSERT_TRUE(kutest::WaitFor(
+        [&] { return IsWindowVisible(GetDlgItem(wizard, IDC_SPECIAL_SCANLABEL1)); }));
+    kutest::ClickControl(step);
+    ASSERT_TRUE(
+        kutest::WaitFor([&] { return IsWindowVisible(GetDlgItem(wizard, IDC_SPECIAL_LISTFILE)); }));
     EXPECT_EQ(SendMessageA(GetDlgItem(wizard, IDC_SPECIAL_LISTFILE), LB_GETCOUNT, 0, 0), 1);
-    Click(step);
-    EXPECT_TRUE(Answer(id, "Kelvane Uninstaller", IDNO)) << "no backup question";
-    EXPECT_TRUE(Answer(id, "Remove Options", IDYES));
-    EXPECT_TRUE(Answer(id, "Please restart system!", IDOK));
-    EXPECT_TRUE(kutest::WaitFor([&] { return IsWindowVisible(GetDlgItem(wizard, IDC_SPECIAL_ABFINISH)); }));
+    kutest::ClickControl(step);
+    EXPECT_TRUE(kutest::AnswerDialog(id, "Kelvane Uninstaller", IDNO)) << "no backup question";
+    EXPECT_TRUE(kutest::AnswerDialog(id, "Remove Options", IDYES));
+    EXPECT_TRUE(kutest::AnswerDialog(id, "Please restart system!", IDOK));
+    EXPECT_TRUE(
+        kutest::WaitFor([&] { return IsWindowVisible(GetDlgItem(wizard, IDC_SPECIAL_ABFINISH)); }));
     EXPECT_EQ(TextOf(GetDlgItem(wizard, IDC_SPECIAL_ABFINISH)), "Finish");
-    Click(GetDlgItem(wizard, IDC_SPECIAL_CANCELBITBTN));
+    kutest::ClickControl(GetDlgItem(wizard, IDC_SPECIAL_CANCELBITBTN));
     EXPECT_TRUE(kutest::WaitFor([&] { return !IsWindow(wizard); }));
     PostMessageA(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(kutest::WaitForExit(process.get(), 15000), 0);
@@ -123,7 +87,8 @@ TEST(SpecialFromKu, TheSpecialButtonLeadsToAWholeRemoval) {
     EXPECT_FALSE(kutest::RawValueExists(HKEY_LOCAL_MACHINE,
                                         "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
                                         "CopernicAgent", view));
-    EXPECT_TRUE(kutest::RawKeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Copernic\\KuDesktopSearch", view));
+    EXPECT_TRUE(
+        kutest::RawKeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Copernic\\KuDesktopSearch", view));
     EXPECT_FALSE(kutest::FileThere(app + "\\CopernicAgent.exe"));
     RemoveDirectoryA(app.c_str());
     kutest::RawDeleteTree(HKEY_CURRENT_USER, kSettings, KEY_WOW64_64KEY);

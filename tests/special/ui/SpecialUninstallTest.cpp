@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 
+#include "WizardDriver.h"
 #include "core/PublicFunctionUnit.h"
 #include "core/SharedState.h"
 #include "core/StrUtil.h"
@@ -18,7 +19,6 @@
 #include "support/RecordingLauncher.h"
 #include "support/Spawn.h"
 #include "support/SystemSnapshot.h"
-#include "WizardDriver.h"
 
 namespace {
 
@@ -58,7 +58,8 @@ class SpecialUninstall : public ::testing::Test {
     }
     // The application's section in one of the data files beside the program.
     void Section(const std::string& file, const std::string& mark, const std::string& body) {
-        dataFiles_[file] += mark + "\r\n" + body + mark.substr(0, 1) + "/" + mark.substr(1) + "\r\n";
+        dataFiles_[file] +=
+            mark + "\r\n" + body + mark.substr(0, 1) + "/" + mark.substr(1) + "\r\n";
     }
     // A file of the layout (its folders made as needed and removed at the end).
     std::string File(const std::string& path) {
@@ -150,16 +151,22 @@ TEST_F(SpecialUninstall, PrinterDriverWithProductCodeProcessesAndService) {
     registry.String(Hklm(), kRun, "KuLxdjamon", app + "\\lxdjamon.exe");
     registry.String(Hklm(), kRun, "KuKeepMe", "C:\\keep.exe");
     Section("CodeB.dat", "[UnitLexmark1400]",
-            "delRegkey(HKEY_LOCAL_MACHINE,'" + kUninstall + "Lexmark 1400 Series')\r\n"
-            "delRegkeyvalue(HKEY_LOCAL_MACHINE,'" + kRun + "','KuLxdjamon')\r\n"
-            "[Services]\r\n" + service + "\r\n[/Services]\r\n");
+            "delRegkey(HKEY_LOCAL_MACHINE,'" + kUninstall +
+                "Lexmark 1400 Series')\r\n"
+                "delRegkeyvalue(HKEY_LOCAL_MACHINE,'" +
+                kRun +
+                "','KuLxdjamon')\r\n"
+                "[Services]\r\n" +
+                service + "\r\n[/Services]\r\n");
     kutest::RecordingLauncher launcher;
     Remove("Lexmark 1400 Series(For 32bit)", "SpecialWizard");
 
     const std::string uninstall = kUninstall + "Lexmark 1400 Series";
     const std::string component = kComponents + "KU0LEXCOMP000000000000000000002";
-    const Names expected = {Key("HKLM", uninstall), Value("HKLM", uninstall, "UninstallString"),
-                            Key("HKLM", component), Value("HKLM", component, code),
+    const Names expected = {Key("HKLM", uninstall),
+                            Value("HKLM", uninstall, "UninstallString"),
+                            Key("HKLM", component),
+                            Value("HKLM", component, code),
                             Key("HKLM", "SOFTWARE\\Lexmark\\KuPrinters\\" + code),
                             Value("HKLM", "SOFTWARE\\Lexmark\\KuPrinters\\" + code, "Setting"),
                             Value("HKCU", "Software\\Lexmark\\KuLexmark 1400", "ProductCode"),
@@ -167,7 +174,8 @@ TEST_F(SpecialUninstall, PrinterDriverWithProductCodeProcessesAndService) {
     EXPECT_EQ(registryGone, expected) << Join(registryGone);
     EXPECT_TRUE(registryAdded.empty()) << Join(registryAdded);
     const Names files = {ku::UpperCase(shared), ku::UpperCase(app + "\\Install\\LxUninst.exe"),
-                         ku::UpperCase(app + "\\lxdjamon.exe"), ku::UpperCase(app + "\\lxdjcoms.exe")};
+                         ku::UpperCase(app + "\\lxdjamon.exe"),
+                         ku::UpperCase(app + "\\lxdjcoms.exe")};
     EXPECT_EQ(driveGone, files) << Join(driveGone);
     EXPECT_TRUE(driveAdded.empty()) << Join(driveAdded);
     EXPECT_TRUE(lookAlike.Running());
@@ -189,8 +197,9 @@ TEST_F(SpecialUninstall, AntivirusWithStoppedServicesAndAnExtraCommand) {
                               SERVICE_WIN32_OWN_PROCESS);
     ASSERT_TRUE(guard.Start());
     Section("CodeC.dat", "[KasperskyAV5]",
-            "delRegkey(HKEY_LOCAL_MACHINE,'" + product + "')\r\n"
-            "delRegkey(HKEY_CURRENT_USER,'Software\\KasperskyLab\\KuAVP5')\r\n");
+            "delRegkey(HKEY_LOCAL_MACHINE,'" + product +
+                "')\r\n"
+                "delRegkey(HKEY_CURRENT_USER,'Software\\KasperskyLab\\KuAVP5')\r\n");
     kutest::RecordingLauncher launcher;
     Remove("Kaspersky Anti-Virus 5(For 32bit)");
 

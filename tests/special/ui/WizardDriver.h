@@ -9,8 +9,8 @@
 #include <string>
 
 #include "SpecialFormIds.h"
-#include "special/ui/Unitlist.h"
 #include "UiSupport.h"
+#include "special/ui/Unitlist.h"
 
 namespace spectest {
 

@@ -4,14 +4,14 @@
 
 #include <stdexcept>
 
+#include "WizardDriver.h"
 #include "core/Dialogs.h"
 #include "core/SharedState.h"
 #include "core/StrUtil.h"
+#include "special/ui/SubmitToUnit.h"
 #include "support/RecordingDialogs.h"
 #include "support/RecordingLauncher.h"
-#include "special/ui/SubmitToUnit.h"
 #include "support/RecordingWindows.h"
-#include "WizardDriver.h"
 
 namespace {
 
