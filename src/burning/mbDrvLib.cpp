@@ -7,6 +7,7 @@
 
 #include "burning/mbClock.h"
 #include "burning/mbConst.h"
+#include "burning/mbErase.h"
 #include "burning/mbHandles.h"
 
 namespace ku {
@@ -18,6 +19,7 @@ const char* const DiscTypeNames[16] = {
 uint8_t CurrentDiscType = 0;
 bool CloseSessionImmediate = true;
 bool ExtraBlankWaitQuirk = false;
+std::atomic<bool> AbortFlag{false};
 
 namespace {
 
@@ -77,7 +79,13 @@ TSCSIDevice::TSCSIDevice() {
     }
 }
 
-TSCSIDevice::~TSCSIDevice() { ::DeleteCriticalSection(&Lock); }
+TSCSIDevice::~TSCSIDevice() {
+    // An erase still running would use this object: stop its waits and let it end first.
+    if (EraseThread && !EraseThread->Finished())
+        AbortFlag = true;
+    WaitForErase();
+    ::DeleteCriticalSection(&Lock);
+}
 
 uint16_t TSCSIDevice::ExecuteSRB(SRB_ExecSCSICmd& SRB, int TimeOut) {
     LastError.clear();
