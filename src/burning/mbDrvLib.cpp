@@ -205,16 +205,27 @@ bool TSCSIDevice::LastCommandRetryable() const {
 
 bool TSCSIDevice::Run(const uint8_t* cdb, uint8_t cdbLen, uint8_t flags, void* buffer,
                       uint32_t length, int timeOut) {
+    // Adapters want data buffers on 8-byte boundaries; a byte array of a caller need not be.
+    std::vector<uint64_t> bounce;
+    uint8_t* data = static_cast<uint8_t*>(buffer);
+    if (data && length && reinterpret_cast<uintptr_t>(data) % 8 != 0) {
+        bounce.resize((length + 7) / 8);
+        data = reinterpret_cast<uint8_t*>(bounce.data());
+        if (flags & SRB_DIR_OUT)
+            std::memcpy(data, buffer, length);
+    }
     SRB_ExecSCSICmd srb{};
     // An answer shorter than asked must not leave the last command's bytes behind.
-    if ((flags & SRB_DIR_IN) && buffer && length)
-        std::memset(buffer, 0, length);
+    if ((flags & SRB_DIR_IN) && data && length)
+        std::memset(data, 0, length);
     srb.SRB_Flags = flags;
-    srb.SRB_BufLen = buffer ? length : 0;
-    srb.SRB_BufPointer = static_cast<uint8_t*>(buffer);
+    srb.SRB_BufLen = data ? length : 0;
+    srb.SRB_BufPointer = data;
     srb.SRB_CDBLen = cdbLen;
     std::memcpy(srb.CDBByte, cdb, cdbLen);
     ExecuteSRB(srb, timeOut);
+    if (!bounce.empty() && (flags & SRB_DIR_IN))
+        std::memcpy(buffer, data, length);
     return srb.SRB_Status == SS_COMP;
 }
 

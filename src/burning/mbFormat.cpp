@@ -17,6 +17,19 @@ std::string FormatThousands(int64_t value) {
     return value < 0 ? "-" + text : text;
 }
 
+std::string FormatNumber(double value, int Decimals) {
+    std::string fixed = FormatFixed(value, Decimals);
+    bool negative = !fixed.empty() && fixed[0] == '-';
+    size_t point = fixed.find('.');
+    std::string whole = fixed.substr(negative ? 1 : 0, point == std::string::npos
+                                                           ? std::string::npos
+                                                           : point - (negative ? 1 : 0));
+    std::string text = FormatThousands(std::stoll(whole));
+    if (point != std::string::npos)
+        text += fixed.substr(point);
+    return negative ? "-" + text : text;
+}
+
 std::string FormatFixed(double value, int Decimals) {
     double scale = std::pow(10.0, Decimals);
     double rounded = std::floor(std::fabs(value) * scale + 0.5) / scale;

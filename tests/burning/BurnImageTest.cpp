@@ -83,8 +83,9 @@ TEST_P(BurnToEveryMedium, HoldsTheImageExactly) {
         for (size_t i = 0; i < writes.size(); ++i) {
             uint16_t blocks = GetBE16(writes[i].cdb + 7);
             EXPECT_EQ(GetBE32(writes[i].cdb + 2), lba);
-            if (i + 1 < writes.size())
+            if (i + 1 < writes.size()) {
                 EXPECT_EQ(blocks, m.blockSectors);
+            }
             lba += blocks;
         }
         EXPECT_EQ(lba, sectors);
