@@ -13,6 +13,9 @@ namespace {
 
 // Blocks kept for reuse, so a long burn does not allocate a block per piece.
 constexpr size_t SpareBlocks = 4;
+// A full cache reads again once the writer has taken this many blocks, rather than waking
+// for every block.
+constexpr size_t RefillBatch = 8;
 
 // Reads until Count bytes arrived or the file gives no more.
 int32_t ReadFully(TStreamEx& stream, uint8_t* buffer, int32_t count) {
@@ -55,11 +58,21 @@ int TCacheThread::GetBlock(std::vector<uint8_t>& Buffer) {
     bytesHeld_ -= count;
     bytesLeft_ -= count; // the one place where handed-out bytes are counted
     blocks_.pop_front();
-    ::WakeAllConditionVariable(&changed_);
+    if (readerWaiting_ && blocks_.size() <= RefillLevel())
+        ::WakeAllConditionVariable(&changed_);
     return count;
 }
 
-void TCacheThread::WaitForChange(DWORD Ms) { ::SleepConditionVariableCS(&changed_, lock_, Ms); }
+void TCacheThread::WaitForChange(DWORD Ms) {
+    ++waiters_;
+    ::SleepConditionVariableCS(&changed_, lock_, Ms);
+    --waiters_;
+}
+
+size_t TCacheThread::RefillLevel() const {
+    size_t full = BlockCount - 1;
+    return full - std::min(RefillBatch, full / 2);
+}
 
 void TCacheThread::Stop() { Fail(SOperationAborted); }
 
@@ -138,24 +151,30 @@ void TCacheThread::AddBlock(std::vector<uint8_t>&& data, uint32_t count) {
     Lock();
     blocks_.push_back({std::move(data), count});
     bytesHeld_ += count;
-    ::WakeAllConditionVariable(&changed_);
     size_t full = BlockCount - 1;
-    if (blocks_.size() >= full) {
+    if (blocks_.size() >= full)
         primed_ = true;
+    if (waiters_ > 0)
+        ::WakeAllConditionVariable(&changed_);
+    if (blocks_.size() >= full) {
         SetLadderPriority(blocks_.size());
-        // Full: wait for the writer to take a block, or for a stop.
-        while (blocks_.size() >= full && !stopRequested_)
+        // Full: wait for the writer to take blocks, or for a stop.
+        readerWaiting_ = true;
+        while (blocks_.size() > RefillLevel() && !stopRequested_)
             ::SleepConditionVariableCS(&changed_, lock_, 100);
+        readerWaiting_ = false;
     }
     size_t held = blocks_.size();
     Unlock();
     SetLadderPriority(held);
 }
 
-// Reads fast while the cache is low and yields the processor while it is full.
+// Reads fast while the cache is low and yields the processor while it is full. A full cache
+// stays idle until it is down to half, rather than switching at every block the writer takes.
 void TCacheThread::SetLadderPriority(size_t held) {
     int priority = THREAD_PRIORITY_LOWEST;
-    if (held >= BlockCount - 1)
+    if (held >= BlockCount - 1 ||
+        (currentPriority_ == THREAD_PRIORITY_IDLE && held >= BlockCount / 2))
         priority = THREAD_PRIORITY_IDLE;
     else if (held < BlockCount / 4)
         priority = THREAD_PRIORITY_NORMAL;

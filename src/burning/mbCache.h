@@ -72,6 +72,7 @@ private:
     void SetLadderPriority(size_t held);
     void EndStopped();
     void DropBlocks();
+    size_t RefillLevel() const;
 
     CRITICAL_SECTION* lock_;
     CONDITION_VARIABLE changed_;
@@ -79,6 +80,8 @@ private:
     std::vector<std::vector<uint8_t>> spare_;
     std::atomic<bool> stopRequested_{false};
     bool primed_ = false;
+    bool readerWaiting_ = false;
+    int waiters_ = 0;
     bool finished_ = false;
     std::string errorText_;
     std::string currentFile_;

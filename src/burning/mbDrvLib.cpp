@@ -100,10 +100,19 @@ uint16_t TSCSIDevice::ExecuteSRB(SRB_ExecSCSICmd& SRB, int TimeOut) {
         LastError = ASPILoaded ? SNoDeviceSelected : SNoASPILayer;
         return ExecuteNotSent;
     }
+    // The library's own emulation answers before it returns and never signals, so one event
+    // of the device's serves all its requests; a manager may signal later and gets a new one.
     TBurnHandle event;
-    if (SRB.SRB_Flags & SRB_EVENT_NOTIFY)
+    HANDLE notify = nullptr;
+    if ((SRB.SRB_Flags & SRB_EVENT_NOTIFY) && ASPILayerName == ASPIEmulationName) {
+        if (!emulationEvent_.get())
+            emulationEvent_.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        notify = emulationEvent_.get();
+    } else if (SRB.SRB_Flags & SRB_EVENT_NOTIFY) {
         event.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    SRB.SRB_PostProc = event.get();
+        notify = event.get();
+    }
+    SRB.SRB_PostProc = notify;
     SRB.SRB_Cmd = SC_EXEC_SCSI_CMD;
     SRB.SRB_Status = SS_PENDING;
     SRB.SRB_HaId = HaId;

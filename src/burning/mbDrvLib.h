@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "burning/mbASPI.h"
+#include "burning/mbHandles.h"
 
 namespace ku {
 
@@ -201,6 +202,7 @@ protected:
 
 private:
     CRITICAL_SECTION Lock;
+    TBurnHandle emulationEvent_;
 };
 
 // Where a mode page starts in a MODE SENSE(10) answer.
