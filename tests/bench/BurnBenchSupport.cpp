@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "IsoImageMaker.h"
+#include "IsoImage.h"
 #include "burning/mbASPI.h"
 #include "burning/mbSPTI.h"
 
@@ -21,7 +21,7 @@ BurnBench::BurnBench(uint32_t imageMiB) : sectors(imageMiB * 512) {
     CreateDirectoryA("C:\\kutest", nullptr);
     CreateDirectoryA("C:\\kutest\\scratch", nullptr);
     image = "C:\\kutest\\scratch\\bench_burn.iso";
-    if (!kutest::MakeIsoImage(image, sectors))
+    if (!mmcsim::MakeIsoImage(image, sectors))
         std::printf("cannot write %s\n", image.c_str());
     ku::SetSPTITransport(&spti);
     spti.sim.Reset();
@@ -73,7 +73,7 @@ bool BurnBench::DiscHoldsImage() {
     std::vector<uint8_t> disc(2048), expected(2048);
     for (uint32_t lba = 0; lba < sectors; lba += lba + 97 < sectors ? 97 : sectors - 1 - lba) {
         spti.sim.ReadWritten(0, lba, disc.data(), 1);
-        kutest::IsoSector(lba, sectors, 1, expected.data());
+        mmcsim::IsoSector(lba, sectors, 1, expected.data());
         if (disc != expected)
             return false;
         if (lba == sectors - 1)

@@ -4,20 +4,15 @@
 #include <thread>
 
 #include "BurnerTestSupport.h"
-#include "IsoImageMaker.h"
+#include "IsoImage.h"
 #include "burning/mbBigEndian.h"
 
 using namespace ku;
-using kutest::IsoImageSectors;
+using mmcsim::IsoImageSectors;
 
 namespace {
 
-struct Close {
-    uint8_t immed, function, track;
-    bool operator==(const Close& o) const {
-        return immed == o.immed && function == o.function && track == o.track;
-    }
-};
+using Close = std::tuple<int, int, int>; // Immed, close function, track
 
 struct MediumCase {
     int medium;
@@ -100,8 +95,7 @@ TEST_P(BurnToEveryMedium, HoldsTheImageExactly) {
         EXPECT_EQ((syncs[0].cdb[1] & 0x02) != 0, m.syncImmediate);
         std::vector<Close> closes;
         for (const auto& record : Commands(0x5B))
-            closes.push_back({uint8_t(record.cdb[1] & 1), uint8_t(record.cdb[2] & 7),
-                              record.cdb[5]});
+            closes.emplace_back(record.cdb[1] & 1, record.cdb[2] & 7, record.cdb[5]);
         EXPECT_TRUE(closes == m.closes) << "closes as the disc type needs";
         EXPECT_EQ(sim->State(0, mmcsim::StateSessions), 1);
         EXPECT_EQ(sim->State(0, mmcsim::StateTrayOpen), 0);

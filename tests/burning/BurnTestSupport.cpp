@@ -3,7 +3,10 @@
 
 #include <tlhelp32.h>
 
+#include <atomic>
 #include <cstring>
+#include <memory>
+#include <thread>
 
 #include "burning/mbASPI.h"
 #include "burning/mbDrvLib.h"
@@ -228,35 +231,15 @@ int ThreadsStartingAt(void* start) {
     return count;
 }
 
-namespace {
-
-struct LockJob {
-    CRITICAL_SECTION* lock;
-    HANDLE taken;
-};
-
-DWORD WINAPI TakeLock(void* parameter) {
-    auto* job = static_cast<LockJob*>(parameter);
-    ::EnterCriticalSection(job->lock);
-    ::LeaveCriticalSection(job->lock);
-    ::SetEvent(job->taken);
-    return 0;
-}
-
-} // namespace
-
 bool LockIsFree(CRITICAL_SECTION* lock) {
-    // A lock that is never released keeps the thread waiting: then its job is left to it.
-    auto* job = new LockJob{lock, ::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
-    HANDLE thread = ::CreateThread(nullptr, 0, TakeLock, job, 0, nullptr);
-    bool free = ::WaitForSingleObject(job->taken, 2000) == WAIT_OBJECT_0;
-    if (free) {
-        ::WaitForSingleObject(thread, INFINITE);
-        ::CloseHandle(job->taken);
-        delete job;
-    }
-    ::CloseHandle(thread);
-    return free;
+    // A lock that is never released keeps the thread waiting; it is left behind then.
+    auto taken = std::make_shared<std::atomic<bool>>(false);
+    std::thread([lock, taken] {
+        ::EnterCriticalSection(lock);
+        ::LeaveCriticalSection(lock);
+        *taken = true;
+    }).detach();
+    return WaitUntil([&] { return taken->load(); }, 2000);
 }
 
 bool WaitUntil(const std::function<bool()>& done, DWORD ms) {

@@ -1,7 +1,7 @@
 // A burner on one simulated writer for the burn, abort and erase tests.
 #include "BurnerTestSupport.h"
 
-#include "IsoImageMaker.h"
+#include "IsoImage.h"
 
 namespace kutest {
 
@@ -47,7 +47,7 @@ void __cdecl BurnerTest::Hook(void* self, int, const uint8_t* cdb) {
 std::string BurnerTest::Image(uint32_t sectors, uint32_t extraBytes, uint32_t seed) {
     std::string path = dir.File("image" + std::to_string(sectors) + "_" +
                                 std::to_string(extraBytes) + ".iso");
-    EXPECT_TRUE(MakeIsoImage(path, sectors, extraBytes, seed));
+    EXPECT_TRUE(mmcsim::MakeIsoImage(path, sectors, extraBytes, seed));
     return path;
 }
 

@@ -28,7 +28,6 @@ protected:
     void ExpectCleanEnd();
     // The commands of one operation code the drive accepted (or all of them).
     std::vector<mmcsim::CommandRecord> Commands(uint8_t opcode, bool acceptedOnly = true);
-    size_t DoneCount();
 
     ScratchDir dir;
     std::unique_ptr<ku::TMCDBurner> burner;
@@ -42,6 +41,7 @@ protected:
 
 private:
     static void __cdecl Hook(void* self, int drive, const uint8_t* cdb);
+    size_t DoneCount();
     std::mutex lock_;
     std::atomic<int> seen_{0};
     // Where the library's threads start, learnt from the write thread of the first burn.

@@ -1,7 +1,6 @@
 // Quick and full erases of every rewritable medium through both layers, with progress; erases
 // that cannot start, and an abort while the erase thread waits.
 #include "BurnerTestSupport.h"
-#include "burning/mbErase.h"
 
 using namespace ku;
 
@@ -106,18 +105,6 @@ TEST_F(EraseTest, EndsWithAnErrorWhenItCannotStartOrIsAborted) {
     ASSERT_TRUE(WaitErased());
     EXPECT_EQ(erased, std::vector<bool>{true});
     ExpectCleanEnd();
-}
-
-TEST(EraseDuration, ByDiscTypeAndMode) {
-    const struct {
-        uint8_t type, mode;
-        uint16_t seconds;
-    } rows[] = {{dtUnknown, 1, 150},  {dtCDRW, 1, 150},   {dtCDRW, 0, 4500},
-                {dtCDR, 2, 4500},     {dtDVDPlusRW, 1, 600}, {dtDVDRWSequential, 0, 4440},
-                {dtDVDPlusRW, 7, 8880}};
-    for (const auto& row : rows)
-        EXPECT_EQ(ExpectedEraseDuration(row.type, row.mode), row.seconds)
-            << int(row.type) << "/" << int(row.mode);
 }
 
 } // namespace

@@ -1,10 +1,8 @@
-// The write speeds the burn window lists for a disc, the speed read back from a listed text,
-// and the number texts of the window and the library's messages.
+// The write speeds the burn window lists for a disc and the speed read back from a listed text.
 #include <memory>
 
 #include "BurnTestSupport.h"
 #include "burning/mbCDBC.h"
-#include "burning/mbFormat.h"
 #include "burning/mbSpeeds.h"
 
 using namespace ku;
@@ -28,18 +26,6 @@ TEST(SpeedTexts, AreReadBackAs177Or1385TimesTheFactor) {
     };
     for (const auto& row : rows)
         EXPECT_EQ(SpeedTextToKBps(row.text, row.discType), row.kbps) << row.text;
-}
-
-TEST(NumberTexts, SeparateThousandsAndRoundHalfAway) {
-    EXPECT_EQ(FormatThousands(5540), "5,540");
-    EXPECT_EQ(FormatThousands(999), "999");
-    EXPECT_EQ(FormatThousands(1234567), "1,234,567");
-    EXPECT_EQ(FormatNumber(1234.5, 2), "1,234.50");
-    EXPECT_EQ(FormatNumber(0.125, 2), "0.13");
-    EXPECT_EQ(FormatNumber(512, 2), "512.00");
-    EXPECT_EQ(SpeedFactorText(5540, true), "4.0");
-    EXPECT_EQ(SpeedFactorText(4234, false), "24");
-    EXPECT_EQ(KBpsText(22160), "(22,160 KB/s)");
 }
 
 class SpeedList : public kutest::BurnTest {};

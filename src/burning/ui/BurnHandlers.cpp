@@ -57,8 +57,6 @@ void TBurnForm::SpeedButton1Click() {
         SetWindowTextA(Item(IDC_BURN_EDITFILENAME), file);
 }
 
-uint8_t TBurnForm::DiscTypeForSpeed() { return mcdb->GetDiscType(); }
-
 void TBurnForm::bBurnISOClick() {
     std::string image = WindowText(Item(IDC_BURN_EDITFILENAME));
     std::string line = SelectedText(IDC_BURN_CBDRIVES);
@@ -73,7 +71,7 @@ void TBurnForm::bBurnISOClick() {
     SetWorking(true);
     SetStatus(">>> STARTING BURN .ISO IMAGE ON " + line);
     mcdb->SetWriteSpeed(static_cast<uint16_t>(
-        SpeedTextToKBps(SelectedText(IDC_BURN_CBSPEED), DiscTypeForSpeed())));
+        SpeedTextToKBps(SelectedText(IDC_BURN_CBSPEED), mcdb->GetDiscType())));
     mcdb->BurnISOImage(image);
     SetBar(IDC_BURN_PCD, 0, static_cast<int>(mcdb->GetImageSectors()));
 }
@@ -98,7 +96,7 @@ void TBurnForm::bQEraseClick() {
     }
     StartTimer();
     mcdb->SetWriteSpeed(static_cast<uint16_t>(
-        SpeedTextToKBps(SelectedText(IDC_BURN_CBSPEED), DiscTypeForSpeed())));
+        SpeedTextToKBps(SelectedText(IDC_BURN_CBSPEED), mcdb->GetDiscType())));
     eraseEnded_ = false;
     // An erase that did not start may have said so through its done event already; one that
     // found the drive not ready says nothing, and the window must come back all the same.

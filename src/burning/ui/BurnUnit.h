@@ -68,7 +68,6 @@ private:
     void EndErase(bool WithError);
     std::string SelectedText(int comboId) const;
     void SetBar(int id, int position, int maximum = -1);
-    uint8_t DiscTypeForSpeed();
 
     DWORD windowThread_;
     std::mutex eventsLock_;
