@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# make-images.sh: draws the program's own pictures with ImageMagick into resources/images.
-# Run by hand when a picture changes; the results are checked in, the build never runs this.
+# make-images.sh [all|sysmanager]: draws the program's own pictures with ImageMagick into
+# resources/images (all of them, or only one window's). Run by hand when a picture changes; the
+# results are checked in, the build never runs this.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=$root/resources/images
 mkdir -p "$out"
 cd "$out"
 font=Helvetica-Bold
+which=${1:-all}
 navy='#1d3f72'; blue='#2f6db5'; light='#5b97dc'; pale='#eaf1fb'
 
 # Text button: NAME WIDTH HEIGHT LABEL BASE HOVER
@@ -41,6 +43,7 @@ toolbutton() {
   done
 }
 
+if [ "$which" = all ]; then
 convert -size 420x240 gradient:"$light"-"$navy" \
   -fill white -font "$font" -pointsize 34 -gravity center -annotate +0-28 'Kelvane Uninstaller' \
   -font Helvetica -pointsize 15 -annotate +0+14 'Removes programs and what they leave behind' \
@@ -71,6 +74,14 @@ toolbutton UninstallExBtn 'Uninstall' 'rectangle 32,8 56,32 line 26,40 62,4'
 toolbutton DetailBtn 'Details' 'circle 44,22 44,8 line 44,18 44,30 point 44,13'
 toolbutton ViewBtn 'View' 'rectangle 30,8 40,18 rectangle 48,8 58,18 rectangle 30,24 40,34 rectangle 48,24 58,34'
 
+# Send button of the request mail form: 98 by 35, normal (1) and with the pointer over it (2).
+for n in 1 2; do
+  bg=$blue; [ "$n" = 2 ] && bg=$light
+  convert -size 98x35 xc:white -fill "$bg" -stroke "$navy" -strokewidth 1 \
+    -draw 'roundrectangle 0,0 97,34 6,6' -stroke none -fill white -font DejaVu-Sans-Bold -pointsize 11 \
+    -gravity center -annotate +0+0 'Send Message' -quality 92 "SubmitSend$n.jpg"
+done
+
 # Picture of the facts panel while no program is selected.
 convert -size 64x64 xc:white -fill "$blue" -draw 'roundrectangle 4,4 59,59 10,10' \
   -fill white -font "$font" -pointsize 40 -gravity center -annotate +0+0 '?' -quality 92 Instruction.jpg
@@ -99,3 +110,38 @@ for s in 16 32 48; do
 done
 convert icon16.png icon32.png icon48.png ../KU.ico
 rm -f icon*.png
+fi
+
+# System Manager: background, page selectors (3 = selected), action buttons, progress picture.
+convert -list font | grep -q "Font: $font\$" || font=DejaVu-Sans-Bold
+convert -size 630x377 xc:white -fill "$navy" -draw 'rectangle 0,0 630,30' \
+  -fill "$pale" -draw 'rectangle 0,31 150,377' -fill "$blue" -draw 'rectangle 150,31 152,377' \
+  -quality 92 SysManagerBack.jpg
+pagebutton() {
+  local name=$1 label=$2 n bg fg
+  for n in 1 2 3; do
+    bg=$pale; fg=$navy
+    [ "$n" = 2 ] && bg='#c9dbf2'
+    [ "$n" = 3 ] && { bg=$blue; fg=white; }
+    convert -size 136x40 xc:"$bg" -fill "$fg" -font "$font" -pointsize 14 -gravity west \
+      -annotate +14+0 "$label" -quality 92 "$name$n.jpg"
+  done
+}
+pagebutton BackupPage 'Backup'
+pagebutton RestorePage 'Restore'
+pagebutton StartupPage 'Startup'
+pagebutton DevicePage 'Devices'
+button BackupSBt 110 30 'Backup' "$blue" "$light"
+button RegRecovery 110 30 'Restore' "$blue" "$light"
+button BurnCD 110 30 'Burn CD' "$blue" "$light"
+button NICRecovery 110 30 'Restore' "$blue" "$light"
+# The DOS-mode entry: 1/2 offer to set it, 3/4 offer to remove it.
+button RegRecoveryDOS 160 30 'Set DOS restore' "$blue" "$light"
+for n in 3 4; do
+  colour='#2e8b57'; [ "$n" = 4 ] && colour='#3cb371'
+  convert -size 160x30 xc:white -fill "$colour" -stroke "$navy" -strokewidth 1 \
+    -draw 'roundrectangle 0,0 159,29 6,6' -stroke none -fill white -font "$font" -pointsize 12 \
+    -gravity center -annotate +0+0 'Remove DOS restore' -quality 92 "RegRecoveryDOS$n.jpg"
+done
+convert -size 36x12 xc:white -fill "$blue" -draw 'rectangle 0,2 7,9 rectangle 12,2 19,9 rectangle 24,2 31,9' \
+  -quality 92 ProgressEx.jpg

@@ -13,10 +13,6 @@ using namespace ku;
 
 namespace {
 
-bool There(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 std::string ShellFolder(int csidl) {
     char path[MAX_PATH] = {};
     SHGetFolderPathA(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, path);
@@ -81,11 +77,11 @@ TEST(FileGuard, ProtectedFoldersAreRefusedAndKeepTheirContents) {
         SCOPED_TRACE(folder);
         const std::string real = CanonicalDeletePath(folder);
         const std::string file = real + "\\" + probe;
-        const bool planted = There(real) && kutest::WriteTextFile(file, "probe");
+        const bool planted = kutest::PathExists(real) && kutest::WriteTextFile(file, "probe");
         EXPECT_TRUE(IsProtectedPath(folder));
         EXPECT_FALSE(DeleteDirectoryTree(folder));
         if (planted) {
-            EXPECT_TRUE(There(file)) << "something was deleted";
+            EXPECT_TRUE(kutest::PathExists(file)) << "something was deleted";
             DeleteFileA(file.c_str());
         }
     }
@@ -107,8 +103,8 @@ TEST(FileGuard, DriveRootsRelativeAndForeignPathsAreRefused) {
         EXPECT_FALSE(DeleteSingleFile(path));
     }
     SetCurrentDirectoryA(old);
-    EXPECT_TRUE(There(dir.File("sub\\keep.txt")));
-    EXPECT_TRUE(There("C:\\kelvane-sandbox.txt"));
+    EXPECT_TRUE(kutest::PathExists(dir.File("sub\\keep.txt")));
+    EXPECT_TRUE(kutest::PathExists("C:\\kelvane-sandbox.txt"));
 }
 
 TEST(FileGuard, FilesInsideProtectedFoldersMayBeDeletedOneByOne) {
@@ -116,13 +112,13 @@ TEST(FileGuard, FilesInsideProtectedFoldersMayBeDeletedOneByOne) {
     ASSERT_TRUE(kutest::WriteTextFile(file, "x"));
     EXPECT_FALSE(IsProtectedPath(file));
     EXPECT_TRUE(DeleteFileInSystemDir(Probe() + ".dll"));
-    EXPECT_FALSE(There(file));
+    EXPECT_FALSE(kutest::PathExists(file));
     EXPECT_FALSE(DeleteFileInSystemDir(Probe() + ".dll")) << "already gone";
 
     const std::string inWindows = GetWindowsDir() + "\\" + Probe() + ".ini";
     ASSERT_TRUE(kutest::WriteTextFile(inWindows, "x"));
     EXPECT_TRUE(DeleteFileInWindowsDir(Probe() + ".ini"));
-    EXPECT_FALSE(There(inWindows));
+    EXPECT_FALSE(kutest::PathExists(inWindows));
     EXPECT_FALSE(DeleteFileInWindowsDir(""));
     EXPECT_FALSE(DeleteFileInWindowsDir("..\\"));
     EXPECT_FALSE(DeleteFileInSystemDir("drivers"));
@@ -138,7 +134,7 @@ TEST(FileDelete, TreeIsDeletedAndReportedHonestly) {
     kutest::WriteTextFile(tree + "\\a\\b\\deep.dll", "x");
     kutest::WriteTextFile(tree + "\\a\\.hidden", "x");
     EXPECT_TRUE(DeleteDirectoryTree(tree + "\\"));
-    EXPECT_FALSE(There(tree));
+    EXPECT_FALSE(kutest::PathExists(tree));
     EXPECT_FALSE(DeleteDirectoryTree(tree)) << "nothing left to delete";
 
     // A file held open without delete sharing keeps its folder; that is a failure.
@@ -148,7 +144,7 @@ TEST(FileDelete, TreeIsDeletedAndReportedHonestly) {
                               OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(busy, INVALID_HANDLE_VALUE);
     EXPECT_FALSE(DeleteDirectoryTree(tree));
-    EXPECT_TRUE(There(tree));
+    EXPECT_TRUE(kutest::PathExists(tree));
     CloseHandle(busy);
     EXPECT_TRUE(DeleteDirectoryTree(tree));
 
@@ -169,17 +165,17 @@ TEST(FileDelete, LinksAreNeverEntered) {
     const DWORD link = GetFileAttributesA((root + "\\App\\link").c_str());
     if (link == INVALID_FILE_ATTRIBUTES || !(link & FILE_ATTRIBUTE_REPARSE_POINT))
         GTEST_SKIP() << "the link fixture is missing (run scripts/wine-sandbox up again)";
-    ASSERT_TRUE(There(precious));
+    ASSERT_TRUE(kutest::PathExists(precious));
     // Windows removes the link itself; Wine cannot, and then the folder stays. Either way the
     // result tells the truth and nothing behind the link is touched.
     const bool appDeleted = DeleteDirectoryTree(root + "\\App");
-    EXPECT_EQ(appDeleted, !There(root + "\\App"));
-    EXPECT_TRUE(There(precious)) << "the delete went through the link";
+    EXPECT_EQ(appDeleted, !kutest::PathExists(root + "\\App"));
+    EXPECT_TRUE(kutest::PathExists(precious)) << "the delete went through the link";
     const bool aloneDeleted = DeleteDirectoryTree(root + "\\alone");
-    EXPECT_EQ(aloneDeleted, !There(root + "\\alone"));
-    EXPECT_TRUE(There(precious));
+    EXPECT_EQ(aloneDeleted, !kutest::PathExists(root + "\\alone"));
+    EXPECT_TRUE(kutest::PathExists(precious));
     EXPECT_FALSE(DeleteSingleFile(root + "\\alone\\..\\target")) << "a folder is no file";
-    EXPECT_TRUE(There(precious));
+    EXPECT_TRUE(kutest::PathExists(precious));
 }
 
 TEST(FileGuard, ProtectedFoldersReachedThroughALinkAreRefused) {
@@ -193,10 +189,10 @@ TEST(FileGuard, ProtectedFoldersReachedThroughALinkAreRefused) {
     const std::string probe = CanonicalDeletePath(publicProfile) + "\\" + Probe();
     ASSERT_TRUE(kutest::WriteTextFile(probe, "x"));
     const std::string viaLink = link + publicProfile.substr(std::string("C:\\users").size());
-    ASSERT_TRUE(There(viaLink + "\\" + Probe())) << viaLink;
+    ASSERT_TRUE(kutest::PathExists(viaLink + "\\" + Probe())) << viaLink;
     EXPECT_TRUE(IsProtectedPath(link));
     EXPECT_TRUE(IsProtectedPath(viaLink));
     EXPECT_FALSE(DeleteDirectoryTree(viaLink));
-    EXPECT_TRUE(There(probe));
+    EXPECT_TRUE(kutest::PathExists(probe));
     DeleteFileA(probe.c_str());
 }

@@ -22,24 +22,6 @@ std::string Unique(const std::string& name) {
     return name + "_" + std::to_string(GetCurrentProcessId());
 }
 
-bool ValueThere(HKEY root, const std::string& path, const std::string& name) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | kView, &key) != ERROR_SUCCESS)
-        return false;
-    bool found =
-        RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    return found;
-}
-
-void RawDeleteValue(HKEY root, const std::string& path, const std::string& name) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS | kView, &key) != ERROR_SUCCESS)
-        return;
-    RegDeleteValueA(key, name.c_str());
-    RegCloseKey(key);
-}
-
 struct KeyCase {
     HKEY root;
     std::string path;
@@ -149,7 +131,7 @@ TEST(RegistryGuard, ValuesOfSharedKeysAreDeletableButNotTheVitalOnes) {
     const std::string name = Unique("KelvaneProbe");
     kutest::RawSetString(HKEY_CURRENT_USER, run, name, "C:\\x.exe", kView);
     EXPECT_TRUE(DeleteRegistryValue(HKEY_CURRENT_USER, run, name));
-    EXPECT_FALSE(ValueThere(HKEY_CURRENT_USER, run, name));
+    EXPECT_FALSE(kutest::RawValueExists(HKEY_CURRENT_USER, run, name, kView));
     EXPECT_FALSE(DeleteRegistryValue(HKEY_CURRENT_USER, run, name)) << "already gone";
 
     // The default value of a shared key, and the values Windows cannot log on without.
@@ -160,17 +142,17 @@ TEST(RegistryGuard, ValuesOfSharedKeysAreDeletableButNotTheVitalOnes) {
     EXPECT_FALSE(DeleteRegistryValue(HKEY_CURRENT_USER, run, ""));
     EXPECT_FALSE(DeleteRegistryValue(HKEY_CURRENT_USER, winlogon, "shell"));
     EXPECT_FALSE(DeleteRegistryValue(HKEY_CURRENT_USER, "\\" + winlogon + "\\", "USERINIT"));
-    EXPECT_TRUE(ValueThere(HKEY_CURRENT_USER, run, ""));
-    EXPECT_TRUE(ValueThere(HKEY_CURRENT_USER, winlogon, "Shell"));
-    EXPECT_TRUE(ValueThere(HKEY_CURRENT_USER, winlogon, "Userinit"));
+    EXPECT_TRUE(kutest::RawValueExists(HKEY_CURRENT_USER, run, "", kView));
+    EXPECT_TRUE(kutest::RawValueExists(HKEY_CURRENT_USER, winlogon, "Shell", kView));
+    EXPECT_TRUE(kutest::RawValueExists(HKEY_CURRENT_USER, winlogon, "Userinit", kView));
     EXPECT_TRUE(IsProtectedRegistryValue(
         HKEY_LOCAL_MACHINE, "SYSTEM\\ControlSet001\\Control\\Session Manager\\Environment",
         "Path"));
     EXPECT_TRUE(IsProtectedRegistryValue(HKEY_CURRENT_USER, "", "x"));
     EXPECT_TRUE(IsProtectedRegistryValue(HKEY_CURRENT_USER, "\\", "x"));
-    RawDeleteValue(HKEY_CURRENT_USER, winlogon, "Shell");
-    RawDeleteValue(HKEY_CURRENT_USER, winlogon, "Userinit");
-    RawDeleteValue(HKEY_CURRENT_USER, run, "");
+    kutest::RawDeleteValue(HKEY_CURRENT_USER, winlogon, "Shell", kView);
+    kutest::RawDeleteValue(HKEY_CURRENT_USER, winlogon, "Userinit", kView);
+    kutest::RawDeleteValue(HKEY_CURRENT_USER, run, "", kView);
 }
 
 namespace {

@@ -7,14 +7,6 @@
 
 using namespace ku;
 
-namespace {
-
-bool There(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-} // namespace
-
 TEST(PruneFullBackups, SevenExportsLoseTheTwoOldest) {
     kutest::ScratchDir dir;
     // Written newest first, so the file system's own order is not the age order.
@@ -28,15 +20,17 @@ TEST(PruneFullBackups, SevenExportsLoseTheTwoOldest) {
     SetFileAttributesA(hidden.c_str(), FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN);
 
     PruneFullBackups(dir.Path() + "\\");
-    EXPECT_FALSE(There(dir.File("Backup_20091101_120000.reg")));
-    EXPECT_FALSE(There(dir.File("Backup_20091102_120000.reg")));
+    EXPECT_FALSE(kutest::PathExists(dir.File("Backup_20091101_120000.reg")));
+    EXPECT_FALSE(kutest::PathExists(dir.File("Backup_20091102_120000.reg")));
     for (int day = 3; day <= 7; ++day)
-        EXPECT_TRUE(There(dir.File(Format("Backup_2009110%d_120000.reg", day)))) << day;
-    EXPECT_TRUE(There(dir.File("notes.txt")));
-    EXPECT_TRUE(There(dir.File("old.reg")));
-    EXPECT_TRUE(There(hidden)) << "only plain archive files count";
+        EXPECT_TRUE(kutest::PathExists(dir.File(Format("Backup_2009110%d_120000.reg", day))))
+            << day;
+    EXPECT_TRUE(kutest::PathExists(dir.File("notes.txt")));
+    EXPECT_TRUE(kutest::PathExists(dir.File("old.reg")));
+    EXPECT_TRUE(kutest::PathExists(hidden)) << "only plain archive files count";
 
     PruneFullBackups(dir.Path());
-    EXPECT_TRUE(There(dir.File("Backup_20091103_120000.reg"))) << "five are left alone";
+    EXPECT_TRUE(kutest::PathExists(dir.File("Backup_20091103_120000.reg")))
+        << "five are left alone";
     PruneFullBackups(dir.File("missing"));
 }

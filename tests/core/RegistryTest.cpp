@@ -29,16 +29,6 @@ std::string ExpectThrows(const std::function<void()>& fn) {
     return "(no exception)";
 }
 
-void SetRaw(HKEY root, const std::string& path, const std::string& name, DWORD type,
-            const void* data, DWORD size) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                              nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExA(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
-    RegCloseKey(key);
-}
-
 } // namespace
 
 TEST(Registry, WowHelpersAgreeWithTheSystem) {
@@ -198,17 +188,20 @@ TEST(Registry, TypedReadsAndWrites) {
 
 TEST(Registry, OddValuesFromOtherPrograms) {
     ScratchKey scratch;
+    auto set = [&](const char* name, DWORD type, const std::string& data) {
+        kutest::RawSetValue(HKEY_CURRENT_USER, scratch.Path(), name, type, data);
+    };
     const char embedded[] = "first\0second";
-    SetRaw(HKEY_CURRENT_USER, scratch.Path(), "Embedded", REG_SZ, embedded, sizeof(embedded));
+    set("Embedded", REG_SZ, std::string(embedded, sizeof(embedded)));
     const char unterminated[] = {'a', 'b', 'c'};
-    SetRaw(HKEY_CURRENT_USER, scratch.Path(), "NoZero", REG_SZ, unterminated, 3);
-    SetRaw(HKEY_CURRENT_USER, scratch.Path(), "Empty", REG_SZ, "", 0);
+    set("NoZero", REG_SZ, std::string(unterminated, 3));
+    set("Empty", REG_SZ, std::string("", 0));
     const char expand[] = "%SystemRoot%\\x.exe";
-    SetRaw(HKEY_CURRENT_USER, scratch.Path(), "Expand", REG_EXPAND_SZ, expand, sizeof(expand));
+    set("Expand", REG_EXPAND_SZ, std::string(expand, sizeof(expand)));
     const char multi[] = "one\0two\0";
-    SetRaw(HKEY_CURRENT_USER, scratch.Path(), "Multi", REG_MULTI_SZ, multi, sizeof(multi));
+    set("Multi", REG_MULTI_SZ, std::string(multi, sizeof(multi)));
     const unsigned char shortDword[] = {9, 0};
-    SetRaw(HKEY_CURRENT_USER, scratch.Path(), "ShortDword", REG_DWORD, shortDword, 2);
+    set("ShortDword", REG_DWORD, std::string(reinterpret_cast<const char*>(shortDword), 2));
 
     TRegistry reg;
     ASSERT_TRUE(reg.OpenKeyReadOnly(scratch.Path()));

@@ -78,61 +78,6 @@ ScratchDir::ScratchDir() : path_(std::string(kScratchRoot) + "\\" + UniqueName()
 
 ScratchDir::~ScratchDir() { RemoveTree(path_); }
 
-bool RawKeyExists(HKEY root, const std::string& path, REGSAM view) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
-}
-
-void RawCreateKey(HKEY root, const std::string& path, REGSAM view) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
-        throw std::runtime_error("cannot create key " + path);
-    RegCloseKey(key);
-}
-
-void RawSetString(HKEY root, const std::string& path, const std::string& name,
-                  const std::string& value, REGSAM view) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
-        throw std::runtime_error("cannot create key " + path);
-    RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>(value.size() + 1));
-    RegCloseKey(key);
-}
-
-void RawDeleteTree(HKEY root, const std::string& path, REGSAM view) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS)
-        return;
-    // Names first, deletes after: a subkey that cannot be deleted must not loop forever.
-    std::vector<std::string> names;
-    char name[256];
-    for (DWORD index = 0;; ++index) {
-        DWORD length = sizeof(name);
-        if (RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            break;
-        names.emplace_back(name, length);
-    }
-    RegCloseKey(key);
-    for (const std::string& sub : names)
-        RawDeleteTree(root, path + "\\" + sub, view);
-    RegDeleteKeyExA(root, path.c_str(), view, 0);
-}
-
-bool WriteTextFile(const std::string& path, const std::string& text) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    bool ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    return std::fclose(file) == 0 && ok;
-}
-
 bool RunningUnderWow64() {
     BOOL wow = FALSE;
     return IsWow64Process(GetCurrentProcess(), &wow) && wow;

@@ -5,6 +5,9 @@
 
 #include <string>
 
+#include "support/Files.h"
+#include "support/RawRegistry.h"
+
 namespace kutest {
 
 // Where the sandbox puts the built fixtures and where tests may write.
@@ -45,13 +48,6 @@ private:
     std::string path_;
 };
 
-// Test-side registry helpers that bypass the code under test.
-bool RawKeyExists(HKEY root, const std::string& path, REGSAM view);
-void RawCreateKey(HKEY root, const std::string& path, REGSAM view);
-void RawSetString(HKEY root, const std::string& path, const std::string& name,
-                  const std::string& value, REGSAM view);
-void RawDeleteTree(HKEY root, const std::string& path, REGSAM view);
-bool WriteTextFile(const std::string& path, const std::string& text);
 bool RunningUnderWow64();
 
 } // namespace kutest

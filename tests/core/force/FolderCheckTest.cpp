@@ -81,22 +81,22 @@ TEST(ForceFolderCheck, WindowsSubtreeIsRefusedOtherSubfoldersAccepted) {
 TEST(ForceFolderCheck, ProductAppliesByOwnNameOrFileNameOnly) {
     ScratchDir system, programs;
     CreateDirectoryA(system.File("drivers").c_str(), nullptr);
-    ASSERT_TRUE(kutest::MakeFile(system.File("drivers\\klif.sys")));
-    ASSERT_TRUE(kutest::MakeFile(system.File("drivers\\klim5.sys")));
-    ASSERT_TRUE(kutest::MakeFile(system.File("SymNeti.dll")));
+    ASSERT_TRUE(kutest::WriteTextFile(system.File("drivers\\klif.sys")));
+    ASSERT_TRUE(kutest::WriteTextFile(system.File("drivers\\klim5.sys")));
+    ASSERT_TRUE(kutest::WriteTextFile(system.File("SymNeti.dll")));
 
     // A word in a subfolder's name does not claim the program.
     const std::string app = programs.File("Tool");
     CreateDirectoryA(app.c_str(), nullptr);
     CreateDirectoryA((app + "\\Kaspersky Notes").c_str(), nullptr);
-    ASSERT_TRUE(kutest::MakeFile(app + "\\Kaspersky Notes\\readme.txt"));
+    ASSERT_TRUE(kutest::WriteTextFile(app + "\\Kaspersky Notes\\readme.txt"));
     EXPECT_TRUE(CheckForceFolder(app, system.Path()).programFiles.empty());
     EXPECT_FALSE(FolderContainsName("Kaspersky", app));
 
     // A file of the program named after the product does, also deep below.
     CreateDirectoryA((app + "\\a").c_str(), nullptr);
     CreateDirectoryA((app + "\\a\\b").c_str(), nullptr);
-    ASSERT_TRUE(kutest::MakeFile(app + "\\a\\b\\kaspersky.dll"));
+    ASSERT_TRUE(kutest::WriteTextFile(app + "\\a\\b\\kaspersky.dll"));
     const ForceFolderCheck kaspersky = CheckForceFolder(app, system.Path());
     ASSERT_EQ(kaspersky.programFiles.size(), 2u);
     EXPECT_EQ(kaspersky.programFiles[0], system.Path() + "\\drivers\\klif.sys");
@@ -118,7 +118,7 @@ TEST(ForceFolderCheck, TableHoldsEightGroupsAndKlifTwice) {
     EXPECT_TRUE(table[7].checkCCube);
     ScratchDir system, programs;
     CreateDirectoryA(system.File("drivers").c_str(), nullptr);
-    ASSERT_TRUE(kutest::MakeFile(system.File("drivers\\klif.sys")));
+    ASSERT_TRUE(kutest::WriteTextFile(system.File("drivers\\klif.sys")));
     const std::string both = programs.File("Kaspersky Shield Deluxe");
     CreateDirectoryA(both.c_str(), nullptr);
     EXPECT_EQ(CheckForceFolder(both, system.Path()).programFiles.size(), 2u);

@@ -143,12 +143,12 @@ TEST(WinsockCatalog, DefaultsPerVersionAndEntry) {
     EXPECT_FALSE(RestoreWinsockNamespaceCatalog(HKEY_CURRENT_USER, two.Path(), 2, 4, 0));
     EXPECT_FALSE(RestoreWinsockNamespaceCatalog(HKEY_CURRENT_USER, seven.Path(), 2, 5, 0));
     EXPECT_FALSE(RestoreWinsockNamespaceCatalog(HKEY_CURRENT_USER, scratch.Path(), 2, 5, 1));
-    EXPECT_FALSE(kutest::ValueExists(HKEY_CURRENT_USER, seven.Path(), "LibraryPath"));
+    EXPECT_FALSE(kutest::RawValueExists(HKEY_CURRENT_USER, seven.Path(), "LibraryPath"));
 
     ASSERT_TRUE(RestoreWinsockNamespaceCatalog(HKEY_CURRENT_USER, two.Path(), 2, 5, 1));
-    EXPECT_EQ(kutest::ReadString(HKEY_CURRENT_USER, two.Path(), "LibraryPath"),
+    EXPECT_EQ(kutest::RawReadString(HKEY_CURRENT_USER, two.Path(), "LibraryPath"),
               "%SystemRoot%\\System32\\winrnr.dll");
-    EXPECT_EQ(kutest::ReadString(HKEY_CURRENT_USER, two.Path(), "DisplayString"), "NTDS");
+    EXPECT_EQ(kutest::RawReadString(HKEY_CURRENT_USER, two.Path(), "DisplayString"), "NTDS");
     BYTE id[32] = {};
     DWORD size = sizeof id, type = 0;
     ASSERT_EQ(RegGetValueA(HKEY_CURRENT_USER, two.Path().c_str(), "ProviderId", RRF_RT_ANY,
@@ -165,10 +165,10 @@ TEST(WinsockCatalog, DefaultsPerVersionAndEntry) {
     EXPECT_EQ(number, 32u);
 
     ASSERT_TRUE(RestoreWinsockNamespaceCatalog(HKEY_CURRENT_USER, five.Path(), 2, 5, 2));
-    EXPECT_TRUE(kutest::ValueExists(HKEY_CURRENT_USER, five.Path(), "LibraryPath"));
-    EXPECT_FALSE(kutest::ValueExists(HKEY_CURRENT_USER, five.Path(), "DisplayString"));
+    EXPECT_TRUE(kutest::RawValueExists(HKEY_CURRENT_USER, five.Path(), "LibraryPath"));
+    EXPECT_FALSE(kutest::RawValueExists(HKEY_CURRENT_USER, five.Path(), "DisplayString"));
     ASSERT_TRUE(RestoreWinsockNamespaceCatalog(HKEY_CURRENT_USER, five.Path(), 2, 6, 1));
-    EXPECT_EQ(kutest::ReadString(HKEY_CURRENT_USER, five.Path(), "LibraryPath"),
+    EXPECT_EQ(kutest::RawReadString(HKEY_CURRENT_USER, five.Path(), "LibraryPath"),
               "%SystemRoot%\\system32\\pnrpnsp.dll");
     EXPECT_EQ(WinsockNamespaceDefaults(5, 0).size(), 6u);
     EXPECT_EQ(WinsockNamespaceDefaults(6, 3).size(), 8u);

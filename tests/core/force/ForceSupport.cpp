@@ -5,68 +5,27 @@
 
 namespace kutest {
 
-namespace {
-
-HKEY CreateAt(HKEY root, const std::string& path) {
-    HKEY key = nullptr;
-    RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-    return key;
-}
-
-void SetValue(HKEY root, const std::string& path, const std::string& name, DWORD type,
-              const void* data, DWORD size) {
-    HKEY key = CreateAt(root, path);
-    if (!key)
-        return;
-    RegSetValueExA(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
-    RegCloseKey(key);
-}
-
-} // namespace
-
 OwnKey::OwnKey(HKEY root, const std::string& path) : root_(root), path_(path) {
-    RawDeleteTree(root_, path_, 0);
-    HKEY key = CreateAt(root_, path_);
-    if (key)
-        RegCloseKey(key);
+    RawDeleteTree(root_, path_);
+    RawCreateKey(root_, path_);
 }
 
-OwnKey::~OwnKey() { RawDeleteTree(root_, path_, 0); }
+OwnKey::~OwnKey() {
+    RawDeleteTree(root_, path_);
+}
 
 void OwnKey::SetString(const std::string& sub, const std::string& name, const std::string& value,
                        DWORD type) const {
-    SetValue(root_, Sub(sub), name, type, value.c_str(), static_cast<DWORD>(value.size() + 1));
+    RawSetString(root_, Sub(sub), name, value, 0, type);
 }
 
 void OwnKey::SetBinary(const std::string& sub, const std::string& name,
                        const std::string& bytes) const {
-    SetValue(root_, Sub(sub), name, REG_BINARY, bytes.data(), static_cast<DWORD>(bytes.size()));
+    RawSetValue(root_, Sub(sub), name, REG_BINARY, bytes);
 }
 
 void OwnKey::SetDword(const std::string& sub, const std::string& name, DWORD value) const {
-    SetValue(root_, Sub(sub), name, REG_DWORD, &value, sizeof value);
-}
-
-bool KeyExists(HKEY root, const std::string& path) { return RawKeyExists(root, path, 0); }
-
-bool ValueExists(HKEY root, const std::string& path, const std::string& name) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    const bool found = RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr, nullptr) ==
-                       ERROR_SUCCESS;
-    RegCloseKey(key);
-    return found;
-}
-
-std::string ReadString(HKEY root, const std::string& path, const std::string& name) {
-    char buffer[2048] = {};
-    DWORD size = sizeof buffer - 1;
-    if (RegGetValueA(root, path.c_str(), name.c_str(), RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ |
-                                                           RRF_NOEXPAND,
-                     nullptr, buffer, &size) != ERROR_SUCCESS)
-        return std::string();
-    return buffer;
+    RawSetDword(root_, Sub(sub), name, value);
 }
 
 std::string ItemText(const char* type, const std::string& root, const std::string& key,
@@ -101,15 +60,6 @@ int CountItems(const ku::TUninstallerContents& list, const std::string& part) {
 std::string UniqueTag(const std::string& prefix) {
     static int counter = 0;
     return prefix + std::to_string(GetCurrentProcessId()) + "x" + std::to_string(++counter);
-}
-
-bool MakeFile(const std::string& path, const std::string& text) {
-    return WriteTextFile(path, text);
-}
-
-bool FileThere(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 } // namespace kutest

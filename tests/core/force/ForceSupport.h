@@ -33,10 +33,6 @@ private:
     std::string path_;
 };
 
-bool KeyExists(HKEY root, const std::string& path);
-bool ValueExists(HKEY root, const std::string& path, const std::string& name);
-std::string ReadString(HKEY root, const std::string& path, const std::string& name);
-
 // "type|root|key|value|file" of every item, in order.
 std::vector<std::string> ItemTexts(const ku::TUninstallerContents& list);
 std::string ItemText(const char* type, const std::string& root, const std::string& key,
@@ -47,9 +43,6 @@ int CountItems(const ku::TUninstallerContents& list, const std::string& part);
 
 // A unique name for fixed-place keys of one test run.
 std::string UniqueTag(const std::string& prefix);
-
-bool MakeFile(const std::string& path, const std::string& text = "x");
-bool FileThere(const std::string& path);
 
 } // namespace kutest
 

@@ -31,13 +31,7 @@ struct OwnValue {
     OwnValue(const std::string& path, const std::string& name) : path(path), name(name) {
         kutest::RawSetString(HKEY_LOCAL_MACHINE, path, name, "", 0);
     }
-    ~OwnValue() {
-        HKEY key;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_SET_VALUE, &key) == 0) {
-            RegDeleteValueA(key, name.c_str());
-            RegCloseKey(key);
-        }
-    }
+    ~OwnValue() { kutest::RawDeleteValue(HKEY_LOCAL_MACHINE, path, name); }
     std::string path, name;
 };
 
@@ -49,8 +43,8 @@ TEST(InstallerScans, ProductsComponentsAndFoldersOfTheFolder) {
     const std::string folder = dir.File("Foo App"), lookAlike = dir.File("Foo AppBar");
     CreateDirectoryA(folder.c_str(), nullptr);
     CreateDirectoryA(lookAlike.c_str(), nullptr);
-    ASSERT_TRUE(kutest::MakeFile(folder + "\\own.dll"));
-    ASSERT_TRUE(kutest::MakeFile(folder + "\\shared.dll"));
+    ASSERT_TRUE(kutest::WriteTextFile(folder + "\\own.dll"));
+    ASSERT_TRUE(kutest::WriteTextFile(folder + "\\shared.dll"));
     const std::string tag = kutest::UniqueTag("");
     const std::string code = PackedCode(tag, '1'), other = PackedCode(tag, '2');
     std::string installerPath = folder + "\\";
@@ -97,7 +91,7 @@ TEST(InstallerScans, ProductsComponentsAndFoldersOfTheFolder) {
 TEST(InstallerScans, DisplayNameProductComponentsAndCodeKeys) {
     ScanState = ScanRun;
     ScratchDir dir;
-    ASSERT_TRUE(kutest::MakeFile(dir.File("app.exe")));
+    ASSERT_TRUE(kutest::WriteTextFile(dir.File("app.exe")));
     const std::string tag = kutest::UniqueTag("");
     const std::string code = PackedCode(tag, '5'), second = PackedCode(tag, '6');
     const std::string name = "KU Display Test " + tag;

@@ -38,8 +38,8 @@ struct Component {
 TEST(LeftoverEngine, ComponentsFileKeyAndSharedValue) {
     ScanState = ScanRun;
     ScratchDir dir;
-    ASSERT_TRUE(kutest::MakeFile(dir.File("own.dll")));
-    ASSERT_TRUE(kutest::MakeFile(dir.File("shared.dll")));
+    ASSERT_TRUE(kutest::WriteTextFile(dir.File("own.dll")));
+    ASSERT_TRUE(kutest::WriteTextFile(dir.File("shared.dll")));
     const std::string code = MakeCode(), other = MakeCode() + "0";
     const std::string tag = kutest::UniqueTag("KUENG");
     Component file(tag + "A"), missing(tag + "B"), system(tag + "C"), shared(tag + "D");
@@ -60,10 +60,10 @@ TEST(LeftoverEngine, ComponentsFileKeyAndSharedValue) {
     EXPECT_FALSE(HasItem(list, ItemText("1", root, shared.key.Path(), code)));
 
     DeleteRegistryLeftovers(list);
-    EXPECT_FALSE(kutest::KeyExists(HKEY_LOCAL_MACHINE, missing.key.Path()));
-    EXPECT_TRUE(kutest::KeyExists(HKEY_LOCAL_MACHINE, shared.key.Path()));
-    EXPECT_FALSE(kutest::ValueExists(HKEY_LOCAL_MACHINE, shared.key.Path(), code));
-    EXPECT_TRUE(kutest::ValueExists(HKEY_LOCAL_MACHINE, shared.key.Path(), other));
+    EXPECT_FALSE(kutest::RawKeyExists(HKEY_LOCAL_MACHINE, missing.key.Path()));
+    EXPECT_TRUE(kutest::RawKeyExists(HKEY_LOCAL_MACHINE, shared.key.Path()));
+    EXPECT_FALSE(kutest::RawValueExists(HKEY_LOCAL_MACHINE, shared.key.Path(), code));
+    EXPECT_TRUE(kutest::RawValueExists(HKEY_LOCAL_MACHINE, shared.key.Path(), other));
     EXPECT_TRUE(kutest::FileThere(dir.File("shared.dll")));
 }
 
@@ -101,10 +101,10 @@ TEST(LeftoverEngine, FolderScanAndInstallLocations) {
     ScratchDir dir;
     CreateDirectoryA(dir.File("sub").c_str(), nullptr);
     CreateDirectoryA(dir.File("sub\\recent stuff").c_str(), nullptr);
-    ASSERT_TRUE(kutest::MakeFile(dir.File("a.txt")));
-    ASSERT_TRUE(kutest::MakeFile(dir.File("sub\\b.txt")));
-    ASSERT_TRUE(kutest::MakeFile(dir.File("sub\\recent stuff\\c.txt")));
-    ASSERT_TRUE(kutest::MakeFile(dir.File("zz.txt")));
+    ASSERT_TRUE(kutest::WriteTextFile(dir.File("a.txt")));
+    ASSERT_TRUE(kutest::WriteTextFile(dir.File("sub\\b.txt")));
+    ASSERT_TRUE(kutest::WriteTextFile(dir.File("sub\\recent stuff\\c.txt")));
+    ASSERT_TRUE(kutest::WriteTextFile(dir.File("zz.txt")));
     TUninstallerContents list;
     std::vector<std::string> captions;
     LeftoverScanProgress progress{nullptr, [&](const std::string& t) { captions.push_back(t); }};
@@ -133,8 +133,8 @@ TEST(LeftoverEngine, FolderScanAndInstallLocations) {
 TEST(LeftoverEngine, FileRemoverAsksOnceAndRespectsTheGuard) {
     ScanState = ScanRun;
     ScratchDir dir;
-    ASSERT_TRUE(kutest::MakeFile(dir.File("one.txt")));
-    ASSERT_TRUE(kutest::MakeFile(dir.File("two.txt")));
+    ASSERT_TRUE(kutest::WriteTextFile(dir.File("one.txt")));
+    ASSERT_TRUE(kutest::WriteTextFile(dir.File("two.txt")));
     TUninstallerContents list;
     for (const std::string& path : {dir.File("one.txt"), GetWindowsDir(), std::string("C:\\")}) {
         TContent& item = list.GetItem(list.AddItem()).Content;
@@ -167,7 +167,7 @@ TEST(LeftoverEngine, FileRemoverAsksOnceAndRespectsTheGuard) {
 
 TEST(LeftoverEngine, StopStateEndsScansAndRemoval) {
     ScratchDir dir;
-    ASSERT_TRUE(kutest::MakeFile(dir.File("a.txt")));
+    ASSERT_TRUE(kutest::WriteTextFile(dir.File("a.txt")));
     ScanState = ScanStop;
     TUninstallerContents list;
     SearchRegistryLeftovers(MakeCode(), list, {});
@@ -181,8 +181,8 @@ TEST(LeftoverEngine, StopStateEndsScansAndRemoval) {
     item.Extra = ScanViewMarker();
     ScanState = ScanStopRemoving;
     DeleteRegistryLeftovers(list);
-    EXPECT_TRUE(kutest::KeyExists(HKEY_CURRENT_USER, doomed.Path()));
+    EXPECT_TRUE(kutest::RawKeyExists(HKEY_CURRENT_USER, doomed.Path()));
     ScanState = ScanRun;
     DeleteRegistryLeftovers(list);
-    EXPECT_FALSE(kutest::KeyExists(HKEY_CURRENT_USER, doomed.Path()));
+    EXPECT_FALSE(kutest::RawKeyExists(HKEY_CURRENT_USER, doomed.Path()));
 }

@@ -4,11 +4,11 @@
 #include <gtest/gtest.h>
 
 #include "ForceSupport.h"
-#include "Spawn.h"
 #include "core/DeleteHelpers.h"
 #include "core/InstallerScans.h"
 #include "core/LeftoverEngine.h"
 #include "core/SharedState.h"
+#include "support/Spawn.h"
 
 using namespace ku;
 using kutest::HasItem;

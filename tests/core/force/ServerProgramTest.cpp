@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "ForceSupport.h"
-#include "Spawn.h"
 #include "core/ForcePathWord.h"
 #include "core/PublicFunctionUnit.h"
 #include "core/ServerProgramScan.h"
 #include "support/RecordingLauncher.h"
+#include "support/Spawn.h"
 
 using namespace ku;
 using kutest::HasItem;
@@ -32,13 +32,7 @@ struct RunValue {
     RunValue(const std::string& name, const std::string& command) : name(name) {
         kutest::RawSetString(HKEY_CURRENT_USER, kRun, name, command, 0);
     }
-    ~RunValue() {
-        HKEY key;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, kRun, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-            RegDeleteValueA(key, name.c_str());
-            RegCloseKey(key);
-        }
-    }
+    ~RunValue() { kutest::RawDeleteValue(HKEY_CURRENT_USER, kRun, name); }
     std::string name;
 };
 

@@ -7,11 +7,11 @@
 #include <fstream>
 #include <sstream>
 
-#include "OptionsTestSupport.h"
 #include "core/OptionValues.h"
 #include "core/contextmenu/ContextMenuIds.h"
 #include "support/RecordingLauncher.h"
 #include "support/Sandbox.h"
+#include "support/Spawn.h"
 
 namespace {
 
@@ -81,18 +81,16 @@ TEST(ContextMenuRegistration, RealRegsvr32AddsAndRemovesTheHandlerKeys) {
     kutest::RecordingLauncher launcher;
     launcher.forward = true;
     ASSERT_TRUE(ku::ApplyContextMenu(true, kFixture));
-    ASSERT_TRUE(optionstest::WaitUntil([] { return HandlerKeys() == 1; }, 30000));
+    ASSERT_TRUE(kutest::WaitFor([] { return HandlerKeys() == 1; }, 30000));
     EXPECT_TRUE(ku::IsContextMenuRegistered());
     const std::string clsid = std::string("CLSID\\") + ku::kContextMenuClsid + "\\InprocServer32";
-    EXPECT_STRCASEEQ(
-        optionstest::GetString(HKEY_CLASSES_ROOT, clsid, "", KEY_ALL_ACCESS | KEY_WOW64_32KEY)
-            .c_str(),
-        (kFixture + "\\Contextmenu.dll").c_str());
-    EXPECT_EQ(optionstest::GetString(HKEY_CLASSES_ROOT, ku::kFileHandlerKey, ""),
+    EXPECT_STRCASEEQ(kutest::RawReadString(HKEY_CLASSES_ROOT, clsid, "", KEY_WOW64_32KEY).c_str(),
+                     (kFixture + "\\Contextmenu.dll").c_str());
+    EXPECT_EQ(kutest::RawReadString(HKEY_CLASSES_ROOT, ku::kFileHandlerKey, "", KEY_WOW64_64KEY),
               ku::kContextMenuClsid);
 
     ASSERT_TRUE(ku::ApplyContextMenu(false, kFixture));
-    ASSERT_TRUE(optionstest::WaitUntil([] { return HandlerKeys() == 0; }, 30000));
+    ASSERT_TRUE(kutest::WaitFor([] { return HandlerKeys() == 0; }, 30000));
     EXPECT_FALSE(ku::IsContextMenuRegistered());
     EXPECT_FALSE(kutest::RawKeyExists(
         HKEY_CLASSES_ROOT, std::string("CLSID\\") + ku::kContextMenuClsid, KEY_WOW64_32KEY));
@@ -152,7 +150,7 @@ TEST(ContextMenuExtension, AddsUninstallAndStartsTheProgramWithThePath) {
     EXPECT_NE(menu->InvokeCommand(&invoke), S_OK); // not our command
     invoke.lpVerb = MAKEINTRESOURCEA(0);
     ASSERT_EQ(menu->InvokeCommand(&invoke), S_OK);
-    ASSERT_TRUE(optionstest::WaitUntil(
+    ASSERT_TRUE(kutest::WaitFor(
         [&] { return ReadFile(started).find('"' + dir.Path() + '"') != std::string::npos; }, 20000))
         << ReadFile(started);
     // The program beside the DLL, quoted, then the path.

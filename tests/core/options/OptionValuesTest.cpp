@@ -2,12 +2,9 @@
 // values, saving through the settings writer, UAC, the version text.
 #include <gtest/gtest.h>
 
-#include "OptionsTestSupport.h"
+#include "core/Handles.h"
 #include "core/OptionValues.h"
 #include "support/Sandbox.h"
-
-using optionstest::GetDword;
-using optionstest::SetDword;
 
 TEST(OptionValues, LoadGivesStoredValuesOrDefaultsForWhateverIsMissingOrOdd) {
     kutest::ScratchKey key(HKEY_LOCAL_MACHINE);
@@ -27,8 +24,8 @@ TEST(OptionValues, LoadGivesStoredValuesOrDefaultsForWhateverIsMissingOrOdd) {
     EXPECT_EQ(odd.ViewStyle, 0);
     EXPECT_EQ(odd.Version, "2010.1.3");
 
-    SetDword(HKEY_LOCAL_MACHINE, key.Path(), "CheckUpdate", 0);
-    SetDword(HKEY_LOCAL_MACHINE, key.Path(), "ViewStyle", 2);
+    kutest::RawSetDword(HKEY_LOCAL_MACHINE, key.Path(), "CheckUpdate", 0, KEY_WOW64_64KEY);
+    kutest::RawSetDword(HKEY_LOCAL_MACHINE, key.Path(), "ViewStyle", 2, KEY_WOW64_64KEY);
     kutest::RawSetString(HKEY_LOCAL_MACHINE, key.Path(), "Version", " 2011.4 ", KEY_WOW64_64KEY);
     ku::TOptionValues stored = ku::LoadOptionValues("\\" + key.Path());
     EXPECT_FALSE(stored.CheckUpdate);
@@ -40,15 +37,17 @@ TEST(OptionValues, SaveWritesMachineAndUserKeysAndTheSettingsRecord) {
     kutest::ScratchKey key(HKEY_LOCAL_MACHINE);
     ASSERT_TRUE(ku::SaveOptionValues(false, 1, "\\" + key.Path()));
     for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-        EXPECT_EQ(GetDword(root, key.Path(), "CheckUpdate"), 0);
-        EXPECT_EQ(GetDword(root, key.Path(), "ViewStyle"), 1);
+        EXPECT_EQ(kutest::RawReadDword(root, key.Path(), "CheckUpdate", KEY_WOW64_64KEY), 0);
+        EXPECT_EQ(kutest::RawReadDword(root, key.Path(), "ViewStyle", KEY_WOW64_64KEY), 1);
     }
     EXPECT_FALSE(ku::Settings.CheckUpdate);
     EXPECT_EQ(ku::Settings.ViewStyle, 1);
     // No style selected: the stored style and the record stay.
     ASSERT_TRUE(ku::SaveOptionValues(true, -1, "\\" + key.Path()));
-    EXPECT_EQ(GetDword(HKEY_LOCAL_MACHINE, key.Path(), "ViewStyle"), 1);
-    EXPECT_EQ(GetDword(HKEY_LOCAL_MACHINE, key.Path(), "CheckUpdate"), 1);
+    EXPECT_EQ(kutest::RawReadDword(HKEY_LOCAL_MACHINE, key.Path(), "ViewStyle", KEY_WOW64_64KEY),
+              1);
+    EXPECT_EQ(kutest::RawReadDword(HKEY_LOCAL_MACHINE, key.Path(), "CheckUpdate", KEY_WOW64_64KEY),
+              1);
     EXPECT_EQ(ku::Settings.ViewStyle, 1);
     kutest::RawDeleteTree(HKEY_CURRENT_USER, key.Path(), KEY_WOW64_64KEY);
 }
@@ -58,12 +57,14 @@ TEST(OptionValues, EnableLuaIsReadAndWrittenOnlyWhereItExistsAsANumber) {
     EXPECT_EQ(ku::ReadEnableLua(key.Path()), -1);
     kutest::RawCreateKey(HKEY_LOCAL_MACHINE, key.Path(), KEY_WOW64_64KEY);
     EXPECT_FALSE(ku::WriteEnableLua(true, key.Path())); // older Windows: nothing to switch
-    EXPECT_EQ(GetDword(HKEY_LOCAL_MACHINE, key.Path(), "EnableLUA"), -1);
+    EXPECT_EQ(kutest::RawReadDword(HKEY_LOCAL_MACHINE, key.Path(), "EnableLUA", KEY_WOW64_64KEY),
+              -1);
 
-    SetDword(HKEY_LOCAL_MACHINE, key.Path(), "EnableLUA", 5);
+    kutest::RawSetDword(HKEY_LOCAL_MACHINE, key.Path(), "EnableLUA", 5, KEY_WOW64_64KEY);
     EXPECT_EQ(ku::ReadEnableLua(key.Path()), 1);
     EXPECT_TRUE(ku::WriteEnableLua(false, key.Path()));
-    EXPECT_EQ(GetDword(HKEY_LOCAL_MACHINE, key.Path(), "EnableLUA"), 0);
+    EXPECT_EQ(kutest::RawReadDword(HKEY_LOCAL_MACHINE, key.Path(), "EnableLUA", KEY_WOW64_64KEY),
+              0);
     EXPECT_EQ(ku::ReadEnableLua(key.Path()), 0);
 
     kutest::RawSetString(HKEY_LOCAL_MACHINE, key.Path(), "EnableLUA", "1", KEY_WOW64_64KEY);

@@ -8,7 +8,6 @@
 
 #include <deque>
 
-#include "../options/OptionsTestSupport.h"
 #include "UiSupport.h"
 #include "core/Dialogs.h"
 #include "core/RegistryBackups.h"
@@ -17,6 +16,7 @@
 #include "resource.h"
 #include "support/RecordingLauncher.h"
 #include "support/Sandbox.h"
+#include "support/Spawn.h"
 
 namespace {
 
@@ -81,9 +81,9 @@ class OptionsFormTest : public ::testing::Test {
 } // namespace
 
 TEST_F(OptionsFormTest, PagesShowTheStoredOptionsAndTheBackups) {
-    optionstest::SetDword(HKEY_LOCAL_MACHINE, settings.Path(), "CheckUpdate", 0);
-    optionstest::SetDword(HKEY_LOCAL_MACHINE, settings.Path(), "ViewStyle", 1);
-    optionstest::SetDword(HKEY_LOCAL_MACHINE, policies.Path(), "EnableLUA", 1);
+    kutest::RawSetDword(HKEY_LOCAL_MACHINE, settings.Path(), "CheckUpdate", 0, KEY_WOW64_64KEY);
+    kutest::RawSetDword(HKEY_LOCAL_MACHINE, settings.Path(), "ViewStyle", 1, KEY_WOW64_64KEY);
+    kutest::RawSetDword(HKEY_LOCAL_MACHINE, policies.Path(), "EnableLUA", 1, KEY_WOW64_64KEY);
     ASSERT_TRUE(CreateDirectoryA(Backups().c_str(), nullptr));
     ASSERT_TRUE(kutest::WriteTextFile(Backups() + "\\Backup_20100105_093000.reg", "REGEDIT4\r\n"));
     ASSERT_TRUE(kutest::WriteTextFile(Backups() + "\\Backup_20100210_180510.reg", "REGEDIT4\r\n"));
@@ -127,7 +127,9 @@ TEST_F(OptionsFormTest, PagesShowTheStoredOptionsAndTheBackups) {
     EXPECT_EQ(form.Handle(), nullptr);
     EXPECT_TRUE(launcher.Requests().empty());
     EXPECT_TRUE(boxes.empty());
-    EXPECT_EQ(optionstest::GetDword(HKEY_LOCAL_MACHINE, settings.Path(), "CheckUpdate"), 0);
+    EXPECT_EQ(
+        kutest::RawReadDword(HKEY_LOCAL_MACHINE, settings.Path(), "CheckUpdate", KEY_WOW64_64KEY),
+        0);
 }
 
 TEST_F(OptionsFormTest, OkOnGeneralSettingsStoresOptionsAndLeavesAMissingUacAlone) {
@@ -146,11 +148,13 @@ TEST_F(OptionsFormTest, OkOnGeneralSettingsStoresOptionsAndLeavesAMissingUacAlon
     form.BitBtn1Click();
     EXPECT_EQ(form.Handle(), nullptr); // closed
     for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-        EXPECT_EQ(optionstest::GetDword(root, settings.Path(), "ViewStyle"), 2);
-        EXPECT_EQ(optionstest::GetDword(root, settings.Path(), "CheckUpdate"), 0);
+        EXPECT_EQ(kutest::RawReadDword(root, settings.Path(), "ViewStyle", KEY_WOW64_64KEY), 2);
+        EXPECT_EQ(kutest::RawReadDword(root, settings.Path(), "CheckUpdate", KEY_WOW64_64KEY), 0);
     }
     EXPECT_EQ(ku::Settings.ViewStyle, 2);
-    EXPECT_EQ(optionstest::GetDword(HKEY_LOCAL_MACHINE, policies.Path(), "EnableLUA"), -1);
+    EXPECT_EQ(
+        kutest::RawReadDword(HKEY_LOCAL_MACHINE, policies.Path(), "EnableLUA", KEY_WOW64_64KEY),
+        -1);
     // The extension is registered again or unregistered as the hidden box records; the DLL is
     // not in this folder, so only unregistering starts anything.
     auto requests = launcher.Requests();
@@ -184,9 +188,9 @@ TEST_F(OptionsFormTest, RestoreReportsSuccessOnlyAfterTheImport) {
     kutest::RawSetString(HKEY_CURRENT_USER, key.Path(), "Value", "restored", KEY_WOW64_64KEY);
     ASSERT_TRUE(CreateDirectoryA(Backups().c_str(), nullptr));
     const std::string file = Backups() + "\\Backup_20100105_093000.reg";
-    ASSERT_EQ(optionstest::RunAndWait("regedit /e \"" + file + "\" \"HKEY_CURRENT_USER\\" +
-                                      key.Path() + "\""),
-              0);
+    ASSERT_EQ(
+        kutest::RunAndWait("regedit /e \"" + file + "\" \"HKEY_CURRENT_USER\\" + key.Path() + "\""),
+        0);
     kutest::RawDeleteTree(HKEY_CURRENT_USER, key.Path(), KEY_WOW64_64KEY);
     Open();
     form.MainPageControlChange(ku::TFormOptions::RestoreRegistryPage);
@@ -210,7 +214,8 @@ TEST_F(OptionsFormTest, RestoreReportsSuccessOnlyAfterTheImport) {
     std::string valueWhenToldSuccess;
     onBox = [&](const ku::MessageBoxCall& call) {
         if (call.text == "The registry was restored successfully!")
-            valueWhenToldSuccess = optionstest::GetString(HKEY_CURRENT_USER, key.Path(), "Value");
+            valueWhenToldSuccess =
+                kutest::RawReadString(HKEY_CURRENT_USER, key.Path(), "Value", KEY_WOW64_64KEY);
     };
     answers = {IDYES, IDOK};
     form.RestoreRegistryBtnClick();

@@ -2,8 +2,8 @@
 // names hold "&", blanks and "%", and runs nothing else.
 #include <gtest/gtest.h>
 
-#include "Spawn.h"
 #include "core/PublicFunctionUnit.h"
+#include "support/Spawn.h"
 
 using namespace ku;
 

@@ -2,10 +2,10 @@
 // own ending and deleting take over only when the library cannot.
 #include <gtest/gtest.h>
 
-#include "Spawn.h"
 #include "core/DeleteHelpers.h"
 #include "core/DllUnit.h"
 #include "core/ProcessUnit.h"
+#include "support/Spawn.h"
 
 using namespace ku;
 using kutest::Sleeper;
@@ -17,11 +17,8 @@ const std::string kFailing = kutest::Fixture("w32fail\\Win32API.dll");
 
 class CompanionTest : public ::testing::Test {
 protected:
-    void TearDown() override { SetCompanionLibraryPath(""); }
-    bool FileThere(const std::string& path) {
-        return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-    }
-    kutest::ScratchDir dir;
+  void TearDown() override { SetCompanionLibraryPath(""); }
+  kutest::ScratchDir dir;
 };
 
 } // namespace
@@ -66,10 +63,10 @@ TEST_F(CompanionTest, DeleteFileThroughLibraryHonoursTheResultAndTheGuard) {
 
     SetCompanionLibraryPath(kFailing);
     EXPECT_FALSE(DllDeleteFile(file));
-    EXPECT_TRUE(FileThere(file));
+    EXPECT_TRUE(kutest::PathExists(file));
     SetCompanionLibraryPath(dir.File("none\\Win32API.dll"));
     EXPECT_FALSE(DllDeleteFile(file));
-    EXPECT_TRUE(FileThere(file));
+    EXPECT_TRUE(kutest::PathExists(file));
 
     SetCompanionLibraryPath(kWorking);
     // A relative name is refused before the library sees it.
@@ -78,10 +75,10 @@ TEST_F(CompanionTest, DeleteFileThroughLibraryHonoursTheResultAndTheGuard) {
     SetCurrentDirectoryA(dir.Path().c_str());
     EXPECT_FALSE(DllDeleteFile("victim.txt"));
     SetCurrentDirectoryA(old);
-    EXPECT_TRUE(FileThere(file));
+    EXPECT_TRUE(kutest::PathExists(file));
 
     EXPECT_TRUE(DllDeleteFile(file));
-    EXPECT_FALSE(FileThere(file));
+    EXPECT_FALSE(kutest::PathExists(file));
 }
 
 TEST_F(CompanionTest, SingleFileDeleteAsksTheLibraryWhenWindowsRefuses) {
@@ -90,6 +87,6 @@ TEST_F(CompanionTest, SingleFileDeleteAsksTheLibraryWhenWindowsRefuses) {
     SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY);
     SetCompanionLibraryPath(kFailing);
     EXPECT_FALSE(DeleteSingleFile(file)) << "a file that stays is not reported deleted";
-    EXPECT_TRUE(FileThere(file));
+    EXPECT_TRUE(kutest::PathExists(file));
     SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
 }

@@ -4,10 +4,10 @@
 
 #include <algorithm>
 
-#include "Spawn.h"
 #include "core/DllUnit.h"
 #include "core/ProcessUnit.h"
 #include "core/StrUtil.h"
+#include "support/Spawn.h"
 
 using namespace ku;
 using kutest::Sleeper;

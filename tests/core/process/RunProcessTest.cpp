@@ -5,9 +5,9 @@
 #include <fstream>
 #include <iterator>
 
-#include "Spawn.h"
 #include "core/PublicFunctionUnit.h"
 #include "core/StrUtil.h"
+#include "support/Spawn.h"
 
 using namespace ku;
 

@@ -1,9 +1,9 @@
 // Real services run by the prefix's service manager: query, stop, stop and delete.
 #include <gtest/gtest.h>
 
-#include "Spawn.h"
 #include "core/Handles.h"
 #include "core/ServiceUnit.h"
+#include "support/Spawn.h"
 
 using namespace ku;
 

@@ -6,10 +6,11 @@
 #include <gtest/gtest.h>
 
 #include "ListTestSupport.h"
+#include "support/Spawn.h"
 
-using listtest::SetDword;
-using listtest::SetMultiSz;
-using listtest::SetText;
+using kutest::RawSetDword;
+using kutest::RawSetMultiSz;
+using kutest::RawSetString;
 
 namespace fixtures {
 
@@ -23,60 +24,51 @@ std::string Entry(const std::string& key) {
     return std::string(kUninstallKey) + "\\" + key;
 }
 
-std::string ReadText(const std::string& path, const char* name, REGSAM view) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view, &key) != 0)
-        return "";
-    char text[1024] = {};
-    DWORD size = sizeof(text) - 1;
-    RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
-    RegCloseKey(key);
-    return text;
-}
-
 void AddHandMadeEntries() {
     const HKEY lm = HKEY_LOCAL_MACHINE;
-    SetText(lm, Entry(kSuiteKey), "DisplayName", "KU Fixture Suite", k32);
-    SetText(lm, Entry(kSuiteKey), "UninstallString", "MsiExec.exe /X" + std::string(kMsiB), k32);
-    SetText(lm, Entry(kSuiteKey), "Publisher", "Kelvane Test Fixtures", k32);
-    SetText(lm, Entry(kSuiteKey), "InstallDate", "20230301", k32);
-    SetMultiSz(lm, Entry(kSuiteKey), "ProductCodes",
-               {"{00000000-1111-2222-3333-444444444444}", kMsiB}, k32);
-    SetText(lm, Entry(kHotfixKey), "DisplayName", "KU Fixture Hotfix", k32);
-    SetText(lm, Entry(kHotfixKey), "UninstallString", "hotfix.exe /u", k32);
-    SetText(lm, Entry(kHotfixKey), "ParentKeyName", "OperatingSystem", k32);
-    SetText(lm, Entry(kOnly64Key), "DisplayName", "KU Fixture Only 64", k64);
-    SetText(lm, Entry(kOnly64Key), "UninstallString", "C:\\only64\\unins.exe", k64);
-    SetText(lm, Entry(kNoUninstallKey), "DisplayName", "KU Fixture No Uninstaller", k32);
-    SetText(lm, Entry(kWrongTypesKey), "DisplayName", "KU Fixture Wrong Types", k32);
-    SetText(lm, Entry(kWrongTypesKey), "UninstallString", "C:\\wrong\\unins.exe", k32);
-    SetDword(lm, Entry(kWrongTypesKey), "Publisher", 12, k32);
-    SetDword(lm, Entry(kWrongTypesKey), "DisplayIcon", 3, k32);
-    SetDword(lm, Entry(kWrongTypesKey), "InstallDate", 20240101, k32);
-    SetText(lm, Entry(kAccentKey), "DisplayName",
-            "KU Fixture Caf\xE9 \xC5ngstr\xF6m " + std::string(400, 'x'), k32);
-    SetText(lm, Entry(kAccentKey), "UninstallString", "C:\\caf\xE9\\unins.exe", k32);
-    SetText(lm, Entry(kNortonKey), "DisplayName", "Norton KU Fixture", k32);
-    SetText(lm, Entry(kNortonKey), "UninstallString", "C:\\norton\\unins.exe /x", k32);
-    SetText(lm, Entry(kNortonKey), "ModifyPath", "C:\\norton\\setup.exe /modify", k32);
+    RawSetString(lm, Entry(kSuiteKey), "DisplayName", "KU Fixture Suite", k32);
+    RawSetString(lm, Entry(kSuiteKey), "UninstallString", "MsiExec.exe /X" + std::string(kMsiB),
+                 k32);
+    RawSetString(lm, Entry(kSuiteKey), "Publisher", "Kelvane Test Fixtures", k32);
+    RawSetString(lm, Entry(kSuiteKey), "InstallDate", "20230301", k32);
+    RawSetMultiSz(lm, Entry(kSuiteKey), "ProductCodes",
+                  {"{00000000-1111-2222-3333-444444444444}", kMsiB}, k32);
+    RawSetString(lm, Entry(kHotfixKey), "DisplayName", "KU Fixture Hotfix", k32);
+    RawSetString(lm, Entry(kHotfixKey), "UninstallString", "hotfix.exe /u", k32);
+    RawSetString(lm, Entry(kHotfixKey), "ParentKeyName", "OperatingSystem", k32);
+    RawSetString(lm, Entry(kOnly64Key), "DisplayName", "KU Fixture Only 64", k64);
+    RawSetString(lm, Entry(kOnly64Key), "UninstallString", "C:\\only64\\unins.exe", k64);
+    RawSetString(lm, Entry(kNoUninstallKey), "DisplayName", "KU Fixture No Uninstaller", k32);
+    RawSetString(lm, Entry(kWrongTypesKey), "DisplayName", "KU Fixture Wrong Types", k32);
+    RawSetString(lm, Entry(kWrongTypesKey), "UninstallString", "C:\\wrong\\unins.exe", k32);
+    RawSetDword(lm, Entry(kWrongTypesKey), "Publisher", 12, k32);
+    RawSetDword(lm, Entry(kWrongTypesKey), "DisplayIcon", 3, k32);
+    RawSetDword(lm, Entry(kWrongTypesKey), "InstallDate", 20240101, k32);
+    RawSetString(lm, Entry(kAccentKey), "DisplayName",
+                 "KU Fixture Caf\xE9 \xC5ngstr\xF6m " + std::string(400, 'x'), k32);
+    RawSetString(lm, Entry(kAccentKey), "UninstallString", "C:\\caf\xE9\\unins.exe", k32);
+    RawSetString(lm, Entry(kNortonKey), "DisplayName", "Norton KU Fixture", k32);
+    RawSetString(lm, Entry(kNortonKey), "UninstallString", "C:\\norton\\unins.exe /x", k32);
+    RawSetString(lm, Entry(kNortonKey), "ModifyPath", "C:\\norton\\setup.exe /modify", k32);
 }
 
 } // namespace
 
 std::string NsisFolder() {
-    return ReadText(Entry("KuFixtureNsis"), "InstallLocation", k32);
+    return kutest::RawReadString(HKEY_LOCAL_MACHINE, Entry("KuFixtureNsis"), "InstallLocation",
+                                 k32);
 }
 
 bool Install(std::string& problem) {
     // The same installs again just repair: a rerun after an interrupted one starts clean.
-    if (listtest::RunAndWait(std::string(kInstallers) + "KuFixtureNsis.exe /S") != 0)
+    if (kutest::RunAndWait(std::string(kInstallers) + "KuFixtureNsis.exe /S", 120000) != 0)
         problem += "NSIS installer failed; ";
     for (const char* msi : {"KuFixtureMsiA.msi", "KuFixtureMsiB.msi"})
-        if (listtest::RunAndWait("msiexec /qn /i " + std::string(kInstallers) + msi) != 0)
+        if (kutest::RunAndWait("msiexec /qn /i " + std::string(kInstallers) + msi, 120000) != 0)
             problem += std::string(msi) + " failed; ";
     AddHandMadeEntries();
     for (const char* key : {"KuFixtureNsis", kMsiA, kMsiB})
-        if (ReadText(Entry(key), "DisplayName", k32).empty())
+        if (kutest::RawReadString(HKEY_LOCAL_MACHINE, Entry(key), "DisplayName", k32).empty())
             problem += std::string("no entry ") + key + "; ";
     return problem.empty();
 }
@@ -85,12 +77,12 @@ void Remove() {
     const std::string folder = NsisFolder();
     if (!folder.empty()) {
         // "_?=" keeps the uninstaller in place, so waiting for it waits for the removal.
-        listtest::RunAndWait("\"" + folder + "\\uninst.exe\" /S _?=" + folder);
+        kutest::RunAndWait("\"" + folder + "\\uninst.exe\" /S _?=" + folder, 120000);
         DeleteFileA((folder + "\\uninst.exe").c_str());
         RemoveDirectoryA(folder.c_str());
     }
     for (const char* code : {kMsiA, kMsiB})
-        listtest::RunAndWait("msiexec /qn /x " + std::string(code));
+        kutest::RunAndWait("msiexec /qn /x " + std::string(code), 120000);
     for (const char* key : {kSuiteKey, kHotfixKey, kNoUninstallKey, kWrongTypesKey, kAccentKey,
                             kNortonKey, "KuFixtureNsis"})
         kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, Entry(key), k32);

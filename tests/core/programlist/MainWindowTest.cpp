@@ -205,12 +205,12 @@ TEST_F(MainWindow, LinksOpenOnlyWebAddresses) {
 
 TEST_F(MainWindow, DeleteRemovesTheChosenEntryInTheShownViewOnly) {
     const std::string key = std::string(fixtures::kUninstallKey) + "\\KuFixtureDeleteMe";
-    listtest::SetText(HKEY_LOCAL_MACHINE, key, "DisplayName", "KU Fixture Delete Me",
-                      KEY_WOW64_32KEY);
-    listtest::SetText(HKEY_LOCAL_MACHINE, key, "UninstallString", "x.exe", KEY_WOW64_32KEY);
-    listtest::SetText(HKEY_LOCAL_MACHINE, key, "DisplayName", "KU Fixture Delete Me",
-                      KEY_WOW64_64KEY);
-    listtest::SetText(HKEY_LOCAL_MACHINE, key, "UninstallString", "x.exe", KEY_WOW64_64KEY);
+    kutest::RawSetString(HKEY_LOCAL_MACHINE, key, "DisplayName", "KU Fixture Delete Me",
+                         KEY_WOW64_32KEY);
+    kutest::RawSetString(HKEY_LOCAL_MACHINE, key, "UninstallString", "x.exe", KEY_WOW64_32KEY);
+    kutest::RawSetString(HKEY_LOCAL_MACHINE, key, "DisplayName", "KU Fixture Delete Me",
+                         KEY_WOW64_64KEY);
+    kutest::RawSetString(HKEY_LOCAL_MACHINE, key, "UninstallString", "x.exe", KEY_WOW64_64KEY);
     ShowView32();
     form.DeleteBtnClick(); // nothing selected
     ASSERT_EQ(boxes.size(), 1u);
@@ -251,8 +251,9 @@ TEST_F(MainWindow, UninstallHandsTheRowToTheWizardAndReloadsWhenDone) {
 
     // A program that appears meanwhile shows up once the wizard reports a change.
     const std::string key = std::string(fixtures::kUninstallKey) + "\\KuFixtureLate";
-    listtest::SetText(HKEY_LOCAL_MACHINE, key, "DisplayName", "KU Fixture Late", KEY_WOW64_32KEY);
-    listtest::SetText(HKEY_LOCAL_MACHINE, key, "UninstallString", "late.exe", KEY_WOW64_32KEY);
+    kutest::RawSetString(HKEY_LOCAL_MACHINE, key, "DisplayName", "KU Fixture Late",
+                         KEY_WOW64_32KEY);
+    kutest::RawSetString(HKEY_LOCAL_MACHINE, key, "UninstallString", "late.exe", KEY_WOW64_32KEY);
     windows.uninstallDone = 1;
     form.SelectRow(RowOf(list, "KU Fixture NSIS"));
     // A double click does what Uninstall does.

@@ -6,14 +6,14 @@
 #include "core/PublicFunctionUnit.h"
 #include "core/Reg32vs64.h"
 
+using kutest::RawSetDword;
+using kutest::RawSetMultiSz;
+using kutest::RawSetString;
+using kutest::RawSetValue;
 using listtest::AddEntry;
 using listtest::Find;
 using listtest::Names;
 using listtest::Raw;
-using listtest::SetDword;
-using listtest::SetMultiSz;
-using listtest::SetRaw;
-using listtest::SetText;
 
 namespace {
 
@@ -33,14 +33,14 @@ class ProgramListBuild : public ::testing::Test {
 
 TEST_F(ProgramListBuild, ListsOnlyEntriesWithANameAndAnUninstaller) {
     AddEntry(places, "Good", "Good Program", k64);
-    SetText(HKEY_LOCAL_MACHINE, Entry("NoUninstaller"), "DisplayName", "No Uninstaller", k64);
+    RawSetString(HKEY_LOCAL_MACHINE, Entry("NoUninstaller"), "DisplayName", "No Uninstaller", k64);
     AddEntry(places, "EmptyUninstaller", "Empty Uninstaller", k64, "");
-    SetText(HKEY_LOCAL_MACHINE, Entry("NoName"), "UninstallString", "x.exe", k64);
-    SetText(HKEY_LOCAL_MACHINE, Entry("NumberUninstaller"), "DisplayName", "Number", k64);
-    SetDword(HKEY_LOCAL_MACHINE, Entry("NumberUninstaller"), "UninstallString", 7, k64);
-    SetText(HKEY_LOCAL_MACHINE, Entry("ExpandUninstaller"), "DisplayName", "Expand", k64);
-    SetRaw(HKEY_LOCAL_MACHINE, Entry("ExpandUninstaller"), "UninstallString", REG_EXPAND_SZ,
-           std::string("%SystemRoot%\\u.exe", 20), k64);
+    RawSetString(HKEY_LOCAL_MACHINE, Entry("NoName"), "UninstallString", "x.exe", k64);
+    RawSetString(HKEY_LOCAL_MACHINE, Entry("NumberUninstaller"), "DisplayName", "Number", k64);
+    RawSetDword(HKEY_LOCAL_MACHINE, Entry("NumberUninstaller"), "UninstallString", 7, k64);
+    RawSetString(HKEY_LOCAL_MACHINE, Entry("ExpandUninstaller"), "DisplayName", "Expand", k64);
+    RawSetValue(HKEY_LOCAL_MACHINE, Entry("ExpandUninstaller"), "UninstallString", REG_EXPAND_SZ,
+                std::string("%SystemRoot%\\u.exe", 20), k64);
     ku::BuildProgramList(list, false, places);
     EXPECT_EQ(Names(list), (std::vector<std::string>{"Expand", "Good Program"}));
 }
@@ -49,12 +49,12 @@ TEST_F(ProgramListBuild, MissingAndMistypedValuesBecomeNotAvailable) {
     AddEntry(places, "Full", "Full", k64, "\"C:\\P\\unins.exe\" /x");
     for (const char* name : {"DisplayVersion", "HelpLink", "InstallDate", "InstallLocation",
                              "Publisher", "URLInfoAbout", "URLUpdateInfo", "ModifyPath"})
-        SetText(HKEY_LOCAL_MACHINE, Entry("Full"), name, std::string("v-") + name, k64);
-    SetText(HKEY_LOCAL_MACHINE, Entry("Full"), "DisplayIcon", "C:\\P\\app.exe,1", k64);
+        RawSetString(HKEY_LOCAL_MACHINE, Entry("Full"), name, std::string("v-") + name, k64);
+    RawSetString(HKEY_LOCAL_MACHINE, Entry("Full"), "DisplayIcon", "C:\\P\\app.exe,1", k64);
     AddEntry(places, "Bare", "Bare", k64, "bare.exe");
     AddEntry(places, "Odd", "Odd", k64, "odd.exe");
     for (const char* name : {"DisplayVersion", "HelpLink", "Publisher", "DisplayIcon"})
-        SetDword(HKEY_LOCAL_MACHINE, Entry("Odd"), name, 5, k64);
+        RawSetDword(HKEY_LOCAL_MACHINE, Entry("Odd"), name, 5, k64);
     ku::BuildProgramList(list, false, places);
     ASSERT_EQ(list.Count(), 3);
 
@@ -86,13 +86,13 @@ TEST_F(ProgramListBuild, MissingAndMistypedValuesBecomeNotAvailable) {
 
 TEST_F(ProgramListBuild, VersionFromMajorAndMinorOnlyAsText) {
     AddEntry(places, "Text", "Text", k64);
-    SetText(HKEY_LOCAL_MACHINE, Entry("Text"), "VersionMajor", "5", k64);
-    SetText(HKEY_LOCAL_MACHINE, Entry("Text"), "VersionMinor", "1", k64);
+    RawSetString(HKEY_LOCAL_MACHINE, Entry("Text"), "VersionMajor", "5", k64);
+    RawSetString(HKEY_LOCAL_MACHINE, Entry("Text"), "VersionMinor", "1", k64);
     AddEntry(places, "Numbers", "Numbers", k64);
-    SetDword(HKEY_LOCAL_MACHINE, Entry("Numbers"), "VersionMajor", 5, k64);
-    SetDword(HKEY_LOCAL_MACHINE, Entry("Numbers"), "VersionMinor", 1, k64);
+    RawSetDword(HKEY_LOCAL_MACHINE, Entry("Numbers"), "VersionMajor", 5, k64);
+    RawSetDword(HKEY_LOCAL_MACHINE, Entry("Numbers"), "VersionMinor", 1, k64);
     AddEntry(places, "MinorOnly", "MinorOnly", k64);
-    SetText(HKEY_LOCAL_MACHINE, Entry("MinorOnly"), "VersionMinor", "9", k64);
+    RawSetString(HKEY_LOCAL_MACHINE, Entry("MinorOnly"), "VersionMinor", "9", k64);
     ku::BuildProgramList(list, false, places);
     EXPECT_EQ(Find(list, "Text")->DisplayVersion, "51");
     EXPECT_EQ(Find(list, "Numbers")->DisplayVersion, "");
@@ -107,16 +107,16 @@ TEST_F(ProgramListBuild, ProductNamedInAnotherEntrysProductCodesIsListedOnce) {
     AddEntry(places, alone, "Alone MSI", k64, "MsiExec.exe /X" + alone);
     AddEntry(places, text, "Text MSI", k64, "MsiExec.exe /X" + text);
     AddEntry(places, "Suite", "Suite", k64);
-    SetMultiSz(HKEY_LOCAL_MACHINE, Entry("Suite"), "ProductCodes",
-               {"{00000000-0000-0000-0000-000000000000}", "{11111111-2222-3333-4444-555555555555}"},
-               k64);
+    RawSetMultiSz(
+        HKEY_LOCAL_MACHINE, Entry("Suite"), "ProductCodes",
+        {"{00000000-0000-0000-0000-000000000000}", "{11111111-2222-3333-4444-555555555555}"}, k64);
     AddEntry(places, "TextSuite", "Text Suite", k64);
-    SetText(HKEY_LOCAL_MACHINE, Entry("TextSuite"), "ProductCodes",
-            "{bbbbbbbb-2222-3333-4444-555555555555}", k64);
+    RawSetString(HKEY_LOCAL_MACHINE, Entry("TextSuite"), "ProductCodes",
+                 "{bbbbbbbb-2222-3333-4444-555555555555}", k64);
     AddEntry(places, "NumberSuite", "Number Suite", k64);
-    SetDword(HKEY_LOCAL_MACHINE, Entry("NumberSuite"), "ProductCodes", 1, k64);
+    RawSetDword(HKEY_LOCAL_MACHINE, Entry("NumberSuite"), "ProductCodes", 1, k64);
     AddEntry(places, "BinarySuite", "Binary Suite", k64);
-    SetRaw(HKEY_LOCAL_MACHINE, Entry("BinarySuite"), "ProductCodes", REG_BINARY, alone, k64);
+    RawSetValue(HKEY_LOCAL_MACHINE, Entry("BinarySuite"), "ProductCodes", REG_BINARY, alone, k64);
     ku::BuildProgramList(list, false, places);
     const std::vector<std::string> names = Names(list);
     // Unbraced keys first (enumeration order), then the braced ones nobody named.
@@ -129,9 +129,9 @@ TEST_F(ProgramListBuild, ProductNamedInAnotherEntrysProductCodesIsListedOnce) {
 
 TEST_F(ProgramListBuild, OperatingSystemChildrenOnlyWithWindowsInstallerShown) {
     AddEntry(places, "Hotfix", "Hotfix", k64);
-    SetText(HKEY_LOCAL_MACHINE, Entry("Hotfix"), "ParentKeyName", "OperatingSystem", k64);
+    RawSetString(HKEY_LOCAL_MACHINE, Entry("Hotfix"), "ParentKeyName", "OperatingSystem", k64);
     AddEntry(places, "Lower", "Lower", k64);
-    SetText(HKEY_LOCAL_MACHINE, Entry("Lower"), "ParentKeyName", "operatingsystem", k64);
+    RawSetString(HKEY_LOCAL_MACHINE, Entry("Lower"), "ParentKeyName", "operatingsystem", k64);
     ku::BuildProgramList(list, false, places);
     EXPECT_EQ(Names(list), (std::vector<std::string>{"Lower"}));
     ku::BuildProgramList(list, true, places);
@@ -150,7 +150,7 @@ TEST_F(ProgramListBuild, LongAndNonAsciiTextsSurvive) {
     const std::string accented = "Caf\xE9 M\xFCller \xC6sir";
     AddEntry(places, longKey, longName, k64);
     AddEntry(places, accented, accented, k64);
-    SetText(HKEY_LOCAL_MACHINE, Entry(accented), "Publisher", "\xC5ngstr\xF6m AB", k64);
+    RawSetString(HKEY_LOCAL_MACHINE, Entry(accented), "Publisher", "\xC5ngstr\xF6m AB", k64);
     ku::BuildProgramList(list, false, places);
     ASSERT_NE(Find(list, longName), nullptr);
     EXPECT_EQ(Find(list, longName)->SubKeyName, longKey);
@@ -177,9 +177,9 @@ TEST_F(ProgramListBuild, EachViewShowsItsOwnEntries) {
 
 TEST_F(ProgramListBuild, ReadMultiSzValueReadsListsAndRefusesOtherTypes) {
     const std::string key = Entry("Values");
-    SetMultiSz(HKEY_LOCAL_MACHINE, key, "List", {"one", "two", "three"}, k64);
-    SetRaw(HKEY_LOCAL_MACHINE, key, "Unterminated", REG_MULTI_SZ, std::string("a\0b", 3), k64);
-    SetText(HKEY_LOCAL_MACHINE, key, "Text", "x", k64);
+    RawSetMultiSz(HKEY_LOCAL_MACHINE, key, "List", {"one", "two", "three"}, k64);
+    RawSetValue(HKEY_LOCAL_MACHINE, key, "Unterminated", REG_MULTI_SZ, std::string("a\0b", 3), k64);
+    RawSetString(HKEY_LOCAL_MACHINE, key, "Text", "x", k64);
     ku::TRegistry registry(ku::RegistryViewAccess());
     registry.SetRootKey(HKEY_LOCAL_MACHINE);
     ASSERT_TRUE(registry.OpenKeyReadOnly("\\" + key, true));

@@ -8,9 +8,9 @@
 #include "core/MainWindowLogic.h"
 #include "core/PublicFunctionUnit.h"
 
+using kutest::RawSetString;
 using listtest::Names;
 using listtest::Raw;
-using listtest::SetText;
 
 namespace {
 
@@ -64,17 +64,17 @@ class InstallerProducts : public ::testing::Test {
 
     void UserDataProduct(const std::string& key, const std::string& name) {
         const std::string path = Raw(places.userDataProducts) + "\\" + key + "\\InstallProperties";
-        SetText(HKEY_LOCAL_MACHINE, path, "DisplayName", name, k64);
-        SetText(HKEY_LOCAL_MACHINE, path, "UninstallString", "MsiExec.exe /X" + key, k64);
+        RawSetString(HKEY_LOCAL_MACHINE, path, "DisplayName", name, k64);
+        RawSetString(HKEY_LOCAL_MACHINE, path, "UninstallString", "MsiExec.exe /X" + key, k64);
     }
     void ClassesProduct(const std::string& key, const std::string& name) {
-        SetText(HKEY_LOCAL_MACHINE, Raw(places.classesProducts) + "\\" + key, "ProductName", name,
-                k64);
+        RawSetString(HKEY_LOCAL_MACHINE, Raw(places.classesProducts) + "\\" + key, "ProductName",
+                     name, k64);
     }
     void Component(const std::string& key, std::initializer_list<const char*> clients) {
         for (const char* client : clients)
-            SetText(HKEY_LOCAL_MACHINE, Raw(places.userDataComponents) + "\\" + key, client,
-                    "C:\\x.exe", k64);
+            RawSetString(HKEY_LOCAL_MACHINE, Raw(places.userDataComponents) + "\\" + key, client,
+                         "C:\\x.exe", k64);
     }
     bool ComponentKey(const std::string& key) {
         return kutest::RawKeyExists(HKEY_LOCAL_MACHINE, Raw(places.userDataComponents) + "\\" + key,
@@ -124,8 +124,8 @@ TEST_F(InstallerProducts, ComponentsLoseTheProductWholeOrAsOneClient) {
     EXPECT_FALSE(ComponentKey("OwnComponent"));
     ASSERT_TRUE(ComponentKey("SharedComponent"));
     const std::string shared = Raw(places.userDataComponents) + "\\SharedComponent";
-    EXPECT_FALSE(listtest::RawValueExists(HKEY_LOCAL_MACHINE, shared, "ProductKey", k64));
-    EXPECT_TRUE(listtest::RawValueExists(HKEY_LOCAL_MACHINE, shared, "OtherProduct", k64));
+    EXPECT_FALSE(kutest::RawValueExists(HKEY_LOCAL_MACHINE, shared, "ProductKey", k64));
+    EXPECT_TRUE(kutest::RawValueExists(HKEY_LOCAL_MACHINE, shared, "OtherProduct", k64));
     EXPECT_TRUE(ComponentKey("ForeignComponent"));
 }
 
@@ -198,33 +198,25 @@ class WinlogonRepair : public ::testing::Test {
     kutest::ScratchKey scratch{HKEY_LOCAL_MACHINE};
     std::string key = scratch.Sub("Winlogon");
     std::string Read(const char* name) {
-        char text[512] = {};
-        DWORD size = sizeof(text);
-        HKEY handle = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ | k64, &handle) != 0)
-            return "<no key>";
-        const bool found = RegQueryValueExA(handle, name, nullptr, nullptr,
-                                            reinterpret_cast<BYTE*>(text), &size) == 0;
-        RegCloseKey(handle);
-        return found ? text : "<none>";
+        return kutest::RawReadString(HKEY_LOCAL_MACHINE, key, name, k64);
     }
 };
 
 TEST_F(WinlogonRepair, PutsBackUserinitAndShellWhereTheyDiffer) {
-    SetText(HKEY_LOCAL_MACHINE, key, "Userinit", "C:\\Windows\\system32\\userinit.exe,evil.exe",
-            k64);
-    SetText(HKEY_LOCAL_MACHINE, key, "Shell", "explorer.EXE", k64);
+    RawSetString(HKEY_LOCAL_MACHINE, key, "Userinit",
+                 "C:\\Windows\\system32\\userinit.exe,evil.exe", k64);
+    RawSetString(HKEY_LOCAL_MACHINE, key, "Shell", "explorer.EXE", k64);
     EXPECT_EQ(ku::RepairWinlogon("C:\\Windows\\system32", key), 1);
     EXPECT_EQ(Read("Userinit"), "C:\\Windows\\system32\\userinit.exe,");
     EXPECT_EQ(Read("Shell"), "explorer.EXE");
-    SetText(HKEY_LOCAL_MACHINE, key, "Shell", "evil.exe", k64);
+    RawSetString(HKEY_LOCAL_MACHINE, key, "Shell", "evil.exe", k64);
     EXPECT_EQ(ku::RepairWinlogon("C:\\WINDOWS\\SYSTEM32", key), 1);
     EXPECT_EQ(Read("Shell"), "Explorer.exe");
 }
 
 TEST_F(WinlogonRepair, WritesNoUserinitWithoutASystemFolder) {
-    SetText(HKEY_LOCAL_MACHINE, key, "Userinit", "C:\\Windows\\system32\\userinit.exe,x", k64);
-    SetText(HKEY_LOCAL_MACHINE, key, "Shell", "Explorer.exe", k64);
+    RawSetString(HKEY_LOCAL_MACHINE, key, "Userinit", "C:\\Windows\\system32\\userinit.exe,x", k64);
+    RawSetString(HKEY_LOCAL_MACHINE, key, "Shell", "Explorer.exe", k64);
     EXPECT_EQ(ku::RepairWinlogon("", key), 0);
     EXPECT_EQ(Read("Userinit"), "C:\\Windows\\system32\\userinit.exe,x");
     EXPECT_EQ(ku::RepairWinlogon("C:\\Windows\\system32", scratch.Sub("Missing")), 0);

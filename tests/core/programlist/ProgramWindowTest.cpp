@@ -11,25 +11,11 @@
 #include "ListTestSupport.h"
 #include "MainUnitIds.h"
 #include "core/Handles.h"
+#include "support/Spawn.h"
 
 namespace {
 
 const char* const kSettings = "Software\\Kelvane Uninstaller";
-
-struct Found {
-    DWORD processId;
-    HWND main = nullptr;
-};
-
-BOOL CALLBACK FindMain(HWND window, LPARAM data) {
-    auto* found = reinterpret_cast<Found*>(data);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == found->processId && IsWindowVisible(window) &&
-        (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_APPWINDOW))
-        found->main = window;
-    return TRUE;
-}
 
 // The row captions of another process's list view, read through memory of that process.
 std::vector<std::string> RemoteCaptions(HWND list, HANDLE process) {
@@ -59,25 +45,16 @@ TEST(ProgramWindow, KuExeListsTheInstalledFixturesInTheThirtyTwoBitView) {
     const std::string& problem = fixtures::EnsureInstalled();
     ASSERT_TRUE(problem.empty()) << problem;
     // No update look-up from the test prefix.
-    listtest::SetDword(HKEY_CURRENT_USER, kSettings, "CheckUpdate", 0, KEY_WOW64_64KEY);
-    listtest::SetDword(HKEY_CURRENT_USER, kSettings, "ShowWindowsUpdate", 0, KEY_WOW64_64KEY);
-    std::string commandLine = "\"" + std::string(kutest::kFixtureDir) + "\\ku\\KU.exe\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info = {};
-    ASSERT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &startup, &info));
-    CloseHandle(info.hThread);
-    ku::UniqueHandle process(info.hProcess);
-    Found found{info.dwProcessId};
-    for (int i = 0; i < 400 && !found.main; ++i) {
-        EnumWindows(FindMain, reinterpret_cast<LPARAM>(&found));
-        Sleep(50);
-    }
-    ASSERT_NE(found.main, nullptr) << "no main window";
+    kutest::RawSetDword(HKEY_CURRENT_USER, kSettings, "CheckUpdate", 0, KEY_WOW64_64KEY);
+    kutest::RawSetDword(HKEY_CURRENT_USER, kSettings, "ShowWindowsUpdate", 0, KEY_WOW64_64KEY);
+    DWORD id = 0;
+    ku::UniqueHandle process(kutest::StartKu("", &id));
+    ASSERT_TRUE(process);
+    HWND main = kutest::WaitForMainWindow(id);
+    ASSERT_NE(main, nullptr) << "no main window";
     Sleep(500); // the list is filled when the window is first shown
-    HWND list = GetDlgItem(found.main, IDC_MAIN_LIST);
-    SendMessageA(GetDlgItem(found.main, IDC_MAIN_SYSBIT32), BM_CLICK, 0, 0);
+    HWND list = GetDlgItem(main, IDC_MAIN_LIST);
+    SendMessageA(GetDlgItem(main, IDC_MAIN_SYSBIT32), BM_CLICK, 0, 0);
     const std::vector<std::string> shown = RemoteCaptions(list, process.get());
 
     listtest::ViewScope view(false);
@@ -88,9 +65,8 @@ TEST(ProgramWindow, KuExeListsTheInstalledFixturesInTheThirtyTwoBitView) {
     for (const char* name : {"KU Fixture NSIS", "KU Fixture MSI A", "KU Fixture Suite"})
         EXPECT_NE(std::find(shown.begin(), shown.end(), name), shown.end()) << name;
 
-    PostMessageA(found.main, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(process.get(), 15000) != WAIT_OBJECT_0)
-        TerminateProcess(process.get(), 99);
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    kutest::WaitForExit(process.get(), 15000);
     kutest::RawDeleteTree(HKEY_CURRENT_USER, kSettings, KEY_WOW64_64KEY);
 }
 

@@ -8,27 +8,12 @@
 #include "core/Startup.h"
 #include "support/RecordingLauncher.h"
 #include "support/Sandbox.h"
+#include "support/Spawn.h"
 
 namespace {
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 bool WaitForFile(const std::string& path, DWORD timeoutMs) {
-    for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
-        if (Exists(path))
-            return true;
-        Sleep(50);
-    }
-    return Exists(path);
+    return kutest::WaitFor([&] { return kutest::PathExists(path); }, timeoutMs);
 }
 
 std::string Fixture(const std::string& name) {
@@ -80,8 +65,8 @@ TEST(UpdaterSwap, NewUpdaterReplacesTheOldOne) {
     ASSERT_TRUE(kutest::WriteTextFile(dir.File("kuUpdate.exe"), "old updater, longer text"));
     ASSERT_TRUE(kutest::WriteTextFile(dir.File("New_kuUpdate.exe"), "new"));
     EXPECT_TRUE(ku::SwapUpdater(dir.Path() + "\\"));
-    EXPECT_FALSE(Exists(dir.File("New_kuUpdate.exe")));
-    EXPECT_EQ(ReadAll(dir.File("kuUpdate.exe")), "new");
+    EXPECT_FALSE(kutest::PathExists(dir.File("New_kuUpdate.exe")));
+    EXPECT_EQ(kutest::ReadAll(dir.File("kuUpdate.exe")), "new");
 }
 
 TEST(UpdaterSwap, NewUpdaterAloneIsRenamedAndNoNewFileChangesNothing) {
@@ -89,12 +74,12 @@ TEST(UpdaterSwap, NewUpdaterAloneIsRenamedAndNoNewFileChangesNothing) {
     EXPECT_FALSE(ku::SwapUpdater(dir.Path()));
     ASSERT_TRUE(kutest::WriteTextFile(dir.File("kuUpdate.exe"), "old"));
     EXPECT_FALSE(ku::SwapUpdater(dir.Path()));
-    EXPECT_EQ(ReadAll(dir.File("kuUpdate.exe")), "old");
+    EXPECT_EQ(kutest::ReadAll(dir.File("kuUpdate.exe")), "old");
 
     kutest::ScratchDir fresh;
     ASSERT_TRUE(kutest::WriteTextFile(fresh.File("New_kuUpdate.exe"), "new"));
     EXPECT_TRUE(ku::SwapUpdater(fresh.Path()));
-    EXPECT_EQ(ReadAll(fresh.File("kuUpdate.exe")), "new");
+    EXPECT_EQ(kutest::ReadAll(fresh.File("kuUpdate.exe")), "new");
 }
 
 TEST(ProfileUnpacking, OnlyArchivesWithoutDataFileInOrderAC) {
@@ -134,8 +119,8 @@ TEST(ProfileUnpacking, DataFilesLandInTheProgramFolder) {
     // Nothing waits for the unpacker; the files appear a little later.
     EXPECT_TRUE(WaitForFile(dir.File("CodeA.dat"), 15000));
     EXPECT_TRUE(WaitForFile(dir.File("CodeC.dat"), 15000));
-    EXPECT_EQ(ReadAll(dir.File("CodeA.dat")), "unpacked from CodeA.rar\n");
-    EXPECT_FALSE(Exists(dir.File("CodeB.dat")));
+    EXPECT_EQ(kutest::ReadAll(dir.File("CodeA.dat")), "unpacked from CodeA.rar\n");
+    EXPECT_FALSE(kutest::PathExists(dir.File("CodeB.dat")));
 }
 
 TEST(SingleInstance, SecondHolderOfTheNameIsNotFirst) {

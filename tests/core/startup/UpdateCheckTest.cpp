@@ -14,13 +14,6 @@ namespace {
 
 const char* const kServerRoot = "C:\\kutest\\http";
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
 void MakeFolders(const std::string& path) {
     for (size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
         CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
@@ -34,7 +27,7 @@ struct Box {
 class UpdateCheckTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        port_ = ReadAll(std::string(kServerRoot) + "\\port.txt");
+        port_ = kutest::ReadAll(std::string(kServerRoot) + "\\port.txt");
         ASSERT_FALSE(port_.empty()) << "the local web server did not start";
         // Each test serves from a folder of its own below the server's root.
         site_ = ::testing::UnitTest::GetInstance()->current_test_info()->name();
@@ -98,7 +91,7 @@ TEST_F(UpdateCheckTest, NewerSameAndOlderVersions) {
     Installed("2010.1.3");
     Offer("2010.1.4");
     EXPECT_TRUE(Newer());
-    EXPECT_EQ(ReadAll(dir_.File("Update.ini")), "[Version]\r\nVer=2010.1.4\r\n");
+    EXPECT_EQ(kutest::ReadAll(dir_.File("Update.ini")), "[Version]\r\nVer=2010.1.4\r\n");
     Offer("2010.1.3");
     EXPECT_FALSE(Newer());
     Offer("2009.12.1");
@@ -117,14 +110,14 @@ TEST_F(UpdateCheckTest, DownloadedDescriptorReplacesTheOldFileWhole) {
         dir_.File("Update.ini"), "[Version]\r\nVer=2010.1.2\r\n; a much longer old file tail\r\n"));
     Offer("2010.1.4");
     EXPECT_TRUE(Newer());
-    EXPECT_EQ(ReadAll(dir_.File("Update.ini")), "[Version]\r\nVer=2010.1.4\r\n");
+    EXPECT_EQ(kutest::ReadAll(dir_.File("Update.ini")), "[Version]\r\nVer=2010.1.4\r\n");
 }
 
 TEST_F(UpdateCheckTest, MissingDescriptorIsNoUpdateAndLeavesTheOldFile) {
     Installed("2010.1.3");
     ASSERT_TRUE(kutest::WriteTextFile(dir_.File("Update.ini"), "[Version]\r\nVer=9\r\n"));
     EXPECT_FALSE(Newer()); // 404: the old file must not be read as an answer
-    EXPECT_EQ(ReadAll(dir_.File("Update.ini")), "[Version]\r\nVer=9\r\n");
+    EXPECT_EQ(kutest::ReadAll(dir_.File("Update.ini")), "[Version]\r\nVer=9\r\n");
 }
 
 TEST_F(UpdateCheckTest, RedirectIsFollowed) {
@@ -139,7 +132,7 @@ TEST_F(UpdateCheckTest, ServerDownIsNoUpdate) {
     DWORD start = GetTickCount();
     EXPECT_FALSE(Newer());
     EXPECT_LT(GetTickCount() - start, 15000u);
-    EXPECT_EQ(GetFileAttributesA(dir_.File("Update.ini").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(kutest::PathExists(dir_.File("Update.ini")), false);
 }
 
 TEST_F(UpdateCheckTest, SlowServerIsCutOffByTheReadTimeout) {
@@ -182,7 +175,7 @@ TEST_F(UpdateCheckTest, YesRunsTheRealUpdater) {
     EXPECT_TRUE(ku::CheckForUpdate(false, nullptr, Places()));
     bool updated = false;
     for (int i = 0; i < 300 && !updated; ++i, Sleep(50))
-        updated = GetFileAttributesA(dir_.File("updated.txt").c_str()) != INVALID_FILE_ATTRIBUTES;
+        updated = kutest::PathExists(dir_.File("updated.txt"));
     EXPECT_TRUE(updated);
 }
 

@@ -31,14 +31,7 @@ class MainBlockTest : public ::testing::Test {
         ku::SetMakerWebHost("");
     }
     void NoUpdateCheck() {
-        HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, settings.Path().c_str(), 0, nullptr, 0,
-                                  KEY_ALL_ACCESS, nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
-        DWORD off = 0;
-        RegSetValueExA(key, "CheckUpdate", 0, REG_DWORD, reinterpret_cast<BYTE*>(&off),
-                       sizeof(off));
-        RegCloseKey(key);
+        kutest::RawSetDword(HKEY_CURRENT_USER, settings.Path(), "CheckUpdate", 0);
     }
 
     kutest::ScratchDir dir;
@@ -83,7 +76,7 @@ TEST_F(MainBlockTest, SecondInstanceEndsAtOnceAfterSwapAndUnpackWithoutSettings)
     EXPECT_TRUE(calls.empty());
     EXPECT_FALSE(kutest::RawKeyExists(HKEY_CURRENT_USER, settings.Path(), KEY_WOW64_64KEY));
     // Swap and unpacking come before the instance check.
-    EXPECT_NE(GetFileAttributesA(dir.File("kuUpdate.exe").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(kutest::PathExists(dir.File("kuUpdate.exe")));
     ASSERT_EQ(launcher.Requests().size(), 1u);
     EXPECT_NE(launcher.Requests()[0].commandLine.find("e CodeA.rar"), std::string::npos);
 }

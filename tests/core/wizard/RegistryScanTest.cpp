@@ -82,11 +82,7 @@ TEST_F(RegistryScan, RealRunKeyGivesAValueItem) {
     const std::string name = "KuTest FooApp " + scratch.Path().substr(scratch.Path().rfind('\\') + 1);
     RawSetString(HKEY_CURRENT_USER, run, name, "C:\\x.exe", 0);
     MatchRegistryKeyNormal(HKEY_CURRENT_USER, run, state.LeftoverList, "FooApp", "", "");
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, run.c_str(), 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-        RegDeleteValueA(key, name.c_str());
-        RegCloseKey(key);
-    }
+    kutest::RawDeleteValue(HKEY_CURRENT_USER, run, name);
     EXPECT_EQ(ItemLines(state.LeftoverList),
               std::vector<std::string>{"2 HKEY_CURRENT_USER\\" + run + " = " + name});
 }

@@ -5,9 +5,9 @@
 #include "WizardTestSupport.h"
 #include "core/Removal.h"
 #include "core/SharedState.h"
-#include "core/process/Spawn.h"
 #include "support/RecordingLauncher.h"
 #include "support/Sandbox.h"
+#include "support/Spawn.h"
 
 using namespace ku;
 using kutest::RawCreateKey;
@@ -18,10 +18,6 @@ using kutest::ScratchDir;
 using kutest::ScratchKey;
 
 namespace {
-
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 void AddKeyItem(TUninstallerContents& list, const std::string& type, const std::string& root,
                 const std::string& path, const std::string& value, const std::string& view) {
@@ -93,7 +89,7 @@ TEST_F(Removal, FilesPermanentlyOrToTheRecycleBinAskedOnce) {
     AddFile(list, "C:\\");
     host.answers = {IDYES};
     DeleteFileItems(list, host);
-    EXPECT_FALSE(Exists(readOnly));
+    EXPECT_FALSE(kutest::PathExists(readOnly));
     EXPECT_EQ(host.Questions().size(), 1u);
     EXPECT_EQ(host.Questions()[0].rfind("Remove Options: To permanently remove the files", 0), 0u);
 
@@ -104,9 +100,9 @@ TEST_F(Removal, FilesPermanentlyOrToTheRecycleBinAskedOnce) {
     RecordingHost binHost;
     binHost.answers = {IDNO};
     DeleteFileItems(bin, binHost);
-    EXPECT_FALSE(Exists(kept));
+    EXPECT_FALSE(kutest::PathExists(kept));
     EXPECT_FALSE(MoveToRecycleBin("C:\\windows"));
-    EXPECT_TRUE(Exists("C:\\windows\\system32"));
+    EXPECT_TRUE(kutest::PathExists("C:\\windows\\system32"));
 
     RecordingHost emptyHost;
     DeleteFileItems(TUninstallerContents(), emptyHost);
@@ -121,7 +117,7 @@ TEST_F(Removal, OnlyTheListedExecutableIsEnded) {
     DeleteFileItems(list, host);
     EXPECT_NE(own.WaitExitCode(5000), DWORD(STILL_ACTIVE));
     EXPECT_TRUE(lookAlike.Running());
-    EXPECT_TRUE(kutest::WaitFor([&] { return !Exists(own.Path()); }, 3000));
+    EXPECT_TRUE(kutest::WaitFor([&] { return !kutest::PathExists(own.Path()); }, 3000));
 
     EXPECT_EQ(KillRunningExeList(""), 0);
     EXPECT_EQ(KillRunningExeList("fooapp.exe,bar.exe"), 0);
@@ -150,7 +146,7 @@ TEST_F(Removal, ThreadTellsItsWindowAndAsksThroughIt) {
                                 "buttons 10",
                                 "texts Congratulations! / The uninstall is complete."}));
     EXPECT_FALSE(RawKeyExists(HKEY_CURRENT_USER, scratch.Sub("K"), 0));
-    EXPECT_FALSE(Exists(file));
+    EXPECT_FALSE(kutest::PathExists(file));
 
     RecordingHost idle;
     TWizardState empty;
@@ -170,7 +166,7 @@ TEST_F(Removal, ForceRunOffersTheFolderAndReRegistersScriptEngines) {
     AddFile(state.LeftoverList, folder + "\\a.txt");
     host.answers = {IDYES, IDYES, IDOK};
     TDelthread(RemovalJob{&state, true, " " + folder + " "}, host).WaitFor();
-    EXPECT_FALSE(Exists(folder));
+    EXPECT_FALSE(kutest::PathExists(folder));
     EXPECT_FALSE(state.FullForceScan);
     const auto questions = host.Questions();
     ASSERT_EQ(questions.size(), 3u);

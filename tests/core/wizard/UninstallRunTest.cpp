@@ -12,10 +12,6 @@ namespace {
 
 std::string Spawner() { return std::string(kutest::kFixtureDir) + "\\wizard\\kuspawn.exe"; }
 
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 } // namespace
 
 TEST(UninstallRun, WaitsForTheCopyTheUninstallerHandedOverTo) {
@@ -27,7 +23,7 @@ TEST(UninstallRun, WaitsForTheCopyTheUninstallerHandedOverTo) {
     const int code = RunUninstallerAndWait("\"" + Spawner() + "\" 1200 \"" + marker + "\"",
                                            SW_HIDE, [&] { ++pumps; });
     EXPECT_EQ(code, 7);
-    EXPECT_TRUE(Exists(marker)) << "the wait ended before the handed-over child";
+    EXPECT_TRUE(kutest::PathExists(marker)) << "the wait ended before the handed-over child";
     EXPECT_GE(GetTickCount() - start, 1100u);
     EXPECT_GT(pumps, 5);
 }

@@ -8,100 +8,38 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <set>
 #include <vector>
 
-#include "core/ui/UiSupport.h"
 #include "core/Dialogs.h"
 #include "core/RemnantTree.h"
+#include "core/ui/UiSupport.h"
 #include "core/ui/UnitStepForm.h"
 #include "support/RecordingLauncher.h"
 #include "support/Sandbox.h"
+#include "support/Spawn.h"
+#include "support/SystemSnapshot.h"
 
 namespace {
 
-using Snapshot = std::set<std::string>;
-
-// Every key and value (with its data) below Root\Path in the process's view. The 32-bit
-// view's node leads back into the same keys and is not entered.
-void Collect(HKEY key, const std::string& path, Snapshot& out, int depth = 0) {
-    out.insert(path);
-    if (depth > 40)
-        return;
-    char name[1024];
-    std::vector<BYTE> data(65536);
-    for (DWORD i = 0;; ++i) {
-        DWORD nameLength = sizeof name, dataLength = static_cast<DWORD>(data.size()), type = 0;
-        const LONG result = RegEnumValueA(key, i, name, &nameLength, nullptr, &type, data.data(),
-                                          &dataLength);
-        if (result != ERROR_SUCCESS && result != ERROR_MORE_DATA)
-            break;
-        if (result == ERROR_SUCCESS)
-            out.insert(path + "|" + std::string(name, nameLength) + "=" +
-                       std::string(reinterpret_cast<char*>(data.data()),
-                                   type == REG_SZ ? strnlen(reinterpret_cast<char*>(data.data()), dataLength) : 0));
-    }
-    for (DWORD i = 0;; ++i) {
-        DWORD length = sizeof name;
-        if (RegEnumKeyExA(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        if (_stricmp(name, "Wow6432Node") == 0)
-            continue;
-        HKEY child;
-        if (RegOpenKeyExA(key, name, 0, KEY_READ, &child) == ERROR_SUCCESS) {
-            Collect(child, path + "\\" + std::string(name, length), out, depth + 1);
-            RegCloseKey(child);
-        }
-    }
-}
-
-Snapshot TakeSnapshot() {
-    Snapshot all;
-    const std::pair<HKEY, const char*> areas[] = {
-        {HKEY_LOCAL_MACHINE, "SOFTWARE"},
-        {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services"},
-        {HKEY_CURRENT_USER, "Software"}};
-    for (const auto& area : areas) {
-        HKEY key;
-        if (RegOpenKeyExA(area.first, area.second, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-            Collect(key, std::string(area.first == HKEY_CURRENT_USER ? "HKCU\\" : "HKLM\\") +
-                             area.second, all);
-            RegCloseKey(key);
-        }
-    }
-    // Wine keeps its own session state there (the pointer position, for one).
-    for (auto it = all.begin(); it != all.end();)
-        it = it->rfind("HKCU\\Software\\Wine", 0) == 0 ? all.erase(it) : std::next(it);
-    return all;
-}
-
-std::vector<std::string> Gone(const Snapshot& before, const Snapshot& after) {
-    std::vector<std::string> gone;
-    std::set_difference(before.begin(), before.end(), after.begin(), after.end(),
-                        std::back_inserter(gone));
-    return gone;
-}
-
 void Set(HKEY root, const std::string& path, const std::string& name, const std::string& value) {
-    kutest::RawSetString(root, path, name, value, 0);
-}
-
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    kutest::RawSetString(root, path, name, value);
 }
 
 HANDLE StartProgram(const std::string& path) {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    std::string line = "\"" + path + "\"";
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info))
-        return nullptr;
-    CloseHandle(info.hThread);
+    HANDLE process = kutest::StartProgram("\"" + path + "\"");
     Sleep(300);
-    return info.hProcess;
+    return process;
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+bool Has(const std::vector<std::string>& names, const std::string& part) {
+    return std::any_of(names.begin(), names.end(), [&](const std::string& name) {
+        return name.find(part) != std::string::npos;
+    });
 }
 
 // Answers the wizard's questions and records them.
@@ -171,20 +109,11 @@ struct ForceFixture {
               "SYSTEM\\CurrentControlSet\\Services\\" + service + "Bar"})
             kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, path, 0);
         kutest::RawDeleteTree(HKEY_CURRENT_USER, "Software\\" + name, 0);
-        HKEY key;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
-                          0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-            RegDeleteValueA(key, run.c_str());
-            RegDeleteValueA(key, (run + "Bar").c_str());
-            RegCloseKey(key);
-        }
+        for (const std::string& value : {run, run + "Bar"})
+            kutest::RawDeleteValue(HKEY_CURRENT_USER,
+                                   "Software\\Microsoft\\Windows\\CurrentVersion\\Run", value);
     }
 };
-
-std::vector<std::string> Sorted(std::vector<std::string> list) {
-    std::sort(list.begin(), list.end());
-    return list;
-}
 
 } // namespace
 
@@ -198,7 +127,7 @@ TEST(ForceWizard, ServerProgramFirstThenTheFolderWithItsRemnantKeys) {
     ASSERT_TRUE(program && lookAlike);
 
     // First run: a server program runs, so only it is listed and removed.
-    Snapshot before = TakeSnapshot();
+    kutest::RegistrySnapshot before = kutest::TakeRegistrySnapshot();
     {
         Answers answers;
         ku::TUninstallStepForm form;
@@ -225,18 +154,23 @@ TEST(ForceWizard, ServerProgramFirstThenTheFolderWithItsRemnantKeys) {
     }
     EXPECT_EQ(WaitForSingleObject(program, 5000), static_cast<DWORD>(WAIT_OBJECT_0));
     EXPECT_EQ(WaitForSingleObject(lookAlike, 0), static_cast<DWORD>(WAIT_TIMEOUT));
-    Snapshot after = TakeSnapshot();
-    const std::vector<std::string> expectedFirst = Sorted({
-        services + fixture.service,
-        services + fixture.service + "|ImagePath=\"" + fixture.folder + "\\kuforce.exe\" -service",
-        services + fixture.service + "Drv",
-        services + fixture.service + "Drv|ImagePath=\\??\\" + fixture.folder + "\\kuforce.sys",
-        "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run|" + fixture.run + "=\"" +
-            fixture.folder + "\\kuforce.exe\" /tray",
-    });
-    EXPECT_EQ(Gone(before, after), expectedFirst);
-    EXPECT_EQ(Gone(after, before), std::vector<std::string>{});
-    EXPECT_TRUE(Exists(fixture.folder + "\\kuforce.exe"));
+    kutest::RegistrySnapshot after = kutest::TakeRegistrySnapshot();
+    kutest::Difference difference = kutest::Compare(before, after);
+    EXPECT_TRUE(difference.added.empty());
+    const std::vector<std::string> first = kutest::Names(difference.removed);
+    for (const std::string& gone : first)
+        EXPECT_TRUE(gone.find("\\Services\\" + fixture.service + "\\") != std::string::npos ||
+                    gone.find("\\Services\\" + fixture.service + "Drv\\") != std::string::npos ||
+                    EndsWith(gone, "\\Run\\\\" + fixture.run))
+            << "removed too: " << gone;
+    for (const std::string& expected :
+         {"\\Services\\" + fixture.service + "\\\\ImagePath",
+          "\\Services\\" + fixture.service + "Drv\\\\ImagePath",
+          "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\\\" + fixture.run})
+        EXPECT_TRUE(std::any_of(first.begin(), first.end(),
+                                [&](const std::string& gone) { return EndsWith(gone, expected); }))
+            << "not removed: " << expected;
+    EXPECT_TRUE(kutest::PathExists(fixture.folder + "\\kuforce.exe"));
 
     // Second run: nothing runs any more, the folder is scanned in full.
     before = after;
@@ -288,26 +222,26 @@ TEST(ForceWizard, ServerProgramFirstThenTheFolderWithItsRemnantKeys) {
         form.WaitForRemoval();
         EXPECT_EQ(form.PageIndex(), ku::PageFinish);
     }
-    after = TakeSnapshot();
-    for (const std::string& gone : Gone(before, after)) {
-        const bool expected =
-            gone.rfind("HKLM\\SOFTWARE\\" + fixture.name, 0) == 0 ||
-            gone.rfind("HKCU\\Software\\" + fixture.name, 0) == 0 ||
-            gone.rfind("HKLM\\SOFTWARE\\Classes\\CLSID\\" + fixture.clsid + "\\", 0) == 0 ||
-            gone == "HKLM\\SOFTWARE\\Classes\\CLSID\\" + fixture.clsid ||
-            gone.rfind("HKLM\\SOFTWARE\\Classes\\KuForce.Object", 0) == 0;
-        EXPECT_TRUE(expected) << "removed too: " << gone;
-    }
-    EXPECT_FALSE(after.count("HKLM\\SOFTWARE\\" + fixture.name));
-    EXPECT_FALSE(after.count("HKCU\\Software\\" + fixture.name));
-    EXPECT_FALSE(after.count("HKLM\\SOFTWARE\\Classes\\CLSID\\" + fixture.clsid));
-    EXPECT_FALSE(after.count("HKLM\\SOFTWARE\\Classes\\KuForce.Object"));
-    EXPECT_TRUE(after.count("HKLM\\SOFTWARE\\" + fixture.name + "Bar"));
-    EXPECT_TRUE(after.count("HKLM\\SOFTWARE\\Classes\\CLSID\\" + fixture.clsid + "0"));
-    EXPECT_EQ(Gone(after, before), std::vector<std::string>{});
-    EXPECT_FALSE(Exists(fixture.folder));
-    EXPECT_TRUE(Exists(fixture.canary + "\\keep.txt"));
-    EXPECT_TRUE(Exists(fixture.canary + "\\kuforce.exe"));
+    after = kutest::TakeRegistrySnapshot();
+    difference = kutest::Compare(before, after);
+    EXPECT_TRUE(difference.added.empty());
+    const std::string programKey = "\\" + fixture.name + "\\";
+    for (const std::string& gone : kutest::Names(difference.removed))
+        EXPECT_TRUE(gone.find(programKey) != std::string::npos ||
+                    gone.find(fixture.clsid + "\\") != std::string::npos ||
+                    gone.find("\\KuForce.Object\\") != std::string::npos)
+            << "removed too: " << gone;
+    std::vector<std::string> left;
+    for (const auto& entry : after)
+        left.push_back(entry.first);
+    EXPECT_FALSE(Has(left, programKey));
+    EXPECT_FALSE(Has(left, fixture.clsid + "\\"));
+    EXPECT_FALSE(Has(left, "\\KuForce.Object\\"));
+    EXPECT_TRUE(Has(left, "\\" + fixture.name + "Bar\\"));
+    EXPECT_TRUE(Has(left, fixture.clsid + "0\\"));
+    EXPECT_FALSE(kutest::PathExists(fixture.folder));
+    EXPECT_TRUE(kutest::PathExists(fixture.canary + "\\keep.txt"));
+    EXPECT_TRUE(kutest::PathExists(fixture.canary + "\\kuforce.exe"));
     TerminateProcess(lookAlike, 0);
     WaitForSingleObject(lookAlike, 5000);
     CloseHandle(program);

@@ -11,20 +11,20 @@
 #include <atomic>
 #include <thread>
 
-#include "SystemSnapshot.h"
+#include "MainUnitIds.h"
+#include "StepFormIds.h"
 #include "core/Dialogs.h"
 #include "core/PublicFunctionUnit.h"
 #include "core/Reg32vs64.h"
 #include "core/SharedState.h"
 #include "core/StrUtil.h"
-#include "core/process/Spawn.h"
 #include "core/ui/MainUnit.h"
 #include "core/ui/OtherWindows.h"
-#include "core/ui/UnitStepForm.h"
-#include "MainUnitIds.h"
-#include "StepFormIds.h"
 #include "core/ui/UiSupport.h"
+#include "core/ui/UnitStepForm.h"
 #include "support/Sandbox.h"
+#include "support/Spawn.h"
+#include "support/SystemSnapshot.h"
 
 using namespace ku;
 using kutest::RawSetString;
@@ -44,35 +44,6 @@ std::string ShellFolder(int id) {
 
 std::string ProgramFiles32() {
     return ShellFolder(kutest::RunningUnderWow64() ? CSIDL_PROGRAM_FILESX86 : CSIDL_PROGRAM_FILES);
-}
-
-void SetDword(HKEY root, const std::string& path, const std::string& name, DWORD value) {
-    HKEY key;
-    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
-        return;
-    RegSetValueExA(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                   sizeof value);
-    RegCloseKey(key);
-}
-
-void DeleteValue(HKEY root, const std::string& path, const std::string& name) {
-    HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-        RegDeleteValueA(key, name.c_str());
-        RegCloseKey(key);
-    }
-}
-
-std::string ReadString(HKEY root, const std::string& path, const std::string& name) {
-    char data[2048] = {};
-    DWORD size = sizeof data - 1;
-    HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return "";
-    RegQueryValueExA(key, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
-    RegCloseKey(key);
-    return data;
 }
 
 void RemoveTree(const std::string& path) {
@@ -99,8 +70,8 @@ public:
         RawSetString(HKEY_LOCAL_MACHINE, kRun, "KuDemoAppBar", folder_ + "\\KuDemoAppBar.exe", 0);
         RawSetString(HKEY_LOCAL_MACHINE, kRun, "KuOtherTool", "C:\\Other\\tool.exe", 0);
         RawSetString(HKEY_CURRENT_USER, kRun, "KuOtherTool", "C:\\Other\\tool.exe", 0);
-        SetDword(HKEY_LOCAL_MACHINE, kShared, folder_ + "\\bar.dll", 1);
-        SetDword(HKEY_LOCAL_MACHINE, kShared, "C:\\Other\\shared.dll", 2);
+        kutest::RawSetDword(HKEY_LOCAL_MACHINE, kShared, folder_ + "\\bar.dll", 1);
+        kutest::RawSetDword(HKEY_LOCAL_MACHINE, kShared, "C:\\Other\\shared.dll", 2);
         document_ = ShellFolder(CSIDL_PERSONAL) + "\\KuDemoApp notes.txt";
         kutest::WriteTextFile(document_, "my notes about KuDemoApp");
         running_ = std::make_unique<kutest::Sleeper>(folder_, "KuDemoAppBar.exe");
@@ -112,11 +83,11 @@ public:
         kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, std::string(kUninstall) + "\\KuDemoAppBar", 0);
         kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "\\KuDemoAppBar.exe", 0);
         kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "\\KuOtherTool.exe", 0);
-        DeleteValue(HKEY_LOCAL_MACHINE, kRun, "KuDemoAppBar");
-        DeleteValue(HKEY_LOCAL_MACHINE, kRun, "KuOtherTool");
-        DeleteValue(HKEY_CURRENT_USER, kRun, "KuOtherTool");
-        DeleteValue(HKEY_LOCAL_MACHINE, kShared, folder_ + "\\bar.dll");
-        DeleteValue(HKEY_LOCAL_MACHINE, kShared, "C:\\Other\\shared.dll");
+        kutest::RawDeleteValue(HKEY_LOCAL_MACHINE, kRun, "KuDemoAppBar");
+        kutest::RawDeleteValue(HKEY_LOCAL_MACHINE, kRun, "KuOtherTool");
+        kutest::RawDeleteValue(HKEY_CURRENT_USER, kRun, "KuOtherTool");
+        kutest::RawDeleteValue(HKEY_LOCAL_MACHINE, kShared, folder_ + "\\bar.dll");
+        kutest::RawDeleteValue(HKEY_LOCAL_MACHINE, kShared, "C:\\Other\\shared.dll");
         DeleteFileA(document_.c_str());
         RemoveTree(folder_);
     }
@@ -199,8 +170,8 @@ void ForgetDemoApp(const std::string& install, const std::string& appData) {
         kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "\\KuDemoApp.exe", view);
     }
     kutest::RawDeleteTree(HKEY_CURRENT_USER, "Software\\KuDemoApp", 0);
-    DeleteValue(HKEY_LOCAL_MACHINE, kRun, "KuDemoApp");
-    DeleteValue(HKEY_LOCAL_MACHINE, kShared, install + "\\KuDemoApp.dll");
+    kutest::RawDeleteValue(HKEY_LOCAL_MACHINE, kRun, "KuDemoApp");
+    kutest::RawDeleteValue(HKEY_LOCAL_MACHINE, kShared, install + "\\KuDemoApp.dll");
     RemoveTree(install);
     RemoveTree(appData);
 }
@@ -225,8 +196,8 @@ TEST_F(WholeUninstall, NsisProgramLosesExactlyItsLeftovers) {
     const kutest::DriveSnapshot driveBefore = kutest::TakeDriveSnapshot();
 
     ASSERT_EQ(kutest::RunAndWait("\"" + kutest::Fixture("wizard\\KuDemoAppSetup.exe") + "\" /S"), 0);
-    const std::string uninstallString =
-        ReadString(HKEY_LOCAL_MACHINE, std::string(kUninstall) + "\\KuDemoApp", "UninstallString");
+    const std::string uninstallString = kutest::RawReadString(
+        HKEY_LOCAL_MACHINE, std::string(kUninstall) + "\\KuDemoApp", "UninstallString");
     ASSERT_FALSE(uninstallString.empty());
 
     const WizardRun run = RunWizard("KuDemoApp", "KuDemoApp",
@@ -281,18 +252,10 @@ TEST_F(WholeUninstall, MsiProgramWithoutADriveInItsCommand) {
                                  120000),
               0);
     std::string command;
-    for (REGSAM view : {REGSAM(KEY_WOW64_32KEY), REGSAM(KEY_WOW64_64KEY)}) {
-        HKEY key;
-        const std::string path = std::string(kUninstall) + "\\" + code;
-        if (command.empty() &&
-            RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view, &key) == ERROR_SUCCESS) {
-            char text[512] = {};
-            DWORD size = sizeof text - 1;
-            RegQueryValueExA(key, "UninstallString", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
-            command = text;
-            RegCloseKey(key);
-        }
-    }
+    for (REGSAM view : {REGSAM(KEY_WOW64_32KEY), REGSAM(KEY_WOW64_64KEY)})
+        if (command.empty())
+            command = kutest::RawReadString(
+                HKEY_LOCAL_MACHINE, std::string(kUninstall) + "\\" + code, "UninstallString", view);
     ASSERT_EQ(command, "MsiExec.exe /I" + code);
     // The command names no drive, so the file scan walks the system drive. "/I" opens the
     // maintenance dialog where the user picks Remove; the test asks for that removal directly.

@@ -6,14 +6,14 @@
 #include <functional>
 #include <thread>
 
+#include "StepFormIds.h"
 #include "core/Dialogs.h"
 #include "core/SharedState.h"
-#include "core/process/Spawn.h"
 #include "core/ui/UiSupport.h"
 #include "core/ui/UnitStepForm.h"
 #include "support/RecordingLauncher.h"
 #include "support/Sandbox.h"
-#include "StepFormIds.h"
+#include "support/Spawn.h"
 
 using namespace ku;
 

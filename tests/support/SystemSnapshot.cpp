@@ -1,5 +1,5 @@
 // Registry and drive snapshots for checks by difference.
-#include "SystemSnapshot.h"
+#include "support/SystemSnapshot.h"
 
 #include <windows.h>
 
@@ -30,8 +30,9 @@ const char* const kNoisyKeys[] = {
     "HKLM\\SOFTWARE\\KELVANETEST",
     "HKLM\\SOFTWARE\\WOW6432NODE\\KELVANETEST",
 };
-const char* const kNoisyFolders[] = {"\\TEMP\\", "\\KUTEST\\SCREENSHOTS\\", "\\KUTEST\\SCRATCH\\",
-                                     "\\KUTEST\\BIN\\", "\\KUTEST\\HTTP\\", "C:\\WINDOWS\\LOGS\\"};
+const char* const kNoisyFolders[] = {
+    "\\TEMP\\",        "\\KUTEST\\SCREENSHOTS\\", "\\KUTEST\\SCRATCH\\",
+    "\\KUTEST\\BIN\\", "\\KUTEST\\HTTP\\",        "C:\\WINDOWS\\LOGS\\"};
 
 bool Noisy(const std::string& upper, const char* const* list, size_t count) {
     for (size_t i = 0; i < count; ++i)
@@ -79,7 +80,8 @@ void DumpKey(HKEY key, const std::string& name, RegistrySnapshot& snapshot) {
     char sub[1024];
     for (DWORD i = 0;; ++i) {
         DWORD length = sizeof sub;
-        if (RegEnumKeyExA(key, i, sub, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        if (RegEnumKeyExA(key, i, sub, &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
             break;
         HKEY child;
         if (RegOpenKeyExA(key, sub, 0, KEY_READ | KEY_WOW64_64KEY, &child) != ERROR_SUCCESS)
@@ -110,8 +112,7 @@ void ListFolder(const std::string& folder, DriveSnapshot& snapshot) {
     FindClose(find);
 }
 
-template <typename Set>
-Difference CompareSets(const Set& before, const Set& after) {
+template <typename Set> Difference CompareSets(const Set& before, const Set& after) {
     Difference difference;
     for (const auto& entry : before)
         if (!after.count(entry))
@@ -157,6 +158,13 @@ Difference Compare(const RegistrySnapshot& before, const RegistrySnapshot& after
 
 Difference Compare(const DriveSnapshot& before, const DriveSnapshot& after) {
     return CompareSets(before, after);
+}
+
+std::vector<std::string> Names(const std::vector<std::string>& lines) {
+    std::vector<std::string> names;
+    for (const std::string& line : lines) // the data ("type:hex") holds no "="
+        names.push_back(line.substr(0, line.rfind('=')));
+    return names;
 }
 
 } // namespace kutest

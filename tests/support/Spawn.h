@@ -13,7 +13,7 @@ namespace kutest {
 
 // A copy of the sleeper fixture under `exeName` in `folder`, started and kept by handle.
 class Sleeper {
-public:
+  public:
     Sleeper(const std::string& folder, const std::string& exeName);
     ~Sleeper(); // ends the process if it still runs
     Sleeper(const Sleeper&) = delete;
@@ -25,11 +25,16 @@ public:
     // Waits up to `ms` for the end; the exit code, or STILL_ACTIVE when it still runs.
     DWORD WaitExitCode(DWORD ms = 5000) const;
 
-private:
+  private:
     std::string path_;
     HANDLE process_ = nullptr;
     DWORD id_ = 0;
 };
+
+// Starts `commandLine` (in `directory` when given) without waiting; the process handle (the
+// caller closes it) and its id, or nullptr when it did not start.
+HANDLE StartProgram(const std::string& commandLine, DWORD* id = nullptr,
+                    const std::string& directory = "");
 
 // Starts `commandLine` (in `directory` when given) and waits for it; its exit code, or -1 when
 // it did not start or end.
@@ -37,6 +42,22 @@ int RunAndWait(const std::string& commandLine, DWORD ms = 60000, const std::stri
 
 // Polls `condition` every 50 ms for up to `ms`.
 bool WaitFor(const std::function<bool()>& condition, DWORD ms = 10000);
+
+// The exit code of a started program, or -1 when it had to be ended after `ms`.
+int WaitForExit(HANDLE process, DWORD ms);
+
+// The built KU.exe of the fixtures, started with `argument`.
+HANDLE StartKu(const std::string& argument, DWORD* id);
+
+// The visible top-level windows of a process: the one on the task bar (the main window) and
+// the last other one (a splash or a dialog of its own).
+struct ProgramWindows {
+    HWND main = nullptr;
+    HWND other = nullptr;
+};
+ProgramWindows WindowsOf(DWORD processId);
+// Waits up to `ms` for the process's main window; nullptr when none came.
+HWND WaitForMainWindow(DWORD processId, DWORD ms = 20000);
 
 inline std::string Fixture(const std::string& name) {
     return std::string(kFixtureDir) + "\\" + name;

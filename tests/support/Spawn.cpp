@@ -1,14 +1,12 @@
 // Test helpers for starting and ending fixture programs.
-#include "Spawn.h"
+#include "support/Spawn.h"
 
 #include <stdexcept>
 #include <vector>
 
 namespace kutest {
 
-namespace {
-
-HANDLE Start(const std::string& commandLine, DWORD* id, const std::string& directory = "") {
+HANDLE StartProgram(const std::string& commandLine, DWORD* id, const std::string& directory) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info = {};
@@ -23,13 +21,11 @@ HANDLE Start(const std::string& commandLine, DWORD* id, const std::string& direc
     return info.hProcess;
 }
 
-} // namespace
-
 Sleeper::Sleeper(const std::string& folder, const std::string& exeName)
     : path_(folder + "\\" + exeName) {
     if (!CopyFileA(Fixture("kusleep.exe").c_str(), path_.c_str(), FALSE))
         throw std::runtime_error("cannot copy the sleeper to " + path_);
-    process_ = Start("\"" + path_ + "\"", &id_);
+    process_ = StartProgram("\"" + path_ + "\"", &id_);
     if (!process_)
         throw std::runtime_error("cannot start " + path_);
     // Wait until the process has its modules loaded, so snapshots see a whole process.
@@ -58,7 +54,7 @@ DWORD Sleeper::WaitExitCode(DWORD ms) const {
 }
 
 int RunAndWait(const std::string& commandLine, DWORD ms, const std::string& directory) {
-    HANDLE process = Start(commandLine, nullptr, directory);
+    HANDLE process = StartProgram(commandLine, nullptr, directory);
     if (!process)
         return -1;
     DWORD code = static_cast<DWORD>(-1);
@@ -66,6 +62,57 @@ int RunAndWait(const std::string& commandLine, DWORD ms, const std::string& dire
         GetExitCodeProcess(process, &code);
     CloseHandle(process);
     return static_cast<int>(code);
+}
+
+int WaitForExit(HANDLE process, DWORD ms) {
+    if (!process)
+        return -2;
+    if (WaitForSingleObject(process, ms) != WAIT_OBJECT_0) {
+        TerminateProcess(process, 99);
+        WaitForSingleObject(process, 5000);
+        return -1;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(process, &code);
+    return static_cast<int>(code);
+}
+
+HANDLE StartKu(const std::string& argument, DWORD* id) {
+    return StartProgram("\"" + Fixture("ku\\KU.exe") + "\" " + argument, id);
+}
+
+namespace {
+
+struct WindowSearch {
+    DWORD processId;
+    ProgramWindows found;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<WindowSearch*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || !IsWindowVisible(window))
+        return TRUE;
+    if (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_APPWINDOW)
+        search->found.main = window;
+    else
+        search->found.other = window;
+    return TRUE;
+}
+
+} // namespace
+
+ProgramWindows WindowsOf(DWORD processId) {
+    WindowSearch search{processId, {}};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND WaitForMainWindow(DWORD processId, DWORD ms) {
+    HWND main = nullptr;
+    WaitFor([&] { return (main = WindowsOf(processId).main) != nullptr; }, ms);
+    return main;
 }
 
 bool WaitFor(const std::function<bool()>& condition, DWORD ms) {

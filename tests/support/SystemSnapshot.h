@@ -25,4 +25,7 @@ struct Difference {
 Difference Compare(const RegistrySnapshot& before, const RegistrySnapshot& after);
 Difference Compare(const DriveSnapshot& before, const DriveSnapshot& after);
 
+// The entry names of registry difference lines, without their data.
+std::vector<std::string> Names(const std::vector<std::string>& lines);
+
 } // namespace kutest
