@@ -145,3 +145,20 @@ for n in 3 4; do
 done
 convert -size 36x12 xc:white -fill "$blue" -draw 'rectangle 0,2 7,9 rectangle 12,2 19,9 rectangle 24,2 31,9' \
   -quality 92 ProgressEx.jpg
+
+# Startup manager: its four buttons, and the pictures of its list in one strip of 16 by 16:
+# unmarked, marked, details hidden (plus), details shown (minus).
+button OpenPathBtn 97 25 Enable "$blue" "$light"
+button DeleteItemBtn 97 25 Disable "$blue" "$light"
+button BtRemove 97 25 Remove "$blue" "$light"
+button RestoreBtn 97 25 Restore "$blue" "$light"
+# The same buttons while they are disabled (the other tab's buttons).
+for name in OpenPathBtn DeleteItemBtn BtRemove RestoreBtn; do
+  convert "${name}1.jpg" -colorspace Gray -fill white -colorize 45% -quality 92 "${name}3.jpg"
+done
+convert -size 64x16 xc:white -fill white -stroke '#7a8794' -strokewidth 1 \
+  -draw 'rectangle 2,2 13,13' -fill "$blue" -stroke "$navy" -draw 'rectangle 18,2 29,13' \
+  -stroke white -strokewidth 2 -draw 'line 20,8 23,11 line 23,11 28,4' \
+  -fill white -stroke '#7a8794' -strokewidth 1 -draw 'rectangle 35,3 44,12 rectangle 51,3 60,12' \
+  -stroke "$navy" -draw 'line 37,7 42,7 line 39,5 39,10 line 53,7 58,7' \
+  -quality 95 StartupStatImages.jpg

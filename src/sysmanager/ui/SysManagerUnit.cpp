@@ -14,7 +14,9 @@
 #include "core/ui/Pictures.h"
 #include "sysmanager/DosRestore.h"
 #include "sysmanager/RegstoreFunUnit.h"
+#include "sysmanager/ui/StartupManagerUnit.h"
 #include "sysmanager/ui/SysManagerThreads.h"
+#include "sysmanager/ui/SystemManagerPages.h"
 
 namespace ku {
 
@@ -109,6 +111,7 @@ void Place(HWND control, int x, int y, int width, int height) {
 TRecoveryForm::TRecoveryForm() : TForm(IDD_SYSMANAGERFORM) {}
 
 TRecoveryForm::~TRecoveryForm() {
+    FreeSystemManagerPages();
     if (RecoveryForm == this)
         RecoveryForm = nullptr;
 }
@@ -191,7 +194,7 @@ void TRecoveryForm::SetUpButtons() {
 }
 
 void TRecoveryForm::FormShow() {
-    // The startup manager and device forms are created in ShowStartupPanel and DevicesPanel.
+    CreateSystemManagerPages(ShowStartupPanel(), DevicesPanel());
     DirEdit().SetText(DefaultBackupFolder());
     AutoCheckBox().SetChecked(IsAutoBackupOnBoot());
     if (!AutoRun) {
@@ -268,6 +271,11 @@ void TRecoveryForm::RestorePageClick() {
 
 void TRecoveryForm::StartupPageClick() {
     SelectPage(StartupPageIndex);
+    // Shown again, with its list as it is now (the logon backup box may have changed it).
+    if (StartupManagerForm) {
+        StartupManagerForm->Show();
+        StartupManagerForm->PageCIndexChange(StartupManagerForm->ActivePage());
+    }
 }
 
 void TRecoveryForm::DevicePageClick() {
