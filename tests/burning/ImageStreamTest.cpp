@@ -1,4 +1,4 @@
-// The image stream past 4 GiB and without a file, and the burner's small helpers.
+// The image stream past 4 GiB and without a file, and the burner's settings and tables.
 #include "BurnTestSupport.h"
 #include "burning/mbCDBC.h"
 #include "burning/mbStreamEx.h"
@@ -29,18 +29,7 @@ TEST(FileStreamEx, KeepsPositionsPastFourGigabytesAndSurvivesAMissingFile) {
     EXPECT_EQ(missing.Size(), -1);
 }
 
-TEST(BurnerHelpers, SectorsTimesSizesAndTables) {
-    const int64_t times[][4] = {{74, 0, 0, 74}, {75, 0, 1, 0}, {4500, 1, 0, 0},
-                                {359849, 79, 57, 74}};
-    for (const auto& t : times) {
-        uint8_t m, s, f;
-        LBAToMSF(t[0], m, s, f);
-        EXPECT_EQ(m * 10000 + s * 100 + f, t[1] * 10000 + t[2] * 100 + t[3]) << t[0];
-    }
-    const int64_t sizes[][2] = {{0, 0}, {2048, 1}, {2049, 2}, {-5, 0}, {(5ll << 30) + 1, 2621441}};
-    for (const auto& size : sizes)
-        EXPECT_EQ(SectorsOf(size[0]), size[1]) << size[0];
-
+TEST(BurnerHelpers, CacheSizeVersionPostGapAndTables) {
     TMCDBurner burner;
     const uint32_t caches[][2] = {{0, 2097152}, {4194305, 4194304}, {3000000, 2998272}};
     for (const auto& cache : caches) {
