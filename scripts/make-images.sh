@@ -162,3 +162,18 @@ convert -size 64x16 xc:white -fill white -stroke '#7a8794' -strokewidth 1 \
   -fill white -stroke '#7a8794' -strokewidth 1 -draw 'rectangle 35,3 44,12 rectangle 51,3 60,12' \
   -stroke "$navy" -draw 'line 37,7 42,7 line 39,5 39,10 line 53,7 58,7' \
   -quality 95 StartupStatImages.jpg
+
+# The special-uninstall wizard: its top and side pictures, its step, cancel and skip buttons
+# (normal and under the pointer), the check shown after the scan and the sliding progress mark.
+convert -size 48x45 xc:white -fill "$blue" -draw 'roundrectangle 2,2 45,42 8,8' \
+  -fill white -font "$font" -pointsize 26 -gravity center -annotate +0+0 'S' -quality 92 SpecialTop.jpg
+convert -size 115x242 gradient:"$light"-"$navy" -fill none -stroke white -strokewidth 2 \
+  -draw 'circle 57,80 57,50' -draw 'line 45,80 55,92' -draw 'line 55,92 72,66' \
+  -stroke none -fill white -font "$font" -pointsize 13 -gravity south -annotate +0+40 'Special' \
+  -annotate +0+22 'Uninstall' -quality 92 SpecialSide.jpg
+button SpecialStepBitBtn 98 34 'Next' "$blue" "$light"
+button SpecialCancelBitBtn 98 34 'Cancel' "$blue" "$light"
+button SpecialRegSkipBtn 69 24 'Skip' "$blue" "$light"
+convert -size 24x24 xc:white -fill '#2e8b57' -draw 'circle 12,12 12,1' -fill none -stroke white \
+  -strokewidth 3 -draw 'line 6,12 10,17' -draw 'line 10,17 18,7' -quality 92 SpecialStepImage1.jpg
+convert -size 24x10 gradient:"$light"-"$navy" -rotate 90 -resize 24x10\! -quality 92 SpecialRegProgressImage.jpg

@@ -19,6 +19,11 @@ const char* const SWriterError = "WRITER ERROR";
 const char* const SWriterBusy = "WRITER BUSY/BUFFER FULL";
 const char* const SInternalError0004 = "INTERNAL ERROR 0004";
 const char* const SMaxDirectories = "MAXIMUM DIRECTORIES CAN BE %d";
+const char* const SImageUnreadable = "CANNOT READ THE IMAGE FILE";
+const char* const SImageEmpty = "THE IMAGE FILE IS EMPTY";
+const char* const SImageShrunk = "THE IMAGE FILE GOT SHORTER DURING THE BURN";
+const char* const SSyncFailed = "SYNCHRONIZE CACHE FAILED";
+const char* const SCloseFailed = "CLOSE TRACK/SESSION FAILED";
 
 namespace {
 

@@ -23,6 +23,11 @@ extern const char* const SWriterError;       // "WRITER ERROR"
 extern const char* const SWriterBusy;        // "WRITER BUSY/BUFFER FULL"
 extern const char* const SInternalError0004; // "INTERNAL ERROR 0004"
 extern const char* const SMaxDirectories;    // "MAXIMUM DIRECTORIES CAN BE %d"
+extern const char* const SImageUnreadable;   // the image file cannot be opened or read
+extern const char* const SImageEmpty;        // the image file holds no data
+extern const char* const SImageShrunk;       // the image file got shorter during the burn
+extern const char* const SSyncFailed;        // SYNCHRONIZE CACHE refused after the data
+extern const char* const SCloseFailed;       // CLOSE TRACK/SESSION refused
 
 // Text of an ASPI request status other than 4 (error); "" for pending and complete.
 std::string ASPIStatusText(uint8_t status);

@@ -7,6 +7,7 @@
 
 #include "burning/mbClock.h"
 #include "burning/mbConst.h"
+#include "burning/mbErase.h"
 #include "burning/mbHandles.h"
 
 namespace ku {
@@ -18,6 +19,7 @@ const char* const DiscTypeNames[16] = {
 uint8_t CurrentDiscType = 0;
 bool CloseSessionImmediate = true;
 bool ExtraBlankWaitQuirk = false;
+std::atomic<bool> AbortFlag{false};
 
 namespace {
 
@@ -77,7 +79,13 @@ TSCSIDevice::TSCSIDevice() {
     }
 }
 
-TSCSIDevice::~TSCSIDevice() { ::DeleteCriticalSection(&Lock); }
+TSCSIDevice::~TSCSIDevice() {
+    // An erase still running would use this object: stop its waits and let it end first.
+    if (EraseThread && !EraseThread->Finished())
+        AbortFlag = true;
+    WaitForErase();
+    ::DeleteCriticalSection(&Lock);
+}
 
 uint16_t TSCSIDevice::ExecuteSRB(SRB_ExecSCSICmd& SRB, int TimeOut) {
     LastError.clear();
@@ -92,10 +100,19 @@ uint16_t TSCSIDevice::ExecuteSRB(SRB_ExecSCSICmd& SRB, int TimeOut) {
         LastError = ASPILoaded ? SNoDeviceSelected : SNoASPILayer;
         return ExecuteNotSent;
     }
+    // The library's own emulation answers before it returns and never signals, so one event
+    // of the device's serves all its requests; a manager may signal later and gets a new one.
     TBurnHandle event;
-    if (SRB.SRB_Flags & SRB_EVENT_NOTIFY)
+    HANDLE notify = nullptr;
+    if ((SRB.SRB_Flags & SRB_EVENT_NOTIFY) && ASPILayerName == ASPIEmulationName) {
+        if (!emulationEvent_.get())
+            emulationEvent_.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        notify = emulationEvent_.get();
+    } else if (SRB.SRB_Flags & SRB_EVENT_NOTIFY) {
         event.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    SRB.SRB_PostProc = event.get();
+        notify = event.get();
+    }
+    SRB.SRB_PostProc = notify;
     SRB.SRB_Cmd = SC_EXEC_SCSI_CMD;
     SRB.SRB_Status = SS_PENDING;
     SRB.SRB_HaId = HaId;
@@ -197,16 +214,27 @@ bool TSCSIDevice::LastCommandRetryable() const {
 
 bool TSCSIDevice::Run(const uint8_t* cdb, uint8_t cdbLen, uint8_t flags, void* buffer,
                       uint32_t length, int timeOut) {
+    // Adapters want data buffers on 8-byte boundaries; a byte array of a caller need not be.
+    std::vector<uint64_t> bounce;
+    uint8_t* data = static_cast<uint8_t*>(buffer);
+    if (data && length && reinterpret_cast<uintptr_t>(data) % 8 != 0) {
+        bounce.resize((length + 7) / 8);
+        data = reinterpret_cast<uint8_t*>(bounce.data());
+        if (flags & SRB_DIR_OUT)
+            std::memcpy(data, buffer, length);
+    }
     SRB_ExecSCSICmd srb{};
     // An answer shorter than asked must not leave the last command's bytes behind.
-    if ((flags & SRB_DIR_IN) && buffer && length)
-        std::memset(buffer, 0, length);
+    if ((flags & SRB_DIR_IN) && data && length)
+        std::memset(data, 0, length);
     srb.SRB_Flags = flags;
-    srb.SRB_BufLen = buffer ? length : 0;
-    srb.SRB_BufPointer = static_cast<uint8_t*>(buffer);
+    srb.SRB_BufLen = data ? length : 0;
+    srb.SRB_BufPointer = data;
     srb.SRB_CDBLen = cdbLen;
     std::memcpy(srb.CDBByte, cdb, cdbLen);
     ExecuteSRB(srb, timeOut);
+    if (!bounce.empty() && (flags & SRB_DIR_IN))
+        std::memcpy(buffer, data, length);
     return srb.SRB_Status == SS_COMP;
 }
 

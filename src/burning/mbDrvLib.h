@@ -4,16 +4,20 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "burning/mbASPI.h"
+#include "burning/mbHandles.h"
 
 namespace ku {
 
 class TSCSIDevice;
+class TEraseThread;
 
 using TOnDebugMsg = std::function<void(TSCSIDevice* Sender, const std::string& Message,
                                        uint8_t mType)>;
@@ -30,6 +34,9 @@ extern const char* const DiscTypeNames[16];
 extern uint8_t CurrentDiscType;
 extern bool CloseSessionImmediate;
 extern bool ExtraBlankWaitQuirk;
+// Set by the window's Abort, polled by the write and erase threads; cleared when a burn or an
+// erase starts.
+extern std::atomic<bool> AbortFlag;
 
 // DeviceCapabilities bits.
 enum : uint32_t {
@@ -93,6 +100,8 @@ public:
     bool CloseTrackSession(bool Immed, bool CloseTrack, bool Finalize);
     bool CloseTrackSessionRaw(bool Immed, uint8_t Function, uint8_t Track, uint8_t Byte4,
                               uint8_t Byte3);
+    // BLANK (A1h) with blanking type and Immed in Byte1; true when accepted or still running.
+    bool Blank(uint8_t Byte1);
 
     // Discovery and drive state.
     bool InitializeASPI(bool UseSPTI, const std::string& DLLName);
@@ -112,11 +121,24 @@ public:
     bool WaitUntilReady(int TimeOut, int Interval);
     void SetWriteSpeed(uint16_t Value);
     void SetCloseDriveHandles(bool Value);
+
+    // Erasing: starts a quick (1) or full (0) erase and hands the waiting to the erase thread;
+    // true when started, the end comes through OnEraseDone (raised on the erase thread).
+    bool EraseDisc(uint8_t Mode);
+    // The erase thread's progress (0-100) while erasing, else 0.
+    int GetEraseProgress() const;
+    // Waits until a started erase has ended (its OnEraseDone has been raised).
+    void WaitForErase();
+    // Brings the drive back to reading after a write or an erase: default write parameters,
+    // the maximum read speed, the head to the start, the tray unlocked and loaded.
+    void RestoreDrive();
     // A speed field of the capabilities page, in host order after a read.
     uint16_t CapabilitiesWord(int offset) const;
 
     void Enter() { ::EnterCriticalSection(&Lock); }
     void Leave() { ::LeaveCriticalSection(&Lock); }
+    // The lock itself, shared with the threads of a burn.
+    CRITICAL_SECTION* LockSection() { return &Lock; }
 
     // The selected device.
     uint8_t HaId = NoAddress;
@@ -143,7 +165,7 @@ public:
     bool UnderrunProtection = true;
     bool TestWrite = false;
     bool FinalizeDisc = false;
-    bool Erasing = false;
+    std::atomic<bool> Erasing{false};
     uint8_t EraseMode = 1;
     bool PioneerDVRQuirk = false;
     bool BufCapabilityQuirk = false;
@@ -173,9 +195,14 @@ protected:
     void ReportCommandError(const SRB_ExecSCSICmd& SRB);
     bool FeaturePresent(uint16_t Feature, bool* WriteBit);
     bool ModePagePresent(uint8_t Page);
+    bool StartErase(uint8_t DiscType, uint8_t Mode);
+    bool ReadyForErase(bool firstTestPassed);
+
+    std::unique_ptr<TEraseThread> EraseThread;
 
 private:
     CRITICAL_SECTION Lock;
+    TBurnHandle emulationEvent_;
 };
 
 // Where a mode page starts in a MODE SENSE(10) answer.

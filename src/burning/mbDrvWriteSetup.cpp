@@ -140,12 +140,14 @@ uint8_t TSCSIDevice::WriteParametersByte2(uint8_t byte2, bool TestWrite_, bool U
 
 bool TSCSIDevice::WaitUntilReady(int TimeOut, int Interval) {
     TBurnDeadline deadline(static_cast<DWORD>(TimeOut));
+    // An abort of the burn or erase that waits here ends the wait as a time-out would.
+    auto expired = [&deadline] { return deadline.Expired() || AbortFlag; };
     DWORD pause = static_cast<DWORD>(Interval > 0 ? Interval : 1);
     if (PioneerDVRQuirk || ExtraBlankWaitQuirk) {
         do {
             BurnSleep(1500);
             TestUnitReady(10000);
-        } while (LastASC() == 0x04 && !deadline.Expired());
+        } while (LastASC() == 0x04 && !expired());
     }
     if (CurrentDiscType != dtDVDRAM) {
         uint8_t answer[56];
@@ -154,7 +156,7 @@ bool TSCSIDevice::WaitUntilReady(int TimeOut, int Interval) {
             ReadDiscInformation(answer, sizeof(answer));
             if (LastASC() != 0x04)
                 break;
-            if (deadline.Expired())
+            if (expired())
                 return false;
         } while (true);
     }
@@ -163,14 +165,14 @@ bool TSCSIDevice::WaitUntilReady(int TimeOut, int Interval) {
     do {
         BurnSleep(pause);
         TestUnitReady(10000);
-    } while (LastASC() == 0x04 && !deadline.Expired());
+    } while (LastASC() == 0x04 && !expired());
     // Every poll sleeps and the loop ends with the time-out, whatever the drive answers.
     for (;;) {
         uint8_t answer[40];
         bool ok = RequestSense(answer, sizeof(answer));
         if (SenseAfterRequest(*this, ok, answer) == 0)
             return true;
-        if (deadline.Expired())
+        if (expired())
             return false;
         BurnSleep(pause);
     }

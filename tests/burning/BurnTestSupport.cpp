@@ -1,7 +1,12 @@
 // Test support of the burning library: virtual clock, fake pass-through transport, ASPI double.
 #include "BurnTestSupport.h"
 
+#include <tlhelp32.h>
+
+#include <atomic>
 #include <cstring>
+#include <memory>
+#include <thread>
 
 #include "burning/mbASPI.h"
 #include "burning/mbDrvLib.h"
@@ -10,15 +15,35 @@
 namespace kutest {
 
 void FakeClock::Sleep(DWORD ms) {
+    if (onSleep)
+        onSleep(ms);
+    std::lock_guard<std::mutex> guard(lock_);
     sleeps.push_back(ms);
     now += ms;
 }
 
+DWORD FakeClock::Ticks() {
+    std::lock_guard<std::mutex> guard(lock_);
+    return now;
+}
+
+int FakeClock::SleepsOf(DWORD ms) {
+    std::lock_guard<std::mutex> guard(lock_);
+    int count = 0;
+    for (DWORD sleep : sleeps)
+        count += sleep == ms;
+    return count;
+}
+
 DWORD FakeClock::WaitForEvent(HANDLE event, DWORD ms) {
-    waits.push_back(ms);
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        waits.push_back(ms);
+    }
     // A request completed by another thread gets a short real wait; a hung one costs no time.
     if (::WaitForSingleObject(event, ms < 300 ? ms : 300) == WAIT_OBJECT_0)
         return WAIT_OBJECT_0;
+    std::lock_guard<std::mutex> guard(lock_);
     now += ms;
     return WAIT_TIMEOUT;
 }
@@ -144,6 +169,7 @@ void BurnTest::ResetLayer() {
     ku::CurrentDiscType = 0;
     ku::ExtraBlankWaitQuirk = false;
     ku::CloseSessionImmediate = true;
+    ku::AbortFlag = false;
 }
 
 void BurnTest::SetUp() {
@@ -155,8 +181,75 @@ void BurnTest::SetUp() {
 
 void BurnTest::TearDown() {
     ResetLayer();
+    if (sim)
+        sim->SetCommandHook(nullptr, nullptr);
     ku::SetSPTITransport(nullptr);
     ku::SetBurnClock(nullptr);
+    aspi.reset();
+}
+
+mmcsim::ISimControl* BurnTest::AttachDrive(bool viaDouble, int medium) {
+    if (viaDouble) {
+        aspi = std::make_unique<AspiDouble>();
+        sim = aspi->Control();
+    } else {
+        sim = &spti.sim;
+    }
+    if (!sim)
+        return nullptr;
+    sim->Reset();
+    sim->AddDrive(MakeModel(0, 1, 'E', "DVDRW SIM-2000"));
+    sim->SetMedium(0, medium);
+    EXPECT_TRUE(ku::InitASPI(!viaDouble, viaDouble ? AspiDouble::Path() : ""));
+    EXPECT_EQ(ku::ASPILayerName, viaDouble ? "WNASPI32.DLL" : "REZOZI32");
+    return sim;
+}
+
+void* ThreadStartAddress(DWORD threadId) {
+    using TQuery = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+    static auto query = reinterpret_cast<TQuery>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQueryInformationThread")));
+    void* start = nullptr;
+    HANDLE thread = ::OpenThread(THREAD_QUERY_INFORMATION, FALSE, threadId);
+    if (thread && query)
+        query(thread, 9 /* ThreadQuerySetWin32StartAddress */, &start, sizeof(start), nullptr);
+    if (thread)
+        ::CloseHandle(thread);
+    return start;
+}
+
+int ThreadsStartingAt(void* start) {
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    int count = 0;
+    for (BOOL more = ::Thread32First(snapshot, &entry); more;
+         more = ::Thread32Next(snapshot, &entry))
+        count += entry.th32OwnerProcessID == ::GetCurrentProcessId() &&
+                 ThreadStartAddress(entry.th32ThreadID) == start;
+    ::CloseHandle(snapshot);
+    return count;
+}
+
+bool LockIsFree(CRITICAL_SECTION* lock) {
+    // A lock that is never released keeps the thread waiting; it is left behind then.
+    auto taken = std::make_shared<std::atomic<bool>>(false);
+    std::thread([lock, taken] {
+        ::EnterCriticalSection(lock);
+        ::LeaveCriticalSection(lock);
+        *taken = true;
+    }).detach();
+    return WaitUntil([&] { return taken->load(); }, 2000);
+}
+
+bool WaitUntil(const std::function<bool()>& done, DWORD ms) {
+    DWORD start = ::GetTickCount();
+    while (!done()) {
+        if (::GetTickCount() - start >= ms)
+            return false;
+        ::Sleep(2);
+    }
+    return true;
 }
 
 } // namespace kutest

@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -16,16 +19,22 @@
 
 namespace kutest {
 
-// Virtual time: sleeps and time-outs pass at once and are recorded.
+// Virtual time: sleeps and time-outs pass at once and are recorded. The worker threads of a
+// burn share it, so it is locked; onSleep runs (unlocked) on the sleeping thread first.
 class FakeClock : public ku::IBurnClock {
 public:
     void Sleep(DWORD ms) override;
-    DWORD Ticks() override { return now; }
+    DWORD Ticks() override;
     DWORD WaitForEvent(HANDLE event, DWORD ms) override;
+    int SleepsOf(DWORD ms);
 
     DWORD now = 1000;
     std::vector<DWORD> sleeps;
     std::vector<DWORD> waits;
+    std::function<void(DWORD ms)> onSleep;
+
+private:
+    std::mutex lock_;
 };
 
 // The pass-through interface of Windows, answered by simulated drives with drive letters.
@@ -77,9 +86,22 @@ protected:
     void SetUp() override;
     void TearDown() override;
     static void ResetLayer();
+    // One simulated DVD writer E: at 0:1:0 with the medium, behind the pass-through emulation
+    // (the fake transport) or the WNASPI32.DLL double; loads that layer. The simulator in use.
+    mmcsim::ISimControl* AttachDrive(bool viaDouble, int medium);
 
     FakeClock clock;
     FakeSptiTransport spti;
+    std::unique_ptr<AspiDouble> aspi;
+    mmcsim::ISimControl* sim = nullptr;
 };
+
+// Where a thread of this process started, and how many of its threads started there.
+void* ThreadStartAddress(DWORD threadId);
+int ThreadsStartingAt(void* start);
+// True when another thread can take the device's lock within two seconds.
+bool LockIsFree(CRITICAL_SECTION* lock);
+// Waits, letting nothing else run on this thread, until done() or ms pass.
+bool WaitUntil(const std::function<bool()>& done, DWORD ms);
 
 } // namespace kutest

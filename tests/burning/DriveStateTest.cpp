@@ -8,7 +8,6 @@
 #include "burning/mbDrvLib.h"
 
 using namespace ku;
-using kutest::AspiDouble;
 using kutest::MakeModel;
 
 namespace {
@@ -42,19 +41,8 @@ constexpr uint32_t DvdWriterCapabilities =
 class DriveState : public kutest::BurnTest {
 protected:
     void Open(bool viaDouble, int medium) {
-        if (viaDouble) {
-            aspi = std::make_unique<AspiDouble>();
-            ASSERT_NE(aspi->Control(), nullptr);
-            sim = aspi->Control();
-        } else {
-            sim = &spti.sim;
-        }
-        sim->Reset();
-        sim->AddDrive(MakeModel(0, 1, 'E', "DVDRW SIM-2000"));
-        sim->SetMedium(0, medium);
+        ASSERT_NE(AttachDrive(viaDouble, medium), nullptr);
         device = std::make_unique<TSCSIDevice>();
-        ASSERT_TRUE(device->InitializeASPI(!viaDouble, viaDouble ? AspiDouble::Path() : ""));
-        ASSERT_EQ(ASPILayerName, viaDouble ? "WNASPI32.DLL" : "REZOZI32");
         ASSERT_EQ(device->DeviceList.size(), 1u);
         device->SelectDevice(device->DeviceList[0]);
         ASSERT_EQ(device->Target, 1);
@@ -62,10 +50,7 @@ protected:
     void TearDown() override {
         device.reset();
         BurnTest::TearDown();
-        aspi.reset();
     }
-    std::unique_ptr<AspiDouble> aspi;
-    mmcsim::ISimControl* sim = nullptr;
     std::unique_ptr<TSCSIDevice> device;
 };
 

@@ -217,7 +217,7 @@ TEST_F(ExecuteSrb, OnlyTheFirstCommandOfADeviceCanBeReportedAndRoutineFailuresAr
     EXPECT_EQ(reports.size(), 1u);
 }
 
-TEST_F(ExecuteSrb, UnalignedBufferIsReported) {
+TEST_F(ExecuteSrb, UnalignedBufferIsReportedAndCommandsAlignTheirOwn) {
     spti.sim.AddDrive(MakeModel(0, 1, 'E', "DVDRW SIM-2000"));
     ASSERT_TRUE(InitASPI(true, ""));
     TSCSIDevice device;
@@ -226,8 +226,18 @@ TEST_F(ExecuteSrb, UnalignedBufferIsReported) {
     device.OnDebugMessage = [&message](TSCSIDevice*, const std::string& text, uint8_t) {
         message = text;
     };
-    alignas(4) uint8_t buffer[40];
+    alignas(8) uint8_t buffer[40] = {};
     EXPECT_TRUE(device.RequestSense(buffer + 1, 18));
+    EXPECT_EQ(message, "") << "a command moves its data through an aligned buffer";
+    EXPECT_EQ(buffer[1], 0x70);
+    SRB_ExecSCSICmd srb{};
+    srb.SRB_Flags = SRB_DIR_IN;
+    srb.SRB_BufLen = 18;
+    srb.SRB_BufPointer = buffer + 1;
+    srb.SRB_CDBLen = 6;
+    srb.CDBByte[0] = 0x03;
+    srb.CDBByte[4] = 18;
+    device.ExecuteSRB(srb, 0);
     EXPECT_EQ(message, "aaaa" + std::to_string(reinterpret_cast<uintptr_t>(buffer + 1)));
 }
 

@@ -68,7 +68,14 @@ ScratchKey::~ScratchKey() {
     RawDeleteTree(root_, path_, KEY_WOW64_32KEY);
 }
 
-ScratchDir::ScratchDir() : path_(std::string(kScratchRoot) + "\\" + UniqueName()) {
+ScratchDir::ScratchDir() : path_(std::string(kScratchRoot) + "\\" + UniqueName()) { Make(); }
+
+ScratchDir::ScratchDir(const std::string& name)
+    : path_(std::string(kScratchRoot) + "\\" + name + "_" + std::to_string(GetCurrentProcessId())) {
+    Make();
+}
+
+void ScratchDir::Make() {
     CreateDirectoryA("C:\\kutest", nullptr);
     CreateDirectoryA(kScratchRoot, nullptr);
     RemoveTree(path_);

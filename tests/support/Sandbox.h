@@ -38,6 +38,9 @@ private:
 class ScratchDir {
 public:
     ScratchDir();
+    // A short name of the caller's choosing (with this process's id), for tests that need a
+    // path of a certain length.
+    explicit ScratchDir(const std::string& name);
     ~ScratchDir();
     ScratchDir(const ScratchDir&) = delete;
     ScratchDir& operator=(const ScratchDir&) = delete;
@@ -45,6 +48,7 @@ public:
     std::string File(const std::string& name) const { return path_ + "\\" + name; }
 
 private:
+    void Make();
     std::string path_;
 };
 

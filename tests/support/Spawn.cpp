@@ -115,6 +115,49 @@ HWND WaitForMainWindow(DWORD processId, DWORD ms) {
     return main;
 }
 
+namespace {
+
+struct DialogSearch {
+    DWORD processId;
+    std::string caption;
+    int button;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK CheckDialog(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<DialogSearch*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char text[256] = {}, name[64] = {};
+    GetWindowTextA(window, text, sizeof text);
+    GetClassNameA(window, name, sizeof name);
+    if (owner == search->processId && IsWindowVisible(window) && std::string(name) == "#32770" &&
+        search->caption == text && (search->button == 0 || GetDlgItem(window, search->button)))
+        search->found = window;
+    return TRUE;
+}
+
+} // namespace
+
+HWND FindDialogOf(DWORD processId, const std::string& caption, int button) {
+    DialogSearch search{processId, caption, button};
+    EnumWindows(CheckDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool AnswerDialog(DWORD processId, const std::string& caption, int button, DWORD ms) {
+    HWND box = nullptr;
+    if (!WaitFor([&] { return (box = FindDialogOf(processId, caption, button)) != nullptr; }, ms))
+        return false;
+    PostMessageA(GetDlgItem(box, button), BM_CLICK, 0, 0);
+    return true;
+}
+
+void ClickControl(HWND control) {
+    PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+    PostMessageA(control, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+}
+
 bool WaitFor(const std::function<bool()>& condition, DWORD ms) {
     for (DWORD waited = 0;; waited += 50) {
         if (condition())

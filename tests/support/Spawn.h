@@ -59,6 +59,14 @@ ProgramWindows WindowsOf(DWORD processId);
 // Waits up to `ms` for the process's main window; nullptr when none came.
 HWND WaitForMainWindow(DWORD processId, DWORD ms = 20000);
 
+// A visible dialog of the process with this caption and, when button is not 0, with that
+// button (a message box); nullptr when there is none.
+HWND FindDialogOf(DWORD processId, const std::string& caption, int button = 0);
+// Waits up to `ms` for such a dialog and presses its button; false when it never came.
+bool AnswerDialog(DWORD processId, const std::string& caption, int button, DWORD ms = 60000);
+// A left click inside a control of another process, as the mouse gives it.
+void ClickControl(HWND control);
+
 inline std::string Fixture(const std::string& name) {
     return std::string(kFixtureDir) + "\\" + name;
 }

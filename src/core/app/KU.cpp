@@ -8,11 +8,14 @@
 #include "core/Startup.h"
 #include "core/ui/MainBlock.h"
 #include "core/ui/OtherWindows.h"
+#include "special/ui/Unitlist.h"
 #include "sysmanager/ui/SysManagerUnit.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
+    // The windows of the other subsystems that the main window opens.
+    ku::OtherWindowOpeners().specialWizard = ku::RunSpecialUninstallWizard;
     ku::OtherWindowOpeners().recoveryForm = ku::ShowSysManager;
     try {
         ku::StartupContext context;

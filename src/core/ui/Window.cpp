@@ -30,6 +30,16 @@ void SetRoundedRegion(HWND window) {
         DeleteObject(region);
 }
 
+void CenterOnOwner(HWND window) {
+    const HWND owner = GetWindow(window, GW_OWNER);
+    RECT ownerRect, own;
+    if (owner && GetWindowRect(owner, &ownerRect) && GetWindowRect(window, &own))
+        SetWindowPos(window, nullptr,
+                     (ownerRect.left + ownerRect.right - (own.right - own.left)) / 2,
+                     (ownerRect.top + ownerRect.bottom - (own.bottom - own.top)) / 2, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER);
+}
+
 void DragWindow(HWND window) {
     ReleaseCapture();
     SendMessageA(window, WM_SYSCOMMAND, kDragCommand, 0);

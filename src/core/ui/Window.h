@@ -18,6 +18,9 @@ void SetRoundedRegion(HWND window);
 // before and after sending WM_SYSCOMMAND with SC_MOVE | HTCAPTION (0xF012).
 void DragWindow(HWND window);
 
+// Moves the window to the centre of the window that owns it (nothing without an owner).
+void CenterOnOwner(HWND window);
+
 // Sets a label's text and repaints what lies under it, for labels drawn transparently.
 void SetLabelText(HWND label, const std::string& text);
 std::string WindowText(HWND window);

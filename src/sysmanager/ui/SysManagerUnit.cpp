@@ -10,6 +10,7 @@
 #include "core/Launcher.h"
 #include "core/PublicFunctionUnit.h"
 #include "core/Reg32vs64.h"
+#include "burning/ui/BurnUnit.h"
 #include "core/ui/Pictures.h"
 #include "sysmanager/DosRestore.h"
 #include "sysmanager/RegstoreFunUnit.h"
@@ -360,6 +361,9 @@ void TRecoveryForm::NICRecoveryClick() {
     StartNicRestoreThread(*this);
 }
 
+// The burn window of the recovery boot image, modal over this one.
+void TRecoveryForm::BurnCDClick() { ShowBurnForm(Handle()); }
+
 void TRecoveryForm::HowtodoLabClick() {
     const std::string help = ProgramDir() + "DosHelp.chm";
     if (FileExists(help))
@@ -463,6 +467,7 @@ bool TRecoveryForm::OnCommand(int id, int code) {
         {IDC_SM_NICBACKUPSBT, &TRecoveryForm::NICBackupSBtClick},
         {IDC_SM_NICRECOVERY, &TRecoveryForm::NICRecoveryClick},
         {IDC_SM_HOWTODOLAB, &TRecoveryForm::HowtodoLabClick},
+        {IDC_SM_BURNCD, &TRecoveryForm::BurnCDClick},
         {IDC_SM_CLOSEBTN, &TRecoveryForm::SMCloseBtnClick},
         {IDCANCEL, &TRecoveryForm::SMCloseBtnClick}};
     for (const auto& handler : handlers) {

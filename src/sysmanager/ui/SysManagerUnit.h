@@ -60,6 +60,7 @@ class TRecoveryForm : public TForm {
     void NICBackupSBtClick();
     void NICRecoveryClick();
     void HowtodoLabClick();
+    void BurnCDClick();
     void SMCloseBtnClick();
     void Timer1Timer();
     void DOSTimerTimer();

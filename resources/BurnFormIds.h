@@ -1,0 +1,33 @@
+// Control identifiers of the burn window (TBurnForm): numbers 6000-6299 are its own.
+#pragma once
+
+#define IDD_BURNFORM 250
+
+#define IDC_BURN_LABEL3 6000
+#define IDC_BURN_EDITFILENAME 6001
+#define IDC_BURN_SPEEDBUTTON1 6002
+#define IDC_BURN_LDRIVE 6003
+#define IDC_BURN_CBDRIVES 6004
+#define IDC_BURN_LABEL4 6005
+#define IDC_BURN_CBSPEED 6006
+#define IDC_BURN_BBURNISO 6007
+#define IDC_BURN_BQERASE 6008
+#define IDC_BURN_BABORT 6009
+#define IDC_BURN_PANEL1 6010
+#define IDC_BURN_LABEL1 6011
+#define IDC_BURN_PCD 6012
+#define IDC_BURN_LSIZE 6013
+#define IDC_BURN_LABEL2 6014
+#define IDC_BURN_PBUF 6015
+#define IDC_BURN_PHBUF 6016
+#define IDC_BURN_MSGPANEL 6017
+
+// The frame: four corners, two edges across and two down.
+#define IDC_BURN_LUIMAGE 6020
+#define IDC_BURN_TIMAGE 6021
+#define IDC_BURN_RUIMAGE 6022
+#define IDC_BURN_RIMAGE 6023
+#define IDC_BURN_RDIMAGE 6024
+#define IDC_BURN_BIMAGE 6025
+#define IDC_BURN_LDIMAGE 6026
+#define IDC_BURN_LIMAGE 6027

@@ -1,0 +1,202 @@
+// Reader and executor of the profile data-file sections.
+#include "special/profiles/ProfileData.h"
+
+#include <algorithm>
+
+#include "core/DeleteHelpers.h"
+#include "core/Dialogs.h"
+#include "core/FileSystem.h"
+#include "core/Handles.h"
+#include "core/PublicFunctionUnit.h"
+#include "core/ServiceUnit.h"
+#include "core/StrUtil.h"
+
+namespace ku {
+
+namespace {
+
+// The data files are a few kilobytes; anything far larger is not one of them.
+const DWORD kMaxDataFileBytes = 16 * 1024 * 1024;
+
+std::vector<std::string> LoadLines(const std::string& path) {
+    std::vector<std::string> lines;
+    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return lines;
+    const DWORD size = GetFileSize(file.get(), nullptr);
+    if (size == INVALID_FILE_SIZE || size > kMaxDataFileBytes)
+        return lines;
+    std::string text(size, '\0');
+    DWORD read = 0;
+    if (size > 0 && !ReadFile(file.get(), &text[0], size, &read, nullptr))
+        return lines;
+    text.resize(read);
+    for (std::string& line : SplitString(text, '\n')) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// Text after the first `count` characters (empty when shorter).
+std::string After(const std::string& text, size_t count) {
+    return count < text.size() ? text.substr(count) : std::string();
+}
+
+// Splits `rest` at its first comma into a root name and what follows, then takes the quoted
+// key path. Returns false when a separator is missing.
+bool TakeRootAndKey(std::string& rest, std::string& rootName, std::string& keyPath) {
+    const size_t comma = rest.find(',');
+    if (comma == std::string::npos)
+        return false;
+    rootName = Trim(rest.substr(0, comma));
+    rest = Trim(rest.substr(comma + 1));
+    const size_t open = rest.find('\'');
+    if (open == std::string::npos)
+        return false;
+    rest = Trim(rest.substr(open + 1));
+    const size_t close = rest.find('\'');
+    if (close == std::string::npos)
+        return false;
+    keyPath = Trim(rest.substr(0, close));
+    rest = rest.substr(close);
+    return true;
+}
+
+} // namespace
+
+HKEY PredefinedRootKey(const std::string& name) {
+    static const char* const kNames[] = {
+        "HKEY_CLASSES_ROOT",     "HKEY_CURRENT_USER",   "HKEY_LOCAL_MACHINE", "HKEY_USERS",
+        "HKEY_PERFORMANCE_DATA", "HKEY_CURRENT_CONFIG", "HKEY_DYN_DATA"};
+    for (ULONG_PTR i = 0; i < 7; ++i)
+        if (SameText(name, kNames[i]))
+            return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x80000000) + i);
+    return nullptr;
+}
+
+// The keyword is expected at the start of the line: its length is cut off without a search,
+// so a line with anything before it yields an unknown root and is skipped.
+RegistryDeleteLine ParseRegistryDeleteLine(const std::string& line) {
+    RegistryDeleteLine result;
+    const std::string text = Trim(line);
+    const bool isKey = ContainsText(text, "delRegkey(");
+    result.isValue = !isKey && ContainsText(text, "delRegkeyvalue(");
+    if (!isKey && !result.isValue)
+        return result;
+    std::string rest = Trim(After(text, isKey ? 10 : 15));
+    std::string rootName;
+    if (!TakeRootAndKey(rest, rootName, result.keyPath))
+        return result;
+    result.root = PredefinedRootKey(rootName);
+    if (!result.root || result.keyPath.empty())
+        return result;
+    if (result.isValue) {
+        // The key's closing quote and the separator after it, then the quoted value name.
+        // Without its quotes the name would come out empty and name the default value, so
+        // such a line is skipped; '' names the default value on purpose.
+        rest = Trim(After(rest, 2));
+        const size_t open = rest.find('\'');
+        if (open == std::string::npos)
+            return result;
+        rest = Trim(rest.substr(open + 1));
+        const size_t close = rest.find('\'');
+        if (close == std::string::npos)
+            return result;
+        result.valueName = Trim(rest.substr(0, close));
+    }
+    result.valid = true;
+    return result;
+}
+
+void ReadProfileSection(const std::string& mark, const std::string& fileName,
+                        std::vector<std::string>& files, std::vector<std::string>& regLines,
+                        std::vector<std::string>& services, const std::string& folder) {
+    files.clear();
+    regLines.clear();
+    services.clear();
+    const std::string startMark = Trim(UpperCase(mark));
+    const std::string endMark =
+        startMark.empty() ? std::string() : startMark.substr(0, 1) + "/" + startMark.substr(1);
+    const std::string base = RemoveTrailingBackslash(folder.empty() ? ProgramDir() : folder);
+    const std::string path = base + "\\" + fileName;
+    if (!FileExists(path)) {
+        ShowMessageBox(nullptr, "The file \"" + fileName + "\" not exist!", kProfileMessageCaption,
+                       MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    bool inSection = false;
+    bool inServices = false;
+    for (const std::string& line : LoadLines(path)) {
+        const std::string upper = UpperCase(Trim(line));
+        if (ContainsUpper(upper, startMark)) {
+            inSection = true;
+            continue;
+        }
+        if (ContainsUpper(upper, endMark))
+            break;
+        if (!inSection)
+            continue;
+        std::string value = Trim(line);
+        if (ContainsText(value, "FILE=")) {
+            value = After(value, 5);
+            if (ContainsText(value, "%WinDir%")) {
+                files.push_back(Trim(GetWindowsDir() + After(value, 8)));
+                continue;
+            }
+            if (ContainsText(value, "%System%")) {
+                files.push_back(Trim(GetSystemDir() + After(value, 8)));
+                continue;
+            }
+        }
+        if (ContainsText(value, "delRegkey")) {
+            regLines.push_back(value);
+            continue;
+        }
+        // Exactly these lines, untrimmed: an indented "[Services]" opens nothing.
+        if (SameText(line, "[Services]")) {
+            inServices = true;
+            continue;
+        }
+        if (SameText(line, "[/Services]")) {
+            inServices = false;
+            continue;
+        }
+        if (inServices && !value.empty())
+            services.push_back(value);
+    }
+    if (files.empty() && regLines.empty())
+        ShowMessageBox(nullptr,
+                       "The mark \"" + mark + "\" not exist in the file \"" + fileName +
+                           "\" or is empty!",
+                       kProfileMessageCaption, MB_OK | MB_ICONEXCLAMATION);
+}
+
+ProfileSection ReadProfileSection(const std::string& mark, const std::string& fileName,
+                                  const std::string& folder) {
+    ProfileSection section;
+    ReadProfileSection(mark, fileName, section.Files, section.RegLines, section.Services, folder);
+    return section;
+}
+
+void StopServiceList(const std::vector<std::string>& services) {
+    for (const std::string& service : services)
+        if (!Trim(service).empty())
+            StopServiceByName(Trim(service));
+}
+
+void ExecuteRegistryDeleteLines(const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) {
+        const RegistryDeleteLine parsed = ParseRegistryDeleteLine(line);
+        if (!parsed.valid)
+            continue;
+        if (parsed.isValue)
+            DeleteRegistryValue(parsed.root, parsed.keyPath, parsed.valueName);
+        else
+            DeleteRegistryKey(parsed.root, parsed.keyPath);
+    }
+}
+
+} // namespace ku

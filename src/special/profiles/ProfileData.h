@@ -1,0 +1,53 @@
+// The profile data files ("CodeA.dat" ...): reading one application's section, stopping the
+// services it lists and deleting the registry keys and values it lists.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace ku {
+
+inline const char* const kProfileMessageCaption = "KU";
+
+// What one section holds: "FILE=" paths with their folder variable replaced, the registry
+// deletion lines as written, the services of its "[Services]" block.
+struct ProfileSection {
+    std::vector<std::string> Files;
+    std::vector<std::string> RegLines;
+    std::vector<std::string> Services;
+};
+
+// Fills the three lists from the section Mark (brackets included, e.g. "[UnitNorton]") of
+// the file FileName in Folder (the program folder unless given). A missing file or a section
+// without file or registry lines is reported in a message box captioned "KU".
+void ReadProfileSection(const std::string& mark, const std::string& fileName,
+                        std::vector<std::string>& files, std::vector<std::string>& regLines,
+                        std::vector<std::string>& services, const std::string& folder = "");
+ProfileSection ReadProfileSection(const std::string& mark, const std::string& fileName,
+                                  const std::string& folder = "");
+
+// Asks every listed service to stop, in order; blank lines are skipped, results ignored.
+void StopServiceList(const std::vector<std::string>& services);
+
+// One registry deletion line taken apart: "delRegkey(ROOT,'key')" or
+// "delRegkeyvalue(ROOT,'key','value')". Valid only when the root is one of the seven
+// predefined keys, the key is not empty and, for a value line, the value name stands in
+// quotes ('' names the default value).
+struct RegistryDeleteLine {
+    bool valid = false;
+    bool isValue = false;
+    HKEY root = nullptr;
+    std::string keyPath;
+    std::string valueName;
+};
+RegistryDeleteLine ParseRegistryDeleteLine(const std::string& line);
+// The predefined key of a root name in any case ("HKEY_CLASSES_ROOT" ... "HKEY_DYN_DATA"),
+// or nullptr.
+HKEY PredefinedRootKey(const std::string& name);
+
+// Deletes every valid line's key or value through the guarded delete helpers.
+void ExecuteRegistryDeleteLines(const std::vector<std::string>& lines);
+
+} // namespace ku

@@ -1,0 +1,30 @@
+// The engine that runs any profile row: its run procedure (data-file section or fixed
+// deletions, extra commands, own steps), its folder finder and its stoppers.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "special/profiles/ProfileTypes.h"
+
+namespace ku {
+
+// Applies the row's section (services stopped, then registry lines deleted) or its fixed
+// deletions, then its extra command and own steps.
+void RunProfileRow(const ProfileRow& row, const ProfileSite& site);
+// Finds the row's install folders and adds every file below them to site.contents.
+void ScanProfileRow(const ProfileRow& row, const ProfileSite& site);
+// Stops the row's services and ends its processes, in the row's order.
+void StopProfileRow(const ProfileRow& row);
+
+// The folders one source names, turned into folders by its steps, in the order read; empty
+// entries where a value is missing or a cut misses its marker.
+std::vector<std::string> SourceFolders(const FolderSource& source);
+std::string ApplyPathSteps(const FolderSource& source, const std::string& value);
+
+// A found folder is scanned only when it is an absolute local path ("X:\...") that the delete
+// guard allows: never a drive root, the Windows or system folder, a Program Files or Common
+// Files folder itself or a profile root, nor anything that holds one.
+bool IsScannableProfileFolder(const std::string& folder);
+
+} // namespace ku

@@ -1,0 +1,382 @@
+// The special-uninstall wizard's window: pages, step button, skip, timer and closing.
+#include "special/ui/Unitlist.h"
+
+#include <commctrl.h>
+
+#include <set>
+
+#include "SpecialFormIds.h"
+#include "core/Dialogs.h"
+#include "core/PublicFunctionUnit.h"
+#include "core/SharedState.h"
+#include "core/ui/Controls.h"
+#include "core/ui/LabelHover.h"
+#include "core/ui/OtherWindows.h"
+#include "core/ui/Pictures.h"
+#include "core/ui/WizardBridge.h"
+#include "special/ApplicationList.h"
+#include "special/ui/SubmitToUnit.h"
+
+namespace ku {
+
+TFormUninstall* FormUninstall = nullptr;
+
+namespace {
+
+const UINT_PTR kTimer1 = 1;
+const int kProgressStart = -24;
+
+struct PageControl {
+    int id;
+    int page;
+};
+
+const PageControl kPageControls[] = {
+    {IDC_SPECIAL_PANEL1, SpecialPageSelect},
+    {IDC_SPECIAL_LISTUNISTALL, SpecialPageSelect},
+    {IDC_SPECIAL_SCANLABEL1, SpecialPageScan},
+    {IDC_SPECIAL_SCANLABEL2, SpecialPageScan},
+    {IDC_SPECIAL_STEPIMAGE1, SpecialPageScan},
+    {IDC_SPECIAL_SCANMSGPANEL, SpecialPageScan},
+    {IDC_SPECIAL_REGPROGRESSPANEL, SpecialPageScan},
+    {IDC_SPECIAL_REGSKIPBTN, SpecialPageScan},
+    {IDC_SPECIAL_LISTFILE, SpecialPageReview},
+    {IDC_SPECIAL_PROCESSLABEL1, SpecialPageRemoving},
+    {IDC_SPECIAL_PROCESSLABEL2, SpecialPageRemoving},
+    {IDC_SPECIAL_ABFINISH, SpecialPageFinish},
+    {IDC_SPECIAL_ABFINISHMESSAGE, SpecialPageFinish},
+};
+
+UniqueGdiObject DerivedFont(HWND window, int weight, bool underline) {
+    LOGFONTA font = {};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0)), sizeof(font),
+               &font);
+    font.lfWeight = weight;
+    font.lfUnderline = underline;
+    return UniqueGdiObject(CreateFontIndirectA(&font));
+}
+
+// The wizard's state while a step runs: the step button is off, and on again afterwards
+// whatever happened inside.
+class StepGuard {
+  public:
+    StepGuard(bool& busy, HWND button) : busy_(busy), button_(button) {
+        busy_ = true;
+        EnableWindow(button_, FALSE);
+    }
+    ~StepGuard() {
+        busy_ = false;
+        EnableWindow(button_, TRUE);
+    }
+
+  private:
+    bool& busy_;
+    HWND button_;
+};
+
+} // namespace
+
+int NextProgressLeft(int left, int panelWidth) {
+    return left + 1 >= panelWidth ? kProgressStart : left + 1;
+}
+
+TFormUninstall::TFormUninstall() : TForm(IDD_SPECIALFORM) {}
+
+TFormUninstall::~TFormUninstall() {
+    if (FormUninstall == this)
+        FormUninstall = nullptr;
+}
+
+void TFormUninstall::SetHoverPictures(int id, const std::string& name) {
+    TImageEx button(Item(id));
+    LoadJpegResource(button, name + "1", "JPG");
+    button.SetOnMouseEnter([name](TImageEx b) { LoadJpegResource(b, name + "2", "JPG"); });
+    button.SetOnMouseLeave([name](TImageEx b) { LoadJpegResource(b, name + "1", "JPG"); });
+}
+
+void TFormUninstall::FormCreate() {
+    FormUninstall = this;
+    Uninstall.Owner = Handle();
+    CenterOnOwner(Handle());
+    SetBackgroundColour(RGB(255, 255, 255));
+    LoadJpegResource(TImageEx(Item(IDC_SPECIAL_IMAGE1)), "SpecialTop", "JPG");
+    LoadJpegResource(TImageEx(Item(IDC_SPECIAL_IMAGE2)), "SpecialSide", "JPG");
+    LoadJpegResource(TImageEx(Item(IDC_SPECIAL_STEPIMAGE1)), "SpecialStepImage1", "JPG");
+    LoadJpegResource(TImageEx(Item(IDC_SPECIAL_REGPROGRESSIMAGE)), "SpecialRegProgressImage",
+                     "JPG");
+    SetHoverPictures(IDC_SPECIAL_STEPBITBTN, "SpecialStepBitBtn");
+    SetHoverPictures(IDC_SPECIAL_CANCELBITBTN, "SpecialCancelBitBtn");
+    SetHoverPictures(IDC_SPECIAL_REGSKIPBTN, "SpecialRegSkipBtn");
+    // The sliding picture lives inside its panel, which clips it.
+    SetParent(Item(IDC_SPECIAL_REGPROGRESSIMAGE), Item(IDC_SPECIAL_REGPROGRESSPANEL));
+    boldFont_ = DerivedFont(Handle(), FW_BOLD, false);
+    linkFont_ = DerivedFont(Handle(), FW_BOLD, true);
+    for (int id : {IDC_SPECIAL_ABSUBMITTOUSBTN, IDC_SPECIAL_PROCESSLABEL1, IDC_SPECIAL_ABFINISH})
+        TControl(Item(id)).SetFont(static_cast<HFONT>(boldFont_.get()));
+    PlaceLinkAfterText();
+    SetLabelHoverHandler(Item(IDC_SPECIAL_ABSUBMITTOUSBTN),
+                         [this](HWND, bool inside) { abSubmittousBtnHover(inside); });
+    const HWND list = Item(IDC_SPECIAL_LISTUNISTALL);
+    const DWORD style = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT;
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, style, style);
+    LVCOLUMNA column = {};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.pszText = const_cast<char*>("Application list");
+    column.cx = 100;
+    SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+    for (int id : {IDC_SPECIAL_STEPIMAGE1, IDC_SPECIAL_REGPROGRESSPANEL, IDC_SPECIAL_REGSKIPBTN})
+        ShowOnPage(id, false);
+    SetPage(SpecialPageSelect);
+}
+
+// The link continues the line "within, please  ": it goes right after that text, whatever
+// width the font gives it.
+void TFormUninstall::PlaceLinkAfterText() {
+    const HWND label = Item(IDC_SPECIAL_LABEL2), link = Item(IDC_SPECIAL_ABSUBMITTOUSBTN);
+    const std::string text = WindowText(label);
+    HDC dc = GetDC(label);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0)));
+    SIZE size = {};
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(label, dc);
+    RECT area;
+    GetWindowRect(label, &area);
+    MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&area), 2);
+    SetWindowPos(label, nullptr, 0, 0, size.cx, area.bottom - area.top, SWP_NOMOVE | SWP_NOZORDER);
+    SetWindowPos(link, nullptr, area.left + size.cx, area.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
+void TFormUninstall::FormShow() {
+    SetPage(SpecialPageSelect);
+    FormResize();
+    FillApplicationList();
+}
+
+void TFormUninstall::FormResize() {
+    RECT area;
+    GetClientRect(Item(IDC_SPECIAL_LISTUNISTALL), &area);
+    SendMessageA(Item(IDC_SPECIAL_LISTUNISTALL), LVM_SETCOLUMNWIDTH, 0, area.right - 20);
+}
+
+void TFormUninstall::ShowOnPage(int id, bool shown) {
+    if (shown)
+        hiddenOnPage_.erase(id);
+    else
+        hiddenOnPage_.insert(id);
+    ShowWindow(Item(id), shown ? SW_SHOW : SW_HIDE);
+}
+
+void TFormUninstall::SetPage(int page) {
+    page_ = page;
+    for (const PageControl& control : kPageControls) {
+        const HWND window = Item(control.id);
+        const bool shown = control.page == page && hiddenOnPage_.count(control.id) == 0;
+        ShowWindow(window, shown ? SW_SHOW : SW_HIDE);
+    }
+    InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void TFormUninstall::FillApplicationList() {
+    const HWND list = Item(IDC_SPECIAL_LISTUNISTALL);
+    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    // The key is never shown: each row keeps its entry's place in the list instead.
+    for (size_t index = 0; index < ApplicationList().size(); ++index) {
+        const std::string caption = SplitApplicationEntry(ApplicationList()[index]).caption;
+        LVITEMA item = {};
+        item.mask = LVIF_TEXT | LVIF_PARAM;
+        item.iItem = static_cast<int>(index);
+        item.pszText = const_cast<char*>(caption.c_str());
+        item.lParam = static_cast<LPARAM>(index);
+        SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+bool TFormUninstall::SelectApplication() {
+    const HWND list = Item(IDC_SPECIAL_LISTUNISTALL);
+    const int index = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, -1, LVNI_SELECTED));
+    if (index < 0) {
+        ShowMessageBox(Handle(), "You haven't selected any application in the list.");
+        return false;
+    }
+    LVITEMA item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = index;
+    SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    if (item.lParam < 0 || static_cast<size_t>(item.lParam) >= ApplicationList().size())
+        return false;
+    const ApplicationEntry entry = SplitApplicationEntry(ApplicationList()[item.lParam]);
+    const std::string& caption = entry.caption;
+    const std::string& key = entry.key;
+    if (TSpecialUninstall::HasProfile(key)) {
+        ProfileKey = key;
+        return true;
+    }
+    // No profile: the uninstall wizard in special mode looks for the application instead.
+    UninstallWizardRequest request;
+    request.ProgramName = caption;
+    request.ProfileKey = key;
+    request.SpecialMode = 1;
+    request.DisplayName = kNotAvailable;
+    for (std::string* detail :
+         {&request.Version, &request.InstallDate, &request.InstallLocation, &request.HelpLink,
+          &request.Publisher, &request.HomePage, &request.UpdateLink})
+        *detail = kNotAvailable;
+    ShowUninstallWizard(Handle(), request);
+    return false;
+}
+
+bool TFormUninstall::ScanLeftovers(const std::string& key) {
+    if (hiddenOnPage_.count(IDC_SPECIAL_STEPIMAGE1) == 0)
+        return false; // the scan ran already
+    ShowOnPage(IDC_SPECIAL_REGPROGRESSPANEL, true);
+    ShowOnPage(IDC_SPECIAL_REGSKIPBTN, true);
+    progressLeft_ = kProgressStart;
+    SetWindowPos(Item(IDC_SPECIAL_REGPROGRESSIMAGE), nullptr, progressLeft_, 0, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER);
+    SetTimer(Handle(), kTimer1, 10, nullptr);
+    ScanState = ScanRun;
+    WindowScanProgress progress(Item(IDC_SPECIAL_SCANMSGPANEL));
+    Uninstall.Progress.pump = [&progress] { progress.Pump(); };
+    Uninstall.Progress.caption = [&progress](const std::string& text) { progress.Caption(text); };
+    struct EndDisplay { // also after an error inside the scan
+        TFormUninstall& form;
+        ~EndDisplay() {
+            form.Uninstall.Progress = LeftoverScanProgress();
+            KillTimer(form.Handle(), kTimer1);
+            form.ShowOnPage(IDC_SPECIAL_REGPROGRESSPANEL, false);
+            form.ShowOnPage(IDC_SPECIAL_REGSKIPBTN, false);
+            form.ShowOnPage(IDC_SPECIAL_STEPIMAGE1, true);
+            SetLabelText(form.Item(IDC_SPECIAL_SCANMSGPANEL), "");
+        }
+    } endDisplay{*this};
+    Uninstall.ScanLeftovers(key);
+    const HWND listFile = Item(IDC_SPECIAL_LISTFILE);
+    for (const std::string& line : Uninstall.FileList)
+        SendMessageA(listFile, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    return true;
+}
+
+bool TFormUninstall::RemoveApplication(const std::string& key) {
+    return Uninstall.RemoveApplication(key);
+}
+
+void TFormUninstall::StepBitBtnClick() {
+    if (busy_)
+        return; // one step at a time: a click while a step runs would nest a second one
+    {
+        StepGuard guard(busy_, Item(IDC_SPECIAL_STEPBITBTN));
+        switch (page_) {
+        case SpecialPageSelect:
+            if (SelectApplication())
+                SetPage(SpecialPageScan);
+            break;
+        case SpecialPageScan:
+            ScanLeftovers(ProfileKey);
+            if (!closeRequested_)
+                SetPage(SpecialPageReview);
+            break;
+        case SpecialPageReview: {
+            SetPage(SpecialPageRemoving);
+            const bool removed = RemoveApplication(ProfileKey);
+            if (closeRequested_)
+                break;
+            ShowWindow(Item(IDC_SPECIAL_STEPBITBTN), SW_HIDE);
+            if (removed) {
+                ShowMessageBox(Handle(),
+                               "Please restart system!\rThe applications will be uninstalled "
+                               "completely. ",
+                               "Please restart system!", MB_OK);
+            } else {
+                SetLabelText(Item(IDC_SPECIAL_ABFINISH), "Error");
+                SetLabelText(Item(IDC_SPECIAL_ABFINISHMESSAGE), "The uninstall failed!");
+            }
+            SetPage(SpecialPageFinish);
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    if (closeRequested_)
+        Close(IDCANCEL);
+}
+
+void TFormUninstall::CancelBitBtnClick() {
+    if (!busy_) {
+        Close(IDCANCEL);
+        return;
+    }
+    // The running step ends early and the window closes when it has returned.
+    closeRequested_ = true;
+    ScanState = page_ == SpecialPageRemoving ? ScanStopRemoving : ScanStop;
+}
+
+void TFormUninstall::RegSkipBtnClick() {
+    ScanState = ScanStop;
+}
+
+void TFormUninstall::Timer1Timer() {
+    RECT panel;
+    GetClientRect(Item(IDC_SPECIAL_REGPROGRESSPANEL), &panel);
+    progressLeft_ = NextProgressLeft(progressLeft_, panel.right);
+    SetWindowPos(Item(IDC_SPECIAL_REGPROGRESSIMAGE), nullptr, progressLeft_, 0, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER);
+}
+
+void TFormUninstall::SubmittousBtnClick() {
+    ShowSubmitToForm(Handle());
+}
+
+void TFormUninstall::abSubmittousBtnHover(bool inside) {
+    const HWND label = Item(IDC_SPECIAL_ABSUBMITTOUSBTN);
+    TControl(label).SetFont(static_cast<HFONT>((inside ? linkFont_ : boldFont_).get()));
+    SetLabelText(label, WindowText(label));
+}
+
+bool TFormUninstall::OnCommand(int id, int code) {
+    switch (id) {
+    case IDC_SPECIAL_STEPBITBTN:
+        StepBitBtnClick();
+        return true;
+    case IDC_SPECIAL_CANCELBITBTN:
+    case IDCANCEL:
+        CancelBitBtnClick();
+        return true;
+    case IDC_SPECIAL_REGSKIPBTN:
+        RegSkipBtnClick();
+        return true;
+    case IDC_SPECIAL_SUBMITTOUSBTN:
+        SubmittousBtnClick();
+        return true;
+    case IDC_SPECIAL_ABSUBMITTOUSBTN:
+        if (code == STN_CLICKED)
+            SubmittousBtnClick();
+        return true;
+    default:
+        return TForm::OnCommand(id, code);
+    }
+}
+
+bool TFormUninstall::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+    if (message == WM_TIMER && wParam == kTimer1) {
+        Timer1Timer();
+        return true;
+    }
+    if (message == WM_SIZE)
+        FormResize();
+    return TForm::OnMessage(message, wParam, lParam, result);
+}
+
+HBRUSH TFormUninstall::OnLabelColour(HDC dc, HWND label) {
+    if (label == Item(IDC_SPECIAL_ABSUBMITTOUSBTN))
+        SetTextColor(dc, RGB(0x1d, 0x3f, 0x72));
+    return TForm::OnLabelColour(dc, label);
+}
+
+void RunSpecialUninstallWizard(HWND owner) {
+    TFormUninstall form;
+    form.ShowModal(owner);
+}
+
+} // namespace ku

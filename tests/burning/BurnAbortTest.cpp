@@ -1,0 +1,145 @@
+// Aborts at every stage of a burn, drive faults and unusable images: each burn ends with one
+// done event and a clear error text, no thread left and the lock free, and the next burn works.
+#include "BurnerTestSupport.h"
+#include "burning/mbConst.h"
+
+using namespace ku;
+
+namespace {
+
+constexpr uint32_t BigImage = 4096; // 8 MiB: more than the 2 MiB cache holds
+
+// What disturbs a burn, and the error its one done event carries (the whole text, or its start).
+struct Trouble {
+    const char* name;
+    int fault, faultOpcode, faultCount; // injected into the drive; fault 0 for none
+    int abortOpcode, abortAt;           // abort at the abortAt-th command of this kind
+    int abortAtRetry;                   // abort at this 600 ms busy retry, 0 for none
+    int retries;                        // 600 ms retries the burn makes, -1 unchecked
+    bool startsWriter;                  // BurnISOImage answers true
+    const char* error;
+};
+
+const Trouble Troubles[] = {
+    {"AbortBeforePriming", 0, 0, 0, 0x46, 1, 0, 0, false, SOperationAborted},
+    {"AbortWithFullCache", 0, 0, 0, 0x2A, 3, 0, 0, true, SOperationAborted},
+    {"AbortDuringBusyRetries", mmcsim::FaultBusy, 0x2A, 100, -1, 0, 3, 3, true,
+     SOperationAborted},
+    {"AbortDuringFlush", 0, 0, 0, 0x35, 1, 0, 0, true, SOperationAborted},
+    {"AbortDuringBusyClose", mmcsim::FaultBusy, 0x5B, 100, 0x5B, 2, 0, 0, true,
+     SOperationAborted},
+    {"MediumError", mmcsim::FaultMediumError, 0x2A, 1, -1, 0, 0, 0, true,
+     "WRITER ERROR [MEDIUM ERROR"},
+    {"BusyForever", mmcsim::FaultBusy, 0x2A, 20000, -1, 0, 0, 10000, true,
+     "WRITER BUSY/BUFFER FULL"},
+    {"Hang", mmcsim::FaultHang, 0x2A, 1, -1, 0, 0, 0, true, "WRITER ERROR [COMMAND TIMEOUT]"},
+    {"Eject", mmcsim::FaultEject, 0x2A, 1, -1, 0, 0, 0, true, "WRITER ERROR [NOT READY"},
+    {"FlushRefused", mmcsim::FaultMediumError, 0x35, 2, -1, 0, 0, -1, true,
+     "SYNCHRONIZE CACHE FAILED ["},
+    {"CloseRefused", mmcsim::FaultMediumError, 0x5B, 2, -1, 0, 0, -1, true,
+     "CLOSE TRACK/SESSION FAILED ["},
+};
+
+class TroubledBurn : public kutest::BurnerTest,
+                     public ::testing::WithParamInterface<std::tuple<bool, Trouble>> {};
+
+TEST_P(TroubledBurn, EndsInAClearErrorAndTheNextBurnWorks) {
+    const Trouble& t = std::get<1>(GetParam());
+    Open(std::get<0>(GetParam()), mmcsim::DVDPlusR);
+    burner->SetCacheSize(0); // the smallest cache
+    if (t.fault)
+        sim->InjectFault(0, t.fault, t.faultCount, t.faultOpcode, 0);
+    abortOpcode = t.abortOpcode;
+    abortAt = t.abortAt;
+    int retries = 0;
+    clock.onSleep = [&](DWORD ms) {
+        if (ms == 600 && ++retries == t.abortAtRetry)
+            burner->Abort();
+    };
+    int writes = 0;
+    onCommand = [&](const uint8_t* cdb) { // an abort while writing waits for a full cache
+        if (cdb[0] == 0x2A && ++writes == t.abortAt && t.abortOpcode == 0x2A) {
+            EXPECT_TRUE(kutest::WaitUntil([&] { return burner->GetCacheFillPercent() >= 80; },
+                                          10000));
+        }
+    };
+    std::string error = Burn(Image(BigImage, 7));
+    EXPECT_EQ(error.substr(0, std::string(t.error).size()), t.error) << error;
+    EXPECT_EQ(started, t.startsWriter);
+    EXPECT_EQ(Commands(0x2A, false).empty(), !t.startsWriter);
+    if (t.abortOpcode == 0x2A) {
+        EXPECT_EQ(Commands(0x2A, false).size(), 3u);
+    }
+    if (t.retries >= 0) {
+        EXPECT_EQ(clock.SleepsOf(600), t.retries);
+    }
+    if (t.faultOpcode != 0x5B && t.abortOpcode != 0x5B) {
+        EXPECT_TRUE(Commands(0x5B, false).empty()) << "a failed burn is not closed";
+    }
+    ExpectCleanEnd();
+
+    abortOpcode = -1;
+    clock.onSleep = nullptr;
+    onCommand = nullptr;
+    sim->ClearFaults(0);
+    sim->SetMedium(0, mmcsim::DVDPlusR);
+    EXPECT_EQ(Burn(Image(40)), "");
+    EXPECT_EQ(sim->State(0, mmcsim::StateSessions), 1);
+    ExpectCleanEnd();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BothLayers, TroubledBurn, ::testing::Combine(::testing::Bool(), ::testing::ValuesIn(Troubles)),
+    [](const auto& info) {
+        return std::string(std::get<0>(info.param) ? "Aspi" : "Spti") +
+               std::get<1>(info.param).name;
+    });
+
+using UnusableImages = kutest::BurnerTest;
+
+// Images that cannot be burnt: nothing is written and the error says why.
+TEST_F(UnusableImages, AreErrors) {
+    Open(false, mmcsim::DVDPlusR);
+    std::string empty = dir.File("empty.iso");
+    ASSERT_TRUE(kutest::WriteTextFile(empty, ""));
+    std::string locked = Image(30);
+    HANDLE holder = CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+                                nullptr);
+    const std::pair<std::string, const char*> cases[] = {
+        {dir.File("missing.iso"), SImageUnreadable},
+        {empty, SImageEmpty},
+        {locked, SImageUnreadable},
+        {dir.Path(), SImageUnreadable},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Burn(c.first), c.second) << c.first;
+        EXPECT_FALSE(started);
+    }
+    CloseHandle(holder);
+    EXPECT_TRUE(Commands(0x2A, false).empty());
+
+    // The image gets shorter while it is burnt: the burn fails and the disc is not closed.
+    std::string shrinking = Image(BigImage);
+    burner->SetCacheSize(0);
+    onCommand = [&](const uint8_t* cdb) {
+        if (cdb[0] != 0x2A || !Commands(0x2A, false).empty())
+            return;
+        HANDLE file = CreateFileA(shrinking.c_str(), GENERIC_WRITE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                  nullptr);
+        SetFilePointer(file, 1 << 20, nullptr, FILE_BEGIN);
+        EXPECT_TRUE(SetEndOfFile(file));
+        CloseHandle(file);
+    };
+    EXPECT_EQ(Burn(shrinking), SImageShrunk);
+    EXPECT_TRUE(started);
+    EXPECT_TRUE(Commands(0x5B, false).empty());
+    ExpectCleanEnd();
+
+    onCommand = nullptr; // and no disc at all
+    sim->SetMedium(0, mmcsim::NoMedium);
+    std::string error = Burn(Image(30));
+    EXPECT_EQ(error.substr(0, 23), "WRITER ERROR [NOT READY") << error;
+}
+
+} // namespace

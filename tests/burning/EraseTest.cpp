@@ -1,0 +1,110 @@
+// Quick and full erases of every rewritable medium through both layers, with progress; erases
+// that cannot start, and an abort while the erase thread waits.
+#include "BurnerTestSupport.h"
+
+using namespace ku;
+
+namespace {
+
+struct EraseCase {
+    const char* name;
+    int medium;
+    uint8_t mode;       // 0 full, 1 quick
+    uint8_t opcode;     // BLANK or FORMAT UNIT
+    uint8_t byte1;      // of that command
+    size_t zeroWrites;  // blocks of zeros written after it
+};
+
+const EraseCase Erases[] = {
+    {"CDRWQuick", mmcsim::CDRW, 1, 0xA1, 0x11, 0},
+    {"CDRWFull", mmcsim::CDRW, 0, 0xA1, 0x10, 0},
+    {"DVDRWQuick", mmcsim::DVDRW, 1, 0xA1, 0x11, 0},
+    {"DVDRWFull", mmcsim::DVDRW, 0, 0xA1, 0x10, 0},
+    {"DVDPlusRWQuick", mmcsim::DVDPlusRW, 1, 0x04, 0x11, 65},
+    {"DVDPlusRWFull", mmcsim::DVDPlusRW, 0, 0x04, 0x11, 71001},
+};
+
+class EraseTest : public kutest::BurnerTest {
+protected:
+    void Open(bool viaDouble, int medium) {
+        BurnerTest::Open(viaDouble, medium);
+        burner->OnEraseDone = [this](TSCSIDevice*, bool withError) {
+            erased.push_back(withError);
+        };
+    }
+    bool WaitErased() {
+        bool ended = kutest::WaitUntil([&] { return !burner->Erasing; }, 120000);
+        burner->WaitForErase();
+        return ended;
+    }
+    std::vector<bool> erased;
+};
+
+class EveryRewritable : public EraseTest,
+                        public ::testing::WithParamInterface<std::tuple<bool, EraseCase>> {};
+
+TEST_P(EveryRewritable, IsErasedWithProgress) {
+    const EraseCase& e = std::get<1>(GetParam());
+    Open(std::get<0>(GetParam()), e.medium);
+    ASSERT_EQ(Burn(Image(100)), "");
+    ASSERT_GT(sim->State(0, mmcsim::StateWrittenBlocks), 0);
+    sim->ClearLog(0);
+    std::vector<int> progress;
+    clock.onSleep = [&](DWORD) { progress.push_back(burner->GetEraseProgress()); };
+
+    ASSERT_TRUE(burner->EraseDisc(e.mode));
+    ASSERT_TRUE(WaitErased());
+    EXPECT_EQ(erased, std::vector<bool>{false});
+    EXPECT_EQ(burner->GetEraseProgress(), 0);
+    ASSERT_FALSE(progress.empty());
+    for (size_t i = 1; i < progress.size(); ++i)
+        EXPECT_LE(progress[i - 1], progress[i]);
+    EXPECT_LT(progress.back(), 100) << "100 only when the erase thread ends";
+    auto started = Commands(e.opcode);
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(started[0].cdb[1] & 0x1F, e.byte1);
+    EXPECT_EQ(Commands(0x2A).size(), e.zeroWrites);
+    EXPECT_EQ(sim->State(0, mmcsim::StateWrittenBlocks), 0);
+    if (e.opcode == 0xA1) { // a blanked disc is empty; a DVD+RW stays formatted
+        EXPECT_EQ(sim->State(0, mmcsim::StateSessions), 0);
+    }
+    EXPECT_EQ(sim->State(0, mmcsim::StateLocked), 0);
+    ExpectCleanEnd();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BothLayers, EveryRewritable,
+    ::testing::Combine(::testing::Bool(), ::testing::ValuesIn(Erases)), [](const auto& info) {
+        return std::string(std::get<0>(info.param) ? "Aspi" : "Spti") +
+               std::get<1>(info.param).name;
+    });
+
+TEST_F(EraseTest, EndsWithAnErrorWhenItCannotStartOrIsAborted) {
+    Open(false, mmcsim::CDR);
+    EXPECT_FALSE(burner->EraseDisc(1)) << "a CD-R cannot be blanked";
+    EXPECT_EQ(erased, std::vector<bool>{true});
+    EXPECT_FALSE(burner->Erasing);
+
+    // A drive that never becomes ready: no erase and no event.
+    erased.clear();
+    sim->SetMedium(0, mmcsim::CDRW);
+    sim->ClearLog(0);
+    sim->InjectFault(0, mmcsim::FaultNotReady, 1000000, -1, 0);
+    EXPECT_FALSE(burner->EraseDisc(1));
+    EXPECT_TRUE(erased.empty());
+    EXPECT_TRUE(Commands(0xA1, false).empty());
+
+    // Aborted while it waits for the drive: the erase ends at once, with an error.
+    sim->ClearFaults(0);
+    sim->SetBusyAfterLongOps(0, 50);
+    clock.onSleep = [&](DWORD ms) {
+        if (ms == 5000)
+            burner->Abort();
+    };
+    ASSERT_TRUE(burner->EraseDisc(0));
+    ASSERT_TRUE(WaitErased());
+    EXPECT_EQ(erased, std::vector<bool>{true});
+    ExpectCleanEnd();
+}
+
+} // namespace

@@ -1,0 +1,69 @@
+// The image stream past 4 GiB and without a file, and the burner's settings and tables.
+#include "BurnTestSupport.h"
+#include "burning/mbCDBC.h"
+#include "burning/mbStreamEx.h"
+#include "support/Sandbox.h"
+
+using namespace ku;
+
+namespace {
+
+TEST(FileStreamEx, KeepsPositionsPastFourGigabytesAndSurvivesAMissingFile) {
+    kutest::ScratchDir dir;
+    const int64_t big = (5ll << 30) + 3;
+    {
+        TFileStreamEx file(dir.File("big.bin"), fmCreate);
+        ASSERT_TRUE(file.SetSize(big));
+        EXPECT_EQ(file.Size(), big);
+        EXPECT_EQ(file.Seek(-3, soEnd), big - 3);
+        EXPECT_EQ(file.Write("KU", 2), 2);
+    }
+    TFileStreamEx file(dir.File("big.bin"), fmOpenRead | fmShareDenyNone);
+    char back[3] = {};
+    EXPECT_EQ(file.Seek(big - 3, soBeginning), big - 3);
+    EXPECT_EQ(file.Read(back, 8), 3);
+    EXPECT_STREQ(back, "KU");
+    EXPECT_EQ(file.Write("x", 1), 0) << "opened for reading only";
+    TFileStreamEx missing(dir.File("missing.bin"), fmOpenRead | fmShareDenyNone);
+    EXPECT_EQ(missing.Read(back, 1), 0);
+    EXPECT_EQ(missing.Size(), -1);
+}
+
+TEST(BurnerHelpers, CacheSizeVersionPostGapAndTables) {
+    TMCDBurner burner;
+    const uint32_t caches[][2] = {{0, 2097152}, {4194305, 4194304}, {3000000, 2998272}};
+    for (const auto& cache : caches) {
+        burner.SetCacheSize(cache[0]);
+        EXPECT_EQ(burner.CacheSize(), cache[1]);
+    }
+    burner.SetVersion("1.21");
+    EXPECT_EQ(burner.Version(), "1.23");
+    burner.ImageSectors = 100;
+    EXPECT_EQ(burner.GetImageSectors(), 300) << "the post-gap is shown as written";
+    burner.WritePostGap = false;
+    EXPECT_EQ(burner.GetImageSectors(), 100);
+
+    std::vector<std::string> messages;
+    burner.OnDebugMessage = [&](TSCSIDevice*, const std::string& text, uint8_t level) {
+        messages.push_back(std::to_string(level) + text);
+    };
+    burner.ClearAll(10, 2);
+    EXPECT_EQ(burner.Tables.Dirs.at(0).Name, "CD_ROOT");
+    EXPECT_EQ(burner.AddDir("A", "A", "\\A\\", 0), 1);
+    EXPECT_EQ(burner.AddDir("B", "B", "\\B\\", 0), -1);
+    EXPECT_EQ(messages, std::vector<std::string>{"3>>> MAXIMUM DIRECTORIES CAN BE 2"});
+
+    // Only a ticked file gets its recorded attributes back, without the archive bit.
+    kutest::ScratchDir dir;
+    const std::string kept = dir.File("kept.txt"), cleared = dir.File("cleared.txt");
+    const DWORD attributes = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY;
+    ASSERT_TRUE(kutest::WriteTextFile(kept, "x") && kutest::WriteTextFile(cleared, "x"));
+    burner.Tables.Files.push_back({"KEPT.TXT", "\\", kept, attributes, false});
+    burner.Tables.Files.push_back({"CLEARED.TXT", "\\", cleared, attributes, true});
+    burner.ClearArchiveAttributes();
+    EXPECT_EQ(GetFileAttributesA(kept.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    EXPECT_NE(GetFileAttributesA(cleared.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    SetFileAttributesA(cleared.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+} // namespace

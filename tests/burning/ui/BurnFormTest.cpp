@@ -1,0 +1,284 @@
+// The burn window under the virtual display, on simulated drives behind the pass-through
+// emulation: drives and speeds listed, a burn, an abort, closing during a burn and erases, with
+// the controls a user may use at each moment; one screenshot.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <atomic>
+#include <utility>
+
+#include "../BurnTestSupport.h"
+#include "IsoImage.h"
+#include "BurnFormIds.h"
+#include "UiSupport.h"
+#include "burning/ui/BurnUnit.h"
+#include "core/Dialogs.h"
+#include "core/PublicFunctionUnit.h"
+
+using namespace ku;
+
+namespace {
+
+const char* const WriterLine = "0:1:0,E: KELVSIM DVDRW SIM-2000  1.00";
+constexpr uint32_t ImageSectors = 2000;
+
+class BurnWindow : public kutest::BurnTest {
+protected:
+    void SetUp() override {
+        BurnTest::SetUp();
+        sim = &spti.sim;
+        spti.sim.AddDrive(kutest::MakeModel(0, 1, 'E', "DVDRW SIM-2000"));
+        mmcsim::DriveModel reader = kutest::MakeModel(0, 2, 'F', "CDROM SIM-52", false);
+        reader.readOnly = true;
+        spti.sim.AddDrive(reader);
+        image = ProgramDir() + "DIDuvu.zir";
+        ASSERT_TRUE(mmcsim::MakeIsoImage(image, ImageSectors));
+        SetMessageBoxHook([this](const MessageBoxCall& call) {
+            boxes.push_back(call);
+            return std::exchange(answer, IDNO);
+        });
+        spti.sim.SetCommandHook(&BurnWindow::Hook, this);
+    }
+    void TearDown() override {
+        release = true;
+        form.reset();
+        spti.sim.SetCommandHook(nullptr, nullptr);
+        SetMessageBoxHook(nullptr);
+        DeleteFileA(image.c_str());
+        BurnTest::TearDown();
+    }
+    void Open() {
+        form = std::make_unique<TBurnForm>();
+        ASSERT_TRUE(form->Create(nullptr));
+        form->Show();
+        uitest::PumpMessages(300);
+    }
+    HWND Item(int id) const { return form->Item(id); }
+    bool Enabled(int id) const { return IsWindowEnabled(Item(id)) != FALSE; }
+    std::string Text(int id) const { return WindowText(Item(id)); }
+    void Choose(int combo, int index) {
+        SendMessageA(Item(combo), CB_SETCURSEL, index, 0);
+        SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(combo, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(Item(combo)));
+    }
+    void Click(int id) {
+        SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(Item(id)));
+    }
+    std::string ItemText(int combo, int index) {
+        char text[256] = {};
+        SendMessageA(Item(combo), CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+    int Count(int combo) { return static_cast<int>(SendMessageA(Item(combo), CB_GETCOUNT, 0, 0)); }
+    int BarPosition(int id) { return static_cast<int>(SendMessageA(Item(id), PBM_GETPOS, 0, 0)); }
+    // Lets the window run until its status line starts with the text.
+    bool PumpUntilStatus(const std::string& start) {
+        for (int i = 0; i < 300; ++i) {
+            if (form->Status().compare(0, start.size(), start) == 0)
+                return true;
+            uitest::PumpMessages(20);
+        }
+        return false;
+    }
+    // Only Abort is offered while a burn or an erase runs.
+    void ExpectWorking(bool working) {
+        EXPECT_EQ(Enabled(IDC_BURN_BABORT), working);
+        EXPECT_EQ(Enabled(IDC_BURN_BBURNISO), !working);
+        EXPECT_EQ(Enabled(IDC_BURN_BQERASE), !working);
+        EXPECT_EQ(Enabled(IDC_BURN_CBDRIVES), !working);
+        EXPECT_EQ(Enabled(IDC_BURN_CBSPEED), !working);
+    }
+    // Holds the write thread before its holdAt-th WRITE until released or aborted.
+    static void __cdecl Hook(void* self, int, const uint8_t* cdb) {
+        auto* test = static_cast<BurnWindow*>(self);
+        if (test->onCommand)
+            test->onCommand(cdb);
+        if (cdb[0] != 0x2A || ++test->writes != test->holdAt)
+            return;
+        test->burnThreadStart = kutest::ThreadStartAddress(GetCurrentThreadId());
+        test->held = true;
+        kutest::WaitUntil([test] { return test->release || AbortFlag; }, 20000);
+        test->held = false;
+    }
+    void HoldAtWrite(int n) {
+        writes = 0;
+        holdAt = n;
+        release = false;
+    }
+
+    std::unique_ptr<TBurnForm> form;
+    std::string image;
+    std::vector<MessageBoxCall> boxes;
+    int answer = IDNO; // to the next message box
+    std::atomic<int> writes{0};
+    int holdAt = 0;
+    std::atomic<bool> held{false}, release{false};
+    void* burnThreadStart = nullptr;
+    std::function<void(const uint8_t* cdb)> onCommand;
+};
+
+TEST_F(BurnWindow, ListsTheDrivesAndSpeedsAndBurnsTheImage) {
+    spti.sim.SetMedium(0, mmcsim::DVDPlusR);
+    Open();
+    EXPECT_EQ(Text(IDC_BURN_EDITFILENAME), image);
+    EXPECT_EQ(WindowText(form->Handle()), "Burn the System Recovery CD->DIDuvu.zir");
+    ASSERT_EQ(Count(IDC_BURN_CBDRIVES), 2);
+    EXPECT_EQ(ItemText(IDC_BURN_CBDRIVES, 0), WriterLine);
+    EXPECT_EQ(form->Status(), ">>> Select Drive");
+    EXPECT_FALSE(Enabled(IDC_BURN_BBURNISO) || Enabled(IDC_BURN_BQERASE) ||
+                 Enabled(IDC_BURN_BABORT));
+
+    Choose(IDC_BURN_CBDRIVES, 1); // a reader
+    EXPECT_EQ(Text(IDC_BURN_LDRIVE), "Drive F:");
+    EXPECT_EQ(form->Status(), ">>> This device is not CD burner");
+    EXPECT_FALSE(Enabled(IDC_BURN_BBURNISO) || Enabled(IDC_BURN_BQERASE));
+    Choose(IDC_BURN_CBDRIVES, 0);
+    EXPECT_EQ(Text(IDC_BURN_LDRIVE), "Drive E:");
+    EXPECT_EQ(form->Status(), "");
+    ExpectWorking(false);
+
+    SendMessageA(Item(IDC_BURN_CBSPEED), CB_SHOWDROPDOWN, TRUE, 0);
+    SendMessageA(Item(IDC_BURN_CBSPEED), CB_SHOWDROPDOWN, FALSE, 0);
+    ASSERT_EQ(Count(IDC_BURN_CBSPEED), 7);
+    EXPECT_EQ(ItemText(IDC_BURN_CBSPEED, 0), "Max");
+    EXPECT_EQ(ItemText(IDC_BURN_CBSPEED, 3), "8.0X (11,080 KB/s)");
+    Choose(IDC_BURN_CBSPEED, 3);
+    EXPECT_TRUE(uitest::SaveScreenshot(form->Handle(), "BurnForm"));
+
+    // Held at its fifth block: the window shows the progress and offers only Abort.
+    bool askedFor8X = false;
+    onCommand = [&](const uint8_t* cdb) {
+        askedFor8X |= cdb[0] == 0xBB && cdb[4] * 256 + cdb[5] == 8 * 1385;
+    };
+    HoldAtWrite(5);
+    Click(IDC_BURN_BBURNISO);
+    EXPECT_EQ(form->Status(), std::string(">>> STARTING BURN .ISO IMAGE ON ") + WriterLine);
+    ExpectWorking(true);
+    EXPECT_TRUE(form->TimerRunning());
+    ASSERT_TRUE(kutest::WaitUntil([&] { return held.load(); }, 10000));
+    uitest::PumpMessages(700); // the held thread holds the drive: nothing may ask it now
+    EXPECT_EQ(Text(IDC_BURN_LSIZE), "0.25/3.91 MB");
+    EXPECT_EQ(BarPosition(IDC_BURN_PCD), 128);
+    EXPECT_GT(BarPosition(IDC_BURN_PBUF), 0);
+    ExpectWorking(true);
+    release = true;
+
+    ASSERT_TRUE(PumpUntilStatus(">>> WRITE/BURNCD PROCESS DONE")) << form->Status();
+    EXPECT_EQ(form->Status(), ">>> WRITE/BURNCD PROCESS DONE");
+    ExpectWorking(false);
+    EXPECT_FALSE(form->TimerRunning());
+    EXPECT_EQ(BarPosition(IDC_BURN_PCD), 0);
+    EXPECT_EQ(spti.sim.State(0, mmcsim::StateHighestWritten), int(ImageSectors));
+    EXPECT_EQ(spti.sim.State(0, mmcsim::StateTrayOpen), 1) << "ejected after the burn";
+    EXPECT_TRUE(askedFor8X) << "the drive was asked for 8.0X";
+}
+
+TEST_F(BurnWindow, AbortsAndClosesWhileBurning) {
+    spti.sim.SetMedium(0, mmcsim::DVDPlusRW);
+    Open();
+    Choose(IDC_BURN_CBDRIVES, 0);
+    HoldAtWrite(3);
+    Click(IDC_BURN_BBURNISO);
+    ASSERT_TRUE(kutest::WaitUntil([&] { return held.load(); }, 10000));
+    Click(IDC_BURN_BABORT);
+    EXPECT_FALSE(Enabled(IDC_BURN_BABORT));
+    ASSERT_TRUE(PumpUntilStatus(">>> WRITE/BURNCD PROCESS DONE WITH ERROR"));
+    EXPECT_EQ(form->Status(),
+              ">>> WRITE/BURNCD PROCESS DONE WITH ERROR OPERATION ABORTED BY USER");
+    ExpectWorking(false);
+    EXPECT_EQ(spti.sim.State(0, mmcsim::StateTrayOpen), 0) << "no eject after a failure";
+    EXPECT_EQ(spti.sim.CountCommands(0, 0x5B), 0);
+
+    // Closing the window while it burns stops the burn and waits for it.
+    HoldAtWrite(3);
+    Click(IDC_BURN_BBURNISO);
+    ASSERT_TRUE(kutest::WaitUntil([&] { return held.load(); }, 10000));
+    HWND window = form->Handle();
+    SendMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(form->mcdb, nullptr);
+    EXPECT_EQ(kutest::ThreadsStartingAt(burnThreadStart), 0);
+    EXPECT_EQ(spti.sim.CountCommands(0, 0x5B), 0);
+}
+
+TEST_F(BurnWindow, ErasesARewritableDiscAfterAsking) {
+    spti.sim.SetMedium(0, mmcsim::CDRW);
+    spti.sim.SetDiscState(0, 1, false, false);
+    spti.sim.SetBusyAfterLongOps(0, 6);
+    Open();
+    Choose(IDC_BURN_CBDRIVES, 0);
+
+    Click(IDC_BURN_BQERASE); // the user says No
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "All Data on the CD will be lost");
+    EXPECT_EQ(boxes[0].caption, "Want to Quick Erase the Disc ?");
+    EXPECT_EQ(boxes[0].type, UINT(MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2));
+    EXPECT_EQ(spti.sim.CountCommands(0, 0xA1), 0);
+    ExpectWorking(false);
+
+    // Yes: held while the erase thread waits, the bar shows its progress.
+    answer = IDYES;
+    std::atomic<bool> waiting{false}, go{false};
+    clock.onSleep = [&](DWORD ms) {
+        if (ms == 5000 && form->mcdb->Erasing && !go) {
+            waiting = true;
+            kutest::WaitUntil([&] { return go.load(); }, 20000);
+        }
+    };
+    Click(IDC_BURN_BQERASE);
+    ExpectWorking(true);
+    ASSERT_TRUE(kutest::WaitUntil([&] { return waiting.load(); }, 10000));
+    uitest::PumpMessages(700);
+    EXPECT_GT(BarPosition(IDC_BURN_PCD), 0);
+    EXPECT_LT(BarPosition(IDC_BURN_PCD), 100);
+    go = true;
+    ASSERT_TRUE(PumpUntilStatus(">>> ERASE PROCESS DONE")) << form->Status();
+    EXPECT_EQ(form->Status(), ">>> ERASE PROCESS DONE");
+    ExpectWorking(false);
+    EXPECT_EQ(spti.sim.State(0, mmcsim::StateSessions), 0);
+    EXPECT_EQ(spti.sim.State(0, mmcsim::StateTrayOpen), 1);
+
+    // An erase that cannot start gives the buttons back.
+    clock.onSleep = nullptr;
+    spti.sim.SetMedium(0, mmcsim::CDR);
+    form->mcdb->LoadUnloadMedium(false);
+    Click(IDC_BURN_BQERASE);
+    EXPECT_EQ(form->Status(), "Disc is not Erasable");
+    ExpectWorking(false);
+    // The drive stops answering as the erase begins: no erase, no event.
+    spti.sim.SetMedium(0, mmcsim::CDRW);
+    form->mcdb->LoadUnloadMedium(false);
+    onCommand = [&](const uint8_t* cdb) {
+        if (cdb[0] == 0x00)
+            spti.sim.InjectFault(0, mmcsim::FaultNotReady, 1000000, -1, 0);
+    };
+    answer = IDYES;
+    Click(IDC_BURN_BQERASE);
+    EXPECT_EQ(form->Status(), ">>> ERASE PROCESS DONE WITH ERROR");
+    ExpectWorking(false);
+}
+
+TEST_F(BurnWindow, ReportsAMissingImageAndAMissingLayer) {
+    DeleteFileA(image.c_str());
+    Open();
+    EXPECT_EQ(Text(IDC_BURN_EDITFILENAME), "");
+    Choose(IDC_BURN_CBDRIVES, 0);
+    Click(IDC_BURN_BBURNISO);
+    EXPECT_EQ(form->Status(), std::string(">>> Not found DIDuvu.zir") + WriterLine);
+    ExpectWorking(false);
+    form.reset();
+
+    ResetLayer();
+    spti.sim.Reset(); // no drive anywhere, and no ASPI manager
+    Open();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Error initializing ASPI Layer");
+    EXPECT_EQ(Count(IDC_BURN_CBDRIVES), 0);
+    EXPECT_FALSE(Enabled(IDC_BURN_BBURNISO));
+}
+
+} // namespace

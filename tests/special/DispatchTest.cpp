@@ -1,0 +1,92 @@
+// The application list and the dispatch table agree, and the removal asks for the backup
+// before anything else and removes nothing when the backup fails.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "core/PublicFunctionUnit.h"
+#include "core/StrUtil.h"
+#include "special/ApplicationList.h"
+#include "special/SpecialDispatch.h"
+#include "special/SpecialUninstall.h"
+#include "special/profiles/ProfileUnits.h"
+#include "support/Files.h"
+#include "support/RawRegistry.h"
+#include "support/RecordingDialogs.h"
+#include "support/RecordingLauncher.h"
+#include "support/Sandbox.h"
+
+namespace {
+
+TEST(ApplicationList, EveryEntryButOneReachesAProfileAndEveryProfileIsReached) {
+    std::set<std::string> keys;
+    std::set<const ku::ProfileRow*> reached;
+    for (const std::string& text : ku::ApplicationList()) {
+        const ku::ApplicationEntry entry = ku::SplitApplicationEntry(text);
+        EXPECT_TRUE(ku::EndsText(entry.caption, "(For 32bit)")) << entry.caption;
+        keys.insert(entry.key);
+        const ku::DispatchRow* row = ku::FindDispatchRow(entry.key);
+        EXPECT_EQ(row == nullptr, entry.key == "Tweak_XPPro4") << entry.key;
+        if (!row)
+            continue;
+        reached.insert(row->scanProfile);
+        reached.insert(row->removalProfile);
+        EXPECT_FALSE(row->removal.empty()) << entry.key;
+        for (const ku::DispatchStep& step : row->scan) {
+            if (step.op == ku::StepOp::SearchCodes || step.op == ku::StepOp::SearchLocations) {
+                EXPECT_FALSE(ku::ProductCodesOf(entry.key).empty()) << entry.key;
+            }
+        }
+    }
+    EXPECT_EQ(ku::ApplicationList().size(), 119u);
+    EXPECT_EQ(keys.size(), 118u); // both F-Secure entries share one key
+    EXPECT_EQ(reached.size(), ku::profiles::AllProfiles().size());
+    EXPECT_EQ(ku::FindDispatchRow("fsecureis2008"), nullptr); // keys compare exactly
+}
+
+// A key of the test's own standing for the application: the profile's section (in the data
+// files beside the test program) deletes it.
+class Removal : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        kutest::RawCreateKey(HKEY_CURRENT_USER, key.Path());
+        ASSERT_TRUE(kutest::WriteTextFile(ku::ProgramDir() + "CodeC.dat",
+                                          "[CopernicAgBa6]\r\ndelRegkey(HKEY_CURRENT_USER,'" +
+                                              key.Path() + "')\r\n[/CopernicAgBa6]\r\n"));
+    }
+    void TearDown() override { DeleteFileA((ku::ProgramDir() + "CodeC.dat").c_str()); }
+    kutest::ScratchKey key;
+    kutest::RecordingDialogs dialogs;
+    kutest::RecordingLauncher launcher;
+};
+
+TEST_F(Removal, AFailedBackupRemovesNothing) {
+    launcher.ok = false; // the registry export cannot start
+    dialogs.answers = {IDYES};
+    ku::TSpecialUninstall uninstall;
+    EXPECT_FALSE(uninstall.RemoveApplication("CopernicAgBa6"));
+    EXPECT_TRUE(kutest::RawKeyExists(HKEY_CURRENT_USER, key.Path()));
+    const auto calls = dialogs.Calls();
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_TRUE(ku::StartsText(calls[0].text, "Would you like to backup the Registry?\r"));
+    EXPECT_EQ(calls[0].type, static_cast<UINT>(MB_YESNO | MB_ICONEXCLAMATION));
+    EXPECT_NE(calls[1].text.find("nothing was removed"), std::string::npos);
+}
+
+TEST_F(Removal, AsksForTheBackupFirstAndRegistersTheScriptEnginesLast) {
+    dialogs.answers = {IDNO, IDYES, IDNO};
+    ku::TSpecialUninstall uninstall;
+    EXPECT_TRUE(uninstall.RemoveApplication("CopernicAgBa6"));
+    EXPECT_FALSE(kutest::RawKeyExists(HKEY_CURRENT_USER, key.Path()));
+    EXPECT_EQ(dialogs.Calls().size(), 2u); // the backup question, then the file question
+    EXPECT_FALSE(uninstall.RemoveApplication("Tweak_XPPro4"));
+    EXPECT_EQ(dialogs.Calls().size(), 3u); // asked also for a key without removal steps
+
+    const auto requests = launcher.Requests();
+    ASSERT_EQ(requests.size(), 4u);
+    for (size_t i = 0; i < 4; ++i)
+        EXPECT_TRUE(ku::EndsText(requests[i].commandLine,
+                                 i % 2 ? "\\vbscript.dll  /s" : "\\jscript.dll  /s"));
+}
+
+} // namespace

@@ -1,0 +1,183 @@
+// The profile data-file reader against generated files, the registry deletion lines against
+// the sandbox registry, and the data files the program ships.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "core/DeleteHelpers.h"
+#include "core/StrUtil.h"
+#include "special/profiles/ProfileData.h"
+#include "special/profiles/ProfileUnits.h"
+#include "support/Files.h"
+#include "support/RawRegistry.h"
+#include "support/RecordingDialogs.h"
+#include "support/Sandbox.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+std::string Folder(UINT(WINAPI* get)(LPSTR, UINT)) {
+    char buffer[MAX_PATH] = {};
+    get(buffer, MAX_PATH);
+    return buffer;
+}
+
+struct ParseCase {
+    const char* name;
+    const char* text; // "|" separates lines
+    Lines files, regLines, services;
+};
+
+TEST(ProfileSection, ReadsEachEdgeCaseOfTheFormat) {
+    const std::string win = Folder(GetWindowsDirectoryA), sys = Folder(GetSystemDirectoryA);
+    const ParseCase cases[] = {
+        {"whole section",
+         "x|[UnitX]|delRegkey(A)|FILE=%WinDir%\\a.ini|[Services]|Svc One||"
+         "delRegkeyvalue(B)|[/Services]|[/UnitX]|delRegkey(C)",
+         {win + "\\a.ini"},
+         {"delRegkey(A)", "delRegkeyvalue(B)"},
+         {"Svc One"}},
+        {"mark in other case, blanks around",
+         "   [unitx]  |DelRegKey(A)  |[/UNITX]",
+         {},
+         {"DelRegKey(A)"},
+         {}},
+        {"end mark before the start", "[/UnitX]|[UnitX]|delRegkey(A)", {}, {}, {}},
+        {"other sections ignored",
+         "[UnitY]|delRegkey(Y)|[/UnitY]|[UnitX]|delRegkey(X)|[/UnitX]",
+         {},
+         {"delRegkey(X)"},
+         {}},
+        {"system folder, any case",
+         "[UnitX]|file=%SYSTEM%\\b.dll|[/UnitX]",
+         {sys + "\\b.dll"},
+         {},
+         {}},
+        {"other variable goes on as text",
+         "[UnitX]|[Services]|FILE=%Temp%\\c|FILE=delRegkey(D)|"
+         "[/Services]|[/UnitX]",
+         {},
+         {"delRegkey(D)"},
+         {"%Temp%\\c"}},
+        {"indented [Services] opens nothing",
+         "[UnitX]|delRegkey(A)| [Services]|Svc|[/UnitX]",
+         {},
+         {"delRegkey(A)"},
+         {}},
+    };
+    for (const ParseCase& c : cases) {
+        kutest::ScratchDir dir;
+        ASSERT_TRUE(
+            kutest::WriteTextFile(dir.File("Code.dat"), ku::ReplaceAll(c.text, "|", "\r\n")));
+        kutest::RecordingDialogs dialogs;
+        const ku::ProfileSection section =
+            ku::ReadProfileSection("[UnitX]", "Code.dat", dir.Path());
+        EXPECT_EQ(section.Files, c.files) << c.name;
+        EXPECT_EQ(section.RegLines, c.regLines) << c.name;
+        EXPECT_EQ(section.Services, c.services) << c.name;
+        EXPECT_EQ(dialogs.Calls().size(), c.files.empty() && c.regLines.empty() ? 1u : 0u)
+            << c.name;
+    }
+}
+
+TEST(ProfileSection, ReportsAMissingFileOrSectionInKuBoxes) {
+    kutest::ScratchDir dir;
+    ASSERT_TRUE(kutest::WriteTextFile(dir.File("Code.dat"), "[UnitX]\r\n[Services]\r\nS\r\n"
+                                                            "[/Services]\r\n[/UnitX]\r\n"));
+    kutest::RecordingDialogs dialogs;
+    EXPECT_TRUE(ku::ReadProfileSection("[UnitX]", "Nope.dat", dir.Path()).Services.empty());
+    // Services alone do not make a section: reported, and still handed back.
+    EXPECT_EQ(ku::ReadProfileSection("[UnitX]", "Code.dat", dir.Path()).Services, Lines{"S"});
+    const auto calls = dialogs.Calls();
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0].text, "The file \"Nope.dat\" not exist!");
+    EXPECT_EQ(calls[1].text,
+              "The mark \"[UnitX]\" not exist in the file \"Code.dat\" or is empty!");
+    for (const auto& call : calls) {
+        EXPECT_EQ(call.caption, "KU");
+        EXPECT_EQ(call.type, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
+    }
+}
+
+struct DeleteCase {
+    const char* line; // %K stands for the scratch key
+    std::set<std::string> gone;
+};
+
+TEST(RegistryDeleteLines, DeleteExactlyWhatEachLineFormNames) {
+    const DeleteCase cases[] = {
+        {"delRegkey(HKEY_CURRENT_USER,'%K\\A')", {"A"}},
+        {"  DELREGKEY( hkey_current_user , ' %K\\A ' )", {"A"}},
+        {"delRegkeyvalue(HKEY_CURRENT_USER,'%K\\V','Name')", {"V@Name"}},
+        {"delRegkeyvalue(HKEY_CURRENT_USER,'%K\\V' ,'Name')", {"V@Name"}},
+        {"delRegkeyvalue(HKEY_CURRENT_USER,'%K\\V','')", {"V@"}},
+        {"delRegkeyvalue(HKEY_CURRENT_USER,'%K\\V',Name)", {}},
+        {"delRegkey(HKEY_SOMEWHERE,'%K\\A')", {}},
+        {"xdelRegkey(HKEY_CURRENT_USER,'%K\\A')", {}},
+        {"delRegkey(HKEY_CURRENT_USER,'')", {}},
+        {"delRegkey(HKEY_CURRENT_USER %K\\A)", {}},
+    };
+    for (const DeleteCase& c : cases) {
+        kutest::ScratchKey key;
+        const HKEY cu = HKEY_CURRENT_USER;
+        kutest::RawCreateKey(cu, key.Sub("A\\Deep"));
+        kutest::RawCreateKey(cu, key.Sub("B"));
+        for (const char* name : {"", "Name", "Other"})
+            kutest::RawSetString(cu, key.Sub("V"), name, "data");
+        ku::ExecuteRegistryDeleteLines({ku::ReplaceAll(c.line, "%K", key.Path())});
+        std::set<std::string> gone;
+        for (const char* sub : {"A", "B"})
+            if (!kutest::RawKeyExists(cu, key.Sub(sub)))
+                gone.insert(sub);
+        for (const char* name : {"", "Name", "Other"})
+            if (!kutest::RawValueExists(cu, key.Sub("V"), name))
+                gone.insert(std::string("V@") + name);
+        EXPECT_EQ(gone, c.gone) << c.line;
+    }
+}
+
+// The shipped files hold exactly the table's sections, each with something to delete, and
+// name only keys, values and services that belong to one application.
+TEST(ShippedDataFiles, HoldEveryMarkWithOnlyTheApplicationsOwnEntries) {
+    const std::string shipped = std::string(kutest::kFixtureDir) + "\\ku";
+    std::map<std::string, std::set<std::string>> marksInFile, rowMarks;
+    for (const char* file : {"CodeA.dat", "CodeB.dat", "CodeC.dat"})
+        for (const std::string& line :
+             ku::SplitString(kutest::ReadAll(shipped + "\\" + file), '\n')) {
+            const std::string text = ku::Trim(line);
+            if (ku::StartsText(text, "[") && !ku::StartsText(text, "[/") && text != "[Services]")
+                marksInFile[file].insert(text);
+        }
+    kutest::RecordingDialogs dialogs;
+    for (const ku::ProfileRow* row : ku::profiles::AllProfiles()) {
+        if (row->file == ku::DataFile::None)
+            continue;
+        rowMarks[ku::DataFileName(row->file)].insert(row->mark);
+        const ku::ProfileSection section =
+            ku::ReadProfileSection(row->mark, ku::DataFileName(row->file), shipped);
+        for (const std::string& line : section.RegLines) {
+            const ku::RegistryDeleteLine parsed = ku::ParseRegistryDeleteLine(line);
+            ASSERT_TRUE(parsed.valid) << row->unit << ": " << line;
+            EXPECT_FALSE(parsed.isValue ? ku::IsProtectedRegistryValue(parsed.root, parsed.keyPath,
+                                                                       parsed.valueName)
+                                        : ku::IsProtectedRegistryKey(parsed.root, parsed.keyPath))
+                << line;
+            EXPECT_FALSE(parsed.isValue && parsed.valueName.empty()) << line;
+            // Below SOFTWARE a vendor key alone would hold the vendor's other products.
+            const auto parts = ku::SplitString(parsed.keyPath, '\\');
+            if (!parsed.isValue && ku::SameText(parts[0], "SOFTWARE")) {
+                EXPECT_GE(parts.size(), 3u) << line;
+            }
+        }
+        for (const std::string& service : section.Services)
+            EXPECT_FALSE(ku::IsProtectedService(service)) << row->unit << ": " << service;
+    }
+    EXPECT_TRUE(dialogs.Calls().empty()) << "a section is missing or empty";
+    EXPECT_EQ(marksInFile, rowMarks);
+    EXPECT_EQ(rowMarks["CodeA.dat"].size(), 16u);
+    EXPECT_EQ(rowMarks["CodeB.dat"].size(), 48u);
+    EXPECT_EQ(rowMarks["CodeC.dat"].size(), 38u);
+}
+
+} // namespace

@@ -1,0 +1,270 @@
+// The folder finders of every profile row: the registry values each row reads are planted
+// with a folder of the test's own (and the row's markers around it), and the finder must list
+// exactly that folder's files, never the vendor folder beside it.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <set>
+
+#include "core/SharedState.h"
+#include "core/StrUtil.h"
+#include "special/profiles/ProfileUnits.h"
+#include "support/Files.h"
+#include "support/PlantedRegistry.h"
+#include "support/RecordingDialogs.h"
+#include "support/Sandbox.h"
+
+namespace {
+
+using ku::StepKind;
+using Paths = std::set<std::string>; // upper case: an any-case marker keeps the value's case
+
+bool Exact(StepKind kind) {
+    return kind == StepKind::CutBefore || kind == StepKind::KeepFolderOf;
+}
+bool KeepsFolder(StepKind kind) {
+    return kind == StepKind::KeepFolderOf || kind == StepKind::KeepFolderOfAnyCase;
+}
+
+std::string SwapCase(std::string text) {
+    for (char& c : text)
+        c = std::islower(static_cast<unsigned char>(c)) ? std::toupper(c) : std::tolower(c);
+    return text;
+}
+
+// The folder name the marker starts: "\AVP7\Bases" -> "AVP7".
+std::string FirstName(const std::string& marker) {
+    const std::string name = marker[0] == '\\' ? marker.substr(1) : marker;
+    return name.substr(0, name.find('\\'));
+}
+
+// The value that the source's steps turn into `folder` (markers recased when asked).
+std::string RawValueFor(const ku::FolderSource& source, const std::string& folder, bool recase) {
+    std::string value = folder;
+    for (auto step = source.steps.rbegin(); step != source.steps.rend(); ++step) {
+        const std::string marker = recase ? SwapCase(step->text) : step->text;
+        switch (step->kind) {
+        case StepKind::CutBefore:
+        case StepKind::CutBeforeAnyCase:
+            value += marker + "\\tail.exe";
+            break;
+        case StepKind::KeepFolderOf:
+        case StepKind::KeepFolderOfAnyCase:
+            value = value.substr(0, value.size() - FirstName(step->text).size() - 1) +
+                    (marker[0] == '\\' ? "" : "\\") + marker + "\\bin\\tail.exe";
+            break;
+        case StepKind::DropFirst:
+            value = std::string(step->count, '"') + value;
+            break;
+        case StepKind::DropLeadingQuote:
+            value = "\"" + value;
+            break;
+        case StepKind::Trim:
+            value = " " + value;
+            break;
+        case StepKind::RemoveQuotes:
+            value = "\"" + value + "\"";
+            break;
+        case StepKind::DropLast:
+            value += std::string(step->count, 'z');
+            break;
+        case StepKind::Append:
+            value = value.substr(0, value.size() - step->text.size());
+            break;
+        default:
+            break;
+        }
+    }
+    return source.steps.empty() ? value + "\\" : value;
+}
+
+// A folder of the test's own that the source should lead to, with two files in it and a
+// decoy in the folder above it (the vendor's); answers the files expected.
+Paths MakeFolder(const std::string& folder) {
+    kutest::WriteTextFile(folder.substr(0, folder.rfind('\\')) + "\\decoy.txt");
+    CreateDirectoryA((folder + "\\sub").c_str(), nullptr);
+    kutest::WriteTextFile(folder + "\\a.txt");
+    kutest::WriteTextFile(folder + "\\sub\\b.txt");
+    return {ku::UpperCase(folder + "\\a.txt"), ku::UpperCase(folder + "\\sub\\b.txt")};
+}
+
+void MakePath(const std::string& folder) {
+    for (size_t end = folder.find('\\', 3);; end = folder.find('\\', end + 1)) {
+        CreateDirectoryA(folder.substr(0, end).c_str(), nullptr);
+        if (end == std::string::npos)
+            return;
+    }
+}
+
+// Plants what one source reads; answers the files its finder must list.
+Paths PlantSource(const ku::FolderSource& source, const std::string& base, bool recase,
+                  kutest::PlantedRegistry& registry) {
+    std::string folder = base;
+    for (const ku::PathStep& step : source.steps) {
+        if (KeepsFolder(step.kind))
+            folder = base + "\\vendor\\" + FirstName(step.text);
+        if (step.kind == StepKind::Append)
+            folder += step.text;
+    }
+    if (source.kind == ku::SourceKind::BinaryText) // its text ends in the last 50 characters
+        folder = base + "\\" + std::string(49 - base.size(), 'p');
+    MakePath(folder);
+    Paths files = MakeFolder(folder);
+    const std::string value = RawValueFor(source, folder, recase);
+    switch (source.kind) {
+    case ku::SourceKind::Value:
+        registry.String(source.root, source.keyPath, source.valueName, value);
+        break;
+    case ku::SourceKind::BinaryText:
+        registry.Value(source.root, source.keyPath, source.valueName, REG_BINARY,
+                       "  " + value + std::string(5, '\0'));
+        break;
+    case ku::SourceKind::FirstNonEmpty: // the first key has only blanks: the next one counts
+        registry.String(source.root, source.keyPath, source.valueName, "  ");
+        registry.String(source.root, source.moreKeys[0], source.valueName, value);
+        break;
+    case ku::SourceKind::EachSubkey:
+        registry.String(source.root, source.keyPath + "\\7.2" + source.subPath, source.valueName,
+                        value);
+        break;
+    case ku::SourceKind::Environment:
+        SetEnvironmentVariableA(source.keyPath.c_str(), value.c_str());
+        break;
+    case ku::SourceKind::WindowsFolder:
+        return {};
+    }
+    bool exact = false;
+    for (const ku::PathStep& step : source.steps)
+        exact = exact || (Exact(step.kind) && SwapCase(step.text) != step.text);
+    return recase && exact ? Paths() : files;
+}
+
+bool HasRegistrySources(const ku::ProfileRow& row) {
+    if (row.finder || row.sources.empty())
+        return false;
+    for (const ku::FolderSource& source : row.sources)
+        if (source.kind == ku::SourceKind::WindowsFolder)
+            return false;
+    return true;
+}
+
+struct Found {
+    Paths files;
+    std::vector<std::string> captions, fileList;
+};
+
+Found Scan(const ku::ProfileRow& row) {
+    Found found;
+    ku::TUninstallerContents contents;
+    ku::ProfileSite site;
+    site.progress.caption = [&](const std::string& text) { found.captions.push_back(text); };
+    site.fileList = &found.fileList;
+    site.contents = &contents;
+    ku::ScanProfileRow(row, site);
+    for (int i = 0; i < contents.Count(); ++i)
+        found.files.insert(ku::UpperCase(contents.GetItem(i).Content.FilePath));
+    return found;
+}
+
+class ProfileFinders : public ::testing::Test {
+  protected:
+    void SetUp() override { ku::RegistryView64 = kutest::RunningUnderWow64(); }
+    void TearDown() override { ku::RegistryView64 = false; }
+    const REGSAM view = kutest::RunningUnderWow64() ? KEY_WOW64_64KEY : 0;
+};
+
+TEST_F(ProfileFinders, EveryRowListsExactlyItsProductsFolders) {
+    for (bool recase : {false, true}) {
+        for (const ku::ProfileRow* row : ku::profiles::AllProfiles()) {
+            if (!HasRegistrySources(*row))
+                continue;
+            kutest::ScratchDir dir("kf"); // short: one source reads the last 50 characters
+            Paths expected;
+            {
+                kutest::PlantedRegistry registry(view);
+                for (size_t i = 0; i < row->sources.size(); ++i) {
+                    const Paths files = PlantSource(
+                        row->sources[i], dir.Path() + "\\s" + std::to_string(i), recase, registry);
+                    expected.insert(files.begin(), files.end());
+                }
+                EXPECT_EQ(Scan(*row).files, expected) << row->unit << (recase ? " recased" : "");
+            }
+            SetEnvironmentVariableA("ProgramFiles", nullptr);
+        }
+    }
+}
+
+TEST_F(ProfileFinders, FindNothingAndShowNothingWhenTheApplicationIsMissing) {
+    for (const ku::ProfileRow* row : ku::profiles::AllProfiles()) {
+        if (!HasRegistrySources(*row))
+            continue;
+        const Found found = Scan(*row);
+        EXPECT_TRUE(found.files.empty() && found.captions.empty()) << row->unit;
+    }
+}
+
+// A found folder is scanned only when it is a product's own: never a root, a system or shared
+// folder, a profile root or a path that is not absolute (what a missed cut leaves).
+TEST_F(ProfileFinders, ScanOnlyAbsoluteFoldersTheDeleteGuardAllows) {
+    char windows[MAX_PATH] = {}, system[MAX_PATH] = {}, profile[MAX_PATH] = {};
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    GetSystemDirectoryA(system, MAX_PATH);
+    GetEnvironmentVariableA("USERPROFILE", profile, MAX_PATH);
+    const struct {
+        std::string folder;
+        bool scanned;
+    } cases[] = {
+        {"C:\\Program Files\\Vendor\\Product", true},
+        {"C:\\Program Files\\Vendor\\Product\\", true},
+        {"C:\\", false},
+        {"C:", false},
+        {"", false},
+        {"\\", false},
+        {"Vendor\\Product", false},
+        {"\\Product", false},
+        {"\\\\server\\share\\app", false},
+        {windows, false},
+        {system, false},
+        {"C:\\Program Files", false},
+        {"C:\\Program Files\\Common Files", false},
+        {profile, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ku::IsScannableProfileFolder(c.folder), c.scanned) << c.folder;
+}
+
+TEST_F(ProfileFinders, OwnFindersAddOnlyFilesThatExist) {
+    kutest::ScratchDir dir;
+    ASSERT_TRUE(kutest::WriteTextFile(dir.File("CodeA.dat"),
+                                      "[DirecX9]\r\nFILE=%WinDir%\\win.ini\r\n"
+                                      "FILE=%System%\\ku_no_such_file.dll\r\n[/DirecX9]\r\n"));
+    kutest::RecordingDialogs dialogs;
+    ku::TUninstallerContents contents;
+    std::vector<std::string> captions;
+    ku::ProfileSite site;
+    site.dataFolder = dir.Path();
+    site.contents = &contents;
+    site.progress.caption = [&](const std::string& text) { captions.push_back(text); };
+    ku::profiles::DirectX9::ScanProfileFolders(site);
+    ASSERT_EQ(contents.Count(), 1);
+    EXPECT_TRUE(ku::EndsText(contents.GetItem(0).Content.FilePath, "\\win.ini"));
+    EXPECT_EQ(contents.GetItem(0).Content.ItemType, "3");
+    // The probed path is shown even though there is no such file.
+    ku::profiles::TweakUI::ScanProfileFolders(site);
+    EXPECT_EQ(contents.Count(), 1);
+    ASSERT_EQ(captions.size(), 1u);
+    EXPECT_TRUE(ku::EndsText(captions[0], "\\TweakUI.exe"));
+}
+
+TEST_F(ProfileFinders, NortonSystemWorksListsEveryFoundFileInTheFileList) {
+    kutest::ScratchDir dir;
+    kutest::PlantedRegistry registry(view);
+    const ku::ProfileRow& row = ku::profiles::UnitNortonSystemWorks2008::Row;
+    PlantSource(row.sources[1], dir.Path(), false, registry);
+    const Found found = Scan(row);
+    ASSERT_EQ(found.fileList.size(), 2u);
+    EXPECT_EQ(Paths({ku::UpperCase(found.fileList[0]), ku::UpperCase(found.fileList[1])}),
+              found.files);
+}
+
+} // namespace

@@ -1,0 +1,97 @@
+// The road a user takes in the real KU.exe: the main window's Special button, its question,
+// the special-uninstall wizard, an application picked from the list and removed with the data
+// files that ship beside KU.exe.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "MainUnitIds.h"
+#include "SpecialFormIds.h"
+#include "core/Handles.h"
+#include "core/StrUtil.h"
+#include "support/Files.h"
+#include "support/PlantedRegistry.h"
+#include "support/RawRegistry.h"
+#include "support/Spawn.h"
+
+namespace {
+
+const char* const kSettings = "Software\\Kelvane Uninstaller";
+const std::string kCaption = "Copernic Agent Basic 6(For 32bit)";
+
+std::string TextOf(HWND window) {
+    char text[256] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+TEST(SpecialFromKu, TheSpecialButtonLeadsToAWholeRemoval) {
+    const REGSAM view = kutest::RunningUnderWow64() ? KEY_WOW64_64KEY : 0;
+    const std::string app = "C:\\Program Files\\KuCopernic Agent";
+    CreateDirectoryA(app.c_str(), nullptr);
+    ASSERT_TRUE(kutest::WriteTextFile(app + "\\CopernicAgent.exe"));
+    kutest::RawDeleteTree(HKEY_CURRENT_USER, kSettings, KEY_WOW64_64KEY);
+    kutest::RawSetDword(HKEY_CURRENT_USER, kSettings, "CheckUpdate", 0, KEY_WOW64_64KEY);
+    kutest::PlantedRegistry registry(view);
+    // What the shipped section names, the folder its finder reads, and the vendor's other
+    // product.
+    registry.String(HKEY_LOCAL_MACHINE, "SOFTWARE\\Copernic\\Agent\\System", "RootFolder", app);
+    registry.String(HKEY_CURRENT_USER, "Software\\Copernic\\Agent", "Searches", "12");
+    registry.String(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
+                    "CopernicAgent", app);
+    registry.String(HKEY_LOCAL_MACHINE, "SOFTWARE\\Copernic\\KuDesktopSearch", "Folder", "x");
+
+    DWORD id = 0;
+    ku::UniqueHandle process(kutest::StartKu("", &id));
+    const HWND main = kutest::WaitForMainWindow(id);
+    ASSERT_NE(main, nullptr);
+    kutest::ClickControl(GetDlgItem(main, IDC_MAIN_SPECIALBTN));
+    ASSERT_TRUE(kutest::AnswerDialog(id, "Kelvane Uninstaller", IDOK))
+        << "no question before the wizard";
+    HWND wizard = nullptr;
+    ASSERT_TRUE(kutest::WaitFor([&] {
+        return (wizard = kutest::FindDialogOf(id, "Special Uninstall Wizard", 0)) != nullptr;
+    }));
+    const HWND list = GetDlgItem(wizard, IDC_SPECIAL_LISTUNISTALL);
+    EXPECT_EQ(ListView_GetItemCount(list), 119);
+    // Down the list with the keyboard to the entry (the fortieth).
+    PostMessageA(list, WM_KEYDOWN, VK_HOME, 0);
+    for (int row = 0; row < 39; ++row)
+        PostMessageA(list, WM_KEYDOWN, VK_DOWN, 0);
+    ASSERT_TRUE(
+        kutest::WaitFor([&] { return ListView_GetNextItem(list, -1, LVNI_SELECTED) == 39; }));
+    const HWND step = GetDlgItem(wizard, IDC_SPECIAL_STEPBITBTN);
+    kutest::ClickControl(step);
+    ASSERT_TRUE(kutest::WaitFor(
+        [&] { return IsWindowVisible(GetDlgItem(wizard, IDC_SPECIAL_SCANLABEL1)); }));
+    kutest::ClickControl(step);
+    ASSERT_TRUE(
+        kutest::WaitFor([&] { return IsWindowVisible(GetDlgItem(wizard, IDC_SPECIAL_LISTFILE)); }));
+    EXPECT_EQ(SendMessageA(GetDlgItem(wizard, IDC_SPECIAL_LISTFILE), LB_GETCOUNT, 0, 0), 1);
+    kutest::ClickControl(step);
+    EXPECT_TRUE(kutest::AnswerDialog(id, "Kelvane Uninstaller", IDNO)) << "no backup question";
+    EXPECT_TRUE(kutest::AnswerDialog(id, "Remove Options", IDYES));
+    EXPECT_TRUE(kutest::AnswerDialog(id, "Please restart system!", IDOK));
+    EXPECT_TRUE(
+        kutest::WaitFor([&] { return IsWindowVisible(GetDlgItem(wizard, IDC_SPECIAL_ABFINISH)); }));
+    EXPECT_EQ(TextOf(GetDlgItem(wizard, IDC_SPECIAL_ABFINISH)), "Finish");
+    kutest::ClickControl(GetDlgItem(wizard, IDC_SPECIAL_CANCELBITBTN));
+    EXPECT_TRUE(kutest::WaitFor([&] { return !IsWindow(wizard); }));
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(kutest::WaitForExit(process.get(), 15000), 0);
+
+    EXPECT_FALSE(kutest::RawKeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Copernic\\Agent", view));
+    EXPECT_FALSE(kutest::RawKeyExists(HKEY_CURRENT_USER, "Software\\Copernic\\Agent", view));
+    EXPECT_FALSE(kutest::RawValueExists(HKEY_LOCAL_MACHINE,
+                                        "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
+                                        "CopernicAgent", view));
+    EXPECT_TRUE(
+        kutest::RawKeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Copernic\\KuDesktopSearch", view));
+    EXPECT_FALSE(kutest::FileThere(app + "\\CopernicAgent.exe"));
+    RemoveDirectoryA(app.c_str());
+    kutest::RawDeleteTree(HKEY_CURRENT_USER, kSettings, KEY_WOW64_64KEY);
+}
+
+} // namespace

@@ -1,0 +1,270 @@
+// Whole special uninstalls through the wizard: each application is laid out as its profile
+// expects (registry values, folders, a data-file section, running programs, a real service),
+// removed with the user's answers, and the whole registry and drive compared before and after:
+// exactly the application's entries go, the vendor's other products and look-alikes stay.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+#include "WizardDriver.h"
+#include "core/PublicFunctionUnit.h"
+#include "core/SharedState.h"
+#include "core/StrUtil.h"
+#include "support/Files.h"
+#include "support/PlantedRegistry.h"
+#include "support/RealService.h"
+#include "support/RecordingDialogs.h"
+#include "support/RecordingLauncher.h"
+#include "support/Spawn.h"
+#include "support/SystemSnapshot.h"
+
+namespace {
+
+using Names = std::set<std::string>; // upper case
+
+const REGSAM kView = KEY_WOW64_64KEY;
+const std::string kUninstall = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+const std::string kRun = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+const std::string kComponents =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18\\Components\\";
+
+Names Upper(const std::vector<std::string>& lines) {
+    Names names;
+    for (const std::string& line : kutest::Names(lines))
+        names.insert(ku::UpperCase(line));
+    return names;
+}
+
+std::string Join(const Names& names) {
+    std::string text;
+    for (const std::string& name : names)
+        text += name + "\n";
+    return text;
+}
+
+class SpecialUninstall : public ::testing::Test {
+  protected:
+    void SetUp() override { ku::RegistryView64 = kutest::RunningUnderWow64(); }
+    void TearDown() override {
+        for (const auto& file : dataFiles_)
+            DeleteFileA((ku::ProgramDir() + file.first).c_str());
+        for (const std::string& file : files_)
+            DeleteFileA(file.c_str());
+        for (auto folder = folders_.rbegin(); folder != folders_.rend(); ++folder)
+            RemoveDirectoryA(folder->c_str());
+        ku::RegistryView64 = false;
+    }
+    // The application's section in one of the data files beside the program.
+    void Section(const std::string& file, const std::string& mark, const std::string& body) {
+        dataFiles_[file] +=
+            mark + "\r\n" + body + mark.substr(0, 1) + "/" + mark.substr(1) + "\r\n";
+    }
+    // A file of the layout (its folders made as needed and removed at the end).
+    std::string File(const std::string& path) {
+        for (size_t end = path.find('\\', 3); end != std::string::npos;
+             end = path.find('\\', end + 1))
+            if (CreateDirectoryA(path.substr(0, end).c_str(), nullptr))
+                folders_.push_back(path.substr(0, end));
+        kutest::WriteTextFile(path);
+        files_.push_back(path);
+        return path;
+    }
+    HKEY Hklm() const { return HKEY_LOCAL_MACHINE; }
+    // Runs the wizard on the entry as a user does: no backup, files deleted permanently.
+    void Remove(const std::string& caption, const std::string& pictures = "") {
+        for (const auto& file : dataFiles_)
+            ASSERT_TRUE(kutest::WriteTextFile(ku::ProgramDir() + file.first, file.second));
+        const kutest::RegistrySnapshot registryBefore = kutest::TakeRegistrySnapshot();
+        const kutest::DriveSnapshot driveBefore = kutest::TakeDriveSnapshot();
+        dialogs.answers = {IDNO, IDYES, IDOK};
+        {
+            spectest::WizardDriver wizard;
+            ASSERT_TRUE(wizard.Choose(caption));
+            for (int page = 0; page < 3; ++page) {
+                wizard.form.StepBitBtnClick();
+                if (!pictures.empty())
+                    wizard.Picture(pictures + std::to_string(page + 2));
+            }
+            EXPECT_EQ(wizard.form.PageIndex(), ku::SpecialPageFinish);
+            EXPECT_EQ(ku::WindowText(wizard.Item(IDC_SPECIAL_ABFINISH)), "Finish");
+        }
+        const kutest::Difference registry =
+            kutest::Compare(registryBefore, kutest::TakeRegistrySnapshot());
+        registryGone = Upper(registry.removed);
+        registryAdded = Upper(registry.added);
+        const kutest::Difference drive = kutest::Compare(driveBefore, kutest::TakeDriveSnapshot());
+        driveGone = Names(drive.removed.begin(), drive.removed.end());
+        driveAdded = Names(drive.added.begin(), drive.added.end());
+    }
+    // "HKLM\path\" for a key, "HKLM\path\\name" for a value, as the snapshots name them.
+    static std::string Key(const std::string& root, const std::string& path) {
+        return ku::UpperCase(root + "\\" + path + "\\");
+    }
+    static std::string Value(const std::string& root, const std::string& path,
+                             const std::string& name) {
+        return ku::UpperCase(root + "\\" + path + "\\\\" + name);
+    }
+    Names FilesGone() const {
+        Names names;
+        for (const std::string& file : files_)
+            if (!kutest::FileThere(file))
+                names.insert(ku::UpperCase(file));
+        return names;
+    }
+
+    kutest::PlantedRegistry registry{kView};
+    kutest::RecordingDialogs dialogs;
+    Names registryGone, registryAdded, driveGone, driveAdded;
+
+  private:
+    std::map<std::string, std::string> dataFiles_;
+    std::vector<std::string> folders_, files_;
+};
+
+// A printer driver: an Installer product code with component registrations and registry
+// matches, two running programs, a service named in its section, a folder from its
+// uninstall entry.
+TEST_F(SpecialUninstall, PrinterDriverWithProductCodeProcessesAndService) {
+    const std::string code = "D6461317C3DC4F04799BDCE9E42626FE";
+    const std::string app = "C:\\Program Files\\KuLexmark 1400 Series";
+    const std::string shared = File("C:\\Program Files\\Common Files\\KuLexmark\\lxdjshr.dll");
+    File(app + "\\Install\\LxUninst.exe");
+    File("C:\\Program Files\\KuLexmark Other\\keep.dll");
+    kutest::Sleeper monitor(app, "lxdjamon.exe"), comms(app, "lxdjcoms.exe");
+    kutest::ScratchDir scratch;
+    kutest::Sleeper lookAlike(scratch.Path(), "lxdjam.exe");
+    const std::string service = "KuLexmarkSvc" + std::to_string(GetCurrentProcessId());
+    kutest::RealService spooler(service, kutest::Fixture("kusvc.exe") + " " + service,
+                                SERVICE_WIN32_OWN_PROCESS);
+    ASSERT_TRUE(spooler.Start());
+    registry.String(Hklm(), kUninstall + "Lexmark 1400 Series", "UninstallString",
+                    app + "\\Install\\LxUninst.exe -u");
+    registry.String(Hklm(), kComponents + "KU0LEXCOMP000000000000000000001", code, shared);
+    registry.String(Hklm(), kComponents + "KU0LEXCOMP000000000000000000002", code,
+                    app + "\\missing.inf");
+    registry.String(Hklm(), "SOFTWARE\\Lexmark\\KuPrinters\\" + code, "Setting", "1");
+    registry.String(HKEY_CURRENT_USER, "Software\\Lexmark\\KuLexmark 1400", "ProductCode", code);
+    registry.String(HKEY_CURRENT_USER, "Software\\Lexmark\\KuLexmark 1400", "Model", "1400");
+    registry.String(Hklm(), "SOFTWARE\\Lexmark\\KuOther Printer", "Model", "2600");
+    registry.String(Hklm(), kRun, "KuLxdjamon", app + "\\lxdjamon.exe");
+    registry.String(Hklm(), kRun, "KuKeepMe", "C:\\keep.exe");
+    Section("CodeB.dat", "[UnitLexmark1400]",
+            "delRegkey(HKEY_LOCAL_MACHINE,'" + kUninstall +
+                "Lexmark 1400 Series')\r\n"
+                "delRegkeyvalue(HKEY_LOCAL_MACHINE,'" +
+                kRun +
+                "','KuLxdjamon')\r\n"
+                "[Services]\r\n" +
+                service + "\r\n[/Services]\r\n");
+    kutest::RecordingLauncher launcher;
+    Remove("Lexmark 1400 Series(For 32bit)", "SpecialWizard");
+
+    const std::string uninstall = kUninstall + "Lexmark 1400 Series";
+    const std::string component = kComponents + "KU0LEXCOMP000000000000000000002";
+    const Names expected = {Key("HKLM", uninstall),
+                            Value("HKLM", uninstall, "UninstallString"),
+                            Key("HKLM", component),
+                            Value("HKLM", component, code),
+                            Key("HKLM", "SOFTWARE\\Lexmark\\KuPrinters\\" + code),
+                            Value("HKLM", "SOFTWARE\\Lexmark\\KuPrinters\\" + code, "Setting"),
+                            Value("HKCU", "Software\\Lexmark\\KuLexmark 1400", "ProductCode"),
+                            Value("HKLM", kRun, "KuLxdjamon")};
+    EXPECT_EQ(registryGone, expected) << Join(registryGone);
+    EXPECT_TRUE(registryAdded.empty()) << Join(registryAdded);
+    const Names files = {ku::UpperCase(shared), ku::UpperCase(app + "\\Install\\LxUninst.exe"),
+                         ku::UpperCase(app + "\\lxdjamon.exe"),
+                         ku::UpperCase(app + "\\lxdjcoms.exe")};
+    EXPECT_EQ(driveGone, files) << Join(driveGone);
+    EXPECT_TRUE(driveAdded.empty()) << Join(driveAdded);
+    EXPECT_TRUE(lookAlike.Running());
+    EXPECT_TRUE(kutest::WaitFor([&] { return spooler.State() == SERVICE_STOPPED; }));
+}
+
+// Extra commands after the section: the Winsock reset, hidden, once the services it stopped
+// first are down.
+TEST_F(SpecialUninstall, AntivirusWithStoppedServicesAndAnExtraCommand) {
+    const std::string app = "C:\\Program Files\\KuKaspersky Anti-Virus Personal";
+    File(app + "\\avp.exe");
+    File(app + "\\Bases\\daily.avc");
+    const std::string product =
+        "SOFTWARE\\KasperskyLab\\InstalledProducts\\Kaspersky Anti-Virus Personal";
+    registry.String(Hklm(), product, "Folder", app);
+    registry.String(Hklm(), "SOFTWARE\\KasperskyLab\\InstalledProducts\\KuOther", "Folder", "x");
+    registry.String(HKEY_CURRENT_USER, "Software\\KasperskyLab\\KuAVP5", "Level", "2");
+    kutest::RealService guard("kavsvc", kutest::Fixture("kusvc.exe") + " kavsvc",
+                              SERVICE_WIN32_OWN_PROCESS);
+    ASSERT_TRUE(guard.Start());
+    Section("CodeC.dat", "[KasperskyAV5]",
+            "delRegkey(HKEY_LOCAL_MACHINE,'" + product +
+                "')\r\n"
+                "delRegkey(HKEY_CURRENT_USER,'Software\\KasperskyLab\\KuAVP5')\r\n");
+    kutest::RecordingLauncher launcher;
+    Remove("Kaspersky Anti-Virus 5(For 32bit)");
+
+    EXPECT_EQ(registryGone, (Names{Key("HKLM", product), Value("HKLM", product, "Folder"),
+                                   Key("HKCU", "Software\\KasperskyLab\\KuAVP5"),
+                                   Value("HKCU", "Software\\KasperskyLab\\KuAVP5", "Level")}))
+        << Join(registryGone);
+    EXPECT_EQ(driveGone, FilesGone());
+    EXPECT_EQ(driveGone.size(), 2u);
+    EXPECT_TRUE(kutest::WaitFor([&] { return guard.State() == SERVICE_STOPPED; }));
+    std::vector<std::string> commands;
+    for (const ku::LaunchRequest& request : launcher.Requests())
+        commands.push_back(request.commandLine + (request.show == SW_HIDE ? " (hidden)" : ""));
+    ASSERT_EQ(commands.size(), 3u);
+    EXPECT_EQ(commands[0], "netsh winsock reset (hidden)");
+    EXPECT_TRUE(ku::EndsText(commands[2], "\\vbscript.dll  /s"));
+}
+
+// Files and registry leftovers go before the profile runs: the file question comes before
+// the profile's own registrations.
+TEST_F(SpecialUninstall, SuiteWhoseProfileRunsAfterTheLeftoversWent) {
+    const std::string code = "D014477C9FE37ED4CA1033623161E3FC";
+    const std::string app = "C:\\Program Files\\KuKaspersky Internet Security 7.0";
+    File(app + "\\avp.exe");
+    registry.String(Hklm(), "SOFTWARE\\KasperskyLab\\SetupFolders", "KIS7", app + "\\");
+    registry.String(Hklm(), "SOFTWARE\\KasperskyLab\\KuKIS\\" + code, "Version", "7.0");
+    Section("CodeC.dat", "[KasperskyInternetSecurityV7]",
+            "delRegkeyvalue(HKEY_LOCAL_MACHINE,'SOFTWARE\\KasperskyLab\\SetupFolders','KIS7')\r\n");
+    kutest::RecordingLauncher launcher;
+    Remove("Kaspersky Internet Security v7.0(For 32bit)");
+
+    EXPECT_EQ(registryGone,
+              (Names{Key("HKLM", "SOFTWARE\\KasperskyLab\\KuKIS\\" + code),
+                     Value("HKLM", "SOFTWARE\\KasperskyLab\\KuKIS\\" + code, "Version"),
+                     Value("HKLM", "SOFTWARE\\KasperskyLab\\SetupFolders", "KIS7")}))
+        << Join(registryGone);
+    EXPECT_EQ(driveGone, Names{ku::UpperCase(app + "\\avp.exe")});
+    const auto texts = dialogs.Texts();
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_TRUE(ku::StartsText(texts[1], "To permanently remove the files"));
+    // The profile's registrations, then the script engines again: all after the question.
+    const auto requests = launcher.Requests();
+    ASSERT_EQ(requests.size(), 5u);
+    EXPECT_TRUE(ku::EndsText(requests[0].commandLine, "\\msxml3.dll\"  /s"));
+}
+
+// Two profiles under one key: one finds the folders, another removes.
+TEST_F(SpecialUninstall, EntryScannedByOneProfileAndRemovedByAnother) {
+    const std::string toolbar = "C:\\Program Files\\KuGoogle\\GoogleToolbar1";
+    File(toolbar + "\\GoogleToolbar1.dll");
+    File(toolbar + "\\lang\\en.xml");
+    registry.String(Hklm(), "SOFTWARE\\Google\\Google Toolbar\\Brokers\\CLSID",
+                    "{442990C3-D71B-11DA-8750-001185653D78}", toolbar + "\\googletoolbar1.dll");
+    registry.String(Hklm(), "SOFTWARE\\Adobe\\KuPhotoDeluxe\\4.0", "Path", "x");
+    registry.String(Hklm(), "SOFTWARE\\Adobe\\KuOther", "Path", "y");
+    Section("CodeB.dat", "[UnitAdobePhotoDeluxeHomeEdition40]",
+            "delRegkey(HKEY_LOCAL_MACHINE,'SOFTWARE\\Adobe\\KuPhotoDeluxe\\4.0')\r\n");
+    kutest::RecordingLauncher launcher;
+    Remove("Platte Bill Notice Membership Access(For 32bit)");
+
+    EXPECT_EQ(registryGone, (Names{Key("HKLM", "SOFTWARE\\Adobe\\KuPhotoDeluxe\\4.0"),
+                                   Value("HKLM", "SOFTWARE\\Adobe\\KuPhotoDeluxe\\4.0", "Path")}))
+        << Join(registryGone);
+    EXPECT_EQ(driveGone.size(), 2u);
+    EXPECT_EQ(driveGone, FilesGone());
+}
+
+} // namespace
