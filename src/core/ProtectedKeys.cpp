@@ -49,8 +49,6 @@ const char* const kSharedKeys[] = {
     "SOFTWARE\\Policies",
     "SYSTEM\\CurrentControlSet\\Services",
     "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment",
-    "SYSTEM\\CurrentControlSet\\Control\\Class",
-    "SYSTEM\\CurrentControlSet\\Enum",
     "SYSTEM\\CurrentControlSet\\Hardware Profiles",
     "SYSTEM\\MountedDevices",
     "SYSTEM\\Setup",
@@ -61,8 +59,8 @@ const char* const kSharedKeys[] = {
 };
 
 // Keys whose whole tree, every subkey and every value in it, belongs to Windows: time zones,
-// logon, the session manager with the machine's environment, the shell folders, device classes
-// and enumerations, the security hives. "Environment" is a user's own variables.
+// logon, the session manager with the machine's environment, the shell folders, the security
+// hives. "Environment" is a user's own variables.
 const char* const kProtectedTrees[] = {
     "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones",
     "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon",
@@ -72,11 +70,9 @@ const char* const kProtectedTrees[] = {
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
     "SYSTEM\\CurrentControlSet\\Control\\Session Manager",
-    "SYSTEM\\CurrentControlSet\\Control\\Class",
     "SYSTEM\\CurrentControlSet\\Control\\Lsa",
     "SYSTEM\\CurrentControlSet\\Control\\Nls",
     "SYSTEM\\CurrentControlSet\\Control\\SafeBoot",
-    "SYSTEM\\CurrentControlSet\\Enum",
     "SYSTEM\\MountedDevices",
     "SYSTEM\\Setup",
     "SAM",
@@ -184,23 +180,31 @@ const std::vector<Parts>& SharedKeyParts() {
     return parts;
 }
 
-const std::vector<Parts>& ProtectedTreeParts() {
-    static const std::vector<Parts> parts = [] {
-        std::vector<Parts> all;
+// A protected tree and how deep below its top it reaches (npos: all of it).
+struct ProtectedTree {
+    Parts top;
+    size_t depth;
+};
+
+// A core service's own key and the keys right below it (Parameters, an event log) are
+// Windows'; what programs register deeper down (an event source of their own) is theirs.
+const std::vector<ProtectedTree>& ProtectedTrees() {
+    static const std::vector<ProtectedTree> trees = [] {
+        std::vector<ProtectedTree> all;
         for (const char* key : kProtectedTrees)
-            all.push_back(SplitKey(key));
+            all.push_back({SplitKey(key), std::string::npos});
         for (const char* service : kCoreServices)
-            all.push_back({"SYSTEM", "CurrentControlSet", "Services", service});
+            all.push_back({{"SYSTEM", "CurrentControlSet", "Services", service}, 1});
         return all;
     }();
-    return parts;
+    return trees;
 }
 
 // True when the key lies in one of the protected trees, or is the top of one.
 bool InProtectedTree(const Parts& logical) {
-    for (const Parts& tree : ProtectedTreeParts())
-        if (logical.size() >= tree.size() &&
-            IsSameOrParent(Parts(logical.begin(), logical.begin() + tree.size()), tree))
+    for (const ProtectedTree& tree : ProtectedTrees())
+        if (logical.size() >= tree.top.size() && logical.size() - tree.top.size() <= tree.depth &&
+            IsSameOrParent(Parts(logical.begin(), logical.begin() + tree.top.size()), tree.top))
             return true;
     return false;
 }
@@ -219,8 +223,8 @@ bool IsProtectedParts(HKEY root, const Parts& parts) {
     for (const Parts& shared : SharedKeyParts())
         if (IsSameOrParent(logical, shared))
             return true;
-    for (const Parts& tree : ProtectedTreeParts())
-        if (IsSameOrParent(logical, tree))
+    for (const ProtectedTree& tree : ProtectedTrees())
+        if (IsSameOrParent(logical, tree.top))
             return true;
     return false;
 }

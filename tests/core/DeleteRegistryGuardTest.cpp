@@ -242,7 +242,9 @@ TEST(RegistryGuard, WindowsOwnTreesKeepTheirKeysAndValues) {
         {HKEY_CURRENT_USER,
          "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders", "Personal",
          true},
-        // Values of programs in shared keys stay deletable.
+        // Values of programs in shared keys stay deletable, an event source of its own too.
+        {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\Eventlog\\Application\\KuApp",
+         "EventMessageFile", false},
         {HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "KuApp", false},
         {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\KuAppSvc", "ImagePath", false},
     };
@@ -250,7 +252,7 @@ TEST(RegistryGuard, WindowsOwnTreesKeepTheirKeysAndValues) {
         SCOPED_TRACE(c.path + " : " + c.name);
         EXPECT_EQ(IsProtectedRegistryValue(c.root, c.path, c.name), c.refused);
         if (c.refused)
-            EXPECT_TRUE(IsProtectedRegistryKey(c.root, c.path + "\\KuProbe"));
+            EXPECT_TRUE(IsProtectedRegistryKey(c.root, c.path));
     }
     const std::string name = Unique("KU_GUARD_PROBE");
     kutest::RawSetString(HKEY_CURRENT_USER, "Environment", name, "x", kView);
