@@ -1,4 +1,4 @@
-// The image button's window class: painting, mouse tracking and clicks.
+// The image button's window class: painting (faded while disabled), mouse tracking and clicks.
 #include "core/ui/ImageEx.h"
 
 #include <exception>
@@ -35,6 +35,29 @@ const std::string& EmptyName() {
     return empty;
 }
 
+// A disabled button shows its picture half covered by white.
+void Fade(HDC dc, int width, int height) {
+    const DWORD white = 0x00FFFFFF;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = 1;
+    info.bmiHeader.biHeight = 1;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    UniqueGdiObject pixel(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!pixel || !bits)
+        return;
+    *static_cast<DWORD*>(bits) = white;
+    HDC source = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(source, pixel.get());
+    const BLENDFUNCTION half = {AC_SRC_OVER, 0, 128, 0};
+    GdiAlphaBlend(dc, 0, 0, width, height, source, 0, 0, 1, 1, half);
+    SelectObject(source, old);
+    DeleteDC(source);
+}
+
 void Paint(HWND window, ImageExState& state) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
@@ -46,6 +69,8 @@ void Paint(HWND window, ImageExState& state) {
         BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
         SelectObject(source, old);
         DeleteDC(source);
+        if (!IsWindowEnabled(window))
+            Fade(dc, info.bmWidth, info.bmHeight);
     }
     EndPaint(window, &paint);
 }
@@ -124,6 +149,14 @@ LRESULT CALLBACK ImageExProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             Click(window);
         return 0;
     }
+    case BM_CLICK:
+        // What a button does for keyboard users and accessibility tools: a click.
+        if (IsWindowEnabled(window))
+            Click(window);
+        return 0;
+    case WM_ENABLE:
+        InvalidateRect(window, nullptr, FALSE);
+        return 0;
     case WM_GETDLGCODE:
         return DLGC_STATIC;
     }
