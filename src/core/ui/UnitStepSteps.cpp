@@ -164,7 +164,10 @@ void TUninstallStepForm::RunForcePage() {
         ShowScanResults();
         if (!State.RemnantKeyList.empty())
             BuildRemnantTree();
-        SetPage(State.RemnantKeyList.empty() ? PageResult : PageRegRemain);
+        // Keys the tree leaves out (Wow6432Node paths and the like) give it nothing to offer:
+        // an empty tree is no page to stop at.
+        const bool offer = !State.RemnantKeyList.empty() && !remnantTree_.Nodes().empty();
+        SetPage(offer ? PageRegRemain : PageResult);
     }
     State.RemnantKeyList.clear();
 }
