@@ -255,9 +255,11 @@ TEST(ForceFromKu, ForceUninstallButtonOpensTheSameWizard) {
     KuUser user("");
     const HWND main = kutest::WaitForMainWindow(user.Id());
     ASSERT_NE(main, nullptr);
-    // The registry view buttons are there only on 64-bit Windows.
-    EXPECT_EQ(IsWindowVisible(GetDlgItem(main, IDC_MAIN_SYSBIT64)) != FALSE,
-              kutest::RunningUnderWow64());
+    // The registry view buttons are there only on 64-bit Windows (hidden once the window shows).
+    EXPECT_TRUE(kutest::WaitFor([&] {
+        return (IsWindowVisible(GetDlgItem(main, IDC_MAIN_SYSBIT64)) != FALSE) ==
+               kutest::RunningUnderWow64();
+    }));
     user.Click(GetDlgItem(main, IDC_MAIN_FORCEUNINSTALLBTN));
     ASSERT_TRUE(user.Until([&] { return user.Shows(IDC_STEP_TXTPATH); }));
     EXPECT_EQ(user.questions.size(), 1u); // "firstly try the Uninstall function", answered OK
