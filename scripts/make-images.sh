@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# make-images.sh: draws the program's own pictures with ImageMagick into resources/images.
-# Run by hand when a picture changes; the results are checked in, the build never runs this.
-# The Helvetica fonts come from the gsfonts package.
+# make-images.sh [all|sysmanager]: draws the program's own pictures with ImageMagick into
+# resources/images (all of them, or only one window's). Run by hand when a picture changes; the
+# results are checked in, the build never runs this. The Helvetica fonts come from the gsfonts
+# package.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=$root/resources/images
 mkdir -p "$out"
 cd "$out"
 font=Helvetica-Bold
+which=${1:-all}
 navy='#1d3f72'; blue='#2f6db5'; light='#5b97dc'; pale='#eaf1fb'
 
 # Text button: NAME WIDTH HEIGHT LABEL BASE HOVER
@@ -42,6 +44,7 @@ toolbutton() {
   done
 }
 
+if [ "$which" = all ]; then
 convert -size 420x240 gradient:"$light"-"$navy" \
   -fill white -font "$font" -pointsize 34 -gravity center -annotate +0-28 'Kelvane Uninstaller' \
   -font Helvetica -pointsize 15 -annotate +0+14 'Removes programs and what they leave behind' \
@@ -92,6 +95,14 @@ convert -size 16x16 xc:white -fill white -stroke "$navy" -draw 'rectangle 2,2 13
 convert -size 16x16 xc:white -fill white -stroke "$navy" -draw 'rectangle 2,2 13,13' \
   -stroke '#2e8b57' -strokewidth 2 -fill none -draw 'polyline 4,8 7,11 12,5' -quality 92 TreeTicked.jpg
 
+# Send button of the request mail form: 98 by 35, normal (1) and with the pointer over it (2).
+for n in 1 2; do
+  bg=$blue; [ "$n" = 2 ] && bg=$light
+  convert -size 98x35 xc:white -fill "$bg" -stroke "$navy" -strokewidth 1 \
+    -draw 'roundrectangle 0,0 97,34 6,6' -stroke none -fill white -font DejaVu-Sans-Bold -pointsize 11 \
+    -gravity center -annotate +0+0 'Send Message' -quality 92 "SubmitSend$n.jpg"
+done
+
 # Picture of the facts panel while no program is selected.
 convert -size 64x64 xc:white -fill "$blue" -draw 'roundrectangle 4,4 59,59 10,10' \
   -fill white -font "$font" -pointsize 40 -gravity center -annotate +0+0 '?' -quality 92 Instruction.jpg
@@ -120,3 +131,55 @@ for s in 16 32 48; do
 done
 convert icon16.png icon32.png icon48.png ../KU.ico
 rm -f icon*.png
+fi
+
+# System Manager: background, page selectors (3 = selected), action buttons, progress picture.
+convert -list font | grep -q "Font: $font\$" || font=DejaVu-Sans-Bold
+convert -size 630x377 xc:white -fill "$navy" -draw 'rectangle 0,0 630,30' \
+  -fill "$pale" -draw 'rectangle 0,31 150,377' -fill "$blue" -draw 'rectangle 150,31 152,377' \
+  -quality 92 SysManagerBack.jpg
+pagebutton() {
+  local name=$1 label=$2 n bg fg
+  for n in 1 2 3; do
+    bg=$pale; fg=$navy
+    [ "$n" = 2 ] && bg='#c9dbf2'
+    [ "$n" = 3 ] && { bg=$blue; fg=white; }
+    convert -size 136x40 xc:"$bg" -fill "$fg" -font "$font" -pointsize 14 -gravity west \
+      -annotate +14+0 "$label" -quality 92 "$name$n.jpg"
+  done
+}
+pagebutton BackupPage 'Backup'
+pagebutton RestorePage 'Restore'
+pagebutton StartupPage 'Startup'
+pagebutton DevicePage 'Devices'
+button BackupSBt 110 30 'Backup' "$blue" "$light"
+button RegRecovery 110 30 'Restore' "$blue" "$light"
+button BurnCD 110 30 'Burn CD' "$blue" "$light"
+button NICRecovery 110 30 'Restore' "$blue" "$light"
+# The DOS-mode entry: 1/2 offer to set it, 3/4 offer to remove it.
+button RegRecoveryDOS 160 30 'Set DOS restore' "$blue" "$light"
+for n in 3 4; do
+  colour='#2e8b57'; [ "$n" = 4 ] && colour='#3cb371'
+  convert -size 160x30 xc:white -fill "$colour" -stroke "$navy" -strokewidth 1 \
+    -draw 'roundrectangle 0,0 159,29 6,6' -stroke none -fill white -font "$font" -pointsize 12 \
+    -gravity center -annotate +0+0 'Remove DOS restore' -quality 92 "RegRecoveryDOS$n.jpg"
+done
+convert -size 36x12 xc:white -fill "$blue" -draw 'rectangle 0,2 7,9 rectangle 12,2 19,9 rectangle 24,2 31,9' \
+  -quality 92 ProgressEx.jpg
+
+# Startup manager: its four buttons, and the pictures of its list in one strip of 16 by 16:
+# unmarked, marked, details hidden (plus), details shown (minus).
+button OpenPathBtn 97 25 Enable "$blue" "$light"
+button DeleteItemBtn 97 25 Disable "$blue" "$light"
+button BtRemove 97 25 Remove "$blue" "$light"
+button RestoreBtn 97 25 Restore "$blue" "$light"
+# The same buttons while they are disabled (the other tab's buttons).
+for name in OpenPathBtn DeleteItemBtn BtRemove RestoreBtn; do
+  convert "${name}1.jpg" -colorspace Gray -fill white -colorize 45% -quality 92 "${name}3.jpg"
+done
+convert -size 64x16 xc:white -fill white -stroke '#7a8794' -strokewidth 1 \
+  -draw 'rectangle 2,2 13,13' -fill "$blue" -stroke "$navy" -draw 'rectangle 18,2 29,13' \
+  -stroke white -strokewidth 2 -draw 'line 20,8 23,11 line 23,11 28,4' \
+  -fill white -stroke '#7a8794' -strokewidth 1 -draw 'rectangle 35,3 44,12 rectangle 51,3 60,12' \
+  -stroke "$navy" -draw 'line 37,7 42,7 line 39,5 39,10 line 53,7 58,7' \
+  -quality 95 StartupStatImages.jpg

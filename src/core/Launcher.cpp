@@ -58,13 +58,16 @@ private:
         return result;
     }
 
-    // Reads the pipe until the last writer closes it; the text itself is not needed.
-    static unsigned long long DrainPipe(HANDLE readEnd) {
+    // Reads the pipe until the last writer closes it; keeps the text only when asked.
+    static unsigned long long DrainPipe(HANDLE readEnd, std::string* text) {
         unsigned long long total = 0;
         char block[4096];
         DWORD read = 0;
-        while (ReadFile(readEnd, block, sizeof(block), &read, nullptr) && read > 0)
+        while (ReadFile(readEnd, block, sizeof(block), &read, nullptr) && read > 0) {
             total += read;
+            if (text)
+                text->append(block, read);
+        }
         return total;
     }
 
@@ -104,7 +107,8 @@ private:
         if (request.captureOutput) {
             // With our copy of the write end closed, the read fails once the child is done.
             writeEnd.reset();
-            result.outputBytes = DrainPipe(readEnd.get());
+            result.outputBytes =
+                DrainPipe(readEnd.get(), request.keepOutput ? &result.output : nullptr);
         }
         if (request.afterOutput)
             request.afterOutput();

@@ -25,6 +25,8 @@ struct LaunchRequest {
     // its end (the text is counted, not kept); handles are inherited. A child that filled the
     // pipe would otherwise block forever while we wait for it.
     bool captureOutput = false;
+    // With captureOutput: also keep the text in LaunchResult::output.
+    bool keepOutput = false;
     // CreateProcess only: wait for the process to end and report its exit code.
     bool waitForExit = false;
     DWORD waitMilliseconds = INFINITE;
@@ -40,6 +42,7 @@ struct LaunchResult {
     bool exited = false;                // waited for and ended within the time given
     DWORD exitCode = 0;                 // valid when exited
     unsigned long long outputBytes = 0; // bytes read from the captured output
+    std::string output;                 // the captured text, when keepOutput was asked
 };
 
 class ICommandLauncher {

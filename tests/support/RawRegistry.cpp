@@ -87,6 +87,21 @@ std::string RawReadString(HKEY root, const std::string& path, const std::string&
     return text.c_str();
 }
 
+RawValue RawReadValue(HKEY root, const std::string& path, const std::string& name, REGSAM view) {
+    RawValue value;
+    Key key;
+    DWORD size = 0;
+    if (!key.Open(root, path, KEY_READ | view) ||
+        RegQueryValueExA(key.handle, name.c_str(), nullptr, &value.type, nullptr, &size) !=
+            ERROR_SUCCESS)
+        return value;
+    value.bytes.resize(size);
+    value.exists = RegQueryValueExA(key.handle, name.c_str(), nullptr, &value.type,
+                                    reinterpret_cast<BYTE*>(&value.bytes[0]), &size) == ERROR_SUCCESS;
+    value.bytes.resize(size);
+    return value;
+}
+
 long long RawReadDword(HKEY root, const std::string& path, const std::string& name, REGSAM view) {
     Key key;
     DWORD type = 0, value = 0, size = sizeof value;

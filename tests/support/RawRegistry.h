@@ -27,6 +27,20 @@ std::string RawReadString(HKEY root, const std::string& path, const std::string&
 // A REG_DWORD value; -1 when the key or the value is missing or of another type.
 long long RawReadDword(HKEY root, const std::string& path, const std::string& name,
                        REGSAM view = 0);
+// A value as stored: its type and bytes, to compare before and after a round trip.
+struct RawValue {
+    bool exists = false;
+    DWORD type = REG_NONE;
+    std::string bytes;
+    bool operator==(const RawValue& other) const {
+        return exists == other.exists && type == other.type && bytes == other.bytes;
+    }
+};
+RawValue RawReadValue(HKEY root, const std::string& path, const std::string& name, REGSAM view = 0);
+// A string value's bytes as RegSetValueEx stores them: the text and its terminating zero.
+inline std::string StringBytes(const std::string& text) {
+    return std::string(text.c_str(), text.size() + 1);
+}
 void RawDeleteValue(HKEY root, const std::string& path, const std::string& name, REGSAM view = 0);
 // Deletes the key with its subkeys; a missing key is no error.
 void RawDeleteTree(HKEY root, const std::string& path, REGSAM view = 0);

@@ -7,10 +7,13 @@
 
 #include "core/Startup.h"
 #include "core/ui/MainBlock.h"
+#include "core/ui/OtherWindows.h"
+#include "sysmanager/ui/SysManagerUnit.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
+    ku::OtherWindowOpeners().recoveryForm = ku::ShowSysManager;
     try {
         ku::StartupContext context;
         return ku::RunMainBlock(ku::FirstCommandLineArgument(), context).exitCode;

@@ -24,6 +24,18 @@ void PumpMessages(DWORD ms) {
     } while (GetTickCount() - start < ms);
 }
 
+void ClickControl(HWND control) {
+    SendMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    SendMessageA(control, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
+    const DWORD start = GetTickCount();
+    while (!done() && GetTickCount() - start < ms)
+        PumpMessages(20);
+    return done();
+}
+
 bool HasRoundedRegion(HWND window) {
     HRGN region = CreateRectRgn(0, 0, 0, 0);
     int kind = GetWindowRgn(window, region);

@@ -3,12 +3,19 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 namespace uitest {
 
 // Lets the thread's windows handle their messages for about ms milliseconds.
 void PumpMessages(DWORD ms);
+
+// A left click on the control, as the mouse gives it.
+void ClickControl(HWND control);
+
+// Pumps messages until done() or about ms milliseconds; answers done().
+bool PumpUntil(const std::function<bool()>& done, DWORD ms);
 
 // True when the window has a region that cuts its top-left corner but holds its centre.
 bool HasRoundedRegion(HWND window);

@@ -1,0 +1,107 @@
+// Version resources of program files and the list of version records of startup entries.
+#include "sysmanager/APP.h"
+
+#include <cstring>
+#include <stdexcept>
+
+#include "core/Dialogs.h"
+#include "core/StrUtil.h"
+
+namespace ku {
+
+const char* const TAppObj::kVersionNames[kInfoCount] = {
+    "CompanyName",     "FileDescription",  "FileVersion", "InternalName",   "LegalCopyright",
+    "LegalTradeMarks", "OriginalFilename", "ProductName", "ProductVersion", "Comments"};
+
+std::string* TAppObj::VersionField(int index) {
+    std::string* fields[kInfoCount] = {
+        &CompanyName,     &FileDescription,  &FileVersion, &InternalName,   &LegalCopyright,
+        &LegalTradeMarks, &OriginalFilename, &ProductName, &ProductVersion, &Comments};
+    return fields[index];
+}
+
+std::string TAppObj::GetVersionString(const std::string& name) const {
+    if (versionData_.empty())
+        return std::string();
+    const std::string path =
+        Format("StringFileInfo\\%s\\%s", TranslationText.c_str(), name.c_str());
+    void* value = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueA(versionData_.data(), path.c_str(), &value, &length) || !value ||
+        length == 0)
+        return std::string();
+    // The length counts characters and may include the terminating zero.
+    const char* text = static_cast<const char*>(value);
+    return Trim(std::string(text, strnlen(text, length)));
+}
+
+void TAppObj::LoadVersionInfo(const std::string& fileName) {
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeA(fileName.c_str(), &handle);
+    versionData_.clear();
+    if (size != 0) {
+        versionData_.resize(size);
+        if (!GetFileVersionInfoA(fileName.c_str(), 0, size, versionData_.data()))
+            versionData_.clear();
+    }
+    Major = Minor = Release = Build = 0;
+    VersionText.clear();
+    if (!versionData_.empty()) {
+        VS_FIXEDFILEINFO* fixed = nullptr;
+        UINT length = 0;
+        if (VerQueryValueA(versionData_.data(), "\\", reinterpret_cast<void**>(&fixed), &length) &&
+            fixed && length >= sizeof(VS_FIXEDFILEINFO)) {
+            Major = HIWORD(fixed->dwFileVersionMS);
+            Minor = LOWORD(fixed->dwFileVersionMS);
+            Release = HIWORD(fixed->dwFileVersionLS);
+            Build = LOWORD(fixed->dwFileVersionLS);
+            VersionText = Format("%d.%d.%d.%d", Major, Minor, Release, Build);
+        }
+        DWORD* translation = nullptr;
+        if (VerQueryValueA(versionData_.data(), "\\VarFileInfo\\Translation",
+                           reinterpret_cast<void**>(&translation), &length) &&
+            translation && length >= sizeof(DWORD)) {
+            Translation = *translation;
+            TranslationText = Format("%4.4x%4.4x", LOWORD(Translation), HIWORD(Translation));
+        }
+    }
+    // Without version data every string comes out empty, so nothing of a file read before
+    // stays behind.
+    for (int i = 0; i < kInfoCount; ++i) {
+        *VersionField(i) = GetVersionString(kVersionNames[i]);
+        InfoStrings[i] = *VersionField(i);
+    }
+    InfoCount = kInfoCount;
+    FilePath = ExtractFilePath(fileName);
+    FileName = ExtractFileName(fileName);
+    AppTitle = kAppCaption;
+    versionData_.clear();
+    versionData_.shrink_to_fit();
+}
+
+std::string TAppObj::GetInfo(int index) const {
+    if (index == 0)
+        return VersionText;
+    if (index >= 1 && index <= kInfoCount)
+        return InfoStrings[index - 1];
+    return std::string();
+}
+
+TFileContentItem& TFileContents::Add() {
+    items_.emplace_back();
+    return items_.back();
+}
+
+TFileContentItem& TFileContents::GetItem(int index) {
+    if (index < 0 || index >= Count())
+        throw std::out_of_range("file record index out of range");
+    return items_[static_cast<size_t>(index)];
+}
+
+const TFileContentItem& TFileContents::GetItem(int index) const {
+    if (index < 0 || index >= Count())
+        throw std::out_of_range("file record index out of range");
+    return items_[static_cast<size_t>(index)];
+}
+
+} // namespace ku

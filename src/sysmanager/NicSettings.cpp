@@ -1,0 +1,116 @@
+// The network settings backup and restore.
+#include "sysmanager/NicSettings.h"
+
+#include <stdexcept>
+
+#include "core/DeleteHelpers.h"
+#include "core/FileSystem.h"
+#include "core/Launcher.h"
+#include "core/PublicFunctionUnit.h"
+#include "core/Reg32vs64.h"
+#include "core/StrUtil.h"
+#include "sysmanager/BootFiles.h"
+#include "sysmanager/SysCommands.h"
+
+namespace ku {
+
+namespace {
+
+const char* const kSettingValue = "NICSetting";
+const char* const kBackupCaption = "Backup";
+
+std::string LogPath(const NicPlaces& places) {
+    return IncludeTrailingBackslash(places.programDir.empty() ? ProgramDir() : places.programDir) +
+           "NICLog.txt";
+}
+
+void RememberBackupFile(const NicPlaces& places, const std::string& shortPath) {
+    TRegistry registry(kKeyAllAccessView64);
+    registry.SetRootKey(places.root);
+    if (!registry.OpenKey(places.settingKey, true, true))
+        return;
+    try {
+        registry.WriteString(kSettingValue, shortPath);
+    } catch (const ERegistryException&) {
+    }
+}
+
+// The folder of the last backup file, with its trailing "\"; empty when none is known.
+std::string LastBackupFolder(const NicPlaces& places) {
+    TRegistry registry(kKeyAllAccessView64);
+    registry.SetRootKey(places.root);
+    if (!registry.OpenKey(places.settingKey, false, true))
+        return std::string();
+    try {
+        return Trim(ExtractFilePath(registry.ReadString(kSettingValue)));
+    } catch (const ERegistryException&) {
+        return std::string();
+    }
+}
+
+std::string FileText(const std::string& path) {
+    std::string bytes;
+    return ReadWholeFile(path, bytes) ? bytes : std::string();
+}
+
+} // namespace
+
+NicOutcome BackupNetworkSettings(INicHost& host, const NicPlaces& places) {
+    std::string path;
+    if (!host.ChooseBackupFile(path) || Trim(path).empty())
+        return NicOutcome::Cancelled;
+    std::string failure;
+    std::string shortPath = path;
+    // The file must exist for its short name; the dump then fills it.
+    if (!WriteWholeFile(path, std::string())) {
+        failure = path + " cannot be written.";
+    } else {
+        shortPath = ShortOrLongPath(path);
+        try {
+            DWORD exitCode = 0;
+            RunAndCapture("cmd.exe /c netsh dump > " + QuoteSpacesForCmd(shortPath), &exitCode);
+            if (exitCode != 0 || FileText(path).empty())
+                failure = Format("netsh wrote no settings (exit code %lu).",
+                                 static_cast<unsigned long>(exitCode));
+        } catch (const std::exception& error) {
+            failure = error.what();
+        }
+        if (!failure.empty())
+            DeleteSingleFile(path); // an empty or cut dump is no backup
+    }
+    if (!failure.empty()) {
+        host.Message("NIC Settings Back up failed!\n\r" + failure, kBackupCaption,
+                     MB_OK | MB_ICONEXCLAMATION);
+        return NicOutcome::Failed;
+    }
+    host.Message("NIC Settings Back up completely!\n\r" + shortPath, kBackupCaption,
+                 MB_OK | MB_ICONINFORMATION);
+    RememberBackupFile(places, shortPath);
+    return NicOutcome::Done;
+}
+
+NicOutcome RestoreNetworkSettings(INicHost& host, const NicPlaces& places) {
+    std::string path;
+    if (!host.ChooseRestoreFile(LastBackupFolder(places), path) || Trim(path).empty())
+        return NicOutcome::Cancelled;
+    const std::string log = LogPath(places);
+    if (FileExists(log))
+        DeleteSingleFile(log);
+    std::string output;
+    try {
+        output = RunAndCapture("cmd.exe /c netsh exec " + QuoteSpacesForCmd(ShortOrLongPath(path)));
+    } catch (const std::exception& error) {
+        host.Message("NIC Settings restore failed!\n\r" + std::string(error.what()),
+                     kBackupCaption, MB_OK | MB_ICONEXCLAMATION);
+        return NicOutcome::Failed;
+    }
+    if (!WriteWholeFile(log, output + "\r\n")) {
+        host.Message("NIC Settings restore: " + log + " cannot be written.", kBackupCaption,
+                     MB_OK | MB_ICONEXCLAMATION);
+        return NicOutcome::Failed;
+    }
+    RunWinExec("NOTEPAD.EXE  \"" + log + "\"", SW_SHOWMAXIMIZED);
+    return NicOutcome::Done;
+}
+
+} // namespace ku

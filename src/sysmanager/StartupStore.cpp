@@ -1,0 +1,183 @@
+// Startup entries where they live: Run values, win.ini keys, shortcut targets, del-folder names.
+#include "sysmanager/StartupStore.h"
+
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include "core/DeleteHelpers.h"
+#include "core/FileSystem.h"
+#include "core/Reg32vs64.h"
+#include "core/StrUtil.h"
+
+namespace ku {
+
+namespace {
+
+DWORD RawValueType(TRegistry& key, const std::string& name) {
+    DWORD type = REG_NONE;
+    if (RegQueryValueExA(key.CurrentKey(), name.c_str(), nullptr, &type, nullptr, nullptr) !=
+        ERROR_SUCCESS)
+        return REG_NONE;
+    return type;
+}
+
+// Opens the Run key of a backup line the way the startup manager always does: the process's
+// registry view, with the other view's flag (never creating the key).
+bool OpenEntryKey(TRegistry& registry, const BackupLine& line) {
+    const HKEY root = StartupRootKey(line.RootName);
+    if (!root)
+        return false;
+    registry.SetRootKey(root);
+    registry.SetLazyWrite(false);
+    return registry.OpenKey("\\" + line.KeyPath, false, true);
+}
+
+// Reads a profile string list or value, growing the buffer until it fits.
+std::string ProfileText(const std::string& path, const char* section, const char* key) {
+    for (DWORD size = 1024;; size *= 4) {
+        std::string buffer(size, '\0');
+        const DWORD length =
+            GetPrivateProfileStringA(section, key, "", &buffer[0], size, path.c_str());
+        // A list that did not fit answers size - 2, a value size - 1.
+        if (length + 2 < size || size >= (1u << 24)) {
+            buffer.resize(key ? length : length + 1);
+            return buffer;
+        }
+    }
+}
+
+bool SameEntry(const BackupLine& a, const BackupLine& b) {
+    return a.ValueType == b.ValueType && a.Data == b.Data;
+}
+
+} // namespace
+
+std::string ReadRunValueText(TRegistry& key, const std::string& name, DWORD& type) {
+    type = RawValueType(key, name);
+    switch (type) {
+    case REG_SZ:
+    case REG_EXPAND_SZ:
+        return key.ReadString(name);
+    case REG_DWORD:
+        return std::to_string(static_cast<DWORD>(key.ReadInteger(name)));
+    default:
+        return std::string();
+    }
+}
+
+bool IsKeepableType(DWORD type) {
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_DWORD;
+}
+
+bool ReadLiveEntry(const BackupLine& where, const std::string& winIniPath, BackupLine& now) {
+    now = where;
+    if (where.IsWinIni()) {
+        for (const std::string& key : WinIniKeys(winIniPath, where.KeyPath))
+            if (SameText(key, where.ValueName)) {
+                now.ValueType = REG_SZ;
+                now.Data = WinIniValue(winIniPath, where.KeyPath, where.ValueName);
+                return true;
+            }
+        return false;
+    }
+    TRegistry registry(RegistryViewAccess());
+    if (!OpenEntryKey(registry, where) || !registry.ValueExists(where.ValueName))
+        return false;
+    now.Data = ReadRunValueText(registry, where.ValueName, now.ValueType);
+    return true;
+}
+
+WriteBackResult WriteBackEntry(const BackupLine& line, const std::string& winIniPath) {
+    BackupLine now;
+    if (ReadLiveEntry(line, winIniPath, now))
+        return SameEntry(now, line) ? WriteBackResult::AlreadyThere : WriteBackResult::Conflict;
+    if (line.IsWinIni()) {
+        if (!WritePrivateProfileStringA(line.KeyPath.c_str(), line.ValueName.c_str(),
+                                        line.Data.c_str(), winIniPath.c_str()))
+            return WriteBackResult::Failed;
+        return ReadLiveEntry(line, winIniPath, now) ? WriteBackResult::Written
+                                                    : WriteBackResult::Failed;
+    }
+    if (!IsKeepableType(line.ValueType))
+        return WriteBackResult::Failed;
+    TRegistry registry(RegistryViewAccess());
+    if (!OpenEntryKey(registry, line))
+        return WriteBackResult::Failed;
+    LONG status;
+    if (line.ValueType == REG_DWORD) {
+        const DWORD number = std::strtoul(line.Data.c_str(), nullptr, 10);
+        status = RegSetValueExA(registry.CurrentKey(), line.ValueName.c_str(), 0, REG_DWORD,
+                                reinterpret_cast<const BYTE*>(&number), sizeof(number));
+    } else {
+        status = RegSetValueExA(registry.CurrentKey(), line.ValueName.c_str(), 0, line.ValueType,
+                                reinterpret_cast<const BYTE*>(line.Data.c_str()),
+                                static_cast<DWORD>(line.Data.size() + 1));
+    }
+    return status == ERROR_SUCCESS ? WriteBackResult::Written : WriteBackResult::Failed;
+}
+
+bool DeleteLiveEntry(const BackupLine& line, const std::string& winIniPath) {
+    if (line.IsWinIni()) {
+        WritePrivateProfileStringA(line.KeyPath.c_str(), line.ValueName.c_str(), nullptr,
+                                   winIniPath.c_str());
+        BackupLine now;
+        return !ReadLiveEntry(line, winIniPath, now);
+    }
+    const HKEY root = StartupRootKey(line.RootName);
+    return root && DeleteRegistryValue(root, line.KeyPath, line.ValueName, true);
+}
+
+std::vector<std::string> WinIniKeys(const std::string& winIniPath, const std::string& section) {
+    std::vector<std::string> keys;
+    const std::string list = ProfileText(winIniPath, section.c_str(), nullptr);
+    for (size_t start = 0; start < list.size();) {
+        const size_t end = list.find('\0', start);
+        if (end == start || end == std::string::npos)
+            break;
+        keys.push_back(list.substr(start, end - start));
+        start = end + 1;
+    }
+    return keys;
+}
+
+std::string WinIniValue(const std::string& winIniPath, const std::string& section,
+                        const std::string& key) {
+    return ProfileText(winIniPath, section.c_str(), key.c_str());
+}
+
+std::string FreeDelPath(const std::string& delFolder, const std::string& fileName) {
+    const std::string ext = ExtractFileExt(fileName);
+    const std::string stem = fileName.substr(0, fileName.size() - ext.size());
+    std::string candidate = JoinPath(delFolder, fileName);
+    for (int number = 2; FileExists(candidate) || DirectoryExists(candidate); ++number)
+        candidate = JoinPath(delFolder, stem + " (" + std::to_string(number) + ")" + ext);
+    return candidate;
+}
+
+std::string ShortcutTarget(const std::string& path) {
+    if (!SameText(ExtractFileExt(path), ".lnk"))
+        return std::string();
+    const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    std::string target;
+    IShellLinkA* link = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   reinterpret_cast<void**>(&link)))) {
+        IPersistFile* file = nullptr;
+        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+            std::wstring wide(MAX_PATH * 4, L'\0');
+            const int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0],
+                                                   static_cast<int>(wide.size()));
+            char buffer[MAX_PATH * 4] = {};
+            if (length > 0 && SUCCEEDED(file->Load(wide.c_str(), STGM_READ)) &&
+                SUCCEEDED(link->GetPath(buffer, sizeof(buffer), nullptr, SLGP_RAWPATH)))
+                target = buffer;
+            file->Release();
+        }
+        link->Release();
+    }
+    if (SUCCEEDED(init))
+        CoUninitialize();
+    return target;
+}
+
+} // namespace ku

@@ -1,0 +1,123 @@
+// The request mail against a real SMTP server on 127.0.0.1 (python3-aiosmtpd, started by ctest
+// on the host): what arrives, and how each kind of failure ends.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "special/RequestMail.h"
+#include "special/SmtpClient.h"
+#include "support/MailServer.h"
+
+namespace {
+
+ku::TSmtpSettings LocalServer(unsigned short port) {
+    ku::TSmtpSettings settings;
+    settings.Host = "127.0.0.1";
+    settings.Port = port;
+    settings.ReadTimeoutMs = 2000;
+    return settings;
+}
+
+bool Send(unsigned short port, const std::string& fullName, const std::string& sender,
+          const std::string& detail, std::string& error) {
+    const ku::TRequestFields fields = {fullName, sender, "XP SP3", "Some Tool", "2.1", detail};
+    return ku::TSmtpClient(LocalServer(port)).Send(ku::ComposeRequestMail(fields), error);
+}
+
+// Every line on the wire ends in CR LF and none is longer than quoted-printable allows.
+void ExpectCleanLines(const std::string& data) {
+    size_t start = 0;
+    for (size_t at = data.find_first_of("\r\n"); at != std::string::npos;
+         at = data.find_first_of("\r\n", start)) {
+        ASSERT_EQ(data.compare(at, 2, "\r\n"), 0) << "bare CR or LF at " << at;
+        EXPECT_LE(at - start, 78u) << data.substr(start, at - start);
+        start = at + 2;
+    }
+}
+
+std::string LongLine() {
+    std::string line;
+    for (int i = 0; line.size() < 3000; ++i)
+        line += "word" + std::to_string(i) + (i % 7 == 0 ? "=\xE9\t" : " ");
+    return line + "end";
+}
+
+struct ArrivalCase {
+    const char* name;
+    const char* listener;
+    std::string fullName;
+    std::string detail;
+    std::vector<std::string> detailLines; // as they must arrive
+};
+
+const ArrivalCase kArrivals[] = {
+    {"plain", "smtp", "Ann Example", "Please add it.", {"Please add it."}},
+    {"blanks as typed, empty detail", "smtp", "  Ann  ", "", {""}},
+    {"long line", "smtp", "Ann", LongLine(), {LongLine()}},
+    {"dot lines", "smtp", "Ann", "first\r\n.\r\n..\r\n.x\r\nlast", {"first", ".", "..", ".x", "last"}},
+    {"server without EHLO", "helo", "Zo\xEB M\xFCller", "x", {"x"}},
+};
+
+TEST(RequestMail, ArrivesWithItsEnvelopeHeadersAndBodyIntact) {
+    ASSERT_NE(kutest::MailServerPort(), 0) << "the local mail server did not start";
+    for (const ArrivalCase& c : kArrivals) {
+        SCOPED_TRACE(c.name);
+        const std::string sender = kutest::UniqueSender("ann");
+        std::string error;
+        ASSERT_TRUE(Send(kutest::MailServerPort(c.listener), c.fullName, sender, c.detail, error))
+            << error;
+        const kutest::ReceivedMail mail = kutest::ReceivedMailFrom(sender);
+        const std::string greeting = std::string(c.listener) == "helo" ? "HELO" : "EHLO";
+        EXPECT_EQ(mail.envelope, (std::vector<std::string>{greeting + " [127.0.0.1]",
+                                                           "MAIL FROM:<" + sender + ">",
+                                                           "RCPT TO:<support@kelvane.com>"}));
+        EXPECT_EQ(mail.Header("From"), "\"" + sender + "\" <" + sender + ">");
+        EXPECT_EQ(mail.Header("To"), "support@kelvane.com");
+        EXPECT_EQ(mail.Header("Reply-To"), "support@kelvane.com");
+        EXPECT_EQ(mail.Header("Subject"), "Special Uninstall Update Request");
+        EXPECT_EQ(mail.Header("Content-Transfer-Encoding"), "quoted-printable");
+        EXPECT_FALSE(mail.Header("Date").empty());
+        ExpectCleanLines(mail.data);
+        std::vector<std::string> expected = {"Full Name: " + c.fullName, "Email: " + sender,
+                                             "OS: XP SP3", "Application: Some Tool",
+                                             "Version: 2.1", "Detail: " + c.detailLines[0]};
+        expected.insert(expected.end(), c.detailLines.begin() + 1, c.detailLines.end());
+        EXPECT_EQ(mail.body, expected);
+    }
+}
+
+struct FailureCase {
+    const char* name;
+    const char* listener;
+    std::string sender; // without "@": the start of a fresh one, which steers the server
+    const char* error;
+};
+
+const FailureCase kFailures[] = {
+    {"550 at RCPT", "smtp", "reject-rcpt",
+     "The mail server refused the recipient support@kelvane.com: 550 5.1.1 Mailbox unavailable"},
+    {"refused port", "refused", "ann", "the connection was refused"},
+    {"no greeting", "silent", "ann", "The mail server did not answer within 2 seconds."},
+    {"no answer to the data", "smtp", "stall-data",
+     "The mail server did not answer within 2 seconds."},
+    {"CR LF in the address", "smtp", "ann@kutest.example\r\nRCPT TO:<x@kutest.example>",
+     "The sender's address holds a line break"},
+    {"LF at the address's end", "smtp", "ann@kutest.example\n",
+     "The sender's address holds a line break"},
+};
+
+TEST(RequestMail, EveryFailureEndsInItsErrorWithinTheTimeOut) {
+    for (const FailureCase& c : kFailures) {
+        SCOPED_TRACE(c.name);
+        const bool steered = c.sender.find('@') == std::string::npos;
+        const std::string sender = steered ? kutest::UniqueSender(c.sender) : c.sender;
+        std::string error;
+        const DWORD start = GetTickCount();
+        EXPECT_FALSE(Send(kutest::MailServerPort(c.listener), "Ann", sender, "", error));
+        EXPECT_LT(GetTickCount() - start, 6000u);
+        EXPECT_NE(error.find(c.error), std::string::npos) << error;
+        EXPECT_TRUE(kutest::ReceivedMailFrom(sender).envelope.empty());
+    }
+}
+
+} // namespace

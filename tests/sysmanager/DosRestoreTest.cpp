@@ -1,0 +1,203 @@
+// The DOS-mode restore entry on a boot drive of the test's own: installation and removal round
+// trips, the batch menu of the backups and the Run value of the logon backup.
+#include <gtest/gtest.h>
+
+#include "core/FileSystem.h"
+#include "core/StrUtil.h"
+#include "support/RecordingLauncher.h"
+#include "sysmanager/BootFiles.h"
+#include "sysmanager/DosRestore.h"
+#include "support/Sandbox.h"
+
+namespace {
+
+const std::string kBootIni =
+    "[boot loader]\r\ntimeout=30\r\ndefault=multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS\r\n"
+    "[operating systems]\r\nmulti(0)disk(0)rdisk(0)partition(1)\\WINDOWS=\"Windows XP\" /fastdetect";
+const std::string kUserMenu = "timeout 5\r\ntitle Other system\r\nchainloader (hd0,1)+1\r\n";
+
+int Count(const std::string& text, const std::string& part) {
+    int found = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++found;
+    return found;
+}
+
+// A boot drive and a program folder of their own, with the program's files.
+struct DosPlaces {
+    DosPlaces() {
+        CreateDirectoryA(drive.File("boot").c_str(), nullptr);
+        CreateDirectoryA(drive.File("program").c_str(), nullptr);
+        places.bootDrive = drive.File("boot") + "\\";
+        places.programDir = drive.File("program");
+        places.root = key.Root();
+        places.recordKey = "\\" + key.Path();
+        places.runKey = "\\" + key.Sub("Run");
+        kutest::WriteTextFile(Program("GRLDR"), "loader");
+        kutest::WriteTextFile(Program("dos.img"), "image");
+    }
+    std::string Boot(const std::string& name) const { return places.Boot(name); }
+    std::string Program(const std::string& name) const { return drive.File("program\\" + name); }
+
+    kutest::ScratchDir drive;
+    kutest::ScratchKey key{HKEY_LOCAL_MACHINE};
+    ku::DosRestorePlaces places;
+};
+
+struct RoundTrip {
+    const char* name;
+    bool loaderBefore;   // boot.ini already chains GRLDR (and GRLDR is there)
+    const char* menu;    // menu.lst before, or nullptr
+    const char* menuAfterInstall; // "new", "appended"
+};
+
+} // namespace
+
+TEST(DosRestore, InstallAndRemoveLeaveTheBootFilesAsTheyWere) {
+    const RoundTrip cases[] = {
+        {"no menu", false, nullptr, "new"},
+        {"menu of another loader", false, kUserMenu.c_str(), "new"},
+        {"loader chained before", true, kUserMenu.c_str(), "appended"},
+    };
+    for (const RoundTrip& c : cases) {
+        SCOPED_TRACE(c.name);
+        DosPlaces p;
+        const std::string boot = kBootIni + (c.loaderBefore ? "\r\nC:\\GRLDR=\"Start GRUB\"\r\n" : "");
+        kutest::WriteTextFile(p.Boot("boot.ini"), boot);
+        if (c.menu)
+            kutest::WriteTextFile(p.Boot("menu.lst"), c.menu);
+        if (c.loaderBefore)
+            kutest::WriteTextFile(p.Boot("GRLDR"), "their loader");
+
+        ASSERT_TRUE(ku::InstallDosRestore(p.places).ok);
+        const ku::DosResult second = ku::InstallDosRestore(p.places);
+        EXPECT_TRUE(second.ok);
+        EXPECT_TRUE(ku::IsDosRestoreInstalled(p.places));
+        const std::string menu = kutest::ReadAll(p.Boot("menu.lst"));
+        EXPECT_EQ(Count(menu, "Restore registry(DOS)"), 1);
+        const std::string entry = ku::JoinLines(ku::RestoreEntryLines());
+        const std::string expected = std::string(c.menuAfterInstall) == "new"
+                                         ? ku::JoinLines(ku::NewMenuLines())
+                                         : std::string(c.menu) + entry;
+        EXPECT_EQ(menu, expected);
+        EXPECT_EQ(Count(kutest::ReadAll(p.Boot("boot.ini")), "C:\\GRLDR=*System Menu*"), c.loaderBefore ? 0 : 1);
+        EXPECT_EQ(kutest::ReadAll(p.Boot("dos.img")), "image");
+        EXPECT_TRUE(GetFileAttributesA(p.Boot("boot.ini").c_str()) & FILE_ATTRIBUTE_HIDDEN);
+
+        ASSERT_TRUE(ku::UninstallDosRestore(p.places).ok);
+        EXPECT_FALSE(ku::IsDosRestoreInstalled(p.places));
+        EXPECT_EQ(kutest::ReadAll(p.Boot("boot.ini")), boot);
+        EXPECT_EQ(ku::FileExists(p.Boot("menu.lst")), c.menu != nullptr);
+        EXPECT_EQ(kutest::ReadAll(p.Boot("menu.lst")), c.menu ? c.menu : "");
+        // Only the files the installation put there go again.
+        EXPECT_FALSE(ku::FileExists(p.Boot("dos.img")));
+        EXPECT_EQ(ku::FileExists(p.Boot("GRLDR")), c.loaderBefore);
+    }
+}
+
+TEST(DosRestore, RemovalKeepsLaterEditsOfTheBootFiles) {
+    DosPlaces p;
+    kutest::WriteTextFile(p.Boot("boot.ini"), kBootIni + "\r\n");
+    kutest::WriteTextFile(p.Boot("menu.lst"), kUserMenu);
+    ASSERT_TRUE(ku::InstallDosRestore(p.places).ok);
+    // Later: another system joins boot.ini, and the user edits the menu.
+    SetFileAttributesA(p.Boot("boot.ini").c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesA(p.Boot("menu.lst").c_str(), FILE_ATTRIBUTE_NORMAL);
+    ku::WriteWholeFile(p.Boot("boot.ini"), kutest::ReadAll(p.Boot("boot.ini")) + "C:\\CMDCONS\\BOOTSECT.DAT=\"Recovery Console\"\r\n");
+    ASSERT_TRUE(ku::UninstallDosRestore(p.places).ok);
+    EXPECT_EQ(kutest::ReadAll(p.Boot("boot.ini")),
+              kBootIni + "\r\nC:\\CMDCONS\\BOOTSECT.DAT=\"Recovery Console\"\r\n");
+    EXPECT_EQ(kutest::ReadAll(p.Boot("menu.lst")), kUserMenu);
+}
+
+TEST(DosRestore, WithoutWhatItNeedsNothingIsWritten) {
+    struct Case {
+        const char* name;
+        bool bootIni, loader, image;
+    } cases[] = {{"no boot.ini", false, true, true},
+                 {"no loader", true, false, true},
+                 {"no image", true, true, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DosPlaces p;
+        if (c.bootIni)
+            kutest::WriteTextFile(p.Boot("boot.ini"), kBootIni);
+        if (!c.loader)
+            DeleteFileA(p.Program("GRLDR").c_str());
+        if (!c.image) // an archive without an unpacker gives no image
+            kutest::WriteTextFile(p.Program("dos.rar"), "archive");
+        if (!c.image)
+            DeleteFileA(p.Program("dos.img").c_str());
+        const ku::DosResult result = ku::InstallDosRestore(p.places);
+        EXPECT_FALSE(result.ok);
+        EXPECT_FALSE(result.error.empty());
+        EXPECT_FALSE(ku::FileExists(p.Boot("menu.lst")));
+        EXPECT_EQ(kutest::ReadAll(p.Boot("boot.ini")), c.bootIni ? kBootIni : "");
+    }
+}
+
+TEST(DosRestore, TheImageIsUnpackedInTheProgramFolderAndWaitedFor) {
+    DosPlaces p;
+    kutest::WriteTextFile(p.Boot("boot.ini"), kBootIni);
+    DeleteFileA(p.Program("dos.img").c_str());
+    kutest::WriteTextFile(p.Program("dos.rar"), "packed image");
+    CopyFileA((std::string(kutest::kFixtureDir) + "\\FakeDosUnRAR.exe").c_str(),
+              p.Program("UnRAR.exe").c_str(), FALSE);
+    kutest::RecordingLauncher launcher;
+    launcher.forward = true;
+    ASSERT_TRUE(ku::InstallDosRestore(p.places).ok);
+    ASSERT_EQ(launcher.Requests().size(), 1u);
+    EXPECT_EQ(launcher.Requests()[0].directory, p.places.ProgramFolder());
+    EXPECT_EQ(launcher.Requests()[0].commandLine, "\"" + p.Program("UnRAR.exe") + "\" e dos.rar");
+    EXPECT_EQ(kutest::ReadAll(p.Boot("dos.img")), "packed image");
+}
+
+TEST(DosRestore, BatchMenuOffersEachBackupAndMsDos) {
+    kutest::ScratchDir dir;
+    std::vector<std::string> nine;
+    for (int i = 1; i <= 9; ++i)
+        nine.push_back(ku::Format("Reg2020010%d_12000%d", i, i));
+    const std::vector<std::string> lines = ku::DosRestoreBatchLines(nine, dir.Path(), "C:\\WINDOWS\\system32");
+    auto has = [&lines](const std::string& line) {
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    };
+    EXPECT_TRUE(has("echo 1.[01/01/2020 12:00:01]"));
+    EXPECT_TRUE(has("echo 10.[     MS-DOS        ]"));
+    EXPECT_TRUE(has("choice /c:123456789A"));
+    EXPECT_TRUE(has("if errorlevel 10 goto dos"));
+    EXPECT_TRUE(has("copy .." + dir.Path().substr(2) + "\\Reg20200109_120009\\*.*   ..\\WINDOWS\\system32\\config  /Y"));
+    EXPECT_EQ(lines.back(), "A:\\Command.com");
+    // No backups: an existing menu stays.
+    kutest::WriteTextFile(dir.File("Copyfile.bat"), "old");
+    EXPECT_FALSE(ku::WriteDosRestoreBatch({}, dir.Path()));
+    EXPECT_EQ(kutest::ReadAll(dir.File("Copyfile.bat")), "old");
+}
+
+TEST(DosRestore, RunValueStartsThisProgramQuoted) {
+    DosPlaces p;
+    kutest::RawCreateKey(p.key.Root(), p.key.Sub("Run"), KEY_WOW64_64KEY);
+    p.places.exePath = "C:\\Program Files\\Kelvane Uninstaller\\KU.exe";
+    ASSERT_TRUE(ku::SetAutoBackupOnBoot(true, p.places));
+    EXPECT_TRUE(ku::IsAutoBackupOnBoot(p.places));
+    const std::string run = p.key.Sub("Run");
+    EXPECT_EQ(kutest::RawReadString(p.key.Root(), run, ku::kAutoRunValue, KEY_WOW64_64KEY),
+              "\"C:\\Program Files\\Kelvane Uninstaller\\KU.exe\"  -AUTORUN");
+    // Another copy of the program: its stale value goes.
+    p.places.exePath = "D:\\Other\\KU.exe";
+    EXPECT_FALSE(ku::IsAutoBackupOnBoot(p.places));
+    EXPECT_FALSE(kutest::RawValueExists(p.key.Root(), run, ku::kAutoRunValue, KEY_WOW64_64KEY));
+    ASSERT_TRUE(ku::SetAutoBackupOnBoot(true, p.places));
+    ASSERT_TRUE(ku::SetAutoBackupOnBoot(false, p.places));
+    EXPECT_FALSE(kutest::RawValueExists(p.key.Root(), run, ku::kAutoRunValue, KEY_WOW64_64KEY));
+}
+
+TEST(DosRestore, OfferedOnTheWindowsVersionsWithABootIni) {
+    struct Case {
+        DWORD major, minor;
+        bool wow64, offered;
+    } cases[] = {{5, 1, false, true}, {5, 2, true, true}, {6, 0, false, true},
+                 {6, 0, true, false}, {6, 1, false, false}, {6, 1, true, false}};
+    for (const Case& c : cases)
+        EXPECT_EQ(ku::DosRestoreFitsWindows(c.major, c.minor, c.wow64), c.offered)
+            << c.major << "." << c.minor << " wow64 " << c.wow64;
+}

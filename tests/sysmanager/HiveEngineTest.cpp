@@ -1,0 +1,162 @@
+// The hive engine against a Windows-like double of the hive calls: backup folders, pruning,
+// the list of backups and the order and stops of a restore.
+#include <gtest/gtest.h>
+
+#include "core/Dialogs.h"
+#include "core/FileSystem.h"
+#include "core/StrUtil.h"
+#include "sysmanager/RegstoreFunUnit.h"
+#include "support/Sandbox.h"
+#include "support/WindowsLikeHives.h"
+
+namespace {
+
+const ku::HiveSystem kXp64{"WINXP", true};
+const ku::HiveSystem kXp32{"WINXP", false};
+const char* const kFive[] = {"DEFAULT", "SAM", "SECURITY", "SOFTWARE", "SYSTEM"};
+
+void MakeBackup(const std::string& dir, const std::string& name,
+                const std::vector<std::string>& hives) {
+    CreateDirectoryA((dir + "\\" + name).c_str(), nullptr);
+    for (const std::string& hive : hives)
+        kutest::WriteTextFile(dir + "\\" + name + "\\" + hive, name + " " + hive);
+}
+
+// Answers every message box with `answer` and keeps the texts.
+struct Boxes {
+    explicit Boxes(int answer) {
+        ku::SetMessageBoxHook([this, answer](const ku::MessageBoxCall& call) {
+            texts.push_back(call.text);
+            return answer;
+        });
+    }
+    ~Boxes() { ku::SetMessageBoxHook(nullptr); }
+    std::vector<std::string> texts;
+};
+
+} // namespace
+
+TEST(HiveBackup, SavesEachHiveOfTheSystemIntoItsOwnFolderEvenWithinOneSecond) {
+    kutest::ScratchDir dir;
+    kutest::WindowsLikeHives hives;
+    hives.missing = {"SAM", "SECURITY"}; // as under Wine
+    const ku::BackupResult first = ku::BackupRegistry(dir.Path(), kXp64);
+    const ku::BackupResult second = ku::BackupRegistry(dir.Path() + "\\", kXp32);
+    ASSERT_TRUE(first.ok) << first.error;
+    ASSERT_TRUE(second.ok) << second.error;
+    EXPECT_NE(first.folder, second.folder);
+    EXPECT_EQ(first.saved, (std::vector<std::string>{"DEFAULT", "SOFTWARE", "SYSTEM", "COMPONENTS"}));
+    EXPECT_EQ(second.saved, (std::vector<std::string>{"DEFAULT", "SOFTWARE", "SYSTEM"}));
+    EXPECT_EQ(kutest::ReadAll(first.folder + "\\DEFAULT"), "HKU\\.DEFAULT");
+    EXPECT_EQ(ku::ListRegistryBackups(dir.Path()).size(), 2u);
+    EXPECT_TRUE(ku::FileExists(dir.File("Copyfile.bat")));
+}
+
+TEST(HiveBackup, AFailedHiveIsReportedAndLeavesNoBackupBehind) {
+    kutest::ScratchDir dir;
+    kutest::WindowsLikeHives hives;
+    hives.failOn = "SYSTEM";
+    const ku::BackupResult result = ku::BackupRegistry(dir.Path(), kXp32);
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.error.find("SYSTEM"), std::string::npos) << result.error;
+    EXPECT_TRUE(ku::ListRegistryBackups(dir.Path()).empty());
+    // Windows 9x keeps no such hives; a missing folder is no backup either.
+    EXPECT_FALSE(ku::BackupRegistry(dir.Path(), {"WIN98", false}).ok);
+    EXPECT_FALSE(ku::BackupRegistry(dir.File("absent"), kXp32).ok);
+    EXPECT_TRUE(hives.Calls("save").size() == 5u);
+}
+
+TEST(HiveBackup, PruningKeepsTheEightNewestAndNothingElseIsTouched) {
+    kutest::ScratchDir dir;
+    for (int i = 1; i <= 9; ++i)
+        MakeBackup(dir.Path(), ku::Format("%s2020010%d_120000", i % 2 ? "Reg" : "REG", i), {"SAM"});
+    // Not ours, or not a plain backup folder: never deleted, never listed.
+    MakeBackup(dir.Path(), "Temp", {"SOFTWARE", "SOFTWARE.old"});
+    MakeBackup(dir.Path(), "Registry notes", {"SOFTWARE.old"});
+    MakeBackup(dir.Path(), "Reg20190101_000000_copy", {"SAM"});
+    MakeBackup(dir.Path(), "Reg20190101_000000", {"SAM"});
+    SetFileAttributesA(dir.File("Reg20190101_000000").c_str(), FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN);
+    kutest::WriteTextFile(dir.File("Reg20180101_000000"), "a file");
+    ku::PruneRegistryBackups(dir.Path());
+    const std::vector<std::string> kept = ku::ListRegistryBackups(dir.Path());
+    ASSERT_EQ(kept.size(), 8u);
+    EXPECT_EQ(kept.front(), "REG20200102_120000");
+    EXPECT_EQ(kept.back(), "Reg20200109_120000");
+    EXPECT_FALSE(ku::DirectoryExists(dir.File("Reg20200101_120000")));
+    for (const char* other : {"Temp\\SOFTWARE.old", "Registry notes\\SOFTWARE.old",
+                              "Reg20190101_000000_copy\\SAM", "Reg20190101_000000\\SAM",
+                              "Reg20180101_000000"})
+        EXPECT_TRUE(ku::FileExists(dir.File(other))) << other;
+    const std::vector<ku::TBackupRow> rows = ku::FillBackupGrid(dir.Path());
+    ASSERT_EQ(rows.size(), 8u);
+    EXPECT_EQ(rows[7].number, "   8");
+    EXPECT_EQ(rows[7].text, "Reg20200109_120000[@01/09/2020 12:00:00]");
+}
+
+struct RestoreCase {
+    const char* name;
+    std::vector<std::string> files; // in the chosen backup
+    int answer;
+    ku::HiveSystem system;
+    const char* failOn;
+    std::vector<std::string> replaced; // sub keys handed over, in order
+    const char* message;               // start of the last message
+    bool staged;
+};
+
+TEST(HiveRestore, StagesReplacesInOrderAndStopsAtTheFirstFailure) {
+    const std::vector<std::string> five(std::begin(kFive), std::end(kFive));
+    std::vector<std::string> six = five;
+    six.push_back("COMPONENTS");
+    const std::vector<std::string> all = {".DEFAULT", "SAM", "SECURITY", "SOFTWARE", "SYSTEM"};
+    std::vector<std::string> allSix = all;
+    allSix.push_back("COMPONENTS");
+    const RestoreCase cases[] = {
+        {"complete", five, IDYES, kXp32, "", all, "Zadozivo completely", true},
+        {"64-bit", six, IDYES, kXp64, "", allSix, "Zadozivo completely", true},
+        {"components ignored on 32-bit", six, IDYES, kXp32, "", all, "Zadozivo completely", true},
+        {"no SECURITY", {"DEFAULT", "SAM", "SOFTWARE", "SYSTEM"}, IDYES, kXp32, "", {},
+         "Failed to restore registry!", false},
+        {"answered No", five, IDNO, kXp32, "", {}, "Are you sure", true},
+        {"replace fails", five, IDYES, kXp32, "SECURITY", {".DEFAULT", "SAM", "SECURITY"},
+         "Failed to restore registry!", true},
+        {"Windows NT 4", five, IDYES, {"WINNT", false}, "", {}, "Failed to restore registry!", true},
+    };
+    for (const RestoreCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        kutest::ScratchDir dir;
+        kutest::WindowsLikeHives hives;
+        hives.failOn = c.failOn;
+        Boxes boxes(c.answer);
+        MakeBackup(dir.Path(), "Reg20200101_120000", c.files);
+        // Displaced hives of an earlier restore: Windows refuses to overwrite them.
+        MakeBackup(dir.Path(), "Temp", {"SOFTWARE.old", "COMPONENTS"});
+        const bool done = ku::RestoreRegistryBackup(nullptr, dir.Path(), "Reg20200101_120000[@x]", c.system);
+        EXPECT_EQ(done, c.replaced.size() == all.size() + (c.system.wow64 ? 1 : 0) &&
+                            std::string(c.failOn).empty());
+        std::vector<std::string> replaced;
+        for (const std::string& call : hives.Calls("replace"))
+            replaced.push_back(call.substr(0, call.find(' ')));
+        EXPECT_EQ(replaced, c.replaced);
+        ASSERT_FALSE(boxes.texts.empty());
+        EXPECT_EQ(boxes.texts.back().rfind(c.message, 0), 0u) << boxes.texts.back();
+        EXPECT_EQ(ku::FileExists(dir.File("Temp\\SYSTEM")), c.staged);
+        if (c.staged) {
+            EXPECT_EQ(kutest::ReadAll(dir.File("Temp\\SYSTEM")), "Reg20200101_120000 SYSTEM");
+        }
+        // A stale staged hive never goes back in with a backup that lacks it.
+        EXPECT_EQ(ku::FileExists(dir.File("Temp\\COMPONENTS")),
+                  !c.staged || std::find(c.files.begin(), c.files.end(), "COMPONENTS") != c.files.end());
+    }
+}
+
+TEST(HiveRestore, OnlyABackupOfOursCanBeRestored) {
+    kutest::ScratchDir dir;
+    kutest::WindowsLikeHives hives;
+    Boxes boxes(IDYES);
+    MakeBackup(dir.Path(), "Other", {kFive[0], kFive[1], kFive[2], kFive[3], kFive[4]});
+    for (const char* text : {"", "   ", "[@01/01/2020]", "Other[@x]", "..\\Other"})
+        EXPECT_FALSE(ku::RestoreRegistryBackup(nullptr, dir.Path(), text, kXp32)) << text;
+    EXPECT_TRUE(boxes.texts.empty());
+    EXPECT_TRUE(hives.Calls("replace").empty());
+}

@@ -1,0 +1,106 @@
+// Network settings backup and restore with a fake netsh behind the launcher seam (Wine's netsh
+// is a stub): files, the remembered backup, the log and what the user is told.
+#include <gtest/gtest.h>
+
+#include "core/FileSystem.h"
+#include "sysmanager/BootFiles.h"
+#include "sysmanager/NicSettings.h"
+#include "support/NetshLauncher.h"
+#include "support/Sandbox.h"
+
+namespace {
+
+// Plays the user: picks `choice` in either dialog (empty: cancels) and keeps the messages.
+struct ScriptedHost : ku::INicHost {
+    bool ChooseBackupFile(std::string& path) override { return Choose(path); }
+    bool ChooseRestoreFile(const std::string& dir, std::string& path) override {
+        initialDir = dir;
+        return Choose(path);
+    }
+    void Message(const std::string& text, const std::string& caption, UINT type) override {
+        messages.push_back(caption + ": " + text);
+        types.push_back(type);
+    }
+    bool Choose(std::string& path) {
+        path = choice;
+        return !choice.empty();
+    }
+    std::string choice, initialDir;
+    std::vector<std::string> messages;
+    std::vector<UINT> types;
+};
+
+struct NicSetup {
+    NicSetup() {
+        CreateDirectoryA(dir.File("My Backups").c_str(), nullptr);
+        places.programDir = dir.Path();
+        places.root = key.Root();
+        places.settingKey = "\\" + key.Path();
+    }
+    std::string Remembered() {
+        return kutest::RawReadString(key.Root(), key.Path(), "NICSetting", KEY_WOW64_64KEY);
+    }
+    kutest::ScratchDir dir;
+    kutest::ScratchKey key{HKEY_LOCAL_MACHINE};
+    ku::NicPlaces places;
+    kutest::NetshLauncher launcher;
+    ScriptedHost host;
+};
+
+} // namespace
+
+TEST(NicSettings, BackupDumpsIntoTheChosenFileAndRemembersIt) {
+    NicSetup s;
+    s.host.choice = s.dir.File("My Backups\\NewBackup.nic");
+    EXPECT_EQ(ku::BackupNetworkSettings(s.host, s.places), ku::NicOutcome::Done);
+    EXPECT_NE(kutest::ReadAll(s.host.choice).find("set address name=\"Local Area Connection\""), std::string::npos);
+    const std::string shortPath = ku::ShortOrLongPath(s.host.choice);
+    ASSERT_EQ(s.host.messages.size(), 1u);
+    EXPECT_EQ(s.host.messages[0], "Backup: NIC Settings Back up completely!\n\r" + shortPath);
+    EXPECT_EQ(s.host.types[0], static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+    EXPECT_EQ(s.Remembered(), shortPath);
+    // The restore opens where the last backup went and logs what netsh did.
+    EXPECT_EQ(ku::RestoreNetworkSettings(s.host, s.places), ku::NicOutcome::Done);
+    EXPECT_EQ(s.host.initialDir, ku::ExtractFilePath(shortPath));
+    EXPECT_NE(kutest::ReadAll(s.dir.File("NICLog.txt")).find("lines set."), std::string::npos);
+    const std::vector<ku::LaunchRequest> runs = s.launcher.Requests();
+    ASSERT_EQ(runs.size(), 3u);
+    EXPECT_EQ(runs[2].commandLine, "NOTEPAD.EXE  \"" + s.dir.File("NICLog.txt") + "\"");
+    EXPECT_EQ(runs[2].show, SW_SHOWMAXIMIZED);
+}
+
+TEST(NicSettings, CancelledOrFailedWorkWritesNothingAndSaysSo) {
+    struct Case {
+        const char* name;
+        bool choose, launches, restore;
+        ku::NicOutcome outcome;
+    } cases[] = {
+        {"backup cancelled", false, true, false, ku::NicOutcome::Cancelled},
+        {"restore cancelled", false, true, true, ku::NicOutcome::Cancelled},
+        {"backup cannot start", true, false, false, ku::NicOutcome::Failed},
+        {"restore cannot start", true, false, true, ku::NicOutcome::Failed},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        NicSetup s;
+        kutest::WriteTextFile(s.dir.File("NICLog.txt"), "earlier log");
+        const std::string file = s.dir.File("My Backups\\Saved.nic");
+        if (c.restore)
+            kutest::WriteTextFile(file, "set address\r\n");
+        s.host.choice = c.choose ? file : "";
+        s.launcher.ok = c.launches;
+        const ku::NicOutcome outcome = c.restore ? ku::RestoreNetworkSettings(s.host, s.places)
+                                                 : ku::BackupNetworkSettings(s.host, s.places);
+        EXPECT_EQ(outcome, c.outcome);
+        EXPECT_EQ(s.Remembered(), "");
+        EXPECT_EQ(ku::FileExists(file), c.restore);
+        if (c.choose) {
+            ASSERT_EQ(s.host.messages.size(), 1u);
+            EXPECT_NE(s.host.messages[0].find("failed!"), std::string::npos) << s.host.messages[0];
+        } else {
+            EXPECT_TRUE(s.host.messages.empty());
+            EXPECT_TRUE(s.launcher.Requests().empty());
+            EXPECT_EQ(kutest::ReadAll(s.dir.File("NICLog.txt")), "earlier log");
+        }
+    }
+}

@@ -1,0 +1,242 @@
+// Disable then enable, remove then restore: every entry comes back byte for byte, the backup
+// files hold exactly the expected lines, and a failure at any step loses nothing.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+#include "core/Handles.h"
+#include "support/Spawn.h"
+#include "support/StartupTestBed.h"
+
+using kutest::FindRow;
+using kutest::MarkRows;
+using kutest::RawValue;
+
+namespace {
+
+const std::string kRunKey = kutest::LogonEntries::kRunKey;
+
+std::string Dword(DWORD value) {
+    return std::string(reinterpret_cast<const char*>(&value), sizeof(value));
+}
+
+RawValue RunValue(HKEY root, const std::string& name) {
+    return kutest::RawReadValue(root, kRunKey, name, kutest::LogonEntries::View());
+}
+
+// Marks the one row and runs the action on the list as it is now.
+template <typename Action>
+ku::ActionReport ActOn(kutest::StartupTestBed& bed, const std::string& caption,
+                       const std::string& where, Action action) {
+    const std::vector<ku::StartupRow> rows = bed.manager.LoadStartupList();
+    const int at = FindRow(rows, caption, where);
+    EXPECT_GE(at, 0) << caption;
+    return (bed.manager.*action)(MarkRows(rows, {at}));
+}
+
+ku::ActionReport RestoreNamed(kutest::StartupTestBed& bed, const std::string& name) {
+    std::vector<ku::RestoreRow> rows = bed.manager.LoadRestoreList();
+    for (ku::RestoreRow& row : rows)
+        row.Checked = row.Name == name;
+    return bed.manager.Restore(rows);
+}
+
+// Another program holding a file open without sharing, as long as the object lives.
+class HeldFile {
+  public:
+    explicit HeldFile(const std::string& path)
+        : process_(kutest::StartProgram("\"" + kutest::Fixture("startup\\kuholdfile.exe") +
+                                        "\" \"" + path + "\"")) {
+        kutest::WaitFor([&] { return Held(path); }, 5000);
+    }
+    ~HeldFile() {
+        if (process_) {
+            TerminateProcess(process_.get(), 0);
+            WaitForSingleObject(process_.get(), 5000);
+        }
+    }
+    static bool Held(const std::string& path) {
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file != INVALID_HANDLE_VALUE)
+            CloseHandle(file);
+        return file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION;
+    }
+
+  private:
+    ku::UniqueHandle process_;
+};
+
+} // namespace
+
+TEST(StartupRoundTrip, RegistryEntriesComeBackByteForByteWithExactLines) {
+    kutest::StartupTestBed bed;
+    ASSERT_TRUE(bed.manager.Start());
+    const struct {
+        HKEY root;
+        const char* rootName;
+        const char* suffix; // hostile value names: separators of the backup lines
+        DWORD type;
+        std::string bytes;
+        std::string field; // the line after the location: escaped name, type, data
+    } cases[] = {
+        {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", "sz|bar", REG_SZ,
+         kutest::StringBytes("C:\\A b\\x.exe /p|q#r"), "sz%7Cbar|C:\\A b\\x.exe /p|q#r"},
+        {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "ex#hash", REG_EXPAND_SZ,
+         kutest::StringBytes("%SystemRoot%\\x.exe"), "ex%23hash%t2|%SystemRoot%\\x.exe"},
+        {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", "dw 100%", REG_DWORD, Dword(4000000000u),
+         "dw 100%25%t4|4000000000"},
+    };
+    for (const auto& c : cases) {
+        const std::string name = bed.logon.Name(c.suffix);
+        SCOPED_TRACE(name);
+        bed.logon.AddRunValue(c.root, name, c.type, c.bytes);
+        const RawValue before = RunValue(c.root, name);
+        const std::string where = std::string(c.rootName) + "\\" + kRunKey;
+        const std::string line = where + "#" + bed.logon.Name("") + c.field;
+
+        EXPECT_EQ(ActOn(bed, name, where, &ku::TStartupManager::Disable).Done, 1);
+        EXPECT_FALSE(RunValue(c.root, name).exists);
+        EXPECT_EQ(kutest::ReadAll(bed.Backup("startup.dat")), line + "\r\n");
+        std::vector<ku::StartupRow> rows = bed.manager.LoadStartupList();
+        const int disabled = FindRow(rows, name, line);
+        ASSERT_GE(disabled, 0);
+        EXPECT_EQ(rows[disabled].Status, "Disable");
+
+        EXPECT_EQ(ActOn(bed, name, line, &ku::TStartupManager::Enable).Done, 1);
+        EXPECT_EQ(RunValue(c.root, name), before);
+        EXPECT_EQ(kutest::ReadAll(bed.Backup("startup.dat")), "");
+
+        // Remove a live entry, then disable-and-remove: both end in removestartup.dat.
+        EXPECT_EQ(ActOn(bed, name, where, &ku::TStartupManager::Remove).Done, 1);
+        EXPECT_EQ(kutest::ReadAll(bed.Backup("removestartup.dat")), line + "\r\n");
+        EXPECT_EQ(RestoreNamed(bed, name).Done, 1);
+        EXPECT_EQ(RunValue(c.root, name), before);
+        EXPECT_EQ(ActOn(bed, name, where, &ku::TStartupManager::Disable).Done, 1);
+        EXPECT_EQ(ActOn(bed, name, line, &ku::TStartupManager::Remove).Done, 1);
+        EXPECT_EQ(kutest::ReadAll(bed.Backup("startup.dat")), "");
+        EXPECT_EQ(kutest::ReadAll(bed.Backup("removestartup.dat")), line + "\r\n");
+        EXPECT_EQ(RestoreNamed(bed, name).Done, 1);
+        EXPECT_EQ(RunValue(c.root, name), before);
+        EXPECT_EQ(kutest::ReadAll(bed.Backup("removestartup.dat")), "");
+    }
+}
+
+TEST(StartupRoundTrip, SameNamedFilesOfBothFoldersNeverMeetInTheDelFolder) {
+    kutest::StartupTestBed bed;
+    ASSERT_TRUE(bed.manager.Start());
+    const std::string name = bed.logon.Name("#1.lnk");
+    const std::string common = bed.logon.AddStartupFile(true, name, "common bytes\r\n\x01\x02");
+    const std::string user = bed.logon.AddStartupFile(false, name, "user bytes");
+    std::vector<ku::StartupRow> rows = bed.manager.LoadStartupList();
+    std::vector<int> both;
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (rows[i].Caption == name)
+            both.push_back(static_cast<int>(i));
+    ASSERT_EQ(both.size(), 2u);
+    EXPECT_EQ(bed.manager.Disable(MarkRows(rows, both)).Done, 2);
+    EXPECT_EQ(kutest::FileThere(common), false);
+    EXPECT_EQ(kutest::FileThere(user), false);
+    const std::string del = bed.Backup("del\\");
+    const std::string copy2 = del + bed.logon.Name("#1 (2).lnk");
+    EXPECT_EQ(kutest::ReadAll(bed.Backup("del.txt")),
+              common + "#" + del + name + "|E\r\n" + user + "#" + copy2 + "|E\r\n");
+    EXPECT_EQ(kutest::ReadAll(del + name), "common bytes\r\n\x01\x02");
+    EXPECT_EQ(kutest::ReadAll(copy2), "user bytes");
+
+    // Enable the user one, remove the disabled common one, then restore it.
+    EXPECT_EQ(ActOn(bed, user, "", &ku::TStartupManager::Enable).Done, 1);
+    EXPECT_EQ(kutest::ReadAll(user), "user bytes");
+    EXPECT_EQ(ActOn(bed, common, "", &ku::TStartupManager::Remove).Done, 1);
+    EXPECT_EQ(kutest::ReadAll(bed.Backup("del.txt")), common + "#" + del + name + "\r\n");
+    EXPECT_EQ(FindRow(bed.manager.LoadStartupList(), common), -1);
+    EXPECT_EQ(RestoreNamed(bed, common).Done, 1);
+    EXPECT_EQ(kutest::ReadAll(common), "common bytes\r\n\x01\x02");
+    EXPECT_EQ(kutest::ReadAll(bed.Backup("del.txt")), "");
+    EXPECT_EQ(kutest::FileThere(del + name), false);
+}
+
+TEST(StartupRoundTrip, OnlyTheMarkedLocationChangesAndWinIniKeysAreKept) {
+    kutest::StartupTestBed bed;
+    ASSERT_TRUE(bed.manager.Start());
+    const std::string name = bed.logon.Name("twin");
+    bed.logon.AddRunValue(HKEY_LOCAL_MACHINE, name, REG_SZ, kutest::StringBytes("machine"));
+    bed.logon.AddRunValue(HKEY_CURRENT_USER, name, REG_SZ, kutest::StringBytes("user"));
+    EXPECT_EQ(ActOn(bed, name, "HKEY_CURRENT_USER", &ku::TStartupManager::Disable).Done, 1);
+    EXPECT_FALSE(RunValue(HKEY_CURRENT_USER, name).exists);
+    EXPECT_TRUE(RunValue(HKEY_LOCAL_MACHINE, name).exists);
+
+    // A win.ini key is backed up like a Run value before it goes, and comes back.
+    bed.logon.AddWinIniKey("Load", name, "C:\\p.exe /x");
+    EXPECT_EQ(ActOn(bed, name, "win.ini", &ku::TStartupManager::Disable).Done, 1);
+    const std::string line = "win.ini\\Load#" + name + "|C:\\p.exe /x";
+    EXPECT_NE(kutest::ReadAll(bed.Backup("startup.dat")).find(line + "\r\n"), std::string::npos);
+    EXPECT_EQ(GetPrivateProfileIntA("Load", name.c_str(), -1, bed.logon.WinIniPath().c_str()), -1);
+    EXPECT_EQ(ActOn(bed, name, line, &ku::TStartupManager::Enable).Done, 1);
+    char value[64] = {};
+    GetPrivateProfileStringA("Load", name.c_str(), "", value, sizeof(value),
+                             bed.logon.WinIniPath().c_str());
+    EXPECT_STREQ(value, "C:\\p.exe /x");
+}
+
+TEST(StartupRoundTrip, FailuresChangeNothing) {
+    kutest::StartupTestBed bed;
+    ASSERT_TRUE(bed.manager.Start());
+    const std::string name = bed.logon.Name("held");
+    const std::string where = std::string("HKEY_CURRENT_USER\\") + kRunKey;
+    bed.logon.AddRunValue(HKEY_CURRENT_USER, name, REG_SZ, kutest::StringBytes("C:\\held.exe"));
+    bed.logon.AddRunValue(HKEY_CURRENT_USER, bed.logon.Name("binary"), REG_BINARY, "\x01\x02");
+    const std::string file = bed.logon.AddStartupFile(false, name + ".lnk", "held file");
+    // A removed file waits in the del folder.
+    const std::string removed = bed.logon.AddStartupFile(false, name + " removed.lnk", "gone");
+    ASSERT_EQ(ActOn(bed, name + " removed.lnk", "", &ku::TStartupManager::Remove).Done, 1);
+    std::vector<ku::RestoreRow> restoreRows = bed.manager.LoadRestoreList(); // shown before
+    for (ku::RestoreRow& row : restoreRows)
+        row.Checked = row.Name == removed;
+
+    const struct {
+        const char* what;
+        const char* held; // the backup file another program holds open, or none
+        std::function<ku::ActionReport()> act;
+    } cases[] = {
+        {"disable while startup.dat is held", "startup.dat",
+         [&] { return ActOn(bed, name, where, &ku::TStartupManager::Disable); }},
+        {"remove while removestartup.dat is held", "removestartup.dat",
+         [&] { return ActOn(bed, name, where, &ku::TStartupManager::Remove); }},
+        {"disable a file while del.txt is held", "del.txt",
+         [&] { return ActOn(bed, name + ".lnk", "", &ku::TStartupManager::Disable); }},
+        {"restore while del.txt is held", "del.txt",
+         [&] { return bed.manager.Restore(restoreRows); }},
+        {"a binary value cannot be kept", nullptr,
+         [&] {
+             return ActOn(bed, bed.logon.Name("binary"), where, &ku::TStartupManager::Disable);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const RawValue value = RunValue(HKEY_CURRENT_USER, name);
+        const RawValue binary = RunValue(HKEY_CURRENT_USER, bed.logon.Name("binary"));
+        std::string files[3];
+        const char* names[3] = {"startup.dat", "removestartup.dat", "del.txt"};
+        for (int i = 0; i < 3; ++i)
+            files[i] = kutest::ReadAll(bed.Backup(names[i]));
+        ku::ActionReport report;
+        {
+            std::unique_ptr<HeldFile> holder;
+            if (c.held) {
+                holder = std::make_unique<HeldFile>(bed.Backup(c.held));
+                ASSERT_TRUE(HeldFile::Held(bed.Backup(c.held)));
+            }
+            report = c.act();
+        }
+        EXPECT_EQ(report.Done, 0);
+        EXPECT_EQ(report.Failures.size(), 1u);
+        EXPECT_EQ(RunValue(HKEY_CURRENT_USER, name), value);
+        EXPECT_EQ(RunValue(HKEY_CURRENT_USER, bed.logon.Name("binary")), binary);
+        EXPECT_EQ(kutest::ReadAll(file), "held file");
+        EXPECT_EQ(kutest::FileThere(removed), false);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(kutest::ReadAll(bed.Backup(names[i])), files[i]) << names[i];
+    }
+}

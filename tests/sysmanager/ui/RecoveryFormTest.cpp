@@ -1,0 +1,183 @@
+// The System Manager window under the virtual display: pages, a backup while it runs and after,
+// the DOS-mode entry and logon backup as a user sets them, and a failing network backup.
+#include <gtest/gtest.h>
+
+#include "UiSupport.h"
+#include "core/DeleteHelpers.h"
+#include "core/Dialogs.h"
+#include "core/FileSystem.h"
+#include "core/PublicFunctionUnit.h"
+#include "core/ui/FileDialogs.h"
+#include "support/RecordingLauncher.h"
+#include "support/Sandbox.h"
+#include "support/WindowsLikeHives.h"
+#include "sysmanager/DosRestore.h"
+#include "sysmanager/RegstoreFunUnit.h"
+#include "sysmanager/ui/SysManagerUnit.h"
+
+namespace {
+
+// The window, shown modeless so that the test thread runs its messages.
+struct OpenForm {
+    OpenForm() {
+        ku::RecoveryForm = &form;
+        EXPECT_TRUE(form.Create(nullptr));
+        form.Show();
+        uitest::PumpMessages(200);
+    }
+    ~OpenForm() { ku::RecoveryForm = nullptr; }
+    void Click(int id) { uitest::ClickControl(form.Item(id)); }
+    ku::TRecoveryForm form;
+};
+
+// Answers message boxes (IDYES to questions) and keeps their texts.
+struct Boxes {
+    Boxes() {
+        ku::SetMessageBoxHook([this](const ku::MessageBoxCall& call) {
+            texts.push_back(call.text);
+            return (call.type & MB_YESNO) ? IDYES : IDOK;
+        });
+    }
+    ~Boxes() { ku::SetMessageBoxHook(nullptr); }
+    std::vector<std::string> texts;
+};
+
+std::vector<std::string> Backups() {
+    return ku::ListRegistryBackups(ku::DefaultBackupFolder());
+}
+
+} // namespace
+
+TEST(RecoveryForm, ABackupHoldsRestoreBackAndTheRestorePageThenListsIt) {
+    kutest::WindowsLikeHives hives;
+    hives.HoldSaves();
+    Boxes boxes;
+    OpenForm open;
+    ku::TRecoveryForm& form = open.form;
+    EXPECT_TRUE(uitest::HasRoundedRegion(form.Handle()));
+    EXPECT_EQ(form.ActivePage(), ku::TRecoveryForm::BackupPageIndex);
+    EXPECT_EQ(form.DirEdit().Text(), ku::GetSystemDir().substr(0, 2) + "\\Rbackup");
+    EXPECT_TRUE(form.AutoCheckBox().Visible());
+    uitest::SaveScreenshot(form.Handle(), "SysManagerBackupPage");
+
+    open.Click(IDC_SM_BACKUPSBT);
+    ASSERT_TRUE(uitest::PumpUntil([&] { return !IsWindowEnabled(form.BackupSBt().Handle()); }, 3000));
+    EXPECT_FALSE(IsWindowEnabled(form.RegRecoveryDOS().Handle()));
+    EXPECT_TRUE(form.ProgressExPanel().Visible());
+    EXPECT_EQ(form.ProgressExPanel().Text(), "Please wait!");
+    EXPECT_TRUE(form.TimerOn(ku::TRecoveryForm::Timer1));
+    // Another page and back: the progress stays; a restore click does nothing meanwhile.
+    open.Click(IDC_SM_RESTOREPAGE);
+    EXPECT_FALSE(IsWindowEnabled(form.RegRecovery().Handle()));
+    open.Click(IDC_SM_BACKUPPAGE);
+    EXPECT_TRUE(form.ProgressExPanel().Visible());
+
+    hives.Open();
+    ASSERT_TRUE(uitest::PumpUntil([&] { return form.ActivePage() == ku::TRecoveryForm::RestorePageIndex; }, 10000));
+    EXPECT_TRUE(boxes.texts.empty());
+    EXPECT_FALSE(form.TimerOn(ku::TRecoveryForm::Timer1));
+    const std::vector<std::string> backups = Backups();
+    ASSERT_FALSE(backups.empty());
+    ku::TStringGrid grid = form.RegStringGrid();
+    EXPECT_EQ(grid.SelectedRow(), grid.RowCount() - 1);
+    EXPECT_EQ(grid.Cell(grid.SelectedRow(), 1).rfind(backups.back() + "[@", 0), 0u);
+    EXPECT_TRUE(IsWindowEnabled(form.RegRecovery().Handle()));
+    EXPECT_EQ(form.PageButton(ku::TRecoveryForm::RestorePageIndex).PictureName(), "RestorePage3");
+    uitest::SaveScreenshot(form.Handle(), "SysManagerRestorePage");
+    for (int page : {ku::TRecoveryForm::StartupPageIndex, ku::TRecoveryForm::DevicePageIndex}) {
+        open.Click(IDC_SM_BACKUPPAGE + page);
+        EXPECT_EQ(form.ActivePage(), page);
+        EXPECT_TRUE(IsWindowVisible(page == ku::TRecoveryForm::StartupPageIndex ? form.ShowStartupPanel() : form.DevicesPanel()));
+        EXPECT_FALSE(IsWindowVisible(form.RegStringGrid().Handle()));
+    }
+    ku::DeleteDirectoryTree(ku::DefaultBackupFolder() + "\\" + backups.back());
+}
+
+TEST(RecoveryForm, ClosingWhileABackupRunsWaitsForIt) {
+    kutest::WindowsLikeHives hives;
+    hives.HoldSaves();
+    hives.failOn = "SYSTEM";
+    Boxes boxes;
+    OpenForm open;
+    const size_t before = Backups().size();
+    open.Click(IDC_SM_BACKUPSBT);
+    uitest::PumpMessages(300);
+    open.Click(IDC_SM_CLOSEBTN);
+    uitest::PumpMessages(300);
+    EXPECT_TRUE(IsWindow(open.form.Handle()));
+    hives.Open();
+    EXPECT_TRUE(uitest::PumpUntil([&] { return open.form.Handle() == nullptr; }, 10000));
+    // The failure is told, and no half backup stays behind.
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0].rfind("Failed to back up the registry!", 0), 0u);
+    EXPECT_EQ(Backups().size(), before);
+}
+
+TEST(RecoveryForm, DosEntryAndLogonBackupAsTheUserSetsThem) {
+    // Windows XP (the sandbox runs this program as XP) with a boot.ini of its own.
+    const std::string boot = "c:\\boot.ini";
+    ASSERT_FALSE(ku::FileExists(boot));
+    const std::string bootText = "[boot loader]\r\ntimeout=30\r\n[operating systems]\r\n";
+    kutest::WriteTextFile(boot, bootText);
+    for (const char* file : {"GRLDR", "dos.img"})
+        CopyFileA((std::string(kutest::kFixtureDir) + "\\dosrestore\\" + file).c_str(),
+                  (ku::ProgramDir() + file).c_str(), FALSE);
+    Boxes boxes;
+    OpenForm open;
+    ku::TRecoveryForm& form = open.form;
+    open.Click(IDC_SM_RESTOREPAGE);
+    EXPECT_TRUE(IsWindowVisible(form.RegRecoveryDOS().Handle()));
+    EXPECT_TRUE(form.TimerOn(ku::TRecoveryForm::DOSTimer));
+    open.Click(IDC_SM_REGRECOVERYDOS);
+    ASSERT_FALSE(boxes.texts.empty());
+    EXPECT_EQ(boxes.texts.back(), "Set restore function in DOS completely!");
+    EXPECT_EQ(form.RegRecoveryDOS().Tag(), 2);
+    EXPECT_EQ(form.RegRecoveryDOS().PictureName(), "RegRecoveryDOS3");
+    EXPECT_FALSE(form.TimerOn(ku::TRecoveryForm::DOSTimer));
+    uitest::SaveScreenshot(form.Handle(), "SysManagerDosEntry");
+    open.Click(IDC_SM_REGRECOVERYDOS);
+    EXPECT_EQ(boxes.texts.back(), "Cancel restore function in DOS completely!");
+    EXPECT_EQ(form.RegRecoveryDOS().Tag(), 0);
+    EXPECT_EQ(kutest::ReadAll(boot), bootText);
+    EXPECT_FALSE(ku::FileExists("c:\\menu.lst"));
+
+    open.Click(IDC_SM_BACKUPPAGE);
+    for (bool on : {true, false}) {
+        SendMessageA(form.AutoCheckBox().Handle(), BM_CLICK, 0, 0);
+        EXPECT_EQ(form.AutoCheckBox().Checked(), on);
+        EXPECT_EQ(ku::IsAutoBackupOnBoot(), on);
+    }
+    open.form.Close();
+    // Closing protects the boot files again.
+    EXPECT_TRUE(GetFileAttributesA(boot.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+    for (const char* file : {"c:\\boot.ini", "c:\\boot.bakku"}) {
+        SetFileAttributesA(file, FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(file);
+    }
+}
+
+TEST(RecoveryForm, ANetworkBackupThatCannotRunStillEndsItsBlinking) {
+    kutest::ScratchDir dir;
+    kutest::RecordingLauncher launcher;
+    launcher.ok = false;
+    std::vector<ku::FileDialogCall> dialogs;
+    ku::SetFileDialogHook([&](ku::FileDialogCall& call) {
+        dialogs.push_back(call);
+        call.fileName = dir.File("NewBackup.nic");
+        return true;
+    });
+    Boxes boxes;
+    OpenForm open;
+    open.Click(IDC_SM_NICBACKUPSBT);
+    EXPECT_TRUE(uitest::PumpUntil([&] { return !open.form.NICBKLabel().Visible() && !boxes.texts.empty(); }, 10000));
+    EXPECT_FALSE(open.form.TimerOn(ku::TRecoveryForm::NICTimer));
+    ku::SetFileDialogHook(nullptr);
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_TRUE(dialogs[0].save);
+    EXPECT_EQ(dialogs[0].title, "NIC Settings Backup");
+    EXPECT_EQ(dialogs[0].filter, "nic|*.nic");
+    EXPECT_EQ(dialogs[0].owner, open.form.Handle());
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0].rfind("NIC Settings Back up failed!", 0), 0u);
+    EXPECT_FALSE(ku::FileExists(dir.File("NewBackup.nic")));
+}

@@ -1,0 +1,160 @@
+// The startup manager page in a window of its own: marks and buttons, the Remove question,
+// detail rows and the Restore tab, with a picture of each tab.
+#include <gtest/gtest.h>
+
+#include "UiSupport.h"
+#include "core/Dialogs.h"
+#include "support/HostWindow.h"
+#include "support/StartupTestBed.h"
+#include "sysmanager/ui/StartupManagerUnit.h"
+
+namespace {
+
+const std::string kRunKey = kutest::LogonEntries::kRunKey;
+
+struct StartupPage {
+    kutest::StartupTestBed bed;
+    kutest::HostWindow host{465, 412};
+    ku::TStartupManagerForm form{
+        ku::StartupPlaces{bed.program.Path() + "\\", bed.logon.WinIniPath()}};
+    std::vector<ku::MessageBoxCall> boxes;
+    int answer = IDYES;
+
+    StartupPage() {
+        ku::SetMessageBoxHook([this](const ku::MessageBoxCall& call) {
+            boxes.push_back(call);
+            return answer;
+        });
+    }
+    ~StartupPage() { ku::SetMessageBoxHook(nullptr); }
+
+    void Open() {
+        ASSERT_TRUE(form.Create(host.Handle()));
+        form.Show();
+        uitest::PumpMessages(300);
+    }
+    std::string Value(const std::string& name) {
+        return kutest::RawReadValue(HKEY_CURRENT_USER, kRunKey, name, kutest::LogonEntries::View())
+            .bytes;
+    }
+    void AddValue(const std::string& name, const std::string& data) {
+        bed.logon.AddRunValue(HKEY_CURRENT_USER, name, REG_SZ, kutest::StringBytes(data));
+    }
+    int Row(const std::string& caption) const {
+        for (int row = 0; row < form.StartupListView().Count(); ++row)
+            if (form.StartupListView().Text(row, 0) == caption)
+                return row;
+        return -1;
+    }
+    // A left press on the row's picture (item) or on the picture left of it (state).
+    void Press(const std::string& caption, bool statePicture) {
+        const int row = Row(caption);
+        ASSERT_GE(row, 0) << caption;
+        const RECT icon = form.StartupListView().ItemRect(row, LVIR_ICON);
+        const POINT point = {statePicture ? icon.left - 8 : (icon.left + icon.right) / 2,
+                             (icon.top + icon.bottom) / 2};
+        form.StartupListViewMouseDown(point);
+    }
+};
+
+} // namespace
+
+TEST(StartupPage, DisablesEveryMarkedRowAndNoToRemoveChangesNothing) {
+    StartupPage page;
+    const std::string a = page.bed.logon.Name("a"), b = page.bed.logon.Name("b"),
+                      c = page.bed.logon.Name("c");
+    for (const std::string& name : {a, b, c})
+        page.AddValue(name, "C:\\" + name + ".exe");
+    page.Open();
+    page.Press(a, false);
+    page.Press(b, false);
+    EXPECT_EQ(page.form.StartupListView().Picture(page.Row(a)), 1);
+    page.form.DeleteItemBtnClick();
+    EXPECT_EQ(page.Value(a), "");
+    EXPECT_EQ(page.Value(b), "");
+    EXPECT_EQ(page.Value(c), kutest::StringBytes("C:\\" + c + ".exe"));
+    for (const std::string& name : {a, b})
+        EXPECT_EQ(page.form.StartupListView().Text(page.Row(name), 2), "Disable");
+    EXPECT_EQ(page.form.StartupListView().Text(page.Row(c), 2), "Enable");
+
+    const std::string startupDat = kutest::ReadAll(page.bed.Backup("startup.dat"));
+    page.answer = IDNO;
+    page.Press(c, false);
+    page.form.BtRemoveClick();
+    ASSERT_EQ(page.boxes.size(), 1u);
+    EXPECT_EQ(page.boxes[0].text, "Are you sure to remove this item from the Startup List?\rYou "
+                                  "could view or recovery this item from the Restore List.");
+    EXPECT_EQ(page.boxes[0].caption, "Kelvane Uninstaller");
+    EXPECT_EQ(page.boxes[0].type, UINT(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
+    EXPECT_EQ(page.Value(c), kutest::StringBytes("C:\\" + c + ".exe"));
+    EXPECT_EQ(kutest::ReadAll(page.bed.Backup("startup.dat")), startupDat);
+    EXPECT_EQ(kutest::ReadAll(page.bed.Backup("removestartup.dat")), "");
+}
+
+TEST(StartupPage, FillsItsPageAndShowsVersionDetailsBelowARow) {
+    StartupPage page;
+    const std::string fixture = page.bed.VersionedCopy();
+    const std::string plain = page.bed.program.File("plain.exe");
+    CopyFileA((std::string(kutest::kFixtureDir) + "\\kusleep.exe").c_str(), plain.c_str(), FALSE);
+    const std::string versioned = page.bed.logon.Name("versioned"),
+                      bare = page.bed.logon.Name("bare");
+    page.AddValue(versioned, "\"" + fixture + "\" /tray");
+    page.AddValue(bare, plain);
+    page.Open();
+    RECT host, form;
+    GetClientRect(page.host.Handle(), &host);
+    GetClientRect(page.form.Handle(), &form);
+    EXPECT_EQ(form.right, host.right);
+    EXPECT_EQ(form.bottom, host.bottom);
+
+    const struct {
+        std::string caption;
+        std::vector<std::string> values; // the seven detail rows, in order
+    } cases[] = {
+        {versioned,
+         {"Registry", "HKEY_CURRENT_USER\\" + kRunKey, "KU Startup Fixture",
+          "Kelvane Fixture Works", "5.1.2600.0", "Startup fixture program", fixture}},
+        {bare, {"Registry", "HKEY_CURRENT_USER\\" + kRunKey, "", "", "", "", plain}},
+    };
+    const char* labels[] = {"Type",    "Postion",     "Product Name", "Publish Name",
+                            "Version", "Description", "File Path"};
+    for (const auto& c : cases) {
+        const int count = page.form.StartupListView().Count();
+        page.Press(c.caption, true);
+        const int row = page.Row(c.caption);
+        ASSERT_EQ(page.form.StartupListView().Count(), count + 7) << c.caption;
+        EXPECT_EQ(page.form.StartupListView().StatePicture(row), 3);
+        for (int i = 0; i < 7; ++i) {
+            EXPECT_EQ(page.form.StartupListView().Text(row + 1 + i, 0), labels[i]);
+            EXPECT_EQ(page.form.StartupListView().Text(row + 1 + i, 1), c.values[i]) << labels[i];
+        }
+        if (&c == &cases[0])
+            uitest::SaveScreenshot(page.host.Handle(), "StartupManagerForm");
+        page.Press(c.caption, true);
+        EXPECT_EQ(page.form.StartupListView().Count(), count);
+    }
+}
+
+TEST(StartupPage, RestoreTabBringsBackATickedEntry) {
+    StartupPage page;
+    const std::string name = page.bed.logon.Name("restore me");
+    page.AddValue(name, "C:\\restore.exe -x");
+    page.Open();
+    page.Press(name, false);
+    page.form.BtRemoveClick();
+    EXPECT_EQ(page.Value(name), "");
+    page.form.PageCIndexChange(ku::TStartupManagerForm::RestoreListPage);
+    EXPECT_TRUE(page.form.RestoreBtn().Handle() &&
+                IsWindowEnabled(page.form.RestoreBtn().Handle()));
+    EXPECT_FALSE(IsWindowEnabled(page.form.OpenPathBtn().Handle()));
+    EXPECT_TRUE(page.form.ListRestore().Visible());
+    ASSERT_EQ(page.form.ListRestore().Count(), 1);
+    EXPECT_EQ(page.form.ListRestore().Text(0, 1), name);
+    EXPECT_EQ(page.form.ListRestore().Text(0, 2), "C:\\restore.exe -x");
+    page.form.SetRestoreTick(0, true);
+    uitest::SaveScreenshot(page.host.Handle(), "StartupManagerForm-Restore");
+    page.form.RestoreBtnClick();
+    EXPECT_EQ(page.Value(name), kutest::StringBytes("C:\\restore.exe -x"));
+    EXPECT_EQ(page.form.ListRestore().Count(), 0);
+    EXPECT_TRUE(page.boxes.size() == 1u); // only the Remove question
+}

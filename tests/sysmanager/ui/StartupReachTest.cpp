@@ -1,0 +1,80 @@
+// The way a user reaches the two pages: KU.exe's main window, its Startup button, then the
+// System Manager's Startup and Devices pages, each filling its page with what it lists.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "DevicesFormIds.h"
+#include "MainUnitIds.h"
+#include "StartupManagerFormIds.h"
+#include "SysManagerFormIds.h"
+#include "UiSupport.h"
+#include "core/Handles.h"
+#include "support/LogonEntries.h"
+#include "support/Spawn.h"
+
+namespace {
+
+// A click posted as the mouse makes it: the program may open a modal window on it.
+void PostClick(HWND control) {
+    PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    PostMessageA(control, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+}
+
+// The page window made in a page host of the System Manager, once it shows.
+HWND ShownPage(HWND manager, int host, int pageButton) {
+    PostClick(GetDlgItem(manager, pageButton));
+    HWND page = nullptr;
+    kutest::WaitFor([&] {
+        page = FindWindowExA(GetDlgItem(manager, host), nullptr, "#32770", nullptr);
+        return page && IsWindowVisible(page);
+    });
+    return page;
+}
+
+} // namespace
+
+TEST(StartupReach, MainWindowOpensTheSystemManagerWithBothPagesFilled) {
+    const char* const settings = "Software\\Kelvane Uninstaller";
+    kutest::RawSetDword(HKEY_CURRENT_USER, settings, "CheckUpdate", 0, KEY_WOW64_64KEY);
+    kutest::LogonEntries logon;
+    logon.AddRunValue(HKEY_CURRENT_USER, logon.Name("reach"), REG_SZ, kutest::StringBytes("x"));
+    DWORD id = 0;
+    ku::UniqueHandle program(kutest::StartKu("", &id));
+    const HWND main = kutest::WaitForMainWindow(id);
+    ASSERT_NE(main, nullptr);
+    PostClick(GetDlgItem(main, IDC_MAIN_STARTUPBTN));
+    HWND manager = nullptr;
+    ASSERT_TRUE(kutest::WaitFor([&] {
+        manager = kutest::WindowsOf(id).other;
+        return manager && GetDlgItem(manager, IDC_SM_SHOWSTARTUPPANEL);
+    }));
+
+    const struct {
+        int host, button, list;
+        UINT countMessage;
+        const char* picture;
+    } pages[] = {{IDC_SM_SHOWSTARTUPPANEL, IDC_SM_STARTUPPAGE, IDC_STARTUP_STARTUPLISTVIEW,
+                  LVM_GETITEMCOUNT, "SysManagerStartupPage"},
+                 {IDC_SM_DEVICESPANEL, IDC_SM_DEVICEPAGE, IDC_DEV_TREEVIEW, TVM_GETCOUNT,
+                  "SysManagerDevicesPage"}};
+    for (const auto& p : pages) {
+        const HWND page = ShownPage(manager, p.host, p.button);
+        ASSERT_NE(page, nullptr) << p.picture;
+        RECT host, own;
+        GetClientRect(GetDlgItem(manager, p.host), &host);
+        GetClientRect(page, &own);
+        EXPECT_EQ(own.right, host.right);
+        EXPECT_EQ(own.bottom, host.bottom);
+        const HWND list = GetDlgItem(page, p.list);
+        EXPECT_TRUE(kutest::WaitFor([&] { return SendMessageA(list, p.countMessage, 0, 0) > 0; }))
+            << p.picture;
+        uitest::SaveScreenshot(manager, p.picture);
+    }
+    PostMessageA(manager, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(kutest::WaitFor([&] { return !IsWindow(manager); }));
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(kutest::WaitForExit(program.get(), 20000), 0);
+}
