@@ -5,6 +5,7 @@
 
 #include "core/Dialogs.h"
 #include "core/Handles.h"
+#include "core/ui/Pictures.h"
 
 namespace ku {
 
@@ -37,19 +38,10 @@ const std::string& EmptyName() {
 
 // A disabled button shows its picture half covered by white.
 void Fade(HDC dc, int width, int height) {
-    const DWORD white = 0x00FFFFFF;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = 1;
-    info.bmiHeader.biHeight = 1;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    UniqueGdiObject pixel(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!pixel || !bits)
+    const unsigned char white[4] = {0xFF, 0xFF, 0xFF, 0xFF};
+    UniqueGdiObject pixel = MakeBitmap(white, 1, 1);
+    if (!pixel)
         return;
-    *static_cast<DWORD*>(bits) = white;
     HDC source = CreateCompatibleDC(dc);
     HGDIOBJ old = SelectObject(source, pixel.get());
     const BLENDFUNCTION half = {AC_SRC_OVER, 0, 128, 0};

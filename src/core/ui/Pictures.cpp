@@ -8,8 +8,6 @@
 
 namespace ku {
 
-namespace {
-
 // stb gives RGBA rows; a DIB wants BGRA, top-down when the height is negative.
 UniqueGdiObject MakeBitmap(const unsigned char* rgba, int width, int height) {
     BITMAPINFO info = {};
@@ -33,8 +31,6 @@ UniqueGdiObject MakeBitmap(const unsigned char* rgba, int width, int height) {
     }
     return bitmap;
 }
-
-} // namespace
 
 UniqueGdiObject DecodePicture(const void* data, size_t size) {
     int width = 0, height = 0, channels = 0;

@@ -15,6 +15,9 @@
 
 namespace ku {
 
+// A 32-bit top-down DIB section of width by height RGBA pixels.
+UniqueGdiObject MakeBitmap(const unsigned char* rgba, int width, int height);
+
 // A 32-bit top-down DIB section of the decoded picture, or none when it cannot be decoded.
 UniqueGdiObject DecodePicture(const void* data, size_t size);
 

@@ -163,23 +163,21 @@ void TUninstallStepForm::ShowListPicture(int id, HIMAGELIST list, int index,
 }
 
 void TUninstallStepForm::ImageButtonMouseEnter(int id) {
-    const bool finish = page_ == PageFinish;
-    if (id == IDC_STEP_STEPBITBTN)
-        ShowListPicture(id, ImageList1.get(), finish ? PicFinishHot : PicNextHot, "ImageList1");
-    else if (id == IDC_STEP_CANCELBITBTN)
-        ShowListPicture(id, ImageList1.get(), finish ? PicFinishHot : PicCancelHot, "ImageList1");
-    else
-        ShowListPicture(id, SkipList.get(), 1, "SkipList");
+    ShowButtonPicture(id, true);
+}
+void TUninstallStepForm::ImageButtonMouseLeave(int id) {
+    ShowButtonPicture(id, false);
 }
 
-void TUninstallStepForm::ImageButtonMouseLeave(int id) {
+// On the Finish page both buttons show the Finish pictures.
+void TUninstallStepForm::ShowButtonPicture(int id, bool hot) {
     const bool finish = page_ == PageFinish;
-    if (id == IDC_STEP_STEPBITBTN)
-        ShowListPicture(id, ImageList1.get(), finish ? PicFinish : PicNext, "ImageList1");
-    else if (id == IDC_STEP_CANCELBITBTN)
-        ShowListPicture(id, ImageList1.get(), finish ? PicFinish : PicCancel, "ImageList1");
-    else
-        ShowListPicture(id, SkipList.get(), 0, "SkipList");
+    if (id == IDC_STEP_STEPBITBTN || id == IDC_STEP_CANCELBITBTN) {
+        const int normal = finish ? PicFinish : id == IDC_STEP_STEPBITBTN ? PicNext : PicCancel;
+        ShowListPicture(id, ImageList1.get(), hot ? normal + 1 : normal, "ImageList1");
+    } else {
+        ShowListPicture(id, SkipList.get(), hot ? 1 : 0, "SkipList");
+    }
 }
 
 LRESULT CALLBACK TUninstallStepForm::TxtProgramNameKeyPress(HWND edit, UINT message,

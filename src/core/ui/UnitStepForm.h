@@ -102,6 +102,7 @@ private:
     void SetPage(int page);
     void SetUpPictures();
     void ShowListPicture(int id, HIMAGELIST list, int index, const char* listName);
+    void ShowButtonPicture(int id, bool hot);
     void SetCaption(const std::string& caption);
     void ShowOnPage(int id, bool shown);
     // The program-name list takes no typing: every character becomes Enter.
