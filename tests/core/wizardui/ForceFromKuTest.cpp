@@ -3,7 +3,7 @@
 // twice, it removes first the running server program (service, Run entry, process), then the
 // folder with its registry keys. The registry and the drive are compared before and after;
 // the look-alike program beside it stays whole. The Force Uninstall button opens the same
-// wizard.
+// wizard, and a program file named on the command line goes into its program list.
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
@@ -263,6 +263,19 @@ TEST(ForceFromKu, ForceUninstallButtonOpensTheSameWizard) {
     user.Click(GetDlgItem(main, IDC_MAIN_FORCEUNINSTALLBTN));
     ASSERT_TRUE(user.Until([&] { return user.Shows(IDC_STEP_TXTPATH); }));
     EXPECT_EQ(user.questions.size(), 1u); // "firstly try the Uninstall function", answered OK
+    EXPECT_EQ(Text(user.Item(IDC_STEP_TXTPATH)), "");
+    user.Click(user.Item(IDC_STEP_CANCELBITBTN));
+    EXPECT_TRUE(user.Until([&] { return !user.Wizard(); }, 10000));
+}
+
+TEST(ForceFromKu, FileArgumentGoesIntoTheProgramList) {
+    kutest::RawSetDword(HKEY_CURRENT_USER, kSettings, "CheckUpdate", 0, KEY_WOW64_64KEY);
+    kutest::ScratchDir dir;
+    const std::string file = dir.File("kufile.exe");
+    ASSERT_TRUE(kutest::WriteTextFile(file));
+    KuUser user("\"" + file + "\"");
+    ASSERT_TRUE(user.Until([&] { return user.Shows(IDC_STEP_TXTPROGRAMNAME); }));
+    EXPECT_EQ(Text(user.Item(IDC_STEP_TXTPROGRAMNAME)), file);
     EXPECT_EQ(Text(user.Item(IDC_STEP_TXTPATH)), "");
     user.Click(user.Item(IDC_STEP_CANCELBITBTN));
     EXPECT_TRUE(user.Until([&] { return !user.Wizard(); }, 10000));
