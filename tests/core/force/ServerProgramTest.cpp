@@ -7,7 +7,7 @@
 #include "core/PublicFunctionUnit.h"
 #include "core/ServerProgramScan.h"
 #include "support/RecordingLauncher.h"
-#include "support/Services.h"
+#include "support/RealService.h"
 #include "support/Spawn.h"
 
 using namespace ku;

@@ -18,7 +18,7 @@
 #include "core/StrUtil.h"
 #include "core/ui/UiSupport.h"
 #include "support/Sandbox.h"
-#include "support/Services.h"
+#include "support/RealService.h"
 #include "support/Spawn.h"
 #include "support/SystemSnapshot.h"
 
