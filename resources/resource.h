@@ -21,6 +21,7 @@
 #define IDD_DETAILFORM 203
 #define IDD_HINTFORM 204
 #define IDD_MAINFORM 205
+#define IDD_FORMOPTIONS 206
 
 // Splash window.
 #define IDC_START_IMAGE1 1000
@@ -67,7 +68,6 @@
 #define IDC_VIEW_LIST 2002
 
 // Options dialog (TFormOptions): numbers 3000-3499 are its own.
-#define IDD_FORMOPTIONS 3000
 #define IDC_OPT_MAINPAGECONTROL 3001
 #define IDC_OPT_LABELVER 3010
 #define IDC_OPT_CBCHECKUPDATE 3011

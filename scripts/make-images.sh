@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # make-images.sh [all|sysmanager]: draws the program's own pictures with ImageMagick into
 # resources/images (all of them, or only one window's). Run by hand when a picture changes; the
-# results are checked in, the build never runs this.
+# results are checked in, the build never runs this. The Helvetica fonts come from the gsfonts
+# package.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=$root/resources/images
@@ -73,6 +74,26 @@ toolbutton RefreshBtn 'Refresh' 'arc 30,8 58,36 30,330 line 58,16 58,24 line 58,
 toolbutton UninstallExBtn 'Uninstall' 'rectangle 32,8 56,32 line 26,40 62,4'
 toolbutton DetailBtn 'Details' 'circle 44,22 44,8 line 44,18 44,30 point 44,13'
 toolbutton ViewBtn 'View' 'rectangle 30,8 40,18 rectangle 48,8 58,18 rectangle 30,24 40,34 rectangle 48,24 58,34'
+
+# The uninstall wizard: its Next, Cancel, Finish and Skip buttons, the check of a finished
+# step, and the pictures of its registry tree (key, string value, number value; unticked and
+# ticked boxes).
+button Next 96 26 Next "$blue" "$light"
+button Cancel 96 26 Cancel "$blue" "$light"
+button Finish 96 26 Finish "$navy" "$blue"
+button Skip 80 22 Skip "$blue" "$light"
+convert -size 18x18 xc:white -fill '#2e8b57' -draw 'circle 9,9 9,1' -fill none -stroke white \
+  -strokewidth 2 -draw 'polyline 5,9 8,12 13,6' -quality 92 StepImage.jpg
+convert -size 16x16 xc:white -fill '#e8b84a' -stroke '#9a7420' -draw 'rectangle 1,4 14,13' \
+  -draw 'rectangle 1,2 6,4' -quality 92 TreeKey.jpg
+convert -size 16x16 xc:white -fill "$blue" -draw 'rectangle 1,1 14,14' -fill white \
+  -font "$font" -pointsize 9 -gravity center -annotate +0+0 'ab' -quality 92 TreeString.jpg
+convert -size 16x16 xc:white -fill '#2e8b57' -draw 'rectangle 1,1 14,14' -fill white \
+  -font "$font" -pointsize 9 -gravity center -annotate +0+0 '01' -quality 92 TreeNumber.jpg
+convert -size 16x16 xc:white -fill white -stroke "$navy" -draw 'rectangle 2,2 13,13' \
+  -quality 92 TreeUnticked.jpg
+convert -size 16x16 xc:white -fill white -stroke "$navy" -draw 'rectangle 2,2 13,13' \
+  -stroke '#2e8b57' -strokewidth 2 -fill none -draw 'polyline 4,8 7,11 12,5' -quality 92 TreeTicked.jpg
 
 # Send button of the request mail form: 98 by 35, normal (1) and with the pointer over it (2).
 for n in 1 2; do

@@ -1,4 +1,4 @@
-// Whether a file or a folder is there.
+// Whether a file or a folder is there, and its name in long form.
 #include "core/FileSystem.h"
 
 #include <windows.h>
@@ -17,6 +17,15 @@ bool FileExists(const std::string& path) {
 bool DirectoryExists(const std::string& path) {
     const DWORD attributes = Attributes(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string LongPathName(const std::string& path) {
+    // Only a path with a short component ("PROGRA~1") can read differently.
+    if (path.find('~') == std::string::npos)
+        return path;
+    char buffer[MAX_PATH * 4];
+    const DWORD length = GetLongPathNameA(path.c_str(), buffer, sizeof(buffer));
+    return length == 0 || length >= sizeof(buffer) ? path : std::string(buffer, length);
 }
 
 } // namespace ku

@@ -1,4 +1,5 @@
-// Whether a file or a folder is there: the checks every scanner and window asks.
+// Whether a file or a folder is there: the checks every scanner and window asks; the long
+// form of a path.
 #pragma once
 
 #include <string>
@@ -9,5 +10,7 @@ namespace ku {
 bool FileExists(const std::string& path);
 // True for an existing folder.
 bool DirectoryExists(const std::string& path);
+// The long form of an existing path written with short (8.3) names; any other text as it is.
+std::string LongPathName(const std::string& path);
 
 } // namespace ku

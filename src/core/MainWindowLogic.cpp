@@ -16,7 +16,7 @@ UninstallWizardRequest MakeNormalUninstallRequest(const UninstallItemUnit::TCont
     request.ImageIndex = imageIndex;
     request.ProgramName = rowCaption;
     request.Version = record.DisplayVersion;
-    request.InstallDate = record.InstallDate;
+    request.InstallDate = FormatInstallDate(record.InstallDate); // as the main window shows it
     request.InstallLocation = record.InstallLocation;
     request.HelpLink = record.HelpLink;
     request.Publisher = record.Publisher;

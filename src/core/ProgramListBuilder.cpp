@@ -37,15 +37,15 @@ struct RawValue {
     std::string data;
 };
 
-RawValue QueryValue(TRegistry& registry, const std::string& name) {
+RawValue QueryValue(HKEY key, const std::string& name) {
     RawValue value;
     char buffer[512];
     DWORD size = sizeof(buffer);
-    LONG rc = RegQueryValueExA(registry.CurrentKey(), name.c_str(), nullptr, &value.type,
+    LONG rc = RegQueryValueExA(key, name.c_str(), nullptr, &value.type,
                                reinterpret_cast<BYTE*>(buffer), &size);
     if (rc == ERROR_MORE_DATA) {
         value.data.assign(size, '\0');
-        rc = RegQueryValueExA(registry.CurrentKey(), name.c_str(), nullptr, &value.type,
+        rc = RegQueryValueExA(key, name.c_str(), nullptr, &value.type,
                               reinterpret_cast<BYTE*>(&value.data[0]), &size);
         value.data.resize(rc == ERROR_SUCCESS ? size : 0);
     } else if (rc == ERROR_SUCCESS) {
@@ -67,62 +67,131 @@ std::string TextOf(const RawValue& value) {
 
 // The value's text when it exists and is a string; false otherwise.
 bool ReadText(TRegistry& registry, const std::string& name, std::string& text) {
-    const RawValue value = QueryValue(registry, name);
+    const RawValue value = QueryValue(registry.CurrentKey(), name);
     if (!IsText(value))
         return false;
     text = TextOf(value);
     return true;
 }
 
-std::string TextOrNotAvailable(TRegistry& registry, const std::string& name) {
-    std::string text;
-    return ReadText(registry, name, text) ? text : std::string(kNotAvailable);
-}
-
-// Opens key and answers whether it names a program with a display name and an uninstaller.
-bool OpenQualifying(TRegistry& registry, const std::string& key) {
-    if (!registry.OpenKeyReadOnly(key, ListViewFlag()) ||
-        !QueryValue(registry, "DisplayName").exists)
-        return false;
-    std::string uninstall;
-    return ReadText(registry, "UninstallString", uninstall) && !uninstall.empty();
-}
-
-// Appends the open key's "ProductCodes", one per line; a value that cannot be read adds nothing.
-void CollectProductCodes(TRegistry& registry, std::string& codes) {
-    try {
-        if (!registry.ValueExists("ProductCodes"))
-            return;
-        const TRegDataType kind = registry.GetDataType("ProductCodes");
-        if (kind == rdUnknown || kind == rdBinary) {
-            std::vector<std::string> strings;
-            ReadMultiSzValue("ProductCodes", strings, registry);
-            for (const std::string& code : strings)
-                codes += code + "\r\n";
-        } else {
-            codes += registry.ReadString("ProductCodes") + "\r\n";
+// Every value of one open key, read by one enumeration: a list of thousands of entries asks
+// for a dozen values of each, and one call per stored value is the cheapest way to have them.
+class EntryValues {
+public:
+    explicit EntryValues(HKEY key) {
+        std::vector<char> name(16384);
+        std::vector<char> data(1024);
+        for (DWORD index = 0;;) {
+            DWORD nameLength = static_cast<DWORD>(name.size());
+            DWORD size = static_cast<DWORD>(data.size());
+            RawValue value;
+            const LONG rc = RegEnumValueA(key, index, name.data(), &nameLength, nullptr,
+                                          &value.type, reinterpret_cast<BYTE*>(data.data()), &size);
+            if (rc == ERROR_MORE_DATA && size > data.size()) {
+                data.resize(size); // a long value: the same one again with room for it
+                continue;
+            }
+            if (rc != ERROR_SUCCESS)
+                break;
+            value.exists = true;
+            value.data.assign(data.data(), size);
+            values_.emplace_back(std::string(name.data(), nameLength), std::move(value));
+            ++index;
         }
-    } catch (const std::exception&) {
+    }
+    // Value names are matched without regard to case, as the registry does.
+    const RawValue& Get(const char* name) const {
+        static const RawValue missing;
+        for (const auto& value : values_)
+            if (SameText(value.first, name))
+                return value.second;
+        return missing;
+    }
+    bool Text(const char* name, std::string& text) const {
+        const RawValue& value = Get(name);
+        if (!IsText(value))
+            return false;
+        text = TextOf(value);
+        return true;
+    }
+    std::string TextOrNotAvailable(const char* name) const {
+        std::string text;
+        return Text(name, text) ? text : std::string(kNotAvailable);
+    }
+
+private:
+    std::vector<std::pair<std::string, RawValue>> values_;
+};
+
+// A program with a display name and an uninstaller.
+bool Qualifies(const EntryValues& values) {
+    std::string uninstall;
+    return values.Get("DisplayName").exists && values.Text("UninstallString", uninstall) &&
+           !uninstall.empty();
+}
+
+// Appends the entry's "ProductCodes", one per line: a string list or a string; any other kind
+// adds nothing.
+void CollectProductCodes(const EntryValues& values, std::string& codes) {
+    const RawValue& value = values.Get("ProductCodes");
+    if (value.exists && value.type == REG_MULTI_SZ) {
+        const std::string data = value.data + std::string(2, '\0');
+        for (size_t at = 0; at < data.size() && data[at] != '\0';) {
+            const size_t end = data.find('\0', at);
+            codes += data.substr(at, end - at) + "\r\n";
+            at = end + 1;
+        }
+    } else if (IsText(value)) {
+        codes += TextOf(value) + "\r\n";
     }
 }
 
-bool IsOperatingSystemChild(TRegistry& registry) {
+bool IsOperatingSystemChild(const EntryValues& values) {
     std::string parent;
-    return ReadText(registry, "ParentKeyName", parent) && parent == kOperatingSystem;
+    return values.Text("ParentKeyName", parent) && parent == kOperatingSystem;
 }
 
-std::string DisplayVersionOf(TRegistry& registry) {
-    const RawValue display = QueryValue(registry, "DisplayVersion");
+std::string DisplayVersionOf(const EntryValues& values) {
+    const RawValue& display = values.Get("DisplayVersion");
     if (display.exists)
         return IsText(display) ? TextOf(display) : std::string(kNotAvailable);
-    const RawValue major = QueryValue(registry, "VersionMajor");
+    const RawValue& major = values.Get("VersionMajor");
     if (!major.exists)
         return kNotAvailable;
     // Only plain strings count; a number gives nothing.
-    const RawValue minor = QueryValue(registry, "VersionMinor");
+    const RawValue& minor = values.Get("VersionMinor");
     return (major.type == REG_SZ ? TextOf(major) : "") +
            (minor.exists && minor.type == REG_SZ ? TextOf(minor) : "");
 }
+
+void AddEntry(TUninstallContents& list, const EntryValues& values, const std::string& subKeyName,
+              const std::string& uninstallString, const std::string& displayName,
+              const std::string& registryPath) {
+    TContent& c = list.GetItem(list.Add()).Content;
+    const RawValue& icon = values.Get("DisplayIcon");
+    if (icon.exists)
+        c.IconSource = IsText(icon) ? TextOf(icon) : "";
+    else
+        values.Text("UninstallString", c.IconSource);
+    c.DisplayName = displayName;
+    c.DisplayVersion = DisplayVersionOf(values);
+    c.HelpLink = values.TextOrNotAvailable("HelpLink");
+    c.InstallDate = values.TextOrNotAvailable("InstallDate");
+    c.InstallLocation = values.TextOrNotAvailable("InstallLocation");
+    c.Publisher = values.TextOrNotAvailable("Publisher");
+    c.URLInfoAbout = values.TextOrNotAvailable("URLInfoAbout");
+    c.URLUpdateInfo = values.TextOrNotAvailable("URLUpdateInfo");
+    c.ModifyPath = values.TextOrNotAvailable("ModifyPath");
+    c.SubKeyName = subKeyName;
+    c.UninstallString = uninstallString;
+    c.RegistryPath = registryPath;
+}
+
+// One Uninstall entry as the list needs it.
+struct Entry {
+    std::string name;
+    EntryValues values;
+};
 
 bool HasValueNamedExactly(TRegistry& registry, const std::string& name) {
     std::vector<std::string> names;
@@ -220,62 +289,55 @@ void BuildProgramList(TUninstallContents& list, bool showWindowsUpdate,
     if (!registry.OpenKeyReadOnly(places.uninstallKey, ListViewFlag()))
         return;
     registry.GetKeyNames(names);
+    // Each entry is opened once, below the open Uninstall key and in its view, and its values
+    // read in one enumeration.
+    const DWORD view = registry.Access() & kViewFlags;
+    std::vector<Entry> entries;
+    entries.reserve(names.size());
+    for (const std::string& name : names) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(registry.CurrentKey(), name.c_str(), 0, KEY_READ | view, &key) !=
+                ERROR_SUCCESS &&
+            RegOpenKeyExA(registry.CurrentKey(), name.c_str(), 0, KEY_QUERY_VALUE | view, &key) !=
+                ERROR_SUCCESS)
+            continue;
+        Entry entry{name, EntryValues(key)};
+        RegCloseKey(key);
+        if (Qualifies(entry.values))
+            entries.push_back(std::move(entry));
+    }
 
-    std::vector<std::string> kept;
+    // Keys without "{" first; a braced product that another entry names in its "ProductCodes"
+    // is listed as that entry only.
+    std::vector<const Entry*> kept;
     std::string productCodes;
-    for (const std::string& name : names) {
-        if (name.find('{') != std::string::npos ||
-            !OpenQualifying(registry, Child(places.uninstallKey, name)))
-            continue;
-        kept.push_back(name);
-        CollectProductCodes(registry, productCodes);
-    }
-    // A product that another entry names in its "ProductCodes" is listed as that entry only.
+    for (const Entry& entry : entries)
+        if (entry.name.find('{') == std::string::npos) {
+            kept.push_back(&entry);
+            CollectProductCodes(entry.values, productCodes);
+        }
     const std::string upperCodes = UpperCase(productCodes);
-    for (const std::string& name : names) {
-        if (name.find('{') == std::string::npos ||
-            !OpenQualifying(registry, Child(places.uninstallKey, name)) ||
-            ContainsUpper(upperCodes, UpperCase(name)))
-            continue;
-        kept.push_back(name);
-    }
+    for (const Entry& entry : entries)
+        if (entry.name.find('{') != std::string::npos &&
+            !ContainsUpper(upperCodes, UpperCase(entry.name)))
+            kept.push_back(&entry);
 
-    for (const std::string& name : kept) {
-        const std::string path = Child(places.uninstallKey, name);
-        if (!registry.OpenKeyReadOnly(path, ListViewFlag()))
+    for (const Entry* entry : kept) {
+        if (!showWindowsUpdate && IsOperatingSystemChild(entry->values))
             continue;
-        const RawValue displayName = QueryValue(registry, "DisplayName");
-        const RawValue uninstall = QueryValue(registry, "UninstallString");
-        if (!displayName.exists || !uninstall.exists)
-            continue;
-        if (!showWindowsUpdate && IsOperatingSystemChild(registry))
-            continue;
-        AddProgramEntry(list, registry, name, IsText(uninstall) ? TextOf(uninstall) : "",
-                        IsText(displayName) ? TextOf(displayName) : "", path);
+        std::string uninstall, displayName;
+        entry->values.Text("UninstallString", uninstall);
+        entry->values.Text("DisplayName", displayName);
+        AddEntry(list, entry->values, entry->name, uninstall, displayName,
+                 Child(places.uninstallKey, entry->name));
     }
 }
 
 void AddProgramEntry(TUninstallContents& list, TRegistry& registry, const std::string& subKeyName,
                      const std::string& uninstallString, const std::string& displayName,
                      const std::string& registryPath) {
-    TContent& c = list.GetItem(list.Add()).Content;
-    const RawValue icon = QueryValue(registry, "DisplayIcon");
-    if (icon.exists)
-        c.IconSource = IsText(icon) ? TextOf(icon) : "";
-    else
-        ReadText(registry, "UninstallString", c.IconSource);
-    c.DisplayName = displayName;
-    c.DisplayVersion = DisplayVersionOf(registry);
-    c.HelpLink = TextOrNotAvailable(registry, "HelpLink");
-    c.InstallDate = TextOrNotAvailable(registry, "InstallDate");
-    c.InstallLocation = TextOrNotAvailable(registry, "InstallLocation");
-    c.Publisher = TextOrNotAvailable(registry, "Publisher");
-    c.URLInfoAbout = TextOrNotAvailable(registry, "URLInfoAbout");
-    c.URLUpdateInfo = TextOrNotAvailable(registry, "URLUpdateInfo");
-    c.ModifyPath = TextOrNotAvailable(registry, "ModifyPath");
-    c.SubKeyName = subKeyName;
-    c.UninstallString = uninstallString;
-    c.RegistryPath = registryPath;
+    AddEntry(list, EntryValues(registry.CurrentKey()), subKeyName, uninstallString, displayName,
+             registryPath);
 }
 
 void ReadMultiSzValue(const std::string& valueName, std::vector<std::string>& strings,

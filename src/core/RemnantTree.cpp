@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "core/FileSystem.h"
 #include "core/Handles.h"
 #include "core/PublicFunctionUnit.h"
 #include "core/RegValueList.h"
@@ -118,7 +119,8 @@ void TRemnantTree::AddRegistryBranch(HKEY root, int parent, const std::string& k
         std::string text;
         int image = RemnantImageString;
         if (IsStringValue(value)) {
-            text = value.name + ">" + ValueText(value);
+            // A path stored in short (8.3) form is shown as a user knows it.
+            text = value.name + ">" + LongPathName(ValueText(value));
         } else if (value.type == REG_DWORD && value.data.size() >= 4) {
             DWORD number = 0;
             std::copy_n(value.data.data(), 4, reinterpret_cast<char*>(&number));

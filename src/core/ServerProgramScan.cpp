@@ -58,6 +58,11 @@ void ScanServices(const ForcePathWord& word, TUninstallerContents& list, ForceRe
                 AddOnce(plan.driversToDelete, service);
             else
                 AddOnce(plan.servicesToStop, service);
+            // A service named after its program (".EXE" in the name) ends that program too:
+            // the process at the service's own program path, never a same-named one elsewhere.
+            const std::string program = CommandLineToFilePath(path);
+            if (ContainsText(service, ".exe") && word.Matches(program))
+                AddOnce(plan.processesToEnd, program);
             NewItem(list, "HKEY_LOCAL_MACHINE", std::string(kServicesPath) + "\\" + service,
                     kItemRegistryKey);
         }

@@ -1,6 +1,7 @@
 // The installed-program list model.
 #include "core/UninstallItemUnit.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <utility>
 
@@ -37,9 +38,12 @@ const TUninstallContentItem& TUninstallContents::GetItem(int index) const {
 }
 
 void TUninstallContents::SortBy(int column, int direction) {
-    if (column < SortByName || column > SortByPublisher)
+    if (column < SortByName || column > SortByPublisher ||
+        (direction != SortAscending && direction != SortDescending))
         return;
-    // The keys are made once; they travel with their records through the swaps.
+    // The keys are made once. A stable sort keeps records with equal keys in the order they
+    // had, which an exchange sort does not always do, and takes n log n steps where an
+    // exchange sort over a long list takes a noticeable moment.
     std::vector<std::string> keys;
     keys.reserve(items_.size());
     for (const TUninstallContentItem& item : items_) {
@@ -48,17 +52,18 @@ void TUninstallContents::SortBy(int column, int direction) {
                        : column == SortByInstallDate ? c.InstallDate
                                                      : c.Publisher);
     }
-    const size_t count = items_.size();
-    for (size_t i = 0; i < count; ++i) {
-        for (size_t j = i; j < count; ++j) {
-            const int order = keys[i].compare(keys[j]);
-            if ((direction == SortAscending && order > 0) ||
-                (direction == SortDescending && order < 0)) {
-                std::swap(keys[i], keys[j]);
-                std::swap(items_[i], items_[j]);
-            }
-        }
-    }
+    std::vector<size_t> order(items_.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        const int compared = keys[a].compare(keys[b]);
+        return direction == SortAscending ? compared < 0 : compared > 0;
+    });
+    std::vector<TUninstallContentItem> sorted;
+    sorted.reserve(items_.size());
+    for (size_t index : order)
+        sorted.push_back(std::move(items_[index]));
+    items_ = std::move(sorted);
 }
 
 } // namespace ku

@@ -49,8 +49,8 @@ class TUninstallContents {
     const TUninstallContentItem& GetItem(int index) const;
     int Count() const { return static_cast<int>(items_.size()); }
     void Clear() { items_.clear(); }
-    // Exchange sort over whole records by plain ordinal comparison of the trimmed name, the raw
-    // install date or the publisher. Equal keys never change places; another column value
+    // Sorts whole records by plain ordinal comparison of the trimmed name, the raw install date
+    // or the publisher. Equal keys never change places; another column or direction value
     // leaves the order as it is.
     void SortBy(int column, int direction);
 

@@ -1,6 +1,7 @@
 // Fills COUNT (2,000) Uninstall entries below a key of its own and measures the main window's
 // full reload (BuildProgramList, sort, FillProgramListView with icons) against a raw walk that
-// opens the same keys and reads the same values, in the same run. The entries name a dozen
+// opens the same keys and reads the same values, in the same run; the goal is at most 1.5
+// times the raw walk. The entries name a dozen
 // distinct icon files, so the icons are looked up once per file. Run inside the sandbox:
 //   scripts/wine-sandbox up build/sandbox
 //   scripts/wine-run build/sandbox build/tests/bench/bench_programlist.exe [COUNT]
@@ -8,11 +9,13 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "core/ProgramListBuilder.h"
 #include "core/PublicFunctionUnit.h"
 #include "core/SharedState.h"
 #include "core/ui/DataModule.h"
@@ -25,7 +28,10 @@ const char* const kValues[] = {"DisplayName",     "UninstallString", "DisplayIco
                                "DisplayVersion",  "HelpLink",        "InstallDate",
                                "InstallLocation", "Publisher",       "URLInfoAbout",
                                "URLUpdateInfo",   "ModifyPath",      "ParentKeyName"};
-const double kAllowedFactor = 5.0;
+// The filled list may take at most this many times the raw walk.
+const double kGoalFactor = 1.5;
+// Rounds of each measurement; the fastest counts, as other work on the machine only slows.
+const int kRounds = 5;
 
 double Now() {
     LARGE_INTEGER counter, frequency;
@@ -121,21 +127,30 @@ int main(int argc, char** argv) {
     RawWalk();
     form.RefreshBtnClick();
 
-    const double rawStart = Now();
-    const int values = RawWalk();
-    const double rawSeconds = Now() - rawStart;
-    const double listStart = Now();
-    form.RefreshBtnClick();
-    const double listSeconds = Now() - listStart;
+    double rawSeconds = 1e9, listSeconds = 1e9, buildSeconds = 1e9;
+    int values = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        double start = Now();
+        values = RawWalk();
+        rawSeconds = std::min(rawSeconds, Now() - start);
+        start = Now();
+        form.RefreshBtnClick();
+        listSeconds = std::min(listSeconds, Now() - start);
+        ku::TUninstallContents alone;
+        start = Now();
+        ku::BuildProgramList(alone, false, form.Places);
+        buildSeconds = std::min(buildSeconds, Now() - start);
+    }
     const int rows = ListView_GetItemCount(form.ListView());
     const int lookups = form.Icons()->Lookups();
     form.Close();
     RemoveEntries();
 
     const double factor = rawSeconds > 0 ? listSeconds / rawSeconds : 0;
-    std::printf("entries %d: raw walk %.1f ms (%d values), list with icons %.1f ms (%d rows, "
-                "%d icon lookups), factor %.1f (allowed %.0f)\n",
-                count, rawSeconds * 1000, values, listSeconds * 1000, rows, lookups, factor,
-                kAllowedFactor);
-    return rows == count && factor <= kAllowedFactor ? 0 : 1;
+    std::printf("entries %d, fastest of %d rounds: raw walk %.1f ms (%d values), list with icons "
+                "%.1f ms (%d rows, %d icon lookups; the registry part alone %.1f ms), factor "
+                "%.2f (goal: at most %.1f)\n",
+                count, kRounds, rawSeconds * 1000, values, listSeconds * 1000, rows, lookups,
+                buildSeconds * 1000, factor, kGoalFactor);
+    return rows == count && factor <= kGoalFactor ? 0 : 1;
 }

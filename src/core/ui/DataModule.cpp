@@ -19,18 +19,6 @@ namespace {
 const int kButtonWidth = 88;
 const int kButtonHeight = 64;
 
-// An image list of the given JPEG pictures, in order.
-UniqueImageList PictureList(int width, int height, std::initializer_list<const char*> names) {
-    UniqueImageList list(
-        ImageList_Create(width, height, ILC_COLOR32, static_cast<int>(names.size()), 2));
-    for (const char* name : names) {
-        UniqueGdiObject picture = LoadJpegBitmap(name);
-        if (picture)
-            ImageList_Add(list.get(), static_cast<HBITMAP>(picture.get()), nullptr);
-    }
-    return list;
-}
-
 UniqueImageList ButtonList(const std::string& name) {
     const std::string normal = name + "1", hover = name + "2";
     return PictureList(kButtonWidth, kButtonHeight, {normal.c_str(), hover.c_str()});

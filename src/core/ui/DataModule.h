@@ -8,11 +8,10 @@
 
 #include "core/Handles.h"
 #include "core/UpdateCheck.h"
+#include "core/ui/Pictures.h"
 
 namespace ku {
 
-using UniqueImageList =
-    UniqueAny<Traits<HIMAGELIST, decltype(&::ImageList_Destroy), &::ImageList_Destroy>>;
 using UniqueMenu = UniqueAny<Traits<HMENU, decltype(&::DestroyMenu), &::DestroyMenu>>;
 
 class TDM {

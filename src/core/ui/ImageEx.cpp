@@ -1,10 +1,11 @@
-// The image button's window class: painting, mouse tracking and clicks.
+// The image button's window class: painting (faded while disabled), mouse tracking and clicks.
 #include "core/ui/ImageEx.h"
 
 #include <exception>
 
 #include "core/Dialogs.h"
 #include "core/Handles.h"
+#include "core/ui/Pictures.h"
 
 namespace ku {
 
@@ -35,6 +36,20 @@ const std::string& EmptyName() {
     return empty;
 }
 
+// A disabled button shows its picture half covered by white.
+void Fade(HDC dc, int width, int height) {
+    const unsigned char white[4] = {0xFF, 0xFF, 0xFF, 0xFF};
+    UniqueGdiObject pixel = MakeBitmap(white, 1, 1);
+    if (!pixel)
+        return;
+    HDC source = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(source, pixel.get());
+    const BLENDFUNCTION half = {AC_SRC_OVER, 0, 128, 0};
+    GdiAlphaBlend(dc, 0, 0, width, height, source, 0, 0, 1, 1, half);
+    SelectObject(source, old);
+    DeleteDC(source);
+}
+
 void Paint(HWND window, ImageExState& state) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
@@ -46,6 +61,8 @@ void Paint(HWND window, ImageExState& state) {
         BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
         SelectObject(source, old);
         DeleteDC(source);
+        if (!IsWindowEnabled(window))
+            Fade(dc, info.bmWidth, info.bmHeight);
     }
     EndPaint(window, &paint);
 }
@@ -124,6 +141,14 @@ LRESULT CALLBACK ImageExProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             Click(window);
         return 0;
     }
+    case BM_CLICK:
+        // What a button does for keyboard users and accessibility tools: a click.
+        if (IsWindowEnabled(window))
+            Click(window);
+        return 0;
+    case WM_ENABLE:
+        InvalidateRect(window, nullptr, FALSE);
+        return 0;
     case WM_GETDLGCODE:
         return DLGC_STATIC;
     }

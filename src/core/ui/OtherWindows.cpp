@@ -19,7 +19,7 @@ int ShowUninstallWizard(HWND owner, const UninstallWizardRequest& request) {
 int ShowForceUninstallWizard(HWND owner, const std::string& programFile, const std::string& folder) {
     if (OtherWindowOpeners().forceWizard)
         return OtherWindowOpeners().forceWizard(owner, programFile, folder);
-    return 0;
+    return RunForceUninstallWizard(owner, programFile, folder);
 }
 
 void ShowSpecialUninstallWizard(HWND owner) {

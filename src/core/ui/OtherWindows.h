@@ -26,7 +26,7 @@ struct WindowOpeners {
     std::function<void(HWND owner, bool autoRun)> recoveryForm;
 };
 
-// The openers in use. An empty uninstall opener means the program's own wizard.
+// The openers in use. An empty uninstall or force opener means the program's own wizard.
 WindowOpeners& OtherWindowOpeners();
 
 int ShowUninstallWizard(HWND owner, const UninstallWizardRequest& request);

@@ -2,12 +2,11 @@
 #include "core/ui/Pictures.h"
 
 #include <cstring>
+#include <vector>
 
 #include "core/ui/StbImage.h"
 
 namespace ku {
-
-namespace {
 
 // stb gives RGBA rows; a DIB wants BGRA, top-down when the height is negative.
 UniqueGdiObject MakeBitmap(const unsigned char* rgba, int width, int height) {
@@ -32,8 +31,6 @@ UniqueGdiObject MakeBitmap(const unsigned char* rgba, int width, int height) {
     }
     return bitmap;
 }
-
-} // namespace
 
 UniqueGdiObject DecodePicture(const void* data, size_t size) {
     int width = 0, height = 0, channels = 0;
@@ -78,6 +75,34 @@ bool LoadJpegResource(TImageEx image, const std::string& resName, const std::str
     image.ClearPicture();
     image.SetPicture(static_cast<HBITMAP>(picture.release()), resName);
     return true;
+}
+
+UniqueImageList PictureList(int width, int height, std::initializer_list<const char*> names) {
+    UniqueImageList list(
+        ImageList_Create(width, height, ILC_COLOR32, static_cast<int>(names.size()), 2));
+    for (const char* name : names) {
+        UniqueGdiObject picture = LoadJpegBitmap(name);
+        if (picture)
+            ImageList_Add(list.get(), static_cast<HBITMAP>(picture.get()), nullptr);
+    }
+    return list;
+}
+
+UniqueGdiObject ListPicture(HIMAGELIST list, int index) {
+    int width = 0, height = 0;
+    if (!list || index < 0 || index >= ImageList_GetImageCount(list) ||
+        !ImageList_GetIconSize(list, &width, &height))
+        return UniqueGdiObject();
+    std::vector<unsigned char> white(static_cast<size_t>(width) * height * 4, 0xFF);
+    UniqueGdiObject bitmap = MakeBitmap(white.data(), width, height);
+    if (!bitmap)
+        return bitmap;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap.get());
+    ImageList_Draw(list, index, dc, 0, 0, ILD_NORMAL);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return bitmap;
 }
 
 bool LoadGifResource(const std::string& name, const std::string& type, AnimatedPicture& picture) {

@@ -1,4 +1,5 @@
-// The RegRemain check tree control bound to its model.
+// The RegRemain check tree control bound to its model; the window gives the control its key and
+// value pictures and its check pictures (state 1 unticked, 2 ticked).
 #include "core/ui/RemnantTreeView.h"
 
 #include <commctrl.h>
@@ -23,9 +24,10 @@ void TRemnantTreeView::AddNode(int index, HTREEITEM parent) {
     TVINSERTSTRUCTA insert = {};
     insert.hParent = parent;
     insert.hInsertAfter = TVI_LAST;
-    insert.item.mask = TVIF_TEXT | TVIF_PARAM;
+    insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
     insert.item.pszText = const_cast<char*>(node.text.c_str());
     insert.item.lParam = index;
+    insert.item.iImage = insert.item.iSelectedImage = node.image; // key, string or number
     items_[index] = reinterpret_cast<HTREEITEM>(
         SendMessageA(tree_, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
     for (int child : node.children)
@@ -49,12 +51,15 @@ bool TRemnantTreeView::RegTreeViewMouseDown(POINT clientPoint) {
     TVHITTESTINFO hit = {};
     hit.pt = clientPoint;
     TreeView_HitTest(tree_, &hit);
-    if (!hit.hItem || !(hit.flags & TVHT_ONITEMSTATEICON))
-        return false;
+    return hit.hItem && (hit.flags & TVHT_ONITEMSTATEICON) && ToggleItem(hit.hItem);
+}
+
+bool TRemnantTreeView::ToggleItem(HTREEITEM handle) {
     TVITEMA item = {};
     item.mask = TVIF_PARAM;
-    item.hItem = hit.hItem;
-    SendMessageA(tree_, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    item.hItem = handle;
+    if (!handle || !SendMessageA(tree_, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
+        return false;
     model_.ToggleNode(static_cast<int>(item.lParam));
     Sync();
     return true;

@@ -22,6 +22,8 @@ public:
     // A left-button press at a client point of the control: on a node's check picture it
     // toggles the node and answers true.
     bool RegTreeViewMouseDown(POINT clientPoint);
+    // The item's check picture pressed (from the keyboard: Space on the selected item).
+    bool ToggleItem(HTREEITEM item);
 
 private:
     void AddNode(int index, HTREEITEM parent);

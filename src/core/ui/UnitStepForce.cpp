@@ -68,13 +68,7 @@ bool TUninstallStepForm::OnTreeNotify(const NMHDR* header) {
     }
     if (header->code == TVN_KEYDOWN &&
         reinterpret_cast<const NMTVKEYDOWN*>(header)->wVKey == VK_SPACE) {
-        const HTREEITEM selected = TreeView_GetSelection(RegTreeView());
-        RECT area = {};
-        if (selected && TreeView_GetItemRect(RegTreeView(), selected, &area, TRUE)) {
-            // The check picture sits left of the label.
-            POINT point = {area.left - 8, (area.top + area.bottom) / 2};
-            remnantView_->RegTreeViewMouseDown(point);
-        }
+        remnantView_->ToggleItem(TreeView_GetSelection(RegTreeView()));
         return true;
     }
     return false;

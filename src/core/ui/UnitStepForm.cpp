@@ -13,6 +13,7 @@
 #include "core/StrUtil.h"
 #include "core/ui/Controls.h"
 #include "core/ui/DataModule.h"
+#include "core/ui/ImageEx.h"
 #include "StepFormIds.h"
 
 namespace ku {
@@ -24,6 +25,15 @@ namespace {
 const UINT_PTR kTimer1 = 1;
 const UINT_PTR kTimer2 = 2;
 const COLORREF kTopPanelColour = RGB(0x2B, 0x57, 0x9A);
+const int kButtonWidth = 96, kButtonHeight = 26, kSkipWidth = 80, kSkipHeight = 22;
+const int kTreePicture = 16;
+// Pictures of ImageList1.
+enum : int { PicNext = 0, PicNextHot = 1, PicCancel = 2, PicCancelHot = 3, PicFinish = 4,
+             PicFinishHot = 5 };
+const int kSkipButtons[] = {IDC_STEP_REGSKIPBTN, IDC_STEP_FILESKIPBTN, IDC_STEP_REGSKIPEXBTN,
+                            IDC_STEP_FILESKIPEXBTN};
+const int kStepImages[] = {IDC_STEP_STEPIMAGE1, IDC_STEP_STEPIMAGE2, IDC_STEP_STEPIMAGE3,
+                           IDC_STEP_STEPIMAGEEX1, IDC_STEP_STEPIMAGEEX2};
 
 struct PageControl {
     int id;
@@ -95,6 +105,7 @@ void TUninstallStepForm::FormCreate() {
     ScanState = ScanRun;
     MakeBorderless();
     SetTopPanel(30, kTopPanelColour);
+    SetUpPictures();
     TLabel(Item(IDC_STEP_FLABEL)).SetText("");
     EnableWindow(Item(IDC_STEP_TXTPROGRAMNAME), FALSE);
     EnableWindow(Item(IDC_STEP_TXTPATH), FALSE);
@@ -104,7 +115,7 @@ void TUninstallStepForm::FormCreate() {
     State.NortonFlag = NortonFlag;
     UninstallDone = 0;
     for (const PageControl& control : kPageControls)
-        SetWindowLongPtrA(Item(control.id), GWLP_USERDATA, control.shown ? 1 : 0);
+        shown_[control.id] = control.shown;
     const DWORD gridStyle = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT;
     SendMessageA(Item(IDC_STEP_REGLISTVIEW), LVM_SETEXTENDEDLISTVIEWSTYLE, gridStyle, gridStyle);
     SendMessageA(Item(IDC_STEP_FILELISTVIEW), LVM_SETEXTENDEDLISTVIEWSTYLE, gridStyle, gridStyle);
@@ -121,16 +132,95 @@ void TUninstallStepForm::FormCreate() {
     SetPage(ForceMode == 1 ? PageForce : PageDescription);
 }
 
+void TUninstallStepForm::SetUpPictures() {
+    ImageList1 = PictureList(kButtonWidth, kButtonHeight,
+                             {"Next1", "Next2", "Cancel1", "Cancel2", "Finish1", "Finish2"});
+    SkipList = PictureList(kSkipWidth, kSkipHeight, {"Skip1", "Skip2"});
+    TreeImageList = PictureList(kTreePicture, kTreePicture, {"TreeKey", "TreeString", "TreeNumber"});
+    // A state picture 0 is never drawn; the list's first picture only fills its place.
+    StartTreeImageList = PictureList(kTreePicture, kTreePicture,
+                                     {"TreeUnticked", "TreeUnticked", "TreeTicked"});
+    TreeView_SetImageList(Item(IDC_STEP_REGTREEVIEW), TreeImageList.get(), TVSIL_NORMAL);
+    TreeView_SetImageList(Item(IDC_STEP_REGTREEVIEW), StartTreeImageList.get(), TVSIL_STATE);
+    ShowListPicture(IDC_STEP_STEPBITBTN, ImageList1.get(), PicNext, "ImageList1");
+    ShowListPicture(IDC_STEP_CANCELBITBTN, ImageList1.get(), PicCancel, "ImageList1");
+    for (int id : kSkipButtons)
+        ShowListPicture(id, SkipList.get(), 0, "SkipList");
+    for (int id : {IDC_STEP_STEPBITBTN, IDC_STEP_CANCELBITBTN, IDC_STEP_REGSKIPBTN,
+                   IDC_STEP_FILESKIPBTN, IDC_STEP_REGSKIPEXBTN, IDC_STEP_FILESKIPEXBTN}) {
+        TImageEx button(Item(id));
+        button.SetOnMouseEnter([this, id](TImageEx) { ImageButtonMouseEnter(id); });
+        button.SetOnMouseLeave([this, id](TImageEx) { ImageButtonMouseLeave(id); });
+    }
+    for (int id : kStepImages)
+        LoadJpegResource(TImageEx(Item(id)), "StepImage", "JPG");
+    const HWND edit = GetWindow(Item(IDC_STEP_TXTPROGRAMNAME), GW_CHILD);
+    if (edit)
+        SetWindowSubclass(edit, TxtProgramNameKeyPress, 0, 0);
+}
+
+// Each handler clears the button's picture and draws the list's picture into it.
+void TUninstallStepForm::ShowListPicture(int id, HIMAGELIST list, int index,
+                                         const char* listName) {
+    TImageEx button(Item(id));
+    button.ClearPicture();
+    button.SetPicture(static_cast<HBITMAP>(ListPicture(list, index).release()),
+                      std::string(listName) + ":" + std::to_string(index));
+}
+
+void TUninstallStepForm::ImageButtonMouseEnter(int id) {
+    ShowButtonPicture(id, true);
+}
+void TUninstallStepForm::ImageButtonMouseLeave(int id) {
+    ShowButtonPicture(id, false);
+}
+
+// On the Finish page both buttons show the Finish pictures; Cancel keeps its own while it can
+// still stop the removal.
+void TUninstallStepForm::ShowButtonPicture(int id, bool hot) {
+    const bool finish =
+        page_ == PageFinish && !(id == IDC_STEP_CANCELBITBTN && RemovalRunning());
+    if (id == IDC_STEP_STEPBITBTN || id == IDC_STEP_CANCELBITBTN) {
+        const int normal = finish ? PicFinish : id == IDC_STEP_STEPBITBTN ? PicNext : PicCancel;
+        ShowListPicture(id, ImageList1.get(), hot ? normal + 1 : normal, "ImageList1");
+    } else {
+        ShowListPicture(id, SkipList.get(), hot ? 1 : 0, "SkipList");
+    }
+}
+
+LRESULT CALLBACK TUninstallStepForm::TxtProgramNameKeyPress(HWND edit, UINT message,
+                                                            WPARAM wParam, LPARAM lParam,
+                                                            UINT_PTR, DWORD_PTR) {
+    switch (message) {
+    case WM_CHAR:
+        wParam = VK_RETURN;
+        break;
+    case WM_PASTE:
+    case WM_CUT:
+    case WM_CLEAR:
+        return 0;
+    case WM_KEYDOWN:
+        if (wParam == VK_DELETE)
+            return 0;
+        break;
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(edit, TxtProgramNameKeyPress, 0);
+        break;
+    }
+    return DefSubclassProc(edit, message, wParam, lParam);
+}
+
 void TUninstallStepForm::FillDescription() {
     const std::pair<int, const std::string*> facts[] = {
         {IDC_STEP_ABPROGRAMNAME, &ProgramName}, {IDC_STEP_ABVERSION, &Version},
         {IDC_STEP_ABINSTALLDATE, &InstallDate}, {IDC_STEP_ABINSTALLLOCATION, &InstallLocation},
         {IDC_STEP_ABHELPLINK, &HelpLink},       {IDC_STEP_ABPUBLISHER, &Publisher},
         {IDC_STEP_ABHOMEPAGE, &HomePage},       {IDC_STEP_ABUPDATELINK, &UpdateLink}};
+    // A missing detail reads as in the main window.
     for (const auto& fact : facts)
-        TLabel(Item(fact.first)).SetText(*fact.second);
-    if (ApplicationIcon)
-        TPicture(Item(IDC_STEP_PICAPPLICATIONICON)).SetIcon(ApplicationIcon);
+        TLabel(Item(fact.first)).SetText(Trim(*fact.second).empty() ? kNotAvailable : *fact.second);
+    TPicture(Item(IDC_STEP_PICAPPLICATIONICON))
+        .SetIcon(ApplicationIcon ? ApplicationIcon : LoadIcon(nullptr, IDI_APPLICATION));
     TComboBox programs(Item(IDC_STEP_TXTPROGRAMNAME));
     for (const std::string& file : ProgramFiles)
         if (!IsRefusedForceProgramFile(file))
@@ -147,7 +237,9 @@ void TUninstallStepForm::FillDescription() {
 }
 
 void TUninstallStepForm::FormShow() {
-    std::string caption = Caption;
+    std::string caption = !Caption.empty() ? Caption
+                          : ForceMode == 1 ? kForceWizardCaption
+                                           : kWizardCaption;
     bool wow64 = false;
     try {
         wow64 = IsWow64();
@@ -155,31 +247,42 @@ void TUninstallStepForm::FormShow() {
     }
     if (wow64)
         caption += RegistryView64 ? "(64Bit)" : "(32Bit)";
+    SetCaption(caption);
+    ShowWindow(Item(IDC_STEP_PROGRESSBAR1), SW_HIDE);
+}
+
+// The window text and the title on the band say the same.
+void TUninstallStepForm::SetCaption(const std::string& caption) {
     SetWindowTextA(Handle(), caption.c_str());
     TLabel(Item(IDC_STEP_TITLE)).SetText(caption);
-    ShowWindow(Item(IDC_STEP_PROGRESSBAR1), SW_HIDE);
+}
+
+// The title is drawn white straight on the band, as the main window draws its own.
+HBRUSH TUninstallStepForm::OnLabelColour(HDC dc, HWND label) {
+    if (label != Item(IDC_STEP_TITLE))
+        return TForm::OnLabelColour(dc, label);
+    SetTextColor(dc, RGB(255, 255, 255));
+    SetBkMode(dc, TRANSPARENT);
+    return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
 }
 
 void TUninstallStepForm::SetPage(int page) {
     page_ = page;
-    for (const PageControl& control : kPageControls) {
-        const HWND window = Item(control.id);
-        const bool shown = GetWindowLongPtrA(window, GWLP_USERDATA) != 0;
-        ShowWindow(window, control.page == page && shown ? SW_SHOW : SW_HIDE);
-    }
+    for (const PageControl& control : kPageControls)
+        ShowWindow(Item(control.id), control.page == page && shown_[control.id] ? SW_SHOW : SW_HIDE);
     InvalidateRect(Handle(), nullptr, TRUE);
 }
 
-// A control of a page: its own visibility, shown only while its page is.
-static void ShowOnPage(HWND window, bool shown, bool pageShown) {
-    SetWindowLongPtrA(window, GWLP_USERDATA, shown ? 1 : 0);
-    ShowWindow(window, shown && pageShown ? SW_SHOW : SW_HIDE);
+// A control of the shown page: its own visibility, kept for when the page is shown again.
+void TUninstallStepForm::ShowOnPage(int id, bool shown) {
+    shown_[id] = shown;
+    ShowWindow(Item(id), shown ? SW_SHOW : SW_HIDE);
 }
 
 void TUninstallStepForm::BeginStep(int label, int panel, int image, int skip, UINT_PTR timer) {
     TLabel(Item(label)).SetText("");
     for (int id : {label, panel, image, skip})
-        ShowOnPage(Item(id), true, true);
+        ShowOnPage(id, true);
     RECT area;
     GetWindowRect(Item(panel), &area);
     MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&area), 2);
@@ -196,13 +299,14 @@ void TUninstallStepForm::EndStep(int label, int panel, int skip, UINT_PTR timer,
                       : panel == IDC_STEP_REGPROGRESSEXPANEL   ? IDC_STEP_REGPROGRESSEXIMAGE
                                                                : IDC_STEP_FILEPROGRESSEXIMAGE;
     for (int id : {label, panel, image, skip})
-        ShowOnPage(Item(id), false, true);
+        ShowOnPage(id, false);
     if (!closeRequested_)
-        ShowOnPage(Item(doneImage), true, true);
+        ShowOnPage(doneImage, true);
 }
 
 bool TUninstallStepForm::StepDone(int image) const {
-    return GetWindowLongPtrA(Item(image), GWLP_USERDATA) != 0;
+    const auto known = shown_.find(image);
+    return known != shown_.end() && known->second;
 }
 
 void TUninstallStepForm::MoveProgressImage(int panel, int image) {
@@ -291,7 +395,7 @@ void TUninstallStepForm::RemovalEnded(const RemovalReport& report) {
     for (const std::string& line : report.notRemoved)
         text += line + "\r\n";
     SetWindowTextA(details, text.c_str());
-    ShowOnPage(details, !text.empty(), page_ == PageFinish);
+    ShowOnPage(IDC_STEP_FINISHDETAILS, !text.empty());
     ShowFinishButton();
     if (closeRequested_) {
         UninstallDone = 1; // something was removed: the list is out of date
@@ -308,6 +412,11 @@ bool TUninstallStepForm::OnCommand(int id, int code) {
         return false;
     switch (id) {
     case IDC_STEP_STEPBITBTN: StepBitBtnClick(); return true;
+    case IDOK:
+        // Enter does what the Next button does, while it can be clicked.
+        if (IsWindowVisible(Item(IDC_STEP_STEPBITBTN)) && IsWindowEnabled(Item(IDC_STEP_STEPBITBTN)))
+            StepBitBtnClick();
+        return true;
     case IDC_STEP_CANCELBITBTN:
     case IDCANCEL:
         // Escape does what Cancel does; while the removal runs, both stop it.
@@ -420,7 +529,7 @@ namespace ku {
 
 int RunUninstallWizard(HWND owner, const UninstallWizardRequest& request) {
     TUninstallStepForm form;
-    form.Caption = request.Caption.empty() ? "Uninstall Wizard" : request.Caption;
+    form.Caption = request.Caption;
     form.DisplayName = request.DisplayName;
     form.NortonFlag = request.NortonFlag;
     form.UninstallKeyName = request.UninstallKeyName;
@@ -440,6 +549,17 @@ int RunUninstallWizard(HWND owner, const UninstallWizardRequest& request) {
     if (DM && request.ImageIndex >= 0)
         icon.reset(ImageList_GetIcon(DM->AppIconListEx.get(), request.ImageIndex, ILD_NORMAL));
     form.ApplicationIcon = icon.get();
+    form.ShowModal(owner);
+    return form.UninstallDone;
+}
+
+int RunForceUninstallWizard(HWND owner, const std::string& programFile, const std::string& folder) {
+    TUninstallStepForm form;
+    form.Caption = kForceWizardCaption;
+    form.ForceMode = 1;
+    if (!programFile.empty())
+        form.ProgramFiles.push_back(programFile);
+    form.FolderPath = folder;
     form.ShowModal(owner);
     return form.UninstallDone;
 }

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "core/Removal.h"
 #include "core/RemnantTree.h"
 #include "core/WizardState.h"
+#include "core/ui/Pictures.h"
 #include "core/ui/RemnantTreeView.h"
 #include "core/ui/Window.h"
 #include "core/ui/WizardBridge.h"
@@ -27,6 +29,9 @@ enum TStepPage : int {
     PageFinish = 4,
     PageRegRemain = 5,
 };
+
+inline const char* const kWizardCaption = "Uninstall Wizard";
+inline const char* const kForceWizardCaption = "Force Uninstall Wizard";
 
 class TUninstallStepForm : public TForm {
 public:
@@ -43,8 +48,10 @@ public:
     bool SpecialMode = false;
     int UninstallDone = 0;
 
-    // What the caller puts into the controls before showing.
-    std::string Caption = "Uninstall Wizard";
+    // What the caller puts into the controls before showing. An empty caption is the mode's
+    // own ("Uninstall Wizard", or "Force Uninstall Wizard" in force mode); without an icon the
+    // system's program icon is shown.
+    std::string Caption;
     HICON ApplicationIcon = nullptr; // not owned
     std::string ProgramName, Version, InstallDate, InstallLocation, HelpLink, Publisher, HomePage,
         UpdateLink;
@@ -54,11 +61,19 @@ public:
     // The run's shared state: LeftoverList, ScanKeyCounter, RunningExeList ...
     TWizardState State;
 
+    // Pictures of the image buttons: Next, Next hovered, Cancel, Cancel hovered, Finish, Finish
+    // hovered; Skip, Skip hovered; and of the RegRemain tree: key, string value, number or
+    // binary value; its check boxes by state (0 none, 1 unticked, 2 ticked).
+    UniqueImageList ImageList1, SkipList, TreeImageList, StartTreeImageList;
+
     // Handlers, public so tests can drive the wizard as a user would.
     void StepBitBtnClick();
     void CancelBitBtnClick();
     void RegSkipBtnClick();
     void FileSkipBtnClick();
+    // The image buttons under the pointer: StepBitBtn, CancelBitBtn and the four skip buttons.
+    void ImageButtonMouseEnter(int id);
+    void ImageButtonMouseLeave(int id);
     void Timer1Timer();
     void Timer2Timer();
     void SpeedButton1Click();
@@ -81,9 +96,18 @@ protected:
     void FormClose() override;
     bool OnCommand(int id, int code) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    HBRUSH OnLabelColour(HDC dc, HWND label) override;
 
 private:
     void SetPage(int page);
+    void SetUpPictures();
+    void ShowListPicture(int id, HIMAGELIST list, int index, const char* listName);
+    void ShowButtonPicture(int id, bool hot);
+    void SetCaption(const std::string& caption);
+    void ShowOnPage(int id, bool shown);
+    // The program-name list takes no typing: every character becomes Enter.
+    static LRESULT CALLBACK TxtProgramNameKeyPress(HWND edit, UINT message, WPARAM wParam,
+                                                   LPARAM lParam, UINT_PTR, DWORD_PTR);
     void FillDescription();
     void RunScanPage();
     void RunUninstallStep();
@@ -120,6 +144,7 @@ private:
     TRemnantTree remnantTree_;
     std::unique_ptr<TRemnantTreeView> remnantView_;
     bool checkingPath_ = false;
+    std::map<int, bool> shown_; // a page control's own visibility, shown while its page is
 };
 
 // The window the wizard's removal thread and the special-uninstall wizard reach.
@@ -128,5 +153,8 @@ extern TUninstallStepForm* UninstallStepForm;
 // Creates the wizard into UninstallStepForm with what the main window hands over, shows it
 // modally, frees it and answers its UninstallDone (1: reload the program list).
 int RunUninstallWizard(HWND owner, const UninstallWizardRequest& request);
+// The same in force mode, captioned "Force Uninstall Wizard": a program file goes into the
+// program-name box, a folder into the path box (either may be empty).
+int RunForceUninstallWizard(HWND owner, const std::string& programFile, const std::string& folder);
 
 } // namespace ku

@@ -121,7 +121,7 @@ void TUninstallStepForm::RunUninstallStep() {
         closeRequested_ = true; // nothing was deleted: the wizard closes
         return;
     }
-    SetWindowLongPtrA(Item(IDC_STEP_STEPIMAGE1), GWLP_USERDATA, 1);
+    shown_[IDC_STEP_STEPIMAGE1] = true;
     ShowWindow(Item(IDC_STEP_STEPIMAGE1), page_ == PageScan ? SW_SHOW : SW_HIDE);
 }
 
@@ -191,7 +191,10 @@ void TUninstallStepForm::RunForcePage() {
         ShowScanResults();
         if (!State.RemnantKeyList.empty())
             BuildRemnantTree();
-        SetPage(State.RemnantKeyList.empty() ? PageResult : PageRegRemain);
+        // Keys the tree leaves out (Wow6432Node paths and the like) give it nothing to offer:
+        // an empty tree is no page to stop at.
+        const bool offer = !State.RemnantKeyList.empty() && !remnantTree_.Nodes().empty();
+        SetPage(offer ? PageRegRemain : PageResult);
     }
     State.RemnantKeyList.clear();
 }
@@ -221,7 +224,7 @@ void TUninstallStepForm::RunForceRegistryStep() {
         SetLabelText(Item(IDC_STEP_FLABEL), count + "/" + count);
     }
     if (ku::RunForceRegistryStep(State, input, &progress, State.ForcePlan))
-        SetWindowTextA(Handle(), (WindowText(Handle()) + "(Scan server program)").c_str());
+        SetCaption(WindowText(Handle()) + "(Scan server program)");
     EndStep(IDC_STEP_ABREGISTRYSCANEX, IDC_STEP_REGPROGRESSEXPANEL, IDC_STEP_REGSKIPEXBTN,
             kTimer1, IDC_STEP_STEPIMAGEEX1);
 }
@@ -281,6 +284,7 @@ void TUninstallStepForm::ShowFinishButton() {
     const HWND step = Item(IDC_STEP_STEPBITBTN);
     const HWND cancel = Item(IDC_STEP_CANCELBITBTN);
     SetWindowTextA(step, "Finish");
+    ImageButtonMouseLeave(IDC_STEP_STEPBITBTN); // the Finish picture
     RECT area;
     GetWindowRect(cancel, &area);
     MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&area), 2);

@@ -169,9 +169,14 @@ bool TForm::PaintBackground(HDC dc) {
     else
         FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
     if (background_) {
+        // The picture covers the whole window, also one laid out larger than the picture.
+        BITMAP info = {};
+        GetObjectA(background_.get(), sizeof(info), &info);
         HDC source = CreateCompatibleDC(dc);
         HGDIOBJ old = SelectObject(source, background_.get());
-        BitBlt(dc, 0, 0, client.right, client.bottom, source, 0, 0, SRCCOPY);
+        SetStretchBltMode(dc, HALFTONE);
+        StretchBlt(dc, 0, 0, client.right, client.bottom, source, 0, 0, info.bmWidth,
+                   info.bmHeight, SRCCOPY);
         SelectObject(source, old);
         DeleteDC(source);
     }

@@ -7,6 +7,7 @@
 #include "core/DeleteHelpers.h"
 #include "core/InstallerScans.h"
 #include "core/LeftoverEngine.h"
+#include "core/Reg32vs64.h"
 #include "core/SharedState.h"
 #include "support/Spawn.h"
 
@@ -52,10 +53,17 @@ struct TwoPackages {
 
 TEST(MsiShared, RemovingOneProductKeepsTheOthersSharedComponent) {
     const bool view = RegistryView64;
-    RegistryView64 = true; // the program's default under WOW64, where Windows Installer writes
+    RegistryView64 = IsWow64(); // the program's default: the 64-bit view under WOW64
     ScanState = ScanRun;
     TwoPackages packages;
     ASSERT_TRUE(packages.installed);
+    const std::string location = kutest::RawReadString(HKEY_LOCAL_MACHINE,
+                                                       std::string(kInstallerProductsPath) + "\\" +
+                                                           kPackedA + "\\InstallProperties",
+                                                       "InstallLocation", KEY_WOW64_64KEY);
+    if (!kutest::PathExists(location))
+        GTEST_SKIP() << "Wine's Windows Installer recorded the install folder as " << location
+                     << ", which does not exist (it does so in a 32-bit prefix)";
     const std::string folderA = ProgramFiles() + "\\KuForceMsiA";
     const std::string shared = ProgramFiles() + "\\KuForceShared\\kushared.dll";
     ASSERT_TRUE(kutest::FileThere(shared));

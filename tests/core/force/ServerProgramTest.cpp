@@ -7,6 +7,7 @@
 #include "core/PublicFunctionUnit.h"
 #include "core/ServerProgramScan.h"
 #include "support/RecordingLauncher.h"
+#include "support/RealService.h"
 #include "support/Spawn.h"
 
 using namespace ku;
@@ -64,6 +65,9 @@ TEST(ServerProgram, ServicesAndDriversOfTheFolderOnly) {
     driver.SetString("", "ImagePath", "\\??\\" + ShortPathOf(folder) + "\\kudrv.sys");
     OwnKey canary(HKEY_LOCAL_MACHINE, kServices + tag + "Canary");
     canary.SetString("", "ImagePath", "\"" + lookAlike + "\\svc.exe\"");
+    // Named after its program, with arguments after an unquoted path.
+    OwnKey named(HKEY_LOCAL_MACHINE, kServices + tag + "Named.exe");
+    named.SetString("", "ImagePath", folder + "\\named.exe -service");
     OwnKey other(HKEY_LOCAL_MACHINE, kServices + tag + "Num");
     other.SetDword("", "Start", 3);
 
@@ -77,6 +81,8 @@ TEST(ServerProgram, ServicesAndDriversOfTheFolderOnly) {
     EXPECT_TRUE(Has(plan.servicesToStop, tag + "Svc"));
     EXPECT_TRUE(Has(plan.driversToDelete, tag + "Drv"));
     EXPECT_FALSE(Has(plan.servicesToStop, tag + "Canary"));
+    // Only the service named after its program ends a process: that program, by its path.
+    EXPECT_EQ(plan.processesToEnd, std::vector<std::string>{folder + "\\named.exe"});
 
     // A program file matches its own service, not the folder's others.
     TUninstallerContents byFile;

@@ -41,6 +41,12 @@ TEST(ProgramListSort, SortsByTrimmedNameDateOrPublisherOrdinally) {
     EXPECT_EQ(list.GetItem(3).Content.Publisher, "acme");
     list.SortBy(ku::SortByPublisher, ku::SortDescending);
     EXPECT_EQ(list.GetItem(0).Content.Publisher, "acme");
+    // Equal keys keep their order, in both directions (an exchange sort moved "b1" behind "b2").
+    list = Rows({{"b1", "", "B"}, {"b2", "", "B"}, {"a", "", "A"}});
+    list.SortBy(ku::SortByPublisher, ku::SortAscending);
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"a", "b1", "b2"}));
+    list.SortBy(ku::SortByPublisher, ku::SortDescending);
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"b1", "b2", "a"}));
     const std::vector<std::string> before = Names(list);
     list.SortBy(3, ku::SortAscending);
     list.SortBy(ku::SortByName, 7);

@@ -151,6 +151,16 @@ TEST_F(DetailFormTest, ShowsTheFactsInADialogFrame) {
     EXPECT_EQ(form.BackgroundName(), "DetailBack");
     EXPECT_NE(SendMessageA(form.Item(IDC_DETAIL_PICAPPLICATIONICON), STM_GETICON, 0, 0), 0);
     EXPECT_TRUE(uitest::SaveScreenshot(form.Handle(), "DetailForm"));
+    // The background's band reaches the right edge of the client area.
+    uitest::PumpMessages(50);
+    RECT client;
+    GetClientRect(form.Handle(), &client);
+    POINT corner = {client.right - 2, 1};
+    ClientToScreen(form.Handle(), &corner);
+    HDC screen = GetDC(nullptr);
+    const COLORREF band = GetPixel(screen, corner.x, corner.y);
+    ReleaseDC(nullptr, screen);
+    EXPECT_LT(GetRValue(band) + GetGValue(band), 0x80) << std::hex << band;
 }
 
 TEST_F(DetailFormTest, LinkLightsUpAndOpensOnlyWebAddresses) {

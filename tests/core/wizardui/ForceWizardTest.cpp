@@ -183,6 +183,11 @@ TEST(ForceWizard, ServerProgramFirstThenTheFolderWithItsRemnantKeys) {
         form.Show();
         form.StepBitBtnClick();
         ASSERT_EQ(form.PageIndex(), ku::PageRegRemain);
+        // A value that holds the folder in short form shows it in long form.
+        const auto& nodes = form.RemnantTree().Nodes();
+        EXPECT_TRUE(std::any_of(nodes.begin(), nodes.end(), [&](const ku::RemnantNode& n) {
+            return n.text == "Home>" + fixture.folder;
+        }));
         // Tick the user's copy of the program key by a click on its check box.
         const int node = form.RemnantTree().Find("HKEY_CURRENT_USER\\SOFTWARE\\" + fixture.name);
         ASSERT_GE(node, 0);
@@ -204,16 +209,23 @@ TEST(ForceWizard, ServerProgramFirstThenTheFolderWithItsRemnantKeys) {
         item = TreeView_GetChild(tree, TreeView_GetChild(tree, item));
         RECT area = {};
         ASSERT_TRUE(TreeView_GetItemRect(tree, item, &area, TRUE));
-        POINT point = {area.left - 8, (area.top + area.bottom) / 2};
+        // The check picture sits left of the key picture, which sits left of the label.
+        POINT point = {area.left - 24, (area.top + area.bottom) / 2};
         ClientToScreen(tree, &point);
         SetCursorPos(point.x, point.y);
         ScreenToClient(tree, &point);
-        SendMessageA(tree, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(point.x, point.y));
-        SendMessageA(tree, WM_LBUTTONUP, 0, MAKELPARAM(point.x, point.y));
+        // Posted, as the mouse would: a press makes the tree wait for its release.
+        PostMessageA(tree, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(point.x, point.y));
+        PostMessageA(tree, WM_LBUTTONUP, 0, MAKELPARAM(point.x, point.y));
         uitest::PumpMessages(100);
-        if (form.RemnantTree().Nodes()[node].state != ku::RemnantTicked)
-            form.RemnantTree().ToggleNode(node); // a display without a pointer position
         EXPECT_EQ(form.RemnantTree().Nodes()[node].state, ku::RemnantTicked);
+        TVITEMA shown = {};
+        shown.mask = TVIF_STATE | TVIF_IMAGE;
+        shown.hItem = item;
+        shown.stateMask = TVIS_STATEIMAGEMASK;
+        TreeView_GetItem(tree, &shown);
+        EXPECT_EQ(shown.state >> 12, static_cast<UINT>(ku::RemnantTicked)); // the ticked picture
+        EXPECT_EQ(shown.iImage, ku::RemnantImageKey);
         EXPECT_TRUE(uitest::SaveScreenshot(form.Handle(), "ForceWizardRegRemain"));
         form.StepBitBtnClick();
         ASSERT_EQ(form.PageIndex(), ku::PageResult);

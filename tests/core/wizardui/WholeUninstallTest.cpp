@@ -269,8 +269,7 @@ TEST_F(WholeUninstall, MsiProgramWithoutADriveInItsCommand) {
           "3 " + UpperCase(data + "\\cache.dat")})
         EXPECT_TRUE(HasLine(run.leftovers, line)) << line << "\nlisted:\n" << Join(run.leftovers);
 
-    const kutest::Difference registry =
-        kutest::Compare(registryBefore, kutest::TakeRegistrySnapshot());
+    kutest::Difference registry = kutest::Compare(registryBefore, kutest::TakeRegistrySnapshot());
     const std::string vendorKey = "HKLM\\" + wow + "KuDemoVendor\\";
     std::vector<std::string> expectedGone = {
         "HKCU\\Software\\" + code + "\\=",
@@ -281,9 +280,29 @@ TEST_F(WholeUninstall, MsiProgramWithoutADriveInItsCommand) {
     ASSERT_EQ(registry.removed.size(), expectedGone.size()) << Join(registry.removed);
     for (size_t i = 0; i < expectedGone.size(); ++i)
         EXPECT_EQ(registry.removed[i].rfind(expectedGone[i], 0), 0u) << registry.removed[i];
-    EXPECT_TRUE(registry.added.empty()) << Join(registry.added);
-    const kutest::Difference drive = kutest::Compare(driveBefore, kutest::TakeDriveSnapshot());
+    // The first package a prefix installs leaves the Windows Installer's own stores behind,
+    // empty: no trace of the program.
+    const auto store = [](const std::string& line) {
+        if (line == "C:\\WINDOWS\\INSTALLER\\")
+            return true;
+        if (line.size() < 2 || line.compare(line.size() - 2, 2, "\\=") != 0 ||
+            line.find("\\Installer") == std::string::npos)
+            return false;
+        const std::string key = line.substr(0, line.size() - 2);
+        const std::string last = key.substr(key.rfind('\\') + 1);
+        for (const char* container : {"Installer", "Features", "Products", "UpgradeCodes",
+                                      "Components", "UserData", "S-1-5-18"})
+            if (last == container)
+                return true;
+        return false;
+    };
+    auto& added = registry.added;
+    added.erase(std::remove_if(added.begin(), added.end(), store), added.end());
+    EXPECT_TRUE(added.empty()) << Join(added);
+    kutest::Difference drive = kutest::Compare(driveBefore, kutest::TakeDriveSnapshot());
     EXPECT_EQ(drive.removed, std::vector<std::string>{UpperCase(data + "\\cache.dat")});
+    drive.added.erase(std::remove_if(drive.added.begin(), drive.added.end(), store),
+                      drive.added.end());
     EXPECT_TRUE(drive.added.empty()) << Join(drive.added);
 
     kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, vendor, 0);

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "StepFormIds.h"
+#include "core/ui/ImageEx.h"
 #include "core/Dialogs.h"
 #include "core/SharedState.h"
 #include "core/ui/UiSupport.h"
@@ -124,6 +125,8 @@ TEST_F(WizardFlow, SkippingBothScansStillLeadsToTheResultPage) {
     uitest::PumpMessages(50);
     EXPECT_TRUE(asked.empty());
     EXPECT_EQ(WindowText(GetDlgItem(form.Handle(), IDC_STEP_STEPBITBTN)), "Finish");
+    EXPECT_EQ(TImageEx(GetDlgItem(form.Handle(), IDC_STEP_STEPBITBTN)).PictureName(),
+              "ImageList1:4");
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(form.Handle(), IDC_STEP_CANCELBITBTN)));
     EXPECT_TRUE(uitest::SaveScreenshot(form.Handle(), "StepForm4Finish"));
     form.StepBitBtnClick();
