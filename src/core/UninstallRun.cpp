@@ -43,8 +43,8 @@ public:
             AddFolder(temp);
     }
 
-    bool IsOwn(DWORD processId) const {
-        const std::string image = LongUpper(GetProcessImagePath(processId));
+    bool IsOwn(HANDLE process, DWORD processId) const {
+        const std::string image = LongUpper(ImagePath(process, processId));
         if (image.empty())
             return false;
         if (SameText(ExtractFileName(image), "msiexec.exe") && IsBelowWindowsFolder(image))
@@ -56,6 +56,18 @@ public:
     }
 
 private:
+    // Read from the process handle: a child that has only just been created has no module
+    // list yet for GetModuleFileNameEx to read, and its parent may end in that moment.
+    static std::string ImagePath(HANDLE process, DWORD processId) {
+        using QueryImageFn = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, PDWORD);
+        static const auto query = reinterpret_cast<QueryImageFn>(reinterpret_cast<void*>(
+            GetProcAddress(GetModuleHandleA("kernel32"), "QueryFullProcessImageNameA")));
+        char buffer[MAX_PATH * 4];
+        DWORD length = sizeof buffer;
+        if (query && query(process, 0, buffer, &length) && length < sizeof buffer)
+            return std::string(buffer, length);
+        return GetProcessImagePath(processId);
+    }
     static std::string LongUpper(const std::string& path) {
         char buffer[MAX_PATH * 4];
         const DWORD length = GetLongPathNameA(path.c_str(), buffer, sizeof buffer);
@@ -107,7 +119,7 @@ public:
             const ULONGLONG start = Ticks(created);
             if (start < parent->second.created || start > parent->second.ended)
                 continue; // a reused process id, not a child of ours
-            if (!own_.IsOwn(entry.th32ProcessID))
+            if (!own_.IsOwn(handle.get(), entry.th32ProcessID))
                 continue; // another program it opened (a browser, Explorer): not waited for
             Add(entry.th32ProcessID, std::move(handle));
         }
