@@ -1,7 +1,8 @@
 // Profile table, first part: UnitNorton to UnitAOLComputerCheck43.
 // Where a path was cut back to the folder that holds all of a vendor's products, the row keeps
 // the product's own folder (KeepFolder) instead: scanning the vendor folder would list every
-// other product of that vendor for deletion.
+// other product of that vendor for deletion. For the same reason no row reads a value that names
+// a vendor's shared-components folder or the vendor folder itself.
 #include "special/profiles/OwnSteps.h"
 #include "special/profiles/ProfileUnits.h"
 
@@ -16,8 +17,7 @@ const char kReader80[] = "SOFTWARE\\Adobe\\Acrobat Reader\\8.0\\Installer";
 
 const ProfileRow UnitNorton::Row =
     Profile("UnitNorton", A)
-        .Sources({Hklm(kSav, "InstallDir"), Hklm(kSav, "SharedComponents"),
-                  Hklm(kSav, "SymantecShared")})
+        .Sources({Hklm(kSav, "InstallDir")})
         .Pause(1000);
 
 const ProfileRow Unitspamfighter::Row =
@@ -219,11 +219,8 @@ const ProfileRow UnitRoxioGoback30::Row =
 
 const ProfileRow UnitAOLComputerCheck43::Row =
     Profile("UnitAOLComputerCheck43", C)
-        .Sources(
-            {Hklm("SOFTWARE\\America Online\\AOL Diagnostics", "InstallDir")
-                 .ReadOnly()
-                 .KeepFolder("\\AOLDiag"),
-             Hklm("SOFTWARE\\America Online\\Uninstalls\\EmptyFolders", "C:\\Program Files\\AOL")
-                 .ReadOnly()});
+        .Sources({Hklm("SOFTWARE\\America Online\\AOL Diagnostics", "InstallDir")
+                      .ReadOnly()
+                      .KeepFolder("\\AOLDiag")});
 
 } // namespace ku::profiles

@@ -163,7 +163,7 @@ const ProfileRow UnitPcSpeedscanPro12::Row =
 const ProfileRow UnitSymanClient10::Row =
     Profile("UnitSymanClient10", A)
         .Sources({Hklm(kInstalledApps, "SCS Install Directory"),
-                  Hklm(kInstalledApps, "ConfigWizard"), Hklm(kSharedUsage, "")});
+                  Hklm(kInstalledApps, "ConfigWizard")});
 
 const ProfileRow unitAdobeReader50::Row =
     Profile("unitAdobeReader50", B)
@@ -187,7 +187,6 @@ const ProfileRow UnitCAPersonalFirewall::Row =
 const ProfileRow UnitNortonSystemWorks2008::Row =
     Profile("UnitNortonSystemWorks2008", A)
         .Sources({Hklm(kInstalledApps, "Norton Cleanup").ReadOnly().Cut("\\Norton Cleanup"),
-                  Hklm(kInstalledApps, "Common Client").ReadOnly(),
                   Hklm(kSharedUsage, "LiveUpdate").ReadOnly().KeepFolder("\\LiveUpdate")})
         .AfterFinder(ListFoundFiles)
         .Extra(ExtraCommand::RegisterOleAut)
@@ -219,7 +218,6 @@ const ProfileRow CyberDefender::Row =
 const ProfileRow SymantecProtection11::Row =
     Profile("SymantecProtection11", B)
         .Sources({Hklm(kInstalledApps, "SAV Install Directory").ReadOnly(),
-                  Hklm(kInstalledApps, "Common Client").ReadOnly(),
                   Hklm(kSharedUsage, "LiveUpdate").ReadOnly()});
 
 const ProfileRow NEOPro::Row =
