@@ -2,12 +2,12 @@
 // trips, the batch menu of the backups and the Run value of the logon backup.
 #include <gtest/gtest.h>
 
-#include "core/FileSystem.h"
-#include "core/StrUtil.h"
+#include "core/system/FileSystem.h"
+#include "core/system/StrUtil.h"
 #include "support/RecordingLauncher.h"
+#include "support/Sandbox.h"
 #include "sysmanager/BootFiles.h"
 #include "sysmanager/DosRestore.h"
-#include "support/Sandbox.h"
 
 namespace {
 

@@ -2,12 +2,12 @@
 // the list of backups and the order and stops of a restore.
 #include <gtest/gtest.h>
 
-#include "core/Dialogs.h"
-#include "core/FileSystem.h"
-#include "core/StrUtil.h"
-#include "sysmanager/RegstoreFunUnit.h"
+#include "core/system/Dialogs.h"
+#include "core/system/FileSystem.h"
+#include "core/system/StrUtil.h"
 #include "support/Sandbox.h"
 #include "support/WindowsLikeHives.h"
+#include "sysmanager/RegstoreFunUnit.h"
 
 namespace {
 

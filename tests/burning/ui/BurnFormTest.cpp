@@ -11,12 +11,12 @@
 #include <utility>
 
 #include "../BurnTestSupport.h"
-#include "IsoImage.h"
 #include "BurnFormIds.h"
+#include "IsoImage.h"
 #include "UiSupport.h"
 #include "burning/ui/BurnUnit.h"
-#include "core/Dialogs.h"
-#include "core/PublicFunctionUnit.h"
+#include "core/system/Dialogs.h"
+#include "core/system/PublicFunctionUnit.h"
 
 using namespace ku;
 

@@ -9,8 +9,8 @@
 
 #include "MainUnitIds.h"
 #include "SpecialFormIds.h"
-#include "core/Handles.h"
-#include "core/StrUtil.h"
+#include "core/system/Handles.h"
+#include "core/system/StrUtil.h"
 #include "support/Files.h"
 #include "support/PlantedRegistry.h"
 #include "support/RawRegistry.h"

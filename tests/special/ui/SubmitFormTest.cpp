@@ -6,7 +6,7 @@
 
 #include "SubmitToFormIds.h"
 #include "UiSupport.h"
-#include "core/Dialogs.h"
+#include "core/system/Dialogs.h"
 #include "special/ui/SubmitToUnit.h"
 #include "support/MailServer.h"
 

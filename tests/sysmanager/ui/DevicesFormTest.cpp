@@ -7,7 +7,7 @@
 #include <dbt.h>
 
 #include "UiSupport.h"
-#include "core/Dialogs.h"
+#include "core/system/Dialogs.h"
 #include "support/HostWindow.h"
 #include "support/ScriptedDevices.h"
 #include "sysmanager/ui/ueject.h"

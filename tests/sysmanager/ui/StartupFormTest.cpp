@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "UiSupport.h"
-#include "core/Dialogs.h"
+#include "core/system/Dialogs.h"
 #include "support/HostWindow.h"
 #include "support/StartupTestBed.h"
 #include "sysmanager/ui/StartupManagerUnit.h"

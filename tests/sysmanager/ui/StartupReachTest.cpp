@@ -11,7 +11,7 @@
 #include "StartupManagerFormIds.h"
 #include "SysManagerFormIds.h"
 #include "UiSupport.h"
-#include "core/Handles.h"
+#include "core/system/Handles.h"
 #include "support/LogonEntries.h"
 #include "support/Spawn.h"
 
