@@ -1,5 +1,6 @@
 // The image stream past 4 GiB and without a file, and the burner's settings and tables.
-#include "BurnTestSupport.h"
+#include <gtest/gtest.h>
+
 #include "burning/mbCDBC.h"
 #include "burning/mbStreamEx.h"
 #include "support/Sandbox.h"
@@ -29,15 +30,13 @@ TEST(FileStreamEx, KeepsPositionsPastFourGigabytesAndSurvivesAMissingFile) {
     EXPECT_EQ(missing.Size(), -1);
 }
 
-TEST(BurnerHelpers, CacheSizeVersionPostGapAndTables) {
+TEST(BurnerHelpers, CacheSizePostGapTablesAndArchiveBits) {
     TMCDBurner burner;
     const uint32_t caches[][2] = {{0, 2097152}, {4194305, 4194304}, {3000000, 2998272}};
     for (const auto& cache : caches) {
         burner.SetCacheSize(cache[0]);
         EXPECT_EQ(burner.CacheSize(), cache[1]);
     }
-    burner.SetVersion("1.21");
-    EXPECT_EQ(burner.Version(), "1.23");
     burner.ImageSectors = 100;
     EXPECT_EQ(burner.GetImageSectors(), 300) << "the post-gap is shown as written";
     burner.WritePostGap = false;

@@ -158,6 +158,39 @@ void ClickControl(HWND control) {
     PostMessageA(control, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
 }
 
+std::string TextOf(HWND window) {
+    char text[512] = {};
+    SendMessageA(window, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+namespace {
+const char* const kKuSettings = "Software\\Kelvane Uninstaller";
+}
+
+KuSession::KuSession(const std::string& exePath, const std::string& directory) {
+    RawDeleteTree(HKEY_CURRENT_USER, kKuSettings, KEY_WOW64_64KEY);
+    RawSetDword(HKEY_CURRENT_USER, kKuSettings, "CheckUpdate", 0, KEY_WOW64_64KEY);
+    process_ = StartProgram("\"" + exePath + "\"", &id, directory);
+    main = WaitForMainWindow(id);
+}
+
+int KuSession::Close() {
+    if (!process_)
+        return -2;
+    if (IsWindow(main))
+        PostMessageA(main, WM_CLOSE, 0, 0);
+    const int code = WaitForExit(process_, 20000);
+    CloseHandle(process_);
+    process_ = nullptr;
+    return code;
+}
+
+KuSession::~KuSession() {
+    Close();
+    RawDeleteTree(HKEY_CURRENT_USER, kKuSettings, KEY_WOW64_64KEY);
+}
+
 bool WaitFor(const std::function<bool()>& condition, DWORD ms) {
     for (DWORD waited = 0;; waited += 50) {
         if (condition())

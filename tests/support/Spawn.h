@@ -71,4 +71,26 @@ inline std::string Fixture(const std::string& name) {
     return std::string(kFixtureDir) + "\\" + name;
 }
 
+// A window's text, also of another process's control (asked with WM_GETTEXT).
+std::string TextOf(HWND window);
+
+// KU.exe (the built one, or a copy) started with the update check off and its main window
+// found; at the end it is closed if it still runs and its settings key goes.
+class KuSession {
+  public:
+    explicit KuSession(const std::string& exePath = Fixture("ku\\KU.exe"),
+                       const std::string& directory = "");
+    ~KuSession();
+    KuSession(const KuSession&) = delete;
+    KuSession& operator=(const KuSession&) = delete;
+    // Closes the main window; KU.exe's exit code (-1 when it had to be ended).
+    int Close();
+
+    DWORD id = 0;
+    HWND main = nullptr; // nullptr when no main window came
+
+  private:
+    HANDLE process_ = nullptr;
+};
+
 } // namespace kutest

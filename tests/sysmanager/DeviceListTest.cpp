@@ -5,6 +5,7 @@
 #include "support/ScriptedDevices.h"
 #include "sysmanager/DeviceList.h"
 
+using kutest::MakeDevice;
 using kutest::ScriptedDevice;
 
 namespace {
@@ -13,32 +14,20 @@ const ULONG kProblem = ku::kDnHasProblem;
 const ULONG kDisableable = ku::kDnDisableable;
 const ULONG kRemovable = ku::kDnRemovable;
 
-ScriptedDevice Device(const char* friendly, const char* description, int classNumber, ULONG status,
-                      ULONG problem = 0, int classImage = -1) {
-    ScriptedDevice device;
-    device.friendlyName = friendly;
-    device.description = description;
-    device.classNumber = classNumber;
-    device.status = status;
-    device.problem = problem;
-    device.classImage = classImage;
-    return device;
-}
-
 // Device i of the script; devices of one class number share the class's image.
 std::vector<ScriptedDevice> Script() {
     std::vector<ScriptedDevice> devices = {
-        Device("Disk drive", "", 1, kDisableable, 0, 3),
-        Device("", "Disabled adapter", 2, kProblem | kDisableable, 22, 4),
-        Device("Broken port", "", 2, kProblem, 10),
-        Device("USB stick", "", 3, kRemovable),
-        Device("Card reader", "", 3, kDisableable | kRemovable),
-        Device("Switched off", "", 1, kDisableable | kRemovable, 29),
-        Device("", "", 1, kDisableable),                          // no name at all
-        Device("Ghost", "", 1, kDisableable | ku::kDnNoShowInDm), // hidden
-        Device("Legacy driver", "", 9, kDisableable),             // class not displayed
-        Device("No status", "", 1, 0),
-        Device("After the hidden ones", "", 1, kDisableable)};
+        MakeDevice("Disk drive", "", 1, kDisableable, 0, 3),
+        MakeDevice("", "Disabled adapter", 2, kProblem | kDisableable, 22, 4),
+        MakeDevice("Broken port", "", 2, kProblem, 10),
+        MakeDevice("USB stick", "", 3, kRemovable),
+        MakeDevice("Card reader", "", 3, kDisableable | kRemovable),
+        MakeDevice("Switched off", "", 1, kDisableable | kRemovable, 29),
+        MakeDevice("", "", 1, kDisableable),                          // no name at all
+        MakeDevice("Ghost", "", 1, kDisableable | ku::kDnNoShowInDm), // hidden
+        MakeDevice("Legacy driver", "", 9, kDisableable),             // class not displayed
+        MakeDevice("No status", "", 1, 0),
+        MakeDevice("After the hidden ones", "", 1, kDisableable)};
     devices[1].changeFails = true;
     devices[3].ejectAnswer = CR_REMOVE_VETOED;
     devices[3].vetoName = "USB\\VID_1";

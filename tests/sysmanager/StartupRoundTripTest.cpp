@@ -8,6 +8,7 @@
 #include "core/Handles.h"
 #include "support/Spawn.h"
 #include "support/StartupTestBed.h"
+#include "sysmanager/StartupBackup.h"
 
 using kutest::FindRow;
 using kutest::MarkRows;
@@ -239,4 +240,15 @@ TEST(StartupRoundTrip, FailuresChangeNothing) {
         for (int i = 0; i < 3; ++i)
             EXPECT_EQ(kutest::ReadAll(bed.Backup(names[i])), files[i]) << names[i];
     }
+}
+
+// Lines written before names were escaped, and broken lines, read safely.
+TEST(StartupRoundTrip, OlderLinesAndBrokenLinesReadSafely) {
+    ku::BackupLine back;
+    // A "%" that starts no code is kept as it stands.
+    ASSERT_TRUE(ku::ParseBackupLine("HKEY_CURRENT_USER\\" + kRunKey + "#Old 100%|x", back));
+    EXPECT_EQ(back.ValueName, "Old 100%");
+    for (const char* broken :
+         {"", "no separators", "HKEY_CURRENT_USER\\Run|data#name", "HKEY_CURRENT_USER#Run|x"})
+        EXPECT_FALSE(ku::ParseBackupLine(broken, back)) << broken;
 }

@@ -17,12 +17,6 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-std::string Folder(UINT(WINAPI* get)(LPSTR, UINT)) {
-    char buffer[MAX_PATH] = {};
-    get(buffer, MAX_PATH);
-    return buffer;
-}
-
 struct ParseCase {
     const char* name;
     const char* text; // "|" separates lines
@@ -30,7 +24,7 @@ struct ParseCase {
 };
 
 TEST(ProfileSection, ReadsEachEdgeCaseOfTheFormat) {
-    const std::string win = Folder(GetWindowsDirectoryA), sys = Folder(GetSystemDirectoryA);
+    const std::string win = kutest::WindowsFolder(), sys = kutest::SystemFolder();
     const ParseCase cases[] = {
         {"whole section",
          "x|[UnitX]|delRegkey(A)|FILE=%WinDir%\\a.ini|[Services]|Svc One||"

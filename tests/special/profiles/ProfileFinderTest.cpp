@@ -206,9 +206,7 @@ TEST_F(ProfileFinders, FindNothingAndShowNothingWhenTheApplicationIsMissing) {
 // A found folder is scanned only when it is a product's own: never a root, a system or shared
 // folder, a profile root or a path that is not absolute (what a missed cut leaves).
 TEST_F(ProfileFinders, ScanOnlyAbsoluteFoldersTheDeleteGuardAllows) {
-    char windows[MAX_PATH] = {}, system[MAX_PATH] = {}, profile[MAX_PATH] = {};
-    GetWindowsDirectoryA(windows, MAX_PATH);
-    GetSystemDirectoryA(system, MAX_PATH);
+    char profile[MAX_PATH] = {};
     GetEnvironmentVariableA("USERPROFILE", profile, MAX_PATH);
     const struct {
         std::string folder;
@@ -223,8 +221,8 @@ TEST_F(ProfileFinders, ScanOnlyAbsoluteFoldersTheDeleteGuardAllows) {
         {"Vendor\\Product", false},
         {"\\Product", false},
         {"\\\\server\\share\\app", false},
-        {windows, false},
-        {system, false},
+        {kutest::WindowsFolder(), false},
+        {kutest::SystemFolder(), false},
         {"C:\\Program Files", false},
         {"C:\\Program Files\\Common Files", false},
         {profile, false},
