@@ -86,6 +86,8 @@ class SpecialUninstall : public ::testing::Test {
                 wizard.form.StepBitBtnClick();
                 if (!pictures.empty())
                     wizard.Picture(pictures + std::to_string(page + 2));
+                if (page == 1) // the review page: what the user is shown before anything goes
+                    listed = Upper(wizard.Lines(IDC_SPECIAL_LISTFILE));
             }
             EXPECT_EQ(wizard.form.PageIndex(), ku::SpecialPageFinish);
             EXPECT_EQ(ku::WindowText(wizard.Item(IDC_SPECIAL_ABFINISH)), "Finish");
@@ -116,7 +118,7 @@ class SpecialUninstall : public ::testing::Test {
 
     kutest::PlantedRegistry registry{kView};
     kutest::RecordingDialogs dialogs;
-    Names registryGone, registryAdded, driveGone, driveAdded;
+    Names registryGone, registryAdded, driveGone, driveAdded, listed;
 
   private:
     std::map<std::string, std::string> dataFiles_;
@@ -177,6 +179,12 @@ TEST_F(SpecialUninstall, PrinterDriverWithProductCodeProcessesAndService) {
                          ku::UpperCase(app + "\\lxdjamon.exe"),
                          ku::UpperCase(app + "\\lxdjcoms.exe")};
     EXPECT_EQ(driveGone, files) << Join(driveGone);
+    // Shown before: the files and the keys that hold what matched.
+    Names shown = files;
+    for (const std::string& key : {std::string("SOFTWARE\\Lexmark\\KuLexmark 1400"), component,
+                                   "SOFTWARE\\Lexmark\\KuPrinters\\" + code})
+        shown.insert(ku::UpperCase(key));
+    EXPECT_EQ(listed, shown) << Join(listed);
     EXPECT_TRUE(driveAdded.empty()) << Join(driveAdded);
     EXPECT_TRUE(lookAlike.Running());
     EXPECT_TRUE(kutest::WaitFor([&] { return spooler.State() == SERVICE_STOPPED; }));
@@ -209,6 +217,7 @@ TEST_F(SpecialUninstall, AntivirusWithStoppedServicesAndAnExtraCommand) {
         << Join(registryGone);
     EXPECT_EQ(driveGone, FilesGone());
     EXPECT_EQ(driveGone.size(), 2u);
+    EXPECT_EQ(listed, driveGone) << Join(listed);
     EXPECT_TRUE(kutest::WaitFor([&] { return guard.State() == SERVICE_STOPPED; }));
     std::vector<std::string> commands;
     for (const ku::LaunchRequest& request : launcher.Requests())
@@ -237,6 +246,9 @@ TEST_F(SpecialUninstall, SuiteWhoseProfileRunsAfterTheLeftoversWent) {
                      Value("HKLM", "SOFTWARE\\KasperskyLab\\SetupFolders", "KIS7")}))
         << Join(registryGone);
     EXPECT_EQ(driveGone, Names{ku::UpperCase(app + "\\avp.exe")});
+    EXPECT_EQ(listed, (Names{ku::UpperCase(app + "\\avp.exe"),
+                             ku::UpperCase("SOFTWARE\\KasperskyLab\\KuKIS\\" + code)}))
+        << Join(listed);
     const auto texts = dialogs.Texts();
     ASSERT_EQ(texts.size(), 3u);
     EXPECT_TRUE(ku::StartsText(texts[1], "To permanently remove the files"));
@@ -265,6 +277,7 @@ TEST_F(SpecialUninstall, EntryScannedByOneProfileAndRemovedByAnother) {
         << Join(registryGone);
     EXPECT_EQ(driveGone.size(), 2u);
     EXPECT_EQ(driveGone, FilesGone());
+    EXPECT_EQ(listed, driveGone) << Join(listed);
 }
 
 } // namespace
