@@ -117,34 +117,46 @@ HWND WaitForMainWindow(DWORD processId, DWORD ms) {
 
 namespace {
 
-struct DialogSearch {
+// A visible window of the process holding the control (when not 0); with a caption, only a
+// dialog of that caption. The last one found counts.
+struct ControlSearch {
     DWORD processId;
-    std::string caption;
-    int button;
+    const std::string* caption;
+    int control;
     HWND found = nullptr;
 };
 
-BOOL CALLBACK CheckDialog(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<DialogSearch*>(data);
+BOOL CALLBACK CheckWindowOf(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<ControlSearch*>(data);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
     char text[256] = {}, name[64] = {};
     GetWindowTextA(window, text, sizeof text);
     GetClassNameA(window, name, sizeof name);
-    if (owner == search->processId && IsWindowVisible(window) && std::string(name) == "#32770" &&
-        search->caption == text && (search->button == 0 || GetDlgItem(window, search->button)))
+    if (owner == search->processId && IsWindowVisible(window) &&
+        (!search->caption || (std::string(name) == "#32770" && *search->caption == text)) &&
+        (search->control == 0 || GetDlgItem(window, search->control)))
         search->found = window;
     return TRUE;
 }
 
-} // namespace
-
-HWND FindDialogOf(DWORD processId, const std::string& caption, int button) {
-    DialogSearch search{processId, caption, button};
-    EnumWindows(CheckDialog, reinterpret_cast<LPARAM>(&search));
+HWND FindWindowOf(DWORD processId, const std::string* caption, int control) {
+    ControlSearch search{processId, caption, control};
+    EnumWindows(CheckWindowOf, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
+} // namespace
+
+HWND WaitForWindowWith(DWORD processId, int controlId, DWORD ms) {
+    HWND found = nullptr;
+    WaitFor([&] { return (found = FindWindowOf(processId, nullptr, controlId)) != nullptr; }, ms);
+    return found;
+}
+
+HWND FindDialogOf(DWORD processId, const std::string& caption, int button) {
+    return FindWindowOf(processId, &caption, button);
+}
 bool AnswerDialog(DWORD processId, const std::string& caption, int button, DWORD ms) {
     HWND box = nullptr;
     if (!WaitFor([&] { return (box = FindDialogOf(processId, caption, button)) != nullptr; }, ms))
@@ -162,6 +174,17 @@ std::string TextOf(HWND window) {
     char text[512] = {};
     SendMessageA(window, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text));
     return text;
+}
+
+std::vector<std::string> ItemTexts(HWND control, UINT countMessage, UINT textMessage) {
+    std::vector<std::string> texts;
+    const LRESULT count = SendMessageA(control, countMessage, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        char text[1024] = {};
+        SendMessageA(control, textMessage, i, reinterpret_cast<LPARAM>(text));
+        texts.push_back(text);
+    }
+    return texts;
 }
 
 namespace {

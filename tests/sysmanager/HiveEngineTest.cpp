@@ -101,36 +101,20 @@ TEST(HiveRestore, StagesReplacesInOrderAndStopsAtTheFirstFailure) {
     const std::vector<std::string> all = {".DEFAULT", "SAM", "SECURITY", "SOFTWARE", "SYSTEM"};
     std::vector<std::string> allSix = all;
     allSix.push_back("COMPONENTS");
+    const char* const failed = "Failed to restore registry!";
+    // clang-format off
     const RestoreCase cases[] = {
         {"complete", five, IDYES, kXp32, "", all, "Zadozivo completely", true},
         {"64-bit", six, IDYES, kXp64, "", allSix, "Zadozivo completely", true},
         {"components ignored on 32-bit", six, IDYES, kXp32, "", all, "Zadozivo completely", true},
-        {"no SECURITY",
-         {"DEFAULT", "SAM", "SOFTWARE", "SYSTEM"},
-         IDYES,
-         kXp32,
-         "",
-         {},
-         "Failed to restore registry!",
+        {"no SECURITY", {"DEFAULT", "SAM", "SOFTWARE", "SYSTEM"}, IDYES, kXp32, "", {}, failed,
          false},
         {"answered No", five, IDNO, kXp32, "", {}, "Are you sure", true},
-        {"replace fails",
-         five,
-         IDYES,
-         kXp32,
-         "SECURITY",
-         {".DEFAULT", "SAM", "SECURITY"},
-         "Failed to restore registry!",
+        {"replace fails", five, IDYES, kXp32, "SECURITY", {".DEFAULT", "SAM", "SECURITY"}, failed,
          true},
-        {"Windows NT 4",
-         five,
-         IDYES,
-         {"WINNT", false},
-         "",
-         {},
-         "Failed to restore registry!",
-         true},
+        {"Windows NT 4", five, IDYES, {"WINNT", false}, "", {}, failed, true},
     };
+    // clang-format on
     for (const RestoreCase& c : cases) {
         SCOPED_TRACE(c.name);
         kutest::ScratchDir dir;

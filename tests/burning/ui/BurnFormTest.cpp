@@ -67,13 +67,7 @@ class BurnWindow : public kutest::BurnTest {
     }
     // The texts a drop-down list offers.
     std::vector<std::string> Offered(int combo) {
-        std::vector<std::string> texts;
-        for (int i = 0; i < SendMessageA(Item(combo), CB_GETCOUNT, 0, 0); ++i) {
-            char text[256] = {};
-            SendMessageA(Item(combo), CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-            texts.push_back(text);
-        }
-        return texts;
+        return kutest::ItemTexts(Item(combo), CB_GETCOUNT, CB_GETLBTEXT);
     }
     int BarPosition(int id) { return static_cast<int>(SendMessageA(Item(id), PBM_GETPOS, 0, 0)); }
     bool StatusBecomes(const std::string& start) {

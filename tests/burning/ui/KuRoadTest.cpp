@@ -22,20 +22,15 @@ TEST(BurnWindowFromKu, OpensFromTheSystemManagerAndBurnsTheRecoveryImage) {
     ASSERT_NE(ku.main, nullptr);
 
     kutest::ClickControl(GetDlgItem(ku.main, IDC_MAIN_STARTUPBTN));
-    HWND manager = nullptr;
-    ASSERT_TRUE(kutest::WaitFor([&] {
-        manager = kutest::WindowsOf(ku.id).other;
-        return manager && GetDlgItem(manager, IDC_SM_BURNCD);
-    }));
+    const HWND manager = kutest::WaitForWindowWith(ku.id, IDC_SM_BURNCD);
+    ASSERT_NE(manager, nullptr);
     kutest::ClickControl(GetDlgItem(manager, IDC_SM_RESTOREPAGE));
     ASSERT_TRUE(
         kutest::WaitFor([&] { return IsWindowVisible(GetDlgItem(manager, IDC_SM_BURNCD)); }));
     kutest::ClickControl(GetDlgItem(manager, IDC_SM_BURNCD));
-    HWND burn = nullptr;
-    ASSERT_TRUE(kutest::WaitFor([&] {
-        return (burn = kutest::FindDialogOf(ku.id, "Burn the System Recovery CD->DIDuvu.zir",
-                                            IDC_BURN_MSGPANEL)) != nullptr;
-    }));
+    const HWND burn = kutest::WaitForWindowWith(ku.id, IDC_BURN_MSGPANEL);
+    ASSERT_NE(burn, nullptr);
+    EXPECT_EQ(kutest::TextOf(burn), "Burn the System Recovery CD->DIDuvu.zir");
     HWND status = GetDlgItem(burn, IDC_BURN_MSGPANEL);
     ASSERT_TRUE(kutest::WaitFor([&] { return kutest::TextOf(status) == ">>> Select Drive"; }));
     EXPECT_EQ(kutest::TextOf(GetDlgItem(burn, IDC_BURN_EDITFILENAME)), dir.File("DIDuvu.zir"));

@@ -87,7 +87,8 @@ class SpecialUninstall : public ::testing::Test {
                 if (!pictures.empty())
                     wizard.Picture(pictures + std::to_string(page + 2));
                 if (page == 1) // the review page: what the user is shown before anything goes
-                    listed = Upper(wizard.Lines(IDC_SPECIAL_LISTFILE));
+                    listed = Upper(kutest::ItemTexts(wizard.Item(IDC_SPECIAL_LISTFILE), LB_GETCOUNT,
+                                                     LB_GETTEXT));
             }
             EXPECT_EQ(wizard.form.PageIndex(), ku::SpecialPageFinish);
             EXPECT_EQ(ku::WindowText(wizard.Item(IDC_SPECIAL_ABFINISH)), "Finish");

@@ -7,7 +7,6 @@
 #include <commctrl.h>
 
 #include <string>
-#include <vector>
 
 #include "SpecialFormIds.h"
 #include "UiSupport.h"
@@ -42,16 +41,6 @@ class WizardDriver {
     void PostClick(int id) const {
         PostMessageA(form.Handle(), WM_COMMAND, MAKEWPARAM(id, STN_CLICKED),
                      reinterpret_cast<LPARAM>(Item(id)));
-    }
-    // The lines a list box shows.
-    std::vector<std::string> Lines(int id) const {
-        std::vector<std::string> lines;
-        for (int i = 0; i < SendMessageA(Item(id), LB_GETCOUNT, 0, 0); ++i) {
-            char text[1024] = {};
-            SendMessageA(Item(id), LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
-            lines.push_back(text);
-        }
-        return lines;
     }
     void Picture(const std::string& name) const { uitest::SaveScreenshot(form.Handle(), name); }
 

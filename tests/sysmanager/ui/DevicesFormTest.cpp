@@ -61,29 +61,16 @@ TEST(DevicesPage, DoubleClicksAskAndReportAsTheDeviceAllows) {
         std::deque<int> answers;
         std::vector<std::string> boxes, requests;
     } cases[] = {
+        // clang-format off
         {0, true, false, "Don't disable this device!", {IDCANCEL}, {enable}, {}},
-        {0,
-         true,
-         false,
-         "Don't disable this device!",
-         {IDOK},
-         {enable, "Kelvane Uninstaller: SetClassInstallParams"},
-         {"enable 0"}},
-        {1,
-         false,
-         true,
-         "",
-         {IDOK},
+        {0, true, false, "Don't disable this device!", {IDOK},
+         {enable, "Kelvane Uninstaller: SetClassInstallParams"}, {"enable 0"}},
+        {1, false, true, "", {IDOK},
          {"Eject Device: Eject this Device?",
-          "Vetoed: Failed to eject the Device (Veto: USB\\VID_1)"},
-         {"eject 1"}},
-        {2,
-         false,
-         true,
-         "",
-         {},
-         {"Change unknown: Device is disableable and ejectable. Please use MainMenu."},
-         {}},
+          "Vetoed: Failed to eject the Device (Veto: USB\\VID_1)"}, {"eject 1"}},
+        {2, false, true, "", {},
+         {"Change unknown: Device is disableable and ejectable. Please use MainMenu."}, {}},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.device);

@@ -35,11 +35,8 @@ TEST(StartupReach, MainWindowOpensTheSystemManagerWithBothPagesFilled) {
     kutest::KuSession ku;
     ASSERT_NE(ku.main, nullptr);
     kutest::ClickControl(GetDlgItem(ku.main, IDC_MAIN_STARTUPBTN));
-    HWND manager = nullptr;
-    ASSERT_TRUE(kutest::WaitFor([&] {
-        manager = kutest::WindowsOf(ku.id).other;
-        return manager && GetDlgItem(manager, IDC_SM_SHOWSTARTUPPANEL);
-    }));
+    const HWND manager = kutest::WaitForWindowWith(ku.id, IDC_SM_SHOWSTARTUPPANEL);
+    ASSERT_NE(manager, nullptr);
 
     const struct {
         int host, button, list;
