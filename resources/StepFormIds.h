@@ -73,6 +73,8 @@
 // Page 4 "Finish".
 #define IDC_STEP_ABFINISH 4080
 #define IDC_STEP_ABFINISHMESSAGE 4081
+// What could not be removed.
+#define IDC_STEP_FINISHDETAILS 4082
 
 // Page 5 "RegRemain".
 #define IDC_STEP_REMAINLABEL 4090

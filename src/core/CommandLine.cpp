@@ -44,7 +44,64 @@ std::string CutArguments(const std::string& name) {
     return name;
 }
 
+std::string ExpandVariables(const std::string& text) {
+    char buffer[MAX_PATH * 4];
+    const DWORD length = ExpandEnvironmentStringsA(text.c_str(), buffer, sizeof buffer);
+    return length > 0 && length <= sizeof buffer ? std::string(buffer) : text;
+}
+
+// A file name without a folder, found as CreateProcess would: the system's search path.
+std::string Located(const std::string& file) {
+    if (file.find_first_of("\\:") != std::string::npos)
+        return file;
+    char found[MAX_PATH * 2];
+    const DWORD length = SearchPathA(nullptr, file.c_str(), ".exe", sizeof found, found, nullptr);
+    return length > 0 && length < sizeof found ? std::string(found, length) : file;
+}
+
+bool EndsProgramName(const std::string& upper, size_t end) {
+    static const char* const kExtensions[] = {".EXE", ".COM", ".BAT", ".CMD"};
+    for (const char* extension : kExtensions)
+        if (end >= 4 && upper.compare(end - 4, 4, extension) == 0)
+            return end == upper.size() || upper[end] == ' ' || upper[end] == '\t';
+    return false;
+}
+
 } // namespace
+
+CommandParts SplitCommandLine(const std::string& command) {
+    const std::string text = Trim(command);
+    CommandParts parts;
+    if (text.empty())
+        return parts;
+    if (text[0] == '"') {
+        const size_t close = text.find('"', 1);
+        const size_t length = close == std::string::npos ? std::string::npos : close - 1;
+        parts.file = Located(ExpandVariables(text.substr(1, length)));
+        parts.arguments = close == std::string::npos ? "" : Trim(text.substr(close + 1));
+        return parts;
+    }
+    const std::string upper = UpperCase(text);
+    size_t firstEnd = std::string::npos;
+    for (size_t end = 4; end <= text.size(); ++end) {
+        if (!EndsProgramName(upper, end))
+            continue;
+        if (firstEnd == std::string::npos)
+            firstEnd = end;
+        const std::string candidate = Located(ExpandVariables(text.substr(0, end)));
+        if (FileExists(candidate)) {
+            parts.file = candidate;
+            parts.arguments = Trim(text.substr(end));
+            return parts;
+        }
+    }
+    size_t end = firstEnd;
+    if (end == std::string::npos)
+        end = FileExists(text) || DirectoryExists(text) ? text.size() : text.find(' ');
+    parts.file = Located(ExpandVariables(text.substr(0, end)));
+    parts.arguments = end == std::string::npos ? "" : Trim(text.substr(end));
+    return parts;
+}
 
 std::string CommandLineToFilePath(const std::string& text) {
     std::string s = text;

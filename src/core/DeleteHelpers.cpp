@@ -1,6 +1,9 @@
 // The guarded deleters: registry keys and values, single files and folder trees.
 #include "core/DeleteHelpers.h"
 
+#include <shellapi.h>
+
+#include "core/ClassKeys.h"
 #include "core/DllUnit.h"
 #include "core/Handles.h"
 #include "core/Reg32vs64.h"
@@ -72,8 +75,14 @@ bool HoldsRegistryLink(HKEY parent, const std::string& name, REGSAM view) {
         return false;
     if (IsRegistryLink(key.get()))
         return true;
+    // Bounded by the count the system gave: a key deleted meanwhile answers every index with
+    // an error, and a loop that waited for "no more items" would never end.
+    DWORD subKeys = 0;
+    if (RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr,
+                         nullptr, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return false;
     char child[256];
-    for (DWORD index = 0;; ++index) {
+    for (DWORD index = 0; index < subKeys; ++index) {
         DWORD length = sizeof(child);
         LONG rc =
             RegEnumKeyExA(key.get(), index, child, &length, nullptr, nullptr, nullptr, nullptr);
@@ -82,6 +91,15 @@ bool HoldsRegistryLink(HKEY parent, const std::string& name, REGSAM view) {
         if (rc == ERROR_SUCCESS && HoldsRegistryLink(key.get(), child, view))
             return true;
     }
+    return false;
+}
+
+// A key or value that makes one of Windows' own classes what it is: its class key, server,
+// icon and standard verbs, when the class runs a file of Windows.
+bool IsWindowsClassPart(HKEY root, const std::string& path, REGSAM view) {
+    const ClassPlace place = FindClassPlace(root, path);
+    return !place.classPath.empty() && IsClassServerPart(place.rest) &&
+           IsWindowsServer(ReadClassServer(root, place, view));
 }
 
 } // namespace
@@ -93,7 +111,7 @@ namespace {
 bool DeleteKeyWith(HKEY root, const std::string& keyPath, DWORD access, bool useWowView,
                    REGSAM linkView) {
     const std::string path = CleanKeyPath(keyPath);
-    if (IsProtectedRegistryKey(root, path))
+    if (IsProtectedRegistryKey(root, path) || IsWindowsClassPart(root, path, linkView))
         return false;
     if (HoldsRegistryLink(root, path, linkView))
         return false;
@@ -104,9 +122,10 @@ bool DeleteKeyWith(HKEY root, const std::string& keyPath, DWORD access, bool use
 }
 
 bool DeleteValueWith(HKEY root, const std::string& keyPath, const std::string& valueName,
-                     DWORD access, bool useWowView) {
+                     DWORD access, bool useWowView, REGSAM classView) {
     const std::string path = CleanKeyPath(keyPath);
-    if (IsProtectedRegistryValue(root, path, valueName))
+    if (IsProtectedRegistryValue(root, path, valueName) ||
+        IsWindowsClassPart(root, path, classView))
         return false;
     TRegistry reg(access);
     if (!OpenForDelete(reg, root, path, useWowView))
@@ -126,7 +145,9 @@ bool DeleteRegistryKey(HKEY root, const std::string& keyPath, bool useWowView) {
 
 bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName,
                          bool useWowView) {
-    return DeleteValueWith(root, keyPath, valueName, RegistryViewAccess(), useWowView);
+    const DWORD access = RegistryViewAccess();
+    return DeleteValueWith(root, keyPath, valueName, access, useWowView,
+                           useWowView ? GetWow64AccessFlag() : NamedView(access));
 }
 
 bool DeleteRegistryKeyInView(HKEY root, const std::string& keyPath, REGSAM view) {
@@ -139,13 +160,14 @@ bool DeleteRegistryValueInView(HKEY root, const std::string& keyPath,
                                const std::string& valueName, REGSAM view) {
     if (!NamedView(view))
         return DeleteRegistryValue(root, keyPath, valueName, true);
-    return DeleteValueWith(root, keyPath, valueName, kKeyAllAccess | NamedView(view), false);
+    return DeleteValueWith(root, keyPath, valueName, kKeyAllAccess | NamedView(view), false,
+                           NamedView(view));
 }
 
-bool DeleteSingleFile(const std::string& path) {
-    const std::string canonical = CanonicalDeletePath(path);
-    if (canonical.empty() || IsProtectedPath(canonical))
-        return false;
+namespace {
+
+// The file delete once the guard has said yes.
+bool DeleteCheckedFile(const std::string& canonical) {
     const DWORD attributes = GetFileAttributesA(canonical.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return false;
@@ -157,6 +179,52 @@ bool DeleteSingleFile(const std::string& path) {
         return true;
     DllDeleteFile(canonical);
     return !Exists(canonical);
+}
+
+} // namespace
+
+bool DeleteSingleFile(const std::string& path) {
+    const std::string canonical = CanonicalDeletePath(path);
+    if (canonical.empty() || IsProtectedFile(canonical))
+        return false;
+    return DeleteCheckedFile(canonical);
+}
+
+bool DeleteNamedSystemFile(const std::string& folder, const std::string& name) {
+    const std::string trimmed = Trim(name);
+    if (folder.empty() || trimmed.empty() || trimmed.find("..") != std::string::npos ||
+        trimmed.find(':') != std::string::npos || trimmed.find('/') != std::string::npos ||
+        trimmed[0] == '\\' || !IsBelowWindowsFolder(folder))
+        return false;
+    const std::string canonical = CanonicalDeletePath(folder + "\\" + trimmed);
+    if (canonical.empty() || !IsBelowWindowsFolder(canonical))
+        return false;
+    return DeleteCheckedFile(canonical);
+}
+
+bool DeleteFileAtRestart(const std::string& path) {
+    const std::string canonical = CanonicalDeletePath(path);
+    if (canonical.empty() || IsProtectedFile(canonical))
+        return false;
+    return MoveFileExA(canonical.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
+}
+
+bool RecyclePath(const std::string& path) {
+    const std::string canonical = CanonicalDeletePath(path);
+    if (canonical.empty())
+        return false;
+    const DWORD attributes = GetFileAttributesA(canonical.c_str());
+    const bool folder = attributes != INVALID_FILE_ATTRIBUTES &&
+                        (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    if (folder ? IsProtectedPath(canonical) : IsProtectedFile(canonical))
+        return false;
+    std::string from = canonical;
+    from.push_back('\0'); // the list ends with two zeros; c_str() gives the second
+    SHFILEOPSTRUCTA operation{};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.c_str();
+    operation.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_NOERRORUI;
+    return SHFileOperationA(&operation) == 0;
 }
 
 bool DeleteDirectoryTree(const std::string& path) {

@@ -6,7 +6,9 @@
 
 #include <algorithm>
 
+#include "core/DeleteHelpers.h"
 #include "core/Handles.h"
+#include "core/ProgramScope.h"
 #include "core/ScanWord.h"
 #include "core/SharedState.h"
 #include "core/StrUtil.h"
@@ -58,8 +60,12 @@ bool StopWalk() {
     return state == ScanSkipFiles || state == ScanStop;
 }
 
+// A file the delete guard refuses (below the Windows folder, directly in Program Files, a
+// profile or a shell folder) is never the program's own: it is not listed.
 void AddFileItem(TWizardState& state, const std::string& extra, const std::string& path,
                  TUninstallerContents& contents) {
+    if (IsProtectedFile(path))
+        return;
     TContent& item = contents.GetItem(contents.AddItem()).Content;
     item.Extra = extra;
     item.FileName = ExtractFileName(path);
@@ -81,7 +87,7 @@ public:
     FileWalker(TWizardState& state, IScanProgress* progress, TUninstallerContents& contents,
                const std::string& word)
         : state_(state), progress_(progress), contents_(contents), word_(word),
-          personal_(PersonalFolders()) {}
+          personal_(PersonalFolders()), others_(OtherProgramNames(word_.full, word)) {}
 
     void Walk(const std::string& folder, const std::string& upperFolder) {
         if (LeaveAlone(upperFolder))
@@ -129,6 +135,9 @@ private:
             return false;
         if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
             return false; // junctions and symbolic links lead elsewhere, or round in circles
+        // A folder named like another installed program is that program's.
+        if (NamesOtherProgram(upperFull.substr(upperFull.rfind('\\') + 1), others_))
+            return false;
         return !std::binary_search(personal_.begin(), personal_.end(), upperFull);
     }
 
@@ -137,6 +146,7 @@ private:
     TUninstallerContents& contents_;
     FileWord word_;
     std::vector<std::string> personal_;
+    std::vector<std::string> others_;
 };
 
 void AddUpper(std::vector<std::string>& list, const std::string& path) {
@@ -195,6 +205,8 @@ void ScanFolderFiles(TWizardState& state, const std::string& folder, int counter
                      IScanProgress* progress, TUninstallerContents& contents,
                      const std::string& word) {
     (void)counter;
+    if (!ScanWord(Trim(word)).Usable())
+        return; // nothing could match: the drive is not walked for nothing
     const std::string start = ExcludeTrailingBackslash(folder);
     std::string upper;
     UpperInto(upper, start);

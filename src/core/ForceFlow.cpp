@@ -5,7 +5,9 @@
 #include <windows.h>
 
 #include "core/Dialogs.h"
+#include "core/DeleteHelpers.h"
 #include "core/FileScan.h"
+#include "core/ForceFolderCheck.h"
 #include "core/ForceRegistryScan.h"
 #include "core/InstallerScans.h"
 #include "core/PublicFunctionUnit.h"
@@ -21,7 +23,8 @@ bool RunForceRegistryStep(TWizardState& state, const ForceScanInput& input,
     TUninstallerContents& list = state.LeftoverList;
     ScanState = ScanRun;
     state.FullForceScan = false;
-    const std::string folder = Trim(input.folder);
+    // A folder the force mode refuses is not scanned, however it got into the box.
+    const std::string folder = IsRefusedForceFolder(input.folder) ? "" : Trim(input.folder);
     if (!folder.empty()) {
         ScanServerProgram(folder, list, state.ProcessModuleList, plan);
         ScanInstallerLeftovers(state, input.folder, list, true, progress, plan);
@@ -50,13 +53,13 @@ void RunForceFileStep(TWizardState& state, const ForceScanInput& input, IScanPro
     if (!state.FullForceScan)
         return;
     for (const std::string& file : input.programFiles)
-        if (FileExists(file)) {
+        if (FileExists(file) && !IsProtectedFile(file)) {
             TContent& item = state.LeftoverList.GetItem(state.LeftoverList.AddItem()).Content;
             item.ItemType = kItemFile;
             item.FilePath = file;
             item.FileName = ExtractFileName(file);
         }
-    const std::string folder = Trim(input.folder);
+    const std::string folder = IsRefusedForceFolder(input.folder) ? "" : Trim(input.folder);
     if (!folder.empty())
         ScanFolderFiles(state, folder, state.ScanKeyCounter, progress, state.LeftoverList,
                         input.folder);
@@ -72,7 +75,7 @@ bool ConfirmForceRemoval(TWizardState& state, const ForceRemovalPlan& plan,
         ask("The other server of the program is running!\rWhether continue to uninstall?",
             "Please delete the other server!", MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
         return false;
-    KillRunningExeList(state.RunningExeList);
+    KillRunningExeList(state);
     ExecuteForceRemovalPlan(plan);
     for (const std::string& service : state.OtherServerList)
         StopServiceByName(service);

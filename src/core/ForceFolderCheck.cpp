@@ -95,6 +95,11 @@ bool IsRefusedForceFolder(const std::string& folder) {
     return IsProtectedPath(upper);
 }
 
+bool IsRefusedForceProgramFile(const std::string& path) {
+    const std::string file = Trim(path);
+    return file.empty() || IsRefusedForceFolder(ExtractFileDir(file));
+}
+
 bool FolderContainsName(const std::string& name, const std::string& folder) {
     const std::string upperName = UpperCase(name);
     if (Trim(upperName).empty() || folder.empty())

@@ -22,6 +22,11 @@ const std::vector<SecurityProduct>& SecurityProductTable();
 // "\" and ignoring case. A folder that does not exist is compared as written.
 bool IsRefusedForceFolder(const std::string& folder);
 
+// True when a program file picked by the user (or handed over on the command line) is
+// refused: the folder it lies in is refused as the force folder (System32\svchost.exe would
+// list every service it hosts).
+bool IsRefusedForceProgramFile(const std::string& path);
+
 // True when an entry below Folder (recursively) is a file whose own name contains Name,
 // ignoring case. Names of folders met on the way do not count, so a word that only occurs in
 // the name of some subfolder does not claim the program.

@@ -2,6 +2,7 @@
 #include "core/ForceRegistryScan.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "core/DeleteHelpers.h"
 #include "core/PublicFunctionUnit.h"
@@ -65,6 +66,49 @@ bool NamesServerFile(const std::string& valueName, const std::vector<std::string
     });
 }
 
+// The value hits of one key, listed when the key's values are all read: the whole key when
+// every value hit and it has no subkeys, else each value on its own. Nothing in a class that
+// runs another program's server.
+class ValueHits {
+public:
+    ValueHits(const VisitedKey& key, TUninstallerContents& contents, bool shared)
+        : key_(key), contents_(contents), shared_(shared) {}
+
+    void Hit(const std::string& name, const std::string& data) {
+        for (const ValueHit& hit : hits_)
+            if (hit.name == name)
+                return;
+        hits_.push_back({name, data});
+    }
+
+    void List(size_t valueCount, const std::function<bool(const std::string&)>& isProgram) {
+        if (hits_.empty() || InOtherProgramsClass(key_, isProgram))
+            return;
+        KeyShape shape = ReadKeyShape(key_.key);
+        shape.values = static_cast<DWORD>(valueCount);
+        if (!shared_ && ValueHitsListWholeKey(hits_.size(), shape)) {
+            Add(contents_, key_, key_.path, kItemRegistryKey);
+            return;
+        }
+        for (const ValueHit& hit : hits_) {
+            if (IsProtectedRegistryValue(key_.root, key_.path, hit.name))
+                continue;
+            TContent& item = Add(contents_, key_, key_.path, kItemRegistryValue);
+            item.ValueName = hit.name;
+            item.ValueData = hit.data;
+        }
+    }
+
+private:
+    struct ValueHit {
+        std::string name, data;
+    };
+    const VisitedKey& key_;
+    TUninstallerContents& contents_;
+    bool shared_;
+    std::vector<ValueHit> hits_;
+};
+
 class ForceMatcher {
 public:
     ForceMatcher(const VisitedKey& key, TUninstallerContents& contents,
@@ -72,43 +116,49 @@ public:
         : key_(key), contents_(contents), folder_(folder), lists_(lists),
           upperPlain_(WithoutWowNode(key.upperPath)),
           shared_(IsSharedValueKey(key.root, key.path) ||
-                  upperPlain_.find("SOFTWARE\\MICROSOFT") != std::string::npos) {}
+                  upperPlain_.find("SOFTWARE\\MICROSOFT") != std::string::npos),
+          hits_(key, contents, shared_) {}
 
     void Run() {
-        if (folder_.MatchesUpper(key_.upperPath) && !shared_)
+        if (folder_.MatchesUpper(key_.upperPath) && !shared_) {
             Add(contents_, key_, key_.path, kItemRegistryKey);
+            listed_ = true;
+        }
         if (!key_.key)
             return;
-        for (const RegValueEntry& value : ReadValues(key_.key))
+        const std::vector<RegValueEntry> values = ReadValues(key_.key);
+        for (const RegValueEntry& value : values)
             MatchValue(value);
+        if (!listed_)
+            hits_.List(values.size(),
+                       [this](const std::string& upper) { return folder_.MatchesUpper(upper); });
     }
 
 private:
     void MatchValue(const RegValueEntry& value) {
-        if (folder_.Matches(value.name)) {
-            // A value named after the program in a key that others use goes alone.
-            TContent& item = Add(contents_, key_, key_.path,
-                                 shared_ ? kItemRegistryValue : kItemRegistryKey);
-            item.ValueName = value.name;
-        }
         const std::string data = ForceValueText(value);
-        if (Trim(data).empty() || !folder_.Matches(data))
+        const bool dataHit = !Trim(data).empty() && folder_.Matches(data);
+        if (folder_.Matches(value.name))
+            hits_.Hit(value.name, dataHit ? data : "");
+        if (!dataHit)
             return;
         if (key_.upperPath.find(kUpperUninstall) != std::string::npos &&
             !IsProtectedRegistryKey(key_.root, key_.path)) {
-            Add(contents_, key_, key_.path, kItemRegistryKey);
+            // An entry whose data points into the folder is the program's own.
+            if (!listed_)
+                Add(contents_, key_, key_.path, kItemRegistryKey);
+            listed_ = true;
             return;
         }
         size_t serviceEnd = 0;
         const std::string service = ServiceNameOf(key_.path, &serviceEnd);
         if (!service.empty())
             return ServiceRule(service, serviceEnd, value, data);
-        if (IsProgramSoftwareKey()) {
-            Add(contents_, key_, key_.path, kItemRegistryKey);
+        if (IsProgramSoftwareKey() &&
+            std::find(lists_.remnantKeyList.begin(), lists_.remnantKeyList.end(), key_.path) ==
+                lists_.remnantKeyList.end())
             lists_.remnantKeyList.push_back(key_.path);
-            return;
-        }
-        AddValue(value, data);
+        hits_.Hit(value.name, data);
     }
 
     bool IsProgramSoftwareKey() const {
@@ -147,7 +197,7 @@ private:
                 lists_.plan.resetWinsock = true;
             return;
         }
-        if (!isNew)
+        if (!isNew || IsProtectedService(service))
             return;
         servers.push_back(service);
         Add(contents_, key_, key_.path.substr(0, serviceEnd), kItemRegistryKey);
@@ -159,28 +209,26 @@ private:
     ForceScanLists& lists_;
     std::string upperPlain_;
     bool shared_;
+    ValueHits hits_;
+    bool listed_ = false;
 };
 
 void MatchProgram(const VisitedKey& key, TUninstallerContents& contents,
                   const ProgramScanWords& words, const std::vector<RegValueEntry>& values,
                   bool shared) {
-    if (words.MatchesUpper(key.upperPath) && !shared)
+    if (words.MatchesUpper(key.upperPath) && !shared) {
         Add(contents, key, key.path, kItemRegistryKey);
-    for (const RegValueEntry& value : values) {
-        const std::string upperName = UpperCase(value.name);
-        if (words.MatchesUpper(upperName))
-            Add(contents, key, key.path, shared ? kItemRegistryValue : kItemRegistryKey)
-                .ValueName = value.name;
-        if (!IsStringValue(value))
-            continue;
-        const std::string data = ValueText(value);
-        if (words.MatchesUpper(UpperCase(data)) &&
-            !IsProtectedRegistryValue(key.root, key.path, value.name)) {
-            TContent& item = Add(contents, key, key.path, kItemRegistryValue);
-            item.ValueName = value.name;
-            item.ValueData = data;
-        }
+        return; // the whole key goes, its values with it
     }
+    ValueHits hits(key, contents, shared);
+    for (const RegValueEntry& value : values) {
+        const bool nameHit = words.MatchesUpper(UpperCase(value.name));
+        const std::string data = IsStringValue(value) ? ValueText(value) : std::string();
+        const bool dataHit = !data.empty() && words.MatchesUpper(UpperCase(data));
+        if (nameHit || dataHit)
+            hits.Hit(value.name, dataHit ? data : "");
+    }
+    hits.List(values.size(), [&](const std::string& upper) { return words.MatchesUpper(upper); });
 }
 
 } // namespace

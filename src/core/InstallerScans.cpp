@@ -38,6 +38,12 @@ TContent& Add(TUninstallerContents& contents, HKEY root, const std::string& keyP
     return AddScanItem(contents, RootKeyToName(root), keyPath, type);
 }
 
+// The Installer's own keys are read and listed in the native view.
+TContent& AddInstaller(TUninstallerContents& contents, HKEY root, const std::string& keyPath,
+                       const char* type) {
+    return AddInstallerItem(contents, RootKeyToName(root), keyPath, type);
+}
+
 bool InList(const std::vector<std::string>& upperList, const std::string& text) {
     return std::find(upperList.begin(), upperList.end(), UpperCase(Trim(text))) !=
            upperList.end();
@@ -45,9 +51,10 @@ bool InList(const std::vector<std::string>& upperList, const std::string& text) 
 
 // The component registrations of one product code (normal and special mode).
 void ScanComponentsOfCode(const std::string& code, TUninstallerContents& contents,
-                          IScanProgress* progress, bool systemFolderCaseSensitive) {
+                          IScanProgress* progress) {
     UniqueKey components;
-    if (code.empty() || !OpenScanKey(HKEY_LOCAL_MACHINE, kInstallerComponentsPath, components.put()))
+    if (code.empty() ||
+        !OpenInstallerKey(HKEY_LOCAL_MACHINE, kInstallerComponentsPath, components.put()))
         return;
     for (const std::string& component : ReadSubkeyNames(components.get())) {
         if (Skipped())
@@ -56,7 +63,7 @@ void ScanComponentsOfCode(const std::string& code, TUninstallerContents& content
         const std::string path = std::string(kInstallerComponentsPath) + "\\" + component;
         Caption(progress, path);
         UniqueKey key;
-        if (RegOpenKeyExA(components.get(), component.c_str(), 0, KEY_READ | ScanReadView(),
+        if (RegOpenKeyExA(components.get(), component.c_str(), 0, KEY_READ | InstallerReadView(),
                           key.put()) != ERROR_SUCCESS)
             continue;
         const std::vector<RegValueEntry> values = ReadValues(key.get());
@@ -65,8 +72,7 @@ void ScanComponentsOfCode(const std::string& code, TUninstallerContents& content
         });
         for (const RegValueEntry& value : values)
             if (value.name == code)
-                AddComponentItem(contents, path, code, ValueText(value), shared,
-                                 systemFolderCaseSensitive);
+                AddComponentItem(contents, path, code, ValueText(value), shared);
     }
 }
 
@@ -86,7 +92,7 @@ std::vector<std::string> ProductsOfFolder(TWizardState& state, const ForcePathWo
                                           IScanProgress* progress) {
     std::vector<std::string> codes;
     UniqueKey products;
-    if (!OpenScanKey(HKEY_LOCAL_MACHINE, kInstallerProductsPath, products.put()))
+    if (!OpenInstallerKey(HKEY_LOCAL_MACHINE, kInstallerProductsPath, products.put()))
         return codes;
     for (const std::string& code : ReadSubkeyNames(products.get())) {
         if (Skipped())
@@ -95,7 +101,7 @@ std::vector<std::string> ProductsOfFolder(TWizardState& state, const ForcePathWo
         const std::string path = std::string(kInstallerProductsPath) + "\\" + code;
         Counted(state, progress, path);
         const std::string location =
-            ReadScanString(HKEY_LOCAL_MACHINE, path + "\\InstallProperties", "InstallLocation");
+            ReadInstallerString(path + "\\InstallProperties", "InstallLocation");
         if (!Trim(location).empty() && PathMatchesFolder(folder, location) &&
             !InList(codes, code))
             codes.push_back(UpperCase(Trim(code)));
@@ -104,14 +110,14 @@ std::vector<std::string> ProductsOfFolder(TWizardState& state, const ForcePathWo
 }
 
 void AddProductKeys(TUninstallerContents& contents, const std::string& code) {
-    Add(contents, HKEY_LOCAL_MACHINE, std::string(kInstallerProductsPath) + "\\" + code,
-        kItemRegistryKey);
-    Add(contents, HKEY_CLASSES_ROOT, "Installer\\Features\\" + code, kItemRegistryKey);
-    Add(contents, HKEY_CLASSES_ROOT, "Installer\\Products\\" + code, kItemRegistryKey);
-    Add(contents, HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Installer\\Features\\" + code,
-        kItemRegistryKey);
-    Add(contents, HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Installer\\Products\\" + code,
-        kItemRegistryKey);
+    AddInstaller(contents, HKEY_LOCAL_MACHINE, std::string(kInstallerProductsPath) + "\\" + code,
+                 kItemRegistryKey);
+    AddInstaller(contents, HKEY_CLASSES_ROOT, "Installer\\Features\\" + code, kItemRegistryKey);
+    AddInstaller(contents, HKEY_CLASSES_ROOT, "Installer\\Products\\" + code, kItemRegistryKey);
+    AddInstaller(contents, HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Installer\\Features\\" + code,
+                 kItemRegistryKey);
+    AddInstaller(contents, HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Installer\\Products\\" + code,
+                 kItemRegistryKey);
 }
 
 // One component of the force scan: opened once, all its values read at once.
@@ -124,7 +130,6 @@ void ScanForceComponent(TWizardState& state, HKEY key, const std::string& path,
         return !Trim(v.name).empty() && !InList(codes, v.name);
     });
     bool matched = false;
-    const std::string upperSystem = UpperCase(GetSystemDir());
     for (const RegValueEntry& value : values) {
         std::string data = UpperCase(RepairInstallerPath(ValueText(value)));
         if (!data.empty() && data.back() == '\\')
@@ -133,32 +138,32 @@ void ScanForceComponent(TWizardState& state, HKEY key, const std::string& path,
             matched = true;
             if (shared) {
                 if (!serverPass)
-                    Add(contents, HKEY_LOCAL_MACHINE, path, kItemRegistryValue).ValueName =
-                        value.name;
-            } else if (FileExists(data) && data.find(upperSystem) == std::string::npos &&
+                    AddInstaller(contents, HKEY_LOCAL_MACHINE, path, kItemRegistryValue)
+                        .ValueName = value.name;
+            } else if (FileExists(data) && !IsBelowWindowsFolder(data) &&
                        data.find('.') != std::string::npos) {
                 if (serverPass) {
                     state.ServerFileList.push_back(data);
                     ScanServerProgram(data, contents, state.ProcessModuleList, plan);
-                } else {
-                    TContent& item = Add(contents, HKEY_LOCAL_MACHINE, path, kItemFile);
+                } else if (!IsProtectedFile(data)) {
+                    TContent& item = AddInstaller(contents, HKEY_LOCAL_MACHINE, path, kItemFile);
                     item.FilePath = data;
                     item.ValueName = value.name;
                 }
             }
         }
         if (!serverPass && !shared && (matched || PathMatchesFolder(folder, data)))
-            Add(contents, HKEY_LOCAL_MACHINE, path, kItemRegistryKey);
+            AddInstaller(contents, HKEY_LOCAL_MACHINE, path, kItemRegistryKey);
     }
 }
 
 void ScanFolderEntries(const ForcePathWord& folder, TUninstallerContents& contents) {
     UniqueKey key;
-    if (!OpenScanKey(HKEY_LOCAL_MACHINE, kInstallerFoldersPath, key.put()))
+    if (!OpenInstallerKey(HKEY_LOCAL_MACHINE, kInstallerFoldersPath, key.put()))
         return;
     for (const RegValueEntry& value : ReadValues(key.get()))
         if (PathMatchesFolder(folder, value.name))
-            Add(contents, HKEY_LOCAL_MACHINE, kInstallerFoldersPath, kItemRegistryValue)
+            AddInstaller(contents, HKEY_LOCAL_MACHINE, kInstallerFoldersPath, kItemRegistryValue)
                 .ValueName = value.name;
 }
 
@@ -175,22 +180,23 @@ void ScanInstallerByDisplayName(TWizardState& state, const std::string& displayN
                                 TUninstallerContents& contents, IScanProgress* progress) {
     std::string code;
     UniqueKey products;
-    if (!displayName.empty() && OpenScanKey(HKEY_LOCAL_MACHINE, kInstallerProductsPath, products.put()))
+    if (!displayName.empty() &&
+        OpenInstallerKey(HKEY_LOCAL_MACHINE, kInstallerProductsPath, products.put()))
         for (const std::string& product : ReadSubkeyNames(products.get())) {
             const std::string path =
                 std::string(kInstallerProductsPath) + "\\" + product + "\\InstallProperties";
             Caption(progress, path);
-            if (ReadScanString(HKEY_LOCAL_MACHINE, path, "DisplayName") == displayName) {
+            if (ReadInstallerString(path, "DisplayName") == displayName) {
                 code = product;
                 break;
             }
         }
     if (code.empty())
         return; // no product: nothing to compare the components with
-    Add(contents, HKEY_LOCAL_MACHINE, std::string(kInstallerProductsPath) + "\\" + code,
-        kItemRegistryKey)
+    AddInstaller(contents, HKEY_LOCAL_MACHINE, std::string(kInstallerProductsPath) + "\\" + code,
+                 kItemRegistryKey)
         .ValueName = displayName;
-    ScanComponentsOfCode(code, contents, progress, true);
+    ScanComponentsOfCode(code, contents, progress);
     WalkHivesForCode(state, code, contents, progress);
 }
 
@@ -198,7 +204,7 @@ void ScanInstallerByProfile(TWizardState& state, const std::string& profileKey,
                             TUninstallerContents& contents, IScanProgress* progress) {
     if (profileKey.empty())
         return;
-    ScanComponentsOfCode(profileKey, contents, progress, false);
+    ScanComponentsOfCode(profileKey, contents, progress);
     WalkHivesForCode(state, profileKey, contents, progress);
 }
 
@@ -207,26 +213,39 @@ void MatchRegistryKeyInstallerCode(const VisitedKey& key, TUninstallerContents& 
     const std::string upperCode = UpperCase(code);
     if (upperCode.empty())
         return;
-    if (UpperCase(subkeyName) == upperCode && !IsProtectedRegistryKey(key.root, key.path))
+    const bool nameHit = UpperCase(subkeyName) == upperCode;
+    if (nameHit && !IsSharedValueKey(key.root, key.path)) {
         Add(contents, key.root, key.path, kItemRegistryKey).Extra = ViewToMarker(key.view);
+        return; // the whole key goes, its values with it
+    }
     if (!key.key)
         return;
-    for (const RegValueEntry& value : ReadValues(key.key)) {
+    const std::vector<RegValueEntry> values = ReadValues(key.key);
+    std::vector<const RegValueEntry*> hits;
+    for (const RegValueEntry& value : values) {
         if (Skipped())
             return;
-        if (UpperCase(value.name) == upperCode) {
-            TContent& item = Add(contents, key.root, key.path,
-                                 IsSharedValueKey(key.root, key.path) ? kItemRegistryValue
-                                                                      : kItemRegistryKey);
-            item.ValueName = value.name;
-            item.Extra = ViewToMarker(key.view);
-        }
-        if (value.type == REG_SZ && UpperCase(ValueText(value)) == upperCode) {
-            TContent& item = Add(contents, key.root, key.path, kItemRegistryValue);
-            item.ValueName = value.name;
-            item.ValueData = ValueText(value);
-            item.Extra = ViewToMarker(key.view);
-        }
+        if (UpperCase(value.name) == upperCode ||
+            (value.type == REG_SZ && UpperCase(ValueText(value)) == upperCode))
+            hits.push_back(&value);
+    }
+    if (hits.empty())
+        return;
+    const bool shared = IsSharedValueKey(key.root, key.path);
+    KeyShape shape = ReadKeyShape(key.key);
+    shape.values = static_cast<DWORD>(values.size());
+    if (!shared && ValueHitsListWholeKey(hits.size(), shape)) {
+        Add(contents, key.root, key.path, kItemRegistryKey).Extra = ViewToMarker(key.view);
+        return;
+    }
+    for (const RegValueEntry* value : hits) {
+        if (IsProtectedRegistryValue(key.root, key.path, value->name))
+            continue;
+        TContent& item = Add(contents, key.root, key.path, kItemRegistryValue);
+        item.ValueName = value->name;
+        if (value->type == REG_SZ && UpperCase(ValueText(*value)) == upperCode)
+            item.ValueData = ValueText(*value);
+        item.Extra = ViewToMarker(key.view);
     }
 }
 
@@ -257,7 +276,7 @@ void ScanInstallerLeftovers(TWizardState& state, const std::string& folder,
         for (const std::string& code : codes)
             AddProductKeys(contents, code);
     UniqueKey components;
-    if (OpenScanKey(HKEY_LOCAL_MACHINE, kInstallerComponentsPath, components.put()))
+    if (OpenInstallerKey(HKEY_LOCAL_MACHINE, kInstallerComponentsPath, components.put()))
         for (const std::string& component : ReadSubkeyNames(components.get())) {
             if (Skipped())
                 return;
@@ -265,8 +284,8 @@ void ScanInstallerLeftovers(TWizardState& state, const std::string& folder,
             const std::string path = std::string(kInstallerComponentsPath) + "\\" + component;
             Counted(state, progress, path);
             UniqueKey key;
-            if (RegOpenKeyExA(components.get(), component.c_str(), 0, KEY_READ | ScanReadView(),
-                              key.put()) == ERROR_SUCCESS)
+            if (RegOpenKeyExA(components.get(), component.c_str(), 0,
+                              KEY_READ | InstallerReadView(), key.put()) == ERROR_SUCCESS)
                 ScanForceComponent(state, key.get(), path, codes, word, contents, serverPass,
                                    plan);
         }

@@ -3,14 +3,12 @@
 #include "core/FileSystem.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include <algorithm>
 
 #include "core/DeleteHelpers.h"
 #include "core/Dialogs.h"
 #include "core/Handles.h"
-#include "core/Launcher.h"
 #include "core/PublicFunctionUnit.h"
 #include "core/RegValueList.h"
 #include "core/RegistryScan.h"
@@ -37,7 +35,7 @@ TContent& NewItem(TUninstallerContents& contents, const std::string& root,
 void ScanComponents(const std::vector<std::string>& codes, TUninstallerContents& contents,
                     const LeftoverScanProgress& progress) {
     UniqueKey components;
-    if (!OpenScanKey(HKEY_LOCAL_MACHINE, kInstallerComponentsPath, components.put()))
+    if (!OpenInstallerKey(HKEY_LOCAL_MACHINE, kInstallerComponentsPath, components.put()))
         return;
     for (const std::string& component : ReadSubkeyNames(components.get())) {
         if (Stopped())
@@ -46,7 +44,7 @@ void ScanComponents(const std::vector<std::string>& codes, TUninstallerContents&
         const std::string path = std::string(kInstallerComponentsPath) + "\\" + component;
         progress.Caption(path);
         UniqueKey key;
-        if (RegOpenKeyExA(components.get(), component.c_str(), 0, KEY_READ | ScanReadView(),
+        if (RegOpenKeyExA(components.get(), component.c_str(), 0, KEY_READ | InstallerReadView(),
                           key.put()) != ERROR_SUCCESS)
             continue;
         const std::vector<RegValueEntry> values = ReadValues(key.get());
@@ -57,7 +55,7 @@ void ScanComponents(const std::vector<std::string>& codes, TUninstallerContents&
         for (const RegValueEntry& value : values)
             for (const std::string& code : codes)
                 if (!code.empty() && value.name == code)
-                    AddComponentItem(contents, path, code, ValueText(value), shared, true);
+                    AddComponentItem(contents, path, code, ValueText(value), shared);
     }
 }
 
@@ -114,27 +112,42 @@ private:
     void Match(const std::string& keyPath, const std::string& keyName, HKEY key) {
         const std::string upperName = UpperCase(keyName);
         for (const std::string& code : upperCodes_)
-            if (!code.empty() && upperName == code)
+            if (!code.empty() && upperName == code && !IsSharedValueKey(root_, keyPath)) {
                 NewItem(contents_, rootName_, keyPath, kItemRegistryKey);
+                return; // the whole key goes, its values with it
+            }
         if (!key)
             return;
-        for (const RegValueEntry& value : ReadValues(key)) {
+        const std::vector<RegValueEntry> values = ReadValues(key);
+        std::vector<std::pair<const RegValueEntry*, bool>> hits; // value, data hit
+        for (const RegValueEntry& value : values) {
             if (Stopped())
                 return;
             progress_.Pump();
             const std::string upperValueName = UpperCase(value.name);
             const std::string upperText = value.type == REG_SZ ? UpperCase(ValueText(value)) : "";
-            for (const std::string& code : upperCodes_) {
-                if (code.empty())
-                    continue;
-                if (upperValueName == code)
-                    NewItem(contents_, rootName_, keyPath, kItemRegistryKey).ValueName = value.name;
-                if (value.type == REG_SZ && upperText == code) {
-                    TContent& item = NewItem(contents_, rootName_, keyPath, kItemRegistryValue);
-                    item.ValueName = value.name;
-                    item.ValueData = ValueText(value);
+            for (const std::string& code : upperCodes_)
+                if (!code.empty() && (upperValueName == code || upperText == code)) {
+                    hits.emplace_back(&value, upperText == code);
+                    break;
                 }
-            }
+        }
+        if (hits.empty())
+            return;
+        const bool shared = IsSharedValueKey(root_, keyPath);
+        KeyShape shape = ReadKeyShape(key);
+        shape.values = static_cast<DWORD>(values.size());
+        if (!shared && ValueHitsListWholeKey(hits.size(), shape)) {
+            NewItem(contents_, rootName_, keyPath, kItemRegistryKey);
+            return;
+        }
+        for (const auto& [value, dataHit] : hits) {
+            if (IsProtectedRegistryValue(root_, keyPath, value->name))
+                continue;
+            TContent& item = NewItem(contents_, rootName_, keyPath, kItemRegistryValue);
+            item.ValueName = value->name;
+            if (dataHit)
+                item.ValueData = ValueText(*value);
         }
     }
 
@@ -154,30 +167,25 @@ void WalkForCodes(const std::vector<std::string>& codes, bool several,
         walker.Walk(root);
 }
 
+// In use: Windows removes it at the next start. (No "del" through cmd.exe: its switches after
+// the name were read as further names and deleted files of the current folder.)
 void DeleteOneFilePermanently(const std::string& path) {
-    if (DeleteSingleFile(path) || Trim(path).empty() || IsProtectedPath(path))
-        return;
-    // In use: let Windows remove it at the next start, and try once more through cmd.
-    MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-    RunWinExec("cmd.exe /c del " + QuoteSpacesForCmd(path) + "   /F /A -R", SW_HIDE);
-    DeleteSingleFile(path);
+    if (!DeleteSingleFile(path) && FileExists(path))
+        DeleteFileAtRestart(path);
 }
 
 } // namespace
 
 void AddComponentItem(TUninstallerContents& contents, const std::string& componentPath,
-                      const std::string& productCode, const std::string& data, bool shared,
-                      bool systemFolderCaseSensitive) {
-    const std::string system = GetSystemDir();
-    const bool inSystem = systemFolderCaseSensitive
-                              ? !system.empty() && data.find(system) != std::string::npos
-                              : ContainsText(data, system);
+                      const std::string& productCode, const std::string& data, bool shared) {
+    // A file of Windows (System32, SysWOW64, any spelling) or one the guard refuses is never
+    // the product's own to delete: its registration goes, the file stays.
     const char* type = kItemRegistryKey;
     if (shared)
         type = kItemRegistryValue;
-    else if (FileExists(data) && !inSystem)
+    else if (FileExists(data) && !IsBelowWindowsFolder(data) && !IsProtectedFile(data))
         type = kItemFile;
-    TContent& item = NewItem(contents, "HKEY_LOCAL_MACHINE", componentPath, type);
+    TContent& item = AddInstallerItem(contents, "HKEY_LOCAL_MACHINE", componentPath, type);
     item.ValueName = productCode;
     if (type == kItemFile) {
         item.FilePath = data;
@@ -236,8 +244,7 @@ void SearchInstallLocationLeftovers(const LeftoverScanProgress& progress,
                                     std::vector<std::string>& fileList,
                                     TUninstallerContents& contents) {
     for (const std::string& code : productCodes) {
-        const std::string location = RemoveTrailingBackslash(ReadScanString(
-            HKEY_LOCAL_MACHINE,
+        const std::string location = RemoveTrailingBackslash(ReadInstallerString(
             std::string(kInstallerProductsPath) + "\\" + code + "\\InstallProperties",
             "InstallLocation"));
         // A product installed to a system folder or a drive root leaves no folder of its own.
@@ -274,7 +281,7 @@ void DeleteFileLeftovers(const TUninstallerContents& contents) {
         if (ScanState.load() == ScanStopRemoving)
             return;
         const TContent& item = contents.GetItem(i).Content;
-        if (item.ItemType != kItemFile || IsProtectedPath(item.FilePath))
+        if (item.ItemType != kItemFile || IsProtectedFile(item.FilePath))
             continue;
         SetFileAttributesA(item.FilePath.c_str(), FILE_ATTRIBUTE_NORMAL);
         if (permanent)
@@ -284,16 +291,6 @@ void DeleteFileLeftovers(const TUninstallerContents& contents) {
     }
 }
 
-bool RecycleFile(const std::string& path) {
-    if (Trim(path).empty() || IsProtectedPath(path))
-        return false;
-    std::string from = path;
-    from.push_back('\0'); // the list ends with a second zero
-    SHFILEOPSTRUCTA operation = {};
-    operation.wFunc = FO_DELETE;
-    operation.pFrom = from.c_str();
-    operation.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_NOERRORUI;
-    return SHFileOperationA(&operation) == 0;
-}
+bool RecycleFile(const std::string& path) { return RecyclePath(path); }
 
 } // namespace ku

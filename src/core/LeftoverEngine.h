@@ -61,10 +61,10 @@ void DeleteFileLeftovers(const TUninstallerContents& contents);
 bool RecycleFile(const std::string& path);
 
 // The component of one Installer registration as the engine lists it: a file outside the
-// system folder alone, a missing file or one in the system folder as the whole component key,
-// and only the product's own value when another product shares the component.
+// Windows folder alone, a missing file or one below the Windows folder (System32, SysWOW64,
+// compared ignoring case) as the whole component key, and only the product's own value when
+// another product shares the component. Listed in the Installer's own (native) view.
 void AddComponentItem(TUninstallerContents& contents, const std::string& componentPath,
-                      const std::string& productCode, const std::string& data, bool shared,
-                      bool systemFolderCaseSensitive);
+                      const std::string& productCode, const std::string& data, bool shared);
 
 } // namespace ku

@@ -187,6 +187,29 @@ int KillProcessesByName(const std::string& name, const ProcessSnapshot& snapshot
     return ended;
 }
 
+int KillProcessesByImagePath(const std::vector<std::string>& paths, DWORD pauseMs) {
+    int ended = 0;
+    for (const ProcessEntry& process : TakeProcessSnapshot()) {
+        const std::string name = ExtractFileName(process.exeFile);
+        bool named = false;
+        for (const std::string& path : paths)
+            named = named || SameText(ExtractFileName(path), name);
+        if (!named || IsUntouchableProcess(process))
+            continue;
+        const std::string image = GetProcessImagePath(process.processId);
+        for (const std::string& path : paths) {
+            if (image.empty() || !SameText(image, path))
+                continue;
+            if (EndProcess(process, 1))
+                ++ended;
+            if (pauseMs)
+                Sleep(pauseMs);
+            break;
+        }
+    }
+    return ended;
+}
+
 ProcessSnapshot SelectUserProcesses(const ProcessSnapshot& snapshot) {
     static const std::string systemList = LowerCase(kSystemList);
     ProcessSnapshot selected;

@@ -36,6 +36,10 @@ bool KillProcessByExeName(const std::string& name, const ProcessSnapshot& snapsh
 // Ends every process whose file name contains Name, ignoring case; returns how many ended.
 int KillProcessesByName(const std::string& name);
 int KillProcessesByName(const std::string& name, const ProcessSnapshot& snapshot);
+// Ends every process whose main module is one of these files (full paths, compared ignoring
+// case), pausing pauseMs after each: a program of the same name elsewhere keeps running.
+// Returns how many ended.
+int KillProcessesByImagePath(const std::vector<std::string>& paths, DWORD pauseMs = 0);
 // Ends every process that is not part of Windows or this program (Explorer included).
 int KillAllUserProcesses();
 int KillAllUserProcesses(const ProcessSnapshot& snapshot);

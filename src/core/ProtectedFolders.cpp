@@ -4,6 +4,7 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <iterator>
@@ -230,21 +231,75 @@ std::string CanonicalDeletePath(const std::string& path) {
     return result;
 }
 
+namespace {
+
+// The path as written and the place it leads to after links, upper case; both must be free.
+std::vector<std::string> GuardForms(const std::string& canonical) {
+    std::vector<std::string> forms{UpperCase(canonical)};
+    const std::string resolved = ResolvedPath(canonical);
+    if (!resolved.empty())
+        forms.push_back(UpperCase(resolved));
+    return forms;
+}
+
+// Protected folders whose files each belong to one program: the program's own folder (its
+// logs and downloads), the Start menu's and the startup folders' shortcuts. A file directly in
+// one of them may go; the folder itself never does.
+std::vector<std::string> FoldersOfSingleOwners() {
+    std::vector<std::string> folders{UpperCase(CanonicalDeletePath(ProgramDir()))};
+    for (int csidl : {CSIDL_STARTUP, CSIDL_COMMON_STARTUP, CSIDL_ALTSTARTUP,
+                      CSIDL_COMMON_ALTSTARTUP, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS,
+                      CSIDL_STARTMENU, CSIDL_COMMON_STARTMENU}) {
+        char path[MAX_PATH + 1] = {};
+        if (SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)))
+            folders.push_back(UpperCase(CanonicalDeletePath(path)));
+    }
+    return folders;
+}
+
+bool AtOrBelowWindows(const std::string& upperForm) {
+    static const std::string windows = UpperCase(CanonicalDeletePath(GetWindowsDir()));
+    return !windows.empty() && IsSameOrInside(upperForm, windows);
+}
+
+} // namespace
+
 bool IsProtectedPath(const std::string& path) {
     const std::string canonical = CanonicalDeletePath(path);
     if (canonical.size() <= 3)
         return true; // not absolute, or a drive root
-    // Both the path as written and the place it leads to after links must be free.
-    const std::string forms[] = {UpperCase(canonical), UpperCase(ResolvedPath(canonical))};
-    for (const std::string& form : forms) {
-        if (form.empty())
-            continue;
-        if (form.size() <= 3)
+    for (const std::string& form : GuardForms(canonical)) {
+        if (form.size() <= 3 || AtOrBelowWindows(form))
             return true;
         for (const std::string& folder : ProtectedFolders())
             if (IsSameOrInside(folder, form))
                 return true;
     }
+    return false;
+}
+
+bool IsProtectedFile(const std::string& path) {
+    if (IsProtectedPath(path))
+        return true;
+    static const std::vector<std::string> ownFiles = FoldersOfSingleOwners();
+    for (const std::string& form : GuardForms(CanonicalDeletePath(path))) {
+        const std::string parent = form.substr(0, form.find_last_of('\\'));
+        if (std::find(ownFiles.begin(), ownFiles.end(), parent) != ownFiles.end())
+            continue;
+        for (const std::string& folder : ProtectedFolders())
+            if (folder == parent)
+                return true;
+    }
+    return false;
+}
+
+bool IsBelowWindowsFolder(const std::string& path) {
+    const std::string canonical = CanonicalDeletePath(path);
+    if (canonical.empty())
+        return false;
+    for (const std::string& form : GuardForms(canonical))
+        if (AtOrBelowWindows(form))
+            return true;
     return false;
 }
 

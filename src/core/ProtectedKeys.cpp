@@ -49,8 +49,6 @@ const char* const kSharedKeys[] = {
     "SOFTWARE\\Policies",
     "SYSTEM\\CurrentControlSet\\Services",
     "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment",
-    "SYSTEM\\CurrentControlSet\\Control\\Class",
-    "SYSTEM\\CurrentControlSet\\Enum",
     "SYSTEM\\CurrentControlSet\\Hardware Profiles",
     "SYSTEM\\MountedDevices",
     "SYSTEM\\Setup",
@@ -58,6 +56,29 @@ const char* const kSharedKeys[] = {
     "SECURITY\\Policy",
     "HARDWARE\\DESCRIPTION",
     "Control Panel\\Desktop",
+};
+
+// Keys whose whole tree, every subkey and every value in it, belongs to Windows: time zones,
+// logon, the session manager with the machine's environment, the shell folders, the security
+// hives. "Environment" is a user's own variables.
+const char* const kProtectedTrees[] = {
+    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones",
+    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon",
+    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Windows",
+    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList",
+    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts",
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+    "SYSTEM\\CurrentControlSet\\Control\\Session Manager",
+    "SYSTEM\\CurrentControlSet\\Control\\Lsa",
+    "SYSTEM\\CurrentControlSet\\Control\\Nls",
+    "SYSTEM\\CurrentControlSet\\Control\\SafeBoot",
+    "SYSTEM\\MountedDevices",
+    "SYSTEM\\Setup",
+    "SAM",
+    "SECURITY",
+    "HARDWARE",
+    "Environment",
 };
 
 // Services Windows cannot run without; their keys are never deleted and the service
@@ -111,24 +132,31 @@ bool IsControlSet(const std::string& name) {
 // Maps the key to the path it has below a machine or user root, so one table serves every
 // root: HKEY_CLASSES_ROOT and a user's "_Classes" hive are SOFTWARE\Classes, a user of
 // HKEY_USERS is HKEY_CURRENT_USER, the 32-bit view's Wow6432Node is left out, and numbered
-// control sets count as CurrentControlSet. Returns false when fewer than two names remain
-// below the root (a root or a key directly below it).
-bool LogicalKey(HKEY root, Parts parts, Parts& logical) {
+// control sets count as CurrentControlSet.
+Parts LogicalParts(HKEY root, Parts parts) {
     bool classes = root == HKEY_CLASSES_ROOT;
     if (root == HKEY_USERS && !parts.empty()) {
         classes = EndsText(parts.front(), "_Classes");
         parts.erase(parts.begin());
     }
-    if (parts.size() < 2)
-        return false;
-    if (classes)
+    if (classes && !parts.empty())
         parts.insert(parts.begin(), {"SOFTWARE", "Classes"});
-    logical.clear();
+    Parts logical;
     for (const std::string& part : parts)
         if (!SameText(part, "Wow6432Node"))
             logical.push_back(part);
     if (logical.size() >= 2 && SameText(logical[0], "SYSTEM") && IsControlSet(logical[1]))
         logical[1] = "CurrentControlSet";
+    return logical;
+}
+
+// The same, false when fewer than two names remain below the root (a root or a key directly
+// below it).
+bool LogicalKey(HKEY root, const Parts& parts, Parts& logical) {
+    const size_t own = root == HKEY_USERS ? parts.size() - (parts.empty() ? 0 : 1) : parts.size();
+    if (own < 2)
+        return false;
+    logical = LogicalParts(root, parts);
     return true;
 }
 
@@ -147,11 +175,38 @@ const std::vector<Parts>& SharedKeyParts() {
         std::vector<Parts> all;
         for (const char* key : kSharedKeys)
             all.push_back(SplitKey(key));
-        for (const char* service : kCoreServices)
-            all.push_back({"SYSTEM", "CurrentControlSet", "Services", service});
         return all;
     }();
     return parts;
+}
+
+// A protected tree and how deep below its top it reaches (npos: all of it).
+struct ProtectedTree {
+    Parts top;
+    size_t depth;
+};
+
+// A core service's own key and the keys right below it (Parameters, an event log) are
+// Windows'; what programs register deeper down (an event source of their own) is theirs.
+const std::vector<ProtectedTree>& ProtectedTrees() {
+    static const std::vector<ProtectedTree> trees = [] {
+        std::vector<ProtectedTree> all;
+        for (const char* key : kProtectedTrees)
+            all.push_back({SplitKey(key), std::string::npos});
+        for (const char* service : kCoreServices)
+            all.push_back({{"SYSTEM", "CurrentControlSet", "Services", service}, 1});
+        return all;
+    }();
+    return trees;
+}
+
+// True when the key lies in one of the protected trees, or is the top of one.
+bool InProtectedTree(const Parts& logical) {
+    for (const ProtectedTree& tree : ProtectedTrees())
+        if (logical.size() >= tree.top.size() && logical.size() - tree.top.size() <= tree.depth &&
+            IsSameOrParent(Parts(logical.begin(), logical.begin() + tree.top.size()), tree.top))
+            return true;
+    return false;
 }
 
 bool IsProtectedParts(HKEY root, const Parts& parts) {
@@ -163,10 +218,13 @@ bool IsProtectedParts(HKEY root, const Parts& parts) {
     Parts logical;
     if (!LogicalKey(root, parts, logical))
         return true;
-    if (logical.size() < 2)
+    if (logical.size() < 2 || InProtectedTree(logical))
         return true;
     for (const Parts& shared : SharedKeyParts())
         if (IsSameOrParent(logical, shared))
+            return true;
+    for (const ProtectedTree& tree : ProtectedTrees())
+        if (IsSameOrParent(logical, tree.top))
             return true;
     return false;
 }
@@ -182,6 +240,8 @@ bool IsProtectedRegistryValue(HKEY root, const std::string& keyPath, const std::
     if (!IsKnownRoot(root) || parts.empty())
         return true;
     if (valueName.empty() && IsProtectedParts(root, parts))
+        return true;
+    if (InProtectedTree(LogicalParts(root, parts)))
         return true;
     Parts logical;
     if (!LogicalKey(root, parts, logical))

@@ -65,13 +65,11 @@ TDateTime FileTimeToDateTime(const FILETIME& fileTime) {
 }
 
 bool DeleteFileInWindowsDir(const std::string& fileName) {
-    const std::string folder = GetWindowsDir();
-    return !folder.empty() && DeleteSingleFile(folder + "\\" + fileName);
+    return DeleteNamedSystemFile(GetWindowsDir(), fileName);
 }
 
 bool DeleteFileInSystemDir(const std::string& fileName) {
-    const std::string folder = GetSystemDir();
-    return !folder.empty() && DeleteSingleFile(folder + "\\" + fileName);
+    return DeleteNamedSystemFile(GetSystemDir(), fileName);
 }
 
 std::string WindowsVersionName(DWORD platform, DWORD major, DWORD minor, bool wow64) {

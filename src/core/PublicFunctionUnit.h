@@ -24,7 +24,8 @@ std::string RemoveTrailingBackslash(const std::string& path);
 // "%TEMP%" stay part of the name.
 std::string QuoteSpacesForCmd(const std::string& path);
 TDateTime FileTimeToDateTime(const FILETIME& fileTime);
-// Delete through the guarded single-file delete; true only when the file is gone.
+// A known file of the Windows or system folder, named by the program itself (see
+// DeleteNamedSystemFile); true only when the file is gone.
 bool DeleteFileInWindowsDir(const std::string& fileName);
 bool DeleteFileInSystemDir(const std::string& fileName);
 // Folder of the running executable, with a trailing "\".
@@ -51,6 +52,16 @@ void ReRegisterScriptEngines();
 std::string CommandLineToFilePath(const std::string& text);
 std::string GetCommandLineParams(const std::string& text);
 std::string NormalizeUninstallCommand(const std::string& command);
+// The program a command line starts and the arguments it gets.
+struct CommandParts {
+    std::string file; // absolute when it could be found, variables expanded
+    std::string arguments;
+};
+// The file is the quoted text when the command begins with a quote; otherwise the shortest
+// text up to ".exe", ".com", ".bat" or ".cmd" (then a blank or the end) that names an existing
+// file; a name without a folder is looked up on the system search path. "C:\Program Files\A
+// B\un.exe /S" is never read as "C:\Program" with arguments.
+CommandParts SplitCommandLine(const std::string& command);
 
 // Whole-registry export into "FullBackup\" of the program folder, waited for; the "Restore"
 // message is shown only after it succeeded. False when no complete export file was written.

@@ -10,6 +10,20 @@
 
 namespace ku {
 
+namespace {
+
+std::string ReadString(HKEY key, const std::string& name) {
+    char buffer[4096];
+    DWORD type = 0, size = sizeof buffer - 1;
+    if (RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer),
+                         &size) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ))
+        return std::string();
+    return std::string(buffer, strnlen(buffer, size));
+}
+
+} // namespace
+
 REGSAM ScanReadView() { return ScanRegistryView(); }
 
 std::string ScanViewMarker() { return ViewToMarker(ScanRegistryView()); }
@@ -24,6 +38,34 @@ TContent& AddScanItem(TUninstallerContents& contents, const std::string& rootNam
     return item;
 }
 
+REGSAM InstallerReadView() {
+    try {
+        return IsWow64() ? KEY_WOW64_64KEY : 0;
+    } catch (const std::exception&) {
+        return 0;
+    }
+}
+
+bool OpenInstallerKey(HKEY root, const std::string& path, HKEY* key) {
+    *key = nullptr;
+    return RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | InstallerReadView(), key) ==
+           ERROR_SUCCESS;
+}
+
+std::string ReadInstallerString(const std::string& path, const std::string& name) {
+    UniqueKey key;
+    if (!OpenInstallerKey(HKEY_LOCAL_MACHINE, path, key.put()))
+        return std::string();
+    return ReadString(key.get(), name);
+}
+
+TContent& AddInstallerItem(TUninstallerContents& contents, const std::string& rootName,
+                           const std::string& keyPath, const char* type) {
+    TContent& item = AddScanItem(contents, rootName, keyPath, type);
+    item.Extra = ViewToMarker(InstallerReadView());
+    return item;
+}
+
 bool OpenScanKey(HKEY root, const std::string& path, HKEY* key) {
     *key = nullptr;
     return RegOpenKeyExA(root, path.empty() ? nullptr : path.c_str(), 0,
@@ -32,8 +74,13 @@ bool OpenScanKey(HKEY root, const std::string& path, HKEY* key) {
 
 std::vector<std::string> ReadSubkeyNames(HKEY key) {
     std::vector<std::string> names;
+    DWORD count = 0;
+    if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr,
+                         nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return names;
     char name[1024];
-    for (DWORD index = 0;; ++index) {
+    // Bounded by the count the system gave, so a key that keeps failing cannot hold the scan.
+    for (DWORD index = 0; index < count; ++index) {
         DWORD length = sizeof name;
         const LONG result =
             RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
@@ -95,13 +142,7 @@ std::string ReadScanString(HKEY root, const std::string& path, const std::string
     UniqueKey key;
     if (!OpenScanKey(root, path, key.put()))
         return std::string();
-    char buffer[4096];
-    DWORD type = 0, size = sizeof buffer - 1;
-    if (RegQueryValueExA(key.get(), name.c_str(), nullptr, &type,
-                         reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS ||
-        (type != REG_SZ && type != REG_EXPAND_SZ))
-        return std::string();
-    return std::string(buffer, strnlen(buffer, size));
+    return ReadString(key.get(), name);
 }
 
 bool ScanKeyExists(HKEY root, const std::string& path) {

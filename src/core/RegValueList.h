@@ -25,6 +25,15 @@ std::string ScanViewMarker();
 TContent& AddScanItem(TUninstallerContents& contents, const std::string& rootName,
                       const std::string& keyPath, const char* type);
 
+// The view the Windows Installer keeps its machine-wide keys in (UserData, Folders, the
+// Installer's classes): always the native one, the 64-bit view under WOW64, whichever view the
+// user chose for the scan. Items read there carry its marker.
+REGSAM InstallerReadView();
+bool OpenInstallerKey(HKEY root, const std::string& path, HKEY* key);
+std::string ReadInstallerString(const std::string& path, const std::string& name);
+TContent& AddInstallerItem(TUninstallerContents& contents, const std::string& rootName,
+                           const std::string& keyPath, const char* type);
+
 // Opens Root\Path for reading in the scan view; an empty path opens the root itself.
 bool OpenScanKey(HKEY root, const std::string& path, HKEY* key);
 

@@ -4,11 +4,15 @@
 #include <cstring>
 #include <vector>
 
+#include "core/ClassKeys.h"
 #include "core/DeleteHelpers.h"
+#include "core/ForceFolderCheck.h"
 #include "core/Handles.h"
+#include "core/ProgramScope.h"
 #include "core/PublicFunctionUnit.h"
 #include "core/Reg32vs64.h"
 #include "core/SharedState.h"
+#include "core/StrUtil.h"
 
 namespace ku {
 
@@ -16,7 +20,6 @@ namespace {
 
 const char kUninstallPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const char kInstallerPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer";
-const char kUpperUninstall[] = "MICROSOFT\\WINDOWS\\CURRENTVERSION\\UNINSTALL";
 const char kUpperWowNode[] = "WOW6432NODE";
 
 // Keys whose values are entries of many programs, in upper case, compared as path endings
@@ -130,6 +133,12 @@ struct ValueBuffers {
     std::string upper;
 };
 
+// One value whose name or data named the program.
+struct ValueHit {
+    std::string name;
+    std::string data; // the data when the data hit, else empty
+};
+
 class NormalMatcher {
 public:
     NormalMatcher(const VisitedKey& key, TUninstallerContents& contents,
@@ -137,16 +146,61 @@ public:
         : key_(key), contents_(contents), words_(words) {}
 
     void Run() {
-        if (words_.MatchesUpper(key_.upperPath) && !IsSharedValueKey(key_.root, key_.path))
+        bool uninstallKey = false;
+        const std::string entry = UninstallEntryName(key_.path, key_.upperPath, &uninstallKey);
+        if (!entry.empty())
+            return MatchUninstallEntry(entry);
+        const bool pathHit = words_.MatchesUpper(key_.upperPath);
+        const std::vector<ValueHit> hits = pathHit ? std::vector<ValueHit>() : ValueHits();
+        if (!pathHit && hits.empty())
+            return; // most keys: nothing named the program
+        if (pathHit && NamesOtherProgram(key_.upperPath, words_.others))
+            return; // a key named like another installed program is that program's
+        const bool shared = uninstallKey || IsSharedValueKey(key_.root, key_.path);
+        if (pathHit && !shared) {
+            Add("", "", kItemRegistryKey); // the whole key goes, its values with it
+            return;
+        }
+        if (pathHit)
+            return MatchValuesOfSharedKey();
+        if (InOtherProgramsClass(key_, [this](const std::string& upper) {
+                return words_.MatchesUpper(upper);
+            }))
+            return;
+        if (!shared && ValueHitsListWholeKey(hits.size(), ReadKeyShape(key_.key))) {
             Add("", "", kItemRegistryKey);
+            return;
+        }
+        for (const ValueHit& hit : hits)
+            if (!IsProtectedRegistryValue(key_.root, key_.path, hit.name))
+                Add(hit.name, hit.data, kItemRegistryValue);
+    }
+
+private:
+    // A shared key (or one named like another program) that the path named: its values
+    // still count one by one.
+    void MatchValuesOfSharedKey() {
+        for (const ValueHit& hit : ValueHits())
+            if (!IsProtectedRegistryValue(key_.root, key_.path, hit.name))
+                Add(hit.name, hit.data, kItemRegistryValue);
+    }
+
+    // Another program's entry is never listed, whatever it holds; the program's own entry is
+    // listed whole when its name or any of its values names the program.
+    void MatchUninstallEntry(const std::string& entry) {
+        if (!SameText(entry, words_.ownEntry) || !IsUninstallEntryKey(key_.upperPath, entry))
+            return;
+        if (words_.MatchesUpper(key_.upperPath) || !ValueHits().empty())
+            Add("", "", kItemRegistryKey);
+    }
+
+    std::vector<ValueHit> ValueHits() {
+        std::vector<ValueHit> hits;
         if (!key_.key)
-            return;
-        DWORD values = 0;
-        if (RegQueryInfoKeyA(key_.key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                             &values, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            return;
+            return hits;
+        const KeyShape shape = ReadKeyShape(key_.key);
         static thread_local ValueBuffers buffers;
-        for (DWORD index = 0; index < values; ++index) {
+        for (DWORD index = 0; index < shape.values; ++index) {
             DWORD nameLength = static_cast<DWORD>(buffers.name.size());
             DWORD dataLength = static_cast<DWORD>(buffers.data.size());
             DWORD type = 0;
@@ -160,55 +214,33 @@ public:
                                        &type, buffers.data.data(), &dataLength);
             }
             if (result == ERROR_NO_MORE_ITEMS)
-                return;
-            if (result != ERROR_SUCCESS)
-                continue;
-            MatchValue(buffers, nameLength, type, dataLength);
+                break;
+            if (result == ERROR_SUCCESS)
+                MatchValue(buffers, nameLength, type, dataLength, hits);
         }
+        return hits;
     }
 
-private:
-    void MatchValue(ValueBuffers& buffers, DWORD nameLength, DWORD type, DWORD dataLength) {
+    void MatchValue(ValueBuffers& buffers, DWORD nameLength, DWORD type, DWORD dataLength,
+                    std::vector<ValueHit>& hits) {
         UpperInto(buffers.upper, buffers.name.data(), nameLength);
-        const bool nameHit = words_.MatchesUpper(buffers.upper);
-        bool dataHit = false, commandHit = false;
+        const bool nameHit = Names(buffers.upper);
+        bool dataHit = false;
         std::string data;
         if (type == REG_SZ || type == REG_EXPAND_SZ) {
             const char* text = reinterpret_cast<const char*>(buffers.data.data());
             data.assign(text, strnlen(text, dataLength));
             UpperInto(buffers.upper, data);
-            commandHit = words_.command.MatchesUpper(buffers.upper);
-            dataHit = commandHit || words_.key.MatchesUpper(buffers.upper) ||
-                      words_.path.MatchesUpper(buffers.upper);
+            dataHit = Names(buffers.upper);
         }
-        if (!nameHit && !dataHit)
-            return;
-        ValueHit(std::string(buffers.name.data(), nameLength), dataHit ? data : "", nameHit,
-                 dataHit, commandHit);
+        if (nameHit || dataHit)
+            hits.push_back({std::string(buffers.name.data(), nameLength), dataHit ? data : ""});
     }
 
-    // A value's name or data named the program. Inside another program's Uninstall entry only
-    // the very command of our uninstaller counts, and then for the whole entry; inside a key
-    // that many programs share only that value is listed, once; elsewhere a name hit stands
-    // for the key and a data hit for the value, as the scan always did.
-    void ValueHit(const std::string& name, const std::string& data, bool nameHit, bool dataHit,
-                  bool commandHit) {
-        const size_t at = key_.upperPath.find(kUpperUninstall);
-        const bool uninstallRoot = EndsWithUpper(key_.upperPath, kUpperUninstall);
-        if (at != std::string::npos && !uninstallRoot) {
-            if (dataHit && commandHit)
-                Add("", "", kItemRegistryKey);
-            return;
-        }
-        if (uninstallRoot || IsSharedValueKey(key_.root, key_.path)) {
-            if (!IsProtectedRegistryValue(key_.root, key_.path, name))
-                Add(name, data, kItemRegistryValue);
-            return;
-        }
-        if (nameHit)
-            Add(name, "", kItemRegistryKey);
-        if (dataHit)
-            Add(name, data, kItemRegistryValue);
+    // The text names the program, and not through a name of another installed program
+    // ("C:\Games\Arcadia App 220\game.exe" is not the launcher Arcadia's).
+    bool Names(const std::string& upperText) const {
+        return words_.MatchesUpper(upperText) && !NamesOtherProgram(upperText, words_.others);
     }
 
     void Add(const std::string& valueName, const std::string& valueData, const char* type) {
@@ -253,6 +285,30 @@ REGSAM MarkerToView(const std::string& marker) {
     if (marker == "32")
         return KEY_WOW64_32KEY;
     return 0;
+}
+
+NormalScanWords::NormalScanWords(const std::string& keyWord, const std::string& pathWord,
+                                 const std::string& commandWord)
+    : command(UninstallerFileWord(commandWord)), key(keyWord),
+      path(IsRefusedForceFolder(pathWord) ? std::string() : pathWord), ownEntry(keyWord),
+      others(OtherProgramNames(key, keyWord)) {}
+
+KeyShape ReadKeyShape(HKEY key) {
+    KeyShape shape;
+    if (!key || RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &shape.subKeys, nullptr, nullptr,
+                                 &shape.values, nullptr, nullptr, nullptr,
+                                 nullptr) != ERROR_SUCCESS)
+        return KeyShape();
+    return shape;
+}
+
+bool InOtherProgramsClass(const VisitedKey& key,
+                          const std::function<bool(const std::string&)>& isProgram) {
+    const ClassPlace place = FindClassPlace(key.root, key.path);
+    if (place.classPath.empty())
+        return false;
+    const std::string server = ClassServerFile(ReadClassServer(key.root, place, key.view));
+    return !server.empty() && !isProgram(UpperCase(server));
 }
 
 bool IsSharedValueKey(HKEY root, const std::string& keyPath) {
@@ -300,9 +356,8 @@ void ScanRegistryNormalWalk(TWizardState& state, HKEY root, const std::string& p
                             const std::string& keyWord, const std::string& pathWord,
                             const std::string& commandWord) {
     const NormalScanWords words(keyWord, pathWord, commandWord);
-    if (!words.command.Usable() && !words.key.Usable() && !words.path.Usable())
-        return WalkRegistry(state, root, path, progress,
-                            {[](const VisitedKey&) {}, WowNodeRule::Repeated, ""});
+    if (!words.Usable())
+        return; // nothing could match: the registry is not walked for nothing
     RegistryWalkOptions options;
     options.matcher = [&](const VisitedKey& key) { MatchRegistryKeyNormal(key, contents, words); };
     WalkRegistry(state, root, path, progress, options);

@@ -1,11 +1,13 @@
 // The removal run: registry items, file items, the process killers and the Recycle Bin move.
 #include "core/Removal.h"
 
-#include <shellapi.h>
 
 #include "core/DeleteHelpers.h"
 #include "core/Dialogs.h"
+#include "core/FileSystem.h"
+#include "core/Handles.h"
 #include "core/ProcessUnit.h"
+#include "core/ProgramScope.h"
 #include "core/PublicFunctionUnit.h"
 #include "core/RegistryScan.h"
 #include "core/SharedState.h"
@@ -30,16 +32,6 @@ std::vector<std::string> SplitExeList(const std::string& list) {
     return names;
 }
 
-// Ends the processes of the snapshot whose executable file name equals the file's name.
-void KillProcessesOfFile(const std::string& path, const ProcessSnapshot& snapshot) {
-    const std::string name = ExtractFileName(path);
-    if (LowerCase(name).find(".exe") == std::string::npos)
-        return;
-    for (const ProcessEntry& process : snapshot)
-        if (SameText(ExtractFileName(process.exeFile), name) && !IsUntouchableProcess(process))
-            KillProcessWithPrivilege(process.processId);
-}
-
 // Clears read-only, hidden and system right before the delete, never earlier: a scan that is
 // cancelled must leave every file as it was.
 void MakeDeletable(const std::string& path) {
@@ -51,63 +43,123 @@ void MakeDeletable(const std::string& path) {
         SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_ARCHIVE);
 }
 
+bool IsRegistryItem(const TContent& item) {
+    return item.ItemType == kItemRegistryKey || item.ItemType == kItemRegistryValue;
+}
+
+int CountItems(const TUninstallerContents& list) {
+    int count = 0;
+    for (int i = 0; i < list.Count(); ++i) {
+        const TContent& item = list.GetItem(i).Content;
+        count += IsRegistryItem(item) || item.ItemType == kItemFile;
+    }
+    return count;
+}
+
+// Whether the key or value of a registry item is still there, looked for in its view.
+bool RegistryItemRemains(const TContent& item) {
+    UniqueKey key;
+    const std::string path = CleanKeyPath(item.KeyPath);
+    if (RegOpenKeyExA(NameToRootKey(item.RootKeyName), path.c_str(), 0,
+                      KEY_READ | MarkerToView(item.Extra), key.put()) != ERROR_SUCCESS)
+        return false;
+    return item.ItemType == kItemRegistryKey ||
+           RegQueryValueExA(key.get(), item.ValueName.c_str(), nullptr, nullptr, nullptr,
+                            nullptr) == ERROR_SUCCESS;
+}
+
+std::string DescribeItem(const TContent& item) {
+    if (item.ItemType == kItemFile)
+        return item.FilePath;
+    const std::string key = item.RootKeyName + "\\" + item.KeyPath;
+    return item.ItemType == kItemRegistryValue ? key + "  (" + item.ValueName + ")" : key;
+}
+
+// An item inside an Uninstall entry other than the program's own.
+bool InOtherUninstallEntry(const TContent& item, const RemovalScope& scope) {
+    if (!scope.ownEntryOnly)
+        return false;
+    bool uninstallKey = false;
+    const std::string entry =
+        UninstallEntryName(item.KeyPath, UpperCase(item.KeyPath), &uninstallKey);
+    return !entry.empty() && !SameText(entry, scope.ownUninstallEntry);
+}
+
+void NoteIfRemains(RemovalReport* report, const TContent& item, bool remains) {
+    if (report && remains)
+        report->notRemoved.push_back(DescribeItem(item));
+}
+
+std::string ItemCount(size_t count) {
+    return std::to_string(count) + (count == 1 ? " item" : " items");
+}
+
 } // namespace
 
-void DeleteRegistryItems(const TUninstallerContents& list, IRemovalHost& host) {
+void DeleteRegistryItems(const TUninstallerContents& list, IRemovalHost& host,
+                         RemovalReport* report, const RemovalScope& scope) {
     host.SetProgressRange(0, list.Count() - 1);
     for (int i = 0; i < list.Count(); ++i) {
         host.SetProgress(i);
-        if (StopRemoving())
+        if (StopRemoving()) {
+            if (report)
+                report->stopped = true;
             return;
+        }
         const TContent& item = list.GetItem(i).Content;
-        if (!UsableKeyPath(item.KeyPath))
+        if (!IsRegistryItem(item) || !UsableKeyPath(item.KeyPath))
             continue;
+        if (report)
+            ++report->handled;
+        if (InOtherUninstallEntry(item, scope)) {
+            NoteIfRemains(report, item, RegistryItemRemains(item));
+            continue;
+        }
         const HKEY root = NameToRootKey(item.RootKeyName);
         const REGSAM view = MarkerToView(item.Extra);
         if (item.ItemType == kItemRegistryKey)
             DeleteRegistryKeyInView(root, item.KeyPath, view);
-        else if (item.ItemType == kItemRegistryValue)
+        else
             DeleteRegistryValueInView(root, item.KeyPath, item.ValueName, view);
+        // An item whose key an earlier item took along is gone too: only what is still there
+        // counts as not removed.
+        NoteIfRemains(report, item, RegistryItemRemains(item));
     }
 }
 
-void DeleteFileItems(const TUninstallerContents& list, IRemovalHost& host) {
+void DeleteFileItems(const TUninstallerContents& list, IRemovalHost& host,
+                     RemovalReport* report) {
     const bool permanent =
         host.Ask("To permanently remove the files, please click Yes to proceed.\r"
                  "To move the files to the Recycle Bin, please click No to proceed.",
                  "Remove Options", MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
-    const ProcessSnapshot snapshot = TakeProcessSnapshot();
     host.SetProgressRange(0, list.Count() - 1);
     for (int i = 0; i < list.Count(); ++i) {
         host.SetProgress(i);
-        if (StopRemoving())
+        if (StopRemoving()) {
+            if (report)
+                report->stopped = true;
             return;
+        }
         const TContent& item = list.GetItem(i).Content;
         if (item.ItemType != kItemFile || Trim(item.FilePath).empty())
             continue;
-        KillProcessesOfFile(item.FilePath, snapshot);
-        if (CanonicalDeletePath(item.FilePath).empty() || IsProtectedPath(item.FilePath))
-            continue;
-        MakeDeletable(item.FilePath);
-        if (permanent)
-            DeleteSingleFile(item.FilePath);
-        else
-            MoveToRecycleBin(item.FilePath);
+        if (report)
+            ++report->handled;
+        if (!IsProtectedFile(item.FilePath)) {
+            if (LowerCase(ExtractFileName(item.FilePath)).find(".exe") != std::string::npos)
+                KillProcessesOfFile(item.FilePath);
+            MakeDeletable(item.FilePath);
+            if (permanent)
+                DeleteSingleFile(item.FilePath);
+            else
+                MoveToRecycleBin(item.FilePath);
+        }
+        NoteIfRemains(report, item, FileExists(item.FilePath));
     }
 }
 
-bool MoveToRecycleBin(const std::string& path) {
-    const std::string canonical = CanonicalDeletePath(path);
-    if (canonical.empty() || IsProtectedPath(canonical))
-        return false;
-    std::string from = canonical;
-    from.push_back('\0'); // the list ends with two zeros; c_str() gives the second
-    SHFILEOPSTRUCTA operation{};
-    operation.wFunc = FO_DELETE;
-    operation.pFrom = from.c_str();
-    operation.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_NOERRORUI;
-    return SHFileOperationA(&operation) == 0;
-}
+bool MoveToRecycleBin(const std::string& path) { return RecyclePath(path); }
 
 bool EnablePrivilege(const std::string& name) { return EnableTokenPrivilege(name); }
 
@@ -116,35 +168,26 @@ bool KillProcessWithPrivilege(DWORD processId) {
     return KillProcessById(processId);
 }
 
-int KillProcessesByExeName(const std::string& exeName) {
-    if (Trim(exeName).empty())
+int KillProcessesOfFile(const std::string& exePath) {
+    if (Trim(exePath).empty())
         return 0;
-    int ended = 0;
-    for (const ProcessEntry& process : TakeProcessSnapshot())
-        if (SameText(ExtractFileName(process.exeFile), Trim(exeName)) &&
-            !IsUntouchableProcess(process) && KillProcessWithPrivilege(process.processId))
-            ++ended;
-    return ended;
+    return KillProcessesByImagePath({Trim(exePath)});
 }
 
-int KillRunningExeList(const std::string& runningExeList) {
-    const std::vector<std::string> names = SplitExeList(runningExeList);
-    if (names.empty())
-        return 0;
-    int ended = 0;
-    for (const ProcessEntry& process : TakeProcessSnapshot()) {
-        if (IsUntouchableProcess(process))
+int KillRunningExeList(const TWizardState& state) {
+    const std::vector<std::string> names = SplitExeList(state.RunningExeList);
+    std::vector<std::string> files;
+    for (int i = 0; i < state.LeftoverList.Count(); ++i) {
+        const TContent& item = state.LeftoverList.GetItem(i).Content;
+        if (item.ItemType != kItemFile)
             continue;
-        for (const std::string& name : names) {
-            if (!SameText(ExtractFileName(process.exeFile), name))
-                continue;
-            if (KillProcessWithPrivilege(process.processId))
-                ++ended;
-            Sleep(200);
-            break;
-        }
+        for (const std::string& name : names)
+            if (SameText(ExtractFileName(item.FilePath), name)) {
+                files.push_back(item.FilePath);
+                break;
+            }
     }
-    return ended;
+    return files.empty() ? 0 : KillProcessesByImagePath(files, 200);
 }
 
 TDelthread::TDelthread(RemovalJob job, IRemovalHost& host) : job_(std::move(job)), host_(host) {
@@ -175,16 +218,34 @@ void TDelthread::Execute() {
     const TUninstallerContents& list = job_.state->LeftoverList;
     if (list.Count() == 0)
         return;
+    report_ = RemovalReport();
+    report_.total = CountItems(list);
     host_.SetFinishTexts("Please wait!", "Uninstalling!");
     host_.ShowProgress(true);
-    host_.EnableButtons(false, false);
-    DeleteRegistryItems(list, host_);
-    DeleteFileItems(list, host_);
+    // Cancel stays live: it stops the removal between two items.
+    host_.EnableButtons(false, true);
+    DeleteRegistryItems(list, host_, &report_, job_.scope);
+    if (!report_.stopped)
+        DeleteFileItems(list, host_, &report_);
     host_.ShowProgress(false);
     host_.EnableButtons(true, false);
-    host_.SetFinishTexts("Congratulations!", "The uninstall is complete.");
-    if (job_.forceMode)
+    ShowOutcome();
+    if (job_.forceMode && !report_.stopped)
         FinishForceRemoval();
+}
+
+void TDelthread::ShowOutcome() {
+    const size_t failed = report_.notRemoved.size();
+    if (report_.stopped)
+        host_.SetFinishTexts("The removal was stopped.",
+                             "Stopped after " + std::to_string(report_.handled) + " of " +
+                                 ItemCount(report_.total) + "; the rest was left as it is.");
+    else if (failed > 0)
+        host_.SetFinishTexts("The uninstall is finished.",
+                             ItemCount(failed) + " could not be removed.");
+    else
+        host_.SetFinishTexts("Congratulations!", "The uninstall is complete.");
+    host_.RemovalEnded(report_);
 }
 
 void TDelthread::FinishForceRemoval() {

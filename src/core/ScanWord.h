@@ -17,9 +17,17 @@ inline void UpperInto(std::string& out, const std::string& text) {
     UpperInto(out, text.data(), text.size());
 }
 
+// True when the word says nothing about one program: every name in it (the runs of letters
+// and digits) is a number, a single character, or one of the words never used alone (names
+// of Windows' own and shared places such as "Windows", "System32", "Program Files", and
+// generic words such as "Setup", "Update", "Uninstall"). "Windows", "Program Files" and
+// "Microsoft Update 2" are such words; "Windows Commander" is not.
+bool IsGeneralWord(const std::string& word);
+
 // A word prepared once per scan. A hit is an occurrence that does not continue a longer name:
 // where the word begins or ends with a letter or digit, the text's neighbouring character
 // must not be one, so "FooApp" is found in "FooApp.exe" and "\FooApp\" but not in "FooAppBar".
+// A word that is not a path ("\" or ":" in it) and IsGeneralWord is not usable.
 class ScanWord {
 public:
     ScanWord() = default;

@@ -173,16 +173,7 @@ void ExecuteForceRemovalPlan(const ForceRemovalPlan& plan) {
         StopServiceByName(service);
     for (const std::string& driver : plan.driversToDelete)
         StopAndDeleteService(driver);
-    const DWORD self = GetCurrentProcessId();
-    for (const ProcessEntry& process : TakeProcessSnapshot()) {
-        if (process.processId == self || IsUntouchableProcess(process))
-            continue;
-        const std::string image = GetProcessImagePath(process.processId);
-        if (!image.empty() &&
-            std::any_of(plan.processesToEnd.begin(), plan.processesToEnd.end(),
-                        [&](const std::string& path) { return SameText(path, image); }))
-            KillProcessById(process.processId);
-    }
+    KillProcessesByImagePath(plan.processesToEnd);
     if (plan.restartShell)
         RunWinExec("EXPLORER.EXE", SW_HIDE);
     for (const std::string& entry : plan.winsockEntries)

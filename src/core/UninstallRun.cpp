@@ -7,9 +7,14 @@
 #include <map>
 #include <vector>
 
+#include "core/DeleteHelpers.h"
+#include "core/FileSystem.h"
 #include "core/Handles.h"
 #include "core/Launcher.h"
+#include "core/ProcessUnit.h"
+#include "core/PublicFunctionUnit.h"
 #include "core/SharedState.h"
+#include "core/StrUtil.h"
 
 namespace ku {
 
@@ -26,8 +31,62 @@ struct TrackedProcess {
     bool running = true;
 };
 
+// Where an uninstaller's own copies run from: its folder, the temporary folder, and the
+// Windows Installer's program.
+class OwnCopies {
+public:
+    explicit OwnCopies(const std::string& uninstaller) {
+        AddFolder(ExtractFileDir(uninstaller));
+        char temp[MAX_PATH + 1];
+        const DWORD length = GetTempPathA(sizeof temp, temp);
+        if (length > 0 && length < sizeof temp)
+            AddFolder(temp);
+    }
+
+    bool IsOwn(HANDLE process, DWORD processId) const {
+        const std::string image = LongUpper(ImagePath(process, processId));
+        if (image.empty())
+            return false;
+        if (SameText(ExtractFileName(image), "msiexec.exe") && IsBelowWindowsFolder(image))
+            return true;
+        for (const std::string& folder : folders_)
+            if (image.compare(0, folder.size(), folder) == 0)
+                return true;
+        return false;
+    }
+
+private:
+    // Read from the process handle: a child that has only just been created has no module
+    // list yet for GetModuleFileNameEx to read, and its parent may end in that moment.
+    static std::string ImagePath(HANDLE process, DWORD processId) {
+        using QueryImageFn = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, PDWORD);
+        static const auto query = reinterpret_cast<QueryImageFn>(reinterpret_cast<void*>(
+            GetProcAddress(GetModuleHandleA("kernel32"), "QueryFullProcessImageNameA")));
+        char buffer[MAX_PATH * 4];
+        DWORD length = sizeof buffer;
+        if (query && query(process, 0, buffer, &length) && length < sizeof buffer)
+            return std::string(buffer, length);
+        return GetProcessImagePath(processId);
+    }
+    static std::string LongUpper(const std::string& path) {
+        char buffer[MAX_PATH * 4];
+        const DWORD length = GetLongPathNameA(path.c_str(), buffer, sizeof buffer);
+        return UpperCase(length > 0 && length < sizeof buffer ? std::string(buffer, length)
+                                                              : path);
+    }
+    void AddFolder(const std::string& folder) {
+        const std::string upper = LongUpper(ExcludeTrailingBackslash(Trim(folder)));
+        if (upper.size() > 3) // never a whole drive
+            folders_.push_back(upper + "\\");
+    }
+
+    std::vector<std::string> folders_;
+};
+
 class ProcessTree {
 public:
+    explicit ProcessTree(const OwnCopies& own) : own_(own) {}
+
     void Add(DWORD id, UniqueHandle handle) {
         TrackedProcess& process = tree_[id];
         FILETIME created, exited, kernel, user;
@@ -60,6 +119,8 @@ public:
             const ULONGLONG start = Ticks(created);
             if (start < parent->second.created || start > parent->second.ended)
                 continue; // a reused process id, not a child of ours
+            if (!own_.IsOwn(handle.get(), entry.th32ProcessID))
+                continue; // another program it opened (a browser, Explorer): not waited for
             Add(entry.th32ProcessID, std::move(handle));
         }
     }
@@ -91,16 +152,48 @@ public:
     }
 
 private:
+    const OwnCopies& own_;
     std::map<DWORD, TrackedProcess> tree_;
 };
 
+// "/I{code}" or "-i {code}" as the first switch of MsiExec: install or repair.
+std::string RemovingMsiArguments(const std::string& arguments) {
+    const std::string upper = UpperCase(arguments);
+    if ((upper.rfind("/I", 0) == 0 || upper.rfind("-I", 0) == 0) &&
+        (upper.size() == 2 || upper[2] == '{' || upper[2] == ' '))
+        return "/X" + arguments.substr(2);
+    return arguments;
+}
+
 } // namespace
+
+UninstallerStart UninstallerToStart(const std::string& command) {
+    CommandParts parts = SplitCommandLine(command);
+    UninstallerStart start;
+    if (SameText(ExtractFileName(parts.file), "msiexec.exe") ||
+        SameText(ExtractFileName(parts.file), "msiexec"))
+        parts.arguments = RemovingMsiArguments(parts.arguments);
+    if (parts.file.empty()) {
+        start.commandLine = command;
+        return start;
+    }
+    start.commandLine = "\"" + parts.file + "\"" +
+                        (parts.arguments.empty() ? "" : " " + parts.arguments);
+    // CreateProcess runs only programs by their application name; a batch file goes by its
+    // quoted command line alone.
+    const std::string extension = UpperCase(ExtractFileExt(parts.file));
+    if (FileExists(parts.file) && extension != ".BAT" && extension != ".CMD")
+        start.file = parts.file;
+    return start;
+}
 
 int RunUninstallerAndWait(const std::string& commandLine, int showMode,
                           const std::function<void()>& pump) {
+    const UninstallerStart start = UninstallerToStart(commandLine);
     LaunchRequest request;
     request.kind = LaunchRequest::Kind::Process;
-    request.commandLine = commandLine;
+    request.file = start.file;
+    request.commandLine = start.commandLine;
     request.show = showMode;
     request.wantProcess = true;
     LaunchResult result = Launch(request);
@@ -112,7 +205,8 @@ int RunUninstallerAndWait(const std::string& commandLine, int showMode,
     UniqueHandle own;
     DuplicateHandle(GetCurrentProcess(), first, GetCurrentProcess(), own.put(), 0, FALSE,
                     DUPLICATE_SAME_ACCESS);
-    ProcessTree tree;
+    const OwnCopies copies(start.file.empty() ? SplitCommandLine(commandLine).file : start.file);
+    ProcessTree tree(copies);
     tree.Add(result.processId, std::move(own));
     for (;;) {
         tree.FindChildren();

@@ -2,6 +2,7 @@
 #include "core/WizardState.h"
 
 #include <fstream>
+#include <set>
 
 #include "core/ProcessUnit.h"
 #include "core/PublicFunctionUnit.h"
@@ -63,6 +64,40 @@ std::vector<std::string> BuildProcessModuleList() {
             lines.push_back(module + "[" + path + "]");
     }
     return lines;
+}
+
+namespace {
+
+std::string KeyIdentity(const TContent& item) {
+    return UpperCase(item.RootKeyName + "\\" + item.KeyPath) + "|" + item.Extra;
+}
+
+std::string ItemIdentity(const TContent& item) {
+    if (item.ItemType == kItemFile)
+        return "3|" + UpperCase(item.FilePath);
+    if (item.ItemType == kItemRegistryKey)
+        return "1|" + KeyIdentity(item);
+    return item.ItemType + "|" + KeyIdentity(item) + "|" + UpperCase(item.ValueName);
+}
+
+} // namespace
+
+void RemoveRepeatedItems(TUninstallerContents& list) {
+    std::set<std::string> seen, wholeKeys;
+    for (int i = 0; i < list.Count(); ++i) {
+        const TContent& item = list.GetItem(i).Content;
+        if (item.ItemType == kItemRegistryKey)
+            wholeKeys.insert(KeyIdentity(item));
+    }
+    TUninstallerContents kept;
+    for (int i = 0; i < list.Count(); ++i) {
+        const TContent& item = list.GetItem(i).Content;
+        if (item.ItemType == kItemRegistryValue && wholeKeys.count(KeyIdentity(item)))
+            continue;
+        if (seen.insert(ItemIdentity(item)).second)
+            kept.GetItem(kept.AddItem()) = list.GetItem(i);
+    }
+    list = std::move(kept);
 }
 
 void AppendRunningExe(std::string& list, const std::string& fileName) {

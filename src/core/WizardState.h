@@ -61,6 +61,11 @@ std::string FindFileListEntry(const std::vector<std::string>& entries,
 // contain "KU.EXE".
 std::vector<std::string> BuildProcessModuleList();
 
+// Keeps the first of items that name the same key, value or file (several scans and several
+// matching values of one key find it again), and drops a value item whose key is listed whole
+// in the same view.
+void RemoveRepeatedItems(TUninstallerContents& list);
+
 // Appends a lower-case file name to a comma-separated list.
 void AppendRunningExe(std::string& list, const std::string& fileName);
 

@@ -107,21 +107,53 @@ TEST(FileGuard, DriveRootsRelativeAndForeignPathsAreRefused) {
     EXPECT_TRUE(kutest::PathExists("C:\\kelvane-sandbox.txt"));
 }
 
-TEST(FileGuard, FilesInsideProtectedFoldersMayBeDeletedOneByOne) {
-    const std::string file = GetSystemDir() + "\\" + Probe() + ".dll";
-    ASSERT_TRUE(kutest::WriteTextFile(file, "x"));
-    EXPECT_FALSE(IsProtectedPath(file));
-    EXPECT_TRUE(DeleteFileInSystemDir(Probe() + ".dll"));
-    EXPECT_FALSE(kutest::PathExists(file));
-    EXPECT_FALSE(DeleteFileInSystemDir(Probe() + ".dll")) << "already gone";
-
-    const std::string inWindows = GetWindowsDir() + "\\" + Probe() + ".ini";
-    ASSERT_TRUE(kutest::WriteTextFile(inWindows, "x"));
-    EXPECT_TRUE(DeleteFileInWindowsDir(Probe() + ".ini"));
-    EXPECT_FALSE(kutest::PathExists(inWindows));
-    EXPECT_FALSE(DeleteFileInWindowsDir(""));
-    EXPECT_FALSE(DeleteFileInWindowsDir("..\\"));
-    EXPECT_FALSE(DeleteFileInSystemDir("drivers"));
+TEST(FileGuard, FilesOfWindowsAndFilesDirectlyInProtectedFoldersAreRefused) {
+    char wow[MAX_PATH] = {};
+    GetSystemWow64DirectoryA(wow, sizeof(wow));
+    const std::string probe = Probe() + ".dat";
+    const std::string windows = GetWindowsDir();
+    struct FileCase {
+        std::string folder;
+        bool refused;
+    };
+    const FileCase cases[] = {
+        {GetSystemDir(), true},
+        {wow, true},
+        {windows, true},
+        {windows + "\\KuGuardProbe", true}, // anywhere below the Windows folder
+        {UpperCase(GetSystemDir()), true},
+        {ShellFolder(CSIDL_PROGRAM_FILES), true},
+        {ShellFolder(CSIDL_APPDATA), true},
+        {ShellFolder(CSIDL_COMMON_APPDATA), true},
+        {ShellFolder(CSIDL_DESKTOPDIRECTORY), true},
+        {ShellFolder(CSIDL_STARTUP), false}, // shortcuts, each of one program
+        {ShellFolder(CSIDL_PROGRAM_FILES) + "\\KuGuardProbe", false},
+        {ShellFolder(CSIDL_APPDATA) + "\\KuGuardProbe", false},
+    };
+    for (const FileCase& c : cases) {
+        if (c.folder.empty())
+            continue; // SysWOW64 on 32-bit Windows
+        SCOPED_TRACE(c.folder);
+        CreateDirectoryA(c.folder.c_str(), nullptr);
+        const std::string file = c.folder + "\\" + probe;
+        ASSERT_TRUE(kutest::WriteTextFile(file, "x"));
+        EXPECT_EQ(IsProtectedFile(file), c.refused);
+        EXPECT_EQ(DeleteSingleFile(file), !c.refused);
+        EXPECT_FALSE(RecyclePath(file));
+        EXPECT_EQ(kutest::PathExists(file), c.refused);
+        DeleteFileA(file.c_str());
+        if (c.folder.find("KuGuardProbe") != std::string::npos)
+            RemoveDirectoryA(c.folder.c_str());
+    }
+    // A known file of a product, named by the program itself, may still go.
+    const std::string named = GetSystemDir() + "\\" + probe;
+    ASSERT_TRUE(kutest::WriteTextFile(named, "x"));
+    EXPECT_TRUE(DeleteFileInSystemDir(probe));
+    EXPECT_FALSE(kutest::PathExists(named));
+    EXPECT_FALSE(DeleteFileInSystemDir(probe)) << "already gone";
+    for (const char* name : {"", "..\\", "drivers", "..\\win.ini", "C:\\x.dat", "\\win.ini"})
+        EXPECT_FALSE(DeleteFileInWindowsDir(name)) << name;
+    EXPECT_TRUE(kutest::PathExists(windows + "\\win.ini"));
 }
 
 TEST(FileDelete, TreeIsDeletedAndReportedHonestly) {

@@ -7,6 +7,7 @@
 #include <sddl.h>
 
 #include "core/DeleteHelpers.h"
+#include "core/PublicFunctionUnit.h"
 #include "support/Sandbox.h"
 
 using namespace ku;
@@ -216,4 +217,83 @@ TEST(RegistryGuard, TreesHoldingALinkAreNotDeletedThroughIt) {
     RemoveLink(link);
     EXPECT_TRUE(DeleteRegistryKey(HKEY_CURRENT_USER, scratch.Sub("tree")));
     EXPECT_TRUE(RawKeyExists(HKEY_CURRENT_USER, target + "\\inner", kView));
+}
+
+TEST(RegistryGuard, WindowsOwnTreesKeepTheirKeysAndValues) {
+    const struct {
+        HKEY root;
+        std::string path, name;
+        bool refused;
+    } cases[] = {
+        {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\RpcSs", "ImagePath", true},
+        {HKEY_LOCAL_MACHINE, "SYSTEM\\ControlSet001\\Services\\eventlog\\Application", "File",
+         true},
+        {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters", "Domain",
+         true},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones\\UTC",
+         "Std", true},
+        {HKEY_LOCAL_MACHINE,
+         "SOFTWARE\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", "System", true},
+        {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment",
+         "winsysdir", true},
+        {HKEY_USERS, ".DEFAULT\\Environment", "TEMP", true},
+        {HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+         "Fonts", true},
+        {HKEY_CURRENT_USER,
+         "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders", "Personal",
+         true},
+        // Values of programs in shared keys stay deletable, an event source of its own too.
+        {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\Eventlog\\Application\\KuApp",
+         "EventMessageFile", false},
+        {HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "KuApp", false},
+        {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\KuAppSvc", "ImagePath", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path + " : " + c.name);
+        EXPECT_EQ(IsProtectedRegistryValue(c.root, c.path, c.name), c.refused);
+        if (c.refused)
+            EXPECT_TRUE(IsProtectedRegistryKey(c.root, c.path));
+    }
+    const std::string name = Unique("KU_GUARD_PROBE");
+    kutest::RawSetString(HKEY_CURRENT_USER, "Environment", name, "x", kView);
+    EXPECT_FALSE(DeleteRegistryValue(HKEY_CURRENT_USER, "Environment", name));
+    kutest::RawDeleteValue(HKEY_CURRENT_USER, "Environment", name, kView);
+}
+
+TEST(RegistryGuard, ClassesOfWindowsKeepTheirServerAndVerbs) {
+    // File and COM classes served by Windows keep their server keys and values; a verb that a
+    // program added to one goes, and so does a class served by a program.
+    const std::string base = "Software\\Classes\\";
+    const std::string win = base + Unique("KuWinClass"), app = base + Unique("KuAppClass");
+    const std::string com = base + "CLSID\\" + Unique("{KuWinCom}");
+    const auto set = [](const std::string& key, const std::string& data) {
+        kutest::RawSetString(HKEY_CURRENT_USER, key, "", data, kView);
+    };
+    set(win + "\\shell\\open\\command", "%SystemRoot%\\notepad.exe %1");
+    set(win + "\\shell\\KuVerb\\command", "C:\\KuApp\\ku.exe");
+    set(com + "\\InprocServer32", GetSystemDir() + "\\shell32.dll");
+    set(app + "\\shell\\open\\command", "\"C:\\Program Files\\KuApp\\ku.exe\" %1");
+    const struct {
+        std::string path;
+        bool key, refused;
+    } cases[] = {
+        {win + "\\shell\\open\\command", false, true},
+        {win, true, true},
+        {com + "\\InprocServer32", false, true},
+        {com, true, true},
+        {win + "\\shell\\KuVerb", true, false},
+        {app + "\\shell\\open\\command", false, false},
+        {app, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path + (c.key ? " (key)" : " (value)"));
+        EXPECT_EQ(c.key ? DeleteRegistryKey(HKEY_CURRENT_USER, c.path)
+                        : DeleteRegistryValue(HKEY_CURRENT_USER, c.path, ""),
+                  !c.refused);
+        EXPECT_EQ(c.key ? RawKeyExists(HKEY_CURRENT_USER, c.path, kView)
+                        : kutest::RawValueExists(HKEY_CURRENT_USER, c.path, "", kView),
+                  c.refused);
+    }
+    for (const std::string& key : {win, com, app})
+        RawDeleteTree(HKEY_CURRENT_USER, key, kView);
 }

@@ -6,6 +6,7 @@
 #include <shlobj.h>
 
 #include "core/Dialogs.h"
+#include "core/ForceFolderCheck.h"
 #include "core/PublicFunctionUnit.h"
 #include "core/Reg32vs64.h"
 #include "core/SharedState.h"
@@ -69,6 +70,7 @@ const PageControl kPageControls[] = {
     {IDC_STEP_REGGROUP, 3, true},           {IDC_STEP_REGLISTVIEW, 3, true},
     {IDC_STEP_FILEGROUP, 3, true},          {IDC_STEP_FILELISTVIEW, 3, true},
     {IDC_STEP_ABFINISH, 4, true},           {IDC_STEP_ABFINISHMESSAGE, 4, true},
+    {IDC_STEP_FINISHDETAILS, 4, false},
     {IDC_STEP_REMAINLABEL, 5, true},        {IDC_STEP_REGTREEVIEW, 5, true},
 };
 
@@ -99,6 +101,8 @@ TUninstallStepForm::~TUninstallStepForm() {
 
 void TUninstallStepForm::FormCreate() {
     UninstallStepForm = this;
+    // A wizard that an earlier one left stopped would not wait for its uninstaller.
+    ScanState = ScanRun;
     MakeBorderless();
     SetTopPanel(30, kTopPanelColour);
     SetUpPictures();
@@ -120,9 +124,11 @@ void TUninstallStepForm::FormCreate() {
     AddColumn(Item(IDC_STEP_FILELISTVIEW), 0, "File Name", 560);
     FillDescription();
     ShowWindow(Item(IDC_STEP_PROGRESSBAR1), SW_HIDE);
-    host_ = std::make_unique<WindowRemovalHost>(WindowRemovalHost::Controls{
-        Handle(), Item(IDC_STEP_ABFINISH), Item(IDC_STEP_ABFINISHMESSAGE),
-        Item(IDC_STEP_PROGRESSBAR1), Item(IDC_STEP_STEPBITBTN), Item(IDC_STEP_CANCELBITBTN)});
+    host_ = std::make_unique<WindowRemovalHost>(
+        WindowRemovalHost::Controls{Handle(), Item(IDC_STEP_ABFINISH),
+                                    Item(IDC_STEP_ABFINISHMESSAGE), Item(IDC_STEP_PROGRESSBAR1),
+                                    Item(IDC_STEP_STEPBITBTN), Item(IDC_STEP_CANCELBITBTN)},
+        [this](const RemovalReport& report) { RemovalEnded(report); });
     SetPage(ForceMode == 1 ? PageForce : PageDescription);
 }
 
@@ -169,9 +175,11 @@ void TUninstallStepForm::ImageButtonMouseLeave(int id) {
     ShowButtonPicture(id, false);
 }
 
-// On the Finish page both buttons show the Finish pictures.
+// On the Finish page both buttons show the Finish pictures; Cancel keeps its own while it can
+// still stop the removal.
 void TUninstallStepForm::ShowButtonPicture(int id, bool hot) {
-    const bool finish = page_ == PageFinish;
+    const bool finish =
+        page_ == PageFinish && !(id == IDC_STEP_CANCELBITBTN && RemovalRunning());
     if (id == IDC_STEP_STEPBITBTN || id == IDC_STEP_CANCELBITBTN) {
         const int normal = finish ? PicFinish : id == IDC_STEP_STEPBITBTN ? PicNext : PicCancel;
         ShowListPicture(id, ImageList1.get(), hot ? normal + 1 : normal, "ImageList1");
@@ -215,13 +223,14 @@ void TUninstallStepForm::FillDescription() {
         .SetIcon(ApplicationIcon ? ApplicationIcon : LoadIcon(nullptr, IDI_APPLICATION));
     TComboBox programs(Item(IDC_STEP_TXTPROGRAMNAME));
     for (const std::string& file : ProgramFiles)
-        programs.AddItem(file);
+        if (!IsRefusedForceProgramFile(file))
+            programs.AddItem(file);
     if (programs.Count() > 0) {
         EnableWindow(programs.Handle(), TRUE);
         SendMessageA(programs.Handle(), CB_SETCURSEL, 0, 0);
         TLabel(Item(IDC_STEP_FLABEL)).SetText("1/" + std::to_string(programs.Count()));
     }
-    if (!FolderPath.empty()) {
+    if (!FolderPath.empty() && !IsRefusedForceFolder(FolderPath)) {
         EnableWindow(Item(IDC_STEP_TXTPATH), TRUE);
         SetWindowTextA(Item(IDC_STEP_TXTPATH), FolderPath.c_str());
     }
@@ -332,6 +341,11 @@ void TUninstallStepForm::RegSkipBtnClick() { ScanState = ScanSkipRegistry; }
 void TUninstallStepForm::FileSkipBtnClick() { ScanState = ScanSkipFiles; }
 
 void TUninstallStepForm::CancelBitBtnClick() {
+    if (RemovalRunning()) {
+        // Between two items; the Finish page then says how far it got.
+        ScanState = ScanStopRemoving;
+        return;
+    }
     if (busy_) {
         // The running step ends at its next key, file or wait; the window closes after it.
         closeRequested_ = true;
@@ -371,8 +385,22 @@ void TUninstallStepForm::FormClose() {
     KillTimer(Handle(), kTimer1);
     KillTimer(Handle(), kTimer2);
     StopEverything();
-    if (ScanState == ScanStopRemoving)
-        ScanState = ScanRun;
+    // The next wizard of this run starts clean, whatever this one was stopped in.
+    ScanState = ScanRun;
+}
+
+void TUninstallStepForm::RemovalEnded(const RemovalReport& report) {
+    const HWND details = Item(IDC_STEP_FINISHDETAILS);
+    std::string text;
+    for (const std::string& line : report.notRemoved)
+        text += line + "\r\n";
+    SetWindowTextA(details, text.c_str());
+    ShowOnPage(IDC_STEP_FINISHDETAILS, !text.empty());
+    ShowFinishButton();
+    if (closeRequested_) {
+        UninstallDone = 1; // something was removed: the list is out of date
+        Close(IDCANCEL);
+    }
 }
 
 bool TUninstallStepForm::OnCommand(int id, int code) {
@@ -391,9 +419,8 @@ bool TUninstallStepForm::OnCommand(int id, int code) {
         return true;
     case IDC_STEP_CANCELBITBTN:
     case IDCANCEL:
-        // Escape does what Cancel does, and nothing while the removal runs.
-        if (!RemovalRunning())
-            CancelBitBtnClick();
+        // Escape does what Cancel does; while the removal runs, both stop it.
+        CancelBitBtnClick();
         return true;
     case IDC_STEP_REGSKIPBTN:
     case IDC_STEP_REGSKIPEXBTN: RegSkipBtnClick(); return true;
@@ -424,8 +451,10 @@ bool TUninstallStepForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam,
         return true;
     }
     if (message == WM_CLOSE) {
-        if (!RemovalRunning())
-            CancelBitBtnClick();
+        // While the removal runs: stop it between two items and close once it has ended.
+        if (RemovalRunning())
+            closeRequested_ = true;
+        CancelBitBtnClick();
         result = TRUE;
         return true;
     }
@@ -476,6 +505,8 @@ void TUninstallStepForm::SpeedButton2Click() {
         files.push_back(first);
     TComboBox programs(Item(IDC_STEP_TXTPROGRAMNAME));
     for (const std::string& file : files) {
+        if (IsRefusedForceProgramFile(file))
+            continue; // a file of Windows or of a shared folder is not a program of its own
         bool known = false;
         for (int i = 0; i < programs.Count(); ++i) {
             char item[MAX_PATH * 2] = {};

@@ -123,6 +123,8 @@ private:
     void StartRemoval();
     void ShowScanResults();
     void ShowFinishButton();
+    void RemovalEnded(const RemovalReport& report);
+    bool AskToScanWithEntryLeft();
     void BeginStep(int label, int panel, int image, int skip, UINT_PTR timer);
     void EndStep(int label, int panel, int skip, UINT_PTR timer, int doneImage);
     bool StepDone(int image) const;

@@ -6,6 +6,7 @@
 #include "core/FileScan.h"
 #include "core/ForceFlow.h"
 #include "core/InstallerScans.h"
+#include "core/ProgramScope.h"
 #include "core/PublicFunctionUnit.h"
 #include "core/Reg32vs64.h"
 #include "core/RegistryScan.h"
@@ -83,7 +84,9 @@ void TUninstallStepForm::StepBitBtnClick() {
         Close(IDCANCEL);
         return;
     }
-    if (page_ == PageFinish)
+    // With items to remove, the Finish button waits for the end of the removal: until then
+    // Cancel stops it. With none, the removal has nothing to do.
+    if (page_ == PageFinish && State.LeftoverList.Count() == 0)
         ShowFinishButton();
 }
 
@@ -102,16 +105,37 @@ void TUninstallStepForm::RunScanPage() {
         StepDone(IDC_STEP_STEPIMAGE3)) {
         ShowScanResults();
         SetPage(PageResult);
+        const std::string notice = ScanWordsNotice(ScanWord(), UninstallCommand);
+        if (!notice.empty())
+            ShowMessageBox(Handle(), notice, kAppCaption, MB_OK | MB_ICONINFORMATION);
     }
 }
 
 void TUninstallStepForm::RunUninstallStep() {
+    ScanState = ScanRun;
     // The exit code says nothing reliable about what the uninstaller removed: it is not used.
     RunUninstallerAndWait(UninstallCommand, SW_SHOWNORMAL, &WindowScanProgress::PumpMessages);
-    if (!closeRequested_) {
-        shown_[IDC_STEP_STEPIMAGE1] = true;
-        ShowWindow(Item(IDC_STEP_STEPIMAGE1), page_ == PageScan ? SW_SHOW : SW_HIDE);
+    if (closeRequested_)
+        return;
+    if (!AskToScanWithEntryLeft()) {
+        closeRequested_ = true; // nothing was deleted: the wizard closes
+        return;
     }
+    shown_[IDC_STEP_STEPIMAGE1] = true;
+    ShowWindow(Item(IDC_STEP_STEPIMAGE1), page_ == PageScan ? SW_SHOW : SW_HIDE);
+}
+
+bool TUninstallStepForm::AskToScanWithEntryLeft() {
+    // An uninstaller that removed nothing (a repair, a dialog the user closed) leaves its
+    // entry: scanning and deleting then would orphan an installed program.
+    if (!OwnUninstallEntryExists(UninstallKeyName))
+        return true;
+    return ShowMessageBox(Handle(),
+                          "The program's own uninstaller did not remove \"" +
+                              (DisplayName.empty() ? UninstallKeyName : DisplayName) +
+                              "\" from the list of installed programs: it may still be "
+                              "installed.\rScan for its leftovers and remove them anyway?",
+                          kAppCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 void TUninstallStepForm::RunRegistryStep() {
@@ -128,6 +152,9 @@ void TUninstallStepForm::RunRegistryStep() {
     for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
         ScanRegistryNormalWalk(State, root, "", &progress, State.LeftoverList, word, path,
                                UninstallCommand);
+    // Nothing usable to search for: only the program's own entry can safely go.
+    if (!NormalScanWords(word, path, UninstallCommand).Usable())
+        AddOwnUninstallEntry(State.LeftoverList, UninstallKeyName);
     EndStep(IDC_STEP_ABREGISTRYSCAN, IDC_STEP_REGPROGRESSPANEL, IDC_STEP_REGSKIPBTN, kTimer1,
             IDC_STEP_STEPIMAGE2);
 }
@@ -227,11 +254,13 @@ void TUninstallStepForm::RunResultPage() {
 
 void TUninstallStepForm::StartRemoval() {
     ScanState = ScanRun;
+    const RemovalScope scope{ForceMode != 1, UninstallKeyName};
     removal_ = std::make_unique<TDelthread>(
-        RemovalJob{&State, ForceMode == 1, WindowText(Item(IDC_STEP_TXTPATH))}, *host_);
+        RemovalJob{&State, ForceMode == 1, WindowText(Item(IDC_STEP_TXTPATH)), scope}, *host_);
 }
 
 void TUninstallStepForm::ShowScanResults() {
+    RemoveRepeatedItems(State.LeftoverList);
     const HWND registry = Item(IDC_STEP_REGLISTVIEW);
     const HWND files = Item(IDC_STEP_FILELISTVIEW);
     SendMessageA(registry, LVM_DELETEALLITEMS, 0, 0);

@@ -96,6 +96,13 @@ void WindowRemovalHost::EnableButtons(bool step, bool cancel) {
     });
 }
 
+void WindowRemovalHost::RemovalEnded(const RemovalReport& report) {
+    Queue([this, report] {
+        if (onEnded_)
+            onEnded_(report);
+    });
+}
+
 int WindowRemovalHost::Ask(const std::string& text, const std::string& caption, UINT type) {
     if (cancelled_)
         return IDCANCEL;

@@ -44,7 +44,9 @@ public:
     struct Controls {
         HWND window, finish, finishMessage, progressBar, stepButton, cancelButton;
     };
-    explicit WindowRemovalHost(const Controls& controls) : controls_(controls) {}
+    explicit WindowRemovalHost(const Controls& controls,
+                               std::function<void(const RemovalReport&)> onEnded = nullptr)
+        : controls_(controls), onEnded_(std::move(onEnded)) {}
 
     void SetFinishTexts(const std::string& title, const std::string& message) override;
     void ShowProgress(bool visible) override;
@@ -52,6 +54,7 @@ public:
     void SetProgress(int position) override;
     void EnableButtons(bool step, bool cancel) override;
     int Ask(const std::string& text, const std::string& caption, UINT type) override;
+    void RemovalEnded(const RemovalReport& report) override;
 
     // Window thread: runs what the thread queued.
     void RunQueued();
@@ -62,6 +65,7 @@ private:
     void Queue(std::function<void()> action);
 
     Controls controls_;
+    std::function<void(const RemovalReport&)> onEnded_;
     std::mutex mutex_;
     std::condition_variable answered_;
     std::deque<std::function<void()>> queue_;

@@ -109,11 +109,7 @@ void RegisterScriptComponents(const ProfileRow&, const ProfileSite&) {
     RegisterSystemLibrary("vbscript.dll");
 }
 
-void DeleteWinsc32Ini() {
-    const std::string path = GetWindowsDir() + "\\winsc32.ini";
-    if (!GetWindowsDir().empty() && !IsProtectedPath(path))
-        RunWinExec("cmd.exe /c del " + QuoteSpacesForCmd(path), SW_HIDE);
-}
+void DeleteWinsc32Ini() { DeleteFileInWindowsDir("winsc32.ini"); }
 
 void ScheduleLinkAdvisorDeletion() {
     // Without the suite's folder the path would start at the drive root: nothing to schedule.
@@ -121,9 +117,7 @@ void ScheduleLinkAdvisorDeletion() {
         RemoveTrailingBackslash(Trim(ReadString(HKEY_LOCAL_MACHINE, kEtrustKey, "Path")));
     if (folder.empty())
         return;
-    const std::string path = folder + kLinkAdvisor;
-    if (!IsProtectedPath(path))
-        MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    DeleteFileAtRestart(folder + kLinkAdvisor);
 }
 
 } // namespace ku

@@ -76,6 +76,11 @@ TEST(ForceFolderCheck, WindowsSubtreeIsRefusedOtherSubfoldersAccepted) {
     EXPECT_FALSE(IsRefusedForceFolder(dir.Path()));
     EXPECT_FALSE(CheckForceFolder(dir.Path(), GetSystemDir()).refused);
     EXPECT_FALSE(CheckForceFolder("   ", GetSystemDir()).refused);
+    // Picked program files pass the same guard through their folder.
+    EXPECT_TRUE(IsRefusedForceProgramFile(GetSystemDir() + "\\svchost.exe"));
+    EXPECT_TRUE(IsRefusedForceProgramFile(Env("ProgramFiles") + "\\tool.exe"));
+    EXPECT_TRUE(IsRefusedForceProgramFile(" "));
+    EXPECT_FALSE(IsRefusedForceProgramFile(Env("ProgramFiles") + "\\Foo App\\foo.exe"));
 }
 
 TEST(ForceFolderCheck, ProductAppliesByOwnNameOrFileNameOnly) {

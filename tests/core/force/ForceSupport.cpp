@@ -5,27 +5,28 @@
 
 namespace kutest {
 
-OwnKey::OwnKey(HKEY root, const std::string& path) : root_(root), path_(path) {
-    RawDeleteTree(root_, path_);
-    RawCreateKey(root_, path_);
+OwnKey::OwnKey(HKEY root, const std::string& path, REGSAM view)
+    : root_(root), path_(path), view_(view) {
+    RawDeleteTree(root_, path_, view_);
+    RawCreateKey(root_, path_, view_);
 }
 
 OwnKey::~OwnKey() {
-    RawDeleteTree(root_, path_);
+    RawDeleteTree(root_, path_, view_);
 }
 
 void OwnKey::SetString(const std::string& sub, const std::string& name, const std::string& value,
                        DWORD type) const {
-    RawSetString(root_, Sub(sub), name, value, 0, type);
+    RawSetString(root_, Sub(sub), name, value, view_, type);
 }
 
 void OwnKey::SetBinary(const std::string& sub, const std::string& name,
                        const std::string& bytes) const {
-    RawSetValue(root_, Sub(sub), name, REG_BINARY, bytes);
+    RawSetValue(root_, Sub(sub), name, REG_BINARY, bytes, view_);
 }
 
 void OwnKey::SetDword(const std::string& sub, const std::string& name, DWORD value) const {
-    RawSetDword(root_, Sub(sub), name, value);
+    RawSetDword(root_, Sub(sub), name, value, view_);
 }
 
 std::string ItemText(const char* type, const std::string& root, const std::string& key,

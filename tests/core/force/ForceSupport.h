@@ -14,10 +14,10 @@
 namespace kutest {
 
 // A key below a machine or user root that the test names itself (Installer and service
-// keys live at fixed places), deleted with its subkeys in the process's view at the end.
+// keys live at fixed places), deleted with its subkeys in its view at the end.
 class OwnKey {
 public:
-    OwnKey(HKEY root, const std::string& path);
+    OwnKey(HKEY root, const std::string& path, REGSAM view = 0);
     ~OwnKey();
     OwnKey(const OwnKey&) = delete;
     OwnKey& operator=(const OwnKey&) = delete;
@@ -32,7 +32,11 @@ public:
 private:
     HKEY root_;
     std::string path_;
+    REGSAM view_;
 };
+
+// The view Windows Installer keeps its machine-wide keys in: the native one.
+inline REGSAM InstallerView() { return RunningUnderWow64() ? KEY_WOW64_64KEY : 0; }
 
 // "type|root|key|value|file" of every item, in order.
 std::vector<std::string> ItemTexts(const ku::TUninstallerContents& list);

@@ -29,9 +29,11 @@ std::string PackedCode(const std::string& tag, char last) {
 // A value of a shared key of its own, removed at the end.
 struct OwnValue {
     OwnValue(const std::string& path, const std::string& name) : path(path), name(name) {
-        kutest::RawSetString(HKEY_LOCAL_MACHINE, path, name, "", 0);
+        kutest::RawSetString(HKEY_LOCAL_MACHINE, path, name, "", kutest::InstallerView());
     }
-    ~OwnValue() { kutest::RawDeleteValue(HKEY_LOCAL_MACHINE, path, name); }
+    ~OwnValue() {
+        kutest::RawDeleteValue(HKEY_LOCAL_MACHINE, path, name, kutest::InstallerView());
+    }
     std::string path, name;
 };
 
@@ -49,17 +51,18 @@ TEST(InstallerScans, ProductsComponentsAndFoldersOfTheFolder) {
     const std::string code = PackedCode(tag, '1'), other = PackedCode(tag, '2');
     std::string installerPath = folder + "\\";
     installerPath[1] = '?';
-    OwnKey product(HKEY_LOCAL_MACHINE, std::string(kInstallerProductsPath) + "\\" + code);
+    const REGSAM view = kutest::InstallerView();
+    OwnKey product(HKEY_LOCAL_MACHINE, std::string(kInstallerProductsPath) + "\\" + code, view);
     product.SetString("InstallProperties", "InstallLocation", installerPath);
-    OwnKey canary(HKEY_LOCAL_MACHINE, std::string(kInstallerProductsPath) + "\\" + other);
+    OwnKey canary(HKEY_LOCAL_MACHINE, std::string(kInstallerProductsPath) + "\\" + other, view);
     canary.SetString("InstallProperties", "InstallLocation", lookAlike);
     const std::string components = std::string(kInstallerComponentsPath) + "\\KUC" + tag;
-    OwnKey own(HKEY_LOCAL_MACHINE, components + "A");
+    OwnKey own(HKEY_LOCAL_MACHINE, components + "A", view);
     own.SetString("", code, folder + "\\own.dll");
-    OwnKey shared(HKEY_LOCAL_MACHINE, components + "B");
+    OwnKey shared(HKEY_LOCAL_MACHINE, components + "B", view);
     shared.SetString("", code, folder + "\\shared.dll");
     shared.SetString("", other, folder + "\\shared.dll");
-    OwnKey foreign(HKEY_LOCAL_MACHINE, components + "C");
+    OwnKey foreign(HKEY_LOCAL_MACHINE, components + "C", view);
     foreign.SetString("", other, folder + "\\shared.dll");
     OwnValue folderEntry(kInstallerFoldersPath, folder + "\\");
     OwnValue canaryEntry(kInstallerFoldersPath, lookAlike + "\\");
@@ -95,11 +98,13 @@ TEST(InstallerScans, DisplayNameProductComponentsAndCodeKeys) {
     const std::string tag = kutest::UniqueTag("");
     const std::string code = PackedCode(tag, '5'), second = PackedCode(tag, '6');
     const std::string name = "KU Display Test " + tag;
-    OwnKey first(HKEY_LOCAL_MACHINE, std::string(kInstallerProductsPath) + "\\" + code);
+    const REGSAM view = kutest::InstallerView();
+    OwnKey first(HKEY_LOCAL_MACHINE, std::string(kInstallerProductsPath) + "\\" + code, view);
     first.SetString("InstallProperties", "DisplayName", name);
-    OwnKey twin(HKEY_LOCAL_MACHINE, std::string(kInstallerProductsPath) + "\\" + second);
+    OwnKey twin(HKEY_LOCAL_MACHINE, std::string(kInstallerProductsPath) + "\\" + second, view);
     twin.SetString("InstallProperties", "DisplayName", name);
-    OwnKey component(HKEY_LOCAL_MACHINE, std::string(kInstallerComponentsPath) + "\\KUD" + tag);
+    OwnKey component(HKEY_LOCAL_MACHINE, std::string(kInstallerComponentsPath) + "\\KUD" + tag,
+                     view);
     component.SetString("", code, dir.File("app.exe"));
     kutest::ScratchKey scratch;
     OwnKey named(HKEY_CURRENT_USER, scratch.Sub(code));

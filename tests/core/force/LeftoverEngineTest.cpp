@@ -29,7 +29,8 @@ std::string MakeCode() {
 
 struct Component {
     explicit Component(const std::string& name)
-        : key(HKEY_LOCAL_MACHINE, std::string(kInstallerComponentsPath) + "\\" + name) {}
+        : key(HKEY_LOCAL_MACHINE, std::string(kInstallerComponentsPath) + "\\" + name,
+              kutest::InstallerView()) {}
     OwnKey key;
 };
 
@@ -42,10 +43,16 @@ TEST(LeftoverEngine, ComponentsFileKeyAndSharedValue) {
     ASSERT_TRUE(kutest::WriteTextFile(dir.File("shared.dll")));
     const std::string code = MakeCode(), other = MakeCode() + "0";
     const std::string tag = kutest::UniqueTag("KUENG");
-    Component file(tag + "A"), missing(tag + "B"), system(tag + "C"), shared(tag + "D");
+    Component file(tag + "A"), missing(tag + "B"), system(tag + "C"), shared(tag + "D"),
+        upperSystem(tag + "E"), wow(tag + "F");
     file.key.SetString("", code, dir.File("own.dll"));
     missing.key.SetString("", code, dir.File("gone.dll"));
     system.key.SetString("", code, GetSystemDir() + "\\kernel32.dll");
+    // Windows' files in any spelling and in the 32-bit system folder are no product files.
+    upperSystem.key.SetString("", code, UpperCase(GetSystemDir()) + "\\KERNEL32.DLL");
+    char wowFolder[MAX_PATH] = {};
+    GetSystemWow64DirectoryA(wowFolder, sizeof wowFolder);
+    wow.key.SetString("", code, std::string(wowFolder) + "\\kernel32.dll");
     shared.key.SetString("", code, dir.File("shared.dll"));
     shared.key.SetString("", other, dir.File("shared.dll"));
 
@@ -55,15 +62,18 @@ TEST(LeftoverEngine, ComponentsFileKeyAndSharedValue) {
     EXPECT_TRUE(HasItem(list, ItemText("3", root, file.key.Path(), code, dir.File("own.dll"))));
     EXPECT_TRUE(HasItem(list, ItemText("1", root, missing.key.Path(), code)));
     EXPECT_TRUE(HasItem(list, ItemText("1", root, system.key.Path(), code)));
+    EXPECT_TRUE(HasItem(list, ItemText("1", root, upperSystem.key.Path(), code)));
+    EXPECT_EQ(kutest::CountItems(list, "3|" + root + "|" + wow.key.Path()), 0);
     // Another product still uses the shared component: only this product's value goes.
     EXPECT_TRUE(HasItem(list, ItemText("2", root, shared.key.Path(), code)));
     EXPECT_FALSE(HasItem(list, ItemText("1", root, shared.key.Path(), code)));
 
     DeleteRegistryLeftovers(list);
-    EXPECT_FALSE(kutest::RawKeyExists(HKEY_LOCAL_MACHINE, missing.key.Path()));
-    EXPECT_TRUE(kutest::RawKeyExists(HKEY_LOCAL_MACHINE, shared.key.Path()));
-    EXPECT_FALSE(kutest::RawValueExists(HKEY_LOCAL_MACHINE, shared.key.Path(), code));
-    EXPECT_TRUE(kutest::RawValueExists(HKEY_LOCAL_MACHINE, shared.key.Path(), other));
+    const REGSAM view = kutest::InstallerView();
+    EXPECT_FALSE(kutest::RawKeyExists(HKEY_LOCAL_MACHINE, missing.key.Path(), view));
+    EXPECT_TRUE(kutest::RawKeyExists(HKEY_LOCAL_MACHINE, shared.key.Path(), view));
+    EXPECT_FALSE(kutest::RawValueExists(HKEY_LOCAL_MACHINE, shared.key.Path(), code, view));
+    EXPECT_TRUE(kutest::RawValueExists(HKEY_LOCAL_MACHINE, shared.key.Path(), other, view));
     EXPECT_TRUE(kutest::FileThere(dir.File("shared.dll")));
 }
 
@@ -83,7 +93,7 @@ TEST(LeftoverEngine, CodeWalkFindsKeysNamesAndExactStringData) {
     SearchRegistryLeftovers(code, one, {});
     const std::string root = "HKEY_CURRENT_USER";
     EXPECT_TRUE(HasItem(one, ItemText("1", root, named.Path())));
-    EXPECT_TRUE(HasItem(one, ItemText("1", root, values.Path(), code)));
+    EXPECT_TRUE(HasItem(one, ItemText("2", root, values.Path(), code)));
     EXPECT_TRUE(HasItem(one, ItemText("2", root, values.Path(), "Exact")));
     EXPECT_FALSE(HasItem(one, ItemText("2", root, values.Path(), "Expand")));
     EXPECT_FALSE(HasItem(one, ItemText("2", root, values.Path(), "Longer")));
@@ -117,8 +127,8 @@ TEST(LeftoverEngine, FolderScanAndInstallLocations) {
     EXPECT_FALSE(captions.empty());
 
     const std::string code = MakeCode();
-    OwnKey product(HKEY_LOCAL_MACHINE,
-                   std::string(kInstallerProductsPath) + "\\" + code);
+    OwnKey product(HKEY_LOCAL_MACHINE, std::string(kInstallerProductsPath) + "\\" + code,
+                   kutest::InstallerView());
     product.SetString("InstallProperties", "InstallLocation", dir.File("sub") + "\\");
     TUninstallerContents located;
     located.AddItem(); // an item that was there before adds an empty line

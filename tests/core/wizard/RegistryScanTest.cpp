@@ -47,13 +47,14 @@ TEST_F(RegistryScan, KeysValueNamesAndDataOfTheProgramButNotOfItsLookAlike) {
     Key("FooApp\\Settings");
     Set("FooAppBar", "InstallDir", "C:\\Program Files\\FooAppBar");
     Set("Vendor\\Files", "FooApp.cfg", "x");
+    Set("Vendor\\Files", "Other.cfg", "y");
     Set("Vendor\\Paths", "Home", "D:\\FooApp\\data");
     Set("Vendor\\Paths", "Other", "C:\\FooAppBar\\x");
     Scan("FooApp");
     const auto lines = ItemLines(state.LeftoverList);
     EXPECT_EQ(lines, (std::vector<std::string>{
                          Line("1", "FooApp"), Line("1", "FooApp\\Settings"),
-                         Line("1", "Vendor\\Files", "FooApp.cfg"),
+                         Line("2", "Vendor\\Files", "FooApp.cfg"),
                          Line("2", "Vendor\\Paths", "Home")}))
         << ::testing::PrintToString(lines);
     const TContent& data = state.LeftoverList.GetItem(3).Content;
@@ -62,7 +63,7 @@ TEST_F(RegistryScan, KeysValueNamesAndDataOfTheProgramButNotOfItsLookAlike) {
     EXPECT_EQ(data.Extra, kutest::RunningUnderWow64() ? "32" : "");
 }
 
-TEST_F(RegistryScan, SharedKeysListTheValueAndOtherUninstallEntriesStay) {
+TEST_F(RegistryScan, SharedKeysListTheValueAndOtherProgramsUninstallEntriesStay) {
     const std::string compat = "Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers";
     Set(compat, "C:\\Program Files\\FooApp\\foo.exe", "RUNASADMIN");
     Set(compat, "C:\\Other\\other.exe", "RUNASADMIN");
@@ -71,8 +72,8 @@ TEST_F(RegistryScan, SharedKeysListTheValueAndOtherUninstallEntriesStay) {
     Set(uninstall + "\\SecondEntry", "UninstallString", kCommand);
     Scan("FooApp");
     const auto lines = ItemLines(state.LeftoverList);
+    // Another program's entry is never taken, not even one that names our uninstaller.
     EXPECT_EQ(lines, (std::vector<std::string>{
-                         Line("1", uninstall + "\\SecondEntry"),
                          Line("2", compat, "C:\\Program Files\\FooApp\\foo.exe")}))
         << ::testing::PrintToString(lines);
 }
@@ -89,10 +90,11 @@ TEST_F(RegistryScan, RealRunKeyGivesAValueItem) {
 
 TEST_F(RegistryScan, ShortWordsAreNotUsedButTheOtherWordsStillRun) {
     Key("Foo");
-    Key("FooApp");
-    ScanRegistryNormalWalk(state, root(), scratch.Path(), nullptr, state.LeftoverList, "Foo",
-                           "", "FooApp");
-    EXPECT_EQ(ItemLines(state.LeftoverList), std::vector<std::string>{Line("1", "FooApp")});
+    Set("Vendor", "Uninstaller", kCommand);
+    Set("Vendor", "Keep", "x");
+    Scan("Foo", std::string(kCommand) + " /S");
+    EXPECT_EQ(ItemLines(state.LeftoverList),
+              std::vector<std::string>{Line("2", "Vendor", "Uninstaller")});
     state.LeftoverList.Clear();
     Scan("", "");
     EXPECT_EQ(state.LeftoverList.Count(), 0);
@@ -135,4 +137,68 @@ TEST_F(RegistryScan, CountsKeysShowsEvery200thAndStopsOnSkip) {
     EXPECT_EQ(skipping.pumps, 3);
     EXPECT_EQ(ItemLines(state.LeftoverList), std::vector<std::string>{Line("1", "AFooApp\\FooApp")});
     ScanState = ScanRun;
+}
+
+TEST_F(RegistryScan, KeyWholeOnlyForItsNameOrEveryValueElseTheValuesThatHit) {
+    const std::string prog = "C:\\Program Files\\FooApp";
+    struct Value {
+        std::string name, data;
+    };
+    struct RuleCase {
+        const char* key;
+        std::vector<Value> values;
+        const char* subkey; // created below the key when set
+        std::vector<std::string> expected; // "1" for the key, or the names of listed values
+    };
+    const RuleCase cases[] = {
+        // App Paths\tool.exe of the program: every value names it, no subkeys.
+        {"AppPaths\\tool.exe", {{"", prog + "\\tool.exe"}, {"Path", prog}}, nullptr, {"1"}},
+        // Other programs' ProgIDs beside ours: only our value goes.
+        {"Ext\\OpenWithProgids", {{"FooApp.txt", ""}, {"txtfile", ""}}, nullptr, {"FooApp.txt"}},
+        // Every value names it, but the key has a subkey of its own.
+        {"Holder", {{"Dir", prog}}, "Child", {"Dir"}},
+        // Name and data both hit: listed once.
+        {"Twice", {{"FooApp", prog}, {"Keep", "x"}}, nullptr, {"FooApp"}},
+        // The key's own name.
+        {"Vendor\\FooApp", {{"Keep", "x"}}, nullptr, {"1"}},
+        // Another program's Uninstall entry whose name holds the word; then our own entry.
+        {"Microsoft\\Windows\\CurrentVersion\\Uninstall\\FooApp Helper", {{"Dir", prog}}, nullptr,
+         {}},
+        {"Microsoft\\Windows\\CurrentVersion\\Uninstall\\FooApp", {{"Keep", "x"}}, nullptr, {"1"}},
+    };
+    for (const RuleCase& c : cases) {
+        SCOPED_TRACE(c.key);
+        const std::string sub = std::string("Rule\\") + c.key;
+        Key(sub);
+        for (const Value& value : c.values)
+            Set(sub, value.name, value.data);
+        if (c.subkey)
+            Key(sub + "\\" + c.subkey);
+        state.LeftoverList.Clear();
+        MatchRegistryKeyNormal(root(), scratch.Sub(sub), state.LeftoverList, "FooApp", "",
+                               prog + "\\uninst.exe");
+        std::vector<std::string> expected;
+        for (const std::string& what : c.expected)
+            expected.push_back(what == "1" ? Line("1", sub) : Line("2", sub, what));
+        EXPECT_EQ(ItemLines(state.LeftoverList), expected);
+    }
+}
+
+TEST_F(RegistryScan, ValuesOfAClassServedByAnotherProgramStay) {
+    const std::string classes = "Software\\Classes\\";
+    const std::string other = "KuViewerFile" + std::to_string(GetCurrentProcessId());
+    const std::string own = "KuFooAppFile" + std::to_string(GetCurrentProcessId());
+    const std::string plugin = "\"C:\\Program Files\\FooApp\\plug.dll\"";
+    RawSetString(HKEY_CURRENT_USER, classes + other + "\\shell\\open\\command", "",
+                 "\"C:\\Program Files\\Viewer\\view.exe\" /plugin " + plugin + " \"%1\"", 0);
+    RawSetString(HKEY_CURRENT_USER, classes + own + "\\shell\\open\\command", "",
+                 "\"C:\\Program Files\\FooApp\\foo.exe\" \"%1\"", 0);
+    for (const std::string& cls : {other, own})
+        MatchRegistryKeyNormal(HKEY_CURRENT_USER, classes + cls + "\\shell\\open\\command",
+                               state.LeftoverList, "FooApp", "", "");
+    EXPECT_EQ(ItemLines(state.LeftoverList),
+              std::vector<std::string>{"1 HKEY_CURRENT_USER\\" + classes + own +
+                                       "\\shell\\open\\command"});
+    kutest::RawDeleteTree(HKEY_CURRENT_USER, classes + other, 0);
+    kutest::RawDeleteTree(HKEY_CURRENT_USER, classes + own, 0);
 }

@@ -109,21 +109,25 @@ TEST_F(Removal, FilesPermanentlyOrToTheRecycleBinAskedOnce) {
     EXPECT_EQ(emptyHost.Questions().size(), 1u);
 }
 
-TEST_F(Removal, OnlyTheListedExecutableIsEnded) {
-    ScratchDir dir;
+TEST_F(Removal, OnlyTheListedExecutableItselfIsEnded) {
+    ScratchDir dir, elsewhere;
     kutest::Sleeper own(dir.Path(), "fooapp.exe");
+    kutest::Sleeper sameName(elsewhere.Path(), "fooapp.exe");
     kutest::Sleeper lookAlike(dir.Path(), "fooappbar.exe");
     AddFile(list, own.Path());
     DeleteFileItems(list, host);
     EXPECT_NE(own.WaitExitCode(5000), DWORD(STILL_ACTIVE));
+    EXPECT_TRUE(sameName.Running()) << "a program of the same name elsewhere was ended";
     EXPECT_TRUE(lookAlike.Running());
     EXPECT_TRUE(kutest::WaitFor([&] { return !kutest::PathExists(own.Path()); }, 3000));
 
-    EXPECT_EQ(KillRunningExeList(""), 0);
-    EXPECT_EQ(KillRunningExeList("fooapp.exe,bar.exe"), 0);
-    EXPECT_TRUE(lookAlike.Running());
-    EXPECT_EQ(KillProcessesByExeName("FOOAPPBAR.EXE"), 1);
+    TWizardState state;
+    state.RunningExeList = "fooapp.exe,fooappbar.exe";
+    EXPECT_EQ(KillRunningExeList(state), 0) << "no file of the list: nothing is ended";
+    AddFile(state.LeftoverList, lookAlike.Path());
+    EXPECT_EQ(KillRunningExeList(state), 1);
     EXPECT_NE(lookAlike.WaitExitCode(5000), DWORD(STILL_ACTIVE));
+    EXPECT_TRUE(sameName.Running());
 }
 
 TEST_F(Removal, ThreadTellsItsWindowAndAsksThroughIt) {
@@ -142,8 +146,7 @@ TEST_F(Removal, ThreadTellsItsWindowAndAsksThroughIt) {
     }
     EXPECT_EQ(host.Calls(), (std::vector<std::string>{
                                 "texts Please wait! / Uninstalling!", "progress shown",
-                                "buttons 00", "ask Remove Options", "progress hidden",
-                                "buttons 10",
+                                "buttons 01", "ask Remove Options", "progress hidden", "buttons 10",
                                 "texts Congratulations! / The uninstall is complete."}));
     EXPECT_FALSE(RawKeyExists(HKEY_CURRENT_USER, scratch.Sub("K"), 0));
     EXPECT_FALSE(kutest::PathExists(file));
@@ -180,4 +183,81 @@ TEST_F(Removal, ForceRunOffersTheFolderAndReRegistersScriptEngines) {
     TDelthread(RemovalJob{&server, true, folder}, serverHost).WaitFor();
     ASSERT_EQ(serverHost.Questions().size(), 2u);
     EXPECT_NE(serverHost.Questions()[1].find("The server program has been deleted."), std::string::npos);
+}
+
+namespace {
+
+// Stops the removal when it reaches a given item, as the Cancel button does.
+class StoppingHost : public RecordingHost {
+  public:
+    int stopAt = -1;
+    void SetProgress(int position) override {
+        RecordingHost::SetProgress(position);
+        if (position == stopAt)
+            ScanState = ScanStopRemoving;
+    }
+};
+
+// Parents with children, listed parent first as the scans list them: once a parent is gone
+// its children are gone too and must not count as failures.
+void AddTree(TWizardState& state, const ScratchKey& scratch, int parents, int children) {
+    for (int p = 0; p < parents; ++p) {
+        const std::string parent = scratch.Sub("P" + std::to_string(p));
+        for (int c = 0; c < children; ++c)
+            RawCreateKey(HKEY_CURRENT_USER, parent + "\\C" + std::to_string(c), 0);
+        AddKeyItem(state.LeftoverList, "1", "HKEY_CURRENT_USER", parent, "", "");
+        for (int c = 0; c < children; ++c)
+            AddKeyItem(state.LeftoverList, "1", "HKEY_CURRENT_USER",
+                       parent + "\\C" + std::to_string(c), "", "");
+    }
+}
+
+} // namespace
+
+TEST_F(Removal, ThousandsOfItemsGoInBoundedTimeAndCanBeStopped) {
+    ScratchKey scratch(HKEY_CURRENT_USER);
+    TWizardState state;
+    AddTree(state, scratch, 100, 30); // 3,100 items
+    const DWORD start = GetTickCount();
+    {
+        TDelthread thread(RemovalJob{&state, false, ""}, host);
+        thread.WaitFor();
+        EXPECT_TRUE(thread.Report().notRemoved.empty());
+        EXPECT_EQ(thread.Report().handled, 3100);
+    }
+    EXPECT_LT(GetTickCount() - start, 60000u);
+    EXPECT_FALSE(RawKeyExists(HKEY_CURRENT_USER, scratch.Sub("P99"), 0));
+
+    TWizardState second;
+    AddTree(second, scratch, 40, 30);
+    StoppingHost stopping;
+    stopping.stopAt = 500;
+    TDelthread thread(RemovalJob{&second, false, ""}, stopping);
+    thread.WaitFor();
+    EXPECT_TRUE(thread.Report().stopped);
+    EXPECT_EQ(thread.Report().handled, 500);
+    EXPECT_TRUE(RawKeyExists(HKEY_CURRENT_USER, scratch.Sub("P39\\C29"), 0))
+        << "went on after Stop";
+    const std::vector<std::string> calls = stopping.Calls();
+    EXPECT_EQ(calls.back(), "texts The removal was stopped. / Stopped after 500 of 1240 items; "
+                            "the rest was left as it is.");
+    EXPECT_TRUE(stopping.Questions().empty()) << "a stopped removal asks nothing more";
+}
+
+TEST_F(Removal, OtherProgramsEntriesAreRefusedAndReportedAsStaying) {
+    const std::string uninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+    const std::string own = "KuOwnProgram" + std::to_string(GetCurrentProcessId());
+    const std::string other = uninstall + "KuOtherProgram" + std::to_string(GetCurrentProcessId());
+    TWizardState state;
+    for (const std::string& key : {other, uninstall + own}) {
+        RawCreateKey(HKEY_CURRENT_USER, key, 0);
+        AddKeyItem(state.LeftoverList, "1", "HKEY_CURRENT_USER", key, "", "");
+    }
+    TDelthread thread(RemovalJob{&state, false, "", RemovalScope{true, own}}, host);
+    thread.WaitFor();
+    EXPECT_EQ(thread.Report().notRemoved, std::vector<std::string>{"HKEY_CURRENT_USER\\" + other});
+    EXPECT_FALSE(RawKeyExists(HKEY_CURRENT_USER, uninstall + own, 0));
+    EXPECT_EQ(host.Calls().back(),
+              "texts The uninstall is finished. / 1 item could not be removed.");
+    kutest::RawDeleteTree(HKEY_CURRENT_USER, other, 0);
 }

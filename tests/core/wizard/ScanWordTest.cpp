@@ -1,6 +1,9 @@
-// Scan words: whole-name containment, the shortest usable word, the ANSI upper-casing.
+// Scan words: whole-name containment, the shortest usable word, the words never used alone,
+// the uninstaller's own file as a word, the ANSI upper-casing.
 #include <gtest/gtest.h>
 
+#include "core/ProgramScope.h"
+#include "core/PublicFunctionUnit.h"
 #include "core/ScanWord.h"
 #include "core/WizardState.h"
 
@@ -62,4 +65,68 @@ TEST(WizardState, FileListEntryReplacesTheWordOnlyWhenItIsPartOfIt) {
     AppendRunningExe(list, "Foo.EXE");
     AppendRunningExe(list, "bar.exe");
     EXPECT_EQ(list, "foo.exe,bar.exe");
+}
+
+TEST(ScanWord, WordsNeverUsedAloneAndTheirCompanions) {
+    struct WordCase {
+        const char* word;
+        bool usable;
+    };
+    const WordCase cases[] = {
+        {"Windows", false},        {"Microsoft", false},          {"Program", false},
+        {"Common", false},         {"Program Files", false},      {"common files", false},
+        {"System32", false},       {"ProgramData", false},        {"Users", false},
+        {"Setup", false},          {"Uninstall", false},          {"Update", false},
+        {"Windows 7", false},      {"Microsoft Update (2)", false}, {"Setup_x64", false},
+        {"KuDemoApp", true},       {"Windows Commander", true},   {"Arcadia", true},
+        {"Microsoft Office 2010", true},
+        // Paths are never general: a folder named "Windows" below Program Files is specific.
+        {"C:\\Program Files\\Windows\\uninst.exe", true},
+    };
+    for (const WordCase& c : cases)
+        EXPECT_EQ(ScanWord(c.word).Usable(), c.usable) << c.word;
+}
+
+TEST(ScanWord, CommandWordIsTheUninstallersOwnFileOnly) {
+    const std::string windows = GetWindowsDir();
+    struct CommandCase {
+        std::string command, word;
+    };
+    const CommandCase cases[] = {
+        {"\"C:\\Program Files\\Ku Quoted\\un.exe\" /S", "C:\\Program Files\\Ku Quoted\\un.exe"},
+        {"C:\\Program Files\\KuApp\\uninst.exe /S", "C:\\Program Files\\KuApp\\uninst.exe"},
+        {"MsiExec.exe /X{12345678-ABCD}", ""},
+        {"RunDll32 advpack.dll,LaunchINFSection x.inf", ""},
+        {windows, ""},
+        {"C:\\Windows", ""},
+        {windows + "\\System32\\KuUninst.exe", ""},
+        {"C:\\uninst.exe", ""},
+        {"C:\\Program Files\\uninst.exe", ""},
+        {"", ""},
+    };
+    for (const CommandCase& c : cases)
+        EXPECT_EQ(UninstallerFileWord(c.command), c.word) << c.command;
+}
+
+TEST(WizardState, RepeatedItemsAreListedOnce) {
+    TUninstallerContents list;
+    auto add = [&](const char* type, const char* key, const char* value, const char* extra) {
+        TContent& item = list.GetItem(list.AddItem()).Content;
+        item.ItemType = type;
+        item.RootKeyName = "HKEY_CURRENT_USER";
+        item.KeyPath = key;
+        item.ValueName = value;
+        item.Extra = extra;
+    };
+    add("2", "Software\\Foo", "A", "32");
+    add("1", "Software\\Foo", "", "32");
+    add("1", "software\\foo", "", "32");
+    add("2", "Software\\Foo", "A", "64"); // another view: another value
+    add("2", "Software\\Bar", "A", "32");
+    add("2", "Software\\Bar", "a", "32");
+    RemoveRepeatedItems(list);
+    ASSERT_EQ(list.Count(), 3);
+    EXPECT_EQ(list.GetItem(0).Content.ItemType, "1");
+    EXPECT_EQ(list.GetItem(1).Content.Extra, "64");
+    EXPECT_EQ(list.GetItem(2).Content.KeyPath, "Software\\Bar");
 }

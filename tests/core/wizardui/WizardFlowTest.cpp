@@ -104,7 +104,10 @@ TEST_F(WizardFlow, SkippingBothScansStillLeadsToTheResultPage) {
     }
     EXPECT_EQ(form.PageIndex(), PageResult);
     ASSERT_EQ(launcher.Requests().size(), 1u);
-    EXPECT_EQ(launcher.Requests()[0].commandLine, form.UninstallCommand);
+    // The uninstaller's path is quoted and handed over on its own: "C:\Program.exe" can never run.
+    EXPECT_EQ(launcher.Requests()[0].commandLine,
+              "\"C:\\Program Files\\KuFlowDemo\\uninst.exe\" /S");
+    EXPECT_EQ(launcher.Requests()[0].file, "");
     EXPECT_EQ(launcher.Requests()[0].show, SW_SHOWNORMAL);
     uitest::PumpMessages(50);
     EXPECT_TRUE(uitest::SaveScreenshot(form.Handle(), "StepForm3Result"));
@@ -140,6 +143,25 @@ TEST_F(WizardFlow, CancelDuringTheRegistryScanClosesWhenTheStepHasEnded) {
     EXPECT_EQ(form.Handle(), nullptr);
     EXPECT_EQ(form.UninstallDone, 0);
     EXPECT_FALSE(form.Busy());
+    EXPECT_EQ(ScanState.load(), ScanRun) << "the next wizard would not wait for its uninstaller";
+}
+
+TEST(WizardFlowState, AWizardAfterAStoppedOneStillWaitsForItsUninstaller) {
+    kutest::ScratchDir dir;
+    const std::string marker = dir.File("done.txt");
+    ScanState = ScanStop; // as a wizard stopped during its scan could leave it
+    TUninstallStepForm form;
+    form.UninstallKeyName = "KuFlowDemo";
+    form.UninstallCommand =
+        "\"" + kutest::Fixture("wizard\\kuspawn.exe") + "\" 800 \"" + marker + "\"";
+    ASSERT_TRUE(form.Create(nullptr));
+    form.StepBitBtnClick();
+    Clicker clicker(form.Handle(), {{IDC_STEP_REGSKIPBTN, IDC_STEP_REGSKIPBTN},
+                                    {IDC_STEP_FILESKIPBTN, IDC_STEP_FILESKIPBTN}});
+    form.StepBitBtnClick();
+    EXPECT_EQ(GetFileAttributesA(marker.c_str()) != INVALID_FILE_ATTRIBUTES, true)
+        << "the scans ran while the uninstaller was still at work";
+    EXPECT_EQ(form.PageIndex(), PageResult);
 }
 
 TEST_F(WizardFlow, CancelledFileScanChangesNothingOnDisk) {
@@ -190,6 +212,39 @@ TEST_F(WizardFlow, CancelWhileTheUninstallerRunsStopsWaiting) {
     form.StepBitBtnClick();
     EXPECT_LT(GetTickCount() - start, 3000u);
     EXPECT_EQ(form.Handle(), nullptr);
+}
+
+TEST_F(WizardFlow, FinishPageSaysWhatCouldNotBeRemoved) {
+    form.StepBitBtnClick();
+    {
+        Clicker clicker(form.Handle(), {{IDC_STEP_REGSKIPBTN, IDC_STEP_REGSKIPBTN},
+                                        {IDC_STEP_FILESKIPBTN, IDC_STEP_FILESKIPBTN}});
+        form.StepBitBtnClick();
+    }
+    kutest::ScratchDir dir;
+    const std::string locked = dir.File("locked.dat"), loose = dir.File("loose.dat");
+    ASSERT_TRUE(kutest::WriteTextFile(locked, "x"));
+    ASSERT_TRUE(kutest::WriteTextFile(loose, "x"));
+    const HANDLE hold =
+        CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    form.State.LeftoverList.Clear();
+    for (const std::string& path : {locked, loose}) {
+        TContent& item = form.State.LeftoverList.GetItem(form.State.LeftoverList.AddItem()).Content;
+        item.ItemType = kItemFile;
+        item.FilePath = path;
+    }
+    SetMessageBoxHook([](const MessageBoxCall&) { return IDYES; });
+    form.StepBitBtnClick();
+    form.WaitForRemoval();
+    uitest::PumpMessages(50);
+    CloseHandle(hold);
+    const HWND details = GetDlgItem(form.Handle(), IDC_STEP_FINISHDETAILS);
+    EXPECT_EQ(WindowText(GetDlgItem(form.Handle(), IDC_STEP_ABFINISHMESSAGE)),
+              "1 item could not be removed.");
+    EXPECT_TRUE(IsWindowVisible(details));
+    EXPECT_EQ(WindowText(details), locked + "\r\n");
+    EXPECT_EQ(WindowText(GetDlgItem(form.Handle(), IDC_STEP_STEPBITBTN)), "Finish");
+    EXPECT_TRUE(uitest::SaveScreenshot(form.Handle(), "StepForm4FinishNotRemoved"));
 }
 
 TEST(WizardForcePage, ForceModeOpensOnTheForcePageAndAsksForAProgramOrFolder) {
