@@ -7,15 +7,13 @@
 
 #include <commctrl.h>
 
-#include <utility>
-
 #include "../BurnTestSupport.h"
 #include "BurnFormIds.h"
 #include "IsoImage.h"
 #include "UiSupport.h"
 #include "burning/ui/BurnUnit.h"
-#include "core/Dialogs.h"
 #include "core/PublicFunctionUnit.h"
+#include "support/RecordingDialogs.h"
 #include "support/Spawn.h"
 
 using namespace ku;
@@ -35,16 +33,11 @@ class BurnWindow : public kutest::BurnTest {
         spti.sim.AddDrive(reader);
         image = ProgramDir() + "DIDuvu.zir";
         ASSERT_TRUE(mmcsim::MakeIsoImage(image, ImageSectors));
-        SetMessageBoxHook([this](const MessageBoxCall& call) {
-            boxes.push_back(call);
-            return std::exchange(answer, IDNO);
-        });
         Watch(sim);
     }
     void TearDown() override {
         release = true;
         form.reset();
-        SetMessageBoxHook(nullptr);
         DeleteFileA(image.c_str());
         BurnTest::TearDown();
     }
@@ -97,8 +90,7 @@ class BurnWindow : public kutest::BurnTest {
 
     std::unique_ptr<TBurnForm> form;
     std::string image;
-    std::vector<MessageBoxCall> boxes;
-    int answer = IDNO; // to the next message box
+    kutest::RecordingDialogs dialogs;
     std::atomic<int> writes{0};
     int holdAt = 0;
     std::atomic<bool> held{false}, release{false};
@@ -194,7 +186,9 @@ TEST_F(BurnWindow, ErasesARewritableDiscAfterAsking) {
     Open();
     Choose(IDC_BURN_CBDRIVES, 0);
 
-    Command(IDC_BURN_BQERASE, BN_CLICKED); // the user says No
+    dialogs.answers = {IDNO};
+    Command(IDC_BURN_BQERASE, BN_CLICKED);
+    const std::vector<MessageBoxCall> boxes = dialogs.Calls();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "All Data on the CD will be lost");
     EXPECT_EQ(boxes[0].caption, "Want to Quick Erase the Disc ?");
@@ -203,7 +197,7 @@ TEST_F(BurnWindow, ErasesARewritableDiscAfterAsking) {
     ExpectWorking(false);
 
     // Yes: held while the erase thread waits, the bar shows its progress.
-    answer = IDYES;
+    dialogs.answers = {IDYES};
     std::atomic<bool> waiting{false}, go{false};
     clock.onSleep = [&](DWORD ms) {
         if (ms == 5000 && form->mcdb->Erasing && !go) {
@@ -228,6 +222,7 @@ TEST_F(BurnWindow, ErasesARewritableDiscAfterAsking) {
     clock.onSleep = nullptr;
     spti.sim.SetMedium(0, mmcsim::CDR);
     form->mcdb->LoadUnloadMedium(false);
+    dialogs.answers = {IDNO};
     Command(IDC_BURN_BQERASE, BN_CLICKED);
     EXPECT_EQ(form->Status(), "Disc is not Erasable");
     ExpectWorking(false);
@@ -238,7 +233,7 @@ TEST_F(BurnWindow, ErasesARewritableDiscAfterAsking) {
         if (cdb[0] == 0x00)
             spti.sim.InjectFault(0, mmcsim::FaultNotReady, 1000000, -1, 0);
     };
-    answer = IDYES;
+    dialogs.answers = {IDYES};
     Command(IDC_BURN_BQERASE, BN_CLICKED);
     EXPECT_EQ(form->Status(), ">>> ERASE PROCESS DONE WITH ERROR");
     ExpectWorking(false);
@@ -257,8 +252,8 @@ TEST_F(BurnWindow, ReportsAMissingImageAndAMissingLayer) {
     ResetLayer();
     spti.sim.Reset(); // no drive anywhere, and no ASPI manager
     Open();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "Error initializing ASPI Layer");
+    ASSERT_EQ(dialogs.Calls().size(), 1u);
+    EXPECT_EQ(dialogs.Calls()[0].text, "Error initializing ASPI Layer");
     EXPECT_TRUE(Offered(IDC_BURN_CBDRIVES).empty());
     EXPECT_FALSE(Enabled(IDC_BURN_BBURNISO));
 }
