@@ -1,10 +1,11 @@
 # Small helpers shared by the src/ and tests/ build files.
 
-# ku_library(NAME DIR [DEPS ...]): a static library of every .cpp directly in DIR.
-# Globbing keeps a new source file a one-file change.
-function(ku_library name dir)
-  cmake_parse_arguments(KU "" "" "DEPS" ${ARGN})
-  file(GLOB _srcs CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.c)
+# ku_library(NAME [DIR] [DIRS DIR ...] [DEPS ...]): a static library of every .cpp directly in
+# each of the folders (relative ones below the calling folder). Globbing keeps a new source file
+# a one-file change.
+function(ku_library name)
+  cmake_parse_arguments(KU "" "" "DIRS;DEPS" ${ARGN})
+  ku_glob_sources(_srcs "*.cpp;*.c" ${KU_UNPARSED_ARGUMENTS} ${KU_DIRS})
   if(_srcs)
     add_library(${name} STATIC ${_srcs})
     target_include_directories(${name} PUBLIC ${KU_SOURCE_DIR})
@@ -16,11 +17,23 @@ function(ku_library name dir)
   endif()
 endfunction()
 
-# ku_test(NAME DIR [DEPS ...] [GUI] [TIMEOUT s]): one GoogleTest program of every .cpp in DIR,
-# run by ctest through the Wine sandbox (CMAKE_CROSSCOMPILING_EMULATOR).
-function(ku_test name dir)
-  cmake_parse_arguments(KU "GUI" "TIMEOUT" "DEPS" ${ARGN})
-  file(GLOB _srcs CONFIGURE_DEPENDS ${dir}/*.cpp)
+# ku_glob_sources(OUT PATTERNS DIR ...): the files matching PATTERNS directly in each DIR.
+function(ku_glob_sources out patterns)
+  set(_found)
+  foreach(dir ${ARGN})
+    foreach(pattern ${patterns})
+      file(GLOB _files CONFIGURE_DEPENDS ${dir}/${pattern})
+      list(APPEND _found ${_files})
+    endforeach()
+  endforeach()
+  set(${out} ${_found} PARENT_SCOPE)
+endfunction()
+
+# ku_test(NAME [DIR] [DIRS DIR ...] [DEPS ...] [GUI] [TIMEOUT s]): one GoogleTest program of
+# every .cpp in the folders, run by ctest through the Wine sandbox (CMAKE_CROSSCOMPILING_EMULATOR).
+function(ku_test name)
+  cmake_parse_arguments(KU "GUI" "TIMEOUT" "DIRS;DEPS" ${ARGN})
+  ku_glob_sources(_srcs "*.cpp" ${KU_UNPARSED_ARGUMENTS} ${KU_DIRS})
   add_executable(${name} ${_srcs})
   target_link_libraries(${name} PRIVATE ${KU_DEPS} kutestmain)
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)

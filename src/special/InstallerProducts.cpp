@@ -1,10 +1,10 @@
 // Installer products by name, and the rewrite of their names.
 #include "special/InstallerProducts.h"
 
-#include "core/Handles.h"
-#include "core/Reg32vs64.h"
-#include "core/RegValueList.h"
-#include "core/StrUtil.h"
+#include "core/scan/RegValueList.h"
+#include "core/system/Handles.h"
+#include "core/system/Reg32vs64.h"
+#include "core/system/StrUtil.h"
 
 namespace ku {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "core/LeftoverEngine.h"
-#include "core/ValueContentUnit.h"
+#include "core/removal/ValueContentUnit.h"
+#include "core/scan/LeftoverEngine.h"
 
 namespace ku {
 

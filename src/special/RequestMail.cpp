@@ -1,7 +1,7 @@
 // The request mail: required fields, body and envelope.
 #include "special/RequestMail.h"
 
-#include "core/StrUtil.h"
+#include "core/system/StrUtil.h"
 
 namespace ku {
 

@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "core/Handles.h"
+#include "core/system/Handles.h"
 #include "special/MailMessage.h"
 
 namespace ku {

@@ -1,10 +1,10 @@
 // The interpreter of the dispatch steps.
 #include "special/SpecialUninstall.h"
 
-#include "core/Dialogs.h"
-#include "core/ProcessUnit.h"
-#include "core/PublicFunctionUnit.h"
-#include "core/SharedState.h"
+#include "core/system/Dialogs.h"
+#include "core/system/ProcessUnit.h"
+#include "core/system/PublicFunctionUnit.h"
+#include "core/system/SharedState.h"
 #include "special/InstallerProducts.h"
 #include "special/profiles/OwnSteps.h"
 #include "special/profiles/ProfileEngine.h"

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "core/LeftoverEngine.h"
-#include "core/ValueContentUnit.h"
+#include "core/removal/ValueContentUnit.h"
+#include "core/scan/LeftoverEngine.h"
 #include "special/SpecialDispatch.h"
 
 namespace ku {

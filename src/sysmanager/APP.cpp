@@ -4,8 +4,8 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "core/Dialogs.h"
-#include "core/StrUtil.h"
+#include "core/system/Dialogs.h"
+#include "core/system/StrUtil.h"
 
 namespace ku {
 

@@ -3,9 +3,9 @@
 
 #include <windows.h>
 
-#include "core/DeleteHelpers.h"
-#include "core/ForcePathWord.h"
-#include "core/Handles.h"
+#include "core/force/ForcePathWord.h"
+#include "core/system/DeleteHelpers.h"
+#include "core/system/Handles.h"
 
 namespace ku {
 

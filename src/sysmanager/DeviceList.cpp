@@ -4,7 +4,7 @@
 
 #include <setupapi.h>
 
-#include "core/StrUtil.h"
+#include "core/system/StrUtil.h"
 #include "sysmanager/SysCommands.h"
 
 namespace ku {

@@ -4,11 +4,11 @@
 
 #include <memory>
 
-#include "core/DeleteHelpers.h"
-#include "core/PublicFunctionUnit.h"
-#include "core/Reg32vs64.h"
-#include "core/SharedState.h"
-#include "core/StrUtil.h"
+#include "core/system/DeleteHelpers.h"
+#include "core/system/PublicFunctionUnit.h"
+#include "core/system/Reg32vs64.h"
+#include "core/system/SharedState.h"
+#include "core/system/StrUtil.h"
 #include "sysmanager/BootFiles.h"
 #include "sysmanager/RegstoreFunUnit.h"
 

@@ -4,12 +4,12 @@
 
 #include <algorithm>
 
-#include "core/DeleteHelpers.h"
-#include "core/FileSystem.h"
-#include "core/Launcher.h"
-#include "core/PublicFunctionUnit.h"
-#include "core/Reg32vs64.h"
-#include "core/StrUtil.h"
+#include "core/system/DeleteHelpers.h"
+#include "core/system/FileSystem.h"
+#include "core/system/Launcher.h"
+#include "core/system/PublicFunctionUnit.h"
+#include "core/system/Reg32vs64.h"
+#include "core/system/StrUtil.h"
 #include "sysmanager/BootFiles.h"
 
 namespace ku {

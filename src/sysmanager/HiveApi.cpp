@@ -3,9 +3,9 @@
 
 #include <atomic>
 
-#include "core/Handles.h"
-#include "core/ProcessUnit.h"
-#include "core/Reg32vs64.h"
+#include "core/system/Handles.h"
+#include "core/system/ProcessUnit.h"
+#include "core/system/Reg32vs64.h"
 
 namespace ku {
 

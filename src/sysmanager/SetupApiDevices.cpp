@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "core/Handles.h"
+#include "core/system/Handles.h"
 
 namespace ku {
 

@@ -3,9 +3,9 @@
 // failure at any step leaves the entry and its backup as they were.
 #include "sysmanager/StartupManager.h"
 
-#include "core/DeleteHelpers.h"
-#include "core/FileSystem.h"
-#include "core/StrUtil.h"
+#include "core/system/DeleteHelpers.h"
+#include "core/system/FileSystem.h"
+#include "core/system/StrUtil.h"
 #include "sysmanager/StartupStore.h"
 
 namespace ku {

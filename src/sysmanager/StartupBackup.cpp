@@ -4,10 +4,10 @@
 #include <cctype>
 #include <cstdlib>
 
-#include "core/FileSystem.h"
-#include "core/Handles.h"
-#include "core/PublicFunctionUnit.h"
-#include "core/StrUtil.h"
+#include "core/system/FileSystem.h"
+#include "core/system/Handles.h"
+#include "core/system/PublicFunctionUnit.h"
+#include "core/system/StrUtil.h"
 
 namespace ku {
 

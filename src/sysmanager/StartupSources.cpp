@@ -2,11 +2,11 @@
 // entries it disabled itself; each becomes a row of the Startup or Restore list.
 #include "sysmanager/StartupManager.h"
 
-#include "core/FileSystem.h"
-#include "core/Handles.h"
-#include "core/PublicFunctionUnit.h"
-#include "core/Reg32vs64.h"
-#include "core/StrUtil.h"
+#include "core/system/FileSystem.h"
+#include "core/system/Handles.h"
+#include "core/system/PublicFunctionUnit.h"
+#include "core/system/Reg32vs64.h"
+#include "core/system/StrUtil.h"
 #include "sysmanager/StartupStore.h"
 
 namespace ku {

@@ -4,10 +4,10 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
-#include "core/DeleteHelpers.h"
-#include "core/FileSystem.h"
-#include "core/Reg32vs64.h"
-#include "core/StrUtil.h"
+#include "core/system/DeleteHelpers.h"
+#include "core/system/FileSystem.h"
+#include "core/system/Reg32vs64.h"
+#include "core/system/StrUtil.h"
 
 namespace ku {
 

@@ -3,8 +3,8 @@
 
 #include <stdexcept>
 
-#include "core/Launcher.h"
-#include "core/StrUtil.h"
+#include "core/system/Launcher.h"
+#include "core/system/StrUtil.h"
 
 namespace ku {
 

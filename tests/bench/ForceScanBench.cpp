@@ -13,10 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "core/ForceRegistryScan.h"
-#include "core/InstallerScans.h"
-#include "core/LeftoverEngine.h"
-#include "core/SharedState.h"
+#include "core/force/ForceRegistryScan.h"
+#include "core/force/InstallerScans.h"
+#include "core/scan/LeftoverEngine.h"
+#include "core/system/Reg32vs64.h"
+#include "core/system/SharedState.h"
 
 using namespace ku;
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "core/ProcessUnit.h"
+#include "core/system/ProcessUnit.h"
 
 namespace {
 

@@ -15,11 +15,11 @@
 #include <string>
 #include <vector>
 
-#include "core/ProgramListBuilder.h"
-#include "core/PublicFunctionUnit.h"
-#include "core/SharedState.h"
+#include "core/programs/ProgramListBuilder.h"
+#include "core/system/PublicFunctionUnit.h"
+#include "core/system/SharedState.h"
 #include "core/ui/DataModule.h"
-#include "core/ui/MainUnit.h"
+#include "core/ui/main/MainUnit.h"
 
 namespace {
 

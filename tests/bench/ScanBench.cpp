@@ -19,10 +19,11 @@
 #include <string>
 #include <vector>
 
-#include "core/FileScan.h"
-#include "core/RegistryScan.h"
-#include "core/SharedState.h"
-#include "core/ui/WizardBridge.h"
+#include "core/scan/FileScan.h"
+#include "core/scan/RegistryScan.h"
+#include "core/system/Reg32vs64.h"
+#include "core/system/SharedState.h"
+#include "core/ui/wizard/WizardBridge.h"
 
 using namespace ku;
 

@@ -7,7 +7,7 @@
 #include "burning/mbASPI.h"
 #include "burning/mbConst.h"
 #include "burning/mbDrvLib.h"
-#include "core/StrUtil.h"
+#include "core/system/StrUtil.h"
 
 using namespace ku;
 using kutest::AspiDouble;

@@ -4,8 +4,8 @@
 
 #include <set>
 
-#include "core/PublicFunctionUnit.h"
-#include "core/StrUtil.h"
+#include "core/system/PublicFunctionUnit.h"
+#include "core/system/StrUtil.h"
 #include "special/ApplicationList.h"
 #include "special/SpecialDispatch.h"
 #include "special/SpecialUninstall.h"

@@ -2,8 +2,8 @@
 // the test's own in the sandbox registry.
 #include <gtest/gtest.h>
 
-#include "core/LeftoverEngine.h"
-#include "core/SharedState.h"
+#include "core/scan/LeftoverEngine.h"
+#include "core/system/SharedState.h"
 #include "special/InstallerProducts.h"
 #include "support/PlantedRegistry.h"
 #include "support/RawRegistry.h"

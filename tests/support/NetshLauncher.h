@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "core/StrUtil.h"
+#include "core/system/StrUtil.h"
 #include "support/RecordingLauncher.h"
 #include "support/Sandbox.h"
 

@@ -7,7 +7,7 @@
 #include <mutex>
 #include <vector>
 
-#include "core/Dialogs.h"
+#include "core/system/Dialogs.h"
 
 namespace kutest {
 

@@ -4,7 +4,7 @@
 #include <mutex>
 #include <vector>
 
-#include "core/Launcher.h"
+#include "core/system/Launcher.h"
 
 namespace kutest {
 

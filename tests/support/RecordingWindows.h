@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/ui/OtherWindows.h"
+#include "core/ui/main/OtherWindows.h"
 
 namespace kutest {
 

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "core/StrUtil.h"
+#include "core/system/StrUtil.h"
 
 namespace kutest {
 

@@ -2,8 +2,8 @@
 // trips, the batch menu of the backups and the Run value of the logon backup.
 #include <gtest/gtest.h>
 
-#include "core/FileSystem.h"
-#include "core/StrUtil.h"
+#include "core/system/FileSystem.h"
+#include "core/system/StrUtil.h"
 #include "support/RecordingLauncher.h"
 #include "support/Sandbox.h"
 #include "sysmanager/BootFiles.h"

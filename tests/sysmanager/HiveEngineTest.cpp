@@ -2,8 +2,8 @@
 // the list of backups and the order and stops of a restore.
 #include <gtest/gtest.h>
 
-#include "core/FileSystem.h"
-#include "core/StrUtil.h"
+#include "core/system/FileSystem.h"
+#include "core/system/StrUtil.h"
 #include "support/RecordingDialogs.h"
 #include "support/Sandbox.h"
 #include "support/WindowsLikeHives.h"

@@ -2,11 +2,11 @@
 // is a stub): files, the remembered backup, the log and what the user is told.
 #include <gtest/gtest.h>
 
-#include "core/FileSystem.h"
-#include "sysmanager/BootFiles.h"
-#include "sysmanager/NicSettings.h"
+#include "core/system/FileSystem.h"
 #include "support/NetshLauncher.h"
 #include "support/Sandbox.h"
+#include "sysmanager/BootFiles.h"
+#include "sysmanager/NicSettings.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <functional>
 #include <memory>
 
-#include "core/Handles.h"
+#include "core/system/Handles.h"
 #include "support/Spawn.h"
 #include "support/StartupTestBed.h"
 #include "sysmanager/StartupBackup.h"

@@ -8,8 +8,8 @@
 #include "burning/mbFormat.h"
 #include "burning/mbSpeeds.h"
 #include "burning/ui/BurnUnit.h"
-#include "core/Dialogs.h"
-#include "core/FileSystem.h"
+#include "core/system/Dialogs.h"
+#include "core/system/FileSystem.h"
 
 namespace ku {
 namespace {

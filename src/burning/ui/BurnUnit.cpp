@@ -7,9 +7,9 @@
 #include "BurnFormIds.h"
 #include "burning/mbFormat.h"
 #include "burning/mbSpeeds.h"
-#include "core/Dialogs.h"
-#include "core/FileSystem.h"
-#include "core/PublicFunctionUnit.h"
+#include "core/system/Dialogs.h"
+#include "core/system/FileSystem.h"
+#include "core/system/PublicFunctionUnit.h"
 
 namespace ku {
 

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "burning/mbCDBC.h"
-#include "core/Handles.h"
+#include "core/system/Handles.h"
 #include "core/ui/Window.h"
 
 namespace ku {

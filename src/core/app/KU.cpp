@@ -5,9 +5,9 @@
 
 #include <exception>
 
-#include "core/Startup.h"
-#include "core/ui/MainBlock.h"
-#include "core/ui/OtherWindows.h"
+#include "core/settings/Startup.h"
+#include "core/ui/main/MainBlock.h"
+#include "core/ui/main/OtherWindows.h"
 #include "special/ui/Unitlist.h"
 #include "sysmanager/ui/SysManagerUnit.h"
 

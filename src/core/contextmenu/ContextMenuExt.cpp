@@ -9,8 +9,8 @@
 #include <new>
 #include <string>
 
-#include "core/Handles.h"
 #include "core/contextmenu/ContextMenuIds.h"
+#include "core/system/Handles.h"
 
 namespace {
 

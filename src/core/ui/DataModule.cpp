@@ -4,9 +4,9 @@
 #include <initializer_list>
 #include <string>
 
-#include "core/Reg32vs64.h"
-#include "core/Settings.h"
-#include "core/SharedState.h"
+#include "core/settings/Settings.h"
+#include "core/system/Reg32vs64.h"
+#include "core/system/SharedState.h"
 #include "core/ui/Pictures.h"
 #include "resource.h"
 

@@ -6,8 +6,8 @@
 
 #include <commctrl.h>
 
-#include "core/Handles.h"
-#include "core/UpdateCheck.h"
+#include "core/settings/UpdateCheck.h"
+#include "core/system/Handles.h"
 #include "core/ui/Pictures.h"
 
 namespace ku {

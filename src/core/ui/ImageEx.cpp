@@ -3,8 +3,8 @@
 
 #include <exception>
 
-#include "core/Dialogs.h"
-#include "core/Handles.h"
+#include "core/system/Dialogs.h"
+#include "core/system/Handles.h"
 #include "core/ui/Pictures.h"
 
 namespace ku {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "core/Handles.h"
+#include "core/system/Handles.h"
 #include "core/ui/ImageEx.h"
 
 namespace ku {

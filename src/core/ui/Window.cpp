@@ -3,7 +3,7 @@
 
 #include <exception>
 
-#include "core/Dialogs.h"
+#include "core/system/Dialogs.h"
 #include "core/ui/ImageEx.h"
 #include "core/ui/Pictures.h"
 

@@ -3,13 +3,13 @@
 
 #include <algorithm>
 
-#include "core/DeleteHelpers.h"
-#include "core/Dialogs.h"
-#include "core/FileSystem.h"
-#include "core/Handles.h"
-#include "core/PublicFunctionUnit.h"
-#include "core/ServiceUnit.h"
-#include "core/StrUtil.h"
+#include "core/system/DeleteHelpers.h"
+#include "core/system/Dialogs.h"
+#include "core/system/FileSystem.h"
+#include "core/system/Handles.h"
+#include "core/system/PublicFunctionUnit.h"
+#include "core/system/ServiceUnit.h"
+#include "core/system/StrUtil.h"
 
 namespace ku {
 

@@ -3,13 +3,13 @@
 
 #include <cctype>
 
-#include "core/DeleteHelpers.h"
-#include "core/Launcher.h"
-#include "core/ProcessUnit.h"
-#include "core/PublicFunctionUnit.h"
-#include "core/Reg32vs64.h"
-#include "core/ServiceUnit.h"
-#include "core/StrUtil.h"
+#include "core/system/DeleteHelpers.h"
+#include "core/system/Launcher.h"
+#include "core/system/ProcessUnit.h"
+#include "core/system/PublicFunctionUnit.h"
+#include "core/system/Reg32vs64.h"
+#include "core/system/ServiceUnit.h"
+#include "core/system/StrUtil.h"
 #include "special/profiles/ProfileData.h"
 
 namespace ku {

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "SubmitToFormIds.h"
-#include "core/Dialogs.h"
+#include "core/system/Dialogs.h"
 #include "core/ui/Pictures.h"
 
 namespace ku {

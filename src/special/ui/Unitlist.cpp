@@ -6,14 +6,14 @@
 #include <set>
 
 #include "SpecialFormIds.h"
-#include "core/Dialogs.h"
-#include "core/PublicFunctionUnit.h"
-#include "core/SharedState.h"
+#include "core/system/Dialogs.h"
+#include "core/system/PublicFunctionUnit.h"
+#include "core/system/SharedState.h"
 #include "core/ui/Controls.h"
 #include "core/ui/LabelHover.h"
-#include "core/ui/OtherWindows.h"
 #include "core/ui/Pictures.h"
-#include "core/ui/WizardBridge.h"
+#include "core/ui/main/OtherWindows.h"
+#include "core/ui/wizard/WizardBridge.h"
 #include "special/ApplicationList.h"
 #include "special/ui/SubmitToUnit.h"
 

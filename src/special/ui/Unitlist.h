@@ -7,7 +7,7 @@
 #include <set>
 #include <string>
 
-#include "core/Handles.h"
+#include "core/system/Handles.h"
 #include "core/ui/ImageEx.h"
 #include "core/ui/Window.h"
 #include "special/SpecialUninstall.h"

@@ -2,9 +2,9 @@
 #include "sysmanager/ui/StartupManagerUnit.h"
 
 #include "StartupManagerFormIds.h"
-#include "core/Dialogs.h"
+#include "core/system/Dialogs.h"
 #include "core/ui/Pictures.h"
-#include "core/ui/WizardBridge.h"
+#include "core/ui/wizard/WizardBridge.h"
 #include "sysmanager/ui/PageWindow.h"
 
 namespace ku {

@@ -4,7 +4,7 @@
 #include <exception>
 #include <thread>
 
-#include "core/Dialogs.h"
+#include "core/system/Dialogs.h"
 #include "core/ui/FileDialogs.h"
 #include "sysmanager/NicSettings.h"
 #include "sysmanager/RegstoreFunUnit.h"

@@ -5,12 +5,12 @@
 
 #include <utility>
 
-#include "core/Dialogs.h"
-#include "core/FileSystem.h"
-#include "core/Launcher.h"
-#include "core/PublicFunctionUnit.h"
-#include "core/Reg32vs64.h"
 #include "burning/ui/BurnUnit.h"
+#include "core/system/Dialogs.h"
+#include "core/system/FileSystem.h"
+#include "core/system/Launcher.h"
+#include "core/system/PublicFunctionUnit.h"
+#include "core/system/Reg32vs64.h"
 #include "core/ui/Pictures.h"
 #include "sysmanager/DosRestore.h"
 #include "sysmanager/RegstoreFunUnit.h"

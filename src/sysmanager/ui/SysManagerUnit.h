@@ -11,7 +11,7 @@
 #include <string>
 
 #include "SysManagerFormIds.h"
-#include "core/Handles.h"
+#include "core/system/Handles.h"
 #include "core/ui/Controls.h"
 #include "core/ui/ImageEx.h"
 #include "core/ui/Window.h"

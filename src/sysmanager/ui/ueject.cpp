@@ -4,7 +4,7 @@
 #include <commctrl.h>
 #include <dbt.h>
 
-#include "core/Dialogs.h"
+#include "core/system/Dialogs.h"
 #include "sysmanager/ui/PageWindow.h"
 
 namespace ku {

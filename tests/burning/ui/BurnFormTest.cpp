@@ -12,7 +12,7 @@
 #include "IsoImage.h"
 #include "UiSupport.h"
 #include "burning/ui/BurnUnit.h"
-#include "core/PublicFunctionUnit.h"
+#include "core/system/PublicFunctionUnit.h"
 #include "support/RecordingDialogs.h"
 #include "support/Spawn.h"
 

@@ -5,10 +5,11 @@
 #include <cstdlib>
 
 #include "ForceSupport.h"
-#include "core/ForceFolderCheck.h"
-#include "core/ForcePathWord.h"
-#include "core/PublicFunctionUnit.h"
-#include "core/StrUtil.h"
+#include "core/force/ForceFolderCheck.h"
+#include "core/force/ForcePathWord.h"
+#include "core/system/DeleteHelpers.h"
+#include "core/system/PublicFunctionUnit.h"
+#include "core/system/StrUtil.h"
 
 using namespace ku;
 using kutest::ScratchDir;

@@ -4,11 +4,12 @@
 #include <gtest/gtest.h>
 
 #include "ForceSupport.h"
-#include "core/ForcePathWord.h"
-#include "core/ForceRegistryScan.h"
-#include "core/Handles.h"
-#include "core/StrUtil.h"
-#include "core/WinsockCatalog.h"
+#include "core/force/ForcePathWord.h"
+#include "core/force/ForceRegistryScan.h"
+#include "core/force/WinsockCatalog.h"
+#include "core/system/Handles.h"
+#include "core/system/Reg32vs64.h"
+#include "core/system/StrUtil.h"
 #include "support/RecordingLauncher.h"
 
 using namespace ku;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/ValueContentUnit.h"
+#include "core/removal/ValueContentUnit.h"
 #include "support/RealService.h"
 #include "support/Sandbox.h"
 

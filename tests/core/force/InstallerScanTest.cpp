@@ -4,11 +4,11 @@
 #include <gtest/gtest.h>
 
 #include "ForceSupport.h"
-#include "core/ForcePathWord.h"
-#include "core/InstallerScans.h"
-#include "core/LeftoverEngine.h"
-#include "core/SharedState.h"
-#include "core/StrUtil.h"
+#include "core/force/ForcePathWord.h"
+#include "core/force/InstallerScans.h"
+#include "core/scan/LeftoverEngine.h"
+#include "core/system/SharedState.h"
+#include "core/system/StrUtil.h"
 
 using namespace ku;
 using kutest::HasItem;

@@ -4,11 +4,11 @@
 #include <gtest/gtest.h>
 
 #include "ForceSupport.h"
-#include "core/DeleteHelpers.h"
-#include "core/InstallerScans.h"
-#include "core/LeftoverEngine.h"
-#include "core/Reg32vs64.h"
-#include "core/SharedState.h"
+#include "core/force/InstallerScans.h"
+#include "core/scan/LeftoverEngine.h"
+#include "core/system/DeleteHelpers.h"
+#include "core/system/Reg32vs64.h"
+#include "core/system/SharedState.h"
 #include "support/Spawn.h"
 
 using namespace ku;

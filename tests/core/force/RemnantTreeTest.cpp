@@ -5,8 +5,8 @@
 #include <algorithm>
 
 #include "ForceSupport.h"
-#include "core/RemnantTree.h"
-#include "core/StrUtil.h"
+#include "core/force/RemnantTree.h"
+#include "core/system/StrUtil.h"
 
 using namespace ku;
 using kutest::HasItem;

@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "ForceSupport.h"
-#include "core/ForcePathWord.h"
-#include "core/PublicFunctionUnit.h"
-#include "core/ServerProgramScan.h"
-#include "support/RecordingLauncher.h"
+#include "core/force/ForcePathWord.h"
+#include "core/force/ServerProgramScan.h"
+#include "core/system/PublicFunctionUnit.h"
 #include "support/RealService.h"
+#include "support/RecordingLauncher.h"
 #include "support/Spawn.h"
 
 using namespace ku;

@@ -1,12 +1,12 @@
 // The data module: image lists, the view menu and what it does at creation.
 #include <gtest/gtest.h>
 
-#include "core/Dialogs.h"
-#include "core/Reg32vs64.h"
-#include "core/Settings.h"
-#include "core/SharedState.h"
+#include "core/settings/Settings.h"
+#include "core/system/Dialogs.h"
+#include "core/system/Reg32vs64.h"
+#include "core/system/SharedState.h"
 #include "core/ui/DataModule.h"
-#include "core/ui/ShowLiveUpdateForm.h"
+#include "core/ui/options/ShowLiveUpdateForm.h"
 #include "resource.h"
 #include "support/RecordingLauncher.h"
 

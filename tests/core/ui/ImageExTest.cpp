@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "UiSupport.h"
-#include "core/ui/AboutForm.h"
 #include "core/ui/ImageEx.h"
 #include "core/ui/Pictures.h"
+#include "core/ui/main/AboutForm.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // The main block: order of the start-up steps, the two modes and the single instance.
 #include <gtest/gtest.h>
 
-#include "core/Dialogs.h"
-#include "core/Settings.h"
-#include "core/ui/MainBlock.h"
+#include "core/settings/Settings.h"
+#include "core/system/Dialogs.h"
+#include "core/ui/main/MainBlock.h"
 #include "support/RecordingLauncher.h"
 #include "support/RecordingWindows.h"
 #include "support/Sandbox.h"

@@ -1,8 +1,8 @@
 // KU.exe itself under Wine: a normal start, a second start and the automatic mode.
 #include <gtest/gtest.h>
 
-#include "core/Handles.h"
-#include "core/Startup.h"
+#include "core/settings/Startup.h"
+#include "core/system/Handles.h"
 #include "support/Sandbox.h"
 #include "support/Spawn.h"
 

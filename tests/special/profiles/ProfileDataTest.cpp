@@ -4,8 +4,8 @@
 
 #include <set>
 
-#include "core/DeleteHelpers.h"
-#include "core/StrUtil.h"
+#include "core/system/DeleteHelpers.h"
+#include "core/system/StrUtil.h"
 #include "special/profiles/ProfileData.h"
 #include "special/profiles/ProfileUnits.h"
 #include "support/Files.h"

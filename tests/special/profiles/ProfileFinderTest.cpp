@@ -6,8 +6,8 @@
 #include <cctype>
 #include <set>
 
-#include "core/SharedState.h"
-#include "core/StrUtil.h"
+#include "core/system/SharedState.h"
+#include "core/system/StrUtil.h"
 #include "special/profiles/ProfileUnits.h"
 #include "support/Files.h"
 #include "support/PlantedRegistry.h"

@@ -5,8 +5,8 @@
 #include <map>
 #include <set>
 
-#include "core/DeleteHelpers.h"
-#include "core/StrUtil.h"
+#include "core/system/DeleteHelpers.h"
+#include "core/system/StrUtil.h"
 #include "special/profiles/OwnSteps.h"
 #include "special/profiles/ProfileData.h"
 #include "special/profiles/ProfileUnits.h"

@@ -9,9 +9,9 @@
 #include <set>
 
 #include "WizardDriver.h"
-#include "core/PublicFunctionUnit.h"
-#include "core/SharedState.h"
-#include "core/StrUtil.h"
+#include "core/system/PublicFunctionUnit.h"
+#include "core/system/SharedState.h"
+#include "core/system/StrUtil.h"
 #include "support/Files.h"
 #include "support/PlantedRegistry.h"
 #include "support/RealService.h"

@@ -5,9 +5,9 @@
 #include <stdexcept>
 
 #include "WizardDriver.h"
-#include "core/Dialogs.h"
-#include "core/SharedState.h"
-#include "core/StrUtil.h"
+#include "core/system/Dialogs.h"
+#include "core/system/SharedState.h"
+#include "core/system/StrUtil.h"
 #include "special/ui/SubmitToUnit.h"
 #include "support/RecordingDialogs.h"
 #include "support/RecordingLauncher.h"

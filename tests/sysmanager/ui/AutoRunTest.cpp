@@ -2,11 +2,11 @@
 // ends by itself, and a saved hive loads again with RegLoadKeyA.
 #include <gtest/gtest.h>
 
-#include "core/DeleteHelpers.h"
-#include "core/ProcessUnit.h"
-#include "sysmanager/RegstoreFunUnit.h"
+#include "core/system/DeleteHelpers.h"
+#include "core/system/ProcessUnit.h"
 #include "support/Sandbox.h"
 #include "support/Spawn.h"
+#include "sysmanager/RegstoreFunUnit.h"
 
 namespace {
 

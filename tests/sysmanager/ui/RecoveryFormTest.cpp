@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "UiSupport.h"
-#include "core/DeleteHelpers.h"
-#include "core/FileSystem.h"
-#include "core/PublicFunctionUnit.h"
+#include "core/system/DeleteHelpers.h"
+#include "core/system/FileSystem.h"
+#include "core/system/PublicFunctionUnit.h"
 #include "core/ui/FileDialogs.h"
 #include "support/RecordingDialogs.h"
 #include "support/RecordingLauncher.h"

@@ -1,9 +1,0 @@
-// Process-wide switches shared by the windows, scans and removal threads.
-#include "core/SharedState.h"
-
-namespace ku {
-
-std::atomic<bool> RegistryView64{false};
-std::atomic<uint8_t> ScanState{ScanRun};
-
-} // namespace ku

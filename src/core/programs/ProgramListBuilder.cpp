@@ -1,0 +1,432 @@
+// Reading the installed programs out of the Uninstall and Windows Installer keys.
+#include "core/programs/ProgramListBuilder.h"
+
+#include <stdexcept>
+
+#include "core/system/DeleteHelpers.h"
+#include "core/system/PublicFunctionUnit.h"
+#include "core/system/SharedState.h"
+#include "core/system/StrUtil.h"
+
+namespace ku {
+
+using UninstallItemUnit::TContent;
+
+namespace {
+
+const char* const kOperatingSystem = "OperatingSystem";
+
+// A registry object of the list's view on root.
+struct ListRegistry : TRegistry {
+    explicit ListRegistry(HKEY root) : TRegistry(RegistryViewAccess()) { SetRootKey(root); }
+};
+
+std::string Child(const std::string& key, const std::string& name) {
+    return key + "\\" + name;
+}
+
+std::string WithoutLeadingBackslash(const std::string& path) {
+    return !path.empty() && path[0] == '\\' ? path.substr(1) : path;
+}
+
+// One value of the open key read in one call (two when it is long): whether it exists, its
+// type and its data. A list of thousands of entries reads a dozen values from each.
+struct RawValue {
+    bool exists = false;
+    DWORD type = REG_NONE;
+    std::string data;
+};
+
+RawValue QueryValue(HKEY key, const std::string& name) {
+    RawValue value;
+    char buffer[512];
+    DWORD size = sizeof(buffer);
+    LONG rc = RegQueryValueExA(key, name.c_str(), nullptr, &value.type,
+                               reinterpret_cast<BYTE*>(buffer), &size);
+    if (rc == ERROR_MORE_DATA) {
+        value.data.assign(size, '\0');
+        rc = RegQueryValueExA(key, name.c_str(), nullptr, &value.type,
+                              reinterpret_cast<BYTE*>(&value.data[0]), &size);
+        value.data.resize(rc == ERROR_SUCCESS ? size : 0);
+    } else if (rc == ERROR_SUCCESS) {
+        value.data.assign(buffer, size);
+    }
+    value.exists = rc == ERROR_SUCCESS;
+    return value;
+}
+
+bool IsText(const RawValue& value) {
+    return value.exists && (value.type == REG_SZ || value.type == REG_EXPAND_SZ);
+}
+
+// The text up to its first zero, as the registry class reads strings.
+std::string TextOf(const RawValue& value) {
+    const size_t zero = value.data.find('\0');
+    return zero == std::string::npos ? value.data : value.data.substr(0, zero);
+}
+
+// The value's text when it exists and is a string; false otherwise.
+bool ReadText(TRegistry& registry, const std::string& name, std::string& text) {
+    const RawValue value = QueryValue(registry.CurrentKey(), name);
+    if (!IsText(value))
+        return false;
+    text = TextOf(value);
+    return true;
+}
+
+// Every value of one open key, read by one enumeration: a list of thousands of entries asks
+// for a dozen values of each, and one call per stored value is the cheapest way to have them.
+class EntryValues {
+public:
+    explicit EntryValues(HKEY key) {
+        std::vector<char> name(16384);
+        std::vector<char> data(1024);
+        for (DWORD index = 0;;) {
+            DWORD nameLength = static_cast<DWORD>(name.size());
+            DWORD size = static_cast<DWORD>(data.size());
+            RawValue value;
+            const LONG rc = RegEnumValueA(key, index, name.data(), &nameLength, nullptr,
+                                          &value.type, reinterpret_cast<BYTE*>(data.data()), &size);
+            if (rc == ERROR_MORE_DATA && size > data.size()) {
+                data.resize(size); // a long value: the same one again with room for it
+                continue;
+            }
+            if (rc != ERROR_SUCCESS)
+                break;
+            value.exists = true;
+            value.data.assign(data.data(), size);
+            values_.emplace_back(std::string(name.data(), nameLength), std::move(value));
+            ++index;
+        }
+    }
+    // Value names are matched without regard to case, as the registry does.
+    const RawValue& Get(const char* name) const {
+        static const RawValue missing;
+        for (const auto& value : values_)
+            if (SameText(value.first, name))
+                return value.second;
+        return missing;
+    }
+    bool Text(const char* name, std::string& text) const {
+        const RawValue& value = Get(name);
+        if (!IsText(value))
+            return false;
+        text = TextOf(value);
+        return true;
+    }
+    std::string TextOrNotAvailable(const char* name) const {
+        std::string text;
+        return Text(name, text) ? text : std::string(kNotAvailable);
+    }
+
+private:
+    std::vector<std::pair<std::string, RawValue>> values_;
+};
+
+// A program with a display name and an uninstaller.
+bool Qualifies(const EntryValues& values) {
+    std::string uninstall;
+    return values.Get("DisplayName").exists && values.Text("UninstallString", uninstall) &&
+           !uninstall.empty();
+}
+
+// Appends the entry's "ProductCodes", one per line: a string list or a string; any other kind
+// adds nothing.
+void CollectProductCodes(const EntryValues& values, std::string& codes) {
+    const RawValue& value = values.Get("ProductCodes");
+    if (value.exists && value.type == REG_MULTI_SZ) {
+        const std::string data = value.data + std::string(2, '\0');
+        for (size_t at = 0; at < data.size() && data[at] != '\0';) {
+            const size_t end = data.find('\0', at);
+            codes += data.substr(at, end - at) + "\r\n";
+            at = end + 1;
+        }
+    } else if (IsText(value)) {
+        codes += TextOf(value) + "\r\n";
+    }
+}
+
+bool IsOperatingSystemChild(const EntryValues& values) {
+    std::string parent;
+    return values.Text("ParentKeyName", parent) && parent == kOperatingSystem;
+}
+
+std::string DisplayVersionOf(const EntryValues& values) {
+    const RawValue& display = values.Get("DisplayVersion");
+    if (display.exists)
+        return IsText(display) ? TextOf(display) : std::string(kNotAvailable);
+    const RawValue& major = values.Get("VersionMajor");
+    if (!major.exists)
+        return kNotAvailable;
+    // Only plain strings count; a number gives nothing.
+    const RawValue& minor = values.Get("VersionMinor");
+    return (major.type == REG_SZ ? TextOf(major) : "") +
+           (minor.exists && minor.type == REG_SZ ? TextOf(minor) : "");
+}
+
+void AddEntry(TUninstallContents& list, const EntryValues& values, const std::string& subKeyName,
+              const std::string& uninstallString, const std::string& displayName,
+              const std::string& registryPath) {
+    TContent& c = list.GetItem(list.Add()).Content;
+    const RawValue& icon = values.Get("DisplayIcon");
+    if (icon.exists)
+        c.IconSource = IsText(icon) ? TextOf(icon) : "";
+    else
+        values.Text("UninstallString", c.IconSource);
+    c.DisplayName = displayName;
+    c.DisplayVersion = DisplayVersionOf(values);
+    c.HelpLink = values.TextOrNotAvailable("HelpLink");
+    c.InstallDate = values.TextOrNotAvailable("InstallDate");
+    c.InstallLocation = values.TextOrNotAvailable("InstallLocation");
+    c.Publisher = values.TextOrNotAvailable("Publisher");
+    c.URLInfoAbout = values.TextOrNotAvailable("URLInfoAbout");
+    c.URLUpdateInfo = values.TextOrNotAvailable("URLUpdateInfo");
+    c.ModifyPath = values.TextOrNotAvailable("ModifyPath");
+    c.SubKeyName = subKeyName;
+    c.UninstallString = uninstallString;
+    c.RegistryPath = registryPath;
+}
+
+// One Uninstall entry as the list needs it.
+struct Entry {
+    std::string name;
+    EntryValues values;
+};
+
+bool HasValueNamedExactly(TRegistry& registry, const std::string& name) {
+    std::vector<std::string> names;
+    registry.GetValueNames(names);
+    for (const std::string& value : names)
+        if (value == name)
+            return true;
+    return false;
+}
+
+struct InstallerCandidate {
+    std::string name, key, uninstall;
+};
+
+std::vector<InstallerCandidate> UserDataCandidates(const ProgramListPlaces& places) {
+    std::vector<InstallerCandidate> found;
+    ListRegistry registry(places.root);
+    std::vector<std::string> products;
+    if (!registry.OpenKeyReadOnly(places.userDataProducts, InstallerViewFlag()))
+        return found;
+    registry.GetKeyNames(products);
+    for (const std::string& product : products) {
+        const std::string key = Child(Child(places.userDataProducts, product), "InstallProperties");
+        if (!registry.OpenKeyReadOnly(key, InstallerViewFlag()) ||
+            !HasValueNamedExactly(registry, "DisplayName"))
+            continue;
+        InstallerCandidate candidate{"", product, ""};
+        ReadText(registry, "DisplayName", candidate.name);
+        ReadText(registry, "UninstallString", candidate.uninstall);
+        found.push_back(candidate);
+    }
+    return found;
+}
+
+std::vector<InstallerCandidate> ClassesCandidates(const ProgramListPlaces& places) {
+    std::vector<InstallerCandidate> found;
+    ListRegistry registry(places.root);
+    std::vector<std::string> products;
+    if (!registry.OpenKeyReadOnly(places.classesProducts, InstallerViewFlag()))
+        return found;
+    registry.GetKeyNames(products);
+    for (const std::string& product : products) {
+        if (!registry.OpenKeyReadOnly(Child(places.classesProducts, product),
+                                      InstallerViewFlag()) ||
+            !HasValueNamedExactly(registry, "ProductName"))
+            continue;
+        InstallerCandidate candidate{"", product, ""};
+        ReadText(registry, "ProductName", candidate.name);
+        found.push_back(candidate);
+    }
+    return found;
+}
+
+// Appends the candidates whose names no caption of before holds.
+void AppendCandidates(TUninstallContents& list, std::vector<std::string>& captions,
+                      const std::vector<InstallerCandidate>& candidates,
+                      const std::string& registryPath, std::vector<int>& appended) {
+    if (captions.empty())
+        return;
+    const std::vector<std::string> before = captions;
+    for (const InstallerCandidate& candidate : candidates) {
+        bool listed = false;
+        for (const std::string& caption : before)
+            listed = listed || caption == candidate.name;
+        if (listed)
+            continue;
+        const int index = list.Add();
+        TContent& c = list.GetItem(index).Content;
+        c.IconSource = GetSystemDir() + "\\msiexec.exe";
+        c.DisplayName = candidate.name;
+        c.Publisher = kNotAvailable;
+        c.SubKeyName = candidate.key;
+        c.UninstallString = candidate.uninstall;
+        c.RegistryPath = registryPath;
+        captions.push_back(candidate.name);
+        appended.push_back(index);
+    }
+}
+
+} // namespace
+
+bool ListViewFlag() {
+    return RegistryView64;
+}
+
+bool InstallerViewFlag() {
+    return true;
+}
+
+void BuildProgramList(TUninstallContents& list, bool showWindowsUpdate,
+                      const ProgramListPlaces& places) {
+    list.Clear();
+    ListRegistry registry(places.root);
+    std::vector<std::string> names;
+    if (!registry.OpenKeyReadOnly(places.uninstallKey, ListViewFlag()))
+        return;
+    registry.GetKeyNames(names);
+    // Each entry is opened once, below the open Uninstall key and in its view, and its values
+    // read in one enumeration.
+    const DWORD view = registry.Access() & kViewFlags;
+    std::vector<Entry> entries;
+    entries.reserve(names.size());
+    for (const std::string& name : names) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(registry.CurrentKey(), name.c_str(), 0, KEY_READ | view, &key) !=
+                ERROR_SUCCESS &&
+            RegOpenKeyExA(registry.CurrentKey(), name.c_str(), 0, KEY_QUERY_VALUE | view, &key) !=
+                ERROR_SUCCESS)
+            continue;
+        Entry entry{name, EntryValues(key)};
+        RegCloseKey(key);
+        if (Qualifies(entry.values))
+            entries.push_back(std::move(entry));
+    }
+
+    // Keys without "{" first; a braced product that another entry names in its "ProductCodes"
+    // is listed as that entry only.
+    std::vector<const Entry*> kept;
+    std::string productCodes;
+    for (const Entry& entry : entries)
+        if (entry.name.find('{') == std::string::npos) {
+            kept.push_back(&entry);
+            CollectProductCodes(entry.values, productCodes);
+        }
+    const std::string upperCodes = UpperCase(productCodes);
+    for (const Entry& entry : entries)
+        if (entry.name.find('{') != std::string::npos &&
+            !ContainsUpper(upperCodes, UpperCase(entry.name)))
+            kept.push_back(&entry);
+
+    for (const Entry* entry : kept) {
+        if (!showWindowsUpdate && IsOperatingSystemChild(entry->values))
+            continue;
+        std::string uninstall, displayName;
+        entry->values.Text("UninstallString", uninstall);
+        entry->values.Text("DisplayName", displayName);
+        AddEntry(list, entry->values, entry->name, uninstall, displayName,
+                 Child(places.uninstallKey, entry->name));
+    }
+}
+
+void AddProgramEntry(TUninstallContents& list, TRegistry& registry, const std::string& subKeyName,
+                     const std::string& uninstallString, const std::string& displayName,
+                     const std::string& registryPath) {
+    AddEntry(list, EntryValues(registry.CurrentKey()), subKeyName, uninstallString, displayName,
+             registryPath);
+}
+
+void ReadMultiSzValue(const std::string& valueName, std::vector<std::string>& strings,
+                      TRegistry& registry) {
+    DWORD type = REG_NONE, size = 0;
+    if (RegQueryValueExA(registry.CurrentKey(), valueName.c_str(), nullptr, &type, nullptr,
+                         &size) != ERROR_SUCCESS)
+        throw std::runtime_error("Unable read MULTI_SZ value");
+    if (type != REG_MULTI_SZ)
+        throw ERegistryException("String list expected");
+    // Two spare zeros end the block even when the stored data lacks its terminators.
+    std::string data(size + 2, '\0');
+    DWORD read = size;
+    if (RegQueryValueExA(registry.CurrentKey(), valueName.c_str(), nullptr, &type,
+                         reinterpret_cast<BYTE*>(&data[0]), &read) != ERROR_SUCCESS)
+        throw std::runtime_error("Unable read MULTI_SZ value");
+    for (size_t at = 0; at < data.size() && data[at] != '\0';) {
+        const size_t end = data.find('\0', at);
+        strings.push_back(data.substr(at, end - at));
+        at = end + 1;
+    }
+}
+
+std::vector<int> AddInstallerProducts(TUninstallContents& list, std::vector<std::string>& captions,
+                                      const ProgramListPlaces& places) {
+    std::vector<int> appended;
+    AppendCandidates(list, captions, UserDataCandidates(places),
+                     WithoutLeadingBackslash(places.userDataProducts), appended);
+    AppendCandidates(list, captions, ClassesCandidates(places),
+                     WithoutLeadingBackslash(places.classesProducts), appended);
+    return appended;
+}
+
+void DeleteInstallerComponentEntries(const std::string& productKey,
+                                     const ProgramListPlaces& places) {
+    if (Trim(productKey).empty())
+        return;
+    ListRegistry registry(places.root);
+    std::vector<std::string> components;
+    if (!registry.OpenKeyReadOnly(places.userDataComponents, InstallerViewFlag()))
+        return;
+    registry.GetKeyNames(components);
+    const std::string keyBase = WithoutLeadingBackslash(places.userDataComponents);
+    for (const std::string& component : components) {
+        std::vector<std::string> values;
+        if (!registry.OpenKeyReadOnly(Child(places.userDataComponents, component),
+                                      InstallerViewFlag()))
+            continue;
+        registry.GetValueNames(values);
+        bool own = false, shared = false;
+        for (const std::string& value : values)
+            own = own || (!Trim(value).empty() && SameText(value, productKey));
+        if (own)
+            for (const std::string& value : values)
+                if (!Trim(value).empty() && !SameText(value, productKey)) {
+                    own = false;
+                    shared = true;
+                }
+        registry.CloseKey();
+        if (own)
+            DeleteRegistryKey(places.root, Child(keyBase, component), InstallerViewFlag());
+        else if (shared)
+            DeleteRegistryValue(places.root, Child(keyBase, component), productKey,
+                                InstallerViewFlag());
+    }
+}
+
+bool IsInstallerRecord(const TContent& record) {
+    return ContainsText(record.RegistryPath, "Installer\\UserData\\S-1-5-18\\Products");
+}
+
+bool DeleteProgramEntry(const TContent& record, const ProgramListPlaces& places) {
+    const std::string name = Trim(record.SubKeyName);
+    // A key name never holds a backslash; one that does would reach past the entry.
+    if (name.empty() || record.SubKeyName.find('\\') != std::string::npos)
+        return false;
+    const bool installer = IsInstallerRecord(record);
+    const std::string base = installer ? places.userDataProducts : places.uninstallKey;
+    const bool viewFlag = installer ? InstallerViewFlag() : ListViewFlag();
+    ListRegistry registry(places.root);
+    if (!registry.OpenKeyReadOnly(base, viewFlag))
+        return false;
+    registry.CloseKey();
+    if (!DeleteRegistryKey(places.root, Child(WithoutLeadingBackslash(base), record.SubKeyName),
+                           viewFlag))
+        return false;
+    if (installer)
+        DeleteInstallerComponentEntries(record.SubKeyName, places);
+    return true;
+}
+
+} // namespace ku

@@ -1,0 +1,270 @@
+// The removal run: registry items, file items, the process killers and the Recycle Bin move.
+#include "core/removal/Removal.h"
+
+
+#include "core/system/DeleteHelpers.h"
+#include "core/system/Dialogs.h"
+#include "core/system/FileSystem.h"
+#include "core/system/Handles.h"
+#include "core/system/ProcessUnit.h"
+#include "core/system/PublicFunctionUnit.h"
+#include "core/system/Reg32vs64.h"
+#include "core/system/SharedState.h"
+#include "core/system/StrUtil.h"
+
+namespace ku {
+
+namespace {
+
+bool StopRemoving() { return ScanState.load() == ScanStopRemoving; }
+
+bool UsableKeyPath(const std::string& keyPath) {
+    const std::string trimmed = Trim(keyPath);
+    return !trimmed.empty() && trimmed != "\\";
+}
+
+std::vector<std::string> SplitExeList(const std::string& list) {
+    std::vector<std::string> names;
+    for (const std::string& name : SplitString(list, ','))
+        if (!Trim(name).empty())
+            names.push_back(Trim(name));
+    return names;
+}
+
+// Clears read-only, hidden and system right before the delete, never earlier: a scan that is
+// cancelled must leave every file as it was.
+void MakeDeletable(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+        (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return;
+    if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+}
+
+bool IsRegistryItem(const TContent& item) {
+    return item.ItemType == kItemRegistryKey || item.ItemType == kItemRegistryValue;
+}
+
+int CountItems(const TUninstallerContents& list) {
+    int count = 0;
+    for (int i = 0; i < list.Count(); ++i) {
+        const TContent& item = list.GetItem(i).Content;
+        count += IsRegistryItem(item) || item.ItemType == kItemFile;
+    }
+    return count;
+}
+
+// Whether the key or value of a registry item is still there, looked for in its view.
+bool RegistryItemRemains(const TContent& item) {
+    UniqueKey key;
+    const std::string path = CleanKeyPath(item.KeyPath);
+    if (RegOpenKeyExA(NameToRootKey(item.RootKeyName), path.c_str(), 0,
+                      KEY_READ | MarkerToView(item.Extra), key.put()) != ERROR_SUCCESS)
+        return false;
+    return item.ItemType == kItemRegistryKey ||
+           RegQueryValueExA(key.get(), item.ValueName.c_str(), nullptr, nullptr, nullptr,
+                            nullptr) == ERROR_SUCCESS;
+}
+
+std::string DescribeItem(const TContent& item) {
+    if (item.ItemType == kItemFile)
+        return item.FilePath;
+    const std::string key = item.RootKeyName + "\\" + item.KeyPath;
+    return item.ItemType == kItemRegistryValue ? key + "  (" + item.ValueName + ")" : key;
+}
+
+// An item inside an Uninstall entry other than the program's own.
+bool InOtherUninstallEntry(const TContent& item, const RemovalScope& scope) {
+    if (!scope.ownEntryOnly)
+        return false;
+    bool uninstallKey = false;
+    const std::string entry =
+        UninstallEntryName(item.KeyPath, UpperCase(item.KeyPath), &uninstallKey);
+    return !entry.empty() && !SameText(entry, scope.ownUninstallEntry);
+}
+
+void NoteIfRemains(RemovalReport* report, const TContent& item, bool remains) {
+    if (report && remains)
+        report->notRemoved.push_back(DescribeItem(item));
+}
+
+std::string ItemCount(size_t count) {
+    return std::to_string(count) + (count == 1 ? " item" : " items");
+}
+
+} // namespace
+
+void DeleteRegistryItems(const TUninstallerContents& list, IRemovalHost& host,
+                         RemovalReport* report, const RemovalScope& scope) {
+    host.SetProgressRange(0, list.Count() - 1);
+    for (int i = 0; i < list.Count(); ++i) {
+        host.SetProgress(i);
+        if (StopRemoving()) {
+            if (report)
+                report->stopped = true;
+            return;
+        }
+        const TContent& item = list.GetItem(i).Content;
+        if (!IsRegistryItem(item) || !UsableKeyPath(item.KeyPath))
+            continue;
+        if (report)
+            ++report->handled;
+        if (InOtherUninstallEntry(item, scope)) {
+            NoteIfRemains(report, item, RegistryItemRemains(item));
+            continue;
+        }
+        const HKEY root = NameToRootKey(item.RootKeyName);
+        const REGSAM view = MarkerToView(item.Extra);
+        if (item.ItemType == kItemRegistryKey)
+            DeleteRegistryKeyInView(root, item.KeyPath, view);
+        else
+            DeleteRegistryValueInView(root, item.KeyPath, item.ValueName, view);
+        // An item whose key an earlier item took along is gone too: only what is still there
+        // counts as not removed.
+        NoteIfRemains(report, item, RegistryItemRemains(item));
+    }
+}
+
+void DeleteFileItems(const TUninstallerContents& list, IRemovalHost& host,
+                     RemovalReport* report) {
+    const bool permanent =
+        host.Ask("To permanently remove the files, please click Yes to proceed.\r"
+                 "To move the files to the Recycle Bin, please click No to proceed.",
+                 "Remove Options", MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
+    host.SetProgressRange(0, list.Count() - 1);
+    for (int i = 0; i < list.Count(); ++i) {
+        host.SetProgress(i);
+        if (StopRemoving()) {
+            if (report)
+                report->stopped = true;
+            return;
+        }
+        const TContent& item = list.GetItem(i).Content;
+        if (item.ItemType != kItemFile || Trim(item.FilePath).empty())
+            continue;
+        if (report)
+            ++report->handled;
+        if (!IsProtectedFile(item.FilePath)) {
+            if (LowerCase(ExtractFileName(item.FilePath)).find(".exe") != std::string::npos)
+                KillProcessesOfFile(item.FilePath);
+            MakeDeletable(item.FilePath);
+            if (permanent)
+                DeleteSingleFile(item.FilePath);
+            else
+                MoveToRecycleBin(item.FilePath);
+        }
+        NoteIfRemains(report, item, FileExists(item.FilePath));
+    }
+}
+
+bool MoveToRecycleBin(const std::string& path) { return RecyclePath(path); }
+
+bool EnablePrivilege(const std::string& name) { return EnableTokenPrivilege(name); }
+
+bool KillProcessWithPrivilege(DWORD processId) {
+    EnablePrivilege("SeDebugPrivilege");
+    return KillProcessById(processId);
+}
+
+int KillProcessesOfFile(const std::string& exePath) {
+    if (Trim(exePath).empty())
+        return 0;
+    return KillProcessesByImagePath({Trim(exePath)});
+}
+
+int KillRunningExeList(const TWizardState& state) {
+    const std::vector<std::string> names = SplitExeList(state.RunningExeList);
+    std::vector<std::string> files;
+    for (int i = 0; i < state.LeftoverList.Count(); ++i) {
+        const TContent& item = state.LeftoverList.GetItem(i).Content;
+        if (item.ItemType != kItemFile)
+            continue;
+        for (const std::string& name : names)
+            if (SameText(ExtractFileName(item.FilePath), name)) {
+                files.push_back(item.FilePath);
+                break;
+            }
+    }
+    return files.empty() ? 0 : KillProcessesByImagePath(files, 200);
+}
+
+TDelthread::TDelthread(RemovalJob job, IRemovalHost& host) : job_(std::move(job)), host_(host) {
+    thread_.reset(CreateThread(nullptr, 0, ThreadProc, this, 0, nullptr));
+    if (!thread_)
+        finished_ = true;
+}
+
+TDelthread::~TDelthread() { WaitFor(); }
+
+void TDelthread::WaitFor() {
+    if (thread_)
+        WaitForSingleObject(thread_.get(), INFINITE);
+}
+
+DWORD WINAPI TDelthread::ThreadProc(void* self) {
+    auto* thread = static_cast<TDelthread*>(self);
+    try {
+        thread->Execute();
+    } catch (const std::exception&) {
+        // Nothing may unwind out of a thread; what was removed stays removed.
+    }
+    thread->finished_ = true;
+    return 0;
+}
+
+void TDelthread::Execute() {
+    const TUninstallerContents& list = job_.state->LeftoverList;
+    if (list.Count() == 0)
+        return;
+    report_ = RemovalReport();
+    report_.total = CountItems(list);
+    host_.SetFinishTexts("Please wait!", "Uninstalling!");
+    host_.ShowProgress(true);
+    // Cancel stays live: it stops the removal between two items.
+    host_.EnableButtons(false, true);
+    DeleteRegistryItems(list, host_, &report_, job_.scope);
+    if (!report_.stopped)
+        DeleteFileItems(list, host_, &report_);
+    host_.ShowProgress(false);
+    host_.EnableButtons(true, false);
+    ShowOutcome();
+    if (job_.forceMode && !report_.stopped)
+        FinishForceRemoval();
+}
+
+void TDelthread::ShowOutcome() {
+    const size_t failed = report_.notRemoved.size();
+    if (report_.stopped)
+        host_.SetFinishTexts("The removal was stopped.",
+                             "Stopped after " + std::to_string(report_.handled) + " of " +
+                                 ItemCount(report_.total) + "; the rest was left as it is.");
+    else if (failed > 0)
+        host_.SetFinishTexts("The uninstall is finished.",
+                             ItemCount(failed) + " could not be removed.");
+    else
+        host_.SetFinishTexts("Congratulations!", "The uninstall is complete.");
+    host_.RemovalEnded(report_);
+}
+
+void TDelthread::FinishForceRemoval() {
+    std::string text;
+    if (job_.state->FullForceScan) {
+        const std::string folder = Trim(job_.folder);
+        if (!folder.empty() &&
+            host_.Ask("Are you sure to delete this directory:\r" + folder, kAppCaption, MB_YESNO) ==
+                IDYES)
+            DeleteDirectoryTree(folder);
+        text = "The applications will be uninstalled. \r"
+               "If you haven't uninstalled the program completely,\r"
+               "please uninstall again in the safe mode after you reboot your PC.";
+    } else {
+        text = "  The server program has been deleted.\r"
+               "Please uninstall this directory of the program again.";
+    }
+    host_.Ask(text, kAppCaption, MB_OK);
+    ReRegisterScriptEngines();
+    job_.state->FullForceScan = false;
+}
+
+} // namespace ku

@@ -1,0 +1,225 @@
+// The file leftover scan: folder walk, personal-folder and link rules, and the file matcher.
+#include "core/scan/FileScan.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <algorithm>
+
+#include "core/scan/ProgramScope.h"
+#include "core/scan/ScanWord.h"
+#include "core/system/DeleteHelpers.h"
+#include "core/system/Handles.h"
+#include "core/system/SharedState.h"
+#include "core/system/StrUtil.h"
+
+namespace ku {
+
+namespace {
+
+const char* const kPersonalNames[] = {"Documents", "My Documents", "Desktop", "Pictures",
+                                      "My Pictures", "Music", "My Music", "Videos",
+                                      "My Videos", "Downloads"};
+const int kPersonalFolderIds[] = {CSIDL_PERSONAL,          CSIDL_DESKTOPDIRECTORY,
+                                  CSIDL_MYPICTURES,        CSIDL_MYMUSIC,
+                                  CSIDL_MYVIDEO,           CSIDL_COMMON_DOCUMENTS,
+                                  CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_COMMON_PICTURES,
+                                  CSIDL_COMMON_MUSIC,      CSIDL_COMMON_VIDEO};
+
+// The word as the matcher tests it: trimmed, a final "." dropped, and its short form when the
+// word is itself an existing absolute path.
+struct FileWord {
+    ScanWord full;
+    ScanWord shortForm;
+    explicit FileWord(const std::string& word) {
+        std::string text = Trim(word);
+        if (!text.empty() && text.back() == '.')
+            text.pop_back();
+        full = ScanWord(text);
+        if (text.size() > 2 && text[1] == ':') {
+            char buffer[MAX_PATH];
+            const DWORD n = GetShortPathNameA(text.c_str(), buffer, MAX_PATH);
+            if (n > 0 && n < MAX_PATH && !SameText(buffer, text))
+                shortForm = ScanWord(buffer);
+        }
+    }
+};
+
+std::string ShortUpper(const std::string& path) {
+    char buffer[MAX_PATH];
+    const DWORD n = GetShortPathNameA(path.c_str(), buffer, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH)
+        return "";
+    std::string upper;
+    UpperInto(upper, buffer, n);
+    return upper;
+}
+
+bool StopWalk() {
+    const uint8_t state = ScanState.load(std::memory_order_relaxed);
+    return state == ScanSkipFiles || state == ScanStop;
+}
+
+// A file the delete guard refuses (below the Windows folder, directly in Program Files, a
+// profile or a shell folder) is never the program's own: it is not listed.
+void AddFileItem(TWizardState& state, const std::string& extra, const std::string& path,
+                 TUninstallerContents& contents) {
+    if (IsProtectedFile(path))
+        return;
+    TContent& item = contents.GetItem(contents.AddItem()).Content;
+    item.Extra = extra;
+    item.FileName = ExtractFileName(path);
+    item.FilePath = path;
+    item.ItemType = kItemFile;
+    const std::string lower = LowerCase(item.FileName);
+    if (lower.find(".exe") != std::string::npos)
+        AppendRunningExe(state.RunningExeList, lower);
+}
+
+bool MatchUpper(const FileWord& word, const std::string& path, const std::string& upperPath) {
+    if (word.full.MatchesUpper(upperPath))
+        return true;
+    return word.shortForm.Usable() && word.shortForm.MatchesUpper(ShortUpper(path));
+}
+
+class FileWalker {
+public:
+    FileWalker(TWizardState& state, IScanProgress* progress, TUninstallerContents& contents,
+               const std::string& word)
+        : state_(state), progress_(progress), contents_(contents), word_(word),
+          personal_(PersonalFolders()), others_(OtherProgramNames(word_.full, word)) {}
+
+    void Walk(const std::string& folder, const std::string& upperFolder) {
+        if (LeaveAlone(upperFolder))
+            return;
+        WIN32_FIND_DATAA data;
+        UniqueFind find(FindFirstFileA((folder + "\\*.*").c_str(), &data));
+        if (!find)
+            return;
+        std::string full, upperFull;
+        do {
+            if (StopWalk())
+                return;
+            if (progress_)
+                progress_->Pump();
+            const size_t nameLength = strlen(data.cFileName);
+            full.assign(folder).append("\\").append(data.cFileName, nameLength);
+            upperFull.assign(upperFolder).append("\\");
+            AppendUpper(upperFull, data.cFileName, nameLength);
+            if (upperFull.find("RECENT") != std::string::npos)
+                return;
+            const DWORD attributes = data.dwFileAttributes;
+            if (attributes == 0 || attributes >= 9999)
+                continue;
+            if (progress_)
+                progress_->Caption(full);
+            if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+                if (EnterFolder(data, upperFull))
+                    Walk(full, upperFull);
+            } else if (MatchUpper(word_, full, upperFull)) {
+                AddFileItem(state_, "", full, contents_);
+            }
+        } while (FindNextFileA(find.get(), &data));
+    }
+
+private:
+    bool LeaveAlone(const std::string& upperFolder) const {
+        return upperFolder.find("DOCUMENTS AND SETTINGS") != std::string::npos &&
+               (upperFolder.find("\\TEMPORARY INTERNET FILES") != std::string::npos ||
+                upperFolder.find("\\RECENT") != std::string::npos ||
+                upperFolder.find("\\FAVORITES") != std::string::npos);
+    }
+
+    bool EnterFolder(const WIN32_FIND_DATAA& data, const std::string& upperFull) const {
+        if (strcmp(data.cFileName, ".") == 0 || strcmp(data.cFileName, "..") == 0)
+            return false;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+            return false; // junctions and symbolic links lead elsewhere, or round in circles
+        // A folder named like another installed program is that program's.
+        if (NamesOtherProgram(upperFull.substr(upperFull.rfind('\\') + 1), others_))
+            return false;
+        return !std::binary_search(personal_.begin(), personal_.end(), upperFull);
+    }
+
+    TWizardState& state_;
+    IScanProgress* progress_;
+    TUninstallerContents& contents_;
+    FileWord word_;
+    std::vector<std::string> personal_;
+    std::vector<std::string> others_;
+};
+
+void AddUpper(std::vector<std::string>& list, const std::string& path) {
+    if (path.empty())
+        return;
+    std::string upper;
+    UpperInto(upper, ExcludeTrailingBackslash(path));
+    list.push_back(upper);
+}
+
+// Every profile folder below the folder that holds the current user's profile, and below the
+// system drive's "Users" and "Documents and Settings".
+std::vector<std::string> ProfileFolders() {
+    std::vector<std::string> roots;
+    char buffer[MAX_PATH];
+    if (SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_PROFILE, nullptr, 0, buffer)))
+        roots.push_back(ExtractFileDir(ExcludeTrailingBackslash(buffer)));
+    char system[MAX_PATH];
+    if (GetWindowsDirectoryA(system, MAX_PATH) >= 3) {
+        const std::string drive(system, 3);
+        roots.push_back(drive + "Users");
+        roots.push_back(drive + "Documents and Settings");
+    }
+    std::vector<std::string> profiles;
+    for (const std::string& root : roots) {
+        WIN32_FIND_DATAA data;
+        UniqueFind find(FindFirstFileA((root + "\\*").c_str(), &data));
+        if (!find)
+            continue;
+        do {
+            if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && data.cFileName[0] != '.')
+                profiles.push_back(root + "\\" + data.cFileName);
+        } while (FindNextFileA(find.get(), &data));
+    }
+    return profiles;
+}
+
+} // namespace
+
+std::vector<std::string> PersonalFolders() {
+    std::vector<std::string> list;
+    for (const std::string& profile : ProfileFolders())
+        for (const char* name : kPersonalNames)
+            AddUpper(list, profile + "\\" + name);
+    for (int id : kPersonalFolderIds) {
+        char buffer[MAX_PATH];
+        if (SUCCEEDED(SHGetFolderPathA(nullptr, id, nullptr, 0, buffer)))
+            AddUpper(list, buffer);
+    }
+    std::sort(list.begin(), list.end());
+    list.erase(std::unique(list.begin(), list.end()), list.end());
+    return list;
+}
+
+void ScanFolderFiles(TWizardState& state, const std::string& folder, int counter,
+                     IScanProgress* progress, TUninstallerContents& contents,
+                     const std::string& word) {
+    (void)counter;
+    if (!ScanWord(Trim(word)).Usable())
+        return; // nothing could match: the drive is not walked for nothing
+    const std::string start = ExcludeTrailingBackslash(folder);
+    std::string upper;
+    UpperInto(upper, start);
+    FileWalker(state, progress, contents, word).Walk(start, upper);
+}
+
+void MatchLeftoverFile(TWizardState& state, const std::string& extra, const std::string& filePath,
+                       TUninstallerContents& contents, const std::string& word) {
+    const FileWord fileWord(word);
+    std::string upper;
+    UpperInto(upper, filePath);
+    if (MatchUpper(fileWord, filePath, upper))
+        AddFileItem(state, extra, filePath, contents);
+}
+
+} // namespace ku

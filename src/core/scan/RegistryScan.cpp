@@ -1,0 +1,338 @@
+// The registry walker the leftover scans share and the normal-mode key matcher.
+#include "core/scan/RegistryScan.h"
+
+#include <cstring>
+#include <vector>
+
+#include "core/scan/ProgramScope.h"
+#include "core/system/ClassKeys.h"
+#include "core/system/DeleteHelpers.h"
+#include "core/system/Handles.h"
+#include "core/system/PublicFunctionUnit.h"
+#include "core/system/Reg32vs64.h"
+#include "core/system/SharedState.h"
+#include "core/system/StrUtil.h"
+
+namespace ku {
+
+namespace {
+
+const char kUninstallPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const char kInstallerPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer";
+const char kUpperWowNode[] = "WOW6432NODE";
+
+// Keys whose values are entries of many programs, in upper case, compared as path endings
+// (so the 32-bit view's Wow6432Node and numbered control sets need no entries of their own).
+const char* const kSharedValueKeyEnds[] = {
+    "\\MICROSOFT\\WINDOWS NT\\CURRENTVERSION\\APPCOMPATFLAGS\\LAYERS",
+    "\\MICROSOFT\\WINDOWS NT\\CURRENTVERSION\\APPCOMPATFLAGS\\COMPATIBILITY ASSISTANT\\PERSISTED",
+    "\\MICROSOFT\\WINDOWS NT\\CURRENTVERSION\\APPCOMPATFLAGS\\COMPATIBILITY ASSISTANT\\STORE",
+    "\\MICROSOFT\\WINDOWS NT\\CURRENTVERSION\\WINDOWS",
+    "\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\SHELL EXTENSIONS\\APPROVED",
+    "\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\EXPLORER\\STARTUPAPPROVED\\RUN",
+    "\\MICROSOFT\\WINDOWS\\SHELLNOROAM\\MUICACHE",
+    "\\MICROSOFT\\WINDOWS\\SHELL\\MUICACHE",
+    "\\SERVICES\\SHAREDACCESS\\PARAMETERS\\FIREWALLPOLICY\\STANDARDPROFILE\\AUTHORIZEDAPPLICATIONS\\LIST",
+    "\\SERVICES\\SHAREDACCESS\\PARAMETERS\\FIREWALLPOLICY\\DOMAINPROFILE\\AUTHORIZEDAPPLICATIONS\\LIST",
+    "\\SERVICES\\SHAREDACCESS\\PARAMETERS\\FIREWALLPOLICY\\FIREWALLRULES",
+    "\\SERVICES\\TCPIP\\PARAMETERS",
+    "\\CONTROL\\SESSION MANAGER",
+};
+
+bool EndsWithUpper(const std::string& text, const char* ending) {
+    const size_t n = std::strlen(ending);
+    return text.size() >= n && text.compare(text.size() - n, n, ending) == 0;
+}
+
+// The Wow6432Node rule "repeated": the node occurs and occurs again after itself.
+bool HoldsWowNodeTwice(const std::string& upperFull) {
+    const size_t first = upperFull.find(kUpperWowNode);
+    return first != std::string::npos && upperFull.find(kUpperWowNode, first + 12) != std::string::npos;
+}
+
+bool StopWalk() {
+    const uint8_t state = ScanState.load(std::memory_order_relaxed);
+    return state == ScanSkipRegistry || state == ScanStop;
+}
+
+class Walker {
+public:
+    Walker(TWizardState& state, IScanProgress* progress, const RegistryWalkOptions& options,
+           HKEY root)
+        : state_(state), progress_(progress), options_(options), root_(root),
+          view_(ScanRegistryView()), norton_(state.NortonFlag == "1") {
+        if (!options.extraSkip.empty())
+            UpperInto(upperSkip_, options.extraSkip);
+    }
+
+    void Walk(HKEY key, const std::string& path, const std::string& upperPath) {
+        // The count bounds the loop: an index that fails (the key changed under us, or a key
+        // the system will not enumerate) is passed over, never retried for ever.
+        DWORD subKeys = 0;
+        if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, nullptr,
+                             nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            return;
+        char name[1000];
+        std::string full, upperFull;
+        for (DWORD index = 0; index < subKeys; ++index) {
+            if (StopWalk())
+                return;
+            if (progress_)
+                progress_->Pump();
+            DWORD length = sizeof name;
+            if (RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+                ERROR_SUCCESS)
+                continue;
+            full.assign(path);
+            upperFull.assign(upperPath);
+            if (!path.empty()) {
+                full += '\\';
+                upperFull += '\\';
+            }
+            full.append(name, length);
+            AppendUpper(upperFull, name, length);
+            if (++state_.ScanKeyCounter % 200 == 0 && progress_)
+                progress_->Caption(full);
+            if (Skip(full, upperFull))
+                continue;
+            UniqueKey child;
+            RegOpenKeyExA(key, name, 0, KEY_READ | view_, child.put());
+            options_.matcher(VisitedKey{root_, full, upperFull, child.get(), view_});
+            if (child)
+                Walk(child.get(), full, upperFull);
+        }
+    }
+
+private:
+    bool Skip(const std::string& full, const std::string& upperFull) const {
+        if (norton_ && full.find(kUninstallPath) != std::string::npos)
+            return true;
+        if (full == kInstallerPath)
+            return true;
+        if (options_.wowRule == WowNodeRule::Any
+                ? upperFull.find(kUpperWowNode) != std::string::npos
+                : HoldsWowNodeTwice(upperFull))
+            return true;
+        return !upperSkip_.empty() && upperFull.find(upperSkip_) != std::string::npos;
+    }
+
+    TWizardState& state_;
+    IScanProgress* progress_;
+    const RegistryWalkOptions& options_;
+    HKEY root_;
+    REGSAM view_;
+    bool norton_;
+    std::string upperSkip_;
+};
+
+// Reusable buffers for one key's values.
+struct ValueBuffers {
+    std::vector<char> name = std::vector<char>(16384);
+    std::vector<BYTE> data = std::vector<BYTE>(4096);
+    std::string upper;
+};
+
+// One value whose name or data named the program.
+struct ValueHit {
+    std::string name;
+    std::string data; // the data when the data hit, else empty
+};
+
+class NormalMatcher {
+public:
+    NormalMatcher(const VisitedKey& key, TUninstallerContents& contents,
+                  const NormalScanWords& words)
+        : key_(key), contents_(contents), words_(words) {}
+
+    void Run() {
+        bool uninstallKey = false;
+        const std::string entry = UninstallEntryName(key_.path, key_.upperPath, &uninstallKey);
+        if (!entry.empty())
+            return MatchUninstallEntry(entry);
+        const bool pathHit = words_.MatchesUpper(key_.upperPath);
+        const std::vector<ValueHit> hits = pathHit ? std::vector<ValueHit>() : ValueHits();
+        if (!pathHit && hits.empty())
+            return; // most keys: nothing named the program
+        if (pathHit && NamesOtherProgram(key_.upperPath, words_.others))
+            return; // a key named like another installed program is that program's
+        const bool shared = uninstallKey || IsSharedValueKey(key_.root, key_.path);
+        if (pathHit && !shared) {
+            Add("", "", kItemRegistryKey); // the whole key goes, its values with it
+            return;
+        }
+        if (pathHit)
+            return MatchValuesOfSharedKey();
+        if (InOtherProgramsClass(key_, [this](const std::string& upper) {
+                return words_.MatchesUpper(upper);
+            }))
+            return;
+        if (!shared && ValueHitsListWholeKey(hits.size(), ReadKeyShape(key_.key))) {
+            Add("", "", kItemRegistryKey);
+            return;
+        }
+        for (const ValueHit& hit : hits)
+            if (!IsProtectedRegistryValue(key_.root, key_.path, hit.name))
+                Add(hit.name, hit.data, kItemRegistryValue);
+    }
+
+private:
+    // A shared key (or one named like another program) that the path named: its values
+    // still count one by one.
+    void MatchValuesOfSharedKey() {
+        for (const ValueHit& hit : ValueHits())
+            if (!IsProtectedRegistryValue(key_.root, key_.path, hit.name))
+                Add(hit.name, hit.data, kItemRegistryValue);
+    }
+
+    // Another program's entry is never listed, whatever it holds; the program's own entry is
+    // listed whole when its name or any of its values names the program.
+    void MatchUninstallEntry(const std::string& entry) {
+        if (!SameText(entry, words_.ownEntry) || !IsUninstallEntryKey(key_.upperPath, entry))
+            return;
+        if (words_.MatchesUpper(key_.upperPath) || !ValueHits().empty())
+            Add("", "", kItemRegistryKey);
+    }
+
+    std::vector<ValueHit> ValueHits() {
+        std::vector<ValueHit> hits;
+        if (!key_.key)
+            return hits;
+        const KeyShape shape = ReadKeyShape(key_.key);
+        static thread_local ValueBuffers buffers;
+        for (DWORD index = 0; index < shape.values; ++index) {
+            DWORD nameLength = static_cast<DWORD>(buffers.name.size());
+            DWORD dataLength = static_cast<DWORD>(buffers.data.size());
+            DWORD type = 0;
+            LONG result = RegEnumValueA(key_.key, index, buffers.name.data(), &nameLength, nullptr,
+                                        &type, buffers.data.data(), &dataLength);
+            if (result == ERROR_MORE_DATA) {
+                buffers.data.resize(dataLength + 2);
+                nameLength = static_cast<DWORD>(buffers.name.size());
+                dataLength = static_cast<DWORD>(buffers.data.size());
+                result = RegEnumValueA(key_.key, index, buffers.name.data(), &nameLength, nullptr,
+                                       &type, buffers.data.data(), &dataLength);
+            }
+            if (result == ERROR_NO_MORE_ITEMS)
+                break;
+            if (result == ERROR_SUCCESS)
+                MatchValue(buffers, nameLength, type, dataLength, hits);
+        }
+        return hits;
+    }
+
+    void MatchValue(ValueBuffers& buffers, DWORD nameLength, DWORD type, DWORD dataLength,
+                    std::vector<ValueHit>& hits) {
+        UpperInto(buffers.upper, buffers.name.data(), nameLength);
+        const bool nameHit = Names(buffers.upper);
+        bool dataHit = false;
+        std::string data;
+        if (type == REG_SZ || type == REG_EXPAND_SZ) {
+            const char* text = reinterpret_cast<const char*>(buffers.data.data());
+            data.assign(text, strnlen(text, dataLength));
+            UpperInto(buffers.upper, data);
+            dataHit = Names(buffers.upper);
+        }
+        if (nameHit || dataHit)
+            hits.push_back({std::string(buffers.name.data(), nameLength), dataHit ? data : ""});
+    }
+
+    // The text names the program, and not through a name of another installed program
+    // ("C:\Games\Arcadia App 220\game.exe" is not the launcher Arcadia's).
+    bool Names(const std::string& upperText) const {
+        return words_.MatchesUpper(upperText) && !NamesOtherProgram(upperText, words_.others);
+    }
+
+    void Add(const std::string& valueName, const std::string& valueData, const char* type) {
+        TContent& item = contents_.GetItem(contents_.AddItem()).Content;
+        item.RootKeyName = RootKeyToName(key_.root);
+        item.KeyPath = key_.path;
+        item.ValueName = valueName;
+        item.ValueData = valueData;
+        item.ItemType = type;
+        item.Extra = ViewToMarker(key_.view);
+    }
+
+    const VisitedKey& key_;
+    TUninstallerContents& contents_;
+    const NormalScanWords& words_;
+};
+
+} // namespace
+
+NormalScanWords::NormalScanWords(const std::string& keyWord, const std::string& pathWord,
+                                 const std::string& commandWord)
+    : command(UninstallerFileWord(commandWord)), key(keyWord),
+      path(IsRefusedForceFolder(pathWord) ? std::string() : pathWord), ownEntry(keyWord),
+      others(OtherProgramNames(key, keyWord)) {}
+
+KeyShape ReadKeyShape(HKEY key) {
+    KeyShape shape;
+    if (!key || RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &shape.subKeys, nullptr, nullptr,
+                                 &shape.values, nullptr, nullptr, nullptr,
+                                 nullptr) != ERROR_SUCCESS)
+        return KeyShape();
+    return shape;
+}
+
+bool InOtherProgramsClass(const VisitedKey& key,
+                          const std::function<bool(const std::string&)>& isProgram) {
+    const ClassPlace place = FindClassPlace(key.root, key.path);
+    if (place.classPath.empty())
+        return false;
+    const std::string server = ClassServerFile(ReadClassServer(key.root, place, key.view));
+    return !server.empty() && !isProgram(UpperCase(server));
+}
+
+bool IsSharedValueKey(HKEY root, const std::string& keyPath) {
+    if (IsProtectedRegistryKey(root, keyPath))
+        return true;
+    std::string upper;
+    UpperInto(upper, keyPath);
+    for (const char* ending : kSharedValueKeyEnds)
+        if (EndsWithUpper(upper, ending))
+            return true;
+    return false;
+}
+
+void WalkRegistry(TWizardState& state, HKEY root, const std::string& path,
+                  IScanProgress* progress, const RegistryWalkOptions& options) {
+    Walker walker(state, progress, options, root);
+    UniqueKey key;
+    if (RegOpenKeyExA(root, path.empty() ? nullptr : path.c_str(), 0,
+                      KEY_READ | ScanRegistryView(), key.put()) != ERROR_SUCCESS)
+        return;
+    std::string upperPath;
+    UpperInto(upperPath, path);
+    walker.Walk(key.get(), path, upperPath);
+}
+
+void MatchRegistryKeyNormal(const VisitedKey& key, TUninstallerContents& contents,
+                            const NormalScanWords& words) {
+    NormalMatcher(key, contents, words).Run();
+}
+
+void MatchRegistryKeyNormal(HKEY root, const std::string& keyPath,
+                            TUninstallerContents& contents, const std::string& keyWord,
+                            const std::string& pathWord, const std::string& commandWord) {
+    const NormalScanWords words(keyWord, pathWord, commandWord);
+    const REGSAM view = ScanRegistryView();
+    UniqueKey key;
+    RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_READ | view, key.put());
+    std::string upperPath;
+    UpperInto(upperPath, keyPath);
+    MatchRegistryKeyNormal(VisitedKey{root, keyPath, upperPath, key.get(), view}, contents, words);
+}
+
+void ScanRegistryNormalWalk(TWizardState& state, HKEY root, const std::string& path,
+                            IScanProgress* progress, TUninstallerContents& contents,
+                            const std::string& keyWord, const std::string& pathWord,
+                            const std::string& commandWord) {
+    const NormalScanWords words(keyWord, pathWord, commandWord);
+    if (!words.Usable())
+        return; // nothing could match: the registry is not walked for nothing
+    RegistryWalkOptions options;
+    options.matcher = [&](const VisitedKey& key) { MatchRegistryKeyNormal(key, contents, words); };
+    WalkRegistry(state, root, path, progress, options);
+}
+
+} // namespace ku

@@ -1,0 +1,243 @@
+// The guarded deleters: registry keys and values, single files and folder trees.
+#include "core/system/DeleteHelpers.h"
+
+#include <shellapi.h>
+
+#include "core/system/ClassKeys.h"
+#include "core/system/DllUnit.h"
+#include "core/system/Handles.h"
+#include "core/system/Reg32vs64.h"
+#include "core/system/StrUtil.h"
+
+namespace ku {
+
+namespace {
+
+bool OpenForDelete(TRegistry& reg, HKEY root, const std::string& path, bool useWowView) {
+    reg.SetRootKey(root);
+    return reg.OpenKey("\\" + path, false, useWowView);
+}
+
+
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool IsLink(DWORD attributes) {
+    return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+// Removes a junction or symbolic link itself; what it points to is left alone.
+bool RemoveLink(const std::string& path, DWORD attributes) {
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return RemoveDirectoryA(path.c_str()) != FALSE;
+    return DeleteFileA(path.c_str()) != FALSE;
+}
+
+// Deletes what the folder holds, then the folder; `folder` has no trailing "\".
+bool DeleteTree(const std::string& folder) {
+    bool ok = true;
+    WIN32_FIND_DATAA data;
+    UniqueFind find(FindFirstFileA((folder + "\\*.*").c_str(), &data));
+    if (find) {
+        do {
+            const std::string name = data.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            const std::string full = folder + "\\" + name;
+            const DWORD attributes = data.dwFileAttributes;
+            if (IsLink(attributes))
+                ok = RemoveLink(full, attributes) && ok;
+            else if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+                ok = !IsProtectedPath(full) && DeleteTree(full) && ok;
+            else
+                ok = DeleteFileA(full.c_str()) && ok;
+        } while (FindNextFileA(find.get(), &data));
+    }
+    find.reset();
+    return RemoveDirectoryA(folder.c_str()) != FALSE && ok;
+}
+
+bool IsRegistryLink(HKEY key) {
+    DWORD type = REG_NONE;
+    return RegQueryValueExA(key, "SymbolicLinkValue", nullptr, &type, nullptr, nullptr) ==
+               ERROR_SUCCESS &&
+           type == REG_LINK;
+}
+
+// True when the key or any key below it is a registry link. Deleting through a link would
+// empty and remove the key it points to, somewhere else in the registry; such a tree is left
+// alone. Keys are opened as links, never through them.
+bool HoldsRegistryLink(HKEY parent, const std::string& name, REGSAM view) {
+    UniqueKey key;
+    if (RegOpenKeyExA(parent, name.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | view, key.put()) !=
+        ERROR_SUCCESS)
+        return false;
+    if (IsRegistryLink(key.get()))
+        return true;
+    // Bounded by the count the system gave: a key deleted meanwhile answers every index with
+    // an error, and a loop that waited for "no more items" would never end.
+    DWORD subKeys = 0;
+    if (RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr,
+                         nullptr, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return false;
+    char child[256];
+    for (DWORD index = 0; index < subKeys; ++index) {
+        DWORD length = sizeof(child);
+        LONG rc =
+            RegEnumKeyExA(key.get(), index, child, &length, nullptr, nullptr, nullptr, nullptr);
+        if (rc == ERROR_NO_MORE_ITEMS)
+            return false;
+        if (rc == ERROR_SUCCESS && HoldsRegistryLink(key.get(), child, view))
+            return true;
+    }
+    return false;
+}
+
+// A key or value that makes one of Windows' own classes what it is: its class key, server,
+// icon and standard verbs, when the class runs a file of Windows.
+bool IsWindowsClassPart(HKEY root, const std::string& path, REGSAM view) {
+    const ClassPlace place = FindClassPlace(root, path);
+    return !place.classPath.empty() && IsClassServerPart(place.rest) &&
+           IsWindowsServer(ReadClassServer(root, place, view));
+}
+
+} // namespace
+
+namespace {
+
+// One delete: access is the registry object's mask, useWowView adds the other view's flag on
+// the open, linkView is the view the link check looks in.
+bool DeleteKeyWith(HKEY root, const std::string& keyPath, DWORD access, bool useWowView,
+                   REGSAM linkView) {
+    const std::string path = CleanKeyPath(keyPath);
+    if (IsProtectedRegistryKey(root, path) || IsWindowsClassPart(root, path, linkView))
+        return false;
+    if (HoldsRegistryLink(root, path, linkView))
+        return false;
+    TRegistry reg(access);
+    if (!OpenForDelete(reg, root, path, useWowView))
+        return false;
+    return reg.DeleteKey("\\" + path);
+}
+
+bool DeleteValueWith(HKEY root, const std::string& keyPath, const std::string& valueName,
+                     DWORD access, bool useWowView, REGSAM classView) {
+    const std::string path = CleanKeyPath(keyPath);
+    if (IsProtectedRegistryValue(root, path, valueName) ||
+        IsWindowsClassPart(root, path, classView))
+        return false;
+    TRegistry reg(access);
+    if (!OpenForDelete(reg, root, path, useWowView))
+        return false;
+    return reg.DeleteValue(valueName);
+}
+
+REGSAM NamedView(REGSAM view) { return view & (KEY_WOW64_64KEY | KEY_WOW64_32KEY); }
+
+} // namespace
+
+bool DeleteRegistryKey(HKEY root, const std::string& keyPath, bool useWowView) {
+    const DWORD access = RegistryViewAccess();
+    return DeleteKeyWith(root, keyPath, access, useWowView,
+                         useWowView ? GetWow64AccessFlag() : NamedView(access));
+}
+
+bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName,
+                         bool useWowView) {
+    const DWORD access = RegistryViewAccess();
+    return DeleteValueWith(root, keyPath, valueName, access, useWowView,
+                           useWowView ? GetWow64AccessFlag() : NamedView(access));
+}
+
+bool DeleteRegistryKeyInView(HKEY root, const std::string& keyPath, REGSAM view) {
+    if (!NamedView(view))
+        return DeleteRegistryKey(root, keyPath, true);
+    return DeleteKeyWith(root, keyPath, kKeyAllAccess | NamedView(view), false, NamedView(view));
+}
+
+bool DeleteRegistryValueInView(HKEY root, const std::string& keyPath,
+                               const std::string& valueName, REGSAM view) {
+    if (!NamedView(view))
+        return DeleteRegistryValue(root, keyPath, valueName, true);
+    return DeleteValueWith(root, keyPath, valueName, kKeyAllAccess | NamedView(view), false,
+                           NamedView(view));
+}
+
+namespace {
+
+// The file delete once the guard has said yes.
+bool DeleteCheckedFile(const std::string& canonical) {
+    const DWORD attributes = GetFileAttributesA(canonical.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return false;
+    if (IsLink(attributes))
+        return RemoveLink(canonical, attributes);
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return false;
+    if (DeleteFileA(canonical.c_str()))
+        return true;
+    DllDeleteFile(canonical);
+    return !Exists(canonical);
+}
+
+} // namespace
+
+bool DeleteSingleFile(const std::string& path) {
+    const std::string canonical = CanonicalDeletePath(path);
+    if (canonical.empty() || IsProtectedFile(canonical))
+        return false;
+    return DeleteCheckedFile(canonical);
+}
+
+bool DeleteNamedSystemFile(const std::string& folder, const std::string& name) {
+    const std::string trimmed = Trim(name);
+    if (folder.empty() || trimmed.empty() || trimmed.find("..") != std::string::npos ||
+        trimmed.find(':') != std::string::npos || trimmed.find('/') != std::string::npos ||
+        trimmed[0] == '\\' || !IsBelowWindowsFolder(folder))
+        return false;
+    const std::string canonical = CanonicalDeletePath(folder + "\\" + trimmed);
+    if (canonical.empty() || !IsBelowWindowsFolder(canonical))
+        return false;
+    return DeleteCheckedFile(canonical);
+}
+
+bool DeleteFileAtRestart(const std::string& path) {
+    const std::string canonical = CanonicalDeletePath(path);
+    if (canonical.empty() || IsProtectedFile(canonical))
+        return false;
+    return MoveFileExA(canonical.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
+}
+
+bool RecyclePath(const std::string& path) {
+    const std::string canonical = CanonicalDeletePath(path);
+    if (canonical.empty())
+        return false;
+    const DWORD attributes = GetFileAttributesA(canonical.c_str());
+    const bool folder = attributes != INVALID_FILE_ATTRIBUTES &&
+                        (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    if (folder ? IsProtectedPath(canonical) : IsProtectedFile(canonical))
+        return false;
+    std::string from = canonical;
+    from.push_back('\0'); // the list ends with two zeros; c_str() gives the second
+    SHFILEOPSTRUCTA operation{};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.c_str();
+    operation.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_NOERRORUI;
+    return SHFileOperationA(&operation) == 0;
+}
+
+bool DeleteDirectoryTree(const std::string& path) {
+    const std::string canonical = CanonicalDeletePath(path);
+    if (canonical.empty() || IsProtectedPath(canonical))
+        return false;
+    const DWORD attributes = GetFileAttributesA(canonical.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    if (IsLink(attributes))
+        return RemoveLink(canonical, attributes);
+    DeleteTree(canonical);
+    return !Exists(canonical);
+}
+
+} // namespace ku

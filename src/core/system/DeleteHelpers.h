@@ -1,0 +1,90 @@
+// The one place every registry and file delete of the program goes through: it refuses hive
+// roots, shared system keys, drive roots and system folders, and never follows links.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace ku {
+
+// Registry. A key is protected when its path is empty, names a hive root or a single key
+// directly below one, is (or holds) one of the shared system keys such as
+// SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall, or lies in one of Windows' own trees
+// (core services, time zones, logon, session manager and environment, shell folders ...), in
+// either registry view. Scanners use this to list a value of such a key instead of the key.
+bool IsProtectedRegistryKey(HKEY root, const std::string& keyPath);
+// A value is protected when its key is not deletable at all (empty path, unknown root), when
+// it is the default value of a protected key, when it lies in one of Windows' own trees, or is
+// a value the system cannot start without (the session manager's "BootExecute" ...).
+bool IsProtectedRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName);
+// The deleters also refuse the keys and values that make one of Windows' own classes (a file,
+// protocol or COM class whose server is a file of Windows) what it is; see ClassKeys.h.
+
+// Services Windows cannot run without (RpcSs, EventLog, Tcpip ...), and the empty name: the
+// service functions never stop or delete them, and their keys are protected.
+bool IsProtectedService(const std::string& name);
+
+// The key path as the deleters use it: outer blanks and empty names ("\\", leading "\") dropped.
+std::string CleanKeyPath(const std::string& keyPath);
+
+// Deletes the key with its subkeys; false when refused, missing or not completely deleted.
+// A tree that is or holds a registry link is refused: the delete would reach through it.
+// The key is looked up in the view of RegistryView64, with the other view's flag added when
+// useWowView (a caller that listed the key in the 32-bit view passes false).
+bool DeleteRegistryKey(HKEY root, const std::string& keyPath, bool useWowView = true);
+// Deletes one value; false when refused, when the key or value is missing, or on failure.
+bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName,
+                         bool useWowView = true);
+// The same in one registry view (KEY_WOW64_64KEY or KEY_WOW64_32KEY): a scan that found the
+// item in that view deletes it there. View 0 is DeleteRegistryKey's own rule.
+bool DeleteRegistryKeyInView(HKEY root, const std::string& keyPath, REGSAM view);
+bool DeleteRegistryValueInView(HKEY root, const std::string& keyPath,
+                               const std::string& valueName, REGSAM view);
+
+// Files and folders. A path is protected when it is not an absolute local path ("X:\..."),
+// when it is a drive root, when it lies at or below the Windows folder, or when it is (or
+// holds) a program-files, profile or shell folder of this machine.
+bool IsProtectedPath(const std::string& path);
+// A file is protected besides when it lies directly in one of those folders: a file there is
+// shared, or the user's own. Not so in the program's own folder and in the Start menu and
+// startup folders, whose files (shortcuts) each belong to one program.
+bool IsProtectedFile(const std::string& path);
+// True for the Windows folder and everything below it (System32, SysWOW64 ...), in any case,
+// also when reached through a link.
+bool IsBelowWindowsFolder(const std::string& path);
+// The canonical form the guard compares (absolute, long names, no trailing "\"), or the
+// empty string when the path is not a plain absolute local path.
+std::string CanonicalDeletePath(const std::string& path);
+
+// True when Folder is refused as the force folder: a drive root, anything at or below the
+// Windows folder, or a folder the delete guard protects (both Program Files folders, Common
+// Files, ProgramData, Users, the profile roots, shell folders, and every folder above one of
+// them). The path is compared in its long form, without trailing separators, with "/" read as
+// "\" and ignoring case. A folder that does not exist is compared as written.
+bool IsRefusedForceFolder(const std::string& folder);
+
+// True when a program file picked by the user (or handed over on the command line) is
+// refused: the folder it lies in is refused as the force folder (System32\svchost.exe would
+// list every service it hosts).
+bool IsRefusedForceProgramFile(const std::string& path);
+
+// Deletes one file (not a folder) unless IsProtectedFile. When the system refuses, the
+// companion library is asked as well. True only when the file is gone.
+bool DeleteSingleFile(const std::string& path);
+// A file of a known product that the program names itself (never a scanned path): a plain
+// relative name below the Windows or system folder, such as "drivers\foo.sys". Folders,
+// links, ".." and absolute names are refused. True only when the file is gone.
+bool DeleteNamedSystemFile(const std::string& folder, const std::string& name);
+// Lets Windows delete the file at the next start (it is in use now); refuses what
+// DeleteSingleFile refuses.
+bool DeleteFileAtRestart(const std::string& path);
+// Moves a file or folder to the Recycle Bin without any window of the shell; refuses a
+// protected file or folder. True when the shell reports success.
+bool RecyclePath(const std::string& path);
+// Deletes a folder with everything in it. Junctions and symbolic links met inside are
+// removed as links, never entered; a link given as Path is removed itself. True only when
+// the folder existed and is gone.
+bool DeleteDirectoryTree(const std::string& path);
+
+} // namespace ku

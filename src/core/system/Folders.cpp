@@ -1,0 +1,79 @@
+// Well-known folders and root-key names.
+#include "core/system/PublicFunctionUnit.h"
+
+#include "core/system/StrUtil.h"
+
+namespace ku {
+
+namespace {
+
+struct RootName {
+    HKEY key;
+    const char* name;
+};
+
+const RootName kRootNames[] = {
+    {HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT"},   {HKEY_CURRENT_USER, "HKEY_CURRENT_USER"},
+    {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE"}, {HKEY_USERS, "HKEY_USERS"},
+    {HKEY_CURRENT_CONFIG, "HKEY_CURRENT_CONFIG"},
+};
+
+std::string FromBuffer(const char* buffer, UINT length, UINT capacity) {
+    // A length at or past the capacity means the folder did not fit.
+    if (length == 0 || length >= capacity)
+        return std::string();
+    return std::string(buffer, length);
+}
+
+} // namespace
+
+std::string GetWindowsDir() {
+    char buffer[MAX_PATH + 1];
+    return FromBuffer(buffer, GetWindowsDirectoryA(buffer, sizeof(buffer)), sizeof(buffer));
+}
+
+std::string GetSystemDir() {
+    char buffer[MAX_PATH + 1];
+    return FromBuffer(buffer, GetSystemDirectoryA(buffer, sizeof(buffer)), sizeof(buffer));
+}
+
+std::string GetWindowsFolder() { return GetWindowsDir(); }
+
+std::string GetSystemFolder() { return GetSystemDir(); }
+
+std::string GetProgramFilesDir() {
+    std::string windows = GetWindowsDir();
+    if (windows.size() < 3)
+        return std::string();
+    return windows.substr(0, 3) + "Program Files";
+}
+
+std::string RemoveTrailingBackslash(const std::string& path) {
+    if (!path.empty() && path.back() == '\\')
+        return path.substr(0, path.size() - 1);
+    return path;
+}
+
+std::string ProgramDir() {
+    char buffer[MAX_PATH * 4];
+    DWORD length = GetModuleFileNameA(nullptr, buffer, sizeof(buffer));
+    if (length == 0 || length >= sizeof(buffer))
+        return std::string();
+    return ExtractFilePath(std::string(buffer, length));
+}
+
+std::string RootKeyToName(HKEY key) {
+    for (const RootName& root : kRootNames)
+        if (root.key == key)
+            return root.name;
+    return std::string();
+}
+
+HKEY NameToRootKey(const std::string& name) {
+    for (const RootName& root : kRootNames)
+        if (name == root.name)
+            return root.key;
+    return nullptr;
+}
+
+} // namespace ku

@@ -1,0 +1,332 @@
+// The file half of the delete guard: drive roots, relative paths and the machine's system,
+// program-files, profile and shell folders are never deleted, nor taken as the force folder.
+#include "core/system/DeleteHelpers.h"
+
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <iterator>
+#include <vector>
+
+#include "core/system/Handles.h"
+#include "core/system/PublicFunctionUnit.h"
+#include "core/system/Reg32vs64.h"
+#include "core/system/StrUtil.h"
+
+namespace ku {
+
+namespace {
+
+// Folders below the Windows folder that hold the system itself.
+const char* const kWindowsSubfolders[] = {
+    "System",    "Sysnative", "WinSxS",        "Fonts",         "Installer",
+    "Temp",      "inf",       "assembly",      "Microsoft.NET", "Boot",
+    "servicing", "Resources", "Globalization", "Help",          "Media",
+};
+// Folders below each system folder (System32, SysWOW64).
+const char* const kSystemSubfolders[] = {
+    "drivers", "config", "DriverStore", "spool", "wbem", "catroot", "catroot2", "Tasks",
+};
+// Environment variables that name system, program-files and profile folders.
+// clang-format off
+const char* const kFolderVariables[] = {
+    "SystemRoot", "windir", "ProgramFiles", "ProgramFiles(x86)", "ProgramW6432",
+    "CommonProgramFiles", "CommonProgramFiles(x86)", "CommonProgramW6432", "ProgramData",
+    "ALLUSERSPROFILE", "PUBLIC", "USERPROFILE", "APPDATA", "LOCALAPPDATA", "TEMP", "TMP",
+};
+// clang-format on
+// Known folders that only have an identifier (Vista and later).
+const GUID kKnownFolders[] = {
+    {0x374DE290, 0x123F, 0x4565, {0x91, 0x64, 0x39, 0xC4, 0x92, 0x5E, 0x46, 0x7B}}, // Downloads
+    {0xBFB9D5E0, 0xC6A9, 0x404C, {0xB2, 0xB2, 0xAE, 0x6D, 0xB6, 0xAF, 0x49, 0x68}}, // Links
+    {0x4C5C32FF, 0xBB9D, 0x43B0, {0xB5, 0xB4, 0x2D, 0x72, 0xE5, 0x4E, 0xAA, 0xA4}}, // Saved Games
+    {0x56784854, 0xC6CB, 0x462B, {0x81, 0x69, 0x88, 0xE3, 0x50, 0xAC, 0xB8, 0x82}}, // Contacts
+    {0x7D1D3A04, 0xDEBB, 0x4115, {0x95, 0xCF, 0x2F, 0x29, 0xDA, 0x29, 0x20, 0xDA}}, // Searches
+    {0xDFDF76A2, 0xC82A, 0x4D63, {0x90, 0x6A, 0x56, 0x44, 0xAC, 0x45, 0x73, 0x85}}, // Public
+    {0xA520A1A4, 0x1780, 0x4FF6, {0xBD, 0x18, 0x16, 0x73, 0x43, 0xC5, 0xAF, 0x16}}, // LocalLow
+    {0x5CD7AEE2, 0x2219, 0x4A67, {0xB8, 0x5D, 0x6C, 0x9C, 0xE1, 0x56, 0x60, 0xCB}}, // UserProgramFiles
+};
+
+bool IsDriveAbsolute(const std::string& path) {
+    return path.size() >= 3 && isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
+           path[2] == '\\';
+}
+
+std::string LongForm(const std::string& path) {
+    char buffer[MAX_PATH * 4];
+    DWORD length = GetLongPathNameA(path.c_str(), buffer, sizeof(buffer));
+    if (length == 0 || length >= sizeof(buffer))
+        return path;
+    return std::string(buffer, length);
+}
+
+// The path with every junction and symbolic link on the way resolved ("C:\Documents and
+// Settings\Jo" is "C:\Users\Jo"); empty when it does not exist or cannot be resolved.
+std::string ResolvedPath(const std::string& canonical) {
+    using FinalPathFn = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
+    static const auto finalPath = reinterpret_cast<FinalPathFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32"), "GetFinalPathNameByHandleA")));
+    if (!finalPath)
+        return std::string(); // before Vista: no links to folders but junctions made by hand
+    UniqueFile file(CreateFileA(canonical.c_str(), 0,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file)
+        return std::string();
+    char buffer[MAX_PATH * 4];
+    DWORD length = finalPath(file.get(), buffer, sizeof(buffer), 0 /* VOLUME_NAME_DOS */);
+    if (length == 0 || length >= sizeof(buffer))
+        return std::string();
+    std::string result(buffer, length);
+    if (result.compare(0, 4, "\\\\?\\") == 0)
+        result.erase(0, 4);
+    if (!IsDriveAbsolute(result))
+        return std::string();
+    while (result.size() > 3 && result.back() == '\\')
+        result.pop_back();
+    return result;
+}
+
+bool IsSameOrInside(const std::string& folder, const std::string& upperPath) {
+    return folder == upperPath || (folder.size() > upperPath.size() &&
+                                   folder.compare(0, upperPath.size(), upperPath) == 0 &&
+                                   folder[upperPath.size()] == '\\');
+}
+
+class FolderSet {
+public:
+    void Add(const std::string& folder) {
+        std::string canonical = CanonicalDeletePath(folder);
+        if (canonical.empty())
+            return;
+        folders_.push_back(UpperCase(canonical));
+        std::string resolved = ResolvedPath(canonical);
+        if (!resolved.empty() && !SameText(resolved, canonical))
+            folders_.push_back(UpperCase(resolved));
+    }
+    void AddWithChildren(const std::string& folder, const char* const* names, size_t count) {
+        if (folder.empty())
+            return;
+        Add(folder);
+        for (size_t i = 0; i < count; ++i)
+            Add(folder + "\\" + names[i]);
+    }
+    const std::vector<std::string>& Folders() const { return folders_; }
+
+private:
+    std::vector<std::string> folders_;
+};
+
+std::string ExpandVariables(const std::string& text) {
+    char buffer[MAX_PATH * 4];
+    DWORD length = ExpandEnvironmentStringsA(text.c_str(), buffer, sizeof(buffer));
+    if (length == 0 || length > sizeof(buffer))
+        return std::string();
+    return buffer;
+}
+
+void AddSystemFolders(FolderSet& set) {
+    set.AddWithChildren(GetWindowsDir(), kWindowsSubfolders, std::size(kWindowsSubfolders));
+    set.AddWithChildren(GetSystemDir(), kSystemSubfolders, std::size(kSystemSubfolders));
+    char wow[MAX_PATH + 1];
+    UINT length = GetSystemWow64DirectoryA(wow, sizeof(wow));
+    if (length > 0 && length < sizeof(wow))
+        set.AddWithChildren(wow, kSystemSubfolders, std::size(kSystemSubfolders));
+    if (!GetWindowsDir().empty())
+        set.AddWithChildren(GetWindowsDir() + "\\Sysnative", kSystemSubfolders,
+                            std::size(kSystemSubfolders));
+    set.Add(GetProgramFilesDir());
+    set.Add(GetProgramFilesDir() + "\\Common Files");
+    char temp[MAX_PATH + 1];
+    length = GetTempPathA(sizeof(temp), temp);
+    if (length > 0 && length < sizeof(temp))
+        set.Add(temp);
+    set.Add(ProgramDir());
+}
+
+void AddShellFolders(FolderSet& set) {
+    for (int csidl = 0; csidl < 0x40; ++csidl) {
+        char path[MAX_PATH + 1] = {};
+        if (SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)))
+            set.Add(path);
+    }
+    using KnownFolderFn = HRESULT(WINAPI*)(REFGUID, DWORD, HANDLE, PWSTR*);
+    auto known = reinterpret_cast<KnownFolderFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("shell32"), "SHGetKnownFolderPath")));
+    for (const GUID& id : kKnownFolders) {
+        PWSTR wide = nullptr;
+        if (known && SUCCEEDED(known(id, 0, nullptr, &wide)) && wide) {
+            char path[MAX_PATH * 4];
+            if (WideCharToMultiByte(CP_ACP, 0, wide, -1, path, sizeof(path), nullptr, nullptr))
+                set.Add(path);
+        }
+        CoTaskMemFree(wide);
+    }
+    for (const char* name : kFolderVariables)
+        if (const char* value = std::getenv(name))
+            set.Add(value);
+}
+
+// A folder named by a string value of the open key; a value of the wrong kind names none.
+void AddFolderValue(FolderSet& set, TRegistry& reg, const std::string& name) {
+    try {
+        if (reg.ValueExists(name))
+            set.Add(ExpandVariables(reg.ReadString(name)));
+    } catch (const ERegistryException&) {
+    }
+}
+
+void AddProfileFolders(FolderSet& set) {
+    TRegistry reg(KEY_READ);
+    reg.SetRootKey(HKEY_LOCAL_MACHINE);
+    const std::string list = "\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+    if (reg.OpenKeyReadOnly(list, true)) {
+        for (const char* name : {"ProfilesDirectory", "AllUsersProfile", "Default", "Public"})
+            AddFolderValue(set, reg, name);
+        std::vector<std::string> users;
+        reg.GetKeyNames(users);
+        for (const std::string& user : users)
+            if (reg.OpenKeyReadOnly(list + "\\" + user, true))
+                AddFolderValue(set, reg, "ProfileImagePath");
+    }
+    char profile[MAX_PATH + 1] = {};
+    if (SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_PROFILE, nullptr, SHGFP_TYPE_CURRENT, profile)))
+        set.Add(ExtractFileDir(profile));
+}
+
+// Collected once: the folders do not move while the program runs.
+const std::vector<std::string>& ProtectedFolders() {
+    static const FolderSet set = [] {
+        FolderSet folders;
+        AddSystemFolders(folders);
+        AddShellFolders(folders);
+        AddProfileFolders(folders);
+        return folders;
+    }();
+    return set.Folders();
+}
+
+} // namespace
+
+std::string CanonicalDeletePath(const std::string& path) {
+    std::string text = Trim(path);
+    for (char& c : text)
+        if (c == '/')
+            c = '\\';
+    // "\\?\", "\\.\" and network paths are not what an uninstaller deletes; "C:name" is
+    // relative to the drive's current folder.
+    if (!IsDriveAbsolute(text))
+        return std::string();
+    char full[MAX_PATH * 4];
+    DWORD length = GetFullPathNameA(text.c_str(), sizeof(full), full, nullptr);
+    if (length == 0 || length >= sizeof(full))
+        return std::string();
+    std::string result = LongForm(std::string(full, length));
+    if (!IsDriveAbsolute(result))
+        return std::string();
+    while (result.size() > 3 && result.back() == '\\')
+        result.pop_back();
+    return result;
+}
+
+namespace {
+
+// The path as written and the place it leads to after links, upper case; both must be free.
+std::vector<std::string> GuardForms(const std::string& canonical) {
+    std::vector<std::string> forms{UpperCase(canonical)};
+    const std::string resolved = ResolvedPath(canonical);
+    if (!resolved.empty())
+        forms.push_back(UpperCase(resolved));
+    return forms;
+}
+
+// Protected folders whose files each belong to one program: the program's own folder (its
+// logs and downloads), the Start menu's and the startup folders' shortcuts. A file directly in
+// one of them may go; the folder itself never does.
+std::vector<std::string> FoldersOfSingleOwners() {
+    std::vector<std::string> folders{UpperCase(CanonicalDeletePath(ProgramDir()))};
+    for (int csidl : {CSIDL_STARTUP, CSIDL_COMMON_STARTUP, CSIDL_ALTSTARTUP,
+                      CSIDL_COMMON_ALTSTARTUP, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS,
+                      CSIDL_STARTMENU, CSIDL_COMMON_STARTMENU}) {
+        char path[MAX_PATH + 1] = {};
+        if (SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)))
+            folders.push_back(UpperCase(CanonicalDeletePath(path)));
+    }
+    return folders;
+}
+
+bool AtOrBelowWindows(const std::string& upperForm) {
+    static const std::string windows = UpperCase(CanonicalDeletePath(GetWindowsDir()));
+    return !windows.empty() && IsSameOrInside(upperForm, windows);
+}
+
+// Upper-cased long form without trailing separators, "/" read as "\".
+std::string ComparableFolder(const std::string& folder) {
+    std::string canonical = CanonicalDeletePath(folder);
+    if (canonical.empty()) {
+        canonical = Trim(folder);
+        for (char& c : canonical)
+            if (c == '/')
+                c = '\\';
+    }
+    while (canonical.size() > 3 && canonical.back() == '\\')
+        canonical.pop_back();
+    return UpperCase(canonical);
+}
+
+} // namespace
+
+bool IsProtectedPath(const std::string& path) {
+    const std::string canonical = CanonicalDeletePath(path);
+    if (canonical.size() <= 3)
+        return true; // not absolute, or a drive root
+    for (const std::string& form : GuardForms(canonical)) {
+        if (form.size() <= 3 || AtOrBelowWindows(form))
+            return true;
+        for (const std::string& folder : ProtectedFolders())
+            if (IsSameOrInside(folder, form))
+                return true;
+    }
+    return false;
+}
+
+bool IsProtectedFile(const std::string& path) {
+    if (IsProtectedPath(path))
+        return true;
+    static const std::vector<std::string> ownFiles = FoldersOfSingleOwners();
+    for (const std::string& form : GuardForms(CanonicalDeletePath(path))) {
+        const std::string parent = form.substr(0, form.find_last_of('\\'));
+        if (std::find(ownFiles.begin(), ownFiles.end(), parent) != ownFiles.end())
+            continue;
+        for (const std::string& folder : ProtectedFolders())
+            if (folder == parent)
+                return true;
+    }
+    return false;
+}
+
+bool IsBelowWindowsFolder(const std::string& path) {
+    const std::string canonical = CanonicalDeletePath(path);
+    if (canonical.empty())
+        return false;
+    for (const std::string& form : GuardForms(canonical))
+        if (AtOrBelowWindows(form))
+            return true;
+    return false;
+}
+
+bool IsRefusedForceFolder(const std::string& folder) {
+    const std::string upper = ComparableFolder(folder);
+    if (upper.size() <= 3)
+        return true;
+    return AtOrBelowWindows(upper) || IsProtectedPath(upper);
+}
+
+bool IsRefusedForceProgramFile(const std::string& path) {
+    const std::string file = Trim(path);
+    return file.empty() || IsRefusedForceFolder(ExtractFileDir(file));
+}
+
+} // namespace ku

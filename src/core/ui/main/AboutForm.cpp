@@ -1,0 +1,66 @@
+// The about box.
+#include "core/ui/main/AboutForm.h"
+
+#include "core/ui/Pictures.h"
+#include "resource.h"
+
+namespace ku {
+
+namespace {
+const int kTopPanel = 30; // the dark band of the background picture
+const COLORREF kBand = RGB(0x1d, 0x3f, 0x72);
+} // namespace
+
+TAboutForm::TAboutForm() : TForm(IDD_ABOUTFORM) {}
+
+TImageEx TAboutForm::OKBtn() const {
+    return TImageEx(Item(IDC_ABOUT_OKBTN));
+}
+TImageEx TAboutForm::CloseBtn() const {
+    return TImageEx(Item(IDC_ABOUT_CLOSEBTN));
+}
+
+void TAboutForm::FormCreate() {
+    SetWindowTextA(Handle(), "About");
+    SetBackground("AboutBack", true);
+    SetTopPanel(kTopPanel, kBand);
+    LoadJpegResource(OKBtn(), "OK1", "JPG");
+    LoadJpegResource(CloseBtn(), "SMClose1", "JPG");
+    OKBtn().SetOnMouseEnter([](TImageEx button) { LoadJpegResource(button, "OK2", "JPG"); });
+    OKBtn().SetOnMouseLeave([](TImageEx button) { LoadJpegResource(button, "OK1", "JPG"); });
+    CloseBtn().SetOnMouseEnter(
+        [](TImageEx button) { LoadJpegResource(button, "SMClose2", "JPG"); });
+    CloseBtn().SetOnMouseLeave(
+        [](TImageEx button) { LoadJpegResource(button, "SMClose1", "JPG"); });
+    PlaceButtons();
+    MakeBorderless();
+}
+
+// The pictures decide the buttons' sizes; place them by the window's own pixels.
+void TAboutForm::PlaceButtons() {
+    RECT client, ok, close;
+    GetClientRect(Handle(), &client);
+    GetClientRect(OKBtn().Handle(), &ok);
+    GetClientRect(CloseBtn().Handle(), &close);
+    SetWindowPos(CloseBtn().Handle(), nullptr, client.right - close.right - 6,
+                 (kTopPanel - close.bottom) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    SetWindowPos(OKBtn().Handle(), nullptr, (client.right - ok.right) / 2,
+                 client.bottom - ok.bottom - 14, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    SetWindowPos(Item(IDC_ABOUT_LABEL1), nullptr, 10, (kTopPanel - 14) / 2, 120, 14, SWP_NOZORDER);
+}
+
+bool TAboutForm::OnCommand(int id, int code) {
+    if ((id == IDC_ABOUT_OKBTN || id == IDC_ABOUT_CLOSEBTN) && code == STN_CLICKED) {
+        Close(IDOK);
+        return true;
+    }
+    return TForm::OnCommand(id, code);
+}
+
+HBRUSH TAboutForm::OnLabelColour(HDC dc, HWND label) {
+    if (GetDlgCtrlID(label) == IDC_ABOUT_LABEL1)
+        SetTextColor(dc, RGB(255, 255, 255));
+    return TForm::OnLabelColour(dc, label);
+}
+
+} // namespace ku

@@ -1,0 +1,60 @@
+// The main block.
+#include "core/ui/main/MainBlock.h"
+
+#include "core/system/PublicFunctionUnit.h"
+#include "core/ui/DataModule.h"
+#include "core/ui/main/MainForm.h"
+#include "core/ui/main/OtherWindows.h"
+#include "core/ui/main/StartForm.h"
+
+namespace ku {
+
+namespace {
+
+// Splash, data module (with the silent update check) and main window.
+int RunInteractive(const StartRequest& request, const StartupContext& context,
+                   const std::string& programDir) {
+    TStartForm splash;
+    if (splash.Create(nullptr))
+        splash.Show(SW_SHOW);
+    // The main window works with the data module's lists: it lives as long as the loop.
+    TDM dataModule;
+    UpdateCheckPlaces places;
+    places.programDir = programDir;
+    places.keyPath = context.settingsKey;
+    const bool terminate = dataModule.DataModuleCreate(places);
+    // Without the check's own time the splash stays up about two seconds.
+    if (!Settings.CheckUpdate)
+        Sleep(context.splashMs);
+    splash.Close();
+    if (terminate)
+        PostQuitMessage(0); // the main window only flashes up; its loop ends at once
+    if (context.runMainWindow)
+        return context.runMainWindow(request.startFile, request.startFolder);
+    return RunMainWindow(request.startFile, request.startFolder);
+}
+
+} // namespace
+
+StartResult RunMainBlock(const std::string& firstArgument, const StartupContext& context) {
+    StartResult result;
+    const std::string programDir = context.programDir.empty() ? ProgramDir() : context.programDir;
+    SwapUpdater(programDir);
+    UnpackProfileArchives(programDir);
+    SingleInstance instance(context.mutexName);
+    if (!instance.IsFirst()) {
+        result.outcome = StartOutcome::SecondInstance;
+        return result;
+    }
+    LoadSettings(context.settingsKey);
+    const StartRequest request = ParseStartArgument(firstArgument);
+    if (request.mode == StartMode::AutoRun) {
+        ShowRecoveryForm(nullptr, true);
+        result.outcome = StartOutcome::AutoRunDone;
+        return result;
+    }
+    result.exitCode = RunInteractive(request, context, programDir);
+    return result;
+}
+
+} // namespace ku

@@ -1,0 +1,171 @@
+// The main window's list view and facts panel, filled from ProgramList (row i is item i).
+#include "core/ui/main/MainUnit.h"
+
+#include <commctrl.h>
+
+#include "MainUnitIds.h"
+#include "core/system/Dialogs.h"
+#include "core/system/PublicFunctionUnit.h"
+#include "core/system/StrUtil.h"
+#include "core/ui/main/DetailForm.h"
+
+namespace ku {
+
+using UninstallItemUnit::TContent;
+
+namespace {
+
+void InsertRow(HWND list, int row, const std::string& caption, int image) {
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.iItem = row;
+    item.pszText = const_cast<char*>(caption.c_str());
+    item.iImage = image;
+    SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+void SetCell(HWND list, int row, int column, const std::string& text) {
+    LVITEMA item = {};
+    item.iSubItem = column;
+    item.pszText = const_cast<char*>(text.c_str());
+    SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+}
+
+std::string ListCell(const std::string& text) {
+    return text == kNotAvailable ? "" : text;
+}
+
+std::vector<std::string> RowCaptions(HWND list) {
+    std::vector<std::string> captions;
+    const int count = ListView_GetItemCount(list);
+    for (int row = 0; row < count; ++row) {
+        char text[1024] = {};
+        ListView_GetItemText(list, row, 0, text, sizeof(text));
+        captions.push_back(text);
+    }
+    return captions;
+}
+
+} // namespace
+
+void TUnInstallForm::FillProgramListView() {
+    HWND list = ListView();
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    icons_->Clear();
+    ListView_DeleteAllItems(list);
+    ListView_SetItemCount(list, list_->Count());
+    for (int row = 0; row < list_->Count(); ++row) {
+        const TContent& c = list_->GetItem(row).Content;
+        const std::string& source = Trim(c.IconSource).empty() ? c.UninstallString : c.IconSource;
+        InsertRow(list, row, c.DisplayName, icons_->GetProgramIconIndex(source));
+        SetCell(list, row, 1,
+                c.InstallDate == kNotAvailable ? "" : FormatInstallDate(c.InstallDate));
+        SetCell(list, row, 2, ListCell(c.Publisher));
+    }
+    if (IsDlgButtonChecked(Handle(), IDC_MAIN_SHOWWINUPDATE) == BST_CHECKED) {
+        std::vector<std::string> captions = RowCaptions(list);
+        const std::string msiexec = GetSystemDir() + "\\msiexec.exe";
+        for (int index : AddInstallerProducts(*list_, captions, Places))
+            InsertRow(list, index, list_->GetItem(index).Content.DisplayName,
+                      icons_->GetProgramIconIndex(msiexec));
+    }
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+    ShowInstructions();
+}
+
+int TUnInstallForm::SelectedRow() const {
+    return ListView_GetNextItem(ListView(), -1, LVNI_SELECTED);
+}
+
+void TUnInstallForm::SelectRow(int row) {
+    ListView_SetItemState(ListView(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    if (row >= 0)
+        ListView_SetItemState(ListView(), row, LVIS_SELECTED | LVIS_FOCUSED,
+                              LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+void TUnInstallForm::dddSelectItem(int row, bool selected) {
+    if (selected && row >= 0 && row < list_->Count())
+        ShowFacts(row);
+    else if (SelectedRow() < 0)
+        ShowInstructions();
+}
+
+void TUnInstallForm::ShowFacts(int row) {
+    const TContent& c = list_->GetItem(row).Content;
+    LVITEMA item = {};
+    item.mask = LVIF_IMAGE;
+    item.iItem = row;
+    SendMessageA(ListView(), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    pictureIndex_ = item.iImage;
+    InvalidateRect(Item(IDC_MAIN_PICAPPLICATIONICON), nullptr, TRUE);
+    char caption[1024] = {};
+    ListView_GetItemText(ListView(), row, 0, caption, sizeof(caption));
+    HWND name = Item(IDC_MAIN_ABPROGRAMNAME);
+    SendMessageA(name, WM_SETFONT, reinterpret_cast<WPARAM>(nameFont8_.get()), FALSE);
+    SetLabelText(name, caption);
+    for (int i = 0; i < 12; ++i)
+        ShowWindow(Item(IDC_MAIN_ABINSTRUCT1 + i), SW_HIDE);
+    const std::string facts[7] = {c.DisplayVersion,  FormatInstallDate(c.InstallDate),
+                                  c.InstallLocation, c.HelpLink,
+                                  c.Publisher,       c.URLInfoAbout,
+                                  c.URLUpdateInfo};
+    for (int i = 0; i < 7; ++i) {
+        ShowWindow(Item(IDC_MAIN_CAVERSION + i), SW_SHOW);
+        ShowWindow(Item(IDC_MAIN_ABVERSION + i), SW_SHOW);
+        SetLabelText(Item(IDC_MAIN_ABVERSION + i), facts[i]);
+    }
+}
+
+void TUnInstallForm::ShowInstructions() {
+    pictureIndex_ = -1;
+    InvalidateRect(Item(IDC_MAIN_PICAPPLICATIONICON), nullptr, TRUE);
+    HWND name = Item(IDC_MAIN_ABPROGRAMNAME);
+    SendMessageA(name, WM_SETFONT, reinterpret_cast<WPARAM>(nameFont10_.get()), FALSE);
+    SetLabelText(name, "Instruction");
+    for (int i = 0; i < 12; ++i)
+        ShowWindow(Item(IDC_MAIN_ABINSTRUCT1 + i), SW_SHOW);
+    for (int i = 0; i < 7; ++i) {
+        ShowWindow(Item(IDC_MAIN_CAVERSION + i), SW_HIDE);
+        SetLabelText(Item(IDC_MAIN_ABVERSION + i), "");
+        ShowWindow(Item(IDC_MAIN_ABVERSION + i), SW_HIDE);
+    }
+}
+
+void TUnInstallForm::DrawPicture(const DRAWITEMSTRUCT& item) {
+    FillRect(item.hDC, &item.rcItem, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    if (pictureIndex_ >= 0)
+        ImageList_Draw(DM->AppIconListEx.get(), pictureIndex_, item.hDC, 16, 16, ILD_NORMAL);
+    else
+        ImageList_Draw(DM->ViewImageList.get(), 0, item.hDC, 0, 0, ILD_NORMAL);
+}
+
+void TUnInstallForm::DetailBtnClick() {
+    if (SelectedRow() < 0) {
+        ShowMessageBox(Handle(), "Please select an item from the application list on the left.",
+                       kAppCaption, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    const int row = SelectedRow();
+    const TContent& c = list_->GetItem(row).Content;
+    TDetailForm details;
+    char caption[1024] = {};
+    ListView_GetItemText(ListView(), row, 0, caption, sizeof(caption));
+    details.ProgramName = caption;
+    details.Version = c.DisplayVersion;
+    details.InstallDate = FormatInstallDate(c.InstallDate);
+    details.InstallLocation = c.InstallLocation;
+    details.HelpLink = c.HelpLink;
+    details.Publisher = c.Publisher;
+    details.HomePage = c.URLInfoAbout;
+    details.UpdateLink = c.URLUpdateInfo;
+    HICON icon =
+        pictureIndex_ >= 0 ? ImageList_GetIcon(DM->AppIconListEx.get(), pictureIndex_, 0) : nullptr;
+    details.ApplicationIcon = icon;
+    details.ShowModal(Handle());
+    if (icon)
+        DestroyIcon(icon);
+}
+
+} // namespace ku

@@ -1,0 +1,295 @@
+// The uninstall wizard's step engine: what one click of the Next button does on each page.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "StepFormIds.h"
+#include "core/force/ForceFlow.h"
+#include "core/force/InstallerScans.h"
+#include "core/removal/UninstallRun.h"
+#include "core/scan/FileScan.h"
+#include "core/scan/ProgramScope.h"
+#include "core/scan/RegistryScan.h"
+#include "core/system/Dialogs.h"
+#include "core/system/PublicFunctionUnit.h"
+#include "core/system/Reg32vs64.h"
+#include "core/system/ServiceUnit.h"
+#include "core/system/SharedState.h"
+#include "core/system/StrUtil.h"
+#include "core/ui/wizard/UnitStepForm.h"
+
+namespace ku {
+
+namespace {
+
+const UINT_PTR kTimer1 = 1;
+const UINT_PTR kTimer2 = 2;
+
+void AddRow(HWND list, const std::string& caption, const std::string& sub) {
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    item.pszText = const_cast<char*>(caption.c_str());
+    const int row = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    if (row < 0 || sub.empty())
+        return;
+    item.iSubItem = 1;
+    item.pszText = const_cast<char*>(sub.c_str());
+    SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+}
+
+bool IsWow64Safe() {
+    try {
+        return IsWow64();
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+} // namespace
+
+std::string TUninstallStepForm::ScanWord() const {
+    return FindFileListEntry(State.FileListEntries, UninstallKeyName);
+}
+
+std::string TUninstallStepForm::TrimmedPath() const {
+    return Trim(WindowText(Item(IDC_STEP_TXTPATH)));
+}
+
+void TUninstallStepForm::StepBitBtnClick() {
+    if (busy_ || closed_)
+        return;
+    switch (page_) {
+    case PageDescription: SetPage(ForceMode == 1 ? PageForce : PageScan); break;
+    case PageScan:
+        State.RunningExeList.clear();
+        RunScanPage();
+        break;
+    case PageForce:
+        State.RunningExeList.clear();
+        RunForcePage();
+        break;
+    case PageResult: RunResultPage(); break;
+    case PageFinish:
+        UninstallDone = 1;
+        SpecialMode = false;
+        Close(IDOK);
+        return;
+    case PageRegRemain:
+        remnantTree_.AddCheckedRemnants(State.LeftoverList);
+        ShowScanResults();
+        SetPage(PageResult);
+        break;
+    }
+    if (closeRequested_) {
+        Close(IDCANCEL);
+        return;
+    }
+    // With items to remove, the Finish button waits for the end of the removal: until then
+    // Cancel stops it. With none, the removal has nothing to do.
+    if (page_ == PageFinish && State.LeftoverList.Count() == 0)
+        ShowFinishButton();
+}
+
+void TUninstallStepForm::RunScanPage() {
+    busy_ = true;
+    EnableWindow(Item(IDC_STEP_STEPBITBTN), FALSE);
+    if (!StepDone(IDC_STEP_STEPIMAGE1))
+        RunUninstallStep();
+    if (!closeRequested_ && !StepDone(IDC_STEP_STEPIMAGE2))
+        RunRegistryStep();
+    if (!closeRequested_ && !StepDone(IDC_STEP_STEPIMAGE3))
+        RunFileStep();
+    busy_ = false;
+    EnableWindow(Item(IDC_STEP_STEPBITBTN), TRUE);
+    if (StepDone(IDC_STEP_STEPIMAGE1) && StepDone(IDC_STEP_STEPIMAGE2) &&
+        StepDone(IDC_STEP_STEPIMAGE3)) {
+        ShowScanResults();
+        SetPage(PageResult);
+        const std::string notice = ScanWordsNotice(ScanWord(), UninstallCommand);
+        if (!notice.empty())
+            ShowMessageBox(Handle(), notice, kAppCaption, MB_OK | MB_ICONINFORMATION);
+    }
+}
+
+void TUninstallStepForm::RunUninstallStep() {
+    ScanState = ScanRun;
+    // The exit code says nothing reliable about what the uninstaller removed: it is not used.
+    RunUninstallerAndWait(UninstallCommand, SW_SHOWNORMAL, &WindowScanProgress::PumpMessages);
+    if (closeRequested_)
+        return;
+    if (!AskToScanWithEntryLeft()) {
+        closeRequested_ = true; // nothing was deleted: the wizard closes
+        return;
+    }
+    shown_[IDC_STEP_STEPIMAGE1] = true;
+    ShowWindow(Item(IDC_STEP_STEPIMAGE1), page_ == PageScan ? SW_SHOW : SW_HIDE);
+}
+
+bool TUninstallStepForm::AskToScanWithEntryLeft() {
+    // An uninstaller that removed nothing (a repair, a dialog the user closed) leaves its
+    // entry: scanning and deleting then would orphan an installed program.
+    if (!OwnUninstallEntryExists(UninstallKeyName))
+        return true;
+    return ShowMessageBox(Handle(),
+                          "The program's own uninstaller did not remove \"" +
+                              (DisplayName.empty() ? UninstallKeyName : DisplayName) +
+                              "\" from the list of installed programs: it may still be "
+                              "installed.\rScan for its leftovers and remove them anyway?",
+                          kAppCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+void TUninstallStepForm::RunRegistryStep() {
+    BeginStep(IDC_STEP_ABREGISTRYSCAN, IDC_STEP_REGPROGRESSPANEL, IDC_STEP_REGPROGRESSIMAGE,
+              IDC_STEP_REGSKIPBTN, kTimer1);
+    WindowScanProgress progress(Item(IDC_STEP_ABREGISTRYSCAN));
+    const std::string word = ScanWord();
+    if (SpecialMode)
+        ScanInstallerByProfile(State, ProfileKey, State.LeftoverList, &progress);
+    else
+        ScanInstallerByDisplayName(State, DisplayName, State.LeftoverList, &progress);
+    const std::string path = WindowText(Item(IDC_STEP_TXTPATH));
+    // The machine's keys, then the user's: programs keep their settings in both.
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+        ScanRegistryNormalWalk(State, root, "", &progress, State.LeftoverList, word, path,
+                               UninstallCommand);
+    // Nothing usable to search for: only the program's own entry can safely go.
+    if (!NormalScanWords(word, path, UninstallCommand).Usable())
+        AddOwnUninstallEntry(State.LeftoverList, UninstallKeyName);
+    EndStep(IDC_STEP_ABREGISTRYSCAN, IDC_STEP_REGPROGRESSPANEL, IDC_STEP_REGSKIPBTN, kTimer1,
+            IDC_STEP_STEPIMAGE2);
+}
+
+void TUninstallStepForm::RunFileStep() {
+    BeginStep(IDC_STEP_ABDISKFILESCAN, IDC_STEP_FILEPROGRESSPANEL, IDC_STEP_FILEPROGRESSIMAGE,
+              IDC_STEP_FILESKIPBTN, kTimer2);
+    WindowScanProgress progress(Item(IDC_STEP_ABDISKFILESCAN));
+    ScanFolderFiles(State, FileScanDrive(UninstallCommand), State.ScanKeyCounter, &progress,
+                    State.LeftoverList, ScanWord());
+    EndStep(IDC_STEP_ABDISKFILESCAN, IDC_STEP_FILEPROGRESSPANEL, IDC_STEP_FILESKIPBTN, kTimer2,
+            IDC_STEP_STEPIMAGE3);
+}
+
+void TUninstallStepForm::RunForcePage() {
+    State.RemnantKeyList.clear();
+    const HWND programs = Item(IDC_STEP_TXTPROGRAMNAME);
+    if (SendMessageA(programs, CB_GETCOUNT, 0, 0) == 0 && TrimmedPath().empty()) {
+        ShowMessageBox(Handle(),
+                       "Please select one or both of the scanning program\rand the scanning "
+                       "program path (disk or folder)manually",
+                       kAppCaption, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    busy_ = true;
+    EnableWindow(Item(IDC_STEP_STEPBITBTN), FALSE);
+    if (!StepDone(IDC_STEP_STEPIMAGEEX1))
+        RunForceRegistryStep();
+    if (!closeRequested_ && !StepDone(IDC_STEP_STEPIMAGEEX2))
+        RunForceFileStep();
+    busy_ = false;
+    EnableWindow(Item(IDC_STEP_STEPBITBTN), TRUE);
+    if (StepDone(IDC_STEP_STEPIMAGEEX1) && StepDone(IDC_STEP_STEPIMAGEEX2)) {
+        ShowScanResults();
+        if (!State.RemnantKeyList.empty())
+            BuildRemnantTree();
+        // Keys the tree leaves out (Wow6432Node paths and the like) give it nothing to offer:
+        // an empty tree is no page to stop at.
+        const bool offer = !State.RemnantKeyList.empty() && !remnantTree_.Nodes().empty();
+        SetPage(offer ? PageRegRemain : PageResult);
+    }
+    State.RemnantKeyList.clear();
+}
+
+ForceScanInput TUninstallStepForm::ForceInput() const {
+    ForceScanInput input;
+    const HWND programs = Item(IDC_STEP_TXTPROGRAMNAME);
+    const int count = static_cast<int>(SendMessageA(programs, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        char item[MAX_PATH * 2] = {};
+        SendMessageA(programs, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
+        input.programFiles.push_back(item);
+    }
+    input.folder = WindowText(Item(IDC_STEP_TXTPATH));
+    input.uninstallCommand = UninstallCommand;
+    return input;
+}
+
+void TUninstallStepForm::RunForceRegistryStep() {
+    BeginStep(IDC_STEP_ABREGISTRYSCANEX, IDC_STEP_REGPROGRESSEXPANEL,
+              IDC_STEP_REGPROGRESSEXIMAGE, IDC_STEP_REGSKIPEXBTN, kTimer1);
+    WindowScanProgress progress(Item(IDC_STEP_ABREGISTRYSCANEX));
+    const ForceScanInput input = ForceInput();
+    if (!input.programFiles.empty()) {
+        // The program files share one registry pass.
+        const std::string count = std::to_string(input.programFiles.size());
+        SetLabelText(Item(IDC_STEP_FLABEL), count + "/" + count);
+    }
+    if (ku::RunForceRegistryStep(State, input, &progress, State.ForcePlan))
+        SetCaption(WindowText(Handle()) + "(Scan server program)");
+    EndStep(IDC_STEP_ABREGISTRYSCANEX, IDC_STEP_REGPROGRESSEXPANEL, IDC_STEP_REGSKIPEXBTN,
+            kTimer1, IDC_STEP_STEPIMAGEEX1);
+}
+
+void TUninstallStepForm::RunForceFileStep() {
+    BeginStep(IDC_STEP_ABDISKFILESCANEX, IDC_STEP_FILEPROGRESSEXPANEL,
+              IDC_STEP_FILEPROGRESSEXIMAGE, IDC_STEP_FILESKIPEXBTN, kTimer2);
+    WindowScanProgress progress(Item(IDC_STEP_ABDISKFILESCANEX));
+    ku::RunForceFileStep(State, ForceInput(), &progress);
+    EndStep(IDC_STEP_ABDISKFILESCANEX, IDC_STEP_FILEPROGRESSEXPANEL, IDC_STEP_FILESKIPEXBTN,
+            kTimer2, IDC_STEP_STEPIMAGEEX2);
+}
+
+void TUninstallStepForm::RunResultPage() {
+    // Nothing is ended, stopped or rewritten before the user said Yes.
+    if (ForceMode == 1 &&
+        !ConfirmForceRemoval(
+            State, State.ForcePlan,
+            [this](const std::string& text, const std::string& caption, UINT type) {
+                return ShowMessageBox(Handle(), text, caption, type);
+            },
+            !IsWow64Safe()))
+        return;
+    StartRemoval();
+    SetPage(PageFinish);
+}
+
+void TUninstallStepForm::StartRemoval() {
+    ScanState = ScanRun;
+    const RemovalScope scope{ForceMode != 1, UninstallKeyName};
+    removal_ = std::make_unique<TDelthread>(
+        RemovalJob{&State, ForceMode == 1, WindowText(Item(IDC_STEP_TXTPATH)), scope}, *host_);
+}
+
+void TUninstallStepForm::ShowScanResults() {
+    RemoveRepeatedItems(State.LeftoverList);
+    const HWND registry = Item(IDC_STEP_REGLISTVIEW);
+    const HWND files = Item(IDC_STEP_FILELISTVIEW);
+    SendMessageA(registry, LVM_DELETEALLITEMS, 0, 0);
+    SendMessageA(files, LVM_DELETEALLITEMS, 0, 0);
+    SendMessageA(registry, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(files, WM_SETREDRAW, FALSE, 0);
+    for (int i = 0; i < State.LeftoverList.Count(); ++i) {
+        const TContent& item = State.LeftoverList.GetItem(i).Content;
+        if (item.ItemType == kItemRegistryKey)
+            AddRow(registry, item.KeyPath, item.ValueName);
+        else if (item.ItemType == kItemRegistryValue)
+            AddRow(registry, item.KeyPath, item.ValueName.empty() ? item.ValueData : item.ValueName);
+        else if (item.ItemType == kItemFile)
+            AddRow(files, item.FilePath, "");
+    }
+    SendMessageA(registry, WM_SETREDRAW, TRUE, 0);
+    SendMessageA(files, WM_SETREDRAW, TRUE, 0);
+}
+
+void TUninstallStepForm::ShowFinishButton() {
+    const HWND step = Item(IDC_STEP_STEPBITBTN);
+    const HWND cancel = Item(IDC_STEP_CANCELBITBTN);
+    SetWindowTextA(step, "Finish");
+    ImageButtonMouseLeave(IDC_STEP_STEPBITBTN); // the Finish picture
+    RECT area;
+    GetWindowRect(cancel, &area);
+    MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&area), 2);
+    SetWindowPos(step, nullptr, area.left, area.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ShowWindow(cancel, SW_HIDE);
+}
+
+} // namespace ku

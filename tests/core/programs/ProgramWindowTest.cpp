@@ -1,0 +1,73 @@
+// KU.exe itself under Wine with the fixture programs installed: its main window lists them
+// once the "32Bit" button is clicked, as the program's own list building says.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "FixturePrograms.h"
+#include "ListTestSupport.h"
+#include "MainUnitIds.h"
+#include "core/system/Handles.h"
+#include "support/Spawn.h"
+
+namespace {
+
+const char* const kSettings = "Software\\Kelvane Uninstaller";
+
+// The row captions of another process's list view, read through memory of that process.
+std::vector<std::string> RemoteCaptions(HWND list, HANDLE process) {
+    std::vector<std::string> captions;
+    const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    const SIZE_T size = sizeof(LVITEMA) + 1024;
+    char* remote = static_cast<char*>(
+        VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    if (!remote)
+        return captions;
+    for (int row = 0; row < count; ++row) {
+        LVITEMA item = {};
+        item.iSubItem = 0;
+        item.pszText = remote + sizeof(LVITEMA);
+        item.cchTextMax = 1024;
+        WriteProcessMemory(process, remote, &item, sizeof(item), nullptr);
+        SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote));
+        char text[1024] = {};
+        ReadProcessMemory(process, remote + sizeof(LVITEMA), text, sizeof(text) - 1, nullptr);
+        captions.push_back(text);
+    }
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    return captions;
+}
+
+TEST(ProgramWindow, KuExeListsTheInstalledFixturesInTheThirtyTwoBitView) {
+    const std::string& problem = fixtures::EnsureInstalled();
+    ASSERT_TRUE(problem.empty()) << problem;
+    // No update look-up from the test prefix.
+    kutest::RawSetDword(HKEY_CURRENT_USER, kSettings, "CheckUpdate", 0, KEY_WOW64_64KEY);
+    kutest::RawSetDword(HKEY_CURRENT_USER, kSettings, "ShowWindowsUpdate", 0, KEY_WOW64_64KEY);
+    DWORD id = 0;
+    ku::UniqueHandle process(kutest::StartKu("", &id));
+    ASSERT_TRUE(process);
+    HWND main = kutest::WaitForMainWindow(id);
+    ASSERT_NE(main, nullptr) << "no main window";
+    Sleep(500); // the list is filled when the window is first shown
+    HWND list = GetDlgItem(main, IDC_MAIN_LIST);
+    SendMessageA(GetDlgItem(main, IDC_MAIN_SYSBIT32), BM_CLICK, 0, 0);
+    const std::vector<std::string> shown = RemoteCaptions(list, process.get());
+
+    listtest::ViewScope view(false);
+    ku::TUninstallContents expected;
+    ku::BuildProgramList(expected, false);
+    expected.SortBy(ku::SortByName, ku::SortAscending);
+    EXPECT_EQ(shown, listtest::Names(expected));
+    for (const char* name : {"KU Fixture NSIS", "KU Fixture MSI A", "KU Fixture Suite"})
+        EXPECT_NE(std::find(shown.begin(), shown.end(), name), shown.end()) << name;
+
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    kutest::WaitForExit(process.get(), 15000);
+    kutest::RawDeleteTree(HKEY_CURRENT_USER, kSettings, KEY_WOW64_64KEY);
+}
+
+} // namespace

@@ -1,0 +1,51 @@
+// Helpers of the wizard tests.
+#include "WizardTestSupport.h"
+
+namespace kutest {
+
+std::vector<std::string> ItemLines(const ku::TUninstallerContents& list) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < list.Count(); ++i) {
+        const ku::TContent& c = list.GetItem(i).Content;
+        if (c.ItemType == ku::kItemFile)
+            lines.push_back("3 " + c.FilePath);
+        else
+            lines.push_back(c.ItemType + " " + c.RootKeyName + "\\" + c.KeyPath +
+                            (c.ValueName.empty() ? "" : " = " + c.ValueName));
+    }
+    return lines;
+}
+
+void RecordingHost::Note(const std::string& line) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    calls_.push_back(line);
+}
+
+std::vector<std::string> RecordingHost::Calls() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return calls_;
+}
+
+std::vector<std::string> RecordingHost::Questions() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return questions_;
+}
+
+void RecordingHost::SetFinishTexts(const std::string& title, const std::string& message) {
+    Note("texts " + title + " / " + message);
+}
+void RecordingHost::ShowProgress(bool visible) { Note(visible ? "progress shown" : "progress hidden"); }
+void RecordingHost::SetProgressRange(int, int) {}
+void RecordingHost::SetProgress(int) {}
+void RecordingHost::EnableButtons(bool step, bool cancel) {
+    Note(std::string("buttons ") + (step ? "1" : "0") + (cancel ? "1" : "0"));
+}
+
+int RecordingHost::Ask(const std::string& text, const std::string& caption, UINT) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    questions_.push_back(caption + ": " + text);
+    calls_.push_back("ask " + caption);
+    return next_ < answers.size() ? answers[next_++] : IDYES;
+}
+
+} // namespace kutest

@@ -1,0 +1,204 @@
+// The normal-mode registry scan against scratch keys of the sandbox registry.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "core/removal/WizardTestSupport.h"
+#include "core/scan/RegistryScan.h"
+#include "core/system/SharedState.h"
+#include "support/Sandbox.h"
+
+using namespace ku;
+using kutest::ItemLines;
+using kutest::RawCreateKey;
+using kutest::RawSetString;
+using kutest::ScratchKey;
+
+namespace {
+
+const char kCommand[] = "C:\\Program Files\\FooApp\\uninst.exe";
+
+class RegistryScan : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ScanState = ScanRun;
+        RegistryView64 = false;
+    }
+    void Set(const std::string& sub, const std::string& name, const std::string& data) {
+        RawSetString(root(), scratch.Sub(sub), name, data, 0);
+    }
+    void Key(const std::string& sub) { RawCreateKey(root(), scratch.Sub(sub), 0); }
+    HKEY root() const { return scratch.Root(); }
+    std::string Line(const std::string& type, const std::string& sub, const std::string& value = "") {
+        return type + " HKEY_CURRENT_USER\\" + scratch.Sub(sub) + (value.empty() ? "" : " = " + value);
+    }
+    void Scan(const std::string& keyWord, const std::string& command = kCommand,
+              IScanProgress* progress = nullptr) {
+        ScanRegistryNormalWalk(state, root(), scratch.Path(), progress, state.LeftoverList,
+                               keyWord, "", command);
+    }
+
+    ScratchKey scratch{HKEY_CURRENT_USER};
+    TWizardState state;
+};
+
+} // namespace
+
+TEST_F(RegistryScan, KeysValueNamesAndDataOfTheProgramButNotOfItsLookAlike) {
+    Key("FooApp\\Settings");
+    Set("FooAppBar", "InstallDir", "C:\\Program Files\\FooAppBar");
+    Set("Vendor\\Files", "FooApp.cfg", "x");
+    Set("Vendor\\Files", "Other.cfg", "y");
+    Set("Vendor\\Paths", "Home", "D:\\FooApp\\data");
+    Set("Vendor\\Paths", "Other", "C:\\FooAppBar\\x");
+    Scan("FooApp");
+    const auto lines = ItemLines(state.LeftoverList);
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         Line("1", "FooApp"), Line("1", "FooApp\\Settings"),
+                         Line("2", "Vendor\\Files", "FooApp.cfg"),
+                         Line("2", "Vendor\\Paths", "Home")}))
+        << ::testing::PrintToString(lines);
+    const TContent& data = state.LeftoverList.GetItem(3).Content;
+    EXPECT_EQ(data.ValueData, "D:\\FooApp\\data");
+    // The item remembers the view it was found in, so the removal deletes it there.
+    EXPECT_EQ(data.Extra, kutest::RunningUnderWow64() ? "32" : "");
+}
+
+TEST_F(RegistryScan, SharedKeysListTheValueAndOtherProgramsUninstallEntriesStay) {
+    const std::string compat = "Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers";
+    Set(compat, "C:\\Program Files\\FooApp\\foo.exe", "RUNASADMIN");
+    Set(compat, "C:\\Other\\other.exe", "RUNASADMIN");
+    const std::string uninstall = "Microsoft\\Windows\\CurrentVersion\\Uninstall";
+    Set(uninstall + "\\Other", "Comments", "Works well with FooApp");
+    Set(uninstall + "\\SecondEntry", "UninstallString", kCommand);
+    Scan("FooApp");
+    const auto lines = ItemLines(state.LeftoverList);
+    // Another program's entry is never taken, not even one that names our uninstaller.
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         Line("2", compat, "C:\\Program Files\\FooApp\\foo.exe")}))
+        << ::testing::PrintToString(lines);
+}
+
+TEST_F(RegistryScan, RealRunKeyGivesAValueItem) {
+    const std::string run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    const std::string name = "KuTest FooApp " + scratch.Path().substr(scratch.Path().rfind('\\') + 1);
+    RawSetString(HKEY_CURRENT_USER, run, name, "C:\\x.exe", 0);
+    MatchRegistryKeyNormal(HKEY_CURRENT_USER, run, state.LeftoverList, "FooApp", "", "");
+    kutest::RawDeleteValue(HKEY_CURRENT_USER, run, name);
+    EXPECT_EQ(ItemLines(state.LeftoverList),
+              std::vector<std::string>{"2 HKEY_CURRENT_USER\\" + run + " = " + name});
+}
+
+TEST_F(RegistryScan, ShortWordsAreNotUsedButTheOtherWordsStillRun) {
+    Key("Foo");
+    Set("Vendor", "Uninstaller", kCommand);
+    Set("Vendor", "Keep", "x");
+    Scan("Foo", std::string(kCommand) + " /S");
+    EXPECT_EQ(ItemLines(state.LeftoverList),
+              std::vector<std::string>{Line("2", "Vendor", "Uninstaller")});
+    state.LeftoverList.Clear();
+    Scan("", "");
+    EXPECT_EQ(state.LeftoverList.Count(), 0);
+}
+
+TEST_F(RegistryScan, RepeatedWowNodeIsSkippedAndNortonKeepsOutOfUninstall) {
+    // In the 64-bit view a key named Wow6432Node is an ordinary key.
+    RegistryView64 = true;
+    for (const char* sub : {"Wow6432Node\\FooApp", "Wow6432Node\\Wow6432Node\\FooApp",
+                            "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\FooApp"})
+        RawCreateKey(root(), scratch.Sub(sub), KEY_WOW64_64KEY);
+    state.NortonFlag = "1";
+    Scan("FooApp");
+    EXPECT_EQ(ItemLines(state.LeftoverList), std::vector<std::string>{Line("1", "Wow6432Node\\FooApp")});
+    RegistryView64 = false;
+}
+
+TEST_F(RegistryScan, CountsKeysShowsEvery200thAndStopsOnSkip) {
+    for (int i = 0; i < 450; ++i)
+        Key("Many\\K" + std::to_string(1000 + i));
+    Key("Zed\\FooApp");
+    kutest::CountingProgress progress;
+    state.ScanKeyCounter = 10;
+    Scan("FooApp", "", &progress);
+    EXPECT_EQ(state.ScanKeyCounter, 10 + 1 + 450 + 1 + 1);
+    ASSERT_EQ(progress.captions.size(), 2u);
+    EXPECT_EQ(progress.captions[0], scratch.Sub("Many\\K1188"));
+    EXPECT_GE(progress.pumps, 452);
+    EXPECT_THAT(ItemLines(state.LeftoverList), testing::Contains(Line("1", "Zed\\FooApp")));
+
+    // The skip button during the walk: every level ends at once, the items found stay.
+    state.LeftoverList.Clear();
+    Key("AFooApp\\FooApp");
+    kutest::CountingProgress skipping;
+    skipping.onPump = [](int n) {
+        if (n == 3)
+            ScanState = ScanSkipRegistry;
+    };
+    Scan("FooApp", "", &skipping);
+    EXPECT_EQ(skipping.pumps, 3);
+    EXPECT_EQ(ItemLines(state.LeftoverList), std::vector<std::string>{Line("1", "AFooApp\\FooApp")});
+    ScanState = ScanRun;
+}
+
+TEST_F(RegistryScan, KeyWholeOnlyForItsNameOrEveryValueElseTheValuesThatHit) {
+    const std::string prog = "C:\\Program Files\\FooApp";
+    struct Value {
+        std::string name, data;
+    };
+    struct RuleCase {
+        const char* key;
+        std::vector<Value> values;
+        const char* subkey; // created below the key when set
+        std::vector<std::string> expected; // "1" for the key, or the names of listed values
+    };
+    const RuleCase cases[] = {
+        // App Paths\tool.exe of the program: every value names it, no subkeys.
+        {"AppPaths\\tool.exe", {{"", prog + "\\tool.exe"}, {"Path", prog}}, nullptr, {"1"}},
+        // Other programs' ProgIDs beside ours: only our value goes.
+        {"Ext\\OpenWithProgids", {{"FooApp.txt", ""}, {"txtfile", ""}}, nullptr, {"FooApp.txt"}},
+        // Every value names it, but the key has a subkey of its own.
+        {"Holder", {{"Dir", prog}}, "Child", {"Dir"}},
+        // Name and data both hit: listed once.
+        {"Twice", {{"FooApp", prog}, {"Keep", "x"}}, nullptr, {"FooApp"}},
+        // The key's own name.
+        {"Vendor\\FooApp", {{"Keep", "x"}}, nullptr, {"1"}},
+        // Another program's Uninstall entry whose name holds the word; then our own entry.
+        {"Microsoft\\Windows\\CurrentVersion\\Uninstall\\FooApp Helper", {{"Dir", prog}}, nullptr,
+         {}},
+        {"Microsoft\\Windows\\CurrentVersion\\Uninstall\\FooApp", {{"Keep", "x"}}, nullptr, {"1"}},
+    };
+    for (const RuleCase& c : cases) {
+        SCOPED_TRACE(c.key);
+        const std::string sub = std::string("Rule\\") + c.key;
+        Key(sub);
+        for (const Value& value : c.values)
+            Set(sub, value.name, value.data);
+        if (c.subkey)
+            Key(sub + "\\" + c.subkey);
+        state.LeftoverList.Clear();
+        MatchRegistryKeyNormal(root(), scratch.Sub(sub), state.LeftoverList, "FooApp", "",
+                               prog + "\\uninst.exe");
+        std::vector<std::string> expected;
+        for (const std::string& what : c.expected)
+            expected.push_back(what == "1" ? Line("1", sub) : Line("2", sub, what));
+        EXPECT_EQ(ItemLines(state.LeftoverList), expected);
+    }
+}
+
+TEST_F(RegistryScan, ValuesOfAClassServedByAnotherProgramStay) {
+    const std::string classes = "Software\\Classes\\";
+    const std::string other = "KuViewerFile" + std::to_string(GetCurrentProcessId());
+    const std::string own = "KuFooAppFile" + std::to_string(GetCurrentProcessId());
+    const std::string plugin = "\"C:\\Program Files\\FooApp\\plug.dll\"";
+    RawSetString(HKEY_CURRENT_USER, classes + other + "\\shell\\open\\command", "",
+                 "\"C:\\Program Files\\Viewer\\view.exe\" /plugin " + plugin + " \"%1\"", 0);
+    RawSetString(HKEY_CURRENT_USER, classes + own + "\\shell\\open\\command", "",
+                 "\"C:\\Program Files\\FooApp\\foo.exe\" \"%1\"", 0);
+    for (const std::string& cls : {other, own})
+        MatchRegistryKeyNormal(HKEY_CURRENT_USER, classes + cls + "\\shell\\open\\command",
+                               state.LeftoverList, "FooApp", "", "");
+    EXPECT_EQ(ItemLines(state.LeftoverList),
+              std::vector<std::string>{"1 HKEY_CURRENT_USER\\" + classes + own +
+                                       "\\shell\\open\\command"});
+    kutest::RawDeleteTree(HKEY_CURRENT_USER, classes + other, 0);
+    kutest::RawDeleteTree(HKEY_CURRENT_USER, classes + own, 0);
+}

@@ -1,0 +1,164 @@
+// The Explorer context-menu extension: its command lines, registration with the prefix's real
+// regsvr32, and the extension itself loaded in process as Explorer would.
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "core/contextmenu/ContextMenuIds.h"
+#include "core/settings/OptionValues.h"
+#include "support/RecordingLauncher.h"
+#include "support/Sandbox.h"
+#include "support/Spawn.h"
+
+namespace {
+
+const std::string kFixture = std::string(kutest::kFixtureDir) + "\\contextmenu";
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Both handler keys as seen from 64-bit programs: 1 both there, 0 both gone.
+int HandlerKeys() {
+    const bool file = kutest::RawKeyExists(HKEY_CLASSES_ROOT, ku::kFileHandlerKey, KEY_WOW64_64KEY);
+    const bool folder =
+        kutest::RawKeyExists(HKEY_CLASSES_ROOT, ku::kFolderHandlerKey, KEY_WOW64_64KEY);
+    return file && folder ? 1 : (!file && !folder ? 0 : -1);
+}
+
+// The shell's own data object for one path, as Explorer hands a selection to an extension.
+IDataObject* ShellDataObject(const std::string& path) {
+    std::wstring wide(path.begin(), path.end());
+    PIDLIST_ABSOLUTE pidl = nullptr;
+    IShellFolder* parent = nullptr;
+    PCUITEMID_CHILD child = nullptr;
+    IDataObject* data = nullptr;
+    if (SUCCEEDED(SHParseDisplayName(wide.c_str(), nullptr, &pidl, 0, nullptr)) &&
+        SUCCEEDED(
+            SHBindToParent(pidl, IID_IShellFolder, reinterpret_cast<void**>(&parent), &child))) {
+        parent->GetUIObjectOf(nullptr, 1, &child, IID_IDataObject, nullptr,
+                              reinterpret_cast<void**>(&data));
+        parent->Release();
+    }
+    CoTaskMemFree(pidl);
+    return data;
+}
+
+} // namespace
+
+TEST(ContextMenuCommand, RegistersFromTheShortProgramFolderAndAlwaysUnregisters) {
+    EXPECT_EQ(ku::ContextMenuCommand("C:\\PROGRA~1\\KELVAN~1", true),
+              "Regsvr32.exe  C:\\PROGRA~1\\KELVAN~1\\Contextmenu.dll /s");
+    kutest::ScratchDir empty;
+    const std::string folder = empty.File("Kelvane Uninstaller Folder");
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    ASSERT_TRUE(kutest::WriteTextFile(folder + "\\KU.exe", "MZ"));
+    const std::string shortFolder = ku::ShortProgramFolder(folder + "\\KU.exe");
+    EXPECT_EQ(shortFolder.find(' '), std::string::npos) << shortFolder;
+    char longName[MAX_PATH] = {};
+    GetLongPathNameA(shortFolder.c_str(), longName, MAX_PATH);
+    EXPECT_STRCASEEQ(longName, folder.c_str());
+
+    kutest::RecordingLauncher launcher;
+    EXPECT_FALSE(ku::ApplyContextMenu(true, empty.Path())); // no DLL there: nothing started
+    EXPECT_TRUE(launcher.Requests().empty());
+    EXPECT_TRUE(ku::ApplyContextMenu(false, empty.Path())); // unregistering needs no file
+    ASSERT_EQ(launcher.Requests().size(), 1u);
+    EXPECT_EQ(launcher.Requests()[0].show, SW_SHOWNORMAL);
+    EXPECT_EQ(launcher.Requests()[0].commandLine,
+              "Regsvr32.exe  " + empty.Path() + "\\Contextmenu.dll /u /s");
+}
+
+// regsvr32 of the prefix loads the DLL and runs its self-registration: the two handler keys
+// appear under HKEY_CLASSES_ROOT, and go again when it is unregistered.
+TEST(ContextMenuRegistration, RealRegsvr32AddsAndRemovesTheHandlerKeys) {
+    kutest::RecordingLauncher launcher;
+    launcher.forward = true;
+    ASSERT_TRUE(ku::ApplyContextMenu(true, kFixture));
+    ASSERT_TRUE(kutest::WaitFor([] { return HandlerKeys() == 1; }, 30000));
+    EXPECT_TRUE(ku::IsContextMenuRegistered());
+    const std::string clsid = std::string("CLSID\\") + ku::kContextMenuClsid + "\\InprocServer32";
+    EXPECT_STRCASEEQ(kutest::RawReadString(HKEY_CLASSES_ROOT, clsid, "", KEY_WOW64_32KEY).c_str(),
+                     (kFixture + "\\Contextmenu.dll").c_str());
+    EXPECT_EQ(kutest::RawReadString(HKEY_CLASSES_ROOT, ku::kFileHandlerKey, "", KEY_WOW64_64KEY),
+              ku::kContextMenuClsid);
+
+    ASSERT_TRUE(ku::ApplyContextMenu(false, kFixture));
+    ASSERT_TRUE(kutest::WaitFor([] { return HandlerKeys() == 0; }, 30000));
+    EXPECT_FALSE(ku::IsContextMenuRegistered());
+    EXPECT_FALSE(kutest::RawKeyExists(
+        HKEY_CLASSES_ROOT, std::string("CLSID\\") + ku::kContextMenuClsid, KEY_WOW64_32KEY));
+    ASSERT_EQ(launcher.Requests().size(), 2u);
+}
+
+TEST(ContextMenuExtension, AddsUninstallAndStartsTheProgramWithThePath) {
+    const std::string started = kFixture + "\\started.txt";
+    DeleteFileA(started.c_str());
+    ku::UniqueModule dll(LoadLibraryA((kFixture + "\\Contextmenu.dll").c_str()));
+    ASSERT_TRUE(dll);
+    using GetClassObject = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
+    using CanUnloadNow = HRESULT(WINAPI*)();
+    auto getClassObject = reinterpret_cast<GetClassObject>(
+        reinterpret_cast<void*>(GetProcAddress(dll.get(), "DllGetClassObject")));
+    auto canUnloadNow = reinterpret_cast<CanUnloadNow>(
+        reinterpret_cast<void*>(GetProcAddress(dll.get(), "DllCanUnloadNow")));
+    ASSERT_TRUE(getClassObject && canUnloadNow);
+
+    CLSID clsid;
+    std::wstring clsidText(ku::kContextMenuClsid, ku::kContextMenuClsid + 38);
+    ASSERT_EQ(CLSIDFromString(clsidText.c_str(), &clsid), S_OK);
+    IClassFactory* factory = nullptr;
+    EXPECT_EQ(
+        getClassObject(IID_IShellExtInit, IID_IClassFactory, reinterpret_cast<void**>(&factory)),
+        CLASS_E_CLASSNOTAVAILABLE);
+    ASSERT_EQ(getClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
+    IShellExtInit* init = nullptr;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IShellExtInit, reinterpret_cast<void**>(&init)),
+              S_OK);
+    EXPECT_EQ(canUnloadNow(), S_FALSE);
+
+    kutest::ScratchDir dir;
+    CoInitialize(nullptr);
+    IDataObject* data = ShellDataObject(dir.Path());
+    ASSERT_NE(data, nullptr);
+    ASSERT_EQ(init->Initialize(nullptr, data, nullptr), S_OK);
+    data->Release();
+    IContextMenu* menu = nullptr;
+    ASSERT_EQ(init->QueryInterface(IID_IContextMenu, reinterpret_cast<void**>(&menu)), S_OK);
+
+    HMENU popup = CreatePopupMenu();
+    EXPECT_EQ(menu->QueryContextMenu(popup, 0, 100, 200, CMF_DEFAULTONLY), S_OK);
+    EXPECT_EQ(GetMenuItemCount(popup), 0);
+    EXPECT_EQ(HRESULT_CODE(menu->QueryContextMenu(popup, 0, 100, 200, CMF_NORMAL)), 1);
+    char text[64] = {};
+    GetMenuStringA(popup, 100, text, sizeof(text), MF_BYCOMMAND);
+    EXPECT_STREQ(text, "Uninstall");
+    DestroyMenu(popup);
+    char verb[32] = {};
+    ASSERT_EQ(menu->GetCommandString(0, GCS_VERBA, nullptr, verb, sizeof(verb)), S_OK);
+    EXPECT_STREQ(verb, "uninstall");
+
+    CMINVOKECOMMANDINFO invoke = {};
+    invoke.cbSize = sizeof(invoke);
+    invoke.lpVerb = MAKEINTRESOURCEA(1);
+    EXPECT_NE(menu->InvokeCommand(&invoke), S_OK); // not our command
+    invoke.lpVerb = MAKEINTRESOURCEA(0);
+    ASSERT_EQ(menu->InvokeCommand(&invoke), S_OK);
+    ASSERT_TRUE(kutest::WaitFor(
+        [&] { return ReadFile(started).find('"' + dir.Path() + '"') != std::string::npos; }, 20000))
+        << ReadFile(started);
+    // The program beside the DLL, quoted, then the path.
+    const std::string program = "\"" + kFixture + "\\KU.exe\" ";
+    EXPECT_STRCASEEQ(ReadFile(started).substr(0, program.size()).c_str(), program.c_str());
+
+    menu->Release();
+    init->Release();
+    EXPECT_EQ(canUnloadNow(), S_OK);
+    CoUninitialize();
+}

@@ -1,0 +1,89 @@
+// Whole-registry backups: the list from real files, times from names of every length, and the
+// restore of a real export with the prefix's regedit.
+#include <gtest/gtest.h>
+
+#include "core/settings/RegistryBackups.h"
+#include "core/system/PublicFunctionUnit.h"
+#include "support/RecordingLauncher.h"
+#include "support/Sandbox.h"
+
+namespace {
+
+// Starts the recorded command line in place of regedit: a stand-in for an import that fails.
+class FailingImport : public ku::ICommandLauncher {
+  public:
+    FailingImport() { ku::SetCommandLauncher(this); }
+    ~FailingImport() override { ku::SetCommandLauncher(nullptr); }
+    ku::LaunchResult Launch(const ku::LaunchRequest& request) override {
+        ku::LaunchRequest exit3 = request;
+        exit3.commandLine = "cmd.exe /c exit 3";
+        return ku::RealLauncher().Launch(exit3);
+    }
+};
+
+} // namespace
+
+TEST(RegistryBackupList, MissingFolderIsCreatedAndAFileInItsPlaceListsNothing) {
+    kutest::ScratchDir dir;
+    const std::string folder = ku::FullBackupFolder(dir.Path() + "\\");
+    EXPECT_EQ(folder, dir.Path() + "\\FullBackup");
+    EXPECT_TRUE(ku::ListRegistryBackups(folder).empty());
+    EXPECT_TRUE(GetFileAttributesA(folder.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+    kutest::ScratchDir other;
+    ASSERT_TRUE(kutest::WriteTextFile(other.File("FullBackup"), "not a folder"));
+    EXPECT_TRUE(ku::ListRegistryBackups(ku::FullBackupFolder(other.Path())).empty());
+}
+
+TEST(RegistryBackupList, ListsPlainFilesNamedRegOnlyByName) {
+    kutest::ScratchDir dir;
+    const std::string folder = ku::FullBackupFolder(dir.Path());
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    for (const char* name : {"Backup_20100105_093000.reg", "Backup_20100106_101500.reg", "x.REG",
+                             "notes.txt", "Backup_20100107_000000.reg", "Backup_hidden.reg"})
+        ASSERT_TRUE(kutest::WriteTextFile(folder + "\\" + name, "REGEDIT4\r\n"));
+    ASSERT_TRUE(CreateDirectoryA((folder + "\\Registry folder").c_str(), nullptr));
+    // Read-only or hidden besides archive: not a backup the list offers.
+    ASSERT_TRUE(SetFileAttributesA((folder + "\\Backup_20100107_000000.reg").c_str(),
+                                   FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(SetFileAttributesA((folder + "\\Backup_hidden.reg").c_str(),
+                                   FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN));
+    int pumped = 0;
+    auto names = ku::ListRegistryBackups(folder, [&pumped] { ++pumped; });
+    EXPECT_EQ(names, (std::vector<std::string>{"Backup_20100105_093000.reg",
+                                               "Backup_20100106_101500.reg", "x.REG"}));
+    EXPECT_GE(pumped, 8); // once per entry, "." and ".." included
+    SetFileAttributesA((folder + "\\Backup_20100107_000000.reg").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST(BackupTimeText, ReadsTheStampAndNeverRunsPastAShortName) {
+    EXPECT_EQ(ku::BackupTimeText("Backup_20100105_093000.reg"), "01/05/2010 09:30:00");
+    EXPECT_EQ(ku::BackupTimeText("Backup_20100105_093000"), "01/05/2010 09:30:00");
+    EXPECT_EQ(ku::BackupTimeText("Backup_20100105_09300"), "");
+    EXPECT_EQ(ku::BackupTimeText("x.REG"), "");
+    EXPECT_EQ(ku::BackupTimeText("Backup_.reg"), "");
+    EXPECT_EQ(ku::BackupTimeText(""), "");
+}
+
+TEST(RestoreRegistryBackup, ReportsEveryFailureAsSuch) {
+    kutest::ScratchDir dir;
+    ASSERT_TRUE(kutest::WriteTextFile(dir.File("Backup_bad.reg"), "not an export"));
+    ASSERT_TRUE(kutest::WriteTextFile(dir.File("Backup_good.reg"), "REGEDIT4\r\n"));
+    {
+        kutest::RecordingLauncher launcher;
+        EXPECT_EQ(ku::RestoreRegistryBackup(dir.File("Backup_bad.reg")),
+                  ku::RestoreResult::NotAnExport);
+        EXPECT_EQ(ku::RestoreRegistryBackup(dir.File("missing.reg")),
+                  ku::RestoreResult::NotAnExport);
+        EXPECT_TRUE(launcher.Requests().empty());
+        launcher.ok = false;
+        EXPECT_EQ(ku::RestoreRegistryBackup(dir.File("Backup_good.reg")),
+                  ku::RestoreResult::NotStarted);
+        launcher.ok = true; // "started" but without a process to wait for
+        EXPECT_EQ(ku::RestoreRegistryBackup(dir.File("Backup_good.reg")),
+                  ku::RestoreResult::NotStarted);
+    }
+    FailingImport failing;
+    int pumped = 0;
+    EXPECT_EQ(ku::RestoreRegistryBackup(dir.File("Backup_good.reg"), [&pumped] { ++pumped; }),
+              ku::RestoreResult::Failed);
+}

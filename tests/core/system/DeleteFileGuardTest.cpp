@@ -1,0 +1,230 @@
+// The file delete guard: drive roots, relative paths and the system, program-files, profile
+// and shell folders are refused with a probe file left in place; links are never entered.
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+#include "core/system/DeleteHelpers.h"
+#include "core/system/PublicFunctionUnit.h"
+#include "core/system/StrUtil.h"
+#include "support/Sandbox.h"
+
+using namespace ku;
+
+namespace {
+
+std::string ShellFolder(int csidl) {
+    char path[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, path);
+    return path;
+}
+
+std::string ShortForm(const std::string& path) {
+    char buffer[MAX_PATH];
+    DWORD length = GetShortPathNameA(path.c_str(), buffer, sizeof(buffer));
+    return length && length < sizeof(buffer) ? std::string(buffer, length) : path;
+}
+
+std::string Probe() {
+    return "kelvane_guard_probe_" + std::to_string(GetCurrentProcessId());
+}
+
+} // namespace
+
+TEST(FileGuard, ProtectedFoldersAreRefusedAndKeepTheirContents) {
+    std::string windows = GetWindowsDir();
+    char wow[MAX_PATH] = {};
+    GetSystemWow64DirectoryA(wow, sizeof(wow));
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof(temp), temp);
+    const std::string folders[] = {
+        windows,
+        GetSystemDir(),
+        wow,
+        windows + "\\Fonts",
+        GetProgramFilesDir(),
+        GetProgramFilesDir() + "\\Common Files",
+        ShellFolder(CSIDL_PROGRAM_FILES),
+        ShellFolder(CSIDL_PROGRAM_FILES_COMMON),
+        ShellFolder(CSIDL_COMMON_APPDATA),
+        ShellFolder(CSIDL_PROFILE),
+        ExtractFileDir(ShellFolder(CSIDL_PROFILE)),
+        ShellFolder(CSIDL_DESKTOPDIRECTORY),
+        ShellFolder(CSIDL_APPDATA),
+        ShellFolder(CSIDL_LOCAL_APPDATA),
+        ShellFolder(CSIDL_PERSONAL),
+        ShellFolder(CSIDL_STARTMENU),
+        ShellFolder(CSIDL_PROGRAMS),
+        ShellFolder(CSIDL_STARTUP),
+        ShellFolder(CSIDL_COMMON_PROGRAMS),
+        ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY),
+        temp,
+        // The same folders spelt otherwise.
+        UpperCase(windows) + "\\",
+        windows + "\\System32\\..",
+        ShortForm(GetProgramFilesDir()),
+        windows + "\\.",
+        "c:/windows",
+        windows + "\\Sysnative",
+        // Folders that hold a protected folder.
+        ExtractFileDir(ShellFolder(CSIDL_COMMON_PROGRAMS)),
+        "C:\\users",
+    };
+    const std::string probe = Probe();
+    for (const std::string& folder : folders) {
+        if (folder.empty())
+            continue; // SysWOW64 on 32-bit Windows
+        SCOPED_TRACE(folder);
+        const std::string real = CanonicalDeletePath(folder);
+        const std::string file = real + "\\" + probe;
+        const bool planted = kutest::PathExists(real) && kutest::WriteTextFile(file, "probe");
+        EXPECT_TRUE(IsProtectedPath(folder));
+        EXPECT_FALSE(DeleteDirectoryTree(folder));
+        if (planted) {
+            EXPECT_TRUE(kutest::PathExists(file)) << "something was deleted";
+            DeleteFileA(file.c_str());
+        }
+    }
+}
+
+TEST(FileGuard, DriveRootsRelativeAndForeignPathsAreRefused) {
+    kutest::ScratchDir dir;
+    CreateDirectoryA(dir.File("sub").c_str(), nullptr);
+    ASSERT_TRUE(kutest::WriteTextFile(dir.File("sub\\keep.txt"), "x"));
+    char old[MAX_PATH];
+    GetCurrentDirectoryA(sizeof(old), old);
+    SetCurrentDirectoryA(dir.Path().c_str());
+    for (const char* path : {"", "  ", "sub", "sub\\keep.txt", ".\\sub", ".", "..", "C:", "C:sub",
+                             "\\kutest", "C:\\", "c:\\\\", "C:\\.", "C:\\kutest\\..",
+                             "\\\\server\\share\\dir", "\\\\?\\C:\\kutest\\scratch", "\\\\.\\C:"}) {
+        SCOPED_TRACE(path);
+        EXPECT_TRUE(IsProtectedPath(path));
+        EXPECT_FALSE(DeleteDirectoryTree(path));
+        EXPECT_FALSE(DeleteSingleFile(path));
+    }
+    SetCurrentDirectoryA(old);
+    EXPECT_TRUE(kutest::PathExists(dir.File("sub\\keep.txt")));
+    EXPECT_TRUE(kutest::PathExists("C:\\kelvane-sandbox.txt"));
+}
+
+TEST(FileGuard, FilesOfWindowsAndFilesDirectlyInProtectedFoldersAreRefused) {
+    char wow[MAX_PATH] = {};
+    GetSystemWow64DirectoryA(wow, sizeof(wow));
+    const std::string probe = Probe() + ".dat";
+    const std::string windows = GetWindowsDir();
+    struct FileCase {
+        std::string folder;
+        bool refused;
+    };
+    const FileCase cases[] = {
+        {GetSystemDir(), true},
+        {wow, true},
+        {windows, true},
+        {windows + "\\KuGuardProbe", true}, // anywhere below the Windows folder
+        {UpperCase(GetSystemDir()), true},
+        {ShellFolder(CSIDL_PROGRAM_FILES), true},
+        {ShellFolder(CSIDL_APPDATA), true},
+        {ShellFolder(CSIDL_COMMON_APPDATA), true},
+        {ShellFolder(CSIDL_DESKTOPDIRECTORY), true},
+        {ShellFolder(CSIDL_STARTUP), false}, // shortcuts, each of one program
+        {ShellFolder(CSIDL_PROGRAM_FILES) + "\\KuGuardProbe", false},
+        {ShellFolder(CSIDL_APPDATA) + "\\KuGuardProbe", false},
+    };
+    for (const FileCase& c : cases) {
+        if (c.folder.empty())
+            continue; // SysWOW64 on 32-bit Windows
+        SCOPED_TRACE(c.folder);
+        CreateDirectoryA(c.folder.c_str(), nullptr);
+        const std::string file = c.folder + "\\" + probe;
+        ASSERT_TRUE(kutest::WriteTextFile(file, "x"));
+        EXPECT_EQ(IsProtectedFile(file), c.refused);
+        EXPECT_EQ(DeleteSingleFile(file), !c.refused);
+        EXPECT_FALSE(RecyclePath(file));
+        EXPECT_EQ(kutest::PathExists(file), c.refused);
+        DeleteFileA(file.c_str());
+        if (c.folder.find("KuGuardProbe") != std::string::npos)
+            RemoveDirectoryA(c.folder.c_str());
+    }
+    // A known file of a product, named by the program itself, may still go.
+    const std::string named = GetSystemDir() + "\\" + probe;
+    ASSERT_TRUE(kutest::WriteTextFile(named, "x"));
+    EXPECT_TRUE(DeleteFileInSystemDir(probe));
+    EXPECT_FALSE(kutest::PathExists(named));
+    EXPECT_FALSE(DeleteFileInSystemDir(probe)) << "already gone";
+    for (const char* name : {"", "..\\", "drivers", "..\\win.ini", "C:\\x.dat", "\\win.ini"})
+        EXPECT_FALSE(DeleteFileInWindowsDir(name)) << name;
+    EXPECT_TRUE(kutest::PathExists(windows + "\\win.ini"));
+}
+
+TEST(FileDelete, TreeIsDeletedAndReportedHonestly) {
+    kutest::ScratchDir dir;
+    const std::string tree = dir.File("App");
+    CreateDirectoryA(tree.c_str(), nullptr);
+    CreateDirectoryA((tree + "\\a").c_str(), nullptr);
+    CreateDirectoryA((tree + "\\a\\b").c_str(), nullptr);
+    kutest::WriteTextFile(tree + "\\top.txt", "x");
+    kutest::WriteTextFile(tree + "\\a\\b\\deep.dll", "x");
+    kutest::WriteTextFile(tree + "\\a\\.hidden", "x");
+    EXPECT_TRUE(DeleteDirectoryTree(tree + "\\"));
+    EXPECT_FALSE(kutest::PathExists(tree));
+    EXPECT_FALSE(DeleteDirectoryTree(tree)) << "nothing left to delete";
+
+    // A file held open without delete sharing keeps its folder; that is a failure.
+    CreateDirectoryA(tree.c_str(), nullptr);
+    kutest::WriteTextFile(tree + "\\busy.txt", "x");
+    HANDLE busy = CreateFileA((tree + "\\busy.txt").c_str(), GENERIC_READ, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(busy, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(DeleteDirectoryTree(tree));
+    EXPECT_TRUE(kutest::PathExists(tree));
+    CloseHandle(busy);
+    EXPECT_TRUE(DeleteDirectoryTree(tree));
+
+    // A file is not a folder, and a folder is not a file.
+    kutest::WriteTextFile(dir.File("single.txt"), "x");
+    EXPECT_FALSE(DeleteDirectoryTree(dir.File("single.txt")));
+    CreateDirectoryA(dir.File("folder").c_str(), nullptr);
+    EXPECT_FALSE(DeleteSingleFile(dir.File("folder")));
+    EXPECT_TRUE(DeleteSingleFile(dir.File("single.txt")));
+    EXPECT_FALSE(DeleteSingleFile(dir.File("single.txt")));
+}
+
+TEST(FileDelete, LinksAreNeverEntered) {
+    // Made on the host by the build (see tests/fixtures/process): App\link -> target, and
+    // alone -> target, with target\precious.txt behind both.
+    const std::string root = std::string(kutest::kFixtureDir) + "\\linktree";
+    const std::string precious = root + "\\target\\precious.txt";
+    const DWORD link = GetFileAttributesA((root + "\\App\\link").c_str());
+    if (link == INVALID_FILE_ATTRIBUTES || !(link & FILE_ATTRIBUTE_REPARSE_POINT))
+        GTEST_SKIP() << "the link fixture is missing (run scripts/wine-sandbox up again)";
+    ASSERT_TRUE(kutest::PathExists(precious));
+    // Windows removes the link itself; Wine cannot, and then the folder stays. Either way the
+    // result tells the truth and nothing behind the link is touched.
+    const bool appDeleted = DeleteDirectoryTree(root + "\\App");
+    EXPECT_EQ(appDeleted, !kutest::PathExists(root + "\\App"));
+    EXPECT_TRUE(kutest::PathExists(precious)) << "the delete went through the link";
+    const bool aloneDeleted = DeleteDirectoryTree(root + "\\alone");
+    EXPECT_EQ(aloneDeleted, !kutest::PathExists(root + "\\alone"));
+    EXPECT_TRUE(kutest::PathExists(precious));
+    EXPECT_FALSE(DeleteSingleFile(root + "\\alone\\..\\target")) << "a folder is no file";
+    EXPECT_TRUE(kutest::PathExists(precious));
+}
+
+TEST(FileGuard, ProtectedFoldersReachedThroughALinkAreRefused) {
+    // userslink leads to C:\users, the profiles folder, so its Public folder is the shared
+    // profile, whatever the path says.
+    const std::string link = std::string(kutest::kFixtureDir) + "\\linktree\\userslink";
+    const DWORD attributes = GetFileAttributesA(link.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        GTEST_SKIP() << "the link fixture is missing (run scripts/wine-sandbox up again)";
+    const std::string publicProfile = ShellFolder(CSIDL_COMMON_DOCUMENTS);
+    const std::string probe = CanonicalDeletePath(publicProfile) + "\\" + Probe();
+    ASSERT_TRUE(kutest::WriteTextFile(probe, "x"));
+    const std::string viaLink = link + publicProfile.substr(std::string("C:\\users").size());
+    ASSERT_TRUE(kutest::PathExists(viaLink + "\\" + Probe())) << viaLink;
+    EXPECT_TRUE(IsProtectedPath(link));
+    EXPECT_TRUE(IsProtectedPath(viaLink));
+    EXPECT_FALSE(DeleteDirectoryTree(viaLink));
+    EXPECT_TRUE(kutest::PathExists(probe));
+    DeleteFileA(probe.c_str());
+}

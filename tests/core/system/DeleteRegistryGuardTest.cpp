@@ -1,0 +1,299 @@
+// The registry delete guard: every refused key is tried for real with a probe below it, and
+// the probe is still there afterwards; deletable keys and values do go.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <sddl.h>
+
+#include "core/system/DeleteHelpers.h"
+#include "core/system/PublicFunctionUnit.h"
+#include "support/Sandbox.h"
+
+using namespace ku;
+using kutest::RawCreateKey;
+using kutest::RawDeleteTree;
+using kutest::RawKeyExists;
+
+namespace {
+
+const REGSAM kView = KEY_WOW64_64KEY;
+
+std::string Unique(const std::string& name) {
+    return name + "_" + std::to_string(GetCurrentProcessId());
+}
+
+struct KeyCase {
+    HKEY root;
+    std::string path;
+};
+
+std::string Describe(const KeyCase& c) {
+    return (c.root == HKEY_LOCAL_MACHINE  ? "HKLM\\"
+            : c.root == HKEY_CURRENT_USER ? "HKCU\\"
+            : c.root == HKEY_CLASSES_ROOT ? "HKCR\\"
+                                          : "HKU\\") +
+           c.path;
+}
+
+} // namespace
+
+TEST(RegistryGuard, SharedKeysRootsAndTopLevelKeysAreNeverDeleted) {
+    const std::string top = Unique("KelvaneTopLevel");
+    const KeyCase refused[] = {
+        {HKEY_CURRENT_USER, ""},
+        {HKEY_CURRENT_USER, "\\"},
+        {HKEY_CURRENT_USER, "  \\  "},
+        {HKEY_CURRENT_USER, top},
+        {HKEY_CURRENT_USER, "\\" + top + "\\"},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE"},
+        {HKEY_CURRENT_USER, "Software"},
+        {HKEY_CURRENT_USER, "Software\\Microsoft"},
+        {HKEY_CURRENT_USER, "software\\microsoft\\windows\\currentversion"},
+        {HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run"},
+        {HKEY_CURRENT_USER, "Software\\\\Microsoft\\Windows\\CurrentVersion\\RunOnce\\"},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall"},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes"},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\CLSID"},
+        {HKEY_CLASSES_ROOT, "CLSID"},
+        {HKEY_CLASSES_ROOT, "Interface"},
+        {HKEY_CLASSES_ROOT, "TypeLib"},
+        {HKEY_CLASSES_ROOT, "Wow6432Node\\CLSID"},
+        {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet"},
+        {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services"},
+        {HKEY_LOCAL_MACHINE, "SYSTEM\\ControlSet001\\Services"},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Wow6432Node"},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Wow6432Node\\Microsoft"},
+        {HKEY_LOCAL_MACHINE,
+         "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall"},
+        {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\RpcSs"},
+        {HKEY_LOCAL_MACHINE, "SYSTEM\\ControlSet001\\Services\\eventlog"},
+        {HKEY_LOCAL_MACHINE,
+         "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18"},
+        {HKEY_USERS, ".DEFAULT"},
+        {HKEY_USERS, ".DEFAULT\\Software"},
+        {HKEY_USERS, ".DEFAULT\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"},
+    };
+    const std::string probe = Unique("KelvaneGuardProbe");
+    for (const KeyCase& c : refused) {
+        SCOPED_TRACE(Describe(c));
+        const std::string parent = CleanKeyPath(c.path);
+        const std::string probePath = parent.empty() ? probe : parent + "\\" + probe;
+        RawCreateKey(c.root, probePath, kView);
+        EXPECT_TRUE(IsProtectedRegistryKey(c.root, c.path));
+        EXPECT_FALSE(DeleteRegistryKey(c.root, c.path));
+        EXPECT_TRUE(RawKeyExists(c.root, probePath, kView)) << "something was deleted";
+        RawDeleteTree(c.root, probePath, kView);
+    }
+    RawDeleteTree(HKEY_CURRENT_USER, top, kView);
+}
+
+TEST(RegistryGuard, UnknownRootsAreRefused) {
+    EXPECT_TRUE(IsProtectedRegistryKey(nullptr, "Software\\Acme\\App"));
+    EXPECT_TRUE(IsProtectedRegistryKey(HKEY_PERFORMANCE_DATA, "Software\\Acme\\App"));
+    EXPECT_FALSE(DeleteRegistryKey(nullptr, "Software\\Acme\\App"));
+    EXPECT_FALSE(DeleteRegistryValue(nullptr, "Software\\Acme", "x"));
+}
+
+TEST(RegistryGuard, ProgramKeysBelowSharedKeysAreDeletable) {
+    EXPECT_FALSE(IsProtectedRegistryKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Acme"));
+    EXPECT_FALSE(IsProtectedRegistryKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Wow6432Node\\Acme"));
+    EXPECT_FALSE(IsProtectedRegistryKey(
+        HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Acme"));
+    EXPECT_FALSE(IsProtectedRegistryKey(HKEY_CLASSES_ROOT, "CLSID\\{0}"));
+    EXPECT_FALSE(
+        IsProtectedRegistryKey(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\AcmeSvc"));
+    EXPECT_FALSE(IsProtectedRegistryKey(HKEY_USERS, "S-1-5-21-1\\Software\\Acme"));
+    EXPECT_FALSE(IsProtectedRegistryKey(HKEY_USERS, "S-1-5-21-1_Classes\\CLSID\\{0}"));
+    // A single key below a root is refused, also for HKEY_CLASSES_ROOT.
+    EXPECT_TRUE(IsProtectedRegistryKey(HKEY_CLASSES_ROOT, ".acme"));
+    EXPECT_TRUE(IsProtectedRegistryKey(HKEY_USERS, "S-1-5-21-1_Classes"));
+    EXPECT_TRUE(IsProtectedRegistryKey(HKEY_USERS, "S-1-5-21-1_Classes\\Acme.Document"));
+    EXPECT_TRUE(IsProtectedRegistryKey(HKEY_USERS, "S-1-5-21-1_Classes\\CLSID"));
+
+    const std::string uninstall =
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + Unique("KelvaneApp");
+    RawCreateKey(HKEY_CURRENT_USER, uninstall + "\\Sub\\Deeper", kView);
+    EXPECT_TRUE(DeleteRegistryKey(HKEY_CURRENT_USER, "\\" + uninstall));
+    EXPECT_FALSE(RawKeyExists(HKEY_CURRENT_USER, uninstall, kView));
+    EXPECT_FALSE(DeleteRegistryKey(HKEY_CURRENT_USER, uninstall)) << "already gone";
+}
+
+TEST(RegistryGuard, ScratchKeyWithSubkeysIsDeleted) {
+    kutest::ScratchKey key;
+    RawCreateKey(key.Root(), key.Sub("a\\b\\c"), kView);
+    kutest::RawSetString(key.Root(), key.Sub("a"), "v", "x", kView);
+    EXPECT_TRUE(DeleteRegistryKey(key.Root(), key.Path()));
+    EXPECT_FALSE(RawKeyExists(key.Root(), key.Path(), kView));
+}
+
+TEST(RegistryGuard, ValuesOfSharedKeysAreDeletableButNotTheVitalOnes) {
+    const std::string run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    const std::string name = Unique("KelvaneProbe");
+    kutest::RawSetString(HKEY_CURRENT_USER, run, name, "C:\\x.exe", kView);
+    EXPECT_TRUE(DeleteRegistryValue(HKEY_CURRENT_USER, run, name));
+    EXPECT_FALSE(kutest::RawValueExists(HKEY_CURRENT_USER, run, name, kView));
+    EXPECT_FALSE(DeleteRegistryValue(HKEY_CURRENT_USER, run, name)) << "already gone";
+
+    // The default value of a shared key, and the values Windows cannot log on without.
+    const std::string winlogon = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+    kutest::RawSetString(HKEY_CURRENT_USER, run, "", "probe", kView);
+    kutest::RawSetString(HKEY_CURRENT_USER, winlogon, "Shell", "explorer.exe", kView);
+    kutest::RawSetString(HKEY_CURRENT_USER, winlogon, "Userinit", "userinit.exe,", kView);
+    EXPECT_FALSE(DeleteRegistryValue(HKEY_CURRENT_USER, run, ""));
+    EXPECT_FALSE(DeleteRegistryValue(HKEY_CURRENT_USER, winlogon, "shell"));
+    EXPECT_FALSE(DeleteRegistryValue(HKEY_CURRENT_USER, "\\" + winlogon + "\\", "USERINIT"));
+    EXPECT_TRUE(kutest::RawValueExists(HKEY_CURRENT_USER, run, "", kView));
+    EXPECT_TRUE(kutest::RawValueExists(HKEY_CURRENT_USER, winlogon, "Shell", kView));
+    EXPECT_TRUE(kutest::RawValueExists(HKEY_CURRENT_USER, winlogon, "Userinit", kView));
+    EXPECT_TRUE(IsProtectedRegistryValue(
+        HKEY_LOCAL_MACHINE, "SYSTEM\\ControlSet001\\Control\\Session Manager\\Environment",
+        "Path"));
+    EXPECT_TRUE(IsProtectedRegistryValue(HKEY_CURRENT_USER, "", "x"));
+    EXPECT_TRUE(IsProtectedRegistryValue(HKEY_CURRENT_USER, "\\", "x"));
+    kutest::RawDeleteValue(HKEY_CURRENT_USER, winlogon, "Shell", kView);
+    kutest::RawDeleteValue(HKEY_CURRENT_USER, winlogon, "Userinit", kView);
+    kutest::RawDeleteValue(HKEY_CURRENT_USER, run, "", kView);
+}
+
+namespace {
+
+// A volatile registry link `from` -> `to` below the current user's hive.
+bool MakeLink(const std::string& from, const std::string& to) {
+    HANDLE token = nullptr;
+    char buffer[256];
+    DWORD size = 0;
+    LPWSTR sid = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return false;
+    bool ok = GetTokenInformation(token, TokenUser, buffer, sizeof(buffer), &size) &&
+              ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &sid);
+    CloseHandle(token);
+    if (!ok)
+        return false;
+    std::wstring target = L"\\Registry\\User\\" + std::wstring(sid) + L"\\" +
+                          std::wstring(to.begin(), to.end());
+    LocalFree(sid);
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, from.c_str(), 0, nullptr,
+                        REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE,
+                        KEY_ALL_ACCESS | KEY_CREATE_LINK | kView, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return false;
+    ok = RegSetValueExW(key, L"SymbolicLinkValue", 0, REG_LINK,
+                        reinterpret_cast<const BYTE*>(target.c_str()),
+                        static_cast<DWORD>(target.size() * sizeof(wchar_t))) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return ok;
+}
+
+// Removes the link itself (a plain delete would act on its target).
+void RemoveLink(const std::string& path) {
+    using NtDeleteKeyFn = LONG(WINAPI*)(HANDLE);
+    auto ntDeleteKey = reinterpret_cast<NtDeleteKeyFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("ntdll"), "NtDeleteKey")));
+    HKEY key = nullptr;
+    if (ntDeleteKey && RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), REG_OPTION_OPEN_LINK,
+                                     DELETE | kView, &key) == ERROR_SUCCESS) {
+        ntDeleteKey(key);
+        RegCloseKey(key);
+    }
+}
+
+} // namespace
+
+TEST(RegistryGuard, TreesHoldingALinkAreNotDeletedThroughIt) {
+    kutest::ScratchKey scratch;
+    const std::string target = scratch.Sub("target");
+    RawCreateKey(HKEY_CURRENT_USER, target + "\\inner", kView);
+    RawCreateKey(HKEY_CURRENT_USER, scratch.Sub("tree"), kView);
+    const std::string link = scratch.Sub("tree\\link");
+    if (!MakeLink(link, target))
+        GTEST_SKIP() << "this system cannot make a registry link";
+    ASSERT_TRUE(RawKeyExists(HKEY_CURRENT_USER, link + "\\inner", kView));
+    EXPECT_FALSE(DeleteRegistryKey(HKEY_CURRENT_USER, scratch.Sub("tree")));
+    EXPECT_FALSE(DeleteRegistryKey(HKEY_CURRENT_USER, link));
+    EXPECT_TRUE(RawKeyExists(HKEY_CURRENT_USER, target + "\\inner", kView));
+    RemoveLink(link);
+    EXPECT_TRUE(DeleteRegistryKey(HKEY_CURRENT_USER, scratch.Sub("tree")));
+    EXPECT_TRUE(RawKeyExists(HKEY_CURRENT_USER, target + "\\inner", kView));
+}
+
+TEST(RegistryGuard, WindowsOwnTreesKeepTheirKeysAndValues) {
+    const struct {
+        HKEY root;
+        std::string path, name;
+        bool refused;
+    } cases[] = {
+        {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\RpcSs", "ImagePath", true},
+        {HKEY_LOCAL_MACHINE, "SYSTEM\\ControlSet001\\Services\\eventlog\\Application", "File",
+         true},
+        {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters", "Domain",
+         true},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones\\UTC",
+         "Std", true},
+        {HKEY_LOCAL_MACHINE,
+         "SOFTWARE\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", "System", true},
+        {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment",
+         "winsysdir", true},
+        {HKEY_USERS, ".DEFAULT\\Environment", "TEMP", true},
+        {HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+         "Fonts", true},
+        {HKEY_CURRENT_USER,
+         "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders", "Personal",
+         true},
+        // Values of programs in shared keys stay deletable, an event source of its own too.
+        {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\Eventlog\\Application\\KuApp",
+         "EventMessageFile", false},
+        {HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "KuApp", false},
+        {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\KuAppSvc", "ImagePath", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path + " : " + c.name);
+        EXPECT_EQ(IsProtectedRegistryValue(c.root, c.path, c.name), c.refused);
+        if (c.refused)
+            EXPECT_TRUE(IsProtectedRegistryKey(c.root, c.path));
+    }
+    const std::string name = Unique("KU_GUARD_PROBE");
+    kutest::RawSetString(HKEY_CURRENT_USER, "Environment", name, "x", kView);
+    EXPECT_FALSE(DeleteRegistryValue(HKEY_CURRENT_USER, "Environment", name));
+    kutest::RawDeleteValue(HKEY_CURRENT_USER, "Environment", name, kView);
+}
+
+TEST(RegistryGuard, ClassesOfWindowsKeepTheirServerAndVerbs) {
+    // File and COM classes served by Windows keep their server keys and values; a verb that a
+    // program added to one goes, and so does a class served by a program.
+    const std::string base = "Software\\Classes\\";
+    const std::string win = base + Unique("KuWinClass"), app = base + Unique("KuAppClass");
+    const std::string com = base + "CLSID\\" + Unique("{KuWinCom}");
+    const auto set = [](const std::string& key, const std::string& data) {
+        kutest::RawSetString(HKEY_CURRENT_USER, key, "", data, kView);
+    };
+    set(win + "\\shell\\open\\command", "%SystemRoot%\\notepad.exe %1");
+    set(win + "\\shell\\KuVerb\\command", "C:\\KuApp\\ku.exe");
+    set(com + "\\InprocServer32", GetSystemDir() + "\\shell32.dll");
+    set(app + "\\shell\\open\\command", "\"C:\\Program Files\\KuApp\\ku.exe\" %1");
+    const struct {
+        std::string path;
+        bool key, refused;
+    } cases[] = {
+        {win + "\\shell\\open\\command", false, true},
+        {win, true, true},
+        {com + "\\InprocServer32", false, true},
+        {com, true, true},
+        {win + "\\shell\\KuVerb", true, false},
+        {app + "\\shell\\open\\command", false, false},
+        {app, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path + (c.key ? " (key)" : " (value)"));
+        EXPECT_EQ(c.key ? DeleteRegistryKey(HKEY_CURRENT_USER, c.path)
+                        : DeleteRegistryValue(HKEY_CURRENT_USER, c.path, ""),
+                  !c.refused);
+        EXPECT_EQ(c.key ? RawKeyExists(HKEY_CURRENT_USER, c.path, kView)
+                        : kutest::RawValueExists(HKEY_CURRENT_USER, c.path, "", kView),
+                  c.refused);
+    }
+    for (const std::string& key : {win, com, app})
+        RawDeleteTree(HKEY_CURRENT_USER, key, kView);
+}

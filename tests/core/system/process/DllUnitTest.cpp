@@ -1,0 +1,92 @@
+// The companion library: a double that works, one that fails, and none at all; the program's
+// own ending and deleting take over only when the library cannot.
+#include <gtest/gtest.h>
+
+#include "core/system/DeleteHelpers.h"
+#include "core/system/DllUnit.h"
+#include "core/system/ProcessUnit.h"
+#include "support/Spawn.h"
+
+using namespace ku;
+using kutest::Sleeper;
+
+namespace {
+
+const std::string kWorking = kutest::Fixture("w32ok\\Win32API.dll");
+const std::string kFailing = kutest::Fixture("w32fail\\Win32API.dll");
+
+class CompanionTest : public ::testing::Test {
+protected:
+  void TearDown() override { SetCompanionLibraryPath(""); }
+  kutest::ScratchDir dir;
+};
+
+} // namespace
+
+TEST_F(CompanionTest, DefaultLibraryIsBesideTheProgram) {
+    EXPECT_EQ(CompanionLibraryPath(), "C:\\kutest\\bin\\Win32API.dll");
+    SetCompanionLibraryPath(kWorking);
+    EXPECT_EQ(CompanionLibraryPath(), kWorking);
+}
+
+TEST_F(CompanionTest, WorkingLibraryEndsTheProcessAndNoFallbackFollows) {
+    SetCompanionLibraryPath(kWorking);
+    Sleeper direct(dir.Path(), "kudllone.exe");
+    EXPECT_TRUE(DllKillProcess(direct.Id()));
+    EXPECT_EQ(direct.WaitExitCode(), 77u);
+
+    Sleeper viaKill(dir.Path(), "kudlltwo.exe");
+    EXPECT_TRUE(KillProcessById(viaKill.Id()));
+    EXPECT_EQ(viaKill.WaitExitCode(), 77u) << "the library's kill, not TerminateProcess";
+    EXPECT_FALSE(DllKillProcess(GetCurrentProcessId()));
+    EXPECT_FALSE(DllKillCheckedProcess(GetCurrentProcessId()));
+    Sleeper critical(dir.Path(), "winlogon.exe");
+    EXPECT_FALSE(DllKillProcess(critical.Id()));
+    EXPECT_TRUE(critical.Running());
+}
+
+TEST_F(CompanionTest, FailingOrMissingLibraryFallsBackToTerminateProcess) {
+    for (const std::string& library : {kFailing, dir.File("none\\Win32API.dll")}) {
+        SCOPED_TRACE(library);
+        SetCompanionLibraryPath(library);
+        Sleeper sleeper(dir.Path(), "kudllfall.exe");
+        EXPECT_FALSE(DllKillProcess(sleeper.Id()));
+        EXPECT_TRUE(sleeper.Running());
+        EXPECT_TRUE(KillProcessById(sleeper.Id()));
+        EXPECT_EQ(sleeper.WaitExitCode(), 1u);
+    }
+}
+
+TEST_F(CompanionTest, DeleteFileThroughLibraryHonoursTheResultAndTheGuard) {
+    const std::string file = dir.File("victim.txt");
+    ASSERT_TRUE(kutest::WriteTextFile(file, "x"));
+
+    SetCompanionLibraryPath(kFailing);
+    EXPECT_FALSE(DllDeleteFile(file));
+    EXPECT_TRUE(kutest::PathExists(file));
+    SetCompanionLibraryPath(dir.File("none\\Win32API.dll"));
+    EXPECT_FALSE(DllDeleteFile(file));
+    EXPECT_TRUE(kutest::PathExists(file));
+
+    SetCompanionLibraryPath(kWorking);
+    // A relative name is refused before the library sees it.
+    char old[MAX_PATH];
+    GetCurrentDirectoryA(sizeof(old), old);
+    SetCurrentDirectoryA(dir.Path().c_str());
+    EXPECT_FALSE(DllDeleteFile("victim.txt"));
+    SetCurrentDirectoryA(old);
+    EXPECT_TRUE(kutest::PathExists(file));
+
+    EXPECT_TRUE(DllDeleteFile(file));
+    EXPECT_FALSE(kutest::PathExists(file));
+}
+
+TEST_F(CompanionTest, SingleFileDeleteAsksTheLibraryWhenWindowsRefuses) {
+    const std::string file = dir.File("readonly.txt");
+    ASSERT_TRUE(kutest::WriteTextFile(file, "x"));
+    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY);
+    SetCompanionLibraryPath(kFailing);
+    EXPECT_FALSE(DeleteSingleFile(file)) << "a file that stays is not reported deleted";
+    EXPECT_TRUE(kutest::PathExists(file));
+    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+}

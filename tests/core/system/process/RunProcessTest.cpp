@@ -1,0 +1,84 @@
+// Child processes with captured output, and the whole-registry export that regedit can read
+// back in.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "core/system/PublicFunctionUnit.h"
+#include "core/system/StrUtil.h"
+#include "support/Spawn.h"
+
+using namespace ku;
+
+namespace {
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The UTF-16 text of an export as plain bytes (the key names here are ASCII).
+std::string Narrow(const std::string& wide) {
+    std::string narrow;
+    for (size_t i = 2; i + 1 < wide.size(); i += 2)
+        narrow += wide[i];
+    return narrow;
+}
+
+std::string Wide(const std::string& narrow) {
+    std::string wide = "\xFF\xFE";
+    for (char c : narrow) {
+        wide += c;
+        wide += '\0';
+    }
+    return wide;
+}
+
+} // namespace
+
+TEST(RunProcessAndWait, ReturnsTheExitCodeAfterLargeOutput) {
+    // 200 KB on each of standard output and error: far more than a pipe holds.
+    EXPECT_EQ(RunProcessAndWait(kutest::Fixture("kubigout.exe") + " 200000 7", SW_HIDE), 7);
+    EXPECT_EQ(RunProcessAndWait(kutest::Fixture("kubigout.exe") + " 0 0", SW_HIDE), 0);
+}
+
+TEST(RunProcessAndWait, RunsInTheProgramFolderAndFailsToStartWithMinusOne) {
+    kutest::ScratchDir dir;
+    const std::string cwdFile = dir.File("cwd.txt");
+    EXPECT_EQ(RunProcessAndWait(kutest::Fixture("kubigout.exe") + " 10 3 " + cwdFile, SW_HIDE), 3);
+    EXPECT_TRUE(SameText(IncludeTrailingBackslash(ReadFile(cwdFile)), ProgramDir()));
+    EXPECT_EQ(RunProcessAndWait(dir.File("missing.exe"), SW_HIDE), -1);
+}
+
+TEST(RegistryExport, BackupIsARealExportThatRegeditImportsAgain) {
+    kutest::ScratchKey key;
+    kutest::RawSetString(HKEY_CURRENT_USER, key.Path(), "Probe", "Kelvane export probe",
+                         KEY_WOW64_64KEY);
+    kutest::ScratchDir dir;
+    const std::string file = dir.File("Backup_test.reg");
+    ASSERT_TRUE(ExportRegistry(file));
+    ASSERT_TRUE(IsRegistryExportFile(file));
+
+    // The export holds the probe key. Importing the whole file would roll back what every
+    // other test in the prefix did meanwhile, so the probe's section is imported alone, as
+    // regedit wrote it.
+    const std::string text = Narrow(ReadFile(file));
+    // A whole export holds HKEY_LOCAL_MACHINE and HKEY_USERS; the user's keys are below
+    // the user's SID there.
+    const size_t found = text.find("\\" + key.Path() + "]\r\n");
+    ASSERT_NE(found, std::string::npos);
+    const size_t start = text.rfind("\r\n[HKEY_USERS\\", found) + 2;
+    ASSERT_LT(start, found);
+    const size_t end = text.find("\r\n\r\n", start);
+    const std::string section = text.substr(start, end == std::string::npos ? end : end - start);
+    EXPECT_NE(section.find("\"Probe\"=\"Kelvane export probe\""), std::string::npos) << section;
+
+    kutest::RawDeleteTree(HKEY_CURRENT_USER, key.Path(), KEY_WOW64_64KEY);
+    ASSERT_FALSE(kutest::RawKeyExists(HKEY_CURRENT_USER, key.Path(), KEY_WOW64_64KEY));
+    const std::string part = dir.File("part.reg");
+    std::ofstream(part, std::ios::binary)
+        << Wide("Windows Registry Editor Version 5.00\r\n\r\n" + section + "\r\n\r\n");
+    EXPECT_EQ(kutest::RunAndWait(GetWindowsDir() + "\\regedit.exe /s \"" + part + "\""), 0);
+    EXPECT_TRUE(kutest::RawKeyExists(HKEY_CURRENT_USER, key.Path(), KEY_WOW64_64KEY));
+}
