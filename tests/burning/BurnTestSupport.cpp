@@ -104,7 +104,6 @@ BOOL FakeSptiTransport::IoControl(HANDLE device, DWORD code, void* in, DWORD inS
     uint32_t length, senseOffset;
     uint8_t* data;
     std::memcpy(&length, block + 12, 4);
-    std::memcpy(&lastTimeOut, block + 16, 4);
     std::memcpy(&data, block + 20, 4);
     std::memcpy(&senseOffset, block + 24, 4);
     uint8_t direction = block[8];

@@ -57,7 +57,6 @@ class FakeSptiTransport : public ku::ISPTITransport {
     std::map<HANDLE, int> handles; // open handle -> drive
     int opens = 0;
     int passThroughCalls = 0;
-    uint32_t lastTimeOut = 0;
     bool refuseReadWrite = false; // only read access opens a drive
     std::vector<DWORD> openAccess;
 

@@ -1,11 +1,13 @@
-// One drive on the simulated writer (the burns check how it describes each medium): unusual
-// drives and discs, speeds, write parameters, the DVD-R set-up's big-endian fields, tray and
-// lock, the bounded waits for readiness and the speeds the burn window lists.
+// One drive on the simulated writer (the burns check how it describes each medium): commands
+// without a layer or device, drive and transport faults as errors, time-outs and hung requests,
+// answers that must not overrun their buffers, write parameters, the bounded waits for
+// readiness and the speeds the burn window lists.
 #include <cstring>
 
 #include "BurnTestSupport.h"
 #include "burning/mbASPI.h"
 #include "burning/mbBigEndian.h"
+#include "burning/mbConst.h"
 #include "burning/mbDrvLib.h"
 #include "burning/mbSpeeds.h"
 
@@ -15,82 +17,6 @@ using kutest::MakeModel;
 namespace {
 
 using Drive = kutest::BurnTest;
-
-TEST_F(Drive, SessionsErasabilityAndSpeedsOfUnusualDrivesAndDiscs) {
-    OpenDevice(false, mmcsim::CDR);
-    sim->SetDiscState(0, 1, false, false); // one closed session, appendable
-    EXPECT_EQ(device->GetSessionCount(), 1);
-    sim->SetDiscState(0, 2, true, false); // finalised after two
-    EXPECT_EQ(device->GetSessionCount(), 2);
-    sim->SetDiscState(0, 0, false, true); // first session still open
-    EXPECT_EQ(device->GetSessionCount(), 1);
-    sim->SetMedium(0, mmcsim::DVDPlusRW); // no disc information: the disc type decides
-    sim->InjectFault(0, mmcsim::FaultMediumError, 1, 0x51, 0);
-    EXPECT_TRUE(device->IsDiscErasable());
-    EXPECT_EQ(CurrentDiscType, dtDVDPlusRW);
-
-    // Old writers without GET CONFIGURATION are typed by the ATIP and the disc information.
-    ResetLayer();
-    spti.sim.Reset();
-    mmcsim::DriveModel old = MakeModel(0, 1, 'E', "OLD CDRW", false);
-    old.getConfiguration = false;
-    spti.sim.AddDrive(old);
-    device = std::make_unique<TSCSIDevice>();
-    ASSERT_TRUE(device->InitializeASPI(true, ""));
-    device->SelectDevice(device->DeviceList.at(0));
-    const std::pair<int, uint8_t> types[] = {{mmcsim::CDRW, dtCDRW},
-                                             {mmcsim::CDR, dtCDR},
-                                             {mmcsim::DVDPlusRW, dtCDRW},
-                                             {mmcsim::NoMedium, dtUnknown}};
-    for (const auto& type : types) {
-        spti.sim.SetMedium(0, type.first);
-        EXPECT_EQ(device->GetDiscType(), type.second) << type.first;
-    }
-    EXPECT_EQ(device->DeviceCapabilities & (capWriteDVDR | capWriteDVDPlusR), 0u);
-
-    // Write speeds of 0 read as 1X DVD.
-    spti.sim.Reset();
-    mmcsim::DriveModel zero = MakeModel(0, 1, 'E', "ZERO SPEED");
-    zero.zeroWriteSpeeds = true;
-    spti.sim.AddDrive(zero);
-    device->ReadCapabilities();
-    EXPECT_EQ(device->GetCurrentWriteSpeed(), 1385);
-    EXPECT_EQ(device->GetMaxWriteSpeed(), 1385);
-}
-
-TEST_F(Drive, WriteSpeedIsSentAndKept) {
-    OpenDevice(true, mmcsim::CDRW);
-    device->ReadSpeed = 7056;
-    device->SetWriteSpeed(1764);
-    EXPECT_EQ(device->WriteSpeed, 1764);
-    EXPECT_EQ(sim->State(0, mmcsim::StateWriteSpeed), 1764);
-    EXPECT_EQ(sim->State(0, mmcsim::StateReadSpeed), 7056);
-    EXPECT_EQ(device->GetCurrentWriteSpeed(), 1764);
-    device->ReadSpeed = 0;
-    device->SetWriteSpeed(0); // the drive's maximum
-    EXPECT_EQ(sim->State(0, mmcsim::StateWriteSpeed), 0xFFFF);
-    EXPECT_EQ(device->GetCurrentWriteSpeed(), 4234);
-}
-
-TEST_F(Drive, BufferCapacityAndABlankLengthOfAllOnes) {
-    OpenDevice(false, mmcsim::DVDR);
-    uint32_t length = 0, blank = 0;
-    ASSERT_TRUE(device->ReadBufferCapacity(length, blank));
-    EXPECT_EQ(length, 2097152u);
-    EXPECT_EQ(device->DeviceBufferSize, 2097152u);
-    EXPECT_EQ(device->DeviceFreeBufferSize, 2097152u);
-    spti.sim.InjectFault(0, mmcsim::FaultMediumError, 1, 0x5C, 0);
-    EXPECT_FALSE(device->ReadBufferCapacity(length, blank));
-    EXPECT_EQ(device->DeviceFreeBufferSize, 0u);
-
-    spti.sim.Reset();
-    mmcsim::DriveModel model = MakeModel(0, 1, 'E', "FF BLANK");
-    model.blankLengthFF = true;
-    spti.sim.AddDrive(model);
-    ASSERT_TRUE(device->ReadBufferCapacity(length, blank));
-    EXPECT_EQ(blank, 0xFFFFFFFFu);
-    EXPECT_EQ(device->DeviceFreeBufferSize, device->DeviceBufferSize);
-}
 
 // The parameters a burn does not use (test writes, the next layer of a DL disc, a CD that
 // stays open); the burns check the others on every medium.
@@ -129,47 +55,6 @@ TEST_F(Drive, WriteParametersFollowTheDiscType) {
     int selects = spti.sim.CountCommands(0, 0x55);
     EXPECT_TRUE(device->SetWriteParameters(false, true, dtDVDRAM, false));
     EXPECT_EQ(spti.sim.CountCommands(0, 0x55), selects); // nothing is sent for DVD-RAM
-}
-
-// The DVD-R set-up commands carry big-endian fields no burn reads back.
-TEST_F(Drive, DvdMinusRSetUpReachesTheDriveIntact) {
-    OpenDevice(false, mmcsim::DVDR);
-    uint8_t performance[28] = {};
-    PutBE32(performance + 8, 0x23127F);
-    EXPECT_TRUE(device->SetStreaming(performance, sizeof(performance)));
-    EXPECT_EQ(spti.sim.State(0, mmcsim::StateStreamingEnd), 0x23127F);
-    uint8_t stamp[22] = {0x00, 0x14};
-    std::memcpy(stamp + 8, "20261206173000", 14);
-    EXPECT_TRUE(device->SendDVDStructure(0x0F, stamp, sizeof(stamp)));
-    EXPECT_TRUE(device->ReserveTrack(0x12345));
-    EXPECT_EQ(spti.sim.State(0, mmcsim::StateReservedBlocks), 0x12345);
-    std::vector<uint8_t> data(2048);
-    EXPECT_TRUE(device->Write10(0, 1, 0x50, 2048, data.data()));
-    EXPECT_FALSE(device->Write10(0, 1, 0x50, 2048, data.data()));
-    EXPECT_EQ(device->LastError, "ILLEGAL REQUEST (INVALID ADDRESS FOR WRITE)");
-}
-
-TEST_F(Drive, LockKeepsTheHandleOpenAndPreventsEjecting) {
-    OpenDevice(false, mmcsim::CDR);
-    EXPECT_TRUE(device->LockMedium(false));
-    EXPECT_FALSE(CloseDriveHandles);
-    EXPECT_EQ(spti.sim.State(0, mmcsim::StateLocked), 1);
-    EXPECT_TRUE(device->TestUnitReady(5000));
-    EXPECT_EQ(spti.OpenHandles(), 1); // kept between commands now
-    EXPECT_FALSE(device->LoadUnloadMedium(true));
-    EXPECT_EQ(device->LastError, "ILLEGAL REQUEST (MEDIUM REMOVAL PREVENTED)");
-    EXPECT_TRUE(device->LockMedium(true));
-    EXPECT_EQ(spti.sim.State(0, mmcsim::StateLocked), 0);
-    EXPECT_TRUE(device->LoadUnloadMedium(true));
-    EXPECT_EQ(spti.sim.State(0, mmcsim::StateTrayOpen), 1);
-    EXPECT_FALSE(device->TestUnitReady(5000));
-    EXPECT_EQ(device->LastError, "NOT READY (MEDIUM NOT PRESENT - TRAY OPEN)");
-    EXPECT_TRUE(device->LoadUnloadMedium(false));
-    EXPECT_TRUE(device->TestUnitReady(5000));
-    EXPECT_TRUE(device->RezeroUnit());
-    device->SetCloseDriveHandles(true);
-    EXPECT_TRUE(device->TestUnitReady(5000));
-    EXPECT_EQ(spti.OpenHandles(), 0);
 }
 
 TEST_F(Drive, WaitUntilReadyWaitsOnTheVirtualClockAndGivesUpInTime) {
@@ -219,26 +104,8 @@ TEST_F(Drive, WaitUntilReadyWaitsOnTheVirtualClockAndGivesUpInTime) {
     EXPECT_GE(clock.Slept(), 20000u);
 }
 
-TEST_F(Drive, SpeedsAreListedOnceEachAndReadBackFromTheirTexts) {
-    const struct {
-        int medium;
-        uint8_t discType;
-        std::vector<std::string> speeds;
-    } lists[] = {
-        {mmcsim::CDRW,
-         dtCDRW,
-         {"24X (4,234 KB/s)", "16X (2,822 KB/s)", "10X (1,764 KB/s)", "8X (1,411 KB/s)",
-          "4X (706 KB/s)"}},
-        {mmcsim::DVDPlusR,
-         dtDVDPlusR,
-         {"16.0X (22,160 KB/s)", "12.0X (16,620 KB/s)", "8.0X (11,080 KB/s)", "6.0X (8,310 KB/s)",
-          "4.0X (5,540 KB/s)", "2.4X (3,324 KB/s)"}},
-    };
-    for (const auto& list : lists) {
-        ResetLayer();
-        OpenDevice(false, list.medium);
-        EXPECT_EQ(ListWriteSpeeds(*device, device->GetDiscType()), list.speeds);
-    }
+// The burn window lists the speeds; the speed chosen there is read back from its text.
+TEST(Speeds, AreReadBackFromTheirTexts) {
     const struct {
         const char* text;
         uint8_t discType;
@@ -255,6 +122,99 @@ TEST_F(Drive, SpeedsAreListedOnceEachAndReadBackFromTheirTexts) {
     };
     for (const auto& t : texts)
         EXPECT_EQ(SpeedTextToKBps(t.text, t.discType), t.kbps) << t.text;
+}
+
+using ExecuteSrb = kutest::BurnTest;
+
+TEST_F(ExecuteSrb, WithoutLayerOrDeviceNothingPassesForSuccess) {
+    TSCSIDevice device;
+    SRB_ExecSCSICmd srb{};
+    srb.SRB_Status = SS_PENDING;
+    EXPECT_EQ(device.ExecuteSRB(srb, 0), ExecuteNotSent);
+    EXPECT_EQ(srb.SRB_Status, SS_NO_ADAPTERS);
+    EXPECT_EQ(device.LastError, SNoASPILayer);
+    uint8_t block[2048] = {};
+    EXPECT_FALSE(device.Write10(0, 1, 0x10, sizeof(block), block));
+    EXPECT_FALSE(device.TestUnitReady(0));
+    AttachDrive(false, mmcsim::CDR);
+    EXPECT_FALSE(device.TestUnitReady(0)); // no device selected yet
+    EXPECT_EQ(device.LastError, SNoDeviceSelected);
+}
+
+TEST_F(ExecuteSrb, DriveAndTransportFaultsBecomeErrorsThatSayWhetherToRetry) {
+    const struct {
+        bool viaDouble;
+        int fault, opcode; // opcode 0x2A: a WRITE fails, else TEST UNIT READY
+        const char* error;
+        bool retryable, busy;
+    } cases[] = {
+        {false, mmcsim::FaultTransport, 0x2A, "SELECTION TIMEOUT", false, false},
+        {false, mmcsim::FaultHang, 0x00, "COMMAND TIMEOUT", false, false},
+        {true, mmcsim::FaultHang, 0x00, "COMMAND TIMEOUT", false, false},
+        {false, mmcsim::FaultBusy, 0x00, "TARGET BUSY", true, true},
+        {false, mmcsim::FaultMediumError, 0x2A, "MEDIUM ERROR (WRITE ERROR)", false, false},
+        {false, mmcsim::FaultNotReady, 0x00,
+         "NOT READY (LOGICAL UNIT IS IN PROCESS OF BECOMING READY)", true, false},
+        {false, 0, 0x00, "NOT READY (MEDIUM NOT PRESENT - TRAY CLOSED)", false, false},
+    };
+    uint8_t block[2048] = {};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.error);
+        ResetLayer();
+        OpenDevice(c.viaDouble, c.fault ? mmcsim::CDR : mmcsim::NoMedium);
+        ASSERT_FALSE(HasFatalFailure());
+        if (c.fault)
+            sim->InjectFault(0, c.fault, 1, c.opcode, 0);
+        EXPECT_FALSE(c.opcode == 0x2A ? device->Write10(0, 1, 0x50, sizeof(block), block)
+                                      : device->TestUnitReady(0));
+        EXPECT_EQ(device->LastError, c.error);
+        EXPECT_EQ(device->LastCommandRetryable(), c.retryable);
+        EXPECT_EQ(device->TargetBusy, c.busy);
+        EXPECT_EQ(c.viaDouble ? aspi->Control()->PendingRequests() : spti.OpenHandles(), 0);
+        if (c.fault) { // the next command finds the drive well again
+            EXPECT_TRUE(device->TestUnitReady(0));
+            EXPECT_EQ(device->LastError + (device->TargetBusy ? "busy" : ""), "");
+        }
+    }
+}
+
+TEST_F(ExecuteSrb, TimeOutsAreAtLeastTenSecondsAndAHungRequestIsAbortedOrParked) {
+    OpenDevice(true, mmcsim::CDR);
+    sim->InjectFault(0, mmcsim::FaultHang, 2, 0x00, 0);
+    EXPECT_FALSE(device->TestUnitReady(0));
+    EXPECT_FALSE(device->TestUnitReady(10001));
+    ASSERT_GE(clock.waits.size(), 3u);
+    EXPECT_EQ(clock.waits[0], 10000u);
+    EXPECT_EQ(clock.waits[2], 10001u); // after the abort's own grace wait
+    EXPECT_EQ(sim->PendingRequests(), 0) << "the request was not aborted";
+    EXPECT_EQ(ParkedEventCount(), 0u);
+
+    // The layer will not let go of the request: its event is kept, not closed under it.
+    sim->InjectFault(0, mmcsim::FaultHang, 1, 0x00, 1);
+    EXPECT_FALSE(device->TestUnitReady(0));
+    EXPECT_EQ(sim->PendingRequests(), 1);
+    EXPECT_EQ(ParkedEventCount(), 1u);
+    UnloadASPI();
+    EXPECT_EQ(ParkedEventCount(), 0u);
+}
+
+TEST_F(ExecuteSrb, ShortAnswersLeaveZerosAndOverlongLengthsStayInsideTheBuffers) {
+    OpenDevice(false, mmcsim::DVDPlusR);
+    uint8_t answer[56];
+    std::memset(answer, 0xCC, sizeof(answer));
+    spti.sim.InjectFault(0, mmcsim::FaultShortAnswer, 1, 0x51, 4);
+    EXPECT_TRUE(device->ReadDiscInformation(answer, sizeof(answer)));
+    for (size_t i = 4; i < sizeof(answer); ++i)
+        ASSERT_EQ(answer[i], 0) << "byte " << i << " kept an old value";
+
+    // Mode pages whose lengths claim 255 bytes are copied only as far as the answer goes.
+    spti.sim.InjectFault(0, mmcsim::FaultOverlong, 4, 0x5A, 0);
+    EXPECT_TRUE(device->ReadCapabilities());
+    EXPECT_EQ(device->CapabilitiesPage[0], 0x2A);
+    EXPECT_EQ(device->CapabilitiesPage[1], 0xFF);
+    EXPECT_TRUE(device->SetWriteParameters(false, true, dtCDR, false));
+    spti.sim.InjectFault(0, mmcsim::FaultOverlong, 2, 0x46, 0);
+    EXPECT_EQ(device->GetDiscType(), dtDVDPlusR);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 // The ASPI layer and drive discovery: WNASPI32.DLL or the pass-through emulation, the
-// emulation's drive table and answers, the device lines through both layers, selection, bad
-// lines and the model quirks chosen by the product identification.
+// emulation's drive table and answers, the device lines through both layers, selection and bad
+// lines.
 #include <cstring>
 
 #include "BurnTestSupport.h"
@@ -84,47 +84,6 @@ TEST_F(Layer, IsTheManagerWhereOneLoadsElseTheEmulation) {
     EXPECT_EQ(ASPILayerName, "");
 }
 
-TEST_F(Layer, SecondInitKeepsTheLayerAndReInitReloadsIt) {
-    AddDrives(spti.sim);
-    ASSERT_TRUE(InitASPI(true, ""));
-    int opens = spti.opens;
-    EXPECT_TRUE(InitASPI(true, AspiDouble::Path()));
-    EXPECT_EQ(ASPILayerName, "REZOZI32");
-    EXPECT_EQ(spti.opens, opens);
-    EXPECT_TRUE(ReInitASPI());
-    EXPECT_EQ(ASPILayerName, "REZOZI32");
-    EXPECT_GT(spti.opens, opens); // the table was built again
-}
-
-TEST_F(Layer, EmulationNamesItsDrivesByAddress) {
-    AddDrives(spti.sim);
-    ASSERT_EQ(SPTIInit(), 3);
-    EXPECT_EQ(AdapterCount, 2);
-    EXPECT_EQ(SPTIDriveLetter(0, 1, 0), 'E');
-    EXPECT_EQ(SPTIDriveLetter(1, 2, 0), 'G');
-    // Unused entries are zero: address 0:0:0 must not name drive A:.
-    EXPECT_EQ(SPTIDriveLetter(0, 0, 0), static_cast<char>(0x7F));
-    EXPECT_EQ(spti.lastTimeOut, 120u);
-    EXPECT_EQ(spti.OpenHandles(), 0);
-    EXPECT_EQ(SPTIInit(), 0); // built once
-
-    // Drives without an address share one virtual adapter after the others.
-    SPTIDeinit();
-    spti.sim.Reset();
-    spti.sim.AddDrive(MakeModel(1, 3, 'G', "ADDRESSED"));
-    for (char letter : {'H', 'I'}) {
-        mmcsim::DriveModel model = MakeModel(0, 0, letter, "NO ADDRESS");
-        model.addressable = false;
-        spti.sim.AddDrive(model);
-    }
-    ASSERT_EQ(SPTIInit(), 3);
-    EXPECT_EQ(UnaddressedDrives, 2);
-    EXPECT_EQ(AdapterCount, 3);
-    EXPECT_EQ(SPTIDriveLetter(2, 0, 0), 'H');
-    EXPECT_EQ(SPTIDriveLetter(2, 1, 0), 'I');
-    EXPECT_EQ(SPTIDriveLetter(1, 3, 0), 'G');
-}
-
 TEST_F(Layer, EmulationOpensReadOnlyWhenItMustAndNeverOverrunsAnInquiryBuffer) {
     SRB_GDEVBlock type{};
     type.SRB_Cmd = SC_GET_DEV_TYPE;
@@ -181,20 +140,6 @@ TEST_F(Layer, ListsEveryDriveInTheDeviceLineFormatThroughBothLayers) {
     }
 }
 
-TEST_F(Layer, DoubleDriveLetterComesFromThePassThroughAddressFirst) {
-    AspiDouble aspi;
-    aspi->Reset();
-    aspi->AddDrive(MakeModel(0, 1, 0, "NO LETTER"));
-    aspi->AddDrive(MakeModel(0, 4, 'H', "LETTER H"));
-    spti.sim.AddDrive(MakeModel(0, 4, 'K', "SAME DRIVE AS K"));
-    TSCSIDevice device;
-    ASSERT_TRUE(device.InitializeASPI(false, AspiDouble::Path()));
-    ASSERT_EQ(device.DeviceList.size(), 2u);
-    EXPECT_EQ(device.DeviceList[0].substr(0, 9), "0:1:0,?: ");
-    EXPECT_EQ(device.DeviceList[1].substr(0, 9), "0:4:0,K: ");
-    EXPECT_EQ(spti.OpenHandles(), 0);
-}
-
 TEST_F(Layer, SelectingALineDescribesTheDriveAndABadLineDeselects) {
     AddDrives(spti.sim);
     TSCSIDevice device;
@@ -224,43 +169,6 @@ TEST_F(Layer, SelectingALineDescribesTheDriveAndABadLineDeselects) {
         EXPECT_GE(
             std::count(messages.begin(), messages.end(), "0 " + std::string(SInvalidDeviceId)), 1)
             << line;
-    }
-}
-
-TEST_F(Layer, ModelQuirksFollowTheProductIdentification) {
-    const struct {
-        const char *vendor, *product;
-        bool pioneer, extraBlankWait, bufCapability, linkSizeValid, closeImmediate;
-    } cases[] = {
-        {"KELVSIM ", "DVDRW SIM-2000  ", false, false, false, false, true},
-        {"PIONEER ", "DVD-RW  DVR-104 ", true, false, false, false, true},
-        {"PIONEER ", "DVD-RW  DVR-105 ", false, false, false, false, true},
-        {"TDK     ", "CDRW SIM-100    ", false, true, false, false, true},
-        {"MATSHITA", "UJDA750 DVD/CDRW", false, true, false, false, true},
-        {"SONY    ", "CD-W512EB       ", false, false, true, false, true},
-        {"PLEXTOR ", "CRX175E         ", false, false, false, true, true},
-        {"LITEON  ", "CDRW321040X     ", false, false, false, false, false},
-    };
-    for (const auto& c : cases) {
-        ResetLayer();
-        spti.sim.Reset();
-        mmcsim::DriveModel model = MakeModel(0, 1, 'E', "");
-        std::memcpy(model.vendor, c.vendor, 8);
-        std::memcpy(model.product, c.product, 16);
-        model.underrunProtection = false;
-        spti.sim.AddDrive(model);
-        TSCSIDevice device;
-        ASSERT_TRUE(device.InitializeASPI(true, ""));
-        device.SelectDevice(device.DeviceList.at(0));
-        device.ReadCapabilities();
-        // The quirk of a drive that hides its underrun protection turns it on.
-        EXPECT_EQ(std::make_tuple(device.PioneerDVRQuirk, ExtraBlankWaitQuirk,
-                                  device.BufCapabilityQuirk, device.LinkSizeValidQuirk,
-                                  CloseSessionImmediate,
-                                  (device.DeviceCapabilities & capUnderrunProtection) != 0),
-                  std::make_tuple(c.pioneer, c.extraBlankWait, c.bufCapability, c.linkSizeValid,
-                                  c.closeImmediate, c.bufCapability))
-            << c.product;
     }
 }
 
