@@ -194,14 +194,3 @@ TEST(DosRestore, RunValueStartsThisProgramQuoted) {
     ASSERT_TRUE(ku::SetAutoBackupOnBoot(false, p.places));
     EXPECT_FALSE(kutest::RawValueExists(p.key.Root(), run, ku::kAutoRunValue, KEY_WOW64_64KEY));
 }
-
-TEST(DosRestore, OfferedOnTheWindowsVersionsWithABootIni) {
-    struct Case {
-        DWORD major, minor;
-        bool wow64, offered;
-    } cases[] = {{5, 1, false, true}, {5, 2, true, true},   {6, 0, false, true},
-                 {6, 0, true, false}, {6, 1, false, false}, {6, 1, true, false}};
-    for (const Case& c : cases)
-        EXPECT_EQ(ku::DosRestoreFitsWindows(c.major, c.minor, c.wow64), c.offered)
-            << c.major << "." << c.minor << " wow64 " << c.wow64;
-}
