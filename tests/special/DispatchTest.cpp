@@ -72,14 +72,4 @@ TEST_F(Removal, AFailedBackupRemovesNothing) {
     EXPECT_NE(calls[1].text.find("nothing was removed"), std::string::npos);
 }
 
-// Whole removals check the order of the questions and the script engines registered last.
-TEST_F(Removal, AsksForTheBackupAlsoForAKeyWithoutRemovalSteps) {
-    dialogs.answers = {IDNO};
-    ku::TSpecialUninstall uninstall;
-    EXPECT_FALSE(uninstall.RemoveApplication("Tweak_XPPro4"));
-    ASSERT_EQ(dialogs.Calls().size(), 1u);
-    EXPECT_TRUE(ku::StartsText(dialogs.Calls()[0].text, "Would you like to backup the Registry?"));
-    EXPECT_TRUE(kutest::RawKeyExists(HKEY_CURRENT_USER, key.Path()));
-}
-
 } // namespace

@@ -19,29 +19,6 @@ RECT PlaceIn(HWND window, HWND control) {
     return place;
 }
 
-// What the window draws at a point of its client area (0xRRGGBB), whatever covers it on the
-// virtual screen that the window tests share.
-unsigned DrawnColour(HWND window, int x, int y) {
-    RECT client;
-    GetClientRect(window, &client);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = client.right;
-    info.bmiHeader.biHeight = -client.bottom; // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP picture = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC memory = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(memory, picture);
-    PrintWindow(window, memory, PW_CLIENTONLY);
-    SelectObject(memory, old);
-    DeleteDC(memory);
-    const unsigned colour = uitest::PixelOf(picture, x, y);
-    DeleteObject(picture);
-    return colour;
-}
-
 class SubmitFormTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -72,10 +49,8 @@ class SubmitFormTest : public ::testing::Test {
 TEST_F(SubmitFormTest, ShowsItsFieldsMarksAndSendButton) {
     HWND window = form_.Handle();
     EXPECT_EQ(ku::WindowText(window), "Submit to us");
-    RECT client, frame;
+    RECT client;
     GetClientRect(window, &client);
-    GetWindowRect(window, &frame);
-    EXPECT_NEAR((frame.left + frame.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 2);
     EXPECT_EQ(form_.Label1().Text(),
               "Please fill in the below contact form and we will contact you within 48 hours.");
     const RECT button = PlaceIn(window, form_.IStepBitBtn().Handle());
@@ -93,11 +68,6 @@ TEST_F(SubmitFormTest, ShowsItsFieldsMarksAndSendButton) {
         EXPECT_LE(field.bottom, button.top) << "above the send button";
     }
     uitest::SaveScreenshot(window, "SubmitToForm");
-    EXPECT_EQ(DrawnColour(window, 230, 5), 0xFFFFFFu) << "the white band behind the request";
-    form_.IStepBitBtnMouseEnter();
-    EXPECT_EQ(form_.IStepBitBtn().PictureName(), "SubmitSend2");
-    form_.IStepBitBtnMouseLeave();
-    EXPECT_EQ(form_.IStepBitBtn().PictureName(), "SubmitSend1");
 }
 
 TEST_F(SubmitFormTest, AFieldOfBlanksStopsTheMailWithAHint) {
