@@ -1,4 +1,4 @@
-// Status and sense texts: known and unknown codes and pairs.
+// Sense texts: known and unknown keys, codes and pairs, and the formats without them.
 #include <gtest/gtest.h>
 
 #include "burning/mbConst.h"
@@ -36,26 +36,6 @@ TEST(SenseText, NamesTheSenseKeyAndTheAdditionalSense) {
         srb.SenseArea[13] = c.ascq;
         EXPECT_EQ(device.SenseText(srb), c.text);
         EXPECT_EQ(device.LastSense[12], c.asc) << "the sense is kept";
-    }
-}
-
-TEST(SenseText, NamesTheStatusOfTheRequestTheHostAndTheTarget) {
-    const struct {
-        uint8_t status, host, target;
-        const char* text;
-    } cases[] = {
-        {SS_COMP, 0, 0, ""},
-        {SS_ABORTED, 0, 0, "OPERATION ABORTED BY USER"},
-        {0x80, 0, 0, "INVALID REQUEST"},
-        {0xE8, 0, 0, "UNKNOWN"},
-        {SS_ERR, 0x09, 0, "COMMAND TIMEOUT"},
-        {SS_ERR, 0, 0x28, "TARGET QUEUE FULL"},
-        {SS_ERR, 0, 0x08, "TARGET BUSY"},
-    };
-    for (const auto& c : cases) {
-        TSCSIDevice device;
-        EXPECT_EQ(device.StatusText(c.status, c.host, c.target), c.text);
-        EXPECT_EQ(device.TargetBusy, std::string(c.text) == "TARGET BUSY") << c.text;
     }
 }
 

@@ -51,7 +51,8 @@ TEST(NicSettings, BackupDumpsIntoTheChosenFileAndRemembersIt) {
     NicSetup s;
     s.host.choice = s.dir.File("My Backups\\NewBackup.nic");
     EXPECT_EQ(ku::BackupNetworkSettings(s.host, s.places), ku::NicOutcome::Done);
-    EXPECT_NE(kutest::ReadAll(s.host.choice).find("set address name=\"Local Area Connection\""), std::string::npos);
+    EXPECT_NE(kutest::ReadAll(s.host.choice).find("set address name=\"Local Area Connection\""),
+              std::string::npos);
     const std::string shortPath = ku::ShortOrLongPath(s.host.choice);
     ASSERT_EQ(s.host.messages.size(), 1u);
     EXPECT_EQ(s.host.messages[0], "Backup: NIC Settings Back up completely!\n\r" + shortPath);

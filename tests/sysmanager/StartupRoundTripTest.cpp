@@ -18,10 +18,6 @@ namespace {
 
 const std::string kRunKey = kutest::LogonEntries::kRunKey;
 
-std::string Dword(DWORD value) {
-    return std::string(reinterpret_cast<const char*>(&value), sizeof(value));
-}
-
 RawValue RunValue(HKEY root, const std::string& name) {
     return kutest::RawReadValue(root, kRunKey, name, kutest::LogonEntries::View());
 }
@@ -86,8 +82,8 @@ TEST(StartupRoundTrip, RegistryEntriesComeBackByteForByteWithExactLines) {
          kutest::StringBytes("C:\\A b\\x.exe /p|q#r"), "sz%7Cbar|C:\\A b\\x.exe /p|q#r"},
         {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "ex#hash", REG_EXPAND_SZ,
          kutest::StringBytes("%SystemRoot%\\x.exe"), "ex%23hash%t2|%SystemRoot%\\x.exe"},
-        {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", "dw 100%", REG_DWORD, Dword(4000000000u),
-         "dw 100%25%t4|4000000000"},
+        {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", "dw 100%", REG_DWORD,
+         kutest::DwordBytes(4000000000u), "dw 100%25%t4|4000000000"},
     };
     for (const auto& c : cases) {
         const std::string name = bed.logon.Name(c.suffix);
