@@ -74,14 +74,6 @@ TEST(RecoveryForm, ABackupHoldsRestoreBackAndTheRestorePageThenListsIt) {
     EXPECT_TRUE(IsWindowEnabled(form.RegRecovery().Handle()));
     EXPECT_EQ(form.PageButton(ku::TRecoveryForm::RestorePageIndex).PictureName(), "RestorePage3");
     uitest::SaveScreenshot(form.Handle(), "SysManagerRestorePage");
-    for (int page : {ku::TRecoveryForm::StartupPageIndex, ku::TRecoveryForm::DevicePageIndex}) {
-        open.Click(IDC_SM_BACKUPPAGE + page);
-        EXPECT_EQ(form.ActivePage(), page);
-        EXPECT_TRUE(IsWindowVisible(page == ku::TRecoveryForm::StartupPageIndex
-                                        ? form.ShowStartupPanel()
-                                        : form.DevicesPanel()));
-        EXPECT_FALSE(IsWindowVisible(form.RegStringGrid().Handle()));
-    }
     ku::DeleteDirectoryTree(ku::DefaultBackupFolder() + "\\" + backups.back());
 }
 
