@@ -75,7 +75,6 @@ class AspiDouble {
   public:
     AspiDouble();
     ~AspiDouble();
-    mmcsim::ISimControl* operator->() const { return control_; }
     mmcsim::ISimControl* Control() const { return control_; }
     static std::string Path();
     static std::string BrokenPath();
