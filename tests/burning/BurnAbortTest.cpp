@@ -1,7 +1,8 @@
 // Aborts at every stage of a burn, drive faults and unusable images: each burn ends with one
 // done event and a clear error text, no thread left and the lock free, and the next burn works.
-#include "BurnerTestSupport.h"
+#include "BurnTestSupport.h"
 #include "burning/mbConst.h"
+#include "support/Spawn.h"
 
 using namespace ku;
 
@@ -23,11 +24,9 @@ struct Trouble {
 const Trouble Troubles[] = {
     {"AbortBeforePriming", 0, 0, 0, 0x46, 1, 0, 0, false, SOperationAborted},
     {"AbortWithFullCache", 0, 0, 0, 0x2A, 3, 0, 0, true, SOperationAborted},
-    {"AbortDuringBusyRetries", mmcsim::FaultBusy, 0x2A, 100, -1, 0, 3, 3, true,
-     SOperationAborted},
+    {"AbortDuringBusyRetries", mmcsim::FaultBusy, 0x2A, 100, -1, 0, 3, 3, true, SOperationAborted},
     {"AbortDuringFlush", 0, 0, 0, 0x35, 1, 0, 0, true, SOperationAborted},
-    {"AbortDuringBusyClose", mmcsim::FaultBusy, 0x5B, 100, 0x5B, 2, 0, 0, true,
-     SOperationAborted},
+    {"AbortDuringBusyClose", mmcsim::FaultBusy, 0x5B, 100, 0x5B, 2, 0, 0, true, SOperationAborted},
     {"MediumError", mmcsim::FaultMediumError, 0x2A, 1, -1, 0, 0, 0, true,
      "WRITER ERROR [MEDIUM ERROR"},
     {"BusyForever", mmcsim::FaultBusy, 0x2A, 20000, -1, 0, 0, 10000, true,
@@ -59,8 +58,7 @@ TEST_P(TroubledBurn, EndsInAClearErrorAndTheNextBurnWorks) {
     int writes = 0;
     onCommand = [&](const uint8_t* cdb) { // an abort while writing waits for a full cache
         if (cdb[0] == 0x2A && ++writes == t.abortAt && t.abortOpcode == 0x2A) {
-            EXPECT_TRUE(kutest::WaitUntil([&] { return burner->GetCacheFillPercent() >= 80; },
-                                          10000));
+            EXPECT_TRUE(kutest::WaitFor([&] { return burner->GetCacheFillPercent() >= 80; }));
         }
     };
     std::string error = Burn(Image(BigImage, 7));
@@ -88,12 +86,9 @@ TEST_P(TroubledBurn, EndsInAClearErrorAndTheNextBurnWorks) {
     ExpectCleanEnd();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    BothLayers, TroubledBurn, ::testing::Combine(::testing::Bool(), ::testing::ValuesIn(Troubles)),
-    [](const auto& info) {
-        return std::string(std::get<0>(info.param) ? "Aspi" : "Spti") +
-               std::get<1>(info.param).name;
-    });
+INSTANTIATE_TEST_SUITE_P(BothLayers, TroubledBurn,
+                         ::testing::Combine(::testing::Bool(), ::testing::ValuesIn(Troubles)),
+                         kutest::LayerAndName());
 
 using UnusableImages = kutest::BurnerTest;
 
@@ -103,8 +98,8 @@ TEST_F(UnusableImages, AreErrors) {
     std::string empty = dir.File("empty.iso");
     ASSERT_TRUE(kutest::WriteTextFile(empty, ""));
     std::string locked = Image(30);
-    HANDLE holder = CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
-                                nullptr);
+    HANDLE holder =
+        CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     const std::pair<std::string, const char*> cases[] = {
         {dir.File("missing.iso"), SImageUnreadable},
         {empty, SImageEmpty},
@@ -124,9 +119,9 @@ TEST_F(UnusableImages, AreErrors) {
     onCommand = [&](const uint8_t* cdb) {
         if (cdb[0] != 0x2A || !Commands(0x2A, false).empty())
             return;
-        HANDLE file = CreateFileA(shrinking.c_str(), GENERIC_WRITE,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                  nullptr);
+        HANDLE file =
+            CreateFileA(shrinking.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                        nullptr, OPEN_EXISTING, 0, nullptr);
         SetFilePointer(file, 1 << 20, nullptr, FILE_BEGIN);
         EXPECT_TRUE(SetEndOfFile(file));
         CloseHandle(file);

@@ -1,16 +1,17 @@
-// Test support of the burning library: virtual clock, fake pass-through transport, ASPI double.
+// Test support of the burning library: virtual clock, fake pass-through transport, ASPI double,
+// and the burner on one simulated writer.
 #include "BurnTestSupport.h"
 
 #include <tlhelp32.h>
 
-#include <atomic>
 #include <cstring>
-#include <memory>
+#include <numeric>
 #include <thread>
 
+#include "IsoImage.h"
 #include "burning/mbASPI.h"
 #include "burning/mbDrvLib.h"
-#include "support/Sandbox.h"
+#include "support/Spawn.h"
 
 namespace kutest {
 
@@ -29,10 +30,12 @@ DWORD FakeClock::Ticks() {
 
 int FakeClock::SleepsOf(DWORD ms) {
     std::lock_guard<std::mutex> guard(lock_);
-    int count = 0;
-    for (DWORD sleep : sleeps)
-        count += sleep == ms;
-    return count;
+    return static_cast<int>(std::count(sleeps.begin(), sleeps.end(), ms));
+}
+
+DWORD FakeClock::Slept() {
+    std::lock_guard<std::mutex> guard(lock_);
+    return std::accumulate(sleeps.begin(), sleeps.end(), 0ul);
 }
 
 DWORD FakeClock::WaitForEvent(HANDLE event, DWORD ms) {
@@ -101,7 +104,6 @@ BOOL FakeSptiTransport::IoControl(HANDLE device, DWORD code, void* in, DWORD inS
     uint32_t length, senseOffset;
     uint8_t* data;
     std::memcpy(&length, block + 12, 4);
-    std::memcpy(&lastTimeOut, block + 16, 4);
     std::memcpy(&data, block + 20, 4);
     std::memcpy(&senseOffset, block + 24, 4);
     uint8_t direction = block[8];
@@ -125,7 +127,7 @@ void FakeSptiTransport::Close(HANDLE device) {
 }
 
 mmcsim::DriveModel MakeModel(uint8_t haId, uint8_t target, char letter, const char* product,
-                           bool dvdWriter) {
+                             bool dvdWriter) {
     mmcsim::DriveModel model;
     mmcsim::DefaultDriveModel(model);
     model.haId = haId;
@@ -154,11 +156,14 @@ AspiDouble::~AspiDouble() {
         ::FreeLibrary(module_);
 }
 
-std::string AspiDouble::Path() { return std::string(kFixtureDir) + "\\WNASPI32.DLL"; }
-
-std::string AspiDouble::BrokenPath() {
-    return std::string(kFixtureDir) + "\\brokenaspi\\WNASPI32.DLL";
+std::string AspiDouble::Path() {
+    return Fixture("WNASPI32.DLL");
 }
+std::string AspiDouble::BrokenPath() {
+    return Fixture("brokenaspi\\WNASPI32.DLL");
+}
+
+void* BurnTest::burnThreadStart = nullptr;
 
 void BurnTest::ResetLayer() {
     ku::UnloadASPI();
@@ -173,6 +178,7 @@ void BurnTest::ResetLayer() {
 }
 
 void BurnTest::SetUp() {
+    testThread_ = ::GetCurrentThreadId();
     ku::SetBurnClock(&clock);
     ku::SetSPTITransport(&spti);
     ResetLayer();
@@ -180,12 +186,25 @@ void BurnTest::SetUp() {
 }
 
 void BurnTest::TearDown() {
+    device.reset();
     ResetLayer();
-    if (sim)
-        sim->SetCommandHook(nullptr, nullptr);
+    if (watched_)
+        watched_->SetCommandHook(nullptr, nullptr);
     ku::SetSPTITransport(nullptr);
     ku::SetBurnClock(nullptr);
     aspi.reset();
+}
+
+void BurnTest::Watch(mmcsim::ISimControl* simulator) {
+    watched_ = simulator;
+    simulator->SetCommandHook(&BurnTest::Hook, this);
+}
+
+void __cdecl BurnTest::Hook(void* self, int, const uint8_t* cdb) {
+    auto* test = static_cast<BurnTest*>(self);
+    if (cdb[0] == 0x2A && !burnThreadStart && ::GetCurrentThreadId() != test->testThread_)
+        burnThreadStart = ThreadStartAddress(::GetCurrentThreadId());
+    test->OnCommand(cdb);
 }
 
 mmcsim::ISimControl* BurnTest::AttachDrive(bool viaDouble, int medium) {
@@ -200,9 +219,96 @@ mmcsim::ISimControl* BurnTest::AttachDrive(bool viaDouble, int medium) {
     sim->Reset();
     sim->AddDrive(MakeModel(0, 1, 'E', "DVDRW SIM-2000"));
     sim->SetMedium(0, medium);
+    Watch(sim);
     EXPECT_TRUE(ku::InitASPI(!viaDouble, viaDouble ? AspiDouble::Path() : ""));
     EXPECT_EQ(ku::ASPILayerName, viaDouble ? "WNASPI32.DLL" : "REZOZI32");
     return sim;
+}
+
+void BurnTest::OpenDevice(bool viaDouble, int medium) {
+    device.reset();
+    ASSERT_NE(AttachDrive(viaDouble, medium), nullptr);
+    device = std::make_unique<ku::TSCSIDevice>();
+    ASSERT_EQ(device->DeviceList, std::vector<std::string>{kWriterLine});
+    device->SelectDevice(device->DeviceList[0]);
+    ASSERT_EQ(device->Target, 1);
+    clock.sleeps.clear();
+    clock.waits.clear();
+}
+
+void BurnerTest::Open(bool viaDouble, int medium) {
+    ASSERT_NE(AttachDrive(viaDouble, medium), nullptr);
+    burner = std::make_unique<ku::TMCDBurner>();
+    ASSERT_EQ(burner->DeviceList.size(), 1u);
+    burner->SelectDevice(burner->DeviceList[0]);
+    burner->OnWriteDone = [this](ku::TMCDBurner*, const std::string& error) {
+        std::lock_guard<std::mutex> guard(lock_);
+        doneErrors.push_back(error);
+    };
+    if (!burnThreadStart) { // a first burn shows where the library's threads start
+        Burn(Image(1));
+        sim->SetMedium(0, medium);
+        sim->ClearLog(0);
+        doneErrors.clear();
+        ASSERT_NE(burnThreadStart, nullptr);
+    }
+}
+
+void BurnerTest::TearDown() {
+    if (sim) // the burner's end must not meet a test's hook
+        sim->SetCommandHook(nullptr, nullptr);
+    clock.onSleep = nullptr;
+    burner.reset();
+    BurnTest::TearDown();
+}
+
+void BurnerTest::OnCommand(const uint8_t* cdb) {
+    BurnTest::OnCommand(cdb);
+    if (cdb[0] == abortOpcode && ++seen_ == abortAt)
+        burner->Abort();
+}
+
+std::string BurnerTest::Image(uint32_t sectors, uint32_t extraBytes) {
+    std::string path =
+        dir.File("image" + std::to_string(sectors) + "_" + std::to_string(extraBytes) + ".iso");
+    EXPECT_TRUE(mmcsim::MakeIsoImage(path, sectors, extraBytes));
+    return path;
+}
+
+size_t BurnerTest::DoneCount() {
+    std::lock_guard<std::mutex> guard(lock_);
+    return doneErrors.size();
+}
+
+std::string BurnerTest::Burn(const std::string& path) {
+    size_t before = DoneCount();
+    seen_ = 0;
+    started = burner->BurnISOImage(path);
+    EXPECT_TRUE(WaitFor([&] { return DoneCount() > before; }, 60000)) << "no done event";
+    burner->WaitForBurn();
+    std::lock_guard<std::mutex> guard(lock_);
+    EXPECT_EQ(doneErrors.size(), before + 1) << "one done event per burn";
+    return doneErrors.size() > before ? doneErrors.back() : "(none)";
+}
+
+void BurnerTest::ExpectCleanEnd() {
+    EXPECT_FALSE(burner->WriteRunning());
+    // A thread that has just ended may still be listed for a moment.
+    EXPECT_TRUE(WaitFor([&] { return ThreadsStartingAt(burnThreadStart) == 0; }, 3000))
+        << ThreadsStartingAt(burnThreadStart) << " threads of the burning library left";
+    EXPECT_TRUE(LockIsFree(burner->LockSection()));
+    EXPECT_EQ(burner->GetCacheFillPercent(), 0);
+}
+
+std::vector<mmcsim::CommandRecord> BurnerTest::Commands(uint8_t opcode, bool acceptedOnly) {
+    std::vector<mmcsim::CommandRecord> found;
+    for (int i = 0; i < sim->LogCount(0); ++i) {
+        mmcsim::CommandRecord record;
+        if (sim->LogEntry(0, i, &record) && record.cdb[0] == opcode &&
+            (!acceptedOnly || record.scsiStatus == 0))
+            found.push_back(record);
+    }
+    return found;
 }
 
 void* ThreadStartAddress(DWORD threadId) {
@@ -239,17 +345,7 @@ bool LockIsFree(CRITICAL_SECTION* lock) {
         ::LeaveCriticalSection(lock);
         *taken = true;
     }).detach();
-    return WaitUntil([&] { return taken->load(); }, 2000);
-}
-
-bool WaitUntil(const std::function<bool()>& done, DWORD ms) {
-    DWORD start = ::GetTickCount();
-    while (!done()) {
-        if (::GetTickCount() - start >= ms)
-            return false;
-        ::Sleep(2);
-    }
-    return true;
+    return WaitFor([&] { return taken->load(); }, 2000);
 }
 
 } // namespace kutest

@@ -1,11 +1,13 @@
 // Test support of the burning library: a virtual clock, a pass-through transport over the
-// simulated writers, the WNASPI32.DLL double, and a fixture that resets the process-wide layer.
+// simulated writers, the WNASPI32.DLL double, a fixture that resets the process-wide layer and
+// watches the drive's commands, and a burner on one writer with the checks every burn ends with.
 #pragma once
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
@@ -14,32 +16,35 @@
 #include <vector>
 
 #include "MmcSim.h"
+#include "burning/mbCDBC.h"
 #include "burning/mbClock.h"
 #include "burning/mbSPTI.h"
+#include "support/Sandbox.h"
 
 namespace kutest {
 
 // Virtual time: sleeps and time-outs pass at once and are recorded. The worker threads of a
 // burn share it, so it is locked; onSleep runs (unlocked) on the sleeping thread first.
 class FakeClock : public ku::IBurnClock {
-public:
+  public:
     void Sleep(DWORD ms) override;
     DWORD Ticks() override;
     DWORD WaitForEvent(HANDLE event, DWORD ms) override;
     int SleepsOf(DWORD ms);
+    DWORD Slept();
 
     DWORD now = 1000;
     std::vector<DWORD> sleeps;
     std::vector<DWORD> waits;
     std::function<void(DWORD ms)> onSleep;
 
-private:
+  private:
     std::mutex lock_;
 };
 
 // The pass-through interface of Windows, answered by simulated drives with drive letters.
 class FakeSptiTransport : public ku::ISPTITransport {
-public:
+  public:
     UINT DriveType(const char* rootPath) override;
     HANDLE Open(const char* devicePath, DWORD access, DWORD share) override;
     BOOL IoControl(HANDLE device, DWORD code, void* in, DWORD inSize, void* out, DWORD outSize,
@@ -52,48 +57,104 @@ public:
     std::map<HANDLE, int> handles; // open handle -> drive
     int opens = 0;
     int passThroughCalls = 0;
-    uint32_t lastTimeOut = 0;
     bool refuseReadWrite = false; // only read access opens a drive
     std::vector<DWORD> openAccess;
 
-private:
+  private:
     uintptr_t nextHandle_ = 0x4000;
 };
 
 // A drive model with the given address, letter and name.
 mmcsim::DriveModel MakeModel(uint8_t haId, uint8_t target, char letter, const char* product,
-                           bool dvdWriter = true);
+                             bool dvdWriter = true);
+inline const char* const kWriterLine = "0:1:0,E: KELVSIM DVDRW SIM-2000  1.00";
 
 // The WNASPI32.DLL double loaded by the test itself, so its simulator can be set up before
 // the library loads the same module.
 class AspiDouble {
-public:
+  public:
     AspiDouble();
     ~AspiDouble();
-    mmcsim::ISimControl* operator->() const { return control_; }
     mmcsim::ISimControl* Control() const { return control_; }
     static std::string Path();
     static std::string BrokenPath();
 
-private:
+  private:
     HMODULE module_ = nullptr;
     mmcsim::ISimControl* control_ = nullptr;
 };
 
 // Every test starts with no layer loaded, the virtual clock and the fake transport.
 class BurnTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
     static void ResetLayer();
     // One simulated DVD writer E: at 0:1:0 with the medium, behind the pass-through emulation
     // (the fake transport) or the WNASPI32.DLL double; loads that layer. The simulator in use.
     mmcsim::ISimControl* AttachDrive(bool viaDouble, int medium);
+    // That writer as a device of its own, selected.
+    void OpenDevice(bool viaDouble, int medium);
+    // Calls OnCommand for every command the simulator receives.
+    void Watch(mmcsim::ISimControl* simulator);
+    // Runs on the thread that sends the command, before the drive sees it.
+    virtual void OnCommand(const uint8_t* cdb) {
+        if (onCommand)
+            onCommand(cdb);
+    }
 
     FakeClock clock;
     FakeSptiTransport spti;
     std::unique_ptr<AspiDouble> aspi;
     mmcsim::ISimControl* sim = nullptr;
+    std::unique_ptr<ku::TSCSIDevice> device;
+    std::function<void(const uint8_t* cdb)> onCommand;
+    // Where the library's threads start, learnt from the first WRITE no test thread sent.
+    static void* burnThreadStart;
+
+  private:
+    static void __cdecl Hook(void* self, int drive, const uint8_t* cdb);
+    mmcsim::ISimControl* watched_ = nullptr;
+    DWORD testThread_ = 0;
+};
+
+// A burner on one simulated writer, its done events collected; aborts at the n-th command of
+// a kind when asked.
+class BurnerTest : public BurnTest {
+  protected:
+    void TearDown() override;
+    // The drive behind the chosen layer, the burner selected on it.
+    void Open(bool viaDouble, int medium);
+    // Writes an image into the scratch folder; its path.
+    std::string Image(uint32_t sectors, uint32_t extraBytes = 0);
+    // Burns and waits for the end: the error text of the one done event.
+    std::string Burn(const std::string& path);
+    // No thread of the burning library left, the lock free, no cache to poll.
+    void ExpectCleanEnd();
+    // The commands of one operation code the drive accepted (or all of them).
+    std::vector<mmcsim::CommandRecord> Commands(uint8_t opcode, bool acceptedOnly = true);
+    void OnCommand(const uint8_t* cdb) override;
+
+    ScratchDir dir;
+    std::unique_ptr<ku::TMCDBurner> burner;
+    std::vector<std::string> doneErrors;
+    bool started = false; // what the last BurnISOImage answered
+    int abortOpcode = -1; // abort when the drive receives this command for the abortAt-th time
+    int abortAt = 0;
+
+  private:
+    size_t DoneCount();
+    std::mutex lock_;
+    std::atomic<int> seen_{0};
+};
+
+// Names a case of a table run through both layers: "Aspi" or "Spti" and the case's name.
+struct LayerAndName {
+    template <class Param>
+    std::string operator()(const ::testing::TestParamInfo<Param>& info) const {
+        return std::string(std::get<0>(info.param) ? "Aspi" : "Spti") +
+               std::get<1>(info.param).name;
+    }
 };
 
 // Where a thread of this process started, and how many of its threads started there.
@@ -101,7 +162,5 @@ void* ThreadStartAddress(DWORD threadId);
 int ThreadsStartingAt(void* start);
 // True when another thread can take the device's lock within two seconds.
 bool LockIsFree(CRITICAL_SECTION* lock);
-// Waits, letting nothing else run on this thread, until done() or ms pass.
-bool WaitUntil(const std::function<bool()>& done, DWORD ms);
 
 } // namespace kutest

@@ -1,6 +1,7 @@
 // Quick and full erases of every rewritable medium through both layers, with progress; erases
 // that cannot start, and an abort while the erase thread waits.
-#include "BurnerTestSupport.h"
+#include "BurnTestSupport.h"
+#include "support/Spawn.h"
 
 using namespace ku;
 
@@ -9,10 +10,10 @@ namespace {
 struct EraseCase {
     const char* name;
     int medium;
-    uint8_t mode;       // 0 full, 1 quick
-    uint8_t opcode;     // BLANK or FORMAT UNIT
-    uint8_t byte1;      // of that command
-    size_t zeroWrites;  // blocks of zeros written after it
+    uint8_t mode;      // 0 full, 1 quick
+    uint8_t opcode;    // BLANK or FORMAT UNIT
+    uint8_t byte1;     // of that command
+    size_t zeroWrites; // blocks of zeros written after it
 };
 
 const EraseCase Erases[] = {
@@ -25,15 +26,13 @@ const EraseCase Erases[] = {
 };
 
 class EraseTest : public kutest::BurnerTest {
-protected:
+  protected:
     void Open(bool viaDouble, int medium) {
         BurnerTest::Open(viaDouble, medium);
-        burner->OnEraseDone = [this](TSCSIDevice*, bool withError) {
-            erased.push_back(withError);
-        };
+        burner->OnEraseDone = [this](TSCSIDevice*, bool withError) { erased.push_back(withError); };
     }
     bool WaitErased() {
-        bool ended = kutest::WaitUntil([&] { return !burner->Erasing; }, 120000);
+        bool ended = kutest::WaitFor([&] { return !burner->Erasing; }, 120000);
         burner->WaitForErase();
         return ended;
     }
@@ -72,12 +71,9 @@ TEST_P(EveryRewritable, IsErasedWithProgress) {
     ExpectCleanEnd();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    BothLayers, EveryRewritable,
-    ::testing::Combine(::testing::Bool(), ::testing::ValuesIn(Erases)), [](const auto& info) {
-        return std::string(std::get<0>(info.param) ? "Aspi" : "Spti") +
-               std::get<1>(info.param).name;
-    });
+INSTANTIATE_TEST_SUITE_P(BothLayers, EveryRewritable,
+                         ::testing::Combine(::testing::Bool(), ::testing::ValuesIn(Erases)),
+                         kutest::LayerAndName());
 
 TEST_F(EraseTest, EndsWithAnErrorWhenItCannotStartOrIsAborted) {
     Open(false, mmcsim::CDR);

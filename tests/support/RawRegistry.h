@@ -41,6 +41,10 @@ RawValue RawReadValue(HKEY root, const std::string& path, const std::string& nam
 inline std::string StringBytes(const std::string& text) {
     return std::string(text.c_str(), text.size() + 1);
 }
+// A REG_DWORD value's bytes.
+inline std::string DwordBytes(DWORD value) {
+    return std::string(reinterpret_cast<const char*>(&value), sizeof(value));
+}
 void RawDeleteValue(HKEY root, const std::string& path, const std::string& name, REGSAM view = 0);
 // Deletes the key with its subkeys; a missing key is no error.
 void RawDeleteTree(HKEY root, const std::string& path, REGSAM view = 0);

@@ -19,6 +19,18 @@ struct ScriptedDevice {
     std::string vetoName;
 };
 
+inline ScriptedDevice MakeDevice(const char* friendly, const char* description, int classNumber,
+                                 ULONG status, ULONG problem = 0, int classImage = -1) {
+    ScriptedDevice device;
+    device.friendlyName = friendly;
+    device.description = description;
+    device.classNumber = classNumber;
+    device.status = status;
+    device.problem = problem;
+    device.classImage = classImage;
+    return device;
+}
+
 class ScriptedDevices : public ku::IDeviceApi {
   public:
     std::vector<ScriptedDevice> devices;

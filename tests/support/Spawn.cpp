@@ -117,34 +117,46 @@ HWND WaitForMainWindow(DWORD processId, DWORD ms) {
 
 namespace {
 
-struct DialogSearch {
+// A visible window of the process holding the control (when not 0); with a caption, only a
+// dialog of that caption. The last one found counts.
+struct ControlSearch {
     DWORD processId;
-    std::string caption;
-    int button;
+    const std::string* caption;
+    int control;
     HWND found = nullptr;
 };
 
-BOOL CALLBACK CheckDialog(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<DialogSearch*>(data);
+BOOL CALLBACK CheckWindowOf(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<ControlSearch*>(data);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
     char text[256] = {}, name[64] = {};
     GetWindowTextA(window, text, sizeof text);
     GetClassNameA(window, name, sizeof name);
-    if (owner == search->processId && IsWindowVisible(window) && std::string(name) == "#32770" &&
-        search->caption == text && (search->button == 0 || GetDlgItem(window, search->button)))
+    if (owner == search->processId && IsWindowVisible(window) &&
+        (!search->caption || (std::string(name) == "#32770" && *search->caption == text)) &&
+        (search->control == 0 || GetDlgItem(window, search->control)))
         search->found = window;
     return TRUE;
 }
 
-} // namespace
-
-HWND FindDialogOf(DWORD processId, const std::string& caption, int button) {
-    DialogSearch search{processId, caption, button};
-    EnumWindows(CheckDialog, reinterpret_cast<LPARAM>(&search));
+HWND FindWindowOf(DWORD processId, const std::string* caption, int control) {
+    ControlSearch search{processId, caption, control};
+    EnumWindows(CheckWindowOf, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
+} // namespace
+
+HWND WaitForWindowWith(DWORD processId, int controlId, DWORD ms) {
+    HWND found = nullptr;
+    WaitFor([&] { return (found = FindWindowOf(processId, nullptr, controlId)) != nullptr; }, ms);
+    return found;
+}
+
+HWND FindDialogOf(DWORD processId, const std::string& caption, int button) {
+    return FindWindowOf(processId, &caption, button);
+}
 bool AnswerDialog(DWORD processId, const std::string& caption, int button, DWORD ms) {
     HWND box = nullptr;
     if (!WaitFor([&] { return (box = FindDialogOf(processId, caption, button)) != nullptr; }, ms))
@@ -156,6 +168,50 @@ bool AnswerDialog(DWORD processId, const std::string& caption, int button, DWORD
 void ClickControl(HWND control) {
     PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
     PostMessageA(control, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+}
+
+std::string TextOf(HWND window) {
+    char text[512] = {};
+    SendMessageA(window, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+std::vector<std::string> ItemTexts(HWND control, UINT countMessage, UINT textMessage) {
+    std::vector<std::string> texts;
+    const LRESULT count = SendMessageA(control, countMessage, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        char text[1024] = {};
+        SendMessageA(control, textMessage, i, reinterpret_cast<LPARAM>(text));
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+namespace {
+const char* const kKuSettings = "Software\\Kelvane Uninstaller";
+}
+
+KuSession::KuSession(const std::string& exePath, const std::string& directory) {
+    RawDeleteTree(HKEY_CURRENT_USER, kKuSettings, KEY_WOW64_64KEY);
+    RawSetDword(HKEY_CURRENT_USER, kKuSettings, "CheckUpdate", 0, KEY_WOW64_64KEY);
+    process_ = StartProgram("\"" + exePath + "\"", &id, directory);
+    main = WaitForMainWindow(id);
+}
+
+int KuSession::Close() {
+    if (!process_)
+        return -2;
+    if (IsWindow(main))
+        PostMessageA(main, WM_CLOSE, 0, 0);
+    const int code = WaitForExit(process_, 20000);
+    CloseHandle(process_);
+    process_ = nullptr;
+    return code;
+}
+
+KuSession::~KuSession() {
+    Close();
+    RawDeleteTree(HKEY_CURRENT_USER, kKuSettings, KEY_WOW64_64KEY);
 }
 
 bool WaitFor(const std::function<bool()>& condition, DWORD ms) {

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "support/Sandbox.h"
 
@@ -59,6 +60,10 @@ ProgramWindows WindowsOf(DWORD processId);
 // Waits up to `ms` for the process's main window; nullptr when none came.
 HWND WaitForMainWindow(DWORD processId, DWORD ms = 20000);
 
+// Waits up to `ms` for a visible top-level window of the process that holds a control with
+// this id; nullptr when none came.
+HWND WaitForWindowWith(DWORD processId, int controlId, DWORD ms = 20000);
+
 // A visible dialog of the process with this caption and, when button is not 0, with that
 // button (a message box); nullptr when there is none.
 HWND FindDialogOf(DWORD processId, const std::string& caption, int button = 0);
@@ -70,5 +75,29 @@ void ClickControl(HWND control);
 inline std::string Fixture(const std::string& name) {
     return std::string(kFixtureDir) + "\\" + name;
 }
+
+// A window's text, also of another process's control (asked with WM_GETTEXT).
+std::string TextOf(HWND window);
+// The items a list box (LB_GETCOUNT, LB_GETTEXT) or a combo box (CB_...) of this process shows.
+std::vector<std::string> ItemTexts(HWND control, UINT countMessage, UINT textMessage);
+
+// KU.exe (the built one, or a copy) started with the update check off and its main window
+// found; at the end it is closed if it still runs and its settings key goes.
+class KuSession {
+  public:
+    explicit KuSession(const std::string& exePath = Fixture("ku\\KU.exe"),
+                       const std::string& directory = "");
+    ~KuSession();
+    KuSession(const KuSession&) = delete;
+    KuSession& operator=(const KuSession&) = delete;
+    // Closes the main window; KU.exe's exit code (-1 when it had to be ended).
+    int Close();
+
+    DWORD id = 0;
+    HWND main = nullptr; // nullptr when no main window came
+
+  private:
+    HANDLE process_ = nullptr;
+};
 
 } // namespace kutest

@@ -2,9 +2,9 @@
 // the list of backups and the order and stops of a restore.
 #include <gtest/gtest.h>
 
-#include "core/system/Dialogs.h"
 #include "core/system/FileSystem.h"
 #include "core/system/StrUtil.h"
+#include "support/RecordingDialogs.h"
 #include "support/Sandbox.h"
 #include "support/WindowsLikeHives.h"
 #include "sysmanager/RegstoreFunUnit.h"
@@ -22,18 +22,6 @@ void MakeBackup(const std::string& dir, const std::string& name,
         kutest::WriteTextFile(dir + "\\" + name + "\\" + hive, name + " " + hive);
 }
 
-// Answers every message box with `answer` and keeps the texts.
-struct Boxes {
-    explicit Boxes(int answer) {
-        ku::SetMessageBoxHook([this, answer](const ku::MessageBoxCall& call) {
-            texts.push_back(call.text);
-            return answer;
-        });
-    }
-    ~Boxes() { ku::SetMessageBoxHook(nullptr); }
-    std::vector<std::string> texts;
-};
-
 } // namespace
 
 TEST(HiveBackup, SavesEachHiveOfTheSystemIntoItsOwnFolderEvenWithinOneSecond) {
@@ -45,7 +33,8 @@ TEST(HiveBackup, SavesEachHiveOfTheSystemIntoItsOwnFolderEvenWithinOneSecond) {
     ASSERT_TRUE(first.ok) << first.error;
     ASSERT_TRUE(second.ok) << second.error;
     EXPECT_NE(first.folder, second.folder);
-    EXPECT_EQ(first.saved, (std::vector<std::string>{"DEFAULT", "SOFTWARE", "SYSTEM", "COMPONENTS"}));
+    EXPECT_EQ(first.saved,
+              (std::vector<std::string>{"DEFAULT", "SOFTWARE", "SYSTEM", "COMPONENTS"}));
     EXPECT_EQ(second.saved, (std::vector<std::string>{"DEFAULT", "SOFTWARE", "SYSTEM"}));
     EXPECT_EQ(kutest::ReadAll(first.folder + "\\DEFAULT"), "HKU\\.DEFAULT");
     EXPECT_EQ(ku::ListRegistryBackups(dir.Path()).size(), 2u);
@@ -75,7 +64,8 @@ TEST(HiveBackup, PruningKeepsTheEightNewestAndNothingElseIsTouched) {
     MakeBackup(dir.Path(), "Registry notes", {"SOFTWARE.old"});
     MakeBackup(dir.Path(), "Reg20190101_000000_copy", {"SAM"});
     MakeBackup(dir.Path(), "Reg20190101_000000", {"SAM"});
-    SetFileAttributesA(dir.File("Reg20190101_000000").c_str(), FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN);
+    SetFileAttributesA(dir.File("Reg20190101_000000").c_str(),
+                       FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN);
     kutest::WriteTextFile(dir.File("Reg20180101_000000"), "a file");
     ku::PruneRegistryBackups(dir.Path());
     const std::vector<std::string> kept = ku::ListRegistryBackups(dir.Path());
@@ -83,9 +73,9 @@ TEST(HiveBackup, PruningKeepsTheEightNewestAndNothingElseIsTouched) {
     EXPECT_EQ(kept.front(), "REG20200102_120000");
     EXPECT_EQ(kept.back(), "Reg20200109_120000");
     EXPECT_FALSE(ku::DirectoryExists(dir.File("Reg20200101_120000")));
-    for (const char* other : {"Temp\\SOFTWARE.old", "Registry notes\\SOFTWARE.old",
-                              "Reg20190101_000000_copy\\SAM", "Reg20190101_000000\\SAM",
-                              "Reg20180101_000000"})
+    for (const char* other :
+         {"Temp\\SOFTWARE.old", "Registry notes\\SOFTWARE.old", "Reg20190101_000000_copy\\SAM",
+          "Reg20190101_000000\\SAM", "Reg20180101_000000"})
         EXPECT_TRUE(ku::FileExists(dir.File(other))) << other;
     const std::vector<ku::TBackupRow> rows = ku::FillBackupGrid(dir.Path());
     ASSERT_EQ(rows.size(), 8u);
@@ -111,52 +101,59 @@ TEST(HiveRestore, StagesReplacesInOrderAndStopsAtTheFirstFailure) {
     const std::vector<std::string> all = {".DEFAULT", "SAM", "SECURITY", "SOFTWARE", "SYSTEM"};
     std::vector<std::string> allSix = all;
     allSix.push_back("COMPONENTS");
+    const char* const failed = "Failed to restore registry!";
+    // clang-format off
     const RestoreCase cases[] = {
         {"complete", five, IDYES, kXp32, "", all, "Zadozivo completely", true},
         {"64-bit", six, IDYES, kXp64, "", allSix, "Zadozivo completely", true},
         {"components ignored on 32-bit", six, IDYES, kXp32, "", all, "Zadozivo completely", true},
-        {"no SECURITY", {"DEFAULT", "SAM", "SOFTWARE", "SYSTEM"}, IDYES, kXp32, "", {},
-         "Failed to restore registry!", false},
+        {"no SECURITY", {"DEFAULT", "SAM", "SOFTWARE", "SYSTEM"}, IDYES, kXp32, "", {}, failed,
+         false},
         {"answered No", five, IDNO, kXp32, "", {}, "Are you sure", true},
-        {"replace fails", five, IDYES, kXp32, "SECURITY", {".DEFAULT", "SAM", "SECURITY"},
-         "Failed to restore registry!", true},
-        {"Windows NT 4", five, IDYES, {"WINNT", false}, "", {}, "Failed to restore registry!", true},
+        {"replace fails", five, IDYES, kXp32, "SECURITY", {".DEFAULT", "SAM", "SECURITY"}, failed,
+         true},
+        {"Windows NT 4", five, IDYES, {"WINNT", false}, "", {}, failed, true},
     };
+    // clang-format on
     for (const RestoreCase& c : cases) {
         SCOPED_TRACE(c.name);
         kutest::ScratchDir dir;
         kutest::WindowsLikeHives hives;
         hives.failOn = c.failOn;
-        Boxes boxes(c.answer);
+        kutest::RecordingDialogs boxes;
+        boxes.answers = {c.answer};
         MakeBackup(dir.Path(), "Reg20200101_120000", c.files);
         // Displaced hives of an earlier restore: Windows refuses to overwrite them.
         MakeBackup(dir.Path(), "Temp", {"SOFTWARE.old", "COMPONENTS"});
-        const bool done = ku::RestoreRegistryBackup(nullptr, dir.Path(), "Reg20200101_120000[@x]", c.system);
+        const bool done =
+            ku::RestoreRegistryBackup(nullptr, dir.Path(), "Reg20200101_120000[@x]", c.system);
         EXPECT_EQ(done, c.replaced.size() == all.size() + (c.system.wow64 ? 1 : 0) &&
                             std::string(c.failOn).empty());
         std::vector<std::string> replaced;
         for (const std::string& call : hives.Calls("replace"))
             replaced.push_back(call.substr(0, call.find(' ')));
         EXPECT_EQ(replaced, c.replaced);
-        ASSERT_FALSE(boxes.texts.empty());
-        EXPECT_EQ(boxes.texts.back().rfind(c.message, 0), 0u) << boxes.texts.back();
+        const std::vector<std::string> texts = boxes.Texts();
+        ASSERT_FALSE(texts.empty());
+        EXPECT_EQ(texts.back().rfind(c.message, 0), 0u) << texts.back();
         EXPECT_EQ(ku::FileExists(dir.File("Temp\\SYSTEM")), c.staged);
         if (c.staged) {
             EXPECT_EQ(kutest::ReadAll(dir.File("Temp\\SYSTEM")), "Reg20200101_120000 SYSTEM");
         }
         // A stale staged hive never goes back in with a backup that lacks it.
         EXPECT_EQ(ku::FileExists(dir.File("Temp\\COMPONENTS")),
-                  !c.staged || std::find(c.files.begin(), c.files.end(), "COMPONENTS") != c.files.end());
+                  !c.staged ||
+                      std::find(c.files.begin(), c.files.end(), "COMPONENTS") != c.files.end());
     }
 }
 
 TEST(HiveRestore, OnlyABackupOfOursCanBeRestored) {
     kutest::ScratchDir dir;
     kutest::WindowsLikeHives hives;
-    Boxes boxes(IDYES);
+    kutest::RecordingDialogs boxes;
     MakeBackup(dir.Path(), "Other", {kFive[0], kFive[1], kFive[2], kFive[3], kFive[4]});
     for (const char* text : {"", "   ", "[@01/01/2020]", "Other[@x]", "..\\Other"})
         EXPECT_FALSE(ku::RestoreRegistryBackup(nullptr, dir.Path(), text, kXp32)) << text;
-    EXPECT_TRUE(boxes.texts.empty());
+    EXPECT_TRUE(boxes.Calls().empty());
     EXPECT_TRUE(hives.Calls("replace").empty());
 }

@@ -17,9 +17,8 @@ struct ScriptedHost : ku::INicHost {
         initialDir = dir;
         return Choose(path);
     }
-    void Message(const std::string& text, const std::string& caption, UINT type) override {
+    void Message(const std::string& text, const std::string& caption, UINT) override {
         messages.push_back(caption + ": " + text);
-        types.push_back(type);
     }
     bool Choose(std::string& path) {
         path = choice;
@@ -27,7 +26,6 @@ struct ScriptedHost : ku::INicHost {
     }
     std::string choice, initialDir;
     std::vector<std::string> messages;
-    std::vector<UINT> types;
 };
 
 struct NicSetup {
@@ -53,11 +51,11 @@ TEST(NicSettings, BackupDumpsIntoTheChosenFileAndRemembersIt) {
     NicSetup s;
     s.host.choice = s.dir.File("My Backups\\NewBackup.nic");
     EXPECT_EQ(ku::BackupNetworkSettings(s.host, s.places), ku::NicOutcome::Done);
-    EXPECT_NE(kutest::ReadAll(s.host.choice).find("set address name=\"Local Area Connection\""), std::string::npos);
+    EXPECT_NE(kutest::ReadAll(s.host.choice).find("set address name=\"Local Area Connection\""),
+              std::string::npos);
     const std::string shortPath = ku::ShortOrLongPath(s.host.choice);
     ASSERT_EQ(s.host.messages.size(), 1u);
     EXPECT_EQ(s.host.messages[0], "Backup: NIC Settings Back up completely!\n\r" + shortPath);
-    EXPECT_EQ(s.host.types[0], static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
     EXPECT_EQ(s.Remembered(), shortPath);
     // The restore opens where the last backup went and logs what netsh did.
     EXPECT_EQ(ku::RestoreNetworkSettings(s.host, s.places), ku::NicOutcome::Done);

@@ -8,6 +8,7 @@
 #include "core/system/Handles.h"
 #include "support/Spawn.h"
 #include "support/StartupTestBed.h"
+#include "sysmanager/StartupBackup.h"
 
 using kutest::FindRow;
 using kutest::MarkRows;
@@ -16,10 +17,6 @@ using kutest::RawValue;
 namespace {
 
 const std::string kRunKey = kutest::LogonEntries::kRunKey;
-
-std::string Dword(DWORD value) {
-    return std::string(reinterpret_cast<const char*>(&value), sizeof(value));
-}
 
 RawValue RunValue(HKEY root, const std::string& name) {
     return kutest::RawReadValue(root, kRunKey, name, kutest::LogonEntries::View());
@@ -85,8 +82,8 @@ TEST(StartupRoundTrip, RegistryEntriesComeBackByteForByteWithExactLines) {
          kutest::StringBytes("C:\\A b\\x.exe /p|q#r"), "sz%7Cbar|C:\\A b\\x.exe /p|q#r"},
         {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "ex#hash", REG_EXPAND_SZ,
          kutest::StringBytes("%SystemRoot%\\x.exe"), "ex%23hash%t2|%SystemRoot%\\x.exe"},
-        {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", "dw 100%", REG_DWORD, Dword(4000000000u),
-         "dw 100%25%t4|4000000000"},
+        {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", "dw 100%", REG_DWORD,
+         kutest::DwordBytes(4000000000u), "dw 100%25%t4|4000000000"},
     };
     for (const auto& c : cases) {
         const std::string name = bed.logon.Name(c.suffix);
@@ -239,4 +236,15 @@ TEST(StartupRoundTrip, FailuresChangeNothing) {
         for (int i = 0; i < 3; ++i)
             EXPECT_EQ(kutest::ReadAll(bed.Backup(names[i])), files[i]) << names[i];
     }
+}
+
+// Lines written before names were escaped, and broken lines, read safely.
+TEST(StartupRoundTrip, OlderLinesAndBrokenLinesReadSafely) {
+    ku::BackupLine back;
+    // A "%" that starts no code is kept as it stands.
+    ASSERT_TRUE(ku::ParseBackupLine("HKEY_CURRENT_USER\\" + kRunKey + "#Old 100%|x", back));
+    EXPECT_EQ(back.ValueName, "Old 100%");
+    for (const char* broken :
+         {"", "no separators", "HKEY_CURRENT_USER\\Run|data#name", "HKEY_CURRENT_USER#Run|x"})
+        EXPECT_FALSE(ku::ParseBackupLine(broken, back)) << broken;
 }

@@ -13,10 +13,6 @@ using kutest::FindRow;
 
 namespace {
 
-std::string Dword(DWORD value) {
-    return std::string(reinterpret_cast<const char*>(&value), sizeof(value));
-}
-
 // A shortcut to target, as installers put into the startup folders.
 bool MakeShortcut(const std::string& path, const std::string& target) {
     CoInitialize(nullptr);
@@ -49,7 +45,7 @@ TEST(StartupSources, ListsEveryKindInOrderWithVersionFacts) {
                       kutest::StringBytes("\"" + exe + "\" /min"));
     logon.AddRunValue(HKEY_CURRENT_USER, logon.Name("1 expand"), REG_EXPAND_SZ,
                       kutest::StringBytes(expand));
-    logon.AddRunValue(HKEY_CURRENT_USER, logon.Name("2 dword"), REG_DWORD, Dword(42));
+    logon.AddRunValue(HKEY_CURRENT_USER, logon.Name("2 dword"), REG_DWORD, kutest::DwordBytes(42));
     const std::string common =
         logon.AddStartupFile(true, logon.Name("common.exe"), kutest::ReadAll(exe));
     const std::string user = logon.AddStartupFile(false, logon.Name("user.lnk"), "");

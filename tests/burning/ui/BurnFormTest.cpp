@@ -7,26 +7,23 @@
 
 #include <commctrl.h>
 
-#include <atomic>
-#include <utility>
-
 #include "../BurnTestSupport.h"
 #include "BurnFormIds.h"
 #include "IsoImage.h"
 #include "UiSupport.h"
 #include "burning/ui/BurnUnit.h"
-#include "core/system/Dialogs.h"
 #include "core/system/PublicFunctionUnit.h"
+#include "support/RecordingDialogs.h"
+#include "support/Spawn.h"
 
 using namespace ku;
 
 namespace {
 
-const char* const WriterLine = "0:1:0,E: KELVSIM DVDRW SIM-2000  1.00";
 constexpr uint32_t ImageSectors = 2000;
 
 class BurnWindow : public kutest::BurnTest {
-protected:
+  protected:
     void SetUp() override {
         BurnTest::SetUp();
         sim = &spti.sim;
@@ -36,17 +33,11 @@ protected:
         spti.sim.AddDrive(reader);
         image = ProgramDir() + "DIDuvu.zir";
         ASSERT_TRUE(mmcsim::MakeIsoImage(image, ImageSectors));
-        SetMessageBoxHook([this](const MessageBoxCall& call) {
-            boxes.push_back(call);
-            return std::exchange(answer, IDNO);
-        });
-        spti.sim.SetCommandHook(&BurnWindow::Hook, this);
+        Watch(sim);
     }
     void TearDown() override {
         release = true;
         form.reset();
-        spti.sim.SetCommandHook(nullptr, nullptr);
-        SetMessageBoxHook(nullptr);
         DeleteFileA(image.c_str());
         BurnTest::TearDown();
     }
@@ -59,66 +50,50 @@ protected:
     HWND Item(int id) const { return form->Item(id); }
     bool Enabled(int id) const { return IsWindowEnabled(Item(id)) != FALSE; }
     std::string Text(int id) const { return WindowText(Item(id)); }
-    void Choose(int combo, int index) {
-        SendMessageA(Item(combo), CB_SETCURSEL, index, 0);
-        SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(combo, CBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(Item(combo)));
-    }
-    void Click(int id) {
-        SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+    void Command(int id, int code) {
+        SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(id, code),
                      reinterpret_cast<LPARAM>(Item(id)));
     }
-    std::string ItemText(int combo, int index) {
-        char text[256] = {};
-        SendMessageA(Item(combo), CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
-        return text;
+    void Choose(int combo, int index) {
+        SendMessageA(Item(combo), CB_SETCURSEL, index, 0);
+        Command(combo, CBN_SELCHANGE);
     }
-    int Count(int combo) { return static_cast<int>(SendMessageA(Item(combo), CB_GETCOUNT, 0, 0)); }
+    // The texts a drop-down list offers.
+    std::vector<std::string> Offered(int combo) {
+        return kutest::ItemTexts(Item(combo), CB_GETCOUNT, CB_GETLBTEXT);
+    }
     int BarPosition(int id) { return static_cast<int>(SendMessageA(Item(id), PBM_GETPOS, 0, 0)); }
-    // Lets the window run until its status line starts with the text.
-    bool PumpUntilStatus(const std::string& start) {
-        for (int i = 0; i < 300; ++i) {
-            if (form->Status().compare(0, start.size(), start) == 0)
-                return true;
-            uitest::PumpMessages(20);
-        }
-        return false;
+    bool StatusBecomes(const std::string& start) {
+        return uitest::PumpUntil([&] { return form->Status().rfind(start, 0) == 0; }, 6000);
     }
     // Only Abort is offered while a burn or an erase runs.
     void ExpectWorking(bool working) {
         EXPECT_EQ(Enabled(IDC_BURN_BABORT), working);
-        EXPECT_EQ(Enabled(IDC_BURN_BBURNISO), !working);
-        EXPECT_EQ(Enabled(IDC_BURN_BQERASE), !working);
-        EXPECT_EQ(Enabled(IDC_BURN_CBDRIVES), !working);
-        EXPECT_EQ(Enabled(IDC_BURN_CBSPEED), !working);
+        for (int id : {IDC_BURN_BBURNISO, IDC_BURN_BQERASE, IDC_BURN_CBDRIVES, IDC_BURN_CBSPEED})
+            EXPECT_EQ(Enabled(id), !working) << id;
     }
     // Holds the write thread before its holdAt-th WRITE until released or aborted.
-    static void __cdecl Hook(void* self, int, const uint8_t* cdb) {
-        auto* test = static_cast<BurnWindow*>(self);
-        if (test->onCommand)
-            test->onCommand(cdb);
-        if (cdb[0] != 0x2A || ++test->writes != test->holdAt)
+    void OnCommand(const uint8_t* cdb) override {
+        BurnTest::OnCommand(cdb);
+        if (cdb[0] != 0x2A || ++writes != holdAt)
             return;
-        test->burnThreadStart = kutest::ThreadStartAddress(GetCurrentThreadId());
-        test->held = true;
-        kutest::WaitUntil([test] { return test->release || AbortFlag; }, 20000);
-        test->held = false;
+        held = true;
+        kutest::WaitFor([this] { return release || AbortFlag; }, 20000);
+        held = false;
     }
-    void HoldAtWrite(int n) {
+    void BurnHeldAtWrite(int n) {
         writes = 0;
         holdAt = n;
         release = false;
+        Command(IDC_BURN_BBURNISO, BN_CLICKED);
     }
 
     std::unique_ptr<TBurnForm> form;
     std::string image;
-    std::vector<MessageBoxCall> boxes;
-    int answer = IDNO; // to the next message box
+    kutest::RecordingDialogs dialogs;
     std::atomic<int> writes{0};
     int holdAt = 0;
     std::atomic<bool> held{false}, release{false};
-    void* burnThreadStart = nullptr;
-    std::function<void(const uint8_t* cdb)> onCommand;
 };
 
 TEST_F(BurnWindow, ListsTheDrivesAndSpeedsAndBurnsTheImage) {
@@ -126,8 +101,9 @@ TEST_F(BurnWindow, ListsTheDrivesAndSpeedsAndBurnsTheImage) {
     Open();
     EXPECT_EQ(Text(IDC_BURN_EDITFILENAME), image);
     EXPECT_EQ(WindowText(form->Handle()), "Burn the System Recovery CD->DIDuvu.zir");
-    ASSERT_EQ(Count(IDC_BURN_CBDRIVES), 2);
-    EXPECT_EQ(ItemText(IDC_BURN_CBDRIVES, 0), WriterLine);
+    EXPECT_EQ(
+        Offered(IDC_BURN_CBDRIVES),
+        (std::vector<std::string>{kutest::kWriterLine, "0:2:0,F: KELVSIM CDROM SIM-52    1.00"}));
     EXPECT_EQ(form->Status(), ">>> Select Drive");
     EXPECT_FALSE(Enabled(IDC_BURN_BBURNISO) || Enabled(IDC_BURN_BQERASE) ||
                  Enabled(IDC_BURN_BABORT));
@@ -143,9 +119,10 @@ TEST_F(BurnWindow, ListsTheDrivesAndSpeedsAndBurnsTheImage) {
 
     SendMessageA(Item(IDC_BURN_CBSPEED), CB_SHOWDROPDOWN, TRUE, 0);
     SendMessageA(Item(IDC_BURN_CBSPEED), CB_SHOWDROPDOWN, FALSE, 0);
-    ASSERT_EQ(Count(IDC_BURN_CBSPEED), 7);
-    EXPECT_EQ(ItemText(IDC_BURN_CBSPEED, 0), "Max");
-    EXPECT_EQ(ItemText(IDC_BURN_CBSPEED, 3), "8.0X (11,080 KB/s)");
+    const std::vector<std::string> speeds = Offered(IDC_BURN_CBSPEED);
+    ASSERT_EQ(speeds.size(), 7u);
+    EXPECT_EQ(speeds[0], "Max");
+    EXPECT_EQ(speeds[3], "8.0X (11,080 KB/s)");
     Choose(IDC_BURN_CBSPEED, 3);
     EXPECT_TRUE(uitest::SaveScreenshot(form->Handle(), "BurnForm"));
 
@@ -154,12 +131,12 @@ TEST_F(BurnWindow, ListsTheDrivesAndSpeedsAndBurnsTheImage) {
     onCommand = [&](const uint8_t* cdb) {
         askedFor8X |= cdb[0] == 0xBB && cdb[4] * 256 + cdb[5] == 8 * 1385;
     };
-    HoldAtWrite(5);
-    Click(IDC_BURN_BBURNISO);
-    EXPECT_EQ(form->Status(), std::string(">>> STARTING BURN .ISO IMAGE ON ") + WriterLine);
+    BurnHeldAtWrite(5);
+    EXPECT_EQ(form->Status(),
+              std::string(">>> STARTING BURN .ISO IMAGE ON ") + kutest::kWriterLine);
     ExpectWorking(true);
     EXPECT_TRUE(form->TimerRunning());
-    ASSERT_TRUE(kutest::WaitUntil([&] { return held.load(); }, 10000));
+    ASSERT_TRUE(kutest::WaitFor([&] { return held.load(); }));
     uitest::PumpMessages(700); // the held thread holds the drive: nothing may ask it now
     EXPECT_EQ(Text(IDC_BURN_LSIZE), "0.25/3.91 MB");
     EXPECT_EQ(BarPosition(IDC_BURN_PCD), 128);
@@ -167,7 +144,7 @@ TEST_F(BurnWindow, ListsTheDrivesAndSpeedsAndBurnsTheImage) {
     ExpectWorking(true);
     release = true;
 
-    ASSERT_TRUE(PumpUntilStatus(">>> WRITE/BURNCD PROCESS DONE")) << form->Status();
+    ASSERT_TRUE(StatusBecomes(">>> WRITE/BURNCD PROCESS DONE")) << form->Status();
     EXPECT_EQ(form->Status(), ">>> WRITE/BURNCD PROCESS DONE");
     ExpectWorking(false);
     EXPECT_FALSE(form->TimerRunning());
@@ -181,22 +158,19 @@ TEST_F(BurnWindow, AbortsAndClosesWhileBurning) {
     spti.sim.SetMedium(0, mmcsim::DVDPlusRW);
     Open();
     Choose(IDC_BURN_CBDRIVES, 0);
-    HoldAtWrite(3);
-    Click(IDC_BURN_BBURNISO);
-    ASSERT_TRUE(kutest::WaitUntil([&] { return held.load(); }, 10000));
-    Click(IDC_BURN_BABORT);
+    BurnHeldAtWrite(3);
+    ASSERT_TRUE(kutest::WaitFor([&] { return held.load(); }));
+    Command(IDC_BURN_BABORT, BN_CLICKED);
     EXPECT_FALSE(Enabled(IDC_BURN_BABORT));
-    ASSERT_TRUE(PumpUntilStatus(">>> WRITE/BURNCD PROCESS DONE WITH ERROR"));
-    EXPECT_EQ(form->Status(),
-              ">>> WRITE/BURNCD PROCESS DONE WITH ERROR OPERATION ABORTED BY USER");
+    ASSERT_TRUE(StatusBecomes(">>> WRITE/BURNCD PROCESS DONE WITH ERROR"));
+    EXPECT_EQ(form->Status(), ">>> WRITE/BURNCD PROCESS DONE WITH ERROR OPERATION ABORTED BY USER");
     ExpectWorking(false);
     EXPECT_EQ(spti.sim.State(0, mmcsim::StateTrayOpen), 0) << "no eject after a failure";
     EXPECT_EQ(spti.sim.CountCommands(0, 0x5B), 0);
 
     // Closing the window while it burns stops the burn and waits for it.
-    HoldAtWrite(3);
-    Click(IDC_BURN_BBURNISO);
-    ASSERT_TRUE(kutest::WaitUntil([&] { return held.load(); }, 10000));
+    BurnHeldAtWrite(3);
+    ASSERT_TRUE(kutest::WaitFor([&] { return held.load(); }));
     HWND window = form->Handle();
     SendMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(window));
@@ -212,7 +186,9 @@ TEST_F(BurnWindow, ErasesARewritableDiscAfterAsking) {
     Open();
     Choose(IDC_BURN_CBDRIVES, 0);
 
-    Click(IDC_BURN_BQERASE); // the user says No
+    dialogs.answers = {IDNO};
+    Command(IDC_BURN_BQERASE, BN_CLICKED);
+    const std::vector<MessageBoxCall> boxes = dialogs.Calls();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "All Data on the CD will be lost");
     EXPECT_EQ(boxes[0].caption, "Want to Quick Erase the Disc ?");
@@ -221,22 +197,22 @@ TEST_F(BurnWindow, ErasesARewritableDiscAfterAsking) {
     ExpectWorking(false);
 
     // Yes: held while the erase thread waits, the bar shows its progress.
-    answer = IDYES;
+    dialogs.answers = {IDYES};
     std::atomic<bool> waiting{false}, go{false};
     clock.onSleep = [&](DWORD ms) {
         if (ms == 5000 && form->mcdb->Erasing && !go) {
             waiting = true;
-            kutest::WaitUntil([&] { return go.load(); }, 20000);
+            kutest::WaitFor([&] { return go.load(); }, 20000);
         }
     };
-    Click(IDC_BURN_BQERASE);
+    Command(IDC_BURN_BQERASE, BN_CLICKED);
     ExpectWorking(true);
-    ASSERT_TRUE(kutest::WaitUntil([&] { return waiting.load(); }, 10000));
+    ASSERT_TRUE(kutest::WaitFor([&] { return waiting.load(); }));
     uitest::PumpMessages(700);
     EXPECT_GT(BarPosition(IDC_BURN_PCD), 0);
     EXPECT_LT(BarPosition(IDC_BURN_PCD), 100);
     go = true;
-    ASSERT_TRUE(PumpUntilStatus(">>> ERASE PROCESS DONE")) << form->Status();
+    ASSERT_TRUE(StatusBecomes(">>> ERASE PROCESS DONE")) << form->Status();
     EXPECT_EQ(form->Status(), ">>> ERASE PROCESS DONE");
     ExpectWorking(false);
     EXPECT_EQ(spti.sim.State(0, mmcsim::StateSessions), 0);
@@ -246,19 +222,9 @@ TEST_F(BurnWindow, ErasesARewritableDiscAfterAsking) {
     clock.onSleep = nullptr;
     spti.sim.SetMedium(0, mmcsim::CDR);
     form->mcdb->LoadUnloadMedium(false);
-    Click(IDC_BURN_BQERASE);
+    dialogs.answers = {IDNO};
+    Command(IDC_BURN_BQERASE, BN_CLICKED);
     EXPECT_EQ(form->Status(), "Disc is not Erasable");
-    ExpectWorking(false);
-    // The drive stops answering as the erase begins: no erase, no event.
-    spti.sim.SetMedium(0, mmcsim::CDRW);
-    form->mcdb->LoadUnloadMedium(false);
-    onCommand = [&](const uint8_t* cdb) {
-        if (cdb[0] == 0x00)
-            spti.sim.InjectFault(0, mmcsim::FaultNotReady, 1000000, -1, 0);
-    };
-    answer = IDYES;
-    Click(IDC_BURN_BQERASE);
-    EXPECT_EQ(form->Status(), ">>> ERASE PROCESS DONE WITH ERROR");
     ExpectWorking(false);
 }
 
@@ -267,17 +233,17 @@ TEST_F(BurnWindow, ReportsAMissingImageAndAMissingLayer) {
     Open();
     EXPECT_EQ(Text(IDC_BURN_EDITFILENAME), "");
     Choose(IDC_BURN_CBDRIVES, 0);
-    Click(IDC_BURN_BBURNISO);
-    EXPECT_EQ(form->Status(), std::string(">>> Not found DIDuvu.zir") + WriterLine);
+    Command(IDC_BURN_BBURNISO, BN_CLICKED);
+    EXPECT_EQ(form->Status(), std::string(">>> Not found DIDuvu.zir") + kutest::kWriterLine);
     ExpectWorking(false);
     form.reset();
 
     ResetLayer();
     spti.sim.Reset(); // no drive anywhere, and no ASPI manager
     Open();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "Error initializing ASPI Layer");
-    EXPECT_EQ(Count(IDC_BURN_CBDRIVES), 0);
+    ASSERT_EQ(dialogs.Calls().size(), 1u);
+    EXPECT_EQ(dialogs.Calls()[0].text, "Error initializing ASPI Layer");
+    EXPECT_TRUE(Offered(IDC_BURN_CBDRIVES).empty());
     EXPECT_FALSE(Enabled(IDC_BURN_BBURNISO));
 }
 

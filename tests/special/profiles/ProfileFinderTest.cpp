@@ -11,7 +11,6 @@
 #include "special/profiles/ProfileUnits.h"
 #include "support/Files.h"
 #include "support/PlantedRegistry.h"
-#include "support/RecordingDialogs.h"
 #include "support/Sandbox.h"
 
 namespace {
@@ -206,9 +205,7 @@ TEST_F(ProfileFinders, FindNothingAndShowNothingWhenTheApplicationIsMissing) {
 // A found folder is scanned only when it is a product's own: never a root, a system or shared
 // folder, a profile root or a path that is not absolute (what a missed cut leaves).
 TEST_F(ProfileFinders, ScanOnlyAbsoluteFoldersTheDeleteGuardAllows) {
-    char windows[MAX_PATH] = {}, system[MAX_PATH] = {}, profile[MAX_PATH] = {};
-    GetWindowsDirectoryA(windows, MAX_PATH);
-    GetSystemDirectoryA(system, MAX_PATH);
+    char profile[MAX_PATH] = {};
     GetEnvironmentVariableA("USERPROFILE", profile, MAX_PATH);
     const struct {
         std::string folder;
@@ -223,48 +220,14 @@ TEST_F(ProfileFinders, ScanOnlyAbsoluteFoldersTheDeleteGuardAllows) {
         {"Vendor\\Product", false},
         {"\\Product", false},
         {"\\\\server\\share\\app", false},
-        {windows, false},
-        {system, false},
+        {kutest::WindowsFolder(), false},
+        {kutest::SystemFolder(), false},
         {"C:\\Program Files", false},
         {"C:\\Program Files\\Common Files", false},
         {profile, false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(ku::IsScannableProfileFolder(c.folder), c.scanned) << c.folder;
-}
-
-TEST_F(ProfileFinders, OwnFindersAddOnlyFilesThatExist) {
-    kutest::ScratchDir dir;
-    ASSERT_TRUE(kutest::WriteTextFile(dir.File("CodeA.dat"),
-                                      "[DirecX9]\r\nFILE=%WinDir%\\win.ini\r\n"
-                                      "FILE=%System%\\ku_no_such_file.dll\r\n[/DirecX9]\r\n"));
-    kutest::RecordingDialogs dialogs;
-    ku::TUninstallerContents contents;
-    std::vector<std::string> captions;
-    ku::ProfileSite site;
-    site.dataFolder = dir.Path();
-    site.contents = &contents;
-    site.progress.caption = [&](const std::string& text) { captions.push_back(text); };
-    ku::profiles::DirectX9::ScanProfileFolders(site);
-    ASSERT_EQ(contents.Count(), 1);
-    EXPECT_TRUE(ku::EndsText(contents.GetItem(0).Content.FilePath, "\\win.ini"));
-    EXPECT_EQ(contents.GetItem(0).Content.ItemType, "3");
-    // The probed path is shown even though there is no such file.
-    ku::profiles::TweakUI::ScanProfileFolders(site);
-    EXPECT_EQ(contents.Count(), 1);
-    ASSERT_EQ(captions.size(), 1u);
-    EXPECT_TRUE(ku::EndsText(captions[0], "\\TweakUI.exe"));
-}
-
-TEST_F(ProfileFinders, NortonSystemWorksListsEveryFoundFileInTheFileList) {
-    kutest::ScratchDir dir;
-    kutest::PlantedRegistry registry(view);
-    const ku::ProfileRow& row = ku::profiles::UnitNortonSystemWorks2008::Row;
-    PlantSource(row.sources[1], dir.Path(), false, registry);
-    const Found found = Scan(row);
-    ASSERT_EQ(found.fileList.size(), 2u);
-    EXPECT_EQ(Paths({ku::UpperCase(found.fileList[0]), ku::UpperCase(found.fileList[1])}),
-              found.files);
 }
 
 } // namespace

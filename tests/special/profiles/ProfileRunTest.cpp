@@ -22,12 +22,6 @@ namespace {
 
 const REGSAM kView = KEY_WOW64_64KEY;
 
-std::string SystemFolder() {
-    char buffer[MAX_PATH] = {};
-    GetSystemDirectoryA(buffer, MAX_PATH);
-    return buffer;
-}
-
 // Every row's section in generated files deletes one scratch key of that row: each row must
 // reach its own section (mark and file) and nothing else; the extra commands come after.
 TEST(ProfileRuns, EverySectionIsReachedUnderItsOwnMarkAndFile) {
@@ -64,28 +58,26 @@ TEST(ProfileRuns, EverySectionIsReachedUnderItsOwnMarkAndFile) {
         const auto requests = launcher.Requests();
         for (; before < requests.size(); ++before)
             commands[row->unit].push_back(
-                ku::ReplaceAll(requests[before].commandLine, SystemFolder(), "SYS") +
+                ku::ReplaceAll(requests[before].commandLine, kutest::SystemFolder(), "SYS") +
                 (requests[before].show == SW_HIDE ? " (hidden)" : ""));
     }
     EXPECT_TRUE(dialogs.Calls().empty());
-    const std::vector<std::string> ole{"regsvr32 oleaut32.dll /s (hidden)"};
-    const std::vector<std::string> netsh{"netsh winsock reset (hidden)"};
-    const std::map<std::string, std::vector<std::string>> expected{
-        {"UnitRoxioEasyMeidaCreator705", ole},
-        {"UnitComodoAntiSpam2005", ole},
-        {"UnitNortonSystemWorks2008", ole},
-        {"FSecureIS2008", netsh},
-        {"SystemSuite8", netsh},
-        {"STOPzilla5", netsh},
-        {"StopSigneAcc", netsh},
-        {"KasperskyAV5", netsh},
+    // The extra command of the row's kind, hidden; the suites' own steps register their
+    // libraries with the system folder quoted.
+    const std::map<ku::ExtraCommand, std::vector<std::string>> extra{
+        {ku::ExtraCommand::None, {}},
+        {ku::ExtraCommand::RegisterOleAut, {"regsvr32 oleaut32.dll /s (hidden)"}},
+        {ku::ExtraCommand::WinsockReset, {"netsh winsock reset (hidden)"}}};
+    const std::map<std::string, std::vector<std::string>> own{
         {"UnitCAPlus2008",
          {"regsvr32 \"SYS\\jscript.dll\"  /s", "regsvr32 \"SYS\\vbscript.dll\"  /s"}},
         {"KasperskyInternetSecurityV7",
          {"regsvr32 \"SYS\\msxml3.dll\"  /s", "regsvr32 \"SYS\\jscript.dll\"  /s",
-          "regsvr32 \"SYS\\vbscript.dll\"  /s"}},
-    };
-    EXPECT_EQ(commands, expected);
+          "regsvr32 \"SYS\\vbscript.dll\"  /s"}}};
+    for (const ku::ProfileRow* row : ku::profiles::AllProfiles())
+        EXPECT_EQ(commands[row->unit],
+                  own.count(row->unit) ? own.at(row->unit) : extra.at(row->extra))
+            << row->unit;
 }
 
 // Profiles without a section delete their fixed keys and values, each in its own root; a
@@ -140,9 +132,7 @@ TEST(ProfileRuns, VirtualAdapterKeysGoByTheirFourDigitNamesUpTo0050) {
 }
 
 TEST(ProfileRuns, CleanUpStepsDeleteTheirOwnFileAndNeedTheSuitesFolder) {
-    char windows[MAX_PATH] = {};
-    GetWindowsDirectoryA(windows, MAX_PATH);
-    const std::string ini = std::string(windows) + "\\winsc32.ini";
+    const std::string ini = kutest::WindowsFolder() + "\\winsc32.ini";
     ASSERT_TRUE(kutest::WriteTextFile(ini, "x"));
     ku::DeleteWinsc32Ini();
     EXPECT_FALSE(kutest::PathExists(ini));

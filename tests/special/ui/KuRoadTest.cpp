@@ -9,8 +9,6 @@
 
 #include "MainUnitIds.h"
 #include "SpecialFormIds.h"
-#include "core/system/Handles.h"
-#include "core/system/StrUtil.h"
 #include "support/Files.h"
 #include "support/PlantedRegistry.h"
 #include "support/RawRegistry.h"
@@ -18,22 +16,11 @@
 
 namespace {
 
-const char* const kSettings = "Software\\Kelvane Uninstaller";
-const std::string kCaption = "Copernic Agent Basic 6(For 32bit)";
-
-std::string TextOf(HWND window) {
-    char text[256] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
 TEST(SpecialFromKu, TheSpecialButtonLeadsToAWholeRemoval) {
     const REGSAM view = kutest::RunningUnderWow64() ? KEY_WOW64_64KEY : 0;
     const std::string app = "C:\\Program Files\\KuCopernic Agent";
     CreateDirectoryA(app.c_str(), nullptr);
     ASSERT_TRUE(kutest::WriteTextFile(app + "\\CopernicAgent.exe"));
-    kutest::RawDeleteTree(HKEY_CURRENT_USER, kSettings, KEY_WOW64_64KEY);
-    kutest::RawSetDword(HKEY_CURRENT_USER, kSettings, "CheckUpdate", 0, KEY_WOW64_64KEY);
     kutest::PlantedRegistry registry(view);
     // What the shipped section names, the folder its finder reads, and the vendor's other
     // product.
@@ -43,11 +30,10 @@ TEST(SpecialFromKu, TheSpecialButtonLeadsToAWholeRemoval) {
                     "CopernicAgent", app);
     registry.String(HKEY_LOCAL_MACHINE, "SOFTWARE\\Copernic\\KuDesktopSearch", "Folder", "x");
 
-    DWORD id = 0;
-    ku::UniqueHandle process(kutest::StartKu("", &id));
-    const HWND main = kutest::WaitForMainWindow(id);
-    ASSERT_NE(main, nullptr);
-    kutest::ClickControl(GetDlgItem(main, IDC_MAIN_SPECIALBTN));
+    kutest::KuSession ku;
+    ASSERT_NE(ku.main, nullptr);
+    const DWORD id = ku.id;
+    kutest::ClickControl(GetDlgItem(ku.main, IDC_MAIN_SPECIALBTN));
     ASSERT_TRUE(kutest::AnswerDialog(id, "Kelvane Uninstaller", IDOK))
         << "no question before the wizard";
     HWND wizard = nullptr;
@@ -76,11 +62,10 @@ TEST(SpecialFromKu, TheSpecialButtonLeadsToAWholeRemoval) {
     EXPECT_TRUE(kutest::AnswerDialog(id, "Please restart system!", IDOK));
     EXPECT_TRUE(
         kutest::WaitFor([&] { return IsWindowVisible(GetDlgItem(wizard, IDC_SPECIAL_ABFINISH)); }));
-    EXPECT_EQ(TextOf(GetDlgItem(wizard, IDC_SPECIAL_ABFINISH)), "Finish");
+    EXPECT_EQ(kutest::TextOf(GetDlgItem(wizard, IDC_SPECIAL_ABFINISH)), "Finish");
     kutest::ClickControl(GetDlgItem(wizard, IDC_SPECIAL_CANCELBITBTN));
     EXPECT_TRUE(kutest::WaitFor([&] { return !IsWindow(wizard); }));
-    PostMessageA(main, WM_CLOSE, 0, 0);
-    EXPECT_EQ(kutest::WaitForExit(process.get(), 15000), 0);
+    EXPECT_EQ(ku.Close(), 0);
 
     EXPECT_FALSE(kutest::RawKeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Copernic\\Agent", view));
     EXPECT_FALSE(kutest::RawKeyExists(HKEY_CURRENT_USER, "Software\\Copernic\\Agent", view));
@@ -91,7 +76,6 @@ TEST(SpecialFromKu, TheSpecialButtonLeadsToAWholeRemoval) {
         kutest::RawKeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Copernic\\KuDesktopSearch", view));
     EXPECT_FALSE(kutest::FileThere(app + "\\CopernicAgent.exe"));
     RemoveDirectoryA(app.c_str());
-    kutest::RawDeleteTree(HKEY_CURRENT_USER, kSettings, KEY_WOW64_64KEY);
 }
 
 } // namespace

