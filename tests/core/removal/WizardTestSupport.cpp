@@ -16,6 +16,22 @@ std::vector<std::string> ItemLines(const ku::TUninstallerContents& list) {
     return lines;
 }
 
+void AddKeyItem(ku::TUninstallerContents& list, const std::string& type, const std::string& root,
+                const std::string& path, const std::string& value, const std::string& view) {
+    ku::TContent& item = list.GetItem(list.AddItem()).Content;
+    item.ItemType = type;
+    item.RootKeyName = root;
+    item.KeyPath = path;
+    item.ValueName = value;
+    item.Extra = view;
+}
+
+void AddFileItem(ku::TUninstallerContents& list, const std::string& path) {
+    ku::TContent& item = list.GetItem(list.AddItem()).Content;
+    item.ItemType = ku::kItemFile;
+    item.FilePath = path;
+}
+
 void RecordingHost::Note(const std::string& line) {
     std::lock_guard<std::mutex> lock(mutex_);
     calls_.push_back(line);
