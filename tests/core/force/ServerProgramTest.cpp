@@ -2,6 +2,8 @@
 // and their modules, Run entries; nothing is ended before the plan is carried out.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "ForceSupport.h"
 #include "core/force/ForcePathWord.h"
 #include "core/force/ServerProgramScan.h"
@@ -40,17 +42,17 @@ struct RunValue {
 } // namespace
 
 TEST(ServerProgram, ServiceImagePathsAreCleaned) {
-    const std::string w = "C:\\windows";
-    EXPECT_EQ(CleanServiceImagePath("\"C:\\Foo App\\svc.exe\" -k run", w), "C:\\Foo App\\svc.exe");
-    EXPECT_EQ(CleanServiceImagePath("\\??\\C:\\Foo\\drv.sys", w), "C:\\Foo\\drv.sys");
-    EXPECT_EQ(CleanServiceImagePath("system32\\drivers\\x.sys", w),
-              "C:\\windows\\system32\\drivers\\x.sys");
-    EXPECT_EQ(CleanServiceImagePath("%SystemRoot%\\System32\\svchost.exe -k netsvcs", w),
-              "C:\\windows\\System32\\svchost.exe");
-    EXPECT_EQ(CleanServiceImagePath("\\SystemRoot\\System32\\drivers\\y.sys", w),
-              "C:\\windows\\System32\\drivers\\y.sys");
-    EXPECT_EQ(CleanServiceImagePath("\"unterminated", w), "unterminated");
-    EXPECT_EQ(CleanServiceImagePath("", w), "");
+    const std::pair<const char*, const char*> cases[] = {
+        {"\"C:\\Foo App\\svc.exe\" -k run", "C:\\Foo App\\svc.exe"},
+        {"\\??\\C:\\Foo\\drv.sys", "C:\\Foo\\drv.sys"},
+        {"system32\\drivers\\x.sys", "C:\\windows\\system32\\drivers\\x.sys"},
+        {"%SystemRoot%\\System32\\svchost.exe -k netsvcs", "C:\\windows\\System32\\svchost.exe"},
+        {"\\SystemRoot\\System32\\drivers\\y.sys", "C:\\windows\\System32\\drivers\\y.sys"},
+        {"\"unterminated", "unterminated"},
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CleanServiceImagePath(c.first, "C:\\windows"), c.second) << c.first;
 }
 
 TEST(ServerProgram, ServicesAndDriversOfTheFolderOnly) {
@@ -128,15 +130,20 @@ TEST(ServerProgram, ProcessesModulesAndRunEntriesArePlannedNotEnded) {
     EXPECT_TRUE(HasItem(list, ItemText("2", "HKEY_CURRENT_USER", kRun, tag + "Own")));
     EXPECT_EQ(kutest::CountItems(list, tag + "Canary"), 0);
 
-    // Carried out: only the program's own process ends; the shell restart goes through the
-    // launcher.
+    // Carried out: only the program's own process ends; the shell restart and the Winsock
+    // reset go through the launcher.
     plan.processesToEnd = {own.Path()};
+    plan.resetWinsock = true;
     kutest::RecordingLauncher launcher;
     ExecuteForceRemovalPlan(plan);
     EXPECT_EQ(own.WaitExitCode(5000), 1u);
     EXPECT_TRUE(canary.Running());
-    ASSERT_EQ(launcher.Requests().size(), 1u);
-    EXPECT_EQ(launcher.Requests()[0].commandLine, "EXPLORER.EXE");
+    std::vector<std::string> started;
+    for (const auto& request : launcher.Requests())
+        started.push_back(request.commandLine);
+    std::sort(started.begin(), started.end());
+    EXPECT_EQ(started, (std::vector<std::string>{"EXPLORER.EXE", "netsh firewall reset",
+                                                 "netsh winsock reset"}));
 }
 
 TEST(ServerProgram, RealServiceWithQuotedPathIsStoppedOnlyByThePlan) {
