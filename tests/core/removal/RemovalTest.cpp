@@ -5,7 +5,6 @@
 #include "WizardTestSupport.h"
 #include "core/removal/Removal.h"
 #include "core/system/SharedState.h"
-#include "support/RecordingLauncher.h"
 #include "support/Sandbox.h"
 #include "support/Spawn.h"
 
@@ -26,9 +25,8 @@ class Removal : public ::testing::Test {
 protected:
     void SetUp() override { ScanState = ScanRun; }
     void TearDown() override { ScanState = ScanRun; }
-    RemovalReport Run(TWizardState& state, bool force = false, const std::string& folder = "",
-                      RemovalScope scope = {}) {
-        TDelthread thread(RemovalJob{&state, force, folder, scope}, host);
+    RemovalReport Run(TWizardState& state, const RemovalScope& scope = {}) {
+        TDelthread thread(RemovalJob{&state, false, "", scope}, host);
         thread.WaitFor();
         EXPECT_TRUE(thread.Finished());
         return thread.Report();
@@ -126,49 +124,6 @@ TEST_F(Removal, OnlyTheListedExecutableItselfIsEnded) {
     EXPECT_TRUE(sameName.Running());
 }
 
-TEST_F(Removal, ThreadTellsItsWindowAndAsksThroughIt) {
-    ScratchDir dir;
-    ScratchKey scratch(HKEY_CURRENT_USER);
-    RawCreateKey(HKEY_CURRENT_USER, scratch.Sub("K"), 0);
-    const std::string file = dir.File("f.txt");
-    ASSERT_TRUE(kutest::WriteTextFile(file, "x"));
-    AddKeyItem(state.LeftoverList, "1", kUser, scratch.Sub("K"));
-    AddFileItem(state.LeftoverList, file);
-    Run(state);
-    EXPECT_EQ(host.Calls(), (std::vector<std::string>{
-                                "texts Please wait! / Uninstalling!", "progress shown",
-                                "buttons 01", "ask Remove Options", "progress hidden", "buttons 10",
-                                "texts Congratulations! / The uninstall is complete."}));
-    EXPECT_FALSE(RawKeyExists(HKEY_CURRENT_USER, scratch.Sub("K"), 0));
-    EXPECT_FALSE(kutest::PathExists(file));
-}
-
-TEST_F(Removal, ForceRunOffersTheFolderAndReRegistersScriptEngines) {
-    kutest::RecordingLauncher launcher;
-    ScratchDir parent;
-    const std::string folder = parent.File("App");
-    CreateDirectoryA(folder.c_str(), nullptr);
-    ASSERT_TRUE(kutest::WriteTextFile(folder + "\\a.txt", "x"));
-    state.FullForceScan = true;
-    AddFileItem(state.LeftoverList, folder + "\\a.txt");
-    host.answers = {IDYES, IDYES, IDOK};
-    Run(state, true, " " + folder + " ");
-    EXPECT_FALSE(kutest::PathExists(folder));
-    EXPECT_FALSE(state.FullForceScan);
-    const auto questions = host.Questions();
-    ASSERT_EQ(questions.size(), 3u);
-    EXPECT_EQ(questions[1], "Kelvane Uninstaller: Are you sure to delete this directory:\r" + folder);
-    EXPECT_EQ(questions[2].rfind("Kelvane Uninstaller: The applications will be uninstalled.", 0), 0u);
-    EXPECT_EQ(launcher.Requests().size(), 2u);
-
-    // The folder is gone: the server program's message instead.
-    TWizardState server;
-    AddFileItem(server.LeftoverList, parent.File("none.txt"));
-    Run(server, true, folder);
-    ASSERT_EQ(host.Questions().size(), 5u);
-    EXPECT_NE(host.Questions()[4].find("The server program has been deleted."), std::string::npos);
-}
-
 TEST_F(Removal, ThousandsOfItemsGoInBoundedTimeAndCanBeStopped) {
     ScratchKey scratch(HKEY_CURRENT_USER);
     AddTree(state, scratch, 100, 30); // 3,100 items
@@ -193,7 +148,7 @@ TEST_F(Removal, ThousandsOfItemsGoInBoundedTimeAndCanBeStopped) {
     EXPECT_TRUE(stopping.Questions().empty()) << "a stopped removal asks nothing more";
 }
 
-TEST_F(Removal, OtherProgramsEntriesAreRefusedAndReportedAsStaying) {
+TEST_F(Removal, ThreadTellsItsWindowAndOtherProgramsEntriesStay) {
     const std::string uninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
     const std::string own = "KuOwnProgram" + std::to_string(GetCurrentProcessId());
     const std::string other = uninstall + "KuOtherProgram" + std::to_string(GetCurrentProcessId());
@@ -201,9 +156,17 @@ TEST_F(Removal, OtherProgramsEntriesAreRefusedAndReportedAsStaying) {
         RawCreateKey(HKEY_CURRENT_USER, key, 0);
         AddKeyItem(state.LeftoverList, "1", kUser, key);
     }
-    const RemovalReport report = Run(state, false, "", RemovalScope{true, own});
+    ScratchDir dir;
+    const std::string file = dir.File("f.txt");
+    ASSERT_TRUE(kutest::WriteTextFile(file, "x"));
+    AddFileItem(state.LeftoverList, file);
+    const RemovalReport report = Run(state, RemovalScope{true, own});
     kutest::RawDeleteTree(HKEY_CURRENT_USER, other, 0);
     EXPECT_EQ(report.notRemoved, std::vector<std::string>{"HKEY_CURRENT_USER\\" + other});
     EXPECT_FALSE(RawKeyExists(HKEY_CURRENT_USER, uninstall + own, 0));
-    EXPECT_EQ(host.Calls().back(), "texts The uninstall is finished. / 1 item could not be removed.");
+    EXPECT_FALSE(kutest::PathExists(file));
+    EXPECT_EQ(host.Calls(), (std::vector<std::string>{
+                                "texts Please wait! / Uninstalling!", "progress shown",
+                                "buttons 01", "ask Remove Options", "progress hidden", "buttons 10",
+                                "texts The uninstall is finished. / 1 item could not be removed."}));
 }

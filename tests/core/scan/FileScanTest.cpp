@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "core/force/ForceSupport.h"
 #include "core/removal/WizardTestSupport.h"
 #include "core/scan/FileScan.h"
 #include "core/system/SharedState.h"
@@ -11,7 +12,6 @@
 #include "support/Sandbox.h"
 
 using namespace ku;
-using kutest::ItemLines;
 using kutest::ScratchDir;
 using kutest::WriteTextFile;
 
@@ -22,10 +22,13 @@ std::vector<std::string> Scan(TWizardState& state, const std::string& folder,
     ScanState = ScanRun;
     state.LeftoverList.Clear();
     ScanFolderFiles(state, folder, 0, progress, state.LeftoverList, word);
-    std::vector<std::string> lines = ItemLines(state.LeftoverList);
+    std::vector<std::string> lines = kutest::ItemTexts(state.LeftoverList);
     std::sort(lines.begin(), lines.end());
     return lines;
 }
+
+// A file item as the scan lists it.
+std::string File(const std::string& path) { return kutest::ItemText("3", "", "", "", path); }
 
 std::string Make(const ScratchDir& dir, const std::string& relative) {
     const std::string path = dir.File(relative);
@@ -61,9 +64,9 @@ TEST(FileScan, ListsTheProgramsWholeNamesOutsideHistoryWithoutTouchingThem) {
     for (const auto& f : files) {
         const std::string path = Make(dir, f.file);
         if (f.listed)
-            expected.push_back("3 " + path);
+            expected.push_back(File(path));
         if (f.listed && std::string(f.file).rfind("FooApp\\", 0) == 0)
-            inFolder.push_back("3 " + path);
+            inFolder.push_back(File(path));
     }
     std::sort(expected.begin(), expected.end());
     std::sort(inFolder.begin(), inFolder.end());
@@ -115,7 +118,7 @@ TEST(FileScan, TheUsersOwnFoldersAreNotEntered) {
     DeleteFileA(letter.c_str());
     EXPECT_TRUE(found.empty());
     const std::string cache = Make(unique, word + ".cache");
-    EXPECT_EQ(Scan(state, unique.Path(), word), std::vector<std::string>{"3 " + cache});
+    EXPECT_EQ(Scan(state, unique.Path(), word), std::vector<std::string>{File(cache)});
 }
 
 TEST(FileScan, LinksAreNeverFollowed) {
@@ -124,5 +127,5 @@ TEST(FileScan, LinksAreNeverFollowed) {
         GTEST_SKIP() << "no link fixture";
     TWizardState state;
     EXPECT_EQ(Scan(state, tree, "precious"),
-              std::vector<std::string>{"3 " + tree + "\\target\\precious.txt"});
+              std::vector<std::string>{File(tree + "\\target\\precious.txt")});
 }

@@ -1,13 +1,14 @@
 // The normal-mode registry scan against scratch keys of the sandbox registry.
 #include <gtest/gtest.h>
 
+#include "core/force/ForceSupport.h"
 #include "core/removal/WizardTestSupport.h"
 #include "core/scan/RegistryScan.h"
 #include "core/system/SharedState.h"
 #include "support/Sandbox.h"
 
 using namespace ku;
-using kutest::ItemLines;
+using kutest::ItemTexts;
 using kutest::RawCreateKey;
 using kutest::RawSetString;
 using kutest::ScratchKey;
@@ -33,14 +34,14 @@ protected:
         RawCreateKey(HKEY_CURRENT_USER, scratch.Sub(sub), view);
     }
     std::string Line(const std::string& type, const std::string& sub, const std::string& value = "") {
-        return type + " HKEY_CURRENT_USER\\" + scratch.Sub(sub) + (value.empty() ? "" : " = " + value);
+        return kutest::ItemText(type.c_str(), "HKEY_CURRENT_USER", scratch.Sub(sub), value);
     }
     std::vector<std::string> Scan(const std::string& keyWord, const std::string& command = kCommand,
                                   IScanProgress* progress = nullptr) {
         state.LeftoverList.Clear();
         ScanRegistryNormalWalk(state, HKEY_CURRENT_USER, scratch.Path(), progress,
                                state.LeftoverList, keyWord, "", command);
-        return ItemLines(state.LeftoverList);
+        return ItemTexts(state.LeftoverList);
     }
 
     ScratchKey scratch{HKEY_CURRENT_USER};
@@ -149,7 +150,7 @@ TEST_F(RegistryScan, KeyWholeOnlyForItsNameOrEveryValueElseTheValuesThatHit) {
         std::vector<std::string> expected;
         for (const std::string& what : c.expected)
             expected.push_back(what == "1" ? Line("1", sub) : Line("2", sub, what));
-        EXPECT_EQ(ItemLines(state.LeftoverList), expected);
+        EXPECT_EQ(ItemTexts(state.LeftoverList), expected);
     }
 }
 
@@ -167,7 +168,7 @@ TEST_F(RegistryScan, ValuesOfAClassServedByAnotherProgramStay) {
                                state.LeftoverList, "FooApp", "", "");
     kutest::RawDeleteTree(HKEY_CURRENT_USER, classes + other, 0);
     kutest::RawDeleteTree(HKEY_CURRENT_USER, classes + own, 0);
-    EXPECT_EQ(ItemLines(state.LeftoverList),
-              std::vector<std::string>{"1 HKEY_CURRENT_USER\\" + classes + own +
-                                       "\\shell\\open\\command"});
+    EXPECT_EQ(ItemTexts(state.LeftoverList),
+              std::vector<std::string>{kutest::ItemText("1", "HKEY_CURRENT_USER",
+                                                  classes + own + "\\shell\\open\\command")});
 }
