@@ -36,7 +36,7 @@ protected:
     std::string Line(const std::string& type, const std::string& sub, const std::string& value = "") {
         return kutest::ItemText(type.c_str(), "HKEY_CURRENT_USER", scratch.Sub(sub), value);
     }
-    std::vector<std::string> Scan(const std::string& keyWord, const std::string& command = kCommand,
+    std::vector<std::string> Scan(const std::string& keyWord, const std::string& command,
                                   IScanProgress* progress = nullptr) {
         state.LeftoverList.Clear();
         ScanRegistryNormalWalk(state, HKEY_CURRENT_USER, scratch.Path(), progress,
@@ -50,35 +50,30 @@ protected:
 
 } // namespace
 
-TEST_F(RegistryScan, ListsTheProgramsKeysAndValuesButNotOfItsLookAlikeNorOtherEntries) {
+TEST_F(RegistryScan, WalkListsKeysInTheirViewAndSkipEndsEveryLevel) {
     Key("FooApp\\Settings");
-    Set("FooAppBar", "InstallDir", "C:\\Program Files\\FooAppBar");
-    Set("Vendor\\Files", "FooApp.cfg", "x");
-    Set("Vendor\\Files", "Other.cfg", "y");
-    Set("Vendor\\Paths", "Home", "D:\\FooApp\\data");
-    Set("Vendor\\Paths", "Other", "C:\\FooAppBar\\x");
-    Set("Vendor\\Setup", "Uninstaller", kCommand);
-    Set("Vendor\\Setup", "Keep", "x");
-    const std::string compat = "Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers";
-    Set(compat, "C:\\Program Files\\FooApp\\foo.exe", "RUNASADMIN");
-    Set(compat, "C:\\Other\\other.exe", "RUNASADMIN");
-    // Another program's entry is never taken, not even one that names our uninstaller.
-    const std::string uninstall = "Microsoft\\Windows\\CurrentVersion\\Uninstall";
-    Set(uninstall + "\\Other", "Comments", "Works well with FooApp");
-    Set(uninstall + "\\SecondEntry", "UninstallString", kCommand);
-    EXPECT_EQ(Scan("FooApp"), (std::vector<std::string>{
-                                  Line("1", "FooApp"), Line("1", "FooApp\\Settings"),
-                                  Line("2", compat, "C:\\Program Files\\FooApp\\foo.exe"),
-                                  Line("2", "Vendor\\Files", "FooApp.cfg"),
-                                  Line("2", "Vendor\\Paths", "Home"),
-                                  Line("2", "Vendor\\Setup", "Uninstaller")}));
+    Key("FooAppBar");
+    Set("Vendor", "Uninstaller", kCommand);
+    Set("Vendor", "Keep", "x");
+    EXPECT_EQ(Scan("FooApp", ""), (std::vector<std::string>{Line("1", "FooApp"),
+                                                            Line("1", "FooApp\\Settings"),
+                                                            Line("2", "Vendor", "Uninstaller")}));
     // The item remembers the view it was found in, so the removal deletes it there.
-    EXPECT_EQ(state.LeftoverList.GetItem(4).Content.Extra, kutest::RunningUnderWow64() ? "32" : "");
+    EXPECT_EQ(state.LeftoverList.GetItem(0).Content.Extra, kutest::RunningUnderWow64() ? "32" : "");
     // A short word is not used, the uninstaller's file still is; nothing at all finds nothing.
-    Key("Foo");
     EXPECT_EQ(Scan("Foo", std::string(kCommand) + " /S"),
-              std::vector<std::string>{Line("2", "Vendor\\Setup", "Uninstaller")});
+              std::vector<std::string>{Line("2", "Vendor", "Uninstaller")});
     EXPECT_TRUE(Scan("", "").empty());
+
+    Key("AFooApp\\FooApp");
+    Key("Between");
+    kutest::CountingProgress skipping;
+    skipping.onPump = [](int n) {
+        if (n == 3)
+            ScanState = ScanSkipRegistry;
+    };
+    EXPECT_EQ(Scan("FooApp", "", &skipping), std::vector<std::string>{Line("1", "AFooApp\\FooApp")});
+    EXPECT_EQ(skipping.pumps, 3);
 }
 
 TEST_F(RegistryScan, RepeatedWowNodeIsSkippedAndNortonKeepsOutOfUninstall) {
@@ -88,25 +83,7 @@ TEST_F(RegistryScan, RepeatedWowNodeIsSkippedAndNortonKeepsOutOfUninstall) {
                             "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\FooApp"})
         Key(sub, KEY_WOW64_64KEY);
     state.NortonFlag = "1";
-    EXPECT_EQ(Scan("FooApp"), std::vector<std::string>{Line("1", "Wow6432Node\\FooApp")});
-}
-
-TEST_F(RegistryScan, CountsKeysAndSkipEndsEveryLevelKeepingWhatWasFound) {
-    for (int i = 0; i < 450; ++i)
-        Key("Many\\K" + std::to_string(1000 + i));
-    Key("Zed\\FooApp");
-    state.ScanKeyCounter = 10;
-    EXPECT_EQ(Scan("FooApp", ""), std::vector<std::string>{Line("1", "Zed\\FooApp")});
-    EXPECT_EQ(state.ScanKeyCounter, 10 + 1 + 450 + 1 + 1);
-
-    Key("AFooApp\\FooApp");
-    kutest::CountingProgress skipping;
-    skipping.onPump = [](int n) {
-        if (n == 3)
-            ScanState = ScanSkipRegistry;
-    };
-    EXPECT_EQ(Scan("FooApp", "", &skipping), std::vector<std::string>{Line("1", "AFooApp\\FooApp")});
-    EXPECT_EQ(skipping.pumps, 3);
+    EXPECT_EQ(Scan("FooApp", kCommand), std::vector<std::string>{Line("1", "Wow6432Node\\FooApp")});
 }
 
 TEST_F(RegistryScan, KeyWholeOnlyForItsNameOrEveryValueElseTheValuesThatHit) {
@@ -135,6 +112,18 @@ TEST_F(RegistryScan, KeyWholeOnlyForItsNameOrEveryValueElseTheValuesThatHit) {
         {"Microsoft\\Windows\\CurrentVersion\\Uninstall\\FooApp Helper", {{"Dir", prog}}, nullptr,
          {}},
         {"Microsoft\\Windows\\CurrentVersion\\Uninstall\\FooApp", {{"Keep", "x"}}, nullptr, {"1"}},
+        // Others' entries, not even one that names our uninstaller.
+        {"Microsoft\\Windows\\CurrentVersion\\Uninstall\\Other", {{"Comments", "Works with FooApp"}},
+         nullptr, {}},
+        {"Microsoft\\Windows\\CurrentVersion\\Uninstall\\Second",
+         {{"UninstallString", prog + "\\uninst.exe"}}, nullptr, {}},
+        // A look-alike of the name, in a key's name and in a value's data.
+        {"FooAppBar", {{"InstallDir", "C:\\Program Files\\FooAppBar"}}, nullptr, {}},
+        {"Paths", {{"Home", "D:\\FooApp\\data"}, {"Other", "C:\\FooAppBar\\x"}}, nullptr, {"Home"}},
+        // A shared key of Windows: the value alone.
+        {"Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers",
+         {{prog + "\\foo.exe", "RUNASADMIN"}, {"C:\\Other\\other.exe", "RUNASADMIN"}}, nullptr,
+         {prog + "\\foo.exe"}},
     };
     for (const RuleCase& c : cases) {
         SCOPED_TRACE(c.key);
