@@ -32,9 +32,7 @@ std::string File(const std::string& path) { return kutest::ItemText("3", "", "",
 
 std::string Make(const ScratchDir& dir, const std::string& relative) {
     const std::string path = dir.File(relative);
-    for (size_t at = path.find('\\', dir.Path().size() + 1); at != std::string::npos;
-         at = path.find('\\', at + 1))
-        CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+    SHCreateDirectoryExA(nullptr, ExtractFileDir(path).c_str(), nullptr);
     EXPECT_TRUE(WriteTextFile(path, "x"));
     return path;
 }
