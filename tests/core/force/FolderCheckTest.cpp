@@ -28,127 +28,102 @@ std::string Slashes(std::string text) {
     return text;
 }
 
-std::vector<std::string> ProtectedFolders() {
-    std::vector<std::string> folders = {GetWindowsDir(), GetSystemDir(),
-                                        GetSystemDir() + "\\drivers",
-                                        GetWindowsDir() + "\\SysWOW64",
-                                        Env("ProgramFiles"), Env("ProgramFiles") + "\\Common Files",
-                                        Env("ProgramData"), Env("ALLUSERSPROFILE"),
-                                        Env("USERPROFILE"), ExtractFileDir(Env("USERPROFILE")),
-                                        Env("PUBLIC"), "C:\\"};
-    if (!Env("ProgramW6432").empty())
-        folders.push_back(Env("ProgramW6432"));
-    return folders;
-}
-
 } // namespace
 
-TEST(ForceFolderCheck, RefusesProtectedFoldersInEverySpelling) {
-    for (const std::string& folder : ProtectedFolders()) {
+TEST(ForceFolderCheck, RefusesProtectedFoldersInEverySpellingAndTheWindowsSubtree) {
+    const std::string programs = Env("ProgramFiles"), profile = Env("USERPROFILE");
+    const std::string refused[] = {GetWindowsDir(), GetSystemDir(), GetSystemDir() + "\\drivers",
+                                   GetWindowsDir() + "\\SysWOW64", programs,
+                                   programs + "\\Common Files", Env("ProgramData"),
+                                   Env("ALLUSERSPROFILE"), profile, ExtractFileDir(profile),
+                                   Env("PUBLIC"), Env("ProgramW6432"), "C:\\"};
+    for (const std::string& folder : refused) {
         if (folder.empty())
             continue;
-        SCOPED_TRACE(folder);
-        EXPECT_TRUE(IsRefusedForceFolder(folder));
-        EXPECT_TRUE(IsRefusedForceFolder(folder + "\\"));
-        EXPECT_TRUE(IsRefusedForceFolder(folder + "\\\\"));
-        EXPECT_TRUE(IsRefusedForceFolder("  " + LowerCase(folder) + " "));
-        EXPECT_TRUE(IsRefusedForceFolder(Slashes(folder)));
         const std::string shortForm = ShortPathOf(folder);
-        if (!shortForm.empty()) {
-            EXPECT_TRUE(IsRefusedForceFolder(shortForm)) << shortForm;
-        }
-        EXPECT_TRUE(CheckForceFolder(folder + "\\", GetSystemDir()).refused);
+        for (const std::string& spelling :
+             {folder, folder + "\\", folder + "\\\\", "  " + LowerCase(folder) + " ",
+              Slashes(folder), shortForm.empty() ? folder : shortForm})
+            EXPECT_TRUE(IsRefusedForceFolder(spelling)) << spelling;
+        EXPECT_TRUE(CheckForceFolder(folder + "\\", GetSystemDir()).refused) << folder;
     }
-    EXPECT_TRUE(IsRefusedForceFolder("D:"));
-    EXPECT_TRUE(IsRefusedForceFolder("relative\\folder"));
-}
-
-TEST(ForceFolderCheck, WindowsSubtreeIsRefusedOtherSubfoldersAccepted) {
-    EXPECT_TRUE(IsRefusedForceFolder(GetSystemDir() + "\\drivers\\etc"));
-    EXPECT_TRUE(IsRefusedForceFolder(GetWindowsDir() + "\\SomeVendor"));
-    EXPECT_TRUE(IsRefusedForceFolder(Slashes(GetWindowsDir() + "\\Fonts\\x")));
-    EXPECT_FALSE(IsRefusedForceFolder(Env("ProgramFiles") + "\\Foo App"));
-    EXPECT_FALSE(IsRefusedForceFolder(Env("ProgramFiles") + "\\Common Files\\Foo"));
-    EXPECT_FALSE(IsRefusedForceFolder(Env("ProgramData") + "\\Foo"));
-    EXPECT_FALSE(IsRefusedForceFolder(Slashes(Env("ProgramFiles") + "/Foo App/")));
-    // A look-alike of the Windows folder's name is not inside it.
-    EXPECT_FALSE(IsRefusedForceFolder(GetWindowsDir() + "Tools"));
     ScratchDir dir;
-    EXPECT_FALSE(IsRefusedForceFolder(dir.Path()));
-    EXPECT_FALSE(CheckForceFolder(dir.Path(), GetSystemDir()).refused);
+    const std::pair<std::string, bool> cases[] = {
+        {"D:", true},
+        {"relative\\folder", true},
+        {GetSystemDir() + "\\drivers\\etc", true},
+        {GetWindowsDir() + "\\SomeVendor", true},
+        {Slashes(GetWindowsDir() + "\\Fonts\\x"), true},
+        {programs + "\\Foo App", false},
+        {programs + "\\Common Files\\Foo", false},
+        {Env("ProgramData") + "\\Foo", false},
+        {Slashes(programs + "/Foo App/"), false},
+        {GetWindowsDir() + "Tools", false}, // a look-alike of the Windows folder's name
+        {dir.Path(), false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IsRefusedForceFolder(c.first), c.second) << c.first;
     EXPECT_FALSE(CheckForceFolder("   ", GetSystemDir()).refused);
     // Picked program files pass the same guard through their folder.
     EXPECT_TRUE(IsRefusedForceProgramFile(GetSystemDir() + "\\svchost.exe"));
-    EXPECT_TRUE(IsRefusedForceProgramFile(Env("ProgramFiles") + "\\tool.exe"));
+    EXPECT_TRUE(IsRefusedForceProgramFile(programs + "\\tool.exe"));
     EXPECT_TRUE(IsRefusedForceProgramFile(" "));
-    EXPECT_FALSE(IsRefusedForceProgramFile(Env("ProgramFiles") + "\\Foo App\\foo.exe"));
+    EXPECT_FALSE(IsRefusedForceProgramFile(programs + "\\Foo App\\foo.exe"));
 }
 
 TEST(ForceFolderCheck, ProductAppliesByOwnNameOrFileNameOnly) {
     ScratchDir system, programs;
     CreateDirectoryA(system.File("drivers").c_str(), nullptr);
-    ASSERT_TRUE(kutest::WriteTextFile(system.File("drivers\\klif.sys")));
-    ASSERT_TRUE(kutest::WriteTextFile(system.File("drivers\\klim5.sys")));
-    ASSERT_TRUE(kutest::WriteTextFile(system.File("SymNeti.dll")));
+    for (const char* file : {"drivers\\klif.sys", "drivers\\klim5.sys", "SymNeti.dll"})
+        ASSERT_TRUE(kutest::WriteTextFile(system.File(file)));
+    const std::string klif = system.File("drivers\\klif.sys"), klim = system.File("drivers\\klim5.sys");
 
     // A word in a subfolder's name does not claim the program.
     const std::string app = programs.File("Tool");
-    CreateDirectoryA(app.c_str(), nullptr);
-    CreateDirectoryA((app + "\\Kaspersky Notes").c_str(), nullptr);
+    for (const std::string& folder : {app, app + "\\Kaspersky Notes", app + "\\a", app + "\\a\\b"})
+        CreateDirectoryA(folder.c_str(), nullptr);
     ASSERT_TRUE(kutest::WriteTextFile(app + "\\Kaspersky Notes\\readme.txt"));
     EXPECT_TRUE(CheckForceFolder(app, system.Path()).programFiles.empty());
-    EXPECT_FALSE(FolderContainsName("Kaspersky", app));
-
     // A file of the program named after the product does, also deep below.
-    CreateDirectoryA((app + "\\a").c_str(), nullptr);
-    CreateDirectoryA((app + "\\a\\b").c_str(), nullptr);
     ASSERT_TRUE(kutest::WriteTextFile(app + "\\a\\b\\kaspersky.dll"));
-    const ForceFolderCheck kaspersky = CheckForceFolder(app, system.Path());
-    ASSERT_EQ(kaspersky.programFiles.size(), 2u);
-    EXPECT_EQ(kaspersky.programFiles[0], system.Path() + "\\drivers\\klif.sys");
-    EXPECT_EQ(kaspersky.programFiles[1], system.Path() + "\\drivers\\klim5.sys");
+    EXPECT_EQ(CheckForceFolder(app, system.Path()).programFiles,
+              (std::vector<std::string>{klif, klim}));
 
-    // The folder's own name applies its group even when the folder is empty.
+    // The folder's own name applies its group even when the folder is empty; a name of two
+    // groups offers a file of both twice.
     const std::string norton = programs.File("Norton Security");
-    CreateDirectoryA(norton.c_str(), nullptr);
-    const ForceFolderCheck byName = CheckForceFolder(norton + "\\", system.Path());
-    ASSERT_EQ(byName.programFiles.size(), 1u);
-    EXPECT_EQ(byName.programFiles[0], system.Path() + "\\SymNeti.dll");
-}
-
-TEST(ForceFolderCheck, TableHoldsEightGroupsAndKlifTwice) {
-    const auto& table = SecurityProductTable();
-    ASSERT_EQ(table.size(), 8u);
-    EXPECT_EQ(table[0].files.size(), 20u);
-    EXPECT_EQ(table[7].files.size(), 20u);
-    EXPECT_TRUE(table[7].checkCCube);
-    ScratchDir system, programs;
-    CreateDirectoryA(system.File("drivers").c_str(), nullptr);
-    ASSERT_TRUE(kutest::WriteTextFile(system.File("drivers\\klif.sys")));
     const std::string both = programs.File("Kaspersky Shield Deluxe");
+    CreateDirectoryA(norton.c_str(), nullptr);
     CreateDirectoryA(both.c_str(), nullptr);
-    EXPECT_EQ(CheckForceFolder(both, system.Path()).programFiles.size(), 2u);
+    EXPECT_EQ(CheckForceFolder(norton + "\\", system.Path()).programFiles,
+              std::vector<std::string>{system.File("SymNeti.dll")});
+    EXPECT_EQ(CheckForceFolder(both, system.Path()).programFiles,
+              (std::vector<std::string>{klif, klim, klif}));
 }
 
-TEST(ForcePathWord, MatchesAtPathBoundariesAndShortForms) {
+TEST(ForcePathWord, MatchesAtPathBoundariesAndShortFormsNeverEmpty) {
     ScratchDir dir;
     const std::string folder = dir.File("Foo Application");
     CreateDirectoryA(folder.c_str(), nullptr);
-    const ForcePathWord word(folder + "\\");
-    EXPECT_TRUE(word.Matches(folder));
-    EXPECT_TRUE(word.Matches("\"" + folder + "\\foo.exe\" -k"));
-    EXPECT_TRUE(word.Matches(LowerCase(folder) + "\\x.dll"));
-    EXPECT_FALSE(word.Matches(folder + "Bar\\foo.exe"));
-    EXPECT_FALSE(word.Matches(folder + ".old"));
     const std::string shortForm = ShortPathOf(folder);
     ASSERT_FALSE(shortForm.empty());
-    EXPECT_TRUE(word.Matches(shortForm + "\\FOO.EXE"));
-    const ForcePathWord exe(folder + "\\foo.exe");
-    EXPECT_TRUE(exe.Matches(folder + "\\foo.exe /min"));
-    EXPECT_FALSE(exe.Matches(folder + "\\foo.exe.bak"));
-    EXPECT_FALSE(ForcePathWord("").Matches(folder));
-    EXPECT_FALSE(ForcePathWord("  ").Matches("anything"));
-    // A missing path has no short form; an empty short form never matches.
-    EXPECT_TRUE(ShortPathOf(dir.File("missing")).empty());
-    EXPECT_FALSE(ForcePathWord(dir.File("missing")).Matches(""));
+    const struct {
+        std::string word, text;
+        bool match;
+    } cases[] = {
+        {folder + "\\", folder, true},
+        {folder + "\\", "\"" + folder + "\\foo.exe\" -k", true},
+        {folder + "\\", LowerCase(folder) + "\\x.dll", true},
+        {folder + "\\", shortForm + "\\FOO.EXE", true},
+        {folder + "\\", folder + "Bar\\foo.exe", false},
+        {folder + "\\", folder + ".old", false},
+        {folder + "\\foo.exe", folder + "\\foo.exe /min", true},
+        {folder + "\\foo.exe", folder + "\\foo.exe.bak", false},
+        {"", folder, false},
+        {"  ", "anything", false},
+        // A missing path has no short form; an empty short form never matches.
+        {dir.File("missing"), "", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ForcePathWord(c.word).Matches(c.text), c.match) << c.word << " in " << c.text;
 }

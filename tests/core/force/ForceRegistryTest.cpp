@@ -3,6 +3,8 @@
 // Winsock catalog defaults.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "ForceSupport.h"
 #include "core/force/ForcePathWord.h"
 #include "core/force/ForceRegistryScan.h"
@@ -10,7 +12,6 @@
 #include "core/system/Handles.h"
 #include "core/system/Reg32vs64.h"
 #include "core/system/StrUtil.h"
-#include "support/RecordingLauncher.h"
 
 using namespace ku;
 using kutest::HasItem;
@@ -51,27 +52,24 @@ TEST(ForceRegistry, SoftwareKeysServicesAndValuesByKeyClass) {
     key.SetString("", "Path", folder + "\\foo.exe");
     key.SetString("", "Other", dir.File("Foo AppBar") + "\\foo.exe"); // look-alike: no hit
 
+    const std::string vendor = "SOFTWARE\\Foo Vendor\\Foo App",
+                      appPath = "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\App Paths\\foo.exe",
+                      entry = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Foo",
+                      services = "SYSTEM\\ControlSet001\\Services\\",
+                      catalogs = services + "WinSock2\\Parameters\\";
     ForceRun run;
-    run.Match(key, "SOFTWARE\\Foo Vendor\\Foo App", folder);
-    run.Match(key, "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\App Paths\\foo.exe", folder);
-    run.Match(key, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Foo", folder);
-    run.Match(key, "SYSTEM\\ControlSet001\\Services\\FooSvc\\Parameters", folder);
-    run.Match(key, "SYSTEM\\ControlSet001\\Services\\FooSvc", folder);
-    run.Match(key, "SYSTEM\\ControlSet001\\Services\\Tcpip\\Parameters", folder);
-    run.Match(key, "SYSTEM\\ControlSet001\\Services\\WinSock2\\Parameters\\NameSpace_Catalog5\\"
-                   "Catalog_Entries\\000000000002", folder);
-    run.Match(key, "SYSTEM\\ControlSet001\\Services\\WinSock2\\Parameters\\Protocol_Catalog9\\"
-                   "Catalog_Entries\\000000000001", folder);
-
+    for (const std::string& path :
+         {vendor, appPath, entry, services + "FooSvc\\Parameters", services + "FooSvc",
+          services + "Tcpip\\Parameters", catalogs + "NameSpace_Catalog5\\Catalog_Entries\\000000000002",
+          catalogs + "Protocol_Catalog9\\Catalog_Entries\\000000000001"})
+        run.Match(key, path, folder);
     // A key that holds a value of others as well gives the value alone; Tcpip is Windows' own.
-    const std::vector<std::string> expected = {
-        ItemText("2", kRoot, "SOFTWARE\\Foo Vendor\\Foo App", "Path"),
-        ItemText("2", kRoot, "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\App Paths\\foo.exe", "Path"),
-        ItemText("1", kRoot, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Foo"),
-        ItemText("1", kRoot, "SYSTEM\\ControlSet001\\Services\\FooSvc"),
-    };
-    EXPECT_EQ(kutest::ItemTexts(run.list), expected);
-    EXPECT_EQ(run.remnants, std::vector<std::string>{"SOFTWARE\\Foo Vendor\\Foo App"});
+    EXPECT_EQ(kutest::ItemTexts(run.list),
+              (std::vector<std::string>{ItemText("2", kRoot, vendor, "Path"),
+                                        ItemText("2", kRoot, appPath, "Path"),
+                                        ItemText("1", kRoot, entry),
+                                        ItemText("1", kRoot, services + "FooSvc")}));
+    EXPECT_EQ(run.remnants, std::vector<std::string>{vendor});
     EXPECT_EQ(run.servers, std::vector<std::string>{"FooSvc"});
     ASSERT_EQ(run.plan.winsockEntries.size(), 1u);
     EXPECT_NE(run.plan.winsockEntries[0].find("000000000002"), std::string::npos);
@@ -91,19 +89,16 @@ TEST(ForceRegistry, ValueKindsShortFormsAndEmptyFolder) {
     key.SetString("", "Blank", "   ");
     key.SetString("", folder + "\\named.exe", "");
 
-    ForceRun run;
-    run.Match(key, "SOFTWARE\\Microsoft\\Kinds", folder);
-    EXPECT_TRUE(HasItem(run.list, ItemText("2", kRoot, "SOFTWARE\\Microsoft\\Kinds", "Blob")));
-    EXPECT_TRUE(HasItem(run.list, ItemText("2", kRoot, "SOFTWARE\\Microsoft\\Kinds", "Short")));
-    EXPECT_TRUE(HasItem(run.list, ItemText("2", kRoot, "SOFTWARE\\Microsoft\\Kinds",
-                                           folder + "\\named.exe")));
-    EXPECT_EQ(kutest::CountItems(run.list, "Huge"), 0);
-    EXPECT_EQ(kutest::CountItems(run.list, "Number"), 0);
-    EXPECT_EQ(run.list.Count(), 3);
-
-    ForceRun empty;
-    empty.Match(key, "SOFTWARE\\Kinds", "");
-    empty.Match(key, "SOFTWARE\\Kinds", "  ");
+    ForceRun run, empty;
+    const std::string path = "SOFTWARE\\Microsoft\\Kinds";
+    run.Match(key, path, folder);
+    std::vector<std::string> found = kutest::ItemTexts(run.list);
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(found, (std::vector<std::string>{ItemText("2", kRoot, path, "Blob"),
+                                               ItemText("2", kRoot, path, folder + "\\named.exe"),
+                                               ItemText("2", kRoot, path, "Short")}));
+    empty.Match(key, path, "");
+    empty.Match(key, path, "  ");
     EXPECT_EQ(empty.list.Count(), 0);
 }
 
@@ -130,59 +125,37 @@ TEST(ForceRegistry, ProgramFileWalksShareOnePassWithTheSameResult) {
     EXPECT_TRUE(HasItem(all, ItemText("2", "HKEY_CURRENT_USER", first.Path(), b)));
 }
 
-TEST(WinsockCatalog, DefaultsPerVersionAndEntry) {
+TEST(WinsockCatalog, RestoresTheDefaultsOfItsEntryAndVersionOnly) {
     kutest::ScratchKey scratch;
-    const std::string base = scratch.Sub(
-        "WinSock2\\Parameters\\NameSpace_Catalog5\\Catalog_Entries\\");
+    const std::string base = scratch.Sub("WinSock2\\Parameters\\NameSpace_Catalog5\\Catalog_Entries\\");
     OwnKey two(HKEY_CURRENT_USER, base + "000000000002");
     OwnKey five(HKEY_CURRENT_USER, base + "000000000005");
     OwnKey seven(HKEY_CURRENT_USER, base + "000000000007");
     EXPECT_EQ(WinsockEntryNumber(two.Path()), 2);
     EXPECT_EQ(WinsockEntryNumber(scratch.Path()), 0);
-
-    EXPECT_FALSE(RestoreWinsockNamespaceCatalog(HKEY_CURRENT_USER, two.Path(), 1, 5, 1));
-    EXPECT_FALSE(RestoreWinsockNamespaceCatalog(HKEY_CURRENT_USER, two.Path(), 2, 4, 0));
-    EXPECT_FALSE(RestoreWinsockNamespaceCatalog(HKEY_CURRENT_USER, seven.Path(), 2, 5, 0));
-    EXPECT_FALSE(RestoreWinsockNamespaceCatalog(HKEY_CURRENT_USER, scratch.Path(), 2, 5, 1));
+    // Not NT, a version without defaults, an entry the version lacks, no entry at all.
+    const struct {
+        std::string key;
+        DWORD platform, major, minor;
+    } refused[] = {{two.Path(), 1, 5, 1}, {two.Path(), 2, 4, 0}, {seven.Path(), 2, 5, 0},
+                   {scratch.Path(), 2, 5, 1}};
+    for (const auto& r : refused)
+        EXPECT_FALSE(RestoreWinsockNamespaceCatalog(HKEY_CURRENT_USER, r.key, r.platform, r.major, r.minor));
     EXPECT_FALSE(kutest::RawValueExists(HKEY_CURRENT_USER, seven.Path(), "LibraryPath"));
 
     ASSERT_TRUE(RestoreWinsockNamespaceCatalog(HKEY_CURRENT_USER, two.Path(), 2, 5, 1));
     EXPECT_EQ(kutest::RawReadString(HKEY_CURRENT_USER, two.Path(), "LibraryPath"),
               "%SystemRoot%\\System32\\winrnr.dll");
     EXPECT_EQ(kutest::RawReadString(HKEY_CURRENT_USER, two.Path(), "DisplayString"), "NTDS");
-    BYTE id[32] = {};
-    DWORD size = sizeof id, type = 0;
-    ASSERT_EQ(RegGetValueA(HKEY_CURRENT_USER, two.Path().c_str(), "ProviderId", RRF_RT_ANY,
-                           &type, id, &size), ERROR_SUCCESS);
-    EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
-    ASSERT_EQ(size, 16u);
-    const BYTE expected[16] = {0xEE, 0x37, 0x26, 0x3B, 0x80, 0xE5, 0xCF, 0x11,
-                               0xA5, 0x55, 0x00, 0xC0, 0x4F, 0xD8, 0xD4, 0xAC};
-    EXPECT_EQ(memcmp(id, expected, 16), 0);
-    DWORD number = 0;
-    size = sizeof number;
-    RegGetValueA(HKEY_CURRENT_USER, two.Path().c_str(), "SupportedNameSpace", RRF_RT_REG_DWORD,
-                 nullptr, &number, &size);
-    EXPECT_EQ(number, 32u);
-
+    EXPECT_EQ(kutest::RawReadDword(HKEY_CURRENT_USER, two.Path(), "SupportedNameSpace"), 32);
+    // The provider's GUID in the byte order Windows stores it.
+    const kutest::RawValue id = kutest::RawReadValue(HKEY_CURRENT_USER, two.Path(), "ProviderId");
+    EXPECT_EQ(id.type, static_cast<DWORD>(REG_BINARY));
+    EXPECT_EQ(id.bytes, std::string("\xEE\x37\x26\x3B\x80\xE5\xCF\x11\xA5\x55\x00\xC0\x4F\xD8\xD4\xAC", 16));
+    // An entry without a display string of its own; then another version's library.
     ASSERT_TRUE(RestoreWinsockNamespaceCatalog(HKEY_CURRENT_USER, five.Path(), 2, 5, 2));
-    EXPECT_TRUE(kutest::RawValueExists(HKEY_CURRENT_USER, five.Path(), "LibraryPath"));
     EXPECT_FALSE(kutest::RawValueExists(HKEY_CURRENT_USER, five.Path(), "DisplayString"));
     ASSERT_TRUE(RestoreWinsockNamespaceCatalog(HKEY_CURRENT_USER, five.Path(), 2, 6, 1));
     EXPECT_EQ(kutest::RawReadString(HKEY_CURRENT_USER, five.Path(), "LibraryPath"),
               "%SystemRoot%\\system32\\pnrpnsp.dll");
-    EXPECT_EQ(WinsockNamespaceDefaults(5, 0).size(), 6u);
-    EXPECT_EQ(WinsockNamespaceDefaults(6, 3).size(), 8u);
-}
-
-TEST(WinsockCatalog, ResetsRunOnlyThroughTheLauncherWhenPlanned) {
-    kutest::RecordingLauncher launcher;
-    ForceRemovalPlan plan;
-    plan.resetWinsock = true;
-    ExecuteForceRemovalPlan(plan);
-    const auto requests = launcher.Requests();
-    ASSERT_EQ(requests.size(), 2u);
-    EXPECT_EQ(requests[0].commandLine, "netsh winsock reset");
-    EXPECT_EQ(requests[1].commandLine, "netsh firewall reset");
-    EXPECT_EQ(requests[0].show, SW_HIDE);
 }

@@ -2,6 +2,8 @@
 // and their modules, Run entries; nothing is ended before the plan is carried out.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "ForceSupport.h"
 #include "core/force/ForcePathWord.h"
 #include "core/force/ServerProgramScan.h"
@@ -18,39 +20,29 @@ using kutest::ScratchDir;
 
 namespace {
 
-const char kServices[] = "SYSTEM\\CurrentControlSet\\Services\\";
+const std::string kServices = "SYSTEM\\CurrentControlSet\\Services\\";
 const char kRun[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 bool Has(const std::vector<std::string>& list, const std::string& text) {
-    for (const std::string& entry : list)
-        if (_stricmp(entry.c_str(), text.c_str()) == 0)
-            return true;
-    return false;
+    return std::any_of(list.begin(), list.end(), [&](const std::string& entry) {
+        return _stricmp(entry.c_str(), text.c_str()) == 0;
+    });
 }
-
-// A Run value of its own below HKEY_CURRENT_USER, removed at the end.
-struct RunValue {
-    RunValue(const std::string& name, const std::string& command) : name(name) {
-        kutest::RawSetString(HKEY_CURRENT_USER, kRun, name, command, 0);
-    }
-    ~RunValue() { kutest::RawDeleteValue(HKEY_CURRENT_USER, kRun, name); }
-    std::string name;
-};
 
 } // namespace
 
 TEST(ServerProgram, ServiceImagePathsAreCleaned) {
-    const std::string w = "C:\\windows";
-    EXPECT_EQ(CleanServiceImagePath("\"C:\\Foo App\\svc.exe\" -k run", w), "C:\\Foo App\\svc.exe");
-    EXPECT_EQ(CleanServiceImagePath("\\??\\C:\\Foo\\drv.sys", w), "C:\\Foo\\drv.sys");
-    EXPECT_EQ(CleanServiceImagePath("system32\\drivers\\x.sys", w),
-              "C:\\windows\\system32\\drivers\\x.sys");
-    EXPECT_EQ(CleanServiceImagePath("%SystemRoot%\\System32\\svchost.exe -k netsvcs", w),
-              "C:\\windows\\System32\\svchost.exe");
-    EXPECT_EQ(CleanServiceImagePath("\\SystemRoot\\System32\\drivers\\y.sys", w),
-              "C:\\windows\\System32\\drivers\\y.sys");
-    EXPECT_EQ(CleanServiceImagePath("\"unterminated", w), "unterminated");
-    EXPECT_EQ(CleanServiceImagePath("", w), "");
+    const std::pair<const char*, const char*> cases[] = {
+        {"\"C:\\Foo App\\svc.exe\" -k run", "C:\\Foo App\\svc.exe"},
+        {"\\??\\C:\\Foo\\drv.sys", "C:\\Foo\\drv.sys"},
+        {"system32\\drivers\\x.sys", "C:\\windows\\system32\\drivers\\x.sys"},
+        {"%SystemRoot%\\System32\\svchost.exe -k netsvcs", "C:\\windows\\System32\\svchost.exe"},
+        {"\\SystemRoot\\System32\\drivers\\y.sys", "C:\\windows\\System32\\drivers\\y.sys"},
+        {"\"unterminated", "unterminated"},
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CleanServiceImagePath(c.first, "C:\\windows"), c.second) << c.first;
 }
 
 TEST(ServerProgram, ServicesAndDriversOfTheFolderOnly) {
@@ -68,31 +60,22 @@ TEST(ServerProgram, ServicesAndDriversOfTheFolderOnly) {
     // Named after its program, with arguments after an unquoted path.
     OwnKey named(HKEY_LOCAL_MACHINE, kServices + tag + "Named.exe");
     named.SetString("", "ImagePath", folder + "\\named.exe -service");
-    OwnKey other(HKEY_LOCAL_MACHINE, kServices + tag + "Num");
-    other.SetDword("", "Start", 3);
 
-    TUninstallerContents list;
-    ForceRemovalPlan plan;
+    TUninstallerContents list, byFile, nothing;
+    ForceRemovalPlan plan, filePlan;
     ScanServerProgram(folder + "\\", list, {}, {}, plan);
-    const std::string root = "HKEY_LOCAL_MACHINE";
     EXPECT_EQ(kutest::CountItems(list, service.Path() + "|"), 2);
-    EXPECT_TRUE(HasItem(list, ItemText("1", root, driver.Path())));
+    EXPECT_TRUE(HasItem(list, ItemText("1", "HKEY_LOCAL_MACHINE", driver.Path())));
     EXPECT_EQ(kutest::CountItems(list, canary.Path()), 0);
-    EXPECT_TRUE(Has(plan.servicesToStop, tag + "Svc"));
-    EXPECT_TRUE(Has(plan.driversToDelete, tag + "Drv"));
-    EXPECT_FALSE(Has(plan.servicesToStop, tag + "Canary"));
+    EXPECT_EQ(plan.servicesToStop, (std::vector<std::string>{tag + "Named.exe", tag + "Svc"}));
+    EXPECT_EQ(plan.driversToDelete, std::vector<std::string>{tag + "Drv"});
     // Only the service named after its program ends a process: that program, by its path.
     EXPECT_EQ(plan.processesToEnd, std::vector<std::string>{folder + "\\named.exe"});
-
     // A program file matches its own service, not the folder's others.
-    TUninstallerContents byFile;
-    ForceRemovalPlan filePlan;
     ScanServerProgram(folder + "\\svc.exe", byFile, {}, {}, filePlan);
     EXPECT_EQ(kutest::CountItems(byFile, service.Path() + "|"), 2);
     EXPECT_EQ(kutest::CountItems(byFile, driver.Path()), 0);
-
     // A folder that matches nothing leaves the list as it was.
-    TUninstallerContents nothing;
     ScanServerProgram(dir.File("Elsewhere"), nothing, {}, {}, plan);
     ScanServerProgram("   ", nothing, {}, {}, plan);
     EXPECT_EQ(nothing.Count(), 0);
@@ -105,8 +88,9 @@ TEST(ServerProgram, ProcessesModulesAndRunEntriesArePlannedNotEnded) {
     CreateDirectoryA(lookAlike.c_str(), nullptr);
     kutest::Sleeper own(folder, "fooapp.exe"), canary(lookAlike, "fooapp.exe");
     const std::string tag = kutest::UniqueTag("KuRun");
-    RunValue ownRun(tag + "Own", "\"" + ShortPathOf(folder) + "\\fooapp.exe\" /tray");
-    RunValue canaryRun(tag + "Canary", "\"" + lookAlike + "\\fooapp.exe\"");
+    kutest::RawSetString(HKEY_CURRENT_USER, kRun, tag + "Own",
+                         "\"" + ShortPathOf(folder) + "\\fooapp.exe\" /tray");
+    kutest::RawSetString(HKEY_CURRENT_USER, kRun, tag + "Canary", "\"" + lookAlike + "\\fooapp.exe\"");
     const std::vector<std::string> modules = {
         folder + "\\hook.dll[C:\\Tools\\host.exe]",
         folder + "\\hook.dll[C:\\windows\\system32\\svchost.exe]",
@@ -118,25 +102,31 @@ TEST(ServerProgram, ProcessesModulesAndRunEntriesArePlannedNotEnded) {
     TUninstallerContents list;
     ForceRemovalPlan plan;
     ScanServerProgram(folder, list, modules, plan);
+    for (const char* name : {"Own", "Canary"})
+        kutest::RawDeleteValue(HKEY_CURRENT_USER, kRun, tag + name);
     EXPECT_TRUE(own.Running()); // the scan ends nothing
-    EXPECT_TRUE(Has(plan.processesToEnd, own.Path()));
-    EXPECT_FALSE(Has(plan.processesToEnd, canary.Path()));
-    EXPECT_TRUE(Has(plan.processesToEnd, "C:\\Tools\\host.exe"));
-    EXPECT_FALSE(Has(plan.processesToEnd, "C:\\windows\\system32\\svchost.exe"));
-    EXPECT_FALSE(Has(plan.processesToEnd, "C:\\Tools\\innocent.exe"));
+    EXPECT_TRUE(Has(plan.processesToEnd, own.Path()) && Has(plan.processesToEnd, "C:\\Tools\\host.exe"));
+    for (const std::string& spared :
+         {canary.Path(), std::string("C:\\windows\\system32\\svchost.exe"), std::string("C:\\Tools\\innocent.exe")})
+        EXPECT_FALSE(Has(plan.processesToEnd, spared)) << spared;
     EXPECT_TRUE(plan.restartShell);
-    EXPECT_TRUE(HasItem(list, ItemText("2", "HKEY_CURRENT_USER", kRun, tag + "Own")));
-    EXPECT_EQ(kutest::CountItems(list, tag + "Canary"), 0);
+    EXPECT_EQ(kutest::ItemTexts(list),
+              std::vector<std::string>{ItemText("2", "HKEY_CURRENT_USER", kRun, tag + "Own")});
 
-    // Carried out: only the program's own process ends; the shell restart goes through the
-    // launcher.
+    // Carried out: only the program's own process ends; the shell restart and the Winsock
+    // reset go through the launcher.
     plan.processesToEnd = {own.Path()};
+    plan.resetWinsock = true;
     kutest::RecordingLauncher launcher;
     ExecuteForceRemovalPlan(plan);
     EXPECT_EQ(own.WaitExitCode(5000), 1u);
     EXPECT_TRUE(canary.Running());
-    ASSERT_EQ(launcher.Requests().size(), 1u);
-    EXPECT_EQ(launcher.Requests()[0].commandLine, "EXPLORER.EXE");
+    std::vector<std::string> started;
+    for (const auto& request : launcher.Requests())
+        started.push_back(request.commandLine);
+    std::sort(started.begin(), started.end());
+    EXPECT_EQ(started, (std::vector<std::string>{"EXPLORER.EXE", "netsh firewall reset",
+                                                 "netsh winsock reset"}));
 }
 
 TEST(ServerProgram, RealServiceWithQuotedPathIsStoppedOnlyByThePlan) {
@@ -148,10 +138,9 @@ TEST(ServerProgram, RealServiceWithQuotedPathIsStoppedOnlyByThePlan) {
     const std::string name = kutest::UniqueTag("KuForceSvc");
     kutest::RealService service(name, "\"" + folder + "\\kusvc.exe\" " + name,
                                 SERVICE_WIN32_OWN_PROCESS);
-    ASSERT_TRUE(service.Created());
     kutest::RealService driver(name + "Drv", "\\??\\" + folder + "\\kudrv.sys",
                                SERVICE_KERNEL_DRIVER);
-    ASSERT_TRUE(driver.Created());
+    ASSERT_TRUE(service.Created() && driver.Created());
     ASSERT_TRUE(service.Start());
 
     TUninstallerContents list;
@@ -160,8 +149,7 @@ TEST(ServerProgram, RealServiceWithQuotedPathIsStoppedOnlyByThePlan) {
     EXPECT_EQ(service.State(), static_cast<DWORD>(SERVICE_RUNNING));
     EXPECT_TRUE(HasItem(list, ItemText("1", "HKEY_LOCAL_MACHINE", kServices + name)));
     EXPECT_TRUE(HasItem(list, ItemText("1", "HKEY_LOCAL_MACHINE", kServices + name + "Drv")));
-    ASSERT_TRUE(Has(plan.servicesToStop, name));
-    ASSERT_TRUE(Has(plan.driversToDelete, name + "Drv"));
+    ASSERT_TRUE(Has(plan.servicesToStop, name) && Has(plan.driversToDelete, name + "Drv"));
 
     ExecuteForceRemovalPlan(plan);
     EXPECT_TRUE(kutest::WaitFor([&] { return service.State() == SERVICE_STOPPED; }, 20000));

@@ -7,7 +7,6 @@
 #include "core/system/PublicFunctionUnit.h"
 #include "core/system/SharedState.h"
 #include "core/system/StrUtil.h"
-#include "support/RecordingLauncher.h"
 #include "support/Sandbox.h"
 #include "support/Spawn.h"
 
@@ -33,10 +32,9 @@ TEST(UninstallRun, WaitsForTheCopyTheUninstallerHandedOverTo) {
     EXPECT_GT(pumps, 5);
 }
 
-TEST(UninstallRun, NotStartedAndStoppedAndRecorded) {
+TEST(UninstallRun, NotStartedOrStopped) {
     ScanState = ScanRun;
     EXPECT_EQ(RunUninstallerAndWait("C:\\kutest\\no such uninstaller.exe", SW_HIDE, nullptr), -1);
-
     kutest::ScratchDir dir;
     ScanState = ScanStop;
     const DWORD start = GetTickCount();
@@ -45,13 +43,6 @@ TEST(UninstallRun, NotStartedAndStoppedAndRecorded) {
               -2);
     EXPECT_LT(GetTickCount() - start, 2000u);
     ScanState = ScanRun;
-
-    kutest::RecordingLauncher launcher;
-    EXPECT_EQ(RunUninstallerAndWait("MsiExec.exe /X{1234}", SW_SHOWNORMAL, nullptr), 0);
-    ASSERT_EQ(launcher.Requests().size(), 1u);
-    EXPECT_EQ(UpperCase(launcher.Requests()[0].commandLine),
-              UpperCase("\"" + GetSystemDir() + "\\MsiExec.exe\" /X{1234}"));
-    EXPECT_EQ(launcher.Requests()[0].show, SW_SHOWNORMAL);
 }
 
 TEST(UninstallRun, StartsTheRegisteredFileQuotedAndRemovesWindowsInstallerProducts) {

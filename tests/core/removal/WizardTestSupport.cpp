@@ -3,17 +3,20 @@
 
 namespace kutest {
 
-std::vector<std::string> ItemLines(const ku::TUninstallerContents& list) {
-    std::vector<std::string> lines;
-    for (int i = 0; i < list.Count(); ++i) {
-        const ku::TContent& c = list.GetItem(i).Content;
-        if (c.ItemType == ku::kItemFile)
-            lines.push_back("3 " + c.FilePath);
-        else
-            lines.push_back(c.ItemType + " " + c.RootKeyName + "\\" + c.KeyPath +
-                            (c.ValueName.empty() ? "" : " = " + c.ValueName));
-    }
-    return lines;
+void AddKeyItem(ku::TUninstallerContents& list, const std::string& type, const std::string& root,
+                const std::string& path, const std::string& value, const std::string& view) {
+    ku::TContent& item = list.GetItem(list.AddItem()).Content;
+    item.ItemType = type;
+    item.RootKeyName = root;
+    item.KeyPath = path;
+    item.ValueName = value;
+    item.Extra = view;
+}
+
+void AddFileItem(ku::TUninstallerContents& list, const std::string& path) {
+    ku::TContent& item = list.GetItem(list.AddItem()).Content;
+    item.ItemType = ku::kItemFile;
+    item.FilePath = path;
 }
 
 void RecordingHost::Note(const std::string& line) {

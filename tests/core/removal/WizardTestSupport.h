@@ -1,4 +1,4 @@
-// Helpers of the wizard tests: reading leftover lists, a progress recorder, a removal host.
+// Helpers of the wizard tests: writing leftover lists, a progress recorder, a removal host.
 #pragma once
 
 #include <windows.h>
@@ -14,8 +14,11 @@
 
 namespace kutest {
 
-// One line per item: type, root, key path, value name (or file path).
-std::vector<std::string> ItemLines(const ku::TUninstallerContents& list);
+// Appends a key ("1") or value ("2") item found in the view ("32", "64" or "").
+void AddKeyItem(ku::TUninstallerContents& list, const std::string& type, const std::string& root,
+                const std::string& path, const std::string& value = "",
+                const std::string& view = "");
+void AddFileItem(ku::TUninstallerContents& list, const std::string& path);
 
 struct CountingProgress : ku::IScanProgress {
     int pumps = 0;

@@ -1,14 +1,14 @@
 // The normal-mode registry scan against scratch keys of the sandbox registry.
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "core/force/ForceSupport.h"
 #include "core/removal/WizardTestSupport.h"
 #include "core/scan/RegistryScan.h"
 #include "core/system/SharedState.h"
 #include "support/Sandbox.h"
 
 using namespace ku;
-using kutest::ItemLines;
+using kutest::ItemTexts;
 using kutest::RawCreateKey;
 using kutest::RawSetString;
 using kutest::ScratchKey;
@@ -23,18 +23,25 @@ protected:
         ScanState = ScanRun;
         RegistryView64 = false;
     }
+    void TearDown() override {
+        ScanState = ScanRun;
+        RegistryView64 = false;
+    }
     void Set(const std::string& sub, const std::string& name, const std::string& data) {
-        RawSetString(root(), scratch.Sub(sub), name, data, 0);
+        RawSetString(HKEY_CURRENT_USER, scratch.Sub(sub), name, data, 0);
     }
-    void Key(const std::string& sub) { RawCreateKey(root(), scratch.Sub(sub), 0); }
-    HKEY root() const { return scratch.Root(); }
+    void Key(const std::string& sub, REGSAM view = 0) {
+        RawCreateKey(HKEY_CURRENT_USER, scratch.Sub(sub), view);
+    }
     std::string Line(const std::string& type, const std::string& sub, const std::string& value = "") {
-        return type + " HKEY_CURRENT_USER\\" + scratch.Sub(sub) + (value.empty() ? "" : " = " + value);
+        return kutest::ItemText(type.c_str(), "HKEY_CURRENT_USER", scratch.Sub(sub), value);
     }
-    void Scan(const std::string& keyWord, const std::string& command = kCommand,
-              IScanProgress* progress = nullptr) {
-        ScanRegistryNormalWalk(state, root(), scratch.Path(), progress, state.LeftoverList,
-                               keyWord, "", command);
+    std::vector<std::string> Scan(const std::string& keyWord, const std::string& command,
+                                  IScanProgress* progress = nullptr) {
+        state.LeftoverList.Clear();
+        ScanRegistryNormalWalk(state, HKEY_CURRENT_USER, scratch.Path(), progress,
+                               state.LeftoverList, keyWord, "", command);
+        return ItemTexts(state.LeftoverList);
     }
 
     ScratchKey scratch{HKEY_CURRENT_USER};
@@ -43,61 +50,30 @@ protected:
 
 } // namespace
 
-TEST_F(RegistryScan, KeysValueNamesAndDataOfTheProgramButNotOfItsLookAlike) {
+TEST_F(RegistryScan, WalkListsKeysInTheirViewAndSkipEndsEveryLevel) {
     Key("FooApp\\Settings");
-    Set("FooAppBar", "InstallDir", "C:\\Program Files\\FooAppBar");
-    Set("Vendor\\Files", "FooApp.cfg", "x");
-    Set("Vendor\\Files", "Other.cfg", "y");
-    Set("Vendor\\Paths", "Home", "D:\\FooApp\\data");
-    Set("Vendor\\Paths", "Other", "C:\\FooAppBar\\x");
-    Scan("FooApp");
-    const auto lines = ItemLines(state.LeftoverList);
-    EXPECT_EQ(lines, (std::vector<std::string>{
-                         Line("1", "FooApp"), Line("1", "FooApp\\Settings"),
-                         Line("2", "Vendor\\Files", "FooApp.cfg"),
-                         Line("2", "Vendor\\Paths", "Home")}))
-        << ::testing::PrintToString(lines);
-    const TContent& data = state.LeftoverList.GetItem(3).Content;
-    EXPECT_EQ(data.ValueData, "D:\\FooApp\\data");
-    // The item remembers the view it was found in, so the removal deletes it there.
-    EXPECT_EQ(data.Extra, kutest::RunningUnderWow64() ? "32" : "");
-}
-
-TEST_F(RegistryScan, SharedKeysListTheValueAndOtherProgramsUninstallEntriesStay) {
-    const std::string compat = "Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers";
-    Set(compat, "C:\\Program Files\\FooApp\\foo.exe", "RUNASADMIN");
-    Set(compat, "C:\\Other\\other.exe", "RUNASADMIN");
-    const std::string uninstall = "Microsoft\\Windows\\CurrentVersion\\Uninstall";
-    Set(uninstall + "\\Other", "Comments", "Works well with FooApp");
-    Set(uninstall + "\\SecondEntry", "UninstallString", kCommand);
-    Scan("FooApp");
-    const auto lines = ItemLines(state.LeftoverList);
-    // Another program's entry is never taken, not even one that names our uninstaller.
-    EXPECT_EQ(lines, (std::vector<std::string>{
-                         Line("2", compat, "C:\\Program Files\\FooApp\\foo.exe")}))
-        << ::testing::PrintToString(lines);
-}
-
-TEST_F(RegistryScan, RealRunKeyGivesAValueItem) {
-    const std::string run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-    const std::string name = "KuTest FooApp " + scratch.Path().substr(scratch.Path().rfind('\\') + 1);
-    RawSetString(HKEY_CURRENT_USER, run, name, "C:\\x.exe", 0);
-    MatchRegistryKeyNormal(HKEY_CURRENT_USER, run, state.LeftoverList, "FooApp", "", "");
-    kutest::RawDeleteValue(HKEY_CURRENT_USER, run, name);
-    EXPECT_EQ(ItemLines(state.LeftoverList),
-              std::vector<std::string>{"2 HKEY_CURRENT_USER\\" + run + " = " + name});
-}
-
-TEST_F(RegistryScan, ShortWordsAreNotUsedButTheOtherWordsStillRun) {
-    Key("Foo");
+    Key("FooAppBar");
     Set("Vendor", "Uninstaller", kCommand);
     Set("Vendor", "Keep", "x");
-    Scan("Foo", std::string(kCommand) + " /S");
-    EXPECT_EQ(ItemLines(state.LeftoverList),
+    EXPECT_EQ(Scan("FooApp", ""), (std::vector<std::string>{Line("1", "FooApp"),
+                                                            Line("1", "FooApp\\Settings"),
+                                                            Line("2", "Vendor", "Uninstaller")}));
+    // The item remembers the view it was found in, so the removal deletes it there.
+    EXPECT_EQ(state.LeftoverList.GetItem(0).Content.Extra, kutest::RunningUnderWow64() ? "32" : "");
+    // A short word is not used, the uninstaller's file still is; nothing at all finds nothing.
+    EXPECT_EQ(Scan("Foo", std::string(kCommand) + " /S"),
               std::vector<std::string>{Line("2", "Vendor", "Uninstaller")});
-    state.LeftoverList.Clear();
-    Scan("", "");
-    EXPECT_EQ(state.LeftoverList.Count(), 0);
+    EXPECT_TRUE(Scan("", "").empty());
+
+    Key("AFooApp\\FooApp");
+    Key("Between");
+    kutest::CountingProgress skipping;
+    skipping.onPump = [](int n) {
+        if (n == 3)
+            ScanState = ScanSkipRegistry;
+    };
+    EXPECT_EQ(Scan("FooApp", "", &skipping), std::vector<std::string>{Line("1", "AFooApp\\FooApp")});
+    EXPECT_EQ(skipping.pumps, 3);
 }
 
 TEST_F(RegistryScan, RepeatedWowNodeIsSkippedAndNortonKeepsOutOfUninstall) {
@@ -105,38 +81,9 @@ TEST_F(RegistryScan, RepeatedWowNodeIsSkippedAndNortonKeepsOutOfUninstall) {
     RegistryView64 = true;
     for (const char* sub : {"Wow6432Node\\FooApp", "Wow6432Node\\Wow6432Node\\FooApp",
                             "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\FooApp"})
-        RawCreateKey(root(), scratch.Sub(sub), KEY_WOW64_64KEY);
+        Key(sub, KEY_WOW64_64KEY);
     state.NortonFlag = "1";
-    Scan("FooApp");
-    EXPECT_EQ(ItemLines(state.LeftoverList), std::vector<std::string>{Line("1", "Wow6432Node\\FooApp")});
-    RegistryView64 = false;
-}
-
-TEST_F(RegistryScan, CountsKeysShowsEvery200thAndStopsOnSkip) {
-    for (int i = 0; i < 450; ++i)
-        Key("Many\\K" + std::to_string(1000 + i));
-    Key("Zed\\FooApp");
-    kutest::CountingProgress progress;
-    state.ScanKeyCounter = 10;
-    Scan("FooApp", "", &progress);
-    EXPECT_EQ(state.ScanKeyCounter, 10 + 1 + 450 + 1 + 1);
-    ASSERT_EQ(progress.captions.size(), 2u);
-    EXPECT_EQ(progress.captions[0], scratch.Sub("Many\\K1188"));
-    EXPECT_GE(progress.pumps, 452);
-    EXPECT_THAT(ItemLines(state.LeftoverList), testing::Contains(Line("1", "Zed\\FooApp")));
-
-    // The skip button during the walk: every level ends at once, the items found stay.
-    state.LeftoverList.Clear();
-    Key("AFooApp\\FooApp");
-    kutest::CountingProgress skipping;
-    skipping.onPump = [](int n) {
-        if (n == 3)
-            ScanState = ScanSkipRegistry;
-    };
-    Scan("FooApp", "", &skipping);
-    EXPECT_EQ(skipping.pumps, 3);
-    EXPECT_EQ(ItemLines(state.LeftoverList), std::vector<std::string>{Line("1", "AFooApp\\FooApp")});
-    ScanState = ScanRun;
+    EXPECT_EQ(Scan("FooApp", kCommand), std::vector<std::string>{Line("1", "Wow6432Node\\FooApp")});
 }
 
 TEST_F(RegistryScan, KeyWholeOnlyForItsNameOrEveryValueElseTheValuesThatHit) {
@@ -165,6 +112,18 @@ TEST_F(RegistryScan, KeyWholeOnlyForItsNameOrEveryValueElseTheValuesThatHit) {
         {"Microsoft\\Windows\\CurrentVersion\\Uninstall\\FooApp Helper", {{"Dir", prog}}, nullptr,
          {}},
         {"Microsoft\\Windows\\CurrentVersion\\Uninstall\\FooApp", {{"Keep", "x"}}, nullptr, {"1"}},
+        // Others' entries, not even one that names our uninstaller.
+        {"Microsoft\\Windows\\CurrentVersion\\Uninstall\\Other", {{"Comments", "Works with FooApp"}},
+         nullptr, {}},
+        {"Microsoft\\Windows\\CurrentVersion\\Uninstall\\Second",
+         {{"UninstallString", prog + "\\uninst.exe"}}, nullptr, {}},
+        // A look-alike of the name, in a key's name and in a value's data.
+        {"FooAppBar", {{"InstallDir", "C:\\Program Files\\FooAppBar"}}, nullptr, {}},
+        {"Paths", {{"Home", "D:\\FooApp\\data"}, {"Other", "C:\\FooAppBar\\x"}}, nullptr, {"Home"}},
+        // A shared key of Windows: the value alone.
+        {"Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers",
+         {{prog + "\\foo.exe", "RUNASADMIN"}, {"C:\\Other\\other.exe", "RUNASADMIN"}}, nullptr,
+         {prog + "\\foo.exe"}},
     };
     for (const RuleCase& c : cases) {
         SCOPED_TRACE(c.key);
@@ -175,12 +134,12 @@ TEST_F(RegistryScan, KeyWholeOnlyForItsNameOrEveryValueElseTheValuesThatHit) {
         if (c.subkey)
             Key(sub + "\\" + c.subkey);
         state.LeftoverList.Clear();
-        MatchRegistryKeyNormal(root(), scratch.Sub(sub), state.LeftoverList, "FooApp", "",
-                               prog + "\\uninst.exe");
+        MatchRegistryKeyNormal(HKEY_CURRENT_USER, scratch.Sub(sub), state.LeftoverList, "FooApp",
+                               "", prog + "\\uninst.exe");
         std::vector<std::string> expected;
         for (const std::string& what : c.expected)
             expected.push_back(what == "1" ? Line("1", sub) : Line("2", sub, what));
-        EXPECT_EQ(ItemLines(state.LeftoverList), expected);
+        EXPECT_EQ(ItemTexts(state.LeftoverList), expected);
     }
 }
 
@@ -188,17 +147,17 @@ TEST_F(RegistryScan, ValuesOfAClassServedByAnotherProgramStay) {
     const std::string classes = "Software\\Classes\\";
     const std::string other = "KuViewerFile" + std::to_string(GetCurrentProcessId());
     const std::string own = "KuFooAppFile" + std::to_string(GetCurrentProcessId());
-    const std::string plugin = "\"C:\\Program Files\\FooApp\\plug.dll\"";
     RawSetString(HKEY_CURRENT_USER, classes + other + "\\shell\\open\\command", "",
-                 "\"C:\\Program Files\\Viewer\\view.exe\" /plugin " + plugin + " \"%1\"", 0);
+                 "\"C:\\Program Files\\Viewer\\view.exe\" /plugin "
+                 "\"C:\\Program Files\\FooApp\\plug.dll\" \"%1\"", 0);
     RawSetString(HKEY_CURRENT_USER, classes + own + "\\shell\\open\\command", "",
                  "\"C:\\Program Files\\FooApp\\foo.exe\" \"%1\"", 0);
     for (const std::string& cls : {other, own})
         MatchRegistryKeyNormal(HKEY_CURRENT_USER, classes + cls + "\\shell\\open\\command",
                                state.LeftoverList, "FooApp", "", "");
-    EXPECT_EQ(ItemLines(state.LeftoverList),
-              std::vector<std::string>{"1 HKEY_CURRENT_USER\\" + classes + own +
-                                       "\\shell\\open\\command"});
     kutest::RawDeleteTree(HKEY_CURRENT_USER, classes + other, 0);
     kutest::RawDeleteTree(HKEY_CURRENT_USER, classes + own, 0);
+    EXPECT_EQ(ItemTexts(state.LeftoverList),
+              std::vector<std::string>{kutest::ItemText("1", "HKEY_CURRENT_USER",
+                                                  classes + own + "\\shell\\open\\command")});
 }

@@ -1,98 +1,57 @@
 // Scan words: whole-name containment, the shortest usable word, the words never used alone,
-// the uninstaller's own file as a word, the ANSI upper-casing.
+// the uninstaller's own file as a word, the drive the file scan walks, repeated items.
 #include <gtest/gtest.h>
 
-#include "core/removal/WizardState.h"
+#include "core/removal/WizardTestSupport.h"
 #include "core/scan/ProgramScope.h"
 #include "core/scan/ScanWord.h"
 #include "core/system/PublicFunctionUnit.h"
 
 using namespace ku;
 
-TEST(ScanWord, FindsTheNameButNotALongerNameThatBeginsWithIt) {
-    const ScanWord word("FooApp");
-    EXPECT_TRUE(word.Matches("SOFTWARE\\FooApp"));
-    EXPECT_TRUE(word.Matches("c:\\program files\\fooapp\\fooapp.exe"));
-    EXPECT_TRUE(word.Matches("FooApp Settings"));
-    EXPECT_TRUE(word.Matches("x_FOOAPP_y"));
-    EXPECT_FALSE(word.Matches("SOFTWARE\\FooAppBar"));
-    EXPECT_FALSE(word.Matches("MyFooApp"));
-    // A later occurrence still counts when the first continues a longer name.
-    EXPECT_TRUE(word.Matches("FooAppBar;FooApp"));
-}
-
-TEST(ScanWord, EdgesOnlyWhereTheWordItselfEndsInALetterOrDigit) {
-    const ScanWord folder("C:\\Program Files\\FooApp\\");
-    EXPECT_TRUE(folder.Matches("C:\\Program Files\\FooApp\\bin\\a.dll"));
-    const ScanWord code("{12345678-ABCD}");
-    EXPECT_TRUE(code.Matches("MsiExec.exe /X{12345678-ABCD}x"));
-}
-
-TEST(ScanWord, ShortAndEmptyWordsNeverMatch) {
-    EXPECT_FALSE(ScanWord("").Usable());
-    EXPECT_FALSE(ScanWord("   ").Matches("   "));
-    EXPECT_FALSE(ScanWord("Foo").Usable());
-    EXPECT_FALSE(ScanWord(" Foo ").Matches("Foo"));
-    EXPECT_TRUE(ScanWord(" Fooo ").Matches("a fooo b"));
-}
-
-TEST(ScanWord, UpperCasingFollowsTheCodePage) {
-    std::string upper;
-    UpperInto(upper, "abc\xe9z");
-    EXPECT_EQ(upper, "ABC\xc9Z");
-    AppendUpper(upper, "x", 1);
-    EXPECT_EQ(upper, "ABC\xc9ZX");
-}
-
-TEST(WizardState, UninstallDriveAndScanDrive) {
-    EXPECT_EQ(GetUninstallDrive("D:\\Apps\\Foo\\uninst.exe /S"), "D:");
-    EXPECT_EQ(GetUninstallDrive("\"E:\\Foo Bar\\un.exe\""), "E:");
-    EXPECT_EQ(GetUninstallDrive("MsiExec.exe /I{1234}"), "");
-    EXPECT_EQ(GetUninstallDrive(""), "");
-    EXPECT_EQ(FileScanDrive("D:\\x.exe"), "D:");
-    // No drive letter: the system drive, whatever the current folder is.
-    char windows[MAX_PATH];
-    GetWindowsDirectoryA(windows, MAX_PATH);
-    EXPECT_EQ(FileScanDrive("MsiExec.exe /X{1234}"), std::string(windows, 2));
-}
-
-TEST(WizardState, FileListEntryReplacesTheWordOnlyWhenItIsPartOfIt) {
-    const std::vector<std::string> entries = {"Other", "FooApp", "FooApp Deluxe"};
-    EXPECT_EQ(FindFileListEntry(entries, "FooApp"), "FooApp");
-    EXPECT_EQ(FindFileListEntry({"FooApp Deluxe"}, "FooApp"), "FooApp");
-    EXPECT_EQ(FindFileListEntry({}, "FooApp"), "FooApp");
-    std::string list;
-    AppendRunningExe(list, "Foo.EXE");
-    AppendRunningExe(list, "bar.exe");
-    EXPECT_EQ(list, "foo.exe,bar.exe");
-}
-
-TEST(ScanWord, WordsNeverUsedAloneAndTheirCompanions) {
-    struct WordCase {
+TEST(ScanWord, MatchesWholeNamesOnlyAndNeverAGeneralShortOrEmptyWord) {
+    struct MatchCase {
         const char* word;
-        bool usable;
+        const char* text;
+        bool match;
     };
-    const WordCase cases[] = {
-        {"Windows", false},        {"Microsoft", false},          {"Program", false},
-        {"Common", false},         {"Program Files", false},      {"common files", false},
-        {"System32", false},       {"ProgramData", false},        {"Users", false},
-        {"Setup", false},          {"Uninstall", false},          {"Update", false},
-        {"Windows 7", false},      {"Microsoft Update (2)", false}, {"Setup_x64", false},
-        {"KuDemoApp", true},       {"Windows Commander", true},   {"Arcadia", true},
-        {"Microsoft Office 2010", true},
+    const MatchCase cases[] = {
+        {"FooApp", "c:\\program files\\fooapp\\fooapp.exe", true},
+        {"FooApp", "x_FOOAPP_y", true},
+        {"FooApp", "SOFTWARE\\FooAppBar", false},
+        {"FooApp", "MyFooApp", false},
+        {"FooApp", "FooAppBar;FooApp", true}, // a later whole occurrence still counts
+        {"C:\\Program Files\\FooApp\\", "C:\\Program Files\\FooApp\\bin\\a.dll", true},
+        {"{12345678-ABCD}", "MsiExec.exe /X{12345678-ABCD}x", true},
+        {"caf\xe9x", "C:\\CAF\xc9X\\a", true}, // upper-cased by the code page
+        {"", "", false},
+        {"   ", "   ", false},
+        {"Foo", "Foo", false},
+        {" Fooo ", "a fooo b", true},
+        // Words never used alone, and names that merely contain them.
+        {"Windows", "C:\\Windows", false},
+        {"Microsoft", "Microsoft", false},
+        {"Common", "Common", false},
+        {"Program Files", "C:\\Program Files", false},
+        {"System32", "System32", false},
+        {"Setup", "Setup", false},
+        {"Uninstall", "Uninstall", false},
+        {"Windows 7", "Windows 7", false},
+        {"Microsoft Update (2)", "Microsoft Update (2)", false},
+        {"Setup_x64", "Setup_x64", false},
+        {"Windows Commander", "C:\\Windows Commander", true},
+        {"Microsoft Office 2010", "Microsoft Office 2010", true},
+        {"Arcadia", "Arcadia", true},
         // Paths are never general: a folder named "Windows" below Program Files is specific.
-        {"C:\\Program Files\\Windows\\uninst.exe", true},
+        {"C:\\Program Files\\Windows\\uninst.exe", "C:\\Program Files\\Windows\\uninst.exe", true},
     };
-    for (const WordCase& c : cases)
-        EXPECT_EQ(ScanWord(c.word).Usable(), c.usable) << c.word;
+    for (const MatchCase& c : cases)
+        EXPECT_EQ(ScanWord(c.word).Matches(c.text), c.match) << c.word << " in " << c.text;
 }
 
 TEST(ScanWord, CommandWordIsTheUninstallersOwnFileOnly) {
     const std::string windows = GetWindowsDir();
-    struct CommandCase {
-        std::string command, word;
-    };
-    const CommandCase cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {"\"C:\\Program Files\\Ku Quoted\\un.exe\" /S", "C:\\Program Files\\Ku Quoted\\un.exe"},
         {"C:\\Program Files\\KuApp\\uninst.exe /S", "C:\\Program Files\\KuApp\\uninst.exe"},
         {"MsiExec.exe /X{12345678-ABCD}", ""},
@@ -104,26 +63,31 @@ TEST(ScanWord, CommandWordIsTheUninstallersOwnFileOnly) {
         {"C:\\Program Files\\uninst.exe", ""},
         {"", ""},
     };
-    for (const CommandCase& c : cases)
-        EXPECT_EQ(UninstallerFileWord(c.command), c.word) << c.command;
+    for (const auto& c : cases)
+        EXPECT_EQ(UninstallerFileWord(c.first), c.second) << c.first;
+}
+
+TEST(WizardState, FileScanWalksTheUninstallersDriveElseTheSystemDrive) {
+    const std::string system = GetWindowsDir().substr(0, 2);
+    const std::pair<std::string, std::string> cases[] = {
+        {"D:\\Apps\\Foo\\uninst.exe /S", "D:"},
+        {"\"E:\\Foo Bar\\un.exe\"", "E:"},
+        {"MsiExec.exe /X{1234}", system},
+        {"", system},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FileScanDrive(c.first), c.second) << c.first;
 }
 
 TEST(WizardState, RepeatedItemsAreListedOnce) {
     TUninstallerContents list;
-    auto add = [&](const char* type, const char* key, const char* value, const char* extra) {
-        TContent& item = list.GetItem(list.AddItem()).Content;
-        item.ItemType = type;
-        item.RootKeyName = "HKEY_CURRENT_USER";
-        item.KeyPath = key;
-        item.ValueName = value;
-        item.Extra = extra;
+    const char* const items[][4] = {
+        {"2", "Software\\Foo", "A", "32"}, {"1", "Software\\Foo", "", "32"},
+        {"1", "software\\foo", "", "32"},  {"2", "Software\\Foo", "A", "64"}, // another view
+        {"2", "Software\\Bar", "A", "32"}, {"2", "Software\\Bar", "a", "32"},
     };
-    add("2", "Software\\Foo", "A", "32");
-    add("1", "Software\\Foo", "", "32");
-    add("1", "software\\foo", "", "32");
-    add("2", "Software\\Foo", "A", "64"); // another view: another value
-    add("2", "Software\\Bar", "A", "32");
-    add("2", "Software\\Bar", "a", "32");
+    for (const auto& row : items)
+        kutest::AddKeyItem(list, row[0], "HKEY_CURRENT_USER", row[1], row[2], row[3]);
     RemoveRepeatedItems(list);
     ASSERT_EQ(list.Count(), 3);
     EXPECT_EQ(list.GetItem(0).Content.ItemType, "1");
