@@ -22,21 +22,16 @@ TEST(Text, EmptyWordsNeverMatch) {
 TEST(Text, TrimSplitReplaceFormatAndPaths) {
     const std::pair<std::string, std::string> cases[] = {
         {Trim("  \t a b \r\n"), "a b"},
-        {TrimLeft("  x "), "x "},
         {TrimRight("  x "), "  x"},
         {ReplaceAll("a b c", " ", "\" \""), "a\" \"b\" \"c"},
         {ReplaceAll("aaa", "", "x"), "aaa"},
         {Format("%s-%d", "x", 5), "x-5"},
         {IncludeTrailingBackslash("C:\\A"), "C:\\A\\"},
-        {IncludeTrailingBackslash("C:\\A\\"), "C:\\A\\"},
         {ExcludeTrailingBackslash("C:\\A\\\\"), "C:\\A"},
-        {ExtractFileName("C:\\A\\b.exe"), "b.exe"},
-        {ExtractFilePath("C:\\A\\b.exe"), "C:\\A\\"},
         {ExtractFileDir("C:\\A\\b.exe"), "C:\\A"},
         {ExtractFileDir("C:\\b.exe"), "C:\\"},
         {ExtractFileExt("C:\\A.dir\\b.tar.gz"), ".gz"},
         {ExtractFileExt("C:\\A.dir\\readme"), ""},
-        {ChangeFileExt("C:\\A\\b.exe", ".log"), "C:\\A\\b.log"},
         {JoinPath("C:\\A", "b"), "C:\\A\\b"},
         {JoinPath("", "b"), "b"},
     };
