@@ -8,6 +8,7 @@ namespace ku {
 namespace {
 
 const size_t kMaxEncodedLine = 76; // RFC 2045, soft-break "=" included
+const size_t kMaxHeaderLine = 78;  // RFC 5322
 const char kHex[] = "0123456789ABCDEF";
 const char kCrLf[] = "\r\n";
 
@@ -92,9 +93,8 @@ std::string AnsiCharsetName(UINT codePage) {
         const char* name;
     };
     static const Charset kCharsets[] = {
-        {874, "windows-874"}, {932, "shift_jis"},  {936, "gbk"},
-        {949, "euc-kr"},      {950, "big5"},       {20127, "us-ascii"},
-        {28591, "iso-8859-1"}, {65001, "utf-8"}};
+        {874, "windows-874"}, {932, "shift_jis"},  {936, "gbk"},          {949, "euc-kr"},
+        {950, "big5"},        {20127, "us-ascii"}, {28591, "iso-8859-1"}, {65001, "utf-8"}};
     if (codePage >= 1250 && codePage <= 1258)
         return "windows-" + std::to_string(codePage);
     for (const Charset& charset : kCharsets)
@@ -112,8 +112,8 @@ std::string MailMessageProblem(const TMailMessage& message) {
             problem = AddressProblem("recipient's", recipient);
     if (problem.empty() && !message.ReplyTo.empty())
         problem = AddressProblem("reply-to", message.ReplyTo);
-    if (problem.empty() && (HasControlCharacter(message.FromName) ||
-                            HasControlCharacter(message.Subject)))
+    if (problem.empty() &&
+        (HasControlCharacter(message.FromName) || HasControlCharacter(message.Subject)))
         problem = "The sender's name or the subject holds a line break.";
     return problem;
 }
@@ -130,19 +130,22 @@ std::string MailDateText(const SYSTEMTIME& utc) {
 }
 
 std::string MailMessageText(const TMailMessage& message, const std::string& date, UINT codePage) {
-    const std::string from = message.FromName.empty()
-                                 ? message.FromAddress
-                                 : Quoted(message.FromName) + " <" + message.FromAddress + ">";
+    std::string from = message.FromName.empty()
+                           ? message.FromAddress
+                           : Quoted(message.FromName) + " <" + message.FromAddress + ">";
+    // A long address (the request mail names the sender by the address too) would make the
+    // header line longer than mail lines may be: it is folded before the address.
+    if (!message.FromName.empty() && from.size() + 6 > kMaxHeaderLine)
+        from = Quoted(message.FromName) + kCrLf + " <" + message.FromAddress + ">";
     std::string to;
     for (const std::string& recipient : message.Recipients)
         to += (to.empty() ? "" : ", ") + recipient;
     std::string text = "Date: " + date + kCrLf + "From: " + from + kCrLf;
     if (!message.ReplyTo.empty())
         text += "Reply-To: " + message.ReplyTo + kCrLf;
-    text += "To: " + to + kCrLf + "Subject: " + message.Subject + kCrLf +
-            "MIME-Version: 1.0" + kCrLf + "Content-Type: text/plain; charset=\"" +
-            AnsiCharsetName(codePage) + "\"" + kCrLf +
-            "Content-Transfer-Encoding: quoted-printable" + kCrLf + kCrLf;
+    text += "To: " + to + kCrLf + "Subject: " + message.Subject + kCrLf + "MIME-Version: 1.0" +
+            kCrLf + "Content-Type: text/plain; charset=\"" + AnsiCharsetName(codePage) + "\"" +
+            kCrLf + "Content-Transfer-Encoding: quoted-printable" + kCrLf + kCrLf;
     return text + EncodeQuotedPrintable(message.Body);
 }
 

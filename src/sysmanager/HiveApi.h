@@ -1,5 +1,5 @@
-// The registry hive calls (save, replace, privileges) behind one seam: the real Win32 calls, or
-// a stand-in that behaves as Windows does where the platform under test does not.
+// The registry hive calls (save, replace, privileges) behind one seam, so that tests can put
+// in hive calls that behave as Windows does where Wine does not.
 #pragma once
 
 #include <windows.h>

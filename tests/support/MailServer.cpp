@@ -43,13 +43,21 @@ std::string UniqueSender(const std::string& start) {
 }
 
 std::string ReceivedMail::Header(const std::string& name) const {
+    std::string value;
+    bool inside = false;
     for (const std::string& line : Lines(data)) {
         if (line.empty())
             break; // the end of the headers
-        if (line.rfind(name + ": ", 0) == 0)
-            return line.substr(name.size() + 2);
+        if (inside && (line[0] == ' ' || line[0] == '\t'))
+            value += line; // a folded header goes on in the next line
+        else if (inside)
+            break;
+        else if (line.rfind(name + ": ", 0) == 0) {
+            value = line.substr(name.size() + 2);
+            inside = true;
+        }
     }
-    return std::string();
+    return value;
 }
 
 ReceivedMail ReceivedMailFrom(const std::string& sender) {

@@ -141,13 +141,7 @@ void TRecoveryForm::FormCreate() {
     SetUpButtons();
     MakeBorderless();
     // Centred on the window that opened it, else (automatic mode) on the screen.
-    HWND owner = GetWindow(Handle(), GW_OWNER);
-    RECT ownerRect, own;
-    if (owner && GetWindowRect(owner, &ownerRect) && GetWindowRect(Handle(), &own))
-        SetWindowPos(Handle(), nullptr,
-                     (ownerRect.left + ownerRect.right - (own.right - own.left)) / 2,
-                     (ownerRect.top + ownerRect.bottom - (own.bottom - own.top)) / 2, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER);
+    CenterOnOwner(Handle());
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof(version);
     GetVersionExA(&version);
@@ -209,8 +203,9 @@ void TRecoveryForm::SelectPage(int page) {
     for (int i = BackupPageIndex; i <= DevicePageIndex; ++i) {
         TImageEx button = PageButton(i);
         button.SetTag(0);
-        LoadJpegResource(button, std::string(PictureName(IDC_SM_BACKUPPAGE + i)) +
-                                     (i == page ? "3" : "1"), "JPG");
+        LoadJpegResource(button,
+                         std::string(PictureName(IDC_SM_BACKUPPAGE + i)) + (i == page ? "3" : "1"),
+                         "JPG");
         button.SetTag(i == page ? 1 : 0);
         // The Backup button stays enabled even while its page is shown.
         EnableWindow(button.Handle(), i != page || page == BackupPageIndex);
@@ -362,7 +357,9 @@ void TRecoveryForm::NICRecoveryClick() {
 }
 
 // The burn window of the recovery boot image, modal over this one.
-void TRecoveryForm::BurnCDClick() { ShowBurnForm(Handle()); }
+void TRecoveryForm::BurnCDClick() {
+    ShowBurnForm(Handle());
+}
 
 void TRecoveryForm::HowtodoLabClick() {
     const std::string help = ProgramDir() + "DosHelp.chm";

@@ -5,6 +5,7 @@
 
 #include "core/system/PublicFunctionUnit.h"
 #include "core/ui/Controls.h"
+#include "core/ui/LabelHover.h"
 #include "resource.h"
 
 namespace ku {
@@ -33,7 +34,9 @@ void TDetailForm::FormCreate() {
     font.lfUnderline = TRUE;
     linkFont_.reset(CreateFontIndirectA(&font));
     for (int id : {IDC_DETAIL_ABHELPLINK, IDC_DETAIL_ABHOMEPAGE, IDC_DETAIL_ABUPDATELINK})
-        SetWindowSubclass(Item(id), LinkProc, 0, reinterpret_cast<DWORD_PTR>(this));
+        SetLabelHoverHandler(Item(id), [this](HWND label, bool inside) {
+            inside ? abHelpLinkMouseEnter(label) : abHelpLinkMouseLeave(label);
+        });
 }
 
 bool TDetailForm::IsLink(HWND label) const {
@@ -61,23 +64,6 @@ void TDetailForm::abHelpLinkMouseLeave(HWND label) {
     hotLink_ = nullptr;
     SendMessageA(label, WM_SETFONT, SendMessageA(Handle(), WM_GETFONT, 0, 0), FALSE);
     SetLabelText(label, WindowText(label));
-}
-
-// The labels report the pointer coming and going; the dialog handles it.
-LRESULT CALLBACK TDetailForm::LinkProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam,
-                                       UINT_PTR, DWORD_PTR data) {
-    auto* form = reinterpret_cast<TDetailForm*>(data);
-    LRESULT result = DefSubclassProc(label, message, wParam, lParam);
-    if (message == WM_MOUSEMOVE && form->hotLink_ != label) {
-        TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, label, 0};
-        TrackMouseEvent(&track);
-        form->abHelpLinkMouseEnter(label);
-    } else if (message == WM_MOUSELEAVE) {
-        form->abHelpLinkMouseLeave(label);
-    } else if (message == WM_NCDESTROY) {
-        RemoveWindowSubclass(label, LinkProc, 0);
-    }
-    return result;
 }
 
 bool TDetailForm::OnCommand(int id, int code) {

@@ -28,7 +28,6 @@ class TDetailForm : public TForm {
     HBRUSH OnLabelColour(HDC dc, HWND label) override;
 
   private:
-    static LRESULT CALLBACK LinkProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     bool IsLink(HWND label) const;
 
     HWND hotLink_ = nullptr;

@@ -13,6 +13,7 @@
 #include "core/system/Reg32vs64.h"
 #include "core/system/SharedState.h"
 #include "core/system/StrUtil.h"
+#include "core/ui/LabelHover.h"
 #include "core/ui/Pictures.h"
 #include "core/ui/main/AboutForm.h"
 #include "core/ui/main/OtherWindows.h"
@@ -149,7 +150,8 @@ void TUnInstallForm::SetUpButtons() {
     nameFont10_.reset(CreateFontIndirectA(&font));
     for (int id : {IDC_MAIN_UPDATEBTN, IDC_MAIN_HELPBTN, IDC_MAIN_OPTIONSBTN, IDC_MAIN_ABOUTBTN,
                    IDC_MAIN_ABHELPLINK, IDC_MAIN_ABHOMEPAGE, IDC_MAIN_ABUPDATELINK})
-        SetWindowSubclass(Item(id), LabelProc, 0, reinterpret_cast<DWORD_PTR>(this));
+        SetLabelHoverHandler(Item(id),
+                             [this](HWND label, bool inside) { HoverLabel(label, inside); });
 }
 
 void TUnInstallForm::SetUpList() {
@@ -485,22 +487,6 @@ void TUnInstallForm::HoverLabel(HWND label, bool inside) {
                         : reinterpret_cast<HFONT>(SendMessageA(Handle(), WM_GETFONT, 0, 0));
     SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     SetLabelText(label, WindowText(label));
-}
-
-LRESULT CALLBACK TUnInstallForm::LabelProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam,
-                                           UINT_PTR, DWORD_PTR data) {
-    auto* form = reinterpret_cast<TUnInstallForm*>(data);
-    LRESULT result = DefSubclassProc(label, message, wParam, lParam);
-    if (message == WM_MOUSEMOVE && form->hotLabel_ != label) {
-        TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, label, 0};
-        TrackMouseEvent(&track);
-        form->HoverLabel(label, true);
-    } else if (message == WM_MOUSELEAVE) {
-        form->HoverLabel(label, false);
-    } else if (message == WM_NCDESTROY) {
-        RemoveWindowSubclass(label, LabelProc, 0);
-    }
-    return result;
 }
 
 int RunMainWindow(const std::string& startFile, const std::string& startFolder) {

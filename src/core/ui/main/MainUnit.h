@@ -76,7 +76,6 @@ class TUnInstallForm : public TForm {
     bool WarnWithoutSelection();
     void DrawPicture(const DRAWITEMSTRUCT& item);
     void HoverLabel(HWND label, bool inside);
-    static LRESULT CALLBACK LabelProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
 
     std::unique_ptr<TDM> ownDataModule_; // when start-up made none
     std::unique_ptr<TUninstallContents> list_;
