@@ -1,6 +1,8 @@
 // The update check against a real web server on 127.0.0.1 (started by ctest on the host).
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
 #include "core/settings/Settings.h"
 #include "core/settings/UpdateCheck.h"
 #include "core/system/Dialogs.h"
@@ -11,12 +13,6 @@
 namespace {
 
 const char* const kServerRoot = "C:\\kutest\\http";
-
-void MakeFolders(const std::string& path) {
-    for (size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
-        CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
-    CreateDirectoryA(path.c_str(), nullptr);
-}
 
 class UpdateCheckTest : public ::testing::Test {
   protected:
@@ -40,7 +36,7 @@ class UpdateCheckTest : public ::testing::Test {
     void Offer(const std::string& version) {
         std::string folder = std::string(kServerRoot) + "\\www\\" + site_ +
                              "\\products\\system-utility\\kelvane-uninstaller\\update";
-        MakeFolders(folder);
+        SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr);
         ASSERT_TRUE(
             kutest::WriteTextFile(folder + "\\Update.ini", "[Version]\r\nVer=" + version + "\r\n"));
     }
