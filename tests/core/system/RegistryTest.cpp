@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <sddl.h>
+
 #include "core/system/Reg32vs64.h"
 #include "core/system/SharedState.h"
 #include "support/Sandbox.h"
@@ -82,42 +86,25 @@ TEST(Registry, RelativeAndAbsolutePathsAndAFailedOpenChangesNothing) {
 TEST(Registry, OpenKeyReadOnlyFallsBackToQueryOnly) {
     ScratchKey scratch;
     kutest::RawCreateKey(HKEY_CURRENT_USER, scratch.Sub("Plain"), 0);
-    // A key whose security grants only KEY_QUERY_VALUE to everyone.
-    HKEY key = nullptr;
-    ASSERT_EQ(
-        RegOpenKeyExA(HKEY_CURRENT_USER, scratch.Sub("Plain").c_str(), 0, KEY_ALL_ACCESS, &key),
-        ERROR_SUCCESS);
-    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
-    PSID everyone = nullptr;
-    ASSERT_TRUE(
-        AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone));
-    alignas(8) char aclBuffer[256];
-    PACL acl = reinterpret_cast<PACL>(aclBuffer);
-    InitializeAcl(acl, sizeof(aclBuffer), ACL_REVISION);
-    AddAccessAllowedAce(acl, ACL_REVISION, KEY_QUERY_VALUE, everyone);
-    SECURITY_DESCRIPTOR sd;
-    InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
-    SetSecurityDescriptorDacl(&sd, TRUE, acl, FALSE);
-    ASSERT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &sd), ERROR_SUCCESS);
-    RegCloseKey(key);
-    FreeSid(everyone);
-    HKEY probe = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, scratch.Sub("Plain").c_str(), 0, KEY_READ, &probe) ==
-        ERROR_SUCCESS) {
-        RegCloseKey(probe);
-        GTEST_SKIP() << "this Wine does not enforce registry key security";
-    }
+    // Gives the key this DACL; the owner may always rewrite it.
+    const auto secure = [&](const char* sddl) {
+        PSECURITY_DESCRIPTOR sd = nullptr;
+        HKEY key = nullptr;
+        bool ok = ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &sd,
+                                                                       nullptr) &&
+                  RegOpenKeyExA(HKEY_CURRENT_USER, scratch.Sub("Plain").c_str(), 0, WRITE_DAC,
+                                &key) == ERROR_SUCCESS &&
+                  RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd) == ERROR_SUCCESS;
+        RegCloseKey(key);
+        LocalFree(sd);
+        return ok;
+    };
+    ASSERT_TRUE(secure("D:(A;;0x1;;;WD)")); // KEY_QUERY_VALUE only, for everyone
     TRegistry restricted;
     EXPECT_TRUE(restricted.OpenKeyReadOnly(scratch.Sub("Plain")));
     EXPECT_EQ(restricted.Access(), DWORD(KEY_QUERY_VALUE));
     restricted.CloseKey();
-    // The owner may always rewrite the DACL: open it up again so the scratch key can go.
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, scratch.Sub("Plain").c_str(), 0, WRITE_DAC, &key) ==
-        ERROR_SUCCESS) {
-        SetSecurityDescriptorDacl(&sd, TRUE, nullptr, FALSE);
-        RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &sd);
-        RegCloseKey(key);
-    }
+    EXPECT_TRUE(secure("D:NO_ACCESS_CONTROL")) << "so that the scratch key can go";
 }
 
 TEST(Registry, TypedReadsOfOurOwnAndOddValuesFromOtherPrograms) {
