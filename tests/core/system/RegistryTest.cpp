@@ -86,15 +86,20 @@ TEST(Registry, RelativeAndAbsolutePathsAndAFailedOpenChangesNothing) {
 TEST(Registry, OpenKeyReadOnlyFallsBackToQueryOnly) {
     ScratchKey scratch;
     kutest::RawCreateKey(HKEY_CURRENT_USER, scratch.Sub("Plain"), 0);
-    // Gives the key this DACL; the owner may always rewrite it.
+    // Gives the key this DACL (none at all: everyone may do anything); the owner may always
+    // rewrite it.
     const auto secure = [&](const char* sddl) {
         PSECURITY_DESCRIPTOR sd = nullptr;
+        SECURITY_DESCRIPTOR open;
+        InitializeSecurityDescriptor(&open, SECURITY_DESCRIPTOR_REVISION);
+        SetSecurityDescriptorDacl(&open, TRUE, nullptr, FALSE);
         HKEY key = nullptr;
-        bool ok = ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &sd,
-                                                                       nullptr) &&
-                  RegOpenKeyExA(HKEY_CURRENT_USER, scratch.Sub("Plain").c_str(), 0, WRITE_DAC,
-                                &key) == ERROR_SUCCESS &&
-                  RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd) == ERROR_SUCCESS;
+        bool ok =
+            (!sddl || ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1,
+                                                                           &sd, nullptr)) &&
+            RegOpenKeyExA(HKEY_CURRENT_USER, scratch.Sub("Plain").c_str(), 0, WRITE_DAC, &key) ==
+                ERROR_SUCCESS &&
+            RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd ? sd : &open) == ERROR_SUCCESS;
         RegCloseKey(key);
         LocalFree(sd);
         return ok;
@@ -104,7 +109,7 @@ TEST(Registry, OpenKeyReadOnlyFallsBackToQueryOnly) {
     EXPECT_TRUE(restricted.OpenKeyReadOnly(scratch.Sub("Plain")));
     EXPECT_EQ(restricted.Access(), DWORD(KEY_QUERY_VALUE));
     restricted.CloseKey();
-    EXPECT_TRUE(secure("D:NO_ACCESS_CONTROL")) << "so that the scratch key can go";
+    EXPECT_TRUE(secure(nullptr)) << "so that the scratch key can go";
 }
 
 TEST(Registry, TypedReadsOfOurOwnAndOddValuesFromOtherPrograms) {
