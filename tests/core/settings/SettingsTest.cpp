@@ -26,12 +26,8 @@ class SettingsTest : public ::testing::Test {
 
 TEST_F(SettingsTest, EmptyKeyGetsEveryDefaultWrittenBack) {
     ASSERT_TRUE(ku::LoadSettings("\\" + user.Path()));
-    EXPECT_EQ(ku::Settings.HelpURL, ku::DefaultHelpURL());
-    EXPECT_EQ(ku::Settings.HomePage, ku::DefaultHomePage());
     EXPECT_TRUE(ku::Settings.CheckUpdate);
     EXPECT_FALSE(ku::Settings.ShowWindowsUpdate);
-    EXPECT_EQ(ku::Settings.ViewStyle, 0);
-
     EXPECT_EQ(RawReadString(HKEY_CURRENT_USER, user.Path(), "HelpURL", k64),
               "http://www.kelvane.com/products/system-utility/kelvane-uninstaller/help/");
     EXPECT_EQ(RawReadString(HKEY_CURRENT_USER, user.Path(), "HomePage", k64),
@@ -41,9 +37,8 @@ TEST_F(SettingsTest, EmptyKeyGetsEveryDefaultWrittenBack) {
     EXPECT_EQ(RawReadDword(HKEY_CURRENT_USER, user.Path(), "ViewStyle", k64), 0);
 }
 
-TEST_F(SettingsTest, StoredValuesAreReadAndNotOverwritten) {
-    kutest::RawSetString(HKEY_CURRENT_USER, user.Path(), "HelpURL", "http://help.example/",
-                         KEY_WOW64_64KEY);
+TEST_F(SettingsTest, StoredValuesAreReadAndWrongTypesGiveTheDefaultAndStayAsTheyWere) {
+    kutest::RawSetString(HKEY_CURRENT_USER, user.Path(), "HelpURL", "http://help.example/", k64);
     RawSetDword(HKEY_CURRENT_USER, user.Path(), "CheckUpdate", 0, k64);
     RawSetDword(HKEY_CURRENT_USER, user.Path(), "ShowWindowsUpdate", 7, k64);
     RawSetDword(HKEY_CURRENT_USER, user.Path(), "ViewStyle", 2, k64);
@@ -53,17 +48,17 @@ TEST_F(SettingsTest, StoredValuesAreReadAndNotOverwritten) {
     EXPECT_TRUE(ku::Settings.ShowWindowsUpdate); // any nonzero number
     EXPECT_EQ(ku::Settings.ViewStyle, 2);
     EXPECT_EQ(RawReadDword(HKEY_CURRENT_USER, user.Path(), "CheckUpdate", k64), 0);
-}
 
-TEST_F(SettingsTest, ValueOfTheWrongTypeGivesTheDefaultAndStaysAsItWas) {
-    kutest::RawSetString(HKEY_CURRENT_USER, user.Path(), "CheckUpdate", "no", k64);
-    RawSetDword(HKEY_CURRENT_USER, user.Path(), "HomePage", 5, k64);
-    RawSetDword(HKEY_CURRENT_USER, user.Path(), "ViewStyle", 9, k64); // out of range
-    ASSERT_TRUE(ku::LoadSettings("\\" + user.Path()));
+    kutest::ScratchKey odd{HKEY_CURRENT_USER};
+    kutest::RawSetString(HKEY_CURRENT_USER, odd.Path(), "CheckUpdate", "no", k64);
+    RawSetDword(HKEY_CURRENT_USER, odd.Path(), "HomePage", 5, k64);
+    RawSetDword(HKEY_CURRENT_USER, odd.Path(), "ViewStyle", 9, k64); // out of range
+    ASSERT_TRUE(ku::LoadSettings("\\" + odd.Path()));
     EXPECT_TRUE(ku::Settings.CheckUpdate);
-    EXPECT_EQ(ku::Settings.HomePage, ku::DefaultHomePage());
+    EXPECT_EQ(ku::Settings.HomePage,
+              "http://www.kelvane.com/products/system-utility/kelvane-uninstaller/");
     EXPECT_EQ(ku::Settings.ViewStyle, 0);
-    EXPECT_EQ(RawReadString(HKEY_CURRENT_USER, user.Path(), "CheckUpdate", k64), "no");
+    EXPECT_EQ(RawReadString(HKEY_CURRENT_USER, odd.Path(), "CheckUpdate", k64), "no");
 }
 
 TEST_F(SettingsTest, WriterStoresUnderTheMachineAndTheUserKey) {

@@ -19,6 +19,16 @@ std::string ShellFolder(int csidl) {
     return path;
 }
 
+// A known folder without a CSIDL, made when missing.
+std::string KnownFolder(const GUID& id) {
+    PWSTR wide = nullptr;
+    std::string path;
+    if (SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_CREATE, nullptr, &wide)))
+        path = std::string(wide, wide + wcslen(wide));
+    CoTaskMemFree(wide);
+    return path;
+}
+
 std::string ShortForm(const std::string& path) {
     char buffer[MAX_PATH];
     DWORD length = GetShortPathNameA(path.c_str(), buffer, sizeof(buffer));
@@ -58,6 +68,8 @@ TEST(FileGuard, ProtectedFoldersAreRefusedAndKeepTheirContents) {
         ShellFolder(CSIDL_STARTUP),
         ShellFolder(CSIDL_COMMON_PROGRAMS),
         ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY),
+        KnownFolder({0x374DE290, 0x123F, 0x4565, {0x91, 0x64, 0x39, 0xC4, 0x92, 0x5E, 0x46, 0x7B}}),
+        // (Downloads)
         temp,
         // The same folders spelt otherwise.
         UpperCase(windows) + "\\",

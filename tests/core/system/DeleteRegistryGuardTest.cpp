@@ -43,23 +43,20 @@ TEST(RegistryGuard, SharedKeysRootsAndTopLevelKeysAreNeverDeleted) {
     const KeyCase refused[] = {
         {HKEY_CURRENT_USER, ""},
         {HKEY_CURRENT_USER, "\\"},
-        {HKEY_CURRENT_USER, "  \\  "},
         {HKEY_CURRENT_USER, top},
         {HKEY_CURRENT_USER, "\\" + top + "\\"},
         {HKEY_LOCAL_MACHINE, "SOFTWARE"},
         {HKEY_CURRENT_USER, "Software"},
-        {HKEY_CURRENT_USER, "Software\\Microsoft"},
         {HKEY_CURRENT_USER, "software\\microsoft\\windows\\currentversion"},
         {HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run"},
         {HKEY_CURRENT_USER, "Software\\\\Microsoft\\Windows\\CurrentVersion\\RunOnce\\"},
         {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall"},
         {HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes"},
         {HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\CLSID"},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Interface"},
+        {HKEY_CURRENT_USER, "Software\\Classes\\TypeLib"},
         {HKEY_CLASSES_ROOT, "CLSID"},
-        {HKEY_CLASSES_ROOT, "Interface"},
-        {HKEY_CLASSES_ROOT, "TypeLib"},
         {HKEY_CLASSES_ROOT, "Wow6432Node\\CLSID"},
-        {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet"},
         {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services"},
         {HKEY_LOCAL_MACHINE, "SYSTEM\\ControlSet001\\Services"},
         {HKEY_LOCAL_MACHINE, "SOFTWARE\\Wow6432Node"},
@@ -71,7 +68,6 @@ TEST(RegistryGuard, SharedKeysRootsAndTopLevelKeysAreNeverDeleted) {
         {HKEY_LOCAL_MACHINE,
          "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18"},
         {HKEY_USERS, ".DEFAULT"},
-        {HKEY_USERS, ".DEFAULT\\Software"},
         {HKEY_USERS, ".DEFAULT\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"},
     };
     const std::string probe = Unique("KelvaneGuardProbe");
@@ -88,72 +84,105 @@ TEST(RegistryGuard, SharedKeysRootsAndTopLevelKeysAreNeverDeleted) {
     RawDeleteTree(HKEY_CURRENT_USER, top, kView);
 }
 
-TEST(RegistryGuard, UnknownRootsAreRefused) {
-    EXPECT_TRUE(IsProtectedRegistryKey(nullptr, "Software\\Acme\\App"));
-    EXPECT_TRUE(IsProtectedRegistryKey(HKEY_PERFORMANCE_DATA, "Software\\Acme\\App"));
+TEST(RegistryGuard, ProgramKeysBelowSharedKeysAreDeletableUnknownRootsNot) {
+    const struct {
+        HKEY root;
+        const char* path;
+        bool refused;
+    } cases[] = {
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Acme", false},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Wow6432Node\\Acme", false},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Acme",
+         false},
+        {HKEY_CLASSES_ROOT, "CLSID\\{0}", false},
+        {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\AcmeSvc", false},
+        {HKEY_USERS, "S-1-5-21-1\\Software\\Acme", false},
+        {HKEY_USERS, "S-1-5-21-1_Classes\\CLSID\\{0}", false},
+        // A single key below a root is refused, also for the classes roots.
+        {HKEY_CLASSES_ROOT, ".acme", true},
+        {HKEY_USERS, "S-1-5-21-1_Classes", true},
+        {HKEY_USERS, "S-1-5-21-1_Classes\\Acme.Document", true},
+        {HKEY_USERS, "S-1-5-21-1_Classes\\CLSID", true},
+        {nullptr, "Software\\Acme\\App", true},
+        {HKEY_PERFORMANCE_DATA, "Software\\Acme\\App", true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IsProtectedRegistryKey(c.root, c.path), c.refused) << c.path;
     EXPECT_FALSE(DeleteRegistryKey(nullptr, "Software\\Acme\\App"));
     EXPECT_FALSE(DeleteRegistryValue(nullptr, "Software\\Acme", "x"));
-}
-
-TEST(RegistryGuard, ProgramKeysBelowSharedKeysAreDeletable) {
-    EXPECT_FALSE(IsProtectedRegistryKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Acme"));
-    EXPECT_FALSE(IsProtectedRegistryKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Wow6432Node\\Acme"));
-    EXPECT_FALSE(IsProtectedRegistryKey(
-        HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Acme"));
-    EXPECT_FALSE(IsProtectedRegistryKey(HKEY_CLASSES_ROOT, "CLSID\\{0}"));
-    EXPECT_FALSE(
-        IsProtectedRegistryKey(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\AcmeSvc"));
-    EXPECT_FALSE(IsProtectedRegistryKey(HKEY_USERS, "S-1-5-21-1\\Software\\Acme"));
-    EXPECT_FALSE(IsProtectedRegistryKey(HKEY_USERS, "S-1-5-21-1_Classes\\CLSID\\{0}"));
-    // A single key below a root is refused, also for HKEY_CLASSES_ROOT.
-    EXPECT_TRUE(IsProtectedRegistryKey(HKEY_CLASSES_ROOT, ".acme"));
-    EXPECT_TRUE(IsProtectedRegistryKey(HKEY_USERS, "S-1-5-21-1_Classes"));
-    EXPECT_TRUE(IsProtectedRegistryKey(HKEY_USERS, "S-1-5-21-1_Classes\\Acme.Document"));
-    EXPECT_TRUE(IsProtectedRegistryKey(HKEY_USERS, "S-1-5-21-1_Classes\\CLSID"));
 
     const std::string uninstall =
         "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + Unique("KelvaneApp");
     RawCreateKey(HKEY_CURRENT_USER, uninstall + "\\Sub\\Deeper", kView);
+    kutest::RawSetString(HKEY_CURRENT_USER, uninstall + "\\Sub", "v", "x", kView);
     EXPECT_TRUE(DeleteRegistryKey(HKEY_CURRENT_USER, "\\" + uninstall));
     EXPECT_FALSE(RawKeyExists(HKEY_CURRENT_USER, uninstall, kView));
     EXPECT_FALSE(DeleteRegistryKey(HKEY_CURRENT_USER, uninstall)) << "already gone";
 }
 
-TEST(RegistryGuard, ScratchKeyWithSubkeysIsDeleted) {
-    kutest::ScratchKey key;
-    RawCreateKey(key.Root(), key.Sub("a\\b\\c"), kView);
-    kutest::RawSetString(key.Root(), key.Sub("a"), "v", "x", kView);
-    EXPECT_TRUE(DeleteRegistryKey(key.Root(), key.Path()));
-    EXPECT_FALSE(RawKeyExists(key.Root(), key.Path(), kView));
+TEST(RegistryGuard, EachDeleteActsInItsOwnViewOnly) {
+    // The same key in both views; under WOW64 a delete in one view leaves the other's alone.
+    kutest::ScratchKey scratch(HKEY_LOCAL_MACHINE);
+    const std::string app = scratch.Sub("App");
+    const REGSAM k64 = KEY_WOW64_64KEY, k32 = KEY_WOW64_32KEY;
+    const struct {
+        REGSAM view; // 0: the plain delete, which looks in the other view than the process's
+        bool key;
+    } cases[] = {{k64, true}, {k32, true}, {k64, false}, {k32, false}, {0, true}, {0, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.view) + (c.key ? " key" : " value"));
+        for (REGSAM view : {k64, k32})
+            kutest::RawSetString(HKEY_LOCAL_MACHINE, app + "\\Sub", "v", "x", view);
+        const std::string path = c.key ? app : app + "\\Sub";
+        bool deleted;
+        if (c.view)
+            deleted = c.key ? DeleteRegistryKeyInView(HKEY_LOCAL_MACHINE, path, c.view)
+                            : DeleteRegistryValueInView(HKEY_LOCAL_MACHINE, path, "v", c.view);
+        else
+            deleted = c.key ? DeleteRegistryKey(HKEY_LOCAL_MACHINE, path)
+                            : DeleteRegistryValue(HKEY_LOCAL_MACHINE, path, "v");
+        EXPECT_TRUE(deleted);
+        const REGSAM target = c.view ? c.view : REGSAM(kutest::RunningUnderWow64() ? k64 : k32);
+        const auto there = [&](REGSAM view) {
+            return c.key ? RawKeyExists(HKEY_LOCAL_MACHINE, path, view)
+                         : kutest::RawValueExists(HKEY_LOCAL_MACHINE, path, "v", view);
+        };
+        EXPECT_FALSE(there(target));
+        if (kutest::RunningUnderWow64())
+            EXPECT_TRUE(there(target == k64 ? k32 : k64)) << "the other view lost it";
+        for (REGSAM view : {k64, k32})
+            RawDeleteTree(HKEY_LOCAL_MACHINE, app, view);
+    }
 }
 
 TEST(RegistryGuard, ValuesOfSharedKeysAreDeletableButNotTheVitalOnes) {
+    // A program's value in a shared key goes; the default value of a shared key and the values
+    // Windows cannot log on without stay, however they are spelt.
     const std::string run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-    const std::string name = Unique("KelvaneProbe");
-    kutest::RawSetString(HKEY_CURRENT_USER, run, name, "C:\\x.exe", kView);
-    EXPECT_TRUE(DeleteRegistryValue(HKEY_CURRENT_USER, run, name));
-    EXPECT_FALSE(kutest::RawValueExists(HKEY_CURRENT_USER, run, name, kView));
-    EXPECT_FALSE(DeleteRegistryValue(HKEY_CURRENT_USER, run, name)) << "already gone";
-
-    // The default value of a shared key, and the values Windows cannot log on without.
     const std::string winlogon = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
-    kutest::RawSetString(HKEY_CURRENT_USER, run, "", "probe", kView);
-    kutest::RawSetString(HKEY_CURRENT_USER, winlogon, "Shell", "explorer.exe", kView);
-    kutest::RawSetString(HKEY_CURRENT_USER, winlogon, "Userinit", "userinit.exe,", kView);
-    EXPECT_FALSE(DeleteRegistryValue(HKEY_CURRENT_USER, run, ""));
-    EXPECT_FALSE(DeleteRegistryValue(HKEY_CURRENT_USER, winlogon, "shell"));
-    EXPECT_FALSE(DeleteRegistryValue(HKEY_CURRENT_USER, "\\" + winlogon + "\\", "USERINIT"));
-    EXPECT_TRUE(kutest::RawValueExists(HKEY_CURRENT_USER, run, "", kView));
-    EXPECT_TRUE(kutest::RawValueExists(HKEY_CURRENT_USER, winlogon, "Shell", kView));
-    EXPECT_TRUE(kutest::RawValueExists(HKEY_CURRENT_USER, winlogon, "Userinit", kView));
+    const std::string name = Unique("KelvaneProbe");
+    const struct {
+        std::string path, name, asked;
+        bool deleted;
+    } cases[] = {
+        {run, name, name, true},
+        {run, "", "", false},
+        {winlogon, "Shell", "shell", false},
+        {winlogon, "Userinit", "USERINIT", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path + " : " + c.name);
+        kutest::RawSetString(HKEY_CURRENT_USER, c.path, c.name, "probe", kView);
+        EXPECT_EQ(DeleteRegistryValue(HKEY_CURRENT_USER, "\\" + c.path + "\\", c.asked), c.deleted);
+        EXPECT_EQ(kutest::RawValueExists(HKEY_CURRENT_USER, c.path, c.name, kView), !c.deleted);
+        EXPECT_FALSE(DeleteRegistryValue(HKEY_CURRENT_USER, c.path, c.asked));
+        kutest::RawDeleteValue(HKEY_CURRENT_USER, c.path, c.name, kView);
+    }
     EXPECT_TRUE(IsProtectedRegistryValue(
         HKEY_LOCAL_MACHINE, "SYSTEM\\ControlSet001\\Control\\Session Manager\\Environment",
         "Path"));
     EXPECT_TRUE(IsProtectedRegistryValue(HKEY_CURRENT_USER, "", "x"));
     EXPECT_TRUE(IsProtectedRegistryValue(HKEY_CURRENT_USER, "\\", "x"));
-    kutest::RawDeleteValue(HKEY_CURRENT_USER, winlogon, "Shell", kView);
-    kutest::RawDeleteValue(HKEY_CURRENT_USER, winlogon, "Userinit", kView);
-    kutest::RawDeleteValue(HKEY_CURRENT_USER, run, "", kView);
 }
 
 namespace {
@@ -171,8 +200,8 @@ bool MakeLink(const std::string& from, const std::string& to) {
     CloseHandle(token);
     if (!ok)
         return false;
-    std::wstring target = L"\\Registry\\User\\" + std::wstring(sid) + L"\\" +
-                          std::wstring(to.begin(), to.end());
+    std::wstring target =
+        L"\\Registry\\User\\" + std::wstring(sid) + L"\\" + std::wstring(to.begin(), to.end());
     LocalFree(sid);
     HKEY key = nullptr;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, from.c_str(), 0, nullptr,
@@ -190,8 +219,8 @@ bool MakeLink(const std::string& from, const std::string& to) {
 // Removes the link itself (a plain delete would act on its target).
 void RemoveLink(const std::string& path) {
     using NtDeleteKeyFn = LONG(WINAPI*)(HANDLE);
-    auto ntDeleteKey = reinterpret_cast<NtDeleteKeyFn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("ntdll"), "NtDeleteKey")));
+    auto ntDeleteKey = reinterpret_cast<NtDeleteKeyFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll"), "NtDeleteKey")));
     HKEY key = nullptr;
     if (ntDeleteKey && RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), REG_OPTION_OPEN_LINK,
                                      DELETE | kView, &key) == ERROR_SUCCESS) {

@@ -16,18 +16,12 @@ const std::string kWorking = kutest::Fixture("w32ok\\Win32API.dll");
 const std::string kFailing = kutest::Fixture("w32fail\\Win32API.dll");
 
 class CompanionTest : public ::testing::Test {
-protected:
-  void TearDown() override { SetCompanionLibraryPath(""); }
-  kutest::ScratchDir dir;
+  protected:
+    void TearDown() override { SetCompanionLibraryPath(""); }
+    kutest::ScratchDir dir;
 };
 
 } // namespace
-
-TEST_F(CompanionTest, DefaultLibraryIsBesideTheProgram) {
-    EXPECT_EQ(CompanionLibraryPath(), "C:\\kutest\\bin\\Win32API.dll");
-    SetCompanionLibraryPath(kWorking);
-    EXPECT_EQ(CompanionLibraryPath(), kWorking);
-}
 
 TEST_F(CompanionTest, WorkingLibraryEndsTheProcessAndNoFallbackFollows) {
     SetCompanionLibraryPath(kWorking);
@@ -60,13 +54,16 @@ TEST_F(CompanionTest, FailingOrMissingLibraryFallsBackToTerminateProcess) {
 TEST_F(CompanionTest, DeleteFileThroughLibraryHonoursTheResultAndTheGuard) {
     const std::string file = dir.File("victim.txt");
     ASSERT_TRUE(kutest::WriteTextFile(file, "x"));
-
-    SetCompanionLibraryPath(kFailing);
-    EXPECT_FALSE(DllDeleteFile(file));
+    for (const std::string& library : {kFailing, dir.File("none\\Win32API.dll")}) {
+        SetCompanionLibraryPath(library);
+        EXPECT_FALSE(DllDeleteFile(file)) << library;
+    }
     EXPECT_TRUE(kutest::PathExists(file));
-    SetCompanionLibraryPath(dir.File("none\\Win32API.dll"));
-    EXPECT_FALSE(DllDeleteFile(file));
+    // A file Windows refuses to delete is asked of the library; when that fails, it stays.
+    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(DeleteSingleFile(file)) << "a file that stays is not reported deleted";
     EXPECT_TRUE(kutest::PathExists(file));
+    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
 
     SetCompanionLibraryPath(kWorking);
     // A relative name is refused before the library sees it.
@@ -76,17 +73,6 @@ TEST_F(CompanionTest, DeleteFileThroughLibraryHonoursTheResultAndTheGuard) {
     EXPECT_FALSE(DllDeleteFile("victim.txt"));
     SetCurrentDirectoryA(old);
     EXPECT_TRUE(kutest::PathExists(file));
-
     EXPECT_TRUE(DllDeleteFile(file));
     EXPECT_FALSE(kutest::PathExists(file));
-}
-
-TEST_F(CompanionTest, SingleFileDeleteAsksTheLibraryWhenWindowsRefuses) {
-    const std::string file = dir.File("readonly.txt");
-    ASSERT_TRUE(kutest::WriteTextFile(file, "x"));
-    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY);
-    SetCompanionLibraryPath(kFailing);
-    EXPECT_FALSE(DeleteSingleFile(file)) << "a file that stays is not reported deleted";
-    EXPECT_TRUE(kutest::PathExists(file));
-    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
 }

@@ -1,5 +1,5 @@
 // Finding, ending and listing real processes in the sandbox: kill by id, by exact name, by
-// part of the name and the kill-all, with the processes that must never end.
+// part of the name, by full path and the kill-all, with the processes that must never end.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -30,29 +30,20 @@ ProcessSnapshot Only(std::initializer_list<const Sleeper*> sleepers) {
 }
 
 class ProcessTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { SetCompanionLibraryPath(dir.File("absent\\Win32API.dll")); }
     void TearDown() override { SetCompanionLibraryPath(""); }
     kutest::ScratchDir dir;
+    kutest::ScratchDir other;
 };
 
 } // namespace
 
-TEST_F(ProcessTest, SnapshotHoldsRunningProcessesWithTheirFileNames) {
-    Sleeper sleeper(dir.Path(), "kusnapone.exe");
-    ProcessSnapshot snapshot = TakeProcessSnapshot();
-    auto found = std::find_if(snapshot.begin(), snapshot.end(),
-                              [&](const ProcessEntry& e) { return e.processId == sleeper.Id(); });
-    ASSERT_NE(found, snapshot.end());
-    EXPECT_TRUE(SameText(ExtractFileName(found->exeFile), "kusnapone.exe"));
-}
-
-TEST_F(ProcessTest, KillByIdEndsTheProcessWithExitCodeOne) {
+TEST_F(ProcessTest, KillByIdEndsOnlyTheProcessTheSnapshotShowed) {
     Sleeper sleeper(dir.Path(), "kubyid.exe");
     EXPECT_FALSE(KillProcessById(sleeper.Id(), ProcessSnapshot()))
         << "a process the snapshot does not show is not ended blindly";
-    const ProcessSnapshot stale = {{sleeper.Id(), "otherprogram.exe"}};
-    EXPECT_FALSE(KillProcessById(sleeper.Id(), stale))
+    EXPECT_FALSE(KillProcessById(sleeper.Id(), {{sleeper.Id(), "otherprogram.exe"}}))
         << "the id now belongs to another program than the snapshot saw";
     EXPECT_TRUE(sleeper.Running());
     EXPECT_TRUE(KillProcessById(sleeper.Id()));
@@ -60,59 +51,50 @@ TEST_F(ProcessTest, KillByIdEndsTheProcessWithExitCodeOne) {
     EXPECT_FALSE(KillProcessById(sleeper.Id())) << "a process that is gone cannot be ended";
 }
 
-TEST_F(ProcessTest, KillByExeNameEndsExactlyTheNamedProcesses) {
-    Sleeper first(dir.Path(), "kuexact.exe");
-    kutest::ScratchDir other;
-    Sleeper second(other.Path(), "KUEXACT.EXE");
-    Sleeper longer(dir.Path(), "kuexact2.exe");
-    Sleeper shorter(dir.Path(), "uexact.exe");
+TEST_F(ProcessTest, EachKillEndsItsMatchesAndSparesTheRest) {
+    Sleeper exact1(dir.Path(), "kuexact.exe"), exact2(other.Path(), "KUEXACT.EXE");
+    Sleeper longer(dir.Path(), "kuexact2.exe"), shorter(dir.Path(), "uexact.exe");
     EXPECT_TRUE(KillProcessByExeName("KuExact.exe"));
-    EXPECT_EQ(first.WaitExitCode(), 0u);
-    EXPECT_EQ(second.WaitExitCode(), 0u);
-    EXPECT_TRUE(longer.Running());
-    EXPECT_TRUE(shorter.Running());
     EXPECT_FALSE(KillProcessByExeName("kuexact.exe")) << "nothing left to match";
-}
 
-TEST_F(ProcessTest, KillByPartOfTheNameEndsEveryMatchAndSparesOthers) {
-    Sleeper setup(dir.Path(), "kutsetup.exe");
-    Sleeper mysetup(dir.Path(), "mykutsetup32.exe");
-    Sleeper bystander(dir.Path(), "kutsetu.exe");
+    Sleeper part1(dir.Path(), "kutsetup.exe"), part2(dir.Path(), "mykutsetup32.exe");
+    Sleeper partNot(dir.Path(), "kutsetu.exe");
     EXPECT_EQ(KillProcessesByName("KUTSETUP"), 2);
-    EXPECT_EQ(setup.WaitExitCode(), 1u);
-    EXPECT_EQ(mysetup.WaitExitCode(), 1u);
-    EXPECT_TRUE(bystander.Running());
-}
-
-TEST_F(ProcessTest, ShortWordEndsSetupAndMySetupAmongTheGivenProcesses) {
-    Sleeper setup(dir.Path(), "setup.exe");
-    Sleeper mysetup(dir.Path(), "mysetup32.exe");
-    Sleeper bystander(dir.Path(), "kustay.exe");
     // Other tests of the prefix may run their own setup.exe: only ours are offered.
-    EXPECT_EQ(KillProcessesByName("setup", Only({&setup, &mysetup, &bystander})), 2);
-    EXPECT_FALSE(setup.Running());
-    EXPECT_FALSE(mysetup.Running());
-    EXPECT_TRUE(bystander.Running());
+    Sleeper setup(dir.Path(), "setup.exe"), mysetup(dir.Path(), "mysetup32.exe");
+    Sleeper stay(dir.Path(), "kustay.exe");
+    EXPECT_EQ(KillProcessesByName("setup", Only({&setup, &mysetup, &stay})), 2);
+
+    // By full path: the same file name in another folder is another program.
+    Sleeper here(dir.Path(), "kupath.exe"), elsewhere(other.Path(), "kupath.exe");
+    EXPECT_EQ(KillProcessesByImagePath({UpperCase(here.Path())}), 1);
+    EXPECT_EQ(KillProcessesByImagePath({dir.File("kupath")}), 0);
+
+    const struct {
+        const Sleeper* sleeper;
+        bool ended;
+    } cases[] = {{&exact1, true},  {&exact2, true}, {&longer, false},  {&shorter, false},
+                 {&part1, true},   {&part2, true},  {&partNot, false}, {&setup, true},
+                 {&mysetup, true}, {&stay, false},  {&here, true},     {&elsewhere, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sleeper->Path());
+        EXPECT_EQ(c.sleeper->WaitExitCode(c.ended ? 5000 : 0) != STILL_ACTIVE, c.ended);
+    }
 }
 
-TEST_F(ProcessTest, EmptyNameMatchesNothing) {
-    Sleeper sleeper(dir.Path(), "kuempty.exe");
-    EXPECT_FALSE(KillProcessByExeName(""));
-    EXPECT_EQ(KillProcessesByName(""), 0);
-    EXPECT_EQ(KillProcessesByName("", Only({&sleeper})), 0);
-    EXPECT_TRUE(sleeper.Running());
-}
-
-TEST_F(ProcessTest, CriticalNamesAndOwnProcessAreNeverEnded) {
-    Sleeper lsass(dir.Path(), "lsass.exe");
-    Sleeper csrss(dir.Path(), "CSRSS.EXE");
+TEST_F(ProcessTest, EmptyWordsCriticalNamesAndOwnProcessAreNeverEnded) {
+    Sleeper plain(dir.Path(), "kuempty.exe");
+    Sleeper lsass(dir.Path(), "lsass.exe"), csrss(dir.Path(), "CSRSS.EXE");
     Sleeper svchost(dir.Path(), "svchost.exe");
+    EXPECT_FALSE(KillProcessByExeName(""));
+    EXPECT_EQ(KillProcessesByName("", Only({&plain})), 0);
+    EXPECT_EQ(KillProcessesByImagePath({""}), 0);
     EXPECT_FALSE(KillProcessByExeName("lsass.exe", Only({&lsass})));
     EXPECT_FALSE(KillProcessById(csrss.Id()));
     EXPECT_EQ(KillProcessesByName("svchost", Only({&svchost})), 0);
-    EXPECT_TRUE(lsass.Running());
-    EXPECT_TRUE(csrss.Running());
-    EXPECT_TRUE(svchost.Running());
+    EXPECT_EQ(KillProcessesByImagePath({svchost.Path()}), 0);
+    for (const Sleeper* s : {&plain, &lsass, &csrss, &svchost})
+        EXPECT_TRUE(s->Running()) << s->Path();
     // The test program itself, whatever its name.
     EXPECT_FALSE(KillProcessById(GetCurrentProcessId()));
     EXPECT_FALSE(KillProcessByExeName("process_tests.exe"));
@@ -138,23 +120,19 @@ TEST(ProcessSelection, KillAllSparesSystemListOwnProcessAndKuAndEndsExplorer) {
         {self, "renamed.exe"},
         {111, "C:\\Apps\\Tool.EXE"},
     };
-    ProcessSnapshot chosen = SelectUserProcesses(given);
     std::vector<DWORD> ids;
-    for (const ProcessEntry& entry : chosen)
+    for (const ProcessEntry& entry : SelectUserProcesses(given))
         ids.push_back(entry.processId);
-    // explorer and the user's programs go; "ss.exe" is part of "lsass.exe" in the list and is
-    // spared, like every name the list contains.
+    // "ss.exe" is part of "lsass.exe" in the list and is spared, like every name it contains.
     EXPECT_EQ(ids, (std::vector<DWORD>{102, 104, 111}));
 }
 
 TEST_F(ProcessTest, KillAllInAChildEndsUserProcessesButNotItselfNorSystemNames) {
-    Sleeper user1(dir.Path(), "kuuserone.exe");
-    Sleeper user2(dir.Path(), "explorer.exe");
-    Sleeper spared(dir.Path(), "services.exe");
-    Sleeper ku(dir.Path(), "ku.exe");
-    const std::string line = kutest::Fixture("kukillall.exe") + " " + std::to_string(user1.Id()) +
-                             " " + std::to_string(user2.Id()) + " " + std::to_string(spared.Id()) +
-                             " " + std::to_string(ku.Id());
+    Sleeper user1(dir.Path(), "kuuserone.exe"), user2(dir.Path(), "explorer.exe");
+    Sleeper spared(dir.Path(), "services.exe"), ku(dir.Path(), "ku.exe");
+    std::string line = kutest::Fixture("kukillall.exe");
+    for (const Sleeper* s : {&user1, &user2, &spared, &ku})
+        line += " " + std::to_string(s->Id());
     // The child ends the two user processes and lives to report it.
     EXPECT_EQ(kutest::RunAndWait(line), 2);
     EXPECT_EQ(user1.WaitExitCode(), 1u);
@@ -163,36 +141,22 @@ TEST_F(ProcessTest, KillAllInAChildEndsUserProcessesButNotItselfNorSystemNames) 
     EXPECT_TRUE(ku.Running());
 }
 
-TEST_F(ProcessTest, PathsAndModulesOfRunningProcesses) {
+TEST_F(ProcessTest, PathsAndModulesOfRunningProcessesReplaceTheList) {
     Sleeper sleeper(dir.Path(), "kumodules.exe");
     EXPECT_TRUE(SameText(GetProcessImagePath(sleeper.Id()), sleeper.Path()));
     EXPECT_EQ(GetProcessImagePath(0xFFFFFFF0), "");
-
-    std::vector<std::string> paths = {"stale"};
+    std::vector<std::string> paths = {"stale"}, modules = {"stale"};
     ListProcessPaths(&paths);
-    EXPECT_TRUE(Contains(paths, sleeper.Path()));
-    EXPECT_FALSE(Contains(paths, "stale"));
-    ListProcessPaths(nullptr);
-
-    std::vector<std::string> modules = {"stale"};
     ListProcessModules("KUMODULES.EXE", &modules);
-    EXPECT_TRUE(Contains(modules, sleeper.Path()));
+    for (const auto* list : {&paths, &modules}) {
+        EXPECT_TRUE(Contains(*list, sleeper.Path()));
+        EXPECT_FALSE(Contains(*list, "stale"));
+    }
     EXPECT_TRUE(std::any_of(modules.begin(), modules.end(), [](const std::string& m) {
         return SameText(ExtractFileName(m), "kernel32.dll");
     }));
-    EXPECT_FALSE(Contains(modules, "stale"));
-
-    std::vector<std::string> shared;
-    ListProcessModules("kumodules.exe", &shared, TakeProcessSnapshot());
-    EXPECT_EQ(shared, modules);
-    ListProcessModules("", &shared);
-    EXPECT_EQ(shared, modules) << "an empty name leaves the list alone";
-}
-
-TEST(Privileges, DebugPrivilegeCanBeEnabledAndUnknownNamesFail) {
-    EXPECT_TRUE(EnableTokenPrivilege("SeDebugPrivilege"));
-    EXPECT_TRUE(SetProcessPrivilege(GetCurrentProcess(), "SeDebugPrivilege", true));
-    EXPECT_FALSE(EnableTokenPrivilege("SeNoSuchPrivilege"));
-    EXPECT_FALSE(SetProcessPrivilege(GetCurrentProcess(), "SeNoSuchPrivilege", true));
-    EXPECT_FALSE(SetProcessPrivilege(nullptr, "SeDebugPrivilege", true));
+    std::vector<std::string> kept = modules;
+    ListProcessModules("", &kept);
+    EXPECT_EQ(kept, modules) << "an empty name leaves the list alone";
+    ListProcessPaths(nullptr);
 }

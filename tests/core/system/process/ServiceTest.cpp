@@ -3,90 +3,31 @@
 
 #include "core/system/Handles.h"
 #include "core/system/ServiceUnit.h"
+#include "support/RealService.h"
 #include "support/Spawn.h"
 
 using namespace ku;
 
 namespace {
 
-// A service of its own for one test, created and started with the raw API and always
-// deleted (and its process ended) at the end.
-class TestService {
-public:
-    explicit TestService(const std::string& suffix, bool acceptsStop = true)
-        : name_("KuTest" + suffix + std::to_string(GetCurrentProcessId())),
-          manager_(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS)) {
-        std::string binary =
-            kutest::Fixture("kusvc.exe") + " " + name_ + (acceptsStop ? "" : " nostop");
-        UniqueService created(
-            CreateServiceA(manager_.get(), name_.c_str(), name_.c_str(), SERVICE_ALL_ACCESS,
-                           SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_IGNORE,
-                           binary.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
-        created_ = static_cast<bool>(created);
-    }
-    ~TestService() {
-        UniqueService service(OpenServiceA(manager_.get(), name_.c_str(), SERVICE_ALL_ACCESS));
-        if (service)
-            DeleteService(service.get());
-        // Kept from the start: a service that refuses to stop is ended from outside.
-        if (process_) {
-            TerminateProcess(process_.get(), 0);
-            WaitForSingleObject(process_.get(), 5000);
-        }
-    }
-    const std::string& Name() const { return name_; }
-    SC_HANDLE Manager() const { return manager_.get(); }
-    bool Created() const { return created_; }
-    bool Start() {
-        UniqueService service(OpenServiceA(manager_.get(), name_.c_str(), SERVICE_ALL_ACCESS));
-        if (!service)
-            return false;
-        // Right after the prefix boots, Wine's service manager keeps its database locked
-        // for up to a minute while its own drivers start, and may answer a slow start with a
-        // time-out and still start the service; both are waited out.
-        const bool started = kutest::WaitFor(
-            [&] {
-                if (StartServiceA(service.get(), 0, nullptr) || State() == SERVICE_RUNNING)
-                    return true;
-                const DWORD error = GetLastError();
-                return error != ERROR_SERVICE_DATABASE_LOCKED &&
-                       error != ERROR_SERVICE_REQUEST_TIMEOUT &&
-                       error != ERROR_SERVICE_ALREADY_RUNNING;
-            },
-            120000);
-        if (!started || !kutest::WaitFor([&] { return State() == SERVICE_RUNNING; }, 30000))
-            return false;
-        KeepProcess(service.get());
-        return true;
-    }
-    int State() const { return QueryServiceState(manager_.get(), name_); }
-    bool Gone() const {
-        // Deleted services vanish once stopped and no handle to them is left.
-        UniqueService manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-        UniqueService service(OpenServiceA(manager.get(), name_.c_str(), SERVICE_QUERY_STATUS));
-        return !service;
-    }
+std::string Unique(const std::string& name) {
+    return "KuTest" + name + std::to_string(GetCurrentProcessId());
+}
 
-private:
-    void KeepProcess(SC_HANDLE service) {
-        SERVICE_STATUS_PROCESS status = {};
-        DWORD needed = 0;
-        if (QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
-                                 sizeof(status), &needed) &&
-            status.dwProcessId != 0)
-            process_.reset(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, status.dwProcessId));
-    }
-
-    std::string name_;
-    UniqueService manager_;
-    bool created_ = false;
-    UniqueHandle process_;
+// A started service of its own; "nostop" makes the fixture refuse stop requests.
+struct Started {
+    explicit Started(const std::string& name, bool acceptsStop = true)
+        : service(Unique(name),
+                  kutest::Fixture("kusvc.exe") + " " + Unique(name) +
+                      (acceptsStop ? "" : " nostop"),
+                  SERVICE_WIN32_OWN_PROCESS) {}
+    kutest::RealService service;
 };
 
 } // namespace
 
 TEST(Services, UnknownNameIsNotInstalledEverywhere) {
-    const std::string name = "KuTestNoSuchService" + std::to_string(GetCurrentProcessId());
+    const std::string name = Unique("NoSuchService");
     UniqueService manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     EXPECT_EQ(QueryServiceState(manager.get(), name), 0);
     EXPECT_EQ(QueryServiceState(nullptr, name), 0);
@@ -100,50 +41,52 @@ TEST(Services, UnknownNameIsNotInstalledEverywhere) {
 TEST(Services, ServicesWindowsNeedsAreNeverStoppedNorDeleted) {
     UniqueService manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     ASSERT_FALSE(ServiceNotInstalled(manager.get(), "RpcSs"));
+    // On a fresh prefix RpcSs may still be starting: wait until it has settled.
+    ASSERT_TRUE(kutest::WaitFor(
+        [&] {
+            const int state = QueryServiceState(manager.get(), "RpcSs");
+            return state == SERVICE_RUNNING || state == SERVICE_STOPPED;
+        },
+        120000));
     const int before = QueryServiceState(manager.get(), "RpcSs");
-    EXPECT_EQ(StopService("rpcss"), before == SERVICE_STOPPED ? ServiceAlreadyStopped
-                                                               : ServiceStopRefused);
+    EXPECT_EQ(StopService("rpcss"),
+              before == SERVICE_STOPPED ? ServiceAlreadyStopped : ServiceStopRefused);
     EXPECT_FALSE(StopServiceByName("RpcSs"));
     EXPECT_EQ(StopAndDeleteService("RpcSs"), ServiceDeleteFailed);
     EXPECT_EQ(QueryServiceState(manager.get(), "RpcSs"), before);
+    EXPECT_FALSE(ServiceNotInstalled(manager.get(), "RpcSs"));
 }
 
 TEST(Services, StopServiceReportsStoppedRunningAndAcceptedStates) {
-    TestService service("Stop");
-    ASSERT_TRUE(service.Created());
-    EXPECT_TRUE(ServiceIsStopped(service.Manager(), service.Name()));
-    EXPECT_EQ(StopService(service.Name()), ServiceAlreadyStopped);
-
-    ASSERT_TRUE(service.Start());
-    EXPECT_FALSE(ServiceIsStopped(service.Manager(), service.Name()));
-    EXPECT_EQ(StopService(service.Name()), ServiceStopAccepted);
-    EXPECT_TRUE(kutest::WaitFor([&] { return service.State() == SERVICE_STOPPED; }));
-
-    ASSERT_TRUE(service.Start());
-    EXPECT_TRUE(StopServiceByName(service.Name()));
-    EXPECT_TRUE(kutest::WaitFor([&] { return service.State() == SERVICE_STOPPED; }));
+    Started s("Stop");
+    ASSERT_TRUE(s.service.Created());
+    UniqueService manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    EXPECT_TRUE(ServiceIsStopped(manager.get(), s.service.Name()));
+    EXPECT_EQ(StopService(s.service.Name()), ServiceAlreadyStopped);
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_TRUE(s.service.Start());
+        EXPECT_FALSE(ServiceIsStopped(manager.get(), s.service.Name()));
+        if (round == 0)
+            EXPECT_EQ(StopService(s.service.Name()), ServiceStopAccepted);
+        else
+            EXPECT_TRUE(StopServiceByName(s.service.Name()));
+        EXPECT_TRUE(kutest::WaitFor([&] { return s.service.State() == SERVICE_STOPPED; }));
+    }
 }
 
-TEST(Services, ServiceThatRefusesToStopIsReported) {
-    TestService service("NoStop", false);
-    ASSERT_TRUE(service.Created());
-    ASSERT_TRUE(service.Start());
-    EXPECT_EQ(StopService(service.Name()), ServiceStopRefused);
-    EXPECT_FALSE(StopServiceByName(service.Name()));
-    EXPECT_EQ(service.State(), SERVICE_RUNNING);
-}
-
-TEST(Services, StopAndDeleteRemovesARunningService) {
-    TestService service("Delete");
-    ASSERT_TRUE(service.Created());
-    ASSERT_TRUE(service.Start());
-    EXPECT_EQ(StopAndDeleteService(service.Name()), ServiceDeleted);
-    EXPECT_TRUE(kutest::WaitFor([&] { return service.Gone(); }, 20000));
-}
-
-TEST(Services, StopAndDeleteDeletesEvenWhenTheStopIsRefused) {
-    TestService service("DeleteNoStop", false);
-    ASSERT_TRUE(service.Created());
-    ASSERT_TRUE(service.Start());
-    EXPECT_EQ(StopAndDeleteService(service.Name()), ServiceDeleted);
+TEST(Services, RefusedStopIsReportedAndStopAndDeleteStillDeletes) {
+    for (const bool acceptsStop : {false, true}) {
+        SCOPED_TRACE(acceptsStop ? "stops" : "refuses to stop");
+        Started s(acceptsStop ? "Delete" : "NoStop", acceptsStop);
+        ASSERT_TRUE(s.service.Created());
+        ASSERT_TRUE(s.service.Start());
+        if (!acceptsStop) {
+            EXPECT_EQ(StopService(s.service.Name()), ServiceStopRefused);
+            EXPECT_FALSE(StopServiceByName(s.service.Name()));
+            EXPECT_EQ(s.service.State(), DWORD(SERVICE_RUNNING));
+        }
+        EXPECT_EQ(StopAndDeleteService(s.service.Name()), ServiceDeleted);
+        if (acceptsStop)
+            EXPECT_TRUE(kutest::WaitFor([&] { return s.service.Gone(); }, 20000));
+    }
 }
