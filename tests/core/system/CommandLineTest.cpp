@@ -33,13 +33,8 @@ TEST(CommandLineToFilePath, CutsArgumentsExpandsFoldersAndKeepsExistingFilesWhol
 
 TEST(GetCommandLineParams, TextAfterTheExecutable) {
     const std::pair<const char*, const char*> cases[] = {
-        {"\"C:\\A b\\u.exe\" /S /v", "/S /v"},
-        {"C:\\A\\u.EXE -x", "-x"},
-        {"\"C:\\A\\u.exe\"", ""},
-        {"C:\\A\\u.exe", ""},
-        {"C:\\A\\remove /x", ""},
-        {"", ""},
-    };
+        {"\"C:\\A b\\u.exe\" /S /v", "/S /v"}, {"C:\\A\\u.EXE -x", "-x"}, {"\"C:\\A\\u.exe\"", ""},
+        {"C:\\A\\u.exe", ""}, {"C:\\A\\remove /x", ""}, {"", ""}};
     for (const auto& c : cases)
         EXPECT_EQ(GetCommandLineParams(c.first), c.second) << c.first;
 }
@@ -47,8 +42,7 @@ TEST(GetCommandLineParams, TextAfterTheExecutable) {
 TEST(NormalizeUninstallCommand, MsiRundllAndQuotedPaths) {
     const std::string msi = "MsiExec.exe /I{12345678-1234-1234-1234-123456789012}";
     const std::pair<std::string, std::string> cases[] = {
-        {msi, msi},
-        {"RunDll32 'C:\\A\\x.dll',Remove", "RunDll32 C:\\A\\x.dll,Remove"},
+        {msi, msi}, {"RunDll32 'C:\\A\\x.dll',Remove", "RunDll32 C:\\A\\x.dll,Remove"},
         {"C:\\McAfee\\'un'.exe", "C:\\McAfee\\un.exe"},
         {"\"C:\\Program Files\\Acme\\uninst.exe\" /S", "C:\\Program Files\\Acme\\uninst.exe /S"},
         {"\"C:\\Acme\\uninst.exe\"", "C:\\Acme\\uninst.exe"},

@@ -29,10 +29,23 @@ std::string KnownFolder(const GUID& id) {
     return path;
 }
 
+// Empty on 32-bit Windows, which has no SysWOW64.
+std::string Wow64Dir() {
+    char wow[MAX_PATH] = {};
+    GetSystemWow64DirectoryA(wow, sizeof(wow));
+    return wow;
+}
+
 std::string ShortForm(const std::string& path) {
     char buffer[MAX_PATH];
     DWORD length = GetShortPathNameA(path.c_str(), buffer, sizeof(buffer));
     return length && length < sizeof(buffer) ? std::string(buffer, length) : path;
+}
+
+// A link fixture made on the host by the build (see tests/fixtures/process).
+bool IsLink(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 std::string Probe() {
@@ -42,50 +55,31 @@ std::string Probe() {
 } // namespace
 
 TEST(FileGuard, ProtectedFoldersAreRefusedAndKeepTheirContents) {
-    std::string windows = GetWindowsDir();
-    char wow[MAX_PATH] = {};
-    GetSystemWow64DirectoryA(wow, sizeof(wow));
+    const std::string windows = GetWindowsDir(), pf = GetProgramFilesDir();
+    const std::string wow = Wow64Dir();
     char temp[MAX_PATH] = {};
     GetTempPathA(sizeof(temp), temp);
+    const GUID downloads = {0x374DE290, 0x123F, 0x4565,
+                            {0x91, 0x64, 0x39, 0xC4, 0x92, 0x5E, 0x46, 0x7B}};
     const std::string folders[] = {
-        windows,
-        GetSystemDir(),
-        wow,
-        windows + "\\Fonts",
-        GetProgramFilesDir(),
-        GetProgramFilesDir() + "\\Common Files",
-        ShellFolder(CSIDL_PROGRAM_FILES),
-        ShellFolder(CSIDL_PROGRAM_FILES_COMMON),
-        ShellFolder(CSIDL_COMMON_APPDATA),
-        ShellFolder(CSIDL_PROFILE),
-        ExtractFileDir(ShellFolder(CSIDL_PROFILE)),
-        ShellFolder(CSIDL_DESKTOPDIRECTORY),
-        ShellFolder(CSIDL_APPDATA),
-        ShellFolder(CSIDL_LOCAL_APPDATA),
-        ShellFolder(CSIDL_PERSONAL),
-        ShellFolder(CSIDL_STARTMENU),
-        ShellFolder(CSIDL_PROGRAMS),
-        ShellFolder(CSIDL_STARTUP),
-        ShellFolder(CSIDL_COMMON_PROGRAMS),
-        ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY),
-        KnownFolder({0x374DE290, 0x123F, 0x4565, {0x91, 0x64, 0x39, 0xC4, 0x92, 0x5E, 0x46, 0x7B}}),
-        // (Downloads)
-        temp,
+        windows, GetSystemDir(), wow, windows + "\\Fonts", pf, pf + "\\Common Files",
+        ShellFolder(CSIDL_PROGRAM_FILES), ShellFolder(CSIDL_PROGRAM_FILES_COMMON),
+        ShellFolder(CSIDL_COMMON_APPDATA), ShellFolder(CSIDL_PROFILE),
+        ExtractFileDir(ShellFolder(CSIDL_PROFILE)), ShellFolder(CSIDL_DESKTOPDIRECTORY),
+        ShellFolder(CSIDL_APPDATA), ShellFolder(CSIDL_LOCAL_APPDATA), ShellFolder(CSIDL_PERSONAL),
+        ShellFolder(CSIDL_STARTMENU), ShellFolder(CSIDL_PROGRAMS), ShellFolder(CSIDL_STARTUP),
+        ShellFolder(CSIDL_COMMON_PROGRAMS), ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY),
+        KnownFolder(downloads), temp,
         // The same folders spelt otherwise.
-        UpperCase(windows) + "\\",
-        windows + "\\System32\\..",
-        ShortForm(GetProgramFilesDir()),
-        windows + "\\.",
-        "c:/windows",
-        windows + "\\Sysnative",
+        UpperCase(windows) + "\\", windows + "\\System32\\..", ShortForm(pf), windows + "\\.",
+        "c:/windows", windows + "\\Sysnative",
         // Folders that hold a protected folder.
-        ExtractFileDir(ShellFolder(CSIDL_COMMON_PROGRAMS)),
-        "C:\\users",
+        ExtractFileDir(ShellFolder(CSIDL_COMMON_PROGRAMS)), "C:\\users",
     };
     const std::string probe = Probe();
     for (const std::string& folder : folders) {
         if (folder.empty())
-            continue; // SysWOW64 on 32-bit Windows
+            continue;
         SCOPED_TRACE(folder);
         const std::string real = CanonicalDeletePath(folder);
         const std::string file = real + "\\" + probe;
@@ -120,31 +114,22 @@ TEST(FileGuard, DriveRootsRelativeAndForeignPathsAreRefused) {
 }
 
 TEST(FileGuard, FilesOfWindowsAndFilesDirectlyInProtectedFoldersAreRefused) {
-    char wow[MAX_PATH] = {};
-    GetSystemWow64DirectoryA(wow, sizeof(wow));
-    const std::string probe = Probe() + ".dat";
-    const std::string windows = GetWindowsDir();
-    struct FileCase {
+    const std::string probe = Probe() + ".dat", windows = GetWindowsDir(), wow = Wow64Dir();
+    const std::string pf = ShellFolder(CSIDL_PROGRAM_FILES), data = ShellFolder(CSIDL_APPDATA);
+    const struct {
         std::string folder;
         bool refused;
-    };
-    const FileCase cases[] = {
-        {GetSystemDir(), true},
-        {wow, true},
-        {windows, true},
+    } cases[] = {
+        {GetSystemDir(), true}, {wow, true}, {windows, true},
         {windows + "\\KuGuardProbe", true}, // anywhere below the Windows folder
-        {UpperCase(GetSystemDir()), true},
-        {ShellFolder(CSIDL_PROGRAM_FILES), true},
-        {ShellFolder(CSIDL_APPDATA), true},
-        {ShellFolder(CSIDL_COMMON_APPDATA), true},
-        {ShellFolder(CSIDL_DESKTOPDIRECTORY), true},
+        {UpperCase(GetSystemDir()), true}, {pf, true}, {data, true},
+        {ShellFolder(CSIDL_COMMON_APPDATA), true}, {ShellFolder(CSIDL_DESKTOPDIRECTORY), true},
         {ShellFolder(CSIDL_STARTUP), false}, // shortcuts, each of one program
-        {ShellFolder(CSIDL_PROGRAM_FILES) + "\\KuGuardProbe", false},
-        {ShellFolder(CSIDL_APPDATA) + "\\KuGuardProbe", false},
+        {pf + "\\KuGuardProbe", false}, {data + "\\KuGuardProbe", false},
     };
-    for (const FileCase& c : cases) {
+    for (const auto& c : cases) {
         if (c.folder.empty())
-            continue; // SysWOW64 on 32-bit Windows
+            continue;
         SCOPED_TRACE(c.folder);
         CreateDirectoryA(c.folder.c_str(), nullptr);
         const std::string file = c.folder + "\\" + probe;
@@ -171,19 +156,17 @@ TEST(FileGuard, FilesOfWindowsAndFilesDirectlyInProtectedFoldersAreRefused) {
 TEST(FileDelete, TreeIsDeletedAndReportedHonestly) {
     kutest::ScratchDir dir;
     const std::string tree = dir.File("App");
-    CreateDirectoryA(tree.c_str(), nullptr);
-    CreateDirectoryA((tree + "\\a").c_str(), nullptr);
-    CreateDirectoryA((tree + "\\a\\b").c_str(), nullptr);
-    kutest::WriteTextFile(tree + "\\top.txt", "x");
-    kutest::WriteTextFile(tree + "\\a\\b\\deep.dll", "x");
-    kutest::WriteTextFile(tree + "\\a\\.hidden", "x");
+    for (const char* folder : {"", "\\a", "\\a\\b"})
+        CreateDirectoryA((tree + folder).c_str(), nullptr);
+    for (const char* file : {"\\top.txt", "\\a\\b\\deep.dll", "\\a\\.hidden"})
+        kutest::WriteTextFile(tree + file);
     EXPECT_TRUE(DeleteDirectoryTree(tree + "\\"));
     EXPECT_FALSE(kutest::PathExists(tree));
     EXPECT_FALSE(DeleteDirectoryTree(tree)) << "nothing left to delete";
 
     // A file held open without delete sharing keeps its folder; that is a failure.
     CreateDirectoryA(tree.c_str(), nullptr);
-    kutest::WriteTextFile(tree + "\\busy.txt", "x");
+    kutest::WriteTextFile(tree + "\\busy.txt");
     HANDLE busy = CreateFileA((tree + "\\busy.txt").c_str(), GENERIC_READ, 0, nullptr,
                               OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(busy, INVALID_HANDLE_VALUE);
@@ -193,7 +176,7 @@ TEST(FileDelete, TreeIsDeletedAndReportedHonestly) {
     EXPECT_TRUE(DeleteDirectoryTree(tree));
 
     // A file is not a folder, and a folder is not a file.
-    kutest::WriteTextFile(dir.File("single.txt"), "x");
+    kutest::WriteTextFile(dir.File("single.txt"));
     EXPECT_FALSE(DeleteDirectoryTree(dir.File("single.txt")));
     CreateDirectoryA(dir.File("folder").c_str(), nullptr);
     EXPECT_FALSE(DeleteSingleFile(dir.File("folder")));
@@ -202,22 +185,18 @@ TEST(FileDelete, TreeIsDeletedAndReportedHonestly) {
 }
 
 TEST(FileDelete, LinksAreNeverEntered) {
-    // Made on the host by the build (see tests/fixtures/process): App\link -> target, and
-    // alone -> target, with target\precious.txt behind both.
+    // App\link -> target, and alone -> target, with target\precious.txt behind both.
     const std::string root = std::string(kutest::kFixtureDir) + "\\linktree";
     const std::string precious = root + "\\target\\precious.txt";
-    const DWORD link = GetFileAttributesA((root + "\\App\\link").c_str());
-    if (link == INVALID_FILE_ATTRIBUTES || !(link & FILE_ATTRIBUTE_REPARSE_POINT))
+    if (!IsLink(root + "\\App\\link"))
         GTEST_SKIP() << "the link fixture is missing (run scripts/wine-sandbox up again)";
     ASSERT_TRUE(kutest::PathExists(precious));
     // Windows removes the link itself; Wine cannot, and then the folder stays. Either way the
     // result tells the truth and nothing behind the link is touched.
-    const bool appDeleted = DeleteDirectoryTree(root + "\\App");
-    EXPECT_EQ(appDeleted, !kutest::PathExists(root + "\\App"));
-    EXPECT_TRUE(kutest::PathExists(precious)) << "the delete went through the link";
-    const bool aloneDeleted = DeleteDirectoryTree(root + "\\alone");
-    EXPECT_EQ(aloneDeleted, !kutest::PathExists(root + "\\alone"));
-    EXPECT_TRUE(kutest::PathExists(precious));
+    for (const std::string& tree : {root + "\\App", root + "\\alone"}) {
+        EXPECT_EQ(DeleteDirectoryTree(tree), !kutest::PathExists(tree)) << tree;
+        EXPECT_TRUE(kutest::PathExists(precious)) << "the delete went through " << tree;
+    }
     EXPECT_FALSE(DeleteSingleFile(root + "\\alone\\..\\target")) << "a folder is no file";
     EXPECT_TRUE(kutest::PathExists(precious));
 }
@@ -226,8 +205,7 @@ TEST(FileGuard, ProtectedFoldersReachedThroughALinkAreRefused) {
     // userslink leads to C:\users, the profiles folder, so its Public folder is the shared
     // profile, whatever the path says.
     const std::string link = std::string(kutest::kFixtureDir) + "\\linktree\\userslink";
-    const DWORD attributes = GetFileAttributesA(link.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    if (!IsLink(link))
         GTEST_SKIP() << "the link fixture is missing (run scripts/wine-sandbox up again)";
     const std::string publicProfile = ShellFolder(CSIDL_COMMON_DOCUMENTS);
     const std::string probe = CanonicalDeletePath(publicProfile) + "\\" + Probe();

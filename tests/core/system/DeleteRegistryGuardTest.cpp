@@ -14,65 +14,50 @@ using namespace ku;
 using kutest::RawCreateKey;
 using kutest::RawDeleteTree;
 using kutest::RawKeyExists;
+using kutest::RawSetString;
+using kutest::RawValueExists;
 
 namespace {
 
 const REGSAM kView = KEY_WOW64_64KEY;
+const HKEY CU = HKEY_CURRENT_USER, LM = HKEY_LOCAL_MACHINE, CR = HKEY_CLASSES_ROOT, U = HKEY_USERS;
+const std::string kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 std::string Unique(const std::string& name) {
     return name + "_" + std::to_string(GetCurrentProcessId());
 }
 
-struct KeyCase {
-    HKEY root;
-    std::string path;
-};
-
-std::string Describe(const KeyCase& c) {
-    return (c.root == HKEY_LOCAL_MACHINE  ? "HKLM\\"
-            : c.root == HKEY_CURRENT_USER ? "HKCU\\"
-            : c.root == HKEY_CLASSES_ROOT ? "HKCR\\"
-                                          : "HKU\\") +
-           c.path;
+std::string Describe(HKEY root, const std::string& path) {
+    return (root == LM ? "HKLM\\" : root == CU ? "HKCU\\" : root == CR ? "HKCR\\" : "HKU\\") + path;
 }
 
 } // namespace
 
 TEST(RegistryGuard, SharedKeysRootsAndTopLevelKeysAreNeverDeleted) {
     const std::string top = Unique("KelvaneTopLevel");
-    const KeyCase refused[] = {
-        {HKEY_CURRENT_USER, ""},
-        {HKEY_CURRENT_USER, "\\"},
-        {HKEY_CURRENT_USER, top},
-        {HKEY_CURRENT_USER, "\\" + top + "\\"},
-        {HKEY_LOCAL_MACHINE, "SOFTWARE"},
-        {HKEY_CURRENT_USER, "Software"},
-        {HKEY_CURRENT_USER, "software\\microsoft\\windows\\currentversion"},
-        {HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run"},
-        {HKEY_CURRENT_USER, "Software\\\\Microsoft\\Windows\\CurrentVersion\\RunOnce\\"},
-        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall"},
-        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes"},
-        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\CLSID"},
-        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Interface"},
-        {HKEY_CURRENT_USER, "Software\\Classes\\TypeLib"},
-        {HKEY_CLASSES_ROOT, "CLSID"},
-        {HKEY_CLASSES_ROOT, "Wow6432Node\\CLSID"},
-        {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services"},
-        {HKEY_LOCAL_MACHINE, "SYSTEM\\ControlSet001\\Services"},
-        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Wow6432Node"},
-        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Wow6432Node\\Microsoft"},
-        {HKEY_LOCAL_MACHINE,
-         "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall"},
-        {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\RpcSs"},
-        {HKEY_LOCAL_MACHINE, "SYSTEM\\ControlSet001\\Services\\eventlog"},
-        {HKEY_LOCAL_MACHINE,
-         "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18"},
-        {HKEY_USERS, ".DEFAULT"},
-        {HKEY_USERS, ".DEFAULT\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"},
+    const struct {
+        HKEY root;
+        std::string path;
+    } refused[] = {
+        {CU, ""}, {CU, "\\"}, {CU, top}, {CU, "\\" + top + "\\"}, {LM, "SOFTWARE"},
+        {CU, "Software"},
+        {CU, "software\\microsoft\\windows\\currentversion"}, {CU, kRun},
+        {CU, "Software\\\\Microsoft\\Windows\\CurrentVersion\\RunOnce\\"},
+        {LM, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall"},
+        {LM, "SOFTWARE\\Classes"}, {LM, "SOFTWARE\\Classes\\CLSID"},
+        {LM, "SOFTWARE\\Classes\\Interface"}, {CU, "Software\\Classes\\TypeLib"}, {CR, "CLSID"},
+        {CR, "Wow6432Node\\CLSID"}, {LM, "SYSTEM\\CurrentControlSet\\Services"},
+        {LM, "SYSTEM\\ControlSet001\\Services"}, {LM, "SOFTWARE\\Wow6432Node"},
+        {LM, "SOFTWARE\\Wow6432Node\\Microsoft"},
+        {LM, "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall"},
+        {LM, "SYSTEM\\CurrentControlSet\\Services\\RpcSs"},
+        {LM, "SYSTEM\\ControlSet001\\Services\\eventlog"},
+        {LM, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18"},
+        {U, ".DEFAULT"}, {U, ".DEFAULT\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"},
     };
     const std::string probe = Unique("KelvaneGuardProbe");
-    for (const KeyCase& c : refused) {
-        SCOPED_TRACE(Describe(c));
+    for (const auto& c : refused) {
+        SCOPED_TRACE(Describe(c.root, c.path));
         const std::string parent = CleanKeyPath(c.path);
         const std::string probePath = parent.empty() ? probe : parent + "\\" + probe;
         RawCreateKey(c.root, probePath, kView);
@@ -81,7 +66,7 @@ TEST(RegistryGuard, SharedKeysRootsAndTopLevelKeysAreNeverDeleted) {
         EXPECT_TRUE(RawKeyExists(c.root, probePath, kView)) << "something was deleted";
         RawDeleteTree(c.root, probePath, kView);
     }
-    RawDeleteTree(HKEY_CURRENT_USER, top, kView);
+    RawDeleteTree(CU, top, kView);
 }
 
 TEST(RegistryGuard, ProgramKeysBelowSharedKeysAreDeletableUnknownRootsNot) {
@@ -90,19 +75,13 @@ TEST(RegistryGuard, ProgramKeysBelowSharedKeysAreDeletableUnknownRootsNot) {
         const char* path;
         bool refused;
     } cases[] = {
-        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Acme", false},
-        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Wow6432Node\\Acme", false},
-        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Acme",
-         false},
-        {HKEY_CLASSES_ROOT, "CLSID\\{0}", false},
-        {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\AcmeSvc", false},
-        {HKEY_USERS, "S-1-5-21-1\\Software\\Acme", false},
-        {HKEY_USERS, "S-1-5-21-1_Classes\\CLSID\\{0}", false},
+        {LM, "SOFTWARE\\Acme", false}, {LM, "SOFTWARE\\Wow6432Node\\Acme", false},
+        {LM, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Acme", false},
+        {CR, "CLSID\\{0}", false}, {LM, "SYSTEM\\CurrentControlSet\\Services\\AcmeSvc", false},
+        {U, "S-1-5-21-1\\Software\\Acme", false}, {U, "S-1-5-21-1_Classes\\CLSID\\{0}", false},
         // A single key below a root is refused, also for the classes roots.
-        {HKEY_CLASSES_ROOT, ".acme", true},
-        {HKEY_USERS, "S-1-5-21-1_Classes", true},
-        {HKEY_USERS, "S-1-5-21-1_Classes\\Acme.Document", true},
-        {HKEY_USERS, "S-1-5-21-1_Classes\\CLSID", true},
+        {CR, ".acme", true}, {U, "S-1-5-21-1_Classes", true},
+        {U, "S-1-5-21-1_Classes\\Acme.Document", true}, {U, "S-1-5-21-1_Classes\\CLSID", true},
         {nullptr, "Software\\Acme\\App", true},
         {HKEY_PERFORMANCE_DATA, "Software\\Acme\\App", true},
     };
@@ -113,16 +92,16 @@ TEST(RegistryGuard, ProgramKeysBelowSharedKeysAreDeletableUnknownRootsNot) {
 
     const std::string uninstall =
         "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + Unique("KelvaneApp");
-    RawCreateKey(HKEY_CURRENT_USER, uninstall + "\\Sub\\Deeper", kView);
-    kutest::RawSetString(HKEY_CURRENT_USER, uninstall + "\\Sub", "v", "x", kView);
-    EXPECT_TRUE(DeleteRegistryKey(HKEY_CURRENT_USER, "\\" + uninstall));
-    EXPECT_FALSE(RawKeyExists(HKEY_CURRENT_USER, uninstall, kView));
-    EXPECT_FALSE(DeleteRegistryKey(HKEY_CURRENT_USER, uninstall)) << "already gone";
+    RawCreateKey(CU, uninstall + "\\Sub\\Deeper", kView);
+    RawSetString(CU, uninstall + "\\Sub", "v", "x", kView);
+    EXPECT_TRUE(DeleteRegistryKey(CU, "\\" + uninstall));
+    EXPECT_FALSE(RawKeyExists(CU, uninstall, kView));
+    EXPECT_FALSE(DeleteRegistryKey(CU, uninstall)) << "already gone";
 }
 
 TEST(RegistryGuard, EachDeleteActsInItsOwnViewOnly) {
     // The same key in both views; under WOW64 a delete in one view leaves the other's alone.
-    kutest::ScratchKey scratch(HKEY_LOCAL_MACHINE);
+    kutest::ScratchKey scratch(LM);
     const std::string app = scratch.Sub("App");
     const REGSAM k64 = KEY_WOW64_64KEY, k32 = KEY_WOW64_32KEY;
     const struct {
@@ -132,57 +111,47 @@ TEST(RegistryGuard, EachDeleteActsInItsOwnViewOnly) {
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.view) + (c.key ? " key" : " value"));
         for (REGSAM view : {k64, k32})
-            kutest::RawSetString(HKEY_LOCAL_MACHINE, app + "\\Sub", "v", "x", view);
+            RawSetString(LM, app + "\\Sub", "v", "x", view);
         const std::string path = c.key ? app : app + "\\Sub";
-        bool deleted;
-        if (c.view)
-            deleted = c.key ? DeleteRegistryKeyInView(HKEY_LOCAL_MACHINE, path, c.view)
-                            : DeleteRegistryValueInView(HKEY_LOCAL_MACHINE, path, "v", c.view);
-        else
-            deleted = c.key ? DeleteRegistryKey(HKEY_LOCAL_MACHINE, path)
-                            : DeleteRegistryValue(HKEY_LOCAL_MACHINE, path, "v");
+        const bool deleted =
+            c.view ? (c.key ? DeleteRegistryKeyInView(LM, path, c.view)
+                            : DeleteRegistryValueInView(LM, path, "v", c.view))
+                   : (c.key ? DeleteRegistryKey(LM, path) : DeleteRegistryValue(LM, path, "v"));
         EXPECT_TRUE(deleted);
         const REGSAM target = c.view ? c.view : REGSAM(kutest::RunningUnderWow64() ? k64 : k32);
         const auto there = [&](REGSAM view) {
-            return c.key ? RawKeyExists(HKEY_LOCAL_MACHINE, path, view)
-                         : kutest::RawValueExists(HKEY_LOCAL_MACHINE, path, "v", view);
+            return c.key ? RawKeyExists(LM, path, view) : RawValueExists(LM, path, "v", view);
         };
         EXPECT_FALSE(there(target));
         if (kutest::RunningUnderWow64())
             EXPECT_TRUE(there(target == k64 ? k32 : k64)) << "the other view lost it";
         for (REGSAM view : {k64, k32})
-            RawDeleteTree(HKEY_LOCAL_MACHINE, app, view);
+            RawDeleteTree(LM, app, view);
     }
 }
 
 TEST(RegistryGuard, ValuesOfSharedKeysAreDeletableButNotTheVitalOnes) {
     // A program's value in a shared key goes; the default value of a shared key and the values
     // Windows cannot log on without stay, however they are spelt.
-    const std::string run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
     const std::string winlogon = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
     const std::string name = Unique("KelvaneProbe");
     const struct {
         std::string path, name, asked;
         bool deleted;
-    } cases[] = {
-        {run, name, name, true},
-        {run, "", "", false},
-        {winlogon, "Shell", "shell", false},
-        {winlogon, "Userinit", "USERINIT", false},
-    };
+    } cases[] = {{kRun, name, name, true}, {kRun, "", "", false},
+                 {winlogon, "Shell", "shell", false}, {winlogon, "Userinit", "USERINIT", false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path + " : " + c.name);
-        kutest::RawSetString(HKEY_CURRENT_USER, c.path, c.name, "probe", kView);
-        EXPECT_EQ(DeleteRegistryValue(HKEY_CURRENT_USER, "\\" + c.path + "\\", c.asked), c.deleted);
-        EXPECT_EQ(kutest::RawValueExists(HKEY_CURRENT_USER, c.path, c.name, kView), !c.deleted);
-        EXPECT_FALSE(DeleteRegistryValue(HKEY_CURRENT_USER, c.path, c.asked));
-        kutest::RawDeleteValue(HKEY_CURRENT_USER, c.path, c.name, kView);
+        RawSetString(CU, c.path, c.name, "probe", kView);
+        EXPECT_EQ(DeleteRegistryValue(CU, "\\" + c.path + "\\", c.asked), c.deleted);
+        EXPECT_EQ(RawValueExists(CU, c.path, c.name, kView), !c.deleted);
+        EXPECT_FALSE(DeleteRegistryValue(CU, c.path, c.asked));
+        kutest::RawDeleteValue(CU, c.path, c.name, kView);
     }
     EXPECT_TRUE(IsProtectedRegistryValue(
-        HKEY_LOCAL_MACHINE, "SYSTEM\\ControlSet001\\Control\\Session Manager\\Environment",
-        "Path"));
-    EXPECT_TRUE(IsProtectedRegistryValue(HKEY_CURRENT_USER, "", "x"));
-    EXPECT_TRUE(IsProtectedRegistryValue(HKEY_CURRENT_USER, "\\", "x"));
+        LM, "SYSTEM\\ControlSet001\\Control\\Session Manager\\Environment", "Path"));
+    EXPECT_TRUE(IsProtectedRegistryValue(CU, "", "x"));
+    EXPECT_TRUE(IsProtectedRegistryValue(CU, "\\", "x"));
 }
 
 namespace {
@@ -204,8 +173,7 @@ bool MakeLink(const std::string& from, const std::string& to) {
         L"\\Registry\\User\\" + std::wstring(sid) + L"\\" + std::wstring(to.begin(), to.end());
     LocalFree(sid);
     HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, from.c_str(), 0, nullptr,
-                        REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE,
+    if (RegCreateKeyExA(CU, from.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE,
                         KEY_ALL_ACCESS | KEY_CREATE_LINK | kView, nullptr, &key,
                         nullptr) != ERROR_SUCCESS)
         return false;
@@ -222,8 +190,8 @@ void RemoveLink(const std::string& path) {
     auto ntDeleteKey = reinterpret_cast<NtDeleteKeyFn>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll"), "NtDeleteKey")));
     HKEY key = nullptr;
-    if (ntDeleteKey && RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), REG_OPTION_OPEN_LINK,
-                                     DELETE | kView, &key) == ERROR_SUCCESS) {
+    if (ntDeleteKey && RegOpenKeyExA(CU, path.c_str(), REG_OPTION_OPEN_LINK, DELETE | kView,
+                                     &key) == ERROR_SUCCESS) {
         ntDeleteKey(key);
         RegCloseKey(key);
     }
@@ -233,49 +201,42 @@ void RemoveLink(const std::string& path) {
 
 TEST(RegistryGuard, TreesHoldingALinkAreNotDeletedThroughIt) {
     kutest::ScratchKey scratch;
-    const std::string target = scratch.Sub("target");
-    RawCreateKey(HKEY_CURRENT_USER, target + "\\inner", kView);
-    RawCreateKey(HKEY_CURRENT_USER, scratch.Sub("tree"), kView);
-    const std::string link = scratch.Sub("tree\\link");
+    const std::string target = scratch.Sub("target"), link = scratch.Sub("tree\\link");
+    RawCreateKey(CU, target + "\\inner", kView);
+    RawCreateKey(CU, scratch.Sub("tree"), kView);
     if (!MakeLink(link, target))
         GTEST_SKIP() << "this system cannot make a registry link";
-    ASSERT_TRUE(RawKeyExists(HKEY_CURRENT_USER, link + "\\inner", kView));
-    EXPECT_FALSE(DeleteRegistryKey(HKEY_CURRENT_USER, scratch.Sub("tree")));
-    EXPECT_FALSE(DeleteRegistryKey(HKEY_CURRENT_USER, link));
-    EXPECT_TRUE(RawKeyExists(HKEY_CURRENT_USER, target + "\\inner", kView));
+    ASSERT_TRUE(RawKeyExists(CU, link + "\\inner", kView));
+    EXPECT_FALSE(DeleteRegistryKey(CU, scratch.Sub("tree")));
+    EXPECT_FALSE(DeleteRegistryKey(CU, link));
+    EXPECT_TRUE(RawKeyExists(CU, target + "\\inner", kView));
     RemoveLink(link);
-    EXPECT_TRUE(DeleteRegistryKey(HKEY_CURRENT_USER, scratch.Sub("tree")));
-    EXPECT_TRUE(RawKeyExists(HKEY_CURRENT_USER, target + "\\inner", kView));
+    EXPECT_TRUE(DeleteRegistryKey(CU, scratch.Sub("tree")));
+    EXPECT_TRUE(RawKeyExists(CU, target + "\\inner", kView));
 }
 
 TEST(RegistryGuard, WindowsOwnTreesKeepTheirKeysAndValues) {
+    const std::string services = "SYSTEM\\CurrentControlSet\\Services\\";
     const struct {
         HKEY root;
         std::string path, name;
         bool refused;
     } cases[] = {
-        {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\RpcSs", "ImagePath", true},
-        {HKEY_LOCAL_MACHINE, "SYSTEM\\ControlSet001\\Services\\eventlog\\Application", "File",
+        {LM, services + "RpcSs", "ImagePath", true},
+        {LM, "SYSTEM\\ControlSet001\\Services\\eventlog\\Application", "File", true},
+        {LM, services + "Tcpip\\Parameters", "Domain", true},
+        {LM, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones\\UTC", "Std", true},
+        {LM, "SOFTWARE\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", "System",
          true},
-        {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters", "Domain",
+        {LM, "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment", "winsysdir", true},
+        {U, ".DEFAULT\\Environment", "TEMP", true},
+        {CU, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "Fonts",
          true},
-        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones\\UTC",
-         "Std", true},
-        {HKEY_LOCAL_MACHINE,
-         "SOFTWARE\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", "System", true},
-        {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment",
-         "winsysdir", true},
-        {HKEY_USERS, ".DEFAULT\\Environment", "TEMP", true},
-        {HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
-         "Fonts", true},
-        {HKEY_CURRENT_USER,
-         "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders", "Personal",
-         true},
+        {CU, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+         "Personal", true},
         // Values of programs in shared keys stay deletable, an event source of its own too.
-        {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\Eventlog\\Application\\KuApp",
-         "EventMessageFile", false},
-        {HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "KuApp", false},
-        {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\KuAppSvc", "ImagePath", false},
+        {LM, services + "Eventlog\\Application\\KuApp", "EventMessageFile", false},
+        {CU, kRun, "KuApp", false}, {LM, services + "KuAppSvc", "ImagePath", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path + " : " + c.name);
@@ -284,9 +245,9 @@ TEST(RegistryGuard, WindowsOwnTreesKeepTheirKeysAndValues) {
             EXPECT_TRUE(IsProtectedRegistryKey(c.root, c.path));
     }
     const std::string name = Unique("KU_GUARD_PROBE");
-    kutest::RawSetString(HKEY_CURRENT_USER, "Environment", name, "x", kView);
-    EXPECT_FALSE(DeleteRegistryValue(HKEY_CURRENT_USER, "Environment", name));
-    kutest::RawDeleteValue(HKEY_CURRENT_USER, "Environment", name, kView);
+    RawSetString(CU, "Environment", name, "x", kView);
+    EXPECT_FALSE(DeleteRegistryValue(CU, "Environment", name));
+    kutest::RawDeleteValue(CU, "Environment", name, kView);
 }
 
 TEST(RegistryGuard, ClassesOfWindowsKeepTheirServerAndVerbs) {
@@ -295,34 +256,25 @@ TEST(RegistryGuard, ClassesOfWindowsKeepTheirServerAndVerbs) {
     const std::string base = "Software\\Classes\\";
     const std::string win = base + Unique("KuWinClass"), app = base + Unique("KuAppClass");
     const std::string com = base + "CLSID\\" + Unique("{KuWinCom}");
-    const auto set = [](const std::string& key, const std::string& data) {
-        kutest::RawSetString(HKEY_CURRENT_USER, key, "", data, kView);
-    };
-    set(win + "\\shell\\open\\command", "%SystemRoot%\\notepad.exe %1");
-    set(win + "\\shell\\KuVerb\\command", "C:\\KuApp\\ku.exe");
-    set(com + "\\InprocServer32", GetSystemDir() + "\\shell32.dll");
-    set(app + "\\shell\\open\\command", "\"C:\\Program Files\\KuApp\\ku.exe\" %1");
+    RawSetString(CU, win + "\\shell\\open\\command", "", "%SystemRoot%\\notepad.exe %1", kView);
+    RawSetString(CU, win + "\\shell\\KuVerb\\command", "", "C:\\KuApp\\ku.exe", kView);
+    RawSetString(CU, com + "\\InprocServer32", "", GetSystemDir() + "\\shell32.dll", kView);
+    RawSetString(CU, app + "\\shell\\open\\command", "", "\"C:\\Program Files\\KuApp\\ku.exe\" %1",
+                 kView);
     const struct {
         std::string path;
         bool key, refused;
-    } cases[] = {
-        {win + "\\shell\\open\\command", false, true},
-        {win, true, true},
-        {com + "\\InprocServer32", false, true},
-        {com, true, true},
-        {win + "\\shell\\KuVerb", true, false},
-        {app + "\\shell\\open\\command", false, false},
-        {app, true, false},
-    };
+    } cases[] = {{win + "\\shell\\open\\command", false, true}, {win, true, true},
+                 {com + "\\InprocServer32", false, true},       {com, true, true},
+                 {win + "\\shell\\KuVerb", true, false},
+                 {app + "\\shell\\open\\command", false, false}, {app, true, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path + (c.key ? " (key)" : " (value)"));
-        EXPECT_EQ(c.key ? DeleteRegistryKey(HKEY_CURRENT_USER, c.path)
-                        : DeleteRegistryValue(HKEY_CURRENT_USER, c.path, ""),
+        EXPECT_EQ(c.key ? DeleteRegistryKey(CU, c.path) : DeleteRegistryValue(CU, c.path, ""),
                   !c.refused);
-        EXPECT_EQ(c.key ? RawKeyExists(HKEY_CURRENT_USER, c.path, kView)
-                        : kutest::RawValueExists(HKEY_CURRENT_USER, c.path, "", kView),
+        EXPECT_EQ(c.key ? RawKeyExists(CU, c.path, kView) : RawValueExists(CU, c.path, "", kView),
                   c.refused);
     }
     for (const std::string& key : {win, com, app})
-        RawDeleteTree(HKEY_CURRENT_USER, key, kView);
+        RawDeleteTree(CU, key, kView);
 }

@@ -22,8 +22,8 @@ TEST(OpenUrl, OnlyWebAndMailAddressesAreOpenedAndProgramPathsNever) {
     EXPECT_TRUE(launcher.Requests().empty());
     ku::OpenURL(0, "http://www.example.com/help");
     ASSERT_EQ(launcher.Requests().size(), 1u);
-    EXPECT_EQ(launcher.Requests()[0].kind, ku::LaunchRequest::Kind::Shell);
-    EXPECT_EQ(launcher.Requests()[0].file, "http://www.example.com/help");
+    EXPECT_TRUE(launcher.Requests()[0].kind == ku::LaunchRequest::Kind::Shell &&
+                launcher.Requests()[0].file == "http://www.example.com/help");
 }
 
 TEST(OpenUrl, FailedShellFallsBackToTheBrowserCommandForWebAddresses) {
@@ -33,8 +33,8 @@ TEST(OpenUrl, FailedShellFallsBackToTheBrowserCommandForWebAddresses) {
     auto requests = launcher.Requests();
     // The prefix's http handler names a browser; it is started maximised with the address.
     ASSERT_EQ(requests.size(), 2u);
-    EXPECT_EQ(requests[1].kind, ku::LaunchRequest::Kind::Exec);
-    EXPECT_EQ(requests[1].show, SW_SHOWMAXIMIZED);
+    EXPECT_TRUE(requests[1].kind == ku::LaunchRequest::Kind::Exec &&
+                requests[1].show == SW_SHOWMAXIMIZED);
     EXPECT_TRUE(ku::EndsText(requests[1].commandLine, ".EXE HTTP://WWW.EXAMPLE.COM/"))
         << requests[1].commandLine;
 

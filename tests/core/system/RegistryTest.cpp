@@ -1,8 +1,6 @@
 // The registry key class against the real registry of the sandbox prefix, in both views.
 #include <algorithm>
-#include <cstring>
 #include <functional>
-#include <iterator>
 
 #include <gtest/gtest.h>
 
@@ -15,6 +13,7 @@
 #include "support/Sandbox.h"
 
 using namespace ku;
+using kutest::RawCreateKey;
 using kutest::RawKeyExists;
 using kutest::RawSetString;
 using kutest::ScratchKey;
@@ -23,11 +22,11 @@ namespace {
 
 // The i686 tests run under WOW64 in the default 64-bit prefix; in a 32-bit prefix the view
 // flag asks for the only view there is.
-bool Wow() {
-    return kutest::RunningUnderWow64();
-}
+const bool kWow = kutest::RunningUnderWow64();
+const REGSAM k64 = KEY_WOW64_64KEY, k32 = KEY_WOW64_32KEY, kOther = kWow ? k64 : k32;
+const HKEY LM = HKEY_LOCAL_MACHINE, CU = HKEY_CURRENT_USER;
 
-// What a read gives: its result as text, or the message of the exception it raised.
+// What a call gives: its result as text, or the message of the exception it raised.
 std::string Read(const std::function<std::string()>& read) {
     try {
         return read();
@@ -39,38 +38,31 @@ std::string Read(const std::function<std::string()>& read) {
 } // namespace
 
 TEST(Registry, ViewFlagOnlyOnTheOpenPathAndItStays) {
-    EXPECT_EQ(IsWow64(), Wow());
-    EXPECT_EQ(GetWow64AccessFlag(), DWORD(Wow() ? KEY_WOW64_64KEY : KEY_WOW64_32KEY));
-    ScratchKey scratch(HKEY_LOCAL_MACHINE);
-    const std::string path = "\\" + scratch.Sub("Created");
+    EXPECT_EQ(IsWow64(), kWow);
+    EXPECT_EQ(GetWow64AccessFlag(), DWORD(kOther));
+    ScratchKey scratch(LM);
     TRegistry reg;
-    reg.SetRootKey(HKEY_LOCAL_MACHINE);
-    ASSERT_TRUE(reg.OpenKey(path, true, true));
+    reg.SetRootKey(LM);
+    ASSERT_TRUE(reg.OpenKey("\\" + scratch.Sub("Created"), true, true));
     // Created in this process's own view: under WOW64 that is the 32-bit one.
-    EXPECT_TRUE(RawKeyExists(HKEY_LOCAL_MACHINE, scratch.Sub("Created"), KEY_WOW64_32KEY));
-    if (Wow()) {
-        EXPECT_FALSE(RawKeyExists(HKEY_LOCAL_MACHINE, scratch.Sub("Created"), KEY_WOW64_64KEY));
-    }
+    EXPECT_TRUE(RawKeyExists(LM, scratch.Sub("Created"), k32));
+    EXPECT_FALSE(kWow && RawKeyExists(LM, scratch.Sub("Created"), k64));
 
-    kutest::RawCreateKey(HKEY_LOCAL_MACHINE, scratch.Sub("Only64"), KEY_WOW64_64KEY);
+    RawCreateKey(LM, scratch.Sub("Only64"), k64);
     TRegistry viewed;
-    viewed.SetRootKey(HKEY_LOCAL_MACHINE);
+    viewed.SetRootKey(LM);
     ASSERT_TRUE(viewed.OpenKey("\\" + scratch.Sub("Only64"), false, true));
     // The flag stays for later creates through the same object.
     ASSERT_TRUE(viewed.OpenKey("\\" + scratch.Sub("Later"), true, false));
-    EXPECT_TRUE(RawKeyExists(HKEY_LOCAL_MACHINE, scratch.Sub("Later"),
-                             Wow() ? KEY_WOW64_64KEY : KEY_WOW64_32KEY));
-    if (Wow()) {
-        EXPECT_FALSE(RawKeyExists(HKEY_LOCAL_MACHINE, scratch.Sub("Later"), KEY_WOW64_32KEY));
-    }
+    EXPECT_TRUE(RawKeyExists(LM, scratch.Sub("Later"), kOther));
+    EXPECT_FALSE(kWow && RawKeyExists(LM, scratch.Sub("Later"), k32));
 }
 
 TEST(Registry, RelativeAndAbsolutePathsAndAFailedOpenChangesNothing) {
     ScratchKey scratch;
     TRegistry reg;
-    ASSERT_TRUE(reg.OpenKey("\\" + scratch.Path(), true));
-    ASSERT_TRUE(reg.OpenKey("Sub", true));
-    ASSERT_TRUE(reg.OpenKey("Deeper\\Leaf", true));
+    ASSERT_TRUE(reg.OpenKey("\\" + scratch.Path(), true) && reg.OpenKey("Sub", true) &&
+                reg.OpenKey("Deeper\\Leaf", true));
     EXPECT_EQ(reg.CurrentPath(), scratch.Path() + "\\Sub\\Deeper\\Leaf");
     ASSERT_TRUE(reg.OpenKey("\\" + scratch.Sub("Other"), true));
     EXPECT_EQ(reg.CurrentPath(), scratch.Sub("Other"));
@@ -78,14 +70,14 @@ TEST(Registry, RelativeAndAbsolutePathsAndAFailedOpenChangesNothing) {
     EXPECT_FALSE(reg.OpenKeyReadOnly(scratch.Sub("Missing")));
     EXPECT_EQ(reg.CurrentPath(), scratch.Sub("Other"));
     // Changing the root closes the open key.
-    reg.SetRootKey(HKEY_LOCAL_MACHINE);
+    reg.SetRootKey(LM);
     EXPECT_EQ(reg.CurrentKey(), nullptr);
     EXPECT_EQ(reg.CurrentPath(), "");
 }
 
 TEST(Registry, OpenKeyReadOnlyFallsBackToQueryOnly) {
     ScratchKey scratch;
-    kutest::RawCreateKey(HKEY_CURRENT_USER, scratch.Sub("Plain"), 0);
+    RawCreateKey(CU, scratch.Sub("Plain"), 0);
     // Gives the key this DACL (none at all: everyone may do anything); the owner may always
     // rewrite it.
     const auto secure = [&](const char* sddl) {
@@ -97,8 +89,7 @@ TEST(Registry, OpenKeyReadOnlyFallsBackToQueryOnly) {
         bool ok =
             (!sddl || ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1,
                                                                            &sd, nullptr)) &&
-            RegOpenKeyExA(HKEY_CURRENT_USER, scratch.Sub("Plain").c_str(), 0, WRITE_DAC, &key) ==
-                ERROR_SUCCESS &&
+            RegOpenKeyExA(CU, scratch.Sub("Plain").c_str(), 0, WRITE_DAC, &key) == ERROR_SUCCESS &&
             RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd ? sd : &open) == ERROR_SUCCESS;
         RegCloseKey(key);
         LocalFree(sd);
@@ -122,7 +113,7 @@ TEST(Registry, TypedReadsOfOurOwnAndOddValuesFromOtherPrograms) {
     const unsigned char bytes[] = {1, 2, 3, 4, 5};
     reg.WriteBinaryData("Bytes", bytes, sizeof(bytes));
     const auto set = [&](const char* name, DWORD type, const std::string& data) {
-        kutest::RawSetValue(HKEY_CURRENT_USER, scratch.Path(), name, type, data);
+        kutest::RawSetValue(CU, scratch.Path(), name, type, data);
     };
     set("Embedded", REG_SZ, std::string("first\0second", 13));
     set("NoZero", REG_SZ, "abc");
@@ -133,6 +124,7 @@ TEST(Registry, TypedReadsOfOurOwnAndOddValuesFromOtherPrograms) {
 
     unsigned char buffer[32] = {};
     const auto text = [](int number) { return std::to_string(number); };
+    const auto bad = [](const std::string& name) { return "Invalid data type for '" + name + "'"; };
     const std::pair<std::string, std::string> cases[] = {
         {Read([&] { return reg.ReadString("Text") + text(reg.GetDataSize("Text")); }), "Hello6"},
         {Read([&] { return text(reg.ReadInteger("Number")) + text(reg.ReadBool("Flag")); }), "-71"},
@@ -159,12 +151,11 @@ TEST(Registry, TypedReadsOfOurOwnAndOddValuesFromOtherPrograms) {
         {Read([&] { return text(reg.ReadInteger("Missing")); }),
          "Failed to get data for 'Missing'"},
         // Wrong kinds raise with the value's name.
-        {Read([&] { return reg.ReadString("Number"); }), "Invalid data type for 'Number'"},
-        {Read([&] { return text(reg.ReadInteger("Text")); }), "Invalid data type for 'Text'"},
-        {Read([&] { return text(reg.ReadBool("Bytes")); }), "Invalid data type for 'Bytes'"},
-        {Read([&] { return text(reg.ReadBinaryData("Bytes", buffer, 4)); }),
-         "Invalid data type for 'Bytes'"},
-        {Read([&] { return reg.ReadString("Multi"); }), "Invalid data type for 'Multi'"},
+        {Read([&] { return reg.ReadString("Number"); }), bad("Number")},
+        {Read([&] { return text(reg.ReadInteger("Text")); }), bad("Text")},
+        {Read([&] { return text(reg.ReadBool("Bytes")); }), bad("Bytes")},
+        {Read([&] { return text(reg.ReadBinaryData("Bytes", buffer, 4)); }), bad("Bytes")},
+        {Read([&] { return reg.ReadString("Multi"); }), bad("Multi")},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.first, c.second);
@@ -175,13 +166,11 @@ TEST(Registry, TypedReadsOfOurOwnAndOddValuesFromOtherPrograms) {
 TEST(Registry, EnumeratesNamesIncludingLongOnes) {
     ScratchKey scratch;
     // Wine's ANSI registry calls refuse full paths much past MAX_PATH, so the name stays shorter.
-    const std::string longName(160, 'k');
-    const std::string longValue(2000, 'v');
-    kutest::RawCreateKey(HKEY_CURRENT_USER, scratch.Sub("A"), 0);
-    kutest::RawCreateKey(HKEY_CURRENT_USER, scratch.Sub(longName), 0);
-    RawSetString(HKEY_CURRENT_USER, scratch.Path(), "x", "1", 0);
-    RawSetString(HKEY_CURRENT_USER, scratch.Path(), longValue, "2", 0);
-    RawSetString(HKEY_CURRENT_USER, scratch.Path(), "", "default", 0);
+    const std::string longName(160, 'k'), longValue(2000, 'v');
+    RawCreateKey(CU, scratch.Sub("A"), 0);
+    RawCreateKey(CU, scratch.Sub(longName), 0);
+    for (const std::string& name : {std::string("x"), longValue, std::string()})
+        RawSetString(CU, scratch.Path(), name, "1", 0);
 
     TRegistry reg;
     ASSERT_TRUE(reg.OpenKeyReadOnly(scratch.Path()));
@@ -194,44 +183,39 @@ TEST(Registry, EnumeratesNamesIncludingLongOnes) {
     EXPECT_EQ(values, (std::vector<std::string>{"", longValue, "x"}));
     TRegKeyInfo info;
     ASSERT_TRUE(reg.GetKeyInfo(info));
-    EXPECT_EQ(info.NumSubKeys, 2u);
-    EXPECT_EQ(info.NumValues, 3u);
-
+    EXPECT_EQ((std::vector<DWORD>{info.NumSubKeys, info.NumValues}), (std::vector<DWORD>{2, 3}));
     TRegistry closed;
     closed.GetKeyNames(keys);
     EXPECT_TRUE(keys.empty()) << "no open key lists nothing";
 }
 
 TEST(Registry, DeleteKeyRemovesTheSubtreeInTheViewItWasFoundIn) {
-    ScratchKey scratch(HKEY_LOCAL_MACHINE);
+    ScratchKey scratch(LM);
     const std::string app = scratch.Sub("App");
-    for (REGSAM view : {REGSAM(KEY_WOW64_64KEY), REGSAM(KEY_WOW64_32KEY)}) {
-        kutest::RawCreateKey(HKEY_LOCAL_MACHINE, app + "\\One\\Two\\Three", view);
-        kutest::RawCreateKey(HKEY_LOCAL_MACHINE, app + "\\Other", view);
-        RawSetString(HKEY_LOCAL_MACHINE, app + "\\One", "v", "x", view);
+    for (REGSAM view : {k64, k32}) {
+        RawCreateKey(LM, app + "\\One\\Two\\Three", view);
+        RawCreateKey(LM, app + "\\Other", view);
+        RawSetString(LM, app + "\\One", "v", "x", view);
     }
     TRegistry reg;
-    reg.SetRootKey(HKEY_LOCAL_MACHINE);
+    reg.SetRootKey(LM);
     ASSERT_TRUE(reg.OpenKey("\\" + app, false, true)); // the other view, kept in Access
     EXPECT_TRUE(reg.DeleteKey("\\" + app));
-    const REGSAM other = Wow() ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
-    EXPECT_FALSE(RawKeyExists(HKEY_LOCAL_MACHINE, app, other));
-    if (Wow()) {
-        // The same-named key of the 32-bit view is untouched, subkeys included.
-        EXPECT_TRUE(RawKeyExists(HKEY_LOCAL_MACHINE, app + "\\One\\Two\\Three", KEY_WOW64_32KEY));
-        EXPECT_TRUE(RawKeyExists(HKEY_LOCAL_MACHINE, app + "\\Other", KEY_WOW64_32KEY));
-    }
+    EXPECT_FALSE(RawKeyExists(LM, app, kOther));
+    // The same-named key of the 32-bit view is untouched, subkeys included.
+    EXPECT_TRUE(!kWow || (RawKeyExists(LM, app + "\\One\\Two\\Three", k32) &&
+                          RawKeyExists(LM, app + "\\Other", k32)));
     EXPECT_FALSE(reg.DeleteKey("\\" + app)) << "a missing key is not reported deleted";
 }
 
 TEST(Registry, DeleteKeyRelativeToTheOpenKeyAndNeverTheBase) {
     ScratchKey scratch;
-    kutest::RawCreateKey(HKEY_CURRENT_USER, scratch.Sub("Keep\\Child"), 0);
-    kutest::RawCreateKey(HKEY_CURRENT_USER, scratch.Sub("Gone\\Child"), 0);
+    RawCreateKey(CU, scratch.Sub("Keep\\Child"), 0);
+    RawCreateKey(CU, scratch.Sub("Gone\\Child"), 0);
     TRegistry reg;
     ASSERT_TRUE(reg.OpenKey("\\" + scratch.Path(), false));
     EXPECT_TRUE(reg.DeleteKey("Gone"));
-    EXPECT_FALSE(RawKeyExists(HKEY_CURRENT_USER, scratch.Sub("Gone"), 0));
+    EXPECT_FALSE(RawKeyExists(CU, scratch.Sub("Gone"), 0));
     // The open key is still the current one afterwards.
     EXPECT_EQ(reg.CurrentPath(), scratch.Path());
     std::vector<std::string> keys;
@@ -240,23 +224,20 @@ TEST(Registry, DeleteKeyRelativeToTheOpenKeyAndNeverTheBase) {
     // An empty path or a lone "\" would name the open key or the root: refused, nothing gone.
     EXPECT_FALSE(reg.DeleteKey(""));
     EXPECT_FALSE(reg.DeleteKey("\\"));
-    EXPECT_TRUE(RawKeyExists(HKEY_CURRENT_USER, scratch.Sub("Keep\\Child"), 0));
+    EXPECT_TRUE(RawKeyExists(CU, scratch.Sub("Keep\\Child"), 0));
 }
 
 TEST(Registry, KeyExistsIgnoresTheViewFlagAndReadOnlyWritesFail) {
-    ScratchKey scratch(HKEY_LOCAL_MACHINE);
-    kutest::RawCreateKey(HKEY_LOCAL_MACHINE, scratch.Sub("Own"), 0);
-    TRegistry reg(0xF003F | GetWow64AccessFlag());
-    reg.SetRootKey(HKEY_LOCAL_MACHINE);
+    ScratchKey scratch(LM);
+    RawCreateKey(LM, scratch.Sub("Own"), 0);
+    TRegistry reg(0xF003F | GetWow64AccessFlag()), readOnly, none;
+    reg.SetRootKey(LM);
     EXPECT_TRUE(reg.KeyExists("\\" + scratch.Sub("Own")));
     EXPECT_FALSE(reg.KeyExists("\\" + scratch.Sub("Missing")));
-
-    TRegistry readOnly;
-    readOnly.SetRootKey(HKEY_LOCAL_MACHINE);
+    readOnly.SetRootKey(LM);
     ASSERT_TRUE(readOnly.OpenKeyReadOnly(scratch.Sub("Own")));
     EXPECT_EQ(Read([&] { return readOnly.WriteString("x", "y"), std::string(); }),
               "Failed to set data for 'x'");
-    TRegistry none;
     EXPECT_EQ(Read([&] { return none.WriteInteger("x", 1), std::string(); }),
               "Failed to set data for 'x'");
 }
