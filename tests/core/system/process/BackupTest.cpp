@@ -2,12 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <vector>
+#include <tuple>
 
-#include "core/system/Dialogs.h"
 #include "core/system/Launcher.h"
 #include "core/system/PublicFunctionUnit.h"
 #include "core/system/StrUtil.h"
+#include "support/RecordingDialogs.h"
 #include "support/Sandbox.h"
 
 using namespace ku;
@@ -18,7 +18,6 @@ namespace {
 class FakeLauncher : public ICommandLauncher {
   public:
     LaunchResult Launch(const LaunchRequest& request) override {
-        requests.push_back(request);
         const size_t quote = request.commandLine.find("/E \"");
         if (writeFile && quote != std::string::npos) {
             std::string file = request.commandLine.substr(quote + 4);
@@ -31,10 +30,7 @@ class FakeLauncher : public ICommandLauncher {
         result.exitCode = 5;
         return result;
     }
-    std::vector<LaunchRequest> requests;
-    bool starts = true;
-    bool exits = true;
-    bool writeFile = true;
+    bool starts = true, exits = true, writeFile = true;
     std::string content;
 };
 
@@ -42,16 +38,11 @@ class BackupTest : public ::testing::Test {
   protected:
     void SetUp() override {
         SetCommandLauncher(&launcher);
-        SetMessageBoxHook([this](const MessageBoxCall& call) {
-            boxes.push_back(call);
-            return IDOK;
-        });
-        Clean();
+        Backups(true);
     }
     void TearDown() override {
         SetCommandLauncher(nullptr);
-        SetMessageBoxHook(nullptr);
-        Clean();
+        Backups(true);
     }
     // Only this program writes the program folder's backups. Deletes them when asked; how
     // many backups there were.
@@ -67,10 +58,9 @@ class BackupTest : public ::testing::Test {
         FindClose(find);
         return count;
     }
-    static void Clean() { Backups(true); }
     static std::string Folder() { return ProgramDir() + "FullBackup\\"; }
     FakeLauncher launcher;
-    std::vector<MessageBoxCall> boxes;
+    kutest::RecordingDialogs boxes;
 };
 
 } // namespace
@@ -88,14 +78,12 @@ TEST_F(BackupTest, MissingEmptyOrForeignFileIsNoBackup) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.content);
-        launcher.starts = c.starts;
-        launcher.exits = c.exits;
-        launcher.writeFile = c.writeFile;
-        launcher.content = c.content;
+        std::tie(launcher.starts, launcher.exits, launcher.writeFile, launcher.content) =
+            std::tie(c.starts, c.exits, c.writeFile, c.content);
         EXPECT_FALSE(BackupRegistryFull());
-        Clean();
+        Backups(true);
     }
-    EXPECT_TRUE(boxes.empty()) << "no \"backed up\" message without a backup";
+    EXPECT_TRUE(boxes.Calls().empty()) << "no \"backed up\" message without a backup";
 }
 
 TEST_F(BackupTest, RealBackupWritesAnExportAndKeepsTheNewestFiles) {
@@ -105,12 +93,11 @@ TEST_F(BackupTest, RealBackupWritesAnExportAndKeepsTheNewestFiles) {
         kutest::WriteTextFile(Folder() + Format("Backup_2009010%d_000000.reg", i + 1), "REGEDIT4");
     EXPECT_TRUE(BackupRegistryFull());
     EXPECT_EQ(Backups(), 6) << "five kept and the new one";
-    EXPECT_EQ(GetFileAttributesA((Folder() + "Backup_20090102_000000.reg").c_str()),
-              INVALID_FILE_ATTRIBUTES);
-    EXPECT_NE(GetFileAttributesA((Folder() + "Backup_20090103_000000.reg").c_str()),
-              INVALID_FILE_ATTRIBUTES);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].caption, "Restore");
+    EXPECT_FALSE(kutest::PathExists(Folder() + "Backup_20090102_000000.reg"));
+    EXPECT_TRUE(kutest::PathExists(Folder() + "Backup_20090103_000000.reg"));
+    const auto calls = boxes.Calls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].caption, "Restore");
     EXPECT_TRUE(StartsText(
-        boxes[0].text, "The registry was successfully backed up at the folder:\r\r" + Folder()));
+        calls[0].text, "The registry was successfully backed up at the folder:\r\r" + Folder()));
 }

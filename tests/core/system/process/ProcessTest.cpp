@@ -73,9 +73,9 @@ TEST_F(ProcessTest, EachKillEndsItsMatchesAndSparesTheRest) {
     const struct {
         const Sleeper* sleeper;
         bool ended;
-    } cases[] = {{&exact1, true},  {&exact2, true}, {&longer, false},  {&shorter, false},
-                 {&part1, true},   {&part2, true},  {&partNot, false}, {&setup, true},
-                 {&mysetup, true}, {&stay, false},  {&here, true},     {&elsewhere, false}};
+    } cases[] = {{&exact1, true}, {&exact2, true}, {&longer, false}, {&shorter, false},
+                 {&part1, true}, {&part2, true}, {&partNot, false}, {&setup, true},
+                 {&mysetup, true}, {&stay, false}, {&here, true}, {&elsewhere, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.sleeper->Path());
         EXPECT_EQ(c.sleeper->WaitExitCode(c.ended ? 5000 : 0) != STILL_ACTIVE, c.ended);
@@ -86,40 +86,27 @@ TEST_F(ProcessTest, EmptyWordsCriticalNamesAndOwnProcessAreNeverEnded) {
     Sleeper plain(dir.Path(), "kuempty.exe");
     Sleeper lsass(dir.Path(), "lsass.exe"), csrss(dir.Path(), "CSRSS.EXE");
     Sleeper svchost(dir.Path(), "svchost.exe");
-    EXPECT_FALSE(KillProcessByExeName(""));
-    EXPECT_EQ(KillProcessesByName("", Only({&plain})), 0);
-    EXPECT_EQ(KillProcessesByImagePath({""}), 0);
-    EXPECT_FALSE(KillProcessByExeName("lsass.exe", Only({&lsass})));
-    EXPECT_FALSE(KillProcessById(csrss.Id()));
-    EXPECT_EQ(KillProcessesByName("svchost", Only({&svchost})), 0);
-    EXPECT_EQ(KillProcessesByImagePath({svchost.Path()}), 0);
+    EXPECT_EQ((std::vector<int>{KillProcessByExeName(""), KillProcessesByName("", Only({&plain})),
+                                KillProcessesByImagePath({""}),
+                                KillProcessByExeName("lsass.exe", Only({&lsass})),
+                                KillProcessById(csrss.Id()),
+                                KillProcessesByName("svchost", Only({&svchost})),
+                                KillProcessesByImagePath({svchost.Path()})}),
+              std::vector<int>(7, 0));
     for (const Sleeper* s : {&plain, &lsass, &csrss, &svchost})
         EXPECT_TRUE(s->Running()) << s->Path();
     // The test program itself, whatever its name.
-    EXPECT_FALSE(KillProcessById(GetCurrentProcessId()));
-    EXPECT_FALSE(KillProcessByExeName("process_tests.exe"));
-    EXPECT_FALSE(KillProcessById(0));
+    EXPECT_FALSE(KillProcessById(GetCurrentProcessId()) ||
+                 KillProcessByExeName("process_tests.exe") || KillProcessById(0));
 }
 
 TEST(ProcessSelection, KillAllSparesSystemListOwnProcessAndKuAndEndsExplorer) {
     const DWORD self = GetCurrentProcessId();
     ProcessSnapshot given = {
-        {0, "[System Process]"},
-        {4, "System"},
-        {100, "lsass.exe"},
-        {101, "services.exe"},
-        {102, "explorer.exe"},
-        {103, "KU.exe"},
-        {104, "notepad.exe"},
-        {105, "svchost.exe"},
-        {106, "wininit.exe"},
-        {107, "dwm.exe"},
-        {108, "lsm.exe"},
-        {109, "ss.exe"},
-        {110, ""},
-        {self, "renamed.exe"},
-        {111, "C:\\Apps\\Tool.EXE"},
-    };
+        {0, "[System Process]"}, {4, "System"}, {100, "lsass.exe"}, {101, "services.exe"},
+        {102, "explorer.exe"}, {103, "KU.exe"}, {104, "notepad.exe"}, {105, "svchost.exe"},
+        {106, "wininit.exe"}, {107, "dwm.exe"}, {108, "lsm.exe"}, {109, "ss.exe"}, {110, ""},
+        {self, "renamed.exe"}, {111, "C:\\Apps\\Tool.EXE"}};
     std::vector<DWORD> ids;
     for (const ProcessEntry& entry : SelectUserProcesses(given))
         ids.push_back(entry.processId);
@@ -135,10 +122,9 @@ TEST_F(ProcessTest, KillAllInAChildEndsUserProcessesButNotItselfNorSystemNames) 
         line += " " + std::to_string(s->Id());
     // The child ends the two user processes and lives to report it.
     EXPECT_EQ(kutest::RunAndWait(line), 2);
-    EXPECT_EQ(user1.WaitExitCode(), 1u);
-    EXPECT_EQ(user2.WaitExitCode(), 1u);
-    EXPECT_TRUE(spared.Running());
-    EXPECT_TRUE(ku.Running());
+    EXPECT_EQ((std::vector<DWORD>{user1.WaitExitCode(), user2.WaitExitCode()}),
+              (std::vector<DWORD>{1, 1}));
+    EXPECT_TRUE(spared.Running() && ku.Running());
 }
 
 TEST_F(ProcessTest, PathsAndModulesOfRunningProcessesReplaceTheList) {

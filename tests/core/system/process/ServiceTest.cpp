@@ -14,14 +14,13 @@ std::string Unique(const std::string& name) {
     return "KuTest" + name + std::to_string(GetCurrentProcessId());
 }
 
-// A started service of its own; "nostop" makes the fixture refuse stop requests.
-struct Started {
-    explicit Started(const std::string& name, bool acceptsStop = true)
-        : service(Unique(name),
-                  kutest::Fixture("kusvc.exe") + " " + Unique(name) +
-                      (acceptsStop ? "" : " nostop"),
-                  SERVICE_WIN32_OWN_PROCESS) {}
-    kutest::RealService service;
+// A service of its own; "nostop" makes the fixture refuse stop requests.
+struct Own : kutest::RealService {
+    explicit Own(const std::string& name, bool acceptsStop = true)
+        : RealService(Unique(name),
+                      kutest::Fixture("kusvc.exe") + " " + Unique(name) +
+                          (acceptsStop ? "" : " nostop"),
+                      SERVICE_WIN32_OWN_PROCESS) {}
 };
 
 } // namespace
@@ -29,13 +28,11 @@ struct Started {
 TEST(Services, UnknownNameIsNotInstalledEverywhere) {
     const std::string name = Unique("NoSuchService");
     UniqueService manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-    EXPECT_EQ(QueryServiceState(manager.get(), name), 0);
-    EXPECT_EQ(QueryServiceState(nullptr, name), 0);
-    EXPECT_TRUE(ServiceNotInstalled(manager.get(), name));
+    EXPECT_EQ(QueryServiceState(manager.get(), name) + QueryServiceState(nullptr, name), 0);
+    EXPECT_TRUE(ServiceNotInstalled(manager.get(), name) && !StopServiceByName(name));
     EXPECT_EQ(StopService(name), ServiceMissing);
-    EXPECT_EQ(StopAndDeleteService(name), ServiceDeleteMissing);
-    EXPECT_FALSE(StopServiceByName(name));
     EXPECT_EQ(StopService(""), ServiceMissing);
+    EXPECT_EQ(StopAndDeleteService(name), ServiceDeleteMissing);
 }
 
 TEST(Services, ServicesWindowsNeedsAreNeverStoppedNorDeleted) {
@@ -58,35 +55,31 @@ TEST(Services, ServicesWindowsNeedsAreNeverStoppedNorDeleted) {
 }
 
 TEST(Services, StopServiceReportsStoppedRunningAndAcceptedStates) {
-    Started s("Stop");
-    ASSERT_TRUE(s.service.Created());
+    Own s("Stop");
+    ASSERT_TRUE(s.Created());
     UniqueService manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-    EXPECT_TRUE(ServiceIsStopped(manager.get(), s.service.Name()));
-    EXPECT_EQ(StopService(s.service.Name()), ServiceAlreadyStopped);
+    EXPECT_TRUE(ServiceIsStopped(manager.get(), s.Name()));
+    EXPECT_EQ(StopService(s.Name()), ServiceAlreadyStopped);
     for (int round = 0; round < 2; ++round) {
-        ASSERT_TRUE(s.service.Start());
-        EXPECT_FALSE(ServiceIsStopped(manager.get(), s.service.Name()));
-        if (round == 0)
-            EXPECT_EQ(StopService(s.service.Name()), ServiceStopAccepted);
-        else
-            EXPECT_TRUE(StopServiceByName(s.service.Name()));
-        EXPECT_TRUE(kutest::WaitFor([&] { return s.service.State() == SERVICE_STOPPED; }));
+        ASSERT_TRUE(s.Start());
+        EXPECT_FALSE(ServiceIsStopped(manager.get(), s.Name()));
+        EXPECT_TRUE(round == 0 ? StopService(s.Name()) == ServiceStopAccepted
+                               : StopServiceByName(s.Name()));
+        EXPECT_TRUE(kutest::WaitFor([&] { return s.State() == SERVICE_STOPPED; }));
     }
 }
 
 TEST(Services, RefusedStopIsReportedAndStopAndDeleteStillDeletes) {
     for (const bool acceptsStop : {false, true}) {
         SCOPED_TRACE(acceptsStop ? "stops" : "refuses to stop");
-        Started s(acceptsStop ? "Delete" : "NoStop", acceptsStop);
-        ASSERT_TRUE(s.service.Created());
-        ASSERT_TRUE(s.service.Start());
+        Own s(acceptsStop ? "Delete" : "NoStop", acceptsStop);
+        ASSERT_TRUE(s.Created() && s.Start());
         if (!acceptsStop) {
-            EXPECT_EQ(StopService(s.service.Name()), ServiceStopRefused);
-            EXPECT_FALSE(StopServiceByName(s.service.Name()));
-            EXPECT_EQ(s.service.State(), DWORD(SERVICE_RUNNING));
+            EXPECT_EQ(StopService(s.Name()), ServiceStopRefused);
+            EXPECT_FALSE(StopServiceByName(s.Name()));
+            EXPECT_EQ(s.State(), DWORD(SERVICE_RUNNING));
         }
-        EXPECT_EQ(StopAndDeleteService(s.service.Name()), ServiceDeleted);
-        if (acceptsStop)
-            EXPECT_TRUE(kutest::WaitFor([&] { return s.service.Gone(); }, 20000));
+        EXPECT_EQ(StopAndDeleteService(s.Name()), ServiceDeleted);
+        EXPECT_TRUE(!acceptsStop || kutest::WaitFor([&] { return s.Gone(); }, 20000));
     }
 }
