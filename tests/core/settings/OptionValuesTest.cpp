@@ -6,65 +6,61 @@
 #include "core/system/Handles.h"
 #include "support/Sandbox.h"
 
+namespace {
+
+const REGSAM k64 = KEY_WOW64_64KEY;
+const HKEY LM = HKEY_LOCAL_MACHINE;
+
+// "keyOpened CheckUpdate ViewStyle [Version]" of what the options load from the key.
+std::string Loaded(const kutest::ScratchKey& key) {
+    const ku::TOptionValues v = ku::LoadOptionValues("\\" + key.Path());
+    return std::to_string(v.keyOpened) + " " + std::to_string(v.CheckUpdate) + " " +
+           std::to_string(v.ViewStyle) + " [" + v.Version + "]";
+}
+
+} // namespace
+
 TEST(OptionValues, LoadGivesStoredValuesOrDefaultsForWhateverIsMissingOrOdd) {
-    kutest::ScratchKey key(HKEY_LOCAL_MACHINE);
-    ku::TOptionValues none = ku::LoadOptionValues("\\" + key.Path());
-    EXPECT_FALSE(none.keyOpened);
-    EXPECT_TRUE(none.CheckUpdate);
-    EXPECT_EQ(none.ViewStyle, 0);
-    EXPECT_EQ(none.Version, "");
-    EXPECT_FALSE(kutest::RawKeyExists(HKEY_LOCAL_MACHINE, key.Path(), KEY_WOW64_64KEY));
-
+    kutest::ScratchKey key(LM);
+    EXPECT_EQ(Loaded(key), "0 1 0 []");
+    EXPECT_FALSE(kutest::RawKeyExists(LM, key.Path(), k64));
     // An incomplete or damaged key must not stop the dialog: defaults stand in.
-    kutest::RawSetString(HKEY_LOCAL_MACHINE, key.Path(), "ViewStyle", "icons", KEY_WOW64_64KEY);
-    kutest::RawSetString(HKEY_LOCAL_MACHINE, key.Path(), "Version", "  ", KEY_WOW64_64KEY);
-    ku::TOptionValues odd = ku::LoadOptionValues("\\" + key.Path());
-    EXPECT_TRUE(odd.keyOpened);
-    EXPECT_TRUE(odd.CheckUpdate);
-    EXPECT_EQ(odd.ViewStyle, 0);
-    EXPECT_EQ(odd.Version, "2010.1.3");
-
-    kutest::RawSetDword(HKEY_LOCAL_MACHINE, key.Path(), "CheckUpdate", 0, KEY_WOW64_64KEY);
-    kutest::RawSetDword(HKEY_LOCAL_MACHINE, key.Path(), "ViewStyle", 2, KEY_WOW64_64KEY);
-    kutest::RawSetString(HKEY_LOCAL_MACHINE, key.Path(), "Version", " 2011.4 ", KEY_WOW64_64KEY);
-    ku::TOptionValues stored = ku::LoadOptionValues("\\" + key.Path());
-    EXPECT_FALSE(stored.CheckUpdate);
-    EXPECT_EQ(stored.ViewStyle, 2);
-    EXPECT_EQ(stored.Version, "2011.4");
+    kutest::RawSetString(LM, key.Path(), "ViewStyle", "icons", k64);
+    kutest::RawSetString(LM, key.Path(), "Version", "  ", k64);
+    EXPECT_EQ(Loaded(key), "1 1 0 [2010.1.3]");
+    kutest::RawSetDword(LM, key.Path(), "CheckUpdate", 0, k64);
+    kutest::RawSetDword(LM, key.Path(), "ViewStyle", 2, k64);
+    kutest::RawSetString(LM, key.Path(), "Version", " 2011.4 ", k64);
+    EXPECT_EQ(Loaded(key), "1 0 2 [2011.4]");
 }
 
 TEST(OptionValues, SaveWritesMachineAndUserKeysAndTheSettingsRecord) {
-    kutest::ScratchKey key(HKEY_LOCAL_MACHINE);
+    kutest::ScratchKey key(LM);
     ASSERT_TRUE(ku::SaveOptionValues(false, 1, "\\" + key.Path()));
-    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
-        EXPECT_EQ(kutest::RawReadDword(root, key.Path(), "ViewStyle", KEY_WOW64_64KEY), 1);
+    for (HKEY root : {LM, HKEY_CURRENT_USER})
+        EXPECT_EQ(kutest::RawReadDword(root, key.Path(), "ViewStyle", k64), 1);
     EXPECT_FALSE(ku::Settings.CheckUpdate);
     // No style selected: the stored style and the record stay.
     ASSERT_TRUE(ku::SaveOptionValues(true, -1, "\\" + key.Path()));
-    EXPECT_EQ(kutest::RawReadDword(HKEY_LOCAL_MACHINE, key.Path(), "ViewStyle", KEY_WOW64_64KEY),
-              1);
-    EXPECT_EQ(kutest::RawReadDword(HKEY_LOCAL_MACHINE, key.Path(), "CheckUpdate", KEY_WOW64_64KEY),
-              1);
+    EXPECT_EQ(kutest::RawReadDword(LM, key.Path(), "ViewStyle", k64), 1);
+    EXPECT_EQ(kutest::RawReadDword(LM, key.Path(), "CheckUpdate", k64), 1);
     EXPECT_EQ(ku::Settings.ViewStyle, 1);
-    kutest::RawDeleteTree(HKEY_CURRENT_USER, key.Path(), KEY_WOW64_64KEY);
+    kutest::RawDeleteTree(HKEY_CURRENT_USER, key.Path(), k64);
 }
 
 TEST(OptionValues, EnableLuaIsReadAndWrittenOnlyWhereItExistsAsANumber) {
-    kutest::ScratchKey key(HKEY_LOCAL_MACHINE);
+    kutest::ScratchKey key(LM);
+    const auto stored = [&] { return kutest::RawReadDword(LM, key.Path(), "EnableLUA", k64); };
     EXPECT_EQ(ku::ReadEnableLua(key.Path()), -1);
-    kutest::RawCreateKey(HKEY_LOCAL_MACHINE, key.Path(), KEY_WOW64_64KEY);
+    kutest::RawCreateKey(LM, key.Path(), k64);
     EXPECT_FALSE(ku::WriteEnableLua(true, key.Path())); // older Windows: nothing to switch
-    EXPECT_EQ(kutest::RawReadDword(HKEY_LOCAL_MACHINE, key.Path(), "EnableLUA", KEY_WOW64_64KEY),
-              -1);
-
-    kutest::RawSetDword(HKEY_LOCAL_MACHINE, key.Path(), "EnableLUA", 5, KEY_WOW64_64KEY);
+    EXPECT_EQ(stored(), -1);
+    kutest::RawSetDword(LM, key.Path(), "EnableLUA", 5, k64);
     EXPECT_EQ(ku::ReadEnableLua(key.Path()), 1);
     EXPECT_TRUE(ku::WriteEnableLua(false, key.Path()));
-    EXPECT_EQ(kutest::RawReadDword(HKEY_LOCAL_MACHINE, key.Path(), "EnableLUA", KEY_WOW64_64KEY),
-              0);
+    EXPECT_EQ(stored(), 0);
     EXPECT_EQ(ku::ReadEnableLua(key.Path()), 0);
-
-    kutest::RawSetString(HKEY_LOCAL_MACHINE, key.Path(), "EnableLUA", "1", KEY_WOW64_64KEY);
+    kutest::RawSetString(LM, key.Path(), "EnableLUA", "1", k64);
     EXPECT_EQ(ku::ReadEnableLua(key.Path()), -1);
     EXPECT_FALSE(ku::WriteEnableLua(false, key.Path()));
 }
@@ -83,6 +79,6 @@ TEST(OptionValues, VersionLabelNamesTheExecutablesLastWriteTime) {
     }
     EXPECT_EQ(ku::VersionLabelText("2010.1.3", exe),
               "Version: 2010.1.3, Last Time: 01/05/2010 09:30:00");
-    EXPECT_EQ(ku::VersionLabelText("2010.1.3", dir.File("Missing.exe")), "Unknowable Version");
-    EXPECT_EQ(ku::VersionLabelText("2010.1.3", dir.Path()), "Unknowable Version");
+    for (const std::string& missing : {dir.File("Missing.exe"), dir.Path()})
+        EXPECT_EQ(ku::VersionLabelText("2010.1.3", missing), "Unknowable Version") << missing;
 }

@@ -37,10 +37,10 @@ TEST(RegistryBackupList, ListsPlainFilesNamedRegAndCreatesAMissingFolder) {
         ASSERT_TRUE(kutest::WriteTextFile(folder + "\\" + name, "REGEDIT4\r\n"));
     ASSERT_TRUE(CreateDirectoryA((folder + "\\Registry folder.reg").c_str(), nullptr));
     // Read-only or hidden besides archive: not a backup the list offers.
-    ASSERT_TRUE(SetFileAttributesA((folder + "\\Backup_readonly.reg").c_str(),
-                                   FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY));
-    ASSERT_TRUE(SetFileAttributesA((folder + "\\Backup_hidden.reg").c_str(),
-                                   FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN));
+    for (const auto& odd : {std::make_pair("readonly", FILE_ATTRIBUTE_READONLY),
+                            std::make_pair("hidden", FILE_ATTRIBUTE_HIDDEN)})
+        ASSERT_TRUE(SetFileAttributesA((folder + "\\Backup_" + odd.first + ".reg").c_str(),
+                                       FILE_ATTRIBUTE_ARCHIVE | odd.second));
     int pumped = 0;
     EXPECT_EQ(ku::ListRegistryBackups(folder, [&pumped] { ++pumped; }),
               (std::vector<std::string>{"Backup_20100105_093000.reg", "Backup_20100106_101500.reg",
@@ -50,8 +50,8 @@ TEST(RegistryBackupList, ListsPlainFilesNamedRegAndCreatesAMissingFolder) {
 }
 
 TEST(BackupTimeText, ReadsTheStampAndNeverRunsPastAShortName) {
-    EXPECT_EQ(ku::BackupTimeText("Backup_20100105_093000.reg"), "01/05/2010 09:30:00");
-    EXPECT_EQ(ku::BackupTimeText("Backup_20100105_093000"), "01/05/2010 09:30:00");
+    for (const char* name : {"Backup_20100105_093000.reg", "Backup_20100105_093000"})
+        EXPECT_EQ(ku::BackupTimeText(name), "01/05/2010 09:30:00") << name;
     for (const char* name : {"Backup_20100105_09300", "x.REG", "Backup_.reg", ""})
         EXPECT_EQ(ku::BackupTimeText(name), "") << name;
 }
@@ -62,17 +62,14 @@ TEST(RestoreRegistryBackup, ReportsEveryFailureAsSuch) {
     ASSERT_TRUE(kutest::WriteTextFile(dir.File("Backup_good.reg"), "REGEDIT4\r\n"));
     {
         kutest::RecordingLauncher launcher;
-        EXPECT_EQ(ku::RestoreRegistryBackup(dir.File("Backup_bad.reg")),
-                  ku::RestoreResult::NotAnExport);
-        EXPECT_EQ(ku::RestoreRegistryBackup(dir.File("missing.reg")),
-                  ku::RestoreResult::NotAnExport);
+        for (const char* name : {"Backup_bad.reg", "missing.reg"})
+            EXPECT_EQ(ku::RestoreRegistryBackup(dir.File(name)), ku::RestoreResult::NotAnExport);
         EXPECT_TRUE(launcher.Requests().empty());
-        launcher.ok = false;
-        EXPECT_EQ(ku::RestoreRegistryBackup(dir.File("Backup_good.reg")),
-                  ku::RestoreResult::NotStarted);
-        launcher.ok = true; // "started" but without a process to wait for
-        EXPECT_EQ(ku::RestoreRegistryBackup(dir.File("Backup_good.reg")),
-                  ku::RestoreResult::NotStarted);
+        for (const bool ok : {false, true}) { // true: "started" but without a process to wait for
+            launcher.ok = ok;
+            EXPECT_EQ(ku::RestoreRegistryBackup(dir.File("Backup_good.reg")),
+                      ku::RestoreResult::NotStarted);
+        }
     }
     FailingImport failing;
     int pumped = 0;

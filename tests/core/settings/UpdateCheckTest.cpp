@@ -5,7 +5,7 @@
 
 #include "core/settings/Settings.h"
 #include "core/settings/UpdateCheck.h"
-#include "core/system/Dialogs.h"
+#include "support/RecordingDialogs.h"
 #include "support/RecordingLauncher.h"
 #include "support/Sandbox.h"
 #include "support/Spawn.h"
@@ -22,15 +22,8 @@ class UpdateCheckTest : public ::testing::Test {
         // Each test serves from a folder of its own below the server's root.
         site_ = ::testing::UnitTest::GetInstance()->current_test_info()->name();
         ku::SetMakerWebHost("http://127.0.0.1:" + port_ + "/" + site_);
-        ku::SetMessageBoxHook([this](const ku::MessageBoxCall& call) {
-            boxes_.push_back(call);
-            return answer_;
-        });
     }
-    void TearDown() override {
-        ku::SetMakerWebHost("");
-        ku::SetMessageBoxHook(nullptr);
-    }
+    void TearDown() override { ku::SetMakerWebHost(""); }
 
     // Puts an Update.ini with [Version] Ver=version on the server.
     void Offer(const std::string& version) {
@@ -44,19 +37,12 @@ class UpdateCheckTest : public ::testing::Test {
         kutest::RawSetString(HKEY_CURRENT_USER, user_.Path(), "Version", version, KEY_WOW64_64KEY);
     }
     bool Newer() { return ku::IsNewerVersionAvailable(dir_.Path() + "\\", "\\" + user_.Path()); }
-    ku::UpdateCheckPlaces Places() {
-        ku::UpdateCheckPlaces places;
-        places.programDir = dir_.Path() + "\\";
-        places.keyPath = "\\" + user_.Path();
-        return places;
-    }
+    ku::UpdateCheckPlaces Places() { return {dir_.Path() + "\\", "\\" + user_.Path()}; }
 
-    std::string port_;
-    std::string site_;
+    std::string port_, site_;
     kutest::ScratchDir dir_;
     kutest::ScratchKey user_{HKEY_CURRENT_USER};
-    std::vector<ku::MessageBoxCall> boxes_;
-    int answer_ = IDNO;
+    kutest::RecordingDialogs dialogs_; // answers Yes to the question when no answer is set
 };
 
 class RecordingWait : public ku::IUpdateWaitWindow {
@@ -69,12 +55,13 @@ class RecordingWait : public ku::IUpdateWaitWindow {
 } // namespace
 
 TEST(VersionOrder, IsOrdinalCharacterByCharacter) {
-    EXPECT_TRUE(ku::IsVersionNewer("2010.1.4", "2010.1.3"));
-    EXPECT_TRUE(ku::IsVersionNewer("1", ""));
-    for (const auto& pair :
-         {std::make_pair("2010.1.3", "2010.1.3"), std::make_pair("2010.1.2", "2010.1.3"),
-          std::make_pair("2010.1.10", "2010.1.9"), std::make_pair("", "")})
-        EXPECT_FALSE(ku::IsVersionNewer(pair.first, pair.second)) << pair.first;
+    EXPECT_EQ((std::vector<bool>{ku::IsVersionNewer("2010.1.4", "2010.1.3"),
+                                 ku::IsVersionNewer("1", ""),
+                                 ku::IsVersionNewer("2010.1.3", "2010.1.3"),
+                                 ku::IsVersionNewer("2010.1.2", "2010.1.3"),
+                                 ku::IsVersionNewer("2010.1.10", "2010.1.9"),
+                                 ku::IsVersionNewer("", "")}),
+              (std::vector<bool>{true, true, false, false, false, false}));
 }
 
 TEST_F(UpdateCheckTest, OfferedVersionAgainstTheInstalledOneAndTheOldDescriptor) {
@@ -87,10 +74,10 @@ TEST_F(UpdateCheckTest, OfferedVersionAgainstTheInstalledOneAndTheOldDescriptor)
     Offer("2010.1.4");
     EXPECT_TRUE(Newer());
     EXPECT_EQ(kutest::ReadAll(dir_.File("Update.ini")), "[Version]\r\nVer=2010.1.4\r\n");
-    Offer("2010.1.3");
-    EXPECT_FALSE(Newer());
-    Offer("2009.12.1");
-    EXPECT_FALSE(Newer());
+    for (const char* older : {"2010.1.3", "2009.12.1"}) {
+        Offer(older);
+        EXPECT_FALSE(Newer()) << older;
+    }
     // Through a redirect.
     Offer("2010.1.5");
     ku::SetMakerWebHost("http://127.0.0.1:" + port_ + "/redirect/" + site_);
@@ -125,18 +112,18 @@ TEST_F(UpdateCheckTest, YesRunsTheUpdaterAndNoStartsNothing) {
     Installed("2010.1.3");
     Offer("2010.1.4");
     kutest::RecordingLauncher launcher;
+    dialogs_.answers = {IDNO};
     EXPECT_FALSE(ku::CheckForUpdate(true, nullptr, Places()));
-    EXPECT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(dialogs_.Calls().size(), 1u);
     EXPECT_TRUE(launcher.Requests().empty());
-
-    answer_ = IDYES;
     ASSERT_TRUE(CopyFileA((std::string(kutest::kFixtureDir) + "\\FakeUpdate.exe").c_str(),
                           dir_.File("Update.exe").c_str(), FALSE));
     launcher.forward = true;
     EXPECT_TRUE(ku::CheckForUpdate(false, nullptr, Places()));
-    ASSERT_EQ(boxes_.size(), 2u);
-    EXPECT_EQ(boxes_[1].text, ku::kUpdateQuestion);
-    EXPECT_EQ(boxes_[1].type, static_cast<UINT>(MB_YESNO | MB_ICONINFORMATION));
+    const auto boxes = dialogs_.Calls();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].text, ku::kUpdateQuestion);
+    EXPECT_EQ(boxes[1].type, static_cast<UINT>(MB_YESNO | MB_ICONINFORMATION));
     EXPECT_TRUE(
         kutest::WaitFor([&] { return kutest::PathExists(dir_.File("updated.txt")); }, 15000));
 }
@@ -147,18 +134,15 @@ TEST_F(UpdateCheckTest, InteractiveCheckShowsItsWaitAndSaysUpToDateOrNoNetwork) 
     RecordingWait wait;
     EXPECT_FALSE(ku::CheckForUpdate(true, &wait, Places()));
     EXPECT_EQ(wait.events, "show;close;");
-    ASSERT_EQ(boxes_.size(), 1u);
-    EXPECT_EQ(boxes_[0].text, "There are no updates available at this time.\r"
-                              "Your Kelvane Uninstaller is up-to-date.");
 
     // Without network the silent check shows nothing, the interactive one says so.
     ku::SetMakerWebHost("http://127.0.0.1:1");
     RecordingWait silent;
     EXPECT_FALSE(ku::CheckForUpdate(false, &silent, Places()));
     EXPECT_EQ(silent.events, "");
-    EXPECT_EQ(boxes_.size(), 1u);
     EXPECT_FALSE(ku::CheckForUpdate(true, &silent, Places()));
     EXPECT_EQ(silent.events, "show;close;");
-    ASSERT_EQ(boxes_.size(), 2u);
-    EXPECT_EQ(boxes_[1].text, ku::kNoUpdateMessage);
+    const std::string upToDate =
+        "There are no updates available at this time.\rYour Kelvane Uninstaller is up-to-date.";
+    EXPECT_EQ(dialogs_.Texts(), (std::vector<std::string>{upToDate, ku::kNoUpdateMessage}));
 }
