@@ -27,33 +27,19 @@ TEST(ProfileSection, ReadsEachEdgeCaseOfTheFormat) {
     const std::string win = kutest::WindowsFolder(), sys = kutest::SystemFolder();
     const ParseCase cases[] = {
         {"whole section",
-         "x|[UnitX]|delRegkey(A)|FILE=%WinDir%\\a.ini|[Services]|Svc One||"
-         "delRegkeyvalue(B)|[/Services]|[/UnitX]|delRegkey(C)",
-         {win + "\\a.ini"},
-         {"delRegkey(A)", "delRegkeyvalue(B)"},
-         {"Svc One"}},
-        {"mark in other case, blanks around",
-         "   [unitx]  |DelRegKey(A)  |[/UNITX]",
-         {},
-         {"DelRegKey(A)"},
-         {}},
+         "x|[UnitX]|delRegkey(A)|FILE=%WinDir%\\a.ini|[Services]|Svc One||delRegkeyvalue(B)|"
+         "[/Services]|[/UnitX]|delRegkey(C)",
+         {win + "\\a.ini"}, {"delRegkey(A)", "delRegkeyvalue(B)"}, {"Svc One"}},
+        {"mark in other case, blanks around", "   [unitx]  |DelRegKey(A)  |[/UNITX]", {},
+         {"DelRegKey(A)"}, {}},
         {"end mark before the start", "[/UnitX]|[UnitX]|delRegkey(A)", {}, {}, {}},
-        {"system folder, any case",
-         "[UnitX]|file=%SYSTEM%\\b.dll|[/UnitX]",
-         {sys + "\\b.dll"},
-         {},
+        {"system folder, any case", "[UnitX]|file=%SYSTEM%\\b.dll|[/UnitX]", {sys + "\\b.dll"}, {},
          {}},
         {"other variable goes on as text",
-         "[UnitX]|[Services]|FILE=%Temp%\\c|FILE=delRegkey(D)|"
-         "[/Services]|[/UnitX]",
-         {},
-         {"delRegkey(D)"},
-         {"%Temp%\\c"}},
-        {"indented [Services] opens nothing",
-         "[UnitX]|delRegkey(A)| [Services]|Svc|[/UnitX]",
-         {},
-         {"delRegkey(A)"},
-         {}},
+         "[UnitX]|[Services]|FILE=%Temp%\\c|FILE=delRegkey(D)|[/Services]|[/UnitX]", {},
+         {"delRegkey(D)"}, {"%Temp%\\c"}},
+        {"indented [Services] opens nothing", "[UnitX]|delRegkey(A)| [Services]|Svc|[/UnitX]", {},
+         {"delRegkey(A)"}, {}},
     };
     for (const ParseCase& c : cases) {
         kutest::ScratchDir dir;
@@ -62,11 +48,11 @@ TEST(ProfileSection, ReadsEachEdgeCaseOfTheFormat) {
         kutest::RecordingDialogs dialogs;
         const ku::ProfileSection section =
             ku::ReadProfileSection("[UnitX]", "Code.dat", dir.Path());
-        EXPECT_EQ(section.Files, c.files) << c.name;
-        EXPECT_EQ(section.RegLines, c.regLines) << c.name;
-        EXPECT_EQ(section.Services, c.services) << c.name;
-        EXPECT_EQ(dialogs.Calls().size(), c.files.empty() && c.regLines.empty() ? 1u : 0u)
-            << c.name;
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(section.Files, c.files);
+        EXPECT_EQ(section.RegLines, c.regLines);
+        EXPECT_EQ(section.Services, c.services);
+        EXPECT_EQ(dialogs.Calls().size(), c.files.empty() && c.regLines.empty() ? 1u : 0u);
     }
 }
 
@@ -78,11 +64,9 @@ TEST(ProfileSection, ReportsAMissingFileOrSectionInKuBoxes) {
     EXPECT_TRUE(ku::ReadProfileSection("[UnitX]", "Nope.dat", dir.Path()).Services.empty());
     // Services alone do not make a section: reported, and still handed back.
     EXPECT_EQ(ku::ReadProfileSection("[UnitX]", "Code.dat", dir.Path()).Services, Lines{"S"});
-    const auto calls = dialogs.Calls();
-    ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(calls[0].text, "The file \"Nope.dat\" not exist!");
-    EXPECT_EQ(calls[1].text,
-              "The mark \"[UnitX]\" not exist in the file \"Code.dat\" or is empty!");
+    EXPECT_EQ(dialogs.Texts(),
+              (Lines{"The file \"Nope.dat\" not exist!",
+                     "The mark \"[UnitX]\" not exist in the file \"Code.dat\" or is empty!"}));
 }
 
 struct DeleteCase {
@@ -103,9 +87,9 @@ TEST(RegistryDeleteLines, DeleteExactlyWhatEachLineFormNames) {
         {"delRegkey(HKEY_CURRENT_USER,'')", {}},
         {"delRegkey(HKEY_CURRENT_USER %K\\A)", {}},
     };
+    const HKEY cu = HKEY_CURRENT_USER;
     for (const DeleteCase& c : cases) {
         kutest::ScratchKey key;
-        const HKEY cu = HKEY_CURRENT_USER;
         kutest::RawCreateKey(cu, key.Sub("A\\Deep"));
         kutest::RawCreateKey(cu, key.Sub("B"));
         for (const char* name : {"", "Name", "Other"})
@@ -160,9 +144,9 @@ TEST(ShippedDataFiles, HoldEveryMarkWithOnlyTheApplicationsOwnEntries) {
     }
     EXPECT_TRUE(dialogs.Calls().empty()) << "a section is missing or empty";
     EXPECT_EQ(marksInFile, rowMarks);
-    EXPECT_EQ(rowMarks["CodeA.dat"].size(), 16u);
-    EXPECT_EQ(rowMarks["CodeB.dat"].size(), 48u);
-    EXPECT_EQ(rowMarks["CodeC.dat"].size(), 38u);
+    EXPECT_EQ((std::vector<size_t>{rowMarks["CodeA.dat"].size(), rowMarks["CodeB.dat"].size(),
+                                   rowMarks["CodeC.dat"].size()}),
+              (std::vector<size_t>{16, 48, 38}));
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 #include <cctype>
 #include <set>
 
+#include <shlobj.h>
+
 #include "core/system/SharedState.h"
 #include "core/system/StrUtil.h"
 #include "special/profiles/ProfileUnits.h"
@@ -18,9 +20,7 @@ namespace {
 using ku::StepKind;
 using Paths = std::set<std::string>; // upper case: an any-case marker keeps the value's case
 
-bool Exact(StepKind kind) {
-    return kind == StepKind::CutBefore || kind == StepKind::KeepFolderOf;
-}
+bool Exact(StepKind kind) { return kind == StepKind::CutBefore || kind == StepKind::KeepFolderOf; }
 bool KeepsFolder(StepKind kind) {
     return kind == StepKind::KeepFolderOf || kind == StepKind::KeepFolderOfAnyCase;
 }
@@ -87,14 +87,6 @@ Paths MakeFolder(const std::string& folder) {
     return {ku::UpperCase(folder + "\\a.txt"), ku::UpperCase(folder + "\\sub\\b.txt")};
 }
 
-void MakePath(const std::string& folder) {
-    for (size_t end = folder.find('\\', 3);; end = folder.find('\\', end + 1)) {
-        CreateDirectoryA(folder.substr(0, end).c_str(), nullptr);
-        if (end == std::string::npos)
-            return;
-    }
-}
-
 // Plants what one source reads; answers the files its finder must list.
 Paths PlantSource(const ku::FolderSource& source, const std::string& base, bool recase,
                   kutest::PlantedRegistry& registry) {
@@ -107,7 +99,7 @@ Paths PlantSource(const ku::FolderSource& source, const std::string& base, bool 
     }
     if (source.kind == ku::SourceKind::BinaryText) // its text ends in the last 50 characters
         folder = base + "\\" + std::string(49 - base.size(), 'p');
-    MakePath(folder);
+    SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr);
     Paths files = MakeFolder(folder);
     const std::string value = RawValueFor(source, folder, recase);
     switch (source.kind) {
@@ -194,12 +186,11 @@ TEST_F(ProfileFinders, EveryRowListsExactlyItsProductsFolders) {
 }
 
 TEST_F(ProfileFinders, FindNothingAndShowNothingWhenTheApplicationIsMissing) {
-    for (const ku::ProfileRow* row : ku::profiles::AllProfiles()) {
-        if (!HasRegistrySources(*row))
-            continue;
-        const Found found = Scan(*row);
-        EXPECT_TRUE(found.files.empty() && found.captions.empty()) << row->unit;
-    }
+    for (const ku::ProfileRow* row : ku::profiles::AllProfiles())
+        if (HasRegistrySources(*row)) {
+            const Found found = Scan(*row);
+            EXPECT_TRUE(found.files.empty() && found.captions.empty()) << row->unit;
+        }
 }
 
 // A found folder is scanned only when it is a product's own: never a root, a system or shared
@@ -212,19 +203,11 @@ TEST_F(ProfileFinders, ScanOnlyAbsoluteFoldersTheDeleteGuardAllows) {
         bool scanned;
     } cases[] = {
         {"C:\\Program Files\\Vendor\\Product", true},
-        {"C:\\Program Files\\Vendor\\Product\\", true},
-        {"C:\\", false},
-        {"C:", false},
-        {"", false},
-        {"\\", false},
-        {"Vendor\\Product", false},
-        {"\\Product", false},
-        {"\\\\server\\share\\app", false},
-        {kutest::WindowsFolder(), false},
-        {kutest::SystemFolder(), false},
-        {"C:\\Program Files", false},
-        {"C:\\Program Files\\Common Files", false},
-        {profile, false},
+        {"C:\\Program Files\\Vendor\\Product\\", true}, {"C:\\", false}, {"C:", false}, {"", false},
+        {"\\", false}, {"Vendor\\Product", false}, {"\\Product", false},
+        {"\\\\server\\share\\app", false}, {kutest::WindowsFolder(), false},
+        {kutest::SystemFolder(), false}, {"C:\\Program Files", false},
+        {"C:\\Program Files\\Common Files", false}, {profile, false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(ku::IsScannableProfileFolder(c.folder), c.scanned) << c.folder;

@@ -68,12 +68,11 @@ TEST(ProfileRuns, EverySectionIsReachedUnderItsOwnMarkAndFile) {
         {ku::ExtraCommand::None, {}},
         {ku::ExtraCommand::RegisterOleAut, {"regsvr32 oleaut32.dll /s (hidden)"}},
         {ku::ExtraCommand::WinsockReset, {"netsh winsock reset (hidden)"}}};
+    const std::string js = "regsvr32 \"SYS\\jscript.dll\"  /s";
+    const std::string vbs = "regsvr32 \"SYS\\vbscript.dll\"  /s";
     const std::map<std::string, std::vector<std::string>> own{
-        {"UnitCAPlus2008",
-         {"regsvr32 \"SYS\\jscript.dll\"  /s", "regsvr32 \"SYS\\vbscript.dll\"  /s"}},
-        {"KasperskyInternetSecurityV7",
-         {"regsvr32 \"SYS\\msxml3.dll\"  /s", "regsvr32 \"SYS\\jscript.dll\"  /s",
-          "regsvr32 \"SYS\\vbscript.dll\"  /s"}}};
+        {"UnitCAPlus2008", {js, vbs}},
+        {"KasperskyInternetSecurityV7", {"regsvr32 \"SYS\\msxml3.dll\"  /s", js, vbs}}};
     for (const ku::ProfileRow* row : ku::profiles::AllProfiles())
         EXPECT_EQ(commands[row->unit],
                   own.count(row->unit) ? own.at(row->unit) : extra.at(row->extra))
@@ -104,13 +103,11 @@ TEST(ProfileRuns, FixedDeletionsRemoveTheirKeysAndValuesOnly) {
         kutest::RecordingDialogs dialogs;
         ku::RunProfileRow(*row, ku::ProfileSite());
         for (const ku::FixedDeletion* item : registryItems) {
-            if (item->kind == ku::FixedDeletion::Key)
-                EXPECT_FALSE(kutest::RawKeyExists(item->root, item->path, kView))
-                    << row->unit << " " << item->path;
-            else
-                EXPECT_TRUE(!kutest::RawValueExists(item->root, item->path, item->value, kView) &&
-                            kutest::RawValueExists(item->root, item->path, "KuDecoy", kView))
-                    << row->unit << " " << item->value;
+            EXPECT_TRUE(item->kind == ku::FixedDeletion::Key
+                            ? !kutest::RawKeyExists(item->root, item->path, kView)
+                            : !kutest::RawValueExists(item->root, item->path, item->value, kView) &&
+                                  kutest::RawValueExists(item->root, item->path, "KuDecoy", kView))
+                << row->unit << " " << item->path << " " << item->value;
         }
     }
 }
