@@ -31,11 +31,11 @@ TEST(ApplicationList, EveryEntryButOneReachesAProfileAndEveryProfileIsReached) {
         reached.insert(row->scanProfile);
         reached.insert(row->removalProfile);
         EXPECT_FALSE(row->removal.empty()) << entry.key;
-        for (const ku::DispatchStep& step : row->scan) {
-            if (step.op == ku::StepOp::SearchCodes || step.op == ku::StepOp::SearchLocations) {
-                EXPECT_FALSE(ku::ProductCodesOf(entry.key).empty()) << entry.key;
-            }
-        }
+        for (const ku::DispatchStep& step : row->scan)
+            EXPECT_FALSE(
+                (step.op == ku::StepOp::SearchCodes || step.op == ku::StepOp::SearchLocations) &&
+                ku::ProductCodesOf(entry.key).empty())
+                << entry.key;
     }
     EXPECT_EQ(ku::ApplicationList().size(), 119u);
     EXPECT_EQ(keys.size(), 118u); // both F-Secure entries share one key
@@ -43,27 +43,20 @@ TEST(ApplicationList, EveryEntryButOneReachesAProfileAndEveryProfileIsReached) {
     EXPECT_EQ(ku::FindDispatchRow("fsecureis2008"), nullptr); // keys compare exactly
 }
 
-// A key of the test's own standing for the application: the profile's section (in the data
-// files beside the test program) deletes it.
-class Removal : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        kutest::RawCreateKey(HKEY_CURRENT_USER, key.Path());
-        ASSERT_TRUE(kutest::WriteTextFile(ku::ProgramDir() + "CodeC.dat",
-                                          "[CopernicAgBa6]\r\ndelRegkey(HKEY_CURRENT_USER,'" +
-                                              key.Path() + "')\r\n[/CopernicAgBa6]\r\n"));
-    }
-    void TearDown() override { DeleteFileA((ku::ProgramDir() + "CodeC.dat").c_str()); }
+// A key of the test's own stands for the application: the profile's section (in the data
+// files beside the test program) deletes it, unless the backup before it failed.
+TEST(Removal, AFailedBackupRemovesNothing) {
     kutest::ScratchKey key;
     kutest::RecordingDialogs dialogs;
     kutest::RecordingLauncher launcher;
-};
-
-TEST_F(Removal, AFailedBackupRemovesNothing) {
+    kutest::RawCreateKey(HKEY_CURRENT_USER, key.Path());
+    const std::string data = ku::ProgramDir() + "CodeC.dat";
+    ASSERT_TRUE(kutest::WriteTextFile(data, "[CopernicAgBa6]\r\ndelRegkey(HKEY_CURRENT_USER,'" +
+                                                key.Path() + "')\r\n[/CopernicAgBa6]\r\n"));
     launcher.ok = false; // the registry export cannot start
     dialogs.answers = {IDYES};
-    ku::TSpecialUninstall uninstall;
-    EXPECT_FALSE(uninstall.RemoveApplication("CopernicAgBa6"));
+    EXPECT_FALSE(ku::TSpecialUninstall().RemoveApplication("CopernicAgBa6"));
+    DeleteFileA(data.c_str());
     EXPECT_TRUE(kutest::RawKeyExists(HKEY_CURRENT_USER, key.Path()));
     const auto calls = dialogs.Calls();
     ASSERT_EQ(calls.size(), 2u);

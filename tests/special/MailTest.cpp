@@ -10,18 +10,15 @@
 
 namespace {
 
-ku::TSmtpSettings LocalServer(unsigned short port) {
-    ku::TSmtpSettings settings;
-    settings.Host = "127.0.0.1";
-    settings.Port = port;
-    settings.ReadTimeoutMs = 2000;
-    return settings;
-}
-
+// The request mail sent to a listener of the local server, waiting 2 s for each answer.
 bool Send(unsigned short port, const std::string& fullName, const std::string& sender,
           const std::string& detail, std::string& error) {
+    ku::TSmtpSettings server;
+    server.Host = "127.0.0.1";
+    server.Port = port;
+    server.ReadTimeoutMs = 2000;
     const ku::TRequestFields fields = {fullName, sender, "XP SP3", "Some Tool", "2.1", detail};
-    return ku::TSmtpClient(LocalServer(port)).Send(ku::ComposeRequestMail(fields), error);
+    return ku::TSmtpClient(server).Send(ku::ComposeRequestMail(fields), error);
 }
 
 // Every line on the wire ends in CR LF and none is longer than quoted-printable allows.
@@ -70,11 +67,12 @@ TEST(RequestMail, ArrivesWithItsEnvelopeHeadersAndBodyIntact) {
         EXPECT_EQ(mail.envelope, (std::vector<std::string>{greeting + " [127.0.0.1]",
                                                            "MAIL FROM:<" + sender + ">",
                                                            "RCPT TO:<support@kelvane.com>"}));
-        EXPECT_EQ(mail.Header("From"), "\"" + sender + "\" <" + sender + ">");
-        EXPECT_EQ(mail.Header("To"), "support@kelvane.com");
-        EXPECT_EQ(mail.Header("Reply-To"), "support@kelvane.com");
-        EXPECT_EQ(mail.Header("Subject"), "Special Uninstall Update Request");
-        EXPECT_EQ(mail.Header("Content-Transfer-Encoding"), "quoted-printable");
+        std::string headers;
+        for (const char* name : {"From", "To", "Reply-To", "Subject", "Content-Transfer-Encoding"})
+            headers += mail.Header(name) + "|";
+        const std::string us = "support@kelvane.com";
+        EXPECT_EQ(headers, "\"" + sender + "\" <" + sender + ">|" + us + "|" + us +
+                               "|Special Uninstall Update Request|quoted-printable|");
         EXPECT_FALSE(mail.Header("Date").empty());
         ExpectCleanLines(mail.data);
         std::vector<std::string> expected = {"Full Name: " + c.fullName, "Email: " + sender,

@@ -25,6 +25,7 @@ namespace {
 using Names = std::set<std::string>; // upper case
 
 const REGSAM kView = KEY_WOW64_64KEY;
+const HKEY LM = HKEY_LOCAL_MACHINE;
 const std::string kUninstall = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 const std::string kRun = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 const std::string kComponents =
@@ -71,7 +72,6 @@ class SpecialUninstall : public ::testing::Test {
         files_.push_back(path);
         return path;
     }
-    HKEY Hklm() const { return HKEY_LOCAL_MACHINE; }
     // Runs the wizard on the entry as a user does: no backup, files deleted permanently.
     void Remove(const std::string& caption, const std::string& pictures = "") {
         for (const auto& file : dataFiles_)
@@ -125,6 +125,9 @@ class SpecialUninstall : public ::testing::Test {
 TEST_F(SpecialUninstall, PrinterDriverWithProductCodeProcessesAndService) {
     const std::string code = "D6461317C3DC4F04799BDCE9E42626FE";
     const std::string app = "C:\\Program Files\\KuLexmark 1400 Series";
+    const std::string uninstall = kUninstall + "Lexmark 1400 Series";
+    const std::string component = kComponents + "KU0LEXCOMP000000000000000000002";
+    const std::string printers = "SOFTWARE\\Lexmark\\KuPrinters\\" + code;
     const std::string shared = File("C:\\Program Files\\Common Files\\KuLexmark\\lxdjshr.dll");
     File(app + "\\Install\\LxUninst.exe");
     File("C:\\Program Files\\KuLexmark Other\\keep.dll");
@@ -135,38 +138,26 @@ TEST_F(SpecialUninstall, PrinterDriverWithProductCodeProcessesAndService) {
     kutest::RealService spooler(service, kutest::Fixture("kusvc.exe") + " " + service,
                                 SERVICE_WIN32_OWN_PROCESS);
     ASSERT_TRUE(spooler.Start());
-    registry.String(Hklm(), kUninstall + "Lexmark 1400 Series", "UninstallString",
-                    app + "\\Install\\LxUninst.exe -u");
-    registry.String(Hklm(), kComponents + "KU0LEXCOMP000000000000000000001", code, shared);
-    registry.String(Hklm(), kComponents + "KU0LEXCOMP000000000000000000002", code,
-                    app + "\\missing.inf");
-    registry.String(Hklm(), "SOFTWARE\\Lexmark\\KuPrinters\\" + code, "Setting", "1");
+    registry.String(LM, uninstall, "UninstallString", app + "\\Install\\LxUninst.exe -u");
+    registry.String(LM, kComponents + "KU0LEXCOMP000000000000000000001", code, shared);
+    registry.String(LM, component, code, app + "\\missing.inf");
+    registry.String(LM, printers, "Setting", "1");
     registry.String(HKEY_CURRENT_USER, "Software\\Lexmark\\KuLexmark 1400", "ProductCode", code);
     registry.String(HKEY_CURRENT_USER, "Software\\Lexmark\\KuLexmark 1400", "Model", "1400");
-    registry.String(Hklm(), "SOFTWARE\\Lexmark\\KuOther Printer", "Model", "2600");
-    registry.String(Hklm(), kRun, "KuLxdjamon", app + "\\lxdjamon.exe");
-    registry.String(Hklm(), kRun, "KuKeepMe", "C:\\keep.exe");
+    registry.String(LM, "SOFTWARE\\Lexmark\\KuOther Printer", "Model", "2600");
+    registry.String(LM, kRun, "KuLxdjamon", app + "\\lxdjamon.exe");
+    registry.String(LM, kRun, "KuKeepMe", "C:\\keep.exe");
     Section("CodeB.dat", "[UnitLexmark1400]",
-            "delRegkey(HKEY_LOCAL_MACHINE,'" + kUninstall +
-                "Lexmark 1400 Series')\r\n"
-                "delRegkeyvalue(HKEY_LOCAL_MACHINE,'" +
-                kRun +
-                "','KuLxdjamon')\r\n"
-                "[Services]\r\n" +
-                service + "\r\n[/Services]\r\n");
+            "delRegkey(HKEY_LOCAL_MACHINE,'" + uninstall + "')\r\n" +
+                "delRegkeyvalue(HKEY_LOCAL_MACHINE,'" + kRun + "','KuLxdjamon')\r\n" +
+                "[Services]\r\n" + service + "\r\n[/Services]\r\n");
     kutest::RecordingLauncher launcher;
     Remove("Lexmark 1400 Series(For 32bit)", "SpecialWizard");
-
-    const std::string uninstall = kUninstall + "Lexmark 1400 Series";
-    const std::string component = kComponents + "KU0LEXCOMP000000000000000000002";
-    const Names expected = {Key("HKLM", uninstall),
-                            Value("HKLM", uninstall, "UninstallString"),
-                            Key("HKLM", component),
-                            Value("HKLM", component, code),
-                            Key("HKLM", "SOFTWARE\\Lexmark\\KuPrinters\\" + code),
-                            Value("HKLM", "SOFTWARE\\Lexmark\\KuPrinters\\" + code, "Setting"),
-                            Value("HKCU", "Software\\Lexmark\\KuLexmark 1400", "ProductCode"),
-                            Value("HKLM", kRun, "KuLxdjamon")};
+    const Names expected = {
+        Key("HKLM", uninstall), Value("HKLM", uninstall, "UninstallString"), Key("HKLM", component),
+        Value("HKLM", component, code), Key("HKLM", printers), Value("HKLM", printers, "Setting"),
+        Value("HKCU", "Software\\Lexmark\\KuLexmark 1400", "ProductCode"),
+        Value("HKLM", kRun, "KuLxdjamon")};
     EXPECT_EQ(registryGone, expected) << Join(registryGone);
     EXPECT_TRUE(registryAdded.empty()) << Join(registryAdded);
     const Names files = {ku::UpperCase(shared), ku::UpperCase(app + "\\Install\\LxUninst.exe"),
@@ -175,8 +166,8 @@ TEST_F(SpecialUninstall, PrinterDriverWithProductCodeProcessesAndService) {
     EXPECT_EQ(driveGone, files) << Join(driveGone);
     // Shown before: the files and the keys that hold what matched.
     Names shown = files;
-    for (const std::string& key : {std::string("SOFTWARE\\Lexmark\\KuLexmark 1400"), component,
-                                   "SOFTWARE\\Lexmark\\KuPrinters\\" + code})
+    for (const std::string& key :
+         {std::string("SOFTWARE\\Lexmark\\KuLexmark 1400"), component, printers})
         shown.insert(ku::UpperCase(key));
     EXPECT_EQ(listed, shown) << Join(listed);
     EXPECT_TRUE(driveAdded.empty()) << Join(driveAdded);

@@ -78,9 +78,9 @@ TEST_F(SubmitFormTest, AFieldOfBlanksStopsTheMailWithAHint) {
         uitest::ClickControl(form_.IStepBitBtn().Handle());
         const auto boxes = dialogs_.Calls();
         ASSERT_EQ(boxes.size(), before + 1);
-        EXPECT_EQ(boxes.back().text, "Full Name, Email, OS (Operating System), Application Name "
-                                     "and Version are all required.");
-        EXPECT_EQ(boxes.back().caption, "Hint");
+        EXPECT_EQ(boxes.back().caption + ": " + boxes.back().text,
+                  "Hint: Full Name, Email, OS (Operating System), Application Name and Version are "
+                  "all required.");
         EXPECT_EQ(boxes.back().type, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
         EXPECT_FALSE(form_.Sending());
         EXPECT_EQ(ku::WindowText(form_.Item(field)), " \t ");
@@ -97,8 +97,7 @@ TEST_F(SubmitFormTest, SendsWhileTheHintShowsThenSaysSoAndCloses) {
     EXPECT_FALSE(IsWindowEnabled(form_.Handle()));
     const auto boxes = WaitForBox();
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "Message is send successfully. ");
-    EXPECT_EQ(boxes[0].caption, "Hint");
+    EXPECT_EQ(boxes[0].caption + ": " + boxes[0].text, "Hint: Message is send successfully. ");
     EXPECT_EQ(form_.Handle(), nullptr) << "the form closes after a mail went out";
     EXPECT_EQ(kutest::ReceivedMailFrom(sender).body,
               (std::vector<std::string>{"Full Name:  Ann Example ", "Email: " + sender,

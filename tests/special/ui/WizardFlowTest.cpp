@@ -24,8 +24,8 @@ TEST(SpecialWizard, ListsEveryApplicationAndNeedsASelection) {
     wizard.form.StepBitBtnClick();
     EXPECT_EQ(wizard.form.PageIndex(), ku::SpecialPageSelect);
     ASSERT_EQ(dialogs.Calls().size(), 1u);
-    EXPECT_EQ(dialogs.Calls()[0].text, "You haven't selected any application in the list.");
-    EXPECT_EQ(dialogs.Calls()[0].caption, ku::kAppCaption);
+    EXPECT_EQ(dialogs.Calls()[0].caption + ": " + dialogs.Calls()[0].text,
+              std::string(ku::kAppCaption) + ": You haven't selected any application in the list.");
 }
 
 TEST(SpecialWizard, AnApplicationWithoutProfileOpensTheUninstallWizardInSpecialMode) {
@@ -36,9 +36,9 @@ TEST(SpecialWizard, AnApplicationWithoutProfileOpensTheUninstallWizardInSpecialM
     EXPECT_EQ(wizard.form.PageIndex(), ku::SpecialPageSelect);
     ASSERT_EQ(windows.requests.size(), 1u);
     const ku::UninstallWizardRequest& request = windows.requests[0];
-    EXPECT_EQ(request.ProgramName, "Tweak-XP Pro 4(2003)(For 32bit)");
-    EXPECT_EQ(request.ProfileKey, "Tweak_XPPro4");
-    EXPECT_EQ(request.SpecialMode, 1);
+    EXPECT_EQ(request.ProgramName + "|" + request.ProfileKey + "|" +
+                  std::to_string(request.SpecialMode),
+              "Tweak-XP Pro 4(2003)(For 32bit)|Tweak_XPPro4|1");
     for (const std::string* text :
          {&request.DisplayName, &request.Version, &request.InstallDate, &request.InstallLocation,
           &request.HelpLink, &request.Publisher, &request.HomePage, &request.UpdateLink})
