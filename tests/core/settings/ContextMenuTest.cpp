@@ -13,12 +13,12 @@
 namespace {
 
 const std::string kFixture = std::string(kutest::kFixtureDir) + "\\contextmenu";
+const REGSAM k64 = KEY_WOW64_64KEY, k32 = KEY_WOW64_32KEY;
 
 // Both handler keys as seen from 64-bit programs: 1 both there, 0 both gone.
 int HandlerKeys() {
-    const bool file = kutest::RawKeyExists(HKEY_CLASSES_ROOT, ku::kFileHandlerKey, KEY_WOW64_64KEY);
-    const bool folder =
-        kutest::RawKeyExists(HKEY_CLASSES_ROOT, ku::kFolderHandlerKey, KEY_WOW64_64KEY);
+    const bool file = kutest::RawKeyExists(HKEY_CLASSES_ROOT, ku::kFileHandlerKey, k64);
+    const bool folder = kutest::RawKeyExists(HKEY_CLASSES_ROOT, ku::kFolderHandlerKey, k64);
     return file && folder ? 1 : (!file && !folder ? 0 : -1);
 }
 
@@ -52,7 +52,6 @@ TEST(ContextMenuCommand, RegistersFromTheShortProgramFolderAndAlwaysUnregisters)
     char longName[MAX_PATH] = {};
     GetLongPathNameA(shortFolder.c_str(), longName, MAX_PATH);
     EXPECT_STRCASEEQ(longName, folder.c_str());
-
     kutest::RecordingLauncher launcher;
     EXPECT_FALSE(ku::ApplyContextMenu(true, empty.Path())); // no DLL there: nothing started
     EXPECT_TRUE(launcher.Requests().empty());
@@ -68,17 +67,16 @@ TEST(ContextMenuRegistration, RealRegsvr32AddsAndRemovesTheHandlerKeys) {
     ASSERT_TRUE(ku::ApplyContextMenu(true, kFixture));
     ASSERT_TRUE(kutest::WaitFor([] { return HandlerKeys() == 1; }, 30000));
     EXPECT_TRUE(ku::IsContextMenuRegistered());
-    const std::string clsid = std::string("CLSID\\") + ku::kContextMenuClsid + "\\InprocServer32";
-    EXPECT_STRCASEEQ(kutest::RawReadString(HKEY_CLASSES_ROOT, clsid, "", KEY_WOW64_32KEY).c_str(),
-                     (kFixture + "\\Contextmenu.dll").c_str());
-    EXPECT_EQ(kutest::RawReadString(HKEY_CLASSES_ROOT, ku::kFileHandlerKey, "", KEY_WOW64_64KEY),
+    const std::string clsid = std::string("CLSID\\") + ku::kContextMenuClsid;
+    const std::string server =
+        kutest::RawReadString(HKEY_CLASSES_ROOT, clsid + "\\InprocServer32", "", k32);
+    EXPECT_STRCASEEQ(server.c_str(), (kFixture + "\\Contextmenu.dll").c_str());
+    EXPECT_EQ(kutest::RawReadString(HKEY_CLASSES_ROOT, ku::kFileHandlerKey, "", k64),
               ku::kContextMenuClsid);
-
     ASSERT_TRUE(ku::ApplyContextMenu(false, kFixture));
     ASSERT_TRUE(kutest::WaitFor([] { return HandlerKeys() == 0; }, 30000));
     EXPECT_FALSE(ku::IsContextMenuRegistered());
-    EXPECT_FALSE(kutest::RawKeyExists(
-        HKEY_CLASSES_ROOT, std::string("CLSID\\") + ku::kContextMenuClsid, KEY_WOW64_32KEY));
+    EXPECT_FALSE(kutest::RawKeyExists(HKEY_CLASSES_ROOT, clsid, k32));
     ASSERT_EQ(launcher.Requests().size(), 2u);
 }
 
@@ -87,12 +85,12 @@ TEST(ContextMenuExtension, AddsUninstallAndStartsTheProgramWithThePath) {
     DeleteFileA(started.c_str());
     ku::UniqueModule dll(LoadLibraryA((kFixture + "\\Contextmenu.dll").c_str()));
     ASSERT_TRUE(dll);
-    using GetClassObject = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
-    using CanUnloadNow = HRESULT(WINAPI*)();
-    auto getClassObject = reinterpret_cast<GetClassObject>(
-        reinterpret_cast<void*>(GetProcAddress(dll.get(), "DllGetClassObject")));
-    auto canUnloadNow = reinterpret_cast<CanUnloadNow>(
-        reinterpret_cast<void*>(GetProcAddress(dll.get(), "DllCanUnloadNow")));
+    const auto exported = [&](const char* name) {
+        return reinterpret_cast<void*>(GetProcAddress(dll.get(), name));
+    };
+    auto getClassObject = reinterpret_cast<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>(
+        exported("DllGetClassObject"));
+    auto canUnloadNow = reinterpret_cast<HRESULT(WINAPI*)()>(exported("DllCanUnloadNow"));
     ASSERT_TRUE(getClassObject && canUnloadNow);
 
     CLSID clsid;
@@ -104,7 +102,6 @@ TEST(ContextMenuExtension, AddsUninstallAndStartsTheProgramWithThePath) {
     ASSERT_EQ(factory->CreateInstance(nullptr, IID_IShellExtInit, reinterpret_cast<void**>(&init)),
               S_OK);
     EXPECT_EQ(canUnloadNow(), S_FALSE);
-
     kutest::ScratchDir dir;
     CoInitialize(nullptr);
     IDataObject* data = ShellDataObject(dir.Path());
@@ -113,8 +110,7 @@ TEST(ContextMenuExtension, AddsUninstallAndStartsTheProgramWithThePath) {
     data->Release();
     IContextMenu* menu = nullptr;
     ASSERT_EQ(init->QueryInterface(IID_IContextMenu, reinterpret_cast<void**>(&menu)), S_OK);
-
-    HMENU popup = CreatePopupMenu();
+    HMENU popup = CreatePopupMenu(); // a default-only menu gets nothing, a normal one our entry
     EXPECT_EQ(menu->QueryContextMenu(popup, 0, 100, 200, CMF_DEFAULTONLY), S_OK);
     EXPECT_EQ(GetMenuItemCount(popup), 0);
     EXPECT_EQ(HRESULT_CODE(menu->QueryContextMenu(popup, 0, 100, 200, CMF_NORMAL)), 1);
@@ -122,7 +118,6 @@ TEST(ContextMenuExtension, AddsUninstallAndStartsTheProgramWithThePath) {
     GetMenuStringA(popup, 100, text, sizeof(text), MF_BYCOMMAND);
     EXPECT_STREQ(text, "Uninstall");
     DestroyMenu(popup);
-
     CMINVOKECOMMANDINFO invoke = {};
     invoke.cbSize = sizeof(invoke);
     invoke.lpVerb = MAKEINTRESOURCEA(1);
@@ -136,7 +131,6 @@ TEST(ContextMenuExtension, AddsUninstallAndStartsTheProgramWithThePath) {
     // The program beside the DLL, quoted, then the path.
     const std::string program = "\"" + kFixture + "\\KU.exe\" ";
     EXPECT_STRCASEEQ(kutest::ReadAll(started).substr(0, program.size()).c_str(), program.c_str());
-
     menu->Release();
     init->Release();
     EXPECT_EQ(canUnloadNow(), S_OK);

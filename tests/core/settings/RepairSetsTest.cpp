@@ -46,8 +46,7 @@ TEST(RepairSets, WinsockAloneRunsTwoHiddenCommandsAfterAnEmptyFirstLineAndNoneNo
               (std::vector<std::string>{"hide|netsh winsock reset", "hide|netsh firewall reset"}));
     EXPECT_EQ(run.result, "\rRestore winsock!");
     run = RunTicked({});
-    EXPECT_TRUE(run.events.empty());
-    EXPECT_EQ(run.result, "");
+    EXPECT_TRUE(run.events.empty() && run.result.empty());
 }
 
 TEST(RepairSets, AllSetsReportEveryRepairAndPauseBeforeTheShellIsReinstalled) {

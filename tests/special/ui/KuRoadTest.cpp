@@ -19,6 +19,7 @@ namespace {
 TEST(SpecialFromKu, TheSpecialButtonLeadsToAWholeRemoval) {
     const REGSAM view = kutest::RunningUnderWow64() ? KEY_WOW64_64KEY : 0;
     const std::string app = "C:\\Program Files\\KuCopernic Agent";
+    const std::string run = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
     CreateDirectoryA(app.c_str(), nullptr);
     ASSERT_TRUE(kutest::WriteTextFile(app + "\\CopernicAgent.exe"));
     kutest::PlantedRegistry registry(view);
@@ -26,8 +27,7 @@ TEST(SpecialFromKu, TheSpecialButtonLeadsToAWholeRemoval) {
     // product.
     registry.String(HKEY_LOCAL_MACHINE, "SOFTWARE\\Copernic\\Agent\\System", "RootFolder", app);
     registry.String(HKEY_CURRENT_USER, "Software\\Copernic\\Agent", "Searches", "12");
-    registry.String(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
-                    "CopernicAgent", app);
+    registry.String(HKEY_LOCAL_MACHINE, run, "CopernicAgent", app);
     registry.String(HKEY_LOCAL_MACHINE, "SOFTWARE\\Copernic\\KuDesktopSearch", "Folder", "x");
 
     kutest::KuSession ku;
@@ -69,9 +69,7 @@ TEST(SpecialFromKu, TheSpecialButtonLeadsToAWholeRemoval) {
 
     EXPECT_FALSE(kutest::RawKeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Copernic\\Agent", view));
     EXPECT_FALSE(kutest::RawKeyExists(HKEY_CURRENT_USER, "Software\\Copernic\\Agent", view));
-    EXPECT_FALSE(kutest::RawValueExists(HKEY_LOCAL_MACHINE,
-                                        "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
-                                        "CopernicAgent", view));
+    EXPECT_FALSE(kutest::RawValueExists(HKEY_LOCAL_MACHINE, run, "CopernicAgent", view));
     EXPECT_TRUE(
         kutest::RawKeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Copernic\\KuDesktopSearch", view));
     EXPECT_FALSE(kutest::FileThere(app + "\\CopernicAgent.exe"));
