@@ -30,12 +30,10 @@ class SubmitFormTest : public ::testing::Test {
         ASSERT_NE(form_.Smtp.Port, 0) << "the local mail server did not start";
     }
     void Fill(const std::string& sender) {
-        form_.EditFullName().SetText(" Ann Example ");
-        form_.EditUserEMail().SetText(sender);
-        form_.EditOS().SetText("XP SP3");
-        form_.EditApplication().SetText("Some Tool");
-        form_.EditVersion().SetText("2.1");
-        form_.DetailMemo().SetText("line one\r\n.\r\nline three");
+        const std::string texts[] = {" Ann Example ", sender, "XP SP3", "Some Tool", "2.1",
+                                     "line one\r\n.\r\nline three"};
+        for (int row = 0; row < 6; ++row)
+            SetWindowTextA(form_.Item(IDC_SUBMIT_EDITFULLNAME + row), texts[row].c_str());
     }
     std::vector<ku::MessageBoxCall> WaitForBox() {
         uitest::PumpUntil([&] { return !dialogs_.Calls().empty(); }, 8000);
