@@ -42,37 +42,22 @@ std::string RawValueFor(const ku::FolderSource& source, const std::string& folde
     std::string value = folder;
     for (auto step = source.steps.rbegin(); step != source.steps.rend(); ++step) {
         const std::string marker = recase ? SwapCase(step->text) : step->text;
-        switch (step->kind) {
-        case StepKind::CutBefore:
-        case StepKind::CutBeforeAnyCase:
+        const StepKind kind = step->kind;
+        if (kind == StepKind::CutBefore || kind == StepKind::CutBeforeAnyCase)
             value += marker + "\\tail.exe";
-            break;
-        case StepKind::KeepFolderOf:
-        case StepKind::KeepFolderOfAnyCase:
+        else if (KeepsFolder(kind))
             value = value.substr(0, value.size() - FirstName(step->text).size() - 1) +
                     (marker[0] == '\\' ? "" : "\\") + marker + "\\bin\\tail.exe";
-            break;
-        case StepKind::DropFirst:
+        else if (kind == StepKind::DropFirst)
             value = std::string(step->count, '"') + value;
-            break;
-        case StepKind::DropLeadingQuote:
-            value = "\"" + value;
-            break;
-        case StepKind::Trim:
+        else if (kind == StepKind::DropLeadingQuote || kind == StepKind::RemoveQuotes)
+            value = "\"" + value + (kind == StepKind::RemoveQuotes ? "\"" : "");
+        else if (kind == StepKind::Trim)
             value = " " + value;
-            break;
-        case StepKind::RemoveQuotes:
-            value = "\"" + value + "\"";
-            break;
-        case StepKind::DropLast:
+        else if (kind == StepKind::DropLast)
             value += std::string(step->count, 'z');
-            break;
-        case StepKind::Append:
+        else if (kind == StepKind::Append)
             value = value.substr(0, value.size() - step->text.size());
-            break;
-        default:
-            break;
-        }
     }
     return source.steps.empty() ? value + "\\" : value;
 }
@@ -102,28 +87,23 @@ Paths PlantSource(const ku::FolderSource& source, const std::string& base, bool 
     SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr);
     Paths files = MakeFolder(folder);
     const std::string value = RawValueFor(source, folder, recase);
-    switch (source.kind) {
-    case ku::SourceKind::Value:
+    const ku::SourceKind kind = source.kind;
+    if (kind == ku::SourceKind::WindowsFolder)
+        return {};
+    if (kind == ku::SourceKind::Value)
         registry.String(source.root, source.keyPath, source.valueName, value);
-        break;
-    case ku::SourceKind::BinaryText:
+    if (kind == ku::SourceKind::BinaryText)
         registry.Value(source.root, source.keyPath, source.valueName, REG_BINARY,
                        "  " + value + std::string(5, '\0'));
-        break;
-    case ku::SourceKind::FirstNonEmpty: // the first key has only blanks: the next one counts
+    if (kind == ku::SourceKind::FirstNonEmpty) { // the first key has only blanks: the next counts
         registry.String(source.root, source.keyPath, source.valueName, "  ");
         registry.String(source.root, source.moreKeys[0], source.valueName, value);
-        break;
-    case ku::SourceKind::EachSubkey:
+    }
+    if (kind == ku::SourceKind::EachSubkey)
         registry.String(source.root, source.keyPath + "\\7.2" + source.subPath, source.valueName,
                         value);
-        break;
-    case ku::SourceKind::Environment:
+    if (kind == ku::SourceKind::Environment)
         SetEnvironmentVariableA(source.keyPath.c_str(), value.c_str());
-        break;
-    case ku::SourceKind::WindowsFolder:
-        return {};
-    }
     bool exact = false;
     for (const ku::PathStep& step : source.steps)
         exact = exact || (Exact(step.kind) && SwapCase(step.text) != step.text);
