@@ -38,13 +38,6 @@ Names Upper(const std::vector<std::string>& lines) {
     return names;
 }
 
-std::string Join(const Names& names) {
-    std::string text;
-    for (const std::string& name : names)
-        text += name + "\n";
-    return text;
-}
-
 class SpecialUninstall : public ::testing::Test {
   protected:
     void SetUp() override { ku::RegistryView64 = kutest::RunningUnderWow64(); }
@@ -158,19 +151,19 @@ TEST_F(SpecialUninstall, PrinterDriverWithProductCodeProcessesAndService) {
         Value("HKLM", component, code), Key("HKLM", printers), Value("HKLM", printers, "Setting"),
         Value("HKCU", "Software\\Lexmark\\KuLexmark 1400", "ProductCode"),
         Value("HKLM", kRun, "KuLxdjamon")};
-    EXPECT_EQ(registryGone, expected) << Join(registryGone);
-    EXPECT_TRUE(registryAdded.empty()) << Join(registryAdded);
+    EXPECT_EQ(registryGone, expected);
+    EXPECT_EQ(registryAdded, Names());
     const Names files = {ku::UpperCase(shared), ku::UpperCase(app + "\\Install\\LxUninst.exe"),
                          ku::UpperCase(app + "\\lxdjamon.exe"),
                          ku::UpperCase(app + "\\lxdjcoms.exe")};
-    EXPECT_EQ(driveGone, files) << Join(driveGone);
+    EXPECT_EQ(driveGone, files);
     // Shown before: the files and the keys that hold what matched.
     Names shown = files;
     for (const std::string& key :
          {std::string("SOFTWARE\\Lexmark\\KuLexmark 1400"), component, printers})
         shown.insert(ku::UpperCase(key));
-    EXPECT_EQ(listed, shown) << Join(listed);
-    EXPECT_TRUE(driveAdded.empty()) << Join(driveAdded);
+    EXPECT_EQ(listed, shown);
+    EXPECT_EQ(driveAdded, Names());
     EXPECT_TRUE(lookAlike.Running());
     EXPECT_TRUE(kutest::WaitFor([&] { return spooler.State() == SERVICE_STOPPED; }));
 }
