@@ -7,6 +7,7 @@
 #include <sddl.h>
 
 #include "core/system/DeleteHelpers.h"
+#include "core/system/Handles.h"
 #include "core/system/PublicFunctionUnit.h"
 #include "support/Sandbox.h"
 
@@ -123,8 +124,8 @@ TEST(RegistryGuard, EachDeleteActsInItsOwnViewOnly) {
             return c.key ? RawKeyExists(LM, path, view) : RawValueExists(LM, path, "v", view);
         };
         EXPECT_FALSE(there(target));
-        if (kutest::RunningUnderWow64())
-            EXPECT_TRUE(there(target == k64 ? k32 : k64)) << "the other view lost it";
+        EXPECT_TRUE(!kutest::RunningUnderWow64() || there(target == k64 ? k32 : k64))
+            << "the other view lost it";
         for (REGSAM view : {k64, k32})
             RawDeleteTree(LM, app, view);
     }
@@ -158,30 +159,25 @@ namespace {
 
 // A volatile registry link `from` -> `to` below the current user's hive.
 bool MakeLink(const std::string& from, const std::string& to) {
-    HANDLE token = nullptr;
+    UniqueHandle token;
     char buffer[256];
     DWORD size = 0;
     LPWSTR sid = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()) ||
+        !GetTokenInformation(token.get(), TokenUser, buffer, sizeof(buffer), &size) ||
+        !ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &sid))
         return false;
-    bool ok = GetTokenInformation(token, TokenUser, buffer, sizeof(buffer), &size) &&
-              ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &sid);
-    CloseHandle(token);
-    if (!ok)
-        return false;
-    std::wstring target =
+    const std::wstring target =
         L"\\Registry\\User\\" + std::wstring(sid) + L"\\" + std::wstring(to.begin(), to.end());
     LocalFree(sid);
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(CU, from.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE,
-                        KEY_ALL_ACCESS | KEY_CREATE_LINK | kView, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
-        return false;
-    ok = RegSetValueExW(key, L"SymbolicLinkValue", 0, REG_LINK,
-                        reinterpret_cast<const BYTE*>(target.c_str()),
-                        static_cast<DWORD>(target.size() * sizeof(wchar_t))) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    return ok;
+    UniqueKey key;
+    return RegCreateKeyExA(CU, from.c_str(), 0, nullptr,
+                           REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE,
+                           KEY_ALL_ACCESS | KEY_CREATE_LINK | kView, nullptr, key.put(),
+                           nullptr) == ERROR_SUCCESS &&
+           RegSetValueExW(key.get(), L"SymbolicLinkValue", 0, REG_LINK,
+                          reinterpret_cast<const BYTE*>(target.c_str()),
+                          static_cast<DWORD>(target.size() * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 // Removes the link itself (a plain delete would act on its target).
@@ -189,12 +185,10 @@ void RemoveLink(const std::string& path) {
     using NtDeleteKeyFn = LONG(WINAPI*)(HANDLE);
     auto ntDeleteKey = reinterpret_cast<NtDeleteKeyFn>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll"), "NtDeleteKey")));
-    HKEY key = nullptr;
+    UniqueKey key;
     if (ntDeleteKey && RegOpenKeyExA(CU, path.c_str(), REG_OPTION_OPEN_LINK, DELETE | kView,
-                                     &key) == ERROR_SUCCESS) {
-        ntDeleteKey(key);
-        RegCloseKey(key);
-    }
+                                     key.put()) == ERROR_SUCCESS)
+        ntDeleteKey(key.get());
 }
 
 } // namespace
@@ -241,8 +235,7 @@ TEST(RegistryGuard, WindowsOwnTreesKeepTheirKeysAndValues) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path + " : " + c.name);
         EXPECT_EQ(IsProtectedRegistryValue(c.root, c.path, c.name), c.refused);
-        if (c.refused)
-            EXPECT_TRUE(IsProtectedRegistryKey(c.root, c.path));
+        EXPECT_TRUE(!c.refused || IsProtectedRegistryKey(c.root, c.path));
     }
     const std::string name = Unique("KU_GUARD_PROBE");
     RawSetString(CU, "Environment", name, "x", kView);
