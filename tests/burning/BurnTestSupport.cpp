@@ -156,13 +156,6 @@ AspiDouble::~AspiDouble() {
         ::FreeLibrary(module_);
 }
 
-std::string AspiDouble::Path() {
-    return Fixture("WNASPI32.DLL");
-}
-std::string AspiDouble::BrokenPath() {
-    return Fixture("brokenaspi\\WNASPI32.DLL");
-}
-
 void* BurnTest::burnThreadStart = nullptr;
 
 void BurnTest::ResetLayer() {

@@ -20,6 +20,7 @@
 #include "burning/mbClock.h"
 #include "burning/mbSPTI.h"
 #include "support/Sandbox.h"
+#include "support/Spawn.h"
 
 namespace kutest {
 
@@ -76,8 +77,8 @@ class AspiDouble {
     AspiDouble();
     ~AspiDouble();
     mmcsim::ISimControl* Control() const { return control_; }
-    static std::string Path();
-    static std::string BrokenPath();
+    static std::string Path() { return Fixture("WNASPI32.DLL"); }
+    static std::string BrokenPath() { return Fixture("brokenaspi\\WNASPI32.DLL"); }
 
   private:
     HMODULE module_ = nullptr;
@@ -98,10 +99,7 @@ class BurnTest : public ::testing::Test {
     // Calls OnCommand for every command the simulator receives.
     void Watch(mmcsim::ISimControl* simulator);
     // Runs on the thread that sends the command, before the drive sees it.
-    virtual void OnCommand(const uint8_t* cdb) {
-        if (onCommand)
-            onCommand(cdb);
-    }
+    virtual void OnCommand(const uint8_t* cdb) { onCommand ? onCommand(cdb) : void(); }
 
     FakeClock clock;
     FakeSptiTransport spti;
