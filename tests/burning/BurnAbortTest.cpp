@@ -101,8 +101,8 @@ TEST_F(UnusableImages, AreErrors) {
         {dir.Path(), SImageUnreadable},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(std::make_pair(Burn(c.first), started), std::make_pair(std::string(c.second), false))
-            << c.first;
+        EXPECT_EQ(std::make_pair(Burn(c.first), started),
+                  std::make_pair(std::string(c.second), false)) << c.first;
     CloseHandle(holder);
     EXPECT_TRUE(Commands(0x2A, false).empty());
 
@@ -112,8 +112,8 @@ TEST_F(UnusableImages, AreErrors) {
     onCommand = [&](const uint8_t* cdb) {
         if (cdb[0] != 0x2A || !Commands(0x2A, false).empty())
             return;
-        HANDLE file = CreateFileA(shrinking.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, 0, nullptr);
+        HANDLE file = CreateFileA(shrinking.c_str(), GENERIC_WRITE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, 0);
         SetFilePointer(file, 1 << 20, nullptr, FILE_BEGIN);
         EXPECT_TRUE(SetEndOfFile(file));
         CloseHandle(file);
