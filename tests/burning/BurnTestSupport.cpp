@@ -14,6 +14,35 @@
 #include "support/Spawn.h"
 
 namespace kutest {
+namespace {
+
+// Where a thread of this process started.
+void* ThreadStartAddress(DWORD threadId) {
+    using TQuery = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+    static auto query = reinterpret_cast<TQuery>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQueryInformationThread")));
+    void* start = nullptr;
+    HANDLE thread = ::OpenThread(THREAD_QUERY_INFORMATION, FALSE, threadId);
+    if (thread && query)
+        query(thread, 9 /* ThreadQuerySetWin32StartAddress */, &start, sizeof(start), nullptr);
+    if (thread)
+        ::CloseHandle(thread);
+    return start;
+}
+
+// True when another thread can take the lock within two seconds.
+bool LockIsFree(CRITICAL_SECTION* lock) {
+    // A lock that is never released keeps the thread waiting; it is left behind then.
+    auto taken = std::make_shared<std::atomic<bool>>(false);
+    std::thread([lock, taken] {
+        ::EnterCriticalSection(lock);
+        ::LeaveCriticalSection(lock);
+        *taken = true;
+    }).detach();
+    return WaitFor([&] { return taken->load(); }, 2000);
+}
+
+} // namespace
 
 void FakeClock::Sleep(DWORD ms) {
     if (onSleep)
@@ -68,7 +97,6 @@ HANDLE FakeSptiTransport::Open(const char* devicePath, DWORD access, DWORD) {
     }
     HANDLE handle = reinterpret_cast<HANDLE>(nextHandle_ += 4);
     handles[handle] = drive;
-    ++opens;
     return handle;
 }
 
@@ -304,19 +332,6 @@ std::vector<mmcsim::CommandRecord> BurnerTest::Commands(uint8_t opcode, bool acc
     return found;
 }
 
-void* ThreadStartAddress(DWORD threadId) {
-    using TQuery = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
-    static auto query = reinterpret_cast<TQuery>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQueryInformationThread")));
-    void* start = nullptr;
-    HANDLE thread = ::OpenThread(THREAD_QUERY_INFORMATION, FALSE, threadId);
-    if (thread && query)
-        query(thread, 9 /* ThreadQuerySetWin32StartAddress */, &start, sizeof(start), nullptr);
-    if (thread)
-        ::CloseHandle(thread);
-    return start;
-}
-
 int ThreadsStartingAt(void* start) {
     HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
     THREADENTRY32 entry{};
@@ -328,17 +343,6 @@ int ThreadsStartingAt(void* start) {
                  ThreadStartAddress(entry.th32ThreadID) == start;
     ::CloseHandle(snapshot);
     return count;
-}
-
-bool LockIsFree(CRITICAL_SECTION* lock) {
-    // A lock that is never released keeps the thread waiting; it is left behind then.
-    auto taken = std::make_shared<std::atomic<bool>>(false);
-    std::thread([lock, taken] {
-        ::EnterCriticalSection(lock);
-        ::LeaveCriticalSection(lock);
-        *taken = true;
-    }).detach();
-    return WaitFor([&] { return taken->load(); }, 2000);
 }
 
 } // namespace kutest

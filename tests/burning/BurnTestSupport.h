@@ -1,6 +1,5 @@
-// Test support of the burning library: a virtual clock, a pass-through transport over the
-// simulated writers, the WNASPI32.DLL double, a fixture that resets the process-wide layer and
-// watches the drive's commands, and a burner on one writer with the checks every burn ends with.
+// Test support of the burning library: a virtual clock, a pass-through transport over simulated
+// writers, the WNASPI32.DLL double, and fixtures that watch the drive and burn on one writer.
 #pragma once
 
 #include <windows.h>
@@ -56,7 +55,6 @@ class FakeSptiTransport : public ku::ISPTITransport {
 
     mmcsim::Simulator sim;
     std::map<HANDLE, int> handles; // open handle -> drive
-    int opens = 0;
     int passThroughCalls = 0;
     bool refuseReadWrite = false; // only read access opens a drive
     std::vector<DWORD> openAccess;
@@ -155,10 +153,7 @@ struct LayerAndName {
     }
 };
 
-// Where a thread of this process started, and how many of its threads started there.
-void* ThreadStartAddress(DWORD threadId);
+// How many threads of this process started at this address.
 int ThreadsStartingAt(void* start);
-// True when another thread can take the device's lock within two seconds.
-bool LockIsFree(CRITICAL_SECTION* lock);
 
 } // namespace kutest
