@@ -1,7 +1,5 @@
-// Burns of generated ISO images to every simulated medium through both layers: the drive first
-// describes the medium right; the disc holds the image byte for byte and nothing after it, in
-// blocks of 27 (CD) or 32 (DVD) sectors, with the write parameters and the closes of its disc
-// type; every burn ends cleanly.
+// ISO images burnt to every simulated medium through both layers: the medium described right, the
+// disc byte for byte in blocks of its type, its write parameters and closes, a clean end.
 #include <thread>
 
 #include "BurnTestSupport.h"

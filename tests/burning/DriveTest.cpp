@@ -1,7 +1,5 @@
-// One drive on the simulated writer (the burns check how it describes each medium): commands
-// without a layer or device, drive and transport faults as errors, time-outs and hung requests,
-// answers that must not overrun their buffers, write parameters, the bounded waits for
-// readiness and the speeds the burn window lists.
+// One drive on the simulated writer: commands without a layer or device, faults as errors,
+// time-outs and hung requests, no buffer overruns, write parameters, readiness waits, speeds.
 #include <cstring>
 
 #include "BurnTestSupport.h"

@@ -1,6 +1,5 @@
-// The ASPI layer and drive discovery: WNASPI32.DLL or the pass-through emulation, the
-// emulation's drive table and answers, the device lines through both layers, selection and bad
-// lines.
+// The ASPI layer and drive discovery: WNASPI32.DLL or the pass-through emulation, its drive
+// table and answers, the device lines through both layers, selection and bad lines.
 #include <cstring>
 
 #include "BurnTestSupport.h"

@@ -1,6 +1,5 @@
-// The burn window under the virtual display, on simulated drives behind the pass-through
-// emulation: drives and speeds listed, a burn, an abort, closing during a burn and erases, with
-// the controls a user may use at each moment; one screenshot.
+// The burn window on simulated drives: drives and speeds listed, a burn, an abort, closing during
+// a burn and erases, with the controls a user may use at each moment.
 #include <gtest/gtest.h>
 
 #include <windows.h>
