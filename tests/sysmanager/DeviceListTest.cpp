@@ -33,28 +33,22 @@ std::vector<ScriptedDevice> Script() {
     return devices;
 }
 
-struct ScriptedList {
-    kutest::ScriptedDevices api;
-    ku::TDeviceList list{api};
-    ScriptedList() {
-        api.devices = Script();
-        EXPECT_TRUE(list.InitDeviceList().empty());
-    }
-};
-
 } // namespace
 
 TEST(DeviceList, TreeListsEveryShownDeviceWithItsImageAndOverlay) {
-    ScriptedList scripted;
+    kutest::ScriptedDevices api;
+    api.devices = Script();
+    ku::TDeviceList list{api};
+    EXPECT_TRUE(list.InitDeviceList().empty());
     for (bool showHidden : {false, true}) {
-        scripted.list.ShowHidden = showHidden;
+        list.ShowHidden = showHidden;
         std::vector<int> shown;
-        for (const ku::DeviceNode& node : scripted.list.FillDeviceTree())
+        for (const ku::DeviceNode& node : list.FillDeviceTree())
             shown.push_back(node.DeviceIndex);
         EXPECT_EQ(shown, (showHidden ? std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}
                                      : std::vector<int>{0, 1, 2, 3, 4, 5, 6, 9, 10}));
     }
-    const std::vector<ku::DeviceNode> nodes = scripted.list.FillDeviceTree();
+    const std::vector<ku::DeviceNode> nodes = list.FillDeviceTree();
     const struct { int node; const char* name; int image, overlay; bool cut; } expected[] = {
         {0, "Disk drive", 3, -1, false},       {1, "Disabled adapter", 4, 1, false},
         {2, "Broken port", 4, 0, false},       {3, "USB stick", -1, -1, false},
