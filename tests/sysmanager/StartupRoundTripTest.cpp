@@ -25,21 +25,6 @@ RawValue RunValue(HKEY root, const std::string& name) {
     return kutest::RawReadValue(root, kRunKey, name, kutest::LogonEntries::View());
 }
 
-// Marks the one row and runs the action on the list as it is now.
-ku::ActionReport ActOn(kutest::StartupTestBed& bed, const std::string& caption,
-                       const std::string& where, Act action) {
-    const std::vector<ku::StartupRow> rows = bed.manager.LoadStartupList();
-    const int at = FindRow(rows, caption, where);
-    EXPECT_GE(at, 0) << caption;
-    return (bed.manager.*action)(MarkRows(rows, {at}));
-}
-
-ku::ActionReport RestoreNamed(kutest::StartupTestBed& bed, const std::string& name) {
-    std::vector<ku::RestoreRow> rows = bed.manager.LoadRestoreList();
-    for (ku::RestoreRow& row : rows)
-        row.Checked = row.Name == name;
-    return bed.manager.Restore(rows);
-}
 
 // Another program holding a file open without sharing, as long as the object lives.
 class HeldFile {
@@ -65,11 +50,28 @@ class HeldFile {
     ku::UniqueHandle process_;
 };
 
+class StartupRoundTrip : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(bed.manager.Start()); }
+    // Marks the one row and runs the action on the list as it is now.
+    ku::ActionReport ActOn(const std::string& caption, const std::string& where, Act action) {
+        const std::vector<ku::StartupRow> rows = bed.manager.LoadStartupList();
+        const int at = FindRow(rows, caption, where);
+        EXPECT_GE(at, 0) << caption;
+        return (bed.manager.*action)(MarkRows(rows, {at}));
+    }
+    ku::ActionReport RestoreNamed(const std::string& name) {
+        std::vector<ku::RestoreRow> rows = bed.manager.LoadRestoreList();
+        for (ku::RestoreRow& row : rows)
+            row.Checked = row.Name == name;
+        return bed.manager.Restore(rows);
+    }
+    kutest::StartupTestBed bed;
+};
+
 } // namespace
 
-TEST(StartupRoundTrip, RegistryEntriesComeBackByteForByteWithExactLines) {
-    kutest::StartupTestBed bed;
-    ASSERT_TRUE(bed.manager.Start());
+TEST_F(StartupRoundTrip, RegistryEntriesComeBackByteForByteWithExactLines) {
     // Hostile value names: separators of the backup lines. field: the line after the location
     // (escaped name, type, data).
     const struct {
@@ -96,8 +98,8 @@ TEST(StartupRoundTrip, RegistryEntriesComeBackByteForByteWithExactLines) {
         const std::string line = where + "#" + bed.logon.Name("") + c.field;
         for (const auto& s : steps) {
             SCOPED_TRACE(&s - steps);
-            EXPECT_EQ((s.act ? ActOn(bed, name, s.byLine ? line : where, s.act)
-                             : RestoreNamed(bed, name)).Done, 1);
+            const std::string& at = s.byLine ? line : where;
+            EXPECT_EQ((s.act ? ActOn(name, at, s.act) : RestoreNamed(name)).Done, 1);
             EXPECT_EQ(RunValue(c.root, name), s.lineIn ? RawValue{} : before);
             EXPECT_EQ(kutest::ReadAll(bed.Backup("startup.dat")) + "|" +
                           kutest::ReadAll(bed.Backup("removestartup.dat")),
@@ -113,9 +115,7 @@ TEST(StartupRoundTrip, RegistryEntriesComeBackByteForByteWithExactLines) {
     }
 }
 
-TEST(StartupRoundTrip, SameNamedFilesOfBothFoldersNeverMeetInTheDelFolder) {
-    kutest::StartupTestBed bed;
-    ASSERT_TRUE(bed.manager.Start());
+TEST_F(StartupRoundTrip, SameNamedFilesOfBothFoldersNeverMeetInTheDelFolder) {
     const std::string name = bed.logon.Name("#1.lnk");
     const std::string common = bed.logon.AddStartupFile(true, name, "common bytes\r\n\x01\x02");
     const std::string user = bed.logon.AddStartupFile(false, name, "user bytes");
@@ -135,44 +135,40 @@ TEST(StartupRoundTrip, SameNamedFilesOfBothFoldersNeverMeetInTheDelFolder) {
     EXPECT_EQ(kutest::ReadAll(copy2), "user bytes");
 
     // Enable the user one, remove the disabled common one, then restore it.
-    EXPECT_EQ(ActOn(bed, user, "", kEnable).Done, 1);
+    EXPECT_EQ(ActOn(user, "", kEnable).Done, 1);
     EXPECT_EQ(kutest::ReadAll(user), "user bytes");
-    EXPECT_EQ(ActOn(bed, common, "", kRemove).Done, 1);
+    EXPECT_EQ(ActOn(common, "", kRemove).Done, 1);
     EXPECT_EQ(kutest::ReadAll(bed.Backup("del.txt")), common + "#" + del + name + "\r\n");
     EXPECT_EQ(FindRow(bed.manager.LoadStartupList(), common), -1);
-    EXPECT_EQ(RestoreNamed(bed, common).Done, 1);
+    EXPECT_EQ(RestoreNamed(common).Done, 1);
     EXPECT_EQ(kutest::ReadAll(common), "common bytes\r\n\x01\x02");
     EXPECT_EQ(kutest::ReadAll(bed.Backup("del.txt")), "");
     EXPECT_FALSE(kutest::FileThere(del + name));
 }
 
-TEST(StartupRoundTrip, OnlyTheMarkedLocationChangesAndWinIniKeysAreKept) {
-    kutest::StartupTestBed bed;
-    ASSERT_TRUE(bed.manager.Start());
+TEST_F(StartupRoundTrip, OnlyTheMarkedLocationChangesAndWinIniKeysAreKept) {
     const std::string name = bed.logon.Name("twin");
     bed.logon.AddRunValue(HKEY_LOCAL_MACHINE, name, REG_SZ, kutest::StringBytes("machine"));
     bed.logon.AddRunValue(HKEY_CURRENT_USER, name, REG_SZ, kutest::StringBytes("user"));
-    EXPECT_EQ(ActOn(bed, name, "HKEY_CURRENT_USER", kDisable).Done, 1);
+    EXPECT_EQ(ActOn(name, "HKEY_CURRENT_USER", kDisable).Done, 1);
     EXPECT_EQ(std::make_pair(RunValue(HKEY_CURRENT_USER, name).exists,
                              RunValue(HKEY_LOCAL_MACHINE, name).exists),
               std::make_pair(false, true));
 
     // A win.ini key is backed up like a Run value before it goes, and comes back.
     bed.logon.AddWinIniKey("Load", name, "C:\\p.exe /x");
-    EXPECT_EQ(ActOn(bed, name, "win.ini", kDisable).Done, 1);
+    EXPECT_EQ(ActOn(name, "win.ini", kDisable).Done, 1);
     const std::string line = "win.ini\\Load#" + name + "|C:\\p.exe /x";
     EXPECT_NE(kutest::ReadAll(bed.Backup("startup.dat")).find(line + "\r\n"), std::string::npos);
     EXPECT_EQ(GetPrivateProfileIntA("Load", name.c_str(), -1, bed.logon.WinIniPath().c_str()), -1);
-    EXPECT_EQ(ActOn(bed, name, line, kEnable).Done, 1);
+    EXPECT_EQ(ActOn(name, line, kEnable).Done, 1);
     char value[64] = {};
     GetPrivateProfileStringA("Load", name.c_str(), "", value, sizeof(value),
                              bed.logon.WinIniPath().c_str());
     EXPECT_STREQ(value, "C:\\p.exe /x");
 }
 
-TEST(StartupRoundTrip, FailuresChangeNothing) {
-    kutest::StartupTestBed bed;
-    ASSERT_TRUE(bed.manager.Start());
+TEST_F(StartupRoundTrip, FailuresChangeNothing) {
     const std::string name = bed.logon.Name("held");
     const std::string where = std::string("HKEY_CURRENT_USER\\") + kRunKey;
     bed.logon.AddRunValue(HKEY_CURRENT_USER, name, REG_SZ, kutest::StringBytes("C:\\held.exe"));
@@ -180,7 +176,7 @@ TEST(StartupRoundTrip, FailuresChangeNothing) {
     const std::string file = bed.logon.AddStartupFile(false, name + ".lnk", "held file");
     // A removed file waits in the del folder.
     const std::string removed = bed.logon.AddStartupFile(false, name + " removed.lnk", "gone");
-    ASSERT_EQ(ActOn(bed, name + " removed.lnk", "", kRemove).Done, 1);
+    ASSERT_EQ(ActOn(name + " removed.lnk", "", kRemove).Done, 1);
     std::vector<ku::RestoreRow> restoreRows = bed.manager.LoadRestoreList(); // shown before
     for (ku::RestoreRow& row : restoreRows)
         row.Checked = row.Name == removed;
@@ -199,22 +195,16 @@ TEST(StartupRoundTrip, FailuresChangeNothing) {
     };
     const std::vector<std::string> before = state();
     ASSERT_EQ(before[0] + before[1], "held file");
-    // held: the backup file another program holds open, or none.
-    const struct { const char* what; const char* held; std::function<ku::ActionReport()> act; }
-    cases[] = {
-        {"disable while startup.dat is held", "startup.dat",
-         [&] { return ActOn(bed, name, where, kDisable); }},
-        {"remove while removestartup.dat is held", "removestartup.dat",
-         [&] { return ActOn(bed, name, where, kRemove); }},
-        {"disable a file while del.txt is held", "del.txt",
-         [&] { return ActOn(bed, name + ".lnk", "", kDisable); }},
-        {"restore while del.txt is held", "del.txt",
-         [&] { return bed.manager.Restore(restoreRows); }},
-        {"a binary value cannot be kept", nullptr,
-         [&] { return ActOn(bed, bed.logon.Name("binary"), where, kDisable); }},
+    // The backup file another program holds open (or none: a binary value cannot be kept).
+    const struct { const char* held; std::function<ku::ActionReport()> act; } cases[] = {
+        {"startup.dat", [&] { return ActOn(name, where, kDisable); }},
+        {"removestartup.dat", [&] { return ActOn(name, where, kRemove); }},
+        {"del.txt", [&] { return ActOn(name + ".lnk", "", kDisable); }},
+        {"del.txt", [&] { return bed.manager.Restore(restoreRows); }},
+        {nullptr, [&] { return ActOn(bed.logon.Name("binary"), where, kDisable); }},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(&c - cases);
         ku::ActionReport report;
         {
             std::unique_ptr<HeldFile> holder;
@@ -231,7 +221,7 @@ TEST(StartupRoundTrip, FailuresChangeNothing) {
 }
 
 // Lines written before names were escaped, and broken lines, read safely.
-TEST(StartupRoundTrip, OlderLinesAndBrokenLinesReadSafely) {
+TEST(BackupLine, OlderLinesAndBrokenLinesReadSafely) {
     ku::BackupLine back;
     // A "%" that starts no code is kept as it stands.
     ASSERT_TRUE(ku::ParseBackupLine("HKEY_CURRENT_USER\\" + kRunKey + "#Old 100%|x", back));
