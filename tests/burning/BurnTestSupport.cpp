@@ -113,12 +113,8 @@ BOOL FakeSptiTransport::IoControl(HANDLE device, DWORD code, void* in, DWORD inS
             ::SetLastError(ERROR_INVALID_FUNCTION);
             return FALSE;
         }
-        uint8_t* address = static_cast<uint8_t*>(out);
-        std::memset(address, 0, 8);
-        address[0] = 8;
-        address[4] = model.haId;
-        address[6] = model.target;
-        address[7] = model.lun;
+        const uint8_t address[8] = {8, 0, 0, 0, model.haId, 0, model.target, model.lun};
+        std::memcpy(out, address, 8);
         *returned = 8;
         return TRUE;
     }
