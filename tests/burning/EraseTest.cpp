@@ -58,7 +58,8 @@ TEST_P(EveryRewritable, IsErasedWithProgress) {
     ASSERT_EQ(started.size(), 1u);
     EXPECT_EQ(started[0].cdb[1] & 0x1F, e.byte1);
     EXPECT_EQ(Commands(0x2A).size(), e.zeroWrites);
-    EXPECT_EQ(sim->State(0, mmcsim::StateWrittenBlocks) + sim->State(0, mmcsim::StateLocked), 0);
+    EXPECT_EQ(std::make_pair(sim->State(0, mmcsim::StateWrittenBlocks),
+                             sim->State(0, mmcsim::StateLocked)), std::make_pair(0, 0));
     if (e.opcode == 0xA1) // a blanked disc is empty; a DVD+RW stays formatted
         EXPECT_EQ(sim->State(0, mmcsim::StateSessions), 0);
     ExpectCleanEnd();
