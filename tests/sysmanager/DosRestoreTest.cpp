@@ -49,18 +49,22 @@ struct DosPlaces {
 
 TEST(DosRestore, InstallAndRemoveLeaveTheBootFilesAsTheyWere) {
     // loaderBefore: boot.ini already chains GRLDR (and GRLDR is there); menu: menu.lst before,
-    // or nullptr; appended: the entry joins that menu (else a new menu is set in its place).
-    const struct { const char* name; bool loaderBefore; const char* menu; bool appended; }
-    cases[] = {
-        {"no menu", false, nullptr, false},
-        {"menu of another loader", false, kUserMenu.c_str(), false},
-        {"loader chained before", true, kUserMenu.c_str(), true},
+    // or nullptr; appended: the entry joins that menu (else a new menu is set in its place);
+    // later: a line another system adds to boot.ini while the entry is installed.
+    const struct {
+        const char* name; bool loaderBefore; const char* menu; bool appended; std::string later;
+    } cases[] = {
+        {"no menu", false, nullptr, false, ""},
+        {"menu of another loader", false, kUserMenu.c_str(), false, ""},
+        {"loader chained before", true, kUserMenu.c_str(), true, ""},
+        {"boot.ini edited later", false, kUserMenu.c_str(), false,
+         "C:\\CMDCONS\\BOOTSECT.DAT=\"Recovery Console\"\r\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         DosPlaces p;
-        const std::string boot =
-            kBootIni + (c.loaderBefore ? "\r\nC:\\GRLDR=\"Start GRUB\"\r\n" : "");
+        const std::string boot = kBootIni + (c.loaderBefore ? "\r\nC:\\GRLDR=\"Start GRUB\"\r\n"
+                                             : c.later.empty() ? "" : "\r\n");
         kutest::WriteTextFile(p.Boot("boot.ini"), boot);
         if (c.menu)
             kutest::WriteTextFile(p.Boot("menu.lst"), c.menu);
@@ -78,33 +82,21 @@ TEST(DosRestore, InstallAndRemoveLeaveTheBootFilesAsTheyWere) {
                   c.loaderBefore ? 0 : 1);
         EXPECT_EQ(kutest::ReadAll(p.Boot("dos.img")), "image");
         EXPECT_TRUE(GetFileAttributesA(p.Boot("boot.ini").c_str()) & FILE_ATTRIBUTE_HIDDEN);
+        if (!c.later.empty()) {
+            SetFileAttributesA(p.Boot("boot.ini").c_str(), FILE_ATTRIBUTE_NORMAL);
+            SetFileAttributesA(p.Boot("menu.lst").c_str(), FILE_ATTRIBUTE_NORMAL);
+            ku::WriteWholeFile(p.Boot("boot.ini"), kutest::ReadAll(p.Boot("boot.ini")) + c.later);
+        }
 
         ASSERT_TRUE(ku::UninstallDosRestore(p.places).ok);
         EXPECT_FALSE(ku::IsDosRestoreInstalled(p.places));
-        EXPECT_EQ(kutest::ReadAll(p.Boot("boot.ini")), boot);
+        EXPECT_EQ(kutest::ReadAll(p.Boot("boot.ini")), boot + c.later);
         EXPECT_EQ(kutest::ReadAll(p.Boot("menu.lst")), c.menu ? c.menu : "");
         // Only the files the installation put there go again.
         const auto there = [&](const char* file) { return ku::FileExists(p.Boot(file)); };
         EXPECT_EQ(std::make_tuple(there("menu.lst"), there("dos.img"), there("GRLDR")),
                   std::make_tuple(c.menu != nullptr, false, c.loaderBefore));
     }
-}
-
-TEST(DosRestore, RemovalKeepsLaterEditsOfTheBootFiles) {
-    DosPlaces p;
-    kutest::WriteTextFile(p.Boot("boot.ini"), kBootIni + "\r\n");
-    kutest::WriteTextFile(p.Boot("menu.lst"), kUserMenu);
-    ASSERT_TRUE(ku::InstallDosRestore(p.places).ok);
-    // Later: another system joins boot.ini, and the user edits the menu.
-    SetFileAttributesA(p.Boot("boot.ini").c_str(), FILE_ATTRIBUTE_NORMAL);
-    SetFileAttributesA(p.Boot("menu.lst").c_str(), FILE_ATTRIBUTE_NORMAL);
-    ku::WriteWholeFile(p.Boot("boot.ini"),
-                       kutest::ReadAll(p.Boot("boot.ini")) +
-                           "C:\\CMDCONS\\BOOTSECT.DAT=\"Recovery Console\"\r\n");
-    ASSERT_TRUE(ku::UninstallDosRestore(p.places).ok);
-    EXPECT_EQ(kutest::ReadAll(p.Boot("boot.ini")),
-              kBootIni + "\r\nC:\\CMDCONS\\BOOTSECT.DAT=\"Recovery Console\"\r\n");
-    EXPECT_EQ(kutest::ReadAll(p.Boot("menu.lst")), kUserMenu);
 }
 
 TEST(DosRestore, WithoutWhatItNeedsNothingIsWritten) {
