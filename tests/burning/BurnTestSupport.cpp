@@ -4,6 +4,7 @@
 
 #include <tlhelp32.h>
 
+#include <cstdio>
 #include <cstring>
 #include <numeric>
 #include <thread>
@@ -158,9 +159,7 @@ mmcsim::DriveModel MakeModel(uint8_t haId, uint8_t target, char letter, const ch
     model.target = target;
     model.letter = letter;
     model.dvdWriter = dvdWriter;
-    std::memset(model.product, ' ', 16);
-    std::memcpy(model.product, product, std::min<size_t>(std::strlen(product), 16));
-    model.product[16] = 0;
+    std::snprintf(model.product, sizeof(model.product), "%-16.16s", product); // blank-padded
     return model;
 }
 
@@ -225,12 +224,9 @@ void __cdecl BurnTest::Hook(void* self, int, const uint8_t* cdb) {
 }
 
 mmcsim::ISimControl* BurnTest::AttachDrive(bool viaDouble, int medium) {
-    if (viaDouble) {
+    if (viaDouble)
         aspi = std::make_unique<AspiDouble>();
-        sim = aspi->Control();
-    } else {
-        sim = &spti.sim;
-    }
+    sim = viaDouble ? aspi->Control() : &spti.sim;
     if (!sim)
         return nullptr;
     sim->Reset();
