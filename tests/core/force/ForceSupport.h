@@ -1,5 +1,5 @@
-// Test helpers of the force-mode tests: machine keys of their own, item texts, a folder
-// with a program in it.
+// Test helpers of the force-mode and wizard tests: machine keys of their own, item texts,
+// folders and files planted below a scratch folder.
 #pragma once
 
 #include <windows.h>
@@ -13,20 +13,28 @@
 
 namespace kutest {
 
+using Lines = std::vector<std::string>;
+
 // A key below a machine or user root that the test names itself (Installer and service
 // keys live at fixed places), deleted with its subkeys in its view at the end.
 class OwnKey {
 public:
     OwnKey(HKEY root, const std::string& path, REGSAM view = 0);
-    ~OwnKey();
+    ~OwnKey() { RawDeleteTree(root_, path_, view_); }
     OwnKey(const OwnKey&) = delete;
     OwnKey& operator=(const OwnKey&) = delete;
     const std::string& Path() const { return path_; }
     HKEY Root() const { return root_; }
     void SetString(const std::string& sub, const std::string& name, const std::string& value,
-                   DWORD type = REG_SZ) const;
-    void SetBinary(const std::string& sub, const std::string& name, const std::string& bytes) const;
-    void SetDword(const std::string& sub, const std::string& name, DWORD value) const;
+                   DWORD type = REG_SZ) const {
+        RawSetString(root_, Sub(sub), name, value, view_, type);
+    }
+    void SetBinary(const std::string& sub, const std::string& name, const std::string& bytes) const {
+        RawSetValue(root_, Sub(sub), name, REG_BINARY, bytes, view_);
+    }
+    void SetDword(const std::string& sub, const std::string& name, DWORD value) const {
+        RawSetDword(root_, Sub(sub), name, value, view_);
+    }
     std::string Sub(const std::string& sub) const { return sub.empty() ? path_ : path_ + "\\" + sub; }
 
 private:
@@ -39,7 +47,7 @@ private:
 inline REGSAM InstallerView() { return RunningUnderWow64() ? KEY_WOW64_64KEY : 0; }
 
 // "type|root|key|value|file" of every item, in order.
-std::vector<std::string> ItemTexts(const ku::TUninstallerContents& list);
+Lines ItemTexts(const ku::TUninstallerContents& list);
 std::string ItemText(const char* type, const std::string& root, const std::string& key,
                      const std::string& value = "", const std::string& file = "");
 bool HasItem(const ku::TUninstallerContents& list, const std::string& text);
@@ -48,5 +56,10 @@ int CountItems(const ku::TUninstallerContents& list, const std::string& part);
 
 // A unique name for fixed-place keys of one test run.
 std::string UniqueTag(const std::string& prefix);
+
+// The folder `relative` below `dir`, made with its parents; its full path.
+std::string MakeFolder(const ScratchDir& dir, const std::string& relative);
+// A file of one byte at `relative` below `dir`, its folders made; its full path.
+std::string PlantFile(const ScratchDir& dir, const std::string& relative);
 
 } // namespace kutest
