@@ -14,16 +14,15 @@
 #include "core/system/StrUtil.h"
 
 using namespace ku;
-using kutest::HasItem;
-using kutest::ItemText;
-using kutest::OwnKey;
-using kutest::ScratchDir;
+using namespace kutest;
 
 namespace {
 
+const std::string kRoot = "HKEY_LOCAL_MACHINE";
+
 // Runs the force matcher on the scratch key's values as if the key lived at `asPath`.
 struct ForceRun {
-    std::vector<std::string> servers, serverFiles, remnants;
+    Lines servers, serverFiles, remnants;
     ForceRemovalPlan plan;
     TUninstallerContents list;
 
@@ -31,23 +30,23 @@ struct ForceRun {
         UniqueKey handle;
         RegOpenKeyExA(key.Root(), key.Path().c_str(), 0, KEY_READ | ScanRegistryView(),
                       handle.put());
-        const std::string upper = UpperCase(asPath);
         ForceScanLists lists{servers, serverFiles, remnants, plan};
-        MatchRegistryKeyForce(VisitedKey{HKEY_LOCAL_MACHINE, asPath, upper, handle.get(),
-                                         ScanRegistryView()},
+        MatchRegistryKeyForce(VisitedKey{HKEY_LOCAL_MACHINE, asPath, UpperCase(asPath),
+                                         handle.get(), ScanRegistryView()},
                               list, ForcePathWord(folder), lists);
     }
 };
 
-const std::string kRoot = "HKEY_LOCAL_MACHINE";
+class ForceRegistry : public ::testing::Test {
+protected:
+    ScratchDir dir;
+    ScratchKey scratch;
+};
 
 } // namespace
 
-TEST(ForceRegistry, SoftwareKeysServicesAndValuesByKeyClass) {
-    ScratchDir dir;
-    const std::string folder = dir.File("Foo App");
-    CreateDirectoryA(folder.c_str(), nullptr);
-    kutest::ScratchKey scratch;
+TEST_F(ForceRegistry, SoftwareKeysServicesAndValuesByKeyClass) {
+    const std::string folder = MakeFolder(dir, "Foo App");
     OwnKey key(HKEY_CURRENT_USER, scratch.Sub("Values"));
     key.SetString("", "Path", folder + "\\foo.exe");
     key.SetString("", "Other", dir.File("Foo AppBar") + "\\foo.exe"); // look-alike: no hit
@@ -64,23 +63,19 @@ TEST(ForceRegistry, SoftwareKeysServicesAndValuesByKeyClass) {
           catalogs + "Protocol_Catalog9\\Catalog_Entries\\000000000001"})
         run.Match(key, path, folder);
     // A key that holds a value of others as well gives the value alone; Tcpip is Windows' own.
-    EXPECT_EQ(kutest::ItemTexts(run.list),
-              (std::vector<std::string>{ItemText("2", kRoot, vendor, "Path"),
-                                        ItemText("2", kRoot, appPath, "Path"),
-                                        ItemText("1", kRoot, entry),
-                                        ItemText("1", kRoot, services + "FooSvc")}));
-    EXPECT_EQ(run.remnants, std::vector<std::string>{vendor});
-    EXPECT_EQ(run.servers, std::vector<std::string>{"FooSvc"});
+    EXPECT_EQ(ItemTexts(run.list), (Lines{ItemText("2", kRoot, vendor, "Path"),
+                                          ItemText("2", kRoot, appPath, "Path"),
+                                          ItemText("1", kRoot, entry),
+                                          ItemText("1", kRoot, services + "FooSvc")}));
+    EXPECT_EQ(run.remnants, Lines{vendor});
+    EXPECT_EQ(run.servers, Lines{"FooSvc"});
     ASSERT_EQ(run.plan.winsockEntries.size(), 1u);
     EXPECT_NE(run.plan.winsockEntries[0].find("000000000002"), std::string::npos);
     EXPECT_TRUE(run.plan.resetWinsock);
 }
 
-TEST(ForceRegistry, ValueKindsShortFormsAndEmptyFolder) {
-    ScratchDir dir;
-    const std::string folder = dir.File("Foo Application");
-    CreateDirectoryA(folder.c_str(), nullptr);
-    kutest::ScratchKey scratch;
+TEST_F(ForceRegistry, ValueKindsShortFormsAndEmptyFolder) {
+    const std::string folder = MakeFolder(dir, "Foo Application");
     OwnKey key(HKEY_CURRENT_USER, scratch.Sub("Kinds"));
     key.SetBinary("", "Blob", folder + "\\x.dat" + std::string(1, '\0') + "tail");
     key.SetBinary("", "Huge", folder + std::string(1000, ' '));
@@ -92,20 +87,18 @@ TEST(ForceRegistry, ValueKindsShortFormsAndEmptyFolder) {
     ForceRun run, empty;
     const std::string path = "SOFTWARE\\Microsoft\\Kinds";
     run.Match(key, path, folder);
-    std::vector<std::string> found = kutest::ItemTexts(run.list);
+    Lines found = ItemTexts(run.list);
     std::sort(found.begin(), found.end());
-    EXPECT_EQ(found, (std::vector<std::string>{ItemText("2", kRoot, path, "Blob"),
-                                               ItemText("2", kRoot, path, folder + "\\named.exe"),
-                                               ItemText("2", kRoot, path, "Short")}));
+    EXPECT_EQ(found, (Lines{ItemText("2", kRoot, path, "Blob"),
+                            ItemText("2", kRoot, path, folder + "\\named.exe"),
+                            ItemText("2", kRoot, path, "Short")}));
     empty.Match(key, path, "");
     empty.Match(key, path, "  ");
     EXPECT_EQ(empty.list.Count(), 0);
 }
 
-TEST(ForceRegistry, ProgramFileWalksShareOnePassWithTheSameResult) {
-    ScratchDir dir;
+TEST_F(ForceRegistry, ProgramFileWalksShareOnePassWithTheSameResult) {
     const std::string a = dir.File("a\\one.exe"), b = dir.File("b\\two.exe");
-    kutest::ScratchKey scratch;
     OwnKey first(HKEY_CURRENT_USER, scratch.Sub("First"));
     first.SetString("", "Cmd", "\"" + a + "\" /x");
     first.SetString("", b, "1");
@@ -119,43 +112,40 @@ TEST(ForceRegistry, ProgramFileWalksShareOnePassWithTheSameResult) {
     for (const std::string& file : {a, b})
         ScanRegistryByProgramWalk(separate, HKEY_CURRENT_USER, scratch.Path(), nullptr, one, file, "");
     ScanRegistryByProgramsWalk(shared, HKEY_CURRENT_USER, scratch.Path(), nullptr, all, {a, b}, "");
-    EXPECT_EQ(kutest::ItemTexts(one), kutest::ItemTexts(all));
+    EXPECT_EQ(ItemTexts(one), ItemTexts(all));
     EXPECT_EQ(all.Count(), 5);
-    EXPECT_EQ(kutest::CountItems(all, "Canary"), 0);
+    EXPECT_EQ(CountItems(all, "Canary"), 0);
     EXPECT_TRUE(HasItem(all, ItemText("2", "HKEY_CURRENT_USER", first.Path(), b)));
 }
 
-TEST(WinsockCatalog, RestoresTheDefaultsOfItsEntryAndVersionOnly) {
-    kutest::ScratchKey scratch;
+TEST_F(ForceRegistry, WinsockCatalogRestoresTheDefaultsOfItsEntryAndVersionOnly) {
     const std::string base = scratch.Sub("WinSock2\\Parameters\\NameSpace_Catalog5\\Catalog_Entries\\");
-    OwnKey two(HKEY_CURRENT_USER, base + "000000000002");
-    OwnKey five(HKEY_CURRENT_USER, base + "000000000005");
-    OwnKey seven(HKEY_CURRENT_USER, base + "000000000007");
-    EXPECT_EQ(WinsockEntryNumber(two.Path()), 2);
+    const std::string two = base + "000000000002", five = base + "000000000005";
+    const std::string seven = base + "000000000007";
+    for (const std::string& entry : {two, five, seven})
+        RawCreateKey(HKEY_CURRENT_USER, entry);
+    EXPECT_EQ(WinsockEntryNumber(two), 2);
     EXPECT_EQ(WinsockEntryNumber(scratch.Path()), 0);
     // Not NT, a version without defaults, an entry the version lacks, no entry at all.
     const struct {
         std::string key;
         DWORD platform, major, minor;
-    } refused[] = {{two.Path(), 1, 5, 1}, {two.Path(), 2, 4, 0}, {seven.Path(), 2, 5, 0},
-                   {scratch.Path(), 2, 5, 1}};
+    } refused[] = {{two, 1, 5, 1}, {two, 2, 4, 0}, {seven, 2, 5, 0}, {scratch.Path(), 2, 5, 1}};
     for (const auto& r : refused)
         EXPECT_FALSE(RestoreWinsockNamespaceCatalog(HKEY_CURRENT_USER, r.key, r.platform, r.major, r.minor));
-    EXPECT_FALSE(kutest::RawValueExists(HKEY_CURRENT_USER, seven.Path(), "LibraryPath"));
+    EXPECT_FALSE(RawValueExists(HKEY_CURRENT_USER, seven, "LibraryPath"));
 
-    ASSERT_TRUE(RestoreWinsockNamespaceCatalog(HKEY_CURRENT_USER, two.Path(), 2, 5, 1));
-    EXPECT_EQ(kutest::RawReadString(HKEY_CURRENT_USER, two.Path(), "LibraryPath"),
-              "%SystemRoot%\\System32\\winrnr.dll");
-    EXPECT_EQ(kutest::RawReadString(HKEY_CURRENT_USER, two.Path(), "DisplayString"), "NTDS");
-    EXPECT_EQ(kutest::RawReadDword(HKEY_CURRENT_USER, two.Path(), "SupportedNameSpace"), 32);
+    ASSERT_TRUE(RestoreWinsockNamespaceCatalog(HKEY_CURRENT_USER, two, 2, 5, 1));
+    EXPECT_EQ(RawReadString(HKEY_CURRENT_USER, two, "LibraryPath"), "%SystemRoot%\\System32\\winrnr.dll");
+    EXPECT_EQ(RawReadString(HKEY_CURRENT_USER, two, "DisplayString"), "NTDS");
+    EXPECT_EQ(RawReadDword(HKEY_CURRENT_USER, two, "SupportedNameSpace"), 32);
     // The provider's GUID in the byte order Windows stores it.
-    const kutest::RawValue id = kutest::RawReadValue(HKEY_CURRENT_USER, two.Path(), "ProviderId");
-    EXPECT_EQ(id.type, static_cast<DWORD>(REG_BINARY));
-    EXPECT_EQ(id.bytes, std::string("\xEE\x37\x26\x3B\x80\xE5\xCF\x11\xA5\x55\x00\xC0\x4F\xD8\xD4\xAC", 16));
+    EXPECT_EQ(RawReadValue(HKEY_CURRENT_USER, two, "ProviderId"),
+              (RawValue{true, REG_BINARY,
+                        std::string("\xEE\x37\x26\x3B\x80\xE5\xCF\x11\xA5\x55\x00\xC0\x4F\xD8\xD4\xAC", 16)}));
     // An entry without a display string of its own; then another version's library.
-    ASSERT_TRUE(RestoreWinsockNamespaceCatalog(HKEY_CURRENT_USER, five.Path(), 2, 5, 2));
-    EXPECT_FALSE(kutest::RawValueExists(HKEY_CURRENT_USER, five.Path(), "DisplayString"));
-    ASSERT_TRUE(RestoreWinsockNamespaceCatalog(HKEY_CURRENT_USER, five.Path(), 2, 6, 1));
-    EXPECT_EQ(kutest::RawReadString(HKEY_CURRENT_USER, five.Path(), "LibraryPath"),
-              "%SystemRoot%\\system32\\pnrpnsp.dll");
+    ASSERT_TRUE(RestoreWinsockNamespaceCatalog(HKEY_CURRENT_USER, five, 2, 5, 2));
+    EXPECT_FALSE(RawValueExists(HKEY_CURRENT_USER, five, "DisplayString"));
+    ASSERT_TRUE(RestoreWinsockNamespaceCatalog(HKEY_CURRENT_USER, five, 2, 6, 1));
+    EXPECT_EQ(RawReadString(HKEY_CURRENT_USER, five, "LibraryPath"), "%SystemRoot%\\system32\\pnrpnsp.dll");
 }

@@ -12,8 +12,7 @@
 #include "support/Spawn.h"
 
 using namespace ku;
-using kutest::HasItem;
-using kutest::ItemText;
+using namespace kutest;
 
 namespace {
 
@@ -28,45 +27,44 @@ std::string ProgramFiles() {
     return folder;
 }
 
-// Installs both packages for the test and removes whatever is left afterwards.
+// Installs both packages for the test and removes whatever is left afterwards, in the view
+// the program uses by default: the 64-bit one under WOW64.
 struct TwoPackages {
     TwoPackages() {
+        RegistryView64 = IsWow64();
         for (const char* letter : {"A", "B"})
-            installed = kutest::RunAndWait(std::string("msiexec /qn /i ") + kutest::kFixtureDir +
-                                           "\\force\\KuForceMsi" + letter + ".msi", 120000) == 0 &&
-                        (letter[0] == 'A' || installed);
+            installed += RunAndWait(std::string("msiexec /qn /i ") + kFixtureDir +
+                                    "\\force\\KuForceMsi" + letter + ".msi", 120000) == 0;
     }
     ~TwoPackages() {
-        for (const char* code : {kCodeA, kCodeB})
-            kutest::RunAndWait(std::string("msiexec /qn /x ") + code, 120000);
+        for (const char* code : {kCodeA, kCodeB}) {
+            RunAndWait(std::string("msiexec /qn /x ") + code, 120000);
+            RawDeleteTree(HKEY_LOCAL_MACHINE,
+                          std::string("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") + code);
+        }
         for (const char* folder : {"\\KuForceMsiA", "\\KuForceMsiB", "\\KuForceShared"})
             DeleteDirectoryTree(ProgramFiles() + folder);
-        for (const char* code : {kCodeA, kCodeB})
-            kutest::RawDeleteTree(HKEY_LOCAL_MACHINE,
-                                  std::string("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") + code,
-                                  0);
+        RegistryView64 = view;
     }
-    bool installed = false;
+    const bool view = RegistryView64;
+    int installed = 0;
 };
 
 } // namespace
 
 TEST(MsiShared, RemovingOneProductKeepsTheOthersSharedComponent) {
-    const bool view = RegistryView64;
-    RegistryView64 = IsWow64(); // the program's default: the 64-bit view under WOW64
     ScanState = ScanRun;
     TwoPackages packages;
-    ASSERT_TRUE(packages.installed);
-    const std::string location = kutest::RawReadString(HKEY_LOCAL_MACHINE,
-                                                       std::string(kInstallerProductsPath) + "\\" +
-                                                           kPackedA + "\\InstallProperties",
-                                                       "InstallLocation", KEY_WOW64_64KEY);
-    if (!kutest::PathExists(location))
+    ASSERT_EQ(packages.installed, 2);
+    const std::string location = RawReadString(
+        HKEY_LOCAL_MACHINE, std::string(kInstallerProductsPath) + "\\" + kPackedA + "\\InstallProperties",
+        "InstallLocation", KEY_WOW64_64KEY);
+    if (!PathExists(location))
         GTEST_SKIP() << "Wine's Windows Installer recorded the install folder as " << location
                      << ", which does not exist (it does so in a 32-bit prefix)";
     const std::string folderA = ProgramFiles() + "\\KuForceMsiA";
     const std::string shared = ProgramFiles() + "\\KuForceShared\\kushared.dll";
-    ASSERT_TRUE(kutest::FileThere(shared));
+    ASSERT_TRUE(FileThere(shared));
 
     TWizardState state;
     ForceRemovalPlan plan;
@@ -74,15 +72,14 @@ TEST(MsiShared, RemovingOneProductKeepsTheOthersSharedComponent) {
     const TUninstallerContents& list = state.LeftoverList;
     EXPECT_TRUE(HasItem(list, ItemText("1", "HKEY_LOCAL_MACHINE",
                                        std::string(kInstallerProductsPath) + "\\" + kPackedA)));
-    EXPECT_EQ(kutest::CountItems(list, kPackedB), 0);
-    EXPECT_EQ(kutest::CountItems(list, "kushared.dll"), 0);
-    EXPECT_EQ(kutest::CountItems(list, "KUFORCEA.EXE"), 1); // Installer paths are compared upper-cased
+    EXPECT_EQ(CountItems(list, kPackedB), 0);
+    EXPECT_EQ(CountItems(list, "kushared.dll"), 0);
+    EXPECT_EQ(CountItems(list, "KUFORCEA.EXE"), 1); // Installer paths are compared upper-cased
     int sharedValues = 0;
     for (int i = 0; i < list.Count(); ++i) {
         const TContent& item = list.GetItem(i).Content;
-        if (item.ItemType == "2" && item.ValueName == kPackedA &&
-            item.KeyPath.find(kInstallerComponentsPath) == 0)
-            ++sharedValues;
+        sharedValues += item.ItemType == "2" && item.ValueName == kPackedA &&
+                        item.KeyPath.find(kInstallerComponentsPath) == 0;
     }
     EXPECT_EQ(sharedValues, 1);
 
@@ -91,12 +88,11 @@ TEST(MsiShared, RemovingOneProductKeepsTheOthersSharedComponent) {
     for (int i = 0; i < list.Count(); ++i)
         if (list.GetItem(i).Content.ItemType == "3")
             DeleteSingleFile(list.GetItem(i).Content.FilePath);
-    EXPECT_FALSE(kutest::FileThere(folderA + "\\KuForceA.exe"));
-    EXPECT_TRUE(kutest::FileThere(shared));
-    EXPECT_TRUE(kutest::FileThere(ProgramFiles() + "\\KuForceMsiB\\KuForceB.exe"));
+    EXPECT_FALSE(FileThere(folderA + "\\KuForceA.exe"));
+    EXPECT_TRUE(FileThere(shared));
+    EXPECT_TRUE(FileThere(ProgramFiles() + "\\KuForceMsiB\\KuForceB.exe"));
 
     // The other product still uninstalls completely, shared file included.
-    EXPECT_EQ(kutest::RunAndWait(std::string("msiexec /qn /x ") + kCodeB, 120000), 0);
-    EXPECT_FALSE(kutest::FileThere(ProgramFiles() + "\\KuForceMsiB\\KuForceB.exe"));
-    RegistryView64 = view;
+    EXPECT_EQ(RunAndWait(std::string("msiexec /qn /x ") + kCodeB, 120000), 0);
+    EXPECT_FALSE(FileThere(ProgramFiles() + "\\KuForceMsiB\\KuForceB.exe"));
 }
