@@ -26,10 +26,9 @@ struct ForceRun {
     ForceRemovalPlan plan;
     TUninstallerContents list;
 
-    void Match(const OwnKey& key, const std::string& asPath, const std::string& folder) {
+    void Match(const std::string& key, const std::string& asPath, const std::string& folder) {
         UniqueKey handle;
-        RegOpenKeyExA(key.Root(), key.Path().c_str(), 0, KEY_READ | ScanRegistryView(),
-                      handle.put());
+        RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ | ScanRegistryView(), handle.put());
         ForceScanLists lists{servers, serverFiles, remnants, plan};
         MatchRegistryKeyForce(VisitedKey{HKEY_LOCAL_MACHINE, asPath, UpperCase(asPath),
                                          handle.get(), ScanRegistryView()},
@@ -39,17 +38,20 @@ struct ForceRun {
 
 class ForceRegistry : public ::testing::Test {
 protected:
+    void Set(const std::string& name, const std::string& value, const std::string& sub = "Values") {
+        RawSetString(HKEY_CURRENT_USER, scratch.Sub(sub), name, value);
+    }
     ScratchDir dir;
     ScratchKey scratch;
+    const std::string key = scratch.Sub("Values");
 };
 
 } // namespace
 
 TEST_F(ForceRegistry, SoftwareKeysServicesAndValuesByKeyClass) {
     const std::string folder = MakeFolder(dir, "Foo App");
-    OwnKey key(HKEY_CURRENT_USER, scratch.Sub("Values"));
-    key.SetString("", "Path", folder + "\\foo.exe");
-    key.SetString("", "Other", dir.File("Foo AppBar") + "\\foo.exe"); // look-alike: no hit
+    Set("Path", folder + "\\foo.exe");
+    Set("Other", dir.File("Foo AppBar") + "\\foo.exe"); // look-alike: no hit
 
     const std::string vendor = "SOFTWARE\\Foo Vendor\\Foo App",
                       appPath = "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\App Paths\\foo.exe",
@@ -76,13 +78,12 @@ TEST_F(ForceRegistry, SoftwareKeysServicesAndValuesByKeyClass) {
 
 TEST_F(ForceRegistry, ValueKindsShortFormsAndEmptyFolder) {
     const std::string folder = MakeFolder(dir, "Foo Application");
-    OwnKey key(HKEY_CURRENT_USER, scratch.Sub("Kinds"));
-    key.SetBinary("", "Blob", folder + "\\x.dat" + std::string(1, '\0') + "tail");
-    key.SetBinary("", "Huge", folder + std::string(1000, ' '));
-    key.SetDword("", "Number", 12);
-    key.SetString("", "Short", ShortPathOf(folder) + "\\X.EXE");
-    key.SetString("", "Blank", "   ");
-    key.SetString("", folder + "\\named.exe", "");
+    RawSetValue(HKEY_CURRENT_USER, key, "Blob", REG_BINARY, folder + "\\x.dat" + std::string(1, '\0') + "tail");
+    RawSetValue(HKEY_CURRENT_USER, key, "Huge", REG_BINARY, folder + std::string(1000, ' '));
+    RawSetDword(HKEY_CURRENT_USER, key, "Number", 12);
+    Set("Short", ShortPathOf(folder) + "\\X.EXE");
+    Set("Blank", "   ");
+    Set(folder + "\\named.exe", "");
 
     ForceRun run, empty;
     const std::string path = "SOFTWARE\\Microsoft\\Kinds";
@@ -99,13 +100,11 @@ TEST_F(ForceRegistry, ValueKindsShortFormsAndEmptyFolder) {
 
 TEST_F(ForceRegistry, ProgramFileWalksShareOnePassWithTheSameResult) {
     const std::string a = dir.File("a\\one.exe"), b = dir.File("b\\two.exe");
-    OwnKey first(HKEY_CURRENT_USER, scratch.Sub("First"));
-    first.SetString("", "Cmd", "\"" + a + "\" /x");
-    first.SetString("", b, "1");
-    OwnKey second(HKEY_CURRENT_USER, scratch.Sub("Second\\Deep"));
-    second.SetString("", "Cmd", b);
-    second.SetString("", "Both", a + ";" + b);
-    second.SetString("", "Canary", a + ".bak");
+    Set("Cmd", "\"" + a + "\" /x", "First");
+    Set(b, "1", "First");
+    Set("Cmd", b, "Second\\Deep");
+    Set("Both", a + ";" + b, "Second\\Deep");
+    Set("Canary", a + ".bak", "Second\\Deep");
 
     TWizardState separate, shared;
     TUninstallerContents one, all;
@@ -115,7 +114,7 @@ TEST_F(ForceRegistry, ProgramFileWalksShareOnePassWithTheSameResult) {
     EXPECT_EQ(ItemTexts(one), ItemTexts(all));
     EXPECT_EQ(all.Count(), 5);
     EXPECT_EQ(CountItems(all, "Canary"), 0);
-    EXPECT_TRUE(HasItem(all, ItemText("2", "HKEY_CURRENT_USER", first.Path(), b)));
+    EXPECT_TRUE(HasItem(all, ItemText("2", "HKEY_CURRENT_USER", scratch.Sub("First"), b)));
 }
 
 TEST_F(ForceRegistry, WinsockCatalogRestoresTheDefaultsOfItsEntryAndVersionOnly) {

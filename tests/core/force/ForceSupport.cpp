@@ -8,12 +8,6 @@
 
 namespace kutest {
 
-OwnKey::OwnKey(HKEY root, const std::string& path, REGSAM view)
-    : root_(root), path_(path), view_(view) {
-    RawDeleteTree(root_, path_, view_);
-    RawCreateKey(root_, path_, view_);
-}
-
 std::string ItemText(const char* type, const std::string& root, const std::string& key,
                      const std::string& value, const std::string& file) {
     return std::string(type) + "|" + root + "|" + key + "|" + value + "|" + file;

@@ -106,12 +106,13 @@ TEST_F(InstallerScans, ComClassesAppIdsAndProgIds) {
     const std::string base = scratch.Sub("Classes");
     const std::string own = "{11111111-2222-3333-4444-555555555555}";
     const std::string canary = "{11111111-2222-3333-4444-666666666666}";
-    OwnKey classes(HKEY_CURRENT_USER, base);
-    classes.SetString("CLSID\\" + own + "\\InprocServer32", "", "\"" + folder + "\\foo.dll\"");
-    classes.SetString("CLSID\\" + own, "AppID", "{aaaaaaaa-0000-0000-0000-000000000001}");
-    classes.SetString("CLSID\\" + canary + "\\LocalServer32", "", folder + "Bar\\foo.exe /auto");
-    classes.SetString("Ku.Foo\\CLSID", "", LowerCase(own));
-    classes.SetString("Ku.Canary\\CLSID", "", canary);
+    const std::string values[][3] = { // key below the classes, name, data
+        {"CLSID\\" + own + "\\InprocServer32", "", "\"" + folder + "\\foo.dll\""},
+        {"CLSID\\" + own, "AppID", "{aaaaaaaa-0000-0000-0000-000000000001}"},
+        {"CLSID\\" + canary + "\\LocalServer32", "", folder + "Bar\\foo.exe /auto"},
+        {"Ku.Foo\\CLSID", "", LowerCase(own)}, {"Ku.Canary\\CLSID", "", canary}};
+    for (const auto& v : values)
+        RawSetString(HKEY_CURRENT_USER, base + "\\" + v[0], v[1], v[2]);
 
     ScanComLeftovers(state, folder, HKEY_CURRENT_USER, nullptr, state.LeftoverList, base);
     EXPECT_EQ(ItemTexts(state.LeftoverList),
@@ -122,7 +123,8 @@ TEST_F(InstallerScans, ComClassesAppIdsAndProgIds) {
 
 TEST_F(InstallerScans, SoftwareKeysOfTheFolderOnly) {
     const std::string name = UniqueTag("Foo App ");
-    OwnKey user(HKEY_CURRENT_USER, "Software\\" + name);
+    PlantedRegistry user;
+    user.Key(HKEY_CURRENT_USER, "Software\\" + name);
     TUninstallerContents list, none;
     ScanSoftwareKeysOfFolder({"SOFTWARE\\" + name + "\\Settings",
                               "HKEY_LOCAL_MACHINE\\SOFTWARE\\Acme\\" + name + " Pro\\x",

@@ -5,13 +5,15 @@
 #include "ForceSupport.h"
 #include "core/force/RemnantTree.h"
 #include "core/system/StrUtil.h"
+#include "support/PlantedRegistry.h"
 
 using namespace ku;
 using namespace kutest;
 
 TEST(RemnantTree, ProgramKeysAreMergedFilteredAndShownForTheUserToo) {
     const std::string name = UniqueTag("KuTree");
-    OwnKey user(HKEY_CURRENT_USER, "Software\\" + name);
+    PlantedRegistry user;
+    user.Key(HKEY_CURRENT_USER, "Software\\" + name);
     EXPECT_EQ(RemnantProgramKeys({"\\HKEY_LOCAL_MACHINE\\SOFTWARE\\" + name + "\\Settings",
                                   "SOFTWARE\\" + LowerCase(name) + "\\Other",
                                   "SOFTWARE\\Microsoft\\Foo", "SOFTWARE\\Wow6432Node\\Bar",
@@ -23,12 +25,12 @@ TEST(RemnantTree, ProgramKeysAreMergedFilteredAndShownForTheUserToo) {
 
 TEST(RemnantTree, BuildsLiveNodesAndTicksWholeSubtrees) {
     const std::string base = "SOFTWARE\\" + UniqueTag("KuTree"), node = "HKEY_LOCAL_MACHINE\\" + base;
-    OwnKey machine(HKEY_LOCAL_MACHINE, base);
-    machine.SetString("", "x>y", "data=1");
-    machine.SetDword("", "num", 7);
-    machine.SetString("", "multi", std::string("a\0b\0", 4), REG_MULTI_SZ);
-    machine.SetString("Sub=Key", "inner", "v");
-    machine.SetString("Sub=Key\\Deep", "", "");
+    PlantedRegistry machine;
+    machine.String(HKEY_LOCAL_MACHINE, base, "x>y", "data=1");
+    machine.Value(HKEY_LOCAL_MACHINE, base, "num", REG_DWORD, DwordBytes(7));
+    machine.Value(HKEY_LOCAL_MACHINE, base, "multi", REG_MULTI_SZ, std::string("a\0b\0\0", 5));
+    machine.String(HKEY_LOCAL_MACHINE, base + "\\Sub=Key", "inner", "v");
+    machine.String(HKEY_LOCAL_MACHINE, base + "\\Sub=Key\\Deep", "", "");
 
     const std::string missing = "SOFTWARE\\" + UniqueTag("KuMissing");
     TRemnantTree tree;

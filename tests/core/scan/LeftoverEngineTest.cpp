@@ -76,18 +76,18 @@ TEST_F(LeftoverEngine, ComponentsAreTheProductsFileElseItsKeyAndSharedOnesKeepTh
 TEST_F(LeftoverEngine, CodeWalkFindsKeysNamesAndExactStringDataAndAnEmptyCodeNothing) {
     const std::string code = MakeCode();
     ScratchKey scratch;
-    OwnKey named(HKEY_CURRENT_USER, scratch.Sub(LowerCase(code)));
-    OwnKey values(HKEY_CURRENT_USER, scratch.Sub("Values"));
-    values.SetString("", code, "anything");
-    values.SetString("", "Exact", code);
-    values.SetString("", "Expand", code, REG_EXPAND_SZ);
-    values.SetString("", "Longer", code + "x");
+    const std::string named = scratch.Sub(LowerCase(code)), values = scratch.Sub("Values");
+    RawCreateKey(HKEY_CURRENT_USER, named);
+    RawSetString(HKEY_CURRENT_USER, values, code, "anything");
+    RawSetString(HKEY_CURRENT_USER, values, "Exact", code);
+    RawSetString(HKEY_CURRENT_USER, values, "Expand", code, 0, REG_EXPAND_SZ);
+    RawSetString(HKEY_CURRENT_USER, values, "Longer", code + "x");
 
     TUninstallerContents list, empty;
     SearchRegistryLeftoversEx({MakeCode(), code}, list, {});
-    EXPECT_TRUE(HasItem(list, ItemText("1", kUser, named.Path())));
-    EXPECT_TRUE(HasItem(list, ItemText("2", kUser, values.Path(), code)));
-    EXPECT_TRUE(HasItem(list, ItemText("2", kUser, values.Path(), "Exact")));
+    EXPECT_TRUE(HasItem(list, ItemText("1", kUser, named)));
+    EXPECT_TRUE(HasItem(list, ItemText("2", kUser, values, code)));
+    EXPECT_TRUE(HasItem(list, ItemText("2", kUser, values, "Exact")));
     EXPECT_EQ(CountItems(list, "|Expand|") + CountItems(list, "|Longer|"), 0);
     SearchRegistryLeftovers("", empty, {});
     ScanState = ScanStop; // Stop ends the walk at once
@@ -105,9 +105,9 @@ TEST_F(LeftoverEngine, FolderScanListsFilesBelowItAndOfTheInstallLocation) {
                                       ItemText("3", "", "", "", dir.File("sub\\b.txt"))}));
 
     const std::string code = MakeCode();
-    OwnKey product(HKEY_LOCAL_MACHINE, std::string(kInstallerProductsPath) + "\\" + code,
-                   InstallerView());
-    product.SetString("InstallProperties", "InstallLocation", dir.File("sub") + "\\");
+    PlantedRegistry product(InstallerView());
+    product.String(HKEY_LOCAL_MACHINE, std::string(kInstallerProductsPath) + "\\" + code +
+                   "\\InstallProperties", "InstallLocation", dir.File("sub") + "\\");
     TUninstallerContents located;
     Lines lines;
     SearchInstallLocationLeftovers({}, {code, MakeCode()}, lines, located);
