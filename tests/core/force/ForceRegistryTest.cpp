@@ -28,7 +28,8 @@ struct ForceRun {
 
     void Match(const std::string& key, const std::string& asPath, const std::string& folder) {
         UniqueKey handle;
-        RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ | ScanRegistryView(), handle.put());
+        RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ | ScanRegistryView(),
+                      handle.put());
         ForceScanLists lists{servers, serverFiles, remnants, plan};
         MatchRegistryKeyForce(VisitedKey{HKEY_LOCAL_MACHINE, asPath, UpperCase(asPath),
                                          handle.get(), ScanRegistryView()},
@@ -53,15 +54,17 @@ TEST_F(ForceRegistry, SoftwareKeysServicesAndValuesByKeyClass) {
     Set("Path", folder + "\\foo.exe");
     Set("Other", dir.File("Foo AppBar") + "\\foo.exe"); // look-alike: no hit
 
-    const std::string vendor = "SOFTWARE\\Foo Vendor\\Foo App",
-                      appPath = "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\App Paths\\foo.exe",
-                      entry = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Foo",
-                      services = "SYSTEM\\ControlSet001\\Services\\",
-                      catalogs = services + "WinSock2\\Parameters\\";
+    const std::string version = "Microsoft\\Windows\\CurrentVersion\\";
+    const std::string vendor = "SOFTWARE\\Foo Vendor\\Foo App";
+    const std::string entry = "SOFTWARE\\" + version + "Uninstall\\Foo";
+    const std::string appPath = "SOFTWARE\\Wow6432Node\\" + version + "App Paths\\foo.exe";
+    const std::string services = "SYSTEM\\ControlSet001\\Services\\";
+    const std::string catalogs = services + "WinSock2\\Parameters\\";
     ForceRun run;
     for (const std::string& path :
          {vendor, appPath, entry, services + "FooSvc\\Parameters", services + "FooSvc",
-          services + "Tcpip\\Parameters", catalogs + "NameSpace_Catalog5\\Catalog_Entries\\000000000002",
+          services + "Tcpip\\Parameters",
+          catalogs + "NameSpace_Catalog5\\Catalog_Entries\\000000000002",
           catalogs + "Protocol_Catalog9\\Catalog_Entries\\000000000001"})
         run.Match(key, path, folder);
     // A key that holds a value of others as well gives the value alone; Tcpip is Windows' own.
@@ -78,7 +81,8 @@ TEST_F(ForceRegistry, SoftwareKeysServicesAndValuesByKeyClass) {
 
 TEST_F(ForceRegistry, ValueKindsShortFormsAndEmptyFolder) {
     const std::string folder = MakeFolder(dir, "Foo Application");
-    RawSetValue(HKEY_CURRENT_USER, key, "Blob", REG_BINARY, folder + "\\x.dat" + std::string(1, '\0') + "tail");
+    const std::string blob = folder + "\\x.dat" + std::string(1, '\0') + "tail";
+    RawSetValue(HKEY_CURRENT_USER, key, "Blob", REG_BINARY, blob);
     RawSetValue(HKEY_CURRENT_USER, key, "Huge", REG_BINARY, folder + std::string(1000, ' '));
     RawSetDword(HKEY_CURRENT_USER, key, "Number", 12);
     Set("Short", ShortPathOf(folder) + "\\X.EXE");
@@ -108,9 +112,10 @@ TEST_F(ForceRegistry, ProgramFileWalksShareOnePassWithTheSameResult) {
 
     TWizardState separate, shared;
     TUninstallerContents one, all;
+    const std::string& root = scratch.Path();
     for (const std::string& file : {a, b})
-        ScanRegistryByProgramWalk(separate, HKEY_CURRENT_USER, scratch.Path(), nullptr, one, file, "");
-    ScanRegistryByProgramsWalk(shared, HKEY_CURRENT_USER, scratch.Path(), nullptr, all, {a, b}, "");
+        ScanRegistryByProgramWalk(separate, HKEY_CURRENT_USER, root, nullptr, one, file, "");
+    ScanRegistryByProgramsWalk(shared, HKEY_CURRENT_USER, root, nullptr, all, {a, b}, "");
     EXPECT_EQ(ItemTexts(one), ItemTexts(all));
     EXPECT_EQ(all.Count(), 5);
     EXPECT_EQ(CountItems(all, "Canary"), 0);
@@ -118,7 +123,8 @@ TEST_F(ForceRegistry, ProgramFileWalksShareOnePassWithTheSameResult) {
 }
 
 TEST_F(ForceRegistry, WinsockCatalogRestoresTheDefaultsOfItsEntryAndVersionOnly) {
-    const std::string base = scratch.Sub("WinSock2\\Parameters\\NameSpace_Catalog5\\Catalog_Entries\\");
+    const std::string base =
+        scratch.Sub("WinSock2\\Parameters\\NameSpace_Catalog5\\Catalog_Entries\\");
     const std::string two = base + "000000000002", five = base + "000000000005";
     const std::string seven = base + "000000000007";
     for (const std::string& entry : {two, five, seven})
@@ -131,20 +137,23 @@ TEST_F(ForceRegistry, WinsockCatalogRestoresTheDefaultsOfItsEntryAndVersionOnly)
         DWORD platform, major, minor;
     } refused[] = {{two, 1, 5, 1}, {two, 2, 4, 0}, {seven, 2, 5, 0}, {scratch.Path(), 2, 5, 1}};
     for (const auto& r : refused)
-        EXPECT_FALSE(RestoreWinsockNamespaceCatalog(HKEY_CURRENT_USER, r.key, r.platform, r.major, r.minor));
+        EXPECT_FALSE(RestoreWinsockNamespaceCatalog(HKEY_CURRENT_USER, r.key, r.platform, r.major,
+                                                    r.minor));
     EXPECT_FALSE(RawValueExists(HKEY_CURRENT_USER, seven, "LibraryPath"));
 
     ASSERT_TRUE(RestoreWinsockNamespaceCatalog(HKEY_CURRENT_USER, two, 2, 5, 1));
-    EXPECT_EQ(RawReadString(HKEY_CURRENT_USER, two, "LibraryPath"), "%SystemRoot%\\System32\\winrnr.dll");
+    EXPECT_EQ(RawReadString(HKEY_CURRENT_USER, two, "LibraryPath"),
+              "%SystemRoot%\\System32\\winrnr.dll");
     EXPECT_EQ(RawReadString(HKEY_CURRENT_USER, two, "DisplayString"), "NTDS");
     EXPECT_EQ(RawReadDword(HKEY_CURRENT_USER, two, "SupportedNameSpace"), 32);
     // The provider's GUID in the byte order Windows stores it.
+    const std::string guid("\xEE\x37\x26\x3B\x80\xE5\xCF\x11\xA5\x55\x00\xC0\x4F\xD8\xD4\xAC", 16);
     EXPECT_EQ(RawReadValue(HKEY_CURRENT_USER, two, "ProviderId"),
-              (RawValue{true, REG_BINARY,
-                        std::string("\xEE\x37\x26\x3B\x80\xE5\xCF\x11\xA5\x55\x00\xC0\x4F\xD8\xD4\xAC", 16)}));
+              (RawValue{true, REG_BINARY, guid}));
     // An entry without a display string of its own; then another version's library.
     ASSERT_TRUE(RestoreWinsockNamespaceCatalog(HKEY_CURRENT_USER, five, 2, 5, 2));
     EXPECT_FALSE(RawValueExists(HKEY_CURRENT_USER, five, "DisplayString"));
     ASSERT_TRUE(RestoreWinsockNamespaceCatalog(HKEY_CURRENT_USER, five, 2, 6, 1));
-    EXPECT_EQ(RawReadString(HKEY_CURRENT_USER, five, "LibraryPath"), "%SystemRoot%\\system32\\pnrpnsp.dll");
+    EXPECT_EQ(RawReadString(HKEY_CURRENT_USER, five, "LibraryPath"),
+              "%SystemRoot%\\system32\\pnrpnsp.dll");
 }

@@ -41,15 +41,16 @@ protected:
 } // namespace
 
 TEST_F(InstallerScans, ProductsComponentsAndFoldersOfTheFolder) {
-    const std::string folder = MakeFolder(dir, "Foo App"), lookAlike = MakeFolder(dir, "Foo AppBar");
-    const std::string own = PlantFile(dir, "Foo App\\own.dll");
+    const std::string folder = MakeFolder(dir, "Foo App"), own = PlantFile(dir, "Foo App\\own.dll");
+    const std::string lookAlike = MakeFolder(dir, "Foo AppBar");
     const std::string sharedFile = PlantFile(dir, "Foo App\\shared.dll");
     const std::string code = PackedCode('1'), other = PackedCode('2');
     std::string installerPath = folder + "\\";
     installerPath[1] = '?';
     Plant(products + code + "\\InstallProperties", "InstallLocation", installerPath);
     Plant(products + other + "\\InstallProperties", "InstallLocation", lookAlike);
-    const std::string ownKey = components + "A", shared = components + "B", foreign = components + "C";
+    const std::string ownKey = components + "A", shared = components + "B";
+    const std::string foreign = components + "C";
     Plant(ownKey, code, own);
     Plant(shared, code, sharedFile);
     Plant(shared, other, sharedFile);
@@ -69,13 +70,14 @@ TEST_F(InstallerScans, ProductsComponentsAndFoldersOfTheFolder) {
          {ItemText("1", kMachine, products + code),
           ItemText("1", "HKEY_CLASSES_ROOT", "Installer\\Products\\" + code),
           ItemText("1", kMachine, "SOFTWARE\\Classes\\Installer\\Features\\" + code),
-          ItemText("1", kMachine, ownKey), ItemText("2", kMachine, kInstallerFoldersPath, folder + "\\"),
+          ItemText("1", kMachine, ownKey),
+          ItemText("2", kMachine, kInstallerFoldersPath, folder + "\\"),
           // The shared component: only this product's value; key and file stay for the other.
           ItemText("2", kMachine, shared, code)})
         EXPECT_TRUE(HasItem(list, item)) << item;
     EXPECT_EQ(CountItems(list, "3|" + kMachine + "|" + ownKey), 1);
-    for (const std::string& part : {other, "1|" + kMachine + "|" + shared, std::string("shared.dll"),
-                                    foreign, lookAlike})
+    for (const std::string& part :
+         {other, "1|" + kMachine + "|" + shared, std::string("shared.dll"), foreign, lookAlike})
         EXPECT_EQ(CountItems(list, part), 0) << part;
 }
 
@@ -131,10 +133,11 @@ TEST_F(InstallerScans, SoftwareKeysOfTheFolderOnly) {
                               "SOFTWARE\\Wow6432Node\\Microsoft\\" + name,
                               "SOFTWARE\\Wow6432Node\\Vendor\\" + name, "SOFTWARE\\Foo"},
                              "C:\\Programs\\" + name + "\\", list);
-    EXPECT_EQ(ItemTexts(list), (Lines{ItemText("1", kMachine, "SOFTWARE\\" + name),
-                                      ItemText("1", kUser, "SOFTWARE\\" + name),
-                                      ItemText("1", kMachine, "SOFTWARE\\Acme\\" + name + " Pro"),
-                                      ItemText("1", kMachine, "SOFTWARE\\Wow6432Node\\Vendor\\" + name)}));
+    EXPECT_EQ(ItemTexts(list),
+              (Lines{ItemText("1", kMachine, "SOFTWARE\\" + name),
+                     ItemText("1", kUser, "SOFTWARE\\" + name),
+                     ItemText("1", kMachine, "SOFTWARE\\Acme\\" + name + " Pro"),
+                     ItemText("1", kMachine, "SOFTWARE\\Wow6432Node\\Vendor\\" + name)}));
     ScanSoftwareKeysOfFolder({"SOFTWARE\\Microsoft\\Windows"}, "C:\\x\\Microsoft", none);
     ScanSoftwareKeysOfFolder({"SOFTWARE\\x"}, "  ", none);
     ScanSoftwareKeysOfFolder({}, "C:\\x\\y", none);

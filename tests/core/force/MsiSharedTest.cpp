@@ -20,6 +20,7 @@ const char kCodeA[] = "{4C1F2E30-5A6B-4C7D-8E9F-0A1B2C3D4E0A}";
 const char kCodeB[] = "{4C1F2E30-5A6B-4C7D-8E9F-0A1B2C3D4E0B}";
 const char kPackedA[] = "03E2F1C4B6A5D7C4E8F9A0B1C2D3E4A0";
 const char kPackedB[] = "03E2F1C4B6A5D7C4E8F9A0B1C2D3E4B0";
+const char kUninstall[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
 std::string ProgramFiles() {
     char folder[MAX_PATH] = {};
@@ -39,8 +40,7 @@ struct TwoPackages {
     ~TwoPackages() {
         for (const char* code : {kCodeA, kCodeB}) {
             RunAndWait(std::string("msiexec /qn /x ") + code, 120000);
-            RawDeleteTree(HKEY_LOCAL_MACHINE,
-                          std::string("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") + code);
+            RawDeleteTree(HKEY_LOCAL_MACHINE, kUninstall + std::string(code));
         }
         for (const char* folder : {"\\KuForceMsiA", "\\KuForceMsiB", "\\KuForceShared"})
             DeleteDirectoryTree(ProgramFiles() + folder);
@@ -56,9 +56,9 @@ TEST(MsiShared, RemovingOneProductKeepsTheOthersSharedComponent) {
     ScanState = ScanRun;
     TwoPackages packages;
     ASSERT_EQ(packages.installed, 2);
-    const std::string location = RawReadString(
-        HKEY_LOCAL_MACHINE, std::string(kInstallerProductsPath) + "\\" + kPackedA + "\\InstallProperties",
-        "InstallLocation", KEY_WOW64_64KEY);
+    const std::string productA = std::string(kInstallerProductsPath) + "\\" + kPackedA;
+    const std::string location = RawReadString(HKEY_LOCAL_MACHINE, productA + "\\InstallProperties",
+                                               "InstallLocation", KEY_WOW64_64KEY);
     if (!PathExists(location))
         GTEST_SKIP() << "Wine's Windows Installer recorded the install folder as " << location
                      << ", which does not exist (it does so in a 32-bit prefix)";
@@ -70,8 +70,7 @@ TEST(MsiShared, RemovingOneProductKeepsTheOthersSharedComponent) {
     ForceRemovalPlan plan;
     ScanInstallerLeftovers(state, folderA, state.LeftoverList, false, nullptr, plan);
     const TUninstallerContents& list = state.LeftoverList;
-    EXPECT_TRUE(HasItem(list, ItemText("1", "HKEY_LOCAL_MACHINE",
-                                       std::string(kInstallerProductsPath) + "\\" + kPackedA)));
+    EXPECT_TRUE(HasItem(list, ItemText("1", "HKEY_LOCAL_MACHINE", productA)));
     EXPECT_EQ(CountItems(list, kPackedB), 0);
     EXPECT_EQ(CountItems(list, "kushared.dll"), 0);
     EXPECT_EQ(CountItems(list, "KUFORCEA.EXE"), 1); // Installer paths are compared upper-cased

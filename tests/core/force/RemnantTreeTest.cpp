@@ -24,7 +24,8 @@ TEST(RemnantTree, ProgramKeysAreMergedFilteredAndShownForTheUserToo) {
 }
 
 TEST(RemnantTree, BuildsLiveNodesAndTicksWholeSubtrees) {
-    const std::string base = "SOFTWARE\\" + UniqueTag("KuTree"), node = "HKEY_LOCAL_MACHINE\\" + base;
+    const std::string base = "SOFTWARE\\" + UniqueTag("KuTree");
+    const std::string node = "HKEY_LOCAL_MACHINE\\" + base;
     PlantedRegistry machine;
     machine.String(HKEY_LOCAL_MACHINE, base, "x>y", "data=1");
     machine.Value(HKEY_LOCAL_MACHINE, base, "num", REG_DWORD, DwordBytes(7));
@@ -62,7 +63,8 @@ TEST(RemnantTree, BuildsLiveNodesAndTicksWholeSubtrees) {
                                       ItemText("1", root, base + "\\Sub=Key\\Deep")}));
     // Unticking the key unticks its subtree.
     ASSERT_TRUE(tree.ToggleNode(sub));
-    EXPECT_TRUE(tree.Nodes()[inner].state == RemnantUnticked && tree.Nodes()[deep].state == RemnantUnticked);
+    for (int unticked : {inner, deep})
+        EXPECT_EQ(tree.Nodes()[unticked].state, RemnantUnticked);
     tree.BuildRemnantTree({});
     EXPECT_TRUE(tree.Nodes().empty());
 }

@@ -31,6 +31,9 @@ class ServerProgram : public ::testing::Test {
 protected:
     ScratchDir dir;
     const std::string folder = MakeFolder(dir, "Foo App"), lookAlike = dir.File("Foo AppBar");
+    TUninstallerContents list;
+    ForceRemovalPlan plan;
+    PlantedRegistry planted;
 };
 
 } // namespace
@@ -52,17 +55,17 @@ TEST_F(ServerProgram, ServicesAndDriversOfTheFolderOnly) {
     const std::string tag = UniqueTag("KuFrc");
     const std::string service = kServices + tag + "Svc", driver = kServices + tag + "Drv";
     const std::string canary = kServices + tag + "Canary", named = kServices + tag + "Named.exe";
-    PlantedRegistry planted;
     planted.Value(HKEY_LOCAL_MACHINE, service, "ImagePath", REG_EXPAND_SZ,
                   StringBytes("\"" + folder + "\\svc.exe\" -run fast"));
-    planted.String(HKEY_LOCAL_MACHINE, service, "Description", folder + "\\svc.exe"); // a second hit
-    planted.String(HKEY_LOCAL_MACHINE, driver, "ImagePath", "\\??\\" + ShortPathOf(folder) + "\\kudrv.sys");
+    planted.String(HKEY_LOCAL_MACHINE, service, "Description", folder + "\\svc.exe"); // 2nd hit
+    planted.String(HKEY_LOCAL_MACHINE, driver, "ImagePath",
+                   "\\??\\" + ShortPathOf(folder) + "\\kudrv.sys");
     planted.String(HKEY_LOCAL_MACHINE, canary, "ImagePath", "\"" + lookAlike + "\\svc.exe\"");
     // Named after its program, with arguments after an unquoted path.
     planted.String(HKEY_LOCAL_MACHINE, named, "ImagePath", folder + "\\named.exe -service");
 
-    TUninstallerContents list, byFile, nothing;
-    ForceRemovalPlan plan, filePlan;
+    TUninstallerContents byFile, nothing;
+    ForceRemovalPlan filePlan;
     ScanServerProgram(folder + "\\", list, {}, {}, plan);
     EXPECT_EQ(CountItems(list, service + "|"), 2);
     EXPECT_TRUE(HasItem(list, ItemText("1", "HKEY_LOCAL_MACHINE", driver)));
@@ -85,8 +88,8 @@ TEST_F(ServerProgram, ProcessesModulesAndRunEntriesArePlannedNotEnded) {
     MakeFolder(dir, "Foo AppBar");
     Sleeper own(folder, "fooapp.exe"), canary(lookAlike, "fooapp.exe");
     const std::string tag = UniqueTag("KuRun");
-    PlantedRegistry planted;
-    planted.String(HKEY_CURRENT_USER, kRun, tag + "Own", "\"" + ShortPathOf(folder) + "\\fooapp.exe\" /tray");
+    planted.String(HKEY_CURRENT_USER, kRun, tag + "Own",
+                   "\"" + ShortPathOf(folder) + "\\fooapp.exe\" /tray");
     planted.String(HKEY_CURRENT_USER, kRun, tag + "Canary", "\"" + lookAlike + "\\fooapp.exe\"");
     const Lines modules = {
         folder + "\\hook.dll[C:\\Tools\\host.exe]",
@@ -95,14 +98,12 @@ TEST_F(ServerProgram, ProcessesModulesAndRunEntriesArePlannedNotEnded) {
         folder + "\\fooapp.exe[" + lookAlike + "\\fooapp.exe]", // same name, other process
         folder + "\\hook.dll[C:\\windows\\explorer.exe]",
     };
-
-    TUninstallerContents list;
-    ForceRemovalPlan plan;
     ScanServerProgram(folder, list, modules, plan);
     EXPECT_TRUE(own.Running()); // the scan ends nothing
-    EXPECT_TRUE(Has(plan.processesToEnd, own.Path()) && Has(plan.processesToEnd, "C:\\Tools\\host.exe"));
-    for (const std::string& spared : {canary.Path(), std::string("C:\\windows\\system32\\svchost.exe"),
-                                      std::string("C:\\Tools\\innocent.exe")})
+    for (const std::string& ended : {own.Path(), std::string("C:\\Tools\\host.exe")})
+        EXPECT_TRUE(Has(plan.processesToEnd, ended)) << ended;
+    for (const std::string& spared : {canary.Path(), std::string("C:\\Tools\\innocent.exe"),
+                                      std::string("C:\\windows\\system32\\svchost.exe")})
         EXPECT_FALSE(Has(plan.processesToEnd, spared)) << spared;
     EXPECT_TRUE(plan.restartShell);
     EXPECT_EQ(ItemTexts(list), Lines{ItemText("2", "HKEY_CURRENT_USER", kRun, tag + "Own")});
@@ -123,16 +124,12 @@ TEST_F(ServerProgram, ProcessesModulesAndRunEntriesArePlannedNotEnded) {
 }
 
 TEST_F(ServerProgram, RealServiceWithQuotedPathIsStoppedOnlyByThePlan) {
-    const std::string service = dir.File("Foo Service"), name = UniqueTag("KuForceSvc");
-    MakeFolder(dir, "Foo Service");
+    const std::string service = MakeFolder(dir, "Foo Service"), name = UniqueTag("KuForceSvc");
     ASSERT_TRUE(CopyFileA(Fixture("kusvc.exe").c_str(), (service + "\\kusvc.exe").c_str(), FALSE));
     RealService running(name, "\"" + service + "\\kusvc.exe\" " + name, SERVICE_WIN32_OWN_PROCESS);
     RealService driver(name + "Drv", "\\??\\" + service + "\\kudrv.sys", SERVICE_KERNEL_DRIVER);
     ASSERT_TRUE(running.Created() && driver.Created());
     ASSERT_TRUE(running.Start());
-
-    TUninstallerContents list;
-    ForceRemovalPlan plan;
     ScanServerProgram(service, list, {}, plan);
     EXPECT_EQ(running.State(), static_cast<DWORD>(SERVICE_RUNNING));
     EXPECT_TRUE(HasItem(list, ItemText("1", "HKEY_LOCAL_MACHINE", kServices + name)));

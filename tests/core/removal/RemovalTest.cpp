@@ -77,7 +77,8 @@ TEST_F(Removal, FilesPermanentlyOrToTheRecycleBinAskedOnceNeverARoot) {
     const std::string readOnly = PlantFile(dir, "ro.dat"), binned = PlantFile(dir, "to bin.txt");
     SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM);
     TUninstallerContents list, bin;
-    for (const std::string& path : {readOnly, std::string("relative\\path.txt"), std::string("C:\\")})
+    AddFileItem(list, readOnly);
+    for (const char* path : {"relative\\path.txt", "C:\\"})
         AddFileItem(list, path);
     AddFileItem(bin, binned);
     host.answers = {IDYES, IDNO};

@@ -50,7 +50,8 @@ TEST_F(UninstallRun, StartsTheRegisteredFileQuotedAndRemovesWindowsInstallerProd
         {"\"C:\\Program Files\\Ku App\\un.exe\" /S", "\"C:\\Program Files\\Ku App\\un.exe\" /S"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(UpperCase(UninstallerToStart(c.first).commandLine), UpperCase(c.second)) << c.first;
+        EXPECT_EQ(UpperCase(UninstallerToStart(c.first).commandLine), UpperCase(c.second))
+            << c.first;
 }
 
 TEST_F(UninstallRun, PathWithBlanksNeverStartsProgramExeOfTheDriveRoot) {

@@ -61,7 +61,7 @@ public:
     void SetFinishTexts(const std::string& title, const std::string& message) override {
         Note("texts " + title + " / " + message);
     }
-    void ShowProgress(bool visible) override { Note(visible ? "progress shown" : "progress hidden"); }
+    void ShowProgress(bool shown) override { Note(shown ? "progress shown" : "progress hidden"); }
     void SetProgressRange(int, int) override {}
     void SetProgress(int) override {}
     void EnableButtons(bool step, bool cancel) override {

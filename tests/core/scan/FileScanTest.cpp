@@ -45,8 +45,9 @@ TEST_F(FileScan, ListsTheProgramsWholeNamesOutsideHistoryWithoutTouchingThem) {
     Lines inFolder, expected;
     for (const auto& f : files) {
         const std::string path = PlantFile(dir, f.first);
+        const bool below = std::string(f.first).rfind("FooApp\\", 0) == 0;
         if (f.second)
-            (std::string(f.first).rfind("FooApp\\", 0) == 0 ? inFolder : expected).push_back(File(path));
+            (below ? inFolder : expected).push_back(File(path));
     }
     std::sort(inFolder.begin(), inFolder.end());
     expected.insert(expected.end(), inFolder.begin(), inFolder.end());

@@ -40,10 +40,12 @@ TEST_F(LeftoverEngine, ComponentsAreTheProductsFileElseItsKeyAndSharedOnesKeepTh
     // Windows' files in any spelling and in the 32-bit system folder are no product files.
     const std::pair<std::string, const char*> cases[] = {
         {own, "3"}, {dir.File("gone.dll"), "1"}, {GetSystemDir() + "\\kernel32.dll", "1"},
-        {UpperCase(GetSystemDir()) + "\\KERNEL32.DLL", "1"}, {std::string(wow) + "\\kernel32.dll", "1"},
+        {UpperCase(GetSystemDir()) + "\\KERNEL32.DLL", "1"},
+        {std::string(wow) + "\\kernel32.dll", "1"},
     };
     const REGSAM view = InstallerView();
-    const std::string components = std::string(kInstallerComponentsPath) + "\\" + UniqueTag("KUENG");
+    const std::string components =
+        std::string(kInstallerComponentsPath) + "\\" + UniqueTag("KUENG");
     const std::string gone = components + "1", sharedKey = components + "S";
     PlantedRegistry planted(view);
     for (size_t i = 0; i < std::size(cases); ++i)
@@ -115,8 +117,9 @@ TEST_F(LeftoverEngine, FolderScanListsFilesBelowItAndOfTheInstallLocation) {
 }
 
 TEST_F(LeftoverEngine, FileRemoverAsksOnceAndRespectsTheGuard) {
+    const std::string root = "C:\\";
     TUninstallerContents list, bin;
-    for (const std::string& path : {PlantFile(dir, "one.txt"), GetWindowsDir(), std::string("C:\\")})
+    for (const std::string& path : {PlantFile(dir, "one.txt"), GetWindowsDir(), root})
         AddFileItem(list, path);
     AddFileItem(bin, PlantFile(dir, "two.txt"));
     int asked = 0;

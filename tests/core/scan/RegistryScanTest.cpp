@@ -23,9 +23,9 @@ protected:
     std::string Line(const char* type, const std::string& sub, const std::string& value = "") {
         return ItemText(type, "HKEY_CURRENT_USER", scratch.Sub(sub), value);
     }
-    Lines Scan(const std::string& word, const std::string& command, IScanProgress* progress = nullptr) {
+    Lines Scan(const std::string& word, const std::string& command, IScanProgress* skip = nullptr) {
         state.LeftoverList.Clear();
-        ScanRegistryNormalWalk(state, HKEY_CURRENT_USER, scratch.Path(), progress,
+        ScanRegistryNormalWalk(state, HKEY_CURRENT_USER, scratch.Path(), skip,
                                state.LeftoverList, word, "", command);
         return ItemTexts(state.LeftoverList);
     }
@@ -46,7 +46,8 @@ TEST_F(RegistryScan, WalkListsKeysInTheirViewAndSkipEndsEveryLevel) {
     // The item remembers the view it was found in, so the removal deletes it there.
     EXPECT_EQ(state.LeftoverList.GetItem(0).Content.Extra, RunningUnderWow64() ? "32" : "");
     // A short word is not used, the uninstaller's file still is; nothing at all finds nothing.
-    EXPECT_EQ(Scan("Foo", std::string(kCommand) + " /S"), Lines{Line("2", "Vendor", "Uninstaller")});
+    const Lines byFile{Line("2", "Vendor", "Uninstaller")};
+    EXPECT_EQ(Scan("Foo", kCommand + std::string(" /S")), byFile);
     EXPECT_TRUE(Scan("", "").empty());
 
     Key("AFooApp\\FooApp");

@@ -33,8 +33,8 @@ TEST(ScanWord, MatchesWholeNamesOnlyAndNeverAGeneralShortOrEmptyWord) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(ScanWord(c.word).Matches(c.text), c.match) << c.word << " in " << c.text;
-    for (const char* general : {"Microsoft", "Common", "System32", "Setup", "Uninstall", "Windows 7",
-                                "Microsoft Update (2)", "Setup_x64"})
+    for (const char* general : {"Microsoft", "Common", "System32", "Setup", "Uninstall",
+                                "Windows 7", "Microsoft Update (2)", "Setup_x64"})
         EXPECT_FALSE(ScanWord(general).Matches(general)) << general;
 }
 
