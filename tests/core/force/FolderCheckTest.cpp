@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "ForceSupport.h"
 #include "core/force/ForceFolderCheck.h"
@@ -16,11 +15,6 @@ using namespace ku;
 using namespace kutest;
 
 namespace {
-
-std::string Env(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
 
 std::string Slashes(std::string text) {
     std::replace(text.begin(), text.end(), '\\', '/');

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -34,11 +35,14 @@ inline Lines ItemTexts(const ku::TUninstallerContents& list) {
     }
     return texts;
 }
-inline bool HasItem(const ku::TUninstallerContents& list, const std::string& text) {
-    const Lines texts = ItemTexts(list);
-    return std::any_of(texts.begin(), texts.end(), [&](const std::string& t) {
-        return _stricmp(t.c_str(), text.c_str()) == 0;
+// The line is in the list, in any case.
+inline bool Has(const Lines& lines, const std::string& line) {
+    return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) {
+        return _stricmp(l.c_str(), line.c_str()) == 0;
     });
+}
+inline bool HasItem(const ku::TUninstallerContents& list, const std::string& text) {
+    return Has(ItemTexts(list), text);
 }
 // Items whose text contains the part.
 inline int CountItems(const ku::TUninstallerContents& list, const std::string& part) {
@@ -48,10 +52,23 @@ inline int CountItems(const ku::TUninstallerContents& list, const std::string& p
     }));
 }
 
-// A unique name for fixed-place keys of one test run.
+// A unique name for fixed-place keys of one test run, and a packed product code (32
+// upper-case hex digits) of its own.
 inline std::string UniqueTag(const std::string& prefix) {
     static int counter = 0;
     return prefix + std::to_string(GetCurrentProcessId()) + "x" + std::to_string(++counter);
+}
+inline std::string UniqueCode() {
+    static unsigned counter = 0;
+    char code[40];
+    snprintf(code, sizeof code, "%08lX%08lX%08X0C0DE0AB", GetCurrentProcessId(), GetTickCount(),
+             ++counter);
+    return code;
+}
+
+inline std::string Env(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
 }
 
 // The folder `relative` below `dir`, made with its parents; its full path.

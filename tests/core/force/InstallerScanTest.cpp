@@ -21,11 +21,6 @@ const std::string kMachine = "HKEY_LOCAL_MACHINE", kUser = "HKEY_CURRENT_USER";
 class InstallerScans : public ::testing::Test {
 protected:
     void SetUp() override { ScanState = ScanRun; }
-    std::string PackedCode(char last) const {
-        std::string code = "C0DE" + std::to_string(GetCurrentProcessId()) + tag;
-        code.resize(31, '0');
-        return code + last;
-    }
     // Installer keys at their fixed places, in the view Windows Installer keeps them in.
     void Plant(const std::string& key, const std::string& name, const std::string& value) {
         planted.String(HKEY_LOCAL_MACHINE, key, name, value);
@@ -44,7 +39,7 @@ TEST_F(InstallerScans, ProductsComponentsAndFoldersOfTheFolder) {
     const std::string folder = MakeFolder(dir, "Foo App"), own = PlantFile(dir, "Foo App\\own.dll");
     const std::string lookAlike = MakeFolder(dir, "Foo AppBar");
     const std::string sharedFile = PlantFile(dir, "Foo App\\shared.dll");
-    const std::string code = PackedCode('1'), other = PackedCode('2');
+    const std::string code = UniqueCode(), other = UniqueCode();
     std::string installerPath = folder + "\\";
     installerPath[1] = '?';
     Plant(products + code + "\\InstallProperties", "InstallLocation", installerPath);
@@ -83,7 +78,7 @@ TEST_F(InstallerScans, ProductsComponentsAndFoldersOfTheFolder) {
 
 TEST_F(InstallerScans, DisplayNameGivesTheFirstProductOfThatNameAndItsComponents) {
     const std::string app = PlantFile(dir, "app.exe");
-    const std::string code = PackedCode('5'), second = PackedCode('6');
+    const std::string code = UniqueCode(), second = UniqueCode();
     const std::string name = "KU Display Test " + tag;
     for (const std::string& product : {code, second})
         Plant(products + product + "\\InstallProperties", "DisplayName", name);

@@ -22,12 +22,6 @@ const char kPackedA[] = "03E2F1C4B6A5D7C4E8F9A0B1C2D3E4A0";
 const char kPackedB[] = "03E2F1C4B6A5D7C4E8F9A0B1C2D3E4B0";
 const char kUninstall[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
-std::string ProgramFiles() {
-    char folder[MAX_PATH] = {};
-    GetEnvironmentVariableA("ProgramFiles", folder, MAX_PATH);
-    return folder;
-}
-
 // Installs both packages for the test and removes whatever is left afterwards, in the view
 // the program uses by default: the 64-bit one under WOW64.
 struct TwoPackages {
@@ -43,7 +37,7 @@ struct TwoPackages {
             RawDeleteTree(HKEY_LOCAL_MACHINE, kUninstall + std::string(code));
         }
         for (const char* folder : {"\\KuForceMsiA", "\\KuForceMsiB", "\\KuForceShared"})
-            DeleteDirectoryTree(ProgramFiles() + folder);
+            DeleteDirectoryTree(Env("ProgramFiles") + folder);
         RegistryView64 = view;
     }
     const bool view = RegistryView64;
@@ -62,8 +56,9 @@ TEST(MsiShared, RemovingOneProductKeepsTheOthersSharedComponent) {
     if (!PathExists(location))
         GTEST_SKIP() << "Wine's Windows Installer recorded the install folder as " << location
                      << ", which does not exist (it does so in a 32-bit prefix)";
-    const std::string folderA = ProgramFiles() + "\\KuForceMsiA";
-    const std::string shared = ProgramFiles() + "\\KuForceShared\\kushared.dll";
+    const std::string programs = Env("ProgramFiles"), folderA = programs + "\\KuForceMsiA";
+    const std::string shared = programs + "\\KuForceShared\\kushared.dll";
+    const std::string fileB = programs + "\\KuForceMsiB\\KuForceB.exe";
     ASSERT_TRUE(FileThere(shared));
 
     TWizardState state;
@@ -75,23 +70,20 @@ TEST(MsiShared, RemovingOneProductKeepsTheOthersSharedComponent) {
     EXPECT_EQ(CountItems(list, "kushared.dll"), 0);
     EXPECT_EQ(CountItems(list, "KUFORCEA.EXE"), 1); // Installer paths are compared upper-cased
     int sharedValues = 0;
+    DeleteRegistryLeftovers(list); // then the files, as the removal does
     for (int i = 0; i < list.Count(); ++i) {
         const TContent& item = list.GetItem(i).Content;
         sharedValues += item.ItemType == "2" && item.ValueName == kPackedA &&
                         item.KeyPath.find(kInstallerComponentsPath) == 0;
+        if (item.ItemType == "3")
+            DeleteSingleFile(item.FilePath);
     }
     EXPECT_EQ(sharedValues, 1);
-
-    // Remove what was listed: registry items, then files.
-    DeleteRegistryLeftovers(list);
-    for (int i = 0; i < list.Count(); ++i)
-        if (list.GetItem(i).Content.ItemType == "3")
-            DeleteSingleFile(list.GetItem(i).Content.FilePath);
     EXPECT_FALSE(FileThere(folderA + "\\KuForceA.exe"));
     EXPECT_TRUE(FileThere(shared));
-    EXPECT_TRUE(FileThere(ProgramFiles() + "\\KuForceMsiB\\KuForceB.exe"));
+    EXPECT_TRUE(FileThere(fileB));
 
     // The other product still uninstalls completely, shared file included.
     EXPECT_EQ(RunAndWait(std::string("msiexec /qn /x ") + kCodeB, 120000), 0);
-    EXPECT_FALSE(FileThere(ProgramFiles() + "\\KuForceMsiB\\KuForceB.exe"));
+    EXPECT_FALSE(FileThere(fileB));
 }

@@ -21,12 +21,6 @@ namespace {
 const std::string kServices = "SYSTEM\\CurrentControlSet\\Services\\";
 const char kRun[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-bool Has(const Lines& list, const std::string& text) {
-    return std::any_of(list.begin(), list.end(), [&](const std::string& entry) {
-        return _stricmp(entry.c_str(), text.c_str()) == 0;
-    });
-}
-
 class ServerProgram : public ::testing::Test {
 protected:
     ScratchDir dir;

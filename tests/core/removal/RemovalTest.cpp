@@ -13,16 +13,6 @@ namespace {
 
 const char kUser[] = "HKEY_CURRENT_USER";
 
-// Stops the removal when it reaches a given item, as the Cancel button does.
-class StoppingHost : public RecordingHost {
-public:
-    int stopAt = -1;
-    void SetProgress(int position) override {
-        if (position == stopAt)
-            ScanState = ScanStopRemoving;
-    }
-};
-
 class Removal : public WizardTest {
 protected:
     RemovalReport Run(TWizardState& state, RecordingHost& host, const RemovalScope& scope = {}) {
@@ -123,7 +113,7 @@ TEST_F(Removal, ThousandsOfItemsGoInBoundedTimeAndCanBeStopped) {
 
     TWizardState second;
     AddTree(second, 40, 30);
-    StoppingHost stopping;
+    RecordingHost stopping;
     stopping.stopAt = 500;
     const RemovalReport stopped = Run(second, stopping);
     EXPECT_TRUE(stopped.stopped);

@@ -50,11 +50,12 @@ struct CountingProgress : ku::IScanProgress {
     void Caption(const std::string& text) override { captions.push_back(text); }
 };
 
-// Answers every question with the next scripted answer (IDYES when the script ran out) and
-// records what the removal showed.
+// Answers every question with the next scripted answer (IDYES when the script ran out),
+// records what the removal showed, and stops it at item `stopAt` as the Cancel button does.
 class RecordingHost : public ku::IRemovalHost {
 public:
     std::vector<int> answers;
+    int stopAt = -1;
     std::vector<std::string> Calls() const { return Locked(calls_); }
     std::vector<std::string> Questions() const { return Locked(questions_); }
 
@@ -63,7 +64,10 @@ public:
     }
     void ShowProgress(bool shown) override { Note(shown ? "progress shown" : "progress hidden"); }
     void SetProgressRange(int, int) override {}
-    void SetProgress(int) override {}
+    void SetProgress(int position) override {
+        if (position == stopAt)
+            ku::ScanState = ku::ScanStopRemoving;
+    }
     void EnableButtons(bool step, bool cancel) override {
         Note(std::string("buttons ") + (step ? "1" : "0") + (cancel ? "1" : "0"));
     }

@@ -17,14 +17,6 @@ namespace {
 
 const std::string kMachine = "HKEY_LOCAL_MACHINE", kUser = "HKEY_CURRENT_USER";
 
-// A packed product code of its own per test (32 upper-case hex digits).
-std::string MakeCode() {
-    char code[40];
-    snprintf(code, sizeof code, "%08lX%08lXAB12CD34EF56AB78", GetCurrentProcessId(),
-             static_cast<unsigned long>(GetTickCount() + rand()));
-    return code;
-}
-
 class LeftoverEngine : public WizardTest {
 protected:
     ScratchDir dir;
@@ -34,7 +26,7 @@ protected:
 
 TEST_F(LeftoverEngine, ComponentsAreTheProductsFileElseItsKeyAndSharedOnesKeepTheOthersValue) {
     const std::string own = PlantFile(dir, "own.dll"), shared = PlantFile(dir, "shared.dll");
-    const std::string code = MakeCode(), other = MakeCode() + "0";
+    const std::string code = UniqueCode(), other = UniqueCode() + "0";
     char wow[MAX_PATH] = {};
     GetSystemWow64DirectoryA(wow, sizeof wow);
     // Windows' files in any spelling and in the 32-bit system folder are no product files.
@@ -76,7 +68,7 @@ TEST_F(LeftoverEngine, ComponentsAreTheProductsFileElseItsKeyAndSharedOnesKeepTh
 }
 
 TEST_F(LeftoverEngine, CodeWalkFindsKeysNamesAndExactStringDataAndAnEmptyCodeNothing) {
-    const std::string code = MakeCode();
+    const std::string code = UniqueCode();
     ScratchKey scratch;
     const std::string named = scratch.Sub(LowerCase(code)), values = scratch.Sub("Values");
     RawCreateKey(HKEY_CURRENT_USER, named);
@@ -86,7 +78,7 @@ TEST_F(LeftoverEngine, CodeWalkFindsKeysNamesAndExactStringDataAndAnEmptyCodeNot
     RawSetString(HKEY_CURRENT_USER, values, "Longer", code + "x");
 
     TUninstallerContents list, empty;
-    SearchRegistryLeftoversEx({MakeCode(), code}, list, {});
+    SearchRegistryLeftoversEx({UniqueCode(), code}, list, {});
     EXPECT_TRUE(HasItem(list, ItemText("1", kUser, named)));
     EXPECT_TRUE(HasItem(list, ItemText("2", kUser, values, code)));
     EXPECT_TRUE(HasItem(list, ItemText("2", kUser, values, "Exact")));
@@ -106,13 +98,13 @@ TEST_F(LeftoverEngine, FolderScanListsFilesBelowItAndOfTheInstallLocation) {
     EXPECT_EQ(ItemTexts(list), (Lines{ItemText("3", "", "", "", dir.File("a.txt")),
                                       ItemText("3", "", "", "", dir.File("sub\\b.txt"))}));
 
-    const std::string code = MakeCode();
+    const std::string code = UniqueCode();
     PlantedRegistry product(InstallerView());
     product.String(HKEY_LOCAL_MACHINE, std::string(kInstallerProductsPath) + "\\" + code +
                    "\\InstallProperties", "InstallLocation", dir.File("sub") + "\\");
     TUninstallerContents located;
     Lines lines;
-    SearchInstallLocationLeftovers({}, {code, MakeCode()}, lines, located);
+    SearchInstallLocationLeftovers({}, {code, UniqueCode()}, lines, located);
     EXPECT_EQ(lines, Lines{dir.File("sub\\b.txt")});
 }
 
