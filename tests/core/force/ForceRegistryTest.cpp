@@ -20,13 +20,13 @@ namespace {
 
 const std::string kRoot = "HKEY_LOCAL_MACHINE";
 
-// Runs the force matcher on the scratch key's values as if the key lived at `asPath`.
-struct ForceRun {
-    Lines servers, serverFiles, remnants;
-    ForceRemovalPlan plan;
-    TUninstallerContents list;
-
-    void Match(const std::string& key, const std::string& asPath, const std::string& folder) {
+class ForceRegistry : public ::testing::Test {
+protected:
+    void Set(const std::string& name, const std::string& value, const std::string& sub = "Values") {
+        RawSetString(HKEY_CURRENT_USER, scratch.Sub(sub), name, value);
+    }
+    // Runs the force matcher on the scratch key's values as if the key lived at `asPath`.
+    void Match(const std::string& asPath, const std::string& folder) {
         UniqueKey handle;
         RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ | ScanRegistryView(),
                       handle.put());
@@ -35,16 +35,12 @@ struct ForceRun {
                                          handle.get(), ScanRegistryView()},
                               list, ForcePathWord(folder), lists);
     }
-};
-
-class ForceRegistry : public ::testing::Test {
-protected:
-    void Set(const std::string& name, const std::string& value, const std::string& sub = "Values") {
-        RawSetString(HKEY_CURRENT_USER, scratch.Sub(sub), name, value);
-    }
     ScratchDir dir;
     ScratchKey scratch;
     const std::string key = scratch.Sub("Values");
+    Lines servers, serverFiles, remnants;
+    ForceRemovalPlan plan;
+    TUninstallerContents list;
 };
 
 } // namespace
@@ -60,23 +56,22 @@ TEST_F(ForceRegistry, SoftwareKeysServicesAndValuesByKeyClass) {
     const std::string appPath = "SOFTWARE\\Wow6432Node\\" + version + "App Paths\\foo.exe";
     const std::string services = "SYSTEM\\ControlSet001\\Services\\";
     const std::string catalogs = services + "WinSock2\\Parameters\\";
-    ForceRun run;
     for (const std::string& path :
          {vendor, appPath, entry, services + "FooSvc\\Parameters", services + "FooSvc",
           services + "Tcpip\\Parameters",
           catalogs + "NameSpace_Catalog5\\Catalog_Entries\\000000000002",
           catalogs + "Protocol_Catalog9\\Catalog_Entries\\000000000001"})
-        run.Match(key, path, folder);
+        Match(path, folder);
     // A key that holds a value of others as well gives the value alone; Tcpip is Windows' own.
-    EXPECT_EQ(ItemTexts(run.list), (Lines{ItemText("2", kRoot, vendor, "Path"),
+    EXPECT_EQ(ItemTexts(list), (Lines{ItemText("2", kRoot, vendor, "Path"),
                                           ItemText("2", kRoot, appPath, "Path"),
                                           ItemText("1", kRoot, entry),
                                           ItemText("1", kRoot, services + "FooSvc")}));
-    EXPECT_EQ(run.remnants, Lines{vendor});
-    EXPECT_EQ(run.servers, Lines{"FooSvc"});
-    ASSERT_EQ(run.plan.winsockEntries.size(), 1u);
-    EXPECT_NE(run.plan.winsockEntries[0].find("000000000002"), std::string::npos);
-    EXPECT_TRUE(run.plan.resetWinsock);
+    EXPECT_EQ(remnants, Lines{vendor});
+    EXPECT_EQ(servers, Lines{"FooSvc"});
+    ASSERT_EQ(plan.winsockEntries.size(), 1u);
+    EXPECT_NE(plan.winsockEntries[0].find("000000000002"), std::string::npos);
+    EXPECT_TRUE(plan.resetWinsock);
 }
 
 TEST_F(ForceRegistry, ValueKindsShortFormsAndEmptyFolder) {
@@ -89,17 +84,17 @@ TEST_F(ForceRegistry, ValueKindsShortFormsAndEmptyFolder) {
     Set("Blank", "   ");
     Set(folder + "\\named.exe", "");
 
-    ForceRun run, empty;
     const std::string path = "SOFTWARE\\Microsoft\\Kinds";
-    run.Match(key, path, folder);
-    Lines found = ItemTexts(run.list);
+    Match(path, folder);
+    Lines found = ItemTexts(list);
     std::sort(found.begin(), found.end());
     EXPECT_EQ(found, (Lines{ItemText("2", kRoot, path, "Blob"),
                             ItemText("2", kRoot, path, folder + "\\named.exe"),
                             ItemText("2", kRoot, path, "Short")}));
-    empty.Match(key, path, "");
-    empty.Match(key, path, "  ");
-    EXPECT_EQ(empty.list.Count(), 0);
+    list.Clear();
+    Match(path, "");
+    Match(path, "  ");
+    EXPECT_EQ(list.Count(), 0);
 }
 
 TEST_F(ForceRegistry, ProgramFileWalksShareOnePassWithTheSameResult) {

@@ -35,6 +35,7 @@ protected:
     }
     RecordingHost host;
     TWizardState state;
+    TUninstallerContents list;
     ScratchKey scratch{HKEY_CURRENT_USER};
     ScratchDir dir;
 };
@@ -50,7 +51,6 @@ TEST_F(Removal, RegistryItemsAreDeletedInTheViewTheyWereFoundIn) {
         RawCreateKey(HKEY_LOCAL_MACHINE, key + "\\Sub", view);
     for (const char* name : {"Keep", "Drop"})
         RawSetString(HKEY_LOCAL_MACHINE, key, name, "1", KEY_WOW64_64KEY);
-    TUninstallerContents list;
     const std::string items[][4] = {{"1", key, "", "32"}, {"2", key, "Drop", "64"},
                                     {"1", " \\ ", "", "64"}, {"1", "", "", "64"},
                                     {"2", missing, "Drop", "64"}};
@@ -66,7 +66,7 @@ TEST_F(Removal, RegistryItemsAreDeletedInTheViewTheyWereFoundIn) {
 TEST_F(Removal, FilesPermanentlyOrToTheRecycleBinAskedOnceNeverARoot) {
     const std::string readOnly = PlantFile(dir, "ro.dat"), binned = PlantFile(dir, "to bin.txt");
     SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM);
-    TUninstallerContents list, bin;
+    TUninstallerContents bin;
     AddFileItem(list, readOnly);
     for (const char* path : {"relative\\path.txt", "C:\\"})
         AddFileItem(list, path);
@@ -86,7 +86,6 @@ TEST_F(Removal, OnlyTheListedExecutableItselfIsEnded) {
     ScratchDir elsewhere;
     Sleeper own(dir.Path(), "fooapp.exe"), sameName(elsewhere.Path(), "fooapp.exe");
     Sleeper lookAlike(dir.Path(), "fooappbar.exe");
-    TUninstallerContents list;
     AddFileItem(list, own.Path());
     DeleteFileItems(list, host);
     EXPECT_NE(own.WaitExitCode(5000), DWORD(STILL_ACTIVE));
