@@ -1,7 +1,5 @@
-// Burns of generated ISO images to every simulated medium through both layers: the drive first
-// describes the medium right; the disc holds the image byte for byte and nothing after it, in
-// blocks of 27 (CD) or 32 (DVD) sectors, with the write parameters and the closes of its disc
-// type; every burn ends cleanly.
+// ISO images burnt to every simulated medium through both layers: the medium described right, the
+// disc byte for byte in blocks of its type, its write parameters and closes, a clean end.
 #include <thread>
 
 #include "BurnTestSupport.h"
@@ -14,19 +12,12 @@ namespace {
 
 using Close = std::tuple<int, int, int>; // Immed, close function, track
 
+// writeSpeed: with the drive's default selection; byte2, byte3, linkSize, packetSize: of the
+// write parameters page 05h in effect while writing.
 struct MediumCase {
-    int medium;
-    const char* name;
-    uint8_t discType;
-    bool erasable;
-    uint8_t writeModes;
-    uint16_t writeSpeed; // current write speed with the drive's default selection
-    uint16_t blockSectors;
-    // Write parameters page 05h in effect while writing: bytes 2, 3, 5 and the packet size.
-    uint8_t byte2, byte3, linkSize;
-    uint32_t packetSize;
-    bool syncImmediate;
-    std::vector<Close> closes;
+    int medium; const char* name; uint8_t discType; bool erasable; uint8_t writeModes;
+    uint16_t writeSpeed, blockSectors; uint8_t byte2, byte3, linkSize; uint32_t packetSize;
+    bool syncImmediate; std::vector<Close> closes;
 };
 
 constexpr uint8_t CD = wmRaw | wmSAO | wmTAO, DVD = wmSAO | wmTAO;
@@ -59,14 +50,8 @@ const uint32_t Sizes[][2] = {{5, 100}, {864, 0}, {1000, 1}};
 // The window polls the fill gauge all the time; it must never meet a freed cache.
 struct GaugePoller {
     explicit GaugePoller(TMCDBurner& burner)
-        : thread([this, &burner] {
-              for (; polling; Sleep(1))
-                  burner.GetCacheFillPercent();
-          }) {}
-    ~GaugePoller() {
-        polling = false;
-        thread.join();
-    }
+        : thread([this, &burner] { for (; polling; Sleep(1)) burner.GetCacheFillPercent(); }) {}
+    ~GaugePoller() { polling = false, thread.join(); }
     std::atomic<bool> polling{true};
     std::thread thread;
 };
@@ -77,11 +62,10 @@ class BurnToEveryMedium : public kutest::BurnerTest,
 TEST_P(BurnToEveryMedium, HoldsTheImageExactly) {
     const MediumCase& m = std::get<1>(GetParam());
     Open(std::get<0>(GetParam()), m.medium);
-    EXPECT_EQ(burner->GetDiscType(), m.discType);
-    EXPECT_EQ(burner->IsDiscErasable(), m.erasable);
-    EXPECT_EQ(burner->GetSessionCount(), 0);
-    EXPECT_EQ(burner->SupportedWriteModes, m.writeModes);
-    EXPECT_EQ(burner->DeviceCapabilities, DvdWriterCapabilities);
+    EXPECT_EQ(std::make_tuple(burner->GetDiscType(), burner->IsDiscErasable(),
+                              burner->GetSessionCount(), burner->SupportedWriteModes,
+                              burner->DeviceCapabilities),
+              std::make_tuple(m.discType, m.erasable, 0, m.writeModes, DvdWriterCapabilities));
     EXPECT_EQ(std::make_tuple(burner->GetMaxWriteSpeed(), burner->GetMaxReadSpeed(),
                               burner->GetCurrentWriteSpeed(), burner->CapabilitiesWord(12)),
               std::make_tuple(22160, 22160, m.writeSpeed, 2048)); // buffer KB in host order
@@ -125,8 +109,8 @@ TEST_P(BurnToEveryMedium, HoldsTheImageExactly) {
         for (const auto& record : Commands(0x5B))
             closes.emplace_back(record.cdb[1] & 1, record.cdb[2] & 7, record.cdb[5]);
         EXPECT_TRUE(closes == m.closes) << "closes as the disc type needs";
-        EXPECT_EQ(sim->State(0, mmcsim::StateSessions), 1);
-        EXPECT_EQ(sim->State(0, mmcsim::StateTrayOpen), 0);
+        EXPECT_EQ(std::make_pair(sim->State(0, mmcsim::StateSessions),
+                                 sim->State(0, mmcsim::StateTrayOpen)), std::make_pair(1, 0));
         ExpectCleanEnd();
     }
 }

@@ -4,6 +4,7 @@
 
 #include <tlhelp32.h>
 
+#include <cstdio>
 #include <cstring>
 #include <numeric>
 #include <thread>
@@ -14,6 +15,35 @@
 #include "support/Spawn.h"
 
 namespace kutest {
+namespace {
+
+// Where a thread of this process started.
+void* ThreadStartAddress(DWORD threadId) {
+    using TQuery = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+    static auto query = reinterpret_cast<TQuery>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQueryInformationThread")));
+    void* start = nullptr;
+    HANDLE thread = ::OpenThread(THREAD_QUERY_INFORMATION, FALSE, threadId);
+    if (thread && query)
+        query(thread, 9 /* ThreadQuerySetWin32StartAddress */, &start, sizeof(start), nullptr);
+    if (thread)
+        ::CloseHandle(thread);
+    return start;
+}
+
+// True when another thread can take the lock within two seconds.
+bool LockIsFree(CRITICAL_SECTION* lock) {
+    // A lock that is never released keeps the thread waiting; it is left behind then.
+    auto taken = std::make_shared<std::atomic<bool>>(false);
+    std::thread([lock, taken] {
+        ::EnterCriticalSection(lock);
+        ::LeaveCriticalSection(lock);
+        *taken = true;
+    }).detach();
+    return WaitFor([&] { return taken->load(); }, 2000);
+}
+
+} // namespace
 
 void FakeClock::Sleep(DWORD ms) {
     if (onSleep)
@@ -68,7 +98,6 @@ HANDLE FakeSptiTransport::Open(const char* devicePath, DWORD access, DWORD) {
     }
     HANDLE handle = reinterpret_cast<HANDLE>(nextHandle_ += 4);
     handles[handle] = drive;
-    ++opens;
     return handle;
 }
 
@@ -85,12 +114,8 @@ BOOL FakeSptiTransport::IoControl(HANDLE device, DWORD code, void* in, DWORD inS
             ::SetLastError(ERROR_INVALID_FUNCTION);
             return FALSE;
         }
-        uint8_t* address = static_cast<uint8_t*>(out);
-        std::memset(address, 0, 8);
-        address[0] = 8;
-        address[4] = model.haId;
-        address[6] = model.target;
-        address[7] = model.lun;
+        const uint8_t address[8] = {8, 0, 0, 0, model.haId, 0, model.target, model.lun};
+        std::memcpy(out, address, 8);
         *returned = 8;
         return TRUE;
     }
@@ -134,9 +159,7 @@ mmcsim::DriveModel MakeModel(uint8_t haId, uint8_t target, char letter, const ch
     model.target = target;
     model.letter = letter;
     model.dvdWriter = dvdWriter;
-    std::memset(model.product, ' ', 16);
-    std::memcpy(model.product, product, std::min<size_t>(std::strlen(product), 16));
-    model.product[16] = 0;
+    std::snprintf(model.product, sizeof(model.product), "%-16.16s", product); // blank-padded
     return model;
 }
 
@@ -154,13 +177,6 @@ AspiDouble::AspiDouble() {
 AspiDouble::~AspiDouble() {
     if (module_)
         ::FreeLibrary(module_);
-}
-
-std::string AspiDouble::Path() {
-    return Fixture("WNASPI32.DLL");
-}
-std::string AspiDouble::BrokenPath() {
-    return Fixture("brokenaspi\\WNASPI32.DLL");
 }
 
 void* BurnTest::burnThreadStart = nullptr;
@@ -208,12 +224,9 @@ void __cdecl BurnTest::Hook(void* self, int, const uint8_t* cdb) {
 }
 
 mmcsim::ISimControl* BurnTest::AttachDrive(bool viaDouble, int medium) {
-    if (viaDouble) {
+    if (viaDouble)
         aspi = std::make_unique<AspiDouble>();
-        sim = aspi->Control();
-    } else {
-        sim = &spti.sim;
-    }
+    sim = viaDouble ? aspi->Control() : &spti.sim;
     if (!sim)
         return nullptr;
     sim->Reset();
@@ -311,19 +324,6 @@ std::vector<mmcsim::CommandRecord> BurnerTest::Commands(uint8_t opcode, bool acc
     return found;
 }
 
-void* ThreadStartAddress(DWORD threadId) {
-    using TQuery = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
-    static auto query = reinterpret_cast<TQuery>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQueryInformationThread")));
-    void* start = nullptr;
-    HANDLE thread = ::OpenThread(THREAD_QUERY_INFORMATION, FALSE, threadId);
-    if (thread && query)
-        query(thread, 9 /* ThreadQuerySetWin32StartAddress */, &start, sizeof(start), nullptr);
-    if (thread)
-        ::CloseHandle(thread);
-    return start;
-}
-
 int ThreadsStartingAt(void* start) {
     HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
     THREADENTRY32 entry{};
@@ -335,17 +335,6 @@ int ThreadsStartingAt(void* start) {
                  ThreadStartAddress(entry.th32ThreadID) == start;
     ::CloseHandle(snapshot);
     return count;
-}
-
-bool LockIsFree(CRITICAL_SECTION* lock) {
-    // A lock that is never released keeps the thread waiting; it is left behind then.
-    auto taken = std::make_shared<std::atomic<bool>>(false);
-    std::thread([lock, taken] {
-        ::EnterCriticalSection(lock);
-        ::LeaveCriticalSection(lock);
-        *taken = true;
-    }).detach();
-    return WaitFor([&] { return taken->load(); }, 2000);
 }
 
 } // namespace kutest

@@ -1,6 +1,5 @@
-// Test support of the burning library: a virtual clock, a pass-through transport over the
-// simulated writers, the WNASPI32.DLL double, a fixture that resets the process-wide layer and
-// watches the drive's commands, and a burner on one writer with the checks every burn ends with.
+// Test support of the burning library: a virtual clock, a pass-through transport over simulated
+// writers, the WNASPI32.DLL double, and fixtures that watch the drive and burn on one writer.
 #pragma once
 
 #include <windows.h>
@@ -20,6 +19,7 @@
 #include "burning/mbClock.h"
 #include "burning/mbSPTI.h"
 #include "support/Sandbox.h"
+#include "support/Spawn.h"
 
 namespace kutest {
 
@@ -55,7 +55,6 @@ class FakeSptiTransport : public ku::ISPTITransport {
 
     mmcsim::Simulator sim;
     std::map<HANDLE, int> handles; // open handle -> drive
-    int opens = 0;
     int passThroughCalls = 0;
     bool refuseReadWrite = false; // only read access opens a drive
     std::vector<DWORD> openAccess;
@@ -76,8 +75,8 @@ class AspiDouble {
     AspiDouble();
     ~AspiDouble();
     mmcsim::ISimControl* Control() const { return control_; }
-    static std::string Path();
-    static std::string BrokenPath();
+    static std::string Path() { return Fixture("WNASPI32.DLL"); }
+    static std::string BrokenPath() { return Fixture("brokenaspi\\WNASPI32.DLL"); }
 
   private:
     HMODULE module_ = nullptr;
@@ -98,10 +97,7 @@ class BurnTest : public ::testing::Test {
     // Calls OnCommand for every command the simulator receives.
     void Watch(mmcsim::ISimControl* simulator);
     // Runs on the thread that sends the command, before the drive sees it.
-    virtual void OnCommand(const uint8_t* cdb) {
-        if (onCommand)
-            onCommand(cdb);
-    }
+    virtual void OnCommand(const uint8_t* cdb) { onCommand ? onCommand(cdb) : void(); }
 
     FakeClock clock;
     FakeSptiTransport spti;
@@ -157,10 +153,7 @@ struct LayerAndName {
     }
 };
 
-// Where a thread of this process started, and how many of its threads started there.
-void* ThreadStartAddress(DWORD threadId);
+// How many threads of this process started at this address.
 int ThreadsStartingAt(void* start);
-// True when another thread can take the device's lock within two seconds.
-bool LockIsFree(CRITICAL_SECTION* lock);
 
 } // namespace kutest

@@ -1,7 +1,5 @@
-// One drive on the simulated writer (the burns check how it describes each medium): commands
-// without a layer or device, drive and transport faults as errors, time-outs and hung requests,
-// answers that must not overrun their buffers, write parameters, the bounded waits for
-// readiness and the speeds the burn window lists.
+// One drive on the simulated writer: commands without a layer or device, faults as errors,
+// time-outs and hung requests, no buffer overruns, write parameters, readiness waits, speeds.
 #include <cstring>
 
 #include "BurnTestSupport.h"
@@ -12,7 +10,6 @@
 #include "burning/mbSpeeds.h"
 
 using namespace ku;
-using kutest::MakeModel;
 
 namespace {
 
@@ -22,10 +19,7 @@ using Drive = kutest::BurnTest;
 // stays open); the burns check the others on every medium.
 TEST_F(Drive, WriteParametersFollowTheDiscType) {
     const struct {
-        int medium;
-        uint8_t discType;
-        bool testWrite, dlNext;
-        uint8_t byte2, byte3, linkSize;
+        int medium; uint8_t discType; bool testWrite, dlNext; uint8_t byte2, byte3, linkSize;
     } cases[] = {
         {mmcsim::CDR, dtCDR, false, false, 0x41, 0xC4, 0},
         {mmcsim::CDRW, dtCDRW, true, false, 0x51, 0x04, 0},
@@ -34,12 +28,12 @@ TEST_F(Drive, WriteParametersFollowTheDiscType) {
         {mmcsim::DVDPlusRDL, dtDVDPlusRDL, false, false, 0x62, 0x04, 0},
     };
     OpenDevice(false, mmcsim::CDR);
+    uint8_t page[52];
     for (const auto& c : cases) {
         SCOPED_TRACE(int(c.discType));
         spti.sim.SetMedium(0, c.medium);
         ASSERT_TRUE(device->SetWriteParameters(c.testWrite, true, c.discType, c.dlNext))
             << device->LastError;
-        uint8_t page[52];
         ASSERT_TRUE(spti.sim.WriteParametersPage(0, page));
         EXPECT_EQ(std::make_tuple(page[1], page[2], page[3], page[4], page[5], GetBE16(page + 14)),
                   std::make_tuple(0x32, c.byte2, c.byte3, 8, c.linkSize, 150));
@@ -48,10 +42,8 @@ TEST_F(Drive, WriteParametersFollowTheDiscType) {
     device->FinalizeDisc = true; // a finalised CD, and the quirk's link size
     device->LinkSizeValidQuirk = true;
     ASSERT_TRUE(device->SetWriteParameters(false, false, dtCDR, false));
-    uint8_t page[52];
     spti.sim.WriteParametersPage(0, page);
-    EXPECT_EQ(page[2], 0x21);
-    EXPECT_EQ(page[3], 0x04);
+    EXPECT_EQ(std::make_pair(page[2], page[3]), std::make_pair(uint8_t(0x21), uint8_t(0x04)));
     int selects = spti.sim.CountCommands(0, 0x55);
     EXPECT_TRUE(device->SetWriteParameters(false, true, dtDVDRAM, false));
     EXPECT_EQ(spti.sim.CountCommands(0, 0x55), selects); // nothing is sent for DVD-RAM
@@ -59,10 +51,7 @@ TEST_F(Drive, WriteParametersFollowTheDiscType) {
 
 TEST_F(Drive, WaitUntilReadyWaitsOnTheVirtualClockAndGivesUpInTime) {
     const struct {
-        const char* product;
-        int busyCommands, timeOut;
-        bool ready;
-        DWORD firstSleep, minSlept, maxSlept;
+        const char* product; int busyCommands, timeOut; bool ready; DWORD first, least, most;
     } cases[] = {
         {"DVD-RW  DVR-104 ", 2, 30000, true, 1500, 1500, 29999}, // the slow drive's steps
         {"DVDRW SIM-2000", 4, 30000, true, 1000, 4000, 29999},
@@ -73,7 +62,7 @@ TEST_F(Drive, WaitUntilReadyWaitsOnTheVirtualClockAndGivesUpInTime) {
         SCOPED_TRACE(c.busyCommands);
         ResetLayer();
         spti.sim.Reset();
-        spti.sim.AddDrive(MakeModel(0, 1, 'E', c.product));
+        spti.sim.AddDrive(kutest::MakeModel(0, 1, 'E', c.product));
         spti.sim.SetMedium(0, mmcsim::DVDRW);
         device = std::make_unique<TSCSIDevice>();
         ASSERT_TRUE(device->InitializeASPI(true, ""));
@@ -84,12 +73,11 @@ TEST_F(Drive, WaitUntilReadyWaitsOnTheVirtualClockAndGivesUpInTime) {
         clock.sleeps.clear();
         EXPECT_EQ(device->WaitUntilReady(c.timeOut, 1000), c.ready);
         ASSERT_FALSE(clock.sleeps.empty());
-        EXPECT_EQ(clock.sleeps[0], c.firstSleep);
-        EXPECT_GE(clock.Slept(), c.minSlept);
-        EXPECT_LE(clock.Slept(), c.maxSlept);
-        if (c.firstSleep == 1000) {
+        EXPECT_EQ(clock.sleeps[0], c.first);
+        EXPECT_GE(clock.Slept(), c.least);
+        EXPECT_LE(clock.Slept(), c.most);
+        if (c.first == 1000)
             EXPECT_EQ(clock.SleepsOf(1000), static_cast<int>(clock.sleeps.size()));
-        }
     }
     // DVD-RAM polls with REQUEST SENSE; a drive neither ready nor busy ends it at the time-out.
     ResetLayer();
@@ -106,19 +94,11 @@ TEST_F(Drive, WaitUntilReadyWaitsOnTheVirtualClockAndGivesUpInTime) {
 
 // The burn window lists the speeds; the speed chosen there is read back from its text.
 TEST(Speeds, AreReadBackFromTheirTexts) {
-    const struct {
-        const char* text;
-        uint8_t discType;
-        int kbps;
-    } texts[] = {
-        {"Max", dtCDR, 0},
-        {"", dtDVDPlusR, 0},
-        {"24X (4,234 KB/s)", dtCDRW, 4248},
-        {"4X (706 KB/s)", dtUnknown, 708},
-        {"16.0X (22,160 KB/s)", dtDVDPlusR, 22160},
-        {"2.4X (3,324 KB/s)", dtDVDPlusRW, 3324},
+    const struct { const char* text; uint8_t discType; int kbps; } texts[] = {
+        {"Max", dtCDR, 0}, {"", dtDVDPlusR, 0}, {"fast", dtCDR, 0},
+        {"24X (4,234 KB/s)", dtCDRW, 4248}, {"4X (706 KB/s)", dtUnknown, 708},
+        {"16.0X (22,160 KB/s)", dtDVDPlusR, 22160}, {"2.4X (3,324 KB/s)", dtDVDPlusRW, 3324},
         {"15.5X (21,468 KB/s)", dtDVDR, 21468},
-        {"fast", dtCDR, 0},
     };
     for (const auto& t : texts)
         EXPECT_EQ(SpeedTextToKBps(t.text, t.discType), t.kbps) << t.text;
@@ -142,11 +122,9 @@ TEST_F(ExecuteSrb, WithoutLayerOrDeviceNothingPassesForSuccess) {
 }
 
 TEST_F(ExecuteSrb, DriveAndTransportFaultsBecomeErrorsThatSayWhetherToRetry) {
+    // opcode 0x2A: a WRITE fails, else TEST UNIT READY
     const struct {
-        bool viaDouble;
-        int fault, opcode; // opcode 0x2A: a WRITE fails, else TEST UNIT READY
-        const char* error;
-        bool retryable, busy;
+        bool viaDouble; int fault, opcode; const char* error; bool retryable, busy;
     } cases[] = {
         {false, mmcsim::FaultTransport, 0x2A, "SELECTION TIMEOUT", false, false},
         {false, mmcsim::FaultHang, 0x00, "COMMAND TIMEOUT", false, false},
@@ -167,9 +145,9 @@ TEST_F(ExecuteSrb, DriveAndTransportFaultsBecomeErrorsThatSayWhetherToRetry) {
             sim->InjectFault(0, c.fault, 1, c.opcode, 0);
         EXPECT_FALSE(c.opcode == 0x2A ? device->Write10(0, 1, 0x50, sizeof(block), block)
                                       : device->TestUnitReady(0));
-        EXPECT_EQ(device->LastError, c.error);
-        EXPECT_EQ(device->LastCommandRetryable(), c.retryable);
-        EXPECT_EQ(device->TargetBusy, c.busy);
+        EXPECT_EQ(std::make_tuple(device->LastError, device->LastCommandRetryable(),
+                                  device->TargetBusy),
+                  std::make_tuple(std::string(c.error), c.retryable, c.busy));
         EXPECT_EQ(c.viaDouble ? aspi->Control()->PendingRequests() : spti.OpenHandles(), 0);
         if (c.fault) { // the next command finds the drive well again
             EXPECT_TRUE(device->TestUnitReady(0));
@@ -188,7 +166,6 @@ TEST_F(ExecuteSrb, TimeOutsAreAtLeastTenSecondsAndAHungRequestIsAbortedOrParked)
     EXPECT_EQ(clock.waits[2], 10001u); // after the abort's own grace wait
     EXPECT_EQ(sim->PendingRequests(), 0) << "the request was not aborted";
     EXPECT_EQ(ParkedEventCount(), 0u);
-
     // The layer will not let go of the request: its event is kept, not closed under it.
     sim->InjectFault(0, mmcsim::FaultHang, 1, 0x00, 1);
     EXPECT_FALSE(device->TestUnitReady(0));
@@ -204,14 +181,13 @@ TEST_F(ExecuteSrb, ShortAnswersLeaveZerosAndOverlongLengthsStayInsideTheBuffers)
     std::memset(answer, 0xCC, sizeof(answer));
     spti.sim.InjectFault(0, mmcsim::FaultShortAnswer, 1, 0x51, 4);
     EXPECT_TRUE(device->ReadDiscInformation(answer, sizeof(answer)));
-    for (size_t i = 4; i < sizeof(answer); ++i)
-        ASSERT_EQ(answer[i], 0) << "byte " << i << " kept an old value";
-
+    EXPECT_EQ(std::vector<uint8_t>(answer + 4, answer + 56), std::vector<uint8_t>(52, 0))
+        << "old bytes kept";
     // Mode pages whose lengths claim 255 bytes are copied only as far as the answer goes.
     spti.sim.InjectFault(0, mmcsim::FaultOverlong, 4, 0x5A, 0);
     EXPECT_TRUE(device->ReadCapabilities());
-    EXPECT_EQ(device->CapabilitiesPage[0], 0x2A);
-    EXPECT_EQ(device->CapabilitiesPage[1], 0xFF);
+    EXPECT_EQ(std::make_pair(device->CapabilitiesPage[0], device->CapabilitiesPage[1]),
+              std::make_pair(uint8_t(0x2A), uint8_t(0xFF)));
     EXPECT_TRUE(device->SetWriteParameters(false, true, dtCDR, false));
     spti.sim.InjectFault(0, mmcsim::FaultOverlong, 2, 0x46, 0);
     EXPECT_EQ(device->GetDiscType(), dtDVDPlusR);

@@ -7,13 +7,9 @@ using namespace ku;
 
 namespace {
 
+// mode: 0 full, 1 quick; opcode: BLANK or FORMAT UNIT, byte1 of it, blocks of zeros after it.
 struct EraseCase {
-    const char* name;
-    int medium;
-    uint8_t mode;      // 0 full, 1 quick
-    uint8_t opcode;    // BLANK or FORMAT UNIT
-    uint8_t byte1;     // of that command
-    size_t zeroWrites; // blocks of zeros written after it
+    const char* name; int medium; uint8_t mode, opcode, byte1; size_t zeroWrites;
 };
 
 const EraseCase Erases[] = {
@@ -56,18 +52,16 @@ TEST_P(EveryRewritable, IsErasedWithProgress) {
     EXPECT_EQ(erased, std::vector<bool>{false});
     EXPECT_EQ(burner->GetEraseProgress(), 0);
     ASSERT_FALSE(progress.empty());
-    for (size_t i = 1; i < progress.size(); ++i)
-        EXPECT_LE(progress[i - 1], progress[i]);
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
     EXPECT_LT(progress.back(), 100) << "100 only when the erase thread ends";
     auto started = Commands(e.opcode);
     ASSERT_EQ(started.size(), 1u);
     EXPECT_EQ(started[0].cdb[1] & 0x1F, e.byte1);
     EXPECT_EQ(Commands(0x2A).size(), e.zeroWrites);
-    EXPECT_EQ(sim->State(0, mmcsim::StateWrittenBlocks), 0);
-    if (e.opcode == 0xA1) { // a blanked disc is empty; a DVD+RW stays formatted
+    EXPECT_EQ(std::make_pair(sim->State(0, mmcsim::StateWrittenBlocks),
+                             sim->State(0, mmcsim::StateLocked)), std::make_pair(0, 0));
+    if (e.opcode == 0xA1) // a blanked disc is empty; a DVD+RW stays formatted
         EXPECT_EQ(sim->State(0, mmcsim::StateSessions), 0);
-    }
-    EXPECT_EQ(sim->State(0, mmcsim::StateLocked), 0);
     ExpectCleanEnd();
 }
 
@@ -87,16 +81,12 @@ TEST_F(EraseTest, EndsWithAnErrorWhenItCannotStartOrIsAborted) {
     sim->ClearLog(0);
     sim->InjectFault(0, mmcsim::FaultNotReady, 1000000, -1, 0);
     EXPECT_FALSE(burner->EraseDisc(1));
-    EXPECT_TRUE(erased.empty());
-    EXPECT_TRUE(Commands(0xA1, false).empty());
+    EXPECT_TRUE(erased.empty() && Commands(0xA1, false).empty());
 
     // Aborted while it waits for the drive: the erase ends at once, with an error.
     sim->ClearFaults(0);
     sim->SetBusyAfterLongOps(0, 50);
-    clock.onSleep = [&](DWORD ms) {
-        if (ms == 5000)
-            burner->Abort();
-    };
+    clock.onSleep = [&](DWORD ms) { ms == 5000 ? burner->Abort() : void(); };
     ASSERT_TRUE(burner->EraseDisc(0));
     ASSERT_TRUE(WaitErased());
     EXPECT_EQ(erased, std::vector<bool>{true});

@@ -1,6 +1,5 @@
-// The ASPI layer and drive discovery: WNASPI32.DLL or the pass-through emulation, the
-// emulation's drive table and answers, the device lines through both layers, selection and bad
-// lines.
+// The ASPI layer and drive discovery: WNASPI32.DLL or the pass-through emulation, its drive
+// table and answers, the device lines through both layers, selection and bad lines.
 #include <cstring>
 
 #include "BurnTestSupport.h"
@@ -26,17 +25,6 @@ class Layer : public kutest::BurnTest {
         worm.peripheralType = 4;
         simulator.AddDrive(worm);
     }
-    void Capture(TSCSIDevice& device) {
-        device.OnDebugMessage = [this](TSCSIDevice*, const std::string& text, uint8_t level) {
-            messages.push_back(std::to_string(level) + " " + text);
-        };
-    }
-    static std::string LoadedPath() {
-        char path[MAX_PATH] = {};
-        GetModuleFileNameA(ASPIModule, path, MAX_PATH);
-        return UpperCase(path);
-    }
-    std::vector<std::string> messages;
 };
 
 const std::vector<std::string> Lines = {
@@ -47,10 +35,7 @@ const std::vector<std::string> Lines = {
 
 TEST_F(Layer, IsTheManagerWhereOneLoadsElseTheEmulation) {
     const struct {
-        const char* name;
-        bool useSpti, fromCurrentFolder;
-        std::string path;
-        const char* layer;
+        const char* name; bool useSpti, fromCurrentFolder; std::string path; const char* layer;
     } cases[] = {
         {"the double by its path", false, false, AspiDouble::Path(), "WNASPI32.DLL"},
         {"the current folder first", false, true, "", "WNASPI32.DLL"},
@@ -71,7 +56,9 @@ TEST_F(Layer, IsTheManagerWhereOneLoadsElseTheEmulation) {
         EXPECT_EQ(ASPILayerName, c.layer);
         const bool manager = std::string(c.layer) == "WNASPI32.DLL";
         EXPECT_EQ(ASPIModule != nullptr, manager);
-        EXPECT_EQ(manager ? LoadedPath() : "", manager ? UpperCase(AspiDouble::Path()) : "");
+        char loaded[MAX_PATH] = {};
+        GetModuleFileNameA(ASPIModule, loaded, MAX_PATH);
+        EXPECT_EQ(manager ? UpperCase(loaded) : "", manager ? UpperCase(AspiDouble::Path()) : "");
         EXPECT_EQ(GetASPI32SupportInfo(), manager ? 0x0101u : 0x0102u); // status, adapters
         EXPECT_TRUE(UnloadASPI()); // frees a manager; the emulation has nothing to free
         EXPECT_EQ(ASPILoaded, !manager);
@@ -80,8 +67,7 @@ TEST_F(Layer, IsTheManagerWhereOneLoadsElseTheEmulation) {
     ResetLayer();
     spti.sim.Reset(); // nothing at all to load
     EXPECT_FALSE(InitASPI(true, ""));
-    EXPECT_FALSE(ASPILoaded);
-    EXPECT_EQ(ASPILayerName, "");
+    EXPECT_EQ(std::make_pair(ASPILoaded, ASPILayerName), std::make_pair(false, std::string()));
 }
 
 TEST_F(Layer, EmulationOpensReadOnlyWhenItMustAndNeverOverrunsAnInquiryBuffer) {
@@ -112,8 +98,8 @@ TEST_F(Layer, EmulationOpensReadOnlyWhenItMustAndNeverOverrunsAnInquiryBuffer) {
     srb.SRB_BufPointer = buffer;
     srb.CDBByte[0] = 0x12;
     EXPECT_EQ(SPTISendCommand(&srb), SS_COMP);
-    EXPECT_EQ(buffer[0], 5);
-    EXPECT_EQ(buffer[8], 0xAB) << "wrote past the 8-byte buffer";
+    EXPECT_EQ(std::make_pair(buffer[0], buffer[8]), std::make_pair(uint8_t(5), uint8_t(0xAB)))
+        << "wrote past the 8-byte buffer";
     EXPECT_EQ(spti.passThroughCalls, calls);
 }
 
@@ -136,18 +122,20 @@ TEST_F(Layer, ListsEveryDriveInTheDeviceLineFormatThroughBothLayers) {
 TEST_F(Layer, SelectingALineDescribesTheDriveAndABadLineDeselects) {
     AddDrives(spti.sim);
     TSCSIDevice device;
-    Capture(device);
+    std::vector<std::string> messages;
+    device.OnDebugMessage = [&](TSCSIDevice*, const std::string& text, uint8_t level) {
+        messages.push_back(std::to_string(level) + " " + text);
+    };
     int changes = 0;
     device.OnDeviceChange = [&changes](TSCSIDevice*) { ++changes; };
     ASSERT_TRUE(device.InitializeASPI(true, ""));
     device.SelectDevice(device.DeviceList[1]);
     EXPECT_EQ(std::make_tuple(device.HaId, device.Target, device.Lun, device.PeripheralType),
               std::make_tuple(1, 0, 0, 5));
-    EXPECT_EQ(device.DeviceLine, Lines[1]);
-    EXPECT_EQ(device.DeviceDescription, "KELVSIM  CDRW SIM-100     1.00");
-    EXPECT_EQ(device.GetDriveLetter(), 'F');
-    EXPECT_EQ(changes, 1);
-    EXPECT_EQ(device.SupportedWriteModes, wmRaw | wmSAO | wmTAO);
+    EXPECT_EQ(std::make_tuple(device.DeviceLine, device.DeviceDescription,
+                              device.GetDriveLetter(), changes, int(device.SupportedWriteModes)),
+              std::make_tuple(Lines[1], std::string("KELVSIM  CDRW SIM-100     1.00"), 'F', 1,
+                              wmRaw | wmSAO | wmTAO));
     device.SelectDevice(device.DeviceList[2]); // write-once devices can still be selected
     EXPECT_EQ(device.PeripheralType, 4);
 

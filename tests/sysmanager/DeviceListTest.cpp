@@ -33,44 +33,29 @@ std::vector<ScriptedDevice> Script() {
     return devices;
 }
 
-struct ScriptedList {
-    kutest::ScriptedDevices api;
-    ku::TDeviceList list{api};
-    ScriptedList() {
-        api.devices = Script();
-        EXPECT_TRUE(list.InitDeviceList().empty());
-    }
-};
-
 } // namespace
 
 TEST(DeviceList, TreeListsEveryShownDeviceWithItsImageAndOverlay) {
-    ScriptedList scripted;
-    const struct {
-        bool showHidden;
-        std::vector<int> devices;
-    } cases[] = {{false, {0, 1, 2, 3, 4, 5, 6, 9, 10}}, {true, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}}};
-    for (const auto& c : cases) {
-        scripted.list.ShowHidden = c.showHidden;
-        const std::vector<ku::DeviceNode> nodes = scripted.list.FillDeviceTree();
+    kutest::ScriptedDevices api;
+    api.devices = Script();
+    ku::TDeviceList list{api};
+    EXPECT_TRUE(list.InitDeviceList().empty());
+    for (bool showHidden : {false, true}) {
+        list.ShowHidden = showHidden;
         std::vector<int> shown;
-        for (const ku::DeviceNode& node : nodes)
+        for (const ku::DeviceNode& node : list.FillDeviceTree())
             shown.push_back(node.DeviceIndex);
-        EXPECT_EQ(shown, c.devices) << "hidden shown: " << c.showHidden;
+        EXPECT_EQ(shown, (showHidden ? std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}
+                                     : std::vector<int>{0, 1, 2, 3, 4, 5, 6, 9, 10}));
     }
-    const std::vector<ku::DeviceNode> nodes = scripted.list.FillDeviceTree();
-    const struct {
-        int node;
-        const char* name;
-        int image, overlay;
-        bool cut;
-    } expected[] = {{0, "Disk drive", 3, -1, false},       {1, "Disabled adapter", 4, 1, false},
-                    {2, "Broken port", 4, 0, false},       {3, "USB stick", -1, -1, false},
-                    {6, "<Unknown Device>", 3, -1, false}, {7, "Ghost", 3, -1, true}};
+    const std::vector<ku::DeviceNode> nodes = list.FillDeviceTree();
+    const struct { int node; const char* name; int image, overlay; bool cut; } expected[] = {
+        {0, "Disk drive", 3, -1, false},       {1, "Disabled adapter", 4, 1, false},
+        {2, "Broken port", 4, 0, false},       {3, "USB stick", -1, -1, false},
+        {6, "<Unknown Device>", 3, -1, false}, {7, "Ghost", 3, -1, true}};
     for (const auto& e : expected) {
-        EXPECT_EQ(nodes[e.node].Name, e.name);
-        EXPECT_EQ(nodes[e.node].Image, e.image) << e.name;
-        EXPECT_EQ(nodes[e.node].Overlay, e.overlay) << e.name;
-        EXPECT_EQ(nodes[e.node].Cut, e.cut) << e.name;
+        const ku::DeviceNode& n = nodes[e.node];
+        EXPECT_EQ(std::make_tuple(n.Name, n.Image, n.Overlay, n.Cut),
+                  std::make_tuple(std::string(e.name), e.image, e.overlay, e.cut));
     }
 }

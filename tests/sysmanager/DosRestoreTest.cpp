@@ -45,26 +45,26 @@ struct DosPlaces {
     ku::DosRestorePlaces places;
 };
 
-struct RoundTrip {
-    const char* name;
-    bool loaderBefore; // boot.ini already chains GRLDR (and GRLDR is there)
-    const char* menu;  // menu.lst before, or nullptr
-    bool appended;     // the entry joins that menu (else a new menu is set in its place)
-};
-
 } // namespace
 
 TEST(DosRestore, InstallAndRemoveLeaveTheBootFilesAsTheyWere) {
-    const RoundTrip cases[] = {
-        {"no menu", false, nullptr, false},
-        {"menu of another loader", false, kUserMenu.c_str(), false},
-        {"loader chained before", true, kUserMenu.c_str(), true},
+    // loaderBefore: boot.ini already chains GRLDR (and GRLDR is there); menu: menu.lst before,
+    // or nullptr; appended: the entry joins that menu (else a new menu is set in its place);
+    // later: a line another system adds to boot.ini while the entry is installed.
+    const struct {
+        const char* name; bool loaderBefore; const char* menu; bool appended; std::string later;
+    } cases[] = {
+        {"no menu", false, nullptr, false, ""},
+        {"menu of another loader", false, kUserMenu.c_str(), false, ""},
+        {"loader chained before", true, kUserMenu.c_str(), true, ""},
+        {"boot.ini edited later", false, kUserMenu.c_str(), false,
+         "C:\\CMDCONS\\BOOTSECT.DAT=\"Recovery Console\"\r\n"},
     };
-    for (const RoundTrip& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         DosPlaces p;
-        const std::string boot =
-            kBootIni + (c.loaderBefore ? "\r\nC:\\GRLDR=\"Start GRUB\"\r\n" : "");
+        const std::string boot = kBootIni + (c.loaderBefore ? "\r\nC:\\GRLDR=\"Start GRUB\"\r\n"
+                                             : c.later.empty() ? "" : "\r\n");
         kutest::WriteTextFile(p.Boot("boot.ini"), boot);
         if (c.menu)
             kutest::WriteTextFile(p.Boot("menu.lst"), c.menu);
@@ -72,8 +72,7 @@ TEST(DosRestore, InstallAndRemoveLeaveTheBootFilesAsTheyWere) {
             kutest::WriteTextFile(p.Boot("GRLDR"), "their loader");
 
         ASSERT_TRUE(ku::InstallDosRestore(p.places).ok);
-        const ku::DosResult second = ku::InstallDosRestore(p.places);
-        EXPECT_TRUE(second.ok);
+        EXPECT_TRUE(ku::InstallDosRestore(p.places).ok);
         EXPECT_TRUE(ku::IsDosRestoreInstalled(p.places));
         const std::string menu = kutest::ReadAll(p.Boot("menu.lst"));
         EXPECT_EQ(Count(menu, "Restore registry(DOS)"), 1);
@@ -83,53 +82,38 @@ TEST(DosRestore, InstallAndRemoveLeaveTheBootFilesAsTheyWere) {
                   c.loaderBefore ? 0 : 1);
         EXPECT_EQ(kutest::ReadAll(p.Boot("dos.img")), "image");
         EXPECT_TRUE(GetFileAttributesA(p.Boot("boot.ini").c_str()) & FILE_ATTRIBUTE_HIDDEN);
+        if (!c.later.empty()) {
+            SetFileAttributesA(p.Boot("boot.ini").c_str(), FILE_ATTRIBUTE_NORMAL);
+            SetFileAttributesA(p.Boot("menu.lst").c_str(), FILE_ATTRIBUTE_NORMAL);
+            ku::WriteWholeFile(p.Boot("boot.ini"), kutest::ReadAll(p.Boot("boot.ini")) + c.later);
+        }
 
         ASSERT_TRUE(ku::UninstallDosRestore(p.places).ok);
         EXPECT_FALSE(ku::IsDosRestoreInstalled(p.places));
-        EXPECT_EQ(kutest::ReadAll(p.Boot("boot.ini")), boot);
-        EXPECT_EQ(ku::FileExists(p.Boot("menu.lst")), c.menu != nullptr);
+        EXPECT_EQ(kutest::ReadAll(p.Boot("boot.ini")), boot + c.later);
         EXPECT_EQ(kutest::ReadAll(p.Boot("menu.lst")), c.menu ? c.menu : "");
         // Only the files the installation put there go again.
-        EXPECT_FALSE(ku::FileExists(p.Boot("dos.img")));
-        EXPECT_EQ(ku::FileExists(p.Boot("GRLDR")), c.loaderBefore);
+        const auto there = [&](const char* file) { return ku::FileExists(p.Boot(file)); };
+        EXPECT_EQ(std::make_tuple(there("menu.lst"), there("dos.img"), there("GRLDR")),
+                  std::make_tuple(c.menu != nullptr, false, c.loaderBefore));
     }
 }
 
-TEST(DosRestore, RemovalKeepsLaterEditsOfTheBootFiles) {
-    DosPlaces p;
-    kutest::WriteTextFile(p.Boot("boot.ini"), kBootIni + "\r\n");
-    kutest::WriteTextFile(p.Boot("menu.lst"), kUserMenu);
-    ASSERT_TRUE(ku::InstallDosRestore(p.places).ok);
-    // Later: another system joins boot.ini, and the user edits the menu.
-    SetFileAttributesA(p.Boot("boot.ini").c_str(), FILE_ATTRIBUTE_NORMAL);
-    SetFileAttributesA(p.Boot("menu.lst").c_str(), FILE_ATTRIBUTE_NORMAL);
-    ku::WriteWholeFile(p.Boot("boot.ini"),
-                       kutest::ReadAll(p.Boot("boot.ini")) +
-                           "C:\\CMDCONS\\BOOTSECT.DAT=\"Recovery Console\"\r\n");
-    ASSERT_TRUE(ku::UninstallDosRestore(p.places).ok);
-    EXPECT_EQ(kutest::ReadAll(p.Boot("boot.ini")),
-              kBootIni + "\r\nC:\\CMDCONS\\BOOTSECT.DAT=\"Recovery Console\"\r\n");
-    EXPECT_EQ(kutest::ReadAll(p.Boot("menu.lst")), kUserMenu);
-}
-
 TEST(DosRestore, WithoutWhatItNeedsNothingIsWritten) {
-    struct Case {
-        const char* name;
-        bool bootIni, loader, image;
-    } cases[] = {{"no boot.ini", false, true, true},
-                 {"no loader", true, false, true},
-                 {"no image", true, true, false}};
-    for (const Case& c : cases) {
+    const struct { const char* name; bool bootIni, loader, image; } cases[] = {
+        {"no boot.ini", false, true, true}, {"no loader", true, false, true},
+        {"no image", true, true, false}};
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         DosPlaces p;
         if (c.bootIni)
             kutest::WriteTextFile(p.Boot("boot.ini"), kBootIni);
         if (!c.loader)
             DeleteFileA(p.Program("GRLDR").c_str());
-        if (!c.image) // an archive without an unpacker gives no image
+        if (!c.image) { // an archive without an unpacker gives no image
             kutest::WriteTextFile(p.Program("dos.rar"), "archive");
-        if (!c.image)
             DeleteFileA(p.Program("dos.img").c_str());
+        }
         const ku::DosResult result = ku::InstallDosRestore(p.places);
         EXPECT_FALSE(result.ok);
         EXPECT_FALSE(result.error.empty());
@@ -149,8 +133,8 @@ TEST(DosRestore, TheImageIsUnpackedInTheProgramFolderAndWaitedFor) {
     launcher.forward = true;
     ASSERT_TRUE(ku::InstallDosRestore(p.places).ok);
     ASSERT_EQ(launcher.Requests().size(), 1u);
-    EXPECT_EQ(launcher.Requests()[0].directory, p.places.ProgramFolder());
-    EXPECT_EQ(launcher.Requests()[0].commandLine, "\"" + p.Program("UnRAR.exe") + "\" e dos.rar");
+    EXPECT_EQ(launcher.Requests()[0].directory + "|" + launcher.Requests()[0].commandLine,
+              p.places.ProgramFolder() + "|\"" + p.Program("UnRAR.exe") + "\" e dos.rar");
     EXPECT_EQ(kutest::ReadAll(p.Boot("dos.img")), "packed image");
 }
 
@@ -161,15 +145,12 @@ TEST(DosRestore, BatchMenuOffersEachBackupAndMsDos) {
         nine.push_back(ku::Format("Reg2020010%d_12000%d", i, i));
     const std::vector<std::string> lines =
         ku::DosRestoreBatchLines(nine, dir.Path(), "C:\\WINDOWS\\system32");
-    auto has = [&lines](const std::string& line) {
-        return std::find(lines.begin(), lines.end(), line) != lines.end();
-    };
-    EXPECT_TRUE(has("echo 1.[01/01/2020 12:00:01]"));
-    EXPECT_TRUE(has("echo 10.[     MS-DOS        ]"));
-    EXPECT_TRUE(has("choice /c:123456789A"));
-    EXPECT_TRUE(has("if errorlevel 10 goto dos"));
-    EXPECT_TRUE(has("copy .." + dir.Path().substr(2) +
-                    "\\Reg20200109_120009\\*.*   ..\\WINDOWS\\system32\\config  /Y"));
+    for (const std::string& line :
+         {std::string("echo 1.[01/01/2020 12:00:01]"), std::string("echo 10.[     MS-DOS        ]"),
+          std::string("choice /c:123456789A"), std::string("if errorlevel 10 goto dos"),
+          "copy .." + dir.Path().substr(2) +
+              "\\Reg20200109_120009\\*.*   ..\\WINDOWS\\system32\\config  /Y"})
+        EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
     EXPECT_EQ(lines.back(), "A:\\Command.com");
     // No backups: an existing menu stays.
     kutest::WriteTextFile(dir.File("Copyfile.bat"), "old");
@@ -186,7 +167,7 @@ TEST(DosRestore, RunValueStartsThisProgramQuoted) {
     const std::string run = p.key.Sub("Run");
     EXPECT_EQ(kutest::RawReadString(p.key.Root(), run, ku::kAutoRunValue, KEY_WOW64_64KEY),
               "\"C:\\Program Files\\Kelvane Uninstaller\\KU.exe\"  -AUTORUN");
-    // Another copy of the program: its stale value goes.
+    // Another copy of the program: its stale value goes; switched off, none is left.
     p.places.exePath = "D:\\Other\\KU.exe";
     EXPECT_FALSE(ku::IsAutoBackupOnBoot(p.places));
     EXPECT_FALSE(kutest::RawValueExists(p.key.Root(), run, ku::kAutoRunValue, KEY_WOW64_64KEY));

@@ -54,8 +54,8 @@ TEST(NicSettings, BackupDumpsIntoTheChosenFileAndRemembersIt) {
     EXPECT_NE(kutest::ReadAll(s.host.choice).find("set address name=\"Local Area Connection\""),
               std::string::npos);
     const std::string shortPath = ku::ShortOrLongPath(s.host.choice);
-    ASSERT_EQ(s.host.messages.size(), 1u);
-    EXPECT_EQ(s.host.messages[0], "Backup: NIC Settings Back up completely!\n\r" + shortPath);
+    EXPECT_EQ(s.host.messages,
+              std::vector<std::string>{"Backup: NIC Settings Back up completely!\n\r" + shortPath});
     EXPECT_EQ(s.Remembered(), shortPath);
     // The restore opens where the last backup went and logs what netsh did.
     EXPECT_EQ(ku::RestoreNetworkSettings(s.host, s.places), ku::NicOutcome::Done);
@@ -63,22 +63,20 @@ TEST(NicSettings, BackupDumpsIntoTheChosenFileAndRemembersIt) {
     EXPECT_NE(kutest::ReadAll(s.dir.File("NICLog.txt")).find("lines set."), std::string::npos);
     const std::vector<ku::LaunchRequest> runs = s.launcher.Requests();
     ASSERT_EQ(runs.size(), 3u);
-    EXPECT_EQ(runs[2].commandLine, "NOTEPAD.EXE  \"" + s.dir.File("NICLog.txt") + "\"");
-    EXPECT_EQ(runs[2].show, SW_SHOWMAXIMIZED);
+    EXPECT_EQ(std::make_pair(runs[2].commandLine, runs[2].show),
+              std::make_pair("NOTEPAD.EXE  \"" + s.dir.File("NICLog.txt") + "\"",
+                             int(SW_SHOWMAXIMIZED)));
 }
 
 TEST(NicSettings, CancelledOrFailedWorkWritesNothingAndSaysSo) {
-    struct Case {
-        const char* name;
-        bool choose, launches, restore;
-        ku::NicOutcome outcome;
-    } cases[] = {
+    const struct { const char* name; bool choose, launches, restore; ku::NicOutcome outcome; }
+    cases[] = {
         {"backup cancelled", false, true, false, ku::NicOutcome::Cancelled},
         {"restore cancelled", false, true, true, ku::NicOutcome::Cancelled},
         {"backup cannot start", true, false, false, ku::NicOutcome::Failed},
         {"restore cannot start", true, false, true, ku::NicOutcome::Failed},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         NicSetup s;
         kutest::WriteTextFile(s.dir.File("NICLog.txt"), "earlier log");
@@ -89,15 +87,13 @@ TEST(NicSettings, CancelledOrFailedWorkWritesNothingAndSaysSo) {
         s.launcher.ok = c.launches;
         const ku::NicOutcome outcome = c.restore ? ku::RestoreNetworkSettings(s.host, s.places)
                                                  : ku::BackupNetworkSettings(s.host, s.places);
-        EXPECT_EQ(outcome, c.outcome);
-        EXPECT_EQ(s.Remembered(), "");
-        EXPECT_EQ(ku::FileExists(file), c.restore);
+        EXPECT_EQ(std::make_tuple(outcome, s.Remembered(), ku::FileExists(file)),
+                  std::make_tuple(c.outcome, std::string(), c.restore));
         if (c.choose) {
             ASSERT_EQ(s.host.messages.size(), 1u);
             EXPECT_NE(s.host.messages[0].find("failed!"), std::string::npos) << s.host.messages[0];
         } else {
-            EXPECT_TRUE(s.host.messages.empty());
-            EXPECT_TRUE(s.launcher.Requests().empty());
+            EXPECT_TRUE(s.host.messages.empty() && s.launcher.Requests().empty());
             EXPECT_EQ(kutest::ReadAll(s.dir.File("NICLog.txt")), "earlier log");
         }
     }

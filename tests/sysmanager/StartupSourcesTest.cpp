@@ -22,12 +22,10 @@ bool MakeShortcut(const std::string& path, const std::string& target) {
                                            IID_IShellLinkA, reinterpret_cast<void**>(&link))) &&
                 SUCCEEDED(link->SetPath(target.c_str())) &&
                 SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)));
-    if (made)
-        made = SUCCEEDED(file->Save(std::wstring(path.begin(), path.end()).c_str(), TRUE));
-    if (file)
-        file->Release();
-    if (link)
-        link->Release();
+    made = made && SUCCEEDED(file->Save(std::wstring(path.begin(), path.end()).c_str(), TRUE));
+    for (IUnknown* object : {static_cast<IUnknown*>(file), static_cast<IUnknown*>(link)})
+        if (object)
+            object->Release();
     return made;
 }
 
@@ -55,10 +53,9 @@ TEST(StartupSources, ListsEveryKindInOrderWithVersionFacts) {
     ASSERT_TRUE(bed.manager.Start());
 
     const std::vector<ku::StartupRow> rows = bed.manager.LoadStartupList();
-    const struct {
-        std::string caption, where, path, status, kind;
-        const char* product; // version facts, or nullptr when there is no record
-    } expected[] = {
+    // product: of the version facts, or nullptr when there is no record.
+    const struct { std::string caption, where, path, status, kind; const char* product; }
+    expected[] = {
         {logon.Name("common.exe"), "", common, "Enable", "Startup Folder", "KU Startup Fixture"},
         {logon.Name("user.lnk"), "", user, "Enable", "Startup Folder", "KU Startup Fixture"},
         {logon.Name("sz"), kHklmRun, "\"" + exe + "\" /min", "Enable", "Registration",
@@ -76,28 +73,23 @@ TEST(StartupSources, ListsEveryKindInOrderWithVersionFacts) {
         EXPECT_GT(at, previous) << "out of order";
         previous = at;
         const ku::StartupRow& row = rows[at];
-        EXPECT_EQ(row.Path, e.path);
-        EXPECT_EQ(row.Status, e.status);
-        EXPECT_EQ(row.Kind, e.kind);
+        EXPECT_EQ(std::make_tuple(row.Path, row.Status, row.Kind),
+                  std::make_tuple(e.path, e.status, e.kind));
         const ku::TFilInfoeRecord* info = bed.manager.FileInfo(row);
         ASSERT_EQ(info != nullptr, e.product != nullptr);
-        if (!info)
-            continue;
-        EXPECT_EQ(info->ProductName, e.product);
-        EXPECT_EQ(info->EntryName, e.caption);
-        if (*e.product) {
-            EXPECT_EQ(info->PublisherName, "Kelvane Fixture Works");
-            EXPECT_EQ(info->Version, "5.1.2600.0");
-            EXPECT_EQ(info->Description, "Startup fixture program");
-        }
+        if (info)
+            EXPECT_EQ(std::vector<std::string>({info->ProductName, info->EntryName,
+                                                info->PublisherName, info->Version,
+                                                info->Description}),
+                      std::vector<std::string>({e.product, e.caption, "Kelvane Fixture Works",
+                                                "5.1.2600.0", "Startup fixture program"}));
     }
     EXPECT_EQ(bed.manager.FileInfo(rows[FindRow(rows, logon.Name("sz"))])->Position, kHklmRun);
     EXPECT_EQ(bed.manager.FileInfo(rows[FindRow(rows, logon.Name("user.lnk"))])->FilePath, exe);
 
     // A refresh starts from an empty list: nothing is listed or recorded twice.
     const int records = bed.manager.FileInfoList.Count();
-    const std::vector<ku::StartupRow> again = bed.manager.LoadStartupList();
-    EXPECT_EQ(again.size(), rows.size());
+    EXPECT_EQ(bed.manager.LoadStartupList().size(), rows.size());
     EXPECT_EQ(bed.manager.FileInfoList.Count(), records);
 }
 

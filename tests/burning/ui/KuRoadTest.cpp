@@ -1,6 +1,5 @@
-// The road a user takes to the burn window: KU.exe's Startup button, the System Manager's
-// Restore page and its BurnCD button. The burn window then burns "DIDuvu.zir" from KU.exe's
-// folder to the simulated drive of the WNASPI32.DLL double lying there.
+// The user's road to the burn window: KU.exe's Startup button, the System Manager's Restore page
+// and its BurnCD button; it burns "DIDuvu.zir" from KU.exe's folder with the WNASPI32.DLL double.
 #include <gtest/gtest.h>
 
 #include <windows.h>

@@ -2,7 +2,7 @@
 // security-product table applied by the folder's own name or a file name inside it.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <algorithm>
 
 #include "ForceSupport.h"
 #include "core/force/ForceFolderCheck.h"
@@ -12,32 +12,24 @@
 #include "core/system/StrUtil.h"
 
 using namespace ku;
-using kutest::ScratchDir;
+using namespace kutest;
 
 namespace {
 
-std::string Env(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
-
 std::string Slashes(std::string text) {
-    for (char& c : text)
-        if (c == '\\')
-            c = '/';
+    std::replace(text.begin(), text.end(), '\\', '/');
     return text;
 }
 
 } // namespace
 
 TEST(ForceFolderCheck, RefusesProtectedFoldersInEverySpellingAndTheWindowsSubtree) {
+    const std::string windows = GetWindowsDir(), system = GetSystemDir();
     const std::string programs = Env("ProgramFiles"), profile = Env("USERPROFILE");
-    const std::string refused[] = {GetWindowsDir(), GetSystemDir(), GetSystemDir() + "\\drivers",
-                                   GetWindowsDir() + "\\SysWOW64", programs,
-                                   programs + "\\Common Files", Env("ProgramData"),
-                                   Env("ALLUSERSPROFILE"), profile, ExtractFileDir(profile),
-                                   Env("PUBLIC"), Env("ProgramW6432"), "C:\\"};
-    for (const std::string& folder : refused) {
+    for (const std::string& folder :
+         {windows, system, system + "\\drivers", windows + "\\SysWOW64", programs,
+          programs + "\\Common Files", Env("ProgramData"), Env("ALLUSERSPROFILE"), profile,
+          ExtractFileDir(profile), Env("PUBLIC"), Env("ProgramW6432"), std::string("C:\\")}) {
         if (folder.empty())
             continue;
         const std::string shortForm = ShortPathOf(folder);
@@ -45,82 +37,65 @@ TEST(ForceFolderCheck, RefusesProtectedFoldersInEverySpellingAndTheWindowsSubtre
              {folder, folder + "\\", folder + "\\\\", "  " + LowerCase(folder) + " ",
               Slashes(folder), shortForm.empty() ? folder : shortForm})
             EXPECT_TRUE(IsRefusedForceFolder(spelling)) << spelling;
-        EXPECT_TRUE(CheckForceFolder(folder + "\\", GetSystemDir()).refused) << folder;
+        EXPECT_TRUE(CheckForceFolder(folder + "\\", system).refused) << folder;
     }
     ScratchDir dir;
     const std::pair<std::string, bool> cases[] = {
-        {"D:", true},
-        {"relative\\folder", true},
-        {GetSystemDir() + "\\drivers\\etc", true},
-        {GetWindowsDir() + "\\SomeVendor", true},
-        {Slashes(GetWindowsDir() + "\\Fonts\\x"), true},
-        {programs + "\\Foo App", false},
-        {programs + "\\Common Files\\Foo", false},
-        {Env("ProgramData") + "\\Foo", false},
-        {Slashes(programs + "/Foo App/"), false},
-        {GetWindowsDir() + "Tools", false}, // a look-alike of the Windows folder's name
+        {"D:", true}, {"relative\\folder", true}, {system + "\\drivers\\etc", true},
+        {windows + "\\SomeVendor", true}, {Slashes(windows + "\\Fonts\\x"), true},
+        {programs + "\\Foo App", false}, {programs + "\\Common Files\\Foo", false},
+        {Env("ProgramData") + "\\Foo", false}, {Slashes(programs + "/Foo App/"), false},
+        {windows + "Tools", false}, // a look-alike of the Windows folder's name
         {dir.Path(), false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(IsRefusedForceFolder(c.first), c.second) << c.first;
-    EXPECT_FALSE(CheckForceFolder("   ", GetSystemDir()).refused);
+    EXPECT_FALSE(CheckForceFolder("   ", system).refused);
     // Picked program files pass the same guard through their folder.
-    EXPECT_TRUE(IsRefusedForceProgramFile(GetSystemDir() + "\\svchost.exe"));
-    EXPECT_TRUE(IsRefusedForceProgramFile(programs + "\\tool.exe"));
-    EXPECT_TRUE(IsRefusedForceProgramFile(" "));
-    EXPECT_FALSE(IsRefusedForceProgramFile(programs + "\\Foo App\\foo.exe"));
+    const std::pair<std::string, bool> files[] = {
+        {system + "\\svchost.exe", true}, {programs + "\\tool.exe", true}, {" ", true},
+        {programs + "\\Foo App\\foo.exe", false}};
+    for (const auto& f : files)
+        EXPECT_EQ(IsRefusedForceProgramFile(f.first), f.second) << f.first;
 }
 
 TEST(ForceFolderCheck, ProductAppliesByOwnNameOrFileNameOnly) {
     ScratchDir system, programs;
-    CreateDirectoryA(system.File("drivers").c_str(), nullptr);
-    for (const char* file : {"drivers\\klif.sys", "drivers\\klim5.sys", "SymNeti.dll"})
-        ASSERT_TRUE(kutest::WriteTextFile(system.File(file)));
-    const std::string klif = system.File("drivers\\klif.sys"), klim = system.File("drivers\\klim5.sys");
+    const std::string klif = PlantFile(system, "drivers\\klif.sys");
+    const std::string klim = PlantFile(system, "drivers\\klim5.sys");
+    const std::string symNeti = PlantFile(system, "SymNeti.dll");
 
     // A word in a subfolder's name does not claim the program.
     const std::string app = programs.File("Tool");
-    for (const std::string& folder : {app, app + "\\Kaspersky Notes", app + "\\a", app + "\\a\\b"})
-        CreateDirectoryA(folder.c_str(), nullptr);
-    ASSERT_TRUE(kutest::WriteTextFile(app + "\\Kaspersky Notes\\readme.txt"));
+    MakeFolder(programs, "Tool\\a\\b");
+    PlantFile(programs, "Tool\\Kaspersky Notes\\readme.txt");
     EXPECT_TRUE(CheckForceFolder(app, system.Path()).programFiles.empty());
     // A file of the program named after the product does, also deep below.
-    ASSERT_TRUE(kutest::WriteTextFile(app + "\\a\\b\\kaspersky.dll"));
-    EXPECT_EQ(CheckForceFolder(app, system.Path()).programFiles,
-              (std::vector<std::string>{klif, klim}));
+    PlantFile(programs, "Tool\\a\\b\\kaspersky.dll");
+    EXPECT_EQ(CheckForceFolder(app, system.Path()).programFiles, (Lines{klif, klim}));
 
     // The folder's own name applies its group even when the folder is empty; a name of two
     // groups offers a file of both twice.
-    const std::string norton = programs.File("Norton Security");
-    const std::string both = programs.File("Kaspersky Shield Deluxe");
-    CreateDirectoryA(norton.c_str(), nullptr);
-    CreateDirectoryA(both.c_str(), nullptr);
-    EXPECT_EQ(CheckForceFolder(norton + "\\", system.Path()).programFiles,
-              std::vector<std::string>{system.File("SymNeti.dll")});
-    EXPECT_EQ(CheckForceFolder(both, system.Path()).programFiles,
-              (std::vector<std::string>{klif, klim, klif}));
+    const std::string norton = MakeFolder(programs, "Norton Security");
+    const std::string both = MakeFolder(programs, "Kaspersky Shield Deluxe");
+    EXPECT_EQ(CheckForceFolder(norton + "\\", system.Path()).programFiles, Lines{symNeti});
+    EXPECT_EQ(CheckForceFolder(both, system.Path()).programFiles, (Lines{klif, klim, klif}));
 }
 
 TEST(ForcePathWord, MatchesAtPathBoundariesAndShortFormsNeverEmpty) {
     ScratchDir dir;
-    const std::string folder = dir.File("Foo Application");
-    CreateDirectoryA(folder.c_str(), nullptr);
-    const std::string shortForm = ShortPathOf(folder);
+    const std::string folder = MakeFolder(dir, "Foo Application"), shortForm = ShortPathOf(folder);
     ASSERT_FALSE(shortForm.empty());
+    const std::string in = folder + "\\", exe = folder + "\\foo.exe";
     const struct {
         std::string word, text;
         bool match;
     } cases[] = {
-        {folder + "\\", folder, true},
-        {folder + "\\", "\"" + folder + "\\foo.exe\" -k", true},
-        {folder + "\\", LowerCase(folder) + "\\x.dll", true},
-        {folder + "\\", shortForm + "\\FOO.EXE", true},
-        {folder + "\\", folder + "Bar\\foo.exe", false},
-        {folder + "\\", folder + ".old", false},
-        {folder + "\\foo.exe", folder + "\\foo.exe /min", true},
-        {folder + "\\foo.exe", folder + "\\foo.exe.bak", false},
-        {"", folder, false},
-        {"  ", "anything", false},
+        {in, folder, true}, {in, "\"" + exe + "\" -k", true},
+        {in, LowerCase(folder) + "\\x.dll", true}, {in, shortForm + "\\FOO.EXE", true},
+        {in, folder + "Bar\\foo.exe", false}, {in, folder + ".old", false},
+        {exe, exe + " /min", true}, {exe, exe + ".bak", false},
+        {"", folder, false}, {"  ", "anything", false},
         // A missing path has no short form; an empty short form never matches.
         {dir.File("missing"), "", false},
     };

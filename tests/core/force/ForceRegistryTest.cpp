@@ -14,148 +14,141 @@
 #include "core/system/StrUtil.h"
 
 using namespace ku;
-using kutest::HasItem;
-using kutest::ItemText;
-using kutest::OwnKey;
-using kutest::ScratchDir;
+using namespace kutest;
 
 namespace {
 
-// Runs the force matcher on the scratch key's values as if the key lived at `asPath`.
-struct ForceRun {
-    std::vector<std::string> servers, serverFiles, remnants;
-    ForceRemovalPlan plan;
-    TUninstallerContents list;
+const std::string kRoot = "HKEY_LOCAL_MACHINE";
 
-    void Match(const OwnKey& key, const std::string& asPath, const std::string& folder) {
+class ForceRegistry : public ::testing::Test {
+protected:
+    void Set(const std::string& name, const std::string& value, const std::string& sub = "Values") {
+        RawSetString(HKEY_CURRENT_USER, scratch.Sub(sub), name, value);
+    }
+    // Runs the force matcher on the scratch key's values as if the key lived at `asPath`.
+    void Match(const std::string& asPath, const std::string& folder) {
         UniqueKey handle;
-        RegOpenKeyExA(key.Root(), key.Path().c_str(), 0, KEY_READ | ScanRegistryView(),
+        RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ | ScanRegistryView(),
                       handle.put());
-        const std::string upper = UpperCase(asPath);
         ForceScanLists lists{servers, serverFiles, remnants, plan};
-        MatchRegistryKeyForce(VisitedKey{HKEY_LOCAL_MACHINE, asPath, upper, handle.get(),
-                                         ScanRegistryView()},
+        MatchRegistryKeyForce(VisitedKey{HKEY_LOCAL_MACHINE, asPath, UpperCase(asPath),
+                                         handle.get(), ScanRegistryView()},
                               list, ForcePathWord(folder), lists);
     }
+    ScratchDir dir;
+    ScratchKey scratch;
+    const std::string key = scratch.Sub("Values");
+    Lines servers, serverFiles, remnants;
+    ForceRemovalPlan plan;
+    TUninstallerContents list;
 };
-
-const std::string kRoot = "HKEY_LOCAL_MACHINE";
 
 } // namespace
 
-TEST(ForceRegistry, SoftwareKeysServicesAndValuesByKeyClass) {
-    ScratchDir dir;
-    const std::string folder = dir.File("Foo App");
-    CreateDirectoryA(folder.c_str(), nullptr);
-    kutest::ScratchKey scratch;
-    OwnKey key(HKEY_CURRENT_USER, scratch.Sub("Values"));
-    key.SetString("", "Path", folder + "\\foo.exe");
-    key.SetString("", "Other", dir.File("Foo AppBar") + "\\foo.exe"); // look-alike: no hit
+TEST_F(ForceRegistry, SoftwareKeysServicesAndValuesByKeyClass) {
+    const std::string folder = MakeFolder(dir, "Foo App");
+    Set("Path", folder + "\\foo.exe");
+    Set("Other", dir.File("Foo AppBar") + "\\foo.exe"); // look-alike: no hit
 
-    const std::string vendor = "SOFTWARE\\Foo Vendor\\Foo App",
-                      appPath = "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\App Paths\\foo.exe",
-                      entry = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Foo",
-                      services = "SYSTEM\\ControlSet001\\Services\\",
-                      catalogs = services + "WinSock2\\Parameters\\";
-    ForceRun run;
+    const std::string version = "Microsoft\\Windows\\CurrentVersion\\";
+    const std::string vendor = "SOFTWARE\\Foo Vendor\\Foo App";
+    const std::string entry = "SOFTWARE\\" + version + "Uninstall\\Foo";
+    const std::string appPath = "SOFTWARE\\Wow6432Node\\" + version + "App Paths\\foo.exe";
+    const std::string services = "SYSTEM\\ControlSet001\\Services\\";
+    const std::string catalogs = services + "WinSock2\\Parameters\\";
     for (const std::string& path :
          {vendor, appPath, entry, services + "FooSvc\\Parameters", services + "FooSvc",
-          services + "Tcpip\\Parameters", catalogs + "NameSpace_Catalog5\\Catalog_Entries\\000000000002",
+          services + "Tcpip\\Parameters",
+          catalogs + "NameSpace_Catalog5\\Catalog_Entries\\000000000002",
           catalogs + "Protocol_Catalog9\\Catalog_Entries\\000000000001"})
-        run.Match(key, path, folder);
+        Match(path, folder);
     // A key that holds a value of others as well gives the value alone; Tcpip is Windows' own.
-    EXPECT_EQ(kutest::ItemTexts(run.list),
-              (std::vector<std::string>{ItemText("2", kRoot, vendor, "Path"),
-                                        ItemText("2", kRoot, appPath, "Path"),
-                                        ItemText("1", kRoot, entry),
-                                        ItemText("1", kRoot, services + "FooSvc")}));
-    EXPECT_EQ(run.remnants, std::vector<std::string>{vendor});
-    EXPECT_EQ(run.servers, std::vector<std::string>{"FooSvc"});
-    ASSERT_EQ(run.plan.winsockEntries.size(), 1u);
-    EXPECT_NE(run.plan.winsockEntries[0].find("000000000002"), std::string::npos);
-    EXPECT_TRUE(run.plan.resetWinsock);
+    EXPECT_EQ(ItemTexts(list), (Lines{ItemText("2", kRoot, vendor, "Path"),
+                                          ItemText("2", kRoot, appPath, "Path"),
+                                          ItemText("1", kRoot, entry),
+                                          ItemText("1", kRoot, services + "FooSvc")}));
+    EXPECT_EQ(remnants, Lines{vendor});
+    EXPECT_EQ(servers, Lines{"FooSvc"});
+    ASSERT_EQ(plan.winsockEntries.size(), 1u);
+    EXPECT_NE(plan.winsockEntries[0].find("000000000002"), std::string::npos);
+    EXPECT_TRUE(plan.resetWinsock);
 }
 
-TEST(ForceRegistry, ValueKindsShortFormsAndEmptyFolder) {
-    ScratchDir dir;
-    const std::string folder = dir.File("Foo Application");
-    CreateDirectoryA(folder.c_str(), nullptr);
-    kutest::ScratchKey scratch;
-    OwnKey key(HKEY_CURRENT_USER, scratch.Sub("Kinds"));
-    key.SetBinary("", "Blob", folder + "\\x.dat" + std::string(1, '\0') + "tail");
-    key.SetBinary("", "Huge", folder + std::string(1000, ' '));
-    key.SetDword("", "Number", 12);
-    key.SetString("", "Short", ShortPathOf(folder) + "\\X.EXE");
-    key.SetString("", "Blank", "   ");
-    key.SetString("", folder + "\\named.exe", "");
+TEST_F(ForceRegistry, ValueKindsShortFormsAndEmptyFolder) {
+    const std::string folder = MakeFolder(dir, "Foo Application");
+    const std::string blob = folder + "\\x.dat" + std::string(1, '\0') + "tail";
+    RawSetValue(HKEY_CURRENT_USER, key, "Blob", REG_BINARY, blob);
+    RawSetValue(HKEY_CURRENT_USER, key, "Huge", REG_BINARY, folder + std::string(1000, ' '));
+    RawSetDword(HKEY_CURRENT_USER, key, "Number", 12);
+    Set("Short", ShortPathOf(folder) + "\\X.EXE");
+    Set("Blank", "   ");
+    Set(folder + "\\named.exe", "");
 
-    ForceRun run, empty;
     const std::string path = "SOFTWARE\\Microsoft\\Kinds";
-    run.Match(key, path, folder);
-    std::vector<std::string> found = kutest::ItemTexts(run.list);
+    Match(path, folder);
+    Lines found = ItemTexts(list);
     std::sort(found.begin(), found.end());
-    EXPECT_EQ(found, (std::vector<std::string>{ItemText("2", kRoot, path, "Blob"),
-                                               ItemText("2", kRoot, path, folder + "\\named.exe"),
-                                               ItemText("2", kRoot, path, "Short")}));
-    empty.Match(key, path, "");
-    empty.Match(key, path, "  ");
-    EXPECT_EQ(empty.list.Count(), 0);
+    EXPECT_EQ(found, (Lines{ItemText("2", kRoot, path, "Blob"),
+                            ItemText("2", kRoot, path, folder + "\\named.exe"),
+                            ItemText("2", kRoot, path, "Short")}));
+    list.Clear();
+    Match(path, "");
+    Match(path, "  ");
+    EXPECT_EQ(list.Count(), 0);
 }
 
-TEST(ForceRegistry, ProgramFileWalksShareOnePassWithTheSameResult) {
-    ScratchDir dir;
+TEST_F(ForceRegistry, ProgramFileWalksShareOnePassWithTheSameResult) {
     const std::string a = dir.File("a\\one.exe"), b = dir.File("b\\two.exe");
-    kutest::ScratchKey scratch;
-    OwnKey first(HKEY_CURRENT_USER, scratch.Sub("First"));
-    first.SetString("", "Cmd", "\"" + a + "\" /x");
-    first.SetString("", b, "1");
-    OwnKey second(HKEY_CURRENT_USER, scratch.Sub("Second\\Deep"));
-    second.SetString("", "Cmd", b);
-    second.SetString("", "Both", a + ";" + b);
-    second.SetString("", "Canary", a + ".bak");
+    Set("Cmd", "\"" + a + "\" /x", "First");
+    Set(b, "1", "First");
+    Set("Cmd", b, "Second\\Deep");
+    Set("Both", a + ";" + b, "Second\\Deep");
+    Set("Canary", a + ".bak", "Second\\Deep");
 
     TWizardState separate, shared;
     TUninstallerContents one, all;
+    const std::string& root = scratch.Path();
     for (const std::string& file : {a, b})
-        ScanRegistryByProgramWalk(separate, HKEY_CURRENT_USER, scratch.Path(), nullptr, one, file, "");
-    ScanRegistryByProgramsWalk(shared, HKEY_CURRENT_USER, scratch.Path(), nullptr, all, {a, b}, "");
-    EXPECT_EQ(kutest::ItemTexts(one), kutest::ItemTexts(all));
+        ScanRegistryByProgramWalk(separate, HKEY_CURRENT_USER, root, nullptr, one, file, "");
+    ScanRegistryByProgramsWalk(shared, HKEY_CURRENT_USER, root, nullptr, all, {a, b}, "");
+    EXPECT_EQ(ItemTexts(one), ItemTexts(all));
     EXPECT_EQ(all.Count(), 5);
-    EXPECT_EQ(kutest::CountItems(all, "Canary"), 0);
-    EXPECT_TRUE(HasItem(all, ItemText("2", "HKEY_CURRENT_USER", first.Path(), b)));
+    EXPECT_EQ(CountItems(all, "Canary"), 0);
+    EXPECT_TRUE(HasItem(all, ItemText("2", "HKEY_CURRENT_USER", scratch.Sub("First"), b)));
 }
 
-TEST(WinsockCatalog, RestoresTheDefaultsOfItsEntryAndVersionOnly) {
-    kutest::ScratchKey scratch;
-    const std::string base = scratch.Sub("WinSock2\\Parameters\\NameSpace_Catalog5\\Catalog_Entries\\");
-    OwnKey two(HKEY_CURRENT_USER, base + "000000000002");
-    OwnKey five(HKEY_CURRENT_USER, base + "000000000005");
-    OwnKey seven(HKEY_CURRENT_USER, base + "000000000007");
-    EXPECT_EQ(WinsockEntryNumber(two.Path()), 2);
+TEST_F(ForceRegistry, WinsockCatalogRestoresTheDefaultsOfItsEntryAndVersionOnly) {
+    const std::string base =
+        scratch.Sub("WinSock2\\Parameters\\NameSpace_Catalog5\\Catalog_Entries\\");
+    const std::string two = base + "000000000002", five = base + "000000000005";
+    const std::string seven = base + "000000000007";
+    for (const std::string& entry : {two, five, seven})
+        RawCreateKey(HKEY_CURRENT_USER, entry);
+    EXPECT_EQ(WinsockEntryNumber(two), 2);
     EXPECT_EQ(WinsockEntryNumber(scratch.Path()), 0);
     // Not NT, a version without defaults, an entry the version lacks, no entry at all.
     const struct {
         std::string key;
         DWORD platform, major, minor;
-    } refused[] = {{two.Path(), 1, 5, 1}, {two.Path(), 2, 4, 0}, {seven.Path(), 2, 5, 0},
-                   {scratch.Path(), 2, 5, 1}};
+    } refused[] = {{two, 1, 5, 1}, {two, 2, 4, 0}, {seven, 2, 5, 0}, {scratch.Path(), 2, 5, 1}};
     for (const auto& r : refused)
-        EXPECT_FALSE(RestoreWinsockNamespaceCatalog(HKEY_CURRENT_USER, r.key, r.platform, r.major, r.minor));
-    EXPECT_FALSE(kutest::RawValueExists(HKEY_CURRENT_USER, seven.Path(), "LibraryPath"));
+        EXPECT_FALSE(RestoreWinsockNamespaceCatalog(HKEY_CURRENT_USER, r.key, r.platform, r.major,
+                                                    r.minor));
+    EXPECT_FALSE(RawValueExists(HKEY_CURRENT_USER, seven, "LibraryPath"));
 
-    ASSERT_TRUE(RestoreWinsockNamespaceCatalog(HKEY_CURRENT_USER, two.Path(), 2, 5, 1));
-    EXPECT_EQ(kutest::RawReadString(HKEY_CURRENT_USER, two.Path(), "LibraryPath"),
+    ASSERT_TRUE(RestoreWinsockNamespaceCatalog(HKEY_CURRENT_USER, two, 2, 5, 1));
+    EXPECT_EQ(RawReadString(HKEY_CURRENT_USER, two, "LibraryPath"),
               "%SystemRoot%\\System32\\winrnr.dll");
-    EXPECT_EQ(kutest::RawReadString(HKEY_CURRENT_USER, two.Path(), "DisplayString"), "NTDS");
-    EXPECT_EQ(kutest::RawReadDword(HKEY_CURRENT_USER, two.Path(), "SupportedNameSpace"), 32);
+    EXPECT_EQ(RawReadString(HKEY_CURRENT_USER, two, "DisplayString"), "NTDS");
+    EXPECT_EQ(RawReadDword(HKEY_CURRENT_USER, two, "SupportedNameSpace"), 32);
     // The provider's GUID in the byte order Windows stores it.
-    const kutest::RawValue id = kutest::RawReadValue(HKEY_CURRENT_USER, two.Path(), "ProviderId");
-    EXPECT_EQ(id.type, static_cast<DWORD>(REG_BINARY));
-    EXPECT_EQ(id.bytes, std::string("\xEE\x37\x26\x3B\x80\xE5\xCF\x11\xA5\x55\x00\xC0\x4F\xD8\xD4\xAC", 16));
+    const std::string guid("\xEE\x37\x26\x3B\x80\xE5\xCF\x11\xA5\x55\x00\xC0\x4F\xD8\xD4\xAC", 16);
+    EXPECT_EQ(RawReadValue(HKEY_CURRENT_USER, two, "ProviderId"),
+              (RawValue{true, REG_BINARY, guid}));
     // An entry without a display string of its own; then another version's library.
-    ASSERT_TRUE(RestoreWinsockNamespaceCatalog(HKEY_CURRENT_USER, five.Path(), 2, 5, 2));
-    EXPECT_FALSE(kutest::RawValueExists(HKEY_CURRENT_USER, five.Path(), "DisplayString"));
-    ASSERT_TRUE(RestoreWinsockNamespaceCatalog(HKEY_CURRENT_USER, five.Path(), 2, 6, 1));
-    EXPECT_EQ(kutest::RawReadString(HKEY_CURRENT_USER, five.Path(), "LibraryPath"),
+    ASSERT_TRUE(RestoreWinsockNamespaceCatalog(HKEY_CURRENT_USER, five, 2, 5, 2));
+    EXPECT_FALSE(RawValueExists(HKEY_CURRENT_USER, five, "DisplayString"));
+    ASSERT_TRUE(RestoreWinsockNamespaceCatalog(HKEY_CURRENT_USER, five, 2, 6, 1));
+    EXPECT_EQ(RawReadString(HKEY_CURRENT_USER, five, "LibraryPath"),
               "%SystemRoot%\\system32\\pnrpnsp.dll");
 }

@@ -9,111 +9,87 @@
 #include "core/scan/LeftoverEngine.h"
 #include "core/system/SharedState.h"
 #include "core/system/StrUtil.h"
+#include "support/PlantedRegistry.h"
 
 using namespace ku;
-using kutest::HasItem;
-using kutest::ItemText;
-using kutest::OwnKey;
-using kutest::ScratchDir;
+using namespace kutest;
 
 namespace {
 
-const std::string kMachine = "HKEY_LOCAL_MACHINE";
+const std::string kMachine = "HKEY_LOCAL_MACHINE", kUser = "HKEY_CURRENT_USER";
 
-std::string PackedCode(const std::string& tag, char last) {
-    std::string code = "C0DE" + std::to_string(GetCurrentProcessId()) + tag;
-    code.resize(31, '0');
-    return code + last;
-}
-
-// A value of a shared key of its own, removed at the end.
-struct OwnValue {
-    OwnValue(const std::string& path, const std::string& name) : path(path), name(name) {
-        kutest::RawSetString(HKEY_LOCAL_MACHINE, path, name, "", kutest::InstallerView());
+class InstallerScans : public ::testing::Test {
+protected:
+    void SetUp() override { ScanState = ScanRun; }
+    // Installer keys at their fixed places, in the view Windows Installer keeps them in.
+    void Plant(const std::string& key, const std::string& name, const std::string& value) {
+        planted.String(HKEY_LOCAL_MACHINE, key, name, value);
     }
-    ~OwnValue() {
-        kutest::RawDeleteValue(HKEY_LOCAL_MACHINE, path, name, kutest::InstallerView());
-    }
-    std::string path, name;
+    const std::string tag = UniqueTag("");
+    const std::string products = std::string(kInstallerProductsPath) + "\\";
+    const std::string components = std::string(kInstallerComponentsPath) + "\\KUC" + tag;
+    PlantedRegistry planted{InstallerView()};
+    ScratchDir dir;
+    TWizardState state;
 };
 
 } // namespace
 
-TEST(InstallerScans, ProductsComponentsAndFoldersOfTheFolder) {
-    ScanState = ScanRun;
-    ScratchDir dir;
-    const std::string folder = dir.File("Foo App"), lookAlike = dir.File("Foo AppBar");
-    CreateDirectoryA(folder.c_str(), nullptr);
-    CreateDirectoryA(lookAlike.c_str(), nullptr);
-    ASSERT_TRUE(kutest::WriteTextFile(folder + "\\own.dll"));
-    ASSERT_TRUE(kutest::WriteTextFile(folder + "\\shared.dll"));
-    const std::string tag = kutest::UniqueTag("");
-    const std::string code = PackedCode(tag, '1'), other = PackedCode(tag, '2');
+TEST_F(InstallerScans, ProductsComponentsAndFoldersOfTheFolder) {
+    const std::string folder = MakeFolder(dir, "Foo App"), own = PlantFile(dir, "Foo App\\own.dll");
+    const std::string lookAlike = MakeFolder(dir, "Foo AppBar");
+    const std::string sharedFile = PlantFile(dir, "Foo App\\shared.dll");
+    const std::string code = UniqueCode(), other = UniqueCode();
     std::string installerPath = folder + "\\";
     installerPath[1] = '?';
-    const REGSAM view = kutest::InstallerView();
-    OwnKey product(HKEY_LOCAL_MACHINE, std::string(kInstallerProductsPath) + "\\" + code, view);
-    product.SetString("InstallProperties", "InstallLocation", installerPath);
-    OwnKey canary(HKEY_LOCAL_MACHINE, std::string(kInstallerProductsPath) + "\\" + other, view);
-    canary.SetString("InstallProperties", "InstallLocation", lookAlike);
-    const std::string components = std::string(kInstallerComponentsPath) + "\\KUC" + tag;
-    OwnKey own(HKEY_LOCAL_MACHINE, components + "A", view);
-    own.SetString("", code, folder + "\\own.dll");
-    OwnKey shared(HKEY_LOCAL_MACHINE, components + "B", view);
-    shared.SetString("", code, folder + "\\shared.dll");
-    shared.SetString("", other, folder + "\\shared.dll");
-    OwnKey foreign(HKEY_LOCAL_MACHINE, components + "C", view);
-    foreign.SetString("", other, folder + "\\shared.dll");
-    OwnValue folderEntry(kInstallerFoldersPath, folder + "\\");
-    OwnValue canaryEntry(kInstallerFoldersPath, lookAlike + "\\");
+    Plant(products + code + "\\InstallProperties", "InstallLocation", installerPath);
+    Plant(products + other + "\\InstallProperties", "InstallLocation", lookAlike);
+    const std::string ownKey = components + "A", shared = components + "B";
+    const std::string foreign = components + "C";
+    Plant(ownKey, code, own);
+    Plant(shared, code, sharedFile);
+    Plant(shared, other, sharedFile);
+    Plant(foreign, other, sharedFile);
+    Plant(kInstallerFoldersPath, folder + "\\", "");
+    Plant(kInstallerFoldersPath, lookAlike + "\\", "");
 
-    TWizardState state;
     ForceRemovalPlan plan;
     ScanInstallerLeftovers(state, folder, state.LeftoverList, true, nullptr, plan);
     EXPECT_EQ(state.LeftoverList.Count(), 0); // the server pass lists nothing itself
     ASSERT_EQ(state.ServerFileList.size(), 1u);
-    EXPECT_TRUE(ForcePathWord(folder + "\\own.dll").Matches(state.ServerFileList[0]));
+    EXPECT_TRUE(ForcePathWord(own).Matches(state.ServerFileList[0]));
 
     TUninstallerContents& list = state.LeftoverList;
     ScanInstallerLeftovers(state, folder + "\\", list, false, nullptr, plan);
-    EXPECT_TRUE(HasItem(list, ItemText("1", kMachine, product.Path())));
-    EXPECT_TRUE(HasItem(list, ItemText("1", "HKEY_CLASSES_ROOT", "Installer\\Products\\" + code)));
-    EXPECT_TRUE(HasItem(list, ItemText("1", kMachine, "SOFTWARE\\Classes\\Installer\\Features\\" + code)));
-    EXPECT_EQ(kutest::CountItems(list, other), 0);
-    EXPECT_EQ(kutest::CountItems(list, "3|" + kMachine + "|" + own.Path()), 1);
-    EXPECT_TRUE(HasItem(list, ItemText("1", kMachine, own.Path())));
-    // The shared component: only this product's value; key and file stay for the other.
-    EXPECT_TRUE(HasItem(list, ItemText("2", kMachine, shared.Path(), code)));
-    EXPECT_EQ(kutest::CountItems(list, "1|" + kMachine + "|" + shared.Path()), 0);
-    EXPECT_EQ(kutest::CountItems(list, "shared.dll"), 0);
-    EXPECT_EQ(kutest::CountItems(list, foreign.Path()), 0);
-    EXPECT_TRUE(HasItem(list, ItemText("2", kMachine, kInstallerFoldersPath, folder + "\\")));
-    EXPECT_EQ(kutest::CountItems(list, lookAlike), 0);
+    for (const std::string& item :
+         {ItemText("1", kMachine, products + code),
+          ItemText("1", "HKEY_CLASSES_ROOT", "Installer\\Products\\" + code),
+          ItemText("1", kMachine, "SOFTWARE\\Classes\\Installer\\Features\\" + code),
+          ItemText("1", kMachine, ownKey),
+          ItemText("2", kMachine, kInstallerFoldersPath, folder + "\\"),
+          // The shared component: only this product's value; key and file stay for the other.
+          ItemText("2", kMachine, shared, code)})
+        EXPECT_TRUE(HasItem(list, item)) << item;
+    EXPECT_EQ(CountItems(list, "3|" + kMachine + "|" + ownKey), 1);
+    for (const std::string& part :
+         {other, "1|" + kMachine + "|" + shared, std::string("shared.dll"), foreign, lookAlike})
+        EXPECT_EQ(CountItems(list, part), 0) << part;
 }
 
-TEST(InstallerScans, DisplayNameGivesTheFirstProductOfThatNameAndItsComponents) {
-    ScanState = ScanRun;
-    ScratchDir dir;
-    ASSERT_TRUE(kutest::WriteTextFile(dir.File("app.exe")));
-    const std::string tag = kutest::UniqueTag("");
-    const std::string code = PackedCode(tag, '5'), second = PackedCode(tag, '6');
+TEST_F(InstallerScans, DisplayNameGivesTheFirstProductOfThatNameAndItsComponents) {
+    const std::string app = PlantFile(dir, "app.exe");
+    const std::string code = UniqueCode(), second = UniqueCode();
     const std::string name = "KU Display Test " + tag;
-    const REGSAM view = kutest::InstallerView();
-    OwnKey first(HKEY_LOCAL_MACHINE, std::string(kInstallerProductsPath) + "\\" + code, view);
-    first.SetString("InstallProperties", "DisplayName", name);
-    OwnKey twin(HKEY_LOCAL_MACHINE, std::string(kInstallerProductsPath) + "\\" + second, view);
-    twin.SetString("InstallProperties", "DisplayName", name);
-    OwnKey component(HKEY_LOCAL_MACHINE, std::string(kInstallerComponentsPath) + "\\KUD" + tag,
-                     view);
-    component.SetString("", code, dir.File("app.exe"));
+    for (const std::string& product : {code, second})
+        Plant(products + product + "\\InstallProperties", "DisplayName", name);
+    Plant(components, code, app);
 
-    TWizardState state;
     ScanInstallerByDisplayName(state, name, state.LeftoverList, nullptr);
     const TUninstallerContents& list = state.LeftoverList;
     ASSERT_GT(list.Count(), 0);
-    EXPECT_EQ(kutest::ItemTexts(list)[0], ItemText("1", kMachine, first.Path(), name));
-    EXPECT_EQ(kutest::CountItems(list, second), 0); // the first product of that name only
-    EXPECT_TRUE(HasItem(list, ItemText("3", kMachine, component.Path(), code, dir.File("app.exe"))));
+    EXPECT_EQ(ItemTexts(list)[0], ItemText("1", kMachine, products + code, name));
+    EXPECT_EQ(CountItems(list, second), 0); // the first product of that name only
+    EXPECT_TRUE(HasItem(list, ItemText("3", kMachine, components, code, app)));
 
     TWizardState none;
     ScanInstallerByDisplayName(none, "No Such Product " + tag, none.LeftoverList, nullptr);
@@ -121,50 +97,42 @@ TEST(InstallerScans, DisplayNameGivesTheFirstProductOfThatNameAndItsComponents) 
     EXPECT_EQ(none.LeftoverList.Count(), 0);
 }
 
-TEST(InstallerScans, ComClassesAppIdsAndProgIds) {
-    ScanState = ScanRun;
-    ScratchDir dir;
-    const std::string folder = dir.File("Foo App");
-    CreateDirectoryA(folder.c_str(), nullptr);
-    kutest::ScratchKey scratch;
+TEST_F(InstallerScans, ComClassesAppIdsAndProgIds) {
+    const std::string folder = MakeFolder(dir, "Foo App");
+    ScratchKey scratch;
     const std::string base = scratch.Sub("Classes");
     const std::string own = "{11111111-2222-3333-4444-555555555555}";
     const std::string canary = "{11111111-2222-3333-4444-666666666666}";
-    OwnKey classes(HKEY_CURRENT_USER, base);
-    classes.SetString("CLSID\\" + own + "\\InprocServer32", "", "\"" + folder + "\\foo.dll\"");
-    classes.SetString("CLSID\\" + own, "AppID", "{aaaaaaaa-0000-0000-0000-000000000001}");
-    classes.SetString("CLSID\\" + canary + "\\LocalServer32", "", folder + "Bar\\foo.exe /auto");
-    classes.SetString("Ku.Foo\\CLSID", "", LowerCase(own));
-    classes.SetString("Ku.Canary\\CLSID", "", canary);
+    const std::string values[][3] = { // key below the classes, name, data
+        {"CLSID\\" + own + "\\InprocServer32", "", "\"" + folder + "\\foo.dll\""},
+        {"CLSID\\" + own, "AppID", "{aaaaaaaa-0000-0000-0000-000000000001}"},
+        {"CLSID\\" + canary + "\\LocalServer32", "", folder + "Bar\\foo.exe /auto"},
+        {"Ku.Foo\\CLSID", "", LowerCase(own)}, {"Ku.Canary\\CLSID", "", canary}};
+    for (const auto& v : values)
+        RawSetString(HKEY_CURRENT_USER, base + "\\" + v[0], v[1], v[2]);
 
-    TWizardState state;
     ScanComLeftovers(state, folder, HKEY_CURRENT_USER, nullptr, state.LeftoverList, base);
-    const std::vector<std::string> expected = {
-        ItemText("1", "HKEY_CURRENT_USER", base + "\\CLSID\\" + own),
-        ItemText("1", "HKEY_CURRENT_USER", base + "\\AppID\\{AAAAAAAA-0000-0000-0000-000000000001}"),
-        ItemText("1", "HKEY_CURRENT_USER", base + "\\Ku.Foo"),
-    };
-    EXPECT_EQ(kutest::ItemTexts(state.LeftoverList), expected);
+    EXPECT_EQ(ItemTexts(state.LeftoverList),
+              (Lines{ItemText("1", kUser, base + "\\CLSID\\" + own),
+                     ItemText("1", kUser, base + "\\AppID\\{AAAAAAAA-0000-0000-0000-000000000001}"),
+                     ItemText("1", kUser, base + "\\Ku.Foo")}));
 }
 
-TEST(InstallerScans, SoftwareKeysOfTheFolderOnly) {
-    const std::string name = kutest::UniqueTag("Foo App ");
-    OwnKey user(HKEY_CURRENT_USER, "Software\\" + name);
-    TUninstallerContents list;
+TEST_F(InstallerScans, SoftwareKeysOfTheFolderOnly) {
+    const std::string name = UniqueTag("Foo App ");
+    PlantedRegistry user;
+    user.Key(HKEY_CURRENT_USER, "Software\\" + name);
+    TUninstallerContents list, none;
     ScanSoftwareKeysOfFolder({"SOFTWARE\\" + name + "\\Settings",
                               "HKEY_LOCAL_MACHINE\\SOFTWARE\\Acme\\" + name + " Pro\\x",
                               "SOFTWARE\\Wow6432Node\\Microsoft\\" + name,
-                              "SOFTWARE\\Wow6432Node\\Vendor\\" + name,
-                              "SOFTWARE\\Foo"},
+                              "SOFTWARE\\Wow6432Node\\Vendor\\" + name, "SOFTWARE\\Foo"},
                              "C:\\Programs\\" + name + "\\", list);
-    const std::vector<std::string> expected = {
-        ItemText("1", kMachine, "SOFTWARE\\" + name),
-        ItemText("1", "HKEY_CURRENT_USER", "SOFTWARE\\" + name),
-        ItemText("1", kMachine, "SOFTWARE\\Acme\\" + name + " Pro"),
-        ItemText("1", kMachine, "SOFTWARE\\Wow6432Node\\Vendor\\" + name),
-    };
-    EXPECT_EQ(kutest::ItemTexts(list), expected);
-    TUninstallerContents none;
+    EXPECT_EQ(ItemTexts(list),
+              (Lines{ItemText("1", kMachine, "SOFTWARE\\" + name),
+                     ItemText("1", kUser, "SOFTWARE\\" + name),
+                     ItemText("1", kMachine, "SOFTWARE\\Acme\\" + name + " Pro"),
+                     ItemText("1", kMachine, "SOFTWARE\\Wow6432Node\\Vendor\\" + name)}));
     ScanSoftwareKeysOfFolder({"SOFTWARE\\Microsoft\\Windows"}, "C:\\x\\Microsoft", none);
     ScanSoftwareKeysOfFolder({"SOFTWARE\\x"}, "  ", none);
     ScanSoftwareKeysOfFolder({}, "C:\\x\\y", none);

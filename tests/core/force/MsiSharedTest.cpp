@@ -12,8 +12,7 @@
 #include "support/Spawn.h"
 
 using namespace ku;
-using kutest::HasItem;
-using kutest::ItemText;
+using namespace kutest;
 
 namespace {
 
@@ -21,82 +20,70 @@ const char kCodeA[] = "{4C1F2E30-5A6B-4C7D-8E9F-0A1B2C3D4E0A}";
 const char kCodeB[] = "{4C1F2E30-5A6B-4C7D-8E9F-0A1B2C3D4E0B}";
 const char kPackedA[] = "03E2F1C4B6A5D7C4E8F9A0B1C2D3E4A0";
 const char kPackedB[] = "03E2F1C4B6A5D7C4E8F9A0B1C2D3E4B0";
+const char kUninstall[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
-std::string ProgramFiles() {
-    char folder[MAX_PATH] = {};
-    GetEnvironmentVariableA("ProgramFiles", folder, MAX_PATH);
-    return folder;
-}
-
-// Installs both packages for the test and removes whatever is left afterwards.
+// Installs both packages for the test and removes whatever is left afterwards, in the view
+// the program uses by default: the 64-bit one under WOW64.
 struct TwoPackages {
     TwoPackages() {
+        RegistryView64 = IsWow64();
         for (const char* letter : {"A", "B"})
-            installed = kutest::RunAndWait(std::string("msiexec /qn /i ") + kutest::kFixtureDir +
-                                           "\\force\\KuForceMsi" + letter + ".msi", 120000) == 0 &&
-                        (letter[0] == 'A' || installed);
+            installed += RunAndWait(std::string("msiexec /qn /i ") + kFixtureDir +
+                                    "\\force\\KuForceMsi" + letter + ".msi", 120000) == 0;
     }
     ~TwoPackages() {
-        for (const char* code : {kCodeA, kCodeB})
-            kutest::RunAndWait(std::string("msiexec /qn /x ") + code, 120000);
+        for (const char* code : {kCodeA, kCodeB}) {
+            RunAndWait(std::string("msiexec /qn /x ") + code, 120000);
+            RawDeleteTree(HKEY_LOCAL_MACHINE, kUninstall + std::string(code));
+        }
         for (const char* folder : {"\\KuForceMsiA", "\\KuForceMsiB", "\\KuForceShared"})
-            DeleteDirectoryTree(ProgramFiles() + folder);
-        for (const char* code : {kCodeA, kCodeB})
-            kutest::RawDeleteTree(HKEY_LOCAL_MACHINE,
-                                  std::string("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") + code,
-                                  0);
+            DeleteDirectoryTree(Env("ProgramFiles") + folder);
+        RegistryView64 = view;
     }
-    bool installed = false;
+    const bool view = RegistryView64;
+    int installed = 0;
 };
 
 } // namespace
 
 TEST(MsiShared, RemovingOneProductKeepsTheOthersSharedComponent) {
-    const bool view = RegistryView64;
-    RegistryView64 = IsWow64(); // the program's default: the 64-bit view under WOW64
     ScanState = ScanRun;
     TwoPackages packages;
-    ASSERT_TRUE(packages.installed);
-    const std::string location = kutest::RawReadString(HKEY_LOCAL_MACHINE,
-                                                       std::string(kInstallerProductsPath) + "\\" +
-                                                           kPackedA + "\\InstallProperties",
-                                                       "InstallLocation", KEY_WOW64_64KEY);
-    if (!kutest::PathExists(location))
+    ASSERT_EQ(packages.installed, 2);
+    const std::string productA = std::string(kInstallerProductsPath) + "\\" + kPackedA;
+    const std::string location = RawReadString(HKEY_LOCAL_MACHINE, productA + "\\InstallProperties",
+                                               "InstallLocation", KEY_WOW64_64KEY);
+    if (!PathExists(location))
         GTEST_SKIP() << "Wine's Windows Installer recorded the install folder as " << location
                      << ", which does not exist (it does so in a 32-bit prefix)";
-    const std::string folderA = ProgramFiles() + "\\KuForceMsiA";
-    const std::string shared = ProgramFiles() + "\\KuForceShared\\kushared.dll";
-    ASSERT_TRUE(kutest::FileThere(shared));
+    const std::string programs = Env("ProgramFiles"), folderA = programs + "\\KuForceMsiA";
+    const std::string shared = programs + "\\KuForceShared\\kushared.dll";
+    const std::string fileB = programs + "\\KuForceMsiB\\KuForceB.exe";
+    ASSERT_TRUE(FileThere(shared));
 
     TWizardState state;
     ForceRemovalPlan plan;
     ScanInstallerLeftovers(state, folderA, state.LeftoverList, false, nullptr, plan);
     const TUninstallerContents& list = state.LeftoverList;
-    EXPECT_TRUE(HasItem(list, ItemText("1", "HKEY_LOCAL_MACHINE",
-                                       std::string(kInstallerProductsPath) + "\\" + kPackedA)));
-    EXPECT_EQ(kutest::CountItems(list, kPackedB), 0);
-    EXPECT_EQ(kutest::CountItems(list, "kushared.dll"), 0);
-    EXPECT_EQ(kutest::CountItems(list, "KUFORCEA.EXE"), 1); // Installer paths are compared upper-cased
+    EXPECT_TRUE(HasItem(list, ItemText("1", "HKEY_LOCAL_MACHINE", productA)));
+    EXPECT_EQ(CountItems(list, kPackedB), 0);
+    EXPECT_EQ(CountItems(list, "kushared.dll"), 0);
+    EXPECT_EQ(CountItems(list, "KUFORCEA.EXE"), 1); // Installer paths are compared upper-cased
     int sharedValues = 0;
+    DeleteRegistryLeftovers(list); // then the files, as the removal does
     for (int i = 0; i < list.Count(); ++i) {
         const TContent& item = list.GetItem(i).Content;
-        if (item.ItemType == "2" && item.ValueName == kPackedA &&
-            item.KeyPath.find(kInstallerComponentsPath) == 0)
-            ++sharedValues;
+        sharedValues += item.ItemType == "2" && item.ValueName == kPackedA &&
+                        item.KeyPath.find(kInstallerComponentsPath) == 0;
+        if (item.ItemType == "3")
+            DeleteSingleFile(item.FilePath);
     }
     EXPECT_EQ(sharedValues, 1);
-
-    // Remove what was listed: registry items, then files.
-    DeleteRegistryLeftovers(list);
-    for (int i = 0; i < list.Count(); ++i)
-        if (list.GetItem(i).Content.ItemType == "3")
-            DeleteSingleFile(list.GetItem(i).Content.FilePath);
-    EXPECT_FALSE(kutest::FileThere(folderA + "\\KuForceA.exe"));
-    EXPECT_TRUE(kutest::FileThere(shared));
-    EXPECT_TRUE(kutest::FileThere(ProgramFiles() + "\\KuForceMsiB\\KuForceB.exe"));
+    EXPECT_FALSE(FileThere(folderA + "\\KuForceA.exe"));
+    EXPECT_TRUE(FileThere(shared));
+    EXPECT_TRUE(FileThere(fileB));
 
     // The other product still uninstalls completely, shared file included.
-    EXPECT_EQ(kutest::RunAndWait(std::string("msiexec /qn /x ") + kCodeB, 120000), 0);
-    EXPECT_FALSE(kutest::FileThere(ProgramFiles() + "\\KuForceMsiB\\KuForceB.exe"));
-    RegistryView64 = view;
+    EXPECT_EQ(RunAndWait(std::string("msiexec /qn /x ") + kCodeB, 120000), 0);
+    EXPECT_FALSE(FileThere(fileB));
 }

@@ -5,34 +5,35 @@
 #include "ForceSupport.h"
 #include "core/force/RemnantTree.h"
 #include "core/system/StrUtil.h"
+#include "support/PlantedRegistry.h"
 
 using namespace ku;
-using kutest::ItemText;
-using kutest::OwnKey;
+using namespace kutest;
 
 TEST(RemnantTree, ProgramKeysAreMergedFilteredAndShownForTheUserToo) {
-    const std::string name = kutest::UniqueTag("KuTree");
-    OwnKey user(HKEY_CURRENT_USER, "Software\\" + name);
+    const std::string name = UniqueTag("KuTree");
+    PlantedRegistry user;
+    user.Key(HKEY_CURRENT_USER, "Software\\" + name);
     EXPECT_EQ(RemnantProgramKeys({"\\HKEY_LOCAL_MACHINE\\SOFTWARE\\" + name + "\\Settings",
-                                  "SOFTWARE\\" + LowerCase(name) + "\\Other", "SOFTWARE\\Microsoft\\Foo",
-                                  "SOFTWARE\\Wow6432Node\\Bar", "SOFTWARE\\Classes\\Baz",
-                                  "HKEY_CURRENT_USER\\SOFTWARE\\Lone", "SYSTEM\\NoSoftware"}),
-              (std::vector<std::string>{"HKEY_LOCAL_MACHINE\\SOFTWARE\\" + name,
-                                        "HKEY_LOCAL_MACHINE\\SOFTWARE\\Lone",
-                                        "HKEY_CURRENT_USER\\SOFTWARE\\" + name}));
+                                  "SOFTWARE\\" + LowerCase(name) + "\\Other",
+                                  "SOFTWARE\\Microsoft\\Foo", "SOFTWARE\\Wow6432Node\\Bar",
+                                  "SOFTWARE\\Classes\\Baz", "HKEY_CURRENT_USER\\SOFTWARE\\Lone",
+                                  "SYSTEM\\NoSoftware"}),
+              (Lines{"HKEY_LOCAL_MACHINE\\SOFTWARE\\" + name, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Lone",
+                     "HKEY_CURRENT_USER\\SOFTWARE\\" + name}));
 }
 
 TEST(RemnantTree, BuildsLiveNodesAndTicksWholeSubtrees) {
-    const std::string name = kutest::UniqueTag("KuTree"), base = "SOFTWARE\\" + name;
+    const std::string base = "SOFTWARE\\" + UniqueTag("KuTree");
     const std::string node = "HKEY_LOCAL_MACHINE\\" + base;
-    OwnKey machine(HKEY_LOCAL_MACHINE, base);
-    machine.SetString("", "x>y", "data=1");
-    machine.SetDword("", "num", 7);
-    machine.SetString("", "multi", std::string("a\0b\0", 4), REG_MULTI_SZ);
-    machine.SetString("Sub=Key", "inner", "v");
-    machine.SetString("Sub=Key\\Deep", "", "");
+    PlantedRegistry machine;
+    machine.String(HKEY_LOCAL_MACHINE, base, "x>y", "data=1");
+    machine.Value(HKEY_LOCAL_MACHINE, base, "num", REG_DWORD, DwordBytes(7));
+    machine.Value(HKEY_LOCAL_MACHINE, base, "multi", REG_MULTI_SZ, std::string("a\0b\0\0", 5));
+    machine.String(HKEY_LOCAL_MACHINE, base + "\\Sub=Key", "inner", "v");
+    machine.String(HKEY_LOCAL_MACHINE, base + "\\Sub=Key\\Deep", "", "");
 
-    const std::string missing = "SOFTWARE\\" + kutest::UniqueTag("KuMissing");
+    const std::string missing = "SOFTWARE\\" + UniqueTag("KuMissing");
     TRemnantTree tree;
     tree.BuildRemnantTree({base + "\\Sub=Key", missing + "\\x"});
     ASSERT_EQ(tree.Roots().size(), 1u);
@@ -40,13 +41,11 @@ TEST(RemnantTree, BuildsLiveNodesAndTicksWholeSubtrees) {
     // missing key stays as an empty node.
     const int sub = tree.Find(node + "\\Sub=Key"), deep = tree.Find(node + "\\Sub=Key\\Deep");
     const int text = tree.Find(node + "\\x>y>data=1"), number = tree.Find(node + "\\num>7");
-    ASSERT_TRUE(sub >= 0 && deep >= 0 && text >= 0 && number >= 0);
+    const int gone = tree.Find("HKEY_LOCAL_MACHINE\\" + missing);
+    ASSERT_TRUE(sub >= 0 && deep >= 0 && text >= 0 && number >= 0 && gone >= 0);
     EXPECT_EQ(tree.Nodes()[tree.Find(node)].children.size(), 3u);
     EXPECT_EQ(tree.Nodes()[number].image, RemnantImageNumber);
-    EXPECT_TRUE(tree.Nodes()[deep].children.empty());
-    const int gone = tree.Find("HKEY_LOCAL_MACHINE\\" + missing);
-    ASSERT_GE(gone, 0);
-    EXPECT_TRUE(tree.Nodes()[gone].children.empty());
+    EXPECT_TRUE(tree.Nodes()[deep].children.empty() && tree.Nodes()[gone].children.empty());
 
     // The two top levels carry no check box.
     EXPECT_FALSE(tree.ToggleNode(tree.Roots()[0]));
@@ -58,15 +57,14 @@ TEST(RemnantTree, BuildsLiveNodesAndTicksWholeSubtrees) {
     TUninstallerContents list;
     tree.AddCheckedRemnants(list);
     const std::string root = "HKEY_LOCAL_MACHINE";
-    EXPECT_EQ(kutest::ItemTexts(list),
-              (std::vector<std::string>{ItemText("2", root, base, "x>y"),
-                                        ItemText("1", root, base + "\\Sub=Key"),
-                                        ItemText("2", root, base + "\\Sub=Key", "inner"),
-                                        ItemText("1", root, base + "\\Sub=Key\\Deep")}));
+    EXPECT_EQ(ItemTexts(list), (Lines{ItemText("2", root, base, "x>y"),
+                                      ItemText("1", root, base + "\\Sub=Key"),
+                                      ItemText("2", root, base + "\\Sub=Key", "inner"),
+                                      ItemText("1", root, base + "\\Sub=Key\\Deep")}));
     // Unticking the key unticks its subtree.
     ASSERT_TRUE(tree.ToggleNode(sub));
-    EXPECT_EQ(tree.Nodes()[inner].state, RemnantUnticked);
-    EXPECT_EQ(tree.Nodes()[deep].state, RemnantUnticked);
+    for (int unticked : {inner, deep})
+        EXPECT_EQ(tree.Nodes()[unticked].state, RemnantUnticked);
     tree.BuildRemnantTree({});
     EXPECT_TRUE(tree.Nodes().empty());
 }

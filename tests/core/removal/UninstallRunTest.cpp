@@ -2,96 +2,83 @@
 // rather than repaired, and a wait that holds until the uninstaller's own copies have ended.
 #include <gtest/gtest.h>
 
+#include "WizardTestSupport.h"
 #include "core/removal/UninstallRun.h"
 #include "core/system/ProcessUnit.h"
 #include "core/system/PublicFunctionUnit.h"
-#include "core/system/SharedState.h"
 #include "core/system/StrUtil.h"
-#include "support/Sandbox.h"
 #include "support/Spawn.h"
 
 using namespace ku;
+using namespace kutest;
 
 namespace {
 
-std::string Spawner() { return std::string(kutest::kFixtureDir) + "\\wizard\\kuspawn.exe"; }
+class UninstallRun : public WizardTest {
+protected:
+    const std::string spawner = Fixture("wizard\\kuspawn.exe");
+    ScratchDir dir;
+};
 
 } // namespace
 
-TEST(UninstallRun, WaitsForTheCopyTheUninstallerHandedOverTo) {
-    kutest::ScratchDir dir;
+TEST_F(UninstallRun, WaitsForTheCopyTheUninstallerHandedOverToUnlessStoppedOrNotStarted) {
     const std::string marker = dir.File("done.txt");
-    ScanState = ScanRun;
     int pumps = 0;
-    const DWORD start = GetTickCount();
-    const int code = RunUninstallerAndWait("\"" + Spawner() + "\" 1200 \"" + marker + "\"",
-                                           SW_HIDE, [&] { ++pumps; });
-    EXPECT_EQ(code, 7);
-    EXPECT_TRUE(kutest::PathExists(marker)) << "the wait ended before the handed-over child";
+    DWORD start = GetTickCount();
+    EXPECT_EQ(RunUninstallerAndWait("\"" + spawner + "\" 1200 \"" + marker + "\"", SW_HIDE,
+                                    [&] { ++pumps; }), 7);
+    EXPECT_TRUE(PathExists(marker)) << "the wait ended before the handed-over child";
     EXPECT_GE(GetTickCount() - start, 1100u);
     EXPECT_GT(pumps, 5);
-}
 
-TEST(UninstallRun, NotStartedOrStopped) {
-    ScanState = ScanRun;
     EXPECT_EQ(RunUninstallerAndWait("C:\\kutest\\no such uninstaller.exe", SW_HIDE, nullptr), -1);
-    kutest::ScratchDir dir;
     ScanState = ScanStop;
-    const DWORD start = GetTickCount();
-    EXPECT_EQ(RunUninstallerAndWait("\"" + Spawner() + "\" 3000 \"" + dir.File("m") + "\"",
-                                    SW_HIDE, nullptr),
-              -2);
+    start = GetTickCount();
+    EXPECT_EQ(RunUninstallerAndWait("\"" + spawner + "\" 3000 \"" + dir.File("m") + "\"", SW_HIDE,
+                                    nullptr), -2);
     EXPECT_LT(GetTickCount() - start, 2000u);
-    ScanState = ScanRun;
 }
 
-TEST(UninstallRun, StartsTheRegisteredFileQuotedAndRemovesWindowsInstallerProducts) {
-    const std::string msiexec = GetSystemDir() + "\\msiexec.exe";
-    struct StartCase {
-        std::string command, commandLine;
-    };
-    const StartCase cases[] = {
-        {"MsiExec.exe /I{1234-AB}", "\"" + msiexec + "\" /X{1234-AB}"},
-        {"msiexec /i {1234-AB} /qn", "\"" + msiexec + "\" /X {1234-AB} /qn"},
-        {"MsiExec.exe /X{1234-AB}", "\"" + msiexec + "\" /X{1234-AB}"},
-        {"MsiExec.exe /package x.msi", "\"" + msiexec + "\" /package x.msi"},
+TEST_F(UninstallRun, StartsTheRegisteredFileQuotedAndRemovesWindowsInstallerProducts) {
+    const std::string msiexec = "\"" + GetSystemDir() + "\\msiexec.exe\"";
+    const std::pair<std::string, std::string> cases[] = {
+        {"MsiExec.exe /I{1234-AB}", msiexec + " /X{1234-AB}"},
+        {"msiexec /i {1234-AB} /qn", msiexec + " /X {1234-AB} /qn"},
+        {"MsiExec.exe /X{1234-AB}", msiexec + " /X{1234-AB}"},
+        {"MsiExec.exe /package x.msi", msiexec + " /package x.msi"},
         {"\"C:\\Program Files\\Ku App\\un.exe\" /S", "\"C:\\Program Files\\Ku App\\un.exe\" /S"},
     };
-    for (const StartCase& c : cases)
-        EXPECT_EQ(UpperCase(UninstallerToStart(c.command).commandLine), UpperCase(c.commandLine))
-            << c.command;
+    for (const auto& c : cases)
+        EXPECT_EQ(UpperCase(UninstallerToStart(c.first).commandLine), UpperCase(c.second))
+            << c.first;
 }
 
-TEST(UninstallRun, PathWithBlanksNeverStartsProgramExeOfTheDriveRoot) {
+TEST_F(UninstallRun, PathWithBlanksNeverStartsProgramExeOfTheDriveRoot) {
     const std::string folder = "C:\\Program Files\\Ku Quoted";
     CreateDirectoryA(folder.c_str(), nullptr);
-    for (const std::string& copy : {std::string("C:\\Program.exe"), folder + "\\un.exe"})
-        ASSERT_TRUE(CopyFileA(Spawner().c_str(), copy.c_str(), FALSE)) << copy;
-    ScanState = ScanRun;
+    const std::string copies[] = {"C:\\Program.exe", folder + "\\un.exe"};
+    for (const std::string& copy : copies)
+        ASSERT_TRUE(CopyFileA(spawner.c_str(), copy.c_str(), FALSE)) << copy;
     // As the main window hands it over: normalised, which drops the quotes.
     const std::string command = NormalizeUninstallCommand("\"" + folder + "\\un.exe\" /S");
     EXPECT_EQ(RunUninstallerAndWait(command, SW_HIDE, nullptr), 0);
-    EXPECT_TRUE(kutest::PathExists(folder + "\\un.exe.ran"));
-    EXPECT_FALSE(kutest::PathExists("C:\\Program.exe.ran")) << "C:\\Program.exe ran instead";
-    for (const std::string& file : {std::string("C:\\Program.exe"),
-                                    std::string("C:\\Program.exe.ran"), folder + "\\un.exe",
-                                    folder + "\\un.exe.ran"})
-        DeleteFileA(file.c_str());
+    EXPECT_TRUE(PathExists(folder + "\\un.exe.ran"));
+    EXPECT_FALSE(PathExists("C:\\Program.exe.ran")) << "C:\\Program.exe ran instead";
+    for (const std::string& copy : copies)
+        DeleteFileA(copy.c_str()), DeleteFileA((copy + ".ran").c_str());
     RemoveDirectoryA(folder.c_str());
 }
 
-TEST(UninstallRun, ABrowserTheUninstallerOpensIsNotWaitedFor) {
-    kutest::ScratchDir program, browser;
-    const std::string uninstaller = program.File("uninst.exe");
-    const std::string survey = browser.File("browser.exe");
-    ASSERT_TRUE(CopyFileA(Spawner().c_str(), uninstaller.c_str(), FALSE));
-    ASSERT_TRUE(CopyFileA(kutest::Fixture("kusleep.exe").c_str(), survey.c_str(), FALSE));
-    ScanState = ScanRun;
+TEST_F(UninstallRun, ABrowserTheUninstallerOpensIsNotWaitedFor) {
+    ScratchDir browser;
+    const std::string uninstaller = dir.File("uninst.exe"), survey = browser.File("browser.exe");
+    ASSERT_TRUE(CopyFileA(spawner.c_str(), uninstaller.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(Fixture("kusleep.exe").c_str(), survey.c_str(), FALSE));
     const DWORD start = GetTickCount();
     EXPECT_EQ(RunUninstallerAndWait("\"" + uninstaller + "\" open \"" + survey + "\"", SW_HIDE,
-                                    nullptr),
-              7);
+                                    nullptr), 7);
     EXPECT_LT(GetTickCount() - start, 5000u);
     // The browser is still open; the test ends the one it caused to run.
-    EXPECT_TRUE(kutest::WaitFor([&] { return KillProcessesByImagePath({survey}) == 1; }, 5000));
+    EXPECT_TRUE(WaitFor([&] { return KillProcessesByImagePath({survey}) == 1; }, 5000));
 }

@@ -4,126 +4,97 @@
 
 #include <algorithm>
 
-#include "core/force/ForceSupport.h"
 #include "core/removal/WizardTestSupport.h"
 #include "core/scan/FileScan.h"
-#include "core/system/SharedState.h"
 #include "core/system/StrUtil.h"
-#include "support/Sandbox.h"
 
 using namespace ku;
-using kutest::ScratchDir;
-using kutest::WriteTextFile;
+using namespace kutest;
 
 namespace {
 
-std::vector<std::string> Scan(TWizardState& state, const std::string& folder,
-                              const std::string& word, IScanProgress* progress = nullptr) {
-    ScanState = ScanRun;
-    state.LeftoverList.Clear();
-    ScanFolderFiles(state, folder, 0, progress, state.LeftoverList, word);
-    std::vector<std::string> lines = kutest::ItemTexts(state.LeftoverList);
-    std::sort(lines.begin(), lines.end());
-    return lines;
-}
+class FileScan : public WizardTest {
+protected:
+    Lines Scan(const std::string& folder, const std::string& word,
+               IScanProgress* progress = nullptr) {
+        state.LeftoverList.Clear();
+        ScanFolderFiles(state, folder, 0, progress, state.LeftoverList, word);
+        Lines lines = ItemTexts(state.LeftoverList);
+        std::sort(lines.begin(), lines.end());
+        return lines;
+    }
+    TWizardState state;
+    ScratchDir dir;
+};
 
 // A file item as the scan lists it.
-std::string File(const std::string& path) { return kutest::ItemText("3", "", "", "", path); }
-
-std::string Make(const ScratchDir& dir, const std::string& relative) {
-    const std::string path = dir.File(relative);
-    SHCreateDirectoryExA(nullptr, ExtractFileDir(path).c_str(), nullptr);
-    EXPECT_TRUE(WriteTextFile(path, "x"));
-    return path;
-}
+std::string File(const std::string& path) { return ItemText("3", "", "", "", path); }
 
 } // namespace
 
 // (No "recent" in the test's name: its scratch folder is named after it.)
-TEST(FileScan, ListsTheProgramsWholeNamesOutsideHistoryWithoutTouchingThem) {
-    const struct {
-        const char* file;
-        bool listed;
-    } files[] = {
-        {"FooApp\\a.txt", true},
-        {"FooApp\\FooApp.exe", true},
-        {"FooApp\\ro.dat", true},
-        {"FooAppBar\\bar.exe", false},
-        {"notes\\FooApp.txt", true},
-        {"notes\\MyFooAppList.txt", false},
-        {"x\\Recent\\FooApp.txt", false},
+TEST_F(FileScan, ListsTheProgramsWholeNamesOutsideHistoryWithoutTouchingThem) {
+    const std::pair<const char*, bool> files[] = { // listed?
+        {"FooApp\\a.txt", true}, {"FooApp\\FooApp.exe", true}, {"FooApp\\ro.dat", true},
+        {"FooAppBar\\bar.exe", false}, {"notes\\FooApp.txt", true},
+        {"notes\\MyFooAppList.txt", false}, {"x\\Recent\\FooApp.txt", false},
         {"Documents and Settings\\u\\Favorites\\FooApp.txt", false},
         {"Documents and Settings\\u\\Local Settings\\Temporary Internet Files\\FooApp.txt", false},
-        {"Documents and Settings\\u\\FooApp.txt", true},
-        {"Favorites\\FooApp.txt", true},
+        {"Documents and Settings\\u\\FooApp.txt", true}, {"Favorites\\FooApp.txt", true},
     };
-    ScratchDir dir;
-    std::vector<std::string> expected, inFolder;
+    Lines inFolder, expected;
     for (const auto& f : files) {
-        const std::string path = Make(dir, f.file);
-        if (f.listed)
-            expected.push_back(File(path));
-        if (f.listed && std::string(f.file).rfind("FooApp\\", 0) == 0)
-            inFolder.push_back(File(path));
+        const std::string path = PlantFile(dir, f.first);
+        const bool below = std::string(f.first).rfind("FooApp\\", 0) == 0;
+        if (f.second)
+            (below ? inFolder : expected).push_back(File(path));
     }
-    std::sort(expected.begin(), expected.end());
     std::sort(inFolder.begin(), inFolder.end());
+    expected.insert(expected.end(), inFolder.begin(), inFolder.end());
+    std::sort(expected.begin(), expected.end());
     const std::string readOnly = dir.File("FooApp\\ro.dat");
     SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
     const DWORD before = GetFileAttributesA(readOnly.c_str());
 
-    TWizardState state;
-    EXPECT_EQ(Scan(state, dir.Path(), "FooApp"), expected);
+    EXPECT_EQ(Scan(dir.Path(), "FooApp"), expected);
     EXPECT_EQ(state.RunningExeList, "fooapp.exe");
     // A scan changes nothing on disk: attributes are cleared only by the removal.
     EXPECT_EQ(GetFileAttributesA(readOnly.c_str()), before);
     SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
     // A folder word lists everything below it, not the look-alike folder.
-    EXPECT_EQ(Scan(state, dir.Path(), dir.File("FooApp")), inFolder);
+    EXPECT_EQ(Scan(dir.Path(), dir.File("FooApp")), inFolder);
     // A trailing "." is dropped; a short or empty word is never used.
-    EXPECT_EQ(Scan(state, dir.Path(), "FooApp."), expected);
-    EXPECT_TRUE(Scan(state, dir.Path(), "Foo").empty());
-    EXPECT_TRUE(Scan(state, dir.Path(), "").empty());
+    EXPECT_EQ(Scan(dir.Path(), "FooApp."), expected);
+    EXPECT_TRUE(Scan(dir.Path(), "Foo").empty());
+    EXPECT_TRUE(Scan(dir.Path(), "").empty());
 }
 
-TEST(FileScan, SkipEndsEveryLevel) {
-    ScratchDir dir;
+TEST_F(FileScan, SkipEndsEveryLevel) {
     for (int i = 0; i < 20; ++i)
-        Make(dir, "d" + std::to_string(i) + "\\FooApp.txt");
-    kutest::CountingProgress progress;
-    progress.onPump = [](int n) {
-        if (n == 10)
-            ScanState = ScanSkipFiles;
-    };
-    TWizardState state;
-    EXPECT_LT(Scan(state, dir.Path(), "FooApp", &progress).size(), 5u);
+        PlantFile(dir, "d" + std::to_string(i) + "\\FooApp.txt");
+    CountingProgress progress;
+    progress.onPump = [](int n) { if (n == 10) ScanState = ScanSkipFiles; };
+    EXPECT_LT(Scan(dir.Path(), "FooApp", &progress).size(), 5u);
     EXPECT_EQ(progress.pumps, 10);
     EXPECT_FALSE(progress.captions.empty());
-    ScanState = ScanRun;
 }
 
-TEST(FileScan, TheUsersOwnFoldersAreNotEntered) {
+TEST_F(FileScan, TheUsersOwnFoldersAreNotEnteredAndLinksNeverFollowed) {
     char documents[MAX_PATH], profile[MAX_PATH];
     ASSERT_TRUE(SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_PERSONAL, nullptr, 0, documents)));
     ASSERT_TRUE(SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_PROFILE, nullptr, 0, profile)));
-    ScratchDir unique; // only for a name no other test uses
-    const std::string word = "KuDoc" + ExtractFileName(unique.Path());
+    const std::string word = "KuDoc" + ExtractFileName(dir.Path()); // a name no other test uses
     CreateDirectoryA(documents, nullptr);
     const std::string letter = std::string(documents) + "\\" + word + " letter.txt";
     ASSERT_TRUE(WriteTextFile(letter, "x"));
-    TWizardState state;
-    const std::vector<std::string> found = Scan(state, profile, word);
+    const Lines found = Scan(profile, word);
     DeleteFileA(letter.c_str());
     EXPECT_TRUE(found.empty());
-    const std::string cache = Make(unique, word + ".cache");
-    EXPECT_EQ(Scan(state, unique.Path(), word), std::vector<std::string>{File(cache)});
-}
+    const std::string cache = PlantFile(dir, word + ".cache");
+    EXPECT_EQ(Scan(dir.Path(), word), Lines{File(cache)});
 
-TEST(FileScan, LinksAreNeverFollowed) {
-    const std::string tree = std::string(kutest::kFixtureDir) + "\\linktree";
+    const std::string tree = std::string(kFixtureDir) + "\\linktree";
     if (GetFileAttributesA((tree + "\\App\\link").c_str()) == INVALID_FILE_ATTRIBUTES)
         GTEST_SKIP() << "no link fixture";
-    TWizardState state;
-    EXPECT_EQ(Scan(state, tree, "precious"),
-              std::vector<std::string>{File(tree + "\\target\\precious.txt")});
+    EXPECT_EQ(Scan(tree, "precious"), Lines{File(tree + "\\target\\precious.txt")});
 }

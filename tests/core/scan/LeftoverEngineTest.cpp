@@ -2,159 +2,131 @@
 // walks, folder scans, install folders and the two removers.
 #include <gtest/gtest.h>
 
-#include "core/force/ForceSupport.h"
 #include "core/removal/WizardTestSupport.h"
-#include <memory>
-
 #include "core/scan/LeftoverEngine.h"
 #include "core/system/Dialogs.h"
 #include "core/system/PublicFunctionUnit.h"
-#include "core/system/SharedState.h"
 #include "core/system/StrUtil.h"
+#include "support/PlantedRegistry.h"
 #include "support/RecordingLauncher.h"
 
 using namespace ku;
-using kutest::HasItem;
-using kutest::ItemText;
-using kutest::OwnKey;
-using kutest::ScratchDir;
+using namespace kutest;
 
 namespace {
 
 const std::string kMachine = "HKEY_LOCAL_MACHINE", kUser = "HKEY_CURRENT_USER";
 
-// A packed product code of its own per test (32 upper-case hex digits).
-std::string MakeCode() {
-    char code[40];
-    snprintf(code, sizeof code, "%08lX%08lXAB12CD34EF56AB78", GetCurrentProcessId(),
-             static_cast<unsigned long>(GetTickCount() + rand()));
-    return code;
-}
+class LeftoverEngine : public WizardTest {
+protected:
+    ScratchDir dir;
+};
 
 } // namespace
 
-TEST(LeftoverEngine, ComponentsAreTheProductsFileElseItsKeyAndSharedOnesKeepTheOthersValue) {
-    ScanState = ScanRun;
-    ScratchDir dir;
-    ASSERT_TRUE(kutest::WriteTextFile(dir.File("own.dll")));
-    ASSERT_TRUE(kutest::WriteTextFile(dir.File("shared.dll")));
-    const std::string code = MakeCode(), other = MakeCode() + "0";
+TEST_F(LeftoverEngine, ComponentsAreTheProductsFileElseItsKeyAndSharedOnesKeepTheOthersValue) {
+    const std::string own = PlantFile(dir, "own.dll"), shared = PlantFile(dir, "shared.dll");
+    const std::string code = UniqueCode(), other = UniqueCode() + "0";
     char wow[MAX_PATH] = {};
     GetSystemWow64DirectoryA(wow, sizeof wow);
     // Windows' files in any spelling and in the 32-bit system folder are no product files.
     const std::pair<std::string, const char*> cases[] = {
-        {dir.File("own.dll"), "3"},
-        {dir.File("gone.dll"), "1"},
-        {GetSystemDir() + "\\kernel32.dll", "1"},
+        {own, "3"}, {dir.File("gone.dll"), "1"}, {GetSystemDir() + "\\kernel32.dll", "1"},
         {UpperCase(GetSystemDir()) + "\\KERNEL32.DLL", "1"},
         {std::string(wow) + "\\kernel32.dll", "1"},
     };
-    const std::string tag = kutest::UniqueTag("KUENG");
-    std::vector<std::unique_ptr<OwnKey>> keys;
-    for (const auto& c : cases) {
-        keys.push_back(std::make_unique<OwnKey>(
-            HKEY_LOCAL_MACHINE, std::string(kInstallerComponentsPath) + "\\" + tag +
-                                    std::to_string(keys.size()), kutest::InstallerView()));
-        keys.back()->SetString("", code, c.first);
-    }
-    OwnKey shared(HKEY_LOCAL_MACHINE, std::string(kInstallerComponentsPath) + "\\" + tag + "S",
-                  kutest::InstallerView());
-    shared.SetString("", code, dir.File("shared.dll"));
-    shared.SetString("", other, dir.File("shared.dll"));
+    const REGSAM view = InstallerView();
+    const std::string components =
+        std::string(kInstallerComponentsPath) + "\\" + UniqueTag("KUENG");
+    const std::string gone = components + "1", sharedKey = components + "S";
+    PlantedRegistry planted(view);
+    for (size_t i = 0; i < std::size(cases); ++i)
+        planted.String(HKEY_LOCAL_MACHINE, components + std::to_string(i), code, cases[i].first);
+    for (const std::string& product : {code, other})
+        planted.String(HKEY_LOCAL_MACHINE, sharedKey, product, shared);
 
     TUninstallerContents list;
     SearchRegistryLeftoversEx({code}, list, {});
-    for (size_t i = 0; i < keys.size(); ++i) {
+    for (size_t i = 0; i < std::size(cases); ++i) {
         const std::string file = cases[i].second[0] == '3' ? cases[i].first : "";
-        EXPECT_TRUE(HasItem(list, ItemText(cases[i].second, kMachine, keys[i]->Path(), code, file)))
-            << cases[i].first;
+        const std::string key = components + std::to_string(i);
+        EXPECT_TRUE(HasItem(list, ItemText(cases[i].second, kMachine, key, code, file))) << key;
     }
-    EXPECT_EQ(kutest::CountItems(list, "|" + shared.Path() + "|"), 1);
-    EXPECT_TRUE(HasItem(list, ItemText("2", kMachine, shared.Path(), code)));
+    EXPECT_EQ(CountItems(list, "|" + sharedKey + "|"), 1);
+    EXPECT_TRUE(HasItem(list, ItemText("2", kMachine, sharedKey, code)));
 
     // The Stop button ends the removal before it starts; then it runs.
-    const REGSAM view = kutest::InstallerView();
     ScanState = ScanStopRemoving;
     DeleteRegistryLeftovers(list);
-    EXPECT_TRUE(kutest::RawKeyExists(HKEY_LOCAL_MACHINE, keys[1]->Path(), view));
+    EXPECT_TRUE(RawKeyExists(HKEY_LOCAL_MACHINE, gone, view));
     ScanState = ScanRun;
     DeleteRegistryLeftovers(list);
-    EXPECT_FALSE(kutest::RawKeyExists(HKEY_LOCAL_MACHINE, keys[1]->Path(), view));
-    EXPECT_FALSE(kutest::RawValueExists(HKEY_LOCAL_MACHINE, shared.Path(), code, view));
-    EXPECT_TRUE(kutest::RawValueExists(HKEY_LOCAL_MACHINE, shared.Path(), other, view));
-    EXPECT_TRUE(kutest::FileThere(dir.File("shared.dll")));
+    EXPECT_FALSE(RawKeyExists(HKEY_LOCAL_MACHINE, gone, view));
+    EXPECT_FALSE(RawValueExists(HKEY_LOCAL_MACHINE, sharedKey, code, view));
+    EXPECT_TRUE(RawValueExists(HKEY_LOCAL_MACHINE, sharedKey, other, view));
+    EXPECT_TRUE(FileThere(shared));
 }
 
-TEST(LeftoverEngine, CodeWalkFindsKeysNamesAndExactStringDataAndAnEmptyCodeNothing) {
-    ScanState = ScanRun;
-    const std::string code = MakeCode();
-    kutest::ScratchKey scratch;
-    OwnKey named(HKEY_CURRENT_USER, scratch.Sub(LowerCase(code)));
-    OwnKey values(HKEY_CURRENT_USER, scratch.Sub("Values"));
-    values.SetString("", code, "anything");
-    values.SetString("", "Exact", code);
-    values.SetString("", "Expand", code, REG_EXPAND_SZ);
-    values.SetString("", "Longer", code + "x");
+TEST_F(LeftoverEngine, CodeWalkFindsKeysNamesAndExactStringDataAndAnEmptyCodeNothing) {
+    const std::string code = UniqueCode();
+    ScratchKey scratch;
+    const std::string named = scratch.Sub(LowerCase(code)), values = scratch.Sub("Values");
+    RawCreateKey(HKEY_CURRENT_USER, named);
+    RawSetString(HKEY_CURRENT_USER, values, code, "anything");
+    RawSetString(HKEY_CURRENT_USER, values, "Exact", code);
+    RawSetString(HKEY_CURRENT_USER, values, "Expand", code, 0, REG_EXPAND_SZ);
+    RawSetString(HKEY_CURRENT_USER, values, "Longer", code + "x");
 
     TUninstallerContents list, empty;
-    SearchRegistryLeftoversEx({MakeCode(), code}, list, {});
-    EXPECT_TRUE(HasItem(list, ItemText("1", kUser, named.Path())));
-    EXPECT_TRUE(HasItem(list, ItemText("2", kUser, values.Path(), code)));
-    EXPECT_TRUE(HasItem(list, ItemText("2", kUser, values.Path(), "Exact")));
-    EXPECT_EQ(kutest::CountItems(list, "|Expand|") + kutest::CountItems(list, "|Longer|"), 0);
+    SearchRegistryLeftoversEx({UniqueCode(), code}, list, {});
+    EXPECT_TRUE(HasItem(list, ItemText("1", kUser, named)));
+    EXPECT_TRUE(HasItem(list, ItemText("2", kUser, values, code)));
+    EXPECT_TRUE(HasItem(list, ItemText("2", kUser, values, "Exact")));
+    EXPECT_EQ(CountItems(list, "|Expand|") + CountItems(list, "|Longer|"), 0);
     SearchRegistryLeftovers("", empty, {});
     ScanState = ScanStop; // Stop ends the walk at once
     SearchRegistryLeftovers(code, empty, {});
-    ScanState = ScanRun;
     EXPECT_EQ(empty.Count(), 0);
 }
 
-TEST(LeftoverEngine, FolderScanListsFilesBelowItAndOfTheInstallLocation) {
-    ScanState = ScanRun;
-    ScratchDir dir;
-    CreateDirectoryA(dir.File("sub").c_str(), nullptr);
-    CreateDirectoryA(dir.File("sub\\recent stuff").c_str(), nullptr);
+TEST_F(LeftoverEngine, FolderScanListsFilesBelowItAndOfTheInstallLocation) {
     for (const char* file : {"a.txt", "sub\\b.txt", "sub\\recent stuff\\c.txt"})
-        ASSERT_TRUE(kutest::WriteTextFile(dir.File(file)));
+        PlantFile(dir, file);
     TUninstallerContents list;
     ScanFolderLeftovers(dir.Path(), {}, list);
     // No folder items, and a "Recent" folder ends its folder's scan.
-    EXPECT_EQ(kutest::ItemTexts(list), (std::vector<std::string>{
-                                           ItemText("3", "", "", "", dir.File("a.txt")),
-                                           ItemText("3", "", "", "", dir.File("sub\\b.txt"))}));
+    EXPECT_EQ(ItemTexts(list), (Lines{ItemText("3", "", "", "", dir.File("a.txt")),
+                                      ItemText("3", "", "", "", dir.File("sub\\b.txt"))}));
 
-    const std::string code = MakeCode();
-    OwnKey product(HKEY_LOCAL_MACHINE, std::string(kInstallerProductsPath) + "\\" + code,
-                   kutest::InstallerView());
-    product.SetString("InstallProperties", "InstallLocation", dir.File("sub") + "\\");
+    const std::string code = UniqueCode();
+    PlantedRegistry product(InstallerView());
+    product.String(HKEY_LOCAL_MACHINE, std::string(kInstallerProductsPath) + "\\" + code +
+                   "\\InstallProperties", "InstallLocation", dir.File("sub") + "\\");
     TUninstallerContents located;
-    std::vector<std::string> lines;
-    SearchInstallLocationLeftovers({}, {code, MakeCode()}, lines, located);
-    EXPECT_EQ(lines, std::vector<std::string>{dir.File("sub\\b.txt")});
+    Lines lines;
+    SearchInstallLocationLeftovers({}, {code, UniqueCode()}, lines, located);
+    EXPECT_EQ(lines, Lines{dir.File("sub\\b.txt")});
 }
 
-TEST(LeftoverEngine, FileRemoverAsksOnceAndRespectsTheGuard) {
-    ScanState = ScanRun;
-    ScratchDir dir;
-    ASSERT_TRUE(kutest::WriteTextFile(dir.File("one.txt")));
-    ASSERT_TRUE(kutest::WriteTextFile(dir.File("two.txt")));
+TEST_F(LeftoverEngine, FileRemoverAsksOnceAndRespectsTheGuard) {
+    const std::string root = "C:\\";
     TUninstallerContents list, bin;
-    for (const std::string& path : {dir.File("one.txt"), GetWindowsDir(), std::string("C:\\")})
-        kutest::AddFileItem(list, path);
-    kutest::AddFileItem(bin, dir.File("two.txt"));
+    for (const std::string& path : {PlantFile(dir, "one.txt"), GetWindowsDir(), root})
+        AddFileItem(list, path);
+    AddFileItem(bin, PlantFile(dir, "two.txt"));
     int asked = 0;
     SetMessageBoxHook([&](const MessageBoxCall& call) {
         EXPECT_EQ(call.caption, "Remove Options");
         return ++asked == 1 ? IDYES : IDNO; // then: into the Recycle Bin
     });
-    kutest::RecordingLauncher launcher;
+    RecordingLauncher launcher;
     DeleteFileLeftovers(list);
     EXPECT_EQ(asked, 1);
     DeleteFileLeftovers(bin);
     SetMessageBoxHook(nullptr);
-    EXPECT_FALSE(kutest::FileThere(dir.File("one.txt")));
-    EXPECT_FALSE(kutest::FileThere(dir.File("two.txt")));
-    EXPECT_TRUE(kutest::PathExists(GetWindowsDir() + "\\system32"));
+    EXPECT_FALSE(FileThere(dir.File("one.txt")));
+    EXPECT_FALSE(FileThere(dir.File("two.txt")));
+    EXPECT_TRUE(PathExists(GetWindowsDir() + "\\system32"));
     EXPECT_TRUE(launcher.Requests().empty()); // deleted at once: no fallback started
     EXPECT_FALSE(RecycleFile(GetWindowsDir()));
 }

@@ -8,74 +8,52 @@
 #include "core/system/PublicFunctionUnit.h"
 
 using namespace ku;
+using namespace kutest;
+using namespace kutest;
 
 TEST(ScanWord, MatchesWholeNamesOnlyAndNeverAGeneralShortOrEmptyWord) {
-    struct MatchCase {
-        const char* word;
-        const char* text;
+    const struct {
+        const char *word, *text;
         bool match;
-    };
-    const MatchCase cases[] = {
+    } cases[] = {
         {"FooApp", "c:\\program files\\fooapp\\fooapp.exe", true},
         {"FooApp", "x_FOOAPP_y", true},
-        {"FooApp", "SOFTWARE\\FooAppBar", false},
-        {"FooApp", "MyFooApp", false},
+        {"FooApp", "SOFTWARE\\FooAppBar", false}, {"FooApp", "MyFooApp", false},
         {"FooApp", "FooAppBar;FooApp", true}, // a later whole occurrence still counts
         {"C:\\Program Files\\FooApp\\", "C:\\Program Files\\FooApp\\bin\\a.dll", true},
         {"{12345678-ABCD}", "MsiExec.exe /X{12345678-ABCD}x", true},
         {"caf\xe9x", "C:\\CAF\xc9X\\a", true}, // upper-cased by the code page
-        {"", "", false},
-        {"   ", "   ", false},
-        {"Foo", "Foo", false},
-        {" Fooo ", "a fooo b", true},
+        {"", "", false}, {"   ", "   ", false}, {"Foo", "Foo", false}, {" Fooo ", "a fooo b", true},
         // Words never used alone, and names that merely contain them.
-        {"Windows", "C:\\Windows", false},
-        {"Microsoft", "Microsoft", false},
-        {"Common", "Common", false},
-        {"Program Files", "C:\\Program Files", false},
-        {"System32", "System32", false},
-        {"Setup", "Setup", false},
-        {"Uninstall", "Uninstall", false},
-        {"Windows 7", "Windows 7", false},
-        {"Microsoft Update (2)", "Microsoft Update (2)", false},
-        {"Setup_x64", "Setup_x64", false},
+        {"Windows", "C:\\Windows", false}, {"Program Files", "C:\\Program Files", false},
         {"Windows Commander", "C:\\Windows Commander", true},
-        {"Microsoft Office 2010", "Microsoft Office 2010", true},
-        {"Arcadia", "Arcadia", true},
+        {"Microsoft Office 2010", "Microsoft Office 2010", true}, {"Arcadia", "Arcadia", true},
         // Paths are never general: a folder named "Windows" below Program Files is specific.
         {"C:\\Program Files\\Windows\\uninst.exe", "C:\\Program Files\\Windows\\uninst.exe", true},
     };
-    for (const MatchCase& c : cases)
+    for (const auto& c : cases)
         EXPECT_EQ(ScanWord(c.word).Matches(c.text), c.match) << c.word << " in " << c.text;
+    for (const char* general : {"Microsoft", "Common", "System32", "Setup", "Uninstall",
+                                "Windows 7", "Microsoft Update (2)", "Setup_x64"})
+        EXPECT_FALSE(ScanWord(general).Matches(general)) << general;
 }
 
-TEST(ScanWord, CommandWordIsTheUninstallersOwnFileOnly) {
-    const std::string windows = GetWindowsDir();
-    const std::pair<std::string, std::string> cases[] = {
+TEST(ScanWord, CommandWordIsTheUninstallersOwnFileAndItsDriveTheOneScanned) {
+    const std::string windows = GetWindowsDir(), system = windows.substr(0, 2);
+    const std::pair<std::string, std::string> words[] = {
         {"\"C:\\Program Files\\Ku Quoted\\un.exe\" /S", "C:\\Program Files\\Ku Quoted\\un.exe"},
         {"C:\\Program Files\\KuApp\\uninst.exe /S", "C:\\Program Files\\KuApp\\uninst.exe"},
-        {"MsiExec.exe /X{12345678-ABCD}", ""},
-        {"RunDll32 advpack.dll,LaunchINFSection x.inf", ""},
-        {windows, ""},
-        {"C:\\Windows", ""},
-        {windows + "\\System32\\KuUninst.exe", ""},
-        {"C:\\uninst.exe", ""},
-        {"C:\\Program Files\\uninst.exe", ""},
-        {"", ""},
+        {"MsiExec.exe /X{12345678-ABCD}", ""}, {"RunDll32 advpack.dll,LaunchINFSection x.inf", ""},
+        {windows, ""}, {"C:\\Windows", ""}, {windows + "\\System32\\KuUninst.exe", ""},
+        {"C:\\uninst.exe", ""}, {"C:\\Program Files\\uninst.exe", ""}, {"", ""},
     };
-    for (const auto& c : cases)
+    for (const auto& c : words)
         EXPECT_EQ(UninstallerFileWord(c.first), c.second) << c.first;
-}
-
-TEST(WizardState, FileScanWalksTheUninstallersDriveElseTheSystemDrive) {
-    const std::string system = GetWindowsDir().substr(0, 2);
-    const std::pair<std::string, std::string> cases[] = {
-        {"D:\\Apps\\Foo\\uninst.exe /S", "D:"},
-        {"\"E:\\Foo Bar\\un.exe\"", "E:"},
-        {"MsiExec.exe /X{1234}", system},
-        {"", system},
+    const std::pair<std::string, std::string> drives[] = {
+        {"D:\\Apps\\Foo\\uninst.exe /S", "D:"}, {"\"E:\\Foo Bar\\un.exe\"", "E:"},
+        {"MsiExec.exe /X{1234}", system}, {"", system},
     };
-    for (const auto& c : cases)
+    for (const auto& c : drives)
         EXPECT_EQ(FileScanDrive(c.first), c.second) << c.first;
 }
 
@@ -87,10 +65,12 @@ TEST(WizardState, RepeatedItemsAreListedOnce) {
         {"2", "Software\\Bar", "A", "32"}, {"2", "Software\\Bar", "a", "32"},
     };
     for (const auto& row : items)
-        kutest::AddKeyItem(list, row[0], "HKEY_CURRENT_USER", row[1], row[2], row[3]);
+        AddKeyItem(list, row[0], "HKEY_CURRENT_USER", row[1], row[2], row[3]);
     RemoveRepeatedItems(list);
-    ASSERT_EQ(list.Count(), 3);
-    EXPECT_EQ(list.GetItem(0).Content.ItemType, "1");
-    EXPECT_EQ(list.GetItem(1).Content.Extra, "64");
-    EXPECT_EQ(list.GetItem(2).Content.KeyPath, "Software\\Bar");
+    Lines left;
+    for (int i = 0; i < list.Count(); ++i) {
+        const TContent& c = list.GetItem(i).Content;
+        left.push_back(c.ItemType + " " + c.KeyPath + " " + c.ValueName + " " + c.Extra);
+    }
+    EXPECT_EQ(left, (Lines{"1 Software\\Foo  32", "2 Software\\Foo A 64", "2 Software\\Bar A 32"}));
 }

@@ -31,6 +31,9 @@ struct StartupPage {
     void AddValue(const std::string& name, const std::string& data) {
         bed.logon.AddRunValue(HKEY_CURRENT_USER, name, REG_SZ, kutest::StringBytes(data));
     }
+    std::string Status(const std::string& caption) const {
+        return form.StartupListView().Text(Row(caption), 2);
+    }
     int Row(const std::string& caption) const {
         for (int row = 0; row < form.StartupListView().Count(); ++row)
             if (form.StartupListView().Text(row, 0) == caption)
@@ -61,12 +64,11 @@ TEST(StartupPage, DisablesEveryMarkedRowAndNoToRemoveChangesNothing) {
     page.Press(b, false);
     EXPECT_EQ(page.form.StartupListView().Picture(page.Row(a)), 1);
     page.form.DeleteItemBtnClick();
-    EXPECT_EQ(page.Value(a), "");
-    EXPECT_EQ(page.Value(b), "");
-    EXPECT_EQ(page.Value(c), kutest::StringBytes("C:\\" + c + ".exe"));
-    for (const std::string& name : {a, b})
-        EXPECT_EQ(page.form.StartupListView().Text(page.Row(name), 2), "Disable");
-    EXPECT_EQ(page.form.StartupListView().Text(page.Row(c), 2), "Enable");
+    std::vector<std::string> shown; // the value left and the status shown
+    for (const std::string& name : {a, b, c})
+        shown.push_back(page.Value(name) + "|" + page.Status(name));
+    const std::string cValue = kutest::StringBytes("C:\\" + c + ".exe");
+    EXPECT_EQ(shown, (std::vector<std::string>{"|Disable", "|Disable", cValue + "|Enable"}));
 
     const std::string startupDat = kutest::ReadAll(page.bed.Backup("startup.dat"));
     page.dialogs.answers = {IDNO};
@@ -76,9 +78,9 @@ TEST(StartupPage, DisablesEveryMarkedRowAndNoToRemoveChangesNothing) {
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "Are you sure to remove this item from the Startup List?\rYou "
                              "could view or recovery this item from the Restore List.");
-    EXPECT_EQ(page.Value(c), kutest::StringBytes("C:\\" + c + ".exe"));
-    EXPECT_EQ(kutest::ReadAll(page.bed.Backup("startup.dat")), startupDat);
-    EXPECT_EQ(kutest::ReadAll(page.bed.Backup("removestartup.dat")), "");
+    EXPECT_EQ(page.Value(c), cValue);
+    EXPECT_EQ(kutest::ReadAll(page.bed.Backup("startup.dat")) + "|" +
+                  kutest::ReadAll(page.bed.Backup("removestartup.dat")), startupDat + "|");
 }
 
 TEST(StartupPage, FillsItsPageAndShowsVersionDetailsBelowARow) {
@@ -92,10 +94,7 @@ TEST(StartupPage, FillsItsPageAndShowsVersionDetailsBelowARow) {
     page.AddValue(bare, plain);
     page.Open();
 
-    const struct {
-        std::string caption;
-        std::vector<std::string> values; // the seven detail rows, in order
-    } cases[] = {
+    const struct { std::string caption; std::vector<std::string> values; } cases[] = {
         {versioned,
          {"Registry", "HKEY_CURRENT_USER\\" + kRunKey, "KU Startup Fixture",
           "Kelvane Fixture Works", "5.1.2600.0", "Startup fixture program", fixture}},
@@ -109,10 +108,10 @@ TEST(StartupPage, FillsItsPageAndShowsVersionDetailsBelowARow) {
         const int row = page.Row(c.caption);
         ASSERT_EQ(page.form.StartupListView().Count(), count + 7) << c.caption;
         EXPECT_EQ(page.form.StartupListView().StatePicture(row), 3);
-        for (int i = 0; i < 7; ++i) {
-            EXPECT_EQ(page.form.StartupListView().Text(row + 1 + i, 0), labels[i]);
-            EXPECT_EQ(page.form.StartupListView().Text(row + 1 + i, 1), c.values[i]) << labels[i];
-        }
+        for (int i = 0; i < 7; ++i) // the seven detail rows below it
+            EXPECT_EQ(page.form.StartupListView().Text(row + 1 + i, 0) + ": " +
+                          page.form.StartupListView().Text(row + 1 + i, 1),
+                      labels[i] + (": " + c.values[i]));
         if (&c == &cases[0])
             uitest::SaveScreenshot(page.host.Handle(), "StartupManagerForm");
         page.Press(c.caption, true);
@@ -134,8 +133,8 @@ TEST(StartupPage, RestoreTabBringsBackATickedEntry) {
     EXPECT_FALSE(IsWindowEnabled(page.form.OpenPathBtn().Handle()));
     EXPECT_TRUE(page.form.ListRestore().Visible());
     ASSERT_EQ(page.form.ListRestore().Count(), 1);
-    EXPECT_EQ(page.form.ListRestore().Text(0, 1), name);
-    EXPECT_EQ(page.form.ListRestore().Text(0, 2), "C:\\restore.exe -x");
+    EXPECT_EQ(page.form.ListRestore().Text(0, 1) + "|" + page.form.ListRestore().Text(0, 2),
+              name + "|C:\\restore.exe -x");
     page.form.SetRestoreTick(0, true);
     uitest::SaveScreenshot(page.host.Handle(), "StartupManagerForm-Restore");
     page.form.RestoreBtnClick();
