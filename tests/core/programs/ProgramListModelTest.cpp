@@ -105,23 +105,14 @@ TEST_F(InstallerProducts, AppendsProductsNotListedYetFromBothSources) {
     EXPECT_FALSE(ku::IsInstallerRecord(classes));
 }
 
-TEST_F(InstallerProducts, ComponentsLoseTheProductWholeOrAsOneClient) {
-    Component("OwnComponent", {"PRODUCTKEY"});
-    Component("SharedComponent", {"ProductKey", "OtherProduct"});
-    Component("ForeignComponent", {"OtherProduct"});
-    ku::DeleteInstallerComponentEntries("productkey", places);
-    EXPECT_FALSE(ComponentKey("OwnComponent"));
-    ASSERT_TRUE(ComponentKey("SharedComponent"));
-    const std::string shared = Raw(places.userDataComponents) + "\\SharedComponent";
-    EXPECT_FALSE(kutest::RawValueExists(HKEY_LOCAL_MACHINE, shared, "ProductKey", k64));
-    EXPECT_TRUE(kutest::RawValueExists(HKEY_LOCAL_MACHINE, shared, "OtherProduct", k64));
-    EXPECT_TRUE(ComponentKey("ForeignComponent"));
-}
-
+// Deleting an Installer row takes its product and its components: whole where it is the only
+// client, as one client where others share them; other products' components stay.
 TEST_F(InstallerProducts, DeletingAnInstallerRowRemovesProductAndComponents) {
     listtest::ViewScope view32(false);
     UserDataProduct("P9", "Doomed");
-    Component("Own", {"P9"});
+    Component("OwnComponent", {"p9"});
+    Component("SharedComponent", {"P9", "OtherProduct"});
+    Component("ForeignComponent", {"OtherProduct"});
     ku::TUninstallContents list = Rows({{"x", "", ""}});
     std::vector<std::string> captions{"x"};
     ku::AddInstallerProducts(list, captions, places);
@@ -129,7 +120,11 @@ TEST_F(InstallerProducts, DeletingAnInstallerRowRemovesProductAndComponents) {
     EXPECT_TRUE(ku::DeleteProgramEntry(list.GetItem(1).Content, places));
     EXPECT_FALSE(
         kutest::RawKeyExists(HKEY_LOCAL_MACHINE, Raw(places.userDataProducts) + "\\P9", k64));
-    EXPECT_FALSE(ComponentKey("Own"));
+    EXPECT_FALSE(ComponentKey("OwnComponent"));
+    const std::string shared = Raw(places.userDataComponents) + "\\SharedComponent";
+    EXPECT_FALSE(kutest::RawValueExists(HKEY_LOCAL_MACHINE, shared, "P9", k64));
+    EXPECT_TRUE(kutest::RawValueExists(HKEY_LOCAL_MACHINE, shared, "OtherProduct", k64));
+    EXPECT_TRUE(ComponentKey("ForeignComponent"));
 }
 
 TEST_F(InstallerProducts, DeleteRemovesTheEntryOfTheChosenViewOnly) {

@@ -151,9 +151,14 @@ struct Program {
             CreateDirectoryA((folders[i] + "\\data").c_str(), nullptr);
             kutest::WriteTextFile(folders[i] + "\\data\\settings.ini", "[x]");
             processes[i] = std::make_unique<kutest::Sleeper>(folders[i], "kuforce.exe");
-            services[i] = std::make_unique<kutest::RealService>(
-                service + suffixes[i], "\"" + folders[i] + "\\kuforce.exe\" -service",
-                SERVICE_WIN32_OWN_PROCESS);
+            // A freshly started service manager may refuse for a moment; a service of this
+            // name that a killed run left behind goes with the refused attempt.
+            kutest::WaitFor([&] {
+                services[i] = std::make_unique<kutest::RealService>(
+                    service + suffixes[i], "\"" + folders[i] + "\\kuforce.exe\" -service",
+                    SERVICE_WIN32_OWN_PROCESS);
+                return services[i]->Created();
+            });
             kutest::RawSetString(HKEY_CURRENT_USER, kRun, run + suffixes[i],
                                  "\"" + folders[i] + "\\kuforce.exe\" /tray");
             kutest::RawSetString(HKEY_LOCAL_MACHINE,
@@ -203,6 +208,7 @@ TEST(ForceFromKu, FolderArgumentRemovesTheServerProgramThenTheFolder) {
     {
         KuUser user("\"" + program.folder + "\"");
         user.Uninstall();
+        ASSERT_FALSE(user.questions.empty());
         EXPECT_EQ(user.questions.front(),
                   "The scanned items/entries will be removed permanently and cannot be recovered.\r"
                   "Are you sure you want to continue?");

@@ -192,6 +192,8 @@ TEST_F(WholeUninstall, MsiProgramWithoutADriveInItsCommand) {
     const std::string code = "{7A9E5C21-3B4D-4E8F-A1B2-C3D4E5F60718}";
     const std::string data = ShellFolder(CSIDL_COMMON_APPDATA) + "\\" + code;
     const std::string vendor = "Software\\KuDemoVendor";
+    // A run that failed half-way may have left the package installed.
+    kutest::RunAndWait("msiexec /x " + code + " /qn", 120000);
     // What the program left at run time, next to what must stay.
     CreateDirectoryA(data.c_str(), nullptr);
     kutest::WriteTextFile(data + "\\cache.dat", "cache");
