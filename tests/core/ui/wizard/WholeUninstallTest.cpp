@@ -192,8 +192,15 @@ TEST_F(WholeUninstall, MsiProgramWithoutADriveInItsCommand) {
     const std::string code = "{7A9E5C21-3B4D-4E8F-A1B2-C3D4E5F60718}";
     const std::string data = ShellFolder(CSIDL_COMMON_APPDATA) + "\\" + code;
     const std::string vendor = "Software\\KuDemoVendor";
-    // A run that failed half-way may have left the package installed.
+    // A run that failed half-way may have left the package installed, or its registration
+    // half deleted with the package's own keys and folder behind.
     kutest::RunAndWait("msiexec /x " + code + " /qn", 120000);
+    kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, "Software\\KuDemoMsi", KEY_WOW64_32KEY);
+    kutest::RawDeleteTree(HKEY_LOCAL_MACHINE,
+                          kCurrentVersion + "Installer\\UserData\\S-1-5-18\\Components\\" +
+                              "12C5E9A7D4B3F8E41A2B3C4D5E6F70A1",
+                          KEY_WOW64_64KEY);
+    RemoveTree(ProgramFiles32() + "\\KuDemoMsi");
     // What the program left at run time, next to what must stay.
     CreateDirectoryA(data.c_str(), nullptr);
     kutest::WriteTextFile(data + "\\cache.dat", "cache");
