@@ -13,17 +13,20 @@
 namespace {
 
 TEST(IconText, NumericTextAndIndexParsingNeverThrow) {
-    EXPECT_TRUE(ku::IsNumericText("12"));
-    EXPECT_TRUE(ku::IsNumericText("-"));
-    EXPECT_TRUE(ku::IsNumericText("1-2"));
-    EXPECT_FALSE(ku::IsNumericText(""));
-    EXPECT_FALSE(ku::IsNumericText("1a"));
-    EXPECT_FALSE(ku::IsNumericText(" 1"));
-    EXPECT_EQ(ku::ParseIconIndex("7"), 7);
-    EXPECT_EQ(ku::ParseIconIndex(" 3 "), 3);
-    for (const char* odd : {"-", "1-2", "--3", "-5", "", "x", "99999999999999999999999",
-                            "-99999999999999999999999", "4294967296"})
-        EXPECT_EQ(ku::ParseIconIndex(odd), 0) << odd;
+    const struct {
+        const char* text;
+        bool numeric;
+        int index;
+    } cases[] = {
+        {"12", true, 12}, {"-", true, 0}, {"1-2", true, 0}, {"", false, 0}, {"1a", false, 0},
+        {" 1", false, 1}, {" 3 ", false, 3}, {"--3", true, 0}, {"-5", true, 0}, {"x", false, 0},
+        {"99999999999999999999999", true, 0}, {"-99999999999999999999999", true, 0},
+        {"4294967296", true, 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ku::IsNumericText(c.text), c.numeric) << c.text;
+        EXPECT_EQ(ku::ParseIconIndex(c.text), c.index) << c.text;
+    }
 }
 
 TEST(IconText, FindsTheOneProgramOrIconFileOfAFolder) {
@@ -47,22 +50,28 @@ TEST(IconChoice, DllReferencesExistingFilesAndFallBacks) {
     ASSERT_TRUE(kutest::WriteTextFile(exe, "x"));
     const std::string msiexec = ku::GetSystemDir() + "\\msiexec.exe";
 
-    ku::IconChoice choice = ku::ResolveProgramIcon(dll + ",-3");
-    EXPECT_EQ(choice.kind, ku::IconChoice::IndexedIcon);
-    EXPECT_EQ(choice.file, dll);
-    EXPECT_EQ(choice.index, 0);
-    EXPECT_EQ(ku::ResolveProgramIcon(dll + ",2").index, 2);
-    EXPECT_EQ(ku::ResolveProgramIcon(dll + ",1-2").index, 0);
-    EXPECT_EQ(ku::ResolveProgramIcon(dll + ",99999999999999999999").index, 0);
-
-    choice = ku::ResolveProgramIcon("\"" + exe + "\" /uninstall");
-    EXPECT_EQ(choice.kind, ku::IconChoice::ShellIcon);
-    EXPECT_EQ(choice.file, exe);
-
-    EXPECT_EQ(ku::ResolveProgramIcon("rundll32.exe " + dll + ",Uninstall").file, msiexec);
-    EXPECT_EQ(ku::ResolveProgramIcon(dir.File("gone.exe")).file, msiexec);
-    EXPECT_EQ(ku::ResolveProgramIcon("").file, msiexec);
-    EXPECT_EQ(ku::ResolveProgramIcon("MsiExec.exe /X}{").file, msiexec);
+    const struct {
+        std::string source, file;
+        int kind, index;
+    } cases[] = {
+        {dll + ",-3", dll, ku::IconChoice::IndexedIcon, 0},
+        {dll + ",2", dll, ku::IconChoice::IndexedIcon, 2},
+        {dll + ",1-2", dll, ku::IconChoice::IndexedIcon, 0},
+        {dll + ",99999999999999999999", dll, ku::IconChoice::IndexedIcon, 0},
+        {"\"" + exe + "\" /uninstall", exe, ku::IconChoice::ShellIcon, 0},
+        {"rundll32.exe " + dll + ",Uninstall", msiexec, -1, 0},
+        {dir.File("gone.exe"), msiexec, -1, 0},
+        {"", msiexec, -1, 0},
+        {"MsiExec.exe /X}{", msiexec, -1, 0},
+    };
+    for (const auto& c : cases) {
+        const ku::IconChoice choice = ku::ResolveProgramIcon(c.source);
+        EXPECT_EQ(choice.file, c.file) << c.source;
+        if (c.kind >= 0) {
+            EXPECT_EQ(choice.kind, c.kind) << c.source;
+        }
+        EXPECT_EQ(choice.index, c.index) << c.source;
+    }
 }
 
 TEST(IconChoice, InstallerProductsTakeTheirCachedProgramIcon) {

@@ -53,15 +53,6 @@ TEST(ProgramListSort, SortsByTrimmedNameDateOrPublisherOrdinally) {
     EXPECT_EQ(Names(list), before);
 }
 
-TEST(ProgramListModel, DeleteAndGetItemCheckTheirIndex) {
-    ku::TUninstallContents list = Rows({{"a", "", ""}, {"b", "", ""}});
-    EXPECT_FALSE(list.Delete(-1));
-    EXPECT_FALSE(list.Delete(2));
-    EXPECT_TRUE(list.Delete(0));
-    EXPECT_EQ(Names(list), (std::vector<std::string>{"b"}));
-    EXPECT_THROW(list.GetItem(1), std::out_of_range);
-}
-
 class InstallerProducts : public ::testing::Test {
   protected:
     kutest::ScratchKey scratch{HKEY_LOCAL_MACHINE};
@@ -114,31 +105,14 @@ TEST_F(InstallerProducts, AppendsProductsNotListedYetFromBothSources) {
     EXPECT_FALSE(ku::IsInstallerRecord(classes));
 }
 
-TEST_F(InstallerProducts, NothingIsAppendedToAnEmptyList) {
-    UserDataProduct("P2", "Installer Only");
-    ku::TUninstallContents list;
-    std::vector<std::string> captions;
-    EXPECT_TRUE(ku::AddInstallerProducts(list, captions, places).empty());
-    EXPECT_EQ(list.Count(), 0);
-}
-
-TEST_F(InstallerProducts, ComponentsLoseTheProductWholeOrAsOneClient) {
-    Component("OwnComponent", {"PRODUCTKEY"});
-    Component("SharedComponent", {"ProductKey", "OtherProduct"});
-    Component("ForeignComponent", {"OtherProduct"});
-    ku::DeleteInstallerComponentEntries("productkey", places);
-    EXPECT_FALSE(ComponentKey("OwnComponent"));
-    ASSERT_TRUE(ComponentKey("SharedComponent"));
-    const std::string shared = Raw(places.userDataComponents) + "\\SharedComponent";
-    EXPECT_FALSE(kutest::RawValueExists(HKEY_LOCAL_MACHINE, shared, "ProductKey", k64));
-    EXPECT_TRUE(kutest::RawValueExists(HKEY_LOCAL_MACHINE, shared, "OtherProduct", k64));
-    EXPECT_TRUE(ComponentKey("ForeignComponent"));
-}
-
+// Deleting an Installer row takes its product and its components: whole where it is the only
+// client, as one client where others share them; other products' components stay.
 TEST_F(InstallerProducts, DeletingAnInstallerRowRemovesProductAndComponents) {
     listtest::ViewScope view32(false);
     UserDataProduct("P9", "Doomed");
-    Component("Own", {"P9"});
+    Component("OwnComponent", {"p9"});
+    Component("SharedComponent", {"P9", "OtherProduct"});
+    Component("ForeignComponent", {"OtherProduct"});
     ku::TUninstallContents list = Rows({{"x", "", ""}});
     std::vector<std::string> captions{"x"};
     ku::AddInstallerProducts(list, captions, places);
@@ -146,7 +120,11 @@ TEST_F(InstallerProducts, DeletingAnInstallerRowRemovesProductAndComponents) {
     EXPECT_TRUE(ku::DeleteProgramEntry(list.GetItem(1).Content, places));
     EXPECT_FALSE(
         kutest::RawKeyExists(HKEY_LOCAL_MACHINE, Raw(places.userDataProducts) + "\\P9", k64));
-    EXPECT_FALSE(ComponentKey("Own"));
+    EXPECT_FALSE(ComponentKey("OwnComponent"));
+    const std::string shared = Raw(places.userDataComponents) + "\\SharedComponent";
+    EXPECT_FALSE(kutest::RawValueExists(HKEY_LOCAL_MACHINE, shared, "P9", k64));
+    EXPECT_TRUE(kutest::RawValueExists(HKEY_LOCAL_MACHINE, shared, "OtherProduct", k64));
+    EXPECT_TRUE(ComponentKey("ForeignComponent"));
 }
 
 TEST_F(InstallerProducts, DeleteRemovesTheEntryOfTheChosenViewOnly) {
@@ -171,32 +149,19 @@ TEST_F(InstallerProducts, DeleteRemovesTheEntryOfTheChosenViewOnly) {
     EXPECT_TRUE(kutest::RawKeyExists(HKEY_LOCAL_MACHINE, path, KEY_WOW64_64KEY));
 }
 
-TEST(UninstallHandOver, NortonUsesItsModifyPathAndFallsBackWithoutOne) {
+TEST(UninstallHandOver, NortonFallsBackToItsUninstallerAndOnlyNortonUsesModifyPath) {
     ku::UninstallItemUnit::TContent record;
     record.DisplayName = "Norton AntiVirus";
-    record.SubKeyName = "NAV";
     record.UninstallString = "  \"C:\\Norton\\unins.exe\" /x  ";
-    record.ModifyPath = "C:\\Norton\\setup.exe /modify";
-    record.URLInfoAbout = "http://home";
-    auto request = ku::MakeNormalUninstallRequest(record, "Norton AntiVirus", 3);
-    EXPECT_EQ(request.Caption, "Uninstall Wizard");
-    EXPECT_EQ(request.UninstallCommand, "C:\\Norton\\setup.exe /modify");
-    EXPECT_EQ(request.NortonFlag, "1");
-    EXPECT_EQ(request.UninstallKeyName, "NAV");
-    EXPECT_EQ(request.HomePage, "http://home");
-    EXPECT_EQ(request.ImageIndex, 3);
-    EXPECT_EQ(request.ForceMode, 0);
-
     record.ModifyPath = ku::kNotAvailable;
-    request = ku::MakeNormalUninstallRequest(record, "Norton AntiVirus", 3);
+    auto request = ku::MakeNormalUninstallRequest(record, "Norton AntiVirus", 3);
     EXPECT_EQ(request.UninstallCommand, ku::NormalizeUninstallCommand(record.UninstallString));
-    EXPECT_NE(request.UninstallCommand, ku::kNotAvailable);
     EXPECT_EQ(request.NortonFlag, "");
-
     record.DisplayName = "norton lowercase";
     record.ModifyPath = "C:\\m.exe";
     request = ku::MakeNormalUninstallRequest(record, "norton lowercase", 0);
     EXPECT_EQ(request.NortonFlag, "");
+    EXPECT_NE(request.UninstallCommand, "C:\\m.exe");
 }
 
 class WinlogonRepair : public ::testing::Test {
@@ -208,23 +173,27 @@ class WinlogonRepair : public ::testing::Test {
     }
 };
 
-TEST_F(WinlogonRepair, PutsBackUserinitAndShellWhereTheyDiffer) {
-    RawSetString(HKEY_LOCAL_MACHINE, key, "Userinit",
-                 "C:\\Windows\\system32\\userinit.exe,evil.exe", k64);
-    RawSetString(HKEY_LOCAL_MACHINE, key, "Shell", "explorer.EXE", k64);
-    EXPECT_EQ(ku::RepairWinlogon("C:\\Windows\\system32", key), 1);
-    EXPECT_EQ(Read("Userinit"), "C:\\Windows\\system32\\userinit.exe,");
-    EXPECT_EQ(Read("Shell"), "explorer.EXE");
-    RawSetString(HKEY_LOCAL_MACHINE, key, "Shell", "evil.exe", k64);
-    EXPECT_EQ(ku::RepairWinlogon("C:\\WINDOWS\\SYSTEM32", key), 1);
-    EXPECT_EQ(Read("Shell"), "Explorer.exe");
-}
-
-TEST_F(WinlogonRepair, WritesNoUserinitWithoutASystemFolder) {
-    RawSetString(HKEY_LOCAL_MACHINE, key, "Userinit", "C:\\Windows\\system32\\userinit.exe,x", k64);
-    RawSetString(HKEY_LOCAL_MACHINE, key, "Shell", "Explorer.exe", k64);
-    EXPECT_EQ(ku::RepairWinlogon("", key), 0);
-    EXPECT_EQ(Read("Userinit"), "C:\\Windows\\system32\\userinit.exe,x");
+TEST_F(WinlogonRepair, PutsBackUserinitAndShellOnlyWhereTheyDiffer) {
+    const struct {
+        const char *userinit, *shell, *systemDir;
+        int repaired;
+        const char *userinitAfter, *shellAfter;
+    } cases[] = {
+        {"C:\\Windows\\system32\\userinit.exe,evil.exe", "explorer.EXE", "C:\\Windows\\system32", 1,
+         "C:\\Windows\\system32\\userinit.exe,", "explorer.EXE"},
+        {"C:\\Windows\\system32\\userinit.exe,", "evil.exe", "C:\\WINDOWS\\SYSTEM32", 1,
+         "C:\\Windows\\system32\\userinit.exe,", "Explorer.exe"},
+        // Without a system folder no Userinit is written.
+        {"C:\\Windows\\system32\\userinit.exe,x", "Explorer.exe", "", 0,
+         "C:\\Windows\\system32\\userinit.exe,x", "Explorer.exe"},
+    };
+    for (const auto& c : cases) {
+        RawSetString(HKEY_LOCAL_MACHINE, key, "Userinit", c.userinit, k64);
+        RawSetString(HKEY_LOCAL_MACHINE, key, "Shell", c.shell, k64);
+        EXPECT_EQ(ku::RepairWinlogon(c.systemDir, key), c.repaired) << c.userinit;
+        EXPECT_EQ(Read("Userinit"), c.userinitAfter);
+        EXPECT_EQ(Read("Shell"), c.shellAfter);
+    }
     EXPECT_EQ(ku::RepairWinlogon("C:\\Windows\\system32", scratch.Sub("Missing")), 0);
     EXPECT_FALSE(kutest::RawKeyExists(HKEY_LOCAL_MACHINE, scratch.Sub("Missing"), k64));
 }

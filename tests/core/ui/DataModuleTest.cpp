@@ -1,4 +1,4 @@
-// The data module: image lists, the view menu and what it does at creation.
+// The data module: the view menu and what it does at creation; the windowed update check.
 #include <gtest/gtest.h>
 
 #include "core/settings/Settings.h"
@@ -12,32 +12,11 @@
 
 namespace {
 
-int Count(const ku::UniqueImageList& list) {
-    return ImageList_GetImageCount(list.get());
-}
-
 bool IsChecked(HMENU menu, UINT command) {
     return GetMenuState(menu, command, MF_BYCOMMAND) & MF_CHECKED;
 }
 
 } // namespace
-
-TEST(DataModule, ImageListsHoldTheButtonPictures) {
-    ku::TDM dm;
-    EXPECT_EQ(ku::DM, &dm);
-    for (auto* list : {&dm.UninstallList, &dm.ForceUninstallList, &dm.SpecialList, &dm.StartupList,
-                       &dm.DeleteList, &dm.RefreshList, &dm.DetailImageList, &dm.BtnImageListEx})
-        EXPECT_EQ(Count(*list), 2);
-    EXPECT_EQ(Count(dm.BtnImageList), 10); // the view button at 8 and 9
-    EXPECT_EQ(Count(dm.ViewImageList), 1);
-    EXPECT_EQ(Count(dm.AppIconList), 0);
-    int width = 0, height = 0;
-    ImageList_GetIconSize(dm.UninstallList.get(), &width, &height);
-    EXPECT_EQ(width, 88);
-    EXPECT_EQ(height, 64);
-    ImageList_GetIconSize(dm.AppIconListEx.get(), &width, &height);
-    EXPECT_EQ(width, 32);
-}
 
 TEST(DataModule, ViewMenuChecksOneItemAndSetsTheListStyle) {
     ku::TDM dm;

@@ -22,17 +22,19 @@ SIZE ClientSize(HWND window) {
     GetClientRect(window, &rect);
     return SIZE{rect.right, rect.bottom};
 }
-
 bool IsTopmost(HWND window) {
     return GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST;
 }
 bool HasCaption(HWND window) {
     return (GetWindowLongA(window, GWL_STYLE) & WS_CAPTION) == WS_CAPTION;
 }
-
-void Click(HWND control) {
-    SendMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-    SendMessageA(control, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+// The picture an image button shows normally and under the pointer.
+std::string Hover(ku::TImageEx button) {
+    const std::string normal = button.PictureName();
+    SendMessageA(button.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+    const std::string hot = button.PictureName();
+    SendMessageA(button.Handle(), WM_MOUSELEAVE, 0, 0);
+    return normal + "/" + hot + "/" + button.PictureName();
 }
 
 } // namespace
@@ -44,9 +46,8 @@ TEST(StartFormWindow, IsTheSplashPictureRoundedAndCentred) {
     EXPECT_FALSE(HasCaption(form.Handle()));
     EXPECT_TRUE(uitest::HasRoundedRegion(form.Handle()));
     EXPECT_EQ(form.Image1().PictureName(), "Splash");
-    SIZE size = ClientSize(form.Handle());
-    EXPECT_EQ(size.cx, 420);
-    EXPECT_EQ(size.cy, 240);
+    const SIZE size = ClientSize(form.Handle());
+    EXPECT_EQ(size.cx * 1000 + size.cy, 420240);
     RECT frame;
     GetWindowRect(form.Handle(), &frame);
     EXPECT_NEAR((frame.left + frame.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 2);
@@ -60,43 +61,33 @@ TEST(AboutFormWindow, OpensBorderlessWithItsPicturesAndClosesFromItsButton) {
     EXPECT_FALSE(HasCaption(form.Handle()));
     EXPECT_TRUE(uitest::HasRoundedRegion(form.Handle()));
     EXPECT_EQ(form.BackgroundName(), "AboutBack");
-    EXPECT_EQ(ku::WindowText(form.Handle()), "About");
     EXPECT_EQ(ku::WindowText(form.Item(IDC_ABOUT_LABEL1)), "About");
-    SIZE size = ClientSize(form.Handle());
-    EXPECT_EQ(size.cx, 360);
-    EXPECT_EQ(size.cy, 220);
+    const SIZE size = ClientSize(form.Handle());
+    EXPECT_EQ(size.cx * 1000 + size.cy, 360220);
+    EXPECT_EQ(Hover(form.OKBtn()), "OK1/OK2/OK1");
+    EXPECT_EQ(Hover(form.CloseBtn()), "SMClose1/SMClose2/SMClose1");
     EXPECT_TRUE(uitest::SaveScreenshot(form.Handle(), "AboutForm"));
-    Click(form.OKBtn().Handle());
+    uitest::ClickControl(form.OKBtn().Handle());
     EXPECT_EQ(form.Handle(), nullptr);
 }
 
 namespace {
-VOID CALLBACK AnswerActiveDialog(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND active = GetActiveWindow();
-    if (active) {
+VOID CALLBACK ClickBelowTheTopPanel(HWND, UINT, UINT_PTR timer, DWORD) {
+    if (HWND active = GetActiveWindow()) {
         KillTimer(nullptr, timer);
-        PostMessageA(active, WM_LBUTTONUP, 0, MAKELPARAM(100, 100)); // Image1Click
+        // A press below the panel is a click on the picture, not a drag.
+        SendMessageA(active, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 120));
+        PostMessageA(active, WM_LBUTTONUP, 0, MAKELPARAM(100, 120));
     }
 }
 } // namespace
 
 TEST(AboutFormWindow, ModalClosesOnAClickOnItsPicture) {
     ku::TAboutForm form;
-    UINT_PTR timer = SetTimer(nullptr, 0, 300, AnswerActiveDialog);
+    UINT_PTR timer = SetTimer(nullptr, 0, 300, ClickBelowTheTopPanel);
     EXPECT_EQ(form.ShowModal(nullptr), IDOK);
     KillTimer(nullptr, timer);
-    EXPECT_EQ(form.Handle(), nullptr);
-}
-
-TEST(AboutFormWindow, PressBelowTheTopPanelIsAClickNotADrag) {
-    ku::TAboutForm form;
-    ASSERT_TRUE(form.Create(nullptr));
-    form.Show();
     EXPECT_GT(form.TopPanelHeight(), 0);
-    // A press below the panel is a click on the picture: the window closes, it does not move.
-    SendMessageA(form.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 120));
-    EXPECT_NE(form.Handle(), nullptr);
-    SendMessageA(form.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(100, 120));
     EXPECT_EQ(form.Handle(), nullptr);
 }
 
@@ -104,8 +95,7 @@ TEST(LiveUpdateWindow, StaysOnTopAndAnimates) {
     ku::TShowLiveUpdateForm form;
     ASSERT_TRUE(form.Create(nullptr));
     form.Show();
-    EXPECT_TRUE(HasCaption(form.Handle()));
-    EXPECT_TRUE(IsTopmost(form.Handle()));
+    EXPECT_TRUE(HasCaption(form.Handle()) && IsTopmost(form.Handle()));
     EXPECT_EQ(ku::WindowText(form.Handle()), "Live Update");
     EXPECT_EQ(ku::WindowText(form.Item(IDC_LIVE_LABEL1)),
               "Checking the latest version, please wait...");
@@ -115,76 +105,6 @@ TEST(LiveUpdateWindow, StaysOnTopAndAnimates) {
     uitest::PumpMessages(450);
     EXPECT_NE(form.CurrentFrame(), first);
     EXPECT_TRUE(uitest::SaveScreenshot(form.Handle(), "ShowLiveUpdateForm"));
-}
-
-namespace {
-
-class DetailFormTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        form.ProgramName = "Example Editor 3";
-        form.Version = "3.1.4";
-        form.InstallDate = "Nov. 05, 2009";
-        form.InstallLocation = "C:\\Program Files\\Example Editor";
-        form.HelpLink = "http://www.example.com/help";
-        form.Publisher = "Example Software";
-        form.HomePage = "NOT AVAILABLE";
-        form.UpdateLink = "C:\\Windows\\system32\\cmd.exe";
-        form.ApplicationIcon = LoadIconA(nullptr, IDI_APPLICATION);
-        ASSERT_TRUE(form.Create(nullptr));
-        form.Show();
-    }
-    ku::TDetailForm form;
-};
-
-} // namespace
-
-TEST_F(DetailFormTest, ShowsTheFactsInADialogFrame) {
-    EXPECT_TRUE(HasCaption(form.Handle()));
-    EXPECT_EQ(ku::WindowText(form.Handle()), "Kelvane Uninstaller");
-    EXPECT_EQ(ku::WindowText(form.Item(IDC_DETAIL_ABPROGRAMNAME)), "Example Editor 3");
-    EXPECT_EQ(ku::WindowText(form.Item(IDC_DETAIL_ABVERSION)), "3.1.4");
-    EXPECT_EQ(ku::WindowText(form.Item(IDC_DETAIL_ABINSTALLLOCATION)),
-              "C:\\Program Files\\Example Editor");
-    EXPECT_EQ(ku::WindowText(form.Item(IDC_DETAIL_CAUPDATELINK)), "Update Link");
-    EXPECT_EQ(ku::WindowText(form.Item(IDOK)), "&OK");
-    EXPECT_EQ(form.BackgroundName(), "DetailBack");
-    EXPECT_NE(SendMessageA(form.Item(IDC_DETAIL_PICAPPLICATIONICON), STM_GETICON, 0, 0), 0);
-    EXPECT_TRUE(uitest::SaveScreenshot(form.Handle(), "DetailForm"));
-    // The background's band reaches the right edge of the client area.
-    uitest::PumpMessages(50);
-    RECT client;
-    GetClientRect(form.Handle(), &client);
-    POINT corner = {client.right - 2, 1};
-    ClientToScreen(form.Handle(), &corner);
-    HDC screen = GetDC(nullptr);
-    const COLORREF band = GetPixel(screen, corner.x, corner.y);
-    ReleaseDC(nullptr, screen);
-    EXPECT_LT(GetRValue(band) + GetGValue(band), 0x80) << std::hex << band;
-}
-
-TEST_F(DetailFormTest, LinkLightsUpAndOpensOnlyWebAddresses) {
-    kutest::RecordingLauncher launcher;
-    HWND help = form.Item(IDC_DETAIL_ABHELPLINK);
-    SendMessageA(help, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
-    EXPECT_TRUE(form.IsLinkHot(help));
-    SendMessageA(help, WM_MOUSELEAVE, 0, 0);
-    EXPECT_FALSE(form.IsLinkHot(help));
-    Click(help);
-    // The update link holds a program path from registry data: not started.
-    Click(form.Item(IDC_DETAIL_ABUPDATELINK));
-    auto requests = launcher.Requests();
-    ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].file, "http://www.example.com/help");
-}
-
-TEST_F(DetailFormTest, NotAvailableNeitherLightsUpNorOpens) {
-    kutest::RecordingLauncher launcher;
-    HWND home = form.Item(IDC_DETAIL_ABHOMEPAGE);
-    SendMessageA(home, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
-    EXPECT_FALSE(form.IsLinkHot(home));
-    Click(home);
-    EXPECT_TRUE(launcher.Requests().empty());
 }
 
 TEST(HintFormWindow, ShowsItsMessageOnTop) {
@@ -200,40 +120,99 @@ TEST(HintFormWindow, ShowsItsMessageOnTop) {
     EXPECT_TRUE(uitest::SaveScreenshot(form.Handle(), "HintForm"));
 }
 
-TEST(MainFormWindow, FrameHasItsButtonsAndOpensTheWizardForTheCommandLine) {
+namespace {
+
+class DetailFormTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        form.ProgramName = "Example Editor 3";
+        form.Version = "3.1.4";
+        form.InstallLocation = "C:\\Program Files\\Example Editor";
+        form.HelpLink = "http://www.example.com/help";
+        form.HomePage = "NOT AVAILABLE";
+        form.UpdateLink = "C:\\Windows\\system32\\cmd.exe";
+        form.ApplicationIcon = LoadIconA(nullptr, IDI_APPLICATION);
+        ASSERT_TRUE(form.Create(nullptr));
+        form.Show();
+    }
+    ku::TDetailForm form;
+};
+
+} // namespace
+
+TEST_F(DetailFormTest, ShowsTheFactsInADialogFrame) {
+    EXPECT_TRUE(HasCaption(form.Handle()));
+    const struct {
+        int id;
+        const char* text;
+    } texts[] = {
+        {0, "Kelvane Uninstaller"},
+        {IDC_DETAIL_ABPROGRAMNAME, "Example Editor 3"},
+        {IDC_DETAIL_ABVERSION, "3.1.4"},
+        {IDC_DETAIL_ABINSTALLLOCATION, "C:\\Program Files\\Example Editor"},
+        {IDC_DETAIL_CAUPDATELINK, "Update Link"},
+        {IDOK, "&OK"},
+    };
+    for (const auto& t : texts)
+        EXPECT_EQ(ku::WindowText(t.id ? form.Item(t.id) : form.Handle()), t.text) << t.id;
+    EXPECT_NE(SendMessageA(form.Item(IDC_DETAIL_PICAPPLICATIONICON), STM_GETICON, 0, 0), 0);
+    EXPECT_EQ(form.BackgroundName(), "DetailBack");
+    // The background's dark band reaches the right edge of the client area.
+    const COLORREF band =
+        uitest::BackgroundPixel(form.Handle(), ClientSize(form.Handle()).cx - 2, 1);
+    EXPECT_LT(GetRValue(band) + GetGValue(band), 0x80) << std::hex << band;
+    EXPECT_TRUE(uitest::SaveScreenshot(form.Handle(), "DetailForm"));
+}
+
+TEST_F(DetailFormTest, LinksLightUpAndOpenOnlyWebAddresses) {
+    kutest::RecordingLauncher launcher;
+    // Web address; "NOT AVAILABLE"; a program path from registry data (never started).
+    const struct {
+        int id;
+        bool hot;
+    } links[] = {{IDC_DETAIL_ABHELPLINK, true},
+                 {IDC_DETAIL_ABHOMEPAGE, false},
+                 {IDC_DETAIL_ABUPDATELINK, true}};
+    for (const auto& link : links) {
+        const HWND label = form.Item(link.id);
+        SendMessageA(label, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+        EXPECT_EQ(form.IsLinkHot(label), link.hot) << link.id;
+        SendMessageA(label, WM_MOUSELEAVE, 0, 0);
+        EXPECT_FALSE(form.IsLinkHot(label));
+        uitest::ClickControl(label);
+    }
+    ASSERT_EQ(launcher.Requests().size(), 1u);
+    EXPECT_EQ(launcher.Requests()[0].file, "http://www.example.com/help");
+}
+
+TEST(MainFormWindow, FrameHasItsButtonsAndOpensTheForceWizardForAnExistingArgument) {
     kutest::ScratchDir dir;
     const std::string file = dir.File("tool.exe");
     ASSERT_TRUE(kutest::WriteTextFile(file, "x"));
-    kutest::RecordingWindows windows;
-    ku::TUnInstallForm form;
-    form.StartFile = file;
-    form.StartFolder = dir.Path();
-    ASSERT_TRUE(form.Create(nullptr));
-    EXPECT_EQ(ku::UnInstallForm, &form);
-    form.Show();
-    uitest::PumpMessages(200);
-    EXPECT_TRUE(uitest::HasRoundedRegion(form.Handle()));
-    EXPECT_EQ(form.MinBtn().PictureName(), "Min1");
-    EXPECT_EQ(form.CloseBtn().PictureName(), "Close1");
-    SendMessageA(form.CloseBtn().Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
-    EXPECT_EQ(form.CloseBtn().PictureName(), "Close2");
-    SendMessageA(form.CloseBtn().Handle(), WM_MOUSELEAVE, 0, 0);
-    EXPECT_EQ(form.CloseBtn().PictureName(), "Close1");
-    const std::vector<std::string> expected = {"force [" + file + "] []",
-                                               "force [] [" + dir.Path() + "]"};
-    EXPECT_EQ(windows.calls, expected);
-    EXPECT_TRUE(uitest::SaveScreenshot(form.Handle(), "UnInstallForm"));
-    Click(form.CloseBtn().Handle());
-    EXPECT_EQ(form.Handle(), nullptr);
-}
-
-TEST(MainFormWindow, MissingCommandLinePathOpensNothing) {
-    kutest::RecordingWindows windows;
-    ku::TUnInstallForm form;
-    form.StartFile = "C:\\kutest\\no such file.exe";
-    form.StartFolder = "   ";
-    ASSERT_TRUE(form.Create(nullptr));
-    form.Show();
-    uitest::PumpMessages(200);
-    EXPECT_TRUE(windows.calls.empty());
+    const struct {
+        std::string file, folder;
+        std::vector<std::string> opened;
+    } cases[] = {
+        {file, dir.Path(), {"force [" + file + "] []", "force [] [" + dir.Path() + "]"}},
+        {"C:\\kutest\\no such file.exe", "   ", {}},
+    };
+    for (const auto& c : cases) {
+        kutest::RecordingWindows windows;
+        ku::TUnInstallForm form;
+        form.StartFile = c.file;
+        form.StartFolder = c.folder;
+        ASSERT_TRUE(form.Create(nullptr));
+        EXPECT_EQ(ku::UnInstallForm, &form);
+        form.Show();
+        uitest::PumpMessages(200);
+        EXPECT_EQ(windows.calls, c.opened) << c.file;
+        EXPECT_TRUE(uitest::HasRoundedRegion(form.Handle()));
+        EXPECT_EQ(Hover(form.MinBtn()), "Min1/Min2/Min1");
+        EXPECT_EQ(Hover(form.CloseBtn()), "Close1/Close2/Close1");
+        if (!c.opened.empty()) {
+            EXPECT_TRUE(uitest::SaveScreenshot(form.Handle(), "UnInstallForm"));
+        }
+        uitest::ClickControl(form.CloseBtn().Handle());
+        EXPECT_EQ(form.Handle(), nullptr);
+    }
 }

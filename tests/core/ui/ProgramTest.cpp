@@ -1,4 +1,4 @@
-// KU.exe itself under Wine: a normal start, a second start and the automatic mode.
+// KU.exe itself under Wine: a normal start and a second start.
 #include <gtest/gtest.h>
 
 #include "core/settings/Startup.h"
@@ -45,13 +45,4 @@ TEST(Program, SecondStartEndsAtOnceWithoutTouchingSettings) {
     ASSERT_TRUE(running.IsFirst());
     EXPECT_EQ(RunProgram("", 20000), 0);
     EXPECT_FALSE(kutest::RawKeyExists(HKEY_CURRENT_USER, kRealSettings, KEY_WOW64_64KEY));
-}
-
-TEST(Program, AutoRunRunsOnlyTheBackupAndEnds) {
-    kutest::RawDeleteTree(HKEY_CURRENT_USER, kRealSettings, KEY_WOW64_64KEY);
-    // No splash, no data module, no main window: the program ends by itself.
-    EXPECT_EQ(RunProgram("-autorun", 20000), 0);
-    // Settings are read (and their defaults written) before the mode is chosen.
-    EXPECT_TRUE(kutest::RawKeyExists(HKEY_CURRENT_USER, kRealSettings, KEY_WOW64_64KEY));
-    kutest::RawDeleteTree(HKEY_CURRENT_USER, kRealSettings, KEY_WOW64_64KEY);
 }

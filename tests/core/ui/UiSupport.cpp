@@ -92,6 +92,22 @@ bool SaveScreenshot(HWND window, const std::string& name) {
     return stbi_write_png(path.c_str(), width, height, 3, rgb.data(), width * 3) != 0;
 }
 
+COLORREF BackgroundPixel(HWND window, int x, int y) {
+    RECT client;
+    GetClientRect(window, &client);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    SendMessageA(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory), 0);
+    const COLORREF colour = GetPixel(memory, x, y);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    return colour;
+}
+
 unsigned PixelOf(HBITMAP picture, int x, int y) {
     DIBSECTION section = {};
     if (GetObjectA(picture, sizeof(section), &section) != sizeof(section) || !section.dsBm.bmBits)

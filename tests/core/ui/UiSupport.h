@@ -23,6 +23,10 @@ bool HasRoundedRegion(HWND window);
 // Saves what the window shows on the screen as C:\kutest\screenshots\<name>.png.
 bool SaveScreenshot(HWND window, const std::string& name);
 
+// The colour at client point (x, y) of the background the window paints itself (asked to erase
+// into a bitmap of its own), whatever covers the window on the shared screen.
+COLORREF BackgroundPixel(HWND window, int x, int y);
+
 // The colour of the picture's pixel (x, y) as 0x00RRGGBB.
 unsigned PixelOf(HBITMAP picture, int x, int y);
 

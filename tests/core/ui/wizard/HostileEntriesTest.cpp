@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <gtest/gtest.h>
-#include <shlobj.h>
 
 #include <algorithm>
 
@@ -14,7 +13,7 @@
 #include "core/system/PublicFunctionUnit.h"
 #include "core/system/SharedState.h"
 #include "core/system/StrUtil.h"
-#include "core/ui/wizard/UnitStepForm.h"
+#include "WizardSupport.h"
 #include "support/Sandbox.h"
 #include "support/Spawn.h"
 #include "support/SystemSnapshot.h"
@@ -24,14 +23,6 @@ using namespace ku;
 namespace {
 
 const char kEntries[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-
-std::string ProgramFiles32() {
-    char path[MAX_PATH] = {};
-    SHGetFolderPathA(nullptr,
-                     kutest::RunningUnderWow64() ? CSIDL_PROGRAM_FILESX86 : CSIDL_PROGRAM_FILES,
-                     nullptr, 0, path);
-    return path;
-}
 
 struct HostileCase {
     std::string key, uninstallString;
@@ -69,39 +60,17 @@ struct Planted {
     }
 };
 
-// The wizard as the main window hands the entry over and a user clicks through it; the
-// items it listed, as "HKLM\..." / "HKCU\..." and file paths.
-std::vector<std::string> RunWizard(const HostileCase& c, std::vector<std::string>& asked) {
-    SetMessageBoxHook([&](const MessageBoxCall& call) {
-        asked.push_back(call.text);
-        return call.text.find("did not remove") != std::string::npos ? c.answer : IDYES;
-    });
+// The wizard as the main window hands the entry over and a user clicks through it.
+wizardtest::WizardRun RunHostile(const HostileCase& c) {
     UninstallItemUnit::TContent record;
     record.DisplayName = record.SubKeyName = c.key;
     record.UninstallString = c.uninstallString;
     const UninstallWizardRequest request = MakeNormalUninstallRequest(record, c.key, -1);
-    TUninstallStepForm form;
-    form.DisplayName = request.DisplayName;
-    form.UninstallKeyName = request.UninstallKeyName;
-    form.UninstallCommand = request.UninstallCommand;
-    EXPECT_TRUE(form.Create(nullptr));
-    form.StepBitBtnClick();
-    form.StepBitBtnClick();
-    std::vector<std::string> listed;
-    if (form.PageIndex() != PageResult)
-        return SetMessageBoxHook(nullptr), listed;
-    for (int i = 0; i < form.State.LeftoverList.Count(); ++i) {
-        const TContent& item = form.State.LeftoverList.GetItem(i).Content;
-        listed.push_back(item.ItemType == kItemFile
-                             ? item.FilePath
-                             : (item.RootKeyName == "HKEY_LOCAL_MACHINE" ? "HKLM\\" : "HKCU\\") +
-                                   item.KeyPath);
-    }
-    form.StepBitBtnClick();
-    form.WaitForRemoval();
-    form.StepBitBtnClick();
-    SetMessageBoxHook(nullptr);
-    return listed;
+    return wizardtest::RunWizard(
+        request.DisplayName, request.UninstallKeyName, request.UninstallCommand,
+        [&](const MessageBoxCall& call) {
+            return call.text.find("did not remove") != std::string::npos ? c.answer : IDYES;
+        });
 }
 
 bool StartsWithAny(const std::string& text, const std::vector<std::string>& prefixes) {
@@ -122,7 +91,7 @@ bool Asked(const std::vector<std::string>& asked, const char* part) {
 // compared once before and once after all of them.
 TEST(HostileEntries, NothingButTheEntrysOwnDataIsListedDeletedOrEnded) {
     RegistryView64 = false;
-    const std::string pf = ProgramFiles32(), windows = GetWindowsDir();
+    const std::string pf = wizardtest::ProgramFiles32(), windows = GetWindowsDir();
     const std::string elsewhere = std::string(kutest::kScratchRoot) + "\\KuHostileElsewhere";
     const std::vector<HostileCase> cases = {
         {"Windows", pf + "\\Windows\\uninst.exe", IDYES, {}},
@@ -175,14 +144,15 @@ TEST(HostileEntries, NothingButTheEntrysOwnDataIsListedDeletedOrEnded) {
     for (const HostileCase& c : cases) {
         SCOPED_TRACE(c.key);
         ScanState = ScanRun;
-        std::vector<std::string> asked, ownListed;
+        std::vector<std::string> ownListed;
         for (const std::string& item : c.own)
             ownListed.push_back(item[0] == 'H' ? item + "\\" : item);
         ownListed.push_back("HKLM\\Software\\" + std::string(kEntries).substr(9) + c.key + "\\");
-        for (const std::string& line : RunWizard(c, asked))
+        const wizardtest::WizardRun run = RunHostile(c);
+        for (const std::string& line : run.leftovers)
             EXPECT_TRUE(StartsWithAny(line + "\\", ownListed)) << "listed: " << line;
-        EXPECT_TRUE(Asked(asked, "did not remove"));
-        EXPECT_EQ(Asked(asked, "too general"), IsGeneralWord(c.key) && c.answer == IDYES);
+        EXPECT_TRUE(Asked(run.questions, "did not remove"));
+        EXPECT_EQ(Asked(run.questions, "too general"), IsGeneralWord(c.key) && c.answer == IDYES);
     }
     EXPECT_FALSE(ownTool.Running());
     EXPECT_TRUE(other.Running()) << "a program of that name elsewhere was ended";

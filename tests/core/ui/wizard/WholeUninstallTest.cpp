@@ -13,142 +13,77 @@
 
 #include "MainUnitIds.h"
 #include "StepFormIds.h"
-#include "core/system/Dialogs.h"
+#include "WizardSupport.h"
 #include "core/system/PublicFunctionUnit.h"
 #include "core/system/Reg32vs64.h"
 #include "core/system/SharedState.h"
 #include "core/system/StrUtil.h"
 #include "core/ui/UiSupport.h"
 #include "core/ui/main/MainUnit.h"
-#include "core/ui/main/OtherWindows.h"
 #include "core/ui/wizard/UnitStepForm.h"
+#include "support/PlantedRegistry.h"
 #include "support/Sandbox.h"
 #include "support/Spawn.h"
 #include "support/SystemSnapshot.h"
 
 using namespace ku;
-using kutest::RawSetString;
+using namespace wizardtest;
 
 namespace {
 
-const char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-const char kShared[] = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
-const char kAppPaths[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths";
-const char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const std::string kCurrentVersion = "Software\\Microsoft\\Windows\\CurrentVersion\\";
+const std::string kRun = kCurrentVersion + "Run", kShared = kCurrentVersion + "SharedDLLs";
+const std::string kAppPaths = kCurrentVersion + "App Paths\\";
+const std::string kUninstall = kCurrentVersion + "Uninstall\\";
 
-std::string ShellFolder(int id) {
-    char path[MAX_PATH] = {};
-    SHGetFolderPathA(nullptr, id | CSIDL_FLAG_CREATE, nullptr, 0, path);
-    return path;
+std::string Dword(DWORD value) {
+    return std::string(reinterpret_cast<const char*>(&value), sizeof value);
 }
 
-std::string ProgramFiles32() {
-    return ShellFolder(kutest::RunningUnderWow64() ? CSIDL_PROGRAM_FILESX86 : CSIDL_PROGRAM_FILES);
-}
-
-void RemoveTree(const std::string& path) {
-    kutest::RunAndWait("cmd /c rd /s /q \"" + path + "\"", 30000);
-}
-
-// What a second program with a name that begins like ours, and other programs' shared
-// entries, look like. All of it must survive the uninstall untouched.
+// A second program with a name that begins like ours, other programs' shared entries and the
+// user's notes. All of it must survive the uninstall untouched.
 class Canaries {
 public:
     Canaries() : folder_(ProgramFiles32() + "\\KuDemoAppBar") {
+        const HKEY lm = HKEY_LOCAL_MACHINE, cu = HKEY_CURRENT_USER;
         CreateDirectoryA(folder_.c_str(), nullptr);
         kutest::WriteTextFile(folder_ + "\\bar.dll", "bar");
-        RawSetString(HKEY_LOCAL_MACHINE, "Software\\KuDemoAppBar", "InstallPath", folder_, 0);
-        RawSetString(HKEY_CURRENT_USER, "Software\\KuDemoAppBar", "Theme", "dark", 0);
-        const std::string entry = std::string(kUninstall) + "\\KuDemoAppBar";
-        RawSetString(HKEY_LOCAL_MACHINE, entry, "DisplayName", "KuDemoAppBar", 0);
-        RawSetString(HKEY_LOCAL_MACHINE, entry, "UninstallString", folder_ + "\\uninst.exe", 0);
-        RawSetString(HKEY_LOCAL_MACHINE, entry, "Comments", "Companion of KuDemoApp", 0);
-        RawSetString(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "\\KuDemoAppBar.exe", "",
-                     folder_ + "\\KuDemoAppBar.exe", 0);
-        RawSetString(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "\\KuOtherTool.exe", "",
-                     "C:\\Other\\tool.exe", 0);
-        RawSetString(HKEY_LOCAL_MACHINE, kRun, "KuDemoAppBar", folder_ + "\\KuDemoAppBar.exe", 0);
-        RawSetString(HKEY_LOCAL_MACHINE, kRun, "KuOtherTool", "C:\\Other\\tool.exe", 0);
-        RawSetString(HKEY_CURRENT_USER, kRun, "KuOtherTool", "C:\\Other\\tool.exe", 0);
-        kutest::RawSetDword(HKEY_LOCAL_MACHINE, kShared, folder_ + "\\bar.dll", 1);
-        kutest::RawSetDword(HKEY_LOCAL_MACHINE, kShared, "C:\\Other\\shared.dll", 2);
+        const std::string exe = folder_ + "\\KuDemoAppBar.exe", other = "C:\\Other\\tool.exe";
+        const struct {
+            HKEY root;
+            std::string key, name, value;
+        } strings[] = {
+            {lm, "Software\\KuDemoAppBar", "InstallPath", folder_},
+            {cu, "Software\\KuDemoAppBar", "Theme", "dark"},
+            {lm, kUninstall + "KuDemoAppBar", "DisplayName", "KuDemoAppBar"},
+            {lm, kUninstall + "KuDemoAppBar", "UninstallString", folder_ + "\\uninst.exe"},
+            {lm, kUninstall + "KuDemoAppBar", "Comments", "Companion of KuDemoApp"},
+            {lm, kAppPaths + "KuDemoAppBar.exe", "", exe},
+            {lm, kAppPaths + "KuOtherTool.exe", "", other},
+            {lm, kRun, "KuDemoAppBar", exe},
+            {lm, kRun, "KuOtherTool", other},
+            {cu, kRun, "KuOtherTool", other},
+        };
+        for (const auto& s : strings)
+            registry_.String(s.root, s.key, s.name, s.value);
+        registry_.Value(lm, kShared, folder_ + "\\bar.dll", REG_DWORD, Dword(1));
+        registry_.Value(lm, kShared, "C:\\Other\\shared.dll", REG_DWORD, Dword(2));
         document_ = ShellFolder(CSIDL_PERSONAL) + "\\KuDemoApp notes.txt";
         kutest::WriteTextFile(document_, "my notes about KuDemoApp");
         running_ = std::make_unique<kutest::Sleeper>(folder_, "KuDemoAppBar.exe");
     }
     ~Canaries() {
         running_.reset();
-        kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, "Software\\KuDemoAppBar", 0);
-        kutest::RawDeleteTree(HKEY_CURRENT_USER, "Software\\KuDemoAppBar", 0);
-        kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, std::string(kUninstall) + "\\KuDemoAppBar", 0);
-        kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "\\KuDemoAppBar.exe", 0);
-        kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "\\KuOtherTool.exe", 0);
-        kutest::RawDeleteValue(HKEY_LOCAL_MACHINE, kRun, "KuDemoAppBar");
-        kutest::RawDeleteValue(HKEY_LOCAL_MACHINE, kRun, "KuOtherTool");
-        kutest::RawDeleteValue(HKEY_CURRENT_USER, kRun, "KuOtherTool");
-        kutest::RawDeleteValue(HKEY_LOCAL_MACHINE, kShared, folder_ + "\\bar.dll");
-        kutest::RawDeleteValue(HKEY_LOCAL_MACHINE, kShared, "C:\\Other\\shared.dll");
         DeleteFileA(document_.c_str());
         RemoveTree(folder_);
     }
     bool StillRunning() const { return running_->Running(); }
 
 private:
-    std::string folder_;
-    std::string document_;
+    kutest::PlantedRegistry registry_;
+    std::string folder_, document_;
     std::unique_ptr<kutest::Sleeper> running_;
 };
-
-struct WizardRun {
-    int uninstallDone = -1;
-    std::vector<std::string> leftovers;
-    std::vector<std::string> questions;
-};
-
-// Drives the wizard as the main window hands it over and a user clicks through it.
-WizardRun RunWizard(const std::string& displayName, const std::string& keyName,
-                    const std::string& command, const std::string& screenshotPrefix) {
-    WizardRun run;
-    SetMessageBoxHook([&](const MessageBoxCall& call) {
-        run.questions.push_back(call.caption + ": " + call.text);
-        return IDYES;
-    });
-    TUninstallStepForm form;
-    form.DisplayName = displayName;
-    form.UninstallKeyName = keyName;
-    form.UninstallCommand = command;
-    form.ProgramName = displayName;
-    form.Version = "1.0";
-    EXPECT_TRUE(form.Create(nullptr));
-    form.Show();
-    uitest::PumpMessages(100);
-    if (!screenshotPrefix.empty())
-        uitest::SaveScreenshot(form.Handle(), screenshotPrefix + "0Description");
-    form.StepBitBtnClick();
-    EXPECT_EQ(form.PageIndex(), PageScan);
-    form.StepBitBtnClick();
-    EXPECT_EQ(form.PageIndex(), PageResult);
-    uitest::PumpMessages(100);
-    if (!screenshotPrefix.empty())
-        uitest::SaveScreenshot(form.Handle(), screenshotPrefix + "3Result");
-    for (int i = 0; i < form.State.LeftoverList.Count(); ++i) {
-        const TContent& c = form.State.LeftoverList.GetItem(i).Content;
-        run.leftovers.push_back(c.ItemType == kItemFile
-                                    ? "3 " + UpperCase(c.FilePath)
-                                    : c.ItemType + " " + c.RootKeyName + "\\" + c.KeyPath +
-                                          (c.ItemType == "2" ? " = " + c.ValueName : ""));
-    }
-    form.StepBitBtnClick();
-    EXPECT_EQ(form.PageIndex(), PageFinish);
-    form.WaitForRemoval();
-    uitest::PumpMessages(100);
-    if (!screenshotPrefix.empty())
-        uitest::SaveScreenshot(form.Handle(), screenshotPrefix + "4Finish");
-    form.StepBitBtnClick();
-    run.uninstallDone = form.UninstallDone;
-    SetMessageBoxHook(nullptr);
-    return run;
-}
 
 std::string Join(const std::vector<std::string>& lines) {
     std::string text;
@@ -161,20 +96,28 @@ bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-// Every trace of the demo program, so that a run that failed half-way leaves the next a clean
-// machine.
-void ForgetDemoApp(const std::string& install, const std::string& appData) {
-    for (REGSAM view : {REGSAM(KEY_WOW64_32KEY), REGSAM(KEY_WOW64_64KEY)}) {
-        kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, "Software\\KuDemoApp", view);
-        kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, std::string(kUninstall) + "\\KuDemoApp", view);
-        kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "\\KuDemoApp.exe", view);
+// The NSIS demo program: installed by its own setup, and every trace of it forgotten at both
+// ends, so that a run that failed half-way leaves the next a clean machine.
+struct DemoApp {
+    const std::string install = ProgramFiles32() + "\\KuDemoApp";
+    const std::string appData = ShellFolder(CSIDL_APPDATA) + "\\KuDemoApp";
+    DemoApp() { Forget(); }
+    ~DemoApp() { Forget(); }
+    int Install() const {
+        return kutest::RunAndWait("\"" + kutest::Fixture("wizard\\KuDemoAppSetup.exe") + "\" /S");
     }
-    kutest::RawDeleteTree(HKEY_CURRENT_USER, "Software\\KuDemoApp", 0);
-    kutest::RawDeleteValue(HKEY_LOCAL_MACHINE, kRun, "KuDemoApp");
-    kutest::RawDeleteValue(HKEY_LOCAL_MACHINE, kShared, install + "\\KuDemoApp.dll");
-    RemoveTree(install);
-    RemoveTree(appData);
-}
+    void Forget() const {
+        for (REGSAM view : {REGSAM(KEY_WOW64_32KEY), REGSAM(KEY_WOW64_64KEY)})
+            for (const std::string& key : {std::string("Software\\KuDemoApp"),
+                                           kUninstall + "KuDemoApp", kAppPaths + "KuDemoApp.exe"})
+                kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, key, view);
+        kutest::RawDeleteTree(HKEY_CURRENT_USER, "Software\\KuDemoApp", 0);
+        kutest::RawDeleteValue(HKEY_LOCAL_MACHINE, kRun, "KuDemoApp");
+        kutest::RawDeleteValue(HKEY_LOCAL_MACHINE, kShared, install + "\\KuDemoApp.dll");
+        RemoveTree(install);
+        RemoveTree(appData);
+    }
+};
 
 class WholeUninstall : public ::testing::Test {
 protected:
@@ -183,41 +126,35 @@ protected:
         ScanState = ScanRun;
     }
     void TearDown() override { RegistryView64 = false; }
+    const std::string wow = kutest::RunningUnderWow64() ? "Software\\Wow6432Node\\" : "Software\\";
 };
 
 } // namespace
 
 TEST_F(WholeUninstall, NsisProgramLosesExactlyItsLeftovers) {
-    const std::string install = ProgramFiles32() + "\\KuDemoApp";
-    const std::string appData = ShellFolder(CSIDL_APPDATA) + "\\KuDemoApp";
-    ForgetDemoApp(install, appData);
+    DemoApp app;
     Canaries canaries;
     const kutest::RegistrySnapshot registryBefore = kutest::TakeRegistrySnapshot();
     const kutest::DriveSnapshot driveBefore = kutest::TakeDriveSnapshot();
 
-    ASSERT_EQ(kutest::RunAndWait("\"" + kutest::Fixture("wizard\\KuDemoAppSetup.exe") + "\" /S"), 0);
+    ASSERT_EQ(app.Install(), 0);
     const std::string uninstallString = kutest::RawReadString(
-        HKEY_LOCAL_MACHINE, std::string(kUninstall) + "\\KuDemoApp", "UninstallString");
+        HKEY_LOCAL_MACHINE, kUninstall + "KuDemoApp", "UninstallString");
     ASSERT_FALSE(uninstallString.empty());
 
-    const WizardRun run = RunWizard("KuDemoApp", "KuDemoApp",
-                                    NormalizeUninstallCommand(uninstallString), "NsisWizard");
+    const WizardRun run =
+        RunWizard("KuDemoApp", "KuDemoApp", NormalizeUninstallCommand(uninstallString), nullptr,
+                  "StepForm3Result");
     EXPECT_EQ(run.uninstallDone, 1);
-    const std::string wow = kutest::RunningUnderWow64() ? "Software\\Wow6432Node\\" : "Software\\";
-    const std::vector<std::string> expected = {
-        "1 HKEY_LOCAL_MACHINE\\" + wow + "KuDemoApp",
-        "2 HKEY_LOCAL_MACHINE\\" + wow + "Microsoft\\Windows\\CurrentVersion\\Run = KuDemoApp",
-        "2 HKEY_LOCAL_MACHINE\\" + wow + "Microsoft\\Windows\\CurrentVersion\\SharedDLLs = " +
-            install + "\\KuDemoApp.dll",
-        "1 HKEY_LOCAL_MACHINE\\" + wow + "Microsoft\\Windows\\CurrentVersion\\App Paths\\KuDemoApp.exe",
-        "1 HKEY_CURRENT_USER\\Software\\KuDemoApp",
-        "3 " + UpperCase(install + "\\data\\settings.ini"),
-        "3 " + UpperCase(appData + "\\cache.dat"),
-    };
-    for (const std::string& line : expected)
+    const std::string lm = "HKLM\\" + wow, cv = lm + "Microsoft\\Windows\\CurrentVersion\\";
+    for (const std::string& line :
+         {lm + "KuDemoApp", cv + "Run = KuDemoApp",
+          cv + "SharedDLLs = " + app.install + "\\KuDemoApp.dll", cv + "App Paths\\KuDemoApp.exe",
+          std::string("HKCU\\Software\\KuDemoApp"), UpperCase(app.install + "\\data\\settings.ini"),
+          UpperCase(app.appData + "\\cache.dat")})
         EXPECT_TRUE(HasLine(run.leftovers, line)) << line << "\nlisted:\n" << Join(run.leftovers);
     for (const std::string& line : run.leftovers)
-        EXPECT_EQ(line.find("KuDemoAppBar"), std::string::npos) << line;
+        EXPECT_EQ(UpperCase(line).find("KUDEMOAPPBAR"), std::string::npos) << line;
     EXPECT_TRUE(canaries.StillRunning());
 
     const kutest::Difference registry =
@@ -228,80 +165,85 @@ TEST_F(WholeUninstall, NsisProgramLosesExactlyItsLeftovers) {
     EXPECT_TRUE(drive.removed.empty()) << Join(drive.removed);
     // The uninstaller could not remove its folder while the settings were in it; the scan
     // lists files only, so the emptied folders stay.
-    const std::vector<std::string> folders = {UpperCase(install) + "\\",
-                                              UpperCase(install) + "\\DATA\\",
-                                              UpperCase(appData) + "\\"};
+    const std::vector<std::string> folders = {UpperCase(app.install) + "\\",
+                                              UpperCase(app.install) + "\\DATA\\",
+                                              UpperCase(app.appData) + "\\"};
     EXPECT_EQ(drive.added, folders) << Join(drive.added);
-    ForgetDemoApp(install, appData);
+}
+
+// The first package a prefix installs leaves the Windows Installer's own stores behind,
+// empty: no trace of the program.
+bool InstallerStore(const std::string& line) {
+    if (line == "C:\\WINDOWS\\INSTALLER\\")
+        return true;
+    if (line.size() < 2 || line.compare(line.size() - 2, 2, "\\=") != 0 ||
+        line.find("\\Installer") == std::string::npos)
+        return false;
+    const std::string key = line.substr(0, line.size() - 2);
+    const std::string last = key.substr(key.rfind('\\') + 1);
+    for (const char* container : {"Installer", "Features", "Products", "UpgradeCodes", "Components",
+                                  "UserData", "S-1-5-18"})
+        if (last == container)
+            return true;
+    return false;
 }
 
 TEST_F(WholeUninstall, MsiProgramWithoutADriveInItsCommand) {
     const std::string code = "{7A9E5C21-3B4D-4E8F-A1B2-C3D4E5F60718}";
     const std::string data = ShellFolder(CSIDL_COMMON_APPDATA) + "\\" + code;
     const std::string vendor = "Software\\KuDemoVendor";
+    // A run that failed half-way may have left the package installed, or its registration
+    // half deleted with the package's own keys and folder behind.
+    kutest::RunAndWait("msiexec /x " + code + " /qn", 120000);
+    kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, "Software\\KuDemoMsi", KEY_WOW64_32KEY);
+    kutest::RawDeleteTree(HKEY_LOCAL_MACHINE,
+                          kCurrentVersion + "Installer\\UserData\\S-1-5-18\\Components\\" +
+                              "12C5E9A7D4B3F8E41A2B3C4D5E6F70A1",
+                          KEY_WOW64_64KEY);
+    RemoveTree(ProgramFiles32() + "\\KuDemoMsi");
     // What the program left at run time, next to what must stay.
     CreateDirectoryA(data.c_str(), nullptr);
     kutest::WriteTextFile(data + "\\cache.dat", "cache");
-    RawSetString(HKEY_CURRENT_USER, "Software\\" + code + "\\Settings", "Level", "1", 0);
-    RawSetString(HKEY_LOCAL_MACHINE, vendor, "ProductCode", code, 0);
-    RawSetString(HKEY_LOCAL_MACHINE, vendor, "Keep", "other products", 0);
+    kutest::RawSetString(HKEY_CURRENT_USER, "Software\\" + code + "\\Settings", "Level", "1", 0);
+    kutest::RawSetString(HKEY_LOCAL_MACHINE, vendor, "ProductCode", code, 0);
+    kutest::RawSetString(HKEY_LOCAL_MACHINE, vendor, "Keep", "other products", 0);
     const kutest::RegistrySnapshot registryBefore = kutest::TakeRegistrySnapshot();
     const kutest::DriveSnapshot driveBefore = kutest::TakeDriveSnapshot();
 
-    ASSERT_EQ(kutest::RunAndWait("msiexec /i \"" + kutest::Fixture("wizard\\KuDemoMsi.msi") + "\" /qn",
-                                 120000),
+    ASSERT_EQ(kutest::RunAndWait(
+                  "msiexec /i \"" + kutest::Fixture("wizard\\KuDemoMsi.msi") + "\" /qn", 120000),
               0);
     std::string command;
     for (REGSAM view : {REGSAM(KEY_WOW64_32KEY), REGSAM(KEY_WOW64_64KEY)})
         if (command.empty())
-            command = kutest::RawReadString(
-                HKEY_LOCAL_MACHINE, std::string(kUninstall) + "\\" + code, "UninstallString", view);
+            command = kutest::RawReadString(HKEY_LOCAL_MACHINE, kUninstall + code,
+                                            "UninstallString", view);
     ASSERT_EQ(command, "MsiExec.exe /I" + code);
-    // The command names no drive, so the file scan walks the system drive. "/I" opens the
-    // maintenance dialog where the user picks Remove; the test asks for that removal directly.
-    const std::string normalized = NormalizeUninstallCommand(command);
-    EXPECT_EQ(normalized, command);
-    const WizardRun run = RunWizard("KuDemoMsi", code, "MsiExec.exe /X" + code + " /qn", "");
+    // The command names no drive, so the file scan walks the system drive. Started as it
+    // stands, "/I" would only repair: the wizard must run the removal (quietly here).
+    const WizardRun run = RunWizard("KuDemoMsi", code, NormalizeUninstallCommand(command) + " /qn");
     EXPECT_EQ(run.uninstallDone, 1);
-    const std::string wow = kutest::RunningUnderWow64() ? "Software\\Wow6432Node\\" : "Software\\";
-    for (const std::string& line :
-         {"1 HKEY_CURRENT_USER\\Software\\" + code, "2 HKEY_LOCAL_MACHINE\\" + wow + "KuDemoVendor = ProductCode",
-          "3 " + UpperCase(data + "\\cache.dat")})
+    for (const std::string& line : {"HKCU\\Software\\" + code,
+                                    "HKLM\\" + wow + "KuDemoVendor = ProductCode",
+                                    UpperCase(data + "\\cache.dat")})
         EXPECT_TRUE(HasLine(run.leftovers, line)) << line << "\nlisted:\n" << Join(run.leftovers);
 
     kutest::Difference registry = kutest::Compare(registryBefore, kutest::TakeRegistrySnapshot());
-    const std::string vendorKey = "HKLM\\" + wow + "KuDemoVendor\\";
-    std::vector<std::string> expectedGone = {
+    const std::vector<std::string> expectedGone = {
         "HKCU\\Software\\" + code + "\\=",
         "HKCU\\Software\\" + code + "\\Settings\\=",
         "HKCU\\Software\\" + code + "\\Settings\\\\Level=1:3100",
-        vendorKey + "\\ProductCode=1:",
+        "HKLM\\" + wow + "KuDemoVendor\\\\ProductCode=1:",
     };
     ASSERT_EQ(registry.removed.size(), expectedGone.size()) << Join(registry.removed);
     for (size_t i = 0; i < expectedGone.size(); ++i)
         EXPECT_EQ(registry.removed[i].rfind(expectedGone[i], 0), 0u) << registry.removed[i];
-    // The first package a prefix installs leaves the Windows Installer's own stores behind,
-    // empty: no trace of the program.
-    const auto store = [](const std::string& line) {
-        if (line == "C:\\WINDOWS\\INSTALLER\\")
-            return true;
-        if (line.size() < 2 || line.compare(line.size() - 2, 2, "\\=") != 0 ||
-            line.find("\\Installer") == std::string::npos)
-            return false;
-        const std::string key = line.substr(0, line.size() - 2);
-        const std::string last = key.substr(key.rfind('\\') + 1);
-        for (const char* container : {"Installer", "Features", "Products", "UpgradeCodes",
-                                      "Components", "UserData", "S-1-5-18"})
-            if (last == container)
-                return true;
-        return false;
-    };
     auto& added = registry.added;
-    added.erase(std::remove_if(added.begin(), added.end(), store), added.end());
+    added.erase(std::remove_if(added.begin(), added.end(), InstallerStore), added.end());
     EXPECT_TRUE(added.empty()) << Join(added);
     kutest::Difference drive = kutest::Compare(driveBefore, kutest::TakeDriveSnapshot());
     EXPECT_EQ(drive.removed, std::vector<std::string>{UpperCase(data + "\\cache.dat")});
-    drive.added.erase(std::remove_if(drive.added.begin(), drive.added.end(), store),
+    drive.added.erase(std::remove_if(drive.added.begin(), drive.added.end(), InstallerStore),
                       drive.added.end());
     EXPECT_TRUE(drive.added.empty()) << Join(drive.added);
 
@@ -312,8 +254,8 @@ TEST_F(WholeUninstall, MsiProgramWithoutADriveInItsCommand) {
 
 namespace {
 
-// A user at the real main window: waits for each page of the wizard, takes its picture and
-// clicks Next, from another thread while the window thread runs the modal wizard.
+// A user at the real main window: clicks Next on each page of the modal wizard from another
+// thread, once the page shows, and Finish once the removal is complete.
 class WizardUser {
 public:
     WizardUser() : thread_([this] { Run(); }) {}
@@ -324,48 +266,35 @@ public:
     bool Finished() const { return finished_; }
 
 private:
-    HWND Wizard() const {
+    HWND Item(int id) const {
         TUninstallStepForm* form = UninstallStepForm;
-        return form ? form->Handle() : nullptr;
+        return form && form->Handle() ? GetDlgItem(form->Handle(), id) : nullptr;
     }
-    bool WaitVisible(int id) {
+    bool Until(const std::function<bool()>& condition) {
         for (int i = 0; i < 12000 && !stop_; ++i) {
-            const HWND wizard = Wizard();
-            if (wizard && IsWindowVisible(GetDlgItem(wizard, id)))
+            if (condition())
                 return true;
             Sleep(10);
         }
         return false;
     }
-    void Next() { PostMessageA(GetDlgItem(Wizard(), IDC_STEP_STEPBITBTN), BM_CLICK, 0, 0); }
+    bool NextWhenShown(int id) {
+        if (!Until([&] { return IsWindowVisible(Item(id)) != FALSE; }))
+            return false;
+        Sleep(200);
+        PostMessageA(Item(IDC_STEP_STEPBITBTN), BM_CLICK, 0, 0);
+        return true;
+    }
     void Run() {
-        if (!WaitVisible(IDC_STEP_ABVERSION))
-            return;
-        Sleep(200);
-        uitest::SaveScreenshot(Wizard(), "MainWizard0Description");
-        Next();
-        if (!WaitVisible(IDC_STEP_SCANSTEP1))
-            return;
-        Next();
-        if (!WaitVisible(IDC_STEP_ABREGISTRYSCAN))
-            return;
-        uitest::SaveScreenshot(Wizard(), "MainWizard1Scan");
-        if (!WaitVisible(IDC_STEP_REGLISTVIEW))
-            return;
-        Sleep(200);
-        uitest::SaveScreenshot(Wizard(), "MainWizard3Result");
-        Next();
-        for (int i = 0; i < 6000 && !stop_; ++i) {
-            const HWND button = GetDlgItem(Wizard(), IDC_STEP_STEPBITBTN);
-            if (IsWindowEnabled(button) && WindowText(button) == "Finish" &&
-                WindowText(GetDlgItem(Wizard(), IDC_STEP_ABFINISH)) == "Congratulations!")
-                break;
-            Sleep(10);
-        }
-        Sleep(200);
-        uitest::SaveScreenshot(Wizard(), "MainWizard4Finish");
-        Next();
-        finished_ = true;
+        for (int page : {IDC_STEP_ABVERSION, IDC_STEP_SCANSTEP1, IDC_STEP_REGLISTVIEW})
+            if (!NextWhenShown(page))
+                return;
+        finished_ = Until([&] {
+            return IsWindowEnabled(Item(IDC_STEP_STEPBITBTN)) &&
+                   WindowText(Item(IDC_STEP_STEPBITBTN)) == "Finish" &&
+                   WindowText(Item(IDC_STEP_ABFINISH)) == "Congratulations!";
+        });
+        PostMessageA(Item(IDC_STEP_STEPBITBTN), BM_CLICK, 0, 0);
     }
 
     std::atomic<bool> stop_{false};
@@ -386,10 +315,8 @@ int RowOf(HWND list, const std::string& caption) {
 } // namespace
 
 TEST_F(WholeUninstall, ThroughTheRealMainWindow) {
-    const std::string install = ProgramFiles32() + "\\KuDemoApp";
-    const std::string appData = ShellFolder(CSIDL_APPDATA) + "\\KuDemoApp";
-    ForgetDemoApp(install, appData);
-    ASSERT_EQ(kutest::RunAndWait("\"" + kutest::Fixture("wizard\\KuDemoAppSetup.exe") + "\" /S"), 0);
+    DemoApp app;
+    ASSERT_EQ(app.Install(), 0);
     SetMessageBoxHook([](const MessageBoxCall&) { return IDYES; });
     {
         TUnInstallForm main;
@@ -413,6 +340,5 @@ TEST_F(WholeUninstall, ThroughTheRealMainWindow) {
     SetMessageBoxHook(nullptr);
     EXPECT_FALSE(kutest::RawKeyExists(HKEY_LOCAL_MACHINE, "Software\\KuDemoApp", KEY_WOW64_32KEY));
     EXPECT_FALSE(kutest::RawKeyExists(HKEY_CURRENT_USER, "Software\\KuDemoApp", 0));
-    EXPECT_EQ(GetFileAttributesA((install + "\\data\\settings.ini").c_str()), INVALID_FILE_ATTRIBUTES);
-    ForgetDemoApp(install, appData);
+    EXPECT_FALSE(kutest::PathExists(app.install + "\\data\\settings.ini"));
 }

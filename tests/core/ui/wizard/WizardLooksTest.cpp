@@ -60,13 +60,21 @@ TEST(WizardLooks, ImageButtonsKeepTheirNamesAndShowTheirListPictures) {
     EXPECT_EQ(WindowText(shown.Item(IDC_STEP_ABVERSION)), "1.0");
     EXPECT_NE(SendMessageA(shown.Item(IDC_STEP_PICAPPLICATIONICON), STM_GETICON, 0, 0), 0);
 
-    // The title is drawn on the band: beyond its text the band's colour shows, no light box.
+    // The title is drawn white straight on the band: no light box beyond its text.
     RECT title;
     GetWindowRect(shown.Item(IDC_STEP_TITLE), &title);
-    HDC screen = GetDC(nullptr);
-    const COLORREF under = GetPixel(screen, title.right - 3, (title.top + title.bottom) / 2);
-    ReleaseDC(nullptr, screen);
-    EXPECT_EQ(under, RGB(0x2B, 0x57, 0x9A));
+    MapWindowPoints(nullptr, shown.form.Handle(), reinterpret_cast<POINT*>(&title), 2);
+    EXPECT_EQ(uitest::BackgroundPixel(shown.form.Handle(), title.right - 3,
+                                      (title.top + title.bottom) / 2),
+              RGB(0x2B, 0x57, 0x9A));
+    HDC dc = CreateCompatibleDC(nullptr);
+    const LRESULT brush = SendMessageA(shown.form.Handle(), WM_CTLCOLORSTATIC,
+                                       reinterpret_cast<WPARAM>(dc),
+                                       reinterpret_cast<LPARAM>(shown.Item(IDC_STEP_TITLE)));
+    EXPECT_EQ(reinterpret_cast<HGDIOBJ>(brush), GetStockObject(NULL_BRUSH));
+    EXPECT_EQ(GetBkMode(dc), TRANSPARENT);
+    EXPECT_EQ(GetTextColor(dc), RGB(255, 255, 255));
+    DeleteDC(dc);
     EXPECT_EQ(WindowText(shown.Item(IDC_STEP_TITLE)), WindowText(shown.form.Handle()));
 
     for (HWND child = GetWindow(shown.form.Handle(), GW_CHILD); child;
