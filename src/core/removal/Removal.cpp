@@ -89,6 +89,16 @@ void NoteIfRemains(RemovalReport* report, const TContent& item, bool remains) {
         report->notRemoved.push_back(DescribeItem(item));
 }
 
+// Shows the item's place in the progress bar; true when the user has stopped the removal.
+bool StoppedAt(IRemovalHost& host, int index, RemovalReport* report) {
+    host.SetProgress(index);
+    if (!StopRemoving())
+        return false;
+    if (report)
+        report->stopped = true;
+    return true;
+}
+
 std::string ItemCount(size_t count) {
     return std::to_string(count) + (count == 1 ? " item" : " items");
 }
@@ -99,12 +109,8 @@ void DeleteRegistryItems(const TUninstallerContents& list, IRemovalHost& host,
                          RemovalReport* report, const RemovalScope& scope) {
     host.SetProgressRange(0, list.Count() - 1);
     for (int i = 0; i < list.Count(); ++i) {
-        host.SetProgress(i);
-        if (StopRemoving()) {
-            if (report)
-                report->stopped = true;
+        if (StoppedAt(host, i, report))
             return;
-        }
         const TContent& item = list.GetItem(i).Content;
         if (!IsRegistryItem(item) || !UsableKeyPath(item.KeyPath))
             continue;
@@ -134,12 +140,8 @@ void DeleteFileItems(const TUninstallerContents& list, IRemovalHost& host,
                  "Remove Options", MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
     host.SetProgressRange(0, list.Count() - 1);
     for (int i = 0; i < list.Count(); ++i) {
-        host.SetProgress(i);
-        if (StopRemoving()) {
-            if (report)
-                report->stopped = true;
+        if (StoppedAt(host, i, report))
             return;
-        }
         const TContent& item = list.GetItem(i).Content;
         if (item.ItemType != kItemFile || Trim(item.FilePath).empty())
             continue;
