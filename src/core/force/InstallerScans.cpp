@@ -17,7 +17,9 @@ namespace ku {
 
 namespace {
 
-bool Skipped() { return ScanState.load() == ScanSkipRegistry; }
+bool Skipped() {
+    return ScanState.load() == ScanSkipRegistry;
+}
 
 void Pump(IScanProgress* progress) {
     if (progress)
@@ -46,8 +48,7 @@ TContent& AddInstaller(TUninstallerContents& contents, HKEY root, const std::str
 }
 
 bool InList(const std::vector<std::string>& upperList, const std::string& text) {
-    return std::find(upperList.begin(), upperList.end(), UpperCase(Trim(text))) !=
-           upperList.end();
+    return std::find(upperList.begin(), upperList.end(), UpperCase(Trim(text))) != upperList.end();
 }
 
 // The component registrations of one product code (normal and special mode).
@@ -64,8 +65,7 @@ void ScanComponentsOfCode(const std::string& code, TUninstallerContents& content
         const std::string path = std::string(kInstallerComponentsPath) + "\\" + component;
         Caption(progress, path);
         UniqueKey key;
-        if (RegOpenKeyExA(components.get(), component.c_str(), 0, KEY_READ | InstallerReadView(),
-                          key.put()) != ERROR_SUCCESS)
+        if (!OpenInstallerKey(components.get(), component, key.put()))
             continue;
         const std::vector<RegValueEntry> values = ReadValues(key.get());
         const bool shared = std::any_of(values.begin(), values.end(), [&](const RegValueEntry& v) {
@@ -77,8 +77,8 @@ void ScanComponentsOfCode(const std::string& code, TUninstallerContents& content
     }
 }
 
-void WalkHivesForCode(TWizardState& state, const std::string& code,
-                      TUninstallerContents& contents, IScanProgress* progress) {
+void WalkHivesForCode(TWizardState& state, const std::string& code, TUninstallerContents& contents,
+                      IScanProgress* progress) {
     for (HKEY root : {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
         ScanRegistryInstallerWalk(state, root, "", progress, contents, code);
 }
@@ -103,8 +103,7 @@ std::vector<std::string> ProductsOfFolder(TWizardState& state, const ForcePathWo
         Counted(state, progress, path);
         const std::string location =
             ReadInstallerString(path + "\\InstallProperties", "InstallLocation");
-        if (!Trim(location).empty() && PathMatchesFolder(folder, location) &&
-            !InList(codes, code))
+        if (!Trim(location).empty() && PathMatchesFolder(folder, location) && !InList(codes, code))
             codes.push_back(UpperCase(Trim(code)));
     }
     return codes;
@@ -139,8 +138,8 @@ void ScanForceComponent(TWizardState& state, HKEY key, const std::string& path,
             matched = true;
             if (shared) {
                 if (!serverPass)
-                    AddInstaller(contents, HKEY_LOCAL_MACHINE, path, kItemRegistryValue)
-                        .ValueName = value.name;
+                    AddInstaller(contents, HKEY_LOCAL_MACHINE, path, kItemRegistryValue).ValueName =
+                        value.name;
             } else if (FileExists(data) && !IsBelowWindowsFolder(data) &&
                        data.find('.') != std::string::npos) {
                 if (serverPass) {
@@ -260,8 +259,9 @@ void ScanRegistryInstallerWalk(TWizardState& state, HKEY root, const std::string
     options.extraSkip = kInstallerComponentsPath;
     options.matcher = [&](const VisitedKey& key) {
         const size_t slash = key.path.rfind('\\');
-        MatchRegistryKeyInstallerCode(
-            key, contents, code, slash == std::string::npos ? key.path : key.path.substr(slash + 1));
+        MatchRegistryKeyInstallerCode(key, contents, code,
+                                      slash == std::string::npos ? key.path
+                                                                 : key.path.substr(slash + 1));
     };
     WalkRegistry(state, root, path, progress, options);
 }
@@ -285,10 +285,8 @@ void ScanInstallerLeftovers(TWizardState& state, const std::string& folder,
             const std::string path = std::string(kInstallerComponentsPath) + "\\" + component;
             Counted(state, progress, path);
             UniqueKey key;
-            if (RegOpenKeyExA(components.get(), component.c_str(), 0,
-                              KEY_READ | InstallerReadView(), key.put()) == ERROR_SUCCESS)
-                ScanForceComponent(state, key.get(), path, codes, word, contents, serverPass,
-                                   plan);
+            if (OpenInstallerKey(components.get(), component, key.put()))
+                ScanForceComponent(state, key.get(), path, codes, word, contents, serverPass, plan);
         }
     if (!serverPass)
         ScanFolderEntries(word, contents);

@@ -25,7 +25,9 @@ namespace {
 const char kUninstallPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const char kInstallerPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer";
 
-bool Stopped() { return ScanState.load() == ScanStop; }
+bool Stopped() {
+    return ScanState.load() == ScanStop;
+}
 
 TContent& NewItem(TUninstallerContents& contents, const std::string& root,
                   const std::string& keyPath, const char* type) {
@@ -45,8 +47,7 @@ void ScanComponents(const std::vector<std::string>& codes, TUninstallerContents&
         const std::string path = std::string(kInstallerComponentsPath) + "\\" + component;
         progress.Caption(path);
         UniqueKey key;
-        if (RegOpenKeyExA(components.get(), component.c_str(), 0, KEY_READ | InstallerReadView(),
-                          key.put()) != ERROR_SUCCESS)
+        if (!OpenInstallerKey(components.get(), component, key.put()))
             continue;
         const std::vector<RegValueEntry> values = ReadValues(key.get());
         // Another product's registration on the same component keeps the key and file alive.
@@ -62,7 +63,7 @@ void ScanComponents(const std::vector<std::string>& codes, TUninstallerContents&
 
 // A depth-first walk of one hive for keys and values naming one of the codes.
 class CodeWalker {
-public:
+  public:
     CodeWalker(const std::vector<std::string>& codes, bool severalCodes,
                TUninstallerContents& contents, const LeftoverScanProgress& progress)
         : codes_(codes), several_(severalCodes), contents_(contents), progress_(progress) {
@@ -78,7 +79,7 @@ public:
             Walk(key.get(), "");
     }
 
-private:
+  private:
     void Walk(HKEY key, const std::string& path) {
         for (const std::string& name : ReadSubkeyNames(key)) {
             if (Stopped())
@@ -292,6 +293,8 @@ void DeleteFileLeftovers(const TUninstallerContents& contents) {
     }
 }
 
-bool RecycleFile(const std::string& path) { return RecyclePath(path); }
+bool RecycleFile(const std::string& path) {
+    return RecyclePath(path);
+}
 
 } // namespace ku
