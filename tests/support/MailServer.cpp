@@ -9,7 +9,6 @@
 #include "support/Files.h"
 
 namespace kutest {
-
 namespace {
 
 const std::string kRoot = "C:\\kutest\\smtp\\";
@@ -46,16 +45,12 @@ std::string ReceivedMail::Header(const std::string& name) const {
     std::string value;
     bool inside = false;
     for (const std::string& line : Lines(data)) {
-        if (line.empty())
-            break; // the end of the headers
-        if (inside && (line[0] == ' ' || line[0] == '\t'))
+        if (line.empty() || (inside && line[0] != ' ' && line[0] != '\t'))
+            break; // the end of the headers, or of the one asked for
+        if (inside)
             value += line; // a folded header goes on in the next line
-        else if (inside)
-            break;
-        else if (line.rfind(name + ": ", 0) == 0) {
+        else if ((inside = line.rfind(name + ": ", 0) == 0))
             value = line.substr(name.size() + 2);
-            inside = true;
-        }
     }
     return value;
 }
@@ -68,13 +63,10 @@ ReceivedMail ReceivedMailFrom(const std::string& sender) {
     base = kRoot + "mail\\" + base;
     const std::string record = ReadAll(base + ".txt");
     const size_t split = record.find("\n\n");
-    ReceivedMail mail;
     if (split == std::string::npos)
-        return mail;
-    mail.envelope = Lines(record.substr(0, split));
-    mail.data = record.substr(split + 2);
-    mail.body = Lines(ReadAll(base + ".body.txt"));
-    return mail;
+        return ReceivedMail();
+    return {Lines(record.substr(0, split)), record.substr(split + 2),
+            Lines(ReadAll(base + ".body.txt"))};
 }
 
 } // namespace kutest

@@ -9,27 +9,47 @@
 #include <utility>
 #include <vector>
 
+#include "support/RawRegistry.h"
+
 namespace kutest {
 
 class PlantedRegistry {
   public:
     explicit PlantedRegistry(REGSAM view = 0) : view_(view) {}
-    ~PlantedRegistry();
+    ~PlantedRegistry() {
+        for (const Planted& value : values_)
+            RawDeleteValue(value.root, value.path, value.name, view_);
+        for (auto key = createdKeys_.rbegin(); key != createdKeys_.rend(); ++key)
+            RawDeleteTree(key->first, key->second, view_);
+    }
     PlantedRegistry(const PlantedRegistry&) = delete;
     PlantedRegistry& operator=(const PlantedRegistry&) = delete;
 
-    void Key(HKEY root, const std::string& path);
+    void Key(HKEY root, const std::string& path) {
+        for (size_t end = 0; end != std::string::npos;) {
+            end = path.find('\\', end + 1);
+            if (!RawKeyExists(root, path.substr(0, end), view_)) {
+                createdKeys_.emplace_back(root, path.substr(0, end));
+                break;
+            }
+        }
+        RawCreateKey(root, path, view_);
+    }
     void String(HKEY root, const std::string& path, const std::string& name,
-                const std::string& value);
+                const std::string& value) {
+        Value(root, path, name, REG_SZ, StringBytes(value));
+    }
     void Value(HKEY root, const std::string& path, const std::string& name, DWORD type,
-               const std::string& data);
-    REGSAM View() const { return view_; }
+               const std::string& data) {
+        Key(root, path);
+        RawSetValue(root, path, name, type, data, view_);
+        values_.push_back({root, path, name});
+    }
 
   private:
     struct Planted {
         HKEY root;
-        std::string path;
-        std::string name;
+        std::string path, name;
     };
     REGSAM view_;
     std::vector<Planted> values_;

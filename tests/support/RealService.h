@@ -5,27 +5,52 @@
 
 #include <string>
 
+#include "core/system/Handles.h"
+
 namespace kutest {
 
 // A service of its own, created through the service manager with the binary path given and
 // deleted at the end (its process ended if it still runs).
 class RealService {
   public:
-    RealService(const std::string& name, const std::string& binaryPath, DWORD type);
-    ~RealService();
-    RealService(const RealService&) = delete;
-    RealService& operator=(const RealService&) = delete;
+    RealService(const std::string& name, const std::string& binaryPath, DWORD type)
+        : name_(name), manager_(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS)) {
+        created_ = static_cast<bool>(ku::UniqueService(CreateServiceA(
+            manager_.get(), name_.c_str(), name_.c_str(), SERVICE_ALL_ACCESS, type,
+            SERVICE_DEMAND_START, SERVICE_ERROR_IGNORE, binaryPath.c_str(), nullptr, nullptr,
+            nullptr, nullptr, nullptr)));
+    }
+    ~RealService() {
+        if (const ku::UniqueService service = Open(SERVICE_ALL_ACCESS)) {
+            SERVICE_STATUS status;
+            ControlService(service.get(), SERVICE_CONTROL_STOP, &status);
+            DeleteService(service.get());
+        }
+        if (process_ && WaitForSingleObject(process_.get(), 3000) == WAIT_TIMEOUT)
+            TerminateProcess(process_.get(), 0);
+    }
     const std::string& Name() const { return name_; }
     bool Created() const { return created_; }
     bool Start();
-    DWORD State() const;
-    bool Gone() const;
+    DWORD State() const {
+        const ku::UniqueService service = Open(SERVICE_QUERY_STATUS);
+        SERVICE_STATUS status = {};
+        return service && QueryServiceStatus(service.get(), &status) ? status.dwCurrentState : 0;
+    }
+    bool Gone() const {
+        ku::UniqueService manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+        return !ku::UniqueService(OpenServiceA(manager.get(), name_.c_str(), SERVICE_QUERY_STATUS));
+    }
 
   private:
+    ku::UniqueService Open(DWORD access) const {
+        return ku::UniqueService(OpenServiceA(manager_.get(), name_.c_str(), access));
+    }
+
     std::string name_;
-    SC_HANDLE manager_;
+    ku::UniqueService manager_;
     bool created_ = false;
-    HANDLE process_ = nullptr;
+    ku::UniqueHandle process_;
 };
 
 } // namespace kutest

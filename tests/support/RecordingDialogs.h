@@ -17,17 +17,15 @@ class RecordingDialogs {
         ku::SetMessageBoxHook([this](const ku::MessageBoxCall& call) {
             std::lock_guard<std::mutex> guard(lock_);
             calls_.push_back(call);
+            int answer = (call.type & 0xF) == MB_YESNO ? IDYES : IDOK;
             if (!answers.empty()) {
-                const int answer = answers.front();
+                answer = answers.front();
                 answers.pop_front();
-                return answer;
             }
-            return (call.type & 0xF) == MB_YESNO ? IDYES : IDOK;
+            return answer;
         });
     }
     ~RecordingDialogs() { ku::SetMessageBoxHook(nullptr); }
-    RecordingDialogs(const RecordingDialogs&) = delete;
-    RecordingDialogs& operator=(const RecordingDialogs&) = delete;
 
     std::vector<ku::MessageBoxCall> Calls() {
         std::lock_guard<std::mutex> guard(lock_);

@@ -8,14 +8,12 @@
 
 namespace kutest {
 
-// Installs itself for its lifetime. Answers `ok` without starting anything, unless
-// `forward` is set, when the real launcher starts the program.
+// Installs itself for its lifetime. Answers `ok` without starting anything, unless `forward`
+// is set, when the real launcher starts the program.
 class RecordingLauncher : public ku::ICommandLauncher {
   public:
     RecordingLauncher() { ku::SetCommandLauncher(this); }
     ~RecordingLauncher() override { ku::SetCommandLauncher(nullptr); }
-    RecordingLauncher(const RecordingLauncher&) = delete;
-    RecordingLauncher& operator=(const RecordingLauncher&) = delete;
 
     ku::LaunchResult Launch(const ku::LaunchRequest& request) override {
         {

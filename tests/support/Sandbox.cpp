@@ -2,50 +2,48 @@
 #include "support/Sandbox.h"
 
 #include <atomic>
-#include <cstdio>
 #include <stdexcept>
-#include <vector>
 
 #include <gtest/gtest.h>
 
-namespace kutest {
+#include "core/system/Handles.h"
 
+namespace kutest {
 namespace {
 
-std::atomic<int> scratchCounter{0};
-
+// "Suite.Test_<process>_<n>", unique across the test programs running at once.
 std::string UniqueName() {
+    static std::atomic<int> counter{0};
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "x";
     for (char& c : name)
         if (c == '/' || c == '\\')
             c = '_';
-    char suffix[48];
-    std::snprintf(suffix, sizeof(suffix), "_%lu_%d", GetCurrentProcessId(), ++scratchCounter);
-    return name + suffix;
+    return name + "_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter);
 }
 
+// Removes a folder with its contents; a junction or link inside is removed, never followed.
 void RemoveTree(const std::string& path) {
     WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = data.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string full = path + "\\" + name;
-            SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-                RemoveTree(full);
-            else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveDirectoryA(full.c_str());
-            else
-                DeleteFileA(full.c_str());
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
+    ku::UniqueFind find(FindFirstFileA((path + "\\*").c_str(), &data));
+    for (bool more = static_cast<bool>(find); more; more = FindNextFileA(find.get(), &data)) {
+        const std::string name = data.cFileName, full = path + "\\" + name;
+        const bool folder = data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+        if (name == "." || name == "..")
+            continue;
+        SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (folder && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            RemoveTree(full);
+        else
+            (folder ? RemoveDirectoryA : DeleteFileA)(full.c_str());
     }
+    find.reset();
     RemoveDirectoryA(path.c_str());
+}
+
+void DeleteInBothViews(HKEY root, const std::string& path) {
+    RawDeleteTree(root, path, KEY_WOW64_64KEY);
+    RawDeleteTree(root, path, KEY_WOW64_32KEY);
 }
 
 } // namespace
@@ -59,14 +57,10 @@ std::string SandboxProblem() {
 }
 
 ScratchKey::ScratchKey(HKEY root) : root_(root), path_("Software\\KelvaneTest\\" + UniqueName()) {
-    RawDeleteTree(root_, path_, KEY_WOW64_64KEY);
-    RawDeleteTree(root_, path_, KEY_WOW64_32KEY);
+    DeleteInBothViews(root_, path_);
 }
 
-ScratchKey::~ScratchKey() {
-    RawDeleteTree(root_, path_, KEY_WOW64_64KEY);
-    RawDeleteTree(root_, path_, KEY_WOW64_32KEY);
-}
+ScratchKey::~ScratchKey() { DeleteInBothViews(root_, path_); }
 
 ScratchDir::ScratchDir() : path_(std::string(kScratchRoot) + "\\" + UniqueName()) { Make(); }
 

@@ -20,7 +20,7 @@ std::string SandboxProblem();
 // A registry key of its own for one test, below Software\KelvaneTest, deleted (with its
 // subkeys, in both views) when the object goes.
 class ScratchKey {
-public:
+  public:
     explicit ScratchKey(HKEY root = HKEY_CURRENT_USER);
     ~ScratchKey();
     ScratchKey(const ScratchKey&) = delete;
@@ -29,17 +29,16 @@ public:
     const std::string& Path() const { return path_; } // without a leading "\"
     std::string Sub(const std::string& name) const { return path_ + "\\" + name; }
 
-private:
+  private:
     HKEY root_;
     std::string path_;
 };
 
 // A folder of its own for one test below C:\kutest\scratch, removed with its contents.
 class ScratchDir {
-public:
+  public:
     ScratchDir();
-    // A short name of the caller's choosing (with this process's id), for tests that need a
-    // path of a certain length.
+    // A short name of the caller's choosing (with this process's id), for a path of a set length.
     explicit ScratchDir(const std::string& name);
     ~ScratchDir();
     ScratchDir(const ScratchDir&) = delete;
@@ -47,7 +46,7 @@ public:
     const std::string& Path() const { return path_; }
     std::string File(const std::string& name) const { return path_ + "\\" + name; }
 
-private:
+  private:
     void Make();
     std::string path_;
 };

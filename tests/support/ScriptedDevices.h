@@ -13,8 +13,8 @@ struct ScriptedDevice {
     std::string friendlyName, description;
     int classNumber = 0; // devices of one number share a class GUID
     ULONG status = 0, problem = 0;
-    bool statusFails = false, noDisplayClass = false, changeFails = false;
     int classImage = -1; // -1: the class has no image
+    bool statusFails = false, noDisplayClass = false, changeFails = false;
     CONFIGRET ejectAnswer = CR_SUCCESS;
     std::string vetoName;
 };
@@ -34,12 +34,12 @@ inline ScriptedDevice MakeDevice(const char* friendly, const char* description, 
 class ScriptedDevices : public ku::IDeviceApi {
   public:
     std::vector<ScriptedDevice> devices;
-    bool loadFails = false, setFails = false, imagesFail = false;
+    bool loadFails = false;
     std::vector<std::string> requests; // "enable 2", "disable 0", "eject 3"
     int opens = 0;                     // device sets made
 
     bool Load() override { return !loadFails; }
-    bool OpenDeviceSet() override { return ++opens, open_ = !setFails; }
+    bool OpenDeviceSet() override { return ++opens, open_ = true; }
     void CloseDeviceSet() override { open_ = false; }
     bool EnumDevice(int index, ku::DeviceData& device) override {
         if (!open_ || !At(index))
@@ -50,11 +50,9 @@ class ScriptedDevices : public ku::IDeviceApi {
     }
     bool DevNodeStatus(DWORD devInst, ULONG& status, ULONG& problem) override {
         const ScriptedDevice* device = At(static_cast<int>(devInst) - 100);
-        if (!device || device->statusFails)
-            return false;
-        status = device->status;
-        problem = device->problem;
-        return true;
+        if (device && !device->statusFails)
+            status = device->status, problem = device->problem;
+        return device && !device->statusFails;
     }
     std::string DeviceProperty(int index, DWORD property) override {
         return property == 12  ? devices.at(index).friendlyName
@@ -67,7 +65,7 @@ class ScriptedDevices : public ku::IDeviceApi {
                 return true;
         return false;
     }
-    bool LoadClassImages() override { return !imagesFail; }
+    bool LoadClassImages() override { return true; }
     void FreeClassImages() override {}
     HIMAGELIST ClassImages() override { return nullptr; }
     bool ClassImageIndex(const GUID& classGuid, int& image) override {

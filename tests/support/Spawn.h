@@ -1,5 +1,5 @@
 // Test helpers: fixture programs started under a name of the test's choosing and ended by the
-// test's own handle, and a wait for a condition.
+// test's own handle, KU.exe's windows seen from outside, and a wait for a condition.
 #pragma once
 
 #include <windows.h>
@@ -8,96 +8,93 @@
 #include <string>
 #include <vector>
 
+#include "core/system/Handles.h"
 #include "support/Sandbox.h"
 
 namespace kutest {
 
-// A copy of the sleeper fixture under `exeName` in `folder`, started and kept by handle.
+// A copy of the sleeper fixture under `exeName` in `folder`, started, and ended at the end.
 class Sleeper {
   public:
     Sleeper(const std::string& folder, const std::string& exeName);
-    ~Sleeper(); // ends the process if it still runs
-    Sleeper(const Sleeper&) = delete;
-    Sleeper& operator=(const Sleeper&) = delete;
-
+    ~Sleeper();
     DWORD Id() const { return id_; }
     const std::string& Path() const { return path_; }
-    bool Running() const;
-    // Waits up to `ms` for the end; the exit code, or STILL_ACTIVE when it still runs.
-    DWORD WaitExitCode(DWORD ms = 5000) const;
+    bool Running() const { return WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
+    // The exit code after up to `ms`, or STILL_ACTIVE.
+    DWORD WaitExitCode(DWORD ms = 5000) const {
+        DWORD code = STILL_ACTIVE;
+        WaitForSingleObject(process_.get(), ms);
+        GetExitCodeProcess(process_.get(), &code);
+        return code;
+    }
 
   private:
     std::string path_;
-    HANDLE process_ = nullptr;
+    ku::UniqueHandle process_;
     DWORD id_ = 0;
 };
 
-// Starts `commandLine` (in `directory` when given) without waiting; the process handle (the
-// caller closes it) and its id, or nullptr when it did not start.
+// Starts without waiting; the process handle (the caller closes it), nullptr when it did not start.
 HANDLE StartProgram(const std::string& commandLine, DWORD* id = nullptr,
                     const std::string& directory = "");
-
-// Starts `commandLine` (in `directory` when given) and waits for it; its exit code, or -1 when
-// it did not start or end.
+// The exit code, or -1 when it did not start or end in time (then it is ended).
 int RunAndWait(const std::string& commandLine, DWORD ms = 60000, const std::string& directory = "");
-
 // Polls `condition` every 50 ms for up to `ms`.
 bool WaitFor(const std::function<bool()>& condition, DWORD ms = 10000);
-
-// The exit code of a started program, or -1 when it had to be ended after `ms`.
+// The exit code, or -1 when the program had to be ended after `ms`.
 int WaitForExit(HANDLE process, DWORD ms);
 
-// The built KU.exe of the fixtures, started with `argument`.
-HANDLE StartKu(const std::string& argument, DWORD* id);
-
-// The visible top-level windows of a process: the one on the task bar (the main window) and
-// the last other one (a splash or a dialog of its own).
+// The visible top-level windows of a process: the one on the task bar and the last other one.
 struct ProgramWindows {
-    HWND main = nullptr;
-    HWND other = nullptr;
+    HWND main = nullptr, other = nullptr;
 };
 ProgramWindows WindowsOf(DWORD processId);
-// Waits up to `ms` for the process's main window; nullptr when none came.
 HWND WaitForMainWindow(DWORD processId, DWORD ms = 20000);
-
-// Waits up to `ms` for a visible top-level window of the process that holds a control with
-// this id; nullptr when none came.
+// A visible top-level window of the process holding a control with this id; nullptr when none came.
 HWND WaitForWindowWith(DWORD processId, int controlId, DWORD ms = 20000);
-
-// A visible dialog of the process with this caption and, when button is not 0, with that
-// button (a message box); nullptr when there is none.
+// A visible dialog of the process with this caption (and this button when not 0).
 HWND FindDialogOf(DWORD processId, const std::string& caption, int button = 0);
-// Waits up to `ms` for such a dialog and presses its button; false when it never came.
+// Waits for such a dialog and presses its button; false when it never came.
 bool AnswerDialog(DWORD processId, const std::string& caption, int button, DWORD ms = 60000);
 // A left click inside a control of another process, as the mouse gives it.
-void ClickControl(HWND control);
+inline void ClickControl(HWND control) {
+    PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+    PostMessageA(control, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+}
 
 inline std::string Fixture(const std::string& name) {
     return std::string(kFixtureDir) + "\\" + name;
 }
+// The built KU.exe of the fixtures, started with `argument`.
+inline HANDLE StartKu(const std::string& argument, DWORD* id) {
+    return StartProgram("\"" + Fixture("ku\\KU.exe") + "\" " + argument, id);
+}
 
-// A window's text, also of another process's control (asked with WM_GETTEXT).
-std::string TextOf(HWND window);
-// The items a list box (LB_GETCOUNT, LB_GETTEXT) or a combo box (CB_...) of this process shows.
+// A window's text, also of another process's control.
+inline std::string TextOf(HWND window) {
+    char text[512] = {};
+    SendMessageA(window, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text));
+    return text;
+}
+// The items of a list box (LB_GETCOUNT, LB_GETTEXT) or a combo box of this process.
 std::vector<std::string> ItemTexts(HWND control, UINT countMessage, UINT textMessage);
 
-// KU.exe (the built one, or a copy) started with the update check off and its main window
-// found; at the end it is closed if it still runs and its settings key goes.
+// KU.exe started with the update check off and its main window found (nullptr when none came);
+// at the end it is closed if it still runs and its settings key goes.
 class KuSession {
   public:
     explicit KuSession(const std::string& exePath = Fixture("ku\\KU.exe"),
                        const std::string& directory = "");
     ~KuSession();
-    KuSession(const KuSession&) = delete;
-    KuSession& operator=(const KuSession&) = delete;
     // Closes the main window; KU.exe's exit code (-1 when it had to be ended).
     int Close();
 
     DWORD id = 0;
-    HWND main = nullptr; // nullptr when no main window came
+    HWND main = nullptr;
 
   private:
-    HANDLE process_ = nullptr;
+    ku::UniqueHandle process_;
 };
 
 } // namespace kutest

@@ -3,145 +3,96 @@
 
 #include <windows.h>
 
-#include <algorithm>
-#include <cstdio>
-
+#include "core/system/Handles.h"
 #include "core/system/StrUtil.h"
 
 namespace kutest {
-
 namespace {
 
 // Places that change on their own while a test runs: temporary folders, Wine's own state,
 // the test harness's output.
-const char* const kNoisyKeys[] = {
+const std::vector<std::string> kNoisyKeys = {
     "HKLM\\SYSTEM\\CURRENTCONTROLSET\\SERVICES\\EVENTLOG",
     "HKLM\\SOFTWARE\\MICROSOFT\\WINDOWS NT\\CURRENTVERSION\\PERFLIB",
     "HKLM\\SYSTEM\\CURRENTCONTROLSET\\CONTROL\\SESSION MANAGER\\ENVIRONMENT",
-    "HKCU\\SOFTWARE\\WINE",
-    "HKLM\\SOFTWARE\\WINE",
-    "HKLM\\HARDWARE",
+    "HKCU\\SOFTWARE\\WINE", "HKLM\\SOFTWARE\\WINE", "HKLM\\HARDWARE", "\\CURRENTCONTROLSET\\ENUM\\",
     "\\CONTROL\\SERVICECURRENT", // a counter the service manager bumps as services start
     "\\CONTROL\\DEVICECLASSES",  // device interfaces Wine links and unlinks as it starts
-    "\\CURRENTCONTROLSET\\ENUM\\",
     // NSIS uninstallers leave their temporary copy to be removed at the next start.
     "\\SESSION MANAGER\\\\PENDINGFILERENAMEOPERATIONS",
-    "HKCU\\SOFTWARE\\KELVANETEST",
-    "HKLM\\SOFTWARE\\KELVANETEST",
-    "HKLM\\SOFTWARE\\WOW6432NODE\\KELVANETEST",
-};
-const char* const kNoisyFolders[] = {
+    "HKCU\\SOFTWARE\\KELVANETEST", "HKLM\\SOFTWARE\\KELVANETEST",
+    "HKLM\\SOFTWARE\\WOW6432NODE\\KELVANETEST"};
+const std::vector<std::string> kNoisyFolders = {
     "\\TEMP\\",        "\\KUTEST\\SCREENSHOTS\\", "\\KUTEST\\SCRATCH\\",
     "\\KUTEST\\BIN\\", "\\KUTEST\\HTTP\\",        "C:\\WINDOWS\\LOGS\\"};
 
-bool Noisy(const std::string& upper, const char* const* list, size_t count) {
-    for (size_t i = 0; i < count; ++i)
-        if (upper.find(list[i]) != std::string::npos)
+bool Noisy(const std::string& name, const std::vector<std::string>& places) {
+    const std::string upper = ku::UpperCase(name);
+    for (const std::string& place : places)
+        if (upper.find(place) != std::string::npos)
             return true;
     return false;
 }
 
-std::string Hex(const BYTE* data, DWORD size) {
-    std::string text;
-    char byte[3];
-    for (DWORD i = 0; i < size; ++i) {
-        std::snprintf(byte, sizeof byte, "%02x", data[i]);
-        text += byte;
-    }
-    return text;
-}
-
 void DumpKey(HKEY key, const std::string& name, RegistrySnapshot& snapshot) {
-    const std::string upper = ku::UpperCase(name);
-    if (Noisy(upper, kNoisyKeys, sizeof kNoisyKeys / sizeof *kNoisyKeys))
+    if (Noisy(name, kNoisyKeys))
         return;
     snapshot[name + "\\"] = "";
     std::vector<char> valueName(16384);
     std::vector<BYTE> data(1 << 16);
     for (DWORD i = 0;; ++i) {
-        DWORD nameLength = static_cast<DWORD>(valueName.size());
+        DWORD nameLength = static_cast<DWORD>(valueName.size()), type = 0;
         DWORD dataLength = static_cast<DWORD>(data.size());
-        DWORD type = 0;
-        LONG result = RegEnumValueA(key, i, valueName.data(), &nameLength, nullptr, &type,
-                                    data.data(), &dataLength);
-        if (result == ERROR_MORE_DATA) {
-            data.resize(dataLength + 16);
-            nameLength = static_cast<DWORD>(valueName.size());
-            dataLength = static_cast<DWORD>(data.size());
-            result = RegEnumValueA(key, i, valueName.data(), &nameLength, nullptr, &type,
-                                   data.data(), &dataLength);
+        const LONG result = RegEnumValueA(key, i, valueName.data(), &nameLength, nullptr, &type,
+                                          data.data(), &dataLength);
+        if (result == ERROR_MORE_DATA) { // a value larger than the buffer: read it again
+            data.resize(data.size() * 4);
+            --i;
+            continue;
         }
         if (result != ERROR_SUCCESS)
             break;
         const std::string entry = name + "\\\\" + std::string(valueName.data(), nameLength);
-        if (!Noisy(ku::UpperCase(entry), kNoisyKeys, sizeof kNoisyKeys / sizeof *kNoisyKeys))
-            snapshot[entry] = std::to_string(type) + ":" + Hex(data.data(), dataLength);
+        std::string text = std::to_string(type) + ":";
+        for (DWORD b = 0; b < dataLength; ++b)
+            text += {"0123456789abcdef"[data[b] >> 4], "0123456789abcdef"[data[b] & 15]};
+        if (!Noisy(entry, kNoisyKeys))
+            snapshot[entry] = text;
     }
     char sub[1024];
-    for (DWORD i = 0;; ++i) {
-        DWORD length = sizeof sub;
-        if (RegEnumKeyExA(key, i, sub, &length, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            break;
-        HKEY child;
-        if (RegOpenKeyExA(key, sub, 0, KEY_READ | KEY_WOW64_64KEY, &child) != ERROR_SUCCESS)
-            continue;
-        DumpKey(child, name + "\\" + sub, snapshot);
-        RegCloseKey(child);
+    for (DWORD i = 0, length = sizeof sub;
+         RegEnumKeyExA(key, i, sub, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+         ++i, length = sizeof sub) {
+        ku::UniqueKey child;
+        if (RegOpenKeyExA(key, sub, 0, KEY_READ | KEY_WOW64_64KEY, child.put()) == ERROR_SUCCESS)
+            DumpKey(child.get(), name + "\\" + sub, snapshot);
     }
 }
 
 void ListFolder(const std::string& folder, DriveSnapshot& snapshot) {
     WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        const std::string name = data.cFileName;
-        if (name == "." || name == "..")
-            continue;
-        const std::string full = folder + "\\" + name;
+    ku::UniqueFind find(FindFirstFileA((folder + "\\*").c_str(), &data));
+    for (bool more = static_cast<bool>(find); more; more = FindNextFileA(find.get(), &data)) {
+        const std::string name = data.cFileName, full = folder + "\\" + name;
         const bool directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         const std::string upper = ku::UpperCase(full) + (directory ? "\\" : "");
-        if (Noisy(upper, kNoisyFolders, sizeof kNoisyFolders / sizeof *kNoisyFolders))
+        if (name == "." || name == ".." || Noisy(upper, kNoisyFolders))
             continue;
         snapshot.insert(upper);
         if (directory && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
             ListFolder(full, snapshot);
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
-}
-
-template <typename Set> Difference CompareSets(const Set& before, const Set& after) {
-    Difference difference;
-    for (const auto& entry : before)
-        if (!after.count(entry))
-            difference.removed.push_back(entry);
-    for (const auto& entry : after)
-        if (!before.count(entry))
-            difference.added.push_back(entry);
-    return difference;
-}
-
-std::set<std::string> Lines(const RegistrySnapshot& snapshot) {
-    std::set<std::string> lines;
-    for (const auto& [name, value] : snapshot)
-        lines.insert(name + "=" + value);
-    return lines;
+    }
 }
 
 } // namespace
 
 RegistrySnapshot TakeRegistrySnapshot() {
     RegistrySnapshot snapshot;
-    const std::pair<HKEY, const char*> roots[] = {{HKEY_LOCAL_MACHINE, "HKLM"},
-                                                  {HKEY_CURRENT_USER, "HKCU"}};
-    for (const auto& [root, name] : roots) {
-        HKEY key;
-        if (RegOpenKeyExA(root, nullptr, 0, KEY_READ | KEY_WOW64_64KEY, &key) == ERROR_SUCCESS) {
-            DumpKey(key, name, snapshot);
-            RegCloseKey(key);
-        }
+    for (const auto& [root, name] : {std::pair{HKEY_LOCAL_MACHINE, "HKLM"},
+                                     std::pair{HKEY_CURRENT_USER, "HKCU"}}) {
+        ku::UniqueKey key;
+        if (RegOpenKeyExA(root, nullptr, 0, KEY_READ | KEY_WOW64_64KEY, key.put()) == ERROR_SUCCESS)
+            DumpKey(key.get(), name, snapshot);
     }
     return snapshot;
 }
@@ -152,12 +103,24 @@ DriveSnapshot TakeDriveSnapshot(const std::string& root) {
     return snapshot;
 }
 
-Difference Compare(const RegistrySnapshot& before, const RegistrySnapshot& after) {
-    return CompareSets(Lines(before), Lines(after));
+Difference Compare(const DriveSnapshot& before, const DriveSnapshot& after) {
+    Difference difference;
+    for (const auto& entry : before)
+        if (!after.count(entry))
+            difference.removed.push_back(entry);
+    for (const auto& entry : after)
+        if (!before.count(entry))
+            difference.added.push_back(entry);
+    return difference;
 }
 
-Difference Compare(const DriveSnapshot& before, const DriveSnapshot& after) {
-    return CompareSets(before, after);
+// A changed value shows as one line removed and one added: "name=type:data".
+Difference Compare(const RegistrySnapshot& before, const RegistrySnapshot& after) {
+    DriveSnapshot lines[2];
+    for (int i = 0; i < 2; ++i)
+        for (const auto& [name, value] : i == 0 ? before : after)
+            lines[i].insert(name + "=" + value);
+    return Compare(lines[0], lines[1]);
 }
 
 std::vector<std::string> Names(const std::vector<std::string>& lines) {

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "core/system/Handles.h"
+#include "support/Files.h"
 #include "sysmanager/HiveApi.h"
 
 namespace kutest {
@@ -17,31 +19,19 @@ namespace kutest {
 class WindowsLikeHives : public ku::IHiveApi {
   public:
     WindowsLikeHives() { ku::SetHiveApi(this); }
-    ~WindowsLikeHives() override {
-        ku::SetHiveApi(nullptr);
-        if (gate_)
-            CloseHandle(gate_);
-    }
-    WindowsLikeHives(const WindowsLikeHives&) = delete;
-    WindowsLikeHives& operator=(const WindowsLikeHives&) = delete;
+    ~WindowsLikeHives() override { ku::SetHiveApi(nullptr); }
 
-    bool EnablePrivilege(const std::string& name) override {
-        Note("privilege " + name);
-        return true;
-    }
+    bool EnablePrivilege(const std::string& name) override { return Note("privilege " + name); }
 
     // RegSaveKey fails on an existing file; a hive this "system" lacks is not found.
     LONG SaveKey(HKEY root, const std::string& subKey, const std::string& file) override {
         if (gate_)
-            WaitForSingleObject(gate_, 20000);
+            WaitForSingleObject(gate_.get(), 20000);
         Note("save " + subKey);
-        if (missing.count(subKey))
-            return ERROR_FILE_NOT_FOUND;
-        if (subKey == failOn)
-            return failCode;
-        if (GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES)
-            return ERROR_ALREADY_EXISTS;
-        return WriteText(file, HiveText(root, subKey)) ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
+        return missing.count(subKey)  ? ERROR_FILE_NOT_FOUND
+               : subKey == failOn     ? ERROR_ACCESS_DENIED
+               : PathExists(file)     ? ERROR_ALREADY_EXISTS
+               : Write(file, HiveText(root, subKey));
     }
 
     // RegReplaceKey needs the new file, keeps the displaced hive under oldFile and fails when
@@ -49,14 +39,10 @@ class WindowsLikeHives : public ku::IHiveApi {
     LONG ReplaceKey(HKEY root, const std::string& subKey, const std::string& newFile,
                     const std::string& oldFile) override {
         Note("replace " + subKey + " " + newFile);
-        if (subKey == failOn)
-            return failCode;
-        if (GetFileAttributesA(newFile.c_str()) == INVALID_FILE_ATTRIBUTES)
-            return ERROR_FILE_NOT_FOUND;
-        if (GetFileAttributesA(oldFile.c_str()) != INVALID_FILE_ATTRIBUTES)
-            return ERROR_ALREADY_EXISTS;
-        return WriteText(oldFile, "displaced " + HiveText(root, subKey)) ? ERROR_SUCCESS
-                                                                         : ERROR_WRITE_FAULT;
+        return subKey == failOn        ? ERROR_ACCESS_DENIED
+               : !PathExists(newFile)  ? ERROR_FILE_NOT_FOUND
+               : PathExists(oldFile)   ? ERROR_ALREADY_EXISTS
+               : Write(oldFile, "displaced " + HiveText(root, subKey));
     }
 
     // Calls of one kind ("save", "replace"), in order, without the kind.
@@ -74,31 +60,25 @@ class WindowsLikeHives : public ku::IHiveApi {
     }
 
     // Saves wait until Open(); for watching a backup while it runs.
-    void HoldSaves() { gate_ = CreateEventA(nullptr, TRUE, FALSE, nullptr); }
-    void Open() { SetEvent(gate_); }
+    void HoldSaves() { gate_.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr)); }
+    void Open() { SetEvent(gate_.get()); }
 
     std::set<std::string> missing; // sub keys this system has no hive for
-    std::string failOn;            // the sub key whose save and replace fail
-    LONG failCode = ERROR_ACCESS_DENIED;
+    std::string failOn;            // the sub key whose save and replace are denied
 
   private:
-    void Note(const std::string& call) {
+    bool Note(const std::string& call) {
         std::lock_guard<std::mutex> guard(lock_);
         calls_.push_back(call);
+        return true;
     }
-    static bool WriteText(const std::string& path, const std::string& text) {
-        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-        if (file == INVALID_HANDLE_VALUE)
-            return false;
-        DWORD written = 0;
-        WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-        CloseHandle(file);
-        return written == text.size();
+    static LONG Write(const std::string& path, const std::string& text) {
+        return WriteTextFile(path, text) ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
     }
 
     std::mutex lock_;
     std::vector<std::string> calls_;
-    HANDLE gate_ = nullptr;
+    ku::UniqueHandle gate_;
 };
 
 } // namespace kutest
