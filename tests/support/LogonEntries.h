@@ -44,12 +44,13 @@ class LogonEntries {
     std::string StartupFolder(bool common) const {
         // Asking the shell for the folder makes it and writes its "Shell Folders" value.
         char path[MAX_PATH] = {};
-        SHGetFolderPathA(nullptr, (common ? CSIDL_COMMON_STARTUP : CSIDL_STARTUP) | CSIDL_FLAG_CREATE,
+        SHGetFolderPathA(nullptr,
+                         (common ? CSIDL_COMMON_STARTUP : CSIDL_STARTUP) | CSIDL_FLAG_CREATE,
                          nullptr, 0, path);
-        const std::string shown = RawReadString(
-            common ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER,
-            "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
-            common ? "Common Startup" : "Startup", View());
+        const std::string shown =
+            RawReadString(common ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER,
+                          "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                          common ? "Common Startup" : "Startup", View());
         const std::string folder = shown.empty() ? path : shown;
         CreateDirectoryA(folder.c_str(), nullptr);
         return folder;
@@ -60,8 +61,10 @@ class LogonEntries {
         return files_.back();
     }
     std::string WinIniPath() const { return WindowsFolder() + "\\win.ini"; }
-    void AddWinIniKey(const std::string& section, const std::string& key, const std::string& value) {
-        WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), WinIniPath().c_str());
+    void AddWinIniKey(const std::string& section, const std::string& key,
+                      const std::string& value) {
+        WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(),
+                                   WinIniPath().c_str());
         winIniKeys_.emplace_back(section, key);
     }
 

@@ -19,7 +19,8 @@ class NetshLauncher : public RecordingLauncher {
         ku::LaunchRequest changed = request;
         const bool viaCmd = ku::StartsText(request.commandLine, "cmd.exe ");
         if (viaCmd)
-            changed.commandLine = ku::ReplaceAll(request.commandLine, " netsh ", " " + kFakeNetsh + " ");
+            changed.commandLine =
+                ku::ReplaceAll(request.commandLine, " netsh ", " " + kFakeNetsh + " ");
         forward = viaCmd && ok;
         return RecordingLauncher::Launch(changed);
     }

@@ -31,8 +31,9 @@ RawValue RawReadValue(HKEY root, const std::string& path, const std::string& nam
     if (!key || RegQueryValueExA(key.get(), name.c_str(), nullptr, &value.type, nullptr, &size))
         return RawValue();
     value.bytes.resize(size);
-    value.exists = RegQueryValueExA(key.get(), name.c_str(), nullptr, &value.type,
-                                    reinterpret_cast<BYTE*>(&value.bytes[0]), &size) == ERROR_SUCCESS;
+    value.exists =
+        RegQueryValueExA(key.get(), name.c_str(), nullptr, &value.type,
+                         reinterpret_cast<BYTE*>(&value.bytes[0]), &size) == ERROR_SUCCESS;
     value.bytes.resize(size);
     return value.exists ? value : RawValue();
 }
@@ -41,7 +42,9 @@ bool RawKeyExists(HKEY root, const std::string& path, REGSAM view) {
     return static_cast<bool>(Open(root, path, KEY_READ | view));
 }
 
-void RawCreateKey(HKEY root, const std::string& path, REGSAM view) { Create(root, path, view); }
+void RawCreateKey(HKEY root, const std::string& path, REGSAM view) {
+    Create(root, path, view);
+}
 
 void RawSetValue(HKEY root, const std::string& path, const std::string& name, DWORD type,
                  const std::string& data, REGSAM view) {

@@ -60,9 +60,13 @@ ScratchKey::ScratchKey(HKEY root) : root_(root), path_("Software\\KelvaneTest\\"
     DeleteInBothViews(root_, path_);
 }
 
-ScratchKey::~ScratchKey() { DeleteInBothViews(root_, path_); }
+ScratchKey::~ScratchKey() {
+    DeleteInBothViews(root_, path_);
+}
 
-ScratchDir::ScratchDir() : path_(std::string(kScratchRoot) + "\\" + UniqueName()) { Make(); }
+ScratchDir::ScratchDir() : path_(std::string(kScratchRoot) + "\\" + UniqueName()) {
+    Make();
+}
 
 ScratchDir::ScratchDir(const std::string& name)
     : path_(std::string(kScratchRoot) + "\\" + name + "_" + std::to_string(GetCurrentProcessId())) {
@@ -77,7 +81,9 @@ void ScratchDir::Make() {
         throw std::runtime_error("cannot create " + path_);
 }
 
-ScratchDir::~ScratchDir() { RemoveTree(path_); }
+ScratchDir::~ScratchDir() {
+    RemoveTree(path_);
+}
 
 bool RunningUnderWow64() {
     BOOL wow = FALSE;

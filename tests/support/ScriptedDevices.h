@@ -21,14 +21,7 @@ struct ScriptedDevice {
 
 inline ScriptedDevice MakeDevice(const char* friendly, const char* description, int classNumber,
                                  ULONG status, ULONG problem = 0, int classImage = -1) {
-    ScriptedDevice device;
-    device.friendlyName = friendly;
-    device.description = description;
-    device.classNumber = classNumber;
-    device.status = status;
-    device.problem = problem;
-    device.classImage = classImage;
-    return device;
+    return {friendly, description, classNumber, status, problem, classImage, {}, {}, {}, {}, {}};
 }
 
 class ScriptedDevices : public ku::IDeviceApi {

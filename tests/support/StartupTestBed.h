@@ -11,9 +11,6 @@
 
 namespace kutest {
 
-inline const std::string kVersionedFixture =
-    std::string(kFixtureDir) + "\\startup\\kuversioned.exe";
-
 struct StartupTestBed {
     LogonEntries logon;
     ScratchDir program;
@@ -26,7 +23,8 @@ struct StartupTestBed {
     std::string VersionedCopy() const {
         const std::string folder = program.Path() + "\\My #Tools";
         CreateDirectoryA(folder.c_str(), nullptr);
-        CopyFileA(kVersionedFixture.c_str(), (folder + "\\kuversioned.exe").c_str(), FALSE);
+        CopyFileA((std::string(kFixtureDir) + "\\startup\\kuversioned.exe").c_str(),
+                  (folder + "\\kuversioned.exe").c_str(), FALSE);
         return folder + "\\kuversioned.exe";
     }
 };

@@ -19,9 +19,8 @@ const std::vector<std::string> kNoisyKeys = {
     "\\CONTROL\\SERVICECURRENT", // a counter the service manager bumps as services start
     "\\CONTROL\\DEVICECLASSES",  // device interfaces Wine links and unlinks as it starts
     // NSIS uninstallers leave their temporary copy to be removed at the next start.
-    "\\SESSION MANAGER\\\\PENDINGFILERENAMEOPERATIONS",
-    "HKCU\\SOFTWARE\\KELVANETEST", "HKLM\\SOFTWARE\\KELVANETEST",
-    "HKLM\\SOFTWARE\\WOW6432NODE\\KELVANETEST"};
+    "\\SESSION MANAGER\\\\PENDINGFILERENAMEOPERATIONS", "HKCU\\SOFTWARE\\KELVANETEST",
+    "HKLM\\SOFTWARE\\KELVANETEST", "HKLM\\SOFTWARE\\WOW6432NODE\\KELVANETEST"};
 const std::vector<std::string> kNoisyFolders = {
     "\\TEMP\\",        "\\KUTEST\\SCREENSHOTS\\", "\\KUTEST\\SCRATCH\\",
     "\\KUTEST\\BIN\\", "\\KUTEST\\HTTP\\",        "C:\\WINDOWS\\LOGS\\"};
@@ -88,8 +87,8 @@ void ListFolder(const std::string& folder, DriveSnapshot& snapshot) {
 
 RegistrySnapshot TakeRegistrySnapshot() {
     RegistrySnapshot snapshot;
-    for (const auto& [root, name] : {std::pair{HKEY_LOCAL_MACHINE, "HKLM"},
-                                     std::pair{HKEY_CURRENT_USER, "HKCU"}}) {
+    for (const auto& [root, name] :
+         {std::pair{HKEY_LOCAL_MACHINE, "HKLM"}, std::pair{HKEY_CURRENT_USER, "HKCU"}}) {
         ku::UniqueKey key;
         if (RegOpenKeyExA(root, nullptr, 0, KEY_READ | KEY_WOW64_64KEY, key.put()) == ERROR_SUCCESS)
             DumpKey(key.get(), name, snapshot);

@@ -28,10 +28,10 @@ class WindowsLikeHives : public ku::IHiveApi {
         if (gate_)
             WaitForSingleObject(gate_.get(), 20000);
         Note("save " + subKey);
-        return missing.count(subKey)  ? ERROR_FILE_NOT_FOUND
-               : subKey == failOn     ? ERROR_ACCESS_DENIED
-               : PathExists(file)     ? ERROR_ALREADY_EXISTS
-               : Write(file, HiveText(root, subKey));
+        return missing.count(subKey) ? ERROR_FILE_NOT_FOUND
+               : subKey == failOn    ? ERROR_ACCESS_DENIED
+               : PathExists(file)    ? ERROR_ALREADY_EXISTS
+                                     : Write(file, HiveText(root, subKey));
     }
 
     // RegReplaceKey needs the new file, keeps the displaced hive under oldFile and fails when
@@ -39,10 +39,10 @@ class WindowsLikeHives : public ku::IHiveApi {
     LONG ReplaceKey(HKEY root, const std::string& subKey, const std::string& newFile,
                     const std::string& oldFile) override {
         Note("replace " + subKey + " " + newFile);
-        return subKey == failOn        ? ERROR_ACCESS_DENIED
-               : !PathExists(newFile)  ? ERROR_FILE_NOT_FOUND
-               : PathExists(oldFile)   ? ERROR_ALREADY_EXISTS
-               : Write(oldFile, "displaced " + HiveText(root, subKey));
+        return subKey == failOn       ? ERROR_ACCESS_DENIED
+               : !PathExists(newFile) ? ERROR_FILE_NOT_FOUND
+               : PathExists(oldFile)  ? ERROR_ALREADY_EXISTS
+                                      : Write(oldFile, "displaced " + HiveText(root, subKey));
     }
 
     // Calls of one kind ("save", "replace"), in order, without the kind.
