@@ -1,5 +1,5 @@
-// Which icon a row shows, the parsing of third-party icon references, and that each distinct
-// icon is looked up once per fill.
+// Which icon a row shows from third-party icon references, and that each distinct icon is
+// looked up once per fill.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -12,32 +12,6 @@
 
 namespace {
 
-TEST(IconText, NumericTextAndIndexParsingNeverThrow) {
-    const struct {
-        const char* text;
-        bool numeric;
-        int index;
-    } cases[] = {
-        {"12", true, 12},
-        {"-", true, 0},
-        {"1-2", true, 0},
-        {"", false, 0},
-        {"1a", false, 0},
-        {" 1", false, 1},
-        {" 3 ", false, 3},
-        {"--3", true, 0},
-        {"-5", true, 0},
-        {"x", false, 0},
-        {"99999999999999999999999", true, 0},
-        {"-99999999999999999999999", true, 0},
-        {"4294967296", true, 0},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(ku::IsNumericText(c.text), c.numeric) << c.text;
-        EXPECT_EQ(ku::ParseIconIndex(c.text), c.index) << c.text;
-    }
-}
-
 TEST(IconChoice, DllReferencesExistingFilesAndFallBacks) {
     kutest::ScratchDir dir;
     const std::string dll = dir.File("res.dll"), exe = dir.File("tool.exe");
@@ -48,9 +22,17 @@ TEST(IconChoice, DllReferencesExistingFilesAndFallBacks) {
         std::string source, file;
         int kind, index;
     } cases[] = {
-        {dll + ",-3", dll, ku::IconChoice::IndexedIcon, 0},
         {dll + ",2", dll, ku::IconChoice::IndexedIcon, 2},
+        {dll + ", 3 ", dll, ku::IconChoice::IndexedIcon, 3},
+        // Third-party text that is no icon number gives the first icon, never an exception.
+        {dll + ",-3", dll, ku::IconChoice::IndexedIcon, 0},
+        {dll + ",-", dll, ku::IconChoice::IndexedIcon, 0},
+        {dll + ",1-2", dll, ku::IconChoice::IndexedIcon, 0},
+        {dll + ",--3", dll, ku::IconChoice::IndexedIcon, 0},
+        {dll + ",1a", dll, ku::IconChoice::IndexedIcon, 0},
+        {dll + ",4294967296", dll, ku::IconChoice::IndexedIcon, 0},
         {dll + ",99999999999999999999", dll, ku::IconChoice::IndexedIcon, 0},
+        {dll + ",-99999999999999999999", dll, ku::IconChoice::IndexedIcon, 0},
         {"\"" + exe + "\" /uninstall", exe, ku::IconChoice::ShellIcon, 0},
         {"rundll32.exe " + dll + ",Uninstall", msiexec, -1, 0},
         {dir.File("gone.exe"), msiexec, -1, 0},
