@@ -80,20 +80,15 @@ class MainWindow : public ::testing::Test {
         SendMessageA(form.Item(id), BM_CLICK, 0, 0);
         uitest::PumpMessages(50);
     }
-    std::vector<std::string> Captions() {
-        std::vector<std::string> captions;
-        for (int row = 0; row < ListView_GetItemCount(list); ++row)
-            captions.push_back(Cell(list, row, 0));
-        return captions;
-    }
     int Rows(const std::string& caption) {
-        const std::vector<std::string> captions = Captions();
-        return static_cast<int>(std::count(captions.begin(), captions.end(), caption));
+        int rows = 0;
+        for (int row = 0; row < ListView_GetItemCount(list); ++row)
+            rows += Cell(list, row, 0) == caption;
+        return rows;
     }
     int RowOf(const std::string& caption) {
-        const std::vector<std::string> captions = Captions();
-        const auto at = std::find(captions.begin(), captions.end(), caption);
-        return at == captions.end() ? -1 : static_cast<int>(at - captions.begin());
+        LVFINDINFOA find = {LVFI_STRING, caption.c_str(), 0, {0, 0}, 0};
+        return ListView_FindItem(list, -1, &find);
     }
     bool Visible(int id) { return IsWindowVisible(form.Item(id)) != FALSE; }
     std::string Text(int id) { return ku::WindowText(form.Item(id)); }
