@@ -1,5 +1,5 @@
 // The options dialog under the virtual display: its pages with a screenshot each, OK on the
-// pages that have it, and the registry restore from the list.
+// pages that have it, the registry restore from the list, and its opening from the main window.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -11,6 +11,7 @@
 #include "UiSupport.h"
 #include "core/settings/Settings.h"
 #include "core/system/Dialogs.h"
+#include "core/ui/main/MainUnit.h"
 #include "core/ui/options/OptionUnit.h"
 #include "resource.h"
 #include "support/RecordingLauncher.h"
@@ -28,12 +29,19 @@ bool IsChecked(HWND control) {
 void SetChecked(HWND control, bool on) {
     SendMessageA(control, BM_SETCHECK, on, 0);
 }
-int ListCount(HWND list) {
-    return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-}
 int FindRow(HWND list, const std::string& name) {
     LVFINDINFOA find = {LVFI_STRING, name.c_str(), 0, {0, 0}, 0};
-    return static_cast<int>(SendMessageA(list, LVM_FINDITEMA, -1, reinterpret_cast<LPARAM>(&find)));
+    return ListView_FindItem(list, -1, &find);
+}
+
+// Seen and cancelled: the options dialog the main window's "Options" label opened modally.
+bool optionsSeen = false;
+VOID CALLBACK CancelOptions(HWND, UINT, UINT_PTR timer, DWORD) {
+    if (ku::FormOptions && ku::FormOptions->Handle()) {
+        KillTimer(nullptr, timer);
+        optionsSeen = IsWindowVisible(ku::FormOptions->Handle()) != FALSE;
+        PostMessageA(ku::FormOptions->Handle(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    }
 }
 
 class OptionsFormTest : public ::testing::Test {
@@ -108,7 +116,7 @@ TEST_F(OptionsFormTest, PagesShowTheStoredOptionsAndTheBackups) {
     form.MainPageControlChange(ku::TFormOptions::RestoreRegistryPage);
     HWND list = Item(IDC_OPT_REGFILELISTVIEW);
     EXPECT_FALSE(Visible(Item(IDOK)) || Visible(Item(IDC_OPT_CBCHECKUPDATE)));
-    EXPECT_EQ(ListCount(list), 2);
+    EXPECT_EQ(ListView_GetItemCount(list), 2);
     ASSERT_TRUE(form.SelectBackup(FindRow(list, "Backup_20100105_093000.reg")));
     uitest::PumpMessages(50);
     EXPECT_TRUE(Visible(Item(IDC_OPT_TIMELABELA)) && Visible(Item(IDC_OPT_TIMELABEL)));
@@ -197,4 +205,24 @@ TEST_F(OptionsFormTest, RestoreReportsSuccessOnlyAfterTheImport) {
     EXPECT_EQ(boxes[1].type, static_cast<UINT>(MB_YESNO | MB_ICONINFORMATION));
     EXPECT_EQ(valueWhenToldSuccess, "restored");
     EXPECT_EQ(launcher.Requests().size(), 1u);
+}
+
+// The main window's "Options" label opens the dialog modally and applies the view style when
+// it closes.
+TEST(OptionsLabel, OpensTheDialogModallyAndAppliesTheViewStyleAfterIt) {
+    ku::SetMessageBoxHook([](const ku::MessageBoxCall&) { return IDOK; });
+    kutest::RecordingLauncher launcher;
+    ku::TUnInstallForm form;
+    ASSERT_TRUE(form.Create(nullptr));
+    form.Show();
+    uitest::PumpMessages(200);
+    ku::Settings.ViewStyle = 2;
+    UINT_PTR timer = SetTimer(nullptr, 0, 100, CancelOptions);
+    form.OptionsBtnClick();
+    KillTimer(nullptr, timer);
+    EXPECT_TRUE(optionsSeen);
+    EXPECT_EQ(ku::FormOptions, nullptr);
+    EXPECT_EQ(GetWindowLongA(form.ListView(), GWL_STYLE) & LVS_TYPEMASK, LVS_LIST);
+    ku::Settings.ViewStyle = 0;
+    ku::SetMessageBoxHook(nullptr);
 }
