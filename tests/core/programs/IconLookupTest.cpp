@@ -58,9 +58,11 @@ TEST(IconChoice, InstallerProductsTakeTheirCachedProgramIcon) {
         const char* add; // a file, or a folder when it ends in "\"
         std::string shown;
     } steps[] = {
-        {"", msiexec}, // no folder
-        {"notes.txt", msiexec},  {"sub.exe\\", msiexec}, {"product.EXE", folder + "\\product.EXE"},
-        {"second.ico", msiexec},
+        {"", msiexec},          // no folder
+        {"notes.txt", msiexec}, // neither a program nor an icon
+        {"sub.exe\\", msiexec}, // a folder
+        {"product.EXE", folder + "\\product.EXE"},
+        {"second.ico", msiexec}, // two candidates
     };
     for (const auto& step : steps) {
         const std::string path = folder + "\\" + step.add;

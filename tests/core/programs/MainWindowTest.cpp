@@ -13,7 +13,6 @@
 #include "UiSupport.h"
 #include "core/settings/Settings.h"
 #include "core/system/Dialogs.h"
-#include "core/system/PublicFunctionUnit.h"
 #include "core/system/SharedState.h"
 #include "core/system/StrUtil.h"
 #include "core/ui/main/MainUnit.h"
@@ -108,11 +107,15 @@ TEST_F(MainWindow, EachViewButtonListsItsViewsProgramsOnce) {
         const char* caption;
         int view64, view32, installer;
     } cases[] = {
-        {"KU Fixture Only 64", 1, 0, 0},        {"KU Fixture NSIS", 0, 1, 1},
-        {"KU Fixture MSI A", 0, 1, 1},          {"KU Fixture Suite", 0, 1, 1},
+        // clang-format off
+        {"KU Fixture Only 64", 1, 0, 0},
+        {"KU Fixture NSIS", 0, 1, 1},
+        {"KU Fixture MSI A", 0, 1, 1},
+        {"KU Fixture Suite", 0, 1, 1},
         {"KU Fixture MSI B", 0, 0, 1},  // named in the suite's ProductCodes: an Installer product
         {"KU Fixture Hotfix", 0, 0, 1}, // a child of the operating system
         {"KU Fixture No Uninstaller", 0, 0, 0},
+        // clang-format on
     };
     for (const auto& c : cases)
         EXPECT_EQ(Rows(c.caption), wow64 ? c.view64 : 0) << c.caption << " in the 64-bit view";
@@ -132,7 +135,7 @@ TEST_F(MainWindow, EachViewButtonListsItsViewsProgramsOnce) {
     ASSERT_GE(odd, 0);
     EXPECT_EQ(Cell(list, nsis, 1) + "|" + Cell(list, nsis, 2) + "|" + Cell(list, odd, 1) +
                   Cell(list, odd, 2),
-              ku::FormatInstallDate("20240115") + "|Kelvane Test Fixtures|");
+              "Jan. 15, 2024|Kelvane Test Fixtures|");
     LVITEMA item = {};
     item.mask = LVIF_IMAGE;
     item.iItem = nsis;

@@ -50,9 +50,10 @@ TEST_F(BareButton, LoadsKeepThePictureWhenTheyCannotOrMayNotChangeIt) {
         const char* shown;
     } loads[] = {
         {"smclose2", "jpg", 0, true, "smclose2"}, // names and types ignore case
-        {"Min1", "JPG", 0, true, "Min1"},         {"NoSuchPicture1", "JPG", 0, false, "Min1"},
-        {"LiveUpdate", "JPG", 0, false, "Min1"}, // a GIF, not a JPG
-        {"Close2", "JPG", 1, false, "Min1"},     // tag 1 keeps the picture
+        {"Min1", "JPG", 0, true, "Min1"},
+        {"NoSuchPicture1", "JPG", 0, false, "Min1"}, // no such resource
+        {"LiveUpdate", "JPG", 0, false, "Min1"},     // a GIF, not a JPG
+        {"Close2", "JPG", 1, false, "Min1"},         // tag 1 keeps the picture
     };
     for (const auto& load : loads) {
         button_.SetTag(load.tag);
