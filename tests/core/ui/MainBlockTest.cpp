@@ -44,16 +44,15 @@ class MainBlockTest : public ::testing::Test {
     kutest::RecordingLauncher launcher;
 };
 
-TEST_F(MainBlockTest, AutoRunInAnyCaseOpensOnlyTheSystemManagerAndAFolderOfThatNameDoesNot) {
+TEST_F(MainBlockTest, AutoRunOpensOnlyTheSystemManagerAndAFolderOfThatNameDoesNot) {
     const std::string folder = dir.File("Autorun Tools");
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
     const struct {
         std::string argument, opened;
         ku::StartOutcome outcome;
     } cases[] = {
-        {"AUTORUN", "recovery auto", ku::StartOutcome::AutoRunDone},
-        {"-autorun", "recovery auto", ku::StartOutcome::AutoRunDone},
-        {"/AutoRun", "recovery auto", ku::StartOutcome::AutoRunDone},
+        {"/AutoRun", "recovery auto",
+         ku::StartOutcome::AutoRunDone}, // other spellings: StartArgument tests
         {folder, "main window [] [" + folder + "]", ku::StartOutcome::MainWindowClosed},
     };
     NoUpdateCheck();
