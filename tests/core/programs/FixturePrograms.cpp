@@ -52,14 +52,14 @@ void AddHandMadeEntries() {
     RawSetString(lm, Entry(kNortonKey), "ModifyPath", "C:\\norton\\setup.exe /modify", k32);
 }
 
-} // namespace
-
+// The folder the NSIS fixture was installed to, from its Uninstall entry.
 std::string NsisFolder() {
     return kutest::RawReadString(HKEY_LOCAL_MACHINE, Entry("KuFixtureNsis"), "InstallLocation",
                                  k32);
 }
 
-bool Install(std::string& problem) {
+// Installs everything; adds to problem why an installer failed to leave its entry.
+void Install(std::string& problem) {
     // The same installs again just repair: a rerun after an interrupted one starts clean.
     if (kutest::RunAndWait(std::string(kInstallers) + "KuFixtureNsis.exe /S", 120000) != 0)
         problem += "NSIS installer failed; ";
@@ -70,7 +70,6 @@ bool Install(std::string& problem) {
     for (const char* key : {"KuFixtureNsis", kMsiA, kMsiB})
         if (kutest::RawReadString(HKEY_LOCAL_MACHINE, Entry(key), "DisplayName", k32).empty())
             problem += std::string("no entry ") + key + "; ";
-    return problem.empty();
 }
 
 void Remove() {
@@ -89,7 +88,6 @@ void Remove() {
     kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, Entry(kOnly64Key), k64);
 }
 
-namespace {
 bool installed = false;
 
 // Removes what EnsureInstalled put there when the test program ends.
