@@ -12,11 +12,11 @@
 #include "MainUnitIds.h"
 #include "UiSupport.h"
 #include "core/settings/Settings.h"
-#include "core/system/Dialogs.h"
 #include "core/system/SharedState.h"
 #include "core/system/StrUtil.h"
 #include "core/ui/main/MainUnit.h"
 #include "resource.h"
+#include "support/RecordingDialogs.h"
 #include "support/RecordingWindows.h"
 #include "support/Sandbox.h"
 
@@ -62,19 +62,12 @@ class MainWindow : public ::testing::Test {
         ASSERT_TRUE(problem.empty()) << problem;
         ku::Settings.ShowWindowsUpdate = false;
         ku::Settings.ViewStyle = 0;
-        ku::SetMessageBoxHook([this](const ku::MessageBoxCall& call) {
-            boxes.push_back(call);
-            return answer;
-        });
         ASSERT_TRUE(form.Create(nullptr));
         form.Show();
         uitest::PumpMessages(300);
         list = form.ListView();
     }
-    void TearDown() override {
-        ku::SetMessageBoxHook(nullptr);
-        ku::RegistryView64 = false;
-    }
+    void TearDown() override { ku::RegistryView64 = false; }
     void Click(int id) {
         SendMessageA(form.Item(id), BM_CLICK, 0, 0);
         uitest::PumpMessages(50);
@@ -93,8 +86,7 @@ class MainWindow : public ::testing::Test {
     std::string Text(int id) { return ku::WindowText(form.Item(id)); }
 
     kutest::RecordingWindows windows;
-    std::vector<ku::MessageBoxCall> boxes;
-    int answer = IDOK;
+    kutest::RecordingDialogs dialogs;
     ku::TUnInstallForm form;
     HWND list = nullptr;
 };
@@ -193,13 +185,14 @@ TEST_F(MainWindow, DeleteRemovesTheChosenEntryInTheShownViewOnly) {
         kutest::RawSetString(HKEY_LOCAL_MACHINE, key, "UninstallString", "x.exe", view);
     }
     Click(IDC_MAIN_SYSBIT32);
+    dialogs.answers = {IDOK, IDNO, IDYES};
     form.DeleteBtnClick(); // nothing selected
-    for (int answer : {IDNO, IDYES}) {
-        this->answer = answer;
+    for (bool kept : {true, false}) {
         form.SelectRow(RowOf("KU Fixture Delete Me"));
         form.DeleteBtnClick();
-        EXPECT_EQ(kutest::RawKeyExists(HKEY_LOCAL_MACHINE, key, KEY_WOW64_32KEY), answer == IDNO);
+        EXPECT_EQ(kutest::RawKeyExists(HKEY_LOCAL_MACHINE, key, KEY_WOW64_32KEY), kept);
     }
+    const auto boxes = dialogs.Calls();
     ASSERT_EQ(boxes.size(), 3u);
     EXPECT_EQ(boxes[0].text, "Please select an item from the application list on the left.");
     EXPECT_NE(boxes[1].text.find("\"KU Fixture Delete Me\""), std::string::npos);
@@ -215,6 +208,7 @@ TEST_F(MainWindow, DeleteRemovesTheChosenEntryInTheShownViewOnly) {
 // Special ask first. (The reload after the wizard runs for real in the wizard's window tests.)
 TEST_F(MainWindow, ButtonsHandOverToTheOtherWindows) {
     Click(IDC_MAIN_SYSBIT32);
+    dialogs.answers = {IDOK, IDCANCEL, IDCANCEL};
     form.UninstallBtnClick(); // nothing selected
     form.SelectRow(RowOf("Norton KU Fixture"));
     form.UninstallBtnClick();
@@ -223,12 +217,10 @@ TEST_F(MainWindow, ButtonsHandOverToTheOtherWindows) {
     click.hdr = {list, IDC_MAIN_LIST, static_cast<UINT>(NM_DBLCLK)};
     click.iItem = RowOf("KU Fixture NSIS");
     SendMessageA(form.Handle(), WM_NOTIFY, IDC_MAIN_LIST, reinterpret_cast<LPARAM>(&click));
-    answer = IDCANCEL;
     form.ForceUninstallBtnClick();
     form.SpecialBtnClick();
-    ASSERT_EQ(boxes.size(), 3u); // nothing selected, then the two questions
-    EXPECT_EQ(boxes[1].type, UINT(MB_OKCANCEL | MB_ICONEXCLAMATION));
-    answer = IDOK;
+    ASSERT_EQ(dialogs.Calls().size(), 3u); // nothing selected, then the two questions
+    EXPECT_EQ(dialogs.Calls()[1].type, UINT(MB_OKCANCEL | MB_ICONEXCLAMATION));
     form.ForceUninstallBtnClick();
     form.SpecialBtnClick();
     form.StartupBtnClick();

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "core/settings/Settings.h"
-#include "core/system/Dialogs.h"
 #include "core/ui/main/MainBlock.h"
+#include "support/RecordingDialogs.h"
 #include "support/RecordingLauncher.h"
 #include "support/RecordingWindows.h"
 #include "support/Sandbox.h"
@@ -22,15 +22,8 @@ class MainBlockTest : public ::testing::Test {
             calls.push_back("main window [" + file + "] [" + folder + "]");
             return 0;
         };
-        ku::SetMessageBoxHook([this](const ku::MessageBoxCall& call) {
-            boxes.push_back(call.text);
-            return IDNO;
-        });
     }
-    void TearDown() override {
-        ku::SetMessageBoxHook(nullptr);
-        ku::SetMakerWebHost("");
-    }
+    void TearDown() override { ku::SetMakerWebHost(""); }
     void NoUpdateCheck() {
         kutest::RawSetDword(HKEY_CURRENT_USER, settings.Path(), "CheckUpdate", 0);
     }
@@ -40,7 +33,7 @@ class MainBlockTest : public ::testing::Test {
     ku::StartupContext context;
     kutest::RecordingWindows windows;
     std::vector<std::string>& calls = windows.calls;
-    std::vector<std::string> boxes;
+    kutest::RecordingDialogs dialogs;
     kutest::RecordingLauncher launcher;
 };
 
@@ -88,7 +81,7 @@ TEST_F(MainBlockTest, WithoutUpdateCheckTheSplashStaysItsTime) {
     };
     ku::RunMainBlock("", context);
     EXPECT_GE(mainAt, 380u);
-    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(dialogs.Calls().empty());
 }
 
 // The first start checks for an update; a check nobody answers says nothing.
@@ -97,7 +90,7 @@ TEST_F(MainBlockTest, FirstStartChecksSilently) {
     EXPECT_EQ(ku::RunMainBlock("C:\\kutest\\nothing here", context).outcome,
               ku::StartOutcome::MainWindowClosed);
     EXPECT_TRUE(ku::Settings.CheckUpdate);
-    EXPECT_TRUE(boxes.empty() && launcher.Requests().empty());
+    EXPECT_TRUE(dialogs.Calls().empty() && launcher.Requests().empty());
     EXPECT_EQ(calls, std::vector<std::string>{"main window [] []"});
 }
 
