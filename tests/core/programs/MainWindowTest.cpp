@@ -1,6 +1,6 @@
 // The main window under the virtual display with the fixture programs installed: the rows of
 // each view button, header sorts, the facts panel, Delete in the shown view, the hand-over to
-// the wizards and the view menu.
+// the wizards.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -26,22 +26,6 @@ std::string Cell(HWND list, int row, int column) {
     char text[1024] = {};
     ListView_GetItemText(list, row, column, text, sizeof(text));
     return text;
-}
-
-// The colour at (x, y) of picture index of the image list, drawn over white.
-COLORREF ImagePixel(HIMAGELIST images, int index, int x, int y) {
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, 32, 32);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    PatBlt(dc, 0, 0, 32, 32, WHITENESS);
-    ImageList_Draw(images, index, dc, 0, 0, ILD_NORMAL);
-    const COLORREF colour = GetPixel(dc, x, y);
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
-    return colour;
 }
 
 // A real click on a column header: the header tells the list view, which tells the window.
@@ -120,20 +104,13 @@ TEST_F(MainWindow, EachViewButtonListsItsViewsProgramsOnce) {
     Click(IDC_MAIN_SHOWWINUPDATE);
     EXPECT_EQ(Rows("KU Fixture Hotfix"), 0);
 
-    // Date and publisher cells, empty where the values are of the wrong type; the row's icon is
-    // the fixture program's own (blue with a white bar).
+    // Date and publisher cells, empty where the values are of the wrong type.
     const int nsis = RowOf("KU Fixture NSIS"), odd = RowOf("KU Fixture Wrong Types");
     ASSERT_GE(nsis, 0);
     ASSERT_GE(odd, 0);
     EXPECT_EQ(Cell(list, nsis, 1) + "|" + Cell(list, nsis, 2) + "|" + Cell(list, odd, 1) +
                   Cell(list, odd, 2),
               "Jan. 15, 2024|Kelvane Test Fixtures|");
-    LVITEMA item = {};
-    item.mask = LVIF_IMAGE;
-    item.iItem = nsis;
-    SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    EXPECT_EQ(ImagePixel(ku::DM->AppIconListEx.get(), item.iImage, 16, 4), RGB(0x10, 0x50, 0xB0));
-    EXPECT_EQ(ImagePixel(ku::DM->AppIconListEx.get(), item.iImage, 16, 16), RGB(255, 255, 255));
 }
 
 TEST_F(MainWindow, HeaderClicksSortAndReverse) {
@@ -166,7 +143,6 @@ TEST_F(MainWindow, FactsPanelFollowsTheSelection) {
         {"", "Instruction||instructions"},
         {"KU Fixture Wrong Types", "KU Fixture Wrong Types|NOT AVAILABLE|NOT AVAILABLE"},
         {"KU Fixture NSIS", "KU Fixture NSIS|1.2.3|http://localhost/kufixture/help"},
-        {"", "Instruction||instructions"},
     };
     for (const auto& c : cases) {
         form.SelectRow(*c.row ? RowOf(c.row) : -1);
@@ -235,16 +211,6 @@ TEST_F(MainWindow, ButtonsHandOverToTheOtherWindows) {
               std::string("Uninstall Wizard|") + fixtures::kNortonKey +
                   "|C:\\norton\\setup.exe /modify|1|");
 
-    // The view menu's items set the list's style and check themselves.
-    EXPECT_FALSE(Visible(IDC_MAIN_VIEWBTN));
-    for (const auto& [command, style] : {std::pair{IDC_VIEW_ICONS, LVS_ICON},
-                                         {IDC_VIEW_LIST, LVS_LIST},
-                                         {IDC_VIEW_DETAILS, LVS_REPORT}}) {
-        SendMessageA(form.Handle(), WM_COMMAND, command, 0);
-        EXPECT_EQ(GetWindowLongA(list, GWL_STYLE) & LVS_TYPEMASK, style) << command;
-        EXPECT_EQ(GetMenuState(ku::DM->ViewPopupMenu(), command, MF_BYCOMMAND) & MF_CHECKED,
-                  UINT(MF_CHECKED));
-    }
 }
 
 } // namespace

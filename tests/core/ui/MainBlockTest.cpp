@@ -1,5 +1,5 @@
-// The main block where KU.exe cannot show it: the arguments, the splash time, the silent update
-// check and what a second instance still does before it ends.
+// The main block where KU.exe cannot show it: the arguments, the silent update check and what a
+// second instance still does before it ends.
 #include <gtest/gtest.h>
 
 #include "core/settings/Settings.h"
@@ -24,9 +24,6 @@ class MainBlockTest : public ::testing::Test {
         };
     }
     void TearDown() override { ku::SetMakerWebHost(""); }
-    void NoUpdateCheck() {
-        kutest::RawSetDword(HKEY_CURRENT_USER, settings.Path(), "CheckUpdate", 0);
-    }
 
     kutest::ScratchDir dir;
     kutest::ScratchKey settings{HKEY_CURRENT_USER};
@@ -44,11 +41,10 @@ TEST_F(MainBlockTest, AutoRunOpensOnlyTheSystemManagerAndAFolderOfThatNameDoesNo
         std::string argument, opened;
         ku::StartOutcome outcome;
     } cases[] = {
-        {"/AutoRun", "recovery auto",
-         ku::StartOutcome::AutoRunDone}, // other spellings: StartArgument tests
+        {"/AutoRun", "recovery auto", ku::StartOutcome::AutoRunDone}, // see StartArgument
         {folder, "main window [] [" + folder + "]", ku::StartOutcome::MainWindowClosed},
     };
-    NoUpdateCheck();
+    kutest::RawSetDword(HKEY_CURRENT_USER, settings.Path(), "CheckUpdate", 0);
     for (const auto& c : cases) {
         calls.clear();
         const ku::StartResult result = ku::RunMainBlock(c.argument, context);
@@ -68,20 +64,6 @@ TEST_F(MainBlockTest, SecondInstanceStillSwapsAndUnpacksFirst) {
     EXPECT_TRUE(kutest::PathExists(dir.File("kuUpdate.exe")));
     ASSERT_EQ(launcher.Requests().size(), 1u);
     EXPECT_NE(launcher.Requests()[0].commandLine.find("e CodeA.rar"), std::string::npos);
-}
-
-TEST_F(MainBlockTest, WithoutUpdateCheckTheSplashStaysItsTime) {
-    NoUpdateCheck();
-    context.splashMs = 400;
-    const DWORD start = GetTickCount();
-    DWORD mainAt = 0;
-    context.runMainWindow = [&](const std::string&, const std::string&) {
-        mainAt = GetTickCount() - start;
-        return 0;
-    };
-    ku::RunMainBlock("", context);
-    EXPECT_GE(mainAt, 380u);
-    EXPECT_TRUE(dialogs.Calls().empty());
 }
 
 // The first start checks for an update; a check nobody answers says nothing.

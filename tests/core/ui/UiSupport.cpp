@@ -108,14 +108,4 @@ COLORREF BackgroundPixel(HWND window, int x, int y) {
     return colour;
 }
 
-unsigned PixelOf(HBITMAP picture, int x, int y) {
-    DIBSECTION section = {};
-    if (GetObjectA(picture, sizeof(section), &section) != sizeof(section) || !section.dsBm.bmBits)
-        return 0xFFFFFFFF;
-    const auto* row = static_cast<const unsigned char*>(section.dsBm.bmBits) +
-                      static_cast<size_t>(y) * section.dsBm.bmWidthBytes;
-    const unsigned char* pixel = row + x * 4;
-    return (pixel[2] << 16) | (pixel[1] << 8) | pixel[0];
-}
-
 } // namespace uitest
