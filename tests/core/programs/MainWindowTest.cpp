@@ -141,7 +141,6 @@ TEST_F(MainWindow, FactsPanelFollowsTheSelection) {
         const char *row, *shown;
     } cases[] = {
         {"", "Instruction||instructions"},
-        {"KU Fixture Wrong Types", "KU Fixture Wrong Types|NOT AVAILABLE|NOT AVAILABLE"},
         {"KU Fixture NSIS", "KU Fixture NSIS|1.2.3|http://localhost/kufixture/help"},
     };
     for (const auto& c : cases) {

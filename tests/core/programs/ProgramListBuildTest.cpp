@@ -56,12 +56,9 @@ TEST_F(ProgramListBuild, OnlyEntriesWithANameAndAStringUninstallerAreRows) {
 
 // Each row: icon source | version | other values; a missing value is "NOT AVAILABLE". (Values
 // of the wrong type run through the main window's tests with a fixture entry.)
-TEST_F(ProgramListBuild, MissingValuesBecomeNotAvailableAndTheVersionComesFromTextParts) {
+TEST_F(ProgramListBuild, MissingValuesBecomeNotAvailableAndANumberVersionNothing) {
     AddEntry(places, "Bare", "Bare", k64, "bare.exe");
-    AddEntry(places, "Text", "Text", k64);
     AddEntry(places, "Numbers", "Numbers", k64);
-    RawSetString(kLm, Entry("Text"), "VersionMajor", "5", k64);
-    RawSetString(kLm, Entry("Text"), "VersionMinor", "1", k64);
     for (const char* name : {"VersionMajor", "VersionMinor"})
         RawSetDword(kLm, Entry("Numbers"), name, 5, k64);
     Build();
@@ -71,8 +68,7 @@ TEST_F(ProgramListBuild, MissingValuesBecomeNotAvailableAndTheVersionComesFromTe
         std::string row;
     } cases[] = {
         {"Bare", "bare.exe|" + na + "|" + all}, // no DisplayIcon: the uninstaller's
-        {"Text", "unins.exe|51|" + all},        // version from major and minor only as text
-        {"Numbers", "unins.exe||" + all},
+        {"Numbers", "unins.exe||" + all},        // a version of numbers is no text
     };
     for (const auto& c : cases) {
         const auto* row = Find(list, c.name);

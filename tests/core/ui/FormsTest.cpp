@@ -27,49 +27,31 @@ std::string Frame(HWND window) {
            "x" + std::to_string(client.bottom);
 }
 
-TEST(Forms, StartFormIsTheSplashPictureRounded) {
-    ku::TStartForm form;
-    ASSERT_TRUE(form.Create(nullptr));
+// Creates and shows the window, saves its screenshot and answers its frame.
+template <class Form> std::string Opened(Form& form, const char* name) {
+    if (!form.Create(nullptr))
+        return "not created";
     form.Show();
-    EXPECT_EQ(Frame(form.Handle()) + " " + form.Image1().PictureName(),
-              "borderless rounded 420x240 Splash");
-    EXPECT_TRUE(uitest::SaveScreenshot(form.Handle(), "StartForm"));
+    EXPECT_TRUE(uitest::SaveScreenshot(form.Handle(), name));
+    return Frame(form.Handle());
 }
 
-TEST(Forms, AboutFormClosesFromItsButton) {
-    ku::TAboutForm form;
-    ASSERT_TRUE(form.Create(nullptr));
-    form.Show();
-    EXPECT_EQ(Frame(form.Handle()) + " " + form.BackgroundName(),
-              "borderless rounded 360x220 AboutBack");
-    EXPECT_EQ(ku::WindowText(form.Item(IDC_ABOUT_LABEL1)), "About");
-    EXPECT_TRUE(uitest::SaveScreenshot(form.Handle(), "AboutForm"));
-    uitest::ClickControl(form.OKBtn().Handle());
-    EXPECT_EQ(form.Handle(), nullptr);
-}
-
-TEST(Forms, LiveUpdateStaysOnTop) {
-    ku::TShowLiveUpdateForm form;
-    ASSERT_TRUE(form.Create(nullptr));
-    form.Show();
-    EXPECT_EQ(Frame(form.Handle()).rfind("caption topmost", 0), 0u) << Frame(form.Handle());
-    EXPECT_EQ(ku::WindowText(form.Handle()) + "|" + ku::WindowText(form.Item(IDC_LIVE_LABEL1)),
-              "Live Update|Checking the latest version, please wait...");
-    EXPECT_EQ(form.Image1().PictureName(), "LiveUpdate");
-    EXPECT_TRUE(uitest::SaveScreenshot(form.Handle(), "ShowLiveUpdateForm"));
-}
-
-TEST(Forms, HintFormShowsItsMessageOnTop) {
-    ku::THintForm form;
-    ASSERT_TRUE(form.Create(nullptr));
-    form.SetMessage("Sending...");
-    form.Show();
-    EXPECT_EQ(Frame(form.Handle()).rfind("borderless topmost rounded", 0), 0u)
-        << Frame(form.Handle());
-    EXPECT_EQ(ku::WindowText(form.Handle()) + "|" + ku::WindowText(form.PanelHint()) + "|" +
-                  ku::WindowText(form.LabelMsg()),
-              "Hint|Hint|Sending...");
-    EXPECT_TRUE(uitest::SaveScreenshot(form.Handle(), "HintForm"));
+TEST(Forms, EachWindowOpensWithItsFrameAndPictureAndAboutClosesFromItsButton) {
+    ku::TStartForm start;
+    ku::TAboutForm about;
+    ku::TShowLiveUpdateForm live;
+    ku::THintForm hint;
+    const std::string frames[] = {Opened(start, "StartForm"), Opened(about, "AboutForm"),
+                                  Opened(live, "ShowLiveUpdateForm"), Opened(hint, "HintForm")};
+    EXPECT_EQ(frames[0] + " " + start.Image1().PictureName(), "borderless rounded 420x240 Splash");
+    EXPECT_EQ(frames[1] + " " + about.BackgroundName(), "borderless rounded 360x220 AboutBack");
+    EXPECT_EQ(frames[2].substr(0, 15) + " " + live.Image1().PictureName(),
+              "caption topmost LiveUpdate");
+    hint.SetMessage("Sending...");
+    EXPECT_EQ(frames[3].substr(0, 26) + "|" + ku::WindowText(hint.LabelMsg()),
+              "borderless topmost rounded|Sending...");
+    uitest::ClickControl(about.OKBtn().Handle());
+    EXPECT_EQ(about.Handle(), nullptr);
 }
 
 // Links light up and open only when they hold a web address: "NOT AVAILABLE" never lights up,
