@@ -1,6 +1,5 @@
 // The main window under the virtual display with the fixture programs installed: the rows of
-// each view button, header sorts, the facts panel, Delete in the shown view, the hand-over to
-// the wizards.
+// each view button, header sorts, Delete in the shown view, the hand-over to the wizards.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -67,7 +66,6 @@ class MainWindow : public ::testing::Test {
         return ListView_FindItem(list, -1, &find);
     }
     bool Visible(int id) { return IsWindowVisible(form.Item(id)) != FALSE; }
-    std::string Text(int id) { return ku::WindowText(form.Item(id)); }
 
     kutest::RecordingWindows windows;
     kutest::RecordingDialogs dialogs;
@@ -132,24 +130,6 @@ TEST_F(MainWindow, HeaderClicksSortAndReverse) {
         if (s.descending)
             std::reverse(cells.begin(), cells.end());
         EXPECT_TRUE(std::is_sorted(cells.begin(), cells.end())) << "column " << s.column;
-    }
-}
-
-TEST_F(MainWindow, FactsPanelFollowsTheSelection) {
-    Click(IDC_MAIN_SYSBIT32);
-    const struct {
-        const char *row, *shown;
-    } cases[] = {
-        {"", "Instruction||instructions"},
-        {"KU Fixture NSIS", "KU Fixture NSIS|1.2.3|http://localhost/kufixture/help"},
-    };
-    for (const auto& c : cases) {
-        form.SelectRow(*c.row ? RowOf(c.row) : -1);
-        const bool facts = Visible(IDC_MAIN_CAVERSION);
-        EXPECT_NE(facts, Visible(IDC_MAIN_ABINSTRUCT1)) << c.row;
-        EXPECT_EQ(Text(IDC_MAIN_ABPROGRAMNAME) + "|" + Text(IDC_MAIN_ABVERSION) + "|" +
-                      (facts ? Text(IDC_MAIN_ABHELPLINK) : "instructions"),
-                  c.shown);
     }
 }
 

@@ -1,8 +1,7 @@
-// The main block where KU.exe cannot show it: the arguments, the silent update check and what a
-// second instance still does before it ends.
+// The main block where KU.exe cannot show it: the arguments and what a second instance still
+// does before it ends.
 #include <gtest/gtest.h>
 
-#include "core/settings/Settings.h"
 #include "core/ui/main/MainBlock.h"
 #include "support/RecordingDialogs.h"
 #include "support/RecordingLauncher.h"
@@ -23,7 +22,6 @@ class MainBlockTest : public ::testing::Test {
             return 0;
         };
     }
-    void TearDown() override { ku::SetMakerWebHost(""); }
 
     kutest::ScratchDir dir;
     kutest::ScratchKey settings{HKEY_CURRENT_USER};
@@ -64,16 +62,6 @@ TEST_F(MainBlockTest, SecondInstanceStillSwapsAndUnpacksFirst) {
     EXPECT_TRUE(kutest::PathExists(dir.File("kuUpdate.exe")));
     ASSERT_EQ(launcher.Requests().size(), 1u);
     EXPECT_NE(launcher.Requests()[0].commandLine.find("e CodeA.rar"), std::string::npos);
-}
-
-// The first start checks for an update; a check nobody answers says nothing.
-TEST_F(MainBlockTest, FirstStartChecksSilently) {
-    ku::SetMakerWebHost("http://127.0.0.1:1");
-    EXPECT_EQ(ku::RunMainBlock("C:\\kutest\\nothing here", context).outcome,
-              ku::StartOutcome::MainWindowClosed);
-    EXPECT_TRUE(ku::Settings.CheckUpdate);
-    EXPECT_TRUE(dialogs.Calls().empty() && launcher.Requests().empty());
-    EXPECT_EQ(calls, std::vector<std::string>{"main window [] []"});
 }
 
 } // namespace
