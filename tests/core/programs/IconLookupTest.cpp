@@ -64,7 +64,6 @@ TEST(IconChoice, InstallerProductsTakeTheirCachedProgramIcon) {
         }
         const ku::IconChoice choice = ku::ResolveProgramIcon("MsiExec.exe /X" + code);
         EXPECT_EQ(choice.file, step.shown) << step.add;
-        EXPECT_TRUE(choice.file == msiexec || choice.kind == ku::IconChoice::IndexedIcon);
     }
     for (const char* file : {"product.EXE", "second.ico"})
         DeleteFileA((folder + "\\" + file).c_str());
@@ -83,7 +82,6 @@ TEST(ProgramIcons, EachDistinctIconIsLookedUpOnceAndShared) {
         const int other = icons.GetProgramIconIndex(ku::GetWindowsDir() + "\\notepad.exe");
         EXPECT_EQ(icons.Lookups(), 2);
         EXPECT_TRUE(first >= 0 && other != first);
-        EXPECT_EQ(ImageList_GetImageCount(small), ImageList_GetImageCount(large));
     }
     ImageList_Destroy(small);
     ImageList_Destroy(large);

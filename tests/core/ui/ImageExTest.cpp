@@ -5,8 +5,8 @@
 #include "core/ui/Pictures.h"
 
 // A picture sizes its button; a load that cannot find its picture keeps the one shown; other
-// windows are no image buttons.
-TEST(ImageEx, LoadsSizeTheButtonAndAFailedLoadKeepsThePicture) {
+// windows are no image buttons; broken data decodes to nothing.
+TEST(ImageEx, PictureSizesTheButtonAndFailedLoadsOrJunkChangeNothing) {
     ku::RegisterImageExClass();
     HWND parent = CreateWindowExA(0, "STATIC", "parent", WS_POPUP, 0, 0, 200, 100, nullptr,
                                   nullptr, GetModuleHandleA(nullptr), nullptr);
@@ -26,9 +26,6 @@ TEST(ImageEx, LoadsSizeTheButtonAndAFailedLoadKeepsThePicture) {
     EXPECT_FALSE(notOne.IsImageButton());
     EXPECT_FALSE(ku::LoadJpegResource(notOne, "OK1", "JPG"));
     DestroyWindow(parent);
-}
-
-TEST(Pictures, BrokenDataDecodesToNothing) {
     const char junk[] = "\xFF\xD8\xFF not really a JPEG";
     EXPECT_FALSE(ku::DecodePicture(junk, sizeof(junk)));
     EXPECT_FALSE(ku::DecodePicture(junk, 0));
