@@ -11,6 +11,7 @@
 using kutest::RawSetDword;
 using kutest::RawSetMultiSz;
 using kutest::RawSetString;
+using listtest::AddEntry;
 
 namespace fixtures {
 
@@ -26,40 +27,33 @@ std::string Entry(const std::string& key) {
 
 void AddHandMadeEntries() {
     const HKEY lm = HKEY_LOCAL_MACHINE;
-    RawSetString(lm, Entry(kSuiteKey), "DisplayName", "KU Fixture Suite", k32);
-    RawSetString(lm, Entry(kSuiteKey), "UninstallString", "MsiExec.exe /X" + std::string(kMsiB),
-                 k32);
+    const ku::ProgramListPlaces real;
+    AddEntry(real, kSuiteKey, "KU Fixture Suite", k32, "MsiExec.exe /X" + std::string(kMsiB));
     RawSetString(lm, Entry(kSuiteKey), "Publisher", "Kelvane Test Fixtures", k32);
     RawSetString(lm, Entry(kSuiteKey), "InstallDate", "20230301", k32);
     RawSetMultiSz(lm, Entry(kSuiteKey), "ProductCodes",
                   {"{00000000-1111-2222-3333-444444444444}", kMsiB}, k32);
-    RawSetString(lm, Entry(kHotfixKey), "DisplayName", "KU Fixture Hotfix", k32);
-    RawSetString(lm, Entry(kHotfixKey), "UninstallString", "hotfix.exe /u", k32);
+    AddEntry(real, kHotfixKey, "KU Fixture Hotfix", k32, "hotfix.exe /u");
     RawSetString(lm, Entry(kHotfixKey), "ParentKeyName", "OperatingSystem", k32);
-    RawSetString(lm, Entry(kOnly64Key), "DisplayName", "KU Fixture Only 64", k64);
-    RawSetString(lm, Entry(kOnly64Key), "UninstallString", "C:\\only64\\unins.exe", k64);
+    AddEntry(real, kOnly64Key, "KU Fixture Only 64", k64, "C:\\only64\\unins.exe");
     RawSetString(lm, Entry(kNoUninstallKey), "DisplayName", "KU Fixture No Uninstaller", k32);
-    RawSetString(lm, Entry(kWrongTypesKey), "DisplayName", "KU Fixture Wrong Types", k32);
-    RawSetString(lm, Entry(kWrongTypesKey), "UninstallString", "C:\\wrong\\unins.exe", k32);
-    RawSetDword(lm, Entry(kWrongTypesKey), "Publisher", 12, k32);
-    RawSetDword(lm, Entry(kWrongTypesKey), "DisplayIcon", 3, k32);
-    RawSetDword(lm, Entry(kWrongTypesKey), "InstallDate", 20240101, k32);
-    RawSetString(lm, Entry(kAccentKey), "DisplayName",
-                 "KU Fixture Caf\xE9 \xC5ngstr\xF6m " + std::string(400, 'x'), k32);
-    RawSetString(lm, Entry(kAccentKey), "UninstallString", "C:\\caf\xE9\\unins.exe", k32);
-    RawSetString(lm, Entry(kNortonKey), "DisplayName", "Norton KU Fixture", k32);
-    RawSetString(lm, Entry(kNortonKey), "UninstallString", "C:\\norton\\unins.exe /x", k32);
+    AddEntry(real, kWrongTypesKey, "KU Fixture Wrong Types", k32, "C:\\wrong\\unins.exe");
+    for (const char* name : {"Publisher", "DisplayIcon", "InstallDate"})
+        RawSetDword(lm, Entry(kWrongTypesKey), name, 20240101, k32);
+    AddEntry(real, kAccentKey, "KU Fixture Caf\xE9 \xC5ngstr\xF6m " + std::string(400, 'x'), k32,
+             "C:\\caf\xE9\\unins.exe");
+    AddEntry(real, kNortonKey, "Norton KU Fixture", k32, "C:\\norton\\unins.exe /x");
     RawSetString(lm, Entry(kNortonKey), "ModifyPath", "C:\\norton\\setup.exe /modify", k32);
 }
 
-} // namespace
-
+// The folder the NSIS fixture was installed to, from its Uninstall entry.
 std::string NsisFolder() {
     return kutest::RawReadString(HKEY_LOCAL_MACHINE, Entry("KuFixtureNsis"), "InstallLocation",
                                  k32);
 }
 
-bool Install(std::string& problem) {
+// Installs everything; adds to problem why an installer failed to leave its entry.
+void Install(std::string& problem) {
     // The same installs again just repair: a rerun after an interrupted one starts clean.
     if (kutest::RunAndWait(std::string(kInstallers) + "KuFixtureNsis.exe /S", 120000) != 0)
         problem += "NSIS installer failed; ";
@@ -70,7 +64,6 @@ bool Install(std::string& problem) {
     for (const char* key : {"KuFixtureNsis", kMsiA, kMsiB})
         if (kutest::RawReadString(HKEY_LOCAL_MACHINE, Entry(key), "DisplayName", k32).empty())
             problem += std::string("no entry ") + key + "; ";
-    return problem.empty();
 }
 
 void Remove() {
@@ -89,7 +82,6 @@ void Remove() {
     kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, Entry(kOnly64Key), k64);
 }
 
-namespace {
 bool installed = false;
 
 // Removes what EnsureInstalled put there when the test program ends.

@@ -1,6 +1,7 @@
 // The installed fixture programs of the sandbox: the NSIS installer and the two Windows
 // Installer packages of tests/fixtures/installers, really installed, plus hand-made Uninstall
-// entries for the edge cases. Installing is idempotent; Remove puts the machine back.
+// entries for the edge cases. Installing is idempotent; the end of the test program puts the
+// machine back.
 #pragma once
 
 #include <string>
@@ -11,16 +12,9 @@ inline const char* const kUninstallKey = "Software\\Microsoft\\Windows\\CurrentV
 inline const char* const kMsiA = "{6D1C3A52-7E0B-4F1A-9C11-2B5A00000A01}";
 inline const char* const kMsiB = "{6D1C3A52-7E0B-4F1A-9C11-2B5A00000B01}";
 
-// Installs everything; false (with why) when an installer failed to leave its entry.
-bool Install(std::string& problem);
-void Remove();
-
 // Installs once per test program (on first use) and removes at its end; the problem of the
 // one install, empty when it went well.
 const std::string& EnsureInstalled();
-
-// The folder the NSIS fixture was installed to, from its Uninstall entry.
-std::string NsisFolder();
 
 // Hand-made entries, all in the 32-bit view unless named "64".
 inline const char* const kSuiteKey = "KuFixtureSuite";   // ProductCodes names MSI B

@@ -1,8 +1,6 @@
 // Support of the program-list tests.
 #include "ListTestSupport.h"
 
-#include "core/system/SharedState.h"
-
 namespace listtest {
 
 ku::ProgramListPlaces ScratchPlaces(const kutest::ScratchKey& scratch) {
@@ -39,13 +37,6 @@ const ku::UninstallItemUnit::TContent* Find(const ku::TUninstallContents& list,
         if (list.GetItem(i).Content.DisplayName == name)
             return &list.GetItem(i).Content;
     return nullptr;
-}
-
-ViewScope::ViewScope(bool view64) : old_(ku::RegistryView64) {
-    ku::RegistryView64 = view64;
-}
-ViewScope::~ViewScope() {
-    ku::RegistryView64 = old_;
 }
 
 } // namespace listtest

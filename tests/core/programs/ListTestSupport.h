@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/programs/ProgramListBuilder.h"
+#include "core/system/SharedState.h"
 #include "support/Sandbox.h"
 
 namespace listtest {
@@ -31,8 +32,8 @@ const ku::UninstallItemUnit::TContent* Find(const ku::TUninstallContents& list,
 // Sets the process-wide registry view for a test and puts the old one back.
 class ViewScope {
   public:
-    explicit ViewScope(bool view64);
-    ~ViewScope();
+    explicit ViewScope(bool view64) : old_(ku::RegistryView64) { ku::RegistryView64 = view64; }
+    ~ViewScope() { ku::RegistryView64 = old_; }
 
   private:
     bool old_;

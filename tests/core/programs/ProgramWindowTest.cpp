@@ -1,5 +1,5 @@
-// KU.exe itself under Wine with the fixture programs installed: its main window lists them,
-// sorted by name, once the "32Bit" button is clicked.
+// KU.exe itself under Wine with the fixture programs installed: the main window lists them,
+// sorted by name, once the "32Bit" button is clicked; its end writes the defaults.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -41,16 +41,22 @@ std::vector<std::string> RemoteCaptions(HWND list, HANDLE process) {
     return captions;
 }
 
-TEST(ProgramWindow, KuExeListsTheInstalledFixturesInTheThirtyTwoBitView) {
+TEST(ProgramWindow, KuExeListsTheFixturesInTheThirtyTwoBitView) {
     const std::string& problem = fixtures::EnsureInstalled();
     ASSERT_TRUE(problem.empty()) << problem;
+    kutest::RawDeleteTree(HKEY_CURRENT_USER, kSettings, KEY_WOW64_64KEY);
     // No update look-up from the test prefix.
     kutest::RawSetDword(HKEY_CURRENT_USER, kSettings, "CheckUpdate", 0, KEY_WOW64_64KEY);
     kutest::RawSetDword(HKEY_CURRENT_USER, kSettings, "ShowWindowsUpdate", 0, KEY_WOW64_64KEY);
     DWORD id = 0;
     ku::UniqueHandle process(kutest::StartKu("", &id));
     ASSERT_TRUE(process);
-    HWND main = kutest::WaitForMainWindow(id);
+    kutest::ProgramWindows windows;
+    for (int i = 0; i < 400 && !windows.main; ++i) {
+        windows = kutest::WindowsOf(id);
+        Sleep(50);
+    }
+    const HWND main = windows.main;
     ASSERT_NE(main, nullptr) << "no main window";
     Sleep(500); // the list is filled when the window is first shown
     HWND list = GetDlgItem(main, IDC_MAIN_LIST);
@@ -66,7 +72,8 @@ TEST(ProgramWindow, KuExeListsTheInstalledFixturesInTheThirtyTwoBitView) {
     }));
 
     PostMessageA(main, WM_CLOSE, 0, 0);
-    kutest::WaitForExit(process.get(), 15000);
+    EXPECT_EQ(kutest::WaitForExit(process.get(), 15000), 0);
+    EXPECT_TRUE(kutest::RawValueExists(HKEY_CURRENT_USER, kSettings, "HelpURL")); // the defaults
     kutest::RawDeleteTree(HKEY_CURRENT_USER, kSettings, KEY_WOW64_64KEY);
 }
 

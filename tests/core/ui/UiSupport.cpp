@@ -1,7 +1,7 @@
 // Window-test support.
 #include "UiSupport.h"
 
-#include <vector>
+#include <utility>
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wunused-parameter"
@@ -76,20 +76,19 @@ bool SaveScreenshot(HWND window, const std::string& name) {
     HGDIOBJ old = SelectObject(memory, shot);
     BitBlt(memory, 0, 0, width, height, screen, frame.left, frame.top, SRCCOPY);
     SelectObject(memory, old);
-    std::vector<unsigned char> rgb(static_cast<size_t>(width) * height * 3);
-    const auto* bgra = static_cast<const unsigned char*>(bits);
-    for (size_t i = 0; i < static_cast<size_t>(width) * height; ++i) {
-        rgb[i * 3 + 0] = bgra[i * 4 + 2];
-        rgb[i * 3 + 1] = bgra[i * 4 + 1];
-        rgb[i * 3 + 2] = bgra[i * 4 + 0];
+    auto* pixel = static_cast<unsigned char*>(bits); // BGRA to opaque RGBA
+    for (size_t i = 0; i < static_cast<size_t>(width) * height; ++i, pixel += 4) {
+        std::swap(pixel[0], pixel[2]);
+        pixel[3] = 255;
     }
-    DeleteObject(shot);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
     CreateDirectoryA("C:\\kutest", nullptr);
     CreateDirectoryA("C:\\kutest\\screenshots", nullptr);
     const std::string path = "C:\\kutest\\screenshots\\" + name + ".png";
-    return stbi_write_png(path.c_str(), width, height, 3, rgb.data(), width * 3) != 0;
+    const bool saved = stbi_write_png(path.c_str(), width, height, 4, bits, width * 4) != 0;
+    DeleteObject(shot);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return saved;
 }
 
 COLORREF BackgroundPixel(HWND window, int x, int y) {
@@ -106,16 +105,6 @@ COLORREF BackgroundPixel(HWND window, int x, int y) {
     DeleteObject(bitmap);
     DeleteDC(memory);
     return colour;
-}
-
-unsigned PixelOf(HBITMAP picture, int x, int y) {
-    DIBSECTION section = {};
-    if (GetObjectA(picture, sizeof(section), &section) != sizeof(section) || !section.dsBm.bmBits)
-        return 0xFFFFFFFF;
-    const auto* row = static_cast<const unsigned char*>(section.dsBm.bmBits) +
-                      static_cast<size_t>(y) * section.dsBm.bmWidthBytes;
-    const unsigned char* pixel = row + x * 4;
-    return (pixel[2] << 16) | (pixel[1] << 8) | pixel[0];
 }
 
 } // namespace uitest

@@ -27,7 +27,4 @@ bool SaveScreenshot(HWND window, const std::string& name);
 // into a bitmap of its own), whatever covers the window on the shared screen.
 COLORREF BackgroundPixel(HWND window, int x, int y);
 
-// The colour of the picture's pixel (x, y) as 0x00RRGGBB.
-unsigned PixelOf(HBITMAP picture, int x, int y);
-
 } // namespace uitest

@@ -1,5 +1,6 @@
-// The options dialog under the virtual display: its pages with a screenshot each, OK on every
-// page, the registry restore from the list, and the modal entry point.
+// The options dialog under the virtual display: the stored options and backups it shows, OK on
+// the pages that have it, the registry restore from the list, and its opening from the main
+// window.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -9,9 +10,9 @@
 #include <deque>
 
 #include "UiSupport.h"
-#include "core/settings/RegistryBackups.h"
 #include "core/settings/Settings.h"
 #include "core/system/Dialogs.h"
+#include "core/ui/main/MainUnit.h"
 #include "core/ui/options/OptionUnit.h"
 #include "resource.h"
 #include "support/RecordingLauncher.h"
@@ -20,29 +21,28 @@
 
 namespace {
 
-bool Visible(HWND control) {
-    return IsWindowVisible(control) != FALSE;
-}
 bool IsChecked(HWND control) {
     return SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 void SetChecked(HWND control, bool on) {
     SendMessageA(control, BM_SETCHECK, on, 0);
 }
-int ListCount(HWND list) {
-    return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-}
-int FindRow(HWND list, const std::string& name) {
-    LVFINDINFOA find = {LVFI_STRING, name.c_str(), 0, {0, 0}, 0};
-    return static_cast<int>(SendMessageA(list, LVM_FINDITEMA, -1, reinterpret_cast<LPARAM>(&find)));
+
+// Seen and cancelled: the options dialog the main window's "Options" label opened modally.
+bool optionsSeen = false;
+VOID CALLBACK CancelOptions(HWND, UINT, UINT_PTR timer, DWORD) {
+    if (ku::FormOptions && ku::FormOptions->Handle()) {
+        KillTimer(nullptr, timer);
+        optionsSeen = IsWindowVisible(ku::FormOptions->Handle()) != FALSE;
+        PostMessageA(ku::FormOptions->Handle(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    }
 }
 
 class OptionsFormTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        exe = dir.File("KU.exe");
-        ASSERT_TRUE(kutest::WriteTextFile(exe, "MZ"));
-        form.Places.exePath = exe;
+        form.Places.exePath = dir.File("KU.exe");
+        ASSERT_TRUE(kutest::WriteTextFile(form.Places.exePath, "MZ"));
         form.Places.settingsKey = "\\" + settings.Path();
         form.Places.policiesKey = policies.Path();
         form.RepairPause = [](DWORD) {};
@@ -67,11 +67,19 @@ class OptionsFormTest : public ::testing::Test {
     }
     std::string Backups() const { return dir.Path() + "\\FullBackup"; }
     HWND Item(int id) const { return form.Item(id); }
+    // The general page's ticks (update check, details, icons, list, UAC) and whether UAC can
+    // be changed.
+    std::string Ticks() const {
+        std::string ticks;
+        for (int id : {IDC_OPT_CBCHECKUPDATE, IDC_OPT_DETAILSCHECKBOX, IDC_OPT_ICONSCHECKBOX,
+                       IDC_OPT_LISTCHECKBOX, IDC_OPT_UACENABLE})
+            ticks += IsChecked(Item(id)) ? "x" : "-";
+        return ticks + (IsWindowEnabled(Item(IDC_OPT_UACENABLE)) ? " uac" : " fixed uac");
+    }
 
     kutest::ScratchKey settings{HKEY_LOCAL_MACHINE};
     kutest::ScratchKey policies{HKEY_LOCAL_MACHINE};
     kutest::ScratchDir dir;
-    std::string exe;
     ku::TFormOptions form;
     std::vector<ku::MessageBoxCall> boxes;
     std::deque<int> answers;
@@ -88,52 +96,27 @@ TEST_F(OptionsFormTest, PagesShowTheStoredOptionsAndTheBackups) {
     ASSERT_TRUE(kutest::WriteTextFile(Backups() + "\\Backup_20100105_093000.reg", "REGEDIT4\r\n"));
     ASSERT_TRUE(kutest::WriteTextFile(Backups() + "\\Backup_20100210_180510.reg", "REGEDIT4\r\n"));
     Open();
-
-    EXPECT_EQ(ku::WindowText(form.Handle()), "Preferences");
-    EXPECT_FALSE(IsChecked(Item(IDC_OPT_CBCHECKUPDATE)) ||
-                 IsChecked(Item(IDC_OPT_DETAILSCHECKBOX)));
-    EXPECT_TRUE(IsChecked(Item(IDC_OPT_ICONSCHECKBOX)));
-    EXPECT_TRUE(IsChecked(Item(IDC_OPT_UACENABLE)) && IsWindowEnabled(Item(IDC_OPT_UACENABLE)));
-    EXPECT_FALSE(Visible(Item(IDC_OPT_RIGHTCHECK)));
-    EXPECT_EQ(ku::WindowText(Item(IDC_OPT_LABELVER)).rfind("Version: 2010.1.3, Last Time: ", 0),
-              0u);
-    EXPECT_TRUE(Visible(Item(IDOK)) && !Visible(Item(IDC_OPT_REGFILELISTVIEW)));
+    EXPECT_EQ(Ticks(), "--x-x uac");
     EXPECT_TRUE(uitest::SaveScreenshot(form.Handle(), "OptionsGeneralSettings"));
 
     form.MainPageControlChange(ku::TFormOptions::RestoreRegistryPage);
-    HWND list = Item(IDC_OPT_REGFILELISTVIEW);
-    EXPECT_FALSE(Visible(Item(IDOK)) || Visible(Item(IDC_OPT_CBCHECKUPDATE)));
-    EXPECT_EQ(ListCount(list), 2);
-    ASSERT_TRUE(form.SelectBackup(FindRow(list, "Backup_20100105_093000.reg")));
-    uitest::PumpMessages(50);
-    EXPECT_TRUE(Visible(Item(IDC_OPT_TIMELABELA)) && Visible(Item(IDC_OPT_TIMELABEL)));
-    EXPECT_EQ(ku::WindowText(Item(IDC_OPT_TIMELABEL)), "01/05/2010 09:30:00");
-    EXPECT_TRUE(uitest::SaveScreenshot(form.Handle(), "OptionsRestoreRegistry"));
+    EXPECT_EQ(ListView_GetItemCount(Item(IDC_OPT_REGFILELISTVIEW)), 2);
 
+    // OK on Restore System runs the ticked sets and asks for a restart.
     form.MainPageControlChange(ku::TFormOptions::RestoreSystemPage);
-    EXPECT_TRUE(Visible(Item(IDOK)) && !Visible(list));
-    EXPECT_EQ(ku::WindowText(Item(IDC_OPT_CHECKBOX2)), "Restore winsock (Connection failed)");
-    EXPECT_TRUE(uitest::SaveScreenshot(form.Handle(), "OptionsRestoreSystem"));
-
-    // OK on the Restore Registry page applies nothing and shows nothing.
-    form.MainPageControlChange(ku::TFormOptions::RestoreRegistryPage);
+    SetChecked(Item(IDC_OPT_CHECKBOX2), true);
     kutest::RecordingLauncher launcher;
     form.BitBtn1Click();
     EXPECT_EQ(form.Handle(), nullptr);
-    EXPECT_TRUE(launcher.Requests().empty());
-    EXPECT_TRUE(boxes.empty());
-    EXPECT_EQ(
-        kutest::RawReadDword(HKEY_LOCAL_MACHINE, settings.Path(), "CheckUpdate", KEY_WOW64_64KEY),
-        0);
+    EXPECT_EQ(launcher.Requests().size(), 2u);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption + "|" + boxes[0].text, "Please restart system!|\rRestore winsock!");
 }
 
 TEST_F(OptionsFormTest, OkOnGeneralSettingsStoresOptionsAndLeavesAMissingUacAlone) {
     kutest::RawCreateKey(HKEY_LOCAL_MACHINE, policies.Path(), KEY_WOW64_64KEY);
     Open(); // no settings key yet: the defaults show
-    EXPECT_TRUE(IsChecked(Item(IDC_OPT_CBCHECKUPDATE)));
-    EXPECT_TRUE(IsChecked(Item(IDC_OPT_DETAILSCHECKBOX)));
-    EXPECT_EQ(ku::WindowText(Item(IDC_OPT_LABELVER)).rfind("Version: , Last Time: ", 0), 0u);
-    EXPECT_FALSE(IsWindowEnabled(Item(IDC_OPT_UACENABLE)));
+    EXPECT_EQ(Ticks(), "xx--- fixed uac");
 
     SetChecked(Item(IDC_OPT_CBCHECKUPDATE), false);
     SetChecked(Item(IDC_OPT_DETAILSCHECKBOX), false);
@@ -152,28 +135,8 @@ TEST_F(OptionsFormTest, OkOnGeneralSettingsStoresOptionsAndLeavesAMissingUacAlon
         -1);
     // The extension is registered again or unregistered as the hidden box records; the DLL is
     // not in this folder, so only unregistering starts anything.
-    auto requests = launcher.Requests();
-    if (registered) {
-        EXPECT_TRUE(requests.empty());
-    } else {
-        ASSERT_EQ(requests.size(), 1u);
-        EXPECT_EQ(requests[0].commandLine,
-                  ku::ContextMenuCommand(ku::ShortProgramFolder(exe), false));
-    }
+    EXPECT_EQ(launcher.Requests().size(), registered ? 0u : 1u);
     EXPECT_TRUE(boxes.empty());
-}
-
-TEST_F(OptionsFormTest, OkOnRestoreSystemRunsTheTickedSetsAndAsksForARestart) {
-    Open();
-    form.MainPageControlChange(ku::TFormOptions::RestoreSystemPage);
-    SetChecked(Item(IDC_OPT_CHECKBOX2), true);
-    kutest::RecordingLauncher launcher;
-    form.BitBtn1Click();
-    EXPECT_EQ(launcher.Requests().size(), 2u);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].caption, "Please restart system!");
-    EXPECT_EQ(boxes[0].text, "\rRestore winsock!");
-    EXPECT_EQ(form.Handle(), nullptr);
 }
 
 // The success message comes only once regedit has imported the file: at that moment the value
@@ -189,34 +152,46 @@ TEST_F(OptionsFormTest, RestoreReportsSuccessOnlyAfterTheImport) {
     kutest::RawDeleteTree(HKEY_CURRENT_USER, key.Path(), KEY_WOW64_64KEY);
     Open();
     form.MainPageControlChange(ku::TFormOptions::RestoreRegistryPage);
-    HWND list = Item(IDC_OPT_REGFILELISTVIEW);
     kutest::RecordingLauncher launcher;
     launcher.forward = true;
 
     form.RestoreRegistryBtnClick(); // nothing selected
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "Please select the specific item for this operation!");
-    EXPECT_EQ(boxes[0].caption, "Restore Registry");
-
-    ASSERT_TRUE(form.SelectBackup(FindRow(list, "Backup_20100105_093000.reg")));
-    answers = {IDNO};
+    ASSERT_TRUE(form.SelectBackup(0)); // the one backup
+    answers = {IDNO, IDYES, IDOK};
     form.RestoreRegistryBtnClick();
     EXPECT_TRUE(launcher.Requests().empty());
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[1].text, "Would you like to restore the registry now?");
-    EXPECT_EQ(boxes[1].type, static_cast<UINT>(MB_YESNO | MB_ICONINFORMATION));
-
     std::string valueWhenToldSuccess;
     onBox = [&](const ku::MessageBoxCall& call) {
         if (call.text == "The registry was restored successfully!")
             valueWhenToldSuccess =
                 kutest::RawReadString(HKEY_CURRENT_USER, key.Path(), "Value", KEY_WOW64_64KEY);
     };
-    answers = {IDYES, IDOK};
     form.RestoreRegistryBtnClick();
     ASSERT_EQ(boxes.size(), 4u);
-    EXPECT_EQ(boxes[3].text, "The registry was restored successfully!");
+    EXPECT_EQ(boxes[0].text + "|" + boxes[2].text + "|" + boxes[3].text,
+              "Please select the specific item for this operation!|Would you like to restore the "
+              "registry now?|The registry was restored successfully!");
+    EXPECT_EQ(boxes[1].type, static_cast<UINT>(MB_YESNO | MB_ICONINFORMATION));
     EXPECT_EQ(valueWhenToldSuccess, "restored");
-    ASSERT_EQ(launcher.Requests().size(), 1u);
-    EXPECT_EQ(launcher.Requests()[0].commandLine, ku::RestoreCommandLine(file));
+    EXPECT_EQ(launcher.Requests().size(), 1u);
+}
+
+// The main window's "Options" label opens the dialog modally and applies the view style when
+// it closes.
+TEST(OptionsLabel, OpensTheDialogModallyAndAppliesTheViewStyleAfterIt) {
+    ku::SetMessageBoxHook([](const ku::MessageBoxCall&) { return IDOK; });
+    kutest::RecordingLauncher launcher;
+    ku::TUnInstallForm form;
+    ASSERT_TRUE(form.Create(nullptr));
+    form.Show();
+    uitest::PumpMessages(200);
+    ku::Settings.ViewStyle = 2;
+    UINT_PTR timer = SetTimer(nullptr, 0, 100, CancelOptions);
+    form.OptionsBtnClick();
+    KillTimer(nullptr, timer);
+    EXPECT_TRUE(optionsSeen);
+    EXPECT_EQ(ku::FormOptions, nullptr);
+    EXPECT_EQ(GetWindowLongA(form.ListView(), GWL_STYLE) & LVS_TYPEMASK, LVS_LIST);
+    ku::Settings.ViewStyle = 0;
+    ku::SetMessageBoxHook(nullptr);
 }
