@@ -1,5 +1,6 @@
 // The main window under the virtual display with the fixture programs installed: the rows of
-// each view button, header sorts, Delete in the shown view, the hand-over to the wizards.
+// each view button, header sorts, the facts panel, Delete in the shown view, the hand-over to
+// the wizards and the view menu.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -66,6 +67,7 @@ class MainWindow : public ::testing::Test {
         return ListView_FindItem(list, -1, &find);
     }
     bool Visible(int id) { return IsWindowVisible(form.Item(id)) != FALSE; }
+    std::string Text(int id) { return ku::WindowText(form.Item(id)); }
 
     kutest::RecordingWindows windows;
     kutest::RecordingDialogs dialogs;
@@ -133,6 +135,26 @@ TEST_F(MainWindow, HeaderClicksSortAndReverse) {
     }
 }
 
+TEST_F(MainWindow, FactsPanelFollowsTheSelection) {
+    Click(IDC_MAIN_SYSBIT32);
+    const struct {
+        const char *row, *shown;
+    } cases[] = {
+        {"", "Instruction||instructions"},
+        {"KU Fixture Wrong Types", "KU Fixture Wrong Types|NOT AVAILABLE|NOT AVAILABLE"},
+        {"KU Fixture NSIS", "KU Fixture NSIS|1.2.3|http://localhost/kufixture/help"},
+        {"", "Instruction||instructions"},
+    };
+    for (const auto& c : cases) {
+        form.SelectRow(*c.row ? RowOf(c.row) : -1);
+        const bool facts = Visible(IDC_MAIN_CAVERSION);
+        EXPECT_NE(facts, Visible(IDC_MAIN_ABINSTRUCT1)) << c.row;
+        EXPECT_EQ(Text(IDC_MAIN_ABPROGRAMNAME) + "|" + Text(IDC_MAIN_ABVERSION) + "|" +
+                      (facts ? Text(IDC_MAIN_ABHELPLINK) : "instructions"),
+                  c.shown);
+    }
+}
+
 TEST_F(MainWindow, DeleteRemovesTheChosenEntryInTheShownViewOnly) {
     const std::string key = std::string(fixtures::kUninstallKey) + "\\KuFixtureDeleteMe";
     for (REGSAM view : {REGSAM(KEY_WOW64_32KEY), REGSAM(KEY_WOW64_64KEY)}) {
@@ -190,6 +212,16 @@ TEST_F(MainWindow, ButtonsHandOverToTheOtherWindows) {
               std::string("Uninstall Wizard|") + fixtures::kNortonKey +
                   "|C:\\norton\\setup.exe /modify|1|");
 
+    // The view menu's items set the list's style and check themselves.
+    EXPECT_FALSE(Visible(IDC_MAIN_VIEWBTN));
+    for (const auto& [command, style] : {std::pair{IDC_VIEW_ICONS, LVS_ICON},
+                                         {IDC_VIEW_LIST, LVS_LIST},
+                                         {IDC_VIEW_DETAILS, LVS_REPORT}}) {
+        SendMessageA(form.Handle(), WM_COMMAND, command, 0);
+        EXPECT_EQ(GetWindowLongA(list, GWL_STYLE) & LVS_TYPEMASK, style) << command;
+        EXPECT_EQ(GetMenuState(ku::DM->ViewPopupMenu(), command, MF_BYCOMMAND) & MF_CHECKED,
+                  UINT(MF_CHECKED));
+    }
 }
 
 } // namespace
