@@ -136,21 +136,16 @@ TEST(ProfileRuns, CleanUpStepsDeleteTheirOwnFileAndNeedTheSuitesFolder) {
               before);
 }
 
-TEST(ProfileStoppers, EndTheProcessThenStopTheServiceAndSkipBlankServiceLines) {
+TEST(ProfileStoppers, EndTheProcessThenStopTheService) {
     kutest::ScratchDir dir;
     kutest::Sleeper tray(dir.Path(), "DVD43_Tray.exe"), other(dir.Path(), "DVD42_Tray.exe");
     kutest::RealService driver("dvd43llh", kutest::Fixture("kusvc.exe") + " dvd43llh",
                                SERVICE_WIN32_OWN_PROCESS);
-    const std::string listed = "KuListed" + std::to_string(GetCurrentProcessId());
-    kutest::RealService service(listed, kutest::Fixture("kusvc.exe") + " " + listed,
-                                SERVICE_WIN32_OWN_PROCESS);
-    ASSERT_TRUE(driver.Start() && service.Start());
+    ASSERT_TRUE(driver.Start());
     ku::profiles::UnitDvd43::StopProfileProcesses();
     EXPECT_NE(tray.WaitExitCode(), static_cast<DWORD>(STILL_ACTIVE));
     EXPECT_TRUE(other.Running());
     EXPECT_TRUE(kutest::WaitFor([&] { return driver.State() == SERVICE_STOPPED; }));
-    ku::StopServiceList({"", "   ", listed});
-    EXPECT_TRUE(kutest::WaitFor([&] { return service.State() == SERVICE_STOPPED; }));
 }
 
 } // namespace
