@@ -169,20 +169,31 @@ TEST_F(ProfileFinders, EveryRowListsExactlyItsProductsFolders) {
     }
 }
 
-// A found folder is scanned only when it is a product's own: never a root, a system or shared
-// folder, a profile root or a path that is not absolute (what a missed cut leaves).
+// A found folder is scanned only when it is a product's own: never one the delete guard
+// refuses (a shared or profile folder) nor a path that is not absolute (what a missed cut
+// leaves), which would be read against the current folder.
 TEST_F(ProfileFinders, ScanOnlyAbsoluteFoldersTheDeleteGuardAllows) {
-    char profile[MAX_PATH] = {};
+    kutest::ScratchDir dir;
+    CreateDirectoryA(dir.File("own").c_str(), nullptr);
+    MakeFolder(dir.File("own"));
+    char profile[MAX_PATH] = {}, current[MAX_PATH] = {};
     GetEnvironmentVariableA("USERPROFILE", profile, MAX_PATH);
-    for (const std::string folder :
-         {"C:\\Program Files\\Vendor\\Product", "C:\\Program Files\\Vendor\\Product\\"})
-        EXPECT_TRUE(ku::IsScannableProfileFolder(folder)) << folder;
-    const std::string refused[] = {
-        "C:\\", "C:", "", "\\", "Vendor\\Product", "\\Product", "\\\\server\\share\\app",
-        kutest::WindowsFolder(), kutest::SystemFolder(), "C:\\Program Files",
-        "C:\\Program Files\\Common Files", profile};
-    for (const std::string& folder : refused)
-        EXPECT_FALSE(ku::IsScannableProfileFolder(folder)) << folder;
+    GetCurrentDirectoryA(MAX_PATH, current);
+    SetCurrentDirectoryA(dir.Path().c_str());
+    const ku::ProfileRow row = ku::ProfileRow().Sources({ku::Hkcu("Software\\KuFinder", "Dir")});
+    const std::pair<std::string, size_t> cases[] = {
+        {dir.File("own"), 2},
+        {dir.File("own") + "\\", 2},
+        {"own", 0},
+        {"C:\\Program Files\\Common Files", 0},
+        {profile, 0},
+    };
+    for (const auto& c : cases) {
+        kutest::PlantedRegistry registry(view);
+        registry.String(HKEY_CURRENT_USER, "Software\\KuFinder", "Dir", c.first);
+        EXPECT_EQ(Scan(row).files.size(), c.second) << c.first;
+    }
+    SetCurrentDirectoryA(current);
 }
 
 } // namespace
