@@ -67,7 +67,7 @@ TEST(SpecialUninstall, PrinterDriverWithProductCodeProcessesAndService) {
     const std::string service = "KuLexmarkSvc" + std::to_string(GetCurrentProcessId());
     kutest::RealService spooler(service, kutest::Fixture("kusvc.exe") + " " + service,
                                 SERVICE_WIN32_OWN_PROCESS);
-    ASSERT_TRUE(spooler.Start());
+    EXPECT_TRUE(spooler.Start());
     kutest::PlantedRegistry registry(KEY_WOW64_64KEY);
     registry.String(LM, uninstall, "UninstallString", app + "\\Install\\LxUninst.exe -u");
     registry.String(LM, components + "KU0LEXCOMP000000000000000000001", code,
@@ -80,7 +80,7 @@ TEST(SpecialUninstall, PrinterDriverWithProductCodeProcessesAndService) {
     registry.String(LM, run, "KuLxdjamon", app + "\\lxdjamon.exe");
     registry.String(LM, run, "KuKeepMe", "C:\\keep.exe");
     const std::string data = ku::ProgramDir() + "CodeB.dat";
-    ASSERT_TRUE(kutest::WriteTextFile(
+    EXPECT_TRUE(kutest::WriteTextFile(
         data, "[UnitLexmark1400]\r\ndelRegkey(HKEY_LOCAL_MACHINE,'" + uninstall + "')\r\n" +
                   "delRegkeyvalue(HKEY_LOCAL_MACHINE,'" + run + "','KuLxdjamon')\r\n" +
                   "[Services]\r\n" + service + "\r\n[/Services]\r\n[/UnitLexmark1400]\r\n"));
@@ -93,7 +93,7 @@ TEST(SpecialUninstall, PrinterDriverWithProductCodeProcessesAndService) {
     Names listed;
     {
         spectest::WizardDriver wizard;
-        ASSERT_TRUE(wizard.Choose("Lexmark 1400 Series(For 32bit)"));
+        EXPECT_TRUE(wizard.Choose("Lexmark 1400 Series(For 32bit)"));
         for (int page = 0; page < 3; ++page) {
             wizard.form.StepBitBtnClick();
             if (page == 1) // the review page: what the user is shown before anything goes
