@@ -5,7 +5,6 @@
 #include <map>
 #include <set>
 
-#include "core/system/DeleteHelpers.h"
 #include "core/system/StrUtil.h"
 #include "special/profiles/OwnSteps.h"
 #include "special/profiles/ProfileData.h"
@@ -63,37 +62,21 @@ TEST(ProfileRuns, EverySectionIsReachedUnderItsOwnMarkAndFile) {
     EXPECT_EQ(quoted, 5u);
 }
 
-// Profiles without a section delete their fixed keys and values, each in its own root; a
-// value beside a deleted one stays. (Keys the delete guard refuses are not planted.)
+// A row without a section deletes its fixed keys and values, in the 64-bit view where there
+// is one; a value beside a deleted one stays.
 TEST(ProfileRuns, FixedDeletionsRemoveTheirKeysAndValuesOnly) {
-    for (const ku::ProfileRow* row : ku::profiles::AllProfiles()) {
-        kutest::PlantedRegistry planted(kView);
-        std::vector<const ku::FixedDeletion*> registryItems;
-        for (const ku::FixedDeletion& item : row->fixed) {
-            if (item.kind == ku::FixedDeletion::Key) {
-                if (ku::IsProtectedRegistryKey(item.root, item.path))
-                    continue;
-                planted.Key(item.root, item.path + "\\Sub");
-            } else if (item.kind == ku::FixedDeletion::Value) {
-                planted.String(item.root, item.path, item.value, "x");
-                planted.String(item.root, item.path, "KuDecoy", "x");
-            } else {
-                continue;
-            }
-            registryItems.push_back(&item);
-        }
-        if (registryItems.empty())
-            continue;
-        kutest::RecordingDialogs dialogs;
-        ku::RunProfileRow(*row, ku::ProfileSite());
-        for (const ku::FixedDeletion* item : registryItems) {
-            EXPECT_TRUE(item->kind == ku::FixedDeletion::Key
-                            ? !kutest::RawKeyExists(item->root, item->path, kView)
-                            : !kutest::RawValueExists(item->root, item->path, item->value, kView) &&
-                                  kutest::RawValueExists(item->root, item->path, "KuDecoy", kView))
-                << row->unit << " " << item->path << " " << item->value;
-        }
-    }
+    const HKEY lm = HKEY_LOCAL_MACHINE;
+    kutest::ScratchKey key(lm);
+    kutest::RawCreateKey(lm, key.Sub("Gone\\Sub"), kView);
+    for (const char* name : {"Name", "KuDecoy"})
+        kutest::RawSetString(lm, key.Sub("Values"), name, "x", kView);
+    kutest::RecordingDialogs dialogs;
+    ku::RunProfileRow(ku::ProfileRow().Fixed({ku::DelKey(lm, key.Sub("Gone")),
+                                              ku::DelValue(lm, key.Sub("Values"), "Name")}),
+                      ku::ProfileSite());
+    EXPECT_FALSE(kutest::RawKeyExists(lm, key.Sub("Gone"), kView));
+    EXPECT_FALSE(kutest::RawValueExists(lm, key.Sub("Values"), "Name", kView));
+    EXPECT_TRUE(kutest::RawValueExists(lm, key.Sub("Values"), "KuDecoy", kView));
 }
 
 // Keys are planted with the adapter's ComponentId; only a four-digit name up to 0050 with a
