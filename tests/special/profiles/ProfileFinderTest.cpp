@@ -1,6 +1,6 @@
 // The folder finders of every profile row: the registry values each row reads are planted
 // with a folder of the test's own (and the row's markers around it), and the finder must list
-// exactly that folder's files, never the vendor folder beside it.
+// exactly that folder's files, never the vendor folder beside it, and nothing without them.
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -149,6 +149,10 @@ TEST_F(ProfileFinders, EveryRowListsExactlyItsProductsFolders) {
         for (const ku::ProfileRow* row : ku::profiles::AllProfiles()) {
             if (!HasRegistrySources(*row))
                 continue;
+            if (!recase) { // the application is missing: nothing found, nothing shown
+                const Found nothing = Scan(*row);
+                EXPECT_TRUE(nothing.files.empty() && nothing.captions.empty()) << row->unit;
+            }
             kutest::ScratchDir dir("kf"); // short: one source reads the last 50 characters
             Paths expected;
             {
@@ -165,32 +169,31 @@ TEST_F(ProfileFinders, EveryRowListsExactlyItsProductsFolders) {
     }
 }
 
-TEST_F(ProfileFinders, FindNothingAndShowNothingWhenTheApplicationIsMissing) {
-    for (const ku::ProfileRow* row : ku::profiles::AllProfiles())
-        if (HasRegistrySources(*row)) {
-            const Found found = Scan(*row);
-            EXPECT_TRUE(found.files.empty() && found.captions.empty()) << row->unit;
-        }
-}
-
-// A found folder is scanned only when it is a product's own: never a root, a system or shared
-// folder, a profile root or a path that is not absolute (what a missed cut leaves).
+// A found folder is scanned only when it is a product's own: never one the delete guard
+// refuses (a shared or profile folder) nor a path that is not absolute (what a missed cut
+// leaves), which would be read against the current folder.
 TEST_F(ProfileFinders, ScanOnlyAbsoluteFoldersTheDeleteGuardAllows) {
-    char profile[MAX_PATH] = {};
+    kutest::ScratchDir dir;
+    CreateDirectoryA(dir.File("own").c_str(), nullptr);
+    MakeFolder(dir.File("own"));
+    char profile[MAX_PATH] = {}, current[MAX_PATH] = {};
     GetEnvironmentVariableA("USERPROFILE", profile, MAX_PATH);
-    const struct {
-        std::string folder;
-        bool scanned;
-    } cases[] = {
-        {"C:\\Program Files\\Vendor\\Product", true},
-        {"C:\\Program Files\\Vendor\\Product\\", true}, {"C:\\", false}, {"C:", false}, {"", false},
-        {"\\", false}, {"Vendor\\Product", false}, {"\\Product", false},
-        {"\\\\server\\share\\app", false}, {kutest::WindowsFolder(), false},
-        {kutest::SystemFolder(), false}, {"C:\\Program Files", false},
-        {"C:\\Program Files\\Common Files", false}, {profile, false},
+    GetCurrentDirectoryA(MAX_PATH, current);
+    SetCurrentDirectoryA(dir.Path().c_str());
+    const ku::ProfileRow row = ku::ProfileRow().Sources({ku::Hkcu("Software\\KuFinder", "Dir")});
+    const std::pair<std::string, size_t> cases[] = {
+        {dir.File("own"), 2},
+        {dir.File("own") + "\\", 2},
+        {"own", 0},
+        {"C:\\Program Files\\Common Files", 0},
+        {profile, 0},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(ku::IsScannableProfileFolder(c.folder), c.scanned) << c.folder;
+    for (const auto& c : cases) {
+        kutest::PlantedRegistry registry(view);
+        registry.String(HKEY_CURRENT_USER, "Software\\KuFinder", "Dir", c.first);
+        EXPECT_EQ(Scan(row).files.size(), c.second) << c.first;
+    }
+    SetCurrentDirectoryA(current);
 }
 
 } // namespace

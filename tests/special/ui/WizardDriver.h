@@ -42,7 +42,6 @@ class WizardDriver {
         PostMessageA(form.Handle(), WM_COMMAND, MAKEWPARAM(id, STN_CLICKED),
                      reinterpret_cast<LPARAM>(Item(id)));
     }
-    void Picture(const std::string& name) const { uitest::SaveScreenshot(form.Handle(), name); }
 
     ku::TFormUninstall form;
 };

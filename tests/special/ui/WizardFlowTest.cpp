@@ -1,5 +1,5 @@
-// The special-uninstall wizard's pages and buttons: selection, the application without a
-// profile, skip and cancel during a scan, one step at a time and errors shown.
+// The special-uninstall wizard's buttons: a selection needed, the application without a
+// profile, skip, cancel and an ignored second click during a long scan, an error in a step.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -7,7 +7,6 @@
 #include "WizardDriver.h"
 #include "core/system/Dialogs.h"
 #include "core/system/SharedState.h"
-#include "core/system/StrUtil.h"
 #include "support/RecordingDialogs.h"
 #include "support/RecordingLauncher.h"
 #include "support/RecordingWindows.h"
@@ -16,76 +15,66 @@ namespace {
 
 using spectest::WizardDriver;
 
-TEST(SpecialWizard, ListsEveryApplicationAndNeedsASelection) {
+TEST(SpecialWizard, NeedsASelectionAndHandsAnApplicationWithoutProfileToTheUninstallWizard) {
     kutest::RecordingDialogs dialogs;
-    WizardDriver wizard;
-    EXPECT_EQ(ListView_GetItemCount(wizard.List()), 119);
-    wizard.Picture("SpecialWizard1Select");
-    wizard.form.StepBitBtnClick();
-    EXPECT_EQ(wizard.form.PageIndex(), ku::SpecialPageSelect);
-    ASSERT_EQ(dialogs.Calls().size(), 1u);
-    EXPECT_EQ(dialogs.Calls()[0].caption + ": " + dialogs.Calls()[0].text,
-              std::string(ku::kAppCaption) + ": You haven't selected any application in the list.");
-}
-
-TEST(SpecialWizard, AnApplicationWithoutProfileOpensTheUninstallWizardInSpecialMode) {
     kutest::RecordingWindows windows(kutest::RecordingWindows::Uninstall);
     WizardDriver wizard;
+    wizard.form.StepBitBtnClick();
+    EXPECT_EQ(dialogs.Texts(),
+              std::vector<std::string>{"You haven't selected any application in the list."});
     ASSERT_TRUE(wizard.Choose("Tweak-XP Pro 4(2003)(For 32bit)"));
     wizard.form.StepBitBtnClick();
     EXPECT_EQ(wizard.form.PageIndex(), ku::SpecialPageSelect);
     ASSERT_EQ(windows.requests.size(), 1u);
-    const ku::UninstallWizardRequest& request = windows.requests[0];
-    EXPECT_EQ(request.ProgramName + "|" + request.ProfileKey + "|" +
-                  std::to_string(request.SpecialMode),
-              "Tweak-XP Pro 4(2003)(For 32bit)|Tweak_XPPro4|1");
-    for (const std::string* text :
-         {&request.DisplayName, &request.Version, &request.InstallDate, &request.InstallLocation,
-          &request.HelpLink, &request.Publisher, &request.HomePage, &request.UpdateLink})
-        EXPECT_EQ(*text, "NOT AVAILABLE");
+    const ku::UninstallWizardRequest& r = windows.requests[0];
+    EXPECT_EQ(r.ProgramName + "|" + r.ProfileKey + "|" + std::to_string(r.SpecialMode) + "|" +
+                  r.DisplayName + "|" + r.InstallLocation + "|" + r.Publisher,
+              "Tweak-XP Pro 4(2003)(For 32bit)|Tweak_XPPro4|1|NOT AVAILABLE|NOT AVAILABLE|"
+              "NOT AVAILABLE");
 }
 
-// A scan over the whole registry: skip and cancel must end it at once.
-class LongScan : public ::testing::Test {
-  protected:
-    void SetUp() override {
+// What a user does while the scan runs, from inside its message loop: the step button is off,
+// a second click on it returns at once instead of scanning again, then skip or cancel.
+WizardDriver* scanning = nullptr;
+int endButton = 0;
+bool stepEnabled = true;
+DWORD secondClickMs = 0;
+void CALLBACK DuringScan(HWND window, UINT, UINT_PTR id, DWORD) {
+    KillTimer(window, id);
+    stepEnabled = IsWindowEnabled(scanning->Item(IDC_SPECIAL_STEPBITBTN));
+    const DWORD start = GetTickCount();
+    scanning->form.StepBitBtnClick();
+    secondClickMs = GetTickCount() - start;
+    scanning->PostClick(endButton);
+}
+
+// A scan over the whole registry: skip and cancel end it at once.
+TEST(SpecialWizard, SkipAndCancelEndALongScanAndASecondClickIsIgnored) {
+    kutest::RecordingDialogs dialogs;
+    for (const int button : {IDC_SPECIAL_REGSKIPBTN, IDC_SPECIAL_CANCELBITBTN}) {
+        SCOPED_TRACE(button);
+        WizardDriver wizard;
         ASSERT_TRUE(wizard.Choose("3DsMax2008(For 32bit)"));
         wizard.form.StepBitBtnClick();
         ASSERT_EQ(wizard.form.PageIndex(), ku::SpecialPageScan);
-    }
-    DWORD TimedStep() {
+        scanning = &wizard;
+        endButton = button;
+        SetTimer(wizard.form.Handle(), 0x7E57, 50, DuringScan);
         const DWORD start = GetTickCount();
         wizard.form.StepBitBtnClick();
-        return GetTickCount() - start;
+        EXPECT_LT(GetTickCount() - start, 3000u);
+        EXPECT_FALSE(stepEnabled);
+        EXPECT_LT(secondClickMs, 500u);
+        EXPECT_TRUE(dialogs.Calls().empty());
+        if (button == IDC_SPECIAL_CANCELBITBTN) {
+            EXPECT_EQ(wizard.form.Handle(), nullptr);
+            continue;
+        }
+        EXPECT_EQ(wizard.form.PageIndex(), ku::SpecialPageReview);
+        EXPECT_TRUE(IsWindowVisible(wizard.Item(IDC_SPECIAL_LISTFILE)));
+        EXPECT_TRUE(IsWindowEnabled(wizard.Item(IDC_SPECIAL_STEPBITBTN)));
+        EXPECT_FALSE(wizard.form.ScanLeftovers("3dsmax2008")) << "the scan ran twice";
     }
-    kutest::RecordingDialogs dialogs;
-    WizardDriver wizard;
-};
-
-TEST_F(LongScan, SkipEndsTheScanAndTheFoundListFollows) {
-    wizard.PostClick(IDC_SPECIAL_REGSKIPBTN);
-    EXPECT_LT(TimedStep(), 3000u);
-    EXPECT_EQ(ku::ScanState.load(), ku::ScanStop);
-    EXPECT_EQ(wizard.form.PageIndex(), ku::SpecialPageReview);
-    EXPECT_TRUE(IsWindowVisible(wizard.Item(IDC_SPECIAL_LISTFILE)));
-    // The scan does not run twice.
-    EXPECT_FALSE(wizard.form.ScanLeftovers("3dsmax2008"));
-}
-
-TEST_F(LongScan, ASecondClickDuringAStepIsIgnored) {
-    wizard.PostClick(IDC_SPECIAL_STEPBITBTN); // would start the removal inside the scan
-    wizard.PostClick(IDC_SPECIAL_REGSKIPBTN);
-    TimedStep();
-    EXPECT_EQ(wizard.form.PageIndex(), ku::SpecialPageReview);
-    EXPECT_TRUE(dialogs.Calls().empty()) << "no backup question: the removal did not start";
-    EXPECT_FALSE(wizard.form.Busy());
-    EXPECT_TRUE(IsWindowEnabled(wizard.Item(IDC_SPECIAL_STEPBITBTN)));
-}
-
-TEST_F(LongScan, CancelStopsTheScanAndClosesAfterIt) {
-    wizard.PostClick(IDC_SPECIAL_CANCELBITBTN);
-    EXPECT_LT(TimedStep(), 3000u);
-    EXPECT_EQ(wizard.form.Handle(), nullptr);
 }
 
 TEST(SpecialWizard, AnErrorInAStepIsShownAndTheWizardGoesOn) {
