@@ -98,6 +98,10 @@ TEST_F(StartupRoundTrip, SameNamedFilesOfBothFoldersNeverMeetInTheDelFolder) {
     EXPECT_EQ(std::make_tuple(kutest::FileThere(common) || kutest::FileThere(user),
                               kutest::ReadAll(del + name), kutest::ReadAll(copy2)),
               std::make_tuple(false, bytes, std::string("user bytes")));
+    // While a disabled file's original is there again, its line is not listed.
+    const std::string again = bed.logon.AddStartupFile(false, name, "again");
+    EXPECT_EQ(FindRow(bed.manager.LoadStartupList(), user), -1);
+    DeleteFileA(again.c_str());
     // Enable the user one, remove the disabled common one, then restore it.
     EXPECT_EQ(ActOn(user, "", kEnable).Done, 1);
     EXPECT_EQ(kutest::ReadAll(user), "user bytes");

@@ -1,6 +1,10 @@
-// The startup manager page in a window of its own: marks and buttons, the Remove question,
-// detail rows and the Restore tab, with a picture of each tab.
+// The startup manager page in a window of its own: the rows of every kind of logon entry, in
+// order, with the version details below a row; marks and buttons, the Remove question and the
+// Restore tab, with a picture of each tab.
 #include <gtest/gtest.h>
+
+#include <shlobj.h>
+#include <shobjidl.h>
 
 #include "UiSupport.h"
 #include "support/HostWindow.h"
@@ -11,6 +15,22 @@
 namespace {
 
 const std::string kRunKey = kutest::LogonEntries::kRunKey;
+
+// A shortcut to target, as installers put into the startup folders.
+bool MakeShortcut(const std::string& path, const std::string& target) {
+    CoInitialize(nullptr);
+    IShellLinkA* link = nullptr;
+    IPersistFile* file = nullptr;
+    bool made = SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                           IID_IShellLinkA, reinterpret_cast<void**>(&link))) &&
+                SUCCEEDED(link->SetPath(target.c_str())) &&
+                SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)));
+    made = made && SUCCEEDED(file->Save(std::wstring(path.begin(), path.end()).c_str(), TRUE));
+    for (IUnknown* object : {static_cast<IUnknown*>(file), static_cast<IUnknown*>(link)})
+        if (object)
+            object->Release();
+    return made;
+}
 
 struct StartupPage {
     kutest::RecordingDialogs dialogs;
@@ -95,39 +115,74 @@ TEST(StartupPage, DisablesMarkedRowsRemovesOnYesAndRestoresATickedEntry) {
     EXPECT_EQ(page.dialogs.Calls().size(), 2u); // no more questions
 }
 
-TEST(StartupPage, FillsItsPageAndShowsVersionDetailsBelowARow) {
+TEST(StartupPage, ListsEveryKindInOrderWithVersionDetailsBelowARow) {
     StartupPage page;
-    const std::string fixture = page.bed.VersionedCopy();
-    const std::string plain = page.bed.program.File("plain.exe");
+    kutest::LogonEntries& logon = page.bed.logon;
+    const std::string exe = page.bed.VersionedCopy(), plain = page.bed.program.File("plain.exe");
     CopyFileA((std::string(kutest::kFixtureDir) + "\\kusleep.exe").c_str(), plain.c_str(),
               FALSE);
-    const std::string versioned = page.bed.logon.Name("versioned"),
-                      bare = page.bed.logon.Name("bare");
-    page.AddValue(versioned, "\"" + fixture + "\" /tray");
-    page.AddValue(bare, plain);
+    const std::string expand = "%SystemRoot%\\system32\\nothing-here.exe /q";
+    const auto run = [&](HKEY root, const char* name, DWORD type, const std::string& bytes) {
+        logon.AddRunValue(root, logon.Name(name), type, bytes);
+    };
+    run(HKEY_LOCAL_MACHINE, "sz", REG_SZ, kutest::StringBytes("\"" + exe + "\" /min"));
+    run(HKEY_CURRENT_USER, "1 expand", REG_EXPAND_SZ, kutest::StringBytes(expand));
+    run(HKEY_CURRENT_USER, "2 dword", REG_DWORD, kutest::DwordBytes(42));
+    run(HKEY_CURRENT_USER, "3 bare", REG_SZ, kutest::StringBytes(plain));
+    const std::string common = logon.AddStartupFile(true, logon.Name("common.exe"),
+                                                    kutest::ReadAll(exe));
+    const std::string user = logon.AddStartupFile(false, logon.Name("user.lnk"), "");
+    ASSERT_TRUE(MakeShortcut(user, exe));
+    logon.AddWinIniKey("Load", logon.Name("load"), exe);
+    logon.AddWinIniKey("Run", logon.Name("run"), "C:\\no\\such.exe");
     page.Open();
-    const std::string where = "Type: Registry|Postion: HKEY_CURRENT_USER\\" + kRunKey;
-    const struct { std::string caption, details; } cases[] = {
-        {versioned, where + "|Product Name: KU Startup Fixture|Publish Name: Kelvane Fixture "
-                            "Works|Version: 5.1.2600.0|Description: Startup fixture "
-                            "program|File Path: " + fixture},
-        {bare, where + "|Product Name: |Publish Name: |Version: |Description: |File Path: " +
-                   plain},
+
+    // The seven detail rows of the fixture program's version record (none: no record).
+    const auto facts = [](const std::string& type, const std::string& where,
+                          const std::string& file) {
+        return "Type: " + type + "|Postion: " + where + "|Product Name: KU Startup Fixture|Publish "
+               "Name: Kelvane Fixture Works|Version: 5.1.2600.0|Description: Startup fixture "
+               "program|File Path: " + file;
+    };
+    const std::string hklm = "HKEY_LOCAL_MACHINE\\" + kRunKey;
+    const std::string hkcu = "HKEY_CURRENT_USER\\" + kRunKey;
+    const struct { std::string caption, path, status, details; } expected[] = {
+        {"common.exe", common, "Enable",
+         facts("Startup Folder", logon.StartupFolder(true), common)},
+        {"user.lnk", user, "Enable", facts("Startup Folder", logon.StartupFolder(false), exe)},
+        {"sz", "\"" + exe + "\" /min", "Enable", facts("Registry", hklm, exe)},
+        {"1 expand", expand, "Enable", ""},
+        {"2 dword", "42", "Enable", ""},
+        {"3 bare", plain, "Enable", "Type: Registry|Postion: " + hkcu +
+                                    "|Product Name: |Publish Name: |Version: |Description: "
+                                    "|File Path: " + plain},
+        {"load", exe, "", facts("Win.ini", "win.ini\\Load", exe)},
+        {"run", "C:\\no\\such.exe", "", ""},
     };
     const ku::TReportListView list = page.form.StartupListView();
-    for (const auto& c : cases) {
-        const int count = list.Count();
-        page.Press(c.caption, true);
-        const int row = page.Row(c.caption);
-        ASSERT_EQ(list.Count(), count + 7) << c.caption;
-        EXPECT_EQ(list.StatePicture(row), 3);
-        std::string details; // the seven rows below it
-        for (int i = row + 1; i <= row + 7; ++i)
+    const int count = list.Count();
+    int previous = -1;
+    for (const auto& e : expected) {
+        const std::string caption = logon.Name(e.caption);
+        SCOPED_TRACE(caption);
+        const int row = page.Row(caption);
+        ASSERT_GT(row, previous) << "missing or out of order";
+        previous = row;
+        EXPECT_EQ(list.Text(row, 1) + "|" + list.Text(row, 2), e.path + "|" + e.status);
+        page.Press(caption, true);
+        ASSERT_EQ(list.Count(), count + (e.details.empty() ? 0 : 7));
+        std::string details; // the rows below it
+        for (int i = row + 1; i < row + 1 + list.Count() - count; ++i)
             details += (i > row + 1 ? "|" : "") + list.Text(i, 0) + ": " + list.Text(i, 1);
-        EXPECT_EQ(details, c.details);
-        if (&c == &cases[0])
+        EXPECT_EQ(details, e.details);
+        if (e.caption == "sz")
             uitest::SaveScreenshot(page.host.Handle(), "StartupManagerForm");
-        page.Press(c.caption, true);
+        page.Press(caption, true);
         EXPECT_EQ(list.Count(), count);
     }
+    // A refresh starts from an empty list: nothing is listed or recorded twice.
+    const int records = page.form.Manager().FileInfoList.Count();
+    page.form.RefreshStartupList();
+    EXPECT_EQ(std::make_pair(list.Count(), page.form.Manager().FileInfoList.Count()),
+              std::make_pair(count, records));
 }
