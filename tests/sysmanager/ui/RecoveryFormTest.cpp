@@ -1,5 +1,5 @@
 // The System Manager window under the virtual display: pages, a backup while it runs and after,
-// the DOS-mode entry and logon backup as a user sets them, and a failing network backup.
+// closing while it runs, and a network backup that cannot run.
 #include <gtest/gtest.h>
 
 #include "UiSupport.h"
@@ -8,10 +8,10 @@
 #include "core/system/PublicFunctionUnit.h"
 #include "core/ui/FileDialogs.h"
 #include "support/RecordingDialogs.h"
-#include "support/RecordingLauncher.h"
+#include "support/NetshLauncher.h"
 #include "support/Sandbox.h"
 #include "support/WindowsLikeHives.h"
-#include "sysmanager/DosRestore.h"
+#include "sysmanager/BootFiles.h"
 #include "sysmanager/RegstoreFunUnit.h"
 #include "sysmanager/ui/SysManagerUnit.h"
 
@@ -94,59 +94,51 @@ TEST(RecoveryForm, ClosingWhileABackupRunsWaitsForIt) {
     EXPECT_EQ(Backups().size(), before);
 }
 
-// Windows XP (the sandbox runs this program as XP) with a boot.ini of its own.
-TEST(RecoveryForm, DosEntryAndLogonBackupAsTheUserSetsThem) {
-    const std::string boot = "c:\\boot.ini";
-    const std::string bootText = "[boot loader]\r\n[operating systems]\r\n";
-    ASSERT_FALSE(ku::FileExists(boot));
-    kutest::WriteTextFile(boot, bootText);
-    for (const char* file : {"GRLDR", "dos.img"})
-        CopyFileA((std::string(kutest::kFixtureDir) + "\\dosrestore\\" + file).c_str(),
-                  (ku::ProgramDir() + file).c_str(), FALSE);
-    kutest::RecordingDialogs boxes;
-    {
-        OpenForm open;
-        open.Click(IDC_SM_RESTOREPAGE);
-        for (const char* told : {"Set restore", "Cancel restore"}) {
-            open.Click(IDC_SM_REGRECOVERYDOS);
-            EXPECT_EQ(boxes.Texts().back(), told + std::string(" function in DOS completely!"));
-        }
-        EXPECT_EQ(kutest::ReadAll(boot), bootText);
-        open.Click(IDC_SM_BACKUPPAGE);
-        for (bool on : {true, false}) {
-            SendMessageA(open.form.AutoCheckBox().Handle(), BM_CLICK, 0, 0);
-            EXPECT_EQ(std::make_pair(open.form.AutoCheckBox().Checked(), ku::IsAutoBackupOnBoot()),
-                      std::make_pair(on, on));
-        }
-        open.form.Close();
-    }
-    // Closing protects the boot files again.
-    EXPECT_TRUE(GetFileAttributesA(boot.c_str()) & FILE_ATTRIBUTE_HIDDEN);
-    for (const char* file : {"c:\\boot.ini", "c:\\boot.bakku"}) {
-        SetFileAttributesA(file, FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(file);
-    }
-}
-
-TEST(RecoveryForm, ANetworkBackupThatCannotRunStillEndsItsBlinking) {
+// Network settings through the window, the fake netsh behind the launcher: a cancelled dialog,
+// a tool that cannot start, a backup and its restore; each ends its label's blinking.
+TEST(RecoveryForm, NetworkBackupAndRestoreTellTheOutcomeAndEndTheirBlinking) {
     kutest::ScratchDir dir;
-    kutest::RecordingLauncher launcher;
-    launcher.ok = false;
-    std::vector<std::string> titles;
-    ku::SetFileDialogHook([&](ku::FileDialogCall& call) {
-        titles.push_back(call.title);
-        call.fileName = dir.File("NewBackup.nic");
-        return true;
-    });
+    const std::string file = dir.File("NewBackup.nic"), log = ku::ProgramDir() + "NICLog.txt";
+    kutest::NetshLauncher launcher;
     kutest::RecordingDialogs boxes;
+    std::string choice, dialogs; // each dialog: "title@initial folder;"
+    ku::SetFileDialogHook([&](ku::FileDialogCall& call) {
+        dialogs += call.title + "@" + call.initialDir + ";";
+        call.fileName = choice;
+        return !choice.empty();
+    });
     OpenForm open;
-    open.Click(IDC_SM_NICBACKUPSBT);
-    EXPECT_TRUE(uitest::PumpUntil(
-        [&] { return !open.form.NICBKLabel().Visible() && !boxes.Texts().empty(); }, 10000));
-    EXPECT_FALSE(open.form.TimerOn(ku::TRecoveryForm::NICTimer));
+    // told: the start of the one message ("": none); kept: the backup file there afterwards.
+    const struct { bool restore, choose, launches; const char* told; bool kept; } cases[] = {
+        {false, false, true, "", false},
+        {false, true, false, "NIC Settings Back up failed!", false},
+        {false, true, true, "NIC Settings Back up completely!", true},
+        {true, true, false, "NIC Settings restore failed!", true},
+        {true, true, true, "", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        choice = c.choose ? file : "";
+        launcher.ok = c.launches;
+        const size_t before = boxes.Texts().size();
+        open.Click(c.restore ? IDC_SM_RESTOREPAGE : IDC_SM_BACKUPPAGE);
+        open.Click(c.restore ? IDC_SM_NICRECOVERY : IDC_SM_NICBACKUPSBT);
+        const ku::TLabel label = c.restore ? open.form.NICLabel() : open.form.NICBKLabel();
+        EXPECT_TRUE(uitest::PumpUntil([&] { return !label.Visible(); }, 10000));
+        EXPECT_FALSE(open.form.TimerOn(ku::TRecoveryForm::NICTimer));
+        const std::vector<std::string> texts = boxes.Texts();
+        EXPECT_EQ(texts.size() - before, *c.told ? 1u : 0u);
+        if (*c.told && texts.size() > before)
+            EXPECT_EQ(texts.back().rfind(c.told, 0), 0u) << texts.back();
+        EXPECT_EQ(ku::FileExists(file), c.kept);
+    }
     ku::SetFileDialogHook(nullptr);
-    EXPECT_EQ(titles, std::vector<std::string>{"NIC Settings Backup"});
-    ASSERT_EQ(boxes.Texts().size(), 1u);
-    EXPECT_EQ(boxes.Texts()[0].rfind("NIC Settings Back up failed!", 0), 0u);
-    EXPECT_FALSE(ku::FileExists(dir.File("NewBackup.nic")));
+    const std::string backup = "NIC Settings Backup@;", restore =
+        "Open NIC Settings File@" + ku::ExtractFilePath(ku::ShortOrLongPath(file)) + ";";
+    EXPECT_EQ(dialogs, backup + backup + backup + restore + restore);
+    EXPECT_NE(kutest::ReadAll(file).find("set address name=\"Local Area Connection\""),
+              std::string::npos);
+    EXPECT_NE(kutest::ReadAll(log).find("lines set."), std::string::npos);
+    const ku::LaunchRequest shown = launcher.Requests().back();
+    EXPECT_EQ(std::make_pair(shown.commandLine, shown.show),
+              std::make_pair("NOTEPAD.EXE  \"" + log + "\"", int(SW_SHOWMAXIMIZED)));
 }
