@@ -1,5 +1,5 @@
 // The device page in a window of its own: scripted devices drive its menus, questions and
-// messages. (KU.exe's road to the page shows the real devices of Wine.)
+// messages, and the tree's rules. (KU.exe's road to the page shows the real devices of Wine.)
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -11,8 +11,12 @@
 #include "UiSupport.h"
 #include "support/HostWindow.h"
 #include "support/RecordingDialogs.h"
+#include "core/system/StrUtil.h"
 #include "support/ScriptedDevices.h"
+#include "sysmanager/DeviceList.h"
 #include "sysmanager/ui/ueject.h"
+
+using kutest::MakeDevice;
 
 namespace {
 
@@ -36,17 +40,26 @@ struct DevicesPage {
     }
 };
 
+// Devices of one class number share the class's image.
 std::unique_ptr<kutest::ScriptedDevices> Scripted() {
+    const ULONG problem = ku::kDnHasProblem, off = ku::kDnDisableable, out = ku::kDnRemovable;
     auto api = std::make_unique<kutest::ScriptedDevices>();
-    using kutest::MakeDevice;
-    api->devices = {
-        MakeDevice("Disabled adapter", "", 0, ku::kDnHasProblem | ku::kDnDisableable, 22),
-        MakeDevice("USB stick", "", 0, ku::kDnRemovable),
-        MakeDevice("Card reader", "", 0, ku::kDnDisableable | ku::kDnRemovable),
-        MakeDevice("Ghost", "", 0, ku::kDnNoShowInDm)};
-    api->devices[0].changeFails = true;
-    api->devices[1].ejectAnswer = CR_REMOVE_VETOED;
-    api->devices[1].vetoName = "USB\\VID_1";
+    api->devices = {MakeDevice("Disk drive", "", 1, off, 0, 3),
+                    MakeDevice("", "Disabled adapter", 2, problem | off, 22, 4),
+                    MakeDevice("Broken port", "", 2, problem, 10),
+                    MakeDevice("USB stick", "", 3, out),
+                    MakeDevice("Card reader", "", 3, off | out),
+                    MakeDevice("Switched off", "", 1, off | out, 29),
+                    MakeDevice("", "", 1, off),                          // no name at all
+                    MakeDevice("Ghost", "", 1, off | ku::kDnNoShowInDm), // hidden
+                    MakeDevice("Legacy driver", "", 9, off),             // class not shown
+                    MakeDevice("No status", "", 1, 0),
+                    MakeDevice("After the hidden ones", "", 1, off)};
+    api->devices[8].noDisplayClass = true;
+    api->devices[9].statusFails = true;
+    api->devices[1].changeFails = true;
+    api->devices[3].ejectAnswer = CR_REMOVE_VETOED;
+    api->devices[3].vetoName = "USB\\VID_1";
     return api;
 }
 
@@ -54,32 +67,31 @@ std::unique_ptr<kutest::ScriptedDevices> Scripted() {
 
 TEST(DevicesPage, DoubleClicksAskAndReportAsTheDeviceAllows) {
     const std::string enable = "Change Device Status: Enable this Device?";
+    // enable, eject: the menu items offered; panel1: the status bar's second panel.
     const struct {
-        int device;
-        bool enable, eject;
-        const char* panel1;
-        std::deque<int> answers;
+        int device; bool enable, eject; const char* panel1; std::deque<int> answers;
         std::vector<std::string> boxes, requests;
     } cases[] = {
         // clang-format off
-        {0, true, false, "Don't disable this device!", {IDCANCEL}, {enable}, {}},
-        {0, true, false, "Don't disable this device!", {IDOK},
-         {enable, "Kelvane Uninstaller: SetClassInstallParams"}, {"enable 0"}},
-        {1, false, true, "", {IDOK},
+        {1, true, false, "Don't disable this device!", {IDCANCEL}, {enable}, {}},
+        {1, true, false, "Don't disable this device!", {IDOK},
+         {enable, "Kelvane Uninstaller: SetClassInstallParams"}, {"enable 1"}},
+        {3, false, true, "", {IDOK},
          {"Eject Device: Eject this Device?",
-          "Vetoed: Failed to eject the Device (Veto: USB\\VID_1)"}, {"eject 1"}},
-        {2, false, true, "", {},
+          "Vetoed: Failed to eject the Device (Veto: USB\\VID_1)"}, {"eject 3"}},
+        {4, false, true, "", {},
          {"Change unknown: Device is disableable and ejectable. Please use MainMenu."}, {}},
         // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.device);
         DevicesPage page(Scripted());
-        EXPECT_EQ(TreeView_GetCount(page.form->TreeView()), 3u);
+        EXPECT_EQ(TreeView_GetCount(page.form->TreeView()), 9u);
         ASSERT_TRUE(page.form->SelectDevice(c.device));
-        EXPECT_EQ(page.form->MenuItemEnabled(IDM_DEV_ENABLEDEVICE), c.enable);
-        EXPECT_EQ(page.form->MenuItemEnabled(IDM_DEV_REMOVEDEVICE), c.eject);
-        EXPECT_EQ(page.form->StatusText(1), c.panel1);
+        EXPECT_EQ(std::make_tuple(page.form->MenuItemEnabled(IDM_DEV_ENABLEDEVICE),
+                                  page.form->MenuItemEnabled(IDM_DEV_REMOVEDEVICE),
+                                  page.form->StatusText(1)),
+                  std::make_tuple(c.enable, c.eject, std::string(c.panel1)));
         page.dialogs.answers = c.answers;
         page.form->TreeViewDblClick();
         EXPECT_EQ(page.Boxes(), c.boxes);
@@ -109,4 +121,28 @@ TEST(DevicesPage, DeviceChangesRebuildTheTreeAndWithoutSetupApiItStaysQuiet) {
     EXPECT_EQ(page.Boxes(),
               std::vector<std::string>{"Kelvane Uninstaller: Could not load SetupAPI.dll"});
     EXPECT_EQ(TreeView_GetCount(page.form->TreeView()), 0u);
+}
+
+// The device tree's rules: disabled, problems, hidden, classes that are not displayed.
+TEST(DeviceList, TreeListsEveryShownDeviceWithItsImageAndOverlay) {
+    const std::unique_ptr<kutest::ScriptedDevices> api = Scripted();
+    ku::TDeviceList list{*api};
+    EXPECT_TRUE(list.InitDeviceList().empty());
+    for (bool showHidden : {false, true}) {
+        list.ShowHidden = showHidden;
+        std::vector<int> shown;
+        for (const ku::DeviceNode& node : list.FillDeviceTree())
+            shown.push_back(node.DeviceIndex);
+        EXPECT_EQ(shown, (showHidden ? std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}
+                                     : std::vector<int>{0, 1, 2, 3, 4, 5, 6, 9, 10}));
+    }
+    // Node by node: name, class image, overlay (1 disabled, 0 problem) and greyed.
+    std::vector<std::string> nodes;
+    for (const ku::DeviceNode& n : list.FillDeviceTree())
+        nodes.push_back(ku::Format("%s %d %d %d", n.Name.c_str(), n.Image, n.Overlay, n.Cut));
+    EXPECT_EQ(std::vector<std::string>(nodes.begin(), nodes.begin() + 8),
+              (std::vector<std::string>{"Disk drive 3 -1 0", "Disabled adapter 4 1 0",
+                                        "Broken port 4 0 0", "USB stick -1 -1 0",
+                                        "Card reader -1 -1 0", "Switched off 3 0 0",
+                                        "<Unknown Device> 3 -1 0", "Ghost 3 -1 1"}));
 }
