@@ -77,34 +77,30 @@ TEST(HiveBackup, PruningKeepsTheEightNewestAndNothingElseIsTouched) {
     EXPECT_EQ(rows[7].number + rows[7].text, "   8Reg20200109_120000[@01/09/2020 12:00:00]");
 }
 
-// files: in the chosen backup; replaced: sub keys handed over, in order; message: the start of
-// the last message.
-struct RestoreCase {
-    const char* name; std::vector<std::string> files; int answer; ku::HiveSystem system;
-    const char* failOn; std::vector<std::string> replaced; const char* message; bool staged;
-};
-
 TEST(HiveRestore, StagesReplacesInOrderAndStopsAtTheFirstFailure) {
     const std::vector<std::string> five(std::begin(kFive), std::end(kFive)),
         six = {"DEFAULT", "SAM", "SECURITY", "SOFTWARE", "SYSTEM", "COMPONENTS"},
         all = {".DEFAULT", "SAM", "SECURITY", "SOFTWARE", "SYSTEM"},
         allSix = {".DEFAULT", "SAM", "SECURITY", "SOFTWARE", "SYSTEM", "COMPONENTS"};
     const char* const done = "Zadozivo completely";
-    const char* const failed = "Failed to restore registry!";
-    // clang-format off
-    const RestoreCase cases[] = {
+    const char* const bad = "Failed to restore registry!";
+    // files: in the chosen backup; replaced: sub keys handed over, in order; message: the start
+    // of the last message; staged: the hives were copied to the staging folder.
+    const struct {
+        const char* name; std::vector<std::string> files; int answer; ku::HiveSystem system;
+        const char* failOn; std::vector<std::string> replaced; const char* message; bool staged;
+    } cases[] = {
+        // clang-format off
         {"complete", five, IDYES, kXp32, "", all, done, true},
         {"64-bit", six, IDYES, kXp64, "", allSix, done, true},
         {"components ignored on 32-bit", six, IDYES, kXp32, "", all, done, true},
-        {"no SECURITY", {"DEFAULT", "SAM", "SOFTWARE", "SYSTEM"}, IDYES, kXp32, "", {}, failed,
-         false},
+        {"no SECURITY", {"DEFAULT", "SAM", "SOFTWARE", "SYSTEM"}, IDYES, kXp32, "", {}, bad, false},
         {"answered No", five, IDNO, kXp32, "", {}, "Are you sure", true},
-        {"replace fails", five, IDYES, kXp32, "SECURITY", {".DEFAULT", "SAM", "SECURITY"}, failed,
-         true},
-        {"Windows NT 4", five, IDYES, {"WINNT", false}, "", {}, failed, true},
+        {"replace fails", five, IDYES, kXp32, "SECURITY", {&all[0], &all[3]}, bad, true},
+        {"Windows NT 4", five, IDYES, {"WINNT", false}, "", {}, bad, true},
+        // clang-format on
     };
-    // clang-format on
-    for (const RestoreCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         kutest::ScratchDir dir;
         kutest::WindowsLikeHives hives;
