@@ -1,10 +1,8 @@
 // The DOS-mode restore entry on a boot drive of the test's own: installation and removal round
-// trips (the image unpacked where needed), the batch menu of the backups and the logon backup's
-// Run value.
+// trips (the image unpacked where needed), and the logon backup's Run value.
 #include <gtest/gtest.h>
 
 #include "core/system/FileSystem.h"
-#include "core/system/StrUtil.h"
 #include "support/Sandbox.h"
 #include "sysmanager/BootFiles.h"
 #include "sysmanager/DosRestore.h"
@@ -126,25 +124,6 @@ TEST(DosRestore, WithoutWhatItNeedsNothingIsWritten) {
         EXPECT_FALSE(ku::FileExists(p.Boot("menu.lst")));
         EXPECT_EQ(kutest::ReadAll(p.Boot("boot.ini")), c.bootIni ? kBootIni : "");
     }
-}
-
-TEST(DosRestore, BatchMenuOffersEachBackupAndMsDos) {
-    kutest::ScratchDir dir;
-    std::vector<std::string> nine;
-    for (int i = 1; i <= 9; ++i)
-        nine.push_back(ku::Format("Reg2020010%d_12000%d", i, i));
-    const std::vector<std::string> lines =
-        ku::DosRestoreBatchLines(nine, dir.Path(), "C:\\WINDOWS\\system32");
-    const std::string copy = "copy .." + dir.Path().substr(2) +
-                             "\\Reg20200109_120009\\*.*   ..\\WINDOWS\\system32\\config  /Y";
-    for (const std::string& line :
-         {"echo 1.[01/01/2020 12:00:01]", "echo 10.[     MS-DOS        ]", "choice /c:123456789A",
-          "if errorlevel 10 goto dos", copy.c_str(), "A:\\Command.com"})
-        EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
-    // No backups: an existing menu stays.
-    kutest::WriteTextFile(dir.File("Copyfile.bat"), "old");
-    EXPECT_FALSE(ku::WriteDosRestoreBatch({}, dir.Path()));
-    EXPECT_EQ(kutest::ReadAll(dir.File("Copyfile.bat")), "old");
 }
 
 // Switched on, the Run value starts this copy quoted; another copy's stale value goes.

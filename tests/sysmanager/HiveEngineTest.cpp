@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "core/system/FileSystem.h"
+#include "core/system/PublicFunctionUnit.h"
 #include "core/system/StrUtil.h"
 #include "support/RecordingDialogs.h"
 #include "support/Sandbox.h"
 #include "support/WindowsLikeHives.h"
+#include "sysmanager/BootFiles.h"
 #include "sysmanager/RegstoreFunUnit.h"
 
 namespace {
@@ -40,6 +42,7 @@ TEST(HiveBackup, SavesEachHiveIntoItsOwnFolderAndAFailureLeavesNothingBehind) {
     EXPECT_TRUE(ku::FileExists(dir.File("Copyfile.bat")));
 
     kutest::ScratchDir other;
+    kutest::WriteTextFile(other.File("Copyfile.bat"), "old"); // no backups: the menu stays
     hives.missing.clear();
     hives.failOn = "SYSTEM";
     const ku::BackupResult failed = ku::BackupRegistry(other.Path(), kXp32);
@@ -50,6 +53,7 @@ TEST(HiveBackup, SavesEachHiveIntoItsOwnFolderAndAFailureLeavesNothingBehind) {
     EXPECT_FALSE(ku::BackupRegistry(other.File("absent"), kXp32).ok);
     EXPECT_EQ(hives.Calls("save").size(), 11u + 5u); // none for the two refused
     EXPECT_TRUE(ku::ListRegistryBackups(other.Path()).empty());
+    EXPECT_EQ(kutest::ReadAll(other.File("Copyfile.bat")), "old");
     EXPECT_EQ(ku::ListRegistryBackups(dir.Path()).size(), 2u);
 }
 
@@ -72,6 +76,15 @@ TEST(HiveBackup, PruningKeepsTheEightNewestAndNothingElseIsTouched) {
     for (const char* other : others)
         EXPECT_TRUE(ku::FileExists(dir.File(other + std::string("\\SOFTWARE.old")))) << other;
     EXPECT_TRUE(ku::FileExists(dir.File("Reg20180101_000000")));
+    // The DOS-mode menu offers the kept backups (by their short names) and MS-DOS.
+    const std::string batch = kutest::ReadAll(dir.File("Copyfile.bat"));
+    const std::string newest = ku::ShortOrLongPath(dir.File("Reg20200109_120000"));
+    for (const std::string& line : std::vector<std::string>{
+             "echo 1.[01/02/2020 12:00:00]", "echo 9.[     MS-DOS        ]", "choice /c:123456789",
+             "if errorlevel 9 goto dos", "A:\\Command.com",
+             "copy .." + newest.substr(2) + "\\*.*   .." + ku::GetSystemDir().substr(2) +
+                 "\\config  /Y"})
+        EXPECT_NE(batch.find(line + "\r\n"), std::string::npos) << line;
     const std::vector<ku::TBackupRow> rows = ku::FillBackupGrid(dir.Path());
     ASSERT_EQ(rows.size(), 8u);
     EXPECT_EQ(rows[7].number + rows[7].text, "   8Reg20200109_120000[@01/09/2020 12:00:00]");
