@@ -29,9 +29,6 @@ struct StartupPage {
         return kutest::RawReadValue(HKEY_CURRENT_USER, kRunKey, name, kutest::LogonEntries::View())
             .bytes;
     }
-    void AddValue(const std::string& name, const std::string& data) {
-        bed.logon.AddRunValue(HKEY_CURRENT_USER, name, REG_SZ, kutest::StringBytes(data));
-    }
     int Row(const std::string& caption) const {
         for (int row = 0; row < form.StartupListView().Count(); ++row)
             if (form.StartupListView().Text(row, 0) == caption)
@@ -57,7 +54,8 @@ TEST(StartupPage, DisablesMarkedRowsRemovesOnYesAndRestoresATickedEntry) {
     const std::string a = page.bed.logon.Name("a"), b = page.bed.logon.Name("b"),
                       c = page.bed.logon.Name("c");
     for (const std::string& name : {a, b, c})
-        page.AddValue(name, "C:\\" + name + ".exe -x");
+        page.bed.logon.AddRunValue(HKEY_CURRENT_USER, name, REG_SZ,
+                                   kutest::StringBytes("C:\\" + name + ".exe -x"));
     page.Open();
     page.Press(a, false);
     page.Press(b, false);
