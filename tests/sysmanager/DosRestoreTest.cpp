@@ -27,11 +27,6 @@ struct DosPlaces {
     DosPlaces() {
         CreateDirectoryA(drive.File("boot").c_str(), nullptr);
         CreateDirectoryA(drive.File("program").c_str(), nullptr);
-        places.bootDrive = drive.File("boot") + "\\";
-        places.programDir = drive.File("program");
-        places.root = key.Root();
-        places.recordKey = "\\" + key.Path();
-        places.runKey = "\\" + key.Sub("Run");
         kutest::WriteTextFile(Program("GRLDR"), "loader");
         kutest::WriteTextFile(Program("dos.img"), "image");
     }
@@ -40,7 +35,8 @@ struct DosPlaces {
 
     kutest::ScratchDir drive;
     kutest::ScratchKey key{HKEY_LOCAL_MACHINE};
-    ku::DosRestorePlaces places;
+    ku::DosRestorePlaces places{drive.File("boot") + "\\", drive.File("program"), "", key.Root(),
+                                "\\" + key.Sub("Run"), "\\" + key.Path()};
 };
 
 } // namespace
@@ -55,9 +51,8 @@ TEST(DosRestore, InstallAndRemoveLeaveTheBootFilesAsTheyWere) {
         bool packed;
     } cases[] = {
         {"no menu, packed image", false, nullptr, false, "", true},
-        {"menu of another loader", false, kUserMenu.c_str(), false, "", false},
         {"loader chained before", true, kUserMenu.c_str(), true, "", false},
-        {"boot.ini edited later", false, kUserMenu.c_str(), false,
+        {"menu of another loader, boot.ini edited later", false, kUserMenu.c_str(), false,
          "C:\\CMDCONS\\BOOTSECT.DAT=\"Recovery Console\"\r\n", false},
     };
     for (const auto& c : cases) {

@@ -28,16 +28,18 @@ class StartupRoundTrip : public ::testing::Test {
     void SetUp() override { ASSERT_TRUE(bed.manager.Start()); }
     // Marks the one row and runs the action (nullptr: restores the entry) on the list as it is.
     ku::ActionReport ActOn(const std::string& caption, const std::string& where, Act action) {
-        if (!action) {
-            std::vector<ku::RestoreRow> rows = bed.manager.LoadRestoreList();
-            for (ku::RestoreRow& row : rows)
-                row.Checked = row.Name == caption;
-            return bed.manager.Restore(rows);
-        }
+        if (!action)
+            return bed.manager.Restore(Ticked(caption));
         const std::vector<ku::StartupRow> rows = bed.manager.LoadStartupList();
         const int at = FindRow(rows, caption, where);
         EXPECT_GE(at, 0) << caption;
         return (bed.manager.*action)(kutest::MarkRows(rows, {at}));
+    }
+    std::vector<ku::RestoreRow> Ticked(const std::string& name) { // the restore list as shown
+        std::vector<ku::RestoreRow> rows = bed.manager.LoadRestoreList();
+        for (ku::RestoreRow& row : rows)
+            row.Checked = row.Name == name;
+        return rows;
     }
     std::string Dat(const char* file) { return kutest::ReadAll(bed.Backup(file)); }
     kutest::StartupTestBed bed;
@@ -138,9 +140,7 @@ TEST_F(StartupRoundTrip, FailuresChangeNothing) {
     // A removed file waits in the del folder.
     const std::string removed = bed.logon.AddStartupFile(false, name + " removed.lnk", "gone");
     ASSERT_EQ(ActOn(name + " removed.lnk", "", kRemove).Done, 1);
-    std::vector<ku::RestoreRow> restoreRows = bed.manager.LoadRestoreList(); // shown before
-    for (ku::RestoreRow& row : restoreRows)
-        row.Checked = row.Name == removed;
+    const std::vector<ku::RestoreRow> restoreRows = Ticked(removed); // shown before
     // Everything a failed step must leave as it was.
     const auto state = [&] {
         std::vector<std::string> all = {kutest::ReadAll(file),

@@ -28,10 +28,6 @@ struct OpenForm {
     ku::TRecoveryForm form;
 };
 
-std::vector<std::string> Backups() {
-    return ku::ListRegistryBackups(ku::DefaultBackupFolder());
-}
-
 } // namespace
 
 TEST(RecoveryForm, ClosingWhileABackupRunsWaitsForIt) {
@@ -40,7 +36,8 @@ TEST(RecoveryForm, ClosingWhileABackupRunsWaitsForIt) {
     hives.failOn = "SYSTEM";
     kutest::RecordingDialogs boxes;
     OpenForm open;
-    const size_t before = Backups().size();
+    const auto backups = [] { return ku::ListRegistryBackups(ku::DefaultBackupFolder()).size(); };
+    const size_t before = backups();
     open.Click(IDC_SM_BACKUPSBT);
     uitest::PumpMessages(300);
     // No restore can start over a backup that is still being written.
@@ -54,7 +51,7 @@ TEST(RecoveryForm, ClosingWhileABackupRunsWaitsForIt) {
     // The failure is told, and no half backup stays behind.
     ASSERT_EQ(boxes.Texts().size(), 1u);
     EXPECT_EQ(boxes.Texts()[0].rfind("Failed to back up the registry!", 0), 0u);
-    EXPECT_EQ(Backups().size(), before);
+    EXPECT_EQ(backups(), before);
 }
 
 // Network settings through the window, the fake netsh behind the launcher: a cancelled dialog,
