@@ -59,8 +59,6 @@ TEST(AutoRun, BacksUpTheHivesAndEndsByItself) {
     const std::vector<std::string> after = ku::ListRegistryBackups(dir);
     ASSERT_EQ(after.size(), std::min<size_t>(before.size() + 1, 8));
     const std::string folder = dir + "\\" + after.back();
-    for (const char* hive : {"DEFAULT", "SOFTWARE", "SYSTEM"})
-        EXPECT_TRUE(kutest::FileThere(folder + "\\" + hive)) << hive;
     ku::EnableTokenPrivilege("SeBackupPrivilege");
     ku::EnableTokenPrivilege("SeRestorePrivilege");
     ASSERT_EQ(RegLoadKeyA(HKEY_LOCAL_MACHINE, loaded, (folder + "\\SOFTWARE").c_str()),
