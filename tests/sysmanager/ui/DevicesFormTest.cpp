@@ -29,12 +29,6 @@ struct DevicesPage {
         form->Show();
         uitest::PumpMessages(200);
     }
-    std::vector<std::string> Boxes() { // caption: text
-        std::vector<std::string> texts;
-        for (const ku::MessageBoxCall& box : dialogs.Calls())
-            texts.push_back(box.caption + ": " + box.text);
-        return texts;
-    }
 };
 
 // Scripted devices: flags, problems and answers of every kind the page meets.
@@ -61,7 +55,7 @@ std::unique_ptr<kutest::ScriptedDevices> Scripted() {
 } // namespace
 
 TEST(DevicesPage, DoubleClicksAskAndReportAsTheDeviceAllows) {
-    const std::string enable = "Change Device Status: Enable this Device?";
+    const std::string enable = "Enable this Device?";
     // enable, eject: the menu items offered.
     const struct {
         int device; bool enable, eject; std::deque<int> answers;
@@ -69,12 +63,10 @@ TEST(DevicesPage, DoubleClicksAskAndReportAsTheDeviceAllows) {
     } cases[] = {
         // clang-format off
         {1, true, false, {IDCANCEL}, {enable}, {}},
-        {1, true, false, {IDOK}, {enable, "Kelvane Uninstaller: SetClassInstallParams"},
-         {"enable 1"}},
-        {3, false, true, {IDOK}, {"Eject Device: Eject this Device?",
-         "Vetoed: Failed to eject the Device (Veto: USB\\VID_1)"}, {"eject 3"}},
-        {4, false, true, {},
-         {"Change unknown: Device is disableable and ejectable. Please use MainMenu."}, {}},
+        {1, true, false, {IDOK}, {enable, "SetClassInstallParams"}, {"enable 1"}},
+        {3, false, true, {IDOK},
+         {"Eject this Device?", "Failed to eject the Device (Veto: USB\\VID_1)"}, {"eject 3"}},
+        {4, false, true, {}, {"Device is disableable and ejectable. Please use MainMenu."}, {}},
         // clang-format on
     };
     for (const auto& c : cases) {
@@ -87,7 +79,7 @@ TEST(DevicesPage, DoubleClicksAskAndReportAsTheDeviceAllows) {
                   std::make_pair(c.enable, c.eject));
         page.dialogs.answers = c.answers;
         page.form->TreeViewDblClick();
-        EXPECT_EQ(page.Boxes(), c.boxes);
+        EXPECT_EQ(page.dialogs.Texts(), c.boxes);
         EXPECT_EQ(page.api->requests, c.requests);
     }
 }
@@ -100,8 +92,7 @@ TEST(DevicesPage, WithoutSetupApiItSaysSoOnceAndListsNothing) {
     page.form->EjectDevice();
     page.form->ChangeDisableDevice();
     page.form->mRefreshDisplayClick();
-    EXPECT_EQ(page.Boxes(),
-              std::vector<std::string>{"Kelvane Uninstaller: Could not load SetupAPI.dll"});
+    EXPECT_EQ(page.dialogs.Texts(), std::vector<std::string>{"Could not load SetupAPI.dll"});
     EXPECT_EQ(TreeView_GetCount(page.form->TreeView()), 0u);
 }
 
