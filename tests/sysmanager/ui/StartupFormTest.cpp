@@ -1,6 +1,5 @@
-// The startup manager page in a window of its own: the rows of every kind of logon entry, in
-// order, with the version details below a row; marks and buttons, the Remove question and the
-// Restore tab.
+// The startup manager page in a window of its own: the rows of every kind of logon entry and
+// the details below a row; marks, Disable, the Remove question and the Restore tab.
 #include <gtest/gtest.h>
 
 #include "UiSupport.h"
