@@ -1,10 +1,8 @@
 // The DOS-mode restore entry on a boot drive of the test's own: installation and removal round
-// trips, the batch menu of the backups and the Run value of the logon backup.
+// trips (the image unpacked where needed), and the logon backup's Run value.
 #include <gtest/gtest.h>
 
 #include "core/system/FileSystem.h"
-#include "core/system/StrUtil.h"
-#include "support/RecordingLauncher.h"
 #include "support/Sandbox.h"
 #include "sysmanager/BootFiles.h"
 #include "sysmanager/DosRestore.h"
@@ -29,11 +27,6 @@ struct DosPlaces {
     DosPlaces() {
         CreateDirectoryA(drive.File("boot").c_str(), nullptr);
         CreateDirectoryA(drive.File("program").c_str(), nullptr);
-        places.bootDrive = drive.File("boot") + "\\";
-        places.programDir = drive.File("program");
-        places.root = key.Root();
-        places.recordKey = "\\" + key.Path();
-        places.runKey = "\\" + key.Sub("Run");
         kutest::WriteTextFile(Program("GRLDR"), "loader");
         kutest::WriteTextFile(Program("dos.img"), "image");
     }
@@ -42,7 +35,8 @@ struct DosPlaces {
 
     kutest::ScratchDir drive;
     kutest::ScratchKey key{HKEY_LOCAL_MACHINE};
-    ku::DosRestorePlaces places;
+    ku::DosRestorePlaces places{drive.File("boot") + "\\", drive.File("program"), "", key.Root(),
+                                "\\" + key.Sub("Run"), "\\" + key.Path()};
 };
 
 } // namespace
@@ -50,15 +44,16 @@ struct DosPlaces {
 TEST(DosRestore, InstallAndRemoveLeaveTheBootFilesAsTheyWere) {
     // loaderBefore: boot.ini already chains GRLDR (and GRLDR is there); menu: menu.lst before,
     // or nullptr; appended: the entry joins that menu (else a new menu is set in its place);
-    // later: a line another system adds to boot.ini while the entry is installed.
+    // later: a line another system adds to boot.ini while the entry is installed; packed: the
+    // image comes as an archive that the program's unpacker opens in the program folder.
     const struct {
         const char* name; bool loaderBefore; const char* menu; bool appended; std::string later;
+        bool packed;
     } cases[] = {
-        {"no menu", false, nullptr, false, ""},
-        {"menu of another loader", false, kUserMenu.c_str(), false, ""},
-        {"loader chained before", true, kUserMenu.c_str(), true, ""},
-        {"boot.ini edited later", false, kUserMenu.c_str(), false,
-         "C:\\CMDCONS\\BOOTSECT.DAT=\"Recovery Console\"\r\n"},
+        {"no menu, packed image", false, nullptr, false, "", true},
+        {"loader chained before", true, kUserMenu.c_str(), true, "", false},
+        {"menu of another loader, boot.ini edited later", false, kUserMenu.c_str(), false,
+         "C:\\CMDCONS\\BOOTSECT.DAT=\"Recovery Console\"\r\n", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -70,6 +65,12 @@ TEST(DosRestore, InstallAndRemoveLeaveTheBootFilesAsTheyWere) {
             kutest::WriteTextFile(p.Boot("menu.lst"), c.menu);
         if (c.loaderBefore)
             kutest::WriteTextFile(p.Boot("GRLDR"), "their loader");
+        if (c.packed) {
+            DeleteFileA(p.Program("dos.img").c_str());
+            kutest::WriteTextFile(p.Program("dos.rar"), "image");
+            CopyFileA((std::string(kutest::kFixtureDir) + "\\FakeDosUnRAR.exe").c_str(),
+                      p.Program("UnRAR.exe").c_str(), FALSE);
+        }
 
         ASSERT_TRUE(ku::InstallDosRestore(p.places).ok);
         EXPECT_TRUE(ku::InstallDosRestore(p.places).ok);
@@ -84,7 +85,6 @@ TEST(DosRestore, InstallAndRemoveLeaveTheBootFilesAsTheyWere) {
         EXPECT_TRUE(GetFileAttributesA(p.Boot("boot.ini").c_str()) & FILE_ATTRIBUTE_HIDDEN);
         if (!c.later.empty()) {
             SetFileAttributesA(p.Boot("boot.ini").c_str(), FILE_ATTRIBUTE_NORMAL);
-            SetFileAttributesA(p.Boot("menu.lst").c_str(), FILE_ATTRIBUTE_NORMAL);
             ku::WriteWholeFile(p.Boot("boot.ini"), kutest::ReadAll(p.Boot("boot.ini")) + c.later);
         }
 
@@ -115,59 +115,22 @@ TEST(DosRestore, WithoutWhatItNeedsNothingIsWritten) {
             DeleteFileA(p.Program("dos.img").c_str());
         }
         const ku::DosResult result = ku::InstallDosRestore(p.places);
-        EXPECT_FALSE(result.ok);
-        EXPECT_FALSE(result.error.empty());
+        EXPECT_FALSE(result.ok || result.error.empty());
         EXPECT_FALSE(ku::FileExists(p.Boot("menu.lst")));
         EXPECT_EQ(kutest::ReadAll(p.Boot("boot.ini")), c.bootIni ? kBootIni : "");
     }
 }
 
-TEST(DosRestore, TheImageIsUnpackedInTheProgramFolderAndWaitedFor) {
-    DosPlaces p;
-    kutest::WriteTextFile(p.Boot("boot.ini"), kBootIni);
-    DeleteFileA(p.Program("dos.img").c_str());
-    kutest::WriteTextFile(p.Program("dos.rar"), "packed image");
-    CopyFileA((std::string(kutest::kFixtureDir) + "\\FakeDosUnRAR.exe").c_str(),
-              p.Program("UnRAR.exe").c_str(), FALSE);
-    kutest::RecordingLauncher launcher;
-    launcher.forward = true;
-    ASSERT_TRUE(ku::InstallDosRestore(p.places).ok);
-    ASSERT_EQ(launcher.Requests().size(), 1u);
-    EXPECT_EQ(launcher.Requests()[0].directory + "|" + launcher.Requests()[0].commandLine,
-              p.places.ProgramFolder() + "|\"" + p.Program("UnRAR.exe") + "\" e dos.rar");
-    EXPECT_EQ(kutest::ReadAll(p.Boot("dos.img")), "packed image");
-}
-
-TEST(DosRestore, BatchMenuOffersEachBackupAndMsDos) {
-    kutest::ScratchDir dir;
-    std::vector<std::string> nine;
-    for (int i = 1; i <= 9; ++i)
-        nine.push_back(ku::Format("Reg2020010%d_12000%d", i, i));
-    const std::vector<std::string> lines =
-        ku::DosRestoreBatchLines(nine, dir.Path(), "C:\\WINDOWS\\system32");
-    for (const std::string& line :
-         {std::string("echo 1.[01/01/2020 12:00:01]"), std::string("echo 10.[     MS-DOS        ]"),
-          std::string("choice /c:123456789A"), std::string("if errorlevel 10 goto dos"),
-          "copy .." + dir.Path().substr(2) +
-              "\\Reg20200109_120009\\*.*   ..\\WINDOWS\\system32\\config  /Y"})
-        EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
-    EXPECT_EQ(lines.back(), "A:\\Command.com");
-    // No backups: an existing menu stays.
-    kutest::WriteTextFile(dir.File("Copyfile.bat"), "old");
-    EXPECT_FALSE(ku::WriteDosRestoreBatch({}, dir.Path()));
-    EXPECT_EQ(kutest::ReadAll(dir.File("Copyfile.bat")), "old");
-}
-
+// Switched on, the Run value starts this copy quoted; another copy's stale value goes.
 TEST(DosRestore, RunValueStartsThisProgramQuoted) {
     DosPlaces p;
-    kutest::RawCreateKey(p.key.Root(), p.key.Sub("Run"), KEY_WOW64_64KEY);
+    const std::string run = p.key.Sub("Run");
+    kutest::RawCreateKey(p.key.Root(), run, KEY_WOW64_64KEY);
     p.places.exePath = "C:\\Program Files\\Kelvane Uninstaller\\KU.exe";
     ASSERT_TRUE(ku::SetAutoBackupOnBoot(true, p.places));
     EXPECT_TRUE(ku::IsAutoBackupOnBoot(p.places));
-    const std::string run = p.key.Sub("Run");
     EXPECT_EQ(kutest::RawReadString(p.key.Root(), run, ku::kAutoRunValue, KEY_WOW64_64KEY),
               "\"C:\\Program Files\\Kelvane Uninstaller\\KU.exe\"  -AUTORUN");
-    // Another copy of the program: its stale value goes; switched off, none is left.
     p.places.exePath = "D:\\Other\\KU.exe";
     EXPECT_FALSE(ku::IsAutoBackupOnBoot(p.places));
     EXPECT_FALSE(kutest::RawValueExists(p.key.Root(), run, ku::kAutoRunValue, KEY_WOW64_64KEY));

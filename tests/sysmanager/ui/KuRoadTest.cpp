@@ -10,7 +10,6 @@
 #include "MainUnitIds.h"
 #include "StartupManagerFormIds.h"
 #include "SysManagerFormIds.h"
-#include "UiSupport.h"
 #include "core/system/DeleteHelpers.h"
 #include "core/system/ProcessUnit.h"
 #include "support/LogonEntries.h"
@@ -26,22 +25,20 @@ TEST(StartupReach, MainWindowOpensTheSystemManagerWithBothPagesFilled) {
     kutest::ClickControl(GetDlgItem(ku.main, IDC_MAIN_STARTUPBTN));
     const HWND manager = kutest::WaitForWindowWith(ku.id, IDC_SM_SHOWSTARTUPPANEL);
     ASSERT_NE(manager, nullptr);
-    const struct { int host, button, list; UINT countMessage; const char* picture; } pages[] = {
+    const struct { int host, button, list; UINT countMessage; } pages[] = {
         {IDC_SM_SHOWSTARTUPPANEL, IDC_SM_STARTUPPAGE, IDC_STARTUP_STARTUPLISTVIEW,
-         LVM_GETITEMCOUNT, "SysManagerStartupPage"},
-        {IDC_SM_DEVICESPANEL, IDC_SM_DEVICEPAGE, IDC_DEV_TREEVIEW, TVM_GETCOUNT,
-         "SysManagerDevicesPage"}};
+         LVM_GETITEMCOUNT},
+        {IDC_SM_DEVICESPANEL, IDC_SM_DEVICEPAGE, IDC_DEV_TREEVIEW, TVM_GETCOUNT}};
     for (const auto& p : pages) {
         kutest::ClickControl(GetDlgItem(manager, p.button));
         HWND page = nullptr; // the page window made in its host, once it shows
         ASSERT_TRUE(kutest::WaitFor([&] {
             page = FindWindowExA(GetDlgItem(manager, p.host), nullptr, "#32770", nullptr);
             return page && IsWindowVisible(page);
-        })) << p.picture;
+        })) << p.list;
         const HWND list = GetDlgItem(page, p.list);
         EXPECT_TRUE(kutest::WaitFor([&] { return SendMessageA(list, p.countMessage, 0, 0) > 0; }))
-            << p.picture;
-        uitest::SaveScreenshot(manager, p.picture);
+            << p.list;
     }
     PostMessageA(manager, WM_CLOSE, 0, 0);
     ASSERT_TRUE(kutest::WaitFor([&] { return !IsWindow(manager); }));
@@ -62,8 +59,6 @@ TEST(AutoRun, BacksUpTheHivesAndEndsByItself) {
     const std::vector<std::string> after = ku::ListRegistryBackups(dir);
     ASSERT_EQ(after.size(), std::min<size_t>(before.size() + 1, 8));
     const std::string folder = dir + "\\" + after.back();
-    for (const char* hive : {"DEFAULT", "SOFTWARE", "SYSTEM"})
-        EXPECT_TRUE(kutest::FileThere(folder + "\\" + hive)) << hive;
     ku::EnableTokenPrivilege("SeBackupPrivilege");
     ku::EnableTokenPrivilege("SeRestorePrivilege");
     ASSERT_EQ(RegLoadKeyA(HKEY_LOCAL_MACHINE, loaded, (folder + "\\SOFTWARE").c_str()),

@@ -1,17 +1,15 @@
-// The System Manager window under the virtual display: pages, a backup while it runs and after,
-// the DOS-mode entry and logon backup as a user sets them, and a failing network backup.
+// The System Manager window under the virtual display: closing while a backup runs, and the
+// network settings' backup and restore.
 #include <gtest/gtest.h>
 
 #include "UiSupport.h"
-#include "core/system/DeleteHelpers.h"
 #include "core/system/FileSystem.h"
 #include "core/system/PublicFunctionUnit.h"
 #include "core/ui/FileDialogs.h"
 #include "support/RecordingDialogs.h"
-#include "support/RecordingLauncher.h"
+#include "support/NetshLauncher.h"
 #include "support/Sandbox.h"
 #include "support/WindowsLikeHives.h"
-#include "sysmanager/DosRestore.h"
 #include "sysmanager/RegstoreFunUnit.h"
 #include "sysmanager/ui/SysManagerUnit.h"
 
@@ -30,52 +28,7 @@ struct OpenForm {
     ku::TRecoveryForm form;
 };
 
-std::vector<std::string> Backups() {
-    return ku::ListRegistryBackups(ku::DefaultBackupFolder());
-}
-
 } // namespace
-
-TEST(RecoveryForm, ABackupHoldsRestoreBackAndTheRestorePageThenListsIt) {
-    kutest::WindowsLikeHives hives;
-    hives.HoldSaves();
-    kutest::RecordingDialogs boxes;
-    OpenForm open;
-    ku::TRecoveryForm& form = open.form;
-    EXPECT_TRUE(uitest::HasRoundedRegion(form.Handle()));
-    EXPECT_EQ(form.ActivePage(), ku::TRecoveryForm::BackupPageIndex);
-    EXPECT_EQ(form.DirEdit().Text(), ku::GetSystemDir().substr(0, 2) + "\\Rbackup");
-    EXPECT_TRUE(form.AutoCheckBox().Visible());
-    uitest::SaveScreenshot(form.Handle(), "SysManagerBackupPage");
-
-    open.Click(IDC_SM_BACKUPSBT);
-    ASSERT_TRUE(
-        uitest::PumpUntil([&] { return !IsWindowEnabled(form.BackupSBt().Handle()); }, 3000));
-    EXPECT_FALSE(IsWindowEnabled(form.RegRecoveryDOS().Handle()));
-    EXPECT_TRUE(form.ProgressExPanel().Visible());
-    EXPECT_EQ(form.ProgressExPanel().Text(), "Please wait!");
-    EXPECT_TRUE(form.TimerOn(ku::TRecoveryForm::Timer1));
-    // Another page and back: the progress stays; a restore click does nothing meanwhile.
-    open.Click(IDC_SM_RESTOREPAGE);
-    EXPECT_FALSE(IsWindowEnabled(form.RegRecovery().Handle()));
-    open.Click(IDC_SM_BACKUPPAGE);
-    EXPECT_TRUE(form.ProgressExPanel().Visible());
-
-    hives.Open();
-    ASSERT_TRUE(uitest::PumpUntil(
-        [&] { return form.ActivePage() == ku::TRecoveryForm::RestorePageIndex; }, 10000));
-    EXPECT_TRUE(boxes.Texts().empty());
-    EXPECT_FALSE(form.TimerOn(ku::TRecoveryForm::Timer1));
-    const std::vector<std::string> backups = Backups();
-    ASSERT_FALSE(backups.empty());
-    ku::TStringGrid grid = form.RegStringGrid();
-    EXPECT_EQ(grid.SelectedRow(), grid.RowCount() - 1);
-    EXPECT_EQ(grid.Cell(grid.SelectedRow(), 1).rfind(backups.back() + "[@", 0), 0u);
-    EXPECT_TRUE(IsWindowEnabled(form.RegRecovery().Handle()));
-    EXPECT_EQ(form.PageButton(ku::TRecoveryForm::RestorePageIndex).PictureName(), "RestorePage3");
-    uitest::SaveScreenshot(form.Handle(), "SysManagerRestorePage");
-    ku::DeleteDirectoryTree(ku::DefaultBackupFolder() + "\\" + backups.back());
-}
 
 TEST(RecoveryForm, ClosingWhileABackupRunsWaitsForIt) {
     kutest::WindowsLikeHives hives;
@@ -83,9 +36,13 @@ TEST(RecoveryForm, ClosingWhileABackupRunsWaitsForIt) {
     hives.failOn = "SYSTEM";
     kutest::RecordingDialogs boxes;
     OpenForm open;
-    const size_t before = Backups().size();
+    const auto backups = [] { return ku::ListRegistryBackups(ku::DefaultBackupFolder()).size(); };
+    const size_t before = backups();
     open.Click(IDC_SM_BACKUPSBT);
     uitest::PumpMessages(300);
+    // No restore can start over a backup that is still being written.
+    open.Click(IDC_SM_RESTOREPAGE);
+    EXPECT_FALSE(IsWindowEnabled(open.form.RegRecovery().Handle()));
     open.Click(IDC_SM_CLOSEBTN);
     uitest::PumpMessages(300);
     EXPECT_TRUE(IsWindow(open.form.Handle()));
@@ -94,72 +51,47 @@ TEST(RecoveryForm, ClosingWhileABackupRunsWaitsForIt) {
     // The failure is told, and no half backup stays behind.
     ASSERT_EQ(boxes.Texts().size(), 1u);
     EXPECT_EQ(boxes.Texts()[0].rfind("Failed to back up the registry!", 0), 0u);
-    EXPECT_EQ(Backups().size(), before);
+    EXPECT_EQ(backups(), before);
 }
 
-TEST(RecoveryForm, DosEntryAndLogonBackupAsTheUserSetsThem) {
-    // Windows XP (the sandbox runs this program as XP) with a boot.ini of its own.
-    const std::string boot = "c:\\boot.ini";
-    ASSERT_FALSE(ku::FileExists(boot));
-    const std::string bootText = "[boot loader]\r\ntimeout=30\r\n[operating systems]\r\n";
-    kutest::WriteTextFile(boot, bootText);
-    for (const char* file : {"GRLDR", "dos.img"})
-        CopyFileA((std::string(kutest::kFixtureDir) + "\\dosrestore\\" + file).c_str(),
-                  (ku::ProgramDir() + file).c_str(), FALSE);
-    kutest::RecordingDialogs boxes;
-    OpenForm open;
-    ku::TRecoveryForm& form = open.form;
-    open.Click(IDC_SM_RESTOREPAGE);
-    EXPECT_TRUE(IsWindowVisible(form.RegRecoveryDOS().Handle()));
-    EXPECT_TRUE(form.TimerOn(ku::TRecoveryForm::DOSTimer));
-    open.Click(IDC_SM_REGRECOVERYDOS);
-    ASSERT_FALSE(boxes.Texts().empty());
-    EXPECT_EQ(boxes.Texts().back(), "Set restore function in DOS completely!");
-    EXPECT_EQ(form.RegRecoveryDOS().Tag(), 2);
-    EXPECT_EQ(form.RegRecoveryDOS().PictureName(), "RegRecoveryDOS3");
-    EXPECT_FALSE(form.TimerOn(ku::TRecoveryForm::DOSTimer));
-    uitest::SaveScreenshot(form.Handle(), "SysManagerDosEntry");
-    open.Click(IDC_SM_REGRECOVERYDOS);
-    EXPECT_EQ(boxes.Texts().back(), "Cancel restore function in DOS completely!");
-    EXPECT_EQ(form.RegRecoveryDOS().Tag(), 0);
-    EXPECT_EQ(kutest::ReadAll(boot), bootText);
-    EXPECT_FALSE(ku::FileExists("c:\\menu.lst"));
-
-    open.Click(IDC_SM_BACKUPPAGE);
-    for (bool on : {true, false}) {
-        SendMessageA(form.AutoCheckBox().Handle(), BM_CLICK, 0, 0);
-        EXPECT_EQ(form.AutoCheckBox().Checked(), on);
-        EXPECT_EQ(ku::IsAutoBackupOnBoot(), on);
-    }
-    open.form.Close();
-    // Closing protects the boot files again.
-    EXPECT_TRUE(GetFileAttributesA(boot.c_str()) & FILE_ATTRIBUTE_HIDDEN);
-    for (const char* file : {"c:\\boot.ini", "c:\\boot.bakku"}) {
-        SetFileAttributesA(file, FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(file);
-    }
-}
-
-TEST(RecoveryForm, ANetworkBackupThatCannotRunStillEndsItsBlinking) {
+// Network settings through the window, the fake netsh behind the launcher: a cancelled dialog,
+// a tool that cannot start, a backup and its restore; each ends its label's blinking.
+TEST(RecoveryForm, NetworkBackupAndRestoreTellTheOutcomeAndEndTheirBlinking) {
     kutest::ScratchDir dir;
-    kutest::RecordingLauncher launcher;
-    launcher.ok = false;
-    std::vector<ku::FileDialogCall> dialogs;
-    ku::SetFileDialogHook([&](ku::FileDialogCall& call) {
-        dialogs.push_back(call);
-        call.fileName = dir.File("NewBackup.nic");
-        return true;
-    });
+    const std::string file = dir.File("NewBackup.nic"), log = ku::ProgramDir() + "NICLog.txt";
+    kutest::NetshLauncher launcher;
     kutest::RecordingDialogs boxes;
+    std::string choice;
+    ku::SetFileDialogHook([&](ku::FileDialogCall& call) {
+        call.fileName = choice;
+        return !choice.empty();
+    });
     OpenForm open;
-    open.Click(IDC_SM_NICBACKUPSBT);
-    EXPECT_TRUE(uitest::PumpUntil(
-        [&] { return !open.form.NICBKLabel().Visible() && !boxes.Texts().empty(); }, 10000));
-    EXPECT_FALSE(open.form.TimerOn(ku::TRecoveryForm::NICTimer));
+    // told: the start of the one message ("": none); kept: the backup file there afterwards.
+    const struct { bool restore, choose, launches; const char* told; bool kept; } cases[] = {
+        {false, false, true, "", false},
+        {false, true, false, "NIC Settings Back up failed!", false},
+        {false, true, true, "NIC Settings Back up completely!", true},
+        {true, true, false, "NIC Settings restore failed!", true},
+        {true, true, true, "", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        choice = c.choose ? file : "";
+        launcher.ok = c.launches;
+        const size_t before = boxes.Texts().size();
+        open.Click(c.restore ? IDC_SM_RESTOREPAGE : IDC_SM_BACKUPPAGE);
+        open.Click(c.restore ? IDC_SM_NICRECOVERY : IDC_SM_NICBACKUPSBT);
+        const ku::TLabel label = c.restore ? open.form.NICLabel() : open.form.NICBKLabel();
+        EXPECT_TRUE(uitest::PumpUntil([&] { return !label.Visible(); }, 10000));
+        EXPECT_FALSE(open.form.TimerOn(ku::TRecoveryForm::NICTimer));
+        const std::vector<std::string> texts = boxes.Texts();
+        EXPECT_EQ(texts.size() - before, *c.told ? 1u : 0u);
+        EXPECT_EQ(texts.size() > before ? texts.back().substr(0, strlen(c.told)) : "", c.told);
+        EXPECT_EQ(ku::FileExists(file), c.kept);
+    }
     ku::SetFileDialogHook(nullptr);
-    ASSERT_EQ(dialogs.size(), 1u);
-    EXPECT_EQ(dialogs[0].title, "NIC Settings Backup");
-    ASSERT_EQ(boxes.Texts().size(), 1u);
-    EXPECT_EQ(boxes.Texts()[0].rfind("NIC Settings Back up failed!", 0), 0u);
-    EXPECT_FALSE(ku::FileExists(dir.File("NewBackup.nic")));
+    EXPECT_NE(kutest::ReadAll(file).find("set address name=\"Local Area Connection\""),
+              std::string::npos);
+    EXPECT_NE(kutest::ReadAll(log).find("lines set."), std::string::npos);
+    EXPECT_EQ(launcher.Requests().back().commandLine, "NOTEPAD.EXE  \"" + log + "\"");
 }

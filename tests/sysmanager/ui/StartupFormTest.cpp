@@ -1,5 +1,5 @@
-// The startup manager page in a window of its own: marks and buttons, the Remove question,
-// detail rows and the Restore tab, with a picture of each tab.
+// The startup manager page in a window of its own: the rows of every kind of logon entry and
+// the details below a row; marks, Disable, the Remove question and the Restore tab.
 #include <gtest/gtest.h>
 
 #include "UiSupport.h"
@@ -28,12 +28,6 @@ struct StartupPage {
         return kutest::RawReadValue(HKEY_CURRENT_USER, kRunKey, name, kutest::LogonEntries::View())
             .bytes;
     }
-    void AddValue(const std::string& name, const std::string& data) {
-        bed.logon.AddRunValue(HKEY_CURRENT_USER, name, REG_SZ, kutest::StringBytes(data));
-    }
-    std::string Status(const std::string& caption) const {
-        return form.StartupListView().Text(Row(caption), 2);
-    }
     int Row(const std::string& caption) const {
         for (int row = 0; row < form.StartupListView().Count(); ++row)
             if (form.StartupListView().Text(row, 0) == caption)
@@ -53,92 +47,103 @@ struct StartupPage {
 
 } // namespace
 
-TEST(StartupPage, DisablesEveryMarkedRowAndNoToRemoveChangesNothing) {
+// Marks and Disable, the Remove question answered No then Yes, and the Restore tab.
+TEST(StartupPage, DisablesMarkedRowsRemovesOnYesAndRestoresATickedEntry) {
     StartupPage page;
     const std::string a = page.bed.logon.Name("a"), b = page.bed.logon.Name("b"),
                       c = page.bed.logon.Name("c");
     for (const std::string& name : {a, b, c})
-        page.AddValue(name, "C:\\" + name + ".exe");
+        page.bed.logon.AddRunValue(HKEY_CURRENT_USER, name, REG_SZ,
+                                   kutest::StringBytes("C:\\" + name + ".exe -x"));
     page.Open();
     page.Press(a, false);
     page.Press(b, false);
-    EXPECT_EQ(page.form.StartupListView().Picture(page.Row(a)), 1);
     page.form.DeleteItemBtnClick();
+    const std::string cValue = kutest::StringBytes("C:\\" + c + ".exe -x");
     std::vector<std::string> shown; // the value left and the status shown
     for (const std::string& name : {a, b, c})
-        shown.push_back(page.Value(name) + "|" + page.Status(name));
-    const std::string cValue = kutest::StringBytes("C:\\" + c + ".exe");
+        shown.push_back(page.Value(name) + "|" +
+                        page.form.StartupListView().Text(page.Row(name), 2));
     EXPECT_EQ(shown, (std::vector<std::string>{"|Disable", "|Disable", cValue + "|Enable"}));
 
-    const std::string startupDat = kutest::ReadAll(page.bed.Backup("startup.dat"));
-    page.dialogs.answers = {IDNO};
+    page.dialogs.answers = {IDNO, IDYES};
     page.Press(c, false);
     page.form.BtRemoveClick();
-    const std::vector<ku::MessageBoxCall> boxes = page.dialogs.Calls();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "Are you sure to remove this item from the Startup List?\rYou "
-                             "could view or recovery this item from the Restore List.");
     EXPECT_EQ(page.Value(c), cValue);
-    EXPECT_EQ(kutest::ReadAll(page.bed.Backup("startup.dat")) + "|" +
-                  kutest::ReadAll(page.bed.Backup("removestartup.dat")), startupDat + "|");
-}
-
-TEST(StartupPage, FillsItsPageAndShowsVersionDetailsBelowARow) {
-    StartupPage page;
-    const std::string fixture = page.bed.VersionedCopy();
-    const std::string plain = page.bed.program.File("plain.exe");
-    CopyFileA((std::string(kutest::kFixtureDir) + "\\kusleep.exe").c_str(), plain.c_str(), FALSE);
-    const std::string versioned = page.bed.logon.Name("versioned"),
-                      bare = page.bed.logon.Name("bare");
-    page.AddValue(versioned, "\"" + fixture + "\" /tray");
-    page.AddValue(bare, plain);
-    page.Open();
-
-    const struct { std::string caption; std::vector<std::string> values; } cases[] = {
-        {versioned,
-         {"Registry", "HKEY_CURRENT_USER\\" + kRunKey, "KU Startup Fixture",
-          "Kelvane Fixture Works", "5.1.2600.0", "Startup fixture program", fixture}},
-        {bare, {"Registry", "HKEY_CURRENT_USER\\" + kRunKey, "", "", "", "", plain}},
-    };
-    const char* labels[] = {"Type",    "Postion",     "Product Name", "Publish Name",
-                            "Version", "Description", "File Path"};
-    for (const auto& c : cases) {
-        const int count = page.form.StartupListView().Count();
-        page.Press(c.caption, true);
-        const int row = page.Row(c.caption);
-        ASSERT_EQ(page.form.StartupListView().Count(), count + 7) << c.caption;
-        EXPECT_EQ(page.form.StartupListView().StatePicture(row), 3);
-        for (int i = 0; i < 7; ++i) // the seven detail rows below it
-            EXPECT_EQ(page.form.StartupListView().Text(row + 1 + i, 0) + ": " +
-                          page.form.StartupListView().Text(row + 1 + i, 1),
-                      labels[i] + (": " + c.values[i]));
-        if (&c == &cases[0])
-            uitest::SaveScreenshot(page.host.Handle(), "StartupManagerForm");
-        page.Press(c.caption, true);
-        EXPECT_EQ(page.form.StartupListView().Count(), count);
-    }
-}
-
-TEST(StartupPage, RestoreTabBringsBackATickedEntry) {
-    StartupPage page;
-    const std::string name = page.bed.logon.Name("restore me");
-    page.AddValue(name, "C:\\restore.exe -x");
-    page.Open();
-    page.Press(name, false);
     page.form.BtRemoveClick();
-    EXPECT_EQ(page.Value(name), "");
+    EXPECT_EQ(page.Value(c), "");
+    const std::string question = "Are you sure to remove this item from the Startup List?\rYou "
+                                 "could view or recovery this item from the Restore List.";
+    EXPECT_EQ(page.dialogs.Texts(), std::vector<std::string>(2, question));
+
     page.form.PageCIndexChange(ku::TStartupManagerForm::RestoreListPage);
-    EXPECT_TRUE(page.form.RestoreBtn().Handle() &&
-                IsWindowEnabled(page.form.RestoreBtn().Handle()));
-    EXPECT_FALSE(IsWindowEnabled(page.form.OpenPathBtn().Handle()));
-    EXPECT_TRUE(page.form.ListRestore().Visible());
     ASSERT_EQ(page.form.ListRestore().Count(), 1);
     EXPECT_EQ(page.form.ListRestore().Text(0, 1) + "|" + page.form.ListRestore().Text(0, 2),
-              name + "|C:\\restore.exe -x");
+              c + "|C:\\" + c + ".exe -x");
     page.form.SetRestoreTick(0, true);
-    uitest::SaveScreenshot(page.host.Handle(), "StartupManagerForm-Restore");
     page.form.RestoreBtnClick();
-    EXPECT_EQ(page.Value(name), kutest::StringBytes("C:\\restore.exe -x"));
+    EXPECT_EQ(page.Value(c), cValue);
     EXPECT_EQ(page.form.ListRestore().Count(), 0);
-    EXPECT_EQ(page.dialogs.Calls().size(), 1u); // only the Remove question
+    EXPECT_EQ(page.dialogs.Calls().size(), 2u); // no more questions
+}
+
+TEST(StartupPage, ListsEveryKindInOrderWithVersionDetailsBelowARow) {
+    StartupPage page;
+    kutest::LogonEntries& logon = page.bed.logon;
+    const std::string exe = page.bed.VersionedCopy(), plain = page.bed.program.File("plain.exe");
+    CopyFileA((std::string(kutest::kFixtureDir) + "\\kusleep.exe").c_str(), plain.c_str(),
+              FALSE);
+    const std::string expand = "%SystemRoot%\\system32\\nothing-here.exe /q";
+    const auto run = [&](HKEY root, const char* name, DWORD type, const std::string& bytes) {
+        logon.AddRunValue(root, logon.Name(name), type, bytes);
+    };
+    run(HKEY_LOCAL_MACHINE, "sz", REG_SZ, kutest::StringBytes("\"" + exe + "\" /min"));
+    run(HKEY_CURRENT_USER, "1 expand", REG_EXPAND_SZ, kutest::StringBytes(expand));
+    run(HKEY_CURRENT_USER, "2 dword", REG_DWORD, kutest::DwordBytes(42));
+    run(HKEY_CURRENT_USER, "3 bare", REG_SZ, kutest::StringBytes(plain));
+    const std::string common = logon.AddStartupFile(true, logon.Name("common.exe"),
+                                                    kutest::ReadAll(exe));
+    const std::string user = logon.AddStartupFile(false, logon.Name("user.lnk"), "");
+    logon.AddWinIniKey("Load", logon.Name("load"), exe);
+    logon.AddWinIniKey("Run", logon.Name("run"), "C:\\no\\such.exe");
+    page.Open();
+
+    // The details below a row: the fixture program's version record, an empty record for a
+    // program without one, none for a command that names no file; "-": not opened.
+    const std::string hkcu = "HKEY_CURRENT_USER\\" + kRunKey;
+    const struct { std::string caption, path, status, details; } expected[] = {
+        {"common.exe", common, "Enable", "Type: Startup Folder|Postion: " +
+             logon.StartupFolder(true) + "|Product Name: KU Startup Fixture|Publish Name: "
+             "Kelvane Fixture Works|Version: 5.1.2600.0|Description: Startup fixture program|"
+             "File Path: " + common},
+        {"user.lnk", user, "Enable", "-"},
+        {"sz", "\"" + exe + "\" /min", "Enable", "-"},
+        {"1 expand", expand, "Enable", ""},
+        {"2 dword", "42", "Enable", "-"},
+        {"3 bare", plain, "Enable", "Type: Registry|Postion: " + hkcu + "|Product Name: |Publish "
+             "Name: |Version: |Description: |File Path: " + plain},
+        {"load", exe, "", "-"},
+        {"run", "C:\\no\\such.exe", "", "-"},
+    };
+    const ku::TReportListView list = page.form.StartupListView();
+    const int count = list.Count();
+    int previous = -1;
+    for (const auto& e : expected) {
+        const std::string caption = logon.Name(e.caption);
+        SCOPED_TRACE(caption);
+        const int row = page.Row(caption);
+        ASSERT_GT(row, previous) << "missing or out of order";
+        previous = row;
+        EXPECT_EQ(list.Text(row, 1) + "|" + list.Text(row, 2), e.path + "|" + e.status);
+        if (e.details == "-")
+            continue;
+        page.Press(caption, true);
+        ASSERT_EQ(list.Count(), count + (e.details.empty() ? 0 : 7));
+        std::string details; // the rows below it
+        for (int i = row + 1; i < row + 1 + list.Count() - count; ++i)
+            details += (i > row + 1 ? "|" : "") + list.Text(i, 0) + ": " + list.Text(i, 1);
+        EXPECT_EQ(details, e.details);
+        page.Press(caption, true);
+        EXPECT_EQ(list.Count(), count);
+    }
 }
