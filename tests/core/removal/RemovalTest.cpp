@@ -50,48 +50,41 @@ TEST_F(Removal, RegistryItemsAreDeletedInTheViewTheyWereFoundIn) {
     for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY})
         RawCreateKey(HKEY_LOCAL_MACHINE, key + "\\Sub", view);
     for (const char* name : {"Keep", "Drop"})
-        RawSetString(HKEY_LOCAL_MACHINE, key, name, "1", KEY_WOW64_64KEY);
-    const std::string items[][4] = {{"1", key, "", "32"}, {"2", key, "Drop", "64"},
+        RawSetString(HKEY_LOCAL_MACHINE, key, name, "1", KEY_WOW64_32KEY);
+    const std::string items[][4] = {{"1", key, "", "64"}, {"2", key, "Drop", "32"},
                                     {"1", " \\ ", "", "64"}, {"1", "", "", "64"},
                                     {"2", missing, "Drop", "64"}};
     for (const auto& item : items)
         AddKeyItem(list, item[0], "HKEY_LOCAL_MACHINE", item[1], item[2], item[3]);
     DeleteRegistryItems(list, host);
-    EXPECT_FALSE(RawKeyExists(HKEY_LOCAL_MACHINE, key, KEY_WOW64_32KEY));
-    EXPECT_TRUE(RawKeyExists(HKEY_LOCAL_MACHINE, key + "\\Sub", KEY_WOW64_64KEY));
-    EXPECT_TRUE(RawValueExists(HKEY_LOCAL_MACHINE, key, "Keep", KEY_WOW64_64KEY));
-    EXPECT_FALSE(RawValueExists(HKEY_LOCAL_MACHINE, key, "Drop", KEY_WOW64_64KEY));
+    EXPECT_FALSE(RawKeyExists(HKEY_LOCAL_MACHINE, key, KEY_WOW64_64KEY));
+    EXPECT_TRUE(RawKeyExists(HKEY_LOCAL_MACHINE, key + "\\Sub", KEY_WOW64_32KEY));
+    EXPECT_TRUE(RawValueExists(HKEY_LOCAL_MACHINE, key, "Keep", KEY_WOW64_32KEY));
+    EXPECT_FALSE(RawValueExists(HKEY_LOCAL_MACHINE, key, "Drop", KEY_WOW64_32KEY));
 }
 
-TEST_F(Removal, FilesPermanentlyOrToTheRecycleBinAskedOnceNeverARoot) {
+TEST_F(Removal, FilesGoPermanentlyOrToTheBinAskedOnceNeverARootAndOnlyTheirOwnProcessEnds) {
+    ScratchDir elsewhere;
+    Sleeper own(dir.Path(), "fooapp.exe"), sameName(elsewhere.Path(), "fooapp.exe");
+    Sleeper lookAlike(dir.Path(), "fooappbar.exe");
     const std::string readOnly = PlantFile(dir, "ro.dat"), binned = PlantFile(dir, "to bin.txt");
     SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM);
     TUninstallerContents bin;
-    AddFileItem(list, readOnly);
-    for (const char* path : {"relative\\path.txt", "C:\\"})
+    for (const std::string& path : {readOnly, own.Path(), std::string("relative\\path.txt"),
+                                    std::string("C:\\")})
         AddFileItem(list, path);
     AddFileItem(bin, binned);
     host.answers = {IDYES, IDNO};
     DeleteFileItems(list, host);
     DeleteFileItems(bin, host);
-    EXPECT_FALSE(PathExists(readOnly));
-    EXPECT_FALSE(PathExists(binned));
-    ASSERT_EQ(host.Questions().size(), 2u);
-    EXPECT_EQ(host.Questions()[0].rfind("Remove Options: To permanently remove the files", 0), 0u);
-    EXPECT_FALSE(MoveToRecycleBin("C:\\windows"));
-    EXPECT_TRUE(PathExists("C:\\windows\\system32"));
-}
-
-TEST_F(Removal, OnlyTheListedExecutableItselfIsEnded) {
-    ScratchDir elsewhere;
-    Sleeper own(dir.Path(), "fooapp.exe"), sameName(elsewhere.Path(), "fooapp.exe");
-    Sleeper lookAlike(dir.Path(), "fooappbar.exe");
-    AddFileItem(list, own.Path());
-    DeleteFileItems(list, host);
+    EXPECT_EQ(host.Calls(), (Lines{"ask Remove Options", "ask Remove Options"}));
+    EXPECT_FALSE(PathExists(readOnly) || PathExists(binned));
     EXPECT_NE(own.WaitExitCode(5000), DWORD(STILL_ACTIVE));
     EXPECT_TRUE(sameName.Running()) << "a program of the same name elsewhere was ended";
     EXPECT_TRUE(lookAlike.Running());
     EXPECT_TRUE(WaitFor([&] { return !PathExists(own.Path()); }, 3000));
+    EXPECT_FALSE(MoveToRecycleBin("C:\\windows"));
+    EXPECT_TRUE(PathExists("C:\\windows\\system32"));
 
     state.RunningExeList = "fooapp.exe,fooappbar.exe";
     EXPECT_EQ(KillRunningExeList(state), 0) << "no file of the list: nothing is ended";
@@ -118,9 +111,11 @@ TEST_F(Removal, ThousandsOfItemsGoInBoundedTimeAndCanBeStopped) {
     EXPECT_TRUE(stopped.stopped);
     EXPECT_EQ(stopped.handled, 500);
     EXPECT_TRUE(RawKeyExists(HKEY_CURRENT_USER, scratch.Sub("P39\\C29"))) << "went on after Stop";
-    EXPECT_EQ(stopping.Calls().back(), "texts The removal was stopped. / Stopped after 500 of "
+    const Lines calls = stopping.Calls();
+    EXPECT_EQ(calls.back(), "texts The removal was stopped. / Stopped after 500 of "
                                        "1240 items; the rest was left as it is.");
-    EXPECT_TRUE(stopping.Questions().empty()) << "a stopped removal asks nothing more";
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "ask Remove Options"), 0)
+        << "a stopped removal asks nothing more";
 }
 
 TEST_F(Removal, ThreadTellsItsWindowAndOtherProgramsEntriesStay) {

@@ -34,24 +34,25 @@ std::string File(const std::string& path) { return ItemText("3", "", "", "", pat
 
 // (No "recent" in the test's name: its scratch folder is named after it.)
 TEST_F(FileScan, ListsTheProgramsWholeNamesOutsideHistoryWithoutTouchingThem) {
-    const std::pair<const char*, bool> files[] = { // listed?
-        {"FooApp\\a.txt", true}, {"FooApp\\FooApp.exe", true}, {"FooApp\\ro.dat", true},
-        {"FooAppBar\\bar.exe", false}, {"notes\\FooApp.txt", true},
-        {"notes\\MyFooAppList.txt", false}, {"x\\Recent\\FooApp.txt", false},
-        {"Documents and Settings\\u\\Favorites\\FooApp.txt", false},
-        {"Documents and Settings\\u\\Local Settings\\Temporary Internet Files\\FooApp.txt", false},
-        {"Documents and Settings\\u\\FooApp.txt", true}, {"Favorites\\FooApp.txt", true},
+    const std::string users = "Documents and Settings\\u\\";
+    const std::pair<std::string, bool> files[] = { // listed?
+        {"FooApp\\a.txt", true},
+        {"FooApp\\ro.dat", true},
+        {"FooAppBar\\bar.exe", false},
+        {"notes\\FooApp.exe", true},
+        {"notes\\MyFooAppList.txt", false},
+        {"x\\Recent\\FooApp.txt", false},
+        {users + "Favorites\\FooApp.txt", false},
+        {users + "Local Settings\\Temporary Internet Files\\FooApp.txt", false},
+        {users + "FooApp.txt", true},
+        {"Favorites\\FooApp.txt", true},
     };
-    Lines inFolder, expected;
-    for (const auto& f : files) {
-        const std::string path = PlantFile(dir, f.first);
-        const bool below = std::string(f.first).rfind("FooApp\\", 0) == 0;
-        if (f.second)
-            (below ? inFolder : expected).push_back(File(path));
-    }
-    std::sort(inFolder.begin(), inFolder.end());
-    expected.insert(expected.end(), inFolder.begin(), inFolder.end());
+    Lines expected;
+    for (const auto& f : files)
+        if (const std::string path = PlantFile(dir, f.first); f.second)
+            expected.push_back(File(path));
     std::sort(expected.begin(), expected.end());
+    const Lines inFolder = {File(dir.File("FooApp\\a.txt")), File(dir.File("FooApp\\ro.dat"))};
     const std::string readOnly = dir.File("FooApp\\ro.dat");
     SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
     const DWORD before = GetFileAttributesA(readOnly.c_str());

@@ -14,47 +14,35 @@ using namespace ku;
 
 namespace {
 
-// Records each request and, for an export, writes what the test asks into the named file.
+// Answers as the test asks and, for an export, writes what the test asks into the named file.
 class FakeLauncher : public ICommandLauncher {
   public:
     LaunchResult Launch(const LaunchRequest& request) override {
-        const size_t quote = request.commandLine.find("/E \"");
-        if (writeFile && quote != std::string::npos) {
-            std::string file = request.commandLine.substr(quote + 4);
-            file.pop_back();
-            std::ofstream(file, std::ios::binary) << content;
-        }
+        const std::string& line = request.commandLine;
+        const size_t quote = line.find("/E \""); // the file, quoted, ends the line
+        if (writeFile && quote != std::string::npos)
+            std::ofstream(line.substr(quote + 4, line.size() - quote - 5), std::ios::binary)
+                << content;
         LaunchResult result;
-        result.ok = starts;
-        result.exited = exits;
-        result.exitCode = 5;
+        result.ok = starts, result.exited = exits, result.exitCode = 5;
         return result;
     }
     bool starts = true, exits = true, writeFile = true;
     std::string content;
 };
 
+// Only this program writes the program folder's backups: the test removes them all.
 class BackupTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        SetCommandLauncher(&launcher);
-        Backups(true);
-    }
-    void TearDown() override {
-        SetCommandLauncher(nullptr);
-        Backups(true);
-    }
-    // Only this program writes the program folder's backups. Deletes them when asked; how
-    // many backups there were.
+    void SetUp() override { SetCommandLauncher(&launcher), Backups(true); }
+    void TearDown() override { SetCommandLauncher(nullptr), Backups(true); }
+    // How many backups there are (were, when `remove`).
     static int Backups(bool remove = false) {
         int count = 0;
         WIN32_FIND_DATAA data;
         HANDLE find = FindFirstFileA((Folder() + "Backup_*.reg").c_str(), &data);
-        if (find == INVALID_HANDLE_VALUE)
-            return 0;
-        do
+        for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &data))
             count += !remove || DeleteFileA((Folder() + data.cFileName).c_str());
-        while (FindNextFileA(find, &data));
         FindClose(find);
         return count;
     }
@@ -71,10 +59,10 @@ TEST_F(BackupTest, MissingEmptyOrForeignFileIsNoBackup) {
         const char* content;
     } cases[] = {
         {true, true, false, ""}, // no file written
-        {true, true, true, ""},  // an empty file
+        {true, true, true, ""},
         {true, true, true, "MZ this is not an export"},
         {true, false, true, "REGEDIT4\r\n"}, // still running when the wait ended
-        {false, true, true, "REGEDIT4\r\n"}, // never started
+        {false, true, true, "REGEDIT4\r\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.content);
@@ -89,12 +77,11 @@ TEST_F(BackupTest, MissingEmptyOrForeignFileIsNoBackup) {
 TEST_F(BackupTest, RealBackupWritesAnExportAndKeepsTheNewestFiles) {
     SetCommandLauncher(nullptr);
     CreateDirectoryA(Folder().c_str(), nullptr);
-    for (int i = 0; i < 7; ++i)
-        kutest::WriteTextFile(Folder() + Format("Backup_2009010%d_000000.reg", i + 1), "REGEDIT4");
+    for (int i = 1; i <= 7; ++i)
+        kutest::WriteTextFile(Folder() + Format("Backup_2009010%d_000000.reg", i), "REGEDIT4");
     EXPECT_TRUE(BackupRegistryFull());
     EXPECT_EQ(Backups(), 6) << "five kept and the new one";
     EXPECT_FALSE(kutest::PathExists(Folder() + "Backup_20090102_000000.reg"));
-    EXPECT_TRUE(kutest::PathExists(Folder() + "Backup_20090103_000000.reg"));
     const auto calls = boxes.Calls();
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].caption, "Restore");

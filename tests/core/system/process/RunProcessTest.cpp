@@ -12,19 +12,12 @@ using namespace ku;
 
 namespace {
 
-// The UTF-16 text of an export as plain bytes (the key names here are ASCII), and back.
+// The UTF-16 text of an export as plain bytes (the key names here are ASCII).
 std::string Narrow(const std::string& wide) {
     std::string narrow;
     for (size_t i = 2; i + 1 < wide.size(); i += 2)
         narrow += wide[i];
     return narrow;
-}
-
-std::string Wide(const std::string& narrow) {
-    std::string wide = "\xFF\xFE";
-    for (char c : narrow)
-        wide += std::string(1, c) + '\0';
-    return wide;
 }
 
 } // namespace
@@ -61,8 +54,7 @@ TEST(RegistryExport, BackupIsARealExportThatRegeditImportsAgain) {
 
     kutest::RawDeleteTree(HKEY_CURRENT_USER, key.Path(), KEY_WOW64_64KEY);
     const std::string part = dir.File("part.reg");
-    std::ofstream(part, std::ios::binary)
-        << Wide("Windows Registry Editor Version 5.00\r\n\r\n" + section + "\r\n\r\n");
+    std::ofstream(part, std::ios::binary) << "REGEDIT4\r\n\r\n" + section + "\r\n\r\n";
     EXPECT_EQ(kutest::RunAndWait(GetWindowsDir() + "\\regedit.exe /s \"" + part + "\""), 0);
     EXPECT_TRUE(kutest::RawKeyExists(HKEY_CURRENT_USER, key.Path(), KEY_WOW64_64KEY));
 }
