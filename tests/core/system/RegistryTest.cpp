@@ -13,10 +13,7 @@
 #include "support/Sandbox.h"
 
 using namespace ku;
-using kutest::RawCreateKey;
-using kutest::RawKeyExists;
-using kutest::RawSetString;
-using kutest::ScratchKey;
+using namespace kutest;
 
 namespace {
 
@@ -125,10 +122,10 @@ TEST(Registry, TypedReadsOfOurOwnAndOddValuesFromOtherPrograms) {
     const std::pair<const char*, std::string> odd[] = {
         {"Embedded", std::string("first\0second", 13)}, {"NoZero", "abc"}, {"Empty", ""}};
     for (const auto& value : odd)
-        kutest::RawSetValue(CU, scratch.Path(), value.first, REG_SZ, value.second);
+        RawSetValue(CU, scratch.Path(), value.first, REG_SZ, value.second);
     RawSetString(CU, scratch.Path(), "Expand", "%SystemRoot%\\x.exe", 0, REG_EXPAND_SZ);
-    kutest::RawSetValue(CU, scratch.Path(), "Multi", REG_MULTI_SZ, std::string("one\0two\0", 9));
-    kutest::RawSetValue(CU, scratch.Path(), "ShortDword", REG_DWORD, std::string("\x09\x00", 2));
+    RawSetValue(CU, scratch.Path(), "Multi", REG_MULTI_SZ, std::string("one\0two\0", 9));
+    RawSetValue(CU, scratch.Path(), "ShortDword", REG_DWORD, std::string("\x09\x00", 2));
 
     TRegistry readOnly, none;
     ASSERT_TRUE(readOnly.OpenKeyReadOnly(scratch.Path()));
