@@ -8,6 +8,7 @@
 
 #include <sddl.h>
 
+#include "core/system/Handles.h"
 #include "core/system/Reg32vs64.h"
 #include "core/system/SharedState.h"
 #include "support/Sandbox.h"
@@ -85,20 +86,16 @@ TEST(Registry, PathsAndDeletesRelativeToTheOpenKeyAndAFailedOpenChangesNothing) 
 TEST(Registry, OpenKeyReadOnlyFallsBackToQueryOnly) {
     ScratchKey scratch;
     RawCreateKey(CU, scratch.Sub("Plain"), 0);
-    // Gives the key this DACL (none at all: everyone may do anything); the owner may always
-    // rewrite it.
+    // Gives the key this DACL; the owner may always rewrite it.
     const auto secure = [&](const char* sddl) {
         PSECURITY_DESCRIPTOR sd = nullptr;
-        SECURITY_DESCRIPTOR open;
-        InitializeSecurityDescriptor(&open, SECURITY_DESCRIPTOR_REVISION);
-        SetSecurityDescriptorDacl(&open, TRUE, nullptr, FALSE);
-        HKEY key = nullptr;
-        bool ok =
-            (!sddl || ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1,
-                                                                           &sd, nullptr)) &&
-            RegOpenKeyExA(CU, scratch.Sub("Plain").c_str(), 0, WRITE_DAC, &key) == ERROR_SUCCESS &&
-            RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd ? sd : &open) == ERROR_SUCCESS;
-        RegCloseKey(key);
+        UniqueKey key;
+        const bool ok =
+            ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &sd,
+                                                                 nullptr) &&
+            RegOpenKeyExA(CU, scratch.Sub("Plain").c_str(), 0, WRITE_DAC, key.put()) ==
+                ERROR_SUCCESS &&
+            RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, sd) == ERROR_SUCCESS;
         LocalFree(sd);
         return ok;
     };
@@ -107,7 +104,7 @@ TEST(Registry, OpenKeyReadOnlyFallsBackToQueryOnly) {
     EXPECT_TRUE(restricted.OpenKeyReadOnly(scratch.Sub("Plain")));
     EXPECT_EQ(restricted.Access(), DWORD(KEY_QUERY_VALUE));
     restricted.CloseKey();
-    EXPECT_TRUE(secure(nullptr)) << "so that the scratch key can go";
+    EXPECT_TRUE(secure("D:(A;;KA;;;WD)")) << "so that the scratch key can go";
 }
 
 TEST(Registry, TypedReadsOfOurOwnAndOddValuesFromOtherPrograms) {
