@@ -9,7 +9,6 @@
 
 using namespace ku;
 using namespace kutest;
-using namespace kutest;
 
 TEST(ScanWord, MatchesWholeNamesOnlyAndNeverAGeneralShortOrEmptyWord) {
     const struct {

@@ -113,7 +113,6 @@ TEST(Registry, TypedReadsOfOurOwnAndOddValuesFromOtherPrograms) {
     ASSERT_TRUE(reg.OpenKey("\\" + scratch.Path(), true));
     reg.WriteString("Text", "Hello");
     reg.WriteInteger("Number", -7);
-    reg.WriteBool("Flag", true);
     const unsigned char bytes[] = {1, 2, 3, 4, 5};
     reg.WriteBinaryData("Bytes", bytes, sizeof(bytes));
     const std::pair<const char*, std::string> odd[] = {
@@ -136,7 +135,7 @@ TEST(Registry, TypedReadsOfOurOwnAndOddValuesFromOtherPrograms) {
     };
     const std::pair<std::function<std::string()>, std::string> cases[] = {
         {[&] { return reg.ReadString("Text") + n(reg.GetDataSize("Text")); }, "Hello6"},
-        {[&] { return n(reg.ReadInteger("Number")) + n(reg.ReadBool("Flag")); }, "-71"},
+        {[&] { return n(reg.ReadInteger("Number")); }, "-7"},
         {[&] { return binary("Bytes", 32) + n(reg.GetDataType("Bytes")); }, "\1\2\3\4\5" "4"},
         {[&] { return reg.ReadString("Embedded") + "|" + reg.ReadString("NoZero"); }, "first|abc"},
         {[&] { return reg.ReadString("Empty") + reg.ReadString("Expand"); }, "%SystemRoot%\\x.exe"},
@@ -148,7 +147,6 @@ TEST(Registry, TypedReadsOfOurOwnAndOddValuesFromOtherPrograms) {
         // Wrong kinds raise with the value's name.
         {[&] { return reg.ReadString("Number"); }, bad("Number")},
         {[&] { return n(reg.ReadInteger("Text")); }, bad("Text")},
-        {[&] { return n(reg.ReadBool("Bytes")); }, bad("Bytes")},
         {[&] { return binary("Bytes", 4); }, bad("Bytes")},
         {[&] { return reg.ReadString("Multi"); }, bad("Multi")},
         {[&] { return readOnly.WriteString("x", "y"), std::string(); }, refused},

@@ -1,5 +1,5 @@
 // The text and path helpers every scanner matches with, well-known folders, root-key names,
-// dates, executable paths and arguments from command lines, and the real launcher.
+// install dates, executable paths and arguments from command lines, and the real launcher.
 #include <gtest/gtest.h>
 
 #include "core/system/Launcher.h"
@@ -52,15 +52,6 @@ TEST(Text, TrimSplitReplaceFormatPathsAndDates) {
         EXPECT_EQ(FormatInstallDate(text), kNotAvailable) << text;
     EXPECT_EQ(SplitString("a#b##c", '#'), (std::vector<std::string>{"a", "b", "", "c"}));
     EXPECT_EQ(Format("%s", std::string(5000, 'q').c_str()).size(), 5000u);
-    // 2009-11-05 12:00 and the 1899-12-30 epoch in local time, taken back to UTC for the input.
-    const std::pair<SYSTEMTIME, double> times[] = {{{2009, 11, 4, 5, 12, 0, 0, 0}, 40122.5},
-                                                   {{1899, 12, 6, 30, 0, 0, 0, 0}, 0.0}};
-    for (const auto& c : times) {
-        FILETIME local, utc;
-        ASSERT_TRUE(SystemTimeToFileTime(&c.first, &local) &&
-                    LocalFileTimeToFileTime(&local, &utc));
-        EXPECT_NEAR(FileTimeToDateTime(utc), c.second, 1e-6);
-    }
 }
 
 TEST(Launcher, RealLauncherStartsAndReportsFailure) {

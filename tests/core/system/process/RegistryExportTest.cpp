@@ -1,11 +1,9 @@
-// Child processes with captured output, and the whole-registry export that regedit can read
-// back in.
+// The whole-registry export: a real regedit export that regedit reads back in.
 #include <gtest/gtest.h>
 
 #include <fstream>
 
 #include "core/system/PublicFunctionUnit.h"
-#include "core/system/StrUtil.h"
 #include "support/Spawn.h"
 
 using namespace ku;
@@ -21,16 +19,6 @@ std::string Narrow(const std::string& wide) {
 }
 
 } // namespace
-
-TEST(RunProcessAndWait, ExitCodeAfterLargeOutputInTheProgramFolderAndMinusOneWhenNotStarted) {
-    kutest::ScratchDir dir;
-    // 200 KB on each of standard output and error: far more than a pipe holds.
-    EXPECT_EQ(RunProcessAndWait(kutest::Fixture("kubigout.exe") + " 200000 7", SW_HIDE), 7);
-    const std::string cwdFile = dir.File("cwd.txt");
-    EXPECT_EQ(RunProcessAndWait(kutest::Fixture("kubigout.exe") + " 10 0 " + cwdFile, SW_HIDE), 0);
-    EXPECT_TRUE(SameText(IncludeTrailingBackslash(kutest::ReadAll(cwdFile)), ProgramDir()));
-    EXPECT_EQ(RunProcessAndWait(dir.File("missing.exe"), SW_HIDE), -1);
-}
 
 TEST(RegistryExport, BackupIsARealExportThatRegeditImportsAgain) {
     kutest::ScratchKey key;
