@@ -19,16 +19,6 @@ std::string ShellFolder(int csidl) {
     return path;
 }
 
-// A known folder without a CSIDL, made when missing.
-std::string KnownFolder(const GUID& id) {
-    PWSTR wide = nullptr;
-    std::string path;
-    if (SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_CREATE, nullptr, &wide)))
-        path = std::string(wide, wide + wcslen(wide));
-    CoTaskMemFree(wide);
-    return path;
-}
-
 // Empty on 32-bit Windows, which has no SysWOW64.
 std::string Wow64Dir() {
     char wow[MAX_PATH] = {};
@@ -61,8 +51,6 @@ TEST(FileGuard, RefusedPathsAreTriedForRealAndKeepTheirContents) {
     const std::string windows = GetWindowsDir(), pf = GetProgramFilesDir();
     char temp[MAX_PATH] = {};
     GetTempPathA(sizeof(temp), temp);
-    const GUID downloads = {0x374DE290, 0x123F, 0x4565,
-                            {0x91, 0x64, 0x39, 0xC4, 0x92, 0x5E, 0x46, 0x7B}};
     const std::string refused[] = {
         windows,
         GetSystemDir(),
@@ -83,7 +71,7 @@ TEST(FileGuard, RefusedPathsAreTriedForRealAndKeepTheirContents) {
         ShellFolder(CSIDL_COMMON_PROGRAMS),
         ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY),
         ExtractFileDir(ShellFolder(CSIDL_COMMON_PROGRAMS)),
-        KnownFolder(downloads),
+        ShellFolder(CSIDL_PROFILE) + "\\Downloads",
         temp,
         UpperCase(windows) + "\\",
         windows + "\\System32\\..",
@@ -144,7 +132,7 @@ TEST(FileGuard, FilesOfWindowsAndFilesDirectlyInProtectedFoldersAreRefused) {
         {data, true},
         {ShellFolder(CSIDL_COMMON_APPDATA), true},
         {ShellFolder(CSIDL_DESKTOPDIRECTORY), true},
-        {ShellFolder(CSIDL_STARTUP), false}, // shortcuts, each of one program
+        {ShellFolder(CSIDL_STARTUP), false},
         {pf + "\\KuGuardProbe", false},
         {data + "\\KuGuardProbe", false},
     };
