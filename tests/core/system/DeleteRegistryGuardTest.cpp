@@ -31,43 +31,30 @@ std::string Describe(HKEY root, const std::string& path) {
 
 TEST(RegistryGuard, KeysRefusedAreTriedForRealOthersAreDeletable) {
     const std::string top = Unique("KelvaneTopLevel");
-    const std::string lmUninstall = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+    const std::string cv = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\";
+    const std::string lmUninstall = cv + "Uninstall";
     const std::string services = "SYSTEM\\CurrentControlSet\\Services";
     const struct {
         HKEY root;
         std::string path;
         bool refused;
     } cases[] = {
-        {CU, "", true},
-        {CU, "\\" + top + "\\", true},
-        {LM, "SOFTWARE", true},
+        {CU, "", true}, {CU, "\\" + top + "\\", true}, {LM, "SOFTWARE", true}, {CU, kRun, true},
         {CU, "software\\microsoft\\windows\\currentversion", true},
-        {CU, kRun, true},
         {CU, "Software\\\\Microsoft\\Windows\\CurrentVersion\\RunOnce\\", true},
-        {LM, lmUninstall, true},
-        {LM, "SOFTWARE\\Classes\\Interface", true},
-        {CU, "Software\\Classes\\TypeLib", true},
-        {CR, "CLSID", true},
-        {CR, "Wow6432Node\\CLSID", true},
-        {CR, ".acme", true},
-        {LM, services, true},
-        {LM, "SOFTWARE\\Wow6432Node", true},
+        {LM, lmUninstall, true}, {LM, "SOFTWARE\\Classes\\Interface", true},
+        {CU, "Software\\Classes\\TypeLib", true}, {CR, "CLSID", true}, {CR, ".acme", true},
+        {CR, "Wow6432Node\\CLSID", true}, {LM, services, true}, {LM, services + "\\RpcSs", true},
+        {LM, "SOFTWARE\\Wow6432Node", true}, {U, ".DEFAULT", true},
         {LM, "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall", true},
-        {LM, services + "\\RpcSs", true},
         {LM, "SYSTEM\\ControlSet001\\Services\\eventlog", true},
-        {LM, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18", true},
-        {U, ".DEFAULT", true},
+        {LM, cv + "Installer\\UserData\\S-1-5-18", true},
         {U, ".DEFAULT\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", true},
-        {U, "S-1-5-21-1_Classes\\Acme.Document", true},
-        {U, "S-1-5-21-1_Classes\\CLSID", true},
-        {nullptr, "Software\\Acme\\App", true},
-        {HKEY_PERFORMANCE_DATA, "Software\\Acme\\App", true},
-        {LM, "SOFTWARE\\Acme", false},
-        {LM, "SOFTWARE\\Wow6432Node\\Acme", false},
-        {LM, lmUninstall + "\\Acme", false},
-        {CR, "CLSID\\{0}", false},
-        {LM, services + "\\AcmeSvc", false},
-        {U, "S-1-5-21-1\\Software\\Acme", false},
+        {U, "S-1-5-21-1_Classes\\Acme.Document", true}, {U, "S-1-5-21-1_Classes\\CLSID", true},
+        {nullptr, "Software\\Acme", true}, {HKEY_PERFORMANCE_DATA, "Software\\Acme", true},
+        {LM, "SOFTWARE\\Acme", false}, {LM, "SOFTWARE\\Wow6432Node\\Acme", false},
+        {LM, lmUninstall + "\\Acme", false}, {CR, "CLSID\\{0}", false},
+        {LM, services + "\\AcmeSvc", false}, {U, "S-1-5-21-1\\Software\\Acme", false},
         {U, "S-1-5-21-1_Classes\\CLSID\\{0}", false},
     };
     // Each refused key that is there gets a probe below it, which must survive the delete.
@@ -177,16 +164,12 @@ TEST(RegistryGuard, ValuesOfProgramsGoThoseWindowsNeedsStay) {
         std::string path, name;
         bool refused;
     } cases[] = {
-        {CU, kRun, probe, false},
-        {CU, kRun, "", true},
-        {CU, winlogon, "Shell", true},
-        {CU, winlogon, "Userinit", true},
-        {CU, "Environment", probe, true},
-        {CU, "", "x", true},
+        {CU, kRun, probe, false}, {CU, kRun, "", true}, {CU, winlogon, "Shell", true},
+        {CU, winlogon, "Userinit", true}, {CU, "Environment", probe, true}, {CU, "", "x", true},
         {LM, "SYSTEM\\ControlSet001\\Control\\Session Manager\\Environment", "Path", true},
         {LM, services + "RpcSs", "ImagePath", true},
-        {LM, "SYSTEM\\ControlSet001\\Services\\eventlog\\Application", "File", true},
         {LM, services + "Tcpip\\Parameters", "Domain", true},
+        {LM, "SYSTEM\\ControlSet001\\Services\\eventlog\\Application", "File", true},
         {LM, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones\\UTC", "Std", true},
         {LM, "SOFTWARE\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", "System",
          true},

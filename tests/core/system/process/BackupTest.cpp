@@ -57,12 +57,9 @@ TEST_F(BackupTest, MissingEmptyOrForeignFileIsNoBackup) {
     const struct {
         bool starts, exits, writeFile;
         const char* content;
-    } cases[] = {
-        {true, true, false, ""}, // no file written
-        {true, true, true, ""},
-        {true, true, true, "MZ this is not an export"},
-        {true, false, true, "REGEDIT4\r\n"}, // still running when the wait ended
-        {false, true, true, "REGEDIT4\r\n"},
+    } cases[] = { // no file, an empty one, a foreign one, still running, not started
+        {true, true, false, ""}, {true, true, true, ""}, {true, true, true, "MZ not an export"},
+        {true, false, true, "REGEDIT4\r\n"}, {false, true, true, "REGEDIT4\r\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.content);
@@ -77,11 +74,16 @@ TEST_F(BackupTest, MissingEmptyOrForeignFileIsNoBackup) {
 TEST_F(BackupTest, RealBackupWritesAnExportAndKeepsTheNewestFiles) {
     SetCommandLauncher(nullptr);
     CreateDirectoryA(Folder().c_str(), nullptr);
-    for (int i = 1; i <= 7; ++i)
+    // Written newest first, so the file system's own order is not the age order.
+    for (int i = 7; i >= 1; --i)
         kutest::WriteTextFile(Folder() + Format("Backup_2009010%d_000000.reg", i), "REGEDIT4");
+    const std::string notes = Folder() + "notes.txt";
+    kutest::WriteTextFile(notes, "x");
     EXPECT_TRUE(BackupRegistryFull());
     EXPECT_EQ(Backups(), 6) << "five kept and the new one";
     EXPECT_FALSE(kutest::PathExists(Folder() + "Backup_20090102_000000.reg"));
+    EXPECT_TRUE(kutest::PathExists(Folder() + "Backup_20090103_000000.reg"));
+    EXPECT_TRUE(DeleteFileA(notes.c_str())) << "only backups are pruned";
     const auto calls = boxes.Calls();
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].caption, "Restore");
