@@ -87,11 +87,7 @@ TEST(Registry, TypedReadsOfOurOwnAndOddValuesFromOtherPrograms) {
     reg.WriteInteger("Number", -7);
     const unsigned char bytes[] = {1, 2, 3, 4, 5};
     reg.WriteBinaryData("Bytes", bytes, sizeof(bytes));
-    const std::pair<const char*, std::string> odd[] = {
-        {"Embedded", std::string("first\0second", 13)}, {"NoZero", "abc"}, {"Empty", ""}};
-    for (const auto& value : odd)
-        RawSetValue(CU, scratch.Path(), value.first, REG_SZ, value.second);
-    RawSetString(CU, scratch.Path(), "Expand", "%SystemRoot%\\x.exe", 0, REG_EXPAND_SZ);
+    RawSetValue(CU, scratch.Path(), "NoZero", REG_SZ, "abc");
     RawSetValue(CU, scratch.Path(), "Multi", REG_MULTI_SZ, std::string("one\0two\0", 9));
     RawSetValue(CU, scratch.Path(), "ShortDword", REG_DWORD, std::string("\x09\x00", 2));
 
@@ -109,8 +105,7 @@ TEST(Registry, TypedReadsOfOurOwnAndOddValuesFromOtherPrograms) {
         {[&] { return reg.ReadString("Text") + n(reg.GetDataSize("Text")); }, "Hello6"},
         {[&] { return n(reg.ReadInteger("Number")); }, "-7"},
         {[&] { return binary("Bytes", 32) + n(reg.GetDataType("Bytes")); }, "\1\2\3\4\5" "4"},
-        {[&] { return reg.ReadString("Embedded") + "|" + reg.ReadString("NoZero"); }, "first|abc"},
-        {[&] { return reg.ReadString("Empty") + reg.ReadString("Expand"); }, "%SystemRoot%\\x.exe"},
+        {[&] { return reg.ReadString("NoZero"); }, "abc"},
         {[&] { return n(reg.ReadInteger("ShortDword")); }, "9"},
         {[&] { return binary("Multi", 32); }, std::string("one\0two\0", 9)},
         // Missing values: nothing without raising, but an integer read raises.
