@@ -40,14 +40,13 @@ protected:
 
 struct CountingProgress : ku::IScanProgress {
     int pumps = 0;
-    std::vector<std::string> captions;
     std::function<void(int)> onPump; // called with the pump count
     void Pump() override {
         ++pumps;
         if (onPump)
             onPump(pumps);
     }
-    void Caption(const std::string& text) override { captions.push_back(text); }
+    void Caption(const std::string&) override {}
 };
 
 // Answers every question with the next scripted answer (IDYES when the script ran out),

@@ -23,10 +23,6 @@ std::string Unique(const std::string& name) {
     return name + "_" + std::to_string(GetCurrentProcessId());
 }
 
-std::string Describe(HKEY root, const std::string& path) {
-    return (root == LM ? "HKLM\\" : root == CU ? "HKCU\\" : root == CR ? "HKCR\\" : "HKU\\") + path;
-}
-
 } // namespace
 
 TEST(RegistryGuard, KeysRefusedAreTriedForRealOthersAreDeletable) {
@@ -61,7 +57,7 @@ TEST(RegistryGuard, KeysRefusedAreTriedForRealOthersAreDeletable) {
     const std::string probe = Unique("KelvaneGuardProbe");
     RawCreateKey(CU, top, kView);
     for (const auto& c : cases) {
-        SCOPED_TRACE(Describe(c.root, c.path));
+        SCOPED_TRACE(RootKeyToName(c.root) + "\\" + c.path);
         EXPECT_EQ(IsProtectedRegistryKey(c.root, c.path), c.refused);
         if (!c.refused)
             continue;
@@ -181,7 +177,7 @@ TEST(RegistryGuard, ValuesOfProgramsGoThoseWindowsNeedsStay) {
         {LM, services + "KuAppSvc", "ImagePath", false},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(Describe(c.root, c.path) + " : " + c.name);
+        SCOPED_TRACE(RootKeyToName(c.root) + "\\" + c.path + " : " + c.name);
         EXPECT_EQ(IsProtectedRegistryValue(c.root, c.path, c.name), c.refused);
         EXPECT_TRUE(!c.refused || IsProtectedRegistryKey(c.root, c.path));
         if (c.root != CU || CleanKeyPath(c.path).empty())
