@@ -1,6 +1,8 @@
-// The whole-registry backup: only a complete export is reported as a backup.
+// The whole-registry backup: only a complete export is reported as a backup, a real one is an
+// export regedit reads back in, and the newest backups are kept.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <tuple>
 
@@ -8,11 +10,19 @@
 #include "core/system/PublicFunctionUnit.h"
 #include "core/system/StrUtil.h"
 #include "support/RecordingDialogs.h"
-#include "support/Sandbox.h"
+#include "support/Spawn.h"
 
 using namespace ku;
 
 namespace {
+
+// The UTF-16 text of an export as plain bytes (the key names here are ASCII).
+std::string Narrow(const std::string& wide) {
+    std::string narrow;
+    for (size_t i = 2; i + 1 < wide.size(); i += 2)
+        narrow += wide[i];
+    return narrow;
+}
 
 // Answers as the test asks and, for an export, writes what the test asks into the named file.
 class FakeLauncher : public ICommandLauncher {
@@ -36,13 +46,16 @@ class BackupTest : public ::testing::Test {
   protected:
     void SetUp() override { SetCommandLauncher(&launcher), Backups(true); }
     void TearDown() override { SetCommandLauncher(nullptr), Backups(true); }
-    // How many backups there are (were, when `remove`).
-    static int Backups(bool remove = false) {
+    // How many backups there are (were, when `remove`); `newest` gets the last by name.
+    static int Backups(bool remove = false, std::string* newest = nullptr) {
         int count = 0;
         WIN32_FIND_DATAA data;
         HANDLE find = FindFirstFileA((Folder() + "Backup_*.reg").c_str(), &data);
-        for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &data))
+        for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &data)) {
             count += !remove || DeleteFileA((Folder() + data.cFileName).c_str());
+            if (newest)
+                *newest = std::max(*newest, Folder() + data.cFileName);
+        }
         FindClose(find);
         return count;
     }
@@ -71,8 +84,11 @@ TEST_F(BackupTest, MissingEmptyOrForeignFileIsNoBackup) {
     EXPECT_TRUE(boxes.Calls().empty()) << "no \"backed up\" message without a backup";
 }
 
-TEST_F(BackupTest, RealBackupWritesAnExportAndKeepsTheNewestFiles) {
+TEST_F(BackupTest, RealBackupIsAnExportRegeditImportsAgainAndTheNewestFilesStay) {
     SetCommandLauncher(nullptr);
+    kutest::ScratchKey key;
+    kutest::RawSetString(HKEY_CURRENT_USER, key.Path(), "Probe", "Kelvane export probe",
+                         KEY_WOW64_64KEY);
     CreateDirectoryA(Folder().c_str(), nullptr);
     // Written newest first, so the file system's own order is not the age order.
     for (int i = 7; i >= 1; --i)
@@ -80,7 +96,8 @@ TEST_F(BackupTest, RealBackupWritesAnExportAndKeepsTheNewestFiles) {
     const std::string notes = Folder() + "notes.txt";
     kutest::WriteTextFile(notes, "x");
     EXPECT_TRUE(BackupRegistryFull());
-    EXPECT_EQ(Backups(), 6) << "five kept and the new one";
+    std::string newest;
+    EXPECT_EQ(Backups(false, &newest), 6) << "five kept and the new one";
     EXPECT_FALSE(kutest::PathExists(Folder() + "Backup_20090102_000000.reg"));
     EXPECT_TRUE(kutest::PathExists(Folder() + "Backup_20090103_000000.reg"));
     EXPECT_TRUE(DeleteFileA(notes.c_str())) << "only backups are pruned";
@@ -89,4 +106,21 @@ TEST_F(BackupTest, RealBackupWritesAnExportAndKeepsTheNewestFiles) {
     EXPECT_EQ(calls[0].caption, "Restore");
     EXPECT_TRUE(StartsText(
         calls[0].text, "The registry was successfully backed up at the folder:\r\r" + Folder()));
+
+    // Importing the whole file would roll back what other tests did meanwhile, so the probe's
+    // section alone goes back in. A whole export holds the user's keys below HKEY_USERS\<SID>.
+    const std::string text = Narrow(kutest::ReadAll(newest));
+    const size_t found = text.find("\\" + key.Path() + "]\r\n");
+    ASSERT_NE(found, std::string::npos);
+    const size_t start = text.rfind("\r\n[HKEY_USERS\\", found) + 2;
+    ASSERT_LT(start, found);
+    const size_t end = text.find("\r\n\r\n", start);
+    const std::string section = text.substr(start, end == std::string::npos ? end : end - start);
+    EXPECT_NE(section.find("\"Probe\"=\"Kelvane export probe\""), std::string::npos) << section;
+    kutest::RawDeleteTree(HKEY_CURRENT_USER, key.Path(), KEY_WOW64_64KEY);
+    const std::string part = Folder() + "part.txt";
+    std::ofstream(part, std::ios::binary) << "REGEDIT4\r\n\r\n" + section + "\r\n\r\n";
+    EXPECT_EQ(kutest::RunAndWait(GetWindowsDir() + "\\regedit.exe /s \"" + part + "\""), 0);
+    EXPECT_TRUE(kutest::RawKeyExists(HKEY_CURRENT_USER, key.Path(), KEY_WOW64_64KEY));
+    DeleteFileA(part.c_str());
 }
