@@ -62,7 +62,8 @@ TEST(FileGuard, RefusedPathsAreTriedForRealAndKeepTheirContents) {
         ShellFolder(CSIDL_PROFILE) + "\\Downloads", temp, UpperCase(windows) + "\\",
         windows + "\\System32\\..", ShortForm(pf), windows + "\\.", "c:/windows",
         windows + "\\Sysnative", "C:\\users", "", "  ", "sub", "sub\\keep.txt", ".", "..", "C:",
-        "C:sub", "\\kutest", "C:\\", "c:\\\\", "C:\\kutest\\..", "\\\\server\\share\\dir", "\\\\?\\C:\\kutest\\scratch", "\\\\.\\C:",
+        "C:sub", "\\kutest", "C:\\", "c:\\\\", "C:\\kutest\\..", "\\\\server\\share\\dir",
+        "\\\\?\\C:\\kutest\\scratch", "\\\\.\\C:",
     };
     char old[MAX_PATH];
     GetCurrentDirectoryA(sizeof(old), old);

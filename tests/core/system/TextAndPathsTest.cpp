@@ -27,17 +27,13 @@ TEST(Text, MatchingNeverTakesAnEmptyWordAndIgnoresCase) {
         EXPECT_EQ(NameToRootKey(RootKeyToName(root)), root) << RootKeyToName(root);
 }
 
-TEST(Text, TrimSplitReplaceFormatPathsAndDates) {
+TEST(Text, TrimSplitReplacePathsAndDates) {
     const std::pair<std::string, std::string> cases[] = {
-        {Trim("  \t a b \r\n"), "a b"},
-        {ReplaceAll("a b c", " ", "\" \""), "a\" \"b\" \"c"},
-        {ReplaceAll("aaa", "", "x"), "aaa"},
-        {IncludeTrailingBackslash("C:\\A"), "C:\\A\\"},
-        {ExcludeTrailingBackslash("C:\\A\\\\"), "C:\\A"},
-        {RemoveTrailingBackslash("C:\\a\\\\"), "C:\\a\\"},
-        {RemoveTrailingBackslash(""), ""},
+        {Trim("  \t a b \r\n"), "a b"}, {ReplaceAll("a b c", " ", "\" \""), "a\" \"b\" \"c"},
+        {ReplaceAll("aaa", "", "x"), "aaa"}, {IncludeTrailingBackslash("C:\\A"), "C:\\A\\"},
+        {ExcludeTrailingBackslash("C:\\A\\\\"), "C:\\A"}, {RemoveTrailingBackslash(""), ""},
+        {RemoveTrailingBackslash("C:\\a\\\\"), "C:\\a\\"}, {JoinPath("", "b"), "b"},
         {ExtractFileExt("C:\\A.dir\\readme"), ""},
-        {JoinPath("", "b"), "b"},
         {GetProgramFilesDir(), GetWindowsDir().substr(0, 3) + "Program Files"},
         {ProgramDir(), "C:\\kutest\\bin\\"},
         {RootKeyToName(HKEY_PERFORMANCE_DATA) + RootKeyToName(nullptr), ""},
