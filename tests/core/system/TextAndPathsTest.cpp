@@ -1,8 +1,7 @@
 // The text and path helpers every scanner matches with, well-known folders, root-key names,
-// executable paths and arguments from command lines, and the real launcher.
+// executable paths and arguments from command lines.
 #include <gtest/gtest.h>
 
-#include "core/system/Launcher.h"
 #include "core/system/PublicFunctionUnit.h"
 #include "core/system/StrUtil.h"
 #include "support/Sandbox.h"
@@ -45,16 +44,6 @@ TEST(Text, TrimSplitReplacePathsAndDates) {
         EXPECT_EQ(FormatInstallDate(text), kNotAvailable) << text;
     EXPECT_EQ(SplitString("a#b##c", '#'), (std::vector<std::string>{"a", "b", "", "c"}));
     EXPECT_EQ(Format("%s", std::string(5000, 'q').c_str()).size(), 5000u);
-}
-
-TEST(Launcher, RealLauncherStartsAndReportsFailure) {
-    EXPECT_NE(StartProcess("C:\\kutest\\no-such-program.exe", "", SW_HIDE).error, 0u);
-    LaunchResult cmd = StartProcess("cmd.exe /c exit 3", "C:\\", SW_HIDE);
-    ASSERT_TRUE(cmd.ok && cmd.process);
-    EXPECT_EQ(WaitForSingleObject(cmd.process.get(), 30000), WAIT_OBJECT_0);
-    DWORD code = 0;
-    GetExitCodeProcess(cmd.process.get(), &code);
-    EXPECT_EQ(code, 3u);
 }
 
 TEST(CommandLines, FilePathParamsAndNormalisedUninstallCommand) {
