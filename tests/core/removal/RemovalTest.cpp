@@ -50,48 +50,41 @@ TEST_F(Removal, RegistryItemsAreDeletedInTheViewTheyWereFoundIn) {
     for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY})
         RawCreateKey(HKEY_LOCAL_MACHINE, key + "\\Sub", view);
     for (const char* name : {"Keep", "Drop"})
-        RawSetString(HKEY_LOCAL_MACHINE, key, name, "1", KEY_WOW64_64KEY);
-    const std::string items[][4] = {{"1", key, "", "32"}, {"2", key, "Drop", "64"},
+        RawSetString(HKEY_LOCAL_MACHINE, key, name, "1", KEY_WOW64_32KEY);
+    const std::string items[][4] = {{"1", key, "", "64"}, {"2", key, "Drop", "32"},
                                     {"1", " \\ ", "", "64"}, {"1", "", "", "64"},
                                     {"2", missing, "Drop", "64"}};
     for (const auto& item : items)
         AddKeyItem(list, item[0], "HKEY_LOCAL_MACHINE", item[1], item[2], item[3]);
     DeleteRegistryItems(list, host);
-    EXPECT_FALSE(RawKeyExists(HKEY_LOCAL_MACHINE, key, KEY_WOW64_32KEY));
-    EXPECT_TRUE(RawKeyExists(HKEY_LOCAL_MACHINE, key + "\\Sub", KEY_WOW64_64KEY));
-    EXPECT_TRUE(RawValueExists(HKEY_LOCAL_MACHINE, key, "Keep", KEY_WOW64_64KEY));
-    EXPECT_FALSE(RawValueExists(HKEY_LOCAL_MACHINE, key, "Drop", KEY_WOW64_64KEY));
+    EXPECT_FALSE(RawKeyExists(HKEY_LOCAL_MACHINE, key, KEY_WOW64_64KEY));
+    EXPECT_TRUE(RawKeyExists(HKEY_LOCAL_MACHINE, key + "\\Sub", KEY_WOW64_32KEY));
+    EXPECT_TRUE(RawValueExists(HKEY_LOCAL_MACHINE, key, "Keep", KEY_WOW64_32KEY));
+    EXPECT_FALSE(RawValueExists(HKEY_LOCAL_MACHINE, key, "Drop", KEY_WOW64_32KEY));
 }
 
-TEST_F(Removal, FilesPermanentlyOrToTheRecycleBinAskedOnceNeverARoot) {
+TEST_F(Removal, FilesGoPermanentlyOrToTheBinAskedOnceNeverARootAndOnlyTheirOwnProcessEnds) {
+    ScratchDir elsewhere;
+    Sleeper own(dir.Path(), "fooapp.exe"), sameName(elsewhere.Path(), "fooapp.exe");
+    Sleeper lookAlike(dir.Path(), "fooappbar.exe");
     const std::string readOnly = PlantFile(dir, "ro.dat"), binned = PlantFile(dir, "to bin.txt");
     SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM);
     TUninstallerContents bin;
-    AddFileItem(list, readOnly);
-    for (const char* path : {"relative\\path.txt", "C:\\"})
+    for (const std::string& path : {readOnly, own.Path(), std::string("relative\\path.txt"),
+                                    std::string("C:\\")})
         AddFileItem(list, path);
     AddFileItem(bin, binned);
     host.answers = {IDYES, IDNO};
     DeleteFileItems(list, host);
     DeleteFileItems(bin, host);
-    EXPECT_FALSE(PathExists(readOnly));
-    EXPECT_FALSE(PathExists(binned));
-    ASSERT_EQ(host.Questions().size(), 2u);
-    EXPECT_EQ(host.Questions()[0].rfind("Remove Options: To permanently remove the files", 0), 0u);
-    EXPECT_FALSE(MoveToRecycleBin("C:\\windows"));
-    EXPECT_TRUE(PathExists("C:\\windows\\system32"));
-}
-
-TEST_F(Removal, OnlyTheListedExecutableItselfIsEnded) {
-    ScratchDir elsewhere;
-    Sleeper own(dir.Path(), "fooapp.exe"), sameName(elsewhere.Path(), "fooapp.exe");
-    Sleeper lookAlike(dir.Path(), "fooappbar.exe");
-    AddFileItem(list, own.Path());
-    DeleteFileItems(list, host);
+    EXPECT_EQ(host.Calls(), (Lines{"ask Remove Options", "ask Remove Options"}));
+    EXPECT_FALSE(PathExists(readOnly) || PathExists(binned));
     EXPECT_NE(own.WaitExitCode(5000), DWORD(STILL_ACTIVE));
     EXPECT_TRUE(sameName.Running()) << "a program of the same name elsewhere was ended";
     EXPECT_TRUE(lookAlike.Running());
     EXPECT_TRUE(WaitFor([&] { return !PathExists(own.Path()); }, 3000));
+    EXPECT_FALSE(MoveToRecycleBin("C:\\windows"));
+    EXPECT_TRUE(PathExists("C:\\windows\\system32"));
 
     state.RunningExeList = "fooapp.exe,fooappbar.exe";
     EXPECT_EQ(KillRunningExeList(state), 0) << "no file of the list: nothing is ended";
@@ -101,29 +94,9 @@ TEST_F(Removal, OnlyTheListedExecutableItselfIsEnded) {
     EXPECT_TRUE(sameName.Running());
 }
 
-TEST_F(Removal, ThousandsOfItemsGoInBoundedTimeAndCanBeStopped) {
+TEST_F(Removal, ThousandsOfItemsGoInBoundedTimeOtherProgramsEntriesStayAndStopHolds) {
     AddTree(state, 100, 30); // 3,100 items
-    const DWORD start = GetTickCount();
-    const RemovalReport all = Run(state, host);
-    EXPECT_LT(GetTickCount() - start, 60000u);
-    EXPECT_TRUE(all.notRemoved.empty());
-    EXPECT_EQ(all.handled, 3100);
-    EXPECT_FALSE(RawKeyExists(HKEY_CURRENT_USER, scratch.Sub("P99")));
-
-    TWizardState second;
-    AddTree(second, 40, 30);
-    RecordingHost stopping;
-    stopping.stopAt = 500;
-    const RemovalReport stopped = Run(second, stopping);
-    EXPECT_TRUE(stopped.stopped);
-    EXPECT_EQ(stopped.handled, 500);
-    EXPECT_TRUE(RawKeyExists(HKEY_CURRENT_USER, scratch.Sub("P39\\C29"))) << "went on after Stop";
-    EXPECT_EQ(stopping.Calls().back(), "texts The removal was stopped. / Stopped after 500 of "
-                                       "1240 items; the rest was left as it is.");
-    EXPECT_TRUE(stopping.Questions().empty()) << "a stopped removal asks nothing more";
-}
-
-TEST_F(Removal, ThreadTellsItsWindowAndOtherProgramsEntriesStay) {
+    // Then an Uninstall entry of the program itself, one of another program and a file.
     const std::string uninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
     const std::string own = "KuOwnProgram" + std::to_string(GetCurrentProcessId());
     const std::string other = uninstall + "KuOtherProgram" + std::to_string(GetCurrentProcessId());
@@ -131,15 +104,32 @@ TEST_F(Removal, ThreadTellsItsWindowAndOtherProgramsEntriesStay) {
         RawCreateKey(HKEY_CURRENT_USER, key);
         AddKeyItem(state.LeftoverList, "1", kUser, key);
     }
-    const std::string file = PlantFile(dir, "f.txt");
-    AddFileItem(state.LeftoverList, file);
-    const RemovalReport report = Run(state, host, RemovalScope{true, own});
+    AddFileItem(state.LeftoverList, PlantFile(dir, "f.txt"));
+    const DWORD start = GetTickCount();
+    const RemovalReport all = Run(state, host, RemovalScope{true, own});
+    EXPECT_LT(GetTickCount() - start, 60000u);
     RawDeleteTree(HKEY_CURRENT_USER, other);
-    EXPECT_EQ(report.notRemoved, Lines{"HKEY_CURRENT_USER\\" + other});
-    EXPECT_FALSE(RawKeyExists(HKEY_CURRENT_USER, uninstall + own));
-    EXPECT_FALSE(PathExists(file));
+    EXPECT_EQ(all.handled, 3103);
+    EXPECT_EQ(all.notRemoved, Lines{"HKEY_CURRENT_USER\\" + other});
+    EXPECT_FALSE(RawKeyExists(HKEY_CURRENT_USER, scratch.Sub("P99")) ||
+                 RawKeyExists(HKEY_CURRENT_USER, uninstall + own) || PathExists(dir.File("f.txt")));
     EXPECT_EQ(host.Calls(),
               (Lines{"texts Please wait! / Uninstalling!", "progress shown", "buttons 01",
                      "ask Remove Options", "progress hidden", "buttons 10",
                      "texts The uninstall is finished. / 1 item could not be removed."}));
+
+    TWizardState second;
+    AddTree(second, 40, 30);
+    AddFileItem(second.LeftoverList, PlantFile(dir, "g.txt"));
+    RecordingHost stopping;
+    stopping.stopAt = 500;
+    const RemovalReport stopped = Run(second, stopping);
+    EXPECT_TRUE(stopped.stopped);
+    EXPECT_EQ(stopped.handled, 500);
+    EXPECT_TRUE(RawKeyExists(HKEY_CURRENT_USER, scratch.Sub("P39\\C29"))) << "went on after Stop";
+    const Lines calls = stopping.Calls();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "ask Remove Options"), 0)
+        << "a stopped removal asks nothing more";
+    EXPECT_EQ(calls.back(), "texts The removal was stopped. / Stopped after 500 of 1241 items; "
+                            "the rest was left as it is.");
 }

@@ -40,25 +40,26 @@ protected:
 
 struct CountingProgress : ku::IScanProgress {
     int pumps = 0;
-    std::vector<std::string> captions;
     std::function<void(int)> onPump; // called with the pump count
     void Pump() override {
         ++pumps;
         if (onPump)
             onPump(pumps);
     }
-    void Caption(const std::string& text) override { captions.push_back(text); }
+    void Caption(const std::string&) override {}
 };
 
 // Answers every question with the next scripted answer (IDYES when the script ran out),
-// records what the removal showed, and stops it at item `stopAt` as the Cancel button does.
+// records what the removal showed and asked, and stops it at item `stopAt` as the Cancel
+// button does.
 class RecordingHost : public ku::IRemovalHost {
 public:
     std::vector<int> answers;
     int stopAt = -1;
-    std::vector<std::string> Calls() const { return Locked(calls_); }
-    std::vector<std::string> Questions() const { return Locked(questions_); }
-
+    std::vector<std::string> Calls() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return calls_;
+    }
     void SetFinishTexts(const std::string& title, const std::string& message) override {
         Note("texts " + title + " / " + message);
     }
@@ -71,10 +72,9 @@ public:
     void EnableButtons(bool step, bool cancel) override {
         Note(std::string("buttons ") + (step ? "1" : "0") + (cancel ? "1" : "0"));
     }
-    int Ask(const std::string& text, const std::string& caption, UINT) override {
+    int Ask(const std::string&, const std::string& caption, UINT) override {
+        Note("ask " + caption);
         std::lock_guard<std::mutex> lock(mutex_);
-        questions_.push_back(caption + ": " + text);
-        calls_.push_back("ask " + caption);
         return next_ < answers.size() ? answers[next_++] : IDYES;
     }
 
@@ -83,12 +83,8 @@ private:
         std::lock_guard<std::mutex> lock(mutex_);
         calls_.push_back(line);
     }
-    std::vector<std::string> Locked(const std::vector<std::string>& lines) const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return lines;
-    }
     mutable std::mutex mutex_;
-    std::vector<std::string> calls_, questions_;
+    std::vector<std::string> calls_;
     size_t next_ = 0;
 };
 

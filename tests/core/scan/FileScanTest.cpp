@@ -34,24 +34,25 @@ std::string File(const std::string& path) { return ItemText("3", "", "", "", pat
 
 // (No "recent" in the test's name: its scratch folder is named after it.)
 TEST_F(FileScan, ListsTheProgramsWholeNamesOutsideHistoryWithoutTouchingThem) {
-    const std::pair<const char*, bool> files[] = { // listed?
-        {"FooApp\\a.txt", true}, {"FooApp\\FooApp.exe", true}, {"FooApp\\ro.dat", true},
-        {"FooAppBar\\bar.exe", false}, {"notes\\FooApp.txt", true},
-        {"notes\\MyFooAppList.txt", false}, {"x\\Recent\\FooApp.txt", false},
-        {"Documents and Settings\\u\\Favorites\\FooApp.txt", false},
-        {"Documents and Settings\\u\\Local Settings\\Temporary Internet Files\\FooApp.txt", false},
-        {"Documents and Settings\\u\\FooApp.txt", true}, {"Favorites\\FooApp.txt", true},
+    const std::string users = "Documents and Settings\\u\\";
+    const std::pair<std::string, bool> files[] = { // listed?
+        {"FooApp\\a.txt", true},
+        {"FooApp\\ro.dat", true},
+        {"FooAppBar\\bar.exe", false},
+        {"notes\\FooApp.exe", true},
+        {"notes\\MyFooAppList.txt", false},
+        {"x\\Recent\\FooApp.txt", false},
+        {users + "Favorites\\FooApp.txt", false},
+        {users + "Local Settings\\Temporary Internet Files\\FooApp.txt", false},
+        {users + "FooApp.txt", true},
+        {"Favorites\\FooApp.txt", true},
     };
-    Lines inFolder, expected;
-    for (const auto& f : files) {
-        const std::string path = PlantFile(dir, f.first);
-        const bool below = std::string(f.first).rfind("FooApp\\", 0) == 0;
-        if (f.second)
-            (below ? inFolder : expected).push_back(File(path));
-    }
-    std::sort(inFolder.begin(), inFolder.end());
-    expected.insert(expected.end(), inFolder.begin(), inFolder.end());
+    Lines expected;
+    for (const auto& f : files)
+        if (const std::string path = PlantFile(dir, f.first); f.second)
+            expected.push_back(File(path));
     std::sort(expected.begin(), expected.end());
+    const Lines inFolder = {File(dir.File("FooApp\\a.txt")), File(dir.File("FooApp\\ro.dat"))};
     const std::string readOnly = dir.File("FooApp\\ro.dat");
     SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
     const DWORD before = GetFileAttributesA(readOnly.c_str());
@@ -63,8 +64,7 @@ TEST_F(FileScan, ListsTheProgramsWholeNamesOutsideHistoryWithoutTouchingThem) {
     SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
     // A folder word lists everything below it, not the look-alike folder.
     EXPECT_EQ(Scan(dir.Path(), dir.File("FooApp")), inFolder);
-    // A trailing "." is dropped; a short or empty word is never used.
-    EXPECT_EQ(Scan(dir.Path(), "FooApp."), expected);
+    // A short or empty word is never used.
     EXPECT_TRUE(Scan(dir.Path(), "Foo").empty());
     EXPECT_TRUE(Scan(dir.Path(), "").empty());
 }
@@ -76,7 +76,6 @@ TEST_F(FileScan, SkipEndsEveryLevel) {
     progress.onPump = [](int n) { if (n == 10) ScanState = ScanSkipFiles; };
     EXPECT_LT(Scan(dir.Path(), "FooApp", &progress).size(), 5u);
     EXPECT_EQ(progress.pumps, 10);
-    EXPECT_FALSE(progress.captions.empty());
 }
 
 TEST_F(FileScan, TheUsersOwnFoldersAreNotEnteredAndLinksNeverFollowed) {
@@ -90,8 +89,6 @@ TEST_F(FileScan, TheUsersOwnFoldersAreNotEnteredAndLinksNeverFollowed) {
     const Lines found = Scan(profile, word);
     DeleteFileA(letter.c_str());
     EXPECT_TRUE(found.empty());
-    const std::string cache = PlantFile(dir, word + ".cache");
-    EXPECT_EQ(Scan(dir.Path(), word), Lines{File(cache)});
 
     const std::string tree = std::string(kFixtureDir) + "\\linktree";
     if (GetFileAttributesA((tree + "\\App\\link").c_str()) == INVALID_FILE_ATTRIBUTES)

@@ -82,16 +82,13 @@ TEST_F(RegistryScan, KeyWholeOnlyForItsNameOrEveryValueElseTheValuesThatHit) {
         {"Ext\\OpenWithProgids", {{"FooApp.txt", ""}, {"txtfile", ""}}, nullptr, {"FooApp.txt"}},
         // Every value names it, but the key has a subkey of its own.
         {"Holder", {{"Dir", prog}}, "Child", {"Dir"}},
-        {"Twice", {{"FooApp", prog}, {"Keep", "x"}}, nullptr, {"FooApp"}}, // name and data: once
-        {"Vendor\\FooApp", {{"Keep", "x"}}, nullptr, {"1"}},               // the key's own name
         // Another program's Uninstall entry whose name holds the word; then our own entry.
         {uninstall + "FooApp Helper", {{"Dir", prog}}, nullptr, {}},
         {uninstall + "FooApp", {{"Keep", "x"}}, nullptr, {"1"}},
         // Others' entries, not even one that names our uninstaller.
         {uninstall + "Other", {{"Comments", "Works with FooApp"}}, nullptr, {}},
         {uninstall + "Second", {{"UninstallString", prog + "\\uninst.exe"}}, nullptr, {}},
-        // A look-alike of the name, in a key's name and in a value's data.
-        {"FooAppBar", {{"InstallDir", "C:\\Program Files\\FooAppBar"}}, nullptr, {}},
+        // A look-alike of the name in a value's data.
         {"Paths", {{"Home", "D:\\FooApp\\data"}, {"Other", "C:\\FooAppBar\\x"}}, nullptr, {"Home"}},
         // A shared key of Windows: the value alone.
         {"Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers",

@@ -1,5 +1,5 @@
 // Scan words: whole-name containment, the shortest usable word, the words never used alone,
-// the uninstaller's own file as a word, the drive the file scan walks, repeated items.
+// the uninstaller's own file as a word and the drive the file scan walks.
 #include <gtest/gtest.h>
 
 #include "core/removal/WizardTestSupport.h"
@@ -8,8 +8,6 @@
 #include "core/system/PublicFunctionUnit.h"
 
 using namespace ku;
-using namespace kutest;
-using namespace kutest;
 
 TEST(ScanWord, MatchesWholeNamesOnlyAndNeverAGeneralShortOrEmptyWord) {
     const struct {
@@ -49,28 +47,6 @@ TEST(ScanWord, CommandWordIsTheUninstallersOwnFileAndItsDriveTheOneScanned) {
     };
     for (const auto& c : words)
         EXPECT_EQ(UninstallerFileWord(c.first), c.second) << c.first;
-    const std::pair<std::string, std::string> drives[] = {
-        {"D:\\Apps\\Foo\\uninst.exe /S", "D:"}, {"\"E:\\Foo Bar\\un.exe\"", "E:"},
-        {"MsiExec.exe /X{1234}", system}, {"", system},
-    };
-    for (const auto& c : drives)
-        EXPECT_EQ(FileScanDrive(c.first), c.second) << c.first;
-}
-
-TEST(WizardState, RepeatedItemsAreListedOnce) {
-    TUninstallerContents list;
-    const char* const items[][4] = {
-        {"2", "Software\\Foo", "A", "32"}, {"1", "Software\\Foo", "", "32"},
-        {"1", "software\\foo", "", "32"},  {"2", "Software\\Foo", "A", "64"}, // another view
-        {"2", "Software\\Bar", "A", "32"}, {"2", "Software\\Bar", "a", "32"},
-    };
-    for (const auto& row : items)
-        AddKeyItem(list, row[0], "HKEY_CURRENT_USER", row[1], row[2], row[3]);
-    RemoveRepeatedItems(list);
-    Lines left;
-    for (int i = 0; i < list.Count(); ++i) {
-        const TContent& c = list.GetItem(i).Content;
-        left.push_back(c.ItemType + " " + c.KeyPath + " " + c.ValueName + " " + c.Extra);
-    }
-    EXPECT_EQ(left, (Lines{"1 Software\\Foo  32", "2 Software\\Foo A 64", "2 Software\\Bar A 32"}));
+    EXPECT_EQ(FileScanDrive("\"E:\\Foo Bar\\un.exe\" /S") + FileScanDrive("MsiExec.exe /X{1}"),
+              "E:" + system);
 }

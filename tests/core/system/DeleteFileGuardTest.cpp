@@ -19,16 +19,6 @@ std::string ShellFolder(int csidl) {
     return path;
 }
 
-// A known folder without a CSIDL, made when missing.
-std::string KnownFolder(const GUID& id) {
-    PWSTR wide = nullptr;
-    std::string path;
-    if (SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_CREATE, nullptr, &wide)))
-        path = std::string(wide, wide + wcslen(wide));
-    CoTaskMemFree(wide);
-    return path;
-}
-
 // Empty on 32-bit Windows, which has no SysWOW64.
 std::string Wow64Dir() {
     char wow[MAX_PATH] = {};
@@ -54,59 +44,41 @@ std::string Probe() {
 
 } // namespace
 
-TEST(FileGuard, ProtectedFoldersAreRefusedAndKeepTheirContents) {
+TEST(FileGuard, RefusedPathsAreTriedForRealAndKeepTheirContents) {
+    kutest::ScratchDir dir;
+    CreateDirectoryA(dir.File("sub").c_str(), nullptr);
+    ASSERT_TRUE(kutest::WriteTextFile(dir.File("sub\\keep.txt"), "x"));
     const std::string windows = GetWindowsDir(), pf = GetProgramFilesDir();
-    const std::string wow = Wow64Dir();
     char temp[MAX_PATH] = {};
     GetTempPathA(sizeof(temp), temp);
-    const GUID downloads = {0x374DE290, 0x123F, 0x4565,
-                            {0x91, 0x64, 0x39, 0xC4, 0x92, 0x5E, 0x46, 0x7B}};
-    const std::string folders[] = {
-        windows, GetSystemDir(), wow, windows + "\\Fonts", pf, pf + "\\Common Files",
-        ShellFolder(CSIDL_PROGRAM_FILES), ShellFolder(CSIDL_PROGRAM_FILES_COMMON),
+    const std::string refused[] = {
+        windows, GetSystemDir(), Wow64Dir(), windows + "\\Fonts", pf, pf + "\\Common Files",
         ShellFolder(CSIDL_COMMON_APPDATA), ShellFolder(CSIDL_PROFILE),
         ExtractFileDir(ShellFolder(CSIDL_PROFILE)), ShellFolder(CSIDL_DESKTOPDIRECTORY),
         ShellFolder(CSIDL_APPDATA), ShellFolder(CSIDL_LOCAL_APPDATA), ShellFolder(CSIDL_PERSONAL),
         ShellFolder(CSIDL_STARTMENU), ShellFolder(CSIDL_PROGRAMS), ShellFolder(CSIDL_STARTUP),
         ShellFolder(CSIDL_COMMON_PROGRAMS), ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY),
-        KnownFolder(downloads), temp,
-        // The same folders spelt otherwise.
-        UpperCase(windows) + "\\", windows + "\\System32\\..", ShortForm(pf), windows + "\\.",
-        "c:/windows", windows + "\\Sysnative",
-        // Folders that hold a protected folder.
-        ExtractFileDir(ShellFolder(CSIDL_COMMON_PROGRAMS)), "C:\\users",
+        ExtractFileDir(ShellFolder(CSIDL_COMMON_PROGRAMS)),
+        ShellFolder(CSIDL_PROFILE) + "\\Downloads", temp, UpperCase(windows) + "\\",
+        windows + "\\System32\\..", ShortForm(pf), windows + "\\.", "c:/windows",
+        windows + "\\Sysnative", "C:\\users", "", "  ", "sub", "sub\\keep.txt", ".", "..", "C:",
+        "C:sub", "\\kutest", "C:\\", "c:\\\\", "C:\\kutest\\..", "\\\\server\\share\\dir",
+        "\\\\?\\C:\\kutest\\scratch", "\\\\.\\C:",
     };
-    const std::string probe = Probe();
-    for (const std::string& folder : folders) {
-        if (folder.empty())
-            continue;
-        SCOPED_TRACE(folder);
-        const std::string real = CanonicalDeletePath(folder);
-        const std::string file = real + "\\" + probe;
-        const bool planted = kutest::PathExists(real) && kutest::WriteTextFile(file, "probe");
-        EXPECT_TRUE(IsProtectedPath(folder));
-        EXPECT_FALSE(DeleteDirectoryTree(folder));
-        if (planted) {
-            EXPECT_TRUE(kutest::PathExists(file)) << "something was deleted";
-            DeleteFileA(file.c_str());
-        }
-    }
-}
-
-TEST(FileGuard, DriveRootsRelativeAndForeignPathsAreRefused) {
-    kutest::ScratchDir dir;
-    CreateDirectoryA(dir.File("sub").c_str(), nullptr);
-    ASSERT_TRUE(kutest::WriteTextFile(dir.File("sub\\keep.txt"), "x"));
     char old[MAX_PATH];
     GetCurrentDirectoryA(sizeof(old), old);
-    SetCurrentDirectoryA(dir.Path().c_str());
-    for (const char* path : {"", "  ", "sub", "sub\\keep.txt", ".\\sub", ".", "..", "C:", "C:sub",
-                             "\\kutest", "C:\\", "c:\\\\", "C:\\.", "C:\\kutest\\..",
-                             "\\\\server\\share\\dir", "\\\\?\\C:\\kutest\\scratch", "\\\\.\\C:"}) {
+    SetCurrentDirectoryA(dir.Path().c_str()); // where the relative paths would lead
+    const std::string probe = Probe();
+    for (const std::string& path : refused) {
         SCOPED_TRACE(path);
+        const std::string real = CanonicalDeletePath(path), file = real + "\\" + probe;
+        const bool planted = !real.empty() && path.rfind("\\\\", 0) != 0 &&
+                             kutest::WriteTextFile(file, "probe");
         EXPECT_TRUE(IsProtectedPath(path));
-        EXPECT_FALSE(DeleteDirectoryTree(path));
-        EXPECT_FALSE(DeleteSingleFile(path));
+        EXPECT_FALSE(DeleteDirectoryTree(path) || DeleteSingleFile(path));
+        EXPECT_TRUE(!planted || kutest::PathExists(file)) << "something was deleted";
+        if (planted)
+            DeleteFileA(file.c_str());
     }
     SetCurrentDirectoryA(old);
     EXPECT_TRUE(kutest::PathExists(dir.File("sub\\keep.txt")));
@@ -114,24 +86,23 @@ TEST(FileGuard, DriveRootsRelativeAndForeignPathsAreRefused) {
 }
 
 TEST(FileGuard, FilesOfWindowsAndFilesDirectlyInProtectedFoldersAreRefused) {
-    const std::string probe = Probe() + ".dat", windows = GetWindowsDir(), wow = Wow64Dir();
+    const std::string probe = Probe() + ".dat", windows = GetWindowsDir();
     const std::string pf = ShellFolder(CSIDL_PROGRAM_FILES), data = ShellFolder(CSIDL_APPDATA);
     const struct {
         std::string folder;
         bool refused;
     } cases[] = {
-        {GetSystemDir(), true}, {wow, true}, {windows, true},
-        {windows + "\\KuGuardProbe", true}, // anywhere below the Windows folder
-        {UpperCase(GetSystemDir()), true}, {pf, true}, {data, true},
+        {GetSystemDir(), true}, {Wow64Dir(), true}, {windows, true}, {pf, true}, {data, true},
+        {windows + "\\KuGuardProbe", true}, {UpperCase(GetSystemDir()), true},
         {ShellFolder(CSIDL_COMMON_APPDATA), true}, {ShellFolder(CSIDL_DESKTOPDIRECTORY), true},
-        {ShellFolder(CSIDL_STARTUP), false}, // shortcuts, each of one program
-        {pf + "\\KuGuardProbe", false}, {data + "\\KuGuardProbe", false},
+        {ShellFolder(CSIDL_STARTUP), false}, {pf + "\\KuGuardProbe", false},
+        {data + "\\KuGuardProbe", false},
     };
     for (const auto& c : cases) {
         if (c.folder.empty())
             continue;
         SCOPED_TRACE(c.folder);
-        CreateDirectoryA(c.folder.c_str(), nullptr);
+        const bool made = CreateDirectoryA(c.folder.c_str(), nullptr);
         const std::string file = c.folder + "\\" + probe;
         ASSERT_TRUE(kutest::WriteTextFile(file, "x"));
         EXPECT_EQ(IsProtectedFile(file), c.refused);
@@ -139,14 +110,13 @@ TEST(FileGuard, FilesOfWindowsAndFilesDirectlyInProtectedFoldersAreRefused) {
         EXPECT_FALSE(RecyclePath(file));
         EXPECT_EQ(kutest::PathExists(file), c.refused);
         DeleteFileA(file.c_str());
-        if (c.folder.find("KuGuardProbe") != std::string::npos)
+        if (made)
             RemoveDirectoryA(c.folder.c_str());
     }
     // A known file of a product, named by the program itself, may still go.
-    const std::string named = GetSystemDir() + "\\" + probe;
-    ASSERT_TRUE(kutest::WriteTextFile(named, "x"));
+    ASSERT_TRUE(kutest::WriteTextFile(GetSystemDir() + "\\" + probe, "x"));
     EXPECT_TRUE(DeleteFileInSystemDir(probe));
-    EXPECT_FALSE(kutest::PathExists(named));
+    EXPECT_FALSE(kutest::PathExists(GetSystemDir() + "\\" + probe));
     EXPECT_FALSE(DeleteFileInSystemDir(probe)) << "already gone";
     for (const char* name : {"", "..\\", "drivers", "..\\win.ini", "C:\\x.dat", "\\win.ini"})
         EXPECT_FALSE(DeleteFileInWindowsDir(name)) << name;
@@ -163,7 +133,6 @@ TEST(FileDelete, TreeIsDeletedAndReportedHonestly) {
     EXPECT_TRUE(DeleteDirectoryTree(tree + "\\"));
     EXPECT_FALSE(kutest::PathExists(tree));
     EXPECT_FALSE(DeleteDirectoryTree(tree)) << "nothing left to delete";
-
     // A file held open without delete sharing keeps its folder; that is a failure.
     CreateDirectoryA(tree.c_str(), nullptr);
     kutest::WriteTextFile(tree + "\\busy.txt");
@@ -174,21 +143,20 @@ TEST(FileDelete, TreeIsDeletedAndReportedHonestly) {
     EXPECT_TRUE(kutest::PathExists(tree));
     CloseHandle(busy);
     EXPECT_TRUE(DeleteDirectoryTree(tree));
-
     // A file is not a folder, and a folder is not a file.
     kutest::WriteTextFile(dir.File("single.txt"));
-    EXPECT_FALSE(DeleteDirectoryTree(dir.File("single.txt")));
     CreateDirectoryA(dir.File("folder").c_str(), nullptr);
-    EXPECT_FALSE(DeleteSingleFile(dir.File("folder")));
+    EXPECT_FALSE(DeleteDirectoryTree(dir.File("single.txt")) ||
+                 DeleteSingleFile(dir.File("folder")));
     EXPECT_TRUE(DeleteSingleFile(dir.File("single.txt")));
     EXPECT_FALSE(DeleteSingleFile(dir.File("single.txt")));
 }
 
-TEST(FileDelete, LinksAreNeverEntered) {
-    // App\link -> target, and alone -> target, with target\precious.txt behind both.
+TEST(FileDelete, LinksAreNeverEnteredAndProtectedFoldersBehindThemRefused) {
+    // App\link -> target, alone -> target and userslink -> C:\users (the profiles folder).
     const std::string root = std::string(kutest::kFixtureDir) + "\\linktree";
-    const std::string precious = root + "\\target\\precious.txt";
-    if (!IsLink(root + "\\App\\link"))
+    const std::string precious = root + "\\target\\precious.txt", users = root + "\\userslink";
+    if (!IsLink(root + "\\App\\link") || !IsLink(users))
         GTEST_SKIP() << "the link fixture is missing (run scripts/wine-sandbox up again)";
     ASSERT_TRUE(kutest::PathExists(precious));
     // Windows removes the link itself; Wine cannot, and then the folder stays. Either way the
@@ -199,21 +167,14 @@ TEST(FileDelete, LinksAreNeverEntered) {
     }
     EXPECT_FALSE(DeleteSingleFile(root + "\\alone\\..\\target")) << "a folder is no file";
     EXPECT_TRUE(kutest::PathExists(precious));
-}
 
-TEST(FileGuard, ProtectedFoldersReachedThroughALinkAreRefused) {
-    // userslink leads to C:\users, the profiles folder, so its Public folder is the shared
-    // profile, whatever the path says.
-    const std::string link = std::string(kutest::kFixtureDir) + "\\linktree\\userslink";
-    if (!IsLink(link))
-        GTEST_SKIP() << "the link fixture is missing (run scripts/wine-sandbox up again)";
+    // The shared profile reached through the link is the shared profile, whatever the path says.
     const std::string publicProfile = ShellFolder(CSIDL_COMMON_DOCUMENTS);
     const std::string probe = CanonicalDeletePath(publicProfile) + "\\" + Probe();
     ASSERT_TRUE(kutest::WriteTextFile(probe, "x"));
-    const std::string viaLink = link + publicProfile.substr(std::string("C:\\users").size());
+    const std::string viaLink = users + publicProfile.substr(std::string("C:\\users").size());
     ASSERT_TRUE(kutest::PathExists(viaLink + "\\" + Probe())) << viaLink;
-    EXPECT_TRUE(IsProtectedPath(link));
-    EXPECT_TRUE(IsProtectedPath(viaLink));
+    EXPECT_TRUE(IsProtectedPath(users) && IsProtectedPath(viaLink));
     EXPECT_FALSE(DeleteDirectoryTree(viaLink));
     EXPECT_TRUE(kutest::PathExists(probe));
     DeleteFileA(probe.c_str());

@@ -4,19 +4,14 @@
 
 #include <windows.h>
 
-#include <sddl.h>
-
 #include "core/system/DeleteHelpers.h"
 #include "core/system/Handles.h"
 #include "core/system/PublicFunctionUnit.h"
+#include "core/system/StrUtil.h"
 #include "support/Sandbox.h"
 
 using namespace ku;
-using kutest::RawCreateKey;
-using kutest::RawDeleteTree;
-using kutest::RawKeyExists;
-using kutest::RawSetString;
-using kutest::RawValueExists;
+using namespace kutest;
 
 namespace {
 
@@ -28,67 +23,56 @@ std::string Unique(const std::string& name) {
     return name + "_" + std::to_string(GetCurrentProcessId());
 }
 
-std::string Describe(HKEY root, const std::string& path) {
-    return (root == LM ? "HKLM\\" : root == CU ? "HKCU\\" : root == CR ? "HKCR\\" : "HKU\\") + path;
-}
-
 } // namespace
 
-TEST(RegistryGuard, SharedKeysRootsAndTopLevelKeysAreNeverDeleted) {
+TEST(RegistryGuard, KeysRefusedAreTriedForRealOthersAreDeletable) {
     const std::string top = Unique("KelvaneTopLevel");
+    const std::string cv = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\";
+    const std::string lmUninstall = cv + "Uninstall";
+    const std::string services = "SYSTEM\\CurrentControlSet\\Services";
     const struct {
         HKEY root;
         std::string path;
-    } refused[] = {
-        {CU, ""}, {CU, "\\"}, {CU, top}, {CU, "\\" + top + "\\"}, {LM, "SOFTWARE"},
-        {CU, "Software"},
-        {CU, "software\\microsoft\\windows\\currentversion"}, {CU, kRun},
-        {CU, "Software\\\\Microsoft\\Windows\\CurrentVersion\\RunOnce\\"},
-        {LM, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall"},
-        {LM, "SOFTWARE\\Classes"}, {LM, "SOFTWARE\\Classes\\CLSID"},
-        {LM, "SOFTWARE\\Classes\\Interface"}, {CU, "Software\\Classes\\TypeLib"}, {CR, "CLSID"},
-        {CR, "Wow6432Node\\CLSID"}, {LM, "SYSTEM\\CurrentControlSet\\Services"},
-        {LM, "SYSTEM\\ControlSet001\\Services"}, {LM, "SOFTWARE\\Wow6432Node"},
-        {LM, "SOFTWARE\\Wow6432Node\\Microsoft"},
-        {LM, "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall"},
-        {LM, "SYSTEM\\CurrentControlSet\\Services\\RpcSs"},
-        {LM, "SYSTEM\\ControlSet001\\Services\\eventlog"},
-        {LM, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18"},
-        {U, ".DEFAULT"}, {U, ".DEFAULT\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"},
-    };
-    const std::string probe = Unique("KelvaneGuardProbe");
-    for (const auto& c : refused) {
-        SCOPED_TRACE(Describe(c.root, c.path));
-        const std::string parent = CleanKeyPath(c.path);
-        const std::string probePath = parent.empty() ? probe : parent + "\\" + probe;
-        RawCreateKey(c.root, probePath, kView);
-        EXPECT_TRUE(IsProtectedRegistryKey(c.root, c.path));
-        EXPECT_FALSE(DeleteRegistryKey(c.root, c.path));
-        EXPECT_TRUE(RawKeyExists(c.root, probePath, kView)) << "something was deleted";
-        RawDeleteTree(c.root, probePath, kView);
-    }
-    RawDeleteTree(CU, top, kView);
-}
-
-TEST(RegistryGuard, ProgramKeysBelowSharedKeysAreDeletableUnknownRootsNot) {
-    const struct {
-        HKEY root;
-        const char* path;
         bool refused;
     } cases[] = {
-        {LM, "SOFTWARE\\Acme", false}, {LM, "SOFTWARE\\Wow6432Node\\Acme", false},
-        {LM, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Acme", false},
-        {CR, "CLSID\\{0}", false}, {LM, "SYSTEM\\CurrentControlSet\\Services\\AcmeSvc", false},
-        {U, "S-1-5-21-1\\Software\\Acme", false}, {U, "S-1-5-21-1_Classes\\CLSID\\{0}", false},
-        // A single key below a root is refused, also for the classes roots.
-        {CR, ".acme", true}, {U, "S-1-5-21-1_Classes", true},
+        {CU, "", true}, {CU, "\\" + top + "\\", true}, {LM, "SOFTWARE", true}, {CU, kRun, true},
+        {CU, "software\\microsoft\\windows\\currentversion", true},
+        {CU, "Software\\\\Microsoft\\Windows\\CurrentVersion\\RunOnce\\", true},
+        {LM, lmUninstall, true}, {LM, "SOFTWARE\\Classes\\Interface", true},
+        {CU, "Software\\Classes\\TypeLib", true}, {CR, "CLSID", true}, {CR, ".acme", true},
+        {CR, "Wow6432Node\\CLSID", true}, {LM, services, true}, {LM, services + "\\RpcSs", true},
+        {LM, "SOFTWARE\\Wow6432Node", true}, {U, ".DEFAULT", true},
+        {LM, "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall", true},
+        {LM, "SYSTEM\\ControlSet001\\Services\\eventlog", true},
+        {LM, cv + "Installer\\UserData\\S-1-5-18", true},
+        {U, ".DEFAULT\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", true},
         {U, "S-1-5-21-1_Classes\\Acme.Document", true}, {U, "S-1-5-21-1_Classes\\CLSID", true},
-        {nullptr, "Software\\Acme\\App", true},
-        {HKEY_PERFORMANCE_DATA, "Software\\Acme\\App", true},
+        {nullptr, "Software\\Acme", true}, {HKEY_PERFORMANCE_DATA, "Software\\Acme", true},
+        {LM, "SOFTWARE\\Acme", false}, {LM, "SOFTWARE\\Wow6432Node\\Acme", false},
+        {LM, lmUninstall + "\\Acme", false}, {CR, "CLSID\\{0}", false},
+        {LM, services + "\\AcmeSvc", false}, {U, "S-1-5-21-1\\Software\\Acme", false},
+        {U, "S-1-5-21-1_Classes\\CLSID\\{0}", false},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(IsProtectedRegistryKey(c.root, c.path), c.refused) << c.path;
-    EXPECT_FALSE(DeleteRegistryKey(nullptr, "Software\\Acme\\App"));
+    // Each refused key that is there gets a probe below it, which must survive the delete.
+    const std::string probe = Unique("KelvaneGuardProbe");
+    RawCreateKey(CU, top, kView);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(RootKeyToName(c.root) + "\\" + c.path);
+        EXPECT_EQ(IsProtectedRegistryKey(c.root, c.path), c.refused);
+        if (!c.refused)
+            continue;
+        const std::string parent = CleanKeyPath(c.path);
+        const std::string probePath = parent.empty() ? probe : parent + "\\" + probe;
+        const bool planted = c.root && c.root != HKEY_PERFORMANCE_DATA &&
+                             (parent.empty() || RawKeyExists(c.root, parent, kView));
+        if (planted)
+            RawCreateKey(c.root, probePath, kView);
+        EXPECT_FALSE(DeleteRegistryKey(c.root, c.path));
+        EXPECT_TRUE(!planted || RawKeyExists(c.root, probePath, kView)) << "something was deleted";
+        if (planted)
+            RawDeleteTree(c.root, probePath, kView);
+    }
+    RawDeleteTree(CU, top, kView);
     EXPECT_FALSE(DeleteRegistryValue(nullptr, "Software\\Acme", "x"));
 
     const std::string uninstall =
@@ -100,78 +84,46 @@ TEST(RegistryGuard, ProgramKeysBelowSharedKeysAreDeletableUnknownRootsNot) {
     EXPECT_FALSE(DeleteRegistryKey(CU, uninstall)) << "already gone";
 }
 
-TEST(RegistryGuard, EachDeleteActsInItsOwnViewOnly) {
-    // The same key in both views; under WOW64 a delete in one view leaves the other's alone.
+TEST(RegistryGuard, ThePlainDeleteActsInTheOtherViewOnly) {
+    // The same key in both views; under WOW64 the plain delete, which looks in the other view
+    // than the process's, leaves the process's own view alone. (The removal tests the deletes
+    // that are told their view.)
     kutest::ScratchKey scratch(LM);
     const std::string app = scratch.Sub("App");
     const REGSAM k64 = KEY_WOW64_64KEY, k32 = KEY_WOW64_32KEY;
-    const struct {
-        REGSAM view; // 0: the plain delete, which looks in the other view than the process's
-        bool key;
-    } cases[] = {{k64, true}, {k32, true}, {k64, false}, {k32, false}, {0, true}, {0, false}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.view) + (c.key ? " key" : " value"));
+    for (const bool key : {true, false}) {
+        SCOPED_TRACE(key ? "key" : "value");
         for (REGSAM view : {k64, k32})
             RawSetString(LM, app + "\\Sub", "v", "x", view);
-        const std::string path = c.key ? app : app + "\\Sub";
-        const bool deleted =
-            c.view ? (c.key ? DeleteRegistryKeyInView(LM, path, c.view)
-                            : DeleteRegistryValueInView(LM, path, "v", c.view))
-                   : (c.key ? DeleteRegistryKey(LM, path) : DeleteRegistryValue(LM, path, "v"));
-        EXPECT_TRUE(deleted);
-        const REGSAM target = c.view ? c.view : REGSAM(kutest::RunningUnderWow64() ? k64 : k32);
+        const std::string path = key ? app : app + "\\Sub";
+        EXPECT_TRUE(key ? DeleteRegistryKey(LM, path) : DeleteRegistryValue(LM, path, "v"));
         const auto there = [&](REGSAM view) {
-            return c.key ? RawKeyExists(LM, path, view) : RawValueExists(LM, path, "v", view);
+            return key ? RawKeyExists(LM, path, view) : RawValueExists(LM, path, "v", view);
         };
-        EXPECT_FALSE(there(target));
-        EXPECT_TRUE(!kutest::RunningUnderWow64() || there(target == k64 ? k32 : k64))
-            << "the other view lost it";
+        EXPECT_FALSE(there(kutest::RunningUnderWow64() ? k64 : k32));
+        EXPECT_TRUE(!kutest::RunningUnderWow64() || there(k32)) << "the other view lost it";
         for (REGSAM view : {k64, k32})
             RawDeleteTree(LM, app, view);
     }
 }
 
-TEST(RegistryGuard, ValuesOfSharedKeysAreDeletableButNotTheVitalOnes) {
-    // A program's value in a shared key goes; the default value of a shared key and the values
-    // Windows cannot log on without stay, however they are spelt.
-    const std::string winlogon = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
-    const std::string name = Unique("KelvaneProbe");
-    const struct {
-        std::string path, name, asked;
-        bool deleted;
-    } cases[] = {{kRun, name, name, true}, {kRun, "", "", false},
-                 {winlogon, "Shell", "shell", false}, {winlogon, "Userinit", "USERINIT", false}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.path + " : " + c.name);
-        RawSetString(CU, c.path, c.name, "probe", kView);
-        EXPECT_EQ(DeleteRegistryValue(CU, "\\" + c.path + "\\", c.asked), c.deleted);
-        EXPECT_EQ(RawValueExists(CU, c.path, c.name, kView), !c.deleted);
-        EXPECT_FALSE(DeleteRegistryValue(CU, c.path, c.asked));
-        kutest::RawDeleteValue(CU, c.path, c.name, kView);
-    }
-    EXPECT_TRUE(IsProtectedRegistryValue(
-        LM, "SYSTEM\\ControlSet001\\Control\\Session Manager\\Environment", "Path"));
-    EXPECT_TRUE(IsProtectedRegistryValue(CU, "", "x"));
-    EXPECT_TRUE(IsProtectedRegistryValue(CU, "\\", "x"));
-}
-
 namespace {
 
-// A volatile registry link `from` -> `to` below the current user's hive.
-bool MakeLink(const std::string& from, const std::string& to) {
-    UniqueHandle token;
-    char buffer[256];
-    DWORD size = 0;
-    LPWSTR sid = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()) ||
-        !GetTokenInformation(token.get(), TokenUser, buffer, sizeof(buffer), &size) ||
-        !ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &sid))
-        return false;
-    const std::wstring target =
-        L"\\Registry\\User\\" + std::wstring(sid) + L"\\" + std::wstring(to.begin(), to.end());
-    LocalFree(sid);
+// Makes the volatile registry link `from` -> `to` below the machine root or, with no `to`,
+// removes the link itself (a plain delete would act on its target).
+bool Link(const std::string& from, const std::string& to = "") {
     UniqueKey key;
-    return RegCreateKeyExA(CU, from.c_str(), 0, nullptr,
+    if (to.empty()) {
+        using NtDeleteKeyFn = LONG(WINAPI*)(HANDLE);
+        auto ntDeleteKey = reinterpret_cast<NtDeleteKeyFn>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll"), "NtDeleteKey")));
+        return ntDeleteKey &&
+               RegOpenKeyExA(LM, from.c_str(), REG_OPTION_OPEN_LINK, DELETE | kView, key.put()) ==
+                   ERROR_SUCCESS &&
+               ntDeleteKey(key.get()) == 0;
+    }
+    const std::wstring target = L"\\Registry\\Machine\\" + std::wstring(to.begin(), to.end());
+    return RegCreateKeyExA(LM, from.c_str(), 0, nullptr,
                            REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE,
                            KEY_ALL_ACCESS | KEY_CREATE_LINK | kView, nullptr, key.put(),
                            nullptr) == ERROR_SUCCESS &&
@@ -180,67 +132,62 @@ bool MakeLink(const std::string& from, const std::string& to) {
                           static_cast<DWORD>(target.size() * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
-// Removes the link itself (a plain delete would act on its target).
-void RemoveLink(const std::string& path) {
-    using NtDeleteKeyFn = LONG(WINAPI*)(HANDLE);
-    auto ntDeleteKey = reinterpret_cast<NtDeleteKeyFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll"), "NtDeleteKey")));
-    UniqueKey key;
-    if (ntDeleteKey && RegOpenKeyExA(CU, path.c_str(), REG_OPTION_OPEN_LINK, DELETE | kView,
-                                     key.put()) == ERROR_SUCCESS)
-        ntDeleteKey(key.get());
-}
-
 } // namespace
 
 TEST(RegistryGuard, TreesHoldingALinkAreNotDeletedThroughIt) {
-    kutest::ScratchKey scratch;
+    kutest::ScratchKey scratch(LM);
     const std::string target = scratch.Sub("target"), link = scratch.Sub("tree\\link");
-    RawCreateKey(CU, target + "\\inner", kView);
-    RawCreateKey(CU, scratch.Sub("tree"), kView);
-    if (!MakeLink(link, target))
+    RawCreateKey(LM, target + "\\inner", kView);
+    RawCreateKey(LM, scratch.Sub("tree"), kView);
+    if (!Link(link, target))
         GTEST_SKIP() << "this system cannot make a registry link";
-    ASSERT_TRUE(RawKeyExists(CU, link + "\\inner", kView));
-    EXPECT_FALSE(DeleteRegistryKey(CU, scratch.Sub("tree")));
-    EXPECT_FALSE(DeleteRegistryKey(CU, link));
-    EXPECT_TRUE(RawKeyExists(CU, target + "\\inner", kView));
-    RemoveLink(link);
-    EXPECT_TRUE(DeleteRegistryKey(CU, scratch.Sub("tree")));
-    EXPECT_TRUE(RawKeyExists(CU, target + "\\inner", kView));
+    ASSERT_TRUE(RawKeyExists(LM, link + "\\inner", kView));
+    EXPECT_FALSE(DeleteRegistryKey(LM, scratch.Sub("tree")) || DeleteRegistryKey(LM, link));
+    EXPECT_TRUE(RawKeyExists(LM, target + "\\inner", kView));
+    EXPECT_TRUE(Link(link));
+    EXPECT_TRUE(DeleteRegistryKey(LM, scratch.Sub("tree")));
+    EXPECT_TRUE(RawKeyExists(LM, target + "\\inner", kView));
 }
 
-TEST(RegistryGuard, WindowsOwnTreesKeepTheirKeysAndValues) {
+TEST(RegistryGuard, ValuesOfProgramsGoThoseWindowsNeedsStay) {
+    // Rows of the current user are tried for real, the value asked for in lower case.
     const std::string services = "SYSTEM\\CurrentControlSet\\Services\\";
+    const std::string winlogon = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+    const std::string explorer = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
+    const std::string probe = Unique("KelvaneProbe");
     const struct {
         HKEY root;
         std::string path, name;
         bool refused;
     } cases[] = {
+        {CU, kRun, probe, false}, {CU, kRun, "", true}, {CU, winlogon, "Shell", true},
+        {CU, winlogon, "Userinit", true}, {CU, "Environment", probe, true}, {CU, "", "x", true},
+        {LM, "SYSTEM\\ControlSet001\\Control\\Session Manager\\Environment", "Path", true},
         {LM, services + "RpcSs", "ImagePath", true},
-        {LM, "SYSTEM\\ControlSet001\\Services\\eventlog\\Application", "File", true},
         {LM, services + "Tcpip\\Parameters", "Domain", true},
+        {LM, "SYSTEM\\ControlSet001\\Services\\eventlog\\Application", "File", true},
         {LM, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones\\UTC", "Std", true},
         {LM, "SOFTWARE\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", "System",
          true},
         {LM, "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment", "winsysdir", true},
         {U, ".DEFAULT\\Environment", "TEMP", true},
-        {CU, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "Fonts",
-         true},
-        {CU, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
-         "Personal", true},
-        // Values of programs in shared keys stay deletable, an event source of its own too.
+        {U, "S-1-5-21-1\\" + explorer + "Shell Folders", "Fonts", true},
+        {U, "S-1-5-21-1\\" + explorer + "User Shell Folders", "Personal", true},
         {LM, services + "Eventlog\\Application\\KuApp", "EventMessageFile", false},
-        {CU, kRun, "KuApp", false}, {LM, services + "KuAppSvc", "ImagePath", false},
+        {LM, services + "KuAppSvc", "ImagePath", false},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.path + " : " + c.name);
+        SCOPED_TRACE(RootKeyToName(c.root) + "\\" + c.path + " : " + c.name);
         EXPECT_EQ(IsProtectedRegistryValue(c.root, c.path, c.name), c.refused);
         EXPECT_TRUE(!c.refused || IsProtectedRegistryKey(c.root, c.path));
+        if (c.root != CU || CleanKeyPath(c.path).empty())
+            continue;
+        RawSetString(CU, c.path, c.name, "probe", kView);
+        EXPECT_EQ(DeleteRegistryValue(CU, "\\" + c.path + "\\", LowerCase(c.name)), !c.refused);
+        EXPECT_EQ(RawValueExists(CU, c.path, c.name, kView), c.refused);
+        EXPECT_FALSE(DeleteRegistryValue(CU, c.path, c.name));
+        kutest::RawDeleteValue(CU, c.path, c.name, kView);
     }
-    const std::string name = Unique("KU_GUARD_PROBE");
-    RawSetString(CU, "Environment", name, "x", kView);
-    EXPECT_FALSE(DeleteRegistryValue(CU, "Environment", name));
-    kutest::RawDeleteValue(CU, "Environment", name, kView);
 }
 
 TEST(RegistryGuard, ClassesOfWindowsKeepTheirServerAndVerbs) {
@@ -257,10 +204,15 @@ TEST(RegistryGuard, ClassesOfWindowsKeepTheirServerAndVerbs) {
     const struct {
         std::string path;
         bool key, refused;
-    } cases[] = {{win + "\\shell\\open\\command", false, true}, {win, true, true},
-                 {com + "\\InprocServer32", false, true},       {com, true, true},
-                 {win + "\\shell\\KuVerb", true, false},
-                 {app + "\\shell\\open\\command", false, false}, {app, true, false}};
+    } cases[] = {
+        {win + "\\shell\\open\\command", false, true},
+        {win, true, true},
+        {com + "\\InprocServer32", false, true},
+        {com, true, true},
+        {win + "\\shell\\KuVerb", true, false},
+        {app + "\\shell\\open\\command", false, false},
+        {app, true, false},
+    };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path + (c.key ? " (key)" : " (value)"));
         EXPECT_EQ(c.key ? DeleteRegistryKey(CU, c.path) : DeleteRegistryValue(CU, c.path, ""),

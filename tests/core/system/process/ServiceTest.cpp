@@ -25,18 +25,14 @@ struct Own : kutest::RealService {
 
 } // namespace
 
-TEST(Services, UnknownNameIsNotInstalledEverywhere) {
+TEST(Services, UnknownNamesAreMissingAndServicesWindowsNeedsAreNeverStoppedNorDeleted) {
     const std::string name = Unique("NoSuchService");
     UniqueService manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     EXPECT_EQ(QueryServiceState(manager.get(), name) + QueryServiceState(nullptr, name), 0);
     EXPECT_TRUE(ServiceNotInstalled(manager.get(), name) && !StopServiceByName(name));
-    EXPECT_EQ(StopService(name), ServiceMissing);
-    EXPECT_EQ(StopService(""), ServiceMissing);
+    EXPECT_EQ(StopService(name) + StopService(""), 2 * ServiceMissing);
     EXPECT_EQ(StopAndDeleteService(name), ServiceDeleteMissing);
-}
 
-TEST(Services, ServicesWindowsNeedsAreNeverStoppedNorDeleted) {
-    UniqueService manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     ASSERT_FALSE(ServiceNotInstalled(manager.get(), "RpcSs"));
     // On a fresh prefix RpcSs may still be starting: wait until it has settled.
     ASSERT_TRUE(kutest::WaitFor(
@@ -54,32 +50,24 @@ TEST(Services, ServicesWindowsNeedsAreNeverStoppedNorDeleted) {
     EXPECT_FALSE(ServiceNotInstalled(manager.get(), "RpcSs"));
 }
 
-TEST(Services, StopServiceReportsStoppedRunningAndAcceptedStates) {
-    Own s("Stop");
-    ASSERT_TRUE(s.Created());
+TEST(Services, StopReportsEachStateAndStopAndDeleteDeletesEvenARefusingService) {
     UniqueService manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-    EXPECT_TRUE(ServiceIsStopped(manager.get(), s.Name()));
-    EXPECT_EQ(StopService(s.Name()), ServiceAlreadyStopped);
-    for (int round = 0; round < 2; ++round) {
+    for (const bool accepts : {true, false}) {
+        SCOPED_TRACE(accepts ? "stops" : "refuses to stop");
+        Own s(accepts ? "Stop" : "NoStop", accepts);
+        const auto stopped = [&] {
+            return kutest::WaitFor([&] { return s.State() == SERVICE_STOPPED; });
+        };
+        ASSERT_TRUE(s.Created());
+        EXPECT_TRUE(ServiceIsStopped(manager.get(), s.Name()));
+        EXPECT_EQ(StopService(s.Name()), ServiceAlreadyStopped);
         ASSERT_TRUE(s.Start());
         EXPECT_FALSE(ServiceIsStopped(manager.get(), s.Name()));
-        EXPECT_TRUE(round == 0 ? StopService(s.Name()) == ServiceStopAccepted
-                               : StopServiceByName(s.Name()));
-        EXPECT_TRUE(kutest::WaitFor([&] { return s.State() == SERVICE_STOPPED; }));
-    }
-}
-
-TEST(Services, RefusedStopIsReportedAndStopAndDeleteStillDeletes) {
-    for (const bool acceptsStop : {false, true}) {
-        SCOPED_TRACE(acceptsStop ? "stops" : "refuses to stop");
-        Own s(acceptsStop ? "Delete" : "NoStop", acceptsStop);
-        ASSERT_TRUE(s.Created() && s.Start());
-        if (!acceptsStop) {
-            EXPECT_EQ(StopService(s.Name()), ServiceStopRefused);
-            EXPECT_FALSE(StopServiceByName(s.Name()));
-            EXPECT_EQ(s.State(), DWORD(SERVICE_RUNNING));
-        }
+        EXPECT_EQ(StopService(s.Name()), accepts ? ServiceStopAccepted : ServiceStopRefused);
+        EXPECT_TRUE(!accepts || (stopped() && s.Start()));
+        EXPECT_EQ(StopServiceByName(s.Name()), accepts);
+        EXPECT_TRUE(accepts ? stopped() && s.Start() : s.State() == SERVICE_RUNNING);
         EXPECT_EQ(StopAndDeleteService(s.Name()), ServiceDeleted);
-        EXPECT_TRUE(!acceptsStop || kutest::WaitFor([&] { return s.Gone(); }, 20000));
+        EXPECT_TRUE(!accepts || kutest::WaitFor([&] { return s.Gone(); }, 20000));
     }
 }
