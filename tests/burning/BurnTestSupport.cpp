@@ -202,18 +202,13 @@ void BurnTest::SetUp() {
 }
 
 void BurnTest::TearDown() {
+    if (sim)
+        sim->SetCommandHook(nullptr, nullptr);
     device.reset();
     ResetLayer();
-    if (watched_)
-        watched_->SetCommandHook(nullptr, nullptr);
     ku::SetSPTITransport(nullptr);
     ku::SetBurnClock(nullptr);
     aspi.reset();
-}
-
-void BurnTest::Watch(mmcsim::ISimControl* simulator) {
-    watched_ = simulator;
-    simulator->SetCommandHook(&BurnTest::Hook, this);
 }
 
 void __cdecl BurnTest::Hook(void* self, int, const uint8_t* cdb) {
@@ -223,30 +218,44 @@ void __cdecl BurnTest::Hook(void* self, int, const uint8_t* cdb) {
     test->OnCommand(cdb);
 }
 
-mmcsim::ISimControl* BurnTest::AttachDrive(bool viaDouble, int medium) {
+mmcsim::ISimControl* BurnTest::AttachDrive(bool viaDouble, int medium, bool load,
+                                           const char* product) {
+    device.reset();
+    ResetLayer();
     if (viaDouble)
         aspi = std::make_unique<AspiDouble>();
     sim = viaDouble ? aspi->Control() : &spti.sim;
     if (!sim)
         return nullptr;
     sim->Reset();
-    sim->AddDrive(MakeModel(0, 1, 'E', "DVDRW SIM-2000"));
+    sim->AddDrive(MakeModel(0, 1, 'E', product));
     sim->SetMedium(0, medium);
-    Watch(sim);
-    EXPECT_TRUE(ku::InitASPI(!viaDouble, viaDouble ? AspiDouble::Path() : ""));
-    EXPECT_EQ(ku::ASPILayerName, viaDouble ? "WNASPI32.DLL" : "REZOZI32");
+    sim->SetCommandHook(&BurnTest::Hook, this);
+    if (load) {
+        EXPECT_TRUE(ku::InitASPI(!viaDouble, viaDouble ? AspiDouble::Path() : ""));
+        EXPECT_EQ(ku::ASPILayerName, viaDouble ? "WNASPI32.DLL" : "REZOZI32");
+    }
     return sim;
 }
 
-void BurnTest::OpenDevice(bool viaDouble, int medium) {
-    device.reset();
-    ASSERT_NE(AttachDrive(viaDouble, medium), nullptr);
+void BurnTest::OpenDevice(bool viaDouble, int medium, const char* product) {
+    ASSERT_NE(AttachDrive(viaDouble, medium, true, product), nullptr);
     device = std::make_unique<ku::TSCSIDevice>();
-    ASSERT_EQ(device->DeviceList, std::vector<std::string>{kWriterLine});
+    ASSERT_EQ(device->DeviceList.size(), 1u);
     device->SelectDevice(device->DeviceList[0]);
     ASSERT_EQ(device->Target, 1);
     clock.sleeps.clear();
     clock.waits.clear();
+}
+
+std::vector<mmcsim::CommandRecord> BurnTest::Commands(uint8_t opcode, bool acceptedOnly) {
+    std::vector<mmcsim::CommandRecord> found;
+    mmcsim::CommandRecord record;
+    for (int i = 0; i < sim->LogCount(0); ++i)
+        if (sim->LogEntry(0, i, &record) && record.cdb[0] == opcode &&
+            (!acceptedOnly || record.scsiStatus == 0))
+            found.push_back(record);
+    return found;
 }
 
 void BurnerTest::Open(bool viaDouble, int medium) {
@@ -311,17 +320,6 @@ void BurnerTest::ExpectCleanEnd() {
         << ThreadsStartingAt(burnThreadStart) << " threads of the burning library left";
     EXPECT_TRUE(LockIsFree(burner->LockSection()));
     EXPECT_EQ(burner->GetCacheFillPercent(), 0);
-}
-
-std::vector<mmcsim::CommandRecord> BurnerTest::Commands(uint8_t opcode, bool acceptedOnly) {
-    std::vector<mmcsim::CommandRecord> found;
-    for (int i = 0; i < sim->LogCount(0); ++i) {
-        mmcsim::CommandRecord record;
-        if (sim->LogEntry(0, i, &record) && record.cdb[0] == opcode &&
-            (!acceptedOnly || record.scsiStatus == 0))
-            found.push_back(record);
-    }
-    return found;
 }
 
 int ThreadsStartingAt(void* start) {

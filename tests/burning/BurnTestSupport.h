@@ -51,8 +51,6 @@ class FakeSptiTransport : public ku::ISPTITransport {
                    DWORD* returned) override;
     void Close(HANDLE device) override;
 
-    int OpenHandles() const { return static_cast<int>(handles.size()); }
-
     mmcsim::Simulator sim;
     std::map<HANDLE, int> handles; // open handle -> drive
     int passThroughCalls = 0;
@@ -76,7 +74,6 @@ class AspiDouble {
     ~AspiDouble();
     mmcsim::ISimControl* Control() const { return control_; }
     static std::string Path() { return Fixture("WNASPI32.DLL"); }
-    static std::string BrokenPath() { return Fixture("brokenaspi\\WNASPI32.DLL"); }
 
   private:
     HMODULE module_ = nullptr;
@@ -89,15 +86,17 @@ class BurnTest : public ::testing::Test {
     void SetUp() override;
     void TearDown() override;
     static void ResetLayer();
-    // One simulated DVD writer E: at 0:1:0 with the medium, behind the pass-through emulation
-    // (the fake transport) or the WNASPI32.DLL double; loads that layer. The simulator in use.
-    mmcsim::ISimControl* AttachDrive(bool viaDouble, int medium);
+    // The one way to a simulated drive: the writer E: at 0:1:0 holding the medium, alone in
+    // the simulator behind the pass-through emulation (the fake transport) or the WNASPI32.DLL
+    // double, watched; with load, that layer loaded. The simulator in use.
+    mmcsim::ISimControl* AttachDrive(bool viaDouble, int medium, bool load = true,
+                                     const char* product = "DVDRW SIM-2000");
     // That writer as a device of its own, selected.
-    void OpenDevice(bool viaDouble, int medium);
-    // Calls OnCommand for every command the simulator receives.
-    void Watch(mmcsim::ISimControl* simulator);
+    void OpenDevice(bool viaDouble, int medium, const char* product = "DVDRW SIM-2000");
     // Runs on the thread that sends the command, before the drive sees it.
     virtual void OnCommand(const uint8_t* cdb) { onCommand ? onCommand(cdb) : void(); }
+    // The commands of one operation code the drive accepted (or all of them).
+    std::vector<mmcsim::CommandRecord> Commands(uint8_t opcode, bool acceptedOnly = true);
 
     FakeClock clock;
     FakeSptiTransport spti;
@@ -110,7 +109,6 @@ class BurnTest : public ::testing::Test {
 
   private:
     static void __cdecl Hook(void* self, int drive, const uint8_t* cdb);
-    mmcsim::ISimControl* watched_ = nullptr;
     DWORD testThread_ = 0;
 };
 
@@ -127,8 +125,6 @@ class BurnerTest : public BurnTest {
     std::string Burn(const std::string& path);
     // No thread of the burning library left, the lock free, no cache to poll.
     void ExpectCleanEnd();
-    // The commands of one operation code the drive accepted (or all of them).
-    std::vector<mmcsim::CommandRecord> Commands(uint8_t opcode, bool acceptedOnly = true);
     void OnCommand(const uint8_t* cdb) override;
 
     ScratchDir dir;

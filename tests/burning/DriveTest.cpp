@@ -15,38 +15,34 @@ namespace {
 
 using Drive = kutest::BurnTest;
 
-// The parameters a burn does not use (test writes, the next layer of a DL disc, a CD that
-// stays open); the burns check the others on every medium.
+// The parameters a burn does not use (test writes, the first layer of a DL disc, a CD that
+// stays open, the link-size quirk); the burns check the others on every medium.
 TEST_F(Drive, WriteParametersFollowTheDiscType) {
     const struct {
-        int medium; uint8_t discType; bool testWrite, dlNext; uint8_t byte2, byte3, linkSize;
+        int medium; uint8_t discType; bool testWrite, dlNext, quirk; uint8_t byte2, byte3, linkSize;
     } cases[] = {
-        {mmcsim::CDR, dtCDR, false, false, 0x41, 0xC4, 0},
-        {mmcsim::CDRW, dtCDRW, true, false, 0x51, 0x04, 0},
-        {mmcsim::DVDRW, dtDVDRWSequential, true, false, 0x60, 0xC5, 16}, // BUFE set again
-        {mmcsim::DVDPlusRDL, dtDVDPlusRDL, false, true, 0x62, 0xC4, 0},
-        {mmcsim::DVDPlusRDL, dtDVDPlusRDL, false, false, 0x62, 0x04, 0},
+        {mmcsim::CDR, dtCDR, false, false, false, 0x41, 0xC4, 0},
+        {mmcsim::CDRW, dtCDRW, true, false, false, 0x51, 0x04, 0},
+        {mmcsim::DVDRW, dtDVDRWSequential, true, false, false, 0x60, 0xC5, 16}, // BUFE set again
+        {mmcsim::DVDPlusRDL, dtDVDPlusRDL, false, false, false, 0x62, 0x04, 0},
+        {mmcsim::CDR, dtCDR, false, false, true, 0x21, 0x04, 0}, // finalised, quirk's link size
     };
     OpenDevice(false, mmcsim::CDR);
     uint8_t page[52];
     for (const auto& c : cases) {
         SCOPED_TRACE(int(c.discType));
-        spti.sim.SetMedium(0, c.medium);
-        ASSERT_TRUE(device->SetWriteParameters(c.testWrite, true, c.discType, c.dlNext))
+        sim->SetMedium(0, c.medium);
+        device->FinalizeDisc = device->LinkSizeValidQuirk = c.quirk;
+        ASSERT_TRUE(device->SetWriteParameters(c.testWrite, !c.quirk, c.discType, c.dlNext))
             << device->LastError;
-        ASSERT_TRUE(spti.sim.WriteParametersPage(0, page));
+        ASSERT_TRUE(sim->WriteParametersPage(0, page));
         EXPECT_EQ(std::make_tuple(page[1], page[2], page[3], page[4], page[5], GetBE16(page + 14)),
                   std::make_tuple(0x32, c.byte2, c.byte3, 8, c.linkSize, 150));
         EXPECT_EQ(std::memcmp(device->WriteParameters, page, 16), 0);
     }
-    device->FinalizeDisc = true; // a finalised CD, and the quirk's link size
-    device->LinkSizeValidQuirk = true;
-    ASSERT_TRUE(device->SetWriteParameters(false, false, dtCDR, false));
-    spti.sim.WriteParametersPage(0, page);
-    EXPECT_EQ(std::make_pair(page[2], page[3]), std::make_pair(uint8_t(0x21), uint8_t(0x04)));
-    int selects = spti.sim.CountCommands(0, 0x55);
+    int selects = sim->CountCommands(0, 0x55);
     EXPECT_TRUE(device->SetWriteParameters(false, true, dtDVDRAM, false));
-    EXPECT_EQ(spti.sim.CountCommands(0, 0x55), selects); // nothing is sent for DVD-RAM
+    EXPECT_EQ(sim->CountCommands(0, 0x55), selects); // nothing is sent for DVD-RAM
 }
 
 TEST_F(Drive, WaitUntilReadyWaitsOnTheVirtualClockAndGivesUpInTime) {
@@ -60,14 +56,8 @@ TEST_F(Drive, WaitUntilReadyWaitsOnTheVirtualClockAndGivesUpInTime) {
     std::vector<uint8_t> data(2048, 0x5A);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.busyCommands);
-        ResetLayer();
-        spti.sim.Reset();
-        spti.sim.AddDrive(kutest::MakeModel(0, 1, 'E', c.product));
-        spti.sim.SetMedium(0, mmcsim::DVDRW);
-        device = std::make_unique<TSCSIDevice>();
-        ASSERT_TRUE(device->InitializeASPI(true, ""));
-        device->SelectDevice(device->DeviceList.at(0));
-        spti.sim.SetBusyAfterLongOps(0, c.busyCommands);
+        OpenDevice(false, mmcsim::DVDRW, c.product);
+        sim->SetBusyAfterLongOps(0, c.busyCommands);
         ASSERT_TRUE(device->Write10(0, 1, 0x50, 2048, data.data()));
         ASSERT_TRUE(device->SyncCache(0, true));
         clock.sleeps.clear();
@@ -80,14 +70,12 @@ TEST_F(Drive, WaitUntilReadyWaitsOnTheVirtualClockAndGivesUpInTime) {
             EXPECT_EQ(clock.SleepsOf(1000), static_cast<int>(clock.sleeps.size()));
     }
     // DVD-RAM polls with REQUEST SENSE; a drive neither ready nor busy ends it at the time-out.
-    ResetLayer();
     OpenDevice(false, mmcsim::NoMedium);
     CurrentDiscType = dtDVDRAM;
-    int before = spti.sim.CountCommands(0, 0x03);
+    sim->ClearLog(0);
     EXPECT_FALSE(device->WaitUntilReady(20000, 500));
-    int polls = spti.sim.CountCommands(0, 0x03) - before;
-    EXPECT_GE(polls, 2);
-    EXPECT_LE(polls, 41);
+    int polls = sim->CountCommands(0, 0x03);
+    EXPECT_TRUE(polls >= 2 && polls <= 41) << polls;
     EXPECT_GE(clock.sleeps.size(), static_cast<size_t>(polls - 1));
     EXPECT_GE(clock.Slept(), 20000u);
 }
@@ -104,9 +92,7 @@ TEST(Speeds, AreReadBackFromTheirTexts) {
         EXPECT_EQ(SpeedTextToKBps(t.text, t.discType), t.kbps) << t.text;
 }
 
-using ExecuteSrb = kutest::BurnTest;
-
-TEST_F(ExecuteSrb, WithoutLayerOrDeviceNothingPassesForSuccess) {
+TEST_F(Drive, WithoutLayerOrDeviceNothingPassesForSuccess) {
     TSCSIDevice device;
     SRB_ExecSCSICmd srb{};
     srb.SRB_Status = SS_PENDING;
@@ -121,34 +107,31 @@ TEST_F(ExecuteSrb, WithoutLayerOrDeviceNothingPassesForSuccess) {
     EXPECT_EQ(device.LastError, SNoDeviceSelected);
 }
 
-TEST_F(ExecuteSrb, DriveAndTransportFaultsBecomeErrorsThatSayWhetherToRetry) {
-    // opcode 0x2A: a WRITE fails, else TEST UNIT READY
+// A failed WRITE (opcode 2Ah) or TEST UNIT READY; the burns meet hangs, busy drives and medium
+// errors through both layers.
+TEST_F(Drive, DriveAndTransportFaultsBecomeErrorsThatSayWhetherToRetry) {
     const struct {
-        bool viaDouble; int fault, opcode; const char* error; bool retryable, busy;
+        int fault, opcode; const char* error; bool retryable, busy;
     } cases[] = {
-        {false, mmcsim::FaultTransport, 0x2A, "SELECTION TIMEOUT", false, false},
-        {false, mmcsim::FaultHang, 0x00, "COMMAND TIMEOUT", false, false},
-        {true, mmcsim::FaultHang, 0x00, "COMMAND TIMEOUT", false, false},
-        {false, mmcsim::FaultBusy, 0x00, "TARGET BUSY", true, true},
-        {false, mmcsim::FaultMediumError, 0x2A, "MEDIUM ERROR (WRITE ERROR)", false, false},
-        {false, mmcsim::FaultNotReady, 0x00,
-         "NOT READY (LOGICAL UNIT IS IN PROCESS OF BECOMING READY)", true, false},
-        {false, 0, 0x00, "NOT READY (MEDIUM NOT PRESENT - TRAY CLOSED)", false, false},
+        {mmcsim::FaultTransport, 0x2A, "SELECTION TIMEOUT", false, false},
+        {mmcsim::FaultHang, 0x00, "COMMAND TIMEOUT", false, false},
+        {mmcsim::FaultBusy, 0x00, "TARGET BUSY", true, true},
+        {mmcsim::FaultMediumError, 0x2A, "MEDIUM ERROR (WRITE ERROR)", false, false},
+        {mmcsim::FaultNotReady, 0x00, "NOT READY (LOGICAL UNIT IS IN PROCESS OF BECOMING READY)",
+         true, false},
+        {0, 0x00, "NOT READY (MEDIUM NOT PRESENT - TRAY CLOSED)", false, false},
     };
     uint8_t block[2048] = {};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.error);
-        ResetLayer();
-        OpenDevice(c.viaDouble, c.fault ? mmcsim::CDR : mmcsim::NoMedium);
-        ASSERT_FALSE(HasFatalFailure());
+        OpenDevice(false, c.fault ? mmcsim::CDR : mmcsim::NoMedium);
         if (c.fault)
             sim->InjectFault(0, c.fault, 1, c.opcode, 0);
         EXPECT_FALSE(c.opcode == 0x2A ? device->Write10(0, 1, 0x50, sizeof(block), block)
                                       : device->TestUnitReady(0));
         EXPECT_EQ(std::make_tuple(device->LastError, device->LastCommandRetryable(),
-                                  device->TargetBusy),
-                  std::make_tuple(std::string(c.error), c.retryable, c.busy));
-        EXPECT_EQ(c.viaDouble ? aspi->Control()->PendingRequests() : spti.OpenHandles(), 0);
+                                  device->TargetBusy, spti.handles.size()),
+                  std::make_tuple(std::string(c.error), c.retryable, c.busy, size_t(0)));
         if (c.fault) { // the next command finds the drive well again
             EXPECT_TRUE(device->TestUnitReady(0));
             EXPECT_EQ(device->LastError + (device->TargetBusy ? "busy" : ""), "");
@@ -156,7 +139,7 @@ TEST_F(ExecuteSrb, DriveAndTransportFaultsBecomeErrorsThatSayWhetherToRetry) {
     }
 }
 
-TEST_F(ExecuteSrb, TimeOutsAreAtLeastTenSecondsAndAHungRequestIsAbortedOrParked) {
+TEST_F(Drive, TimeOutsAreAtLeastTenSecondsAndAHungRequestIsAbortedOrParked) {
     OpenDevice(true, mmcsim::CDR);
     sim->InjectFault(0, mmcsim::FaultHang, 2, 0x00, 0);
     EXPECT_FALSE(device->TestUnitReady(0));
@@ -175,21 +158,21 @@ TEST_F(ExecuteSrb, TimeOutsAreAtLeastTenSecondsAndAHungRequestIsAbortedOrParked)
     EXPECT_EQ(ParkedEventCount(), 0u);
 }
 
-TEST_F(ExecuteSrb, ShortAnswersLeaveZerosAndOverlongLengthsStayInsideTheBuffers) {
+TEST_F(Drive, ShortAnswersLeaveZerosAndOverlongLengthsStayInsideTheBuffers) {
     OpenDevice(false, mmcsim::DVDPlusR);
     uint8_t answer[56];
     std::memset(answer, 0xCC, sizeof(answer));
-    spti.sim.InjectFault(0, mmcsim::FaultShortAnswer, 1, 0x51, 4);
+    sim->InjectFault(0, mmcsim::FaultShortAnswer, 1, 0x51, 4);
     EXPECT_TRUE(device->ReadDiscInformation(answer, sizeof(answer)));
     EXPECT_EQ(std::vector<uint8_t>(answer + 4, answer + 56), std::vector<uint8_t>(52, 0))
         << "old bytes kept";
     // Mode pages whose lengths claim 255 bytes are copied only as far as the answer goes.
-    spti.sim.InjectFault(0, mmcsim::FaultOverlong, 4, 0x5A, 0);
+    sim->InjectFault(0, mmcsim::FaultOverlong, 4, 0x5A, 0);
     EXPECT_TRUE(device->ReadCapabilities());
     EXPECT_EQ(std::make_pair(device->CapabilitiesPage[0], device->CapabilitiesPage[1]),
               std::make_pair(uint8_t(0x2A), uint8_t(0xFF)));
     EXPECT_TRUE(device->SetWriteParameters(false, true, dtCDR, false));
-    spti.sim.InjectFault(0, mmcsim::FaultOverlong, 2, 0x46, 0);
+    sim->InjectFault(0, mmcsim::FaultOverlong, 2, 0x46, 0);
     EXPECT_EQ(device->GetDiscType(), dtDVDPlusR);
 }
 

@@ -16,14 +16,13 @@ namespace {
 
 class Layer : public kutest::BurnTest {
   protected:
-    // A DVD writer E:, a CD writer F: and a write-once drive G:.
-    static void AddDrives(mmcsim::ISimControl& simulator) {
-        simulator.Reset();
-        simulator.AddDrive(MakeModel(0, 1, 'E', "DVDRW SIM-2000"));
-        simulator.AddDrive(MakeModel(1, 0, 'F', "CDRW SIM-100", false));
+    // The writer E:, a CD writer F: and a write-once drive G:, no layer loaded.
+    void AddDrives(bool viaDouble) {
+        AttachDrive(viaDouble, mmcsim::NoMedium, false);
+        sim->AddDrive(MakeModel(1, 0, 'F', "CDRW SIM-100", false));
         mmcsim::DriveModel worm = MakeModel(1, 2, 'G', "WORM SIM");
         worm.peripheralType = 4;
-        simulator.AddDrive(worm);
+        sim->AddDrive(worm);
     }
 };
 
@@ -37,16 +36,15 @@ TEST_F(Layer, IsTheManagerWhereOneLoadsElseTheEmulation) {
     const struct {
         const char* name; bool useSpti, fromCurrentFolder; std::string path; const char* layer;
     } cases[] = {
-        {"the double by its path", false, false, AspiDouble::Path(), "WNASPI32.DLL"},
         {"the current folder first", false, true, "", "WNASPI32.DLL"},
         {"no manager there", false, false, "C:\\kutest\\fixtures\\none\\WNASPI32.DLL", "REZOZI32"},
-        {"a manager without both exports", false, false, AspiDouble::BrokenPath(), "REZOZI32"},
+        {"a manager without both exports", false, false,
+         kutest::Fixture("brokenaspi\\WNASPI32.DLL"), "REZOZI32"},
         {"the emulation asked for", true, false, AspiDouble::Path(), "REZOZI32"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        ResetLayer();
-        AddDrives(spti.sim);
+        AddDrives(false);
         char old[MAX_PATH];
         GetCurrentDirectoryA(MAX_PATH, old);
         if (c.fromCurrentFolder)
@@ -78,8 +76,7 @@ TEST_F(Layer, EmulationOpensReadOnlyWhenItMustAndNeverOverrunsAnInquiryBuffer) {
     EXPECT_EQ(SPTISendCommand(&type), SS_NO_DEVICE);
     EXPECT_EQ(SPTISendCommand(nullptr), SS_ERR);
 
-    SPTIDeinit();
-    AddDrives(spti.sim);
+    AddDrives(false);
     spti.refuseReadWrite = true;
     ASSERT_EQ(SPTIInit(), 3);
     EXPECT_EQ(std::vector<DWORD>(spti.openAccess.begin(), spti.openAccess.begin() + 2),
@@ -103,32 +100,23 @@ TEST_F(Layer, EmulationOpensReadOnlyWhenItMustAndNeverOverrunsAnInquiryBuffer) {
     EXPECT_EQ(spti.passThroughCalls, calls);
 }
 
-TEST_F(Layer, ListsEveryDriveInTheDeviceLineFormatThroughBothLayers) {
+TEST_F(Layer, ListsEveryDriveThroughBothLayersAndABadLineDeselects) {
     for (bool viaDouble : {false, true}) {
         SCOPED_TRACE(viaDouble ? "WNASPI32.DLL" : "emulation");
-        ResetLayer();
-        spti.sim.Reset();
-        AspiDouble manager;
-        AddDrives(viaDouble ? *manager.Control() : spti.sim);
-        TSCSIDevice device;
-        ASSERT_TRUE(device.InitializeASPI(!viaDouble, viaDouble ? AspiDouble::Path() : ""));
-        EXPECT_EQ(device.DeviceList, Lines);
-        EXPECT_EQ(device.HaId, NoAddress);
-        TSCSIDevice another; // made with a layer loaded: it scans at once
-        EXPECT_EQ(another.DeviceList, Lines);
+        AddDrives(viaDouble);
+        device = std::make_unique<TSCSIDevice>();
+        ASSERT_TRUE(device->InitializeASPI(!viaDouble, viaDouble ? AspiDouble::Path() : ""));
+        EXPECT_EQ(std::make_pair(device->DeviceList, device->HaId),
+                  std::make_pair(Lines, NoAddress));
+        EXPECT_EQ(TSCSIDevice().DeviceList, Lines) << "made with a layer loaded: it scans at once";
     }
-}
-
-TEST_F(Layer, SelectingALineDescribesTheDriveAndABadLineDeselects) {
-    AddDrives(spti.sim);
-    TSCSIDevice device;
+    TSCSIDevice& device = *this->device;
     std::vector<std::string> messages;
     device.OnDebugMessage = [&](TSCSIDevice*, const std::string& text, uint8_t level) {
         messages.push_back(std::to_string(level) + " " + text);
     };
     int changes = 0;
     device.OnDeviceChange = [&changes](TSCSIDevice*) { ++changes; };
-    ASSERT_TRUE(device.InitializeASPI(true, ""));
     device.SelectDevice(device.DeviceList[1]);
     EXPECT_EQ(std::make_tuple(device.HaId, device.Target, device.Lun, device.PeripheralType),
               std::make_tuple(1, 0, 0, 5));
