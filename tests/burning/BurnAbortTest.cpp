@@ -37,7 +37,7 @@ const Trouble Troubles[] = {
      "CLOSE TRACK/SESSION FAILED ["},
 };
 
-class TroubledBurn : public kutest::BurnerTest,
+class TroubledBurn : public kutest::BurnTest,
                      public ::testing::WithParamInterface<std::tuple<bool, Trouble>> {};
 
 TEST_P(TroubledBurn, EndsInAClearErrorAndTheNextBurnWorks) {
@@ -46,17 +46,17 @@ TEST_P(TroubledBurn, EndsInAClearErrorAndTheNextBurnWorks) {
     burner->SetCacheSize(0); // the smallest cache
     if (t.fault)
         sim->InjectFault(0, t.fault, t.faultCount, t.faultOpcode, 0);
-    abortOpcode = t.abortOpcode;
-    abortAt = t.abortAt;
-    int retries = 0;
+    std::atomic<int> seen{0}, retries{0};
+    onCommand = [&](const uint8_t* cdb) {
+        if (cdb[0] != t.abortOpcode || ++seen != t.abortAt)
+            return;
+        if (cdb[0] == 0x2A) // an abort while writing waits for a full cache
+            EXPECT_TRUE(kutest::WaitFor([&] { return burner->GetCacheFillPercent() >= 80; }));
+        burner->Abort();
+    };
     clock.onSleep = [&](DWORD ms) {
         if (ms == 600 && ++retries == t.abortAtRetry)
             burner->Abort();
-    };
-    int writes = 0;
-    onCommand = [&](const uint8_t* cdb) { // an abort while writing waits for a full cache
-        if (cdb[0] == 0x2A && ++writes == t.abortAt && t.abortOpcode == 0x2A)
-            EXPECT_TRUE(kutest::WaitFor([&] { return burner->GetCacheFillPercent() >= 80; }));
     };
     std::string error = Burn(Image(BigImage, 7));
     EXPECT_EQ(error.substr(0, std::string(t.error).size()), t.error) << error;
@@ -70,7 +70,6 @@ TEST_P(TroubledBurn, EndsInAClearErrorAndTheNextBurnWorks) {
         EXPECT_TRUE(Commands(0x5B, false).empty()) << "a failed burn is not closed";
     ExpectCleanEnd();
 
-    abortOpcode = -1;
     clock.onSleep = nullptr;
     onCommand = nullptr;
     sim->ClearFaults(0);
@@ -84,7 +83,7 @@ INSTANTIATE_TEST_SUITE_P(BothLayers, TroubledBurn,
                          ::testing::Combine(::testing::Bool(), ::testing::ValuesIn(Troubles)),
                          kutest::LayerAndName());
 
-using UnusableImages = kutest::BurnerTest;
+using UnusableImages = kutest::BurnTest;
 
 // Images that cannot be burnt: nothing is written and the error says why.
 TEST_F(UnusableImages, AreErrors) {

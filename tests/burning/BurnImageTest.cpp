@@ -56,7 +56,7 @@ struct GaugePoller {
     std::thread thread;
 };
 
-class BurnToEveryMedium : public kutest::BurnerTest,
+class BurnToEveryMedium : public kutest::BurnTest,
                           public ::testing::WithParamInterface<std::tuple<bool, MediumCase>> {};
 
 TEST_P(BurnToEveryMedium, HoldsTheImageExactly) {

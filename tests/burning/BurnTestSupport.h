@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -24,18 +25,18 @@
 namespace kutest {
 
 // Virtual time: sleeps and time-outs pass at once and are recorded. The worker threads of a
-// burn share it, so it is locked; onSleep runs (unlocked) on the sleeping thread first.
+// burn share it, so it is locked; onSleep runs (unlocked) on the sleeping thread first. Read
+// sleeps and waits when no worker runs.
 class FakeClock : public ku::IBurnClock {
   public:
     void Sleep(DWORD ms) override;
     DWORD Ticks() override;
     DWORD WaitForEvent(HANDLE event, DWORD ms) override;
-    int SleepsOf(DWORD ms);
-    DWORD Slept();
+    int SleepsOf(DWORD ms) const { return int(std::count(sleeps.begin(), sleeps.end(), ms)); }
+    DWORD Slept() const { return std::accumulate(sleeps.begin(), sleeps.end(), 0ul); }
 
     DWORD now = 1000;
-    std::vector<DWORD> sleeps;
-    std::vector<DWORD> waits;
+    std::vector<DWORD> sleeps, waits;
     std::function<void(DWORD ms)> onSleep;
 
   private:
@@ -53,8 +54,7 @@ class FakeSptiTransport : public ku::ISPTITransport {
 
     mmcsim::Simulator sim;
     std::map<HANDLE, int> handles; // open handle -> drive
-    int passThroughCalls = 0;
-    bool refuseReadWrite = false; // only read access opens a drive
+    bool refuseReadWrite = false;  // only read access opens a drive
     std::vector<DWORD> openAccess;
 
   private:
@@ -71,7 +71,7 @@ inline const char* const kWriterLine = "0:1:0,E: KELVSIM DVDRW SIM-2000  1.00";
 class AspiDouble {
   public:
     AspiDouble();
-    ~AspiDouble();
+    ~AspiDouble() { module_ ? ::FreeLibrary(module_) : 0; }
     mmcsim::ISimControl* Control() const { return control_; }
     static std::string Path() { return Fixture("WNASPI32.DLL"); }
 
@@ -91,53 +91,37 @@ class BurnTest : public ::testing::Test {
     // double, watched; with load, that layer loaded. The simulator in use.
     mmcsim::ISimControl* AttachDrive(bool viaDouble, int medium, bool load = true,
                                      const char* product = "DVDRW SIM-2000");
-    // That writer as a device of its own, selected.
+    // That writer as a device of its own, selected; or as the burner's.
     void OpenDevice(bool viaDouble, int medium, const char* product = "DVDRW SIM-2000");
+    void Open(bool viaDouble, int medium);
     // Runs on the thread that sends the command, before the drive sees it.
     virtual void OnCommand(const uint8_t* cdb) { onCommand ? onCommand(cdb) : void(); }
     // The commands of one operation code the drive accepted (or all of them).
     std::vector<mmcsim::CommandRecord> Commands(uint8_t opcode, bool acceptedOnly = true);
-
-    FakeClock clock;
-    FakeSptiTransport spti;
-    std::unique_ptr<AspiDouble> aspi;
-    mmcsim::ISimControl* sim = nullptr;
-    std::unique_ptr<ku::TSCSIDevice> device;
-    std::function<void(const uint8_t* cdb)> onCommand;
-    // Where the library's threads start, learnt from the first WRITE no test thread sent.
-    static void* burnThreadStart;
-
-  private:
-    static void __cdecl Hook(void* self, int drive, const uint8_t* cdb);
-    DWORD testThread_ = 0;
-};
-
-// A burner on one simulated writer, its done events collected; aborts at the n-th command of
-// a kind when asked.
-class BurnerTest : public BurnTest {
-  protected:
-    void TearDown() override;
-    // The drive behind the chosen layer, the burner selected on it.
-    void Open(bool viaDouble, int medium);
     // Writes an image into the scratch folder; its path.
     std::string Image(uint32_t sectors, uint32_t extraBytes = 0);
     // Burns and waits for the end: the error text of the one done event.
     std::string Burn(const std::string& path);
     // No thread of the burning library left, the lock free, no cache to poll.
     void ExpectCleanEnd();
-    void OnCommand(const uint8_t* cdb) override;
 
-    ScratchDir dir;
+    FakeClock clock;
+    FakeSptiTransport spti;
+    std::unique_ptr<AspiDouble> aspi;
+    mmcsim::ISimControl* sim = nullptr;
+    std::unique_ptr<ku::TSCSIDevice> device;
     std::unique_ptr<ku::TMCDBurner> burner;
-    std::vector<std::string> doneErrors;
+    std::function<void(const uint8_t* cdb)> onCommand;
+    ScratchDir dir;
     bool started = false; // what the last BurnISOImage answered
-    int abortOpcode = -1; // abort when the drive receives this command for the abortAt-th time
-    int abortAt = 0;
+    // Where the library's threads start, learnt from the first WRITE no test thread sent.
+    static void* burnThreadStart;
 
   private:
-    size_t DoneCount();
-    std::mutex lock_;
-    std::atomic<int> seen_{0};
+    static void __cdecl Hook(void* self, int drive, const uint8_t* cdb);
+    DWORD testThread_ = 0;
+    std::atomic<int> dones_{0};
+    std::string lastError_; // written before dones_ counts it
 };
 
 // Names a case of a table run through both layers: "Aspi" or "Spti" and the case's name.

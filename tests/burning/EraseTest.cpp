@@ -21,10 +21,10 @@ const EraseCase Erases[] = {
     {"DVDPlusRWFull", mmcsim::DVDPlusRW, 0, 0x04, 0x11, 71001},
 };
 
-class EraseTest : public kutest::BurnerTest {
+class EraseTest : public kutest::BurnTest {
   protected:
     void Open(bool viaDouble, int medium) {
-        BurnerTest::Open(viaDouble, medium);
+        BurnTest::Open(viaDouble, medium);
         burner->OnEraseDone = [this](TSCSIDevice*, bool withError) { erased.push_back(withError); };
     }
     bool WaitErased() {
@@ -49,17 +49,17 @@ TEST_P(EveryRewritable, IsErasedWithProgress) {
 
     ASSERT_TRUE(burner->EraseDisc(e.mode));
     ASSERT_TRUE(WaitErased());
-    EXPECT_EQ(erased, std::vector<bool>{false});
-    EXPECT_EQ(burner->GetEraseProgress(), 0);
+    EXPECT_EQ(std::make_pair(erased, burner->GetEraseProgress()),
+              std::make_pair(std::vector<bool>{false}, 0));
     ASSERT_FALSE(progress.empty());
     EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
     EXPECT_LT(progress.back(), 100) << "100 only when the erase thread ends";
-    auto started = Commands(e.opcode);
-    ASSERT_EQ(started.size(), 1u);
-    EXPECT_EQ(started[0].cdb[1] & 0x1F, e.byte1);
-    EXPECT_EQ(Commands(0x2A).size(), e.zeroWrites);
-    EXPECT_EQ(std::make_pair(sim->State(0, mmcsim::StateWrittenBlocks),
-                             sim->State(0, mmcsim::StateLocked)), std::make_pair(0, 0));
+    auto erase = Commands(e.opcode);
+    ASSERT_EQ(erase.size(), 1u);
+    EXPECT_EQ(std::make_tuple(erase[0].cdb[1] & 0x1F, Commands(0x2A).size(),
+                              sim->State(0, mmcsim::StateWrittenBlocks),
+                              sim->State(0, mmcsim::StateLocked)),
+              std::make_tuple(int(e.byte1), e.zeroWrites, 0, 0));
     if (e.opcode == 0xA1) // a blanked disc is empty; a DVD+RW stays formatted
         EXPECT_EQ(sim->State(0, mmcsim::StateSessions), 0);
     ExpectCleanEnd();
