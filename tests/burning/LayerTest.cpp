@@ -10,7 +10,6 @@
 
 using namespace ku;
 using kutest::AspiDouble;
-using kutest::MakeModel;
 
 namespace {
 
@@ -19,8 +18,8 @@ class Layer : public kutest::BurnTest {
     // The writer E:, a CD writer F: and a write-once drive G:, no layer loaded.
     void AddDrives(bool viaDouble) {
         AttachDrive(viaDouble, mmcsim::NoMedium, false);
-        sim->AddDrive(MakeModel(1, 0, 'F', "CDRW SIM-100", false));
-        mmcsim::DriveModel worm = MakeModel(1, 2, 'G', "WORM SIM");
+        sim->AddDrive(kutest::MakeModel(1, 0, 'F', "CDRW SIM-100", false));
+        mmcsim::DriveModel worm = kutest::MakeModel(1, 2, 'G', "WORM SIM");
         worm.peripheralType = 4;
         sim->AddDrive(worm);
     }
@@ -45,19 +44,17 @@ TEST_F(Layer, IsTheManagerWhereOneLoadsElseTheEmulation) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         AddDrives(false);
-        char old[MAX_PATH];
+        char old[MAX_PATH], loaded[MAX_PATH] = {};
         GetCurrentDirectoryA(MAX_PATH, old);
-        if (c.fromCurrentFolder)
-            SetCurrentDirectoryA(kutest::kFixtureDir);
+        SetCurrentDirectoryA(c.fromCurrentFolder ? kutest::kFixtureDir : old);
         EXPECT_TRUE(InitASPI(c.useSpti, c.path));
         SetCurrentDirectoryA(old);
-        EXPECT_EQ(ASPILayerName, c.layer);
         const bool manager = std::string(c.layer) == "WNASPI32.DLL";
-        EXPECT_EQ(ASPIModule != nullptr, manager);
-        char loaded[MAX_PATH] = {};
         GetModuleFileNameA(ASPIModule, loaded, MAX_PATH);
-        EXPECT_EQ(manager ? UpperCase(loaded) : "", manager ? UpperCase(AspiDouble::Path()) : "");
-        EXPECT_EQ(GetASPI32SupportInfo(), manager ? 0x0101u : 0x0102u); // status, adapters
+        EXPECT_EQ(std::make_tuple(ASPILayerName, ASPIModule ? UpperCase(loaded) : "",
+                                  GetASPI32SupportInfo()), // status, adapters
+                  std::make_tuple(std::string(c.layer), manager ? UpperCase(AspiDouble::Path()) : "",
+                                  manager ? 0x0101u : 0x0102u));
         EXPECT_TRUE(UnloadASPI()); // frees a manager; the emulation has nothing to free
         EXPECT_EQ(ASPILoaded, !manager);
         EXPECT_EQ(GetModuleHandleA("WNASPI32.DLL"), nullptr) << "the manager stays loaded";
@@ -73,8 +70,8 @@ TEST_F(Layer, EmulationOpensReadOnlyWhenItMustAndNeverOverrunsAnInquiryBuffer) {
     type.SRB_Cmd = SC_GET_DEV_TYPE;
     ASSERT_EQ(SPTIInit(), 0);
     EXPECT_EQ(AdapterCount, 1) << "one adapter even without a drive";
-    EXPECT_EQ(SPTISendCommand(&type), SS_NO_DEVICE);
-    EXPECT_EQ(SPTISendCommand(nullptr), SS_ERR);
+    EXPECT_EQ(std::make_pair(SPTISendCommand(&type), SPTISendCommand(nullptr)),
+              std::make_pair(DWORD(SS_NO_DEVICE), DWORD(SS_ERR)));
 
     AddDrives(false);
     spti.refuseReadWrite = true;
@@ -95,9 +92,8 @@ TEST_F(Layer, EmulationOpensReadOnlyWhenItMustAndNeverOverrunsAnInquiryBuffer) {
     srb.SRB_BufPointer = buffer;
     srb.CDBByte[0] = 0x12;
     EXPECT_EQ(SPTISendCommand(&srb), SS_COMP);
-    EXPECT_EQ(std::make_pair(buffer[0], buffer[8]), std::make_pair(uint8_t(5), uint8_t(0xAB)))
-        << "wrote past the 8-byte buffer";
-    EXPECT_EQ(sim->CountCommands(0, 0x12), 0);
+    EXPECT_EQ(std::make_tuple(buffer[0], buffer[8], sim->CountCommands(0, 0x12)),
+              std::make_tuple(uint8_t(5), uint8_t(0xAB), 0)) << "wrote past the 8-byte buffer";
 }
 
 TEST_F(Layer, ListsEveryDriveThroughBothLayersAndABadLineDeselects) {
@@ -118,26 +114,24 @@ TEST_F(Layer, ListsEveryDriveThroughBothLayersAndABadLineDeselects) {
     int changes = 0;
     device.OnDeviceChange = [&changes](TSCSIDevice*) { ++changes; };
     device.SelectDevice(device.DeviceList[1]);
-    EXPECT_EQ(std::make_tuple(device.HaId, device.Target, device.Lun, device.PeripheralType),
-              std::make_tuple(1, 0, 0, 5));
-    EXPECT_EQ(std::make_tuple(device.DeviceLine, device.DeviceDescription,
+    EXPECT_EQ(std::make_tuple(device.HaId, device.Target, device.Lun, device.PeripheralType,
+                              device.DeviceLine, device.DeviceDescription,
                               device.GetDriveLetter(), changes, int(device.SupportedWriteModes)),
-              std::make_tuple(Lines[1], std::string("KELVSIM  CDRW SIM-100     1.00"), 'F', 1,
-                              wmRaw | wmSAO | wmTAO));
+              std::make_tuple(1, 0, 0, 5, Lines[1], std::string("KELVSIM  CDRW SIM-100     1.00"),
+                              'F', 1, wmRaw | wmSAO | wmTAO));
     device.SelectDevice(device.DeviceList[2]); // write-once devices can still be selected
     EXPECT_EQ(device.PeripheralType, 4);
 
     for (const char* line : {"0:1", "10:0:0,E: TEN", "0:5:0,?: NOTHING THERE"}) {
+        SCOPED_TRACE(line);
         device.SelectDevice(Lines[0]);
         messages.clear();
         device.SelectDevice(line);
-        EXPECT_EQ(std::make_tuple(device.HaId, device.Target, device.PeripheralType),
-                  std::make_tuple(NoAddress, NoAddress, 0x7F))
-            << line;
-        EXPECT_EQ(device.DeviceLine + device.DeviceDescription, "") << line;
-        EXPECT_GE(
-            std::count(messages.begin(), messages.end(), "0 " + std::string(SInvalidDeviceId)), 1)
-            << line;
+        EXPECT_EQ(std::make_tuple(device.HaId, device.Target, device.PeripheralType,
+                                  device.DeviceLine + device.DeviceDescription),
+                  std::make_tuple(NoAddress, NoAddress, 0x7F, std::string()));
+        EXPECT_NE(std::find(messages.begin(), messages.end(), "0 " + std::string(SInvalidDeviceId)),
+                  messages.end());
     }
 }
 
