@@ -31,19 +31,6 @@ void* ThreadStartAddress(DWORD threadId) {
 
 } // namespace
 
-void FakeClock::Sleep(DWORD ms) {
-    if (onSleep)
-        onSleep(ms);
-    std::lock_guard<std::mutex> guard(lock_);
-    sleeps.push_back(ms);
-    now += ms;
-}
-
-DWORD FakeClock::Ticks() {
-    std::lock_guard<std::mutex> guard(lock_);
-    return now;
-}
-
 DWORD FakeClock::WaitForEvent(HANDLE event, DWORD ms) {
     {
         std::lock_guard<std::mutex> guard(lock_);

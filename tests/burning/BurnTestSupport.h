@@ -29,8 +29,14 @@ namespace kutest {
 // sleeps and waits when no worker runs.
 class FakeClock : public ku::IBurnClock {
   public:
-    void Sleep(DWORD ms) override;
-    DWORD Ticks() override;
+    void Sleep(DWORD ms) override {
+        if (onSleep)
+            onSleep(ms);
+        std::lock_guard<std::mutex> guard(lock_);
+        sleeps.push_back(ms);
+        now += ms;
+    }
+    DWORD Ticks() override { std::lock_guard<std::mutex> guard(lock_); return now; }
     DWORD WaitForEvent(HANDLE event, DWORD ms) override;
     int SleepsOf(DWORD ms) const { return int(std::count(sleeps.begin(), sleeps.end(), ms)); }
     DWORD Slept() const { return std::accumulate(sleeps.begin(), sleeps.end(), 0ul); }
