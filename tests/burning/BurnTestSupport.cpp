@@ -29,6 +29,11 @@ void* ThreadStartAddress(DWORD threadId) {
     return start;
 }
 
+BOOL Fail(DWORD error) {
+    ::SetLastError(error);
+    return FALSE;
+}
+
 } // namespace
 
 DWORD FakeClock::WaitForEvent(HANDLE event, DWORD ms) {
@@ -45,9 +50,9 @@ DWORD FakeClock::WaitForEvent(HANDLE event, DWORD ms) {
 }
 
 UINT FakeSptiTransport::DriveType(const char* rootPath) {
-    if (sim.FindByLetter(rootPath[0]) >= 0)
-        return DRIVE_CDROM;
-    return ::GetDriveTypeA(rootPath) == DRIVE_FIXED ? DRIVE_FIXED : DRIVE_NO_ROOT_DIR;
+    return sim.FindByLetter(rootPath[0]) >= 0           ? DRIVE_CDROM
+           : ::GetDriveTypeA(rootPath) == DRIVE_FIXED ? DRIVE_FIXED
+                                                      : DRIVE_NO_ROOT_DIR;
 }
 
 HANDLE FakeSptiTransport::Open(const char* devicePath, DWORD access, DWORD) {
@@ -67,16 +72,12 @@ HANDLE FakeSptiTransport::Open(const char* devicePath, DWORD access, DWORD) {
 BOOL FakeSptiTransport::IoControl(HANDLE device, DWORD code, void* in, DWORD inSize, void* out,
                                   DWORD outSize, DWORD* returned) {
     auto it = handles.find(device);
-    if (it == handles.end()) {
-        ::SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
+    if (it == handles.end())
+        return Fail(ERROR_INVALID_HANDLE);
     const mmcsim::DriveModel& model = sim.Model(it->second);
     if (code == 0x41018) { // IOCTL_SCSI_GET_ADDRESS
-        if (!model.addressable || outSize < 8) {
-            ::SetLastError(ERROR_INVALID_FUNCTION);
-            return FALSE;
-        }
+        if (!model.addressable || outSize < 8)
+            return Fail(ERROR_INVALID_FUNCTION);
         const uint8_t address[8] = {8, 0, 0, 0, model.haId, 0, model.target, model.lun};
         std::memcpy(out, address, 8);
         *returned = 8;
@@ -84,22 +85,16 @@ BOOL FakeSptiTransport::IoControl(HANDLE device, DWORD code, void* in, DWORD inS
     }
     // IOCTL_SCSI_PASS_THROUGH_DIRECT, read by the documented offsets of the 32-bit block.
     uint8_t* block = static_cast<uint8_t*>(in);
-    if (code != 0x4D014 || inSize < 44 || in != out || block[0] != 44) {
-        ::SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    const uint32_t length = *reinterpret_cast<uint32_t*>(block + 12);
+    if (code != 0x4D014 || inSize < 44 || in != out || block[0] != 44)
+        return Fail(ERROR_INVALID_PARAMETER);
     const uint32_t senseOffset = *reinterpret_cast<uint32_t*>(block + 24);
-    const uint8_t direction = block[8];
+    const mmcsim::Direction direction[] = {mmcsim::DirOut, mmcsim::DirIn, mmcsim::DirNone};
     mmcsim::Result r = sim.Execute(it->second, block + 28, block[6],
-                                   *reinterpret_cast<uint8_t**>(block + 20), length,
-                                   direction == 1   ? mmcsim::DirIn
-                                   : direction == 0 ? mmcsim::DirOut
-                                                    : mmcsim::DirNone);
-    if (r.hang || r.transportFail) {
-        ::SetLastError(r.hang ? ERROR_SEM_TIMEOUT : ERROR_IO_DEVICE);
-        return FALSE;
-    }
+                                   *reinterpret_cast<uint8_t**>(block + 20),
+                                   *reinterpret_cast<uint32_t*>(block + 12),
+                                   direction[block[8] < 2 ? block[8] : 2]);
+    if (r.hang || r.transportFail)
+        return Fail(r.hang ? ERROR_SEM_TIMEOUT : ERROR_IO_DEVICE);
     block[2] = r.scsiStatus;
     if (r.scsiStatus == 2 && senseOffset + block[7] <= inSize)
         std::memcpy(block + senseOffset, r.sense, block[7] < 18 ? block[7] : 18);
@@ -123,14 +118,10 @@ mmcsim::DriveModel MakeModel(uint8_t haId, uint8_t target, char letter, const ch
     return model;
 }
 
-AspiDouble::AspiDouble() {
-    module_ = ::LoadLibraryA(Path().c_str());
-    EXPECT_TRUE(module_ != nullptr) << "cannot load " << Path();
-    if (!module_)
-        return;
-    auto get = reinterpret_cast<TMmcSimControl>(
-        reinterpret_cast<void*>(::GetProcAddress(module_, "MmcSimControl")));
-    EXPECT_TRUE(get != nullptr) << "the loaded WNASPI32.DLL is not the double";
+AspiDouble::AspiDouble() : module_(::LoadLibraryA(Path().c_str())) {
+    auto get = reinterpret_cast<TMmcSimControl>(reinterpret_cast<void*>(
+        module_ ? ::GetProcAddress(module_, "MmcSimControl") : nullptr));
+    EXPECT_TRUE(get != nullptr) << "the double " << Path() << " did not load";
     control_ = get ? get() : nullptr;
 }
 
@@ -200,7 +191,6 @@ void BurnTest::OpenDevice(bool viaDouble, int medium, const char* product) {
     device = std::make_unique<ku::TSCSIDevice>();
     ASSERT_EQ(device->DeviceList.size(), 1u);
     device->SelectDevice(device->DeviceList[0]);
-    ASSERT_EQ(device->Target, 1);
     clock.sleeps.clear();
     clock.waits.clear();
 }
