@@ -1,5 +1,5 @@
-// The library's small parts: sense texts, the image stream past 4 GiB and without a file, the
-// cache size and the archive bits.
+// The library's small parts: sense texts, the image stream past 4 GiB, the cache size and the
+// archive bits.
 #include <gtest/gtest.h>
 
 #include "burning/mbCDBC.h"
@@ -36,7 +36,8 @@ TEST(SenseText, NamesTheSenseKeyAndTheAdditionalSense) {
     }
 }
 
-TEST(FileStreamEx, KeepsPositionsPastFourGigabytesAndSurvivesAMissingFile) {
+// A missing image is one of the unusable images a burn refuses.
+TEST(FileStreamEx, KeepsPositionsPastFourGigabytes) {
     kutest::ScratchDir dir;
     const int64_t big = (5ll << 30) + 3;
     {
@@ -51,9 +52,6 @@ TEST(FileStreamEx, KeepsPositionsPastFourGigabytesAndSurvivesAMissingFile) {
     EXPECT_EQ(file.Seek(big - 3, soBeginning), big - 3);
     EXPECT_EQ(file.Read(back, 8), 3);
     EXPECT_STREQ(back, "KU");
-    TFileStreamEx missing(dir.File("missing.bin"), fmOpenRead | fmShareDenyNone);
-    EXPECT_EQ(missing.Read(back, 1), 0);
-    EXPECT_EQ(missing.Size(), -1);
 }
 
 TEST(BurnerHelpers, CacheSizeAndArchiveBits) {
