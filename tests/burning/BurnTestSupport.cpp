@@ -118,11 +118,11 @@ mmcsim::DriveModel MakeModel(uint8_t haId, uint8_t target, char letter, const ch
     return model;
 }
 
-AspiDouble::AspiDouble() : module_(::LoadLibraryA(Path().c_str())) {
+AspiDouble::AspiDouble() : module(::LoadLibraryA(Path().c_str())) {
     auto get = reinterpret_cast<TMmcSimControl>(reinterpret_cast<void*>(
-        module_ ? ::GetProcAddress(module_, "MmcSimControl") : nullptr));
+        module ? ::GetProcAddress(module, "MmcSimControl") : nullptr));
     EXPECT_TRUE(get != nullptr) << "the double " << Path() << " did not load";
-    control_ = get ? get() : nullptr;
+    control = get ? get() : nullptr;
 }
 
 void* BurnTest::burnThreadStart = nullptr;
@@ -172,7 +172,7 @@ mmcsim::ISimControl* BurnTest::AttachDrive(bool viaDouble, int medium, bool load
     ResetLayer();
     if (viaDouble)
         aspi = std::make_unique<AspiDouble>();
-    sim = viaDouble ? aspi->Control() : &spti.sim;
+    sim = viaDouble ? aspi->control : &spti.sim;
     if (!sim)
         return nullptr;
     sim->Reset();

@@ -38,7 +38,6 @@ class FakeClock : public ku::IBurnClock {
     }
     DWORD Ticks() override { std::lock_guard<std::mutex> guard(lock_); return now; }
     DWORD WaitForEvent(HANDLE event, DWORD ms) override;
-    int SleepsOf(DWORD ms) const { return int(std::count(sleeps.begin(), sleeps.end(), ms)); }
     DWORD Slept() const { return std::accumulate(sleeps.begin(), sleeps.end(), 0ul); }
 
     DWORD now = 1000;
@@ -74,16 +73,13 @@ inline const char* const kWriterLine = "0:1:0,E: KELVSIM DVDRW SIM-2000  1.00";
 
 // The WNASPI32.DLL double loaded by the test itself, so its simulator can be set up before
 // the library loads the same module.
-class AspiDouble {
-  public:
+struct AspiDouble {
     AspiDouble();
-    ~AspiDouble() { module_ ? ::FreeLibrary(module_) : 0; }
-    mmcsim::ISimControl* Control() const { return control_; }
+    ~AspiDouble() { module ? ::FreeLibrary(module) : 0; }
     static std::string Path() { return Fixture("WNASPI32.DLL"); }
 
-  private:
-    HMODULE module_ = nullptr;
-    mmcsim::ISimControl* control_ = nullptr;
+    HMODULE module = nullptr;
+    mmcsim::ISimControl* control = nullptr; // its simulator
 };
 
 // Every test starts with no layer loaded, the virtual clock and the fake transport.
