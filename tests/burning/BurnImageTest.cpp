@@ -37,11 +37,6 @@ const MediumCase Media[] = {
      false, {{0, 1, 1}, {0, 2, 0}}},
 };
 // clang-format on
-constexpr uint32_t DvdWriterCapabilities =
-    capReadCDR | capReadCDRW | capMethod2 | capReadDVDROM | capReadDVDR | capReadDVDRW |
-    capReadDVDPlusRW | capReadDVDPlusR | capReadDVDPlusRWFeature | capWriteCDR | capWriteCDRW |
-    capTestWrite | capWriteDVDR | capWriteDVDRW | capWriteDVDPlusRW | capWriteDVDPlusR |
-    capWriteDVDPlusRWFeature | capUnderrunProtection;
 
 // Whole sectors and the bytes of a last, short one: tiny, a multiple of both block sizes,
 // and neither.
@@ -63,9 +58,8 @@ TEST_P(BurnToEveryMedium, HoldsTheImageExactly) {
     const MediumCase& m = std::get<1>(GetParam());
     Open(std::get<0>(GetParam()), m.medium);
     EXPECT_EQ(std::make_tuple(burner->GetDiscType(), burner->IsDiscErasable(),
-                              burner->GetSessionCount(), burner->SupportedWriteModes,
-                              burner->DeviceCapabilities),
-              std::make_tuple(m.discType, m.erasable, 0, m.writeModes, DvdWriterCapabilities));
+                              burner->GetSessionCount(), burner->SupportedWriteModes),
+              std::make_tuple(m.discType, m.erasable, 0, m.writeModes));
     EXPECT_EQ(std::make_tuple(burner->GetMaxWriteSpeed(), burner->GetMaxReadSpeed(),
                               burner->GetCurrentWriteSpeed(), burner->CapabilitiesWord(12)),
               std::make_tuple(22160, 22160, m.writeSpeed, 2048)); // buffer KB in host order

@@ -11,7 +11,6 @@
 #include <map>
 #include <memory>
 #include <mutex>
-#include <numeric>
 #include <string>
 #include <vector>
 
@@ -24,9 +23,8 @@
 
 namespace kutest {
 
-// Virtual time: sleeps and time-outs pass at once and are recorded. The worker threads of a
-// burn share it, so it is locked; onSleep runs (unlocked) on the sleeping thread first. Read
-// sleeps and waits when no worker runs.
+// Virtual time: sleeps and time-outs pass at once and are recorded (locked: a burn's threads
+// share it); onSleep runs first, unlocked, on the sleeping thread.
 class FakeClock : public ku::IBurnClock {
   public:
     void Sleep(DWORD ms) override {
@@ -38,7 +36,6 @@ class FakeClock : public ku::IBurnClock {
     }
     DWORD Ticks() override { std::lock_guard<std::mutex> guard(lock_); return now; }
     DWORD WaitForEvent(HANDLE event, DWORD ms) override;
-    DWORD Slept() const { return std::accumulate(sleeps.begin(), sleeps.end(), 0ul); }
 
     DWORD now = 1000;
     std::vector<DWORD> sleeps, waits;
@@ -88,12 +85,11 @@ class BurnTest : public ::testing::Test {
     void SetUp() override;
     void TearDown() override;
     static void ResetLayer();
-    // The one way to a simulated drive: the writer E: at 0:1:0 holding the medium, alone in
-    // the simulator behind the pass-through emulation (the fake transport) or the WNASPI32.DLL
-    // double, watched; with load, that layer loaded. The simulator in use.
+    // The writer E: at 0:1:0 holding the medium, alone behind the fake transport or the
+    // WNASPI32.DLL double, watched; with load, that layer loaded. The simulator in use.
     mmcsim::ISimControl* AttachDrive(bool viaDouble, int medium, bool load = true,
                                      const char* product = "DVDRW SIM-2000");
-    // That writer as a device of its own, selected; or as the burner's.
+    // That writer selected as a device of its own, or as the burner's.
     void OpenDevice(bool viaDouble, int medium, const char* product = "DVDRW SIM-2000");
     void Open(bool viaDouble, int medium);
     // Runs on the thread that sends the command, before the drive sees it.

@@ -1,5 +1,5 @@
 // One drive on the simulated writer: commands without a layer or device, faults as errors,
-// time-outs and hung requests, no buffer overruns, write parameters, readiness waits, speeds.
+// time-outs and hung requests, no buffer overruns, quirky drives, speeds.
 #include <cstring>
 
 #include "BurnTestSupport.h"
@@ -15,65 +15,33 @@ namespace {
 
 using Drive = kutest::BurnTest;
 
-// The parameters a burn does not use (test writes, the first layer of a DL disc, a CD that
-// stays open, the link-size quirk); the burns check the others on every medium.
-TEST_F(Drive, WriteParametersFollowTheDiscType) {
-    const struct {
-        int medium; uint8_t discType; bool testWrite, dlNext, quirk; uint8_t byte2, byte3, linkSize;
-    } cases[] = {
-        {mmcsim::CDR, dtCDR, false, false, false, 0x41, 0xC4, 0},
-        {mmcsim::CDRW, dtCDRW, true, false, false, 0x51, 0x04, 0},
-        {mmcsim::DVDRW, dtDVDRWSequential, true, false, false, 0x60, 0xC5, 16}, // BUFE set again
-        {mmcsim::DVDPlusRDL, dtDVDPlusRDL, false, false, false, 0x62, 0x04, 0},
-        {mmcsim::CDR, dtCDR, false, false, true, 0x21, 0x04, 0}, // finalised, quirk's link size
-    };
+// What a burn does not meet: the link-size quirk of two drives and DVD-RAM, which takes no page.
+// The slow drive's own steps come before the readiness polls.
+TEST_F(Drive, QuirkyDrivesGetTheirWriteParametersAndWaits) {
     OpenDevice(false, mmcsim::CDR);
+    device->FinalizeDisc = device->LinkSizeValidQuirk = true;
+    ASSERT_TRUE(device->SetWriteParameters(false, false, dtCDR, false)) << device->LastError;
     uint8_t page[52];
-    for (const auto& c : cases) {
-        SCOPED_TRACE(int(c.discType));
-        sim->SetMedium(0, c.medium);
-        device->FinalizeDisc = device->LinkSizeValidQuirk = c.quirk;
-        ASSERT_TRUE(device->SetWriteParameters(c.testWrite, !c.quirk, c.discType, c.dlNext))
-            << device->LastError;
-        ASSERT_TRUE(sim->WriteParametersPage(0, page));
-        EXPECT_EQ(std::make_tuple(page[1], page[2], page[3], page[4], page[5], GetBE16(page + 14)),
-                  std::make_tuple(0x32, c.byte2, c.byte3, 8, c.linkSize, 150));
-        EXPECT_EQ(std::memcmp(device->WriteParameters, page, 16), 0);
-    }
-    int selects = sim->CountCommands(0, 0x55);
+    ASSERT_TRUE(sim->WriteParametersPage(0, page));
+    EXPECT_EQ(std::make_tuple(page[2], page[3], page[5], GetBE16(page + 14)),
+              std::make_tuple(0x21, 0x04, 0, 150));
+    const int selects = sim->CountCommands(0, 0x55);
     EXPECT_TRUE(device->SetWriteParameters(false, true, dtDVDRAM, false));
-    EXPECT_EQ(sim->CountCommands(0, 0x55), selects); // nothing is sent for DVD-RAM
-}
+    EXPECT_EQ(sim->CountCommands(0, 0x55), selects);
 
-// The slow drive's own steps and DVD-RAM's polls; the erases wait for other drives and give up.
-TEST_F(Drive, WaitUntilReadyTakesTheSlowDrivesStepsAndPollsDvdRamBySense) {
     OpenDevice(false, mmcsim::DVDRW, "DVD-RW  DVR-104 ");
     sim->SetBusyAfterLongOps(0, 2);
     std::vector<uint8_t> data(2048, 0x5A);
-    ASSERT_TRUE(device->Write10(0, 1, 0x50, 2048, data.data()));
-    ASSERT_TRUE(device->SyncCache(0, true));
+    ASSERT_TRUE(device->Write10(0, 1, 0x50, 2048, data.data()) && device->SyncCache(0, true));
     clock.sleeps.clear();
     EXPECT_TRUE(device->WaitUntilReady(30000, 1000));
-    ASSERT_FALSE(clock.sleeps.empty());
-    EXPECT_EQ(clock.sleeps[0], 1500u);
-    EXPECT_LT(clock.Slept(), 30000u);
-    // DVD-RAM polls with REQUEST SENSE; a drive neither ready nor busy ends it at the time-out.
-    OpenDevice(false, mmcsim::NoMedium);
-    CurrentDiscType = dtDVDRAM;
-    sim->ClearLog(0);
-    EXPECT_FALSE(device->WaitUntilReady(20000, 500));
-    int polls = sim->CountCommands(0, 0x03);
-    EXPECT_TRUE(polls >= 2 && polls <= 41) << polls;
-    EXPECT_GE(clock.sleeps.size(), static_cast<size_t>(polls - 1));
-    EXPECT_GE(clock.Slept(), 20000u);
+    EXPECT_EQ(clock.sleeps.empty() ? 0u : clock.sleeps[0], 1500u);
 }
 
 // The burn window lists the speeds; the speed chosen there is read back from its text.
 TEST(Speeds, AreReadBackFromTheirTexts) {
     const struct { const char* text; uint8_t discType; int kbps; } texts[] = {
-        {"Max", dtCDR, 0}, {"", dtDVDPlusR, 0}, {"fast", dtCDR, 0},
-        {"24X (4,234 KB/s)", dtCDRW, 4248}, {"4X (706 KB/s)", dtUnknown, 708},
-        {"16.0X (22,160 KB/s)", dtDVDPlusR, 22160}, {"2.4X (3,324 KB/s)", dtDVDPlusRW, 3324},
+        {"Max", dtCDR, 0}, {"fast", dtCDR, 0}, {"24X (4,234 KB/s)", dtCDRW, 4248},
         {"15.5X (21,468 KB/s)", dtDVDR, 21468},
     };
     for (const auto& t : texts)
@@ -88,8 +56,7 @@ TEST_F(Drive, WithoutLayerOrDeviceNothingPassesForSuccess) {
     EXPECT_EQ(srb.SRB_Status, SS_NO_ADAPTERS);
     EXPECT_EQ(device.LastError, SNoASPILayer);
     uint8_t block[2048] = {};
-    EXPECT_FALSE(device.Write10(0, 1, 0x10, sizeof(block), block));
-    EXPECT_FALSE(device.TestUnitReady(0));
+    EXPECT_FALSE(device.Write10(0, 1, 0x10, sizeof(block), block) || device.TestUnitReady(0));
     AttachDrive(false, mmcsim::CDR);
     EXPECT_FALSE(device.TestUnitReady(0)); // no device selected yet
     EXPECT_EQ(device.LastError, SNoDeviceSelected);
