@@ -28,7 +28,6 @@ TEST(BurnWindowFromKu, OpensFromTheSystemManagerAndBurnsTheRecoveryImage) {
     kutest::ClickControl(GetDlgItem(manager, IDC_SM_BURNCD));
     const HWND burn = kutest::WaitForWindowWith(ku.id, IDC_BURN_MSGPANEL);
     ASSERT_NE(burn, nullptr);
-    EXPECT_EQ(kutest::TextOf(burn), "Burn the System Recovery CD->DIDuvu.zir");
     HWND status = GetDlgItem(burn, IDC_BURN_MSGPANEL);
     ASSERT_TRUE(kutest::WaitFor([&] { return kutest::TextOf(status) == ">>> Select Drive"; }));
     EXPECT_EQ(kutest::TextOf(GetDlgItem(burn, IDC_BURN_EDITFILENAME)), dir.File("DIDuvu.zir"));
