@@ -6,8 +6,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <numeric>
-#include <thread>
 
 #include "IsoImage.h"
 #include "burning/mbASPI.h"
@@ -31,42 +29,12 @@ void* ThreadStartAddress(DWORD threadId) {
     return start;
 }
 
-// True when another thread can take the lock within two seconds.
-bool LockIsFree(CRITICAL_SECTION* lock) {
-    // A lock that is never released keeps the thread waiting; it is left behind then.
-    auto taken = std::make_shared<std::atomic<bool>>(false);
-    std::thread([lock, taken] {
-        ::EnterCriticalSection(lock);
-        ::LeaveCriticalSection(lock);
-        *taken = true;
-    }).detach();
-    return WaitFor([&] { return taken->load(); }, 2000);
+BOOL Fail(DWORD error) {
+    ::SetLastError(error);
+    return FALSE;
 }
 
 } // namespace
-
-void FakeClock::Sleep(DWORD ms) {
-    if (onSleep)
-        onSleep(ms);
-    std::lock_guard<std::mutex> guard(lock_);
-    sleeps.push_back(ms);
-    now += ms;
-}
-
-DWORD FakeClock::Ticks() {
-    std::lock_guard<std::mutex> guard(lock_);
-    return now;
-}
-
-int FakeClock::SleepsOf(DWORD ms) {
-    std::lock_guard<std::mutex> guard(lock_);
-    return static_cast<int>(std::count(sleeps.begin(), sleeps.end(), ms));
-}
-
-DWORD FakeClock::Slept() {
-    std::lock_guard<std::mutex> guard(lock_);
-    return std::accumulate(sleeps.begin(), sleeps.end(), 0ul);
-}
 
 DWORD FakeClock::WaitForEvent(HANDLE event, DWORD ms) {
     {
@@ -82,9 +50,9 @@ DWORD FakeClock::WaitForEvent(HANDLE event, DWORD ms) {
 }
 
 UINT FakeSptiTransport::DriveType(const char* rootPath) {
-    if (sim.FindByLetter(rootPath[0]) >= 0)
-        return DRIVE_CDROM;
-    return ::GetDriveTypeA(rootPath) == DRIVE_FIXED ? DRIVE_FIXED : DRIVE_NO_ROOT_DIR;
+    return sim.FindByLetter(rootPath[0]) >= 0           ? DRIVE_CDROM
+           : ::GetDriveTypeA(rootPath) == DRIVE_FIXED ? DRIVE_FIXED
+                                                      : DRIVE_NO_ROOT_DIR;
 }
 
 HANDLE FakeSptiTransport::Open(const char* devicePath, DWORD access, DWORD) {
@@ -104,16 +72,12 @@ HANDLE FakeSptiTransport::Open(const char* devicePath, DWORD access, DWORD) {
 BOOL FakeSptiTransport::IoControl(HANDLE device, DWORD code, void* in, DWORD inSize, void* out,
                                   DWORD outSize, DWORD* returned) {
     auto it = handles.find(device);
-    if (it == handles.end()) {
-        ::SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
+    if (it == handles.end())
+        return Fail(ERROR_INVALID_HANDLE);
     const mmcsim::DriveModel& model = sim.Model(it->second);
     if (code == 0x41018) { // IOCTL_SCSI_GET_ADDRESS
-        if (!model.addressable || outSize < 8) {
-            ::SetLastError(ERROR_INVALID_FUNCTION);
-            return FALSE;
-        }
+        if (!model.addressable || outSize < 8)
+            return Fail(ERROR_INVALID_FUNCTION);
         const uint8_t address[8] = {8, 0, 0, 0, model.haId, 0, model.target, model.lun};
         std::memcpy(out, address, 8);
         *returned = 8;
@@ -121,25 +85,16 @@ BOOL FakeSptiTransport::IoControl(HANDLE device, DWORD code, void* in, DWORD inS
     }
     // IOCTL_SCSI_PASS_THROUGH_DIRECT, read by the documented offsets of the 32-bit block.
     uint8_t* block = static_cast<uint8_t*>(in);
-    if (code != 0x4D014 || inSize < 44 || in != out || block[0] != 44) {
-        ::SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    ++passThroughCalls;
-    uint32_t length, senseOffset;
-    uint8_t* data;
-    std::memcpy(&length, block + 12, 4);
-    std::memcpy(&data, block + 20, 4);
-    std::memcpy(&senseOffset, block + 24, 4);
-    uint8_t direction = block[8];
-    mmcsim::Result r = sim.Execute(it->second, block + 28, block[6], data, length,
-                                   direction == 1   ? mmcsim::DirIn
-                                   : direction == 0 ? mmcsim::DirOut
-                                                    : mmcsim::DirNone);
-    if (r.hang || r.transportFail) {
-        ::SetLastError(r.hang ? ERROR_SEM_TIMEOUT : ERROR_IO_DEVICE);
-        return FALSE;
-    }
+    if (code != 0x4D014 || inSize < 44 || in != out || block[0] != 44)
+        return Fail(ERROR_INVALID_PARAMETER);
+    const uint32_t senseOffset = *reinterpret_cast<uint32_t*>(block + 24);
+    const mmcsim::Direction direction[] = {mmcsim::DirOut, mmcsim::DirIn, mmcsim::DirNone};
+    mmcsim::Result r = sim.Execute(it->second, block + 28, block[6],
+                                   *reinterpret_cast<uint8_t**>(block + 20),
+                                   *reinterpret_cast<uint32_t*>(block + 12),
+                                   direction[block[8] < 2 ? block[8] : 2]);
+    if (r.hang || r.transportFail)
+        return Fail(r.hang ? ERROR_SEM_TIMEOUT : ERROR_IO_DEVICE);
     block[2] = r.scsiStatus;
     if (r.scsiStatus == 2 && senseOffset + block[7] <= inSize)
         std::memcpy(block + senseOffset, r.sense, block[7] < 18 ? block[7] : 18);
@@ -163,20 +118,11 @@ mmcsim::DriveModel MakeModel(uint8_t haId, uint8_t target, char letter, const ch
     return model;
 }
 
-AspiDouble::AspiDouble() {
-    module_ = ::LoadLibraryA(Path().c_str());
-    EXPECT_TRUE(module_ != nullptr) << "cannot load " << Path();
-    if (!module_)
-        return;
-    auto get = reinterpret_cast<TMmcSimControl>(
-        reinterpret_cast<void*>(::GetProcAddress(module_, "MmcSimControl")));
-    EXPECT_TRUE(get != nullptr) << "the loaded WNASPI32.DLL is not the double";
-    control_ = get ? get() : nullptr;
-}
-
-AspiDouble::~AspiDouble() {
-    if (module_)
-        ::FreeLibrary(module_);
+AspiDouble::AspiDouble() : module(::LoadLibraryA(Path().c_str())) {
+    auto get = reinterpret_cast<TMmcSimControl>(reinterpret_cast<void*>(
+        module ? ::GetProcAddress(module, "MmcSimControl") : nullptr));
+    EXPECT_TRUE(get != nullptr) << "the double " << Path() << " did not load";
+    control = get ? get() : nullptr;
 }
 
 void* BurnTest::burnThreadStart = nullptr;
@@ -202,18 +148,15 @@ void BurnTest::SetUp() {
 }
 
 void BurnTest::TearDown() {
+    if (sim) // the burner's end must not meet a test's hook
+        sim->SetCommandHook(nullptr, nullptr);
+    clock.onSleep = nullptr;
+    burner.reset();
     device.reset();
     ResetLayer();
-    if (watched_)
-        watched_->SetCommandHook(nullptr, nullptr);
     ku::SetSPTITransport(nullptr);
     ku::SetBurnClock(nullptr);
     aspi.reset();
-}
-
-void BurnTest::Watch(mmcsim::ISimControl* simulator) {
-    watched_ = simulator;
-    simulator->SetCommandHook(&BurnTest::Hook, this);
 }
 
 void __cdecl BurnTest::Hook(void* self, int, const uint8_t* cdb) {
@@ -223,105 +166,85 @@ void __cdecl BurnTest::Hook(void* self, int, const uint8_t* cdb) {
     test->OnCommand(cdb);
 }
 
-mmcsim::ISimControl* BurnTest::AttachDrive(bool viaDouble, int medium) {
+mmcsim::ISimControl* BurnTest::AttachDrive(bool viaDouble, int medium, bool load,
+                                           const char* product) {
+    device.reset();
+    ResetLayer();
     if (viaDouble)
         aspi = std::make_unique<AspiDouble>();
-    sim = viaDouble ? aspi->Control() : &spti.sim;
+    sim = viaDouble ? aspi->control : &spti.sim;
     if (!sim)
         return nullptr;
     sim->Reset();
-    sim->AddDrive(MakeModel(0, 1, 'E', "DVDRW SIM-2000"));
+    sim->AddDrive(MakeModel(0, 1, 'E', product));
     sim->SetMedium(0, medium);
-    Watch(sim);
-    EXPECT_TRUE(ku::InitASPI(!viaDouble, viaDouble ? AspiDouble::Path() : ""));
-    EXPECT_EQ(ku::ASPILayerName, viaDouble ? "WNASPI32.DLL" : "REZOZI32");
+    sim->SetCommandHook(&BurnTest::Hook, this);
+    if (load) {
+        EXPECT_TRUE(ku::InitASPI(!viaDouble, viaDouble ? AspiDouble::Path() : ""));
+        EXPECT_EQ(ku::ASPILayerName, viaDouble ? "WNASPI32.DLL" : "REZOZI32");
+    }
     return sim;
 }
 
-void BurnTest::OpenDevice(bool viaDouble, int medium) {
-    device.reset();
-    ASSERT_NE(AttachDrive(viaDouble, medium), nullptr);
+void BurnTest::OpenDevice(bool viaDouble, int medium, const char* product) {
+    ASSERT_NE(AttachDrive(viaDouble, medium, true, product), nullptr);
     device = std::make_unique<ku::TSCSIDevice>();
-    ASSERT_EQ(device->DeviceList, std::vector<std::string>{kWriterLine});
+    ASSERT_EQ(device->DeviceList.size(), 1u);
     device->SelectDevice(device->DeviceList[0]);
-    ASSERT_EQ(device->Target, 1);
     clock.sleeps.clear();
     clock.waits.clear();
 }
 
-void BurnerTest::Open(bool viaDouble, int medium) {
+std::vector<mmcsim::CommandRecord> BurnTest::Commands(uint8_t opcode, bool acceptedOnly) {
+    std::vector<mmcsim::CommandRecord> found;
+    mmcsim::CommandRecord record;
+    for (int i = 0; i < sim->LogCount(0); ++i)
+        if (sim->LogEntry(0, i, &record) && record.cdb[0] == opcode &&
+            (!acceptedOnly || record.scsiStatus == 0))
+            found.push_back(record);
+    return found;
+}
+
+void BurnTest::Open(bool viaDouble, int medium) {
     ASSERT_NE(AttachDrive(viaDouble, medium), nullptr);
     burner = std::make_unique<ku::TMCDBurner>();
     ASSERT_EQ(burner->DeviceList.size(), 1u);
     burner->SelectDevice(burner->DeviceList[0]);
     burner->OnWriteDone = [this](ku::TMCDBurner*, const std::string& error) {
-        std::lock_guard<std::mutex> guard(lock_);
-        doneErrors.push_back(error);
+        lastError_ = error;
+        ++dones_;
     };
     if (!burnThreadStart) { // a first burn shows where the library's threads start
         Burn(Image(1));
         sim->SetMedium(0, medium);
         sim->ClearLog(0);
-        doneErrors.clear();
         ASSERT_NE(burnThreadStart, nullptr);
     }
 }
 
-void BurnerTest::TearDown() {
-    if (sim) // the burner's end must not meet a test's hook
-        sim->SetCommandHook(nullptr, nullptr);
-    clock.onSleep = nullptr;
-    burner.reset();
-    BurnTest::TearDown();
-}
-
-void BurnerTest::OnCommand(const uint8_t* cdb) {
-    BurnTest::OnCommand(cdb);
-    if (cdb[0] == abortOpcode && ++seen_ == abortAt)
-        burner->Abort();
-}
-
-std::string BurnerTest::Image(uint32_t sectors, uint32_t extraBytes) {
+std::string BurnTest::Image(uint32_t sectors, uint32_t extraBytes) {
     std::string path =
         dir.File("image" + std::to_string(sectors) + "_" + std::to_string(extraBytes) + ".iso");
     EXPECT_TRUE(mmcsim::MakeIsoImage(path, sectors, extraBytes));
     return path;
 }
 
-size_t BurnerTest::DoneCount() {
-    std::lock_guard<std::mutex> guard(lock_);
-    return doneErrors.size();
-}
-
-std::string BurnerTest::Burn(const std::string& path) {
-    size_t before = DoneCount();
-    seen_ = 0;
+std::string BurnTest::Burn(const std::string& path) {
+    const int before = dones_;
     started = burner->BurnISOImage(path);
-    EXPECT_TRUE(WaitFor([&] { return DoneCount() > before; }, 60000)) << "no done event";
+    EXPECT_TRUE(WaitFor([&] { return dones_ > before; }, 60000)) << "no done event";
     burner->WaitForBurn();
-    std::lock_guard<std::mutex> guard(lock_);
-    EXPECT_EQ(doneErrors.size(), before + 1) << "one done event per burn";
-    return doneErrors.size() > before ? doneErrors.back() : "(none)";
+    EXPECT_EQ(dones_, before + 1) << "one done event per burn";
+    return dones_ > before ? lastError_ : "(none)";
 }
 
-void BurnerTest::ExpectCleanEnd() {
+void BurnTest::ExpectCleanEnd() {
     EXPECT_FALSE(burner->WriteRunning());
     // A thread that has just ended may still be listed for a moment.
     EXPECT_TRUE(WaitFor([&] { return ThreadsStartingAt(burnThreadStart) == 0; }, 3000))
         << ThreadsStartingAt(burnThreadStart) << " threads of the burning library left";
-    EXPECT_TRUE(LockIsFree(burner->LockSection()));
+    EXPECT_EQ(burner->LockSection()->OwningThread, nullptr) << "the lock is held";
     EXPECT_EQ(burner->GetCacheFillPercent(), 0);
-}
-
-std::vector<mmcsim::CommandRecord> BurnerTest::Commands(uint8_t opcode, bool acceptedOnly) {
-    std::vector<mmcsim::CommandRecord> found;
-    for (int i = 0; i < sim->LogCount(0); ++i) {
-        mmcsim::CommandRecord record;
-        if (sim->LogEntry(0, i, &record) && record.cdb[0] == opcode &&
-            (!acceptedOnly || record.scsiStatus == 0))
-            found.push_back(record);
-    }
-    return found;
 }
 
 int ThreadsStartingAt(void* start) {

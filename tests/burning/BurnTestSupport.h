@@ -23,19 +23,22 @@
 
 namespace kutest {
 
-// Virtual time: sleeps and time-outs pass at once and are recorded. The worker threads of a
-// burn share it, so it is locked; onSleep runs (unlocked) on the sleeping thread first.
+// Virtual time: sleeps and time-outs pass at once and are recorded (locked: a burn's threads
+// share it); onSleep runs first, unlocked, on the sleeping thread.
 class FakeClock : public ku::IBurnClock {
   public:
-    void Sleep(DWORD ms) override;
-    DWORD Ticks() override;
+    void Sleep(DWORD ms) override {
+        if (onSleep)
+            onSleep(ms);
+        std::lock_guard<std::mutex> guard(lock_);
+        sleeps.push_back(ms);
+        now += ms;
+    }
+    DWORD Ticks() override { std::lock_guard<std::mutex> guard(lock_); return now; }
     DWORD WaitForEvent(HANDLE event, DWORD ms) override;
-    int SleepsOf(DWORD ms);
-    DWORD Slept();
 
     DWORD now = 1000;
-    std::vector<DWORD> sleeps;
-    std::vector<DWORD> waits;
+    std::vector<DWORD> sleeps, waits;
     std::function<void(DWORD ms)> onSleep;
 
   private:
@@ -51,12 +54,9 @@ class FakeSptiTransport : public ku::ISPTITransport {
                    DWORD* returned) override;
     void Close(HANDLE device) override;
 
-    int OpenHandles() const { return static_cast<int>(handles.size()); }
-
     mmcsim::Simulator sim;
     std::map<HANDLE, int> handles; // open handle -> drive
-    int passThroughCalls = 0;
-    bool refuseReadWrite = false; // only read access opens a drive
+    bool refuseReadWrite = false;  // only read access opens a drive
     std::vector<DWORD> openAccess;
 
   private:
@@ -70,17 +70,13 @@ inline const char* const kWriterLine = "0:1:0,E: KELVSIM DVDRW SIM-2000  1.00";
 
 // The WNASPI32.DLL double loaded by the test itself, so its simulator can be set up before
 // the library loads the same module.
-class AspiDouble {
-  public:
+struct AspiDouble {
     AspiDouble();
-    ~AspiDouble();
-    mmcsim::ISimControl* Control() const { return control_; }
+    ~AspiDouble() { module ? ::FreeLibrary(module) : 0; }
     static std::string Path() { return Fixture("WNASPI32.DLL"); }
-    static std::string BrokenPath() { return Fixture("brokenaspi\\WNASPI32.DLL"); }
 
-  private:
-    HMODULE module_ = nullptr;
-    mmcsim::ISimControl* control_ = nullptr;
+    HMODULE module = nullptr;
+    mmcsim::ISimControl* control = nullptr; // its simulator
 };
 
 // Every test starts with no layer loaded, the virtual clock and the fake transport.
@@ -89,59 +85,41 @@ class BurnTest : public ::testing::Test {
     void SetUp() override;
     void TearDown() override;
     static void ResetLayer();
-    // One simulated DVD writer E: at 0:1:0 with the medium, behind the pass-through emulation
-    // (the fake transport) or the WNASPI32.DLL double; loads that layer. The simulator in use.
-    mmcsim::ISimControl* AttachDrive(bool viaDouble, int medium);
-    // That writer as a device of its own, selected.
-    void OpenDevice(bool viaDouble, int medium);
-    // Calls OnCommand for every command the simulator receives.
-    void Watch(mmcsim::ISimControl* simulator);
+    // The writer E: at 0:1:0 holding the medium, alone behind the fake transport or the
+    // WNASPI32.DLL double, watched; with load, that layer loaded. The simulator in use.
+    mmcsim::ISimControl* AttachDrive(bool viaDouble, int medium, bool load = true,
+                                     const char* product = "DVDRW SIM-2000");
+    // That writer selected as a device of its own, or as the burner's.
+    void OpenDevice(bool viaDouble, int medium, const char* product = "DVDRW SIM-2000");
+    void Open(bool viaDouble, int medium);
     // Runs on the thread that sends the command, before the drive sees it.
     virtual void OnCommand(const uint8_t* cdb) { onCommand ? onCommand(cdb) : void(); }
-
-    FakeClock clock;
-    FakeSptiTransport spti;
-    std::unique_ptr<AspiDouble> aspi;
-    mmcsim::ISimControl* sim = nullptr;
-    std::unique_ptr<ku::TSCSIDevice> device;
-    std::function<void(const uint8_t* cdb)> onCommand;
-    // Where the library's threads start, learnt from the first WRITE no test thread sent.
-    static void* burnThreadStart;
-
-  private:
-    static void __cdecl Hook(void* self, int drive, const uint8_t* cdb);
-    mmcsim::ISimControl* watched_ = nullptr;
-    DWORD testThread_ = 0;
-};
-
-// A burner on one simulated writer, its done events collected; aborts at the n-th command of
-// a kind when asked.
-class BurnerTest : public BurnTest {
-  protected:
-    void TearDown() override;
-    // The drive behind the chosen layer, the burner selected on it.
-    void Open(bool viaDouble, int medium);
+    // The commands of one operation code the drive accepted (or all of them).
+    std::vector<mmcsim::CommandRecord> Commands(uint8_t opcode, bool acceptedOnly = true);
     // Writes an image into the scratch folder; its path.
     std::string Image(uint32_t sectors, uint32_t extraBytes = 0);
     // Burns and waits for the end: the error text of the one done event.
     std::string Burn(const std::string& path);
     // No thread of the burning library left, the lock free, no cache to poll.
     void ExpectCleanEnd();
-    // The commands of one operation code the drive accepted (or all of them).
-    std::vector<mmcsim::CommandRecord> Commands(uint8_t opcode, bool acceptedOnly = true);
-    void OnCommand(const uint8_t* cdb) override;
 
-    ScratchDir dir;
+    FakeClock clock;
+    FakeSptiTransport spti;
+    std::unique_ptr<AspiDouble> aspi;
+    mmcsim::ISimControl* sim = nullptr;
+    std::unique_ptr<ku::TSCSIDevice> device;
     std::unique_ptr<ku::TMCDBurner> burner;
-    std::vector<std::string> doneErrors;
+    std::function<void(const uint8_t* cdb)> onCommand;
+    ScratchDir dir;
     bool started = false; // what the last BurnISOImage answered
-    int abortOpcode = -1; // abort when the drive receives this command for the abortAt-th time
-    int abortAt = 0;
+    // Where the library's threads start, learnt from the first WRITE no test thread sent.
+    static void* burnThreadStart;
 
   private:
-    size_t DoneCount();
-    std::mutex lock_;
-    std::atomic<int> seen_{0};
+    static void __cdecl Hook(void* self, int drive, const uint8_t* cdb);
+    DWORD testThread_ = 0;
+    std::atomic<int> dones_{0};
+    std::string lastError_; // written before dones_ counts it
 };
 
 // Names a case of a table run through both layers: "Aspi" or "Spti" and the case's name.

@@ -1,5 +1,5 @@
 // One drive on the simulated writer: commands without a layer or device, faults as errors,
-// time-outs and hung requests, no buffer overruns, write parameters, readiness waits, speeds.
+// time-outs and hung requests, no buffer overruns, quirky drives, speeds.
 #include <cstring>
 
 #include "BurnTestSupport.h"
@@ -15,98 +15,40 @@ namespace {
 
 using Drive = kutest::BurnTest;
 
-// The parameters a burn does not use (test writes, the next layer of a DL disc, a CD that
-// stays open); the burns check the others on every medium.
-TEST_F(Drive, WriteParametersFollowTheDiscType) {
-    const struct {
-        int medium; uint8_t discType; bool testWrite, dlNext; uint8_t byte2, byte3, linkSize;
-    } cases[] = {
-        {mmcsim::CDR, dtCDR, false, false, 0x41, 0xC4, 0},
-        {mmcsim::CDRW, dtCDRW, true, false, 0x51, 0x04, 0},
-        {mmcsim::DVDRW, dtDVDRWSequential, true, false, 0x60, 0xC5, 16}, // BUFE set again
-        {mmcsim::DVDPlusRDL, dtDVDPlusRDL, false, true, 0x62, 0xC4, 0},
-        {mmcsim::DVDPlusRDL, dtDVDPlusRDL, false, false, 0x62, 0x04, 0},
-    };
+// What a burn does not meet: the link-size quirk of two drives and DVD-RAM, which takes no page.
+// The slow drive's own steps come before the readiness polls.
+TEST_F(Drive, QuirkyDrivesGetTheirWriteParametersAndWaits) {
     OpenDevice(false, mmcsim::CDR);
+    device->FinalizeDisc = device->LinkSizeValidQuirk = true;
+    ASSERT_TRUE(device->SetWriteParameters(false, false, dtCDR, false)) << device->LastError;
     uint8_t page[52];
-    for (const auto& c : cases) {
-        SCOPED_TRACE(int(c.discType));
-        spti.sim.SetMedium(0, c.medium);
-        ASSERT_TRUE(device->SetWriteParameters(c.testWrite, true, c.discType, c.dlNext))
-            << device->LastError;
-        ASSERT_TRUE(spti.sim.WriteParametersPage(0, page));
-        EXPECT_EQ(std::make_tuple(page[1], page[2], page[3], page[4], page[5], GetBE16(page + 14)),
-                  std::make_tuple(0x32, c.byte2, c.byte3, 8, c.linkSize, 150));
-        EXPECT_EQ(std::memcmp(device->WriteParameters, page, 16), 0);
-    }
-    device->FinalizeDisc = true; // a finalised CD, and the quirk's link size
-    device->LinkSizeValidQuirk = true;
-    ASSERT_TRUE(device->SetWriteParameters(false, false, dtCDR, false));
-    spti.sim.WriteParametersPage(0, page);
-    EXPECT_EQ(std::make_pair(page[2], page[3]), std::make_pair(uint8_t(0x21), uint8_t(0x04)));
-    int selects = spti.sim.CountCommands(0, 0x55);
+    ASSERT_TRUE(sim->WriteParametersPage(0, page));
+    EXPECT_EQ(std::make_tuple(page[2], page[3], page[5], GetBE16(page + 14)),
+              std::make_tuple(0x21, 0x04, 0, 150));
+    const int selects = sim->CountCommands(0, 0x55);
     EXPECT_TRUE(device->SetWriteParameters(false, true, dtDVDRAM, false));
-    EXPECT_EQ(spti.sim.CountCommands(0, 0x55), selects); // nothing is sent for DVD-RAM
-}
+    EXPECT_EQ(sim->CountCommands(0, 0x55), selects);
 
-TEST_F(Drive, WaitUntilReadyWaitsOnTheVirtualClockAndGivesUpInTime) {
-    const struct {
-        const char* product; int busyCommands, timeOut; bool ready; DWORD first, least, most;
-    } cases[] = {
-        {"DVD-RW  DVR-104 ", 2, 30000, true, 1500, 1500, 29999}, // the slow drive's steps
-        {"DVDRW SIM-2000", 4, 30000, true, 1000, 4000, 29999},
-        {"DVDRW SIM-2000", 1000000, 10000, false, 1000, 10000, 11000},
-    };
+    OpenDevice(false, mmcsim::DVDRW, "DVD-RW  DVR-104 ");
+    sim->SetBusyAfterLongOps(0, 2);
     std::vector<uint8_t> data(2048, 0x5A);
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.busyCommands);
-        ResetLayer();
-        spti.sim.Reset();
-        spti.sim.AddDrive(kutest::MakeModel(0, 1, 'E', c.product));
-        spti.sim.SetMedium(0, mmcsim::DVDRW);
-        device = std::make_unique<TSCSIDevice>();
-        ASSERT_TRUE(device->InitializeASPI(true, ""));
-        device->SelectDevice(device->DeviceList.at(0));
-        spti.sim.SetBusyAfterLongOps(0, c.busyCommands);
-        ASSERT_TRUE(device->Write10(0, 1, 0x50, 2048, data.data()));
-        ASSERT_TRUE(device->SyncCache(0, true));
-        clock.sleeps.clear();
-        EXPECT_EQ(device->WaitUntilReady(c.timeOut, 1000), c.ready);
-        ASSERT_FALSE(clock.sleeps.empty());
-        EXPECT_EQ(clock.sleeps[0], c.first);
-        EXPECT_GE(clock.Slept(), c.least);
-        EXPECT_LE(clock.Slept(), c.most);
-        if (c.first == 1000)
-            EXPECT_EQ(clock.SleepsOf(1000), static_cast<int>(clock.sleeps.size()));
-    }
-    // DVD-RAM polls with REQUEST SENSE; a drive neither ready nor busy ends it at the time-out.
-    ResetLayer();
-    OpenDevice(false, mmcsim::NoMedium);
-    CurrentDiscType = dtDVDRAM;
-    int before = spti.sim.CountCommands(0, 0x03);
-    EXPECT_FALSE(device->WaitUntilReady(20000, 500));
-    int polls = spti.sim.CountCommands(0, 0x03) - before;
-    EXPECT_GE(polls, 2);
-    EXPECT_LE(polls, 41);
-    EXPECT_GE(clock.sleeps.size(), static_cast<size_t>(polls - 1));
-    EXPECT_GE(clock.Slept(), 20000u);
+    ASSERT_TRUE(device->Write10(0, 1, 0x50, 2048, data.data()) && device->SyncCache(0, true));
+    clock.sleeps.clear();
+    EXPECT_TRUE(device->WaitUntilReady(30000, 1000));
+    EXPECT_EQ(clock.sleeps.empty() ? 0u : clock.sleeps[0], 1500u);
 }
 
 // The burn window lists the speeds; the speed chosen there is read back from its text.
 TEST(Speeds, AreReadBackFromTheirTexts) {
     const struct { const char* text; uint8_t discType; int kbps; } texts[] = {
-        {"Max", dtCDR, 0}, {"", dtDVDPlusR, 0}, {"fast", dtCDR, 0},
-        {"24X (4,234 KB/s)", dtCDRW, 4248}, {"4X (706 KB/s)", dtUnknown, 708},
-        {"16.0X (22,160 KB/s)", dtDVDPlusR, 22160}, {"2.4X (3,324 KB/s)", dtDVDPlusRW, 3324},
+        {"Max", dtCDR, 0}, {"fast", dtCDR, 0}, {"24X (4,234 KB/s)", dtCDRW, 4248},
         {"15.5X (21,468 KB/s)", dtDVDR, 21468},
     };
     for (const auto& t : texts)
         EXPECT_EQ(SpeedTextToKBps(t.text, t.discType), t.kbps) << t.text;
 }
 
-using ExecuteSrb = kutest::BurnTest;
-
-TEST_F(ExecuteSrb, WithoutLayerOrDeviceNothingPassesForSuccess) {
+TEST_F(Drive, WithoutLayerOrDeviceNothingPassesForSuccess) {
     TSCSIDevice device;
     SRB_ExecSCSICmd srb{};
     srb.SRB_Status = SS_PENDING;
@@ -114,82 +56,65 @@ TEST_F(ExecuteSrb, WithoutLayerOrDeviceNothingPassesForSuccess) {
     EXPECT_EQ(srb.SRB_Status, SS_NO_ADAPTERS);
     EXPECT_EQ(device.LastError, SNoASPILayer);
     uint8_t block[2048] = {};
-    EXPECT_FALSE(device.Write10(0, 1, 0x10, sizeof(block), block));
-    EXPECT_FALSE(device.TestUnitReady(0));
+    EXPECT_FALSE(device.Write10(0, 1, 0x10, sizeof(block), block) || device.TestUnitReady(0));
     AttachDrive(false, mmcsim::CDR);
     EXPECT_FALSE(device.TestUnitReady(0)); // no device selected yet
     EXPECT_EQ(device.LastError, SNoDeviceSelected);
 }
 
-TEST_F(ExecuteSrb, DriveAndTransportFaultsBecomeErrorsThatSayWhetherToRetry) {
-    // opcode 0x2A: a WRITE fails, else TEST UNIT READY
-    const struct {
-        bool viaDouble; int fault, opcode; const char* error; bool retryable, busy;
-    } cases[] = {
-        {false, mmcsim::FaultTransport, 0x2A, "SELECTION TIMEOUT", false, false},
-        {false, mmcsim::FaultHang, 0x00, "COMMAND TIMEOUT", false, false},
-        {true, mmcsim::FaultHang, 0x00, "COMMAND TIMEOUT", false, false},
-        {false, mmcsim::FaultBusy, 0x00, "TARGET BUSY", true, true},
-        {false, mmcsim::FaultMediumError, 0x2A, "MEDIUM ERROR (WRITE ERROR)", false, false},
-        {false, mmcsim::FaultNotReady, 0x00,
-         "NOT READY (LOGICAL UNIT IS IN PROCESS OF BECOMING READY)", true, false},
-        {false, 0, 0x00, "NOT READY (MEDIUM NOT PRESENT - TRAY CLOSED)", false, false},
+// A failed WRITE (opcode 2Ah) or TEST UNIT READY; hangs, busy drives and medium errors are
+// the troubled burns' through both layers.
+TEST_F(Drive, DriveAndTransportFaultsBecomeErrorsThatSayWhetherToRetry) {
+    const struct { int fault, opcode; const char* error; bool retryable; } cases[] = {
+        {mmcsim::FaultTransport, 0x2A, "SELECTION TIMEOUT", false},
+        {mmcsim::FaultNotReady, 0, "NOT READY (LOGICAL UNIT IS IN PROCESS OF BECOMING READY)", true},
+        {0, 0, "NOT READY (MEDIUM NOT PRESENT - TRAY CLOSED)", false},
     };
     uint8_t block[2048] = {};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.error);
-        ResetLayer();
-        OpenDevice(c.viaDouble, c.fault ? mmcsim::CDR : mmcsim::NoMedium);
-        ASSERT_FALSE(HasFatalFailure());
+        OpenDevice(false, c.fault ? mmcsim::CDR : mmcsim::NoMedium);
         if (c.fault)
             sim->InjectFault(0, c.fault, 1, c.opcode, 0);
         EXPECT_FALSE(c.opcode == 0x2A ? device->Write10(0, 1, 0x50, sizeof(block), block)
                                       : device->TestUnitReady(0));
         EXPECT_EQ(std::make_tuple(device->LastError, device->LastCommandRetryable(),
-                                  device->TargetBusy),
-                  std::make_tuple(std::string(c.error), c.retryable, c.busy));
-        EXPECT_EQ(c.viaDouble ? aspi->Control()->PendingRequests() : spti.OpenHandles(), 0);
-        if (c.fault) { // the next command finds the drive well again
-            EXPECT_TRUE(device->TestUnitReady(0));
-            EXPECT_EQ(device->LastError + (device->TargetBusy ? "busy" : ""), "");
-        }
+                                  device->TargetBusy, spti.handles.size()),
+                  std::make_tuple(std::string(c.error), c.retryable, false, size_t(0)));
     }
 }
 
-TEST_F(ExecuteSrb, TimeOutsAreAtLeastTenSecondsAndAHungRequestIsAbortedOrParked) {
+TEST_F(Drive, TimeOutsAreAtLeastTenSecondsAndAHungRequestIsAbortedOrParked) {
     OpenDevice(true, mmcsim::CDR);
     sim->InjectFault(0, mmcsim::FaultHang, 2, 0x00, 0);
     EXPECT_FALSE(device->TestUnitReady(0));
     EXPECT_FALSE(device->TestUnitReady(10001));
-    ASSERT_GE(clock.waits.size(), 3u);
-    EXPECT_EQ(clock.waits[0], 10000u);
-    EXPECT_EQ(clock.waits[2], 10001u); // after the abort's own grace wait
-    EXPECT_EQ(sim->PendingRequests(), 0) << "the request was not aborted";
-    EXPECT_EQ(ParkedEventCount(), 0u);
+    ASSERT_GE(clock.waits.size(), 3u); // the abort's own grace wait between
+    EXPECT_EQ(std::make_tuple(clock.waits[0], clock.waits[2], sim->PendingRequests(),
+                              ParkedEventCount()), std::make_tuple(10000u, 10001u, 0, 0u));
     // The layer will not let go of the request: its event is kept, not closed under it.
     sim->InjectFault(0, mmcsim::FaultHang, 1, 0x00, 1);
     EXPECT_FALSE(device->TestUnitReady(0));
-    EXPECT_EQ(sim->PendingRequests(), 1);
-    EXPECT_EQ(ParkedEventCount(), 1u);
+    EXPECT_EQ(std::make_pair(sim->PendingRequests(), ParkedEventCount()), std::make_pair(1, 1u));
     UnloadASPI();
     EXPECT_EQ(ParkedEventCount(), 0u);
 }
 
-TEST_F(ExecuteSrb, ShortAnswersLeaveZerosAndOverlongLengthsStayInsideTheBuffers) {
+TEST_F(Drive, ShortAnswersLeaveZerosAndOverlongLengthsStayInsideTheBuffers) {
     OpenDevice(false, mmcsim::DVDPlusR);
     uint8_t answer[56];
     std::memset(answer, 0xCC, sizeof(answer));
-    spti.sim.InjectFault(0, mmcsim::FaultShortAnswer, 1, 0x51, 4);
+    sim->InjectFault(0, mmcsim::FaultShortAnswer, 1, 0x51, 4);
     EXPECT_TRUE(device->ReadDiscInformation(answer, sizeof(answer)));
     EXPECT_EQ(std::vector<uint8_t>(answer + 4, answer + 56), std::vector<uint8_t>(52, 0))
         << "old bytes kept";
     // Mode pages whose lengths claim 255 bytes are copied only as far as the answer goes.
-    spti.sim.InjectFault(0, mmcsim::FaultOverlong, 4, 0x5A, 0);
+    sim->InjectFault(0, mmcsim::FaultOverlong, 4, 0x5A, 0);
     EXPECT_TRUE(device->ReadCapabilities());
     EXPECT_EQ(std::make_pair(device->CapabilitiesPage[0], device->CapabilitiesPage[1]),
               std::make_pair(uint8_t(0x2A), uint8_t(0xFF)));
     EXPECT_TRUE(device->SetWriteParameters(false, true, dtCDR, false));
-    spti.sim.InjectFault(0, mmcsim::FaultOverlong, 2, 0x46, 0);
+    sim->InjectFault(0, mmcsim::FaultOverlong, 2, 0x46, 0);
     EXPECT_EQ(device->GetDiscType(), dtDVDPlusR);
 }
 

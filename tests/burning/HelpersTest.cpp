@@ -1,5 +1,5 @@
-// The library's small parts: sense texts, the image stream past 4 GiB and without a file, the
-// cache size and the archive bits.
+// The library's small parts: sense texts, the image stream past 4 GiB, the cache size and the
+// archive bits.
 #include <gtest/gtest.h>
 
 #include "burning/mbCDBC.h"
@@ -12,16 +12,9 @@ using namespace ku;
 
 TEST(SenseText, NamesTheSenseKeyAndTheAdditionalSense) {
     const struct { uint8_t responseCode, key, asc, ascq, extra; const char* text; } cases[] = {
-        {0x70, 5, 0x24, 0x00, 10, "ILLEGAL REQUEST (INVALID FIELD IN CDB)"},
-        {0x70, 2, 0x04, 0x08, 10, "NOT READY (LOGICAL UNIT NOT READY, LONG WRITE IN PROGRESS)"},
-        {0x70, 5, 0x99, 0x01, 10, "ILLEGAL REQUEST (153,1)"},
+        {0x70, 5, 0x99, 0x01, 10, "ILLEGAL REQUEST (153,1)"}, {0x70, 0x80, 0, 0, 0, "FILEMARK"},
         {0x70, 5, 0x24, 0x00, 0, "ILLEGAL REQUEST"}, // no additional sense length
-        {0x70, 0x80, 0, 0, 0, "FILEMARK"},
-        {0x70, 0x00, 0, 0, 0, "NO ADDITIONAL SENSE INFORMATION"},
-        {0x70, 9, 0, 0, 0, "CHECK CONDITION"},
-        {0x71, 3, 0, 0, 0, "MEDIUM ERROR"}, // deferred
-        {0x72, 3, 0, 0, 0, "UNKNOWN"},      // descriptor format
-        {0x00, 3, 0, 0, 0, ""},
+        {0x72, 3, 0, 0, 0, "UNKNOWN"},               // descriptor format
     };
     for (const auto& c : cases) {
         TSCSIDevice device;
@@ -38,7 +31,7 @@ TEST(SenseText, NamesTheSenseKeyAndTheAdditionalSense) {
     }
 }
 
-TEST(FileStreamEx, KeepsPositionsPastFourGigabytesAndSurvivesAMissingFile) {
+TEST(FileStreamEx, KeepsPositionsPastFourGigabytes) {
     kutest::ScratchDir dir;
     const int64_t big = (5ll << 30) + 3;
     {
@@ -53,10 +46,6 @@ TEST(FileStreamEx, KeepsPositionsPastFourGigabytesAndSurvivesAMissingFile) {
     EXPECT_EQ(file.Seek(big - 3, soBeginning), big - 3);
     EXPECT_EQ(file.Read(back, 8), 3);
     EXPECT_STREQ(back, "KU");
-    EXPECT_EQ(file.Write("x", 1), 0) << "opened for reading only";
-    TFileStreamEx missing(dir.File("missing.bin"), fmOpenRead | fmShareDenyNone);
-    EXPECT_EQ(missing.Read(back, 1), 0);
-    EXPECT_EQ(missing.Size(), -1);
 }
 
 TEST(BurnerHelpers, CacheSizeAndArchiveBits) {

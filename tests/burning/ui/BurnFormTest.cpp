@@ -1,10 +1,8 @@
-// The burn window on simulated drives: drives and speeds listed, a burn, an abort, closing during
+// The burn window on simulated drives: drive and speed chosen, a burn, an abort, closing during
 // a burn and erases, with the controls a user may use at each moment.
 #include <gtest/gtest.h>
 
 #include <windows.h>
-
-#include <commctrl.h>
 
 #include "../BurnTestSupport.h"
 #include "BurnFormIds.h"
@@ -23,16 +21,13 @@ constexpr uint32_t ImageSectors = 2000;
 
 class BurnWindow : public kutest::BurnTest {
   protected:
-    void SetUp() override {
+    void SetUp() override { // the writer E: and a reader F:, the image beside the program
         BurnTest::SetUp();
-        sim = &spti.sim;
-        spti.sim.AddDrive(kutest::MakeModel(0, 1, 'E', "DVDRW SIM-2000"));
+        AttachDrive(false, mmcsim::NoMedium, false);
         mmcsim::DriveModel reader = kutest::MakeModel(0, 2, 'F', "CDROM SIM-52", false);
         reader.readOnly = true;
-        spti.sim.AddDrive(reader);
-        image = ProgramDir() + "DIDuvu.zir";
+        sim->AddDrive(reader);
         ASSERT_TRUE(mmcsim::MakeIsoImage(image, ImageSectors));
-        Watch(sim);
     }
     void TearDown() override {
         release = true;
@@ -60,14 +55,10 @@ class BurnWindow : public kutest::BurnTest {
     std::vector<std::string> Offered(int combo) {
         return kutest::ItemTexts(Item(combo), CB_GETCOUNT, CB_GETLBTEXT);
     }
-    int BarPosition(int id) { return static_cast<int>(SendMessageA(Item(id), PBM_GETPOS, 0, 0)); }
     // Waits for a status that starts so; the whole status then.
     std::string StatusAfter(const std::string& start) {
         uitest::PumpUntil([&] { return form->Status().rfind(start, 0) == 0; }, 6000);
         return form->Status();
-    }
-    std::pair<int, int> TrayAndCloses() {
-        return {spti.sim.State(0, mmcsim::StateTrayOpen), spti.sim.CountCommands(0, 0x5B)};
     }
     // Only Abort is offered while a burn or an erase runs.
     void ExpectWorking(bool working) {
@@ -84,16 +75,17 @@ class BurnWindow : public kutest::BurnTest {
         kutest::WaitFor([this] { return release || AbortFlag; }, 20000);
         held = false;
     }
-    void BurnHeldAtWrite(int n) {
+    // Clicks Burn; true once the write thread is held before its n-th WRITE.
+    bool BurnHeldAtWrite(int n) {
         writes = 0;
         holdAt = n;
         release = false;
         Command(IDC_BURN_BBURNISO, BN_CLICKED);
+        return kutest::WaitFor([&] { return held.load(); });
     }
-    bool Held() { return kutest::WaitFor([&] { return held.load(); }); }
 
     std::unique_ptr<TBurnForm> form;
-    std::string image;
+    const std::string image = ProgramDir() + "DIDuvu.zir";
     kutest::RecordingDialogs dialogs;
     std::atomic<int> writes{0};
     int holdAt = 0;
@@ -101,14 +93,8 @@ class BurnWindow : public kutest::BurnTest {
 };
 
 TEST_F(BurnWindow, ListsTheDrivesAndSpeedsAndBurnsTheImage) {
-    spti.sim.SetMedium(0, mmcsim::DVDPlusR);
+    sim->SetMedium(0, mmcsim::DVDPlusR);
     Open();
-    EXPECT_EQ(Text(IDC_BURN_EDITFILENAME), image);
-    EXPECT_EQ(WindowText(form->Handle()), "Burn the System Recovery CD->DIDuvu.zir");
-    EXPECT_EQ(
-        Offered(IDC_BURN_CBDRIVES),
-        (std::vector<std::string>{kutest::kWriterLine, "0:2:0,F: KELVSIM CDROM SIM-52    1.00"}));
-    EXPECT_EQ(form->Status(), ">>> Select Drive");
     EXPECT_FALSE(Enabled(IDC_BURN_BBURNISO) || Enabled(IDC_BURN_BQERASE) ||
                  Enabled(IDC_BURN_BABORT));
     Choose(IDC_BURN_CBDRIVES, 1); // a reader
@@ -121,105 +107,74 @@ TEST_F(BurnWindow, ListsTheDrivesAndSpeedsAndBurnsTheImage) {
 
     SendMessageA(Item(IDC_BURN_CBSPEED), CB_SHOWDROPDOWN, TRUE, 0);
     SendMessageA(Item(IDC_BURN_CBSPEED), CB_SHOWDROPDOWN, FALSE, 0);
-    const std::vector<std::string> speeds = Offered(IDC_BURN_CBSPEED);
-    ASSERT_EQ(speeds.size(), 7u);
-    EXPECT_EQ(speeds[0] + "|" + speeds[3], "Max|8.0X (11,080 KB/s)");
-    Choose(IDC_BURN_CBSPEED, 3);
-    EXPECT_TRUE(uitest::SaveScreenshot(form->Handle(), "BurnForm"));
+    ASSERT_EQ(Offered(IDC_BURN_CBSPEED).size(), 7u);
+    Choose(IDC_BURN_CBSPEED, 3); // 8.0X
 
-    // Held at its fifth block: the window shows the progress and offers only Abort.
+    // Held at its fifth block: the window offers only Abort.
     bool askedFor8X = false;
     onCommand = [&](const uint8_t* cdb) {
         askedFor8X |= cdb[0] == 0xBB && cdb[4] * 256 + cdb[5] == 8 * 1385;
     };
-    BurnHeldAtWrite(5);
-    EXPECT_EQ(form->Status(),
-              std::string(">>> STARTING BURN .ISO IMAGE ON ") + kutest::kWriterLine);
-    ExpectWorking(true);
-    EXPECT_TRUE(form->TimerRunning());
-    ASSERT_TRUE(Held());
+    ASSERT_TRUE(BurnHeldAtWrite(5));
     uitest::PumpMessages(700); // the held thread holds the drive: nothing may ask it now
-    EXPECT_EQ(Text(IDC_BURN_LSIZE), "0.25/3.91 MB");
-    EXPECT_EQ(BarPosition(IDC_BURN_PCD), 128);
-    EXPECT_GT(BarPosition(IDC_BURN_PBUF), 0);
     ExpectWorking(true);
     release = true;
 
     ASSERT_EQ(StatusAfter(">>> WRITE/BURNCD PROCESS DONE"), ">>> WRITE/BURNCD PROCESS DONE");
     ExpectWorking(false);
-    EXPECT_FALSE(form->TimerRunning());
-    EXPECT_EQ(BarPosition(IDC_BURN_PCD), 0);
-    EXPECT_EQ(spti.sim.State(0, mmcsim::StateHighestWritten), int(ImageSectors));
-    EXPECT_EQ(TrayAndCloses().first, 1) << "ejected after the burn";
+    EXPECT_EQ(std::make_pair(sim->State(0, mmcsim::StateHighestWritten),
+                             sim->State(0, mmcsim::StateTrayOpen)),
+              std::make_pair(int(ImageSectors), 1)) << "burnt and ejected";
     EXPECT_TRUE(askedFor8X) << "the drive was asked for 8.0X";
 }
 
 TEST_F(BurnWindow, AbortsAndClosesWhileBurning) {
-    spti.sim.SetMedium(0, mmcsim::DVDPlusRW);
+    sim->SetMedium(0, mmcsim::DVDPlusRW);
     Open();
     Choose(IDC_BURN_CBDRIVES, 0);
-    BurnHeldAtWrite(3);
-    ASSERT_TRUE(Held());
+    ASSERT_TRUE(BurnHeldAtWrite(3));
     Command(IDC_BURN_BABORT, BN_CLICKED);
     EXPECT_FALSE(Enabled(IDC_BURN_BABORT));
     EXPECT_EQ(StatusAfter(">>> WRITE/BURNCD PROCESS DONE WITH ERROR"),
               ">>> WRITE/BURNCD PROCESS DONE WITH ERROR OPERATION ABORTED BY USER");
     ExpectWorking(false);
-    EXPECT_EQ(TrayAndCloses(), std::make_pair(0, 0)) << "no eject nor close after a failure";
+    EXPECT_EQ(std::make_pair(sim->State(0, mmcsim::StateTrayOpen), sim->CountCommands(0, 0x5B)),
+              std::make_pair(0, 0)) << "no eject nor close after a failure";
 
     // Closing the window while it burns stops the burn and waits for it.
-    BurnHeldAtWrite(3);
-    ASSERT_TRUE(Held());
+    ASSERT_TRUE(BurnHeldAtWrite(3));
     HWND window = form->Handle();
     SendMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(form->mcdb, nullptr);
     EXPECT_EQ(kutest::ThreadsStartingAt(burnThreadStart), 0);
-    EXPECT_EQ(spti.sim.CountCommands(0, 0x5B), 0);
+    EXPECT_EQ(sim->CountCommands(0, 0x5B), 0);
 }
 
 TEST_F(BurnWindow, ErasesARewritableDiscAfterAsking) {
-    spti.sim.SetMedium(0, mmcsim::CDRW);
-    spti.sim.SetDiscState(0, 1, false, false);
-    spti.sim.SetBusyAfterLongOps(0, 6);
+    sim->SetMedium(0, mmcsim::CDRW);
+    sim->SetDiscState(0, 1, false, false);
+    sim->SetBusyAfterLongOps(0, 6);
     Open();
     Choose(IDC_BURN_CBDRIVES, 0);
 
     dialogs.answers = {IDNO};
     Command(IDC_BURN_BQERASE, BN_CLICKED);
-    const std::vector<MessageBoxCall> boxes = dialogs.Calls();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(std::make_tuple(boxes[0].caption, boxes[0].text, boxes[0].type),
-              std::make_tuple(std::string("Want to Quick Erase the Disc ?"),
-                              std::string("All Data on the CD will be lost"),
-                              UINT(MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2)));
-    EXPECT_EQ(spti.sim.CountCommands(0, 0xA1), 0);
+    ASSERT_EQ(dialogs.Calls().size(), 1u); // No is the default answer
+    EXPECT_EQ(dialogs.Calls()[0].type, UINT(MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2));
+    EXPECT_EQ(sim->CountCommands(0, 0xA1), 0);
     ExpectWorking(false);
 
-    // Yes: held while the erase thread waits, the bar shows its progress.
     dialogs.answers = {IDYES};
-    std::atomic<bool> waiting{false}, go{false};
-    clock.onSleep = [&](DWORD ms) {
-        if (ms == 5000 && form->mcdb->Erasing && !go) {
-            waiting = true;
-            kutest::WaitFor([&] { return go.load(); }, 20000);
-        }
-    };
     Command(IDC_BURN_BQERASE, BN_CLICKED);
     ExpectWorking(true);
-    ASSERT_TRUE(kutest::WaitFor([&] { return waiting.load(); }));
-    uitest::PumpMessages(700);
-    EXPECT_GT(BarPosition(IDC_BURN_PCD), 0);
-    EXPECT_LT(BarPosition(IDC_BURN_PCD), 100);
-    go = true;
     ASSERT_EQ(StatusAfter(">>> ERASE PROCESS DONE"), ">>> ERASE PROCESS DONE");
     ExpectWorking(false);
-    EXPECT_EQ(spti.sim.State(0, mmcsim::StateSessions), 0);
-    EXPECT_EQ(TrayAndCloses().first, 1);
+    EXPECT_EQ(std::make_pair(sim->State(0, mmcsim::StateSessions),
+                             sim->State(0, mmcsim::StateTrayOpen)), std::make_pair(0, 1));
 
     // An erase that cannot start gives the buttons back.
-    clock.onSleep = nullptr;
-    spti.sim.SetMedium(0, mmcsim::CDR);
+    sim->SetMedium(0, mmcsim::CDR);
     form->mcdb->LoadUnloadMedium(false);
     dialogs.answers = {IDNO};
     Command(IDC_BURN_BQERASE, BN_CLICKED);
@@ -227,18 +182,8 @@ TEST_F(BurnWindow, ErasesARewritableDiscAfterAsking) {
     ExpectWorking(false);
 }
 
-TEST_F(BurnWindow, ReportsAMissingImageAndAMissingLayer) {
-    DeleteFileA(image.c_str());
-    Open();
-    EXPECT_EQ(Text(IDC_BURN_EDITFILENAME), "");
-    Choose(IDC_BURN_CBDRIVES, 0);
-    Command(IDC_BURN_BBURNISO, BN_CLICKED);
-    EXPECT_EQ(form->Status(), std::string(">>> Not found DIDuvu.zir") + kutest::kWriterLine);
-    ExpectWorking(false);
-    form.reset();
-
-    ResetLayer();
-    spti.sim.Reset(); // no drive anywhere, and no ASPI manager
+TEST_F(BurnWindow, ReportsAMissingLayer) {
+    sim->Reset(); // no drive anywhere, and no ASPI manager
     Open();
     ASSERT_EQ(dialogs.Calls().size(), 1u);
     EXPECT_EQ(dialogs.Calls()[0].text, "Error initializing ASPI Layer");
