@@ -1,12 +1,14 @@
 // Force mode in the real KU.exe, as a user meets it: started with a program's folder (as the
 // Explorer "Uninstall" entry starts it), the force wizard opens on that folder; clicked through
 // twice, it removes first the running server program (service, Run entry, process), then the
-// folder with its registry keys. The registry and the drive are compared before and after;
-// the look-alike program beside it stays whole. The Force Uninstall button opens the same
-// wizard, and a program file named on the command line goes into its program list.
+// folder with its registry keys and its Uninstall entry, which the list then no longer shows.
+// The registry and the drive are compared before and after; the look-alike program beside it
+// stays whole. A program file on the command line and the Force Uninstall button open the same
+// wizard.
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <functional>
@@ -24,51 +26,31 @@
 namespace {
 
 const char* const kSettings = "Software\\Kelvane Uninstaller";
-const char* const kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const std::string kVersion = "Software\\Microsoft\\Windows\\CurrentVersion\\";
+const std::string kRun = kVersion + "Run";
 
-std::string Text(HWND window) {
-    char text[1024] = {};
-    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                        SMTO_ABORTIFHUNG, 2000, nullptr);
-    return text;
-}
-
-struct Search {
-    DWORD processId;
-    std::function<bool(HWND)> wanted;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK Visit(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<Search*>(data);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != search->processId || !IsWindowVisible(window) || !search->wanted(window))
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
-HWND TopWindowOf(DWORD processId, std::function<bool(HWND)> wanted) {
-    Search search{processId, std::move(wanted)};
-    EnumWindows(Visit, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
 }
 
 // The user at KU.exe: answers its message boxes and clicks through the force wizard.
 class KuUser {
-  public:
-    explicit KuUser(const std::string& argument) : process_(kutest::StartKu(argument, &id_)) {}
+public:
+    explicit KuUser(const std::string& argument) {
+        kutest::RawSetDword(HKEY_CURRENT_USER, kSettings, "CheckUpdate", 0, KEY_WOW64_64KEY);
+        process_.reset(kutest::StartKu(argument, &id_));
+    }
     ~KuUser() {
         if (const HWND main = kutest::WindowsOf(id_).main)
             PostMessageA(main, WM_CLOSE, 0, 0);
         kutest::WaitForExit(process_.get(), 20000);
     }
-    HWND Wizard() const {
-        return TopWindowOf(id_,
-                           [](HWND w) { return Text(w).rfind("Force Uninstall Wizard", 0) == 0; });
-    }
+    HWND Wizard() const { return kutest::WaitForWindowWith(id_, IDC_STEP_STEPBITBTN, 0); }
     HWND Item(int id) const { return GetDlgItem(Wizard(), id); }
+    bool Shows(int id) const { return IsWindowVisible(Item(id)) != FALSE; }
+    int Rows() const {
+        return ListView_GetItemCount(GetDlgItem(kutest::WindowsOf(id_).main, IDC_MAIN_LIST));
+    }
     // A user's click, a moment after the page showed.
     void Click(HWND button) const {
         Sleep(300);
@@ -80,7 +62,7 @@ class KuUser {
         return kutest::WaitFor(
             [&] {
                 if (const HWND box = MessageBox()) {
-                    const std::string text = Text(GetDlgItem(box, 0xFFFF));
+                    const std::string text = kutest::TextOf(GetDlgItem(box, 0xFFFF));
                     if (questions.empty() || questions.back() != text)
                         questions.push_back(text);
                     const int answer = !GetDlgItem(box, IDYES)                          ? IDOK
@@ -94,10 +76,10 @@ class KuUser {
             },
             ms);
     }
-    bool Shows(int id) const { return IsWindowVisible(Item(id)) != FALSE; }
-    // From the Force page to the closed wizard.
+    // From the Force page to the closed wizard and the list as it shows afterwards.
     void Uninstall() {
         ASSERT_TRUE(Until([&] { return Shows(IDC_STEP_TXTPATH); }, 30000)) << "no force wizard";
+        const int rows = Rows();
         Click(Item(IDC_STEP_STEPBITBTN));
         ASSERT_TRUE(
             Until([&] { return Shows(IDC_STEP_REGLISTVIEW) || Shows(IDC_STEP_REGTREEVIEW); }));
@@ -113,32 +95,36 @@ class KuUser {
         }));
         ASSERT_TRUE(Until([&] {
             return !MessageBox() && IsWindowEnabled(Item(IDC_STEP_STEPBITBTN)) &&
-                   Text(Item(IDC_STEP_ABFINISH)) == "Congratulations!";
+                   kutest::TextOf(Item(IDC_STEP_ABFINISH)) == "Congratulations!";
         }));
         Click(Item(IDC_STEP_STEPBITBTN));
         ASSERT_TRUE(Until([&] { return !Wizard(); }));
+        kutest::WaitFor([&] { return Rows() != rows; }, 5000);
+        rowsLost += rows - Rows();
     }
     bool Asked(const std::string& part) const {
         return std::any_of(questions.begin(), questions.end(),
-                           [&](const std::string& q) { return q.find(part) != std::string::npos; });
+                           [&](const std::string& q) { return Contains(q, part); });
     }
     HWND MessageBox() const {
-        return TopWindowOf(id_, [](HWND w) {
-            return GetDlgItem(w, IDOK) || GetDlgItem(w, IDYES) || GetDlgItem(w, IDNO);
-        });
+        for (int button : {IDOK, IDYES})
+            if (const HWND box = kutest::WaitForWindowWith(id_, button, 0))
+                return box;
+        return nullptr;
     }
-    DWORD Id() const { return id_; }
-    std::vector<std::string> questions;
-
-  private:
     DWORD id_ = 0;
+    std::vector<std::string> questions;
+    int rowsLost = 0;
+
+private:
     ku::UniqueHandle process_;
 };
 
-// A program with a service, a Run entry and a running process, and its look-alike.
+// A program with a service, a Run entry, a running process and an Uninstall entry (in the view
+// the list shows first), and its look-alike.
 struct Program {
     std::string tag = std::to_string(GetCurrentProcessId());
-    std::string name = "Ku Force Demo " + tag;
+    std::string name = "Ku Force Demo " + tag, entry = kVersion + "Uninstall\\" + name;
     std::string folder = wizardtest::ProgramFiles32() + "\\" + name, canary = folder + "Bar";
     std::string service = "KuForceDemo" + tag, run = "KuForceDemo" + tag;
     std::unique_ptr<kutest::RealService> services[2];
@@ -165,12 +151,16 @@ struct Program {
                                  "SOFTWARE\\" + name + suffixes[i] + "\\Settings", "Home",
                                  folders[i]);
         }
+        for (const auto& [value, text] : {std::pair<const char*, std::string>{"DisplayName", name},
+                                          {"UninstallString", folder + "\\uninst.exe"}})
+            kutest::RawSetString(HKEY_LOCAL_MACHINE, entry, value, text, KEY_WOW64_64KEY);
     }
     ~Program() {
         for (const char* suffix : {"", "Bar"}) {
             kutest::RawDeleteValue(HKEY_CURRENT_USER, kRun, run + suffix);
             kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\" + name + suffix);
         }
+        kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, entry, KEY_WOW64_64KEY);
         processes[0].reset();
         processes[1].reset();
         wizardtest::RemoveTree(folder);
@@ -178,29 +168,20 @@ struct Program {
     }
 };
 
-bool EndsWith(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() &&
-           text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
 } // namespace
 
 TEST(ForceFromKu, FolderArgumentRemovesTheServerProgramThenTheFolder) {
-    kutest::RawSetDword(HKEY_CURRENT_USER, kSettings, "CheckUpdate", 0, KEY_WOW64_64KEY);
     Program program;
     ASSERT_TRUE(program.services[0]->Created() && program.services[1]->Created());
     const kutest::RegistrySnapshot registryBefore = kutest::TakeRegistrySnapshot();
     const kutest::DriveSnapshot driveBefore = kutest::TakeDriveSnapshot();
-
+    int rowsLost = 0;
     {
         KuUser user("\"" + program.folder + "\"");
         user.Uninstall();
         EXPECT_TRUE(user.Asked("The server program has been deleted."));
         EXPECT_FALSE(user.Asked("Are you sure to delete this directory"));
+        rowsLost += user.rowsLost;
     }
     EXPECT_FALSE(program.processes[0]->Running());
     EXPECT_TRUE(program.processes[1]->Running());
@@ -212,27 +193,23 @@ TEST(ForceFromKu, FolderArgumentRemovesTheServerProgramThenTheFolder) {
         EXPECT_EQ(user.questions.front(),
                   "The scanned items/entries will be removed permanently and cannot be recovered.\r"
                   "Are you sure you want to continue?");
-        EXPECT_EQ(std::count_if(user.questions.begin(), user.questions.end(),
-                                [](const std::string& q) {
-                                    return q.rfind("Would you like to backup the registry?", 0) ==
-                                           0;
-                                }),
-                  kutest::RunningUnderWow64() ? 0 : 1); // only 32-bit Windows offers it
+        EXPECT_EQ(user.Asked("Would you like to backup the registry?"),
+                  !kutest::RunningUnderWow64()); // only 32-bit Windows offers it
+        rowsLost += user.rowsLost;
     }
+    EXPECT_EQ(rowsLost, 1) << "the list is refreshed once the program's entry is gone";
 
+    // Its service, keys and Run value go (the look-alike's Run value is checked below).
     const std::vector<std::string> removed =
         kutest::Names(kutest::Compare(registryBefore, kutest::TakeRegistrySnapshot()).removed);
-    const std::string ownService = "\\Services\\" + program.service + "\\";
+    const std::vector<std::string> own = {"\\Services\\" + program.service + "\\",
+                                          "\\" + program.name + "\\", "\\Run\\\\" + program.run};
     for (const std::string& gone : removed)
-        EXPECT_TRUE(Contains(gone, ownService) || Contains(gone, "\\" + program.name + "\\") ||
-                    EndsWith(gone, "\\Run\\\\" + program.run))
+        EXPECT_TRUE(std::any_of(own.begin(), own.end(), [&](auto& o) { return Contains(gone, o); }))
             << "removed too: " << gone;
-    for (const std::string& wanted :
-         {ownService, "\\" + program.name + "\\Settings\\\\Home", "\\Run\\\\" + program.run})
+    for (const std::string& wanted : {own[0], "\\" + program.name + "\\Settings\\\\Home", own[2]})
         EXPECT_TRUE(std::any_of(removed.begin(), removed.end(),
-                                [&](const std::string& gone) {
-                                    return Contains(gone, wanted) || EndsWith(gone, wanted);
-                                }))
+                                [&](const std::string& gone) { return Contains(gone, wanted); }))
             << "not removed: " << wanted;
 
     const kutest::Difference drive = kutest::Compare(driveBefore, kutest::TakeDriveSnapshot());
@@ -247,33 +224,23 @@ TEST(ForceFromKu, FolderArgumentRemovesTheServerProgramThenTheFolder) {
     EXPECT_FALSE(program.services[1]->Gone());
 }
 
-TEST(ForceFromKu, ForceUninstallButtonOpensTheSameWizard) {
-    kutest::RawSetDword(HKEY_CURRENT_USER, kSettings, "CheckUpdate", 0, KEY_WOW64_64KEY);
-    KuUser user("");
-    const HWND main = kutest::WaitForMainWindow(user.Id());
-    ASSERT_NE(main, nullptr);
-    // The registry view buttons are there only on 64-bit Windows (hidden once the window shows).
-    EXPECT_TRUE(kutest::WaitFor([&] {
-        return (IsWindowVisible(GetDlgItem(main, IDC_MAIN_SYSBIT64)) != FALSE) ==
-               kutest::RunningUnderWow64();
-    }));
-    user.Click(GetDlgItem(main, IDC_MAIN_FORCEUNINSTALLBTN));
-    ASSERT_TRUE(user.Until([&] { return user.Shows(IDC_STEP_TXTPATH); }, 30000));
-    EXPECT_EQ(user.questions.size(), 1u); // "firstly try the Uninstall function", answered OK
-    EXPECT_EQ(Text(user.Item(IDC_STEP_TXTPATH)), "");
-    user.Click(user.Item(IDC_STEP_CANCELBITBTN));
-    EXPECT_TRUE(user.Until([&] { return !user.Wizard(); }, 10000));
-}
-
-TEST(ForceFromKu, FileArgumentGoesIntoTheProgramList) {
-    kutest::RawSetDword(HKEY_CURRENT_USER, kSettings, "CheckUpdate", 0, KEY_WOW64_64KEY);
+// A program file on the command line opens the force wizard with it in the program list; once
+// that is closed, the Force Uninstall button (after its warning) opens it empty.
+TEST(ForceFromKu, FileArgumentAndTheForceButtonOpenTheForceWizard) {
     kutest::ScratchDir dir;
     const std::string file = dir.File("kufile.exe");
     ASSERT_TRUE(kutest::WriteTextFile(file));
     KuUser user("\"" + file + "\"");
-    ASSERT_TRUE(user.Until([&] { return user.Shows(IDC_STEP_TXTPROGRAMNAME); }, 30000));
-    EXPECT_EQ(Text(user.Item(IDC_STEP_TXTPROGRAMNAME)), file);
-    EXPECT_EQ(Text(user.Item(IDC_STEP_TXTPATH)), "");
-    user.Click(user.Item(IDC_STEP_CANCELBITBTN));
-    EXPECT_TRUE(user.Until([&] { return !user.Wizard(); }, 10000));
+    for (const std::string& listed : {file, std::string()}) {
+        SCOPED_TRACE(listed);
+        if (listed.empty())
+            user.Click(GetDlgItem(kutest::WaitForMainWindow(user.id_), IDC_MAIN_FORCEUNINSTALLBTN));
+        ASSERT_TRUE(user.Until([&] { return user.Shows(IDC_STEP_TXTPROGRAMNAME); }, 30000));
+        EXPECT_EQ(kutest::TextOf(user.Wizard()).rfind("Force Uninstall Wizard", 0), 0u);
+        EXPECT_EQ(kutest::TextOf(user.Item(IDC_STEP_TXTPROGRAMNAME)), listed);
+        EXPECT_EQ(kutest::TextOf(user.Item(IDC_STEP_TXTPATH)), "");
+        user.Click(user.Item(IDC_STEP_CANCELBITBTN));
+        ASSERT_TRUE(user.Until([&] { return !user.Wizard(); }, 10000));
+    }
+    EXPECT_TRUE(user.Asked("firstly try the \"Uninstall\" function"));
 }

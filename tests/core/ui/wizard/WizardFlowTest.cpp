@@ -1,274 +1,287 @@
-// The wizard's page flow as a user drives it: skip buttons, Cancel on every step, the
-// uninstaller wait, and a picture of each page.
+// The wizard window as a user meets it: the uninstaller started quoted and waited for, the skip
+// buttons, Cancel on every page, what the Finish page says when an item stays, the force page
+// with its remnant keys ticked by mouse, and what the window shows (image buttons, the title
+// band, missing details, control numbers inside the wizard's own range).
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <functional>
-#include <thread>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
 
 #include "StepFormIds.h"
+#include "WizardSupport.h"
+#include "core/force/RemnantTree.h"
 #include "core/system/Dialogs.h"
 #include "core/system/SharedState.h"
 #include "core/ui/ImageEx.h"
 #include "core/ui/UiSupport.h"
 #include "core/ui/wizard/UnitStepForm.h"
+#include "support/PlantedRegistry.h"
 #include "support/RecordingLauncher.h"
 #include "support/Sandbox.h"
 #include "support/Spawn.h"
 
 using namespace ku;
+using wizardtest::Clicker;
 
 namespace {
 
-// Clicks a button of the wizard from another thread the moment a control becomes visible,
-// as a user would while the window thread is busy scanning.
-class Clicker {
-public:
-    Clicker(HWND form, std::vector<std::pair<int, int>> whenVisibleClick,
-            std::function<void(int)> onClick = nullptr)
-        : form_(form), steps_(std::move(whenVisibleClick)), onClick_(std::move(onClick)),
-          thread_([this] { Run(); }) {}
-    ~Clicker() {
-        stop_ = true;
-        thread_.join();
-    }
-    int Clicks() const { return clicks_; }
+const Clicker::Steps kSkipBoth = {{IDC_STEP_REGSKIPBTN, IDC_STEP_REGSKIPBTN},
+                                  {IDC_STEP_FILESKIPBTN, IDC_STEP_FILESKIPBTN}};
 
-private:
-    void Run() {
-        for (const auto& [watch, button] : steps_) {
-            while (!stop_ && !IsWindowVisible(GetDlgItem(form_, watch)))
-                Sleep(5);
-            if (stop_)
-                return;
-            if (onClick_)
-                onClick_(watch);
-            PostMessageA(GetDlgItem(form_, button), BM_CLICK, 0, 0);
-            ++clicks_;
-            while (!stop_ && IsWindowVisible(GetDlgItem(form_, watch)))
-                Sleep(5);
-        }
-    }
-
-    HWND form_;
-    std::vector<std::pair<int, int>> steps_;
-    std::function<void(int)> onClick_;
-    std::atomic<bool> stop_{false};
-    std::atomic<int> clicks_{0};
-    std::thread thread_;
-};
+void AddFileItem(TUninstallStepForm& form, const std::string& path) {
+    TContent& item = form.State.LeftoverList.GetItem(form.State.LeftoverList.AddItem()).Content;
+    item.ItemType = kItemFile;
+    item.FilePath = path;
+}
 
 class WizardFlow : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ScanState = ScanRun;
-        form.DisplayName = "KuFlowDemo";
-        form.UninstallKeyName = "KuFlowDemo";
-        form.UninstallCommand = "C:\\Program Files\\KuFlowDemo\\uninst.exe /S";
-        form.ProgramName = "KuFlowDemo";
+    void Open(int forceMode, const std::string& command = "") {
+        form.ForceMode = forceMode;
+        form.DisplayName = form.UninstallKeyName = form.ProgramName = "KuFlowDemo";
+        form.UninstallCommand = command;
         form.Version = "2.0";
-        form.Publisher = "Kelvane Test Fixtures";
-        form.InstallDate = kNotAvailableText;
-        ASSERT_TRUE(form.Create(nullptr));
+        EXPECT_TRUE(form.Create(nullptr));
         form.Show();
-        uitest::PumpMessages(50);
+        uitest::PumpMessages(100);
     }
+    HWND Item(int id) const { return GetDlgItem(form.Handle(), id); }
     void TearDown() override {
         SetMessageBoxHook(nullptr);
         ScanState = ScanRun;
     }
-    static constexpr const char* kNotAvailableText = "NOT AVAILABLE";
     kutest::RecordingLauncher launcher;
+    kutest::ScratchDir dir;
     TUninstallStepForm form;
 };
 
+// The tree item that shows the node (its item data).
+HTREEITEM ItemOf(HWND tree, HTREEITEM item, int node) {
+    for (; item; item = TreeView_GetNextSibling(tree, item)) {
+        TVITEMA query = {TVIF_PARAM, item};
+        TreeView_GetItem(tree, &query);
+        if (query.lParam == node)
+            return item;
+        if (const HTREEITEM inner = ItemOf(tree, TreeView_GetChild(tree, item), node))
+            return inner;
+    }
+    return nullptr;
+}
+
+// Ticks the node by a click on its check picture, as the mouse gives it.
+void TickByMouse(HWND tree, int node) {
+    const HTREEITEM item = ItemOf(tree, TreeView_GetRoot(tree), node);
+    RECT area = {};
+    ASSERT_TRUE(item && TreeView_GetItemRect(tree, item, &area, TRUE));
+    // The check picture sits left of the key picture, which sits left of the label.
+    POINT point = {area.left - 24, (area.top + area.bottom) / 2};
+    ClientToScreen(tree, &point);
+    SetCursorPos(point.x, point.y);
+    ScreenToClient(tree, &point);
+    // Posted, as the mouse would: a press makes the tree wait for its release.
+    PostMessageA(tree, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(point.x, point.y));
+    PostMessageA(tree, WM_LBUTTONUP, 0, MAKELPARAM(point.x, point.y));
+    uitest::PumpMessages(100);
+    TVITEMA shown = {TVIF_STATE | TVIF_IMAGE, item, 0, TVIS_STATEIMAGEMASK};
+    TreeView_GetItem(tree, &shown);
+    EXPECT_EQ(shown.state >> 12, static_cast<UINT>(RemnantTicked)); // the ticked picture
+    EXPECT_EQ(shown.iImage, RemnantImageKey);
+}
+
 } // namespace
 
-TEST_F(WizardFlow, SkippingBothScansStillLeadsToTheResultPage) {
-    EXPECT_EQ(form.PageIndex(), PageDescription);
-    EXPECT_TRUE(uitest::SaveScreenshot(form.Handle(), "StepForm0Description"));
+// A wizard after one stopped during its scan still waits for its uninstaller, started quoted;
+// the skip buttons end the scans; a locked leftover is named on the Finish page, never success.
+TEST_F(WizardFlow, UninstallerWaitedForScansSkippedAndTheFinishPageSaysWhatStayed) {
+    const std::string folder = dir.File("Ku Flow"), uninstaller = folder + "\\uninst.exe";
+    const std::string marker = dir.File("done.txt");
+    CreateDirectoryA(folder.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileA(kutest::Fixture("wizard\\kuspawn.exe").c_str(), uninstaller.c_str(), 0));
+    launcher.forward = true;
+    ScanState = ScanStop;
+    Open(0, uninstaller + " 800 " + marker);
     form.StepBitBtnClick();
-    EXPECT_EQ(form.PageIndex(), PageScan);
     {
-        Clicker clicker(form.Handle(),
-                        {{IDC_STEP_REGSKIPBTN, IDC_STEP_REGSKIPBTN},
-                         {IDC_STEP_FILESKIPBTN, IDC_STEP_FILESKIPBTN}},
-                        [&](int watch) {
-                            if (watch == IDC_STEP_REGSKIPBTN)
-                                uitest::SaveScreenshot(form.Handle(), "StepForm1Scan");
-                        });
+        Clicker clicker(form.Handle(), kSkipBoth);
         const DWORD start = GetTickCount();
         form.StepBitBtnClick();
         EXPECT_LT(GetTickCount() - start, 5000u) << "the skip buttons must end the scans";
         EXPECT_EQ(clicker.Clicks(), 2);
     }
-    EXPECT_EQ(form.PageIndex(), PageResult);
+    ASSERT_EQ(form.PageIndex(), PageResult);
+    EXPECT_TRUE(kutest::FileThere(marker)) << "the scans ran while the uninstaller was at work";
     ASSERT_EQ(launcher.Requests().size(), 1u);
-    // The uninstaller's path is quoted and handed over on its own: "C:\Program.exe" can never run.
-    EXPECT_EQ(launcher.Requests()[0].commandLine,
-              "\"C:\\Program Files\\KuFlowDemo\\uninst.exe\" /S");
-    EXPECT_EQ(launcher.Requests()[0].file, "");
-    EXPECT_EQ(launcher.Requests()[0].show, SW_SHOWNORMAL);
+    EXPECT_EQ(launcher.Requests()[0].commandLine, "\"" + uninstaller + "\" 800 " + marker);
 
-    // Nothing found: the removal asks nothing and the Finish page keeps its texts.
-    form.State.LeftoverList.Clear();
-    std::vector<std::string> asked;
-    SetMessageBoxHook([&](const MessageBoxCall& call) {
-        asked.push_back(call.text);
-        return IDYES;
-    });
-    form.StepBitBtnClick();
-    EXPECT_EQ(form.PageIndex(), PageFinish);
-    form.WaitForRemoval();
-    uitest::PumpMessages(50);
-    EXPECT_TRUE(asked.empty());
-    EXPECT_EQ(WindowText(GetDlgItem(form.Handle(), IDC_STEP_STEPBITBTN)), "Finish");
-    EXPECT_EQ(TImageEx(GetDlgItem(form.Handle(), IDC_STEP_STEPBITBTN)).PictureName(),
-              "ImageList1:4");
-    EXPECT_FALSE(IsWindowVisible(GetDlgItem(form.Handle(), IDC_STEP_CANCELBITBTN)));
-    EXPECT_TRUE(uitest::SaveScreenshot(form.Handle(), "StepForm4Finish"));
-    form.StepBitBtnClick();
-    EXPECT_EQ(form.UninstallDone, 1);
-    EXPECT_EQ(form.Handle(), nullptr);
-}
-
-// Cancel while the uninstaller runs, during the registry scan and during the file scan: the
-// wizard closes soon, once its step has ended, with nothing changed on disk.
-TEST_F(WizardFlow, CancelDuringEachStepClosesSoonAndChangesNothing) {
-    kutest::ScratchDir dir;
-    const std::string file = dir.File("KuFlowDemo.txt");
-    ASSERT_TRUE(kutest::WriteTextFile(file, "x"));
-    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
-    const DWORD attributes = GetFileAttributesA(file.c_str());
-    const struct {
-        int uninstallerMs;
-        std::vector<std::pair<int, int>> clicks; // when this shows, click that
-        DWORD withinMs;
-    } cases[] = {
-        {4000, {{IDC_STEP_SCANSTEP1, IDC_STEP_CANCELBITBTN}}, 3000},
-        {0, {{IDC_STEP_REGSKIPBTN, IDC_STEP_CANCELBITBTN}}, 5000},
-        {0,
-         {{IDC_STEP_REGSKIPBTN, IDC_STEP_REGSKIPBTN},
-          {IDC_STEP_FILESKIPBTN, IDC_STEP_CANCELBITBTN}},
-         5000},
-    };
-    launcher.forward = true;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.clicks.back().first);
-        TUninstallStepForm wizard;
-        wizard.DisplayName = wizard.UninstallKeyName = "KuFlowDemo";
-        wizard.UninstallCommand = "\"" + kutest::Fixture("wizard\\kuspawn.exe") + "\" " +
-                                  std::to_string(c.uninstallerMs) + " \"" + dir.File("m.txt") +
-                                  "\"";
-        ASSERT_TRUE(wizard.Create(nullptr));
-        wizard.Show();
-        wizard.StepBitBtnClick();
-        Clicker clicker(wizard.Handle(), c.clicks);
-        const DWORD start = GetTickCount();
-        wizard.StepBitBtnClick();
-        EXPECT_LT(GetTickCount() - start, c.withinMs);
-        EXPECT_EQ(wizard.Handle(), nullptr);
-        EXPECT_EQ(wizard.UninstallDone, 0);
-        if (c.clicks.back().first == IDC_STEP_REGSKIPBTN) {
-            EXPECT_FALSE(wizard.Busy());
-            EXPECT_EQ(ScanState.load(), ScanRun)
-                << "the next wizard would not wait for its uninstaller";
-        }
-    }
-    EXPECT_EQ(GetFileAttributesA(file.c_str()), attributes);
-    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-}
-
-TEST(WizardFlowState, AWizardAfterAStoppedOneStillWaitsForItsUninstaller) {
-    kutest::ScratchDir dir;
-    const std::string marker = dir.File("done.txt");
-    ScanState = ScanStop; // as a wizard stopped during its scan could leave it
-    TUninstallStepForm form;
-    form.UninstallKeyName = "KuFlowDemo";
-    form.UninstallCommand =
-        "\"" + kutest::Fixture("wizard\\kuspawn.exe") + "\" 800 \"" + marker + "\"";
-    ASSERT_TRUE(form.Create(nullptr));
-    form.StepBitBtnClick();
-    Clicker clicker(form.Handle(), {{IDC_STEP_REGSKIPBTN, IDC_STEP_REGSKIPBTN},
-                                    {IDC_STEP_FILESKIPBTN, IDC_STEP_FILESKIPBTN}});
-    form.StepBitBtnClick();
-    EXPECT_EQ(GetFileAttributesA(marker.c_str()) != INVALID_FILE_ATTRIBUTES, true)
-        << "the scans ran while the uninstaller was still at work";
-    EXPECT_EQ(form.PageIndex(), PageResult);
-}
-
-TEST_F(WizardFlow, CancelOnTheDescriptionAndResultPagesRemovesNothing) {
-    form.CancelBitBtnClick();
-    EXPECT_EQ(form.Handle(), nullptr);
-    EXPECT_EQ(form.UninstallDone, 0);
-
-    kutest::ScratchKey key;
-    kutest::RawCreateKey(HKEY_CURRENT_USER, key.Sub("KuFlowDemo"), 0);
-    TUninstallStepForm second;
-    second.UninstallKeyName = "KuFlowDemo";
-    ASSERT_TRUE(second.Create(nullptr));
-    second.StepBitBtnClick();
-    {
-        Clicker clicker(second.Handle(), {{IDC_STEP_FILESKIPBTN, IDC_STEP_FILESKIPBTN}});
-        second.StepBitBtnClick(); // the registry scan runs in full and finds the key
-    }
-    ASSERT_EQ(second.PageIndex(), PageResult);
-    EXPECT_GT(second.State.LeftoverList.Count(), 0);
-    second.CancelBitBtnClick();
-    EXPECT_EQ(second.Handle(), nullptr);
-    EXPECT_TRUE(kutest::RawKeyExists(HKEY_CURRENT_USER, key.Sub("KuFlowDemo"), 0));
-}
-
-TEST_F(WizardFlow, FinishPageSaysWhatCouldNotBeRemoved) {
-    form.StepBitBtnClick();
-    {
-        Clicker clicker(form.Handle(), {{IDC_STEP_REGSKIPBTN, IDC_STEP_REGSKIPBTN},
-                                        {IDC_STEP_FILESKIPBTN, IDC_STEP_FILESKIPBTN}});
-        form.StepBitBtnClick();
-    }
-    kutest::ScratchDir dir;
     const std::string locked = dir.File("locked.dat"), loose = dir.File("loose.dat");
-    ASSERT_TRUE(kutest::WriteTextFile(locked, "x"));
-    ASSERT_TRUE(kutest::WriteTextFile(loose, "x"));
+    ASSERT_TRUE(kutest::WriteTextFile(locked) && kutest::WriteTextFile(loose));
     const HANDLE hold =
         CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     form.State.LeftoverList.Clear();
-    for (const std::string& path : {locked, loose}) {
-        TContent& item = form.State.LeftoverList.GetItem(form.State.LeftoverList.AddItem()).Content;
-        item.ItemType = kItemFile;
-        item.FilePath = path;
-    }
+    AddFileItem(form, locked);
+    AddFileItem(form, loose);
     SetMessageBoxHook([](const MessageBoxCall&) { return IDYES; });
     form.StepBitBtnClick();
     form.WaitForRemoval();
     uitest::PumpMessages(50);
     CloseHandle(hold);
-    const HWND details = GetDlgItem(form.Handle(), IDC_STEP_FINISHDETAILS);
-    EXPECT_EQ(WindowText(GetDlgItem(form.Handle(), IDC_STEP_ABFINISHMESSAGE)),
-              "1 item could not be removed.");
-    EXPECT_TRUE(IsWindowVisible(details));
-    EXPECT_EQ(WindowText(details), locked + "\r\n");
-    EXPECT_EQ(WindowText(GetDlgItem(form.Handle(), IDC_STEP_STEPBITBTN)), "Finish");
+    EXPECT_FALSE(kutest::PathExists(loose));
+    EXPECT_EQ(WindowText(Item(IDC_STEP_ABFINISHMESSAGE)), "1 item could not be removed.");
+    EXPECT_TRUE(IsWindowVisible(Item(IDC_STEP_FINISHDETAILS)));
+    EXPECT_EQ(WindowText(Item(IDC_STEP_FINISHDETAILS)), locked + "\r\n");
+    EXPECT_EQ(WindowText(Item(IDC_STEP_STEPBITBTN)), "Finish");
+    EXPECT_EQ(TImageEx(Item(IDC_STEP_STEPBITBTN)).PictureName(), "ImageList1:4");
+    EXPECT_FALSE(IsWindowVisible(Item(IDC_STEP_CANCELBITBTN)));
+    form.StepBitBtnClick();
+    EXPECT_EQ(form.UninstallDone, 1);
+    EXPECT_EQ(form.Handle(), nullptr);
 }
 
-TEST(WizardForcePage, ForceModeOpensOnTheForcePageAndAsksForAProgramOrFolder) {
-    kutest::RecordingLauncher launcher;
-    TUninstallStepForm form;
-    form.ForceMode = 1;
-    form.Caption = "Force Uninstall Wizard";
-    ASSERT_TRUE(form.Create(nullptr));
-    form.Show();
-    uitest::PumpMessages(100);
+// Cancel on each page, also while the uninstaller runs and during each scan: the wizard closes
+// soon, once its step has ended, with nothing deleted and the next wizard free to scan.
+TEST_F(WizardFlow, CancelOnEveryPageClosesSoonAndDeletesNothing) {
+    const std::string file = dir.File("KuFlowDemo.txt");
+    ASSERT_TRUE(kutest::WriteTextFile(file));
+    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+    const DWORD attributes = GetFileAttributesA(file.c_str());
+    const struct {
+        const char* page;
+        int uninstallerMs;
+        Clicker::Steps clicks; // none: Cancel on the description page
+        DWORD withinMs;
+    } cases[] = {
+        {"description", 0, {}, 0},
+        {"uninstaller", 4000, {{IDC_STEP_SCANSTEP1, IDC_STEP_CANCELBITBTN}}, 3000},
+        {"registry scan", 0, {{IDC_STEP_REGSKIPBTN, IDC_STEP_CANCELBITBTN}}, 5000},
+        {"file scan", 0, {kSkipBoth[0], {IDC_STEP_FILESKIPBTN, IDC_STEP_CANCELBITBTN}}, 5000},
+        {"result", 0, kSkipBoth, 5000},
+    };
+    launcher.forward = true;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.page);
+        TUninstallStepForm wizard;
+        wizard.DisplayName = wizard.UninstallKeyName = "KuFlowDemo";
+        wizard.UninstallCommand = "\"" + kutest::Fixture("wizard\\kuspawn.exe") + "\" " +
+                                  std::to_string(c.uninstallerMs) + " " + dir.File("m.txt");
+        ASSERT_TRUE(wizard.Create(nullptr));
+        wizard.Show();
+        if (!c.clicks.empty()) {
+            wizard.StepBitBtnClick();
+            Clicker clicker(wizard.Handle(), c.clicks);
+            const DWORD start = GetTickCount();
+            wizard.StepBitBtnClick();
+            EXPECT_LT(GetTickCount() - start, c.withinMs);
+        }
+        if (wizard.Handle()) {
+            AddFileItem(wizard, file);
+            wizard.CancelBitBtnClick();
+        }
+        EXPECT_EQ(wizard.Handle(), nullptr);
+        EXPECT_EQ(wizard.UninstallDone, 0);
+        EXPECT_FALSE(wizard.Busy());
+        EXPECT_EQ(ScanState.load(), ScanRun) << "the next wizard would not wait for its uninstaller";
+    }
+    EXPECT_EQ(GetFileAttributesA(file.c_str()), attributes);
+    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// Force mode: its caption, a program list that takes no typing, a question when nothing is
+// chosen; a chosen folder's keys shown in long form, and a further key ticked by mouse goes
+// into the removal list.
+TEST_F(WizardFlow, ForcePageAsksForAFolderThenShowsItsKeysToTick) {
+    const std::string name = "Ku Force App " + std::to_string(GetCurrentProcessId());
+    const std::string folder = dir.File(name);
+    CreateDirectoryA(folder.c_str(), nullptr);
+    char shortForm[MAX_PATH] = {};
+    GetShortPathNameA(folder.c_str(), shortForm, MAX_PATH);
+    kutest::PlantedRegistry registry;
+    registry.String(HKEY_LOCAL_MACHINE, "SOFTWARE\\" + name + "\\Settings", "Home", shortForm);
+    registry.String(HKEY_CURRENT_USER, "Software\\" + name, "LastRun", "today");
+    form.Caption = kForceWizardCaption;
+    Open(1);
     EXPECT_EQ(form.PageIndex(), PageForce);
-    EXPECT_TRUE(uitest::SaveScreenshot(form.Handle(), "StepForm2Force"));
+    EXPECT_EQ(WindowText(form.Handle()).rfind(kForceWizardCaption, 0), 0u);
+    const HWND edit = GetWindow(Item(IDC_STEP_TXTPROGRAMNAME), GW_CHILD);
+    for (WPARAM key : {WPARAM('x'), WPARAM('\b')})
+        SendMessageA(edit, WM_CHAR, key, 0);
+    EXPECT_EQ(WindowText(Item(IDC_STEP_TXTPROGRAMNAME)), "");
     std::vector<std::string> asked;
     SetMessageBoxHook([&](const MessageBoxCall& call) {
         asked.push_back(call.text);
         return IDOK;
     });
     form.StepBitBtnClick();
-    SetMessageBoxHook(nullptr);
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].rfind("Please select one or both of the scanning program", 0), 0u);
     EXPECT_EQ(form.PageIndex(), PageForce);
+
+    SetWindowTextA(Item(IDC_STEP_TXTPATH), folder.c_str()); // as the folder browser does
+    form.StepBitBtnClick();
+    ASSERT_EQ(form.PageIndex(), PageRegRemain);
+    const auto& nodes = form.RemnantTree().Nodes();
+    EXPECT_TRUE(std::any_of(nodes.begin(), nodes.end(), [&](const RemnantNode& n) {
+        return n.text == "Home>" + folder;
+    }));
+    const int node = form.RemnantTree().Find("HKEY_CURRENT_USER\\SOFTWARE\\" + name);
+    ASSERT_GE(node, 0);
+    TickByMouse(form.RegTreeView(), node);
+    EXPECT_EQ(form.RemnantTree().Nodes()[node].state, RemnantTicked);
+    form.StepBitBtnClick();
+    ASSERT_EQ(form.PageIndex(), PageResult);
+    bool listed = false;
+    for (int i = 0; i < form.State.LeftoverList.Count(); ++i)
+        listed |= form.State.LeftoverList.GetItem(i).Content.KeyPath == "SOFTWARE\\" + name;
+    EXPECT_TRUE(listed);
+    form.CancelBitBtnClick();
+}
+
+TEST_F(WizardFlow, ImageButtonsTitleBandMissingDetailsAndControlNumbers) {
+    Open(0);
+    const struct {
+        int id;
+        const char *name, *normal, *hot;
+    } buttons[] = {
+        {IDC_STEP_STEPBITBTN, "Next", "ImageList1:0", "ImageList1:1"},
+        {IDC_STEP_CANCELBITBTN, "Cancel", "ImageList1:2", "ImageList1:3"},
+        {IDC_STEP_REGSKIPBTN, "Skip", "SkipList:0", "SkipList:1"},
+        {IDC_STEP_FILESKIPEXBTN, "Skip", "SkipList:0", "SkipList:1"},
+    };
+    for (const auto& button : buttons) {
+        SCOPED_TRACE(button.name);
+        const TImageEx image(Item(button.id));
+        EXPECT_EQ(WindowText(image.Handle()), button.name);
+        EXPECT_EQ(image.PictureName(), button.normal);
+        SendMessageA(image.Handle(), WM_MOUSEMOVE, 0, 0);
+        EXPECT_EQ(image.PictureName(), button.hot);
+        SendMessageA(image.Handle(), WM_MOUSELEAVE, 0, 0);
+        EXPECT_EQ(image.PictureName(), button.normal);
+    }
+    for (int id : {IDC_STEP_STEPIMAGE1, IDC_STEP_STEPIMAGEEX2})
+        EXPECT_EQ(TImageEx(Item(id)).PictureName(), "StepImage");
+    // Details nobody handed over read as in the main window, beside a program picture.
+    EXPECT_EQ(WindowText(Item(IDC_STEP_ABINSTALLDATE)), "NOT AVAILABLE");
+    EXPECT_EQ(WindowText(Item(IDC_STEP_ABVERSION)), "2.0");
+    EXPECT_NE(SendMessageA(Item(IDC_STEP_PICAPPLICATIONICON), STM_GETICON, 0, 0), 0);
+
+    // The title is drawn white straight on the band: no light box beyond its text.
+    RECT title;
+    GetWindowRect(Item(IDC_STEP_TITLE), &title);
+    MapWindowPoints(nullptr, form.Handle(), reinterpret_cast<POINT*>(&title), 2);
+    EXPECT_EQ(uitest::BackgroundPixel(form.Handle(), title.right - 3, (title.top + title.bottom) / 2),
+              RGB(0x2B, 0x57, 0x9A));
+    HDC dc = CreateCompatibleDC(nullptr);
+    SendMessageA(form.Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                 reinterpret_cast<LPARAM>(Item(IDC_STEP_TITLE)));
+    EXPECT_EQ(GetTextColor(dc), RGB(255, 255, 255));
+    DeleteDC(dc);
+    EXPECT_EQ(WindowText(Item(IDC_STEP_TITLE)), WindowText(form.Handle()));
+
+    for (HWND child = GetWindow(form.Handle(), GW_CHILD); child;
+         child = GetWindow(child, GW_HWNDNEXT))
+        EXPECT_TRUE(GetDlgCtrlID(child) >= 4000 && GetDlgCtrlID(child) <= 4499)
+            << GetDlgCtrlID(child);
+    SendMessageA(form.Handle(), WM_COMMAND, IDOK, 0); // Enter does what Next does
+    EXPECT_EQ(form.PageIndex(), PageScan);
 }

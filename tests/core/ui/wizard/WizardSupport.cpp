@@ -1,12 +1,12 @@
 // Support of the wizard's window tests.
 #include "WizardSupport.h"
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include "StepFormIds.h"
 #include "core/system/StrUtil.h"
+#include "core/ui/Window.h"
 #include "core/ui/UiSupport.h"
 #include "core/ui/wizard/UnitStepForm.h"
 #include "support/Sandbox.h"
@@ -28,10 +28,41 @@ void RemoveTree(const std::string& path) {
     kutest::RunAndWait("cmd /c rd /s /q \"" + path + "\"", 30000);
 }
 
+Clicker::Clicker(std::function<HWND()> form, Steps steps)
+    : form_(std::move(form)), steps_(std::move(steps)), thread_([this] { Run(); }) {}
+
+Clicker::~Clicker() {
+    stop_ = true;
+    thread_.join();
+}
+
+HWND Clicker::Item(int id) const {
+    const HWND form = form_();
+    return form ? GetDlgItem(form, id) : nullptr;
+}
+
+// On the Finish page the button reads Next until the removal has ended.
+bool Clicker::Ready(int watch, int button) const {
+    return IsWindowVisible(Item(watch)) && IsWindowEnabled(Item(button)) &&
+           (watch != IDC_STEP_ABFINISH || ku::WindowText(Item(button)) == "Finish");
+}
+
+void Clicker::Run() {
+    for (const auto& [watch, button] : steps_) {
+        while (!stop_ && !Ready(watch, button))
+            Sleep(5);
+        if (stop_)
+            return;
+        PostMessageA(Item(button), BM_CLICK, 0, 0);
+        ++clicks_;
+        while (!stop_ && IsWindowVisible(Item(watch)))
+            Sleep(5);
+    }
+}
+
 WizardRun RunWizard(const std::string& displayName, const std::string& keyName,
                     const std::string& command,
-                    const std::function<int(const ku::MessageBoxCall&)>& answer,
-                    const std::string& picture) {
+                    const std::function<int(const ku::MessageBoxCall&)>& answer) {
     WizardRun run;
     ku::SetMessageBoxHook([&](const ku::MessageBoxCall& call) {
         run.questions.push_back(call.caption + ": " + call.text);
@@ -41,17 +72,11 @@ WizardRun RunWizard(const std::string& displayName, const std::string& keyName,
     form.DisplayName = form.ProgramName = displayName;
     form.UninstallKeyName = keyName;
     form.UninstallCommand = command;
-    form.Version = "1.0";
     EXPECT_TRUE(form.Create(nullptr));
     form.Show();
     form.StepBitBtnClick();
-    EXPECT_EQ(form.PageIndex(), ku::PageScan);
     form.StepBitBtnClick();
     if (form.PageIndex() == ku::PageResult) {
-        uitest::PumpMessages(100);
-        if (!picture.empty()) {
-            EXPECT_TRUE(uitest::SaveScreenshot(form.Handle(), picture));
-        }
         for (int i = 0; i < form.State.LeftoverList.Count(); ++i) {
             const ku::TContent& c = form.State.LeftoverList.GetItem(i).Content;
             const std::string root = c.RootKeyName == "HKEY_LOCAL_MACHINE" ? "HKLM\\" : "HKCU\\";

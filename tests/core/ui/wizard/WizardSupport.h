@@ -1,19 +1,49 @@
 // Support of the wizard's window tests: the sandbox's shell folders, a folder removed whole,
-// and the wizard driven as the main window hands an entry over and a user clicks through it.
+// a user who clicks through the wizard from another thread, and the wizard driven as the main
+// window hands an entry over and a user clicks through it.
 #pragma once
 
+#include <windows.h>
+
+#include <atomic>
 #include <functional>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "core/system/Dialogs.h"
 
 namespace wizardtest {
 
+using Lines = std::vector<std::string>;
+
 std::string ShellFolder(int csidl);
 // Where 32-bit programs install: "Program Files (x86)" on 64-bit Windows.
 std::string ProgramFiles32();
 void RemoveTree(const std::string& path);
+
+// Clicks a button of the wizard from another thread once a control shows and the button takes
+// clicks, as a user does while the window thread is busy scanning. The wizard is asked for each
+// time: a modal one comes only once its opener runs.
+class Clicker {
+public:
+    using Steps = std::vector<std::pair<int, int>>; // when this shows, click that
+    Clicker(std::function<HWND()> form, Steps steps);
+    Clicker(HWND form, Steps steps) : Clicker([form] { return form; }, std::move(steps)) {}
+    ~Clicker();
+    int Clicks() const { return clicks_; }
+
+private:
+    HWND Item(int id) const;
+    bool Ready(int watch, int button) const;
+    void Run();
+    std::function<HWND()> form_;
+    Steps steps_;
+    std::atomic<bool> stop_{false};
+    std::atomic<int> clicks_{0};
+    std::thread thread_;
+};
 
 struct WizardRun {
     int uninstallDone = -1;
@@ -23,10 +53,9 @@ struct WizardRun {
 };
 
 // Description, scans, result, removal, Finish; the answer to each message box comes from
-// `answer` (Yes to all when empty). A picture of the result page when `picture` is named.
+// `answer` (Yes to all when empty).
 WizardRun RunWizard(const std::string& displayName, const std::string& keyName,
                     const std::string& command,
-                    const std::function<int(const ku::MessageBoxCall&)>& answer = nullptr,
-                    const std::string& picture = "");
+                    const std::function<int(const ku::MessageBoxCall&)>& answer = nullptr);
 
 } // namespace wizardtest
