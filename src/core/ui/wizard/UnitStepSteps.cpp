@@ -70,6 +70,10 @@ void TUninstallStepForm::StepBitBtnClick() {
         break;
     case PageResult: RunResultPage(); break;
     case PageFinish:
+        // The removal thread turns the button off only once it runs: a click before that must
+        // not close the wizard under it.
+        if (RemovalRunning())
+            return;
         UninstallDone = 1;
         SpecialMode = false;
         Close(IDOK);

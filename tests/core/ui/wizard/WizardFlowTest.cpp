@@ -124,6 +124,8 @@ TEST_F(WizardFlow, UninstallerWaitedForScansSkippedAndTheFinishPageSaysWhatStaye
     AddFileItem(form, loose);
     SetMessageBoxHook([](const MessageBoxCall&) { return IDYES; });
     form.StepBitBtnClick();
+    form.StepBitBtnClick(); // a quick second click while the removal waits for its question
+    ASSERT_NE(form.Handle(), nullptr) << "the wizard closed under its running removal";
     form.WaitForRemoval();
     uitest::PumpMessages(50);
     CloseHandle(hold);
