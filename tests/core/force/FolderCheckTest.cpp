@@ -39,24 +39,22 @@ TEST(ForceFolderCheck, RefusesProtectedFoldersInEverySpellingAndTheWindowsSubtre
             EXPECT_TRUE(IsRefusedForceFolder(spelling)) << spelling;
         EXPECT_TRUE(CheckForceFolder(folder + "\\", system).refused) << folder;
     }
+    // Subfolders of Windows are refused, those of Program Files not; a picked program file
+    // ("*") passes the same guard through its folder.
     ScratchDir dir;
     const std::pair<std::string, bool> cases[] = {
         {"D:", true}, {"relative\\folder", true}, {system + "\\drivers\\etc", true},
         {windows + "\\SomeVendor", true}, {Slashes(windows + "\\Fonts\\x"), true},
+        {"*" + system + "\\svchost.exe", true}, {"*" + programs + "\\tool.exe", true}, {"* ", true},
         {programs + "\\Foo App", false}, {programs + "\\Common Files\\Foo", false},
         {Env("ProgramData") + "\\Foo", false}, {Slashes(programs + "/Foo App/"), false},
         {windows + "Tools", false}, // a look-alike of the Windows folder's name
-        {dir.Path(), false},
+        {dir.Path(), false}, {"*" + programs + "\\Foo App\\foo.exe", false},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(IsRefusedForceFolder(c.first), c.second) << c.first;
+        EXPECT_EQ(c.first[0] == '*' ? IsRefusedForceProgramFile(c.first.substr(1))
+                                    : IsRefusedForceFolder(c.first), c.second) << c.first;
     EXPECT_FALSE(CheckForceFolder("   ", system).refused);
-    // Picked program files pass the same guard through their folder.
-    const std::pair<std::string, bool> files[] = {
-        {system + "\\svchost.exe", true}, {programs + "\\tool.exe", true}, {" ", true},
-        {programs + "\\Foo App\\foo.exe", false}};
-    for (const auto& f : files)
-        EXPECT_EQ(IsRefusedForceProgramFile(f.first), f.second) << f.first;
 }
 
 TEST(ForceFolderCheck, ProductAppliesByOwnNameOrFileNameOnly) {

@@ -24,7 +24,8 @@ const char kRun[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 class ServerProgram : public ::testing::Test {
 protected:
     ScratchDir dir;
-    const std::string folder = MakeFolder(dir, "Foo App"), lookAlike = dir.File("Foo AppBar");
+    const std::string folder = MakeFolder(dir, "Foo App");
+    const std::string lookAlike = MakeFolder(dir, "Foo AppBar");
     TUninstallerContents list;
     ForceRemovalPlan plan;
     PlantedRegistry planted;
@@ -32,7 +33,7 @@ protected:
 
 } // namespace
 
-TEST_F(ServerProgram, ServiceImagePathsAreCleaned) {
+TEST(ServiceImagePath, IsCleanedToAPlainPath) {
     const std::pair<const char*, const char*> cases[] = {
         {"\"C:\\Foo App\\svc.exe\" -k run", "C:\\Foo App\\svc.exe"},
         {"\\??\\C:\\Foo\\drv.sys", "C:\\Foo\\drv.sys"},
@@ -45,41 +46,47 @@ TEST_F(ServerProgram, ServiceImagePathsAreCleaned) {
         EXPECT_EQ(CleanServiceImagePath(c.first, "C:\\windows"), c.second) << c.first;
 }
 
-TEST_F(ServerProgram, ServicesAndDriversOfTheFolderOnly) {
-    const std::string tag = UniqueTag("KuFrc");
-    const std::string service = kServices + tag + "Svc", driver = kServices + tag + "Drv";
-    const std::string canary = kServices + tag + "Canary", named = kServices + tag + "Named.exe";
-    planted.Value(HKEY_LOCAL_MACHINE, service, "ImagePath", REG_EXPAND_SZ,
-                  StringBytes("\"" + folder + "\\svc.exe\" -run fast"));
-    planted.String(HKEY_LOCAL_MACHINE, service, "Description", folder + "\\svc.exe"); // 2nd hit
-    planted.String(HKEY_LOCAL_MACHINE, driver, "ImagePath",
-                   "\\??\\" + ShortPathOf(folder) + "\\kudrv.sys");
+// A real service started from a quoted path with arguments and a real driver by its short
+// path, beside registry-only services: one of a look-alike folder, one named after its program.
+TEST_F(ServerProgram, RealServiceAndDriverOfTheFolderAreStoppedOnlyByThePlan) {
+    const std::string name = UniqueTag("KuForceSvc"), service = kServices + name;
+    const std::string driver = kServices + name + "Drv", canary = kServices + name + "Canary";
+    ASSERT_TRUE(CopyFileA(Fixture("kusvc.exe").c_str(), (folder + "\\kusvc.exe").c_str(), FALSE));
+    RealService running(name, "\"" + folder + "\\kusvc.exe\" " + name, SERVICE_WIN32_OWN_PROCESS);
+    RealService drv(name + "Drv", "\\??\\" + ShortPathOf(folder) + "\\kudrv.sys",
+                    SERVICE_KERNEL_DRIVER);
+    ASSERT_TRUE(running.Created() && drv.Created());
+    ASSERT_TRUE(running.Start());
+    planted.String(HKEY_LOCAL_MACHINE, service, "Description", folder + "\\kusvc.exe");
     planted.String(HKEY_LOCAL_MACHINE, canary, "ImagePath", "\"" + lookAlike + "\\svc.exe\"");
-    // Named after its program, with arguments after an unquoted path.
-    planted.String(HKEY_LOCAL_MACHINE, named, "ImagePath", folder + "\\named.exe -service");
+    planted.String(HKEY_LOCAL_MACHINE, service + "Named.exe", "ImagePath",
+                   folder + "\\named.exe -service"); // arguments after an unquoted path
 
-    TUninstallerContents byFile, nothing;
-    ForceRemovalPlan filePlan;
     ScanServerProgram(folder + "\\", list, {}, {}, plan);
-    EXPECT_EQ(CountItems(list, service + "|"), 2);
+    EXPECT_EQ(running.State(), static_cast<DWORD>(SERVICE_RUNNING));
+    EXPECT_EQ(CountItems(list, service + "|"), 2); // the key and its second hit
     EXPECT_TRUE(HasItem(list, ItemText("1", "HKEY_LOCAL_MACHINE", driver)));
     EXPECT_EQ(CountItems(list, canary), 0);
-    EXPECT_EQ(plan.servicesToStop, (Lines{tag + "Named.exe", tag + "Svc"}));
-    EXPECT_EQ(plan.driversToDelete, Lines{tag + "Drv"});
+    EXPECT_EQ(plan.servicesToStop, (Lines{name, name + "Named.exe"}));
+    EXPECT_EQ(plan.driversToDelete, Lines{name + "Drv"});
     // Only the service named after its program ends a process: that program, by its path.
     EXPECT_EQ(plan.processesToEnd, Lines{folder + "\\named.exe"});
-    // A program file matches its own service, not the folder's others.
-    ScanServerProgram(folder + "\\svc.exe", byFile, {}, {}, filePlan);
+    // A program file matches its own service, not the folder's others; elsewhere nothing.
+    TUninstallerContents byFile, nothing;
+    ForceRemovalPlan filePlan;
+    ScanServerProgram(folder + "\\kusvc.exe", byFile, {}, {}, filePlan);
     EXPECT_EQ(CountItems(byFile, service + "|"), 2);
     EXPECT_EQ(CountItems(byFile, driver), 0);
-    // A folder that matches nothing leaves the list as it was.
-    ScanServerProgram(dir.File("Elsewhere"), nothing, {}, {}, plan);
-    ScanServerProgram("   ", nothing, {}, {}, plan);
+    for (const std::string& elsewhere : {dir.File("Elsewhere"), std::string("   ")})
+        ScanServerProgram(elsewhere, nothing, {}, {}, filePlan);
     EXPECT_EQ(nothing.Count(), 0);
+
+    ExecuteForceRemovalPlan(plan);
+    EXPECT_TRUE(WaitFor([&] { return running.State() == SERVICE_STOPPED; }, 20000));
+    EXPECT_TRUE(WaitFor([&] { return drv.Gone(); }, 20000));
 }
 
 TEST_F(ServerProgram, ProcessesModulesAndRunEntriesArePlannedNotEnded) {
-    MakeFolder(dir, "Foo AppBar");
     Sleeper own(folder, "fooapp.exe"), canary(lookAlike, "fooapp.exe");
     const std::string tag = UniqueTag("KuRun");
     planted.String(HKEY_CURRENT_USER, kRun, tag + "Own",
@@ -104,7 +111,6 @@ TEST_F(ServerProgram, ProcessesModulesAndRunEntriesArePlannedNotEnded) {
 
     // Carried out: only the program's own process ends; the shell restart and the Winsock
     // reset go through the launcher.
-    plan.processesToEnd = {own.Path()};
     plan.resetWinsock = true;
     RecordingLauncher launcher;
     ExecuteForceRemovalPlan(plan);
@@ -115,22 +121,4 @@ TEST_F(ServerProgram, ProcessesModulesAndRunEntriesArePlannedNotEnded) {
         started.push_back(request.commandLine);
     std::sort(started.begin(), started.end());
     EXPECT_EQ(started, (Lines{"EXPLORER.EXE", "netsh firewall reset", "netsh winsock reset"}));
-}
-
-TEST_F(ServerProgram, RealServiceWithQuotedPathIsStoppedOnlyByThePlan) {
-    const std::string service = MakeFolder(dir, "Foo Service"), name = UniqueTag("KuForceSvc");
-    ASSERT_TRUE(CopyFileA(Fixture("kusvc.exe").c_str(), (service + "\\kusvc.exe").c_str(), FALSE));
-    RealService running(name, "\"" + service + "\\kusvc.exe\" " + name, SERVICE_WIN32_OWN_PROCESS);
-    RealService driver(name + "Drv", "\\??\\" + service + "\\kudrv.sys", SERVICE_KERNEL_DRIVER);
-    ASSERT_TRUE(running.Created() && driver.Created());
-    ASSERT_TRUE(running.Start());
-    ScanServerProgram(service, list, {}, plan);
-    EXPECT_EQ(running.State(), static_cast<DWORD>(SERVICE_RUNNING));
-    EXPECT_TRUE(HasItem(list, ItemText("1", "HKEY_LOCAL_MACHINE", kServices + name)));
-    EXPECT_TRUE(HasItem(list, ItemText("1", "HKEY_LOCAL_MACHINE", kServices + name + "Drv")));
-    ASSERT_TRUE(Has(plan.servicesToStop, name) && Has(plan.driversToDelete, name + "Drv"));
-
-    ExecuteForceRemovalPlan(plan);
-    EXPECT_TRUE(WaitFor([&] { return running.State() == SERVICE_STOPPED; }, 20000));
-    EXPECT_TRUE(WaitFor([&] { return driver.Gone(); }, 20000));
 }

@@ -1,5 +1,5 @@
-// The Explorer context-menu extension: its command lines, registration with the prefix's real
-// regsvr32, and the extension itself loaded in process as Explorer would.
+// The Explorer context-menu extension: registration with the prefix's real regsvr32 from a
+// short program folder, and the extension itself loaded in process as Explorer would.
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
@@ -42,26 +42,20 @@ IDataObject* ShellDataObject(const std::string& path) {
 
 } // namespace
 
-TEST(ContextMenuCommand, RegistersFromTheShortProgramFolderAndAlwaysUnregisters) {
-    kutest::ScratchDir empty;
-    const std::string folder = empty.File("Kelvane Uninstaller Folder");
-    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
-    ASSERT_TRUE(kutest::WriteTextFile(folder + "\\KU.exe", "MZ"));
-    const std::string shortFolder = ku::ShortProgramFolder(folder + "\\KU.exe");
-    EXPECT_EQ(shortFolder.find(' '), std::string::npos) << shortFolder;
-    char longName[MAX_PATH] = {};
-    GetLongPathNameA(shortFolder.c_str(), longName, MAX_PATH);
-    EXPECT_STRCASEEQ(longName, folder.c_str());
-    kutest::RecordingLauncher launcher;
-    EXPECT_FALSE(ku::ApplyContextMenu(true, empty.Path())); // no DLL there: nothing started
-    EXPECT_TRUE(launcher.Requests().empty());
-    EXPECT_TRUE(ku::ApplyContextMenu(false, empty.Path())); // unregistering needs no file
-    EXPECT_EQ(launcher.Requests().size(), 1u);
-}
-
 // regsvr32 of the prefix loads the DLL and runs its self-registration: the two handler keys
 // appear under HKEY_CLASSES_ROOT, and go again when it is unregistered.
 TEST(ContextMenuRegistration, RealRegsvr32AddsAndRemovesTheHandlerKeys) {
+    // regsvr32 is handed the program folder's short form: no spaces to quote.
+    kutest::ScratchDir dir;
+    const std::string folder = dir.File("Kelvane Uninstaller Folder");
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    ASSERT_TRUE(kutest::WriteTextFile(folder + "\\KU.exe", "MZ"));
+    const std::string shortFolder = ku::ShortProgramFolder(folder + "\\KU.exe");
+    char longName[MAX_PATH] = {};
+    GetLongPathNameA(shortFolder.c_str(), longName, MAX_PATH);
+    EXPECT_TRUE(shortFolder.find(' ') == std::string::npos && !_stricmp(longName, folder.c_str()))
+        << shortFolder;
+
     kutest::RecordingLauncher launcher;
     launcher.forward = true;
     ASSERT_TRUE(ku::ApplyContextMenu(true, kFixture));
@@ -77,7 +71,6 @@ TEST(ContextMenuRegistration, RealRegsvr32AddsAndRemovesTheHandlerKeys) {
     ASSERT_TRUE(kutest::WaitFor([] { return HandlerKeys() == 0; }, 30000));
     EXPECT_FALSE(ku::IsContextMenuRegistered());
     EXPECT_FALSE(kutest::RawKeyExists(HKEY_CLASSES_ROOT, clsid, k32));
-    ASSERT_EQ(launcher.Requests().size(), 2u);
 }
 
 TEST(ContextMenuExtension, AddsUninstallAndStartsTheProgramWithThePath) {
@@ -92,7 +85,6 @@ TEST(ContextMenuExtension, AddsUninstallAndStartsTheProgramWithThePath) {
         exported("DllGetClassObject"));
     auto canUnloadNow = reinterpret_cast<HRESULT(WINAPI*)()>(exported("DllCanUnloadNow"));
     ASSERT_TRUE(getClassObject && canUnloadNow);
-
     CLSID clsid;
     std::wstring clsidText(ku::kContextMenuClsid, ku::kContextMenuClsid + 38);
     ASSERT_EQ(CLSIDFromString(clsidText.c_str(), &clsid), S_OK);
@@ -112,25 +104,21 @@ TEST(ContextMenuExtension, AddsUninstallAndStartsTheProgramWithThePath) {
     ASSERT_EQ(init->QueryInterface(IID_IContextMenu, reinterpret_cast<void**>(&menu)), S_OK);
     HMENU popup = CreatePopupMenu(); // a default-only menu gets nothing, a normal one our entry
     EXPECT_EQ(menu->QueryContextMenu(popup, 0, 100, 200, CMF_DEFAULTONLY), S_OK);
-    EXPECT_EQ(GetMenuItemCount(popup), 0);
     EXPECT_EQ(HRESULT_CODE(menu->QueryContextMenu(popup, 0, 100, 200, CMF_NORMAL)), 1);
     char text[64] = {};
     GetMenuStringA(popup, 100, text, sizeof(text), MF_BYCOMMAND);
-    EXPECT_STREQ(text, "Uninstall");
+    EXPECT_EQ(std::to_string(GetMenuItemCount(popup)) + text, "1Uninstall");
     DestroyMenu(popup);
-    CMINVOKECOMMANDINFO invoke = {};
-    invoke.cbSize = sizeof(invoke);
+    CMINVOKECOMMANDINFO invoke = {sizeof(invoke)};
     invoke.lpVerb = MAKEINTRESOURCEA(1);
     EXPECT_NE(menu->InvokeCommand(&invoke), S_OK); // not our command
     invoke.lpVerb = MAKEINTRESOURCEA(0);
     ASSERT_EQ(menu->InvokeCommand(&invoke), S_OK);
-    ASSERT_TRUE(kutest::WaitFor(
-        [&] { return kutest::ReadAll(started).find('"' + dir.Path() + '"') != std::string::npos; },
-        20000))
-        << kutest::ReadAll(started);
     // The program beside the DLL, quoted, then the path.
-    const std::string program = "\"" + kFixture + "\\KU.exe\" ";
-    EXPECT_STRCASEEQ(kutest::ReadAll(started).substr(0, program.size()).c_str(), program.c_str());
+    const std::string expected = "\"" + kFixture + "\\KU.exe\" \"" + dir.Path() + "\"";
+    EXPECT_TRUE(kutest::WaitFor(
+        [&] { return _stricmp(kutest::ReadAll(started).c_str(), expected.c_str()) == 0; }, 20000))
+        << kutest::ReadAll(started);
     menu->Release();
     init->Release();
     EXPECT_EQ(canUnloadNow(), S_OK);
