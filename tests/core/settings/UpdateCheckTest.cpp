@@ -37,9 +37,8 @@ class UpdateCheckTest : public ::testing::Test {
                                    "\\products\\system-utility\\kelvane-uninstaller\\update";
         SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr);
         DeleteFileA((folder + "\\Update.ini").c_str());
-        if (!version.empty())
-            ASSERT_TRUE(kutest::WriteTextFile(folder + "\\Update.ini",
-                                              "[Version]\r\nVer=" + version + "\r\n"));
+        const std::string text = "[Version]\r\nVer=" + version + "\r\n";
+        ASSERT_TRUE(version.empty() || kutest::WriteTextFile(folder + "\\Update.ini", text));
     }
     void Installed(const std::string& version) {
         kutest::RawSetString(HKEY_CURRENT_USER, user_.Path(), "Version", version, KEY_WOW64_64KEY);
@@ -61,16 +60,6 @@ class RecordingWait : public ku::IUpdateWaitWindow {
 
 } // namespace
 
-TEST(VersionOrder, IsOrdinalCharacterByCharacter) {
-    EXPECT_EQ((std::vector<bool>{ku::IsVersionNewer("2010.1.4", "2010.1.3"),
-                                 ku::IsVersionNewer("1", ""),
-                                 ku::IsVersionNewer("2010.1.3", "2010.1.3"),
-                                 ku::IsVersionNewer("2010.1.2", "2010.1.3"),
-                                 ku::IsVersionNewer("2010.1.10", "2010.1.9"),
-                                 ku::IsVersionNewer("", "")}),
-              (std::vector<bool>{true, true, false, false, false, false}));
-}
-
 // An old Update.ini that says Ver=9 lies in the program folder each time: only a fresh
 // descriptor from the server may answer, and only a newer one replaces it.
 TEST_F(UpdateCheckTest, OnlyANewerDescriptorFromTheServerIsAnUpdate) {
@@ -82,6 +71,7 @@ TEST_F(UpdateCheckTest, OnlyANewerDescriptorFromTheServerIsAnUpdate) {
         {"2010.1.3", "2010.1.4", "", true},
         {"2010.1.3", "2010.1.3", "", false},
         {"2010.1.3", "2009.12.1", "", false},
+        {"2010.1.9", "2010.1.10", "", false}, // compared character by character
         {"2010.1.3", "2010.1.5", "redirect/", true},
         {"2010.1.3", "", "", false}, // 404
         {"2010.1.3", "2010.1.4", "down", false},
@@ -97,11 +87,10 @@ TEST_F(UpdateCheckTest, OnlyANewerDescriptorFromTheServerIsAnUpdate) {
         const DWORD start = GetTickCount();
         EXPECT_EQ(ku::IsNewerVersionAvailable(dir_.Path() + "\\", "\\" + user_.Path()), c.newer);
         EXPECT_LT(GetTickCount() - start, 7900u);
-        if (c.newer)
+        if (c.newer || !*c.offered || std::string(c.route) == "down") {
             EXPECT_EQ(kutest::ReadAll(dir_.File("Update.ini")),
-                      "[Version]\r\nVer=" + std::string(c.offered) + "\r\n");
-        else if (!*c.offered || std::string(c.route) == "down")
-            EXPECT_EQ(kutest::ReadAll(dir_.File("Update.ini")), kOld);
+                      c.newer ? "[Version]\r\nVer=" + std::string(c.offered) + "\r\n" : kOld);
+        }
     }
 }
 
