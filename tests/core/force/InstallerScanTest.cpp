@@ -1,7 +1,6 @@
 // Windows Installer, COM and SOFTWARE-key scans: products of a folder (also "C?\" paths),
-// components shared with another product, folder entries, the product of a display name,
-// class servers with their AppIDs and ProgIDs, and the program's own SOFTWARE keys without
-// vendor or Microsoft keys.
+// components shared with another product, folder entries, the product of a display name; class
+// servers and the program's own SOFTWARE keys.
 #include <gtest/gtest.h>
 
 #include "ForceSupport.h"
@@ -92,7 +91,9 @@ TEST_F(InstallerScans, DisplayNameGivesTheFirstProductOfThatNameAndItsComponents
     EXPECT_EQ(none.LeftoverList.Count(), 0);
 }
 
-TEST_F(InstallerScans, ComClassesAppIdsAndProgIds) {
+// Class servers with their AppIDs and ProgIDs, then the program's own SOFTWARE keys (of the
+// machine and the user) without vendor or Microsoft keys.
+TEST_F(InstallerScans, ComClassesAndSoftwareKeysOfTheFolderOnly) {
     ScratchKey scratch;
     const std::string base = scratch.Sub("Classes");
     const std::string mine = "{11111111-2222-3333-4444-555555555555}";
@@ -104,15 +105,8 @@ TEST_F(InstallerScans, ComClassesAppIdsAndProgIds) {
         {"Ku.Foo\\CLSID", "", LowerCase(mine)}, {"Ku.Canary\\CLSID", "", canary}};
     for (const auto& v : values)
         RawSetString(HKEY_CURRENT_USER, base + "\\" + v[0], v[1], v[2]);
-
     ScanComLeftovers(state, folder, HKEY_CURRENT_USER, nullptr, list, base);
-    EXPECT_EQ(ItemTexts(list),
-              (Lines{ItemText("1", kUser, base + "\\CLSID\\" + mine),
-                     ItemText("1", kUser, base + "\\AppID\\{AAAAAAAA-0000-0000-0000-000000000001}"),
-                     ItemText("1", kUser, base + "\\Ku.Foo")}));
-}
 
-TEST_F(InstallerScans, SoftwareKeysOfTheFolderOnly) {
     const std::string app = UniqueTag("Foo App ");
     PlantedRegistry user;
     user.Key(HKEY_CURRENT_USER, "Software\\" + app);
@@ -124,7 +118,10 @@ TEST_F(InstallerScans, SoftwareKeysOfTheFolderOnly) {
                               "SOFTWARE\\Wow6432Node\\Vendor\\" + app, "SOFTWARE\\Foo"},
                              "C:\\Programs\\" + app + "\\", list);
     EXPECT_EQ(ItemTexts(list),
-              (Lines{ItemText("1", kMachine, "SOFTWARE\\" + app),
+              (Lines{ItemText("1", kUser, base + "\\CLSID\\" + mine),
+                     ItemText("1", kUser, base + "\\AppID\\{AAAAAAAA-0000-0000-0000-000000000001}"),
+                     ItemText("1", kUser, base + "\\Ku.Foo"),
+                     ItemText("1", kMachine, "SOFTWARE\\" + app),
                      ItemText("1", kUser, "SOFTWARE\\" + app),
                      ItemText("1", kMachine, "SOFTWARE\\Acme\\" + app + " Pro"),
                      ItemText("1", kMachine, "SOFTWARE\\Wow6432Node\\Vendor\\" + app)}));
