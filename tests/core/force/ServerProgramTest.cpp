@@ -111,6 +111,7 @@ TEST_F(ServerProgram, ProcessesModulesAndRunEntriesArePlannedNotEnded) {
 
     // Carried out: only the program's own process ends; the shell restart and the Winsock
     // reset go through the launcher.
+    plan.processesToEnd = {own.Path()};
     plan.resetWinsock = true;
     RecordingLauncher launcher;
     ExecuteForceRemovalPlan(plan);
