@@ -1,9 +1,8 @@
 // Options of the General page against the sandbox registry where the options window's tests do
-// not reach: odd stored values, no style chosen, UAC of the wrong type, the version text.
+// not reach: odd stored values, no style chosen, UAC of the wrong type.
 #include <gtest/gtest.h>
 
 #include "core/settings/OptionValues.h"
-#include "core/system/Handles.h"
 #include "support/Sandbox.h"
 
 namespace {
@@ -11,11 +10,11 @@ namespace {
 const REGSAM k64 = KEY_WOW64_64KEY;
 const HKEY LM = HKEY_LOCAL_MACHINE;
 
-// "keyOpened CheckUpdate ViewStyle [Version]" of what the options load from the key.
+// "keyOpened CheckUpdate ViewStyle" of what the options load from the key.
 std::string Loaded(const kutest::ScratchKey& key) {
     const ku::TOptionValues v = ku::LoadOptionValues("\\" + key.Path());
     return std::to_string(v.keyOpened) + " " + std::to_string(v.CheckUpdate) + " " +
-           std::to_string(v.ViewStyle) + " [" + v.Version + "]";
+           std::to_string(v.ViewStyle);
 }
 
 } // namespace
@@ -24,12 +23,10 @@ TEST(OptionValues, OddValuesGiveDefaultsAndNoStyleChosenKeepsTheStoredOne) {
     kutest::ScratchKey key(LM);
     // An incomplete or damaged key must not stop the dialog: defaults stand in.
     kutest::RawSetString(LM, key.Path(), "ViewStyle", "icons", k64);
-    kutest::RawSetString(LM, key.Path(), "Version", "  ", k64);
-    EXPECT_EQ(Loaded(key), "1 1 0 [2010.1.3]");
+    EXPECT_EQ(Loaded(key), "1 1 0");
     kutest::RawSetDword(LM, key.Path(), "ViewStyle", 2, k64);
-    kutest::RawSetString(LM, key.Path(), "Version", " 2011.4 ", k64);
     ASSERT_TRUE(ku::SaveOptionValues(false, -1, "\\" + key.Path()));
-    EXPECT_EQ(Loaded(key), "1 0 2 [2011.4]");
+    EXPECT_EQ(Loaded(key), "1 0 2");
     kutest::RawDeleteTree(HKEY_CURRENT_USER, key.Path(), k64);
 }
 
@@ -46,22 +43,4 @@ TEST(OptionValues, EnableLuaIsReadAndWrittenOnlyWhereItExistsAsANumber) {
     kutest::RawSetString(LM, key.Path(), "EnableLUA", "1", k64);
     EXPECT_EQ(ku::ReadEnableLua(key.Path()), -1);
     EXPECT_FALSE(ku::WriteEnableLua(false, key.Path()));
-}
-
-TEST(OptionValues, VersionLabelNamesTheExecutablesLastWriteTime) {
-    kutest::ScratchDir dir;
-    const std::string exe = dir.File("KU.exe");
-    ASSERT_TRUE(kutest::WriteTextFile(exe, "MZ"));
-    SYSTEMTIME time = {2010, 1, 2, 5, 9, 30, 0, 0}; // 5 January 2010 09:30:00 local time
-    FILETIME local, utc;
-    ASSERT_TRUE(SystemTimeToFileTime(&time, &local) && LocalFileTimeToFileTime(&local, &utc));
-    {
-        ku::UniqueFile file(
-            CreateFileA(exe.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-        ASSERT_TRUE(SetFileTime(file.get(), nullptr, nullptr, &utc));
-    }
-    EXPECT_EQ(ku::VersionLabelText("2010.1.3", exe),
-              "Version: 2010.1.3, Last Time: 01/05/2010 09:30:00");
-    for (const std::string& missing : {dir.File("Missing.exe"), dir.Path()})
-        EXPECT_EQ(ku::VersionLabelText("2010.1.3", missing), "Unknowable Version") << missing;
 }
