@@ -10,19 +10,7 @@
 using namespace ku;
 using namespace kutest;
 
-TEST(RemnantTree, ProgramKeysAreMergedFilteredAndShownForTheUserToo) {
-    const std::string name = UniqueTag("KuTree");
-    PlantedRegistry user;
-    user.Key(HKEY_CURRENT_USER, "Software\\" + name);
-    EXPECT_EQ(RemnantProgramKeys({"\\HKEY_LOCAL_MACHINE\\SOFTWARE\\" + name + "\\Settings",
-                                  "SOFTWARE\\" + LowerCase(name) + "\\Other",
-                                  "SOFTWARE\\Microsoft\\Foo", "SOFTWARE\\Wow6432Node\\Bar",
-                                  "SYSTEM\\NoSoftware"}),
-              (Lines{"HKEY_LOCAL_MACHINE\\SOFTWARE\\" + name,
-                     "HKEY_CURRENT_USER\\SOFTWARE\\" + name}));
-}
-
-TEST(RemnantTree, BuildsLiveNodesAndTicksWholeSubtrees) {
+TEST(RemnantTree, BuildsLiveNodesOfTheProgramKeysAndTicksWholeSubtrees) {
     const std::string base = "SOFTWARE\\" + UniqueTag("KuTree");
     const std::string node = "HKEY_LOCAL_MACHINE\\" + base;
     PlantedRegistry machine;
@@ -31,11 +19,18 @@ TEST(RemnantTree, BuildsLiveNodesAndTicksWholeSubtrees) {
     machine.Value(HKEY_LOCAL_MACHINE, base, "multi", REG_MULTI_SZ, std::string("a\0b\0\0", 5));
     machine.String(HKEY_LOCAL_MACHINE, base + "\\Sub=Key", "inner", "v");
     machine.String(HKEY_LOCAL_MACHINE, base + "\\Sub=Key\\Deep", "", "");
+    machine.Key(HKEY_CURRENT_USER, base);
 
     const std::string missing = "SOFTWARE\\" + UniqueTag("KuMissing");
     TRemnantTree tree;
-    tree.BuildRemnantTree({base + "\\Sub=Key", missing + "\\x"});
-    ASSERT_EQ(tree.Roots().size(), 1u);
+    // Paths merged by program key in any spelling; Microsoft's keys, 32-bit copies and keys
+    // outside SOFTWARE left out; the user's key of the same name shown as well.
+    tree.BuildRemnantTree({base + "\\Sub=Key", "\\HKEY_LOCAL_MACHINE\\" + LowerCase(base) + "\\x",
+                           missing + "\\x", "SOFTWARE\\Microsoft\\Foo",
+                           "SOFTWARE\\Wow6432Node\\Bar", "SYSTEM\\NoSoftware"});
+    ASSERT_EQ(tree.Roots().size(), 2u);
+    EXPECT_EQ(tree.Nodes()[tree.Nodes()[tree.Roots()[0]].children[0]].children.size(), 2u);
+    EXPECT_GE(tree.Find("HKEY_CURRENT_USER\\" + base), 0);
     // Values (a multi-string adds none) and subkeys; an empty default value adds no node; a
     // missing key stays as an empty node.
     const int sub = tree.Find(node + "\\Sub=Key"), deep = tree.Find(node + "\\Sub=Key\\Deep");

@@ -36,11 +36,10 @@ protected:
 TEST(ServiceImagePath, IsCleanedToAPlainPath) {
     const std::pair<const char*, const char*> cases[] = {
         {"\"C:\\Foo App\\svc.exe\" -k run", "C:\\Foo App\\svc.exe"},
-        {"\\??\\C:\\Foo\\drv.sys", "C:\\Foo\\drv.sys"},
-        {"system32\\drivers\\x.sys", "C:\\windows\\system32\\drivers\\x.sys"},
+        {"\\??\\C:\\Foo\\drv.sys", "C:\\Foo\\drv.sys"}, {"\"unterminated", "unterminated"},
+        {"system32\\drivers\\x.sys", "C:\\windows\\system32\\drivers\\x.sys"}, {"", ""},
         {"%SystemRoot%\\System32\\svchost.exe -k netsvcs", "C:\\windows\\System32\\svchost.exe"},
         {"\\SystemRoot\\System32\\drivers\\y.sys", "C:\\windows\\System32\\drivers\\y.sys"},
-        {"\"unterminated", "unterminated"}, {"", ""},
     };
     for (const auto& c : cases)
         EXPECT_EQ(CleanServiceImagePath(c.first, "C:\\windows"), c.second) << c.first;

@@ -78,16 +78,15 @@ TEST(ContextMenuExtension, AddsUninstallAndStartsTheProgramWithThePath) {
     DeleteFileA(started.c_str());
     ku::UniqueModule dll(LoadLibraryA((kFixture + "\\Contextmenu.dll").c_str()));
     ASSERT_TRUE(dll);
-    const auto exported = [&](const char* name) {
-        return reinterpret_cast<void*>(GetProcAddress(dll.get(), name));
-    };
     auto getClassObject = reinterpret_cast<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>(
-        exported("DllGetClassObject"));
-    auto canUnloadNow = reinterpret_cast<HRESULT(WINAPI*)()>(exported("DllCanUnloadNow"));
+        GetProcAddress(dll.get(), "DllGetClassObject"));
+    auto canUnloadNow =
+        reinterpret_cast<HRESULT(WINAPI*)()>(GetProcAddress(dll.get(), "DllCanUnloadNow"));
     ASSERT_TRUE(getClassObject && canUnloadNow);
     CLSID clsid;
-    std::wstring clsidText(ku::kContextMenuClsid, ku::kContextMenuClsid + 38);
-    ASSERT_EQ(CLSIDFromString(clsidText.c_str(), &clsid), S_OK);
+    ASSERT_EQ(CLSIDFromString(
+                  std::wstring(ku::kContextMenuClsid, ku::kContextMenuClsid + 38).c_str(), &clsid),
+              S_OK);
     IClassFactory* factory = nullptr;
     ASSERT_EQ(getClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
     IShellExtInit* init = nullptr;
