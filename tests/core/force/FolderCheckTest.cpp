@@ -14,16 +14,11 @@
 using namespace ku;
 using namespace kutest;
 
-namespace {
-
-std::string Slashes(std::string text) {
-    std::replace(text.begin(), text.end(), '\\', '/');
-    return text;
-}
-
-} // namespace
-
 TEST(ForceFolderCheck, RefusesProtectedFoldersInEverySpellingAndTheWindowsSubtree) {
+    const auto Slashes = [](std::string text) {
+        std::replace(text.begin(), text.end(), '\\', '/');
+        return text;
+    };
     const std::string windows = GetWindowsDir(), system = GetSystemDir();
     const std::string programs = Env("ProgramFiles"), profile = Env("USERPROFILE");
     for (const std::string& folder :

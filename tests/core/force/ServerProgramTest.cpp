@@ -46,10 +46,11 @@ TEST(ServiceImagePath, IsCleanedToAPlainPath) {
 }
 
 // A real service started from a quoted path with arguments and a real driver by its short
-// path, beside registry-only services: one of a look-alike folder, one named after its program.
+// path, beside a registry-only service named after its program. (A look-alike's service:
+// the force run through KU.exe.)
 TEST_F(ServerProgram, RealServiceAndDriverOfTheFolderAreStoppedOnlyByThePlan) {
     const std::string name = UniqueTag("KuForceSvc"), service = kServices + name;
-    const std::string driver = kServices + name + "Drv", canary = kServices + name + "Canary";
+    const std::string driver = kServices + name + "Drv";
     ASSERT_TRUE(CopyFileA(Fixture("kusvc.exe").c_str(), (folder + "\\kusvc.exe").c_str(), FALSE));
     RealService running(name, "\"" + folder + "\\kusvc.exe\" " + name, SERVICE_WIN32_OWN_PROCESS);
     RealService drv(name + "Drv", "\\??\\" + ShortPathOf(folder) + "\\kudrv.sys",
@@ -57,7 +58,6 @@ TEST_F(ServerProgram, RealServiceAndDriverOfTheFolderAreStoppedOnlyByThePlan) {
     ASSERT_TRUE(running.Created() && drv.Created());
     ASSERT_TRUE(running.Start());
     planted.String(HKEY_LOCAL_MACHINE, service, "Description", folder + "\\kusvc.exe");
-    planted.String(HKEY_LOCAL_MACHINE, canary, "ImagePath", "\"" + lookAlike + "\\svc.exe\"");
     planted.String(HKEY_LOCAL_MACHINE, service + "Named.exe", "ImagePath",
                    folder + "\\named.exe -service"); // arguments after an unquoted path
 
@@ -65,7 +65,6 @@ TEST_F(ServerProgram, RealServiceAndDriverOfTheFolderAreStoppedOnlyByThePlan) {
     EXPECT_EQ(running.State(), static_cast<DWORD>(SERVICE_RUNNING));
     EXPECT_EQ(CountItems(list, service + "|"), 2); // the key and its second hit
     EXPECT_TRUE(HasItem(list, ItemText("1", "HKEY_LOCAL_MACHINE", driver)));
-    EXPECT_EQ(CountItems(list, canary), 0);
     EXPECT_EQ(plan.servicesToStop, (Lines{name, name + "Named.exe"}));
     EXPECT_EQ(plan.driversToDelete, Lines{name + "Drv"});
     // Only the service named after its program ends a process: that program, by its path.

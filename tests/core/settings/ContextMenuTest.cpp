@@ -15,11 +15,10 @@ namespace {
 const std::string kFixture = std::string(kutest::kFixtureDir) + "\\contextmenu";
 const REGSAM k64 = KEY_WOW64_64KEY, k32 = KEY_WOW64_32KEY;
 
-// Both handler keys as seen from 64-bit programs: 1 both there, 0 both gone.
+// How many of the two handler keys 64-bit programs see.
 int HandlerKeys() {
-    const bool file = kutest::RawKeyExists(HKEY_CLASSES_ROOT, ku::kFileHandlerKey, k64);
-    const bool folder = kutest::RawKeyExists(HKEY_CLASSES_ROOT, ku::kFolderHandlerKey, k64);
-    return file && folder ? 1 : (!file && !folder ? 0 : -1);
+    return kutest::RawKeyExists(HKEY_CLASSES_ROOT, ku::kFileHandlerKey, k64) +
+           kutest::RawKeyExists(HKEY_CLASSES_ROOT, ku::kFolderHandlerKey, k64);
 }
 
 // The shell's own data object for one path, as Explorer hands a selection to an extension.
@@ -59,7 +58,7 @@ TEST(ContextMenuRegistration, RealRegsvr32AddsAndRemovesTheHandlerKeys) {
     kutest::RecordingLauncher launcher;
     launcher.forward = true;
     ASSERT_TRUE(ku::ApplyContextMenu(true, kFixture));
-    ASSERT_TRUE(kutest::WaitFor([] { return HandlerKeys() == 1; }, 30000));
+    ASSERT_TRUE(kutest::WaitFor([] { return HandlerKeys() == 2; }, 30000));
     EXPECT_TRUE(ku::IsContextMenuRegistered());
     const std::string clsid = std::string("CLSID\\") + ku::kContextMenuClsid;
     const std::string server =
