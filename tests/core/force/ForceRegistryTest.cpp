@@ -1,6 +1,5 @@
 // The force matchers: folder hits by key class (SOFTWARE, services, Windows' own services,
-// Winsock, Microsoft), value kinds, short forms; the program-file walk; the Winsock catalog
-// defaults.
+// Winsock, Microsoft) and value kind; the program-file walk; the Winsock catalog defaults.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -73,13 +72,12 @@ TEST_F(ForceRegistry, SoftwareKeysServicesAndValuesByKeyClass) {
     EXPECT_TRUE(plan.resetWinsock);
 }
 
-TEST_F(ForceRegistry, ValueKindsShortFormsAndEmptyFolder) {
+TEST_F(ForceRegistry, ValueKindsAndEmptyFolder) {
     const std::string folder = MakeFolder(dir, "Foo Application");
     RawSetValue(HKEY_CURRENT_USER, key, "Blob", REG_BINARY,
                 folder + "\\x.dat" + std::string(1, '\0') + "tail");
     RawSetValue(HKEY_CURRENT_USER, key, "Huge", REG_BINARY, folder + std::string(1000, ' '));
     RawSetDword(HKEY_CURRENT_USER, key, "Number", 12);
-    Set("Short", ShortPathOf(folder) + "\\X.EXE");
     Set("Blank", "   ");
     Set(folder + "\\named.exe", "");
 
@@ -90,8 +88,7 @@ TEST_F(ForceRegistry, ValueKindsShortFormsAndEmptyFolder) {
     Lines found = ItemTexts(list);
     std::sort(found.begin(), found.end());
     EXPECT_EQ(found, (Lines{ItemText("2", kRoot, path, "Blob"),
-                            ItemText("2", kRoot, path, folder + "\\named.exe"),
-                            ItemText("2", kRoot, path, "Short")}));
+                            ItemText("2", kRoot, path, folder + "\\named.exe")}));
 }
 
 TEST_F(ForceRegistry, ProgramFileWalkFindsEachFileInValuesAndNamesNotLookAlikes) {
