@@ -88,8 +88,8 @@ TEST_F(InstallerScans, DisplayNameGivesTheFirstProductOfThatNameOnly) {
     EXPECT_EQ(none.LeftoverList.Count(), 0);
 }
 
-// Class servers with their AppIDs and ProgIDs, then the program's own SOFTWARE keys (of the
-// machine and the user) without vendor or Microsoft keys.
+// Class servers with their AppIDs and ProgIDs, then the program's own SOFTWARE keys without
+// vendor or Microsoft keys.
 TEST_F(InstallerScans, ComClassesAndSoftwareKeysOfTheFolderOnly) {
     ScratchKey scratch;
     const std::string base = scratch.Sub("Classes");
@@ -105,8 +105,6 @@ TEST_F(InstallerScans, ComClassesAndSoftwareKeysOfTheFolderOnly) {
     ScanComLeftovers(state, folder, HKEY_CURRENT_USER, nullptr, list, base);
 
     const std::string app = UniqueTag("Foo App ");
-    PlantedRegistry user;
-    user.Key(HKEY_CURRENT_USER, "Software\\" + app);
     ScanSoftwareKeysOfFolder({"SOFTWARE\\Microsoft\\Windows"}, "C:\\x\\Microsoft", list);
     ScanSoftwareKeysOfFolder({"SOFTWARE\\x"}, "  ", list);
     ScanSoftwareKeysOfFolder({"SOFTWARE\\" + app + "\\Settings",
@@ -119,7 +117,6 @@ TEST_F(InstallerScans, ComClassesAndSoftwareKeysOfTheFolderOnly) {
                      ItemText("1", kUser, base + "\\AppID\\{AAAAAAAA-0000-0000-0000-000000000001}"),
                      ItemText("1", kUser, base + "\\Ku.Foo"),
                      ItemText("1", kMachine, "SOFTWARE\\" + app),
-                     ItemText("1", kUser, "SOFTWARE\\" + app),
                      ItemText("1", kMachine, "SOFTWARE\\Acme\\" + app + " Pro"),
                      ItemText("1", kMachine, "SOFTWARE\\Wow6432Node\\Vendor\\" + app)}));
 }

@@ -9,6 +9,7 @@
 #include "core/system/DeleteHelpers.h"
 #include "core/system/Reg32vs64.h"
 #include "core/system/SharedState.h"
+#include "support/RecordingDialogs.h"
 #include "support/Spawn.h"
 
 using namespace ku;
@@ -69,10 +70,9 @@ TEST(MsiShared, RemovingOneProductKeepsTheOthersSharedComponent) {
     for (const char* other : {kPackedB, "kushared.dll"})
         EXPECT_EQ(CountItems(list, other), 0) << other;
     EXPECT_EQ(CountItems(list, "KUFORCEA.EXE"), 1); // Installer paths are compared upper-cased
+    RecordingDialogs permanently; // Yes: deleted, not recycled
     DeleteRegistryLeftovers(list); // then the files, as the removal does
-    for (int i = 0; i < list.Count(); ++i)
-        if (list.GetItem(i).Content.ItemType == "3")
-            DeleteSingleFile(list.GetItem(i).Content.FilePath);
+    DeleteFileLeftovers(list);
     EXPECT_FALSE(FileThere(folderA + "\\KuForceA.exe"));
     EXPECT_TRUE(FileThere(shared) && FileThere(fileB));
 

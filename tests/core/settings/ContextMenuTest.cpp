@@ -23,19 +23,13 @@ int HandlerKeys() {
 
 // The shell's own data object for one path, as Explorer hands a selection to an extension.
 IDataObject* ShellDataObject(const std::string& path) {
-    std::wstring wide(path.begin(), path.end());
-    PIDLIST_ABSOLUTE pidl = nullptr;
-    IShellFolder* parent = nullptr;
-    PCUITEMID_CHILD child = nullptr;
+    const std::wstring wide(path.begin(), path.end());
+    IShellItem* item = nullptr;
     IDataObject* data = nullptr;
-    if (SUCCEEDED(SHParseDisplayName(wide.c_str(), nullptr, &pidl, 0, nullptr)) &&
-        SUCCEEDED(
-            SHBindToParent(pidl, IID_IShellFolder, reinterpret_cast<void**>(&parent), &child))) {
-        parent->GetUIObjectOf(nullptr, 1, &child, IID_IDataObject, nullptr,
-                              reinterpret_cast<void**>(&data));
-        parent->Release();
+    if (SUCCEEDED(SHCreateItemFromParsingName(wide.c_str(), nullptr, IID_PPV_ARGS(&item)))) {
+        item->BindToHandler(nullptr, BHID_DataObject, IID_PPV_ARGS(&data));
+        item->Release();
     }
-    CoTaskMemFree(pidl);
     return data;
 }
 
