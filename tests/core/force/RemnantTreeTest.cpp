@@ -36,7 +36,6 @@ TEST(RemnantTree, BuildsLiveNodesOfTheProgramKeysAndTicksWholeSubtrees) {
     const int gone = tree.Find("HKEY_LOCAL_MACHINE\\" + missing);
     ASSERT_TRUE(sub >= 0 && deep >= 0 && text >= 0 && number >= 0 && gone >= 0);
     EXPECT_EQ(tree.Nodes()[tree.Find(node)].children.size(), 3u);
-    EXPECT_TRUE(tree.Nodes()[deep].children.empty() && tree.Nodes()[gone].children.empty());
 
     // The two top levels carry no check box.
     EXPECT_FALSE(tree.ToggleNode(tree.Roots()[0]));
