@@ -83,8 +83,7 @@ TEST(ContextMenuExtension, AddsUninstallAndStartsTheProgramWithThePath) {
     IClassFactory* factory = nullptr;
     ASSERT_EQ(getClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
     IShellExtInit* init = nullptr;
-    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IShellExtInit, reinterpret_cast<void**>(&init)),
-              S_OK);
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_PPV_ARGS(&init)), S_OK);
     EXPECT_EQ(canUnloadNow(), S_FALSE);
     kutest::ScratchDir dir;
     CoInitialize(nullptr);
