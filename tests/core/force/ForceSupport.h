@@ -46,10 +46,10 @@ inline bool HasItem(const ku::TUninstallerContents& list, const std::string& tex
 }
 // Items whose text contains the part.
 inline int CountItems(const ku::TUninstallerContents& list, const std::string& part) {
-    const Lines texts = ItemTexts(list);
-    return static_cast<int>(std::count_if(texts.begin(), texts.end(), [&](const std::string& t) {
-        return t.find(part) != std::string::npos;
-    }));
+    int count = 0;
+    for (const std::string& text : ItemTexts(list))
+        count += text.find(part) != std::string::npos;
+    return count;
 }
 
 // A unique name for fixed-place keys of one test run, and a packed product code (32
@@ -66,10 +66,7 @@ inline std::string UniqueCode() {
     return code;
 }
 
-inline std::string Env(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
+inline std::string Env(const char* name) { return std::getenv(name) ? std::getenv(name) : ""; }
 
 // The folder `relative` below `dir`, made with its parents; its full path.
 inline std::string MakeFolder(const ScratchDir& dir, const std::string& relative) {

@@ -1,6 +1,6 @@
 // Windows Installer, COM and SOFTWARE-key scans: products of a folder (also "C?\" paths),
-// components shared with another product, folder entries, class servers with their AppIDs
-// and ProgIDs, and the program's own SOFTWARE keys without vendor or Microsoft keys.
+// components shared with another product, folder entries, the product of a display name; class
+// servers and the program's own SOFTWARE keys.
 #include <gtest/gtest.h>
 
 #include "ForceSupport.h"
@@ -18,53 +18,54 @@ namespace {
 
 const std::string kMachine = "HKEY_LOCAL_MACHINE", kUser = "HKEY_CURRENT_USER";
 
+// One product installed into "Foo App" (its Installer path in the "C?\" form) with a component
+// of its own and one it shares with another product of the same name in a look-alike folder.
 class InstallerScans : public ::testing::Test {
 protected:
-    void SetUp() override { ScanState = ScanRun; }
     // Installer keys at their fixed places, in the view Windows Installer keeps them in.
-    void Plant(const std::string& key, const std::string& name, const std::string& value) {
-        planted.String(HKEY_LOCAL_MACHINE, key, name, value);
+    void SetUp() override {
+        ScanState = ScanRun;
+        std::string installerPath = folder + "\\";
+        installerPath[1] = '?';
+        const std::string product = products + code + "\\InstallProperties";
+        const std::string otherProduct = products + other + "\\InstallProperties";
+        const std::string values[][3] = { // key, name, data
+            {product, "InstallLocation", installerPath}, {product, "DisplayName", name},
+            {otherProduct, "InstallLocation", lookAlike}, {otherProduct, "DisplayName", name},
+            {ownKey, code, own}, {shared, code, sharedFile}, {shared, other, sharedFile},
+            {foreign, other, sharedFile}, {kInstallerFoldersPath, folder + "\\", ""},
+            {kInstallerFoldersPath, lookAlike + "\\", ""}};
+        for (const auto& v : values)
+            planted.String(HKEY_LOCAL_MACHINE, v[0], v[1], v[2]);
     }
-    const std::string tag = UniqueTag("");
+    const std::string tag = UniqueTag(""), name = "KU Display Test " + tag;
+    const std::string code = UniqueCode(), other = UniqueCode(); // enumerated in this order
     const std::string products = std::string(kInstallerProductsPath) + "\\";
     const std::string components = std::string(kInstallerComponentsPath) + "\\KUC" + tag;
+    const std::string ownKey = components + "A", shared = components + "B";
+    const std::string foreign = components + "C";
     PlantedRegistry planted{InstallerView()};
     ScratchDir dir;
+    const std::string folder = MakeFolder(dir, "Foo App"), own = PlantFile(dir, "Foo App\\own.dll");
+    const std::string lookAlike = MakeFolder(dir, "Foo AppBar");
+    const std::string sharedFile = PlantFile(dir, "Foo App\\shared.dll");
     TWizardState state;
+    TUninstallerContents& list = state.LeftoverList;
 };
 
 } // namespace
 
 TEST_F(InstallerScans, ProductsComponentsAndFoldersOfTheFolder) {
-    const std::string folder = MakeFolder(dir, "Foo App"), own = PlantFile(dir, "Foo App\\own.dll");
-    const std::string lookAlike = MakeFolder(dir, "Foo AppBar");
-    const std::string sharedFile = PlantFile(dir, "Foo App\\shared.dll");
-    const std::string code = UniqueCode(), other = UniqueCode();
-    std::string installerPath = folder + "\\";
-    installerPath[1] = '?';
-    Plant(products + code + "\\InstallProperties", "InstallLocation", installerPath);
-    Plant(products + other + "\\InstallProperties", "InstallLocation", lookAlike);
-    const std::string ownKey = components + "A", shared = components + "B";
-    const std::string foreign = components + "C";
-    Plant(ownKey, code, own);
-    Plant(shared, code, sharedFile);
-    Plant(shared, other, sharedFile);
-    Plant(foreign, other, sharedFile);
-    Plant(kInstallerFoldersPath, folder + "\\", "");
-    Plant(kInstallerFoldersPath, lookAlike + "\\", "");
-
     ForceRemovalPlan plan;
-    ScanInstallerLeftovers(state, folder, state.LeftoverList, true, nullptr, plan);
-    EXPECT_EQ(state.LeftoverList.Count(), 0); // the server pass lists nothing itself
+    ScanInstallerLeftovers(state, folder, list, true, nullptr, plan);
+    EXPECT_EQ(list.Count(), 0); // the server pass lists nothing itself
     ASSERT_EQ(state.ServerFileList.size(), 1u);
     EXPECT_TRUE(ForcePathWord(own).Matches(state.ServerFileList[0]));
 
-    TUninstallerContents& list = state.LeftoverList;
     ScanInstallerLeftovers(state, folder + "\\", list, false, nullptr, plan);
     for (const std::string& item :
          {ItemText("1", kMachine, products + code),
           ItemText("1", "HKEY_CLASSES_ROOT", "Installer\\Products\\" + code),
-          ItemText("1", kMachine, "SOFTWARE\\Classes\\Installer\\Features\\" + code),
           ItemText("1", kMachine, ownKey),
           ItemText("2", kMachine, kInstallerFoldersPath, folder + "\\"),
           // The shared component: only this product's value; key and file stay for the other.
@@ -76,65 +77,46 @@ TEST_F(InstallerScans, ProductsComponentsAndFoldersOfTheFolder) {
         EXPECT_EQ(CountItems(list, part), 0) << part;
 }
 
-TEST_F(InstallerScans, DisplayNameGivesTheFirstProductOfThatNameAndItsComponents) {
-    const std::string app = PlantFile(dir, "app.exe");
-    const std::string code = UniqueCode(), second = UniqueCode();
-    const std::string name = "KU Display Test " + tag;
-    for (const std::string& product : {code, second})
-        Plant(products + product + "\\InstallProperties", "DisplayName", name);
-    Plant(components, code, app);
-
-    ScanInstallerByDisplayName(state, name, state.LeftoverList, nullptr);
-    const TUninstallerContents& list = state.LeftoverList;
-    ASSERT_GT(list.Count(), 0);
-    EXPECT_EQ(ItemTexts(list)[0], ItemText("1", kMachine, products + code, name));
-    EXPECT_EQ(CountItems(list, second), 0); // the first product of that name only
-    EXPECT_TRUE(HasItem(list, ItemText("3", kMachine, components, code, app)));
-
+TEST_F(InstallerScans, DisplayNameGivesTheFirstProductOfThatNameOnly) {
+    ScanInstallerByDisplayName(state, name, list, nullptr);
+    EXPECT_TRUE(HasItem(list, ItemText("1", kMachine, products + code, name)));
+    EXPECT_EQ(CountItems(list, other), 0);
+    // No product of that name, or no code at all: no empty code to match every key with.
     TWizardState none;
     ScanInstallerByDisplayName(none, "No Such Product " + tag, none.LeftoverList, nullptr);
     ScanInstallerByProfile(none, "", none.LeftoverList, nullptr);
     EXPECT_EQ(none.LeftoverList.Count(), 0);
 }
 
-TEST_F(InstallerScans, ComClassesAppIdsAndProgIds) {
-    const std::string folder = MakeFolder(dir, "Foo App");
+// Class servers with their AppIDs and ProgIDs, then the program's own SOFTWARE keys without
+// vendor or Microsoft keys.
+TEST_F(InstallerScans, ComClassesAndSoftwareKeysOfTheFolderOnly) {
     ScratchKey scratch;
     const std::string base = scratch.Sub("Classes");
-    const std::string own = "{11111111-2222-3333-4444-555555555555}";
+    const std::string mine = "{11111111-2222-3333-4444-555555555555}";
     const std::string canary = "{11111111-2222-3333-4444-666666666666}";
     const std::string values[][3] = { // key below the classes, name, data
-        {"CLSID\\" + own + "\\InprocServer32", "", "\"" + folder + "\\foo.dll\""},
-        {"CLSID\\" + own, "AppID", "{aaaaaaaa-0000-0000-0000-000000000001}"},
-        {"CLSID\\" + canary + "\\LocalServer32", "", folder + "Bar\\foo.exe /auto"},
-        {"Ku.Foo\\CLSID", "", LowerCase(own)}, {"Ku.Canary\\CLSID", "", canary}};
+        {"CLSID\\" + mine + "\\InprocServer32", "", "\"" + folder + "\\foo.dll\""},
+        {"CLSID\\" + mine, "AppID", "{aaaaaaaa-0000-0000-0000-000000000001}"},
+        {"CLSID\\" + canary + "\\LocalServer32", "", lookAlike + "\\foo.exe /auto"},
+        {"Ku.Foo\\CLSID", "", LowerCase(mine)}, {"Ku.Canary\\CLSID", "", canary}};
     for (const auto& v : values)
         RawSetString(HKEY_CURRENT_USER, base + "\\" + v[0], v[1], v[2]);
+    ScanComLeftovers(state, folder, HKEY_CURRENT_USER, nullptr, list, base);
 
-    ScanComLeftovers(state, folder, HKEY_CURRENT_USER, nullptr, state.LeftoverList, base);
-    EXPECT_EQ(ItemTexts(state.LeftoverList),
-              (Lines{ItemText("1", kUser, base + "\\CLSID\\" + own),
-                     ItemText("1", kUser, base + "\\AppID\\{AAAAAAAA-0000-0000-0000-000000000001}"),
-                     ItemText("1", kUser, base + "\\Ku.Foo")}));
-}
-
-TEST_F(InstallerScans, SoftwareKeysOfTheFolderOnly) {
-    const std::string name = UniqueTag("Foo App ");
-    PlantedRegistry user;
-    user.Key(HKEY_CURRENT_USER, "Software\\" + name);
-    TUninstallerContents list, none;
-    ScanSoftwareKeysOfFolder({"SOFTWARE\\" + name + "\\Settings",
-                              "HKEY_LOCAL_MACHINE\\SOFTWARE\\Acme\\" + name + " Pro\\x",
-                              "SOFTWARE\\Wow6432Node\\Microsoft\\" + name,
-                              "SOFTWARE\\Wow6432Node\\Vendor\\" + name, "SOFTWARE\\Foo"},
-                             "C:\\Programs\\" + name + "\\", list);
+    const std::string app = UniqueTag("Foo App ");
+    ScanSoftwareKeysOfFolder({"SOFTWARE\\Microsoft\\Windows"}, "C:\\x\\Microsoft", list);
+    ScanSoftwareKeysOfFolder({"SOFTWARE\\x"}, "  ", list);
+    ScanSoftwareKeysOfFolder({"SOFTWARE\\" + app + "\\Settings",
+                              "HKEY_LOCAL_MACHINE\\SOFTWARE\\Acme\\" + app + " Pro\\x",
+                              "SOFTWARE\\Wow6432Node\\Microsoft\\" + app,
+                              "SOFTWARE\\Wow6432Node\\Vendor\\" + app, "SOFTWARE\\Foo"},
+                             "C:\\Programs\\" + app + "\\", list);
     EXPECT_EQ(ItemTexts(list),
-              (Lines{ItemText("1", kMachine, "SOFTWARE\\" + name),
-                     ItemText("1", kUser, "SOFTWARE\\" + name),
-                     ItemText("1", kMachine, "SOFTWARE\\Acme\\" + name + " Pro"),
-                     ItemText("1", kMachine, "SOFTWARE\\Wow6432Node\\Vendor\\" + name)}));
-    ScanSoftwareKeysOfFolder({"SOFTWARE\\Microsoft\\Windows"}, "C:\\x\\Microsoft", none);
-    ScanSoftwareKeysOfFolder({"SOFTWARE\\x"}, "  ", none);
-    ScanSoftwareKeysOfFolder({}, "C:\\x\\y", none);
-    EXPECT_EQ(none.Count(), 0);
+              (Lines{ItemText("1", kUser, base + "\\CLSID\\" + mine),
+                     ItemText("1", kUser, base + "\\AppID\\{AAAAAAAA-0000-0000-0000-000000000001}"),
+                     ItemText("1", kUser, base + "\\Ku.Foo"),
+                     ItemText("1", kMachine, "SOFTWARE\\" + app),
+                     ItemText("1", kMachine, "SOFTWARE\\Acme\\" + app + " Pro"),
+                     ItemText("1", kMachine, "SOFTWARE\\Wow6432Node\\Vendor\\" + app)}));
 }

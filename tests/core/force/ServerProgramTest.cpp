@@ -24,7 +24,8 @@ const char kRun[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 class ServerProgram : public ::testing::Test {
 protected:
     ScratchDir dir;
-    const std::string folder = MakeFolder(dir, "Foo App"), lookAlike = dir.File("Foo AppBar");
+    const std::string folder = MakeFolder(dir, "Foo App");
+    const std::string lookAlike = MakeFolder(dir, "Foo AppBar");
     TUninstallerContents list;
     ForceRemovalPlan plan;
     PlantedRegistry planted;
@@ -32,59 +33,62 @@ protected:
 
 } // namespace
 
-TEST_F(ServerProgram, ServiceImagePathsAreCleaned) {
+TEST(ServiceImagePath, IsCleanedToAPlainPath) {
     const std::pair<const char*, const char*> cases[] = {
         {"\"C:\\Foo App\\svc.exe\" -k run", "C:\\Foo App\\svc.exe"},
-        {"\\??\\C:\\Foo\\drv.sys", "C:\\Foo\\drv.sys"},
-        {"system32\\drivers\\x.sys", "C:\\windows\\system32\\drivers\\x.sys"},
+        {"\\??\\C:\\Foo\\drv.sys", "C:\\Foo\\drv.sys"}, {"\"unterminated", "unterminated"},
+        {"system32\\drivers\\x.sys", "C:\\windows\\system32\\drivers\\x.sys"}, {"", ""},
         {"%SystemRoot%\\System32\\svchost.exe -k netsvcs", "C:\\windows\\System32\\svchost.exe"},
         {"\\SystemRoot\\System32\\drivers\\y.sys", "C:\\windows\\System32\\drivers\\y.sys"},
-        {"\"unterminated", "unterminated"}, {"", ""},
     };
     for (const auto& c : cases)
         EXPECT_EQ(CleanServiceImagePath(c.first, "C:\\windows"), c.second) << c.first;
 }
 
-TEST_F(ServerProgram, ServicesAndDriversOfTheFolderOnly) {
-    const std::string tag = UniqueTag("KuFrc");
-    const std::string service = kServices + tag + "Svc", driver = kServices + tag + "Drv";
-    const std::string canary = kServices + tag + "Canary", named = kServices + tag + "Named.exe";
-    planted.Value(HKEY_LOCAL_MACHINE, service, "ImagePath", REG_EXPAND_SZ,
-                  StringBytes("\"" + folder + "\\svc.exe\" -run fast"));
-    planted.String(HKEY_LOCAL_MACHINE, service, "Description", folder + "\\svc.exe"); // 2nd hit
-    planted.String(HKEY_LOCAL_MACHINE, driver, "ImagePath",
-                   "\\??\\" + ShortPathOf(folder) + "\\kudrv.sys");
-    planted.String(HKEY_LOCAL_MACHINE, canary, "ImagePath", "\"" + lookAlike + "\\svc.exe\"");
-    // Named after its program, with arguments after an unquoted path.
-    planted.String(HKEY_LOCAL_MACHINE, named, "ImagePath", folder + "\\named.exe -service");
+// A real service started from a quoted path with arguments and a real driver by its short
+// path, beside a registry-only service named after its program. (A look-alike's service:
+// the force run through KU.exe.)
+TEST_F(ServerProgram, RealServiceAndDriverOfTheFolderAreStoppedOnlyByThePlan) {
+    const std::string name = UniqueTag("KuForceSvc"), service = kServices + name;
+    const std::string driver = kServices + name + "Drv";
+    ASSERT_TRUE(CopyFileA(Fixture("kusvc.exe").c_str(), (folder + "\\kusvc.exe").c_str(), FALSE));
+    RealService running(name, "\"" + folder + "\\kusvc.exe\" " + name, SERVICE_WIN32_OWN_PROCESS);
+    RealService drv(name + "Drv", "\\??\\" + ShortPathOf(folder) + "\\kudrv.sys",
+                    SERVICE_KERNEL_DRIVER);
+    ASSERT_TRUE(running.Created() && drv.Created());
+    ASSERT_TRUE(running.Start());
+    planted.String(HKEY_LOCAL_MACHINE, service, "Description", folder + "\\kusvc.exe");
+    planted.String(HKEY_LOCAL_MACHINE, service + "Named.exe", "ImagePath",
+                   folder + "\\named.exe -service"); // arguments after an unquoted path
 
-    TUninstallerContents byFile, nothing;
-    ForceRemovalPlan filePlan;
     ScanServerProgram(folder + "\\", list, {}, {}, plan);
-    EXPECT_EQ(CountItems(list, service + "|"), 2);
+    EXPECT_EQ(running.State(), static_cast<DWORD>(SERVICE_RUNNING));
+    EXPECT_EQ(CountItems(list, service + "|"), 2); // the key and its second hit
     EXPECT_TRUE(HasItem(list, ItemText("1", "HKEY_LOCAL_MACHINE", driver)));
-    EXPECT_EQ(CountItems(list, canary), 0);
-    EXPECT_EQ(plan.servicesToStop, (Lines{tag + "Named.exe", tag + "Svc"}));
-    EXPECT_EQ(plan.driversToDelete, Lines{tag + "Drv"});
+    EXPECT_EQ(plan.servicesToStop, (Lines{name, name + "Named.exe"}));
+    EXPECT_EQ(plan.driversToDelete, Lines{name + "Drv"});
     // Only the service named after its program ends a process: that program, by its path.
     EXPECT_EQ(plan.processesToEnd, Lines{folder + "\\named.exe"});
-    // A program file matches its own service, not the folder's others.
-    ScanServerProgram(folder + "\\svc.exe", byFile, {}, {}, filePlan);
+    // A program file matches its own service, not the folder's others; elsewhere nothing.
+    TUninstallerContents byFile, nothing;
+    ForceRemovalPlan filePlan;
+    ScanServerProgram(folder + "\\kusvc.exe", byFile, {}, {}, filePlan);
     EXPECT_EQ(CountItems(byFile, service + "|"), 2);
     EXPECT_EQ(CountItems(byFile, driver), 0);
-    // A folder that matches nothing leaves the list as it was.
-    ScanServerProgram(dir.File("Elsewhere"), nothing, {}, {}, plan);
-    ScanServerProgram("   ", nothing, {}, {}, plan);
+    for (const std::string& elsewhere : {dir.File("Elsewhere"), std::string("   ")})
+        ScanServerProgram(elsewhere, nothing, {}, {}, filePlan);
     EXPECT_EQ(nothing.Count(), 0);
+
+    ExecuteForceRemovalPlan(plan);
+    EXPECT_TRUE(WaitFor([&] { return running.State() == SERVICE_STOPPED; }, 20000));
+    EXPECT_TRUE(WaitFor([&] { return drv.Gone(); }, 20000));
 }
 
 TEST_F(ServerProgram, ProcessesModulesAndRunEntriesArePlannedNotEnded) {
-    MakeFolder(dir, "Foo AppBar");
-    Sleeper own(folder, "fooapp.exe"), canary(lookAlike, "fooapp.exe");
+    Sleeper own(folder, "fooapp.exe");
     const std::string tag = UniqueTag("KuRun");
     planted.String(HKEY_CURRENT_USER, kRun, tag + "Own",
                    "\"" + ShortPathOf(folder) + "\\fooapp.exe\" /tray");
-    planted.String(HKEY_CURRENT_USER, kRun, tag + "Canary", "\"" + lookAlike + "\\fooapp.exe\"");
     const Lines modules = {
         folder + "\\hook.dll[C:\\Tools\\host.exe]",
         folder + "\\hook.dll[C:\\windows\\system32\\svchost.exe]",
@@ -96,41 +100,23 @@ TEST_F(ServerProgram, ProcessesModulesAndRunEntriesArePlannedNotEnded) {
     EXPECT_TRUE(own.Running()); // the scan ends nothing
     for (const std::string& ended : {own.Path(), std::string("C:\\Tools\\host.exe")})
         EXPECT_TRUE(Has(plan.processesToEnd, ended)) << ended;
-    for (const std::string& spared : {canary.Path(), std::string("C:\\Tools\\innocent.exe"),
-                                      std::string("C:\\windows\\system32\\svchost.exe")})
+    for (const std::string& spared :
+         {lookAlike + "\\fooapp.exe", std::string("C:\\Tools\\innocent.exe"),
+          std::string("C:\\windows\\system32\\svchost.exe")})
         EXPECT_FALSE(Has(plan.processesToEnd, spared)) << spared;
     EXPECT_TRUE(plan.restartShell);
     EXPECT_EQ(ItemTexts(list), Lines{ItemText("2", "HKEY_CURRENT_USER", kRun, tag + "Own")});
 
-    // Carried out: only the program's own process ends; the shell restart and the Winsock
-    // reset go through the launcher.
+    // Carried out: the shell restart and the Winsock reset go through the launcher. (A
+    // look-alike's process, Run entry and same-named process stay: the force run through KU.exe.)
     plan.processesToEnd = {own.Path()};
     plan.resetWinsock = true;
     RecordingLauncher launcher;
     ExecuteForceRemovalPlan(plan);
     EXPECT_EQ(own.WaitExitCode(5000), 1u);
-    EXPECT_TRUE(canary.Running());
     Lines started;
     for (const auto& request : launcher.Requests())
         started.push_back(request.commandLine);
     std::sort(started.begin(), started.end());
     EXPECT_EQ(started, (Lines{"EXPLORER.EXE", "netsh firewall reset", "netsh winsock reset"}));
-}
-
-TEST_F(ServerProgram, RealServiceWithQuotedPathIsStoppedOnlyByThePlan) {
-    const std::string service = MakeFolder(dir, "Foo Service"), name = UniqueTag("KuForceSvc");
-    ASSERT_TRUE(CopyFileA(Fixture("kusvc.exe").c_str(), (service + "\\kusvc.exe").c_str(), FALSE));
-    RealService running(name, "\"" + service + "\\kusvc.exe\" " + name, SERVICE_WIN32_OWN_PROCESS);
-    RealService driver(name + "Drv", "\\??\\" + service + "\\kudrv.sys", SERVICE_KERNEL_DRIVER);
-    ASSERT_TRUE(running.Created() && driver.Created());
-    ASSERT_TRUE(running.Start());
-    ScanServerProgram(service, list, {}, plan);
-    EXPECT_EQ(running.State(), static_cast<DWORD>(SERVICE_RUNNING));
-    EXPECT_TRUE(HasItem(list, ItemText("1", "HKEY_LOCAL_MACHINE", kServices + name)));
-    EXPECT_TRUE(HasItem(list, ItemText("1", "HKEY_LOCAL_MACHINE", kServices + name + "Drv")));
-    ASSERT_TRUE(Has(plan.servicesToStop, name) && Has(plan.driversToDelete, name + "Drv"));
-
-    ExecuteForceRemovalPlan(plan);
-    EXPECT_TRUE(WaitFor([&] { return running.State() == SERVICE_STOPPED; }, 20000));
-    EXPECT_TRUE(WaitFor([&] { return driver.Gone(); }, 20000));
 }
