@@ -37,11 +37,11 @@ struct ArrivalCase {
     std::vector<std::string> detailLines; // as they must arrive
 };
 
+// The second arrives at a server without EHLO.
 const ArrivalCase kArrivals[] = {
-    {"plain", "smtp", "Ann Example", "Please add it.", {"Please add it."}},
     {"long line", "smtp", "Ann", LongLine(), {LongLine()}},
-    {"dot lines", "smtp", "Ann", "first\r\n.\r\n..\r\n.x\r\nlast", {"first", ".", "..", ".x", "last"}},
-    {"server without EHLO", "helo", "Zo\xEB M\xFCller", "x", {"x"}},
+    {"dot lines", "helo", "Zo\xEB", "first\r\n.\r\n..\r\n.x\r\nlast",
+     {"first", ".", "..", ".x", "last"}},
 };
 
 TEST(RequestMail, ArrivesWithItsEnvelopeHeadersAndBodyIntact) {
@@ -84,13 +84,12 @@ struct FailureCase {
     const char* error;
 };
 
+const char* const kLate = "The mail server did not answer within 2 seconds.";
 const FailureCase kFailures[] = {
     {"550 at RCPT", "smtp", "reject-rcpt",
      "The mail server refused the recipient support@kelvane.com: 550 5.1.1 Mailbox unavailable"},
     {"refused port", "refused", "ann", "the connection was refused"},
-    {"no greeting", "silent", "ann", "The mail server did not answer within 2 seconds."},
-    {"no answer to the data", "smtp", "stall-data",
-     "The mail server did not answer within 2 seconds."},
+    {"no greeting", "silent", "ann", kLate}, {"no answer to the data", "smtp", "stall-data", kLate},
     {"CR LF in the address", "smtp", "ann@kutest.example\r\nRCPT TO:<x@kutest.example>",
      "The sender's address holds a line break"},
     {"LF at the address's end", "smtp", "ann@kutest.example\n",

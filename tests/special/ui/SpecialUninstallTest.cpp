@@ -54,13 +54,12 @@ TEST(SpecialUninstall, PrinterDriverWithProductCodeProcessesAndService) {
     const std::string user = "Software\\Lexmark\\KuLexmark 1400";
     const std::string common = "C:\\Program Files\\Common Files\\KuLexmark";
     const std::string other = "C:\\Program Files\\KuLexmark Other";
+    const std::string lib = common + "\\lxdjshr.dll", uninstaller = app + "\\Install\\LxUninst.exe";
     for (const std::string& folder : {app + "\\Install", common, other})
         SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr);
-    const Names files = Upper({common + "\\lxdjshr.dll", app + "\\Install\\LxUninst.exe",
-                               app + "\\lxdjamon.exe", app + "\\lxdjcoms.exe"});
-    for (const std::string& file :
-         {common + "\\lxdjshr.dll", app + "\\Install\\LxUninst.exe", other + "\\keep.dll"})
+    for (const std::string& file : {lib, uninstaller, other + "\\keep.dll"})
         kutest::WriteTextFile(file);
+    const Names files = Upper({lib, uninstaller, app + "\\lxdjamon.exe", app + "\\lxdjcoms.exe"});
     kutest::Sleeper monitor(app, "lxdjamon.exe"), comms(app, "lxdjcoms.exe");
     kutest::ScratchDir scratch;
     kutest::Sleeper lookAlike(scratch.Path(), "lxdjam.exe");
@@ -69,9 +68,8 @@ TEST(SpecialUninstall, PrinterDriverWithProductCodeProcessesAndService) {
                                 SERVICE_WIN32_OWN_PROCESS);
     EXPECT_TRUE(spooler.Start());
     kutest::PlantedRegistry registry(KEY_WOW64_64KEY);
-    registry.String(LM, uninstall, "UninstallString", app + "\\Install\\LxUninst.exe -u");
-    registry.String(LM, components + "KU0LEXCOMP000000000000000000001", code,
-                    common + "\\lxdjshr.dll");
+    registry.String(LM, uninstall, "UninstallString", uninstaller + " -u");
+    registry.String(LM, components + "KU0LEXCOMP000000000000000000001", code, lib);
     registry.String(LM, component, code, app + "\\missing.inf");
     registry.String(LM, printers, "Setting", "1");
     registry.String(HKEY_CURRENT_USER, user, "ProductCode", code);
