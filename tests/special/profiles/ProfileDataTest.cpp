@@ -114,9 +114,8 @@ TEST(ShippedDataFiles, HoldEveryMarkWithOnlyTheApplicationsOwnEntries) {
             EXPECT_FALSE(parsed.isValue && parsed.valueName.empty()) << line;
             // Below SOFTWARE a vendor key alone would hold the vendor's other products.
             const auto parts = ku::SplitString(parsed.keyPath, '\\');
-            if (!parsed.isValue && ku::SameText(parts[0], "SOFTWARE")) {
-                EXPECT_GE(parts.size(), 3u) << line;
-            }
+            EXPECT_FALSE(!parsed.isValue && ku::SameText(parts[0], "SOFTWARE") && parts.size() < 3)
+                << line;
         }
         for (const std::string& service : section.Services)
             EXPECT_FALSE(ku::IsProtectedService(service)) << row->unit << ": " << service;

@@ -44,11 +44,9 @@ TEST(SpecialUninstall, PrinterDriverWithProductCodeProcessesAndService) {
     const HKEY LM = HKEY_LOCAL_MACHINE;
     const std::string code = "D6461317C3DC4F04799BDCE9E42626FE";
     const std::string app = "C:\\Program Files\\KuLexmark 1400 Series";
-    const std::string uninstall =
-        "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lexmark 1400 Series";
-    const std::string run = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-    const std::string components =
-        "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18\\Components\\";
+    const std::string windows = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\";
+    const std::string uninstall = windows + "Uninstall\\Lexmark 1400 Series", run = windows + "Run";
+    const std::string components = windows + "Installer\\UserData\\S-1-5-18\\Components\\";
     const std::string component = components + "KU0LEXCOMP000000000000000000002";
     const std::string printers = "SOFTWARE\\Lexmark\\KuPrinters\\" + code;
     const std::string user = "Software\\Lexmark\\KuLexmark 1400";
@@ -117,9 +115,8 @@ TEST(SpecialUninstall, PrinterDriverWithProductCodeProcessesAndService) {
     EXPECT_EQ(inRegistry.added, std::vector<std::string>());
     EXPECT_EQ(Names(onDrive.removed.begin(), onDrive.removed.end()), files);
     EXPECT_EQ(onDrive.added, std::vector<std::string>());
-    Names shown = files; // the files and the keys that hold what matched
-    for (const std::string& key : {user, component, printers})
-        shown.insert(ku::UpperCase(key));
+    Names shown = Upper({user, component, printers}); // and the keys that hold what matched
+    shown.insert(files.begin(), files.end());
     EXPECT_EQ(listed, shown);
     EXPECT_TRUE(lookAlike.Running());
     EXPECT_TRUE(kutest::WaitFor([&] { return spooler.State() == SERVICE_STOPPED; }));
