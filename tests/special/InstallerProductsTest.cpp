@@ -24,26 +24,20 @@ class InstallerProducts : public ::testing::Test {
             {kA1, "Adobe Audition 3.0", "", "C:\\Audition\\"},
             {kA2, "Sound Pack", "adobe audition team", ""},
             {"KU0OTHER000000000000000000000000", "Adobe Reader", "Adobe", "C:\\Reader"}};
+        const char* names[] = {"", "DisplayName", "Contact", "InstallLocation"};
         for (const auto& p : products)
             for (int i = 1; i < 4; ++i)
                 registry.String(HKEY_LOCAL_MACHINE, kProducts + p[0] + "\\InstallProperties",
-                                i == 1   ? "DisplayName"
-                                : i == 2 ? "Contact"
-                                         : "InstallLocation",
-                                p[i]);
+                                names[i], p[i]);
         // A product key without its properties: it must stay without them.
         registry.Key(HKEY_LOCAL_MACHINE, kProducts + "KU0BARE0000000000000000000000000");
     }
     void TearDown() override { ku::RegistryView64 = false; }
-    std::string Read(const std::string& code, const std::string& name) {
-        return kutest::RawReadString(HKEY_LOCAL_MACHINE, kProducts + code + "\\InstallProperties",
-                                     name, view);
-    }
     const REGSAM view = kutest::RunningUnderWow64() ? KEY_WOW64_64KEY : 0;
     kutest::PlantedRegistry registry{view};
 };
 
-TEST_F(InstallerProducts, AreFoundByNameOrContactOncePerMatchingName) {
+TEST_F(InstallerProducts, AreFoundByNameAndRenamedOnlyWhileAComponentRefersToThem) {
     std::vector<std::string> codes;
     ku::TUninstallerContents contents;
     ku::FindInstallerProductsByName("", codes, contents, {});
@@ -56,19 +50,19 @@ TEST_F(InstallerProducts, AreFoundByNameOrContactOncePerMatchingName) {
     EXPECT_FALSE(kutest::RawKeyExists(
         HKEY_LOCAL_MACHINE, kProducts + "KU0BARE0000000000000000000000000\\InstallProperties",
         view));
-}
-
-TEST_F(InstallerProducts, AreRenamedOnlyWhileAComponentStillRefersToThem) {
+    // Renamed only while a component still refers to them.
     ku::InstallerProductNames = "Old names";
-    const std::vector<std::string> codes{kA1, "KU0GONE00000000000000000000000000"};
+    codes = {kA1, "KU0GONE00000000000000000000000000"};
     ku::RewriteInstallerProductNames(codes);
-    EXPECT_EQ(Read(kA1, "DisplayName"), "Adobe Audition 3.0");
-    registry.String(HKEY_LOCAL_MACHINE,
-                    std::string(ku::kInstallerComponentsPath) +
-                        "\\KU0COMPONENT000000000000000000001",
+    const std::string properties = kProducts + kA1 + "\\InstallProperties";
+    EXPECT_EQ(kutest::RawReadString(HKEY_LOCAL_MACHINE, properties, "DisplayName", view),
+              "Adobe Audition 3.0");
+    registry.String(HKEY_LOCAL_MACHINE, std::string(ku::kInstallerComponentsPath) + "\\KU0COMP1",
                     "ku0audition0000000000000000000a1", "C:\\Audition\\x.dll");
     ku::RewriteInstallerProductNames(codes);
-    EXPECT_EQ(Read(kA1, "DisplayName") + "|" + Read(kA1, "Contact"), "Old names|Old names");
+    EXPECT_EQ(kutest::RawReadString(HKEY_LOCAL_MACHINE, properties, "DisplayName", view) + "|" +
+                  kutest::RawReadString(HKEY_LOCAL_MACHINE, properties, "Contact", view),
+              "Old names|Old names");
     EXPECT_FALSE(kutest::RawKeyExists(HKEY_LOCAL_MACHINE, kProducts + codes[1], view));
 }
 

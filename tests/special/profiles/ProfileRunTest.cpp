@@ -87,10 +87,8 @@ TEST(ProfileRuns, VirtualAdapterKeysGoByTheirFourDigitNamesUpTo0050) {
     const struct {
         const char *name, *component;
         bool gone;
-    } keys[] = {{"0040", "ROOT\\VMnetAdapter1", true},
-                {"0041", "pci\\ven_8086", false},
-                {"0051", "vmnetadapter8", false},
-                {"42", "vmnetadapter2", false}};
+    } keys[] = {{"0040", "ROOT\\VMnetAdapter1", true}, {"0041", "pci\\ven_8086", false},
+                {"0051", "vmnetadapter8", false}, {"42", "vmnetadapter2", false}};
     kutest::PlantedRegistry planted(kView);
     for (const auto& key : keys) {
         ASSERT_FALSE(kutest::RawKeyExists(HKEY_LOCAL_MACHINE, cls + key.name, kView)) << key.name;
@@ -102,12 +100,8 @@ TEST(ProfileRuns, VirtualAdapterKeysGoByTheirFourDigitNamesUpTo0050) {
             << key.name;
 }
 
-// winsc32.ini goes; a blank suite folder schedules nothing for deletion at restart.
-TEST(ProfileRuns, CleanUpStepsDeleteTheirOwnFileAndNeedTheSuitesFolder) {
-    const std::string ini = kutest::WindowsFolder() + "\\winsc32.ini";
-    ASSERT_TRUE(kutest::WriteTextFile(ini, "x"));
-    ku::DeleteWinsc32Ini();
-    EXPECT_FALSE(kutest::PathExists(ini));
+// A blank suite folder schedules nothing for deletion at restart.
+TEST(ProfileRuns, TheLinkAdvisorCleanUpNeedsTheSuitesFolder) {
     const char* session = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
     const kutest::RawValue before =
         kutest::RawReadValue(HKEY_LOCAL_MACHINE, session, "PendingFileRenameOperations");

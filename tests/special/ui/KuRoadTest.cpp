@@ -23,8 +23,7 @@ TEST(SpecialFromKu, TheSpecialButtonLeadsToAWholeRemoval) {
     CreateDirectoryA(app.c_str(), nullptr);
     ASSERT_TRUE(kutest::WriteTextFile(app + "\\CopernicAgent.exe"));
     kutest::PlantedRegistry registry(view);
-    // What the shipped section names, the folder its finder reads, and the vendor's other
-    // product.
+    // What the shipped section names, the folder its finder reads, the vendor's other product.
     registry.String(HKEY_LOCAL_MACHINE, "SOFTWARE\\Copernic\\Agent\\System", "RootFolder", app);
     registry.String(HKEY_CURRENT_USER, "Software\\Copernic\\Agent", "Searches", "12");
     registry.String(HKEY_LOCAL_MACHINE, run, "CopernicAgent", app);
@@ -41,7 +40,6 @@ TEST(SpecialFromKu, TheSpecialButtonLeadsToAWholeRemoval) {
         return (wizard = kutest::FindDialogOf(id, "Special Uninstall Wizard", 0)) != nullptr;
     }));
     const HWND list = GetDlgItem(wizard, IDC_SPECIAL_LISTUNISTALL);
-    EXPECT_EQ(ListView_GetItemCount(list), 119);
     // Down the list with the keyboard to the entry (the fortieth).
     PostMessageA(list, WM_KEYDOWN, VK_HOME, 0);
     for (int row = 0; row < 39; ++row)
@@ -62,7 +60,6 @@ TEST(SpecialFromKu, TheSpecialButtonLeadsToAWholeRemoval) {
     EXPECT_TRUE(kutest::AnswerDialog(id, "Please restart system!", IDOK));
     EXPECT_TRUE(
         kutest::WaitFor([&] { return IsWindowVisible(GetDlgItem(wizard, IDC_SPECIAL_ABFINISH)); }));
-    EXPECT_EQ(kutest::TextOf(GetDlgItem(wizard, IDC_SPECIAL_ABFINISH)), "Finish");
     kutest::ClickControl(GetDlgItem(wizard, IDC_SPECIAL_CANCELBITBTN));
     EXPECT_TRUE(kutest::WaitFor([&] { return !IsWindow(wizard); }));
     EXPECT_EQ(ku.Close(), 0);

@@ -44,23 +44,20 @@ TEST(SpecialUninstall, PrinterDriverWithProductCodeProcessesAndService) {
     const HKEY LM = HKEY_LOCAL_MACHINE;
     const std::string code = "D6461317C3DC4F04799BDCE9E42626FE";
     const std::string app = "C:\\Program Files\\KuLexmark 1400 Series";
-    const std::string uninstall =
-        "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lexmark 1400 Series";
-    const std::string run = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-    const std::string components =
-        "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18\\Components\\";
+    const std::string windows = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\";
+    const std::string uninstall = windows + "Uninstall\\Lexmark 1400 Series", run = windows + "Run";
+    const std::string components = windows + "Installer\\UserData\\S-1-5-18\\Components\\";
     const std::string component = components + "KU0LEXCOMP000000000000000000002";
     const std::string printers = "SOFTWARE\\Lexmark\\KuPrinters\\" + code;
     const std::string user = "Software\\Lexmark\\KuLexmark 1400";
     const std::string common = "C:\\Program Files\\Common Files\\KuLexmark";
     const std::string other = "C:\\Program Files\\KuLexmark Other";
+    const std::string lib = common + "\\lxdjshr.dll", uninstaller = app + "\\Install\\LxUninst.exe";
     for (const std::string& folder : {app + "\\Install", common, other})
         SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr);
-    const Names files = Upper({common + "\\lxdjshr.dll", app + "\\Install\\LxUninst.exe",
-                               app + "\\lxdjamon.exe", app + "\\lxdjcoms.exe"});
-    for (const std::string& file :
-         {common + "\\lxdjshr.dll", app + "\\Install\\LxUninst.exe", other + "\\keep.dll"})
+    for (const std::string& file : {lib, uninstaller, other + "\\keep.dll"})
         kutest::WriteTextFile(file);
+    const Names files = Upper({lib, uninstaller, app + "\\lxdjamon.exe", app + "\\lxdjcoms.exe"});
     kutest::Sleeper monitor(app, "lxdjamon.exe"), comms(app, "lxdjcoms.exe");
     kutest::ScratchDir scratch;
     kutest::Sleeper lookAlike(scratch.Path(), "lxdjam.exe");
@@ -69,9 +66,8 @@ TEST(SpecialUninstall, PrinterDriverWithProductCodeProcessesAndService) {
                                 SERVICE_WIN32_OWN_PROCESS);
     EXPECT_TRUE(spooler.Start());
     kutest::PlantedRegistry registry(KEY_WOW64_64KEY);
-    registry.String(LM, uninstall, "UninstallString", app + "\\Install\\LxUninst.exe -u");
-    registry.String(LM, components + "KU0LEXCOMP000000000000000000001", code,
-                    common + "\\lxdjshr.dll");
+    registry.String(LM, uninstall, "UninstallString", uninstaller + " -u");
+    registry.String(LM, components + "KU0LEXCOMP000000000000000000001", code, lib);
     registry.String(LM, component, code, app + "\\missing.inf");
     registry.String(LM, printers, "Setting", "1");
     registry.String(HKEY_CURRENT_USER, user, "ProductCode", code);
@@ -119,9 +115,8 @@ TEST(SpecialUninstall, PrinterDriverWithProductCodeProcessesAndService) {
     EXPECT_EQ(inRegistry.added, std::vector<std::string>());
     EXPECT_EQ(Names(onDrive.removed.begin(), onDrive.removed.end()), files);
     EXPECT_EQ(onDrive.added, std::vector<std::string>());
-    Names shown = files; // the files and the keys that hold what matched
-    for (const std::string& key : {user, component, printers})
-        shown.insert(ku::UpperCase(key));
+    Names shown = Upper({user, component, printers}); // and the keys that hold what matched
+    shown.insert(files.begin(), files.end());
     EXPECT_EQ(listed, shown);
     EXPECT_TRUE(lookAlike.Running());
     EXPECT_TRUE(kutest::WaitFor([&] { return spooler.State() == SERVICE_STOPPED; }));

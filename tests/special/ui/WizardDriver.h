@@ -23,24 +23,14 @@ class WizardDriver {
         }
     }
     HWND Item(int id) const { return GetDlgItem(form.Handle(), id); }
-    HWND List() const { return Item(IDC_SPECIAL_LISTUNISTALL); }
     // Selects the list entry with this caption; false when there is none.
     bool Choose(const std::string& caption) {
-        for (int row = 0; row < ListView_GetItemCount(List()); ++row) {
-            char text[512] = {};
-            ListView_GetItemText(List(), row, 0, text, sizeof text);
-            if (caption == text) {
-                ListView_SetItemState(List(), row, LVIS_SELECTED | LVIS_FOCUSED,
-                                      LVIS_SELECTED | LVIS_FOCUSED);
-                return true;
-            }
-        }
-        return false;
-    }
-    // A click that the window handles when it next lets messages through.
-    void PostClick(int id) const {
-        PostMessageA(form.Handle(), WM_COMMAND, MAKEWPARAM(id, STN_CLICKED),
-                     reinterpret_cast<LPARAM>(Item(id)));
+        const HWND list = Item(IDC_SPECIAL_LISTUNISTALL);
+        LVFINDINFOA find = {LVFI_STRING, caption.c_str()};
+        const int row = ListView_FindItem(list, -1, &find);
+        if (row >= 0)
+            ListView_SetItemState(list, row, LVIS_SELECTED, LVIS_SELECTED);
+        return row >= 0;
     }
 
     ku::TFormUninstall form;
