@@ -50,8 +50,9 @@ TEST_P(TroubledBurn, EndsInAClearErrorAndTheNextBurnWorks) {
     onCommand = [&](const uint8_t* cdb) {
         if (cdb[0] != t.abortOpcode || ++seen != t.abortAt)
             return;
-        if (cdb[0] == 0x2A) // an abort while writing waits for a full cache
+        if (cdb[0] == 0x2A) { // an abort while writing waits for a full cache
             EXPECT_TRUE(kutest::WaitFor([&] { return burner->GetCacheFillPercent() >= 80; }));
+        }
         burner->Abort();
     };
     clock.onSleep = [&](DWORD ms) {
@@ -62,12 +63,15 @@ TEST_P(TroubledBurn, EndsInAClearErrorAndTheNextBurnWorks) {
     EXPECT_EQ(std::make_tuple(error.substr(0, strlen(t.error)), started,
                               Commands(0x2A, false).empty()),
               std::make_tuple(std::string(t.error), t.startsWriter, !t.startsWriter)) << error;
-    if (t.abortOpcode == 0x2A)
+    if (t.abortOpcode == 0x2A) {
         EXPECT_EQ(Commands(0x2A, false).size(), 3u);
-    if (t.retries >= 0)
+    }
+    if (t.retries >= 0) {
         EXPECT_EQ(std::count(clock.sleeps.begin(), clock.sleeps.end(), 600u), t.retries);
-    if (t.faultOpcode != 0x5B && t.abortOpcode != 0x5B)
+    }
+    if (t.faultOpcode != 0x5B && t.abortOpcode != 0x5B) {
         EXPECT_TRUE(Commands(0x5B, false).empty()) << "a failed burn is not closed";
+    }
     ExpectCleanEnd();
 
     clock.onSleep = nullptr;

@@ -50,8 +50,9 @@ TEST_P(EveryRewritable, IsErased) {
                               sim->State(0, mmcsim::StateWrittenBlocks),
                               sim->State(0, mmcsim::StateLocked)),
               std::make_tuple(int(e.byte1), e.zeroWrites, 0, 0));
-    if (e.opcode == 0xA1) // a blanked disc is empty; a DVD+RW stays formatted
+    if (e.opcode == 0xA1) { // a blanked disc is empty; a DVD+RW stays formatted
         EXPECT_EQ(sim->State(0, mmcsim::StateSessions), 0);
+    }
     ExpectCleanEnd();
 }
 

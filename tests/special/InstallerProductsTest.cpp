@@ -33,7 +33,7 @@ class InstallerProducts : public ::testing::Test {
         registry.Key(HKEY_LOCAL_MACHINE, kProducts + "KU0BARE0000000000000000000000000");
     }
     void TearDown() override { ku::RegistryView64 = false; }
-    const REGSAM view = kutest::RunningUnderWow64() ? KEY_WOW64_64KEY : 0;
+    const REGSAM view = kutest::NativeView();
     kutest::PlantedRegistry registry{view};
 };
 

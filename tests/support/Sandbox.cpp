@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 #include "core/system/Handles.h"
 
@@ -21,6 +22,13 @@ std::string UniqueName() {
             c = '_';
     return name + "_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter);
 }
+
+void DeleteInBothViews(HKEY root, const std::string& path) {
+    RawDeleteTree(root, path, KEY_WOW64_64KEY);
+    RawDeleteTree(root, path, KEY_WOW64_32KEY);
+}
+
+} // namespace
 
 // Removes a folder with its contents; a junction or link inside is removed, never followed.
 void RemoveTree(const std::string& path) {
@@ -41,12 +49,11 @@ void RemoveTree(const std::string& path) {
     RemoveDirectoryA(path.c_str());
 }
 
-void DeleteInBothViews(HKEY root, const std::string& path) {
-    RawDeleteTree(root, path, KEY_WOW64_64KEY);
-    RawDeleteTree(root, path, KEY_WOW64_32KEY);
+std::string ShellFolder(int csidl) {
+    char path[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, path);
+    return path;
 }
-
-} // namespace
 
 std::string SandboxProblem() {
     if (GetFileAttributesA("C:\\kelvane-sandbox.txt") == INVALID_FILE_ATTRIBUTES)

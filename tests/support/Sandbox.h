@@ -52,5 +52,11 @@ class ScratchDir {
 };
 
 bool RunningUnderWow64();
+// The view that reaches the 64-bit registry on 64-bit Windows; none on 32-bit Windows.
+inline REGSAM NativeView() { return RunningUnderWow64() ? KEY_WOW64_64KEY : 0; }
+// A folder with its contents; a junction or link inside is removed, never followed.
+void RemoveTree(const std::string& path);
+// A shell folder of the prefix (CSIDL_...), created when missing.
+std::string ShellFolder(int csidl);
 
 } // namespace kutest

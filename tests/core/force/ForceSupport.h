@@ -19,7 +19,7 @@ namespace kutest {
 using Lines = std::vector<std::string>;
 
 // The view Windows Installer keeps its machine-wide keys in: the native one.
-inline REGSAM InstallerView() { return RunningUnderWow64() ? KEY_WOW64_64KEY : 0; }
+inline REGSAM InstallerView() { return NativeView(); }
 
 // "type|root|key|value|file" of one item, and of every item of a list in order.
 inline std::string ItemText(const char* type, const std::string& root, const std::string& key,

@@ -72,7 +72,7 @@ TEST(ContextMenuExtension, AddsUninstallAndStartsTheProgramWithThePath) {
     ku::UniqueModule dll(LoadLibraryA((kFixture + "\\Contextmenu.dll").c_str()));
     ASSERT_TRUE(dll);
     auto getClassObject = reinterpret_cast<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>(
-        GetProcAddress(dll.get(), "DllGetClassObject"));
+        reinterpret_cast<void*>(GetProcAddress(dll.get(), "DllGetClassObject")));
     auto canUnloadNow =
         reinterpret_cast<HRESULT(WINAPI*)()>(GetProcAddress(dll.get(), "DllCanUnloadNow"));
     ASSERT_TRUE(getClassObject && canUnloadNow);
@@ -98,7 +98,8 @@ TEST(ContextMenuExtension, AddsUninstallAndStartsTheProgramWithThePath) {
     EXPECT_EQ(HRESULT_CODE(menu->QueryContextMenu(popup, 0, 100, 200, CMF_NORMAL)), 1);
     EXPECT_EQ(GetMenuItemCount(popup), 1);
     DestroyMenu(popup);
-    CMINVOKECOMMANDINFO invoke = {sizeof(invoke)};
+    CMINVOKECOMMANDINFO invoke = {};
+    invoke.cbSize = sizeof(invoke);
     invoke.lpVerb = MAKEINTRESOURCEA(1);
     EXPECT_NE(menu->InvokeCommand(&invoke), S_OK); // not our command
     invoke.lpVerb = MAKEINTRESOURCEA(0);

@@ -10,14 +10,9 @@
 #include "support/Sandbox.h"
 
 using namespace ku;
+using kutest::ShellFolder;
 
 namespace {
-
-std::string ShellFolder(int csidl) {
-    char path[MAX_PATH] = {};
-    SHGetFolderPathA(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, path);
-    return path;
-}
 
 // Empty on 32-bit Windows, which has no SysWOW64.
 std::string Wow64Dir() {

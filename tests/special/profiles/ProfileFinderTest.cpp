@@ -133,7 +133,7 @@ class ProfileFinders : public ::testing::Test {
   protected:
     void SetUp() override { ku::RegistryView64 = kutest::RunningUnderWow64(); }
     void TearDown() override { ku::RegistryView64 = false; }
-    const REGSAM view = kutest::RunningUnderWow64() ? KEY_WOW64_64KEY : 0;
+    const REGSAM view = kutest::NativeView();
 };
 
 TEST_F(ProfileFinders, EveryRowListsExactlyItsProductsFolders) {

@@ -17,7 +17,7 @@
 namespace {
 
 TEST(SpecialFromKu, TheSpecialButtonLeadsToAWholeRemoval) {
-    const REGSAM view = kutest::RunningUnderWow64() ? KEY_WOW64_64KEY : 0;
+    const REGSAM view = kutest::NativeView();
     const std::string app = "C:\\Program Files\\KuCopernic Agent";
     const std::string run = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
     CreateDirectoryA(app.c_str(), nullptr);

@@ -14,18 +14,8 @@
 
 namespace wizardtest {
 
-std::string ShellFolder(int csidl) {
-    char path[MAX_PATH] = {};
-    SHGetFolderPathA(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, 0, path);
-    return path;
-}
-
 std::string ProgramFiles32() {
-    return ShellFolder(kutest::RunningUnderWow64() ? CSIDL_PROGRAM_FILESX86 : CSIDL_PROGRAM_FILES);
-}
-
-void RemoveTree(const std::string& path) {
-    kutest::RunAndWait("cmd /c rd /s /q \"" + path + "\"", 30000);
+    return kutest::ShellFolder(kutest::RunningUnderWow64() ? CSIDL_PROGRAM_FILESX86 : CSIDL_PROGRAM_FILES);
 }
 
 Clicker::Clicker(std::function<HWND()> form, Steps steps)

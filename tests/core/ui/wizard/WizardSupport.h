@@ -13,15 +13,16 @@
 #include <vector>
 
 #include "core/system/Dialogs.h"
+#include "support/Sandbox.h"
 
 namespace wizardtest {
 
 using Lines = std::vector<std::string>;
 
-std::string ShellFolder(int csidl);
+using kutest::RemoveTree;
+using kutest::ShellFolder;
 // Where 32-bit programs install: "Program Files (x86)" on 64-bit Windows.
 std::string ProgramFiles32();
-void RemoveTree(const std::string& path);
 
 // Clicks a button of the wizard from another thread once a control shows and the button takes
 // clicks, as a user does while the window thread is busy scanning. The wizard is asked for each
