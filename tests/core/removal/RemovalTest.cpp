@@ -46,21 +46,30 @@ TEST_F(Removal, RegistryItemsAreDeletedInTheViewTheyWereFoundIn) {
     if (!RunningUnderWow64())
         GTEST_SKIP() << "one view only";
     ScratchKey machine(HKEY_LOCAL_MACHINE);
-    const std::string key = machine.Sub("Both"), missing = machine.Sub("Missing");
-    for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY})
+    // Each key and value is there in both views; the item names the one view to delete it in.
+    const std::string key = machine.Sub("Both"), other = machine.Sub("Other");
+    const std::string missing = machine.Sub("Missing");
+    for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
         RawCreateKey(HKEY_LOCAL_MACHINE, key + "\\Sub", view);
-    for (const char* name : {"Keep", "Drop"})
-        RawSetString(HKEY_LOCAL_MACHINE, key, name, "1", KEY_WOW64_32KEY);
-    const std::string items[][4] = {{"1", key, "", "64"}, {"2", key, "Drop", "32"},
-                                    {"1", " \\ ", "", "64"}, {"1", "", "", "64"},
+        for (const char* name : {"Keep", "Drop"})
+            RawSetString(HKEY_LOCAL_MACHINE, key, name, "1", view);
+        RawSetString(HKEY_LOCAL_MACHINE, other, "Drop", "1", view);
+    }
+    const std::string items[][4] = {{"1", key, "", "64"},         {"2", key, "Drop", "32"},
+                                    {"1", other, "", "32"},       {"2", other, "Drop", "64"},
+                                    {"1", " \\ ", "", "64"},      {"1", "", "", "64"},
                                     {"2", missing, "Drop", "64"}};
     for (const auto& item : items)
         AddKeyItem(list, item[0], "HKEY_LOCAL_MACHINE", item[1], item[2], item[3]);
     DeleteRegistryItems(list, host);
-    EXPECT_FALSE(RawKeyExists(HKEY_LOCAL_MACHINE, key, KEY_WOW64_64KEY));
-    EXPECT_TRUE(RawKeyExists(HKEY_LOCAL_MACHINE, key + "\\Sub", KEY_WOW64_32KEY));
-    EXPECT_TRUE(RawValueExists(HKEY_LOCAL_MACHINE, key, "Keep", KEY_WOW64_32KEY));
-    EXPECT_FALSE(RawValueExists(HKEY_LOCAL_MACHINE, key, "Drop", KEY_WOW64_32KEY));
+    const REGSAM v64 = KEY_WOW64_64KEY, v32 = KEY_WOW64_32KEY;
+    EXPECT_EQ(std::vector<bool>({RawKeyExists(HKEY_LOCAL_MACHINE, key, v64),
+                                 RawKeyExists(HKEY_LOCAL_MACHINE, key + "\\Sub", v32),
+                                 RawValueExists(HKEY_LOCAL_MACHINE, key, "Keep", v32),
+                                 RawValueExists(HKEY_LOCAL_MACHINE, key, "Drop", v32),
+                                 RawKeyExists(HKEY_LOCAL_MACHINE, other, v32),
+                                 RawValueExists(HKEY_LOCAL_MACHINE, other, "Drop", v64)}),
+              std::vector<bool>({false, true, true, false, false, false}));
 }
 
 TEST_F(Removal, FilesGoPermanentlyOrToTheBinAskedOnceNeverARootAndOnlyTheirOwnProcessEnds) {
