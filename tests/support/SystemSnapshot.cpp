@@ -88,11 +88,8 @@ void ListFolder(const std::string& folder, DriveSnapshot& snapshot) {
 RegistrySnapshot TakeRegistrySnapshot() {
     RegistrySnapshot snapshot;
     for (const auto& [root, name] :
-         {std::pair{HKEY_LOCAL_MACHINE, "HKLM"}, std::pair{HKEY_CURRENT_USER, "HKCU"}}) {
-        ku::UniqueKey key;
-        if (RegOpenKeyExA(root, nullptr, 0, KEY_READ | KEY_WOW64_64KEY, key.put()) == ERROR_SUCCESS)
-            DumpKey(key.get(), name, snapshot);
-    }
+         {std::pair{HKEY_LOCAL_MACHINE, "HKLM"}, std::pair{HKEY_CURRENT_USER, "HKCU"}})
+        DumpKey(root, name, snapshot); // the 64-bit view is chosen as each subkey opens
     return snapshot;
 }
 
