@@ -10,7 +10,6 @@
 
 namespace kutest {
 
-// A file or a folder is there.
 inline bool PathExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -33,7 +32,6 @@ inline bool WriteTextFile(const std::string& path, const std::string& text = "x"
     const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
     return std::fclose(file) == 0 && written;
 }
-// The Windows folder and the system folder, as Windows answers them.
 inline std::string WindowsFolder() {
     char folder[MAX_PATH] = {};
     GetWindowsDirectoryA(folder, MAX_PATH);

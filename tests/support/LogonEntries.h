@@ -43,10 +43,7 @@ class LogonEntries {
     // The folder of "Common Startup" (HKLM) or "Startup" (HKCU), made when missing.
     std::string StartupFolder(bool common) const {
         // Asking the shell for the folder makes it and writes its "Shell Folders" value.
-        char path[MAX_PATH] = {};
-        SHGetFolderPathA(nullptr,
-                         (common ? CSIDL_COMMON_STARTUP : CSIDL_STARTUP) | CSIDL_FLAG_CREATE,
-                         nullptr, 0, path);
+        const std::string path = ShellFolder(common ? CSIDL_COMMON_STARTUP : CSIDL_STARTUP);
         const std::string shown =
             RawReadString(common ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER,
                           "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",

@@ -57,19 +57,20 @@ void RawDeleteValue(HKEY root, const std::string& path, const std::string& name,
         RegDeleteValueA(key.get(), name.c_str());
 }
 
-void RawDeleteTree(HKEY root, const std::string& path, REGSAM view) {
-    // Names first, deletes after: a subkey that cannot be deleted must not loop forever.
+std::vector<std::string> RawSubKeys(HKEY root, const std::string& path, REGSAM view) {
     std::vector<std::string> names;
-    ku::UniqueKey key = Open(root, path, KEY_READ | view);
-    if (!key)
-        return;
+    const ku::UniqueKey key = Open(root, path, KEY_READ | view);
     char name[256];
     for (DWORD i = 0, length = sizeof name;
-         RegEnumKeyExA(key.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) == 0;
+         key && RegEnumKeyExA(key.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) == 0;
          ++i, length = sizeof name)
         names.emplace_back(name, length);
-    key.reset();
-    for (const std::string& sub : names)
+    return names;
+}
+
+void RawDeleteTree(HKEY root, const std::string& path, REGSAM view) {
+    // Names first, deletes after: a subkey that cannot be deleted must not loop forever.
+    for (const std::string& sub : RawSubKeys(root, path, view))
         RawDeleteTree(root, path + "\\" + sub, view);
     RegDeleteKeyExA(root, path.c_str(), view, 0);
 }

@@ -26,6 +26,8 @@ void RawCreateKey(HKEY root, const std::string& path, REGSAM view = 0);
 void RawSetValue(HKEY root, const std::string& path, const std::string& name, DWORD type,
                  const std::string& data, REGSAM view = 0);
 void RawDeleteValue(HKEY root, const std::string& path, const std::string& name, REGSAM view = 0);
+// The names of the key's subkeys; none when it cannot be opened.
+std::vector<std::string> RawSubKeys(HKEY root, const std::string& path, REGSAM view = 0);
 // Deletes the key with its subkeys; a missing key is no error.
 void RawDeleteTree(HKEY root, const std::string& path, REGSAM view = 0);
 

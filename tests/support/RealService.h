@@ -1,4 +1,5 @@
-// Test support: a real service of the test's own under the service manager.
+// Test support: a real service of the test's own, created through the service manager with the
+// binary path given and deleted at the end (its process ended if it still runs).
 #pragma once
 
 #include <windows.h>
@@ -6,11 +7,10 @@
 #include <string>
 
 #include "core/system/Handles.h"
+#include "support/Spawn.h"
 
 namespace kutest {
 
-// A service of its own, created through the service manager with the binary path given and
-// deleted at the end (its process ended if it still runs).
 class RealService {
   public:
     RealService(const std::string& name, const std::string& binaryPath, DWORD type)
@@ -33,28 +33,23 @@ class RealService {
     bool Created() const { return created_; }
     bool Start() {
         const ku::UniqueService service = Open(SERVICE_ALL_ACCESS);
-        if (!service)
-            return false;
         // Wine's service manager may keep its database locked for a while after the prefix
         // starts, and may answer a slow start with a time-out and still start the service.
-        bool started = false;
-        for (const DWORD until = GetTickCount() + 240000; GetTickCount() < until; Sleep(200)) {
-            if ((started = StartServiceA(service.get(), 0, nullptr) || State() == SERVICE_RUNNING))
-                break;
+        bool refused = !service;
+        const bool started = !refused && WaitFor([&] {
+            if (StartServiceA(service.get(), 0, nullptr) || State() == SERVICE_RUNNING)
+                return true;
             const DWORD error = GetLastError();
-            if (error != ERROR_SERVICE_DATABASE_LOCKED && error != ERROR_SERVICE_REQUEST_TIMEOUT &&
-                error != ERROR_SERVICE_ALREADY_RUNNING)
-                break;
-        }
-        for (int i = 0; started && i < 600 && State() != SERVICE_RUNNING; ++i)
-            Sleep(50);
+            return refused = error != ERROR_SERVICE_DATABASE_LOCKED &&
+                             error != ERROR_SERVICE_REQUEST_TIMEOUT &&
+                             error != ERROR_SERVICE_ALREADY_RUNNING;
+        }, 240000) && !refused && WaitFor([&] { return State() == SERVICE_RUNNING; }, 30000);
         SERVICE_STATUS_PROCESS status = {};
         DWORD needed = 0;
         if (QueryServiceStatusEx(service.get(), SC_STATUS_PROCESS_INFO,
-                                 reinterpret_cast<BYTE*>(&status), sizeof status, &needed) &&
-            status.dwProcessId)
+                                 reinterpret_cast<BYTE*>(&status), sizeof status, &needed))
             process_.reset(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, status.dwProcessId));
-        return started && State() == SERVICE_RUNNING;
+        return started;
     }
     DWORD State() const {
         const ku::UniqueService service = Open(SERVICE_QUERY_STATUS);

@@ -30,7 +30,6 @@ void DeleteInBothViews(HKEY root, const std::string& path) {
 
 } // namespace
 
-// Removes a folder with its contents; a junction or link inside is removed, never followed.
 void RemoveTree(const std::string& path) {
     WIN32_FIND_DATAA data;
     ku::UniqueFind find(FindFirstFileA((path + "\\*").c_str(), &data));

@@ -66,7 +66,6 @@ inline void ClickControl(HWND control) {
 inline std::string Fixture(const std::string& name) {
     return std::string(kFixtureDir) + "\\" + name;
 }
-// The built KU.exe of the fixtures, started with `argument`.
 inline HANDLE StartKu(const std::string& argument, DWORD* id) {
     return StartProgram("\"" + Fixture("ku\\KU.exe") + "\" " + argument, id);
 }

@@ -5,6 +5,7 @@
 
 #include "core/system/Handles.h"
 #include "core/system/StrUtil.h"
+#include "support/RawRegistry.h"
 
 namespace kutest {
 namespace {
@@ -58,12 +59,9 @@ void DumpKey(HKEY key, const std::string& name, RegistrySnapshot& snapshot) {
         if (!Noisy(entry, kNoisyKeys))
             snapshot[entry] = text;
     }
-    char sub[1024];
-    for (DWORD i = 0, length = sizeof sub;
-         RegEnumKeyExA(key, i, sub, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-         ++i, length = sizeof sub) {
+    for (const std::string& sub : RawSubKeys(key, "", KEY_WOW64_64KEY)) {
         ku::UniqueKey child;
-        if (RegOpenKeyExA(key, sub, 0, KEY_READ | KEY_WOW64_64KEY, child.put()) == ERROR_SUCCESS)
+        if (RegOpenKeyExA(key, sub.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, child.put()) == 0)
             DumpKey(child.get(), name + "\\" + sub, snapshot);
     }
 }
@@ -88,11 +86,8 @@ void ListFolder(const std::string& folder, DriveSnapshot& snapshot) {
 RegistrySnapshot TakeRegistrySnapshot() {
     RegistrySnapshot snapshot;
     for (const auto& [root, name] :
-         {std::pair{HKEY_LOCAL_MACHINE, "HKLM"}, std::pair{HKEY_CURRENT_USER, "HKCU"}}) {
-        ku::UniqueKey key;
-        if (RegOpenKeyExA(root, nullptr, 0, KEY_READ | KEY_WOW64_64KEY, key.put()) == ERROR_SUCCESS)
-            DumpKey(key.get(), name, snapshot);
-    }
+         {std::pair{HKEY_LOCAL_MACHINE, "HKLM"}, std::pair{HKEY_CURRENT_USER, "HKCU"}})
+        DumpKey(root, name, snapshot); // the 64-bit view is chosen as each subkey opens
     return snapshot;
 }
 

@@ -9,21 +9,105 @@
 #include "UiSupport.h"
 #include "support/HostWindow.h"
 #include "support/RecordingDialogs.h"
-#include "support/ScriptedDevices.h"
+#include "sysmanager/DeviceApi.h"
 #include "sysmanager/DeviceList.h"
 #include "sysmanager/ui/ueject.h"
 
-using kutest::MakeDevice;
-
 namespace {
+
+// A device double: each scripted device has its names, class, status and answers; the double
+// records the requests it was asked to carry out.
+struct ScriptedDevice {
+    std::string friendlyName, description;
+    int classNumber = 0; // devices of one number share a class GUID
+    ULONG status = 0, problem = 0;
+    int classImage = -1; // -1: the class has no image
+    bool statusFails = false, noDisplayClass = false, changeFails = false;
+    CONFIGRET ejectAnswer = CR_SUCCESS;
+    std::string vetoName;
+};
+
+inline ScriptedDevice MakeDevice(const char* friendly, const char* description, int classNumber,
+                                 ULONG status, ULONG problem = 0, int classImage = -1) {
+    return {friendly, description, classNumber, status, problem, classImage, {}, {}, {}, {}, {}};
+}
+
+class ScriptedDevices : public ku::IDeviceApi {
+  public:
+    std::vector<ScriptedDevice> devices;
+    bool loadFails = false;
+    std::vector<std::string> requests; // "enable 2", "disable 0", "eject 3"
+    int opens = 0;                     // device sets made
+
+    bool Load() override { return !loadFails; }
+    bool OpenDeviceSet() override { return ++opens, open_ = true; }
+    void CloseDeviceSet() override { open_ = false; }
+    bool EnumDevice(int index, ku::DeviceData& device) override {
+        if (!open_ || !At(index))
+            return false;
+        device.ClassGuid = ClassGuid(devices[index].classNumber);
+        device.DevInst = 100 + index;
+        return true;
+    }
+    bool DevNodeStatus(DWORD devInst, ULONG& status, ULONG& problem) override {
+        const ScriptedDevice* device = At(static_cast<int>(devInst) - 100);
+        if (device && !device->statusFails)
+            status = device->status, problem = device->problem;
+        return device && !device->statusFails;
+    }
+    std::string DeviceProperty(int index, DWORD property) override {
+        return property == 12  ? devices.at(index).friendlyName
+               : property == 0 ? devices.at(index).description
+                               : std::string();
+    }
+    bool IsNoDisplayClass(const GUID& classGuid) override {
+        for (const ScriptedDevice& device : devices)
+            if (device.noDisplayClass && IsEqualGUID(ClassGuid(device.classNumber), classGuid))
+                return true;
+        return false;
+    }
+    bool LoadClassImages() override { return true; }
+    void FreeClassImages() override {}
+    HIMAGELIST ClassImages() override { return nullptr; }
+    bool ClassImageIndex(const GUID& classGuid, int& image) override {
+        for (const ScriptedDevice& device : devices)
+            if (IsEqualGUID(ClassGuid(device.classNumber), classGuid) && device.classImage >= 0)
+                return image = device.classImage, true;
+        return false;
+    }
+    bool ChangeState(int index, DWORD stateChange, std::string& failedStep) override {
+        requests.push_back((stateChange == 1 ? "enable " : "disable ") + std::to_string(index));
+        failedStep = !At(index) ? "EnumDeviceInfo" : "SetClassInstallParams";
+        return At(index) && !devices[index].changeFails;
+    }
+    CONFIGRET RequestEject(DWORD devInst, PNP_VETO_TYPE& vetoType, std::string& vetoName) override {
+        const ScriptedDevice* device = At(static_cast<int>(devInst) - 100);
+        requests.push_back("eject " + std::to_string(devInst - 100));
+        vetoType = PNP_VetoDevice;
+        vetoName = device ? device->vetoName : std::string();
+        return device ? device->ejectAnswer : CR_NO_SUCH_DEVNODE;
+    }
+
+  private:
+    static GUID ClassGuid(int number) {
+        GUID guid = {0x6b5e0a10, 0x1f2c, 0x4d3e, {0x8a, 0x11, 0, 0, 0, 0, 0, 0}};
+        guid.Data4[7] = static_cast<unsigned char>(number);
+        return guid;
+    }
+    ScriptedDevice* At(int index) {
+        return index >= 0 && index < static_cast<int>(devices.size()) ? &devices[index] : nullptr;
+    }
+
+    bool open_ = false;
+};
 
 struct DevicesPage {
     kutest::HostWindow host{465, 412};
     kutest::RecordingDialogs dialogs; // answers: one per box, then IDOK
-    kutest::ScriptedDevices* api;     // owned by the form
+    ScriptedDevices* api;     // owned by the form
     std::unique_ptr<ku::TDevicesForm> form;
 
-    explicit DevicesPage(std::unique_ptr<kutest::ScriptedDevices> devices)
+    explicit DevicesPage(std::unique_ptr<ScriptedDevices> devices)
         : api(devices.get()), form(std::make_unique<ku::TDevicesForm>(std::move(devices))) {
         form->Create(host.Handle());
         form->Show();
@@ -32,9 +116,9 @@ struct DevicesPage {
 };
 
 // Scripted devices: flags, problems and answers of every kind the page meets.
-std::unique_ptr<kutest::ScriptedDevices> Scripted() {
+std::unique_ptr<ScriptedDevices> Scripted() {
     const ULONG problem = ku::kDnHasProblem, off = ku::kDnDisableable, out = ku::kDnRemovable;
-    auto api = std::make_unique<kutest::ScriptedDevices>();
+    auto api = std::make_unique<ScriptedDevices>();
     api->devices = {
         MakeDevice("Disk drive", "", 1, off, 0, 3),
         MakeDevice("", "Disabled adapter", 2, problem | off, 22, 4),
@@ -98,7 +182,7 @@ TEST(DevicesPage, WithoutSetupApiItSaysSoOnceAndListsNothing) {
 // The device tree's rules: hidden devices and classes that are not displayed show only on
 // request.
 TEST(DeviceList, TreeListsEveryShownDevice) {
-    const std::unique_ptr<kutest::ScriptedDevices> api = Scripted();
+    const std::unique_ptr<ScriptedDevices> api = Scripted();
     ku::TDeviceList list{*api};
     EXPECT_TRUE(list.InitDeviceList().empty());
     for (bool showHidden : {false, true}) {

@@ -5,15 +5,31 @@
 #include "UiSupport.h"
 #include "core/system/FileSystem.h"
 #include "core/system/PublicFunctionUnit.h"
+#include "core/system/StrUtil.h"
 #include "core/ui/FileDialogs.h"
 #include "support/RecordingDialogs.h"
-#include "support/NetshLauncher.h"
-#include "support/Sandbox.h"
+#include "support/RecordingLauncher.h"
+#include "support/Spawn.h"
 #include "support/WindowsLikeHives.h"
 #include "sysmanager/RegstoreFunUnit.h"
 #include "sysmanager/ui/SysManagerUnit.h"
 
 namespace {
+
+// The launcher seam with Wine's stub netsh replaced by the fake one of the fixtures:
+// command-interpreter runs are started for real with "netsh" pointing at the fake; anything else
+// (Notepad ...) is only recorded.
+struct NetshLauncher : kutest::RecordingLauncher {
+    ku::LaunchResult Launch(const ku::LaunchRequest& request) override {
+        ku::LaunchRequest changed = request;
+        const bool viaCmd = ku::StartsText(request.commandLine, "cmd.exe ");
+        if (viaCmd)
+            changed.commandLine = ku::ReplaceAll(request.commandLine, " netsh ",
+                                                 " " + kutest::Fixture("FakeNetsh.exe") + " ");
+        forward = viaCmd && ok;
+        return RecordingLauncher::Launch(changed);
+    }
+};
 
 // The window, shown modeless so that the test thread runs its messages.
 struct OpenForm {
@@ -59,7 +75,7 @@ TEST(RecoveryForm, ClosingWhileABackupRunsWaitsForIt) {
 TEST(RecoveryForm, NetworkBackupAndRestoreTellTheOutcomeAndEndTheirBlinking) {
     kutest::ScratchDir dir;
     const std::string file = dir.File("NewBackup.nic"), log = ku::ProgramDir() + "NICLog.txt";
-    kutest::NetshLauncher launcher;
+    NetshLauncher launcher;
     kutest::RecordingDialogs boxes;
     std::string choice;
     ku::SetFileDialogHook([&](ku::FileDialogCall& call) {
