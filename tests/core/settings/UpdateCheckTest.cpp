@@ -76,8 +76,9 @@ TEST_F(UpdateCheckTest, OnlyANewerDescriptorFromTheServerIsAnUpdate) {
         const DWORD start = GetTickCount();
         EXPECT_EQ(ku::IsNewerVersionAvailable(dir_.Path() + "\\", "\\" + user_.Path()), c.newer);
         EXPECT_LT(GetTickCount() - start, 7900u);
-        if (c.newer) // the fetched descriptor stays in the program folder
+        if (c.newer) { // the fetched descriptor stays in the program folder
             EXPECT_EQ(kutest::ReadAll(dir_.File("Update.ini")), "[Version]\r\nVer=2010.1.4\r\n");
+        }
     }
 }
 

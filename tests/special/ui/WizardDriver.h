@@ -26,7 +26,7 @@ class WizardDriver {
     // Selects the list entry with this caption; false when there is none.
     bool Choose(const std::string& caption) {
         const HWND list = Item(IDC_SPECIAL_LISTUNISTALL);
-        LVFINDINFOA find = {LVFI_STRING, caption.c_str()};
+        LVFINDINFOA find = {LVFI_STRING, caption.c_str(), 0, {0, 0}, 0};
         const int row = ListView_FindItem(list, -1, &find);
         if (row >= 0)
             ListView_SetItemState(list, row, LVIS_SELECTED, LVIS_SELECTED);
