@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <regex>
+#include <tuple>
 
 #include "MainUnitIds.h"
 #include "StepFormIds.h"
@@ -43,23 +44,17 @@ public:
         CreateDirectoryA(folder_.c_str(), nullptr);
         kutest::WriteTextFile(folder_ + "\\bar.dll", "bar");
         const std::string exe = folder_ + "\\KuDemoAppBar.exe", other = "C:\\Other\\tool.exe";
-        const struct {
-            HKEY root;
-            std::string key, name, value;
-        } strings[] = {
-            {lm, "Software\\KuDemoAppBar", "InstallPath", folder_},
-            {cu, "Software\\KuDemoAppBar", "Theme", "dark"},
-            {lm, kUninstall + "KuDemoAppBar", "DisplayName", "KuDemoAppBar"},
-            {lm, kUninstall + "KuDemoAppBar", "UninstallString", folder_ + "\\uninst.exe"},
-            {lm, kUninstall + "KuDemoAppBar", "Comments", "Companion of KuDemoApp"},
-            {lm, kAppPaths + "KuDemoAppBar.exe", "", exe},
-            {lm, kAppPaths + "KuOtherTool.exe", "", other},
-            {lm, kRun, "KuDemoAppBar", exe},
-            {lm, kRun, "KuOtherTool", other},
-            {cu, kRun, "KuOtherTool", other},
-        };
-        for (const auto& s : strings)
-            registry_.String(s.root, s.key, s.name, s.value);
+        using Planted = std::tuple<HKEY, std::string, std::string, std::string>;
+        const std::string bar = kUninstall + "KuDemoAppBar", own = "Software\\KuDemoAppBar";
+        for (const auto& [root, key, name, value] : std::vector<Planted>{
+                 {lm, own, "InstallPath", folder_}, {cu, own, "Theme", "dark"},
+                 {lm, bar, "DisplayName", "KuDemoAppBar"}, {lm, kRun, "KuDemoAppBar", exe},
+                 {lm, bar, "UninstallString", folder_ + "\\uninst.exe"},
+                 {lm, bar, "Comments", "Companion of KuDemoApp"},
+                 {lm, kAppPaths + "KuDemoAppBar.exe", "", exe},
+                 {lm, kAppPaths + "KuOtherTool.exe", "", other},
+                 {lm, kRun, "KuOtherTool", other}, {cu, kRun, "KuOtherTool", other}})
+            registry_.String(root, key, name, value);
         registry_.Value(lm, kShared, folder_ + "\\bar.dll", REG_DWORD, kutest::DwordBytes(1));
         registry_.Value(lm, kShared, "C:\\Other\\shared.dll", REG_DWORD, kutest::DwordBytes(2));
         document_ = ShellFolder(CSIDL_PERSONAL) + "\\KuDemoApp notes.txt";
@@ -102,14 +97,11 @@ struct DemoApp {
     }
 };
 
-int RowOf(HWND list, const std::string& caption) {
-    for (int row = 0; row < ListView_GetItemCount(list); ++row) {
-        char text[512] = {};
-        ListView_GetItemText(list, row, 0, text, sizeof text);
-        if (caption == text)
-            return row;
-    }
-    return -1;
+int RowOf(HWND list, const char* caption) {
+    LVFINDINFOA find = {};
+    find.flags = LVFI_STRING;
+    find.psz = caption;
+    return ListView_FindItem(list, -1, &find);
 }
 
 // The first package a prefix installs leaves the Windows Installer's own stores behind,
