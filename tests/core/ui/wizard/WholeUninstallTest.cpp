@@ -106,10 +106,13 @@ int RowOf(HWND list, const char* caption) {
 
 // The first package a prefix installs leaves the Windows Installer's own stores behind,
 // empty: no trace of the program.
-bool InstallerStore(const std::string& line) {
+Lines OutsideInstallerStores(Lines lines) {
     static const std::regex store(R"(C:\\WINDOWS\\INSTALLER\\|(?=.*\\Installer).*\\()"
                                   R"(Installer|Features|Products|UpgradeCodes|Components|UserData|S-1-5-18)\\=)");
-    return std::regex_match(line, store);
+    lines.erase(std::remove_if(lines.begin(), lines.end(),
+                               [](const std::string& line) { return std::regex_match(line, store); }),
+                lines.end());
+    return lines;
 }
 
 class WholeUninstall : public ::testing::Test {
@@ -207,7 +210,8 @@ TEST_F(WholeUninstall, MsiProgramWithoutADriveInItsCommand) {
     const WizardRun run = RunWizard("KuDemoMsi", code, NormalizeUninstallCommand(command) + " /qn");
     EXPECT_EQ(run.uninstallDone, 1);
 
-    kutest::Difference registry = kutest::Compare(registryBefore, kutest::TakeRegistrySnapshot());
+    const kutest::Difference registry =
+        kutest::Compare(registryBefore, kutest::TakeRegistrySnapshot());
     const std::vector<std::string> expectedGone = {
         "HKCU\\Software\\" + code + "\\=",
         "HKCU\\Software\\" + code + "\\Settings\\=",
@@ -217,14 +221,10 @@ TEST_F(WholeUninstall, MsiProgramWithoutADriveInItsCommand) {
     ASSERT_EQ(registry.removed.size(), expectedGone.size()) << ::testing::PrintToString(registry.removed);
     for (size_t i = 0; i < expectedGone.size(); ++i)
         EXPECT_EQ(registry.removed[i].rfind(expectedGone[i], 0), 0u) << registry.removed[i];
-    auto& added = registry.added;
-    added.erase(std::remove_if(added.begin(), added.end(), InstallerStore), added.end());
-    EXPECT_EQ(added, Lines{});
-    kutest::Difference drive = kutest::Compare(driveBefore, kutest::TakeDriveSnapshot());
+    EXPECT_EQ(OutsideInstallerStores(registry.added), Lines{});
+    const kutest::Difference drive = kutest::Compare(driveBefore, kutest::TakeDriveSnapshot());
     EXPECT_EQ(drive.removed, Lines{UpperCase(data + "\\cache.dat")});
-    drive.added.erase(std::remove_if(drive.added.begin(), drive.added.end(), InstallerStore),
-                      drive.added.end());
-    EXPECT_EQ(drive.added, Lines{});
+    EXPECT_EQ(OutsideInstallerStores(drive.added), Lines{});
 
     kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, vendor, 0);
     kutest::RawDeleteTree(HKEY_CURRENT_USER, "Software\\" + code, 0);

@@ -39,7 +39,6 @@ protected:
         form.ForceMode = forceMode;
         form.DisplayName = form.UninstallKeyName = form.ProgramName = "KuFlowDemo";
         form.UninstallCommand = command;
-        form.Version = "2.0";
         EXPECT_TRUE(form.Create(nullptr));
         form.Show();
         uitest::PumpMessages(100);
@@ -207,7 +206,6 @@ TEST_F(WizardFlow, ButtonTextsMissingDetailsAndEnter) {
     EXPECT_TRUE(IsWindowEnabled(Item(IDC_STEP_STEPBITBTN)) &&
                 IsWindowVisible(Item(IDC_STEP_CANCELBITBTN)));
     EXPECT_EQ(WindowText(Item(IDC_STEP_ABINSTALLDATE)), "NOT AVAILABLE");
-    EXPECT_EQ(WindowText(Item(IDC_STEP_ABVERSION)), "2.0");
     SendMessageA(form.Handle(), WM_COMMAND, IDOK, 0);
     EXPECT_EQ(form.PageIndex(), PageScan);
 }
