@@ -1,10 +1,6 @@
-// Force mode in the real KU.exe, as a user meets it: started with a program's folder (as the
-// Explorer "Uninstall" entry starts it), the force wizard opens on that folder; clicked through
-// twice, it removes first the running server program (service, Run entry, process), then the
-// folder with its registry keys and its Uninstall entry, which the list then no longer shows.
-// The registry and the drive are compared before and after; the look-alike program beside it
-// stays whole. A program file on the command line and the Force Uninstall button open the same
-// wizard.
+// Force mode in the real KU.exe: started with a program's folder (as the Explorer "Uninstall"
+// entry starts it) and clicked through twice, it removes first the running server program, then
+// the folder, its keys and its Uninstall entry, checked by difference; the look-alike stays whole.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -18,6 +14,7 @@
 #include "WizardSupport.h"
 #include "core/system/Handles.h"
 #include "core/system/StrUtil.h"
+#include "support/PlantedRegistry.h"
 #include "support/RealService.h"
 #include "support/Sandbox.h"
 #include "support/Spawn.h"
@@ -124,15 +121,16 @@ private:
 // the list shows first), and its look-alike.
 struct Program {
     std::string tag = std::to_string(GetCurrentProcessId());
-    std::string name = "Ku Force Demo " + tag, entry = kVersion + "Uninstall\\" + name;
+    std::string name = "Ku Force Demo " + tag, service = "KuForceDemo" + tag;
     std::string folder = wizardtest::ProgramFiles32() + "\\" + name, canary = folder + "Bar";
-    std::string service = "KuForceDemo" + tag, run = "KuForceDemo" + tag;
+    kutest::PlantedRegistry registry, entry{KEY_WOW64_64KEY};
     std::unique_ptr<kutest::RealService> services[2];
     std::unique_ptr<kutest::Sleeper> processes[2];
 
     Program() {
         const std::string folders[] = {folder, canary}, suffixes[] = {"", "Bar"};
         for (int i = 0; i < 2; ++i) {
+            const std::string exe = "\"" + folders[i] + "\\kuforce.exe\"";
             CreateDirectoryA(folders[i].c_str(), nullptr);
             CreateDirectoryA((folders[i] + "\\data").c_str(), nullptr);
             kutest::WriteTextFile(folders[i] + "\\data\\settings.ini", "[x]");
@@ -141,26 +139,18 @@ struct Program {
             // name that a killed run left behind goes with the refused attempt.
             kutest::WaitFor([&] {
                 services[i] = std::make_unique<kutest::RealService>(
-                    service + suffixes[i], "\"" + folders[i] + "\\kuforce.exe\" -service",
-                    SERVICE_WIN32_OWN_PROCESS);
+                    service + suffixes[i], exe + " -service", SERVICE_WIN32_OWN_PROCESS);
                 return services[i]->Created();
             });
-            kutest::RawSetString(HKEY_CURRENT_USER, kRun, run + suffixes[i],
-                                 "\"" + folders[i] + "\\kuforce.exe\" /tray");
-            kutest::RawSetString(HKEY_LOCAL_MACHINE,
-                                 "SOFTWARE\\" + name + suffixes[i] + "\\Settings", "Home",
-                                 folders[i]);
+            registry.String(HKEY_CURRENT_USER, kRun, service + suffixes[i], exe + " /tray");
+            registry.String(HKEY_LOCAL_MACHINE, "SOFTWARE\\" + name + suffixes[i] + "\\Settings",
+                            "Home", folders[i]);
         }
-        for (const auto& [value, text] : {std::pair<const char*, std::string>{"DisplayName", name},
-                                          {"UninstallString", folder + "\\uninst.exe"}})
-            kutest::RawSetString(HKEY_LOCAL_MACHINE, entry, value, text, KEY_WOW64_64KEY);
+        entry.String(HKEY_LOCAL_MACHINE, kVersion + "Uninstall\\" + name, "DisplayName", name);
+        entry.String(HKEY_LOCAL_MACHINE, kVersion + "Uninstall\\" + name, "UninstallString",
+                     folder + "\\uninst.exe");
     }
     ~Program() {
-        for (const char* suffix : {"", "Bar"}) {
-            kutest::RawDeleteValue(HKEY_CURRENT_USER, kRun, run + suffix);
-            kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\" + name + suffix);
-        }
-        kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, entry, KEY_WOW64_64KEY);
         processes[0].reset();
         processes[1].reset();
         wizardtest::RemoveTree(folder);
@@ -203,7 +193,7 @@ TEST(ForceFromKu, FolderArgumentRemovesTheServerProgramThenTheFolder) {
     const std::vector<std::string> removed =
         kutest::Names(kutest::Compare(registryBefore, kutest::TakeRegistrySnapshot()).removed);
     const std::vector<std::string> own = {"\\Services\\" + program.service + "\\",
-                                          "\\" + program.name + "\\", "\\Run\\\\" + program.run};
+                                          "\\" + program.name + "\\", "\\Run\\\\" + program.service};
     for (const std::string& gone : removed)
         EXPECT_TRUE(std::any_of(own.begin(), own.end(), [&](auto& o) { return Contains(gone, o); }))
             << "removed too: " << gone;
@@ -220,7 +210,7 @@ TEST(ForceFromKu, FolderArgumentRemovesTheServerProgramThenTheFolder) {
     EXPECT_FALSE(kutest::PathExists(program.folder));
     EXPECT_TRUE(kutest::PathExists(program.canary + "\\data\\settings.ini"));
     EXPECT_TRUE(kutest::RawKeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\" + program.name + "Bar"));
-    EXPECT_TRUE(kutest::RawValueExists(HKEY_CURRENT_USER, kRun, program.run + "Bar"));
+    EXPECT_TRUE(kutest::RawValueExists(HKEY_CURRENT_USER, kRun, program.service + "Bar"));
     EXPECT_FALSE(program.services[1]->Gone());
 }
 
@@ -235,8 +225,11 @@ TEST(ForceFromKu, FileArgumentAndTheForceButtonOpenTheForceWizard) {
         SCOPED_TRACE(listed);
         if (listed.empty())
             user.Click(GetDlgItem(kutest::WaitForMainWindow(user.id_), IDC_MAIN_FORCEUNINSTALLBTN));
-        ASSERT_TRUE(user.Until([&] { return user.Shows(IDC_STEP_TXTPROGRAMNAME); }, 30000));
-        EXPECT_EQ(kutest::TextOf(user.Wizard()).rfind("Force Uninstall Wizard", 0), 0u);
+        // The caption is set once the page shows.
+        ASSERT_TRUE(user.Until([&] {
+            return user.Shows(IDC_STEP_TXTPROGRAMNAME) &&
+                   kutest::TextOf(user.Wizard()).rfind("Force Uninstall Wizard", 0) == 0;
+        }, 30000)) << "no force wizard";
         EXPECT_EQ(kutest::TextOf(user.Item(IDC_STEP_TXTPROGRAMNAME)), listed);
         EXPECT_EQ(kutest::TextOf(user.Item(IDC_STEP_TXTPATH)), "");
         user.Click(user.Item(IDC_STEP_CANCELBITBTN));

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <regex>
+#include <tuple>
 
 #include "MainUnitIds.h"
 #include "StepFormIds.h"
@@ -43,23 +44,17 @@ public:
         CreateDirectoryA(folder_.c_str(), nullptr);
         kutest::WriteTextFile(folder_ + "\\bar.dll", "bar");
         const std::string exe = folder_ + "\\KuDemoAppBar.exe", other = "C:\\Other\\tool.exe";
-        const struct {
-            HKEY root;
-            std::string key, name, value;
-        } strings[] = {
-            {lm, "Software\\KuDemoAppBar", "InstallPath", folder_},
-            {cu, "Software\\KuDemoAppBar", "Theme", "dark"},
-            {lm, kUninstall + "KuDemoAppBar", "DisplayName", "KuDemoAppBar"},
-            {lm, kUninstall + "KuDemoAppBar", "UninstallString", folder_ + "\\uninst.exe"},
-            {lm, kUninstall + "KuDemoAppBar", "Comments", "Companion of KuDemoApp"},
-            {lm, kAppPaths + "KuDemoAppBar.exe", "", exe},
-            {lm, kAppPaths + "KuOtherTool.exe", "", other},
-            {lm, kRun, "KuDemoAppBar", exe},
-            {lm, kRun, "KuOtherTool", other},
-            {cu, kRun, "KuOtherTool", other},
-        };
-        for (const auto& s : strings)
-            registry_.String(s.root, s.key, s.name, s.value);
+        using Planted = std::tuple<HKEY, std::string, std::string, std::string>;
+        const std::string bar = kUninstall + "KuDemoAppBar", own = "Software\\KuDemoAppBar";
+        for (const auto& [root, key, name, value] : std::vector<Planted>{
+                 {lm, own, "InstallPath", folder_}, {cu, own, "Theme", "dark"},
+                 {lm, bar, "DisplayName", "KuDemoAppBar"}, {lm, kRun, "KuDemoAppBar", exe},
+                 {lm, bar, "UninstallString", folder_ + "\\uninst.exe"},
+                 {lm, bar, "Comments", "Companion of KuDemoApp"},
+                 {lm, kAppPaths + "KuDemoAppBar.exe", "", exe},
+                 {lm, kAppPaths + "KuOtherTool.exe", "", other},
+                 {lm, kRun, "KuOtherTool", other}, {cu, kRun, "KuOtherTool", other}})
+            registry_.String(root, key, name, value);
         registry_.Value(lm, kShared, folder_ + "\\bar.dll", REG_DWORD, kutest::DwordBytes(1));
         registry_.Value(lm, kShared, "C:\\Other\\shared.dll", REG_DWORD, kutest::DwordBytes(2));
         document_ = ShellFolder(CSIDL_PERSONAL) + "\\KuDemoApp notes.txt";
@@ -102,22 +97,22 @@ struct DemoApp {
     }
 };
 
-int RowOf(HWND list, const std::string& caption) {
-    for (int row = 0; row < ListView_GetItemCount(list); ++row) {
-        char text[512] = {};
-        ListView_GetItemText(list, row, 0, text, sizeof text);
-        if (caption == text)
-            return row;
-    }
-    return -1;
+int RowOf(HWND list, const char* caption) {
+    LVFINDINFOA find = {};
+    find.flags = LVFI_STRING;
+    find.psz = caption;
+    return ListView_FindItem(list, -1, &find);
 }
 
 // The first package a prefix installs leaves the Windows Installer's own stores behind,
 // empty: no trace of the program.
-bool InstallerStore(const std::string& line) {
+Lines OutsideInstallerStores(Lines lines) {
     static const std::regex store(R"(C:\\WINDOWS\\INSTALLER\\|(?=.*\\Installer).*\\()"
                                   R"(Installer|Features|Products|UpgradeCodes|Components|UserData|S-1-5-18)\\=)");
-    return std::regex_match(line, store);
+    lines.erase(std::remove_if(lines.begin(), lines.end(),
+                               [](const std::string& line) { return std::regex_match(line, store); }),
+                lines.end());
+    return lines;
 }
 
 class WholeUninstall : public ::testing::Test {
@@ -215,7 +210,8 @@ TEST_F(WholeUninstall, MsiProgramWithoutADriveInItsCommand) {
     const WizardRun run = RunWizard("KuDemoMsi", code, NormalizeUninstallCommand(command) + " /qn");
     EXPECT_EQ(run.uninstallDone, 1);
 
-    kutest::Difference registry = kutest::Compare(registryBefore, kutest::TakeRegistrySnapshot());
+    const kutest::Difference registry =
+        kutest::Compare(registryBefore, kutest::TakeRegistrySnapshot());
     const std::vector<std::string> expectedGone = {
         "HKCU\\Software\\" + code + "\\=",
         "HKCU\\Software\\" + code + "\\Settings\\=",
@@ -225,14 +221,10 @@ TEST_F(WholeUninstall, MsiProgramWithoutADriveInItsCommand) {
     ASSERT_EQ(registry.removed.size(), expectedGone.size()) << ::testing::PrintToString(registry.removed);
     for (size_t i = 0; i < expectedGone.size(); ++i)
         EXPECT_EQ(registry.removed[i].rfind(expectedGone[i], 0), 0u) << registry.removed[i];
-    auto& added = registry.added;
-    added.erase(std::remove_if(added.begin(), added.end(), InstallerStore), added.end());
-    EXPECT_EQ(added, Lines{});
-    kutest::Difference drive = kutest::Compare(driveBefore, kutest::TakeDriveSnapshot());
+    EXPECT_EQ(OutsideInstallerStores(registry.added), Lines{});
+    const kutest::Difference drive = kutest::Compare(driveBefore, kutest::TakeDriveSnapshot());
     EXPECT_EQ(drive.removed, Lines{UpperCase(data + "\\cache.dat")});
-    drive.added.erase(std::remove_if(drive.added.begin(), drive.added.end(), InstallerStore),
-                      drive.added.end());
-    EXPECT_EQ(drive.added, Lines{});
+    EXPECT_EQ(OutsideInstallerStores(drive.added), Lines{});
 
     kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, vendor, 0);
     kutest::RawDeleteTree(HKEY_CURRENT_USER, "Software\\" + code, 0);

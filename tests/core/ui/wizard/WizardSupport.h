@@ -1,6 +1,5 @@
-// Support of the wizard's window tests: the sandbox's shell folders, a folder removed whole,
-// a user who clicks through the wizard from another thread, and the wizard driven as the main
-// window hands an entry over and a user clicks through it.
+// Support of the wizard's window tests: a user who clicks through the wizard from another
+// thread, and the wizard driven as the main window hands an entry over and a user clicks on.
 #pragma once
 
 #include <windows.h>
@@ -30,14 +29,13 @@ std::string ProgramFiles32();
 class Clicker {
 public:
     using Steps = std::vector<std::pair<int, int>>; // when this shows, click that
-    Clicker(std::function<HWND()> form, Steps steps);
+    Clicker(std::function<HWND()> form, Steps steps)
+        : form_(std::move(form)), steps_(std::move(steps)), thread_([this] { Run(); }) {}
     Clicker(HWND form, Steps steps) : Clicker([form] { return form; }, std::move(steps)) {}
-    ~Clicker();
+    ~Clicker() { stop_ = true; thread_.join(); }
     int Clicks() const { return clicks_; }
 
 private:
-    HWND Item(int id) const;
-    bool Ready(int watch, int button) const;
     void Run();
     std::function<HWND()> form_;
     Steps steps_;
@@ -48,9 +46,8 @@ private:
 
 struct WizardRun {
     int uninstallDone = -1;
-    // "HKLM\<key>", "HKCU\<key> = <value>", or the file path in capitals.
-    std::vector<std::string> leftovers;
-    std::vector<std::string> questions; // "<caption>: <text>"
+    Lines leftovers; // "HKLM\<key>", "HKCU\<key> = <value>", or the file path in capitals
+    Lines questions; // "<caption>: <text>"
 };
 
 // Description, scans, result, removal, Finish; the answer to each message box comes from
