@@ -141,8 +141,9 @@ TEST_F(ProfileFinders, EveryRowListsExactlyItsProductsFolders) {
         for (const ku::ProfileRow* row : ku::profiles::AllProfiles()) {
             if (!HasRegistrySources(*row))
                 continue;
-            if (!recase) // the application is missing: nothing found
+            if (!recase) { // the application is missing: nothing found
                 EXPECT_TRUE(Scan(*row).empty()) << row->unit;
+            }
             kutest::ScratchDir dir("kf"); // short: one source reads the last 50 characters
             Paths expected;
             {
