@@ -1,5 +1,6 @@
-// The user's road to the burn window: KU.exe's Startup button, the System Manager's Restore page
-// and its BurnCD button; it burns "DIDuvu.zir" from KU.exe's folder with the WNASPI32.DLL double.
+// The user's road to the burn window: KU.exe's Startup button, the System
+// Manager's Restore page and its BurnCD button; it burns "DIDuvu.zir" from
+// KU.exe's folder with the WNASPI32.DLL double.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -32,15 +33,13 @@ TEST(BurnWindowFromKu, OpensFromTheSystemManagerAndBurnsTheRecoveryImage) {
     ASSERT_TRUE(kutest::WaitFor([&] { return kutest::TextOf(status) == ">>> Select Drive"; }));
     EXPECT_EQ(kutest::TextOf(GetDlgItem(burn, IDC_BURN_EDITFILENAME)), dir.File("DIDuvu.zir"));
 
-    HWND drives = GetDlgItem(burn, IDC_BURN_CBDRIVES);
+    HWND drives = GetDlgItem(burn, IDC_BURN_CBDRIVES),
+         burnButton = GetDlgItem(burn, IDC_BURN_BBURNISO);
     ASSERT_EQ(SendMessageA(drives, CB_GETCOUNT, 0, 0), 1);
     SendMessageA(drives, CB_SETCURSEL, 0, 0);
-    SendMessageA(burn, WM_COMMAND, MAKEWPARAM(IDC_BURN_CBDRIVES, CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(drives));
-    HWND burnButton = GetDlgItem(burn, IDC_BURN_BBURNISO);
+    SendMessageA(burn, WM_COMMAND, MAKEWPARAM(IDC_BURN_CBDRIVES, CBN_SELCHANGE), 0);
     ASSERT_TRUE(IsWindowEnabled(burnButton));
-    PostMessageA(burn, WM_COMMAND, MAKEWPARAM(IDC_BURN_BBURNISO, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(burnButton));
+    kutest::ClickControl(burnButton);
     kutest::WaitFor(
         [&] { return kutest::TextOf(status).rfind(">>> WRITE/BURNCD PROCESS DONE", 0) == 0; },
         90000);
