@@ -114,11 +114,6 @@ TEST_F(UnusableImages, AreErrors) {
     EXPECT_EQ(Burn(shrinking), SImageShrunk);
     EXPECT_TRUE(started && Commands(0x5B, false).empty());
     ExpectCleanEnd();
-
-    onCommand = nullptr; // and no disc at all
-    sim->SetMedium(0, mmcsim::NoMedium);
-    std::string error = Burn(Image(30));
-    EXPECT_EQ(error.substr(0, 23), "WRITER ERROR [NOT READY") << error;
 }
 
 } // namespace

@@ -202,20 +202,20 @@ void BurnTest::Open(bool viaDouble, int medium, bool asDevice, const char* produ
                                        : (burner = std::make_unique<ku::TMCDBurner>()).get();
     ASSERT_EQ(chosen->DeviceList.size(), 1u);
     chosen->SelectDevice(chosen->DeviceList[0]);
-    if (!asDevice) {
-        burner->OnWriteDone = [this](ku::TMCDBurner*, const std::string& error) {
-            lastError_ = error;
-            ++dones_;
-        };
-    }
-    if (!asDevice && !burnThreadStart) { // a first burn shows where the library's threads start
+    clock.sleeps.clear();
+    clock.waits.clear();
+    if (asDevice)
+        return;
+    burner->OnWriteDone = [this](ku::TMCDBurner*, const std::string& error) {
+        lastError_ = error;
+        ++dones_;
+    };
+    if (!burnThreadStart) { // a first burn shows where the library's threads start
         Burn(Image(1));
         sim->SetMedium(0, medium);
         sim->ClearLog(0);
         ASSERT_NE(burnThreadStart, nullptr);
     }
-    clock.sleeps.clear();
-    clock.waits.clear();
 }
 
 std::string BurnTest::Image(uint32_t sectors, uint32_t extraBytes) {
