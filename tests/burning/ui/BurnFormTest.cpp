@@ -1,9 +1,5 @@
 // The burn window on simulated drives: drive and speed chosen, a burn, an abort, closing during
 // a burn and erases, with the controls a user may use at each moment.
-#include <gtest/gtest.h>
-
-#include <windows.h>
-
 #include "../BurnTestSupport.h"
 #include "BurnFormIds.h"
 #include "IsoImage.h"
@@ -12,7 +8,6 @@
 #include "burning/ui/BurnUnit.h"
 #include "core/system/PublicFunctionUnit.h"
 #include "support/RecordingDialogs.h"
-#include "support/Spawn.h"
 
 using namespace ku;
 

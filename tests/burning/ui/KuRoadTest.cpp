@@ -1,16 +1,10 @@
-// The user's road to the burn window: KU.exe's Startup button, the System
-// Manager's Restore page and its BurnCD button; it burns "DIDuvu.zir" from
-// KU.exe's folder with the WNASPI32.DLL double.
-#include <gtest/gtest.h>
-
-#include <windows.h>
-
+// The user's road to the burn window: KU.exe's Startup button, the System Manager's Restore page
+// and its BurnCD button; it burns "DIDuvu.zir" from KU.exe's folder with the WNASPI32.DLL double.
 #include "../BurnTestSupport.h"
 #include "BurnFormIds.h"
 #include "IsoImage.h"
 #include "MainUnitIds.h"
 #include "SysManagerFormIds.h"
-#include "support/Spawn.h"
 
 TEST(BurnWindowFromKu, OpensFromTheSystemManagerAndBurnsTheRecoveryImage) {
     kutest::ScratchDir dir;
