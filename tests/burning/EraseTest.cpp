@@ -73,6 +73,15 @@ TEST_F(EraseTest, EndsWithAnErrorWhenTheDriveIsNeverReadyOrItIsAborted) {
     ASSERT_TRUE(burner->EraseDisc(0));
     ASSERT_TRUE(WaitErased());
     EXPECT_EQ(erased, std::vector<bool>{true});
+
+    // Aborted as the drive takes the erase, which it then finishes: still not a success.
+    clock.onSleep = nullptr;
+    sim->SetBusyAfterLongOps(0, 0);
+    sim->SetMedium(0, mmcsim::CDRW);
+    onCommand = [&](const uint8_t* cdb) { cdb[0] == 0xA1 ? burner->Abort() : void(); };
+    ASSERT_TRUE(burner->EraseDisc(0));
+    ASSERT_TRUE(WaitErased());
+    EXPECT_EQ(erased, (std::vector<bool>{true, true}));
     ExpectCleanEnd();
 }
 
