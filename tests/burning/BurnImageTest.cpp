@@ -108,6 +108,6 @@ TEST_P(BurnToEveryMedium, HoldsTheImageExactly) {
 
 INSTANTIATE_TEST_SUITE_P(BothLayers, BurnToEveryMedium,
                          ::testing::Combine(::testing::Bool(), ::testing::ValuesIn(Media)),
-                         kutest::LayerAndName());
+                         kutest::LayerAndName<BurnToEveryMedium::ParamType>);
 
 } // namespace

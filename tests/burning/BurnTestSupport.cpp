@@ -10,7 +10,6 @@
 #include "IsoImage.h"
 #include "burning/mbASPI.h"
 #include "burning/mbDrvLib.h"
-#include "support/Spawn.h"
 
 namespace kutest {
 namespace {
@@ -27,6 +26,18 @@ void* ThreadStartAddress(DWORD threadId) {
     if (thread)
         ::CloseHandle(thread);
     return start;
+}
+
+void ResetLayer() {
+    ku::UnloadASPI();
+    ku::SPTIDeinit();
+    ku::ASPILoaded = false;
+    ku::ASPILayerName.clear();
+    ku::CloseDriveHandles = true;
+    ku::CurrentDiscType = 0;
+    ku::ExtraBlankWaitQuirk = false;
+    ku::CloseSessionImmediate = true;
+    ku::AbortFlag = false;
 }
 
 BOOL Fail(DWORD error) {
@@ -50,9 +61,9 @@ DWORD FakeClock::WaitForEvent(HANDLE event, DWORD ms) {
 }
 
 UINT FakeSptiTransport::DriveType(const char* rootPath) {
-    return sim.FindByLetter(rootPath[0]) >= 0           ? DRIVE_CDROM
-           : ::GetDriveTypeA(rootPath) == DRIVE_FIXED ? DRIVE_FIXED
-                                                      : DRIVE_NO_ROOT_DIR;
+    if (sim.FindByLetter(rootPath[0]) >= 0)
+        return DRIVE_CDROM;
+    return ::GetDriveTypeA(rootPath) == DRIVE_FIXED ? DRIVE_FIXED : DRIVE_NO_ROOT_DIR;
 }
 
 HANDLE FakeSptiTransport::Open(const char* devicePath, DWORD access, DWORD) {
@@ -127,18 +138,6 @@ AspiDouble::AspiDouble() : module(::LoadLibraryA(Path().c_str())) {
 
 void* BurnTest::burnThreadStart = nullptr;
 
-void BurnTest::ResetLayer() {
-    ku::UnloadASPI();
-    ku::SPTIDeinit();
-    ku::ASPILoaded = false;
-    ku::ASPILayerName.clear();
-    ku::CloseDriveHandles = true;
-    ku::CurrentDiscType = 0;
-    ku::ExtraBlankWaitQuirk = false;
-    ku::CloseSessionImmediate = true;
-    ku::AbortFlag = false;
-}
-
 void BurnTest::SetUp() {
     testThread_ = ::GetCurrentThreadId();
     ku::SetBurnClock(&clock);
@@ -163,7 +162,8 @@ void __cdecl BurnTest::Hook(void* self, int, const uint8_t* cdb) {
     auto* test = static_cast<BurnTest*>(self);
     if (cdb[0] == 0x2A && !burnThreadStart && ::GetCurrentThreadId() != test->testThread_)
         burnThreadStart = ThreadStartAddress(::GetCurrentThreadId());
-    test->OnCommand(cdb);
+    if (test->onCommand)
+        test->onCommand(cdb);
 }
 
 mmcsim::ISimControl* BurnTest::AttachDrive(bool viaDouble, int medium, bool load,
@@ -186,15 +186,6 @@ mmcsim::ISimControl* BurnTest::AttachDrive(bool viaDouble, int medium, bool load
     return sim;
 }
 
-void BurnTest::OpenDevice(bool viaDouble, int medium, const char* product) {
-    ASSERT_NE(AttachDrive(viaDouble, medium, true, product), nullptr);
-    device = std::make_unique<ku::TSCSIDevice>();
-    ASSERT_EQ(device->DeviceList.size(), 1u);
-    device->SelectDevice(device->DeviceList[0]);
-    clock.sleeps.clear();
-    clock.waits.clear();
-}
-
 std::vector<mmcsim::CommandRecord> BurnTest::Commands(uint8_t opcode, bool acceptedOnly) {
     std::vector<mmcsim::CommandRecord> found;
     mmcsim::CommandRecord record;
@@ -205,11 +196,16 @@ std::vector<mmcsim::CommandRecord> BurnTest::Commands(uint8_t opcode, bool accep
     return found;
 }
 
-void BurnTest::Open(bool viaDouble, int medium) {
-    ASSERT_NE(AttachDrive(viaDouble, medium), nullptr);
-    burner = std::make_unique<ku::TMCDBurner>();
-    ASSERT_EQ(burner->DeviceList.size(), 1u);
-    burner->SelectDevice(burner->DeviceList[0]);
+void BurnTest::Open(bool viaDouble, int medium, bool asDevice, const char* product) {
+    ASSERT_NE(AttachDrive(viaDouble, medium, true, product), nullptr);
+    ku::TSCSIDevice* chosen = asDevice ? (device = std::make_unique<ku::TSCSIDevice>()).get()
+                                       : (burner = std::make_unique<ku::TMCDBurner>()).get();
+    ASSERT_EQ(chosen->DeviceList.size(), 1u);
+    chosen->SelectDevice(chosen->DeviceList[0]);
+    clock.sleeps.clear();
+    clock.waits.clear();
+    if (asDevice)
+        return;
     burner->OnWriteDone = [this](ku::TMCDBurner*, const std::string& error) {
         lastError_ = error;
         ++dones_;

@@ -31,8 +31,7 @@ class FakeClock : public ku::IBurnClock {
         if (onSleep)
             onSleep(ms);
         std::lock_guard<std::mutex> guard(lock_);
-        sleeps.push_back(ms);
-        now += ms;
+        sleeps.push_back(ms), now += ms;
     }
     DWORD Ticks() override { std::lock_guard<std::mutex> guard(lock_); return now; }
     DWORD WaitForEvent(HANDLE event, DWORD ms) override;
@@ -56,17 +55,15 @@ class FakeSptiTransport : public ku::ISPTITransport {
 
     mmcsim::Simulator sim;
     std::map<HANDLE, int> handles; // open handle -> drive
-    bool refuseReadWrite = false;  // only read access opens a drive
+    bool refuseReadWrite = false;
     std::vector<DWORD> openAccess;
 
   private:
     uintptr_t nextHandle_ = 0x4000;
 };
 
-// A drive model with the given address, letter and name.
 mmcsim::DriveModel MakeModel(uint8_t haId, uint8_t target, char letter, const char* product,
                              bool dvdWriter = true);
-inline const char* const kWriterLine = "0:1:0,E: KELVSIM DVDRW SIM-2000  1.00";
 
 // The WNASPI32.DLL double loaded by the test itself, so its simulator can be set up before
 // the library loads the same module.
@@ -84,20 +81,15 @@ class BurnTest : public ::testing::Test {
   protected:
     void SetUp() override;
     void TearDown() override;
-    static void ResetLayer();
     // The writer E: at 0:1:0 holding the medium, alone behind the fake transport or the
     // WNASPI32.DLL double, watched; with load, that layer loaded. The simulator in use.
     mmcsim::ISimControl* AttachDrive(bool viaDouble, int medium, bool load = true,
                                      const char* product = "DVDRW SIM-2000");
-    // That writer selected as a device of its own, or as the burner's.
-    void OpenDevice(bool viaDouble, int medium, const char* product = "DVDRW SIM-2000");
-    void Open(bool viaDouble, int medium);
-    // Runs on the thread that sends the command, before the drive sees it.
-    virtual void OnCommand(const uint8_t* cdb) { onCommand ? onCommand(cdb) : void(); }
-    // The commands of one operation code the drive accepted (or all of them).
+    // That writer selected as the burner's, or (asDevice) as a device of its own.
+    void Open(bool viaDouble, int medium, bool asDevice = false,
+              const char* product = "DVDRW SIM-2000");
     std::vector<mmcsim::CommandRecord> Commands(uint8_t opcode, bool acceptedOnly = true);
-    // Writes an image into the scratch folder; its path.
-    std::string Image(uint32_t sectors, uint32_t extraBytes = 0);
+    std::string Image(uint32_t sectors, uint32_t extraBytes = 0); // in the scratch folder
     // Burns and waits for the end: the error text of the one done event.
     std::string Burn(const std::string& path);
     // No thread of the burning library left, the lock free, no cache to poll.
@@ -109,7 +101,7 @@ class BurnTest : public ::testing::Test {
     mmcsim::ISimControl* sim = nullptr;
     std::unique_ptr<ku::TSCSIDevice> device;
     std::unique_ptr<ku::TMCDBurner> burner;
-    std::function<void(const uint8_t* cdb)> onCommand;
+    std::function<void(const uint8_t* cdb)> onCommand; // on the sending thread, before the drive
     ScratchDir dir;
     bool started = false; // what the last BurnISOImage answered
     // Where the library's threads start, learnt from the first WRITE no test thread sent.
@@ -123,15 +115,10 @@ class BurnTest : public ::testing::Test {
 };
 
 // Names a case of a table run through both layers: "Aspi" or "Spti" and the case's name.
-struct LayerAndName {
-    template <class Param>
-    std::string operator()(const ::testing::TestParamInfo<Param>& info) const {
-        return std::string(std::get<0>(info.param) ? "Aspi" : "Spti") +
-               std::get<1>(info.param).name;
-    }
-};
+template <class Param> std::string LayerAndName(const ::testing::TestParamInfo<Param>& info) {
+    return (std::get<0>(info.param) ? "Aspi" : "Spti") + std::string(std::get<1>(info.param).name);
+}
 
-// How many threads of this process started at this address.
 int ThreadsStartingAt(void* start);
 
 } // namespace kutest

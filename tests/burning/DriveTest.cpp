@@ -18,7 +18,7 @@ using Drive = kutest::BurnTest;
 // What a burn does not meet: the link-size quirk of two drives and DVD-RAM, which takes no page.
 // The slow drive's own steps come before the readiness polls.
 TEST_F(Drive, QuirkyDrivesGetTheirWriteParametersAndWaits) {
-    OpenDevice(false, mmcsim::CDR);
+    Open(false, mmcsim::CDR, true);
     device->FinalizeDisc = device->LinkSizeValidQuirk = true;
     ASSERT_TRUE(device->SetWriteParameters(false, false, dtCDR, false)) << device->LastError;
     uint8_t page[52];
@@ -29,7 +29,7 @@ TEST_F(Drive, QuirkyDrivesGetTheirWriteParametersAndWaits) {
     EXPECT_TRUE(device->SetWriteParameters(false, true, dtDVDRAM, false));
     EXPECT_EQ(sim->CountCommands(0, 0x55), selects);
 
-    OpenDevice(false, mmcsim::DVDRW, "DVD-RW  DVR-104 ");
+    Open(false, mmcsim::DVDRW, true, "DVD-RW  DVR-104 ");
     sim->SetBusyAfterLongOps(0, 2);
     std::vector<uint8_t> data(2048, 0x5A);
     ASSERT_TRUE(device->Write10(0, 1, 0x50, 2048, data.data()) && device->SyncCache(0, true));
@@ -73,7 +73,7 @@ TEST_F(Drive, DriveAndTransportFaultsBecomeErrorsThatSayWhetherToRetry) {
     uint8_t block[2048] = {};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.error);
-        OpenDevice(false, c.fault ? mmcsim::CDR : mmcsim::NoMedium);
+        Open(false, c.fault ? mmcsim::CDR : mmcsim::NoMedium, true);
         if (c.fault)
             sim->InjectFault(0, c.fault, 1, c.opcode, 0);
         EXPECT_FALSE(c.opcode == 0x2A ? device->Write10(0, 1, 0x50, sizeof(block), block)
@@ -85,7 +85,7 @@ TEST_F(Drive, DriveAndTransportFaultsBecomeErrorsThatSayWhetherToRetry) {
 }
 
 TEST_F(Drive, TimeOutsAreAtLeastTenSecondsAndAHungRequestIsAbortedOrParked) {
-    OpenDevice(true, mmcsim::CDR);
+    Open(true, mmcsim::CDR, true);
     sim->InjectFault(0, mmcsim::FaultHang, 2, 0x00, 0);
     EXPECT_FALSE(device->TestUnitReady(0));
     EXPECT_FALSE(device->TestUnitReady(10001));
@@ -101,7 +101,7 @@ TEST_F(Drive, TimeOutsAreAtLeastTenSecondsAndAHungRequestIsAbortedOrParked) {
 }
 
 TEST_F(Drive, ShortAnswersLeaveZerosAndOverlongLengthsStayInsideTheBuffers) {
-    OpenDevice(false, mmcsim::DVDPlusR);
+    Open(false, mmcsim::DVDPlusR, true);
     uint8_t answer[56];
     std::memset(answer, 0xCC, sizeof(answer));
     sim->InjectFault(0, mmcsim::FaultShortAnswer, 1, 0x51, 4);

@@ -1,35 +1,11 @@
-// The library's small parts: sense texts, the image stream past 4 GiB, the cache size and the
-// archive bits.
+// The library's small parts: the image stream past 4 GiB, the cache size and the archive bits.
 #include <gtest/gtest.h>
 
 #include "burning/mbCDBC.h"
-#include "burning/mbConst.h"
-#include "burning/mbDrvLib.h"
 #include "burning/mbStreamEx.h"
 #include "support/Sandbox.h"
 
 using namespace ku;
-
-TEST(SenseText, NamesTheSenseKeyAndTheAdditionalSense) {
-    const struct { uint8_t responseCode, key, asc, ascq, extra; const char* text; } cases[] = {
-        {0x70, 5, 0x99, 0x01, 10, "ILLEGAL REQUEST (153,1)"}, {0x70, 0x80, 0, 0, 0, "FILEMARK"},
-        {0x70, 5, 0x24, 0x00, 0, "ILLEGAL REQUEST"}, // no additional sense length
-        {0x72, 3, 0, 0, 0, "UNKNOWN"},               // descriptor format
-    };
-    for (const auto& c : cases) {
-        TSCSIDevice device;
-        SRB_ExecSCSICmd srb{};
-        srb.SRB_Status = SS_ERR;
-        srb.SRB_TargStat = 0x02;
-        srb.SenseArea[0] = c.responseCode;
-        srb.SenseArea[2] = c.key;
-        srb.SenseArea[7] = c.extra;
-        srb.SenseArea[12] = c.asc;
-        srb.SenseArea[13] = c.ascq;
-        EXPECT_EQ(device.SenseText(srb), c.text);
-        EXPECT_EQ(device.LastSense[12], c.asc) << "the sense is kept";
-    }
-}
 
 TEST(FileStreamEx, KeepsPositionsPastFourGigabytes) {
     kutest::ScratchDir dir;

@@ -25,7 +25,7 @@ class Layer : public kutest::BurnTest {
 };
 
 const std::vector<std::string> Lines = {
-    kutest::kWriterLine,
+    "0:1:0,E: KELVSIM DVDRW SIM-2000  1.00",
     "1:0:0,F: KELVSIM CDRW SIM-100    1.00",
     "1:2:0,G: KELVSIM WORM SIM        1.00 (not supported)",
 };

@@ -1,17 +1,13 @@
 // The burn window on simulated drives: drive and speed chosen, a burn, an abort, closing during
 // a burn and erases, with the controls a user may use at each moment.
-#include <gtest/gtest.h>
-
-#include <windows.h>
-
 #include "../BurnTestSupport.h"
 #include "BurnFormIds.h"
 #include "IsoImage.h"
 #include "UiSupport.h"
+#include "burning/mbBigEndian.h"
 #include "burning/ui/BurnUnit.h"
 #include "core/system/PublicFunctionUnit.h"
 #include "support/RecordingDialogs.h"
-#include "support/Spawn.h"
 
 using namespace ku;
 
@@ -19,9 +15,10 @@ namespace {
 
 constexpr uint32_t ImageSectors = 2000;
 
+// The writer E: and a reader F:, the image beside the program.
 class BurnWindow : public kutest::BurnTest {
   protected:
-    void SetUp() override { // the writer E: and a reader F:, the image beside the program
+    void SetUp() override {
         BurnTest::SetUp();
         AttachDrive(false, mmcsim::NoMedium, false);
         mmcsim::DriveModel reader = kutest::MakeModel(0, 2, 'F', "CDROM SIM-52", false);
@@ -35,27 +32,25 @@ class BurnWindow : public kutest::BurnTest {
         DeleteFileA(image.c_str());
         BurnTest::TearDown();
     }
-    void Open() {
+    // Nothing to do until a drive is chosen.
+    void Open(bool chooseWriter = true) {
         form = std::make_unique<TBurnForm>();
         ASSERT_TRUE(form->Create(nullptr));
         form->Show();
         uitest::PumpMessages(300);
+        EXPECT_FALSE(Enabled(IDC_BURN_BBURNISO) || Enabled(IDC_BURN_BQERASE) ||
+                     Enabled(IDC_BURN_BABORT));
+        if (chooseWriter)
+            Choose(IDC_BURN_CBDRIVES, 0);
     }
-    HWND Item(int id) const { return form->Item(id); }
-    bool Enabled(int id) const { return IsWindowEnabled(Item(id)) != FALSE; }
-    std::string Text(int id) const { return WindowText(Item(id)); }
+    bool Enabled(int id) const { return IsWindowEnabled(form->Item(id)) != FALSE; }
     void Command(int id, int code) {
-        SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(id, code),
-                     reinterpret_cast<LPARAM>(Item(id)));
+        SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(id, code), 0);
     }
     void Choose(int combo, int index) {
-        SendMessageA(Item(combo), CB_SETCURSEL, index, 0);
+        SendMessageA(form->Item(combo), CB_SETCURSEL, index, 0);
         Command(combo, CBN_SELCHANGE);
     }
-    std::vector<std::string> Offered(int combo) {
-        return kutest::ItemTexts(Item(combo), CB_GETCOUNT, CB_GETLBTEXT);
-    }
-    // Waits for a status that starts so; the whole status then.
     std::string StatusAfter(const std::string& start) {
         uitest::PumpUntil([&] { return form->Status().rfind(start, 0) == 0; }, 6000);
         return form->Status();
@@ -66,20 +61,16 @@ class BurnWindow : public kutest::BurnTest {
         for (int id : {IDC_BURN_BBURNISO, IDC_BURN_BQERASE, IDC_BURN_CBDRIVES, IDC_BURN_CBSPEED})
             EXPECT_EQ(Enabled(id), !working) << id;
     }
-    // Holds the write thread before its holdAt-th WRITE until released or aborted.
-    void OnCommand(const uint8_t* cdb) override {
-        BurnTest::OnCommand(cdb);
-        if (cdb[0] != 0x2A || ++writes != holdAt)
-            return;
-        held = true;
-        kutest::WaitFor([this] { return release || AbortFlag; }, 20000);
-        held = false;
-    }
-    // Clicks Burn; true once the write thread is held before its n-th WRITE.
+    // Clicks Burn; true once the write thread waits before its n-th WRITE for release or abort.
     bool BurnHeldAtWrite(int n) {
-        writes = 0;
-        holdAt = n;
         release = false;
+        onCommand = [this, n, writes = 0](const uint8_t* cdb) mutable {
+            if (cdb[0] == 0x2A && ++writes == n) {
+                held = true;
+                kutest::WaitFor([this] { return release || AbortFlag; }, 20000);
+                held = false;
+            }
+        };
         Command(IDC_BURN_BBURNISO, BN_CLICKED);
         return kutest::WaitFor([&] { return held.load(); });
     }
@@ -87,34 +78,25 @@ class BurnWindow : public kutest::BurnTest {
     std::unique_ptr<TBurnForm> form;
     const std::string image = ProgramDir() + "DIDuvu.zir";
     kutest::RecordingDialogs dialogs;
-    std::atomic<int> writes{0};
-    int holdAt = 0;
     std::atomic<bool> held{false}, release{false};
 };
 
 TEST_F(BurnWindow, ListsTheDrivesAndSpeedsAndBurnsTheImage) {
     sim->SetMedium(0, mmcsim::DVDPlusR);
     Open();
-    EXPECT_FALSE(Enabled(IDC_BURN_BBURNISO) || Enabled(IDC_BURN_BQERASE) ||
-                 Enabled(IDC_BURN_BABORT));
     Choose(IDC_BURN_CBDRIVES, 1); // a reader
-    EXPECT_EQ(Text(IDC_BURN_LDRIVE) + "|" + form->Status(),
+    EXPECT_EQ(WindowText(form->Item(IDC_BURN_LDRIVE)) + "|" + form->Status(),
               "Drive F:|>>> This device is not CD burner");
     EXPECT_FALSE(Enabled(IDC_BURN_BBURNISO) || Enabled(IDC_BURN_BQERASE));
     Choose(IDC_BURN_CBDRIVES, 0);
-    EXPECT_EQ(Text(IDC_BURN_LDRIVE) + "|" + form->Status(), "Drive E:|");
+    EXPECT_EQ(WindowText(form->Item(IDC_BURN_LDRIVE)) + "|" + form->Status(), "Drive E:|");
     ExpectWorking(false);
 
-    SendMessageA(Item(IDC_BURN_CBSPEED), CB_SHOWDROPDOWN, TRUE, 0);
-    SendMessageA(Item(IDC_BURN_CBSPEED), CB_SHOWDROPDOWN, FALSE, 0);
-    ASSERT_EQ(Offered(IDC_BURN_CBSPEED).size(), 7u);
+    SendMessageA(form->Item(IDC_BURN_CBSPEED), CB_SHOWDROPDOWN, TRUE, 0);
+    SendMessageA(form->Item(IDC_BURN_CBSPEED), CB_SHOWDROPDOWN, FALSE, 0);
+    ASSERT_EQ(kutest::ItemTexts(form->Item(IDC_BURN_CBSPEED), CB_GETCOUNT, CB_GETLBTEXT).size(),
+              7u);
     Choose(IDC_BURN_CBSPEED, 3); // 8.0X
-
-    // Held at its fifth block: the window offers only Abort.
-    bool askedFor8X = false;
-    onCommand = [&](const uint8_t* cdb) {
-        askedFor8X |= cdb[0] == 0xBB && cdb[4] * 256 + cdb[5] == 8 * 1385;
-    };
     ASSERT_TRUE(BurnHeldAtWrite(5));
     uitest::PumpMessages(700); // the held thread holds the drive: nothing may ask it now
     ExpectWorking(true);
@@ -122,16 +104,17 @@ TEST_F(BurnWindow, ListsTheDrivesAndSpeedsAndBurnsTheImage) {
 
     ASSERT_EQ(StatusAfter(">>> WRITE/BURNCD PROCESS DONE"), ">>> WRITE/BURNCD PROCESS DONE");
     ExpectWorking(false);
-    EXPECT_EQ(std::make_pair(sim->State(0, mmcsim::StateHighestWritten),
-                             sim->State(0, mmcsim::StateTrayOpen)),
-              std::make_pair(int(ImageSectors), 1)) << "burnt and ejected";
-    EXPECT_TRUE(askedFor8X) << "the drive was asked for 8.0X";
+    const auto speeds = Commands(0xBB);
+    EXPECT_EQ(std::make_tuple(std::any_of(speeds.begin(), speeds.end(),
+                                          [](auto& r) { return GetBE16(r.cdb + 4) == 8 * 1385; }),
+                              sim->State(0, mmcsim::StateHighestWritten),
+                              sim->State(0, mmcsim::StateTrayOpen)),
+              std::make_tuple(true, int(ImageSectors), 1)) << "at 8.0X, burnt and ejected";
 }
 
 TEST_F(BurnWindow, AbortsAndClosesWhileBurning) {
     sim->SetMedium(0, mmcsim::DVDPlusRW);
     Open();
-    Choose(IDC_BURN_CBDRIVES, 0);
     ASSERT_TRUE(BurnHeldAtWrite(3));
     Command(IDC_BURN_BABORT, BN_CLICKED);
     EXPECT_FALSE(Enabled(IDC_BURN_BABORT));
@@ -156,7 +139,6 @@ TEST_F(BurnWindow, ErasesARewritableDiscAfterAsking) {
     sim->SetDiscState(0, 1, false, false);
     sim->SetBusyAfterLongOps(0, 6);
     Open();
-    Choose(IDC_BURN_CBDRIVES, 0);
 
     dialogs.answers = {IDNO};
     Command(IDC_BURN_BQERASE, BN_CLICKED);
@@ -184,10 +166,10 @@ TEST_F(BurnWindow, ErasesARewritableDiscAfterAsking) {
 
 TEST_F(BurnWindow, ReportsAMissingLayer) {
     sim->Reset(); // no drive anywhere, and no ASPI manager
-    Open();
+    Open(false);
     ASSERT_EQ(dialogs.Calls().size(), 1u);
     EXPECT_EQ(dialogs.Calls()[0].text, "Error initializing ASPI Layer");
-    EXPECT_TRUE(Offered(IDC_BURN_CBDRIVES).empty());
+    EXPECT_EQ(SendMessageA(form->Item(IDC_BURN_CBDRIVES), CB_GETCOUNT, 0, 0), 0);
     EXPECT_FALSE(Enabled(IDC_BURN_BBURNISO));
 }
 

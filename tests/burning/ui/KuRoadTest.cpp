@@ -1,15 +1,10 @@
 // The user's road to the burn window: KU.exe's Startup button, the System Manager's Restore page
 // and its BurnCD button; it burns "DIDuvu.zir" from KU.exe's folder with the WNASPI32.DLL double.
-#include <gtest/gtest.h>
-
-#include <windows.h>
-
 #include "../BurnTestSupport.h"
 #include "BurnFormIds.h"
 #include "IsoImage.h"
 #include "MainUnitIds.h"
 #include "SysManagerFormIds.h"
-#include "support/Spawn.h"
 
 TEST(BurnWindowFromKu, OpensFromTheSystemManagerAndBurnsTheRecoveryImage) {
     kutest::ScratchDir dir;
@@ -32,15 +27,13 @@ TEST(BurnWindowFromKu, OpensFromTheSystemManagerAndBurnsTheRecoveryImage) {
     ASSERT_TRUE(kutest::WaitFor([&] { return kutest::TextOf(status) == ">>> Select Drive"; }));
     EXPECT_EQ(kutest::TextOf(GetDlgItem(burn, IDC_BURN_EDITFILENAME)), dir.File("DIDuvu.zir"));
 
-    HWND drives = GetDlgItem(burn, IDC_BURN_CBDRIVES);
+    HWND drives = GetDlgItem(burn, IDC_BURN_CBDRIVES),
+         burnButton = GetDlgItem(burn, IDC_BURN_BBURNISO);
     ASSERT_EQ(SendMessageA(drives, CB_GETCOUNT, 0, 0), 1);
     SendMessageA(drives, CB_SETCURSEL, 0, 0);
-    SendMessageA(burn, WM_COMMAND, MAKEWPARAM(IDC_BURN_CBDRIVES, CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(drives));
-    HWND burnButton = GetDlgItem(burn, IDC_BURN_BBURNISO);
+    SendMessageA(burn, WM_COMMAND, MAKEWPARAM(IDC_BURN_CBDRIVES, CBN_SELCHANGE), 0);
     ASSERT_TRUE(IsWindowEnabled(burnButton));
-    PostMessageA(burn, WM_COMMAND, MAKEWPARAM(IDC_BURN_BBURNISO, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(burnButton));
+    kutest::ClickControl(burnButton);
     kutest::WaitFor(
         [&] { return kutest::TextOf(status).rfind(">>> WRITE/BURNCD PROCESS DONE", 0) == 0; },
         90000);
