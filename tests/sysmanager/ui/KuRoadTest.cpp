@@ -71,7 +71,7 @@ TEST(StartupReach, DosRestoreButtonFollowsTheWindowsVersionOnEveryPage) {
     const struct { int button, shown; } pages[] = {
         {IDC_SM_RESTOREPAGE, IDC_SM_REGSTRINGGRID}, {IDC_SM_STARTUPPAGE, IDC_SM_SHOWSTARTUPPANEL},
         {IDC_SM_RESTOREPAGE, IDC_SM_REGSTRINGGRID}, {IDC_SM_DEVICEPAGE, IDC_SM_DEVICESPANEL},
-        {IDC_SM_BACKUPPAGE, IDC_SM_BACKUPSBT},     {IDC_SM_RESTOREPAGE, IDC_SM_REGSTRINGGRID}};
+        {IDC_SM_BACKUPPAGE, IDC_SM_BACKUPSBT}, {IDC_SM_RESTOREPAGE, IDC_SM_REGSTRINGGRID}};
     for (const auto& v : versions) {
         SCOPED_TRACE(v.version);
         KuAsVersion as(v.version);
@@ -84,7 +84,8 @@ TEST(StartupReach, DosRestoreButtonFollowsTheWindowsVersionOnEveryPage) {
         for (const auto& p : pages) {
             SCOPED_TRACE(p.button);
             kutest::ClickControl(GetDlgItem(manager, p.button));
-            ASSERT_TRUE(kutest::WaitFor([&] { return IsWindowVisible(GetDlgItem(manager, p.shown)); }));
+            const HWND shown = GetDlgItem(manager, p.shown);
+            ASSERT_TRUE(kutest::WaitFor([&] { return IsWindowVisible(shown) != FALSE; }));
             // Answered once the click's handler has returned.
             DWORD_PTR answer = 0;
             SendMessageTimeoutA(manager, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer);
