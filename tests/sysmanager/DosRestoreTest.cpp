@@ -138,13 +138,3 @@ TEST(DosRestore, RunValueStartsThisProgramQuoted) {
     ASSERT_TRUE(ku::SetAutoBackupOnBoot(false, p.places));
     EXPECT_FALSE(kutest::RawValueExists(p.key.Root(), run, ku::kAutoRunValue, KEY_WOW64_64KEY));
 }
-
-// The entry is offered on 5.x and later than 6, on 6.0 only without WOW64, never on 6.1 and up.
-TEST(DosRestore, FitsWindowsByVersionAndWow64) {
-    const struct { DWORD major, minor; bool wow64, fits; } cases[] = {
-        {5, 1, false, true}, {5, 2, true, true},  {6, 0, false, true}, {6, 0, true, false},
-        {6, 1, false, false}, {6, 3, true, false}, {10, 0, true, true}};
-    for (const auto& c : cases)
-        EXPECT_EQ(ku::DosRestoreFitsWindows(c.major, c.minor, c.wow64), c.fits)
-            << c.major << "." << c.minor << (c.wow64 ? " WOW64" : "");
-}
