@@ -18,12 +18,7 @@ namespace {
 
 using Names = std::set<std::string>; // upper case
 
-Names Upper(const std::vector<std::string>& lines) {
-    Names names;
-    for (const std::string& line : lines)
-        names.insert(ku::UpperCase(line));
-    return names;
-}
+Names Upper(const std::vector<std::string>& lines) { return kutest::UpperNames(lines); }
 
 // The files the row's scan lists below the Windows folder.
 Names ListedBelowWindows(const ku::ProfileRow& row, ku::TUninstallerContents& contents) {

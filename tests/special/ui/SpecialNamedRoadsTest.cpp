@@ -24,12 +24,7 @@ namespace {
 
 using Names = std::set<std::string>; // upper case
 
-Names Upper(const std::vector<std::string>& lines) {
-    Names names;
-    for (const std::string& line : lines)
-        names.insert(ku::UpperCase(line));
-    return names;
-}
+Names Upper(const std::vector<std::string>& lines) { return kutest::UpperNames(lines); }
 
 struct Outcome {
     Names listed, registryRemoved, registryAdded, driveRemoved, driveAdded;
