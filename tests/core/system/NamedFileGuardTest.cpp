@@ -44,7 +44,7 @@ class Planted {
 
 } // namespace
 
-TEST(NamedFileGuard, OnlyPlainNamesBelowTheFolderGoNeverWildcardsDevicesStreamsOrLinks) {
+TEST(NamedFileGuard, OnlyPlainNamesBelowTheFolderGoNeverWildcardsDevicesOrStreams) {
     const std::string system = GetSystemDir(), windows = GetWindowsDir();
     const std::string probe = Unique("kuprobe") + ".dll";
     kutest::ScratchDir scratch;
@@ -77,29 +77,6 @@ TEST(NamedFileGuard, OnlyPlainNamesBelowTheFolderGoNeverWildcardsDevicesStreamsO
     EXPECT_TRUE(DeleteNamedSystemFile(system, "drivers\\" + probe));
     EXPECT_TRUE(DeleteNamedSystemFile(system, " " + probe + " ")) << "the name is trimmed";
     EXPECT_FALSE(kutest::PathExists(system + "\\" + probe));
-}
-
-TEST(NamedFileGuard, ALinkInTheWindowsFolderIsNeitherDeletedNorFollowed) {
-    kutest::ScratchDir scratch;
-    const std::string target = scratch.File("target.dll"), link = Unique("kulink") + ".dll";
-    const std::string folderLink = GetSystemDir() + "\\" + Unique("kulinkdir");
-    ASSERT_TRUE(kutest::WriteTextFile(target));
-    const std::string linkPath = GetSystemDir() + "\\" + link;
-    CreateSymbolicLinkA(linkPath.c_str(), target.c_str(), 0);
-    CreateSymbolicLinkA(folderLink.c_str(), scratch.Path().c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY);
-    // Wine answers success without making the link; Windows needs the right to make one.
-    for (const std::string& made : {linkPath, folderLink}) {
-        const DWORD attributes = GetFileAttributesA(made.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-            GTEST_SKIP() << "this system cannot make a symbolic link here";
-    }
-    EXPECT_FALSE(DeleteNamedSystemFile(GetSystemDir(), link));
-    EXPECT_FALSE(DeleteNamedSystemFile(GetSystemDir(), ExtractFileName(folderLink) +
-                                                           "\\target.dll"));
-    EXPECT_TRUE(kutest::PathExists(linkPath));
-    EXPECT_TRUE(kutest::PathExists(target));
-    DeleteFileA(linkPath.c_str());
-    RemoveDirectoryA(folderLink.c_str());
 }
 
 // A product's own folder directly below Windows: named by a plain name, there, no link, and
