@@ -345,10 +345,15 @@ void TFormUninstall::StepBitBtnClick() {
                 break;
             ShowWindow(Item(IDC_SPECIAL_STEPBITBTN), SW_HIDE);
             if (removed) {
-                ShowMessageBox(Handle(),
-                               "Please restart system!\rThe applications will be uninstalled "
-                               "completely. ",
-                               "Please restart system!", MB_OK);
+                // With nothing of the application found there is nothing to restart for.
+                if (!Uninstall.NothingFound())
+                    ShowMessageBox(Handle(),
+                                   "Please restart system!\rThe applications will be "
+                                   "uninstalled completely. ",
+                                   "Please restart system!", MB_OK);
+                const FinishTexts texts = Uninstall.Outcome();
+                SetLabelText(Item(IDC_SPECIAL_ABFINISH), texts.title);
+                SetLabelText(Item(IDC_SPECIAL_ABFINISHMESSAGE), texts.message);
             } else {
                 SetLabelText(Item(IDC_SPECIAL_ABFINISH), "Error");
                 SetLabelText(Item(IDC_SPECIAL_ABFINISHMESSAGE), "The uninstall failed!");
