@@ -8,6 +8,7 @@
 
 #include <shlobj.h>
 
+#include "UiSupport.h"
 #include "WizardDriver.h"
 #include "core/system/Handles.h"
 #include "core/system/PublicFunctionUnit.h"
@@ -23,14 +24,8 @@
 
 namespace {
 
-using Names = std::set<std::string>; // upper case
-
-Names Upper(const std::vector<std::string>& lines) {
-    Names names;
-    for (const std::string& line : lines)
-        names.insert(ku::UpperCase(line));
-    return names;
-}
+using spectest::Names;
+using spectest::Upper;
 
 const char kCaption[] = "PC MightyMax v9(For 32bit)";
 const char kVendorKey[] = "SOFTWARE\\PC MightyMax";
@@ -112,6 +107,7 @@ Names RemoveThroughTheWizard(std::string& title, std::string& message) {
                 kutest::ItemTexts(wizard.Item(IDC_SPECIAL_LISTFILE), LB_GETCOUNT, LB_GETTEXT));
     }
     EXPECT_EQ(wizard.form.PageIndex(), ku::SpecialPageFinish);
+    uitest::SaveScreenshot(wizard.form.Handle(), "SpecialWizardFinish");
     title = ku::WindowText(wizard.Item(IDC_SPECIAL_ABFINISH));
     message = ku::WindowText(wizard.Item(IDC_SPECIAL_ABFINISHMESSAGE));
     return listed;
