@@ -10,6 +10,7 @@
 #include "core/system/PublicFunctionUnit.h"
 #include "core/system/ServiceUnit.h"
 #include "core/system/StrUtil.h"
+#include "special/profiles/ProfileKeys.h"
 
 namespace ku {
 
@@ -208,15 +209,15 @@ void StopServiceList(const std::vector<std::string>& services) {
             StopServiceByName(Trim(service));
 }
 
-void ExecuteRegistryDeleteLines(const std::vector<std::string>& lines) {
+void ExecuteRegistryDeleteLines(const std::vector<std::string>& lines, RemovalReport* report) {
     for (const std::string& line : lines) {
         const RegistryDeleteLine parsed = ParseRegistryDeleteLine(line);
         if (!parsed.valid)
             continue;
         if (parsed.isValue)
-            DeleteRegistryValue(parsed.root, parsed.keyPath, parsed.valueName);
+            DeleteProfileValue(parsed.root, parsed.keyPath, parsed.valueName, report);
         else
-            DeleteRegistryKey(parsed.root, parsed.keyPath);
+            DeleteProfileKey(parsed.root, parsed.keyPath, report);
     }
 }
 

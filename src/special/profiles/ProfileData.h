@@ -9,6 +9,8 @@
 
 namespace ku {
 
+struct RemovalReport;
+
 inline const char* const kProfileMessageCaption = "KU";
 
 // What one section holds: "FILE=" paths with their folder variable replaced, the registry
@@ -54,7 +56,9 @@ RegistryDeleteLine ParseRegistryDeleteLine(const std::string& line);
 // or nullptr.
 HKEY PredefinedRootKey(const std::string& name);
 
-// Deletes every valid line's key or value through the guarded delete helpers.
-void ExecuteRegistryDeleteLines(const std::vector<std::string>& lines);
+// Deletes every valid line's key or value through the guarded delete helpers, in each registry
+// view it is found in; a report, when given, counts what was there and what stays.
+void ExecuteRegistryDeleteLines(const std::vector<std::string>& lines,
+                                RemovalReport* report = nullptr);
 
 } // namespace ku

@@ -18,7 +18,9 @@ void ScanProfileRow(const ProfileRow& row, const ProfileSite& site);
 void StopProfileRow(const ProfileRow& row);
 
 // The folders one source names, turned into folders by its steps, in the order read; empty
-// entries where a value is missing or a cut misses its marker.
+// entries where a value is missing or a cut misses its marker. On 64-bit Windows a registry
+// source is read in the 64-bit view, then in the 32-bit one, which adds the folders not yet
+// named.
 std::vector<std::string> SourceFolders(const FolderSource& source);
 std::string ApplyPathSteps(const FolderSource& source, const std::string& value);
 

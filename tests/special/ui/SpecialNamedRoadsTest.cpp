@@ -22,9 +22,8 @@
 
 namespace {
 
-using Names = std::set<std::string>; // upper case
-
-Names Upper(const std::vector<std::string>& lines) { return kutest::UpperNames(lines); }
+using spectest::Names;
+using spectest::Upper;
 
 struct Outcome {
     Names listed, registryRemoved, registryAdded, driveRemoved, driveAdded;

@@ -22,9 +22,8 @@
 
 namespace {
 
-using Names = std::set<std::string>; // upper case
-
-Names Upper(const std::vector<std::string>& lines) { return kutest::UpperNames(lines); }
+using spectest::Names;
+using spectest::Upper;
 
 // "HKLM\path\" for a key, "HKLM\path\\name" for a value, as the snapshots name them.
 std::string Entry(const std::string& root, const std::string& path, const char* name = nullptr) {
