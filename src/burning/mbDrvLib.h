@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "burning/mbASPI.h"
+#include "burning/mbClock.h"
 #include "burning/mbHandles.h"
 
 namespace ku {
@@ -105,7 +106,8 @@ public:
 
     // Discovery and drive state.
     bool InitializeASPI(bool UseSPTI, const std::string& DLLName);
-    void HostAdapterInquiry(uint8_t Adapter);
+    // Asks one host adapter; false (AdapterCount 0) when none answered there.
+    bool HostAdapterInquiry(uint8_t Adapter);
     void RescanDevices();
     void SelectDevice(const std::string& Line);
     char GetDriveLetter();
@@ -189,6 +191,7 @@ protected:
              int timeOut);
     void ReadDeviceDescription();
     std::string DeviceLineOfCurrent();
+    bool ScanAdapter(uint8_t adapter, const TBurnDeadline& budget);
     void ReadDefaultCapabilities();
     uint8_t WriteParametersByte2(uint8_t byte2, bool TestWrite, bool Underrun, uint8_t DiscType);
     void SetModelQuirks();

@@ -24,7 +24,7 @@
 namespace kutest {
 
 // Virtual time: sleeps and time-outs pass at once and are recorded (locked: a burn's threads
-// share it); onSleep runs first, unlocked, on the sleeping thread.
+// share it); onSleep and onWait run first, unlocked, on the sleeping or waiting thread.
 class FakeClock : public ku::IBurnClock {
   public:
     void Sleep(DWORD ms) override {
@@ -39,6 +39,7 @@ class FakeClock : public ku::IBurnClock {
     DWORD now = 1000;
     std::vector<DWORD> sleeps, waits;
     std::function<void(DWORD ms)> onSleep;
+    std::function<void(DWORD ms)> onWait;
 
   private:
     std::mutex lock_;
