@@ -38,6 +38,8 @@ extern bool ExtraBlankWaitQuirk;
 // Set by the window's Abort, polled by the write and erase threads; cleared when a burn or an
 // erase starts.
 extern std::atomic<bool> AbortFlag;
+// The waits of a burn or an erase: they end as soon as the user aborts.
+inline void SleepUnlessAborted(DWORD ms) { BurnSleepUnless(ms, AbortFlag); }
 
 // DeviceCapabilities bits.
 enum : uint32_t {
@@ -124,8 +126,9 @@ public:
     void SetWriteSpeed(uint16_t Value);
     void SetCloseDriveHandles(bool Value);
 
-    // Erasing: starts a quick (1) or full (0) erase and hands the waiting to the erase thread;
-    // true when started, the end comes through OnEraseDone (raised on the erase thread).
+    // Erasing: starts the erase thread for a quick (1) or full (0) erase, which waits for the
+    // drive, erases and waits for the end; true when started, the end (also of an erase that
+    // could not start) comes through OnEraseDone, raised on the erase thread.
     bool EraseDisc(uint8_t Mode);
     // The erase thread's progress (0-100) while erasing, else 0.
     int GetEraseProgress() const;
@@ -200,6 +203,8 @@ protected:
     bool ModePagePresent(uint8_t Page);
     bool StartErase(uint8_t DiscType, uint8_t Mode);
     bool ReadyForErase(bool firstTestPassed);
+    friend class TEraseThread;
+    bool BeginErase(uint8_t Mode, uint8_t& type);
 
     std::unique_ptr<TEraseThread> EraseThread;
 

@@ -35,6 +35,16 @@ class FakeClock : public ku::IBurnClock {
     }
     DWORD Ticks() override { std::lock_guard<std::mutex> guard(lock_); return now; }
     DWORD WaitForEvent(HANDLE event, DWORD ms) override;
+    // A sleep that a stop cuts short (while onSleep runs) takes no time.
+    void SleepUnless(DWORD ms, const std::atomic<bool>& stop) override {
+        if (stop)
+            return;
+        if (onSleep)
+            onSleep(ms);
+        std::lock_guard<std::mutex> guard(lock_);
+        sleeps.push_back(ms);
+        now += stop ? 0 : ms;
+    }
 
     DWORD now = 1000;
     std::vector<DWORD> sleeps, waits;

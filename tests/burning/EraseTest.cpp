@@ -63,8 +63,11 @@ INSTANTIATE_TEST_SUITE_P(BothLayers, EveryRewritable,
 TEST_F(EraseTest, EndsWithAnErrorWhenTheDriveIsNeverReadyOrItIsAborted) {
     Open(false, mmcsim::CDRW);
     sim->InjectFault(0, mmcsim::FaultNotReady, 1000000, -1, 0);
-    EXPECT_FALSE(burner->EraseDisc(1)); // no erase and no event
-    EXPECT_TRUE(erased.empty() && Commands(0xA1, false).empty());
+    ASSERT_TRUE(burner->EraseDisc(1)); // the thread finds the drive not ready: no erase
+    ASSERT_TRUE(WaitErased());
+    EXPECT_EQ(erased, std::vector<bool>{true});
+    EXPECT_TRUE(Commands(0xA1, false).empty());
+    erased.clear();
 
     // Aborted while it waits for the drive: the erase ends at once, with an error.
     sim->ClearFaults(0);
