@@ -278,6 +278,10 @@ TEST_F(BurnWindow, ShowsTheWholeStatusAndSize) {
     form->Timer1Timer();
     EXPECT_EQ(WindowText(size), "4,482.63/5,120.00 MB");
     EXPECT_TRUE(ShowsWholeText(size));
+    form->mcdbWriteDone("WRITER ERROR [ILLEGAL REQUEST (LOGICAL BLOCK ADDRESS OUT OF RANGE)]");
+    form->Timer1Timer();
+    uitest::PumpMessages(200);
+    uitest::SaveScreenshot(form->Handle(), "BurnForm");
 }
 
 } // namespace
