@@ -118,9 +118,8 @@ bool InitASPI(bool UseSPTI, const std::string& DLLPath) {
         InstallEmulation();
     // Discovery asks only the adapters the layer says it has: a manager without any (Wine's
     // own on a machine without drives) leaves every later request pending for good.
-    ASPIAdapterCount = ASPILoaded && GetASPI32SupportInfo
-                           ? AdaptersOfSupportInfo(GetASPI32SupportInfo())
-                           : 0;
+    ASPIAdapterCount =
+        ASPILoaded && GetASPI32SupportInfo ? AdaptersOfSupportInfo(GetASPI32SupportInfo()) : 0;
     UseSPTIRequested = UseSPTI;
     ::SetErrorMode(oldMode);
     return ASPILoaded;

@@ -19,7 +19,8 @@ std::string TextWithin(HWND control) {
     return text;
 }
 
-// KU.exe from `dir`, its System Manager's BurnCD button clicked: the burn window, or nullptr.
+// KU.exe's System Manager opened on its Restore page and BurnCD clicked: the burn window, or
+// nullptr.
 HWND OpenBurnWindow(kutest::KuSession& ku, HWND& manager) {
     if (!ku.main)
         return nullptr;
