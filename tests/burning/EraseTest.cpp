@@ -106,3 +106,22 @@ TEST_F(EraseTest, EndsWithAnErrorWhenTheDriveIsNeverReadyOrItIsAborted) {
 }
 
 } // namespace
+
+namespace {
+
+// In real time: an abort while the erase thread waits five seconds for a drive that keeps
+// becoming ready ends the erase within a second.
+TEST_F(EraseTest, AnAbortEndsTheWaitsWithinASecondOfRealTime) {
+    Open(false, mmcsim::CDRW);
+    ku::SetBurnClock(nullptr);
+    sim->InjectFault(0, mmcsim::FaultNotReady, 1000000, 0x00, 0); // every TEST UNIT READY
+    ASSERT_TRUE(burner->EraseDisc(1));
+    Sleep(300);
+    const DWORD start = GetTickCount();
+    burner->Abort();
+    ASSERT_TRUE(WaitErased());
+    EXPECT_LT(GetTickCount() - start, 1000u);
+    EXPECT_EQ(erased, std::vector<bool>{true});
+}
+
+} // namespace
