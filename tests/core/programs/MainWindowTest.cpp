@@ -147,6 +147,9 @@ TEST_F(MainWindow, FactsPanelFollowsTheSelection) {
     };
     for (const auto& c : cases) {
         form.SelectRow(*c.row ? RowOf(c.row) : -1);
+        if (std::string(c.row) == "KU Fixture NSIS") {
+            EXPECT_TRUE(uitest::SaveScreenshot(form.Handle(), "MainForm"));
+        }
         const bool facts = Visible(IDC_MAIN_CAVERSION);
         EXPECT_NE(facts, Visible(IDC_MAIN_ABINSTRUCT1)) << c.row;
         EXPECT_EQ(Text(IDC_MAIN_ABPROGRAMNAME) + "|" + Text(IDC_MAIN_ABVERSION) + "|" +
