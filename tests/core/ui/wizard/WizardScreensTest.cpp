@@ -25,14 +25,15 @@ RECT ScreenRect(HWND control) {
     return rect;
 }
 
-// How many pixels of the column through the block's middle are dark on the screen.
+// How many pixels of the column through the block's middle are dark on the screen (the block
+// has the window frame's colour, the strip the window's).
 int DarkPixels(const RECT& block) {
     HDC screen = GetDC(nullptr);
     int dark = 0;
     const int x = (block.left + block.right) / 2;
     for (int y = block.top; y < block.bottom; ++y) {
         const COLORREF colour = GetPixel(screen, x, y);
-        dark += GetRValue(colour) < 96 && GetGValue(colour) < 96 && GetBValue(colour) < 96;
+        dark += GetRValue(colour) < 176 && GetGValue(colour) < 176 && GetBValue(colour) < 176;
     }
     ReleaseDC(nullptr, screen);
     return dark;
@@ -61,8 +62,8 @@ TEST(WizardScreens, TheMovingBlockFillsItsStripWhileTheRegistryIsScanned) {
         Sleep(600);
         blockRect = ScreenRect(block);
         stripRect = ScreenRect(strip);
-        uitest::SaveScreenshot(form.Handle(), "WizardScanning");
         dark = DarkPixels(blockRect);
+        uitest::SaveScreenshot(form.Handle(), "WizardScanning");
         for (int id : {IDC_STEP_REGSKIPBTN, IDC_STEP_FILESKIPBTN}) {
             const HWND skip = GetDlgItem(form.Handle(), id);
             for (int i = 0; i < 2000 && !IsWindowVisible(skip); ++i)
