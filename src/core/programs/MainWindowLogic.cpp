@@ -67,7 +67,7 @@ int RepairWinlogon(const std::string& systemFolder, const std::string& keyPath) 
     return written;
 }
 
-ListColumnWidths FitListColumns(int clientWidth, int dateText, int publisherText) {
+ListColumnWidths FitListColumnWidths(int clientWidth, int dateText, int publisherText) {
     const int nameMin = 120, dateMin = 80, publisherMin = 100, scrollBar = 20;
     ListColumnWidths widths;
     widths.date = std::max(dateMin, dateText);

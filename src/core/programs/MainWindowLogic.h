@@ -37,7 +37,7 @@ UninstallWizardRequest MakeNormalUninstallRequest(const UninstallItemUnit::TCont
 struct ListColumnWidths {
     int name, date, publisher;
 };
-ListColumnWidths FitListColumns(int clientWidth, int dateText, int publisherText);
+ListColumnWidths FitListColumnWidths(int clientWidth, int dateText, int publisherText);
 
 inline const char* const kWinlogonKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
 

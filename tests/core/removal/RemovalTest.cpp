@@ -144,27 +144,3 @@ TEST_F(Removal, ThousandsOfItemsGoInBoundedTimeOtherProgramsEntriesStayAndStopHo
                                        "1241 items; the rest was left as it is.");
     EXPECT_EQ(calls.back(), "buttons 10");
 }
-
-// After a force removal the folder question and the closing text come before Finish can be
-// clicked; answering No keeps the folder and still shows the closing text.
-TEST_F(Removal, ForceQuestionsComeBeforeFinishIsEnabled) {
-    for (const int answer : {IDYES, IDNO}) {
-        SCOPED_TRACE(answer == IDYES ? "yes" : "no");
-        ScratchDir program;
-        PlantFile(program, "data\\settings.ini");
-        TWizardState force;
-        force.FullForceScan = true;
-        AddFileItem(force.LeftoverList, PlantFile(program, "app.exe"));
-        RecordingHost asking;
-        asking.answers = {IDYES, answer};
-        TDelthread thread(RemovalJob{&force, true, program.Path(), {}, {}}, asking);
-        thread.WaitFor();
-        const Lines calls = asking.Calls();
-        ASSERT_GE(calls.size(), 3u);
-        EXPECT_EQ(Lines(calls.end() - 3, calls.end()),
-                  (Lines{"ask Kelvane Uninstaller", "ask Kelvane Uninstaller", "buttons 10"}));
-        EXPECT_EQ(std::count(calls.begin(), calls.end(), "buttons 10"), 1);
-        EXPECT_EQ(PathExists(program.Path()), answer == IDNO);
-        EXPECT_FALSE(force.FullForceScan);
-    }
-}

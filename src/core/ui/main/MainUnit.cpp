@@ -343,6 +343,7 @@ void TUnInstallForm::HelpBtnClick() {
 void TUnInstallForm::OptionsBtnClick() {
     ShowOptionsDialog(Handle());
     DM->ApplyViewStyle(Settings.ViewStyle);
+    FitListColumns();
 }
 
 void TUnInstallForm::AboutBtnClick() {
@@ -377,6 +378,7 @@ bool TUnInstallForm::OnCommand(int id, int code) {
     }
     if (id == IDC_VIEW_DETAILS || id == IDC_VIEW_ICONS || id == IDC_VIEW_LIST) {
         DM->ApplyViewStyle(id - IDC_VIEW_DETAILS);
+        FitListColumns();
         return true;
     }
     if (code != STN_CLICKED)

@@ -78,8 +78,11 @@ void TUnInstallForm::FillProgramListView() {
 }
 
 // The date and publisher columns show their texts whole where the name column can spare it.
+// Only the details view has these columns; the other views are fitted when they switch to it.
 void TUnInstallForm::FitListColumns() {
     const HWND list = ListView();
+    if ((GetWindowLongA(list, GWL_STYLE) & LVS_TYPEMASK) != LVS_REPORT)
+        return;
     const auto widest = [list](int column, const char* title) {
         const int margin = 16; // the cell's own margins on both sides
         int width = ListView_GetStringWidth(list, title);
@@ -94,7 +97,7 @@ void TUnInstallForm::FitListColumns() {
     RECT client;
     GetClientRect(list, &client);
     const ListColumnWidths widths =
-        ku::FitListColumns(client.right, widest(1, "Install Date"), widest(2, "Publisher"));
+        FitListColumnWidths(client.right, widest(1, "Install Date"), widest(2, "Publisher"));
     ListView_SetColumnWidth(list, 1, widths.date);
     ListView_SetColumnWidth(list, 2, widths.publisher);
     ListView_SetColumnWidth(list, 0, widths.name);
