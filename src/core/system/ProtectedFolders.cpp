@@ -378,6 +378,17 @@ bool IsProtectedFile(const std::string& path) {
     return false;
 }
 
+bool HoldsProtectedFolder(const std::string& folder) {
+    const std::string canonical = CanonicalDeletePath(folder);
+    if (canonical.size() <= 3)
+        return true;
+    for (const std::string& form : GuardForms(canonical))
+        for (const std::string& protectedFolder : ProtectedFolders())
+            if (IsSameOrInside(protectedFolder, form))
+                return true;
+    return false;
+}
+
 bool IsBelowWindowsFolder(const std::string& path) {
     const std::string canonical = CanonicalDeletePath(path);
     if (canonical.empty())

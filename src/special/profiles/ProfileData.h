@@ -12,7 +12,9 @@ namespace ku {
 inline const char* const kProfileMessageCaption = "KU";
 
 // What one section holds: "FILE=" paths with their folder variable replaced, the registry
-// deletion lines as written, the services of its "[Services]" block.
+// deletion lines as written, the services of its "[Services]" block. A "FILE=" entry names
+// one file directly in the Windows or the system folder ("%WinDir%\name", "%System%\name"
+// with a plain file name); any other entry with a folder variable is left out.
 struct ProfileSection {
     std::vector<std::string> Files;
     std::vector<std::string> RegLines;
@@ -27,6 +29,11 @@ void ReadProfileSection(const std::string& mark, const std::string& fileName,
                         std::vector<std::string>& services, const std::string& folder = "");
 ProfileSection ReadProfileSection(const std::string& mark, const std::string& fileName,
                                   const std::string& folder = "");
+
+// Deletes one file of a section's file list through the guard's road for files the program
+// names itself: only a plain file name directly in the Windows or the system folder goes.
+// True only when the file is gone.
+bool DeleteSectionFile(const std::string& path);
 
 // Asks every listed service to stop, in order; blank lines are skipped, results ignored.
 void StopServiceList(const std::vector<std::string>& services);

@@ -2,6 +2,7 @@
 #include "special/profiles/ProfileEngine.h"
 
 #include <cctype>
+#include <utility>
 
 #include "core/system/DeleteHelpers.h"
 #include "core/system/Launcher.h"
@@ -122,6 +123,13 @@ FolderSource WindowsFolder() {
     return source;
 }
 
+FolderSource OwnWindowsFolder(const std::string& name) {
+    FolderSource source;
+    source.kind = SourceKind::OwnWindowsFolder;
+    source.keyPath = name;
+    return source;
+}
+
 Stopper Service(const std::string& name) {
     return {true, name};
 }
@@ -140,6 +148,9 @@ FixedDeletion DelWindowsFile(const std::string& name) {
 }
 FixedDeletion DelSystemFile(const std::string& name) {
     return {FixedDeletion::SystemFile, nullptr, name, ""};
+}
+FixedDeletion DelWindowsFolder(const std::string& name) {
+    return {FixedDeletion::WindowsFolder, nullptr, name, ""};
 }
 
 ProfileRow Profile(const std::string& unit, DataFile file) {
@@ -313,6 +324,8 @@ std::vector<std::string> ReadSourceValues(const FolderSource& source) {
         return {EnvironmentText(source.keyPath)};
     case SourceKind::WindowsFolder:
         return {GetWindowsDir()};
+    case SourceKind::OwnWindowsFolder:
+        return {NamedWindowsFolder(source.keyPath)};
     }
     return {};
 }
@@ -331,7 +344,29 @@ void RunFixedDeletion(const FixedDeletion& deletion) {
     case FixedDeletion::SystemFile:
         DeleteFileInSystemDir(deletion.path);
         break;
+    case FixedDeletion::WindowsFolder:
+        DeleteNamedWindowsFolder(deletion.path);
+        break;
     }
+}
+
+bool IsListedFile(const TUninstallerContents* contents, const std::string& path) {
+    if (!contents)
+        return false;
+    for (int i = 0; i < contents->Count(); ++i) {
+        const TContent& item = contents->GetItem(i).Content;
+        if (item.ItemType == kItemFile && SameText(item.FilePath, path))
+            return true;
+    }
+    return false;
+}
+
+// A section's "FILE=" entries name files in the Windows and system folders, which only the
+// guard's road for named files reaches. Only those the scan listed go: the user saw them.
+void DeleteListedSectionFiles(const std::vector<std::string>& files, const ProfileSite& site) {
+    for (const std::string& file : files)
+        if (IsListedFile(site.contents, file))
+            DeleteSectionFile(file);
 }
 
 } // namespace
@@ -355,7 +390,7 @@ bool IsScannableProfileFolder(const std::string& folder) {
     if (path.size() < 4 || !std::isalpha(static_cast<unsigned char>(path[0])) || path[1] != ':' ||
         path[2] != '\\')
         return false;
-    return !IsProtectedPath(path);
+    return !PathClimbs(path) && !IsProtectedPath(path);
 }
 
 void RunProfileRow(const ProfileRow& row, const ProfileSite& site) {
@@ -370,6 +405,7 @@ void RunProfileRow(const ProfileRow& row, const ProfileSite& site) {
         if (row.pauseMs > 0)
             Sleep(row.pauseMs);
         ExecuteRegistryDeleteLines(section.RegLines);
+        DeleteListedSectionFiles(section.Files, site);
     }
     for (const FixedDeletion& deletion : row.fixed)
         RunFixedDeletion(deletion);
@@ -387,14 +423,15 @@ void ScanProfileRow(const ProfileRow& row, const ProfileSite& site) {
     if (row.finder) {
         row.finder(row, site);
     } else {
-        // Every value is read first, then the folders are scanned in the order read.
-        std::vector<std::string> folders;
+        // Every value is read first, then the folders are scanned in the order read. A
+        // product's own folder below Windows comes from the guard, which checked it already.
+        std::vector<std::pair<std::string, bool>> folders;
         for (const FolderSource& source : row.sources)
             for (const std::string& folder : SourceFolders(source))
-                folders.push_back(folder);
-        for (const std::string& folder : folders)
-            if (IsScannableProfileFolder(folder))
-                ScanFolderLeftovers(ExcludeTrailingBackslash(folder), site.progress,
+                folders.emplace_back(folder, source.kind == SourceKind::OwnWindowsFolder);
+        for (const auto& folder : folders)
+            if (folder.second ? !folder.first.empty() : IsScannableProfileFolder(folder.first))
+                ScanFolderLeftovers(ExcludeTrailingBackslash(folder.first), site.progress,
                                     *site.contents);
     }
     if (row.afterFinder)
