@@ -159,8 +159,8 @@ void DeleteRegistryItems(const TUninstallerContents& list, IRemovalHost& host,
     }
 }
 
-void DeleteFileItems(const TUninstallerContents& list, IRemovalHost& host,
-                     RemovalReport* report, const std::vector<std::string>& namedSystemFiles) {
+void DeleteFileItems(const TUninstallerContents& list, IRemovalHost& host, RemovalReport* report,
+                     const std::vector<std::string>& namedSystemFiles) {
     const bool permanent =
         host.Ask("To permanently remove the files, please click Yes to proceed.\r"
                  "To move the files to the Recycle Bin, please click No to proceed.",

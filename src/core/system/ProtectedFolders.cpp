@@ -41,15 +41,29 @@ const char* const kFolderVariables[] = {
 // Windows): the force mode refuses them and everything below them, since a force uninstall
 // there would delete libraries and class registrations that Windows and other programs share.
 // A name beginning with "Common Files\" is also looked for in the Common Files folders.
+// clang-format off
 const char* const kWindowsComponentFolders[] = {
-    "Common Files\\System",   "Common Files\\Microsoft Shared", "Common Files\\Services",
-    "Common Files\\SpeechEngines", "Internet Explorer",            "Windows NT",
-    "Windows Defender",        "Windows Defender Advanced Threat Protection",
-    "Windows Mail",            "Windows Media Player",            "Windows Photo Viewer",
-    "Windows Sidebar",         "Windows Portable Devices",        "Windows Journal",
-    "Windows Security",        "Windows Multimedia Platform",     "WindowsPowerShell",
-    "WindowsApps",             "Uninstall Information",
+    "Common Files\\System",
+    "Common Files\\Microsoft Shared",
+    "Common Files\\Services",
+    "Common Files\\SpeechEngines",
+    "Internet Explorer",
+    "Windows NT",
+    "Windows Defender",
+    "Windows Defender Advanced Threat Protection",
+    "Windows Mail",
+    "Windows Media Player",
+    "Windows Photo Viewer",
+    "Windows Sidebar",
+    "Windows Portable Devices",
+    "Windows Journal",
+    "Windows Security",
+    "Windows Multimedia Platform",
+    "WindowsPowerShell",
+    "WindowsApps",
+    "Uninstall Information",
 };
+// clang-format on
 const char* const kProgramFilesVariables[] = {"ProgramFiles", "ProgramFiles(x86)", "ProgramW6432"};
 const char* const kCommonFilesVariables[] = {"CommonProgramFiles", "CommonProgramFiles(x86)",
                                              "CommonProgramW6432"};
@@ -341,10 +355,12 @@ std::string ComparableFolder(const std::string& folder) {
         for (char& c : canonical)
             if (c == '/')
                 c = '\\';
+    } else {
+        canonical = LongFormOfExistingPart(canonical);
     }
     while (canonical.size() > 3 && canonical.back() == '\\')
         canonical.pop_back();
-    return UpperCase(LongFormOfExistingPart(canonical));
+    return UpperCase(canonical);
 }
 
 } // namespace

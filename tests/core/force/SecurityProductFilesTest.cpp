@@ -41,7 +41,7 @@ Lines FileItems(const TUninstallerContents& list) {
 }
 
 class SecurityProductFiles : public WizardTest {
-protected:
+  protected:
     void SetUp() override {
         WizardTest::SetUp();
         const std::string system = GetSystemDir(), tag = std::to_string(GetCurrentProcessId());
