@@ -33,14 +33,16 @@ titlebutton() {
     -quality 92 "${name}2.jpg"
 }
 
-# Tool button of the main window: NAME LABEL GLYPH-DRAW
+# Tool button of the main window: NAME LABEL GLYPH-DRAW. The glyph is drawn for a tile 88 wide
+# and moved to the middle of the 100-wide tile, whose label ("Special Uninstall", the longest)
+# keeps a margin on both sides.
 toolbutton() {
   local name=$1 label=$2 draw=$3 n bg
   for n in 1 2; do
     bg=$blue; [ "$n" = 2 ] && bg=$light
-    convert -size 88x64 xc:"$bg" -fill none -stroke white -strokewidth 3 -draw "$draw" \
-      -stroke none -fill white -font "$font" -pointsize 11 -gravity south \
-      -annotate +0+5 "$label" -quality 92 "$name$n.jpg"
+    convert -size 100x64 xc:"$bg" -fill none -stroke white -strokewidth 3 \
+      -draw "translate 6,0 $draw" -stroke none -fill white -font "$font" -pointsize 10 \
+      -gravity south -annotate +0+5 "$label" -quality 92 "$name$n.jpg"
   done
 }
 

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "core/force/ForceFolderCheck.h"
 #include "core/force/ForceRegistryScan.h"
 #include "core/force/InstallerScans.h"
 #include "core/removal/Removal.h"
@@ -51,8 +52,11 @@ void RunForceFileStep(TWizardState& state, const ForceScanInput& input, IScanPro
     ScanState = ScanRun;
     if (!state.FullForceScan)
         return;
+    // A security product's driver or library in the system folder is listed by its exact name
+    // from the table; any other file the guard protects is not.
     for (const std::string& file : input.programFiles)
-        if (FileExists(file) && !IsProtectedFile(file)) {
+        if (FileExists(file) && (!IsProtectedFile(file) ||
+                                 !NamedSystemFileOf(file, SecurityProductFileNames()).empty())) {
             TContent& item = state.LeftoverList.GetItem(state.LeftoverList.AddItem()).Content;
             item.ItemType = kItemFile;
             item.FilePath = file;

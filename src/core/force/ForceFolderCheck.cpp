@@ -66,6 +66,23 @@ const std::vector<SecurityProduct>& SecurityProductTable() {
     return table;
 }
 
+const std::vector<std::string>& SecurityProductFileNames() {
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> all;
+        for (const SecurityProduct& product : SecurityProductTable())
+            for (const char* file : product.files) {
+                const std::string name = std::string(file).substr(1); // without its "\"
+                bool known = false;
+                for (const std::string& other : all)
+                    known = known || SameText(other, name);
+                if (!known)
+                    all.push_back(name);
+            }
+        return all;
+    }();
+    return names;
+}
+
 bool FolderContainsName(const std::string& name, const std::string& folder) {
     const std::string upperName = UpperCase(name);
     if (Trim(upperName).empty() || folder.empty())

@@ -15,6 +15,9 @@ struct SecurityProduct {
     bool checkCCube = false;        // also points the user at its data folder
 };
 const std::vector<SecurityProduct>& SecurityProductTable();
+// Every file name of the table relative to the system folder ("drivers\klif.sys"), each once:
+// the only files below Windows that a force removal lists and deletes, by these names.
+const std::vector<std::string>& SecurityProductFileNames();
 
 // True when an entry below Folder (recursively) is a file whose own name contains Name,
 // ignoring case. Names of folders met on the way do not count, so a word that only occurs in

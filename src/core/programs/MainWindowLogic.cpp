@@ -1,6 +1,8 @@
 // The main window's hand-over, Winlogon repair and program path.
 #include "core/programs/MainWindowLogic.h"
 
+#include <algorithm>
+
 #include <windows.h>
 
 #include "core/system/PublicFunctionUnit.h"
@@ -63,6 +65,16 @@ int RepairWinlogon(const std::string& systemFolder, const std::string& keyPath) 
     } catch (const std::exception&) {
     }
     return written;
+}
+
+ListColumnWidths FitListColumnWidths(int clientWidth, int dateText, int publisherText) {
+    const int nameMin = 120, dateMin = 80, publisherMin = 100, scrollBar = 20;
+    ListColumnWidths widths;
+    widths.date = std::max(dateMin, dateText);
+    const int publisherRoom = clientWidth - scrollBar - widths.date - nameMin;
+    widths.publisher = std::max(publisherMin, std::min(publisherText, publisherRoom));
+    widths.name = std::max(nameMin, clientWidth - scrollBar - widths.date - widths.publisher);
+    return widths;
 }
 
 bool WriteMainProgram(const std::string& exePath, const std::string& keyPath) {

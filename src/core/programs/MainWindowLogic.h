@@ -30,6 +30,15 @@ struct UninstallWizardRequest {
 UninstallWizardRequest MakeNormalUninstallRequest(const UninstallItemUnit::TContent& record,
                                                   const std::string& rowCaption, int imageIndex);
 
+// Widths of the program list's columns for a list of clientWidth pixels. The install date and
+// publisher columns start at 80 and 100 and grow to their widest text (dateText, publisherText:
+// text width with the cell's margins), the publisher only as far as the name column keeps its
+// starting 120; the name column takes the rest but 20, the room of a scroll bar.
+struct ListColumnWidths {
+    int name, date, publisher;
+};
+ListColumnWidths FitListColumnWidths(int clientWidth, int dateText, int publisherText);
+
 inline const char* const kWinlogonKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
 
 // Puts back "Userinit" = systemFolder + "\userinit.exe," and "Shell" = "Explorer.exe" under

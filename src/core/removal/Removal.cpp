@@ -92,6 +92,33 @@ bool RegistryItemRemains(const TContent& item) {
                             nullptr) == ERROR_SUCCESS;
 }
 
+void KillIfProgram(const std::string& path) {
+    if (LowerCase(ExtractFileName(path)).find(".exe") != std::string::npos)
+        KillProcessesOfFile(path);
+}
+
+// A protected file goes only when it is one the program's own tables name, and then only by
+// its name from the table, never by the scanned path.
+void DeleteFileItem(const std::string& path, bool permanent,
+                    const std::vector<std::string>& namedSystemFiles) {
+    if (!IsProtectedFile(path)) {
+        KillIfProgram(path);
+        MakeDeletable(path);
+        if (permanent)
+            DeleteSingleFile(path);
+        else
+            MoveToRecycleBin(path);
+        return;
+    }
+    const std::string name = NamedSystemFileOf(path, namedSystemFiles);
+    // The Recycle Bin takes nothing the guard protects: such a file stays and is reported.
+    if (name.empty() || !permanent)
+        return;
+    KillIfProgram(path);
+    MakeDeletable(CanonicalDeletePath(path));
+    DeleteNamedSystemFile(GetSystemDir(), name);
+}
+
 std::string ItemCount(size_t count) {
     return std::to_string(count) + (count == 1 ? " item" : " items");
 }
@@ -149,8 +176,8 @@ void DeleteRegistryItems(const TUninstallerContents& list, IRemovalHost& host,
     }
 }
 
-void DeleteFileItems(const TUninstallerContents& list, IRemovalHost& host,
-                     RemovalReport* report) {
+void DeleteFileItems(const TUninstallerContents& list, IRemovalHost& host, RemovalReport* report,
+                     const std::vector<std::string>& namedSystemFiles) {
     const bool permanent =
         host.Ask("To permanently remove the files, please click Yes to proceed.\r"
                  "To move the files to the Recycle Bin, please click No to proceed.",
@@ -164,17 +191,20 @@ void DeleteFileItems(const TUninstallerContents& list, IRemovalHost& host,
             continue;
         if (report)
             ++report->handled;
-        if (!IsProtectedFile(item.FilePath)) {
-            if (LowerCase(ExtractFileName(item.FilePath)).find(".exe") != std::string::npos)
-                KillProcessesOfFile(item.FilePath);
-            MakeDeletable(item.FilePath);
-            if (permanent)
-                DeleteSingleFile(item.FilePath);
-            else
-                MoveToRecycleBin(item.FilePath);
-        }
+        DeleteFileItem(item.FilePath, permanent, namedSystemFiles);
         NoteIfRemains(report, item, FileExists(item.FilePath));
     }
+}
+
+std::string NamedSystemFileOf(const std::string& path, const std::vector<std::string>& names) {
+    const std::string canonical = CanonicalDeletePath(path);
+    const std::string system = GetSystemDir();
+    if (canonical.empty() || system.empty())
+        return std::string();
+    for (const std::string& name : names)
+        if (SameText(canonical, CanonicalDeletePath(system + "\\" + name)))
+            return name;
+    return std::string();
 }
 
 bool MoveToRecycleBin(const std::string& path) { return RecyclePath(path); }
@@ -244,18 +274,21 @@ void TDelthread::Execute() {
     host_.EnableButtons(false, true);
     DeleteRegistryItems(list, host_, &report_, job_.scope);
     if (!report_.stopped)
-        DeleteFileItems(list, host_, &report_);
+        DeleteFileItems(list, host_, &report_, job_.namedSystemFiles);
     host_.ShowProgress(false);
-    host_.EnableButtons(true, false);
+    // Nothing is left to stop; the force mode's closing questions still belong to the removal:
+    // Finish waits for their answers, so that no click closes the wizard under one of them.
+    host_.EnableButtons(false, false);
     ShowOutcome();
     if (job_.forceMode && !report_.stopped)
         FinishForceRemoval();
+    host_.EnableButtons(true, false);
+    host_.RemovalEnded(report_);
 }
 
 void TDelthread::ShowOutcome() {
     const FinishTexts texts = RemovalOutcomeTexts(report_);
     host_.SetFinishTexts(texts.title, texts.message);
-    host_.RemovalEnded(report_);
 }
 
 void TDelthread::FinishForceRemoval() {

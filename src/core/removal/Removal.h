@@ -64,9 +64,16 @@ FinishTexts RemovalOutcomeTexts(const RemovalReport& report);
 void DeleteRegistryItems(const TUninstallerContents& list, IRemovalHost& host,
                          RemovalReport* report = nullptr, const RemovalScope& scope = {});
 // Asks permanent or Recycle Bin, then deletes the file items ("3"), first ending the running
-// processes whose image is the file itself (full path, not just the name).
+// processes whose image is the file itself (full path, not just the name). A file the guard
+// protects stays, unless it is exactly one of namedSystemFiles (names relative to the system
+// folder that the program's own tables give, such as "drivers\klif.sys"): such a file goes
+// through the guard's road for named files, and only when removed permanently.
 void DeleteFileItems(const TUninstallerContents& list, IRemovalHost& host,
-                     RemovalReport* report = nullptr);
+                     RemovalReport* report = nullptr,
+                     const std::vector<std::string>& namedSystemFiles = {});
+// The name among names (relative to the system folder) that path is exactly, compared as the
+// delete guard reads paths (long form, any case); empty when it is none of them.
+std::string NamedSystemFileOf(const std::string& path, const std::vector<std::string>& names);
 // Moves a file or folder to the Recycle Bin without any window of the shell; refuses what the
 // delete guard refuses.
 bool MoveToRecycleBin(const std::string& path);
@@ -87,6 +94,7 @@ struct RemovalJob {
     bool forceMode = false;
     std::string folder; // the force mode's folder box
     RemovalScope scope;
+    std::vector<std::string> namedSystemFiles; // see DeleteFileItems
 };
 
 // The removal thread: one per wizard run, started running.

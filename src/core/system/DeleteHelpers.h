@@ -60,8 +60,10 @@ std::string CanonicalDeletePath(const std::string& path);
 // True when Folder is refused as the force folder: a drive root, anything at or below the
 // Windows folder, or a folder the delete guard protects (both Program Files folders, Common
 // Files, ProgramData, Users, the profile roots, shell folders, and every folder above one of
-// them). The path is compared in its long form, without trailing separators, with "/" read as
-// "\" and ignoring case. A folder that does not exist is compared as written.
+// them), and anything at or below a folder of Windows' own components in either Program Files
+// folder ("Common Files\System", "Internet Explorer", "Windows NT" ...). The path is compared
+// in its long form, without trailing separators, with "/" read as "\" and ignoring case. Of a
+// folder that does not exist the existing part is read in its long form, the rest as written.
 bool IsRefusedForceFolder(const std::string& folder);
 
 // True when a program file picked by the user (or handed over on the command line) is

@@ -37,6 +37,36 @@ const char* const kFolderVariables[] = {
     "ALLUSERSPROFILE", "PUBLIC", "USERPROFILE", "APPDATA", "LOCALAPPDATA", "TEMP", "TMP",
 };
 // clang-format on
+// Folders of Windows' own components in each Program Files folder (both of them on 64-bit
+// Windows): the force mode refuses them and everything below them, since a force uninstall
+// there would delete libraries and class registrations that Windows and other programs share.
+// A name beginning with "Common Files\" is also looked for in the Common Files folders.
+// clang-format off
+const char* const kWindowsComponentFolders[] = {
+    "Common Files\\System",
+    "Common Files\\Microsoft Shared",
+    "Common Files\\Services",
+    "Common Files\\SpeechEngines",
+    "Internet Explorer",
+    "Windows NT",
+    "Windows Defender",
+    "Windows Defender Advanced Threat Protection",
+    "Windows Mail",
+    "Windows Media Player",
+    "Windows Photo Viewer",
+    "Windows Sidebar",
+    "Windows Portable Devices",
+    "Windows Journal",
+    "Windows Security",
+    "Windows Multimedia Platform",
+    "WindowsPowerShell",
+    "WindowsApps",
+    "Uninstall Information",
+};
+// clang-format on
+const char* const kProgramFilesVariables[] = {"ProgramFiles", "ProgramFiles(x86)", "ProgramW6432"};
+const char* const kCommonFilesVariables[] = {"CommonProgramFiles", "CommonProgramFiles(x86)",
+                                             "CommonProgramW6432"};
 // Known folders that only have an identifier (Vista and later).
 const GUID kKnownFolders[] = {
     {0x374DE290, 0x123F, 0x4565, {0x91, 0x64, 0x39, 0xC4, 0x92, 0x5E, 0x46, 0x7B}}, // Downloads
@@ -208,6 +238,38 @@ const std::vector<std::string>& ProtectedFolders() {
     return set.Folders();
 }
 
+// Collected once, like the protected folders.
+const std::vector<std::string>& WindowsComponentFolders() {
+    static const FolderSet set = [] {
+        std::vector<std::string> programs{GetProgramFilesDir()}, common;
+        for (int csidl : {CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86}) {
+            char path[MAX_PATH + 1] = {};
+            if (SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)))
+                programs.push_back(path);
+        }
+        for (const char* name : kProgramFilesVariables)
+            if (const char* value = std::getenv(name))
+                programs.push_back(value);
+        for (const char* name : kCommonFilesVariables)
+            if (const char* value = std::getenv(name))
+                common.push_back(value);
+        const std::string commonPrefix = "Common Files\\";
+        FolderSet folders;
+        for (const char* name : kWindowsComponentFolders) {
+            const std::string component = name;
+            for (const std::string& base : programs)
+                if (!Trim(base).empty())
+                    folders.Add(base + "\\" + component);
+            if (component.compare(0, commonPrefix.size(), commonPrefix) == 0)
+                for (const std::string& base : common)
+                    if (!Trim(base).empty())
+                        folders.Add(base + "\\" + component.substr(commonPrefix.size()));
+        }
+        return folders;
+    }();
+    return set.Folders();
+}
+
 } // namespace
 
 std::string CanonicalDeletePath(const std::string& path) {
@@ -257,6 +319,29 @@ std::vector<std::string> FoldersOfSingleOwners() {
     return folders;
 }
 
+bool AtOrBelowComponentFolder(const std::string& upperForm) {
+    for (const std::string& component : WindowsComponentFolders())
+        if (IsSameOrInside(upperForm, component))
+            return true;
+    return false;
+}
+
+// The long form of the deepest part of path that exists, followed by the rest as written, so
+// that a short spelling of an existing folder is read as the folder also below it.
+std::string LongFormOfExistingPart(const std::string& path) {
+    std::string head = path, tail;
+    while (head.size() > 3) {
+        if (GetFileAttributesA(head.c_str()) != INVALID_FILE_ATTRIBUTES)
+            return LongForm(head) + tail;
+        const size_t slash = head.find_last_of('\\');
+        if (slash == std::string::npos)
+            break;
+        tail = head.substr(slash) + tail;
+        head.erase(slash);
+    }
+    return path;
+}
+
 bool AtOrBelowWindows(const std::string& upperForm) {
     static const std::string windows = UpperCase(CanonicalDeletePath(GetWindowsDir()));
     return !windows.empty() && IsSameOrInside(upperForm, windows);
@@ -270,6 +355,8 @@ std::string ComparableFolder(const std::string& folder) {
         for (char& c : canonical)
             if (c == '/')
                 c = '\\';
+    } else {
+        canonical = LongFormOfExistingPart(canonical);
     }
     while (canonical.size() > 3 && canonical.back() == '\\')
         canonical.pop_back();
@@ -332,7 +419,13 @@ bool IsRefusedForceFolder(const std::string& folder) {
     const std::string upper = ComparableFolder(folder);
     if (upper.size() <= 3)
         return true;
-    return AtOrBelowWindows(upper) || IsProtectedPath(upper);
+    if (AtOrBelowWindows(upper) || IsProtectedPath(upper))
+        return true;
+    // Past the guard every path here is absolute: its place after links counts as well.
+    for (const std::string& form : GuardForms(upper))
+        if (AtOrBelowComponentFolder(form))
+            return true;
+    return false;
 }
 
 bool IsRefusedForceProgramFile(const std::string& path) {

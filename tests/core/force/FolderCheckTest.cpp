@@ -92,3 +92,49 @@ TEST(ForcePathWord, MatchesAtPathBoundariesAndShortFormsNeverEmpty) {
     for (const auto& c : cases)
         EXPECT_EQ(ForcePathWord(c.word).Matches(c.text), c.match) << c.word << " in " << c.text;
 }
+
+// The folders of Windows' own components, in each Program Files folder, with everything below
+// them and in every spelling, are refused as the force folder and as a program file's folder;
+// their look-alikes and other programs' folders are not.
+TEST(ForceFolderCheck, RefusesWindowsComponentFoldersOfBothProgramFilesFolders) {
+    const char* const components[] = {
+        "Common Files\\System", "Common Files\\Microsoft Shared", "Internet Explorer",
+        "Windows NT", "Windows Defender", "Windows Mail", "Windows Media Player",
+        "Windows Photo Viewer", "Windows Sidebar", "Windows Portable Devices",
+    };
+    Lines bases;
+    for (const char* name : {"ProgramFiles", "ProgramFiles(x86)", "ProgramW6432"})
+        if (!Env(name).empty())
+            bases.push_back(Env(name));
+    ASSERT_FALSE(bases.empty());
+    const std::string system = GetSystemDir();
+    for (const std::string& base : bases)
+        for (const char* component : components) {
+            const std::string folder = base + "\\" + component;
+            const std::string shortForm = ShortPathOf(folder);
+            for (const std::string& spelling :
+                 {folder, folder + "\\", "  " + UpperCase(folder) + " ", folder + "\\Sub\\Deeper",
+                  shortForm.empty() ? folder : shortForm + "\\not there"}) {
+                EXPECT_TRUE(IsRefusedForceFolder(spelling)) << spelling;
+                EXPECT_TRUE(CheckForceFolder(spelling, system).refused) << spelling;
+            }
+            EXPECT_TRUE(IsRefusedForceProgramFile(folder + "\\tool.exe")) << folder;
+        }
+    // Existing folders of the prefix, in their short forms as Explorer may hand them over.
+    const std::string ado = bases[0] + "\\Common Files\\System\\ADO";
+    const std::string adoShort = ShortPathOf(ado).empty() ? ado : ShortPathOf(ado);
+    EXPECT_TRUE(IsRefusedForceFolder(adoShort)) << adoShort;
+
+    ScratchDir dir;
+    const std::string& programs = bases[0];
+    const std::pair<std::string, bool> cases[] = {
+        {programs + "\\Internet Explorer Tools", false}, {programs + "\\Windows NTX", false},
+        {programs + "\\Common Files\\Systems", false},   {programs + "\\Common Files\\Foo", false},
+        {programs + "\\Foo\\Internet Explorer", false},  {MakeFolder(dir, "Windows NT"), false},
+        {"*" + programs + "\\Windows Mail\\wab.exe", true},
+        {"*" + programs + "\\Windows Mail Fan\\fan.exe", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.first[0] == '*' ? IsRefusedForceProgramFile(c.first.substr(1))
+                                    : IsRefusedForceFolder(c.first), c.second) << c.first;
+}

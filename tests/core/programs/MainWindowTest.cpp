@@ -135,6 +135,29 @@ TEST_F(MainWindow, HeaderClicksSortAndReverse) {
     }
 }
 
+// Every date and publisher shows whole in its column; the name column keeps at least its
+// starting width and the three fill the list.
+TEST_F(MainWindow, DateAndPublisherColumnsShowTheirTextsWhole) {
+    Click(IDC_MAIN_SYSBIT32);
+    ASSERT_GT(ListView_GetItemCount(list), 0);
+    bool dated = false;
+    for (int row = 0; row < ListView_GetItemCount(list); ++row)
+        for (int column : {1, 2}) {
+            const std::string text = Cell(list, row, column);
+            dated = dated || (column == 1 && !text.empty());
+            EXPECT_LE(ListView_GetStringWidth(list, text.c_str()) + 12,
+                      ListView_GetColumnWidth(list, column))
+                << text;
+        }
+    EXPECT_TRUE(dated) << "the fixtures have install dates";
+    RECT client;
+    GetClientRect(list, &client);
+    const int name = ListView_GetColumnWidth(list, 0);
+    EXPECT_GE(name, 120);
+    EXPECT_EQ(name + ListView_GetColumnWidth(list, 1) + ListView_GetColumnWidth(list, 2) + 20,
+              client.right);
+}
+
 TEST_F(MainWindow, FactsPanelFollowsTheSelection) {
     Click(IDC_MAIN_SYSBIT32);
     const struct {
@@ -147,6 +170,9 @@ TEST_F(MainWindow, FactsPanelFollowsTheSelection) {
     };
     for (const auto& c : cases) {
         form.SelectRow(*c.row ? RowOf(c.row) : -1);
+        if (std::string(c.row) == "KU Fixture NSIS") {
+            EXPECT_TRUE(uitest::SaveScreenshot(form.Handle(), "MainForm"));
+        }
         const bool facts = Visible(IDC_MAIN_CAVERSION);
         EXPECT_NE(facts, Visible(IDC_MAIN_ABINSTRUCT1)) << c.row;
         EXPECT_EQ(Text(IDC_MAIN_ABPROGRAMNAME) + "|" + Text(IDC_MAIN_ABVERSION) + "|" +

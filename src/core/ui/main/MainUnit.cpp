@@ -28,6 +28,9 @@ TUnInstallForm* UnInstallForm = nullptr;
 namespace {
 
 const int kTopPanel = 28;
+// The tiles' pictures are 100 by 64: their longest label ("Special Uninstall") fits with a
+// margin.
+const int kTileWidth = 100, kTileStep = 106;
 const COLORREF kBand = RGB(0x1d, 0x3f, 0x72);
 const COLORREF kLinkBlue = RGB(0, 0, 0xFF);
 const char* const kSelectFirst = "Please select an item from the application list on the left.";
@@ -104,17 +107,18 @@ void TUnInstallForm::LayOut() {
     const int top[] = {IDC_MAIN_UNINSTALLBTN, IDC_MAIN_FORCEUNINSTALLBTN, IDC_MAIN_SPECIALBTN,
                        IDC_MAIN_STARTUPBTN, IDC_MAIN_VIEWBTN};
     for (int i = 0; i < 5; ++i)
-        Place(Item(top[i]), 10 + i * 94, 34, 88, 64);
+        Place(Item(top[i]), 10 + i * kTileStep, 34, kTileWidth, 64);
     for (int id = IDC_MAIN_UPDATEBTN; id <= IDC_MAIN_ABOUTBTN; ++id)
         Place(Item(id), right - 250 + (id - IDC_MAIN_UPDATEBTN) * 60, 40, 54, 16);
     Place(ListView(), 10, 106, 470, 340);
     const int bottom[] = {IDC_MAIN_UNINSTALLEXBTN, IDC_MAIN_DELETEBTN, IDC_MAIN_REFRESHBTN,
                           IDC_MAIN_DETAILBTN};
     for (int i = 0; i < 4; ++i)
-        Place(Item(bottom[i]), 10 + i * 94, 452, 88, 64);
-    Place(Item(IDC_MAIN_SHOWWINUPDATE), 390, 456, 170, 18);
-    Place(Item(IDC_MAIN_SYSBIT64), 390, 480, 60, 18);
-    Place(Item(IDC_MAIN_SYSBIT32), 452, 480, 60, 18);
+        Place(Item(bottom[i]), 10 + i * kTileStep, 452, kTileWidth, 64);
+    const int boxes = 10 + 4 * kTileStep + 6;
+    Place(Item(IDC_MAIN_SHOWWINUPDATE), boxes, 456, 170, 18);
+    Place(Item(IDC_MAIN_SYSBIT64), boxes, 480, 60, 18);
+    Place(Item(IDC_MAIN_SYSBIT32), boxes + 62, 480, 60, 18);
     Place(Item(IDC_MAIN_PICAPPLICATIONICON), 496, 110, 64, 64);
     Place(Item(IDC_MAIN_ABPROGRAMNAME), 568, 120, right - 576, 44);
     for (int i = 0; i < 7; ++i) {
@@ -191,11 +195,7 @@ void TUnInstallForm::FormShow() {
     }
     if (Settings.ViewStyle >= 0 && Settings.ViewStyle <= 2)
         DM->ApplyViewStyle(Settings.ViewStyle);
-    RECT list;
-    GetClientRect(ListView(), &list);
-    ListView_SetColumnWidth(ListView(), 0,
-                            list.right - (ListView_GetColumnWidth(ListView(), 1) +
-                                          ListView_GetColumnWidth(ListView(), 2) + 20));
+    FitListColumns();
     if (Settings.ShowWindowsUpdate) {
         CheckDlgButton(Handle(), IDC_MAIN_SHOWWINUPDATE, BST_CHECKED);
         WriteSettingInteger("ShowWindowsUpdate", 1, false);
@@ -343,6 +343,7 @@ void TUnInstallForm::HelpBtnClick() {
 void TUnInstallForm::OptionsBtnClick() {
     ShowOptionsDialog(Handle());
     DM->ApplyViewStyle(Settings.ViewStyle);
+    FitListColumns();
 }
 
 void TUnInstallForm::AboutBtnClick() {
@@ -377,6 +378,7 @@ bool TUnInstallForm::OnCommand(int id, int code) {
     }
     if (id == IDC_VIEW_DETAILS || id == IDC_VIEW_ICONS || id == IDC_VIEW_LIST) {
         DM->ApplyViewStyle(id - IDC_VIEW_DETAILS);
+        FitListColumns();
         return true;
     }
     if (code != STN_CLICKED)

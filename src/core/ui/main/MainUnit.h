@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "core/programs/MainWindowLogic.h"
 #include "core/programs/ProgramListBuilder.h"
 #include "core/programs/UninstallItemUnit.h"
 #include "core/ui/DataModule.h"
@@ -54,6 +55,7 @@ class TUnInstallForm : public TForm {
 
     // The list's building steps, on ProgramList.
     void FillProgramListView();
+    void FitListColumns();
     int SelectedRow() const; // -1 when none
     void SelectRow(int row);
 

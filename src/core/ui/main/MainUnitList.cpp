@@ -3,6 +3,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "MainUnitIds.h"
 #include "core/system/Dialogs.h"
 #include "core/system/PublicFunctionUnit.h"
@@ -69,9 +71,36 @@ void TUnInstallForm::FillProgramListView() {
             InsertRow(list, index, list_->GetItem(index).Content.DisplayName,
                       icons_->GetProgramIconIndex(msiexec));
     }
+    FitListColumns();
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
     ShowInstructions();
+}
+
+// The date and publisher columns show their texts whole where the name column can spare it.
+// Only the details view has these columns; the other views are fitted when they switch to it.
+void TUnInstallForm::FitListColumns() {
+    const HWND list = ListView();
+    if ((GetWindowLongA(list, GWL_STYLE) & LVS_TYPEMASK) != LVS_REPORT)
+        return;
+    const auto widest = [list](int column, const char* title) {
+        const int margin = 16; // the cell's own margins on both sides
+        int width = ListView_GetStringWidth(list, title);
+        char text[1024];
+        for (int row = 0; row < ListView_GetItemCount(list); ++row) {
+            text[0] = '\0';
+            ListView_GetItemText(list, row, column, text, sizeof(text));
+            width = std::max(width, ListView_GetStringWidth(list, text));
+        }
+        return width + margin;
+    };
+    RECT client;
+    GetClientRect(list, &client);
+    const ListColumnWidths widths =
+        FitListColumnWidths(client.right, widest(1, "Install Date"), widest(2, "Publisher"));
+    ListView_SetColumnWidth(list, 1, widths.date);
+    ListView_SetColumnWidth(list, 2, widths.publisher);
+    ListView_SetColumnWidth(list, 0, widths.name);
 }
 
 int TUnInstallForm::SelectedRow() const {

@@ -5,6 +5,8 @@
 #include <commdlg.h>
 #include <shlobj.h>
 
+#include <algorithm>
+
 #include "StepFormIds.h"
 #include "core/system/DeleteHelpers.h"
 #include "core/system/Dialogs.h"
@@ -27,6 +29,7 @@ const UINT_PTR kTimer2 = 2;
 const COLORREF kTopPanelColour = RGB(0x2B, 0x57, 0x9A);
 const int kButtonWidth = 96, kButtonHeight = 26, kSkipWidth = 80, kSkipHeight = 22;
 const int kTreePicture = 16;
+const int kProgressBlock = 24; // width of the scan strip's moving block
 // Pictures of ImageList1.
 enum : int { PicNext = 0, PicNextHot = 1, PicCancel = 2, PicCancelHot = 3, PicFinish = 4,
              PicFinishHot = 5 };
@@ -283,11 +286,8 @@ void TUninstallStepForm::BeginStep(int label, int panel, int image, int skip, UI
     TLabel(Item(label)).SetText("");
     for (int id : {label, panel, image, skip})
         ShowOnPage(id, true);
-    RECT area;
-    GetWindowRect(Item(panel), &area);
-    MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&area), 2);
-    SetWindowPos(Item(image), HWND_TOP, area.left, area.top + 1, 0, 0, SWP_NOSIZE);
-    (timer == kTimer1 ? regImageLeft_ : fileImageLeft_) = -24;
+    (timer == kTimer1 ? regImageLeft_ : fileImageLeft_) = -kProgressBlock;
+    PlaceProgressBlock(panel, image, -kProgressBlock);
     SetTimer(Handle(), timer, 10, nullptr);
     ScanState = ScanRun;
 }
@@ -315,12 +315,22 @@ void TUninstallStepForm::MoveProgressImage(int panel, int image) {
                     : fileImageLeft_;
     RECT strip;
     GetWindowRect(Item(panel), &strip);
-    MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&strip), 2);
     if (++left >= strip.right - strip.left)
-        left = -24;
-    // Before it enters the strip the block waits at its start.
-    SetWindowPos(Item(image), HWND_TOP, strip.left + (left < 0 ? 0 : left), strip.top + 1, 0, 0,
-                 SWP_NOSIZE | SWP_NOACTIVATE);
+        left = -kProgressBlock;
+    PlaceProgressBlock(panel, image, left);
+}
+
+// The block fills the strip's height inside its border; before it enters the strip it waits at
+// its start, at the strip's end it is cut off there. The strip clips its siblings, so its own
+// painting never covers the block.
+void TUninstallStepForm::PlaceProgressBlock(int panel, int image, int left) {
+    RECT strip;
+    GetWindowRect(Item(panel), &strip);
+    MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&strip), 2);
+    const int x = strip.left + 1 + std::max(0, left);
+    const int width = std::max(1, std::min(kProgressBlock, static_cast<int>(strip.right) - 1 - x));
+    const int height = std::max(1, static_cast<int>(strip.bottom - strip.top) - 2);
+    SetWindowPos(Item(image), HWND_TOP, x, strip.top + 1, width, height, SWP_NOACTIVATE);
 }
 
 void TUninstallStepForm::Timer1Timer() {

@@ -131,6 +131,7 @@ private:
     std::string ScanWord() const;
     std::string TrimmedPath() const;
     void MoveProgressImage(int panel, int image);
+    void PlaceProgressBlock(int panel, int image, int left);
     void StopEverything();
 
     int page_ = PageDescription;

@@ -4,6 +4,7 @@
 
 #include "StepFormIds.h"
 #include "core/force/ForceFlow.h"
+#include "core/force/ForceFolderCheck.h"
 #include "core/force/InstallerScans.h"
 #include "core/removal/UninstallRun.h"
 #include "core/scan/FileScan.h"
@@ -259,8 +260,12 @@ void TUninstallStepForm::RunResultPage() {
 void TUninstallStepForm::StartRemoval() {
     ScanState = ScanRun;
     const RemovalScope scope{ForceMode != 1, UninstallKeyName};
+    // The force mode also removes the security products' files it listed from the system folder.
+    const std::vector<std::string> named =
+        ForceMode == 1 ? SecurityProductFileNames() : std::vector<std::string>();
     removal_ = std::make_unique<TDelthread>(
-        RemovalJob{&State, ForceMode == 1, WindowText(Item(IDC_STEP_TXTPATH)), scope}, *host_);
+        RemovalJob{&State, ForceMode == 1, WindowText(Item(IDC_STEP_TXTPATH)), scope, named},
+        *host_);
 }
 
 void TUninstallStepForm::ShowScanResults() {

@@ -7,6 +7,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <deque>
 
 #include "UiSupport.h"
@@ -194,4 +195,41 @@ TEST(OptionsLabel, OpensTheDialogModallyAndAppliesTheViewStyleAfterIt) {
     EXPECT_EQ(GetWindowLongA(form.ListView(), GWL_STYLE) & LVS_TYPEMASK, LVS_LIST);
     ku::Settings.ViewStyle = 0;
     ku::SetMessageBoxHook(nullptr);
+}
+
+namespace {
+
+// Pixels between the lowest shown control of the page (the frame, OK and Cancel aside) and
+// the top of Cancel; negative when a control reaches into the buttons.
+int GapAboveButtons(HWND dialog) {
+    RECT cancel;
+    GetWindowRect(GetDlgItem(dialog, IDCANCEL), &cancel);
+    LONG lowest = 0;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        const int id = GetDlgCtrlID(child);
+        if (!IsWindowVisible(child) || id == IDOK || id == IDCANCEL || id == 0xFFFF || id == -1)
+            continue;
+        RECT rect;
+        GetWindowRect(child, &rect);
+        lowest = std::max(lowest, rect.bottom);
+    }
+    return cancel.top - lowest;
+}
+
+} // namespace
+
+// Each page sits close above OK and Cancel, without an empty band and without overlap.
+TEST_F(OptionsFormTest, EveryPageEndsCloseAboveTheButtons) {
+    Open();
+    for (int page : {ku::TFormOptions::GeneralPage, ku::TFormOptions::RestoreRegistryPage,
+                     ku::TFormOptions::RestoreSystemPage}) {
+        form.MainPageControlChange(page);
+        uitest::PumpMessages(50);
+        const int gap = GapAboveButtons(form.Handle());
+        EXPECT_GE(gap, 8) << "page " << page;
+        EXPECT_LE(gap, page == ku::TFormOptions::RestoreSystemPage ? 80 : 48) << "page " << page;
+    }
+    form.MainPageControlChange(ku::TFormOptions::RestoreRegistryPage);
+    EXPECT_TRUE(uitest::SaveScreenshot(form.Handle(), "OptionsRestoreRegistry"));
+    form.BtnCancelClick();
 }

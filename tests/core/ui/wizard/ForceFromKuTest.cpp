@@ -237,3 +237,38 @@ TEST(ForceFromKu, FileArgumentAndTheForceButtonOpenTheForceWizard) {
     }
     EXPECT_TRUE(user.Asked("firstly try the \"Uninstall\" function"));
 }
+
+// Folders of Windows' own components, handed over as the Explorer entry hands a folder over
+// and then typed into the folder box, are refused: the box stays empty, Next asks for a folder
+// and nothing on the machine goes.
+TEST(ForceFromKu, WindowsComponentFoldersAreRefusedAndNothingGoes) {
+    const std::string programs = wizardtest::ProgramFiles32();
+    const std::string folders[] = {programs + "\\Common Files\\System", programs + "\\Internet Explorer"};
+    for (const std::string& folder : folders)
+        ASSERT_TRUE(kutest::PathExists(folder)) << folder;
+    const kutest::RegistrySnapshot registryBefore = kutest::TakeRegistrySnapshot();
+    const kutest::DriveSnapshot driveBefore = kutest::TakeDriveSnapshot();
+    for (const std::string& folder : folders) {
+        SCOPED_TRACE(folder);
+        KuUser user("\"" + folder + "\"");
+        ASSERT_TRUE(user.Until([&] { return user.Shows(IDC_STEP_TXTPATH); }, 30000))
+            << "no force wizard";
+        EXPECT_EQ(kutest::TextOf(user.Item(IDC_STEP_TXTPATH)), "");
+        const std::string typed = folder + "\\ADO";
+        SendMessageA(user.Item(IDC_STEP_TXTPATH), WM_SETTEXT, 0,
+                     reinterpret_cast<LPARAM>(typed.c_str()));
+        EXPECT_TRUE(user.Until([&] { return kutest::TextOf(user.Item(IDC_STEP_TXTPATH)).empty(); },
+                               5000))
+            << "typed and kept";
+        user.Click(user.Item(IDC_STEP_STEPBITBTN));
+        EXPECT_TRUE(user.Until(
+            [&] { return !user.MessageBox() && user.Asked("Please select one or both"); }, 20000));
+        EXPECT_TRUE(user.Shows(IDC_STEP_TXTPATH)) << "the wizard left its Force page";
+        user.Click(user.Item(IDC_STEP_CANCELBITBTN));
+        ASSERT_TRUE(user.Until([&] { return !user.Wizard(); }, 10000));
+    }
+    EXPECT_EQ(kutest::Compare(registryBefore, kutest::TakeRegistrySnapshot()).removed,
+              std::vector<std::string>());
+    EXPECT_EQ(kutest::Compare(driveBefore, kutest::TakeDriveSnapshot()).removed,
+              std::vector<std::string>());
+}

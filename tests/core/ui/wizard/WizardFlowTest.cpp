@@ -195,6 +195,48 @@ TEST_F(WizardFlow, ForcePageAsksForAFolderThenShowsItsKeysToTick) {
     form.CancelBitBtnClick();
 }
 
+// A force removal asks about the folder and shows its closing text before Finish can be
+// clicked: a click on Finish while the folder question waits reaches nothing, the question is
+// answered and the folder goes.
+TEST_F(WizardFlow, ForceFinishWaitsForTheFolderQuestion) {
+    const std::string folder = dir.File("Ku Force Finish " + std::to_string(GetCurrentProcessId()));
+    CreateDirectoryA(folder.c_str(), nullptr);
+    ASSERT_TRUE(kutest::WriteTextFile(folder + "\\kufinish.dat"));
+    form.Caption = kForceWizardCaption;
+    Open(1);
+    std::vector<std::string> asked;
+    int finishEnabledAtQuestion = -1;
+    SetMessageBoxHook([&](const MessageBoxCall& call) {
+        asked.push_back(call.text);
+        if (call.text.rfind("Are you sure to delete this directory", 0) == 0) {
+            const HWND finish = Item(IDC_STEP_STEPBITBTN);
+            finishEnabledAtQuestion = IsWindowEnabled(finish) ? 1 : 0;
+            if (finishEnabledAtQuestion) // what the user's click would do
+                SendMessageA(form.Handle(), WM_COMMAND, MAKEWPARAM(IDC_STEP_STEPBITBTN, BN_CLICKED),
+                             reinterpret_cast<LPARAM>(finish));
+        }
+        if ((call.type & 0xF) != MB_YESNO)
+            return IDOK;
+        return call.text.rfind("Would you like to backup", 0) == 0 ? IDNO : IDYES;
+    });
+    SetWindowTextA(Item(IDC_STEP_TXTPATH), folder.c_str());
+    form.StepBitBtnClick();
+    ASSERT_EQ(form.PageIndex(), PageResult);
+    form.StepBitBtnClick();
+    ASSERT_EQ(form.PageIndex(), PageFinish);
+    form.WaitForRemoval();
+    uitest::PumpMessages(50);
+    ASSERT_NE(form.Handle(), nullptr) << "the wizard closed under its folder question";
+    EXPECT_EQ(finishEnabledAtQuestion, 0) << "Finish could be clicked during the folder question";
+    EXPECT_FALSE(kutest::PathExists(folder));
+    ASSERT_FALSE(asked.empty());
+    EXPECT_EQ(asked.back().rfind("The applications will be uninstalled.", 0), 0u) << asked.back();
+    EXPECT_TRUE(IsWindowEnabled(Item(IDC_STEP_STEPBITBTN)));
+    form.StepBitBtnClick();
+    EXPECT_EQ(form.UninstallDone, 1);
+    EXPECT_EQ(form.Handle(), nullptr);
+}
+
 // What a user reads or clicks on the description page: the button texts, details nobody handed
 // over, and Enter doing what Next does.
 TEST_F(WizardFlow, ButtonTextsMissingDetailsAndEnter) {
