@@ -83,7 +83,9 @@ public:
     FileWalker(TWizardState& state, IScanProgress* progress, TUninstallerContents& contents,
                const std::string& word)
         : state_(state), progress_(progress), contents_(contents), word_(word),
-          personal_(PersonalFolders()), others_(OtherProgramNames(word_.full, word)) {}
+          personal_(PersonalFolders()), others_(OtherProgramNames(word_.full, word)) {
+        FileGuardReady(); // the guard collects what it needs of the machine while the walk runs
+    }
 
     // upperShort is the folder's short form, upper case, when the word has a short form to
     // look for; each entry then adds its own 8.3 name instead of asking for the whole path.
@@ -123,6 +125,8 @@ public:
                 if (EnterFolder(data, upperFull))
                     Walk(full, upperFull, shortFull);
             } else if (Matches(upperFull, shortFull)) {
+                if (!GuardReady())
+                    return;
                 if (!guard)
                     guard.reset(new FolderFileGuard(folder));
                 // A file the delete guard refuses (below the Windows folder, directly in
@@ -144,6 +148,19 @@ public:
     }
 
 private:
+    // Until the guard has what it needs of the machine no file is listed; the window keeps
+    // answering, and the skip is seen, while the walk waits for it.
+    bool GuardReady() const {
+        while (!FileGuardReady()) {
+            if (StopWalk())
+                return false;
+            if (progress_)
+                progress_->Pump();
+            Sleep(1);
+        }
+        return true;
+    }
+
     bool Matches(const std::string& upperPath, const std::string& upperShortPath) const {
         return word_.full.MatchesUpper(upperPath) ||
                (!upperShortPath.empty() && word_.shortForm.MatchesUpper(upperShortPath));

@@ -5,9 +5,12 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cstdlib>
 #include <iterator>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "core/system/Handles.h"
@@ -281,8 +284,13 @@ bool IsProtectedForm(const std::string& form) {
 
 // The path rule, and a file directly in a protected folder (unless its files each belong to
 // one program), on the upper-case forms of one file.
+const std::vector<std::string>& OwnFileFolders() {
+    static const std::vector<std::string> folders = FoldersOfSingleOwners();
+    return folders;
+}
+
 bool IsProtectedFileForms(const std::vector<std::string>& forms) {
-    static const std::vector<std::string> ownFiles = FoldersOfSingleOwners();
+    const std::vector<std::string>& ownFiles = OwnFileFolders();
     for (const std::string& form : forms) {
         if (IsProtectedForm(form))
             return true;
@@ -310,7 +318,34 @@ std::string ComparableFolder(const std::string& folder) {
     return UpperCase(canonical);
 }
 
+// Not started, being collected, collected.
+enum GuardCollection { kNotCollected, kCollecting, kCollected };
+std::atomic<int> guardCollection{kNotCollected};
+
+void CollectGuardFolders() {
+    try {
+        ProtectedFolders();
+        OwnFileFolders();
+        AtOrBelowWindows(std::string());
+    } catch (const std::exception&) {
+        // Left to the first check, which collects again and meets the fault itself.
+    }
+    guardCollection = kCollected;
+}
+
 } // namespace
+
+bool FileGuardReady() {
+    int expected = kNotCollected;
+    if (guardCollection.compare_exchange_strong(expected, kCollecting)) {
+        try {
+            std::thread(CollectGuardFolders).detach();
+        } catch (const std::system_error&) {
+            CollectGuardFolders(); // no thread to spare: collected here, at once
+        }
+    }
+    return guardCollection.load() == kCollected;
+}
 
 bool IsProtectedPath(const std::string& path) {
     const std::string canonical = CanonicalDeletePath(path);
