@@ -16,8 +16,14 @@ HMODULE ASPIModule = nullptr;
 TGetASPI32SupportInfo GetASPI32SupportInfo = nullptr;
 TSendASPI32Command SendASPI32Command = nullptr;
 bool UseSPTIRequested = false;
+uint8_t ASPIAdapterCount = 0;
 
 namespace {
+
+// The support word: the status in bits 8-15, the adapter count in bits 0-7.
+uint8_t AdaptersOfSupportInfo(DWORD info) {
+    return ((info >> 8) & 0xFF) == SS_COMP ? static_cast<uint8_t>(info & 0xFF) : 0;
+}
 
 std::vector<HANDLE>& ParkedEvents() {
     static std::vector<HANDLE> events;
@@ -93,6 +99,7 @@ struct TLayerFinalizer {
             ::FreeLibrary(ASPIModule);
         ASPIModule = nullptr;
         ASPILoaded = false;
+        ASPIAdapterCount = 0;
         ASPILayerName.clear();
         CloseParkedEvents();
     }
@@ -109,14 +116,17 @@ bool InitASPI(bool UseSPTI, const std::string& DLLPath) {
         LoadManager(DLLPath);
     if (!ASPILoaded)
         InstallEmulation();
-    if (ASPILoaded && GetASPI32SupportInfo)
-        GetASPI32SupportInfo();
+    // Discovery asks only the adapters the layer says it has: a manager without any (Wine's
+    // own on a machine without drives) leaves every later request pending for good.
+    ASPIAdapterCount =
+        ASPILoaded && GetASPI32SupportInfo ? AdaptersOfSupportInfo(GetASPI32SupportInfo()) : 0;
     UseSPTIRequested = UseSPTI;
     ::SetErrorMode(oldMode);
     return ASPILoaded;
 }
 
 bool ReInitASPI() {
+    ASPIAdapterCount = 0;
     if (ASPILayerName == ASPIEmulationName) {
         ASPILoaded = false;
         SPTIDeinit();
@@ -131,6 +141,7 @@ bool UnloadASPI() {
     if (!ASPILoaded || !ASPIModule)
         return true;
     ASPILoaded = false;
+    ASPIAdapterCount = 0;
     GetASPI32SupportInfo = nullptr;
     SendASPI32Command = nullptr;
     BOOL freed = ::FreeLibrary(ASPIModule);

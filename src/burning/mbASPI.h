@@ -151,6 +151,9 @@ extern HMODULE ASPIModule;
 extern TGetASPI32SupportInfo GetASPI32SupportInfo;
 extern TSendASPI32Command SendASPI32Command;
 extern bool UseSPTIRequested;
+// Host adapters the loaded layer reports in its support information; 0 when it has none
+// (status 0xE8) or answered anything but complete, and while no layer is loaded.
+extern uint8_t ASPIAdapterCount;
 
 // Loads a layer; True when one is ready. DLLPath names the ASPI manager to try first.
 bool InitASPI(bool UseSPTI, const std::string& DLLPath);

@@ -4,6 +4,8 @@
 namespace ku {
 namespace {
 
+constexpr DWORD StopCheckMs = 100;
+
 class TSystemClock : public IBurnClock {
 public:
     void Sleep(DWORD ms) override { ::Sleep(ms); }
@@ -17,6 +19,14 @@ TSystemClock systemClock;
 IBurnClock* currentClock = &systemClock;
 
 } // namespace
+
+void IBurnClock::SleepUnless(DWORD ms, const std::atomic<bool>& stop) {
+    for (DWORD left = ms; left > 0 && !stop;) {
+        DWORD step = left < StopCheckMs ? left : StopCheckMs;
+        Sleep(step);
+        left -= step;
+    }
+}
 
 IBurnClock& BurnClock() { return *currentClock; }
 

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 namespace ku {
 
 class IBurnClock {
@@ -13,6 +15,9 @@ public:
     virtual DWORD Ticks() = 0;
     // WaitForSingleObject on an event: WAIT_OBJECT_0 or WAIT_TIMEOUT.
     virtual DWORD WaitForEvent(HANDLE event, DWORD ms) = 0;
+    // Sleeps ms, ending early once stop is set: in short steps of Sleep, so that a stop takes
+    // effect within a tenth of a second.
+    virtual void SleepUnless(DWORD ms, const std::atomic<bool>& stop);
 };
 
 // The clock in use; the system clock unless a test installed another one.
@@ -22,6 +27,9 @@ IBurnClock* SetBurnClock(IBurnClock* clock);
 
 inline void BurnSleep(DWORD ms) { BurnClock().Sleep(ms); }
 inline DWORD BurnTicks() { return BurnClock().Ticks(); }
+inline void BurnSleepUnless(DWORD ms, const std::atomic<bool>& stop) {
+    BurnClock().SleepUnless(ms, stop);
+}
 
 // A deadline on the burn clock, safe across the 49-day wrap of the tick count.
 class TBurnDeadline {

@@ -2,12 +2,16 @@
 #include <cstdio>
 #include <cstring>
 
+#include "burning/mbClock.h"
 #include "burning/mbConst.h"
 #include "burning/mbDrvLib.h"
 #include "burning/mbSPTI.h"
 
 namespace ku {
 namespace {
+
+// The longest drive discovery may take, whatever the layer claims to have.
+constexpr DWORD DiscoveryBudgetMs = 30000;
 
 std::string TrimText(const std::string& text) {
     size_t first = text.find_first_not_of(' ');
@@ -56,18 +60,21 @@ bool TSCSIDevice::InitializeASPI(bool UseSPTI, const std::string& DLLName) {
     return true;
 }
 
-void TSCSIDevice::HostAdapterInquiry(uint8_t Adapter) {
+bool TSCSIDevice::HostAdapterInquiry(uint8_t Adapter) {
     std::memset(&HAInquiry, 0, sizeof(HAInquiry));
     HAInquiry.SRB_Cmd = SC_HA_INQUIRY;
     HAInquiry.SRB_HaId = Adapter;
-    if (!ASPILoaded || !SendASPI32Command) {
-        AdapterCount = 0; // nothing to ask: no adapter to scan
-        return;
-    }
+    AdapterCount = 0;
+    // A layer that reports no adapters is not asked at all.
+    if (!ASPILoaded || !SendASPI32Command || ASPIAdapterCount == 0)
+        return false;
     SendASPI32Command(&HAInquiry);
-    AdapterCount = HAInquiry.SRB_Status == SS_COMP ? HAInquiry.HA_Count : 255;
-    if (AdapterCount == 0)
-        AdapterCount = 7;
+    // The inquiry is answered before the call returns; one that did not complete then never
+    // will, and no adapter answers there.
+    if (*reinterpret_cast<const volatile uint8_t*>(&HAInquiry.SRB_Status) != SS_COMP)
+        return false;
+    AdapterCount = HAInquiry.HA_Count == 0 ? 7 : HAInquiry.HA_Count;
+    return true;
 }
 
 void TSCSIDevice::RescanDevices() {
@@ -76,33 +83,48 @@ void TSCSIDevice::RescanDevices() {
     if (DoDebug)
         DoDebugMessage(">>> " + ASPILayerName, 1);
     uint8_t adapters = AdapterCount;
+    // Discovery runs on the window thread: it ends when the layer stops answering and never
+    // takes longer than the budget, however many adapters the layer claims.
+    TBurnDeadline budget(DiscoveryBudgetMs);
     for (uint8_t adapter = 0; adapter < adapters; ++adapter) {
-        HostAdapterInquiry(adapter);
+        if (!HostAdapterInquiry(adapter))
+            continue;
         if (DoDebug) {
             std::string manager(HAInquiry.HA_ManagerId, strnlen(HAInquiry.HA_ManagerId, 16));
             std::string identifier(HAInquiry.HA_Identifier,
                                    strnlen(HAInquiry.HA_Identifier, 16));
             DoDebugMessage(">>> " + manager + " (" + TrimText(identifier) + ")", 1);
         }
-        for (uint8_t target = 0; target < 8; ++target) {
-            for (uint8_t lun = 0; lun < 8; ++lun) {
-                HaId = adapter;
-                Target = target;
-                Lun = lun;
-                std::memset(InquiryData, 0, sizeof(InquiryData));
-                if (!Inquiry())
-                    continue;
-                uint8_t type = InquiryData[0] & 0x1F;
-                if (type == 5 || type == 4)
-                    DeviceList.push_back(DeviceLineOfCurrent());
-            }
-        }
+        if (!ScanAdapter(adapter, budget))
+            break;
     }
     AdapterCount = adapters;
     HaId = keptHaId;
     Target = keptTarget;
     Lun = keptLun;
     LastError.clear();
+}
+
+// Lists the CD/DVD drives of one adapter; false when discovery must end here.
+bool TSCSIDevice::ScanAdapter(uint8_t adapter, const TBurnDeadline& budget) {
+    for (uint8_t target = 0; target < 8; ++target) {
+        for (uint8_t lun = 0; lun < 8; ++lun) {
+            HaId = adapter;
+            Target = target;
+            Lun = lun;
+            std::memset(InquiryData, 0, sizeof(InquiryData));
+            if (Inquiry()) {
+                uint8_t type = InquiryData[0] & 0x1F;
+                if (type == 5 || type == 4)
+                    DeviceList.push_back(DeviceLineOfCurrent());
+            } else if (LastStatus == SS_ERR && LastHaStat == HASTAT_COMMAND_TIMEOUT) {
+                return false; // an INQUIRY is answered at once or the layer has stopped
+            }
+            if (budget.Expired())
+                return false;
+        }
+    }
+    return true;
 }
 
 // "adapter:target:lun,X: " and the vendor, product and revision as the drive gave them.

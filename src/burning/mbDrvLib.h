@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "burning/mbASPI.h"
+#include "burning/mbClock.h"
 #include "burning/mbHandles.h"
 
 namespace ku {
@@ -37,6 +38,8 @@ extern bool ExtraBlankWaitQuirk;
 // Set by the window's Abort, polled by the write and erase threads; cleared when a burn or an
 // erase starts.
 extern std::atomic<bool> AbortFlag;
+// The waits of a burn or an erase: they end as soon as the user aborts.
+inline void SleepUnlessAborted(DWORD ms) { BurnSleepUnless(ms, AbortFlag); }
 
 // DeviceCapabilities bits.
 enum : uint32_t {
@@ -105,7 +108,8 @@ public:
 
     // Discovery and drive state.
     bool InitializeASPI(bool UseSPTI, const std::string& DLLName);
-    void HostAdapterInquiry(uint8_t Adapter);
+    // Asks one host adapter; false (AdapterCount 0) when none answered there.
+    bool HostAdapterInquiry(uint8_t Adapter);
     void RescanDevices();
     void SelectDevice(const std::string& Line);
     char GetDriveLetter();
@@ -122,8 +126,9 @@ public:
     void SetWriteSpeed(uint16_t Value);
     void SetCloseDriveHandles(bool Value);
 
-    // Erasing: starts a quick (1) or full (0) erase and hands the waiting to the erase thread;
-    // true when started, the end comes through OnEraseDone (raised on the erase thread).
+    // Erasing: starts the erase thread for a quick (1) or full (0) erase, which waits for the
+    // drive, erases and waits for the end; true when started, the end (also of an erase that
+    // could not start) comes through OnEraseDone, raised on the erase thread.
     bool EraseDisc(uint8_t Mode);
     // The erase thread's progress (0-100) while erasing, else 0.
     int GetEraseProgress() const;
@@ -189,6 +194,7 @@ protected:
              int timeOut);
     void ReadDeviceDescription();
     std::string DeviceLineOfCurrent();
+    bool ScanAdapter(uint8_t adapter, const TBurnDeadline& budget);
     void ReadDefaultCapabilities();
     uint8_t WriteParametersByte2(uint8_t byte2, bool TestWrite, bool Underrun, uint8_t DiscType);
     void SetModelQuirks();
@@ -197,6 +203,8 @@ protected:
     bool ModePagePresent(uint8_t Page);
     bool StartErase(uint8_t DiscType, uint8_t Mode);
     bool ReadyForErase(bool firstTestPassed);
+    friend class TEraseThread;
+    bool BeginErase(uint8_t Mode, uint8_t& type);
 
     std::unique_ptr<TEraseThread> EraseThread;
 

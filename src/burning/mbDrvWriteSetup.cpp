@@ -145,14 +145,14 @@ bool TSCSIDevice::WaitUntilReady(int TimeOut, int Interval) {
     DWORD pause = static_cast<DWORD>(Interval > 0 ? Interval : 1);
     if (PioneerDVRQuirk || ExtraBlankWaitQuirk) {
         do {
-            BurnSleep(1500);
+            SleepUnlessAborted(1500);
             TestUnitReady(10000);
         } while (LastASC() == 0x04 && !expired());
     }
     if (CurrentDiscType != dtDVDRAM) {
         uint8_t answer[56];
         do {
-            BurnSleep(pause);
+            SleepUnlessAborted(pause);
             ReadDiscInformation(answer, sizeof(answer));
             if (LastASC() != 0x04)
                 break;
@@ -163,7 +163,7 @@ bool TSCSIDevice::WaitUntilReady(int TimeOut, int Interval) {
     if (TestUnitReady(10000) && LastASC() == 0 && CurrentDiscType != dtDVDRAM)
         return true;
     do {
-        BurnSleep(pause);
+        SleepUnlessAborted(pause);
         TestUnitReady(10000);
     } while (LastASC() == 0x04 && !expired());
     // Every poll sleeps and the loop ends with the time-out, whatever the drive answers.
@@ -174,7 +174,7 @@ bool TSCSIDevice::WaitUntilReady(int TimeOut, int Interval) {
             return true;
         if (expired())
             return false;
-        BurnSleep(pause);
+        SleepUnlessAborted(pause);
     }
 }
 

@@ -61,17 +61,33 @@ bool TSCSIDevice::ReadyForErase(bool firstTestPassed) {
     return firstTestPassed || WaitUntilReady(30000, 5000);
 }
 
+// The waits for the drive take up to a minute, so they run on the erase thread with the rest:
+// the caller's thread (the window's) only starts it.
 bool TSCSIDevice::EraseDisc(uint8_t Mode) {
     // One erase at a time; a finished thread is collected first.
     if (Erasing)
         return false;
     WaitForErase();
     AbortFlag = false;
+    EraseMode = Mode;
+    EraseThread.reset(new TEraseThread(*this, Mode));
+    Erasing = true;
+    if (EraseThread->Start())
+        return true;
+    Erasing = false;
+    EraseThread.reset();
+    if (OnEraseDone)
+        OnEraseDone(this, true);
+    return false;
+}
+
+// On the erase thread: the drive made ready, its speed and write parameters set and the erase
+// command sent; true when the drive took it. The disc type found is handed back.
+bool TSCSIDevice::BeginErase(uint8_t Mode, uint8_t& type) {
     bool ready = TestUnitReady(5000);
     LoadUnloadMedium(false);
-    uint8_t type = GetDiscType();
+    type = GetDiscType();
     CurrentDiscType = type;
-    EraseMode = Mode;
     if (!ReadyForErase(ready))
         return false;
     if (type != dtDVDRAM) {
@@ -87,22 +103,7 @@ bool TSCSIDevice::EraseDisc(uint8_t Mode) {
     std::snprintf(text, sizeof(text), SStartingErase, DiscTypeNames[type & 15],
                   speedText.c_str());
     DoDebugMessage(std::string(">>> ") + text, 1);
-    if (!StartErase(type, Mode)) {
-        Erasing = false;
-        if (OnEraseDone)
-            OnEraseDone(this, true);
-        return false;
-    }
-    EraseThread.reset(new TEraseThread(*this, type, ExpectedEraseDuration(type, Mode)));
-    Erasing = true;
-    if (!EraseThread->Start()) {
-        Erasing = false;
-        EraseThread.reset();
-        if (OnEraseDone)
-            OnEraseDone(this, true);
-        return false;
-    }
-    return true;
+    return !AbortFlag && StartErase(type, Mode);
 }
 
 // Sends the command that erases; true when the drive took it.
@@ -111,7 +112,7 @@ bool TSCSIDevice::StartErase(uint8_t type, uint8_t Mode) {
         if (FormatUnit(0x11, DVDPlusRWFormat, sizeof(DVDPlusRWFormat)))
             return true;
         RezeroUnit();
-        BurnSleep(1000);
+        SleepUnlessAborted(1000);
         return FormatUnit(0x11, DVDPlusRWFormat, sizeof(DVDPlusRWFormat));
     }
     if (type == dtDVDRAM) {
@@ -146,8 +147,7 @@ void TSCSIDevice::RestoreDrive() {
     TestUnitReady(5000);
 }
 
-TEraseThread::TEraseThread(TSCSIDevice& Device_, uint8_t DiscType_, uint16_t ExpectedDuration_)
-    : Device(Device_), DiscType(DiscType_), ExpectedDuration(ExpectedDuration_) {}
+TEraseThread::TEraseThread(TSCSIDevice& Device_, uint8_t Mode_) : Device(Device_), Mode(Mode_) {}
 
 void TEraseThread::Tick(int seconds) {
     elapsed_ += seconds;
@@ -158,11 +158,17 @@ void TEraseThread::Tick(int seconds) {
 bool TEraseThread::InTime() const { return elapsed_ <= ExpectedDuration && !AbortFlag; }
 
 void TEraseThread::Execute() {
+    // A drive that never became ready or refused the erase is left as it is.
+    if (!Device.BeginErase(Mode, DiscType)) {
+        Finish(true);
+        return;
+    }
+    ExpectedDuration = ExpectedEraseDuration(DiscType, Mode);
     if (IsDVDRW(DiscType))
         WaitForDVDRW();
     if (DiscType == dtDVDPlusRW)
         FinishDVDPlusRW();
-    if (DiscType == dtDVDRAM && Device.EraseMode == 1) {
+    if (DiscType == dtDVDRAM && Mode == 1) {
         WithError = !WriteZeros(QuickZeroBlocks) || WithError;
         Device.SyncCache(30000, false);
     }
@@ -174,19 +180,24 @@ void TEraseThread::Execute() {
         ReInitASPI();
     Progress = 100;
     Device.RestoreDrive();
+    Finish(WithError);
+}
+
+void TEraseThread::Finish(bool withError) {
+    WithError = withError;
     Device.Erasing = false;
     if (Device.OnEraseDone)
-        Device.OnEraseDone(&Device, WithError);
+        Device.OnEraseDone(&Device, withError);
 }
 
 void TEraseThread::WaitForDVDRW() {
     for (int pass = 0; pass < 2; ++pass) {
         if (pass > 0)
-            BurnSleep(5000);
+            SleepUnlessAborted(5000);
         do {
             Tick(1);
             if (!Device.TestUnitReady(5000))
-                BurnSleep(2000);
+                SleepUnlessAborted(2000);
         } while (Device.LastASC() == 0x04 && InTime());
     }
 }
@@ -195,12 +206,12 @@ void TEraseThread::WaitForDVDRW() {
 void TEraseThread::FinishDVDPlusRW() {
     uint8_t answer[56];
     do {
-        BurnSleep(2000);
+        SleepUnlessAborted(2000);
         Tick(2);
         Device.ReadDiscInformation(answer, sizeof(answer));
     } while (Device.LastASC() == 0x04 && InTime());
     WithError = !WriteZeros(Device.EraseMode == 1 ? QuickZeroBlocks : FullZeroBlocks);
-    BurnSleep(300);
+    SleepUnlessAborted(300);
     Tick(1);
     Device.SyncCache(30000, false);
     Device.CloseTrackSessionRaw(false, 3, 0, 0, 0);
@@ -221,11 +232,11 @@ void TEraseThread::WaitWithQuirk() {
     do {
         Tick(2);
         if (!Device.TestUnitReady(10000))
-            BurnSleep(2000);
+            SleepUnlessAborted(2000);
     } while (Device.LastASC() == 0x04 && InTime());
     uint8_t answer[56];
     Device.ReadDiscInformation(answer, sizeof(answer));
-    BurnSleep(5000);
+    SleepUnlessAborted(5000);
 }
 
 // Waits until the drive reports ready again; false when it did not within the duration.
@@ -238,13 +249,13 @@ bool TEraseThread::WaitUntilErased() {
             Device.ReadDiscInformation(answer, sizeof(answer));
             Tick(5);
             if (Device.LastASC() == 0x04)
-                BurnSleep(5000);
+                SleepUnlessAborted(5000);
         } while (Device.LastASC() == 0x04 && InTime());
     }
     do {
         Tick(2);
         if (!Device.TestUnitReady(5000))
-            BurnSleep(2000);
+            SleepUnlessAborted(2000);
     } while (Device.LastASC() == 0x04 && InTime());
     uint8_t asc;
     do {
@@ -252,7 +263,7 @@ bool TEraseThread::WaitUntilErased() {
         bool ok = Device.RequestSense(sense, sizeof(sense));
         asc = !ok ? 0xFF : (sense[0] == 0xF0 ? 0x04 : sense[12]);
         Tick(2);
-        BurnSleep(2000);
+        SleepUnlessAborted(2000);
     } while (asc != 0 && InTime());
     return asc == 0;
 }

@@ -14,15 +14,20 @@ class TSCSIDevice;
 // Seconds an erase is expected to take, by disc type and mode (0 full, 1 quick).
 uint16_t ExpectedEraseDuration(uint8_t DiscType, uint8_t Mode);
 
+// The whole erase after the window's click: the waits for the drive, the erase command, the
+// wait for its end, and OnEraseDone (raised on this thread).
 class TEraseThread : public TBurnThread {
 public:
-    TEraseThread(TSCSIDevice& Device, uint8_t DiscType, uint16_t ExpectedDuration);
+    TEraseThread(TSCSIDevice& Device, uint8_t Mode);
 
     TSCSIDevice& Device;
-    const uint8_t DiscType;
-    const uint16_t ExpectedDuration;
+    const uint8_t Mode; // 0 full, 1 quick
+    // Found when the erase starts, read only by this thread.
+    uint8_t DiscType = 0;
+    uint16_t ExpectedDuration = 1;
     std::atomic<int> Progress{0};
-    // Set when the drive did not come back ready, a zero write failed or the user aborted.
+    // Set when the drive was not ready or refused the erase, did not come back ready, a zero
+    // write failed or the user aborted.
     bool WithError = false;
 
 protected:
@@ -36,7 +41,7 @@ private:
     bool WriteZeros(uint32_t blocks);
     void WaitWithQuirk();
     bool WaitUntilErased();
-    void RestoreDrive();
+    void Finish(bool withError);
 
     int elapsed_ = 0;
 };

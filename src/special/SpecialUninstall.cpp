@@ -1,6 +1,8 @@
 // The interpreter of the dispatch steps.
 #include "special/SpecialUninstall.h"
 
+#include <algorithm>
+
 #include "core/system/Dialogs.h"
 #include "core/system/ProcessUnit.h"
 #include "core/system/PublicFunctionUnit.h"
@@ -20,6 +22,7 @@ ProfileSite TSpecialUninstall::Site() {
     site.progress = Progress;
     site.fileList = &FileList;
     site.contents = &LeftoverList;
+    site.report = &Report;
     return site;
 }
 
@@ -104,6 +107,7 @@ bool TSpecialUninstall::RemoveApplication(const std::string& key) {
                        kAppCaption, MB_OK | MB_ICONERROR);
         return false;
     }
+    Report = RemovalReport();
     const DispatchRow* row = FindDispatchRow(key);
     if (row)
         for (const DispatchStep& step : row->removal) {
@@ -111,8 +115,34 @@ bool TSpecialUninstall::RemoveApplication(const std::string& key) {
                 break;
             Run(*row, step);
         }
+    CountListedLeftovers();
     ReRegisterScriptEngines();
     return row != nullptr && !row->removal.empty();
+}
+
+// Every file, key and value the scan listed counts as found; those still there afterwards, and
+// what the profile could not delete, are named once each.
+void TSpecialUninstall::CountListedLeftovers() {
+    for (int i = 0; i < LeftoverList.Count(); ++i) {
+        const TContent& item = LeftoverList.GetItem(i).Content;
+        if (item.ItemType != kItemFile && item.ItemType != kItemRegistryKey &&
+            item.ItemType != kItemRegistryValue)
+            continue;
+        ++Report.total;
+        if (LeftoverItemRemains(item))
+            Report.notRemoved.push_back(DescribeLeftoverItem(item));
+    }
+    std::vector<std::string>& stays = Report.notRemoved;
+    std::sort(stays.begin(), stays.end());
+    stays.erase(std::unique(stays.begin(), stays.end()), stays.end());
+}
+
+FinishTexts TSpecialUninstall::Outcome() const {
+    if (NothingFound())
+        return {"Nothing found", "Nothing of this application was found on this computer."};
+    if (!Report.notRemoved.empty())
+        return RemovalOutcomeTexts(Report);
+    return {"Finish", "The uninstall has been successfully finished."};
 }
 
 } // namespace ku

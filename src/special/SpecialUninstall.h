@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/removal/Removal.h"
 #include "core/removal/ValueContentUnit.h"
 #include "core/scan/LeftoverEngine.h"
 #include "special/SpecialDispatch.h"
@@ -21,6 +22,9 @@ class TSpecialUninstall {
     std::vector<std::string> FileList; // what the wizard lists as found, in order
     LeftoverScanProgress Progress;
     HWND Owner = nullptr; // of the questions asked
+    // What the last removal found of the application (the listed leftovers and what the
+    // profile's own deletions met) and what of it is still there.
+    RemovalReport Report;
 
     // True for a key that has a profile (every key of the list but "Tweak_XPPro4").
     static bool HasProfile(const std::string& key);
@@ -34,8 +38,15 @@ class TSpecialUninstall {
     // when the key has no removal steps or the backup failed.
     bool RemoveApplication(const std::string& key);
 
+    // True when the last removal met nothing of the application at all.
+    bool NothingFound() const { return Report.total == 0; }
+    // What the last page says after a removal: that nothing of the application was found,
+    // how many items stay, or that the uninstall has been successfully finished.
+    FinishTexts Outcome() const;
+
   private:
     void Run(const DispatchRow& row, const DispatchStep& step);
+    void CountListedLeftovers();
     ProfileSite Site();
 };
 

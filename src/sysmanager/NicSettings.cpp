@@ -53,6 +53,43 @@ std::string FileText(const std::string& path) {
     return ReadWholeFile(path, bytes) ? bytes : std::string();
 }
 
+// A new folder of the program's own below the temporary folder, where netsh writes the dump:
+// whatever a failed run leaves goes with the folder. (A file left directly in Documents or
+// another shell folder could not be deleted again: the delete guard keeps those.)
+std::string MakeDumpFolder() {
+    char temp[MAX_PATH + 1];
+    const DWORD length = GetTempPathA(sizeof(temp), temp);
+    if (length == 0 || length >= sizeof(temp))
+        return std::string();
+    for (unsigned number = 0; number < 100; ++number) {
+        const std::string folder =
+            JoinPath(temp, Format("KU-nic-%lu-%u", GetCurrentProcessId(), number));
+        if (CreateDirectoryA(folder.c_str(), nullptr))
+            return folder;
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            break;
+    }
+    return std::string();
+}
+
+// "netsh dump" into the file; empty when it holds the settings, else why not.
+std::string DumpNetworkSettings(const std::string& file) {
+    // The file must exist for its short name; the dump then fills it.
+    if (!WriteWholeFile(file, std::string()))
+        return file + " cannot be written.";
+    try {
+        DWORD exitCode = 0;
+        RunAndCapture("cmd.exe /c netsh dump > " + QuoteSpacesForCmd(ShortOrLongPath(file)),
+                      &exitCode);
+        if (exitCode != 0 || FileText(file).empty())
+            return Format("netsh wrote no settings (exit code %lu).",
+                          static_cast<unsigned long>(exitCode));
+    } catch (const std::exception& error) {
+        return error.what();
+    }
+    return std::string();
+}
+
 } // namespace
 
 NicOutcome BackupNetworkSettings(INicHost& host, const NicPlaces& places) {
@@ -60,29 +97,25 @@ NicOutcome BackupNetworkSettings(INicHost& host, const NicPlaces& places) {
     if (!host.ChooseBackupFile(path) || Trim(path).empty())
         return NicOutcome::Cancelled;
     std::string failure;
-    std::string shortPath = path;
-    // The file must exist for its short name; the dump then fills it.
-    if (!WriteWholeFile(path, std::string())) {
-        failure = path + " cannot be written.";
+    const std::string folder = MakeDumpFolder();
+    if (folder.empty()) {
+        failure = "no temporary folder could be made for the settings.";
     } else {
-        shortPath = ShortOrLongPath(path);
-        try {
-            DWORD exitCode = 0;
-            RunAndCapture("cmd.exe /c netsh dump > " + QuoteSpacesForCmd(shortPath), &exitCode);
-            if (exitCode != 0 || FileText(path).empty())
-                failure = Format("netsh wrote no settings (exit code %lu).",
-                                 static_cast<unsigned long>(exitCode));
-        } catch (const std::exception& error) {
-            failure = error.what();
-        }
-        if (!failure.empty())
-            DeleteSingleFile(path); // an empty or cut dump is no backup
+        const std::string dump = JoinPath(folder, "NewBackup.nic");
+        failure = DumpNetworkSettings(dump);
+        // Only a whole dump replaces the chosen file (an earlier backup stays on failure).
+        if (failure.empty() && !MoveFileExA(dump.c_str(), path.c_str(),
+                                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED |
+                                                MOVEFILE_WRITE_THROUGH))
+            failure = path + " cannot be written.";
+        DeleteDirectoryTree(folder);
     }
     if (!failure.empty()) {
         host.Message("NIC Settings Back up failed!\n\r" + failure, kBackupCaption,
                      MB_OK | MB_ICONEXCLAMATION);
         return NicOutcome::Failed;
     }
+    const std::string shortPath = ShortOrLongPath(path);
     host.Message("NIC Settings Back up completely!\n\r" + shortPath, kBackupCaption,
                  MB_OK | MB_ICONINFORMATION);
     RememberBackupFile(places, shortPath);

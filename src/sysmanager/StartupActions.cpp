@@ -17,8 +17,7 @@ std::string Gone(const TLineFile& file) {
 }
 
 std::string Busy(const TLineFile& file) {
-    return "the backup file " + file.Path() +
-           " cannot be read or written (is it open in another program?); nothing was changed";
+    return UnreadableBackupText(file.Path()) + "; nothing was changed";
 }
 
 // The marked rows whose status is (or is not) "Disable".

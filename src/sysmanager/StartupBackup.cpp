@@ -128,6 +128,11 @@ bool ParseDelLine(const std::string& line, DelLine& entry) {
     return true;
 }
 
+std::string UnreadableBackupText(const std::string& path) {
+    return "the backup file " + path +
+           " cannot be read or written (is it open in another program?)";
+}
+
 bool TLineFile::Load() {
     Lines.clear();
     UniqueFile file(CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,

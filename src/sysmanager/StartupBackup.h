@@ -58,6 +58,9 @@ struct DelLine {
 std::string MakeDelLine(const DelLine& entry);
 bool ParseDelLine(const std::string& line, DelLine& entry);
 
+// Why a backup file could not be used, for the user.
+std::string UnreadableBackupText(const std::string& path);
+
 // A text file of CR LF lines, read whole and written whole.
 class TLineFile {
   public:

@@ -64,8 +64,8 @@ struct StartupRow {
 
 // A row of the Restore list: a removed registry or win.ini entry, or a removed folder file.
 struct RestoreRow {
-    std::string Name;     // value name, or the file's original path
-    std::string Info;     // data, or the path of the copy in the del folder
+    std::string Name;     // value name, or the file's name
+    std::string Info;     // data, or the path the file goes back to
     std::string Kind;     // "file" for a file, else empty
     std::string Line;     // the removestartup.dat or del.txt line
     bool Checked = false; // the row's check box
@@ -113,6 +113,9 @@ class TStartupManager {
 
     // Lets window messages through while a startup folder is listed.
     std::function<void()> Pump;
+    // The backup files the last LoadStartupList or LoadRestoreList could not read (held open
+    // by another program): that list lacks their entries.
+    std::vector<std::string> UnreadFiles;
 
     TAppObj AppInfo;
     TFileContents FileInfoList;
@@ -132,6 +135,8 @@ class TStartupManager {
     void LoadWinIniSection(const std::string& section, std::vector<StartupRow>& rows);
     void LoadDisabledRegistryEntries(std::vector<StartupRow>& rows);
     void LoadDisabledFolderFiles(std::vector<StartupRow>& rows);
+    // Reads a backup file for a list; one that cannot be read goes into UnreadFiles.
+    void ReadBackupFile(TLineFile& file);
     int AddFileInfo(const std::string& file, const std::string& kind, const std::string& name,
                     const std::string& position);
 

@@ -2,6 +2,8 @@
 // entries it disabled itself; each becomes a row of the Startup or Restore list.
 #include "sysmanager/StartupManager.h"
 
+#include <algorithm>
+
 #include "core/system/FileSystem.h"
 #include "core/system/Handles.h"
 #include "core/system/PublicFunctionUnit.h"
@@ -93,6 +95,7 @@ void TStartupManager::LoadStartupFolders() {
 std::vector<StartupRow> TStartupManager::LoadStartupList() {
     // A refresh starts from nothing: no row, record or version record of the last one stays.
     std::vector<StartupRow> rows;
+    UnreadFiles.clear();
     RegistryEntries.clear();
     WinIniEntries.clear();
     FileInfoList.Clear();
@@ -184,8 +187,14 @@ void TStartupManager::LoadWinIniSection(const std::string& section, std::vector<
     }
 }
 
+void TStartupManager::ReadBackupFile(TLineFile& file) {
+    if (!file.Load() &&
+        std::find(UnreadFiles.begin(), UnreadFiles.end(), file.Path()) == UnreadFiles.end())
+        UnreadFiles.push_back(file.Path());
+}
+
 void TStartupManager::LoadDisabledRegistryEntries(std::vector<StartupRow>& rows) {
-    StartupLines.Load();
+    ReadBackupFile(StartupLines);
     for (const std::string& line : StartupLines.Lines) {
         BackupLine parsed;
         if (!ParseBackupLine(line, parsed))
@@ -212,21 +221,23 @@ void TStartupManager::LoadDisabledRegistryEntries(std::vector<StartupRow>& rows)
 }
 
 void TStartupManager::LoadDisabledFolderFiles(std::vector<StartupRow>& rows) {
-    DelLines.Load();
+    ReadBackupFile(DelLines);
     for (const std::string& line : DelLines.Lines) {
         DelLine parsed;
         if (!ParseDelLine(line, parsed) || !parsed.Disabled || FileExists(parsed.Original))
             continue;
-        bool listed = false; // IsListedPath: both folders add the disabled files once
+        bool listed = false; // both folders add the disabled files once
         for (const StartupRow& row : rows)
-            listed = listed || row.Path == parsed.Copy;
+            listed = listed || (row.Kind == kKindFolder && row.Line == line);
         if (listed)
             continue;
+        // Shown as the file was before it was disabled: its name, and the path it goes back to.
         StartupRow row;
-        row.Caption = parsed.Original;
-        row.Path = parsed.Copy;
+        row.Caption = ExtractFileName(parsed.Original);
+        row.Path = parsed.Original;
         row.Status = kStatusDisable;
         row.Kind = kKindFolder;
+        row.Extra = line;
         row.Line = line;
         rows.push_back(row);
     }
@@ -234,17 +245,19 @@ void TStartupManager::LoadDisabledFolderFiles(std::vector<StartupRow>& rows) {
 
 std::vector<RestoreRow> TStartupManager::LoadRestoreList() {
     std::vector<RestoreRow> rows;
-    RemoveStartupLines.Load();
+    UnreadFiles.clear();
+    ReadBackupFile(RemoveStartupLines);
     for (const std::string& line : RemoveStartupLines.Lines) {
         BackupLine parsed;
         if (ParseBackupLine(line, parsed))
             rows.push_back(RestoreRow{parsed.ValueName, parsed.Data, "", line});
     }
-    DelLines.Load();
+    ReadBackupFile(DelLines);
     for (const std::string& line : DelLines.Lines) {
         DelLine parsed;
         if (ParseDelLine(line, parsed) && !parsed.Disabled)
-            rows.push_back(RestoreRow{parsed.Original, parsed.Copy, kRestoreKindFile, line});
+            rows.push_back(RestoreRow{ExtractFileName(parsed.Original), parsed.Original,
+                                      kRestoreKindFile, line});
     }
     return rows;
 }

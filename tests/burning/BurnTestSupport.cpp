@@ -48,6 +48,8 @@ BOOL Fail(DWORD error) {
 } // namespace
 
 DWORD FakeClock::WaitForEvent(HANDLE event, DWORD ms) {
+    if (onWait)
+        onWait(ms);
     {
         std::lock_guard<std::mutex> guard(lock_);
         waits.push_back(ms);
@@ -150,6 +152,7 @@ void BurnTest::TearDown() {
     if (sim) // the burner's end must not meet a test's hook
         sim->SetCommandHook(nullptr, nullptr);
     clock.onSleep = nullptr;
+    clock.onWait = nullptr;
     burner.reset();
     device.reset();
     ResetLayer();

@@ -24,7 +24,7 @@
 namespace kutest {
 
 // Virtual time: sleeps and time-outs pass at once and are recorded (locked: a burn's threads
-// share it); onSleep runs first, unlocked, on the sleeping thread.
+// share it); onSleep and onWait run first, unlocked, on the sleeping or waiting thread.
 class FakeClock : public ku::IBurnClock {
   public:
     void Sleep(DWORD ms) override {
@@ -35,10 +35,21 @@ class FakeClock : public ku::IBurnClock {
     }
     DWORD Ticks() override { std::lock_guard<std::mutex> guard(lock_); return now; }
     DWORD WaitForEvent(HANDLE event, DWORD ms) override;
+    // A sleep that a stop cuts short (while onSleep runs) takes no time.
+    void SleepUnless(DWORD ms, const std::atomic<bool>& stop) override {
+        if (stop)
+            return;
+        if (onSleep)
+            onSleep(ms);
+        std::lock_guard<std::mutex> guard(lock_);
+        sleeps.push_back(ms);
+        now += stop ? 0 : ms;
+    }
 
     DWORD now = 1000;
     std::vector<DWORD> sleeps, waits;
     std::function<void(DWORD ms)> onSleep;
+    std::function<void(DWORD ms)> onWait;
 
   private:
     std::mutex lock_;

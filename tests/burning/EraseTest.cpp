@@ -6,15 +6,26 @@ using namespace ku;
 
 namespace {
 
-// mode: 0 full, 1 quick; opcode: BLANK or FORMAT UNIT, byte1 of it, blocks of zeros after it.
+// mode: 0 full, 1 quick; opcode: BLANK or FORMAT UNIT (0 for none), byte1 of it, the format
+// list of a FORMAT UNIT, blocks of zeros written.
 struct EraseCase {
-    const char* name; int medium; uint8_t mode, opcode, byte1; size_t zeroWrites;
+    const char* name; int medium; uint8_t mode, opcode, byte1; std::vector<uint8_t> list;
+    size_t zeroWrites;
 };
 
+// A DVD+RW: FOV and Immed, 2,295,104 blocks of type 26h; a DVD-RAM: 2,236,704 blocks of type 0,
+// 2,048 bytes each.
+const std::vector<uint8_t> PlusRWList = {0, 0x82, 0, 8, 0, 0x23, 0x05, 0x40, 0x98, 0, 0, 0};
+const std::vector<uint8_t> RAMList = {0, 0x82, 0, 8, 0, 0x22, 0x21, 0x20, 0, 0, 0x08, 0};
+
 const EraseCase Erases[] = {
-    {"CDRWQuick", mmcsim::CDRW, 1, 0xA1, 0x11, 0}, {"DVDRWFull", mmcsim::DVDRW, 0, 0xA1, 0x10, 0},
-    {"DVDPlusRWQuick", mmcsim::DVDPlusRW, 1, 0x04, 0x11, 65},
-    {"DVDPlusRWFull", mmcsim::DVDPlusRW, 0, 0x04, 0x11, 71001},
+    {"CDRWQuick", mmcsim::CDRW, 1, 0xA1, 0x11, {}, 0},
+    {"DVDRWFull", mmcsim::DVDRW, 0, 0xA1, 0x10, {}, 0},
+    {"DVDPlusRWQuick", mmcsim::DVDPlusRW, 1, 0x04, 0x11, PlusRWList, 65},
+    {"DVDPlusRWFull", mmcsim::DVDPlusRW, 0, 0x04, 0x11, PlusRWList, 71001},
+    // A quick erase of a DVD-RAM only writes zeros: 11 blocks before the thread, 65 in it.
+    {"DVDRAMQuick", mmcsim::DVDRAM, 1, 0, 0, {}, 76},
+    {"DVDRAMFull", mmcsim::DVDRAM, 0, 0x04, 0x11, RAMList, 0},
 };
 
 class EraseTest : public kutest::BurnTest {
@@ -44,11 +55,17 @@ TEST_P(EveryRewritable, IsErased) {
     ASSERT_TRUE(WaitErased());
     EXPECT_EQ(erased, std::vector<bool>{false});
     auto erase = Commands(e.opcode);
-    ASSERT_EQ(erase.size(), 1u);
-    EXPECT_EQ(std::make_tuple(erase[0].cdb[1] & 0x1F, Commands(0x2A).size(),
-                              sim->State(0, mmcsim::StateWrittenBlocks),
+    ASSERT_EQ(Commands(0xA1, false).size() + Commands(0x04, false).size(), e.opcode ? 1u : 0u);
+    if (e.opcode) {
+        EXPECT_EQ(std::make_tuple(erase.at(0).cdb[1] & 0x1F,
+                                  e.list.empty() ? e.list
+                                                 : std::vector<uint8_t>(erase[0].dataOut,
+                                                                        erase[0].dataOut + 12)),
+                  std::make_tuple(int(e.byte1), e.list));
+    }
+    EXPECT_EQ(std::make_tuple(Commands(0x2A).size(), sim->State(0, mmcsim::StateWrittenBlocks),
                               sim->State(0, mmcsim::StateLocked)),
-              std::make_tuple(int(e.byte1), e.zeroWrites, 0, 0));
+              std::make_tuple(e.zeroWrites, 0, 0));
     if (e.opcode == 0xA1) { // a blanked disc is empty; a DVD+RW stays formatted
         EXPECT_EQ(sim->State(0, mmcsim::StateSessions), 0);
     }
@@ -63,8 +80,11 @@ INSTANTIATE_TEST_SUITE_P(BothLayers, EveryRewritable,
 TEST_F(EraseTest, EndsWithAnErrorWhenTheDriveIsNeverReadyOrItIsAborted) {
     Open(false, mmcsim::CDRW);
     sim->InjectFault(0, mmcsim::FaultNotReady, 1000000, -1, 0);
-    EXPECT_FALSE(burner->EraseDisc(1)); // no erase and no event
-    EXPECT_TRUE(erased.empty() && Commands(0xA1, false).empty());
+    ASSERT_TRUE(burner->EraseDisc(1)); // the thread finds the drive not ready: no erase
+    ASSERT_TRUE(WaitErased());
+    EXPECT_EQ(erased, std::vector<bool>{true});
+    EXPECT_TRUE(Commands(0xA1, false).empty());
+    erased.clear();
 
     // Aborted while it waits for the drive: the erase ends at once, with an error.
     sim->ClearFaults(0);
@@ -83,6 +103,25 @@ TEST_F(EraseTest, EndsWithAnErrorWhenTheDriveIsNeverReadyOrItIsAborted) {
     ASSERT_TRUE(WaitErased());
     EXPECT_EQ(erased, (std::vector<bool>{true, true}));
     ExpectCleanEnd();
+}
+
+} // namespace
+
+namespace {
+
+// In real time: an abort while the erase thread waits five seconds for a drive that keeps
+// becoming ready ends the erase within a second.
+TEST_F(EraseTest, AnAbortEndsTheWaitsWithinASecondOfRealTime) {
+    Open(false, mmcsim::CDRW);
+    ku::SetBurnClock(nullptr);
+    sim->InjectFault(0, mmcsim::FaultNotReady, 1000000, 0x00, 0); // every TEST UNIT READY
+    ASSERT_TRUE(burner->EraseDisc(1));
+    Sleep(300);
+    const DWORD start = GetTickCount();
+    burner->Abort();
+    ASSERT_TRUE(WaitErased());
+    EXPECT_LT(GetTickCount() - start, 1000u);
+    EXPECT_EQ(erased, std::vector<bool>{true});
 }
 
 } // namespace

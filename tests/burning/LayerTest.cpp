@@ -101,3 +101,27 @@ TEST_F(Layer, ListsEveryDriveThroughBothLayersAndABadLineDeselects) {
 }
 
 } // namespace
+
+// Managers that leave requests pending: no drive is found, and discovery gives up at the first
+// INQUIRY that timed out instead of waiting for every address of every adapter claimed.
+TEST_F(Layer, DiscoveryEndsAtOnceWhenTheManagerHasNoAdaptersOrStopsAnswering) {
+    const struct { const char* manager; uint8_t adapters; size_t timedOut; } managers[] = {
+        {"noadapters", 0, 0}, {"unanswered", 1, 0}, {"hung", 1, 1}};
+    for (const auto& m : managers) {
+        SCOPED_TRACE(m.manager);
+        AttachDrive(false, mmcsim::NoMedium, false);
+        sim->Reset(); // no drive for the emulation either
+        clock.waits.clear();
+        // A scan that does not give up is cut short by unloading the layer under it.
+        clock.onWait = [&](DWORD) { clock.waits.size() > 4 ? void(ASPILoaded = false) : void(); };
+        device = std::make_unique<TSCSIDevice>();
+        const std::string path = kutest::Fixture("silentaspi\\" + std::string(m.manager)) +
+                                 "\\WNASPI32.DLL";
+        ASSERT_TRUE(device->InitializeASPI(false, path));
+        EXPECT_EQ(std::make_tuple(ASPILayerName, ASPIAdapterCount, device->DeviceList.size(),
+                                  clock.waits.size()),
+                  std::make_tuple(std::string("WNASPI32.DLL"), m.adapters, size_t(0), m.timedOut));
+        clock.onWait = nullptr;
+        device.reset();
+    }
+}

@@ -124,4 +124,11 @@ std::vector<std::string> Names(const std::vector<std::string>& lines) {
     return names;
 }
 
+std::set<std::string> UpperNames(const std::vector<std::string>& lines) {
+    std::set<std::string> names;
+    for (const std::string& line : lines)
+        names.insert(ku::UpperCase(line));
+    return names;
+}
+
 } // namespace kutest

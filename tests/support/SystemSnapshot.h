@@ -28,4 +28,7 @@ Difference Compare(const DriveSnapshot& before, const DriveSnapshot& after);
 // The entry names of registry difference lines, without their data.
 std::vector<std::string> Names(const std::vector<std::string>& lines);
 
+// Paths and entry names upper-cased into a set, as the snapshots spell them.
+std::set<std::string> UpperNames(const std::vector<std::string>& lines);
+
 } // namespace kutest

@@ -99,15 +99,15 @@ TEST_F(StartupRoundTrip, SameNamedFilesOfBothFoldersNeverMeetInTheDelFolder) {
               std::make_tuple(false, bytes, std::string("user bytes")));
     // While a disabled file's original is there again, its line is not listed.
     const std::string again = bed.logon.AddStartupFile(false, name, "again");
-    EXPECT_EQ(FindRow(bed.manager.LoadStartupList(), user), -1);
+    EXPECT_EQ(FindRow(bed.manager.LoadStartupList(), name, user), -1);
     DeleteFileA(again.c_str());
     // Enable the user one, remove the disabled common one, then restore it.
-    EXPECT_EQ(ActOn(user, "", kEnable).Done, 1);
+    EXPECT_EQ(ActOn(name, user, kEnable).Done, 1);
     EXPECT_EQ(kutest::ReadAll(user), "user bytes");
-    EXPECT_EQ(ActOn(common, "", kRemove).Done, 1);
+    EXPECT_EQ(ActOn(name, common, kRemove).Done, 1);
     EXPECT_EQ(Dat("del.txt"), common + "#" + del + name + "\r\n");
-    EXPECT_EQ(FindRow(bed.manager.LoadStartupList(), common), -1);
-    EXPECT_EQ(ActOn(common, "", nullptr).Done, 1);
+    EXPECT_EQ(FindRow(bed.manager.LoadStartupList(), name, common), -1);
+    EXPECT_EQ(ActOn(name, common, nullptr).Done, 1);
     EXPECT_EQ(kutest::ReadAll(common) + "|" + Dat("del.txt"), bytes + "|");
     EXPECT_FALSE(kutest::FileThere(del + name));
 }
@@ -139,7 +139,7 @@ TEST_F(StartupRoundTrip, FailuresChangeNothing) {
     // A removed file waits in the del folder.
     const std::string removed = bed.logon.AddStartupFile(false, name + " removed.lnk", "gone");
     ASSERT_EQ(ActOn(name + " removed.lnk", "", kRemove).Done, 1);
-    const std::vector<ku::RestoreRow> restoreRows = Ticked(removed); // shown before
+    const std::vector<ku::RestoreRow> restoreRows = Ticked(name + " removed.lnk"); // shown before
     // Everything a failed step must leave as it was.
     const auto state = [&] {
         std::vector<std::string> all = {kutest::ReadAll(file),

@@ -41,6 +41,20 @@ RECT ChildRect(HWND parent, HWND child) {
 
 bool IsFramePart(int id) { return id >= IDC_BURN_LUIMAGE && id <= IDC_BURN_LIMAGE; }
 
+// The status shows three lines of its font (a command error report scrolls), inside the edit
+// control's border and margins.
+int StatusHeight(HWND status) {
+    const int Lines = 3, BorderAndMargins = 8;
+    HDC dc = GetDC(status);
+    HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageA(status, WM_GETFONT, 0, 0));
+    HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICA metrics = {};
+    GetTextMetricsA(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(status, dc);
+    return Lines * metrics.tmHeight + BorderAndMargins;
+}
+
 } // namespace
 
 TBurnForm::TBurnForm() : TForm(IDD_BURNFORM), windowThread_(GetCurrentThreadId()) {
@@ -97,6 +111,8 @@ void TBurnForm::DeliverQueued() {
 }
 
 void TBurnForm::HandleEvent(const TBurnEvent& event) {
+    if (!mcdb)
+        return; // queued before the window closed
     switch (event.kind) {
     case TBurnEvent::WriteDone: mcdbWriteDone(event.text); break;
     case TBurnEvent::EraseDone: mcdbEraseDone(event.withError); break;
@@ -148,11 +164,13 @@ void TBurnForm::LayOutFrame() {
     for (size_t i = 0; i < sizeof(FrameIds) / sizeof(FrameIds[0]); ++i)
         SetWindowPos(Item(FrameIds[i]), nullptr, parts[i].left, parts[i].top, parts[i].right,
                      parts[i].bottom, SWP_NOZORDER | SWP_NOACTIVATE);
-    // The window ends 5 pixels right of the frame and 32 below it, the status line there.
+    // The window ends 5 pixels right of the frame; the status lies below it, with 6 pixels
+    // above and below.
     const int right = inner.right + Corner, bottom = inner.bottom + Corner;
-    SetWindowPos(Item(IDC_BURN_MSGPANEL), nullptr, left, bottom + 6, right - left, 20,
+    const int statusHeight = StatusHeight(Item(IDC_BURN_MSGPANEL));
+    SetWindowPos(Item(IDC_BURN_MSGPANEL), nullptr, left, bottom + 6, right - left, statusHeight,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-    RECT frame = {0, 0, right + 5, bottom + 32}, window;
+    RECT frame = {0, 0, right + 5, bottom + statusHeight + 12}, window;
     AdjustWindowRectEx(&frame, GetWindowLongA(Handle(), GWL_STYLE), FALSE,
                        GetWindowLongA(Handle(), GWL_EXSTYLE));
     GetWindowRect(Handle(), &window);

@@ -55,25 +55,6 @@ int CountItems(const TUninstallerContents& list) {
     return count;
 }
 
-// Whether the key or value of a registry item is still there, looked for in its view.
-bool RegistryItemRemains(const TContent& item) {
-    UniqueKey key;
-    const std::string path = CleanKeyPath(item.KeyPath);
-    if (RegOpenKeyExA(NameToRootKey(item.RootKeyName), path.c_str(), 0,
-                      KEY_READ | MarkerToView(item.Extra), key.put()) != ERROR_SUCCESS)
-        return false;
-    return item.ItemType == kItemRegistryKey ||
-           RegQueryValueExA(key.get(), item.ValueName.c_str(), nullptr, nullptr, nullptr,
-                            nullptr) == ERROR_SUCCESS;
-}
-
-std::string DescribeItem(const TContent& item) {
-    if (item.ItemType == kItemFile)
-        return item.FilePath;
-    const std::string key = item.RootKeyName + "\\" + item.KeyPath;
-    return item.ItemType == kItemRegistryValue ? key + "  (" + item.ValueName + ")" : key;
-}
-
 // An item inside an Uninstall entry other than the program's own.
 bool InOtherUninstallEntry(const TContent& item, const RemovalScope& scope) {
     if (!scope.ownEntryOnly)
@@ -86,7 +67,7 @@ bool InOtherUninstallEntry(const TContent& item, const RemovalScope& scope) {
 
 void NoteIfRemains(RemovalReport* report, const TContent& item, bool remains) {
     if (report && remains)
-        report->notRemoved.push_back(DescribeItem(item));
+        report->notRemoved.push_back(DescribeLeftoverItem(item));
 }
 
 // Shows the item's place in the progress bar; true when the user has stopped the removal.
@@ -99,11 +80,47 @@ bool StoppedAt(IRemovalHost& host, int index, RemovalReport* report) {
     return true;
 }
 
+// Whether the key or value of a registry item is still there, looked for in its view.
+bool RegistryItemRemains(const TContent& item) {
+    UniqueKey key;
+    const std::string path = CleanKeyPath(item.KeyPath);
+    if (RegOpenKeyExA(NameToRootKey(item.RootKeyName), path.c_str(), 0,
+                      KEY_READ | MarkerToView(item.Extra), key.put()) != ERROR_SUCCESS)
+        return false;
+    return item.ItemType == kItemRegistryKey ||
+           RegQueryValueExA(key.get(), item.ValueName.c_str(), nullptr, nullptr, nullptr,
+                            nullptr) == ERROR_SUCCESS;
+}
+
 std::string ItemCount(size_t count) {
     return std::to_string(count) + (count == 1 ? " item" : " items");
 }
 
 } // namespace
+
+std::string DescribeLeftoverItem(const TContent& item) {
+    if (item.ItemType == kItemFile)
+        return item.FilePath;
+    const std::string key = item.RootKeyName + "\\" + item.KeyPath;
+    return item.ItemType == kItemRegistryValue ? key + "  (" + item.ValueName + ")" : key;
+}
+
+bool LeftoverItemRemains(const TContent& item) {
+    if (item.ItemType == kItemFile)
+        return !Trim(item.FilePath).empty() && FileExists(item.FilePath);
+    return IsRegistryItem(item) && RegistryItemRemains(item);
+}
+
+FinishTexts RemovalOutcomeTexts(const RemovalReport& report) {
+    const size_t failed = report.notRemoved.size();
+    if (report.stopped)
+        return {"The removal was stopped.", "Stopped after " + std::to_string(report.handled) +
+                                                " of " + ItemCount(report.total) +
+                                                "; the rest was left as it is."};
+    if (failed > 0)
+        return {"The uninstall is finished.", ItemCount(failed) + " could not be removed."};
+    return {"Congratulations!", "The uninstall is complete."};
+}
 
 void DeleteRegistryItems(const TUninstallerContents& list, IRemovalHost& host,
                          RemovalReport* report, const RemovalScope& scope) {
@@ -236,16 +253,8 @@ void TDelthread::Execute() {
 }
 
 void TDelthread::ShowOutcome() {
-    const size_t failed = report_.notRemoved.size();
-    if (report_.stopped)
-        host_.SetFinishTexts("The removal was stopped.",
-                             "Stopped after " + std::to_string(report_.handled) + " of " +
-                                 ItemCount(report_.total) + "; the rest was left as it is.");
-    else if (failed > 0)
-        host_.SetFinishTexts("The uninstall is finished.",
-                             ItemCount(failed) + " could not be removed.");
-    else
-        host_.SetFinishTexts("Congratulations!", "The uninstall is complete.");
+    const FinishTexts texts = RemovalOutcomeTexts(report_);
+    host_.SetFinishTexts(texts.title, texts.message);
     host_.RemovalEnded(report_);
 }
 

@@ -46,6 +46,19 @@ public:
     virtual void RemovalEnded(const RemovalReport& report) { (void)report; }
 };
 
+// Whether a leftover item's file, key or value is still there (a registry item in the view
+// it was found in), and the line that names it in a list of what stays.
+bool LeftoverItemRemains(const TContent& item);
+std::string DescribeLeftoverItem(const TContent& item);
+
+// The Finish page's title and message for a removal that has ended: stopped, some items
+// still there ("N items could not be removed."), or complete.
+struct FinishTexts {
+    std::string title;
+    std::string message;
+};
+FinishTexts RemovalOutcomeTexts(const RemovalReport& report);
+
 // Deletes the key items ("1") and value items ("2") in the view each was found in, until
 // ScanState asks to stop (between items). What is still there afterwards goes to the report.
 void DeleteRegistryItems(const TUninstallerContents& list, IRemovalHost& host,

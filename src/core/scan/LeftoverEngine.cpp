@@ -249,8 +249,9 @@ void SearchInstallLocationLeftovers(const LeftoverScanProgress& progress,
         const std::string location = RemoveTrailingBackslash(ReadInstallerString(
             std::string(kInstallerProductsPath) + "\\" + code + "\\InstallProperties",
             "InstallLocation"));
-        // A product installed to a system folder or a drive root leaves no folder of its own.
-        if (!location.empty() && !IsProtectedPath(location))
+        // A product installed to a system folder or a drive root leaves no folder of its own;
+        // a location that climbs with ".." names another program's folder.
+        if (!location.empty() && !PathClimbs(location) && !IsProtectedPath(location))
             ScanFolderLeftovers(location, progress, contents);
     }
     for (int i = 0; i < contents.Count(); ++i)

@@ -3,9 +3,13 @@
 
 #include <shellapi.h>
 
+#include <cstring>
+#include <vector>
+
 #include "core/system/ClassKeys.h"
 #include "core/system/DllUnit.h"
 #include "core/system/Handles.h"
+#include "core/system/PublicFunctionUnit.h"
 #include "core/system/Reg32vs64.h"
 #include "core/system/StrUtil.h"
 
@@ -34,8 +38,9 @@ bool RemoveLink(const std::string& path, DWORD attributes) {
     return DeleteFileA(path.c_str()) != FALSE;
 }
 
-// Deletes what the folder holds, then the folder; `folder` has no trailing "\".
-bool DeleteTree(const std::string& folder) {
+// Deletes what the folder holds, then the folder; `folder` has no trailing "\". A folder
+// inside that `refused` names is left with what it holds.
+bool DeleteTree(const std::string& folder, bool (*refused)(const std::string&)) {
     bool ok = true;
     WIN32_FIND_DATAA data;
     UniqueFind find(FindFirstFileA((folder + "\\*.*").c_str(), &data));
@@ -49,7 +54,7 @@ bool DeleteTree(const std::string& folder) {
             if (IsLink(attributes))
                 ok = RemoveLink(full, attributes) && ok;
             else if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-                ok = !IsProtectedPath(full) && DeleteTree(full) && ok;
+                ok = !refused(full) && DeleteTree(full, refused) && ok;
             else
                 ok = DeleteFileA(full.c_str()) && ok;
         } while (FindNextFileA(find.get(), &data));
@@ -190,18 +195,6 @@ bool DeleteSingleFile(const std::string& path) {
     return DeleteCheckedFile(canonical);
 }
 
-bool DeleteNamedSystemFile(const std::string& folder, const std::string& name) {
-    const std::string trimmed = Trim(name);
-    if (folder.empty() || trimmed.empty() || trimmed.find("..") != std::string::npos ||
-        trimmed.find(':') != std::string::npos || trimmed.find('/') != std::string::npos ||
-        trimmed[0] == '\\' || !IsBelowWindowsFolder(folder))
-        return false;
-    const std::string canonical = CanonicalDeletePath(folder + "\\" + trimmed);
-    if (canonical.empty() || !IsBelowWindowsFolder(canonical))
-        return false;
-    return DeleteCheckedFile(canonical);
-}
-
 bool DeleteFileAtRestart(const std::string& path) {
     const std::string canonical = CanonicalDeletePath(path);
     if (canonical.empty() || IsProtectedFile(canonical))
@@ -236,8 +229,90 @@ bool DeleteDirectoryTree(const std::string& path) {
         return false;
     if (IsLink(attributes))
         return RemoveLink(canonical, attributes);
-    DeleteTree(canonical);
+    DeleteTree(canonical, IsProtectedPath);
     return !Exists(canonical);
+}
+
+bool IsPlainFileName(const std::string& name) {
+    if (name.empty() || name.back() == '.' || name.back() == ' ' ||
+        name.find_first_not_of(". ") == std::string::npos)
+        return false;
+    for (const char c : name)
+        if (static_cast<unsigned char>(c) < 32 || std::strchr("\\/:*?\"<>|", c))
+            return false;
+    // Windows reads "NUL.txt" and "com1 .log" as the device itself.
+    std::string device = UpperCase(name.substr(0, name.find('.')));
+    while (!device.empty() && device.back() == ' ')
+        device.pop_back();
+    for (const char* reserved : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
+        if (device == reserved)
+            return false;
+    return !(device.size() == 4 && (device.compare(0, 3, "COM") == 0 ||
+                                    device.compare(0, 3, "LPT") == 0) &&
+             device[3] >= '1' && device[3] <= '9');
+}
+
+bool PathClimbs(const std::string& path) {
+    std::string text = path;
+    for (char& c : text)
+        if (c == '/')
+            c = '\\';
+    for (const std::string& part : SplitString(text, '\\'))
+        if (!part.empty() && part.find_first_not_of(". ") == std::string::npos &&
+            part.find('.') != std::string::npos)
+            return true;
+    return false;
+}
+
+namespace {
+
+// The file a named system file stands for, each folder on its way checked: empty when a part
+// is no plain name, a part is missing or a link, or the file is a folder.
+std::string NamedSystemFilePath(const std::string& folder, const std::string& name) {
+    const std::string base = CanonicalDeletePath(folder);
+    if (base.empty() || !IsBelowWindowsFolder(base))
+        return std::string();
+    const std::vector<std::string> parts = SplitString(Trim(name), '\\');
+    std::string path = base;
+    for (size_t i = 0; i < parts.size(); ++i) {
+        if (!IsPlainFileName(parts[i]))
+            return std::string();
+        path += "\\" + parts[i];
+        const DWORD attributes = GetFileAttributesA(path.c_str());
+        const bool last = i + 1 == parts.size();
+        if (attributes == INVALID_FILE_ATTRIBUTES || IsLink(attributes) ||
+            ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == last)
+            return std::string();
+    }
+    return IsBelowWindowsFolder(path) ? path : std::string();
+}
+
+} // namespace
+
+bool DeleteNamedSystemFile(const std::string& folder, const std::string& name) {
+    const std::string path = NamedSystemFilePath(folder, name);
+    return !path.empty() && DeleteCheckedFile(path);
+}
+
+std::string NamedWindowsFolder(const std::string& name) {
+    const std::string windows = CanonicalDeletePath(GetWindowsDir());
+    if (windows.empty() || !IsPlainFileName(name))
+        return std::string();
+    const std::string path = CanonicalDeletePath(windows + "\\" + name);
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (!SameText(ExtractFileDir(path), windows) || attributes == INVALID_FILE_ATTRIBUTES ||
+        !(attributes & FILE_ATTRIBUTE_DIRECTORY) || IsLink(attributes) ||
+        HoldsProtectedFolder(path))
+        return std::string();
+    return path;
+}
+
+bool DeleteNamedWindowsFolder(const std::string& name) {
+    const std::string path = NamedWindowsFolder(name);
+    if (path.empty())
+        return false;
+    DeleteTree(path, HoldsProtectedFolder);
+    return !Exists(path);
 }
 
 } // namespace ku

@@ -96,9 +96,33 @@ bool IsRefusedForceProgramFile(const std::string& path);
 // companion library is asked as well. True only when the file is gone.
 bool DeleteSingleFile(const std::string& path);
 // A file of a known product that the program names itself (never a scanned path): a plain
-// relative name below the Windows or system folder, such as "drivers\foo.sys". Folders,
-// links, ".." and absolute names are refused. True only when the file is gone.
+// relative name below the Windows or system folder, such as "drivers\foo.sys", each of its
+// parts a plain file name (IsPlainFileName). Folders, links (the file or a folder on its
+// way), absolute names and names that leave the folder are refused. True only when the file
+// is gone.
 bool DeleteNamedSystemFile(const std::string& folder, const std::string& name);
+// One plain file or folder name as it stands in its folder: not empty, no separator ("\",
+// "/"), no wildcard ("*", "?"), no stream (":"), no other character Windows refuses in a
+// name, not "." or ".." (nor dots and blanks alone), no trailing dot or blank (Windows drops
+// them and reaches another file), and no device name (CON, PRN, AUX, NUL, COM1-9, LPT1-9,
+// CONIN$, CONOUT$, also with an extension).
+bool IsPlainFileName(const std::string& name);
+// True when a part of the path is "." or ".." (or dots and blanks alone, which Windows reads
+// the same way): the path leads to another folder than the one it spells, such as
+// "C:\Program Files\App\..\Other Vendor".
+bool PathClimbs(const std::string& path);
+// A folder of a known product that the program names itself directly below the Windows
+// folder (Internet Explorer 8's "ie8"; never a name read from a data file or the registry):
+// its path when the name is a plain name and the folder is there, is no link and neither is
+// nor holds one of Windows' own folders; else empty. Scanners may list such a folder.
+std::string NamedWindowsFolder(const std::string& name);
+// Deletes that folder with everything in it, links inside removed as links, never entered.
+// True only when the folder existed and is gone.
+bool DeleteNamedWindowsFolder(const std::string& name);
+// True when the folder is, or holds, one of the folders the guard protects for themselves
+// (the Windows and system folders and their own subfolders, program-files, profile and shell
+// folders); unlike IsProtectedPath, a folder merely lying below the Windows folder is not.
+bool HoldsProtectedFolder(const std::string& folder);
 // Lets Windows delete the file at the next start (it is in use now); refuses what
 // DeleteSingleFile refuses.
 bool DeleteFileAtRestart(const std::string& path);

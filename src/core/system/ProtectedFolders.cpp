@@ -393,6 +393,17 @@ bool FolderFileGuard::IsProtectedEntry(const std::string& name, DWORD attributes
     return IsProtectedFileForms(forms);
 }
 
+bool HoldsProtectedFolder(const std::string& folder) {
+    const std::string canonical = CanonicalDeletePath(folder);
+    if (canonical.size() <= 3)
+        return true;
+    for (const std::string& form : GuardForms(canonical))
+        for (const std::string& protectedFolder : ProtectedFolders())
+            if (IsSameOrInside(protectedFolder, form))
+                return true;
+    return false;
+}
+
 bool IsBelowWindowsFolder(const std::string& path) {
     const std::string canonical = CanonicalDeletePath(path);
     if (canonical.empty())

@@ -81,6 +81,13 @@ const char* const kProtectedTrees[] = {
     "Environment",
 };
 
+// Keys whose own values are Windows' (the program-files folders, the product name and
+// version ...), while their subkeys are judged on their own.
+const char* const kProtectedValueKeys[] = {
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
+    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
+};
+
 // Services Windows cannot run without; their keys are never deleted and the service
 // functions neither stop nor delete them.
 // clang-format off
@@ -187,7 +194,8 @@ struct ProtectedTree {
 };
 
 // A core service's own key and the keys right below it (Parameters, an event log) are
-// Windows'; what programs register deeper down (an event source of their own) is theirs.
+// Windows'; what programs register deeper down (an event source of their own) is theirs. The
+// two CurrentVersion keys reach no deeper than their own values.
 const std::vector<ProtectedTree>& ProtectedTrees() {
     static const std::vector<ProtectedTree> trees = [] {
         std::vector<ProtectedTree> all;
@@ -195,6 +203,8 @@ const std::vector<ProtectedTree>& ProtectedTrees() {
             all.push_back({SplitKey(key), std::string::npos});
         for (const char* service : kCoreServices)
             all.push_back({{"SYSTEM", "CurrentControlSet", "Services", service}, 1});
+        for (const char* key : kProtectedValueKeys)
+            all.push_back({SplitKey(key), 0});
         return all;
     }();
     return trees;

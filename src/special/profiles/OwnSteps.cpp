@@ -12,6 +12,7 @@
 #include "core/system/StrUtil.h"
 #include "special/profiles/ProfileData.h"
 #include "special/profiles/ProfileEngine.h"
+#include "special/profiles/ProfileKeys.h"
 
 namespace ku {
 
@@ -23,18 +24,6 @@ const char kRecycleBin[] = "CLSID\\{645FF040-5081-101B-9F08-00AA002F954E}";
 const char kEtrustKey[] = "SOFTWARE\\ComputerAssociates\\eTrust Suite Personal";
 const char kLinkAdvisor[] = "\\CA Website Inspector\\WebsiteInspector\\LinkAdvisor\\"
                             "CIDLinkAdvisor.dll";
-
-std::string ReadString(HKEY root, const std::string& keyPath, const std::string& name) {
-    TRegistry reg(RegistryViewAccess());
-    reg.SetRootKey(root);
-    if (!reg.OpenKeyReadOnly(keyPath, true))
-        return std::string();
-    try {
-        return reg.ReadString(name);
-    } catch (const std::exception&) {
-        return std::string();
-    }
-}
 
 void AddFileItem(TUninstallerContents& contents, const std::string& path) {
     TContent& item = contents.GetItem(contents.AddItem()).Content;
@@ -49,13 +38,14 @@ void RegisterSystemLibrary(const std::string& library) {
 
 } // namespace
 
-void RemoveVirtualNetworkAdapters(const ProfileRow&, const ProfileSite&) {
+void RemoveVirtualNetworkAdapters(const ProfileRow&, const ProfileSite& site) {
     for (int index = 0; index <= 50; ++index) {
         char name[8];
         std::snprintf(name, sizeof(name), "%04d", index);
         const std::string key = std::string(kNetworkClass) + name;
-        if (ContainsText(ReadString(HKEY_LOCAL_MACHINE, key, "ComponentId"), "vmnetadapter"))
-            DeleteRegistryKey(HKEY_LOCAL_MACHINE, key);
+        if (ContainsText(ReadProfileStringInAnyView(HKEY_LOCAL_MACHINE, key, "ComponentId"),
+                         "vmnetadapter"))
+            DeleteProfileKey(HKEY_LOCAL_MACHINE, key, site.report);
     }
 }
 
@@ -113,8 +103,8 @@ void DeleteWinsc32Ini() { DeleteFileInWindowsDir("winsc32.ini"); }
 
 void ScheduleLinkAdvisorDeletion() {
     // Without the suite's folder the path would start at the drive root: nothing to schedule.
-    const std::string folder =
-        RemoveTrailingBackslash(Trim(ReadString(HKEY_LOCAL_MACHINE, kEtrustKey, "Path")));
+    const std::string folder = RemoveTrailingBackslash(
+        Trim(ReadProfileStringInAnyView(HKEY_LOCAL_MACHINE, kEtrustKey, "Path")));
     if (folder.empty())
         return;
     DeleteFileAtRestart(folder + kLinkAdvisor);

@@ -10,6 +10,7 @@
 #include "core/system/PublicFunctionUnit.h"
 #include "core/system/ServiceUnit.h"
 #include "core/system/StrUtil.h"
+#include "special/profiles/ProfileKeys.h"
 
 namespace ku {
 
@@ -65,7 +66,30 @@ bool TakeRootAndKey(std::string& rest, std::string& rootName, std::string& keyPa
     return true;
 }
 
+// The file a "FILE=" entry names: the folder variable at its start, a "\" and a plain file
+// name. Anything more (a subfolder, "..", a wildcard, a device or stream name) would reach
+// beyond the one file of the application the line is there for, and names nothing.
+std::string SectionFilePath(const std::string& entry) {
+    const std::string text = Trim(entry);
+    std::string folder;
+    if (StartsText(text, "%WinDir%\\"))
+        folder = GetWindowsDir();
+    else if (StartsText(text, "%System%\\"))
+        folder = GetSystemDir();
+    const std::string name = After(text, 9);
+    if (folder.empty() || !IsPlainFileName(name))
+        return std::string();
+    return RemoveTrailingBackslash(folder) + "\\" + name;
+}
+
 } // namespace
+
+bool DeleteSectionFile(const std::string& path) {
+    const std::string folder = ExtractFileDir(path), name = ExtractFileName(path);
+    const bool own = SameText(folder, RemoveTrailingBackslash(GetWindowsDir())) ||
+                     SameText(folder, RemoveTrailingBackslash(GetSystemDir()));
+    return own && IsPlainFileName(name) && DeleteNamedSystemFile(folder, name);
+}
 
 HKEY PredefinedRootKey(const std::string& name) {
     static const char* const kNames[] = {
@@ -142,12 +166,10 @@ void ReadProfileSection(const std::string& mark, const std::string& fileName,
         std::string value = Trim(line);
         if (ContainsText(value, "FILE=")) {
             value = After(value, 5);
-            if (ContainsText(value, "%WinDir%")) {
-                files.push_back(Trim(GetWindowsDir() + After(value, 8)));
-                continue;
-            }
-            if (ContainsText(value, "%System%")) {
-                files.push_back(Trim(GetSystemDir() + After(value, 8)));
+            if (ContainsText(value, "%WinDir%") || ContainsText(value, "%System%")) {
+                const std::string file = SectionFilePath(value);
+                if (!file.empty())
+                    files.push_back(file);
                 continue;
             }
         }
@@ -187,15 +209,15 @@ void StopServiceList(const std::vector<std::string>& services) {
             StopServiceByName(Trim(service));
 }
 
-void ExecuteRegistryDeleteLines(const std::vector<std::string>& lines) {
+void ExecuteRegistryDeleteLines(const std::vector<std::string>& lines, RemovalReport* report) {
     for (const std::string& line : lines) {
         const RegistryDeleteLine parsed = ParseRegistryDeleteLine(line);
         if (!parsed.valid)
             continue;
         if (parsed.isValue)
-            DeleteRegistryValue(parsed.root, parsed.keyPath, parsed.valueName);
+            DeleteProfileValue(parsed.root, parsed.keyPath, parsed.valueName, report);
         else
-            DeleteRegistryKey(parsed.root, parsed.keyPath);
+            DeleteProfileKey(parsed.root, parsed.keyPath, report);
     }
 }
 

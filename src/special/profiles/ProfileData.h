@@ -9,10 +9,14 @@
 
 namespace ku {
 
+struct RemovalReport;
+
 inline const char* const kProfileMessageCaption = "KU";
 
 // What one section holds: "FILE=" paths with their folder variable replaced, the registry
-// deletion lines as written, the services of its "[Services]" block.
+// deletion lines as written, the services of its "[Services]" block. A "FILE=" entry names
+// one file directly in the Windows or the system folder ("%WinDir%\name", "%System%\name"
+// with a plain file name); any other entry with a folder variable is left out.
 struct ProfileSection {
     std::vector<std::string> Files;
     std::vector<std::string> RegLines;
@@ -27,6 +31,11 @@ void ReadProfileSection(const std::string& mark, const std::string& fileName,
                         std::vector<std::string>& services, const std::string& folder = "");
 ProfileSection ReadProfileSection(const std::string& mark, const std::string& fileName,
                                   const std::string& folder = "");
+
+// Deletes one file of a section's file list through the guard's road for files the program
+// names itself: only a plain file name directly in the Windows or the system folder goes.
+// True only when the file is gone.
+bool DeleteSectionFile(const std::string& path);
 
 // Asks every listed service to stop, in order; blank lines are skipped, results ignored.
 void StopServiceList(const std::vector<std::string>& services);
@@ -47,7 +56,9 @@ RegistryDeleteLine ParseRegistryDeleteLine(const std::string& line);
 // or nullptr.
 HKEY PredefinedRootKey(const std::string& name);
 
-// Deletes every valid line's key or value through the guarded delete helpers.
-void ExecuteRegistryDeleteLines(const std::vector<std::string>& lines);
+// Deletes every valid line's key or value through the guarded delete helpers, in each registry
+// view it is found in; a report, when given, counts what was there and what stays.
+void ExecuteRegistryDeleteLines(const std::vector<std::string>& lines,
+                                RemovalReport* report = nullptr);
 
 } // namespace ku

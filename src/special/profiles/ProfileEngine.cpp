@@ -2,6 +2,7 @@
 #include "special/profiles/ProfileEngine.h"
 
 #include <cctype>
+#include <utility>
 
 #include "core/system/DeleteHelpers.h"
 #include "core/system/Launcher.h"
@@ -11,6 +12,7 @@
 #include "core/system/ServiceUnit.h"
 #include "core/system/StrUtil.h"
 #include "special/profiles/ProfileData.h"
+#include "special/profiles/ProfileKeys.h"
 
 namespace ku {
 
@@ -122,6 +124,13 @@ FolderSource WindowsFolder() {
     return source;
 }
 
+FolderSource OwnWindowsFolder(const std::string& name) {
+    FolderSource source;
+    source.kind = SourceKind::OwnWindowsFolder;
+    source.keyPath = name;
+    return source;
+}
+
 Stopper Service(const std::string& name) {
     return {true, name};
 }
@@ -140,6 +149,9 @@ FixedDeletion DelWindowsFile(const std::string& name) {
 }
 FixedDeletion DelSystemFile(const std::string& name) {
     return {FixedDeletion::SystemFile, nullptr, name, ""};
+}
+FixedDeletion DelWindowsFolder(const std::string& name) {
+    return {FixedDeletion::WindowsFolder, nullptr, name, ""};
 }
 
 ProfileRow Profile(const std::string& unit, DataFile file) {
@@ -177,30 +189,10 @@ ProfileRow ProfileRow::NoRun() const {
 
 namespace {
 
-// Reads one string value, or the empty string when the key cannot be opened or the value is
-// missing or of another type (bad data is skipped, not raised into the wizard).
-std::string ReadSourceString(HKEY root, const std::string& keyPath, const std::string& name,
-                             OpenMode open) {
-    TRegistry reg(RegistryViewAccess());
-    reg.SetRootKey(root);
-    const std::string path = RemoveTrailingBackslash(keyPath);
-    const bool opened = open == OpenMode::ReadOnly
-                            ? reg.OpenKeyReadOnly(path, true)
-                            : reg.OpenKey(path, false, open == OpenMode::Normal);
-    if (!opened)
-        return std::string();
-    try {
-        return reg.ReadString(name);
-    } catch (const std::exception&) {
-        return std::string();
-    }
-}
-
 // A binary value read into 150 characters of blanks, then trimmed of blanks and zeros.
-std::string ReadSourceBinaryText(const FolderSource& source) {
-    TRegistry reg(RegistryViewAccess());
-    reg.SetRootKey(source.root);
-    if (!reg.OpenKeyReadOnly(source.keyPath, true))
+std::string ReadSourceBinaryText(const FolderSource& source, REGSAM view) {
+    TRegistry reg;
+    if (!OpenProfileKey(reg, source.root, source.keyPath, OpenMode::ReadOnly, view))
         return std::string();
     std::string text(150, ' ');
     try {
@@ -216,11 +208,10 @@ std::string ReadSourceBinaryText(const FolderSource& source) {
     return text.substr(0, text.find('\0'));
 }
 
-std::vector<std::string> SubkeyNames(const FolderSource& source) {
-    TRegistry reg(RegistryViewAccess());
-    reg.SetRootKey(source.root);
+std::vector<std::string> SubkeyNames(const FolderSource& source, REGSAM view) {
+    TRegistry reg;
     std::vector<std::string> names;
-    if (reg.OpenKeyReadOnly(source.keyPath, true))
+    if (OpenProfileKey(reg, source.root, source.keyPath, OpenMode::ReadOnly, view))
         reg.GetKeyNames(names);
     return names;
 }
@@ -284,18 +275,24 @@ std::string ApplyStep(const PathStep& step, const std::string& text) {
     return text;
 }
 
-std::vector<std::string> ReadSourceValues(const FolderSource& source) {
+// Registry values bear a view; the environment and the Windows folder do not.
+bool ReadsRegistry(const FolderSource& source) {
+    return source.kind != SourceKind::Environment && source.kind != SourceKind::WindowsFolder;
+}
+
+std::vector<std::string> ReadSourceValues(const FolderSource& source, REGSAM view) {
     switch (source.kind) {
     case SourceKind::Value:
-        return {ReadSourceString(source.root, source.keyPath, source.valueName, source.open)};
+        return {ReadProfileString(source.root, source.keyPath, source.valueName, source.open,
+                                  view)};
     case SourceKind::BinaryText:
-        return {ReadSourceBinaryText(source)};
+        return {ReadSourceBinaryText(source, view)};
     case SourceKind::FirstNonEmpty: {
         std::vector<std::string> keys{source.keyPath};
         keys.insert(keys.end(), source.moreKeys.begin(), source.moreKeys.end());
         for (const std::string& key : keys) {
             const std::string value =
-                ReadSourceString(source.root, key, source.valueName, source.open);
+                ReadProfileString(source.root, key, source.valueName, source.open, view);
             if (!Trim(value).empty())
                 return {value};
         }
@@ -303,35 +300,83 @@ std::vector<std::string> ReadSourceValues(const FolderSource& source) {
     }
     case SourceKind::EachSubkey: {
         std::vector<std::string> values;
-        for (const std::string& name : SubkeyNames(source))
-            values.push_back(ReadSourceString(source.root,
-                                              source.keyPath + "\\" + name + source.subPath,
-                                              source.valueName, source.open));
+        for (const std::string& name : SubkeyNames(source, view))
+            values.push_back(ReadProfileString(source.root,
+                                               source.keyPath + "\\" + name + source.subPath,
+                                               source.valueName, source.open, view));
         return values;
     }
     case SourceKind::Environment:
         return {EnvironmentText(source.keyPath)};
     case SourceKind::WindowsFolder:
         return {GetWindowsDir()};
+    case SourceKind::OwnWindowsFolder:
+        return {NamedWindowsFolder(source.keyPath)};
     }
     return {};
 }
 
-void RunFixedDeletion(const FixedDeletion& deletion) {
+bool Listed(const std::vector<std::string>& folders, const std::string& folder) {
+    for (const std::string& listed : folders)
+        if (SameText(listed, folder))
+            return true;
+    return false;
+}
+
+// A named file of the Windows or system folder; the report counts it when it was there.
+template <typename Delete>
+void DeleteCountedFile(const std::string& path, Delete deleteFile, RemovalReport* report) {
+    TContent item;
+    item.ItemType = kItemFile;
+    item.FilePath = path;
+    const bool found = LeftoverItemRemains(item);
+    deleteFile();
+    if (!report || !found)
+        return;
+    ++report->total;
+    if (LeftoverItemRemains(item))
+        report->notRemoved.push_back(DescribeLeftoverItem(item));
+}
+
+void RunFixedDeletion(const FixedDeletion& deletion, RemovalReport* report) {
     switch (deletion.kind) {
     case FixedDeletion::Key:
-        DeleteRegistryKey(deletion.root, deletion.path);
+        DeleteProfileKey(deletion.root, deletion.path, report);
         break;
     case FixedDeletion::Value:
-        DeleteRegistryValue(deletion.root, deletion.path, deletion.value);
+        DeleteProfileValue(deletion.root, deletion.path, deletion.value, report);
         break;
     case FixedDeletion::WindowsFile:
-        DeleteFileInWindowsDir(deletion.path);
+        DeleteCountedFile(GetWindowsDir() + "\\" + deletion.path,
+                          [&] { DeleteFileInWindowsDir(deletion.path); }, report);
         break;
     case FixedDeletion::SystemFile:
-        DeleteFileInSystemDir(deletion.path);
+        DeleteCountedFile(GetSystemDir() + "\\" + deletion.path,
+                          [&] { DeleteFileInSystemDir(deletion.path); }, report);
+        break;
+    case FixedDeletion::WindowsFolder:
+        DeleteNamedWindowsFolder(deletion.path);
         break;
     }
+}
+
+bool IsListedFile(const TUninstallerContents* contents, const std::string& path) {
+    if (!contents)
+        return false;
+    for (int i = 0; i < contents->Count(); ++i) {
+        const TContent& item = contents->GetItem(i).Content;
+        if (item.ItemType == kItemFile && SameText(item.FilePath, path))
+            return true;
+    }
+    return false;
+}
+
+// A section's "FILE=" entries name files in the Windows and system folders, which only the
+// guard's road for named files reaches. Only those the scan listed go: the user saw them.
+void DeleteListedSectionFiles(const std::vector<std::string>& files, const ProfileSite& site) {
+    for (const std::string& file : files)
+        if (IsListedFile(site.contents, file))
+            DeleteSectionFile(file);
 }
 
 } // namespace
@@ -343,10 +388,18 @@ std::string ApplyPathSteps(const FolderSource& source, const std::string& value)
     return folder;
 }
 
+// The first view gives one entry per value, empty ones included; a later view adds only the
+// folders it names that are not listed yet (a key both views share reads the same).
 std::vector<std::string> SourceFolders(const FolderSource& source) {
     std::vector<std::string> folders;
-    for (const std::string& value : ReadSourceValues(source))
-        folders.push_back(ApplyPathSteps(source, value));
+    const std::vector<REGSAM> views =
+        ReadsRegistry(source) ? ProfileKeyViews() : std::vector<REGSAM>{0};
+    for (size_t i = 0; i < views.size(); ++i)
+        for (const std::string& value : ReadSourceValues(source, views[i])) {
+            const std::string folder = ApplyPathSteps(source, value);
+            if (i == 0 || (!folder.empty() && !Listed(folders, folder)))
+                folders.push_back(folder);
+        }
     return folders;
 }
 
@@ -355,7 +408,7 @@ bool IsScannableProfileFolder(const std::string& folder) {
     if (path.size() < 4 || !std::isalpha(static_cast<unsigned char>(path[0])) || path[1] != ':' ||
         path[2] != '\\')
         return false;
-    return !IsProtectedPath(path);
+    return !PathClimbs(path) && !IsProtectedPath(path);
 }
 
 void RunProfileRow(const ProfileRow& row, const ProfileSite& site) {
@@ -369,10 +422,11 @@ void RunProfileRow(const ProfileRow& row, const ProfileSite& site) {
         StopServiceList(section.Services);
         if (row.pauseMs > 0)
             Sleep(row.pauseMs);
-        ExecuteRegistryDeleteLines(section.RegLines);
+        ExecuteRegistryDeleteLines(section.RegLines, site.report);
+        DeleteListedSectionFiles(section.Files, site);
     }
     for (const FixedDeletion& deletion : row.fixed)
-        RunFixedDeletion(deletion);
+        RunFixedDeletion(deletion, site.report);
     if (row.extra == ExtraCommand::RegisterOleAut)
         RunWinExec("regsvr32 oleaut32.dll /s", SW_HIDE);
     else if (row.extra == ExtraCommand::WinsockReset)
@@ -387,14 +441,15 @@ void ScanProfileRow(const ProfileRow& row, const ProfileSite& site) {
     if (row.finder) {
         row.finder(row, site);
     } else {
-        // Every value is read first, then the folders are scanned in the order read.
-        std::vector<std::string> folders;
+        // Every value is read first, then the folders are scanned in the order read. A
+        // product's own folder below Windows comes from the guard, which checked it already.
+        std::vector<std::pair<std::string, bool>> folders;
         for (const FolderSource& source : row.sources)
             for (const std::string& folder : SourceFolders(source))
-                folders.push_back(folder);
-        for (const std::string& folder : folders)
-            if (IsScannableProfileFolder(folder))
-                ScanFolderLeftovers(ExcludeTrailingBackslash(folder), site.progress,
+                folders.emplace_back(folder, source.kind == SourceKind::OwnWindowsFolder);
+        for (const auto& folder : folders)
+            if (folder.second ? !folder.first.empty() : IsScannableProfileFolder(folder.first))
+                ScanFolderLeftovers(ExcludeTrailingBackslash(folder.first), site.progress,
                                     *site.contents);
     }
     if (row.afterFinder)

@@ -18,13 +18,16 @@ void ScanProfileRow(const ProfileRow& row, const ProfileSite& site);
 void StopProfileRow(const ProfileRow& row);
 
 // The folders one source names, turned into folders by its steps, in the order read; empty
-// entries where a value is missing or a cut misses its marker.
+// entries where a value is missing or a cut misses its marker. On 64-bit Windows a registry
+// source is read in the 64-bit view, then in the 32-bit one, which adds the folders not yet
+// named.
 std::vector<std::string> SourceFolders(const FolderSource& source);
 std::string ApplyPathSteps(const FolderSource& source, const std::string& value);
 
 // A found folder is scanned only when it is an absolute local path ("X:\...") that the delete
 // guard allows: never a drive root, the Windows or system folder, a Program Files or Common
-// Files folder itself or a profile root, nor anything that holds one.
+// Files folder itself or a profile root, nor anything that holds one; and never a path that
+// climbs with ".." (a value such as "...\App\..\Other Vendor" names another program's folder).
 bool IsScannableProfileFolder(const std::string& folder);
 
 } // namespace ku

@@ -81,11 +81,14 @@ const ProfileRow UnitHPOPL7680::Row =
                   Hklm("SOFTWARE\\Hewlett-Packard\\DigitalImaging", "LeadToolsPath")
                       .Then(StepKind::TrailingBackslash)});
 
+// The "ie8" folder below Windows is Internet Explorer 8's own (its uninstall data): the
+// program names it here, and only here, so that the guard lets it be scanned and removed.
 const ProfileRow UnitIE80::Row = Profile("UnitIE80", B)
                                      .Sources({WindowsFolder()
                                                    .Then(StepKind::KeepFirst, 2)
                                                    .Append("\\Program Files\\Internet Explorer"),
-                                               WindowsFolder().Append("\\ie8")});
+                                               OwnWindowsFolder("ie8")})
+                                     .Fixed({DelWindowsFolder("ie8")});
 
 const ProfileRow UnitOpenOffice22::Row = Profile("UnitOpenOffice22", A);
 const ProfileRow UnitMacromediaFlashPlayer60::Row = Profile("UnitMacromediaFlashPlayer60", C);

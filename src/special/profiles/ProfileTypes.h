@@ -13,13 +13,17 @@
 
 namespace ku {
 
+struct RemovalReport;
+
 // What the profiles work on: the folder of the data files and, for the folder finders, the
-// wizard's progress caption, its found-file list and its leftover list.
+// wizard's progress caption, its found-file list and its leftover list; for the run
+// procedures, where what they found and what stays is counted (none: not counted).
 struct ProfileSite {
     std::string dataFolder; // empty: the program folder
     LeftoverScanProgress progress;
     std::vector<std::string>* fileList = nullptr;
     TUninstallerContents* contents = nullptr;
+    RemovalReport* report = nullptr;
 };
 
 enum class DataFile { None, CodeA, CodeB, CodeC };
@@ -58,6 +62,7 @@ enum class SourceKind {
     EachSubkey,    // the value of keyPath\<every subkey>\subPath
     Environment,   // an environment variable (keyPath holds its name)
     WindowsFolder, // the Windows folder
+    OwnWindowsFolder, // a folder of the product directly below it (keyPath holds its name)
 };
 
 struct FolderSource {
@@ -92,6 +97,9 @@ FolderSource EachSubkey(const std::string& keyPath, const std::string& subPath,
                         const std::string& valueName);
 FolderSource EnvironmentFolder(const std::string& variable);
 FolderSource WindowsFolder();
+// The product's own folder of that plain name directly below the Windows folder, which the
+// delete guard lets the program name itself (see NamedWindowsFolder).
+FolderSource OwnWindowsFolder(const std::string& name);
 
 struct Stopper {
     bool service; // a service stopped by name, else processes ended by part of their name
@@ -104,7 +112,7 @@ enum class ExtraCommand { None, RegisterOleAut, WinsockReset };
 
 // A fixed deletion of a profile without a data-file section.
 struct FixedDeletion {
-    enum Kind { Key, Value, WindowsFile, SystemFile } kind;
+    enum Kind { Key, Value, WindowsFile, SystemFile, WindowsFolder } kind;
     HKEY root;
     std::string path; // key path, or file name
     std::string value;
@@ -113,6 +121,8 @@ FixedDeletion DelKey(HKEY root, const std::string& path);
 FixedDeletion DelValue(HKEY root, const std::string& path, const std::string& value);
 FixedDeletion DelWindowsFile(const std::string& name);
 FixedDeletion DelSystemFile(const std::string& name);
+// The product's own folder directly below the Windows folder, with everything in it.
+FixedDeletion DelWindowsFolder(const std::string& name);
 
 struct ProfileRow;
 using ProfileHook = void (*)(const ProfileRow& row, const ProfileSite& site);

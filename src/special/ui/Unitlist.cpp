@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <set>
 
 #include "SpecialFormIds.h"
@@ -25,6 +26,8 @@ namespace {
 
 const UINT_PTR kTimer1 = 1;
 const int kProgressStart = -24;
+// The client area the pages are laid out for.
+const int kClientWidth = 460, kClientHeight = 353;
 
 struct PageControl {
     int id;
@@ -74,6 +77,53 @@ class StepGuard {
     HWND button_;
 };
 
+// The template's dialog units give 460 by 353 pixels only with the font it was drawn for; a
+// wider font widens the window and every control but not the pictures, which are pixels. The
+// client area gets its own size again and each control its place in the same proportion.
+void FitToClientArea(HWND form) {
+    RECT client;
+    GetClientRect(form, &client);
+    if (client.right <= 0 || client.bottom <= 0)
+        return;
+    for (HWND child = GetWindow(form, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT place;
+        GetWindowRect(child, &place);
+        MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&place), 2);
+        const int left = MulDiv(place.left, kClientWidth, client.right);
+        const int top = MulDiv(place.top, kClientHeight, client.bottom);
+        // The panel edges span the whole template, a pixel past its rounded client area.
+        const int right = std::min(kClientWidth, MulDiv(place.right, kClientWidth, client.right));
+        SetWindowPos(child, nullptr, left, top, right - left,
+                     MulDiv(place.bottom, kClientHeight, client.bottom) - top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    RECT frame = {0, 0, kClientWidth, kClientHeight};
+    AdjustWindowRectEx(&frame, GetWindowLongA(form, GWL_STYLE), FALSE,
+                       GetWindowLongA(form, GWL_EXSTYLE));
+    SetWindowPos(form, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+RECT PlaceInForm(HWND control) {
+    RECT place;
+    GetWindowRect(control, &place);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&place), 2);
+    return place;
+}
+
+// The height the label's text takes in a label of this width, and the width of its longest line.
+SIZE TextExtent(HWND label, int width, UINT wrap) {
+    const std::string text = WindowText(label);
+    HDC dc = GetDC(label);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0)));
+    RECT area = {0, 0, width, 0};
+    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &area,
+              DT_CALCRECT | DT_NOPREFIX | wrap);
+    SelectObject(dc, old);
+    ReleaseDC(label, dc);
+    return {area.right, area.bottom};
+}
+
 } // namespace
 
 int NextProgressLeft(int left, int panelWidth) {
@@ -97,6 +147,7 @@ void TFormUninstall::SetHoverPictures(int id, const std::string& name) {
 void TFormUninstall::FormCreate() {
     FormUninstall = this;
     Uninstall.Owner = Handle();
+    FitToClientArea(Handle());
     CenterOnOwner(Handle());
     SetBackgroundColour(RGB(255, 255, 255));
     LoadJpegResource(TImageEx(Item(IDC_SPECIAL_IMAGE1)), "SpecialTop", "JPG");
@@ -113,7 +164,7 @@ void TFormUninstall::FormCreate() {
     linkFont_ = DerivedFont(Handle(), FW_BOLD, true);
     for (int id : {IDC_SPECIAL_ABSUBMITTOUSBTN, IDC_SPECIAL_PROCESSLABEL1, IDC_SPECIAL_ABFINISH})
         TControl(Item(id)).SetFont(static_cast<HFONT>(boldFont_.get()));
-    PlaceLinkAfterText();
+    PlaceTopTexts();
     SetLabelHoverHandler(Item(IDC_SPECIAL_ABSUBMITTOUSBTN),
                          [this](HWND, bool inside) { abSubmittousBtnHover(inside); });
     const HWND list = Item(IDC_SPECIAL_LISTUNISTALL);
@@ -129,22 +180,33 @@ void TFormUninstall::FormCreate() {
     SetPage(SpecialPageSelect);
 }
 
-// The link continues the line "within, please  ": it goes right after that text, whatever
-// width the font gives it.
-void TFormUninstall::PlaceLinkAfterText() {
-    const HWND label = Item(IDC_SPECIAL_LABEL2), link = Item(IDC_SPECIAL_ABSUBMITTOUSBTN);
-    const std::string text = WindowText(label);
-    HDC dc = GetDC(label);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0)));
-    SIZE size = {};
-    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    SelectObject(dc, old);
-    ReleaseDC(label, dc);
-    RECT area;
-    GetWindowRect(label, &area);
-    MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&area), 2);
-    SetWindowPos(label, nullptr, 0, 0, size.cx, area.bottom - area.top, SWP_NOMOVE | SWP_NOZORDER);
-    SetWindowPos(link, nullptr, area.left + size.cx, area.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+// The three lines of the top panel. The first wraps where the font is too wide for the room
+// beside the picture, and the lines below move down with it, above the panel's lower edge. The
+// link continues the line "within, please  ", right after that text, whatever width the font
+// gives it.
+void TFormUninstall::PlaceTopTexts() {
+    const HWND first = Item(IDC_SPECIAL_LABEL1), second = Item(IDC_SPECIAL_LABEL2),
+               link = Item(IDC_SPECIAL_ABSUBMITTOUSBTN), third = Item(IDC_SPECIAL_LABEL3);
+    const RECT area = PlaceInForm(first);
+    const int margin = area.left - PlaceInForm(Item(IDC_SPECIAL_IMAGE1)).right;
+    const int width = kClientWidth - area.left - margin;
+    const int firstHeight = TextExtent(first, width, DT_WORDBREAK).cy;
+    const SIZE within = TextExtent(second, width, DT_SINGLELINE);
+    int gap = std::max(1, static_cast<int>(PlaceInForm(second).top - area.top - within.cy));
+    int top = area.top;
+    const int room = PlaceInForm(Item(IDC_SPECIAL_PANEL5)).top - 1;
+    if (top + firstHeight + 2 * (within.cy + gap) > room) {
+        gap = 1;
+        top = std::max(1, static_cast<int>(room - firstHeight - 2 * (within.cy + gap)));
+    }
+    const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+    SetWindowPos(first, nullptr, area.left, top, width, firstHeight, flags);
+    top += firstHeight + gap;
+    SetWindowPos(second, nullptr, area.left, top, within.cx, within.cy, flags);
+    SetWindowPos(link, nullptr, area.left + within.cx, top,
+                 TextExtent(link, width, DT_SINGLELINE).cx, within.cy, flags);
+    top += within.cy + gap;
+    SetWindowPos(third, nullptr, area.left, top, width, within.cy, flags);
 }
 
 void TFormUninstall::FormShow() {
@@ -283,10 +345,15 @@ void TFormUninstall::StepBitBtnClick() {
                 break;
             ShowWindow(Item(IDC_SPECIAL_STEPBITBTN), SW_HIDE);
             if (removed) {
-                ShowMessageBox(Handle(),
-                               "Please restart system!\rThe applications will be uninstalled "
-                               "completely. ",
-                               "Please restart system!", MB_OK);
+                // With nothing of the application found there is nothing to restart for.
+                if (!Uninstall.NothingFound())
+                    ShowMessageBox(Handle(),
+                                   "Please restart system!\rThe applications will be "
+                                   "uninstalled completely. ",
+                                   "Please restart system!", MB_OK);
+                const FinishTexts texts = Uninstall.Outcome();
+                SetLabelText(Item(IDC_SPECIAL_ABFINISH), texts.title);
+                SetLabelText(Item(IDC_SPECIAL_ABFINISHMESSAGE), texts.message);
             } else {
                 SetLabelText(Item(IDC_SPECIAL_ABFINISH), "Error");
                 SetLabelText(Item(IDC_SPECIAL_ABFINISHMESSAGE), "The uninstall failed!");
@@ -365,6 +432,14 @@ bool TFormUninstall::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_P
     }
     if (message == WM_SIZE)
         FormResize();
+    // A static control has no cursor of its own: the link shows the hand a link shows.
+    if (message == WM_SETCURSOR &&
+        reinterpret_cast<HWND>(wParam) == Item(IDC_SPECIAL_ABSUBMITTOUSBTN)) {
+        SetCursor(LoadCursor(nullptr, IDC_HAND));
+        SetWindowLongPtrA(Handle(), DWLP_MSGRESULT, TRUE);
+        result = TRUE;
+        return true;
+    }
     return TForm::OnMessage(message, wParam, lParam, result);
 }
 

@@ -64,7 +64,7 @@ class TFormUninstall : public TForm {
     void ShowOnPage(int id, bool shown);
     void SetHoverPictures(int id, const std::string& name);
     void FormResize();
-    void PlaceLinkAfterText();
+    void PlaceTopTexts();
     void abSubmittousBtnHover(bool inside);
 
     int page_ = SpecialPageSelect;

@@ -35,6 +35,21 @@ class TReportListView : public TNameListView {
     void SetColumnWidth(int column, int width) const {
         SendMessageA(hwnd_, LVM_SETCOLUMNWIDTH, column, MAKELPARAM(width, 0));
     }
+    // Gives the column what the others leave of the client area. Twice at most: the new
+    // widths can take a scroll bar away or bring one, which changes the client area again.
+    void FillWidthWith(int column) const {
+        for (int pass = 0; pass < 2; ++pass) {
+            RECT client;
+            GetClientRect(hwnd_, &client);
+            int width = client.right;
+            for (int i = 0; i < ColumnCount(); ++i)
+                if (i != column)
+                    width -= ColumnWidth(i);
+            if (width < 0 || width == ColumnWidth(column))
+                return;
+            SetColumnWidth(column, width);
+        }
+    }
     void SetExtendedStyle(DWORD style) const {
         SendMessageA(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, style, style);
     }

@@ -157,10 +157,11 @@ void TStartupManagerForm::PlaceControls() {
 }
 
 void TStartupManagerForm::FormResize() {
-    RECT list;
-    GetClientRect(StartupListView().Handle(), &list);
-    StartupListView().SetColumnWidth(
-        1, list.right - (StartupListView().ColumnWidth(0) + StartupListView().ColumnWidth(2) + 20));
+    // "Path" and "Info" take what the other columns leave, so that the columns end at the
+    // list's edge: no empty header after the last one and no horizontal scroll bar. Redone
+    // whenever rows come or go, as the vertical scroll bar takes its share of the width.
+    StartupListView().FillWidthWith(1);
+    ListRestore().FillWidthWith(2);
 }
 
 void TStartupManagerForm::SetButtons(bool startupPage) {
@@ -209,6 +210,8 @@ void TStartupManagerForm::FillStartupList() {
         list.SetText(at, 2, row.Status);
     }
     busy_ = false;
+    FormResize();
+    ShowUnreadFiles();
 }
 
 void TStartupManagerForm::FillRestoreList() {
@@ -220,6 +223,8 @@ void TStartupManagerForm::FillRestoreList() {
         list.SetText(at, 1, restoreRows_[i].Name);
         list.SetText(at, 2, restoreRows_[i].Info);
     }
+    FormResize();
+    ShowUnreadFiles();
 }
 
 const StartupRow* TStartupManagerForm::RowOf(int listRow) const {
@@ -251,13 +256,14 @@ void TStartupManagerForm::ShowEntryDetails(bool expand, int listRow) {
     if (!expand) {
         for (int i = 0; i < kDetailRows && list.Data(listRow + 1) == kDetailRow; ++i)
             list.Delete(listRow + 1);
-        return;
+    } else {
+        int at = listRow + 1;
+        for (const auto& detail : DetailRows(*record)) {
+            list.Insert(at, detail.first, -1, -1, kDetailRow);
+            list.SetText(at++, 1, detail.second);
+        }
     }
-    int at = listRow + 1;
-    for (const auto& detail : DetailRows(*record)) {
-        list.Insert(at, detail.first, -1, -1, kDetailRow);
-        list.SetText(at++, 1, detail.second);
-    }
+    FormResize();
 }
 
 void TStartupManagerForm::StartupListViewMouseDown(POINT point) {
@@ -283,6 +289,16 @@ void TStartupManagerForm::ShowFailures(const ActionReport& report) {
     std::string text = "These entries were not changed:\r\n";
     for (const std::string& failure : report.Failures)
         text += "\r\n" + failure;
+    ShowMessageBox(Handle(), text, kAppCaption, MB_OK | MB_ICONWARNING);
+}
+
+void TStartupManagerForm::ShowUnreadFiles() {
+    // Said only where the list is in sight: the hidden page is filled again when it opens.
+    if (manager_.UnreadFiles.empty() || !IsWindowVisible(Handle()))
+        return;
+    std::string text = "This list is incomplete:\r\n";
+    for (const std::string& path : manager_.UnreadFiles)
+        text += "\r\n" + UnreadableBackupText(path);
     ShowMessageBox(Handle(), text, kAppCaption, MB_OK | MB_ICONWARNING);
 }
 

@@ -70,6 +70,7 @@ class TStartupManagerForm : public TForm {
     void FillStartupList();
     void FillRestoreList();
     void ShowFailures(const ActionReport& report);
+    void ShowUnreadFiles();
     void SetButtons(bool startupPage);
     bool OnNotify(const NMHDR& header);
 

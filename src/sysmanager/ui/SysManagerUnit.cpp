@@ -145,8 +145,9 @@ void TRecoveryForm::FormCreate() {
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof(version);
     GetVersionExA(&version);
-    if (!DosRestoreFitsWindows(version.dwMajorVersion, version.dwMinorVersion,
-                               CurrentHiveSystem().wow64))
+    dosRestoreOffered_ = DosRestoreFitsWindows(version.dwMajorVersion, version.dwMinorVersion,
+                                               CurrentHiveSystem().wow64);
+    if (!dosRestoreOffered_)
         ShowWindow(RegRecoveryDOS().Handle(), SW_HIDE);
     SetTimerOn(DOSTimer, false);
     SetTimerOn(Timer1, false);
@@ -220,6 +221,9 @@ void TRecoveryForm::SelectPage(int page) {
             bool show = entering;
             if (ShownByHandler(placement.id))
                 show = entering ? shownByHandler_.erase(placement.id) > 0 : false;
+            // This Windows boots no DOS-mode entry: its button never shows, on any page.
+            if (placement.id == IDC_SM_REGRECOVERYDOS && !dosRestoreOffered_)
+                show = false;
             if (!entering && ShownByHandler(placement.id) && IsWindowVisible(control))
                 shownByHandler_.insert(placement.id);
             ShowWindow(control, show ? SW_SHOW : SW_HIDE);

@@ -105,6 +105,7 @@ class TRecoveryForm : public TForm {
     std::atomic<int> workers_{0};
     bool closePending_ = false;
     bool helpHot_ = false;
+    bool dosRestoreOffered_ = true; // the DOS-mode entry suits this Windows
     UINT_PTR timers_[4] = {};
     UniqueGdiObject underlineFont_;
 };

@@ -174,3 +174,114 @@ TEST_F(BurnWindow, ReportsAMissingLayer) {
 }
 
 } // namespace
+
+namespace {
+
+// With a drive that keeps answering "becoming ready", the erase waits for it off the window
+// thread: the click returns at once, and Abort or closing the window end the erase within a
+// second (the clock's time and the real time alike).
+TEST_F(BurnWindow, ErasesOffTheWindowThreadAndStopsWithinASecond) {
+    sim->SetMedium(0, mmcsim::CDRW);
+    sim->SetDiscState(0, 1, false, false);
+    Open();
+    sim->InjectFault(0, mmcsim::FaultNotReady, 1000000, 0x00, 0); // every TEST UNIT READY
+    const DWORD windowThread = GetCurrentThreadId();
+    std::atomic<DWORD> windowSleeps{0};
+    clock.onSleep = [&](DWORD ms) {
+        if (GetCurrentThreadId() == windowThread) {
+            windowSleeps += ms;
+            return;
+        }
+        held = true; // the erase thread, in a wait for the drive
+        kutest::WaitFor([] { return AbortFlag.load(); }, 20000);
+        held = false;
+    };
+    for (bool closing : {false, true}) {
+        SCOPED_TRACE(closing ? "closing" : "Abort");
+        dialogs.answers = {IDYES};
+        Command(IDC_BURN_BQERASE, BN_CLICKED);
+        EXPECT_EQ(windowSleeps, 0u) << "the window waited for the drive";
+        ASSERT_TRUE(kutest::WaitFor([&] { return held.load(); }));
+        ExpectWorking(true);
+        const DWORD clockStart = clock.Ticks(), start = GetTickCount();
+        if (closing) {
+            HWND window = form->Handle();
+            SendMessageA(window, WM_CLOSE, 0, 0);
+            EXPECT_FALSE(IsWindow(window));
+        } else {
+            Command(IDC_BURN_BABORT, BN_CLICKED);
+            EXPECT_EQ(StatusAfter(">>> ERASE"), ">>> ERASE PROCESS DONE WITH ERROR");
+            ExpectWorking(false);
+        }
+        EXPECT_LT(clock.Ticks() - clockStart, 1000u);
+        EXPECT_LT(GetTickCount() - start, 1000u);
+    }
+    EXPECT_TRUE(Commands(0xA1, false).empty()) << "an erase stopped in its waits still blanked";
+}
+
+// Whether a control shows its whole text: its lines (wrapped as the control wraps them) fit
+// its client area, or, for a scrolled status, the view reaches the last line.
+bool ShowsWholeText(HWND control) {
+    const std::string text = WindowText(control);
+    RECT area;
+    GetClientRect(control, &area);
+    char className[32] = {};
+    GetClassNameA(control, className, sizeof(className));
+    const bool edit = lstrcmpiA(className, "Edit") == 0;
+    const LONG style = GetWindowLongA(control, GWL_STYLE);
+    if (edit)
+        SendMessageA(control, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&area));
+    const bool wraps = edit ? (style & ES_MULTILINE) && !(style & ES_AUTOHSCROLL)
+                            : (style & SS_TYPEMASK) == SS_LEFT;
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT,
+                                                                          0, 0)));
+    RECT needed = {0, 0, area.right - area.left, 0};
+    DrawTextA(dc, text.c_str(), -1, &needed,
+              DT_CALCRECT | DT_NOPREFIX | (wraps ? DT_WORDBREAK | DT_EDITCONTROL : DT_SINGLELINE));
+    TEXTMETRICA metrics = {};
+    GetTextMetricsA(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    if (needed.right - needed.left <= area.right - area.left &&
+        needed.bottom - needed.top <= area.bottom - area.top)
+        return true;
+    if (!edit || !wraps || !(style & WS_VSCROLL))
+        return false;
+    const LRESULT lines = SendMessageA(control, EM_GETLINECOUNT, 0, 0);
+    const LONG visible = (area.bottom - area.top) / metrics.tmHeight;
+    SendMessageA(control, WM_VSCROLL, SB_BOTTOM, 0);
+    const LRESULT first = SendMessageA(control, EM_GETFIRSTVISIBLELINE, 0, 0);
+    SendMessageA(control, WM_VSCROLL, SB_TOP, 0);
+    return first > 0 && first + visible >= lines;
+}
+
+// A burn's error in the status and a size past 1,000 MB are read in whole; a command error
+// report, far longer than any line, can be scrolled to its end.
+TEST_F(BurnWindow, ShowsTheWholeStatusAndSize) {
+    Open();
+    HWND status = form->Item(IDC_BURN_MSGPANEL), size = form->Item(IDC_BURN_LSIZE);
+    form->mcdbWriteDone("WRITER ERROR [ILLEGAL REQUEST (LOGICAL BLOCK ADDRESS OUT OF RANGE)]");
+    EXPECT_EQ(form->Status(), ">>> WRITE/BURNCD PROCESS DONE WITH ERROR WRITER ERROR [ILLEGAL "
+                              "REQUEST (LOGICAL BLOCK ADDRESS OUT OF RANGE)]");
+    EXPECT_TRUE(ShowsWholeText(status)) << form->Status();
+    std::string report = "<<< WRITE (10)             (2A) {50|0A} - 0:1:0 <04> [10000]";
+    for (int i = 0; i < 257; ++i)
+        report += "5A ";
+    report += "= 00 02 70 05 ASC:21,ASQ:00 ILLEGAL REQUEST (LOGICAL BLOCK ADDRESS OUT OF RANGE)";
+    form->mcdbDebugMessage(report, 0);
+    EXPECT_EQ(form->Status(), report);
+    EXPECT_TRUE(ShowsWholeText(status));
+
+    form->mcdb->ImageSectors = 5120LL * 512; // 5,120 MiB
+    form->mcdb->BytesWritten = 4700377252LL; // 4,482.63 MiB
+    form->Timer1Timer();
+    EXPECT_EQ(WindowText(size), "4,482.63/5,120.00 MB");
+    EXPECT_TRUE(ShowsWholeText(size));
+    form->mcdbWriteDone("WRITER ERROR [ILLEGAL REQUEST (LOGICAL BLOCK ADDRESS OUT OF RANGE)]");
+    form->Timer1Timer();
+    uitest::PumpMessages(200);
+    uitest::SaveScreenshot(form->Handle(), "BurnForm");
+}
+
+} // namespace

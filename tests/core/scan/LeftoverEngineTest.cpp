@@ -102,9 +102,13 @@ TEST_F(LeftoverEngine, FolderScanListsFilesBelowItAndOfTheInstallLocation) {
     PlantedRegistry product(InstallerView());
     product.String(HKEY_LOCAL_MACHINE, std::string(kInstallerProductsPath) + "\\" + code +
                    "\\InstallProperties", "InstallLocation", dir.File("sub") + "\\");
+    // A location that climbs out of its folder with ".." names another program's folder.
+    const std::string climbing = UniqueCode();
+    product.String(HKEY_LOCAL_MACHINE, std::string(kInstallerProductsPath) + "\\" + climbing +
+                   "\\InstallProperties", "InstallLocation", dir.File("sub\\..\\"));
     TUninstallerContents located;
     Lines lines;
-    SearchInstallLocationLeftovers({}, {code, UniqueCode()}, lines, located);
+    SearchInstallLocationLeftovers({}, {code, UniqueCode(), climbing}, lines, located);
     EXPECT_EQ(lines, Lines{dir.File("sub\\b.txt")});
 }
 

@@ -173,6 +173,14 @@ TEST(RegistryGuard, ValuesOfProgramsGoThoseWindowsNeedsStay) {
         {U, ".DEFAULT\\Environment", "TEMP", true},
         {U, "S-1-5-21-1\\" + explorer + "Shell Folders", "Fonts", true},
         {U, "S-1-5-21-1\\" + explorer + "User Shell Folders", "Personal", true},
+        // The CurrentVersion keys' own values are Windows', in both views (the values of
+        // their subkeys, such as Run above, are judged on their own).
+        {LM, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir", true},
+        {LM, "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion", "CommonFilesDir", true},
+        {LM, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "ProductName", true},
+        {LM, "SOFTWARE\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion", "", true},
+        {CU, "Software\\Microsoft\\Windows\\CurrentVersion", probe, true},
+        {CU, "Software\\Microsoft\\Windows NT\\CurrentVersion\\", probe, true},
         {LM, services + "Eventlog\\Application\\KuApp", "EventMessageFile", false},
         {LM, services + "KuAppSvc", "ImagePath", false},
     };

@@ -45,6 +45,14 @@ TEST(ProfileSection, ReadsEachEdgeCaseOfTheFormat) {
         {"[UnitX]|[Services]|FILE=%Temp%\\c|FILE=delRegkey(D)|[/Services]|[/UnitX]",
          "R=delRegkey(D)|S=%Temp%\\c"},
         {"[UnitX]|[Services]|S|[/Services]|[/UnitX]", "S=S|" + noMark}, // reported, handed back
+        // A file entry names one file directly in the Windows or system folder, nothing else.
+        {"[UnitX]|FILE=%WinDir%\\..\\Program Files\\Other Vendor\\tray.exe|"
+         "FILE=%System%\\Logs\\a.log|FILE=%WinDir%/a.ini|FILE=%System%\\*.dll|"
+         "FILE=%System%\\x?.dll|FILE=%WinDir%\\NUL.txt|FILE=%System%\\com1|"
+         "FILE=%WinDir%\\a.ini:hidden|FILE=%WinDir%\\..|FILE=%WinDir%a.ini|"
+         "FILE=x%WinDir%\\a.ini|FILE=%System%\\|FILE=%WinDir%\\C:\\a.ini|"
+         "FILE= %system%\\xinput1_3.dll |delRegkey(A)|[/UnitX]",
+         "F=%S\\xinput1_3.dll|R=delRegkey(A)"},
         {nullptr, "B=The file \"Code.dat\" not exist!"},
     };
     for (const auto& c : cases)
@@ -122,6 +130,9 @@ TEST(ShippedDataFiles, HoldEveryMarkWithOnlyTheApplicationsOwnEntries) {
     }
     EXPECT_TRUE(dialogs.Calls().empty()) << "a section is missing or empty";
     EXPECT_EQ(marksInFile, rowMarks);
+    // DirectX 9's 42 libraries of the system folder and its log in the Windows folder; the
+    // log in "Logs" lies deeper and is no file of the section.
+    EXPECT_EQ(ku::ReadProfileSection("[DirecX9]", "CodeA.dat", shipped).Files.size(), 43u);
 }
 
 } // namespace

@@ -111,7 +111,8 @@ Paths PlantSource(const ku::FolderSource& source, const std::string& base, bool 
 bool HasRegistrySources(const ku::ProfileRow& row) {
     bool registry = !row.finder && !row.sources.empty();
     for (const ku::FolderSource& source : row.sources)
-        registry = registry && source.kind != ku::SourceKind::WindowsFolder;
+        registry = registry && source.kind != ku::SourceKind::WindowsFolder &&
+                   source.kind != ku::SourceKind::OwnWindowsFolder;
     return registry;
 }
 

@@ -22,14 +22,8 @@
 
 namespace {
 
-using Names = std::set<std::string>; // upper case
-
-Names Upper(const std::vector<std::string>& lines) {
-    Names names;
-    for (const std::string& line : lines)
-        names.insert(ku::UpperCase(line));
-    return names;
-}
+using spectest::Names;
+using spectest::Upper;
 
 // "HKLM\path\" for a key, "HKLM\path\\name" for a value, as the snapshots name them.
 std::string Entry(const std::string& root, const std::string& path, const char* name = nullptr) {

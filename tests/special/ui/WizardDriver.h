@@ -6,13 +6,21 @@
 
 #include <commctrl.h>
 
+#include <set>
 #include <string>
+#include <vector>
 
 #include "SpecialFormIds.h"
+#include "core/system/StrUtil.h"
 #include "UiSupport.h"
 #include "special/ui/Unitlist.h"
+#include "support/SystemSnapshot.h"
 
 namespace spectest {
+
+// Registry entries, paths and list lines compared without regard to case.
+using Names = std::set<std::string>; // upper case
+inline Names Upper(const std::vector<std::string>& lines) { return kutest::UpperNames(lines); }
 
 class WizardDriver {
   public:

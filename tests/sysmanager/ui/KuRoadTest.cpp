@@ -45,6 +45,58 @@ TEST(StartupReach, MainWindowOpensTheSystemManagerWithBothPagesFilled) {
     EXPECT_EQ(ku.Close(), 0);
 }
 
+namespace {
+
+// KU.exe run as another Windows version through Wine's per-program setting, taken away again.
+class KuAsVersion {
+  public:
+    explicit KuAsVersion(const std::string& version) {
+        kutest::RawSetString(HKEY_CURRENT_USER, kKey, "Version", version, KEY_WOW64_64KEY);
+    }
+    ~KuAsVersion() { kutest::RawDeleteTree(HKEY_CURRENT_USER, kKey, KEY_WOW64_64KEY); }
+
+  private:
+    static constexpr const char* kKey = "Software\\Wine\\AppDefaults\\KU.exe";
+};
+
+} // namespace
+
+// The DOS-mode restore button stays hidden on Windows 6.1 and on 6.0 under WOW64 (this
+// sandbox is 64-bit) whichever page is opened; on 5.1 it shows with the Restore page only.
+TEST(StartupReach, DosRestoreButtonFollowsTheWindowsVersionOnEveryPage) {
+    ASSERT_TRUE(kutest::RunningUnderWow64());
+    const struct { const char* version; bool offered; } versions[] = {
+        {"win7", false}, {"vista", false}, {"winxp", true}};
+    // Each page button and a control that shows once its page is open.
+    const struct { int button, shown; } pages[] = {
+        {IDC_SM_RESTOREPAGE, IDC_SM_REGSTRINGGRID}, {IDC_SM_STARTUPPAGE, IDC_SM_SHOWSTARTUPPANEL},
+        {IDC_SM_RESTOREPAGE, IDC_SM_REGSTRINGGRID}, {IDC_SM_DEVICEPAGE, IDC_SM_DEVICESPANEL},
+        {IDC_SM_BACKUPPAGE, IDC_SM_BACKUPSBT}, {IDC_SM_RESTOREPAGE, IDC_SM_REGSTRINGGRID}};
+    for (const auto& v : versions) {
+        SCOPED_TRACE(v.version);
+        KuAsVersion as(v.version);
+        kutest::KuSession ku;
+        ASSERT_NE(ku.main, nullptr);
+        kutest::ClickControl(GetDlgItem(ku.main, IDC_MAIN_STARTUPBTN));
+        const HWND manager = kutest::WaitForWindowWith(ku.id, IDC_SM_SHOWSTARTUPPANEL);
+        ASSERT_NE(manager, nullptr);
+        const HWND dos = GetDlgItem(manager, IDC_SM_REGRECOVERYDOS);
+        for (const auto& p : pages) {
+            SCOPED_TRACE(p.button);
+            kutest::ClickControl(GetDlgItem(manager, p.button));
+            const HWND shown = GetDlgItem(manager, p.shown);
+            ASSERT_TRUE(kutest::WaitFor([&] { return IsWindowVisible(shown) != FALSE; }));
+            // Answered once the click's handler has returned.
+            DWORD_PTR answer = 0;
+            SendMessageTimeoutA(manager, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer);
+            EXPECT_EQ(IsWindowVisible(dos) != FALSE, v.offered && p.button == IDC_SM_RESTOREPAGE);
+        }
+        PostMessageA(manager, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(kutest::WaitFor([&] { return !IsWindow(manager); }));
+        EXPECT_EQ(ku.Close(), 0);
+    }
+}
+
 // It ends by itself, and a saved hive loads again with RegLoadKeyA.
 TEST(AutoRun, BacksUpTheHivesAndEndsByItself) {
     const char* const loaded = "KelvaneLoadedBackup";

@@ -2,6 +2,8 @@
 // network settings' backup and restore.
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
 #include "UiSupport.h"
 #include "core/system/FileSystem.h"
 #include "core/system/PublicFunctionUnit.h"
@@ -24,11 +26,12 @@ struct NetshLauncher : kutest::RecordingLauncher {
         ku::LaunchRequest changed = request;
         const bool viaCmd = ku::StartsText(request.commandLine, "cmd.exe ");
         if (viaCmd)
-            changed.commandLine = ku::ReplaceAll(request.commandLine, " netsh ",
-                                                 " " + kutest::Fixture("FakeNetsh.exe") + " ");
+            changed.commandLine =
+                ku::ReplaceAll(request.commandLine, " netsh ", " " + kutest::Fixture(netsh) + " ");
         forward = viaCmd && ok;
         return RecordingLauncher::Launch(changed);
     }
+    std::string netsh = "FakeNetsh.exe"; // a fixture, or a name of none for a failing netsh
 };
 
 // The window, shown modeless so that the test thread runs its messages.
@@ -110,4 +113,63 @@ TEST(RecoveryForm, NetworkBackupAndRestoreTellTheOutcomeAndEndTheirBlinking) {
               std::string::npos);
     EXPECT_NE(kutest::ReadAll(log).find("lines set."), std::string::npos);
     EXPECT_EQ(launcher.Requests().back().commandLine, "NOTEPAD.EXE  \"" + log + "\"");
+}
+
+// The program's temporary dump folders still there.
+int DumpFoldersLeft() {
+    char temp[MAX_PATH + 1] = {};
+    GetTempPathA(sizeof(temp), temp);
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((std::string(temp) + "KU-nic-*").c_str(), &found);
+    int count = 0;
+    for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &found))
+        ++count;
+    if (find != INVALID_HANDLE_VALUE)
+        FindClose(find);
+    return count;
+}
+
+// Into Documents, whose files the delete guard keeps: a failed backup leaves no file there nor
+// a temporary one, and an earlier backup of that name as it was; a good one replaces it.
+TEST(RecoveryForm, FailedNetworkBackupLeavesNothingAndKeepsAnEarlierOne) {
+    const std::string file = kutest::ShellFolder(CSIDL_PERSONAL) + "\\KuTestNewBackup.nic";
+    DeleteFileA(file.c_str());
+    NetshLauncher launcher;
+    kutest::RecordingDialogs boxes;
+    ku::SetFileDialogHook([&](ku::FileDialogCall& call) {
+        call.fileName = file;
+        return true;
+    });
+    OpenForm open;
+    const std::string earlier = "earlier backup\r\n";
+    const char* const failed = "NIC Settings Back up failed!";
+    // netsh: the program standing in for it ("NoSuchNetsh.exe": cmd cannot find it).
+    const struct { bool before, launches; const char* netsh; const char* told; } cases[] = {
+        {false, false, "FakeNetsh.exe", failed},  {false, true, "NoSuchNetsh.exe", failed},
+        {true, false, "FakeNetsh.exe", failed},   {true, true, "NoSuchNetsh.exe", failed},
+        {true, true, "FakeNetsh.exe", "NIC Settings Back up completely!"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        if (c.before) {
+            ASSERT_TRUE(kutest::WriteTextFile(file, earlier));
+        }
+        launcher.ok = c.launches;
+        launcher.netsh = c.netsh;
+        const size_t before = boxes.Texts().size();
+        open.Click(IDC_SM_BACKUPPAGE);
+        open.Click(IDC_SM_NICBACKUPSBT);
+        EXPECT_TRUE(uitest::PumpUntil([&] { return !open.form.NICBKLabel().Visible(); }, 10000));
+        ASSERT_EQ(boxes.Texts().size(), before + 1);
+        EXPECT_EQ(boxes.Texts().back().rfind(c.told, 0), 0u) << boxes.Texts().back();
+        // The new dump, else the earlier backup as it was, else no file at all.
+        const std::string after = kutest::FileThere(file) ? kutest::ReadAll(file) : "none";
+        if (std::string(c.told) != failed) {
+            EXPECT_NE(after.find("set address name="), std::string::npos);
+        } else {
+            EXPECT_EQ(after, c.before ? earlier : "none");
+        }
+        EXPECT_EQ(DumpFoldersLeft(), 0);
+        DeleteFileA(file.c_str());
+    }
+    ku::SetFileDialogHook(nullptr);
 }

@@ -1,8 +1,10 @@
 // The startup manager page in a window of its own: the rows of every kind of logon entry and
-// the details below a row; marks, Disable, the Remove question and the Restore tab.
+// the details below a row; marks, Disable, the Remove question and the Restore tab; the
+// columns as they fit the list, and the word on a backup file that cannot be read.
 #include <gtest/gtest.h>
 
 #include "UiSupport.h"
+#include "core/system/Handles.h"
 #include "support/HostWindow.h"
 #include "support/RecordingDialogs.h"
 #include "support/StartupTestBed.h"
@@ -13,9 +15,12 @@ namespace {
 const std::string kRunKey = kutest::LogonEntries::kRunKey;
 
 struct StartupPage {
+    // The page's own size, or (464 by 335) the size it gets on the System Manager's page.
+    explicit StartupPage(int width = 465, int height = 412) : host(width, height) {}
+
     kutest::RecordingDialogs dialogs;
     kutest::StartupTestBed bed;
-    kutest::HostWindow host{465, 412};
+    kutest::HostWindow host;
     ku::TStartupManagerForm form{
         ku::StartupPlaces{bed.program.Path() + "\\", bed.logon.WinIniPath()}};
 
@@ -44,6 +49,29 @@ struct StartupPage {
         form.StartupListViewMouseDown(point);
     }
 };
+
+// Why the columns do not fill the list as it is shown (empty when they fit): a gap after the
+// last column, or columns wider than the list (a horizontal scroll bar).
+std::string ColumnFit(const ku::TReportListView& list) {
+    RECT client;
+    GetClientRect(list.Handle(), &client);
+    int sum = 0;
+    for (int column = 0; column < list.ColumnCount(); ++column)
+        sum += list.ColumnWidth(column);
+    if (GetWindowLongA(list.Handle(), GWL_STYLE) & WS_HSCROLL)
+        return "horizontal scroll bar";
+    return sum == client.right ? "" : std::to_string(sum) + " of " + std::to_string(client.right);
+}
+
+std::string ColumnCaption(const ku::TReportListView& list, int column) {
+    char text[64] = {};
+    LVCOLUMNA item = {};
+    item.mask = LVCF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = sizeof(text);
+    SendMessageA(list.Handle(), LVM_GETCOLUMNA, column, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
 
 } // namespace
 
@@ -146,4 +174,78 @@ TEST(StartupPage, ListsEveryKindInOrderWithVersionDetailsBelowARow) {
         page.Press(caption, true);
         EXPECT_EQ(list.Count(), count);
     }
+}
+
+// A backup file held open by another program: the list that needs it says it is incomplete.
+TEST(StartupPage, SaysWhichBackupFileCouldNotBeReadForAList) {
+    StartupPage page;
+    page.Open();
+    const struct { const char* held; int tab; } cases[] = {
+        {"startup.dat", ku::TStartupManagerForm::StartupListPage},
+        {"del.txt", ku::TStartupManagerForm::StartupListPage},
+        {"removestartup.dat", ku::TStartupManagerForm::RestoreListPage},
+        {"del.txt", ku::TStartupManagerForm::RestoreListPage},
+        {nullptr, ku::TStartupManagerForm::StartupListPage},
+        {nullptr, ku::TStartupManagerForm::RestoreListPage}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        ku::UniqueFile held;
+        if (c.held) {
+            held.reset(CreateFileA(page.bed.Backup(c.held).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                   0, nullptr, OPEN_EXISTING, 0, nullptr));
+            ASSERT_TRUE(held);
+        }
+        const size_t before = page.dialogs.Texts().size();
+        page.form.PageCIndexChange(c.tab);
+        held.reset();
+        const std::vector<std::string> texts = page.dialogs.Texts();
+        ASSERT_EQ(texts.size(), before + (c.held ? 1 : 0));
+        if (c.held) {
+            EXPECT_EQ(texts.back().rfind("This list is incomplete:", 0), 0u) << texts.back();
+            EXPECT_NE(texts.back().find(page.bed.Backup(c.held) + " cannot be read"),
+                      std::string::npos)
+                << texts.back();
+        }
+    }
+}
+
+// As the System Manager shows it: both lists' columns end at the list's edge, with few rows
+// and with a vertical scroll bar; a disabled startup-folder file keeps its name and path.
+TEST(StartupPage, ColumnsFitTheirListsAndADisabledFileKeepsItsName) {
+    StartupPage page(464, 335);
+    const std::string name = page.bed.logon.Name("app.lnk");
+    const std::string file = page.bed.logon.AddStartupFile(true, name, "shortcut");
+    page.Open();
+    const ku::TReportListView list = page.form.StartupListView();
+    for (int column = 0; column < list.ColumnCount(); ++column)
+        EXPECT_NE(ColumnCaption(list, column), "") << column;
+    EXPECT_EQ(ColumnFit(list), "");
+
+    page.Press(name, false);
+    page.form.DeleteItemBtnClick();
+    ASSERT_FALSE(kutest::FileThere(file));
+    const int row = page.Row(name);
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(list.Text(row, 1) + "|" + list.Text(row, 2), file + "|Disable");
+
+    for (int i = 0; i < 30; ++i)
+        page.bed.logon.AddRunValue(HKEY_CURRENT_USER, page.bed.logon.Name(std::to_string(i)),
+                                   REG_SZ, kutest::StringBytes("C:\\x.exe"));
+    page.form.RefreshStartupList();
+    ASSERT_TRUE(GetWindowLongA(list.Handle(), GWL_STYLE) & WS_VSCROLL);
+    EXPECT_EQ(ColumnFit(list), "");
+    uitest::PumpMessages(200);
+    EXPECT_TRUE(uitest::SaveScreenshot(page.host.Handle(), "StartupList"));
+
+    // Removed, it shows in the Restore list by its name and the path it goes back to.
+    page.dialogs.answers = {IDYES};
+    page.Press(name, false);
+    page.form.BtRemoveClick();
+    page.form.PageCIndexChange(ku::TStartupManagerForm::RestoreListPage);
+    const ku::TReportListView restore = page.form.ListRestore();
+    ASSERT_EQ(restore.Count(), 1);
+    EXPECT_EQ(restore.Text(0, 1) + "|" + restore.Text(0, 2), name + "|" + file);
+    EXPECT_EQ(ColumnFit(restore), "");
+    uitest::PumpMessages(200);
+    EXPECT_TRUE(uitest::SaveScreenshot(page.host.Handle(), "StartupRestoreList"));
 }
