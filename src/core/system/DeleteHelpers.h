@@ -52,9 +52,9 @@ bool IsProtectedPath(const std::string& path);
 // startup folders, whose files (shortcuts) each belong to one program.
 bool IsProtectedFile(const std::string& path);
 // What the file guard needs of the machine (its system, profile and shell folders, each with
-// where its links lead) is collected once per process, which takes a good part of a second on
-// a busy machine. The first call starts the collection on a worker thread; true once it is
-// done. A scan on the window thread checks files only then, letting messages through while it
+// where its links lead) is collected once per process, which takes a tenth of a second and
+// more on a busy machine. The first call starts the collection on a worker thread; true once
+// it is done. A scan on the window thread checks files only then, letting messages through while it
 // waits; any other caller simply waits for the collection at its first check.
 bool FileGuardReady();
 // IsProtectedFile for the entries of one folder as FindFirstFile lists them: what the guard

@@ -282,13 +282,13 @@ bool IsProtectedForm(const std::string& form) {
     return false;
 }
 
-// The path rule, and a file directly in a protected folder (unless its files each belong to
-// one program), on the upper-case forms of one file.
 const std::vector<std::string>& OwnFileFolders() {
     static const std::vector<std::string> folders = FoldersOfSingleOwners();
     return folders;
 }
 
+// The path rule, and a file directly in a protected folder (unless its files each belong to
+// one program), on the upper-case forms of one file.
 bool IsProtectedFileForms(const std::vector<std::string>& forms) {
     const std::vector<std::string>& ownFiles = OwnFileFolders();
     for (const std::string& form : forms) {
@@ -327,7 +327,7 @@ void CollectGuardFolders() {
         ProtectedFolders();
         OwnFileFolders();
         AtOrBelowWindows(std::string());
-    } catch (const std::exception&) {
+    } catch (...) {
         // Left to the first check, which collects again and meets the fault itself.
     }
     guardCollection = kCollected;
