@@ -2,7 +2,10 @@
 //  1. the folder walk and the walks of 10 program files over a 200,000-key tree, against one
 //     raw walk of the same keys (enumerate, open, read every value), and the ten program-file
 //     walks done one by one against the shared pass;
-//  2. the Installer component scan over 100,000 generated component keys.
+//  2. the Installer component scan over 100,000 generated component keys (one in 100 of a
+//     product installed into the folder) against a raw walk of the component keys, both in
+//     the view the Installer keeps its keys in.
+// Each part checks that the scans found what it made, and the program ends with 1 when not.
 // Run inside the sandbox:
 //   scripts/wine-sandbox up build/sandbox
 //   scripts/wine-run build/sandbox build/tests/bench/bench_force.exe [KEYS] [COMPONENTS]
@@ -10,12 +13,14 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "core/force/ForceRegistryScan.h"
 #include "core/force/InstallerScans.h"
 #include "core/scan/LeftoverEngine.h"
+#include "core/scan/RegValueList.h"
 #include "core/system/Reg32vs64.h"
 #include "core/system/SharedState.h"
 
@@ -25,6 +30,14 @@ namespace {
 
 const char kTree[] = "Software\\KelvaneBench\\ForceTree";
 const char kFolder[] = "C:\\Program Files\\Bench Foo";
+// The generated Installer product installed into kFolder (a packed product code).
+const char kBenchProduct[] = "BENCH0000000000000000000000000F0";
+const int kNamingEvery = 1000;
+const int kOwnComponentEvery = 100;
+
+std::string ComponentPath(int i) {
+    return std::string(kInstallerComponentsPath) + "\\KUBENCH" + std::to_string(i);
+}
 
 double Now() {
     LARGE_INTEGER count, frequency;
@@ -38,9 +51,11 @@ void SetText(HKEY key, const char* name, const std::string& text) {
                    static_cast<DWORD>(text.size() + 1));
 }
 
-// Vendors, products and settings keys; one key in 1,000 names the folder or a program file.
+// Vendors, products and settings keys; one key in 1,000 names the folder through a program file.
+const int kPerProduct = 10, kPerVendor = 100;
+
 void Generate(HKEY root, int keys) {
-    const int perProduct = 10, perVendor = 100;
+    const int perProduct = kPerProduct, perVendor = kPerVendor;
     int made = 0;
     for (int vendor = 0; made < keys; ++vendor)
         for (int product = 0; product < perVendor && made < keys; ++product)
@@ -54,14 +69,22 @@ void Generate(HKEY root, int keys) {
                     continue;
                 SetText(key, "InstallDir", "C:\\Program Files\\Vendor" + std::to_string(vendor));
                 SetText(key, "Size", std::to_string(made));
-                if (made % 1000 == 0)
+                if (made % kNamingEvery == 0)
                     SetText(key, "Path", std::string(kFolder) + "\\tool" +
-                                             std::to_string(made / 1000 % 10) + ".exe");
+                                             std::to_string(made / kNamingEvery % 10) + ".exe");
                 RegCloseKey(key);
             }
 }
 
-long RawWalk(HKEY key) {
+// The keys Generate makes, with the vendor and product keys and the tree's own.
+long TreeKeys(int keys) {
+    const long products = (keys + kPerProduct - 1) / kPerProduct;
+    return 1 + (products + kPerVendor - 1) / kPerVendor + products + keys;
+}
+
+// The fastest plain reading of a tree: every value of every key, every key opened once, in the
+// given view.
+long RawWalk(HKEY key, REGSAM view) {
     long visited = 1;
     char name[1024];
     BYTE data[4096];
@@ -77,15 +100,33 @@ long RawWalk(HKEY key) {
             ERROR_SUCCESS)
             break;
         HKEY child;
-        if (RegOpenKeyExA(key, name, 0, KEY_READ | ScanRegistryView(), &child) == ERROR_SUCCESS) {
-            visited += RawWalk(child);
+        if (RegOpenKeyExA(key, name, 0, KEY_READ | view, &child) == ERROR_SUCCESS) {
+            visited += RawWalk(child, view);
             RegCloseKey(child);
         }
     }
     return visited;
 }
 
-void BenchWalks(int keys) {
+// Different keys of the list below Path: what a scan found there, each key once.
+size_t KeysBelow(const TUninstallerContents& list, const std::string& path) {
+    std::set<std::string> keys;
+    for (int i = 0; i < list.Count(); ++i) {
+        const std::string& key = list.GetItem(i).Content.KeyPath;
+        if (key.compare(0, path.size(), path) == 0)
+            keys.insert(key);
+    }
+    return keys.size();
+}
+
+bool Check(const char* what, size_t found, size_t made) {
+    if (found != made)
+        std::printf("%s: found %u of the %u made\n", what, static_cast<unsigned>(found),
+                    static_cast<unsigned>(made));
+    return found == made;
+}
+
+bool BenchWalks(int keys) {
     std::printf("generating %d keys ...\n", keys);
     double start = Now();
     Generate(HKEY_CURRENT_USER, keys);
@@ -97,7 +138,7 @@ void BenchWalks(int keys) {
     HKEY tree;
     RegOpenKeyExA(HKEY_CURRENT_USER, kTree, 0, KEY_READ | ScanRegistryView(), &tree);
     start = Now();
-    const long visited = RawWalk(tree);
+    const long visited = RawWalk(tree, ScanRegistryView());
     const double raw = Now() - start;
     RegCloseKey(tree);
 
@@ -127,41 +168,84 @@ void BenchWalks(int keys) {
     start = Now();
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\KelvaneBench");
     std::printf("removed in %.1f s\n", Now() - start);
+    // One key in 1,000 names the folder, through one of the program files.
+    const size_t naming = static_cast<size_t>((keys + kNamingEvery - 1) / kNamingEvery);
+    bool found = Check("raw walk", static_cast<size_t>(visited), static_cast<size_t>(TreeKeys(keys)));
+    found = Check("folder walk", KeysBelow(state.LeftoverList, kTree), naming) && found;
+    found = Check("shared pass", KeysBelow(one, kTree), naming) && found;
+    return Check("one walk each", KeysBelow(each, kTree), naming) && found;
 }
 
-void BenchComponents(int count) {
-    const std::string base = std::string(kInstallerComponentsPath) + "\\KUBENCH";
-    std::printf("generating %d component keys ...\n", count);
-    double start = Now();
-    for (int i = 0; i < count; ++i) {
-        HKEY key;
-        const std::string path = base + std::to_string(i);
-        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                            nullptr, &key, nullptr) != ERROR_SUCCESS)
-            continue;
-        SetText(key, "BENCH000000000000000000000000001",
-                "C:\\Program Files\\Bench Other\\f" + std::to_string(i) + ".dll");
+// A product installed into the folder, and components of which one in 100 belongs to it; all
+// in the view the Installer keeps its keys in, which the scan reads.
+void GenerateInstallerData(int count) {
+    const REGSAM view = InstallerReadView();
+    HKEY key;
+    const std::string product = std::string(kInstallerProductsPath) + "\\" + kBenchProduct;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, (product + "\\InstallProperties").c_str(), 0, nullptr,
+                        0, KEY_ALL_ACCESS | view, nullptr, &key, nullptr) == ERROR_SUCCESS) {
+        SetText(key, "InstallLocation", kFolder);
         RegCloseKey(key);
     }
+    for (int i = 0; i < count; ++i) {
+        const std::string path = ComponentPath(i);
+        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view,
+                            nullptr, &key, nullptr) != ERROR_SUCCESS)
+            continue;
+        if (i % kOwnComponentEvery == 0)
+            SetText(key, kBenchProduct, std::string(kFolder) + "\\f" + std::to_string(i) + ".dll");
+        else
+            SetText(key, "BENCH000000000000000000000000001",
+                    "C:\\Program Files\\Bench Other\\f" + std::to_string(i) + ".dll");
+        RegCloseKey(key);
+    }
+}
+
+void RemoveInstallerData(int count) {
+    const REGSAM view = InstallerReadView();
+    for (int i = 0; i < count; ++i)
+        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, ComponentPath(i).c_str(), view, 0);
+    const std::string product = std::string(kInstallerProductsPath) + "\\" + kBenchProduct;
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, (product + "\\InstallProperties").c_str(), view, 0);
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, product.c_str(), view, 0);
+}
+
+bool BenchComponents(int count) {
+    std::printf("generating %d component keys ...\n", count);
+    double start = Now();
+    GenerateInstallerData(count);
     std::printf("generated in %.1f s\n", Now() - start);
-    HKEY components;
-    RegOpenKeyExA(HKEY_LOCAL_MACHINE, kInstallerComponentsPath, 0, KEY_READ | ScanRegistryView(),
+    HKEY components = nullptr;
+    RegOpenKeyExA(HKEY_LOCAL_MACHINE, kInstallerComponentsPath, 0, KEY_READ | InstallerReadView(),
                   &components);
     start = Now();
-    const long visited = RawWalk(components);
+    const long visited = components ? RawWalk(components, InstallerReadView()) : 0;
     const double raw = Now() - start;
-    RegCloseKey(components);
+    if (components)
+        RegCloseKey(components);
     TWizardState state;
     ForceRemovalPlan plan;
     start = Now();
     ScanInstallerLeftovers(state, kFolder, state.LeftoverList, false, nullptr, plan);
     const double scan = Now() - start;
     std::printf("raw walk of the components: %ld keys in %.2f s\n", visited, raw);
-    std::printf("force Installer scan: %.2f s = %.2f x raw\n", scan, scan / raw);
+    std::printf("force Installer scan: %.2f s = %.2f x raw (%d items)\n", scan, scan / raw,
+                state.LeftoverList.Count());
     start = Now();
-    for (int i = 0; i < count; ++i)
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, (base + std::to_string(i)).c_str());
+    RemoveInstallerData(count);
     std::printf("removed in %.1f s\n", Now() - start);
+    // The raw walk also meets the components Windows has; the scan lists the product's keys
+    // and each of its components.
+    const int own = (count + kOwnComponentEvery - 1) / kOwnComponentEvery;
+    const bool walked = visited > count;
+    if (!walked)
+        std::printf("raw walk: met %ld keys, fewer than the %d made\n", visited, count);
+    return Check("force Installer scan: component keys",
+                 KeysBelow(state.LeftoverList, std::string(kInstallerComponentsPath) + "\\KUBENCH"),
+                 static_cast<size_t>(own)) &&
+           Check("force Installer scan: product keys",
+                 static_cast<size_t>(state.LeftoverList.Count()) - static_cast<size_t>(own), 5) &&
+           walked;
 }
 
 } // namespace
@@ -170,7 +254,9 @@ int main(int argc, char** argv) {
     const int keys = argc > 1 ? std::atoi(argv[1]) : 200000;
     const int components = argc > 2 ? std::atoi(argv[2]) : 100000;
     ScanState = ScanRun;
-    BenchWalks(keys);
-    BenchComponents(components);
-    return 0;
+    const bool walks = BenchWalks(keys);
+    const bool installer = BenchComponents(components);
+    if (!walks || !installer)
+        std::printf("a scan did not find what was made\n");
+    return walks && installer ? 0 : 1;
 }

@@ -7,8 +7,10 @@
 // HKLM\Software\KuBench, "files" makes a tree (default 500000 files) below
 // C:\kutest\scratch\bench_files; both are removed afterwards. The scans run with the window's
 // own progress object (message pump and caption label, paced by time) and a skip message
-// posted while they run; the program prints times, the ratio to the raw walk, peak memory and
-// the skip button's reaction time.
+// posted while they run; the program prints times, the ratio to the raw walk with its goal,
+// peak memory, the longest stretch in which the file scan did not look at the skip, and the
+// skip button's reaction time. "files" checks that both walks found what was made and ends
+// with 1 when they did not or a goal was missed.
 #include <windows.h>
 
 #include <psapi.h>
@@ -32,6 +34,16 @@ namespace {
 const char* const kBenchKey = "Software\\KuBench";
 const char* const kBenchFolder = "C:\\kutest\\scratch\\bench_files";
 const UINT kSkipMessage = WM_APP + 7;
+// The file tree: files in folders of 500, the folders spread over 100 vendor folders; the
+// word names one vendor, so a hundredth of the files are leftovers.
+const int kFilesPerFolder = 500;
+const int kVendors = 100;
+const int kWordVendor = 17;
+const char* const kFileWord = "Vendor017";
+// The file scan may take at most this many times the raw walk of the same tree; the skip is
+// looked at (and answered) within this many milliseconds.
+const double kFileGoal = 1.2;
+const double kSkipGoalMs = 100;
 
 double Now() {
     LARGE_INTEGER counter, frequency;
@@ -138,11 +150,39 @@ DWORD WINAPI PostSkip(void* data) {
     return 0;
 }
 
+// Passes every call on to the window's progress and notes the longest stretch without one,
+// from the scan's start to its end: the scans look at the skip right before each pump.
+class StretchProgress : public IScanProgress {
+public:
+    explicit StretchProgress(IScanProgress& window) : window_(window), last_(Now()) {}
+    void Pump() override {
+        Note();
+        window_.Pump();
+    }
+    void Caption(const std::string& text) override { window_.Caption(text); }
+    // Call when the scan has returned.
+    double LongestMs() {
+        Note();
+        return longest_ * 1000.0;
+    }
+
+private:
+    void Note() {
+        const double now = Now();
+        longest_ = std::max(longest_, now - last_);
+        last_ = now;
+    }
+    IScanProgress& window_;
+    double last_;
+    double longest_ = 0;
+};
+
 // Posts the skip a third into a scan as long as the measured one and times until the scan ends.
 double SkipReaction(const Window& window, uint8_t value, void (*scan)(IScanProgress&),
                     double scanSeconds) {
     SkipLater later{window.skip, static_cast<DWORD>(scanSeconds * 1000.0 / 3.0), value};
     ScanState = ScanRun;
+    skipPosted = 0;
     HANDLE thread = CreateThread(nullptr, 0, PostSkip, &later, 0, nullptr);
     WindowScanProgress progress(window.label);
     scan(progress);
@@ -150,7 +190,15 @@ double SkipReaction(const Window& window, uint8_t value, void (*scan)(IScanProgr
     WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);
     ScanState = ScanRun;
-    return skipPosted > 0 ? (end - skipPosted) * 1000.0 : -1;
+    // A skip posted after the scan's end found nothing to stop.
+    return skipPosted > 0 && skipPosted <= end ? (end - skipPosted) * 1000.0 : -1;
+}
+
+void PrintSkipReaction(double ms) {
+    if (ms < 0)
+        std::printf("skip reaction: none, the scan ended before the skip\n");
+    else
+        std::printf("skip reaction: %.1f ms (goal: under %.0f)\n", ms, kSkipGoalMs);
 }
 
 // ---- registry ----------------------------------------------------------------------------
@@ -233,7 +281,7 @@ int RunRegistry(int keys, int values) {
     std::printf("normal-mode scan: %d keys, %d leftovers in %.2f s, peak working set %.1f MB\n",
                 state.ScanKeyCounter, state.LeftoverList.Count(), scan, PeakMb());
     std::printf("registry ratio scan/raw: %.2f\n", scan / raw);
-    std::printf("skip reaction: %.1f ms\n", SkipReaction(window, ScanSkipRegistry, RegistryScan, scan));
+    PrintSkipReaction(SkipReaction(window, ScanSkipRegistry, RegistryScan, scan));
     HKEY software;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_ALL_ACCESS | ScanRegistryView(),
                       &software) == ERROR_SUCCESS) {
@@ -249,18 +297,18 @@ int RunRegistry(int keys, int values) {
 void MakeTree(int files) {
     CreateDirectoryA("C:\\kutest\\scratch", nullptr);
     CreateDirectoryA(kBenchFolder, nullptr);
-    const int perFolder = 500;
     for (int f = 0; f < files; ++f) {
         char path[MAX_PATH];
-        const int folder = f / perFolder;
-        std::snprintf(path, sizeof path, "%s\\Vendor%03d", kBenchFolder, folder % 100);
-        if (f % perFolder == 0) {
+        const int folder = f / kFilesPerFolder;
+        std::snprintf(path, sizeof path, "%s\\Vendor%03d", kBenchFolder, folder % kVendors);
+        if (f % kFilesPerFolder == 0) {
             CreateDirectoryA(path, nullptr);
-            std::snprintf(path, sizeof path, "%s\\Vendor%03d\\Part%04d", kBenchFolder, folder % 100, folder);
+            std::snprintf(path, sizeof path, "%s\\Vendor%03d\\Part%04d", kBenchFolder,
+                          folder % kVendors, folder);
             CreateDirectoryA(path, nullptr);
         }
         std::snprintf(path, sizeof path, "%s\\Vendor%03d\\Part%04d\\file%06d.dat", kBenchFolder,
-                      folder % 100, folder, f);
+                      folder % kVendors, folder, f);
         HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         if (file != INVALID_HANDLE_VALUE)
             CloseHandle(file);
@@ -288,7 +336,15 @@ void RemoveTree(const std::string& folder) {
 
 void FileScan(IScanProgress& progress) {
     TWizardState state;
-    ScanFolderFiles(state, kBenchFolder, 0, &progress, state.LeftoverList, "Vendor017");
+    ScanFolderFiles(state, kBenchFolder, 0, &progress, state.LeftoverList, kFileWord);
+}
+
+// The files MakeTree puts below the vendor folder the word names.
+int FilesOfWord(int files) {
+    int count = 0;
+    for (int f = 0; f < files; ++f)
+        count += f / kFilesPerFolder % kVendors == kWordVendor;
+    return count;
 }
 
 int RunFiles(int files) {
@@ -300,24 +356,32 @@ int RunFiles(int files) {
     RawFileWalk(kBenchFolder);
     double raw = Now() - t;
     TWizardState state;
-    WindowScanProgress progress(window.label);
+    WindowScanProgress windowProgress(window.label);
+    StretchProgress progress(windowProgress);
     ScanState = ScanRun;
     t = Now();
-    ScanFolderFiles(state, kBenchFolder, 0, &progress, state.LeftoverList, "Vendor017");
+    ScanFolderFiles(state, kBenchFolder, 0, &progress, state.LeftoverList, kFileWord);
     const double scan = Now() - t;
+    const double stretch = progress.LongestMs();
     rawFiles = 0;
     t = Now();
     RawFileWalk(kBenchFolder);
     raw = std::min(raw, Now() - t);
+    const int expected = FilesOfWord(files);
     std::printf("raw walk: %lld files in %.2f s\n", rawFiles, raw);
-    std::printf("file scan: %d leftovers in %.2f s, peak working set %.1f MB\n",
-                state.LeftoverList.Count(), scan, PeakMb());
-    std::printf("file ratio scan/raw: %.2f\n", scan / raw);
-    std::printf("skip reaction: %.1f ms\n", SkipReaction(window, ScanSkipFiles, FileScan, scan));
+    std::printf("file scan: %d leftovers (%d made) in %.2f s, peak working set %.1f MB\n",
+                state.LeftoverList.Count(), expected, scan, PeakMb());
+    std::printf("file ratio scan/raw: %.2f (goal: at most %.1f)\n", scan / raw, kFileGoal);
+    std::printf("longest stretch without a look at the skip: %.1f ms (goal: under %.0f)\n",
+                stretch, kSkipGoalMs);
+    PrintSkipReaction(SkipReaction(window, ScanSkipFiles, FileScan, scan));
     t = Now();
     RemoveTree(kBenchFolder);
     std::printf("removed the tree: %.1f s\n", Now() - t);
-    return 0;
+    const bool found = rawFiles == files && state.LeftoverList.Count() == expected;
+    if (!found)
+        std::printf("the walks did not find what was made\n");
+    return found && scan / raw <= kFileGoal && stretch < kSkipGoalMs ? 0 : 1;
 }
 
 // ---- the real hives, for a feel of a whole scan --------------------------------------------

@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <memory>
 
 #include "core/scan/ProgramScope.h"
 #include "core/scan/ScanWord.h"
@@ -60,12 +61,8 @@ bool StopWalk() {
     return state == ScanSkipFiles || state == ScanStop;
 }
 
-// A file the delete guard refuses (below the Windows folder, directly in Program Files, a
-// profile or a shell folder) is never the program's own: it is not listed.
 void AddFileItem(TWizardState& state, const std::string& extra, const std::string& path,
                  TUninstallerContents& contents) {
-    if (IsProtectedFile(path))
-        return;
     TContent& item = contents.GetItem(contents.AddItem()).Content;
     item.Extra = extra;
     item.FileName = ExtractFileName(path);
@@ -76,10 +73,9 @@ void AddFileItem(TWizardState& state, const std::string& extra, const std::strin
         AppendRunningExe(state.RunningExeList, lower);
 }
 
-bool MatchUpper(const FileWord& word, const std::string& path, const std::string& upperPath) {
-    if (word.full.MatchesUpper(upperPath))
-        return true;
-    return word.shortForm.Usable() && word.shortForm.MatchesUpper(ShortUpper(path));
+// The short (8.3) name FindFirstFile gives with an entry; empty when the long name is one.
+const char* ShortName(const WIN32_FIND_DATAA& data) {
+    return data.cAlternateFileName[0] ? data.cAlternateFileName : data.cFileName;
 }
 
 class FileWalker {
@@ -87,16 +83,23 @@ public:
     FileWalker(TWizardState& state, IScanProgress* progress, TUninstallerContents& contents,
                const std::string& word)
         : state_(state), progress_(progress), contents_(contents), word_(word),
-          personal_(PersonalFolders()), others_(OtherProgramNames(word_.full, word)) {}
+          personal_(PersonalFolders()), others_(OtherProgramNames(word_.full, word)) {
+        FileGuardReady(); // the guard collects what it needs of the machine while the walk runs
+    }
 
-    void Walk(const std::string& folder, const std::string& upperFolder) {
+    // upperShort is the folder's short form, upper case, when the word has a short form to
+    // look for; each entry then adds its own 8.3 name instead of asking for the whole path.
+    void Walk(const std::string& folder, const std::string& upperFolder,
+              const std::string& upperShort) {
         if (LeaveAlone(upperFolder))
             return;
         WIN32_FIND_DATAA data;
         UniqueFind find(FindFirstFileA((folder + "\\*.*").c_str(), &data));
         if (!find)
             return;
-        std::string full, upperFull;
+        // Worked out at the folder's first listed file, for all its files.
+        std::unique_ptr<FolderFileGuard> guard;
+        std::string full, upperFull, shortFull;
         do {
             if (StopWalk())
                 return;
@@ -113,16 +116,56 @@ public:
                 continue;
             if (progress_)
                 progress_->Caption(full);
+            if (!upperShort.empty()) {
+                const char* shortName = ShortName(data);
+                shortFull.assign(upperShort).append("\\");
+                AppendUpper(shortFull, shortName, strlen(shortName));
+            }
             if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
                 if (EnterFolder(data, upperFull))
-                    Walk(full, upperFull);
-            } else if (MatchUpper(word_, full, upperFull)) {
-                AddFileItem(state_, "", full, contents_);
+                    Walk(full, upperFull, shortFull);
+            } else if (Matches(upperFull, shortFull)) {
+                if (!GuardReady())
+                    return;
+                if (!guard)
+                    guard.reset(new FolderFileGuard(folder));
+                // A file the delete guard refuses (below the Windows folder, directly in
+                // Program Files, a profile or a shell folder) is never the program's own.
+                if (!guard->IsProtectedEntry(data.cFileName, attributes))
+                    AddFileItem(state_, "", full, contents_);
             }
         } while (FindNextFileA(find.get(), &data));
     }
 
+    // The short form of the folder a walk starts at, when the word has one to look for.
+    std::string StartShort(const std::string& folder) const {
+        if (!word_.shortForm.Usable())
+            return std::string();
+        std::string upper = ShortUpper(folder + "\\");
+        if (!upper.empty() && upper.back() == '\\')
+            upper.pop_back();
+        return upper;
+    }
+
 private:
+    // Until the guard has what it needs of the machine no file is listed; the window keeps
+    // answering, and the skip is seen, while the walk waits for it.
+    bool GuardReady() const {
+        while (!FileGuardReady()) {
+            if (StopWalk())
+                return false;
+            if (progress_)
+                progress_->Pump();
+            Sleep(1);
+        }
+        return true;
+    }
+
+    bool Matches(const std::string& upperPath, const std::string& upperShortPath) const {
+        return word_.full.MatchesUpper(upperPath) ||
+               (!upperShortPath.empty() && word_.shortForm.MatchesUpper(upperShortPath));
+    }
+
     bool LeaveAlone(const std::string& upperFolder) const {
         return upperFolder.find("DOCUMENTS AND SETTINGS") != std::string::npos &&
                (upperFolder.find("\\TEMPORARY INTERNET FILES") != std::string::npos ||
@@ -210,7 +253,8 @@ void ScanFolderFiles(TWizardState& state, const std::string& folder, int counter
     const std::string start = ExcludeTrailingBackslash(folder);
     std::string upper;
     UpperInto(upper, start);
-    FileWalker(state, progress, contents, word).Walk(start, upper);
+    FileWalker walker(state, progress, contents, word);
+    walker.Walk(start, upper, walker.StartShort(start));
 }
 
 void MatchLeftoverFile(TWizardState& state, const std::string& extra, const std::string& filePath,
@@ -218,7 +262,10 @@ void MatchLeftoverFile(TWizardState& state, const std::string& extra, const std:
     const FileWord fileWord(word);
     std::string upper;
     UpperInto(upper, filePath);
-    if (MatchUpper(fileWord, filePath, upper))
+    const bool matches =
+        fileWord.full.MatchesUpper(upper) ||
+        (fileWord.shortForm.Usable() && fileWord.shortForm.MatchesUpper(ShortUpper(filePath)));
+    if (matches && !IsProtectedFile(filePath))
         AddFileItem(state, extra, filePath, contents);
 }
 

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace ku {
 
@@ -50,6 +51,28 @@ bool IsProtectedPath(const std::string& path);
 // shared, or the user's own. Not so in the program's own folder and in the Start menu and
 // startup folders, whose files (shortcuts) each belong to one program.
 bool IsProtectedFile(const std::string& path);
+// What the file guard needs of the machine (its system, profile and shell folders, each with
+// where its links lead) is collected once per process, which takes a tenth of a second and
+// more on a busy machine. The first call starts the collection on a worker thread; true once
+// it is done. A scan on the window thread checks files only then, letting messages through while it
+// waits; any other caller simply waits for the collection at its first check.
+bool FileGuardReady();
+// IsProtectedFile for the entries of one folder as FindFirstFile lists them: what the guard
+// needs of the folder (its long form and where its links lead) is worked out once, not once
+// per file. An entry that is a link itself, or whose name the system would read differently
+// (a trailing blank or "."), is asked on its own.
+class FolderFileGuard {
+public:
+    explicit FolderFileGuard(const std::string& folder);
+    // The same answer as IsProtectedFile(folder + "\\" + name) for an entry of the folder.
+    bool IsProtectedEntry(const std::string& name, DWORD attributes) const;
+
+private:
+    std::string folder_;
+    // The folder's long form and the place it leads to, upper case, each ending in "\\";
+    // empty when they cannot be worked out.
+    std::vector<std::string> upperForms_;
+};
 // True for the Windows folder and everything below it (System32, SysWOW64 ...), in any case,
 // also when reached through a link.
 bool IsBelowWindowsFolder(const std::string& path);

@@ -5,9 +5,12 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cstdlib>
 #include <iterator>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "core/system/Handles.h"
@@ -92,12 +95,18 @@ std::string LongForm(const std::string& path) {
     return std::string(buffer, length);
 }
 
+using FinalPathFn = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
+
+FinalPathFn FinalPathFunction() {
+    static const auto finalPath = reinterpret_cast<FinalPathFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32"), "GetFinalPathNameByHandleA")));
+    return finalPath;
+}
+
 // The path with every junction and symbolic link on the way resolved ("C:\Documents and
 // Settings\Jo" is "C:\Users\Jo"); empty when it does not exist or cannot be resolved.
 std::string ResolvedPath(const std::string& canonical) {
-    using FinalPathFn = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
-    static const auto finalPath = reinterpret_cast<FinalPathFn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32"), "GetFinalPathNameByHandleA")));
+    const FinalPathFn finalPath = FinalPathFunction();
     if (!finalPath)
         return std::string(); // before Vista: no links to folders but junctions made by hand
     UniqueFile file(CreateFileA(canonical.c_str(), 0,
@@ -347,6 +356,39 @@ bool AtOrBelowWindows(const std::string& upperForm) {
     return !windows.empty() && IsSameOrInside(upperForm, windows);
 }
 
+// The path rule on one upper-case form: a drive root, the Windows folder and what it holds, and
+// every protected folder and what holds one.
+bool IsProtectedForm(const std::string& form) {
+    if (form.size() <= 3 || AtOrBelowWindows(form))
+        return true;
+    for (const std::string& folder : ProtectedFolders())
+        if (IsSameOrInside(folder, form))
+            return true;
+    return false;
+}
+
+const std::vector<std::string>& OwnFileFolders() {
+    static const std::vector<std::string> folders = FoldersOfSingleOwners();
+    return folders;
+}
+
+// The path rule, and a file directly in a protected folder (unless its files each belong to
+// one program), on the upper-case forms of one file.
+bool IsProtectedFileForms(const std::vector<std::string>& forms) {
+    const std::vector<std::string>& ownFiles = OwnFileFolders();
+    for (const std::string& form : forms) {
+        if (IsProtectedForm(form))
+            return true;
+        const std::string parent = form.substr(0, form.find_last_of('\\'));
+        if (std::find(ownFiles.begin(), ownFiles.end(), parent) != ownFiles.end())
+            continue;
+        for (const std::string& folder : ProtectedFolders())
+            if (folder == parent)
+                return true;
+    }
+    return false;
+}
+
 // Upper-cased long form without trailing separators, "/" read as "\".
 std::string ComparableFolder(const std::string& folder) {
     std::string canonical = CanonicalDeletePath(folder);
@@ -363,35 +405,79 @@ std::string ComparableFolder(const std::string& folder) {
     return UpperCase(canonical);
 }
 
+// Not started, being collected, collected.
+enum GuardCollection { kNotCollected, kCollecting, kCollected };
+std::atomic<int> guardCollection{kNotCollected};
+
+void CollectGuardFolders() {
+    try {
+        ProtectedFolders();
+        OwnFileFolders();
+        AtOrBelowWindows(std::string());
+    } catch (...) {
+        // Left to the first check, which collects again and meets the fault itself.
+    }
+    guardCollection = kCollected;
+}
+
 } // namespace
+
+bool FileGuardReady() {
+    int expected = kNotCollected;
+    if (guardCollection.compare_exchange_strong(expected, kCollecting)) {
+        try {
+            std::thread(CollectGuardFolders).detach();
+        } catch (const std::system_error&) {
+            CollectGuardFolders(); // no thread to spare: collected here, at once
+        }
+    }
+    return guardCollection.load() == kCollected;
+}
 
 bool IsProtectedPath(const std::string& path) {
     const std::string canonical = CanonicalDeletePath(path);
     if (canonical.size() <= 3)
         return true; // not absolute, or a drive root
-    for (const std::string& form : GuardForms(canonical)) {
-        if (form.size() <= 3 || AtOrBelowWindows(form))
+    for (const std::string& form : GuardForms(canonical))
+        if (IsProtectedForm(form))
             return true;
-        for (const std::string& folder : ProtectedFolders())
-            if (IsSameOrInside(folder, form))
-                return true;
-    }
     return false;
 }
 
 bool IsProtectedFile(const std::string& path) {
-    if (IsProtectedPath(path))
+    const std::string canonical = CanonicalDeletePath(path);
+    if (canonical.size() <= 3)
         return true;
-    static const std::vector<std::string> ownFiles = FoldersOfSingleOwners();
-    for (const std::string& form : GuardForms(CanonicalDeletePath(path))) {
-        const std::string parent = form.substr(0, form.find_last_of('\\'));
-        if (std::find(ownFiles.begin(), ownFiles.end(), parent) != ownFiles.end())
-            continue;
-        for (const std::string& folder : ProtectedFolders())
-            if (folder == parent)
-                return true;
+    return IsProtectedFileForms(GuardForms(canonical));
+}
+
+FolderFileGuard::FolderFileGuard(const std::string& folder) : folder_(folder) {
+    // "C:" and "C:\Foo" alike: the folder with its separator reads as the start of each path.
+    const std::string canonical = CanonicalDeletePath(folder + "\\");
+    if (canonical.empty())
+        return;
+    std::vector<std::string> forms{canonical};
+    if (FinalPathFunction()) {
+        forms.push_back(ResolvedPath(canonical));
+        if (forms.back().empty())
+            return; // where the folder leads is unknown here: each file is asked on its own
     }
-    return false;
+    for (const std::string& form : forms)
+        upperForms_.push_back(UpperCase(form.back() == '\\' ? form : form + "\\"));
+}
+
+bool FolderFileGuard::IsProtectedEntry(const std::string& name, DWORD attributes) const {
+    // A link leads elsewhere; a name ending in a blank or "." is read without it.
+    const bool plain = !name.empty() && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+                       static_cast<unsigned char>(name.back()) > ' ' && name.back() != '.' &&
+                       name.find_first_of("\\/") == std::string::npos;
+    if (upperForms_.empty() || !plain)
+        return IsProtectedFile(folder_ + "\\" + name);
+    const std::string upperName = UpperCase(name);
+    std::vector<std::string> forms;
+    for (const std::string& folder : upperForms_)
+        forms.push_back(folder + upperName);
+    return IsProtectedFileForms(forms);
 }
 
 bool HoldsProtectedFolder(const std::string& folder) {

@@ -95,3 +95,34 @@ TEST_F(FileScan, TheUsersOwnFoldersAreNotEnteredAndLinksNeverFollowed) {
         GTEST_SKIP() << "no link fixture";
     EXPECT_EQ(Scan(tree, "precious"), Lines{File(tree + "\\target\\precious.txt")});
 }
+
+// A path word is also looked for in its 8.3 form: a walk that starts at the short form of a
+// folder finds the files the word's long path names. Each entry's short path is made of its
+// folder's and its own 8.3 name (none for a name that is one already).
+TEST_F(FileScan, TheWordsShortFormIsFoundInShortPaths) {
+    const std::string folder = dir.File("Long Folder Name");
+    const std::string planted[] = {"Long Settings File.txt", "Other Long File.txt",
+                                   "Deeper Long Folder\\Long Settings File.txt",
+                                   "Deeper Long Folder\\plain.txt"};
+    for (const std::string& name : planted)
+        PlantFile(dir, "Long Folder Name\\" + name);
+    char buffer[MAX_PATH];
+    const DWORD length = GetShortPathNameA(folder.c_str(), buffer, MAX_PATH);
+    ASSERT_TRUE(length > 0 && length < MAX_PATH);
+    const std::string walked(buffer, length);
+    if (SameText(walked, folder))
+        GTEST_SKIP() << "the drive makes no 8.3 names";
+    const struct {
+        std::string word;
+        Lines listed;
+    } cases[] = {
+        {folder + "\\Long Settings File.txt", {File(walked + "\\Long Settings File.txt")}},
+        {folder + "\\Deeper Long Folder",
+         {File(walked + "\\Deeper Long Folder\\Long Settings File.txt"),
+          File(walked + "\\Deeper Long Folder\\plain.txt")}},
+        {folder + "\\Deeper Long Folder\\plain.txt",
+         {File(walked + "\\Deeper Long Folder\\plain.txt")}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Scan(walked, c.word), c.listed) << c.word;
+}

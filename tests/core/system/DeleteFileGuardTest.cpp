@@ -101,6 +101,8 @@ TEST(FileGuard, FilesOfWindowsAndFilesDirectlyInProtectedFoldersAreRefused) {
         const std::string file = c.folder + "\\" + probe;
         ASSERT_TRUE(kutest::WriteTextFile(file, "x"));
         EXPECT_EQ(IsProtectedFile(file), c.refused);
+        EXPECT_EQ(FolderFileGuard(c.folder).IsProtectedEntry(probe, FILE_ATTRIBUTE_ARCHIVE),
+                  c.refused);
         EXPECT_EQ(DeleteSingleFile(file), !c.refused);
         EXPECT_FALSE(RecyclePath(file));
         EXPECT_EQ(kutest::PathExists(file), c.refused);
@@ -170,6 +172,13 @@ TEST(FileDelete, LinksAreNeverEnteredAndProtectedFoldersBehindThemRefused) {
     const std::string viaLink = users + publicProfile.substr(std::string("C:\\users").size());
     ASSERT_TRUE(kutest::PathExists(viaLink + "\\" + Probe())) << viaLink;
     EXPECT_TRUE(IsProtectedPath(users) && IsProtectedPath(viaLink));
+    // The same for a folder's entries checked together: the folder's links count, and an
+    // entry that is a link is judged by where it leads.
+    EXPECT_TRUE(FolderFileGuard(viaLink).IsProtectedEntry(Probe(), FILE_ATTRIBUTE_ARCHIVE));
+    EXPECT_TRUE(FolderFileGuard(root).IsProtectedEntry(
+        "userslink", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
+    EXPECT_FALSE(FolderFileGuard(root + "\\target").IsProtectedEntry("precious.txt",
+                                                                    FILE_ATTRIBUTE_ARCHIVE));
     EXPECT_FALSE(DeleteDirectoryTree(viaLink));
     EXPECT_TRUE(kutest::PathExists(probe));
     DeleteFileA(probe.c_str());
