@@ -235,16 +235,18 @@ void AddProfileFolders(FolderSet& set) {
         set.Add(ExtractFileDir(profile));
 }
 
-// Collected once: the folders do not move while the program runs.
+// Collected once: the folders do not move while the program runs. The collection may still
+// run on its own thread when the program ends (see FileGuardReady), so the set is never
+// destroyed: exit's destructors must not free it under that thread.
 const std::vector<std::string>& ProtectedFolders() {
-    static const FolderSet set = [] {
-        FolderSet folders;
-        AddSystemFolders(folders);
-        AddShellFolders(folders);
-        AddProfileFolders(folders);
+    static const FolderSet* const set = [] {
+        auto* folders = new FolderSet;
+        AddSystemFolders(*folders);
+        AddShellFolders(*folders);
+        AddProfileFolders(*folders);
         return folders;
     }();
-    return set.Folders();
+    return set->Folders();
 }
 
 // Collected once, like the protected folders.
@@ -352,8 +354,9 @@ std::string LongFormOfExistingPart(const std::string& path) {
 }
 
 bool AtOrBelowWindows(const std::string& upperForm) {
-    static const std::string windows = UpperCase(CanonicalDeletePath(GetWindowsDir()));
-    return !windows.empty() && IsSameOrInside(upperForm, windows);
+    static const std::string* const windows =
+        new std::string(UpperCase(CanonicalDeletePath(GetWindowsDir()))); // never destroyed
+    return !windows->empty() && IsSameOrInside(upperForm, *windows);
 }
 
 // The path rule on one upper-case form: a drive root, the Windows folder and what it holds, and
@@ -368,8 +371,9 @@ bool IsProtectedForm(const std::string& form) {
 }
 
 const std::vector<std::string>& OwnFileFolders() {
-    static const std::vector<std::string> folders = FoldersOfSingleOwners();
-    return folders;
+    static const auto* const folders =
+        new std::vector<std::string>(FoldersOfSingleOwners()); // never destroyed
+    return *folders;
 }
 
 // The path rule, and a file directly in a protected folder (unless its files each belong to
