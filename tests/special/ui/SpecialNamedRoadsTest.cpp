@@ -35,26 +35,11 @@ Outcome RunWizard(const std::string& caption, const std::string& dataFile,
                   const std::string& section) {
     const std::string data = ku::ProgramDir() + dataFile;
     EXPECT_TRUE(kutest::WriteTextFile(data, ku::ReplaceAll(section, "|", "\r\n")));
-    kutest::RecordingLauncher launcher;
-    kutest::RecordingDialogs dialogs;
-    dialogs.answers = {IDNO, IDYES, IDOK};
-    const kutest::RegistrySnapshot registryBefore = kutest::TakeRegistrySnapshot();
-    const kutest::DriveSnapshot driveBefore = kutest::TakeDriveSnapshot();
-    Outcome outcome;
-    {
-        spectest::WizardDriver wizard;
-        EXPECT_TRUE(wizard.Choose(caption));
-        for (int page = 0; page < 3; ++page) {
-            wizard.form.StepBitBtnClick();
-            if (page == 1)
-                outcome.listed = Upper(kutest::ItemTexts(wizard.Item(IDC_SPECIAL_LISTFILE),
-                                                         LB_GETCOUNT, LB_GETTEXT));
-        }
-    }
-    const kutest::Difference inRegistry =
-        kutest::Compare(registryBefore, kutest::TakeRegistrySnapshot());
-    const kutest::Difference onDrive = kutest::Compare(driveBefore, kutest::TakeDriveSnapshot());
+    const spectest::WholeRemoval removal = spectest::RemoveWhole(caption);
     DeleteFileA(data.c_str());
+    Outcome outcome;
+    outcome.listed = removal.listed;
+    const kutest::Difference &inRegistry = removal.inRegistry, &onDrive = removal.onDrive;
     outcome.registryRemoved = Upper(kutest::Names(inRegistry.removed));
     outcome.registryAdded = Upper(inRegistry.added);
     outcome.driveRemoved = Upper(onDrive.removed);

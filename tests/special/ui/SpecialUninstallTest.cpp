@@ -75,26 +75,10 @@ TEST(SpecialUninstall, PrinterDriverWithProductCodeProcessesAndService) {
                   "delRegkeyvalue(HKEY_LOCAL_MACHINE,'" + run + "','KuLxdjamon')\r\n" +
                   "[Services]\r\n" + service + "\r\n[/Services]\r\n[/UnitLexmark1400]\r\n"));
 
-    kutest::RecordingLauncher launcher;
-    kutest::RecordingDialogs dialogs;
-    dialogs.answers = {IDNO, IDYES, IDOK}; // no backup, files deleted permanently
-    const kutest::RegistrySnapshot registryBefore = kutest::TakeRegistrySnapshot();
-    const kutest::DriveSnapshot driveBefore = kutest::TakeDriveSnapshot();
-    Names listed;
-    {
-        spectest::WizardDriver wizard;
-        EXPECT_TRUE(wizard.Choose("Lexmark 1400 Series(For 32bit)"));
-        for (int page = 0; page < 3; ++page) {
-            wizard.form.StepBitBtnClick();
-            if (page == 1) // the review page: what the user is shown before anything goes
-                listed = Upper(
-                    kutest::ItemTexts(wizard.Item(IDC_SPECIAL_LISTFILE), LB_GETCOUNT, LB_GETTEXT));
-        }
-        EXPECT_EQ(ku::WindowText(wizard.Item(IDC_SPECIAL_ABFINISH)), "Finish");
-    }
-    const kutest::Difference inRegistry =
-        kutest::Compare(registryBefore, kutest::TakeRegistrySnapshot());
-    const kutest::Difference onDrive = kutest::Compare(driveBefore, kutest::TakeDriveSnapshot());
+    const spectest::WholeRemoval removal = spectest::RemoveWhole("Lexmark 1400 Series(For 32bit)");
+    EXPECT_EQ(removal.title, "Finish");
+    const Names& listed = removal.listed; // what the user is shown before anything goes
+    const kutest::Difference &inRegistry = removal.inRegistry, &onDrive = removal.onDrive;
     DeleteFileA(data.c_str());
     DeleteFileA((other + "\\keep.dll").c_str());
     for (const std::string& folder : {other, common, app + "\\Install", app})

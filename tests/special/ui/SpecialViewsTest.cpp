@@ -95,22 +95,11 @@ struct Installed32 {
     kutest::PlantedRegistry machine, native;
 };
 
-// The wizard from the choice to its last page; what the review page listed.
-Names RemoveThroughTheWizard(std::string& title, std::string& message) {
-    spectest::WizardDriver wizard;
-    EXPECT_TRUE(wizard.Choose(kCaption));
-    Names listed;
-    for (int page = 0; page < 3; ++page) {
-        wizard.form.StepBitBtnClick();
-        if (page == 1)
-            listed = Upper(
-                kutest::ItemTexts(wizard.Item(IDC_SPECIAL_LISTFILE), LB_GETCOUNT, LB_GETTEXT));
-    }
-    EXPECT_EQ(wizard.form.PageIndex(), ku::SpecialPageFinish);
-    uitest::SaveScreenshot(wizard.form.Handle(), "SpecialWizardFinish");
-    title = ku::WindowText(wizard.Item(IDC_SPECIAL_ABFINISH));
-    message = ku::WindowText(wizard.Item(IDC_SPECIAL_ABFINISHMESSAGE));
-    return listed;
+// The wizard from the choice to its last page, which it must reach.
+spectest::WizardRun RemoveThroughTheWizard() {
+    const spectest::WizardRun run = spectest::StepThrough(kCaption, "SpecialWizardFinish");
+    EXPECT_EQ(run.lastPage, ku::SpecialPageFinish);
+    return run;
 }
 
 std::string Entry(const std::string& key, const char* value = nullptr) {
@@ -126,16 +115,11 @@ TEST(SpecialViews, AThirtyTwoBitApplicationGoesFromBothPlacesAndNothingElse) {
     EXPECT_TRUE(monitor.Start());
     DataFile file(Section(service));
     Installed32 app;
-    kutest::RecordingLauncher launcher;
-    kutest::RecordingDialogs dialogs;
-    dialogs.answers = {IDNO, IDYES, IDOK}; // no backup, files deleted permanently
-    const kutest::RegistrySnapshot registryBefore = kutest::TakeRegistrySnapshot();
-    const kutest::DriveSnapshot driveBefore = kutest::TakeDriveSnapshot();
-    std::string title, message;
-    const Names listed = RemoveThroughTheWizard(title, message);
-    const kutest::Difference inRegistry =
-        kutest::Compare(registryBefore, kutest::TakeRegistrySnapshot());
-    const kutest::Difference onDrive = kutest::Compare(driveBefore, kutest::TakeDriveSnapshot());
+    const spectest::WholeRemoval removal = spectest::RemoveWhole(kCaption, "SpecialWizardFinish");
+    EXPECT_EQ(removal.lastPage, ku::SpecialPageFinish);
+    const kutest::Difference &inRegistry = removal.inRegistry, &onDrive = removal.onDrive;
+    const Names& listed = removal.listed;
+    const std::string &title = removal.title, &message = removal.message;
 
     const std::string wow = "HKLM\\SOFTWARE\\Wow6432Node\\";
     const std::string vendor = wow + (kVendorKey + 9), entry = wow + (kUninstall + 9);
@@ -167,8 +151,8 @@ TEST(SpecialViews, TheLastPageCountsWhatStays) {
     kutest::RecordingLauncher launcher; // the delete through cmd.exe is not run
     kutest::RecordingDialogs dialogs;
     dialogs.answers = {IDNO, IDYES, IDOK};
-    std::string title, message;
-    RemoveThroughTheWizard(title, message);
+    const spectest::WizardRun run = RemoveThroughTheWizard();
+    const std::string &title = run.title, &message = run.message;
     if (pending.exists)
         kutest::RawSetValue(HKEY_LOCAL_MACHINE, session, "PendingFileRenameOperations",
                             pending.type, pending.bytes);
@@ -187,8 +171,9 @@ TEST(SpecialViews, TheLastPageSaysWhenNothingWasFound) {
     kutest::RecordingLauncher launcher;
     kutest::RecordingDialogs dialogs;
     dialogs.answers = {IDNO, IDYES};
-    std::string title, message;
-    EXPECT_EQ(RemoveThroughTheWizard(title, message), Names());
+    const spectest::WizardRun run = RemoveThroughTheWizard();
+    EXPECT_EQ(run.listed, Names());
+    const std::string &title = run.title, &message = run.message;
     for (const std::string& text : dialogs.Texts())
         EXPECT_FALSE(ku::ContainsText(text, "restart")) << text;
     EXPECT_EQ(title + "|" + message,
