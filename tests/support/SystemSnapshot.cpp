@@ -1,6 +1,7 @@
 // Registry and drive snapshots for checks by difference.
 #include "support/SystemSnapshot.h"
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include "core/system/Handles.h"
@@ -25,6 +26,18 @@ const std::vector<std::string> kNoisyKeys = {
 const std::vector<std::string> kNoisyFolders = {
     "\\TEMP\\",        "\\KUTEST\\SCREENSHOTS\\", "\\KUTEST\\SCRATCH\\",
     "\\KUTEST\\BIN\\", "\\KUTEST\\HTTP\\",        "C:\\WINDOWS\\LOGS\\"};
+
+// A whole-machine comparison is only as sound as nothing else runs beside it: ctest gives such
+// runs KU_RUNS_ALONE=1 (see ku_test in cmake/KuHelpers.cmake), and a snapshot taken elsewhere
+// fails its test at once rather than pass or fail by the timing of other test programs.
+void ExpectRunningAlone(const char* what) {
+    char value[8] = "";
+    if (GetEnvironmentVariableA("KU_RUNS_ALONE", value, sizeof value) == 0 ||
+        std::string(value) != "1")
+        ADD_FAILURE() << what << " of the whole machine outside a run that ctest keeps alone: "
+                      << "put the test in a suite named ...WholeMachine of a WHOLE_MACHINE "
+                      << "program (or an ALONE one), or compare only what the test planted";
+}
 
 bool Noisy(const std::string& name, const std::vector<std::string>& places) {
     const std::string upper = ku::UpperCase(name);
@@ -84,6 +97,7 @@ void ListFolder(const std::string& folder, DriveSnapshot& snapshot) {
 } // namespace
 
 RegistrySnapshot TakeRegistrySnapshot() {
+    ExpectRunningAlone("a registry snapshot");
     RegistrySnapshot snapshot;
     for (const auto& [root, name] :
          {std::pair{HKEY_LOCAL_MACHINE, "HKLM"}, std::pair{HKEY_CURRENT_USER, "HKCU"}})
@@ -92,6 +106,8 @@ RegistrySnapshot TakeRegistrySnapshot() {
 }
 
 DriveSnapshot TakeDriveSnapshot(const std::string& root) {
+    if (root.size() <= 3) // "C:" or "C:\\"
+        ExpectRunningAlone("a drive snapshot");
     DriveSnapshot snapshot;
     ListFolder(root, snapshot);
     return snapshot;

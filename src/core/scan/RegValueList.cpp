@@ -2,6 +2,7 @@
 #include "core/scan/RegValueList.h"
 
 #include <cstring>
+#include <unordered_set>
 
 #include "core/system/Handles.h"
 #include "core/system/Reg32vs64.h"
@@ -71,15 +72,18 @@ bool OpenScanKey(HKEY root, const std::string& path, HKEY* key) {
                          KEY_READ | ScanReadView(), key) == ERROR_SUCCESS;
 }
 
-std::vector<std::string> ReadSubkeyNames(HKEY key) {
-    std::vector<std::string> names;
+namespace {
+
+// One pass over the subkeys by index, and the key's last write time when it began.
+bool EnumerateSubkeys(HKEY key, std::vector<std::string>& names, FILETIME& written) {
     DWORD count = 0;
     if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr,
-                         nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-        return names;
+                         nullptr, nullptr, nullptr, &written) != ERROR_SUCCESS)
+        return false;
     char name[1024];
-    // Bounded by the count the system gave, so a key that keeps failing cannot hold the scan.
-    for (DWORD index = 0; index < count; ++index) {
+    // Bounded by the count the system gave (and some room for keys made meanwhile), so a key
+    // that keeps failing cannot hold the scan.
+    for (DWORD index = 0; index < count + 64; ++index) {
         DWORD length = sizeof name;
         const LONG result =
             RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
@@ -89,6 +93,38 @@ std::vector<std::string> ReadSubkeyNames(HKEY key) {
             names.emplace_back(name, length);
         else if (result != ERROR_MORE_DATA)
             break;
+    }
+    return true;
+}
+
+bool SameTime(const FILETIME& a, const FILETIME& b) {
+    return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
+}
+
+} // namespace
+
+// Enumeration goes by index: a subkey made or deleted by another program during the pass shifts
+// the others, and one of them is skipped. Such a change moves the key's last write time, so the
+// pass is repeated (a few times at most) until the key held still, and the names of every pass
+// are kept; a name that went meanwhile simply fails to open later.
+std::vector<std::string> ReadSubkeyNames(HKEY key) {
+    std::vector<std::string> names;
+    FILETIME before{};
+    if (!EnumerateSubkeys(key, names, before))
+        return names;
+    for (int pass = 0; pass < 3; ++pass) {
+        FILETIME after{};
+        if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                             nullptr, nullptr, nullptr, &after) != ERROR_SUCCESS ||
+            SameTime(before, after))
+            break;
+        std::vector<std::string> again;
+        if (!EnumerateSubkeys(key, again, before))
+            break;
+        std::unordered_set<std::string> known(names.begin(), names.end());
+        for (std::string& name : again)
+            if (known.insert(name).second)
+                names.push_back(std::move(name));
     }
     return names;
 }

@@ -1,6 +1,7 @@
 // Internet Explorer 8's own folder below Windows, which its profile names itself: listed by
-// the scan and removed by the run, checked by difference of the whole registry and drive;
-// no other folder below Windows is reached that way.
+// the scan and removed by the run, checked by difference of the whole registry and drive (a
+// ...WholeMachine suite, which ctest runs with nothing beside it); no other folder below
+// Windows is reached that way.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -35,7 +36,7 @@ Names ListedBelowWindows(const ku::ProfileRow& row, ku::TUninstallerContents& co
     return listed;
 }
 
-TEST(ProfileNamedRoads, InternetExplorer8ListsAndRemovesExactlyItsOwnFolderBelowWindows) {
+TEST(ProfileNamedRoadsWholeMachine, InternetExplorer8RemovesExactlyItsOwnFolderBelowWindows) {
     const std::string windows = kutest::WindowsFolder(), ie8 = windows + "\\ie8";
     ASSERT_FALSE(kutest::PathExists(ie8)) << "the sandbox has an ie8 folder of its own";
     const std::string decoy = windows + "\\ie8x";
