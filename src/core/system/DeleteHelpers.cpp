@@ -308,7 +308,7 @@ std::string NamedWindowsFolder(const std::string& name) {
     const std::string path = CanonicalDeletePath(windows + "\\" + name);
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (!SameText(ExtractFileDir(path), windows) || attributes == INVALID_FILE_ATTRIBUTES ||
-        !(attributes & FILE_ATTRIBUTE_DIRECTORY) || IsLink(attributes) ||
+        !(attributes & FILE_ATTRIBUTE_DIRECTORY) || IsLink(attributes) || !LeadsToItself(path) ||
         HoldsProtectedFolder(path))
         return std::string();
     return path;

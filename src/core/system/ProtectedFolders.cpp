@@ -271,7 +271,8 @@ std::vector<std::string> ProfileFolders() {
         for (const char* name : {"AllUsersProfile", "Default", "Public"}) {
             const std::string value = ReadFolderValue(reg, name);
             // Before Vista these name a folder in the profiles folder.
-            profiles.push_back(IsDriveAbsolute(value) || root.empty() ? value : root + "\\" + value);
+            const bool absolute = IsDriveAbsolute(value) || root.empty();
+            profiles.push_back(absolute ? value : root + "\\" + value);
         }
         std::vector<std::string> users;
         reg.GetKeyNames(users);
