@@ -35,8 +35,9 @@ std::vector<std::string> SplitExeList(const std::string& list) {
 // cancelled must leave every file as it was.
 void MakeDeletable(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
+    // A link is left as it is: under Wine its attributes are those of the file it points to.
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
-        (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        (attributes & FILE_ATTRIBUTE_DIRECTORY) || !LeadsToItself(path))
         return;
     if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
         SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_ARCHIVE);
@@ -294,7 +295,8 @@ void TDelthread::ShowOutcome() {
 void TDelthread::FinishForceRemoval() {
     std::string text;
     if (job_.state->FullForceScan) {
-        const std::string folder = Trim(job_.folder);
+        // The folder the force mode refuses is never deleted, however it got into the box.
+        const std::string folder = IsRefusedForceFolder(job_.folder) ? "" : Trim(job_.folder);
         if (!folder.empty() &&
             host_.Ask("Are you sure to delete this directory:\r" + folder, kAppCaption, MB_YESNO) ==
                 IDYES)

@@ -286,7 +286,9 @@ void DeleteFileLeftovers(const TUninstallerContents& contents) {
         const TContent& item = contents.GetItem(i).Content;
         if (item.ItemType != kItemFile || IsProtectedFile(item.FilePath))
             continue;
-        SetFileAttributesA(item.FilePath.c_str(), FILE_ATTRIBUTE_NORMAL);
+        // Under Wine a link's attributes are those of the file it points to.
+        if (LeadsToItself(item.FilePath))
+            SetFileAttributesA(item.FilePath.c_str(), FILE_ATTRIBUTE_NORMAL);
         if (permanent)
             DeleteOneFilePermanently(item.FilePath);
         else

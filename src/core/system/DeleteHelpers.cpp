@@ -39,7 +39,8 @@ bool RemoveLink(const std::string& path, DWORD attributes) {
 }
 
 // Deletes what the folder holds, then the folder; `folder` has no trailing "\". A folder
-// inside that `refused` names is left with what it holds.
+// inside that `refused` names is left with what it holds, and so is an entry that leads
+// elsewhere (a link Windows cannot remove as itself: under Wine its delete reaches the target).
 bool DeleteTree(const std::string& folder, bool (*refused)(const std::string&)) {
     bool ok = true;
     WIN32_FIND_DATAA data;
@@ -51,7 +52,9 @@ bool DeleteTree(const std::string& folder, bool (*refused)(const std::string&)) 
                 continue;
             const std::string full = folder + "\\" + name;
             const DWORD attributes = data.dwFileAttributes;
-            if (IsLink(attributes))
+            if (!LeadsToItself(full))
+                ok = false;
+            else if (IsLink(attributes))
                 ok = RemoveLink(full, attributes) && ok;
             else if (attributes & FILE_ATTRIBUTE_DIRECTORY)
                 ok = !refused(full) && DeleteTree(full, refused) && ok;
@@ -174,7 +177,7 @@ namespace {
 // The file delete once the guard has said yes.
 bool DeleteCheckedFile(const std::string& canonical) {
     const DWORD attributes = GetFileAttributesA(canonical.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
+    if (attributes == INVALID_FILE_ATTRIBUTES || !LeadsToItself(canonical))
         return false;
     if (IsLink(attributes))
         return RemoveLink(canonical, attributes);
@@ -197,7 +200,7 @@ bool DeleteSingleFile(const std::string& path) {
 
 bool DeleteFileAtRestart(const std::string& path) {
     const std::string canonical = CanonicalDeletePath(path);
-    if (canonical.empty() || IsProtectedFile(canonical))
+    if (canonical.empty() || IsProtectedFile(canonical) || !LeadsToItself(canonical))
         return false;
     return MoveFileExA(canonical.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
 }
@@ -209,7 +212,9 @@ bool RecyclePath(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(canonical.c_str());
     const bool folder = attributes != INVALID_FILE_ATTRIBUTES &&
                         (attributes & FILE_ATTRIBUTE_DIRECTORY);
-    if (folder ? IsProtectedPath(canonical) : IsProtectedFile(canonical))
+    // A link that leads elsewhere would be moved, under Wine, as what it points to.
+    if ((folder ? IsProtectedPath(canonical) : IsProtectedFile(canonical)) ||
+        !LeadsToItself(canonical))
         return false;
     std::string from = canonical;
     from.push_back('\0'); // the list ends with two zeros; c_str() gives the second
@@ -225,7 +230,8 @@ bool DeleteDirectoryTree(const std::string& path) {
     if (canonical.empty() || IsProtectedPath(canonical))
         return false;
     const DWORD attributes = GetFileAttributesA(canonical.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        !LeadsToItself(canonical))
         return false;
     if (IsLink(attributes))
         return RemoveLink(canonical, attributes);
@@ -267,7 +273,8 @@ bool PathClimbs(const std::string& path) {
 namespace {
 
 // The file a named system file stands for, each folder on its way checked: empty when a part
-// is no plain name, a part is missing or a link, or the file is a folder.
+// is no plain name, a part is missing or a link (with or without the reparse attribute), or
+// the file is a folder.
 std::string NamedSystemFilePath(const std::string& folder, const std::string& name) {
     const std::string base = CanonicalDeletePath(folder);
     if (base.empty() || !IsBelowWindowsFolder(base))
@@ -281,7 +288,7 @@ std::string NamedSystemFilePath(const std::string& folder, const std::string& na
         const DWORD attributes = GetFileAttributesA(path.c_str());
         const bool last = i + 1 == parts.size();
         if (attributes == INVALID_FILE_ATTRIBUTES || IsLink(attributes) ||
-            ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == last)
+            ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == last || !LeadsToItself(path))
             return std::string();
     }
     return IsBelowWindowsFolder(path) ? path : std::string();
@@ -301,7 +308,7 @@ std::string NamedWindowsFolder(const std::string& name) {
     const std::string path = CanonicalDeletePath(windows + "\\" + name);
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (!SameText(ExtractFileDir(path), windows) || attributes == INVALID_FILE_ATTRIBUTES ||
-        !(attributes & FILE_ATTRIBUTE_DIRECTORY) || IsLink(attributes) ||
+        !(attributes & FILE_ATTRIBUTE_DIRECTORY) || IsLink(attributes) || !LeadsToItself(path) ||
         HoldsProtectedFolder(path))
         return std::string();
     return path;

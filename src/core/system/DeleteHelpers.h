@@ -83,8 +83,11 @@ std::string CanonicalDeletePath(const std::string& path);
 // True when Folder is refused as the force folder: a drive root, anything at or below the
 // Windows folder, or a folder the delete guard protects (both Program Files folders, Common
 // Files, ProgramData, Users, the profile roots, shell folders, and every folder above one of
-// them), and anything at or below a folder of Windows' own components in either Program Files
-// folder ("Common Files\System", "Internet Explorer", "Windows NT" ...). The path is compared
+// them), anything at or below a folder of Windows' own components in either Program Files
+// folder ("Common Files\System", "Internet Explorer", "Windows NT", "Microsoft.NET",
+// "Reference Assemblies", "MSBuild" ...), and anything at or below Windows' data folders: the
+// "Microsoft" folder of every profile's AppData (Roaming, Local, LocalLow) and of ProgramData.
+// The profiles' folder finders refuse the same folders. The path is compared
 // in its long form, without trailing separators, with "/" read as "\" and ignoring case. Of a
 // folder that does not exist the existing part is read in its long form, the rest as written.
 bool IsRefusedForceFolder(const std::string& folder);
@@ -94,7 +97,17 @@ bool IsRefusedForceFolder(const std::string& folder);
 // list every service it hosts).
 bool IsRefusedForceProgramFile(const std::string& path);
 
-// Deletes one file (not a folder) unless IsProtectedFile. When the system refuses, the
+// Links. True when the file or folder is reached as itself: the place the system opens for it
+// (GetFinalPathNameByHandle, a link of Windows opened as the link) is its folder's place
+// followed by its own name. Not so for a link that leads elsewhere when opened: under Wine a
+// link to a file has no reparse attribute and is opened, and deleted by its name, as the file
+// it points to. A hard link is its own name (deleting it leaves the file's other names).
+// False when the path is missing or cannot be resolved. Every file and folder delete below
+// asks this first and leaves what is not itself.
+bool LeadsToItself(const std::string& path);
+
+// Deletes one file (not a folder) unless IsProtectedFile or it is a link that leads elsewhere
+// (LeadsToItself; the same holds for every delete below). When the system refuses, the
 // companion library is asked as well. True only when the file is gone.
 bool DeleteSingleFile(const std::string& path);
 // A file of a known product that the program names itself (never a scanned path): a plain
@@ -132,8 +145,9 @@ bool DeleteFileAtRestart(const std::string& path);
 // protected file or folder. True when the shell reports success.
 bool RecyclePath(const std::string& path);
 // Deletes a folder with everything in it. Junctions and symbolic links met inside are
-// removed as links, never entered; a link given as Path is removed itself. True only when
-// the folder existed and is gone.
+// removed as links, never entered; a link given as Path is removed itself. A link that leads
+// elsewhere when opened (LeadsToItself) is left where it is, and so is the folder holding it.
+// True only when the folder existed and is gone.
 bool DeleteDirectoryTree(const std::string& path);
 
 } // namespace ku

@@ -65,6 +65,19 @@ const char* const kWindowsComponentFolders[] = {
     "WindowsPowerShell",
     "WindowsApps",
     "Uninstall Information",
+    "Reference Assemblies",
+    "Microsoft.NET",
+    "MSBuild",
+};
+// Windows' own data in every profile and in ProgramData, refused with what they hold like the
+// component folders: the "Microsoft" trees hold the user's data-protection keys (losing them
+// loses every secret stored with them), the machine's keys, themes, credentials ...
+const char* const kProfileDataFolders[] = {
+    "AppData\\Roaming\\Microsoft",
+    "AppData\\Local\\Microsoft",
+    "AppData\\LocalLow\\Microsoft",
+    "Application Data\\Microsoft",
+    "Local Settings\\Application Data\\Microsoft",
 };
 // clang-format on
 const char* const kProgramFilesVariables[] = {"ProgramFiles", "ProgramFiles(x86)", "ProgramW6432"};
@@ -103,15 +116,16 @@ FinalPathFn FinalPathFunction() {
     return finalPath;
 }
 
-// The path with every junction and symbolic link on the way resolved ("C:\Documents and
-// Settings\Jo" is "C:\Users\Jo"); empty when it does not exist or cannot be resolved.
-std::string ResolvedPath(const std::string& canonical) {
+// The place the system opens for the path, as GetFinalPathNameByHandle names it; with
+// FILE_FLAG_OPEN_REPARSE_POINT a link of Windows is opened as itself. Empty when it does not
+// exist or cannot be resolved.
+std::string FinalPathOf(const std::string& canonical, DWORD flags) {
     const FinalPathFn finalPath = FinalPathFunction();
     if (!finalPath)
         return std::string(); // before Vista: no links to folders but junctions made by hand
     UniqueFile file(CreateFileA(canonical.c_str(), 0,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr));
     if (!file)
         return std::string();
     char buffer[MAX_PATH * 4];
@@ -127,6 +141,10 @@ std::string ResolvedPath(const std::string& canonical) {
         result.pop_back();
     return result;
 }
+
+// The path with every junction and symbolic link on the way resolved ("C:\Documents and
+// Settings\Jo" is "C:\Users\Jo").
+std::string ResolvedPath(const std::string& canonical) { return FinalPathOf(canonical, 0); }
 
 bool IsSameOrInside(const std::string& folder, const std::string& upperPath) {
     return folder == upperPath || (folder.size() > upperPath.size() &&
@@ -208,13 +226,18 @@ void AddShellFolders(FolderSet& set) {
             set.Add(value);
 }
 
+// A string value of the open key with its variables expanded; empty when missing or not text.
+std::string ReadFolderValue(TRegistry& reg, const std::string& name) {
+    try {
+        return reg.ValueExists(name) ? ExpandVariables(reg.ReadString(name)) : std::string();
+    } catch (const ERegistryException&) {
+        return std::string();
+    }
+}
+
 // A folder named by a string value of the open key; a value of the wrong kind names none.
 void AddFolderValue(FolderSet& set, TRegistry& reg, const std::string& name) {
-    try {
-        if (reg.ValueExists(name))
-            set.Add(ExpandVariables(reg.ReadString(name)));
-    } catch (const ERegistryException&) {
-    }
+    set.Add(ReadFolderValue(reg, name));
 }
 
 void AddProfileFolders(FolderSet& set) {
@@ -235,6 +258,64 @@ void AddProfileFolders(FolderSet& set) {
         set.Add(ExtractFileDir(profile));
 }
 
+// Every profile folder of the machine: those the profile list names, each folder in the
+// profiles folder, and the current user's.
+std::vector<std::string> ProfileFolders() {
+    std::vector<std::string> profiles;
+    TRegistry reg(KEY_READ);
+    reg.SetRootKey(HKEY_LOCAL_MACHINE);
+    const std::string list = "\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+    std::string root;
+    if (reg.OpenKeyReadOnly(list, true)) {
+        root = ReadFolderValue(reg, "ProfilesDirectory");
+        for (const char* name : {"AllUsersProfile", "Default", "Public"}) {
+            const std::string value = ReadFolderValue(reg, name);
+            // Before Vista these name a folder in the profiles folder.
+            const bool absolute = IsDriveAbsolute(value) || root.empty();
+            profiles.push_back(absolute ? value : root + "\\" + value);
+        }
+        std::vector<std::string> users;
+        reg.GetKeyNames(users);
+        for (const std::string& user : users)
+            if (reg.OpenKeyReadOnly(list + "\\" + user, true))
+                profiles.push_back(ReadFolderValue(reg, "ProfileImagePath"));
+    }
+    WIN32_FIND_DATAA data;
+    UniqueFind find(root.empty() ? INVALID_HANDLE_VALUE
+                                 : FindFirstFileA((root + "\\*").c_str(), &data));
+    if (find)
+        do {
+            const std::string name = data.cFileName;
+            if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..")
+                profiles.push_back(root + "\\" + name);
+        } while (FindNextFileA(find.get(), &data));
+    char profile[MAX_PATH + 1] = {};
+    if (SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_PROFILE, nullptr, SHGFP_TYPE_CURRENT, profile)))
+        profiles.push_back(profile);
+    return profiles;
+}
+
+// The "Microsoft" trees of every profile's application data and of ProgramData, also where
+// the shell folders point elsewhere.
+void AddWindowsDataFolders(FolderSet& set) {
+    for (const std::string& profile : ProfileFolders())
+        if (!Trim(profile).empty())
+            for (const char* name : kProfileDataFolders)
+                set.Add(profile + "\\" + name);
+    std::vector<std::string> data;
+    for (int csidl : {CSIDL_APPDATA, CSIDL_LOCAL_APPDATA, CSIDL_COMMON_APPDATA}) {
+        char path[MAX_PATH + 1] = {};
+        if (SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)))
+            data.push_back(path);
+    }
+    for (const char* name : {"APPDATA", "LOCALAPPDATA", "ProgramData", "ALLUSERSPROFILE"})
+        if (const char* value = std::getenv(name))
+            data.push_back(value);
+    for (const std::string& folder : data)
+        if (!Trim(folder).empty())
+            set.Add(folder + "\\Microsoft");
+}
+
 // Collected once: the folders do not move while the program runs. The collection may still
 // run on its own thread when the program ends (see FileGuardReady), so the set is never
 // destroyed: exit's destructors must not free it under that thread.
@@ -249,7 +330,8 @@ const std::vector<std::string>& ProtectedFolders() {
     return set->Folders();
 }
 
-// Collected once, like the protected folders.
+// Collected once, like the protected folders: the component folders of each Program Files
+// folder and Windows' data folders.
 const std::vector<std::string>& WindowsComponentFolders() {
     static const FolderSet set = [] {
         std::vector<std::string> programs{GetProgramFilesDir()}, common;
@@ -276,6 +358,7 @@ const std::vector<std::string>& WindowsComponentFolders() {
                     if (!Trim(base).empty())
                         folders.Add(base + "\\" + component.substr(commonPrefix.size()));
         }
+        AddWindowsDataFolders(folders);
         return folders;
     }();
     return set.Folders();
@@ -516,6 +599,23 @@ bool IsRefusedForceFolder(const std::string& folder) {
         if (AtOrBelowComponentFolder(form))
             return true;
     return false;
+}
+
+bool LeadsToItself(const std::string& path) {
+    const std::string canonical = CanonicalDeletePath(path);
+    const size_t slash = canonical.find_last_of('\\');
+    if (canonical.size() <= 3 || slash == std::string::npos)
+        return false;
+    if (!FinalPathFunction())
+        return true; // before Vista: no file links, and junctions carry their attribute
+    // The folder is resolved, so a link further up (C:\Documents and Settings) does not count;
+    // the entry is opened as itself where the system can, so a link of Windows names itself.
+    const std::string folder = ResolvedPath(canonical.substr(0, slash == 2 ? 3 : slash));
+    const std::string own = FinalPathOf(canonical, FILE_FLAG_OPEN_REPARSE_POINT);
+    if (folder.empty() || own.empty())
+        return false;
+    const std::string name = canonical.substr(slash + 1);
+    return SameText(own, folder.back() == '\\' ? folder + name : folder + "\\" + name);
 }
 
 bool IsRefusedForceProgramFile(const std::string& path) {

@@ -408,7 +408,10 @@ bool IsScannableProfileFolder(const std::string& folder) {
     if (path.size() < 4 || !std::isalpha(static_cast<unsigned char>(path[0])) || path[1] != ':' ||
         path[2] != '\\')
         return false;
-    return !PathClimbs(path) && !IsProtectedPath(path);
+    // The same refusal as the force folder's: Windows' component and data folders in Program
+    // Files and the profiles ("Common Files\System", "Internet Explorer", AppData's "Microsoft")
+    // are no product's own.
+    return !PathClimbs(path) && !IsProtectedPath(path) && !IsRefusedForceFolder(path);
 }
 
 void RunProfileRow(const ProfileRow& row, const ProfileSite& site) {

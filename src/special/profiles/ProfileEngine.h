@@ -26,8 +26,10 @@ std::string ApplyPathSteps(const FolderSource& source, const std::string& value)
 
 // A found folder is scanned only when it is an absolute local path ("X:\...") that the delete
 // guard allows: never a drive root, the Windows or system folder, a Program Files or Common
-// Files folder itself or a profile root, nor anything that holds one; and never a path that
-// climbs with ".." (a value such as "...\App\..\Other Vendor" names another program's folder).
+// Files folder itself or a profile root, nor anything that holds one; nothing the force mode
+// refuses as its folder (Windows' component and data folders and what they hold); and never
+// a path that climbs with ".." (a value such as "...\App\..\Other Vendor" names another
+// program's folder).
 bool IsScannableProfileFolder(const std::string& folder);
 
 } // namespace ku

@@ -8,12 +8,15 @@
 
 #include <shlobj.h>
 
+#include "core/scan/LeftoverEngine.h"
 #include "core/system/SharedState.h"
 #include "core/system/StrUtil.h"
 #include "special/profiles/ProfileUnits.h"
 #include "support/Files.h"
 #include "support/PlantedRegistry.h"
+#include "support/RecordingDialogs.h"
 #include "support/Sandbox.h"
+#include "support/SystemSnapshot.h"
 
 namespace {
 
@@ -181,6 +184,53 @@ TEST_F(ProfileFinders, ScanOnlyAbsoluteFoldersTheDeleteGuardAllows) {
         EXPECT_EQ(Scan(row).size(), c.second) << c.first;
     }
     SetCurrentDirectoryA(current);
+}
+
+std::string Env(const char* name) {
+    char value[MAX_PATH] = {};
+    const DWORD length = GetEnvironmentVariableA(name, value, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? value : "";
+}
+
+// A product's Folder value naming a folder of Windows' components or data, or one below them,
+// lists nothing there: the stand-ins planted below them survive a scan and a removal of all
+// it listed. The folders themselves (the prefix has them) list nothing either.
+TEST_F(ProfileFinders, ComponentAndDataFoldersOfWindowsAreNoProductsFolder) {
+    const std::string programs = Env("ProgramFiles(x86)").empty() ? Env("ProgramFiles")
+                                                                 : Env("ProgramFiles(x86)");
+    const std::string tag = "\\kutest-standin" + std::to_string(GetCurrentProcessId());
+    const std::string standIns[] = {programs + "\\Common Files\\System" + tag,
+                                    programs + "\\Internet Explorer" + tag,
+                                    Env("APPDATA") + "\\Microsoft\\Protect" + tag,
+                                    Env("ProgramFiles") + "\\Microsoft.NET" + tag};
+    for (const std::string& folder : standIns) {
+        SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr);
+        ASSERT_TRUE(kutest::WriteTextFile(folder + "\\library.dll")) << folder;
+    }
+    const ku::ProfileRow row = ku::ProfileRow().Sources({ku::Hkcu("Software\\KuFinder", "Dir")});
+    for (const std::string& folder :
+         {standIns[0], standIns[1], standIns[2], standIns[3], programs + "\\Common Files\\System",
+          programs + "\\Internet Explorer", programs + "\\Common Files\\System\\ADO"}) {
+        kutest::PlantedRegistry registry(view);
+        registry.String(HKEY_CURRENT_USER, "Software\\KuFinder", "Dir", folder);
+        const kutest::DriveSnapshot before = kutest::TakeDriveSnapshot(folder);
+        std::vector<std::string> fileList;
+        ku::TUninstallerContents contents;
+        ku::ProfileSite site;
+        site.fileList = &fileList;
+        site.contents = &contents;
+        ku::ScanProfileRow(row, site);
+        EXPECT_EQ(contents.Count(), 0) << folder;
+        if (folder.find(tag) != std::string::npos) { // stand-ins only: the removal of the list
+            kutest::RecordingDialogs dialogs;            // Yes: permanently
+            ku::DeleteFileLeftovers(contents);
+            EXPECT_EQ(kutest::TakeDriveSnapshot(folder), before) << folder;
+        }
+    }
+    for (const std::string& folder : standIns) {
+        DeleteFileA((folder + "\\library.dll").c_str());
+        RemoveDirectoryA(folder.c_str());
+    }
 }
 
 } // namespace

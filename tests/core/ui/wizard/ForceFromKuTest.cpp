@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <functional>
@@ -238,14 +239,23 @@ TEST(ForceFromKu, FileArgumentAndTheForceButtonOpenTheForceWizard) {
     EXPECT_TRUE(user.Asked("firstly try the \"Uninstall\" function"));
 }
 
-// Folders of Windows' own components, handed over as the Explorer entry hands a folder over
-// and then typed into the folder box, are refused: the box stays empty, Next asks for a folder
-// and nothing on the machine goes.
+// Folders of Windows' own components and data, handed over as the Explorer entry hands a
+// folder over and then typed into the folder box, are refused: the box stays empty, Next asks
+// for a folder and nothing on the machine goes.
 TEST(ForceFromKu, WindowsComponentFoldersAreRefusedAndNothingGoes) {
     const std::string programs = wizardtest::ProgramFiles32();
-    const std::string folders[] = {programs + "\\Common Files\\System", programs + "\\Internet Explorer"};
-    for (const std::string& folder : folders)
-        ASSERT_TRUE(kutest::PathExists(folder)) << folder;
+    char appData[MAX_PATH] = {}, programData[MAX_PATH] = {};
+    GetEnvironmentVariableA("APPDATA", appData, MAX_PATH);
+    GetEnvironmentVariableA("ProgramData", programData, MAX_PATH);
+    const std::string folders[] = {programs + "\\Common Files\\System",
+                                   programs + "\\Internet Explorer",
+                                   std::string(appData) + "\\Microsoft\\Protect",
+                                   std::string(programData) + "\\Microsoft\\Crypto",
+                                   programs + "\\Microsoft.NET"};
+    for (const std::string& folder : folders) {
+        SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr);
+        ASSERT_TRUE(kutest::WriteTextFile(folder + "\\kutest-standin.dat")) << folder;
+    }
     const kutest::RegistrySnapshot registryBefore = kutest::TakeRegistrySnapshot();
     const kutest::DriveSnapshot driveBefore = kutest::TakeDriveSnapshot();
     for (const std::string& folder : folders) {
@@ -271,4 +281,6 @@ TEST(ForceFromKu, WindowsComponentFoldersAreRefusedAndNothingGoes) {
               std::vector<std::string>());
     EXPECT_EQ(kutest::Compare(driveBefore, kutest::TakeDriveSnapshot()).removed,
               std::vector<std::string>());
+    for (const std::string& folder : folders)
+        DeleteFileA((folder + "\\kutest-standin.dat").c_str());
 }
