@@ -56,14 +56,22 @@ int CountItems(const TUninstallerContents& list) {
     return count;
 }
 
+// The program's own entry; a scope that names no store means the scan view's.
+OwnEntry OwnOf(const RemovalScope& scope) {
+    return OwnEntry{scope.ownUninstallEntry, scope.ownStore == EntryStore::None
+                                                 ? MachineStore(ScanRegistryView())
+                                                 : scope.ownStore};
+}
+
 // An item inside an Uninstall entry other than the program's own.
 bool InOtherUninstallEntry(const TContent& item, const RemovalScope& scope) {
     if (!scope.ownEntryOnly)
         return false;
-    bool uninstallKey = false;
-    const std::string entry =
-        UninstallEntryName(item.KeyPath, UpperCase(item.KeyPath), &uninstallKey);
-    return !entry.empty() && !SameText(entry, scope.ownUninstallEntry);
+    std::string entry;
+    const EntryStore store =
+        UninstallEntryStore(NameToRootKey(item.RootKeyName), CleanKeyPath(item.KeyPath),
+                            MarkerToView(item.Extra), &entry);
+    return store != EntryStore::None && !OwnOf(scope).Is(store, entry);
 }
 
 void NoteIfRemains(RemovalReport* report, const TContent& item, bool remains) {
@@ -178,7 +186,10 @@ void DeleteRegistryItems(const TUninstallerContents& list, IRemovalHost& host,
 }
 
 void DeleteFileItems(const TUninstallerContents& list, IRemovalHost& host, RemovalReport* report,
-                     const std::vector<std::string>& namedSystemFiles) {
+                     const std::vector<std::string>& namedSystemFiles, const RemovalScope& scope) {
+    // Read again now: a program installed or moved since the scan is still another's.
+    const OtherInstalledPrograms others =
+        scope.ownEntryOnly ? OtherInstalledPrograms::Read(OwnOf(scope)) : OtherInstalledPrograms();
     const bool permanent =
         host.Ask("To permanently remove the files, please click Yes to proceed.\r"
                  "To move the files to the Recycle Bin, please click No to proceed.",
@@ -192,7 +203,8 @@ void DeleteFileItems(const TUninstallerContents& list, IRemovalHost& host, Remov
             continue;
         if (report)
             ++report->handled;
-        DeleteFileItem(item.FilePath, permanent, namedSystemFiles);
+        if (!others.HoldsPath(item.FilePath))
+            DeleteFileItem(item.FilePath, permanent, namedSystemFiles);
         NoteIfRemains(report, item, FileExists(item.FilePath));
     }
 }
@@ -275,7 +287,7 @@ void TDelthread::Execute() {
     host_.EnableButtons(false, true);
     DeleteRegistryItems(list, host_, &report_, job_.scope);
     if (!report_.stopped)
-        DeleteFileItems(list, host_, &report_, job_.namedSystemFiles);
+        DeleteFileItems(list, host_, &report_, job_.namedSystemFiles, job_.scope);
     host_.ShowProgress(false);
     // Nothing is left to stop; the force mode's closing questions still belong to the removal:
     // Finish waits for their answers, so that no click closes the wizard under one of them.

@@ -25,9 +25,13 @@ struct RemovalReport {
 // Which Uninstall entries a removal may touch: in the normal and special mode only the
 // program's own (an item inside any other entry is refused); the force mode has no entry of
 // its own and takes what its scans found.
+// Its own entry is the one in the store of the program list's view: an entry of the same name
+// in the other view or the user's store is another edition. With ownEntryOnly the files in
+// the other installed programs' folders, read again when the removal starts, stay too.
 struct RemovalScope {
     bool ownEntryOnly = false;
     std::string ownUninstallEntry;
+    EntryStore ownStore = EntryStore::None;
 };
 
 // The window side of the removal. The removal thread calls these; a window implementation
@@ -70,7 +74,8 @@ void DeleteRegistryItems(const TUninstallerContents& list, IRemovalHost& host,
 // through the guard's road for named files, and only when removed permanently.
 void DeleteFileItems(const TUninstallerContents& list, IRemovalHost& host,
                      RemovalReport* report = nullptr,
-                     const std::vector<std::string>& namedSystemFiles = {});
+                     const std::vector<std::string>& namedSystemFiles = {},
+                     const RemovalScope& scope = {});
 // The name among names (relative to the system folder) that path is exactly, compared as the
 // delete guard reads paths (long form, any case); empty when it is none of them.
 std::string NamedSystemFileOf(const std::string& path, const std::vector<std::string>& names);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/removal/ForceRemovalPlan.h"
+#include "core/removal/OtherPrograms.h"
 #include "core/removal/ValueContentUnit.h"
 
 namespace ku {
@@ -42,6 +43,11 @@ struct TWizardState {
     // "1" when the program is a Norton or Symantec product: the walks keep out of the
     // Uninstall keys then.
     std::string NortonFlag;
+    // The normal mode's program: its own Uninstall entry is the only one a scan lists, and the
+    // other installed programs' folders are never entered. Read after its uninstaller ran; the
+    // force mode leaves both empty.
+    OwnEntry Own;
+    OtherInstalledPrograms OtherPrograms;
 };
 
 // The drive ("C:") of a command that starts with a drive path, after an opening quote;

@@ -178,8 +178,10 @@ private:
             return false;
         if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
             return false; // junctions and symbolic links lead elsewhere, or round in circles
-        // A folder named like another installed program is that program's.
-        if (NamesOtherProgram(upperFull.substr(upperFull.rfind('\\') + 1), others_))
+        // A folder named like another installed program is that program's, and so is every
+        // folder an installed program names as its own (the other edition of this one).
+        if (NamesOtherProgram(upperFull.substr(upperFull.rfind('\\') + 1), others_) ||
+            state_.OtherPrograms.HoldsUpperPath(upperFull))
             return false;
         return !std::binary_search(personal_.begin(), personal_.end(), upperFull);
     }
@@ -253,6 +255,8 @@ void ScanFolderFiles(TWizardState& state, const std::string& folder, int counter
     const std::string start = ExcludeTrailingBackslash(folder);
     std::string upper;
     UpperInto(upper, start);
+    if (state.OtherPrograms.HoldsUpperPath(upper))
+        return;
     FileWalker walker(state, progress, contents, word);
     walker.Walk(start, upper, walker.StartShort(start));
 }

@@ -12,8 +12,8 @@ namespace ku {
 // Walks Folder (a drive such as "C:" is a folder too) until ScanState is ScanSkipFiles and
 // lists matching files as type "3" items. It never enters junctions or symbolic links, the
 // users' own folders (documents, desktop, pictures, music, videos, downloads of every profile)
-// nor the browser cache, recent and favourites folders of "Documents and Settings". Nothing on
-// disk changes. Counter is handed on untouched.
+// nor the browser cache, recent and favourites folders of "Documents and Settings", nor the
+// folders of state.OtherPrograms. Nothing on disk changes. Counter is handed on untouched.
 void ScanFolderFiles(TWizardState& state, const std::string& folder, int counter,
                      IScanProgress* progress, TUninstallerContents& contents,
                      const std::string& word);

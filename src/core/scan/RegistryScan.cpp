@@ -155,6 +155,8 @@ public:
             return; // most keys: nothing named the program
         if (pathHit && NamesOtherProgram(key_.upperPath, words_.others))
             return; // a key named like another installed program is that program's
+        if (pathHit && PointsIntoOtherProgram())
+            return; // the other edition's settings, named like ours, lead to its folder
         const bool shared = uninstallKey || IsSharedValueKey(key_.root, key_.path);
         if (pathHit && !shared) {
             Add("", "", kItemRegistryKey); // the whole key goes, its values with it
@@ -184,10 +186,12 @@ private:
                 Add(hit.name, hit.data, kItemRegistryValue);
     }
 
-    // Another program's entry is never listed, whatever it holds; the program's own entry is
-    // listed whole when its name or any of its values names the program.
+    // Another program's entry is never listed, whatever it holds: one of the same name in the
+    // other view or the user's store is another edition. The program's own entry is listed
+    // whole when its name or any of its values names the program.
     void MatchUninstallEntry(const std::string& entry) {
-        if (!SameText(entry, words_.ownEntry) || !IsUninstallEntryKey(key_.upperPath, entry))
+        const EntryStore store = UninstallEntryStore(key_.root, key_.path, key_.view, nullptr);
+        if (!words_.own.Is(store, entry) || !IsUninstallEntryKey(key_.upperPath, entry))
             return;
         if (words_.MatchesUpper(key_.upperPath) || !ValueHits().empty())
             Add("", "", kItemRegistryKey);
@@ -237,9 +241,35 @@ private:
     }
 
     // The text names the program, and not through a name of another installed program
-    // ("C:\Games\Arcadia App 220\game.exe" is not the launcher Arcadia's).
+    // ("C:\Games\Arcadia App 220\game.exe" is not the launcher Arcadia's) nor through a path
+    // in another program's folder.
     bool Names(const std::string& upperText) const {
-        return words_.MatchesUpper(upperText) && !NamesOtherProgram(upperText, words_.others);
+        return words_.MatchesUpper(upperText) && !NamesOtherProgram(upperText, words_.others) &&
+               !(words_.otherPrograms && words_.otherPrograms->NamedInUpperText(upperText));
+    }
+
+    // A string value of the key names a path in another installed program's folder.
+    bool PointsIntoOtherProgram() {
+        if (!key_.key || !words_.otherPrograms || words_.otherPrograms->Empty())
+            return false;
+        const KeyShape shape = ReadKeyShape(key_.key);
+        static thread_local ValueBuffers buffers;
+        for (DWORD index = 0; index < shape.values; ++index) {
+            DWORD nameLength = static_cast<DWORD>(buffers.name.size());
+            DWORD dataLength = static_cast<DWORD>(buffers.data.size());
+            DWORD type = 0;
+            const LONG result = RegEnumValueA(key_.key, index, buffers.name.data(), &nameLength,
+                                              nullptr, &type, buffers.data.data(), &dataLength);
+            if (result == ERROR_NO_MORE_ITEMS)
+                break;
+            if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))
+                continue; // a longer text than the buffer is no install path
+            const char* text = reinterpret_cast<const char*>(buffers.data.data());
+            UpperInto(buffers.upper, text, strnlen(text, dataLength));
+            if (words_.otherPrograms->NamedInUpperText(buffers.upper))
+                return true;
+        }
+        return false;
     }
 
     void Add(const std::string& valueName, const std::string& valueData, const char* type) {
@@ -262,8 +292,8 @@ private:
 NormalScanWords::NormalScanWords(const std::string& keyWord, const std::string& pathWord,
                                  const std::string& commandWord)
     : command(UninstallerFileWord(commandWord)), key(keyWord),
-      path(IsRefusedForceFolder(pathWord) ? std::string() : pathWord), ownEntry(keyWord),
-      others(OtherProgramNames(key, keyWord)) {}
+      path(IsRefusedForceFolder(pathWord) ? std::string() : pathWord),
+      own{keyWord, MachineStore(ScanRegistryView())}, others(OtherProgramNames(key, keyWord)) {}
 
 KeyShape ReadKeyShape(HKEY key) {
     KeyShape shape;
@@ -327,9 +357,12 @@ void ScanRegistryNormalWalk(TWizardState& state, HKEY root, const std::string& p
                             IScanProgress* progress, TUninstallerContents& contents,
                             const std::string& keyWord, const std::string& pathWord,
                             const std::string& commandWord) {
-    const NormalScanWords words(keyWord, pathWord, commandWord);
+    NormalScanWords words(keyWord, pathWord, commandWord);
     if (!words.Usable())
         return; // nothing could match: the registry is not walked for nothing
+    if (state.Own.store != EntryStore::None)
+        words.own = state.Own;
+    words.otherPrograms = &state.OtherPrograms;
     RegistryWalkOptions options;
     options.matcher = [&](const VisitedKey& key) { MatchRegistryKeyNormal(key, contents, words); };
     WalkRegistry(state, root, path, progress, options);

@@ -47,8 +47,12 @@ void WalkRegistry(TWizardState& state, HKEY root, const std::string& path,
 // installed programs the key word is found in.
 struct NormalScanWords {
     ScanWord command, key, path;
-    std::string ownEntry;
+    // The program's own entry: the key name in the machine store of the scan view, unless the
+    // wizard's state names it.
+    OwnEntry own;
     std::vector<std::string> others;
+    // The other installed programs' folders: a key or value that points into one is theirs.
+    const OtherInstalledPrograms* otherPrograms = nullptr;
     NormalScanWords(const std::string& keyWord, const std::string& pathWord,
                     const std::string& commandWord);
     bool Usable() const { return command.Usable() || key.Usable() || path.Usable(); }

@@ -59,6 +59,18 @@ std::string Located(const std::string& file) {
     return length > 0 && length < sizeof found ? std::string(found, length) : file;
 }
 
+// The command with the quotes around its program's path taken off: the opening quote and the
+// one that closes it.
+std::string WithoutPathQuotes(const std::string& command) {
+    const std::string text = Trim(command);
+    if (text.empty() || text[0] != '"')
+        return text;
+    const size_t close = text.find('"', 1);
+    if (close == std::string::npos)
+        return text.substr(1);
+    return text.substr(1, close - 1) + text.substr(close + 1);
+}
+
 bool EndsProgramName(const std::string& upper, size_t end) {
     static const char* const kExtensions[] = {".EXE", ".COM", ".BAT", ".CMD"};
     for (const char* extension : kExtensions)
@@ -152,9 +164,15 @@ std::string NormalizeUninstallCommand(const std::string& command) {
         return command;
     const std::string path = CommandLineToFilePath(command);
     const std::string params = GetCommandLineParams(command);
-    if (Trim(params).empty() || ContainsText(path, params))
-        return path;
-    return path + " " + params;
+    const std::string normalised =
+        Trim(params).empty() || ContainsText(path, params) ? path : path + " " + params;
+    // Only the quotes around the program's path may go. Anything more changes what the
+    // uninstaller receives: a text that begins and ends with a quote loses the closing quote
+    // of its last argument (/log="C:\x.log"), a path cut inside the arguments repeats them,
+    // a word of the path drops them. Such a command runs as the entry holds it.
+    if (!SameText(normalised, WithoutPathQuotes(command)))
+        return command;
+    return normalised;
 }
 
 } // namespace ku

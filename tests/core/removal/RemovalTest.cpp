@@ -4,6 +4,7 @@
 
 #include "WizardTestSupport.h"
 #include "core/removal/Removal.h"
+#include "core/system/Reg32vs64.h"
 #include "support/Spawn.h"
 
 using namespace ku;
@@ -109,10 +110,11 @@ TEST_F(Removal, ThousandsOfItemsGoInBoundedTimeOtherProgramsEntriesStayAndStopHo
     const std::string uninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
     const std::string own = "KuOwnProgram" + std::to_string(GetCurrentProcessId());
     const std::string other = uninstall + "KuOtherProgram" + std::to_string(GetCurrentProcessId());
-    for (const std::string& key : {other, uninstall + own}) {
-        RawCreateKey(HKEY_CURRENT_USER, key);
-        AddKeyItem(state.LeftoverList, "1", kUser, key);
-    }
+    RawCreateKey(HKEY_CURRENT_USER, other);
+    AddKeyItem(state.LeftoverList, "1", kUser, other);
+    RawCreateKey(HKEY_LOCAL_MACHINE, uninstall + own);
+    AddKeyItem(state.LeftoverList, "1", "HKEY_LOCAL_MACHINE", uninstall + own, "",
+               ViewToMarker(ScanRegistryView()));
     AddFileItem(state.LeftoverList, PlantFile(dir, "f.txt"));
     const DWORD start = GetTickCount();
     const RemovalReport all = Run(state, host, RemovalScope{true, own});
@@ -121,7 +123,8 @@ TEST_F(Removal, ThousandsOfItemsGoInBoundedTimeOtherProgramsEntriesStayAndStopHo
     EXPECT_EQ(all.handled, 3103);
     EXPECT_EQ(all.notRemoved, Lines{"HKEY_CURRENT_USER\\" + other});
     EXPECT_FALSE(RawKeyExists(HKEY_CURRENT_USER, scratch.Sub("P99")) ||
-                 RawKeyExists(HKEY_CURRENT_USER, uninstall + own) || PathExists(dir.File("f.txt")));
+                 RawKeyExists(HKEY_LOCAL_MACHINE, uninstall + own) || PathExists(dir.File("f.txt")));
+    RawDeleteTree(HKEY_LOCAL_MACHINE, uninstall + own);
     EXPECT_EQ(host.Calls(),
               (Lines{"texts Please wait! / Uninstalling!", "progress shown", "buttons 01",
                      "ask Remove Options", "progress hidden", "buttons 00",
@@ -143,4 +146,47 @@ TEST_F(Removal, ThousandsOfItemsGoInBoundedTimeOtherProgramsEntriesStayAndStopHo
     EXPECT_EQ(calls[calls.size() - 2], "texts The removal was stopped. / Stopped after 500 of "
                                        "1241 items; the rest was left as it is.");
     EXPECT_EQ(calls.back(), "buttons 10");
+}
+
+// Read again when the removal starts: an entry of the program's name in the other view or in
+// the user's store is another edition's, and so are the folders another installed program's
+// entry names (install location, uninstaller, icon). All of it stays, and is reported so.
+TEST_F(Removal, AnotherEditionsEntryAndAnotherProgramsFoldersStay) {
+    const std::string uninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+    const std::string pid = std::to_string(GetCurrentProcessId());
+    const std::string own = uninstall + "KuTwinRemoval" + pid;
+    const std::string other = uninstall + "KuOtherInstalled" + pid;
+    const std::string folder = dir.Path() + "\\Other";
+    RawSetString(HKEY_CURRENT_USER, other, "InstallLocation", folder + "\\App");
+    RawSetString(HKEY_CURRENT_USER, other, "UninstallString", "\"" + folder + "\\Un\\un.exe\" /S");
+    RawSetString(HKEY_CURRENT_USER, other, "DisplayIcon", folder + "\\Icon\\i.exe,-3");
+    Lines stays;
+    // The program's own entry in the view of the scan goes; the same name elsewhere stays.
+    RawCreateKey(HKEY_LOCAL_MACHINE, own);
+    AddKeyItem(state.LeftoverList, "1", "HKEY_LOCAL_MACHINE", own, "",
+               ViewToMarker(ScanRegistryView()));
+    RawCreateKey(HKEY_CURRENT_USER, own);
+    AddKeyItem(state.LeftoverList, "1", kUser, own);
+    stays.push_back("HKEY_CURRENT_USER\\" + own);
+    if (RunningUnderWow64()) {
+        RawCreateKey(HKEY_LOCAL_MACHINE, own, KEY_WOW64_64KEY);
+        AddKeyItem(state.LeftoverList, "1", "HKEY_LOCAL_MACHINE", own, "", "64");
+        stays.push_back("HKEY_LOCAL_MACHINE\\" + own);
+    }
+    AddFileItem(state.LeftoverList, PlantFile(dir, "f.txt"));
+    for (const char* sub : {"App", "Un", "Icon"}) {
+        CreateDirectoryA(folder.c_str(), nullptr);
+        CreateDirectoryA((folder + "\\" + sub).c_str(), nullptr);
+        const std::string file = folder + "\\" + sub + "\\KuTwinRemoval.dat";
+        WriteTextFile(file);
+        AddFileItem(state.LeftoverList, file);
+        stays.push_back(file);
+    }
+    const RemovalReport report = Run(state, host, RemovalScope{true, "KuTwinRemoval" + pid});
+    EXPECT_EQ(report.notRemoved, stays);
+    EXPECT_FALSE(RawKeyExists(HKEY_LOCAL_MACHINE, own) || PathExists(dir.File("f.txt")));
+    RawDeleteTree(HKEY_LOCAL_MACHINE, own);
+    RawDeleteTree(HKEY_LOCAL_MACHINE, own, KEY_WOW64_64KEY);
+    RawDeleteTree(HKEY_CURRENT_USER, own);
+    RawDeleteTree(HKEY_CURRENT_USER, other);
 }

@@ -82,9 +82,10 @@ TEST_F(RegistryScan, KeyWholeOnlyForItsNameOrEveryValueElseTheValuesThatHit) {
         {"Ext\\OpenWithProgids", {{"FooApp.txt", ""}, {"txtfile", ""}}, nullptr, {"FooApp.txt"}},
         // Every value names it, but the key has a subkey of its own.
         {"Holder", {{"Dir", prog}}, "Child", {"Dir"}},
-        // Another program's Uninstall entry whose name holds the word; then our own entry.
+        // Another program's Uninstall entry whose name holds the word; then an entry of the
+        // program's own name in the user's store: another edition, installed for this user.
         {uninstall + "FooApp Helper", {{"Dir", prog}}, nullptr, {}},
-        {uninstall + "FooApp", {{"Keep", "x"}}, nullptr, {"1"}},
+        {uninstall + "FooApp", {{"Keep", "x"}}, nullptr, {}},
         // Others' entries, not even one that names our uninstaller.
         {uninstall + "Other", {{"Comments", "Works with FooApp"}}, nullptr, {}},
         {uninstall + "Second", {{"UninstallString", prog + "\\uninst.exe"}}, nullptr, {}},

@@ -61,7 +61,16 @@ TEST(CommandLines, FilePathParamsAndNormalisedUninstallCommand) {
         {"\"" + u + "\"", u, "", u},
         {"C:\\Acme\\u.EXE -x", "C:\\Acme\\u.EXE", "-x", "-"},
         {"C:\\Acme\\remove /x", "C:\\Acme\\remove", "", "-"},
-        {"C:\\Acme\\uninst.exe uninst", "-", "-", "C:\\Acme\\uninst.exe"}, // already in the path
+        // Normalising takes only the quotes off the program's path; a command whose arguments
+        // it would change runs as the entry holds it.
+        {"C:\\Acme\\uninst.exe uninst", "-", "-", "C:\\Acme\\uninst.exe uninst"},
+        {"\"" + u + "\" /log=\"C:\\Temp\\x.log\"", "-", "-",
+         "\"" + u + "\" /log=\"C:\\Temp\\x.log\""},
+        {"\"" + u + "\" add HKCU\\Software\\X /v ran /d y /f", "-", "-",
+         "\"" + u + "\" add HKCU\\Software\\X /v ran /d y /f"},
+        {"\"" + u + " /S\"", "-", "-", u + " /S"},
+        {"\"" + u + "\" -x \"D:\\a b\" -y", "-", "-", u + " -x \"D:\\a b\" -y"},
+        {"\"" + u + "\" /x=\"1\" /S", "-", "-", u + " /x=\"1\" /S"},
         {"@C:\\Tools\\app.exe,0", "C:\\Tools\\app.exe", "-", "-"},
         {"rundll32 setup.dll,Run", "rundll32 setup.dll", "-", "-"},
         {"RunDll32 'C:\\A\\x.dll',Remove", "-", "-", "RunDll32 C:\\A\\x.dll,Remove"},

@@ -100,6 +100,12 @@ void TUninstallStepForm::RunScanPage() {
     EnableWindow(Item(IDC_STEP_STEPBITBTN), FALSE);
     if (!StepDone(IDC_STEP_STEPIMAGE1))
         RunUninstallStep();
+    if (!closeRequested_) {
+        // Read once the uninstaller has ended: every entry but the program's own, in the view
+        // it was listed in, is another program's (another edition of the same name included).
+        State.Own = OwnEntry{UninstallKeyName, MachineStore(ScanRegistryView())};
+        State.OtherPrograms = OtherInstalledPrograms::Read(State.Own);
+    }
     if (!closeRequested_ && !StepDone(IDC_STEP_STEPIMAGE2))
         RunRegistryStep();
     if (!closeRequested_ && !StepDone(IDC_STEP_STEPIMAGE3))
@@ -259,7 +265,7 @@ void TUninstallStepForm::RunResultPage() {
 
 void TUninstallStepForm::StartRemoval() {
     ScanState = ScanRun;
-    const RemovalScope scope{ForceMode != 1, UninstallKeyName};
+    const RemovalScope scope{ForceMode != 1, UninstallKeyName, MachineStore(ScanRegistryView())};
     // The force mode also removes the security products' files it listed from the system folder.
     const std::vector<std::string> named =
         ForceMode == 1 ? SecurityProductFileNames() : std::vector<std::string>();

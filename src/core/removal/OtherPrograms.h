@@ -1,0 +1,59 @@
+// What belongs to the other installed programs: their Uninstall entries in every store (the
+// machine's 64-bit and 32-bit views and the user's) and their install folders.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace ku {
+
+// Where an Uninstall entry really lives. On 64-bit Windows a 64-bit and a 32-bit edition of
+// one program may both be registered under the same key name, one in each machine store.
+enum class EntryStore { None, Machine64, Machine32, User };
+
+// The store of the machine's entries seen in a registry view (0, KEY_WOW64_64KEY or
+// KEY_WOW64_32KEY). 32-bit Windows has one store only, reported as Machine64.
+EntryStore MachineStore(REGSAM view);
+
+// The Uninstall entry a key lies in, read from its path as seen in `view`: its store and,
+// through entryName, its key name. None when the key lies in no entry (the Uninstall key
+// itself included). "SOFTWARE\Wow6432Node\...\Uninstall" is the 32-bit store in any view.
+EntryStore UninstallEntryStore(HKEY root, const std::string& path, REGSAM view,
+                               std::string* entryName);
+
+// The program a wizard run is for: its entry's key name, in the machine store of the view
+// the program list showed it in.
+struct OwnEntry {
+    std::string name;
+    EntryStore store = EntryStore::None;
+    bool Is(EntryStore entryStore, const std::string& entryName) const;
+};
+
+// The install folders of every installed program but the wizard's own: each entry's
+// InstallLocation, the folder of its uninstaller (the program of its UninstallString) and the
+// folder of its DisplayIcon. A folder the force mode refuses (a drive root, the Windows
+// folder, Program Files itself ...) is nobody's own and is left out. An empty set (the force
+// mode's, or before it was read) holds nothing.
+class OtherInstalledPrograms {
+public:
+    static OtherInstalledPrograms Read(const OwnEntry& own);
+
+    // True when the upper-case long path is one of the folders or lies below one.
+    bool HoldsUpperPath(const std::string& upperPath) const;
+    // The same for any path (made long and absolute first).
+    bool HoldsPath(const std::string& path) const;
+    // True when the upper-case text names a path in one of the folders (a value's data such as
+    // "C:\PROGRAM FILES (X86)\APP\APP.EXE" /TRAY).
+    bool NamedInUpperText(const std::string& upperText) const;
+    bool Empty() const { return folders_.empty(); }
+
+private:
+    void AddEntryFolders(HKEY entry);
+    void AddFolder(const std::string& folder);
+
+    std::vector<std::string> folders_; // upper case, long form, no trailing "\"
+};
+
+} // namespace ku
