@@ -1,6 +1,7 @@
 // The registry half of the delete guard: which keys and values are never deleted.
 #include "core/system/DeleteHelpers.h"
 
+#include <cstring>
 #include <vector>
 
 #include "core/system/Handles.h"
@@ -234,9 +235,14 @@ bool InProtectedTree(const Parts& logical) {
 // and arguments dropped, variables expanded, "\??\" and "\SystemRoot\" read, a relative path
 // below the Windows folder.
 std::string ServiceProgram(const std::string& imagePath) {
-    char expanded[2048] = {};
-    const DWORD length = ExpandEnvironmentStringsA(imagePath.c_str(), expanded, sizeof(expanded));
-    std::string text = Trim(length > 0 && length <= sizeof(expanded) ? expanded : imagePath);
+    std::string text = imagePath;
+    const DWORD length = ExpandEnvironmentStringsA(imagePath.c_str(), nullptr, 0);
+    if (length > 0) {
+        std::string expanded(length, '\0');
+        if (ExpandEnvironmentStringsA(imagePath.c_str(), &expanded[0], length) == length)
+            text = expanded.c_str();
+    }
+    text = Trim(text);
     if (StartsText(text, "\"")) {
         text = text.substr(1, text.find('"', 1) == std::string::npos ? std::string::npos
                                                                       : text.find('"', 1) - 1);
@@ -267,12 +273,16 @@ bool RunsWindowsProgram(const std::string& controlSet, const std::string& servic
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY,
                       key.put()) != ERROR_SUCCESS)
         return false;
-    char data[2048] = {};
-    DWORD type = REG_NONE, size = sizeof(data) - 1;
-    if (RegQueryValueExA(key.get(), "ImagePath", nullptr, &type, reinterpret_cast<BYTE*>(data),
-                         &size) != ERROR_SUCCESS ||
+    DWORD type = REG_NONE, size = 0;
+    if (RegQueryValueExA(key.get(), "ImagePath", nullptr, &type, nullptr, &size) !=
+            ERROR_SUCCESS ||
         (type != REG_SZ && type != REG_EXPAND_SZ))
         return false;
+    std::string data(size + 1, '\0');
+    if (RegQueryValueExA(key.get(), "ImagePath", nullptr, &type,
+                         reinterpret_cast<BYTE*>(&data[0]), &size) != ERROR_SUCCESS)
+        return true; // changed under our eyes: not a key to delete now
+    data.resize(std::strlen(data.c_str()));
     const std::string program = ServiceProgram(data);
     return SameText(ExtractFileName(program), "svchost.exe") ||
            (EndsText(program, ".exe") && IsBelowWindowsFolder(program));
