@@ -79,7 +79,8 @@ std::string SectionFilePath(const std::string& entry) {
         folder = GetSystemDir();
     const std::string name = After(text, 9);
     const std::vector<std::string> parts = SplitString(name, '\\');
-    if (folder.empty() || parts.size() > 2 || !IsRedistributableFileName(parts.back()))
+    if (folder.empty() || parts.empty() || parts.size() > 2 ||
+        !IsRedistributableFileName(parts.back()))
         return std::string();
     for (const std::string& part : parts)
         if (!IsPlainFileName(part))
