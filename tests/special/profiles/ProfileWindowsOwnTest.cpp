@@ -81,8 +81,8 @@ TEST(ProfileWindowsOwn, AnEditedSectionRemovesTheApplicationsOwnAndLeavesWindows
                                               windows + "\\" + Unique("kuplanted") + ".ini",
                                               system + "\\" + Unique("d3d9") + ".exe"};
     files.Folder(windows + "\\Logs");
-    const std::vector<std::string> going = {system + "\\" + Unique("d3dx9_") + ".dll",
-                                            system + "\\" + Unique("XAudio2_") + ".DLL",
+    const std::vector<std::string> going = {system + "\\" + Unique("d3dx9_99") + ".dll",
+                                            system + "\\" + Unique("XAudio2_99") + ".DLL",
                                             windows + "\\Logs\\DirectX.log"};
     for (const std::string& file : staying)
         files.File(file);
