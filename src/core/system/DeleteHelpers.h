@@ -16,7 +16,8 @@ namespace ku {
 // as SvcHost, AeDebug and Image File Execution Options ...), in either registry view. All of
 // HKEY_CURRENT_CONFIG is Windows', and so is all of HKLM\SYSTEM but the own key of a service
 // that is not Windows' own (IsProtectedService), "<control set>\Services\<name>", and its
-// "<control set>\Enum\Root\LEGACY_<name>". Scanners use this to list a value of such a key instead of the key.
+// "<control set>\Enum\Root\LEGACY_<name>". Scanners use this to list a value of such a key instead
+// of the key.
 bool IsProtectedRegistryKey(HKEY root, const std::string& keyPath);
 // A value is protected when its key is not deletable at all (empty path, unknown root), when
 // it is the default value of a protected key, when it lies in one of Windows' own trees (all
@@ -112,8 +113,8 @@ bool IsRefusedForceProgramFile(const std::string& path);
 // companion library is asked as well. True only when the file is gone.
 bool DeleteSingleFile(const std::string& path);
 // A file of a known product that the program names itself in a fixed table of its code (never
-// a scanned path, never a name read from a data file: those take DeleteRedistributableFile): a plain
-// relative name below the Windows or system folder, such as "drivers\foo.sys", each of its
+// a scanned path, never a name read from a data file: those take DeleteRedistributableFile): a
+// plain relative name below the Windows or system folder, such as "drivers\foo.sys", each of its
 // parts a plain file name (IsPlainFileName). Folders, links (the file or a folder on its
 // way), absolute names and names that leave the folder are refused. True only when the file
 // is gone.

@@ -83,6 +83,7 @@ const char* const kProtectedTrees[] = {
 // The subkeys of Windows NT\CurrentVersion that Windows keeps, each a whole tree: service
 // groups, the debugger and the programs' image options, drivers and codecs, fonts, logon,
 // profiles, time zones, networks, tasks, printing, performance counters, ini mapping.
+// clang-format off
 const char* const kWindowsNtKeys[] = {
     "SvcHost", "AeDebug", "Drivers32", "Drivers", "drivers.desc", "Userinstallable.drivers",
     "Image File Execution Options", "Winlogon", "Windows", "Fonts", "FontSubstitutes",
@@ -92,6 +93,7 @@ const char* const kWindowsNtKeys[] = {
     "MCI32", "MCI Extensions", "WOW", "EFS", "SeCEdit", "SoftwareProtectionPlatform",
     "Superfetch",
 };
+// clang-format on
 
 // Keys whose own values are Windows' (the program-files folders, the product name and
 // version ...), while their subkeys are judged on their own.
@@ -245,7 +247,7 @@ std::string ServiceProgram(const std::string& imagePath) {
     text = Trim(text);
     if (StartsText(text, "\"")) {
         text = text.substr(1, text.find('"', 1) == std::string::npos ? std::string::npos
-                                                                      : text.find('"', 1) - 1);
+                                                                     : text.find('"', 1) - 1);
     } else {
         const std::string upper = UpperCase(text);
         for (size_t at = upper.find(".EXE"); at != std::string::npos;
@@ -274,13 +276,12 @@ bool RunsWindowsProgram(const std::string& controlSet, const std::string& servic
                       key.put()) != ERROR_SUCCESS)
         return false;
     DWORD type = REG_NONE, size = 0;
-    if (RegQueryValueExA(key.get(), "ImagePath", nullptr, &type, nullptr, &size) !=
-            ERROR_SUCCESS ||
+    if (RegQueryValueExA(key.get(), "ImagePath", nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
         (type != REG_SZ && type != REG_EXPAND_SZ))
         return false;
     std::string data(size + 1, '\0');
-    if (RegQueryValueExA(key.get(), "ImagePath", nullptr, &type,
-                         reinterpret_cast<BYTE*>(&data[0]), &size) != ERROR_SUCCESS)
+    if (RegQueryValueExA(key.get(), "ImagePath", nullptr, &type, reinterpret_cast<BYTE*>(&data[0]),
+                         &size) != ERROR_SUCCESS)
         return true; // changed under our eyes: not a key to delete now
     data.resize(std::strlen(data.c_str()));
     const std::string program = ServiceProgram(data);

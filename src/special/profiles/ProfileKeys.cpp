@@ -118,9 +118,8 @@ void DeleteProfileValue(HKEY root, const std::string& keyPath, const std::string
 void DeleteProfileAdapterKey(const std::string& keyPath, const std::string& componentWord,
                              RemovalReport* report) {
     const std::string instance = ExtractFileName(keyPath);
-    DeleteInEveryView(HKEY_LOCAL_MACHINE, keyPath, nullptr, report, [&](REGSAM view) {
-        DeleteNetworkAdapterKey(instance, componentWord, view);
-    });
+    DeleteInEveryView(HKEY_LOCAL_MACHINE, keyPath, nullptr, report,
+                      [&](REGSAM view) { DeleteNetworkAdapterKey(instance, componentWord, view); });
 }
 
 } // namespace ku

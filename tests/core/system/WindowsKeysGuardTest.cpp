@@ -65,10 +65,10 @@ TEST(WindowsKeysGuard, WindowsOwnKeysAreRefusedInEverySpelling) {
         {CC, "Software\\Fonts"},
         {CC, "System\\CurrentControlSet\\Control\\Print\\Printers"},
     };
-    for (const char* nt : {"SvcHost", "AeDebug", "Drivers32", "Image File Execution Options",
-                           "Image File Execution Options\\notepad.exe", "Winlogon", "Fonts",
-                           "FontSubstitutes", "ProfileList", "Windows", "Time Zones",
-                           "NetworkList\\Profiles", "Schedule", "Perflib"})
+    for (const char* nt :
+         {"SvcHost", "AeDebug", "Drivers32", "Image File Execution Options",
+          "Image File Execution Options\\notepad.exe", "Winlogon", "Fonts", "FontSubstitutes",
+          "ProfileList", "Windows", "Time Zones", "NetworkList\\Profiles", "Schedule", "Perflib"})
         refused.push_back({LM, kNt + nt});
     // Windows' own services by their program: Spooler's spoolsv.exe and the Installer's
     // msiexec.exe in the system folder, the event log in svchost.exe.
@@ -114,10 +114,10 @@ TEST(WindowsKeysGuard, AProgramsOwnServiceGoesWindowsOwnServicesAndTreesStay) {
             // HKLM\SYSTEM is one key in both views: what goes, goes in the first.
             EXPECT_EQ(DeleteRegistryValueInView(LM, key + "\\Parameters", "v", view),
                       !c.windows && view == k64);
-            EXPECT_EQ(DeleteRegistryKeyInView(
-                          LM, "\\system\\currentcontrolset\\enum\\root\\legacy_" + c.name + "\\",
-                          view),
-                      !c.windows && view == k64);
+            EXPECT_EQ(
+                DeleteRegistryKeyInView(
+                    LM, "\\system\\currentcontrolset\\enum\\root\\legacy_" + c.name + "\\", view),
+                !c.windows && view == k64);
             EXPECT_EQ(DeleteRegistryKeyInView(LM, LowerCase(key) + "\\", view),
                       !c.windows && view == k64);
         }

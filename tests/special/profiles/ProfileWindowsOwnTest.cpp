@@ -112,8 +112,8 @@ TEST(ProfileWindowsOwn, AnEditedSectionRemovesTheApplicationsOwnAndLeavesWindows
         for (const auto& key : keys) {
             planted.String(key.first, key.second, "v", "x");
             section += KeyLine(key.first, key.second);
-            section += "delRegkeyvalue(" + ku::RootKeyToName(key.first) + ",'" + key.second +
-                       "','v')\r\n";
+            section +=
+                "delRegkeyvalue(" + ku::RootKeyToName(key.first) + ",'" + key.second + "','v')\r\n";
         }
 
     // The service lines: one whose program is an .exe in the Windows folder keeps running.

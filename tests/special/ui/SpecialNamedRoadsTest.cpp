@@ -109,9 +109,8 @@ TEST_F(SpecialNamedRoads, DirectXDeletesTheFilesItsSectionNamesAndNothingBeyond)
         ku::ExtractFileName(own[1]) + "|FILE=%WinDir%\\DirectX.log|FILE=%WinDir%\\Logs\\" +
         "DirectX.log|FILE=%System%\\" + ku::ExtractFileName(kept[3]) + "|FILE=%WinDir%\\" +
         ku::ExtractFileName(kept[4]) + "|FILE=%System%\\" + Unique("xinput1_99") +
-        ".dll|FILE=%WinDir%\\..\\" + tray.substr(3) +
-        "|FILE=%WinDir%\\Logs\\" + ku::ExtractFileName(kept[2]) + "|FILE=%System%\\" +
-        Unique("kuwild") + "*.dll|" + lines +
+        ".dll|FILE=%WinDir%\\..\\" + tray.substr(3) + "|FILE=%WinDir%\\Logs\\" +
+        ku::ExtractFileName(kept[2]) + "|FILE=%System%\\" + Unique("kuwild") + "*.dll|" + lines +
         "delRegkey(HKEY_LOCAL_MACHINE,'SOFTWARE\\KuDirectX9')|[/DirecX9]";
 
     const Outcome outcome = RunWizard("DirectX9(For 32bit)", "CodeA.dat", section);
