@@ -114,6 +114,17 @@ bool IsWindowsClassPart(HKEY root, const std::string& path, REGSAM view) {
 
 namespace {
 
+// The delete of a key the guard has let through: never through a registry link.
+bool RemoveKeyTree(HKEY root, const std::string& path, DWORD access, bool useWowView,
+                   REGSAM linkView) {
+    if (HoldsRegistryLink(root, path, linkView))
+        return false;
+    TRegistry reg(access);
+    if (!OpenForDelete(reg, root, path, useWowView))
+        return false;
+    return reg.DeleteKey("\\" + path);
+}
+
 // One delete: access is the registry object's mask, useWowView adds the other view's flag on
 // the open, linkView is the view the link check looks in.
 bool DeleteKeyWith(HKEY root, const std::string& keyPath, DWORD access, bool useWowView,
@@ -121,12 +132,7 @@ bool DeleteKeyWith(HKEY root, const std::string& keyPath, DWORD access, bool use
     const std::string path = CleanKeyPath(keyPath);
     if (IsProtectedRegistryKey(root, path) || IsWindowsClassPart(root, path, linkView))
         return false;
-    if (HoldsRegistryLink(root, path, linkView))
-        return false;
-    TRegistry reg(access);
-    if (!OpenForDelete(reg, root, path, useWowView))
-        return false;
-    return reg.DeleteKey("\\" + path);
+    return RemoveKeyTree(root, path, access, useWowView, linkView);
 }
 
 bool DeleteValueWith(HKEY root, const std::string& keyPath, const std::string& valueName,
@@ -170,6 +176,32 @@ bool DeleteRegistryValueInView(HKEY root, const std::string& keyPath,
         return DeleteRegistryValue(root, keyPath, valueName, true);
     return DeleteValueWith(root, keyPath, valueName, kKeyAllAccess | NamedView(view), false,
                            NamedView(view));
+}
+
+bool DeleteNetworkAdapterKey(const std::string& instance, const std::string& componentWord,
+                             REGSAM view) {
+    const std::string word = Trim(componentWord);
+    if (instance.size() != 4 || instance.find_first_not_of("0123456789") != std::string::npos ||
+        word.empty())
+        return false;
+    const std::string path =
+        "SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E972-E325-11CE-BFC1-08002bE10318}\\" +
+        instance;
+    const REGSAM named = NamedView(view) ? NamedView(view) : GetWow64AccessFlag();
+    TRegistry reg(KEY_READ | named);
+    reg.SetRootKey(HKEY_LOCAL_MACHINE);
+    std::string component;
+    try {
+        if (!reg.OpenKey("\\" + path, false, false))
+            return false;
+        component = reg.ReadString("ComponentId");
+    } catch (const std::exception&) {
+        return false;
+    }
+    reg.CloseKey();
+    if (!ContainsText(component, word))
+        return false;
+    return RemoveKeyTree(HKEY_LOCAL_MACHINE, path, kKeyAllAccess | named, false, named);
 }
 
 namespace {
@@ -299,6 +331,31 @@ std::string NamedSystemFilePath(const std::string& folder, const std::string& na
 bool DeleteNamedSystemFile(const std::string& folder, const std::string& name) {
     const std::string path = NamedSystemFilePath(folder, name);
     return !path.empty() && DeleteCheckedFile(path);
+}
+
+bool IsRedistributableFileName(const std::string& name) {
+    const std::string upper = UpperCase(name);
+    if (upper == "DIRECTX.LOG")
+        return true;
+    if (!EndsText(upper, ".DLL"))
+        return false;
+    for (const char* family : {"D3DX9_", "D3DX10_", "D3DX11_", "D3DCOMPILER_", "XINPUT1_",
+                               "X3DAUDIO1_", "XACTENGINE", "XAUDIO2_", "XAPOFX"}) {
+        const size_t start = std::strlen(family), end = upper.size() - 4;
+        if (upper.compare(0, start, family) != 0 || end <= start)
+            continue;
+        const std::string version = upper.substr(start, end - start);
+        return version.find_first_not_of("0123456789_") == std::string::npos &&
+               version.find_first_of("0123456789") != std::string::npos;
+    }
+    return false;
+}
+
+bool DeleteRedistributableFile(const std::string& folder, const std::string& name) {
+    const std::vector<std::string> parts = SplitString(Trim(name), '\\');
+    if (parts.empty() || parts.size() > 2 || !IsRedistributableFileName(parts.back()))
+        return false;
+    return DeleteNamedSystemFile(folder, name);
 }
 
 std::string NamedWindowsFolder(const std::string& name) {

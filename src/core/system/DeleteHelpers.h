@@ -10,24 +10,39 @@
 namespace ku {
 
 // Registry. A key is protected when its path is empty, names a hive root or a single key
-// directly below one, is (or holds) one of the shared system keys such as
-// SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall, or lies in one of Windows' own trees
-// (core services, time zones, logon, session manager and environment, shell folders ...), in
-// either registry view. Scanners use this to list a value of such a key instead of the key.
+// directly below one, has a part of dots alone, is (or holds) one of the shared system keys
+// such as SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall, or lies in one of Windows' own
+// trees (time zones, logon, cryptography, the kept subkeys of Windows NT\CurrentVersion such
+// as SvcHost, AeDebug and Image File Execution Options ...), in either registry view. All of
+// HKEY_CURRENT_CONFIG is Windows', and so is all of HKLM\SYSTEM but the own key of a service
+// that is not Windows' own (IsProtectedService), "<control set>\Services\<name>", and its
+// "<control set>\Enum\Root\LEGACY_<name>". Scanners use this to list a value of such a key instead
+// of the key.
 bool IsProtectedRegistryKey(HKEY root, const std::string& keyPath);
 // A value is protected when its key is not deletable at all (empty path, unknown root), when
-// it is the default value of a protected key, when it lies in one of Windows' own trees, or is
+// it is the default value of a protected key, when it lies in one of Windows' own trees (all
+// of HKEY_CURRENT_CONFIG and of HKLM\SYSTEM but a deletable service's keys among them), or is
 // a value the system cannot start without (the session manager's "BootExecute" ...).
 bool IsProtectedRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName);
 // The deleters also refuse the keys and values that make one of Windows' own classes (a file,
 // protocol or COM class whose server is a file of Windows) what it is; see ClassKeys.h.
 
-// Services Windows cannot run without (RpcSs, EventLog, Tcpip ...), and the empty name: the
-// service functions never stop or delete them, and their keys are protected.
+// Windows' own services, and the empty name: the service functions never stop or delete them,
+// and their keys are protected. A service is Windows' own when it is one Windows cannot run
+// without (RpcSs, EventLog, Tcpip ...), or when its program ("ImagePath") is svchost.exe or
+// an .exe in the Windows folder (Spooler's spoolsv.exe, MSIServer's msiexec.exe). A driver
+// of a vendor (a .sys file in the drivers folder) is not.
 bool IsProtectedService(const std::string& name);
 
 // The key path as the deleters use it: outer blanks and empty names ("\\", leading "\") dropped.
 std::string CleanKeyPath(const std::string& keyPath);
+
+// The key of one network adapter a known product installed (a virtual adapter), the one road
+// into Windows' device classes: "SYSTEM\CurrentControlSet\Control\Class\{4D36E972-E325-11CE-
+// BFC1-08002bE10318}\" + Instance, Instance four digits, taken only when the key's
+// "ComponentId" contains ComponentWord (not blank). View as DeleteRegistryKeyInView.
+bool DeleteNetworkAdapterKey(const std::string& instance, const std::string& componentWord,
+                             REGSAM view);
 
 // Deletes the key with its subkeys; false when refused, missing or not completely deleted.
 // A tree that is or holds a registry link is refused: the delete would reach through it.
@@ -110,12 +125,22 @@ bool LeadsToItself(const std::string& path);
 // (LeadsToItself; the same holds for every delete below). When the system refuses, the
 // companion library is asked as well. True only when the file is gone.
 bool DeleteSingleFile(const std::string& path);
-// A file of a known product that the program names itself (never a scanned path): a plain
-// relative name below the Windows or system folder, such as "drivers\foo.sys", each of its
+// A file of a known product that the program names itself in a fixed table of its code (never
+// a scanned path, never a name read from a data file: those take DeleteRedistributableFile): a
+// plain relative name below the Windows or system folder, such as "drivers\foo.sys", each of its
 // parts a plain file name (IsPlainFileName). Folders, links (the file or a folder on its
 // way), absolute names and names that leave the folder are refused. True only when the file
 // is gone.
 bool DeleteNamedSystemFile(const std::string& folder, const std::string& name);
+// The data files' road to the Windows and system folders: only what the DirectX
+// redistributable puts there. Its libraries ("d3dx9_43.dll", "d3dx10_*", "d3dx11_*",
+// "d3dcompiler_*", "xinput1_*", "x3daudio1_*", "xactengine*", "xaudio2_*", "xapofx*", each a
+// ".dll" with digits and "_" after the family's name) and its log "DirectX.log"; any case.
+bool IsRedistributableFileName(const std::string& name);
+// DeleteNamedSystemFile for a name read from a data file: the file's own name must be one of
+// IsRedistributableFileName, with at most one plain subfolder before it ("Logs\DirectX.log").
+// Windows' own files (kernel32.dll, win.ini, explorer.exe ...) never take this road.
+bool DeleteRedistributableFile(const std::string& folder, const std::string& name);
 // One plain file or folder name as it stands in its folder: not empty, no separator ("\",
 // "/"), no wildcard ("*", "?"), no stream (":"), no other character Windows refuses in a
 // name, not "." or ".." (nor dots and blanks alone), no trailing dot or blank (Windows drops

@@ -1,8 +1,11 @@
 // The registry half of the delete guard: which keys and values are never deleted.
 #include "core/system/DeleteHelpers.h"
 
+#include <cstring>
 #include <vector>
 
+#include "core/system/Handles.h"
+#include "core/system/PublicFunctionUnit.h"
 #include "core/system/StrUtil.h"
 
 namespace ku {
@@ -58,15 +61,11 @@ const char* const kSharedKeys[] = {
     "Control Panel\\Desktop",
 };
 
-// Keys whose whole tree, every subkey and every value in it, belongs to Windows: time zones,
-// logon, the session manager with the machine's environment, the shell folders, the security
-// hives. "Environment" is a user's own variables.
+// Keys whose whole tree, every subkey and every value in it, belongs to Windows: the
+// machine's cryptography, the session manager with the machine's environment, the shell
+// folders, the security hives. "Environment" is a user's own variables.
 const char* const kProtectedTrees[] = {
-    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones",
-    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon",
-    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Windows",
-    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList",
-    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts",
+    "SOFTWARE\\Microsoft\\Cryptography",
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
     "SYSTEM\\CurrentControlSet\\Control\\Session Manager",
@@ -80,6 +79,21 @@ const char* const kProtectedTrees[] = {
     "HARDWARE",
     "Environment",
 };
+
+// The subkeys of Windows NT\CurrentVersion that Windows keeps, each a whole tree: service
+// groups, the debugger and the programs' image options, drivers and codecs, fonts, logon,
+// profiles, time zones, networks, tasks, printing, performance counters, ini mapping.
+// clang-format off
+const char* const kWindowsNtKeys[] = {
+    "SvcHost", "AeDebug", "Drivers32", "Drivers", "drivers.desc", "Userinstallable.drivers",
+    "Image File Execution Options", "Winlogon", "Windows", "Fonts", "FontSubstitutes",
+    "FontLink", "FontMapper", "FontDPI", "GRE_Initialize", "ProfileList", "Time Zones",
+    "NetworkList", "NetworkCards", "Schedule", "Print", "Ports", "Devices", "PrinterPorts",
+    "Perflib", "IniFileMapping", "SystemRestore", "Terminal Server", "Console", "MCI",
+    "MCI32", "MCI Extensions", "WOW", "EFS", "SeCEdit", "SoftwareProtectionPlatform",
+    "Superfetch",
+};
+// clang-format on
 
 // Keys whose own values are Windows' (the program-files folders, the product name and
 // version ...), while their subkeys are judged on their own.
@@ -96,7 +110,8 @@ const char* const kCoreServices[] = {
     "LanmanWorkstation", "Tcpip", "Dhcp", "Dnscache", "Winmgmt", "CryptSvc", "Schedule", "BFE",
     "MpsSvc", "SamSs", "ProfSvc", "Power", "AudioSrv", "nsi", "Afd", "NetBT", "disk", "volmgr",
     "partmgr", "ACPI", "pci", "Ntfs", "mountmgr", "Winlogon", "TrustedInstaller", "wuauserv",
-    "WinDefend", "EventSystem", "LSM", "gpsvc",
+    "WinDefend", "EventSystem", "LSM", "gpsvc", "KSecDD", "CNG", "NDIS", "Tdx", "Mup", "FltMgr",
+    "volsnap", "Wdf01000", "atapi", "CLFS", "HTTP", "Netlogon",
 };
 // clang-format on
 
@@ -193,16 +208,15 @@ struct ProtectedTree {
     size_t depth;
 };
 
-// A core service's own key and the keys right below it (Parameters, an event log) are
-// Windows'; what programs register deeper down (an event source of their own) is theirs. The
-// two CurrentVersion keys reach no deeper than their own values.
+// The two CurrentVersion keys reach no deeper than their own values.
 const std::vector<ProtectedTree>& ProtectedTrees() {
     static const std::vector<ProtectedTree> trees = [] {
         std::vector<ProtectedTree> all;
         for (const char* key : kProtectedTrees)
             all.push_back({SplitKey(key), std::string::npos});
-        for (const char* service : kCoreServices)
-            all.push_back({{"SYSTEM", "CurrentControlSet", "Services", service}, 1});
+        for (const char* key : kWindowsNtKeys)
+            all.push_back({{"SOFTWARE", "Microsoft", "Windows NT", "CurrentVersion", key},
+                           std::string::npos});
         for (const char* key : kProtectedValueKeys)
             all.push_back({SplitKey(key), 0});
         return all;
@@ -219,8 +233,106 @@ bool InProtectedTree(const Parts& logical) {
     return false;
 }
 
+// The service's program as its "ImagePath" names it, in the form Windows reads it: quotes
+// and arguments dropped, variables expanded, "\??\" and "\SystemRoot\" read, a relative path
+// below the Windows folder.
+std::string ServiceProgram(const std::string& imagePath) {
+    std::string text = imagePath;
+    const DWORD length = ExpandEnvironmentStringsA(imagePath.c_str(), nullptr, 0);
+    if (length > 0) {
+        std::string expanded(length, '\0');
+        if (ExpandEnvironmentStringsA(imagePath.c_str(), &expanded[0], length) == length)
+            text = expanded.c_str();
+    }
+    text = Trim(text);
+    if (StartsText(text, "\"")) {
+        text = text.substr(1, text.find('"', 1) == std::string::npos ? std::string::npos
+                                                                     : text.find('"', 1) - 1);
+    } else {
+        const std::string upper = UpperCase(text);
+        for (size_t at = upper.find(".EXE"); at != std::string::npos;
+             at = upper.find(".EXE", at + 1))
+            if (at + 4 == upper.size() || upper[at + 4] == ' ') {
+                text.resize(at + 4);
+                break;
+            }
+    }
+    if (StartsText(text, "\\??\\"))
+        text = text.substr(4);
+    const std::string windows = RemoveTrailingBackslash(GetWindowsDir());
+    if (StartsText(text, "\\SystemRoot\\"))
+        return windows + text.substr(11);
+    if (text.size() < 3 || text[1] != ':')
+        return windows + "\\" + (StartsText(text, "\\") ? text.substr(1) : text);
+    return text;
+}
+
+// True when the service's key in that control set names a program of Windows: svchost.exe
+// anywhere, or any .exe in the Windows folder. A driver's .sys file is no such program.
+bool RunsWindowsProgram(const std::string& controlSet, const std::string& service) {
+    UniqueKey key;
+    const std::string path = "SYSTEM\\" + controlSet + "\\Services\\" + service;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY,
+                      key.put()) != ERROR_SUCCESS)
+        return false;
+    DWORD type = REG_NONE, size = 0;
+    if (RegQueryValueExA(key.get(), "ImagePath", nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ))
+        return false;
+    std::string data(size + 1, '\0');
+    if (RegQueryValueExA(key.get(), "ImagePath", nullptr, &type, reinterpret_cast<BYTE*>(&data[0]),
+                         &size) != ERROR_SUCCESS)
+        return true; // changed under our eyes: not a key to delete now
+    data.resize(std::strlen(data.c_str()));
+    const std::string program = ServiceProgram(data);
+    return SameText(ExtractFileName(program), "svchost.exe") ||
+           (EndsText(program, ".exe") && IsBelowWindowsFolder(program));
+}
+
+bool IsWindowsServiceIn(const std::string& controlSet, const std::string& service) {
+    return IsProtectedService(service) ||
+           (!SameText(controlSet, "CurrentControlSet") && RunsWindowsProgram(controlSet, service));
+}
+
+// The control set as the path spells it (ControlSet001 or CurrentControlSet).
+std::string SpelledControlSet(const Parts& parts) {
+    Parts own;
+    for (const std::string& part : parts)
+        if (!SameText(part, "Wow6432Node"))
+            own.push_back(part);
+    return own.size() >= 2 ? own[1] : std::string();
+}
+
+// All of HKLM\SYSTEM is Windows' but a service's own key and its legacy device entry, when
+// the service is not Windows' own.
+bool IsWindowsSystemKey(const Parts& logical, const Parts& parts) {
+    if (logical.size() < 4 || !SameText(logical[1], "CurrentControlSet"))
+        return true;
+    const std::string controlSet = SpelledControlSet(parts);
+    if (SameText(logical[2], "Services"))
+        return IsWindowsServiceIn(controlSet, logical[3]);
+    const std::string legacy = logical.size() >= 5 ? logical[4] : std::string();
+    if (SameText(logical[2], "Enum") && SameText(logical[3], "Root") &&
+        StartsText(legacy, "LEGACY_") && legacy.size() > 7)
+        return IsWindowsServiceIn(controlSet, legacy.substr(7));
+    return true;
+}
+
+bool IsMachineSystemKey(HKEY root, const Parts& logical) {
+    return root == HKEY_LOCAL_MACHINE && !logical.empty() && SameText(logical[0], "SYSTEM");
+}
+
+// A name of dots alone is no key of its own: whatever reads it as "the key above" must not
+// be led out of the key the path seems to name.
+bool HasDotsPart(const Parts& parts) {
+    for (const std::string& part : parts)
+        if (Trim(part).find_first_not_of('.') == std::string::npos)
+            return true;
+    return false;
+}
+
 bool IsProtectedParts(HKEY root, const Parts& parts) {
-    if (!IsKnownRoot(root))
+    if (!IsKnownRoot(root) || root == HKEY_CURRENT_CONFIG || HasDotsPart(parts))
         return true;
     // The node itself holds the whole 32-bit view of its parent.
     if (!parts.empty() && SameText(parts.back(), "Wow6432Node"))
@@ -230,6 +342,8 @@ bool IsProtectedParts(HKEY root, const Parts& parts) {
         return true;
     if (logical.size() < 2 || InProtectedTree(logical))
         return true;
+    if (IsMachineSystemKey(root, logical))
+        return IsWindowsSystemKey(logical, parts);
     for (const Parts& shared : SharedKeyParts())
         if (IsSameOrParent(logical, shared))
             return true;
@@ -247,11 +361,12 @@ bool IsProtectedRegistryKey(HKEY root, const std::string& keyPath) {
 
 bool IsProtectedRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName) {
     const Parts parts = SplitKey(keyPath);
-    if (!IsKnownRoot(root) || parts.empty())
+    if (!IsKnownRoot(root) || root == HKEY_CURRENT_CONFIG || parts.empty() || HasDotsPart(parts))
         return true;
     if (valueName.empty() && IsProtectedParts(root, parts))
         return true;
-    if (InProtectedTree(LogicalParts(root, parts)))
+    const Parts all = LogicalParts(root, parts);
+    if (InProtectedTree(all) || (IsMachineSystemKey(root, all) && IsWindowsSystemKey(all, parts)))
         return true;
     Parts logical;
     if (!LogicalKey(root, parts, logical))
@@ -265,12 +380,12 @@ bool IsProtectedRegistryValue(HKEY root, const std::string& keyPath, const std::
 
 bool IsProtectedService(const std::string& name) {
     const std::string trimmed = Trim(name);
-    if (trimmed.empty())
+    if (trimmed.empty() || trimmed.find('\\') != std::string::npos)
         return true;
     for (const char* service : kCoreServices)
         if (SameText(trimmed, service))
             return true;
-    return false;
+    return RunsWindowsProgram("CurrentControlSet", trimmed);
 }
 
 // The key path the deleters pass on: the names the guard looked at, joined again.

@@ -27,8 +27,9 @@ int QueryServiceState(SC_HANDLE manager, const std::string& name);
 bool ServiceNotInstalled(SC_HANDLE manager, const std::string& name);
 bool ServiceIsStopped(SC_HANDLE manager, const std::string& name);
 
-// A service Windows cannot run without (IsProtectedService) is never stopped or deleted: the
-// stop counts as refused, the deletion as failed.
+// Windows' own services (IsProtectedService: the core ones, those run by svchost.exe or by an
+// .exe in the Windows folder) are never stopped or deleted: the stop counts as refused, the
+// deletion as failed.
 // Sends one stop request; does not wait for the service to stop.
 int StopService(const std::string& name);
 // Sends a stop request (its outcome does not count) and marks the service for deletion.

@@ -45,7 +45,7 @@ void RemoveVirtualNetworkAdapters(const ProfileRow&, const ProfileSite& site) {
         const std::string key = std::string(kNetworkClass) + name;
         if (ContainsText(ReadProfileStringInAnyView(HKEY_LOCAL_MACHINE, key, "ComponentId"),
                          "vmnetadapter"))
-            DeleteProfileKey(HKEY_LOCAL_MACHINE, key, site.report);
+            DeleteProfileAdapterKey(key, "vmnetadapter", site.report);
     }
 }
 

@@ -66,9 +66,10 @@ bool TakeRootAndKey(std::string& rest, std::string& rootName, std::string& keyPa
     return true;
 }
 
-// The file a "FILE=" entry names: the folder variable at its start, a "\" and a plain file
-// name. Anything more (a subfolder, "..", a wildcard, a device or stream name) would reach
-// beyond the one file of the application the line is there for, and names nothing.
+// The file a "FILE=" entry names: the folder variable at its start, a "\", at most one plain
+// subfolder ("Logs\") and a plain file name of the DirectX redistributable, the one profile
+// these entries are there for. Anything else (Windows' own files, "..", a wildcard, a device
+// or stream name) would reach beyond the application's own files, and names nothing.
 std::string SectionFilePath(const std::string& entry) {
     const std::string text = Trim(entry);
     std::string folder;
@@ -77,18 +78,25 @@ std::string SectionFilePath(const std::string& entry) {
     else if (StartsText(text, "%System%\\"))
         folder = GetSystemDir();
     const std::string name = After(text, 9);
-    if (folder.empty() || !IsPlainFileName(name))
+    const std::vector<std::string> parts = SplitString(name, '\\');
+    if (folder.empty() || parts.empty() || parts.size() > 2 ||
+        !IsRedistributableFileName(parts.back()))
         return std::string();
+    for (const std::string& part : parts)
+        if (!IsPlainFileName(part))
+            return std::string();
     return RemoveTrailingBackslash(folder) + "\\" + name;
 }
 
 } // namespace
 
 bool DeleteSectionFile(const std::string& path) {
-    const std::string folder = ExtractFileDir(path), name = ExtractFileName(path);
-    const bool own = SameText(folder, RemoveTrailingBackslash(GetWindowsDir())) ||
-                     SameText(folder, RemoveTrailingBackslash(GetSystemDir()));
-    return own && IsPlainFileName(name) && DeleteNamedSystemFile(folder, name);
+    for (const std::string& dir : {GetSystemDir(), GetWindowsDir()}) {
+        const std::string folder = RemoveTrailingBackslash(dir);
+        if (!folder.empty() && path.size() > folder.size() + 1 && StartsText(path, folder + "\\"))
+            return DeleteRedistributableFile(folder, path.substr(folder.size() + 1));
+    }
+    return false;
 }
 
 HKEY PredefinedRootKey(const std::string& name) {

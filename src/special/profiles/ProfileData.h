@@ -15,8 +15,9 @@ inline const char* const kProfileMessageCaption = "KU";
 
 // What one section holds: "FILE=" paths with their folder variable replaced, the registry
 // deletion lines as written, the services of its "[Services]" block. A "FILE=" entry names
-// one file directly in the Windows or the system folder ("%WinDir%\name", "%System%\name"
-// with a plain file name); any other entry with a folder variable is left out.
+// one file of the DirectX redistributable (IsRedistributableFileName) in the Windows or the
+// system folder, or in one plain subfolder of them ("%System%\d3dx9_43.dll",
+// "%WinDir%\Logs\DirectX.log"); any other entry with a folder variable is left out.
 struct ProfileSection {
     std::vector<std::string> Files;
     std::vector<std::string> RegLines;
@@ -32,8 +33,8 @@ void ReadProfileSection(const std::string& mark, const std::string& fileName,
 ProfileSection ReadProfileSection(const std::string& mark, const std::string& fileName,
                                   const std::string& folder = "");
 
-// Deletes one file of a section's file list through the guard's road for files the program
-// names itself: only a plain file name directly in the Windows or the system folder goes.
+// Deletes one file of a section's file list through the guard's road for data-file names
+// (DeleteRedistributableFile): only the DirectX redistributable's own files go.
 // True only when the file is gone.
 bool DeleteSectionFile(const std::string& path);
 

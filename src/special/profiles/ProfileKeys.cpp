@@ -1,6 +1,8 @@
 // The profiles' registry keys in both views of 64-bit Windows.
 #include "special/profiles/ProfileKeys.h"
 
+#include <functional>
+
 #include "core/system/DeleteHelpers.h"
 #include "core/system/PublicFunctionUnit.h"
 #include "core/system/StrUtil.h"
@@ -29,9 +31,11 @@ TContent RegistryItem(HKEY root, const std::string& keyPath, const std::string* 
     return item;
 }
 
-// Deletes the item in each view it is there in; the report counts it once per view.
+// Deletes the item in each view it is there in, with deleteInView, or with the plain guarded
+// delete when it has none; the report counts it once per view.
 void DeleteInEveryView(HKEY root, const std::string& keyPath, const std::string* valueName,
-                       RemovalReport* report) {
+                       RemovalReport* report,
+                       const std::function<void(REGSAM)>& deleteInView = nullptr) {
     // A root without a name (performance data, dynamic data) cannot be looked at as an item:
     // the delete alone is tried, as the registry class's rule has it.
     const std::vector<REGSAM> views =
@@ -44,7 +48,9 @@ void DeleteInEveryView(HKEY root, const std::string& keyPath, const std::string*
         const TContent item = RegistryItem(root, keyPath, valueName, view);
         if (!LeftoverItemRemains(item))
             continue;
-        if (valueName)
+        if (deleteInView)
+            deleteInView(view);
+        else if (valueName)
             DeleteRegistryValueInView(root, keyPath, *valueName, view);
         else
             DeleteRegistryKeyInView(root, keyPath, view);
@@ -107,6 +113,13 @@ void DeleteProfileKey(HKEY root, const std::string& keyPath, RemovalReport* repo
 void DeleteProfileValue(HKEY root, const std::string& keyPath, const std::string& valueName,
                         RemovalReport* report) {
     DeleteInEveryView(root, keyPath, &valueName, report);
+}
+
+void DeleteProfileAdapterKey(const std::string& keyPath, const std::string& componentWord,
+                             RemovalReport* report) {
+    const std::string instance = ExtractFileName(keyPath);
+    DeleteInEveryView(HKEY_LOCAL_MACHINE, keyPath, nullptr, report,
+                      [&](REGSAM view) { DeleteNetworkAdapterKey(instance, componentWord, view); });
 }
 
 } // namespace ku

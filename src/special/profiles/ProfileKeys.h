@@ -38,5 +38,10 @@ std::string ReadProfileStringInAnyView(HKEY root, const std::string& keyPath,
 void DeleteProfileKey(HKEY root, const std::string& keyPath, RemovalReport* report = nullptr);
 void DeleteProfileValue(HKEY root, const std::string& keyPath, const std::string& valueName,
                         RemovalReport* report = nullptr);
+// The same for the key of one virtual network adapter (HKLM, keyPath ending in its four-digit
+// instance) through the guard's adapter road: gone only when its "ComponentId" holds
+// componentWord.
+void DeleteProfileAdapterKey(const std::string& keyPath, const std::string& componentWord,
+                             RemovalReport* report = nullptr);
 
 } // namespace ku

@@ -181,7 +181,8 @@ TEST(RegistryGuard, ValuesOfProgramsGoThoseWindowsNeedsStay) {
         {LM, "SOFTWARE\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion", "", true},
         {CU, "Software\\Microsoft\\Windows\\CurrentVersion", probe, true},
         {CU, "Software\\Microsoft\\Windows NT\\CurrentVersion\\", probe, true},
-        {LM, services + "Eventlog\\Application\\KuApp", "EventMessageFile", false},
+        // All of HKLM\SYSTEM but a program's own service is Windows', the event log's too.
+        {LM, services + "Eventlog\\Application\\KuApp", "EventMessageFile", true},
         {LM, services + "KuAppSvc", "ImagePath", false},
     };
     for (const auto& c : cases) {

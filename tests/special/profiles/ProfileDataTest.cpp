@@ -37,9 +37,9 @@ TEST(ProfileSection, ReadsEachEdgeCaseOfTheFormat) {
     const std::string noMark =
         "B=The mark \"[UnitX]\" not exist in the file \"Code.dat\" or is empty!";
     const std::pair<const char*, std::string> cases[] = {
-        {"x|[UnitX]|delRegkey(A)|FILE=%WinDir%\\a.ini|[Services]|Svc One||delRegkeyvalue(B)|"
-         "[/Services]|file=%SYSTEM%\\b.dll|[/UnitX]|delRegkey(C)",
-         "F=%W\\a.ini|F=%S\\b.dll|R=delRegkey(A)|R=delRegkeyvalue(B)|S=Svc One"},
+        {"x|[UnitX]|delRegkey(A)|FILE=%WinDir%\\DirectX.log|[Services]|Svc One||"
+         "delRegkeyvalue(B)|[/Services]|file=%SYSTEM%\\D3DX9_43.DLL|[/UnitX]|delRegkey(C)",
+         "F=%W\\DirectX.log|F=%S\\D3DX9_43.DLL|R=delRegkey(A)|R=delRegkeyvalue(B)|S=Svc One"},
         {"   [unitx]  |DelRegKey(A)  |[/UNITX]", "R=DelRegKey(A)"},
         {"[/UnitX]|[UnitX]|delRegkey(A)", noMark},
         {"[UnitX]|[Services]|FILE=%Temp%\\c|FILE=delRegkey(D)|[/Services]|[/UnitX]",
@@ -57,6 +57,40 @@ TEST(ProfileSection, ReadsEachEdgeCaseOfTheFormat) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(ReadSection(c.first), c.second) << (c.first ? c.first : "no file");
+}
+
+// A "FILE=" entry names a file of the DirectX redistributable, directly in the Windows or
+// system folder or in one plain subfolder; Windows' own files are never read from a data file.
+TEST(ProfileSection, FileEntriesNameOnlyTheRedistributablesFiles) {
+    const struct {
+        const char* entry;
+        bool read;
+    } cases[] = {
+        {"%System%\\d3dx9_24.dll", true}, {"%System%\\d3dx10_43.dll", true},
+        {"%System%\\D3DX11_43.DLL", true}, {"%System%\\d3dcompiler_47.dll", true},
+        {"%System%\\xinput1_3.dll", true}, {"%System%\\x3daudio1_7.dll", true},
+        {"%System%\\xactengine3_7.dll", true}, {"%System%\\xaudio2_7.dll", true},
+        {"%System%\\XAPOFX1_5.dll", true}, {"%WinDir%\\DirectX.log", true},
+        {"%WinDir%\\Logs\\DirectX.log", true}, {"%System%\\drivers\\xinput1_3.dll", true},
+        {"%System%\\kernel32.dll", false}, {"%System%\\user32.dll", false},
+        {"%System%\\d3d9.dll", false}, {"%WinDir%\\win.ini", false},
+        {"%WinDir%\\system.ini", false}, {"%WinDir%\\notepad.exe", false},
+        {"%WinDir%\\explorer.exe", false}, {"%System%\\d3dx9_.dll", false},
+        {"%System%\\d3dx9_43.exe", false}, {"%System%\\d3dx9_4a.dll", false},
+        {"%System%\\d3dx9_43.dll.bak", false}, {"%System%\\xd3dx9_43.dll", false},
+        {"%System%\\d3dx9__.dll", false}, {"%WinDir%\\Logs\\Deeper\\DirectX.log", false},
+        {"%WinDir%\\..\\DirectX.log", false}, {"%WinDir%\\Logs\\..\\DirectX.log", false},
+        {"%WinDir%\\Logs.\\DirectX.log", false}, {"%WinDir%\\NUL\\DirectX.log", false},
+        {"%WinDir%\\*\\DirectX.log", false}, {"%WinDir%\\\\DirectX.log", false},
+        {"%WinDir%\\Logs\\", false}, {"%System%\\DirectX.log:x", false},
+    };
+    for (const auto& c : cases) {
+        const std::string read =
+            ReadSection(("[UnitX]|FILE=" + std::string(c.entry) + "|delRegkey(A)|[/UnitX]").c_str());
+        const std::string file = ku::ReplaceAll(ku::ReplaceAll(c.entry, "%System%", "%S"),
+                                                "%WinDir%", "%W");
+        EXPECT_EQ(read, c.read ? "F=" + file + "|R=delRegkey(A)" : "R=delRegkey(A)") << c.entry;
+    }
 }
 
 struct DeleteCase {
@@ -93,6 +127,17 @@ TEST(RegistryDeleteLines, DeleteExactlyWhatEachLineFormNames) {
     }
 }
 
+// A shipped line's key as the guard may meet it: as written, in the 32-bit view's node below
+// SOFTWARE, under a numbered control set, with outer separators.
+std::vector<std::string> ShippedLineSpellings(const std::string& path) {
+    std::vector<std::string> all{path, "\\" + path + "\\"};
+    if (ku::StartsText(path, "SOFTWARE\\"))
+        all.push_back("SOFTWARE\\Wow6432Node\\" + path.substr(9));
+    if (ku::StartsText(path, "SYSTEM\\CurrentControlSet\\"))
+        all.push_back("SYSTEM\\ControlSet001\\" + path.substr(25));
+    return all;
+}
+
 // The shipped files hold exactly the table's sections, each with something to delete, and
 // name only keys, values and services that belong to one application.
 TEST(ShippedDataFiles, HoldEveryMarkWithOnlyTheApplicationsOwnEntries) {
@@ -115,10 +160,12 @@ TEST(ShippedDataFiles, HoldEveryMarkWithOnlyTheApplicationsOwnEntries) {
         for (const std::string& line : section.RegLines) {
             const ku::RegistryDeleteLine parsed = ku::ParseRegistryDeleteLine(line);
             ASSERT_TRUE(parsed.valid) << row->unit << ": " << line;
-            EXPECT_FALSE(parsed.isValue ? ku::IsProtectedRegistryValue(parsed.root, parsed.keyPath,
-                                                                       parsed.valueName)
-                                        : ku::IsProtectedRegistryKey(parsed.root, parsed.keyPath))
-                << line;
+            // In each spelling the guard may meet: either view, a numbered control set.
+            for (const std::string& path : ShippedLineSpellings(parsed.keyPath))
+                EXPECT_FALSE(parsed.isValue
+                                 ? ku::IsProtectedRegistryValue(parsed.root, path, parsed.valueName)
+                                 : ku::IsProtectedRegistryKey(parsed.root, path))
+                    << line << " as " << path;
             EXPECT_FALSE(parsed.isValue && parsed.valueName.empty()) << line;
             // Below SOFTWARE a vendor key alone would hold the vendor's other products.
             const auto parts = ku::SplitString(parsed.keyPath, '\\');
@@ -130,9 +177,15 @@ TEST(ShippedDataFiles, HoldEveryMarkWithOnlyTheApplicationsOwnEntries) {
     }
     EXPECT_TRUE(dialogs.Calls().empty()) << "a section is missing or empty";
     EXPECT_EQ(marksInFile, rowMarks);
-    // DirectX 9's 42 libraries of the system folder and its log in the Windows folder; the
-    // log in "Logs" lies deeper and is no file of the section.
-    EXPECT_EQ(ku::ReadProfileSection("[DirecX9]", "CodeA.dat", shipped).Files.size(), 43u);
+    // DirectX 9's 42 libraries of the system folder and its log in the Windows folder and in
+    // its "Logs" folder: every "FILE=" line the files hold.
+    EXPECT_EQ(ku::ReadProfileSection("[DirecX9]", "CodeA.dat", shipped).Files.size(), 44u);
+    size_t fileLines = 0;
+    for (const char* file : {"CodeA.dat", "CodeB.dat", "CodeC.dat"})
+        for (const std::string& line :
+             ku::SplitString(kutest::ReadAll(shipped + "\\" + file), '\n'))
+            fileLines += ku::StartsText(ku::Trim(line), "FILE=") ? 1 : 0;
+    EXPECT_EQ(fileLines, 44u);
 }
 
 } // namespace

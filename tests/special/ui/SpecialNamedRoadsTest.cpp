@@ -1,6 +1,7 @@
 // What a data file or a registry value may reach through the special uninstall, the whole
-// registry and drive compared before and after: "FILE=" lines delete exactly the files they
-// name directly in the Windows and system folders, never beyond them; a folder value that
+// registry and drive compared before and after: "FILE=" lines delete exactly the files of the
+// DirectX redistributable they name in the Windows and system folders (or one plain subfolder
+// of them), never Windows' own files nor anything beyond; a folder value that
 // climbs with ".." is not scanned; the CurrentVersion keys keep their own values.
 #include <gtest/gtest.h>
 
@@ -66,6 +67,8 @@ class SpecialNamedRoads : public ::testing::Test {
             SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr);
             planted.push_back(folder);
         }
+        // A stand-in never takes the place of a file that is there (a library of Windows).
+        ASSERT_FALSE(kutest::PathExists(file)) << file << " is there already";
         ASSERT_TRUE(kutest::WriteTextFile(file)) << file;
         planted.push_back(file);
     }
@@ -73,16 +76,19 @@ class SpecialNamedRoads : public ::testing::Test {
 };
 
 // DirectX 9's section names its libraries in the system folder and its log in the Windows
-// folder; those go, and nothing that an entry reaching further (a subfolder, "..", a
-// wildcard) names, nor a value of the CurrentVersion keys that a registry line names.
+// folder and its "Logs" folder; those go, and nothing else a "FILE=" line names (a file that
+// is none of the redistributable's, one deeper, "..", a wildcard), nor a value of the
+// CurrentVersion keys that a registry line names.
 TEST_F(SpecialNamedRoads, DirectXDeletesTheFilesItsSectionNamesAndNothingBeyond) {
     const std::string system = kutest::SystemFolder(), windows = kutest::WindowsFolder();
-    const std::string own[] = {system + "\\" + Unique("kud3dx9_") + ".dll",
-                               system + "\\" + Unique("kuxinput1_") + ".dll",
-                               windows + "\\" + Unique("KuDirectX") + ".log"};
+    const std::string own[] = {system + "\\" + Unique("d3dx9_99") + ".dll",
+                               system + "\\" + Unique("XInput1_99") + ".dll",
+                               windows + "\\DirectX.log", windows + "\\Logs\\DirectX.log"};
     const std::string tray = "C:\\Program Files\\KuOther Vendor\\" + Unique("tray") + ".exe";
     const std::string kept[] = {tray, system + "\\" + Unique("kuwild") + ".dll",
-                                windows + "\\Logs\\" + Unique("KuDirectX") + ".log"};
+                                windows + "\\Logs\\" + Unique("KuDirectX") + ".log",
+                                system + "\\" + Unique("kud3dx9_") + ".dll",
+                                windows + "\\" + Unique("kuwin") + ".ini"};
     for (const std::string& file : own)
         Plant(file);
     for (const std::string& file : kept)
@@ -100,15 +106,16 @@ TEST_F(SpecialNamedRoads, DirectXDeletesTheFilesItsSectionNamesAndNothingBeyond)
     registry64.String(HKEY_LOCAL_MACHINE, "SOFTWARE\\KuDirectX9", "Version", "9.0c");
     const std::string section =
         "[DirecX9]|FILE=%System%\\" + ku::ExtractFileName(own[0]) + "|FILE=%System%\\" +
-        ku::ExtractFileName(own[1]) + "|FILE=%WinDir%\\" + ku::ExtractFileName(own[2]) +
-        "|FILE=%System%\\" + Unique("kumissing") + ".dll|FILE=%WinDir%\\..\\" + tray.substr(3) +
-        "|FILE=%WinDir%\\Logs\\" + ku::ExtractFileName(kept[2]) + "|FILE=%System%\\" +
-        Unique("kuwild") + "*.dll|" + lines +
+        ku::ExtractFileName(own[1]) + "|FILE=%WinDir%\\DirectX.log|FILE=%WinDir%\\Logs\\" +
+        "DirectX.log|FILE=%System%\\" + ku::ExtractFileName(kept[3]) + "|FILE=%WinDir%\\" +
+        ku::ExtractFileName(kept[4]) + "|FILE=%System%\\" + Unique("xinput1_99") +
+        ".dll|FILE=%WinDir%\\..\\" + tray.substr(3) + "|FILE=%WinDir%\\Logs\\" +
+        ku::ExtractFileName(kept[2]) + "|FILE=%System%\\" + Unique("kuwild") + "*.dll|" + lines +
         "delRegkey(HKEY_LOCAL_MACHINE,'SOFTWARE\\KuDirectX9')|[/DirecX9]";
 
     const Outcome outcome = RunWizard("DirectX9(For 32bit)", "CodeA.dat", section);
 
-    EXPECT_EQ(outcome.listed, Upper({own[0], own[1], own[2]}));
+    EXPECT_EQ(outcome.listed, Upper({own[0], own[1], own[2], own[3]}));
     // A 32-bit program under WOW64 sees SysWOW64 as its system folder, so the snapshot lists
     // the libraries there as well.
     char wow64[MAX_PATH] = {};
@@ -123,6 +130,8 @@ TEST_F(SpecialNamedRoads, DirectXDeletesTheFilesItsSectionNamesAndNothingBeyond)
     EXPECT_EQ(outcome.registryAdded, Names());
     for (const std::string& file : kept)
         EXPECT_TRUE(kutest::FileThere(file)) << file;
+    // The snapshots leave out Windows' "Logs" folder, which Wine itself writes to.
+    EXPECT_FALSE(kutest::FileThere(own[3])) << own[3];
 }
 
 // A folder value from the registry that climbs out of the application's folder with ".."

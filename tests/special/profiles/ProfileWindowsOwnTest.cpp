@@ -1,0 +1,159 @@
+// An edited data file against what Windows owns: the DirectX section run through the profile
+// engine with "FILE=", delRegkey, delRegkeyvalue and service lines that name Windows' files,
+// keys and services beside the application's own. Only planted stand-ins are ever at stake:
+// Windows' real files are asked of the reader alone.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "core/system/PublicFunctionUnit.h"
+#include "core/system/StrUtil.h"
+#include "special/profiles/OwnSteps.h"
+#include "special/profiles/ProfileEngine.h"
+#include "special/profiles/ProfileUnits.h"
+#include "support/Files.h"
+#include "support/PlantedRegistry.h"
+#include "support/RawRegistry.h"
+#include "support/RealService.h"
+#include "support/RecordingDialogs.h"
+#include "support/Spawn.h"
+
+namespace {
+
+const REGSAM kView = KEY_WOW64_64KEY;
+const HKEY LM = HKEY_LOCAL_MACHINE, CC = HKEY_CURRENT_CONFIG;
+
+std::string Unique(const std::string& name) {
+    return name + std::to_string(GetCurrentProcessId());
+}
+
+// Files planted for the run, removed afterwards with the folders made for them.
+class PlantedFiles {
+  public:
+    ~PlantedFiles() {
+        for (auto path = paths_.rbegin(); path != paths_.rend(); ++path)
+            if (!DeleteFileA(path->c_str()))
+                RemoveDirectoryA(path->c_str());
+    }
+    void Folder(const std::string& path) {
+        if (CreateDirectoryA(path.c_str(), nullptr))
+            paths_.push_back(path);
+    }
+    void File(const std::string& path) {
+        ASSERT_FALSE(kutest::PathExists(path)) << path << " is there already";
+        paths_.push_back(path);
+        ASSERT_TRUE(kutest::WriteTextFile(path, "planted")) << path;
+    }
+    void Copy(const std::string& from, const std::string& to) {
+        paths_.push_back(to);
+        ASSERT_TRUE(CopyFileA(from.c_str(), to.c_str(), TRUE)) << to;
+    }
+
+  private:
+    std::vector<std::string> paths_;
+};
+
+// The planted file as a "FILE=" entry spells it.
+std::string FolderVariable(const std::string& file) {
+    const std::string system = kutest::SystemFolder(), windows = kutest::WindowsFolder();
+    if (ku::StartsText(file, system + "\\"))
+        return "%System%" + file.substr(system.size());
+    return "%WinDir%" + file.substr(windows.size());
+}
+
+std::string KeyLine(HKEY root, const std::string& path) {
+    return "delRegkey(" + ku::RootKeyToName(root) + ",'" + path + "')\r\n";
+}
+
+} // namespace
+
+TEST(ProfileWindowsOwn, AnEditedSectionRemovesTheApplicationsOwnAndLeavesWindowsOwn) {
+    const std::string windows = kutest::WindowsFolder(), system = kutest::SystemFolder();
+    const std::string services = "SYSTEM\\CurrentControlSet\\Services\\";
+    const std::string nt = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\";
+    PlantedFiles files;
+    // Plain names directly in the folders that are no file of the redistributable stay; its
+    // libraries and its log, also in "Logs", go.
+    const std::vector<std::string> staying = {system + "\\" + Unique("kuplanted") + ".dll",
+                                              windows + "\\" + Unique("kuplanted") + ".ini",
+                                              system + "\\" + Unique("d3d9") + ".exe"};
+    files.Folder(windows + "\\Logs");
+    const std::vector<std::string> going = {system + "\\" + Unique("d3dx9_99") + ".dll",
+                                            system + "\\" + Unique("XAudio2_99") + ".DLL",
+                                            windows + "\\Logs\\DirectX.log"};
+    for (const std::string& file : staying)
+        files.File(file);
+    for (const std::string& file : going)
+        files.File(file);
+
+    // Keys of Windows' trees and a service that runs svchost.exe stay; the vendor's service
+    // and key go.
+    kutest::PlantedRegistry planted(kView);
+    const std::string hosted = Unique("KuHosted"), vendor = Unique("KuVendorSvc");
+    planted.String(LM, services + hosted, "ImagePath", "%SystemRoot%\\System32\\svchost.exe -k x");
+    planted.String(LM, services + vendor, "ImagePath", "C:\\Ku Vendor\\kusvc.exe");
+    const std::vector<std::pair<HKEY, std::string>> stayingKeys = {
+        {LM, services + hosted},
+        {LM, "SYSTEM\\CurrentControlSet\\Control\\" + Unique("KuPlanted")},
+        {LM, "SOFTWARE\\Microsoft\\Cryptography\\" + Unique("KuPlanted")},
+        {LM, nt + "AeDebug\\" + Unique("KuPlanted")},
+        {LM, nt + "Image File Execution Options\\" + Unique("kuplanted") + ".exe"},
+        {CC, "Software\\" + Unique("KuPlanted")}};
+    const std::vector<std::pair<HKEY, std::string>> goingKeys = {
+        {LM, services + vendor}, {LM, "SOFTWARE\\" + Unique("KuVendor") + "\\App"}};
+    std::string section = "[DirecX9]\r\n";
+    for (const auto& list : {staying, going})
+        for (const std::string& file : list)
+            section += "FILE=" + FolderVariable(file) + "\r\n";
+    for (const auto& keys : {stayingKeys, goingKeys})
+        for (const auto& key : keys) {
+            planted.String(key.first, key.second, "v", "x");
+            section += KeyLine(key.first, key.second);
+            section +=
+                "delRegkeyvalue(" + ku::RootKeyToName(key.first) + ",'" + key.second + "','v')\r\n";
+        }
+
+    // The service lines: one whose program is an .exe in the Windows folder keeps running.
+    const std::string winService = Unique("KuWinSvc"), vendorService = Unique("KuOwnSvc");
+    const std::string copy = windows + "\\" + ku::LowerCase(winService) + ".exe";
+    files.Copy(kutest::Fixture("kusvc.exe"), copy);
+    kutest::RealService windowsOwn(winService, "\"" + copy + "\" " + winService,
+                                   SERVICE_WIN32_OWN_PROCESS);
+    kutest::RealService own(vendorService, kutest::Fixture("kusvc.exe") + " " + vendorService,
+                            SERVICE_WIN32_OWN_PROCESS);
+    ASSERT_TRUE(windowsOwn.Start() && own.Start());
+    section += "[Services]\r\n" + winService + "\r\n" + vendorService + "\r\n[/Services]\r\n";
+    section += "[/DirecX9]\r\n";
+    kutest::ScratchDir data;
+    ASSERT_TRUE(kutest::WriteTextFile(data.File("CodeA.dat"), section));
+
+    kutest::RecordingDialogs dialogs;
+    ku::TUninstallerContents contents;
+    ku::ProfileSite site;
+    site.dataFolder = data.Path();
+    site.contents = &contents;
+    ku::FindSectionFiles(ku::profiles::DirectX9::Row, site);
+    std::vector<std::string> listed;
+    for (int i = 0; i < contents.Count(); ++i)
+        listed.push_back(ku::UpperCase(contents.GetItem(i).Content.FilePath));
+    std::vector<std::string> expected;
+    for (const std::string& file : going)
+        expected.push_back(ku::UpperCase(file));
+    EXPECT_EQ(listed, expected);
+    ku::RunProfileRow(ku::profiles::DirectX9::Row, site);
+
+    for (const std::string& file : staying)
+        EXPECT_TRUE(kutest::PathExists(file)) << file;
+    for (const std::string& file : going)
+        EXPECT_FALSE(kutest::PathExists(file)) << file;
+    for (const auto& key : stayingKeys)
+        EXPECT_TRUE(kutest::RawValueExists(key.first, key.second, "v", kView)) << key.second;
+    for (const auto& key : goingKeys)
+        EXPECT_FALSE(kutest::RawKeyExists(key.first, key.second, kView)) << key.second;
+    EXPECT_TRUE(kutest::WaitFor([&] { return own.State() == SERVICE_STOPPED; }));
+    EXPECT_EQ(windowsOwn.State(), static_cast<DWORD>(SERVICE_RUNNING));
+    EXPECT_TRUE(dialogs.Calls().empty());
+}
