@@ -1,6 +1,7 @@
 // Where the startup manager finds logon programs: startup folders, Run keys, win.ini and the
 // entries it disabled itself; each becomes a row of the Startup or Restore list.
 #include "sysmanager/StartupManager.h"
+#include "core/system/ExactNames.h"
 
 #include <algorithm>
 
@@ -114,7 +115,7 @@ std::vector<StartupRow> TStartupManager::LoadStartupList() {
 void TStartupManager::ListStartupFolder(const std::string& folder, std::vector<StartupRow>& rows) {
     WIN32_FIND_DATAA found;
     UniqueFind find(folder.empty() ? INVALID_HANDLE_VALUE
-                                   : FindFirstFileA(JoinPath(folder, "*.*").c_str(), &found));
+                                   : FindFirstExactFile(JoinPath(folder, "*.*"), found));
     if (find) {
         do {
             const std::string name = found.cFileName;
@@ -132,7 +133,7 @@ void TStartupManager::ListStartupFolder(const std::string& folder, std::vector<S
             rows.push_back(row);
             if (Pump)
                 Pump();
-        } while (FindNextFileA(find.get(), &found));
+        } while (FindNextExactFile(find.get(), found));
     }
     LoadDisabledFolderFiles(rows);
 }

@@ -1,5 +1,6 @@
 // The file leftover scan: folder walk, personal-folder and link rules, and the file matcher.
 #include "core/scan/FileScan.h"
+#include "core/system/ExactNames.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -94,7 +95,7 @@ public:
         if (LeaveAlone(upperFolder))
             return;
         WIN32_FIND_DATAA data;
-        UniqueFind find(FindFirstFileA((folder + "\\*.*").c_str(), &data));
+        UniqueFind find(FindFirstExactFile((folder + "\\*.*"), data));
         if (!find)
             return;
         // Worked out at the folder's first listed file, for all its files.
@@ -134,7 +135,7 @@ public:
                 if (!guard->IsProtectedEntry(data.cFileName, attributes))
                     AddFileItem(state_, "", full, contents_);
             }
-        } while (FindNextFileA(find.get(), &data));
+        } while (FindNextExactFile(find.get(), data));
     }
 
     // The short form of the folder a walk starts at, when the word has one to look for.
@@ -216,13 +217,13 @@ std::vector<std::string> ProfileFolders() {
     std::vector<std::string> profiles;
     for (const std::string& root : roots) {
         WIN32_FIND_DATAA data;
-        UniqueFind find(FindFirstFileA((root + "\\*").c_str(), &data));
+        UniqueFind find(FindFirstExactFile((root + "\\*"), data));
         if (!find)
             continue;
         do {
             if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && data.cFileName[0] != '.')
                 profiles.push_back(root + "\\" + data.cFileName);
-        } while (FindNextFileA(find.get(), &data));
+        } while (FindNextExactFile(find.get(), data));
     }
     return profiles;
 }
