@@ -544,6 +544,7 @@ int RunUninstallWizard(HWND owner, const UninstallWizardRequest& request) {
     form.NortonFlag = request.NortonFlag;
     form.UninstallKeyName = request.UninstallKeyName;
     form.UninstallCommand = request.UninstallCommand;
+    form.InexactEntry = request.Inexact;
     form.ProfileKey = request.ProfileKey;
     form.ForceMode = request.ForceMode;
     form.SpecialMode = request.SpecialMode != 0;
