@@ -113,6 +113,21 @@ BOOL FindNextExactFile(HANDLE find, WIN32_FIND_DATAA& data, int* skipped) {
     return FindNextFileW(find, &wide) && NextExact(find, wide, data, skipped);
 }
 
+std::vector<std::string> InexactNamesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW wide;
+    HANDLE find = FindFirstFileW((WideFromAnsi(folder) + L"\\*").c_str(), &wide);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        std::string name;
+        if (!ExactAnsi(wide.cFileName, wcslen(wide.cFileName), name))
+            names.push_back(name);
+    } while (FindNextFileW(find, &wide));
+    FindClose(find);
+    return names;
+}
+
 LONG RegEnumKeyExact(HKEY key, DWORD index, std::string& name) {
     wchar_t buffer[kShortKeyChars];
     DWORD length = kShortKeyChars;

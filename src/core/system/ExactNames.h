@@ -24,6 +24,10 @@ HANDLE FindFirstExactFile(const std::string& pattern, WIN32_FIND_DATAA& data,
                           int* skipped = nullptr);
 BOOL FindNextExactFile(HANDLE find, WIN32_FIND_DATAA& data, int* skipped = nullptr);
 
+// Stand-ins of the entries of `folder` whose names the code page cannot hold, for saying that
+// they were left alone.
+std::vector<std::string> InexactNamesIn(const std::string& folder);
+
 // The answer of the registry reads below for a name or text the code page cannot hold.
 constexpr LONG kInexactName = ERROR_NO_UNICODE_TRANSLATION;
 
