@@ -42,7 +42,13 @@ struct TWizardState {
     // "1" when the program is a Norton or Symantec product: the walks keep out of the
     // Uninstall keys then.
     std::string NortonFlag;
+    // What the scans would have listed but passed over, as stand-ins: its name holds
+    // characters the code page cannot hold, and in its best-fit form it names something else.
+    std::vector<std::string> LeftAloneItems;
 };
+
+// The word that the scans left items alone, naming the first ten; empty when they left none.
+std::string LeftAloneNotice(const std::vector<std::string>& items);
 
 // The drive ("C:") of a command that starts with a drive path, after an opening quote;
 // empty when the command has none.

@@ -95,7 +95,8 @@ public:
         if (LeaveAlone(upperFolder))
             return;
         WIN32_FIND_DATAA data;
-        UniqueFind find(FindFirstExactFile((folder + "\\*.*"), data));
+        int skipped = 0;
+        UniqueFind find(FindFirstExactFile((folder + "\\*.*"), data, &skipped));
         if (!find)
             return;
         // Worked out at the folder's first listed file, for all its files.
@@ -135,7 +136,9 @@ public:
                 if (!guard->IsProtectedEntry(data.cFileName, attributes))
                     AddFileItem(state_, "", full, contents_);
             }
-        } while (FindNextExactFile(find.get(), data));
+        } while (FindNextExactFile(find.get(), data, &skipped));
+        if (skipped > 0)
+            NoteLeftAlone(folder, upperFolder);
     }
 
     // The short form of the folder a walk starts at, when the word has one to look for.
@@ -160,6 +163,17 @@ private:
             Sleep(1);
         }
         return true;
+    }
+
+    // Entries passed over for their names, which the code page cannot hold: those that name
+    // the program are said to be left alone.
+    void NoteLeftAlone(const std::string& folder, const std::string& upperFolder) {
+        std::string upper;
+        for (const std::string& standIn : InexactNamesIn(folder)) {
+            UpperInto(upper, upperFolder + "\\" + standIn);
+            if (Matches(upper, std::string()))
+                state_.LeftAloneItems.push_back(folder + "\\" + standIn);
+        }
     }
 
     bool Matches(const std::string& upperPath, const std::string& upperShortPath) const {

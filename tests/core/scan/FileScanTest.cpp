@@ -145,6 +145,8 @@ TEST_F(FileScan, NamesTheCodePageCannotHoldAreLeftAlone) {
                 WideFile(base + L"\\" + kOmega + L"mega Draw\\draw.dll"));
 
     EXPECT_EQ(Scan(dir.Path(), "Nova Edit"), Lines({File(own)}));
+    EXPECT_EQ(state.LeftAloneItems, Lines({dir.File("Local\\Nova Edit?..?Victim App")}))
+        << "what names the program is said to be left alone";
     EXPECT_EQ(Scan(dir.Path(), "Omega Draw"), Lines({File(latin)}));
     EXPECT_TRUE(FileThere(victim));
 }

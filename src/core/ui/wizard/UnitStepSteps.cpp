@@ -113,6 +113,9 @@ void TUninstallStepForm::RunScanPage() {
         const std::string notice = ScanWordsNotice(ScanWord(), UninstallCommand);
         if (!notice.empty())
             ShowMessageBox(Handle(), notice, kAppCaption, MB_OK | MB_ICONINFORMATION);
+        const std::string leftAlone = LeftAloneNotice(State.LeftAloneItems);
+        if (!leftAlone.empty())
+            ShowMessageBox(Handle(), leftAlone, kAppCaption, MB_OK | MB_ICONINFORMATION);
     }
 }
 
