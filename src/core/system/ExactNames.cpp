@@ -2,6 +2,8 @@
 // when its ANSI form names the same thing again.
 #include "core/system/ExactNames.h"
 
+#include <shlobj.h>
+
 #include <cstring>
 
 namespace ku {
@@ -111,6 +113,12 @@ HANDLE FindFirstExactFile(const std::string& pattern, WIN32_FIND_DATAA& data, in
 BOOL FindNextExactFile(HANDLE find, WIN32_FIND_DATAA& data, int* skipped) {
     WIN32_FIND_DATAW wide;
     return FindNextFileW(find, &wide) && NextExact(find, wide, data, skipped);
+}
+
+bool ExactPathOfItem(const ITEMIDLIST* item, std::string& path) {
+    wchar_t wide[MAX_PATH] = {};
+    path.clear();
+    return SHGetPathFromIDListW(item, wide) && ExactAnsi(wide, wcslen(wide), path);
 }
 
 std::vector<std::string> InexactNamesIn(const std::string& folder) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shtypes.h>
 
 #include <string>
 #include <vector>
@@ -27,6 +28,10 @@ BOOL FindNextExactFile(HANDLE find, WIN32_FIND_DATAA& data, int* skipped = nullp
 // Stand-ins of the entries of `folder` whose names the code page cannot hold, for saying that
 // they were left alone.
 std::vector<std::string> InexactNamesIn(const std::string& folder);
+
+// The file-system path of a shell item (what SHBrowseForFolder answers): false when it has none
+// or when the code page cannot hold it; `path` then holds a stand-in for saying so.
+bool ExactPathOfItem(const ITEMIDLIST* item, std::string& path);
 
 // The answer of the registry reads below for a name or text the code page cannot hold.
 constexpr LONG kInexactName = ERROR_NO_UNICODE_TRANSLATION;
