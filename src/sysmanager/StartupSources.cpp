@@ -88,7 +88,11 @@ void TStartupManager::LoadStartupFolders() {
         entry.RootKey = place.root;
         entry.KeyPath = kShellFoldersKey;
         entry.ValueName = place.name;
-        entry.DataText = registry.ReadString(place.name);
+        try {
+            entry.DataText = registry.ReadString(place.name);
+        } catch (const ERegistryException&) {
+            continue; // a folder the code page cannot name is never listed by another name
+        }
         FolderEntries.push_back(entry);
     }
 }
