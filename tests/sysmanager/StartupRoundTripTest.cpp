@@ -235,3 +235,31 @@ TEST_F(StartupRoundTrip, EntriesTheCodePageCannotHoldAreRefusedAndTheirTwinsActA
         }
     }
 }
+
+// A startup-folder file "Ωmega.lnk" beside another program's "Omega.lnk": listed once each, the
+// inexact one said to be such and never moved, the Latin one disabled and enabled on its own.
+TEST_F(StartupRoundTrip, AStartupFileTheCodePageCannotNameIsRefusedAndItsTwinActsAlone) {
+    if (GetACP() != 1252)
+        GTEST_SKIP() << "code page " << GetACP();
+    const std::string prefix = bed.logon.Name("");
+    const std::string latin = bed.logon.AddStartupFile(false, prefix + "Omega.lnk", "latin");
+    const std::wstring greek = kutest::WideOf(bed.logon.StartupFolder(false) + "\\" + prefix) +
+                               kutest::kOmega + L"mega.lnk";
+    ASSERT_TRUE(kutest::WideFile(greek));
+    const std::string cannot = " (holds characters this program cannot handle)";
+    std::vector<ku::StartupRow> rows = bed.manager.LoadStartupList();
+    const int odd = FindRow(rows, prefix + "?mega.lnk" + cannot);
+    ASSERT_GE(odd, 0);
+    for (Act act : {kDisable, kRemove}) {
+        const ku::ActionReport report = (bed.manager.*act)(kutest::MarkRows(rows, {odd}));
+        EXPECT_EQ(report.Done, 0);
+        EXPECT_EQ(report.Failures.size(), 1u);
+    }
+    EXPECT_TRUE(kutest::WidePathExists(greek));
+    EXPECT_EQ(ActOn(prefix + "Omega.lnk", "", kDisable).Done, 1);
+    EXPECT_FALSE(kutest::FileThere(latin));
+    EXPECT_TRUE(kutest::WidePathExists(greek)) << "the twin's disable moved it";
+    EXPECT_EQ(ActOn(prefix + "Omega.lnk", "", kEnable).Done, 1);
+    EXPECT_EQ(kutest::ReadAll(latin), "latin");
+    kutest::WideRemoveFile(greek);
+}
