@@ -1,5 +1,6 @@
 // The hive engine: backup, pruning, the list of backups and restore.
 #include "sysmanager/RegstoreFunUnit.h"
+#include "core/system/ExactNames.h"
 
 #include <algorithm>
 
@@ -181,14 +182,14 @@ std::vector<std::string> ListRegistryBackups(const std::string& backupDir) {
     std::vector<std::string> names;
     const std::string dir = ExcludeTrailingBackslash(backupDir);
     WIN32_FIND_DATAA entry;
-    UniqueFind find(FindFirstFileA((dir + "\\*.*").c_str(), &entry));
+    UniqueFind find(FindFirstExactFile((dir + "\\*.*"), entry));
     if (!find)
         return names;
     do {
         if (entry.dwFileAttributes == FILE_ATTRIBUTE_DIRECTORY &&
             IsBackupFolderName(entry.cFileName))
             names.push_back(entry.cFileName);
-    } while (FindNextFileA(find.get(), &entry));
+    } while (FindNextExactFile(find.get(), entry));
     // Oldest first: by the time stamp, whatever the letter case of "Reg".
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
         return a.substr(3) != b.substr(3) ? a.substr(3) < b.substr(3) : a < b;

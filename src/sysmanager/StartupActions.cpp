@@ -12,6 +12,9 @@ namespace ku {
 
 namespace {
 
+const char* const kInexactEntryText =
+    "its name or data holds characters this program cannot handle; it was left alone";
+
 std::string Gone(const TLineFile& file) {
     return "its backup line is no longer in " + file.Path() + "; nothing was changed";
 }
@@ -28,7 +31,10 @@ ActionReport ForMarkedRows(const std::vector<StartupRow>& rows, bool disabled, F
         if (!row.Marked() || (row.Status == kStatusDisable) != disabled)
             continue;
         std::string failure;
-        if (action(row, failure))
+        // Acting by the best-fit form would change another entry, or write back other data.
+        if (row.Inexact)
+            report.Failures.push_back("\"" + row.Caption + "\": " + kInexactEntryText);
+        else if (action(row, failure))
             ++report.Done;
         else if (!failure.empty())
             report.Failures.push_back("\"" + row.Caption + "\": " + failure);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "core/system/ExactNames.h"
 #include "core/system/FileSystem.h"
 #include "core/system/Handles.h"
 #include "core/system/PublicFunctionUnit.h"
@@ -87,7 +88,11 @@ void TStartupManager::LoadStartupFolders() {
         entry.RootKey = place.root;
         entry.KeyPath = kShellFoldersKey;
         entry.ValueName = place.name;
-        entry.DataText = registry.ReadString(place.name);
+        try {
+            entry.DataText = registry.ReadString(place.name);
+        } catch (const ERegistryException&) {
+            continue; // a folder the code page cannot name is never listed by another name
+        }
         FolderEntries.push_back(entry);
     }
 }
@@ -114,7 +119,7 @@ std::vector<StartupRow> TStartupManager::LoadStartupList() {
 void TStartupManager::ListStartupFolder(const std::string& folder, std::vector<StartupRow>& rows) {
     WIN32_FIND_DATAA found;
     UniqueFind find(folder.empty() ? INVALID_HANDLE_VALUE
-                                   : FindFirstFileA(JoinPath(folder, "*.*").c_str(), &found));
+                                   : FindFirstExactFile(JoinPath(folder, "*.*"), found));
     if (find) {
         do {
             const std::string name = found.cFileName;
@@ -132,7 +137,18 @@ void TStartupManager::ListStartupFolder(const std::string& folder, std::vector<S
             rows.push_back(row);
             if (Pump)
                 Pump();
-        } while (FindNextFileA(find.get(), &found));
+        } while (FindNextExactFile(find.get(), found));
+    }
+    // Files the code page cannot name are listed by a stand-in and marked: never moved.
+    for (const std::string& name : folder.empty() ? std::vector<std::string>()
+                                                  : InexactNamesIn(folder)) {
+        StartupRow row;
+        row.Caption = name + " (holds characters this program cannot handle)";
+        row.Path = JoinPath(folder, name);
+        row.Status = kStatusEnable;
+        row.Kind = kKindFolder;
+        row.Inexact = true;
+        rows.push_back(row);
     }
     LoadDisabledFolderFiles(rows);
 }
@@ -143,27 +159,36 @@ void TStartupManager::LoadRunKey(HKEY root, const std::string& key, std::vector<
     registry.SetLazyWrite(false);
     if (!registry.OpenKey("\\" + key, false, true))
         return;
-    std::vector<std::string> names;
-    registry.GetValueNames(names);
-    for (const std::string& name : names) {
+    // Every value, those the code page cannot hold exactly too: they are listed by a stand-in
+    // and marked, so that no action ever reaches them (or a twin) by a best-fit name.
+    for (DWORD index = 0;; ++index) {
+        std::string name, data;
+        DWORD type = REG_NONE;
+        const LONG rc = RegEnumValueExact(registry.CurrentKey(), index, name, type, data);
+        if (rc != ERROR_SUCCESS && rc != kInexactName)
+            break;
         StartupEntry entry;
         entry.RootKey = root;
         entry.KeyPath = key;
         entry.ValueName = name;
         entry.Location = RegistryEntryLocation(root, key);
-        entry.DataText = ReadRunValueText(registry, name, entry.ValueType);
-        RegistryEntries.push_back(entry);
         StartupRow row;
-        row.Caption = name;
+        row.Inexact = rc == kInexactName;
+        entry.DataText = row.Inexact ? (IsKeepableType(type) && type != REG_DWORD ? data : "")
+                                     : ReadRunValueText(registry, name, entry.ValueType);
+        row.Caption = row.Inexact ? name + " (holds characters this program cannot handle)" : name;
         row.Path = entry.DataText;
         // Values read from a Run key are live: Windows starts them at the next logon.
         row.Status = kStatusEnable;
         row.Kind = kKindRegistry;
         row.Extra = entry.Location;
         row.Entry = entry;
-        const std::string program = ExtractFileFromCommand(entry.DataText);
-        if (FileExists(program))
-            row.InfoIndex = AddFileInfo(program, "Registry", name, entry.Location);
+        if (!row.Inexact) {
+            RegistryEntries.push_back(entry);
+            const std::string program = ExtractFileFromCommand(entry.DataText);
+            if (FileExists(program))
+                row.InfoIndex = AddFileInfo(program, "Registry", name, entry.Location);
+        }
         rows.push_back(row);
     }
 }

@@ -57,7 +57,13 @@ std::string ReadRunValueText(TRegistry& key, const std::string& name, DWORD& typ
     switch (type) {
     case REG_SZ:
     case REG_EXPAND_SZ:
-        return key.ReadString(name);
+        try {
+            return key.ReadString(name);
+        } catch (const ERegistryException&) {
+            // A text the code page cannot hold is never kept or written back in another form.
+            type = REG_NONE;
+            return std::string();
+        }
     case REG_DWORD:
         return std::to_string(static_cast<DWORD>(key.ReadInteger(name)));
     default:

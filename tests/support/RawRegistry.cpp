@@ -2,10 +2,22 @@
 #include "support/RawRegistry.h"
 
 #include <stdexcept>
+#include <vector>
 
 #include "core/system/Handles.h"
 
 namespace kutest {
+
+std::wstring WideOf(const std::string& text) {
+    const int size = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0);
+    std::wstring wide(static_cast<size_t>(size > 0 ? size : 0), L'\0');
+    if (size > 0)
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0],
+                            size);
+    return wide;
+}
+
 namespace {
 
 ku::UniqueKey Open(HKEY root, const std::string& path, REGSAM access) {
@@ -68,11 +80,34 @@ std::vector<std::string> RawSubKeys(HKEY root, const std::string& path, REGSAM v
     return names;
 }
 
+namespace {
+
+// Names first, deletes after: a subkey that cannot be deleted must not loop forever. By the
+// wide names, so a subkey the code page cannot hold (planted by a test) goes too and its
+// best-fit name never leads anywhere else.
+void DeleteWideTree(HKEY root, const std::wstring& path, REGSAM view) {
+    std::vector<std::wstring> subKeys;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | view, &key) == ERROR_SUCCESS) {
+        wchar_t name[256];
+        for (DWORD index = 0;; ++index) {
+            DWORD length = 256;
+            if (RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+                ERROR_SUCCESS)
+                break;
+            subKeys.emplace_back(name, length);
+        }
+        RegCloseKey(key);
+    }
+    for (const std::wstring& sub : subKeys)
+        DeleteWideTree(root, path + L"\\" + sub, view);
+    RegDeleteKeyExW(root, path.c_str(), view, 0);
+}
+
+} // namespace
+
 void RawDeleteTree(HKEY root, const std::string& path, REGSAM view) {
-    // Names first, deletes after: a subkey that cannot be deleted must not loop forever.
-    for (const std::string& sub : RawSubKeys(root, path, view))
-        RawDeleteTree(root, path + "\\" + sub, view);
-    RegDeleteKeyExA(root, path.c_str(), view, 0);
+    DeleteWideTree(root, WideOf(path), view);
 }
 
 } // namespace kutest

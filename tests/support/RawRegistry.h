@@ -30,6 +30,8 @@ void RawDeleteValue(HKEY root, const std::string& path, const std::string& name,
 std::vector<std::string> RawSubKeys(HKEY root, const std::string& path, REGSAM view = 0);
 // Deletes the key with its subkeys; a missing key is no error.
 void RawDeleteTree(HKEY root, const std::string& path, REGSAM view = 0);
+// The wide form of a text in the process code page.
+std::wstring WideOf(const std::string& text);
 
 // A string value's bytes as RegSetValueEx stores them: the text and its terminating zero.
 inline std::string StringBytes(const std::string& text) {

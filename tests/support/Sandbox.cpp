@@ -30,23 +30,27 @@ void DeleteInBothViews(HKEY root, const std::string& path) {
 
 } // namespace
 
-void RemoveTree(const std::string& path) {
-    WIN32_FIND_DATAA data;
-    ku::UniqueFind find(FindFirstFileA((path + "\\*").c_str(), &data));
-    for (bool more = static_cast<bool>(find); more; more = FindNextFileA(find.get(), &data)) {
-        const std::string name = data.cFileName, full = path + "\\" + name;
+// By the wide names: an entry the code page cannot hold (planted by a test) goes too, and its
+// best-fit name ("..\\..\\x" for a fullwidth "..＼..＼x") never leads out of the folder.
+static void RemoveWideTree(const std::wstring& path) {
+    WIN32_FIND_DATAW data;
+    ku::UniqueFind find(FindFirstFileW((path + L"\\*").c_str(), &data));
+    for (bool more = static_cast<bool>(find); more; more = FindNextFileW(find.get(), &data)) {
+        const std::wstring name = data.cFileName, full = path + L"\\" + name;
         const bool folder = data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
-        if (name == "." || name == "..")
+        if (name == L"." || name == L"..")
             continue;
-        SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+        SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
         if (folder && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-            RemoveTree(full);
+            RemoveWideTree(full);
         else
-            (folder ? RemoveDirectoryA : DeleteFileA)(full.c_str());
+            (folder ? RemoveDirectoryW : DeleteFileW)(full.c_str());
     }
     find.reset();
-    RemoveDirectoryA(path.c_str());
+    RemoveDirectoryW(path.c_str());
 }
+
+void RemoveTree(const std::string& path) { RemoveWideTree(WideOf(path)); }
 
 std::string ShellFolder(int csidl) {
     char path[MAX_PATH] = {};

@@ -6,6 +6,7 @@
 
 #include "core/system/Handles.h"
 #include "support/StartupTestBed.h"
+#include "support/WideNames.h"
 #include "sysmanager/StartupBackup.h"
 
 using kutest::FindRow;
@@ -186,4 +187,79 @@ TEST(BackupLine, OlderLinesAndBrokenLinesReadSafely) {
     for (const char* broken :
          {"", "no separators", "HKEY_CURRENT_USER\\Run|data#name", "HKEY_CURRENT_USER#Run|x"})
         EXPECT_FALSE(ku::ParseBackupLine(broken, back)) << broken;
+}
+
+// "Ωmega Nova" beside another program's "Omega Nova", and data with a fullwidth backslash: the
+// legacy code page reads them as the Latin twin and as "\". Each is listed once, the
+// inexact ones said to be such, and the actions leave them exactly as they are.
+TEST_F(StartupRoundTrip, EntriesTheCodePageCannotHoldAreRefusedAndTheirTwinsActAlone) {
+    if (GetACP() != 1252)
+        GTEST_SKIP() << "code page " << GetACP();
+    const std::string prefix = bed.logon.Name("");
+    const std::wstring run = kutest::WideOf(kRunKey), wide = kutest::WideOf(prefix);
+    const std::wstring greek = wide + kutest::kOmega + L"mega Nova", data = wide + L"Data";
+    const std::wstring greekText = L"C:\\" + std::wstring(kutest::kOmega) + L"mega\\nova.exe";
+    const std::wstring dataText = L"\"C:\\a" + std::wstring(kutest::kWideBackslash) + L"b.exe\" /q";
+    const REGSAM view = kutest::LogonEntries::View();
+    ASSERT_TRUE(kutest::WideSetString(HKEY_CURRENT_USER, run, greek, greekText, view));
+    ASSERT_TRUE(kutest::WideSetString(HKEY_CURRENT_USER, run, data, dataText, view));
+    bed.logon.AddRunValue(HKEY_CURRENT_USER, prefix + "Omega Nova", REG_SZ,
+                          kutest::StringBytes("C:\\Omega\\nova.exe"));
+    const RawValue latin = RunValue(HKEY_CURRENT_USER, prefix + "Omega Nova");
+
+    const std::string cannot = " (holds characters this program cannot handle)";
+    for (Act act : {kDisable, kRemove}) {
+        const std::vector<ku::StartupRow> rows = bed.manager.LoadStartupList();
+        const int twin = FindRow(rows, prefix + "?mega Nova" + cannot, kHkcuRun);
+        const int odd = FindRow(rows, prefix + "Data" + cannot, kHkcuRun);
+        ASSERT_GE(twin, 0);
+        ASSERT_GE(odd, 0);
+        const ku::ActionReport report = (bed.manager.*act)(kutest::MarkRows(rows, {twin, odd}));
+        EXPECT_EQ(report.Done, 0);
+        EXPECT_EQ(report.Failures.size(), 2u);
+        EXPECT_EQ(kutest::WideGetString(HKEY_CURRENT_USER, run, greek, view), greekText);
+        EXPECT_EQ(kutest::WideGetString(HKEY_CURRENT_USER, run, data, view), dataText);
+    }
+    EXPECT_EQ(RunValue(HKEY_CURRENT_USER, prefix + "Omega Nova"), latin);
+    EXPECT_EQ(Dat("startup.dat") + "|" + Dat("removestartup.dat"), "|");
+    // The Latin entry is listed once and goes and comes back on its own.
+    EXPECT_EQ(ActOn(prefix + "Omega Nova", kHkcuRun, kDisable).Done, 1);
+    EXPECT_EQ(kutest::WideGetString(HKEY_CURRENT_USER, run, greek, view), greekText);
+    EXPECT_EQ(ActOn(prefix + "Omega Nova", "", kEnable).Done, 1);
+    EXPECT_EQ(RunValue(HKEY_CURRENT_USER, prefix + "Omega Nova"), latin);
+    for (const std::wstring& name : {greek, data}) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, run.c_str(), 0, KEY_SET_VALUE | view, &key) == 0) {
+            RegDeleteValueW(key, name.c_str());
+            RegCloseKey(key);
+        }
+    }
+}
+
+// A startup-folder file "Ωmega.lnk" beside another program's "Omega.lnk": listed once each, the
+// inexact one said to be such and never moved, the Latin one disabled and enabled on its own.
+TEST_F(StartupRoundTrip, AStartupFileTheCodePageCannotNameIsRefusedAndItsTwinActsAlone) {
+    if (GetACP() != 1252)
+        GTEST_SKIP() << "code page " << GetACP();
+    const std::string prefix = bed.logon.Name("");
+    const std::string latin = bed.logon.AddStartupFile(false, prefix + "Omega.lnk", "latin");
+    const std::wstring greek = kutest::WideOf(bed.logon.StartupFolder(false) + "\\" + prefix) +
+                               kutest::kOmega + L"mega.lnk";
+    ASSERT_TRUE(kutest::WideFile(greek));
+    const std::string cannot = " (holds characters this program cannot handle)";
+    std::vector<ku::StartupRow> rows = bed.manager.LoadStartupList();
+    const int odd = FindRow(rows, prefix + "?mega.lnk" + cannot);
+    ASSERT_GE(odd, 0);
+    for (Act act : {kDisable, kRemove}) {
+        const ku::ActionReport report = (bed.manager.*act)(kutest::MarkRows(rows, {odd}));
+        EXPECT_EQ(report.Done, 0);
+        EXPECT_EQ(report.Failures.size(), 1u);
+    }
+    EXPECT_TRUE(kutest::WidePathExists(greek));
+    EXPECT_EQ(ActOn(prefix + "Omega.lnk", "", kDisable).Done, 1);
+    EXPECT_FALSE(kutest::FileThere(latin));
+    EXPECT_TRUE(kutest::WidePathExists(greek)) << "the twin's disable moved it";
+    EXPECT_EQ(ActOn(prefix + "Omega.lnk", "", kEnable).Done, 1);
+    EXPECT_EQ(kutest::ReadAll(latin), "latin");
+    kutest::WideRemoveFile(greek);
 }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "core/contextmenu/ContextMenuIds.h"
+#include "core/system/ExactNames.h"
 #include "core/system/Handles.h"
 
 namespace {
@@ -73,10 +74,14 @@ class ContextMenu : public IShellExtInit, public IContextMenu {
             return E_INVALIDARG;
         HRESULT result = E_INVALIDARG;
         if (auto drop = static_cast<HDROP>(GlobalLock(medium.hGlobal))) {
-            char name[MAX_PATH] = {};
-            if (DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0) > 0 &&
-                DragQueryFileA(drop, 0, name, MAX_PATH) > 0) {
-                path_ = name;
+            // By the wide name: one the code page cannot hold gets no "Uninstall", since its
+            // best-fit form would name another file.
+            wchar_t name[MAX_PATH] = {};
+            std::string exact;
+            if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) > 0 &&
+                DragQueryFileW(drop, 0, name, MAX_PATH) > 0 &&
+                ku::ExactAnsi(name, wcslen(name), exact)) {
+                path_ = exact;
                 result = S_OK;
             }
             GlobalUnlock(medium.hGlobal);

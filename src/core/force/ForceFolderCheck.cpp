@@ -1,5 +1,6 @@
 // The force folder edit's check and the security-product table.
 #include "core/force/ForceFolderCheck.h"
+#include "core/system/ExactNames.h"
 #include "core/system/FileSystem.h"
 
 #include <windows.h>
@@ -88,7 +89,7 @@ bool FolderContainsName(const std::string& name, const std::string& folder) {
     if (Trim(upperName).empty() || folder.empty())
         return false;
     WIN32_FIND_DATAA data;
-    UniqueFind find(FindFirstFileA((folder + "\\*.*").c_str(), &data));
+    UniqueFind find(FindFirstExactFile((folder + "\\*.*"), data));
     if (!find)
         return false;
     do {
@@ -105,7 +106,7 @@ bool FolderContainsName(const std::string& name, const std::string& folder) {
         } else if (ContainsUpper(UpperCase(entry), upperName)) {
             return true;
         }
-    } while (FindNextFileA(find.get(), &data));
+    } while (FindNextExactFile(find.get(), data));
     return false;
 }
 

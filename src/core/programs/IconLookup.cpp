@@ -1,5 +1,6 @@
 // Icon choice for a program row.
 #include "core/programs/IconLookup.h"
+#include "core/system/ExactNames.h"
 #include "core/system/FileSystem.h"
 
 #include <windows.h>
@@ -60,7 +61,7 @@ std::string FindIconFileInFolder(const std::string& folder) {
         return std::string();
     const std::string base = IncludeTrailingBackslash(folder);
     WIN32_FIND_DATAA data;
-    UniqueFind find(FindFirstFileA((base + "*.*").c_str(), &data));
+    UniqueFind find(FindFirstExactFile((base + "*.*"), data));
     if (!find)
         return std::string();
     std::vector<std::string> found;
@@ -71,7 +72,7 @@ std::string FindIconFileInFolder(const std::string& folder) {
             (upper.find(".EXE") != std::string::npos || upper.find(".ICO") != std::string::npos) &&
             FileExists(path))
             found.push_back(path);
-    } while (found.size() < 2 && FindNextFileA(find.get(), &data));
+    } while (found.size() < 2 && FindNextExactFile(find.get(), data));
     return found.size() == 1 ? found.front() : std::string();
 }
 

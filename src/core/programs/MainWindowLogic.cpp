@@ -26,6 +26,7 @@ UninstallWizardRequest MakeNormalUninstallRequest(const UninstallItemUnit::TCont
     request.UpdateLink = record.URLUpdateInfo;
     request.DisplayName = record.DisplayName;
     request.UninstallKeyName = record.SubKeyName;
+    request.Inexact = record.Inexact;
     const std::string modifyPath = Trim(record.ModifyPath);
     if (IsNortonOrSymantec(record.DisplayName) && !modifyPath.empty() &&
         record.ModifyPath != kNotAvailable) {

@@ -18,6 +18,8 @@ struct UninstallWizardRequest {
     std::string ProfileKey;
     int ForceMode = 0;
     int SpecialMode = 0;
+    // The entry holds names or texts the code page cannot hold: its command is never run.
+    bool Inexact = false;
     // The facts the wizard shows (normal mode).
     int ImageIndex = -1; // in the data module's large program icons
     std::string ProgramName, Version, InstallDate, InstallLocation, HelpLink, Publisher, HomePage,

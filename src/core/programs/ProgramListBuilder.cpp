@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "core/system/DeleteHelpers.h"
+#include "core/system/ExactNames.h"
 #include "core/system/PublicFunctionUnit.h"
 #include "core/system/SharedState.h"
 #include "core/system/StrUtil.h"
@@ -78,27 +79,22 @@ bool ReadText(TRegistry& registry, const std::string& name, std::string& text) {
 // for a dozen values of each, and one call per stored value is the cheapest way to have them.
 class EntryValues {
 public:
+    // Read by the values' wide forms: a text the code page cannot hold is kept as a stand-in
+    // and the entry marked, so that no best-fit name or command is ever shown as real.
     explicit EntryValues(HKEY key) {
-        std::vector<char> name(16384);
-        std::vector<char> data(1024);
-        for (DWORD index = 0;;) {
-            DWORD nameLength = static_cast<DWORD>(name.size());
-            DWORD size = static_cast<DWORD>(data.size());
+        for (DWORD index = 0;; ++index) {
+            std::string name;
             RawValue value;
-            const LONG rc = RegEnumValueA(key, index, name.data(), &nameLength, nullptr,
-                                          &value.type, reinterpret_cast<BYTE*>(data.data()), &size);
-            if (rc == ERROR_MORE_DATA && size > data.size()) {
-                data.resize(size); // a long value: the same one again with room for it
-                continue;
-            }
-            if (rc != ERROR_SUCCESS)
+            const LONG rc = RegEnumValueExact(key, index, name, value.type, value.data);
+            if (rc == kInexactName)
+                inexact_ = true;
+            else if (rc != ERROR_SUCCESS)
                 break;
             value.exists = true;
-            value.data.assign(data.data(), size);
-            values_.emplace_back(std::string(name.data(), nameLength), std::move(value));
-            ++index;
+            values_.emplace_back(std::move(name), std::move(value));
         }
     }
+    bool Inexact() const { return inexact_; }
     // Value names are matched without regard to case, as the registry does.
     const RawValue& Get(const char* name) const {
         static const RawValue missing;
@@ -121,6 +117,7 @@ public:
 
 private:
     std::vector<std::pair<std::string, RawValue>> values_;
+    bool inexact_ = false;
 };
 
 // A program with a display name and an uninstaller.
@@ -185,13 +182,20 @@ void AddEntry(TUninstallContents& list, const EntryValues& values, const std::st
     c.SubKeyName = subKeyName;
     c.UninstallString = uninstallString;
     c.RegistryPath = registryPath;
+    c.Inexact = values.Inexact();
 }
 
 // One Uninstall entry as the list needs it.
 struct Entry {
     std::string name;
     EntryValues values;
+    bool exactName;
 };
+
+// The row's caption for an entry the code page cannot hold exactly: the stand-in, said so.
+std::string InexactCaption(const std::string& standIn) {
+    return standIn + " (holds characters this program cannot handle)";
+}
 
 bool HasValueNamedExactly(TRegistry& registry, const std::string& name) {
     std::vector<std::string> names;
@@ -285,23 +289,22 @@ void BuildProgramList(TUninstallContents& list, bool showWindowsUpdate,
                       const ProgramListPlaces& places) {
     list.Clear();
     ListRegistry registry(places.root);
-    std::vector<std::string> names;
     if (!registry.OpenKeyReadOnly(places.uninstallKey, ListViewFlag()))
         return;
-    registry.GetKeyNames(names);
     // Each entry is opened once, below the open Uninstall key and in its view, and its values
     // read in one enumeration.
     const DWORD view = registry.Access() & kViewFlags;
     std::vector<Entry> entries;
-    entries.reserve(names.size());
-    for (const std::string& name : names) {
+    // Every entry, those the code page cannot name exactly too: they are opened by their wide
+    // names and listed as such, never dropped and never shown as another entry's twin.
+    for (const KeyName& name : RegKeyNamesExact(registry.CurrentKey())) {
         HKEY key = nullptr;
-        if (RegOpenKeyExA(registry.CurrentKey(), name.c_str(), 0, KEY_READ | view, &key) !=
+        if (RegOpenKeyExW(registry.CurrentKey(), name.wide.c_str(), 0, KEY_READ | view, &key) !=
                 ERROR_SUCCESS &&
-            RegOpenKeyExA(registry.CurrentKey(), name.c_str(), 0, KEY_QUERY_VALUE | view, &key) !=
-                ERROR_SUCCESS)
+            RegOpenKeyExW(registry.CurrentKey(), name.wide.c_str(), 0, KEY_QUERY_VALUE | view,
+                          &key) != ERROR_SUCCESS)
             continue;
-        Entry entry{name, EntryValues(key)};
+        Entry entry{name.name, EntryValues(key), name.exact};
         RegCloseKey(key);
         if (Qualifies(entry.values))
             entries.push_back(std::move(entry));
@@ -328,8 +331,12 @@ void BuildProgramList(TUninstallContents& list, bool showWindowsUpdate,
         std::string uninstall, displayName;
         entry->values.Text("UninstallString", uninstall);
         entry->values.Text("DisplayName", displayName);
-        AddEntry(list, entry->values, entry->name, uninstall, displayName,
+        const bool inexact = !entry->exactName || entry->values.Inexact();
+        AddEntry(list, entry->values, entry->name, uninstall,
+                 inexact ? InexactCaption(displayName.empty() ? entry->name : displayName)
+                         : displayName,
                  Child(places.uninstallKey, entry->name));
+        list.GetItem(list.Count() - 1).Content.Inexact = inexact;
     }
 }
 

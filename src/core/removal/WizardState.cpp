@@ -136,4 +136,17 @@ void AppendRunningExe(std::string& list, const std::string& fileName) {
     list += LowerCase(fileName);
 }
 
+std::string LeftAloneNotice(const std::vector<std::string>& items) {
+    if (items.empty())
+        return std::string();
+    std::string text = "These items hold characters this program cannot handle and were left "
+                       "alone; they are not in the list:";
+    const size_t shown = items.size() < 10 ? items.size() : 10;
+    for (size_t i = 0; i < shown; ++i)
+        text += "\r" + items[i];
+    if (items.size() > shown)
+        text += "\r... and " + std::to_string(items.size() - shown) + " more";
+    return text;
+}
+
 } // namespace ku

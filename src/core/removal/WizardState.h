@@ -48,7 +48,13 @@ struct TWizardState {
     // force mode leaves both empty.
     OwnEntry Own;
     OtherInstalledPrograms OtherPrograms;
+    // What the scans would have listed but passed over, as stand-ins: its name holds
+    // characters the code page cannot hold, and in its best-fit form it names something else.
+    std::vector<std::string> LeftAloneItems;
 };
+
+// The word that the scans left items alone, naming the first ten; empty when they left none.
+std::string LeftAloneNotice(const std::vector<std::string>& items);
 
 // The drive ("C:") of a command that starts with a drive path, after an opening quote;
 // empty when the command has none.

@@ -1,5 +1,6 @@
 // The file leftover scan: folder walk, personal-folder and link rules, and the file matcher.
 #include "core/scan/FileScan.h"
+#include "core/system/ExactNames.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -94,7 +95,8 @@ public:
         if (LeaveAlone(upperFolder))
             return;
         WIN32_FIND_DATAA data;
-        UniqueFind find(FindFirstFileA((folder + "\\*.*").c_str(), &data));
+        int skipped = 0;
+        UniqueFind find(FindFirstExactFile((folder + "\\*.*"), data, &skipped));
         if (!find)
             return;
         // Worked out at the folder's first listed file, for all its files.
@@ -134,7 +136,9 @@ public:
                 if (!guard->IsProtectedEntry(data.cFileName, attributes))
                     AddFileItem(state_, "", full, contents_);
             }
-        } while (FindNextFileA(find.get(), &data));
+        } while (FindNextExactFile(find.get(), data, &skipped));
+        if (skipped > 0)
+            NoteLeftAlone(folder, upperFolder);
     }
 
     // The short form of the folder a walk starts at, when the word has one to look for.
@@ -159,6 +163,17 @@ private:
             Sleep(1);
         }
         return true;
+    }
+
+    // Entries passed over for their names, which the code page cannot hold: those that name
+    // the program are said to be left alone.
+    void NoteLeftAlone(const std::string& folder, const std::string& upperFolder) {
+        std::string upper;
+        for (const std::string& standIn : InexactNamesIn(folder)) {
+            UpperInto(upper, upperFolder + "\\" + standIn);
+            if (Matches(upper, std::string()))
+                state_.LeftAloneItems.push_back(folder + "\\" + standIn);
+        }
     }
 
     bool Matches(const std::string& upperPath, const std::string& upperShortPath) const {
@@ -218,13 +233,13 @@ std::vector<std::string> ProfileFolders() {
     std::vector<std::string> profiles;
     for (const std::string& root : roots) {
         WIN32_FIND_DATAA data;
-        UniqueFind find(FindFirstFileA((root + "\\*").c_str(), &data));
+        UniqueFind find(FindFirstExactFile((root + "\\*"), data));
         if (!find)
             continue;
         do {
             if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && data.cFileName[0] != '.')
                 profiles.push_back(root + "\\" + data.cFileName);
-        } while (FindNextFileA(find.get(), &data));
+        } while (FindNextExactFile(find.get(), data));
     }
     return profiles;
 }

@@ -1,5 +1,6 @@
 // The generic leftover engine: Installer code searches, folder scans and the two removers.
 #include "core/scan/LeftoverEngine.h"
+#include "core/system/ExactNames.h"
 #include "core/system/FileSystem.h"
 
 #include <windows.h>
@@ -220,7 +221,7 @@ void ScanFolderLeftovers(const std::string& folder, const LeftoverScanProgress& 
     if (Trim(folder).empty())
         return;
     WIN32_FIND_DATAA data;
-    UniqueFind find(FindFirstFileA((folder + "\\*.*").c_str(), &data));
+    UniqueFind find(FindFirstExactFile((folder + "\\*.*"), data));
     if (!find)
         return;
     do {
@@ -238,7 +239,7 @@ void ScanFolderLeftovers(const std::string& folder, const LeftoverScanProgress& 
             ScanFolderLeftovers(full, progress, contents);
         if (!directory && FileExists(full))
             NewItem(contents, "", "", kItemFile).FilePath = full;
-    } while (!Stopped() && FindNextFileA(find.get(), &data));
+    } while (!Stopped() && FindNextExactFile(find.get(), data));
 }
 
 void SearchInstallLocationLeftovers(const LeftoverScanProgress& progress,

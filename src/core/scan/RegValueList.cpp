@@ -4,6 +4,7 @@
 #include <cstring>
 #include <unordered_set>
 
+#include "core/system/ExactNames.h"
 #include "core/system/Handles.h"
 #include "core/system/Reg32vs64.h"
 #include "core/system/SharedState.h"
@@ -12,14 +13,10 @@ namespace ku {
 
 namespace {
 
+// A text the code page cannot hold reads as empty: it never names a file or key to scan.
 std::string ReadString(HKEY key, const std::string& name) {
-    char buffer[4096];
-    DWORD type = 0, size = sizeof buffer - 1;
-    if (RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer),
-                         &size) != ERROR_SUCCESS ||
-        (type != REG_SZ && type != REG_EXPAND_SZ))
-        return std::string();
-    return std::string(buffer, strnlen(buffer, size));
+    std::string text;
+    return RegQueryStringExact(key, name, text) == ERROR_SUCCESS ? text : std::string();
 }
 
 } // namespace
@@ -80,18 +77,17 @@ bool EnumerateSubkeys(HKEY key, std::vector<std::string>& names, FILETIME& writt
     if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr,
                          nullptr, nullptr, nullptr, &written) != ERROR_SUCCESS)
         return false;
-    char name[1024];
+    std::string name;
     // Bounded by the count the system gave (and some room for keys made meanwhile), so a key
-    // that keeps failing cannot hold the scan.
+    // that keeps failing cannot hold the scan. A key the code page cannot hold is passed over,
+    // never handed on by a best-fit name.
     for (DWORD index = 0; index < count + 64; ++index) {
-        DWORD length = sizeof name;
-        const LONG result =
-            RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        const LONG result = RegEnumKeyExact(key, index, name);
         if (result == ERROR_NO_MORE_ITEMS)
             break;
         if (result == ERROR_SUCCESS)
-            names.emplace_back(name, length);
-        else if (result != ERROR_MORE_DATA)
+            names.push_back(name);
+        else if (result != ERROR_MORE_DATA && result != kInexactName)
             break;
     }
     return true;
@@ -131,35 +127,18 @@ std::vector<std::string> ReadSubkeyNames(HKEY key) {
 
 std::vector<RegValueEntry> ReadValues(HKEY key) {
     std::vector<RegValueEntry> values;
-    DWORD count = 0, longestName = 0, longestData = 0;
+    DWORD count = 0;
     if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count,
-                         &longestName, &longestData, nullptr, nullptr) != ERROR_SUCCESS)
+                         nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
         return values;
-    std::vector<char> name(longestName + 2);
-    std::vector<BYTE> data(longestData + 2);
     for (DWORD index = 0; index < count + 1; ++index) {
-        DWORD nameLength = static_cast<DWORD>(name.size());
-        DWORD dataLength = static_cast<DWORD>(data.size());
-        DWORD type = 0;
-        LONG result = RegEnumValueA(key, index, name.data(), &nameLength, nullptr, &type,
-                                    data.data(), &dataLength);
-        if (result == ERROR_MORE_DATA) { // grew since the query
-            name.resize(16384);
-            data.resize(dataLength > data.size() ? dataLength + 2 : data.size() * 2);
-            nameLength = static_cast<DWORD>(name.size());
-            dataLength = static_cast<DWORD>(data.size());
-            result = RegEnumValueA(key, index, name.data(), &nameLength, nullptr, &type,
-                                   data.data(), &dataLength);
-        }
+        RegValueEntry entry;
+        // A value whose name or text the code page cannot hold is left alone.
+        const LONG result = RegEnumValueExact(key, index, entry.name, entry.type, entry.data);
         if (result == ERROR_NO_MORE_ITEMS)
             break;
         if (result != ERROR_SUCCESS)
             continue;
-        RegValueEntry entry;
-        entry.name.assign(name.data(), nameLength);
-        entry.type = type;
-        entry.data.assign(reinterpret_cast<const char*>(data.data()),
-                          dataLength <= data.size() ? dataLength : data.size());
         values.push_back(std::move(entry));
     }
     return values;

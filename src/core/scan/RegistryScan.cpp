@@ -7,6 +7,7 @@
 #include "core/scan/ProgramScope.h"
 #include "core/system/ClassKeys.h"
 #include "core/system/DeleteHelpers.h"
+#include "core/system/ExactNames.h"
 #include "core/system/Handles.h"
 #include "core/system/PublicFunctionUnit.h"
 #include "core/system/Reg32vs64.h"
@@ -72,16 +73,14 @@ public:
         if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, nullptr,
                              nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             return;
-        char name[1000];
-        std::string full, upperFull;
+        std::string name, full, upperFull;
         for (DWORD index = 0; index < subKeys; ++index) {
             if (StopWalk())
                 return;
             if (progress_)
                 progress_->Pump();
-            DWORD length = sizeof name;
-            if (RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-                ERROR_SUCCESS)
+            // A key the code page cannot hold is passed over, never walked by a best-fit name.
+            if (RegEnumKeyExact(key, index, name) != ERROR_SUCCESS)
                 continue;
             full.assign(path);
             upperFull.assign(upperPath);
@@ -89,14 +88,14 @@ public:
                 full += '\\';
                 upperFull += '\\';
             }
-            full.append(name, length);
-            AppendUpper(upperFull, name, length);
+            full.append(name);
+            AppendUpper(upperFull, name.data(), name.size());
             if (++state_.ScanKeyCounter % 200 == 0 && progress_)
                 progress_->Caption(full);
             if (Skip(full, upperFull))
                 continue;
             UniqueKey child;
-            RegOpenKeyExA(key, name, 0, KEY_READ | view_, child.put());
+            RegOpenKeyExA(key, name.c_str(), 0, KEY_READ | view_, child.put());
             options_.matcher(VisitedKey{root_, full, upperFull, child.get(), view_});
             if (child)
                 Walk(child.get(), full, upperFull);
@@ -127,8 +126,8 @@ private:
 
 // Reusable buffers for one key's values.
 struct ValueBuffers {
-    std::vector<char> name = std::vector<char>(16384);
-    std::vector<BYTE> data = std::vector<BYTE>(4096);
+    std::string name;
+    std::string data;
     std::string upper;
 };
 
@@ -204,40 +203,31 @@ private:
         const KeyShape shape = ReadKeyShape(key_.key);
         static thread_local ValueBuffers buffers;
         for (DWORD index = 0; index < shape.values; ++index) {
-            DWORD nameLength = static_cast<DWORD>(buffers.name.size());
-            DWORD dataLength = static_cast<DWORD>(buffers.data.size());
             DWORD type = 0;
-            LONG result = RegEnumValueA(key_.key, index, buffers.name.data(), &nameLength, nullptr,
-                                        &type, buffers.data.data(), &dataLength);
-            if (result == ERROR_MORE_DATA) {
-                buffers.data.resize(dataLength + 2);
-                nameLength = static_cast<DWORD>(buffers.name.size());
-                dataLength = static_cast<DWORD>(buffers.data.size());
-                result = RegEnumValueA(key_.key, index, buffers.name.data(), &nameLength, nullptr,
-                                       &type, buffers.data.data(), &dataLength);
-            }
+            // A value whose name or text the code page cannot hold is left alone: its
+            // best-fit form would name another program's value.
+            const LONG result =
+                RegEnumValueExact(key_.key, index, buffers.name, type, buffers.data);
             if (result == ERROR_NO_MORE_ITEMS)
                 break;
             if (result == ERROR_SUCCESS)
-                MatchValue(buffers, nameLength, type, dataLength, hits);
+                MatchValue(buffers, type, hits);
         }
         return hits;
     }
 
-    void MatchValue(ValueBuffers& buffers, DWORD nameLength, DWORD type, DWORD dataLength,
-                    std::vector<ValueHit>& hits) {
-        UpperInto(buffers.upper, buffers.name.data(), nameLength);
+    void MatchValue(ValueBuffers& buffers, DWORD type, std::vector<ValueHit>& hits) {
+        UpperInto(buffers.upper, buffers.name);
         const bool nameHit = Names(buffers.upper);
         bool dataHit = false;
         std::string data;
         if (type == REG_SZ || type == REG_EXPAND_SZ) {
-            const char* text = reinterpret_cast<const char*>(buffers.data.data());
-            data.assign(text, strnlen(text, dataLength));
+            data = buffers.data;
             UpperInto(buffers.upper, data);
             dataHit = Names(buffers.upper);
         }
         if (nameHit || dataHit)
-            hits.push_back({std::string(buffers.name.data(), nameLength), dataHit ? data : ""});
+            hits.push_back({buffers.name, dataHit ? data : ""});
     }
 
     // The text names the program, and not through a name of another installed program

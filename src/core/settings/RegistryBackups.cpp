@@ -1,5 +1,6 @@
 // Whole-registry backups: listing "FullBackup", reading a backup's time from its name, restore.
 #include "core/settings/RegistryBackups.h"
+#include "core/system/ExactNames.h"
 
 #include <windows.h>
 
@@ -54,7 +55,7 @@ std::vector<std::string> ListRegistryBackups(const std::string& folder, const Pu
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
         return names;
     WIN32_FIND_DATAA entry;
-    UniqueFind find(FindFirstFileA((folder + "\\*.*").c_str(), &entry));
+    UniqueFind find(FindFirstExactFile((folder + "\\*.*"), entry));
     if (!find)
         return names;
     do {
@@ -64,7 +65,7 @@ std::vector<std::string> ListRegistryBackups(const std::string& folder, const Pu
         if (entry.dwFileAttributes == FILE_ATTRIBUTE_ARCHIVE && IsPlainFile(folder + "\\" + name) &&
             ContainsText(name, "REG"))
             names.push_back(name);
-    } while (FindNextFileA(find.get(), &entry));
+    } while (FindNextExactFile(find.get(), entry));
     // NTFS lists by name and other file systems do not; by name the stamps run oldest first.
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
         return UpperCase(a) < UpperCase(b);

@@ -4,6 +4,7 @@
 
 #include <shellapi.h>
 
+#include "core/system/ExactNames.h"
 #include "core/system/Launcher.h"
 #include "core/system/StrUtil.h"
 
@@ -37,14 +38,9 @@ std::string FirstCommandLineArgument() {
     if (!arguments)
         return std::string();
     std::string first;
-    if (count > 1) {
-        int size = WideCharToMultiByte(CP_ACP, 0, arguments[1], -1, nullptr, 0, nullptr, nullptr);
-        if (size > 1) {
-            first.resize(size);
-            WideCharToMultiByte(CP_ACP, 0, arguments[1], -1, &first[0], size, nullptr, nullptr);
-            first.resize(size - 1);
-        }
-    }
+    // A path the code page cannot hold is not taken: its best-fit form names another file.
+    if (count > 1 && !ExactAnsi(arguments[1], wcslen(arguments[1]), first))
+        first.clear();
     LocalFree(arguments);
     return first;
 }

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "core/system/ExactNames.h"
 #include "core/system/Handles.h"
 #include "core/system/PublicFunctionUnit.h"
 #include "core/system/StrUtil.h"
@@ -68,13 +69,11 @@ std::string ReadDefault(HKEY root, const std::string& path, REGSAM view) {
     if (RegOpenKeyExA(root, path.empty() ? nullptr : path.c_str(), 0, KEY_READ | view,
                       key.put()) != ERROR_SUCCESS)
         return std::string();
-    char buffer[2048];
-    DWORD type = 0, size = sizeof buffer - 1;
-    if (RegQueryValueExA(key.get(), "", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) !=
-            ERROR_SUCCESS ||
-        (type != REG_SZ && type != REG_EXPAND_SZ))
+    // A text the code page cannot hold reads as empty: it never names a file to act on.
+    std::string text;
+    if (RegQueryStringExact(key.get(), "", text) != ERROR_SUCCESS)
         return std::string();
-    return Trim(std::string(buffer, strnlen(buffer, size)));
+    return Trim(text);
 }
 
 std::string ComServer(HKEY root, const std::string& classPath, REGSAM view) {

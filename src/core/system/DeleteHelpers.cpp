@@ -1,5 +1,6 @@
 // The guarded deleters: registry keys and values, single files and folder trees.
 #include "core/system/DeleteHelpers.h"
+#include "core/system/ExactNames.h"
 
 #include <shellapi.h>
 
@@ -44,7 +45,7 @@ bool RemoveLink(const std::string& path, DWORD attributes) {
 bool DeleteTree(const std::string& folder, bool (*refused)(const std::string&)) {
     bool ok = true;
     WIN32_FIND_DATAA data;
-    UniqueFind find(FindFirstFileA((folder + "\\*.*").c_str(), &data));
+    UniqueFind find(FindFirstExactFile((folder + "\\*.*"), data));
     if (find) {
         do {
             const std::string name = data.cFileName;
@@ -60,7 +61,7 @@ bool DeleteTree(const std::string& folder, bool (*refused)(const std::string&)) 
                 ok = !refused(full) && DeleteTree(full, refused) && ok;
             else
                 ok = DeleteFileA(full.c_str()) && ok;
-        } while (FindNextFileA(find.get(), &data));
+        } while (FindNextExactFile(find.get(), data));
     }
     find.reset();
     return RemoveDirectoryA(folder.c_str()) != FALSE && ok;
@@ -89,13 +90,15 @@ bool HoldsRegistryLink(HKEY parent, const std::string& name, REGSAM view) {
     if (RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr,
                          nullptr, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
         return false;
-    char child[256];
+    std::string child;
     for (DWORD index = 0; index < subKeys; ++index) {
-        DWORD length = sizeof(child);
-        LONG rc =
-            RegEnumKeyExA(key.get(), index, child, &length, nullptr, nullptr, nullptr, nullptr);
+        LONG rc = RegEnumKeyExact(key.get(), index, child);
         if (rc == ERROR_NO_MORE_ITEMS)
             return false;
+        // A key the code page cannot hold cannot be opened to be looked at: the tree is left
+        // alone as if it held a link.
+        if (rc == kInexactName)
+            return true;
         if (rc == ERROR_SUCCESS && HoldsRegistryLink(key.get(), child, view))
             return true;
     }

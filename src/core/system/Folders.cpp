@@ -1,6 +1,7 @@
 // Well-known folders and root-key names.
 #include "core/system/PublicFunctionUnit.h"
 
+#include "core/system/ExactNames.h"
 #include "core/system/StrUtil.h"
 
 namespace ku {
@@ -55,11 +56,15 @@ std::string RemoveTrailingBackslash(const std::string& path) {
 }
 
 std::string ProgramDir() {
-    char buffer[MAX_PATH * 4];
-    DWORD length = GetModuleFileNameA(nullptr, buffer, sizeof(buffer));
-    if (length == 0 || length >= sizeof(buffer))
+    wchar_t buffer[MAX_PATH * 4];
+    const DWORD size = MAX_PATH * 4;
+    const DWORD length = GetModuleFileNameW(nullptr, buffer, size);
+    // A folder the code page cannot name exactly has no name here: its best-fit form is
+    // another folder, whose files would be read and written as our own.
+    std::string path;
+    if (length == 0 || length >= size || !ExactAnsi(buffer, length, path))
         return std::string();
-    return ExtractFilePath(std::string(buffer, length));
+    return ExtractFilePath(path);
 }
 
 std::string RootKeyToName(HKEY key) {

@@ -5,6 +5,7 @@
 #include <tlhelp32.h>
 
 #include "core/system/DllUnit.h"
+#include "core/system/ExactNames.h"
 #include "core/system/Handles.h"
 #include "core/system/StrUtil.h"
 
@@ -62,14 +63,17 @@ UniqueHandle OpenForEnd(DWORD processId) {
 // True unless the process behind the handle is known to run another program than the
 // snapshot named: its id may have passed to a new process since the snapshot was taken.
 bool StillTheSameProgram(HANDLE process, const std::string& exeFile) {
-    using QueryImageFn = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, PDWORD);
+    using QueryImageFn = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD);
     static const auto queryImage = reinterpret_cast<QueryImageFn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32"), "QueryFullProcessImageNameA")));
-    char path[MAX_PATH * 4];
-    DWORD length = sizeof(path);
+        GetProcAddress(GetModuleHandleA("kernel32"), "QueryFullProcessImageNameW")));
+    wchar_t path[MAX_PATH * 4];
+    DWORD length = MAX_PATH * 4;
     if (!queryImage || !queryImage(process, 0, path, &length))
         return true;
-    return SameText(ExtractFileName(std::string(path, length)), ExtractFileName(exeFile));
+    // A program the code page cannot name is never taken for the one the snapshot named.
+    std::string name;
+    return ExactAnsi(path, length, name) &&
+           SameText(ExtractFileName(name), ExtractFileName(exeFile));
 }
 
 // The companion library first; when it cannot, TerminateProcess. Our handle keeps the id
@@ -88,6 +92,17 @@ bool EndProcess(const ProcessEntry& entry, UINT exitCode) {
     if (ended && process)
         WaitForSingleObject(process.get(), kExitWaitMs);
     return ended;
+}
+
+// The program's path is one the code page cannot hold (its name alone may still be held).
+bool ImagePathIsInexact(DWORD processId) {
+    UniqueHandle process(
+        OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+    wchar_t buffer[MAX_PATH * 4];
+    const DWORD size = MAX_PATH * 4;
+    const DWORD length = process ? GetModuleFileNameExW(process.get(), nullptr, buffer, size) : 0;
+    std::string path;
+    return length != 0 && length < size && !ExactAnsi(buffer, length, path);
 }
 
 bool MatchesExeName(const ProcessEntry& process, const std::string& name) {
@@ -113,11 +128,15 @@ ProcessSnapshot TakeProcessSnapshot() {
     UniqueHandle snap = Snapshot(TH32CS_SNAPPROCESS, 0);
     if (!snap)
         return result;
-    PROCESSENTRY32 entry = {};
+    PROCESSENTRY32W entry = {};
     entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32First(snap.get(), &entry); more;
-         more = Process32Next(snap.get(), &entry))
-        result.push_back({entry.th32ProcessID, entry.szExeFile});
+    // A program whose name the code page cannot hold is left out: by its best-fit name it
+    // would be taken for another program (and ended for it).
+    std::string name;
+    for (BOOL more = Process32FirstW(snap.get(), &entry); more;
+         more = Process32NextW(snap.get(), &entry))
+        if (ExactAnsi(entry.szExeFile, wcslen(entry.szExeFile), name))
+            result.push_back({entry.th32ProcessID, name});
     return result;
 }
 
@@ -241,11 +260,13 @@ std::string GetProcessImagePath(DWORD processId) {
         OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
     if (!process)
         return std::string();
-    char buffer[MAX_PATH * 4];
-    DWORD length = GetModuleFileNameExA(process.get(), nullptr, buffer, sizeof(buffer));
-    if (length == 0 || length >= sizeof(buffer))
+    wchar_t buffer[MAX_PATH * 4];
+    const DWORD size = MAX_PATH * 4;
+    DWORD length = GetModuleFileNameExW(process.get(), nullptr, buffer, size);
+    std::string path;
+    if (length == 0 || length >= size || !ExactAnsi(buffer, length, path))
         return std::string();
-    return std::string(buffer, length);
+    return path;
 }
 
 void ListProcessPaths(std::vector<std::string>* list) {
@@ -255,7 +276,10 @@ void ListProcessPaths(std::vector<std::string>* list) {
     SetProcessPrivilege(GetCurrentProcess(), "SeDebugPrivilege", true);
     for (const ProcessEntry& process : TakeProcessSnapshot()) {
         std::string path = GetProcessImagePath(process.processId);
-        list->push_back(path.empty() ? process.exeFile : path);
+        if (path.empty() && !ImagePathIsInexact(process.processId))
+            path = process.exeFile;
+        if (!path.empty())
+            list->push_back(path);
     }
 }
 
@@ -275,11 +299,15 @@ void ListProcessModules(const std::string& exeName, std::vector<std::string>* li
         UniqueHandle snap = Snapshot(TH32CS_SNAPMODULE, process.processId);
         if (!snap)
             continue;
-        MODULEENTRY32 module = {};
+        MODULEENTRY32W module = {};
         module.dwSize = sizeof(module);
-        for (BOOL more = Module32First(snap.get(), &module); more;
-             more = Module32Next(snap.get(), &module))
-            list->push_back(module.szExePath);
+        std::string path;
+        // A module whose path the code page cannot hold is left out, never listed by its
+        // best-fit twin's path.
+        for (BOOL more = Module32FirstW(snap.get(), &module); more;
+             more = Module32NextW(snap.get(), &module))
+            if (ExactAnsi(module.szExePath, wcslen(module.szExePath), path))
+                list->push_back(path);
     }
 }
 

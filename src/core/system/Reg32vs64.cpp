@@ -2,6 +2,7 @@
 // and the registry-view flag that lets this 32-bit process reach the 64-bit registry.
 #include "core/system/Reg32vs64.h"
 
+#include "core/system/ExactNames.h"
 #include "core/system/SharedState.h"
 #include "core/system/StrUtil.h"
 
@@ -10,8 +11,6 @@ namespace ku {
 namespace {
 
 constexpr DWORD kKeyLookupRights = STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS;
-constexpr DWORD kMaxKeyNameChars = 256;     // 255 characters and the terminator
-constexpr DWORD kMaxValueNameChars = 16384; // 16,383 characters and the terminator
 
 bool IsRelative(const std::string& key) { return key.empty() || key[0] != '\\'; }
 
@@ -23,24 +22,11 @@ std::string StripLeadingBackslash(const std::string& key) {
     throw ERegistryException(Format(message, name.c_str()));
 }
 
-// Reads the name at `index` with RegEnumKeyExA or RegEnumValueA. A name that grew past the
-// buffer sized from the key information is read again with the largest buffer the registry
-// allows; any other failure skips the index, so no stale name reaches the caller.
-template <typename EnumFn>
-bool EnumName(EnumFn enumFn, DWORD index, DWORD longest, DWORD maxChars, std::string& name) {
-    std::string buffer(longest + 1, '\0');
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        DWORD length = static_cast<DWORD>(buffer.size());
-        LONG rc = enumFn(index, &buffer[0], &length);
-        if (rc == ERROR_SUCCESS) {
-            name.assign(buffer.data(), length < buffer.size() ? length : buffer.size());
-            return true;
-        }
-        if (rc != ERROR_MORE_DATA || buffer.size() >= maxChars)
-            return false;
-        buffer.assign(maxChars, '\0');
-    }
-    return false;
+// Reads the name at `index` exactly (see ExactNames.h). A name the code page cannot hold is
+// skipped like any other failure, so no best-fit name and no stale name reaches the caller.
+bool EnumName(HKEY key, bool keys, DWORD index, std::string& name) {
+    const LONG rc = keys ? RegEnumKeyExact(key, index, name) : RegEnumValueNameExact(key, index, name);
+    return rc == ERROR_SUCCESS;
 }
 
 } // namespace
@@ -224,13 +210,9 @@ bool TRegistry::DeleteKey(const std::string& key) {
         TRegKeyInfo info;
         if (GetKeyInfo(info)) {
             for (DWORD i = info.NumSubKeys; i-- > 0;) {
+                // A subkey the code page cannot hold stays, and so does this key.
                 std::string name;
-                auto enumKey = [&](DWORD index, char* buffer, DWORD* length) {
-                    return RegEnumKeyExA(doomed, index, buffer, length, nullptr, nullptr,
-                                         nullptr, nullptr);
-                };
-                if (EnumName(enumKey, i, info.MaxSubKeyLen, kMaxKeyNameChars, name) &&
-                    !name.empty())
+                if (EnumName(doomed, true, i, name) && !name.empty())
                     DeleteKey(name);
             }
         }
@@ -266,16 +248,11 @@ bool TRegistry::GetKeyInfo(TRegKeyInfo& info) {
 // Subkey names (keys true) or value names of the open key, in enumeration order.
 static void EnumAllNames(HKEY key, const TRegKeyInfo& info, bool keys,
                          std::vector<std::string>& names) {
-    auto enumFn = [key, keys](DWORD index, char* buffer, DWORD* length) {
-        return keys ? RegEnumKeyExA(key, index, buffer, length, nullptr, nullptr, nullptr, nullptr)
-                    : RegEnumValueA(key, index, buffer, length, nullptr, nullptr, nullptr, nullptr);
-    };
     const DWORD count = keys ? info.NumSubKeys : info.NumValues;
     names.reserve(count);
     for (DWORD i = 0; i < count; ++i) {
         std::string name;
-        if (EnumName(enumFn, i, keys ? info.MaxSubKeyLen : info.MaxValueLen,
-                     keys ? kMaxKeyNameChars : kMaxValueNameChars, name))
+        if (EnumName(key, keys, i, name))
             names.push_back(name);
     }
 }
@@ -343,20 +320,19 @@ DWORD TRegistry::GetData(const std::string& name, void* buffer, DWORD size,
 }
 
 std::string TRegistry::ReadString(const std::string& name) {
-    const int size = GetDataSize(name);
-    if (size < 1)
+    if (GetDataSize(name) < 1)
         return std::string();
-    std::string buffer(static_cast<size_t>(size), '\0');
-    TRegDataType kind = rdUnknown;
-    DWORD read = GetData(name, &buffer[0], static_cast<DWORD>(size), kind);
-    if (kind != rdString && kind != rdExpandString)
+    // Read in its wide form: a text the code page cannot hold is refused, never handed on in
+    // its best-fit form (a path or command that names something else).
+    std::string text;
+    const LONG rc = RegQueryStringExact(currentKey_, name, text);
+    if (rc == ERROR_INVALID_DATATYPE)
         Raise("Invalid data type for '%s'", name);
-    buffer.resize(read);
-    // The text ends at the first zero, whatever else the value holds after it.
-    size_t zero = buffer.find('\0');
-    if (zero != std::string::npos)
-        buffer.resize(zero);
-    return buffer;
+    if (rc == kInexactName)
+        Raise("'%s' holds characters this program cannot handle", name);
+    if (rc != ERROR_SUCCESS)
+        Raise("Failed to get data for '%s'", name);
+    return text;
 }
 
 int TRegistry::ReadInteger(const std::string& name) {

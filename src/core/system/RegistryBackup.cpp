@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/system/DeleteHelpers.h"
+#include "core/system/ExactNames.h"
 #include "core/system/Dialogs.h"
 #include "core/system/Handles.h"
 #include "core/system/Launcher.h"
@@ -87,7 +88,7 @@ void PruneFullBackups(const std::string& folder) {
     const std::string dir = RemoveTrailingBackslash(folder);
     std::vector<std::string> backups;
     WIN32_FIND_DATAA data;
-    UniqueFind find(FindFirstFileA((dir + "\\*.*").c_str(), &data));
+    UniqueFind find(FindFirstExactFile((dir + "\\*.*"), data));
     if (!find)
         return;
     do {
@@ -95,7 +96,7 @@ void PruneFullBackups(const std::string& folder) {
         const std::string name = data.cFileName;
         if (data.dwFileAttributes == FILE_ATTRIBUTE_ARCHIVE && ContainsText(name, "REG"))
             backups.push_back(name);
-    } while (FindNextFileA(find.get(), &data));
+    } while (FindNextExactFile(find.get(), data));
     find.reset();
     // NTFS lists a folder by name; other file systems do not, so the order is made the same
     // everywhere. The time stamps in the names make it oldest first.

@@ -12,6 +12,7 @@
 #include "support/RealService.h"
 #include "support/RecordingLauncher.h"
 #include "support/Spawn.h"
+#include "support/WideNames.h"
 
 using namespace ku;
 using namespace kutest;
@@ -119,4 +120,24 @@ TEST_F(ServerProgram, ProcessesModulesAndRunEntriesArePlannedNotEnded) {
         started.push_back(request.commandLine);
     std::sort(started.begin(), started.end());
     EXPECT_EQ(started, (Lines{"EXPLORER.EXE", "netsh firewall reset", "netsh winsock reset"}));
+}
+
+// The program's Run value "Ωmega Nova" reads as "Omega Nova", another program's value: it is
+// left alone, and the other program's value is never listed for it.
+TEST_F(ServerProgram, ARunValueTheCodePageCannotHoldIsNeverListedAsItsTwin) {
+    if (GetACP() != 1252)
+        GTEST_SKIP() << "code page " << GetACP();
+    const std::string tag = UniqueTag("KuRun");
+    const std::wstring run = WideOf(kRun), greek = WideOf(tag) + kOmega + L"mega Nova";
+    ASSERT_TRUE(WideSetString(HKEY_CURRENT_USER, run, greek,
+                              WideOf("\"" + folder + "\\fooapp.exe\" /tray")));
+    planted.String(HKEY_CURRENT_USER, kRun, tag + "Omega Nova", "\"C:\\Tools\\nova.exe\"");
+    ScanServerProgram(folder, list, {}, plan);
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, run.c_str(), 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+        RegDeleteValueW(key, greek.c_str());
+        RegCloseKey(key);
+    }
+    for (const std::string& item : ItemTexts(list))
+        EXPECT_EQ(item.find(tag), std::string::npos) << item;
 }

@@ -3,7 +3,10 @@
 // texts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "ListTestSupport.h"
+#include "support/WideNames.h"
 
 using kutest::RawSetDword;
 using kutest::RawSetString;
@@ -95,6 +98,31 @@ TEST_F(ProgramListBuild, MissingKeyAndLongOrNonAsciiTexts) {
     ASSERT_NE(Find(list, accented), nullptr);
     EXPECT_EQ(Find(list, longName)->SubKeyName + "|" + Find(list, accented)->Publisher,
               longKey + "|\xC5ngstr\xF6m AB");
+}
+
+// "Ωmega Suite" reads as its Latin twin "Omega Suite" and "测试 Suite" as "?? Suite", a key that
+// cannot be opened by that name: each is listed once, said to be one this program cannot
+// handle, and marked so that nothing is run or deleted for it.
+TEST_F(ProgramListBuild, EntriesTheCodePageCannotHoldAreListedAsSuchNeverAsTheirTwin) {
+    if (GetACP() != 1252)
+        GTEST_SKIP() << "code page " << GetACP();
+    AddEntry(places, "Omega Suite", "Omega Suite", k64, "C:\\Omega\\un.exe");
+    const std::wstring uninstall = kutest::WideOf(listtest::Raw(places.uninstallKey));
+    const std::wstring omega = std::wstring(kutest::kOmega) + L"mega Suite";
+    const std::wstring chinese = L"\u6D4B\u8BD5 Suite";
+    ASSERT_TRUE(kutest::WideSetString(kLm, uninstall + L"\\Greek", L"DisplayName", omega, k64));
+    ASSERT_TRUE(kutest::WideSetString(kLm, uninstall + L"\\Greek", L"UninstallString",
+                                      L"C:\\" + omega + L"\\un.exe", k64));
+    ASSERT_TRUE(
+        kutest::WideSetString(kLm, uninstall + L"\\" + chinese, L"DisplayName", chinese, k64));
+    ASSERT_TRUE(kutest::WideSetString(kLm, uninstall + L"\\" + chinese, L"UninstallString",
+                                      L"C:\\Tools\\un.exe", k64));
+    Strings names = Build();
+    std::sort(names.begin(), names.end());
+    const std::string cannot = " (holds characters this program cannot handle)";
+    EXPECT_EQ(names, (Strings{"?? Suite" + cannot, "?mega Suite" + cannot, "Omega Suite"}));
+    for (const std::string& name : names)
+        EXPECT_EQ(Find(list, name)->Inexact, name != "Omega Suite") << name;
 }
 
 } // namespace

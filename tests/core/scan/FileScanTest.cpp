@@ -7,6 +7,8 @@
 #include "core/removal/WizardTestSupport.h"
 #include "core/scan/FileScan.h"
 #include "core/system/StrUtil.h"
+#include "support/Files.h"
+#include "support/WideNames.h"
 
 using namespace ku;
 using namespace kutest;
@@ -125,4 +127,26 @@ TEST_F(FileScan, TheWordsShortFormIsFoundInShortPaths) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(Scan(walked, c.word), c.listed) << c.word;
+}
+
+// Names the code page cannot hold are never listed by their best-fit form: "Nova Edit＼..＼Victim
+// App" would read as "Nova Edit\..\Victim App", another program's folder, and "Ωmega Draw" as
+// its Latin twin "Omega Draw".
+TEST_F(FileScan, NamesTheCodePageCannotHoldAreLeftAlone) {
+    if (GetACP() != 1252)
+        GTEST_SKIP() << "code page " << GetACP();
+    const std::wstring base = WideOf(dir.Path()), slash = kWideBackslash;
+    const std::string victim = PlantFile(dir, "Local\\Victim App\\victim.dll");
+    const std::string own = PlantFile(dir, "Local\\Nova Edit\\own.dat");
+    const std::wstring climb = base + L"\\Local\\Nova Edit" + slash + L".." + slash + L"Victim App";
+    ASSERT_TRUE(WideFolder(climb) && WideFile(climb + L"\\victim.dll"));
+    const std::string latin = PlantFile(dir, "Omega Draw\\draw.dll");
+    ASSERT_TRUE(WideFolder(base + L"\\" + kOmega + L"mega Draw") &&
+                WideFile(base + L"\\" + kOmega + L"mega Draw\\draw.dll"));
+
+    EXPECT_EQ(Scan(dir.Path(), "Nova Edit"), Lines({File(own)}));
+    EXPECT_EQ(state.LeftAloneItems, Lines({dir.File("Local\\Nova Edit?..?Victim App")}))
+        << "what names the program is said to be left alone";
+    EXPECT_EQ(Scan(dir.Path(), "Omega Draw"), Lines({File(latin)}));
+    EXPECT_TRUE(FileThere(victim));
 }

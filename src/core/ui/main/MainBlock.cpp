@@ -1,6 +1,7 @@
 // The main block.
 #include "core/ui/main/MainBlock.h"
 
+#include "core/system/Dialogs.h"
 #include "core/system/PublicFunctionUnit.h"
 #include "core/ui/DataModule.h"
 #include "core/ui/main/MainForm.h"
@@ -39,6 +40,16 @@ int RunInteractive(const StartRequest& request, const StartupContext& context,
 StartResult RunMainBlock(const std::string& firstArgument, const StartupContext& context) {
     StartResult result;
     const std::string programDir = context.programDir.empty() ? ProgramDir() : context.programDir;
+    if (programDir.empty()) {
+        ShowMessageBox(nullptr,
+                       "Kelvane Uninstaller cannot run from this folder: its path holds characters "
+                       "this program cannot handle.\rMove the program's folder to a path with "
+                       "plain letters and start it again.",
+                       kAppCaption, MB_OK | MB_ICONERROR);
+        result.outcome = StartOutcome::OwnFolderUnnamed;
+        result.exitCode = 1;
+        return result;
+    }
     SwapUpdater(programDir);
     UnpackProfileArchives(programDir);
     SingleInstance instance(context.mutexName);

@@ -21,7 +21,7 @@ struct StartupContext {
     std::function<int(const std::string& startFile, const std::string& startFolder)> runMainWindow;
 };
 
-enum class StartOutcome { SecondInstance, AutoRunDone, MainWindowClosed };
+enum class StartOutcome { SecondInstance, AutoRunDone, MainWindowClosed, OwnFolderUnnamed };
 
 struct StartResult {
     StartOutcome outcome = StartOutcome::MainWindowClosed;

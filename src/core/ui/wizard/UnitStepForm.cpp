@@ -10,6 +10,7 @@
 #include "StepFormIds.h"
 #include "core/system/DeleteHelpers.h"
 #include "core/system/Dialogs.h"
+#include "core/system/ExactNames.h"
 #include "core/system/PublicFunctionUnit.h"
 #include "core/system/Reg32vs64.h"
 #include "core/system/SharedState.h"
@@ -490,29 +491,47 @@ void TUninstallStepForm::SpeedButton1Click() {
     LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
     if (!chosen)
         return;
-    char folder[MAX_PATH];
-    if (SHGetPathFromIDListA(chosen, folder))
-        SetWindowTextA(Item(IDC_STEP_TXTPATH), folder);
+    // A folder whose best-fit name is taken would force another program's folder away.
+    std::string folder;
+    if (ExactPathOfItem(chosen, folder))
+        SetWindowTextA(Item(IDC_STEP_TXTPATH), folder.c_str());
+    else if (!folder.empty())
+        ShowMessageBox(Handle(),
+                       "The folder \"" + folder +
+                           "\" holds characters this program cannot handle and cannot be chosen.",
+                       kAppCaption, MB_OK | MB_ICONWARNING);
     CoTaskMemFree(chosen);
 }
 
 void TUninstallStepForm::SpeedButton2Click() {
-    std::vector<char> buffer(32768, '\0');
-    OPENFILENAMEA open = {};
+    // By the wide names: a file whose best-fit name is taken would be another program's.
+    std::vector<wchar_t> buffer(32768, L'\0');
+    OPENFILENAMEW open = {};
     open.lStructSize = sizeof open;
     open.hwndOwner = Handle();
-    open.lpstrFilter = "*\0*.*\0dll\0*.dll\0exe\0*.exe\0sys\0*.sys\0";
+    open.lpstrFilter = L"*\0*.*\0dll\0*.dll\0exe\0*.exe\0sys\0*.sys\0";
     open.lpstrFile = buffer.data();
     open.nMaxFile = static_cast<DWORD>(buffer.size());
     open.Flags = OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_ENABLESIZING;
-    if (!GetOpenFileNameA(&open))
+    if (!GetOpenFileNameW(&open))
         return;
+    std::vector<std::wstring> chosen;
+    const std::wstring first = buffer.data();
+    for (const wchar_t* p = buffer.data() + first.size() + 1; *p; p += wcslen(p) + 1)
+        chosen.push_back(first + (first.empty() || first.back() == L'\\' ? L"" : L"\\") + p);
+    if (chosen.empty())
+        chosen.push_back(first);
     std::vector<std::string> files;
-    const std::string first = buffer.data();
-    for (const char* p = buffer.data() + first.size() + 1; *p; p += strlen(p) + 1)
-        files.push_back(IncludeTrailingBackslash(first) + p);
-    if (files.empty())
-        files.push_back(first);
+    for (const std::wstring& wide : chosen) {
+        std::string file;
+        if (ExactAnsi(wide, file))
+            files.push_back(file);
+        else
+            ShowMessageBox(Handle(),
+                           "The file \"" + file +
+                               "\" holds characters this program cannot handle and was left out.",
+                           kAppCaption, MB_OK | MB_ICONWARNING);
+    }
     TComboBox programs(Item(IDC_STEP_TXTPROGRAMNAME));
     for (const std::string& file : files) {
         if (IsRefusedForceProgramFile(file))
@@ -544,6 +563,7 @@ int RunUninstallWizard(HWND owner, const UninstallWizardRequest& request) {
     form.NortonFlag = request.NortonFlag;
     form.UninstallKeyName = request.UninstallKeyName;
     form.UninstallCommand = request.UninstallCommand;
+    form.InexactEntry = request.Inexact;
     form.ProfileKey = request.ProfileKey;
     form.ForceMode = request.ForceMode;
     form.SpecialMode = request.SpecialMode != 0;

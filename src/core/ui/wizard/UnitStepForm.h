@@ -46,6 +46,8 @@ public:
     std::string ProfileKey;
     int ForceMode = 0;
     bool SpecialMode = false;
+    // The entry holds names or texts the code page cannot hold: its command is never started.
+    bool InexactEntry = false;
     int UninstallDone = 0;
 
     // What the caller puts into the controls before showing. An empty caption is the mode's

@@ -119,11 +119,25 @@ void TUninstallStepForm::RunScanPage() {
         const std::string notice = ScanWordsNotice(ScanWord(), UninstallCommand);
         if (!notice.empty())
             ShowMessageBox(Handle(), notice, kAppCaption, MB_OK | MB_ICONINFORMATION);
+        const std::string leftAlone = LeftAloneNotice(State.LeftAloneItems);
+        if (!leftAlone.empty())
+            ShowMessageBox(Handle(), leftAlone, kAppCaption, MB_OK | MB_ICONINFORMATION);
     }
 }
 
 void TUninstallStepForm::RunUninstallStep() {
     ScanState = ScanRun;
+    // A command read in its best-fit form would start another program's file: it is never
+    // started, and with the program still installed nothing is scanned or deleted either.
+    if (InexactEntry) {
+        ShowMessageBox(Handle(),
+                       "The uninstall command of \"" + DisplayName +
+                           "\" cannot be started: its entry holds characters this program "
+                           "cannot handle, and it was left alone.",
+                       kAppCaption, MB_OK | MB_ICONWARNING);
+        closeRequested_ = true;
+        return;
+    }
     // The exit code says nothing reliable about what the uninstaller removed: it is not used.
     RunUninstallerAndWait(UninstallCommand, SW_SHOWNORMAL, &WindowScanProgress::PumpMessages);
     if (closeRequested_)

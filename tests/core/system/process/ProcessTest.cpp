@@ -7,6 +7,7 @@
 #include "core/system/DllUnit.h"
 #include "core/system/ProcessUnit.h"
 #include "core/system/StrUtil.h"
+#include "core/system/Handles.h"
 #include "support/Spawn.h"
 
 using namespace ku;
@@ -120,4 +121,29 @@ TEST_F(ProcessTest, PathsAndModulesOfRunningProcessesReplaceTheList) {
     std::vector<std::string> kept = modules;
     ListProcessModules("", &kept);
     EXPECT_EQ(kept, modules) << "an empty name leaves the list alone";
+}
+
+// "Ωmega.exe" reads as "Omega.exe" in the legacy code page: a kill by that name or path is
+// another program's, and never ends it.
+TEST_F(ProcessTest, AProgramTheCodePageCannotNameIsNeverEndedForItsTwin) {
+    if (GetACP() != 1252)
+        GTEST_SKIP() << "code page " << GetACP();
+    const std::wstring path = kutest::WideOf(dir.Path()) + L"\\\u03A9mega.exe";
+    ASSERT_TRUE(CopyFileW(kutest::WideOf(kutest::Fixture("kusleep.exe")).c_str(), path.c_str(),
+                          FALSE));
+    std::wstring command = L"\"" + path + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION started = {};
+    ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &started));
+    UniqueHandle process(started.hProcess), thread(started.hThread);
+    WaitForInputIdle(process.get(), 2000);
+    Sleep(100);
+
+    EXPECT_EQ(KillProcessesByImagePath({dir.File("Omega.exe")}), 0);
+    EXPECT_FALSE(KillProcessByExeName("Omega.exe"));
+    EXPECT_EQ(WaitForSingleObject(process.get(), 0), WAIT_TIMEOUT) << "the twin's kill ended it";
+    TerminateProcess(process.get(), 0);
+    WaitForSingleObject(process.get(), 5000);
 }
