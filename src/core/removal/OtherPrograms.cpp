@@ -5,6 +5,7 @@
 
 #include "core/removal/WizardState.h"
 #include "core/system/DeleteHelpers.h"
+#include "core/system/ExactNames.h"
 #include "core/system/Handles.h"
 #include "core/system/PublicFunctionUnit.h"
 #include "core/system/Reg32vs64.h"
@@ -24,35 +25,11 @@ bool OnWow64() {
     }
 }
 
-// A string value of the open key; empty when it is missing or no string.
+// A string value of the open key; empty when it is missing, no string, or a text the code
+// page cannot hold (a folder by such a name is never entered by the scans anyway).
 std::string ReadText(HKEY key, const char* name) {
-    DWORD type = 0, size = 0;
-    if (RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-        (type != REG_SZ && type != REG_EXPAND_SZ) || size == 0 || size > 64 * 1024)
-        return std::string();
-    std::string data(size, '\0');
-    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &size) !=
-        ERROR_SUCCESS)
-        return std::string();
-    data.resize(std::min<size_t>(size, data.size()));
-    return data.substr(0, data.find('\0'));
-}
-
-// The count bounds the loop: an index that fails (the key changed under us) is passed over.
-std::vector<std::string> SubkeyNames(HKEY key) {
-    std::vector<std::string> names;
-    DWORD count = 0;
-    if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr,
-                         nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-        return names;
-    char name[1024];
-    for (DWORD index = 0; index < count; ++index) {
-        DWORD length = sizeof name;
-        if (RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) ==
-            ERROR_SUCCESS)
-            names.emplace_back(name, length);
-    }
-    return names;
+    std::string text;
+    return RegQueryStringExact(key, name, text) == ERROR_SUCCESS ? text : std::string();
 }
 
 // "C:\App\app.exe,0" and ""C:\App\app.exe",-101": the file without its icon number.
@@ -127,11 +104,12 @@ OtherInstalledPrograms OtherInstalledPrograms::Read(const OwnEntry& own) {
         if (RegOpenKeyExA(place.root, kUninstallPath, 0, KEY_READ | place.view, uninstall.put()) !=
             ERROR_SUCCESS)
             continue;
-        for (const std::string& name : SubkeyNames(uninstall.get())) {
-            if (own.Is(place.store, name))
+        // Opened by the wide name: a best-fit name would open a twin entry, or none.
+        for (const KeyName& name : RegKeyNamesExact(uninstall.get())) {
+            if (name.exact && own.Is(place.store, name.name))
                 continue;
             UniqueKey entry;
-            if (RegOpenKeyExA(uninstall.get(), name.c_str(), 0, KEY_READ | place.view,
+            if (RegOpenKeyExW(uninstall.get(), name.wide.c_str(), 0, KEY_READ | place.view,
                               entry.put()) == ERROR_SUCCESS)
                 programs.AddEntryFolders(entry.get());
         }

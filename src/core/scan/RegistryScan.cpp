@@ -238,25 +238,24 @@ private:
                !(words_.otherPrograms && words_.otherPrograms->NamedInUpperText(upperText));
     }
 
-    // A string value of the key names a path in another installed program's folder.
+    // A string value of the key names a path in another installed program's folder. A text
+    // the code page cannot hold cannot be compared, so it counts as one: the key is left alone.
     bool PointsIntoOtherProgram() {
         if (!key_.key || !words_.otherPrograms || words_.otherPrograms->Empty())
             return false;
         const KeyShape shape = ReadKeyShape(key_.key);
-        static thread_local ValueBuffers buffers;
+        std::string name, data, upper;
         for (DWORD index = 0; index < shape.values; ++index) {
-            DWORD nameLength = static_cast<DWORD>(buffers.name.size());
-            DWORD dataLength = static_cast<DWORD>(buffers.data.size());
             DWORD type = 0;
-            const LONG result = RegEnumValueA(key_.key, index, buffers.name.data(), &nameLength,
-                                              nullptr, &type, buffers.data.data(), &dataLength);
+            const LONG result = RegEnumValueExact(key_.key, index, name, type, data);
             if (result == ERROR_NO_MORE_ITEMS)
                 break;
+            if (result == kInexactName && (type == REG_SZ || type == REG_EXPAND_SZ))
+                return true;
             if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))
-                continue; // a longer text than the buffer is no install path
-            const char* text = reinterpret_cast<const char*>(buffers.data.data());
-            UpperInto(buffers.upper, text, strnlen(text, dataLength));
-            if (words_.otherPrograms->NamedInUpperText(buffers.upper))
+                continue;
+            UpperInto(upper, data.c_str(), data.size());
+            if (words_.otherPrograms->NamedInUpperText(upper))
                 return true;
         }
         return false;

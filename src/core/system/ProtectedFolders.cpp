@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/system/ExactNames.h"
 #include "core/system/Handles.h"
 #include "core/system/PublicFunctionUnit.h"
 #include "core/system/Reg32vs64.h"
@@ -282,13 +283,13 @@ std::vector<std::string> ProfileFolders() {
     }
     WIN32_FIND_DATAA data;
     UniqueFind find(root.empty() ? INVALID_HANDLE_VALUE
-                                 : FindFirstFileA((root + "\\*").c_str(), &data));
+                                 : FindFirstExactFile(root + "\\*", data));
     if (find)
         do {
             const std::string name = data.cFileName;
             if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..")
                 profiles.push_back(root + "\\" + name);
-        } while (FindNextFileA(find.get(), &data));
+        } while (FindNextExactFile(find.get(), data));
     char profile[MAX_PATH + 1] = {};
     if (SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_PROFILE, nullptr, SHGFP_TYPE_CURRENT, profile)))
         profiles.push_back(profile);
