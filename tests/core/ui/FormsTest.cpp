@@ -74,6 +74,31 @@ TEST(Forms, DetailFormShowsItsIconAndOpensOnlyWebAddresses) {
     EXPECT_EQ(launcher.Requests()[0].file, "http://www.example.com/help");
 }
 
+// A name too long for the label ends with an ellipsis on the label's last line; a short one
+// shows whole.
+TEST(Forms, DetailFormEndsALongNameWithAnEllipsisInsideItsLabel) {
+    const struct {
+        std::string name;
+        bool cut;
+    } cases[] = {{"Example Editor 3", false},
+                 {"Example Editor With A Name So Long That It Wraps Over Every Line The Label "
+                  "Has And Still Goes On For Another Few Words And More Words Again",
+                  true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ku::TDetailForm form;
+        form.ProgramName = c.name;
+        ASSERT_TRUE(form.Create(nullptr));
+        const HWND label = form.Item(IDC_DETAIL_ABPROGRAMNAME);
+        const std::string shown = ku::WindowText(label);
+        EXPECT_TRUE(uitest::TextFitsLabel(label)) << shown;
+        EXPECT_EQ(shown == c.name, !c.cut) << shown;
+        if (c.cut) {
+            EXPECT_EQ(shown.back(), '\x85') << shown;
+        }
+    }
+}
+
 // An existing file as the argument opens the force wizard for it, then for its folder.
 TEST(Forms, MainFormHasItsButtonsAndOpensTheForceWizardForAnExistingArgument) {
     kutest::ScratchDir dir;
