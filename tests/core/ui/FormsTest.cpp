@@ -2,6 +2,8 @@
 // (C:\kutest\screenshots) for a person to look at.
 #include <gtest/gtest.h>
 
+#include "MainUnitIds.h"
+#include "StepFormIds.h"
 #include "UiSupport.h"
 #include "core/ui/HintForm.h"
 #include "core/ui/main/AboutForm.h"
@@ -9,6 +11,7 @@
 #include "core/ui/main/MainForm.h"
 #include "core/ui/main/StartForm.h"
 #include "core/ui/options/ShowLiveUpdateForm.h"
+#include "core/ui/wizard/UnitStepForm.h"
 #include "resource.h"
 #include "support/RecordingLauncher.h"
 #include "support/RecordingWindows.h"
@@ -97,6 +100,24 @@ TEST(Forms, DetailFormEndsALongNameWithAnEllipsisInsideItsLabel) {
             EXPECT_EQ(shown.back(), '\x85') << shown;
         }
     }
+}
+
+// A publisher is a name, not a path: where it is too long for its label it is cut at its end,
+// in the main window's facts, the details and the wizard alike.
+TEST(Forms, PublisherLabelsCutAtTheirEnd) {
+    ku::TUnInstallForm main;
+    ku::TDetailForm details;
+    ku::TUninstallStepForm wizard;
+    ASSERT_TRUE(main.Create(nullptr) && details.Create(nullptr) && wizard.Create(nullptr));
+    const struct {
+        const char* window;
+        HWND label;
+    } labels[] = {{"main", main.Item(IDC_MAIN_ABVERSION + 4)},
+                  {"details", details.Item(IDC_DETAIL_ABPUBLISHER)},
+                  {"wizard", wizard.Item(IDC_STEP_ABPUBLISHER)}};
+    for (const auto& l : labels)
+        EXPECT_EQ(GetWindowLongA(l.label, GWL_STYLE) & SS_ELLIPSISMASK, SS_ENDELLIPSIS)
+            << l.window;
 }
 
 // An existing file as the argument opens the force wizard for it, then for its folder.
