@@ -71,7 +71,7 @@ void TSpecialUninstall::Run(const DispatchRow& row, const DispatchStep& step) {
         DeleteRegistryLeftovers(LeftoverList);
         break;
     case StepOp::RemoveFiles:
-        DeleteFileLeftovers(LeftoverList);
+        DeleteFileLeftovers(LeftoverList, Owner);
         break;
     case StepOp::RenameProducts:
         RewriteInstallerProductNames(InstallerProductCodes);

@@ -95,6 +95,8 @@ void TBurnForm::bQEraseClick() {
         return;
     }
     StartTimer();
+    // While the erase waits for the drive, the last run's outcome must not read as this one's.
+    SetStatus("");
     mcdb->SetWriteSpeed(static_cast<uint16_t>(
         SpeedTextToKBps(SelectedText(IDC_BURN_CBSPEED), mcdb->GetDiscType())));
     eraseEnded_ = false;

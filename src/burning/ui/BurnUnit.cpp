@@ -267,6 +267,17 @@ void TBurnForm::SetWorking(bool working) {
     EnableWindow(Item(IDC_BURN_BQERASE), !working && driveWrites_);
     EnableWindow(Item(IDC_BURN_CBDRIVES), !working);
     EnableWindow(Item(IDC_BURN_CBSPEED), !working);
+    // A disabled button loses the focus and leaves the window deaf to keys: hand it on to the
+    // button that now does something, else to the next control.
+    const HWND focus = GetFocus();
+    const bool focusUsable = focus && IsChild(Handle(), focus) && IsWindowEnabled(focus);
+    if (GetActiveWindow() != Handle() || focusUsable)
+        return;
+    const HWND next = Item(working ? IDC_BURN_BABORT : IDC_BURN_BBURNISO);
+    if (IsWindowEnabled(next))
+        SendMessageA(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
+    else
+        SendMessageA(Handle(), WM_NEXTDLGCTL, 0, FALSE);
 }
 
 void TBurnForm::StartTimer() {

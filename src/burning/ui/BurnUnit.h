@@ -45,6 +45,7 @@ protected:
     void FormShow() override;
     void FormClose() override;
     bool OnCommand(int id, int code) override;
+    int CancelButton() const override { return IDCANCEL; } // as the close box
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
     HBRUSH OnLabelColour(HDC dc, HWND label) override;
 

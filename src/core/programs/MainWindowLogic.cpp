@@ -69,12 +69,15 @@ int RepairWinlogon(const std::string& systemFolder, const std::string& keyPath) 
 }
 
 ListColumnWidths FitListColumnWidths(int clientWidth, int dateText, int publisherText) {
-    const int nameMin = 120, dateMin = 80, publisherMin = 100, scrollBar = 20;
+    const int dateMin = 80, publisherMin = 100, scrollBar = 20;
+    // The names are what the user picks by: one long publisher never takes their room.
+    const int nameMin = std::max(120, clientWidth - (dateMin + publisherMin + scrollBar));
     ListColumnWidths widths;
+    // A date is short and always shown whole; a publisher only as far as the names keep theirs.
     widths.date = std::max(dateMin, dateText);
-    const int publisherRoom = clientWidth - scrollBar - widths.date - nameMin;
-    widths.publisher = std::max(publisherMin, std::min(publisherText, publisherRoom));
-    widths.name = std::max(nameMin, clientWidth - scrollBar - widths.date - widths.publisher);
+    widths.publisher = std::max(
+        publisherMin, std::min(publisherText, clientWidth - scrollBar - nameMin - widths.date));
+    widths.name = std::max(120, clientWidth - scrollBar - widths.date - widths.publisher);
     return widths;
 }
 

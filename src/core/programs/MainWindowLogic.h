@@ -32,10 +32,12 @@ struct UninstallWizardRequest {
 UninstallWizardRequest MakeNormalUninstallRequest(const UninstallItemUnit::TContent& record,
                                                   const std::string& rowCaption, int imageIndex);
 
-// Widths of the program list's columns for a list of clientWidth pixels. The install date and
-// publisher columns start at 80 and 100 and grow to their widest text (dateText, publisherText:
-// text width with the cell's margins), the publisher only as far as the name column keeps its
-// starting 120; the name column takes the rest but 20, the room of a scroll bar.
+// Widths of the program list's columns for a list of clientWidth pixels. The install date
+// column starts at 80 and grows to its widest text (dateText: text width with the cell's
+// margins); the publisher column starts at 100 and grows towards publisherText only as far as
+// the name column keeps the list's width but 80 + 100 + 20 (never below 120). The name column
+// takes the rest but 20, the room of a scroll bar. A longer publisher is cut by the list view,
+// "..." at its end.
 struct ListColumnWidths {
     int name, date, publisher;
 };

@@ -130,6 +130,30 @@ void RemoveRepeatedItems(TUninstallerContents& list) {
     list = std::move(kept);
 }
 
+ResultRows ListedResults(const TUninstallerContents& list) {
+    ResultRows rows;
+    std::set<std::string> shown;
+    for (int i = 0; i < list.Count(); ++i) {
+        const TContent& item = list.GetItem(i).Content;
+        if (item.ItemType == kItemFile) {
+            if (shown.insert("3|" + UpperCase(item.FilePath)).second)
+                rows.files.push_back(item.FilePath);
+            continue;
+        }
+        if (item.ItemType != kItemRegistryKey && item.ItemType != kItemRegistryValue)
+            continue;
+        ResultRow row{item.RootKeyName.empty() ? item.KeyPath
+                                               : item.RootKeyName + "\\" + item.KeyPath,
+                      item.ValueName};
+        if (item.ItemType == kItemRegistryValue && row.value.empty())
+            row.value = item.ValueData;
+        if (shown.insert(item.ItemType + "|" + UpperCase(row.key) + "|" + UpperCase(row.value))
+                .second)
+            rows.registry.push_back(row);
+    }
+    return rows;
+}
+
 void AppendRunningExe(std::string& list, const std::string& fileName) {
     if (!Trim(list).empty())
         list += ",";

@@ -86,6 +86,18 @@ std::vector<std::string> BuildProcessModuleList();
 // in the same view.
 void RemoveRepeatedItems(TUninstallerContents& list);
 
+// What the result page lists: registry rows (the key with its root, and the value name or,
+// without one, the value's data) and file rows. A key found in both registry views or in
+// another letter case is one row: the list says what goes, the removal still takes every item.
+struct ResultRow {
+    std::string key, value;
+};
+struct ResultRows {
+    std::vector<ResultRow> registry;
+    std::vector<std::string> files;
+};
+ResultRows ListedResults(const TUninstallerContents& list);
+
 // Appends a lower-case file name to a comma-separated list.
 void AppendRunningExe(std::string& list, const std::string& fileName);
 

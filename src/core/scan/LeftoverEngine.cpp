@@ -275,9 +275,9 @@ void DeleteRegistryLeftovers(const TUninstallerContents& contents) {
     }
 }
 
-void DeleteFileLeftovers(const TUninstallerContents& contents) {
+void DeleteFileLeftovers(const TUninstallerContents& contents, HWND owner) {
     const bool permanent =
-        ShowMessageBox(nullptr,
+        ShowMessageBox(owner,
                        "To permanently remove the files, please click Yes to proceed.\rTo move "
                        "the files to the Recycle Bin, please click No to proceed.",
                        "Remove Options", MB_YESNO | MB_ICONEXCLAMATION) == IDYES;

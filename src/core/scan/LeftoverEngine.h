@@ -2,6 +2,8 @@
 // for Windows Installer product codes, folder scans, install-folder scans and two removers.
 #pragma once
 
+#include <windows.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -55,8 +57,9 @@ void SearchInstallLocationLeftovers(const LeftoverScanProgress& progress,
 // ScanStopRemoving.
 void DeleteRegistryLeftovers(const TUninstallerContents& contents);
 // Asks once whether to delete permanently (Yes) or into the Recycle Bin (No), then removes the
-// file items through the guarded helpers.
-void DeleteFileLeftovers(const TUninstallerContents& contents);
+// file items through the guarded helpers. The question is owned by owner, which stays
+// disabled while it is open.
+void DeleteFileLeftovers(const TUninstallerContents& contents, HWND owner = nullptr);
 // Moves one file or folder into the Recycle Bin without asking; false when refused or failed.
 bool RecycleFile(const std::string& path);
 

@@ -167,15 +167,15 @@ bool CheckForUpdate(bool interactive, IUpdateWaitWindow* wait, const UpdateCheck
     if (showWait)
         wait->Close();
     if (newer) {
-        if (ShowMessageBox(nullptr, kUpdateQuestion, kAppCaption, MB_YESNO | MB_ICONINFORMATION) !=
-            IDYES)
+        if (ShowMessageBox(places.owner, kUpdateQuestion, kAppCaption,
+                           MB_YESNO | MB_ICONINFORMATION) != IDYES)
             return false;
-        RunShellExecute(nullptr, "open", JoinPath(places.programDir, "Update.exe"), "", "",
+        RunShellExecute(places.owner, "open", JoinPath(places.programDir, "Update.exe"), "", "",
                         SW_SHOW);
         return true;
     }
     if (interactive)
-        ShowMessageBox(nullptr, kNoUpdateMessage, kAppCaption, MB_OK | MB_ICONINFORMATION);
+        ShowMessageBox(places.owner, kNoUpdateMessage, kAppCaption, MB_OK | MB_ICONINFORMATION);
     return false;
 }
 

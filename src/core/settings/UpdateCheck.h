@@ -42,6 +42,9 @@ class IUpdateWaitWindow {
 struct UpdateCheckPlaces {
     std::string programDir;             // where "Update.ini" goes and "Update.exe" is
     std::string keyPath = kSettingsKey; // where the installed "Version" is
+    // Owner of the boxes the check shows: disabled while one is open, so that no second click
+    // opens a second one.
+    HWND owner = nullptr;
 };
 
 // The whole check. Interactive shows the wait window and the no-update message; silent shows

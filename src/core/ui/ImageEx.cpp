@@ -64,6 +64,13 @@ void Paint(HWND window, ImageExState& state) {
         if (!IsWindowEnabled(window))
             Fade(dc, info.bmWidth, info.bmHeight);
     }
+    // A keyboard user sees which button Space and Enter press.
+    if (GetFocus() == window) {
+        RECT client;
+        GetClientRect(window, &client);
+        InflateRect(&client, -1, -1);
+        DrawFocusRect(dc, &client);
+    }
     EndPaint(window, &paint);
 }
 
@@ -147,10 +154,17 @@ LRESULT CALLBACK ImageExProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             Click(window);
         return 0;
     case WM_ENABLE:
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
         InvalidateRect(window, nullptr, FALSE);
         return 0;
+    case WM_KEYUP:
+        // Space presses a focused button, as it presses a push button.
+        if (wParam == VK_SPACE && IsWindowEnabled(window))
+            Click(window);
+        return 0;
     case WM_GETDLGCODE:
-        return DLGC_STATIC;
+        return DLGC_BUTTON;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }

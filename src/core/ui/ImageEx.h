@@ -1,6 +1,7 @@
 // TImageEx: the image button. A picture control that raises mouse-enter and mouse-leave events
 // after its own handling of them, and tells its parent about clicks (WM_COMMAND, STN_CLICKED),
-// also those asked for with BM_CLICK. Its window text names it; the picture shows the label.
+// also those asked for with BM_CLICK or made with Space while it has the focus. Its window text
+// names it; the picture shows the label.
 #pragma once
 
 #include <windows.h>

@@ -143,11 +143,49 @@ void TForm::SetBackgroundColour(COLORREF colour) {
 }
 
 bool TForm::OnCommand(int id, int) {
+    // Only a real OK or Cancel button of the window closes it; the keys come in DialogKey.
     if (id == IDOK || id == IDCANCEL) {
         Close(id);
         return true;
     }
     return false;
+}
+
+namespace {
+
+// A button the keys may click: there, shown and enabled.
+bool Clickable(HWND control) {
+    return control && IsWindowVisible(control) && IsWindowEnabled(control);
+}
+
+} // namespace
+
+// IsDialogMessage turns Enter into IDOK and Esc into IDCANCEL, sent with the window's own
+// IDOK / IDCANCEL control, or none when it has no such control. Without one they stand for
+// the window's default and cancel buttons and never close a window by themselves (the main
+// window's close would end the program).
+bool TForm::DialogKey(int id, HWND sender) {
+    if ((id != IDOK && id != IDCANCEL) || (sender && GetParent(sender) == hwnd_) || Item(id))
+        return false;
+    HWND button = nullptr;
+    const HWND focus = GetFocus();
+    char className[32] = {};
+    if (id == IDOK && focus && IsChild(hwnd_, focus) &&
+        GetClassNameA(focus, className, sizeof(className)) &&
+        lstrcmpiA(className, kImageExClass) == 0)
+        button = focus;
+    else if (const int target = id == IDOK ? DefaultButton() : CancelButton()) {
+        // IDCANCEL without a control of its own: the key closes the window as its close box does.
+        if (target == IDCANCEL) {
+            OnCommand(IDCANCEL, BN_CLICKED);
+            return true;
+        }
+        button = Item(target);
+    }
+    // The button tells its own parent, also a page inside this window.
+    if (Clickable(button))
+        SendMessageA(button, BM_CLICK, 0, 0);
+    return true;
 }
 
 bool TForm::OnMessage(UINT, WPARAM, LPARAM, INT_PTR&) {
@@ -249,6 +287,8 @@ INT_PTR TForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
             BackgroundClick();
         return TRUE;
     case WM_COMMAND:
+        if (DialogKey(LOWORD(wParam), reinterpret_cast<HWND>(lParam)))
+            return TRUE;
         return OnCommand(LOWORD(wParam), HIWORD(wParam));
     case WM_CLOSE:
         Close(IDCANCEL);

@@ -63,6 +63,10 @@ class TForm {
     virtual void FormShow() {}        // once, after the window first became visible
     virtual void FormClose() {}       // before the window closes
     virtual void BackgroundClick() {} // left click on the form outside the top panel
+    // The buttons Enter and Esc stand for (0: the key does nothing; IDCANCEL for Esc: closes
+    // as the close box does). Enter on a focused image button clicks that button instead.
+    virtual int DefaultButton() const { return 0; }
+    virtual int CancelButton() const { return 0; }
     virtual bool OnCommand(int id, int code);
     virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
     // Colour of a static control; the default draws labels transparently over the form.
@@ -72,6 +76,7 @@ class TForm {
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     bool PaintBackground(HDC dc);
+    bool DialogKey(int id, HWND sender);
 
     int templateId_;
     HWND hwnd_ = nullptr;

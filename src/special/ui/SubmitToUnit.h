@@ -45,6 +45,7 @@ class TSubmitToForm : public TForm {
   protected:
     void FormCreate() override;
     bool OnCommand(int id, int code) override;
+    int CancelButton() const override { return IDCANCEL; } // closes, unless a mail is out
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
     HBRUSH OnLabelColour(HDC dc, HWND label) override;
 

@@ -13,6 +13,7 @@
 #include "core/ui/Controls.h"
 #include "core/ui/LabelHover.h"
 #include "core/ui/Pictures.h"
+#include "core/ui/TextFit.h"
 #include "core/ui/main/OtherWindows.h"
 #include "core/ui/wizard/WizardBridge.h"
 #include "special/ApplicationList.h"
@@ -191,6 +192,8 @@ void TFormUninstall::PlaceTopTexts() {
     const int margin = area.left - PlaceInForm(Item(IDC_SPECIAL_IMAGE1)).right;
     const int width = kClientWidth - area.left - margin;
     const int firstHeight = TextExtent(first, width, DT_WORDBREAK).cy;
+    // Wrapped, its lines are made even: "listed" alone on the second would read as cut off.
+    const int firstWidth = BalancedWrapWidth(first, WindowText(first), width);
     const SIZE within = TextExtent(second, width, DT_SINGLELINE);
     int gap = std::max(1, static_cast<int>(PlaceInForm(second).top - area.top - within.cy));
     int top = area.top;
@@ -200,7 +203,7 @@ void TFormUninstall::PlaceTopTexts() {
         top = std::max(1, static_cast<int>(room - firstHeight - 2 * (within.cy + gap)));
     }
     const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
-    SetWindowPos(first, nullptr, area.left, top, width, firstHeight, flags);
+    SetWindowPos(first, nullptr, area.left, top, firstWidth, firstHeight, flags);
     top += firstHeight + gap;
     SetWindowPos(second, nullptr, area.left, top, within.cx, within.cy, flags);
     SetWindowPos(link, nullptr, area.left + within.cx, top,
@@ -316,6 +319,8 @@ bool TFormUninstall::ScanLeftovers(const std::string& key) {
     const HWND listFile = Item(IDC_SPECIAL_LISTFILE);
     for (const std::string& line : Uninstall.FileList)
         SendMessageA(listFile, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    // A list box scrolls sideways only as far as it is told: as far as its widest path.
+    FitListBoxExtent(listFile);
     return true;
 }
 
@@ -401,13 +406,16 @@ void TFormUninstall::abSubmittousBtnHover(bool inside) {
     SetLabelText(label, WindowText(label));
 }
 
+// Enter goes on as Next does and Esc cancels, while these buttons can be clicked.
+int TFormUninstall::DefaultButton() const { return IDC_SPECIAL_STEPBITBTN; }
+int TFormUninstall::CancelButton() const { return IDC_SPECIAL_CANCELBITBTN; }
+
 bool TFormUninstall::OnCommand(int id, int code) {
     switch (id) {
     case IDC_SPECIAL_STEPBITBTN:
         StepBitBtnClick();
         return true;
     case IDC_SPECIAL_CANCELBITBTN:
-    case IDCANCEL:
         CancelBitBtnClick();
         return true;
     case IDC_SPECIAL_REGSKIPBTN:

@@ -55,6 +55,8 @@ class TFormUninstall : public TForm {
     void FormCreate() override;
     void FormShow() override;
     bool OnCommand(int id, int code) override;
+    int DefaultButton() const override; // Next
+    int CancelButton() const override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
     HBRUSH OnLabelColour(HDC dc, HWND label) override;
 

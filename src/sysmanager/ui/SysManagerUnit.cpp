@@ -106,6 +106,10 @@ void Place(HWND control, int x, int y, int width, int height) {
     SetWindowPos(control, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+bool IsDosRestorePart(int id) {
+    return id == IDC_SM_REGRECOVERYDOS || id == IDC_SM_DOSTEXT || id == IDC_SM_HOWTODOLAB;
+}
+
 } // namespace
 
 TRecoveryForm::TRecoveryForm() : TForm(IDD_SYSMANAGERFORM) {}
@@ -148,7 +152,8 @@ void TRecoveryForm::FormCreate() {
     dosRestoreOffered_ = DosRestoreFitsWindows(version.dwMajorVersion, version.dwMinorVersion,
                                                CurrentHiveSystem().wow64);
     if (!dosRestoreOffered_)
-        ShowWindow(RegRecoveryDOS().Handle(), SW_HIDE);
+        for (int id : {IDC_SM_REGRECOVERYDOS, IDC_SM_DOSTEXT, IDC_SM_HOWTODOLAB})
+            ShowWindow(Item(id), SW_HIDE);
     SetTimerOn(DOSTimer, false);
     SetTimerOn(Timer1, false);
     SelectPage(BackupPageIndex);
@@ -195,6 +200,9 @@ void TRecoveryForm::FormShow() {
     if (!AutoRun) {
         ShowControl(IDC_SM_AUTOCHECKBOX, true);
         BackupPageClick();
+        // The keys start on the pages, not on the close button (Enter would close).
+        SendMessageA(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IDC_SM_BACKUPPAGE)),
+                     TRUE);
     } else {
         BackupSBtClick();
     }
@@ -221,8 +229,9 @@ void TRecoveryForm::SelectPage(int page) {
             bool show = entering;
             if (ShownByHandler(placement.id))
                 show = entering ? shownByHandler_.erase(placement.id) > 0 : false;
-            // This Windows boots no DOS-mode entry: its button never shows, on any page.
-            if (placement.id == IDC_SM_REGRECOVERYDOS && !dosRestoreOffered_)
+            // This Windows boots no DOS-mode entry: its button never shows, on any page, nor
+            // the words that lead to it and its help.
+            if (IsDosRestorePart(placement.id) && !dosRestoreOffered_)
                 show = false;
             if (!entering && ShownByHandler(placement.id) && IsWindowVisible(control))
                 shownByHandler_.insert(placement.id);
@@ -469,13 +478,12 @@ bool TRecoveryForm::OnCommand(int id, int code) {
         {IDC_SM_NICRECOVERY, &TRecoveryForm::NICRecoveryClick},
         {IDC_SM_HOWTODOLAB, &TRecoveryForm::HowtodoLabClick},
         {IDC_SM_BURNCD, &TRecoveryForm::BurnCDClick},
-        {IDC_SM_CLOSEBTN, &TRecoveryForm::SMCloseBtnClick},
-        {IDCANCEL, &TRecoveryForm::SMCloseBtnClick}};
+        {IDC_SM_CLOSEBTN, &TRecoveryForm::SMCloseBtnClick}};
     for (const auto& handler : handlers) {
         if (handler.first != id)
             continue;
         // A disabled button's click (sent while it was still enabled) does nothing.
-        if (id != IDCANCEL && !IsWindowEnabled(Item(id)))
+        if (!IsWindowEnabled(Item(id)))
             return true;
         if (code == BN_CLICKED || code == STN_CLICKED)
             (this->*handler.second)();

@@ -84,6 +84,7 @@ class TRecoveryForm : public TForm {
     void FormShow() override;
     void FormClose() override;
     bool OnCommand(int id, int code) override;
+    int CancelButton() const override { return IDC_SM_CLOSEBTN; }
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
     HBRUSH OnLabelColour(HDC dc, HWND label) override;
 

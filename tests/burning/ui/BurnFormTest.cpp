@@ -1,5 +1,5 @@
 // The burn window on simulated drives: drive and speed chosen, a burn, an abort, closing during
-// a burn and erases, with the controls a user may use at each moment.
+// a burn and erases, with the controls a user may use at each moment and the focus.
 #include "../BurnTestSupport.h"
 #include "BurnFormIds.h"
 #include "IsoImage.h"
@@ -112,6 +112,23 @@ TEST_F(BurnWindow, ListsTheDrivesAndSpeedsAndBurnsTheImage) {
               std::make_tuple(true, int(ImageSectors), 1)) << "at 8.0X, burnt and ejected";
 }
 
+// The keyboard's focus follows the one button that does something: Abort while the burn runs,
+// Burn again after it.
+TEST_F(BurnWindow, KeepsTheFocusThroughABurn) {
+    sim->SetMedium(0, mmcsim::DVDPlusR);
+    Open();
+    SetActiveWindow(form->Handle());
+    SetFocus(form->Item(IDC_BURN_BBURNISO));
+    ASSERT_TRUE(BurnHeldAtWrite(3));
+    EXPECT_EQ(GetFocus(), form->Item(IDC_BURN_BABORT));
+    release = true;
+    ASSERT_EQ(StatusAfter(">>> WRITE/BURNCD PROCESS DONE"), ">>> WRITE/BURNCD PROCESS DONE");
+    const HWND focus = GetFocus();
+    EXPECT_TRUE(focus && IsChild(form->Handle(), focus) && IsWindowEnabled(focus))
+        << "no control of the burn window has the focus";
+    EXPECT_EQ(focus, form->Item(IDC_BURN_BBURNISO));
+}
+
 TEST_F(BurnWindow, AbortsAndClosesWhileBurning) {
     sim->SetMedium(0, mmcsim::DVDPlusRW);
     Open();
@@ -203,6 +220,8 @@ TEST_F(BurnWindow, ErasesOffTheWindowThreadAndStopsWithinASecond) {
         EXPECT_EQ(windowSleeps, 0u) << "the window waited for the drive";
         ASSERT_TRUE(kutest::WaitFor([&] { return held.load(); }));
         ExpectWorking(true);
+        EXPECT_NE(form->Status().rfind(">>> ERASE PROCESS DONE", 0), 0u)
+            << "the last erase's outcome reads as this one's";
         const DWORD clockStart = clock.Ticks(), start = GetTickCount();
         if (closing) {
             HWND window = form->Handle();

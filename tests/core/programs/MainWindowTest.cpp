@@ -16,6 +16,7 @@
 #include "core/system/StrUtil.h"
 #include "core/ui/main/MainUnit.h"
 #include "resource.h"
+#include "support/PlantedRegistry.h"
 #include "support/RecordingDialogs.h"
 #include "support/RecordingWindows.h"
 #include "support/Sandbox.h"
@@ -135,27 +136,50 @@ TEST_F(MainWindow, HeaderClicksSortAndReverse) {
     }
 }
 
-// Every date and publisher shows whole in its column; the name column keeps at least its
-// starting width and the three fill the list.
-TEST_F(MainWindow, DateAndPublisherColumnsShowTheirTextsWhole) {
-    Click(IDC_MAIN_SYSBIT32);
-    ASSERT_GT(ListView_GetItemCount(list), 0);
-    bool dated = false;
-    for (int row = 0; row < ListView_GetItemCount(list); ++row)
-        for (int column : {1, 2}) {
-            const std::string text = Cell(list, row, column);
-            dated = dated || (column == 1 && !text.empty());
-            EXPECT_LE(ListView_GetStringWidth(list, text.c_str()) + 12,
-                      ListView_GetColumnWidth(list, column))
-                << text;
+// With a short and with a very long publisher planted beside the fixtures: every date shows
+// whole, the name column keeps the list's width but date + 100 + 20 (the long publisher is
+// cut, "..." at its end, by the list view), and the three fill the list. A long name in the facts
+// panel ends with an ellipsis inside its label.
+TEST_F(MainWindow, TheNameColumnKeepsItsWidthBesideALongPublisher) {
+    const std::string key = std::string(fixtures::kUninstallKey) + "\\KuLongPublisher";
+    const std::string longName =
+        "KU Fixture With A Name Long Enough To Wrap Over More Lines Than Its Label Holds, "
+        "Edition For Testing The Facts Panel Of The Main Window Once More And Again";
+    const struct {
+        const char* what;
+        std::string publisher;
+    } cases[] = {{"short", "Ku"}, {"long", std::string(60, 'W') + " Inc."}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        kutest::PlantedRegistry registry(KEY_WOW64_32KEY);
+        registry.String(HKEY_LOCAL_MACHINE, key, "DisplayName", longName);
+        registry.String(HKEY_LOCAL_MACHINE, key, "Publisher", c.publisher);
+        registry.String(HKEY_LOCAL_MACHINE, key, "UninstallString", "C:\\ku-none.exe");
+        Click(IDC_MAIN_SYSBIT32);
+        const int row = RowOf(longName);
+        ASSERT_GE(row, 0);
+        for (int r = 0; r < ListView_GetItemCount(list); ++r) {
+            const std::string date = Cell(list, r, 1);
+            EXPECT_LE(ListView_GetStringWidth(list, date.c_str()) + 12,
+                      ListView_GetColumnWidth(list, 1))
+                << date;
         }
-    EXPECT_TRUE(dated) << "the fixtures have install dates";
-    RECT client;
-    GetClientRect(list, &client);
-    const int name = ListView_GetColumnWidth(list, 0);
-    EXPECT_GE(name, 120);
-    EXPECT_EQ(name + ListView_GetColumnWidth(list, 1) + ListView_GetColumnWidth(list, 2) + 20,
-              client.right);
+        RECT client;
+        GetClientRect(list, &client);
+        const int name = ListView_GetColumnWidth(list, 0);
+        // A grown date column (its dates whole) is the only thing that may narrow the names.
+        EXPECT_GE(name, client.right - (std::max(80, ListView_GetColumnWidth(list, 1)) + 100 + 20));
+        EXPECT_GE(ListView_GetColumnWidth(list, 2), 100);
+        EXPECT_EQ(name + ListView_GetColumnWidth(list, 1) + ListView_GetColumnWidth(list, 2) + 20,
+                  client.right);
+
+        form.SelectRow(row);
+        uitest::PumpMessages(50);
+        const std::string shown = Text(IDC_MAIN_ABPROGRAMNAME);
+        EXPECT_TRUE(uitest::TextFitsLabel(form.Item(IDC_MAIN_ABPROGRAMNAME))) << shown;
+        EXPECT_EQ(shown.back(), '\x85') << shown;
+        EXPECT_EQ(longName.rfind(shown.substr(0, shown.size() - 1), 0), 0u) << shown;
+    }
 }
 
 TEST_F(MainWindow, FactsPanelFollowsTheSelection) {
@@ -248,6 +272,41 @@ TEST_F(MainWindow, ButtonsHandOverToTheOtherWindows) {
         EXPECT_EQ(GetMenuState(ku::DM->ViewPopupMenu(), command, MF_BYCOMMAND) & MF_CHECKED,
                   UINT(MF_CHECKED));
     }
+}
+
+} // namespace
+
+namespace {
+
+// Keys as a user presses them: Tab reaches the list and the buttons; on the list Enter opens
+// the selected row's wizard (as a double click does) and does nothing without a selection;
+// Esc never closes the main window.
+TEST_F(MainWindow, EnterOnARowOpensItsWizardAndEscNeverCloses) {
+    Click(IDC_MAIN_SYSBIT32);
+    const std::vector<HWND> stops = uitest::TabStops(form.Handle());
+    for (int id : {IDC_MAIN_LIST, IDC_MAIN_UNINSTALLBTN, IDC_MAIN_FORCEUNINSTALLBTN,
+                   IDC_MAIN_SPECIALBTN, IDC_MAIN_STARTUPBTN, IDC_MAIN_DELETEBTN,
+                   IDC_MAIN_REFRESHBTN, IDC_MAIN_DETAILBTN})
+        EXPECT_NE(std::find(stops.begin(), stops.end(), form.Item(id)), stops.end()) << id;
+    SetFocus(list);
+    const struct {
+        const char* row;
+        UINT key;
+        size_t wizards;
+    } presses[] = {{"", VK_RETURN, 0},
+                   {"", VK_ESCAPE, 0},
+                   {"KU Fixture NSIS", VK_ESCAPE, 0},
+                   {"KU Fixture NSIS", VK_RETURN, 1}};
+    for (const auto& p : presses) {
+        SCOPED_TRACE(std::string(p.row) + (p.key == VK_RETURN ? " Enter" : " Esc"));
+        form.SelectRow(*p.row ? RowOf(p.row) : -1);
+        uitest::PressKey(form.Handle(), p.key);
+        ASSERT_TRUE(IsWindow(form.Handle())) << "the key closed the main window";
+        EXPECT_EQ(windows.requests.size(), p.wizards);
+    }
+    ASSERT_EQ(windows.requests.size(), 1u);
+    EXPECT_EQ(windows.requests[0].ProgramName, "KU Fixture NSIS");
+    EXPECT_TRUE(dialogs.Calls().empty()) << dialogs.Calls()[0].text;
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // KU.exe itself under Wine with the fixture programs installed: the main window lists them,
-// sorted by name, once the "32Bit" button is clicked; its end writes the defaults.
+// sorted by name, once the "32Bit" button is clicked; its end writes the defaults; Enter and Esc
+// on a row never end it.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -9,6 +10,7 @@
 
 #include "FixturePrograms.h"
 #include "MainUnitIds.h"
+#include "StepFormIds.h"
 #include "core/system/Handles.h"
 #include "core/system/StrUtil.h"
 #include "support/Spawn.h"
@@ -75,6 +77,43 @@ TEST(ProgramWindow, KuExeListsTheFixturesInTheThirtyTwoBitView) {
     EXPECT_EQ(kutest::WaitForExit(process.get(), 15000), 0);
     EXPECT_TRUE(kutest::RawValueExists(HKEY_CURRENT_USER, kSettings, "HelpURL")); // the defaults
     kutest::RawDeleteTree(HKEY_CURRENT_USER, kSettings, KEY_WOW64_64KEY);
+}
+
+} // namespace
+
+namespace {
+
+void Press(HWND control, UINT key) {
+    PostMessageA(control, WM_KEYDOWN, key, 1);
+    PostMessageA(control, WM_KEYUP, key, 0xC0000001);
+}
+
+// Enter and Esc on a selected row, as a user presses them: Enter opens the row's uninstall
+// wizard (whose Esc cancels it), Esc names no command in the main window, and KU.exe runs on.
+TEST(ProgramWindow, KuExeRunsOnAfterEnterAndEscOnASelectedRow) {
+    const std::string& problem = fixtures::EnsureInstalled();
+    ASSERT_TRUE(problem.empty()) << problem;
+    kutest::KuSession ku;
+    ASSERT_NE(ku.main, nullptr) << "no main window";
+    ku::UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, ku.id));
+    const auto running = [&] { return WaitForSingleObject(process.get(), 1000) == WAIT_TIMEOUT; };
+    const HWND list = GetDlgItem(ku.main, IDC_MAIN_LIST);
+    ASSERT_TRUE(kutest::WaitFor([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) > 0; }));
+    Press(list, VK_DOWN);
+    ASSERT_TRUE(kutest::WaitFor(
+        [&] { return SendMessageA(list, LVM_GETNEXTITEM, -1, LVNI_SELECTED) >= 0; }));
+
+    Press(list, VK_RETURN);
+    const HWND wizard = kutest::WaitForWindowWith(ku.id, IDC_STEP_STEPBITBTN, 10000);
+    EXPECT_TRUE(running()) << "Enter ended KU.exe";
+    ASSERT_NE(wizard, nullptr) << "Enter did not open the wizard";
+    Press(wizard, VK_ESCAPE);
+    EXPECT_TRUE(kutest::WaitFor([&] { return !IsWindow(wizard); })) << "Esc left the wizard open";
+
+    Press(list, VK_ESCAPE);
+    EXPECT_TRUE(running()) << "Esc ended KU.exe";
+    EXPECT_TRUE(IsWindowVisible(ku.main));
+    EXPECT_EQ(ku.Close(), 0);
 }
 
 } // namespace

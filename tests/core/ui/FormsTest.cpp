@@ -2,6 +2,8 @@
 // (C:\kutest\screenshots) for a person to look at.
 #include <gtest/gtest.h>
 
+#include "MainUnitIds.h"
+#include "StepFormIds.h"
 #include "UiSupport.h"
 #include "core/ui/HintForm.h"
 #include "core/ui/main/AboutForm.h"
@@ -9,6 +11,7 @@
 #include "core/ui/main/MainForm.h"
 #include "core/ui/main/StartForm.h"
 #include "core/ui/options/ShowLiveUpdateForm.h"
+#include "core/ui/wizard/UnitStepForm.h"
 #include "resource.h"
 #include "support/RecordingLauncher.h"
 #include "support/RecordingWindows.h"
@@ -72,6 +75,49 @@ TEST(Forms, DetailFormShowsItsIconAndOpensOnlyWebAddresses) {
         uitest::ClickControl(form.Item(id));
     ASSERT_EQ(launcher.Requests().size(), 1u);
     EXPECT_EQ(launcher.Requests()[0].file, "http://www.example.com/help");
+}
+
+// A name too long for the label ends with an ellipsis on the label's last line; a short one
+// shows whole.
+TEST(Forms, DetailFormEndsALongNameWithAnEllipsisInsideItsLabel) {
+    const struct {
+        std::string name;
+        bool cut;
+    } cases[] = {{"Example Editor 3", false},
+                 {"Example Editor With A Name So Long That It Wraps Over Every Line The Label "
+                  "Has And Still Goes On For Another Few Words And More Words Again",
+                  true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ku::TDetailForm form;
+        form.ProgramName = c.name;
+        ASSERT_TRUE(form.Create(nullptr));
+        const HWND label = form.Item(IDC_DETAIL_ABPROGRAMNAME);
+        const std::string shown = ku::WindowText(label);
+        EXPECT_TRUE(uitest::TextFitsLabel(label)) << shown;
+        EXPECT_EQ(shown == c.name, !c.cut) << shown;
+        if (c.cut) {
+            EXPECT_EQ(shown.back(), '\x85') << shown;
+        }
+    }
+}
+
+// A publisher is a name, not a path: where it is too long for its label it is cut at its end,
+// in the main window's facts, the details and the wizard alike.
+TEST(Forms, PublisherLabelsCutAtTheirEnd) {
+    ku::TUnInstallForm main;
+    ku::TDetailForm details;
+    ku::TUninstallStepForm wizard;
+    ASSERT_TRUE(main.Create(nullptr) && details.Create(nullptr) && wizard.Create(nullptr));
+    const struct {
+        const char* window;
+        HWND label;
+    } labels[] = {{"main", main.Item(IDC_MAIN_ABVERSION + 4)},
+                  {"details", details.Item(IDC_DETAIL_ABPUBLISHER)},
+                  {"wizard", wizard.Item(IDC_STEP_ABPUBLISHER)}};
+    for (const auto& l : labels)
+        EXPECT_EQ(GetWindowLongA(l.label, GWL_STYLE) & SS_ELLIPSISMASK, SS_ENDELLIPSIS)
+            << l.window;
 }
 
 // An existing file as the argument opens the force wizard for it, then for its folder.

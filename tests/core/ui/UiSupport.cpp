@@ -29,6 +29,52 @@ void ClickControl(HWND control) {
     SendMessageA(control, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
 }
 
+void PressKey(HWND window, UINT key) {
+    HWND target = GetFocus();
+    if (!target || (target != window && !IsChild(window, target)))
+        target = window;
+    PostMessageA(target, WM_KEYDOWN, key, 1);
+    PostMessageA(target, WM_KEYUP, key, 0xC0000001);
+    const DWORD start = GetTickCount();
+    do {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (IsWindow(window) && IsDialogMessageA(window, &message))
+                continue;
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        Sleep(10);
+    } while (GetTickCount() - start < 100);
+}
+
+std::vector<HWND> TabStops(HWND window) {
+    std::vector<HWND> stops;
+    const HWND first = GetNextDlgTabItem(window, nullptr, FALSE);
+    for (HWND at = first; at && stops.size() < 200; at = GetNextDlgTabItem(window, at, FALSE)) {
+        if (!stops.empty() && at == first)
+            break;
+        stops.push_back(at);
+    }
+    return stops;
+}
+
+bool TextFitsLabel(HWND label) {
+    char text[1024] = {};
+    GetWindowTextA(label, text, sizeof(text));
+    RECT area;
+    GetClientRect(label, &area);
+    HDC dc = GetDC(label);
+    HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
+    RECT needed = {0, 0, area.right, 0};
+    DrawTextA(dc, text, -1, &needed,
+              DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX | DT_EDITCONTROL);
+    SelectObject(dc, old);
+    ReleaseDC(label, dc);
+    return needed.right <= area.right && needed.bottom <= area.bottom;
+}
+
 bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
     const DWORD start = GetTickCount();
     while (!done() && GetTickCount() - start < ms)

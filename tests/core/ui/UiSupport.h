@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace uitest {
 
@@ -16,6 +17,16 @@ void ClickControl(HWND control);
 
 // Pumps messages until done() or about ms milliseconds; answers done().
 bool PumpUntil(const std::function<bool()>& done, DWORD ms);
+
+// A key pressed and released on the focused control (or on the window when nothing has the
+// focus), handed through IsDialogMessage as a program's message loop hands it.
+void PressKey(HWND window, UINT key);
+
+// The controls Tab reaches in the window, from the first, once round.
+std::vector<HWND> TabStops(HWND window);
+
+// True when the label's text, wrapped as a static control wraps it, fits its client area.
+bool TextFitsLabel(HWND label);
 
 // True when the window has a region that cuts its top-left corner but holds its centre.
 bool HasRoundedRegion(HWND window);

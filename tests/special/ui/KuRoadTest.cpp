@@ -56,6 +56,10 @@ TEST(SpecialFromKu, TheSpecialButtonLeadsToAWholeRemoval) {
     EXPECT_EQ(SendMessageA(GetDlgItem(wizard, IDC_SPECIAL_LISTFILE), LB_GETCOUNT, 0, 0), 1);
     kutest::ClickControl(step);
     EXPECT_TRUE(kutest::AnswerDialog(id, "Kelvane Uninstaller", IDNO)) << "no backup question";
+    HWND options = nullptr;
+    EXPECT_TRUE(kutest::WaitFor(
+        [&] { return (options = kutest::FindDialogOf(id, "Remove Options")) != nullptr; }, 60000));
+    EXPECT_EQ(GetWindow(options, GW_OWNER), wizard) << "the wizard stays clickable behind it";
     EXPECT_TRUE(kutest::AnswerDialog(id, "Remove Options", IDYES));
     EXPECT_TRUE(kutest::AnswerDialog(id, "Please restart system!", IDOK));
     EXPECT_TRUE(

@@ -90,6 +90,10 @@ TEST(StartupReach, DosRestoreButtonFollowsTheWindowsVersionOnEveryPage) {
             DWORD_PTR answer = 0;
             SendMessageTimeoutA(manager, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer);
             EXPECT_EQ(IsWindowVisible(dos) != FALSE, v.offered && p.button == IDC_SM_RESTOREPAGE);
+            // The words that lead to the button and its help come and go with it.
+            for (int id : {IDC_SM_DOSTEXT, IDC_SM_HOWTODOLAB})
+                EXPECT_EQ(IsWindowVisible(GetDlgItem(manager, id)) != FALSE,
+                          IsWindowVisible(dos) != FALSE) << id;
         }
         PostMessageA(manager, WM_CLOSE, 0, 0);
         ASSERT_TRUE(kutest::WaitFor([&] { return !IsWindow(manager); }));

@@ -49,6 +49,9 @@ void TAboutForm::PlaceButtons() {
     SetWindowPos(Item(IDC_ABOUT_LABEL1), nullptr, 10, (kTopPanel - 14) / 2, 120, 14, SWP_NOZORDER);
 }
 
+int TAboutForm::DefaultButton() const { return IDC_ABOUT_OKBTN; }
+int TAboutForm::CancelButton() const { return IDC_ABOUT_CLOSEBTN; }
+
 bool TAboutForm::OnCommand(int id, int code) {
     if ((id == IDC_ABOUT_OKBTN || id == IDC_ABOUT_CLOSEBTN) && code == STN_CLICKED) {
         Close(IDOK);

@@ -16,6 +16,8 @@ class TAboutForm : public TForm {
     void FormCreate() override;
     void BackgroundClick() override { Close(IDOK); } // Image1Click
     bool OnCommand(int id, int code) override;
+    int DefaultButton() const override; // OK
+    int CancelButton() const override; // the close button
     HBRUSH OnLabelColour(HDC dc, HWND label) override;
 
   private:

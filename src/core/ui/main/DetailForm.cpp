@@ -6,6 +6,7 @@
 #include "core/system/PublicFunctionUnit.h"
 #include "core/ui/Controls.h"
 #include "core/ui/LabelHover.h"
+#include "core/ui/TextFit.h"
 #include "resource.h"
 
 namespace ku {
@@ -26,6 +27,8 @@ void TDetailForm::FormCreate() {
         {IDC_DETAIL_ABHOMEPAGE, &HomePage},       {IDC_DETAIL_ABUPDATELINK, &UpdateLink}};
     for (const auto& fact : facts)
         TLabel(Item(fact.first)).SetText(*fact.second);
+    // A long name wraps; one that would pass the label's last line ends with an ellipsis.
+    SetFittedLabelText(Item(IDC_DETAIL_ABPROGRAMNAME), ProgramName);
     if (ApplicationIcon)
         TPicture(Item(IDC_DETAIL_PICAPPLICATIONICON)).SetIcon(ApplicationIcon);
     LOGFONTA font = {};

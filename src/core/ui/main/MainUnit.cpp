@@ -205,6 +205,8 @@ void TUnInstallForm::FormShow() {
     SortDirection = SortAscending;
     list_->SortBy(SortColumn, SortDirection);
     FillProgramListView();
+    // The keys start on the list, not on the first button of the frame (Enter would minimise).
+    SendMessageA(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(ListView()), TRUE);
     if (!Trim(StartFile).empty() && FileExists(StartFile) &&
         ShowForceUninstallWizard(Handle(), StartFile, "") == 1)
         RefreshBtnClick();
@@ -328,6 +330,7 @@ void TUnInstallForm::UpdateBtnClick() {
     LiveUpdateWaitWindow wait;
     UpdateCheckPlaces places;
     places.programDir = ProgramDir();
+    places.owner = Handle();
     if (CheckForUpdate(true, &wait, places))
         Close();
 }
@@ -365,6 +368,12 @@ void TUnInstallForm::abHelpLinkClick(HWND label) {
     // OpenURL itself hands only web and mail addresses to the browser.
     if (text != kNotAvailable && !text.empty())
         OpenURL(0, text);
+}
+
+// Enter on a selected row does what a double click does; Esc names no command here, and the
+// main window's close would end the program.
+int TUnInstallForm::DefaultButton() const {
+    return SelectedRow() >= 0 ? IDC_MAIN_UNINSTALLBTN : 0;
 }
 
 bool TUnInstallForm::OnCommand(int id, int code) {

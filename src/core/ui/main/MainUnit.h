@@ -64,6 +64,7 @@ class TUnInstallForm : public TForm {
     void FormShow() override;
     void FormClose() override;
     bool OnCommand(int id, int code) override;
+    int DefaultButton() const override; // Uninstall, with a row selected
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
     HBRUSH OnLabelColour(HDC dc, HWND label) override;
 

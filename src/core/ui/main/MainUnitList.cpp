@@ -9,6 +9,7 @@
 #include "core/system/Dialogs.h"
 #include "core/system/PublicFunctionUnit.h"
 #include "core/system/StrUtil.h"
+#include "core/ui/TextFit.h"
 #include "core/ui/main/DetailForm.h"
 
 namespace ku {
@@ -133,7 +134,8 @@ void TUnInstallForm::ShowFacts(int row) {
     ListView_GetItemText(ListView(), row, 0, caption, sizeof(caption));
     HWND name = Item(IDC_MAIN_ABPROGRAMNAME);
     SendMessageA(name, WM_SETFONT, reinterpret_cast<WPARAM>(nameFont8_.get()), FALSE);
-    SetLabelText(name, caption);
+    // A long name wraps; one that would pass the label's last line ends with an ellipsis.
+    SetFittedLabelText(name, caption);
     for (int i = 0; i < 12; ++i)
         ShowWindow(Item(IDC_MAIN_ABINSTRUCT1 + i), SW_HIDE);
     const std::string facts[7] = {c.DisplayVersion,  FormatInstallDate(c.InstallDate),

@@ -161,7 +161,7 @@ void TFormOptions::MainPageControlChange(int page) {
 }
 
 void TFormOptions::CheckUpdateBtnClick() {
-    CheckForUpdate(true);
+    CheckForUpdate(true, Handle());
 }
 
 std::string TFormOptions::BackupFolder() const {

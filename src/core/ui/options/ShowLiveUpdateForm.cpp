@@ -48,10 +48,11 @@ void LiveUpdateWaitWindow::Close() {
     form_.Close();
 }
 
-bool CheckForUpdate(bool interactive) {
+bool CheckForUpdate(bool interactive, HWND owner) {
     LiveUpdateWaitWindow wait;
     UpdateCheckPlaces places;
     places.programDir = ProgramDir();
+    places.owner = owner;
     if (!CheckForUpdate(interactive, &wait, places))
         return false;
     PostQuitMessage(0);

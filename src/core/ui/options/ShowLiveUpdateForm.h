@@ -39,6 +39,6 @@ class LiveUpdateWaitWindow : public IUpdateWaitWindow {
 
 // The update check with its wait window, as the windows call it. When the user chose to
 // update, the updater has been started and the message loop is asked to end.
-bool CheckForUpdate(bool interactive);
+bool CheckForUpdate(bool interactive, HWND owner = nullptr);
 
 } // namespace ku

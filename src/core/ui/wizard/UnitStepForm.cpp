@@ -123,9 +123,9 @@ void TUninstallStepForm::FormCreate() {
     const DWORD gridStyle = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT;
     SendMessageA(Item(IDC_STEP_REGLISTVIEW), LVM_SETEXTENDEDLISTVIEWSTYLE, gridStyle, gridStyle);
     SendMessageA(Item(IDC_STEP_FILELISTVIEW), LVM_SETEXTENDEDLISTVIEWSTYLE, gridStyle, gridStyle);
-    AddColumn(Item(IDC_STEP_REGLISTVIEW), 0, "Registry Key", 400);
-    AddColumn(Item(IDC_STEP_REGLISTVIEW), 1, "Value", 180);
-    AddColumn(Item(IDC_STEP_FILELISTVIEW), 0, "File Name", 560);
+    AddColumn(Item(IDC_STEP_REGLISTVIEW), 0, "Registry Key", kRegistryKeyColumn);
+    AddColumn(Item(IDC_STEP_REGLISTVIEW), 1, "Value", kValueColumn);
+    AddColumn(Item(IDC_STEP_FILELISTVIEW), 0, "File Name", kFileColumn);
     FillDescription();
     ShowWindow(Item(IDC_STEP_PROGRESSBAR1), SW_HIDE);
     host_ = std::make_unique<WindowRemovalHost>(
@@ -414,23 +414,21 @@ void TUninstallStepForm::RemovalEnded(const RemovalReport& report) {
     }
 }
 
+// Enter does what Next does and Esc what Cancel does, while they can be clicked.
+int TUninstallStepForm::DefaultButton() const { return IDC_STEP_STEPBITBTN; }
+int TUninstallStepForm::CancelButton() const { return IDC_STEP_CANCELBITBTN; }
+
 bool TUninstallStepForm::OnCommand(int id, int code) {
     if (id == IDC_STEP_TXTPATH && code == EN_CHANGE) {
         TxtPathChange();
         return true;
     }
-    if (code != BN_CLICKED && id != IDCANCEL)
+    if (code != BN_CLICKED)
         return false;
     switch (id) {
     case IDC_STEP_STEPBITBTN: StepBitBtnClick(); return true;
-    case IDOK:
-        // Enter does what the Next button does, while it can be clicked.
-        if (IsWindowVisible(Item(IDC_STEP_STEPBITBTN)) && IsWindowEnabled(Item(IDC_STEP_STEPBITBTN)))
-            StepBitBtnClick();
-        return true;
     case IDC_STEP_CANCELBITBTN:
-    case IDCANCEL:
-        // Escape does what Cancel does; while the removal runs, both stop it.
+        // While the removal runs, Cancel stops it.
         CancelBitBtnClick();
         return true;
     case IDC_STEP_REGSKIPBTN:

@@ -97,10 +97,14 @@ protected:
     void FormShow() override;
     void FormClose() override;
     bool OnCommand(int id, int code) override;
+    int DefaultButton() const override; // Next
+    int CancelButton() const override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
     HBRUSH OnLabelColour(HDC dc, HWND label) override;
 
 private:
+    // The result lists' columns at their narrowest; they widen to their longest line.
+    static constexpr int kRegistryKeyColumn = 400, kValueColumn = 180, kFileColumn = 560;
     void SetPage(int page);
     void SetUpPictures();
     void ShowListPicture(int id, HIMAGELIST list, int index, const char* listName);

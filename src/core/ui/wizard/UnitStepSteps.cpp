@@ -16,6 +16,7 @@
 #include "core/system/ServiceUnit.h"
 #include "core/system/SharedState.h"
 #include "core/system/StrUtil.h"
+#include "core/ui/TextFit.h"
 #include "core/ui/wizard/UnitStepForm.h"
 
 namespace ku {
@@ -205,13 +206,16 @@ void TUninstallStepForm::RunForcePage() {
         return;
     }
     busy_ = true;
-    EnableWindow(Item(IDC_STEP_STEPBITBTN), FALSE);
+    // A folder dialog opened mid-scan would change what the running scan looks for.
+    for (int id : {IDC_STEP_STEPBITBTN, IDC_STEP_SPEEDBUTTON1, IDC_STEP_SPEEDBUTTON2})
+        EnableWindow(Item(id), FALSE);
     if (!StepDone(IDC_STEP_STEPIMAGEEX1))
         RunForceRegistryStep();
     if (!closeRequested_ && !StepDone(IDC_STEP_STEPIMAGEEX2))
         RunForceFileStep();
     busy_ = false;
-    EnableWindow(Item(IDC_STEP_STEPBITBTN), TRUE);
+    for (int id : {IDC_STEP_STEPBITBTN, IDC_STEP_SPEEDBUTTON1, IDC_STEP_SPEEDBUTTON2})
+        EnableWindow(Item(id), TRUE);
     if (StepDone(IDC_STEP_STEPIMAGEEX1) && StepDone(IDC_STEP_STEPIMAGEEX2)) {
         ShowScanResults();
         if (!State.RemnantKeyList.empty())
@@ -296,15 +300,15 @@ void TUninstallStepForm::ShowScanResults() {
     SendMessageA(files, LVM_DELETEALLITEMS, 0, 0);
     SendMessageA(registry, WM_SETREDRAW, FALSE, 0);
     SendMessageA(files, WM_SETREDRAW, FALSE, 0);
-    for (int i = 0; i < State.LeftoverList.Count(); ++i) {
-        const TContent& item = State.LeftoverList.GetItem(i).Content;
-        if (item.ItemType == kItemRegistryKey)
-            AddRow(registry, item.KeyPath, item.ValueName);
-        else if (item.ItemType == kItemRegistryValue)
-            AddRow(registry, item.KeyPath, item.ValueName.empty() ? item.ValueData : item.ValueName);
-        else if (item.ItemType == kItemFile)
-            AddRow(files, item.FilePath, "");
-    }
+    const ResultRows rows = ListedResults(State.LeftoverList);
+    for (const ResultRow& row : rows.registry)
+        AddRow(registry, row.key, row.value);
+    for (const std::string& file : rows.files)
+        AddRow(files, file, "");
+    // Long keys, values and paths are read by scrolling sideways, not cut.
+    FitListViewColumn(registry, 0, kRegistryKeyColumn);
+    FitListViewColumn(registry, 1, kValueColumn);
+    FitListViewColumn(files, 0, kFileColumn);
     SendMessageA(registry, WM_SETREDRAW, TRUE, 0);
     SendMessageA(files, WM_SETREDRAW, TRUE, 0);
 }

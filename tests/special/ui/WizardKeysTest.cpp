@@ -1,0 +1,96 @@
+// The special-uninstall wizard under the keyboard and read by a user: Enter goes on, Esc
+// cancels, Tab reaches its buttons, the found list scrolls to its longest path and the labels
+// show their texts whole.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "UiSupport.h"
+#include "WizardDriver.h"
+#include "core/ui/TextFit.h"
+#include "support/PlantedRegistry.h"
+
+namespace {
+
+using spectest::WizardDriver;
+
+int WrappedHeight(HWND label, const std::string& text, int width) {
+    HDC dc = GetDC(label);
+    HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
+    RECT needed = {0, 0, width, 0};
+    DrawTextA(dc, text.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    SelectObject(dc, old);
+    ReleaseDC(label, dc);
+    return needed.bottom;
+}
+
+TEST(SpecialWizardKeys, EnterGoesOnEscCancelsAndTabReachesTheButtons) {
+    kutest::RecordingDialogs dialogs;
+    WizardDriver wizard;
+    const HWND form = wizard.form.Handle();
+    const std::vector<HWND> stops = uitest::TabStops(form);
+    for (int id : {IDC_SPECIAL_LISTUNISTALL, IDC_SPECIAL_STEPBITBTN, IDC_SPECIAL_CANCELBITBTN})
+        EXPECT_NE(std::find(stops.begin(), stops.end(), wizard.Item(id)), stops.end()) << id;
+
+    const HWND list = wizard.Item(IDC_SPECIAL_LISTUNISTALL);
+    ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    SetFocus(list);
+    uitest::PressKey(form, VK_RETURN);
+    ASSERT_TRUE(IsWindow(form)) << "Enter closed the wizard";
+    EXPECT_EQ(wizard.form.PageIndex(), ku::SpecialPageScan);
+    uitest::PressKey(form, VK_ESCAPE);
+    EXPECT_FALSE(IsWindow(form)) << "Esc did not cancel";
+}
+
+// The found list is as wide as its longest path, measured in the list's own font.
+TEST(SpecialWizardKeys, TheFoundListScrollsToItsLongestPath) {
+    kutest::RecordingDialogs dialogs;
+    const std::string app = "C:\\Program Files\\KuCopernic Agent in a folder whose name runs far "
+                            "past the right edge of the list";
+    CreateDirectoryA(app.c_str(), nullptr);
+    ASSERT_TRUE(kutest::WriteTextFile(app + "\\CopernicAgent.exe"));
+    {
+        kutest::PlantedRegistry registry(kutest::NativeView());
+        registry.String(HKEY_LOCAL_MACHINE, "SOFTWARE\\Copernic\\Agent\\System", "RootFolder", app);
+        WizardDriver wizard;
+        const HWND list = wizard.Item(IDC_SPECIAL_LISTUNISTALL);
+        ListView_SetItemState(list, 39, LVIS_SELECTED, LVIS_SELECTED); // Copernic Agent
+        wizard.form.StepBitBtnClick();
+        wizard.form.StepBitBtnClick();
+        ASSERT_EQ(wizard.form.PageIndex(), ku::SpecialPageReview);
+        const HWND found = wizard.Item(IDC_SPECIAL_LISTFILE);
+        const std::vector<std::string> lines = kutest::ItemTexts(found, LB_GETCOUNT, LB_GETTEXT);
+        ASSERT_FALSE(lines.empty());
+        int widest = 0;
+        for (const std::string& line : lines)
+            widest = std::max(widest, ku::TextWidth(found, line));
+        RECT client;
+        GetClientRect(found, &client);
+        ASSERT_GT(widest, client.right) << "the path is meant to be longer than the list";
+        EXPECT_GE(SendMessageA(found, LB_GETHORIZONTALEXTENT, 0, 0), widest);
+    }
+    DeleteFileA((app + "\\CopernicAgent.exe").c_str());
+    RemoveDirectoryA(app.c_str());
+}
+
+// Every label of the pages shows its whole text in its own font, and the header's first line
+// leaves no word alone on a line of its own.
+TEST(SpecialWizardKeys, LabelsShowTheirWholeTexts) {
+    WizardDriver wizard;
+    for (int id : {IDC_SPECIAL_LABEL1, IDC_SPECIAL_LABEL2, IDC_SPECIAL_LABEL3,
+                   IDC_SPECIAL_ABSUBMITTOUSBTN, IDC_SPECIAL_PANEL1, IDC_SPECIAL_SCANLABEL1,
+                   IDC_SPECIAL_SCANLABEL2, IDC_SPECIAL_PROCESSLABEL1, IDC_SPECIAL_PROCESSLABEL2,
+                   IDC_SPECIAL_ABFINISH, IDC_SPECIAL_ABFINISHMESSAGE})
+        EXPECT_TRUE(uitest::TextFitsLabel(wizard.Item(id))) << id;
+    // Without its last word the first line wraps into as many lines: the word is not alone.
+    const HWND first = wizard.Item(IDC_SPECIAL_LABEL1);
+    const std::string text = ku::WindowText(first);
+    RECT client;
+    GetClientRect(first, &client);
+    EXPECT_EQ(WrappedHeight(first, text.substr(0, text.rfind(' ')), client.right),
+              WrappedHeight(first, text, client.right))
+        << "\"" << text.substr(text.rfind(' ') + 1) << "\" alone on a line";
+}
+
+} // namespace
