@@ -33,24 +33,9 @@ void AddFileItem(TUninstallStepForm& form, const std::string& path) {
     item.FilePath = path;
 }
 
-class WizardFlow : public ::testing::Test {
+class WizardFlow : public wizardtest::WizardWindow {
 protected:
-    void Open(int forceMode, const std::string& command = "") {
-        form.ForceMode = forceMode;
-        form.DisplayName = form.UninstallKeyName = form.ProgramName = "KuFlowDemo";
-        form.UninstallCommand = command;
-        EXPECT_TRUE(form.Create(nullptr));
-        form.Show();
-        uitest::PumpMessages(100);
-    }
-    HWND Item(int id) const { return GetDlgItem(form.Handle(), id); }
-    void TearDown() override {
-        SetMessageBoxHook(nullptr);
-        ScanState = ScanRun;
-    }
-    kutest::RecordingLauncher launcher;
-    kutest::ScratchDir dir;
-    TUninstallStepForm form;
+    WizardFlow() : WizardWindow("KuFlowDemo") {}
 };
 
 } // namespace
@@ -162,7 +147,6 @@ TEST_F(WizardFlow, ForcePageAsksForAFolderThenShowsItsKeysToTick) {
     kutest::PlantedRegistry registry;
     registry.String(HKEY_LOCAL_MACHINE, "SOFTWARE\\" + name + "\\Settings", "Home", shortForm);
     registry.String(HKEY_CURRENT_USER, "Software\\" + name, "LastRun", "today");
-    form.Caption = kForceWizardCaption;
     Open(1);
     EXPECT_EQ(form.PageIndex(), PageForce);
     EXPECT_EQ(WindowText(form.Handle()).rfind(kForceWizardCaption, 0), 0u);
@@ -202,7 +186,6 @@ TEST_F(WizardFlow, ForceFinishWaitsForTheFolderQuestion) {
     const std::string folder = dir.File("Ku Force Finish " + std::to_string(GetCurrentProcessId()));
     CreateDirectoryA(folder.c_str(), nullptr);
     ASSERT_TRUE(kutest::WriteTextFile(folder + "\\kufinish.dat"));
-    form.Caption = kForceWizardCaption;
     Open(1);
     std::vector<std::string> asked;
     int finishEnabledAtQuestion = -1;

@@ -10,6 +10,7 @@
 #include <set>
 
 #include "StepFormIds.h"
+#include "WizardSupport.h"
 #include "core/system/Dialogs.h"
 #include "core/system/SharedState.h"
 #include "core/system/StrUtil.h"
@@ -30,25 +31,9 @@ std::string Cell(HWND list, int row, int column) {
     return text;
 }
 
-class WizardKeys : public ::testing::Test {
-  protected:
-    void Open(int forceMode) {
-        form.ForceMode = forceMode;
-        form.DisplayName = form.UninstallKeyName = form.ProgramName = "KuKeysDemo";
-        if (forceMode)
-            form.Caption = kForceWizardCaption;
-        ASSERT_TRUE(form.Create(nullptr));
-        form.Show();
-        uitest::PumpMessages(100);
-    }
-    HWND Item(int id) const { return GetDlgItem(form.Handle(), id); }
-    void TearDown() override {
-        SetMessageBoxHook(nullptr);
-        ScanState = ScanRun;
-    }
-    kutest::RecordingLauncher launcher;
-    kutest::ScratchDir dir;
-    TUninstallStepForm form;
+class WizardKeys : public wizardtest::WizardWindow {
+protected:
+    WizardKeys() : WizardWindow("KuKeysDemo") {}
 };
 
 TEST_F(WizardKeys, TabReachesNextAndCancelEnterGoesOnEscCancels) {

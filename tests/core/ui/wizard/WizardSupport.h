@@ -2,6 +2,7 @@
 // thread, and the wizard driven as the main window hands an entry over and a user clicks on.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <atomic>
@@ -12,11 +13,44 @@
 #include <vector>
 
 #include "core/system/Dialogs.h"
+#include "core/system/SharedState.h"
+#include "core/ui/UiSupport.h"
+#include "core/ui/wizard/UnitStepForm.h"
+#include "support/RecordingLauncher.h"
 #include "support/Sandbox.h"
 
 namespace wizardtest {
 
 using Lines = std::vector<std::string>;
+
+// A wizard window of the test's own for a program of the given name, in the normal or the force
+// mode (with its caption), beside the launcher seam and a scratch folder; the message-box hook
+// and the scan state are put back after each test.
+class WizardWindow : public ::testing::Test {
+protected:
+    explicit WizardWindow(const char* name) : name_(name) {}
+    void Open(int forceMode, const std::string& command = "") {
+        form.ForceMode = forceMode;
+        form.DisplayName = form.UninstallKeyName = form.ProgramName = name_;
+        form.UninstallCommand = command;
+        if (forceMode)
+            form.Caption = ku::kForceWizardCaption;
+        ASSERT_TRUE(form.Create(nullptr));
+        form.Show();
+        uitest::PumpMessages(100);
+    }
+    HWND Item(int id) const { return GetDlgItem(form.Handle(), id); }
+    void TearDown() override {
+        ku::SetMessageBoxHook(nullptr);
+        ku::ScanState = ku::ScanRun;
+    }
+    kutest::RecordingLauncher launcher;
+    kutest::ScratchDir dir;
+    ku::TUninstallStepForm form;
+
+private:
+    std::string name_;
+};
 
 using kutest::RemoveTree;
 using kutest::ShellFolder;
