@@ -109,9 +109,11 @@ TEST_F(EraseTest, EndsWithAnErrorWhenTheDriveIsNeverReadyOrItIsAborted) {
 
 namespace {
 
-// In real time: an abort while the erase thread waits five seconds for a drive that keeps
-// becoming ready ends the erase within a second.
-TEST_F(EraseTest, AnAbortEndsTheWaitsWithinASecondOfRealTime) {
+// In real time: an abort while the erase thread waits for a drive that keeps becoming ready
+// (five seconds a step, thirty in all) ends the erase at once. It checks every tenth of a
+// second; the limit leaves room for a busy machine's scheduling and stays half the step an
+// ignored abort would still sleep out.
+TEST_F(EraseTest, AnAbortEndsTheWaitsWellBeforeTheirStepOfRealTime) {
     Open(false, mmcsim::CDRW);
     ku::SetBurnClock(nullptr);
     sim->InjectFault(0, mmcsim::FaultNotReady, 1000000, 0x00, 0); // every TEST UNIT READY
@@ -120,7 +122,7 @@ TEST_F(EraseTest, AnAbortEndsTheWaitsWithinASecondOfRealTime) {
     const DWORD start = GetTickCount();
     burner->Abort();
     ASSERT_TRUE(WaitErased());
-    EXPECT_LT(GetTickCount() - start, 1000u);
+    EXPECT_LT(GetTickCount() - start, 2500u);
     EXPECT_EQ(erased, std::vector<bool>{true});
 }
 

@@ -196,7 +196,8 @@ namespace {
 
 // With a drive that keeps answering "becoming ready", the erase waits for it off the window
 // thread: the click returns at once, and Abort or closing the window end the erase within a
-// second (the clock's time and the real time alike).
+// second of the clock's time. In real time the limit leaves room for a busy machine: a wait
+// that missed the abort would hold the thread for twenty seconds here.
 TEST_F(BurnWindow, ErasesOffTheWindowThreadAndStopsWithinASecond) {
     sim->SetMedium(0, mmcsim::CDRW);
     sim->SetDiscState(0, 1, false, false);
@@ -233,7 +234,7 @@ TEST_F(BurnWindow, ErasesOffTheWindowThreadAndStopsWithinASecond) {
             ExpectWorking(false);
         }
         EXPECT_LT(clock.Ticks() - clockStart, 1000u);
-        EXPECT_LT(GetTickCount() - start, 1000u);
+        EXPECT_LT(GetTickCount() - start, 5000u);
     }
     EXPECT_TRUE(Commands(0xA1, false).empty()) << "an erase stopped in its waits still blanked";
 }

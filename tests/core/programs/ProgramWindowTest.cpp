@@ -60,8 +60,11 @@ TEST(ProgramWindow, KuExeListsTheFixturesInTheThirtyTwoBitView) {
     }
     const HWND main = windows.main;
     ASSERT_NE(main, nullptr) << "no main window";
-    Sleep(500); // the list is filled when the window is first shown
+    // The list is filled once the window is first shown, from a posted message: a click before
+    // that would be undone by it (the 64-bit view again), however long a fixed pause lasted.
     HWND list = GetDlgItem(main, IDC_MAIN_LIST);
+    ASSERT_TRUE(kutest::WaitFor([&] { return ListView_GetItemCount(list) > 0; }, 30000))
+        << "the list was never filled";
     SendMessageA(GetDlgItem(main, IDC_MAIN_SYSBIT32), BM_CLICK, 0, 0);
     const std::vector<std::string> shown = RemoteCaptions(list, process.get());
 

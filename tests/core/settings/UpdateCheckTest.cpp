@@ -66,7 +66,7 @@ TEST_F(UpdateCheckTest, OnlyANewerDescriptorFromTheServerIsAnUpdate) {
         {"2009.12.1", "", false},
         {"", "", false}, // 404
         {"2010.1.4", "down", false},
-        {"2010.1.4", "slow/", false}, // it answers after 8 s, the client waits 5 s
+        {"2010.1.4", "slow/", false}, // it answers after 30 s, the client waits 5 s
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.offered) + " " + c.route);
@@ -75,7 +75,8 @@ TEST_F(UpdateCheckTest, OnlyANewerDescriptorFromTheServerIsAnUpdate) {
         ASSERT_TRUE(kutest::WriteTextFile(dir_.File("Update.ini"), kOld));
         const DWORD start = GetTickCount();
         EXPECT_EQ(ku::IsNewerVersionAvailable(dir_.Path() + "\\", "\\" + user_.Path()), c.newer);
-        EXPECT_LT(GetTickCount() - start, 7900u);
+        // Far below the slow answer, so a busy machine's start of the connection has room.
+        EXPECT_LT(GetTickCount() - start, 15000u);
         if (c.newer) { // the fetched descriptor stays in the program folder
             EXPECT_EQ(kutest::ReadAll(dir_.File("Update.ini")), "[Version]\r\nVer=2010.1.4\r\n");
         }

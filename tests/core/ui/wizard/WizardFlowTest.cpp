@@ -102,7 +102,8 @@ TEST_F(WizardFlow, CancelOnEveryPageClosesSoonAndDeletesNothing) {
         DWORD withinMs;
     } cases[] = {
         {"description", 0, {}, 0},
-        {"uninstaller", 4000, {{IDC_STEP_SCANSTEP1, IDC_STEP_CANCELBITBTN}}, 3000},
+        // Well before the uninstaller's end, with room for a busy machine to start it.
+        {"uninstaller", 12000, {{IDC_STEP_SCANSTEP1, IDC_STEP_CANCELBITBTN}}, 6000},
         {"registry scan", 0, {{IDC_STEP_REGSKIPBTN, IDC_STEP_CANCELBITBTN}}, 5000},
         {"file scan", 0, {kSkipBoth[0], {IDC_STEP_FILESKIPBTN, IDC_STEP_CANCELBITBTN}}, 5000},
         {"result", 0, kSkipBoth, 5000},
