@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
+
+#include "core/system/ExactNames.h"
 #include "core/system/Handles.h"
 #include "core/system/StrUtil.h"
 #include "support/RawRegistry.h"
@@ -47,16 +50,48 @@ bool Noisy(const std::string& name, const std::vector<std::string>& places) {
     return false;
 }
 
+// A name as the snapshot spells it: read by its wide form, so that a name the code page cannot
+// hold and its best-fit twin are two entries. The ANSI form when the code page holds it, else
+// the stand-in followed by the UTF-16 units in hex.
+std::string SnapshotName(const wchar_t* wide, size_t length) {
+    std::string name;
+    if (ku::ExactAnsi(wide, length, name))
+        return name;
+    name += "{";
+    for (size_t i = 0; i < length; ++i) {
+        char hex[8];
+        snprintf(hex, sizeof hex, "%04x", static_cast<unsigned>(wide[i]));
+        name += hex;
+    }
+    return name + "}";
+}
+
+std::vector<std::wstring> SubKeysOf(HKEY key) {
+    std::vector<std::wstring> names;
+    std::vector<wchar_t> name(512);
+    for (DWORD i = 0;; ++i) {
+        DWORD length = static_cast<DWORD>(name.size());
+        const LONG result =
+            RegEnumKeyExW(key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
+        if (result == ERROR_MORE_DATA)
+            continue; // no key name is longer than 255 characters
+        if (result != ERROR_SUCCESS)
+            break;
+        names.emplace_back(name.data(), length);
+    }
+    return names;
+}
+
 void DumpKey(HKEY key, const std::string& name, RegistrySnapshot& snapshot) {
     if (Noisy(name, kNoisyKeys))
         return;
     snapshot[name + "\\"] = "";
-    std::vector<char> valueName(16384);
+    std::vector<wchar_t> valueName(16384);
     std::vector<BYTE> data(1 << 16);
     for (DWORD i = 0;; ++i) {
         DWORD nameLength = static_cast<DWORD>(valueName.size()), type = 0;
         DWORD dataLength = static_cast<DWORD>(data.size());
-        const LONG result = RegEnumValueA(key, i, valueName.data(), &nameLength, nullptr, &type,
+        const LONG result = RegEnumValueW(key, i, valueName.data(), &nameLength, nullptr, &type,
                                           data.data(), &dataLength);
         if (result == ERROR_MORE_DATA) { // a value larger than the buffer: read it again
             data.resize(data.size() * 4);
@@ -65,32 +100,36 @@ void DumpKey(HKEY key, const std::string& name, RegistrySnapshot& snapshot) {
         }
         if (result != ERROR_SUCCESS)
             break;
-        const std::string entry = name + "\\\\" + std::string(valueName.data(), nameLength);
+        const std::string entry = name + "\\\\" + SnapshotName(valueName.data(), nameLength);
         std::string text = std::to_string(type) + ":";
         for (DWORD b = 0; b < dataLength; ++b)
             text += {"0123456789abcdef"[data[b] >> 4], "0123456789abcdef"[data[b] & 15]};
         if (!Noisy(entry, kNoisyKeys))
             snapshot[entry] = text;
     }
-    for (const std::string& sub : RawSubKeys(key, "", KEY_WOW64_64KEY)) {
+    for (const std::wstring& sub : SubKeysOf(key)) {
         ku::UniqueKey child;
-        if (RegOpenKeyExA(key, sub.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, child.put()) == 0)
-            DumpKey(child.get(), name + "\\" + sub, snapshot);
+        if (RegOpenKeyExW(key, sub.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, child.put()) == 0)
+            DumpKey(child.get(), name + "\\" + SnapshotName(sub.data(), sub.size()), snapshot);
     }
 }
 
-void ListFolder(const std::string& folder, DriveSnapshot& snapshot) {
-    WIN32_FIND_DATAA data;
-    ku::UniqueFind find(FindFirstFileA((folder + "\\*").c_str(), &data));
-    for (bool more = static_cast<bool>(find); more; more = FindNextFileA(find.get(), &data)) {
-        const std::string name = data.cFileName, full = folder + "\\" + name;
+// `folder` is the wide path to read, `spelled` the same as the snapshot spells it.
+void ListFolder(const std::wstring& folder, const std::string& spelled, DriveSnapshot& snapshot) {
+    WIN32_FIND_DATAW data;
+    ku::UniqueFind find(FindFirstFileW((folder + L"\\*").c_str(), &data));
+    for (bool more = static_cast<bool>(find); more; more = FindNextFileW(find.get(), &data)) {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        const std::string full = spelled + "\\" + SnapshotName(name.data(), name.size());
         const bool directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         const std::string upper = ku::UpperCase(full) + (directory ? "\\" : "");
-        if (name == "." || name == ".." || Noisy(upper, kNoisyFolders))
+        if (Noisy(upper, kNoisyFolders))
             continue;
         snapshot.insert(upper);
         if (directory && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-            ListFolder(full, snapshot);
+            ListFolder(folder + L"\\" + name, full, snapshot);
     }
 }
 
@@ -109,7 +148,7 @@ DriveSnapshot TakeDriveSnapshot(const std::string& root) {
     if (root.size() <= 3) // "C:" or "C:\\"
         ExpectRunningAlone("a drive snapshot");
     DriveSnapshot snapshot;
-    ListFolder(root, snapshot);
+    ListFolder(ku::WideFromAnsi(root), root, snapshot);
     return snapshot;
 }
 

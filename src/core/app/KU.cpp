@@ -19,7 +19,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     ku::OtherWindowOpeners().recoveryForm = ku::ShowSysManager;
     try {
         ku::StartupContext context;
-        return ku::RunMainBlock(ku::FirstCommandLineArgument(), context).exitCode;
+        const std::string argument = ku::FirstCommandLineArgument(&context.inexactArgument);
+        return ku::RunMainBlock(argument, context).exitCode;
     } catch (const std::exception&) {
         // An error before the message loop ends the program without a window.
         return 1;

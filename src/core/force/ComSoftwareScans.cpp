@@ -4,6 +4,7 @@
 #include "core/force/InstallerScans.h"
 #include "core/scan/RegValueList.h"
 #include "core/system/DeleteHelpers.h"
+#include "core/system/ExactNames.h"
 #include "core/system/Handles.h"
 #include "core/system/PublicFunctionUnit.h"
 #include "core/system/SharedState.h"
@@ -27,6 +28,28 @@ void Counted(TWizardState& state, IScanProgress* progress, const std::string& te
         progress->Caption(text);
 }
 
+// The class's server path that names the folder. One the code page cannot hold is never
+// taken; the class is said to be left alone when its stand-in names the folder.
+bool ServerInFolder(TWizardState& state, const ForcePathWord& folder, HKEY root,
+                    const std::string& path) {
+    bool inexact = false;
+    for (const char* server : {"\\InprocServer32", "\\LocalServer32"}) {
+        UniqueKey key;
+        std::string text;
+        if (!OpenScanKey(root, path + server, key.put()))
+            continue;
+        const LONG result = RegQueryStringExact(key.get(), "", text);
+        if (folder.Matches(text)) {
+            if (result == ERROR_SUCCESS)
+                return true;
+            inexact = true;
+        }
+    }
+    if (inexact)
+        NoteLeftAlone(state.LeftAloneItems, RootKeyToName(root) + "\\" + path);
+    return false;
+}
+
 // The classes whose in-process or local server lies in the folder.
 std::vector<std::string> ComClassesOfFolder(TWizardState& state, const ForcePathWord& folder,
                                             HKEY root, IScanProgress* progress,
@@ -41,8 +64,7 @@ std::vector<std::string> ComClassesOfFolder(TWizardState& state, const ForcePath
             break;
         const std::string path = base + "CLSID\\" + id;
         Counted(state, progress, path);
-        if (!folder.Matches(ReadScanString(root, path + "\\InprocServer32", "")) &&
-            !folder.Matches(ReadScanString(root, path + "\\LocalServer32", "")))
+        if (!ServerInFolder(state, folder, root, path))
             continue;
         Add(contents, root, path);
         classes.push_back(UpperCase(id));

@@ -26,11 +26,11 @@ bool RunForceRegistryStep(TWizardState& state, const ForceScanInput& input,
     // A folder the force mode refuses is not scanned, however it got into the box.
     const std::string folder = IsRefusedForceFolder(input.folder) ? "" : Trim(input.folder);
     if (!folder.empty()) {
-        ScanServerProgram(folder, list, state.ProcessModuleList, plan);
+        ScanServerProgram(folder, list, state.ProcessModuleList, plan, &state.LeftAloneItems);
         ScanInstallerLeftovers(state, input.folder, list, true, progress, plan);
     }
     for (const std::string& file : input.programFiles)
-        ScanServerProgram(Trim(file), list, state.ProcessModuleList, plan);
+        ScanServerProgram(Trim(file), list, state.ProcessModuleList, plan, &state.LeftAloneItems);
     const bool serverFound = list.Count() > 0;
     state.FullForceScan = !serverFound;
     if (!state.FullForceScan)

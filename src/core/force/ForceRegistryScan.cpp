@@ -127,9 +127,15 @@ public:
         }
         if (!key_.key)
             return;
-        const std::vector<RegValueEntry> values = ReadValues(key_.key);
+        std::vector<RegValueEntry> inexact;
+        const std::vector<RegValueEntry> values = ReadValues(key_.key, &inexact);
         for (const RegValueEntry& value : values)
             MatchValue(value);
+        for (const RegValueEntry& value : inexact)
+            if (lists_.leftAlone &&
+                (folder_.Matches(value.name) || folder_.Matches(ForceValueText(value))))
+                NoteLeftAlone(*lists_.leftAlone,
+                              RootKeyToName(key_.root) + "\\" + key_.path + "\\" + value.name);
         if (!listed_)
             hits_.List(values.size(),
                        [this](const std::string& upper) { return folder_.MatchesUpper(upper); });
@@ -214,6 +220,12 @@ private:
     bool listed_ = false;
 };
 
+// A value the code page cannot hold whose stand-in name or text names the program.
+bool ProgramNamed(const ProgramScanWords& words, const RegValueEntry& value) {
+    return words.MatchesUpper(UpperCase(value.name)) ||
+           (IsStringValue(value) && words.MatchesUpper(UpperCase(ValueText(value))));
+}
+
 void MatchProgram(const VisitedKey& key, TUninstallerContents& contents,
                   const ProgramScanWords& words, const std::vector<RegValueEntry>& values,
                   bool shared) {
@@ -245,12 +257,15 @@ void ScanRegistryForceWalk(TWizardState& state, HKEY root, const std::string& pa
                            IScanProgress* progress, TUninstallerContents& contents,
                            const std::string& folder, ForceRemovalPlan& plan) {
     const ForcePathWord word(folder);
-    ForceScanLists lists{state.OtherServerList, state.ServerFileList, state.RemnantKeyList, plan};
+    ForceScanLists lists{state.OtherServerList, state.ServerFileList, state.RemnantKeyList, plan,
+                         &state.LeftAloneItems};
     RegistryWalkOptions options;
     options.matcher = [&](const VisitedKey& key) {
         if (word.Usable())
             ForceMatcher(key, contents, word, lists).Run();
     };
+    options.namesProgram = [&](const std::string& upper) { return word.MatchesUpper(upper); };
+    options.listed = &contents;
     WalkRegistry(state, root, path, progress, options);
 }
 
@@ -281,12 +296,24 @@ void ScanRegistryByProgramsWalk(TWizardState& state, HKEY root, const std::strin
     RegistryWalkOptions options;
     options.matcher = [&](const VisitedKey& key) {
         // The values are read once per key for all program files.
+        std::vector<RegValueEntry> inexact;
         const std::vector<RegValueEntry> values =
-            key.key ? ReadValues(key.key) : std::vector<RegValueEntry>();
+            key.key ? ReadValues(key.key, &inexact) : std::vector<RegValueEntry>();
         const bool shared = IsSharedValueKey(key.root, key.path);
         for (size_t i = 0; i < words.size(); ++i)
             if (words[i].Usable())
                 MatchProgram(key, found[i], words[i], values, shared);
+        for (const RegValueEntry& value : inexact)
+            if (std::any_of(words.begin(), words.end(), [&](const ProgramScanWords& word) {
+                    return word.Usable() && ProgramNamed(word, value);
+                }))
+                NoteLeftAlone(state.LeftAloneItems,
+                              RootKeyToName(key.root) + "\\" + key.path + "\\" + value.name);
+    };
+    options.namesProgram = [&](const std::string& upper) {
+        return std::any_of(words.begin(), words.end(), [&](const ProgramScanWords& word) {
+            return word.Usable() && word.MatchesUpper(upper);
+        });
     };
     WalkRegistry(state, root, path, progress, options);
     for (const TUninstallerContents& list : found)

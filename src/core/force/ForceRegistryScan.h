@@ -19,6 +19,8 @@ struct ForceScanLists {
     const std::vector<std::string>& serverFileList;
     std::vector<std::string>& remnantKeyList;
     ForceRemovalPlan& plan;
+    // Values the code page cannot hold that name the folder: said to be left alone.
+    std::vector<std::string>* leftAlone = nullptr;
 };
 
 // Tests one key and its values for the folder (long and short form, at path boundaries).

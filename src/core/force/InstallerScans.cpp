@@ -124,11 +124,20 @@ void AddProductKeys(TUninstallerContents& contents, const std::string& code) {
 void ScanForceComponent(TWizardState& state, HKEY key, const std::string& path,
                         const std::vector<std::string>& codes, const ForcePathWord& folder,
                         TUninstallerContents& contents, bool serverPass, ForceRemovalPlan& plan) {
-    const std::vector<RegValueEntry> values = ReadValues(key);
-    // Another product on the same component keeps its key and its file.
-    const bool shared = std::any_of(values.begin(), values.end(), [&](const RegValueEntry& v) {
+    std::vector<RegValueEntry> inexact;
+    const std::vector<RegValueEntry> values = ReadValues(key, &inexact);
+    // Another product on the same component keeps its key and its file, also one whose path
+    // the code page cannot hold.
+    const auto another = [&](const RegValueEntry& v) {
         return !Trim(v.name).empty() && !InList(codes, v.name);
-    });
+    };
+    const bool shared = std::any_of(values.begin(), values.end(), another) ||
+                        std::any_of(inexact.begin(), inexact.end(), another);
+    // The product's own file by a path the code page cannot hold is never taken: said so.
+    for (const RegValueEntry& value : inexact)
+        if (!serverPass && (InList(codes, value.name) ||
+                            PathMatchesFolder(folder, UpperCase(ValueText(value)))))
+            NoteLeftAlone(state.LeftAloneItems, "HKEY_LOCAL_MACHINE\\" + path + "\\" + value.name);
     bool matched = false;
     for (const RegValueEntry& value : values) {
         std::string data = UpperCase(RepairInstallerPath(ValueText(value)));
@@ -144,7 +153,8 @@ void ScanForceComponent(TWizardState& state, HKEY key, const std::string& path,
                        data.find('.') != std::string::npos) {
                 if (serverPass) {
                     state.ServerFileList.push_back(data);
-                    ScanServerProgram(data, contents, state.ProcessModuleList, plan);
+                    ScanServerProgram(data, contents, state.ProcessModuleList, plan,
+                                      &state.LeftAloneItems);
                 } else if (!IsProtectedFile(data)) {
                     TContent& item = AddInstaller(contents, HKEY_LOCAL_MACHINE, path, kItemFile);
                     item.FilePath = data;
@@ -157,14 +167,20 @@ void ScanForceComponent(TWizardState& state, HKEY key, const std::string& path,
     }
 }
 
-void ScanFolderEntries(const ForcePathWord& folder, TUninstallerContents& contents) {
+void ScanFolderEntries(const ForcePathWord& folder, TUninstallerContents& contents,
+                       std::vector<std::string>& leftAlone) {
     UniqueKey key;
     if (!OpenInstallerKey(HKEY_LOCAL_MACHINE, kInstallerFoldersPath, key.put()))
         return;
-    for (const RegValueEntry& value : ReadValues(key.get()))
+    std::vector<RegValueEntry> inexact;
+    for (const RegValueEntry& value : ReadValues(key.get(), &inexact))
         if (PathMatchesFolder(folder, value.name))
             AddInstaller(contents, HKEY_LOCAL_MACHINE, kInstallerFoldersPath, kItemRegistryValue)
                 .ValueName = value.name;
+    for (const RegValueEntry& value : inexact)
+        if (PathMatchesFolder(folder, value.name))
+            NoteLeftAlone(leftAlone, std::string("HKEY_LOCAL_MACHINE\\") + kInstallerFoldersPath +
+                                         "\\" + value.name);
 }
 
 } // namespace
@@ -289,7 +305,7 @@ void ScanInstallerLeftovers(TWizardState& state, const std::string& folder,
                 ScanForceComponent(state, key.get(), path, codes, word, contents, serverPass, plan);
         }
     if (!serverPass)
-        ScanFolderEntries(word, contents);
+        ScanFolderEntries(word, contents, state.LeftAloneItems);
 }
 
 } // namespace ku

@@ -7,6 +7,7 @@
 
 #include "core/force/ForcePathWord.h"
 #include "core/force/WinsockCatalog.h"
+#include "core/removal/WizardState.h"
 #include "core/scan/RegValueList.h"
 #include "core/system/Handles.h"
 #include "core/system/Launcher.h"
@@ -33,12 +34,23 @@ void AddOnce(std::vector<std::string>& list, const std::string& text) {
         list.push_back(text);
 }
 
+// Values left alone for names or texts the code page cannot hold, said so when they name the
+// folder.
+void NoteInexactValues(const ForcePathWord& word, const std::string& keyName,
+                       const std::vector<RegValueEntry>& inexact,
+                       std::vector<std::string>* leftAlone) {
+    for (const RegValueEntry& value : inexact)
+        if (leftAlone && IsStringValue(value) && word.Matches(ValueText(value)))
+            NoteLeftAlone(*leftAlone, keyName + "\\" + value.name);
+}
+
 TContent& NewItem(TUninstallerContents& list, const std::string& root, const std::string& key,
                   const char* type) {
     return AddScanItem(list, root, key, type);
 }
 
-void ScanServices(const ForcePathWord& word, TUninstallerContents& list, ForceRemovalPlan& plan) {
+void ScanServices(const ForcePathWord& word, TUninstallerContents& list, ForceRemovalPlan& plan,
+                  std::vector<std::string>* leftAlone) {
     UniqueKey services;
     if (!OpenScanKey(HKEY_LOCAL_MACHINE, kServicesPath, services.put()))
         return;
@@ -48,7 +60,8 @@ void ScanServices(const ForcePathWord& word, TUninstallerContents& list, ForceRe
         if (RegOpenKeyExA(services.get(), service.c_str(), 0, KEY_READ | ScanReadView(),
                           key.put()) != ERROR_SUCCESS)
             continue;
-        for (const RegValueEntry& value : ReadValues(key.get())) {
+        std::vector<RegValueEntry> inexact;
+        for (const RegValueEntry& value : ReadValues(key.get(), &inexact)) {
             if (!IsStringValue(value))
                 continue;
             const std::string path = Trim(CleanServiceImagePath(ValueText(value), windows));
@@ -66,6 +79,9 @@ void ScanServices(const ForcePathWord& word, TUninstallerContents& list, ForceRe
             NewItem(list, "HKEY_LOCAL_MACHINE", std::string(kServicesPath) + "\\" + service,
                     kItemRegistryKey);
         }
+        NoteInexactValues(word,
+                          std::string("HKEY_LOCAL_MACHINE\\") + kServicesPath + "\\" + service,
+                          inexact, leftAlone);
     }
 }
 
@@ -96,11 +112,12 @@ void ScanModules(const ForcePathWord& word, const std::vector<std::string>& modu
 }
 
 void ScanRunValues(HKEY root, const ForcePathWord& word, TUninstallerContents& list,
-                   ForceRemovalPlan& plan) {
+                   ForceRemovalPlan& plan, std::vector<std::string>* leftAlone) {
     UniqueKey key;
     if (!OpenScanKey(root, kRunPath, key.put()))
         return;
-    for (const RegValueEntry& value : ReadValues(key.get())) {
+    std::vector<RegValueEntry> inexact;
+    for (const RegValueEntry& value : ReadValues(key.get(), &inexact)) {
         if (!IsStringValue(value) || !word.Matches(ValueText(value)))
             continue;
         const std::string program = CommandLineToFilePath(ValueText(value));
@@ -108,6 +125,7 @@ void ScanRunValues(HKEY root, const ForcePathWord& word, TUninstallerContents& l
             AddOnce(plan.processesToEnd, program);
         NewItem(list, RootKeyToName(root), kRunPath, kItemRegistryValue).ValueName = value.name;
     }
+    NoteInexactValues(word, RootKeyToName(root) + "\\" + kRunPath, inexact, leftAlone);
 }
 
 bool StartsUpper(const std::string& upper, const char* prefix) {
@@ -147,24 +165,26 @@ bool IsSystemProcessName(const std::string& fileName) {
 
 void ScanServerProgram(const std::string& folder, TUninstallerContents& list,
                        const std::vector<std::string>& processPaths,
-                       const std::vector<std::string>& processModules, ForceRemovalPlan& plan) {
+                       const std::vector<std::string>& processModules, ForceRemovalPlan& plan,
+                       std::vector<std::string>* leftAlone) {
     const ForcePathWord word(folder);
     if (!word.Usable())
         return;
-    ScanServices(word, list, plan);
+    ScanServices(word, list, plan, leftAlone);
     for (const std::string& process : processPaths)
         if (word.Matches(process) && !IsSystemProcessName(ExtractFileName(process)))
             AddOnce(plan.processesToEnd, process);
     ScanModules(word, processModules, plan);
-    ScanRunValues(HKEY_LOCAL_MACHINE, word, list, plan);
-    ScanRunValues(HKEY_CURRENT_USER, word, list, plan);
+    ScanRunValues(HKEY_LOCAL_MACHINE, word, list, plan, leftAlone);
+    ScanRunValues(HKEY_CURRENT_USER, word, list, plan, leftAlone);
 }
 
 void ScanServerProgram(const std::string& folder, TUninstallerContents& list,
-                       const std::vector<std::string>& processModules, ForceRemovalPlan& plan) {
+                       const std::vector<std::string>& processModules, ForceRemovalPlan& plan,
+                       std::vector<std::string>* leftAlone) {
     std::vector<std::string> paths;
     ListProcessPaths(&paths);
-    ScanServerProgram(folder, list, paths, processModules, plan);
+    ScanServerProgram(folder, list, paths, processModules, plan, leftAlone);
 }
 
 void ExecuteForceRemovalPlan(const ForceRemovalPlan& plan) {

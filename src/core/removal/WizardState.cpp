@@ -160,6 +160,13 @@ void AppendRunningExe(std::string& list, const std::string& fileName) {
     list += LowerCase(fileName);
 }
 
+void NoteLeftAlone(std::vector<std::string>& items, const std::string& item) {
+    for (const std::string& known : items)
+        if (known == item)
+            return;
+    items.push_back(item);
+}
+
 std::string LeftAloneNotice(const std::vector<std::string>& items) {
     if (items.empty())
         return std::string();

@@ -53,6 +53,9 @@ struct TWizardState {
     std::vector<std::string> LeftAloneItems;
 };
 
+// Adds one item to the left-alone list once: the walks and the matchers may meet it both.
+void NoteLeftAlone(std::vector<std::string>& items, const std::string& item);
+
 // The word that the scans left items alone, naming the first ten; empty when they left none.
 std::string LeftAloneNotice(const std::vector<std::string>& items);
 

@@ -125,7 +125,7 @@ std::vector<std::string> ReadSubkeyNames(HKEY key) {
     return names;
 }
 
-std::vector<RegValueEntry> ReadValues(HKEY key) {
+std::vector<RegValueEntry> ReadValues(HKEY key, std::vector<RegValueEntry>* inexact) {
     std::vector<RegValueEntry> values;
     DWORD count = 0;
     if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count,
@@ -137,6 +137,8 @@ std::vector<RegValueEntry> ReadValues(HKEY key) {
         const LONG result = RegEnumValueExact(key, index, entry.name, entry.type, entry.data);
         if (result == ERROR_NO_MORE_ITEMS)
             break;
+        if (result == kInexactName && inexact)
+            inexact->push_back(std::move(entry));
         if (result != ERROR_SUCCESS)
             continue;
         values.push_back(std::move(entry));

@@ -38,7 +38,9 @@ TContent& AddInstallerItem(TUninstallerContents& contents, const std::string& ro
 bool OpenScanKey(HKEY root, const std::string& path, HKEY* key);
 
 std::vector<std::string> ReadSubkeyNames(HKEY key);
-std::vector<RegValueEntry> ReadValues(HKEY key);
+// Every value the code page holds exactly; `inexact` (may be null) gets the others, their name
+// and text as stand-ins for saying they were left alone, never for acting on.
+std::vector<RegValueEntry> ReadValues(HKEY key, std::vector<RegValueEntry>* inexact = nullptr);
 // The text of a string value: the data up to its first zero byte.
 std::string ValueText(const RegValueEntry& value);
 bool IsStringValue(const RegValueEntry& value); // REG_SZ or REG_EXPAND_SZ

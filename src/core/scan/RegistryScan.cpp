@@ -66,7 +66,9 @@ public:
             UpperInto(upperSkip_, options.extraSkip);
     }
 
-    void Walk(HKEY key, const std::string& path, const std::string& upperPath) {
+    void Walk(HKEY key, const std::string& path, const std::string& upperPath, bool listed) {
+        if (listed)
+            NoteInexactValues(key, path);
         // The count bounds the loop: an index that fails (the key changed under us, or a key
         // the system will not enumerate) is passed over, never retried for ever.
         DWORD subKeys = 0;
@@ -80,7 +82,8 @@ public:
             if (progress_)
                 progress_->Pump();
             // A key the code page cannot hold is passed over, never walked by a best-fit name.
-            if (RegEnumKeyExact(key, index, name) != ERROR_SUCCESS)
+            const LONG result = RegEnumKeyExact(key, index, name);
+            if (result != ERROR_SUCCESS && result != kInexactName)
                 continue;
             full.assign(path);
             upperFull.assign(upperPath);
@@ -90,19 +93,53 @@ public:
             }
             full.append(name);
             AppendUpper(upperFull, name.data(), name.size());
+            if (result == kInexactName) {
+                if (listed || (options_.namesProgram && options_.namesProgram(upperFull)))
+                    Note(full);
+                continue;
+            }
             if (++state_.ScanKeyCounter % 200 == 0 && progress_)
                 progress_->Caption(full);
             if (Skip(full, upperFull))
                 continue;
             UniqueKey child;
             RegOpenKeyExA(key, name.c_str(), 0, KEY_READ | view_, child.put());
+            const int before = options_.listed ? options_.listed->Count() : 0;
             options_.matcher(VisitedKey{root_, full, upperFull, child.get(), view_});
             if (child)
-                Walk(child.get(), full, upperFull);
+                Walk(child.get(), full, upperFull, listed || ListedWhole(before, full));
         }
     }
 
 private:
+    // The matcher listed the key itself whole since the list held `before` items.
+    bool ListedWhole(int before, const std::string& path) const {
+        if (!options_.listed)
+            return false;
+        for (int i = before; i < options_.listed->Count(); ++i) {
+            const TContent& item = options_.listed->GetItem(i).Content;
+            if (item.ItemType == kItemRegistryKey && item.KeyPath == path)
+                return true;
+        }
+        return false;
+    }
+
+    // The values of a key listed whole whose names the code page cannot hold.
+    void NoteInexactValues(HKEY key, const std::string& path) {
+        std::string name;
+        for (DWORD index = 0;; ++index) {
+            const LONG result = RegEnumValueNameExact(key, index, name);
+            if (result != ERROR_SUCCESS && result != kInexactName)
+                return; // no more values, or none the system will read
+            if (result == kInexactName)
+                Note(path + "\\" + name);
+        }
+    }
+
+    void Note(const std::string& path) {
+        NoteLeftAlone(state_.LeftAloneItems, RootKeyToName(root_) + "\\" + path);
+    }
+
     bool Skip(const std::string& full, const std::string& upperFull) const {
         if (norton_ && full.find(kUninstallPath) != std::string::npos)
             return true;
@@ -140,8 +177,8 @@ struct ValueHit {
 class NormalMatcher {
 public:
     NormalMatcher(const VisitedKey& key, TUninstallerContents& contents,
-                  const NormalScanWords& words)
-        : key_(key), contents_(contents), words_(words) {}
+                  const NormalScanWords& words, std::vector<std::string>* leftAlone)
+        : key_(key), contents_(contents), words_(words), leftAlone_(leftAlone) {}
 
     void Run() {
         bool uninstallKey = false;
@@ -212,8 +249,19 @@ private:
                 break;
             if (result == ERROR_SUCCESS)
                 MatchValue(buffers, type, hits);
+            else if (result == kInexactName)
+                NoteInexactValue(buffers, type);
         }
         return hits;
+    }
+
+    // A value left alone for its name or text: said so when its stand-in names the program.
+    void NoteInexactValue(ValueBuffers& buffers, DWORD type) {
+        std::vector<ValueHit> standIn;
+        MatchValue(buffers, type, standIn);
+        if (!standIn.empty() && leftAlone_)
+            NoteLeftAlone(*leftAlone_,
+                          RootKeyToName(key_.root) + "\\" + key_.path + "\\" + buffers.name);
     }
 
     void MatchValue(ValueBuffers& buffers, DWORD type, std::vector<ValueHit>& hits) {
@@ -274,6 +322,7 @@ private:
     const VisitedKey& key_;
     TUninstallerContents& contents_;
     const NormalScanWords& words_;
+    std::vector<std::string>* leftAlone_;
 };
 
 } // namespace
@@ -322,12 +371,12 @@ void WalkRegistry(TWizardState& state, HKEY root, const std::string& path,
         return;
     std::string upperPath;
     UpperInto(upperPath, path);
-    walker.Walk(key.get(), path, upperPath);
+    walker.Walk(key.get(), path, upperPath, false);
 }
 
 void MatchRegistryKeyNormal(const VisitedKey& key, TUninstallerContents& contents,
-                            const NormalScanWords& words) {
-    NormalMatcher(key, contents, words).Run();
+                            const NormalScanWords& words, std::vector<std::string>* leftAlone) {
+    NormalMatcher(key, contents, words, leftAlone).Run();
 }
 
 void MatchRegistryKeyNormal(HKEY root, const std::string& keyPath,
@@ -353,7 +402,13 @@ void ScanRegistryNormalWalk(TWizardState& state, HKEY root, const std::string& p
         words.own = state.Own;
     words.otherPrograms = &state.OtherPrograms;
     RegistryWalkOptions options;
-    options.matcher = [&](const VisitedKey& key) { MatchRegistryKeyNormal(key, contents, words); };
+    options.matcher = [&](const VisitedKey& key) {
+        MatchRegistryKeyNormal(key, contents, words, &state.LeftAloneItems);
+    };
+    options.namesProgram = [&](const std::string& upper) {
+        return words.MatchesUpper(upper) && !NamesOtherProgram(upper, words.others);
+    };
+    options.listed = &contents;
     WalkRegistry(state, root, path, progress, options);
 }
 

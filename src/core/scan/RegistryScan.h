@@ -33,6 +33,12 @@ struct RegistryWalkOptions {
     KeyMatcher matcher;
     WowNodeRule wowRule = WowNodeRule::Repeated;
     std::string extraSkip; // paths containing this text (any case) are skipped; empty: none
+    // Keys and values the code page cannot hold are never walked or listed. One is said to be
+    // left alone (the state's LeftAloneItems) when its stand-in path names the program by this
+    // test of upper-case text, or when it lies below a key the matcher listed whole in `listed`
+    // (the key's delete leaves it).
+    std::function<bool(const std::string&)> namesProgram;
+    const TUninstallerContents* listed = nullptr;
 };
 
 // Walks Root\Path depth-first in enumeration order, matching a key before its subkeys, until
@@ -67,9 +73,11 @@ void ScanRegistryNormalWalk(TWizardState& state, HKEY root, const std::string& p
                             const std::string& keyWord, const std::string& pathWord,
                             const std::string& commandWord);
 
-// Tests one key and its values and appends what matched.
+// Tests one key and its values and appends what matched. A value the code page cannot hold
+// whose stand-in names the program goes to `leftAlone` (may be null) instead.
 void MatchRegistryKeyNormal(const VisitedKey& key, TUninstallerContents& contents,
-                            const NormalScanWords& words);
+                            const NormalScanWords& words,
+                            std::vector<std::string>* leftAlone = nullptr);
 // The same for a key given by its path (opened here in the scan view).
 void MatchRegistryKeyNormal(HKEY root, const std::string& keyPath,
                             TUninstallerContents& contents, const std::string& keyWord,

@@ -32,15 +32,18 @@ StartRequest ParseStartArgument(const std::string& argument) {
     return request;
 }
 
-std::string FirstCommandLineArgument() {
+std::string FirstCommandLineArgument(std::string* inexact) {
     int count = 0;
     LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
     if (!arguments)
         return std::string();
     std::string first;
     // A path the code page cannot hold is not taken: its best-fit form names another file.
-    if (count > 1 && !ExactAnsi(arguments[1], wcslen(arguments[1]), first))
+    if (count > 1 && !ExactAnsi(arguments[1], wcslen(arguments[1]), first)) {
+        if (inexact)
+            *inexact = first;
         first.clear();
+    }
     LocalFree(arguments);
     return first;
 }

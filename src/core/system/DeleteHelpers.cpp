@@ -76,7 +76,8 @@ bool IsRegistryLink(HKEY key) {
 
 // True when the key or any key below it is a registry link. Deleting through a link would
 // empty and remove the key it points to, somewhere else in the registry; such a tree is left
-// alone. Keys are opened as links, never through them.
+// alone, as is one that holds a key or value name the code page cannot hold. Keys are opened as
+// links, never through them.
 bool HoldsRegistryLink(HKEY parent, const std::string& name, REGSAM view) {
     UniqueKey key;
     if (RegOpenKeyExA(parent, name.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | view, key.put()) !=
@@ -84,6 +85,16 @@ bool HoldsRegistryLink(HKEY parent, const std::string& name, REGSAM view) {
         return false;
     if (IsRegistryLink(key.get()))
         return true;
+    // A value whose name the code page cannot hold would go with the key, though the scans
+    // never list it: the tree is left alone, and the key counts as not removed.
+    std::string valueName;
+    for (DWORD index = 0;; ++index) {
+        const LONG rc = RegEnumValueNameExact(key.get(), index, valueName);
+        if (rc == kInexactName)
+            return true;
+        if (rc != ERROR_SUCCESS)
+            break;
+    }
     // Bounded by the count the system gave: a key deleted meanwhile answers every index with
     // an error, and a loop that waited for "no more items" would never end.
     DWORD subKeys = 0;

@@ -11,6 +11,7 @@
 #include "core/system/Handles.h"
 #include "core/system/Reg32vs64.h"
 #include "core/system/StrUtil.h"
+#include "support/WideNames.h"
 
 using namespace ku;
 using namespace kutest;
@@ -134,4 +135,31 @@ TEST_F(ForceRegistry, WinsockCatalogRestoresTheDefaultsOfItsEntryAndVersionOnly)
     const std::string guid("\xEE\x37\x26\x3B\x80\xE5\xCF\x11\xA5\x55\x00\xC0\x4F\xD8\xD4\xAC", 16);
     EXPECT_EQ(RawReadValue(HKEY_CURRENT_USER, two, "ProviderId"),
               (RawValue{true, REG_BINARY, guid}));
+}
+
+// Values the code page cannot hold are never listed: one that names the folder, and one in a
+// key listed whole (whose delete leaves it), are said to be left alone; others pass unsaid.
+TEST_F(ForceRegistry, ValuesTheCodePageCannotHoldAreSaidToBeLeftAlone) {
+    if (GetACP() != 1252)
+        GTEST_SKIP() << "code page " << GetACP();
+    const std::string folder = MakeFolder(dir, "Foo App");
+    const std::wstring omega = kOmega, exe = WideOf(folder + "\\foo.exe");
+    const struct {
+        std::string sub;
+        std::wstring name, data;
+    } plants[] = {
+        {"Values", omega + L"path", exe},              // names the folder
+        {"Values", L"Elsewhere", L"C:\\" + omega},   // names nothing
+        {"Listed", L"Path", exe},                      // the key goes whole for this one ...
+        {"Listed", omega + L"flag", L"1"},             // ... and leaves this one
+    };
+    for (const auto& plant : plants)
+        ASSERT_TRUE(WideSetString(HKEY_CURRENT_USER, WideOf(scratch.Sub(plant.sub)), plant.name,
+                                  plant.data));
+    TWizardState state;
+    ScanRegistryForceWalk(state, HKEY_CURRENT_USER, scratch.Path(), nullptr, list, folder, plan);
+    EXPECT_EQ(ItemTexts(list), Lines{ItemText("1", "HKEY_CURRENT_USER", scratch.Sub("Listed"))});
+    std::sort(state.LeftAloneItems.begin(), state.LeftAloneItems.end());
+    EXPECT_EQ(state.LeftAloneItems, (Lines{"HKEY_CURRENT_USER\\" + scratch.Sub("Listed\\?flag"),
+                                           "HKEY_CURRENT_USER\\" + scratch.Sub("Values\\?path")}));
 }

@@ -123,7 +123,7 @@ TEST_F(ServerProgram, ProcessesModulesAndRunEntriesArePlannedNotEnded) {
 }
 
 // The program's Run value "Ωmega Nova" reads as "Omega Nova", another program's value: it is
-// left alone, and the other program's value is never listed for it.
+// left alone and said so, and the other program's value is never listed for it.
 TEST_F(ServerProgram, ARunValueTheCodePageCannotHoldIsNeverListedAsItsTwin) {
     if (GetACP() != 1252)
         GTEST_SKIP() << "code page " << GetACP();
@@ -132,7 +132,8 @@ TEST_F(ServerProgram, ARunValueTheCodePageCannotHoldIsNeverListedAsItsTwin) {
     ASSERT_TRUE(WideSetString(HKEY_CURRENT_USER, run, greek,
                               WideOf("\"" + folder + "\\fooapp.exe\" /tray")));
     planted.String(HKEY_CURRENT_USER, kRun, tag + "Omega Nova", "\"C:\\Tools\\nova.exe\"");
-    ScanServerProgram(folder, list, {}, plan);
+    std::vector<std::string> leftAlone;
+    ScanServerProgram(folder, list, {}, plan, &leftAlone);
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, run.c_str(), 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
         RegDeleteValueW(key, greek.c_str());
@@ -140,4 +141,7 @@ TEST_F(ServerProgram, ARunValueTheCodePageCannotHoldIsNeverListedAsItsTwin) {
     }
     for (const std::string& item : ItemTexts(list))
         EXPECT_EQ(item.find(tag), std::string::npos) << item;
+    EXPECT_EQ(leftAlone,
+              Lines({"HKEY_CURRENT_USER\\" + std::string(kRun) + "\\" + tag + "?mega Nova"}))
+        << "the value that names the folder is said to be left alone";
 }

@@ -6,6 +6,7 @@
 #include "core/removal/Removal.h"
 #include "core/system/Reg32vs64.h"
 #include "support/Spawn.h"
+#include "support/WideNames.h"
 
 using namespace ku;
 using namespace kutest;
@@ -189,4 +190,25 @@ TEST_F(Removal, AnotherEditionsEntryAndAnotherProgramsFoldersStay) {
     RawDeleteTree(HKEY_LOCAL_MACHINE, own, KEY_WOW64_64KEY);
     RawDeleteTree(HKEY_CURRENT_USER, own);
     RawDeleteTree(HKEY_CURRENT_USER, other);
+}
+
+// A listed key that holds a key or a value whose name the code page cannot hold is not deleted
+// with it: the key stays and counts as not removed; a plain one beside it goes.
+TEST_F(Removal, AKeyHoldingANameTheCodePageCannotHoldStaysAndCountsAsNotRemoved) {
+    if (GetACP() != 1252)
+        GTEST_SKIP() << "code page " << GetACP();
+    const std::string withKey = scratch.Sub("FooApp"), withValue = scratch.Sub("FooTool"),
+                      plain = scratch.Sub("FooPlain");
+    const std::wstring greek = std::wstring(kOmega) + L"mega";
+    ASSERT_TRUE(WideSetString(HKEY_CURRENT_USER, WideOf(withKey) + L"\\" + greek, L"", L""));
+    ASSERT_TRUE(WideSetString(HKEY_CURRENT_USER, WideOf(withValue), greek, L"x"));
+    RawCreateKey(HKEY_CURRENT_USER, plain);
+    for (const std::string& key : {withKey, withValue, plain})
+        AddKeyItem(state.LeftoverList, "1", kUser, key);
+    const RemovalReport report = Run(state, host);
+    EXPECT_EQ(report.notRemoved,
+              (Lines{std::string(kUser) + "\\" + withKey, std::string(kUser) + "\\" + withValue}));
+    EXPECT_TRUE(WideKeyExists(HKEY_CURRENT_USER, WideOf(withKey) + L"\\" + greek));
+    EXPECT_EQ(WideGetString(HKEY_CURRENT_USER, WideOf(withValue), greek), L"x");
+    EXPECT_FALSE(RawKeyExists(HKEY_CURRENT_USER, plain));
 }

@@ -1,9 +1,12 @@
 // The normal-mode registry scan against scratch keys of the sandbox registry.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/removal/WizardTestSupport.h"
 #include "core/scan/RegistryScan.h"
 #include "support/PlantedRegistry.h"
+#include "support/WideNames.h"
 
 using namespace ku;
 using namespace kutest;
@@ -123,4 +126,37 @@ TEST_F(RegistryScan, ValuesOfAClassServedByAnotherProgramStay) {
     for (const std::string& command : {other, own})
         MatchRegistryKeyNormal(HKEY_CURRENT_USER, command, state.LeftoverList, "FooApp", "", "");
     EXPECT_EQ(ItemTexts(state.LeftoverList), Lines{ItemText("1", "HKEY_CURRENT_USER", own)});
+}
+
+// Keys and values the code page cannot hold are never listed; those the scan would have listed
+// are said to be left alone: their stand-in names the program, or they lie in a key listed
+// whole (whose delete leaves them). The others pass unsaid.
+TEST_F(RegistryScan, NamesTheCodePageCannotHoldAreSaidToBeLeftAlone) {
+    if (GetACP() != 1252)
+        GTEST_SKIP() << "code page " << GetACP();
+    const std::wstring omega = kOmega;
+    const struct {
+        std::string key;                  // below the scratch key
+        std::wstring wideKey, name, data; // the wide part of the key, a value (none when empty)
+    } plants[] = {
+        {"Vendor", omega + L"mega FooApp", L"", L""},              // its name names the program
+        {"Vendor", omega + L"mega Other", L"", L""},               // names something else
+        {"FooApp", omega + L"sub", L"", L""},                      // below a listed key
+        {"FooApp", L"", omega + L"val", L"x"},                     // a value of a listed key
+        {"Paths", L"", L"Home", L"C:\\" + omega + L"\\FooApp\\x"}, // its text names it
+        {"Paths", L"", omega + L"other", L"x"},                    // names nothing
+    };
+    for (const auto& plant : plants) {
+        std::wstring key = WideOf(scratch.Sub(plant.key));
+        if (!plant.wideKey.empty())
+            key += L"\\" + plant.wideKey;
+        ASSERT_TRUE(WideSetString(HKEY_CURRENT_USER, key, plant.name, plant.data));
+    }
+    EXPECT_EQ(Scan("FooApp", ""), Lines{Line("1", "FooApp")});
+    std::sort(state.LeftAloneItems.begin(), state.LeftAloneItems.end());
+    const std::string root = "HKEY_CURRENT_USER\\";
+    EXPECT_EQ(
+        state.LeftAloneItems,
+        (Lines{root + scratch.Sub("FooApp\\?sub"), root + scratch.Sub("FooApp\\?val"),
+               root + scratch.Sub("Paths\\Home"), root + scratch.Sub("Vendor\\?mega FooApp")}));
 }

@@ -50,6 +50,18 @@ StartResult RunMainBlock(const std::string& firstArgument, const StartupContext&
         result.exitCode = 1;
         return result;
     }
+    // A folder or file handed over by a name the code page cannot hold is left alone: its
+    // best-fit form names another one, which the force wizard would take.
+    if (!context.inexactArgument.empty()) {
+        ShowMessageBox(nullptr,
+                       "Kelvane Uninstaller cannot open \"" + context.inexactArgument +
+                           "\": its path holds characters this program cannot handle, and it "
+                           "was left alone.",
+                       kAppCaption, MB_OK | MB_ICONERROR);
+        result.outcome = StartOutcome::ArgumentUnnamed;
+        result.exitCode = 1;
+        return result;
+    }
     SwapUpdater(programDir);
     UnpackProfileArchives(programDir);
     SingleInstance instance(context.mutexName);

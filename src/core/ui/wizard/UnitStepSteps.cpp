@@ -224,6 +224,9 @@ void TUninstallStepForm::RunForcePage() {
         // an empty tree is no page to stop at.
         const bool offer = !State.RemnantKeyList.empty() && !remnantTree_.Nodes().empty();
         SetPage(offer ? PageRegRemain : PageResult);
+        const std::string leftAlone = LeftAloneNotice(State.LeftAloneItems);
+        if (!leftAlone.empty())
+            ShowMessageBox(Handle(), leftAlone, kAppCaption, MB_OK | MB_ICONINFORMATION);
     }
     State.RemnantKeyList.clear();
 }

@@ -13,6 +13,7 @@
 #include "MainUnitIds.h"
 #include "StepFormIds.h"
 #include "WizardSupport.h"
+#include "core/system/ExactNames.h"
 #include "core/system/Handles.h"
 #include "core/system/StrUtil.h"
 #include "support/PlantedRegistry.h"
@@ -20,6 +21,7 @@
 #include "support/Sandbox.h"
 #include "support/Spawn.h"
 #include "support/SystemSnapshot.h"
+#include "support/WideNames.h"
 
 namespace {
 
@@ -31,12 +33,37 @@ bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
+// KU.exe's update check off, set before a test's snapshots: a value an earlier test left
+// would else show up as changed by this one.
+void NoUpdateCheck() {
+    kutest::RawSetDword(HKEY_CURRENT_USER, kSettings, "CheckUpdate", 0, KEY_WOW64_64KEY);
+}
+
+// KU.exe started with a wide argument, as Explorer starts it: the "A" form of a name the code
+// page cannot hold would arrive already best-fitted.
+HANDLE StartKuWide(const std::wstring& argument, DWORD* id) {
+    std::wstring line = L"\"" + ku::WideFromAnsi(kutest::Fixture("ku\\KU.exe")) + L"\" " + argument;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &info))
+        return nullptr;
+    CloseHandle(info.hThread);
+    *id = info.dwProcessId;
+    return info.hProcess;
+}
+
 // The user at KU.exe: answers its message boxes and clicks through the force wizard.
 class KuUser {
 public:
     explicit KuUser(const std::string& argument) {
-        kutest::RawSetDword(HKEY_CURRENT_USER, kSettings, "CheckUpdate", 0, KEY_WOW64_64KEY);
+        NoUpdateCheck();
         process_.reset(kutest::StartKu(argument, &id_));
+    }
+    explicit KuUser(const std::wstring& argument) {
+        NoUpdateCheck();
+        process_.reset(StartKuWide(argument, &id_));
     }
     ~KuUser() {
         if (const HWND main = kutest::WindowsOf(id_).main)
@@ -100,6 +127,8 @@ public:
         kutest::WaitFor([&] { return Rows() != rows; }, 5000);
         rowsLost += rows - Rows();
     }
+    // KU.exe's exit code, -1 when it did not end by itself in time.
+    int Ended(DWORD ms) { return kutest::WaitForExit(process_.get(), ms); }
     bool Asked(const std::string& part) const {
         return std::any_of(questions.begin(), questions.end(),
                            [&](const std::string& q) { return Contains(q, part); });
@@ -164,6 +193,7 @@ struct Program {
 TEST(ForceFromKu, FolderArgumentRemovesTheServerProgramThenTheFolder) {
     Program program;
     ASSERT_TRUE(program.services[0]->Created() && program.services[1]->Created());
+    NoUpdateCheck();
     const kutest::RegistrySnapshot registryBefore = kutest::TakeRegistrySnapshot();
     const kutest::DriveSnapshot driveBefore = kutest::TakeDriveSnapshot();
     int rowsLost = 0;
@@ -256,6 +286,7 @@ TEST(ForceFromKu, WindowsComponentFoldersAreRefusedAndNothingGoes) {
         SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr);
         ASSERT_TRUE(kutest::WriteTextFile(folder + "\\kutest-standin.dat")) << folder;
     }
+    NoUpdateCheck();
     const kutest::RegistrySnapshot registryBefore = kutest::TakeRegistrySnapshot();
     const kutest::DriveSnapshot driveBefore = kutest::TakeDriveSnapshot();
     for (const std::string& folder : folders) {
@@ -283,4 +314,107 @@ TEST(ForceFromKu, WindowsComponentFoldersAreRefusedAndNothingGoes) {
               std::vector<std::string>());
     for (const std::string& folder : folders)
         DeleteFileA((folder + "\\kutest-standin.dat").c_str());
+}
+
+namespace {
+
+// Names the code page cannot hold beside the Latin twins their best-fit forms name: the Greek
+// "Omega Labs\Omega Draw" folder beside the Latin program's, a subfolder "..＼..＼Victim64"
+// inside the forced folder beside the real Victim64, and the forced program's Run value
+// "Ωmega Nova" beside another program's "Omega Nova".
+struct Twins {
+    std::string tag = std::to_string(GetCurrentProcessId());
+    std::string base = wizardtest::ProgramFiles32();
+    std::string latinLabs = base + "\\Omega Labs " + tag, latin = latinLabs + "\\Omega Draw";
+    std::wstring greekLabs = ku::WideFromAnsi(base + "\\") + kutest::kOmega +
+                             ku::WideFromAnsi("mega Labs " + tag),
+                 greek = greekLabs + L"\\" + kutest::kOmega + L"mega Draw";
+    std::string novaLabs = base + "\\Ku Nova " + tag, forced = novaLabs + "\\Suite";
+    std::string victim = base + "\\Victim64 " + tag;
+    std::wstring slash = kutest::kWideBackslash;
+    std::wstring inner = ku::WideFromAnsi(forced + "\\..") + slash + L".." + slash +
+                         ku::WideFromAnsi("Victim64 " + tag);
+    std::wstring greekRun = kutest::kOmega + ku::WideFromAnsi("mega Nova " + tag);
+    kutest::PlantedRegistry registry;
+
+    Twins() {
+        for (const std::string& folder : {latinLabs, latin, novaLabs, forced, victim})
+            CreateDirectoryA(folder.c_str(), nullptr);
+        for (const std::string& file :
+             {latin + "\\draw.exe", forced + "\\nova.exe", victim + "\\victim.dll"})
+            kutest::WriteTextFile(file);
+        kutest::WideFolder(greekLabs);
+        kutest::WideFolder(greek);
+        kutest::WideFile(greek + L"\\draw.exe");
+        kutest::WideFolder(inner);
+        kutest::WideFile(inner + L"\\victim.dll");
+        registry.String(HKEY_CURRENT_USER, kRun, "Omega Draw " + tag,
+                        "\"" + latin + "\\draw.exe\"");
+        registry.String(HKEY_LOCAL_MACHINE, "SOFTWARE\\Omega Draw " + tag, "Home", latin);
+        registry.String(HKEY_CURRENT_USER, kRun, "Omega Nova " + tag,
+                        "\"" + base + "\\Omega Nova " + tag + "\\nova.exe\"");
+        registry.String(HKEY_LOCAL_MACHINE, "SOFTWARE\\Ku Nova " + tag, "Home", forced);
+        kutest::WideSetString(HKEY_CURRENT_USER, ku::WideFromAnsi(kRun), greekRun,
+                              ku::WideFromAnsi("\"" + forced + "\\nova.exe\" /tray"));
+    }
+    ~Twins() {
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, ku::WideFromAnsi(kRun).c_str(), greekRun.c_str());
+        // The names the code page cannot hold go by their wide names before the Latin trees.
+        kutest::WideRemoveFile(inner + L"\\victim.dll");
+        RemoveDirectoryW(inner.c_str());
+        kutest::WideRemoveFile(greek + L"\\draw.exe");
+        RemoveDirectoryW(greek.c_str());
+        RemoveDirectoryW(greekLabs.c_str());
+        for (const std::string& folder : {latinLabs, novaLabs, victim})
+            wizardtest::RemoveTree(folder);
+    }
+};
+
+} // namespace
+
+// Forced by its Greek name, the Latin program's folder is never taken: KU.exe says it cannot
+// open the path and ends. Forced by its own folder, the program loses its key and files; the
+// Greek Run value and the "..＼..＼" subfolder are said to be left alone and stay, and so do the
+// Latin Run value of another program and the real Victim64 folder.
+TEST(ForceFromKu, NamesTheCodePageCannotHoldAreLeftAloneBesideTheirTwins) {
+    Twins twins;
+    ASSERT_TRUE(kutest::WidePathExists(twins.inner + L"\\victim.dll"));
+    NoUpdateCheck();
+    const kutest::RegistrySnapshot registryBefore = kutest::TakeRegistrySnapshot();
+    const kutest::DriveSnapshot driveBefore = kutest::TakeDriveSnapshot();
+    {
+        KuUser user(L"\"" + twins.greek + L"\"");
+        EXPECT_TRUE(
+            user.Until([&] { return !user.MessageBox() && user.Asked("cannot open"); }, 30000));
+        EXPECT_TRUE(user.Asked("?mega Labs " + twins.tag +
+                               "\\?mega Draw\": its path holds "
+                               "characters this program cannot handle"));
+        EXPECT_EQ(user.Ended(20000), 1) << "KU.exe went on with the path";
+    }
+    EXPECT_EQ(kutest::Compare(registryBefore, kutest::TakeRegistrySnapshot()).removed,
+              std::vector<std::string>());
+    EXPECT_EQ(kutest::Compare(driveBefore, kutest::TakeDriveSnapshot()).removed,
+              std::vector<std::string>());
+    {
+        KuUser user("\"" + twins.forced + "\"");
+        user.Uninstall();
+        EXPECT_TRUE(user.Asked("The applications will be uninstalled.")) << "no full scan";
+        EXPECT_TRUE(user.Asked("\\Run\\?mega Nova " + twins.tag));
+        EXPECT_TRUE(user.Asked("\\Suite\\..?..?Victim64 " + twins.tag));
+    }
+    const std::vector<std::string> removed =
+        kutest::Names(kutest::Compare(registryBefore, kutest::TakeRegistrySnapshot()).removed);
+    EXPECT_FALSE(removed.empty());
+    for (const std::string& gone : removed)
+        EXPECT_TRUE(Contains(gone, "\\Ku Nova " + twins.tag + "\\")) << "removed too: " << gone;
+    const kutest::Difference drive = kutest::Compare(driveBefore, kutest::TakeDriveSnapshot());
+    const std::string upperForced = ku::UpperCase(twins.forced) + "\\";
+    EXPECT_FALSE(drive.removed.empty());
+    for (const std::string& gone : drive.removed)
+        EXPECT_EQ(gone.rfind(upperForced, 0), 0u) << "removed too: " << gone;
+    EXPECT_TRUE(kutest::PathExists(twins.victim + "\\victim.dll"));
+    EXPECT_TRUE(kutest::WidePathExists(twins.inner + L"\\victim.dll"));
+    EXPECT_TRUE(kutest::PathExists(twins.latin + "\\draw.exe"));
+    EXPECT_FALSE(
+        kutest::WideGetString(HKEY_CURRENT_USER, ku::WideFromAnsi(kRun), twins.greekRun).empty());
 }
