@@ -35,33 +35,32 @@ int RunInteractive(const StartRequest& request, const StartupContext& context,
     return RunMainWindow(request.startFile, request.startFolder);
 }
 
+// A start that cannot go on: the user is told why, and the program ends with 1.
+StartResult RefusedStart(const std::string& text, StartOutcome outcome) {
+    ShowMessageBox(nullptr, text, kAppCaption, MB_OK | MB_ICONERROR);
+    StartResult result;
+    result.outcome = outcome;
+    result.exitCode = 1;
+    return result;
+}
+
 } // namespace
 
 StartResult RunMainBlock(const std::string& firstArgument, const StartupContext& context) {
     StartResult result;
     const std::string programDir = context.programDir.empty() ? ProgramDir() : context.programDir;
-    if (programDir.empty()) {
-        ShowMessageBox(nullptr,
-                       "Kelvane Uninstaller cannot run from this folder: its path holds characters "
-                       "this program cannot handle.\rMove the program's folder to a path with "
-                       "plain letters and start it again.",
-                       kAppCaption, MB_OK | MB_ICONERROR);
-        result.outcome = StartOutcome::OwnFolderUnnamed;
-        result.exitCode = 1;
-        return result;
-    }
+    if (programDir.empty())
+        return RefusedStart("Kelvane Uninstaller cannot run from this folder: its path holds "
+                            "characters this program cannot handle.\rMove the program's folder "
+                            "to a path with plain letters and start it again.",
+                            StartOutcome::OwnFolderUnnamed);
     // A folder or file handed over by a name the code page cannot hold is left alone: its
     // best-fit form names another one, which the force wizard would take.
-    if (!context.inexactArgument.empty()) {
-        ShowMessageBox(nullptr,
-                       "Kelvane Uninstaller cannot open \"" + context.inexactArgument +
-                           "\": its path holds characters this program cannot handle, and it "
-                           "was left alone.",
-                       kAppCaption, MB_OK | MB_ICONERROR);
-        result.outcome = StartOutcome::ArgumentUnnamed;
-        result.exitCode = 1;
-        return result;
-    }
+    if (!context.inexactArgument.empty())
+        return RefusedStart("Kelvane Uninstaller cannot open \"" + context.inexactArgument +
+                                "\": its path holds characters this program cannot handle, "
+                                "and it was left alone.",
+                            StartOutcome::ArgumentUnnamed);
     SwapUpdater(programDir);
     UnpackProfileArchives(programDir);
     SingleInstance instance(context.mutexName);
