@@ -108,7 +108,8 @@ void ScanComLeftovers(TWizardState& state, const std::string& folder, HKEY root,
         Counted(state, progress, base + progId);
         if (SameText(progId, "CLSID"))
             continue;
-        const std::string named = UpperCase(Trim(ReadScanString(root, base + progId + "\\CLSID", "")));
+        const std::string named =
+            UpperCase(Trim(ReadScanString(root, base + progId + "\\CLSID", "")));
         if (named.empty() || std::find(classes.begin(), classes.end(), named) == classes.end())
             continue;
         for (HKEY hive : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})

@@ -135,7 +135,8 @@ ForceFolderCheck CheckForceFolder(const std::string& text, const std::string& sy
                 result.programFiles.push_back(systemDir + file);
         if (product.checkCCube) {
             const std::string windows = GetWindowsDir();
-            const std::string ccube = windows.substr(0, 3) + "Users\\All Users\\CA\\Consumer\\CCube";
+            const std::string ccube =
+                windows.substr(0, 3) + "Users\\All Users\\CA\\Consumer\\CCube";
             if (windows.size() >= 3 && DirectoryExists(ccube))
                 result.anotherDirectory = ccube;
         }

@@ -232,8 +232,8 @@ LONG RegQueryStringExact(HKEY key, const std::string& valueName, std::string& te
             return ERROR_INVALID_DATATYPE;
         std::wstring buffer(size / sizeof(wchar_t) + 1, L'\0');
         DWORD read = size;
-        rc = RegQueryValueExW(key, name.c_str(), nullptr, &kind, reinterpret_cast<BYTE*>(&buffer[0]),
-                              &read);
+        rc = RegQueryValueExW(key, name.c_str(), nullptr, &kind,
+                              reinterpret_cast<BYTE*>(&buffer[0]), &read);
         if (rc == ERROR_MORE_DATA) { // grown since it was measured
             size = read;
             rc = ERROR_SUCCESS;

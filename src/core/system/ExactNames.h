@@ -42,9 +42,9 @@ LONG RegEnumKeyExact(HKEY key, DWORD index, std::string& name);
 LONG RegEnumValueNameExact(HKEY key, DWORD index, std::string& name, DWORD* type = nullptr);
 
 // RegEnumValueA with the value's data: a string value's `data` is its text up to the first
-// zero, a string list's its strings with their zeros, any other kind's the bytes as stored. kInexactName when the name or the text is one
-// the code page cannot hold.
-// On kInexactName, name and data hold stand-ins and `nameExact` (may be null) tells which.
+// zero, a string list's its strings with their zeros, any other kind's the bytes as stored.
+// kInexactName when the name or the text is one the code page cannot hold. On kInexactName, name
+// and data hold stand-ins and `nameExact` (may be null) tells which.
 LONG RegEnumValueExact(HKEY key, DWORD index, std::string& name, DWORD& type, std::string& data,
                        bool* nameExact = nullptr);
 

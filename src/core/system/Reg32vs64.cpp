@@ -25,7 +25,8 @@ std::string StripLeadingBackslash(const std::string& key) {
 // Reads the name at `index` exactly (see ExactNames.h). A name the code page cannot hold is
 // skipped like any other failure, so no best-fit name and no stale name reaches the caller.
 bool EnumName(HKEY key, bool keys, DWORD index, std::string& name) {
-    const LONG rc = keys ? RegEnumKeyExact(key, index, name) : RegEnumValueNameExact(key, index, name);
+    const LONG rc =
+        keys ? RegEnumKeyExact(key, index, name) : RegEnumValueNameExact(key, index, name);
     return rc == ERROR_SUCCESS;
 }
 

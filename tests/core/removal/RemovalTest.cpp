@@ -124,7 +124,8 @@ TEST_F(Removal, ThousandsOfItemsGoInBoundedTimeOtherProgramsEntriesStayAndStopHo
     EXPECT_EQ(all.handled, 3103);
     EXPECT_EQ(all.notRemoved, Lines{"HKEY_CURRENT_USER\\" + other});
     EXPECT_FALSE(RawKeyExists(HKEY_CURRENT_USER, scratch.Sub("P99")) ||
-                 RawKeyExists(HKEY_LOCAL_MACHINE, uninstall + own) || PathExists(dir.File("f.txt")));
+                 RawKeyExists(HKEY_LOCAL_MACHINE, uninstall + own) ||
+                 PathExists(dir.File("f.txt")));
     RawDeleteTree(HKEY_LOCAL_MACHINE, uninstall + own);
     EXPECT_EQ(host.Calls(),
               (Lines{"texts Please wait! / Uninstalling!", "progress shown", "buttons 01",

@@ -85,8 +85,8 @@ TEST(ProfileSection, FileEntriesNameOnlyTheRedistributablesFiles) {
         {"%WinDir%\\Logs\\", false}, {"%System%\\DirectX.log:x", false},
     };
     for (const auto& c : cases) {
-        const std::string read =
-            ReadSection(("[UnitX]|FILE=" + std::string(c.entry) + "|delRegkey(A)|[/UnitX]").c_str());
+        const std::string read = ReadSection(
+            ("[UnitX]|FILE=" + std::string(c.entry) + "|delRegkey(A)|[/UnitX]").c_str());
         const std::string file = ku::ReplaceAll(ku::ReplaceAll(c.entry, "%System%", "%S"),
                                                 "%WinDir%", "%W");
         EXPECT_EQ(read, c.read ? "F=" + file + "|R=delRegkey(A)" : "R=delRegkey(A)") << c.entry;

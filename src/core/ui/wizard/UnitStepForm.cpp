@@ -140,7 +140,8 @@ void TUninstallStepForm::SetUpPictures() {
     ImageList1 = PictureList(kButtonWidth, kButtonHeight,
                              {"Next1", "Next2", "Cancel1", "Cancel2", "Finish1", "Finish2"});
     SkipList = PictureList(kSkipWidth, kSkipHeight, {"Skip1", "Skip2"});
-    TreeImageList = PictureList(kTreePicture, kTreePicture, {"TreeKey", "TreeString", "TreeNumber"});
+    TreeImageList =
+        PictureList(kTreePicture, kTreePicture, {"TreeKey", "TreeString", "TreeNumber"});
     // A state picture 0 is never drawn; the list's first picture only fills its place.
     StartTreeImageList = PictureList(kTreePicture, kTreePicture,
                                      {"TreeUnticked", "TreeUnticked", "TreeTicked"});

@@ -224,7 +224,8 @@ TEST(ForceFromKu, FolderArgumentRemovesTheServerProgramThenTheFolder) {
     const std::vector<std::string> removed =
         kutest::Names(kutest::Compare(registryBefore, kutest::TakeRegistrySnapshot()).removed);
     const std::vector<std::string> own = {"\\Services\\" + program.service + "\\",
-                                          "\\" + program.name + "\\", "\\Run\\\\" + program.service};
+                                          "\\" + program.name + "\\",
+                                          "\\Run\\\\" + program.service};
     for (const std::string& gone : removed)
         EXPECT_TRUE(std::any_of(own.begin(), own.end(), [&](auto& o) { return Contains(gone, o); }))
             << "removed too: " << gone;

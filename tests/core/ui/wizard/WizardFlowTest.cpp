@@ -131,7 +131,8 @@ TEST_F(WizardFlow, CancelOnEveryPageClosesSoonAndDeletesNothing) {
         EXPECT_EQ(wizard.Handle(), nullptr);
         EXPECT_EQ(wizard.UninstallDone, 0);
         EXPECT_FALSE(wizard.Busy());
-        EXPECT_EQ(ScanState.load(), ScanRun) << "the next wizard would not wait for its uninstaller";
+        EXPECT_EQ(ScanState.load(), ScanRun)
+            << "the next wizard would not wait for its uninstaller";
     }
     EXPECT_EQ(GetFileAttributesA(file.c_str()), attributes);
     SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
