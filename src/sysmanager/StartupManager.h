@@ -58,7 +58,7 @@ struct StartupRow {
     int InfoIndex = -1;    // its version record in FileInfoList, or -1
     StartupEntry Entry;    // live registry and win.ini rows
     std::string Line;      // disabled rows: the startup.dat or del.txt line they came from
-    // Its name or data is one the code page cannot hold: shown by a stand-in, never acted on.
+    // Its name or data is one the code page cannot hold: shown with "?" for what it lacks, never acted on.
     bool Inexact = false;
 
     bool Marked() const { return ItemPicture == 1; }

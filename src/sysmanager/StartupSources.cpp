@@ -139,7 +139,7 @@ void TStartupManager::ListStartupFolder(const std::string& folder, std::vector<S
                 Pump();
         } while (FindNextExactFile(find.get(), found));
     }
-    // Files the code page cannot name are listed by a stand-in and marked: never moved.
+    // Files the code page cannot name are listed with "?" for what they lack and marked: never moved.
     for (const std::string& name : folder.empty() ? std::vector<std::string>()
                                                   : InexactNamesIn(folder)) {
         StartupRow row;
@@ -159,7 +159,7 @@ void TStartupManager::LoadRunKey(HKEY root, const std::string& key, std::vector<
     registry.SetLazyWrite(false);
     if (!registry.OpenKey("\\" + key, false, true))
         return;
-    // Every value, those the code page cannot hold exactly too: they are listed by a stand-in
+    // Every value, those the code page cannot hold exactly too: they are listed with "?" for what they lack
     // and marked, so that no action ever reaches them (or a twin) by a best-fit name.
     for (DWORD index = 0;; ++index) {
         std::string name, data;

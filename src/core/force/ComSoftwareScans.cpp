@@ -29,7 +29,7 @@ void Counted(TWizardState& state, IScanProgress* progress, const std::string& te
 }
 
 // The class's server path that names the folder. One the code page cannot hold is never
-// taken; the class is said to be left alone when its stand-in names the folder.
+// taken; the class is said to be left alone when its shown form names the folder.
 bool ServerInFolder(TWizardState& state, const ForcePathWord& folder, HKEY root,
                     const std::string& path) {
     bool inexact = false;

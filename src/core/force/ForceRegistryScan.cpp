@@ -220,7 +220,7 @@ private:
     bool listed_ = false;
 };
 
-// A value the code page cannot hold whose stand-in name or text names the program.
+// A value the code page cannot hold whose shown name or text names the program.
 bool ProgramNamed(const ProgramScanWords& words, const RegValueEntry& value) {
     return words.MatchesUpper(UpperCase(value.name)) ||
            (IsStringValue(value) && words.MatchesUpper(UpperCase(ValueText(value))));

@@ -79,7 +79,7 @@ bool ReadText(TRegistry& registry, const std::string& name, std::string& text) {
 // for a dozen values of each, and one call per stored value is the cheapest way to have them.
 class EntryValues {
 public:
-    // Read by the values' wide forms: a text the code page cannot hold is kept as a stand-in
+    // Read by the values' wide forms: a text the code page cannot hold is kept as a shown form
     // and the entry marked, so that no best-fit name or command is ever shown as real.
     explicit EntryValues(HKEY key) {
         for (DWORD index = 0;; ++index) {
@@ -192,7 +192,7 @@ struct Entry {
     bool exactName;
 };
 
-// The row's caption for an entry the code page cannot hold exactly: the stand-in, said so.
+// The row's caption for an entry the code page cannot hold exactly: the shown form, said so.
 std::string InexactCaption(const std::string& standIn) {
     return standIn + " (holds characters this program cannot handle)";
 }

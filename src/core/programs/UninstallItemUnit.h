@@ -26,7 +26,7 @@ struct TContent {
     std::string UninstallString;
     std::string RegistryPath;
     // The entry's key name or one of its texts is one the code page cannot hold: the row shows
-    // a stand-in, and nothing is ever run or deleted for it.
+    // a shown form, and nothing is ever run or deleted for it.
     bool Inexact = false;
 };
 

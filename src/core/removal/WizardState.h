@@ -48,7 +48,7 @@ struct TWizardState {
     // force mode leaves both empty.
     OwnEntry Own;
     OtherInstalledPrograms OtherPrograms;
-    // What the scans would have listed but passed over, as stand-ins: its name holds
+    // What the scans would have listed but passed over, as shown forms: its name holds
     // characters the code page cannot hold, and in its best-fit form it names something else.
     std::vector<std::string> LeftAloneItems;
 };

@@ -39,7 +39,7 @@ bool OpenScanKey(HKEY root, const std::string& path, HKEY* key);
 
 std::vector<std::string> ReadSubkeyNames(HKEY key);
 // Every value the code page holds exactly; `inexact` (may be null) gets the others, their name
-// and text as stand-ins for saying they were left alone, never for acting on.
+// and text as shown forms for saying they were left alone, never for acting on.
 std::vector<RegValueEntry> ReadValues(HKEY key, std::vector<RegValueEntry>* inexact = nullptr);
 // The text of a string value: the data up to its first zero byte.
 std::string ValueText(const RegValueEntry& value);

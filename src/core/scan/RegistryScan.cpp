@@ -255,7 +255,7 @@ private:
         return hits;
     }
 
-    // A value left alone for its name or text: said so when its stand-in names the program.
+    // A value left alone for its name or text: said so when its shown form names the program.
     void NoteInexactValue(ValueBuffers& buffers, DWORD type) {
         std::vector<ValueHit> standIn;
         MatchValue(buffers, type, standIn);

@@ -34,7 +34,7 @@ struct RegistryWalkOptions {
     WowNodeRule wowRule = WowNodeRule::Repeated;
     std::string extraSkip; // paths containing this text (any case) are skipped; empty: none
     // Keys and values the code page cannot hold are never walked or listed. One is said to be
-    // left alone (the state's LeftAloneItems) when its stand-in path names the program by this
+    // left alone (the state's LeftAloneItems) when the shown form of its path names the program by this
     // test of upper-case text, or when it lies below a key the matcher listed whole in `listed`
     // (the key's delete leaves it).
     std::function<bool(const std::string&)> namesProgram;
@@ -74,7 +74,7 @@ void ScanRegistryNormalWalk(TWizardState& state, HKEY root, const std::string& p
                             const std::string& commandWord);
 
 // Tests one key and its values and appends what matched. A value the code page cannot hold
-// whose stand-in names the program goes to `leftAlone` (may be null) instead.
+// whose shown form names the program goes to `leftAlone` (may be null) instead.
 void MatchRegistryKeyNormal(const VisitedKey& key, TUninstallerContents& contents,
                             const NormalScanWords& words,
                             std::vector<std::string>* leftAlone = nullptr);

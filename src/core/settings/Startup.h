@@ -30,7 +30,7 @@ StartRequest ParseStartArgument(const std::string& argument);
 
 // The first argument of this process's command line, empty when there is none. One the code
 // page cannot hold is not taken (its best-fit form names another file): it reads as empty and
-// `inexact` (may be null) gets its stand-in for saying so.
+// `inexact` (may be null) gets its shown form for saying so.
 std::string FirstCommandLineArgument(std::string* inexact = nullptr);
 
 // Puts a downloaded "New_kuUpdate.exe" in place of "kuUpdate.exe"; false when nothing was

@@ -73,7 +73,7 @@ bool ExactAnsi(const wchar_t* wide, size_t length, std::string& ansi) {
         return true;
     }
     // With UTF-8 as the process code page every character has its form; the other code pages
-    // would put a best-fit stand-in where they have none, unless told not to.
+    // would put a best-fit shown form where they have none, unless told not to.
     const UINT codePage = GetACP();
     const DWORD flags = codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
     BOOL usedDefault = FALSE;
@@ -86,7 +86,7 @@ bool ExactAnsi(const wchar_t* wide, size_t length, std::string& ansi) {
     }
     ansi.resize(static_cast<size_t>(size));
     WideCharToMultiByte(codePage, flags, wide, count, &ansi[0], size, nullptr, used);
-    // The ANSI form must name the same thing again: a stand-in that reads back as another
+    // The ANSI form must name the same thing again: a shown form that reads back as another
     // character (a backslash, a quote, a plain letter) names something else.
     return !usedDefault && RoundTrip(codePage, ansi) == std::wstring(wide, length);
 }

@@ -11,9 +11,9 @@
 namespace ku {
 
 // The ANSI form of `length` wide characters. False when the process code page cannot hold them
-// exactly: a character without a form of its own, or one whose stand-in would read as a
+// exactly: a character without a form of its own, or one whose shown form would read as a
 // separator, drive colon, wildcard, quote or pipe the real name does not hold. `ansi` then
-// holds a stand-in with "?" for what the code page lacks: for showing, never for acting on.
+// holds a shown form with "?" for what the code page lacks: for showing, never for acting on.
 bool ExactAnsi(const wchar_t* wide, size_t length, std::string& ansi);
 bool ExactAnsi(const std::wstring& wide, std::string& ansi);
 std::wstring WideFromAnsi(const std::string& ansi);
@@ -30,7 +30,7 @@ BOOL FindNextExactFile(HANDLE find, WIN32_FIND_DATAA& data, int* skipped = nullp
 std::vector<std::string> InexactNamesIn(const std::string& folder);
 
 // The file-system path of a shell item (what SHBrowseForFolder answers): false when it has none
-// or when the code page cannot hold it; `path` then holds a stand-in for saying so.
+// or when the code page cannot hold it; `path` then holds a shown form for saying so.
 bool ExactPathOfItem(const ITEMIDLIST* item, std::string& path);
 
 // The answer of the registry reads below for a name or text the code page cannot hold.
@@ -44,11 +44,11 @@ LONG RegEnumValueNameExact(HKEY key, DWORD index, std::string& name, DWORD* type
 // RegEnumValueA with the value's data: a string value's `data` is its text up to the first
 // zero, a string list's its strings with their zeros, any other kind's the bytes as stored.
 // kInexactName when the name or the text is one the code page cannot hold. On kInexactName, name
-// and data hold stand-ins and `nameExact` (may be null) tells which.
+// and data hold shown forms and `nameExact` (may be null) tells which.
 LONG RegEnumValueExact(HKEY key, DWORD index, std::string& name, DWORD& type, std::string& data,
                        bool* nameExact = nullptr);
 
-// Every subkey of an open key: its exact name, or (exact false) a stand-in beside the wide
+// Every subkey of an open key: its exact name, or (exact false) a shown form beside the wide
 // name, by which alone it can be opened.
 struct KeyName {
     std::string name;

@@ -16,7 +16,7 @@ struct StartupContext {
     std::string mutexName = kInstanceMutexName;
     std::string settingsKey = kSettingsKey;
     DWORD splashMs = 2000; // how long the splash stays when no update check runs
-    // The stand-in of a first argument the code page cannot hold; empty when it held it.
+    // The shown form of a first argument the code page cannot hold; empty when it held it.
     std::string inexactArgument;
     // The main window; the real one when empty. (The System Manager of the automatic mode opens
     // through OtherWindowOpeners().)
