@@ -128,8 +128,8 @@ bool CopyFixtureInto(const std::wstring& folder) {
            CopyFileW((from + L"KU.exe").c_str(), (folder + L"\\KU.exe").c_str(), FALSE);
 }
 
-// The extension's menu object as Explorer gets it, handed `path`; nullptr on any failure.
-IContextMenu* MenuOf(HMODULE dll, const std::string& path) {
+// The extension's menu object as Explorer gets it, handed `data`; nullptr on any failure.
+IContextMenu* MenuOf(HMODULE dll, IDataObject* data) {
     auto getClassObject = reinterpret_cast<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>(
         reinterpret_cast<void*>(GetProcAddress(dll, "DllGetClassObject")));
     CLSID clsid;
@@ -141,11 +141,8 @@ IContextMenu* MenuOf(HMODULE dll, const std::string& path) {
                         &clsid) == S_OK &&
         getClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory)) == S_OK &&
         factory->CreateInstance(nullptr, IID_PPV_ARGS(&init)) == S_OK) {
-        IDataObject* data = ShellDataObject(path);
         if (data && init->Initialize(nullptr, data, nullptr) == S_OK)
             init->QueryInterface(IID_IContextMenu, reinterpret_cast<void**>(&menu));
-        if (data)
-            data->Release();
         init->Release();
     }
     return menu;
@@ -178,7 +175,10 @@ TEST(ContextMenuExtension, FromAFolderTheCodePageCannotHoldItOffersNothingAndReg
     {
         ku::UniqueModule dll(LoadLibraryW((greek + L"\\Contextmenu.dll").c_str()));
         ASSERT_TRUE(dll);
-        IContextMenu* menu = MenuOf(dll.get(), dir.Path());
+        IDataObject* data = ShellDataObject(dir.Path());
+        ASSERT_NE(data, nullptr);
+        IContextMenu* menu = MenuOf(dll.get(), data);
+        data->Release();
         ASSERT_NE(menu, nullptr);
         HMENU popup = CreatePopupMenu();
         EXPECT_EQ(menu->QueryContextMenu(popup, 0, 100, 200, CMF_NORMAL), S_OK);
@@ -202,4 +202,63 @@ TEST(ContextMenuExtension, FromAFolderTheCodePageCannotHoldItOffersNothingAndReg
     EXPECT_EQ(registered.find("mega CM"), std::string::npos) << registered;
     if (registered.find("mega CM") != std::string::npos) // a twin registered: undone
         kutest::RunAndWait("regsvr32.exe /s /u \"" + dir.File("Omega CM\\Contextmenu.dll") + "\"");
+}
+
+namespace {
+
+// A selection of one path as Explorer hands it over (CF_HDROP), through the clipboard's data
+// object: the shell's own cannot be made for a path this long.
+IDataObject* DropOf(const std::wstring& path) {
+    const size_t bytes = sizeof(DROPFILES) + (path.size() + 2) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GHND, bytes);
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), path.c_str(),
+           path.size() * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    IDataObject* data = nullptr;
+    if (OpenClipboard(nullptr)) {
+        EmptyClipboard();
+        if (!SetClipboardData(CF_HDROP, memory))
+            GlobalFree(memory);
+        CloseClipboard();
+        OleGetClipboard(&data);
+    }
+    return data;
+}
+
+} // namespace
+
+// A folder whose path is longer than MAX_PATH: Explorer hands the whole path over, and the
+// program is started with it, never with a cut path that names one of its parents.
+TEST(ContextMenuExtension, ALongPathIsHandedOverWholeNeverCut) {
+    kutest::ScratchDir dir;
+    std::string parent = dir.Path() + "\\";
+    parent.append(MAX_PATH - 1 - parent.size(), 'p'); // what a MAX_PATH buffer holds of it
+    const std::string path = parent + "\\child";
+    ASSERT_TRUE(CreateDirectoryW(ku::WideFromAnsi(parent).c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(ku::WideFromAnsi(path).c_str(), nullptr));
+    const std::string started = kFixture + "\\started.txt";
+    DeleteFileA(started.c_str());
+    OleInitialize(nullptr);
+    {
+        ku::UniqueModule dll(LoadLibraryA((kFixture + "\\Contextmenu.dll").c_str()));
+        ASSERT_TRUE(dll);
+        IDataObject* data = DropOf(ku::WideFromAnsi(path));
+        ASSERT_NE(data, nullptr);
+        IContextMenu* menu = MenuOf(dll.get(), data);
+        data->Release();
+        ASSERT_NE(menu, nullptr);
+        CMINVOKECOMMANDINFO invoke = {};
+        invoke.cbSize = sizeof(invoke);
+        invoke.lpVerb = MAKEINTRESOURCEA(0);
+        EXPECT_EQ(menu->InvokeCommand(&invoke), S_OK);
+        menu->Release();
+    }
+    OleUninitialize();
+    const std::string expected = "\"" + kFixture + "\\KU.exe\" \"" + path + "\"";
+    EXPECT_TRUE(kutest::WaitFor(
+        [&] { return _stricmp(kutest::ReadAll(started).c_str(), expected.c_str()) == 0; }, 20000))
+        << kutest::ReadAll(started);
 }
