@@ -34,7 +34,9 @@ std::wstring FilterList(const std::string& filter) {
     return list;
 }
 
-const wchar_t* OrNull(const std::wstring& text) { return text.empty() ? nullptr : text.c_str(); }
+const wchar_t* OrNull(const std::wstring& text) {
+    return text.empty() ? nullptr : text.c_str();
+}
 
 // The dialog by its wide names: the "A" dialog would answer the best-fit form of a name the
 // code page cannot hold, which names another file. False when cancelled.

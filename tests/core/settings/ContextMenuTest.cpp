@@ -5,8 +5,8 @@
 #include <shlobj.h>
 
 #include "core/contextmenu/ContextMenuIds.h"
-#include "core/system/ExactNames.h"
 #include "core/settings/OptionValues.h"
+#include "core/system/ExactNames.h"
 #include "support/RecordingLauncher.h"
 #include "support/Sandbox.h"
 #include "support/Spawn.h"

@@ -294,7 +294,8 @@ TEST(RecoveryForm, BackupFolderTheCodePageCannotHoldIsRefused) {
     kutest::ScratchDir dir;
     const std::string twin = dir.File("Omega Rbackup");
     ASSERT_TRUE(CreateDirectoryA(twin.c_str(), nullptr));
-    const std::wstring greek = ku::WideFromAnsi(dir.Path() + "\\") + kutest::kOmega + L"mega Rbackup";
+    const std::wstring greek =
+        ku::WideFromAnsi(dir.Path() + "\\") + kutest::kOmega + L"mega Rbackup";
     ASSERT_TRUE(kutest::WideFolder(greek));
     kutest::RecordingDialogs boxes;
     OpenForm open;
@@ -302,10 +303,10 @@ TEST(RecoveryForm, BackupFolderTheCodePageCannotHoldIsRefused) {
                  reinterpret_cast<LPARAM>(greek.c_str()));
     open.Click(IDC_SM_BACKUPSBT);
     ASSERT_TRUE(uitest::PumpUntil([&] { return !boxes.Texts().empty(); }, 20000));
-    EXPECT_EQ(boxes.Texts()[0], "Failed to back up the registry!\n\n" +
-                                    Refusal("folder", dir.File("?mega Rbackup")));
+    EXPECT_EQ(boxes.Texts()[0],
+              "Failed to back up the registry!\n\n" + Refusal("folder", dir.File("?mega Rbackup")));
     EXPECT_TRUE(hives.Calls("save").empty());
-    EXPECT_TRUE(uitest::PumpUntil([&] { return IsWindowEnabled(open.form.BackupSBt().Handle()); },
-                                  10000));
+    EXPECT_TRUE(
+        uitest::PumpUntil([&] { return IsWindowEnabled(open.form.BackupSBt().Handle()); }, 10000));
     EXPECT_EQ(EntriesOf(twin), "") << "written into the twin";
 }

@@ -524,9 +524,7 @@ void TUninstallStepForm::SpeedButton2Click() {
         if (ExactAnsi(wide, file))
             files.push_back(file);
         else
-            ShowMessageBox(Handle(),
-                           "The file \"" + file +
-                               "\" holds characters this program cannot handle and was left out.",
+            ShowMessageBox(Handle(), InexactTextMessage("file", file, "was left out"),
                            kAppCaption, MB_OK | MB_ICONWARNING);
     }
     TComboBox programs(Item(IDC_STEP_TXTPROGRAMNAME));

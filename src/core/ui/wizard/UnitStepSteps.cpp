@@ -313,8 +313,7 @@ void TUninstallStepForm::StartRemoval(const std::string& folder) {
     const std::vector<std::string> named =
         ForceMode == 1 ? SecurityProductFileNames() : std::vector<std::string>();
     removal_ = std::make_unique<TDelthread>(
-        RemovalJob{&State, ForceMode == 1, folder, scope, named},
-        *host_);
+        RemovalJob{&State, ForceMode == 1, folder, scope, named}, *host_);
 }
 
 void TUninstallStepForm::ShowScanResults() {

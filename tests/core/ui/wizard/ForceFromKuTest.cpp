@@ -425,8 +425,8 @@ namespace {
 // The box's text as the user sees it, asked across the process boundary.
 std::wstring WideTextOf(HWND box) {
     std::wstring text(static_cast<size_t>(SendMessageW(box, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
-    text.resize(static_cast<size_t>(SendMessageW(box, WM_GETTEXT, text.size(),
-                                                 reinterpret_cast<LPARAM>(&text[0]))));
+    text.resize(static_cast<size_t>(
+        SendMessageW(box, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]))));
     return text;
 }
 
