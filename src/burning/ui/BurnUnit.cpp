@@ -10,6 +10,7 @@
 #include "core/system/Dialogs.h"
 #include "core/system/FileSystem.h"
 #include "core/system/PublicFunctionUnit.h"
+#include "core/ui/Controls.h"
 
 namespace ku {
 
@@ -292,14 +293,11 @@ void TBurnForm::StopTimer() {
 }
 
 std::string TBurnForm::SelectedText(int comboId) const {
-    HWND combo = Item(comboId);
-    LRESULT index = SendMessageA(combo, CB_GETCURSEL, 0, 0);
-    if (index == CB_ERR)
+    const TComboBox combo(Item(comboId));
+    const LRESULT index = SendMessageA(combo.Handle(), CB_GETCURSEL, 0, 0);
+    std::string text;
+    if (index == CB_ERR || !combo.ExactItemText(static_cast<int>(index), text))
         return "";
-    LRESULT length = SendMessageA(combo, CB_GETLBTEXTLEN, index, 0);
-    std::string text(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
-    SendMessageA(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(text.find('\0'));
     return text;
 }
 

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "core/system/Dialogs.h"
+#include "core/system/ExactNames.h"
 #include "core/ui/ImageEx.h"
 #include "core/ui/Pictures.h"
 
@@ -52,6 +53,33 @@ std::string WindowText(HWND window) {
     length = GetWindowTextA(window, &text[0], length + 1);
     text.resize(length > 0 ? length : 0);
     return text;
+}
+
+bool ExactWindowText(HWND window, std::string& text) {
+    std::wstring wide(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    const int length = GetWindowTextW(window, &wide[0], static_cast<int>(wide.size()));
+    wide.resize(length > 0 ? static_cast<size_t>(length) : 0);
+    return ExactAnsi(wide, text);
+}
+
+bool ExactComboItemText(HWND combo, int index, std::string& text) {
+    text.clear();
+    const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, index, 0);
+    if (length == CB_ERR)
+        return false;
+    std::wstring wide(static_cast<size_t>(length) + 1, L'\0');
+    const LRESULT copied =
+        SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(&wide[0]));
+    if (copied == CB_ERR)
+        return false;
+    wide.resize(static_cast<size_t>(copied));
+    return ExactAnsi(wide, text);
+}
+
+std::string InexactTextMessage(const std::string& what, const std::string& shown,
+                               const std::string& outcome) {
+    return "The " + what + " \"" + shown + "\" holds characters this program cannot handle and " +
+           outcome + ".";
 }
 
 void SetLabelText(HWND label, const std::string& text) {

@@ -24,6 +24,16 @@ void CenterOnOwner(HWND window);
 // Sets a label's text and repaints what lies under it, for labels drawn transparently.
 void SetLabelText(HWND label, const std::string& text);
 std::string WindowText(HWND window);
+// The text of a box the user types or pastes into, read by its wide form: false when the code
+// page cannot hold it exactly (its best-fit form would name something else); `text` then holds
+// a shown form with "?" for what the code page lacks, for saying so, never for acting on.
+bool ExactWindowText(HWND window, std::string& text);
+// The same for item `index` of a combo box; false also when there is no such item.
+bool ExactComboItemText(HWND combo, int index, std::string& text);
+// The refusal of such a text: "The <what> "<shown>" holds characters this program cannot
+// handle and <outcome>.", as the folder and file pickers say it.
+std::string InexactTextMessage(const std::string& what, const std::string& shown,
+                               const std::string& outcome = "cannot be chosen");
 
 // Makes sure the window classes of our own controls exist before a template uses them.
 void RegisterControlClasses();

@@ -123,21 +123,35 @@ void TSubmitToForm::IStepBitBtnMouseLeave() {
     LoadJpegResource(IStepBitBtn(), "SubmitSend1", "JPG");
 }
 
-TRequestFields TSubmitToForm::Fields() const {
-    TRequestFields fields;
-    fields.FullName = EditFullName().Text();
-    fields.UserEMail = EditUserEMail().Text();
-    fields.OS = EditOS().Text();
-    fields.Application = EditApplication().Text();
-    fields.Version = EditVersion().Text();
-    fields.Detail = DetailMemo().Text();
-    return fields;
+bool TSubmitToForm::Fields(TRequestFields& fields, std::string& refusal) const {
+    const struct {
+        TControl edit;
+        std::string TRequestFields::*text;
+        const char* label;
+    } boxes[] = {{EditFullName(), &TRequestFields::FullName, "Full Name"},
+                 {EditUserEMail(), &TRequestFields::UserEMail, "Email"},
+                 {EditOS(), &TRequestFields::OS, "OS"},
+                 {EditApplication(), &TRequestFields::Application, "Application"},
+                 {EditVersion(), &TRequestFields::Version, "Version"},
+                 {DetailMemo(), &TRequestFields::Detail, "Detail"}};
+    for (const auto& box : boxes) {
+        if (!box.edit.ExactText(fields.*box.text)) {
+            refusal = InexactTextMessage(box.label, fields.*box.text, "cannot be sent");
+            return false;
+        }
+    }
+    return true;
 }
 
 void TSubmitToForm::StepBitBtnClick() {
     if (sender_)
         return; // one mail at a time
-    const TRequestFields fields = Fields();
+    TRequestFields fields;
+    std::string refusal;
+    if (!Fields(fields, refusal)) {
+        ShowMessageBox(Handle(), refusal, kHintCaption, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
     if (!RequestFieldsComplete(fields)) {
         ShowMessageBox(Handle(), kRequiredText, kHintCaption, MB_OK | MB_ICONEXCLAMATION);
         return;

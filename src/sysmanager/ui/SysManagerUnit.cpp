@@ -266,7 +266,9 @@ void TRecoveryForm::RestorePageClick() {
     ShowControl(IDC_SM_RSETDOS, false);
     TStringGrid grid = RegStringGrid();
     grid.Clear();
-    const std::vector<TBackupRow> rows = FillBackupGrid(DirEdit().Text());
+    std::string folder;
+    const std::vector<TBackupRow> rows =
+        BackupFolder(folder) ? FillBackupGrid(folder) : std::vector<TBackupRow>();
     for (const TBackupRow& row : rows)
         grid.AddRow(row.number, row.text);
     if (rows.empty())
@@ -312,9 +314,10 @@ void TRecoveryForm::BackupSBtClick() {
 void TRecoveryForm::RegRecoveryClick() {
     TStringGrid grid = RegStringGrid();
     const int row = grid.SelectedRow();
-    if (row < 0 || workers_)
+    std::string folder;
+    if (row < 0 || workers_ || !BackupFolder(folder))
         return;
-    RestoreRegistryBackup(Handle(), DirEdit().Text(), grid.Cell(row, 1));
+    RestoreRegistryBackup(Handle(), folder, grid.Cell(row, 1));
 }
 
 void TRecoveryForm::RegRecoveryDOSClick() {
@@ -335,10 +338,14 @@ void TRecoveryForm::RegRecoveryDOSClick() {
             icon |= MB_ICONEXCLAMATION;
         }
     } else {
+        // The backups the entry offers are pruned there: never in a folder named another way.
+        std::string folder;
+        if (!BackupFolder(folder))
+            return;
         const DosResult result = InstallDosRestore();
         if (result.ok) {
             SetTimerOn(DOSTimer, false);
-            PruneRegistryBackups(DirEdit().Text()); // also writes the backup menu of the batch
+            PruneRegistryBackups(folder); // also writes the backup menu of the batch
             message = "Set restore function in DOS completely!";
         } else {
             message = "Failed to set restore function in DOS!\n\n" + result.error;
@@ -424,7 +431,15 @@ void TRecoveryForm::WorkerEnded() {
         Close(IDCANCEL);
 }
 
-std::string TRecoveryForm::BackupStarted() {
+bool TRecoveryForm::BackupFolder(std::string& folder) {
+    if (DirEdit().ExactText(folder))
+        return true;
+    ShowMessageBox(Handle(), InexactTextMessage("folder", folder), kAppCaption,
+                   MB_OK | MB_ICONWARNING);
+    return false;
+}
+
+bool TRecoveryForm::BackupStarted(std::string& folder) {
     BackupDone = false;
     SetTimerOn(Timer1, true, 100);
     ProgressExPanel().SetText("Please wait!");
@@ -432,7 +447,7 @@ std::string TRecoveryForm::BackupStarted() {
     EnableButton(BackupSBt(), false);
     EnableButton(RegRecovery(), false);
     EnableButton(RegRecoveryDOS(), false);
-    return DirEdit().Text();
+    return DirEdit().ExactText(folder);
 }
 
 void TRecoveryForm::BackupEnded(bool ok, const std::string& error) {
