@@ -125,8 +125,22 @@ void TBurnForm::HandleEvent(const TBurnEvent& event) {
 void TBurnForm::FormCreate() {
     SetWindowTextA(Handle(), "Burn the System Recovery CD->DIDuvu.zir");
     frameBrush_.reset(CreateSolidBrush(FrameColour));
-    SendMessageA(Item(IDC_BURN_CBDRIVES), WM_SETFONT,
-                 reinterpret_cast<WPARAM>(GetStockObject(ANSI_FIXED_FONT)), FALSE);
+    // The drive lines line up in a fixed-pitch font; the stock one keeps its pixel size
+    // whatever the screen's pixels per inch, so one of the dialog font's height is made.
+    LOGFONTA font = {};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(Handle(), WM_GETFONT, 0, 0)), sizeof(font),
+               &font);
+    LOGFONTA fixed = {};
+    fixed.lfHeight = font.lfHeight;
+    fixed.lfWeight = FW_NORMAL;
+    fixed.lfCharSet = DEFAULT_CHARSET;
+    fixed.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+    lstrcpynA(fixed.lfFaceName, "Courier New", LF_FACESIZE);
+    drivesFont_.reset(CreateFontIndirectA(&fixed));
+    SendMessageA(
+        Item(IDC_BURN_CBDRIVES), WM_SETFONT,
+        reinterpret_cast<WPARAM>(drivesFont_ ? drivesFont_.get() : GetStockObject(ANSI_FIXED_FONT)),
+        FALSE);
     SendMessageA(Item(IDC_BURN_CBSPEED), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("Max"));
     SendMessageA(Item(IDC_BURN_CBSPEED), CB_SETCURSEL, 0, 0);
     AddHint(IDC_BURN_PBUF, "Software buffer status");

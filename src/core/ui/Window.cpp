@@ -5,6 +5,7 @@
 
 #include "core/system/Dialogs.h"
 #include "core/system/ExactNames.h"
+#include "core/ui/Dpi.h"
 #include "core/ui/ImageEx.h"
 #include "core/ui/Pictures.h"
 
@@ -156,7 +157,7 @@ bool TForm::SetBackground(const std::string& jpegName, bool sizeToPicture) {
     background_ = std::move(picture);
     backgroundName_ = jpegName;
     if (sizeToPicture) {
-        RECT frame = {0, 0, info.bmWidth, info.bmHeight};
+        RECT frame = {0, 0, Scaled(info.bmWidth), Scaled(info.bmHeight)};
         AdjustWindowRectEx(&frame, GetWindowLongA(hwnd_, GWL_STYLE), FALSE,
                            GetWindowLongA(hwnd_, GWL_EXSTYLE));
         SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,

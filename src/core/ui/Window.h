@@ -64,7 +64,8 @@ class TForm {
     // Frame conventions, called from FormCreate.
     void MakeBorderless();                         // rounded region now and on every resize
     void SetTopPanel(int height, COLORREF colour); // painted band that drags the window
-    // Picture painted under the controls; sizeToPicture makes the client area its size.
+    // Picture painted under the controls; sizeToPicture makes the client area its size at the
+    // screen's pixels per inch.
     bool SetBackground(const std::string& jpegName, bool sizeToPicture);
     void SetBackgroundColour(COLORREF colour);
 

@@ -11,6 +11,7 @@
 #include "core/system/Launcher.h"
 #include "core/system/PublicFunctionUnit.h"
 #include "core/system/Reg32vs64.h"
+#include "core/ui/Dpi.h"
 #include "core/ui/Pictures.h"
 #include "sysmanager/DosRestore.h"
 #include "sysmanager/RegstoreFunUnit.h"
@@ -29,7 +30,8 @@ const COLORREF kBand = RGB(0x1d, 0x3f, 0x72);
 const char* const kDosCaption = "Zadozivo";
 const int kAllPages = -1;
 
-// Where each control sits (pixels) and on which page it shows.
+// Where each control sits (pixels at 96 pixels per inch, scaled to the screen's with the
+// background picture) and on which page it shows.
 struct Placement {
     int id, page, x, y, width, height;
 };
@@ -103,7 +105,8 @@ void EnableButton(TImageEx button, bool enabled) {
 }
 
 void Place(HWND control, int x, int y, int width, int height) {
-    SetWindowPos(control, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(control, nullptr, Scaled(x), Scaled(y), Scaled(width), Scaled(height),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool IsDosRestorePart(int id) {
@@ -173,7 +176,7 @@ void TRecoveryForm::LayOut() {
     Place(image, -24, 14, 36, 12);
     TStringGrid grid = RegStringGrid();
     ListView_SetExtendedListViewStyle(grid.Handle(), LVS_EX_FULLROWSELECT);
-    grid.SetColumns(31, 277); // room for the whole name and time
+    grid.SetColumns(Scaled(31), Scaled(277)); // room for the whole name and time
 }
 
 void TRecoveryForm::SetUpButtons() {
@@ -406,9 +409,9 @@ void TRecoveryForm::Timer1Timer() {
     GetClientRect(ProgressExPanel().Handle(), &panel);
     GetWindowRect(image, &picture);
     MapWindowPoints(nullptr, ProgressExPanel().Handle(), reinterpret_cast<POINT*>(&picture), 2);
-    int left = picture.left + 10;
+    int left = picture.left + Scaled(10);
     if (left >= panel.right)
-        left = -24;
+        left = Scaled(-24);
     SetWindowPos(image, nullptr, left, picture.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 

@@ -9,6 +9,7 @@
 #include "core/system/Dialogs.h"
 #include "core/system/PublicFunctionUnit.h"
 #include "core/system/StrUtil.h"
+#include "core/ui/Dpi.h"
 #include "core/ui/TextFit.h"
 #include "core/ui/main/DetailForm.h"
 
@@ -17,6 +18,8 @@ namespace ku {
 using UninstallItemUnit::TContent;
 
 namespace {
+
+using UniqueIcon = UniqueAny<Traits<HICON, decltype(&::DestroyIcon), &::DestroyIcon>>;
 
 void InsertRow(HWND list, int row, const std::string& caption, int image) {
     LVITEMA item = {};
@@ -166,10 +169,20 @@ void TUnInstallForm::ShowInstructions() {
 
 void TUnInstallForm::DrawPicture(const DRAWITEMSTRUCT& item) {
     FillRect(item.hDC, &item.rcItem, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    if (pictureIndex_ >= 0)
-        ImageList_Draw(DM->AppIconListEx.get(), pictureIndex_, item.hDC, 16, 16, ILD_NORMAL);
-    else
-        ImageList_Draw(DM->ViewImageList.get(), 0, item.hDC, 0, 0, ILD_NORMAL);
+    // Centred in the box and grown with it to the screen's pixels per inch, as the image
+    // buttons' pictures are.
+    const HIMAGELIST pictures =
+        pictureIndex_ >= 0 ? DM->AppIconListEx.get() : DM->ViewImageList.get();
+    int width = 0, height = 0;
+    ImageList_GetIconSize(pictures, &width, &height);
+    width = Scaled(width);
+    height = Scaled(height);
+    const UniqueIcon picture(
+        ImageList_GetIcon(pictures, pictureIndex_ >= 0 ? pictureIndex_ : 0, ILD_NORMAL));
+    if (picture)
+        DrawIconEx(item.hDC, (item.rcItem.left + item.rcItem.right - width) / 2,
+                   (item.rcItem.top + item.rcItem.bottom - height) / 2, picture.get(), width,
+                   height, 0, nullptr, DI_NORMAL);
 }
 
 void TUnInstallForm::DetailBtnClick() {
