@@ -11,7 +11,8 @@ namespace ku {
 
 // Registry. A key is protected when its path is empty, names a hive root or a single key
 // directly below one, has a part of dots alone, is (or holds) one of the shared system keys
-// such as SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall, or lies in one of Windows' own
+// such as SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall or the classes root's own lists
+// (MIME, PROTOCOLS, Component Categories ..., in every spelling), or lies in one of Windows' own
 // trees (time zones, logon, cryptography, the kept subkeys of Windows NT\CurrentVersion such
 // as SvcHost, AeDebug and Image File Execution Options ...), in either registry view. All of
 // HKEY_CURRENT_CONFIG is Windows', and so is all of HKLM\SYSTEM but the own key of a service
