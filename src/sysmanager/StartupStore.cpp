@@ -108,10 +108,9 @@ WriteBackResult WriteBackEntry(const BackupLine& line, const std::string& winIni
     if (line.IsWinIni()) {
         // Written by the wide function, which keeps a Unicode file Unicode and an ANSI file
         // ANSI; the texts of a backup line are ones the code page holds.
-        if (!WritePrivateProfileStringW(WideFromAnsi(line.KeyPath).c_str(),
-                                        WideFromAnsi(line.ValueName).c_str(),
-                                        WideFromAnsi(line.Data).c_str(),
-                                        WideFromAnsi(winIniPath).c_str()))
+        if (!WritePrivateProfileStringW(
+                WideFromAnsi(line.KeyPath).c_str(), WideFromAnsi(line.ValueName).c_str(),
+                WideFromAnsi(line.Data).c_str(), WideFromAnsi(winIniPath).c_str()))
             return WriteBackResult::Failed;
         return ReadLiveEntry(line, winIniPath, now) ? WriteBackResult::Written
                                                     : WriteBackResult::Failed;
@@ -162,8 +161,8 @@ std::vector<WinIniKey> WinIniKeys(const std::string& winIniPath, const std::stri
     return keys;
 }
 
-bool WinIniValue(const std::string& winIniPath, const std::string& section,
-                 const std::wstring& key, std::string& text) {
+bool WinIniValue(const std::string& winIniPath, const std::string& section, const std::wstring& key,
+                 std::string& text) {
     return ExactAnsi(ProfileText(winIniPath, section, key.c_str()), text);
 }
 

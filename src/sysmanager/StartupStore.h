@@ -43,8 +43,8 @@ struct WinIniKey {
 // them out in a best-fit form that names another key. WinIniValue is false for a value the
 // code page cannot hold (`text` then holds a shown form).
 std::vector<WinIniKey> WinIniKeys(const std::string& winIniPath, const std::string& section);
-bool WinIniValue(const std::string& winIniPath, const std::string& section,
-                 const std::wstring& key, std::string& text);
+bool WinIniValue(const std::string& winIniPath, const std::string& section, const std::wstring& key,
+                 std::string& text);
 
 // A path in the del folder for a file of this name that no file there has yet: the name
 // itself, else "name (2).ext", "name (3).ext" ...

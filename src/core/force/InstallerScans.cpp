@@ -72,7 +72,9 @@ void ScanComponentsOfCode(TWizardState& state, const std::string& code,
         const std::vector<RegValueEntry> values = ReadValues(key.get(), &inexact);
         // Another product on the component keeps its key and file, also one whose path the
         // code page cannot hold.
-        const auto another = [&](const RegValueEntry& v) { return !v.name.empty() && v.name != code; };
+        const auto another = [&](const RegValueEntry& v) {
+            return !v.name.empty() && v.name != code;
+        };
         const bool shared = std::any_of(values.begin(), values.end(), another) ||
                             std::any_of(inexact.begin(), inexact.end(), another);
         for (const RegValueEntry& value : values)
@@ -81,7 +83,8 @@ void ScanComponentsOfCode(TWizardState& state, const std::string& code,
         // The product's own file by a path the code page cannot hold is never taken: said so.
         for (const RegValueEntry& value : inexact)
             if (value.name == code)
-                NoteLeftAlone(state.LeftAloneItems, "HKEY_LOCAL_MACHINE\\" + path + "\\" + value.name);
+                NoteLeftAlone(state.LeftAloneItems,
+                              "HKEY_LOCAL_MACHINE\\" + path + "\\" + value.name);
     }
 }
 

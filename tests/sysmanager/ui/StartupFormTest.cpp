@@ -21,9 +21,9 @@ struct StartupPage {
     // The page's own size, or (464 by 335) the size it gets on the System Manager's page; the
     // prefix's win.ini, or one of the test's own.
     explicit StartupPage(int width = 465, int height = 412, const std::string& winIni = "")
-        : host(width, height), form(ku::StartupPlaces{
-                                   bed.program.Path() + "\\",
-                                   winIni.empty() ? bed.logon.WinIniPath() : winIni}) {}
+        : host(width, height),
+          form(ku::StartupPlaces{bed.program.Path() + "\\",
+                                 winIni.empty() ? bed.logon.WinIniPath() : winIni}) {}
 
     kutest::RecordingDialogs dialogs;
     kutest::StartupTestBed bed;
@@ -322,7 +322,8 @@ TEST(StartupPage, WinIniLinesAreReadExactlyAndNoLineIsLost) {
         std::wstring text;
         std::vector<std::string> odd; // the rows listed as such
     } cases[] = {
-        {true, L"[Run]\r\n" + greek + L"\r\n" + latin + L"\r\n" + chinese + L"\r\n" + load,
+        {true,
+         L"[Run]\r\n" + greek + L"\r\n" + latin + L"\r\n" + chinese + L"\r\n" + load,
          {"?mega" + cannot, "??" + cannot}},
         {false, L"[Run]\r\n" + latin + L"\r\nStay=C:\\stay.exe\r\n" + load, {}},
     };
@@ -334,21 +335,25 @@ TEST(StartupPage, WinIniLinesAreReadExactlyAndNoLineIsLost) {
         const std::vector<std::wstring> before = WinIniLines(ini);
         StartupPage page(465, 412, ini);
         page.Open();
-        for (const std::string& caption : {std::string("Omega"), std::string("Caf\xE9")})
+        std::vector<std::string> listed = c.odd;
+        listed.insert(listed.end(), {"Omega", "Caf\xE9"});
+        for (const std::string& caption : listed)
             ASSERT_GE(page.Row(caption), 0) << caption;
         EXPECT_EQ(page.form.StartupListView().Text(page.Row("Omega"), 1), "C:\\Latin\\l.exe");
 
         // Refused with a word why, by Disable and by Remove: no line goes, none is kept.
-        for (void (ku::TStartupManagerForm::*act)() :
-             {&ku::TStartupManagerForm::DeleteItemBtnClick, &ku::TStartupManagerForm::BtRemoveClick}) {
+        for (void (ku::TStartupManagerForm::*act)() : {&ku::TStartupManagerForm::DeleteItemBtnClick,
+                                                       &ku::TStartupManagerForm::BtRemoveClick}) {
             if (c.odd.empty())
                 break;
             for (const std::string& caption : c.odd)
                 page.Press(caption, false);
             (page.form.*act)();
+            ASSERT_FALSE(page.dialogs.Texts().empty());
             const std::string said = page.dialogs.Texts().back();
             for (const std::string& caption : c.odd)
-                EXPECT_NE(said.find("\"" + caption + "\": its name or data holds characters this "
+                EXPECT_NE(said.find("\"" + caption +
+                                    "\": its name or data holds characters this "
                                     "program cannot handle; it was left alone"),
                           std::string::npos)
                     << said;

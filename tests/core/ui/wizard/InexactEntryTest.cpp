@@ -13,13 +13,13 @@
 #include "MainUnitIds.h"
 #include "StepFormIds.h"
 #include "WizardSupport.h"
-#include "core/system/StrUtil.h"
-#include "core/ui/main/MainUnit.h"
-#include "support/PlantedRegistry.h"
 #include "core/programs/MainWindowLogic.h"
 #include "core/programs/ProgramListBuilder.h"
 #include "core/system/SharedState.h"
+#include "core/system/StrUtil.h"
+#include "core/ui/main/MainUnit.h"
 #include "core/ui/wizard/UnitStepForm.h"
+#include "support/PlantedRegistry.h"
 #include "support/SystemSnapshot.h"
 #include "support/WideNames.h"
 
@@ -143,32 +143,33 @@ TEST(InexactEntry, AnInstallerProductTheCodePageCannotHoldIsListedAsSuchAndLeftA
     const std::string installer = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\";
     const std::string products = installer + "UserData\\S-1-5-18\\Products\\";
     const std::string classes = "SOFTWARE\\Classes\\Installer\\Products\\";
-    const std::string latin = "KU0OMEGASUITEPRO000000000000000A", greek = "KU0OMEGASUITEPRO000000000000000B";
+    const std::string latin = "KU0OMEGASUITEPRO000000000000000A",
+                      greek = "KU0OMEGASUITEPRO000000000000000B";
     const std::string folder = wizardtest::ProgramFiles32() + "\\Omega Suite Pro";
     CreateDirectoryA(folder.c_str(), nullptr);
     ASSERT_TRUE(kutest::WriteTextFile(folder + "\\osp.exe", "osp"));
     kutest::PlantedRegistry planted(view);
     const HKEY lm = HKEY_LOCAL_MACHINE;
     for (const std::string& key : {products + latin + "\\InstallProperties", kUninstallKey + latin})
-        for (const auto& [name, value] :
-             std::vector<std::pair<std::string, std::string>>{
+        for (const auto& [name, value] : std::vector<std::pair<std::string, std::string>>{
                  {"DisplayName", "Omega Suite Pro"},
                  {"UninstallString", "MsiExec.exe /X{0A0B0C0D-0E0F-4A4B-8C8D-0E0F1A1B1C1D}"},
                  {"InstallLocation", folder + "\\"}})
             planted.String(lm, key, name, value);
     planted.String(lm, classes + latin, "ProductName", "Omega Suite Pro");
-    planted.String(lm, installer + "UserData\\S-1-5-18\\Components\\KU0OMEGASUITEPROCOMPONENT000000A",
+    planted.String(lm,
+                   installer + "UserData\\S-1-5-18\\Components\\KU0OMEGASUITEPROCOMPONENT000000A",
                    latin, folder + "\\osp.exe");
     const std::wstring name = std::wstring(kutest::kOmega) + L"mega Suite Pro";
     planted.Key(lm, products + greek + "\\InstallProperties");
     planted.Key(lm, classes + greek);
     ASSERT_TRUE(kutest::WideSetString(lm, kutest::WideOf(products + greek + "\\InstallProperties"),
                                       L"DisplayName", name, view));
-    ASSERT_TRUE(kutest::WideSetString(lm, kutest::WideOf(products + greek + "\\InstallProperties"),
-                                      L"UninstallString",
-                                      L"MsiExec.exe /X{0A0B0C0D-0E0F-4A4B-8C8D-0E0F1A1B1C2E}", view));
-    ASSERT_TRUE(kutest::WideSetString(lm, kutest::WideOf(classes + greek), L"ProductName", name,
-                                      view));
+    ASSERT_TRUE(kutest::WideSetString(
+        lm, kutest::WideOf(products + greek + "\\InstallProperties"), L"UninstallString",
+        L"MsiExec.exe /X{0A0B0C0D-0E0F-4A4B-8C8D-0E0F1A1B1C2E}", view));
+    ASSERT_TRUE(
+        kutest::WideSetString(lm, kutest::WideOf(classes + greek), L"ProductName", name, view));
     {
         MainWindowRun run;
         SendMessageA(run.main.Item(IDC_MAIN_SHOWWINUPDATE), BM_CLICK, 0, 0);
@@ -251,9 +252,10 @@ TEST(InexactEntry, AKeyOfTheProgramHoldingATextTheCodePageCannotHoldIsNamedAsLef
     const kutest::RegistrySnapshot registryBefore = kutest::TakeRegistrySnapshot();
     const kutest::DriveSnapshot driveBefore = kutest::TakeDriveSnapshot();
     const wizardtest::WizardRun run = wizardtest::RunWizard(name, name, "");
-    const std::string notice = "These items hold characters this program cannot handle and were "
-                               "left alone; they are not in the list:\rHKEY_LOCAL_MACHINE\\SOFTWARE\\" +
-                               name;
+    const std::string notice =
+        "These items hold characters this program cannot handle and were "
+        "left alone; they are not in the list:\rHKEY_LOCAL_MACHINE\\SOFTWARE\\" +
+        name;
     const auto said = [&](const std::string& text) {
         return UpperCase(text) == UpperCase(std::string(kAppCaption) + ": " + notice);
     };
