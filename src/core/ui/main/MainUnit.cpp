@@ -281,6 +281,15 @@ void TUnInstallForm::DeleteBtnClick() {
     const int row = SelectedRow();
     char caption[1024] = {};
     ListView_GetItemText(ListView(), row, 0, caption, sizeof(caption));
+    // Its key name or texts are shown forms, which may name another program's entry.
+    if (list_->GetItem(row).Content.Inexact) {
+        ShowMessageBox(Handle(),
+                       std::string("The registry information of \"") + caption +
+                           "\" cannot be deleted: its entry holds characters this program "
+                           "cannot handle, and it was left alone.",
+                       kAppCaption, MB_OK | MB_ICONWARNING);
+        return;
+    }
     const std::string question =
         std::string("Instructions: It is going to delete the registry information of \"") +
         caption +

@@ -41,15 +41,14 @@ std::string ListCell(const std::string& text) {
     return text == kNotAvailable ? "" : text;
 }
 
-std::vector<std::string> RowCaptions(HWND list) {
-    std::vector<std::string> captions;
-    const int count = ListView_GetItemCount(list);
-    for (int row = 0; row < count; ++row) {
-        char text[1024] = {};
-        ListView_GetItemText(list, row, 0, text, sizeof(text));
-        captions.push_back(text);
-    }
-    return captions;
+// The names the rows stand for (row i is item i): a row's caption may carry the note that the
+// entry holds characters the code page lacks, and an Installer product of the same name is
+// that program all the same.
+std::vector<std::string> RowNames(const TUninstallContents& records) {
+    std::vector<std::string> names;
+    for (int row = 0; row < records.Count(); ++row)
+        names.push_back(records.GetItem(row).Content.DisplayName);
+    return names;
 }
 
 } // namespace
@@ -63,16 +62,16 @@ void TUnInstallForm::FillProgramListView() {
     for (int row = 0; row < list_->Count(); ++row) {
         const TContent& c = list_->GetItem(row).Content;
         const std::string& source = Trim(c.IconSource).empty() ? c.UninstallString : c.IconSource;
-        InsertRow(list, row, c.DisplayName, icons_->GetProgramIconIndex(source));
+        InsertRow(list, row, UninstallItemUnit::RowCaption(c), icons_->GetProgramIconIndex(source));
         SetCell(list, row, 1,
                 c.InstallDate == kNotAvailable ? "" : FormatInstallDate(c.InstallDate));
         SetCell(list, row, 2, ListCell(c.Publisher));
     }
     if (IsDlgButtonChecked(Handle(), IDC_MAIN_SHOWWINUPDATE) == BST_CHECKED) {
-        std::vector<std::string> captions = RowCaptions(list);
+        std::vector<std::string> captions = RowNames(*list_);
         const std::string msiexec = GetSystemDir() + "\\msiexec.exe";
         for (int index : AddInstallerProducts(*list_, captions, Places))
-            InsertRow(list, index, list_->GetItem(index).Content.DisplayName,
+            InsertRow(list, index, UninstallItemUnit::RowCaption(list_->GetItem(index).Content),
                       icons_->GetProgramIconIndex(msiexec));
     }
     FitListColumns();
