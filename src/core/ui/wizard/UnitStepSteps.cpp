@@ -176,9 +176,11 @@ bool TUninstallStepForm::AskToScanWithEntryLeft() {
                        "\" from the list of installed programs: it may still be installed.";
     if (!uninstallerStarted_) {
         const std::string file = UninstallerToStart(UninstallCommand).file;
-        text = "The program's own uninstaller could not be started: " +
-               (file.empty() ? "the file its command \"" + UninstallCommand + "\" names does not exist"
-                             : "\"" + file + "\" did not run") +
+        std::string named = SplitCommandLine(UninstallCommand).file;
+        if (named.empty())
+            named = Trim(UninstallCommand);
+        text = "The program's own uninstaller could not be started: \"" +
+               (file.empty() ? named + "\" does not exist" : file + "\" did not run") +
                ".\rIt did not remove \"" + name +
                "\" from the list of installed programs: it is still installed.";
     }
