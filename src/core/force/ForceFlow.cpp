@@ -68,8 +68,8 @@ void RunForceFileStep(TWizardState& state, const ForceScanInput& input, IScanPro
                         input.folder);
 }
 
-bool ConfirmForceRemoval(TWizardState& state, const ForceRemovalPlan& plan,
-                         const AskFunction& ask, const std::function<void()>& backup) {
+bool ConfirmForceRemoval(TWizardState& state, const ForceRemovalPlan& plan, const AskFunction& ask,
+                         const std::function<void()>& backup) {
     if (ask("The scanned items/entries will be removed permanently and cannot be "
             "recovered.\rAre you sure you want to continue?",
             "Notification", MB_YESNO | MB_ICONEXCLAMATION) != IDYES)

@@ -36,7 +36,7 @@ using AskFunction = std::function<int(const std::string& text, const std::string
 // scan noted, carries the plan out and stops the other servers. With a backup to offer (on
 // 32-bit Windows) it asks about the registry backup last and runs it on Yes. False when the
 // user said No (nothing was changed).
-bool ConfirmForceRemoval(TWizardState& state, const ForceRemovalPlan& plan,
-                         const AskFunction& ask, const std::function<void()>& backup);
+bool ConfirmForceRemoval(TWizardState& state, const ForceRemovalPlan& plan, const AskFunction& ask,
+                         const std::function<void()>& backup);
 
 } // namespace ku

@@ -67,8 +67,7 @@ CommandParts SplitCommandLine(const std::string& command);
 // How a caller waits for the export: it runs job, which returns once regedit has ended, and
 // answers job's result. file is the export being written, for showing its progress. Without
 // one the job runs on the calling thread.
-using ExportWait =
-    std::function<bool(const std::string& file, const std::function<bool()>& job)>;
+using ExportWait = std::function<bool(const std::string& file, const std::function<bool()>& job)>;
 // Whole-registry export into "FullBackup\" of the program folder, waited for; the "Restore"
 // message, owned by owner, is shown only after it succeeded. False when no complete export
 // file was written.

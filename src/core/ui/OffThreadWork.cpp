@@ -70,8 +70,7 @@ std::string BackupProgressText(const std::string& file) {
     WIN32_FILE_ATTRIBUTE_DATA data = {};
     if (!GetFileAttributesExA(file.c_str(), GetFileExInfoStandard, &data))
         return "Backing up the registry...";
-    const double bytes =
-        static_cast<double>(data.nFileSizeHigh) * 4294967296.0 + data.nFileSizeLow;
+    const double bytes = static_cast<double>(data.nFileSizeHigh) * 4294967296.0 + data.nFileSizeLow;
     return Format("Backing up the registry... %.1f MB written", bytes / (1024.0 * 1024.0));
 }
 

@@ -146,8 +146,7 @@ RegistryDeleteLine ParseRegistryDeleteLine(const std::string& line) {
 
 void ReadProfileSection(const std::string& mark, const std::string& fileName,
                         std::vector<std::string>& files, std::vector<std::string>& regLines,
-                        std::vector<std::string>& services, const std::string& folder,
-                        HWND owner) {
+                        std::vector<std::string>& services, const std::string& folder, HWND owner) {
     files.clear();
     regLines.clear();
     services.clear();

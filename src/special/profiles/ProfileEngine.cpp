@@ -284,8 +284,8 @@ std::vector<std::string> ReadSourceValues(const FolderSource& source, REGSAM vie
                                           const LeftoverScanProgress* progress) {
     switch (source.kind) {
     case SourceKind::Value:
-        return {ReadProfileString(source.root, source.keyPath, source.valueName, source.open,
-                                  view, progress)};
+        return {ReadProfileString(source.root, source.keyPath, source.valueName, source.open, view,
+                                  progress)};
     case SourceKind::BinaryText:
         return {ReadSourceBinaryText(source, view)};
     case SourceKind::FirstNonEmpty: {

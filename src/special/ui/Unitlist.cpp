@@ -381,7 +381,7 @@ void TFormUninstall::StepBitBtnClick() {
             if (removed) {
                 // With nothing of the application found, or the removal stopped, there is
                 // nothing to restart for.
-                if (!Uninstall.NothingFound() && !Uninstall.Report.stopped)
+                if (Uninstall.Report.total > 0 && !Uninstall.Report.stopped)
                     ShowMessageBox(Handle(),
                                    "Please restart system!\rThe applications will be "
                                    "uninstalled completely. ",

@@ -41,8 +41,9 @@ struct Opening {
 HWND OpenSpecialWizard(const kutest::KuSession& ku, Opening* times) {
     kutest::ClickControl(GetDlgItem(ku.main, IDC_MAIN_SPECIALBTN));
     HWND box = nullptr;
-    if (!kutest::WaitFor(
-            [&] { return (box = kutest::FindDialogOf(ku.id, "Kelvane Uninstaller", IDOK)) != nullptr; }))
+    if (!kutest::WaitFor([&] {
+            return (box = kutest::FindDialogOf(ku.id, "Kelvane Uninstaller", IDOK)) != nullptr;
+        }))
         return nullptr;
     PostMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
     HWND wizard = nullptr;
@@ -54,8 +55,8 @@ HWND OpenSpecialWizard(const kutest::KuSession& ku, Opening* times) {
             wizard = kutest::FindDialogOf(ku.id, "Special Uninstall Wizard", 0);
         DWORD_PTR rows = 0;
         if (!filled && wizard &&
-            SendMessageTimeoutA(GetDlgItem(wizard, IDC_SPECIAL_LISTUNISTALL), LVM_GETITEMCOUNT,
-                                0, 0, SMTO_NORMAL, 1000, &rows) &&
+            SendMessageTimeoutA(GetDlgItem(wizard, IDC_SPECIAL_LISTUNISTALL), LVM_GETITEMCOUNT, 0,
+                                0, SMTO_NORMAL, 1000, &rows) &&
             rows == ku::ApplicationList().size())
             filled = GetTickCount();
         if (filled && GetTickCount() - filled > 300)
@@ -125,8 +126,11 @@ TEST(SpecialAnswersFromKu, TheRemovalsBoxesAreTheWizardsOwn) {
     const struct {
         const char* caption;
         int button;
-    } boxes[] = {{"Kelvane Uninstaller", IDYES}, {"Restore", IDOK}, {"KU", IDOK},
-                 {"Remove Options", IDYES}, {"Please restart system!", IDOK}};
+    } boxes[] = {{"Kelvane Uninstaller", IDYES},
+                 {"Restore", IDOK},
+                 {"KU", IDOK},
+                 {"Remove Options", IDYES},
+                 {"Please restart system!", IDOK}};
     for (const auto& expected : boxes) {
         SCOPED_TRACE(expected.caption);
         HWND box = nullptr;
@@ -152,8 +156,8 @@ TEST(SpecialAnswersFromKu, TheRemovalsBoxesAreTheWizardsOwn) {
     EXPECT_GE(times.Samples(), 10);
     EXPECT_LT(times.Worst(), 100u) << "the wizard did not answer while regedit wrote";
     EXPECT_TRUE(progressShown);
-    EXPECT_TRUE(kutest::WaitFor(
-        [&] { return IsWindowVisible(GetDlgItem(wizard, IDC_SPECIAL_ABFINISH)); }));
+    EXPECT_TRUE(
+        kutest::WaitFor([&] { return IsWindowVisible(GetDlgItem(wizard, IDC_SPECIAL_ABFINISH)); }));
     CloseWizard(wizard);
     EXPECT_EQ(ku.Close(), 0);
     EXPECT_FALSE(kutest::FileThere(exe));

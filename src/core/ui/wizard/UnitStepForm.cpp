@@ -183,8 +183,8 @@ void TUninstallStepForm::ImageButtonMouseLeave(int id) {
 // On the Finish page both buttons show the Finish pictures; Cancel keeps its own while it can
 // still stop the removal or waits for the registry backup.
 void TUninstallStepForm::ShowButtonPicture(int id, bool hot) {
-    const bool finish = page_ == PageFinish &&
-                        !(id == IDC_STEP_CANCELBITBTN && (RemovalRunning() || backingUp_));
+    const bool finish =
+        page_ == PageFinish && !(id == IDC_STEP_CANCELBITBTN && (RemovalRunning() || backingUp_));
     if (id == IDC_STEP_STEPBITBTN || id == IDC_STEP_CANCELBITBTN) {
         const int normal = finish ? PicFinish : id == IDC_STEP_STEPBITBTN ? PicNext : PicCancel;
         ShowListPicture(id, ImageList1.get(), hot ? normal + 1 : normal, "ImageList1");

@@ -323,19 +323,30 @@ void TUninstallStepForm::RunResultPage() {
 // The export takes a while: it runs off the window thread, which shows how far it got on the
 // Finish page. It cannot be stopped half-way, so Next and Cancel are off until it has ended.
 void TUninstallStepForm::BackupRegistry() {
+    const HWND title = Item(IDC_STEP_ABFINISH), message = Item(IDC_STEP_ABFINISHMESSAGE);
+    const std::string done = WindowText(title), complete = WindowText(message);
     SetPage(PageFinish);
-    SetLabelText(Item(IDC_STEP_ABFINISH), "Please wait!");
-    struct Busy {
-        TUninstallStepForm& form;
-        Busy(TUninstallStepForm& f) : form(f) { Set(true); }
-        ~Busy() { Set(false); }
-        void Set(bool on) {
-            form.busy_ = form.backingUp_ = on;
-            for (int id : {IDC_STEP_STEPBITBTN, IDC_STEP_CANCELBITBTN})
-                EnableWindow(form.Item(id), !on);
-        }
-    } busy{*this};
-    BackupRegistryFull(Handle(), ExportWaitShownIn(Item(IDC_STEP_ABFINISHMESSAGE)));
+    // The removal's own words from the start: the page never reads "complete" before it is.
+    SetLabelText(title, "Please wait!");
+    SetLabelText(message, "Uninstalling!");
+    {
+        struct Busy {
+            TUninstallStepForm& form;
+            explicit Busy(TUninstallStepForm& f) : form(f) { Set(true); }
+            ~Busy() { Set(false); }
+            void Set(bool on) {
+                form.busy_ = form.backingUp_ = on;
+                for (int id : {IDC_STEP_STEPBITBTN, IDC_STEP_CANCELBITBTN})
+                    EnableWindow(form.Item(id), !on);
+            }
+        } busy{*this};
+        BackupRegistryFull(Handle(), ExportWaitShownIn(message));
+    }
+    // With nothing listed the removal has nothing to say: the page's own texts come back.
+    if (State.LeftoverList.Count() == 0) {
+        SetLabelText(title, done);
+        SetLabelText(message, complete);
+    }
 }
 
 void TUninstallStepForm::StartRemoval(const std::string& folder) {

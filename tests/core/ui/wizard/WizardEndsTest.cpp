@@ -24,7 +24,9 @@ using namespace ku;
 
 namespace {
 
-bool StartsWith(const std::string& text, const char* start) { return text.rfind(start, 0) == 0; }
+bool StartsWith(const std::string& text, const char* start) {
+    return text.rfind(start, 0) == 0;
+}
 
 class WizardEnds : public wizardtest::WizardWindow {
   protected:
@@ -120,9 +122,8 @@ TEST_F(WizardEnds, TheLastPageCountsWhatTheScanLeftAlone) {
     kutest::PlantedRegistry registry;
     registry.String(HKEY_CURRENT_USER, "Software\\KuEndsDemo", "Home", "x");
     Open(0);
-    SetMessageBoxHook([](const MessageBoxCall& call) {
-        return (call.type & 0xF) == MB_YESNO ? IDYES : IDOK;
-    });
+    SetMessageBoxHook(
+        [](const MessageBoxCall& call) { return (call.type & 0xF) == MB_YESNO ? IDYES : IDOK; });
     form.StepBitBtnClick();
     {
         // The drive's files name nothing of it: the file scan is skipped.
