@@ -89,8 +89,8 @@ TEST(SpecialAnswersFromKu, TheWizardOpensAnswering) {
 
 // KU.exe beside no data file removes an application with the registry backup: the question,
 // the "Restore" hint, the missing data file's message, the removal's question and the restart
-// notice are each owned by the wizard, which stays disabled under them; while regedit writes,
-// the wizard answers and says how much is written.
+// notice are each owned by the wizard, which stays disabled under them. While regedit writes,
+// the wizard answers and says so, Cancel is off and the close box does not end the removal.
 TEST(SpecialAnswersFromKu, TheRemovalsBoxesAreTheWizardsOwn) {
     kutest::ScratchDir dir;
     ASSERT_TRUE(CopyFileA(kutest::Fixture("ku\\KU.exe").c_str(), dir.File("KU.exe").c_str(), 0));
@@ -122,7 +122,8 @@ TEST(SpecialAnswersFromKu, TheRemovalsBoxesAreTheWizardsOwn) {
     kutest::ClickControl(step);
 
     kutest::AnswerTimes times;
-    bool progressShown = false;
+    bool progressShown = false, cancelOff = true, closeSent = false;
+    const HWND cancel = GetDlgItem(wizard, IDC_SPECIAL_CANCELBITBTN);
     const struct {
         const char* caption;
         int button;
@@ -145,6 +146,9 @@ TEST(SpecialAnswersFromKu, TheRemovalsBoxesAreTheWizardsOwn) {
                                      "Backing up the registry")) {
                     progressShown = true;
                     times.Count(took);
+                    cancelOff = cancelOff && !IsWindowEnabled(cancel);
+                    if (!closeSent)
+                        closeSent = PostMessageA(wizard, WM_CLOSE, 0, 0) != FALSE;
                 }
             }
         ASSERT_NE(box, nullptr);
@@ -156,6 +160,7 @@ TEST(SpecialAnswersFromKu, TheRemovalsBoxesAreTheWizardsOwn) {
     EXPECT_GE(times.Samples(), 10);
     EXPECT_LT(times.Worst(), 100u) << "the wizard did not answer while regedit wrote";
     EXPECT_TRUE(progressShown);
+    EXPECT_TRUE(cancelOff) << "Cancel looked live while nothing could stop the export";
     EXPECT_TRUE(
         kutest::WaitFor([&] { return IsWindowVisible(GetDlgItem(wizard, IDC_SPECIAL_ABFINISH)); }));
     CloseWizard(wizard);

@@ -1,11 +1,8 @@
-// The special wizard while it works: it answers during the registry export and shows how far
-// the export got, Cancel and the close box wait for the export's end, every box it shows is its
-// own, and its last page says what a scan left alone.
+// The special wizard's boxes are its own, a removal stopped part-way says how far it got, and
+// the last page says what a scan left alone.
 #include <gtest/gtest.h>
 
 #include <windows.h>
-
-#include <thread>
 
 #include "WizardDriver.h"
 #include "core/removal/Removal.h"
@@ -13,12 +10,10 @@
 #include "core/system/PublicFunctionUnit.h"
 #include "core/system/SharedState.h"
 #include "core/system/StrUtil.h"
-#include "support/AnswerTime.h"
 #include "support/Files.h"
 #include "support/PlantedRegistry.h"
 #include "support/RecordingDialogs.h"
 #include "support/Sandbox.h"
-#include "support/SlowExport.h"
 #include "support/WideNames.h"
 
 namespace {
@@ -50,16 +45,6 @@ struct MightyMax {
     kutest::PlantedRegistry registry;
 };
 
-// A control's text, or "(no answer)" when its window thread gives none within a second.
-std::string TextWithin(HWND control) {
-    char text[512] = {};
-    DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutA(control, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text),
-                             SMTO_NORMAL, 1000, &copied))
-        return "(no answer)";
-    return text;
-}
-
 // The wizard from the choice to its review page.
 void ToReview(spectest::WizardDriver& wizard) {
     ASSERT_TRUE(wizard.Choose(kCaption));
@@ -69,52 +54,6 @@ void ToReview(spectest::WizardDriver& wizard) {
 }
 
 } // namespace
-
-// Backed up before the removal: while regedit writes, the wizard answers within a tenth of a
-// second, says how much is written, and neither Cancel nor the close box ends it; the removal
-// goes on afterwards, and the "Restore" box belongs to the wizard.
-TEST(SpecialAnswers, TheWizardAnswersWhileTheRegistryIsBackedUp) {
-    MightyMax app;
-    kutest::SlowExport exporter;
-    kutest::RecordingDialogs dialogs; // Yes to the backup and to permanent removal, OK else
-    spectest::WizardDriver wizard;
-    ToReview(wizard);
-    const HWND form = wizard.form.Handle(), label = wizard.Item(IDC_SPECIAL_PROCESSLABEL2),
-               cancel = wizard.Item(IDC_SPECIAL_CANCELBITBTN);
-    kutest::AnswerTimes times;
-    bool progressShown = false, cancelOff = true;
-    std::thread user([&] {
-        if (!kutest::WaitFor([&] { return exporter.started.load(); }, 20000))
-            return;
-        for (const DWORD start = GetTickCount();
-             (GetTickCount() - start < 1000 || times.Samples() < 10) &&
-             GetTickCount() - start < 20000;
-             Sleep(10)) {
-            times.Ping(form);
-            progressShown |= ku::ContainsText(TextWithin(label), "MB written");
-            cancelOff = cancelOff && !IsWindowEnabled(cancel);
-        }
-        DWORD_PTR result = 0;
-        SendMessageTimeoutA(form, WM_CLOSE, 0, 0, SMTO_NORMAL, 2000, &result);
-        exporter.finish = true;
-    });
-    wizard.form.StepBitBtnClick();
-    exporter.finish = true;
-    user.join();
-    EXPECT_GE(times.Samples(), 10);
-    EXPECT_LT(times.Worst(), 100u) << "the wizard did not answer during the export";
-    EXPECT_TRUE(progressShown) << "no progress of the export shown";
-    EXPECT_TRUE(cancelOff) << "Cancel looked live while nothing could stop the export";
-    ASSERT_TRUE(IsWindow(form));
-    EXPECT_EQ(wizard.form.PageIndex(), ku::SpecialPageFinish);
-    EXPECT_FALSE(kutest::FileThere(app.exe)) << "the removal did not go on after the backup";
-    bool restore = false;
-    for (const ku::MessageBoxCall& call : dialogs.Calls()) {
-        EXPECT_EQ(call.owner, form) << call.text;
-        restore |= call.caption == "Restore";
-    }
-    EXPECT_TRUE(restore);
-}
 
 // The data file's messages, for a missing file and a section that is not there, belong to the
 // wizard as every other box of the run does.
