@@ -13,6 +13,7 @@
 #include "core/ui/Controls.h"
 #include "core/ui/Dpi.h"
 #include "core/ui/LabelHover.h"
+#include "core/ui/OffThreadWork.h"
 #include "core/ui/Pictures.h"
 #include "core/ui/TextFit.h"
 #include "core/ui/main/OtherWindows.h"
@@ -254,6 +255,9 @@ void TFormUninstall::SetPage(int page) {
 void TFormUninstall::FillApplicationList() {
     const HWND list = Item(IDC_SPECIAL_LISTUNISTALL);
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    // Drawn once when filled: a list that repaints after every row holds the window up for
+    // seconds, half painted, before it answers.
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     // The key is never shown: each row keeps its entry's place in the list instead.
     for (size_t index = 0; index < ApplicationList().size(); ++index) {
         const std::string caption = SplitApplicationEntry(ApplicationList()[index]).caption;
@@ -264,6 +268,8 @@ void TFormUninstall::FillApplicationList() {
         item.lParam = static_cast<LPARAM>(index);
         SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
     }
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
 }
 
 bool TFormUninstall::SelectApplication() {
@@ -334,6 +340,20 @@ bool TFormUninstall::ScanLeftovers(const std::string& key) {
 }
 
 bool TFormUninstall::RemoveApplication(const std::string& key) {
+    // The registry export takes a while: it runs off the window thread, which shows how far it
+    // got. It cannot be stopped half-way, so Cancel is off until it has ended.
+    Uninstall.BackupWait = [this](const std::string& file, const std::function<bool()>& job) {
+        struct Waiting {
+            TFormUninstall& form;
+            explicit Waiting(TFormUninstall& f) : form(f) { Set(true); }
+            ~Waiting() { Set(false); }
+            void Set(bool on) {
+                form.backingUp_ = on;
+                EnableWindow(form.Item(IDC_SPECIAL_CANCELBITBTN), !on);
+            }
+        } waiting{*this};
+        return ExportWaitShownIn(Item(IDC_SPECIAL_PROCESSLABEL2))(file, job);
+    };
     return Uninstall.RemoveApplication(key);
 }
 
@@ -359,8 +379,9 @@ void TFormUninstall::StepBitBtnClick() {
                 break;
             ShowWindow(Item(IDC_SPECIAL_STEPBITBTN), SW_HIDE);
             if (removed) {
-                // With nothing of the application found there is nothing to restart for.
-                if (!Uninstall.NothingFound())
+                // With nothing of the application found, or the removal stopped, there is
+                // nothing to restart for.
+                if (Uninstall.Report.total > 0 && !Uninstall.Report.stopped)
                     ShowMessageBox(Handle(),
                                    "Please restart system!\rThe applications will be "
                                    "uninstalled completely. ",
@@ -384,13 +405,20 @@ void TFormUninstall::StepBitBtnClick() {
 }
 
 void TFormUninstall::CancelBitBtnClick() {
+    if (backingUp_)
+        return; // the registry export cannot be stopped half-way; Cancel is off meanwhile
     if (!busy_) {
         Close(IDCANCEL);
         return;
     }
-    // The running step ends early and the window closes when it has returned.
+    // A removal stops between two items and its last page says how far it got; any other
+    // step ends early and the window closes when it has returned.
+    if (page_ == SpecialPageRemoving) {
+        ScanState = ScanStopRemoving;
+        return;
+    }
     closeRequested_ = true;
-    ScanState = page_ == SpecialPageRemoving ? ScanStopRemoving : ScanStop;
+    ScanState = ScanStop;
 }
 
 void TFormUninstall::RegSkipBtnClick() {
@@ -445,6 +473,12 @@ bool TFormUninstall::OnCommand(int id, int code) {
 bool TFormUninstall::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
     if (message == WM_TIMER && wParam == kTimer1) {
         Timer1Timer();
+        return true;
+    }
+    // The close box does what Cancel does: a running step must end before the window goes.
+    if (message == WM_CLOSE) {
+        CancelBitBtnClick();
+        result = TRUE;
         return true;
     }
     if (message == WM_SIZE)

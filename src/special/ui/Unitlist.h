@@ -72,6 +72,7 @@ class TFormUninstall : public TForm {
     int page_ = SpecialPageSelect;
     int progressLeft_ = -24;
     bool busy_ = false;
+    bool backingUp_ = false;
     bool closeRequested_ = false;
     std::set<int> hiddenOnPage_;
     UniqueGdiObject boldFont_, linkFont_;

@@ -181,10 +181,10 @@ void TUninstallStepForm::ImageButtonMouseLeave(int id) {
 }
 
 // On the Finish page both buttons show the Finish pictures; Cancel keeps its own while it can
-// still stop the removal.
+// still stop the removal or waits for the registry backup.
 void TUninstallStepForm::ShowButtonPicture(int id, bool hot) {
     const bool finish =
-        page_ == PageFinish && !(id == IDC_STEP_CANCELBITBTN && RemovalRunning());
+        page_ == PageFinish && !(id == IDC_STEP_CANCELBITBTN && (RemovalRunning() || backingUp_));
     if (id == IDC_STEP_STEPBITBTN || id == IDC_STEP_CANCELBITBTN) {
         const int normal = finish ? PicFinish : id == IDC_STEP_STEPBITBTN ? PicNext : PicCancel;
         ShowListPicture(id, ImageList1.get(), hot ? normal + 1 : normal, "ImageList1");
@@ -353,6 +353,8 @@ void TUninstallStepForm::RegSkipBtnClick() { ScanState = ScanSkipRegistry; }
 void TUninstallStepForm::FileSkipBtnClick() { ScanState = ScanSkipFiles; }
 
 void TUninstallStepForm::CancelBitBtnClick() {
+    if (backingUp_)
+        return; // the registry export cannot be stopped half-way; Cancel is off meanwhile
     if (RemovalRunning()) {
         // Between two items; the Finish page then says how far it got.
         ScanState = ScanStopRemoving;
@@ -404,7 +406,7 @@ void TUninstallStepForm::FormClose() {
 void TUninstallStepForm::RemovalEnded(const RemovalReport& report) {
     const HWND details = Item(IDC_STEP_FINISHDETAILS);
     std::string text;
-    for (const std::string& line : report.notRemoved)
+    for (const std::string& line : StayedLines(report))
         text += line + "\r\n";
     SetWindowTextA(details, text.c_str());
     ShowOnPage(IDC_STEP_FINISHDETAILS, !text.empty());

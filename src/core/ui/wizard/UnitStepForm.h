@@ -126,6 +126,7 @@ private:
     void BuildRemnantTree();
     bool OnTreeNotify(const NMHDR* header);
     void RunResultPage();
+    void BackupRegistry();
     void StartRemoval(const std::string& folder);
     void ShowScanResults();
     void ShowFinishButton();
@@ -149,6 +150,8 @@ private:
     bool busy_ = false;
     bool closeRequested_ = false;
     bool closed_ = false;
+    bool uninstallerStarted_ = true;
+    bool backingUp_ = false;
     std::unique_ptr<WindowRemovalHost> host_;
     std::unique_ptr<TDelthread> removal_;
     TRemnantTree remnantTree_;
