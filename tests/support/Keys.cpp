@@ -41,9 +41,11 @@ bool KeysOnUsableControl(HWND window) {
 }
 
 std::string DescribeFocus(HWND window) {
-    const HWND focus = FocusOf(window);
+    const GUITHREADINFO info = ThreadInfo(window);
+    const HWND focus = info.hwndFocus;
     if (!focus)
-        return "no control has the keys";
+        return "no control has the keys; the active window is " +
+               (info.hwndActive ? "\"" + TextOf(info.hwndActive) + "\"" : std::string("none"));
     return "the keys are on control " + std::to_string(GetDlgCtrlID(focus)) +
            (IsChild(window, focus) ? "" : " of another window") +
            (IsWindowVisible(focus) ? ", shown" : ", hidden") +

@@ -135,6 +135,7 @@ TEST(BurnWindowFromKu, KeysAloneOpenAndLeaveItAndKeepTheirPlace) {
     ASSERT_NE(burn, nullptr);
     ASSERT_TRUE(kutest::WaitFor(
         [&] { return TextWithin(GetDlgItem(burn, IDC_BURN_MSGPANEL)) == ">>> Select Drive"; }));
+    EXPECT_TRUE(kutest::WaitForFocus(burn, 0)) << kutest::DescribeFocus(burn);
     kutest::PostKey(burn, VK_ESCAPE);
     ASSERT_TRUE(kutest::WaitFor([&] { return !IsWindow(burn); }, 5000)) << "Esc kept it open";
     EXPECT_TRUE(kutest::WaitForFocus(manager, IDC_SM_BURNCD, 5000))
