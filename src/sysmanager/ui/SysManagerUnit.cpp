@@ -257,8 +257,8 @@ HWND TRecoveryForm::PageFocus() const {
         return Item(IDC_SM_REGSTRINGGRID);
     case StartupPageIndex:
     case DevicePageIndex: {
-        const HWND page = GetWindow(page_ == StartupPageIndex ? ShowStartupPanel() : DevicesPanel(),
-                                   GW_CHILD);
+        const HWND page =
+            GetWindow(page_ == StartupPageIndex ? ShowStartupPanel() : DevicesPanel(), GW_CHILD);
         return page ? GetNextDlgTabItem(page, nullptr, FALSE) : nullptr;
     }
     default:

@@ -10,9 +10,9 @@
 #include "SubmitToFormIds.h"
 #include "UiSupport.h"
 #include "WizardDriver.h"
+#include "core/ui/TextFit.h"
 #include "support/Files.h"
 #include "support/Keys.h"
-#include "core/ui/TextFit.h"
 #include "support/PlantedRegistry.h"
 
 namespace {
@@ -110,8 +110,7 @@ void KeysAloneThroughTheWizard() {
     });
     const auto item = [&](int id) { return GetDlgItem(form, id); };
     const auto keysOn = [&](int id, const char* page) {
-        EXPECT_TRUE(kutest::WaitForFocus(form, id))
-            << page << ": " << kutest::DescribeFocus(form);
+        EXPECT_TRUE(kutest::WaitForFocus(form, id)) << page << ": " << kutest::DescribeFocus(form);
     };
     const auto shows = [&](int id) {
         return kutest::WaitFor([&] { return IsWindowVisible(item(id)) != FALSE; }, 60000);
@@ -170,8 +169,7 @@ TEST(SpecialWizardKeys, KeysAloneRunTheWizardToItsEnd) {
     int result = -1;
     {
         kutest::PlantedRegistry registry(kutest::NativeView());
-        registry.String(HKEY_LOCAL_MACHINE, "SOFTWARE\\Copernic\\Agent\\System", "RootFolder",
-                        app);
+        registry.String(HKEY_LOCAL_MACHINE, "SOFTWARE\\Copernic\\Agent\\System", "RootFolder", app);
         std::thread user(KeysAloneThroughTheWizard);
         result = ku::RunSpecialUninstallWizard(nullptr);
         user.join();

@@ -5,11 +5,11 @@
 #include <algorithm>
 
 #include "DevicesFormIds.h"
-#include "SysManagerFormIds.h"
 #include "StartupManagerFormIds.h"
+#include "SysManagerFormIds.h"
 #include "UiSupport.h"
-#include "support/RecordingDialogs.h"
 #include "support/Keys.h"
+#include "support/RecordingDialogs.h"
 #include "support/RecordingLauncher.h"
 #include "sysmanager/ui/SysManagerUnit.h"
 

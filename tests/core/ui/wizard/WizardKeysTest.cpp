@@ -19,8 +19,8 @@
 #include "core/ui/TextFit.h"
 #include "core/ui/UiSupport.h"
 #include "core/ui/wizard/UnitStepForm.h"
-#include "support/PlantedRegistry.h"
 #include "support/Keys.h"
+#include "support/PlantedRegistry.h"
 #include "support/RecordingLauncher.h"
 #include "support/Sandbox.h"
 #include "support/Spawn.h"
@@ -168,15 +168,15 @@ void KeysAloneThroughTheForceWizard(UINT lastKey, bool alt) {
         going = shows(p.shows);
         EXPECT_TRUE(going) << p.page;
         if (going && p.shows == IDC_STEP_ABFINISH) // the removal ends before Finish can be pressed
-            kutest::WaitFor([&] { return WindowText(GetDlgItem(wizard, IDC_STEP_STEPBITBTN)) ==
-                                         "Finish"; }, 60000);
+            kutest::WaitFor(
+                [&] { return WindowText(GetDlgItem(wizard, IDC_STEP_STEPBITBTN)) == "Finish"; },
+                60000);
         EXPECT_TRUE(going && kutest::WaitForFocus(wizard, p.keysOn))
             << p.page << ": " << kutest::DescribeFocus(wizard);
         kutest::PostKey(wizard, p.shows == IDC_STEP_ABFINISH ? lastKey : VK_RETURN,
                         p.shows == IDC_STEP_ABFINISH && alt);
     }
-    EXPECT_TRUE(going && kutest::WaitFor([&] { return !IsWindow(wizard); }, 10000))
-        << "still open";
+    EXPECT_TRUE(going && kutest::WaitFor([&] { return !IsWindow(wizard); }, 10000)) << "still open";
     for (int i = 0; i < 100 && UninstallStepForm; ++i) {
         PostMessageA(wizard, WM_CLOSE, 0, 0);
         Sleep(100);
