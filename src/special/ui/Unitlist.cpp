@@ -250,6 +250,7 @@ void TFormUninstall::SetPage(int page) {
         ShowWindow(window, shown ? SW_SHOW : SW_HIDE);
     }
     InvalidateRect(Handle(), nullptr, TRUE);
+    FocusPage();
 }
 
 void TFormUninstall::FillApplicationList() {
@@ -302,7 +303,8 @@ bool TFormUninstall::SelectApplication() {
          {&request.Version, &request.InstallDate, &request.InstallLocation, &request.HelpLink,
           &request.Publisher, &request.HomePage, &request.UpdateLink})
         *detail = kNotAvailable;
-    ShowUninstallWizard(Handle(), request);
+    if (ShowUninstallWizard(Handle(), request) == 1)
+        uninstalled_ = true;
     return false;
 }
 
@@ -374,6 +376,7 @@ void TFormUninstall::StepBitBtnClick() {
             break;
         case SpecialPageReview: {
             SetPage(SpecialPageRemoving);
+            uninstalled_ = true; // also when stopped part-way
             const bool removed = RemoveApplication(ProfileKey);
             if (closeRequested_)
                 break;
@@ -435,6 +438,8 @@ void TFormUninstall::Timer1Timer() {
 
 void TFormUninstall::SubmittousBtnClick() {
     ShowSubmitToForm(Handle());
+    // Back from the form the keys go on with the page, not to the form's button again.
+    FocusPage();
 }
 
 void TFormUninstall::abSubmittousBtnHover(bool inside) {
@@ -443,9 +448,19 @@ void TFormUninstall::abSubmittousBtnHover(bool inside) {
     SetLabelText(label, WindowText(label));
 }
 
-// Enter goes on as Next does and Esc cancels, while these buttons can be clicked.
-int TFormUninstall::DefaultButton() const { return IDC_SPECIAL_STEPBITBTN; }
+// Enter goes on as Next does and Esc cancels, while these buttons can be clicked. The finished
+// wizard is left with Cancel alone: there Enter presses it too.
+int TFormUninstall::DefaultButton() const {
+    return page_ == SpecialPageFinish ? IDC_SPECIAL_CANCELBITBTN : IDC_SPECIAL_STEPBITBTN;
+}
 int TFormUninstall::CancelButton() const { return IDC_SPECIAL_CANCELBITBTN; }
+
+// The first page's keys choose in its list; while a step runs they wait on Cancel.
+HWND TFormUninstall::PageFocus() const {
+    if (busy_)
+        return Item(IDC_SPECIAL_CANCELBITBTN);
+    return page_ == SpecialPageSelect ? Item(IDC_SPECIAL_LISTUNISTALL) : Item(DefaultButton());
+}
 
 bool TFormUninstall::OnCommand(int id, int code) {
     switch (id) {
@@ -500,9 +515,10 @@ HBRUSH TFormUninstall::OnLabelColour(HDC dc, HWND label) {
     return TForm::OnLabelColour(dc, label);
 }
 
-void RunSpecialUninstallWizard(HWND owner) {
+int RunSpecialUninstallWizard(HWND owner) {
     TFormUninstall form;
     form.ShowModal(owner);
+    return form.Uninstalled() ? 1 : 0;
 }
 
 } // namespace ku

@@ -276,6 +276,7 @@ void TUninstallStepForm::SetPage(int page) {
     for (const PageControl& control : kPageControls)
         ShowWindow(Item(control.id), control.page == page && shown_[control.id] ? SW_SHOW : SW_HIDE);
     InvalidateRect(Handle(), nullptr, TRUE);
+    FocusPage();
 }
 
 // A control of the shown page: its own visibility, kept for when the page is shown again.
@@ -396,6 +397,12 @@ void TUninstallStepForm::FormClose() {
     if (closed_)
         return;
     closed_ = true;
+    // However the Finish page is left (Finish, Esc, Alt+F4), the removal has run: the
+    // program list must be read again.
+    if (page_ == PageFinish) {
+        UninstallDone = 1;
+        SpecialMode = false;
+    }
     KillTimer(Handle(), kTimer1);
     KillTimer(Handle(), kTimer2);
     StopEverything();
@@ -417,9 +424,20 @@ void TUninstallStepForm::RemovalEnded(const RemovalReport& report) {
     }
 }
 
-// Enter does what Next does and Esc what Cancel does, while they can be clicked.
+// Enter does what Next does and Esc what Cancel does, while they can be clicked. Once the
+// removal has ended the Finish page has no Cancel: Esc leaves it as Finish does.
 int TUninstallStepForm::DefaultButton() const { return IDC_STEP_STEPBITBTN; }
-int TUninstallStepForm::CancelButton() const { return IDC_STEP_CANCELBITBTN; }
+int TUninstallStepForm::CancelButton() const {
+    return page_ == PageFinish && !RemovalRunning() ? IDC_STEP_STEPBITBTN : IDC_STEP_CANCELBITBTN;
+}
+
+// While a step runs or the removal can still be stopped the keys wait on Cancel (Enter then
+// presses nothing); the tree page's keys tick its entries.
+HWND TUninstallStepForm::PageFocus() const {
+    if (busy_ || RemovalRunning())
+        return Item(IDC_STEP_CANCELBITBTN);
+    return page_ == PageRegRemain ? RegTreeView() : Item(IDC_STEP_STEPBITBTN);
+}
 
 bool TUninstallStepForm::OnCommand(int id, int code) {
     if (id == IDC_STEP_TXTPATH && code == EN_CHANGE) {

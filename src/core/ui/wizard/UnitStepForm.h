@@ -99,6 +99,7 @@ protected:
     bool OnCommand(int id, int code) override;
     int DefaultButton() const override; // Next
     int CancelButton() const override;
+    HWND PageFocus() const override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
     HBRUSH OnLabelColour(HDC dc, HWND label) override;
 
