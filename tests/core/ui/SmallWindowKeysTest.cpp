@@ -12,7 +12,8 @@ TEST(SmallWindowKeys, AboutStartsOnOkAndTheDetailsCloseOnEsc) {
     ku::TAboutForm about;
     ASSERT_TRUE(about.Create(nullptr));
     about.Show();
-    uitest::PumpMessages(100);
+    // A busy machine activates a new window late: wait for it, then look where the keys are.
+    uitest::PumpUntil([&] { return kutest::FocusOf(about.Handle()) != nullptr; }, 10000);
     EXPECT_EQ(kutest::FocusOf(about.Handle()), about.OKBtn().Handle())
         << kutest::DescribeFocus(about.Handle());
     uitest::PressKey(about.Handle(), VK_RETURN);
@@ -21,7 +22,7 @@ TEST(SmallWindowKeys, AboutStartsOnOkAndTheDetailsCloseOnEsc) {
     ku::TDetailForm details;
     ASSERT_TRUE(details.Create(nullptr));
     details.Show();
-    uitest::PumpMessages(100);
+    uitest::PumpUntil([&] { return kutest::FocusOf(details.Handle()) != nullptr; }, 10000);
     uitest::PressKey(details.Handle(), VK_ESCAPE);
     EXPECT_EQ(details.Handle(), nullptr) << "Esc";
 }
