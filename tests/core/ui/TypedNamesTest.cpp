@@ -27,14 +27,8 @@
 
 namespace {
 
-bool IsBox(HWND control) {
-    char name[32] = {};
-    GetClassNameA(control, name, sizeof(name));
-    return lstrcmpiA(name, "Edit") == 0 || lstrcmpiA(name, "ComboBox") == 0;
-}
-
-// The boxes below window, also a combo box's own edit: "id class" of each ANSI one, and how
-// many there are in all.
+// Counts the boxes below a window (also a combo box's own edit) and names "id class" of each
+// ANSI one.
 struct Boxes {
     int count = 0;
     std::vector<std::string> ansi;
@@ -42,20 +36,20 @@ struct Boxes {
 
 BOOL CALLBACK CollectBox(HWND control, LPARAM found) {
     auto* boxes = reinterpret_cast<Boxes*>(found);
-    if (IsBox(control)) {
-        ++boxes->count;
-        char name[32] = {};
-        GetClassNameA(control, name, sizeof(name));
-        if (!IsWindowUnicode(control))
-            boxes->ansi.push_back(std::to_string(GetDlgCtrlID(control)) + " " + name);
-    }
+    char name[32] = {};
+    GetClassNameA(control, name, sizeof(name));
+    if (lstrcmpiA(name, "Edit") != 0 && lstrcmpiA(name, "ComboBox") != 0)
+        return TRUE;
+    ++boxes->count;
+    if (!IsWindowUnicode(control))
+        boxes->ansi.push_back(std::to_string(GetDlgCtrlID(control)) + " " + name);
     return TRUE;
 }
 
 BOOL CALLBACK CollectTemplate(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR found) {
     if (IS_INTRESOURCE(name))
-        reinterpret_cast<std::vector<int>*>(found)->push_back(static_cast<int>(
-            reinterpret_cast<ULONG_PTR>(name)));
+        reinterpret_cast<std::vector<int>*>(found)->push_back(
+            static_cast<int>(reinterpret_cast<ULONG_PTR>(name)));
     return TRUE;
 }
 
@@ -105,20 +99,9 @@ std::wstring WideText(HWND window) {
     return text;
 }
 
-// For a failure message: the text with each character beyond ASCII as \uXXXX.
-std::string Shown(const std::wstring& text) {
-    std::string shown;
-    for (wchar_t c : text) {
-        char code[8];
-        wsprintfA(code, "\\u%04X", static_cast<unsigned>(c));
-        shown += c < 0x80 ? std::string(1, static_cast<char>(c)) : std::string(code);
-    }
-    return shown;
-}
-
-// Types typed at the end of the box's text through the wizard's pump; true once the box holds
-// start + typed (the keys go to the window in front, which another window may have been for a
-// moment: tried again then).
+// Types text after start in the box through the wizard's own pump; true once the box holds
+// both (the keys go to the window in front, which another window may have been for a moment:
+// tried again then).
 bool TypeThroughPump(HWND form, HWND box, const std::wstring& start, const std::wstring& typed) {
     for (int attempt = 0; attempt < 5; ++attempt) {
         SetWindowTextW(box, start.c_str());
@@ -133,7 +116,8 @@ bool TypeThroughPump(HWND form, HWND box, const std::wstring& start, const std::
         SendMessageW(box, EM_SETSEL, start.size(), start.size());
         TypeWide(typed);
         const DWORD begin = GetTickCount();
-        while (GetTickCount() - begin < 3000 && WideText(box).size() < start.size() + typed.size()) {
+        while (GetTickCount() - begin < 3000 &&
+               WideText(box).size() < start.size() + typed.size()) {
             ku::WindowScanProgress::PumpMessages();
             Sleep(10);
         }
@@ -166,7 +150,7 @@ TEST(TypedNames, ATypedNameTheCodePageCannotHoldStaysItselfAndIsRefusedAtNext) {
         const HWND box = GetDlgItem(form.Handle(), IDC_STEP_TXTPATH);
         const std::wstring start = ku::WideFromAnsi(dir.Path() + "\\");
         ASSERT_TRUE(TypeThroughPump(form.Handle(), box, start, typed))
-            << Shown(WideText(box));
+            << "the box took another text";
         uitest::ClickControl(GetDlgItem(form.Handle(), IDC_STEP_STEPBITBTN));
         EXPECT_EQ(form.PageIndex(), ku::PageForce) << "the scans ran";
         const std::vector<std::string> texts = dialogs.Texts();
