@@ -46,14 +46,14 @@ void RunOffWindowThread(const std::function<void()>& work, const std::function<v
     const HANDLE handle = thread.get();
     while (MsgWaitForMultipleObjects(1, &handle, FALSE, kWaitMs, QS_ALLINPUT) != WAIT_OBJECT_0) {
         MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT) {
                 quit = true;
                 quitCode = static_cast<int>(message.wParam);
                 continue;
             }
             TranslateMessage(&message);
-            DispatchMessageA(&message);
+            DispatchMessageW(&message);
         }
         if (tick && GetTickCount() - lastTick >= kTickMs) {
             lastTick = GetTickCount();

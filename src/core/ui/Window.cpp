@@ -100,7 +100,7 @@ bool DialogMessage(MSG& message) {
     const HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
     char className[16] = {};
     return root && GetClassNameA(root, className, sizeof(className)) &&
-           lstrcmpA(className, "#32770") == 0 && IsDialogMessageA(root, &message);
+           lstrcmpA(className, "#32770") == 0 && IsDialogMessageW(root, &message);
 }
 
 void RegisterControlClasses() {
@@ -119,16 +119,20 @@ TForm::~TForm() {
     }
 }
 
+// Made by the wide functions, the window and its controls are Unicode windows: an edit box
+// keeps what is typed or pasted as it is, where an ANSI one stores it in the code page (a
+// pasted "Ω" turned into "O" before the program could refuse it). The window's own procedure
+// still takes the ANSI texts the program writes; SendMessageA and SetWindowTextA convert them.
 bool TForm::Create(HWND owner) {
     modal_ = false;
-    CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), owner, DialogProc,
+    CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), owner, DialogProc,
                        reinterpret_cast<LPARAM>(this));
     return hwnd_ != nullptr;
 }
 
 INT_PTR TForm::ShowModal(HWND owner) {
     modal_ = true;
-    return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), owner,
+    return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), owner,
                            DialogProc, reinterpret_cast<LPARAM>(this));
 }
 
@@ -352,6 +356,13 @@ bool TForm::PaintBackground(HDC dc) {
 }
 
 INT_PTR CALLBACK TForm::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // The list, tree and tab controls ask (also while the template is being made, before
+    // WM_INITDIALOG) which notifications the window reads: the ANSI ones the handlers expect,
+    // as before the window became a Unicode one.
+    if (message == WM_NOTIFYFORMAT && lParam == NF_QUERY) {
+        SetWindowLongPtrW(window, DWLP_MSGRESULT, NFR_ANSI);
+        return TRUE;
+    }
     if (message == WM_INITDIALOG) {
         auto* form = reinterpret_cast<TForm*>(lParam);
         SetWindowLongPtrA(window, DWLP_USER, lParam);

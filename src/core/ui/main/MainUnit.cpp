@@ -518,10 +518,12 @@ int RunMainWindow(const std::string& startFile, const std::string& startFolder) 
         return 1;
     form.Show(SW_SHOW);
     MSG message;
-    while (form.Handle() && GetMessageA(&message, nullptr, 0, 0) > 0) {
-        if (!IsDialogMessageA(form.Handle(), &message)) {
+    // The wide forms: the ANSI ones hand a typed character the code page lacks to the box as
+    // "?" or a look-alike letter.
+    while (form.Handle() && GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (!IsDialogMessageW(form.Handle(), &message)) {
             TranslateMessage(&message);
-            DispatchMessageA(&message);
+            DispatchMessageW(&message);
         }
     }
     return 0;

@@ -12,7 +12,8 @@ namespace ku {
 
 void WindowScanProgress::PumpMessages() {
     MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    // The wide forms, as in the main loop: typed characters reach the boxes as they are.
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) {
             PostQuitMessage(static_cast<int>(message.wParam));
             return;
@@ -21,7 +22,7 @@ void WindowScanProgress::PumpMessages() {
         if (DialogMessage(message))
             continue;
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
 }
 
