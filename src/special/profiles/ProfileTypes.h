@@ -16,14 +16,16 @@ namespace ku {
 struct RemovalReport;
 
 // What the profiles work on: the folder of the data files and, for the folder finders, the
-// wizard's progress caption, its found-file list and its leftover list; for the run
-// procedures, where what they found and what stays is counted (none: not counted).
+// wizard's progress caption, its found-file list, its leftover list and the other installed
+// programs, whose folders no finder lists; for the run procedures, where what they found and
+// what stays is counted (none: not counted).
 struct ProfileSite {
     std::string dataFolder; // empty: the program folder
     LeftoverScanProgress progress;
     std::vector<std::string>* fileList = nullptr;
     TUninstallerContents* contents = nullptr;
     RemovalReport* report = nullptr;
+    const OtherInstalledPrograms* others = nullptr;
 };
 
 enum class DataFile { None, CodeA, CodeB, CodeC };
