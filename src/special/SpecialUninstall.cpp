@@ -71,7 +71,7 @@ ProfileSite TSpecialUninstall::Site() {
 
 void TSpecialUninstall::ReadOtherPrograms(const DispatchRow& row) {
     own_ = OwnEntriesOf(row, InstallerProductCodes);
-    OtherPrograms = OtherInstalledPrograms::Read(own_);
+    OtherPrograms = OtherInstalledPrograms::Read(own_, Progress.pump);
 }
 
 void TSpecialUninstall::Run(const DispatchRow& row, const DispatchStep& step) {

@@ -3,6 +3,7 @@
 //   scripts/wine-run build/sandbox build/tests/bench/bench_scans.exe registry [KEYS VALUES]
 //   scripts/wine-run build/sandbox build/tests/bench/bench_scans.exe files [FILES [ROUNDS]]
 //   scripts/wine-run build/sandbox build/tests/bench/bench_scans.exe hive   (whole HKLM and HKCU)
+//   scripts/wine-run build/sandbox build/tests/bench/bench_scans.exe others [PRODUCTS COMPONENTS]
 // "registry" imports a generated .reg (default 200000 keys, 1000000 values) below
 // HKLM\Software\KuBench, "files" makes a tree (default 500000 files) below
 // C:\kutest\scratch\bench_files; both are removed afterwards (KU_BENCH_KEEP_TREE=1 keeps the
@@ -13,12 +14,14 @@
 // and their median, and the raw walk through the exact layer), peak memory, the longest stretch
 // in which the file scan did not look at the skip, and the skip button's reaction time. "files"
 // checks that both walks found what was made and ends with 1 when they did not or a goal was
-// missed.
+// missed. "others" times the reading of the other installed programs (200 entries and default
+// 100 Installer products without a folder, with 20000 components) and one folder look-up.
 #include <windows.h>
 
 #include <psapi.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -537,6 +540,111 @@ int RunFiles(int files, int rounds) {
     return ok && ratio <= kFileGoal && stretch < kSkipGoalMs ? 0 : 1;
 }
 
+// ---- the other installed programs: reading them, with Windows Installer products ----------
+
+// Installer products whose entries name no folder (their uninstaller is "MsiExec.exe /X{...}"),
+// each with components in the Installer's own store, as a machine with many packages has them.
+const char* const kBenchComponents =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18\\Components";
+
+std::string BenchProductCode(int i) {
+    char code[40];
+    std::snprintf(code, sizeof code, "{5EB0C0DE-0000-4000-8000-%012d}", i);
+    return code;
+}
+
+// The code as the Installer keeps it below its own keys: the first three groups backwards, the
+// rest pair by pair with each pair turned.
+std::string PackedCode(const std::string& braced) {
+    std::string hex;
+    for (char c : braced)
+        if (std::isxdigit(static_cast<unsigned char>(c)))
+            hex += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    std::string packed(hex.rbegin() + 24, hex.rend());
+    packed += std::string(hex.rbegin() + 20, hex.rbegin() + 24);
+    packed += std::string(hex.rbegin() + 16, hex.rbegin() + 20);
+    for (size_t i = 16; i + 1 < hex.size(); i += 2)
+        packed += std::string{hex[i + 1], hex[i]};
+    return packed;
+}
+
+REGSAM NativeView() {
+    BOOL wow64 = FALSE;
+    IsWow64Process(GetCurrentProcess(), &wow64);
+    return wow64 ? KEY_WOW64_64KEY : 0;
+}
+
+void PlantInstallerProducts(int products, int components) {
+    for (int i = 0; i < products; ++i) {
+        HKEY key;
+        const std::string entry = std::string(kBenchUninstall) + "\\" + BenchProductCode(i);
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, entry.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &key, nullptr) != ERROR_SUCCESS)
+            continue;
+        const std::string command = "MsiExec.exe /X" + BenchProductCode(i);
+        RegSetValueExA(key, "UninstallString", 0, REG_SZ,
+                       reinterpret_cast<const BYTE*>(command.c_str()),
+                       static_cast<DWORD>(command.size() + 1));
+        RegCloseKey(key);
+    }
+    for (int c = 0; c < components; ++c) {
+        char path[200], folder[MAX_PATH];
+        std::snprintf(path, sizeof path, "%s\\KUBENCH%06d", kBenchComponents, c);
+        HKEY key;
+        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS | NativeView(),
+                            nullptr, &key, nullptr) != ERROR_SUCCESS)
+            continue;
+        const int product = c % products;
+        std::snprintf(folder, sizeof folder, "C:\\Program Files\\KuBench Msi %03d\\bin\\f%06d.dll",
+                      product, c);
+        const std::string packed = PackedCode(BenchProductCode(product));
+        RegSetValueExA(key, packed.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(folder),
+                       static_cast<DWORD>(std::strlen(folder) + 1));
+        RegCloseKey(key);
+    }
+}
+
+void RemoveInstallerProducts(int products, int components) {
+    for (int i = 0; i < products; ++i)
+        RegDeleteKeyA(HKEY_CURRENT_USER,
+                      (std::string(kBenchUninstall) + "\\" + BenchProductCode(i)).c_str());
+    for (int c = 0; c < components; ++c) {
+        char path[200];
+        std::snprintf(path, sizeof path, "%s\\KUBENCH%06d", kBenchComponents, c);
+        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, path, NativeView(), 0);
+    }
+}
+
+// How long the wizards take to read the other programs (once before the scans, once more
+// before the files go), and what one look-up of a folder costs the file scan per folder.
+int RunOthers(int products, int components) {
+    double t = Now();
+    PlantOtherPrograms();
+    PlantInstallerProducts(products, components);
+    std::printf("planted %d entries, %d Installer products with %d components: %.1f s\n",
+                kOtherPrograms, products, components, Now() - t);
+    OtherInstalledPrograms others;
+    for (int round = 1; round <= 3; ++round) {
+        double seconds = 0;
+        others = ReadOtherPrograms(seconds);
+        std::printf("round %d: read in %.1f ms\n", round, seconds * 1000.0);
+    }
+    const int lookups = 1000000;
+    int held = 0;
+    t = Now();
+    for (int i = 0; i < lookups; ++i)
+        held +=
+            others.HoldsUpperPath(i % 2 ? "C:\\KUTEST\\SCRATCH\\BENCH_FILES\\VENDOR017\\PART0017"
+                                        : "C:\\PROGRAM FILES\\KUBENCH MSI 007\\BIN\\SUB");
+    std::printf("folder look-up: %.3f us each (%d of %d held)\n", (Now() - t) * 1e6 / lookups, held,
+                lookups);
+    t = Now();
+    RemoveInstallerProducts(products, components);
+    RemoveOtherPrograms();
+    std::printf("removed: %.1f s\n", Now() - t);
+    return held == lookups / 2 ? 0 : 1;
+}
+
 // ---- the real hives, for a feel of a whole scan --------------------------------------------
 
 int RunHives() {
@@ -561,7 +669,10 @@ int main(int argc, char** argv) {
         return RunFiles(argc > 2 ? std::atoi(argv[2]) : 500000, argc > 3 ? std::atoi(argv[3]) : 3);
     if (mode == "hive")
         return RunHives();
-    std::fprintf(stderr,
-                 "usage: bench_scans registry [KEYS VALUES] | files [FILES [ROUNDS]] | hive\n");
+    if (mode == "others")
+        return RunOthers(argc > 2 ? std::atoi(argv[2]) : 100,
+                         argc > 3 ? std::atoi(argv[3]) : 20000);
+    std::fprintf(stderr, "usage: bench_scans registry [KEYS VALUES] | files [FILES [ROUNDS]] | "
+                         "hive | others [PRODUCTS COMPONENTS]\n");
     return 2;
 }

@@ -236,7 +236,7 @@ void MatchRegistryKeyInstallerCode(const VisitedKey& key, TUninstallerContents& 
     }
     if (!key.key)
         return;
-    const std::vector<RegValueEntry> values = ReadValues(key.key);
+    const std::vector<RegValueEntry> values = ValuesOf(key);
     std::vector<const RegValueEntry*> hits;
     for (const RegValueEntry& value : values) {
         if (Skipped())
@@ -248,7 +248,7 @@ void MatchRegistryKeyInstallerCode(const VisitedKey& key, TUninstallerContents& 
     if (hits.empty())
         return;
     const bool shared = IsSharedValueKey(key.root, key.path);
-    KeyShape shape = ReadKeyShape(key.key);
+    KeyShape shape = ShapeOf(key);
     shape.values = static_cast<DWORD>(values.size());
     if (!shared && ValueHitsListWholeKey(hits.size(), shape)) {
         Add(contents, key.root, key.path, kItemRegistryKey).Extra = ViewToMarker(key.view);

@@ -180,6 +180,12 @@ std::string CommonFolder(const std::vector<std::string>& files) {
 struct OtherInstalledPrograms::Reader {
     OtherInstalledPrograms programs;
     std::vector<std::string> products; // packed, upper case
+    std::function<void()> pump;
+
+    void Pump() const {
+        if (pump)
+            pump();
+    }
 
     void AddEntry(HKEY entry, EntryStore store, const std::string& entryName);
     void AddInstallerFolders();
@@ -258,6 +264,7 @@ void OtherInstalledPrograms::Reader::AddComponentFolders(HKEY userData,
                           KEY_READ | InstallerView(), components.put()) != ERROR_SUCCESS)
             continue;
         for (const KeyName& component : RegKeyNamesExact(components.get())) {
+            Pump();
             UniqueKey key;
             if (!component.exact ||
                 RegOpenKeyExA(components.get(), component.name.c_str(), 0,
@@ -365,7 +372,8 @@ bool OwnEntries::Holds(EntryStore store, const std::string& entryName) const {
            std::find(productCodes_.begin(), productCodes_.end(), packed) != productCodes_.end();
 }
 
-OtherInstalledPrograms OtherInstalledPrograms::Read(const OwnEntries& own) {
+OtherInstalledPrograms OtherInstalledPrograms::Read(const OwnEntries& own,
+                                                    const std::function<void()>& pump) {
     struct Place {
         HKEY root;
         REGSAM view;
@@ -378,6 +386,7 @@ OtherInstalledPrograms OtherInstalledPrograms::Read(const OwnEntries& own) {
                       MachineStore(OnWow64() ? KEY_WOW64_32KEY : 0)});
     places.push_back({HKEY_CURRENT_USER, 0, EntryStore::User});
     Reader reader;
+    reader.pump = pump;
     for (const Place& place : places) {
         UniqueKey uninstall;
         if (RegOpenKeyExA(place.root, kUninstallPath, 0, KEY_READ | place.view, uninstall.put()) !=
@@ -385,6 +394,7 @@ OtherInstalledPrograms OtherInstalledPrograms::Read(const OwnEntries& own) {
             continue;
         // Opened by the wide name: a best-fit name would open a twin entry, or none.
         for (const KeyName& name : RegKeyNamesExact(uninstall.get())) {
+            reader.Pump();
             if (name.exact && own.Holds(place.store, name.name))
                 continue;
             UniqueKey entry;

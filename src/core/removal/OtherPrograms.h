@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -64,7 +65,9 @@ class OwnEntries {
 // itself ...) is nobody's own and is left out. An empty set (before it was read) holds nothing.
 class OtherInstalledPrograms {
   public:
-    static OtherInstalledPrograms Read(const OwnEntries& own);
+    // `pump` (may be empty) is called between the keys read, to let window messages through.
+    static OtherInstalledPrograms Read(const OwnEntries& own,
+                                       const std::function<void()>& pump = nullptr);
 
     // True when the upper-case long path is one of the folders or lies below one.
     bool HoldsUpperPath(const std::string& upperPath) const;
