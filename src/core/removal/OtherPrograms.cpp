@@ -193,6 +193,7 @@ struct OtherInstalledPrograms::Reader {
   private:
     std::vector<KeyName> UserDataStores(HKEY userData) const;
     void AddComponentFolders(HKEY userData, const std::vector<std::string>& unplaced);
+    void AddFilesFolders(const std::vector<std::string>& files);
 };
 
 void OtherInstalledPrograms::Reader::AddEntry(HKEY entry, EntryStore store,
@@ -254,10 +255,13 @@ void OtherInstalledPrograms::Reader::AddInstallerFolders() {
 // One pass over every component registration: the files of the products without a folder of
 // record (below the Windows folder they are Windows' places, not the product's), their common
 // folder, or each file's folder when they have no folder in common that may be one's own.
+// Several stores' records of one product count together.
 void OtherInstalledPrograms::Reader::AddComponentFolders(HKEY userData,
                                                          const std::vector<std::string>& unplaced) {
     std::map<std::string, std::vector<std::string>> files;
     std::string name, data;
+    // Files of the Windows folder are Windows' places; as recorded, they begin with its path.
+    const std::string windows = IncludeTrailingBackslash(GetWindowsDir());
     for (const KeyName& store : UserDataStores(userData)) {
         UniqueKey components;
         if (RegOpenKeyExA(userData, (store.name + "\\Components").c_str(), 0,
@@ -271,29 +275,36 @@ void OtherInstalledPrograms::Reader::AddComponentFolders(HKEY userData,
                               KEY_READ | InstallerView(), key.put()) != ERROR_SUCCESS)
                 continue;
             DWORD type = 0;
-            for (DWORD index = 0;
-                 RegEnumValueExact(key.get(), index, name, type, data) != ERROR_NO_MORE_ITEMS;
-                 ++index) {
-                if (type != REG_SZ || data.size() < 4 || data[2] != '\\' ||
-                    (data[1] != ':' && data[1] != '?'))
+            for (DWORD index = 0;; ++index) {
+                const LONG result = RegEnumValueExact(key.get(), index, name, type, data);
+                if (result != ERROR_SUCCESS && result != kInexactName)
+                    break; // no more values, or none the registry will hand out
+                if (result != ERROR_SUCCESS || type != REG_SZ || data.size() < 4 ||
+                    data[2] != '\\' || (data[1] != ':' && data[1] != '?'))
                     continue; // a registry key path ("02:\...") or no path at all
                 const std::string product = UpperCase(name);
                 if (!std::binary_search(unplaced.begin(), unplaced.end(), product))
                     continue;
                 data[1] = ':'; // "C?\": the same file, not kept on this machine
-                if (!IsBelowWindowsFolder(data))
-                    files[product].push_back(data.substr(0, data.find('\0')));
+                if (!StartsText(data, windows))
+                    files[product].push_back(data);
             }
         }
     }
-    for (const auto& [product, paths] : files) {
-        const size_t count = programs.folders_.size();
-        programs.AddFolder(CommonFolder(paths));
-        if (programs.folders_.size() != count)
-            continue;
-        for (const std::string& path : paths)
-            programs.AddFolder(ExtractFileDir(path));
-    }
+    for (const auto& [product, paths] : files)
+        AddFilesFolders(paths);
+}
+
+void OtherInstalledPrograms::Reader::AddFilesFolders(const std::vector<std::string>& files) {
+    if (programs.AddFolder(CommonFolder(files)))
+        return;
+    std::vector<std::string> folders;
+    for (const std::string& file : files)
+        folders.push_back(UpperCase(ExtractFileDir(file)));
+    std::sort(folders.begin(), folders.end());
+    folders.erase(std::unique(folders.begin(), folders.end()), folders.end());
+    for (const std::string& folder : folders)
+        programs.AddFolder(folder);
 }
 
 EntryStore MachineStore(REGSAM view) {
@@ -411,15 +422,16 @@ OtherInstalledPrograms OtherInstalledPrograms::Read(const OwnEntries& own,
 }
 
 // The folder as the guard reads paths, and the place it leads to when that is elsewhere.
-void OtherInstalledPrograms::AddFolder(const std::string& folder) {
+bool OtherInstalledPrograms::AddFolder(const std::string& folder) {
     const std::string canonical = CanonicalDeletePath(folder);
     if (canonical.size() <= 3 || IsRefusedForceFolder(canonical))
-        return;
+        return false;
     folders_.push_back(UpperCase(canonical));
     bool exact = true;
     const std::string place = PlaceOf(canonical, exact);
     if (!place.empty() && !SameText(place, canonical) && !IsRefusedForceFolder(place))
         folders_.push_back(UpperCase(place));
+    return true;
 }
 
 // The folders are sorted: each folder the path could lie in ends at one of its "\" or at its

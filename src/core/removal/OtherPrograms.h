@@ -82,7 +82,7 @@ class OtherInstalledPrograms {
 
   private:
     struct Reader;
-    void AddFolder(const std::string& folder);
+    bool AddFolder(const std::string& folder); // false when the folder is nobody's own
 
     std::vector<std::string> folders_; // upper case, long form, no trailing "\", sorted
 };
