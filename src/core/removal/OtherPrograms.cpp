@@ -3,9 +3,9 @@
 
 #include <algorithm>
 #include <cctype>
-#include <map>
 #include <string_view>
 
+#include "core/removal/InstallerRecords.h"
 #include "core/removal/WizardState.h"
 #include "core/system/DeleteHelpers.h"
 #include "core/system/ExactNames.h"
@@ -20,20 +20,12 @@ namespace {
 
 const char kUninstallPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
-const char kInstallerUserData[] =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData";
-
 bool OnWow64() {
     try {
         return IsWow64();
     } catch (const std::exception&) {
         return false;
     }
-}
-
-// The Installer keeps its machine-wide keys in the native view.
-REGSAM InstallerView() {
-    return OnWow64() ? KEY_WOW64_64KEY : 0;
 }
 
 // A string value of the open key; empty when it is missing, no string, or a text the code
@@ -191,9 +183,7 @@ struct OtherInstalledPrograms::Reader {
     void AddInstallerFolders();
 
   private:
-    std::vector<KeyName> UserDataStores(HKEY userData) const;
-    void AddComponentFolders(HKEY userData, const std::vector<std::string>& unplaced);
-    void AddFilesFolders(const std::vector<std::string>& files);
+    void AddFilesFolders(const std::vector<std::string>& recorded);
 };
 
 void OtherInstalledPrograms::Reader::AddEntry(HKEY entry, EntryStore store,
@@ -212,91 +202,34 @@ void OtherInstalledPrograms::Reader::AddEntry(HKEY entry, EntryStore store,
         products.push_back(PackedProductCode(code));
 }
 
-// The Installer's stores of installed products: the machine's ("S-1-5-18") and each user's.
-std::vector<KeyName> OtherInstalledPrograms::Reader::UserDataStores(HKEY userData) const {
-    std::vector<KeyName> stores;
-    for (const KeyName& name : RegKeyNamesExact(userData))
-        if (name.exact)
-            stores.push_back(name);
-    return stores;
-}
-
+// The products whose entries name no folder: the folder the Installer recorded, or the
+// folders of their components' files.
 void OtherInstalledPrograms::Reader::AddInstallerFolders() {
-    if (products.empty())
-        return;
     std::sort(products.begin(), products.end());
     products.erase(std::unique(products.begin(), products.end()), products.end());
-    UniqueKey userData;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kInstallerUserData, 0, KEY_READ | InstallerView(),
-                      userData.put()) != ERROR_SUCCESS)
-        return;
-    const std::vector<KeyName> stores = UserDataStores(userData.get());
     std::vector<std::string> unplaced;
     for (const std::string& product : products) {
-        std::string location;
-        for (const KeyName& store : stores) {
-            UniqueKey properties;
-            const std::string path = store.name + "\\Products\\" + product + "\\InstallProperties";
-            if (location.empty() &&
-                RegOpenKeyExA(userData.get(), path.c_str(), 0, KEY_READ | InstallerView(),
-                              properties.put()) == ERROR_SUCCESS)
-                location = Unquoted(
-                    Expanded(ReadText(properties.get(), "InstallLocation"), EntryStore::None));
-        }
+        const std::string location =
+            Unquoted(Expanded(RecordedInstallLocation(product), EntryStore::None));
         if (location.empty())
             unplaced.push_back(product);
         else
             programs.AddFolder(location);
     }
-    if (!unplaced.empty())
-        AddComponentFolders(userData.get(), unplaced);
+    for (const auto& [product, files] : RecordedComponentFiles(unplaced, pump))
+        AddFilesFolders(files);
 }
 
-// One pass over every component registration: the files of the products without a folder of
-// record (below the Windows folder they are Windows' places, not the product's), their common
-// folder, or each file's folder when they have no folder in common that may be one's own.
-// Several stores' records of one product count together.
-void OtherInstalledPrograms::Reader::AddComponentFolders(HKEY userData,
-                                                         const std::vector<std::string>& unplaced) {
-    std::map<std::string, std::vector<std::string>> files;
-    std::string name, data;
-    // Files of the Windows folder are Windows' places; as recorded, they begin with its path.
+// The folder the files have in common, or each file's folder when that is none of the
+// product's own. Files of the Windows folder are Windows' places, not the product's: as
+// recorded, their paths begin with its path.
+void OtherInstalledPrograms::Reader::AddFilesFolders(const std::vector<std::string>& recorded) {
     const std::string windows = IncludeTrailingBackslash(GetWindowsDir());
-    for (const KeyName& store : UserDataStores(userData)) {
-        UniqueKey components;
-        if (RegOpenKeyExA(userData, (store.name + "\\Components").c_str(), 0,
-                          KEY_READ | InstallerView(), components.put()) != ERROR_SUCCESS)
-            continue;
-        for (const KeyName& component : RegKeyNamesExact(components.get())) {
-            Pump();
-            UniqueKey key;
-            if (!component.exact ||
-                RegOpenKeyExA(components.get(), component.name.c_str(), 0,
-                              KEY_READ | InstallerView(), key.put()) != ERROR_SUCCESS)
-                continue;
-            DWORD type = 0;
-            for (DWORD index = 0;; ++index) {
-                const LONG result = RegEnumValueExact(key.get(), index, name, type, data);
-                if (result != ERROR_SUCCESS && result != kInexactName)
-                    break; // no more values, or none the registry will hand out
-                if (result != ERROR_SUCCESS || type != REG_SZ || data.size() < 4 ||
-                    data[2] != '\\' || (data[1] != ':' && data[1] != '?'))
-                    continue; // a registry key path ("02:\...") or no path at all
-                const std::string product = UpperCase(name);
-                if (!std::binary_search(unplaced.begin(), unplaced.end(), product))
-                    continue;
-                data[1] = ':'; // "C?\": the same file, not kept on this machine
-                if (!StartsText(data, windows))
-                    files[product].push_back(data);
-            }
-        }
-    }
-    for (const auto& [product, paths] : files)
-        AddFilesFolders(paths);
-}
-
-void OtherInstalledPrograms::Reader::AddFilesFolders(const std::vector<std::string>& files) {
-    if (programs.AddFolder(CommonFolder(files)))
+    std::vector<std::string> files;
+    for (const std::string& file : recorded)
+        if (!StartsText(file, windows))
+            files.push_back(file);
+    if (files.empty() || programs.AddFolder(CommonFolder(files)))
         return;
     std::vector<std::string> folders;
     for (const std::string& file : files)

@@ -1,7 +1,12 @@
-// Product codes in the Installer's own form: an Installer product's entry is known by its braced
-// code, its records by the packed one that Windows Installer (here Wine's) writes.
+// Codes in the Installer's own forms: an Installer product's entry is known by its braced code,
+// its records by the packed one that Windows Installer (here Wine's) writes, and its features
+// list its components in a compressed form.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
+#include "core/removal/InstallerRecords.h"
 #include "core/removal/OtherPrograms.h"
 
 namespace {
@@ -28,6 +33,28 @@ TEST(PackedProductCode, IsTheFormTheInstallerKeepsItsRecordsIn) {
     };
     for (const PackedCase& c : cases)
         EXPECT_EQ(ku::PackedProductCode(c.braced), c.packed) << c.braced;
+}
+
+struct FeatureCase {
+    std::string text;
+    std::vector<std::string> components;
+};
+
+TEST(FeatureComponentCodes, AreTheComponentsAFeatureLists) {
+    // As msiexec recorded the fixture package C's feature, which holds its one component.
+    const std::string c03 = "=[j(Kqb$LA[5A}D328}!", a03 = "=[j(Kqb$LA[5A}D1%%}!";
+    const std::string packedC03 = "25A3C1D6B0E7A1F4C911B2A50000C030";
+    const std::string packedA03 = "25A3C1D6B0E7A1F4C911B2A50000A030";
+    const FeatureCase cases[] = {
+        {c03, {packedC03}},
+        {c03 + a03, {packedC03, packedA03}},
+        {c03 + std::string(1, '\x02') + "Parent", {packedC03}},
+        {c03 + "|" + a03, {packedC03, packedA03}},
+        {c03.substr(0, 19), {}},
+        {"", {}},
+    };
+    for (const FeatureCase& c : cases)
+        EXPECT_EQ(ku::FeatureComponentCodes(c.text), c.components) << c.text;
 }
 
 } // namespace

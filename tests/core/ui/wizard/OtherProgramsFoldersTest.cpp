@@ -147,8 +147,9 @@ TEST_F(OtherProgramsFolders, FolderValuesWithVariablesNameTheOtherProgramsFolder
 }
 
 // A Windows Installer product whose entry names no folder (its uninstaller is
-// "MsiExec.exe /I{...}"): the real fixture package, whose folder is that of its components'
-// files, and a product whose folder is the InstallLocation of the Installer's own record.
+// "MsiExec.exe /I{...}"): the real fixture package, whose features list the component whose
+// file lies in its folder; a product whose folder is the InstallLocation of the Installer's own
+// record; and one whose component registration alone names its file.
 TEST_F(OtherProgramsFolders, AnInstallerProductsFolderComesFromTheInstallersRecords) {
     const std::string pf32 = wizardtest::ProgramFiles32();
     const std::string code = "{6D1C3A52-7E0B-4F1A-9C11-2B5A00000C01}";
@@ -161,26 +162,41 @@ TEST_F(OtherProgramsFolders, AnInstallerProductsFolderComesFromTheInstallersReco
     ASSERT_TRUE(kutest::FileThere(installed));
     const OwnProgram own("KuNotesC");
     {
-        SCOPED_TRACE("the components' files");
+        SCOPED_TRACE("the package's features and components");
         RunOwnWizard(own, {installed});
     }
     EXPECT_EQ(kutest::RunAndWait("msiexec /qn /x " + code, 120000), 0);
 
-    SCOPED_TRACE("the record's install location");
     const std::string planted = "{5F3B8E21-9C4D-4A6E-B7F8-0123456789AB}";
-    const std::string properties =
-        "Software\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18\\Products\\" +
-        PackedProductCode(planted);
+    const std::string userData =
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18\\";
+    const std::string product = userData + "Products\\" + PackedProductCode(planted);
+    const std::string component =
+        userData + "Components\\" + PackedProductCode("{5F3B8E21-9C4D-4A6E-B7F8-0123456789AC}");
     const std::string folder = pf32 + "\\KuNotesC Kit";
-    CreateDirectoryA(folder.c_str(), nullptr);
-    kutest::WriteTextFile(folder + "\\kit.dat", "kit");
-    kutest::RawSetString(HKEY_LOCAL_MACHINE, kUninstall + planted, "DisplayName", "Kit", k32);
-    kutest::RawSetString(HKEY_LOCAL_MACHINE, kUninstall + planted, "UninstallString",
-                         "MsiExec.exe /X" + planted, k32);
-    kutest::RawSetString(HKEY_LOCAL_MACHINE, properties + "\\InstallProperties", "InstallLocation",
-                         folder + "\\", k64);
-    RunOwnWizard(own, {folder + "\\kit.dat"});
-    kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, kUninstall + planted, k32);
-    kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, properties, k64);
-    kutest::RemoveTree(folder);
+    const struct {
+        const char* label;
+        std::string key, value, data;
+    } records[] = {
+        {"the record's install location", product + "\\InstallProperties", "InstallLocation",
+         folder + "\\"},
+        {"a component registration", component, PackedProductCode(planted),
+         folder + "\\bin\\kit.exe"},
+    };
+    for (const auto& record : records) {
+        SCOPED_TRACE(record.label);
+        SHCreateDirectoryExA(nullptr, (folder + "\\bin").c_str(), nullptr);
+        const std::vector<std::string> files{folder + "\\bin\\kit.dat", folder + "\\bin\\kit.exe"};
+        for (const std::string& file : files)
+            kutest::WriteTextFile(file, "kit");
+        kutest::RawSetString(HKEY_LOCAL_MACHINE, kUninstall + planted, "DisplayName", "Kit", k32);
+        kutest::RawSetString(HKEY_LOCAL_MACHINE, kUninstall + planted, "UninstallString",
+                             "MsiExec.exe /X" + planted, k32);
+        kutest::RawSetString(HKEY_LOCAL_MACHINE, record.key, record.value, record.data, k64);
+        RunOwnWizard(own, files);
+        kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, kUninstall + planted, k32);
+        kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, product, k64);
+        kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, component, k64);
+        kutest::RemoveTree(folder);
+    }
 }
