@@ -99,11 +99,11 @@ class OtherProgramsFolders : public ::testing::Test {
     }
 };
 
-// A folder the other program's entry names with a variable. A 64-bit program's
+// Other programs, each naming its folder by one value with a variable. A 64-bit program's
 // "%ProgramFiles%" is the 64-bit Program Files folder, not the one this 32-bit program's own
 // variable names.
-struct ExpandedRow {
-    const char* label;
+struct ExpandedRoad {
+    const char* entry;
     REGSAM view;
     const char* value;
     std::string text, folder;
@@ -111,42 +111,44 @@ struct ExpandedRow {
 
 } // namespace
 
-TEST_F(OtherProgramsFolders, FolderValuesWithVariablesNameTheOtherProgramsFolder) {
+TEST_F(OtherProgramsFolders, FolderValuesWithVariablesNameTheOtherProgramsFolders) {
     const bool wow64 = kutest::RunningUnderWow64();
     const std::string pf32 = wizardtest::ProgramFiles32(), pf64 = ProgramFiles64();
-    std::vector<ExpandedRow> rows{
-        {"its install location", k32, "InstallLocation",
-         std::string(wow64 ? "%ProgramFiles(x86)%" : "%ProgramFiles%") + "\\KuAcme\\Notes",
-         pf32 + "\\KuAcme\\Notes"}};
+    std::vector<ExpandedRoad> roads{
+        {"KuNotesPad1", k32, "InstallLocation",
+         std::string(wow64 ? "%ProgramFiles(x86)%" : "%ProgramFiles%") + "\\KuAcme\\Notes1",
+         pf32 + "\\KuAcme\\Notes1"}};
     if (wow64) {
-        rows.push_back({"a 64-bit program's install location", k64, "InstallLocation",
-                        "%ProgramFiles%\\KuAcme\\Notes", pf64 + "\\KuAcme\\Notes"});
-        rows.push_back({"a 64-bit program's uninstaller", k64, "UninstallString",
-                        "\"%ProgramFiles%\\KuAcme\\Notes\\uninst.exe\" /S",
-                        pf64 + "\\KuAcme\\Notes"});
-        rows.push_back({"a 64-bit program's icon", k64, "DisplayIcon",
-                        "%ProgramFiles%\\KuAcme\\Notes\\notes.exe,0", pf64 + "\\KuAcme\\Notes"});
+        roads.push_back({"KuNotesPad2", k64, "InstallLocation", "%ProgramFiles%\\KuAcme\\Notes2",
+                         pf64 + "\\KuAcme\\Notes2"});
+        roads.push_back({"KuNotesPad3", k64, "UninstallString",
+                         "\"%ProgramFiles%\\KuAcme\\Notes3\\uninst.exe\" /S",
+                         pf64 + "\\KuAcme\\Notes3"});
+        roads.push_back({"KuNotesPad4", k64, "DisplayIcon",
+                         "%ProgramFiles%\\KuAcme\\Notes4\\notes.exe,0", pf64 + "\\KuAcme\\Notes4"});
     }
-    const OwnProgram own("KuAcme");
-    for (const ExpandedRow& row : rows) {
-        SCOPED_TRACE(row.label);
-        const std::string entry = kUninstall + "KuNotesPad";
-        kutest::RawSetString(HKEY_LOCAL_MACHINE, entry, "DisplayName", "Notes Pad", row.view);
-        kutest::RawSetString(HKEY_LOCAL_MACHINE, entry, row.value, row.text, row.view,
-                             REG_EXPAND_SZ);
-        SHCreateDirectoryExA(nullptr, row.folder.c_str(), nullptr);
-        const std::vector<std::string> files{row.folder + "\\notes.exe",
-                                             row.folder + "\\uninst.exe",
-                                             row.folder + "\\KuAcme notes.txt"};
-        for (const std::string& file : files)
-            kutest::WriteTextFile(file, "Notes Pad");
-        RunOwnWizard(own, files);
-        kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, entry, row.view);
-        kutest::RemoveTree(ExtractFileDir(row.folder));
+    std::vector<std::string> files;
+    for (const ExpandedRoad& road : roads) {
+        kutest::RawSetString(HKEY_LOCAL_MACHINE, kUninstall + road.entry, "DisplayName",
+                             "Notes Pad", road.view);
+        kutest::RawSetString(HKEY_LOCAL_MACHINE, kUninstall + road.entry, road.value, road.text,
+                             road.view, REG_EXPAND_SZ);
+        SHCreateDirectoryExA(nullptr, road.folder.c_str(), nullptr);
+        for (const char* name : {"\\notes.exe", "\\uninst.exe", "\\KuAcme notes.txt"}) {
+            files.push_back(road.folder + name);
+            kutest::WriteTextFile(files.back(), "Notes Pad");
+        }
     }
+    RunOwnWizard(OwnProgram("KuAcme"), files);
+    for (const ExpandedRoad& road : roads) {
+        kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, kUninstall + road.entry, road.view);
+        kutest::RemoveTree(road.folder);
+    }
+    if (wow64)
+        RemoveDirectoryA((pf64 + "\\KuAcme").c_str());
 }
 
-// A Windows Installer product whose entry names no folder (its uninstaller is
+// Windows Installer products whose entries name no folder (their uninstaller is
 // "MsiExec.exe /I{...}"): the real fixture package, whose features list the component whose
 // file lies in its folder; a product whose folder is the InstallLocation of the Installer's own
 // record; and one whose component registration alone names its file.
@@ -158,45 +160,43 @@ TEST_F(OtherProgramsFolders, AnInstallerProductsFolderComesFromTheInstallersReco
     ASSERT_EQ(kutest::RunAndWait("msiexec /qn /i \"" + package + "\"", 120000), 0);
     ASSERT_EQ(kutest::RawReadString(HKEY_LOCAL_MACHINE, kUninstall + code, "InstallLocation", k32),
               "");
-    const std::string installed = pf32 + "\\KuNotesC Files\\notesc.exe";
-    ASSERT_TRUE(kutest::FileThere(installed));
-    const OwnProgram own("KuNotesC");
-    {
-        SCOPED_TRACE("the package's features and components");
-        RunOwnWizard(own, {installed});
-    }
-    EXPECT_EQ(kutest::RunAndWait("msiexec /qn /x " + code, 120000), 0);
+    std::vector<std::string> files{pf32 + "\\KuNotesC Files\\notesc.exe"};
+    ASSERT_TRUE(kutest::FileThere(files[0]));
 
-    const std::string planted = "{5F3B8E21-9C4D-4A6E-B7F8-0123456789AB}";
     const std::string userData =
         "Software\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18\\";
-    const std::string product = userData + "Products\\" + PackedProductCode(planted);
+    const std::string kit = "{5F3B8E21-9C4D-4A6E-B7F8-0123456789AB}";
+    const std::string tools = "{5F3B8E21-9C4D-4A6E-B7F8-0123456789AC}";
     const std::string component =
-        userData + "Components\\" + PackedProductCode("{5F3B8E21-9C4D-4A6E-B7F8-0123456789AC}");
-    const std::string folder = pf32 + "\\KuNotesC Kit";
+        userData + "Components\\" + PackedProductCode("{5F3B8E21-9C4D-4A6E-B7F8-0123456789AD}");
     const struct {
-        const char* label;
-        std::string key, value, data;
-    } records[] = {
-        {"the record's install location", product + "\\InstallProperties", "InstallLocation",
-         folder + "\\"},
-        {"a component registration", component, PackedProductCode(planted),
-         folder + "\\bin\\kit.exe"},
+        std::string code, folder, key, value, data;
+    } planted[] = {
+        {kit, pf32 + "\\KuNotesC Kit",
+         userData + "Products\\" + PackedProductCode(kit) + "\\InstallProperties",
+         "InstallLocation", pf32 + "\\KuNotesC Kit\\"},
+        {tools, pf32 + "\\KuNotesC Tools", component, PackedProductCode(tools),
+         pf32 + "\\KuNotesC Tools\\tools.exe"},
     };
-    for (const auto& record : records) {
-        SCOPED_TRACE(record.label);
-        SHCreateDirectoryExA(nullptr, (folder + "\\bin").c_str(), nullptr);
-        const std::vector<std::string> files{folder + "\\bin\\kit.dat", folder + "\\bin\\kit.exe"};
-        for (const std::string& file : files)
-            kutest::WriteTextFile(file, "kit");
-        kutest::RawSetString(HKEY_LOCAL_MACHINE, kUninstall + planted, "DisplayName", "Kit", k32);
-        kutest::RawSetString(HKEY_LOCAL_MACHINE, kUninstall + planted, "UninstallString",
-                             "MsiExec.exe /X" + planted, k32);
-        kutest::RawSetString(HKEY_LOCAL_MACHINE, record.key, record.value, record.data, k64);
-        RunOwnWizard(own, files);
-        kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, kUninstall + planted, k32);
-        kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, product, k64);
-        kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, component, k64);
-        kutest::RemoveTree(folder);
+    for (const auto& product : planted) {
+        CreateDirectoryA(product.folder.c_str(), nullptr);
+        for (const char* name : {"\\tools.exe", "\\kit.dat"}) {
+            files.push_back(product.folder + name);
+            kutest::WriteTextFile(files.back(), "kit");
+        }
+        kutest::RawSetString(HKEY_LOCAL_MACHINE, kUninstall + product.code, "DisplayName", "Kit",
+                             k32);
+        kutest::RawSetString(HKEY_LOCAL_MACHINE, kUninstall + product.code, "UninstallString",
+                             "MsiExec.exe /X" + product.code, k32);
+        kutest::RawSetString(HKEY_LOCAL_MACHINE, product.key, product.value, product.data, k64);
     }
+    RunOwnWizard(OwnProgram("KuNotesC"), files);
+    EXPECT_EQ(kutest::RunAndWait("msiexec /qn /x " + code, 120000), 0);
+    for (const auto& product : planted) {
+        kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, kUninstall + product.code, k32);
+        kutest::RemoveTree(product.folder);
+    }
+    kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, userData + "Products\\" + PackedProductCode(kit),
+                          k64);
+    kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, component, k64);
 }
