@@ -10,6 +10,7 @@
 #include "core/system/Dialogs.h"
 #include "core/system/FileSystem.h"
 #include "core/system/PublicFunctionUnit.h"
+#include "core/ui/Controls.h"
 
 namespace ku {
 
@@ -124,8 +125,22 @@ void TBurnForm::HandleEvent(const TBurnEvent& event) {
 void TBurnForm::FormCreate() {
     SetWindowTextA(Handle(), "Burn the System Recovery CD->DIDuvu.zir");
     frameBrush_.reset(CreateSolidBrush(FrameColour));
-    SendMessageA(Item(IDC_BURN_CBDRIVES), WM_SETFONT,
-                 reinterpret_cast<WPARAM>(GetStockObject(ANSI_FIXED_FONT)), FALSE);
+    // The drive lines line up in a fixed-pitch font; the stock one keeps its pixel size
+    // whatever the screen's pixels per inch, so one of the dialog font's height is made.
+    LOGFONTA font = {};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(Handle(), WM_GETFONT, 0, 0)), sizeof(font),
+               &font);
+    LOGFONTA fixed = {};
+    fixed.lfHeight = font.lfHeight;
+    fixed.lfWeight = FW_NORMAL;
+    fixed.lfCharSet = DEFAULT_CHARSET;
+    fixed.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+    lstrcpynA(fixed.lfFaceName, "Courier New", LF_FACESIZE);
+    drivesFont_.reset(CreateFontIndirectA(&fixed));
+    SendMessageA(
+        Item(IDC_BURN_CBDRIVES), WM_SETFONT,
+        reinterpret_cast<WPARAM>(drivesFont_ ? drivesFont_.get() : GetStockObject(ANSI_FIXED_FONT)),
+        FALSE);
     SendMessageA(Item(IDC_BURN_CBSPEED), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("Max"));
     SendMessageA(Item(IDC_BURN_CBSPEED), CB_SETCURSEL, 0, 0);
     AddHint(IDC_BURN_PBUF, "Software buffer status");
@@ -262,6 +277,7 @@ void TBurnForm::SetStatus(const std::string& text) {
 // While a burn or an erase runs only Abort is offered: another drive, another speed or a
 // second start would reach the drive under the running thread.
 void TBurnForm::SetWorking(bool working) {
+    working_ = working;
     EnableWindow(Item(IDC_BURN_BABORT), working);
     EnableWindow(Item(IDC_BURN_BBURNISO), !working && driveWrites_);
     EnableWindow(Item(IDC_BURN_BQERASE), !working && driveWrites_);
@@ -280,6 +296,12 @@ void TBurnForm::SetWorking(bool working) {
         SendMessageA(Handle(), WM_NEXTDLGCTL, 0, FALSE);
 }
 
+// The keys rest on the one button that does something: Abort while a burn or an erase runs,
+// Burn after it.
+HWND TBurnForm::PageFocus() const {
+    return Item(working_ ? IDC_BURN_BABORT : IDC_BURN_BBURNISO);
+}
+
 void TBurnForm::StartTimer() {
     SetTimer(Handle(), Timer1, Timer1Interval, nullptr);
     timerRunning_ = true;
@@ -292,14 +314,11 @@ void TBurnForm::StopTimer() {
 }
 
 std::string TBurnForm::SelectedText(int comboId) const {
-    HWND combo = Item(comboId);
-    LRESULT index = SendMessageA(combo, CB_GETCURSEL, 0, 0);
-    if (index == CB_ERR)
+    const TComboBox combo(Item(comboId));
+    const LRESULT index = SendMessageA(combo.Handle(), CB_GETCURSEL, 0, 0);
+    std::string text;
+    if (index == CB_ERR || !combo.ExactItemText(static_cast<int>(index), text))
         return "";
-    LRESULT length = SendMessageA(combo, CB_GETLBTEXTLEN, index, 0);
-    std::string text(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
-    SendMessageA(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(text.find('\0'));
     return text;
 }
 

@@ -50,11 +50,15 @@ void ScanComponents(const std::vector<std::string>& codes, TUninstallerContents&
         UniqueKey key;
         if (!OpenInstallerKey(components.get(), component, key.put()))
             continue;
-        const std::vector<RegValueEntry> values = ReadValues(key.get());
-        // Another product's registration on the same component keeps the key and file alive.
-        const bool shared = std::any_of(values.begin(), values.end(), [&](const RegValueEntry& v) {
+        std::vector<RegValueEntry> inexact;
+        const std::vector<RegValueEntry> values = ReadValues(key.get(), &inexact);
+        // Another product's registration on the same component keeps the key and file alive,
+        // also one whose name or path the code page cannot hold.
+        const auto another = [&](const RegValueEntry& v) {
             return !v.name.empty() && std::find(codes.begin(), codes.end(), v.name) == codes.end();
-        });
+        };
+        const bool shared = std::any_of(values.begin(), values.end(), another) ||
+                            std::any_of(inexact.begin(), inexact.end(), another);
         for (const RegValueEntry& value : values)
             for (const std::string& code : codes)
                 if (!code.empty() && value.name == code)
@@ -227,7 +231,19 @@ void ScanFolderLeftovers(const std::string& folder, const LeftoverScanProgress& 
     if (Trim(folder).empty() || (others && others->HoldsPath(folder)))
         return;
     WIN32_FIND_DATAA data;
-    UniqueFind find(FindFirstExactFile((folder + "\\*.*"), data));
+    int skipped = 0;
+    UniqueFind find(FindFirstExactFile((folder + "\\*.*"), data, &skipped));
+    // Their best-fit names would name other files: they stay, and the wizard says so.
+    struct NoteSkipped {
+        const std::string& folder;
+        const LeftoverScanProgress& progress;
+        const int& skipped;
+        ~NoteSkipped() {
+            if (skipped > 0)
+                for (const std::string& name : InexactNamesIn(folder))
+                    progress.LeftAlone(folder + "\\" + name);
+        }
+    } noteSkipped{folder, progress, skipped};
     if (!find)
         return;
     do {
@@ -245,7 +261,7 @@ void ScanFolderLeftovers(const std::string& folder, const LeftoverScanProgress& 
             ScanFolderLeftovers(full, progress, contents, others);
         if (!directory && FileExists(full) && !(others && others->HoldsPath(full)))
             NewItem(contents, "", "", kItemFile).FilePath = full;
-    } while (!Stopped() && FindNextExactFile(find.get(), data));
+    } while (!Stopped() && FindNextExactFile(find.get(), data, &skipped));
 }
 
 void SearchInstallLocationLeftovers(const LeftoverScanProgress& progress,

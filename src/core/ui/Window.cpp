@@ -4,7 +4,10 @@
 #include <exception>
 
 #include "core/system/Dialogs.h"
+#include "core/system/ExactNames.h"
+#include "core/ui/Dpi.h"
 #include "core/ui/ImageEx.h"
+#include "core/ui/KeyFocus.h"
 #include "core/ui/Pictures.h"
 
 namespace ku {
@@ -13,6 +16,9 @@ namespace {
 
 // Posted at the first WM_SHOWWINDOW so that FormShow runs once the window is on screen.
 const UINT kFormShown = WM_APP + 0x100;
+// Posted when the window becomes active again, so that the focus is looked at after the dialog
+// manager has put back the control it remembered (which may have been hidden meanwhile).
+const UINT kKeepFocus = WM_APP + 0x101;
 const WPARAM kDragCommand = SC_MOVE | HTCAPTION; // 0xF012
 
 int YOf(LPARAM lParam) {
@@ -54,6 +60,33 @@ std::string WindowText(HWND window) {
     return text;
 }
 
+bool ExactWindowText(HWND window, std::string& text) {
+    std::wstring wide(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    const int length = GetWindowTextW(window, &wide[0], static_cast<int>(wide.size()));
+    wide.resize(length > 0 ? static_cast<size_t>(length) : 0);
+    return ExactAnsi(wide, text);
+}
+
+bool ExactComboItemText(HWND combo, int index, std::string& text) {
+    text.clear();
+    const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, index, 0);
+    if (length == CB_ERR)
+        return false;
+    std::wstring wide(static_cast<size_t>(length) + 1, L'\0');
+    const LRESULT copied =
+        SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(&wide[0]));
+    if (copied == CB_ERR)
+        return false;
+    wide.resize(static_cast<size_t>(copied));
+    return ExactAnsi(wide, text);
+}
+
+std::string InexactTextMessage(const std::string& what, const std::string& shown,
+                               const std::string& outcome) {
+    return "The " + what + " \"" + shown + "\" holds characters this program cannot handle and " +
+           outcome + ".";
+}
+
 void SetLabelText(HWND label, const std::string& text) {
     SetWindowTextA(label, text.c_str());
     HWND parent = GetParent(label);
@@ -61,6 +94,13 @@ void SetLabelText(HWND label, const std::string& text) {
     GetWindowRect(label, &area);
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&area), 2);
     InvalidateRect(parent, &area, TRUE);
+}
+
+bool DialogMessage(MSG& message) {
+    const HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+    char className[16] = {};
+    return root && GetClassNameA(root, className, sizeof(className)) &&
+           lstrcmpA(className, "#32770") == 0 && IsDialogMessageA(root, &message);
 }
 
 void RegisterControlClasses() {
@@ -128,7 +168,7 @@ bool TForm::SetBackground(const std::string& jpegName, bool sizeToPicture) {
     background_ = std::move(picture);
     backgroundName_ = jpegName;
     if (sizeToPicture) {
-        RECT frame = {0, 0, info.bmWidth, info.bmHeight};
+        RECT frame = {0, 0, Scaled(info.bmWidth), Scaled(info.bmHeight)};
         AdjustWindowRectEx(&frame, GetWindowLongA(hwnd_, GWL_STYLE), FALSE,
                            GetWindowLongA(hwnd_, GWL_EXSTYLE));
         SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
@@ -158,7 +198,92 @@ bool Clickable(HWND control) {
     return control && IsWindowVisible(control) && IsWindowEnabled(control);
 }
 
+bool HasClass(HWND control, const char* name) {
+    char className[32] = {};
+    return control && GetClassNameA(control, className, sizeof(className)) &&
+           lstrcmpiA(className, name) == 0;
+}
+
 } // namespace
+
+HWND TForm::PageFocus() const {
+    const int id = DefaultButton();
+    return id ? Item(id) : nullptr;
+}
+
+// In this window, shown within it (also before the window itself is) and enabled.
+bool TForm::Usable(HWND control) const {
+    if (!control || control == hwnd_ || !IsChild(hwnd_, control))
+        return false;
+    for (HWND at = control; at && at != hwnd_; at = GetParent(at))
+        if ((GetWindowLongA(at, GWL_STYLE) & (WS_VISIBLE | WS_DISABLED)) != WS_VISIBLE)
+            return false;
+    return true;
+}
+
+void TForm::MoveFocus(HWND target) {
+    const bool keeping = keepingFocus_;
+    keepingFocus_ = true;
+    // As Tab moves it: the dialog manager also gives a push button the default state.
+    SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target), TRUE);
+    keepingFocus_ = keeping;
+    placed_ = GetFocus();
+}
+
+void TForm::FocusPage() {
+    if (!hwnd_)
+        return;
+    // Another window of ours is in front (a question, a window opened from here): the keys
+    // move when this one is active again.
+    if (IsWindowVisible(hwnd_) && GetActiveWindow() != hwnd_) {
+        pageFocusWanted_ = true;
+        return;
+    }
+    pageFocusWanted_ = false;
+    HWND target = PageFocus();
+    if (!Usable(target))
+        target = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+    if (Usable(target))
+        MoveFocus(target);
+}
+
+void TForm::KeepFocus() {
+    if (keepingFocus_ || !hwnd_ || !IsWindowVisible(hwnd_) || GetActiveWindow() != hwnd_)
+        return;
+    if (pageFocusWanted_) {
+        FocusPage();
+        return;
+    }
+    const HWND focus = GetFocus();
+    if (focus != placed_)
+        placed_ = nullptr; // the user moved the keys
+    const HWND target = PageFocus();
+    FocusFacts facts;
+    facts.focusUsable = Usable(focus);
+    facts.focusParked = focus && focus == placed_ && focus != target;
+    facts.targetUsable = Usable(target);
+    switch (NextFocusMove(facts)) {
+    case FocusMove::Stay:
+        break;
+    case FocusMove::ToPageControl:
+        MoveFocus(target);
+        break;
+    case FocusMove::ToFirstTabStop:
+        if (const HWND first = GetNextDlgTabItem(hwnd_, nullptr, FALSE); Usable(first))
+            MoveFocus(first);
+        break;
+    }
+    // Where the page names its default, a push button is the default only while it has the
+    // focus (as Tab made it); else it would look as if Enter pressed it.
+    const HWND now = GetFocus();
+    if (DefaultButton() == 0 || now == lastFocus_)
+        return;
+    lastFocus_ = now;
+    for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (child != now && HasClass(child, "Button") &&
+            (GetWindowLongA(child, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+            SendMessageA(child, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+}
 
 // IsDialogMessage turns Enter into IDOK and Esc into IDCANCEL, sent with the window's own
 // IDOK / IDCANCEL control, or none when it has no such control. Without one they stand for
@@ -169,12 +294,12 @@ bool TForm::DialogKey(int id, HWND sender) {
         return false;
     HWND button = nullptr;
     const HWND focus = GetFocus();
-    char className[32] = {};
-    if (id == IDOK && focus && IsChild(hwnd_, focus) &&
-        GetClassNameA(focus, className, sizeof(className)) &&
-        lstrcmpiA(className, kImageExClass) == 0)
-        button = focus;
-    else if (const int target = id == IDOK ? DefaultButton() : CancelButton()) {
+    const bool onImageButton = focus && IsChild(hwnd_, focus) && HasClass(focus, kImageExClass);
+    if (id == IDOK) {
+        const int focused = onImageButton ? GetDlgCtrlID(focus) : 0;
+        const int target = EnterButton(focused, DefaultButton(), CancelButton());
+        button = target == 0 ? nullptr : target == focused ? focus : Item(target);
+    } else if (const int target = CancelButton()) {
         // IDCANCEL without a control of its own: the key closes the window as its close box does.
         if (target == IDCANCEL) {
             OnCommand(IDCANCEL, BN_CLICKED);
@@ -238,6 +363,10 @@ INT_PTR CALLBACK TForm::DialogProc(HWND window, UINT message, WPARAM wParam, LPA
     INT_PTR result = FALSE;
     try {
         result = form->Dispatch(message, wParam, lParam);
+        // Looked up again: the message may have ended the window.
+        if (message != WM_NCDESTROY && message != WM_DESTROY && IsWindow(window) &&
+            GetWindowLongPtrA(window, DWLP_USER) == reinterpret_cast<LONG_PTR>(form))
+            form->KeepFocus();
     } catch (const std::exception& error) {
         // Nothing may unwind into user32: show the error and keep the program running.
         ShowMessageBox(window, error.what(), kAppCaption, MB_OK | MB_ICONERROR);
@@ -258,6 +387,25 @@ INT_PTR TForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
         FormCreate();
+        // The keys start on the page's own control, not on whatever Tab reaches first.
+        if (const HWND first = PageFocus(); Usable(first)) {
+            SetFocus(first);
+            placed_ = first;
+            return FALSE;
+        }
+        return TRUE;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE)
+            PostMessageA(hwnd_, kKeepFocus, 0, 0);
+        return FALSE;
+    case kKeepFocus:
+        return TRUE;
+    case DM_GETDEFID:
+        // A window that names its default answers Enter itself (as IDOK, in DialogKey): no
+        // push button it once made the default may take Enter over.
+        if (DefaultButton() == 0)
+            return FALSE;
+        SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, 0);
         return TRUE;
     case WM_SHOWWINDOW:
         if (wParam && !shown_) {

@@ -11,6 +11,7 @@
 #include "core/system/PublicFunctionUnit.h"
 #include "core/system/ServiceUnit.h"
 #include "core/system/StrUtil.h"
+#include "special/profiles/DataLineShapes.h"
 #include "special/profiles/ProfileKeys.h"
 
 namespace ku {
@@ -146,7 +147,7 @@ RegistryDeleteLine ParseRegistryDeleteLine(const std::string& line) {
 
 void ReadProfileSection(const std::string& mark, const std::string& fileName,
                         std::vector<std::string>& files, std::vector<std::string>& regLines,
-                        std::vector<std::string>& services, const std::string& folder) {
+                        std::vector<std::string>& services, const std::string& folder, HWND owner) {
     files.clear();
     regLines.clear();
     services.clear();
@@ -156,7 +157,7 @@ void ReadProfileSection(const std::string& mark, const std::string& fileName,
     const std::string base = RemoveTrailingBackslash(folder.empty() ? ProgramDir() : folder);
     const std::string path = base + "\\" + fileName;
     if (!FileExists(path)) {
-        ShowMessageBox(nullptr, "The file \"" + fileName + "\" not exist!", kProfileMessageCaption,
+        ShowMessageBox(owner, "The file \"" + fileName + "\" not exist!", kProfileMessageCaption,
                        MB_OK | MB_ICONEXCLAMATION);
         return;
     }
@@ -199,16 +200,17 @@ void ReadProfileSection(const std::string& mark, const std::string& fileName,
             services.push_back(value);
     }
     if (files.empty() && regLines.empty())
-        ShowMessageBox(nullptr,
+        ShowMessageBox(owner,
                        "The mark \"" + mark + "\" not exist in the file \"" + fileName +
                            "\" or is empty!",
                        kProfileMessageCaption, MB_OK | MB_ICONEXCLAMATION);
 }
 
 ProfileSection ReadProfileSection(const std::string& mark, const std::string& fileName,
-                                  const std::string& folder) {
+                                  const std::string& folder, HWND owner) {
     ProfileSection section;
-    ReadProfileSection(mark, fileName, section.Files, section.RegLines, section.Services, folder);
+    ReadProfileSection(mark, fileName, section.Files, section.RegLines, section.Services, folder,
+                       owner);
     return section;
 }
 
@@ -255,10 +257,15 @@ void ExecuteRegistryDeleteLines(const std::vector<std::string>& lines, RemovalRe
         const RegistryDeleteLine parsed = ParseRegistryDeleteLine(line);
         if (!parsed.valid)
             continue;
+        // A data file is no part of the program: only a line of an application's shape
+        // deletes, in each view where what it names is the application's.
+        const ViewFilter mayDelete = [&parsed](REGSAM view) {
+            return DataLineMayDelete(parsed, view);
+        };
         if (parsed.isValue)
-            DeleteProfileValue(parsed.root, parsed.keyPath, parsed.valueName, report);
+            DeleteProfileValue(parsed.root, parsed.keyPath, parsed.valueName, report, mayDelete);
         else
-            DeleteProfileKey(parsed.root, parsed.keyPath, report);
+            DeleteProfileKey(parsed.root, parsed.keyPath, report, mayDelete);
     }
 }
 

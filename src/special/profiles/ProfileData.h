@@ -26,12 +26,14 @@ struct ProfileSection {
 
 // Fills the three lists from the section Mark (brackets included, e.g. "[UnitNorton]") of
 // the file FileName in Folder (the program folder unless given). A missing file or a section
-// without file or registry lines is reported in a message box captioned "KU".
+// without file or registry lines is reported in a message box captioned "KU", owned by owner
+// (the window that runs the profile).
 void ReadProfileSection(const std::string& mark, const std::string& fileName,
                         std::vector<std::string>& files, std::vector<std::string>& regLines,
-                        std::vector<std::string>& services, const std::string& folder = "");
+                        std::vector<std::string>& services, const std::string& folder = "",
+                        HWND owner = nullptr);
 ProfileSection ReadProfileSection(const std::string& mark, const std::string& fileName,
-                                  const std::string& folder = "");
+                                  const std::string& folder = "", HWND owner = nullptr);
 // The Uninstall entries whose keys the section's lines delete whole (the key
 // "...\Microsoft\Windows\CurrentVersion\Uninstall\<entry>" below HKEY_LOCAL_MACHINE or
 // HKEY_CURRENT_USER, in either view's spelling): the application's own entries by its profile's
@@ -65,7 +67,8 @@ RegistryDeleteLine ParseRegistryDeleteLine(const std::string& line);
 HKEY PredefinedRootKey(const std::string& name);
 
 // Deletes every valid line's key or value through the guarded delete helpers, in each registry
-// view it is found in; a report, when given, counts what was there and what stays.
+// view it is found in, when the line has one of an application's shapes (DataLineShapes.h); a
+// report, when given, counts what was there and what stays, the items of refused lines too.
 void ExecuteRegistryDeleteLines(const std::vector<std::string>& lines,
                                 RemovalReport* report = nullptr);
 

@@ -99,6 +99,7 @@ protected:
     bool OnCommand(int id, int code) override;
     int DefaultButton() const override; // Next
     int CancelButton() const override;
+    HWND PageFocus() const override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
     HBRUSH OnLabelColour(HDC dc, HWND label) override;
 
@@ -126,7 +127,8 @@ private:
     void BuildRemnantTree();
     bool OnTreeNotify(const NMHDR* header);
     void RunResultPage();
-    void StartRemoval();
+    void BackupRegistry();
+    void StartRemoval(const std::string& folder);
     void ShowScanResults();
     void ShowFinishButton();
     void RemovalEnded(const RemovalReport& report);
@@ -135,7 +137,10 @@ private:
     void EndStep(int label, int panel, int skip, UINT_PTR timer, int doneImage);
     bool StepDone(int image) const;
     std::string ScanWord() const;
-    std::string TrimmedPath() const;
+    // TxtPath's text, exact or refused: false when the code page cannot hold it (`path` then
+    // holds its shown form); the second says so to the user.
+    bool PathText(std::string& path) const;
+    bool ExactPathOrSay(std::string& path);
     void MoveProgressImage(int panel, int image);
     void PlaceProgressBlock(int panel, int image, int left);
     void StopEverything();
@@ -146,6 +151,8 @@ private:
     bool busy_ = false;
     bool closeRequested_ = false;
     bool closed_ = false;
+    bool uninstallerStarted_ = true;
+    bool backingUp_ = false;
     std::unique_ptr<WindowRemovalHost> host_;
     std::unique_ptr<TDelthread> removal_;
     TRemnantTree remnantTree_;

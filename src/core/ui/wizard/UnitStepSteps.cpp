@@ -16,6 +16,8 @@
 #include "core/system/ServiceUnit.h"
 #include "core/system/SharedState.h"
 #include "core/system/StrUtil.h"
+#include "core/ui/Controls.h"
+#include "core/ui/OffThreadWork.h"
 #include "core/ui/TextFit.h"
 #include "core/ui/wizard/UnitStepForm.h"
 
@@ -54,8 +56,18 @@ std::string TUninstallStepForm::ScanWord() const {
     return FindFileListEntry(State.FileListEntries, UninstallKeyName);
 }
 
-std::string TUninstallStepForm::TrimmedPath() const {
-    return Trim(WindowText(Item(IDC_STEP_TXTPATH)));
+bool TUninstallStepForm::PathText(std::string& path) const {
+    return TControl(Item(IDC_STEP_TXTPATH)).ExactText(path);
+}
+
+bool TUninstallStepForm::ExactPathOrSay(std::string& path) {
+    if (PathText(path))
+        return true;
+    // A typed or pasted path whose best-fit form names another program's folder: refused as
+    // the folder picker refuses it, before anything is scanned or removed.
+    ShowMessageBox(Handle(), InexactTextMessage("folder", path), kAppCaption,
+                   MB_OK | MB_ICONWARNING);
+    return false;
 }
 
 void TUninstallStepForm::StepBitBtnClick() {
@@ -141,8 +153,10 @@ void TUninstallStepForm::RunUninstallStep() {
         closeRequested_ = true;
         return;
     }
-    // The exit code says nothing reliable about what the uninstaller removed: it is not used.
-    RunUninstallerAndWait(UninstallCommand, SW_SHOWNORMAL, &WindowScanProgress::PumpMessages);
+    // The exit code says nothing reliable about what the uninstaller removed: it only tells
+    // whether the uninstaller started at all.
+    uninstallerStarted_ = RunUninstallerAndWait(UninstallCommand, SW_SHOWNORMAL,
+                                                &WindowScanProgress::PumpMessages) != -1;
     if (closeRequested_)
         return;
     if (!AskToScanWithEntryLeft()) {
@@ -158,11 +172,20 @@ bool TUninstallStepForm::AskToScanWithEntryLeft() {
     // entry: scanning and deleting then would orphan an installed program.
     if (!OwnUninstallEntryExists(UninstallKeyName))
         return true;
-    return ShowMessageBox(Handle(),
-                          "The program's own uninstaller did not remove \"" +
-                              (DisplayName.empty() ? UninstallKeyName : DisplayName) +
-                              "\" from the list of installed programs: it may still be "
-                              "installed.\rScan for its leftovers and remove them anyway?",
+    const std::string name = DisplayName.empty() ? UninstallKeyName : DisplayName;
+    std::string text = "The program's own uninstaller did not remove \"" + name +
+                       "\" from the list of installed programs: it may still be installed.";
+    if (!uninstallerStarted_) {
+        const std::string file = UninstallerToStart(UninstallCommand).file;
+        std::string named = SplitCommandLine(UninstallCommand).file;
+        if (named.empty())
+            named = Trim(UninstallCommand);
+        text = "The program's own uninstaller could not be started: \"" +
+               (file.empty() ? named + "\" does not exist" : file + "\" did not run") +
+               ".\rIt did not remove \"" + name +
+               "\" from the list of installed programs: it is still installed.";
+    }
+    return ShowMessageBox(Handle(), text + "\rScan for its leftovers and remove them anyway?",
                           kAppCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
@@ -175,7 +198,9 @@ void TUninstallStepForm::RunRegistryStep() {
         ScanInstallerByProfile(State, ProfileKey, State.LeftoverList, &progress);
     else
         ScanInstallerByDisplayName(State, DisplayName, State.LeftoverList, &progress);
-    const std::string path = WindowText(Item(IDC_STEP_TXTPATH));
+    std::string path;
+    if (!PathText(path))
+        path.clear(); // the normal mode offers no folder box: nothing to search for there
     // The machine's keys, then the user's: programs keep their settings in both.
     for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
         ScanRegistryNormalWalk(State, root, "", &progress, State.LeftoverList, word, path,
@@ -199,8 +224,11 @@ void TUninstallStepForm::RunFileStep() {
 
 void TUninstallStepForm::RunForcePage() {
     State.RemnantKeyList.clear();
+    std::string path;
+    if (!ExactPathOrSay(path))
+        return;
     const HWND programs = Item(IDC_STEP_TXTPROGRAMNAME);
-    if (SendMessageA(programs, CB_GETCOUNT, 0, 0) == 0 && TrimmedPath().empty()) {
+    if (SendMessageA(programs, CB_GETCOUNT, 0, 0) == 0 && Trim(path).empty()) {
         ShowMessageBox(Handle(),
                        "Please select one or both of the scanning program\rand the scanning "
                        "program path (disk or folder)manually",
@@ -235,14 +263,16 @@ void TUninstallStepForm::RunForcePage() {
 
 ForceScanInput TUninstallStepForm::ForceInput() const {
     ForceScanInput input;
-    const HWND programs = Item(IDC_STEP_TXTPROGRAMNAME);
-    const int count = static_cast<int>(SendMessageA(programs, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        char item[MAX_PATH * 2] = {};
-        SendMessageA(programs, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
-        input.programFiles.push_back(item);
+    const TComboBox programs(Item(IDC_STEP_TXTPROGRAMNAME));
+    for (int i = 0; i < programs.Count(); ++i) {
+        std::string item;
+        if (programs.ExactItemText(i, item))
+            input.programFiles.push_back(item);
     }
-    input.folder = WindowText(Item(IDC_STEP_TXTPATH));
+    // Checked when the step began; a text changed meanwhile to one the code page cannot hold
+    // gives the step no folder at all.
+    if (!PathText(input.folder))
+        input.folder.clear();
     input.uninstallCommand = UninstallCommand;
     return input;
 }
@@ -273,28 +303,61 @@ void TUninstallStepForm::RunForceFileStep() {
 }
 
 void TUninstallStepForm::RunResultPage() {
-    // Nothing is ended, stopped or rewritten before the user said Yes.
+    std::string folder;
+    if (ForceMode == 1 && !ExactPathOrSay(folder))
+        return;
+    // Nothing is ended, stopped or rewritten before the user said Yes. Only 32-bit Windows
+    // offers the registry backup.
+    const std::function<void()> backup = [this] { BackupRegistry(); };
     if (ForceMode == 1 &&
         !ConfirmForceRemoval(
             State, State.ForcePlan,
             [this](const std::string& text, const std::string& caption, UINT type) {
                 return ShowMessageBox(Handle(), text, caption, type);
             },
-            !IsWow64Safe()))
+            IsWow64Safe() ? nullptr : backup))
         return;
-    StartRemoval();
+    StartRemoval(folder);
     SetPage(PageFinish);
 }
 
-void TUninstallStepForm::StartRemoval() {
+// The export takes a while: it runs off the window thread, which shows how far it got on the
+// Finish page. It cannot be stopped half-way, so Next and Cancel are off until it has ended.
+void TUninstallStepForm::BackupRegistry() {
+    const HWND title = Item(IDC_STEP_ABFINISH), message = Item(IDC_STEP_ABFINISHMESSAGE);
+    const std::string done = WindowText(title), complete = WindowText(message);
+    SetPage(PageFinish);
+    // The removal's own words from the start: the page never reads "complete" before it is.
+    SetLabelText(title, "Please wait!");
+    SetLabelText(message, "Uninstalling!");
+    {
+        struct Busy {
+            TUninstallStepForm& form;
+            explicit Busy(TUninstallStepForm& f) : form(f) { Set(true); }
+            ~Busy() { Set(false); }
+            void Set(bool on) {
+                form.busy_ = form.backingUp_ = on;
+                for (int id : {IDC_STEP_STEPBITBTN, IDC_STEP_CANCELBITBTN})
+                    EnableWindow(form.Item(id), !on);
+            }
+        } busy{*this};
+        BackupRegistryFull(Handle(), ExportWaitShownIn(message));
+    }
+    // With nothing listed the removal has nothing to say: the page's own texts come back.
+    if (State.LeftoverList.Count() == 0) {
+        SetLabelText(title, done);
+        SetLabelText(message, complete);
+    }
+}
+
+void TUninstallStepForm::StartRemoval(const std::string& folder) {
     ScanState = ScanRun;
     const RemovalScope scope{ForceMode != 1, UninstallKeyName, MachineStore(ScanRegistryView())};
     // The force mode also removes the security products' files it listed from the system folder.
     const std::vector<std::string> named =
         ForceMode == 1 ? SecurityProductFileNames() : std::vector<std::string>();
     removal_ = std::make_unique<TDelthread>(
-        RemovalJob{&State, ForceMode == 1, WindowText(Item(IDC_STEP_TXTPATH)), scope, named},
-        *host_);
+        RemovalJob{&State, ForceMode == 1, folder, scope, named}, *host_);
 }
 
 void TUninstallStepForm::ShowScanResults() {
