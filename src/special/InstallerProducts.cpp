@@ -34,9 +34,8 @@ void AppendName(const std::string& value, bool first) {
 
 } // namespace
 
-void FindInstallerProductsByName(const std::string& names, std::vector<std::string>& codes,
-                                 TUninstallerContents& contents,
-                                 const LeftoverScanProgress& progress) {
+void FindInstallerProductCodes(const std::string& names, std::vector<std::string>& codes,
+                               const LeftoverScanProgress& progress) {
     std::string wanted = names;
     if (wanted.empty() || wanted.back() != ',')
         wanted += ',';
@@ -68,8 +67,15 @@ void FindInstallerProductsByName(const std::string& names, std::vector<std::stri
             AppendName(location, false);
         }
     }
+}
+
+void FindInstallerProductsByName(const std::string& names, std::vector<std::string>& codes,
+                                 TUninstallerContents& contents,
+                                 const LeftoverScanProgress& progress,
+                                 const OtherInstalledPrograms* others) {
+    FindInstallerProductCodes(names, codes, progress);
     if (!codes.empty())
-        SearchRegistryLeftoversEx(codes, contents, progress);
+        SearchRegistryLeftoversEx(codes, contents, progress, others);
 }
 
 void RewriteInstallerProductNames(const std::vector<std::string>& codes) {

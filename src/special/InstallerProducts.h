@@ -15,11 +15,15 @@ namespace ku {
 extern std::string InstallerProductNames;
 
 // Fills Codes with the products whose DisplayName or Contact holds one of the comma-separated
-// Names (any case; once per matching name), adds their values to InstallerProductNames and
-// lists their registry leftovers. Installer keys are opened, never created.
+// Names (any case; once per matching name) and adds their values to InstallerProductNames.
+// Installer keys are opened, never created.
+void FindInstallerProductCodes(const std::string& names, std::vector<std::string>& codes,
+                               const LeftoverScanProgress& progress);
+// The same, then lists the found products' registry leftovers (none of the files of `others`).
 void FindInstallerProductsByName(const std::string& names, std::vector<std::string>& codes,
                                  TUninstallerContents& contents,
-                                 const LeftoverScanProgress& progress);
+                                 const LeftoverScanProgress& progress,
+                                 const OtherInstalledPrograms* others = nullptr);
 
 // When a component still refers to one of Codes, sets "DisplayName" and "Contact" of each of
 // those products that still has its key to InstallerProductNames. Creates no key.

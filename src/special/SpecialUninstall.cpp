@@ -3,15 +3,57 @@
 
 #include <algorithm>
 
+#include "core/removal/WizardState.h"
 #include "core/system/Dialogs.h"
 #include "core/system/ProcessUnit.h"
 #include "core/system/PublicFunctionUnit.h"
 #include "core/system/SharedState.h"
+#include "core/system/StrUtil.h"
 #include "special/InstallerProducts.h"
 #include "special/profiles/OwnSteps.h"
+#include "special/profiles/ProfileData.h"
 #include "special/profiles/ProfileEngine.h"
 
 namespace ku {
+
+namespace {
+
+// The Uninstall entries a profile reads its folders from.
+void AddSourceEntries(const ProfileRow& profile, OwnEntries& own) {
+    for (const FolderSource& source : profile.sources) {
+        std::vector<std::string> keys{source.keyPath};
+        keys.insert(keys.end(), source.moreKeys.begin(), source.moreKeys.end());
+        for (const std::string& key : keys) {
+            bool uninstallKey = false;
+            own.AddName(UninstallEntryName(key, UpperCase(key), &uninstallKey));
+        }
+    }
+}
+
+// What the application owns of the installed programs' entries: the entries its profiles
+// read its folders from and delete, and those of its Windows Installer products.
+OwnEntries OwnEntriesOf(const DispatchRow& row, const std::vector<std::string>& foundCodes) {
+    OwnEntries own;
+    for (const ProfileRow* profile : {row.scanProfile, row.removalProfile}) {
+        if (!profile)
+            continue;
+        AddSourceEntries(*profile, own);
+        if (profile->file != DataFile::None)
+            for (const std::string& entry :
+                 SectionUninstallEntries(profile->mark, DataFileName(profile->file)))
+                own.AddName(entry);
+    }
+    for (const std::string& code : ProductCodesOf(row.key))
+        own.AddProductCode(code);
+    for (const DispatchStep& step : row.scan)
+        if (step.op == StepOp::SearchCode)
+            own.AddProductCode(step.text);
+    for (const std::string& code : foundCodes)
+        own.AddProductCode(code);
+    return own;
+}
+
+} // namespace
 
 bool TSpecialUninstall::HasProfile(const std::string& key) {
     return FindDispatchRow(key) != nullptr;
@@ -24,7 +66,13 @@ ProfileSite TSpecialUninstall::Site() {
     site.fileList = &FileList;
     site.contents = &LeftoverList;
     site.report = &Report;
+    site.others = &OtherPrograms;
     return site;
+}
+
+void TSpecialUninstall::ReadOtherPrograms(const DispatchRow& row) {
+    own_ = OwnEntriesOf(row, InstallerProductCodes);
+    OtherPrograms = OtherInstalledPrograms::Read(own_, Progress.pump);
 }
 
 void TSpecialUninstall::Run(const DispatchRow& row, const DispatchStep& step) {
@@ -36,16 +84,22 @@ void TSpecialUninstall::Run(const DispatchRow& row, const DispatchStep& step) {
         Progress.Pump();
         break;
     case StepOp::SearchCode:
-        SearchRegistryLeftovers(step.text, LeftoverList, Progress);
+        SearchRegistryLeftovers(step.text, LeftoverList, Progress, &OtherPrograms);
         break;
     case StepOp::SearchCodes:
-        SearchRegistryLeftoversEx(ProductCodesOf(row.key), LeftoverList, Progress);
+        SearchRegistryLeftoversEx(ProductCodesOf(row.key), LeftoverList, Progress, &OtherPrograms);
         break;
     case StepOp::SearchLocations:
-        SearchInstallLocationLeftovers(Progress, ProductCodesOf(row.key), FileList, LeftoverList);
+        SearchInstallLocationLeftovers(Progress, ProductCodesOf(row.key), FileList, LeftoverList,
+                                       &OtherPrograms);
         break;
     case StepOp::FindProductsByName:
-        FindInstallerProductsByName(step.text, InstallerProductCodes, LeftoverList, Progress);
+        // The products found by name are the application's own, their folders with them.
+        FindInstallerProductCodes(step.text, InstallerProductCodes, Progress);
+        ReadOtherPrograms(row);
+        if (!InstallerProductCodes.empty())
+            SearchRegistryLeftoversEx(InstallerProductCodes, LeftoverList, Progress,
+                                      &OtherPrograms);
         break;
     case StepOp::KillByName:
         KillProcessesByName(step.text);
@@ -72,7 +126,9 @@ void TSpecialUninstall::Run(const DispatchRow& row, const DispatchStep& step) {
         DeleteRegistryLeftovers(LeftoverList);
         break;
     case StepOp::RemoveFiles:
-        DeleteFileLeftovers(LeftoverList, Owner);
+        // Read again now: a program installed or moved since the scan is still another's.
+        ReadOtherPrograms(row);
+        DeleteFileLeftovers(LeftoverList, Owner, &OtherPrograms);
         break;
     case StepOp::RenameProducts:
         RewriteInstallerProductNames(InstallerProductCodes);
@@ -81,7 +137,7 @@ void TSpecialUninstall::Run(const DispatchRow& row, const DispatchStep& step) {
         DeleteWinsc32Ini();
         break;
     case StepOp::ScheduleLinkAdvisor:
-        ScheduleLinkAdvisorDeletion();
+        ScheduleLinkAdvisorDeletion(&OtherPrograms);
         break;
     }
 }
@@ -89,9 +145,11 @@ void TSpecialUninstall::Run(const DispatchRow& row, const DispatchStep& step) {
 void TSpecialUninstall::ScanLeftovers(const std::string& key) {
     LeftAloneItems.clear();
     Progress.leftAlone = [this](const std::string& item) { NoteLeftAlone(LeftAloneItems, item); };
-    if (const DispatchRow* row = FindDispatchRow(key))
+    if (const DispatchRow* row = FindDispatchRow(key)) {
+        ReadOtherPrograms(*row);
         for (const DispatchStep& step : row->scan)
             Run(*row, step);
+    }
     for (int i = 0; i < LeftoverList.Count(); ++i) {
         const TContent& item = LeftoverList.GetItem(i).Content;
         const std::string& text = item.ItemType == kItemFile ? item.FilePath : item.KeyPath;
@@ -113,6 +171,8 @@ bool TSpecialUninstall::RemoveApplication(const std::string& key) {
     Report = RemovalReport();
     Report.leftAlone = LeftAloneItems;
     const DispatchRow* row = FindDispatchRow(key);
+    if (row)
+        ReadOtherPrograms(*row);
     if (row)
         for (const DispatchStep& step : row->removal) {
             if (ScanState.load() == ScanStopRemoving)

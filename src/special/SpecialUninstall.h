@@ -31,6 +31,10 @@ class TSpecialUninstall {
     // What the last removal found of the application (the listed leftovers and what the
     // profile's own deletions met) and what of it is still there.
     RemovalReport Report;
+    // The folders of every installed program but the application (its entries are those its
+    // profile names and those of its Installer products): read when the scan starts, and again
+    // when the files go. Nothing in them is listed or deleted.
+    OtherInstalledPrograms OtherPrograms;
 
     // True for a key that has a profile (every key of the list but "Tweak_XPPro4").
     static bool HasProfile(const std::string& key);
@@ -52,9 +56,12 @@ class TSpecialUninstall {
     FinishTexts Outcome() const;
 
   private:
+    void ReadOtherPrograms(const DispatchRow& row);
     void Run(const DispatchRow& row, const DispatchStep& step);
     void CountListedLeftovers();
     ProfileSite Site();
+
+    OwnEntries own_;
 };
 
 } // namespace ku

@@ -67,12 +67,29 @@ bool NamesServerFile(const std::string& valueName, const std::vector<std::string
     });
 }
 
+// Whether a key holds entries of many programs (IsSharedValueKey, or a reason of the caller's),
+// asked only once the key names the program: the guard's answer costs more than reading the
+// key, and most keys name nothing.
+class SharedKey {
+public:
+    SharedKey(const VisitedKey& key, bool shared) : key_(key), state_(shared ? 1 : -1) {}
+    bool operator()() const {
+        if (state_ < 0)
+            state_ = IsSharedValueKey(key_.root, key_.path) ? 1 : 0;
+        return state_ == 1;
+    }
+
+private:
+    const VisitedKey& key_;
+    mutable int state_; // -1 not asked yet
+};
+
 // The value hits of one key, listed when the key's values are all read: the whole key when
 // every value hit and it has no subkeys, else each value on its own. Nothing in a class that
 // runs another program's server.
 class ValueHits {
 public:
-    ValueHits(const VisitedKey& key, TUninstallerContents& contents, bool shared)
+    ValueHits(const VisitedKey& key, TUninstallerContents& contents, const SharedKey& shared)
         : key_(key), contents_(contents), shared_(shared) {}
 
     void Hit(const std::string& name, const std::string& data) {
@@ -85,9 +102,9 @@ public:
     void List(size_t valueCount, const std::function<bool(const std::string&)>& isProgram) {
         if (hits_.empty() || InOtherProgramsClass(key_, isProgram))
             return;
-        KeyShape shape = ReadKeyShape(key_.key);
+        KeyShape shape = ShapeOf(key_);
         shape.values = static_cast<DWORD>(valueCount);
-        if (!shared_ && ValueHitsListWholeKey(hits_.size(), shape)) {
+        if (!shared_() && ValueHitsListWholeKey(hits_.size(), shape)) {
             Add(contents_, key_, key_.path, kItemRegistryKey);
             return;
         }
@@ -106,7 +123,7 @@ private:
     };
     const VisitedKey& key_;
     TUninstallerContents& contents_;
-    bool shared_;
+    const SharedKey& shared_;
     std::vector<ValueHit> hits_;
 };
 
@@ -116,19 +133,18 @@ public:
                  const ForcePathWord& folder, ForceScanLists& lists)
         : key_(key), contents_(contents), folder_(folder), lists_(lists),
           upperPlain_(WithoutWowNode(key.upperPath)),
-          shared_(IsSharedValueKey(key.root, key.path) ||
-                  upperPlain_.find("SOFTWARE\\MICROSOFT") != std::string::npos),
+          shared_(key, upperPlain_.find("SOFTWARE\\MICROSOFT") != std::string::npos),
           hits_(key, contents, shared_) {}
 
     void Run() {
-        if (folder_.MatchesUpper(key_.upperPath) && !shared_) {
+        if (folder_.MatchesUpper(key_.upperPath) && !shared_()) {
             Add(contents_, key_, key_.path, kItemRegistryKey);
             listed_ = true;
         }
         if (!key_.key)
             return;
         std::vector<RegValueEntry> inexact;
-        const std::vector<RegValueEntry> values = ReadValues(key_.key, &inexact);
+        const std::vector<RegValueEntry> values = ValuesOf(key_, &inexact);
         for (const RegValueEntry& value : values)
             MatchValue(value);
         for (const RegValueEntry& value : inexact)
@@ -172,7 +188,7 @@ private:
         return upperPlain_.find("SOFTWARE") != std::string::npos && upperPlain_.size() >= 9 &&
                upperPlain_.find("SOFTWARE\\MICROSOFT") == std::string::npos &&
                upperPlain_.find("SOFTWARE\\POLICIES") == std::string::npos &&
-               upperPlain_.find("SOFTWARE\\CLASSES") == std::string::npos && !shared_;
+               upperPlain_.find("SOFTWARE\\CLASSES") == std::string::npos && !shared_();
     }
 
     void AddValue(const RegValueEntry& value, const std::string& data) {
@@ -215,7 +231,7 @@ private:
     const ForcePathWord& folder_;
     ForceScanLists& lists_;
     std::string upperPlain_;
-    bool shared_;
+    SharedKey shared_;
     ValueHits hits_;
     bool listed_ = false;
 };
@@ -226,20 +242,34 @@ bool ProgramNamed(const ProgramScanWords& words, const RegValueEntry& value) {
            (IsStringValue(value) && words.MatchesUpper(UpperCase(ValueText(value))));
 }
 
+// One value as the program-file rule reads it, upper case: read once per key for every word.
+struct UpperValue {
+    const RegValueEntry* value;
+    std::string name, data; // data: of a string value only
+};
+
+std::vector<UpperValue> UpperValues(const std::vector<RegValueEntry>& values) {
+    std::vector<UpperValue> upper;
+    upper.reserve(values.size());
+    for (const RegValueEntry& value : values)
+        upper.push_back({&value, UpperCase(value.name),
+                         IsStringValue(value) ? UpperCase(ValueText(value)) : std::string()});
+    return upper;
+}
+
 void MatchProgram(const VisitedKey& key, TUninstallerContents& contents,
-                  const ProgramScanWords& words, const std::vector<RegValueEntry>& values,
-                  bool shared) {
-    if (words.MatchesUpper(key.upperPath) && !shared) {
+                  const ProgramScanWords& words, const std::vector<UpperValue>& values,
+                  const SharedKey& shared) {
+    if (words.MatchesUpper(key.upperPath) && !shared()) {
         Add(contents, key, key.path, kItemRegistryKey);
         return; // the whole key goes, its values with it
     }
     ValueHits hits(key, contents, shared);
-    for (const RegValueEntry& value : values) {
-        const bool nameHit = words.MatchesUpper(UpperCase(value.name));
-        const std::string data = IsStringValue(value) ? ValueText(value) : std::string();
-        const bool dataHit = !data.empty() && words.MatchesUpper(UpperCase(data));
+    for (const UpperValue& value : values) {
+        const bool nameHit = words.MatchesUpper(value.name);
+        const bool dataHit = !value.data.empty() && words.MatchesUpper(value.data);
         if (nameHit || dataHit)
-            hits.Hit(value.name, dataHit ? data : "");
+            hits.Hit(value.value->name, dataHit ? ValueText(*value.value) : "");
     }
     hits.List(values.size(), [&](const std::string& upper) { return words.MatchesUpper(upper); });
 }
@@ -273,9 +303,7 @@ void MatchRegistryKeyByProgram(const VisitedKey& key, TUninstallerContents& cont
                                const ProgramScanWords& words) {
     if (!words.Usable())
         return;
-    const std::vector<RegValueEntry> values =
-        key.key ? ReadValues(key.key) : std::vector<RegValueEntry>();
-    MatchProgram(key, contents, words, values, IsSharedValueKey(key.root, key.path));
+    MatchProgram(key, contents, words, UpperValues(ValuesOf(key)), SharedKey(key, false));
 }
 
 void ScanRegistryByProgramWalk(TWizardState& state, HKEY root, const std::string& path,
@@ -297,12 +325,12 @@ void ScanRegistryByProgramsWalk(TWizardState& state, HKEY root, const std::strin
     options.matcher = [&](const VisitedKey& key) {
         // The values are read once per key for all program files.
         std::vector<RegValueEntry> inexact;
-        const std::vector<RegValueEntry> values =
-            key.key ? ReadValues(key.key, &inexact) : std::vector<RegValueEntry>();
-        const bool shared = IsSharedValueKey(key.root, key.path);
+        const std::vector<RegValueEntry> values = ValuesOf(key, &inexact);
+        const std::vector<UpperValue> upper = UpperValues(values);
+        const SharedKey shared(key, false);
         for (size_t i = 0; i < words.size(); ++i)
             if (words[i].Usable())
-                MatchProgram(key, found[i], words[i], values, shared);
+                MatchProgram(key, found[i], words[i], upper, shared);
         for (const RegValueEntry& value : inexact)
             if (std::any_of(words.begin(), words.end(), [&](const ProgramScanWords& word) {
                     return word.Usable() && ProgramNamed(word, value);

@@ -257,7 +257,7 @@ void MatchRegistryKeyInstallerCode(const VisitedKey& key, TUninstallerContents& 
     if (!key.key)
         return;
     std::vector<RegValueEntry> inexact;
-    const std::vector<RegValueEntry> values = ReadValues(key.key, &inexact);
+    const std::vector<RegValueEntry> values = ValuesOf(key, &inexact);
     std::vector<const RegValueEntry*> hits;
     for (const RegValueEntry& value : values) {
         if (Skipped())
@@ -269,7 +269,7 @@ void MatchRegistryKeyInstallerCode(const VisitedKey& key, TUninstallerContents& 
     if (hits.empty())
         return;
     const bool shared = IsSharedValueKey(key.root, key.path);
-    KeyShape shape = ReadKeyShape(key.key);
+    KeyShape shape = ShapeOf(key);
     // A value the code page cannot hold did not hit: the key is not the code's alone.
     shape.values = static_cast<DWORD>(values.size() + inexact.size());
     if (!shared && ValueHitsListWholeKey(hits.size(), shape)) {

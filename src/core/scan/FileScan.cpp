@@ -79,6 +79,34 @@ const char* ShortName(const WIN32_FIND_DATAA& data) {
     return data.cAlternateFileName[0] ? data.cAlternateFileName : data.cFileName;
 }
 
+// A folder's path tested once for all its entries: "Recent" in it ends the walk of the folder
+// at its first entry, and a word it holds names every file in it. Otherwise a hit in an
+// entry's path ends within the entry's name, so the search starts where such a hit can.
+struct FolderWords {
+    const FileWord& word;
+    bool recent, hit, shortHit;
+    size_t from, shortFrom;
+
+    FolderWords(const FileWord& fileWord, const std::string& upperFolder,
+                const std::string& upperShort)
+        : word(fileWord), recent(upperFolder.find("RECENT") != std::string::npos),
+          hit(fileWord.full.MatchesUpper(upperFolder)),
+          shortHit(!upperShort.empty() && fileWord.shortForm.MatchesUpper(upperShort)),
+          from(Start(upperFolder, fileWord.full)),
+          shortFrom(Start(upperShort, fileWord.shortForm)) {}
+
+    bool Matches(const std::string& upperPath, const std::string& upperShortPath) const {
+        return hit || word.full.MatchesUpper(upperPath, from) ||
+               (!upperShortPath.empty() &&
+                (shortHit || word.shortForm.MatchesUpper(upperShortPath, shortFrom)));
+    }
+
+    static size_t Start(const std::string& upperFolder, const ScanWord& scanWord) {
+        const size_t length = scanWord.Upper().size();
+        return upperFolder.size() >= length ? upperFolder.size() - length + 1 : 0;
+    }
+};
+
 class FileWalker {
 public:
     FileWalker(TWizardState& state, IScanProgress* progress, TUninstallerContents& contents,
@@ -101,6 +129,9 @@ public:
             return;
         // Worked out at the folder's first listed file, for all its files.
         std::unique_ptr<FolderFileGuard> guard;
+        // What the folder's own path says holds for each of its entries: only the entry's
+        // name is looked at for the rest.
+        const FolderWords words(word_, upperFolder, upperShort);
         std::string full, upperFull, shortFull;
         do {
             if (StopWalk())
@@ -111,7 +142,7 @@ public:
             full.assign(folder).append("\\").append(data.cFileName, nameLength);
             upperFull.assign(upperFolder).append("\\");
             AppendUpper(upperFull, data.cFileName, nameLength);
-            if (upperFull.find("RECENT") != std::string::npos)
+            if (words.recent || upperFull.find("RECENT", upperFolder.size()) != std::string::npos)
                 return;
             const DWORD attributes = data.dwFileAttributes;
             if (attributes == 0 || attributes >= 9999)
@@ -126,7 +157,7 @@ public:
             if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
                 if (EnterFolder(data, upperFull))
                     Walk(full, upperFull, shortFull);
-            } else if (Matches(upperFull, shortFull)) {
+            } else if (words.Matches(upperFull, shortFull)) {
                 if (!GuardReady())
                     return;
                 if (!guard)

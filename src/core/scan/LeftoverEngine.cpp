@@ -37,7 +37,7 @@ TContent& NewItem(TUninstallerContents& contents, const std::string& root,
 
 // Installer component registrations of the given codes (value names, compared exactly).
 void ScanComponents(const std::vector<std::string>& codes, TUninstallerContents& contents,
-                    const LeftoverScanProgress& progress) {
+                    const LeftoverScanProgress& progress, const OtherInstalledPrograms* others) {
     UniqueKey components;
     if (!OpenInstallerKey(HKEY_LOCAL_MACHINE, kInstallerComponentsPath, components.put()))
         return;
@@ -62,7 +62,7 @@ void ScanComponents(const std::vector<std::string>& codes, TUninstallerContents&
         for (const RegValueEntry& value : values)
             for (const std::string& code : codes)
                 if (!code.empty() && value.name == code)
-                    AddComponentItem(contents, path, code, ValueText(value), shared);
+                    AddComponentItem(contents, path, code, ValueText(value), shared, others);
     }
 }
 
@@ -184,13 +184,16 @@ void DeleteOneFilePermanently(const std::string& path) {
 } // namespace
 
 void AddComponentItem(TUninstallerContents& contents, const std::string& componentPath,
-                      const std::string& productCode, const std::string& data, bool shared) {
-    // A file of Windows (System32, SysWOW64, any spelling) or one the guard refuses is never
-    // the product's own to delete: its registration goes, the file stays.
+                      const std::string& productCode, const std::string& data, bool shared,
+                      const OtherInstalledPrograms* others) {
+    // A file of Windows (System32, SysWOW64, any spelling), one the guard refuses or one in
+    // another program's folder is never the product's own to delete: its registration goes,
+    // the file stays.
     const char* type = kItemRegistryKey;
     if (shared)
         type = kItemRegistryValue;
-    else if (FileExists(data) && !IsBelowWindowsFolder(data) && !IsProtectedFile(data))
+    else if (FileExists(data) && !IsBelowWindowsFolder(data) && !IsProtectedFile(data) &&
+             !(others && others->HoldsPath(data)))
         type = kItemFile;
     TContent& item = AddInstallerItem(contents, "HKEY_LOCAL_MACHINE", componentPath, type);
     item.ValueName = productCode;
@@ -204,25 +207,28 @@ void AddComponentItem(TUninstallerContents& contents, const std::string& compone
 }
 
 void SearchRegistryLeftovers(const std::string& productCode, TUninstallerContents& contents,
-                             const LeftoverScanProgress& progress) {
+                             const LeftoverScanProgress& progress,
+                             const OtherInstalledPrograms* others) {
     const std::vector<std::string> codes{productCode};
     if (!productCode.empty())
-        ScanComponents(codes, contents, progress);
+        ScanComponents(codes, contents, progress, others);
     if (!productCode.empty())
         WalkForCodes(codes, false, contents, progress);
 }
 
 void SearchRegistryLeftoversEx(const std::vector<std::string>& productCodes,
-                               TUninstallerContents& contents,
-                               const LeftoverScanProgress& progress) {
-    ScanComponents(productCodes, contents, progress);
+                               TUninstallerContents& contents, const LeftoverScanProgress& progress,
+                               const OtherInstalledPrograms* others) {
+    ScanComponents(productCodes, contents, progress, others);
     if (!productCodes.empty())
         WalkForCodes(productCodes, true, contents, progress);
 }
 
 void ScanFolderLeftovers(const std::string& folder, const LeftoverScanProgress& progress,
-                         TUninstallerContents& contents) {
-    if (Trim(folder).empty())
+                         TUninstallerContents& contents, const OtherInstalledPrograms* others) {
+    // A folder value may name another program's folder, or a link to one: every file there
+    // is that program's.
+    if (Trim(folder).empty() || (others && others->HoldsPath(folder)))
         return;
     WIN32_FIND_DATAA data;
     int skipped = 0;
@@ -252,8 +258,8 @@ void ScanFolderLeftovers(const std::string& folder, const LeftoverScanProgress& 
         const bool directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         if (directory && name != "." && name != ".." &&
             !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-            ScanFolderLeftovers(full, progress, contents);
-        if (!directory && FileExists(full))
+            ScanFolderLeftovers(full, progress, contents, others);
+        if (!directory && FileExists(full) && !(others && others->HoldsPath(full)))
             NewItem(contents, "", "", kItemFile).FilePath = full;
     } while (!Stopped() && FindNextExactFile(find.get(), data, &skipped));
 }
@@ -261,7 +267,8 @@ void ScanFolderLeftovers(const std::string& folder, const LeftoverScanProgress& 
 void SearchInstallLocationLeftovers(const LeftoverScanProgress& progress,
                                     const std::vector<std::string>& productCodes,
                                     std::vector<std::string>& fileList,
-                                    TUninstallerContents& contents) {
+                                    TUninstallerContents& contents,
+                                    const OtherInstalledPrograms* others) {
     for (const std::string& code : productCodes) {
         const std::string location = RemoveTrailingBackslash(ReadInstallerString(
             std::string(kInstallerProductsPath) + "\\" + code + "\\InstallProperties",
@@ -269,7 +276,7 @@ void SearchInstallLocationLeftovers(const LeftoverScanProgress& progress,
         // A product installed to a system folder or a drive root leaves no folder of its own;
         // a location that climbs with ".." names another program's folder.
         if (!location.empty() && !PathClimbs(location) && !IsProtectedPath(location))
-            ScanFolderLeftovers(location, progress, contents);
+            ScanFolderLeftovers(location, progress, contents, others);
     }
     for (int i = 0; i < contents.Count(); ++i)
         fileList.push_back(contents.GetItem(i).Content.FilePath);
@@ -291,7 +298,8 @@ void DeleteRegistryLeftovers(const TUninstallerContents& contents) {
     }
 }
 
-void DeleteFileLeftovers(const TUninstallerContents& contents, HWND owner) {
+void DeleteFileLeftovers(const TUninstallerContents& contents, HWND owner,
+                         const OtherInstalledPrograms* others) {
     const bool permanent =
         ShowMessageBox(owner,
                        "To permanently remove the files, please click Yes to proceed.\rTo move "
@@ -301,7 +309,8 @@ void DeleteFileLeftovers(const TUninstallerContents& contents, HWND owner) {
         if (ScanState.load() == ScanStopRemoving)
             return;
         const TContent& item = contents.GetItem(i).Content;
-        if (item.ItemType != kItemFile || IsProtectedFile(item.FilePath))
+        if (item.ItemType != kItemFile || IsProtectedFile(item.FilePath) ||
+            (others && others->HoldsPath(item.FilePath)))
             continue;
         // Under Wine a link's attributes are those of the file it points to.
         if (LeadsToItself(item.FilePath))

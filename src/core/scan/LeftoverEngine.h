@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/removal/OtherPrograms.h"
 #include "core/removal/ValueContentUnit.h"
 
 namespace ku {
@@ -41,40 +42,50 @@ inline const char* const kInstallerProductsPath =
 // Keys the engine's registry walks have visited, across calls; the caption shows every 200th.
 extern int LeftoverKeyCounter;
 
+// What the other installed programs hold stays out of every list below: given `others`, no
+// file in one of their folders (or reached through a link to one) is listed, and no such
+// folder is entered.
+
 // Component registrations of the product (packed code, compared exactly) and, for a
 // non-empty code, every key named like it and every value named like it or holding it as text,
 // below HKEY_CLASSES_ROOT, HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE. Stops when ScanState is
 // ScanStop.
 void SearchRegistryLeftovers(const std::string& productCode, TUninstallerContents& contents,
-                             const LeftoverScanProgress& progress);
+                             const LeftoverScanProgress& progress,
+                             const OtherInstalledPrograms* others = nullptr);
 void SearchRegistryLeftoversEx(const std::vector<std::string>& productCodes,
-                               TUninstallerContents& contents,
-                               const LeftoverScanProgress& progress);
+                               TUninstallerContents& contents, const LeftoverScanProgress& progress,
+                               const OtherInstalledPrograms* others = nullptr);
 // Every file below Folder; folders themselves are not listed. An entry whose name the code
 // page cannot hold is left alone and noted.
 void ScanFolderLeftovers(const std::string& folder, const LeftoverScanProgress& progress,
-                         TUninstallerContents& contents);
+                         TUninstallerContents& contents,
+                         const OtherInstalledPrograms* others = nullptr);
 // The files of each product's InstallLocation; then FileList gets the FilePath of every item.
 void SearchInstallLocationLeftovers(const LeftoverScanProgress& progress,
                                     const std::vector<std::string>& productCodes,
                                     std::vector<std::string>& fileList,
-                                    TUninstallerContents& contents);
+                                    TUninstallerContents& contents,
+                                    const OtherInstalledPrograms* others = nullptr);
 
 // Deletes the key and value items through the guarded delete helpers until ScanState is
 // ScanStopRemoving.
 void DeleteRegistryLeftovers(const TUninstallerContents& contents);
 // Asks once whether to delete permanently (Yes) or into the Recycle Bin (No), then removes the
 // file items through the guarded helpers. The question is owned by owner, which stays
-// disabled while it is open.
-void DeleteFileLeftovers(const TUninstallerContents& contents, HWND owner = nullptr);
+// disabled while it is open. A file that `others` (read again for the removal) holds stays.
+void DeleteFileLeftovers(const TUninstallerContents& contents, HWND owner = nullptr,
+                         const OtherInstalledPrograms* others = nullptr);
 // Moves one file or folder into the Recycle Bin without asking; false when refused or failed.
 bool RecycleFile(const std::string& path);
 
 // The component of one Installer registration as the engine lists it: a file outside the
 // Windows folder alone, a missing file or one below the Windows folder (System32, SysWOW64,
-// compared ignoring case) as the whole component key, and only the product's own value when
-// another product shares the component. Listed in the Installer's own (native) view.
+// compared ignoring case) or in another program's folder as the whole component key, and only
+// the product's own value when another product shares the component. Listed in the
+// Installer's own (native) view.
 void AddComponentItem(TUninstallerContents& contents, const std::string& componentPath,
-                      const std::string& productCode, const std::string& data, bool shared);
+                      const std::string& productCode, const std::string& data, bool shared,
+                      const OtherInstalledPrograms* others = nullptr);
 
 } // namespace ku

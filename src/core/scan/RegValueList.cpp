@@ -126,11 +126,16 @@ std::vector<std::string> ReadSubkeyNames(HKEY key) {
 }
 
 std::vector<RegValueEntry> ReadValues(HKEY key, std::vector<RegValueEntry>* inexact) {
-    std::vector<RegValueEntry> values;
     DWORD count = 0;
     if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count,
                          nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-        return values;
+        return std::vector<RegValueEntry>();
+    return ReadCountedValues(key, count, inexact);
+}
+
+std::vector<RegValueEntry> ReadCountedValues(HKEY key, DWORD count,
+                                             std::vector<RegValueEntry>* inexact) {
+    std::vector<RegValueEntry> values;
     for (DWORD index = 0; index < count + 1; ++index) {
         RegValueEntry entry;
         // A value whose name or text the code page cannot hold is left alone.

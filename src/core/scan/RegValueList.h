@@ -41,6 +41,9 @@ std::vector<std::string> ReadSubkeyNames(HKEY key);
 // Every value the code page holds exactly; `inexact` (may be null) gets the others, their name
 // and text as shown forms for saying they were left alone, never for acting on.
 std::vector<RegValueEntry> ReadValues(HKEY key, std::vector<RegValueEntry>* inexact = nullptr);
+// The same when the number of values was read already.
+std::vector<RegValueEntry> ReadCountedValues(HKEY key, DWORD count,
+                                             std::vector<RegValueEntry>* inexact = nullptr);
 // The text of a string value: the data up to its first zero byte.
 std::string ValueText(const RegValueEntry& value);
 bool IsStringValue(const RegValueEntry& value); // REG_SZ or REG_EXPAND_SZ

@@ -66,15 +66,14 @@ public:
             UpperInto(upperSkip_, options.extraSkip);
     }
 
-    void Walk(HKEY key, const std::string& path, const std::string& upperPath, bool listed) {
+    // subKeys: the count the key's counts were read with (the walker reads them once, before
+    // the matcher, which uses them too).
+    void Walk(HKEY key, const std::string& path, const std::string& upperPath, bool listed,
+              DWORD subKeys) {
         if (listed)
             NoteInexactValues(key, path);
         // The count bounds the loop: an index that fails (the key changed under us, or a key
         // the system will not enumerate) is passed over, never retried for ever.
-        DWORD subKeys = 0;
-        if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, nullptr,
-                             nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            return;
         std::string name, full, upperFull;
         for (DWORD index = 0; index < subKeys; ++index) {
             if (StopWalk())
@@ -104,11 +103,20 @@ public:
                 continue;
             UniqueKey child;
             RegOpenKeyExA(key, name.c_str(), 0, KEY_READ | view_, child.put());
+            KeyShape shape;
+            const bool counted = child && ReadShape(child.get(), shape);
             const int before = options_.listed ? options_.listed->Count() : 0;
-            options_.matcher(VisitedKey{root_, full, upperFull, child.get(), view_});
-            if (child)
-                Walk(child.get(), full, upperFull, listed || ListedWhole(before, full));
+            options_.matcher(
+                VisitedKey{root_, full, upperFull, child.get(), view_, counted ? &shape : nullptr});
+            if (counted)
+                Walk(child.get(), full, upperFull, listed || ListedWhole(before, full),
+                     shape.subKeys);
         }
+    }
+
+    static bool ReadShape(HKEY key, KeyShape& shape) {
+        return RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &shape.subKeys, nullptr, nullptr,
+                                &shape.values, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
     }
 
 private:
@@ -204,7 +212,7 @@ public:
                 return words_.MatchesUpper(upper);
             }))
             return;
-        if (!shared && ValueHitsListWholeKey(hits.size(), ReadKeyShape(key_.key))) {
+        if (!shared && ValueHitsListWholeKey(hits.size(), ShapeOf(key_))) {
             Add("", "", kItemRegistryKey);
             return;
         }
@@ -237,7 +245,7 @@ private:
         std::vector<ValueHit> hits;
         if (!key_.key)
             return hits;
-        const KeyShape shape = ReadKeyShape(key_.key);
+        const KeyShape shape = ShapeOf(key_);
         static thread_local ValueBuffers buffers;
         for (DWORD index = 0; index < shape.values; ++index) {
             DWORD type = 0;
@@ -292,7 +300,7 @@ private:
     bool PointsIntoOtherProgram() {
         if (!key_.key || !words_.otherPrograms || words_.otherPrograms->Empty())
             return false;
-        const KeyShape shape = ReadKeyShape(key_.key);
+        const KeyShape shape = ShapeOf(key_);
         std::string name, data, upper;
         for (DWORD index = 0; index < shape.values; ++index) {
             DWORD type = 0;
@@ -346,6 +354,17 @@ KeyShape ReadKeyShape(HKEY key) {
     return shape;
 }
 
+KeyShape ShapeOf(const VisitedKey& key) {
+    return key.shape ? *key.shape : ReadKeyShape(key.key);
+}
+
+std::vector<RegValueEntry> ValuesOf(const VisitedKey& key, std::vector<RegValueEntry>* inexact) {
+    if (!key.key)
+        return std::vector<RegValueEntry>();
+    return key.shape ? ReadCountedValues(key.key, key.shape->values, inexact)
+                     : ReadValues(key.key, inexact);
+}
+
 bool InOtherProgramsClass(const VisitedKey& key,
                           const std::function<bool(const std::string&)>& isProgram) {
     const ClassPlace place = FindClassPlace(key.root, key.path);
@@ -375,7 +394,9 @@ void WalkRegistry(TWizardState& state, HKEY root, const std::string& path,
         return;
     std::string upperPath;
     UpperInto(upperPath, path);
-    walker.Walk(key.get(), path, upperPath, false);
+    KeyShape shape;
+    if (Walker::ReadShape(key.get(), shape))
+        walker.Walk(key.get(), path, upperPath, false, shape.subKeys);
 }
 
 void MatchRegistryKeyNormal(const VisitedKey& key, TUninstallerContents& contents,

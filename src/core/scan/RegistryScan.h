@@ -9,18 +9,23 @@
 #include <vector>
 
 #include "core/removal/WizardState.h"
+#include "core/scan/RegValueList.h"
 #include "core/scan/ScanWord.h"
 
 namespace ku {
 
+struct KeyShape;
+
 // One key as the walker hands it to a matcher: path below the root, its upper-case form and
-// the key opened for reading in `view`.
+// the key opened for reading in `view`. `shape` is what the walker read of the key's counts
+// (null: not read), so that a matcher need not ask the registry again.
 struct VisitedKey {
     HKEY root;
     const std::string& path;
     const std::string& upperPath;
     HKEY key;
     REGSAM view;
+    const KeyShape* shape = nullptr;
 };
 using KeyMatcher = std::function<void(const VisitedKey&)>;
 
@@ -93,6 +98,11 @@ struct KeyShape {
     DWORD values = 0;
 };
 KeyShape ReadKeyShape(HKEY key);
+// The visited key's counts: the walker's, or read now.
+KeyShape ShapeOf(const VisitedKey& key);
+// The visited key's values (ReadValues), by the count the walker read when it has one.
+std::vector<RegValueEntry> ValuesOf(const VisitedKey& key,
+                                    std::vector<RegValueEntry>* inexact = nullptr);
 // Hits in values list the whole key only when every value of the key hit and it has no
 // subkeys (App Paths\foo.exe holding only the program's paths); otherwise each value that hit
 // is listed on its own, so a key that others share keeps their values.

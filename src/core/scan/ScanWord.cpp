@@ -109,10 +109,10 @@ ScanWord::ScanWord(const std::string& word) {
     edgeAfter_ = IsNameCharacter(upper_.back());
 }
 
-bool ScanWord::MatchesUpper(const std::string& upperText) const {
+bool ScanWord::MatchesUpper(const std::string& upperText, size_t from) const {
     if (upper_.empty())
         return false;
-    size_t at = upperText.find(upper_);
+    size_t at = upperText.find(upper_, from);
     while (at != std::string::npos) {
         const size_t end = at + upper_.size();
         const bool before = !edgeBefore_ || at == 0 || !IsNameCharacter(upperText[at - 1]);

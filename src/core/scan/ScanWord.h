@@ -35,8 +35,9 @@ public:
 
     bool Usable() const { return !upper_.empty(); }
     const std::string& Upper() const { return upper_; }
-    // upperText must already be upper case.
-    bool MatchesUpper(const std::string& upperText) const;
+    // upperText must already be upper case. A hit is looked for from position `from` on (the
+    // characters before it still count for the whole-name rule).
+    bool MatchesUpper(const std::string& upperText, size_t from = 0) const;
     bool Matches(const std::string& text) const;
 
 private:

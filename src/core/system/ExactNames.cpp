@@ -31,15 +31,8 @@ std::wstring RoundTrip(UINT codePage, const std::string& ansi) {
     return wide;
 }
 
-bool ToAnsiFindData(const WIN32_FIND_DATAW& wide, WIN32_FIND_DATAA& data) {
-    std::string name;
-    if (!ExactAnsi(wide.cFileName, wcslen(wide.cFileName), name) || name.size() >= MAX_PATH)
-        return false;
-    std::string shortName;
-    // A short name the code page cannot hold is left out; the long name then stands for it.
-    if (!ExactAnsi(wide.cAlternateFileName, wcslen(wide.cAlternateFileName), shortName) ||
-        shortName.size() >= sizeof(data.cAlternateFileName))
-        shortName.clear();
+// Everything of the entry but its names.
+void CopyFindTimes(const WIN32_FIND_DATAW& wide, WIN32_FIND_DATAA& data) {
     data.dwFileAttributes = wide.dwFileAttributes;
     data.ftCreationTime = wide.ftCreationTime;
     data.ftLastAccessTime = wide.ftLastAccessTime;
@@ -48,6 +41,43 @@ bool ToAnsiFindData(const WIN32_FIND_DATAW& wide, WIN32_FIND_DATAA& data) {
     data.nFileSizeLow = wide.nFileSizeLow;
     data.dwReserved0 = wide.dwReserved0;
     data.dwReserved1 = wide.dwReserved1;
+}
+
+// A plain ASCII name (nearly every one) as it stands, without a conversion; false for any
+// other name, or one too long for `size`.
+bool CopyPlainAscii(const wchar_t* wide, char* out, size_t size) {
+    size_t i = 0;
+    for (; wide[i]; ++i) {
+        if (wide[i] >= 0x80 || i + 1 >= size)
+            return false;
+        out[i] = static_cast<char>(wide[i]);
+    }
+    out[i] = '\0';
+    return true;
+}
+
+bool ToAnsiFindData(const WIN32_FIND_DATAW& wide, WIN32_FIND_DATAA& data) {
+    if (CopyPlainAscii(wide.cFileName, data.cFileName, MAX_PATH)) {
+        // A short name the code page cannot hold is left out; the long name then stands for it.
+        if (!CopyPlainAscii(wide.cAlternateFileName, data.cAlternateFileName,
+                            sizeof(data.cAlternateFileName))) {
+            std::string shortName;
+            if (!ExactAnsi(wide.cAlternateFileName, wcslen(wide.cAlternateFileName), shortName) ||
+                shortName.size() >= sizeof(data.cAlternateFileName))
+                shortName.clear();
+            memcpy(data.cAlternateFileName, shortName.c_str(), shortName.size() + 1);
+        }
+        CopyFindTimes(wide, data);
+        return true;
+    }
+    std::string name;
+    if (!ExactAnsi(wide.cFileName, wcslen(wide.cFileName), name) || name.size() >= MAX_PATH)
+        return false;
+    std::string shortName;
+    if (!ExactAnsi(wide.cAlternateFileName, wcslen(wide.cAlternateFileName), shortName) ||
+        shortName.size() >= sizeof(data.cAlternateFileName))
+        shortName.clear();
+    CopyFindTimes(wide, data);
     memcpy(data.cFileName, name.c_str(), name.size() + 1);
     memcpy(data.cAlternateFileName, shortName.c_str(), shortName.size() + 1);
     return true;

@@ -101,11 +101,11 @@ void RegisterScriptComponents(const ProfileRow&, const ProfileSite&) {
 
 void DeleteWinsc32Ini() { DeleteFileInWindowsDir("winsc32.ini"); }
 
-void ScheduleLinkAdvisorDeletion() {
+void ScheduleLinkAdvisorDeletion(const OtherInstalledPrograms* others) {
     // Without the suite's folder the path would start at the drive root: nothing to schedule.
     const std::string folder = RemoveTrailingBackslash(
         Trim(ReadProfileStringInAnyView(HKEY_LOCAL_MACHINE, kEtrustKey, "Path")));
-    if (folder.empty())
+    if (folder.empty() || (others && others->HoldsPath(folder + kLinkAdvisor)))
         return;
     DeleteFileAtRestart(folder + kLinkAdvisor);
 }

@@ -29,7 +29,8 @@ void WriteRegistryString(HKEY root, const std::string& keyPath, const std::strin
                          const std::string& value);
 // Deletes "winsc32.ini" of the Windows folder through cmd.exe, when the delete guard allows.
 void DeleteWinsc32Ini();
-// Registers the link-advisor library of the eTrust suite for deletion at the next restart.
-void ScheduleLinkAdvisorDeletion();
+// Registers the link-advisor library of the eTrust suite for deletion at the next restart,
+// unless it lies in a folder of `others` (the suite's folder value naming another program's).
+void ScheduleLinkAdvisorDeletion(const OtherInstalledPrograms* others = nullptr);
 
 } // namespace ku

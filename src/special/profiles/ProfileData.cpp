@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "core/removal/WizardState.h"
 #include "core/system/DeleteHelpers.h"
 #include "core/system/Dialogs.h"
 #include "core/system/FileSystem.h"
@@ -211,6 +212,38 @@ ProfileSection ReadProfileSection(const std::string& mark, const std::string& fi
     ReadProfileSection(mark, fileName, section.Files, section.RegLines, section.Services, folder,
                        owner);
     return section;
+}
+
+std::vector<std::string> SectionUninstallEntries(const std::string& mark,
+                                                 const std::string& fileName,
+                                                 const std::string& folder) {
+    std::vector<std::string> entries;
+    const std::string startMark = Trim(UpperCase(mark));
+    if (startMark.empty())
+        return entries;
+    const std::string endMark = startMark.substr(0, 1) + "/" + startMark.substr(1);
+    const std::string base = RemoveTrailingBackslash(folder.empty() ? ProgramDir() : folder);
+    bool inSection = false;
+    for (const std::string& line : LoadLines(base + "\\" + fileName)) {
+        const std::string upper = UpperCase(Trim(line));
+        if (ContainsUpper(upper, startMark)) {
+            inSection = true;
+            continue;
+        }
+        if (ContainsUpper(upper, endMark))
+            break;
+        const RegistryDeleteLine parsed =
+            inSection ? ParseRegistryDeleteLine(line) : RegistryDeleteLine();
+        if (!parsed.valid || parsed.isValue ||
+            (parsed.root != HKEY_LOCAL_MACHINE && parsed.root != HKEY_CURRENT_USER))
+            continue;
+        const std::string upperKey = UpperCase(parsed.keyPath);
+        bool uninstallKey = false;
+        const std::string entry = UninstallEntryName(parsed.keyPath, upperKey, &uninstallKey);
+        if (!entry.empty() && IsUninstallEntryKey(upperKey, entry))
+            entries.push_back(entry);
+    }
+    return entries;
 }
 
 void StopServiceList(const std::vector<std::string>& services) {

@@ -34,6 +34,13 @@ void ReadProfileSection(const std::string& mark, const std::string& fileName,
                         HWND owner = nullptr);
 ProfileSection ReadProfileSection(const std::string& mark, const std::string& fileName,
                                   const std::string& folder = "", HWND owner = nullptr);
+// The Uninstall entries whose keys the section's lines delete whole (the key
+// "...\Microsoft\Windows\CurrentVersion\Uninstall\<entry>" below HKEY_LOCAL_MACHINE or
+// HKEY_CURRENT_USER, in either view's spelling): the application's own entries by its profile's
+// word. Read without a message; a missing file or section names none.
+std::vector<std::string> SectionUninstallEntries(const std::string& mark,
+                                                 const std::string& fileName,
+                                                 const std::string& folder = "");
 
 // Deletes one file of a section's file list through the guard's road for data-file names
 // (DeleteRedistributableFile): only the DirectX redistributable's own files go.

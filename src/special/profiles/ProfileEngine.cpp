@@ -455,7 +455,7 @@ void ScanProfileRow(const ProfileRow& row, const ProfileSite& site) {
         for (const auto& folder : folders)
             if (folder.second ? !folder.first.empty() : IsScannableProfileFolder(folder.first))
                 ScanFolderLeftovers(ExcludeTrailingBackslash(folder.first), site.progress,
-                                    *site.contents);
+                                    *site.contents, site.others);
     }
     if (row.afterFinder)
         row.afterFinder(row, site);

@@ -118,7 +118,8 @@ void TUninstallStepForm::RunScanPage() {
         // Read once the uninstaller has ended: every entry but the program's own, in the view
         // it was listed in, is another program's (another edition of the same name included).
         State.Own = OwnEntry{UninstallKeyName, MachineStore(ScanRegistryView())};
-        State.OtherPrograms = OtherInstalledPrograms::Read(State.Own);
+        WindowScanProgress progress(nullptr); // the Installer's records may take a while
+        State.OtherPrograms = OtherInstalledPrograms::Read(State.Own, [&] { progress.Pump(); });
     }
     if (!closeRequested_ && !StepDone(IDC_STEP_STEPIMAGE2))
         RunRegistryStep();
