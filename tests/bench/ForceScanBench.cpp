@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchClock.h"
 #include "core/force/ForceRegistryScan.h"
 #include "core/force/InstallerScans.h"
 #include "core/scan/LeftoverEngine.h"
@@ -26,6 +27,9 @@
 #include "core/system/SharedState.h"
 
 using namespace ku;
+using kubench::CpuNow;
+using kubench::Median;
+using kubench::Now;
 
 namespace {
 
@@ -38,27 +42,6 @@ const int kOwnComponentEvery = 100;
 
 std::string ComponentPath(int i) {
     return std::string(kInstallerComponentsPath) + "\\KUBENCH" + std::to_string(i);
-}
-
-// The time this thread has run (user and kernel), which other processes on a busy machine do
-// not lengthen; the server's share of a registry call is not in it.
-double CpuNow() {
-    FILETIME created, exited, kernel, user;
-    if (!GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user))
-        return 0;
-    auto seconds = [](const FILETIME& time) {
-        return static_cast<double>((static_cast<unsigned long long>(time.dwHighDateTime) << 32) |
-                                   time.dwLowDateTime) /
-               1e7;
-    };
-    return seconds(kernel) + seconds(user);
-}
-
-double Now() {
-    LARGE_INTEGER count, frequency;
-    QueryPerformanceCounter(&count);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
 void SetText(HKEY key, const char* name, const std::string& text) {
@@ -150,12 +133,6 @@ template <typename Walk> Span Time(Walk walk) {
     const double wall = Now(), cpu = CpuNow();
     walk();
     return {Now() - wall, CpuNow() - cpu};
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n == 0 ? 0 : n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 // Each round: a raw walk, the folder walk, the shared pass of the ten program files and a raw

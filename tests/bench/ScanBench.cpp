@@ -30,6 +30,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchClock.h"
 #include "core/scan/FileScan.h"
 #include "core/scan/RegistryScan.h"
 #include "core/system/ExactNames.h"
@@ -38,6 +39,9 @@
 #include "core/ui/wizard/WizardBridge.h"
 
 using namespace ku;
+using kubench::CpuNow;
+using kubench::Median;
+using kubench::Now;
 
 namespace {
 
@@ -54,33 +58,6 @@ const char* const kFileWord = "Vendor017";
 // looked at (and answered) within this many milliseconds.
 const double kFileGoal = 1.2;
 const double kSkipGoalMs = 100;
-
-double Now() {
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-// The time this thread has run (user and kernel), which other processes on a busy machine do
-// not lengthen.
-double CpuNow() {
-    FILETIME created, exited, kernel, user;
-    if (!GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user))
-        return 0;
-    auto seconds = [](const FILETIME& time) {
-        return static_cast<double>((static_cast<unsigned long long>(time.dwHighDateTime) << 32) |
-                                   time.dwLowDateTime) /
-               1e7;
-    };
-    return seconds(kernel) + seconds(user);
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n == 0 ? 0 : n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
 
 double PeakMb() {
     PROCESS_MEMORY_COUNTERS counters = {};
