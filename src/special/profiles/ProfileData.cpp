@@ -145,24 +145,22 @@ RegistryDeleteLine ParseRegistryDeleteLine(const std::string& line) {
     return result;
 }
 
-void ReadProfileSection(const std::string& mark, const std::string& fileName,
-                        std::vector<std::string>& files, std::vector<std::string>& regLines,
-                        std::vector<std::string>& services, const std::string& folder, HWND owner) {
-    files.clear();
-    regLines.clear();
-    services.clear();
+namespace {
+
+// The data file's path: in the given folder, else beside the program.
+std::string SectionFilePathOf(const std::string& fileName, const std::string& folder) {
+    return RemoveTrailingBackslash(folder.empty() ? ProgramDir() : folder) + "\\" + fileName;
+}
+
+// The lines between a section's start mark ("<X>") and its end mark ("</X>"), as they stand;
+// none for an empty mark.
+std::vector<std::string> SectionLines(const std::string& path, const std::string& mark) {
+    std::vector<std::string> lines;
     const std::string startMark = Trim(UpperCase(mark));
-    const std::string endMark =
-        startMark.empty() ? std::string() : startMark.substr(0, 1) + "/" + startMark.substr(1);
-    const std::string base = RemoveTrailingBackslash(folder.empty() ? ProgramDir() : folder);
-    const std::string path = base + "\\" + fileName;
-    if (!FileExists(path)) {
-        ShowMessageBox(owner, "The file \"" + fileName + "\" not exist!", kProfileMessageCaption,
-                       MB_OK | MB_ICONEXCLAMATION);
-        return;
-    }
+    if (startMark.empty())
+        return lines;
+    const std::string endMark = startMark.substr(0, 1) + "/" + startMark.substr(1);
     bool inSection = false;
-    bool inServices = false;
     for (const std::string& line : LoadLines(path)) {
         const std::string upper = UpperCase(Trim(line));
         if (ContainsUpper(upper, startMark)) {
@@ -171,8 +169,28 @@ void ReadProfileSection(const std::string& mark, const std::string& fileName,
         }
         if (ContainsUpper(upper, endMark))
             break;
-        if (!inSection)
-            continue;
+        if (inSection)
+            lines.push_back(line);
+    }
+    return lines;
+}
+
+} // namespace
+
+void ReadProfileSection(const std::string& mark, const std::string& fileName,
+                        std::vector<std::string>& files, std::vector<std::string>& regLines,
+                        std::vector<std::string>& services, const std::string& folder, HWND owner) {
+    files.clear();
+    regLines.clear();
+    services.clear();
+    const std::string path = SectionFilePathOf(fileName, folder);
+    if (!FileExists(path)) {
+        ShowMessageBox(owner, "The file \"" + fileName + "\" not exist!", kProfileMessageCaption,
+                       MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    bool inServices = false;
+    for (const std::string& line : SectionLines(path, mark)) {
         std::string value = Trim(line);
         if (ContainsText(value, "FILE=")) {
             value = After(value, 5);
@@ -218,22 +236,8 @@ std::vector<std::string> SectionUninstallEntries(const std::string& mark,
                                                  const std::string& fileName,
                                                  const std::string& folder) {
     std::vector<std::string> entries;
-    const std::string startMark = Trim(UpperCase(mark));
-    if (startMark.empty())
-        return entries;
-    const std::string endMark = startMark.substr(0, 1) + "/" + startMark.substr(1);
-    const std::string base = RemoveTrailingBackslash(folder.empty() ? ProgramDir() : folder);
-    bool inSection = false;
-    for (const std::string& line : LoadLines(base + "\\" + fileName)) {
-        const std::string upper = UpperCase(Trim(line));
-        if (ContainsUpper(upper, startMark)) {
-            inSection = true;
-            continue;
-        }
-        if (ContainsUpper(upper, endMark))
-            break;
-        const RegistryDeleteLine parsed =
-            inSection ? ParseRegistryDeleteLine(line) : RegistryDeleteLine();
+    for (const std::string& line : SectionLines(SectionFilePathOf(fileName, folder), mark)) {
+        const RegistryDeleteLine parsed = ParseRegistryDeleteLine(line);
         if (!parsed.valid || parsed.isValue ||
             (parsed.root != HKEY_LOCAL_MACHINE && parsed.root != HKEY_CURRENT_USER))
             continue;
