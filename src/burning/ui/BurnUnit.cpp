@@ -298,6 +298,7 @@ std::string TBurnForm::SelectedText(int comboId) const {
         return "";
     LRESULT length = SendMessageA(combo, CB_GETLBTEXTLEN, index, 0);
     std::string text(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
+    // exact-text: reads back a drive or speed the program listed itself
     SendMessageA(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
     text.resize(text.find('\0'));
     return text;

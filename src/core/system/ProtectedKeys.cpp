@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/system/ExactNames.h"
 #include "core/system/Handles.h"
 #include "core/system/PublicFunctionUnit.h"
 #include "core/system/StrUtil.h"
@@ -235,15 +236,14 @@ bool InProtectedTree(const Parts& logical) {
 
 // The service's program as its "ImagePath" names it, in the form Windows reads it: quotes
 // and arguments dropped, variables expanded, "\??\" and "\SystemRoot\" read, a relative path
-// below the Windows folder.
+// below the Windows folder. Empty when the expanded path holds a name the code page cannot hold.
 std::string ServiceProgram(const std::string& imagePath) {
-    std::string text = imagePath;
-    const DWORD length = ExpandEnvironmentStringsA(imagePath.c_str(), nullptr, 0);
-    if (length > 0) {
-        std::string expanded(length, '\0');
-        if (ExpandEnvironmentStringsA(imagePath.c_str(), &expanded[0], length) == length)
-            text = expanded.c_str();
-    }
+    std::string text;
+    const LONG expanded = ExactExpandedText(imagePath, text);
+    if (expanded == kInexactName)
+        return std::string();
+    if (expanded != ERROR_SUCCESS)
+        text = imagePath;
     text = Trim(text);
     if (StartsText(text, "\"")) {
         text = text.substr(1, text.find('"', 1) == std::string::npos ? std::string::npos
@@ -275,16 +275,16 @@ bool RunsWindowsProgram(const std::string& controlSet, const std::string& servic
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY,
                       key.put()) != ERROR_SUCCESS)
         return false;
-    DWORD type = REG_NONE, size = 0;
-    if (RegQueryValueExA(key.get(), "ImagePath", nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-        (type != REG_SZ && type != REG_EXPAND_SZ))
+    std::string data;
+    const LONG rc = RegQueryStringExact(key.get(), "ImagePath", data);
+    // A program the code page cannot name may be Windows' own: not a key to delete.
+    if (rc == kInexactName)
+        return true;
+    if (rc != ERROR_SUCCESS)
         return false;
-    std::string data(size + 1, '\0');
-    if (RegQueryValueExA(key.get(), "ImagePath", nullptr, &type, reinterpret_cast<BYTE*>(&data[0]),
-                         &size) != ERROR_SUCCESS)
-        return true; // changed under our eyes: not a key to delete now
-    data.resize(std::strlen(data.c_str()));
     const std::string program = ServiceProgram(data);
+    if (program.empty())
+        return true;
     return SameText(ExtractFileName(program), "svchost.exe") ||
            (EndsText(program, ".exe") && IsBelowWindowsFolder(program));
 }

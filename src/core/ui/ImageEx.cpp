@@ -55,6 +55,7 @@ void Paint(HWND window, ImageExState& state) {
     HDC dc = BeginPaint(window, &paint);
     if (state.picture) {
         BITMAP info = {};
+        // exact-text: a bitmap's size only, no text
         GetObjectA(state.picture.get(), sizeof(info), &info);
         HDC source = CreateCompatibleDC(dc);
         HGDIOBJ old = SelectObject(source, state.picture.get());
@@ -199,6 +200,7 @@ void TImageEx::SetPicture(HBITMAP picture, const std::string& name) {
     state->pictureName = picture ? name : std::string();
     if (picture) {
         BITMAP info = {};
+        // exact-text: a bitmap's size only, no text
         GetObjectA(picture, sizeof(info), &info);
         SetWindowPos(hwnd_, nullptr, 0, 0, info.bmWidth, info.bmHeight,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);

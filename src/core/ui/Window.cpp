@@ -124,6 +124,7 @@ bool TForm::SetBackground(const std::string& jpegName, bool sizeToPicture) {
     if (!picture)
         return false;
     BITMAP info = {};
+    // exact-text: a bitmap's size only, no text
     GetObjectA(picture.get(), sizeof(info), &info);
     background_ = std::move(picture);
     backgroundName_ = jpegName;
@@ -171,6 +172,7 @@ bool TForm::DialogKey(int id, HWND sender) {
     const HWND focus = GetFocus();
     char className[32] = {};
     if (id == IDOK && focus && IsChild(hwnd_, focus) &&
+        // exact-text: compared with the program's own ASCII class name
         GetClassNameA(focus, className, sizeof(className)) &&
         lstrcmpiA(className, kImageExClass) == 0)
         button = focus;
@@ -209,6 +211,7 @@ bool TForm::PaintBackground(HDC dc) {
     if (background_) {
         // The picture covers the whole window, also one laid out larger than the picture.
         BITMAP info = {};
+        // exact-text: a bitmap's size only, no text
         GetObjectA(background_.get(), sizeof(info), &info);
         HDC source = CreateCompatibleDC(dc);
         HGDIOBJ old = SelectObject(source, background_.get());

@@ -43,6 +43,7 @@ std::vector<std::string> RowCaptions(HWND list) {
     const int count = ListView_GetItemCount(list);
     for (int row = 0; row < count; ++row) {
         char text[1024] = {};
+        // exact-text: reads back a text the program put in itself
         ListView_GetItemText(list, row, 0, text, sizeof(text));
         captions.push_back(text);
     }
@@ -90,6 +91,7 @@ void TUnInstallForm::FitListColumns() {
         char text[1024];
         for (int row = 0; row < ListView_GetItemCount(list); ++row) {
             text[0] = '\0';
+            // exact-text: reads back a text the program put in itself
             ListView_GetItemText(list, row, column, text, sizeof(text));
             width = std::max(width, ListView_GetStringWidth(list, text));
         }
@@ -127,10 +129,12 @@ void TUnInstallForm::ShowFacts(int row) {
     LVITEMA item = {};
     item.mask = LVIF_IMAGE;
     item.iItem = row;
+    // exact-text: its number, picture or data only, no text
     SendMessageA(ListView(), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
     pictureIndex_ = item.iImage;
     InvalidateRect(Item(IDC_MAIN_PICAPPLICATIONICON), nullptr, TRUE);
     char caption[1024] = {};
+    // exact-text: reads back a text the program put in itself
     ListView_GetItemText(ListView(), row, 0, caption, sizeof(caption));
     HWND name = Item(IDC_MAIN_ABPROGRAMNAME);
     SendMessageA(name, WM_SETFONT, reinterpret_cast<WPARAM>(nameFont8_.get()), FALSE);
@@ -182,6 +186,7 @@ void TUnInstallForm::DetailBtnClick() {
     const TContent& c = list_->GetItem(row).Content;
     TDetailForm details;
     char caption[1024] = {};
+    // exact-text: reads back a text the program put in itself
     ListView_GetItemText(ListView(), row, 0, caption, sizeof(caption));
     details.ProgramName = caption;
     details.Version = c.DisplayVersion;

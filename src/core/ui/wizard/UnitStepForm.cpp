@@ -487,6 +487,7 @@ void TUninstallStepForm::SpeedButton1Click() {
     info.ulFlags = BIF_RETURNONLYFSDIRS;
     info.lpfn = BrowseStart;
     info.lParam = reinterpret_cast<LPARAM>(start.c_str());
+    // exact-text: asks for no display name; the folder is read by ExactPathOfItem
     LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
     if (!chosen)
         return;
@@ -538,6 +539,7 @@ void TUninstallStepForm::SpeedButton2Click() {
         bool known = false;
         for (int i = 0; i < programs.Count(); ++i) {
             char item[MAX_PATH * 2] = {};
+            // exact-text: reads back a file the program listed itself
             SendMessageA(programs.Handle(), CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
             known = known || SameText(item, file);
         }

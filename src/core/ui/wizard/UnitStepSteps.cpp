@@ -140,6 +140,17 @@ void TUninstallStepForm::RunUninstallStep() {
         closeRequested_ = true;
         return;
     }
+    // A command whose program the system names only in a form the code page cannot hold (a
+    // variable of a user "Łukasz") would start its best-fit twin, another user's program.
+    if (!SplitCommandLine(UninstallCommand).exact) {
+        ShowMessageBox(Handle(),
+                       "The uninstall command of \"" + DisplayName +
+                           "\" cannot be started: it names a folder whose name holds characters "
+                           "this program cannot handle, and the program was left alone.",
+                       kAppCaption, MB_OK | MB_ICONWARNING);
+        closeRequested_ = true;
+        return;
+    }
     // The exit code says nothing reliable about what the uninstaller removed: it is not used.
     RunUninstallerAndWait(UninstallCommand, SW_SHOWNORMAL, &WindowScanProgress::PumpMessages);
     if (closeRequested_)
@@ -238,6 +249,7 @@ ForceScanInput TUninstallStepForm::ForceInput() const {
     const int count = static_cast<int>(SendMessageA(programs, CB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
         char item[MAX_PATH * 2] = {};
+        // exact-text: reads back a file the program listed itself
         SendMessageA(programs, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
         input.programFiles.push_back(item);
     }
