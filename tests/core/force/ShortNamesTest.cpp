@@ -11,7 +11,6 @@
 #include "support/Files.h"
 #include "support/RawRegistry.h"
 #include "support/RecordingLauncher.h"
-#include "support/SystemSnapshot.h"
 #include "support/WideNames.h"
 
 using namespace ku;
@@ -30,7 +29,6 @@ TEST(ForceShortNames, AShortNameOfAFolderTheCodePageCannotHoldNeverReachesItsTwi
     const DWORD length = GetShortPathNameW(greek.c_str(), buffer, MAX_PATH);
     ASSERT_TRUE(length > 0 && length < MAX_PATH);
     const std::string shortFolder(buffer, buffer + length); // 8.3 names are plain ASCII
-    const DriveSnapshot before = TakeDriveSnapshot(dir.Path());
 
     EXPECT_TRUE(IsRefusedForceFolder(shortFolder));
     TWizardState state;
@@ -39,13 +37,14 @@ TEST(ForceShortNames, AShortNameOfAFolderTheCodePageCannotHoldNeverReachesItsTwi
     input.folder = shortFolder;
     input.programFiles = {shortFolder + "\\tools.exe"};
     RunForceFileStep(state, input, nullptr);
+    EXPECT_EQ(ItemTexts(state.LeftoverList), Lines{});
     // Whatever was listed, the removal with "delete this directory" answered Yes leaves both.
     AddFileItem(state.LeftoverList, shortFolder + "\\cache\\c.dat");
     RecordingLauncher launcher;
     RecordingHost host;
     TDelthread thread(RemovalJob{&state, true, shortFolder, {}, {}}, host);
     thread.WaitFor();
-    const Difference difference = Compare(before, TakeDriveSnapshot(dir.Path()));
-    EXPECT_EQ(difference.removed, Lines{});
+    for (const std::string& file : {"tools.exe", "cache\\c.dat"})
+        EXPECT_TRUE(FileThere(dir.File("Omega Tools\\" + std::string(file)))) << file;
     EXPECT_TRUE(WidePathExists(greek + L"\\tools.exe") && WidePathExists(greek + L"\\cache\\c.dat"));
 }

@@ -59,6 +59,22 @@ private:
     std::wstring value_, variable_;
 };
 
+// A folder of the test's own at the drive's top, where the whole drive's difference sees it
+// (the scratch folders are left out of it).
+class TopFolder {
+public:
+    TopFolder() : path_("C:\\KuUsers" + std::to_string(GetCurrentProcessId())) {
+        kutest::RemoveTree(path_);
+        CreateDirectoryA(path_.c_str(), nullptr);
+    }
+    ~TopFolder() { kutest::RemoveTree(path_); }
+    std::string File(const std::string& name) const { return path_ + "\\" + name; }
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
 } // namespace
 
 TEST(UserFolders, AProgramInAFolderTheCodePageCannotNameIsLeftAloneNotItsTwin) {
@@ -66,7 +82,7 @@ TEST(UserFolders, AProgramInAFolderTheCodePageCannotNameIsLeftAloneNotItsTwin) {
         GTEST_SKIP() << "code page " << GetACP();
     RegistryView64 = false;
     ScanState = ScanRun;
-    kutest::ScratchDir users;
+    TopFolder users;
     const std::wstring own = kutest::WideOf(users.Path()) + L"\\\u0141ukasz\\AppData\\Local";
     const std::string twin = users.File("Lukasz\\AppData\\Local");
     for (const std::wstring& folder : {own, kutest::WideOf(twin)}) {
