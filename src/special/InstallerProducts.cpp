@@ -2,6 +2,7 @@
 #include "special/InstallerProducts.h"
 
 #include "core/scan/RegValueList.h"
+#include "core/system/ExactNames.h"
 #include "core/system/Handles.h"
 #include "core/system/Reg32vs64.h"
 #include "core/system/StrUtil.h"
@@ -14,6 +15,15 @@ namespace {
 
 std::string PropertiesPath(const std::string& code) {
     return std::string(kInstallerProductsPath) + "\\" + Trim(code) + "\\InstallProperties";
+}
+
+// A text of the open product key, read exactly (empty when missing or not a string); false
+// when the code page cannot hold it.
+bool ReadProductText(HKEY key, const char* name, std::string& text) {
+    const LONG rc = RegQueryStringExact(key, name, text);
+    if (rc != ERROR_SUCCESS)
+        text.clear();
+    return rc != kInexactName;
 }
 
 void AppendName(const std::string& value, bool first) {
@@ -38,12 +48,16 @@ void FindInstallerProductsByName(const std::string& names, std::vector<std::stri
         return;
     for (const std::string& code : ReadSubkeyNames(products.get())) {
         progress.Pump();
-        const std::string path = PropertiesPath(code);
-        if (!ScanKeyExists(HKEY_LOCAL_MACHINE, path))
+        UniqueKey properties;
+        if (!OpenScanKey(HKEY_LOCAL_MACHINE, PropertiesPath(code), properties.put()))
             continue;
-        const std::string display = ReadScanString(HKEY_LOCAL_MACHINE, path, "DisplayName");
-        const std::string contact = ReadScanString(HKEY_LOCAL_MACHINE, path, "Contact");
-        const std::string location = ReadScanString(HKEY_LOCAL_MACHINE, path, "InstallLocation");
+        // A product whose name, contact or folder the code page cannot hold is left alone: in
+        // a shown form it would be matched, scanned and renamed as another product.
+        std::string display, contact, location;
+        if (!ReadProductText(properties.get(), "DisplayName", display) ||
+            !ReadProductText(properties.get(), "Contact", contact) ||
+            !ReadProductText(properties.get(), "InstallLocation", location))
+            continue;
         const std::string match = UpperCase(Trim(display)) + "," + UpperCase(Trim(contact));
         for (const std::string& name : SplitString(wanted, ',')) {
             if (!ContainsText(match, Trim(name)))

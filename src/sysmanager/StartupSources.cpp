@@ -21,6 +21,7 @@ const char* const kShellFoldersKey =
 const char* const kCommonStartup = "Common Startup";
 const char* const kUserStartup = "Startup";
 const char* const kWinIniSections[] = {"Load", "Run"};
+const char* const kInexactNote = " (holds characters this program cannot handle)";
 
 std::string RegistryEntryLocation(HKEY root, const std::string& key) {
     return StartupRootName(root) + "\\" + key;
@@ -143,7 +144,7 @@ void TStartupManager::ListStartupFolder(const std::string& folder, std::vector<S
     for (const std::string& name : folder.empty() ? std::vector<std::string>()
                                                   : InexactNamesIn(folder)) {
         StartupRow row;
-        row.Caption = name + " (holds characters this program cannot handle)";
+        row.Caption = name + kInexactNote;
         row.Path = JoinPath(folder, name);
         row.Status = kStatusEnable;
         row.Kind = kKindFolder;
@@ -176,7 +177,7 @@ void TStartupManager::LoadRunKey(HKEY root, const std::string& key, std::vector<
         row.Inexact = rc == kInexactName;
         entry.DataText = row.Inexact ? (IsKeepableType(type) && type != REG_DWORD ? data : "")
                                      : ReadRunValueText(registry, name, entry.ValueType);
-        row.Caption = row.Inexact ? name + " (holds characters this program cannot handle)" : name;
+        row.Caption = row.Inexact ? name + kInexactNote : name;
         row.Path = entry.DataText;
         // Values read from a Run key are live: Windows starts them at the next logon.
         row.Status = kStatusEnable;
@@ -194,20 +195,25 @@ void TStartupManager::LoadRunKey(HKEY root, const std::string& key, std::vector<
 }
 
 void TStartupManager::LoadWinIniSection(const std::string& section, std::vector<StartupRow>& rows) {
-    for (const std::string& key : WinIniKeys(places_.WinIniPath, section)) {
-        WinIniEntries.push_back(WinIniEntry{section, key});
+    // Every key, those the code page cannot hold exactly too (a win.ini saved as Unicode):
+    // listed with "?" for what they lack and marked, never acted on by a best-fit name.
+    for (const WinIniKey& key : WinIniKeys(places_.WinIniPath, section)) {
         StartupRow row;
-        row.Caption = key;
-        row.Path = WinIniValue(places_.WinIniPath, section, key);
+        const bool exactValue = WinIniValue(places_.WinIniPath, section, key.wide, row.Path);
+        row.Inexact = !key.exact || !exactValue;
+        row.Caption = row.Inexact ? key.name + kInexactNote : key.name;
         row.Kind = kKindWinIni;
         row.Entry.KeyPath = section;
-        row.Entry.ValueName = key;
+        row.Entry.ValueName = key.name;
         row.Entry.DataText = row.Path;
         row.Entry.Location = std::string(kWinIniRoot) + "\\" + section;
         row.Extra = row.Entry.Location;
-        const std::string program = ExtractFileFromCommand(row.Path);
-        if (FileExists(program))
-            row.InfoIndex = AddFileInfo(program, kKindWinIni, key, row.Entry.Location);
+        if (!row.Inexact) {
+            WinIniEntries.push_back(WinIniEntry{section, key.name});
+            const std::string program = ExtractFileFromCommand(row.Path);
+            if (FileExists(program))
+                row.InfoIndex = AddFileInfo(program, kKindWinIni, key.name, row.Entry.Location);
+        }
         rows.push_back(row);
     }
 }

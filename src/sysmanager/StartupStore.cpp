@@ -35,11 +35,12 @@ bool OpenEntryKey(TRegistry& registry, const BackupLine& line) {
 }
 
 // Reads a profile string list or value, growing the buffer until it fits.
-std::string ProfileText(const std::string& path, const char* section, const char* key) {
+std::wstring ProfileText(const std::string& path, const std::string& section, const wchar_t* key) {
+    const std::wstring widePath = WideFromAnsi(path), wideSection = WideFromAnsi(section);
     for (DWORD size = 1024;; size *= 4) {
-        std::string buffer(size, '\0');
-        const DWORD length =
-            GetPrivateProfileStringA(section, key, "", &buffer[0], size, path.c_str());
+        std::wstring buffer(size, L'\0');
+        const DWORD length = GetPrivateProfileStringW(wideSection.c_str(), key, L"", &buffer[0],
+                                                      size, widePath.c_str());
         // A list that did not fit answers size - 2, a value size - 1.
         if (length + 2 < size || size >= (1u << 24)) {
             buffer.resize(key ? length : length + 1);
@@ -80,10 +81,16 @@ bool IsKeepableType(DWORD type) {
 bool ReadLiveEntry(const BackupLine& where, const std::string& winIniPath, BackupLine& now) {
     now = where;
     if (where.IsWinIni()) {
-        for (const std::string& key : WinIniKeys(winIniPath, where.KeyPath))
-            if (SameText(key, where.ValueName)) {
+        // Only a key read exactly is the entry: a shown form may read like it.
+        for (const WinIniKey& key : WinIniKeys(winIniPath, where.KeyPath))
+            if (key.exact && SameText(key.name, where.ValueName)) {
                 now.ValueType = REG_SZ;
-                now.Data = WinIniValue(winIniPath, where.KeyPath, where.ValueName);
+                // A text the code page cannot hold is never kept or written back in another
+                // form.
+                if (!WinIniValue(winIniPath, where.KeyPath, key.wide, now.Data)) {
+                    now.ValueType = REG_NONE;
+                    now.Data.clear();
+                }
                 return true;
             }
         return false;
@@ -100,8 +107,11 @@ WriteBackResult WriteBackEntry(const BackupLine& line, const std::string& winIni
     if (ReadLiveEntry(line, winIniPath, now))
         return SameEntry(now, line) ? WriteBackResult::AlreadyThere : WriteBackResult::Conflict;
     if (line.IsWinIni()) {
-        if (!WritePrivateProfileStringA(line.KeyPath.c_str(), line.ValueName.c_str(),
-                                        line.Data.c_str(), winIniPath.c_str()))
+        // Written by the wide function, which keeps a Unicode file Unicode and an ANSI file
+        // ANSI; the texts of a backup line are ones the code page holds.
+        if (!WritePrivateProfileStringW(
+                WideFromAnsi(line.KeyPath).c_str(), WideFromAnsi(line.ValueName).c_str(),
+                WideFromAnsi(line.Data).c_str(), WideFromAnsi(winIniPath).c_str()))
             return WriteBackResult::Failed;
         return ReadLiveEntry(line, winIniPath, now) ? WriteBackResult::Written
                                                     : WriteBackResult::Failed;
@@ -126,8 +136,9 @@ WriteBackResult WriteBackEntry(const BackupLine& line, const std::string& winIni
 
 bool DeleteLiveEntry(const BackupLine& line, const std::string& winIniPath) {
     if (line.IsWinIni()) {
-        WritePrivateProfileStringA(line.KeyPath.c_str(), line.ValueName.c_str(), nullptr,
-                                   winIniPath.c_str());
+        WritePrivateProfileStringW(WideFromAnsi(line.KeyPath).c_str(),
+                                   WideFromAnsi(line.ValueName).c_str(), nullptr,
+                                   WideFromAnsi(winIniPath).c_str());
         BackupLine now;
         return !ReadLiveEntry(line, winIniPath, now);
     }
@@ -135,22 +146,25 @@ bool DeleteLiveEntry(const BackupLine& line, const std::string& winIniPath) {
     return root && DeleteRegistryValue(root, line.KeyPath, line.ValueName, true);
 }
 
-std::vector<std::string> WinIniKeys(const std::string& winIniPath, const std::string& section) {
-    std::vector<std::string> keys;
-    const std::string list = ProfileText(winIniPath, section.c_str(), nullptr);
+std::vector<WinIniKey> WinIniKeys(const std::string& winIniPath, const std::string& section) {
+    std::vector<WinIniKey> keys;
+    const std::wstring list = ProfileText(winIniPath, section, nullptr);
     for (size_t start = 0; start < list.size();) {
-        const size_t end = list.find('\0', start);
-        if (end == start || end == std::string::npos)
+        const size_t end = list.find(L'\0', start);
+        if (end == start || end == std::wstring::npos)
             break;
-        keys.push_back(list.substr(start, end - start));
+        WinIniKey key;
+        key.wide = list.substr(start, end - start);
+        key.exact = ExactAnsi(key.wide, key.name);
+        keys.push_back(std::move(key));
         start = end + 1;
     }
     return keys;
 }
 
-std::string WinIniValue(const std::string& winIniPath, const std::string& section,
-                        const std::string& key) {
-    return ProfileText(winIniPath, section.c_str(), key.c_str());
+bool WinIniValue(const std::string& winIniPath, const std::string& section, const std::wstring& key,
+                 std::string& text) {
+    return ExactAnsi(ProfileText(winIniPath, section, key.c_str()), text);
 }
 
 std::string FreeDelPath(const std::string& delFolder, const std::string& fileName) {

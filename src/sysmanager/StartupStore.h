@@ -30,10 +30,21 @@ WriteBackResult WriteBackEntry(const BackupLine& line, const std::string& winIni
 // Deletes the entry; true only when it is gone.
 bool DeleteLiveEntry(const BackupLine& line, const std::string& winIniPath);
 
-// The key names of a win.ini section, and one key's value.
-std::vector<std::string> WinIniKeys(const std::string& winIniPath, const std::string& section);
-std::string WinIniValue(const std::string& winIniPath, const std::string& section,
-                        const std::string& key);
+// One key of a win.ini section: its exact name, or (exact false) a shown form beside the wide
+// name, by which alone it can be read.
+struct WinIniKey {
+    std::string name;
+    std::wstring wide;
+    bool exact = true;
+};
+
+// The keys of a win.ini section, and one key's value, read by the wide functions: a file saved
+// as Unicode may hold names and texts the code page cannot, and the "A" functions would hand
+// them out in a best-fit form that names another key. WinIniValue is false for a value the
+// code page cannot hold (`text` then holds a shown form).
+std::vector<WinIniKey> WinIniKeys(const std::string& winIniPath, const std::string& section);
+bool WinIniValue(const std::string& winIniPath, const std::string& section, const std::wstring& key,
+                 std::string& text);
 
 // A path in the del folder for a file of this name that no file there has yet: the name
 // itself, else "name (2).ext", "name (3).ext" ...

@@ -8,6 +8,7 @@
 #include "support/PlantedRegistry.h"
 #include "support/RawRegistry.h"
 #include "support/Sandbox.h"
+#include "support/WideNames.h"
 
 namespace {
 
@@ -64,6 +65,32 @@ TEST_F(InstallerProducts, AreFoundByNameAndRenamedOnlyWhileAComponentRefersToThe
                   kutest::RawReadString(HKEY_LOCAL_MACHINE, properties, "Contact", view),
               "Old names|Old names");
     EXPECT_FALSE(kutest::RawKeyExists(HKEY_LOCAL_MACHINE, kProducts + codes[1], view));
+}
+
+// A product whose name, contact or folder the code page cannot hold is never found by name: in
+// its shown form it would be scanned and renamed as another product.
+TEST_F(InstallerProducts, OneTheCodePageCannotHoldIsNeverFound) {
+    if (GetACP() != 1252)
+        GTEST_SKIP() << "code page " << GetACP();
+    const std::wstring omega = kutest::kOmega;
+    const struct {
+        const char* code;
+        const wchar_t* name;
+        std::wstring text;
+    } products[] = {{"KU0GREEK0000000000000000000000D1", L"DisplayName", omega + L"mega Audition"},
+                    {"KU0GREEK0000000000000000000000D2", L"InstallLocation", L"C:\\" + omega}};
+    for (const auto& p : products) {
+        const std::string properties = kProducts + p.code + "\\InstallProperties";
+        registry.String(HKEY_LOCAL_MACHINE, properties, "Contact", "adobe audition team");
+        ASSERT_TRUE(kutest::WideSetString(HKEY_LOCAL_MACHINE, kutest::WideOf(properties), p.name,
+                                          p.text, view));
+    }
+    std::vector<std::string> codes;
+    ku::TUninstallerContents contents;
+    ku::FindInstallerProductsByName("Adobe Audition", codes, contents, {});
+    EXPECT_EQ(codes, (std::vector<std::string>{kA1, kA2}));
+    EXPECT_EQ(ku::InstallerProductNames, "Adobe Audition 3.0,C:\\Audition\\,Sound Pack,"
+                                         "adobe audition team");
 }
 
 } // namespace

@@ -2,14 +2,14 @@
 // progress poll and the burner's events (already on the window thread here).
 #include <windows.h>
 
-#include <commdlg.h>
-
 #include "BurnFormIds.h"
 #include "burning/mbFormat.h"
 #include "burning/mbSpeeds.h"
 #include "burning/ui/BurnUnit.h"
 #include "core/system/Dialogs.h"
 #include "core/system/FileSystem.h"
+#include "core/ui/Controls.h"
+#include "core/ui/FileDialogs.h"
 
 namespace ku {
 namespace {
@@ -44,21 +44,23 @@ void TBurnForm::cbSpeedDropDown() {
 }
 
 void TBurnForm::SpeedButton1Click() {
-    char file[MAX_PATH] = "DIDuvu.zir";
-    OPENFILENAMEA open = {};
-    open.lStructSize = sizeof(open);
-    open.hwndOwner = Handle();
-    open.lpstrFilter = "DIDuvu.zir\0DIDuvu.zir\0*.iso\0*.iso\0";
-    open.lpstrFile = file;
-    open.nMaxFile = sizeof(file);
-    open.lpstrInitialDir = programFolder_.c_str();
-    open.Flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_EXPLORER;
-    if (GetOpenFileNameA(&open))
-        SetWindowTextA(Item(IDC_BURN_EDITFILENAME), file);
+    FileDialogCall call;
+    call.owner = Handle();
+    call.filter = "DIDuvu.zir|DIDuvu.zir|*.iso|*.iso";
+    call.initialDir = programFolder_;
+    call.fileName = "DIDuvu.zir";
+    if (ShowFileDialog(call))
+        SetWindowTextA(Item(IDC_BURN_EDITFILENAME), call.fileName.c_str());
 }
 
 void TBurnForm::bBurnISOClick() {
-    std::string image = WindowText(Item(IDC_BURN_EDITFILENAME));
+    std::string image;
+    if (!TControl(Item(IDC_BURN_EDITFILENAME)).ExactText(image)) {
+        // Its best-fit form would burn another file.
+        ShowMessageBox(Handle(), InexactTextMessage("file", image), kAppCaption,
+                       MB_OK | MB_ICONWARNING);
+        return;
+    }
     std::string line = SelectedText(IDC_BURN_CBDRIVES);
     if (!FileExists(image)) {
         SetStatus(">>> Not found DIDuvu.zir" + line);

@@ -10,6 +10,7 @@
 #include "core/system/Dialogs.h"
 #include "core/system/FileSystem.h"
 #include "core/system/PublicFunctionUnit.h"
+#include "core/ui/Controls.h"
 
 namespace ku {
 
@@ -124,8 +125,23 @@ void TBurnForm::HandleEvent(const TBurnEvent& event) {
 void TBurnForm::FormCreate() {
     SetWindowTextA(Handle(), "Burn the System Recovery CD->DIDuvu.zir");
     frameBrush_.reset(CreateSolidBrush(FrameColour));
-    SendMessageA(Item(IDC_BURN_CBDRIVES), WM_SETFONT,
-                 reinterpret_cast<WPARAM>(GetStockObject(ANSI_FIXED_FONT)), FALSE);
+    // The drive lines line up in a fixed-pitch font; the stock one keeps its pixel size
+    // whatever the screen's pixels per inch, so one of the dialog font's height is made.
+    LOGFONTA font = {};
+    // exact-text: the window's font; its face name goes back to CreateFontIndirectA, never to a file or key
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(Handle(), WM_GETFONT, 0, 0)), sizeof(font),
+               &font);
+    LOGFONTA fixed = {};
+    fixed.lfHeight = font.lfHeight;
+    fixed.lfWeight = FW_NORMAL;
+    fixed.lfCharSet = DEFAULT_CHARSET;
+    fixed.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+    lstrcpynA(fixed.lfFaceName, "Courier New", LF_FACESIZE);
+    drivesFont_.reset(CreateFontIndirectA(&fixed));
+    SendMessageA(
+        Item(IDC_BURN_CBDRIVES), WM_SETFONT,
+        reinterpret_cast<WPARAM>(drivesFont_ ? drivesFont_.get() : GetStockObject(ANSI_FIXED_FONT)),
+        FALSE);
     SendMessageA(Item(IDC_BURN_CBSPEED), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("Max"));
     SendMessageA(Item(IDC_BURN_CBSPEED), CB_SETCURSEL, 0, 0);
     AddHint(IDC_BURN_PBUF, "Software buffer status");
@@ -292,15 +308,11 @@ void TBurnForm::StopTimer() {
 }
 
 std::string TBurnForm::SelectedText(int comboId) const {
-    HWND combo = Item(comboId);
-    LRESULT index = SendMessageA(combo, CB_GETCURSEL, 0, 0);
-    if (index == CB_ERR)
+    const TComboBox combo(Item(comboId));
+    const LRESULT index = SendMessageA(combo.Handle(), CB_GETCURSEL, 0, 0);
+    std::string text;
+    if (index == CB_ERR || !combo.ExactItemText(static_cast<int>(index), text))
         return "";
-    LRESULT length = SendMessageA(combo, CB_GETLBTEXTLEN, index, 0);
-    std::string text(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
-    // exact-text: reads back a drive or speed the program listed itself
-    SendMessageA(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(text.find('\0'));
     return text;
 }
 

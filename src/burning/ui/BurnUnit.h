@@ -78,6 +78,7 @@ private:
     bool eraseEnded_ = false;
     std::string programFolder_;
     UniqueGdiObject frameBrush_;
+    UniqueGdiObject drivesFont_; // fixed pitch, as large as the dialog's font
     HWND hints_ = nullptr;
 };
 

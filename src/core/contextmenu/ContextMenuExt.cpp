@@ -27,14 +27,36 @@ HMODULE module = nullptr;
 std::atomic<long> liveObjects{0};
 std::atomic<long> serverLocks{0};
 
+// This DLL's own path by its wide form: S_OK with it, or why not. A path the code page cannot
+// hold exactly is refused, since its best-fit form names another folder's DLL and program.
+HRESULT ModulePath(std::string& path) {
+    path.clear();
+    std::wstring wide(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD size = static_cast<DWORD>(wide.size());
+        const DWORD length = GetModuleFileNameW(module, &wide[0], size);
+        if (length == 0)
+            return HRESULT_FROM_WIN32(GetLastError());
+        if (length < size) {
+            wide.resize(length);
+            break;
+        }
+        if (size >= 32768)
+            return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
+        wide.resize(size * 2);
+    }
+    if (ku::ExactAnsi(wide, path))
+        return S_OK;
+    path.clear();
+    return HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION);
+}
+
+// With its backslash; empty when the path is refused.
 std::string ModuleFolder() {
-    char path[MAX_PATH] = {};
-    DWORD length = GetModuleFileNameA(module, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return std::string();
-    std::string folder(path, length);
-    size_t slash = folder.find_last_of('\\');
-    return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
+    std::string path;
+    ModulePath(path);
+    const size_t slash = path.find_last_of('\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 class ContextMenu : public IShellExtInit, public IContextMenu {
@@ -76,11 +98,14 @@ class ContextMenu : public IShellExtInit, public IContextMenu {
         if (auto drop = static_cast<HDROP>(GlobalLock(medium.hGlobal))) {
             // By the wide name: one the code page cannot hold gets no "Uninstall", since its
             // best-fit form would name another file.
-            wchar_t name[MAX_PATH] = {};
+            // Read whole: a path cut at the buffer's end would name one of its parents.
+            const UINT length = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) > 0
+                                    ? DragQueryFileW(drop, 0, nullptr, 0)
+                                    : 0;
+            std::wstring name(length + 1, L'\0');
             std::string exact;
-            if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) > 0 &&
-                DragQueryFileW(drop, 0, name, MAX_PATH) > 0 &&
-                ku::ExactAnsi(name, wcslen(name), exact)) {
+            if (length > 0 && DragQueryFileW(drop, 0, &name[0], length + 1) == length &&
+                ku::ExactAnsi(name.data(), length, exact)) {
                 path_ = exact;
                 result = S_OK;
             }
@@ -91,7 +116,8 @@ class ContextMenu : public IShellExtInit, public IContextMenu {
     }
 
     STDMETHODIMP QueryContextMenu(HMENU menu, UINT index, UINT firstId, UINT, UINT flags) override {
-        if ((flags & CMF_DEFAULTONLY) || path_.empty())
+        // From a folder it cannot name exactly there is no program to start: no entry.
+        if ((flags & CMF_DEFAULTONLY) || path_.empty() || ModuleFolder().empty())
             return MAKE_HRESULT(SEVERITY_SUCCESS, FACILITY_NULL, 0);
         if (!InsertMenuA(menu, index, MF_BYPOSITION | MF_STRING, firstId, ku::kContextMenuText))
             return HRESULT_FROM_WIN32(GetLastError());
@@ -143,15 +169,17 @@ class ContextMenu : public IShellExtInit, public IContextMenu {
   private:
     // KU.exe "path": the program opens its Force Uninstall wizard on an existing file or folder.
     bool StartProgram() const {
-        std::string program = ModuleFolder() + ku::kProgramFileName;
-        if (path_.empty() || GetFileAttributesA(program.c_str()) == INVALID_FILE_ATTRIBUTES)
+        const std::string folder = ModuleFolder();
+        std::string program = folder + ku::kProgramFileName;
+        if (path_.empty() || folder.empty() ||
+            GetFileAttributesA(program.c_str()) == INVALID_FILE_ATTRIBUTES)
             return false;
         std::string commandLine = "\"" + program + "\" \"" + path_ + "\"";
         STARTUPINFOA startup = {};
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION process = {};
         if (!CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                            ModuleFolder().c_str(), &startup, &process))
+                            folder.c_str(), &startup, &process))
             return false;
         ku::UniqueHandle thread(process.hThread), handle(process.hProcess);
         return true;
@@ -242,10 +270,12 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* object) {
 }
 
 STDAPI DllRegisterServer() {
-    char path[MAX_PATH] = {};
-    DWORD length = GetModuleFileNameA(module, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return SELFREG_E_CLASS;
+    // A best-fit path would register another folder's DLL: nothing is written then, and
+    // regsvr32 shows the system's text of why.
+    std::string path;
+    const HRESULT found = ModulePath(path);
+    if (FAILED(found))
+        return found;
     const std::string clsidKey = ClsidKey();
     bool ok = SetDefault(HKEY_CLASSES_ROOT, clsidKey, nullptr, kDescription) &&
               SetDefault(HKEY_CLASSES_ROOT, clsidKey + "\\InprocServer32", nullptr, path) &&

@@ -7,6 +7,7 @@
 #include "core/scan/LeftoverEngine.h"
 #include "core/scan/RegValueList.h"
 #include "core/system/DeleteHelpers.h"
+#include "core/system/ExactNames.h"
 #include "core/system/Handles.h"
 #include "core/system/PublicFunctionUnit.h"
 #include "core/system/Reg32vs64.h"
@@ -52,8 +53,8 @@ bool InList(const std::vector<std::string>& upperList, const std::string& text) 
 }
 
 // The component registrations of one product code (normal and special mode).
-void ScanComponentsOfCode(const std::string& code, TUninstallerContents& contents,
-                          IScanProgress* progress) {
+void ScanComponentsOfCode(TWizardState& state, const std::string& code,
+                          TUninstallerContents& contents, IScanProgress* progress) {
     UniqueKey components;
     if (code.empty() ||
         !OpenInstallerKey(HKEY_LOCAL_MACHINE, kInstallerComponentsPath, components.put()))
@@ -67,13 +68,23 @@ void ScanComponentsOfCode(const std::string& code, TUninstallerContents& content
         UniqueKey key;
         if (!OpenInstallerKey(components.get(), component, key.put()))
             continue;
-        const std::vector<RegValueEntry> values = ReadValues(key.get());
-        const bool shared = std::any_of(values.begin(), values.end(), [&](const RegValueEntry& v) {
+        std::vector<RegValueEntry> inexact;
+        const std::vector<RegValueEntry> values = ReadValues(key.get(), &inexact);
+        // Another product on the component keeps its key and file, also one whose path the
+        // code page cannot hold.
+        const auto another = [&](const RegValueEntry& v) {
             return !v.name.empty() && v.name != code;
-        });
+        };
+        const bool shared = std::any_of(values.begin(), values.end(), another) ||
+                            std::any_of(inexact.begin(), inexact.end(), another);
         for (const RegValueEntry& value : values)
             if (value.name == code)
                 AddComponentItem(contents, path, code, ValueText(value), shared);
+        // The product's own file by a path the code page cannot hold is never taken: said so.
+        for (const RegValueEntry& value : inexact)
+            if (value.name == code)
+                NoteLeftAlone(state.LeftAloneItems,
+                              "HKEY_LOCAL_MACHINE\\" + path + "\\" + value.name);
     }
 }
 
@@ -101,9 +112,18 @@ std::vector<std::string> ProductsOfFolder(TWizardState& state, const ForcePathWo
         Pump(progress);
         const std::string path = std::string(kInstallerProductsPath) + "\\" + code;
         Counted(state, progress, path);
-        const std::string location =
-            ReadInstallerString(path + "\\InstallProperties", "InstallLocation");
-        if (!Trim(location).empty() && PathMatchesFolder(folder, location) && !InList(codes, code))
+        UniqueKey properties;
+        if (!OpenInstallerKey(HKEY_LOCAL_MACHINE, path + "\\InstallProperties", properties.put()))
+            continue;
+        std::string location;
+        const LONG read = RegQueryStringExact(properties.get(), "InstallLocation", location);
+        if (Trim(location).empty() || !PathMatchesFolder(folder, location))
+            continue;
+        // A product in the folder by the shown form of a location the code page cannot hold
+        // may be another's: it is never taken, and said to be left alone.
+        if (read == kInexactName)
+            NoteLeftAlone(state.LeftAloneItems, "HKEY_LOCAL_MACHINE\\" + path);
+        else if (read == ERROR_SUCCESS && !InList(codes, code))
             codes.push_back(UpperCase(Trim(code)));
     }
     return codes;
@@ -212,7 +232,7 @@ void ScanInstallerByDisplayName(TWizardState& state, const std::string& displayN
     AddInstaller(contents, HKEY_LOCAL_MACHINE, std::string(kInstallerProductsPath) + "\\" + code,
                  kItemRegistryKey)
         .ValueName = displayName;
-    ScanComponentsOfCode(code, contents, progress);
+    ScanComponentsOfCode(state, code, contents, progress);
     WalkHivesForCode(state, code, contents, progress);
 }
 
@@ -220,7 +240,7 @@ void ScanInstallerByProfile(TWizardState& state, const std::string& profileKey,
                             TUninstallerContents& contents, IScanProgress* progress) {
     if (profileKey.empty())
         return;
-    ScanComponentsOfCode(profileKey, contents, progress);
+    ScanComponentsOfCode(state, profileKey, contents, progress);
     WalkHivesForCode(state, profileKey, contents, progress);
 }
 
@@ -236,7 +256,8 @@ void MatchRegistryKeyInstallerCode(const VisitedKey& key, TUninstallerContents& 
     }
     if (!key.key)
         return;
-    const std::vector<RegValueEntry> values = ReadValues(key.key);
+    std::vector<RegValueEntry> inexact;
+    const std::vector<RegValueEntry> values = ReadValues(key.key, &inexact);
     std::vector<const RegValueEntry*> hits;
     for (const RegValueEntry& value : values) {
         if (Skipped())
@@ -249,7 +270,8 @@ void MatchRegistryKeyInstallerCode(const VisitedKey& key, TUninstallerContents& 
         return;
     const bool shared = IsSharedValueKey(key.root, key.path);
     KeyShape shape = ReadKeyShape(key.key);
-    shape.values = static_cast<DWORD>(values.size());
+    // A value the code page cannot hold did not hit: the key is not the code's alone.
+    shape.values = static_cast<DWORD>(values.size() + inexact.size());
     if (!shared && ValueHitsListWholeKey(hits.size(), shape)) {
         Add(contents, key.root, key.path, kItemRegistryKey).Extra = ViewToMarker(key.view);
         return;

@@ -5,12 +5,14 @@
 
 #include "core/system/DeleteHelpers.h"
 #include "core/system/ExactNames.h"
+#include "core/system/Handles.h"
 #include "core/system/PublicFunctionUnit.h"
 #include "core/system/SharedState.h"
 #include "core/system/StrUtil.h"
 
 namespace ku {
 
+using UninstallItemUnit::kInexactNote;
 using UninstallItemUnit::TContent;
 
 namespace {
@@ -30,31 +32,13 @@ std::string WithoutLeadingBackslash(const std::string& path) {
     return !path.empty() && path[0] == '\\' ? path.substr(1) : path;
 }
 
-// One value of the open key read in one call (two when it is long): whether it exists, its
-// type and its data. A list of thousands of entries reads a dozen values from each.
+// One value of an entry: whether it exists, its type and its data.
 struct RawValue {
     bool exists = false;
     DWORD type = REG_NONE;
     std::string data;
+    bool exact = true; // false: its name or text is a shown form the code page could not hold
 };
-
-RawValue QueryValue(HKEY key, const std::string& name) {
-    RawValue value;
-    char buffer[512];
-    DWORD size = sizeof(buffer);
-    LONG rc = RegQueryValueExA(key, name.c_str(), nullptr, &value.type,
-                               reinterpret_cast<BYTE*>(buffer), &size);
-    if (rc == ERROR_MORE_DATA) {
-        value.data.assign(size, '\0');
-        rc = RegQueryValueExA(key, name.c_str(), nullptr, &value.type,
-                              reinterpret_cast<BYTE*>(&value.data[0]), &size);
-        value.data.resize(rc == ERROR_SUCCESS ? size : 0);
-    } else if (rc == ERROR_SUCCESS) {
-        value.data.assign(buffer, size);
-    }
-    value.exists = rc == ERROR_SUCCESS;
-    return value;
-}
 
 bool IsText(const RawValue& value) {
     return value.exists && (value.type == REG_SZ || value.type == REG_EXPAND_SZ);
@@ -64,15 +48,6 @@ bool IsText(const RawValue& value) {
 std::string TextOf(const RawValue& value) {
     const size_t zero = value.data.find('\0');
     return zero == std::string::npos ? value.data : value.data.substr(0, zero);
-}
-
-// The value's text when it exists and is a string; false otherwise.
-bool ReadText(TRegistry& registry, const std::string& name, std::string& text) {
-    const RawValue value = QueryValue(registry.CurrentKey(), name);
-    if (!IsText(value))
-        return false;
-    text = TextOf(value);
-    return true;
 }
 
 // Every value of one open key, read by one enumeration: a list of thousands of entries asks
@@ -86,15 +61,25 @@ public:
             std::string name;
             RawValue value;
             const LONG rc = RegEnumValueExact(key, index, name, value.type, value.data);
-            if (rc == kInexactName)
-                inexact_ = true;
-            else if (rc != ERROR_SUCCESS)
+            if (rc != ERROR_SUCCESS && rc != kInexactName)
                 break;
             value.exists = true;
+            value.exact = rc == ERROR_SUCCESS;
+            inexact_ = inexact_ || !value.exact;
             values_.emplace_back(std::move(name), std::move(value));
         }
     }
+    // Some value of the entry is one the code page cannot hold.
     bool Inexact() const { return inexact_; }
+    // The named value is missing or read exactly.
+    bool Exact(const char* name) const { return Get(name).exact; }
+    // A value of exactly this name, letter case included.
+    bool HasNamedExactly(const char* name) const {
+        for (const auto& value : values_)
+            if (value.first == name)
+                return true;
+        return false;
+    }
     // Value names are matched without regard to case, as the registry does.
     const RawValue& Get(const char* name) const {
         static const RawValue missing;
@@ -143,6 +128,15 @@ void CollectProductCodes(const EntryValues& values, std::string& codes) {
     }
 }
 
+// The texts the wizard acts on: the name it finds the program's Installer product by, and the
+// commands it runs. Read in a best-fit form, each would name another program's.
+bool ActsOnInexactText(const EntryValues& values) {
+    for (const char* name : {"DisplayName", "UninstallString", "ModifyPath"})
+        if (!values.Exact(name))
+            return true;
+    return false;
+}
+
 bool IsOperatingSystemChild(const EntryValues& values) {
     std::string parent;
     return values.Text("ParentKeyName", parent) && parent == kOperatingSystem;
@@ -167,7 +161,7 @@ void AddEntry(TUninstallContents& list, const EntryValues& values, const std::st
     TContent& c = list.GetItem(list.Add()).Content;
     const RawValue& icon = values.Get("DisplayIcon");
     if (icon.exists)
-        c.IconSource = IsText(icon) ? TextOf(icon) : "";
+        c.IconSource = IsText(icon) && icon.exact ? TextOf(icon) : "";
     else
         values.Text("UninstallString", c.IconSource);
     c.DisplayName = displayName;
@@ -182,7 +176,8 @@ void AddEntry(TUninstallContents& list, const EntryValues& values, const std::st
     c.SubKeyName = subKeyName;
     c.UninstallString = uninstallString;
     c.RegistryPath = registryPath;
-    c.Inexact = values.Inexact();
+    c.Inexact = ActsOnInexactText(values);
+    c.ShowsInexactText = values.Inexact();
 }
 
 // One Uninstall entry as the list needs it.
@@ -194,58 +189,67 @@ struct Entry {
 
 // The row's caption for an entry the code page cannot hold exactly: the shown form, said so.
 std::string InexactCaption(const std::string& standIn) {
-    return standIn + " (holds characters this program cannot handle)";
-}
-
-bool HasValueNamedExactly(TRegistry& registry, const std::string& name) {
-    std::vector<std::string> names;
-    registry.GetValueNames(names);
-    for (const std::string& value : names)
-        if (value == name)
-            return true;
-    return false;
+    return standIn + kInexactNote;
 }
 
 struct InstallerCandidate {
     std::string name, key, uninstall;
+    bool refused = false; // its code, name or command is a shown form
+    bool marked = false;  // some text of it is
 };
+
+// Calls found(product, values) for every product key below `productsKey` (opened in the
+// Installer's view) that opens, with the values of its subkey `sub` (empty: its own). Products
+// are read by their wide names: one the code page cannot name is still found, as such.
+template <typename Found>
+void ForEachProduct(const ProgramListPlaces& places, const std::string& productsKey,
+                    const std::wstring& sub, Found found) {
+    ListRegistry registry(places.root);
+    if (!registry.OpenKeyReadOnly(productsKey, InstallerViewFlag()))
+        return;
+    const DWORD view = registry.Access() & kViewFlags;
+    for (const KeyName& product : RegKeyNamesExact(registry.CurrentKey())) {
+        const std::wstring path = sub.empty() ? product.wide : product.wide + L"\\" + sub;
+        UniqueKey key;
+        if (RegOpenKeyExW(registry.CurrentKey(), path.c_str(), 0, KEY_QUERY_VALUE | view,
+                          key.put()) == ERROR_SUCCESS)
+            found(product, EntryValues(key.get()));
+    }
+}
+
+// A product with a value named exactly nameValue: its name, code and command read exactly, or
+// its row shows their shown forms and is refused.
+void AddCandidate(std::vector<InstallerCandidate>& found, const KeyName& product,
+                  const EntryValues& values, const char* nameValue, bool withCommand) {
+    if (!values.HasNamedExactly(nameValue))
+        return;
+    InstallerCandidate candidate{"", product.name, ""};
+    values.Text(nameValue, candidate.name);
+    if (withCommand)
+        values.Text("UninstallString", candidate.uninstall);
+    candidate.refused = !product.exact || !values.Exact(nameValue) ||
+                        (withCommand && !values.Exact("UninstallString"));
+    candidate.marked = candidate.refused || values.Inexact();
+    if (candidate.refused)
+        candidate.name = InexactCaption(candidate.name.empty() ? product.name : candidate.name);
+    found.push_back(candidate);
+}
 
 std::vector<InstallerCandidate> UserDataCandidates(const ProgramListPlaces& places) {
     std::vector<InstallerCandidate> found;
-    ListRegistry registry(places.root);
-    std::vector<std::string> products;
-    if (!registry.OpenKeyReadOnly(places.userDataProducts, InstallerViewFlag()))
-        return found;
-    registry.GetKeyNames(products);
-    for (const std::string& product : products) {
-        const std::string key = Child(Child(places.userDataProducts, product), "InstallProperties");
-        if (!registry.OpenKeyReadOnly(key, InstallerViewFlag()) ||
-            !HasValueNamedExactly(registry, "DisplayName"))
-            continue;
-        InstallerCandidate candidate{"", product, ""};
-        ReadText(registry, "DisplayName", candidate.name);
-        ReadText(registry, "UninstallString", candidate.uninstall);
-        found.push_back(candidate);
-    }
+    ForEachProduct(places, places.userDataProducts, L"InstallProperties",
+                   [&](const KeyName& product, const EntryValues& values) {
+                       AddCandidate(found, product, values, "DisplayName", true);
+                   });
     return found;
 }
 
 std::vector<InstallerCandidate> ClassesCandidates(const ProgramListPlaces& places) {
     std::vector<InstallerCandidate> found;
-    ListRegistry registry(places.root);
-    std::vector<std::string> products;
-    if (!registry.OpenKeyReadOnly(places.classesProducts, InstallerViewFlag()))
-        return found;
-    registry.GetKeyNames(products);
-    for (const std::string& product : products) {
-        if (!registry.OpenKeyReadOnly(Child(places.classesProducts, product),
-                                      InstallerViewFlag()) ||
-            !HasValueNamedExactly(registry, "ProductName"))
-            continue;
-        InstallerCandidate candidate{"", product, ""};
-        ReadText(registry, "ProductName", candidate.name);
-        found.push_back(candidate);
-    }
+    ForEachProduct(places, places.classesProducts, L"",
+                   [&](const KeyName& product, const EntryValues& values) {
+                       AddCandidate(found, product, values, "ProductName", false);
+                   });
     return found;
 }
 
@@ -270,6 +274,8 @@ void AppendCandidates(TUninstallContents& list, std::vector<std::string>& captio
         c.SubKeyName = candidate.key;
         c.UninstallString = candidate.uninstall;
         c.RegistryPath = registryPath;
+        c.Inexact = candidate.refused;
+        c.ShowsInexactText = candidate.marked;
         captions.push_back(candidate.name);
         appended.push_back(index);
     }
@@ -331,12 +337,16 @@ void BuildProgramList(TUninstallContents& list, bool showWindowsUpdate,
         std::string uninstall, displayName;
         entry->values.Text("UninstallString", uninstall);
         entry->values.Text("DisplayName", displayName);
-        const bool inexact = !entry->exactName || entry->values.Inexact();
+        // A key name or a text the wizard acts on that the code page cannot hold refuses the
+        // entry; one it only shows marks the row.
+        const bool refused = !entry->exactName || ActsOnInexactText(entry->values);
         AddEntry(list, entry->values, entry->name, uninstall,
-                 inexact ? InexactCaption(displayName.empty() ? entry->name : displayName)
+                 refused ? InexactCaption(displayName.empty() ? entry->name : displayName)
                          : displayName,
                  Child(places.uninstallKey, entry->name));
-        list.GetItem(list.Count() - 1).Content.Inexact = inexact;
+        TContent& added = list.GetItem(list.Count() - 1).Content;
+        added.Inexact = refused;
+        added.ShowsInexactText = refused || entry->values.Inexact();
     }
 }
 
@@ -417,6 +427,9 @@ bool IsInstallerRecord(const TContent& record) {
 }
 
 bool DeleteProgramEntry(const TContent& record, const ProgramListPlaces& places) {
+    // Its key name may be a shown form, which names another key or none.
+    if (record.Inexact)
+        return false;
     const std::string name = Trim(record.SubKeyName);
     // A key name never holds a backslash; one that does would reach past the entry.
     if (name.empty() || record.SubKeyName.find('\\') != std::string::npos)

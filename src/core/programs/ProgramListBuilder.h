@@ -49,10 +49,11 @@ void AddProgramEntry(TUninstallContents& list, TRegistry& registry, const std::s
 void ReadMultiSzValue(const std::string& valueName, std::vector<std::string>& strings,
                       TRegistry& registry);
 
-// Appends the Windows Installer products whose names are not among captions (the list view's
-// row captions), first those of the system's UserData key, then those of the Classes key.
-// With no captions nothing is appended. Returns the indexes of the appended records; their
-// names are added to captions.
+// Appends the Windows Installer products whose names are not among captions (the names the
+// list view's rows stand for), first those of the system's UserData key, then those of the
+// Classes key. With no captions nothing is appended. Returns the indexes of the appended
+// records; their names are added to captions. A product whose code, name or command the code
+// page cannot hold is appended under its shown form, said so, and marked Inexact.
 std::vector<int> AddInstallerProducts(TUninstallContents& list, std::vector<std::string>& captions,
                                       const ProgramListPlaces& places = ProgramListPlaces());
 
@@ -65,7 +66,8 @@ void DeleteInstallerComponentEntries(const std::string& productKey,
 bool IsInstallerRecord(const UninstallItemUnit::TContent& record);
 
 // Deletes the registry entry behind record (its Uninstall key, or its Installer product key and
-// component registrations) through the guarded delete. False when nothing was deleted.
+// component registrations) through the guarded delete. False when nothing was deleted, and
+// always for an Inexact record.
 bool DeleteProgramEntry(const UninstallItemUnit::TContent& record,
                         const ProgramListPlaces& places = ProgramListPlaces());
 

@@ -9,6 +9,11 @@
 
 namespace ku {
 
+std::string UninstallItemUnit::RowCaption(const TContent& record) {
+    return record.ShowsInexactText && !record.Inexact ? record.DisplayName + kInexactNote
+                                                      : record.DisplayName;
+}
+
 TUninstallContents* ProgramList = nullptr;
 uint8_t SortColumn = SortByName;
 uint8_t SortDirection = SortAscending;

@@ -25,10 +25,20 @@ struct TContent {
     std::string SubKeyName;
     std::string UninstallString;
     std::string RegistryPath;
-    // The entry's key name or one of its texts is one the code page cannot hold: the row shows
-    // a shown form, and nothing is ever run or deleted for it.
+    // The entry's key name, its display name or a command is one the code page cannot hold:
+    // the row shows a shown form, and nothing is ever run, scanned or deleted for it.
     bool Inexact = false;
+    // A text the list only shows (publisher, version, a link ...) is one the code page cannot
+    // hold: it is shown in its shown form and the row says so; the entry is still acted on.
+    bool ShowsInexactText = false;
 };
+
+// What a row adds to its caption when its entry holds characters the code page lacks.
+inline const char* const kInexactNote = " (holds characters this program cannot handle)";
+
+// The caption of the record's row: its name, followed by the note when the entry holds a text
+// the code page cannot hold (a refused entry's name carries the note already).
+std::string RowCaption(const TContent& record);
 
 } // namespace UninstallItemUnit
 

@@ -50,11 +50,15 @@ void ScanComponents(const std::vector<std::string>& codes, TUninstallerContents&
         UniqueKey key;
         if (!OpenInstallerKey(components.get(), component, key.put()))
             continue;
-        const std::vector<RegValueEntry> values = ReadValues(key.get());
-        // Another product's registration on the same component keeps the key and file alive.
-        const bool shared = std::any_of(values.begin(), values.end(), [&](const RegValueEntry& v) {
+        std::vector<RegValueEntry> inexact;
+        const std::vector<RegValueEntry> values = ReadValues(key.get(), &inexact);
+        // Another product's registration on the same component keeps the key and file alive,
+        // also one whose name or path the code page cannot hold.
+        const auto another = [&](const RegValueEntry& v) {
             return !v.name.empty() && std::find(codes.begin(), codes.end(), v.name) == codes.end();
-        });
+        };
+        const bool shared = std::any_of(values.begin(), values.end(), another) ||
+                            std::any_of(inexact.begin(), inexact.end(), another);
         for (const RegValueEntry& value : values)
             for (const std::string& code : codes)
                 if (!code.empty() && value.name == code)

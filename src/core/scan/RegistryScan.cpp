@@ -287,7 +287,8 @@ private:
     }
 
     // A string value of the key names a path in another installed program's folder. A text
-    // the code page cannot hold cannot be compared, so it counts as one: the key is left alone.
+    // the code page cannot hold cannot be compared, so it counts as one: the key, which names
+    // the program, is left alone and said to be.
     bool PointsIntoOtherProgram() {
         if (!key_.key || !words_.otherPrograms || words_.otherPrograms->Empty())
             return false;
@@ -298,8 +299,11 @@ private:
             const LONG result = RegEnumValueExact(key_.key, index, name, type, data);
             if (result == ERROR_NO_MORE_ITEMS)
                 break;
-            if (result == kInexactName && (type == REG_SZ || type == REG_EXPAND_SZ))
+            if (result == kInexactName && (type == REG_SZ || type == REG_EXPAND_SZ)) {
+                if (leftAlone_)
+                    NoteLeftAlone(*leftAlone_, RootKeyToName(key_.root) + "\\" + key_.path);
                 return true;
+            }
             if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))
                 continue;
             UpperInto(upper, data.c_str(), data.size());

@@ -1,9 +1,11 @@
 // Classes in the registry: where a key lies in one, the server it runs, its vital keys.
 #include "core/system/ClassKeys.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 
+#include "core/system/DeleteHelpers.h"
 #include "core/system/ExactNames.h"
 #include "core/system/Handles.h"
 #include "core/system/PublicFunctionUnit.h"
@@ -54,6 +56,10 @@ size_t ClassesStart(HKEY root, const std::vector<std::string>& names) {
     if (names.size() >= at + 2 && SameText(names[at], "SOFTWARE") &&
         SameText(names[at + 1], "Classes"))
         return at + 2;
+    // The 32-bit view's classes of the machine, spelled through its node.
+    if (names.size() >= at + 3 && SameText(names[at], "SOFTWARE") &&
+        SameText(names[at + 1], "Wow6432Node") && SameText(names[at + 2], "Classes"))
+        return at + 3;
     return std::string::npos;
 }
 
@@ -94,6 +100,130 @@ std::string Expanded(const std::string& text) {
 
 std::string Below(const std::string& classesPath, const std::string& name) {
     return classesPath.empty() ? name : classesPath + "\\" + name;
+}
+
+// The drive path that starts at `start` in a command or server text: up to its closing quote
+// when quoted, else up to the end of the first file name with a program's or library's
+// extension, else up to a "," or the end.
+std::string DrivePathAt(const std::string& text, size_t start) {
+    if (start > 0 && text[start - 1] == '"') {
+        const size_t close = text.find('"', start);
+        return text.substr(start, close == std::string::npos ? std::string::npos : close - start);
+    }
+    const std::string upper = UpperCase(text);
+    for (size_t at = upper.find('.', start); at != std::string::npos;
+         at = upper.find('.', at + 1)) {
+        const size_t end = at + 4;
+        if (end > upper.size() ||
+            (end < upper.size() && std::strchr(" ,\"", upper[end]) == nullptr))
+            continue;
+        const std::string extension = upper.substr(at, 4);
+        for (const char* known : {".EXE", ".DLL", ".OCX", ".COM", ".TLB", ".SYS", ".CPL"})
+            if (extension == known)
+                return text.substr(start, end - start);
+    }
+    const size_t comma = text.find(',', start);
+    return text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+}
+
+// True when the text names a file outside the Windows and component folders: a server of an
+// application's own.
+bool IsApplicationServer(const std::string& serverText) {
+    return !Trim(serverText).empty() && !IsWindowsServer(serverText);
+}
+
+// The names below the classes root that holds the key, the 32-bit view's node left out; false
+// when the key lies in no classes root.
+bool NamesBelowClasses(HKEY root, const std::string& keyPath, std::string& classesPath,
+                       std::vector<std::string>& below) {
+    const std::vector<std::string> names = SplitKeyNames(keyPath);
+    size_t at = ClassesStart(root, names);
+    if (at == std::string::npos)
+        return false;
+    if (at < names.size() && SameText(names[at], "Wow6432Node"))
+        ++at;
+    classesPath = Join(names, at);
+    below.assign(names.begin() + std::min(at, names.size()), names.end());
+    return true;
+}
+
+// The names of a key's subkeys that the code page holds; a library has a few versions and
+// locales, so a key with far more is no type library and is read no further.
+std::vector<std::string> SubkeyNames(HKEY key) {
+    std::vector<std::string> names;
+    std::string name;
+    for (DWORD index = 0; index < 256; ++index) {
+        const LONG rc = RegEnumKeyExact(key, index, name);
+        if (rc == ERROR_NO_MORE_ITEMS)
+            break;
+        if (rc == ERROR_SUCCESS)
+            names.push_back(name);
+    }
+    return names;
+}
+
+// The files a type library names: the "win32" and "win64" paths of each version and locale.
+std::vector<std::string> TypeLibFiles(HKEY root, const std::string& libraryPath, REGSAM view) {
+    std::vector<std::string> files;
+    UniqueKey library;
+    if (RegOpenKeyExA(root, libraryPath.c_str(), 0, KEY_READ | view, library.put()) !=
+        ERROR_SUCCESS)
+        return files;
+    for (const std::string& version : SubkeyNames(library.get())) {
+        UniqueKey versionKey;
+        if (RegOpenKeyExA(library.get(), version.c_str(), 0, KEY_READ | view, versionKey.put()) !=
+            ERROR_SUCCESS)
+            continue;
+        for (const std::string& locale : SubkeyNames(versionKey.get()))
+            for (const char* platform : {"win32", "win64"})
+                files.push_back(ReadDefault(
+                    root, libraryPath + "\\" + version + "\\" + locale + "\\" + platform, view));
+    }
+    return files;
+}
+
+// An interface or type library is an application's when it leads to a file of the
+// application: the interface's proxy server or its type library, the library's own files.
+bool LeadsToApplicationFile(HKEY root, const std::string& classesPath,
+                            const std::vector<std::string>& below, REGSAM view) {
+    const std::string own = Below(classesPath, below[0] + "\\" + below[1]);
+    std::string library = own;
+    if (SameText(below[0], "Interface")) {
+        for (const char* proxy : {"ProxyStubClsid32", "ProxyStubClsid"}) {
+            const std::string clsid = ReadDefault(root, own + "\\" + proxy, view);
+            if (!clsid.empty() && clsid.find('\\') == std::string::npos &&
+                IsApplicationServer(ComServer(root, Below(classesPath, "CLSID\\" + clsid), view)))
+                return true;
+        }
+        const std::string libraryId = ReadDefault(root, own + "\\TypeLib", view);
+        if (libraryId.empty() || libraryId.find('\\') != std::string::npos)
+            return false;
+        library = Below(classesPath, "TypeLib\\" + libraryId);
+    }
+    for (const std::string& file : TypeLibFiles(root, library, view))
+        if (IsApplicationServer(file))
+            return true;
+    return false;
+}
+
+bool IsOpenWithList(const std::string& name) {
+    return SameText(name, "OpenWithProgids") || SameText(name, "OpenWithList");
+}
+
+// An extension is Windows' when the class it names is: its own values and keys stay, while an
+// entry a program added to its lists of programs goes.
+bool IsWindowsExtensionPart(HKEY root, const std::string& classesPath,
+                            const std::vector<std::string>& below, bool value, REGSAM view) {
+    const std::vector<std::string> rest(below.begin() + 1, below.end());
+    if (!rest.empty() && IsOpenWithList(rest[0]) && (value || rest.size() >= 2))
+        return false;
+    if (!IsClassServerPart(rest))
+        return false;
+    const std::string className = ReadDefault(root, Below(classesPath, below[0]), view);
+    if (className.empty() || className.find('\\') != std::string::npos || className[0] == '.')
+        return false;
+    const ClassPlace place = FindClassPlace(root, Below(classesPath, className));
+    return !place.classPath.empty() && IsWindowsServer(ReadClassServer(root, place, view));
 }
 
 } // namespace
@@ -158,14 +288,13 @@ std::string ClassServerFile(const std::string& serverText) {
 }
 
 bool IsWindowsServer(const std::string& serverText) {
-    const std::string text = UpperCase(Expanded(serverText));
-    const std::string windows = UpperCase(GetWindowsDir()) + "\\";
-    if (Trim(text).empty() || windows.size() < 4)
+    const std::string text = Expanded(serverText);
+    if (Trim(text).empty())
         return false;
     for (size_t at = text.find(":\\"); at != std::string::npos; at = text.find(":\\", at + 1)) {
         if (at == 0 || !isalpha(static_cast<unsigned char>(text[at - 1])))
             continue;
-        if (text.compare(at - 1, windows.size(), windows) != 0)
+        if (!IsWindowsComponentPath(DrivePathAt(text, at - 1)))
             return false;
     }
     return true;
@@ -179,6 +308,20 @@ bool IsClassServerPart(const std::vector<std::string>& rest) {
     if (SameText(rest[0], "shellex"))
         return rest.size() < 3;
     return true;
+}
+
+bool IsWindowsClassesEntry(HKEY root, const std::string& keyPath, bool value, REGSAM view) {
+    std::string classesPath;
+    std::vector<std::string> below;
+    if (!NamesBelowClasses(root, keyPath, classesPath, below) || below.empty())
+        return false;
+    if (below[0][0] == '.')
+        return IsWindowsExtensionPart(root, classesPath, below, value, view);
+    if (SameText(below[0], "Interface") || SameText(below[0], "TypeLib"))
+        return below.size() >= 2 && !LeadsToApplicationFile(root, classesPath, below, view);
+    const ClassPlace place = FindClassPlace(root, keyPath);
+    return !place.classPath.empty() && IsClassServerPart(place.rest) &&
+           IsWindowsServer(ReadClassServer(root, place, view));
 }
 
 } // namespace ku

@@ -31,9 +31,19 @@ std::string ReadClassServer(HKEY root, const ClassPlace& place, REGSAM view);
 std::string ClassServerFile(const std::string& serverText);
 
 // True when the server text names only files of Windows: every drive path in it (after
-// expanding variables) lies below the Windows folder, or it names no drive path at all (a
-// bare name is found on the system path).
+// expanding variables) lies below the Windows folder or one of Windows' component folders
+// (IsWindowsComponentPath: "Internet Explorer", "Common Files\System" ...), or it names no
+// drive path at all (a bare name is found on the system path).
 bool IsWindowsServer(const std::string& serverText);
+
+// True when the key, or with `value` one of its values, is Windows' own in a classes root, in
+// any spelling (HKEY_CLASSES_ROOT, SOFTWARE\Classes of the machine in either view or of a
+// user, a user's "_Classes" hive): a part of a class whose server IsWindowsServer
+// (IsClassServerPart), an extension naming such a class with its own values and keys (an entry
+// a program added to its OpenWithProgids or OpenWithList is not one), or an interface or type
+// library, with all below it, that leads to no file of an application (its proxy's server, its
+// type library's files). Read in `view`.
+bool IsWindowsClassesEntry(HKEY root, const std::string& keyPath, bool value, REGSAM view);
 
 // True for the keys that make the class what it is: the class key, its server, icon, type
 // and handler keys, and its standard verbs. A verb or shell handler of its own that a

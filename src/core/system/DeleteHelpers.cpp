@@ -4,6 +4,7 @@
 
 #include <shellapi.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -117,14 +118,6 @@ bool HoldsRegistryLink(HKEY parent, const std::string& name, REGSAM view) {
     return false;
 }
 
-// A key or value that makes one of Windows' own classes what it is: its class key, server,
-// icon and standard verbs, when the class runs a file of Windows.
-bool IsWindowsClassPart(HKEY root, const std::string& path, REGSAM view) {
-    const ClassPlace place = FindClassPlace(root, path);
-    return !place.classPath.empty() && IsClassServerPart(place.rest) &&
-           IsWindowsServer(ReadClassServer(root, place, view));
-}
-
 } // namespace
 
 namespace {
@@ -145,7 +138,7 @@ bool RemoveKeyTree(HKEY root, const std::string& path, DWORD access, bool useWow
 bool DeleteKeyWith(HKEY root, const std::string& keyPath, DWORD access, bool useWowView,
                    REGSAM linkView) {
     const std::string path = CleanKeyPath(keyPath);
-    if (IsProtectedRegistryKey(root, path) || IsWindowsClassPart(root, path, linkView))
+    if (IsProtectedRegistryKey(root, path) || IsWindowsClassesEntry(root, path, false, linkView))
         return false;
     return RemoveKeyTree(root, path, access, useWowView, linkView);
 }
@@ -154,7 +147,7 @@ bool DeleteValueWith(HKEY root, const std::string& keyPath, const std::string& v
                      DWORD access, bool useWowView, REGSAM classView) {
     const std::string path = CleanKeyPath(keyPath);
     if (IsProtectedRegistryValue(root, path, valueName) ||
-        IsWindowsClassPart(root, path, classView))
+        IsWindowsClassesEntry(root, path, true, classView))
         return false;
     TRegistry reg(access);
     if (!OpenForDelete(reg, root, path, useWowView))
@@ -348,20 +341,46 @@ bool DeleteNamedSystemFile(const std::string& folder, const std::string& name) {
     return !path.empty() && DeleteCheckedFile(path);
 }
 
+namespace {
+
+// The numbered libraries of the DirectX redistributable, family by family: the first and the
+// last number it ever shipped. Later members (xinput1_4, xaudio2_8, d3dcompiler_47 ...) come
+// with Windows itself and are none of its.
+struct RedistributableFamily {
+    const char* prefix;
+    int first, last;
+};
+const RedistributableFamily kRedistributableFamilies[] = {
+    {"D3DX9_", 24, 43}, {"D3DX10_", 33, 43},  {"D3DX11_", 42, 43},     {"D3DCOMPILER_", 33, 43},
+    {"XINPUT1_", 1, 3}, {"X3DAUDIO1_", 0, 7}, {"XACTENGINE2_", 0, 10}, {"XACTENGINE3_", 0, 7},
+    {"XAUDIO2_", 0, 7}, {"XAPOFX1_", 0, 5},
+};
+
+// The member's number as written: digits alone, no leading zero; -1 for anything else.
+int MemberNumber(const std::string& digits) {
+    if (digits.empty() || digits.size() > 3 ||
+        digits.find_first_not_of("0123456789") != std::string::npos ||
+        (digits.size() > 1 && digits[0] == '0'))
+        return -1;
+    return std::atoi(digits.c_str());
+}
+
+} // namespace
+
 bool IsRedistributableFileName(const std::string& name) {
     const std::string upper = UpperCase(name);
     if (upper == "DIRECTX.LOG")
         return true;
     if (!EndsText(upper, ".DLL"))
         return false;
-    for (const char* family : {"D3DX9_", "D3DX10_", "D3DX11_", "D3DCOMPILER_", "XINPUT1_",
-                               "X3DAUDIO1_", "XACTENGINE", "XAUDIO2_", "XAPOFX"}) {
-        const size_t start = std::strlen(family), end = upper.size() - 4;
-        if (upper.compare(0, start, family) != 0 || end <= start)
+    const std::string stem = upper.substr(0, upper.size() - 4);
+    for (const RedistributableFamily& family : kRedistributableFamilies) {
+        const size_t start = std::strlen(family.prefix);
+        if (stem.compare(0, start, family.prefix) != 0)
             continue;
-        const std::string version = upper.substr(start, end - start);
-        return version.find_first_not_of("0123456789_") == std::string::npos &&
-               version.find_first_of("0123456789") != std::string::npos;
+        const int number = MemberNumber(stem.substr(start));
+        if (number >= family.first && number <= family.last)
+            return true;
     }
     return false;
 }

@@ -11,7 +11,8 @@ namespace ku {
 
 // Registry. A key is protected when its path is empty, names a hive root or a single key
 // directly below one, has a part of dots alone, is (or holds) one of the shared system keys
-// such as SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall, or lies in one of Windows' own
+// such as SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall or the classes root's own lists
+// (MIME, PROTOCOLS, Component Categories ..., in every spelling), or lies in one of Windows' own
 // trees (time zones, logon, cryptography, the kept subkeys of Windows NT\CurrentVersion such
 // as SvcHost, AeDebug and Image File Execution Options ...), in either registry view. All of
 // HKEY_CURRENT_CONFIG is Windows', and so is all of HKLM\SYSTEM but the own key of a service
@@ -24,14 +25,20 @@ bool IsProtectedRegistryKey(HKEY root, const std::string& keyPath);
 // of HKEY_CURRENT_CONFIG and of HKLM\SYSTEM but a deletable service's keys among them), or is
 // a value the system cannot start without (the session manager's "BootExecute" ...).
 bool IsProtectedRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName);
-// The deleters also refuse the keys and values that make one of Windows' own classes (a file,
-// protocol or COM class whose server is a file of Windows) what it is; see ClassKeys.h.
+// The deleters also refuse, in every spelling of the classes root, the keys and values that
+// make one of Windows' own classes (a file, protocol or COM class whose server is a file of
+// Windows or of its component folders) what it is, the extensions that name such a class, and
+// the interfaces and type libraries that lead to no file of an application; see ClassKeys.h.
 
 // Windows' own services, and the empty name: the service functions never stop or delete them,
 // and their keys are protected. A service is Windows' own when it is one Windows cannot run
-// without (RpcSs, EventLog, Tcpip ...), or when its program ("ImagePath") is svchost.exe or
-// an .exe in the Windows folder (Spooler's spoolsv.exe, MSIServer's msiexec.exe). A driver
-// of a vendor (a .sys file in the drivers folder) is not.
+// without (RpcSs, EventLog, Tcpip ...), when its program ("ImagePath") is svchost.exe or an
+// .exe in the Windows folder or one of Windows' component folders (Spooler's spoolsv.exe,
+// MSIServer's msiexec.exe, "Windows Media Player\wmpnetwk.exe"), when it is a driver whose
+// file's version information names Microsoft as its maker or that Wine itself put in place
+// (kbdclass, winebus), or when its key is there with neither a type nor a program: no service
+// at all (the Winsock catalogs "WinSock2" and "Winsock"). A driver of a vendor (a .sys file of
+// its own maker in the drivers folder) is not.
 bool IsProtectedService(const std::string& name);
 
 // The key path as the deleters use it: outer blanks and empty names ("\\", leading "\") dropped.
@@ -107,6 +114,11 @@ std::string CanonicalDeletePath(const std::string& path);
 // folder that does not exist the existing part is read in its long form, the rest as written.
 bool IsRefusedForceFolder(const std::string& folder);
 
+// True when the file or folder lies at or below the Windows folder or one of Windows' own
+// component or data folders (those IsRefusedForceFolder names): what lies there is Windows'
+// own, whatever registry entry names it. A path that is not a drive path is none of them.
+bool IsWindowsComponentPath(const std::string& path);
+
 // True when a program file picked by the user (or handed over on the command line) is
 // refused: the folder it lies in is refused as the force folder (System32\svchost.exe would
 // list every service it hosts).
@@ -133,9 +145,12 @@ bool DeleteSingleFile(const std::string& path);
 // is gone.
 bool DeleteNamedSystemFile(const std::string& folder, const std::string& name);
 // The data files' road to the Windows and system folders: only what the DirectX
-// redistributable puts there. Its libraries ("d3dx9_43.dll", "d3dx10_*", "d3dx11_*",
-// "d3dcompiler_*", "xinput1_*", "x3daudio1_*", "xactengine*", "xaudio2_*", "xapofx*", each a
-// ".dll" with digits and "_" after the family's name) and its log "DirectX.log"; any case.
+// redistributable puts there. Its numbered libraries, each family from its first to its last
+// member ("d3dx9_24" to "d3dx9_43", "d3dx10_33" to "_43", "d3dx11_42" and "_43",
+// "d3dcompiler_33" to "_43", "xinput1_1" to "1_3", "x3daudio1_0" to "1_7", "xactengine2_0" to
+// "2_10", "xactengine3_0" to "3_7", "xaudio2_0" to "2_7", "xapofx1_0" to "1_5", each a ".dll")
+// and its log "DirectX.log"; any case. The later members of the same families
+// ("xinput1_4.dll", "xaudio2_9.dll", "d3dcompiler_47.dll" ...) ship with Windows itself.
 bool IsRedistributableFileName(const std::string& name);
 // DeleteNamedSystemFile for a name read from a data file: the file's own name must be one of
 // IsRedistributableFileName, with at most one plain subfolder before it ("Logs\DirectX.log").

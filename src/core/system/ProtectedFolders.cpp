@@ -604,6 +604,18 @@ bool IsRefusedForceFolder(const std::string& folder) {
     return false;
 }
 
+bool IsWindowsComponentPath(const std::string& path) {
+    const std::string upper = ComparableFolder(path);
+    if (upper.size() <= 3 || !IsDriveAbsolute(upper))
+        return false;
+    if (AtOrBelowWindows(upper))
+        return true;
+    for (const std::string& form : GuardForms(upper))
+        if (AtOrBelowWindows(form) || AtOrBelowComponentFolder(form))
+            return true;
+    return false;
+}
+
 bool LeadsToItself(const std::string& path) {
     const std::string canonical = CanonicalDeletePath(path);
     const size_t slash = canonical.find_last_of('\\');

@@ -2,6 +2,7 @@
 #include "core/system/DeleteHelpers.h"
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "core/system/ExactNames.h"
@@ -50,6 +51,23 @@ const char* const kSharedKeys[] = {
     "SOFTWARE\\Classes\\exefile\\shell\\open\\command",
     "SOFTWARE\\Classes\\http\\shell\\open\\command",
     "SOFTWARE\\Classes\\.exe",
+    // The classes root's own lists, which hold no class themselves: content types and code
+    // pages, protocol handlers and filters, categories, the shell's classes of all files.
+    "SOFTWARE\\Classes\\MIME\\Database\\Content Type",
+    "SOFTWARE\\Classes\\MIME\\Database\\Codepage",
+    "SOFTWARE\\Classes\\MIME\\Database\\Charset",
+    "SOFTWARE\\Classes\\MIME\\Database\\Rfc1766",
+    "SOFTWARE\\Classes\\PROTOCOLS\\Handler",
+    "SOFTWARE\\Classes\\PROTOCOLS\\Filter",
+    "SOFTWARE\\Classes\\PROTOCOLS\\Name-Space Handler",
+    "SOFTWARE\\Classes\\Component Categories",
+    "SOFTWARE\\Classes\\SystemFileAssociations",
+    "SOFTWARE\\Classes\\Applications",
+    "SOFTWARE\\Classes\\AllFilesystemObjects",
+    "SOFTWARE\\Classes\\Drive",
+    "SOFTWARE\\Classes\\Unknown",
+    "SOFTWARE\\Classes\\Record",
+    "SOFTWARE\\Classes\\Local Settings",
     "SOFTWARE\\Policies",
     "SYSTEM\\CurrentControlSet\\Services",
     "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment",
@@ -267,26 +285,126 @@ std::string ServiceProgram(const std::string& imagePath) {
     return text;
 }
 
-// True when the service's key in that control set names a program of Windows: svchost.exe
-// anywhere, or any .exe in the Windows folder. A driver's .sys file is no such program.
-bool RunsWindowsProgram(const std::string& controlSet, const std::string& service) {
+// What a service's key says of it: whether it is there, its type and its program.
+struct ServiceKeyFacts {
+    bool exists = false, changed = false, hasType = false, hasImage = false;
+    DWORD type = 0;
+    std::string imagePath;
+};
+
+ServiceKeyFacts ReadServiceKey(const std::string& controlSet, const std::string& service) {
+    ServiceKeyFacts facts;
     UniqueKey key;
     const std::string path = "SYSTEM\\" + controlSet + "\\Services\\" + service;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY,
                       key.put()) != ERROR_SUCCESS)
+        return facts;
+    facts.exists = true;
+    DWORD type = REG_NONE, size = sizeof facts.type;
+    // exact-text: a number, no text
+    facts.hasType = RegQueryValueExA(key.get(), "Type", nullptr, &type,
+                                     reinterpret_cast<BYTE*>(&facts.type), &size) == ERROR_SUCCESS;
+    if (facts.hasType && type != REG_DWORD)
+        facts.type = 0;
+    const LONG rc = RegQueryStringExact(key.get(), "ImagePath", facts.imagePath);
+    if (rc == ERROR_FILE_NOT_FOUND)
+        return facts;
+    facts.hasImage = true;
+    // Changed under our eyes, or a program the code page cannot name (which may be Windows'
+    // own): not a key to delete now.
+    if (rc != ERROR_SUCCESS && rc != ERROR_INVALID_DATATYPE)
+        facts.changed = true;
+    return facts;
+}
+
+// The file as a 64-bit reader sees it: a 32-bit program under WOW64 reaches the system folder
+// through "Sysnative" (System32 would be read as SysWOW64, without the drivers).
+std::string NativeFile(const std::string& path) {
+    std::string wow64;
+    const std::string system = RemoveTrailingBackslash(GetSystemDir());
+    if (ExactSystemWow64Directory(wow64) != ERROR_SUCCESS || system.empty() ||
+        !StartsText(path, system + "\\"))
+        return path;
+    return RemoveTrailingBackslash(GetWindowsDir()) + "\\Sysnative" + path.substr(system.size());
+}
+
+// True when the file names Windows' or Wine's maker: its version information gives
+// "Microsoft" as the company, or it is one of the files Wine itself puts in place (marked
+// "Wine builtin DLL" or "Wine placeholder DLL" after their DOS header).
+bool IsWindowsMakersFile(const std::string& path) {
+    const std::string file = NativeFile(path);
+    UniqueFile handle(CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle)
         return false;
-    std::string data;
-    const LONG rc = RegQueryStringExact(key.get(), "ImagePath", data);
-    // A program the code page cannot name may be Windows' own: not a key to delete.
-    if (rc == kInexactName)
+    char header[0x60] = {};
+    DWORD read = 0;
+    if (ReadFile(handle.get(), header, sizeof header, &read, nullptr) && read == sizeof header &&
+        (std::memcmp(header + 0x40, "Wine builtin DLL", 16) == 0 ||
+         std::memcmp(header + 0x40, "Wine placeholder DLL", 20) == 0))
         return true;
-    if (rc != ERROR_SUCCESS)
+    handle.reset();
+    // The version texts by their wide forms: a company the code page cannot hold is not
+    // "Microsoft" under its best-fit form.
+    const std::wstring wideFile = WideFromAnsi(file);
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(wideFile.c_str(), &ignored);
+    if (size == 0)
         return false;
-    const std::string program = ServiceProgram(data);
+    std::vector<char> data(size);
+    if (!GetFileVersionInfoW(wideFile.c_str(), 0, size, data.data()))
+        return false;
+    std::vector<std::string> blocks{"040904B0", "040904E4", "04090000"};
+    WORD* pairs = nullptr;
+    UINT length = 0;
+    if (VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&pairs),
+                       &length) &&
+        pairs)
+        for (UINT i = 0; i + 1 < length / sizeof(WORD); i += 2) {
+            char block[9];
+            wsprintfA(block, "%04X%04X", pairs[i], pairs[i + 1]);
+            blocks.insert(blocks.begin(), block);
+        }
+    for (const std::string& block : blocks) {
+        wchar_t* company = nullptr;
+        const std::wstring query = WideFromAnsi("\\StringFileInfo\\" + block + "\\CompanyName");
+        std::string text;
+        if (VerQueryValueW(data.data(), query.c_str(), reinterpret_cast<void**>(&company),
+                           &length) &&
+            company && length > 0)
+            return ExactAnsi(company, wcsnlen(company, length), text) &&
+                   StartsText(Trim(text), "Microsoft");
+    }
+    return false;
+}
+
+// True when the service's key in that control set is Windows' own: a key with neither a type
+// nor a program is no service at all (the Winsock catalogs below Services); a service run by
+// svchost.exe anywhere or by an .exe in the Windows folder or one of Windows' component
+// folders ("Windows Media Player", "Windows Defender" ...); a driver whose file (its
+// "ImagePath", else the drivers folder's "<name>.sys") names Windows' or Wine's maker. A
+// vendor's driver is none of these.
+bool RunsWindowsProgram(const std::string& controlSet, const std::string& service) {
+    const ServiceKeyFacts facts = ReadServiceKey(controlSet, service);
+    if (!facts.exists)
+        return false;
+    if (facts.changed || (!facts.hasType && !facts.hasImage))
+        return true; // changed under our eyes: not a key to delete now
+    const bool driver = (facts.type & (SERVICE_DRIVER | SERVICE_ADAPTER)) != 0;
+    std::string program;
+    if (!Trim(facts.imagePath).empty()) {
+        program = ServiceProgram(facts.imagePath);
+        if (program.empty())
+            return true; // expands to a name the code page cannot hold: may be Windows' own
+    } else if (driver)
+        program =
+            RemoveTrailingBackslash(GetWindowsDir()) + "\\System32\\drivers\\" + service + ".sys";
     if (program.empty())
+        return false;
+    if (SameText(ExtractFileName(program), "svchost.exe") ||
+        (EndsText(program, ".exe") && IsWindowsComponentPath(program)))
         return true;
-    return SameText(ExtractFileName(program), "svchost.exe") ||
-           (EndsText(program, ".exe") && IsBelowWindowsFolder(program));
+    return (driver || EndsText(program, ".sys")) && IsWindowsMakersFile(program);
 }
 
 bool IsWindowsServiceIn(const std::string& controlSet, const std::string& service) {

@@ -17,6 +17,8 @@ class TControl {
     explicit TControl(HWND window) : hwnd_(window) {}
     HWND Handle() const { return hwnd_; }
     std::string Text() const { return WindowText(hwnd_); }
+    // What the user typed or pasted, exact or refused (see ExactWindowText).
+    bool ExactText(std::string& text) const { return ExactWindowText(hwnd_, text); }
     void SetText(const std::string& text) const { SetWindowTextA(hwnd_, text.c_str()); }
     bool Visible() const { return IsWindowVisible(hwnd_) != FALSE; }
     void SetVisible(bool visible) const { ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE); }
@@ -54,6 +56,11 @@ class TComboBox : public TControl {
             SendMessageA(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
     }
     int Count() const { return static_cast<int>(SendMessageA(hwnd_, CB_GETCOUNT, 0, 0)); }
+    // The text of item `index` by its wide form: false when there is none or when the code
+    // page cannot hold it exactly (`text` then holds a shown form).
+    bool ExactItemText(int index, std::string& text) const {
+        return ExactComboItemText(hwnd_, index, text);
+    }
 };
 
 class TPicture : public TControl {

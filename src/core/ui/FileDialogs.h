@@ -18,7 +18,9 @@ struct FileDialogCall {
     std::string fileName;     // in: the proposed name; out: the chosen path
 };
 
-// Runs the dialog (or the installed hook); false when the user cancelled.
+// Runs the dialog (or the installed hook); false when the user cancelled, or chose a file whose
+// name the code page cannot hold exactly (refused with a message: its best-fit form would name
+// another file).
 bool ShowFileDialog(FileDialogCall& call);
 
 // Tests install a hook that plays the user; an empty function restores the real dialogs.

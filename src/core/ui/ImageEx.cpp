@@ -5,6 +5,7 @@
 
 #include "core/system/Dialogs.h"
 #include "core/system/Handles.h"
+#include "core/ui/Dpi.h"
 #include "core/ui/Pictures.h"
 
 namespace ku {
@@ -53,22 +54,31 @@ void Fade(HDC dc, int width, int height) {
 void Paint(HWND window, ImageExState& state) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
+    RECT client;
+    GetClientRect(window, &client);
     if (state.picture) {
+        // The picture fills the control, which is as large as the picture at the screen's
+        // pixels per inch: stretched with the texts beside it where they are larger.
         BITMAP info = {};
         // exact-text: a bitmap's size only, no text
         GetObjectA(state.picture.get(), sizeof(info), &info);
         HDC source = CreateCompatibleDC(dc);
         HGDIOBJ old = SelectObject(source, state.picture.get());
-        BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
+        if (client.right == info.bmWidth && client.bottom == info.bmHeight) {
+            BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
+        } else {
+            SetStretchBltMode(dc, HALFTONE);
+            SetBrushOrgEx(dc, 0, 0, nullptr);
+            StretchBlt(dc, 0, 0, client.right, client.bottom, source, 0, 0, info.bmWidth,
+                       info.bmHeight, SRCCOPY);
+        }
         SelectObject(source, old);
         DeleteDC(source);
         if (!IsWindowEnabled(window))
-            Fade(dc, info.bmWidth, info.bmHeight);
+            Fade(dc, client.right, client.bottom);
     }
     // A keyboard user sees which button Space and Enter press.
     if (GetFocus() == window) {
-        RECT client;
-        GetClientRect(window, &client);
         InflateRect(&client, -1, -1);
         DrawFocusRect(dc, &client);
     }
@@ -202,7 +212,7 @@ void TImageEx::SetPicture(HBITMAP picture, const std::string& name) {
         BITMAP info = {};
         // exact-text: a bitmap's size only, no text
         GetObjectA(picture, sizeof(info), &info);
-        SetWindowPos(hwnd_, nullptr, 0, 0, info.bmWidth, info.bmHeight,
+        SetWindowPos(hwnd_, nullptr, 0, 0, Scaled(info.bmWidth), Scaled(info.bmHeight),
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     InvalidateRect(hwnd_, nullptr, TRUE);

@@ -26,7 +26,8 @@ class TImageEx {
     // True when the handle is a live image button (not some other window).
     bool IsImageButton() const;
 
-    // Takes ownership of picture and sizes the control to it; name tells which one it is.
+    // Takes ownership of picture and sizes the control to it, scaled from 96 pixels per inch to
+    // the screen's as the texts around it are; name tells which one it is.
     void SetPicture(HBITMAP picture, const std::string& name);
     void ClearPicture();
     HBITMAP Picture() const;

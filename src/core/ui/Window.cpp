@@ -4,6 +4,8 @@
 #include <exception>
 
 #include "core/system/Dialogs.h"
+#include "core/system/ExactNames.h"
+#include "core/ui/Dpi.h"
 #include "core/ui/ImageEx.h"
 #include "core/ui/Pictures.h"
 
@@ -49,9 +51,38 @@ void DragWindow(HWND window) {
 std::string WindowText(HWND window) {
     int length = GetWindowTextLengthA(window);
     std::string text(length + 1, '\0');
+    // exact-text: labels and captions the program set itself; typed texts go by ExactWindowText
     length = GetWindowTextA(window, &text[0], length + 1);
     text.resize(length > 0 ? length : 0);
     return text;
+}
+
+bool ExactWindowText(HWND window, std::string& text) {
+    std::wstring wide(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    const int length = GetWindowTextW(window, &wide[0], static_cast<int>(wide.size()));
+    wide.resize(length > 0 ? static_cast<size_t>(length) : 0);
+    return ExactAnsi(wide, text);
+}
+
+bool ExactComboItemText(HWND combo, int index, std::string& text) {
+    text.clear();
+    const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, index, 0);
+    if (length == CB_ERR)
+        return false;
+    std::wstring wide(static_cast<size_t>(length) + 1, L'\0');
+    const LPARAM buffer = reinterpret_cast<LPARAM>(&wide[0]);
+    // exact-text: a wide message, read exactly below
+    const LRESULT copied = SendMessageW(combo, CB_GETLBTEXT, index, buffer);
+    if (copied == CB_ERR)
+        return false;
+    wide.resize(static_cast<size_t>(copied));
+    return ExactAnsi(wide, text);
+}
+
+std::string InexactTextMessage(const std::string& what, const std::string& shown,
+                               const std::string& outcome) {
+    return "The " + what + " \"" + shown + "\" holds characters this program cannot handle and " +
+           outcome + ".";
 }
 
 void SetLabelText(HWND label, const std::string& text) {
@@ -129,7 +160,7 @@ bool TForm::SetBackground(const std::string& jpegName, bool sizeToPicture) {
     background_ = std::move(picture);
     backgroundName_ = jpegName;
     if (sizeToPicture) {
-        RECT frame = {0, 0, info.bmWidth, info.bmHeight};
+        RECT frame = {0, 0, Scaled(info.bmWidth), Scaled(info.bmHeight)};
         AdjustWindowRectEx(&frame, GetWindowLongA(hwnd_, GWL_STYLE), FALSE,
                            GetWindowLongA(hwnd_, GWL_EXSTYLE));
         SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,

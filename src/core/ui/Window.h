@@ -24,6 +24,16 @@ void CenterOnOwner(HWND window);
 // Sets a label's text and repaints what lies under it, for labels drawn transparently.
 void SetLabelText(HWND label, const std::string& text);
 std::string WindowText(HWND window);
+// The text of a box the user types or pastes into, read by its wide form: false when the code
+// page cannot hold it exactly (its best-fit form would name something else); `text` then holds
+// a shown form with "?" for what the code page lacks, for saying so, never for acting on.
+bool ExactWindowText(HWND window, std::string& text);
+// The same for item `index` of a combo box; false also when there is no such item.
+bool ExactComboItemText(HWND combo, int index, std::string& text);
+// The refusal of such a text: "The <what> "<shown>" holds characters this program cannot
+// handle and <outcome>.", as the folder and file pickers say it.
+std::string InexactTextMessage(const std::string& what, const std::string& shown,
+                               const std::string& outcome = "cannot be chosen");
 
 // Makes sure the window classes of our own controls exist before a template uses them.
 void RegisterControlClasses();
@@ -54,7 +64,8 @@ class TForm {
     // Frame conventions, called from FormCreate.
     void MakeBorderless();                         // rounded region now and on every resize
     void SetTopPanel(int height, COLORREF colour); // painted band that drags the window
-    // Picture painted under the controls; sizeToPicture makes the client area its size.
+    // Picture painted under the controls; sizeToPicture makes the client area its size at the
+    // screen's pixels per inch.
     bool SetBackground(const std::string& jpegName, bool sizeToPicture);
     void SetBackgroundColour(COLORREF colour);
 

@@ -10,6 +10,7 @@
 #include "core/system/PublicFunctionUnit.h"
 #include "core/system/ServiceUnit.h"
 #include "core/system/StrUtil.h"
+#include "special/profiles/DataLineShapes.h"
 #include "special/profiles/ProfileKeys.h"
 
 namespace ku {
@@ -222,10 +223,15 @@ void ExecuteRegistryDeleteLines(const std::vector<std::string>& lines, RemovalRe
         const RegistryDeleteLine parsed = ParseRegistryDeleteLine(line);
         if (!parsed.valid)
             continue;
+        // A data file is no part of the program: only a line of an application's shape
+        // deletes, in each view where what it names is the application's.
+        const ViewFilter mayDelete = [&parsed](REGSAM view) {
+            return DataLineMayDelete(parsed, view);
+        };
         if (parsed.isValue)
-            DeleteProfileValue(parsed.root, parsed.keyPath, parsed.valueName, report);
+            DeleteProfileValue(parsed.root, parsed.keyPath, parsed.valueName, report, mayDelete);
         else
-            DeleteProfileKey(parsed.root, parsed.keyPath, report);
+            DeleteProfileKey(parsed.root, parsed.keyPath, report, mayDelete);
     }
 }
 

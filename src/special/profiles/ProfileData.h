@@ -58,7 +58,8 @@ RegistryDeleteLine ParseRegistryDeleteLine(const std::string& line);
 HKEY PredefinedRootKey(const std::string& name);
 
 // Deletes every valid line's key or value through the guarded delete helpers, in each registry
-// view it is found in; a report, when given, counts what was there and what stays.
+// view it is found in, when the line has one of an application's shapes (DataLineShapes.h); a
+// report, when given, counts what was there and what stays, the items of refused lines too.
 void ExecuteRegistryDeleteLines(const std::vector<std::string>& lines,
                                 RemovalReport* report = nullptr);
 

@@ -35,11 +35,14 @@ TContent RegistryItem(HKEY root, const std::string& keyPath, const std::string* 
 // delete when it has none; the report counts it once per view.
 void DeleteInEveryView(HKEY root, const std::string& keyPath, const std::string* valueName,
                        RemovalReport* report,
-                       const std::function<void(REGSAM)>& deleteInView = nullptr) {
+                       const std::function<void(REGSAM)>& deleteInView = nullptr,
+                       const ViewFilter& mayDelete = nullptr) {
     // A root without a name (performance data, dynamic data) cannot be looked at as an item:
     // the delete alone is tried, as the registry class's rule has it.
     const std::vector<REGSAM> views =
         RootKeyToName(root).empty() ? std::vector<REGSAM>{} : ProfileKeyViews();
+    if (views.empty() && mayDelete && !mayDelete(0))
+        return;
     if (views.empty() && valueName)
         DeleteRegistryValue(root, keyPath, *valueName);
     else if (views.empty())
@@ -48,11 +51,13 @@ void DeleteInEveryView(HKEY root, const std::string& keyPath, const std::string*
         const TContent item = RegistryItem(root, keyPath, valueName, view);
         if (!LeftoverItemRemains(item))
             continue;
-        if (deleteInView)
+        // What the filter refuses is left where it is, and counted as staying.
+        const bool allowed = !mayDelete || mayDelete(view);
+        if (allowed && deleteInView)
             deleteInView(view);
-        else if (valueName)
+        else if (allowed && valueName)
             DeleteRegistryValueInView(root, keyPath, *valueName, view);
-        else
+        else if (allowed)
             DeleteRegistryKeyInView(root, keyPath, view);
         if (!report)
             continue;
@@ -106,13 +111,14 @@ std::string ReadProfileStringInAnyView(HKEY root, const std::string& keyPath,
     return std::string();
 }
 
-void DeleteProfileKey(HKEY root, const std::string& keyPath, RemovalReport* report) {
-    DeleteInEveryView(root, keyPath, nullptr, report);
+void DeleteProfileKey(HKEY root, const std::string& keyPath, RemovalReport* report,
+                      const ViewFilter& mayDelete) {
+    DeleteInEveryView(root, keyPath, nullptr, report, nullptr, mayDelete);
 }
 
 void DeleteProfileValue(HKEY root, const std::string& keyPath, const std::string& valueName,
-                        RemovalReport* report) {
-    DeleteInEveryView(root, keyPath, &valueName, report);
+                        RemovalReport* report, const ViewFilter& mayDelete) {
+    DeleteInEveryView(root, keyPath, &valueName, report, nullptr, mayDelete);
 }
 
 void DeleteProfileAdapterKey(const std::string& keyPath, const std::string& componentWord,

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,10 +35,13 @@ std::string ReadProfileStringInAnyView(HKEY root, const std::string& keyPath,
                                        const std::string& name);
 
 // Deletes the key with its subkeys, or the value, in every view it is found in. A report,
-// when given, counts each one found and lists each one that is still there afterwards.
-void DeleteProfileKey(HKEY root, const std::string& keyPath, RemovalReport* report = nullptr);
+// when given, counts each one found and lists each one that is still there afterwards. With
+// `mayDelete`, a view whose answer is false is left alone (and counted as staying when there).
+using ViewFilter = std::function<bool(REGSAM)>;
+void DeleteProfileKey(HKEY root, const std::string& keyPath, RemovalReport* report = nullptr,
+                      const ViewFilter& mayDelete = nullptr);
 void DeleteProfileValue(HKEY root, const std::string& keyPath, const std::string& valueName,
-                        RemovalReport* report = nullptr);
+                        RemovalReport* report = nullptr, const ViewFilter& mayDelete = nullptr);
 // The same for the key of one virtual network adapter (HKLM, keyPath ending in its four-digit
 // instance) through the guard's adapter road: gone only when its "ComponentId" holds
 // componentWord.

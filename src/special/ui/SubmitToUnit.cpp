@@ -6,6 +6,7 @@
 
 #include "SubmitToFormIds.h"
 #include "core/system/Dialogs.h"
+#include "core/ui/Dpi.h"
 #include "core/ui/Pictures.h"
 
 namespace ku {
@@ -15,9 +16,16 @@ TSubmitToForm* SubmitToForm = nullptr;
 namespace {
 
 const UINT kMailSent = WM_APP + 1;
-const int kClientWidth = 460;
-const int kClientHeight = 353;
-const int kMargin = 10;
+// The client area and the margins, in pixels at the screen's pixels per inch.
+int ClientWidth() {
+    return Scaled(460);
+}
+int ClientHeight() {
+    return Scaled(353);
+}
+int Margin() {
+    return Scaled(10);
+}
 const COLORREF kWhite = RGB(255, 255, 255);
 const COLORREF kMarkColour = RGB(0xc0, 0x00, 0x00);
 const char* const kHintCaption = "Hint";
@@ -77,13 +85,13 @@ void TSubmitToForm::FormCreate() {
     RECT label;
     GetWindowRect(Label1().Handle(), &label);
     MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&label), 2);
-    SetTopPanel(label.bottom + kMargin / 2, kWhite);
+    SetTopPanel(label.bottom + Margin() / 2, kWhite);
 }
 
 // The client area has its exact size, the window sits in the screen's centre and the send
 // button, sized by its picture, in the bottom right corner.
 void TSubmitToForm::PlaceWindowAndButton() {
-    RECT frame = {0, 0, kClientWidth, kClientHeight};
+    RECT frame = {0, 0, ClientWidth(), ClientHeight()};
     AdjustWindowRectEx(&frame, GetWindowLongA(Handle(), GWL_STYLE), FALSE,
                        GetWindowLongA(Handle(), GWL_EXSTYLE));
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
@@ -93,22 +101,23 @@ void TSubmitToForm::PlaceWindowAndButton() {
     RECT button;
     GetClientRect(IStepBitBtn().Handle(), &button);
     for (HWND control : {IStepBitBtn().Handle(), StepBitBtn().Handle()})
-        SetWindowPos(control, nullptr, kClientWidth - button.right - kMargin,
-                     kClientHeight - button.bottom - kMargin, button.right, button.bottom,
+        SetWindowPos(control, nullptr, ClientWidth() - button.right - Margin(),
+                     ClientHeight() - button.bottom - Margin(), button.right, button.bottom,
                      SWP_NOZORDER | SWP_NOACTIVATE);
-    FitFields(kClientHeight - button.bottom - 2 * kMargin);
+    FitFields(ClientHeight() - button.bottom - 2 * Margin());
 }
 
-// Dialog units grow with the font, pixels do not: the texts and fields reach to the right
-// margin and the detail box ends above the send button, whatever the font.
+// Dialog units grow with the font, the client area with the screen's pixels per inch, not
+// quite alike: the texts and fields reach to the right margin and the detail box ends above
+// the send button, whatever the font.
 void TSubmitToForm::FitFields(int detailBottom) {
     for (int id : kStretched) {
         RECT place;
         GetWindowRect(Item(id), &place);
         MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&place), 2);
         if (id == IDC_SUBMIT_DETAILMEMO)
-            place.bottom = std::max<LONG>(place.top + 2 * kMargin, detailBottom);
-        SetWindowPos(Item(id), nullptr, 0, 0, kClientWidth - kMargin - place.left,
+            place.bottom = std::max<LONG>(place.top + 2 * Margin(), detailBottom);
+        SetWindowPos(Item(id), nullptr, 0, 0, ClientWidth() - Margin() - place.left,
                      place.bottom - place.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
@@ -123,21 +132,35 @@ void TSubmitToForm::IStepBitBtnMouseLeave() {
     LoadJpegResource(IStepBitBtn(), "SubmitSend1", "JPG");
 }
 
-TRequestFields TSubmitToForm::Fields() const {
-    TRequestFields fields;
-    fields.FullName = EditFullName().Text();
-    fields.UserEMail = EditUserEMail().Text();
-    fields.OS = EditOS().Text();
-    fields.Application = EditApplication().Text();
-    fields.Version = EditVersion().Text();
-    fields.Detail = DetailMemo().Text();
-    return fields;
+bool TSubmitToForm::Fields(TRequestFields& fields, std::string& refusal) const {
+    const struct {
+        TControl edit;
+        std::string TRequestFields::*text;
+        const char* label;
+    } boxes[] = {{EditFullName(), &TRequestFields::FullName, "Full Name"},
+                 {EditUserEMail(), &TRequestFields::UserEMail, "Email"},
+                 {EditOS(), &TRequestFields::OS, "OS"},
+                 {EditApplication(), &TRequestFields::Application, "Application"},
+                 {EditVersion(), &TRequestFields::Version, "Version"},
+                 {DetailMemo(), &TRequestFields::Detail, "Detail"}};
+    for (const auto& box : boxes) {
+        if (!box.edit.ExactText(fields.*box.text)) {
+            refusal = InexactTextMessage(box.label, fields.*box.text, "cannot be sent");
+            return false;
+        }
+    }
+    return true;
 }
 
 void TSubmitToForm::StepBitBtnClick() {
     if (sender_)
         return; // one mail at a time
-    const TRequestFields fields = Fields();
+    TRequestFields fields;
+    std::string refusal;
+    if (!Fields(fields, refusal)) {
+        ShowMessageBox(Handle(), refusal, kHintCaption, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
     if (!RequestFieldsComplete(fields)) {
         ShowMessageBox(Handle(), kRequiredText, kHintCaption, MB_OK | MB_ICONEXCLAMATION);
         return;

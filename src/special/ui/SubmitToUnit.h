@@ -52,7 +52,10 @@ class TSubmitToForm : public TForm {
   private:
     void PlaceWindowAndButton();
     void FitFields(int detailBottom);
-    TRequestFields Fields() const;
+    // The six fields by their wide texts; false when one holds characters the code page cannot
+    // hold (its best-fit form would mail another name or address), with the refusal in
+    // `refusal`.
+    bool Fields(TRequestFields& fields, std::string& refusal) const;
     void MailSent(); // on the window thread, once the worker is done
 
     std::unique_ptr<TMailSendThread> sender_;

@@ -11,6 +11,7 @@
 #include "core/system/PublicFunctionUnit.h"
 #include "core/system/SharedState.h"
 #include "core/ui/Controls.h"
+#include "core/ui/Dpi.h"
 #include "core/ui/LabelHover.h"
 #include "core/ui/Pictures.h"
 #include "core/ui/TextFit.h"
@@ -27,8 +28,13 @@ namespace {
 
 const UINT_PTR kTimer1 = 1;
 const int kProgressStart = -24;
-// The client area the pages are laid out for.
-const int kClientWidth = 460, kClientHeight = 353;
+// The client area the pages are laid out for, in pixels at the screen's pixels per inch.
+int ClientWidth() {
+    return Scaled(460);
+}
+int ClientHeight() {
+    return Scaled(353);
+}
 
 struct PageControl {
     int id;
@@ -80,26 +86,28 @@ class StepGuard {
 };
 
 // The template's dialog units give 460 by 353 pixels only with the font it was drawn for; a
-// wider font widens the window and every control but not the pictures, which are pixels. The
-// client area gets its own size again and each control its place in the same proportion.
+// wider font widens the window and every control but not the pictures, which grow with the
+// screen's pixels per inch alone. The client area gets its own size at those pixels per inch
+// again and each control its place in the same proportion.
 void FitToClientArea(HWND form) {
     RECT client;
     GetClientRect(form, &client);
     if (client.right <= 0 || client.bottom <= 0)
         return;
+    const int width = ClientWidth(), height = ClientHeight();
     for (HWND child = GetWindow(form, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         RECT place;
         GetWindowRect(child, &place);
         MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&place), 2);
-        const int left = MulDiv(place.left, kClientWidth, client.right);
-        const int top = MulDiv(place.top, kClientHeight, client.bottom);
+        const int left = MulDiv(place.left, width, client.right);
+        const int top = MulDiv(place.top, height, client.bottom);
         // The panel edges span the whole template, a pixel past its rounded client area.
-        const int right = std::min(kClientWidth, MulDiv(place.right, kClientWidth, client.right));
+        const int right = std::min(width, MulDiv(place.right, width, client.right));
         SetWindowPos(child, nullptr, left, top, right - left,
-                     MulDiv(place.bottom, kClientHeight, client.bottom) - top,
+                     MulDiv(place.bottom, height, client.bottom) - top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    RECT frame = {0, 0, kClientWidth, kClientHeight};
+    RECT frame = {0, 0, width, height};
     AdjustWindowRectEx(&frame, GetWindowLongA(form, GWL_STYLE), FALSE,
                        GetWindowLongA(form, GWL_EXSTYLE));
     SetWindowPos(form, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
@@ -191,7 +199,7 @@ void TFormUninstall::PlaceTopTexts() {
                link = Item(IDC_SPECIAL_ABSUBMITTOUSBTN), third = Item(IDC_SPECIAL_LABEL3);
     const RECT area = PlaceInForm(first);
     const int margin = area.left - PlaceInForm(Item(IDC_SPECIAL_IMAGE1)).right;
-    const int width = kClientWidth - area.left - margin;
+    const int width = ClientWidth() - area.left - margin;
     const int firstHeight = TextExtent(first, width, DT_WORDBREAK).cy;
     // Wrapped, its lines are made even: "listed" alone on the second would read as cut off.
     const int firstWidth = BalancedWrapWidth(first, WindowText(first), width);
@@ -222,7 +230,8 @@ void TFormUninstall::FormShow() {
 void TFormUninstall::FormResize() {
     RECT area;
     GetClientRect(Item(IDC_SPECIAL_LISTUNISTALL), &area);
-    SendMessageA(Item(IDC_SPECIAL_LISTUNISTALL), LVM_SETCOLUMNWIDTH, 0, area.right - 20);
+    // Room for the vertical scroll bar, which grows with the screen's pixels per inch.
+    SendMessageA(Item(IDC_SPECIAL_LISTUNISTALL), LVM_SETCOLUMNWIDTH, 0, area.right - Scaled(20));
 }
 
 void TFormUninstall::ShowOnPage(int id, bool shown) {

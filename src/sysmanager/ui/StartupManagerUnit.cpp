@@ -3,6 +3,7 @@
 
 #include "StartupManagerFormIds.h"
 #include "core/system/Dialogs.h"
+#include "core/ui/Dpi.h"
 #include "core/ui/Pictures.h"
 #include "core/ui/wizard/WizardBridge.h"
 #include "sysmanager/ui/PageWindow.h"
@@ -87,12 +88,12 @@ void TStartupManagerForm::FormCreate() {
     const DWORD grid = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT;
     StartupListView().SetExtendedStyle(grid);
     ListRestore().SetExtendedStyle(grid | LVS_EX_CHECKBOXES);
-    StartupListView().AddColumn("Name", kNameWidth);
-    StartupListView().AddColumn("Path", kPathWidth);
-    StartupListView().AddColumn("Status", kStatusWidth, LVCFMT_CENTER);
-    ListRestore().AddColumn("", 30);
-    ListRestore().AddColumn("Name", 200);
-    ListRestore().AddColumn("Info", 250);
+    StartupListView().AddColumn("Name", Scaled(kNameWidth));
+    StartupListView().AddColumn("Path", Scaled(kPathWidth));
+    StartupListView().AddColumn("Status", Scaled(kStatusWidth), LVCFMT_CENTER);
+    ListRestore().AddColumn("", Scaled(30));
+    ListRestore().AddColumn("Name", Scaled(200));
+    ListRestore().AddColumn("Info", Scaled(250));
 
     statImageList_ = ImageList_Create(16, 16, ILC_COLOR32, 4, 0);
     UniqueGdiObject strip = LoadJpegBitmap("StartupStatImages");
@@ -139,14 +140,17 @@ void TStartupManagerForm::FitToParent() {
 void TStartupManagerForm::PlaceControls() {
     RECT client;
     GetClientRect(Handle(), &client);
-    const int buttonTop = client.bottom - kBorder - kButtonHeight;
-    int left = client.right - kBorder - 4 * kButtonWidth - 3 * kButtonGap;
+    // Pixels at 96 pixels per inch, scaled to the screen's as the buttons' pictures are.
+    const int border = Scaled(kBorder), buttonWidth = Scaled(kButtonWidth),
+              buttonHeight = Scaled(kButtonHeight), buttonGap = Scaled(kButtonGap);
+    const int buttonTop = client.bottom - border - buttonHeight;
+    int left = client.right - border - 4 * buttonWidth - 3 * buttonGap;
     for (const auto& button : kButtons) {
-        SetWindowPos(Item(button.id), nullptr, left, buttonTop, kButtonWidth, kButtonHeight,
+        SetWindowPos(Item(button.id), nullptr, left, buttonTop, buttonWidth, buttonHeight,
                      SWP_NOZORDER | SWP_NOACTIVATE);
-        left += kButtonWidth + kButtonGap;
+        left += buttonWidth + buttonGap;
     }
-    RECT tabs = {kBorder, kBorder, client.right - kBorder, buttonTop - kBorder};
+    RECT tabs = {border, border, client.right - border, buttonTop - border};
     SetWindowPos(PageCIndex().Handle(), nullptr, tabs.left, tabs.top, tabs.right - tabs.left,
                  tabs.bottom - tabs.top, SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageA(PageCIndex().Handle(), TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&tabs));

@@ -57,10 +57,14 @@ class WindowNicHost : public INicHost {
 
 void BackupRun() {
     std::string dir;
-    RecoveryForm->Synchronize([&dir] { dir = RecoveryForm->BackupStarted(); });
+    bool exact = false;
+    RecoveryForm->Synchronize([&] { exact = RecoveryForm->BackupStarted(dir); });
     BackupResult result;
     try {
-        result = BackupRegistry(dir);
+        if (exact)
+            result = BackupRegistry(dir);
+        else
+            result.error = InexactTextMessage("folder", dir); // another folder's best-fit name
     } catch (const std::exception& error) {
         result.ok = false;
         result.error = error.what();

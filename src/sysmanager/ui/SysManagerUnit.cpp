@@ -11,6 +11,7 @@
 #include "core/system/Launcher.h"
 #include "core/system/PublicFunctionUnit.h"
 #include "core/system/Reg32vs64.h"
+#include "core/ui/Dpi.h"
 #include "core/ui/Pictures.h"
 #include "sysmanager/DosRestore.h"
 #include "sysmanager/RegstoreFunUnit.h"
@@ -29,7 +30,8 @@ const COLORREF kBand = RGB(0x1d, 0x3f, 0x72);
 const char* const kDosCaption = "Zadozivo";
 const int kAllPages = -1;
 
-// Where each control sits (pixels) and on which page it shows.
+// Where each control sits (pixels at 96 pixels per inch, scaled to the screen's with the
+// background picture) and on which page it shows.
 struct Placement {
     int id, page, x, y, width, height;
 };
@@ -103,7 +105,8 @@ void EnableButton(TImageEx button, bool enabled) {
 }
 
 void Place(HWND control, int x, int y, int width, int height) {
-    SetWindowPos(control, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(control, nullptr, Scaled(x), Scaled(y), Scaled(width), Scaled(height),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool IsDosRestorePart(int id) {
@@ -174,7 +177,7 @@ void TRecoveryForm::LayOut() {
     Place(image, -24, 14, 36, 12);
     TStringGrid grid = RegStringGrid();
     ListView_SetExtendedListViewStyle(grid.Handle(), LVS_EX_FULLROWSELECT);
-    grid.SetColumns(31, 277); // room for the whole name and time
+    grid.SetColumns(Scaled(31), Scaled(277)); // room for the whole name and time
 }
 
 void TRecoveryForm::SetUpButtons() {
@@ -268,7 +271,9 @@ void TRecoveryForm::RestorePageClick() {
     ShowControl(IDC_SM_RSETDOS, false);
     TStringGrid grid = RegStringGrid();
     grid.Clear();
-    const std::vector<TBackupRow> rows = FillBackupGrid(DirEdit().Text());
+    std::string folder;
+    const std::vector<TBackupRow> rows =
+        BackupFolder(folder) ? FillBackupGrid(folder) : std::vector<TBackupRow>();
     for (const TBackupRow& row : rows)
         grid.AddRow(row.number, row.text);
     if (rows.empty())
@@ -314,9 +319,10 @@ void TRecoveryForm::BackupSBtClick() {
 void TRecoveryForm::RegRecoveryClick() {
     TStringGrid grid = RegStringGrid();
     const int row = grid.SelectedRow();
-    if (row < 0 || workers_)
+    std::string folder;
+    if (row < 0 || workers_ || !BackupFolder(folder))
         return;
-    RestoreRegistryBackup(Handle(), DirEdit().Text(), grid.Cell(row, 1));
+    RestoreRegistryBackup(Handle(), folder, grid.Cell(row, 1));
 }
 
 void TRecoveryForm::RegRecoveryDOSClick() {
@@ -337,10 +343,14 @@ void TRecoveryForm::RegRecoveryDOSClick() {
             icon |= MB_ICONEXCLAMATION;
         }
     } else {
+        // The backups the entry offers are pruned there: never in a folder named another way.
+        std::string folder;
+        if (!BackupFolder(folder))
+            return;
         const DosResult result = InstallDosRestore();
         if (result.ok) {
             SetTimerOn(DOSTimer, false);
-            PruneRegistryBackups(DirEdit().Text()); // also writes the backup menu of the batch
+            PruneRegistryBackups(folder); // also writes the backup menu of the batch
             message = "Set restore function in DOS completely!";
         } else {
             message = "Failed to set restore function in DOS!\n\n" + result.error;
@@ -401,9 +411,9 @@ void TRecoveryForm::Timer1Timer() {
     GetClientRect(ProgressExPanel().Handle(), &panel);
     GetWindowRect(image, &picture);
     MapWindowPoints(nullptr, ProgressExPanel().Handle(), reinterpret_cast<POINT*>(&picture), 2);
-    int left = picture.left + 10;
+    int left = picture.left + Scaled(10);
     if (left >= panel.right)
-        left = -24;
+        left = Scaled(-24);
     SetWindowPos(image, nullptr, left, picture.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
@@ -426,7 +436,15 @@ void TRecoveryForm::WorkerEnded() {
         Close(IDCANCEL);
 }
 
-std::string TRecoveryForm::BackupStarted() {
+bool TRecoveryForm::BackupFolder(std::string& folder) {
+    if (DirEdit().ExactText(folder))
+        return true;
+    ShowMessageBox(Handle(), InexactTextMessage("folder", folder), kAppCaption,
+                   MB_OK | MB_ICONWARNING);
+    return false;
+}
+
+bool TRecoveryForm::BackupStarted(std::string& folder) {
     BackupDone = false;
     SetTimerOn(Timer1, true, 100);
     ProgressExPanel().SetText("Please wait!");
@@ -434,7 +452,7 @@ std::string TRecoveryForm::BackupStarted() {
     EnableButton(BackupSBt(), false);
     EnableButton(RegRecovery(), false);
     EnableButton(RegRecoveryDOS(), false);
-    return DirEdit().Text();
+    return DirEdit().ExactText(folder);
 }
 
 void TRecoveryForm::BackupEnded(bool ok, const std::string& error) {

@@ -71,8 +71,9 @@ class TRecoveryForm : public TForm {
     // Window thread, at the start and the end of a worker's run.
     void WorkerStarted() { ++workers_; }
     void WorkerEnded();
-    // Window thread: the first steps of the backup thread; answers the backup folder.
-    std::string BackupStarted();
+    // Window thread: the first steps of the backup thread; answers the backup folder, or
+    // false with its shown form when the code page cannot hold it.
+    bool BackupStarted(std::string& folder);
     // Window thread: the end steps of the backup thread.
     void BackupEnded(bool ok, const std::string& error);
     void NetworkWorkEnded(TLabel label);
@@ -93,6 +94,8 @@ class TRecoveryForm : public TForm {
     void SetUpButtons();
     void SelectPage(int page);
     void RefreshDosState();
+    // The backup folder box's text, exact or refused with a message to the user.
+    bool BackupFolder(std::string& folder);
     void SetTimerOn(UINT_PTR timer, bool on, UINT ms = 0);
     void RequestClose();
     static LRESULT CALLBACK HelpLabelProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam,

@@ -10,6 +10,7 @@
 #include "core/system/SharedState.h"
 #include "core/system/StrUtil.h"
 #include "support/PlantedRegistry.h"
+#include "support/WideNames.h"
 
 using namespace ku;
 using namespace kutest;
@@ -86,6 +87,30 @@ TEST_F(InstallerScans, DisplayNameGivesTheFirstProductOfThatNameOnly) {
     ScanInstallerByDisplayName(none, "No Such Product " + tag, none.LeftoverList, nullptr);
     ScanInstallerByProfile(none, "", none.LeftoverList, nullptr);
     EXPECT_EQ(none.LeftoverList.Count(), 0);
+}
+
+// Texts the code page cannot hold: a product in the folder by such a location is never taken,
+// and said to be left alone; a component another product registered by such a path is
+// shared, so only this product's value goes.
+TEST_F(InstallerScans, TextsTheCodePageCannotHoldAreNeverTakenForTheProduct) {
+    if (GetACP() != 1252)
+        GTEST_SKIP() << "code page " << GetACP();
+    const std::string greek = UniqueCode(), third = components + "D";
+    const std::wstring omega = std::wstring(kOmega) + L"mega";
+    planted.Key(HKEY_LOCAL_MACHINE, products + greek + "\\InstallProperties");
+    ASSERT_TRUE(WideSetString(HKEY_LOCAL_MACHINE, WideOf(products + greek + "\\InstallProperties"),
+                              L"InstallLocation", WideOf(folder + "\\") + omega, InstallerView()));
+    planted.String(HKEY_LOCAL_MACHINE, third, code, own);
+    ASSERT_TRUE(WideSetString(HKEY_LOCAL_MACHINE, WideOf(third), WideOf(other),
+                              WideOf(lookAlike + "\\") + omega + L".dll", InstallerView()));
+    ForceRemovalPlan plan;
+    ScanInstallerLeftovers(state, folder, list, false, nullptr, plan);
+    EXPECT_EQ(CountItems(list, greek), 0);
+    EXPECT_EQ(state.LeftAloneItems, Lines{kMachine + "\\" + products + greek});
+    TWizardState byName;
+    ScanInstallerByDisplayName(byName, name, byName.LeftoverList, nullptr);
+    EXPECT_TRUE(HasItem(byName.LeftoverList, ItemText("2", kMachine, third, code)));
+    EXPECT_EQ(CountItems(byName.LeftoverList, "|" + kMachine + "|" + third + "|"), 1);
 }
 
 // Class servers with their AppIDs and ProgIDs, then the program's own SOFTWARE keys without

@@ -44,7 +44,7 @@ TEST(ForceShortNames, AShortNameOfAFolderTheCodePageCannotHoldNeverReachesItsTwi
     RecordingHost host;
     TDelthread thread(RemovalJob{&state, true, shortFolder, {}, {}}, host);
     thread.WaitFor();
-    for (const std::string& file : {"tools.exe", "cache\\c.dat"})
+    for (const char* file : {"tools.exe", "cache\\c.dat"})
         EXPECT_TRUE(FileThere(dir.File("Omega Tools\\" + std::string(file)))) << file;
     EXPECT_TRUE(WidePathExists(greek + L"\\tools.exe") && WidePathExists(greek + L"\\cache\\c.dat"));
 }

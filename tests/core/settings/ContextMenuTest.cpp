@@ -6,9 +6,11 @@
 
 #include "core/contextmenu/ContextMenuIds.h"
 #include "core/settings/OptionValues.h"
+#include "core/system/ExactNames.h"
 #include "support/RecordingLauncher.h"
 #include "support/Sandbox.h"
 #include "support/Spawn.h"
+#include "support/WideNames.h"
 
 namespace {
 
@@ -113,4 +115,150 @@ TEST(ContextMenuExtension, AddsUninstallAndStartsTheProgramWithThePath) {
     init->Release();
     EXPECT_EQ(canUnloadNow(), S_OK);
     CoUninitialize();
+}
+
+namespace {
+
+// The extension and the stand-in program copied into a folder made by its wide name.
+bool CopyFixtureInto(const std::wstring& folder) {
+    const std::wstring from = ku::WideFromAnsi(kFixture + "\\");
+    return kutest::WideFolder(folder) &&
+           CopyFileW((from + L"Contextmenu.dll").c_str(), (folder + L"\\Contextmenu.dll").c_str(),
+                     FALSE) &&
+           CopyFileW((from + L"KU.exe").c_str(), (folder + L"\\KU.exe").c_str(), FALSE);
+}
+
+// The extension's menu object as Explorer gets it, handed `data`; nullptr on any failure.
+IContextMenu* MenuOf(HMODULE dll, IDataObject* data) {
+    auto getClassObject = reinterpret_cast<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>(
+        reinterpret_cast<void*>(GetProcAddress(dll, "DllGetClassObject")));
+    CLSID clsid;
+    IClassFactory* factory = nullptr;
+    IShellExtInit* init = nullptr;
+    IContextMenu* menu = nullptr;
+    if (getClassObject &&
+        CLSIDFromString(std::wstring(ku::kContextMenuClsid, ku::kContextMenuClsid + 38).c_str(),
+                        &clsid) == S_OK &&
+        getClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory)) == S_OK &&
+        factory->CreateInstance(nullptr, IID_PPV_ARGS(&init)) == S_OK) {
+        if (data && init->Initialize(nullptr, data, nullptr) == S_OK)
+            init->QueryInterface(IID_IContextMenu, reinterpret_cast<void**>(&menu));
+        init->Release();
+    }
+    return menu;
+}
+
+// regsvr32 of the prefix on a DLL named by its wide path; its exit code, -1 when it did not run.
+int Regsvr32(const std::wstring& dll) {
+    std::wstring line = L"regsvr32.exe /s \"" + dll + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &info))
+        return -1;
+    CloseHandle(info.hThread);
+    return kutest::WaitForExit(info.hProcess, 60000);
+}
+
+} // namespace
+
+// Installed in "Ωmega CM" beside a twin "Omega CM", the extension cannot name its own folder:
+// it offers no "Uninstall" and starts neither program, and its registration fails and writes
+// nothing, where the best-fit path would have started and registered the twin's.
+TEST(ContextMenuExtension, FromAFolderTheCodePageCannotHoldItOffersNothingAndRegistersNothing) {
+    kutest::ScratchDir dir;
+    const std::wstring base = ku::WideFromAnsi(dir.Path() + "\\");
+    const std::wstring greek = base + kutest::kOmega + L"mega CM", twin = base + L"Omega CM";
+    ASSERT_TRUE(CopyFixtureInto(greek) && CopyFixtureInto(twin));
+    CoInitialize(nullptr);
+    {
+        ku::UniqueModule dll(LoadLibraryW((greek + L"\\Contextmenu.dll").c_str()));
+        ASSERT_TRUE(dll);
+        IDataObject* data = ShellDataObject(dir.Path());
+        ASSERT_NE(data, nullptr);
+        IContextMenu* menu = MenuOf(dll.get(), data);
+        data->Release();
+        ASSERT_NE(menu, nullptr);
+        HMENU popup = CreatePopupMenu();
+        EXPECT_EQ(menu->QueryContextMenu(popup, 0, 100, 200, CMF_NORMAL), S_OK);
+        EXPECT_EQ(GetMenuItemCount(popup), 0);
+        DestroyMenu(popup);
+        CMINVOKECOMMANDINFO invoke = {};
+        invoke.cbSize = sizeof(invoke);
+        invoke.lpVerb = MAKEINTRESOURCEA(0);
+        EXPECT_NE(menu->InvokeCommand(&invoke), S_OK);
+        menu->Release();
+    }
+    CoUninitialize();
+    const std::wstring started[] = {twin + L"\\started.txt", greek + L"\\started.txt"};
+    EXPECT_FALSE(kutest::WaitFor(
+        [&] { return kutest::WidePathExists(started[0]) || kutest::WidePathExists(started[1]); },
+        3000));
+
+    const std::string server = std::string("CLSID\\") + ku::kContextMenuClsid + "\\InprocServer32";
+    EXPECT_NE(Regsvr32(greek + L"\\Contextmenu.dll"), 0);
+    const std::string registered = kutest::RawReadString(HKEY_CLASSES_ROOT, server, "", k32);
+    EXPECT_EQ(registered.find("mega CM"), std::string::npos) << registered;
+    if (registered.find("mega CM") != std::string::npos) // a twin registered: undone
+        kutest::RunAndWait("regsvr32.exe /s /u \"" + dir.File("Omega CM\\Contextmenu.dll") + "\"");
+}
+
+namespace {
+
+// A selection of one path as Explorer hands it over (CF_HDROP), through the clipboard's data
+// object: the shell's own cannot be made for a path this long.
+IDataObject* DropOf(const std::wstring& path) {
+    const size_t bytes = sizeof(DROPFILES) + (path.size() + 2) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GHND, bytes);
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), path.c_str(),
+           path.size() * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    IDataObject* data = nullptr;
+    if (OpenClipboard(nullptr)) {
+        EmptyClipboard();
+        if (!SetClipboardData(CF_HDROP, memory))
+            GlobalFree(memory);
+        CloseClipboard();
+        OleGetClipboard(&data);
+    }
+    return data;
+}
+
+} // namespace
+
+// A folder whose path is longer than MAX_PATH: Explorer hands the whole path over, and the
+// program is started with it, never with a cut path that names one of its parents.
+TEST(ContextMenuExtension, ALongPathIsHandedOverWholeNeverCut) {
+    kutest::ScratchDir dir;
+    std::string parent = dir.Path() + "\\";
+    parent.append(MAX_PATH - 1 - parent.size(), 'p'); // what a MAX_PATH buffer holds of it
+    const std::string path = parent + "\\child";
+    ASSERT_TRUE(CreateDirectoryW(ku::WideFromAnsi(parent).c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(ku::WideFromAnsi(path).c_str(), nullptr));
+    const std::string started = kFixture + "\\started.txt";
+    DeleteFileA(started.c_str());
+    OleInitialize(nullptr);
+    {
+        ku::UniqueModule dll(LoadLibraryA((kFixture + "\\Contextmenu.dll").c_str()));
+        ASSERT_TRUE(dll);
+        IDataObject* data = DropOf(ku::WideFromAnsi(path));
+        ASSERT_NE(data, nullptr);
+        IContextMenu* menu = MenuOf(dll.get(), data);
+        data->Release();
+        ASSERT_NE(menu, nullptr);
+        CMINVOKECOMMANDINFO invoke = {};
+        invoke.cbSize = sizeof(invoke);
+        invoke.lpVerb = MAKEINTRESOURCEA(0);
+        EXPECT_EQ(menu->InvokeCommand(&invoke), S_OK);
+        menu->Release();
+    }
+    OleUninitialize();
+    const std::string expected = "\"" + kFixture + "\\KU.exe\" \"" + path + "\"";
+    EXPECT_TRUE(kutest::WaitFor(
+        [&] { return _stricmp(kutest::ReadAll(started).c_str(), expected.c_str()) == 0; }, 20000))
+        << kutest::ReadAll(started);
 }

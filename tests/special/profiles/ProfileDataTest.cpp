@@ -6,6 +6,7 @@
 
 #include "core/system/DeleteHelpers.h"
 #include "core/system/StrUtil.h"
+#include "special/profiles/DataLineShapes.h"
 #include "special/profiles/ProfileData.h"
 #include "special/profiles/ProfileUnits.h"
 #include "support/Files.h"
@@ -60,14 +61,20 @@ TEST(ProfileSection, ReadsEachEdgeCaseOfTheFormat) {
 }
 
 // A "FILE=" entry names a file of the DirectX redistributable, directly in the Windows or
-// system folder or in one plain subfolder; Windows' own files are never read from a data file.
+// system folder or in one plain subfolder; Windows' own files are never read from a data file,
+// nor the members of the same families that ship with Windows itself.
 TEST(ProfileSection, FileEntriesNameOnlyTheRedistributablesFiles) {
     const struct {
         const char* entry;
         bool read;
     } cases[] = {
         {"%System%\\d3dx9_24.dll", true}, {"%System%\\d3dx10_43.dll", true},
-        {"%System%\\D3DX11_43.DLL", true}, {"%System%\\d3dcompiler_47.dll", true},
+        {"%System%\\D3DX11_43.DLL", true}, {"%System%\\d3dcompiler_43.dll", true},
+        {"%System%\\xinput1_1.dll", true}, {"%System%\\xactengine2_10.dll", true},
+        {"%System%\\d3dcompiler_47.dll", false}, {"%System%\\xinput1_4.dll", false},
+        {"%System%\\xaudio2_8.dll", false}, {"%System%\\XAudio2_9.dll", false},
+        {"%System%\\d3dx9_23.dll", false}, {"%System%\\d3dx9_44.dll", false},
+        {"%System%\\d3dx9_043.dll", false}, {"%System%\\x3daudio1_8.dll", false},
         {"%System%\\xinput1_3.dll", true}, {"%System%\\x3daudio1_7.dll", true},
         {"%System%\\xactengine3_7.dll", true}, {"%System%\\xaudio2_7.dll", true},
         {"%System%\\XAPOFX1_5.dll", true}, {"%WinDir%\\DirectX.log", true},
@@ -167,6 +174,8 @@ TEST(ShippedDataFiles, HoldEveryMarkWithOnlyTheApplicationsOwnEntries) {
                                  : ku::IsProtectedRegistryKey(parsed.root, path))
                     << line << " as " << path;
             EXPECT_FALSE(parsed.isValue && parsed.valueName.empty()) << line;
+            // Each line has one of the shapes a data file may reach.
+            EXPECT_NE(ku::ShapeOfDataLine(parsed), ku::DataLineShape::None) << line;
             // Below SOFTWARE a vendor key alone would hold the vendor's other products.
             const auto parts = ku::SplitString(parsed.keyPath, '\\');
             EXPECT_FALSE(!parsed.isValue && ku::SameText(parts[0], "SOFTWARE") && parts.size() < 3)

@@ -6,12 +6,15 @@
 
 #include <windows.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
+#include "core/removal/Removal.h"
 #include "core/system/PublicFunctionUnit.h"
 #include "core/system/StrUtil.h"
 #include "special/profiles/OwnSteps.h"
+#include "special/profiles/ProfileData.h"
 #include "special/profiles/ProfileEngine.h"
 #include "special/profiles/ProfileUnits.h"
 #include "support/Files.h"
@@ -75,14 +78,21 @@ TEST(ProfileWindowsOwn, AnEditedSectionRemovesTheApplicationsOwnAndLeavesWindows
     const std::string services = "SYSTEM\\CurrentControlSet\\Services\\";
     const std::string nt = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\";
     PlantedFiles files;
-    // Plain names directly in the folders that are no file of the redistributable stay; its
-    // libraries and its log, also in "Logs", go.
+    // Plain names directly in the folders that are no file of the redistributable stay, and so
+    // do the later members of its families, which ship with Windows; its own libraries (in a
+    // planted folder: Wine keeps its own in the system folder) and its log, also in "Logs", go.
+    const std::string redist = system + "\\" + Unique("KuDirectX");
+    files.Folder(redist);
     const std::vector<std::string> staying = {system + "\\" + Unique("kuplanted") + ".dll",
                                               windows + "\\" + Unique("kuplanted") + ".ini",
-                                              system + "\\" + Unique("d3d9") + ".exe"};
+                                              system + "\\" + Unique("d3d9") + ".exe",
+                                              system + "\\" + Unique("d3dx9_99") + ".dll",
+                                              redist + "\\xinput1_4.dll",
+                                              redist + "\\d3dcompiler_47.dll",
+                                              redist + "\\xaudio2_8.dll",
+                                              redist + "\\XAudio2_9.DLL"};
     files.Folder(windows + "\\Logs");
-    const std::vector<std::string> going = {system + "\\" + Unique("d3dx9_99") + ".dll",
-                                            system + "\\" + Unique("XAudio2_99") + ".DLL",
+    const std::vector<std::string> going = {redist + "\\d3dx9_43.dll", redist + "\\XAudio2_7.DLL",
                                             windows + "\\Logs\\DirectX.log"};
     for (const std::string& file : staying)
         files.File(file);
@@ -156,4 +166,80 @@ TEST(ProfileWindowsOwn, AnEditedSectionRemovesTheApplicationsOwnAndLeavesWindows
     EXPECT_TRUE(kutest::WaitFor([&] { return own.State() == SERVICE_STOPPED; }));
     EXPECT_EQ(windowsOwn.State(), static_cast<DWORD>(SERVICE_RUNNING));
     EXPECT_TRUE(dialogs.Calls().empty());
+}
+
+// An edited section's registry lines reach only the shapes of an application's own: its
+// vendor's key, its Uninstall entry, a Run value that starts its program outside Windows'
+// folders, its class, its service. Whatever is planted in Windows' own places stays, however
+// the guard's lists would judge it, and the report names it as staying.
+TEST(ProfileWindowsOwn, RegistryLinesReachOnlyTheShapesOfAnApplicationsOwn) {
+    const HKEY CU = HKEY_CURRENT_USER, U = HKEY_USERS;
+    const std::string cv = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\";
+    const std::string nt = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\";
+    const std::string ku = Unique("KuPlanted"), vendor = "C:\\Program Files\\KuVendor\\";
+    const struct {
+        HKEY root;
+        std::string path, value, data; // value "-": a key line
+        bool goes;
+    } lines[] = {
+        {LM, nt + "Hotfix\\" + ku, "-", "", false},
+        {LM, nt + "LanguagePack\\" + ku, "-", "", false},
+        {LM, nt + "OpenGLDrivers\\" + ku, "-", "", false},
+        {LM, nt + "AppCompatFlags\\" + ku, "-", "", false},
+        {LM, nt + "Font Drivers", ku, "ku.dll", false},
+        {LM, "SOFTWARE\\Microsoft\\SystemCertificates\\ROOT\\Certificates\\" + ku, "-", "", false},
+        {LM, "SOFTWARE\\Microsoft\\EnterpriseCertificates\\" + ku, "-", "", false},
+        {LM, "SOFTWARE\\Microsoft\\OLE\\" + ku, "-", "", false},
+        {LM, "SOFTWARE\\Microsoft\\Rpc\\" + ku, "-", "", false},
+        {LM, "SOFTWARE\\Microsoft\\WBEM\\" + ku, "-", "", false},
+        {LM, cv + "Explorer\\FolderDescriptions\\{" + ku + "}", "-", "", false},
+        {LM, cv + "Internet Settings\\" + ku, "-", "", false},
+        {LM, cv + "Policies\\System", ku, "1", false},
+        {LM, cv + "URL\\" + ku, "-", "", false},
+        {LM, cv + "Shell Extensions\\Approved", ku, "x", false},
+        {LM, cv + "Control Panel\\" + ku, "-", "", false},
+        {LM, cv + "Group Policy\\" + ku, "-", "", false},
+        {LM, cv + "App Paths\\" + ku + ".exe", "-", "", false},
+        {LM, "SOFTWARE\\Policies\\Microsoft\\Windows Defender\\" + ku, "-", "", false},
+        {CU, "Control Panel\\Mouse", ku, "10", false},
+        {U, ".DEFAULT\\Control Panel\\International", ku, "x", false},
+        {LM, cv + "SharedDLLs", kutest::SystemFolder() + "\\" + ku + ".dll", "1", false},
+        {LM, cv + "Run", ku + "Health", "%windir%\\system32\\SecurityHealthSystray.exe", false},
+        {LM, cv + "Run", ku + "Defender", "\"%ProgramFiles%\\Windows Defender\\MSASCuiL.exe\"",
+         false},
+        {LM, "SOFTWARE\\Classes\\." + ku, "-", "", false},
+        {LM, "SOFTWARE\\Classes\\MIME\\Database\\Content Type\\application/x-" + ku, "-", "",
+         false},
+        {LM, "SOFTWARE\\" + ku + "\\App", "-", "", true},
+        {CU, "Software\\" + ku + "\\App", "-", "", true},
+        {LM, cv + "Uninstall\\" + ku, "-", "", true},
+        {LM, cv + "Run", ku + "Tray", "\"" + vendor + "tray.exe\" /min", true},
+        {CU, cv + "Run", ku + "Helper",
+         "%SystemRoot%\\system32\\rundll32.exe " + vendor + "helper.dll,Start", true},
+        {LM, "SOFTWARE\\Classes\\" + ku + ".Document\\shell\\open\\command", "-", "", true},
+        {LM, "SOFTWARE\\Microsoft\\Windows CE Services\\" + ku, "-", "", true},
+    };
+    kutest::PlantedRegistry planted(kView);
+    std::vector<std::string> section;
+    std::set<std::string> staying;
+    for (const auto& line : lines) {
+        const bool key = line.value == "-";
+        planted.String(line.root, line.path, key ? "v" : line.value, key ? vendor : line.data);
+        const std::string root = ku::RootKeyToName(line.root);
+        section.push_back(key ? "delRegkey(" + root + ",'" + line.path + "')"
+                              : "delRegkeyvalue(" + root + ",'" + line.path + "','" + line.value +
+                                    "')");
+        if (!line.goes)
+            staying.insert(root + "\\" + line.path + (key ? "" : "  (" + line.value + ")"));
+    }
+    ku::RemovalReport report;
+    ku::ExecuteRegistryDeleteLines(section, &report);
+    for (const auto& line : lines) {
+        const bool key = line.value == "-";
+        EXPECT_EQ(key ? kutest::RawKeyExists(line.root, line.path, kView)
+                      : kutest::RawValueExists(line.root, line.path, line.value, kView),
+                  !line.goes)
+            << line.path << " : " << line.value;
+    }
+    EXPECT_EQ(std::set<std::string>(report.notRemoved.begin(), report.notRemoved.end()), staying);
 }

@@ -2,9 +2,15 @@
 // network settings' backup and restore.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <dlgs.h>
 #include <shlobj.h>
 
+#include <thread>
+
 #include "UiSupport.h"
+#include "core/system/ExactNames.h"
 #include "core/system/FileSystem.h"
 #include "core/system/PublicFunctionUnit.h"
 #include "core/system/StrUtil.h"
@@ -12,6 +18,7 @@
 #include "support/RecordingDialogs.h"
 #include "support/RecordingLauncher.h"
 #include "support/Spawn.h"
+#include "support/WideNames.h"
 #include "support/WindowsLikeHives.h"
 #include "sysmanager/RegstoreFunUnit.h"
 #include "sysmanager/ui/SysManagerUnit.h"
@@ -172,4 +179,134 @@ TEST(RecoveryForm, FailedNetworkBackupLeavesNothingAndKeepsAnEarlierOne) {
         DeleteFileA(file.c_str());
     }
     ku::SetFileDialogHook(nullptr);
+}
+
+namespace {
+
+// The user at the real open or save dialog titled `title`, from a thread of its own (the dialog
+// runs modally on the window's thread): once it shows, types `name` into its file name box and
+// presses its default button.
+class DialogUser {
+  public:
+    DialogUser(const std::wstring& title, const std::wstring& name)
+        : thread_([this, title, name] { answered = Answer(title, name); }) {}
+    ~DialogUser() { thread_.join(); }
+    bool answered = false;
+
+  private:
+    static bool Answer(const std::wstring& title, const std::wstring& name) {
+        return kutest::WaitFor(
+            [&] {
+                const HWND dialog = FindWindowW(L"#32770", title.c_str());
+                HWND box = dialog ? GetDlgItem(dialog, cmb13) : nullptr;
+                if (dialog && !box)
+                    box = GetDlgItem(dialog, edt1);
+                if (!box || !IsWindowVisible(dialog))
+                    return false;
+                Sleep(300); // a user's moment after it showed
+                SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+                PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                             reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+                return true;
+            },
+            30000);
+    }
+    std::thread thread_;
+};
+
+const char* const kNicKey = "Software\\Zentrel Uninstaller";
+
+// The names in a folder but "." and "..", each followed by a blank.
+std::string EntriesOf(const std::string& folder) {
+    std::string names;
+    WIN32_FIND_DATAA found;
+    const HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
+    for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &found))
+        if (strcmp(found.cFileName, ".") != 0 && strcmp(found.cFileName, "..") != 0)
+            names += std::string(found.cFileName) + " ";
+    if (find != INVALID_HANDLE_VALUE)
+        FindClose(find);
+    return names;
+}
+
+std::string Refusal(const std::string& what, const std::string& shown) {
+    return "The " + what + " \"" + shown +
+           "\" holds characters this program cannot handle and cannot be chosen.";
+}
+
+} // namespace
+
+// Chosen in the real dialogs, a name the code page cannot hold is refused as the folder picker
+// refuses one: the backup to "Ωmega2.nic" leaves its twin "Omega2.nic" and the remembered
+// backup as they were, the restore of "Ωmega.nic" runs nothing on its twin "Omega.nic"; a
+// Latin-1 name still goes through.
+TEST(RecoveryForm, FileDialogsRefuseNamesTheCodePageCannotHold) {
+    kutest::ScratchDir dir;
+    const std::wstring wideDir = ku::WideFromAnsi(dir.Path() + "\\");
+    const std::string twinBackup = dir.File("Omega2.nic"), twinRestore = dir.File("Omega.nic");
+    ASSERT_TRUE(kutest::WriteTextFile(twinBackup, "twin backup\r\n"));
+    ASSERT_TRUE(kutest::WriteTextFile(twinRestore, "twin commands\r\n"));
+    ASSERT_TRUE(kutest::WideFile(wideDir + kutest::kOmega + L"mega.nic"));
+    const std::string latin1 = dir.File("\xDCmega3.nic"); // "Ü" in the Western code page
+    NetshLauncher launcher;
+    kutest::RecordingDialogs boxes;
+    OpenForm open;
+    const auto remembered = [] {
+        return kutest::RawReadString(HKEY_LOCAL_MACHINE, kNicKey, "NICSetting", KEY_WOW64_64KEY);
+    };
+    const std::string before = remembered();
+    const struct {
+        bool restore;
+        std::wstring name;
+        std::string told; // the start of the one message
+    } cases[] = {
+        {false, kutest::kOmega + std::wstring(L"mega2.nic"),
+         Refusal("file", dir.File("?mega2.nic"))},
+        {true, kutest::kOmega + std::wstring(L"mega.nic"), Refusal("file", dir.File("?mega.nic"))},
+        {false, ku::WideFromAnsi("\xDCmega3.nic"), "NIC Settings Back up completely!"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        const size_t told = boxes.Texts().size(), launched = launcher.Requests().size();
+        open.Click(c.restore ? IDC_SM_RESTOREPAGE : IDC_SM_BACKUPPAGE);
+        DialogUser user(c.restore ? L"Open NIC Settings File" : L"NIC Settings Backup",
+                        wideDir + c.name);
+        open.Click(c.restore ? IDC_SM_NICRECOVERY : IDC_SM_NICBACKUPSBT);
+        const ku::TLabel label = c.restore ? open.form.NICLabel() : open.form.NICBKLabel();
+        EXPECT_TRUE(uitest::PumpUntil([&] { return !label.Visible(); }, 40000));
+        ASSERT_EQ(boxes.Texts().size(), told + 1);
+        EXPECT_EQ(boxes.Texts().back().substr(0, c.told.size()), c.told);
+        if (c.told.rfind("The file", 0) == 0) {
+            EXPECT_EQ(launcher.Requests().size(), launched) << "netsh ran";
+            EXPECT_EQ(remembered(), before);
+        }
+    }
+    EXPECT_EQ(kutest::ReadAll(twinBackup), "twin backup\r\n");
+    EXPECT_FALSE(kutest::WidePathExists(wideDir + kutest::kOmega + L"mega2.nic"));
+    EXPECT_NE(kutest::ReadAll(latin1).find("set address name="), std::string::npos);
+    for (const auto& request : launcher.Requests())
+        EXPECT_EQ(request.commandLine.find("Omega"), std::string::npos) << request.commandLine;
+}
+
+// The backup folder box holding a name the code page cannot hold: the backup is refused with
+// the picker's words and writes nothing into the folder its best-fit form names.
+TEST(RecoveryForm, BackupFolderTheCodePageCannotHoldIsRefused) {
+    kutest::WindowsLikeHives hives;
+    kutest::ScratchDir dir;
+    const std::string twin = dir.File("Omega Rbackup");
+    ASSERT_TRUE(CreateDirectoryA(twin.c_str(), nullptr));
+    const std::wstring greek =
+        ku::WideFromAnsi(dir.Path() + "\\") + kutest::kOmega + L"mega Rbackup";
+    ASSERT_TRUE(kutest::WideFolder(greek));
+    kutest::RecordingDialogs boxes;
+    OpenForm open;
+    SendMessageW(open.form.DirEdit().Handle(), WM_SETTEXT, 0,
+                 reinterpret_cast<LPARAM>(greek.c_str()));
+    open.Click(IDC_SM_BACKUPSBT);
+    ASSERT_TRUE(uitest::PumpUntil([&] { return !boxes.Texts().empty(); }, 20000));
+    EXPECT_EQ(boxes.Texts()[0],
+              "Failed to back up the registry!\n\n" + Refusal("folder", dir.File("?mega Rbackup")));
+    EXPECT_TRUE(hives.Calls("save").empty());
+    EXPECT_TRUE(
+        uitest::PumpUntil([&] { return IsWindowEnabled(open.form.BackupSBt().Handle()); }, 10000));
+    EXPECT_EQ(EntriesOf(twin), "") << "written into the twin";
 }

@@ -3,11 +3,14 @@
 // columns as they fit the list, and the word on a backup file that cannot be read.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "UiSupport.h"
 #include "core/system/Handles.h"
 #include "support/HostWindow.h"
 #include "support/RecordingDialogs.h"
 #include "support/StartupTestBed.h"
+#include "support/WideNames.h"
 #include "sysmanager/ui/StartupManagerUnit.h"
 
 namespace {
@@ -15,14 +18,17 @@ namespace {
 const std::string kRunKey = kutest::LogonEntries::kRunKey;
 
 struct StartupPage {
-    // The page's own size, or (464 by 335) the size it gets on the System Manager's page.
-    explicit StartupPage(int width = 465, int height = 412) : host(width, height) {}
+    // The page's own size, or (464 by 335) the size it gets on the System Manager's page; the
+    // prefix's win.ini, or one of the test's own.
+    explicit StartupPage(int width = 465, int height = 412, const std::string& winIni = "")
+        : host(width, height),
+          form(ku::StartupPlaces{bed.program.Path() + "\\",
+                                 winIni.empty() ? bed.logon.WinIniPath() : winIni}) {}
 
     kutest::RecordingDialogs dialogs;
     kutest::StartupTestBed bed;
     kutest::HostWindow host;
-    ku::TStartupManagerForm form{
-        ku::StartupPlaces{bed.program.Path() + "\\", bed.logon.WinIniPath()}};
+    ku::TStartupManagerForm form;
 
     void Open() {
         ASSERT_TRUE(form.Create(host.Handle()));
@@ -248,4 +254,129 @@ TEST(StartupPage, ColumnsFitTheirListsAndADisabledFileKeepsItsName) {
     EXPECT_EQ(ColumnFit(restore), "");
     uitest::PumpMessages(200);
     EXPECT_TRUE(uitest::SaveScreenshot(page.host.Handle(), "StartupRestoreList"));
+}
+
+namespace {
+
+// A win.ini of the test's own, saved as Unicode (UTF-16 with its mark) or in the code page.
+void WriteWinIni(const std::string& path, const std::wstring& text, bool unicode) {
+    std::string bytes;
+    if (unicode) {
+        bytes = "\xFF\xFE";
+        bytes.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+    } else {
+        bytes.resize(text.size());
+        WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &bytes[0],
+                            static_cast<int>(bytes.size()), nullptr, nullptr);
+    }
+    ASSERT_TRUE(kutest::WriteTextFile(path, bytes));
+}
+
+// Its lines as it now stands, sorted, without empty ones; "unicode" or "ansi" first.
+std::vector<std::wstring> WinIniLines(const std::string& path) {
+    const std::string bytes = kutest::ReadAll(path);
+    const bool unicode = bytes.compare(0, 2, "\xFF\xFE") == 0;
+    std::wstring text;
+    if (unicode) {
+        text.assign(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
+    } else {
+        text.resize(bytes.size());
+        text.resize(MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                        &text[0], static_cast<int>(text.size())));
+    }
+    std::vector<std::wstring> lines;
+    for (size_t at = 0; at < text.size();) {
+        const size_t end = std::min(text.find(L"\r\n", at), text.size());
+        if (end > at)
+            lines.push_back(text.substr(at, end - at));
+        at = end + 2;
+    }
+    std::sort(lines.begin(), lines.end());
+    lines.insert(lines.begin(), unicode ? L"unicode" : L"ansi");
+    return lines;
+}
+
+std::vector<std::wstring> Without(std::vector<std::wstring> lines,
+                                  const std::vector<std::wstring>& gone) {
+    for (const std::wstring& line : gone)
+        lines.erase(std::remove(lines.begin(), lines.end(), line), lines.end());
+    return lines;
+}
+
+} // namespace
+
+// A win.ini saved as Unicode holds "Ωmega" beside another program's "Omega", and "测试":
+// those are listed as such and refused with a word why, the file as it was; the exact lines
+// (also "Café", which the code page holds) go into the backup and come back on their own,
+// and the file keeps its encoding, Unicode or ANSI.
+TEST(StartupPage, WinIniLinesAreReadExactlyAndNoLineIsLost) {
+    if (GetACP() != 1252)
+        GTEST_SKIP() << "code page " << GetACP();
+    const std::string cannot = " (holds characters this program cannot handle)";
+    const std::wstring greek = std::wstring(kutest::kOmega) + L"mega=C:\\Greek\\g.exe";
+    const std::wstring chinese = L"\u6D4B\u8BD5=C:\\cn.exe", latin = L"Omega=C:\\Latin\\l.exe";
+    const std::wstring cafe = L"Caf\u00E9=C:\\Caf\u00E9\\c.exe";
+    const std::wstring load = L"[Load]\r\n" + cafe + L"\r\nKeep=C:\\keep.exe\r\n";
+    const struct {
+        bool unicode;
+        std::wstring text;
+        std::vector<std::string> odd; // the rows listed as such
+    } cases[] = {
+        {true,
+         L"[Run]\r\n" + greek + L"\r\n" + latin + L"\r\n" + chinese + L"\r\n" + load,
+         {"?mega" + cannot, "??" + cannot}},
+        {false, L"[Run]\r\n" + latin + L"\r\nStay=C:\\stay.exe\r\n" + load, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.unicode ? "unicode" : "ansi");
+        kutest::ScratchDir folder;
+        const std::string ini = folder.File("win.ini");
+        WriteWinIni(ini, c.text, c.unicode);
+        const std::vector<std::wstring> before = WinIniLines(ini);
+        StartupPage page(465, 412, ini);
+        page.Open();
+        std::vector<std::string> listed = c.odd;
+        listed.insert(listed.end(), {"Omega", "Caf\xE9"});
+        for (const std::string& caption : listed)
+            ASSERT_GE(page.Row(caption), 0) << caption;
+        EXPECT_EQ(page.form.StartupListView().Text(page.Row("Omega"), 1), "C:\\Latin\\l.exe");
+
+        // Refused with a word why, by Disable and by Remove: no line goes, none is kept.
+        for (void (ku::TStartupManagerForm::*act)() : {&ku::TStartupManagerForm::DeleteItemBtnClick,
+                                                       &ku::TStartupManagerForm::BtRemoveClick}) {
+            if (c.odd.empty())
+                break;
+            for (const std::string& caption : c.odd)
+                page.Press(caption, false);
+            (page.form.*act)();
+            ASSERT_FALSE(page.dialogs.Texts().empty());
+            const std::string said = page.dialogs.Texts().back();
+            for (const std::string& caption : c.odd)
+                EXPECT_NE(said.find("\"" + caption +
+                                    "\": its name or data holds characters this "
+                                    "program cannot handle; it was left alone"),
+                          std::string::npos)
+                    << said;
+            EXPECT_EQ(WinIniLines(ini), before);
+        }
+        EXPECT_EQ(kutest::ReadAll(page.bed.Backup("startup.dat")) +
+                      kutest::ReadAll(page.bed.Backup("removestartup.dat")),
+                  "");
+
+        // The exact lines go alone into the backup and come back, in the file's encoding.
+        const size_t said = page.dialogs.Texts().size();
+        page.Press("Omega", false);
+        page.Press("Caf\xE9", false);
+        page.form.DeleteItemBtnClick();
+        EXPECT_EQ(WinIniLines(ini), Without(before, {latin, cafe}));
+        EXPECT_EQ(kutest::ReadAll(page.bed.Backup("startup.dat")),
+                  "win.ini\\Load#Caf\xE9|C:\\Caf\xE9\\c.exe\r\n"
+                  "win.ini\\Run#Omega|C:\\Latin\\l.exe\r\n");
+        page.Press("Omega", false);
+        page.Press("Caf\xE9", false);
+        page.form.OpenPathBtnClick();
+        EXPECT_EQ(WinIniLines(ini), before);
+        EXPECT_EQ(kutest::ReadAll(page.bed.Backup("startup.dat")), "");
+        EXPECT_EQ(page.dialogs.Texts().size(), said) << page.dialogs.Texts().back();
+    }
 }

@@ -1,6 +1,7 @@
 // The about box.
 #include "core/ui/main/AboutForm.h"
 
+#include "core/ui/Dpi.h"
 #include "core/ui/Pictures.h"
 #include "resource.h"
 
@@ -23,7 +24,7 @@ TImageEx TAboutForm::CloseBtn() const {
 void TAboutForm::FormCreate() {
     SetWindowTextA(Handle(), "About");
     SetBackground("AboutBack", true);
-    SetTopPanel(kTopPanel, kBand);
+    SetTopPanel(Scaled(kTopPanel), kBand);
     LoadJpegResource(OKBtn(), "OK1", "JPG");
     LoadJpegResource(CloseBtn(), "SMClose1", "JPG");
     OKBtn().SetOnMouseEnter([](TImageEx button) { LoadJpegResource(button, "OK2", "JPG"); });
@@ -36,17 +37,20 @@ void TAboutForm::FormCreate() {
     MakeBorderless();
 }
 
-// The pictures decide the buttons' sizes; place them by the window's own pixels.
+// The pictures decide the buttons' sizes; place them by the window's own pixels, which grow
+// with the screen's pixels per inch as the pictures do.
 void TAboutForm::PlaceButtons() {
     RECT client, ok, close;
     GetClientRect(Handle(), &client);
     GetClientRect(OKBtn().Handle(), &ok);
     GetClientRect(CloseBtn().Handle(), &close);
-    SetWindowPos(CloseBtn().Handle(), nullptr, client.right - close.right - 6,
-                 (kTopPanel - close.bottom) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    const int band = Scaled(kTopPanel);
+    SetWindowPos(CloseBtn().Handle(), nullptr, client.right - close.right - Scaled(6),
+                 (band - close.bottom) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     SetWindowPos(OKBtn().Handle(), nullptr, (client.right - ok.right) / 2,
-                 client.bottom - ok.bottom - 14, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    SetWindowPos(Item(IDC_ABOUT_LABEL1), nullptr, 10, (kTopPanel - 14) / 2, 120, 14, SWP_NOZORDER);
+                 client.bottom - ok.bottom - Scaled(14), 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    SetWindowPos(Item(IDC_ABOUT_LABEL1), nullptr, Scaled(10), (band - Scaled(14)) / 2, Scaled(120),
+                 Scaled(14), SWP_NOZORDER);
 }
 
 int TAboutForm::DefaultButton() const { return IDC_ABOUT_OKBTN; }

@@ -14,6 +14,7 @@
 #include "core/system/Reg32vs64.h"
 #include "core/system/SharedState.h"
 #include "core/system/StrUtil.h"
+#include "core/ui/Dpi.h"
 #include "core/ui/LabelHover.h"
 #include "core/ui/Pictures.h"
 #include "core/ui/main/AboutForm.h"
@@ -42,8 +43,10 @@ void HoverPictures(TImageEx button, const std::string& name) {
     button.SetOnMouseLeave([name](TImageEx b) { LoadJpegResource(b, name + "1", "JPG"); });
 }
 
+// Places in pixels at 96 pixels per inch, scaled to the screen's with the fonts.
 void Place(HWND control, int x, int y, int width, int height) {
-    SetWindowPos(control, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(control, nullptr, Scaled(x), Scaled(y), Scaled(width), Scaled(height),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool IsFactLink(int id) {
@@ -88,7 +91,7 @@ void TUnInstallForm::FormCreate() {
 
     SetWindowTextA(Handle(), "Kelvane Uninstaller");
     SetBackgroundColour(RGB(255, 255, 255));
-    SetTopPanel(kTopPanel, kBand);
+    SetTopPanel(Scaled(kTopPanel), kBand);
     LayOut();
     SetUpButtons();
     SetUpList();
@@ -98,10 +101,8 @@ void TUnInstallForm::FormCreate() {
 
 // Pixel layout: buttons on top, the list on the left, the facts on the right.
 void TUnInstallForm::LayOut() {
-    SetWindowPos(Handle(), nullptr, 0, 0, 764, 528, SWP_NOMOVE | SWP_NOZORDER);
-    RECT client;
-    GetClientRect(Handle(), &client);
-    const int right = client.right;
+    const int right = 764, height = 528;
+    SetWindowPos(Handle(), nullptr, 0, 0, Scaled(right), Scaled(height), SWP_NOMOVE | SWP_NOZORDER);
     Place(CloseBtn().Handle(), right - 26, 7, 20, 14);
     Place(MinBtn().Handle(), right - 50, 7, 20, 14);
     Place(Item(IDC_MAIN_TITLE), 10, (kTopPanel - 14) / 2, 240, 14);
@@ -150,9 +151,9 @@ void TUnInstallForm::SetUpButtons() {
     underlineFont_.reset(CreateFontIndirectA(&font));
     font.lfUnderline = FALSE;
     font.lfWeight = FW_BOLD;
-    font.lfHeight = -MulDiv(8, 96, 72);
+    font.lfHeight = -MulDiv(8, ScreenDpi(), 72);
     nameFont8_.reset(CreateFontIndirectA(&font));
-    font.lfHeight = -MulDiv(10, 96, 72);
+    font.lfHeight = -MulDiv(10, ScreenDpi(), 72);
     nameFont10_.reset(CreateFontIndirectA(&font));
     for (int id : {IDC_MAIN_UPDATEBTN, IDC_MAIN_HELPBTN, IDC_MAIN_OPTIONSBTN, IDC_MAIN_ABOUTBTN,
                    IDC_MAIN_ABHELPLINK, IDC_MAIN_ABHOMEPAGE, IDC_MAIN_ABUPDATELINK})
@@ -285,6 +286,15 @@ void TUnInstallForm::DeleteBtnClick() {
     char caption[1024] = {};
     // exact-text: reads back a text the program put in itself
     ListView_GetItemText(ListView(), row, 0, caption, sizeof(caption));
+    // Its key name or texts are shown forms, which may name another program's entry.
+    if (list_->GetItem(row).Content.Inexact) {
+        ShowMessageBox(Handle(),
+                       std::string("The registry information of \"") + caption +
+                           "\" cannot be deleted: its entry holds characters this program "
+                           "cannot handle, and it was left alone.",
+                       kAppCaption, MB_OK | MB_ICONWARNING);
+        return;
+    }
     const std::string question =
         std::string("Instructions: It is going to delete the registry information of \"") +
         caption +

@@ -9,6 +9,7 @@
 #include "core/system/Dialogs.h"
 #include "core/system/PublicFunctionUnit.h"
 #include "core/system/StrUtil.h"
+#include "core/ui/Dpi.h"
 #include "core/ui/TextFit.h"
 #include "core/ui/main/DetailForm.h"
 
@@ -17,6 +18,8 @@ namespace ku {
 using UninstallItemUnit::TContent;
 
 namespace {
+
+using UniqueIcon = UniqueAny<Traits<HICON, decltype(&::DestroyIcon), &::DestroyIcon>>;
 
 void InsertRow(HWND list, int row, const std::string& caption, int image) {
     LVITEMA item = {};
@@ -38,16 +41,14 @@ std::string ListCell(const std::string& text) {
     return text == kNotAvailable ? "" : text;
 }
 
-std::vector<std::string> RowCaptions(HWND list) {
-    std::vector<std::string> captions;
-    const int count = ListView_GetItemCount(list);
-    for (int row = 0; row < count; ++row) {
-        char text[1024] = {};
-        // exact-text: reads back a text the program put in itself
-        ListView_GetItemText(list, row, 0, text, sizeof(text));
-        captions.push_back(text);
-    }
-    return captions;
+// The names the rows stand for (row i is item i): a row's caption may carry the note that the
+// entry holds characters the code page lacks, and an Installer product of the same name is
+// that program all the same.
+std::vector<std::string> RowNames(const TUninstallContents& records) {
+    std::vector<std::string> names;
+    for (int row = 0; row < records.Count(); ++row)
+        names.push_back(records.GetItem(row).Content.DisplayName);
+    return names;
 }
 
 } // namespace
@@ -61,16 +62,16 @@ void TUnInstallForm::FillProgramListView() {
     for (int row = 0; row < list_->Count(); ++row) {
         const TContent& c = list_->GetItem(row).Content;
         const std::string& source = Trim(c.IconSource).empty() ? c.UninstallString : c.IconSource;
-        InsertRow(list, row, c.DisplayName, icons_->GetProgramIconIndex(source));
+        InsertRow(list, row, UninstallItemUnit::RowCaption(c), icons_->GetProgramIconIndex(source));
         SetCell(list, row, 1,
                 c.InstallDate == kNotAvailable ? "" : FormatInstallDate(c.InstallDate));
         SetCell(list, row, 2, ListCell(c.Publisher));
     }
     if (IsDlgButtonChecked(Handle(), IDC_MAIN_SHOWWINUPDATE) == BST_CHECKED) {
-        std::vector<std::string> captions = RowCaptions(list);
+        std::vector<std::string> captions = RowNames(*list_);
         const std::string msiexec = GetSystemDir() + "\\msiexec.exe";
         for (int index : AddInstallerProducts(*list_, captions, Places))
-            InsertRow(list, index, list_->GetItem(index).Content.DisplayName,
+            InsertRow(list, index, UninstallItemUnit::RowCaption(list_->GetItem(index).Content),
                       icons_->GetProgramIconIndex(msiexec));
     }
     FitListColumns();
@@ -170,10 +171,20 @@ void TUnInstallForm::ShowInstructions() {
 
 void TUnInstallForm::DrawPicture(const DRAWITEMSTRUCT& item) {
     FillRect(item.hDC, &item.rcItem, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    if (pictureIndex_ >= 0)
-        ImageList_Draw(DM->AppIconListEx.get(), pictureIndex_, item.hDC, 16, 16, ILD_NORMAL);
-    else
-        ImageList_Draw(DM->ViewImageList.get(), 0, item.hDC, 0, 0, ILD_NORMAL);
+    // Centred in the box and grown with it to the screen's pixels per inch, as the image
+    // buttons' pictures are.
+    const HIMAGELIST pictures =
+        pictureIndex_ >= 0 ? DM->AppIconListEx.get() : DM->ViewImageList.get();
+    int width = 0, height = 0;
+    ImageList_GetIconSize(pictures, &width, &height);
+    width = Scaled(width);
+    height = Scaled(height);
+    const UniqueIcon picture(
+        ImageList_GetIcon(pictures, pictureIndex_ >= 0 ? pictureIndex_ : 0, ILD_NORMAL));
+    if (picture)
+        DrawIconEx(item.hDC, (item.rcItem.left + item.rcItem.right - width) / 2,
+                   (item.rcItem.top + item.rcItem.bottom - height) / 2, picture.get(), width,
+                   height, 0, nullptr, DI_NORMAL);
 }
 
 void TUnInstallForm::DetailBtnClick() {

@@ -20,7 +20,11 @@ void TUninstallStepForm::TxtPathChange() {
     if (checkingPath_)
         return;
     const HWND edit = Item(IDC_STEP_TXTPATH);
-    const std::string text = WindowText(edit);
+    std::string text;
+    // Its best-fit form would check, and offer the files of, another folder: such a text is
+    // refused when Next is clicked, with nothing checked or offered before.
+    if (!PathText(text))
+        return;
     const std::string trimmed = Trim(text);
     if (trimmed.empty())
         return;

@@ -496,10 +496,8 @@ void TUninstallStepForm::SpeedButton1Click() {
     if (ExactPathOfItem(chosen, folder))
         SetWindowTextA(Item(IDC_STEP_TXTPATH), folder.c_str());
     else if (!folder.empty())
-        ShowMessageBox(Handle(),
-                       "The folder \"" + folder +
-                           "\" holds characters this program cannot handle and cannot be chosen.",
-                       kAppCaption, MB_OK | MB_ICONWARNING);
+        ShowMessageBox(Handle(), InexactTextMessage("folder", folder), kAppCaption,
+                       MB_OK | MB_ICONWARNING);
     CoTaskMemFree(chosen);
 }
 
@@ -527,9 +525,7 @@ void TUninstallStepForm::SpeedButton2Click() {
         if (ExactAnsi(wide, file))
             files.push_back(file);
         else
-            ShowMessageBox(Handle(),
-                           "The file \"" + file +
-                               "\" holds characters this program cannot handle and was left out.",
+            ShowMessageBox(Handle(), InexactTextMessage("file", file, "was left out"),
                            kAppCaption, MB_OK | MB_ICONWARNING);
     }
     TComboBox programs(Item(IDC_STEP_TXTPROGRAMNAME));
@@ -538,10 +534,8 @@ void TUninstallStepForm::SpeedButton2Click() {
             continue; // a file of Windows or of a shared folder is not a program of its own
         bool known = false;
         for (int i = 0; i < programs.Count(); ++i) {
-            char item[MAX_PATH * 2] = {};
-            // exact-text: reads back a file the program listed itself
-            SendMessageA(programs.Handle(), CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
-            known = known || SameText(item, file);
+            std::string item;
+            known = known || (programs.ExactItemText(i, item) && SameText(item, file));
         }
         if (!known && GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES)
             programs.AddItem(file);

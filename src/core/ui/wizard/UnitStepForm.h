@@ -126,7 +126,7 @@ private:
     void BuildRemnantTree();
     bool OnTreeNotify(const NMHDR* header);
     void RunResultPage();
-    void StartRemoval();
+    void StartRemoval(const std::string& folder);
     void ShowScanResults();
     void ShowFinishButton();
     void RemovalEnded(const RemovalReport& report);
@@ -135,7 +135,10 @@ private:
     void EndStep(int label, int panel, int skip, UINT_PTR timer, int doneImage);
     bool StepDone(int image) const;
     std::string ScanWord() const;
-    std::string TrimmedPath() const;
+    // TxtPath's text, exact or refused: false when the code page cannot hold it (`path` then
+    // holds its shown form); the second says so to the user.
+    bool PathText(std::string& path) const;
+    bool ExactPathOrSay(std::string& path);
     void MoveProgressImage(int panel, int image);
     void PlaceProgressBlock(int panel, int image, int left);
     void StopEverything();

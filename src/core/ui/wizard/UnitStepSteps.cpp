@@ -16,6 +16,7 @@
 #include "core/system/ServiceUnit.h"
 #include "core/system/SharedState.h"
 #include "core/system/StrUtil.h"
+#include "core/ui/Controls.h"
 #include "core/ui/TextFit.h"
 #include "core/ui/wizard/UnitStepForm.h"
 
@@ -54,8 +55,18 @@ std::string TUninstallStepForm::ScanWord() const {
     return FindFileListEntry(State.FileListEntries, UninstallKeyName);
 }
 
-std::string TUninstallStepForm::TrimmedPath() const {
-    return Trim(WindowText(Item(IDC_STEP_TXTPATH)));
+bool TUninstallStepForm::PathText(std::string& path) const {
+    return TControl(Item(IDC_STEP_TXTPATH)).ExactText(path);
+}
+
+bool TUninstallStepForm::ExactPathOrSay(std::string& path) {
+    if (PathText(path))
+        return true;
+    // A typed or pasted path whose best-fit form names another program's folder: refused as
+    // the folder picker refuses it, before anything is scanned or removed.
+    ShowMessageBox(Handle(), InexactTextMessage("folder", path), kAppCaption,
+                   MB_OK | MB_ICONWARNING);
+    return false;
 }
 
 void TUninstallStepForm::StepBitBtnClick() {
@@ -185,7 +196,9 @@ void TUninstallStepForm::RunRegistryStep() {
         ScanInstallerByProfile(State, ProfileKey, State.LeftoverList, &progress);
     else
         ScanInstallerByDisplayName(State, DisplayName, State.LeftoverList, &progress);
-    const std::string path = WindowText(Item(IDC_STEP_TXTPATH));
+    std::string path;
+    if (!PathText(path))
+        path.clear(); // the normal mode offers no folder box: nothing to search for there
     // The machine's keys, then the user's: programs keep their settings in both.
     for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
         ScanRegistryNormalWalk(State, root, "", &progress, State.LeftoverList, word, path,
@@ -209,8 +222,11 @@ void TUninstallStepForm::RunFileStep() {
 
 void TUninstallStepForm::RunForcePage() {
     State.RemnantKeyList.clear();
+    std::string path;
+    if (!ExactPathOrSay(path))
+        return;
     const HWND programs = Item(IDC_STEP_TXTPROGRAMNAME);
-    if (SendMessageA(programs, CB_GETCOUNT, 0, 0) == 0 && TrimmedPath().empty()) {
+    if (SendMessageA(programs, CB_GETCOUNT, 0, 0) == 0 && Trim(path).empty()) {
         ShowMessageBox(Handle(),
                        "Please select one or both of the scanning program\rand the scanning "
                        "program path (disk or folder)manually",
@@ -245,15 +261,16 @@ void TUninstallStepForm::RunForcePage() {
 
 ForceScanInput TUninstallStepForm::ForceInput() const {
     ForceScanInput input;
-    const HWND programs = Item(IDC_STEP_TXTPROGRAMNAME);
-    const int count = static_cast<int>(SendMessageA(programs, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        char item[MAX_PATH * 2] = {};
-        // exact-text: reads back a file the program listed itself
-        SendMessageA(programs, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
-        input.programFiles.push_back(item);
+    const TComboBox programs(Item(IDC_STEP_TXTPROGRAMNAME));
+    for (int i = 0; i < programs.Count(); ++i) {
+        std::string item;
+        if (programs.ExactItemText(i, item))
+            input.programFiles.push_back(item);
     }
-    input.folder = WindowText(Item(IDC_STEP_TXTPATH));
+    // Checked when the step began; a text changed meanwhile to one the code page cannot hold
+    // gives the step no folder at all.
+    if (!PathText(input.folder))
+        input.folder.clear();
     input.uninstallCommand = UninstallCommand;
     return input;
 }
@@ -284,6 +301,9 @@ void TUninstallStepForm::RunForceFileStep() {
 }
 
 void TUninstallStepForm::RunResultPage() {
+    std::string folder;
+    if (ForceMode == 1 && !ExactPathOrSay(folder))
+        return;
     // Nothing is ended, stopped or rewritten before the user said Yes.
     if (ForceMode == 1 &&
         !ConfirmForceRemoval(
@@ -293,19 +313,18 @@ void TUninstallStepForm::RunResultPage() {
             },
             !IsWow64Safe()))
         return;
-    StartRemoval();
+    StartRemoval(folder);
     SetPage(PageFinish);
 }
 
-void TUninstallStepForm::StartRemoval() {
+void TUninstallStepForm::StartRemoval(const std::string& folder) {
     ScanState = ScanRun;
     const RemovalScope scope{ForceMode != 1, UninstallKeyName, MachineStore(ScanRegistryView())};
     // The force mode also removes the security products' files it listed from the system folder.
     const std::vector<std::string> named =
         ForceMode == 1 ? SecurityProductFileNames() : std::vector<std::string>();
     removal_ = std::make_unique<TDelthread>(
-        RemovalJob{&State, ForceMode == 1, WindowText(Item(IDC_STEP_TXTPATH)), scope, named},
-        *host_);
+        RemovalJob{&State, ForceMode == 1, folder, scope, named}, *host_);
 }
 
 void TUninstallStepForm::ShowScanResults() {

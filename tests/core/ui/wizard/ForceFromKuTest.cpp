@@ -419,3 +419,78 @@ TEST(ForceFromKu, NamesTheCodePageCannotHoldAreLeftAloneBesideTheirTwins) {
     EXPECT_FALSE(
         kutest::WideGetString(HKEY_CURRENT_USER, ku::WideFromAnsi(kRun), twins.greekRun).empty());
 }
+
+namespace {
+
+// The box's text as the user sees it, asked across the process boundary.
+std::wstring WideTextOf(HWND box) {
+    std::wstring text(static_cast<size_t>(SendMessageW(box, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+    text.resize(static_cast<size_t>(
+        SendMessageW(box, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]))));
+    return text;
+}
+
+// What Ctrl+A, then Ctrl+V with the text copied elsewhere, does to an edit box.
+bool PasteInto(HWND box, const std::wstring& text) {
+    if (!OpenClipboard(nullptr))
+        return false;
+    EmptyClipboard();
+    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (memory) {
+        memcpy(GlobalLock(memory), text.c_str(), bytes);
+        GlobalUnlock(memory);
+        if (!SetClipboardData(CF_UNICODETEXT, memory))
+            GlobalFree(memory);
+    }
+    CloseClipboard();
+    SendMessageW(box, EM_SETSEL, 0, -1);
+    SendMessageW(box, WM_PASTE, 0, 0);
+    return memory != nullptr;
+}
+
+} // namespace
+
+// Typed or pasted over the folder the Explorer entry handed over, a path whose best-fit form
+// names the Latin program's folder (the Greek one, or one climbing into it through "Bar＼..＼")
+// shows as given and is refused at Next as the folder picker refuses it: nothing is scanned
+// and nothing on the machine goes.
+TEST(ForceFromKu, TypedOrPastedPathsTheCodePageCannotHoldAreRefused) {
+    Twins twins;
+    const std::wstring climbing = ku::WideFromAnsi(twins.base + "\\Bar") + twins.slash + L".." +
+                                  twins.slash + ku::WideFromAnsi("Omega Labs " + twins.tag);
+    const struct {
+        const std::wstring* path;
+        bool paste;
+    } cases[] = {{&twins.greek, false}, {&twins.greek, true}, {&climbing, true}};
+    NoUpdateCheck();
+    const kutest::RegistrySnapshot registryBefore = kutest::TakeRegistrySnapshot();
+    const kutest::DriveSnapshot driveBefore = kutest::TakeDriveSnapshot();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        KuUser user("\"" + twins.forced + "\"");
+        ASSERT_TRUE(user.Until([&] { return user.Shows(IDC_STEP_TXTPATH); }, 30000))
+            << "no force wizard";
+        const HWND box = user.Item(IDC_STEP_TXTPATH);
+        if (c.paste)
+            ASSERT_TRUE(PasteInto(box, *c.path));
+        else
+            SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(c.path->c_str()));
+        EXPECT_EQ(WideTextOf(box), *c.path);
+        user.Click(user.Item(IDC_STEP_STEPBITBTN));
+        EXPECT_TRUE(user.Until([&] {
+            return !user.MessageBox() &&
+                   (user.Asked("cannot be chosen") || user.Shows(IDC_STEP_REGLISTVIEW));
+        }));
+        EXPECT_TRUE(user.Asked("\" holds characters this program cannot handle and cannot be "
+                               "chosen."));
+        EXPECT_TRUE(user.Shows(IDC_STEP_TXTPATH)) << "the scans ran";
+        user.Click(user.Item(IDC_STEP_CANCELBITBTN));
+        ASSERT_TRUE(user.Until([&] { return !user.Wizard(); }, 10000));
+    }
+    EXPECT_EQ(kutest::Compare(registryBefore, kutest::TakeRegistrySnapshot()).removed,
+              std::vector<std::string>());
+    EXPECT_EQ(kutest::Compare(driveBefore, kutest::TakeDriveSnapshot()).removed,
+              std::vector<std::string>());
+    EXPECT_TRUE(kutest::PathExists(twins.latin + "\\draw.exe"));
+}
