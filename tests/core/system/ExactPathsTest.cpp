@@ -1,16 +1,13 @@
 // Paths the system answers (variables, the temporary and current folders, the search path, the
 // long forms of short names) for a folder the code page cannot hold ("Ωmega Tools") beside its
-// best-fit twin ("Omega Tools"): the twin's path is never handed out for it, and the delete
-// guard never lets a short name of it reach the twin.
+// best-fit twin ("Omega Tools"): the twin's path is never handed out for it.
 #include <functional>
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
-#include "core/system/DeleteHelpers.h"
 #include "core/system/ExactNames.h"
-#include "support/Files.h"
 #include "support/Sandbox.h"
 #include "support/WideNames.h"
 
@@ -126,30 +123,4 @@ TEST(ExactPaths, AFolderTheCodePageCannotHoldIsNeverAnsweredByItsTwinsPath) {
         EXPECT_EQ(c.read(WideOf(twin), answer), ERROR_SUCCESS);
         EXPECT_EQ(answer, c.twinAnswer);
     }
-}
-
-// A path written with the short name of such a folder ("C:\Users\UKASZ~1\...") is exact text,
-// but its long form is not: the guard refuses it, and the twin it would best-fit to stays.
-TEST(ExactPaths, AShortNameOfSuchAFolderNeverDeletesItsTwin) {
-    if (GetACP() != 1252)
-        GTEST_SKIP() << "code page " << GetACP();
-    ScratchDir dir;
-    const std::wstring greek = WideOf(dir.Path()) + L"\\" + kOmega + L"mega Tools";
-    const std::string twin = dir.File("Omega Tools");
-    ASSERT_TRUE(WideFolder(greek) && WideFile(greek + L"\\data.dat"));
-    ASSERT_TRUE(WideFolder(greek + L"\\cache") && WideFile(greek + L"\\cache\\c.dat"));
-    ASSERT_TRUE(CreateDirectoryA(twin.c_str(), nullptr) &&
-                CreateDirectoryA((twin + "\\cache").c_str(), nullptr));
-    ASSERT_TRUE(WriteTextFile(twin + "\\data.dat") && WriteTextFile(twin + "\\cache\\c.dat"));
-    const std::string shortFolder = Narrow(ShortOf(greek));
-    ASSERT_FALSE(shortFolder.empty());
-
-    EXPECT_EQ(CanonicalDeletePath(shortFolder + "\\data.dat"), "");
-    EXPECT_TRUE(IsProtectedPath(shortFolder + "\\cache"));
-    EXPECT_FALSE(DeleteSingleFile(shortFolder + "\\data.dat"));
-    EXPECT_FALSE(DeleteDirectoryTree(shortFolder + "\\cache"));
-    EXPECT_FALSE(RecyclePath(shortFolder + "\\data.dat"));
-    for (const std::string& file : {twin + "\\data.dat", twin + "\\cache\\c.dat"})
-        EXPECT_TRUE(FileThere(file)) << file;
-    EXPECT_TRUE(WidePathExists(greek + L"\\data.dat") && WidePathExists(greek + L"\\cache\\c.dat"));
 }
