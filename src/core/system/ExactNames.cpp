@@ -71,8 +71,7 @@ bool ValueData(DWORD type, const char* bytes, DWORD size, std::string& data) {
 // The text a wide "Get...W" function writes: `call(buffer, capacity)` answers the characters
 // written without the terminator, the capacity it needs when the buffer is too small, or 0 on
 // failure (a text that is empty answers 0 and leaves the last error alone).
-template <typename Call>
-LONG FromWideCall(Call call, std::string& text) {
+template <typename Call> LONG FromWideCall(Call call, std::string& text) {
     text.clear();
     std::wstring buffer(MAX_PATH + 1, L'\0');
     // A path is at most 32,767 characters: a call that keeps asking for more has no answer.
@@ -231,8 +230,8 @@ LONG RegQueryValueExact(HKEY key, const std::string& valueName, DWORD& type, std
     for (int attempt = 0; rc == ERROR_MORE_DATA && attempt < 3; ++attempt) {
         bytes.assign(size + sizeof(wchar_t), '\0');
         size = static_cast<DWORD>(bytes.size());
-        rc = RegQueryValueExW(key, name.c_str(), nullptr, &type,
-                              reinterpret_cast<BYTE*>(&bytes[0]), &size);
+        rc = RegQueryValueExW(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&bytes[0]),
+                              &size);
     }
     if (rc != ERROR_SUCCESS)
         return rc;
@@ -302,7 +301,7 @@ LONG ExactFolderPath(int csidl, std::string& path) {
     const HRESULT result = SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, wide);
     if (FAILED(result))
         return HRESULT_FACILITY(result) == FACILITY_WIN32 ? HRESULT_CODE(result)
-                                                         : ERROR_FILE_NOT_FOUND;
+                                                          : ERROR_FILE_NOT_FOUND;
     return ExactAnsi(wide, wcslen(wide), path) ? ERROR_SUCCESS : kInexactName;
 }
 
@@ -401,9 +400,7 @@ LONG ExactSystemDirectory(std::string& path) {
 
 LONG ExactSystemWow64Directory(std::string& path) {
     return FromWideCall(
-        [](wchar_t* buffer, DWORD capacity) {
-            return GetSystemWow64DirectoryW(buffer, capacity);
-        },
+        [](wchar_t* buffer, DWORD capacity) { return GetSystemWow64DirectoryW(buffer, capacity); },
         path);
 }
 

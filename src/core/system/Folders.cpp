@@ -28,9 +28,13 @@ std::string ExactOrEmpty(LONG (*read)(std::string&)) {
 
 } // namespace
 
-std::string GetWindowsDir() { return ExactOrEmpty(ExactWindowsDirectory); }
+std::string GetWindowsDir() {
+    return ExactOrEmpty(ExactWindowsDirectory);
+}
 
-std::string GetSystemDir() { return ExactOrEmpty(ExactSystemDirectory); }
+std::string GetSystemDir() {
+    return ExactOrEmpty(ExactSystemDirectory);
+}
 
 std::string GetWindowsFolder() { return GetWindowsDir(); }
 

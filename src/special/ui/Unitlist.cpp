@@ -59,7 +59,7 @@ const PageControl kPageControls[] = {
 
 UniqueGdiObject DerivedFont(HWND window, int weight, bool underline) {
     LOGFONTA font = {};
-    // exact-text: the window's font; its face name goes back to CreateFontIndirectA, never to a file or key
+    // exact-text: the window's font, whose face name only goes back to CreateFontIndirectA
     GetObjectA(reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0)), sizeof(font),
                &font);
     font.lfWeight = weight;

@@ -190,7 +190,7 @@ void TRecoveryForm::SetUpButtons() {
     TImageEx progress(Item(IDC_SM_PROGRESSEXIMAGE));
     progress.SetPicture(static_cast<HBITMAP>(LoadJpegBitmap("ProgressEx").release()), "ProgressEx");
     LOGFONTA font = {};
-    // exact-text: the window's font; its face name goes back to CreateFontIndirectA, never to a file or key
+    // exact-text: the window's font, whose face name only goes back to CreateFontIndirectA
     GetObjectA(reinterpret_cast<HFONT>(SendMessageA(Handle(), WM_GETFONT, 0, 0)), sizeof(font),
                &font);
     font.lfUnderline = TRUE;

@@ -46,5 +46,6 @@ TEST(ForceShortNames, AShortNameOfAFolderTheCodePageCannotHoldNeverReachesItsTwi
     thread.WaitFor();
     for (const char* file : {"tools.exe", "cache\\c.dat"})
         EXPECT_TRUE(FileThere(dir.File("Omega Tools\\" + std::string(file)))) << file;
-    EXPECT_TRUE(WidePathExists(greek + L"\\tools.exe") && WidePathExists(greek + L"\\cache\\c.dat"));
+    EXPECT_TRUE(WidePathExists(greek + L"\\tools.exe") &&
+                WidePathExists(greek + L"\\cache\\c.dat"));
 }

@@ -18,7 +18,7 @@ namespace {
 
 // A process-wide setting changed for one case and put back afterwards.
 class SavedVariable {
-public:
+  public:
     explicit SavedVariable(const wchar_t* name) : name_(name) {
         wchar_t value[4096];
         const DWORD length = GetEnvironmentVariableW(name, value, 4096);
@@ -27,23 +27,25 @@ public:
     }
     ~SavedVariable() { SetEnvironmentVariableW(name_, had_ ? value_.c_str() : nullptr); }
 
-private:
+  private:
     const wchar_t* name_;
     bool had_ = false;
     std::wstring value_;
 };
 
 class SavedCurrentFolder {
-public:
+  public:
     SavedCurrentFolder() { GetCurrentDirectoryW(MAX_PATH, folder_); }
     ~SavedCurrentFolder() { SetCurrentDirectoryW(folder_); }
 
-private:
+  private:
     wchar_t folder_[MAX_PATH] = {};
 };
 
 // A short (8.3) path is plain ASCII.
-std::string Narrow(const std::wstring& ascii) { return std::string(ascii.begin(), ascii.end()); }
+std::string Narrow(const std::wstring& ascii) {
+    return std::string(ascii.begin(), ascii.end());
+}
 
 std::wstring ShortOf(const std::wstring& path) {
     wchar_t buffer[MAX_PATH] = {};

@@ -144,7 +144,7 @@ void TUnInstallForm::SetUpButtons() {
         HoverPictures(TImageEx(Item(button.first)), button.second);
     ShowWindow(Item(IDC_MAIN_VIEWBTN), SW_HIDE); // the view menu opens from the options
     LOGFONTA font = {};
-    // exact-text: the window's font; its face name goes back to CreateFontIndirectA, never to a file or key
+    // exact-text: the window's font, whose face name only goes back to CreateFontIndirectA
     GetObjectA(reinterpret_cast<HFONT>(SendMessageA(Handle(), WM_GETFONT, 0, 0)), sizeof(font),
                &font);
     font.lfUnderline = TRUE;

@@ -4,6 +4,7 @@
 // the same place is never started, scanned or deleted. Checked by difference of the whole
 // registry and drive C:.
 #include <windows.h>
+
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
@@ -28,13 +29,12 @@ const wchar_t kShellFolders[] =
 // The user's "Local AppData" shell folder and the variable Windows sets from it at logon,
 // both pointing at `folder` until the end of the test.
 class LocalAppDataAt {
-public:
+  public:
     explicit LocalAppDataAt(const std::wstring& folder) {
         wchar_t value[1024] = {};
         DWORD size = sizeof(value) - sizeof(wchar_t);
         hadValue_ = RegGetValueW(HKEY_CURRENT_USER, kShellFolders, L"Local AppData",
-                                 RRF_RT_ANY | RRF_NOEXPAND, &type_, value, &size) ==
-                    ERROR_SUCCESS;
+                                 RRF_RT_ANY | RRF_NOEXPAND, &type_, value, &size) == ERROR_SUCCESS;
         value_ = value;
         const DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", value, 1024);
         variable_.assign(value, length < 1024 ? length : 0);
@@ -49,7 +49,7 @@ public:
         SetEnvironmentVariableW(L"LOCALAPPDATA", variable_.empty() ? nullptr : variable_.c_str());
     }
 
-private:
+  private:
     static void Set(const std::wstring& folder, DWORD type) {
         RegSetKeyValueW(HKEY_CURRENT_USER, kShellFolders, L"Local AppData", type, folder.c_str(),
                         static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
@@ -62,7 +62,7 @@ private:
 // A folder of the test's own at the drive's top, where the whole drive's difference sees it
 // (the scratch folders are left out of it).
 class TopFolder {
-public:
+  public:
     TopFolder() : path_("C:\\KuUsers" + std::to_string(GetCurrentProcessId())) {
         kutest::RemoveTree(path_);
         CreateDirectoryA(path_.c_str(), nullptr);
@@ -71,7 +71,7 @@ public:
     std::string File(const std::string& name) const { return path_ + "\\" + name; }
     const std::string& Path() const { return path_; }
 
-private:
+  private:
     std::string path_;
 };
 
