@@ -19,6 +19,7 @@ bool TSpecialUninstall::HasProfile(const std::string& key) {
 
 ProfileSite TSpecialUninstall::Site() {
     ProfileSite site;
+    site.owner = Owner;
     site.progress = Progress;
     site.fileList = &FileList;
     site.contents = &LeftoverList;
@@ -86,6 +87,8 @@ void TSpecialUninstall::Run(const DispatchRow& row, const DispatchStep& step) {
 }
 
 void TSpecialUninstall::ScanLeftovers(const std::string& key) {
+    LeftAloneItems.clear();
+    Progress.leftAlone = [this](const std::string& item) { NoteLeftAlone(LeftAloneItems, item); };
     if (const DispatchRow* row = FindDispatchRow(key))
         for (const DispatchStep& step : row->scan)
             Run(*row, step);
@@ -102,12 +105,13 @@ bool TSpecialUninstall::RemoveApplication(const std::string& key) {
                                  "up much space.\r" +
                                  ProgramDir() + "FullBackup\\";
     if (ShowMessageBox(Owner, question, kAppCaption, MB_YESNO | MB_ICONEXCLAMATION) == IDYES &&
-        !BackupRegistryFull()) {
+        !BackupRegistryFull(Owner, BackupWait)) {
         ShowMessageBox(Owner, "The registry could not be backed up, so nothing was removed.",
                        kAppCaption, MB_OK | MB_ICONERROR);
         return false;
     }
     Report = RemovalReport();
+    Report.leftAlone = LeftAloneItems;
     const DispatchRow* row = FindDispatchRow(key);
     if (row)
         for (const DispatchStep& step : row->removal) {
@@ -115,6 +119,7 @@ bool TSpecialUninstall::RemoveApplication(const std::string& key) {
                 break;
             Run(*row, step);
         }
+    Report.stopped = ScanState.load() == ScanStopRemoving;
     CountListedLeftovers();
     ReRegisterScriptEngines();
     return row != nullptr && !row->removal.empty();
@@ -135,13 +140,20 @@ void TSpecialUninstall::CountListedLeftovers() {
     std::vector<std::string>& stays = Report.notRemoved;
     std::sort(stays.begin(), stays.end());
     stays.erase(std::unique(stays.begin(), stays.end()), stays.end());
+    // A stopped removal says how far it got by what it removed; the rest stays as it was.
+    Report.handled = std::max(0, Report.total - static_cast<int>(stays.size()));
 }
 
 FinishTexts TSpecialUninstall::Outcome() const {
-    if (NothingFound())
+    if (NothingFound() && !Report.stopped)
         return {"Nothing found", "Nothing of this application was found on this computer."};
-    if (!Report.notRemoved.empty())
-        return RemovalOutcomeTexts(Report);
+    if (Report.stopped || !Report.notRemoved.empty() || !Report.leftAlone.empty()) {
+        FinishTexts texts = RemovalOutcomeTexts(Report);
+        // Without a list below it, the page says why in its message.
+        if (!Report.leftAlone.empty())
+            texts.message += std::string(" ") + kLeftAloneReason;
+        return texts;
+    }
     return {"Finish", "The uninstall has been successfully finished."};
 }
 

@@ -11,6 +11,7 @@
 #include "core/removal/Removal.h"
 #include "core/removal/ValueContentUnit.h"
 #include "core/scan/LeftoverEngine.h"
+#include "core/system/PublicFunctionUnit.h"
 #include "special/SpecialDispatch.h"
 
 namespace ku {
@@ -22,6 +23,11 @@ class TSpecialUninstall {
     std::vector<std::string> FileList; // what the wizard lists as found, in order
     LeftoverScanProgress Progress;
     HWND Owner = nullptr; // of the questions asked
+    // How the window waits for the registry export (see BackupRegistryFull).
+    ExportWait BackupWait;
+    // What the last scan met but left alone, by its shown form: a name the code page cannot
+    // hold. It stays, and the last page says so.
+    std::vector<std::string> LeftAloneItems;
     // What the last removal found of the application (the listed leftovers and what the
     // profile's own deletions met) and what of it is still there.
     RemovalReport Report;
@@ -34,14 +40,15 @@ class TSpecialUninstall {
     void ScanLeftovers(const std::string& key);
 
     // Offers the whole-registry backup first (a failed backup removes nothing), runs the key's
-    // removal steps until ScanState says stop, then registers the script engines again. False
-    // when the key has no removal steps or the backup failed.
+    // removal steps until ScanState says stop (the report then says so), then registers the
+    // script engines again. False when the key has no removal steps or the backup failed.
     bool RemoveApplication(const std::string& key);
 
     // True when the last removal met nothing of the application at all.
-    bool NothingFound() const { return Report.total == 0; }
+    bool NothingFound() const { return Report.total == 0 && Report.leftAlone.empty(); }
     // What the last page says after a removal: that nothing of the application was found,
-    // how many items stay, or that the uninstall has been successfully finished.
+    // that it was stopped, how many items stay and why, or that the uninstall has been
+    // successfully finished.
     FinishTexts Outcome() const;
 
   private:

@@ -28,7 +28,10 @@ class RecordingWindows {
                 return uninstallDone;
             };
         if (which & Special)
-            openers.specialWizard = [this](HWND) { calls.push_back("special"); };
+            openers.specialWizard = [this](HWND) {
+                calls.push_back("special");
+                return 0;
+            };
         if (which & Recovery)
             openers.recoveryForm = [this](HWND, bool autoRun) {
                 calls.push_back(autoRun ? "recovery auto" : "recovery manual");

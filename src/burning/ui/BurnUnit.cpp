@@ -278,6 +278,7 @@ void TBurnForm::SetStatus(const std::string& text) {
 // While a burn or an erase runs only Abort is offered: another drive, another speed or a
 // second start would reach the drive under the running thread.
 void TBurnForm::SetWorking(bool working) {
+    working_ = working;
     EnableWindow(Item(IDC_BURN_BABORT), working);
     EnableWindow(Item(IDC_BURN_BBURNISO), !working && driveWrites_);
     EnableWindow(Item(IDC_BURN_BQERASE), !working && driveWrites_);
@@ -294,6 +295,12 @@ void TBurnForm::SetWorking(bool working) {
         SendMessageA(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
     else
         SendMessageA(Handle(), WM_NEXTDLGCTL, 0, FALSE);
+}
+
+// The keys rest on the one button that does something: Abort while a burn or an erase runs,
+// Burn after it.
+HWND TBurnForm::PageFocus() const {
+    return Item(working_ ? IDC_BURN_BABORT : IDC_BURN_BBURNISO);
 }
 
 void TBurnForm::StartTimer() {

@@ -46,6 +46,7 @@ protected:
     void FormClose() override;
     bool OnCommand(int id, int code) override;
     int CancelButton() const override { return IDCANCEL; } // as the close box
+    HWND PageFocus() const override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
     HBRUSH OnLabelColour(HDC dc, HWND label) override;
 
@@ -74,6 +75,7 @@ private:
     std::mutex eventsLock_;
     std::deque<TBurnEvent> events_;
     bool driveWrites_ = false;
+    bool working_ = false; // a burn or an erase runs
     bool timerRunning_ = false;
     bool eraseEnded_ = false;
     std::string programFolder_;

@@ -68,8 +68,8 @@ void RunForceFileStep(TWizardState& state, const ForceScanInput& input, IScanPro
                         input.folder);
 }
 
-bool ConfirmForceRemoval(TWizardState& state, const ForceRemovalPlan& plan,
-                         const AskFunction& ask, bool offerBackup) {
+bool ConfirmForceRemoval(TWizardState& state, const ForceRemovalPlan& plan, const AskFunction& ask,
+                         const std::function<void()>& backup) {
     if (ask("The scanned items/entries will be removed permanently and cannot be "
             "recovered.\rAre you sure you want to continue?",
             "Notification", MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
@@ -82,11 +82,11 @@ bool ConfirmForceRemoval(TWizardState& state, const ForceRemovalPlan& plan,
     ExecuteForceRemovalPlan(plan);
     for (const std::string& service : state.OtherServerList)
         StopServiceByName(service);
-    if (offerBackup &&
+    if (backup &&
         ask("Would you like to backup the registry?\rThese files maybe take up much space.\r\r" +
                 ProgramDir() + "FullBackup\\",
             kAppCaption, MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
-        BackupRegistryFull();
+        backup();
     return true;
 }
 

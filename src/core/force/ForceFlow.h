@@ -33,9 +33,10 @@ using AskFunction = std::function<int(const std::string& text, const std::string
 
 // The Result step of the force mode before the removal thread starts: asks "Are you sure",
 // then about another running server; only after both Yes answers ends the processes the file
-// scan noted, carries the plan out and stops the other servers. On 32-bit Windows it offers
-// the registry backup last. False when the user said No (nothing was changed).
-bool ConfirmForceRemoval(TWizardState& state, const ForceRemovalPlan& plan,
-                         const AskFunction& ask, bool offerBackup);
+// scan noted, carries the plan out and stops the other servers. With a backup to offer (on
+// 32-bit Windows) it asks about the registry backup last and runs it on Yes. False when the
+// user said No (nothing was changed).
+bool ConfirmForceRemoval(TWizardState& state, const ForceRemovalPlan& plan, const AskFunction& ask,
+                         const std::function<void()>& backup);
 
 } // namespace ku

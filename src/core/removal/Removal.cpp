@@ -149,14 +149,40 @@ bool LeftoverItemRemains(const TContent& item) {
 }
 
 FinishTexts RemovalOutcomeTexts(const RemovalReport& report) {
-    const size_t failed = report.notRemoved.size();
     if (report.stopped)
         return {"The removal was stopped.", "Stopped after " + std::to_string(report.handled) +
                                                 " of " + ItemCount(report.total) +
                                                 "; the rest was left as it is."};
-    if (failed > 0)
-        return {"The uninstall is finished.", ItemCount(failed) + " could not be removed."};
-    return {"Congratulations!", "The uninstall is complete."};
+    std::string message;
+    const auto add = [&message](const std::string& part) {
+        message += (message.empty() ? "" : ", ") + part;
+    };
+    if (const size_t failed = report.notRemoved.size())
+        add(ItemCount(failed) + " could not be removed");
+    if (const size_t alone = report.leftAlone.size())
+        add(ItemCount(alone) + (alone == 1 ? " was" : " were") + " left alone");
+    if (!report.folderKept.empty())
+        add(message.empty() ? "The folder stayed" : "the folder stayed");
+    if (message.empty())
+        return {"Congratulations!", "The uninstall is complete."};
+    return {"The uninstall is finished.", message + "."};
+}
+
+std::vector<std::string> StayedLines(const RemovalReport& report) {
+    std::vector<std::string> lines;
+    const auto group = [&lines](const std::string& heading, const std::vector<std::string>& items) {
+        if (items.empty())
+            return;
+        lines.push_back(heading);
+        for (const std::string& item : items)
+            lines.push_back("    " + item);
+    };
+    group("Could not be removed:", report.notRemoved);
+    group("Left alone, as their names hold characters this program cannot handle:",
+          report.leftAlone);
+    if (!report.folderKept.empty())
+        group("The folder stayed:", {report.folderKept});
+    return lines;
 }
 
 void DeleteRegistryItems(const TUninstallerContents& list, IRemovalHost& host,
@@ -278,9 +304,16 @@ DWORD WINAPI TDelthread::ThreadProc(void* self) {
 
 void TDelthread::Execute() {
     const TUninstallerContents& list = job_.state->LeftoverList;
-    if (list.Count() == 0)
-        return;
     report_ = RemovalReport();
+    report_.leftAlone = job_.state->LeftAloneItems;
+    if (list.Count() == 0) {
+        // Nothing to remove, but what the scans left alone is still there: the page says so.
+        if (!report_.leftAlone.empty()) {
+            ShowOutcome();
+            host_.RemovalEnded(report_);
+        }
+        return;
+    }
     report_.total = CountItems(list);
     host_.SetFinishTexts("Please wait!", "Uninstalling!");
     host_.ShowProgress(true);
@@ -293,6 +326,9 @@ void TDelthread::Execute() {
     // Nothing is left to stop; the force mode's closing questions still belong to the removal:
     // Finish waits for their answers, so that no click closes the wizard under one of them.
     host_.EnableButtons(false, false);
+    // The folder question comes before the outcome, which says whether the folder stayed.
+    if (job_.forceMode && !report_.stopped)
+        DeleteForceFolder();
     ShowOutcome();
     if (job_.forceMode && !report_.stopped)
         FinishForceRemoval();
@@ -305,15 +341,23 @@ void TDelthread::ShowOutcome() {
     host_.SetFinishTexts(texts.title, texts.message);
 }
 
+void TDelthread::DeleteForceFolder() {
+    if (!job_.state->FullForceScan)
+        return;
+    // The folder the force mode refuses is never deleted, however it got into the box.
+    const std::string folder = IsRefusedForceFolder(job_.folder) ? "" : Trim(job_.folder);
+    if (folder.empty())
+        return;
+    if (host_.Ask("Are you sure to delete this directory:\r" + folder, kAppCaption, MB_YESNO) ==
+        IDYES)
+        DeleteDirectoryTree(folder);
+    if (DirectoryExists(folder))
+        report_.folderKept = folder;
+}
+
 void TDelthread::FinishForceRemoval() {
     std::string text;
     if (job_.state->FullForceScan) {
-        // The folder the force mode refuses is never deleted, however it got into the box.
-        const std::string folder = IsRefusedForceFolder(job_.folder) ? "" : Trim(job_.folder);
-        if (!folder.empty() &&
-            host_.Ask("Are you sure to delete this directory:\r" + folder, kAppCaption, MB_YESNO) ==
-                IDYES)
-            DeleteDirectoryTree(folder);
         text = "The applications will be uninstalled. \r"
                "If you haven't uninstalled the program completely,\r"
                "please uninstall again in the safe mode after you reboot your PC.";

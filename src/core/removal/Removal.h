@@ -20,6 +20,11 @@ struct RemovalReport {
     int handled = 0; // items the loops reached before they ended
     bool stopped = false;
     std::vector<std::string> notRemoved; // one line per item that is still there afterwards
+    // What the scans met but left alone, by its shown form: a name the code page cannot hold.
+    // It was never listed, and it stays.
+    std::vector<std::string> leftAlone;
+    // The force mode's folder when it is still there at the end.
+    std::string folderKept;
 };
 
 // Which Uninstall entries a removal may touch: in the normal and special mode only the
@@ -55,13 +60,19 @@ public:
 bool LeftoverItemRemains(const TContent& item);
 std::string DescribeLeftoverItem(const TContent& item);
 
-// The Finish page's title and message for a removal that has ended: stopped, some items
-// still there ("N items could not be removed."), or complete.
+// The Finish page's title and message for a removal that has ended: stopped, what stayed
+// counted by why ("1 item could not be removed, 2 items were left alone, the folder stayed."),
+// or complete.
 struct FinishTexts {
     std::string title;
     std::string message;
 };
 FinishTexts RemovalOutcomeTexts(const RemovalReport& report);
+// What stayed, for the list below that message: a heading that says why, then its items.
+std::vector<std::string> StayedLines(const RemovalReport& report);
+// Why the scans leave an item alone, for a page without that list.
+inline const char* const kLeftAloneReason =
+    "Items left alone have names with characters this program cannot handle.";
 
 // Deletes the key items ("1") and value items ("2") in the view each was found in, until
 // ScanState asks to stop (between items). What is still there afterwards goes to the report.
@@ -119,6 +130,7 @@ public:
     void Execute();
 
 private:
+    void DeleteForceFolder();
     void FinishForceRemoval();
     void ShowOutcome();
 

@@ -225,7 +225,19 @@ void ScanFolderLeftovers(const std::string& folder, const LeftoverScanProgress& 
     if (Trim(folder).empty())
         return;
     WIN32_FIND_DATAA data;
-    UniqueFind find(FindFirstExactFile((folder + "\\*.*"), data));
+    int skipped = 0;
+    UniqueFind find(FindFirstExactFile((folder + "\\*.*"), data, &skipped));
+    // Their best-fit names would name other files: they stay, and the wizard says so.
+    struct NoteSkipped {
+        const std::string& folder;
+        const LeftoverScanProgress& progress;
+        const int& skipped;
+        ~NoteSkipped() {
+            if (skipped > 0)
+                for (const std::string& name : InexactNamesIn(folder))
+                    progress.LeftAlone(folder + "\\" + name);
+        }
+    } noteSkipped{folder, progress, skipped};
     if (!find)
         return;
     do {
@@ -243,7 +255,7 @@ void ScanFolderLeftovers(const std::string& folder, const LeftoverScanProgress& 
             ScanFolderLeftovers(full, progress, contents);
         if (!directory && FileExists(full))
             NewItem(contents, "", "", kItemFile).FilePath = full;
-    } while (!Stopped() && FindNextExactFile(find.get(), data));
+    } while (!Stopped() && FindNextExactFile(find.get(), data, &skipped));
 }
 
 void SearchInstallLocationLeftovers(const LeftoverScanProgress& progress,

@@ -12,11 +12,13 @@
 
 namespace ku {
 
-// How the engine reaches its window: let messages through, show what it looks at. Either
-// may be empty.
+// How the engine reaches its window: let messages through, show what it looks at, and note
+// what it met but left alone (by its shown form: a name the code page cannot hold). Any may be
+// empty.
 struct LeftoverScanProgress {
     std::function<void()> pump;
     std::function<void(const std::string&)> caption;
+    std::function<void(const std::string&)> leftAlone;
     void Pump() const {
         if (pump)
             pump();
@@ -24,6 +26,10 @@ struct LeftoverScanProgress {
     void Caption(const std::string& text) const {
         if (caption)
             caption(text);
+    }
+    void LeftAlone(const std::string& item) const {
+        if (leftAlone)
+            leftAlone(item);
     }
 };
 
@@ -44,7 +50,8 @@ void SearchRegistryLeftovers(const std::string& productCode, TUninstallerContent
 void SearchRegistryLeftoversEx(const std::vector<std::string>& productCodes,
                                TUninstallerContents& contents,
                                const LeftoverScanProgress& progress);
-// Every file below Folder; folders themselves are not listed.
+// Every file below Folder; folders themselves are not listed. An entry whose name the code
+// page cannot hold is left alone and noted.
 void ScanFolderLeftovers(const std::string& folder, const LeftoverScanProgress& progress,
                          TUninstallerContents& contents);
 // The files of each product's InstallLocation; then FileList gets the FilePath of every item.

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 namespace ku {
@@ -67,9 +68,14 @@ struct CommandParts {
 // B\un.exe /S" is never read as "C:\Program" with arguments.
 CommandParts SplitCommandLine(const std::string& command);
 
+// How a caller waits for the export: it runs job, which returns once regedit has ended, and
+// answers job's result. file is the export being written, for showing its progress. Without
+// one the job runs on the calling thread.
+using ExportWait = std::function<bool(const std::string& file, const std::function<bool()>& job)>;
 // Whole-registry export into "FullBackup\" of the program folder, waited for; the "Restore"
-// message is shown only after it succeeded. False when no complete export file was written.
-bool BackupRegistryFull();
+// message, owned by owner, is shown only after it succeeded. False when no complete export
+// file was written.
+bool BackupRegistryFull(HWND owner, const ExportWait& wait = nullptr);
 // Keeps the five newest files with "REG" in their name and deletes the older ones.
 void PruneFullBackups(const std::string& folder);
 // Exports the whole registry with regedit into FileName and waits; true when the file holds

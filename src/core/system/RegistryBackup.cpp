@@ -107,7 +107,7 @@ void PruneFullBackups(const std::string& folder) {
         DeleteSingleFile(dir + "\\" + backups[i]);
 }
 
-bool BackupRegistryFull() {
+bool BackupRegistryFull(HWND owner, const ExportWait& wait) {
     try {
         if (ProgramDir().empty())
             return false;
@@ -115,9 +115,10 @@ bool BackupRegistryFull() {
         CreateDirectoryA(folder.c_str(), nullptr);
         PruneFullBackups(folder);
         const std::string file = Format("%sBackup_%s.reg", folder.c_str(), TimeStamp().c_str());
-        if (!ExportRegistry(file))
+        const auto job = [&file] { return ExportRegistry(file); };
+        if (!(wait ? wait(file, job) : job()))
             return false;
-        ShowMessageBox(nullptr, RestoreHint(folder), "Restore", MB_OK);
+        ShowMessageBox(owner, RestoreHint(folder), "Restore", MB_OK);
         return true;
     } catch (...) {
         return false;

@@ -7,6 +7,7 @@
 #include "core/system/ExactNames.h"
 #include "core/ui/Dpi.h"
 #include "core/ui/ImageEx.h"
+#include "core/ui/KeyFocus.h"
 #include "core/ui/Pictures.h"
 
 namespace ku {
@@ -15,6 +16,9 @@ namespace {
 
 // Posted at the first WM_SHOWWINDOW so that FormShow runs once the window is on screen.
 const UINT kFormShown = WM_APP + 0x100;
+// Posted when the window becomes active again, so that the focus is looked at after the dialog
+// manager has put back the control it remembered (which may have been hidden meanwhile).
+const UINT kKeepFocus = WM_APP + 0x101;
 const WPARAM kDragCommand = SC_MOVE | HTCAPTION; // 0xF012
 
 int YOf(LPARAM lParam) {
@@ -92,6 +96,14 @@ void SetLabelText(HWND label, const std::string& text) {
     GetWindowRect(label, &area);
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&area), 2);
     InvalidateRect(parent, &area, TRUE);
+}
+
+bool DialogMessage(MSG& message) {
+    const HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+    char className[16] = {};
+    // exact-text: compared with the system's own ASCII dialog class name
+    return root && GetClassNameA(root, className, sizeof(className)) &&
+           lstrcmpA(className, "#32770") == 0 && IsDialogMessageA(root, &message);
 }
 
 void RegisterControlClasses() {
@@ -190,7 +202,93 @@ bool Clickable(HWND control) {
     return control && IsWindowVisible(control) && IsWindowEnabled(control);
 }
 
+bool HasClass(HWND control, const char* name) {
+    char className[32] = {};
+    // exact-text: compared with a class name of the program's own or the system's, all ASCII
+    return control && GetClassNameA(control, className, sizeof(className)) &&
+           lstrcmpiA(className, name) == 0;
+}
+
 } // namespace
+
+HWND TForm::PageFocus() const {
+    const int id = DefaultButton();
+    return id ? Item(id) : nullptr;
+}
+
+// In this window, shown within it (also before the window itself is) and enabled.
+bool TForm::Usable(HWND control) const {
+    if (!control || control == hwnd_ || !IsChild(hwnd_, control))
+        return false;
+    for (HWND at = control; at && at != hwnd_; at = GetParent(at))
+        if ((GetWindowLongA(at, GWL_STYLE) & (WS_VISIBLE | WS_DISABLED)) != WS_VISIBLE)
+            return false;
+    return true;
+}
+
+void TForm::MoveFocus(HWND target) {
+    const bool keeping = keepingFocus_;
+    keepingFocus_ = true;
+    // As Tab moves it: the dialog manager also gives a push button the default state.
+    SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target), TRUE);
+    keepingFocus_ = keeping;
+    placed_ = GetFocus();
+}
+
+void TForm::FocusPage() {
+    if (!hwnd_)
+        return;
+    // Another window of ours is in front (a question, a window opened from here): the keys
+    // move when this one is active again.
+    if (IsWindowVisible(hwnd_) && GetActiveWindow() != hwnd_) {
+        pageFocusWanted_ = true;
+        return;
+    }
+    pageFocusWanted_ = false;
+    HWND target = PageFocus();
+    if (!Usable(target))
+        target = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+    if (Usable(target))
+        MoveFocus(target);
+}
+
+void TForm::KeepFocus() {
+    if (keepingFocus_ || !hwnd_ || !IsWindowVisible(hwnd_) || GetActiveWindow() != hwnd_)
+        return;
+    if (pageFocusWanted_) {
+        FocusPage();
+        return;
+    }
+    const HWND focus = GetFocus();
+    if (focus != placed_)
+        placed_ = nullptr; // the user moved the keys
+    const HWND target = PageFocus();
+    FocusFacts facts;
+    facts.focusUsable = Usable(focus);
+    facts.focusParked = focus && focus == placed_ && focus != target;
+    facts.targetUsable = Usable(target);
+    switch (NextFocusMove(facts)) {
+    case FocusMove::Stay:
+        break;
+    case FocusMove::ToPageControl:
+        MoveFocus(target);
+        break;
+    case FocusMove::ToFirstTabStop:
+        if (const HWND first = GetNextDlgTabItem(hwnd_, nullptr, FALSE); Usable(first))
+            MoveFocus(first);
+        break;
+    }
+    // Where the page names its default, a push button is the default only while it has the
+    // focus (as Tab made it); else it would look as if Enter pressed it.
+    const HWND now = GetFocus();
+    if (DefaultButton() == 0 || now == lastFocus_)
+        return;
+    lastFocus_ = now;
+    for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (child != now && HasClass(child, "Button") &&
+            (GetWindowLongA(child, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+            SendMessageA(child, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+}
 
 // IsDialogMessage turns Enter into IDOK and Esc into IDCANCEL, sent with the window's own
 // IDOK / IDCANCEL control, or none when it has no such control. Without one they stand for
@@ -201,13 +299,12 @@ bool TForm::DialogKey(int id, HWND sender) {
         return false;
     HWND button = nullptr;
     const HWND focus = GetFocus();
-    char className[32] = {};
-    if (id == IDOK && focus && IsChild(hwnd_, focus) &&
-        // exact-text: compared with the program's own ASCII class name
-        GetClassNameA(focus, className, sizeof(className)) &&
-        lstrcmpiA(className, kImageExClass) == 0)
-        button = focus;
-    else if (const int target = id == IDOK ? DefaultButton() : CancelButton()) {
+    const bool onImageButton = focus && IsChild(hwnd_, focus) && HasClass(focus, kImageExClass);
+    if (id == IDOK) {
+        const int focused = onImageButton ? GetDlgCtrlID(focus) : 0;
+        const int target = EnterButton(focused, DefaultButton(), CancelButton());
+        button = target == 0 ? nullptr : target == focused ? focus : Item(target);
+    } else if (const int target = CancelButton()) {
         // IDCANCEL without a control of its own: the key closes the window as its close box does.
         if (target == IDCANCEL) {
             OnCommand(IDCANCEL, BN_CLICKED);
@@ -272,6 +369,10 @@ INT_PTR CALLBACK TForm::DialogProc(HWND window, UINT message, WPARAM wParam, LPA
     INT_PTR result = FALSE;
     try {
         result = form->Dispatch(message, wParam, lParam);
+        // Looked up again: the message may have ended the window.
+        if (message != WM_NCDESTROY && message != WM_DESTROY && IsWindow(window) &&
+            GetWindowLongPtrA(window, DWLP_USER) == reinterpret_cast<LONG_PTR>(form))
+            form->KeepFocus();
     } catch (const std::exception& error) {
         // Nothing may unwind into user32: show the error and keep the program running.
         ShowMessageBox(window, error.what(), kAppCaption, MB_OK | MB_ICONERROR);
@@ -292,6 +393,25 @@ INT_PTR TForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
         FormCreate();
+        // The keys start on the page's own control, not on whatever Tab reaches first.
+        if (const HWND first = PageFocus(); Usable(first)) {
+            SetFocus(first);
+            placed_ = first;
+            return FALSE;
+        }
+        return TRUE;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE)
+            PostMessageA(hwnd_, kKeepFocus, 0, 0);
+        return FALSE;
+    case kKeepFocus:
+        return TRUE;
+    case DM_GETDEFID:
+        // A window that names its default answers Enter itself (as IDOK, in DialogKey): no
+        // push button it once made the default may take Enter over.
+        if (DefaultButton() == 0)
+            return FALSE;
+        SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, 0);
         return TRUE;
     case WM_SHOWWINDOW:
         if (wParam && !shown_) {

@@ -35,6 +35,10 @@ bool ExactComboItemText(HWND combo, int index, std::string& text);
 std::string InexactTextMessage(const std::string& what, const std::string& shown,
                                const std::string& outcome = "cannot be chosen");
 
+// Hands a message to the dialog it belongs to, as a dialog's own loop does (Tab, Enter, Esc);
+// true when the dialog took it. For the message loops of long steps.
+bool DialogMessage(MSG& message);
+
 // Makes sure the window classes of our own controls exist before a template uses them.
 void RegisterControlClasses();
 
@@ -59,6 +63,9 @@ class TForm {
     // Name of the background picture, for checks; empty when there is none.
     const std::string& BackgroundName() const { return backgroundName_; }
     int TopPanelHeight() const { return topPanelHeight_; }
+    // Puts the keys on the page's own control (PageFocus), else on the first control Tab
+    // reaches: for a new page, or when a window opened from this one has closed.
+    void FocusPage();
 
   protected:
     // Frame conventions, called from FormCreate.
@@ -78,6 +85,9 @@ class TForm {
     // as the close box does). Enter on a focused image button clicks that button instead.
     virtual int DefaultButton() const { return 0; }
     virtual int CancelButton() const { return 0; }
+    // The control the keys rest on while the page shows: its default button unless the page
+    // names another (its list, or Cancel while the default cannot be pressed).
+    virtual HWND PageFocus() const;
     virtual bool OnCommand(int id, int code);
     virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
     // Colour of a static control; the default draws labels transparently over the form.
@@ -88,11 +98,20 @@ class TForm {
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     bool PaintBackground(HDC dc);
     bool DialogKey(int id, HWND sender);
+    // After every message: keys that reach nothing (no focus, or a hidden or disabled control)
+    // go to the page's control; a push button left as default gives that state back.
+    void KeepFocus();
+    bool Usable(HWND control) const;
+    void MoveFocus(HWND target);
 
     int templateId_;
     HWND hwnd_ = nullptr;
     bool modal_ = false;
     bool shown_ = false;
+    HWND placed_ = nullptr;    // where the window (not the user) last put the keys
+    HWND lastFocus_ = nullptr; // where they were when the default state was last looked at
+    bool keepingFocus_ = false;
+    bool pageFocusWanted_ = false; // a page changed while another window was in front
     bool borderless_ = false;
     int topPanelHeight_ = 0;
     COLORREF topPanelColour_ = 0;

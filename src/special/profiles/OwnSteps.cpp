@@ -75,7 +75,7 @@ void ListFoundFiles(const ProfileRow&, const ProfileSite& site) {
 
 void FindSectionFiles(const ProfileRow& row, const ProfileSite& site) {
     const ProfileSection section =
-        ReadProfileSection(row.mark, DataFileName(row.file), site.dataFolder);
+        ReadProfileSection(row.mark, DataFileName(row.file), site.dataFolder, site.owner);
     for (const std::string& file : section.Files)
         if (FileExists(file))
             AddFileItem(*site.contents, file);

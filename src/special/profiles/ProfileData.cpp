@@ -146,7 +146,7 @@ RegistryDeleteLine ParseRegistryDeleteLine(const std::string& line) {
 
 void ReadProfileSection(const std::string& mark, const std::string& fileName,
                         std::vector<std::string>& files, std::vector<std::string>& regLines,
-                        std::vector<std::string>& services, const std::string& folder) {
+                        std::vector<std::string>& services, const std::string& folder, HWND owner) {
     files.clear();
     regLines.clear();
     services.clear();
@@ -156,7 +156,7 @@ void ReadProfileSection(const std::string& mark, const std::string& fileName,
     const std::string base = RemoveTrailingBackslash(folder.empty() ? ProgramDir() : folder);
     const std::string path = base + "\\" + fileName;
     if (!FileExists(path)) {
-        ShowMessageBox(nullptr, "The file \"" + fileName + "\" not exist!", kProfileMessageCaption,
+        ShowMessageBox(owner, "The file \"" + fileName + "\" not exist!", kProfileMessageCaption,
                        MB_OK | MB_ICONEXCLAMATION);
         return;
     }
@@ -199,16 +199,17 @@ void ReadProfileSection(const std::string& mark, const std::string& fileName,
             services.push_back(value);
     }
     if (files.empty() && regLines.empty())
-        ShowMessageBox(nullptr,
+        ShowMessageBox(owner,
                        "The mark \"" + mark + "\" not exist in the file \"" + fileName +
                            "\" or is empty!",
                        kProfileMessageCaption, MB_OK | MB_ICONEXCLAMATION);
 }
 
 ProfileSection ReadProfileSection(const std::string& mark, const std::string& fileName,
-                                  const std::string& folder) {
+                                  const std::string& folder, HWND owner) {
     ProfileSection section;
-    ReadProfileSection(mark, fileName, section.Files, section.RegLines, section.Services, folder);
+    ReadProfileSection(mark, fileName, section.Files, section.RegLines, section.Services, folder,
+                       owner);
     return section;
 }
 

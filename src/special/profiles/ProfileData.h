@@ -26,12 +26,14 @@ struct ProfileSection {
 
 // Fills the three lists from the section Mark (brackets included, e.g. "[UnitNorton]") of
 // the file FileName in Folder (the program folder unless given). A missing file or a section
-// without file or registry lines is reported in a message box captioned "KU".
+// without file or registry lines is reported in a message box captioned "KU", owned by owner
+// (the window that runs the profile).
 void ReadProfileSection(const std::string& mark, const std::string& fileName,
                         std::vector<std::string>& files, std::vector<std::string>& regLines,
-                        std::vector<std::string>& services, const std::string& folder = "");
+                        std::vector<std::string>& services, const std::string& folder = "",
+                        HWND owner = nullptr);
 ProfileSection ReadProfileSection(const std::string& mark, const std::string& fileName,
-                                  const std::string& folder = "");
+                                  const std::string& folder = "", HWND owner = nullptr);
 
 // Deletes one file of a section's file list through the guard's road for data-file names
 // (DeleteRedistributableFile): only the DirectX redistributable's own files go.

@@ -284,11 +284,12 @@ bool ReadsRegistry(const FolderSource& source) {
     return source.kind != SourceKind::Environment && source.kind != SourceKind::WindowsFolder;
 }
 
-std::vector<std::string> ReadSourceValues(const FolderSource& source, REGSAM view) {
+std::vector<std::string> ReadSourceValues(const FolderSource& source, REGSAM view,
+                                          const LeftoverScanProgress* progress) {
     switch (source.kind) {
     case SourceKind::Value:
-        return {ReadProfileString(source.root, source.keyPath, source.valueName, source.open,
-                                  view)};
+        return {ReadProfileString(source.root, source.keyPath, source.valueName, source.open, view,
+                                  progress)};
     case SourceKind::BinaryText:
         return {ReadSourceBinaryText(source, view)};
     case SourceKind::FirstNonEmpty: {
@@ -296,7 +297,7 @@ std::vector<std::string> ReadSourceValues(const FolderSource& source, REGSAM vie
         keys.insert(keys.end(), source.moreKeys.begin(), source.moreKeys.end());
         for (const std::string& key : keys) {
             const std::string value =
-                ReadProfileString(source.root, key, source.valueName, source.open, view);
+                ReadProfileString(source.root, key, source.valueName, source.open, view, progress);
             if (!Trim(value).empty())
                 return {value};
         }
@@ -307,7 +308,7 @@ std::vector<std::string> ReadSourceValues(const FolderSource& source, REGSAM vie
         for (const std::string& name : SubkeyNames(source, view))
             values.push_back(ReadProfileString(source.root,
                                                source.keyPath + "\\" + name + source.subPath,
-                                               source.valueName, source.open, view));
+                                               source.valueName, source.open, view, progress));
         return values;
     }
     case SourceKind::Environment:
@@ -394,12 +395,13 @@ std::string ApplyPathSteps(const FolderSource& source, const std::string& value)
 
 // The first view gives one entry per value, empty ones included; a later view adds only the
 // folders it names that are not listed yet (a key both views share reads the same).
-std::vector<std::string> SourceFolders(const FolderSource& source) {
+std::vector<std::string> SourceFolders(const FolderSource& source,
+                                       const LeftoverScanProgress* progress) {
     std::vector<std::string> folders;
     const std::vector<REGSAM> views =
         ReadsRegistry(source) ? ProfileKeyViews() : std::vector<REGSAM>{0};
     for (size_t i = 0; i < views.size(); ++i)
-        for (const std::string& value : ReadSourceValues(source, views[i])) {
+        for (const std::string& value : ReadSourceValues(source, views[i], progress)) {
             const std::string folder = ApplyPathSteps(source, value);
             if (i == 0 || (!folder.empty() && !Listed(folders, folder)))
                 folders.push_back(folder);
@@ -425,7 +427,7 @@ void RunProfileRow(const ProfileRow& row, const ProfileSite& site) {
         row.beforeSection(row, site);
     if (row.file != DataFile::None) {
         const ProfileSection section =
-            ReadProfileSection(row.mark, DataFileName(row.file), site.dataFolder);
+            ReadProfileSection(row.mark, DataFileName(row.file), site.dataFolder, site.owner);
         StopServiceList(section.Services);
         if (row.pauseMs > 0)
             Sleep(row.pauseMs);
@@ -452,7 +454,7 @@ void ScanProfileRow(const ProfileRow& row, const ProfileSite& site) {
         // product's own folder below Windows comes from the guard, which checked it already.
         std::vector<std::pair<std::string, bool>> folders;
         for (const FolderSource& source : row.sources)
-            for (const std::string& folder : SourceFolders(source))
+            for (const std::string& folder : SourceFolders(source, &site.progress))
                 folders.emplace_back(folder, source.kind == SourceKind::OwnWindowsFolder);
         for (const auto& folder : folders)
             if (folder.second ? !folder.first.empty() : IsScannableProfileFolder(folder.first))

@@ -20,8 +20,9 @@ void StopProfileRow(const ProfileRow& row);
 // The folders one source names, turned into folders by its steps, in the order read; empty
 // entries where a value is missing or a cut misses its marker. On 64-bit Windows a registry
 // source is read in the 64-bit view, then in the 32-bit one, which adds the folders not yet
-// named.
-std::vector<std::string> SourceFolders(const FolderSource& source);
+// named. A value the code page cannot hold names no folder; it is noted in progress.
+std::vector<std::string> SourceFolders(const FolderSource& source,
+                                       const LeftoverScanProgress* progress = nullptr);
 std::string ApplyPathSteps(const FolderSource& source, const std::string& value);
 
 // A found folder is scanned only when it is an absolute local path ("X:\...") that the delete

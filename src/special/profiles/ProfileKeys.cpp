@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "core/system/DeleteHelpers.h"
+#include "core/system/ExactNames.h"
 #include "core/system/PublicFunctionUnit.h"
 #include "core/system/StrUtil.h"
 
@@ -90,13 +91,18 @@ bool OpenProfileKey(TRegistry& reg, HKEY root, const std::string& keyPath, OpenM
 }
 
 std::string ReadProfileString(HKEY root, const std::string& keyPath, const std::string& name,
-                              OpenMode open, REGSAM view) {
+                              OpenMode open, REGSAM view, const LeftoverScanProgress* progress) {
     TRegistry reg;
     if (!OpenProfileKey(reg, root, keyPath, open, view))
         return std::string();
     try {
         return reg.ReadString(name);
     } catch (const std::exception&) {
+        // A folder the code page cannot name is passed over: the wizard says it stayed.
+        std::string shown;
+        if (progress && RegQueryStringExact(reg.CurrentKey(), name, shown) == kInexactName)
+            progress->LeftAlone(RootKeyToName(root) + "\\" + RemoveTrailingBackslash(keyPath) +
+                                "  (" + name + ")");
         return std::string();
     }
 }

@@ -27,9 +27,11 @@ bool OpenProfileKey(TRegistry& reg, HKEY root, const std::string& keyPath, OpenM
                     REGSAM view);
 
 // A string value read in one view; empty when the key does not open or the value is missing
-// or of another type.
+// or of another type. A text the code page cannot hold is empty too, and noted as left alone
+// in progress when given.
 std::string ReadProfileString(HKEY root, const std::string& keyPath, const std::string& name,
-                              OpenMode open, REGSAM view);
+                              OpenMode open, REGSAM view,
+                              const LeftoverScanProgress* progress = nullptr);
 // The same from the first view whose value is not blank.
 std::string ReadProfileStringInAnyView(HKEY root, const std::string& keyPath,
                                        const std::string& name);

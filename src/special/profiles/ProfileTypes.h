@@ -15,11 +15,13 @@ namespace ku {
 
 struct RemovalReport;
 
-// What the profiles work on: the folder of the data files and, for the folder finders, the
-// wizard's progress caption, its found-file list and its leftover list; for the run
-// procedures, where what they found and what stays is counted (none: not counted).
+// What the profiles work on: the folder of the data files, the window their messages belong
+// to and, for the folder finders, the wizard's progress caption, its found-file list and its
+// leftover list; for the run procedures, where what they found and what stays is counted
+// (none: not counted).
 struct ProfileSite {
     std::string dataFolder; // empty: the program folder
+    HWND owner = nullptr;   // of the data-file messages: the wizard that runs the profile
     LeftoverScanProgress progress;
     std::vector<std::string>* fileList = nullptr;
     TUninstallerContents* contents = nullptr;

@@ -13,6 +13,7 @@
 #include "core/ui/Controls.h"
 #include "core/ui/Dpi.h"
 #include "core/ui/LabelHover.h"
+#include "core/ui/OffThreadWork.h"
 #include "core/ui/Pictures.h"
 #include "core/ui/TextFit.h"
 #include "core/ui/main/OtherWindows.h"
@@ -250,11 +251,15 @@ void TFormUninstall::SetPage(int page) {
         ShowWindow(window, shown ? SW_SHOW : SW_HIDE);
     }
     InvalidateRect(Handle(), nullptr, TRUE);
+    FocusPage();
 }
 
 void TFormUninstall::FillApplicationList() {
     const HWND list = Item(IDC_SPECIAL_LISTUNISTALL);
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    // Drawn once when filled: a list that repaints after every row holds the window up for
+    // seconds, half painted, before it answers.
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     // The key is never shown: each row keeps its entry's place in the list instead.
     for (size_t index = 0; index < ApplicationList().size(); ++index) {
         const std::string caption = SplitApplicationEntry(ApplicationList()[index]).caption;
@@ -265,6 +270,8 @@ void TFormUninstall::FillApplicationList() {
         item.lParam = static_cast<LPARAM>(index);
         SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
     }
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
 }
 
 bool TFormUninstall::SelectApplication() {
@@ -298,7 +305,8 @@ bool TFormUninstall::SelectApplication() {
          {&request.Version, &request.InstallDate, &request.InstallLocation, &request.HelpLink,
           &request.Publisher, &request.HomePage, &request.UpdateLink})
         *detail = kNotAvailable;
-    ShowUninstallWizard(Handle(), request);
+    if (ShowUninstallWizard(Handle(), request) == 1)
+        uninstalled_ = true;
     return false;
 }
 
@@ -336,6 +344,20 @@ bool TFormUninstall::ScanLeftovers(const std::string& key) {
 }
 
 bool TFormUninstall::RemoveApplication(const std::string& key) {
+    // The registry export takes a while: it runs off the window thread, which shows how far it
+    // got. It cannot be stopped half-way, so Cancel is off until it has ended.
+    Uninstall.BackupWait = [this](const std::string& file, const std::function<bool()>& job) {
+        struct Waiting {
+            TFormUninstall& form;
+            explicit Waiting(TFormUninstall& f) : form(f) { Set(true); }
+            ~Waiting() { Set(false); }
+            void Set(bool on) {
+                form.backingUp_ = on;
+                EnableWindow(form.Item(IDC_SPECIAL_CANCELBITBTN), !on);
+            }
+        } waiting{*this};
+        return ExportWaitShownIn(Item(IDC_SPECIAL_PROCESSLABEL2))(file, job);
+    };
     return Uninstall.RemoveApplication(key);
 }
 
@@ -356,13 +378,15 @@ void TFormUninstall::StepBitBtnClick() {
             break;
         case SpecialPageReview: {
             SetPage(SpecialPageRemoving);
+            uninstalled_ = true; // also when stopped part-way
             const bool removed = RemoveApplication(ProfileKey);
             if (closeRequested_)
                 break;
             ShowWindow(Item(IDC_SPECIAL_STEPBITBTN), SW_HIDE);
             if (removed) {
-                // With nothing of the application found there is nothing to restart for.
-                if (!Uninstall.NothingFound())
+                // With nothing of the application found, or the removal stopped, there is
+                // nothing to restart for.
+                if (Uninstall.Report.total > 0 && !Uninstall.Report.stopped)
                     ShowMessageBox(Handle(),
                                    "Please restart system!\rThe applications will be "
                                    "uninstalled completely. ",
@@ -386,13 +410,20 @@ void TFormUninstall::StepBitBtnClick() {
 }
 
 void TFormUninstall::CancelBitBtnClick() {
+    if (backingUp_)
+        return; // the registry export cannot be stopped half-way; Cancel is off meanwhile
     if (!busy_) {
         Close(IDCANCEL);
         return;
     }
-    // The running step ends early and the window closes when it has returned.
+    // A removal stops between two items and its last page says how far it got; any other
+    // step ends early and the window closes when it has returned.
+    if (page_ == SpecialPageRemoving) {
+        ScanState = ScanStopRemoving;
+        return;
+    }
     closeRequested_ = true;
-    ScanState = page_ == SpecialPageRemoving ? ScanStopRemoving : ScanStop;
+    ScanState = ScanStop;
 }
 
 void TFormUninstall::RegSkipBtnClick() {
@@ -409,6 +440,8 @@ void TFormUninstall::Timer1Timer() {
 
 void TFormUninstall::SubmittousBtnClick() {
     ShowSubmitToForm(Handle());
+    // Back from the form the keys go on with the page, not to the form's button again.
+    FocusPage();
 }
 
 void TFormUninstall::abSubmittousBtnHover(bool inside) {
@@ -417,9 +450,19 @@ void TFormUninstall::abSubmittousBtnHover(bool inside) {
     SetLabelText(label, WindowText(label));
 }
 
-// Enter goes on as Next does and Esc cancels, while these buttons can be clicked.
-int TFormUninstall::DefaultButton() const { return IDC_SPECIAL_STEPBITBTN; }
+// Enter goes on as Next does and Esc cancels, while these buttons can be clicked. The finished
+// wizard is left with Cancel alone: there Enter presses it too.
+int TFormUninstall::DefaultButton() const {
+    return page_ == SpecialPageFinish ? IDC_SPECIAL_CANCELBITBTN : IDC_SPECIAL_STEPBITBTN;
+}
 int TFormUninstall::CancelButton() const { return IDC_SPECIAL_CANCELBITBTN; }
+
+// The first page's keys choose in its list; while a step runs they wait on Cancel.
+HWND TFormUninstall::PageFocus() const {
+    if (busy_)
+        return Item(IDC_SPECIAL_CANCELBITBTN);
+    return page_ == SpecialPageSelect ? Item(IDC_SPECIAL_LISTUNISTALL) : Item(DefaultButton());
+}
 
 bool TFormUninstall::OnCommand(int id, int code) {
     switch (id) {
@@ -449,6 +492,12 @@ bool TFormUninstall::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_P
         Timer1Timer();
         return true;
     }
+    // The close box does what Cancel does: a running step must end before the window goes.
+    if (message == WM_CLOSE) {
+        CancelBitBtnClick();
+        result = TRUE;
+        return true;
+    }
     if (message == WM_SIZE)
         FormResize();
     // A static control has no cursor of its own: the link shows the hand a link shows.
@@ -468,9 +517,10 @@ HBRUSH TFormUninstall::OnLabelColour(HDC dc, HWND label) {
     return TForm::OnLabelColour(dc, label);
 }
 
-void RunSpecialUninstallWizard(HWND owner) {
+int RunSpecialUninstallWizard(HWND owner) {
     TFormUninstall form;
     form.ShowModal(owner);
+    return form.Uninstalled() ? 1 : 0;
 }
 
 } // namespace ku

@@ -50,6 +50,8 @@ class TFormUninstall : public TForm {
     int PageIndex() const { return page_; }
     bool Busy() const { return busy_; }
     int ProgressLeft() const { return progressLeft_; }
+    // The removal ran (here or in the uninstall wizard it opened), also if stopped part-way.
+    bool Uninstalled() const { return uninstalled_; }
 
   protected:
     void FormCreate() override;
@@ -57,6 +59,7 @@ class TFormUninstall : public TForm {
     bool OnCommand(int id, int code) override;
     int DefaultButton() const override; // Next
     int CancelButton() const override;
+    HWND PageFocus() const override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
     HBRUSH OnLabelColour(HDC dc, HWND label) override;
 
@@ -72,7 +75,9 @@ class TFormUninstall : public TForm {
     int page_ = SpecialPageSelect;
     int progressLeft_ = -24;
     bool busy_ = false;
+    bool backingUp_ = false;
     bool closeRequested_ = false;
+    bool uninstalled_ = false;
     std::set<int> hiddenOnPage_;
     UniqueGdiObject boldFont_, linkFont_;
 };
@@ -84,7 +89,8 @@ extern TFormUninstall* FormUninstall;
 // reaches the width of its panel.
 int NextProgressLeft(int left, int panelWidth);
 
-// Creates the wizard into FormUninstall with owner, shows it modally and frees it.
-void RunSpecialUninstallWizard(HWND owner);
+// Creates the wizard into FormUninstall with owner, shows it modally and frees it; answers 1
+// when something was removed (the program list is then out of date).
+int RunSpecialUninstallWizard(HWND owner);
 
 } // namespace ku

@@ -245,6 +245,27 @@ void TRecoveryForm::SelectPage(int page) {
         page_ = page;
     }
     InvalidateRect(Handle(), nullptr, TRUE);
+    // The chosen page's button may now be disabled: the keys go into the page.
+    FocusPage();
+}
+
+// A page's keys rest on what the page is for: the backup button, the list of backups, the
+// embedded page's first control (its list or tree).
+HWND TRecoveryForm::PageFocus() const {
+    switch (page_) {
+    case BackupPageIndex:
+        return Item(IDC_SM_BACKUPSBT);
+    case RestorePageIndex:
+        return Item(IDC_SM_REGSTRINGGRID);
+    case StartupPageIndex:
+    case DevicePageIndex: {
+        const HWND page =
+            GetWindow(page_ == StartupPageIndex ? ShowStartupPanel() : DevicesPanel(), GW_CHILD);
+        return page ? GetNextDlgTabItem(page, nullptr, FALSE) : nullptr;
+    }
+    default:
+        return nullptr;
+    }
 }
 
 void TRecoveryForm::ShowControl(int id, bool visible) {

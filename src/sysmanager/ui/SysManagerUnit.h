@@ -86,6 +86,7 @@ class TRecoveryForm : public TForm {
     void FormClose() override;
     bool OnCommand(int id, int code) override;
     int CancelButton() const override { return IDC_SM_CLOSEBTN; }
+    HWND PageFocus() const override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
     HBRUSH OnLabelColour(HDC dc, HWND label) override;
 

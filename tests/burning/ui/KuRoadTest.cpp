@@ -6,6 +6,7 @@
 #include "IsoImage.h"
 #include "MainUnitIds.h"
 #include "SysManagerFormIds.h"
+#include "support/Keys.h"
 
 namespace {
 
@@ -105,4 +106,43 @@ TEST(BurnWindowFromKu, OpensAtOnceBehindAManagerWithoutAdapters) {
 // Run without the override that loads the double: KU.exe finds Wine's built-in wnaspi32.
 TEST(BurnWindowFromKuWithWineAspi, OpensAtOnceWithoutDrives) {
     ExpectOpensAtOnceWithoutDrives("");
+}
+
+// The same road with keys alone: Tab and Space open the System Manager, its Restore page and the
+// burn window; Esc closes the burn window, and the keys are back on BurnCD, shown and enabled;
+// Esc closes the System Manager and the keys are back on the main window's Startup button.
+TEST(BurnWindowFromKu, KeysAloneOpenAndLeaveItAndKeepTheirPlace) {
+    kutest::ScratchDir dir;
+    ASSERT_TRUE(CopyFileA(kutest::Fixture("ku\\KU.exe").c_str(), dir.File("KU.exe").c_str(), 0));
+    ASSERT_TRUE(CopyFileA(kutest::Fixture("silentaspi\\noadapters\\WNASPI32.DLL").c_str(),
+                          dir.File("WNASPI32.DLL").c_str(), 0));
+    kutest::KuSession ku(dir.File("KU.exe"), dir.Path());
+    ASSERT_NE(ku.main, nullptr);
+    ASSERT_TRUE(kutest::WaitForFocus(ku.main, IDC_MAIN_LIST)) << kutest::DescribeFocus(ku.main);
+    ASSERT_TRUE(kutest::TabTo(ku.main, GetDlgItem(ku.main, IDC_MAIN_STARTUPBTN)));
+    kutest::PostKey(ku.main, VK_SPACE);
+    const HWND manager = kutest::WaitForWindowWith(ku.id, IDC_SM_BURNCD);
+    ASSERT_NE(manager, nullptr);
+    ASSERT_TRUE(kutest::TabTo(manager, GetDlgItem(manager, IDC_SM_RESTOREPAGE)))
+        << kutest::DescribeFocus(manager);
+    kutest::PostKey(manager, VK_SPACE);
+    EXPECT_TRUE(kutest::WaitForFocus(manager, IDC_SM_REGSTRINGGRID))
+        << kutest::DescribeFocus(manager);
+    ASSERT_TRUE(kutest::TabTo(manager, GetDlgItem(manager, IDC_SM_BURNCD)))
+        << kutest::DescribeFocus(manager);
+    kutest::PostKey(manager, VK_SPACE);
+    const HWND burn = kutest::WaitForWindowWith(ku.id, IDC_BURN_MSGPANEL);
+    ASSERT_NE(burn, nullptr);
+    ASSERT_TRUE(kutest::WaitFor(
+        [&] { return TextWithin(GetDlgItem(burn, IDC_BURN_MSGPANEL)) == ">>> Select Drive"; }));
+    EXPECT_TRUE(kutest::WaitForFocus(burn, 0)) << kutest::DescribeFocus(burn);
+    kutest::PostKey(burn, VK_ESCAPE);
+    ASSERT_TRUE(kutest::WaitFor([&] { return !IsWindow(burn); }, 5000)) << "Esc kept it open";
+    EXPECT_TRUE(kutest::WaitForFocus(manager, IDC_SM_BURNCD, 5000))
+        << kutest::DescribeFocus(manager);
+    kutest::PostKey(manager, VK_ESCAPE);
+    EXPECT_TRUE(kutest::WaitFor([&] { return !IsWindow(manager); }, 5000));
+    EXPECT_TRUE(kutest::WaitForFocus(ku.main, IDC_MAIN_STARTUPBTN, 5000))
+        << kutest::DescribeFocus(ku.main);
+    EXPECT_EQ(ku.Close(), 0);
 }

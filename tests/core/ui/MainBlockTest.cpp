@@ -2,7 +2,12 @@
 // does before it ends.
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
+#include "core/settings/Settings.h"
+#include "core/system/Dialogs.h"
 #include "core/ui/main/MainBlock.h"
+#include "support/Files.h"
 #include "support/RecordingDialogs.h"
 #include "support/RecordingLauncher.h"
 #include "support/RecordingWindows.h"
@@ -62,6 +67,32 @@ TEST_F(MainBlockTest, SecondInstanceStillSwapsAndUnpacksFirst) {
     EXPECT_TRUE(kutest::PathExists(dir.File("kuUpdate.exe")));
     ASSERT_EQ(launcher.Requests().size(), 1u);
     EXPECT_NE(launcher.Requests()[0].commandLine.find("e CodeA.rar"), std::string::npos);
+}
+
+// KU.exe's silent update check at start finds a newer version: its question belongs to the
+// splash, the one window up at that moment.
+TEST_F(MainBlockTest, TheStartsUpdateQuestionBelongsToTheSplash) {
+    const std::string port = kutest::ReadAll("C:\\kutest\\http\\port.txt");
+    ASSERT_FALSE(port.empty()) << "the local web server did not start";
+    const std::string site = "MainBlockUpdate" + std::to_string(GetCurrentProcessId());
+    const std::string folder = "C:\\kutest\\http\\www\\" + site +
+                               "\\products\\system-utility\\kelvane-uninstaller\\update";
+    SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr);
+    ASSERT_TRUE(kutest::WriteTextFile(folder + "\\Update.ini", "[Version]\r\nVer=9999\r\n"));
+    ku::SetMakerWebHost("http://127.0.0.1:" + port + "/" + site);
+    kutest::RawSetDword(HKEY_CURRENT_USER, settings.Path(), "CheckUpdate", 1);
+    kutest::RawSetString(HKEY_CURRENT_USER, settings.Path(), "Version", "2010.1.3");
+    bool ownerShown = false;
+    ku::SetMessageBoxHook([&](const ku::MessageBoxCall& call) {
+        ownerShown = call.owner && IsWindowVisible(call.owner);
+        return IDNO;
+    });
+    ku::RunMainBlock("", context);
+    ku::SetMessageBoxHook(nullptr);
+    ku::SetMakerWebHost("");
+    kutest::RemoveTree("C:\\kutest\\http\\www\\" + site);
+    EXPECT_TRUE(ownerShown) << "the question came without the window it belongs to";
+    EXPECT_EQ(calls, std::vector<std::string>{"main window [] []"});
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 
 #include <utility>
 
+#include "support/Keys.h"
+
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wunused-parameter"
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
@@ -30,11 +32,7 @@ void ClickControl(HWND control) {
 }
 
 void PressKey(HWND window, UINT key) {
-    HWND target = GetFocus();
-    if (!target || (target != window && !IsChild(window, target)))
-        target = window;
-    PostMessageA(target, WM_KEYDOWN, key, 1);
-    PostMessageA(target, WM_KEYUP, key, 0xC0000001);
+    kutest::PostKey(window, key);
     const DWORD start = GetTickCount();
     do {
         MSG message;
@@ -46,6 +44,12 @@ void PressKey(HWND window, UINT key) {
         }
         Sleep(10);
     } while (GetTickCount() - start < 100);
+}
+
+bool TabTo(HWND window, HWND control, int presses) {
+    for (int i = 0; i < presses && kutest::FocusOf(window) != control; ++i)
+        PressKey(window, VK_TAB);
+    return kutest::FocusOf(window) == control;
 }
 
 std::vector<HWND> TabStops(HWND window) {

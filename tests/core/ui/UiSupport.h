@@ -18,9 +18,13 @@ void ClickControl(HWND control);
 // Pumps messages until done() or about ms milliseconds; answers done().
 bool PumpUntil(const std::function<bool()>& done, DWORD ms);
 
-// A key pressed and released on the focused control (or on the window when nothing has the
-// focus), handed through IsDialogMessage as a program's message loop hands it.
+// A key pressed and released on the focused control (as a system key to the active window
+// when no control has the focus, as the keyboard gives it), handed through IsDialogMessage as a
+// program's message loop hands it.
 void PressKey(HWND window, UINT key);
+
+// Presses Tab in the window until control has the keys; false when a round never reached it.
+bool TabTo(HWND window, HWND control, int presses = 40);
 
 // The controls Tab reaches in the window, from the first, once round.
 std::vector<HWND> TabStops(HWND window);

@@ -6,7 +6,9 @@
 
 #include "DevicesFormIds.h"
 #include "StartupManagerFormIds.h"
+#include "SysManagerFormIds.h"
 #include "UiSupport.h"
+#include "support/Keys.h"
 #include "support/RecordingDialogs.h"
 #include "support/RecordingLauncher.h"
 #include "sysmanager/ui/SysManagerUnit.h"
@@ -49,6 +51,36 @@ TEST(SystemManagerKeys, TabReachesThePagesAndTheirListsEnterOpensEscCloses) {
                 list = stop;
         EXPECT_NE(list, nullptr) << "Tab never reaches the page's list";
         EXPECT_TRUE(list && IsWindowVisible(list));
+    }
+    uitest::PressKey(window, VK_ESCAPE);
+    EXPECT_FALSE(IsWindow(window)) << "Esc did not close the System Manager";
+    ku::RecoveryForm = nullptr;
+}
+
+// Pages chosen with Space, each reached with Tab: the chosen page's button rests disabled and
+// the keys go into the page, onto what it is for; from there Tab and Esc still work.
+TEST(SystemManagerKeys, SpaceOnAPageButtonPutsTheKeysIntoThePage) {
+    kutest::RecordingDialogs dialogs;
+    kutest::RecordingLauncher launcher;
+    ku::TRecoveryForm form;
+    ku::RecoveryForm = &form;
+    ASSERT_TRUE(form.Create(nullptr));
+    form.Show();
+    uitest::PumpMessages(200);
+    const HWND window = form.Handle();
+    const struct {
+        int button, focus;
+    } pages[] = {{IDC_SM_RESTOREPAGE, IDC_SM_REGSTRINGGRID},
+                 {IDC_SM_STARTUPPAGE, IDC_STARTUP_STARTUPLISTVIEW},
+                 {IDC_SM_DEVICEPAGE, IDC_DEV_TREEVIEW},
+                 {IDC_SM_BACKUPPAGE, IDC_SM_BACKUPSBT}};
+    for (const auto& p : pages) {
+        SCOPED_TRACE(p.button);
+        ASSERT_TRUE(uitest::TabTo(window, form.Item(p.button))) << kutest::DescribeFocus(window);
+        uitest::PressKey(window, VK_SPACE);
+        uitest::PumpMessages(100);
+        EXPECT_TRUE(kutest::KeysOnUsableControl(window)) << kutest::DescribeFocus(window);
+        EXPECT_EQ(GetDlgCtrlID(kutest::FocusOf(window)), p.focus);
     }
     uitest::PressKey(window, VK_ESCAPE);
     EXPECT_FALSE(IsWindow(window)) << "Esc did not close the System Manager";

@@ -25,6 +25,7 @@ class TDetailForm : public TForm {
   protected:
     void FormCreate() override;
     bool OnCommand(int id, int code) override;
+    int CancelButton() const override { return IDCANCEL; } // Esc closes, as the close box does
     HBRUSH OnLabelColour(HDC dc, HWND label) override;
 
   private:

@@ -23,6 +23,8 @@ int RunInteractive(const StartRequest& request, const StartupContext& context,
     UpdateCheckPlaces places;
     places.programDir = programDir;
     places.keyPath = context.settingsKey;
+    // The splash is the window up while the silent check runs: its question belongs to it.
+    places.owner = splash.Handle();
     const bool terminate = dataModule.DataModuleCreate(places);
     // Without the check's own time the splash stays up about two seconds.
     if (!Settings.CheckUpdate)
@@ -35,9 +37,11 @@ int RunInteractive(const StartRequest& request, const StartupContext& context,
     return RunMainWindow(request.startFile, request.startFolder);
 }
 
-// A start that cannot go on: the user is told why, and the program ends with 1.
+// A start that cannot go on: the user is told why, and the program ends with 1. No window of
+// ours is up yet to own the box: it is the program's only window, brought to the front.
 StartResult RefusedStart(const std::string& text, StartOutcome outcome) {
-    ShowMessageBox(nullptr, text, kAppCaption, MB_OK | MB_ICONERROR);
+    ShowMessageBox(nullptr, text, kAppCaption,
+                   MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
     StartResult result;
     result.outcome = outcome;
     result.exitCode = 1;

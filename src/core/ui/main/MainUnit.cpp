@@ -271,8 +271,8 @@ void TUnInstallForm::ForceUninstallBtnClick() {
 }
 
 void TUnInstallForm::SpecialBtnClick() {
-    if (ConfirmForcedUse())
-        ShowSpecialUninstallWizard(Handle());
+    if (ConfirmForcedUse() && ShowSpecialUninstallWizard(Handle()) == 1)
+        RefreshBtnClick();
 }
 
 void TUnInstallForm::StartupBtnClick() {

@@ -65,6 +65,7 @@ class TUnInstallForm : public TForm {
     void FormClose() override;
     bool OnCommand(int id, int code) override;
     int DefaultButton() const override; // Uninstall, with a row selected
+    HWND PageFocus() const override { return ListView(); } // the keys choose in the list
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
     HBRUSH OnLabelColour(HDC dc, HWND label) override;
 

@@ -22,9 +22,8 @@ int ShowForceUninstallWizard(HWND owner, const std::string& programFile, const s
     return RunForceUninstallWizard(owner, programFile, folder);
 }
 
-void ShowSpecialUninstallWizard(HWND owner) {
-    if (OtherWindowOpeners().specialWizard)
-        OtherWindowOpeners().specialWizard(owner);
+int ShowSpecialUninstallWizard(HWND owner) {
+    return OtherWindowOpeners().specialWizard ? OtherWindowOpeners().specialWizard(owner) : 0;
 }
 
 void ShowRecoveryForm(HWND owner, bool autoRun) {

@@ -20,8 +20,8 @@ struct WindowOpeners {
     // folder for its path box; answers UninstallDone.
     std::function<int(HWND owner, const std::string& programFile, const std::string& folder)>
         forceWizard;
-    // TFormUninstall, modally; nothing handed, nothing answered.
-    std::function<void(HWND owner)> specialWizard;
+    // TFormUninstall, modally; nothing handed; answers 1 when something was removed.
+    std::function<int(HWND owner)> specialWizard;
     // TRecoveryForm, modally; autoRun: back up the registry and close.
     std::function<void(HWND owner, bool autoRun)> recoveryForm;
 };
@@ -31,7 +31,7 @@ WindowOpeners& OtherWindowOpeners();
 
 int ShowUninstallWizard(HWND owner, const UninstallWizardRequest& request);
 int ShowForceUninstallWizard(HWND owner, const std::string& programFile, const std::string& folder);
-void ShowSpecialUninstallWizard(HWND owner);
+int ShowSpecialUninstallWizard(HWND owner);
 void ShowRecoveryForm(HWND owner, bool autoRun);
 
 } // namespace ku

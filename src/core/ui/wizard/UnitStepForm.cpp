@@ -181,10 +181,10 @@ void TUninstallStepForm::ImageButtonMouseLeave(int id) {
 }
 
 // On the Finish page both buttons show the Finish pictures; Cancel keeps its own while it can
-// still stop the removal.
+// still stop the removal or waits for the registry backup.
 void TUninstallStepForm::ShowButtonPicture(int id, bool hot) {
     const bool finish =
-        page_ == PageFinish && !(id == IDC_STEP_CANCELBITBTN && RemovalRunning());
+        page_ == PageFinish && !(id == IDC_STEP_CANCELBITBTN && (RemovalRunning() || backingUp_));
     if (id == IDC_STEP_STEPBITBTN || id == IDC_STEP_CANCELBITBTN) {
         const int normal = finish ? PicFinish : id == IDC_STEP_STEPBITBTN ? PicNext : PicCancel;
         ShowListPicture(id, ImageList1.get(), hot ? normal + 1 : normal, "ImageList1");
@@ -276,6 +276,7 @@ void TUninstallStepForm::SetPage(int page) {
     for (const PageControl& control : kPageControls)
         ShowWindow(Item(control.id), control.page == page && shown_[control.id] ? SW_SHOW : SW_HIDE);
     InvalidateRect(Handle(), nullptr, TRUE);
+    FocusPage();
 }
 
 // A control of the shown page: its own visibility, kept for when the page is shown again.
@@ -353,6 +354,8 @@ void TUninstallStepForm::RegSkipBtnClick() { ScanState = ScanSkipRegistry; }
 void TUninstallStepForm::FileSkipBtnClick() { ScanState = ScanSkipFiles; }
 
 void TUninstallStepForm::CancelBitBtnClick() {
+    if (backingUp_)
+        return; // the registry export cannot be stopped half-way; Cancel is off meanwhile
     if (RemovalRunning()) {
         // Between two items; the Finish page then says how far it got.
         ScanState = ScanStopRemoving;
@@ -394,6 +397,12 @@ void TUninstallStepForm::FormClose() {
     if (closed_)
         return;
     closed_ = true;
+    // However the Finish page is left (Finish, Esc, Alt+F4), the removal has run: the
+    // program list must be read again.
+    if (page_ == PageFinish) {
+        UninstallDone = 1;
+        SpecialMode = false;
+    }
     KillTimer(Handle(), kTimer1);
     KillTimer(Handle(), kTimer2);
     StopEverything();
@@ -404,7 +413,7 @@ void TUninstallStepForm::FormClose() {
 void TUninstallStepForm::RemovalEnded(const RemovalReport& report) {
     const HWND details = Item(IDC_STEP_FINISHDETAILS);
     std::string text;
-    for (const std::string& line : report.notRemoved)
+    for (const std::string& line : StayedLines(report))
         text += line + "\r\n";
     SetWindowTextA(details, text.c_str());
     ShowOnPage(IDC_STEP_FINISHDETAILS, !text.empty());
@@ -415,9 +424,20 @@ void TUninstallStepForm::RemovalEnded(const RemovalReport& report) {
     }
 }
 
-// Enter does what Next does and Esc what Cancel does, while they can be clicked.
+// Enter does what Next does and Esc what Cancel does, while they can be clicked. Once the
+// removal has ended the Finish page has no Cancel: Esc leaves it as Finish does.
 int TUninstallStepForm::DefaultButton() const { return IDC_STEP_STEPBITBTN; }
-int TUninstallStepForm::CancelButton() const { return IDC_STEP_CANCELBITBTN; }
+int TUninstallStepForm::CancelButton() const {
+    return page_ == PageFinish && !RemovalRunning() ? IDC_STEP_STEPBITBTN : IDC_STEP_CANCELBITBTN;
+}
+
+// While a step runs or the removal can still be stopped the keys wait on Cancel (Enter then
+// presses nothing); the tree page's keys tick its entries.
+HWND TUninstallStepForm::PageFocus() const {
+    if (busy_ || RemovalRunning())
+        return Item(IDC_STEP_CANCELBITBTN);
+    return page_ == PageRegRemain ? RegTreeView() : Item(IDC_STEP_STEPBITBTN);
+}
 
 bool TUninstallStepForm::OnCommand(int id, int code) {
     if (id == IDC_STEP_TXTPATH && code == EN_CHANGE) {

@@ -99,6 +99,7 @@ protected:
     bool OnCommand(int id, int code) override;
     int DefaultButton() const override; // Next
     int CancelButton() const override;
+    HWND PageFocus() const override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
     HBRUSH OnLabelColour(HDC dc, HWND label) override;
 
@@ -126,6 +127,7 @@ private:
     void BuildRemnantTree();
     bool OnTreeNotify(const NMHDR* header);
     void RunResultPage();
+    void BackupRegistry();
     void StartRemoval(const std::string& folder);
     void ShowScanResults();
     void ShowFinishButton();
@@ -149,6 +151,8 @@ private:
     bool busy_ = false;
     bool closeRequested_ = false;
     bool closed_ = false;
+    bool uninstallerStarted_ = true;
+    bool backingUp_ = false;
     std::unique_ptr<WindowRemovalHost> host_;
     std::unique_ptr<TDelthread> removal_;
     TRemnantTree remnantTree_;

@@ -17,6 +17,7 @@
 #include "core/system/SharedState.h"
 #include "core/system/StrUtil.h"
 #include "core/ui/Controls.h"
+#include "core/ui/OffThreadWork.h"
 #include "core/ui/TextFit.h"
 #include "core/ui/wizard/UnitStepForm.h"
 
@@ -162,8 +163,10 @@ void TUninstallStepForm::RunUninstallStep() {
         closeRequested_ = true;
         return;
     }
-    // The exit code says nothing reliable about what the uninstaller removed: it is not used.
-    RunUninstallerAndWait(UninstallCommand, SW_SHOWNORMAL, &WindowScanProgress::PumpMessages);
+    // The exit code says nothing reliable about what the uninstaller removed: it only tells
+    // whether the uninstaller started at all.
+    uninstallerStarted_ = RunUninstallerAndWait(UninstallCommand, SW_SHOWNORMAL,
+                                                &WindowScanProgress::PumpMessages) != -1;
     if (closeRequested_)
         return;
     if (!AskToScanWithEntryLeft()) {
@@ -179,11 +182,20 @@ bool TUninstallStepForm::AskToScanWithEntryLeft() {
     // entry: scanning and deleting then would orphan an installed program.
     if (!OwnUninstallEntryExists(UninstallKeyName))
         return true;
-    return ShowMessageBox(Handle(),
-                          "The program's own uninstaller did not remove \"" +
-                              (DisplayName.empty() ? UninstallKeyName : DisplayName) +
-                              "\" from the list of installed programs: it may still be "
-                              "installed.\rScan for its leftovers and remove them anyway?",
+    const std::string name = DisplayName.empty() ? UninstallKeyName : DisplayName;
+    std::string text = "The program's own uninstaller did not remove \"" + name +
+                       "\" from the list of installed programs: it may still be installed.";
+    if (!uninstallerStarted_) {
+        const std::string file = UninstallerToStart(UninstallCommand).file;
+        std::string named = SplitCommandLine(UninstallCommand).file;
+        if (named.empty())
+            named = Trim(UninstallCommand);
+        text = "The program's own uninstaller could not be started: \"" +
+               (file.empty() ? named + "\" does not exist" : file + "\" did not run") +
+               ".\rIt did not remove \"" + name +
+               "\" from the list of installed programs: it is still installed.";
+    }
+    return ShowMessageBox(Handle(), text + "\rScan for its leftovers and remove them anyway?",
                           kAppCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
@@ -304,17 +316,48 @@ void TUninstallStepForm::RunResultPage() {
     std::string folder;
     if (ForceMode == 1 && !ExactPathOrSay(folder))
         return;
-    // Nothing is ended, stopped or rewritten before the user said Yes.
+    // Nothing is ended, stopped or rewritten before the user said Yes. Only 32-bit Windows
+    // offers the registry backup.
+    const std::function<void()> backup = [this] { BackupRegistry(); };
     if (ForceMode == 1 &&
         !ConfirmForceRemoval(
             State, State.ForcePlan,
             [this](const std::string& text, const std::string& caption, UINT type) {
                 return ShowMessageBox(Handle(), text, caption, type);
             },
-            !IsWow64Safe()))
+            IsWow64Safe() ? nullptr : backup))
         return;
     StartRemoval(folder);
     SetPage(PageFinish);
+}
+
+// The export takes a while: it runs off the window thread, which shows how far it got on the
+// Finish page. It cannot be stopped half-way, so Next and Cancel are off until it has ended.
+void TUninstallStepForm::BackupRegistry() {
+    const HWND title = Item(IDC_STEP_ABFINISH), message = Item(IDC_STEP_ABFINISHMESSAGE);
+    const std::string done = WindowText(title), complete = WindowText(message);
+    SetPage(PageFinish);
+    // The removal's own words from the start: the page never reads "complete" before it is.
+    SetLabelText(title, "Please wait!");
+    SetLabelText(message, "Uninstalling!");
+    {
+        struct Busy {
+            TUninstallStepForm& form;
+            explicit Busy(TUninstallStepForm& f) : form(f) { Set(true); }
+            ~Busy() { Set(false); }
+            void Set(bool on) {
+                form.busy_ = form.backingUp_ = on;
+                for (int id : {IDC_STEP_STEPBITBTN, IDC_STEP_CANCELBITBTN})
+                    EnableWindow(form.Item(id), !on);
+            }
+        } busy{*this};
+        BackupRegistryFull(Handle(), ExportWaitShownIn(message));
+    }
+    // With nothing listed the removal has nothing to say: the page's own texts come back.
+    if (State.LeftoverList.Count() == 0) {
+        SetLabelText(title, done);
+        SetLabelText(message, complete);
+    }
 }
 
 void TUninstallStepForm::StartRemoval(const std::string& folder) {

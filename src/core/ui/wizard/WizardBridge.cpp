@@ -17,6 +17,9 @@ void WindowScanProgress::PumpMessages() {
             PostQuitMessage(static_cast<int>(message.wParam));
             return;
         }
+        // Esc cancels and Tab moves on while a scan runs, as between steps.
+        if (DialogMessage(message))
+            continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }

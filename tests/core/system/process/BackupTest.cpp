@@ -78,7 +78,7 @@ TEST_F(BackupTest, MissingEmptyOrForeignFileIsNoBackup) {
         SCOPED_TRACE(c.content);
         std::tie(launcher.starts, launcher.exits, launcher.writeFile, launcher.content) =
             std::tie(c.starts, c.exits, c.writeFile, c.content);
-        EXPECT_FALSE(BackupRegistryFull());
+        EXPECT_FALSE(BackupRegistryFull(nullptr));
         Backups(true);
     }
     EXPECT_TRUE(boxes.Calls().empty()) << "no \"backed up\" message without a backup";
@@ -95,7 +95,7 @@ TEST_F(BackupTest, RealBackupIsAnExportRegeditImportsAgainAndTheNewestFilesStay)
         kutest::WriteTextFile(Folder() + Format("Backup_2009010%d_000000.reg", i), "REGEDIT4");
     const std::string notes = Folder() + "notes.txt";
     kutest::WriteTextFile(notes, "x");
-    EXPECT_TRUE(BackupRegistryFull());
+    EXPECT_TRUE(BackupRegistryFull(nullptr));
     std::string newest;
     EXPECT_EQ(Backups(false, &newest), 6) << "five kept and the new one";
     EXPECT_FALSE(kutest::PathExists(Folder() + "Backup_20090102_000000.reg"));

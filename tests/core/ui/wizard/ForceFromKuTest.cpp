@@ -120,8 +120,11 @@ public:
         }));
         ASSERT_TRUE(Until([&] {
             return !MessageBox() && IsWindowEnabled(Item(IDC_STEP_STEPBITBTN)) &&
-                   kutest::TextOf(Item(IDC_STEP_ABFINISH)) == "Congratulations!";
+                   kutest::TextOf(Item(IDC_STEP_STEPBITBTN)) == "Finish";
         }));
+        finish = kutest::TextOf(Item(IDC_STEP_ABFINISH)) + "|" +
+                 kutest::TextOf(Item(IDC_STEP_ABFINISHMESSAGE));
+        details = kutest::TextOf(Item(IDC_STEP_FINISHDETAILS));
         Click(Item(IDC_STEP_STEPBITBTN));
         ASSERT_TRUE(Until([&] { return !Wizard(); }));
         kutest::WaitFor([&] { return Rows() != rows; }, 5000);
@@ -142,6 +145,7 @@ public:
     DWORD id_ = 0;
     std::vector<std::string> questions;
     int rowsLost = 0;
+    std::string finish, details; // the last page's title and message, and its list
 
 private:
     ku::UniqueHandle process_;
@@ -202,6 +206,7 @@ TEST(ForceFromKu, FolderArgumentRemovesTheServerProgramThenTheFolder) {
         user.Uninstall();
         EXPECT_TRUE(user.Asked("The server program has been deleted."));
         EXPECT_FALSE(user.Asked("Are you sure to delete this directory"));
+        EXPECT_EQ(user.finish, "Congratulations!|The uninstall is complete.");
         rowsLost += user.rowsLost;
     }
     EXPECT_FALSE(program.processes[0]->Running());
@@ -216,6 +221,7 @@ TEST(ForceFromKu, FolderArgumentRemovesTheServerProgramThenTheFolder) {
                   "Are you sure you want to continue?");
         EXPECT_EQ(user.Asked("Would you like to backup the registry?"),
                   !kutest::RunningUnderWow64()); // only 32-bit Windows offers it
+        EXPECT_EQ(user.finish, "Congratulations!|The uninstall is complete.");
         rowsLost += user.rowsLost;
     }
     EXPECT_EQ(rowsLost, 1) << "the list is refreshed once the program's entry is gone";
@@ -402,6 +408,13 @@ TEST(ForceFromKu, NamesTheCodePageCannotHoldAreLeftAloneBesideTheirTwins) {
         EXPECT_TRUE(user.Asked("The applications will be uninstalled.")) << "no full scan";
         EXPECT_TRUE(user.Asked("\\Run\\?mega Nova " + twins.tag));
         EXPECT_TRUE(user.Asked("\\Suite\\..?..?Victim64 " + twins.tag));
+        // What was left alone, and the folder that holds some of it, stayed: the last page
+        // says so and names them.
+        EXPECT_EQ(user.finish,
+                  "The uninstall is finished.|2 items were left alone, the folder stayed.");
+        EXPECT_TRUE(Contains(user.details, "\\Run\\?mega Nova " + twins.tag)) << user.details;
+        EXPECT_TRUE(Contains(user.details, "The folder stayed:\r\n    " + twins.forced))
+            << user.details;
     }
     const std::vector<std::string> removed =
         kutest::Names(kutest::Compare(registryBefore, kutest::TakeRegistrySnapshot()).removed);

@@ -74,29 +74,6 @@ private:
     std::unique_ptr<kutest::Sleeper> running_;
 };
 
-// The NSIS demo program: installed by its own setup, and every trace of it forgotten at both
-// ends, so that a run that failed half-way leaves the next a clean machine.
-struct DemoApp {
-    const std::string install = ProgramFiles32() + "\\KuDemoApp";
-    const std::string appData = ShellFolder(CSIDL_APPDATA) + "\\KuDemoApp";
-    DemoApp() { Forget(); }
-    ~DemoApp() { Forget(); }
-    int Install() const {
-        return kutest::RunAndWait("\"" + kutest::Fixture("wizard\\KuDemoAppSetup.exe") + "\" /S");
-    }
-    void Forget() const {
-        for (REGSAM view : {REGSAM(KEY_WOW64_32KEY), REGSAM(KEY_WOW64_64KEY)})
-            for (const std::string& key : {std::string("Software\\KuDemoApp"),
-                                           kUninstall + "KuDemoApp", kAppPaths + "KuDemoApp.exe"})
-                kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, key, view);
-        kutest::RawDeleteTree(HKEY_CURRENT_USER, "Software\\KuDemoApp", 0);
-        kutest::RawDeleteValue(HKEY_LOCAL_MACHINE, kRun, "KuDemoApp");
-        kutest::RawDeleteValue(HKEY_LOCAL_MACHINE, kShared, install + "\\KuDemoApp.dll");
-        RemoveTree(install);
-        RemoveTree(appData);
-    }
-};
-
 int RowOf(HWND list, const char* caption) {
     LVFINDINFOA find = {};
     find.flags = LVFI_STRING;

@@ -80,7 +80,8 @@ TEST_F(WizardFlow, UninstallerWaitedForScansSkippedAndTheFinishPageSaysWhatStaye
     EXPECT_FALSE(kutest::PathExists(loose));
     EXPECT_EQ(WindowText(Item(IDC_STEP_ABFINISHMESSAGE)), "1 item could not be removed.");
     EXPECT_TRUE(IsWindowVisible(Item(IDC_STEP_FINISHDETAILS)));
-    EXPECT_EQ(WindowText(Item(IDC_STEP_FINISHDETAILS)), locked + "\r\n");
+    EXPECT_EQ(WindowText(Item(IDC_STEP_FINISHDETAILS)),
+              "Could not be removed:\r\n    " + locked + "\r\n");
     EXPECT_EQ(WindowText(Item(IDC_STEP_STEPBITBTN)), "Finish");
     EXPECT_FALSE(IsWindowVisible(Item(IDC_STEP_CANCELBITBTN)));
     form.StepBitBtnClick();

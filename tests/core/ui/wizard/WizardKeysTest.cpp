@@ -7,7 +7,9 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <set>
+#include <thread>
 
 #include "StepFormIds.h"
 #include "WizardSupport.h"
@@ -17,9 +19,11 @@
 #include "core/ui/TextFit.h"
 #include "core/ui/UiSupport.h"
 #include "core/ui/wizard/UnitStepForm.h"
+#include "support/Keys.h"
 #include "support/PlantedRegistry.h"
 #include "support/RecordingLauncher.h"
 #include "support/Sandbox.h"
+#include "support/Spawn.h"
 
 using namespace ku;
 
@@ -113,6 +117,126 @@ TEST_F(WizardKeys, ForceScanRestsTheBrowseButtonsAndListsEachKeyOnceWithItsRoot)
     for (int row = 0; row < ListView_GetItemCount(files); ++row)
         EXPECT_GE(ListView_GetColumnWidth(files, 0), TextWidth(files, Cell(files, row, 0)));
     form.CancelBitBtnClick();
+}
+
+// A program folder whose keys the force scan finds, with a vendor key it offers to tick.
+struct ForceTarget {
+    ForceTarget(const kutest::ScratchDir& dir, const std::string& tag)
+        : name("Ku Keys Force " + tag + " " + std::to_string(GetCurrentProcessId())),
+          folder(dir.File(name)) {
+        CreateDirectoryA(folder.c_str(), nullptr);
+        kutest::WriteTextFile(folder + "\\force.dat");
+        char shortForm[MAX_PATH] = {};
+        GetShortPathNameA(folder.c_str(), shortForm, MAX_PATH);
+        registry.String(HKEY_LOCAL_MACHINE, "SOFTWARE\\" + name + "\\Settings", "Home", shortForm);
+        registry.String(HKEY_CURRENT_USER, "Software\\" + name, "LastRun", "today");
+    }
+    std::string name, folder;
+    kutest::PlantedRegistry registry;
+};
+
+// The wizard the window thread runs modally, seen from the user's thread.
+HWND ShownWizard() {
+    HWND wizard = nullptr;
+    kutest::WaitFor([&] {
+        wizard = UninstallStepForm ? UninstallStepForm->Handle() : nullptr;
+        return wizard && IsWindowVisible(wizard);
+    });
+    return wizard;
+}
+
+// The user's part of a force run with keys alone: on each page the keys rest on its own
+// control before Enter goes on; the Finish page is left with the given key. Whatever went
+// wrong, the wizard is closed at the end.
+void KeysAloneThroughTheForceWizard(UINT lastKey, bool alt) {
+    const HWND wizard = ShownWizard();
+    const auto shows = [&](int id) {
+        return kutest::WaitFor([&] { return IsWindowVisible(GetDlgItem(wizard, id)) != FALSE; },
+                               60000);
+    };
+    const struct {
+        int shows, keysOn;
+        const char* page;
+    } pages[] = {{IDC_STEP_TXTPATH, IDC_STEP_STEPBITBTN, "force"},
+                 {IDC_STEP_REGTREEVIEW, IDC_STEP_REGTREEVIEW, "tree"},
+                 {IDC_STEP_REGLISTVIEW, IDC_STEP_STEPBITBTN, "result"},
+                 {IDC_STEP_ABFINISH, IDC_STEP_STEPBITBTN, "finish"}};
+    bool going = true;
+    for (const auto& p : pages) {
+        if (!going)
+            break;
+        going = shows(p.shows);
+        EXPECT_TRUE(going) << p.page;
+        if (going && p.shows == IDC_STEP_ABFINISH) // the removal ends before Finish can be pressed
+            kutest::WaitFor(
+                [&] { return WindowText(GetDlgItem(wizard, IDC_STEP_STEPBITBTN)) == "Finish"; },
+                60000);
+        EXPECT_TRUE(going && kutest::WaitForFocus(wizard, p.keysOn))
+            << p.page << ": " << kutest::DescribeFocus(wizard);
+        kutest::PostKey(wizard, p.shows == IDC_STEP_ABFINISH ? lastKey : VK_RETURN,
+                        p.shows == IDC_STEP_ABFINISH && alt);
+    }
+    EXPECT_TRUE(going && kutest::WaitFor([&] { return !IsWindow(wizard); }, 10000)) << "still open";
+    for (int i = 0; i < 100 && UninstallStepForm; ++i) {
+        PostMessageA(wizard, WM_CLOSE, 0, 0);
+        Sleep(100);
+    }
+}
+
+// The force wizard with keys alone, left by Enter on Finish, by Esc and by Alt+F4: each way the
+// folder has gone and the wizard tells the main window to read its list again.
+TEST_F(WizardKeys, KeysAloneTakeTheForceWizardToItsEndAndAnyWayOutReloadsTheList) {
+    SetMessageBoxHook([](const MessageBoxCall& call) {
+        return call.text.rfind("Would you like to backup", 0) == 0 ? IDNO : IDYES;
+    });
+    const struct {
+        UINT key;
+        bool alt;
+        const char* way;
+    } endings[] = {{VK_RETURN, false, "Enter"}, {VK_ESCAPE, false, "Esc"}, {VK_F4, true, "Alt+F4"}};
+    for (const auto& e : endings) {
+        SCOPED_TRACE(e.way);
+        const ForceTarget target(dir, e.way);
+        std::thread user(KeysAloneThroughTheForceWizard, e.key, e.alt);
+        const int done = RunForceUninstallWizard(nullptr, "", target.folder);
+        user.join();
+        EXPECT_EQ(done, 1) << "the list is not reloaded";
+        EXPECT_EQ(GetFileAttributesA(target.folder.c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+}
+
+// Esc while the force scan runs cancels as Cancel does: the wizard closes soon and nothing of
+// the program is touched.
+TEST_F(WizardKeys, EscDuringTheForceScanCancels) {
+    const ForceTarget target(dir, "Esc");
+    Open(1);
+    SetWindowTextA(Item(IDC_STEP_TXTPATH), target.folder.c_str());
+    ASSERT_TRUE(uitest::PumpUntil([&] { return kutest::FocusOf(form.Handle()) != nullptr; }, 5000));
+    const HWND wizard = form.Handle();
+    std::atomic<bool> pressed{false};
+    std::thread user([&] {
+        const auto scanning = [&] {
+            return IsWindowVisible(GetDlgItem(wizard, IDC_STEP_REGSKIPEXBTN)) ||
+                   IsWindowVisible(GetDlgItem(wizard, IDC_STEP_FILESKIPEXBTN));
+        };
+        for (int i = 0; i < 20000 && !scanning(); ++i)
+            Sleep(1);
+        if (scanning()) {
+            kutest::PostKey(wizard, VK_ESCAPE);
+            pressed = true;
+        }
+    });
+    const DWORD start = GetTickCount();
+    uitest::PressKey(wizard, VK_RETURN);
+    user.join();
+    ASSERT_TRUE(pressed) << "the scan was over before Esc";
+    EXPECT_TRUE(uitest::PumpUntil([&] { return form.Handle() == nullptr; }, 5000))
+        << "Esc did not cancel the scan";
+    EXPECT_LT(GetTickCount() - start, 30000u);
+    EXPECT_EQ(form.UninstallDone, 0);
+    EXPECT_NE(GetFileAttributesA((target.folder + "\\force.dat").c_str()), INVALID_FILE_ATTRIBUTES);
+    if (form.Handle())
+        form.CancelBitBtnClick();
 }
 
 } // namespace

@@ -8,11 +8,39 @@
 #include "core/system/StrUtil.h"
 #include "core/ui/UiSupport.h"
 #include "core/ui/wizard/UnitStepForm.h"
+#include "support/RawRegistry.h"
+#include "support/Spawn.h"
 
 namespace wizardtest {
 
 std::string ProgramFiles32() {
     return ShellFolder(kutest::RunningUnderWow64() ? CSIDL_PROGRAM_FILESX86 : CSIDL_PROGRAM_FILES);
+}
+
+namespace {
+const std::string kCurrentVersion = "Software\\Microsoft\\Windows\\CurrentVersion\\";
+} // namespace
+
+DemoApp::DemoApp() : appData(ShellFolder(CSIDL_APPDATA) + "\\KuDemoApp") {
+    Forget();
+}
+
+int DemoApp::Install() const {
+    return kutest::RunAndWait("\"" + kutest::Fixture("wizard\\KuDemoAppSetup.exe") + "\" /S");
+}
+
+void DemoApp::Forget() const {
+    for (REGSAM view : {REGSAM(KEY_WOW64_32KEY), REGSAM(KEY_WOW64_64KEY)})
+        for (const std::string& key :
+             {std::string("Software\\KuDemoApp"), kCurrentVersion + "Uninstall\\KuDemoApp",
+              kCurrentVersion + "App Paths\\KuDemoApp.exe"})
+            kutest::RawDeleteTree(HKEY_LOCAL_MACHINE, key, view);
+    kutest::RawDeleteTree(HKEY_CURRENT_USER, "Software\\KuDemoApp", 0);
+    kutest::RawDeleteValue(HKEY_LOCAL_MACHINE, kCurrentVersion + "Run", "KuDemoApp");
+    kutest::RawDeleteValue(HKEY_LOCAL_MACHINE, kCurrentVersion + "SharedDLLs",
+                           install + "\\KuDemoApp.dll");
+    RemoveTree(install);
+    RemoveTree(appData);
 }
 
 void Clicker::Run() {

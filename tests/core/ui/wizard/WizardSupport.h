@@ -78,6 +78,17 @@ private:
     std::thread thread_;
 };
 
+// The NSIS demo program: installed by its own setup, and every trace of it forgotten at both
+// ends, so that a run that failed half-way leaves the next a clean machine.
+struct DemoApp {
+    const std::string install = ProgramFiles32() + "\\KuDemoApp";
+    const std::string appData;
+    DemoApp();
+    ~DemoApp() { Forget(); }
+    int Install() const;
+    void Forget() const;
+};
+
 struct WizardRun {
     int uninstallDone = -1;
     Lines leftovers; // "HKLM\<key>", "HKCU\<key> = <value>", or the file path in capitals
