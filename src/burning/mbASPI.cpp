@@ -65,24 +65,33 @@ bool TakeManager(HMODULE module) {
     return true;
 }
 
-// The given path first, then the current folder, then the system's search order.
+// The given path first, then the current folder, then the system's search order. Loaded by
+// the wide names: a current folder the code page cannot hold is loaded from as it is, never
+// by its best-fit name, which would load another folder's library.
 bool LoadManager(const std::string& DLLPath) {
-    std::vector<std::string> candidates;
+    const auto wide = [](const std::string& text) {
+        std::wstring result(text.size() + 1, L'\0');
+        const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &result[0],
+                                               static_cast<int>(result.size()));
+        result.resize(length > 0 ? static_cast<size_t>(length) - 1 : 0);
+        return result;
+    };
+    std::vector<std::wstring> candidates;
     if (!DLLPath.empty())
-        candidates.push_back(DLLPath);
+        candidates.push_back(wide(DLLPath));
     // ".\" means the current folder; spelt out in full, since not every loader resolves a
     // relative path with a folder part the same way.
-    char current[MAX_PATH + 1] = {};
-    DWORD length = ::GetCurrentDirectoryA(sizeof(current), current);
-    if (length > 0 && length < sizeof(current)) {
-        std::string folder = current;
-        if (folder.back() != '\\')
-            folder += '\\';
-        candidates.push_back(folder + ASPIDllName);
+    wchar_t current[MAX_PATH + 1] = {};
+    const DWORD length = ::GetCurrentDirectoryW(MAX_PATH + 1, current);
+    if (length > 0 && length <= MAX_PATH) {
+        std::wstring folder(current, length);
+        if (folder.back() != L'\\')
+            folder += L'\\';
+        candidates.push_back(folder + wide(ASPIDllName));
     }
-    candidates.push_back(ASPIDllName);
-    for (const std::string& name : candidates) {
-        HMODULE module = ::LoadLibraryA(name.c_str());
+    candidates.push_back(wide(ASPIDllName));
+    for (const std::wstring& name : candidates) {
+        HMODULE module = ::LoadLibraryW(name.c_str());
         if (module && TakeManager(module))
             return true;
     }

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "core/system/Dialogs.h"
+#include "core/system/ExactNames.h"
 #include "core/system/StrUtil.h"
 
 namespace ku {
@@ -23,25 +24,29 @@ std::string* TAppObj::VersionField(int index) {
 std::string TAppObj::GetVersionString(const std::string& name) const {
     if (versionData_.empty())
         return std::string();
-    const std::string path =
-        Format("StringFileInfo\\%s\\%s", TranslationText.c_str(), name.c_str());
+    const std::wstring path =
+        WideFromAnsi(Format("StringFileInfo\\%s\\%s", TranslationText.c_str(), name.c_str()));
     void* value = nullptr;
     UINT length = 0;
-    if (!VerQueryValueA(versionData_.data(), path.c_str(), &value, &length) || !value ||
+    if (!VerQueryValueW(versionData_.data(), path.c_str(), &value, &length) || !value ||
         length == 0)
         return std::string();
-    // The length counts characters and may include the terminating zero.
-    const char* text = static_cast<const char*>(value);
-    return Trim(std::string(text, strnlen(text, length)));
+    // The length counts characters and may include the terminating zero. A text the code page
+    // cannot hold is shown with "?" for what it lacks, never as a best-fit name.
+    const wchar_t* text = static_cast<const wchar_t*>(value);
+    std::string shown;
+    ExactAnsi(text, wcsnlen(text, length), shown);
+    return Trim(shown);
 }
 
 void TAppObj::LoadVersionInfo(const std::string& fileName) {
     DWORD handle = 0;
-    const DWORD size = GetFileVersionInfoSizeA(fileName.c_str(), &handle);
+    const std::wstring wideName = WideFromAnsi(fileName);
+    const DWORD size = GetFileVersionInfoSizeW(wideName.c_str(), &handle);
     versionData_.clear();
     if (size != 0) {
         versionData_.resize(size);
-        if (!GetFileVersionInfoA(fileName.c_str(), 0, size, versionData_.data()))
+        if (!GetFileVersionInfoW(wideName.c_str(), 0, size, versionData_.data()))
             versionData_.clear();
     }
     Major = Minor = Release = Build = 0;
@@ -49,7 +54,7 @@ void TAppObj::LoadVersionInfo(const std::string& fileName) {
     if (!versionData_.empty()) {
         VS_FIXEDFILEINFO* fixed = nullptr;
         UINT length = 0;
-        if (VerQueryValueA(versionData_.data(), "\\", reinterpret_cast<void**>(&fixed), &length) &&
+        if (VerQueryValueW(versionData_.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) &&
             fixed && length >= sizeof(VS_FIXEDFILEINFO)) {
             Major = HIWORD(fixed->dwFileVersionMS);
             Minor = LOWORD(fixed->dwFileVersionMS);
@@ -58,7 +63,7 @@ void TAppObj::LoadVersionInfo(const std::string& fileName) {
             VersionText = Format("%d.%d.%d.%d", Major, Minor, Release, Build);
         }
         DWORD* translation = nullptr;
-        if (VerQueryValueA(versionData_.data(), "\\VarFileInfo\\Translation",
+        if (VerQueryValueW(versionData_.data(), L"\\VarFileInfo\\Translation",
                            reinterpret_cast<void**>(&translation), &length) &&
             translation && length >= sizeof(DWORD)) {
             Translation = *translation;

@@ -31,7 +31,8 @@ class IDeviceApi {
     virtual bool EnumDevice(int index, DeviceData& device) = 0;
     // CM_Get_DevNode_Status; the outputs are only read when it succeeded.
     virtual bool DevNodeStatus(DWORD devInst, ULONG& status, ULONG& problem) = 0;
-    // A text property of the device at index (SPDRP_FRIENDLYNAME ...), empty when it has none.
+    // A text property of the device at index (SPDRP_FRIENDLYNAME ...), empty when it has none;
+    // its shown form, "?" for what the code page lacks.
     virtual std::string DeviceProperty(int index, DWORD property) = 0;
     // The class key holds a value "NoDisplayClass".
     virtual bool IsNoDisplayClass(const GUID& classGuid) = 0;
@@ -43,7 +44,8 @@ class IDeviceApi {
     // DIF_PROPERTYCHANGE with DICS_ENABLE (1) or DICS_DISABLE (2), global scope. On failure
     // failedStep names the step: "EnumDeviceInfo" or "SetClassInstallParams".
     virtual bool ChangeState(int index, DWORD stateChange, std::string& failedStep) = 0;
-    // CM_Request_Device_EjectA with a cleared veto-name buffer of 257 characters.
+    // CM_Request_Device_EjectW with a cleared veto-name buffer of 257 characters; the veto name
+    // in its shown form, "?" for what the code page lacks.
     virtual CONFIGRET RequestEject(DWORD devInst, PNP_VETO_TYPE& vetoType,
                                    std::string& vetoName) = 0;
 };

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "core/system/DeleteHelpers.h"
+#include "core/system/ExactNames.h"
 #include "core/system/FileSystem.h"
 #include "core/system/Launcher.h"
 #include "core/system/PublicFunctionUnit.h"
@@ -196,9 +197,8 @@ std::string DosRestorePlaces::ProgramFolder() const {
 std::string DosRestorePlaces::Exe() const {
     if (!exePath.empty())
         return exePath;
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return path;
+    std::string path;
+    return ExactModulePath(nullptr, path) == ERROR_SUCCESS ? path : std::string();
 }
 
 void SetBootFileAttributes(bool protect, bool withCopies, const DosRestorePlaces& places) {

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "core/system/DeleteHelpers.h"
+#include "core/system/ExactNames.h"
 #include "core/system/FileSystem.h"
 #include "core/system/Launcher.h"
 #include "core/system/PublicFunctionUnit.h"
@@ -57,9 +58,10 @@ std::string FileText(const std::string& path) {
 // whatever a failed run leaves goes with the folder. (A file left directly in Documents or
 // another shell folder could not be deleted again: the delete guard keeps those.)
 std::string MakeDumpFolder() {
-    char temp[MAX_PATH + 1];
-    const DWORD length = GetTempPathA(sizeof(temp), temp);
-    if (length == 0 || length >= sizeof(temp))
+    // A temporary folder the code page cannot name has no folder of ours: its best-fit name
+    // is another user's.
+    std::string temp;
+    if (ExactTempPath(temp) != ERROR_SUCCESS || temp.empty())
         return std::string();
     for (unsigned number = 0; number < 100; ++number) {
         const std::string folder =

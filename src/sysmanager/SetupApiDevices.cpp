@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "core/system/ExactNames.h"
 #include "core/system/Handles.h"
 
 namespace ku {
@@ -25,7 +26,7 @@ using SetClassInstallParamsFn = BOOL(WINAPI*)(HDEVINFO, PSP_DEVINFO_DATA, PSP_CL
                                               DWORD);
 using CallClassInstallerFn = BOOL(WINAPI*)(DI_FUNCTION, HDEVINFO, PSP_DEVINFO_DATA);
 using GetDevNodeStatusFn = CONFIGRET(WINAPI*)(PULONG, PULONG, DEVINST, ULONG);
-using RequestDeviceEjectFn = CONFIGRET(WINAPI*)(DEVINST, PPNP_VETO_TYPE, LPSTR, ULONG, ULONG);
+using RequestDeviceEjectFn = CONFIGRET(WINAPI*)(DEVINST, PPNP_VETO_TYPE, LPWSTR, ULONG, ULONG);
 
 const DWORD kPresentAllClasses = DIGCF_PRESENT | DIGCF_ALLCLASSES; // 6
 const DWORD kNameBuffer = 257;
@@ -53,12 +54,14 @@ class SetupApiDevices : public IDeviceApi {
             {"SetupDiGetClassImageList", Slot(getClassImageList_), false},
             {"SetupDiGetClassImageIndex", Slot(getClassImageIndex_), false},
             {"SetupDiDestroyClassImageList", Slot(destroyClassImageList_), false},
-            {"SetupDiGetDeviceRegistryPropertyA", Slot(getDeviceRegistryProperty_), false},
+            // The texts by their wide forms: a name the code page cannot hold is shown with
+            // "?" for what it lacks, never in a best-fit form that reads as another device's.
+            {"SetupDiGetDeviceRegistryPropertyW", Slot(getDeviceRegistryProperty_), false},
             {"SetupDiOpenClassRegKey", Slot(openClassRegKey_), false},
             {"SetupDiSetClassInstallParamsA", Slot(setClassInstallParams_), false},
             {"SetupDiCallClassInstaller", Slot(callClassInstaller_), false},
             {"CM_Get_DevNode_Status", Slot(getDevNodeStatus_), true},
-            {"CM_Request_Device_EjectA", Slot(requestDeviceEject_), true},
+            {"CM_Request_Device_EjectW", Slot(requestDeviceEject_), true},
         };
         bool all = static_cast<bool>(setupApi_);
         for (const auto& function : functions) {
@@ -105,19 +108,22 @@ class SetupApiDevices : public IDeviceApi {
         SP_DEVINFO_DATA data;
         if (!Enum(index, data))
             return std::string();
-        std::vector<BYTE> buffer(kNameBuffer, 0);
+        std::vector<BYTE> buffer(kNameBuffer * sizeof(wchar_t), 0);
         DWORD needed = 0;
         if (!getDeviceRegistryProperty_(set_, &data, property, nullptr, buffer.data(),
                                         static_cast<DWORD>(buffer.size()), &needed)) {
             if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed <= buffer.size())
                 return std::string();
-            buffer.assign(needed + 1, 0);
+            buffer.assign(needed + sizeof(wchar_t), 0);
             if (!getDeviceRegistryProperty_(set_, &data, property, nullptr, buffer.data(), needed,
                                             &needed))
                 return std::string();
         }
-        buffer.push_back(0);
-        return reinterpret_cast<const char*>(buffer.data());
+        buffer.resize(buffer.size() + sizeof(wchar_t), 0);
+        const wchar_t* text = reinterpret_cast<const wchar_t*>(buffer.data());
+        std::string shown;
+        ExactAnsi(text, wcslen(text), shown);
+        return shown;
     }
 
     bool IsNoDisplayClass(const GUID& classGuid) override {
@@ -127,6 +133,7 @@ class SetupApiDevices : public IDeviceApi {
         if (!opened || opened == INVALID_HANDLE_VALUE)
             return false;
         UniqueKey key(opened);
+        // exact-text: asks only whether the value is there
         return RegQueryValueExA(key.get(), "NoDisplayClass", nullptr, nullptr, nullptr, nullptr) ==
                ERROR_SUCCESS;
     }
@@ -181,10 +188,10 @@ class SetupApiDevices : public IDeviceApi {
     CONFIGRET RequestEject(DWORD devInst, PNP_VETO_TYPE& vetoType, std::string& vetoName) override {
         if (!loaded_)
             return CR_FAILURE;
-        char name[kNameBuffer] = {};
+        wchar_t name[kNameBuffer] = {};
         const CONFIGRET result = requestDeviceEject_(devInst, &vetoType, name, kNameBuffer, 0);
-        name[kNameBuffer - 1] = '\0';
-        vetoName = name;
+        name[kNameBuffer - 1] = L'\0';
+        ExactAnsi(name, wcslen(name), vetoName); // shown only: "?" for what the code page lacks
         return result;
     }
 

@@ -16,6 +16,7 @@ namespace {
 
 DWORD RawValueType(TRegistry& key, const std::string& name) {
     DWORD type = REG_NONE;
+    // exact-text: asks for the kind only, no text
     if (RegQueryValueExA(key.CurrentKey(), name.c_str(), nullptr, &type, nullptr, nullptr) !=
         ERROR_SUCCESS)
         return REG_NONE;
@@ -180,18 +181,21 @@ std::string ShortcutTarget(const std::string& path) {
         return std::string();
     const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     std::string target;
-    IShellLinkA* link = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    // Read by its wide form: a target the code page cannot hold has no name here, and its
+    // best-fit form would show another file's version as the program's.
+    IShellLinkW* link = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                    reinterpret_cast<void**>(&link)))) {
         IPersistFile* file = nullptr;
         if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
             std::wstring wide(MAX_PATH * 4, L'\0');
             const int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0],
                                                    static_cast<int>(wide.size()));
-            char buffer[MAX_PATH * 4] = {};
+            wchar_t buffer[MAX_PATH * 4] = {};
             if (length > 0 && SUCCEEDED(file->Load(wide.c_str(), STGM_READ)) &&
-                SUCCEEDED(link->GetPath(buffer, sizeof(buffer), nullptr, SLGP_RAWPATH)))
-                target = buffer;
+                SUCCEEDED(link->GetPath(buffer, MAX_PATH * 4, nullptr, SLGP_RAWPATH)) &&
+                !ExactAnsi(buffer, wcslen(buffer), target))
+                target.clear();
             file->Release();
         }
         link->Release();

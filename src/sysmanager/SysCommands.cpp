@@ -10,6 +10,7 @@ namespace ku {
 
 std::string SystemErrorText(DWORD code) {
     char* buffer = nullptr;
+    // exact-text: a system message, only shown; never a name acted on
     const DWORD length = FormatMessageA(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
         nullptr, code, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);

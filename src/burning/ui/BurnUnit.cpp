@@ -128,6 +128,7 @@ void TBurnForm::FormCreate() {
     // The drive lines line up in a fixed-pitch font; the stock one keeps its pixel size
     // whatever the screen's pixels per inch, so one of the dialog font's height is made.
     LOGFONTA font = {};
+    // exact-text: the window's font, whose face name only goes back to CreateFontIndirectA
     GetObjectA(reinterpret_cast<HFONT>(SendMessageA(Handle(), WM_GETFONT, 0, 0)), sizeof(font),
                &font);
     LOGFONTA fixed = {};

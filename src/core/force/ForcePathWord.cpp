@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "core/system/ExactNames.h"
 #include "core/system/StrUtil.h"
 
 namespace ku {
@@ -29,11 +30,8 @@ std::string Normalise(const std::string& path) {
 std::string ShortPathOf(const std::string& path) {
     if (Trim(path).empty())
         return std::string();
-    char buffer[MAX_PATH * 4];
-    DWORD length = GetShortPathNameA(path.c_str(), buffer, sizeof(buffer));
-    if (length == 0 || length >= sizeof(buffer))
-        return std::string();
-    return std::string(buffer, length);
+    std::string shortPath;
+    return ExactShortPath(path, shortPath) == ERROR_SUCCESS ? shortPath : std::string();
 }
 
 bool ContainsPathUpper(const std::string& upperText, const std::string& upperNeedle) {

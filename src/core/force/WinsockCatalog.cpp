@@ -125,6 +125,7 @@ bool RestoreWinsockNamespaceCatalog(HKEY root, const std::string& keyPath) {
     version.dwOSVersionInfoSize = sizeof version;
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    // exact-text: reads the version numbers only
     if (!GetVersionExA(&version))
         return false;
 #pragma GCC diagnostic pop

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "core/system/ExactNames.h"
 #include "core/system/PublicFunctionUnit.h"
 #include "core/system/Reg32vs64.h"
 #include "core/system/StrUtil.h"
@@ -86,10 +87,9 @@ bool WriteMainProgram(const std::string& exePath, const std::string& keyPath) {
     registry.SetRootKey(HKEY_LOCAL_MACHINE);
     if (!registry.OpenKey(keyPath, false))
         return false;
-    char shortPath[MAX_PATH * 4] = {};
-    const DWORD length = GetShortPathNameA(exePath.c_str(), shortPath, sizeof(shortPath));
-    const std::string value =
-        length > 0 && length < sizeof(shortPath) ? std::string(shortPath, length) : exePath;
+    std::string value;
+    if (ExactShortPath(exePath, value) != ERROR_SUCCESS)
+        value = exePath;
     try {
         registry.WriteString("MainProgram", value);
         return true;

@@ -359,18 +359,18 @@ void AddProgramEntry(TUninstallContents& list, TRegistry& registry, const std::s
 
 void ReadMultiSzValue(const std::string& valueName, std::vector<std::string>& strings,
                       TRegistry& registry) {
-    DWORD type = REG_NONE, size = 0;
-    if (RegQueryValueExA(registry.CurrentKey(), valueName.c_str(), nullptr, &type, nullptr,
-                         &size) != ERROR_SUCCESS)
+    DWORD type = REG_NONE;
+    std::string data;
+    // By its wide form: a list holding a string the code page cannot hold is refused whole.
+    const LONG rc = RegQueryValueExact(registry.CurrentKey(), valueName, type, data);
+    if (rc == kInexactName)
+        throw ERegistryException("String list holds characters this program cannot handle");
+    if (rc != ERROR_SUCCESS)
         throw std::runtime_error("Unable read MULTI_SZ value");
     if (type != REG_MULTI_SZ)
         throw ERegistryException("String list expected");
     // Two spare zeros end the block even when the stored data lacks its terminators.
-    std::string data(size + 2, '\0');
-    DWORD read = size;
-    if (RegQueryValueExA(registry.CurrentKey(), valueName.c_str(), nullptr, &type,
-                         reinterpret_cast<BYTE*>(&data[0]), &read) != ERROR_SUCCESS)
-        throw std::runtime_error("Unable read MULTI_SZ value");
+    data.append(2, '\0');
     for (size_t at = 0; at < data.size() && data[at] != '\0';) {
         const size_t end = data.find('\0', at);
         strings.push_back(data.substr(at, end - at));

@@ -97,6 +97,7 @@ bool RegistryItemRemains(const TContent& item) {
                       KEY_READ | MarkerToView(item.Extra), key.put()) != ERROR_SUCCESS)
         return false;
     return item.ItemType == kItemRegistryKey ||
+           // exact-text: asks only whether the value is there
            RegQueryValueExA(key.get(), item.ValueName.c_str(), nullptr, nullptr, nullptr,
                             nullptr) == ERROR_SUCCESS;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/system/DeleteHelpers.h"
+#include "core/system/ExactNames.h"
 #include "core/system/FileSystem.h"
 #include "core/system/Handles.h"
 #include "core/system/Launcher.h"
@@ -32,24 +33,28 @@ struct TrackedProcess {
 };
 
 // Where an uninstaller's own copies run from: its folder, the temporary folder, and the
-// Windows Installer's program.
+// Windows Installer's program. Compared in their wide forms, upper case: a temporary folder or
+// copy whose name the code page cannot hold is still the uninstaller's own, and nothing here is
+// acted on by its name.
 class OwnCopies {
 public:
     explicit OwnCopies(const std::string& uninstaller) {
-        AddFolder(ExtractFileDir(uninstaller));
-        char temp[MAX_PATH + 1];
-        const DWORD length = GetTempPathA(sizeof temp, temp);
-        if (length > 0 && length < sizeof temp)
-            AddFolder(temp);
+        AddFolder(WideFromAnsi(ExtractFileDir(uninstaller)));
+        wchar_t temp[MAX_PATH + 1];
+        const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
+        if (length > 0 && length <= MAX_PATH)
+            AddFolder(std::wstring(temp, length));
     }
 
     bool IsOwn(HANDLE process, DWORD processId) const {
-        const std::string image = LongUpper(ImagePath(process, processId));
+        const std::wstring image = LongUpper(ImagePath(process, processId));
         if (image.empty())
             return false;
-        if (SameText(ExtractFileName(image), "msiexec.exe") && IsBelowWindowsFolder(image))
+        std::string path;
+        if (ExactAnsi(image, path) && SameText(ExtractFileName(path), "msiexec.exe") &&
+            IsBelowWindowsFolder(path))
             return true;
-        for (const std::string& folder : folders_)
+        for (const std::wstring& folder : folders_)
             if (image.compare(0, folder.size(), folder) == 0)
                 return true;
         return false;
@@ -58,29 +63,36 @@ public:
 private:
     // Read from the process handle: a child that has only just been created has no module
     // list yet for GetModuleFileNameEx to read, and its parent may end in that moment.
-    static std::string ImagePath(HANDLE process, DWORD processId) {
-        using QueryImageFn = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, PDWORD);
+    static std::wstring ImagePath(HANDLE process, DWORD processId) {
+        using QueryImageFn = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD);
         static const auto query = reinterpret_cast<QueryImageFn>(reinterpret_cast<void*>(
-            GetProcAddress(GetModuleHandleA("kernel32"), "QueryFullProcessImageNameA")));
-        char buffer[MAX_PATH * 4];
-        DWORD length = sizeof buffer;
-        if (query && query(process, 0, buffer, &length) && length < sizeof buffer)
-            return std::string(buffer, length);
-        return GetProcessImagePath(processId);
+            GetProcAddress(GetModuleHandleA("kernel32"), "QueryFullProcessImageNameW")));
+        wchar_t buffer[MAX_PATH * 4];
+        DWORD length = MAX_PATH * 4;
+        if (query && query(process, 0, buffer, &length) && length < MAX_PATH * 4)
+            return std::wstring(buffer, length);
+        return WideFromAnsi(GetProcessImagePath(processId));
     }
-    static std::string LongUpper(const std::string& path) {
-        char buffer[MAX_PATH * 4];
-        const DWORD length = GetLongPathNameA(path.c_str(), buffer, sizeof buffer);
-        return UpperCase(length > 0 && length < sizeof buffer ? std::string(buffer, length)
-                                                              : path);
+    static std::wstring LongUpper(const std::wstring& path) {
+        wchar_t buffer[MAX_PATH * 4];
+        const DWORD length = GetLongPathNameW(path.c_str(), buffer, MAX_PATH * 4);
+        std::wstring text =
+            length > 0 && length < MAX_PATH * 4 ? std::wstring(buffer, length) : path;
+        if (!text.empty())
+            CharUpperBuffW(&text[0], static_cast<DWORD>(text.size()));
+        return text;
     }
-    void AddFolder(const std::string& folder) {
-        const std::string upper = LongUpper(ExcludeTrailingBackslash(Trim(folder)));
+    void AddFolder(std::wstring folder) {
+        while (!folder.empty() && (folder.back() == L'\\' || folder.back() == L' '))
+            folder.pop_back();
+        const size_t first = folder.find_first_not_of(L' ');
+        folder.erase(0, first == std::wstring::npos ? folder.size() : first);
+        const std::wstring upper = LongUpper(folder);
         if (upper.size() > 3) // never a whole drive
-            folders_.push_back(upper + "\\");
+            folders_.push_back(upper + L"\\");
     }
 
-    std::vector<std::string> folders_;
+    std::vector<std::wstring> folders_;
 };
 
 class ProcessTree {
@@ -102,10 +114,10 @@ public:
             snapshot.release();
             return;
         }
-        PROCESSENTRY32 entry{};
+        PROCESSENTRY32W entry{};
         entry.dwSize = sizeof entry;
-        for (BOOL ok = Process32First(snapshot.get(), &entry); ok;
-             ok = Process32Next(snapshot.get(), &entry)) {
+        for (BOOL ok = Process32FirstW(snapshot.get(), &entry); ok;
+             ok = Process32NextW(snapshot.get(), &entry)) {
             const auto parent = tree_.find(entry.th32ParentProcessID);
             if (parent == tree_.end() || tree_.count(entry.th32ProcessID))
                 continue;
@@ -173,6 +185,8 @@ UninstallerStart UninstallerToStart(const std::string& command) {
     if (SameText(ExtractFileName(parts.file), "msiexec.exe") ||
         SameText(ExtractFileName(parts.file), "msiexec"))
         parts.arguments = RemovingMsiArguments(parts.arguments);
+    if (!parts.exact)
+        return start; // its program has no name here: its best-fit twin is never started
     if (parts.file.empty()) {
         start.commandLine = command;
         return start;
@@ -190,6 +204,8 @@ UninstallerStart UninstallerToStart(const std::string& command) {
 int RunUninstallerAndWait(const std::string& commandLine, int showMode,
                           const std::function<void()>& pump) {
     const UninstallerStart start = UninstallerToStart(commandLine);
+    if (start.commandLine.empty())
+        return -1;
     LaunchRequest request;
     request.kind = LaunchRequest::Kind::Process;
     request.file = start.file;

@@ -12,7 +12,8 @@ namespace ku {
 // repair) becomes "/X{code}" (remove), as Windows' own program list does it.
 struct UninstallerStart {
     std::string file; // empty when the command names no file that could be found
-    std::string commandLine;
+    std::string commandLine; // empty when its program is named in a form the code page
+                             // cannot hold: nothing is started
 };
 UninstallerStart UninstallerToStart(const std::string& command);
 

@@ -12,6 +12,7 @@
 #include "core/scan/ScanWord.h"
 #include "core/system/DeleteHelpers.h"
 #include "core/system/Handles.h"
+#include "core/system/PublicFunctionUnit.h"
 #include "core/system/SharedState.h"
 #include "core/system/StrUtil.h"
 
@@ -38,22 +39,19 @@ struct FileWord {
         if (!text.empty() && text.back() == '.')
             text.pop_back();
         full = ScanWord(text);
-        if (text.size() > 2 && text[1] == ':') {
-            char buffer[MAX_PATH];
-            const DWORD n = GetShortPathNameA(text.c_str(), buffer, MAX_PATH);
-            if (n > 0 && n < MAX_PATH && !SameText(buffer, text))
-                shortForm = ScanWord(buffer);
-        }
+        std::string shortText;
+        if (text.size() > 2 && text[1] == ':' && ExactShortPath(text, shortText) == ERROR_SUCCESS &&
+            shortText.size() < MAX_PATH && !SameText(shortText, text))
+            shortForm = ScanWord(shortText);
     }
 };
 
 std::string ShortUpper(const std::string& path) {
-    char buffer[MAX_PATH];
-    const DWORD n = GetShortPathNameA(path.c_str(), buffer, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH)
+    std::string shortPath;
+    if (ExactShortPath(path, shortPath) != ERROR_SUCCESS || shortPath.size() >= MAX_PATH)
         return "";
     std::string upper;
-    UpperInto(upper, buffer, n);
+    UpperInto(upper, shortPath.data(), shortPath.size());
     return upper;
 }
 
@@ -252,12 +250,13 @@ void AddUpper(std::vector<std::string>& list, const std::string& path) {
 // system drive's "Users" and "Documents and Settings".
 std::vector<std::string> ProfileFolders() {
     std::vector<std::string> roots;
-    char buffer[MAX_PATH];
-    if (SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_PROFILE, nullptr, 0, buffer)))
-        roots.push_back(ExtractFileDir(ExcludeTrailingBackslash(buffer)));
-    char system[MAX_PATH];
-    if (GetWindowsDirectoryA(system, MAX_PATH) >= 3) {
-        const std::string drive(system, 3);
+    // A profile the code page cannot name is passed over: its best-fit name is another folder.
+    std::string profile;
+    if (ExactFolderPath(CSIDL_PROFILE, profile) == ERROR_SUCCESS)
+        roots.push_back(ExtractFileDir(ExcludeTrailingBackslash(profile)));
+    const std::string system = GetWindowsDir();
+    if (system.size() >= 3) {
+        const std::string drive = system.substr(0, 3);
         roots.push_back(drive + "Users");
         roots.push_back(drive + "Documents and Settings");
     }
@@ -283,9 +282,9 @@ std::vector<std::string> PersonalFolders() {
         for (const char* name : kPersonalNames)
             AddUpper(list, profile + "\\" + name);
     for (int id : kPersonalFolderIds) {
-        char buffer[MAX_PATH];
-        if (SUCCEEDED(SHGetFolderPathA(nullptr, id, nullptr, 0, buffer)))
-            AddUpper(list, buffer);
+        std::string folder;
+        if (ExactFolderPath(id, folder) == ERROR_SUCCESS)
+            AddUpper(list, folder);
     }
     std::sort(list.begin(), list.end());
     list.erase(std::unique(list.begin(), list.end()), list.end());

@@ -2,6 +2,7 @@
 #include "core/settings/OptionValues.h"
 
 #include "core/contextmenu/ContextMenuIds.h"
+#include "core/system/ExactNames.h"
 #include "core/system/Launcher.h"
 #include "core/system/Reg32vs64.h"
 #include "core/system/StrUtil.h"
@@ -114,9 +115,9 @@ bool IsContextMenuRegistered() {
 }
 
 std::string ShortProgramFolder(const std::string& exePath) {
-    char buffer[MAX_PATH] = {};
-    DWORD length = GetShortPathNameA(exePath.c_str(), buffer, MAX_PATH);
-    std::string path = (length > 0 && length < MAX_PATH) ? std::string(buffer, length) : exePath;
+    std::string path;
+    if (ExactShortPath(exePath, path) != ERROR_SUCCESS || path.size() >= MAX_PATH)
+        path = exePath;
     return ExtractFileDir(path);
 }
 

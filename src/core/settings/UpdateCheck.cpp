@@ -39,6 +39,7 @@ bool SplitUrl(const std::string& url, UrlParts& parts) {
     components.dwHostNameLength = sizeof(host);
     components.lpszUrlPath = object;
     components.dwUrlPathLength = sizeof(object);
+    // exact-text: splits the program's own address
     if (!InternetCrackUrlA(url.c_str(), static_cast<DWORD>(url.size()), 0, &components))
         return false;
     if (components.nScheme != INTERNET_SCHEME_HTTP && components.nScheme != INTERNET_SCHEME_HTTPS)
@@ -64,6 +65,7 @@ void SetTimeouts(HINTERNET handle) {
 bool StatusIsSuccess(HINTERNET request) {
     DWORD status = 0;
     DWORD size = sizeof(status);
+    // exact-text: asks for the status as a number
     if (!HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
                         nullptr))
         return false;
@@ -155,6 +157,7 @@ bool IsNewerVersionAvailable(const std::string& programDir, const std::string& k
     if (!DownloadFile(MakerUrl(kUpdateDescriptorPath), iniFile))
         return false;
     char version[256] = {};
+    // exact-text: a version text, only compared with another; never a name acted on
     GetPrivateProfileStringA("Version", "Ver", "", version, sizeof(version), iniFile.c_str());
     return IsVersionNewer(version, GetInstalledVersion(keyPath));
 }

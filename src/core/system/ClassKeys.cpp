@@ -91,10 +91,11 @@ std::string ComServer(HKEY root, const std::string& classPath, REGSAM view) {
     return std::string();
 }
 
+// Empty when the expanded text holds a name the code page cannot hold: it names no file here.
 std::string Expanded(const std::string& text) {
-    char buffer[MAX_PATH * 4];
-    const DWORD length = ExpandEnvironmentStringsA(text.c_str(), buffer, sizeof buffer);
-    return length > 0 && length <= sizeof buffer ? std::string(buffer) : text;
+    std::string expanded;
+    const LONG rc = ExactExpandedText(text, expanded);
+    return rc == ERROR_SUCCESS ? expanded : rc == kInexactName ? std::string() : text;
 }
 
 std::string Below(const std::string& classesPath, const std::string& name) {

@@ -2,6 +2,7 @@
 #include "core/system/FileSystem.h"
 #include "core/system/PublicFunctionUnit.h"
 
+#include "core/system/ExactNames.h"
 #include "core/system/StrUtil.h"
 
 namespace ku {
@@ -44,19 +45,27 @@ std::string CutArguments(const std::string& name) {
     return name;
 }
 
-std::string ExpandVariables(const std::string& text) {
-    char buffer[MAX_PATH * 4];
-    const DWORD length = ExpandEnvironmentStringsA(text.c_str(), buffer, sizeof buffer);
-    return length > 0 && length <= sizeof buffer ? std::string(buffer) : text;
-}
-
-// A file name without a folder, found as CreateProcess would: the system's search path.
-std::string Located(const std::string& file) {
-    if (file.find_first_of("\\:") != std::string::npos)
-        return file;
-    char found[MAX_PATH * 2];
-    const DWORD length = SearchPathA(nullptr, file.c_str(), ".exe", sizeof found, found, nullptr);
-    return length > 0 && length < sizeof found ? std::string(found, length) : file;
+// The text with its variables expanded and, when it names no folder, found as CreateProcess
+// would find it: on the system's search path. False, and no file, when the code page cannot
+// hold what the system answers: its best-fit form would name another file.
+bool ResolvedFile(const std::string& text, std::string& file) {
+    file.clear();
+    std::string expanded;
+    const LONG rc = ExactExpandedText(text, expanded);
+    if (rc == kInexactName)
+        return false;
+    if (rc != ERROR_SUCCESS)
+        expanded = text;
+    if (expanded.find_first_of("\\:") != std::string::npos) {
+        file = expanded;
+        return true;
+    }
+    std::string found;
+    const LONG located = ExactSearchPath(expanded, ".exe", found);
+    if (located == kInexactName)
+        return false;
+    file = located == ERROR_SUCCESS ? found : expanded;
+    return true;
 }
 
 // The command with the quotes around its program's path taken off: the opening quote and the
@@ -89,7 +98,7 @@ CommandParts SplitCommandLine(const std::string& command) {
     if (text[0] == '"') {
         const size_t close = text.find('"', 1);
         const size_t length = close == std::string::npos ? std::string::npos : close - 1;
-        parts.file = Located(ExpandVariables(text.substr(1, length)));
+        parts.exact = ResolvedFile(text.substr(1, length), parts.file);
         parts.arguments = close == std::string::npos ? "" : Trim(text.substr(close + 1));
         return parts;
     }
@@ -100,8 +109,8 @@ CommandParts SplitCommandLine(const std::string& command) {
             continue;
         if (firstEnd == std::string::npos)
             firstEnd = end;
-        const std::string candidate = Located(ExpandVariables(text.substr(0, end)));
-        if (FileExists(candidate)) {
+        std::string candidate;
+        if (ResolvedFile(text.substr(0, end), candidate) && FileExists(candidate)) {
             parts.file = candidate;
             parts.arguments = Trim(text.substr(end));
             return parts;
@@ -110,7 +119,7 @@ CommandParts SplitCommandLine(const std::string& command) {
     size_t end = firstEnd;
     if (end == std::string::npos)
         end = FileExists(text) || DirectoryExists(text) ? text.size() : text.find(' ');
-    parts.file = Located(ExpandVariables(text.substr(0, end)));
+    parts.exact = ResolvedFile(text.substr(0, end), parts.file);
     parts.arguments = end == std::string::npos ? "" : Trim(text.substr(end));
     return parts;
 }

@@ -70,6 +70,7 @@ bool DeleteTree(const std::string& folder, bool (*refused)(const std::string&)) 
 
 bool IsRegistryLink(HKEY key) {
     DWORD type = REG_NONE;
+    // exact-text: asks for the kind only, no text
     return RegQueryValueExA(key, "SymbolicLinkValue", nullptr, &type, nullptr, nullptr) ==
                ERROR_SUCCESS &&
            type == REG_LINK;

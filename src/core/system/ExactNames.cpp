@@ -4,6 +4,7 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace ku {
@@ -81,6 +82,39 @@ bool ToAnsiFindData(const WIN32_FIND_DATAW& wide, WIN32_FIND_DATAA& data) {
     memcpy(data.cFileName, name.c_str(), name.size() + 1);
     memcpy(data.cAlternateFileName, shortName.c_str(), shortName.size() + 1);
     return true;
+}
+
+// A value's data as the "A" functions give it: a string value's text up to the first zero, a
+// string list's strings with their zeros, any other kind's bytes as stored. False when a text
+// is one the code page cannot hold (`data` then holds its shown form).
+bool ValueData(DWORD type, const char* bytes, DWORD size, std::string& data) {
+    const wchar_t* text = reinterpret_cast<const wchar_t*>(bytes);
+    const size_t chars = size / sizeof(wchar_t);
+    if (type == REG_SZ || type == REG_EXPAND_SZ)
+        return ExactAnsi(text, wcsnlen(text, chars), data);
+    if (type == REG_MULTI_SZ)
+        return ExactAnsi(text, chars, data);
+    data.assign(bytes, size);
+    return true;
+}
+
+// The text a wide "Get...W" function writes: `call(buffer, capacity)` answers the characters
+// written without the terminator, the capacity it needs when the buffer is too small, or 0 on
+// failure (a text that is empty answers 0 and leaves the last error alone).
+template <typename Call> LONG FromWideCall(Call call, std::string& text) {
+    text.clear();
+    std::wstring buffer(MAX_PATH + 1, L'\0');
+    // A path is at most 32,767 characters: a call that keeps asking for more has no answer.
+    while (buffer.size() <= 0x8000) {
+        SetLastError(ERROR_SUCCESS);
+        const DWORD length = call(&buffer[0], static_cast<DWORD>(buffer.size()));
+        if (length == 0)
+            return GetLastError();
+        if (length < buffer.size())
+            return ExactAnsi(buffer.data(), length, text) ? ERROR_SUCCESS : kInexactName;
+        buffer.assign(std::max<size_t>(length + 1, buffer.size() * 2), L'\0');
+    }
+    return ERROR_INSUFFICIENT_BUFFER;
 }
 
 // Moves on from the entry in `wide` to the first one the code page holds exactly.
@@ -212,16 +246,26 @@ LONG RegEnumValueExact(HKEY key, DWORD index, std::string& name, DWORD& type, st
     const bool exactName = ExactAnsi(wideName.data(), nameLength, name);
     if (nameExact)
         *nameExact = exactName;
-    bool exactData = true;
-    const wchar_t* text = reinterpret_cast<const wchar_t*>(bytes.data());
-    const size_t chars = size / sizeof(wchar_t);
-    if (type == REG_SZ || type == REG_EXPAND_SZ)
-        exactData = ExactAnsi(text, wcsnlen(text, chars), data);
-    else if (type == REG_MULTI_SZ) // the strings with their zeros, as RegEnumValueA gives them
-        exactData = ExactAnsi(text, chars, data);
-    else
-        data.assign(bytes.data(), size);
+    const bool exactData = ValueData(type, bytes.data(), size, data);
     return exactName && exactData ? ERROR_SUCCESS : kInexactName;
+}
+
+LONG RegQueryValueExact(HKEY key, const std::string& valueName, DWORD& type, std::string& data) {
+    data.clear();
+    const std::wstring name = WideFromAnsi(valueName);
+    std::string bytes(512, '\0');
+    DWORD size = static_cast<DWORD>(bytes.size());
+    LONG rc = RegQueryValueExW(key, name.c_str(), nullptr, &type,
+                               reinterpret_cast<BYTE*>(&bytes[0]), &size);
+    for (int attempt = 0; rc == ERROR_MORE_DATA && attempt < 3; ++attempt) {
+        bytes.assign(size + sizeof(wchar_t), '\0');
+        size = static_cast<DWORD>(bytes.size());
+        rc = RegQueryValueExW(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&bytes[0]),
+                              &size);
+    }
+    if (rc != ERROR_SUCCESS)
+        return rc;
+    return ValueData(type, bytes.data(), size, data) ? ERROR_SUCCESS : kInexactName;
 }
 
 std::vector<KeyName> RegKeyNamesExact(HKEY key) {
@@ -279,6 +323,115 @@ LONG RegQueryStringExact(HKEY key, const std::string& valueName, std::string& te
         return ExactAnsi(buffer, text) ? ERROR_SUCCESS : kInexactName;
     }
     return rc == ERROR_SUCCESS ? ERROR_MORE_DATA : rc;
+}
+
+LONG ExactFolderPath(int csidl, std::string& path) {
+    path.clear();
+    wchar_t wide[MAX_PATH] = {};
+    const HRESULT result = SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, wide);
+    if (FAILED(result))
+        return HRESULT_FACILITY(result) == FACILITY_WIN32 ? HRESULT_CODE(result)
+                                                          : ERROR_FILE_NOT_FOUND;
+    return ExactAnsi(wide, wcslen(wide), path) ? ERROR_SUCCESS : kInexactName;
+}
+
+LONG ExactEnvironmentVariable(const std::string& name, std::string& value) {
+    const std::wstring wideName = WideFromAnsi(name);
+    return FromWideCall(
+        [&](wchar_t* buffer, DWORD capacity) {
+            return GetEnvironmentVariableW(wideName.c_str(), buffer, capacity);
+        },
+        value);
+}
+
+LONG ExactExpandedText(const std::string& text, std::string& expanded) {
+    const std::wstring wide = WideFromAnsi(text);
+    if (wide.empty() && !text.empty())
+        return ERROR_NO_UNICODE_TRANSLATION;
+    return FromWideCall(
+        [&](wchar_t* buffer, DWORD capacity) -> DWORD {
+            // Answers the characters with the terminator, whether they fitted or not.
+            const DWORD size = ExpandEnvironmentStringsW(wide.c_str(), buffer, capacity);
+            return size == 0 || size > capacity ? size : size - 1;
+        },
+        expanded);
+}
+
+LONG ExactShortPath(const std::string& path, std::string& shortPath) {
+    const std::wstring wide = WideFromAnsi(path);
+    return FromWideCall(
+        [&](wchar_t* buffer, DWORD capacity) {
+            return GetShortPathNameW(wide.c_str(), buffer, capacity);
+        },
+        shortPath);
+}
+
+LONG ExactLongPath(const std::string& path, std::string& longPath) {
+    const std::wstring wide = WideFromAnsi(path);
+    return FromWideCall(
+        [&](wchar_t* buffer, DWORD capacity) {
+            return GetLongPathNameW(wide.c_str(), buffer, capacity);
+        },
+        longPath);
+}
+
+LONG ExactFullPath(const std::string& path, std::string& fullPath) {
+    const std::wstring wide = WideFromAnsi(path);
+    return FromWideCall(
+        [&](wchar_t* buffer, DWORD capacity) {
+            return GetFullPathNameW(wide.c_str(), capacity, buffer, nullptr);
+        },
+        fullPath);
+}
+
+LONG ExactTempPath(std::string& path) {
+    return FromWideCall(
+        [](wchar_t* buffer, DWORD capacity) { return GetTempPathW(capacity, buffer); }, path);
+}
+
+LONG ExactCurrentDirectory(std::string& path) {
+    return FromWideCall(
+        [](wchar_t* buffer, DWORD capacity) { return GetCurrentDirectoryW(capacity, buffer); },
+        path);
+}
+
+LONG ExactModulePath(HMODULE module, std::string& path) {
+    return FromWideCall(
+        [&](wchar_t* buffer, DWORD capacity) -> DWORD {
+            // A path that did not fit comes back cut at the capacity.
+            const DWORD length = GetModuleFileNameW(module, buffer, capacity);
+            return length >= capacity ? capacity * 2 : length;
+        },
+        path);
+}
+
+LONG ExactSearchPath(const std::string& file, const std::string& extension, std::string& found) {
+    const std::wstring wideFile = WideFromAnsi(file), wideExtension = WideFromAnsi(extension);
+    return FromWideCall(
+        [&](wchar_t* buffer, DWORD capacity) {
+            return SearchPathW(nullptr, wideFile.c_str(),
+                               wideExtension.empty() ? nullptr : wideExtension.c_str(), capacity,
+                               buffer, nullptr);
+        },
+        found);
+}
+
+LONG ExactWindowsDirectory(std::string& path) {
+    return FromWideCall(
+        [](wchar_t* buffer, DWORD capacity) { return GetWindowsDirectoryW(buffer, capacity); },
+        path);
+}
+
+LONG ExactSystemDirectory(std::string& path) {
+    return FromWideCall(
+        [](wchar_t* buffer, DWORD capacity) { return GetSystemDirectoryW(buffer, capacity); },
+        path);
+}
+
+LONG ExactSystemWow64Directory(std::string& path) {
+    return FromWideCall(
+        [](wchar_t* buffer, DWORD capacity) { return GetSystemWow64DirectoryW(buffer, capacity); },
+        path);
 }
 
 } // namespace ku

@@ -63,4 +63,27 @@ std::vector<KeyName> RegKeyNamesExact(HKEY key);
 LONG RegQueryStringExact(HKEY key, const std::string& valueName, std::string& text,
                          DWORD* type = nullptr);
 
+// A value's kind and data by its wide form, as RegEnumValueExact gives them; ERROR_SUCCESS,
+// kInexactName (a text the code page cannot hold; `data` then holds a shown form) or the
+// registry's own error.
+LONG RegQueryValueExact(HKEY key, const std::string& valueName, DWORD& type, std::string& data);
+
+// Paths and texts the system answers, read by the wide functions: ERROR_SUCCESS with the exact
+// text, kInexactName when the code page cannot hold it (`text` then holds a shown form, for
+// saying so), or the system's own error. A folder that comes back inexact is another user's
+// or program's under its best-fit name: it is left alone, never taken in that form.
+LONG ExactFolderPath(int csidl, std::string& path); // SHGetFolderPath, the folder as it is now
+LONG ExactEnvironmentVariable(const std::string& name, std::string& value);
+LONG ExactExpandedText(const std::string& text, std::string& expanded);
+LONG ExactShortPath(const std::string& path, std::string& shortPath);
+LONG ExactLongPath(const std::string& path, std::string& longPath);
+LONG ExactFullPath(const std::string& path, std::string& fullPath);
+LONG ExactTempPath(std::string& path);
+LONG ExactCurrentDirectory(std::string& path);
+LONG ExactModulePath(HMODULE module, std::string& path);
+LONG ExactSearchPath(const std::string& file, const std::string& extension, std::string& found);
+LONG ExactWindowsDirectory(std::string& path);
+LONG ExactSystemDirectory(std::string& path);
+LONG ExactSystemWow64Directory(std::string& path);
+
 } // namespace ku

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "core/system/ExactNames.h"
+
 namespace ku {
 
 static DWORD Attributes(const std::string& path) {
@@ -23,9 +25,9 @@ std::string LongPathName(const std::string& path) {
     // Only a path with a short component ("PROGRA~1") can read differently.
     if (path.find('~') == std::string::npos)
         return path;
-    char buffer[MAX_PATH * 4];
-    const DWORD length = GetLongPathNameA(path.c_str(), buffer, sizeof(buffer));
-    return length == 0 || length >= sizeof(buffer) ? path : std::string(buffer, length);
+    // A long form the code page cannot hold would name another file: the short one stays.
+    std::string longPath;
+    return ExactLongPath(path, longPath) == ERROR_SUCCESS ? longPath : path;
 }
 
 } // namespace ku

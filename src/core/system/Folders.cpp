@@ -19,23 +19,21 @@ const RootName kRootNames[] = {
     {HKEY_CURRENT_CONFIG, "HKEY_CURRENT_CONFIG"},
 };
 
-std::string FromBuffer(const char* buffer, UINT length, UINT capacity) {
-    // A length at or past the capacity means the folder did not fit.
-    if (length == 0 || length >= capacity)
-        return std::string();
-    return std::string(buffer, length);
+// The folder exactly; empty when Windows fails or the code page cannot name it (a best-fit
+// name would be another folder).
+std::string ExactOrEmpty(LONG (*read)(std::string&)) {
+    std::string path;
+    return read(path) == ERROR_SUCCESS ? path : std::string();
 }
 
 } // namespace
 
 std::string GetWindowsDir() {
-    char buffer[MAX_PATH + 1];
-    return FromBuffer(buffer, GetWindowsDirectoryA(buffer, sizeof(buffer)), sizeof(buffer));
+    return ExactOrEmpty(ExactWindowsDirectory);
 }
 
 std::string GetSystemDir() {
-    char buffer[MAX_PATH + 1];
-    return FromBuffer(buffer, GetSystemDirectoryA(buffer, sizeof(buffer)), sizeof(buffer));
+    return ExactOrEmpty(ExactSystemDirectory);
 }
 
 std::string GetWindowsFolder() { return GetWindowsDir(); }

@@ -6,6 +6,7 @@
 #include <objbase.h>
 #include <oleauto.h>
 
+#include "core/system/ExactNames.h"
 #include "core/system/Launcher.h"
 #include "core/system/PublicFunctionUnit.h"
 #include "core/system/Reg32vs64.h"
@@ -24,9 +25,10 @@ std::string StripOneQuotePair(std::string text) {
 }
 
 std::string ShortPath(const std::string& path) {
-    char buffer[MAX_PATH] = {};
-    DWORD length = GetShortPathNameA(path.c_str(), buffer, sizeof(buffer));
-    return length > 0 && length < sizeof(buffer) ? std::string(buffer, length) : path;
+    std::string shortPath;
+    return ExactShortPath(path, shortPath) == ERROR_SUCCESS && shortPath.size() < MAX_PATH
+               ? shortPath
+               : path;
 }
 
 std::string ExplorerLocalServer() {
@@ -36,6 +38,7 @@ std::string ExplorerLocalServer() {
     wchar_t wide[64] = {};
     StringFromGUID2(clsid, wide, 64);
     char id[64] = {};
+    // exact-text: a class id is hex digits, dashes and braces
     WideCharToMultiByte(CP_ACP, 0, wide, -1, id, sizeof(id), nullptr, nullptr);
     TRegistry reg(kKeyAllAccessView64);
     reg.SetRootKey(HKEY_CLASSES_ROOT);

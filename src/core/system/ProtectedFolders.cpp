@@ -104,25 +104,29 @@ bool IsDriveAbsolute(const std::string& path) {
            path[2] == '\\';
 }
 
+// The path with its short (8.3) parts read long; the path as it stands when the system cannot
+// tell. Empty when the long form is one the code page cannot hold: "C:\Users\LUKASZ~1" of
+// "Łukasz" would read as "C:\Users\Lukasz", another user's folder.
 std::string LongForm(const std::string& path) {
-    char buffer[MAX_PATH * 4];
-    DWORD length = GetLongPathNameA(path.c_str(), buffer, sizeof(buffer));
-    if (length == 0 || length >= sizeof(buffer))
-        return path;
-    return std::string(buffer, length);
+    std::string longPath;
+    const LONG rc = ExactLongPath(path, longPath);
+    return rc == ERROR_SUCCESS ? longPath : rc == kInexactName ? std::string() : path;
 }
 
-using FinalPathFn = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
+// Where a link leads to a place the code page cannot name: every form of it is protected.
+const char kUnnamedPlace[] = "?";
+
+using FinalPathFn = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
 
 FinalPathFn FinalPathFunction() {
     static const auto finalPath = reinterpret_cast<FinalPathFn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32"), "GetFinalPathNameByHandleA")));
+        GetProcAddress(GetModuleHandleA("kernel32"), "GetFinalPathNameByHandleW")));
     return finalPath;
 }
 
 // The place the system opens for the path, as GetFinalPathNameByHandle names it; with
 // FILE_FLAG_OPEN_REPARSE_POINT a link of Windows is opened as itself. Empty when it does not
-// exist or cannot be resolved.
+// exist or cannot be resolved; kUnnamedPlace when the code page cannot hold it.
 std::string FinalPathOf(const std::string& canonical, DWORD flags) {
     const FinalPathFn finalPath = FinalPathFunction();
     if (!finalPath)
@@ -132,11 +136,14 @@ std::string FinalPathOf(const std::string& canonical, DWORD flags) {
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr));
     if (!file)
         return std::string();
-    char buffer[MAX_PATH * 4];
-    DWORD length = finalPath(file.get(), buffer, sizeof(buffer), 0 /* VOLUME_NAME_DOS */);
-    if (length == 0 || length >= sizeof(buffer))
+    wchar_t buffer[MAX_PATH * 4];
+    const DWORD capacity = MAX_PATH * 4;
+    DWORD length = finalPath(file.get(), buffer, capacity, 0 /* VOLUME_NAME_DOS */);
+    if (length == 0 || length >= capacity)
         return std::string();
-    std::string result(buffer, length);
+    std::string result;
+    if (!ExactAnsi(buffer, length, result))
+        return kUnnamedPlace;
     if (result.compare(0, 4, "\\\\?\\") == 0)
         result.erase(0, 4);
     if (!IsDriveAbsolute(result))
@@ -164,7 +171,7 @@ public:
             return;
         folders_.push_back(UpperCase(canonical));
         std::string resolved = ResolvedPath(canonical);
-        if (!resolved.empty() && !SameText(resolved, canonical))
+        if (!resolved.empty() && resolved != kUnnamedPlace && !SameText(resolved, canonical))
             folders_.push_back(UpperCase(resolved));
     }
     void AddWithChildren(const std::string& folder, const char* const* names, size_t count) {
@@ -180,54 +187,56 @@ private:
     std::vector<std::string> folders_;
 };
 
+// Empty when the system fails or names a place the code page cannot hold: no path the program
+// acts on can name it, so there is nothing to keep by that name.
 std::string ExpandVariables(const std::string& text) {
-    char buffer[MAX_PATH * 4];
-    DWORD length = ExpandEnvironmentStringsA(text.c_str(), buffer, sizeof(buffer));
-    if (length == 0 || length > sizeof(buffer))
-        return std::string();
-    return buffer;
+    std::string expanded;
+    return ExactExpandedText(text, expanded) == ERROR_SUCCESS ? expanded : std::string();
+}
+
+// A shell folder, or a variable's folder, as the system names it now; empty as above.
+std::string ShellFolder(int csidl) {
+    std::string path;
+    return ExactFolderPath(csidl, path) == ERROR_SUCCESS ? path : std::string();
+}
+std::string VariableFolder(const char* name) {
+    std::string value;
+    return ExactEnvironmentVariable(name, value) == ERROR_SUCCESS ? value : std::string();
 }
 
 void AddSystemFolders(FolderSet& set) {
     set.AddWithChildren(GetWindowsDir(), kWindowsSubfolders, std::size(kWindowsSubfolders));
     set.AddWithChildren(GetSystemDir(), kSystemSubfolders, std::size(kSystemSubfolders));
-    char wow[MAX_PATH + 1];
-    UINT length = GetSystemWow64DirectoryA(wow, sizeof(wow));
-    if (length > 0 && length < sizeof(wow))
+    std::string wow;
+    if (ExactSystemWow64Directory(wow) == ERROR_SUCCESS)
         set.AddWithChildren(wow, kSystemSubfolders, std::size(kSystemSubfolders));
     if (!GetWindowsDir().empty())
         set.AddWithChildren(GetWindowsDir() + "\\Sysnative", kSystemSubfolders,
                             std::size(kSystemSubfolders));
     set.Add(GetProgramFilesDir());
     set.Add(GetProgramFilesDir() + "\\Common Files");
-    char temp[MAX_PATH + 1];
-    length = GetTempPathA(sizeof(temp), temp);
-    if (length > 0 && length < sizeof(temp))
+    std::string temp;
+    if (ExactTempPath(temp) == ERROR_SUCCESS)
         set.Add(temp);
     set.Add(ProgramDir());
 }
 
 void AddShellFolders(FolderSet& set) {
-    for (int csidl = 0; csidl < 0x40; ++csidl) {
-        char path[MAX_PATH + 1] = {};
-        if (SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)))
-            set.Add(path);
-    }
+    for (int csidl = 0; csidl < 0x40; ++csidl)
+        set.Add(ShellFolder(csidl));
     using KnownFolderFn = HRESULT(WINAPI*)(REFGUID, DWORD, HANDLE, PWSTR*);
     auto known = reinterpret_cast<KnownFolderFn>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleA("shell32"), "SHGetKnownFolderPath")));
     for (const GUID& id : kKnownFolders) {
         PWSTR wide = nullptr;
-        if (known && SUCCEEDED(known(id, 0, nullptr, &wide)) && wide) {
-            char path[MAX_PATH * 4];
-            if (WideCharToMultiByte(CP_ACP, 0, wide, -1, path, sizeof(path), nullptr, nullptr))
-                set.Add(path);
-        }
+        std::string path;
+        if (known && SUCCEEDED(known(id, 0, nullptr, &wide)) && wide &&
+            ExactAnsi(wide, wcslen(wide), path))
+            set.Add(path);
         CoTaskMemFree(wide);
     }
     for (const char* name : kFolderVariables)
-        if (const char* value = std::getenv(name))
-            set.Add(value);
+        set.Add(VariableFolder(name));
 }
 
 // A string value of the open key with its variables expanded; empty when missing or not text.
@@ -257,8 +266,8 @@ void AddProfileFolders(FolderSet& set) {
             if (reg.OpenKeyReadOnly(list + "\\" + user, true))
                 AddFolderValue(set, reg, "ProfileImagePath");
     }
-    char profile[MAX_PATH + 1] = {};
-    if (SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_PROFILE, nullptr, SHGFP_TYPE_CURRENT, profile)))
+    const std::string profile = ShellFolder(CSIDL_PROFILE);
+    if (!profile.empty())
         set.Add(ExtractFileDir(profile));
 }
 
@@ -293,9 +302,7 @@ std::vector<std::string> ProfileFolders() {
             if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..")
                 profiles.push_back(root + "\\" + name);
         } while (FindNextExactFile(find.get(), data));
-    char profile[MAX_PATH + 1] = {};
-    if (SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_PROFILE, nullptr, SHGFP_TYPE_CURRENT, profile)))
-        profiles.push_back(profile);
+    profiles.push_back(ShellFolder(CSIDL_PROFILE));
     return profiles;
 }
 
@@ -307,14 +314,10 @@ void AddWindowsDataFolders(FolderSet& set) {
             for (const char* name : kProfileDataFolders)
                 set.Add(profile + "\\" + name);
     std::vector<std::string> data;
-    for (int csidl : {CSIDL_APPDATA, CSIDL_LOCAL_APPDATA, CSIDL_COMMON_APPDATA}) {
-        char path[MAX_PATH + 1] = {};
-        if (SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)))
-            data.push_back(path);
-    }
+    for (int csidl : {CSIDL_APPDATA, CSIDL_LOCAL_APPDATA, CSIDL_COMMON_APPDATA})
+        data.push_back(ShellFolder(csidl));
     for (const char* name : {"APPDATA", "LOCALAPPDATA", "ProgramData", "ALLUSERSPROFILE"})
-        if (const char* value = std::getenv(name))
-            data.push_back(value);
+        data.push_back(VariableFolder(name));
     for (const std::string& folder : data)
         if (!Trim(folder).empty())
             set.Add(folder + "\\Microsoft");
@@ -339,17 +342,12 @@ const std::vector<std::string>& ProtectedFolders() {
 const std::vector<std::string>& WindowsComponentFolders() {
     static const FolderSet set = [] {
         std::vector<std::string> programs{GetProgramFilesDir()}, common;
-        for (int csidl : {CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86}) {
-            char path[MAX_PATH + 1] = {};
-            if (SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)))
-                programs.push_back(path);
-        }
+        for (int csidl : {CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86})
+            programs.push_back(ShellFolder(csidl));
         for (const char* name : kProgramFilesVariables)
-            if (const char* value = std::getenv(name))
-                programs.push_back(value);
+            programs.push_back(VariableFolder(name));
         for (const char* name : kCommonFilesVariables)
-            if (const char* value = std::getenv(name))
-                common.push_back(value);
+            common.push_back(VariableFolder(name));
         const std::string commonPrefix = "Common Files\\";
         FolderSet folders;
         for (const char* name : kWindowsComponentFolders) {
@@ -379,11 +377,10 @@ std::string CanonicalDeletePath(const std::string& path) {
     // relative to the drive's current folder.
     if (!IsDriveAbsolute(text))
         return std::string();
-    char full[MAX_PATH * 4];
-    DWORD length = GetFullPathNameA(text.c_str(), sizeof(full), full, nullptr);
-    if (length == 0 || length >= sizeof(full))
+    std::string full;
+    if (ExactFullPath(text, full) != ERROR_SUCCESS)
         return std::string();
-    std::string result = LongForm(std::string(full, length));
+    std::string result = LongForm(full);
     if (!IsDriveAbsolute(result))
         return std::string();
     while (result.size() > 3 && result.back() == '\\')
@@ -410,8 +407,8 @@ std::vector<std::string> FoldersOfSingleOwners() {
     for (int csidl : {CSIDL_STARTUP, CSIDL_COMMON_STARTUP, CSIDL_ALTSTARTUP,
                       CSIDL_COMMON_ALTSTARTUP, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS,
                       CSIDL_STARTMENU, CSIDL_COMMON_STARTMENU}) {
-        char path[MAX_PATH + 1] = {};
-        if (SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)))
+        const std::string path = ShellFolder(csidl);
+        if (!path.empty())
             folders.push_back(UpperCase(CanonicalDeletePath(path)));
     }
     return folders;
@@ -429,8 +426,10 @@ bool AtOrBelowComponentFolder(const std::string& upperForm) {
 std::string LongFormOfExistingPart(const std::string& path) {
     std::string head = path, tail;
     while (head.size() > 3) {
-        if (GetFileAttributesA(head.c_str()) != INVALID_FILE_ATTRIBUTES)
-            return LongForm(head) + tail;
+        if (GetFileAttributesA(head.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            const std::string longHead = LongForm(head);
+            return longHead.empty() ? std::string() : longHead + tail;
+        }
         const size_t slash = head.find_last_of('\\');
         if (slash == std::string::npos)
             break;
@@ -550,7 +549,7 @@ FolderFileGuard::FolderFileGuard(const std::string& folder) : folder_(folder) {
     std::vector<std::string> forms{canonical};
     if (FinalPathFunction()) {
         forms.push_back(ResolvedPath(canonical));
-        if (forms.back().empty())
+        if (forms.back().empty() || forms.back() == kUnnamedPlace)
             return; // where the folder leads is unknown here: each file is asked on its own
     }
     for (const std::string& form : forms)

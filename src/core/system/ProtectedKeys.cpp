@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/system/ExactNames.h"
 #include "core/system/Handles.h"
 #include "core/system/PublicFunctionUnit.h"
 #include "core/system/StrUtil.h"
@@ -253,15 +254,14 @@ bool InProtectedTree(const Parts& logical) {
 
 // The service's program as its "ImagePath" names it, in the form Windows reads it: quotes
 // and arguments dropped, variables expanded, "\??\" and "\SystemRoot\" read, a relative path
-// below the Windows folder.
+// below the Windows folder. Empty when the expanded path holds a name the code page cannot hold.
 std::string ServiceProgram(const std::string& imagePath) {
-    std::string text = imagePath;
-    const DWORD length = ExpandEnvironmentStringsA(imagePath.c_str(), nullptr, 0);
-    if (length > 0) {
-        std::string expanded(length, '\0');
-        if (ExpandEnvironmentStringsA(imagePath.c_str(), &expanded[0], length) == length)
-            text = expanded.c_str();
-    }
+    std::string text;
+    const LONG expanded = ExactExpandedText(imagePath, text);
+    if (expanded == kInexactName)
+        return std::string();
+    if (expanded != ERROR_SUCCESS)
+        text = imagePath;
     text = Trim(text);
     if (StartsText(text, "\"")) {
         text = text.substr(1, text.find('"', 1) == std::string::npos ? std::string::npos
@@ -301,32 +301,28 @@ ServiceKeyFacts ReadServiceKey(const std::string& controlSet, const std::string&
         return facts;
     facts.exists = true;
     DWORD type = REG_NONE, size = sizeof facts.type;
+    // exact-text: a number, no text
     facts.hasType = RegQueryValueExA(key.get(), "Type", nullptr, &type,
                                      reinterpret_cast<BYTE*>(&facts.type), &size) == ERROR_SUCCESS;
     if (facts.hasType && type != REG_DWORD)
         facts.type = 0;
-    size = 0;
-    if (RegQueryValueExA(key.get(), "ImagePath", nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+    const LONG rc = RegQueryStringExact(key.get(), "ImagePath", facts.imagePath);
+    if (rc == ERROR_FILE_NOT_FOUND)
         return facts;
     facts.hasImage = true;
-    if (type != REG_SZ && type != REG_EXPAND_SZ)
-        return facts;
-    std::string data(size + 1, '\0');
-    if (RegQueryValueExA(key.get(), "ImagePath", nullptr, &type, reinterpret_cast<BYTE*>(&data[0]),
-                         &size) != ERROR_SUCCESS) {
+    // Changed under our eyes, or a program the code page cannot name (which may be Windows'
+    // own): not a key to delete now.
+    if (rc != ERROR_SUCCESS && rc != ERROR_INVALID_DATATYPE)
         facts.changed = true;
-        return facts;
-    }
-    facts.imagePath = data.c_str();
     return facts;
 }
 
 // The file as a 64-bit reader sees it: a 32-bit program under WOW64 reaches the system folder
 // through "Sysnative" (System32 would be read as SysWOW64, without the drivers).
 std::string NativeFile(const std::string& path) {
-    char wow64[MAX_PATH + 1] = {};
+    std::string wow64;
     const std::string system = RemoveTrailingBackslash(GetSystemDir());
-    if (GetSystemWow64DirectoryA(wow64, sizeof wow64) == 0 || system.empty() ||
+    if (ExactSystemWow64Directory(wow64) != ERROR_SUCCESS || system.empty() ||
         !StartsText(path, system + "\\"))
         return path;
     return RemoveTrailingBackslash(GetWindowsDir()) + "\\Sysnative" + path.substr(system.size());
@@ -348,17 +344,20 @@ bool IsWindowsMakersFile(const std::string& path) {
          std::memcmp(header + 0x40, "Wine placeholder DLL", 20) == 0))
         return true;
     handle.reset();
+    // The version texts by their wide forms: a company the code page cannot hold is not
+    // "Microsoft" under its best-fit form.
+    const std::wstring wideFile = WideFromAnsi(file);
     DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeA(file.c_str(), &ignored);
+    const DWORD size = GetFileVersionInfoSizeW(wideFile.c_str(), &ignored);
     if (size == 0)
         return false;
     std::vector<char> data(size);
-    if (!GetFileVersionInfoA(file.c_str(), 0, size, data.data()))
+    if (!GetFileVersionInfoW(wideFile.c_str(), 0, size, data.data()))
         return false;
     std::vector<std::string> blocks{"040904B0", "040904E4", "04090000"};
     WORD* pairs = nullptr;
     UINT length = 0;
-    if (VerQueryValueA(data.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&pairs),
+    if (VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&pairs),
                        &length) &&
         pairs)
         for (UINT i = 0; i + 1 < length / sizeof(WORD); i += 2) {
@@ -367,12 +366,14 @@ bool IsWindowsMakersFile(const std::string& path) {
             blocks.insert(blocks.begin(), block);
         }
     for (const std::string& block : blocks) {
-        char* company = nullptr;
-        const std::string query = "\\StringFileInfo\\" + block + "\\CompanyName";
-        if (VerQueryValueA(data.data(), query.c_str(), reinterpret_cast<void**>(&company),
+        wchar_t* company = nullptr;
+        const std::wstring query = WideFromAnsi("\\StringFileInfo\\" + block + "\\CompanyName");
+        std::string text;
+        if (VerQueryValueW(data.data(), query.c_str(), reinterpret_cast<void**>(&company),
                            &length) &&
             company && length > 0)
-            return StartsText(Trim(std::string(company, strnlen(company, length))), "Microsoft");
+            return ExactAnsi(company, wcsnlen(company, length), text) &&
+                   StartsText(Trim(text), "Microsoft");
     }
     return false;
 }
@@ -391,9 +392,11 @@ bool RunsWindowsProgram(const std::string& controlSet, const std::string& servic
         return true; // changed under our eyes: not a key to delete now
     const bool driver = (facts.type & (SERVICE_DRIVER | SERVICE_ADAPTER)) != 0;
     std::string program;
-    if (!Trim(facts.imagePath).empty())
+    if (!Trim(facts.imagePath).empty()) {
         program = ServiceProgram(facts.imagePath);
-    else if (driver)
+        if (program.empty())
+            return true; // expands to a name the code page cannot hold: may be Windows' own
+    } else if (driver)
         program =
             RemoveTrailingBackslash(GetWindowsDir()) + "\\System32\\drivers\\" + service + ".sys";
     if (program.empty())

@@ -106,6 +106,7 @@ std::string GetWindowsVersionName() {
     info.dwOSVersionInfoSize = sizeof(info);
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    // exact-text: reads the version numbers only
     if (!GetVersionExA(&info))
         return std::string();
 #pragma GCC diagnostic pop

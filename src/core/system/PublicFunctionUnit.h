@@ -57,6 +57,10 @@ std::string NormalizeUninstallCommand(const std::string& command);
 struct CommandParts {
     std::string file; // absolute when it could be found, variables expanded
     std::string arguments;
+    // False when the system names the file only in a form the code page cannot hold (a
+    // variable or search-path folder of such a name): the file is then empty, never taken in
+    // its best-fit form.
+    bool exact = true;
 };
 // The file is the quoted text when the command begins with a quote; otherwise the shortest
 // text up to ".exe", ".com", ".bat" or ".cmd" (then a blank or the end) that names an existing

@@ -2,6 +2,8 @@
 // and the registry-view flag that lets this 32-bit process reach the 64-bit registry.
 #include "core/system/Reg32vs64.h"
 
+#include <cstring>
+
 #include "core/system/ExactNames.h"
 #include "core/system/SharedState.h"
 #include "core/system/StrUtil.h"
@@ -276,6 +278,7 @@ bool TRegistry::GetDataInfo(const std::string& valueName, TRegDataInfo& info) {
     ZeroMemory(&info, sizeof(info));
     DWORD type = 0;
     DWORD size = 0;
+    // exact-text: asks for the kind and size only, no text
     if (RegQueryValueExA(currentKey_, valueName.c_str(), nullptr, &type, nullptr, &size) !=
         ERROR_SUCCESS)
         return false;
@@ -312,12 +315,16 @@ void TRegistry::PutData(const std::string& name, const void* data, DWORD size, D
 DWORD TRegistry::GetData(const std::string& name, void* buffer, DWORD size,
                          TRegDataType& kind) {
     DWORD type = REG_NONE;
-    DWORD length = size;
-    if (RegQueryValueExA(currentKey_, name.c_str(), nullptr, &type, static_cast<BYTE*>(buffer),
-                         &length) != ERROR_SUCCESS)
+    std::string data;
+    // By its wide form: a string list or text read as bytes is never handed on best-fit.
+    const LONG rc = RegQueryValueExact(currentKey_, name, type, data);
+    if (rc == kInexactName)
+        Raise("'%s' holds characters this program cannot handle", name);
+    if (rc != ERROR_SUCCESS || data.size() > size)
         Raise("Failed to get data for '%s'", name);
+    memcpy(buffer, data.data(), data.size());
     kind = DataTypeToRegData(type);
-    return length < size ? length : size;
+    return static_cast<DWORD>(data.size());
 }
 
 std::string TRegistry::ReadString(const std::string& name) {

@@ -60,6 +60,7 @@ void Paint(HWND window, ImageExState& state) {
         // The picture fills the control, which is as large as the picture at the screen's
         // pixels per inch: stretched with the texts beside it where they are larger.
         BITMAP info = {};
+        // exact-text: a bitmap's size only, no text
         GetObjectA(state.picture.get(), sizeof(info), &info);
         HDC source = CreateCompatibleDC(dc);
         HGDIOBJ old = SelectObject(source, state.picture.get());
@@ -209,6 +210,7 @@ void TImageEx::SetPicture(HBITMAP picture, const std::string& name) {
     state->pictureName = picture ? name : std::string();
     if (picture) {
         BITMAP info = {};
+        // exact-text: a bitmap's size only, no text
         GetObjectA(picture, sizeof(info), &info);
         SetWindowPos(hwnd_, nullptr, 0, 0, Scaled(info.bmWidth), Scaled(info.bmHeight),
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);

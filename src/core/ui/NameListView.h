@@ -34,6 +34,7 @@ class TNameListView : public TControl {
         LVITEMA item = {};
         item.pszText = name;
         item.cchTextMax = MAX_PATH;
+        // exact-text: reads back a text the program put in itself
         SendMessageA(hwnd_, LVM_GETITEMTEXTA, index, reinterpret_cast<LPARAM>(&item));
         return name;
     }

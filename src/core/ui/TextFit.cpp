@@ -50,6 +50,7 @@ std::string ListBoxLine(HWND listBox, int index) {
     if (length <= 0)
         return std::string();
     std::string line(static_cast<size_t>(length) + 1, '\0');
+    // exact-text: reads back a text the program put in itself
     SendMessageA(listBox, LB_GETTEXT, index, reinterpret_cast<LPARAM>(&line[0]));
     line.resize(line.find('\0'));
     return line;
@@ -82,6 +83,7 @@ void FitListViewColumn(HWND list, int column, int minimum) {
         item.pszText = text;
         item.cchTextMax = sizeof(text);
         text[0] = '\0';
+        // exact-text: reads back a text the program put in itself
         SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
         widest = std::max(widest, TextWidth(list, text) + kTextMargin);
     }

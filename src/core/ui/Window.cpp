@@ -55,6 +55,7 @@ void DragWindow(HWND window) {
 std::string WindowText(HWND window) {
     int length = GetWindowTextLengthA(window);
     std::string text(length + 1, '\0');
+    // exact-text: labels and captions the program set itself; typed texts go by ExactWindowText
     length = GetWindowTextA(window, &text[0], length + 1);
     text.resize(length > 0 ? length : 0);
     return text;
@@ -73,8 +74,9 @@ bool ExactComboItemText(HWND combo, int index, std::string& text) {
     if (length == CB_ERR)
         return false;
     std::wstring wide(static_cast<size_t>(length) + 1, L'\0');
-    const LRESULT copied =
-        SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(&wide[0]));
+    const LPARAM buffer = reinterpret_cast<LPARAM>(&wide[0]);
+    // exact-text: a wide message, read exactly below
+    const LRESULT copied = SendMessageW(combo, CB_GETLBTEXT, index, buffer);
     if (copied == CB_ERR)
         return false;
     wide.resize(static_cast<size_t>(copied));
@@ -99,6 +101,7 @@ void SetLabelText(HWND label, const std::string& text) {
 bool DialogMessage(MSG& message) {
     const HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
     char className[16] = {};
+    // exact-text: compared with the system's own ASCII dialog class name
     return root && GetClassNameA(root, className, sizeof(className)) &&
            lstrcmpA(className, "#32770") == 0 && IsDialogMessageW(root, &message);
 }
@@ -168,6 +171,7 @@ bool TForm::SetBackground(const std::string& jpegName, bool sizeToPicture) {
     if (!picture)
         return false;
     BITMAP info = {};
+    // exact-text: a bitmap's size only, no text
     GetObjectA(picture.get(), sizeof(info), &info);
     background_ = std::move(picture);
     backgroundName_ = jpegName;
@@ -204,6 +208,7 @@ bool Clickable(HWND control) {
 
 bool HasClass(HWND control, const char* name) {
     char className[32] = {};
+    // exact-text: compared with a class name of the program's own or the system's, all ASCII
     return control && GetClassNameA(control, className, sizeof(className)) &&
            lstrcmpiA(className, name) == 0;
 }
@@ -338,6 +343,7 @@ bool TForm::PaintBackground(HDC dc) {
     if (background_) {
         // The picture covers the whole window, also one laid out larger than the picture.
         BITMAP info = {};
+        // exact-text: a bitmap's size only, no text
         GetObjectA(background_.get(), sizeof(info), &info);
         HDC source = CreateCompatibleDC(dc);
         HGDIOBJ old = SelectObject(source, background_.get());

@@ -117,12 +117,14 @@ DataLineShape MicrosoftShape(const Names& names, bool isValue) {
 }
 
 // The program a Run value starts: the quoted or first program path of its command, or for
-// rundll32.exe the library it is told to run.
+// rundll32.exe the library it is told to run. Empty when it expands to a name the code page
+// cannot hold: no program the line may be judged by.
 std::string RunProgram(const std::string& command) {
-    char expanded[MAX_PATH * 4];
-    const DWORD length = ExpandEnvironmentStringsA(command.c_str(), expanded, sizeof expanded);
-    const std::string text =
-        Trim(length > 0 && length <= sizeof expanded ? std::string(expanded) : command);
+    std::string expanded;
+    const LONG rc = ExactExpandedText(command, expanded);
+    if (rc == kInexactName)
+        return std::string();
+    const std::string text = Trim(rc == ERROR_SUCCESS ? expanded : command);
     const std::string program = ClassServerFile(text);
     if (!SameText(ExtractFileName(program), "rundll32.exe"))
         return program;

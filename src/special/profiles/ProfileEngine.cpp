@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "core/system/DeleteHelpers.h"
+#include "core/system/ExactNames.h"
 #include "core/system/Launcher.h"
 #include "core/system/ProcessUnit.h"
 #include "core/system/PublicFunctionUnit.h"
@@ -216,10 +217,13 @@ std::vector<std::string> SubkeyNames(const FolderSource& source, REGSAM view) {
     return names;
 }
 
+// Empty when missing, longer than 256 characters or a folder the code page cannot name: its
+// best-fit name would be another user's or program's folder.
 std::string EnvironmentText(const std::string& name) {
-    char buffer[257] = {};
-    const DWORD length = GetEnvironmentVariableA(name.c_str(), buffer, sizeof(buffer));
-    return length > 0 && length < sizeof(buffer) ? std::string(buffer, length) : std::string();
+    std::string value;
+    return ExactEnvironmentVariable(name, value) == ERROR_SUCCESS && value.size() < 257
+               ? value
+               : std::string();
 }
 
 std::string CutAt(const std::string& text, size_t position) {

@@ -60,6 +60,7 @@ const PageControl kPageControls[] = {
 
 UniqueGdiObject DerivedFont(HWND window, int weight, bool underline) {
     LOGFONTA font = {};
+    // exact-text: the window's font, whose face name only goes back to CreateFontIndirectA
     GetObjectA(reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0)), sizeof(font),
                &font);
     font.lfWeight = weight;
@@ -283,6 +284,7 @@ bool TFormUninstall::SelectApplication() {
     LVITEMA item = {};
     item.mask = LVIF_PARAM;
     item.iItem = index;
+    // exact-text: its number, picture or data only, no text
     SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
     if (item.lParam < 0 || static_cast<size_t>(item.lParam) >= ApplicationList().size())
         return false;

@@ -85,6 +85,7 @@ class TReportListView : public TNameListView {
         item.iSubItem = subItem;
         item.pszText = text;
         item.cchTextMax = sizeof(text);
+        // exact-text: reads back a text the program put in itself
         SendMessageA(hwnd_, LVM_GETITEMTEXTA, index, reinterpret_cast<LPARAM>(&item));
         return text;
     }
@@ -92,6 +93,7 @@ class TReportListView : public TNameListView {
         LVITEMA item = {};
         item.mask = LVIF_PARAM;
         item.iItem = index;
+        // exact-text: its number, picture or data only, no text
         return SendMessageA(hwnd_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) ? item.lParam
                                                                                      : -1;
     }
@@ -107,6 +109,7 @@ class TReportListView : public TNameListView {
         LVITEMA item = {};
         item.mask = LVIF_IMAGE;
         item.iItem = index;
+        // exact-text: its number, picture or data only, no text
         SendMessageA(hwnd_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
         return item.iImage;
     }

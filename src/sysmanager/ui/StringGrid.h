@@ -31,6 +31,7 @@ class TStringGrid : public TNameListView {
     }
     std::string Cell(int row, int column) const {
         char text[512] = {};
+        // exact-text: reads back a text the program put in itself
         ListView_GetItemText(hwnd_, row, column, text, sizeof(text));
         return text;
     }

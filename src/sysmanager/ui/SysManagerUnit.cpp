@@ -151,6 +151,7 @@ void TRecoveryForm::FormCreate() {
     CenterOnOwner(Handle());
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof(version);
+    // exact-text: reads the version numbers only
     GetVersionExA(&version);
     dosRestoreOffered_ = DosRestoreFitsWindows(version.dwMajorVersion, version.dwMinorVersion,
                                                CurrentHiveSystem().wow64);
@@ -189,6 +190,7 @@ void TRecoveryForm::SetUpButtons() {
     TImageEx progress(Item(IDC_SM_PROGRESSEXIMAGE));
     progress.SetPicture(static_cast<HBITMAP>(LoadJpegBitmap("ProgressEx").release()), "ProgressEx");
     LOGFONTA font = {};
+    // exact-text: the window's font, whose face name only goes back to CreateFontIndirectA
     GetObjectA(reinterpret_cast<HFONT>(SendMessageA(Handle(), WM_GETFONT, 0, 0)), sizeof(font),
                &font);
     font.lfUnderline = TRUE;

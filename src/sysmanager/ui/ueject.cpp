@@ -118,6 +118,7 @@ void TDevicesForm::PlaceControls() {
 std::string TDevicesForm::StatusText(int panel) const {
     char text[256] = {};
     if (LOWORD(SendMessageA(StatusBar1(), SB_GETTEXTLENGTHA, panel, 0)) < sizeof(text))
+        // exact-text: reads back the program's own status text
         SendMessageA(StatusBar1(), SB_GETTEXTA, panel, reinterpret_cast<LPARAM>(text));
     return text;
 }
@@ -131,6 +132,7 @@ int TDevicesForm::SelectedDevice() const {
     TVITEMA item = {};
     item.mask = TVIF_PARAM;
     item.hItem = TreeView_GetSelection(TreeView());
+    // exact-text: its number, picture or data only, no text
     if (!item.hItem || !TreeView_GetItem(TreeView(), &item))
         return -1;
     return static_cast<int>(item.lParam);
@@ -142,6 +144,7 @@ bool TDevicesForm::SelectDevice(int deviceIndex) {
         TVITEMA item = {};
         item.mask = TVIF_PARAM;
         item.hItem = node;
+        // exact-text: its number, picture or data only, no text
         if (TreeView_GetItem(TreeView(), &item) && item.lParam == deviceIndex)
             return TreeView_SelectItem(TreeView(), node) != FALSE;
     }

@@ -32,6 +32,7 @@ void TDetailForm::FormCreate() {
     if (ApplicationIcon)
         TPicture(Item(IDC_DETAIL_PICAPPLICATIONICON)).SetIcon(ApplicationIcon);
     LOGFONTA font = {};
+    // exact-text: the window's font, whose face name only goes back to CreateFontIndirectA
     GetObjectA(reinterpret_cast<HFONT>(SendMessageA(Handle(), WM_GETFONT, 0, 0)), sizeof(font),
                &font);
     font.lfUnderline = TRUE;

@@ -8,6 +8,7 @@
 #include "core/programs/MainWindowLogic.h"
 #include "core/settings/Settings.h"
 #include "core/system/Dialogs.h"
+#include "core/system/ExactNames.h"
 #include "core/system/Launcher.h"
 #include "core/system/PublicFunctionUnit.h"
 #include "core/system/Reg32vs64.h"
@@ -79,9 +80,9 @@ HWND TUnInstallForm::ListView() const {
 }
 
 void TUnInstallForm::FormCreate() {
-    char exe[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    WriteMainProgram(exe);
+    std::string exe;
+    if (ExactModulePath(nullptr, exe) == ERROR_SUCCESS)
+        WriteMainProgram(exe);
     list_ = std::make_unique<TUninstallContents>();
     ProgramList = list_.get();
     if (!DM)
@@ -143,6 +144,7 @@ void TUnInstallForm::SetUpButtons() {
         HoverPictures(TImageEx(Item(button.first)), button.second);
     ShowWindow(Item(IDC_MAIN_VIEWBTN), SW_HIDE); // the view menu opens from the options
     LOGFONTA font = {};
+    // exact-text: the window's font, whose face name only goes back to CreateFontIndirectA
     GetObjectA(reinterpret_cast<HFONT>(SendMessageA(Handle(), WM_GETFONT, 0, 0)), sizeof(font),
                &font);
     font.lfUnderline = TRUE;
@@ -252,8 +254,10 @@ void TUnInstallForm::UninstallBtnClick() {
     LVITEMA item = {};
     item.mask = LVIF_IMAGE;
     item.iItem = row;
+    // exact-text: its number, picture or data only, no text
     SendMessageA(ListView(), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
     char caption[1024] = {};
+    // exact-text: reads back a text the program put in itself
     ListView_GetItemText(ListView(), row, 0, caption, sizeof(caption));
     const UninstallWizardRequest request =
         MakeNormalUninstallRequest(list_->GetItem(row).Content, caption, item.iImage);
@@ -280,6 +284,7 @@ void TUnInstallForm::DeleteBtnClick() {
         return;
     const int row = SelectedRow();
     char caption[1024] = {};
+    // exact-text: reads back a text the program put in itself
     ListView_GetItemText(ListView(), row, 0, caption, sizeof(caption));
     // Its key name or texts are shown forms, which may name another program's entry.
     if (list_->GetItem(row).Content.Inexact) {

@@ -92,6 +92,7 @@ void TUnInstallForm::FitListColumns() {
         char text[1024];
         for (int row = 0; row < ListView_GetItemCount(list); ++row) {
             text[0] = '\0';
+            // exact-text: reads back a text the program put in itself
             ListView_GetItemText(list, row, column, text, sizeof(text));
             width = std::max(width, ListView_GetStringWidth(list, text));
         }
@@ -129,10 +130,12 @@ void TUnInstallForm::ShowFacts(int row) {
     LVITEMA item = {};
     item.mask = LVIF_IMAGE;
     item.iItem = row;
+    // exact-text: its number, picture or data only, no text
     SendMessageA(ListView(), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
     pictureIndex_ = item.iImage;
     InvalidateRect(Item(IDC_MAIN_PICAPPLICATIONICON), nullptr, TRUE);
     char caption[1024] = {};
+    // exact-text: reads back a text the program put in itself
     ListView_GetItemText(ListView(), row, 0, caption, sizeof(caption));
     HWND name = Item(IDC_MAIN_ABPROGRAMNAME);
     SendMessageA(name, WM_SETFONT, reinterpret_cast<WPARAM>(nameFont8_.get()), FALSE);
@@ -194,6 +197,7 @@ void TUnInstallForm::DetailBtnClick() {
     const TContent& c = list_->GetItem(row).Content;
     TDetailForm details;
     char caption[1024] = {};
+    // exact-text: reads back a text the program put in itself
     ListView_GetItemText(ListView(), row, 0, caption, sizeof(caption));
     details.ProgramName = caption;
     details.Version = c.DisplayVersion;

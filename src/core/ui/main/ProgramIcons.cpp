@@ -51,6 +51,7 @@ int TProgramIcons::IndexFor(const IconChoice& choice) {
         icon = nullptr;
     if (!icon && choice.kind == IconChoice::ShellIcon) {
         SHFILEINFOA info = {};
+        // exact-text: asks for the icon only, no text
         if (SHGetFileInfoA(choice.file.c_str(), 0, &info, sizeof(info), SHGFI_ICON))
             icon = info.hIcon;
     }

@@ -8,6 +8,7 @@
 
 #include "core/settings/RegistryBackups.h"
 #include "core/system/Dialogs.h"
+#include "core/system/ExactNames.h"
 #include "core/system/PublicFunctionUnit.h"
 #include "core/system/StrUtil.h"
 #include "core/ui/options/ShowLiveUpdateForm.h"
@@ -39,9 +40,8 @@ const int kRepairIds[kRepairSetCount] = {IDC_OPT_CHECKBOX1, IDC_OPT_CHECKBOX2, I
                                          IDC_OPT_CHECKBOX4, IDC_OPT_CHECKBOX5, IDC_OPT_CHECKBOX6};
 
 std::string RunningExecutable() {
-    char path[MAX_PATH] = {};
-    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return (length > 0 && length < MAX_PATH) ? std::string(path, length) : std::string();
+    std::string path;
+    return ExactModulePath(nullptr, path) == ERROR_SUCCESS ? path : std::string();
 }
 
 // Lets the window messages through that arrived meanwhile.

@@ -58,6 +58,7 @@ bool TRemnantTreeView::ToggleItem(HTREEITEM handle) {
     TVITEMA item = {};
     item.mask = TVIF_PARAM;
     item.hItem = handle;
+    // exact-text: its number, picture or data only, no text
     if (!handle || !SendMessageA(tree_, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
         return false;
     model_.ToggleNode(static_cast<int>(item.lParam));

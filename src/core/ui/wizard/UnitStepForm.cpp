@@ -507,6 +507,7 @@ void TUninstallStepForm::SpeedButton1Click() {
     info.ulFlags = BIF_RETURNONLYFSDIRS;
     info.lpfn = BrowseStart;
     info.lParam = reinterpret_cast<LPARAM>(start.c_str());
+    // exact-text: asks for no display name; the folder is read by ExactPathOfItem
     LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
     if (!chosen)
         return;

@@ -153,6 +153,17 @@ void TUninstallStepForm::RunUninstallStep() {
         closeRequested_ = true;
         return;
     }
+    // A command whose program the system names only in a form the code page cannot hold (a
+    // variable of a user "Łukasz") would start its best-fit twin, another user's program.
+    if (!SplitCommandLine(UninstallCommand).exact) {
+        ShowMessageBox(Handle(),
+                       "The uninstall command of \"" + DisplayName +
+                           "\" cannot be started: it names a folder whose name holds characters "
+                           "this program cannot handle, and the program was left alone.",
+                       kAppCaption, MB_OK | MB_ICONWARNING);
+        closeRequested_ = true;
+        return;
+    }
     // The exit code says nothing reliable about what the uninstaller removed: it only tells
     // whether the uninstaller started at all.
     uninstallerStarted_ = RunUninstallerAndWait(UninstallCommand, SW_SHOWNORMAL,
