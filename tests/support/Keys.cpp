@@ -14,6 +14,18 @@ GUITHREADINFO ThreadInfo(HWND window) {
     return info;
 }
 
+// On a display without a window manager, Wine can leave the program with no active window at
+// all after another of its windows has closed (the display's focus falls back to its root): a
+// user would click the window again. So does the test, and the keys then go where the window
+// itself puts them; a window that is active keeps whatever focus it has.
+void ReactivateIfNoneIsActive(HWND window) {
+    const HWND top = GetAncestor(window, GA_ROOT);
+    if (ThreadInfo(window).hwndActive || !top || !IsWindowVisible(top) || !IsWindowEnabled(top))
+        return;
+    SetForegroundWindow(top);
+    WaitFor([&] { return ThreadInfo(window).hwndActive != nullptr; }, 2000);
+}
+
 } // namespace
 
 HWND FocusOf(HWND window) {
@@ -21,6 +33,7 @@ HWND FocusOf(HWND window) {
 }
 
 void PostKey(HWND window, UINT key, bool alt) {
+    ReactivateIfNoneIsActive(window);
     const GUITHREADINFO info = ThreadInfo(window);
     HWND target = info.hwndFocus;
     bool system = alt;
@@ -55,6 +68,7 @@ std::string DescribeFocus(HWND window) {
 bool WaitForFocus(HWND window, int id, DWORD ms) {
     return WaitFor(
         [&] {
+            ReactivateIfNoneIsActive(window);
             return KeysOnUsableControl(window) && (id == 0 || GetDlgCtrlID(FocusOf(window)) == id);
         },
         ms);
