@@ -56,9 +56,20 @@ class RealService {
         SERVICE_STATUS status = {};
         return service && QueryServiceStatus(service.get(), &status) ? status.dwCurrentState : 0;
     }
+    // The manager says it has no such service. A manager that does not answer (one Wine is
+    // starting again) says nothing yet, and is asked again for a while.
     bool Gone() const {
-        ku::UniqueService manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-        return !ku::UniqueService(OpenServiceA(manager.get(), name_.c_str(), SERVICE_QUERY_STATUS));
+        bool gone = false;
+        WaitFor([&] {
+            ku::UniqueService manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+            if (!manager)
+                return false;
+            if (ku::UniqueService(OpenServiceA(manager.get(), name_.c_str(), SERVICE_QUERY_STATUS)))
+                return true;
+            gone = GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST;
+            return gone;
+        });
+        return gone;
     }
 
   private:

@@ -226,6 +226,12 @@ TEST(ForceFromKu, FolderArgumentRemovesTheServerProgramThenTheFolder) {
     }
     EXPECT_EQ(rowsLost, 1) << "the list is refreshed once the program's entry is gone";
 
+    // A deleted service's key goes once the service manager has let go of the service, a
+    // moment after its process ended: waited for, not taken for a key left behind.
+    kutest::WaitFor([&] {
+        return !kutest::RawKeyExists(HKEY_LOCAL_MACHINE,
+                                     "SYSTEM\\CurrentControlSet\\Services\\" + program.service);
+    });
     // Its service, keys and Run value go (the look-alike's Run value is checked below).
     const std::vector<std::string> removed =
         kutest::Names(kutest::Compare(registryBefore, kutest::TakeRegistrySnapshot()).removed);
