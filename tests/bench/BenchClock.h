@@ -1,9 +1,12 @@
-// The benchmarks' clocks: wall time, the thread's own processor time and the median of rounds.
+// The benchmarks' clocks: wall time, the thread's own processor time and the median of rounds;
+// and their switches, set in the environment to "1".
 #pragma once
 
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace kubench {
@@ -33,6 +36,11 @@ inline double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     const size_t n = values.size();
     return n == 0 ? 0 : n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+inline bool Switched(const char* name) {
+    const char* value = std::getenv(name);
+    return value && std::strcmp(value, "1") == 0;
 }
 
 } // namespace kubench

@@ -15,7 +15,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -51,10 +50,7 @@ void SetText(HKEY key, const char* name, const std::string& text) {
                    static_cast<DWORD>(text.size() + 1));
 }
 
-bool RoundsOnly() {
-    const char* only = std::getenv("KU_BENCH_ROUNDS_ONLY");
-    return only && std::strcmp(only, "1") == 0;
-}
+bool RoundsOnly() { return kubench::Switched("KU_BENCH_ROUNDS_ONLY"); }
 
 // Vendors, products and settings keys; one key in 1,000 names the folder through a program file.
 const int kPerProduct = 10, kPerVendor = 100;

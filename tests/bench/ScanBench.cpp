@@ -449,10 +449,7 @@ double Timed(void (*walk)(const std::string&)) {
 
 // KU_BENCH_KEEP_TREE=1 keeps the tree for the next run and takes one that is already there,
 // so that builds can be compared turn about without making 500,000 files each time.
-bool KeepTree() {
-    const char* keep = std::getenv("KU_BENCH_KEEP_TREE");
-    return keep && *keep == '1';
-}
+bool KeepTree() { return kubench::Switched("KU_BENCH_KEEP_TREE"); }
 
 // Each round times a raw walk, the scan (with the window's own progress, as the wizard runs
 // it), another raw walk (the faster raw walk counts) and the exact layer's walk; the rounds'

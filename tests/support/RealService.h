@@ -65,7 +65,7 @@ class RealService {
             if (!manager)
                 return false;
             if (ku::UniqueService(OpenServiceA(manager.get(), name_.c_str(), SERVICE_QUERY_STATUS)))
-                return true;
+                return true; // still there: not gone
             gone = GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST;
             return gone;
         });
